@@ -1,0 +1,53 @@
+// voltrim-cli: the command-line twin of Voltrim, one subcommand per operation.
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <cstdio>
+#include <cstring>
+
+#include "cli/cli_command.h"
+
+namespace {
+
+void PrintUsage(std::FILE* out) {
+  std::fprintf(out,
+               "Usage: voltrim-cli COMMAND [ARGUMENTS...]\n"
+               "Browse and repair MetaStock/CompuTrac portfolios from the command line.\n"
+               "Dates are MM/DD/YY. 'voltrim-cli COMMAND --help' describes a command.\n\n"
+               "Commands:\n");
+  for (const auto& command : voltrim::cli::Commands()) {
+    std::fprintf(out, "  %-14s %s\n", command.name, command.summary);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  QCoreApplication::setApplicationName("voltrim-cli");
+  QCoreApplication::setApplicationVersion(VOLTRIM_VERSION);
+  QStringList arguments = QCoreApplication::arguments();
+  if (arguments.size() < 2) {
+    PrintUsage(stderr);
+    return voltrim::cli::kExitUsage;
+  }
+  const QString name = arguments.at(1);
+  if (name == "--help" || name == "-h" || name == "help") {
+    PrintUsage(stdout);
+    return voltrim::cli::kExitOk;
+  }
+  if (name == "--version" || name == "-v") {
+    std::printf("voltrim-cli %s\n", VOLTRIM_VERSION);
+    return voltrim::cli::kExitOk;
+  }
+  for (const auto& command : voltrim::cli::Commands()) {
+    if (name == QLatin1String(command.name)) {
+      arguments.removeAt(1);
+      arguments[0] = QStringLiteral("voltrim-cli ") + QLatin1String(command.name);
+      return command.run(arguments);
+    }
+  }
+  std::fprintf(stderr, "voltrim-cli: unknown command '%s'\n\n", name.toLocal8Bit().constData());
+  PrintUsage(stderr);
+  return voltrim::cli::kExitUsage;
+}

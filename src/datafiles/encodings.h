@@ -1,0 +1,62 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace voltrim {
+
+// Days counted from Sunday 1 January 1961 (day 1); 0 means "no date".
+using DayNumber = std::uint16_t;
+// hours*1800 + minutes*30 + seconds/2; 0 is midnight or "no time".
+using PackedTime = std::uint16_t;
+// A Microsoft Binary Format single as stored on disk, byte 0 first.
+using MbfBytes = std::array<std::uint8_t, 4>;
+
+struct Ymd {
+  int year = 0;  // years since 1900
+  int month = 0;
+  int day = 0;
+};
+
+struct Hms {
+  int hours = 0;
+  int minutes = 0;
+  int seconds = 0;
+};
+
+// MBF <-> IEEE single. An MBF exponent byte of 0 reads as +0.0 whatever the other bytes.
+float MbfToIeee(const std::uint8_t* mbf);
+inline float MbfToIeee(const MbfBytes& mbf) { return MbfToIeee(mbf.data()); }
+MbfBytes IeeeToMbf(float value);
+void IeeeToMbf(float value, std::uint8_t* out);
+// False for values that have no MBF form (magnitude 2^127 and above, infinities, NaN).
+bool HasMbfForm(float value);
+
+DayNumber YmdToDay(int year, int month, int day);
+Ymd DayToYmd(DayNumber day);
+DayNumber DateFloatToDay(float dateFloat);
+// The IEEE DateFloat value (YYYMMDD form) of a day.
+float DayToDateValue(DayNumber day);
+MbfBytes DayToDateFloat(DayNumber day);
+
+PackedTime TimeFloatToPacked(float timeFloat);
+PackedTime PackTime(int hours, int minutes, int seconds);
+Hms UnpackTime(PackedTime time);
+// The IEEE TimeFloat value (HHMMSS form) of a packed time.
+float PackedToTimeValue(PackedTime time);
+
+// Text layouts 1..12; the program shows and reads dates with code 3 and '/'.
+inline constexpr int kDateTextMmDdYy = 3;
+DayNumber ParseDateText(std::string_view text, int code);
+std::string FormatDateText(DayNumber day, int code, char separator);
+// MM/DD/YY, as everywhere the user sees or types a date.
+inline std::string FormatUserDate(DayNumber day) { return FormatDateText(day, kDateTextMmDdYy, '/'); }
+inline DayNumber ParseUserDate(std::string_view text) { return ParseDateText(text, kDateTextMmDdYy); }
+
+bool IsWeekend(DayNumber day);
+DayNumber PreviousWeekday(DayNumber day);
+DayNumber NextWeekday(DayNumber day);
+
+}  // namespace voltrim

@@ -1,0 +1,112 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "datafiles/encodings.h"
+#include "datafiles/master.h"
+#include "datafiles/status.h"
+
+namespace voltrim {
+
+inline constexpr int kMaxFieldCount = 19;
+// Longest read a ReadSeries with a negative count makes.
+inline constexpr int kMaxReadAll = 16000;
+
+enum class Field : int { Date = 0, Time, Open, High, Low, Close, Vol, Oi };
+inline constexpr int kFieldKindCount = 8;
+inline constexpr std::array<Field, 6> kValueFields = {Field::Open, Field::High, Field::Low,
+                                                      Field::Close, Field::Vol, Field::Oi};
+
+struct ColumnField {
+  std::int16_t position = 0;  // 1-based position in the DAT record, 0 when absent
+  std::int16_t inputFormat = 0;
+  std::int16_t displayFormat = 0;
+};
+
+struct ColumnLayout {
+  std::array<ColumnField, kFieldKindCount> fields{};
+
+  const ColumnField& operator[](Field f) const { return fields[static_cast<std::size_t>(f)]; }
+  ColumnField& operator[](Field f) { return fields[static_cast<std::size_t>(f)]; }
+  bool Has(Field f) const { return (*this)[f].position != 0; }
+};
+
+// Reads the DOP file at dopPath, or infers the layout from the record length when it
+// cannot be opened (for length 20 the sibling DAT file's first quote decides).
+Status ReadColumnLayout(const std::string& dopPath, int recordLength, ColumnLayout& out);
+
+struct Quote {
+  DayNumber date = 0;
+  PackedTime time = 0;
+  float open = -1.0f;
+  float high = -1.0f;
+  float low = -1.0f;
+  float close = -1.0f;
+  float volume = -1.0f;
+  float openInterest = -1.0f;
+
+  float Value(Field f) const;  // Open..Oi
+};
+
+// A window of quotes in memory, stored column by column.
+class SeriesBuffer {
+ public:
+  int Capacity() const { return capacity_; }
+  int Count() const { return count_; }
+  std::int32_t Total() const { return total_; }
+  Quote At(int index) const;
+  DayNumber DateAt(int index) const { return dates_[static_cast<std::size_t>(index)]; }
+  PackedTime TimeAt(int index) const { return times_[static_cast<std::size_t>(index)]; }
+  float ValueAt(Field f, int index) const;
+
+ private:
+  friend Status AllocSeriesBuffer(SeriesBuffer&, int);
+  friend void FreeSeriesBuffer(SeriesBuffer&);
+  friend Status SetSeriesCount(SeriesBuffer&, int);
+  friend class SeriesBufferWriter;
+
+  int capacity_ = 0;
+  int count_ = 0;
+  std::int32_t total_ = 0;
+  std::vector<DayNumber> dates_;
+  std::vector<PackedTime> times_;
+  std::array<std::vector<float>, 6> values_;  // open, high, low, close, volume, open interest
+};
+
+Status AllocSeriesBuffer(SeriesBuffer& buffer, int capacity);
+void FreeSeriesBuffer(SeriesBuffer& buffer);
+Status SetSeriesCount(SeriesBuffer& buffer, int count);
+
+// Reads quotes [start, start+count) of a symbol's series; negative start means the last
+// count quotes, count 0 only learns the total, negative count means all from start.
+Status ReadSeries(SeriesBuffer& buffer, std::string_view portfolioDir, std::string_view symbol,
+                  int start, int count);
+
+// Index of the quote at (day, time) or of the first after it; kRecordNotFound past the end.
+int FindQuote(std::string_view portfolioDir, std::string_view symbol, DayNumber day,
+              PackedTime time, DayNumber* foundDay = nullptr, PackedTime* foundTime = nullptr);
+
+// Everything an operation needs to work on one series: the lookup, its files and a
+// layout that has been checked against the record (length = 4 x fields, 1..19 fields,
+// DATE present, positions within the record).
+struct SeriesLocation {
+  FoundSymbol found;
+  ColumnLayout layout;
+  std::string datPath;  // existing case variant or canonical name
+  std::string dopPath;
+  int recordLength = 0;
+  int fieldCount = 0;
+};
+Status LocateSeries(std::string_view portfolioDir, std::string_view symbol, SeriesLocation& out);
+
+// Header of a DAT file: the last-record number (quotes + 1) as stored.
+Status ReadDatLastRecord(const std::string& datPath, std::int16_t& lastRecord);
+
+// Decodes one stored record (fieldCount MBF singles) into a Quote by the layout.
+Quote DecodeQuoteRecord(const std::uint8_t* record, const ColumnLayout& layout, int fieldCount);
+
+}  // namespace voltrim

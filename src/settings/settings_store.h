@@ -1,0 +1,47 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+class QSettings;
+
+namespace voltrim {
+
+// Everything the program remembers between runs: root -> section -> value, every value a
+// text. Backed by an INI file through QSettings; reads never create sections, and a store
+// that cannot be written still runs (reads give defaults, writes fail silently).
+class SettingsStore {
+ public:
+  SettingsStore();
+  ~SettingsStore();
+  SettingsStore(const SettingsStore&) = delete;
+  SettingsStore& operator=(const SettingsStore&) = delete;
+
+  // The per-user settings file: ~/.config/Tolvane Software/Voltrim.conf.
+  static std::string DefaultPath();
+  // The machine-wide seeding file: /etc/xdg/Voltrim.INI.
+  static std::string DefaultSeedPath();
+
+  struct OpenResult {
+    bool ok = false;       // the root can be written
+    bool created = false;  // the root did not exist before
+  };
+  OpenResult OpenRoot(const std::string& path);
+
+  // Seeds the root from an initialisation file (only called on the first start).
+  void ImportIni(const std::string& seedPath);
+
+  int GetInt(std::string_view section, std::string_view name, int defaultValue) const;
+  bool SetInt(std::string_view section, std::string_view name, int value);
+  std::string GetString(std::string_view section, std::string_view name,
+                        std::string_view defaultValue) const;
+  bool SetString(std::string_view section, std::string_view name, std::string_view value);
+
+ private:
+  std::string path_;
+  bool writable_ = false;
+  std::unique_ptr<QSettings> settings_;
+};
+
+}  // namespace voltrim

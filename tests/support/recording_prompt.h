@@ -1,0 +1,48 @@
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "prompt/user_prompt.h"
+
+namespace voltrim::testing {
+
+// Records every text the core shows and answers Yes/No questions from a script.
+class RecordingPrompt : public UserPrompt {
+ public:
+  struct Message {
+    std::string text;
+    MessageIcon icon;
+  };
+
+  // Answers for the next questions, in order; a question with no answer left gets No.
+  void AnswerNext(bool yes) { answers_.push_back(yes); }
+
+  void ShowMessage(const std::string& text, MessageIcon icon) override;
+  bool AskYesNo(const std::string& text) override;
+  void Beep(BeepKind kind) override { beeps.push_back(kind); }
+  void BeginWait() override;
+  void EndWait() override;
+  void ScanProgress(const std::string& path, int found) override;
+  void FillProgress(int done, int total) override;
+  void StatusText(const std::string& text) override { statusTexts.push_back(text); }
+
+  std::vector<Message> messages;
+  std::vector<std::string> questions;
+  std::vector<BeepKind> beeps;
+  std::vector<std::string> scanPaths;
+  std::vector<int> scanCounts;
+  std::vector<std::pair<int, int>> fillProgress;
+  std::vector<std::string> statusTexts;
+  int waitDepth = 0;     // open BeginWait calls
+  int maxWaitDepth = 0;
+
+  // Texts of all messages, for comparing word for word.
+  std::vector<std::string> MessageTexts() const;
+
+ private:
+  std::deque<bool> answers_;
+};
+
+}  // namespace voltrim::testing

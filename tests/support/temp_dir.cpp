@@ -1,0 +1,44 @@
+#include "support/temp_dir.h"
+
+#include <stdlib.h>
+
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace voltrim::testing {
+
+TempDir::TempDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "voltrim-test-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  // Tests may leave read-only folders behind; make them writable so removal works.
+  for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
+       !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+    std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+  }
+  std::filesystem::remove_all(path_, ec);
+}
+
+std::vector<unsigned char> ReadFileBytes(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteFileBytes(const std::filesystem::path& file, const std::vector<unsigned char>& bytes) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::filesystem::path SharedDataDir() {
+  std::filesystem::path dir = VOLTRIM_SHARED_DATA_DIR;
+  std::error_code ec;
+  return std::filesystem::is_directory(dir, ec) ? dir : std::filesystem::path();
+}
+
+}  // namespace voltrim::testing
