@@ -55,6 +55,15 @@ TEST(FullDisk, ARewriteThatCannotBeWrittenCompletelyLeavesTheSeriesAsItWas) {
   EXPECT_EQ(now, series.before);
 }
 
+TEST(LargestSeries, AnInsertThatWouldOverflowTheHeaderCountIsRefused) {
+  LargestSeries series;
+  SeriesEdit insert;
+  insert.kind = edit_kind::kInsert;
+  insert.firstDay = insert.lastDay = Day(1970, 1, 6);
+  EXPECT_EQ(RewriteSeries(insert, series.dir, "BIG", 32766), kBadRequest);
+  EXPECT_EQ(TakeSnapshot(series.temp.path()), series.before);
+}
+
 TEST(ReadOnlyFolder, ARewriteIsRefusedAndNothingChanges) {
   if (geteuid() == 0) GTEST_SKIP() << "running as root: a read-only folder does not stop root";
   LargestSeries series;
