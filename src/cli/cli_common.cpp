@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "datafiles/series.h"
+
 namespace voltrim::cli {
 
 namespace {
@@ -102,6 +104,15 @@ std::string DescribeStatus(Status status) {
     default:
       return "error " + std::to_string(status);
   }
+}
+
+std::string SeriesProblemText(const std::string& portfolio, const std::string& symbol,
+                              Status status) {
+  SeriesLocation location;
+  if (status == kFileOpen && LocateSeries(portfolio, symbol, location) == kOk) {
+    return location.datPath + " cannot be opened";
+  }
+  return symbol + ": " + DescribeStatus(status);
 }
 
 std::string SymbolNotFoundText(const std::string& symbol, const std::string& portfolio) {
