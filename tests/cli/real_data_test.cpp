@@ -81,18 +81,5 @@ TEST(CliOnRealData, MasterWithARecordBeyondItsCountIsNotListed) {
   EXPECT_EQ(symbols.err.rfind("Failure while filling symbols grid\n", 0), 0u) << symbols.err;
 }
 
-TEST(CliOnRealData, IntradayWithoutDop) {
-  const std::string dir = DataDir("stooq-intraday");
-  REQUIRE_DATA(dir);
-  const auto symbols = RunCli({"symbols", dir});
-  ASSERT_EQ(symbols.exitCode, 0) << symbols.err;
-  const std::string symbol = SymbolOf(Lines(symbols.out).at(0));
-  const auto facts = RunCli({"facts", dir, symbol});
-  ASSERT_EQ(facts.exitCode, 0) << facts.err;
-  EXPECT_NE(facts.out.find("Data format: I Intra-day\n"), std::string::npos) << facts.out;
-  EXPECT_NE(facts.out.find("DAT file record length: 28\n"), std::string::npos) << facts.out;
-  EXPECT_EQ(RunCli({"quotes", dir, symbol}).exitCode, 0);
-}
-
 }  // namespace
 }  // namespace voltrim

@@ -11,97 +11,49 @@ namespace voltrim {
 namespace {
 
 using testing::RunCli;
-using testing::TempDir;
-
-std::size_t CountLines(const std::string& text) {
-  return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
-}
 
 std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
 
 std::string LastLine(const std::string& text) {
-  const auto end = text.size() - 1;  // text ends with '\n'
-  return text.substr(text.rfind('\n', end - 1) + 1, end - text.rfind('\n', end - 1) - 1);
+  const std::string body = text.substr(0, text.size() - 1);  // text ends with '\n'
+  return body.substr(body.rfind('\n') + 1);
 }
 
-// One sample written for the whole suite: it is the slowest thing here.
-class SampleCommand : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    dir_ = new TempDir;
-    root_ = (dir_->path() / "demo").string();
-    result_ = RunCli({"sample", root_});
-  }
-  static void TearDownTestSuite() { delete dir_; }
+TEST(SampleCommand, WritesThePortfoliosOnceAndNeverOverwrites) {
+  testing::TempDir dir;
+  const std::string root = (dir.path() / "demo").string();
+  const auto result = RunCli({"sample", root});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.out, root + "/Stocks\n" + root + "/Futures\n" + root + "/Legacy\n" + root +
+                            "/Legacy/ARCHIVE\n");
 
-  static std::string Portfolio(const char* name) { return root_ + "/" + name; }
-
-  static inline TempDir* dir_ = nullptr;
-  static inline std::string root_;
-  static inline testing::CliResult result_;
-};
-
-TEST_F(SampleCommand, WritesAndListsThePortfolios) {
-  EXPECT_EQ(result_.exitCode, 0) << result_.err;
-  EXPECT_EQ(result_.out, Portfolio("Stocks") + "\n" + Portfolio("Futures") + "\n" +
-                             Portfolio("Legacy") + "\n" + Portfolio("Legacy/ARCHIVE") + "\n");
-  for (const char* name : {"Stocks", "Futures", "Legacy", "Legacy/ARCHIVE"}) {
-    EXPECT_TRUE(std::filesystem::exists(Portfolio(name) + "/MASTER")) << name;
-  }
-}
-
-TEST_F(SampleCommand, RefusesAFolderThatIsNotEmptyAndChangesNothing) {
-  const auto master = Portfolio("Stocks") + "/MASTER";
+  const std::string master = root + "/Stocks/MASTER";
   const auto before = testing::ReadFileBytes(master);
-  const auto again = RunCli({"sample", root_});
-  EXPECT_EQ(again.exitCode, 1);
-  EXPECT_EQ(again.out, "");
-  EXPECT_NE(again.err.find("is not empty"), std::string::npos) << again.err;
+  for (const std::string& target : {root, master}) {
+    const auto again = RunCli({"sample", target});
+    EXPECT_EQ(again.exitCode, 1) << target;
+    EXPECT_EQ(again.out, "");
+    EXPECT_NE(again.err.find("nothing"), std::string::npos) << again.err;
+  }
   EXPECT_EQ(testing::ReadFileBytes(master), before);
 
-  const auto onFile = RunCli({"sample", master});
-  EXPECT_EQ(onFile.exitCode, 1);
-  EXPECT_EQ(testing::ReadFileBytes(master), before);
-}
+  // The main portfolio is sound; the legacy one shows its name for the lost symbol.
+  auto symbols = RunCli({"symbols", root + "/Stocks"});
+  EXPECT_EQ(FirstLine(symbols.out), "ACME\tACME INDUSTRIES ");
+  EXPECT_EQ(symbols.err, "");
+  symbols = RunCli({"symbols", root + "/Legacy"});
+  EXPECT_EQ(symbols.exitCode, 0);
+  EXPECT_NE(symbols.out.find("\nPACIFIC MILLS   \tPACIFIC MILLS   \n"), std::string::npos);
+  EXPECT_NE(symbols.err.find("appears corrupted"), std::string::npos);
 
-TEST_F(SampleCommand, SymbolsOfTheMainPortfolioAndTheOneNeedingRepair) {
-  auto result = RunCli({"symbols", Portfolio("Stocks")});
-  EXPECT_EQ(result.exitCode, 0) << result.err;
-  EXPECT_EQ(FirstLine(result.out), "ACME\tACME INDUSTRIES ");
-  EXPECT_EQ(result.err, "");  // nothing to repair in the main portfolio
-
-  result = RunCli({"symbols", Portfolio("Legacy")});
-  EXPECT_EQ(result.exitCode, 0) << result.err;
-  EXPECT_NE(result.out.find("PACIFIC MILLS   \tPACIFIC MILLS   \n"), std::string::npos)
-      << result.out;
-  EXPECT_NE(result.out.find("ARCHIVE    <DIR>"), std::string::npos);
-  EXPECT_NE(result.err.find("appears corrupted"), std::string::npos) << result.err;
-}
-
-// The long series crosses many 400-quote windows: every quote once, in order.
-TEST_F(SampleCommand, LongSeriesPrintsEveryQuoteOnce) {
-  const auto newest = RunCli({"quotes", Portfolio("Stocks"), "LONG"});
+  // The long series crosses many 400-quote windows: every quote once, in order.
+  const auto newest = RunCli({"quotes", root + "/Stocks", "LONG"});
   ASSERT_EQ(newest.exitCode, 0) << newest.err;
-  EXPECT_EQ(CountLines(newest.out), 16600u);
+  EXPECT_EQ(std::count(newest.out.begin(), newest.out.end(), '\n'), 16600);
   EXPECT_EQ(FirstLine(newest.out).substr(0, 9), "11/27/26\t");
-
-  const auto oldest = RunCli({"quotes", Portfolio("Stocks"), "LONG", "--oldest-first"});
-  ASSERT_EQ(oldest.exitCode, 0) << oldest.err;
+  const auto oldest = RunCli({"quotes", root + "/Stocks", "LONG", "--oldest-first"});
   EXPECT_EQ(FirstLine(oldest.out), LastLine(newest.out));
   EXPECT_EQ(LastLine(oldest.out), FirstLine(newest.out));
-}
-
-TEST_F(SampleCommand, InferredLayoutsShowNAForFieldsTheyLack) {
-  // 20-byte records without DOP: date, high, low, close, volume (no open).
-  auto result = RunCli({"quotes", Portfolio("Stocks"), "CRNR"});
-  ASSERT_EQ(result.exitCode, 0) << result.err;
-  EXPECT_EQ(CountLines(result.out), 45u);
-  EXPECT_NE(FirstLine(result.out).find("\tN/A\t"), std::string::npos) << result.out;
-
-  result = RunCli({"facts", Portfolio("Futures"), "ESH7"});
-  ASSERT_EQ(result.exitCode, 0) << result.err;
-  EXPECT_NE(result.out.find("Data format: I Intra-day\n"), std::string::npos) << result.out;
-  EXPECT_NE(result.out.find("Time Input: "), std::string::npos) << result.out;
 }
 
 }  // namespace

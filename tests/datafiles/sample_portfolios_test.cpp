@@ -139,19 +139,6 @@ TEST(SamplePortfolios, SplitSearchFindsExactlyTheTwoUnrecordedSplits) {
   EXPECT_EQ(found, expected);
 }
 
-TEST(SamplePortfolios, AreTheSameEveryTime) {
-  const auto first = SamplePortfolios();
-  const auto second = SamplePortfolios();
-  ASSERT_EQ(first.size(), second.size());
-  for (std::size_t p = 0; p < first.size(); ++p) {
-    EXPECT_EQ(BuildMasterBytes(first[p].spec), BuildMasterBytes(second[p].spec));
-    for (std::size_t e = 0; e < first[p].spec.entries.size(); ++e) {
-      EXPECT_EQ(BuildDatBytes(first[p].spec.entries[e].series),
-                BuildDatBytes(second[p].spec.entries[e].series));
-    }
-  }
-}
-
 // Written to disk, every series reads back through the ordinary readers with the values
 // it was made of, including those whose layout must be inferred.
 TEST(SamplePortfolios, ReadBackThroughTheReaders) {
