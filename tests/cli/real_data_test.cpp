@@ -72,14 +72,5 @@ TEST(CliOnRealData, LowerCaseNamesAndMissingDataFiles) {
   EXPECT_NE(second.err.find("F2.DAT cannot be opened"), std::string::npos) << second.err;
 }
 
-TEST(CliOnRealData, MasterWithARecordBeyondItsCountIsNotListed) {
-  const std::string dir = DataDir("mininge");
-  REQUIRE_DATA(dir);
-  const auto symbols = RunCli({"symbols", dir});
-  EXPECT_EQ(symbols.exitCode, 1);
-  EXPECT_EQ(symbols.out, "");
-  EXPECT_EQ(symbols.err.rfind("Failure while filling symbols grid\n", 0), 0u) << symbols.err;
-}
-
 }  // namespace
 }  // namespace voltrim
