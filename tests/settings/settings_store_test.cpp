@@ -51,6 +51,7 @@ TEST_F(SettingsStoreTest, IntegersAreTextsAndReadsStopAt259Characters) {
 
   SettingsStore again;
   EXPECT_FALSE(Open(again).created);
+  EXPECT_TRUE(SettingsStore::DefaultPath().ends_with("/Tolvane Software/Voltrim.conf"));
 }
 
 TEST_F(SettingsStoreTest, AnyTextRoundTripsThroughTheFileAtOnce) {
