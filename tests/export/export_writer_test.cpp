@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -182,6 +183,23 @@ TEST_F(ExportWriterTest, LongSeriesAcrossReadWindows) {
       EXPECT_EQ(lines[static_cast<std::size_t>(n)], Date(index) + close);
     }
   }
+}
+
+// Quotes the header counts but the file does not hold end the text without a message.
+TEST_F(ExportWriterTest, TruncatedSeriesEndsAtTheFirstUnreadableQuote) {
+  const int quotes = kExportWindow + 10;
+  WriteSeries(quotes, kNoOi);
+  const auto dat = dir_.path() / "F1.DAT";
+  std::filesystem::resize_file(dat, std::filesystem::file_size(dat) - 4 * 24);
+  ExportSettings settings;
+  settings.omit = {1, 1, 1, 0, 1, 1};
+  const std::vector<std::string> oldest = Lines(Export(settings, quotes));
+  ASSERT_EQ(oldest.size(), static_cast<std::size_t>(quotes - 4));
+  EXPECT_EQ(oldest.back(), Date(quotes - 5) + " " + std::to_string(100 + quotes - 5) + ".0000");
+  // Newest first starts at a quote that is not there.
+  settings.newest = 1;
+  EXPECT_EQ(Export(settings, quotes), "");
+  EXPECT_EQ(Lines(Export(settings, quotes - 4)).size(), static_cast<std::size_t>(quotes - 4));
 }
 
 TEST_F(ExportWriterTest, UnknownSymbolWritesOnlyTheTitle) {

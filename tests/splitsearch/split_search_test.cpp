@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -124,6 +125,24 @@ TEST_F(SplitSearchTest, LaterSearchesAppendAndCountTheirOwnRun) {
   Search({"CALM"});
   EXPECT_EQ(prompt_.MessageTexts(), std::vector<std::string>{"No candidate splits found"});
   EXPECT_EQ(results_.Lines().size(), 2u);
+}
+
+// A DAT file shorter than its header says cannot give its last window: the search stops
+// at once, keeping what it listed.
+TEST_F(SplitSearchTest, FailedWindowReadEndsTheWholeSearch) {
+  Write({ToggleSeries(1, "JUMP", 10, {5}), ToggleSeries(2, "CUT", 500, {100}),
+         ToggleSeries(3, "AFTER", 10, {5})});
+  const auto dat = dir_.path() / "F2.DAT";
+  std::filesystem::resize_file(dat, std::filesystem::file_size(dat) - 50 * 24);
+
+  const SplitSearchRun run = Search({"JUMP", "CUT", "AFTER"});
+  EXPECT_EQ(run.outcome, SplitSearchOutcome::ReadFailed);
+  EXPECT_EQ(results_.Lines(),
+            (std::vector<std::string>{Line("JUMP", 21, 5), Line("CUT", 21, 100)}));
+  EXPECT_EQ(prompt_.MessageTexts(), std::vector<std::string>{"Error in SplitSearch bars read"});
+  EXPECT_EQ(prompt_.statusTexts, std::vector<std::string>{"JUMP"});
+  EXPECT_TRUE(prompt_.beeps.empty());
+  EXPECT_EQ(prompt_.waitDepth, 0);
 }
 
 }  // namespace
