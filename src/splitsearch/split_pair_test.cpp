@@ -6,9 +6,32 @@ namespace voltrim {
 
 namespace {
 
-constexpr double kLowerTolerance = 0.9;
-constexpr double kUpperTolerance = 1.1;
 constexpr float kGapShare = 0.8f;
+
+// The open band (0.9 p/q, 1.1 p/q) of each ratio pair, worked out once.
+struct Band {
+  double lower;
+  double upper;
+};
+
+constexpr std::array<Band, kSplitRatioPairs.size()> MakeBands() {
+  std::array<Band, kSplitRatioPairs.size()> bands{};
+  for (std::size_t i = 0; i < bands.size(); ++i) {
+    const double nominal =
+        static_cast<double>(kSplitRatioPairs[i].p) / static_cast<double>(kSplitRatioPairs[i].q);
+    bands[i] = {0.9 * nominal, 1.1 * nominal};
+  }
+  return bands;
+}
+
+constexpr auto kBands = MakeBands();
+
+// Between the 2:3 band and the 3:2 band lies no band at all; nearly every ordinary day's
+// ratio falls there, so it is ruled out first.
+constexpr double kQuietLower = kBands[4].upper;
+constexpr double kQuietUpper = kBands[6].lower;
+static_assert(kSplitRatioPairs[4].p == 2 && kSplitRatioPairs[4].q == 3);
+static_assert(kSplitRatioPairs[6].p == 3 && kSplitRatioPairs[6].q == 2);
 
 // The distance between the bars' ranges on the side the price moved to.
 float RangeGap(const PairBar& a, const PairBar& b) {
@@ -18,18 +41,16 @@ float RangeGap(const PairBar& a, const PairBar& b) {
 
 }  // namespace
 
-std::optional<RatioPair> TestSplitPair(const PairBar& a, const PairBar& b) {
-  if (a.close == 0.0f || b.close == 0.0f) return std::nullopt;
-  const float ratio = a.close / b.close;
-  const float move = std::fabs(a.close - b.close);
-  const float threshold = move * kGapShare;
-  if (!(RangeGap(a, b) > threshold)) return std::nullopt;
-  for (const RatioPair& pair : kSplitRatioPairs) {
-    const double nominal = static_cast<double>(pair.p) / static_cast<double>(pair.q);
-    const double r = static_cast<double>(ratio);
-    if (kLowerTolerance * nominal < r && r < kUpperTolerance * nominal) return pair;
+const RatioPair* TestSplitPair(const PairBar& a, const PairBar& b) {
+  if (a.close == 0.0f || b.close == 0.0f) return nullptr;
+  const double r = static_cast<double>(a.close / b.close);
+  if (r >= kQuietLower && r <= kQuietUpper) return nullptr;
+  const float threshold = std::fabs(a.close - b.close) * kGapShare;
+  if (!(RangeGap(a, b) > threshold)) return nullptr;
+  for (std::size_t i = 0; i < kBands.size(); ++i) {
+    if (kBands[i].lower < r && r < kBands[i].upper) return &kSplitRatioPairs[i];
   }
-  return std::nullopt;
+  return nullptr;
 }
 
 }  // namespace voltrim

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <array>
-#include <optional>
 
 namespace voltrim {
 
@@ -28,7 +27,8 @@ struct PairBar {
 // Whether the step from quote a to the next quote b looks like a split: the close ratio
 // lies strictly inside 10% of p/q, and the two bars' ranges are apart by more than 80%
 // of the close's move. The ratio, move and gap are single precision as the data is;
-// the bands are double precision. The bands do not overlap, so at most one pair fits.
-std::optional<RatioPair> TestSplitPair(const PairBar& a, const PairBar& b);
+// the bands are double precision. The bands do not overlap, so at most one pair fits:
+// the pair (an entry of kSplitRatioPairs), or null.
+const RatioPair* TestSplitPair(const PairBar& a, const PairBar& b);
 
 }  // namespace voltrim

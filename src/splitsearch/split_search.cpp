@@ -24,8 +24,8 @@ std::string FewerThanTwoQuotes(const std::string& symbol) {
 }
 
 PairBar BarAt(const SeriesBuffer& window, int index) {
-  return {window.ValueAt(Field::High, index), window.ValueAt(Field::Low, index),
-          window.ValueAt(Field::Close, index)};
+  const Quote quote = window.At(index);
+  return {quote.high, quote.low, quote.close};
 }
 
 // Owns the quote window for one search and frees it however the search ends.
@@ -51,9 +51,13 @@ class Searcher {
 
   // False when a read failed and the whole search must stop.
   bool SearchSymbol(const std::string& symbol) {
+    // The series is looked up once; its windows are then read from the file found.
     // A symbol whose files cannot be read counts as having no quotes: one damaged
     // entry should not keep the rest of the portfolio from being searched.
-    const int total = ReadSeries(window_, portfolioDir_, symbol, 0, 0) == kOk ? window_.Total() : 0;
+    SeriesLocation location;
+    const bool readable = LocateSeries(portfolioDir_, symbol, location) == kOk &&
+                          ReadSeriesAt(window_, location, 0, 0) == kOk;
+    const int total = readable ? window_.Total() : 0;
     if (total < 2) {
       prompt_.ShowMessage(FewerThanTwoQuotes(symbol));
       return true;
@@ -62,8 +66,7 @@ class Searcher {
     while (first + 1 != total) {
       const int count = std::min(total - first, kSplitSearchWindow);
       // A short read would leave stale quotes in the window; treat it as a failed read.
-      if (ReadSeries(window_, portfolioDir_, symbol, first, count) != kOk ||
-          window_.Count() != count) {
+      if (ReadSeriesAt(window_, location, first, count) != kOk || window_.Count() != count) {
         prompt_.ShowMessage(kBarsReadError);
         return false;
       }
@@ -81,7 +84,7 @@ class Searcher {
     PairBar earlier = BarAt(window_, 0);
     for (int k = 0; k + 1 < count; ++k) {
       const PairBar later = BarAt(window_, k + 1);
-      if (const auto ratio = TestSplitPair(earlier, later)) {
+      if (const RatioPair* ratio = TestSplitPair(earlier, later)) {
         List({symbol, *ratio, window_.DateAt(k + 1)});
       }
       earlier = later;

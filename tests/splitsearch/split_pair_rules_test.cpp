@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
 
 #include "splitsearch/split_pair_test.h"
 
@@ -11,8 +10,8 @@ namespace {
 // A bar whose whole range is its close, so the gap is the distance between the closes.
 PairBar Flat(float close) { return {close, close, close}; }
 
-void ExpectPair(std::optional<RatioPair> found, int p, int q) {
-  ASSERT_TRUE(found.has_value()) << "expected " << p << " for " << q;
+void ExpectPair(const RatioPair* found, int p, int q) {
+  ASSERT_NE(found, nullptr) << "expected " << p << " for " << q;
   EXPECT_EQ(found->p, p);
   EXPECT_EQ(found->q, q);
 }
