@@ -88,18 +88,22 @@ TEST_F(CliSplitSearchExportTest, ExportReplacesTheOutputFile) {
   EXPECT_EQ(bad.err, "file export error\n");
 }
 
-TEST_F(CliSplitSearchExportTest, ExportRefusesBadUsageAndUnknownSymbols) {
-  EXPECT_EQ(RunCli({"export", portfolio()}).exitCode, 2);
-  EXPECT_EQ(RunCli({"export", portfolio(), "XYZ", "--delimiter", "semicolon"}).exitCode, 2);
-  EXPECT_EQ(RunCli({"export", portfolio(), "XYZ", "--omit", "date"}).exitCode, 2);
-  EXPECT_EQ(RunCli({"export", portfolio(), "XYZ", "--bogus"}).exitCode, 2);
-  const CliResult help = RunCli({"export", "--help"});
-  EXPECT_EQ(help.exitCode, 0);
-  EXPECT_NE(help.out.find("--newest-first"), std::string::npos);
+TEST_F(CliSplitSearchExportTest, UsageErrorsAndFailures) {
+  for (const QStringList& bad :
+       {QStringList{"export", portfolio()},
+        QStringList{"export", portfolio(), "XYZ", "--delimiter", "semi"},
+        QStringList{"export", portfolio(), "XYZ", "--omit", "date"}, QStringList{"split-search"},
+        QStringList{"split-search", "a", "b"}}) {
+    EXPECT_EQ(RunCli(bad).exitCode, 2) << bad.join(' ').toStdString();
+  }
+  EXPECT_NE(RunCli({"export", "--help"}).out.find("--newest-first"), std::string::npos);
   const CliResult unknown = RunCli({"export", portfolio(), "NOPE"});
   EXPECT_EQ(unknown.exitCode, 1);
   EXPECT_EQ(unknown.out, "");
-  EXPECT_NE(unknown.err, "");
+  const CliResult none =
+      RunCli({"split-search", QString::fromStdString((dir_.path() / "nothing").string())});
+  EXPECT_EQ(none.exitCode, 1);
+  EXPECT_EQ(none.err, "Failure while filling symbols grid\n");
 }
 
 TEST_F(CliSplitSearchExportTest, SplitSearchListsCandidatesAndReportsOnStderr) {
@@ -116,33 +120,6 @@ TEST_F(CliSplitSearchExportTest, SplitSearchListsCandidatesAndReportsOnStderr) {
   EXPECT_EQ(saved.exitCode, 0);
   EXPECT_EQ(saved.out, "");
   EXPECT_EQ(ReadText(file), "XYZ possible 2 for 1 split on 01/06/99\r\n");
-}
-
-TEST_F(CliSplitSearchExportTest, SplitSearchFailsWithoutAPortfolio) {
-  const CliResult r =
-      RunCli({"split-search", QString::fromStdString((dir_.path() / "nothing").string())});
-  EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(r.err, "Failure while filling symbols grid\n");
-  EXPECT_EQ(RunCli({"split-search"}).exitCode, 2);
-  EXPECT_EQ(RunCli({"split-search", "a", "b"}).exitCode, 2);
-}
-
-TEST_F(CliSplitSearchExportTest, SplitSearchWithNothingFoundSucceeds) {
-  const CliResult r = RunCli({"export", portfolio(), "ONE"});  // sanity: the series reads
-  ASSERT_EQ(r.exitCode, 0);
-  TempDir calm;
-  PortfolioSpec spec;
-  const DayNumber day = DateFloatToDay(990104.0f);
-  spec.entries.push_back({false,
-                          MakeDailySeries(1, "CALM", "CALM INC",
-                                          {{day, 10, 11, 9, 10, 1},
-                                           {static_cast<DayNumber>(day + 1), 10, 11, 9, 10.5f, 1}}),
-                          {}});
-  ASSERT_EQ(WritePortfolio(calm.str(), spec), kOk);
-  const CliResult none = RunCli({"split-search", QString::fromStdString(calm.str())});
-  EXPECT_EQ(none.exitCode, 0);
-  EXPECT_EQ(none.out, "");
-  EXPECT_EQ(none.err, "No candidate splits found\n");
 }
 
 }  // namespace
