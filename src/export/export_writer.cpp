@@ -76,20 +76,22 @@ class QuoteWindows {
   bool Allocate() { return AllocSeriesBuffer(window_, kExportWindow) == kOk; }
   const SeriesBuffer& window() const { return window_; }
 
-  // Total quotes of the series, or -1 when it cannot be read.
+  // Looks the series up once and returns its total quotes, or -1 when it cannot be read.
   int Total() {
-    return ReadSeries(window_, portfolioDir_, symbol_, 0, 0) == kOk ? window_.Total() : -1;
+    const bool readable = LocateSeries(portfolioDir_, symbol_, location_) == kOk &&
+                          ReadSeriesAt(window_, location_, 0, 0) == kOk;
+    return readable ? window_.Total() : -1;
   }
 
   // Quotes [first, first + count) into the window; false unless all of them were read.
   bool Read(int first, int count) {
-    return ReadSeries(window_, portfolioDir_, symbol_, first, count) == kOk &&
-           window_.Count() == count;
+    return ReadSeriesAt(window_, location_, first, count) == kOk && window_.Count() == count;
   }
 
  private:
   std::string_view portfolioDir_;
   std::string_view symbol_;
+  SeriesLocation location_;
   SeriesBuffer window_;
 };
 
