@@ -1,0 +1,55 @@
+#include "export/export_command.h"
+
+#include <cstdio>
+#include <string>
+
+#include "export/export_writer.h"
+#include "export/replacing_text_file.h"
+
+namespace voltrim {
+
+namespace {
+
+constexpr char kExportError[] = "file export error";
+
+std::string ReplaceQuestion(const std::string& fileName) {
+  constexpr char kFormat[] = "%s\nThis file already exists\n\nReplace existing file?";
+  const int size = std::snprintf(nullptr, 0, kFormat, fileName.c_str());
+  std::string text(static_cast<std::size_t>(size), '\0');
+  std::snprintf(text.data(), text.size() + 1, kFormat, fileName.c_str());
+  return text;
+}
+
+}  // namespace
+
+bool ExportFileExists(const std::string& fileName) {
+  if (fileName.empty()) return false;
+  std::FILE* file = std::fopen(fileName.c_str(), "rb");
+  if (file == nullptr) return false;
+  std::fclose(file);
+  return true;
+}
+
+ExportOutcome RunExport(std::string_view portfolioDir, std::string_view symbol, int quoteCount,
+                        const ExportSettings& chosen, SettingsStore& store, UserPrompt& prompt) {
+  if (ExportFileExists(chosen.fileName) && !prompt.AskYesNo(ReplaceQuestion(chosen.fileName))) {
+    return ExportOutcome::Declined;
+  }
+  SaveExportSettings(store, chosen);
+  ReplacingTextFile file(chosen.fileName);
+  if (!file.Open()) {
+    prompt.ShowMessage(kExportError);
+    return ExportOutcome::Failed;
+  }
+  WaitCursor wait(prompt);
+  WriteExportText(file, portfolioDir, symbol, quoteCount, chosen);
+  // A write that did not reach the disk is reported, never passed off as an export.
+  if (!file.Commit()) {
+    prompt.ShowMessage(kExportError);
+    return ExportOutcome::Failed;
+  }
+  prompt.Beep(BeepKind::Information);
+  return ExportOutcome::Written;
+}
+
+}  // namespace voltrim

@@ -1,0 +1,56 @@
+#include "export/replacing_text_file.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QSaveFile>
+
+namespace voltrim {
+
+namespace {
+// Output is gathered into blocks of this size so that a long export makes few writes.
+constexpr std::size_t kBlockSize = 64 * 1024;
+}  // namespace
+
+ReplacingTextFile::ReplacingTextFile(const std::string& path)
+    : file_(std::make_unique<QSaveFile>(
+          QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size()))))) {
+  // A file the user may write in a folder where no temporary file can be made is still
+  // written, in place.
+  file_->setDirectWriteFallback(true);
+  pending_.reserve(kBlockSize);
+}
+
+// QSaveFile removes its temporary file when it is destroyed uncommitted.
+ReplacingTextFile::~ReplacingTextFile() = default;
+
+bool ReplacingTextFile::Open() {
+  if (file_->fileName().isEmpty()) return false;
+  failed_ = !file_->open(QIODevice::WriteOnly);
+  return !failed_;
+}
+
+void ReplacingTextFile::Write(std::string_view text) {
+  pending_.append(text);
+  if (pending_.size() >= kBlockSize) Flush();
+}
+
+void ReplacingTextFile::Flush() {
+  if (!failed_ && !pending_.empty()) {
+    const auto size = static_cast<qint64>(pending_.size());
+    failed_ = file_->write(pending_.data(), size) != size;
+  }
+  pending_.clear();
+}
+
+bool ReplacingTextFile::Commit() {
+  if (!file_->isOpen()) return false;
+  Flush();
+  if (failed_) {
+    file_->cancelWriting();
+    file_->commit();  // closes and removes the temporary file
+    return false;
+  }
+  return file_->commit();
+}
+
+}  // namespace voltrim

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+#include "datafiles/encodings.h"
+#include "splitsearch/split_pair_test.h"
+
+namespace voltrim {
+
+// One possible split: the symbol, the ratio pair and the date of the later quote.
+struct SplitCandidate {
+  std::string symbol;
+  RatioPair ratio;
+  DayNumber day = 0;
+
+  // "XYZ possible 2 for 1 split on 05/27/99"
+  std::string Line() const;
+};
+
+}  // namespace voltrim

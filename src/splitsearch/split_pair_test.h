@@ -1,0 +1,34 @@
+#pragma once
+
+#include <array>
+
+namespace voltrim {
+
+// A split of p new shares for q old ones moves the close by the factor q/p, so the
+// ratio earlier close / later close lies near p/q.
+struct RatioPair {
+  int p = 0;
+  int q = 0;
+};
+
+// Tried in this order. 3:4 and 4:3 are too close to an ordinary move to be told apart,
+// and 2:4 and 4:2 are the same ratios as 1:2 and 2:1.
+inline constexpr std::array<RatioPair, 8> kSplitRatioPairs = {
+    RatioPair{1, 2}, RatioPair{1, 3}, RatioPair{1, 4}, RatioPair{2, 1},
+    RatioPair{2, 3}, RatioPair{3, 1}, RatioPair{3, 2}, RatioPair{4, 1}};
+
+// The prices of one quote that the test looks at.
+struct PairBar {
+  float high = 0;
+  float low = 0;
+  float close = 0;
+};
+
+// Whether the step from quote a to the next quote b looks like a split: the close ratio
+// lies strictly inside 10% of p/q, and the two bars' ranges are apart by more than 80%
+// of the close's move. The ratio, move and gap are single precision as the data is;
+// the bands are double precision. The bands do not overlap, so at most one pair fits:
+// the pair (an entry of kSplitRatioPairs), or null.
+const RatioPair* TestSplitPair(const PairBar& a, const PairBar& b);
+
+}  // namespace voltrim

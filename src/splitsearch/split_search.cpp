@@ -1,0 +1,129 @@
+#include "splitsearch/split_search.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "datafiles/series.h"
+
+namespace voltrim {
+
+namespace {
+
+constexpr char kTooManyBars[] = "Too many bars";
+constexpr char kBarsReadError[] = "Error in SplitSearch bars read";
+constexpr char kNoCandidates[] = "No candidate splits found";
+constexpr char kDoneSearch[] = "Done search";
+
+std::string FewerThanTwoQuotes(const std::string& symbol) {
+  constexpr char kFormat[] =
+      "For symbol %s\nSplitSearch cannot perform search\nas there are fewer than 2 quotes.";
+  const int size = std::snprintf(nullptr, 0, kFormat, symbol.c_str());
+  std::string text(static_cast<std::size_t>(size), '\0');
+  std::snprintf(text.data(), text.size() + 1, kFormat, symbol.c_str());
+  return text;
+}
+
+PairBar BarAt(const SeriesBuffer& window, int index) {
+  const Quote quote = window.At(index);
+  return {quote.high, quote.low, quote.close};
+}
+
+// Owns the quote window for one search and frees it however the search ends.
+class SearchWindow {
+ public:
+  ~SearchWindow() { FreeSeriesBuffer(buffer_); }
+  bool Allocate() { return AllocSeriesBuffer(buffer_, kSplitSearchWindow) == kOk; }
+  SeriesBuffer& buffer() { return buffer_; }
+
+ private:
+  SeriesBuffer buffer_;
+};
+
+class Searcher {
+ public:
+  Searcher(std::string_view portfolioDir, SplitSearchResults& results, UserPrompt& prompt,
+           const CandidateListener& onCandidate, SeriesBuffer& window)
+      : portfolioDir_(portfolioDir),
+        results_(results),
+        prompt_(prompt),
+        onCandidate_(onCandidate),
+        window_(window) {}
+
+  // False when a read failed and the whole search must stop.
+  bool SearchSymbol(const std::string& symbol) {
+    // The series is looked up once; its windows are then read from the file found.
+    // A symbol whose files cannot be read counts as having no quotes: one damaged
+    // entry should not keep the rest of the portfolio from being searched.
+    SeriesLocation location;
+    const bool readable = LocateSeries(portfolioDir_, symbol, location) == kOk &&
+                          ReadSeriesAt(window_, location, 0, 0) == kOk;
+    const int total = readable ? window_.Total() : 0;
+    if (total < 2) {
+      prompt_.ShowMessage(FewerThanTwoQuotes(symbol));
+      return true;
+    }
+    int first = 0;
+    while (first + 1 != total) {
+      const int count = std::min(total - first, kSplitSearchWindow);
+      // A short read would leave stale quotes in the window; treat it as a failed read.
+      if (ReadSeriesAt(window_, location, first, count) != kOk || window_.Count() != count) {
+        prompt_.ShowMessage(kBarsReadError);
+        return false;
+      }
+      TestWindow(symbol, count);
+      first += count - 1;
+    }
+    prompt_.StatusText(symbol);
+    return true;
+  }
+
+  int found() const { return found_; }
+
+ private:
+  void TestWindow(const std::string& symbol, int count) {
+    PairBar earlier = BarAt(window_, 0);
+    for (int k = 0; k + 1 < count; ++k) {
+      const PairBar later = BarAt(window_, k + 1);
+      if (const RatioPair* ratio = TestSplitPair(earlier, later)) {
+        List({symbol, *ratio, window_.DateAt(k + 1)});
+      }
+      earlier = later;
+    }
+  }
+
+  void List(const SplitCandidate& candidate) {
+    results_.Add(candidate);
+    ++found_;
+    if (onCandidate_) onCandidate_(candidate);
+  }
+
+  std::string_view portfolioDir_;
+  SplitSearchResults& results_;
+  UserPrompt& prompt_;
+  const CandidateListener& onCandidate_;
+  SeriesBuffer& window_;
+  int found_ = 0;
+};
+
+}  // namespace
+
+SplitSearchRun RunSplitSearch(std::string_view portfolioDir,
+                              const std::vector<std::string>& symbols, SplitSearchResults& results,
+                              UserPrompt& prompt, const CandidateListener& onCandidate) {
+  WaitCursor wait(prompt);
+  SearchWindow window;
+  if (!window.Allocate()) {
+    prompt.ShowMessage(kTooManyBars);
+    return {SplitSearchOutcome::NoWindow, 0};
+  }
+  Searcher searcher(portfolioDir, results, prompt, onCandidate, window.buffer());
+  for (const std::string& symbol : symbols) {
+    if (!searcher.SearchSymbol(symbol)) return {SplitSearchOutcome::ReadFailed, searcher.found()};
+  }
+  prompt.StatusText(kDoneSearch);
+  prompt.Beep(BeepKind::Information);
+  if (searcher.found() == 0) prompt.ShowMessage(kNoCandidates);
+  return {SplitSearchOutcome::Finished, searcher.found()};
+}
+
+}  // namespace voltrim

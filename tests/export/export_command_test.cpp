@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "datafiles/portfolio_builder.h"
+#include "export/export_command.h"
+#include "settings/settings_store.h"
+#include "support/recording_prompt.h"
+#include "support/temp_dir.h"
+
+namespace voltrim {
+namespace {
+
+using testing::ReadFileBytes;
+using testing::RecordingPrompt;
+using testing::TempDir;
+using testing::WriteFileBytes;
+
+std::string ReadText(const std::filesystem::path& file) {
+  const auto bytes = ReadFileBytes(file);
+  return {bytes.begin(), bytes.end()};
+}
+
+class ExportCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(store_.OpenRoot((dir_.path() / "settings.conf").string()).ok);
+    const DayNumber day = DateFloatToDay(990104.0f);
+    PortfolioSpec spec;
+    spec.entries.push_back(
+        {false,
+         MakeDailySeries(1, "XYZ", "XYZ CORP", {{day, 12.5f, 12.75f, 12.25f, 12.625f, 15000}}),
+         {}});
+    ASSERT_EQ(WritePortfolio(portfolio_.string(), spec), kOk);
+  }
+
+  ExportSettings Chosen(const std::filesystem::path& file) {
+    ExportSettings chosen;
+    chosen.fileName = file.string();
+    chosen.delimiter = 1;
+    chosen.omit[static_cast<std::size_t>(ExportColumn::OpenInterest)] = 1;
+    return chosen;
+  }
+
+  ExportOutcome Run(const ExportSettings& chosen) {
+    return RunExport(portfolio_.string(), "XYZ", 1, chosen, store_, prompt_);
+  }
+
+  TempDir dir_;
+  std::filesystem::path portfolio_ = dir_.path() / "data";
+  SettingsStore store_;
+  RecordingPrompt prompt_;
+};
+
+constexpr char kExported[] = "01/04/99,12.5000,12.7500,12.2500,12.6250,15000.00\r\n";
+
+TEST_F(ExportCommandTest, SettingsHaveTheirDefaultsAndComeBackAsStored) {
+  EXPECT_EQ(LoadExportSettings(store_).fileName, "output.txt");
+  ExportSettings stored;
+  stored.fileName = "/tmp/out.csv";
+  stored.omit = {1, 0, 1, 0, 1, 0};
+  stored.newest = 1;
+  stored.delimiter = 5;  // kept as stored; it exports as a space
+  stored.title = 1;
+  SaveExportSettings(store_, stored);
+  const ExportSettings loaded = LoadExportSettings(store_);
+  EXPECT_EQ(loaded.fileName, stored.fileName);
+  EXPECT_EQ(loaded.omit, stored.omit);
+  EXPECT_EQ(std::vector<int>({loaded.newest, loaded.delimiter, loaded.title}),
+            std::vector<int>({1, 5, 1}));
+  EXPECT_EQ(store_.GetInt("XportSel", "OmitVol", -7), 1);
+}
+
+TEST_F(ExportCommandTest, DecliningToReplaceKeepsFileAndSettings) {
+  const auto file = dir_.path() / "out.txt";
+  WriteFileBytes(file, {'k', 'e', 'e', 'p'});
+  prompt_.AnswerNext(false);
+  EXPECT_EQ(Run(Chosen(file)), ExportOutcome::Declined);
+  EXPECT_EQ(prompt_.questions,
+            std::vector<std::string>{file.string() +
+                                     "\nThis file already exists\n\nReplace existing file?"});
+  EXPECT_EQ(ReadText(file), "keep");
+  EXPECT_EQ(LoadExportSettings(store_).fileName, "output.txt");
+  EXPECT_TRUE(prompt_.beeps.empty());
+}
+
+TEST_F(ExportCommandTest, ReplacingWritesTheExportAndSavesTheChoices) {
+  const auto file = dir_.path() / "out.txt";
+  WriteFileBytes(file, std::vector<unsigned char>(500, 'x'));
+  prompt_.AnswerNext(true);
+  EXPECT_EQ(Run(Chosen(file)), ExportOutcome::Written);
+  EXPECT_EQ(ReadText(file), kExported);
+  EXPECT_EQ(LoadExportSettings(store_).fileName, file.string());
+  EXPECT_EQ(LoadExportSettings(store_).delimiter, 1);
+  EXPECT_EQ(prompt_.beeps, std::vector<BeepKind>{BeepKind::Information});
+  EXPECT_TRUE(prompt_.messages.empty());
+  EXPECT_EQ(prompt_.waitDepth, 0);
+  EXPECT_EQ(Run(Chosen(dir_.path() / "new.txt")), ExportOutcome::Written);
+  EXPECT_EQ(prompt_.questions.size(), 1u);  // none for a new file
+}
+
+TEST_F(ExportCommandTest, UncreatableFileReportsErrorAfterSavingChoices) {
+  EXPECT_EQ(Run(Chosen("")), ExportOutcome::Failed);
+  EXPECT_TRUE(prompt_.questions.empty());
+  EXPECT_EQ(prompt_.MessageTexts(), std::vector<std::string>{"file export error"});
+  EXPECT_EQ(LoadExportSettings(store_).fileName, "");
+  EXPECT_EQ(LoadExportSettings(store_).delimiter, 1);
+
+  const auto missing = dir_.path() / "no such folder" / "out.txt";
+  EXPECT_EQ(Run(Chosen(missing)), ExportOutcome::Failed);
+  EXPECT_FALSE(std::filesystem::exists(missing.parent_path()));
+  EXPECT_TRUE(prompt_.beeps.empty());
+}
+
+}  // namespace
+}  // namespace voltrim
