@@ -1,6 +1,7 @@
 #include "datafiles/master_image.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <system_error>
 
@@ -43,11 +44,15 @@ Status ReplaceMaster(const std::string& masterPath, const std::vector<std::uint8
                      std::string_view temporarySuffix, bool backup) {
   const std::filesystem::path path(masterPath);
   const std::string name = path.filename().string();
+  // Companions of a MASTER spelled in another case still take the canonical spelling.
+  std::string upper = name;
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  const std::string stem = upper == "MASTER" ? upper : name;
   ReplaceNames names;
   names.directory = path.parent_path().string();
   names.target = name;
-  names.temporary = name + std::string(temporarySuffix);
-  if (backup) names.backup = name + ".BAK";
+  names.temporary = stem + std::string(temporarySuffix);
+  if (backup) names.backup = stem + ".BAK";
   return ReplaceFileContent(names, content);
 }
 
