@@ -270,8 +270,15 @@ void Browser::FillQuotesGrid(int row) {
 
   QuoteTable& quotes = state_.quotes;
   const SymbolRow* current = state_.symbols.CurrentRow();
-  quotes.loadedSymbol = current ? current->symbol : std::string();
-  quotes.loadedName = current ? current->name : std::string();
+  if (!current) {
+    // Looking up an empty symbol text could land on an unrelated record.
+    quotes.loadedSymbol.clear();
+    quotes.loadedName.clear();
+    prompt_.ShowMessage("Error in FillQuotesGrid");
+    return;
+  }
+  quotes.loadedSymbol = current->symbol;
+  quotes.loadedName = current->name;
   const std::string& dir = state_.portfolioDir;
   const std::string& symbol = quotes.loadedSymbol;
 

@@ -112,6 +112,19 @@ TEST_F(QuotesFill, TruncatedDataFileEndsTheFillWithoutHanging) {
 
 using Selection = BrowserTest;
 
+TEST_F(Selection, ClickWithoutACurrentRowLoadsNothing) {
+  const std::string drive = Drive("disk");
+  Write(drive, PortfolioOf({"ONLY"}));
+  Start();
+
+  browser->OnSymbolRowSelected(4);
+  browser->OnSymbolsGridClicked();
+
+  EXPECT_EQ(prompt.MessageTexts(), std::vector<std::string>{"Error in FillQuotesGrid"});
+  EXPECT_EQ(State().quotes.RowCount(), 0);
+  EXPECT_EQ(State().quotes.loadedSymbol, "");
+}
+
 TEST_F(Selection, KeyboardMovesTheTitleAndAClickReloadsTheQuotes) {
   const std::string drive = Drive("disk");
   Write(drive, PortfolioOf({"FIRST", "SECOND"}));
