@@ -115,6 +115,7 @@ TEST_F(Selection, PortfolioPathTooLongToHoldFailsRatherThanShowTheLastOne) {
 
   EXPECT_EQ(prompt.MessageTexts(), std::vector<std::string>{"Failure while filling symbols grid"});
   EXPECT_EQ(State().symbols.RowCount(), 0);
+  EXPECT_EQ(State().title, "Voltrim - " + deep + " - (no symbols)");
 }
 
 }  // namespace

@@ -49,6 +49,7 @@ TEST_F(SymbolsFill, DeclinedRepairFailsAndLeavesTheFileAlone) {
   EXPECT_EQ(State().symbols.RowCount(), 0);
   EXPECT_EQ(State().symbols.count, 0);
   EXPECT_EQ(State().quotes.RowCount(), 0);
+  EXPECT_EQ(State().title, "Voltrim - " + drive + " - (no symbols)");
   EXPECT_EQ(ReadFileBytes(Master()), before);
 }
 
