@@ -1,0 +1,103 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "browser/browser_state.h"
+
+namespace voltrim {
+
+class SettingsStore;
+class UserPrompt;
+
+// What the windows must redraw after the browser changed its state. Every call comes
+// from inside a Browser method, on the user's thread; the view reads BrowserState.
+class BrowserObserver {
+ public:
+  virtual ~BrowserObserver() = default;
+
+  virtual void DrivesChanged() {}      // drive list entries or its selection
+  virtual void PortfoliosChanged() {}  // portfolio list entries or its selection
+  // The symbols grid was emptied or refilled; select and focus symbols.currentRow when
+  // it names a row (that selection comes back through OnSymbolRowSelected).
+  virtual void SymbolsChanged() {}
+  // The quotes grid was emptied or refilled; select quotes.currentRow when it names a
+  // row, without scrolling it into view.
+  virtual void QuotesChanged() {}
+  // A fill has loaded its first rows (the newest quotes): show them now, more follow.
+  virtual void QuotesPartlyLoaded(int /*rowsSoFar*/) {}
+  virtual void TitleChanged() {}
+  // The scan progress box opens and closes around a walk; its texts come through
+  // UserPrompt::ScanProgress.
+  virtual void ScanStarted() {}
+  virtual void ScanFinished() {}
+};
+
+// Where the machine's drives and the process's folder come from; tests give their own.
+struct BrowserPlatform {
+  std::function<std::vector<std::string>()> listDrives;  // mount points, in list order
+  std::function<std::string()> currentDirectory;
+  static BrowserPlatform System();
+};
+
+// The browser's decisions. The windows forward every event here and redraw from State();
+// commands read State() and ask for FillSymbolsGrid / FillQuotesGrid after a change.
+class Browser {
+ public:
+  // Reads the search settings; the first scan waits for ChooseInitialDrive.
+  Browser(SettingsStore& settings, UserPrompt& prompt,
+          BrowserPlatform platform = BrowserPlatform::System());
+  Browser(const Browser&) = delete;
+  Browser& operator=(const Browser&) = delete;
+
+  const BrowserState& State() const { return state_; }
+  void SetObserver(BrowserObserver* observer) { observer_ = observer; }
+
+  // Deferred start-up: fills the drive list, picks the saved drive (or the drive of the
+  // current folder), scans it and loads the first portfolio.
+  void ChooseInitialDrive();
+  // The drive list's selection changed to entry index.
+  void OnDriveChanged(int index);
+  // Walks the current drive and refills the portfolio list; also the ReScan command.
+  void ScanForPortfolios();
+  // The portfolio list's selection changed; ignored until a scan found portfolios.
+  void OnPortfolioSelected(int index);
+  // A symbols-grid row became selected (keyboard, mouse or fill): it becomes current and
+  // names the window, the quotes stay as they are.
+  void OnSymbolRowSelected(int row);
+  // A click anywhere in the symbols grid, after its selection change: reloads the quotes.
+  void OnSymbolsGridClicked();
+  void OnQuoteRowSelected(int row);
+
+  // Search Filter dialog: the message OK must show, or nothing when the values are fine.
+  std::optional<std::string> ValidateSearchFilter(bool limit, const std::string& path) const;
+  // OK pressed with valid values: stores them and rescans when the filter changed.
+  void ApplySearchFilter(bool limit, const std::string& filterName, bool masterFix);
+
+  // 1: everything, 2: portfolio list down, 3: symbols down, 4: quotes only.
+  void ResetBrowser(int level);
+  // Reloads the symbols from masterPath, makes row current and loads its quotes.
+  void FillSymbolsGrid(int row);
+  // Reloads the quotes of the current symbol row and makes row current.
+  void FillQuotesGrid(int row);
+
+  void SetSplitSearchOpen(bool open);
+
+ private:
+  void AcceptPortfolio(int index);
+  bool LoadSymbols();
+  bool RepairIfWanted(const std::string& masterFile);
+  void SetTitle(std::string title);
+  void NotifySymbols();
+  void NotifyQuotes();
+
+  SettingsStore& settings_;
+  UserPrompt& prompt_;
+  BrowserPlatform platform_;
+  BrowserObserver* observer_ = nullptr;
+  BrowserState state_;
+};
+
+}  // namespace voltrim

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <array>
+
+#include "settings/settings_store.h"
+
+namespace voltrim {
+
+using SymbolColumnWidths = std::array<int, 2>;
+using QuoteColumnWidths = std::array<int, 7>;
+
+// Column widths for a grid whose client area is clientWidth pixels wide: the saved widths,
+// unless one is 0 or wider than the grid or together they are wider than the grid; then
+// every column gets the default (9/20 of the width per symbols column, 9/70 per quotes
+// column).
+SymbolColumnWidths LoadSymbolColumnWidths(const SettingsStore& settings, int clientWidth);
+QuoteColumnWidths LoadQuoteColumnWidths(const SettingsStore& settings, int clientWidth);
+
+// Remembers the widths the headers show when the main window closes.
+void SaveColumnWidths(SettingsStore& settings, const SymbolColumnWidths& symbols,
+                      const QuoteColumnWidths& quotes);
+
+}  // namespace voltrim
