@@ -84,8 +84,7 @@ SymbolCommandOutcome RunSymbolDelete(const SymbolPortfolio& portfolio, const std
   } else if (status != kOk) {
     prompt.ShowMessage(symbol_messages::kDeleteFailed);
   }
-  // The symbol is out of MASTER in both of these cases.
-  outcome.succeeded = status == kOk || status == kSymbolFilesLeft;
+  outcome.succeeded = status == kOk;
   return outcome;
 }
 
@@ -126,7 +125,7 @@ SymbolCommandOutcome RunMoveOrCopySymbol(const SymbolPortfolio& portfolio,
       break;
     case kSymbolFilesLeft:
       prompt.ShowMessage(symbol_messages::kMoveFilesLeft);
-      outcome.succeeded = outcome.refreshSymbols = true;
+      outcome.refreshSymbols = true;
       break;
     default:
       prompt.ShowMessage(move ? symbol_messages::kMoveFailed : symbol_messages::kCopyFailed);

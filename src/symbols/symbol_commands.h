@@ -14,6 +14,7 @@ struct SymbolPortfolio {
 };
 
 // What the caller does afterwards: reload the symbols grid with the given row current.
+// succeeded is true only when everything asked for was done.
 struct SymbolCommandOutcome {
   bool succeeded = false;
   bool refreshSymbols = false;
