@@ -35,7 +35,8 @@ class File {
 };
 
 Status OpenForRead(const std::string& path, File& out);
-// Creates or empties a file for writing, with the given permission bits (before umask).
+// Creates a new file for writing, with the given permission bits (before umask). Fails
+// when the name exists, so a stale name that is a link to a live file is never written into.
 Status CreateForWrite(const std::string& path, File& out, unsigned mode = 0666);
 // Reads from the current position to the end; kDamagedFile when more than limit bytes.
 Status ReadAll(File& file, std::vector<std::uint8_t>& out, std::size_t limit);

@@ -38,6 +38,10 @@ Status PlaceFileCopy(const std::string& source, const std::string& destinationDi
                      const std::string& destinationName, const std::string& temporary,
                      bool allowLink);
 
+// Largest file a write path reads into memory; a sound DAT file of 32,767 records of
+// 19 fields is under 2.5 MB, so anything near this is damaged or not a portfolio file.
+inline constexpr std::size_t kMaxPortfolioFileBytes = std::size_t{64} << 20;
+
 // Reads a whole file through the file-operation seam, refusing files above limit bytes.
 Status ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::size_t limit);
 
