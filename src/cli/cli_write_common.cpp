@@ -19,6 +19,22 @@ namespace {
 
 constexpr int kReadWindow = 400;
 
+// "voltrim-cli COMMAND": one command runs per process.
+std::string& CommandName() {
+  static std::string name = "voltrim-cli";
+  return name;
+}
+
+// The parser's help with the command's own name in the usage line (Qt would show the
+// program's path).
+std::string HelpText(const QCommandLineParser& parser) {
+  std::string text = parser.helpText().toLocal8Bit().toStdString();
+  const std::size_t lineEnd = text.find('\n');
+  const std::size_t options = text.find(" [options]");
+  if (options < lineEnd) text.replace(0, options, "Usage: " + CommandName());
+  return text;
+}
+
 // As the symbols grid shows a record: the symbol cut at the first byte outside 0x21-0x7F,
 // or the name (cut at its first NUL) when that leaves nothing.
 SymbolRow GridTexts(const MasterRecord& record) {
@@ -63,6 +79,7 @@ std::string ToText(const QString& text) { return text.toLatin1().toStdString(); 
 std::optional<int> ParseWriteCommand(
     QCommandLineParser& parser, const QStringList& arguments, const char* description,
     const std::vector<std::pair<const char*, const char*>>& positionals, int required) {
+  if (!arguments.isEmpty()) CommandName() = ToText(arguments.first());
   parser.setApplicationDescription(QString::fromLatin1(description));
   parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
   const QCommandLineOption help = parser.addHelpOption();
@@ -71,7 +88,7 @@ std::optional<int> ParseWriteCommand(
   }
   if (!parser.parse(arguments)) return UsageError(parser, ToText(parser.errorText()));
   if (parser.isSet(help)) {
-    std::fputs(parser.helpText().toLocal8Bit().constData(), stdout);
+    std::fputs(HelpText(parser).c_str(), stdout);
     return kExitOk;
   }
   const auto given = parser.positionalArguments().size();
@@ -83,7 +100,8 @@ std::optional<int> ParseWriteCommand(
 }
 
 int UsageError(const QCommandLineParser& parser, const std::string& text) {
-  std::fprintf(stderr, "%s\n\n%s", text.c_str(), parser.helpText().toLocal8Bit().constData());
+  std::fprintf(stderr, "%s: %s\n\n%s", CommandName().c_str(), text.c_str(),
+               HelpText(parser).c_str());
   return kExitUsage;
 }
 

@@ -14,13 +14,16 @@ namespace {
 
 constexpr std::array<const char*, 6> kFieldOptions = {"open",  "high",   "low",
                                                       "close", "volume", "oi"};
+constexpr std::array<const char*, 6> kFieldTitles = {"Open",  "High",   "Low",
+                                                     "Close", "Volume", "Open Interest"};
 
 int RunEdit(const QStringList& arguments) {
   QCommandLineParser parser;
   std::vector<QCommandLineOption> options;
-  for (const char* name : kFieldOptions) {
-    options.emplace_back(QString::fromLatin1(name),
-                         QStringLiteral("New %1 value (digits and a point).").arg(name),
+  for (std::size_t i = 0; i < kFieldOptions.size(); ++i) {
+    options.emplace_back(QString::fromLatin1(kFieldOptions[i]),
+                         QStringLiteral("New %1 (up to 16 digits and points).")
+                             .arg(QString::fromLatin1(kFieldTitles[i])),
                          QStringLiteral("V"));
     parser.addOption(options.back());
   }
