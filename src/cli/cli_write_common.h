@@ -1,9 +1,5 @@
 #pragma once
 
-#include <QCommandLineParser>
-#include <QStringList>
-
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,19 +7,8 @@
 
 namespace voltrim::cli {
 
-// Shared steps of the commands that change a portfolio.
-
-std::string ToText(const QString& text);  // single-byte texts, as the files hold them
-
-// Parses the arguments of a command with `positionals` (name, description) of which the
-// first `required` must be given. Returns an exit status when the command should end now
-// (--help printed: 0; usage error reported on stderr: 2), nothing to go on.
-std::optional<int> ParseWriteCommand(
-    QCommandLineParser& parser, const QStringList& arguments, const char* description,
-    const std::vector<std::pair<const char*, const char*>>& positionals, int required);
-
-// Reports a usage error of the command and returns the usage exit status.
-int UsageError(const QCommandLineParser& parser, const std::string& text);
+// Shared steps of the commands that change a portfolio (argument parsing and printing are
+// cli_common's).
 
 // What the browser would hold for the series: the quote count, the first and last date
 // texts and the date texts of the grid rows (newest first). On failure the reason is

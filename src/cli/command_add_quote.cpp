@@ -1,7 +1,5 @@
 // add-quote DIR SYMBOL DATE: Quotes > Add on the quote dated DATE.
-#include <cstdio>
-
-#include "cli/cli_command.h"
+#include "cli/cli_common.h"
 #include "cli/cli_prompt.h"
 #include "cli/cli_write_common.h"
 #include "quotes/add_delete.h"
@@ -10,44 +8,45 @@ namespace voltrim::cli {
 
 namespace {
 
+int RunAddQuoteCommand(const QStringList& arguments);
+
+const Command kAddQuote{"add-quote", "add-quote DIR SYMBOL DATE",
+                        "adds a quote before the quote of a date", RunAddQuoteCommand};
+
 int RunAddQuoteCommand(const QStringList& arguments) {
   QCommandLineParser parser;
-  const std::optional<int> done = ParseWriteCommand(
-      parser, arguments,
-      "Adds a quote on the weekday before the quote dated DATE, as Quotes > Add does on\n"
-      "that quote after its OK: a copy of the quote of the following weekday. Change its\n"
-      "values afterwards with 'edit'. Refused on the oldest quote, when the new date\n"
-      "already has a quote (\"Date %s already exists.\"), and when there is no quote to\n"
-      "copy (\"Add Quote Failed\").",
-      {{"DIR", "Portfolio folder."},
-       {"SYMBOL", "Symbol or name of the series."},
-       {"DATE", "Date of the quote to add before, MM/DD/YY."}},
-      3);
-  if (done) return *done;
-  const QStringList positional = parser.positionalArguments();
+  QStringList positional;
+  const ArgumentSpec spec{
+      kAddQuote, 3, 3,
+      "Adds a quote on the weekday before the quote dated DATE (MM/DD/YY), as Quotes > Add\n"
+      "does on that quote after its OK: a copy of the quote of the following weekday.\n"
+      "Change its values afterwards with 'edit'. Refused on the oldest quote, when the new\n"
+      "date already has a quote (\"Date %s already exists.\") and when there is no quote\n"
+      "to copy (\"Add Quote Failed\")."};
+  if (const auto done = ParseArguments(parser, arguments, spec, positional)) return *done;
+  const auto dir = PortfolioArgument(positional[0]);
+  if (!dir) return kExitFailed;
   SeriesView view;
-  if (!LoadSeriesView(ToText(positional[0]), ToText(positional[1]), view)) return kExitFailed;
-  const std::string date = ToText(positional[2]);
+  if (!LoadSeriesView(*dir, TextArgument(positional[1]), view)) return kExitFailed;
+  const std::string date = TextArgument(positional[2]);
   const int row = RowOfDate(view, date);
   if (row < 0) {
-    std::fprintf(stderr, "No quote is dated %s.\n", date.c_str());
+    PrintError("No quote is dated " + date + ".");
     return kExitFailed;
   }
   if (!AddQuoteAvailable(row, view.context.quoteCount)) {
-    std::fprintf(stderr, "A quote cannot be added before the oldest quote.\n");
+    PrintError("A quote cannot be added before the oldest quote.");
     return kExitFailed;
   }
   CliPrompt prompt;
   const std::optional<std::string> newDate = PlanAddQuote(date, view.rowDates, prompt);
   if (!newDate) return kExitFailed;
-  const QuoteCommandOutcome outcome = RunAddQuote(view.context, *newDate, row, {prompt, nullptr});
-  return outcome.succeeded ? kExitOk : kExitFailed;
+  return RunAddQuote(view.context, *newDate, row, {prompt, nullptr}).succeeded ? kExitOk
+                                                                               : kExitFailed;
 }
 
-}  // namespace
+const CommandRegistration kRegistration(kAddQuote);
 
-static const CommandRegistration kRegistration({"add-quote", "add-quote DIR SYMBOL DATE",
-                                                "add a quote before the quote of a date",
-                                                RunAddQuoteCommand});
+}  // namespace
 
 }  // namespace voltrim::cli

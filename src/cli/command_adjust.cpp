@@ -1,5 +1,5 @@
 // adjust DIR SYMBOL FROM TO [--price M] [--volume M] [--oi M]: Quotes > Adjust.
-#include "cli/cli_command.h"
+#include "cli/cli_common.h"
 #include "cli/cli_prompt.h"
 #include "cli/cli_write_common.h"
 #include "quotes/entry_fields.h"
@@ -9,6 +9,11 @@
 namespace voltrim::cli {
 
 namespace {
+
+int RunAdjustCommand(const QStringList& arguments);
+
+const Command kAdjust{"adjust", "adjust DIR SYMBOL FROM TO [--price M] [--volume M] [--oi M]",
+                      "scales prices, volume or open interest over a date range", RunAdjustCommand};
 
 int RunAdjustCommand(const QStringList& arguments) {
   QCommandLineParser parser;
@@ -21,31 +26,28 @@ int RunAdjustCommand(const QStringList& arguments) {
                                         QStringLiteral("Open-interest multiplier (1)."),
                                         QStringLiteral("M"), QStringLiteral("1"));
   parser.addOptions({price, volume, openInterest});
-  const std::optional<int> done = ParseWriteCommand(
-      parser, arguments,
-      "Scales the quotes dated FROM to TO, both included, as Quotes > Adjust does: the four\n"
-      "prices by the price multiplier, volume and open interest by theirs. Both dates must\n"
-      "lie within the series; the multipliers must be non-zero numbers of at most 8\n"
-      "characters (price and volume: digits and points only). Otherwise \"Invalid Data\n"
-      "Entered\".",
-      {{"DIR", "Portfolio folder."},
-       {"SYMBOL", "Symbol or name of the series."},
-       {"FROM", "First date, MM/DD/YY."},
-       {"TO", "Last date, MM/DD/YY."}},
-      4);
-  if (done) return *done;
-  const QStringList positional = parser.positionalArguments();
-  const AdjustTexts entered{ToText(positional[2]), ToText(positional[3]),
-                            ToText(parser.value(price)), ToText(parser.value(volume)),
-                            ToText(parser.value(openInterest))};
+  QStringList positional;
+  const ArgumentSpec spec{
+      kAdjust, 4, 4,
+      "Scales the quotes dated FROM to TO (MM/DD/YY), both included, as Quotes > Adjust\n"
+      "does: the four prices by the price multiplier, volume and open interest by theirs.\n"
+      "Both dates must lie within the series; the multipliers are non-zero numbers of at\n"
+      "most 8 characters (price and volume: digits and points only). Otherwise \"Invalid\n"
+      "Data Entered\"."};
+  if (const auto done = ParseArguments(parser, arguments, spec, positional)) return *done;
+  const auto dir = PortfolioArgument(positional[0]);
+  if (!dir) return kExitFailed;
+  const AdjustTexts entered{TextArgument(positional[2]), TextArgument(positional[3]),
+                            TextArgument(parser.value(price)), TextArgument(parser.value(volume)),
+                            TextArgument(parser.value(openInterest))};
 
   SeriesView view;
-  if (!LoadSeriesView(ToText(positional[0]), ToText(positional[1]), view)) return kExitFailed;
+  if (!LoadSeriesView(*dir, TextArgument(positional[1]), view)) return kExitFailed;
   CliPrompt prompt;
-  if (!TypeableNumber(entered.priceMultiplier, kAdjustMultiplierMaxChars) ||
+  if (!TypeableDate(entered.fromDate) || !TypeableDate(entered.toDate) ||
+      !TypeableNumber(entered.priceMultiplier, kAdjustMultiplierMaxChars) ||
       !TypeableNumber(entered.volumeMultiplier, kAdjustMultiplierMaxChars) ||
-      entered.openInterestMultiplier.size() > kAdjustMultiplierMaxChars ||
-      !TypeableDate(entered.fromDate) || !TypeableDate(entered.toDate)) {
+      entered.openInterestMultiplier.size() > kAdjustMultiplierMaxChars) {
     prompt.ShowMessage(quote_messages::kInvalidDataEntered, MessageIcon::Default);
     return kExitFailed;
   }
@@ -53,10 +55,8 @@ int RunAdjustCommand(const QStringList& arguments) {
   return RunAdjust(view.context, entered, {prompt, nullptr}).succeeded ? kExitOk : kExitFailed;
 }
 
-}  // namespace
+const CommandRegistration kRegistration(kAdjust);
 
-static const CommandRegistration kRegistration(
-    {"adjust", "adjust DIR SYMBOL FROM TO [--price M] [--volume M] [--oi M]",
-     "scale prices, volume or open interest over a date range", RunAdjustCommand});
+}  // namespace
 
 }  // namespace voltrim::cli

@@ -1,5 +1,5 @@
 // delete-quote DIR SYMBOL DATE: Quotes > Delete, confirmed.
-#include "cli/cli_command.h"
+#include "cli/cli_common.h"
 #include "cli/cli_prompt.h"
 #include "cli/cli_write_common.h"
 #include "quotes/add_delete.h"
@@ -8,31 +8,32 @@ namespace voltrim::cli {
 
 namespace {
 
+int RunDeleteQuoteCommand(const QStringList& arguments);
+
+const Command kDeleteQuote{"delete-quote", "delete-quote DIR SYMBOL DATE",
+                           "deletes the quote of a date", RunDeleteQuoteCommand};
+
 int RunDeleteQuoteCommand(const QStringList& arguments) {
   QCommandLineParser parser;
-  const std::optional<int> done = ParseWriteCommand(
-      parser, arguments,
-      "Deletes the first quote (in file order) dated DATE, as Quotes > Delete does after\n"
-      "its question is answered Yes. MASTER's first or last date follows when the first or\n"
-      "last quote goes.",
-      {{"DIR", "Portfolio folder."},
-       {"SYMBOL", "Symbol or name of the series."},
-       {"DATE", "Date of the quote, MM/DD/YY."}},
-      3);
-  if (done) return *done;
-  const QStringList positional = parser.positionalArguments();
+  QStringList positional;
+  const ArgumentSpec spec{
+      kDeleteQuote, 3, 3,
+      "Deletes the first quote (in file order) dated DATE (MM/DD/YY), as Quotes > Delete\n"
+      "does once its question is answered Yes (no question is asked here). MASTER's first\n"
+      "or last date follows when the first or last quote goes."};
+  if (const auto done = ParseArguments(parser, arguments, spec, positional)) return *done;
+  const auto dir = PortfolioArgument(positional[0]);
+  if (!dir) return kExitFailed;
   SeriesView view;
-  if (!LoadSeriesView(ToText(positional[0]), ToText(positional[1]), view)) return kExitFailed;
+  if (!LoadSeriesView(*dir, TextArgument(positional[1]), view)) return kExitFailed;
   CliPrompt prompt;
   const QuoteCommandOutcome outcome =
-      RunDeleteQuote(view.context, ToText(positional[2]), {prompt, nullptr});
+      RunDeleteQuote(view.context, TextArgument(positional[2]), {prompt, nullptr});
   return outcome.succeeded ? kExitOk : kExitFailed;
 }
 
-}  // namespace
+const CommandRegistration kRegistration(kDeleteQuote);
 
-static const CommandRegistration kRegistration({"delete-quote", "delete-quote DIR SYMBOL DATE",
-                                                "delete the quote of a date",
-                                                RunDeleteQuoteCommand});
+}  // namespace
 
 }  // namespace voltrim::cli

@@ -1,5 +1,5 @@
 // delete-symbol DIR SYMBOL: Symbol > Delete, answered Yes.
-#include "cli/cli_command.h"
+#include "cli/cli_common.h"
 #include "cli/cli_prompt.h"
 #include "cli/cli_write_common.h"
 #include "symbols/symbol_commands.h"
@@ -8,28 +8,31 @@ namespace voltrim::cli {
 
 namespace {
 
+int RunDeleteSymbolCommand(const QStringList& arguments);
+
+const Command kDeleteSymbol{"delete-symbol", "delete-symbol DIR SYMBOL",
+                            "deletes a symbol and its files", RunDeleteSymbolCommand};
+
 int RunDeleteSymbolCommand(const QStringList& arguments) {
   QCommandLineParser parser;
-  const std::optional<int> done = ParseWriteCommand(
-      parser, arguments,
-      "Deletes the symbol shown as SYMBOL, as Symbol > Delete does after Yes (no question is\n"
-      "asked): its MASTER record goes and then its F<n>.DAT, F<n>.DOP and F<n>.BAK.",
-      {{"DIR", "Portfolio folder."}, {"SYMBOL", "Symbol as the symbols list shows it."}}, 2);
-  if (done) return *done;
-  const QStringList positional = parser.positionalArguments();
-  const std::string dir = ToText(positional[0]);
+  QStringList positional;
+  const ArgumentSpec spec{
+      kDeleteSymbol, 2, 2,
+      "Deletes the symbol listed as SYMBOL, as Symbol > Delete does after Yes (no question\n"
+      "is asked): its MASTER record goes, then its F<n>.DAT, F<n>.DOP and F<n>.BAK."};
+  if (const auto done = ParseArguments(parser, arguments, spec, positional)) return *done;
+  const auto dir = PortfolioArgument(positional[0]);
+  if (!dir) return kExitFailed;
   SymbolRow row;
-  if (!FindSymbolRow(dir, ToText(positional[1]), row)) return kExitFailed;
+  if (!FindSymbolRow(*dir, TextArgument(positional[1]), row)) return kExitFailed;
   CliPrompt prompt;
-  const SymbolPortfolio portfolio{dir, MasterPathOf(dir)};
+  const SymbolPortfolio portfolio{*dir, MasterPathOf(*dir)};
   return RunSymbolDelete(portfolio, row.symbol, prompt, /*ask=*/false).succeeded ? kExitOk
                                                                                  : kExitFailed;
 }
 
-}  // namespace
+const CommandRegistration kRegistration(kDeleteSymbol);
 
-static const CommandRegistration kRegistration({"delete-symbol", "delete-symbol DIR SYMBOL",
-                                                "delete a symbol and its files",
-                                                RunDeleteSymbolCommand});
+}  // namespace
 
 }  // namespace voltrim::cli

@@ -1,8 +1,7 @@
 // edit DIR SYMBOL DATE [--open V] ... : Quotes > Edit with only the named fields changed.
 #include <array>
-#include <cstdio>
 
-#include "cli/cli_command.h"
+#include "cli/cli_common.h"
 #include "cli/cli_prompt.h"
 #include "cli/cli_write_common.h"
 #include "quotes/entry_fields.h"
@@ -11,6 +10,13 @@
 namespace voltrim::cli {
 
 namespace {
+
+int RunEdit(const QStringList& arguments);
+
+const Command kEdit{"edit",
+                    "edit DIR SYMBOL DATE [--open V] [--high V] [--low V] [--close V] "
+                    "[--volume V] [--oi V]",
+                    "sets fields of the quotes of a date", RunEdit};
 
 constexpr std::array<const char*, 6> kFieldOptions = {"open",  "high",   "low",
                                                       "close", "volume", "oi"};
@@ -27,52 +33,44 @@ int RunEdit(const QStringList& arguments) {
                          QStringLiteral("V"));
     parser.addOption(options.back());
   }
-  const std::optional<int> done = ParseWriteCommand(
-      parser, arguments,
-      "Sets the named fields of every quote dated DATE, as Quotes > Edit does; fields not\n"
-      "named keep their stored values exactly. Fields the series does not hold are not\n"
-      "created.",
-      {{"DIR", "Portfolio folder."},
-       {"SYMBOL", "Symbol or name of the series."},
-       {"DATE", "Date of the quote, MM/DD/YY."}},
-      3);
-  if (done) return *done;
+  QStringList positional;
+  const ArgumentSpec spec{
+      kEdit, 3, 3,
+      "Sets the named fields of every quote dated DATE (MM/DD/YY) of the series SYMBOL, as\n"
+      "Quotes > Edit does; fields not named keep their stored values exactly. Fields the\n"
+      "series does not hold are not created."};
+  if (const auto done = ParseArguments(parser, arguments, spec, positional)) return *done;
 
-  QuoteEditInput input;
+  QuoteEditInput input;  // loaded texts stay empty: a named field always counts as changed
   bool anyNamed = false;
   for (std::size_t i = 0; i < options.size(); ++i) {
     if (!parser.isSet(options[i])) continue;
-    const std::string value = ToText(parser.value(options[i]));
+    const std::string value = TextArgument(parser.value(options[i]));
     if (!TypeableNumber(value, kEditValueMaxChars)) {
-      return UsageError(parser, "--" + std::string(kFieldOptions[i]) +
-                                    " needs a number of at "
-                                    "most 16 digits and points, not '" +
-                                    value + "'");
+      return UsageError(kEdit, "--" + std::string(kFieldOptions[i]) +
+                                   " needs up to 16 digits and points, not '" + value + "'");
     }
-    input.entered.values[i] = value;  // differs from the empty loaded text: written
+    input.entered.values[i] = value;
     anyNamed = true;
   }
-  if (!anyNamed) return UsageError(parser, "name at least one field to set");
+  if (!anyNamed) return UsageError(kEdit, "name at least one field to set");
 
-  const QStringList positional = parser.positionalArguments();
+  const auto dir = PortfolioArgument(positional[0]);
+  if (!dir) return kExitFailed;
   SeriesView view;
-  if (!LoadSeriesView(ToText(positional[0]), ToText(positional[1]), view)) return kExitFailed;
-  const std::string date = ToText(positional[2]);
+  if (!LoadSeriesView(*dir, TextArgument(positional[1]), view)) return kExitFailed;
+  const std::string date = TextArgument(positional[2]);
   if (RowOfDate(view, date) < 0) {
-    std::fprintf(stderr, "No quote is dated %s.\n", date.c_str());
+    PrintError("No quote is dated " + date + ".");
     return kExitFailed;
   }
   input.loaded.date = input.entered.date = date;
   CliPrompt prompt;
-  const QuoteCommandOutcome outcome = RunQuoteEdit(view.context, input, {prompt, nullptr});
-  return outcome.succeeded ? kExitOk : kExitFailed;
+  return RunQuoteEdit(view.context, input, {prompt, nullptr}).succeeded ? kExitOk : kExitFailed;
 }
 
-}  // namespace
+const CommandRegistration kRegistration(kEdit);
 
-static const CommandRegistration kRegistration({"edit",
-                                                "edit DIR SYMBOL DATE [--open V] [--high V] "
-                                                "[--low V] [--close V] [--volume V] [--oi V]",
-                                                "set fields of the quotes of a date", RunEdit});
+}  // namespace
 
 }  // namespace voltrim::cli

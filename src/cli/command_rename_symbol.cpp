@@ -1,5 +1,5 @@
 // rename-symbol DIR SYMBOL NEWSYMBOL [NEWNAME]: Symbol > Edit on that symbol's row.
-#include "cli/cli_command.h"
+#include "cli/cli_common.h"
 #include "cli/cli_prompt.h"
 #include "cli/cli_write_common.h"
 #include "datafiles/master.h"
@@ -9,44 +9,43 @@ namespace voltrim::cli {
 
 namespace {
 
+int RunRenameSymbolCommand(const QStringList& arguments);
+
+const Command kRenameSymbol{"rename-symbol", "rename-symbol DIR SYMBOL NEWSYMBOL [NEWNAME]",
+                            "changes a symbol's text and name", RunRenameSymbolCommand};
+
 int RunRenameSymbolCommand(const QStringList& arguments) {
   QCommandLineParser parser;
-  const std::optional<int> done = ParseWriteCommand(
-      parser, arguments,
-      "Changes the symbol text and the name of the MASTER record shown as SYMBOL, as\n"
-      "Symbol > Edit does. Without NEWNAME the name stays (trailing blanks removed, then\n"
-      "padded again). Case is kept; no check for duplicates is made.",
-      {{"DIR", "Portfolio folder."},
-       {"SYMBOL", "Symbol as the symbols list shows it."},
-       {"NEWSYMBOL", "New symbol, 1 to 16 characters."},
-       {"NEWNAME", "New name, at most 16 characters."}},
-      3);
-  if (done) return *done;
-  const QStringList positional = parser.positionalArguments();
-  const std::string dir = ToText(positional[0]);
-  const std::string newSymbol = ToText(positional[2]);
+  QStringList positional;
+  const ArgumentSpec spec{
+      kRenameSymbol, 3, 4,
+      "Changes the symbol text and the name of the MASTER record listed as SYMBOL, as\n"
+      "Symbol > Edit does on its row. NEWSYMBOL and NEWNAME take at most 16 characters;\n"
+      "without NEWNAME the name stays (trailing blanks removed, then padded again). Case\n"
+      "is kept; no check for duplicate symbols is made."};
+  if (const auto done = ParseArguments(parser, arguments, spec, positional)) return *done;
+  const std::string newSymbol = TextArgument(positional[2]);
+  const bool nameGiven = positional.size() > 3;
   if (newSymbol.size() > kSymbolFieldSize) {
-    return UsageError(parser, "NEWSYMBOL has more than 16 characters");
+    return UsageError(kRenameSymbol, "NEWSYMBOL has more than 16 characters");
   }
-  if (positional.size() > 3 && ToText(positional[3]).size() > kNameFieldSize) {
-    return UsageError(parser, "NEWNAME has more than 16 characters");
+  if (nameGiven && TextArgument(positional[3]).size() > kNameFieldSize) {
+    return UsageError(kRenameSymbol, "NEWNAME has more than 16 characters");
   }
+  const auto dir = PortfolioArgument(positional[0]);
+  if (!dir) return kExitFailed;
   SymbolRow row;
-  if (!FindSymbolRow(dir, ToText(positional[1]), row)) return kExitFailed;
-  const std::string newName =
-      positional.size() > 3 ? ToText(positional[3]) : NameForEditing(row.name);
+  if (!FindSymbolRow(*dir, TextArgument(positional[1]), row)) return kExitFailed;
+  const std::string newName = nameGiven ? TextArgument(positional[3]) : NameForEditing(row.name);
   CliPrompt prompt;
   if (!CheckSymbolEntry(newSymbol, prompt)) return kExitFailed;
-  const SymbolPortfolio portfolio{dir, MasterPathOf(dir)};
+  const SymbolPortfolio portfolio{*dir, MasterPathOf(*dir)};
   return RunSymbolEdit(portfolio, row.row, newSymbol, newName, prompt).succeeded ? kExitOk
                                                                                  : kExitFailed;
 }
 
-}  // namespace
+const CommandRegistration kRegistration(kRenameSymbol);
 
-static const CommandRegistration kRegistration({"rename-symbol",
-                                                "rename-symbol DIR SYMBOL NEWSYMBOL [NEWNAME]",
-                                                "change a symbol's text and name",
-                                                RunRenameSymbolCommand});
+}  // namespace
 
 }  // namespace voltrim::cli

@@ -1,7 +1,5 @@
 // repair DIR: mends a MASTER whose symbol fields are empty, without asking.
-#include <cstdio>
-
-#include "cli/cli_command.h"
+#include "cli/cli_common.h"
 #include "cli/cli_write_common.h"
 #include "datafiles/repair_master.h"
 
@@ -9,34 +7,39 @@ namespace voltrim::cli {
 
 namespace {
 
+int RunRepairCommand(const QStringList& arguments);
+
+const Command kRepair{"repair", "repair DIR", "repairs a MASTER with empty symbols",
+                      RunRepairCommand};
+
 int RunRepairCommand(const QStringList& arguments) {
   QCommandLineParser parser;
-  const std::optional<int> done = ParseWriteCommand(
-      parser, arguments,
+  QStringList positional;
+  const ArgumentSpec spec{
+      kRepair, 1, 1,
       "Repairs the portfolio's MASTER when some record's symbol field is empty: each such\n"
       "field gets the record's name. No question is asked; a MASTER that needs no repair\n"
-      "is left alone.",
-      {{"DIR", "Portfolio folder."}}, 1);
-  if (done) return *done;
-  const std::string masterPath = MasterPathOf(ToText(parser.positionalArguments()[0]));
+      "is left alone."};
+  if (const auto done = ParseArguments(parser, arguments, spec, positional)) return *done;
+  const auto dir = PortfolioArgument(positional[0]);
+  if (!dir) return kExitFailed;
+  const std::string masterPath = MasterPathOf(*dir);
   bool needsRepair = false;
-  if (MasterNeedsRepair(masterPath, needsRepair) != kOk) {
-    std::fprintf(stderr, "Cannot read the master file\n%s\n", masterPath.c_str());
+  if (const Status status = MasterNeedsRepair(masterPath, needsRepair); status != kOk) {
+    PrintError("The MASTER file of " + *dir + " cannot be read: " + DescribeStatus(status));
     return kExitFailed;
   }
   if (!needsRepair) return kExitOk;
-  if (RepairMaster(masterPath) != kOk) {
-    std::fprintf(stderr, "The master file\n%s\ncould not be repaired; it is unchanged.\n",
-                 masterPath.c_str());
+  if (const Status status = RepairMaster(masterPath); status != kOk) {
+    PrintError("The master file\n" + masterPath + "\ncould not be repaired (" +
+               DescribeStatus(status) + "); it is unchanged.");
     return kExitFailed;
   }
   return kExitOk;
 }
 
-}  // namespace
+const CommandRegistration kRegistration(kRepair);
 
-static const CommandRegistration kRegistration({"repair", "repair DIR",
-                                                "repair a MASTER with empty symbols",
-                                                RunRepairCommand});
+}  // namespace
 
 }  // namespace voltrim::cli

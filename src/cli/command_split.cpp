@@ -1,5 +1,5 @@
 // split DIR SYMBOL DATE NEW OLD: Quotes > Split with the dialog's checks.
-#include "cli/cli_command.h"
+#include "cli/cli_common.h"
 #include "cli/cli_prompt.h"
 #include "cli/cli_write_common.h"
 #include "quotes/entry_fields.h"
@@ -10,29 +10,31 @@ namespace voltrim::cli {
 
 namespace {
 
+int RunSplitCommand(const QStringList& arguments);
+
+const Command kSplit{"split", "split DIR SYMBOL DATE NEW OLD", "enters a stock split",
+                     RunSplitCommand};
+
 int RunSplitCommand(const QStringList& arguments) {
   QCommandLineParser parser;
-  const std::optional<int> done = ParseWriteCommand(
-      parser, arguments,
-      "Enters a split of NEW shares for OLD on DATE, as Quotes > Split does: every quote\n"
-      "dated before DATE has its prices multiplied by OLD/NEW and its volume and open\n"
-      "interest by NEW/OLD. DATE must lie within the series; NEW and OLD are non-zero\n"
-      "numbers of at most 5 digits and points. Otherwise \"Invalid Data Entered\".",
-      {{"DIR", "Portfolio folder."},
-       {"SYMBOL", "Symbol or name of the series."},
-       {"DATE", "Split date, MM/DD/YY."},
-       {"NEW", "New shares."},
-       {"OLD", "Old shares."}},
-      5);
-  if (done) return *done;
-  const QStringList positional = parser.positionalArguments();
-  const SplitTexts entered{ToText(positional[2]), ToText(positional[3]), ToText(positional[4])};
+  QStringList positional;
+  const ArgumentSpec spec{
+      kSplit, 5, 5,
+      "Enters a split of NEW shares for OLD on DATE (MM/DD/YY), as Quotes > Split does:\n"
+      "every quote dated before DATE has its prices multiplied by OLD/NEW and its volume\n"
+      "and open interest by NEW/OLD. DATE must lie within the series; NEW and OLD are\n"
+      "non-zero numbers of at most 5 digits and points. Otherwise \"Invalid Data Entered\"."};
+  if (const auto done = ParseArguments(parser, arguments, spec, positional)) return *done;
+  const auto dir = PortfolioArgument(positional[0]);
+  if (!dir) return kExitFailed;
+  const SplitTexts entered{TextArgument(positional[2]), TextArgument(positional[3]),
+                           TextArgument(positional[4])};
 
   SeriesView view;
-  if (!LoadSeriesView(ToText(positional[0]), ToText(positional[1]), view)) return kExitFailed;
+  if (!LoadSeriesView(*dir, TextArgument(positional[1]), view)) return kExitFailed;
   CliPrompt prompt;
-  if (!TypeableNumber(entered.newShares, kSplitSharesMaxChars) ||
-      !TypeableNumber(entered.oldShares, kSplitSharesMaxChars) || !TypeableDate(entered.date)) {
+  if (!TypeableDate(entered.date) || !TypeableNumber(entered.newShares, kSplitSharesMaxChars) ||
+      !TypeableNumber(entered.oldShares, kSplitSharesMaxChars)) {
     prompt.ShowMessage(quote_messages::kInvalidDataEntered, MessageIcon::Default);
     return kExitFailed;
   }
@@ -40,9 +42,8 @@ int RunSplitCommand(const QStringList& arguments) {
   return RunSplit(view.context, entered, {prompt, nullptr}).succeeded ? kExitOk : kExitFailed;
 }
 
-}  // namespace
+const CommandRegistration kRegistration(kSplit);
 
-static const CommandRegistration kRegistration({"split", "split DIR SYMBOL DATE NEW OLD",
-                                                "enter a stock split", RunSplitCommand});
+}  // namespace
 
 }  // namespace voltrim::cli

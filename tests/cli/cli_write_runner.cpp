@@ -1,26 +1,10 @@
 #include "cli_write_runner.h"
 
-#include <QProcess>
-#include <QStringList>
-
 #include <algorithm>
 
 #include <gtest/gtest.h>
 
 namespace voltrim::testing {
-
-CliResult RunCli(const std::vector<std::string>& arguments) {
-  QStringList list;
-  for (const auto& a : arguments) list << QString::fromLatin1(a.c_str());
-  QProcess process;
-  process.start(QStringLiteral(VOLTRIM_CLI_PATH), list);
-  CliResult result;
-  if (!process.waitForFinished(60000)) return result;
-  result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-  result.out = process.readAllStandardOutput().toStdString();
-  result.err = process.readAllStandardError().toStdString();
-  return result;
-}
 
 std::vector<RawRecord> AcmeRecords() {
   return {{1000103, 12.34567f, 13, 12, 12.5f, 1234.6f}, {1000104, 13, 14, 12.5f, 13.5f, 2000},

@@ -4,19 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "cli_run.h"
 #include "datafiles/portfolio_builder.h"
 #include "support/temp_dir.h"
 
 namespace voltrim::testing {
-
-struct CliResult {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
-
-// Runs the built voltrim-cli with these arguments and collects what it printed.
-CliResult RunCli(const std::vector<std::string>& arguments);
 
 // The quotes of ACME (file 1; Date, Open, High, Low, Close, Vol), oldest first:
 // Mon 01/03/00, Tue 01/04/00 twice, Thu 01/06/00, Sat 01/08/00, Tue 01/11/00.

@@ -47,7 +47,7 @@ TEST_F(CliWriteSymbolsTest, RenameSymbolRefusals) {
   EXPECT_EQ(RunCli({"rename-symbol", src_, "BETA", "SEVENTEEN-CHARSXX"}).exitCode, 2);
   const CliResult missing = RunCli({"rename-symbol", src_, "NOSUCH", "X"});
   EXPECT_EQ(missing.exitCode, 1);
-  EXPECT_EQ(missing.err, "Symbol NOSUCH not found in\n" + src_ + "\n");
+  EXPECT_EQ(missing.err, "Symbol \"NOSUCH\" not found in " + src_ + "\n");
   EXPECT_EQ(TakeSnapshot(temp_.path()), before_);
 }
 
