@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "datafiles/portfolio_files.h"
 #include "datafiles/series.h"
 
 namespace voltrim::cli {
@@ -115,7 +116,13 @@ std::string SeriesProblemText(const std::string& portfolio, const std::string& s
   return symbol + ": " + DescribeStatus(status);
 }
 
+std::string NoMasterText(const std::string& portfolio) { return "No MASTER file in " + portfolio; }
+
 std::string SymbolNotFoundText(const std::string& symbol, const std::string& portfolio) {
+  std::error_code ec;
+  if (!std::filesystem::exists(ResolveInDirectory(portfolio, "MASTER"), ec)) {
+    return NoMasterText(portfolio);
+  }
   return "Symbol \"" + symbol + "\" not found in " + portfolio;
 }
 

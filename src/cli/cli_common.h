@@ -55,7 +55,10 @@ std::string DescribeStatus(Status status);
 std::string SeriesProblemText(const std::string& portfolio, const std::string& symbol,
                               Status status);
 
-// The message for a symbol that the portfolio's MASTER tree does not hold.
+// The message for a folder without a MASTER file.
+std::string NoMasterText(const std::string& portfolio);
+// The message for a symbol that the portfolio's MASTER tree does not hold (or for a
+// folder without MASTER, where the lookup fails the same way).
 std::string SymbolNotFoundText(const std::string& symbol, const std::string& portfolio);
 
 }  // namespace voltrim::cli

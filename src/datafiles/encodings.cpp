@@ -19,12 +19,6 @@ std::uint32_t FloatBits(float value) {
   return bits;
 }
 
-float BitsToFloat(std::uint32_t bits) {
-  float value = 0.0f;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
-
 struct SplitNumber {
   int high = 0;
   int middle = 0;
@@ -34,6 +28,12 @@ struct SplitNumber {
 // Splits a YYYMMDD or HHMMSS value into its three groups, truncating toward zero. Values
 // far outside any date or time give zeros so that no conversion overflows.
 SplitNumber SplitGroups(float value) {
+  // Whole numbers, which every stored date and time is, split exactly in integers.
+  if (value >= 0.0f && value < 16777216.0f) {
+    const auto whole = static_cast<int>(value);
+    if (static_cast<float>(whole) == value)
+      return {whole / 10000, whole % 10000 / 100, whole % 100};
+  }
   const double v = value;
   if (!std::isfinite(v) || std::fabs(v) >= 1.0e9) return {};
   const double a = std::trunc(v / 10000.0);
@@ -68,15 +68,6 @@ int ReadGroup(std::string_view group) {
 }
 
 }  // namespace
-
-float MbfToIeee(const std::uint8_t* mbf) {
-  if (mbf[3] == 0) return 0.0f;
-  const auto exponent = static_cast<std::uint8_t>(mbf[3] - 2);
-  const std::uint32_t sign = mbf[2] >> 7;
-  const std::uint32_t b2 = (mbf[2] & 0x7Fu) | ((exponent & 1u) << 7);
-  const std::uint32_t b3 = static_cast<std::uint32_t>(exponent >> 1) | (sign << 7);
-  return BitsToFloat(mbf[0] | (static_cast<std::uint32_t>(mbf[1]) << 8) | (b2 << 16) | (b3 << 24));
-}
 
 void IeeeToMbf(float value, std::uint8_t* out) {
   if (value == 0.0f) {

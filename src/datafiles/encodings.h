@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -27,7 +28,16 @@ struct Hms {
 };
 
 // MBF <-> IEEE single. An MBF exponent byte of 0 reads as +0.0 whatever the other bytes.
-float MbfToIeee(const std::uint8_t* mbf);
+// Inline: the series readers convert every stored number through it.
+inline float MbfToIeee(const std::uint8_t* mbf) {
+  if (mbf[3] == 0) return 0.0f;
+  const auto exponent = static_cast<std::uint8_t>(mbf[3] - 2);
+  const std::uint32_t sign = mbf[2] >> 7u;
+  const std::uint32_t b2 = (mbf[2] & 0x7Fu) | ((exponent & 1u) << 7u);
+  const std::uint32_t b3 = static_cast<std::uint32_t>(exponent >> 1u) | (sign << 7u);
+  return std::bit_cast<float>(mbf[0] | (static_cast<std::uint32_t>(mbf[1]) << 8u) | (b2 << 16u) |
+                              (b3 << 24u));
+}
 inline float MbfToIeee(const MbfBytes& mbf) { return MbfToIeee(mbf.data()); }
 MbfBytes IeeeToMbf(float value);
 void IeeeToMbf(float value, std::uint8_t* out);

@@ -49,18 +49,16 @@ bool EqualIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-// The symbol field up to its (blanks + 1)-th blank, or up to a NUL, or all of it.
+// The symbol field as a C string (up to a NUL), cut before its (blanks + 1)-th blank.
 std::string_view SymbolText(const MasterRecord& record, std::size_t blanks) {
-  const auto* field = reinterpret_cast<const char*>(record.bytes.data() + master_offset::kSymbol);
+  std::string_view field(
+      reinterpret_cast<const char*>(record.bytes.data() + master_offset::kSymbol),
+      kSymbolFieldSize);
+  field = field.substr(0, field.find('\0'));
   std::size_t seen = 0;
-  for (std::size_t i = 0; i < kSymbolFieldSize; ++i) {
-    if (field[i] == ' ' && seen++ == blanks) return {field, i};
-  }
-  const void* nul = std::memchr(field, '\0', kSymbolFieldSize);
-  const std::size_t length = nul != nullptr
-                                 ? static_cast<std::size_t>(static_cast<const char*>(nul) - field)
-                                 : kSymbolFieldSize;
-  return {field, length};
+  for (std::size_t i = 0; i < field.size(); ++i)
+    if (field[i] == ' ' && seen++ == blanks) return field.substr(0, i);
+  return field;
 }
 
 class FileMasterSource : public MasterSource {

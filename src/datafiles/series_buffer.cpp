@@ -103,23 +103,31 @@ Status SetSeriesCount(SeriesBuffer& buffer, int count) {
   return kOk;
 }
 
-Quote DecodeQuoteRecord(const std::uint8_t* record, const ColumnLayout& layout, int fieldCount) {
+RecordDecoder::RecordDecoder(const ColumnLayout& layout, int fieldCount) {
   // Absent fields (position 0, or one the record does not hold) read as -1.0.
-  auto slot = [&](Field f) {
-    const int position = layout[f].position;
-    if (position < 1 || position > fieldCount) return -1.0f;
-    return MbfToIeee(record + 4 * (position - 1));
-  };
+  for (std::size_t f = 0; f < offsets_.size(); ++f) {
+    const int position = layout.fields[f].position;
+    offsets_[f] = position < 1 || position > fieldCount ? -1 : 4 * (position - 1);
+  }
+}
+
+Quote RecordDecoder::Decode(const std::uint8_t* record) const {
   Quote q;
-  q.date = DateFloatToDay(slot(Field::Date));
-  q.time = TimeFloatToPacked(slot(Field::Time));
-  q.open = slot(Field::Open);
-  q.high = slot(Field::High);
-  q.low = slot(Field::Low);
-  q.close = slot(Field::Close);
-  q.volume = slot(Field::Vol);
-  q.openInterest = slot(Field::Oi);
+  q.date = DateFloatToDay(Slot(record, Field::Date));
+  q.time = offsets_[static_cast<std::size_t>(Field::Time)] < 0
+               ? PackedTime{0}
+               : TimeFloatToPacked(Slot(record, Field::Time));
+  q.open = Slot(record, Field::Open);
+  q.high = Slot(record, Field::High);
+  q.low = Slot(record, Field::Low);
+  q.close = Slot(record, Field::Close);
+  q.volume = Slot(record, Field::Vol);
+  q.openInterest = Slot(record, Field::Oi);
   return q;
+}
+
+Quote DecodeQuoteRecord(const std::uint8_t* record, const ColumnLayout& layout, int fieldCount) {
+  return RecordDecoder(layout, fieldCount).Decode(record);
 }
 
 }  // namespace voltrim

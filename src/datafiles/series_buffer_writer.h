@@ -4,6 +4,21 @@
 
 namespace voltrim {
 
+// Decodes stored records by a layout whose field offsets are worked out once, so that
+// reading many records costs only the conversions.
+class RecordDecoder {
+ public:
+  RecordDecoder(const ColumnLayout& layout, int fieldCount);
+  Quote Decode(const std::uint8_t* record) const;
+
+ private:
+  float Slot(const std::uint8_t* record, Field f) const {
+    const int offset = offsets_[static_cast<std::size_t>(f)];
+    return offset < 0 ? -1.0f : MbfToIeee(record + offset);
+  }
+  std::array<int, kFieldKindCount> offsets_{};  // byte offset in the record, -1 when absent
+};
+
 // Fills a SeriesBuffer's columns; only the readers of this folder use it.
 class SeriesBufferWriter {
  public:

@@ -107,10 +107,9 @@ Status ReadSeriesAt(SeriesBuffer& buffer, const SeriesLocation& location, int st
   if (SeekToQuote(file.get(), start, location.recordLength))
     got = std::fread(bytes.data(), 1, bytes.size(), file.get());
   const int filled = static_cast<int>(got / recordLength);
-  for (int i = 0; i < filled; ++i) {
-    const std::uint8_t* record = bytes.data() + static_cast<std::size_t>(i) * recordLength;
-    writer.Put(i, DecodeQuoteRecord(record, location.layout, location.fieldCount));
-  }
+  const RecordDecoder decoder(location.layout, location.fieldCount);
+  for (int i = 0; i < filled; ++i)
+    writer.Put(i, decoder.Decode(bytes.data() + static_cast<std::size_t>(i) * recordLength));
   writer.SetCount(filled);
   return kOk;
 }

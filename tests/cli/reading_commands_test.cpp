@@ -84,6 +84,14 @@ TEST_F(SmallPortfolio, FailuresSayWhatIsWrongAndExitOne) {
   result = RunCli({"symbols", (dir.path() / "missing").string()});
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_NE(result.err.find("is not a folder"), std::string::npos);
+  std::filesystem::remove(dir.path() / "MASTER");
+  for (const std::vector<std::string>& command : {std::vector<std::string>{"symbols", dir.str()},
+                                                  {"quotes", dir.str(), "AAA"},
+                                                  {"facts", dir.str(), "AAA"}}) {
+    result = RunCli(command);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("No MASTER file in " + dir.str() + "\n"), std::string::npos);
+  }
 }
 
 // A data file shorter than its header says must not show quotes twice.

@@ -54,32 +54,5 @@ TEST(CliOnRealData, EverySeriesWithoutDopReadsCompletely) {
   }
 }
 
-TEST(CliOnRealData, LowerCaseNamesAndMissingDataFiles) {
-  const std::string dir = DataDir("lowercase-names");
-  REQUIRE_DATA(dir);
-  const auto symbols = RunCli({"symbols", dir});
-  ASSERT_EQ(symbols.exitCode, 0) << symbols.err;
-  const auto rows = Lines(symbols.out);
-  ASSERT_EQ(rows.size(), 128u);
-
-  const auto first = RunCli({"quotes", dir, SymbolOf(rows[0])});
-  EXPECT_EQ(first.exitCode, 0) << first.err;
-  EXPECT_FALSE(first.out.empty());
-  // Only F1's data file is there: the others fail with a message that names the file.
-  const auto second = RunCli({"quotes", dir, SymbolOf(rows[1])});
-  EXPECT_EQ(second.exitCode, 1);
-  EXPECT_EQ(second.out, "");
-  EXPECT_NE(second.err.find("F2.DAT cannot be opened"), std::string::npos) << second.err;
-}
-
-TEST(CliOnRealData, MasterWithARecordBeyondItsCountIsNotListed) {
-  const std::string dir = DataDir("mininge");
-  REQUIRE_DATA(dir);
-  const auto symbols = RunCli({"symbols", dir});
-  EXPECT_EQ(symbols.exitCode, 1);
-  EXPECT_EQ(symbols.out, "");
-  EXPECT_EQ(symbols.err.rfind("Failure while filling symbols grid\n", 0), 0u) << symbols.err;
-}
-
 }  // namespace
 }  // namespace voltrim

@@ -52,6 +52,11 @@ std::string SplitPair(float ca, float cb, float ha, float la, float hb, float lb
   return "";
 }
 
+bool Holds(const SeriesSpec& s, Field f) {
+  return std::find(s.fields.begin(), s.fields.end(), f) != s.fields.end();
+}
+
+// Plausible quotes on weekdays in order, and every kind of series the demonstration needs.
 TEST(SamplePortfolios, HaveTheShapesTheDemonstrationNeeds) {
   const auto portfolios = SamplePortfolios();
   std::set<int> inferredLengths;
@@ -59,18 +64,38 @@ TEST(SamplePortfolios, HaveTheShapesTheDemonstrationNeeds) {
   std::size_t shortest = SIZE_MAX, longest = 0;
   for (const auto& portfolio : portfolios) {
     for (const auto& entry : portfolio.spec.entries) {
-      if (entry.isSubdirectory) {
-        subdirectory = true;
-        continue;
-      }
+      subdirectory |= entry.isSubdirectory;
+      if (entry.isSubdirectory) continue;
       const SeriesSpec& s = entry.series;
-      const bool hasTime =
-          std::find(s.fields.begin(), s.fields.end(), Field::Time) != s.fields.end();
       if (!s.writeDop) inferredLengths.insert(static_cast<int>(s.fields.size() * 4));
-      intradayWithTimeInDop |= s.periodicity == 'I' && hasTime && s.writeDop;
+      intradayWithTimeInDop |= s.periodicity == 'I' && Holds(s, Field::Time) && s.writeDop;
       emptySymbol |= s.symbol.empty();
       shortest = std::min(shortest, s.records.size());
       longest = std::max(longest, s.records.size());
+
+      SCOPED_TRACE(s.name);
+      const RecordView view{s};
+      double previous = 0;
+      for (const RawRecord& record : s.records) {
+        ASSERT_EQ(record.size(), s.fields.size());
+        const float date = view.Get(record, Field::Date);
+        ASSERT_FALSE(IsWeekend(DateFloatToDay(date)));
+        const double stamp = date * 1e6 + std::max(0.0f, view.Get(record, Field::Time));
+        ASSERT_GT(stamp, previous);
+        previous = stamp;
+        const float open = view.Get(record, Field::Open), close = view.Get(record, Field::Close);
+        const float high = view.Get(record, Field::High), low = view.Get(record, Field::Low);
+        ASSERT_GT(close, 0.0f);
+        if (Holds(s, Field::High)) {
+          ASSERT_TRUE(0 < low && low <= close && close <= high);
+        }
+        if (Holds(s, Field::Open)) {
+          ASSERT_TRUE(low <= open && open <= high);
+        }
+        if (Holds(s, Field::Vol)) {
+          ASSERT_GE(view.Get(record, Field::Vol), 100.0f);
+        }
+      }
     }
   }
   EXPECT_GE(portfolios.size(), 3u);
@@ -81,43 +106,6 @@ TEST(SamplePortfolios, HaveTheShapesTheDemonstrationNeeds) {
   EXPECT_LT(shortest, 100u);
   EXPECT_GT(longest, 16000u);
   EXPECT_LE(longest, 32766u);  // what a DAT header can count
-}
-
-TEST(SamplePortfolios, QuotesArePlausibleWeekdaysInOrder) {
-  const auto portfolios = SamplePortfolios();
-  for (const SeriesSpec* s : AllSeries(portfolios)) {
-    SCOPED_TRACE(s->name);
-    const RecordView view{*s};
-    double previous = 0;
-    for (const RawRecord& record : s->records) {
-      ASSERT_EQ(record.size(), s->fields.size());
-      const DayNumber day = DateFloatToDay(view.Get(record, Field::Date));
-      ASSERT_NE(day, 0);
-      ASSERT_FALSE(IsWeekend(day));
-      const double stamp = static_cast<double>(view.Get(record, Field::Date)) * 1e6 +
-                           std::max(0.0f, view.Get(record, Field::Time));
-      ASSERT_GT(stamp, previous);
-      previous = stamp;
-
-      const float close = view.Get(record, Field::Close);
-      ASSERT_GT(close, 0.0f);
-      const float high = view.Get(record, Field::High), low = view.Get(record, Field::Low);
-      if (high >= 0) {
-        ASSERT_GT(low, 0.0f);
-        ASSERT_LE(low, close);
-        ASSERT_GE(high, close);
-        const float open = view.Get(record, Field::Open);
-        if (open >= 0) {
-          ASSERT_TRUE(low <= open && open <= high);
-        }
-      }
-      const float volume = view.Get(record, Field::Vol);
-      if (std::find(s->fields.begin(), s->fields.end(), Field::Vol) != s->fields.end()) {
-        ASSERT_GE(volume, 100.0f);
-        ASSERT_EQ(volume, std::floor(volume));
-      }
-    }
-  }
 }
 
 TEST(SamplePortfolios, SplitSearchFindsExactlyTheTwoUnrecordedSplits) {
@@ -163,15 +151,8 @@ TEST(SamplePortfolios, ReadBackThroughTheReaders) {
       const RecordView view{s};
       const RawRecord& last = s.records.back();
       EXPECT_EQ(newest.date, DateFloatToDay(view.Get(last, Field::Date)));
-      EXPECT_EQ(newest.open, view.Get(last, Field::Open));
-      EXPECT_EQ(newest.high, view.Get(last, Field::High));
-      EXPECT_EQ(newest.low, view.Get(last, Field::Low));
-      EXPECT_EQ(newest.close, view.Get(last, Field::Close));
-      EXPECT_EQ(newest.volume, view.Get(last, Field::Vol));
-      EXPECT_EQ(newest.openInterest, view.Get(last, Field::Oi));
-      if (s.periodicity == 'I') {
-        EXPECT_NE(newest.time, 0);
-      }
+      EXPECT_EQ(newest.time, TimeFloatToPacked(std::max(0.0f, view.Get(last, Field::Time))));
+      for (const Field f : kValueFields) EXPECT_EQ(newest.Value(f), view.Get(last, f));
     }
   }
   FreeSeriesBuffer(buffer);

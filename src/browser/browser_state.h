@@ -1,0 +1,109 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "datafiles/encodings.h"
+
+namespace voltrim {
+
+inline constexpr int kSymbolColumnCount = 2;  // Symbol, Name
+inline constexpr int kQuoteColumnCount = 7;   // Date, Open, High, Low, Close, Volume, Open Interest
+// More symbols than this in a MASTER header are announced and cut off.
+inline constexpr int kMaxGridSymbols = 255;
+// The browser counts quotes in signed 16 bits; longer series are refused.
+inline constexpr int kMaxGridQuotes = 32767;
+// The drive shown when none has been chosen; differs from every real mount point.
+inline constexpr char kNoDrive[] = "?";
+inline constexpr char kProgramTitle[] = "Voltrim";
+
+// The three search settings, read at construction and written by the Search Filter command.
+struct SearchFilter {
+  int masterFix = 0;        // repair a damaged MASTER without asking
+  int limit = 1;            // walk only paths that match filterName
+  std::string filterUpper;  // filterName upper-cased, used for matching
+  std::string filterName;   // as the user typed it
+};
+
+struct SymbolRow {
+  std::string symbol;  // up to 16 characters
+  std::string name;    // up to 16 characters, trailing blanks kept
+};
+
+// The symbols grid: one row per MASTER record, in file order (never sorted: rows are
+// addressed by record position when MASTER is rewritten).
+struct SymbolTable {
+  std::vector<SymbolRow> rows;
+  std::int16_t count = 0;       // header count (at most 255); rows.size() after a good fill
+  std::int16_t currentRow = 0;  // may point past the rows; see CurrentRow()
+
+  int RowCount() const { return static_cast<int>(rows.size()); }
+  bool HasRow(int row) const { return row >= 0 && row < RowCount(); }
+  // The row the user is on, or null when currentRow does not name a row.
+  const SymbolRow* CurrentRow() const;
+  // Column 0 the symbol, 1 the name; empty outside the table.
+  std::string CellText(int row, int column) const;
+};
+
+// One quote as read. Cell texts are formatted when asked for, so a fill of tens of
+// thousands of quotes costs little more than reading them, and a view formats only the
+// rows it shows.
+struct QuoteRow {
+  DayNumber date = 0;
+  PackedTime time = 0;
+  float open = -1.0f;
+  float high = -1.0f;
+  float low = -1.0f;
+  float close = -1.0f;
+  float volume = -1.0f;
+  float openInterest = -1.0f;
+};
+
+// The quotes grid of the loaded symbol, newest quote first: row r is the quote with
+// index count - 1 - r counted from the oldest.
+struct QuoteTable {
+  std::vector<QuoteRow> rows;
+  std::int16_t count = 0;  // quotes of the series; rows may be fewer after a failed chunk
+  std::int16_t currentRow = 0;
+  std::string loadedSymbol;  // symbol text of the row whose quotes were loaded
+  std::string loadedName;
+  std::string firstDateText;  // MM/DD/YY of the oldest quote
+  std::string lastDateText;   // MM/DD/YY of the newest quote
+
+  int RowCount() const { return static_cast<int>(rows.size()); }
+  bool HasRow(int row) const { return row >= 0 && row < RowCount(); }
+  // Index of a row's quote in the series, counted from the oldest (0).
+  int SeriesIndex(int row) const { return count - 1 - row; }
+  // The seven texts the grid shows: date MM/DD/YY, prices "%.4f", volume and open
+  // interest "%.0f", "N/A" for absent or negative values. Empty outside the table.
+  std::string CellText(int row, int column) const;
+};
+
+// All run-time state of the browser. Read by the windows and by every command; changed
+// only through Browser (browser.h).
+struct BrowserState {
+  SearchFilter searchFilter;
+
+  std::vector<std::string> drives;  // mount points, sorted
+  int driveSelection = -1;          // entry shown selected in the drive list, -1 none
+  std::string drive = kNoDrive;     // the current drive (a mount point path)
+
+  std::vector<std::string> portfolios;  // portfolio folders, sorted without regard to case
+  int portfolioSelection = -1;
+  bool portfoliosFound = false;
+
+  bool masterPathSet = false;
+  std::string masterPath;    // the current portfolio's MASTER
+  std::string portfolioDir;  // masterPath without its last separator and file name
+
+  SymbolTable symbols;
+  QuoteTable quotes;
+
+  bool splitSearchOpen = false;
+  bool scanning = false;              // a scan is walking the drive
+  int foundCount = 0;                 // MASTER files found so far by the running scan
+  std::string title = kProgramTitle;  // the main window's title
+};
+
+}  // namespace voltrim
