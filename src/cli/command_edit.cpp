@@ -5,6 +5,7 @@
 #include "cli/cli_prompt.h"
 #include "cli/cli_write_common.h"
 #include "quotes/entry_fields.h"
+#include "quotes/number_text.h"
 #include "quotes/quote_edit.h"
 
 namespace voltrim::cli {
@@ -46,7 +47,7 @@ int RunEdit(const QStringList& arguments) {
   for (std::size_t i = 0; i < options.size(); ++i) {
     if (!parser.isSet(options[i])) continue;
     const std::string value = TextArgument(parser.value(options[i]));
-    if (!TypeableNumber(value, kEditValueMaxChars)) {
+    if (!TypeableNumber(value, kEditValueMaxChars) || !ParseNumberText(value)) {
       return UsageError(kEdit, "--" + std::string(kFieldOptions[i]) +
                                    " needs up to 16 digits and points, not '" + value + "'");
     }

@@ -110,14 +110,6 @@ TEST(Adjust, ScalesTheRangeBothEndsIncludedAndRecordsTheTexts) {
   EXPECT_EQ(f.Setting(settings::kAdjust, "OIMult"), "3");
 }
 
-TEST(Adjust, ReversedRangeAndDefaultsLeaveEveryValue) {
-  QuoteFixture f;
-  ASSERT_TRUE(RunAdjust(f.Context(), {"01/11/00", "01/03/00", "2", "2", "2"}, f.Io()).succeeded);
-  EXPECT_EQ(f.Dat(), f.DatOf(QuoteFixture::Records()));
-  ASSERT_TRUE(RunAdjust(f.Context(), {"01/03/00", "01/11/00", "1", "1", "1"}, f.Io()).succeeded);
-  EXPECT_EQ(f.Dat(), f.DatOf(QuoteFixture::Records()));
-}
-
 TEST(Adjust, ProductsWithoutAStoredFormAreRefusedBeforeAnyChange) {
   QuoteFixture f;
   const Bytes before = f.Dat();
