@@ -81,6 +81,9 @@ Status LocateSeries(std::string_view portfolioDir, std::string_view symbol, Seri
 }
 
 Status ReadSeriesAt(SeriesBuffer& buffer, const SeriesLocation& location, int start, int count) {
+  if (location.fieldCount < 1 || location.fieldCount > kMaxFieldCount ||
+      location.recordLength != 4 * location.fieldCount)
+    return kBadRequest;  // not a location LocateSeries handed out
   const FilePtr file = OpenForReading(location.datPath);
   if (!file) return kFileOpen;
   std::int16_t last = 0;
