@@ -17,23 +17,26 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs)
       if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-        seconds_[run.benchmark_name()] = run.GetAdjustedRealTime();
+        seconds_[run.benchmark_name()] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
     ConsoleReporter::ReportRuns(runs);
   }
 
   void PrintRatios(const std::vector<std::pair<std::string, std::string>>& pairs) const {
-    std::printf("\nRatio to raw read of the same bytes:\n");
+    std::printf("\nRatio to raw read of the same bytes (real time, CPU time):\n");
     for (const auto& [measured, baseline] : pairs) {
       const auto m = seconds_.find(measured);
       const auto b = seconds_.find(baseline);
-      if (m == seconds_.end() || b == seconds_.end() || b->second <= 0.0) continue;
-      std::printf("  %-40s %6.2fx  (vs %s)\n", measured.c_str(), m->second / b->second,
+      if (m == seconds_.end() || b == seconds_.end() || b->second.first <= 0.0 ||
+          b->second.second <= 0.0)
+        continue;
+      std::printf("  %-24s %6.2fx real %6.2fx CPU  (vs %s)\n", measured.c_str(),
+                  m->second.first / b->second.first, m->second.second / b->second.second,
                   baseline.c_str());
     }
   }
 
  private:
-  std::map<std::string, double> seconds_;
+  std::map<std::string, std::pair<double, double>> seconds_;  // real, CPU
 };
 
 inline int RunWithRatios(int argc, char** argv,

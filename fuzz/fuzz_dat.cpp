@@ -27,8 +27,12 @@ void RemovePortfolio() {
 
 const std::string& Portfolio() {
   static const std::string dir = [] {
-    const auto path =
-        std::filesystem::temp_directory_path() / ("voltrim-fuzz-dat-" + std::to_string(::getpid()));
+    // Memory-backed when there is such a place: every run rewrites the files.
+    std::error_code ec;
+    const std::filesystem::path base = std::filesystem::is_directory("/dev/shm", ec)
+                                           ? std::filesystem::path("/dev/shm")
+                                           : std::filesystem::temp_directory_path();
+    const auto path = base / ("voltrim-fuzz-dat-" + std::to_string(::getpid()));
     std::filesystem::create_directories(path);
     std::atexit(RemovePortfolio);
     return PortfolioPath() = path.string();

@@ -13,12 +13,12 @@ class InputMasters : public voltrim::MasterSource {
  public:
   InputMasters(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
 
-  voltrim::Status Load(const std::string& directory, voltrim::MasterFile& out,
-                       std::string& identity) const override {
+  voltrim::Status Load(const std::string& directory, voltrim::MasterFile& out) const override {
     if (Depth(directory) > 2) return voltrim::kFileNotFound;
-    identity = directory;
     return voltrim::ParseMasterBytes(data_, size_, out);
   }
+
+  std::string Identity(const std::string& directory) const override { return directory; }
 
   std::string SubdirectoryPath(const std::string& directory,
                                const std::string& name) const override {

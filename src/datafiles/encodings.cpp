@@ -1,6 +1,7 @@
 #include "datafiles/encodings.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -69,6 +70,30 @@ int ReadGroup(std::string_view group) {
 
 }  // namespace
 
+void MbfToIeeeInPlace(std::uint8_t* numbers, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    std::uint8_t* at = numbers + 4 * i;
+    std::uint32_t mbf = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(&mbf, at, 4);
+    } else {
+      mbf = at[0] | (static_cast<std::uint32_t>(at[1]) << 8) |
+            (static_cast<std::uint32_t>(at[2]) << 16) | (static_cast<std::uint32_t>(at[3]) << 24);
+    }
+    const std::uint32_t exponent = mbf >> 24;
+    // Sign from byte 2 to bit 31, exponent less 2 into bits 23-30, mantissa unchanged;
+    // written without branches so that the loop vectorises.
+    std::uint32_t ieee =
+        ((mbf & 0x800000u) << 8) | (((exponent - 2u) & 0xFFu) << 23) | (mbf & 0x7FFFFFu);
+    ieee &= exponent != 0 ? 0xFFFFFFFFu : 0u;
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(at, &ieee, 4);
+    } else {
+      for (int b = 0; b < 4; ++b) at[b] = static_cast<std::uint8_t>(ieee >> (8 * b));
+    }
+  }
+}
+
 void IeeeToMbf(float value, std::uint8_t* out) {
   if (value == 0.0f) {
     std::memset(out, 0, 4);
@@ -129,6 +154,13 @@ Ymd DayToYmd(DayNumber day) {
 DayNumber DateFloatToDay(float dateFloat) {
   const SplitNumber g = SplitGroups(dateFloat);
   return YmdToDay(g.high, g.middle, g.low);
+}
+
+void DateFloatDecoder::Remember(int yearMonth) {
+  yearMonth_ = yearMonth;
+  const int month = yearMonth % 100;
+  monthValid_ = month >= 1 && month <= 12;
+  monthBase_ = monthValid_ ? YmdToDay(yearMonth / 100, month, 0) : 0;
 }
 
 float DayToDateValue(DayNumber day) {

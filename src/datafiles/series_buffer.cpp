@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <cstring>
 #include <new>
 
 #include "datafiles/series.h"
@@ -67,6 +69,42 @@ void SeriesBufferWriter::Put(int index, const Quote& quote) {
   buffer_.values_[3][i] = quote.close;
   buffer_.values_[4][i] = quote.volume;
   buffer_.values_[5][i] = quote.openInterest;
+}
+
+void SeriesBufferWriter::PutConvertedRecords(const std::uint8_t* records, int count,
+                                             std::size_t recordLength,
+                                             const RecordDecoder& decoder) {
+  const auto n = static_cast<std::size_t>(count);
+  auto load = [](const std::uint8_t* at) {
+    float value;
+    std::memcpy(&value, at, sizeof value);
+    return value;
+  };
+  // Where each value column comes from: its place in the records, or one constant -1.0
+  // (stride 0) for the columns the records do not hold.
+  static const float kAbsent = -1.0f;
+  std::array<float*, kValueFields.size()> outs{};
+  std::array<const std::uint8_t*, kValueFields.size()> sources{};
+  std::array<std::size_t, kValueFields.size()> strides{};
+  for (std::size_t k = 0; k < kValueFields.size(); ++k) {
+    const int offset = decoder.Offset(kValueFields[k]);
+    outs[k] = buffer_.values_[k].data();
+    sources[k] = offset < 0 ? reinterpret_cast<const std::uint8_t*>(&kAbsent) : records + offset;
+    strides[k] = offset < 0 ? 0 : recordLength;
+  }
+  const auto dateOffset = static_cast<std::size_t>(decoder.Offset(Field::Date));
+  const int timeOffset = decoder.Offset(Field::Time);
+  if (timeOffset < 0) std::fill_n(buffer_.times_.begin(), n, PackedTime{0});
+
+  // One pass over the records, so each is read from memory once.
+  DateFloatDecoder toDay;
+  const std::uint8_t* record = records;
+  for (std::size_t i = 0; i < n; ++i, record += recordLength) {
+    buffer_.dates_[i] = toDay(load(record + dateOffset));
+    if (timeOffset >= 0) buffer_.times_[i] = TimeFloatToPacked(load(record + timeOffset));
+    for (std::size_t k = 0; k < kValueFields.size(); ++k)
+      outs[k][i] = load(sources[k] + i * strides[k]);
+  }
 }
 
 Status AllocSeriesBuffer(SeriesBuffer& buffer, int capacity) {

@@ -71,6 +71,22 @@ TEST(Mbf, ValuesWithoutMbfFormAreRecognised) {
   EXPECT_TRUE(HasMbfForm(0.0f));
 }
 
+TEST(Mbf, WholeBufferConversionMatchesOneByOne) {
+  std::mt19937 random(99);
+  std::vector<std::uint8_t> bytes(4 * 4096);
+  for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
+  for (std::size_t i = 0; i < 256; ++i)
+    bytes[4 * i + 3] = static_cast<std::uint8_t>(i);  // every exponent
+  std::vector<std::uint32_t> expected;
+  for (std::size_t i = 0; i < bytes.size(); i += 4) expected.push_back(Bits(MbfToIeee(&bytes[i])));
+  MbfToIeeeInPlace(bytes.data(), bytes.size() / 4);
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    std::uint32_t got;
+    std::memcpy(&got, &bytes[4 * i], 4);
+    ASSERT_EQ(got, expected[i]) << i;
+  }
+}
+
 TEST(DayNumbers, KnownDates) {
   const struct {
     int year, month, day;
@@ -109,6 +125,16 @@ TEST(DateFloats, ConvertBothWays) {
   EXPECT_EQ(DateFloatToDay(std::numeric_limits<float>::infinity()), 0);
   EXPECT_EQ(DateFloatToDay(3.0e30f), 0);
   EXPECT_EQ(DateFloatToDay(1001301.0f), 0);  // month 13
+}
+
+TEST(DateFloats, RunDecoderAgreesWithSingleConversions) {
+  DateFloatDecoder decoder;
+  std::vector<float> values = {1000103.0f, 1000104.0f, 1000131.0f, 1000201.0f,  991231.0f,
+                               1001301.0f, 1001302.0f, 1000100.0f, -5.0f,       1000103.5f,
+                               0.0f,       600101.0f,  3.0e30f,    16777215.0f, 1991231.0f};
+  std::mt19937 random(7);
+  for (int i = 0; i < 20000; ++i) values.push_back(static_cast<float>(random() % 2000000));
+  for (const float v : values) ASSERT_EQ(decoder(v), DateFloatToDay(v)) << v;
 }
 
 TEST(Times, PackUnpackAndTimeFloats) {

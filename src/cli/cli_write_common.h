@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "quotes/quote_command.h"
+
+namespace voltrim::cli {
+
+// Shared steps of the commands that change a portfolio (argument parsing and printing are
+// cli_common's).
+
+// What the browser would hold for the series: the quote count, the first and last date
+// texts and the date texts of the grid rows (newest first). On failure the reason is
+// shown on stderr and false returned.
+struct SeriesView {
+  QuoteSeriesContext context;
+  std::vector<std::string> rowDates;
+};
+bool LoadSeriesView(const std::string& portfolioDir, const std::string& symbol, SeriesView& out);
+
+// The grid row (newest first) of the first quote dated dateText, or -1.
+int RowOfDate(const SeriesView& view, const std::string& dateText);
+
+// The MASTER of a portfolio folder (any case of its name).
+std::string MasterPathOf(const std::string& portfolioDir);
+
+// The symbols-grid row showing symbol (exactly, else ignoring case), with its texts as the
+// grid shows them. False (after a message on stderr) when no row shows it.
+struct SymbolRow {
+  int row = -1;
+  std::string symbol;
+  std::string name;
+};
+bool FindSymbolRow(const std::string& portfolioDir, const std::string& symbol, SymbolRow& out);
+
+// Whether text could stand in a date entry field: MM/DD/YY, digits and the two slashes.
+bool TypeableDate(const std::string& text);
+
+// Whether text could stand in a numeric entry field of maxChars characters by typing.
+bool TypeableNumber(const std::string& text, int maxChars);
+
+}  // namespace voltrim::cli

@@ -1,0 +1,39 @@
+// delete-quote DIR SYMBOL DATE: Quotes > Delete, confirmed.
+#include "cli/cli_common.h"
+#include "cli/cli_prompt.h"
+#include "cli/cli_write_common.h"
+#include "quotes/add_delete.h"
+
+namespace voltrim::cli {
+
+namespace {
+
+int RunDeleteQuoteCommand(const QStringList& arguments);
+
+const Command kDeleteQuote{"delete-quote", "delete-quote DIR SYMBOL DATE",
+                           "deletes the quote of a date", RunDeleteQuoteCommand};
+
+int RunDeleteQuoteCommand(const QStringList& arguments) {
+  QCommandLineParser parser;
+  QStringList positional;
+  const ArgumentSpec spec{
+      kDeleteQuote, 3, 3,
+      "Deletes the first quote (in file order) dated DATE (MM/DD/YY), as Quotes > Delete\n"
+      "does once its question is answered Yes (no question is asked here). MASTER's first\n"
+      "or last date follows when the first or last quote goes."};
+  if (const auto done = ParseArguments(parser, arguments, spec, positional)) return *done;
+  const auto dir = PortfolioArgument(positional[0]);
+  if (!dir) return kExitFailed;
+  SeriesView view;
+  if (!LoadSeriesView(*dir, TextArgument(positional[1]), view)) return kExitFailed;
+  CliPrompt prompt;
+  const QuoteCommandOutcome outcome =
+      RunDeleteQuote(view.context, TextArgument(positional[2]), {prompt, nullptr});
+  return outcome.succeeded ? kExitOk : kExitFailed;
+}
+
+const CommandRegistration kRegistration(kDeleteQuote);
+
+}  // namespace
+
+}  // namespace voltrim::cli

@@ -1,0 +1,38 @@
+// delete-symbol DIR SYMBOL: Symbol > Delete, answered Yes.
+#include "cli/cli_common.h"
+#include "cli/cli_prompt.h"
+#include "cli/cli_write_common.h"
+#include "symbols/symbol_commands.h"
+
+namespace voltrim::cli {
+
+namespace {
+
+int RunDeleteSymbolCommand(const QStringList& arguments);
+
+const Command kDeleteSymbol{"delete-symbol", "delete-symbol DIR SYMBOL",
+                            "deletes a symbol and its files", RunDeleteSymbolCommand};
+
+int RunDeleteSymbolCommand(const QStringList& arguments) {
+  QCommandLineParser parser;
+  QStringList positional;
+  const ArgumentSpec spec{
+      kDeleteSymbol, 2, 2,
+      "Deletes the symbol listed as SYMBOL, as Symbol > Delete does after Yes (no question\n"
+      "is asked): its MASTER record goes, then its F<n>.DAT, F<n>.DOP and F<n>.BAK."};
+  if (const auto done = ParseArguments(parser, arguments, spec, positional)) return *done;
+  const auto dir = PortfolioArgument(positional[0]);
+  if (!dir) return kExitFailed;
+  SymbolRow row;
+  if (!FindSymbolRow(*dir, TextArgument(positional[1]), row)) return kExitFailed;
+  CliPrompt prompt;
+  const SymbolPortfolio portfolio{*dir, MasterPathOf(*dir)};
+  return RunSymbolDelete(portfolio, row.symbol, prompt, /*ask=*/false).succeeded ? kExitOk
+                                                                                 : kExitFailed;
+}
+
+const CommandRegistration kRegistration(kDeleteSymbol);
+
+}  // namespace
+
+}  // namespace voltrim::cli

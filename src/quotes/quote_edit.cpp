@@ -1,0 +1,68 @@
+#include "quotes/quote_edit.h"
+
+#include "datafiles/encodings.h"
+#include "prompt/user_prompt.h"
+#include "quotes/edit_records.h"
+#include "quotes/number_text.h"
+#include "quotes/quote_messages.h"
+
+namespace voltrim {
+
+QuoteNavigationEnabled NavigationEnabled(int currentRow, int rowCount) {
+  QuoteNavigationEnabled enabled;
+  enabled.next = enabled.last = currentRow != 0;
+  enabled.previous = enabled.first = currentRow != rowCount - 1;
+  return enabled;
+}
+
+int Navigate(QuoteNavigation button, int currentRow, int rowCount) {
+  switch (button) {
+    case QuoteNavigation::First:
+      return rowCount - 1;
+    case QuoteNavigation::Last:
+      return 0;
+    case QuoteNavigation::Next:
+      return currentRow != 0 ? currentRow - 1 : currentRow;
+    case QuoteNavigation::Previous:
+      return currentRow < rowCount - 1 ? currentRow + 1 : currentRow;
+  }
+  return currentRow;
+}
+
+std::optional<SeriesEdit> BuildQuoteEdit(const QuoteEditInput& input) {
+  const DayNumber day = ParseUserDate(input.entered.date);
+  if (day == 0) return std::nullopt;
+  SeriesEdit edit;
+  edit.kind = edit_kind::kSet;
+  edit.firstDay = edit.lastDay = day;
+  edit.fieldsToSet = 0;
+  for (std::size_t i = 0; i < edit.values.size(); ++i) {
+    if (input.entered.values[i] == input.loaded.values[i]) continue;
+    const std::optional<float> value = ParseNumberText(input.entered.values[i]);
+    if (!value) continue;
+    edit.values[i] = *value;
+    edit.fieldsToSet = static_cast<std::uint8_t>(edit.fieldsToSet | (1u << i));
+  }
+  return edit;
+}
+
+QuoteCommandOutcome RunQuoteEdit(const QuoteSeriesContext& series, const QuoteEditInput& input,
+                                 QuoteCommandIo io) {
+  QuoteCommandOutcome outcome;
+  const std::optional<SeriesEdit> edit = BuildQuoteEdit(input);
+  Status status = kBadRequest;
+  if (edit) {
+    WaitCursor wait(io.prompt);
+    status = RewriteSeries(*edit, series.portfolioDir, series.symbol, series.quoteCount);
+  }
+  if (status != kOk) {
+    io.prompt.ShowMessage(quote_messages::kSingleDateEditFailed);
+    return outcome;
+  }
+  if (io.settings) RecordQuoteEdit(*io.settings, input.entered);
+  outcome.succeeded = outcome.reloadGrid = true;
+  outcome.rowToShow = 0;
+  return outcome;
+}
+
+}  // namespace voltrim

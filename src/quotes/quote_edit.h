@@ -1,0 +1,47 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+
+#include "datafiles/rewrite_series.h"
+#include "quotes/quote_command.h"
+
+namespace voltrim {
+
+// The seven texts of the Edit Selected Quote dialog: the date and Open, High, Low, Close,
+// Volume, Open Interest.
+struct QuoteEditTexts {
+  std::string date;
+  std::array<std::string, 6> values;
+};
+
+// The dialog's texts as Load put them (the grid row) and as they stand at OK.
+struct QuoteEditInput {
+  QuoteEditTexts loaded;
+  QuoteEditTexts entered;
+};
+
+// Navigation among the grid rows (row 0 is the newest quote).
+enum class QuoteNavigation { First, Previous, Next, Last };
+struct QuoteNavigationEnabled {
+  bool previous = false;
+  bool next = false;
+  bool first = false;
+  bool last = false;
+};
+QuoteNavigationEnabled NavigationEnabled(int currentRow, int rowCount);
+int Navigate(QuoteNavigation button, int currentRow, int rowCount);
+
+// The set request for the quotes dated as shown. Only fields whose text the user changed
+// and that read as a number are written; every other field keeps its stored bytes, so an
+// untouched field is never rounded to the grid's decimals and "N/A" never reaches the
+// file. Nothing when the date text names no day.
+std::optional<SeriesEdit> BuildQuoteEdit(const QuoteEditInput& input);
+
+// After OK: rewrites the series; on failure "Single Date Edit Failed"; on success records
+// the texts in section Edit and reloads the grid with the newest quote current.
+QuoteCommandOutcome RunQuoteEdit(const QuoteSeriesContext& series, const QuoteEditInput& input,
+                                 QuoteCommandIo io);
+
+}  // namespace voltrim

@@ -1,0 +1,21 @@
+#pragma once
+
+namespace voltrim::quote_messages {
+
+// What the quote commands tell the user, word for word.
+inline constexpr char kSingleDateEditFailed[] = "Single Date Edit Failed";
+inline constexpr char kSplitEditFailed[] = "Split Edit Failed";
+inline constexpr char kAdjustEditFailed[] = "Adjust Edit Failed";
+inline constexpr char kDeleteEditFailed[] = "Delete Edit Failed";
+inline constexpr char kAddQuoteFailed[] = "Add Quote Failed";
+inline constexpr char kInvalidDataEntered[] = "Invalid Data Entered";
+inline constexpr char kDeleteFindFailed[] = "failure in delete quote for findrec";
+inline constexpr char kDateExistsFormat[] = "Date %s already exists.";
+inline constexpr char kDeleteConfirmStart[] = "You are about to delete the data for date\n";
+inline constexpr char kDeleteConfirmEnd[] = "\nAre you sure?";
+// The quote is gone but MASTER still names it as the first or last date.
+inline constexpr char kDeleteDatesStale[] =
+    "The quote was deleted, but the first and last dates\nof the symbol in MASTER could "
+    "not be updated.";
+
+}  // namespace voltrim::quote_messages

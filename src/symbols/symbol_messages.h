@@ -1,0 +1,24 @@
+#pragma once
+
+namespace voltrim::symbol_messages {
+
+// What the symbol commands tell the user, word for word.
+inline constexpr char kMustEnterSymbol[] = "You must enter a symbol";
+inline constexpr char kDeleteGroupTitle[] = "Selected Symbol to Delete:";
+inline constexpr char kDeleteQuestion[] =
+    "Are you sure you want to delete the Symbol shown above? ";
+
+// Failures the program once passed over in silence; each says what state the files are in.
+inline constexpr char kEditFailed[] = "The Symbol edit failed.\n\nNothing was changed.";
+inline constexpr char kDeleteFailed[] = "The Symbol deletion failed.\n\nNothing was changed.";
+inline constexpr char kDeleteFilesLeft[] =
+    "The Symbol was deleted, but some of its data files\ncould not be removed.";
+inline constexpr char kMoveFailed[] = "The Symbol move failed.\n\nNothing was changed.";
+inline constexpr char kCopyFailed[] = "The Symbol copy failed.\n\nNothing was changed.";
+inline constexpr char kMoveSourceKeptFormat[] =
+    "The Symbol was copied to\n%s\nbut could not be removed from this portfolio.";
+inline constexpr char kMoveFilesLeft[] =
+    "The Symbol was moved, but some of its data files\ncould not be removed from this "
+    "portfolio.";
+
+}  // namespace voltrim::symbol_messages

@@ -1,0 +1,182 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "datafiles/master.h"
+#include "datafiles/portfolio_builder.h"
+#include "datafiles/symbol_files.h"
+#include "support/recording_prompt.h"
+#include "support/temp_dir.h"
+#include "symbols/symbol_commands.h"
+
+namespace voltrim::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<unsigned char>;
+
+PortfolioSpec::Entry Series(int fileNumber, std::string symbol, std::string name) {
+  PortfolioSpec::Entry entry;
+  entry.series = MakeDailySeries(fileNumber, std::move(symbol), std::move(name),
+                                 {{YmdToDay(2000, 1, 3), 1, 2, 0.5f, 1.5f, 100},
+                                  {YmdToDay(2000, 1, 4), 2, 3, 1.5f, 2.5f, 200}});
+  return entry;
+}
+
+std::map<std::string, Bytes> Snapshot(const fs::path& root) {
+  std::map<std::string, Bytes> files;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    if (entry.is_regular_file()) files[fs::relative(entry.path(), root)] = ReadFileBytes(entry);
+  }
+  return files;
+}
+
+// Two portfolios: src holds ACME (1), BETA (2), GAMMA (4); dst holds OTHER (1) and a
+// record named "beta".
+class SymbolCommandsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    PortfolioSpec source;
+    source.entries = {Series(1, "ACME", "ACME CORP"), Series(2, "BETA", "BETA INC"),
+                      Series(4, "GAMMA", "GAMMA LTD       ")};
+    ASSERT_EQ(WritePortfolio(Src(), source), 0);
+    PortfolioSpec destination;
+    destination.entries = {Series(1, "OTHER", "OTHER CO"), Series(2, "ZED", "beta")};
+    ASSERT_EQ(WritePortfolio(Dst(), destination), 0);
+  }
+  std::string Src() const { return (temp_.path() / "src").string(); }
+  std::string Dst() const { return (temp_.path() / "dst").string(); }
+  SymbolPortfolio Source() const { return {Src(), Src() + "/MASTER"}; }
+  MasterFile Master(const std::string& dir) const {
+    MasterFile master;
+    EXPECT_EQ(ReadMasterFile(dir + "/MASTER", master), kOk);
+    return master;
+  }
+
+  TempDir temp_;
+  RecordingPrompt prompt;
+};
+
+TEST_F(SymbolCommandsTest, EditChecksAndRenamesTheRowsRecord) {
+  EXPECT_EQ(NameForEditing("GAMMA LTD   \t"), "GAMMA LTD");
+  EXPECT_FALSE(CheckSymbolEntry("", prompt));
+  EXPECT_EQ(prompt.MessageTexts(), std::vector<std::string>{"You must enter a symbol"});
+  EXPECT_TRUE(CheckSymbolEntry("  ", prompt));  // blanks are not empty
+
+  const SymbolCommandOutcome outcome = RunSymbolEdit(Source(), 1, "beta2", "", prompt);
+  EXPECT_TRUE(outcome.succeeded);
+  const MasterFile master = Master(Src());
+  EXPECT_EQ(master.records[1].SymbolField(), "beta2           ");
+  EXPECT_EQ(master.records[1].NameField(), std::string(16, ' '));
+  EXPECT_EQ(master.records[0].SymbolField(), "ACME            ");
+}
+
+TEST_F(SymbolCommandsTest, EditFailureIsToldAndChangesNothing) {
+  const auto before = Snapshot(temp_.path());
+  EXPECT_FALSE(RunSymbolEdit(Source(), 7, "X", "Y", prompt).succeeded);
+  EXPECT_EQ(prompt.MessageTexts(),
+            std::vector<std::string>{"The Symbol edit failed.\n\nNothing was changed."});
+  EXPECT_EQ(Snapshot(temp_.path()), before);
+}
+
+TEST_F(SymbolCommandsTest, DeleteAsksWithTheQuestionSoundAndNoChangesNothing) {
+  const auto before = Snapshot(temp_.path());
+  const SymbolCommandOutcome outcome = RunSymbolDelete(Source(), "BETA", prompt);
+  EXPECT_FALSE(outcome.succeeded);
+  EXPECT_FALSE(outcome.refreshSymbols);
+  EXPECT_EQ(prompt.beeps, std::vector<BeepKind>{BeepKind::Question});
+  EXPECT_EQ(prompt.questions,
+            std::vector<std::string>{"Selected Symbol to Delete:\nBETA\n\nAre you sure you want "
+                                     "to delete the Symbol shown above? "});
+  EXPECT_EQ(Snapshot(temp_.path()), before);
+}
+
+TEST_F(SymbolCommandsTest, DeleteOnYesRemovesRecordAndFilesAndReloadsRowZero) {
+  prompt.AnswerNext(true);
+  const SymbolCommandOutcome outcome = RunSymbolDelete(Source(), "BETA", prompt);
+  EXPECT_TRUE(outcome.succeeded);
+  EXPECT_TRUE(outcome.refreshSymbols);
+  EXPECT_EQ(outcome.rowToShow, 0);
+  EXPECT_TRUE(prompt.messages.empty());
+  const MasterFile master = Master(Src());
+  ASSERT_EQ(master.records.size(), 2u);
+  EXPECT_EQ(master.header.RecordCount(), 2);
+  EXPECT_EQ(master.records[1].FileNumber(), 4);
+  EXPECT_FALSE(fs::exists(temp_.path() / "src" / "F2.DAT"));
+  EXPECT_FALSE(fs::exists(temp_.path() / "src" / "F2.DOP"));
+  EXPECT_TRUE(fs::exists(temp_.path() / "src" / "F4.DAT"));
+}
+
+TEST_F(SymbolCommandsTest, DeleteOfASymbolNoLongerListedIsToldAndDeletesNothing) {
+  const auto before = Snapshot(temp_.path());
+  const SymbolCommandOutcome outcome = RunSymbolDelete(Source(), "beta", prompt, false);
+  EXPECT_FALSE(outcome.succeeded);
+  EXPECT_TRUE(outcome.refreshSymbols);  // the grid shows what MASTER holds now
+  EXPECT_EQ(prompt.MessageTexts(),
+            std::vector<std::string>{"The Symbol deletion failed.\n\nNothing was changed."});
+  EXPECT_EQ(Snapshot(temp_.path()), before);
+}
+
+TEST(SymbolDestinations, AllButTheCurrentSortedIgnoringCase) {
+  EXPECT_EQ(DestinationChoices({"/b", "/A", "/c", "/a2"}, 2),
+            (std::vector<std::string>{"/A", "/a2", "/b"}));
+  EXPECT_TRUE(DestinationChoices({}, 0).empty());
+  EXPECT_TRUE(DestinationChoices({"/only"}, 0).empty());
+}
+
+TEST_F(SymbolCommandsTest, CopyTakesTheLowestFreeNumberAndLeavesTheSourceAlone) {
+  const auto sourceBefore = Snapshot(temp_.path() / "src");
+  const SymbolCommandOutcome outcome = RunMoveOrCopySymbol(Source(), "gamma", Dst(), false, prompt);
+  EXPECT_TRUE(outcome.succeeded);
+  EXPECT_FALSE(outcome.refreshSymbols);
+  EXPECT_TRUE(prompt.messages.empty());
+  EXPECT_EQ(Snapshot(temp_.path() / "src"), sourceBefore);
+  const MasterFile destination = Master(Dst());
+  ASSERT_EQ(destination.records.size(), 3u);
+  EXPECT_EQ(destination.records[2].FileNumber(), 3);
+  EXPECT_EQ(ReadFileBytes(temp_.path() / "dst" / "F3.DAT"), sourceBefore.at("F4.DAT"));
+}
+
+TEST_F(SymbolCommandsTest, MoveTakesTheSymbolOutOfTheSourceAndReloads) {
+  const SymbolCommandOutcome outcome = RunMoveOrCopySymbol(Source(), "ACME", Dst(), true, prompt);
+  EXPECT_TRUE(outcome.succeeded);
+  EXPECT_TRUE(outcome.refreshSymbols);
+  EXPECT_EQ(outcome.rowToShow, 0);
+  EXPECT_EQ(Master(Src()).records.size(), 2u);
+}
+
+TEST_F(SymbolCommandsTest, ASymbolOrNameAlreadyInTheDestinationIsRefused) {
+  const auto before = Snapshot(temp_.path());
+  const SymbolCommandOutcome outcome = RunMoveOrCopySymbol(Source(), "beta", Dst(), true, prompt);
+  EXPECT_FALSE(outcome.succeeded);
+  EXPECT_FALSE(outcome.refreshSymbols);
+  EXPECT_EQ(prompt.MessageTexts(),
+            std::vector<std::string>{"The Symbol addition failed.\n\nReason: Symbol BETA already "
+                                     "exists in\n" +
+                                     Dst()});
+  EXPECT_EQ(Snapshot(temp_.path()), before);
+}
+
+TEST_F(SymbolCommandsTest, AFullDestinationIsRefused) {
+  PortfolioSpec full;
+  full.entries = {Series(1, "ONE", "ONE")};
+  full.headerRecordCount = 255;
+  ASSERT_EQ(WritePortfolio((temp_.path() / "full").string(), full), 0);
+  EXPECT_FALSE(
+      RunMoveOrCopySymbol(Source(), "ACME", (temp_.path() / "full").string(), false, prompt)
+          .succeeded);
+  EXPECT_EQ(prompt.MessageTexts(), std::vector<std::string>{kPortfolioFullMessage});
+}
+
+TEST_F(SymbolCommandsTest, NoDestinationDoesNothingAndAMissingSymbolIsTold) {
+  EXPECT_FALSE(RunMoveOrCopySymbol(Source(), "ACME", "", true, prompt).succeeded);
+  EXPECT_TRUE(prompt.messages.empty());
+  const auto before = Snapshot(temp_.path());
+  EXPECT_FALSE(RunMoveOrCopySymbol(Source(), "NOSUCH", Dst(), true, prompt).succeeded);
+  EXPECT_EQ(prompt.MessageTexts(),
+            std::vector<std::string>{"The Symbol move failed.\n\nNothing was changed."});
+  EXPECT_EQ(Snapshot(temp_.path()), before);
+}
+
+}  // namespace
+}  // namespace voltrim::testing
