@@ -37,7 +37,7 @@ class BrowserObserver {
 
 // Where the machine's drives and the process's folder come from; tests give their own.
 struct BrowserPlatform {
-  std::function<std::vector<std::string>()> listDrives;  // mount points, any order
+  std::function<std::vector<std::string>()> listDrives;  // mount points, in list order
   std::function<std::string()> currentDirectory;
   static BrowserPlatform System();
 };
@@ -86,10 +86,9 @@ class Browser {
   void SetSplitSearchOpen(bool open);
 
  private:
-  void SelectDrive(int index);
   void AcceptPortfolio(int index);
   bool LoadSymbols();
-  bool RepairIfWanted();
+  bool RepairIfWanted(const std::string& masterFile);
   void SetTitle(std::string title);
   void NotifySymbols();
   void NotifyQuotes();

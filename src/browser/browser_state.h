@@ -4,18 +4,17 @@
 #include <string>
 #include <vector>
 
+#include "browser/grid_text.h"
 #include "datafiles/encodings.h"
+#include "datafiles/series.h"
 
 namespace voltrim {
 
-inline constexpr int kSymbolColumnCount = 2;  // Symbol, Name
-inline constexpr int kQuoteColumnCount = 7;   // Date, Open, High, Low, Close, Volume, Open Interest
+inline constexpr int kSymbolColumnCount = 2;  // Symbol, Name (kQuoteColumnCount: grid_text.h)
 // More symbols than this in a MASTER header are announced and cut off.
 inline constexpr int kMaxGridSymbols = 255;
 // The browser counts quotes in signed 16 bits; longer series are refused.
 inline constexpr int kMaxGridQuotes = 32767;
-// The drive shown when none has been chosen; differs from every real mount point.
-inline constexpr char kNoDrive[] = "?";
 inline constexpr char kProgramTitle[] = "Voltrim";
 
 // The three search settings, read at construction and written by the Search Filter command.
@@ -24,11 +23,6 @@ struct SearchFilter {
   int limit = 1;            // walk only paths that match filterName
   std::string filterUpper;  // filterName upper-cased, used for matching
   std::string filterName;   // as the user typed it
-};
-
-struct SymbolRow {
-  std::string symbol;  // up to 16 characters
-  std::string name;    // up to 16 characters, trailing blanks kept
 };
 
 // The symbols grid: one row per MASTER record, in file order (never sorted: rows are
@@ -46,19 +40,10 @@ struct SymbolTable {
   std::string CellText(int row, int column) const;
 };
 
-// One quote as read. Cell texts are formatted when asked for, so a fill of tens of
-// thousands of quotes costs little more than reading them, and a view formats only the
-// rows it shows.
-struct QuoteRow {
-  DayNumber date = 0;
-  PackedTime time = 0;
-  float open = -1.0f;
-  float high = -1.0f;
-  float low = -1.0f;
-  float close = -1.0f;
-  float volume = -1.0f;
-  float openInterest = -1.0f;
-};
+// One quote as read (SymbolRow, the other grid's row, is in grid_text.h). Cell texts are
+// formatted when asked for, so a fill of tens of thousands of quotes costs little more than
+// reading them, and a view formats only the rows it shows.
+using QuoteRow = Quote;
 
 // The quotes grid of the loaded symbol, newest quote first: row r is the quote with
 // index count - 1 - r counted from the oldest.
@@ -87,7 +72,7 @@ struct BrowserState {
 
   std::vector<std::string> drives;  // mount points, sorted
   int driveSelection = -1;          // entry shown selected in the drive list, -1 none
-  std::string drive = kNoDrive;     // the current drive (a mount point path)
+  std::string drive = "?";          // the current drive (a mount point), "?" none yet
 
   std::vector<std::string> portfolios;  // portfolio folders, sorted without regard to case
   int portfolioSelection = -1;

@@ -52,8 +52,12 @@ inline constexpr int kDateTextMmDdYy = 3;
 DayNumber ParseDateText(std::string_view text, int code);
 std::string FormatDateText(DayNumber day, int code, char separator);
 // MM/DD/YY, as everywhere the user sees or types a date.
-inline std::string FormatUserDate(DayNumber day) { return FormatDateText(day, kDateTextMmDdYy, '/'); }
-inline DayNumber ParseUserDate(std::string_view text) { return ParseDateText(text, kDateTextMmDdYy); }
+inline std::string FormatUserDate(DayNumber day) {
+  return FormatDateText(day, kDateTextMmDdYy, '/');
+}
+inline DayNumber ParseUserDate(std::string_view text) {
+  return ParseDateText(text, kDateTextMmDdYy);
+}
 
 bool IsWeekend(DayNumber day);
 DayNumber PreviousWeekday(DayNumber day);

@@ -48,17 +48,17 @@ struct MasterHeader {
 struct MasterRecord {
   MasterBytes bytes{};
 
-  int FileNumber() const;               // 1..255
-  int RecordLength() const;             // signed byte, 4 x field count when sound
+  int FileNumber() const;    // 1..255
+  int RecordLength() const;  // signed byte, 4 x field count when sound
   int FieldCount() const;
-  std::string NameField() const;        // 16 characters as stored
-  std::string Name() const;             // trailing blanks removed
-  std::string SymbolField() const;      // 16 characters as stored
-  float FirstDate() const;              // IEEE DateFloat
+  std::string NameField() const;    // 16 characters as stored
+  std::string Name() const;         // trailing blanks removed
+  std::string SymbolField() const;  // 16 characters as stored
+  float FirstDate() const;          // IEEE DateFloat
   float LastDate() const;
   char Periodicity() const;
-  bool IsSubdirectory() const;          // "<DIR>" at name chars 11-15, first char not blank
-  std::string SubdirectoryName() const; // first 8 name chars, trailing blanks removed
+  bool IsSubdirectory() const;           // "<DIR>" at name chars 11-15, first char not blank
+  std::string SubdirectoryName() const;  // first 8 name chars, trailing blanks removed
 
   void SetFileNumber(int number);
   void SetNameField(std::string_view name);      // padded with blanks to 16
@@ -75,6 +75,23 @@ struct MasterFile {
 // Reads a whole MASTER: the header and every record the header counts that the file
 // holds. A negative count or a missing header is refused with a status.
 Status ReadMasterFile(const std::string& path, MasterFile& out);
+// The same from bytes already in memory.
+Status ParseMasterBytes(const std::uint8_t* data, std::size_t size, MasterFile& out);
+
+// Where the lookup gets the MASTER of a directory from: the file system, or memory in
+// tests and fuzzing.
+class MasterSource {
+ public:
+  virtual ~MasterSource() = default;
+  // Fills out with the MASTER of directory (which ends in '/', or is empty for the current
+  // folder); a nonzero status when there is none or it cannot be read. identity names the folder
+  // itself, so that one reached twice (through links) is searched once.
+  virtual Status Load(const std::string& directory, MasterFile& out,
+                      std::string& identity) const = 0;
+  // The spelling of subdirectory name inside directory (names match without regard to case).
+  virtual std::string SubdirectoryPath(const std::string& directory,
+                                       const std::string& name) const = 0;
+};
 
 struct FoundSymbol {
   MasterRecord record;
@@ -83,6 +100,14 @@ struct FoundSymbol {
 
 // Looks a symbol or name up in the portfolio's MASTER tree, depth first.
 Status FindSymbol(std::string_view portfolioDir, std::string_view text, FoundSymbol& out);
+Status FindSymbolIn(const MasterSource& source, std::string_view portfolioDir,
+                    std::string_view text, FoundSymbol& out);
+// The record-matching rule of the lookup: name, or symbol field up to its (k+1)-th blank
+// where k counts the blanks of text; letter case ignored.
+bool RecordMatches(const MasterRecord& record, std::string_view text);
+
+// Longest directory path the lookup descends into; deeper branches count as empty.
+inline constexpr std::size_t kMaxLookupPath = 303;
 
 struct AcceptedMasterPath {
   std::string masterPath;

@@ -19,8 +19,8 @@ using RawRecord = std::vector<float>;
 
 struct SeriesSpec {
   int fileNumber = 1;
-  std::string symbol;         // written blank-padded to 16
-  std::string name;           // written blank-padded to 16
+  std::string symbol;  // written blank-padded to 16
+  std::string name;    // written blank-padded to 16
   char periodicity = 'D';
   std::vector<Field> fields;  // stored order, e.g. Date, Open, High, Low, Close, Vol
   bool writeDop = true;       // false: no F<n>.DOP, the layout must be inferred

@@ -18,8 +18,8 @@ inline constexpr int kMaxReadAll = 16000;
 
 enum class Field : int { Date = 0, Time, Open, High, Low, Close, Vol, Oi };
 inline constexpr int kFieldKindCount = 8;
-inline constexpr std::array<Field, 6> kValueFields = {Field::Open, Field::High, Field::Low,
-                                                      Field::Close, Field::Vol, Field::Oi};
+inline constexpr std::array<Field, 6> kValueFields = {Field::Open,  Field::High, Field::Low,
+                                                      Field::Close, Field::Vol,  Field::Oi};
 
 struct ColumnField {
   std::int16_t position = 0;  // 1-based position in the DAT record, 0 when absent
@@ -38,6 +38,14 @@ struct ColumnLayout {
 // Reads the DOP file at dopPath, or infers the layout from the record length when it
 // cannot be opened (for length 20 the sibling DAT file's first quote decides).
 Status ReadColumnLayout(const std::string& dopPath, int recordLength, ColumnLayout& out);
+// Parses DOP text already in memory (lines of at most 299 characters; longer lines go on
+// as further lines). A recognised field line without its two format codes is refused.
+Status ParseDopText(std::string_view text, ColumnLayout& out);
+// The layout a record length implies when there is no DOP file; for 20 bytes the first
+// stored quote decides (null: no quote could be read). kNoLayout for other lengths.
+Status InferColumnLayout(int recordLength, const std::uint8_t* firstQuote, ColumnLayout& out);
+// kOk when the layout fits a record of fieldCount fields and has DATE.
+Status CheckColumnLayout(const ColumnLayout& layout, int fieldCount);
 
 struct Quote {
   DayNumber date = 0;
@@ -103,8 +111,13 @@ struct SeriesLocation {
 };
 Status LocateSeries(std::string_view portfolioDir, std::string_view symbol, SeriesLocation& out);
 
-// Header of a DAT file: the last-record number (quotes + 1) as stored.
+// Header of a DAT file: the last-record number (quotes + 1) as stored. A file too short
+// for it, or a number below 1, is refused as damaged.
 Status ReadDatLastRecord(const std::string& datPath, std::int16_t& lastRecord);
+
+// Reads quotes of an already located series from its DAT file, by the same rules as
+// ReadSeries (used by operations that have done the lookup themselves).
+Status ReadSeriesAt(SeriesBuffer& buffer, const SeriesLocation& location, int start, int count);
 
 // Decodes one stored record (fieldCount MBF singles) into a Quote by the layout.
 Quote DecodeQuoteRecord(const std::uint8_t* record, const ColumnLayout& layout, int fieldCount);

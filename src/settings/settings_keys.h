@@ -1,27 +1,37 @@
 #pragma once
 
-// Every section and value the program keeps in the settings store, in one place.
+// Every section and value the program keeps in the settings store, in one place, with the
+// defaults that do not depend on the screen or the current directory.
 namespace voltrim::settings {
 
-inline constexpr char kScreen[] = "Screen";
+inline constexpr char kScreen[] = "Screen";  // main window placement, defaults 0
 inline constexpr char kScreenX[] = "x";
 inline constexpr char kScreenY[] = "y";
 inline constexpr char kScreenCx[] = "cx";
 inline constexpr char kScreenCy[] = "cy";
+inline constexpr int kScreenDefault = 0;
 
+// Column widths; their defaults are a share of the grid's width, worked out by the browser.
 inline constexpr char kSymbolGrid[] = "SymbolGrid";  // col0, col1
 inline constexpr char kQuoteGrid[] = "QuoteGrid";    // col0 .. col6
+inline constexpr const char* kColumn[] = {"col0", "col1", "col2", "col3", "col4", "col5", "col6"};
 
+// The current drive (a mount point); empty means the drive of the current directory.
 inline constexpr char kSettings[] = "Settings";
 inline constexpr char kDrive[] = "Drive";
 
+// The search filter; Name defaults to the current directory at start-up.
 inline constexpr char kSearch[] = "Search";
 inline constexpr char kLimit[] = "Limit";
 inline constexpr char kName[] = "Name";
 inline constexpr char kMasterFix[] = "MasterFix";
+inline constexpr int kLimitDefault = 1;
+inline constexpr int kMasterFixDefault = 0;
 
+// The export dialog's choices; every integer defaults to 0.
 inline constexpr char kXportSel[] = "XportSel";
 inline constexpr char kStarter[] = "Starter";
+inline constexpr char kStarterDefault[] = "output.txt";
 inline constexpr char kOmitOpen[] = "OmitOpen";
 inline constexpr char kOmitHigh[] = "OmitHigh";
 inline constexpr char kOmitLow[] = "OmitLow";
@@ -38,5 +48,20 @@ inline constexpr char kSplit[] = "Split";    // Date, New, Old
 inline constexpr char kAdjust[] = "Adjust";  // Date1, Date2, PriceMult, VolMult, OIMult
 inline constexpr char kDelete[] = "Delete";  // Date
 inline constexpr char kAdd[] = "Add";        // Date
+
+inline constexpr char kDate[] = "Date";
+inline constexpr char kOpen[] = "Open";
+inline constexpr char kHi[] = "Hi";
+inline constexpr char kLo[] = "Lo";
+inline constexpr char kClose[] = "Close";
+inline constexpr char kVol[] = "Vol";
+inline constexpr char kOI[] = "OI";
+inline constexpr char kNew[] = "New";
+inline constexpr char kOld[] = "Old";
+inline constexpr char kDate1[] = "Date1";
+inline constexpr char kDate2[] = "Date2";
+inline constexpr char kPriceMult[] = "PriceMult";
+inline constexpr char kVolMult[] = "VolMult";
+inline constexpr char kOIMult[] = "OIMult";
 
 }  // namespace voltrim::settings

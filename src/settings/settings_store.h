@@ -11,6 +11,8 @@ namespace voltrim {
 // Everything the program remembers between runs: root -> section -> value, every value a
 // text. Backed by an INI file through QSettings; reads never create sections, and a store
 // that cannot be written still runs (reads give defaults, writes fail silently).
+// Section and value names match without regard to ASCII case, as they always have; a write
+// reuses the spelling already stored.
 class SettingsStore {
  public:
   SettingsStore();
@@ -27,9 +29,12 @@ class SettingsStore {
     bool ok = false;       // the root can be written
     bool created = false;  // the root did not exist before
   };
+  // Binds the store to its file, creating the file (and its folder) when missing so that
+  // the next start knows the root exists. The path is kept also when this fails.
   OpenResult OpenRoot(const std::string& path);
 
-  // Seeds the root from an initialisation file (only called on the first start).
+  // Seeds the root from an initialisation file (only called on the first start). A missing
+  // file seeds nothing; a section that cannot be created stops the seeding.
   void ImportIni(const std::string& seedPath);
 
   int GetInt(std::string_view section, std::string_view name, int defaultValue) const;
@@ -38,7 +43,15 @@ class SettingsStore {
                         std::string_view defaultValue) const;
   bool SetString(std::string_view section, std::string_view name, std::string_view value);
 
+  const std::string& path() const { return path_; }
+  bool writable() const { return writable_; }
+
  private:
+  bool Read(std::string_view section, std::string_view name, std::string& text) const;
+  bool Write(std::string_view section, std::string_view name, std::string_view text);
+  bool Flush();
+  void Reload();
+
   std::string path_;
   bool writable_ = false;
   std::unique_ptr<QSettings> settings_;

@@ -1,0 +1,92 @@
+#include "browser/browser_enabling.h"
+
+#include <cstdio>
+
+#include "browser/command_ids.h"
+
+namespace voltrim {
+
+namespace {
+
+// The ids that have a rule, ascending.
+constexpr int kRuledCommands[] = {
+    command::kQuoteEdit,    command::kQuoteSplit,  command::kQuoteAdjust, command::kSymbolAbout,
+    command::kQuoteDelete,  command::kSplitSearch, command::kSymbolEdit,  command::kSymbolMove,
+    command::kSymbolDelete, command::kQuoteAdd,    command::kQuoteExport, command::kSymbolCopy,
+};
+
+struct Facts {
+  bool found;
+  bool symbolRows;
+  bool quoteRows;
+  bool oldestCurrent;
+  bool twoPortfolios;
+  bool splitSearchOpen;
+  bool symbolsCounted;
+};
+
+Facts FactsOf(const BrowserState& state) {
+  const QuoteTable& quotes = state.quotes;
+  return Facts{
+      state.portfoliosFound,        state.symbols.RowCount() > 0,
+      quotes.RowCount() > 0,        quotes.currentRow == quotes.RowCount() - 1,
+      state.portfolios.size() >= 2, state.splitSearchOpen,
+      state.symbols.count != 0,
+  };
+}
+
+}  // namespace
+
+bool IsCommandEnabled(const BrowserState& state, int commandId) {
+  const Facts f = FactsOf(state);
+  switch (commandId) {
+    case command::kQuoteEdit:
+    case command::kQuoteSplit:
+    case command::kQuoteAdjust:
+    case command::kQuoteDelete:
+      return f.found && f.quoteRows;
+    case command::kQuoteAdd:
+      return f.found && f.quoteRows && !f.oldestCurrent;
+    case command::kQuoteExport:
+      return f.found && f.symbolsCounted && f.quoteRows;
+    case command::kSymbolAbout:
+    case command::kSymbolDelete:
+      return f.found && f.symbolRows;
+    case command::kSymbolEdit:
+      return f.found && !f.splitSearchOpen && f.symbolRows;
+    case command::kSymbolMove:
+    case command::kSymbolCopy:
+      return f.twoPortfolios && f.symbolRows;
+    case command::kSplitSearch:
+      return f.found && !f.splitSearchOpen && f.quoteRows;
+    default:
+      return true;
+  }
+}
+
+std::vector<int> EnabledBrowserCommands(const BrowserState& state) {
+  std::vector<int> enabled;
+  for (int id : kRuledCommands) {
+    if (IsCommandEnabled(state, id)) enabled.push_back(id);
+  }
+  return enabled;
+}
+
+std::string SymbolPaneText(const BrowserState& state) {
+  const SymbolTable& symbols = state.symbols;
+  if (symbols.count == 0) return "No Symbols Read";
+  char text[48];
+  std::snprintf(text, sizeof text, "Symbol %d of %d", symbols.currentRow + 1, symbols.count);
+  return text;
+}
+
+std::string QuotePaneText(const BrowserState& state) {
+  const QuoteTable& quotes = state.quotes;
+  if (quotes.count == 0) return "No Quotes Read";
+  char text[48];
+  std::snprintf(text, sizeof text, "Quote %d of %d", quotes.count - quotes.currentRow,
+                quotes.count);
+  return text;
+}
+
+}  // namespace voltrim

@@ -1,0 +1,45 @@
+#include "browser/browser_state.h"
+
+namespace voltrim {
+
+const SymbolRow* SymbolTable::CurrentRow() const {
+  return HasRow(currentRow) ? &rows[static_cast<std::size_t>(currentRow)] : nullptr;
+}
+
+std::string SymbolTable::CellText(int row, int column) const {
+  if (!HasRow(row)) return {};
+  const SymbolRow& r = rows[static_cast<std::size_t>(row)];
+  switch (column) {
+    case 0:
+      return r.symbol;
+    case 1:
+      return r.name;
+    default:
+      return {};
+  }
+}
+
+std::string QuoteTable::CellText(int row, int column) const {
+  if (!HasRow(row)) return {};
+  const QuoteRow& q = rows[static_cast<std::size_t>(row)];
+  switch (column) {
+    case 0:
+      return FormatUserDate(q.date);
+    case 1:
+      return PriceCellText(q.open);
+    case 2:
+      return PriceCellText(q.high);
+    case 3:
+      return PriceCellText(q.low);
+    case 4:
+      return PriceCellText(q.close);
+    case 5:
+      return CountCellText(q.volume);
+    case 6:
+      return CountCellText(q.openInterest);
+    default:
+      return {};
+  }
+}
+
+}  // namespace voltrim

@@ -1,0 +1,96 @@
+#include "browser/grid_text.h"
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+namespace voltrim {
+
+namespace {
+
+std::string FieldText(const MasterRecord& record, std::size_t offset, std::size_t size,
+                      bool (*endsText)(std::uint8_t)) {
+  std::string text;
+  for (std::size_t i = offset; i < offset + size; ++i) {
+    const std::uint8_t byte = record.bytes[i];
+    if (endsText(byte)) break;
+    text.push_back(static_cast<char>(byte));
+  }
+  return text;
+}
+
+bool EndsSymbol(std::uint8_t byte) { return byte < 0x21 || byte > 0x7F; }
+bool EndsName(std::uint8_t byte) { return byte == 0; }
+
+// Whole 53-byte records after the header; a trailing shorter piece does not count.
+std::uintmax_t RecordsInFile(const std::string& path) {
+  std::error_code ec;
+  const std::uintmax_t size = std::filesystem::file_size(path, ec);
+  if (ec || size < kMasterRecordSize) return 0;
+  return size / kMasterRecordSize - 1;
+}
+
+std::string NumberText(const char* format, float value) {
+  if (std::isnan(value) || value < 0.0f) return "N/A";
+  char text[64];
+  std::snprintf(text, sizeof text, format, static_cast<double>(value));
+  return text;
+}
+
+}  // namespace
+
+std::string SymbolCellText(const MasterRecord& record) {
+  return FieldText(record, master_offset::kSymbol, kSymbolFieldSize, EndsSymbol);
+}
+
+std::string NameCellText(const MasterRecord& record) {
+  return FieldText(record, master_offset::kName, kNameFieldSize, EndsName);
+}
+
+SymbolRow MakeSymbolRow(const MasterRecord& record) {
+  SymbolRow row{SymbolCellText(record), NameCellText(record), false};
+  if (row.symbol.empty()) {
+    row.symbol = row.name;
+    row.symbolWasEmpty = true;
+  }
+  return row;
+}
+
+Status ReadSymbolRows(const std::string& masterPath, SymbolRows& out) {
+  MasterFile master;
+  const Status status = ReadMasterFile(masterPath, master);
+  if (status != kOk) return status;
+
+  SymbolRows result;
+  result.headerCount = master.header.RecordCount();
+  std::size_t wanted = static_cast<std::size_t>(result.headerCount);
+  if (result.headerCount > kMaxSymbols) {
+    result.countCapped = true;
+    wanted = kMaxSymbols;
+    if (master.records.size() < wanted) return kDamagedFile;
+  } else if (RecordsInFile(masterPath) != wanted || master.records.size() != wanted) {
+    // More or fewer records than the header counts: the file is not what it says.
+    return kDamagedFile;
+  }
+
+  result.rows.reserve(wanted);
+  for (std::size_t i = 0; i < wanted; ++i) {
+    result.rows.push_back(MakeSymbolRow(master.records[i]));
+    result.needsRepair = result.needsRepair || result.rows.back().symbolWasEmpty;
+  }
+  out = std::move(result);
+  return kOk;
+}
+
+std::string PriceCellText(float value) { return NumberText("%.4f", value); }
+
+std::string CountCellText(float value) { return NumberText("%.0f", value); }
+
+QuoteRowTexts QuoteCellTexts(const Quote& quote) {
+  return {FormatUserDate(quote.date),       PriceCellText(quote.open),  PriceCellText(quote.high),
+          PriceCellText(quote.low),         PriceCellText(quote.close), CountCellText(quote.volume),
+          CountCellText(quote.openInterest)};
+}
+
+}  // namespace voltrim

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "datafiles/master.h"
+#include "datafiles/series.h"
+#include "datafiles/status.h"
+
+namespace voltrim {
+
+// The texts the symbols grid and the quotes grid show, shared by the desktop program and
+// voltrim-cli so that both show a portfolio the same way.
+
+// Symbol cell: the symbol field up to the first byte outside '!'..0x7F (a blank, a control
+// byte or a byte with the high bit set ends it).
+std::string SymbolCellText(const MasterRecord& record);
+// Name cell: the 16-byte name field up to its first NUL, trailing blanks kept.
+std::string NameCellText(const MasterRecord& record);
+
+struct SymbolRow {
+  std::string symbol;
+  std::string name;
+  bool symbolWasEmpty = false;  // the name stands in for an empty symbol: MASTER needs repair
+};
+
+SymbolRow MakeSymbolRow(const MasterRecord& record);
+
+// The symbols grid's rows as read from a MASTER, in file order.
+struct SymbolRows {
+  std::vector<SymbolRow> rows;
+  int headerCount = 0;       // the header's symbol count as stored
+  bool countCapped = false;  // the header counted more than 255; only 255 rows are read
+  bool needsRepair = false;  // some row shows its name because its symbol is empty
+};
+
+// Reads the rows of a MASTER. Fails (kFileNotFound, kFileRead, kDamagedFile) when the file
+// cannot be opened or its header read, or when the number of records differs from the
+// header's count (after capping it at 255), so that a damaged MASTER is never half shown.
+Status ReadSymbolRows(const std::string& masterPath, SymbolRows& out);
+
+inline constexpr int kQuoteColumnCount = 7;
+using QuoteRowTexts = std::array<std::string, kQuoteColumnCount>;
+
+// "%.4f" of a price, "N/A" when it is below zero or not a number (an absent field).
+std::string PriceCellText(float value);
+// "%.0f" of a volume or open interest, "N/A" likewise.
+std::string CountCellText(float value);
+// Date (MM/DD/YY), Open, High, Low, Close, Volume, Open Interest.
+QuoteRowTexts QuoteCellTexts(const Quote& quote);
+
+}  // namespace voltrim

@@ -1,0 +1,111 @@
+#include "cli/cli_common.h"
+
+#include <QFile>
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+namespace voltrim::cli {
+
+namespace {
+
+void PrintHelp(const QCommandLineParser& parser, const ArgumentSpec& spec) {
+  std::printf("Usage: voltrim-cli %s\n%s\n", spec.command.synopsis, spec.description);
+  // Qt's text starts with a usage line of its own; keep only its option list.
+  const QString qtHelp = parser.helpText();
+  const qsizetype options = qtHelp.indexOf(QStringLiteral("Options:"));
+  if (options >= 0) std::printf("\n%s", qtHelp.mid(options).toLocal8Bit().constData());
+}
+
+}  // namespace
+
+std::optional<int> ParseArguments(QCommandLineParser& parser, const QStringList& arguments,
+                                  const ArgumentSpec& spec, QStringList& positional) {
+  const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                QStringLiteral("Shows this help."));
+  parser.addOption(help);
+  if (!parser.parse(arguments)) return UsageError(spec.command, parser.errorText().toStdString());
+  if (parser.isSet(help)) {
+    PrintHelp(parser, spec);
+    return kExitOk;
+  }
+  positional = parser.positionalArguments();
+  const auto count = positional.size();
+  if (count < spec.minPositional) return UsageError(spec.command, "missing arguments");
+  if (count > spec.maxPositional) return UsageError(spec.command, "too many arguments");
+  return std::nullopt;
+}
+
+int UsageError(const Command& command, const std::string& text) {
+  std::fprintf(stderr, "voltrim-cli %s: %s\nUsage: voltrim-cli %s\n", command.name, text.c_str(),
+               command.synopsis);
+  return kExitUsage;
+}
+
+void PrintError(const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); }
+
+void PrintLine(const std::string& text) {
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fputc('\n', stdout);
+}
+
+std::string PathArgument(const QString& argument) {
+  return QFile::encodeName(argument).toStdString();
+}
+
+std::string TextArgument(const QString& argument) { return argument.toLatin1().toStdString(); }
+
+std::optional<std::string> PortfolioArgument(const QString& argument) {
+  const std::string path = PathArgument(argument);
+  std::error_code ec;
+  if (path.empty() || !std::filesystem::is_directory(path, ec)) {
+    PrintError(path + " is not a folder");
+    return std::nullopt;
+  }
+  return path;
+}
+
+std::optional<DayNumber> ParseDateArgument(const QString& argument) {
+  const std::string text = argument.trimmed().toStdString();
+  const DayNumber day = ParseUserDate(text);
+  // The parser reads whatever stands at the digit positions; only a date that formats back
+  // to the same text was a real MM/DD/YY date.
+  if (day == 0 || FormatUserDate(day) != text) return std::nullopt;
+  return day;
+}
+
+std::string DescribeStatus(Status status) {
+  switch (status) {
+    case kFileOpen:
+      return "a data file cannot be opened";
+    case kMalloc:
+      return "not enough memory";
+    case kFileRead:
+      return "a file cannot be read";
+    case kFileNotFound:
+      return "the symbol or the MASTER file is not there";
+    case kRecordNotFound:
+      return "no quote at that position";
+    case kNoLayout:
+      return "the series has no DOP file and no known record layout";
+    case kQuoteNotFound:
+      return "the quote is not there";
+    case kDamagedFile:
+      return "a file of the portfolio is damaged";
+    case kFileWrite:
+      return "a file cannot be written";
+    case kNoMbfForm:
+      return "a value is too large to be stored";
+    case kBadRequest:
+      return "the request cannot be carried out";
+    default:
+      return "error " + std::to_string(status);
+  }
+}
+
+std::string SymbolNotFoundText(const std::string& symbol, const std::string& portfolio) {
+  return "Symbol \"" + symbol + "\" not found in " + portfolio;
+}
+
+}  // namespace voltrim::cli

@@ -1,0 +1,79 @@
+// voltrim-cli facts DIR SYMBOL: what the files say about a series (Symbol > About).
+#include <string>
+
+#include "cli/cli_common.h"
+#include "datafiles/master.h"
+#include "datafiles/series_facts.h"
+
+namespace voltrim::cli {
+
+namespace {
+
+int RunFacts(const QStringList& arguments);
+
+const Command kFacts{"facts", "facts DIR SYMBOL", "prints the stored facts of a series", RunFacts};
+
+// A text field as a dialog shows it: up to its first NUL.
+std::string Shown(const std::string& text) { return text.substr(0, text.find('\0')); }
+
+void PrintFacts(const SeriesFacts& facts) {
+  PrintLine("Path: " + facts.path);
+  PrintLine("File number: " + std::to_string(facts.fileNumber));
+  PrintLine("DAT file record length: " + std::to_string(facts.recordLength));
+  PrintLine("DAT file number of fields: " + std::to_string(facts.fieldCount));
+  PrintLine("Number of quotes: " + std::to_string(facts.quoteCount));
+  PrintLine("Name of issue: " + Shown(facts.name));
+  PrintLine("First date in file: " + FactsDateText(facts.firstDate));
+  PrintLine("Last date in file: " + FactsDateText(facts.lastDate));
+  PrintLine("Data format: " + facts.periodicity);
+  PrintLine("Symbol: " + Shown(facts.symbol));
+  for (int i = 0; i < kFieldKindCount; ++i) {
+    const auto field = static_cast<Field>(i);
+    const std::string label(FactsFieldLabel(field));
+    const auto index = static_cast<std::size_t>(i);
+    // No trailing blank after the colon when the layout has no such field.
+    const auto line = [&](const char* column, const std::string& value) {
+      PrintLine(label + " " + column + ":" + (value.empty() ? "" : " " + value));
+    };
+    line("Input", facts.inputFormat[index]);
+    line("Display", facts.displayFormat[index]);
+  }
+}
+
+int RunFacts(const QStringList& arguments) {
+  QCommandLineParser parser;
+  QStringList positional;
+  const ArgumentSpec spec{
+      kFacts, 2, 2,
+      "Prints the facts of the About Selected Quote Series dialog, one 'Label: value'\n"
+      "line each, then the input and display format of each field (Date to OI) as its\n"
+      "DOP file names them; empty for fields the series does not hold."};
+  if (const auto done = ParseArguments(parser, arguments, spec, positional)) return *done;
+  const auto dir = PortfolioArgument(positional[0]);
+  if (!dir) return kExitFailed;
+  const std::string symbol = TextArgument(positional[1]);
+
+  SeriesFacts facts;
+  if (GetSeriesFacts(*dir, symbol, facts) != kFactsFound) {
+    FoundSymbol found;
+    const Status status = FindSymbol(*dir, symbol, found);
+    if (status == kFileNotFound) {
+      PrintError(SymbolNotFoundText(symbol, *dir));
+    } else if (status != kOk) {
+      PrintError("The MASTER file of " + *dir + " cannot be read: " + DescribeStatus(status));
+    } else {
+      PrintError("The facts of " + symbol +
+                 " cannot be read: its data file is missing or damaged, or its column "
+                 "layout is unknown");
+    }
+    return kExitFailed;
+  }
+  PrintFacts(facts);
+  return kExitOk;
+}
+
+const CommandRegistration kRegistration(kFacts);
+
+}  // namespace
+
+}  // namespace voltrim::cli

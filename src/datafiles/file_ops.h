@@ -1,0 +1,74 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "datafiles/status.h"
+
+namespace voltrim::file_ops {
+
+struct FileAccess;
+
+// Every file operation of the write paths goes through these functions, so that tests can
+// make the k-th operation fail, or stop the "process" there and look at what is on disk.
+// Each call below is one operation. Failures return kFileOpen (open/create), kFileRead
+// (read) or kFileWrite (everything that changes the disk), never an exception.
+
+// An open file. Closing through Close() is the checked way; the destructor closes quietly
+// (used only on paths that already failed).
+class File {
+ public:
+  File() = default;
+  ~File();
+  File(File&& other) noexcept;
+  File& operator=(File&& other) noexcept;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  bool IsOpen() const { return fd_ >= 0; }
+
+ private:
+  friend struct FileAccess;
+  int fd_ = -1;
+};
+
+Status OpenForRead(const std::string& path, File& out);
+// Creates a new file for writing, with the given permission bits (before umask). Fails
+// when the name exists, so a stale name that is a link to a live file is never written into.
+Status CreateForWrite(const std::string& path, File& out, unsigned mode = 0666);
+// Reads from the current position to the end; kDamagedFile when more than limit bytes.
+Status ReadAll(File& file, std::vector<std::uint8_t>& out, std::size_t limit);
+Status WriteAll(File& file, const std::uint8_t* data, std::size_t size);
+inline Status WriteAll(File& file, const std::vector<std::uint8_t>& data) {
+  return WriteAll(file, data.data(), data.size());
+}
+// Flushes the file's data to the device (fsync).
+Status Sync(File& file);
+Status Close(File& file);
+// Replaces `to` in one step when it exists.
+Status Rename(const std::string& from, const std::string& to);
+// kFileNotFound when the file was not there, kFileWrite when it could not be removed.
+Status Remove(const std::string& path);
+// A second name for the same file; fails when `to` exists or the file system cannot link.
+Status Link(const std::string& from, const std::string& to);
+// Makes the directory's entries (renames, creations, removals) durable.
+Status SyncDirectory(const std::string& directory);
+
+// Permission bits of an existing file, or 0666 when it cannot be examined (not an
+// operation: it changes nothing and is not counted).
+unsigned PermissionsOf(const std::string& path);
+
+// Test hook. Operation k (1-based, counted from the last Arm/Disarm) and, with kCrash,
+// every later one, do nothing and report failure, as if the disk refused (kFail) or the
+// process died (kCrash: nothing after that point reaches the disk).
+enum class FaultKind { kFail, kCrash };
+void ArmFault(long operation, FaultKind kind);
+void DisarmFault();
+// Operations attempted since the last Arm/Disarm.
+long OperationCount();
+// True once an armed fault has been hit.
+bool FaultHit();
+
+}  // namespace voltrim::file_ops

@@ -1,0 +1,189 @@
+#include <cstdio>
+#include <filesystem>
+#include <limits>
+#include <memory>
+
+#include "datafiles/portfolio_files.h"
+#include "datafiles/series.h"
+
+namespace voltrim {
+
+namespace {
+
+// fgets with a 300-byte buffer: a longer line goes on as a further line.
+constexpr std::size_t kDopLineLimit = 299;
+// A real DOP file is a few hundred bytes; anything this large is not one.
+constexpr std::size_t kMaxDopFileSize = 1 << 20;
+
+constexpr const char* kKeywords[kFieldKindCount] = {"DATE", "TIME",  "OPEN", "HIGH",
+                                                    "LOW",  "CLOSE", "VOL",  "OI"};
+
+char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i)
+    if (UpperAscii(text[i]) != prefix[i]) return false;
+  return true;
+}
+
+// The keyword a field name starts with, tried in layout order; -1 when none.
+int KeywordOf(std::string_view name) {
+  for (int k = 0; k < kFieldKindCount; ++k)
+    if (StartsWithIgnoringCase(name, kKeywords[k])) return k;
+  return -1;
+}
+
+// Reads an integer like atoi (blanks, sign, digits; the rest ignored), kept within 16 bits.
+std::int16_t ReadCode(std::string_view item) {
+  std::size_t i = 0;
+  while (i < item.size() && (item[i] == ' ' || item[i] == '\t')) ++i;
+  bool negative = false;
+  if (i < item.size() && (item[i] == '-' || item[i] == '+')) negative = item[i++] == '-';
+  long value = 0;
+  while (i < item.size() && item[i] >= '0' && item[i] <= '9') {
+    value = value * 10 + (item[i++] - '0');
+    if (value > std::numeric_limits<std::int16_t>::max())
+      value = std::numeric_limits<std::int16_t>::max();
+  }
+  return static_cast<std::int16_t>(negative ? -value : value);
+}
+
+// One DOP line that starts with a double quote: comma-separated items, the first being
+// the field name between double quotes.
+struct DopLine {
+  std::string_view name;
+  std::vector<std::string_view> codes;  // the items after the name
+};
+
+DopLine SplitDopLine(std::string_view line) {
+  DopLine result;
+  const auto firstComma = line.find(',');
+  const std::string_view first = line.substr(
+      1, firstComma == std::string_view::npos ? std::string_view::npos : firstComma - 1);
+  result.name = first.substr(0, first.find('"'));
+  if (firstComma == std::string_view::npos) return result;
+  std::string_view tail = line.substr(firstComma + 1);
+  while (true) {
+    const auto comma = tail.find(',');
+    result.codes.push_back(tail.substr(0, comma));
+    if (comma == std::string_view::npos) break;
+    tail.remove_prefix(comma + 1);
+  }
+  return result;
+}
+
+void SetInferred(ColumnLayout& layout, std::initializer_list<Field> fields) {
+  std::int16_t position = 0;
+  for (const Field f : fields) layout[f].position = ++position;
+}
+
+bool ReadFilePrefix(const std::string& path, std::size_t limit, std::string& out, bool& tooLong) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
+  if (!file) return false;
+  out.resize(limit + 1);
+  const std::size_t got = std::fread(out.data(), 1, out.size(), file.get());
+  out.resize(got);
+  tooLong = got > limit;
+  return true;
+}
+
+// The DAT file beside a DOP path: its last two characters replaced by "AT", in any case.
+std::string SiblingDatPath(const std::string& dopPath) {
+  std::string dat = dopPath;
+  if (dat.size() >= 2) dat.replace(dat.size() - 2, 2, "AT");
+  const std::filesystem::path p(dat);
+  std::error_code ec;
+  if (std::filesystem::exists(p, ec)) return dat;
+  return ResolveInDirectory(p.parent_path().string(), p.filename().string());
+}
+
+}  // namespace
+
+Status ParseDopText(std::string_view text, ColumnLayout& out) {
+  out = ColumnLayout{};
+  std::int16_t position = 0;
+  while (!text.empty()) {
+    std::size_t length = std::min(text.size(), kDopLineLimit);
+    const auto newline = text.substr(0, length).find('\n');
+    if (newline != std::string_view::npos) length = newline + 1;
+    std::string_view line = text.substr(0, length);
+    text.remove_prefix(length);
+    // The line is a C string: it ends at its first NUL.
+    line = line.substr(0, line.find('\0'));
+    if (line.empty() || line.front() != '"') continue;
+
+    const DopLine parsed = SplitDopLine(line);
+    const int keyword = KeywordOf(parsed.name);
+    if (keyword < 0) continue;
+    if (parsed.codes.size() < 2) return kDamagedFile;
+    // Positions past what a record can hold are refused later; keep the count from wrapping.
+    if (position < std::numeric_limits<std::int16_t>::max()) ++position;
+    ColumnField& field = out.fields[static_cast<std::size_t>(keyword)];
+    field.position = position;
+    field.inputFormat = ReadCode(parsed.codes[0]);
+    field.displayFormat = ReadCode(parsed.codes[1]);
+  }
+  return kOk;
+}
+
+Status InferColumnLayout(int recordLength, const std::uint8_t* firstQuote, ColumnLayout& out) {
+  out = ColumnLayout{};
+  using enum Field;
+  switch (recordLength) {
+    case 8:
+      SetInferred(out, {Date, Close});
+      return kOk;
+    case 12:
+      SetInferred(out, {Date, Close, Vol});
+      return kOk;
+    case 16:
+      SetInferred(out, {Date, High, Low, Close});
+      return kOk;
+    case 24:
+      SetInferred(out, {Date, Open, High, Low, Close, Vol});
+      return kOk;
+    case 28:
+      SetInferred(out, {Date, Open, High, Low, Close, Vol, Oi});
+      return kOk;
+    case 20: {
+      // An unreadable first quote (an empty series) reads as zeros.
+      const float second = firstQuote ? MbfToIeee(firstQuote + 4) : 0.0f;
+      const float fifth = firstQuote ? MbfToIeee(firstQuote + 16) : 0.0f;
+      if (fifth == 0.0f || fifth > 2.0f * second)
+        SetInferred(out, {Date, High, Low, Close, Vol});
+      else
+        SetInferred(out, {Date, Open, High, Low, Close});
+      return kOk;
+    }
+    default:
+      return kNoLayout;
+  }
+}
+
+Status ReadColumnLayout(const std::string& dopPath, int recordLength, ColumnLayout& out) {
+  out = ColumnLayout{};
+  std::string text;
+  bool tooLong = false;
+  if (ReadFilePrefix(dopPath, kMaxDopFileSize, text, tooLong)) {
+    if (tooLong) return kDamagedFile;
+    return ParseDopText(text, out);
+  }
+  if (recordLength != 20) return InferColumnLayout(recordLength, nullptr, out);
+
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> dat(
+      std::fopen(SiblingDatPath(dopPath).c_str(), "rb"), std::fclose);
+  if (!dat) return kNoLayout;
+  std::uint8_t records[40];
+  const bool haveQuote = std::fread(records, 1, sizeof records, dat.get()) == sizeof records;
+  return InferColumnLayout(20, haveQuote ? records + 20 : nullptr, out);
+}
+
+Status CheckColumnLayout(const ColumnLayout& layout, int fieldCount) {
+  if (!layout.Has(Field::Date)) return kDamagedFile;
+  for (const ColumnField& field : layout.fields)
+    if (field.position < 0 || field.position > fieldCount) return kDamagedFile;
+  return kOk;
+}
+
+}  // namespace voltrim

@@ -1,0 +1,166 @@
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "datafiles/portfolio_files.h"
+#include "datafiles/series.h"
+#include "datafiles/series_buffer_writer.h"
+
+namespace voltrim {
+
+namespace {
+
+using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+
+FilePtr OpenForReading(const std::string& path) {
+  return FilePtr(std::fopen(path.c_str(), "rb"), std::fclose);
+}
+
+// The last-record number from the first bytes of a DAT file; below 1 is no header at all.
+Status ReadLastRecord(std::FILE* file, std::int16_t& lastRecord) {
+  std::uint8_t header[4];
+  if (std::fread(header, 1, sizeof header, file) != sizeof header) return kDamagedFile;
+  lastRecord = static_cast<std::int16_t>(static_cast<std::uint16_t>(header[2] | (header[3] << 8)));
+  return lastRecord < 1 ? kDamagedFile : kOk;
+}
+
+bool SeekToQuote(std::FILE* file, long index, int recordLength) {
+  return std::fseek(file, (index + 1) * recordLength, SEEK_SET) == 0;
+}
+
+// (date, time) of one quote as stored, for the binary search.
+struct StoredKey {
+  float date = 0.0f;
+  float time = 0.0f;
+};
+
+bool ReadKey(std::FILE* file, const SeriesLocation& at, long index, StoredKey& key) {
+  std::uint8_t record[4 * kMaxFieldCount];
+  if (!SeekToQuote(file, index, at.recordLength)) return false;
+  if (std::fread(record, 1, static_cast<std::size_t>(at.recordLength), file) !=
+      static_cast<std::size_t>(at.recordLength))
+    return false;
+  const int datePos = at.layout[Field::Date].position;
+  const int timePos = at.layout[Field::Time].position;
+  key.date = MbfToIeee(record + 4 * (datePos - 1));
+  key.time = timePos > 0 ? MbfToIeee(record + 4 * (timePos - 1)) : 0.0f;
+  return true;
+}
+
+bool KeyBefore(const StoredKey& a, const StoredKey& b) {
+  return a.date < b.date || (a.date == b.date && a.time < b.time);
+}
+
+}  // namespace
+
+Status ReadDatLastRecord(const std::string& datPath, std::int16_t& lastRecord) {
+  const FilePtr file = OpenForReading(datPath);
+  if (!file) return kFileOpen;
+  return ReadLastRecord(file.get(), lastRecord);
+}
+
+Status LocateSeries(std::string_view portfolioDir, std::string_view symbol, SeriesLocation& out) {
+  out = SeriesLocation{};
+  const Status found = FindSymbol(portfolioDir, symbol, out.found);
+  if (found != kOk) return found;
+  const MasterRecord& record = out.found.record;
+  out.recordLength = record.RecordLength();
+  out.fieldCount = record.FieldCount();
+  // The record must be exactly the fields it claims, and a record holds at most 19 fields.
+  if (out.fieldCount < 1 || out.fieldCount > kMaxFieldCount ||
+      out.recordLength != 4 * out.fieldCount)
+    return kDamagedFile;
+  const int n = record.FileNumber();
+  out.datPath = ResolveInDirectory(out.found.directory, DatFileName(n));
+  out.dopPath = ResolveInDirectory(out.found.directory, DopFileName(n));
+  const Status layout = ReadColumnLayout(out.dopPath, out.recordLength, out.layout);
+  if (layout != kOk) return layout;
+  return CheckColumnLayout(out.layout, out.fieldCount);
+}
+
+Status ReadSeriesAt(SeriesBuffer& buffer, const SeriesLocation& location, int start, int count) {
+  const FilePtr file = OpenForReading(location.datPath);
+  if (!file) return kFileOpen;
+  std::int16_t last = 0;
+  if (const Status header = ReadLastRecord(file.get(), last); header != kOk) return header;
+  const int quotes = last - 1;
+
+  SeriesBufferWriter writer(buffer);
+  if (count < 0) {
+    // All quotes from start on, at most kMaxReadAll of them.
+    count = std::min(quotes - std::max(start, 0), kMaxReadAll);
+    // Nothing left to read: say so, rather than leave the last read's count standing.
+    if (count == 0) writer.SetCount(0);
+  }
+  writer.SetTotal(quotes);
+  if (count == 0) return kOk;
+  count = std::min(count, buffer.Capacity());
+  if (start < 0) start = std::max(quotes - count, 0);
+  if (start > quotes - 1) return kRecordNotFound;
+
+  // The whole window in one read, decoded from memory; a short file ends it early.
+  const int wanted = std::min(count, quotes - start);
+  const auto recordLength = static_cast<std::size_t>(location.recordLength);
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(wanted) * recordLength);
+  std::size_t got = 0;
+  if (SeekToQuote(file.get(), start, location.recordLength))
+    got = std::fread(bytes.data(), 1, bytes.size(), file.get());
+  const int filled = static_cast<int>(got / recordLength);
+  for (int i = 0; i < filled; ++i) {
+    const std::uint8_t* record = bytes.data() + static_cast<std::size_t>(i) * recordLength;
+    writer.Put(i, DecodeQuoteRecord(record, location.layout, location.fieldCount));
+  }
+  writer.SetCount(filled);
+  return kOk;
+}
+
+Status ReadSeries(SeriesBuffer& buffer, std::string_view portfolioDir, std::string_view symbol,
+                  int start, int count) {
+  SeriesLocation location;
+  const Status located = LocateSeries(portfolioDir, symbol, location);
+  if (located != kOk) return located;
+  return ReadSeriesAt(buffer, location, start, count);
+}
+
+int FindQuote(std::string_view portfolioDir, std::string_view symbol, DayNumber day,
+              PackedTime time, DayNumber* foundDay, PackedTime* foundTime) {
+  SeriesLocation at;
+  const Status located = LocateSeries(portfolioDir, symbol, at);
+  if (located != kOk) return located;
+  const StoredKey target{DayToDateValue(day),
+                         at.layout.Has(Field::Time) ? PackedToTimeValue(time) : 0.0f};
+
+  const FilePtr file = OpenForReading(at.datPath);
+  if (!file) return kFileOpen;
+  std::int16_t last = 0;
+  if (const Status header = ReadLastRecord(file.get(), last); header != kOk) return header;
+  const long quotes = last - 1;
+
+  long low = 0;
+  long high = quotes - 1;
+  long result = -1;
+  StoredKey key;
+  while (low <= high) {
+    const long middle = low + (high - low) / 2;
+    if (!ReadKey(file.get(), at, middle, key)) return kFileRead;
+    if (KeyBefore(key, target)) {
+      low = middle + 1;
+    } else if (KeyBefore(target, key)) {
+      high = middle - 1;
+    } else {
+      result = middle;
+      break;
+    }
+  }
+  if (result < 0) result = low;
+  const bool pastEnd = result >= quotes;
+  const long reported = pastEnd ? quotes - 1 : result;
+  StoredKey reportedKey;
+  if (reported >= 0 && !ReadKey(file.get(), at, reported, reportedKey)) return kFileRead;
+  if (foundDay != nullptr) *foundDay = DateFloatToDay(reportedKey.date);
+  if (foundTime != nullptr) *foundTime = TimeFloatToPacked(reportedKey.time);
+  return pastEnd ? kRecordNotFound : static_cast<int>(result);
+}
+
+}  // namespace voltrim
