@@ -15,6 +15,8 @@ inline constexpr int kSymbolColumnCount = 2;  // Symbol, Name (kQuoteColumnCount
 inline constexpr int kMaxGridSymbols = 255;
 // The browser counts quotes in signed 16 bits; longer series are refused.
 inline constexpr int kMaxGridQuotes = 32767;
+// The drive shown when none has been chosen; differs from every real mount point.
+inline constexpr char kNoDrive[] = "?";
 inline constexpr char kProgramTitle[] = "Voltrim";
 
 // The three search settings, read at construction and written by the Search Filter command.
@@ -72,7 +74,7 @@ struct BrowserState {
 
   std::vector<std::string> drives;  // mount points, sorted
   int driveSelection = -1;          // entry shown selected in the drive list, -1 none
-  std::string drive = "?";          // the current drive (a mount point), "?" none yet
+  std::string drive = kNoDrive;     // the current drive (a mount point)
 
   std::vector<std::string> portfolios;  // portfolio folders, sorted without regard to case
   int portfolioSelection = -1;

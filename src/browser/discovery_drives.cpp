@@ -131,8 +131,8 @@ DriveChoice ChooseDrive(const std::vector<std::string>& drives, std::string_view
   return {*found, static_cast<int>(found - drives.begin())};
 }
 
-DriveChoice ChooseInitialDrive(SettingsStore& store, const std::vector<std::string>& drives,
-                               std::string_view currentDirectory) {
+DriveChoice PickInitialDrive(SettingsStore& store, const std::vector<std::string>& drives,
+                             std::string_view currentDirectory) {
   const std::string saved = store.GetString(settings::kSettings, settings::kDrive, "");
   DriveChoice choice = ChooseDrive(drives, saved, currentDirectory);
   if (choice.drive != kNoDrive)

@@ -4,11 +4,10 @@
 #include <string_view>
 #include <vector>
 
+#include "browser/browser_state.h"
+
 // The "drives" of this platform: mount points of real file systems.
 namespace voltrim {
-
-// "?" stands for no drive chosen yet; it differs from every mount point.
-inline constexpr char kNoDrive[] = "?";
 
 struct MountEntry {
   std::string device;
@@ -57,8 +56,8 @@ DriveChoice ChooseDrive(const std::vector<std::string>& drives, std::string_view
                         std::string_view currentDirectory);
 
 // ChooseDrive with the saved drive read from the settings, and the choice written back.
-DriveChoice ChooseInitialDrive(SettingsStore& store, const std::vector<std::string>& drives,
-                               std::string_view currentDirectory);
+DriveChoice PickInitialDrive(SettingsStore& store, const std::vector<std::string>& drives,
+                             std::string_view currentDirectory);
 
 // The user picked `selected` in the drive list: true (and the drive remembered) when it
 // differs from the current drive and so needs a scan; re-picking the current drive does

@@ -55,10 +55,10 @@ std::string DriveForRescan(const SearchFilter& after, const std::vector<std::str
   return drive.empty() ? std::string(currentDrive) : drive;
 }
 
-SearchFilterChange ApplySearchFilter(SettingsStore& store, const SearchFilter& before, bool limit,
-                                     std::string filterName, bool masterFix,
-                                     const std::vector<std::string>& drives,
-                                     std::string_view currentDrive) {
+SearchFilterChange SaveSearchFilterChange(SettingsStore& store, const SearchFilter& before,
+                                          bool limit, std::string filterName, bool masterFix,
+                                          const std::vector<std::string>& drives,
+                                          std::string_view currentDrive) {
   SearchFilterChange change;
   change.filter = MakeSearchFilter(masterFix ? 1 : 0, limit ? 1 : 0, std::move(filterName));
   SaveSearchFilter(store, change.filter);

@@ -4,18 +4,13 @@
 #include <string_view>
 #include <vector>
 
+#include "browser/browser_state.h"
+
 namespace voltrim {
 
 class SettingsStore;
 
-// The three search settings, kept by the browser for the whole run.
-struct SearchFilter {
-  int masterFix = 0;        // repair a damaged MASTER without asking
-  int limit = 1;            // walk only paths like the filter path
-  std::string filterUpper;  // filterName upper-cased, the form used for matching
-  std::string filterName;   // the filter path as the user typed it
-};
-
+// A filter with filterUpper made from filterName.
 SearchFilter MakeSearchFilter(int masterFix, int limit, std::string filterName);
 
 // With limit off every folder is admitted; with it on, a folder whose upper-cased path
@@ -50,9 +45,9 @@ struct SearchFilterChange {
   bool rescan = false;
   std::string drive;  // meaningful when rescan is true
 };
-SearchFilterChange ApplySearchFilter(SettingsStore& store, const SearchFilter& before, bool limit,
-                                     std::string filterName, bool masterFix,
-                                     const std::vector<std::string>& drives,
-                                     std::string_view currentDrive);
+SearchFilterChange SaveSearchFilterChange(SettingsStore& store, const SearchFilter& before,
+                                          bool limit, std::string filterName, bool masterFix,
+                                          const std::vector<std::string>& drives,
+                                          std::string_view currentDrive);
 
 }  // namespace voltrim

@@ -78,13 +78,13 @@ TEST(ChooseDriveTest, InitialChoiceAndDriveChangesAreRemembered) {
   SettingsStore store;
   store.OpenRoot((dir.path() / "Voltrim.conf").string());
   const Drives drives = {"/", "/home"};
-  EXPECT_EQ(ChooseInitialDrive(store, drives, "/home/ann").drive, "/home");
+  EXPECT_EQ(PickInitialDrive(store, drives, "/home/ann").drive, "/home");
   EXPECT_EQ(store.GetString(settings::kSettings, settings::kDrive, ""), "/home");
 
   EXPECT_FALSE(ChangeDrive(store, "/home", "/home"));
   EXPECT_TRUE(ChangeDrive(store, "/home", "/"));
   EXPECT_EQ(store.GetString(settings::kSettings, settings::kDrive, ""), "/");
-  EXPECT_EQ(ChooseInitialDrive(store, drives, "/home/ann").drive, "/");
+  EXPECT_EQ(PickInitialDrive(store, drives, "/home/ann").drive, "/");
   // The rescan after a filter change starts from "no drive", so any pick scans.
   EXPECT_TRUE(ChangeDrive(store, kNoDrive, "/"));
 }

@@ -77,7 +77,7 @@ TEST(SearchFilterCommandTest, ApplySavesAndDecides) {
   const std::vector<std::string> drives = {"/", "/mnt/data"};
   const SearchFilter before = MakeSearchFilter(0, 1, "/home/ann");
 
-  const auto change = ApplySearchFilter(store, before, true, "/mnt/data/x", true, drives, "/");
+  const auto change = SaveSearchFilterChange(store, before, true, "/mnt/data/x", true, drives, "/");
   EXPECT_TRUE(change.rescan);
   EXPECT_EQ(change.drive, "/mnt/data");
   EXPECT_EQ(change.filter.masterFix, 1);
@@ -85,7 +85,7 @@ TEST(SearchFilterCommandTest, ApplySavesAndDecides) {
   EXPECT_EQ(store.GetInt(settings::kSearch, settings::kMasterFix, 0), 1);
 
   const auto same =
-      ApplySearchFilter(store, change.filter, true, "/MNT/DATA/X", true, drives, "/mnt/data");
+      SaveSearchFilterChange(store, change.filter, true, "/MNT/DATA/X", true, drives, "/mnt/data");
   EXPECT_FALSE(same.rescan);
   EXPECT_EQ(store.GetString(settings::kSearch, settings::kName, ""), "/MNT/DATA/X");
 }

@@ -1,0 +1,347 @@
+#include "browser/browser.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+#include <utility>
+
+#include "browser/discovery_drives.h"
+#include "browser/discovery_filter.h"
+#include "browser/discovery_walk.h"
+#include "browser/grid_text.h"
+#include "datafiles/master.h"
+#include "datafiles/portfolio_files.h"
+#include "datafiles/repair_master.h"
+#include "datafiles/series.h"
+#include "prompt/user_prompt.h"
+#include "settings/settings_keys.h"
+#include "settings/settings_store.h"
+
+namespace voltrim {
+
+namespace {
+
+constexpr int kQuoteChunk = 400;         // quotes read at a time into one reusable buffer
+constexpr int kProgressStep = 10;        // rows per advance of the progress bar
+constexpr int kFirstScreenfulRows = 30;  // the view is refreshed once this many are in
+
+const char kMasterName[] = "MASTER";
+
+std::string NoSymbolsTitle(const std::string& portfolioDir) {
+  return std::string(kProgramTitle) + " - " + portfolioDir + " - (no symbols)";
+}
+
+std::string SymbolTitle(const std::string& portfolioDir, const std::string& symbol) {
+  return std::string(kProgramTitle) + " - " + portfolioDir + " - " + symbol;
+}
+
+std::string Format(const char* pattern, int a, int b) {
+  char text[160];
+  std::snprintf(text, sizeof text, pattern, a, b);
+  return text;
+}
+
+std::int16_t ReadInt16(const std::uint8_t* bytes) {
+  return static_cast<std::int16_t>(bytes[0] | (bytes[1] << 8));
+}
+
+// Date text of the one quote at start (-1: the newest), or of day 0 when there is none.
+std::string EndDateText(SeriesBuffer& buffer, const SeriesLocation& location, int start) {
+  DayNumber day = 0;
+  if (ReadSeriesAt(buffer, location, start, 1) == kOk && buffer.Count() >= 1) {
+    day = buffer.DateAt(0);
+  }
+  return FormatUserDate(day);
+}
+
+}  // namespace
+
+BrowserPlatform BrowserPlatform::System() {
+  return BrowserPlatform{[] { return ListDrives(); },
+                         [] {
+                           std::error_code error;
+                           const auto dir = std::filesystem::current_path(error);
+                           return error ? std::string() : dir.string();
+                         }};
+}
+
+Browser::Browser(SettingsStore& settings, UserPrompt& prompt, BrowserPlatform platform)
+    : settings_(settings), prompt_(prompt), platform_(std::move(platform)) {
+  state_.searchFilter = LoadSearchFilter(settings_, platform_.currentDirectory());
+}
+
+void Browser::ChooseInitialDrive() {
+  state_.drives = platform_.listDrives();
+  const DriveChoice choice =
+      PickInitialDrive(settings_, state_.drives, platform_.currentDirectory());
+  state_.drive = choice.drive;
+  state_.driveSelection = choice.index;
+  if (observer_) observer_->DrivesChanged();
+  ScanForPortfolios();
+}
+
+void Browser::OnDriveChanged(int index) {
+  if (index < 0 || index >= static_cast<int>(state_.drives.size())) return;
+  state_.driveSelection = index;
+  const std::string& chosen = state_.drives[static_cast<std::size_t>(index)];
+  if (!ChangeDrive(settings_, state_.drive, chosen)) return;
+  state_.drive = chosen;
+  ResetBrowser(1);
+  ScanForPortfolios();
+}
+
+void Browser::ScanForPortfolios() {
+  ResetBrowser(2);
+  std::vector<std::string> found;
+  {
+    WaitCursor wait(prompt_);
+    state_.scanning = true;
+    state_.foundCount = 0;
+    if (observer_) observer_->ScanStarted();
+    prompt_.ScanProgress(std::string(), 0);
+    if (state_.drive != kNoDrive) WalkDirectory(state_.drive, state_.searchFilter, found, prompt_);
+    state_.foundCount = static_cast<int>(found.size());
+    prompt_.Beep(BeepKind::Information);
+    state_.scanning = false;
+    if (observer_) observer_->ScanFinished();
+  }
+  if (found.empty()) {
+    prompt_.ShowMessage(NoPortfoliosMessage(state_.drive));
+    state_.portfoliosFound = false;
+    return;
+  }
+  state_.portfoliosFound = true;
+  SortPortfolioList(found);
+  state_.portfolios = std::move(found);
+  state_.portfolioSelection = 0;
+  if (observer_) observer_->PortfoliosChanged();
+  AcceptPortfolio(0);
+  FillSymbolsGrid(0);
+}
+
+void Browser::OnPortfolioSelected(int index) {
+  if (!state_.portfoliosFound) return;
+  if (index < 0 || index >= static_cast<int>(state_.portfolios.size())) return;
+  state_.portfolioSelection = index;
+  AcceptPortfolio(index);
+  FillSymbolsGrid(0);
+}
+
+void Browser::AcceptPortfolio(int index) {
+  const std::string& dir = state_.portfolios[static_cast<std::size_t>(index)];
+  const std::string path = WithTrailingSeparator(dir) + kMasterName;
+  if (const auto accepted = AcceptMasterPath(path.c_str())) {
+    state_.masterPath = accepted->masterPath;
+    state_.portfolioDir = accepted->portfolioDir;
+    state_.masterPathSet = true;
+  } else {
+    // A path too long to hold must not leave the previous portfolio's symbols on show
+    // under this one's name: the fill that follows fails instead.
+    state_.masterPathSet = false;
+  }
+}
+
+void Browser::OnSymbolRowSelected(int row) {
+  state_.symbols.currentRow = static_cast<std::int16_t>(row);
+  if (state_.symbols.HasRow(row)) {
+    SetTitle(SymbolTitle(state_.portfolioDir,
+                         state_.symbols.rows[static_cast<std::size_t>(row)].symbol));
+  }
+}
+
+void Browser::OnSymbolsGridClicked() {
+  WaitCursor wait(prompt_);
+  FillQuotesGrid(0);
+}
+
+void Browser::OnQuoteRowSelected(int row) {
+  state_.quotes.currentRow = static_cast<std::int16_t>(row);
+}
+
+std::optional<std::string> Browser::ValidateSearchFilter(bool limit,
+                                                         const std::string& path) const {
+  if (SearchFilterPathAccepted(limit, path, state_.drives)) return std::nullopt;
+  return std::string(kUnknownDriveMessage);
+}
+
+void Browser::ApplySearchFilter(bool limit, const std::string& filterName, bool masterFix) {
+  const SearchFilterChange change = SaveSearchFilterChange(
+      settings_, state_.searchFilter, limit, filterName, masterFix, state_.drives, state_.drive);
+  state_.searchFilter = change.filter;
+  if (!change.rescan) return;
+  const auto entry = std::find(state_.drives.begin(), state_.drives.end(), change.drive);
+  if (entry == state_.drives.end()) return;  // no drive to walk
+  // Forgetting the drive makes the change below always rescan, even on the same drive.
+  state_.drive = kNoDrive;
+  state_.driveSelection = static_cast<int>(entry - state_.drives.begin());
+  if (observer_) observer_->DrivesChanged();
+  OnDriveChanged(state_.driveSelection);
+}
+
+void Browser::ResetBrowser(int level) {
+  if (level <= 1) state_.portfoliosFound = false;
+  if (level <= 2) {
+    state_.portfolios.clear();
+    state_.portfolioSelection = -1;
+    if (observer_) observer_->PortfoliosChanged();
+  }
+  if (level <= 3) {
+    WaitCursor wait(prompt_);
+    state_.symbols.rows.clear();
+    state_.symbols.count = 0;
+    NotifySymbols();
+  }
+  WaitCursor wait(prompt_);
+  state_.quotes.rows.clear();
+  state_.quotes.count = 0;
+  NotifyQuotes();
+}
+
+void Browser::FillSymbolsGrid(int row) {
+  WaitCursor wait(prompt_);
+  ResetBrowser(3);
+  const bool filled = state_.masterPathSet && LoadSymbols();
+
+  SymbolTable& symbols = state_.symbols;
+  symbols.currentRow = static_cast<std::int16_t>(row);
+  if (symbols.count == 0) SetTitle(NoSymbolsTitle(state_.portfolioDir));
+  if (!filled) {
+    ResetBrowser(3);
+    prompt_.ShowMessage("Failure while filling symbols grid", MessageIcon::Error);
+    symbols.count = 0;
+    return;
+  }
+  if (symbols.HasRow(row)) OnSymbolRowSelected(row);
+  NotifySymbols();
+  FillQuotesGrid(0);
+}
+
+// Reads the rows from MASTER; false when the fill must fail.
+bool Browser::LoadSymbols() {
+  const std::string path = ResolveInDirectory(state_.portfolioDir, kMasterName);
+  std::ifstream file(path, std::ios::binary);
+  MasterRecord record;
+  auto readRecord = [&] {
+    return static_cast<bool>(file.read(reinterpret_cast<char*>(record.bytes.data()),
+                                       static_cast<std::streamsize>(record.bytes.size())));
+  };
+  if (!file || !readRecord()) return false;
+
+  SymbolTable& symbols = state_.symbols;
+  symbols.count = ReadInt16(record.bytes.data());
+  // One record past the header's count is enough to tell that they differ, and keeps a
+  // damaged file from being read without end.
+  int limit = std::max(0, static_cast<int>(symbols.count)) + 1;
+  if (symbols.count > kMaxGridSymbols) {
+    prompt_.ShowMessage(Format("File has %d symbols.\nWill only display the first %d symbols",
+                               symbols.count, kMaxGridSymbols));
+    symbols.count = kMaxGridSymbols;
+    limit = kMaxGridSymbols;
+  }
+
+  bool needsRepair = false;
+  while (symbols.RowCount() < limit && readRecord()) {
+    symbols.rows.push_back(MakeSymbolRow(record));
+    needsRepair = needsRepair || symbols.rows.back().symbolWasEmpty;
+  }
+  file.close();
+
+  if (needsRepair && !RepairIfWanted(path)) return false;
+  return symbols.RowCount() == symbols.count;
+}
+
+bool Browser::RepairIfWanted(const std::string& path) {
+  if (!state_.searchFilter.masterFix) {
+    const std::string question =
+        "The master file\n" + path +
+        "\nappears corrupted.\n\nShould Voltrim try to repair this file now?\n\n"
+        "(Hint: There is a control for this in\nthe Portfolio > Search Filter dialog.)";
+    if (!prompt_.AskYesNo(question)) return false;
+  }
+  return RepairMaster(path) == kOk;
+}
+
+void Browser::FillQuotesGrid(int row) {
+  WaitCursor wait(prompt_);
+  ResetBrowser(4);
+  if (state_.symbols.rows.empty()) return;
+
+  QuoteTable& quotes = state_.quotes;
+  const SymbolRow* current = state_.symbols.CurrentRow();
+  if (!current) {
+    // Looking up an empty symbol text could land on an unrelated record.
+    quotes.loadedSymbol.clear();
+    quotes.loadedName.clear();
+    prompt_.ShowMessage("Error in FillQuotesGrid");
+    return;
+  }
+  quotes.loadedSymbol = current->symbol;
+  quotes.loadedName = current->name;
+  const std::string& dir = state_.portfolioDir;
+  const std::string& symbol = quotes.loadedSymbol;
+
+  // The series is looked up once; every window below is read from the file it names.
+  SeriesLocation location;
+  SeriesBuffer buffer;
+  AllocSeriesBuffer(buffer, 1);
+  Status counted = LocateSeries(dir, symbol, location);
+  if (counted == kOk) counted = ReadSeriesAt(buffer, location, 0, 0);
+  const std::int32_t total = buffer.Total();
+  FreeSeriesBuffer(buffer);
+  // A series longer than the grid can count is refused rather than shown with a
+  // wrapped count.
+  if (counted != kOk || total < 0 || total > kMaxGridQuotes) {
+    prompt_.ShowMessage("Error in FillQuotesGrid");
+    return;
+  }
+  quotes.count = static_cast<std::int16_t>(total);
+
+  if (AllocSeriesBuffer(buffer, kQuoteChunk) != kOk) {
+    prompt_.ShowMessage("Too many bars");
+    return;
+  }
+  prompt_.FillProgress(0, quotes.count);
+  quotes.rows.reserve(static_cast<std::size_t>(quotes.count));
+  int done = 0;
+  while (done != quotes.count) {
+    const int chunk = std::min(quotes.count - done, kQuoteChunk);
+    // A short read would leave the loop waiting forever for rows that never come.
+    if (ReadSeriesAt(buffer, location, quotes.count - done - chunk, chunk) != kOk ||
+        buffer.Count() != chunk) {
+      prompt_.ShowMessage("Error in FillQuotesGrid");
+      break;
+    }
+    for (int i = chunk - 1; i >= 0; --i) {
+      quotes.rows.push_back(buffer.At(i));
+      ++done;
+      if (done % kProgressStep == 0) prompt_.FillProgress(done, quotes.count);
+      if (done == kFirstScreenfulRows && observer_) observer_->QuotesPartlyLoaded(done);
+    }
+  }
+  quotes.firstDateText = EndDateText(buffer, location, 0);
+  quotes.lastDateText = EndDateText(buffer, location, -1);
+  FreeSeriesBuffer(buffer);
+  prompt_.FillProgress(0, 0);
+
+  quotes.currentRow = static_cast<std::int16_t>(row);
+  NotifyQuotes();
+}
+
+void Browser::SetSplitSearchOpen(bool open) { state_.splitSearchOpen = open; }
+
+void Browser::SetTitle(std::string title) {
+  state_.title = std::move(title);
+  if (observer_) observer_->TitleChanged();
+}
+
+void Browser::NotifySymbols() {
+  if (observer_) observer_->SymbolsChanged();
+}
+
+void Browser::NotifyQuotes() {
+  if (observer_) observer_->QuotesChanged();
+}
+
+}  // namespace voltrim

@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include "datafiles/master.h"
+#include "datafiles/master_image.h"
+#include "datafiles/repair_master.h"
+#include "datafiles/rewrite_series.h"
+#include "write_fixture.h"
+
+namespace voltrim::testing {
+namespace {
+
+class MasterWriteTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto quotes = WeekdayQuotes(Day(2000, 1, 3), 2);
+    dir_ = MakePortfolio(temp_.path(), "p",
+                         Portfolio({SeriesEntry(MakeDailySeries(1, "AAA", "ALPHA", quotes)),
+                                    SeriesEntry(MakeDailySeries(7, "BBB", "BETA", quotes)),
+                                    SubdirectoryEntry("SUB")}));
+    master_ = dir_ + "/MASTER";
+    before_ = ReadFileBytes(master_);
+  }
+  Bytes Master() const { return ReadFileBytes(master_); }
+  Bytes Record(int i) const { return MasterRecordBytes(Master(), i); }
+
+  TempDir temp_;
+  std::string dir_, master_;
+  Bytes before_;
+};
+
+TEST_F(MasterWriteTest, SetMasterDateChangesOnlyThatDateOfThatFileNumber) {
+  const MbfBytes date = DayToDateFloat(Day(1999, 12, 31));
+  ASSERT_EQ(SetMasterDate(master_, date, 7, MasterDate::kLast), kOk);
+  Bytes expected = before_;
+  std::copy(date.begin(), date.end(), expected.begin() + 2 * 53 + 29);
+  EXPECT_EQ(Master(), expected);
+  EXPECT_EQ(ReadFileBytes(dir_ + "/MASTER.BAK"), before_);
+  EXPECT_FALSE(std::filesystem::exists(dir_ + "/MASTER.NEW"));
+  EXPECT_EQ(SetMasterDate(master_, date, 9, MasterDate::kFirst), kRecordNotFound);
+}
+
+TEST_F(MasterWriteTest, RenamePadsBothFieldsAndKeepsCase) {
+  ASSERT_EQ(RenameMasterRecord(master_, 1, "bbb.x", ""), kOk);
+  Bytes expected = MasterRecordBytes(before_, 1);
+  const std::string name(16, ' ');
+  const std::string symbol = "bbb.x           ";
+  std::copy(name.begin(), name.end(), expected.begin() + 7);
+  std::copy(symbol.begin(), symbol.end(), expected.begin() + 36);
+  EXPECT_EQ(Record(1), expected);
+  EXPECT_EQ(Record(0), MasterRecordBytes(before_, 0));
+  EXPECT_EQ(ReadFileBytes(dir_ + "/MASTER.BAK"), before_);
+}
+
+TEST_F(MasterWriteTest, RefusedRenamesLeaveMasterAlone) {
+  EXPECT_EQ(RenameMasterRecord(master_, 3, "X", "Y"), kRecordNotFound);
+  EXPECT_EQ(RenameMasterRecord(master_, -1, "X", "Y"), kRecordNotFound);
+  EXPECT_EQ(RenameMasterRecord(master_, 0, "SEVENTEEN_CHARSXX", "Y"), kBadRequest);
+  EXPECT_EQ(RenameMasterRecord(dir_ + "/NOPE/MASTER", 0, "X", "Y"), kFileNotFound);
+  EXPECT_EQ(Master(), before_);
+  EXPECT_FALSE(std::filesystem::exists(dir_ + "/MASTER.BAK"));
+}
+
+TEST_F(MasterWriteTest, RepairFillsEmptySymbolsFromNamesAndCopiesEverythingElse) {
+  Bytes damaged = before_;
+  const std::string acme = "ACME CORP       ";
+  const auto put = [&](int record, std::size_t offset, const std::string& text) {
+    std::copy(text.begin(), text.end(),
+              damaged.begin() + 53 * (record + 1) + static_cast<long>(offset));
+  };
+  put(0, 7, acme);
+  put(0, 36, std::string(16, ' '));
+  put(1, 7, std::string("NUL\0NAME        ", 16));
+  put(1, 36,
+      "\xC4"
+      "BBB           x");
+  // A record beyond the header's count is no record and is not repaired.
+  damaged.insert(damaged.end(), 53, 0);
+  damaged[53 * 4 + 36] = ' ';
+  WriteFileBytes(master_, damaged);
+  WriteFileBytes(dir_ + "/MASTER.BAK", {9, 9});
+
+  bool needs = false;
+  ASSERT_EQ(MasterNeedsRepair(master_, needs), kOk);
+  EXPECT_TRUE(needs);
+  ASSERT_EQ(RepairMaster(master_), kOk);
+  Bytes expected = damaged;
+  std::copy(acme.begin(), acme.end(), expected.begin() + 53 + 36);
+  const std::string nulName("NUL\0\0\0\0\0\0\0\0\0\0\0\0\0", 16);
+  std::copy(nulName.begin(), nulName.end(), expected.begin() + 2 * 53 + 36);
+  // A subdirectory entry with a blank symbol counts as empty like any other record.
+  std::copy(expected.begin() + 3 * 53 + 7, expected.begin() + 3 * 53 + 23,
+            expected.begin() + 3 * 53 + 36);
+  EXPECT_EQ(Master(), expected);  // header and the tail beyond the count byte for byte
+  // The temporary took MASTER's place: no MASTER.bak of any case remains.
+  EXPECT_FALSE(std::filesystem::exists(dir_ + "/MASTER.BAK"));
+  EXPECT_FALSE(std::filesystem::exists(dir_ + "/MASTER.bak"));
+  ASSERT_EQ(MasterNeedsRepair(master_, needs), kOk);
+  EXPECT_FALSE(needs);
+}
+
+TEST(RepairRealData, MiningeMasterIsRepairedAndItsSymbolsFound) {
+  const auto source = SharedDataDir() / "mininge";
+  if (SharedDataDir().empty() || !std::filesystem::exists(source))
+    GTEST_SKIP() << "real data folder not present";
+  TempDir temp;
+  std::filesystem::copy(source, temp.path() / "m", std::filesystem::copy_options::recursive);
+  const std::string master = MasterPathIn((temp.path() / "m").string());
+  const Bytes before = ReadFileBytes(master);
+  bool needs = false;
+  ASSERT_EQ(MasterNeedsRepair(master, needs), kOk);
+  ASSERT_TRUE(needs);
+  ASSERT_EQ(RepairMaster(master), kOk);
+  ASSERT_EQ(MasterNeedsRepair(master, needs), kOk);
+  EXPECT_FALSE(needs);
+  const Bytes after = ReadFileBytes(master);
+  ASSERT_EQ(after.size(), before.size());
+  MasterFile file;
+  ASSERT_EQ(ReadMasterFile(master, file), kOk);
+  for (const MasterRecord& r : file.records) {
+    FoundSymbol found;
+    EXPECT_EQ(FindSymbol((temp.path() / "m").string(),
+                         r.SymbolField().substr(0, r.SymbolField().find(' ')), found),
+              kOk);
+  }
+}
+
+}  // namespace
+}  // namespace voltrim::testing
