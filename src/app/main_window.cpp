@@ -19,11 +19,23 @@
 #include "browser/command_ids.h"
 #include "browser/ui/browser_view.h"
 #include "browser/ui/search_filter_dialog.h"
+#include "browser/ui/series_facts_dialog.h"
 #include "browser/window_placement.h"
+#include "datafiles/series_facts.h"
 
 #ifndef VOLTRIM_VERSION
 #define VOLTRIM_VERSION "0.1.0"
 #endif
+
+// The icons and the manual are built into the GUI library, which is static: its
+// resources must be registered by hand, outside any namespace.
+static void RegisterResources() {
+  static const bool registered = [] {
+    Q_INIT_RESOURCE(voltrim);
+    return true;
+  }();
+  (void)registered;
+}
 
 namespace voltrim {
 namespace {
@@ -48,7 +60,11 @@ QLabel* StatusPane(const char* sizingText, QWidget* parent) {
 
 MainWindow::MainWindow(SettingsStore& settings, QtPrompt& prompt, BrowserPlatform platform,
                        QWidget* parent)
-    : QMainWindow(parent), settings_(settings), prompt_(prompt) {
+    : QMainWindow(parent),
+      settings_(settings),
+      prompt_(prompt),
+      runDialog_([](QDialog& dialog) { return dialog.exec(); }) {
+  RegisterResources();
   setObjectName(QStringLiteral("mainWindow"));
   setWindowTitle(QString::fromLatin1(kProgramTitle));
   setWindowIcon(QIcon(QStringLiteral(":/icons/voltrim.svg")));
@@ -174,12 +190,14 @@ void MainWindow::BuildStatusBar() {
 
 void MainWindow::InstallHandlers() {
   SetCommandHandler(command::kAppExit, [this] { close(); });
-  SetCommandHandler(command::kViewToolbar, [this] { toolbar_->setVisible(!toolbar_->isVisible()); });
+  SetCommandHandler(command::kViewToolbar,
+                    [this] { toolbar_->setVisible(!toolbar_->isVisible()); });
   SetCommandHandler(command::kViewStatusBar, [this] {
     statusBar()->setVisible(!statusBar()->isVisible());
     Action(command::kViewStatusBar)->setChecked(statusBar()->isVisible());
   });
   SetCommandHandler(command::kSearchFilter, [this] { OnSearchFilter(); });
+  SetCommandHandler(command::kSymbolAbout, [this] { OnSymbolAbout(); });
   SetCommandHandler(command::kReScan, [this] { view_->browser().ScanForPortfolios(); });
   SetCommandHandler(command::kHelpTopics, [this] { ShowHelpTopics(); });
   SetCommandHandler(command::kAppAbout, [this] { ShowAbout(); });
@@ -240,12 +258,25 @@ void MainWindow::OnSearchFilter() {
         return browser.ValidateSearchFilter(limit, path);
       },
       prompt_, this);
-  if (dialog.exec() != QDialog::Accepted) return;
+  if (runDialog_(dialog) != QDialog::Accepted) return;
   const SearchFilterDialog::Values result = dialog.Result();
   browser.ApplySearchFilter(result.limit, result.filterName, result.masterFix);
 }
 
-void MainWindow::OnSymbolAbout() {}
+void MainWindow::OnSymbolAbout() {
+  const BrowserState& state = view_->State();
+  const std::string symbol = state.symbols.CellText(state.symbols.currentRow, 0);
+  SeriesFacts facts;
+  if (GetSeriesFacts(state.portfolioDir, symbol, facts) != kFactsFound) {
+    prompt_.ShowMessage("The facts of " + symbol +
+                            " cannot be read: the symbol is no longer "
+                            "in MASTER, or its files are missing or damaged.",
+                        MessageIcon::Default);
+    return;
+  }
+  SeriesFactsDialog dialog(facts, this);
+  runDialog_(dialog);
+}
 
 void MainWindow::ShowHelpTopics() {
   if (!helpWindow_) helpWindow_ = new HelpWindow(this);
@@ -255,12 +286,16 @@ void MainWindow::ShowHelpTopics() {
 }
 
 void MainWindow::ShowAbout() {
-  QMessageBox::about(
-      this, QStringLiteral("About Voltrim"),
-      QStringLiteral("<h3>Voltrim %1</h3>"
-                     "<p>Browse, check and repair stock-price history kept in "
-                     "MetaStock/CompuTrac data folders.</p>")
-          .arg(QStringLiteral(VOLTRIM_VERSION)));
+  QMessageBox box(this);
+  box.setWindowTitle(QStringLiteral("About Voltrim"));
+  box.setIconPixmap(QIcon(QStringLiteral(":/icons/voltrim.svg")).pixmap(48, 48));
+  box.setTextFormat(Qt::RichText);
+  box.setText(QStringLiteral("<h3>Voltrim %1</h3>"
+                             "<p>Browse, check and repair stock-price history kept in "
+                             "MetaStock/CompuTrac data folders.</p>")
+                  .arg(QStringLiteral(VOLTRIM_VERSION)));
+  box.setStandardButtons(QMessageBox::Ok);
+  runDialog_(box);
 }
 
 }  // namespace voltrim

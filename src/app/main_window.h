@@ -8,6 +8,7 @@
 #include "app/qt_prompt.h"
 #include "browser/browser.h"
 
+class QDialog;
 class QLabel;
 class QProgressBar;
 
@@ -22,6 +23,8 @@ class MainWindow : public QMainWindow, public ProgressDisplay {
   Q_OBJECT
  public:
   using CommandHandler = std::function<void()>;
+  // Runs a modal dialog and returns its result; tests pass their own to fill it in.
+  using DialogRunner = std::function<int(QDialog&)>;
 
   MainWindow(SettingsStore& settings, QtPrompt& prompt, BrowserPlatform platform,
              QWidget* parent = nullptr);
@@ -37,6 +40,7 @@ class MainWindow : public QMainWindow, public ProgressDisplay {
 
   // A command without a handler stays disabled; commands of later features plug in here.
   void SetCommandHandler(int commandId, CommandHandler handler);
+  void SetDialogRunner(DialogRunner runner) { runDialog_ = std::move(runner); }
   // Title, enabling and status panes from the browser's current state.
   void RefreshFromState();
 
@@ -70,6 +74,7 @@ class MainWindow : public QMainWindow, public ProgressDisplay {
   QProgressBar* fillBar_ = nullptr;
   std::map<int, QAction*> actions_;
   std::map<int, CommandHandler> handlers_;
+  DialogRunner runDialog_;
   QPointer<QWidget> helpWindow_;
   bool placementApplied_ = false;
 };

@@ -11,10 +11,13 @@ namespace {
 
 QMessageBox::Icon BoxIcon(MessageIcon icon) {
   switch (icon) {
-    case MessageIcon::Information: return QMessageBox::Information;
-    case MessageIcon::Error: return QMessageBox::Critical;
+    case MessageIcon::Information:
+      return QMessageBox::Information;
+    case MessageIcon::Error:
+      return QMessageBox::Critical;
     case MessageIcon::Warning:
-    case MessageIcon::Default: break;
+    case MessageIcon::Default:
+      break;
   }
   // An OK box without an icon of its own shows the platform's usual warning.
   return QMessageBox::Warning;

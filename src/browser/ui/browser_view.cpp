@@ -148,8 +148,7 @@ void BrowserView::StartSetupTimer() {
 }
 
 void BrowserView::SetUp() {
-  ApplyWidths(*symbolsGrid_,
-              LoadSymbolColumnWidths(settings_, symbolsGrid_->viewport()->width()));
+  ApplyWidths(*symbolsGrid_, LoadSymbolColumnWidths(settings_, symbolsGrid_->viewport()->width()));
   ApplyWidths(*quotesGrid_, LoadQuoteColumnWidths(settings_, quotesGrid_->viewport()->width()));
   setUp_ = true;
   browser_->ChooseInitialDrive();

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "browser/browser.h"
+#include "browser/ui/scan_progress_box.h"
 
 class QComboBox;
 class QListWidget;
@@ -14,7 +15,6 @@ namespace voltrim {
 
 class GridView;
 class QuotesModel;
-class ScanProgressBox;
 class SettingsStore;
 class SymbolsModel;
 

@@ -8,8 +8,8 @@
 namespace voltrim {
 namespace {
 
-QVariant HeaderText(const char* const* titles, int count, int section,
-                    Qt::Orientation orientation, int role) {
+QVariant HeaderText(const char* const* titles, int count, int section, Qt::Orientation orientation,
+                    int role) {
   if (orientation != Qt::Horizontal || section < 0 || section >= count) return {};
   if (role == Qt::DisplayRole) return QString::fromLatin1(titles[section]);
   if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
@@ -31,9 +31,7 @@ void SymbolsModel::Reload() {
   endResetModel();
 }
 
-int SymbolsModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : rows_;
-}
+int SymbolsModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
 
 int SymbolsModel::columnCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : kSymbolColumnCount;
@@ -58,9 +56,7 @@ void QuotesModel::Reload(int rows) {
   endResetModel();
 }
 
-int QuotesModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : rows_;
-}
+int QuotesModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
 
 int QuotesModel::columnCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : kQuoteColumnCount;

@@ -1,5 +1,7 @@
 #include "browser/ui/grid_view.h"
 
+#include <algorithm>
+
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
@@ -80,13 +82,21 @@ int GridView::SelectedRow() const {
   return rows.isEmpty() ? -1 : rows.first().row();
 }
 
+QModelIndex GridView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+  // Like a report list, Home and End go to the first and last row.
+  if (model() && model()->rowCount() > 0 && (action == MoveHome || action == MoveEnd)) {
+    const int row = action == MoveHome ? 0 : model()->rowCount() - 1;
+    return model()->index(row, std::max(currentIndex().column(), 0));
+  }
+  return QTableView::moveCursor(action, modifiers);
+}
+
 void GridView::mouseReleaseEvent(QMouseEvent* event) {
   QTableView::mouseReleaseEvent(event);
   if (event->button() == Qt::LeftButton) Q_EMIT gridClicked();
 }
 
-void GridView::selectionChanged(const QItemSelection& selected,
-                                const QItemSelection& deselected) {
+void GridView::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {
   QTableView::selectionChanged(selected, deselected);
   if (!selected.isEmpty() && !selected.indexes().isEmpty()) {
     Q_EMIT rowSelected(selected.indexes().first().row());

@@ -34,9 +34,9 @@ class GridView : public QTableView {
   void rowSelected(int row);
 
  protected:
+  QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
-  void selectionChanged(const QItemSelection& selected,
-                        const QItemSelection& deselected) override;
+  void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
 };
 
 }  // namespace voltrim

@@ -51,8 +51,7 @@ void ScanProgressBox::ShowProgress(const QString& path, int found) {
     count_->setText(QString::number(found));
   }
   if (!isVisible()) return;
-  if (countChanged || !sinceRepaint_.isValid() ||
-      sinceRepaint_.elapsed() >= kRepaintIntervalMs) {
+  if (countChanged || !sinceRepaint_.isValid() || sinceRepaint_.elapsed() >= kRepaintIntervalMs) {
     repaint();
     sinceRepaint_.start();
   }

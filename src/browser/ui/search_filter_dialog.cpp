@@ -18,8 +18,8 @@ SearchFilterDialog::SearchFilterDialog(const Values& values, Validator validator
   setWindowTitle(QStringLiteral("Portfolio Search Filter"));
   setObjectName(QStringLiteral("searchFilterDialog"));
 
-  limit_ = new QCheckBox(QStringLiteral("Only search for Portfolios in paths like that below"),
-                         this);
+  limit_ =
+      new QCheckBox(QStringLiteral("Only search for Portfolios in paths like that below"), this);
   limit_->setChecked(values.limit);
   path_ = new QLineEdit(PathText(values.filterName), this);
   masterFix_ = new QCheckBox(QStringLiteral("Automatically repair bad Masters"), this);
