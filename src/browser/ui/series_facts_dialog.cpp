@@ -36,9 +36,12 @@ SeriesFactsDialog::SeriesFactsDialog(const SeriesFacts& facts, QWidget* parent) 
 
   auto* masterGroup = new QGroupBox(QStringLiteral("Data from Master and DAT files"), this);
   auto* form = new QFormLayout(masterGroup);
+  form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
   const auto addRow = [&](const char* label, const QString& value) {
     QLineEdit* field = ReadOnlyText(value, masterGroup);
     field->setObjectName(QString::fromLatin1(label));
+    // Wide enough for a 16-character name, and for most paths.
+    field->setMinimumWidth(field->fontMetrics().averageCharWidth() * 34);
     form->addRow(QString::fromLatin1(label), field);
   };
   addRow("Path:", PathText(facts.path));
