@@ -49,6 +49,33 @@ TEST_F(BrowsingTest, ChoosingAnotherPortfolioLoadsItsSymbolsAndFirstSeries) {
   EXPECT_EQ(window->windowTitle().toStdString(), "Voltrim - " + other + " - XXX");
 }
 
+TEST_F(BrowsingTest, PickingAnotherDriveScansItButPickingTheCurrentOneDoesNot) {
+  Portfolio("p", PortfolioOf({"AAA"}, 3));
+  TempDir second;
+  ASSERT_EQ(WritePortfolio((second.path() / "q").string(), PortfolioOf({"QQQ"}, 2)), kOk);
+  settings.SetInt("Search", "Limit", 0);
+  extraDrives.push_back(second.str());
+  Start();
+  QComboBox& drives = *View().DriveList();
+  ASSERT_EQ(drives.count(), 2);
+  const int other = drives.currentIndex() == 0 ? 1 : 0;
+
+  drives.setFocus();
+  QTest::keyClick(&drives, other > drives.currentIndex() ? Qt::Key_Down : Qt::Key_Up);
+  EXPECT_EQ(drives.currentText().toStdString(), second.str());
+  EXPECT_EQ(settings.GetString("Settings", "Drive", ""), second.str());
+  ASSERT_EQ(Symbols().model()->rowCount(), 1);
+  EXPECT_EQ(Cell(Symbols(), 0, 0), "QQQ");
+
+  // Choosing the drive that is already current leaves the browser as it is (a scan would
+  // have made the newest quote current again).
+  Quotes().setFocus();
+  QTest::keyClick(&Quotes(), Qt::Key_Down);
+  Q_EMIT drives.activated(drives.currentIndex());
+  EXPECT_EQ(Quotes().SelectedRow(), 1);
+  EXPECT_TRUE(boxes.empty());
+}
+
 TEST_F(BrowsingTest, QuoteRowsShowTheSelectionWithoutScrollingAfterAFill) {
   Portfolio("p", PortfolioOf({"AAA"}, 300));
   Start();
@@ -110,14 +137,6 @@ TEST_F(BrowsingTest, BlankSymbolDeclinedLeavesTheGridsEmptyAndTheFileAlone) {
   EXPECT_EQ(window->SymbolPane()->text(), "No Symbols Read");
   EXPECT_FALSE(window->Action(command::kSymbolAbout)->isEnabled());
   EXPECT_EQ(ReadFileBytes(std::filesystem::path(dir) / "MASTER"), before);
-}
-
-TEST_F(BrowsingTest, AutomaticRepairDoesNotAsk) {
-  const std::string dir = Portfolio("p", WithBlankSymbol());
-  settings.SetInt("Search", "MasterFix", 1);
-  Start();
-  EXPECT_TRUE(boxes.empty());
-  EXPECT_EQ(SymbolFieldOnDisk(dir, 2), "BLANKCO");
 }
 
 TEST_F(BrowsingTest, AHeaderOfThreeHundredSymbolsShowsTheFirst255) {

@@ -66,8 +66,9 @@ std::string GuiTest::Portfolio(const std::string& name, const PortfolioSpec& spe
 
 MainWindow& GuiTest::Open() {
   const std::string root = drive.str();
-  BrowserPlatform platform{[root] { return std::vector<std::string>{root}; },
-                           [root] { return root; }};
+  std::vector<std::string> drives = extraDrives;
+  drives.push_back(root);
+  BrowserPlatform platform{[drives] { return drives; }, [root] { return root; }};
   window = std::make_unique<MainWindow>(settings, *prompt, std::move(platform));
   window->SetDialogRunner([this](QDialog& dialog) { return onDialog ? onDialog(dialog) : 0; });
   window->show();

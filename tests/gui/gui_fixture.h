@@ -79,6 +79,7 @@ class GuiTest : public ::testing::Test {
   std::function<int(QDialog&)> onDialog;
 
   TempDir drive;
+  std::vector<std::string> extraDrives;  // more folders standing in for drives
   TempDir config;
   SettingsStore settings;
   std::unique_ptr<QtPrompt> prompt;

@@ -96,19 +96,6 @@ TEST_F(ColumnWidthTest, SavedWidthsAreRestoredAndBadOnesReplacedByTheDefaults) {
   for (int c = 0; c < 7; ++c) EXPECT_EQ(Quotes().columnWidth(c), quotesDefault) << c;
 }
 
-TEST_F(ColumnWidthTest, SymbolWidthsSummingPastTheGridGetTheDefault) {
-  Portfolio("p", PortfolioOf({"AAA"}, 3));
-  Open();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-  // Known only once the form is laid out.
-  const int width = Symbols().viewport()->width();
-  settings.SetInt("SymbolGrid", "col0", width / 2 + 10);
-  settings.SetInt("SymbolGrid", "col1", width / 2 + 10);
-  WaitForSetUp();
-  EXPECT_EQ(Symbols().columnWidth(0), Symbols().viewport()->width() * 9 / 20);
-  EXPECT_EQ(Symbols().columnWidth(1), Symbols().viewport()->width() * 9 / 20);
-}
-
 TEST_F(ColumnWidthTest, WidthsDraggedInTheHeadersAreSavedOnCloseAndComeBack) {
   Portfolio("p", PortfolioOf({"AAA"}, 3));
   Start();
