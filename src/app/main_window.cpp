@@ -10,6 +10,7 @@
 #include <QProgressBar>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 
 #include "app/command_table.h"
@@ -39,6 +40,8 @@ static void RegisterResources() {
 
 namespace voltrim {
 namespace {
+
+constexpr int kIdleRefreshMs = 250;
 
 QIcon CommandIcon(const CommandInfo& info) {
   if (!info.ownIcon) return {};
@@ -77,6 +80,11 @@ MainWindow::MainWindow(SettingsStore& settings, QtPrompt& prompt, BrowserPlatfor
   InstallHandlers();
   prompt_.SetWindow(this, this);
   connect(view_, &BrowserView::stateChanged, this, &MainWindow::RefreshFromState);
+  // Windows of later commands (such as a modeless search) change the state outside the
+  // view's events; a light periodic pass keeps the enabling current for them too.
+  auto* refresh = new QTimer(this);
+  connect(refresh, &QTimer::timeout, this, &MainWindow::RefreshFromState);
+  refresh->start(kIdleRefreshMs);
   RefreshFromState();
 }
 
