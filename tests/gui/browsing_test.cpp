@@ -90,11 +90,11 @@ TEST_F(BrowsingTest, QuoteRowsShowTheSelectionWithoutScrollingAfterAFill) {
 }
 
 PortfolioSpec WithBlankSymbol() {
-  PortfolioSpec spec = PortfolioOf({"AAA"}, 3);
+  PortfolioSpec portfolio = PortfolioOf({"AAA"}, 3);
   PortfolioSpec::Entry entry;
   entry.series = MakeDailySeries(2, "", "BLANKCO", RisingQuotes(5));
-  spec.entries.push_back(entry);
-  return spec;
+  portfolio.entries.push_back(entry);
+  return portfolio;
 }
 
 std::string SymbolFieldOnDisk(const std::string& dir, int record) {
@@ -140,13 +140,13 @@ TEST_F(BrowsingTest, BlankSymbolDeclinedLeavesTheGridsEmptyAndTheFileAlone) {
 }
 
 TEST_F(BrowsingTest, AHeaderOfThreeHundredSymbolsShowsTheFirst255) {
-  PortfolioSpec spec;
+  PortfolioSpec portfolio;
   for (int i = 0; i < 300; ++i) {
     PortfolioSpec::Entry entry;
     entry.series = MakeDailySeries(i % 255 + 1, "S" + std::to_string(i), "NAME", RisingQuotes(2));
-    spec.entries.push_back(entry);
+    portfolio.entries.push_back(entry);
   }
-  Portfolio("p", spec);
+  Portfolio("p", portfolio);
   Start();
 
   ASSERT_EQ(boxes.size(), 1u);

@@ -18,16 +18,16 @@ std::vector<DailyQuote> RisingQuotes(int count) {
 }
 
 PortfolioSpec PortfolioOf(const std::vector<std::string>& symbols, int quotes) {
-  PortfolioSpec spec;
+  PortfolioSpec portfolio;
   int fileNumber = 1;
   for (const std::string& symbol : symbols) {
     PortfolioSpec::Entry entry;
     entry.series =
         MakeDailySeries(fileNumber, symbol, symbol + " INC", RisingQuotes(quotes + fileNumber - 1));
-    spec.entries.push_back(entry);
+    portfolio.entries.push_back(entry);
     ++fileNumber;
   }
-  return spec;
+  return portfolio;
 }
 
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
@@ -58,9 +58,9 @@ GuiTest::GuiTest() {
 
 GuiTest::~GuiTest() { window.reset(); }
 
-std::string GuiTest::Portfolio(const std::string& name, const PortfolioSpec& spec) {
+std::string GuiTest::Portfolio(const std::string& name, const PortfolioSpec& portfolio) {
   const std::string dir = (drive.path() / name).string();
-  EXPECT_EQ(WritePortfolio(dir, spec), kOk) << dir;
+  EXPECT_EQ(WritePortfolio(dir, portfolio), kOk) << dir;
   return dir;
 }
 

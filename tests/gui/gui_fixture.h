@@ -55,7 +55,7 @@ class GuiTest : public ::testing::Test {
   GuiTest();
   ~GuiTest() override;
 
-  std::string Portfolio(const std::string& name, const PortfolioSpec& spec);
+  std::string Portfolio(const std::string& name, const PortfolioSpec& portfolio);
   std::string DrivePath() const { return drive.str(); }
 
   // Opens the main window and waits for the first scan to finish.
