@@ -138,7 +138,9 @@ void Browser::AcceptPortfolio(int index) {
     state_.masterPathSet = true;
   } else {
     // A path too long to hold must not leave the previous portfolio's symbols on show
-    // under this one's name: the fill that follows fails instead.
+    // under this one's name: the fill that follows fails, and names this folder.
+    state_.masterPath = path;
+    state_.portfolioDir = dir;
     state_.masterPathSet = false;
   }
 }
@@ -206,7 +208,9 @@ void Browser::FillSymbolsGrid(int row) {
 
   SymbolTable& symbols = state_.symbols;
   symbols.currentRow = static_cast<std::int16_t>(row);
-  if (symbols.count == 0) SetTitle(NoSymbolsTitle(state_.portfolioDir));
+  // A failed fill shows no symbols, so the title must not keep naming the symbol of
+  // the portfolio shown before.
+  if (symbols.count == 0 || !filled) SetTitle(NoSymbolsTitle(state_.portfolioDir));
   if (!filled) {
     ResetBrowser(3);
     prompt_.ShowMessage("Failure while filling symbols grid", MessageIcon::Error);

@@ -80,9 +80,9 @@ struct BrowserState {
   int portfolioSelection = -1;
   bool portfoliosFound = false;
 
-  bool masterPathSet = false;
-  std::string masterPath;    // the current portfolio's MASTER
-  std::string portfolioDir;  // masterPath without its last separator and file name
+  bool masterPathSet = false;  // masterPath may be used only while this is set
+  std::string masterPath;      // the current portfolio's MASTER
+  std::string portfolioDir;    // masterPath without its last separator and file name
 
   SymbolTable symbols;
   QuoteTable quotes;

@@ -1,7 +1,6 @@
 #include "browser/discovery_drives.h"
 
 #include <algorithm>
-#include <array>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -38,7 +37,7 @@ bool IsAtOrBelow(std::string_view path, std::string_view folder) {
                             path.substr(0, folder.size()) == folder && path[folder.size()] == '/');
 }
 
-constexpr std::array<std::string_view, 24> kPseudoTypes = {
+constexpr std::string_view kPseudoTypes[] = {
     "proc",       "sysfs",   "cgroup",    "cgroup2",         "devpts",      "devtmpfs",
     "securityfs", "debugfs", "tracefs",   "pstore",          "bpf",         "configfs",
     "fusectl",    "mqueue",  "hugetlbfs", "autofs",          "binfmt_misc", "efivarfs",
@@ -62,7 +61,8 @@ std::vector<MountEntry> ParseMountTable(std::string_view text) {
 
 bool IsDriveMount(const MountEntry& entry) {
   if (entry.mountPoint.empty() || entry.mountPoint.front() != '/') return false;
-  if (std::find(kPseudoTypes.begin(), kPseudoTypes.end(), entry.type) != kPseudoTypes.end()) {
+  if (std::find(std::begin(kPseudoTypes), std::end(kPseudoTypes), entry.type) !=
+      std::end(kPseudoTypes)) {
     return false;
   }
   const std::string_view path = entry.mountPoint;

@@ -6,6 +6,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "datafiles/portfolio_files.h"
+#include "datafiles/series.h"
+
 namespace voltrim::cli {
 
 namespace {
@@ -104,7 +107,22 @@ std::string DescribeStatus(Status status) {
   }
 }
 
+std::string SeriesProblemText(const std::string& portfolio, const std::string& symbol,
+                              Status status) {
+  SeriesLocation location;
+  if (status == kFileOpen && LocateSeries(portfolio, symbol, location) == kOk) {
+    return location.datPath + " cannot be opened";
+  }
+  return symbol + ": " + DescribeStatus(status);
+}
+
+std::string NoMasterText(const std::string& portfolio) { return "No MASTER file in " + portfolio; }
+
 std::string SymbolNotFoundText(const std::string& symbol, const std::string& portfolio) {
+  std::error_code ec;
+  if (!std::filesystem::exists(ResolveInDirectory(portfolio, "MASTER"), ec)) {
+    return NoMasterText(portfolio);
+  }
   return "Symbol \"" + symbol + "\" not found in " + portfolio;
 }
 

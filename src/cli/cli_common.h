@@ -51,7 +51,14 @@ std::optional<DayNumber> ParseDateArgument(const QString& argument);
 // What a data-layer status means, in words for a message ("the data file cannot be opened").
 std::string DescribeStatus(Status status);
 
-// The message for a symbol that the portfolio's MASTER tree does not hold.
+// What went wrong reading a symbol's series, naming the data file where that helps.
+std::string SeriesProblemText(const std::string& portfolio, const std::string& symbol,
+                              Status status);
+
+// The message for a folder without a MASTER file.
+std::string NoMasterText(const std::string& portfolio);
+// The message for a symbol that the portfolio's MASTER tree does not hold (or for a
+// folder without MASTER, where the lookup fails the same way).
 std::string SymbolNotFoundText(const std::string& symbol, const std::string& portfolio);
 
 }  // namespace voltrim::cli

@@ -3,6 +3,7 @@
 
 #include "cli/cli_common.h"
 #include "datafiles/master.h"
+#include "datafiles/series.h"
 #include "datafiles/series_facts.h"
 
 namespace voltrim::cli {
@@ -15,6 +16,16 @@ const Command kFacts{"facts", "facts DIR SYMBOL", "prints the stored facts of a 
 
 // A text field as a dialog shows it: up to its first NUL.
 std::string Shown(const std::string& text) { return text.substr(0, text.find('\0')); }
+
+// Why the facts could not be had: the series' own readers say it best.
+std::string FactsProblem(const std::string& dir, const std::string& symbol) {
+  SeriesBuffer buffer;
+  Status status = AllocSeriesBuffer(buffer, 1);
+  if (status == kOk) status = ReadSeries(buffer, dir, symbol, 0, 0);
+  FreeSeriesBuffer(buffer);
+  if (status == kOk) return "its data file or column layout cannot be read";
+  return SeriesProblemText(dir, symbol, status);
+}
 
 void PrintFacts(const SeriesFacts& facts) {
   PrintLine("Path: " + facts.path);
@@ -62,9 +73,7 @@ int RunFacts(const QStringList& arguments) {
     } else if (status != kOk) {
       PrintError("The MASTER file of " + *dir + " cannot be read: " + DescribeStatus(status));
     } else {
-      PrintError("The facts of " + symbol +
-                 " cannot be read: its data file is missing or damaged, or its column "
-                 "layout is unknown");
+      PrintError("The facts of " + symbol + " cannot be read: " + FactsProblem(*dir, symbol));
     }
     return kExitFailed;
   }

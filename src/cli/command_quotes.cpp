@@ -45,7 +45,7 @@ int ReportReadError(Status status, const std::string& symbol, const std::string&
     PrintError(SymbolNotFoundText(symbol, dir));
   } else {
     PrintError("Error in FillQuotesGrid");
-    PrintError(symbol + ": " + DescribeStatus(status));
+    PrintError(SeriesProblemText(dir, symbol, status));
   }
   return kExitFailed;
 }

@@ -19,8 +19,8 @@ int RunSample(const QStringList& arguments) {
   QStringList positional;
   const ArgumentSpec spec{
       kSample, 1, 1,
-      "Writes the demonstration portfolios (Stocks with its ARCHIVE subdirectory,\n"
-      "Futures, Legacy) into DIR and prints each portfolio folder written. DIR must\n"
+      "Writes the demonstration portfolios (Stocks, Futures, and Legacy with its\n"
+      "ARCHIVE subdirectory) into DIR and prints each portfolio folder written. DIR must\n"
       "not exist yet or be empty: nothing is ever overwritten."};
   if (const auto done = ParseArguments(parser, arguments, spec, positional)) return *done;
   const std::string root = PathArgument(positional[0]);

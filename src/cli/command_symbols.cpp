@@ -29,9 +29,13 @@ int RunSymbols(const QStringList& arguments) {
   const Status status = ReadSymbolRows(masterPath, symbols);
   if (status != kOk) {
     PrintError("Failure while filling symbols grid");
-    PrintError(masterPath + ": " +
-               (status == kDamagedFile ? "its records do not match the count in its header"
-                                       : DescribeStatus(status)));
+    if (status == kFileNotFound) {
+      PrintError(NoMasterText(*dir));
+    } else if (status == kDamagedFile) {
+      PrintError(masterPath + ": its records do not match the count in its header");
+    } else {
+      PrintError(masterPath + ": " + DescribeStatus(status));
+    }
     return kExitFailed;
   }
   if (symbols.countCapped) {

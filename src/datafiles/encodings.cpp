@@ -1,6 +1,7 @@
 #include "datafiles/encodings.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -19,12 +20,6 @@ std::uint32_t FloatBits(float value) {
   return bits;
 }
 
-float BitsToFloat(std::uint32_t bits) {
-  float value = 0.0f;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
-
 struct SplitNumber {
   int high = 0;
   int middle = 0;
@@ -34,6 +29,12 @@ struct SplitNumber {
 // Splits a YYYMMDD or HHMMSS value into its three groups, truncating toward zero. Values
 // far outside any date or time give zeros so that no conversion overflows.
 SplitNumber SplitGroups(float value) {
+  // Whole numbers, which every stored date and time is, split exactly in integers.
+  if (value >= 0.0f && value < 16777216.0f) {
+    const auto whole = static_cast<int>(value);
+    if (static_cast<float>(whole) == value)
+      return {whole / 10000, whole % 10000 / 100, whole % 100};
+  }
   const double v = value;
   if (!std::isfinite(v) || std::fabs(v) >= 1.0e9) return {};
   const double a = std::trunc(v / 10000.0);
@@ -69,13 +70,28 @@ int ReadGroup(std::string_view group) {
 
 }  // namespace
 
-float MbfToIeee(const std::uint8_t* mbf) {
-  if (mbf[3] == 0) return 0.0f;
-  const auto exponent = static_cast<std::uint8_t>(mbf[3] - 2);
-  const std::uint32_t sign = mbf[2] >> 7;
-  const std::uint32_t b2 = (mbf[2] & 0x7Fu) | ((exponent & 1u) << 7);
-  const std::uint32_t b3 = static_cast<std::uint32_t>(exponent >> 1) | (sign << 7);
-  return BitsToFloat(mbf[0] | (static_cast<std::uint32_t>(mbf[1]) << 8) | (b2 << 16) | (b3 << 24));
+void MbfToIeeeInPlace(std::uint8_t* numbers, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    std::uint8_t* at = numbers + 4 * i;
+    std::uint32_t mbf = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(&mbf, at, 4);
+    } else {
+      mbf = at[0] | (static_cast<std::uint32_t>(at[1]) << 8) |
+            (static_cast<std::uint32_t>(at[2]) << 16) | (static_cast<std::uint32_t>(at[3]) << 24);
+    }
+    const std::uint32_t exponent = mbf >> 24;
+    // Sign from byte 2 to bit 31, exponent less 2 into bits 23-30, mantissa unchanged;
+    // written without branches so that the loop vectorises.
+    std::uint32_t ieee =
+        ((mbf & 0x800000u) << 8) | (((exponent - 2u) & 0xFFu) << 23) | (mbf & 0x7FFFFFu);
+    ieee &= exponent != 0 ? 0xFFFFFFFFu : 0u;
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(at, &ieee, 4);
+    } else {
+      for (int b = 0; b < 4; ++b) at[b] = static_cast<std::uint8_t>(ieee >> (8 * b));
+    }
+  }
 }
 
 void IeeeToMbf(float value, std::uint8_t* out) {
@@ -138,6 +154,13 @@ Ymd DayToYmd(DayNumber day) {
 DayNumber DateFloatToDay(float dateFloat) {
   const SplitNumber g = SplitGroups(dateFloat);
   return YmdToDay(g.high, g.middle, g.low);
+}
+
+void DateFloatDecoder::Remember(int yearMonth) {
+  yearMonth_ = yearMonth;
+  const int month = yearMonth % 100;
+  monthValid_ = month >= 1 && month <= 12;
+  monthBase_ = monthValid_ ? YmdToDay(yearMonth / 100, month, 0) : 0;
 }
 
 float DayToDateValue(DayNumber day) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -27,8 +28,20 @@ struct Hms {
 };
 
 // MBF <-> IEEE single. An MBF exponent byte of 0 reads as +0.0 whatever the other bytes.
-float MbfToIeee(const std::uint8_t* mbf);
+// Inline: the series readers convert every stored number through it.
+inline float MbfToIeee(const std::uint8_t* mbf) {
+  if (mbf[3] == 0) return 0.0f;
+  const auto exponent = static_cast<std::uint8_t>(mbf[3] - 2);
+  const std::uint32_t sign = mbf[2] >> 7u;
+  const std::uint32_t b2 = (mbf[2] & 0x7Fu) | ((exponent & 1u) << 7u);
+  const std::uint32_t b3 = static_cast<std::uint32_t>(exponent >> 1u) | (sign << 7u);
+  return std::bit_cast<float>(mbf[0] | (static_cast<std::uint32_t>(mbf[1]) << 8u) | (b2 << 16u) |
+                              (b3 << 24u));
+}
 inline float MbfToIeee(const MbfBytes& mbf) { return MbfToIeee(mbf.data()); }
+// Converts count MBF singles laid end to end into IEEE singles in place (same results as
+// MbfToIeee), fast enough for whole series.
+void MbfToIeeeInPlace(std::uint8_t* numbers, std::size_t count);
 MbfBytes IeeeToMbf(float value);
 void IeeeToMbf(float value, std::uint8_t* out);
 // False for values that have no MBF form (magnitude 2^127 and above, infinities, NaN).
@@ -37,6 +50,30 @@ bool HasMbfForm(float value);
 DayNumber YmdToDay(int year, int month, int day);
 Ymd DayToYmd(DayNumber day);
 DayNumber DateFloatToDay(float dateFloat);
+
+// DateFloatToDay for a run of dates, as in a series: remembers the month of the last date
+// so that dates of the same month cost an addition. Same results as DateFloatToDay.
+class DateFloatDecoder {
+ public:
+  DayNumber operator()(float dateFloat) {
+    if (dateFloat >= 0.0f && dateFloat < 16777216.0f) {
+      const auto whole = static_cast<int>(dateFloat);
+      if (static_cast<float>(whole) == dateFloat) {
+        const int yearMonth = whole / 100;
+        if (yearMonth != yearMonth_) Remember(yearMonth);
+        return monthValid_ ? static_cast<DayNumber>(monthBase_ + (whole - yearMonth * 100)) : 0;
+      }
+    }
+    return DateFloatToDay(dateFloat);
+  }
+
+ private:
+  void Remember(int yearMonth);
+
+  int yearMonth_ = -1;
+  int monthBase_ = 0;  // day number of the month's day 0
+  bool monthValid_ = false;
+};
 // The IEEE DateFloat value (YYYMMDD form) of a day.
 float DayToDateValue(DayNumber day);
 MbfBytes DayToDateFloat(DayNumber day);

@@ -49,30 +49,28 @@ bool EqualIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-// The symbol field up to its (blanks + 1)-th blank, or up to a NUL, or all of it.
+// The symbol field as a C string (up to a NUL), cut before its (blanks + 1)-th blank.
 std::string_view SymbolText(const MasterRecord& record, std::size_t blanks) {
-  const auto* field = reinterpret_cast<const char*>(record.bytes.data() + master_offset::kSymbol);
+  std::string_view field(
+      reinterpret_cast<const char*>(record.bytes.data() + master_offset::kSymbol),
+      kSymbolFieldSize);
+  field = field.substr(0, field.find('\0'));
   std::size_t seen = 0;
-  for (std::size_t i = 0; i < kSymbolFieldSize; ++i) {
-    if (field[i] == ' ' && seen++ == blanks) return {field, i};
-  }
-  const void* nul = std::memchr(field, '\0', kSymbolFieldSize);
-  const std::size_t length = nul != nullptr
-                                 ? static_cast<std::size_t>(static_cast<const char*>(nul) - field)
-                                 : kSymbolFieldSize;
-  return {field, length};
+  for (std::size_t i = 0; i < field.size(); ++i)
+    if (field[i] == ' ' && seen++ == blanks) return field.substr(0, i);
+  return field;
 }
 
 class FileMasterSource : public MasterSource {
  public:
-  Status Load(const std::string& directory, MasterFile& out, std::string& identity) const override {
-    const std::string path = ResolveInDirectory(directory, "MASTER");
-    const Status status = ReadMasterFile(path, out);
-    if (status != kOk) return status;
+  Status Load(const std::string& directory, MasterFile& out) const override {
+    return ReadMasterFile(ResolveInDirectory(directory, "MASTER"), out);
+  }
+
+  std::string Identity(const std::string& directory) const override {
     std::error_code ec;
     const auto canonical = std::filesystem::canonical(directory.empty() ? "." : directory, ec);
-    identity = ec ? directory : canonical.string();
-    return kOk;
+    return ec ? directory : canonical.string();
   }
 
   std::string SubdirectoryPath(const std::string& directory,
@@ -90,10 +88,7 @@ class Lookup {
   // kOk when found in this level or below, kFileNotFound otherwise.
   Status SearchLevel(const std::string& directory, int depth) {
     MasterFile master;
-    std::string identity;
-    if (source_.Load(directory, master, identity) != kOk) return kFileNotFound;
-    // A folder reached a second time (two entries naming it, or a link) holds nothing new.
-    if (!visited_.insert(identity).second) return kFileNotFound;
+    if (source_.Load(directory, master) != kOk) return kFileNotFound;
 
     for (const MasterRecord& record : master.records) {
       if (record.IsSubdirectory() || !RecordMatches(record, text_)) continue;
@@ -104,6 +99,12 @@ class Lookup {
     // A level whose records could not all be read has no subdirectories left to follow.
     if (static_cast<int>(master.records.size()) < master.header.RecordCount()) return kFileNotFound;
     if (depth >= kMaxSubdirectoryDepth) return kFileNotFound;
+    const bool hasSubdirectories =
+        std::any_of(master.records.begin(), master.records.end(),
+                    [](const MasterRecord& r) { return r.IsSubdirectory(); });
+    // A folder reached a second time (two entries naming it, or a link) leads nowhere new.
+    if (!hasSubdirectories || !visited_.insert(source_.Identity(directory)).second)
+      return kFileNotFound;
 
     for (const MasterRecord& record : master.records) {
       if (!record.IsSubdirectory()) continue;

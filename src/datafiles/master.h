@@ -84,10 +84,10 @@ class MasterSource {
  public:
   virtual ~MasterSource() = default;
   // Fills out with the MASTER of directory (which ends in '/', or is empty for the current
-  // folder); a nonzero status when there is none or it cannot be read. identity names the folder
-  // itself, so that one reached twice (through links) is searched once.
-  virtual Status Load(const std::string& directory, MasterFile& out,
-                      std::string& identity) const = 0;
+  // folder); a nonzero status when there is none or it cannot be read.
+  virtual Status Load(const std::string& directory, MasterFile& out) const = 0;
+  // Names the folder itself, so that one reached twice (through links) is searched once.
+  virtual std::string Identity(const std::string& directory) const = 0;
   // The spelling of subdirectory name inside directory (names match without regard to case).
   virtual std::string SubdirectoryPath(const std::string& directory,
                                        const std::string& name) const = 0;

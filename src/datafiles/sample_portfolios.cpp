@@ -253,12 +253,11 @@ PortfolioSpec Stocks() {
                    Shape(3.10, 0.022, 2400000, 0.005), 1, 600, 4.0}),
       SeriesEntry({5, "LONG", "LONGVIEW TRUST", 'D', kOhlcv, true, WeekdaysEndingAt(last, 16600),
                    105, longShape}),
-      SubdirectoryEntry("ARCHIVE"),
   };
   return spec;
 }
 
-// Series of companies long gone, kept below the main portfolio.
+// Series of companies long gone, kept below the legacy portfolio.
 PortfolioSpec Archive() {
   const DayNumber last = YmdToDay(1999, 12, 31);
   PortfolioSpec spec;
@@ -290,8 +289,9 @@ PortfolioSpec Futures() {
   return spec;
 }
 
-// An older portfolio: one record lost its symbol (the program offers to repair it), and
-// the short record layouts of early data sets.
+// An older portfolio: one record lost its symbol (the program offers to repair it), the
+// short record layouts of early data sets, and a subdirectory entry for its archive. The
+// entry's symbol field is blank too, so it lives here and the main portfolio stays clean.
 PortfolioSpec Legacy() {
   const DayNumber last = LastDay();
   PortfolioSpec spec;
@@ -304,6 +304,7 @@ PortfolioSpec Legacy() {
                    403, Shape(2.95, 0.012, 0, 0.0005)}),
       SeriesEntry({4, "HRBR", "HARBOR RAIL", 'D', kCloseVol, false, WeekdaysEndingAt(last, 200),
                    404, Shape(41.60, 0.013, 220000)}),
+      SubdirectoryEntry("ARCHIVE"),
   };
   return spec;
 }
@@ -312,9 +313,9 @@ PortfolioSpec Legacy() {
 
 std::vector<SamplePortfolio> SamplePortfolios() {
   return {{"Stocks", Stocks()},
-          {"Stocks/ARCHIVE", Archive()},
           {"Futures", Futures()},
-          {"Legacy", Legacy()}};
+          {"Legacy", Legacy()},
+          {"Legacy/ARCHIVE", Archive()}};
 }
 
 Status WriteSamplePortfolios(const std::string& root, std::vector<std::string>& written) {

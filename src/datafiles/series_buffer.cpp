@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <cstring>
 #include <new>
 
 #include "datafiles/series.h"
@@ -69,6 +71,42 @@ void SeriesBufferWriter::Put(int index, const Quote& quote) {
   buffer_.values_[5][i] = quote.openInterest;
 }
 
+void SeriesBufferWriter::PutConvertedRecords(const std::uint8_t* records, int count,
+                                             std::size_t recordLength,
+                                             const RecordDecoder& decoder) {
+  const auto n = static_cast<std::size_t>(count);
+  auto load = [](const std::uint8_t* at) {
+    float value;
+    std::memcpy(&value, at, sizeof value);
+    return value;
+  };
+  // Where each value column comes from: its place in the records, or one constant -1.0
+  // (stride 0) for the columns the records do not hold.
+  static const float kAbsent = -1.0f;
+  std::array<float*, kValueFields.size()> outs{};
+  std::array<const std::uint8_t*, kValueFields.size()> sources{};
+  std::array<std::size_t, kValueFields.size()> strides{};
+  for (std::size_t k = 0; k < kValueFields.size(); ++k) {
+    const int offset = decoder.Offset(kValueFields[k]);
+    outs[k] = buffer_.values_[k].data();
+    sources[k] = offset < 0 ? reinterpret_cast<const std::uint8_t*>(&kAbsent) : records + offset;
+    strides[k] = offset < 0 ? 0 : recordLength;
+  }
+  const auto dateOffset = static_cast<std::size_t>(decoder.Offset(Field::Date));
+  const int timeOffset = decoder.Offset(Field::Time);
+  if (timeOffset < 0) std::fill_n(buffer_.times_.begin(), n, PackedTime{0});
+
+  // One pass over the records, so each is read from memory once.
+  DateFloatDecoder toDay;
+  const std::uint8_t* record = records;
+  for (std::size_t i = 0; i < n; ++i, record += recordLength) {
+    buffer_.dates_[i] = toDay(load(record + dateOffset));
+    if (timeOffset >= 0) buffer_.times_[i] = TimeFloatToPacked(load(record + timeOffset));
+    for (std::size_t k = 0; k < kValueFields.size(); ++k)
+      outs[k][i] = load(sources[k] + i * strides[k]);
+  }
+}
+
 Status AllocSeriesBuffer(SeriesBuffer& buffer, int capacity) {
   FreeSeriesBuffer(buffer);
   // The capacity is a signed 16-bit number of quotes.
@@ -103,23 +141,31 @@ Status SetSeriesCount(SeriesBuffer& buffer, int count) {
   return kOk;
 }
 
-Quote DecodeQuoteRecord(const std::uint8_t* record, const ColumnLayout& layout, int fieldCount) {
+RecordDecoder::RecordDecoder(const ColumnLayout& layout, int fieldCount) {
   // Absent fields (position 0, or one the record does not hold) read as -1.0.
-  auto slot = [&](Field f) {
-    const int position = layout[f].position;
-    if (position < 1 || position > fieldCount) return -1.0f;
-    return MbfToIeee(record + 4 * (position - 1));
-  };
+  for (std::size_t f = 0; f < offsets_.size(); ++f) {
+    const int position = layout.fields[f].position;
+    offsets_[f] = position < 1 || position > fieldCount ? -1 : 4 * (position - 1);
+  }
+}
+
+Quote RecordDecoder::Decode(const std::uint8_t* record) const {
   Quote q;
-  q.date = DateFloatToDay(slot(Field::Date));
-  q.time = TimeFloatToPacked(slot(Field::Time));
-  q.open = slot(Field::Open);
-  q.high = slot(Field::High);
-  q.low = slot(Field::Low);
-  q.close = slot(Field::Close);
-  q.volume = slot(Field::Vol);
-  q.openInterest = slot(Field::Oi);
+  q.date = DateFloatToDay(Slot(record, Field::Date));
+  q.time = offsets_[static_cast<std::size_t>(Field::Time)] < 0
+               ? PackedTime{0}
+               : TimeFloatToPacked(Slot(record, Field::Time));
+  q.open = Slot(record, Field::Open);
+  q.high = Slot(record, Field::High);
+  q.low = Slot(record, Field::Low);
+  q.close = Slot(record, Field::Close);
+  q.volume = Slot(record, Field::Vol);
+  q.openInterest = Slot(record, Field::Oi);
   return q;
+}
+
+Quote DecodeQuoteRecord(const std::uint8_t* record, const ColumnLayout& layout, int fieldCount) {
+  return RecordDecoder(layout, fieldCount).Decode(record);
 }
 
 }  // namespace voltrim

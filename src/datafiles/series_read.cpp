@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "datafiles/portfolio_files.h"
@@ -80,6 +81,9 @@ Status LocateSeries(std::string_view portfolioDir, std::string_view symbol, Seri
 }
 
 Status ReadSeriesAt(SeriesBuffer& buffer, const SeriesLocation& location, int start, int count) {
+  if (location.fieldCount < 1 || location.fieldCount > kMaxFieldCount ||
+      location.recordLength != 4 * location.fieldCount)
+    return kBadRequest;  // not a location LocateSeries handed out
   const FilePtr file = OpenForReading(location.datPath);
   if (!file) return kFileOpen;
   std::int16_t last = 0;
@@ -102,15 +106,16 @@ Status ReadSeriesAt(SeriesBuffer& buffer, const SeriesLocation& location, int st
   // The whole window in one read, decoded from memory; a short file ends it early.
   const int wanted = std::min(count, quotes - start);
   const auto recordLength = static_cast<std::size_t>(location.recordLength);
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(wanted) * recordLength);
+  const std::size_t size = static_cast<std::size_t>(wanted) * recordLength;
+  const std::unique_ptr<std::uint8_t[]> bytes(new (std::nothrow) std::uint8_t[size]);
+  if (!bytes) return kMalloc;
   std::size_t got = 0;
   if (SeekToQuote(file.get(), start, location.recordLength))
-    got = std::fread(bytes.data(), 1, bytes.size(), file.get());
+    got = std::fread(bytes.get(), 1, size, file.get());
   const int filled = static_cast<int>(got / recordLength);
-  for (int i = 0; i < filled; ++i) {
-    const std::uint8_t* record = bytes.data() + static_cast<std::size_t>(i) * recordLength;
-    writer.Put(i, DecodeQuoteRecord(record, location.layout, location.fieldCount));
-  }
+  MbfToIeeeInPlace(bytes.get(), static_cast<std::size_t>(filled) * recordLength / 4);
+  writer.PutConvertedRecords(bytes.get(), filled, recordLength,
+                             RecordDecoder(location.layout, location.fieldCount));
   writer.SetCount(filled);
   return kOk;
 }

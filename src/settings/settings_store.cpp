@@ -68,7 +68,9 @@ SettingsStore::SettingsStore() = default;
 SettingsStore::~SettingsStore() = default;
 
 std::string SettingsStore::DefaultPath() {
-  const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+  QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+  // Never a folder at the file system's root when the home cannot be told.
+  if (base.isEmpty()) base = QDir::homePath() + QStringLiteral("/.config");
   return (base + QStringLiteral("/Tolvane Software/Voltrim.conf")).toStdString();
 }
 

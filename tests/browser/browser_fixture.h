@@ -15,67 +15,50 @@
 
 namespace voltrim::testing {
 
-// Daily quotes on consecutive weekdays from 3 January 2000, prices rising by a cent a day
-// so that each row tells which quote it is.
+// Weekday quotes from 01/03/00 whose prices rise a cent a day, so each row tells which it is.
 inline std::vector<DailyQuote> RisingQuotes(int count) {
   std::vector<DailyQuote> quotes;
   DayNumber day = ParseUserDate("01/03/00");
   for (int i = 0; i < count; ++i) {
     const float base = 10.0f + static_cast<float>(i) / 100.0f;
-    quotes.push_back(
-        {day, base, base + 1.0f, base - 1.0f, base + 0.5f, static_cast<float>(1000 + i)});
+    quotes.push_back({day, base, base + 1, base - 1, base + 0.5f, static_cast<float>(1000 + i)});
     day = NextWeekday(day);
   }
   return quotes;
 }
 
-inline PortfolioSpec::Entry SeriesEntry(SeriesSpec series) {
-  PortfolioSpec::Entry entry;
-  entry.series = std::move(series);
-  return entry;
-}
-
-// A portfolio of the given symbols, each with `quotes` rising quotes.
 inline PortfolioSpec PortfolioOf(const std::vector<std::string>& symbols, int quotes = 5) {
   PortfolioSpec spec;
-  int fileNumber = 1;
   for (const std::string& symbol : symbols) {
-    spec.entries.push_back(
-        SeriesEntry(MakeDailySeries(fileNumber++, symbol, symbol + " INC", RisingQuotes(quotes))));
+    PortfolioSpec::Entry entry;
+    entry.series = MakeDailySeries(static_cast<int>(spec.entries.size()) % 255 + 1, symbol,
+                                   symbol + " INC", RisingQuotes(quotes));
+    spec.entries.push_back(entry);
   }
   return spec;
 }
 
-// A browser over folders of a temporary tree that stand in for the machine's drives, with
-// its settings in a temporary file.
+// A browser whose drives are folders of a temporary tree, with its settings in a temporary
+// file and the search filter off unless a test asks for it.
 class BrowserTest : public ::testing::Test {
  protected:
-  BrowserTest() { settings.OpenRoot((root.path() / "settings" / "Voltrim.conf").string()); }
+  BrowserTest() { settings.OpenRoot((root.path() / "Voltrim.conf").string()); }
 
   std::string Drive(const std::string& name) {
-    const std::filesystem::path dir = root.path() / name;
-    std::filesystem::create_directories(dir);
-    drives.push_back(dir.string());
-    return dir.string();
+    drives.push_back((root.path() / name).string());
+    std::filesystem::create_directories(drives.back());
+    return drives.back();
   }
-
   void Write(const std::string& dir, const PortfolioSpec& spec) {
     ASSERT_EQ(WritePortfolio(dir, spec), kOk) << dir;
   }
-
-  // Searching everywhere keeps the tests independent of the test's working folder.
-  Browser& Start(bool limit = false) {
-    settings.SetInt("Search", "Limit", limit ? 1 : 0);
-    browser = std::make_unique<Browser>(settings, prompt, Platform());
+  Browser& Start() {
+    if (settings.GetInt("Search", "Limit", -1) == -1) settings.SetInt("Search", "Limit", 0);
+    BrowserPlatform platform{[this] { return drives; }, [this] { return drives.front(); }};
+    browser = std::make_unique<Browser>(settings, prompt, platform);
     browser->ChooseInitialDrive();
     return *browser;
   }
-
-  BrowserPlatform Platform() {
-    return BrowserPlatform{[this] { return drives; },
-                           [this] { return drives.empty() ? root.str() : drives.front(); }};
-  }
-
   const BrowserState& State() const { return browser->State(); }
 
   TempDir root;

@@ -36,12 +36,6 @@ TEST(MountTableTest, DecodesEscapesAndKeepsRealFileSystems) {
                                                  "/run/media/ann/USB STICK", "/tmp"}));
 }
 
-TEST(MountTableTest, ThisMachineHasARootDrive) {
-  const Drives drives = ListDrives();
-  ASSERT_FALSE(drives.empty());
-  EXPECT_EQ(drives.front(), "/");
-}
-
 TEST(DriveOfPathTest, LongestMountByWholeComponents) {
   const Drives drives = {"/", "/mnt/data", "/mnt/data/inner"};
   EXPECT_EQ(DriveOfPath("/mnt/data", drives), "/mnt/data");
@@ -52,9 +46,6 @@ TEST(DriveOfPathTest, LongestMountByWholeComponents) {
   EXPECT_EQ(DriveOfPath("mnt/data", drives), "");
   EXPECT_EQ(DriveOfPath("", drives), "");
   EXPECT_EQ(DriveOfPath("/home", Drives{"/mnt/data"}), "");
-}
-
-TEST(DriveOfPathTest, JoinNeverDoublesTheSeparator) {
   EXPECT_EQ(JoinPath("/", "data"), "/data");
   EXPECT_EQ(JoinPath("/mnt/data", "x"), "/mnt/data/x");
 }

@@ -69,6 +69,9 @@ TEST_F(WalkTest, FilterDescendsTowardsAndBelowThePath) {
 TEST_F(WalkTest, RootIsExaminedWhateverTheFilter) {
   Masters({"MASTER", "sub/MASTER"});
   EXPECT_EQ(Walk(MakeSearchFilter(0, 1, "/nowhere/else")), Paths{root()});
+  Paths none;
+  WalkDirectory(P("absent"), noLimit_, none, prompt_);
+  EXPECT_TRUE(none.empty());
   EXPECT_EQ(SortedWalk(noLimit_), (Paths{root(), P("sub")}));
 }
 
@@ -124,10 +127,15 @@ TEST_F(WalkTest, DepthFirstAndProgressCounts) {
   EXPECT_TRUE(std::is_sorted(prompt_.scanCounts.begin(), prompt_.scanCounts.end()));
 }
 
-TEST_F(WalkTest, MissingRootContributesNothing) {
-  Paths results;
-  WalkDirectory(P("absent"), noLimit_, results, prompt_);
-  EXPECT_TRUE(results.empty());
+TEST(WalkRealDataTest, FindsEveryPublishedFolder) {
+  const fs::path data = testing::SharedDataDir();
+  if (data.empty()) GTEST_SKIP() << "no shared data";
+  testing::RecordingPrompt prompt;
+  Paths found;
+  WalkDirectory(data.string(), MakeSearchFilter(0, 0, ""), found, prompt);
+  SortPortfolioList(found);
+  EXPECT_EQ(found, (Paths{(data / "bbfinance").string(), (data / "lowercase-names").string(),
+                          (data / "mininge").string(), (data / "stooq-intraday").string()}));
 }
 
 TEST(WalkOtherFileSystemsTest, NeverEntersAnotherMount) {
@@ -164,18 +172,6 @@ TEST(FindPortfoliosTest, NothingFoundIsReportedWithTheDrive) {
   EXPECT_TRUE(FindPortfolios(kNoDrive, MakeSearchFilter(0, 0, ""), none).empty());
   EXPECT_TRUE(none.scanPaths.empty());
   EXPECT_EQ(none.messages.size(), 1u);
-}
-
-TEST(FindPortfoliosTest, ResultsComeSorted) {
-  testing::TempDir dir;
-  for (const char* name : {"Zeta", "alpha", "Beta"}) {
-    fs::create_directories(dir.path() / name);
-    std::ofstream(dir.path() / name / "MASTER") << "x";
-  }
-  testing::RecordingPrompt prompt;
-  EXPECT_EQ(FindPortfolios(dir.str(), MakeSearchFilter(0, 0, ""), prompt),
-            (Paths{dir.str() + "/alpha", dir.str() + "/Beta", dir.str() + "/Zeta"}));
-  EXPECT_TRUE(prompt.messages.empty());
 }
 
 }  // namespace

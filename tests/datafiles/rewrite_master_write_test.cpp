@@ -28,17 +28,6 @@ class MasterWriteTest : public ::testing::Test {
   Bytes before_;
 };
 
-TEST_F(MasterWriteTest, SetMasterDateChangesOnlyThatDateOfThatFileNumber) {
-  const MbfBytes date = DayToDateFloat(Day(1999, 12, 31));
-  ASSERT_EQ(SetMasterDate(master_, date, 7, MasterDate::kLast), kOk);
-  Bytes expected = before_;
-  std::copy(date.begin(), date.end(), expected.begin() + 2 * 53 + 29);
-  EXPECT_EQ(Master(), expected);
-  EXPECT_EQ(ReadFileBytes(dir_ + "/MASTER.BAK"), before_);
-  EXPECT_FALSE(std::filesystem::exists(dir_ + "/MASTER.NEW"));
-  EXPECT_EQ(SetMasterDate(master_, date, 9, MasterDate::kFirst), kRecordNotFound);
-}
-
 TEST_F(MasterWriteTest, RenamePadsBothFieldsAndKeepsCase) {
   ASSERT_EQ(RenameMasterRecord(master_, 1, "bbb.x", ""), kOk);
   Bytes expected = MasterRecordBytes(before_, 1);
@@ -49,15 +38,6 @@ TEST_F(MasterWriteTest, RenamePadsBothFieldsAndKeepsCase) {
   EXPECT_EQ(Record(1), expected);
   EXPECT_EQ(Record(0), MasterRecordBytes(before_, 0));
   EXPECT_EQ(ReadFileBytes(dir_ + "/MASTER.BAK"), before_);
-}
-
-TEST_F(MasterWriteTest, RefusedRenamesLeaveMasterAlone) {
-  EXPECT_EQ(RenameMasterRecord(master_, 3, "X", "Y"), kRecordNotFound);
-  EXPECT_EQ(RenameMasterRecord(master_, -1, "X", "Y"), kRecordNotFound);
-  EXPECT_EQ(RenameMasterRecord(master_, 0, "SEVENTEEN_CHARSXX", "Y"), kBadRequest);
-  EXPECT_EQ(RenameMasterRecord(dir_ + "/NOPE/MASTER", 0, "X", "Y"), kFileNotFound);
-  EXPECT_EQ(Master(), before_);
-  EXPECT_FALSE(std::filesystem::exists(dir_ + "/MASTER.BAK"));
 }
 
 TEST_F(MasterWriteTest, RepairFillsEmptySymbolsFromNamesAndCopiesEverythingElse) {

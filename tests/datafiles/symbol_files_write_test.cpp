@@ -52,15 +52,6 @@ TEST_F(SymbolFilesTest, DeleteRemovesTheRecordAndItsFilesAndLowersBothHeaderFiel
   EXPECT_EQ(Read("p/F2.DAT"), Read("q/F4.DAT"));
 }
 
-TEST_F(SymbolFilesTest, DeleteOfTheOnlySymbolLeavesTheHeaderAlone) {
-  const std::string dir = Make("p", WithNumbers({1}));
-  ASSERT_EQ(DeleteSymbol(dir, "S1"), kOk);
-  const Bytes after = Read("p/MASTER");
-  EXPECT_EQ(after.size(), 53u);
-  EXPECT_EQ(MasterHeaderField(after, 0), 0);
-  EXPECT_EQ(MasterHeaderField(after, 2), 0);
-}
-
 TEST_F(SymbolFilesTest, DeleteNeverRemovesFilesOfARecordThatStays) {
   // Two records named DUP (numbers 2 and 3) and a record OTHER sharing number 2.
   PortfolioSpec spec = Portfolio({SeriesEntry(Series(2, "DUP")), SeriesEntry(Series(3, "DUP")),

@@ -1,0 +1,102 @@
+// ReadSeries of a 32,766-quote series, all at once and in windows of 400, next to a raw
+// read of the same bytes.
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "bench_ratio.h"
+#include "datafiles/portfolio_builder.h"
+#include "datafiles/series.h"
+
+namespace {
+
+constexpr int kQuotes = 32766;
+constexpr int kWindow = 400;
+constexpr std::size_t kRecordLength = 24;
+
+struct Fixture {
+  std::string dir;
+  std::string datPath;
+
+  Fixture() {
+    dir = (std::filesystem::temp_directory_path() / "voltrim-bench-read-series").string();
+    std::vector<voltrim::DailyQuote> quotes;
+    voltrim::DayNumber day = voltrim::NextWeekday(3000);
+    for (int i = 0; i < kQuotes; ++i) {
+      const float close = 20.0f + static_cast<float>(i % 500) * 0.125f;
+      quotes.push_back(
+          {day, close, close + 1.0f, close - 1.0f, close, 1.0e5f + static_cast<float>(i)});
+      day = voltrim::NextWeekday(day);
+    }
+    voltrim::PortfolioSpec spec;
+    spec.entries.resize(1);
+    spec.entries[0].series = voltrim::MakeDailySeries(1, "BIG", "Big series", quotes);
+    voltrim::WritePortfolio(dir, spec);
+    datPath = dir + "/F1.DAT";
+  }
+  ~Fixture() {
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+  }
+};
+
+const Fixture& Data() {
+  static const Fixture fixture;
+  return fixture;
+}
+
+// Reads count records from quote start with one open, seek and read, as plainly as it gets.
+void RawRead(const std::string& path, long start, std::size_t count,
+             std::vector<unsigned char>& bytes) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  bytes.resize(count * kRecordLength);
+  std::fseek(file, (start + 1) * static_cast<long>(kRecordLength), SEEK_SET);
+  benchmark::DoNotOptimize(std::fread(bytes.data(), 1, bytes.size(), file));
+  std::fclose(file);
+}
+
+void RawAll(benchmark::State& state) {
+  std::vector<unsigned char> bytes;
+  for (auto _ : state) RawRead(Data().datPath, 0, kQuotes, bytes);
+}
+BENCHMARK(RawAll);
+
+void ReadSeriesAll(benchmark::State& state) {
+  voltrim::SeriesBuffer buffer;
+  voltrim::AllocSeriesBuffer(buffer, kQuotes);
+  for (auto _ : state) {
+    if (voltrim::ReadSeries(buffer, Data().dir, "BIG", 0, kQuotes) != voltrim::kOk ||
+        buffer.Count() != kQuotes)
+      state.SkipWithError("read failed");
+    benchmark::DoNotOptimize(buffer.ValueAt(voltrim::Field::Close, kQuotes - 1));
+  }
+}
+BENCHMARK(ReadSeriesAll);
+
+// Every window of 400 from the newest back, as the browser pages through a series.
+void RawWindows400(benchmark::State& state) {
+  std::vector<unsigned char> bytes;
+  for (auto _ : state)
+    for (long start = kQuotes - kWindow; start >= 0; start -= kWindow)
+      RawRead(Data().datPath, start, kWindow, bytes);
+}
+BENCHMARK(RawWindows400);
+
+void ReadSeriesWindows400(benchmark::State& state) {
+  voltrim::SeriesBuffer buffer;
+  voltrim::AllocSeriesBuffer(buffer, kWindow);
+  for (auto _ : state)
+    for (int start = kQuotes - kWindow; start >= 0; start -= kWindow)
+      if (voltrim::ReadSeries(buffer, Data().dir, "BIG", start, kWindow) != voltrim::kOk)
+        state.SkipWithError("read failed");
+}
+BENCHMARK(ReadSeriesWindows400);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Data();  // write the portfolio before any timing
+  return voltrim::bench::RunWithRatios(
+      argc, argv, {{"ReadSeriesAll", "RawAll"}, {"ReadSeriesWindows400", "RawWindows400"}});
+}

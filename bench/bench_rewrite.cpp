@@ -1,0 +1,107 @@
+// RewriteSeries of the largest series a DAT header can count, against a plain durable
+// copy of the same file (read, write a new file, fsync, rename over, fsync the folder), so
+// the fsyncs are part of both sides.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "datafiles/encodings.h"
+#include "datafiles/portfolio_builder.h"
+#include "datafiles/rewrite_series.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+constexpr int kQuotes = 32766;
+
+struct Portfolio {
+  std::string dir;
+  Portfolio() {
+    std::string pattern = (fs::temp_directory_path() / "voltrim-bench-XXXXXX").string();
+    dir = mkdtemp(pattern.data());
+    std::vector<voltrim::DailyQuote> quotes;
+    voltrim::DayNumber day = voltrim::YmdToDay(1970, 1, 5);
+    for (int i = 0; i < kQuotes; ++i, day = voltrim::NextWeekday(day)) {
+      const float p = 10.0f + static_cast<float>(i % 500);
+      quotes.push_back({day, p, p + 1, p - 1, p, 1000.0f + static_cast<float>(i)});
+    }
+    voltrim::PortfolioSpec spec;
+    spec.entries.push_back({false, voltrim::MakeDailySeries(1, "BIG", "BIG CORP", quotes), {}});
+    voltrim::WritePortfolio(dir, spec);
+  }
+  ~Portfolio() { fs::remove_all(dir); }
+};
+
+Portfolio& Data() {
+  static Portfolio portfolio;
+  return portfolio;
+}
+
+void BM_PlainDurableCopy(benchmark::State& state) {
+  const std::string dat = Data().dir + "/F1.DAT";
+  const std::string tmp = Data().dir + "/COPY.TMP";
+  std::vector<char> bytes(fs::file_size(dat));
+  for (auto _ : state) {
+    const int in = open(dat.c_str(), O_RDONLY);
+    benchmark::DoNotOptimize(read(in, bytes.data(), bytes.size()));
+    close(in);
+    const int out = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    benchmark::DoNotOptimize(write(out, bytes.data(), bytes.size()));
+    fsync(out);
+    close(out);
+    std::rename(tmp.c_str(), (Data().dir + "/COPY.DAT").c_str());
+    const int folder = open(Data().dir.c_str(), O_RDONLY | O_DIRECTORY);
+    fsync(folder);
+    close(folder);
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytes.size()));
+}
+
+void BM_RewriteSeriesScale(benchmark::State& state) {
+  voltrim::SeriesEdit split;
+  split.kind = voltrim::edit_kind::kScaleRange;
+  split.firstDay = 0;
+  split.lastDay = 65535;
+  split.values = {1, 1, 1, 1, 1, 1};  // every quote rewritten, the file stays the same
+  for (auto _ : state) {
+    if (voltrim::RewriteSeries(split, Data().dir, "BIG", kQuotes) != 0)
+      state.SkipWithError("rewrite failed");
+  }
+  state.SetBytesProcessed(state.iterations() *
+                          static_cast<std::int64_t>(fs::file_size(Data().dir + "/F1.DAT")));
+}
+
+BENCHMARK(BM_PlainDurableCopy)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RewriteSeriesScale)->Unit(benchmark::kMillisecond);
+
+// Keeps each benchmark's time per iteration so the ratio can be printed at the end.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) times[run.benchmark_name()] = run.GetAdjustedRealTime();
+    ConsoleReporter::ReportRuns(runs);
+  }
+  std::map<std::string, double> times;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  const double copy = reporter.times["BM_PlainDurableCopy"];
+  const double rewrite = reporter.times["BM_RewriteSeriesScale"];
+  if (copy > 0 && rewrite > 0)
+    std::printf("RewriteSeries / plain copy of a %d-quote series: %.2fx (aim: within 3x)\n",
+                kQuotes, rewrite / copy);
+  benchmark::Shutdown();
+  return 0;
+}
