@@ -1,0 +1,230 @@
+#include "browser/ui/browser_view.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QListWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "app/qt_text.h"
+#include "browser/browser_columns.h"
+#include "browser/ui/dialog_units.h"
+#include "browser/ui/grid_models.h"
+#include "browser/ui/grid_view.h"
+#include "browser/ui/scan_progress_box.h"
+
+namespace voltrim {
+namespace {
+
+// The window is shown, empty, before the first scan begins.
+constexpr int kSetupDelayMs = 100;
+
+template <std::size_t N>
+void ApplyWidths(GridView& grid, const std::array<int, N>& widths) {
+  for (std::size_t column = 0; column < N; ++column) {
+    grid.setColumnWidth(static_cast<int>(column), widths[column]);
+  }
+}
+
+template <std::size_t N>
+std::array<int, N> ShownWidths(const GridView& grid) {
+  std::array<int, N> widths{};
+  for (std::size_t column = 0; column < N; ++column) {
+    widths[column] = grid.columnWidth(static_cast<int>(column));
+  }
+  return widths;
+}
+
+QGroupBox* Group(const char* title, QWidget* parent) {
+  auto* group = new QGroupBox(QString::fromLatin1(title), parent);
+  return group;
+}
+
+}  // namespace
+
+BrowserView::BrowserView(SettingsStore& settings, UserPrompt& prompt, BrowserPlatform platform,
+                         QWidget* parent)
+    : QScrollArea(parent),
+      settings_(settings),
+      browser_(std::make_unique<Browser>(settings, prompt, std::move(platform))) {
+  setObjectName(QStringLiteral("browserView"));
+  setFrameShape(QFrame::NoFrame);
+  setWidgetResizable(true);
+  BuildForm();
+  ConnectEvents();
+  browser_->SetObserver(this);
+}
+
+BrowserView::~BrowserView() {
+  browser_->SetObserver(nullptr);
+  delete progressBox_.data();
+}
+
+void BrowserView::BuildForm() {
+  form_ = new QWidget(this);
+  form_->setObjectName(QStringLiteral("browserForm"));
+
+  QGroupBox* portfoliosGroup = Group("Portfolios", form_);
+  drives_ = new QComboBox(portfoliosGroup);
+  drives_->setObjectName(QStringLiteral("driveList"));
+  drives_->setMinimumWidth(DialogUnits(*this, 96, 0).width());
+  drives_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  portfolios_ = new QListWidget(portfoliosGroup);
+  portfolios_->setObjectName(QStringLiteral("portfolioList"));
+  portfolios_->setSelectionMode(QAbstractItemView::SingleSelection);
+  portfolios_->setUniformItemSizes(true);
+  auto* portfoliosLayout = new QVBoxLayout(portfoliosGroup);
+  portfoliosLayout->addWidget(drives_, 0, Qt::AlignLeft);
+  portfoliosLayout->addWidget(portfolios_, 1);
+
+  QGroupBox* symbolsGroup = Group("Symbols", form_);
+  symbolsGrid_ = new GridView(symbolsGroup);
+  symbolsGrid_->setObjectName(QStringLiteral("symbolsGrid"));
+  symbolsModel_ = new SymbolsModel(browser_->State(), this);
+  symbolsGrid_->setModel(symbolsModel_);
+  auto* symbolsLayout = new QVBoxLayout(symbolsGroup);
+  symbolsLayout->addWidget(symbolsGrid_);
+
+  QGroupBox* quotesGroup = Group("Quotes", form_);
+  quotesGrid_ = new GridView(quotesGroup);
+  quotesGrid_->setObjectName(QStringLiteral("quotesGrid"));
+  quotesModel_ = new QuotesModel(browser_->State(), this);
+  quotesGrid_->setModel(quotesModel_);
+  auto* quotesLayout = new QVBoxLayout(quotesGroup);
+  quotesLayout->addWidget(quotesGrid_);
+
+  // The three boxes keep the form's arrangement; the grids grow with the window.
+  auto* layout = new QGridLayout(form_);
+  layout->addWidget(portfoliosGroup, 0, 0);
+  layout->addWidget(symbolsGroup, 0, 1);
+  layout->addWidget(quotesGroup, 1, 0, 1, 2);
+  layout->setColumnStretch(0, 10);
+  layout->setColumnStretch(1, 9);
+  layout->setRowStretch(0, 11);
+  layout->setRowStretch(1, 25);
+  form_->setMinimumSize(DialogUnits(*this, 300, 220));
+
+  setWidget(form_);
+  form_->installEventFilter(this);
+}
+
+void BrowserView::ConnectEvents() {
+  connect(drives_, &QComboBox::activated, this, [this](int index) {
+    browser_->OnDriveChanged(index);
+    Q_EMIT stateChanged();
+  });
+  connect(portfolios_, &QListWidget::currentRowChanged, this, [this](int row) {
+    if (row < 0) return;
+    browser_->OnPortfolioSelected(row);
+    Q_EMIT stateChanged();
+  });
+  connect(symbolsGrid_, &GridView::rowSelected, this, [this](int row) {
+    browser_->OnSymbolRowSelected(row);
+    Q_EMIT stateChanged();
+  });
+  connect(symbolsGrid_, &GridView::gridClicked, this, [this] {
+    browser_->OnSymbolsGridClicked();
+    Q_EMIT stateChanged();
+  });
+  connect(quotesGrid_, &GridView::rowSelected, this, [this](int row) {
+    browser_->OnQuoteRowSelected(row);
+    Q_EMIT stateChanged();
+  });
+}
+
+bool BrowserView::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == form_ && event->type() == QEvent::Paint) StartSetupTimer();
+  return QScrollArea::eventFilter(watched, event);
+}
+
+void BrowserView::StartSetupTimer() {
+  if (setupStarted_) return;
+  setupStarted_ = true;
+  QTimer::singleShot(kSetupDelayMs, this, &BrowserView::SetUp);
+}
+
+void BrowserView::SetUp() {
+  ApplyWidths(*symbolsGrid_, LoadSymbolColumnWidths(settings_, symbolsGrid_->viewport()->width()));
+  ApplyWidths(*quotesGrid_, LoadQuoteColumnWidths(settings_, quotesGrid_->viewport()->width()));
+  setUp_ = true;
+  browser_->ChooseInitialDrive();
+  Q_EMIT stateChanged();
+}
+
+void BrowserView::SaveColumnWidths() {
+  if (!setUp_) return;
+  voltrim::SaveColumnWidths(settings_, ShownWidths<kSymbolColumnCount>(*symbolsGrid_),
+                            ShownWidths<kQuoteColumnCount>(*quotesGrid_));
+}
+
+void BrowserView::ShowScanProgress(const QString& path, int found) {
+  if (progressBox_) progressBox_->ShowProgress(path, found);
+}
+
+void BrowserView::DrivesChanged() {
+  const BrowserState& state = browser_->State();
+  const QSignalBlocker blocker(drives_);
+  drives_->clear();
+  for (const std::string& drive : state.drives) drives_->addItem(PathText(drive));
+  drives_->setCurrentIndex(state.driveSelection);
+  Q_EMIT stateChanged();
+}
+
+void BrowserView::PortfoliosChanged() {
+  const BrowserState& state = browser_->State();
+  const QSignalBlocker blocker(portfolios_);
+  portfolios_->clear();
+  for (const std::string& dir : state.portfolios) portfolios_->addItem(PathText(dir));
+  portfolios_->setCurrentRow(state.portfolioSelection);
+  if (state.portfolioSelection < 0) portfolios_->clearSelection();
+  portfolios_->repaint();
+  Q_EMIT stateChanged();
+}
+
+void BrowserView::SymbolsChanged() {
+  symbolsModel_->Reload();
+  const int row = browser_->State().symbols.currentRow;
+  if (browser_->State().symbols.HasRow(row)) {
+    symbolsGrid_->SelectRow(row, true);
+    symbolsGrid_->setFocus();
+  }
+  symbolsGrid_->repaint();
+  Q_EMIT stateChanged();
+}
+
+void BrowserView::QuotesChanged() {
+  quotesModel_->Reload();
+  const int row = browser_->State().quotes.currentRow;
+  if (browser_->State().quotes.HasRow(row)) quotesGrid_->SelectRow(row, false);
+  Q_EMIT stateChanged();
+}
+
+void BrowserView::QuotesPartlyLoaded(int rowsSoFar) {
+  quotesModel_->Reload(rowsSoFar);
+  quotesGrid_->repaint();
+}
+
+void BrowserView::TitleChanged() { Q_EMIT stateChanged(); }
+
+void BrowserView::ScanStarted() {
+  delete progressBox_.data();
+  progressBox_ = new ScanProgressBox(window());
+  progressBox_->ShowProgress(QString(), 0);
+  progressBox_->show();
+  // The walk keeps the user's thread; let the box appear before it starts.
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  progressBox_->repaint();
+}
+
+void BrowserView::ScanFinished() {
+  if (!progressBox_) return;
+  progressBox_->hide();
+  progressBox_->deleteLater();
+  progressBox_ = nullptr;
+}
+
+}  // namespace voltrim

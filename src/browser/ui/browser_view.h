@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QPointer>
+#include <QScrollArea>
+
+#include <memory>
+
+#include "browser/browser.h"
+#include "browser/ui/scan_progress_box.h"
+
+class QComboBox;
+class QListWidget;
+
+namespace voltrim {
+
+class GridView;
+class QuotesModel;
+class SettingsStore;
+class SymbolsModel;
+
+// The browser form: drive list and portfolio list, the symbols grid and the quotes grid.
+// It forwards every user event to the Browser and redraws from its state.
+class BrowserView : public QScrollArea, private BrowserObserver {
+  Q_OBJECT
+ public:
+  BrowserView(SettingsStore& settings, UserPrompt& prompt, BrowserPlatform platform,
+              QWidget* parent = nullptr);
+  ~BrowserView() override;
+
+  Browser& browser() { return *browser_; }
+  const BrowserState& State() const { return browser_->State(); }
+
+  QComboBox* DriveList() const { return drives_; }
+  QListWidget* PortfolioList() const { return portfolios_; }
+  GridView* SymbolsGrid() const { return symbolsGrid_; }
+  GridView* QuotesGrid() const { return quotesGrid_; }
+  ScanProgressBox* ProgressBox() const { return progressBox_; }
+
+  // The deferred set-up has run: columns sized and the first drive scanned.
+  bool IsSetUp() const { return setUp_; }
+  // Writes the widths the grid headers show (nothing before the set-up sized them).
+  void SaveColumnWidths();
+  void ShowScanProgress(const QString& path, int found);
+
+ Q_SIGNALS:
+  // Something the main window shows may have changed: title, enabling, status panes.
+  void stateChanged();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildForm();
+  void ConnectEvents();
+  void StartSetupTimer();
+  void SetUp();
+
+  // BrowserObserver
+  void DrivesChanged() override;
+  void PortfoliosChanged() override;
+  void SymbolsChanged() override;
+  void QuotesChanged() override;
+  void QuotesPartlyLoaded(int rowsSoFar) override;
+  void TitleChanged() override;
+  void ScanStarted() override;
+  void ScanFinished() override;
+
+  SettingsStore& settings_;
+  std::unique_ptr<Browser> browser_;
+  QWidget* form_ = nullptr;
+  QComboBox* drives_ = nullptr;
+  QListWidget* portfolios_ = nullptr;
+  GridView* symbolsGrid_ = nullptr;
+  GridView* quotesGrid_ = nullptr;
+  SymbolsModel* symbolsModel_ = nullptr;
+  QuotesModel* quotesModel_ = nullptr;
+  QPointer<ScanProgressBox> progressBox_;
+  bool setupStarted_ = false;
+  bool setUp_ = false;
+};
+
+}  // namespace voltrim

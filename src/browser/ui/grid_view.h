@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QStyledItemDelegate>
+#include <QTableView>
+
+namespace voltrim {
+
+// Draws the grids' rows: window background or highlight, light-grey lines along the
+// bottom of each row and at the right of each column, the text inset by 2 pixels.
+class GridDelegate : public QStyledItemDelegate {
+  Q_OBJECT
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  void paint(QPainter* painter, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override;
+};
+
+// A report list: whole rows selected one at a time, fixed row height, resizable
+// columns whose headers do not sort.
+class GridView : public QTableView {
+  Q_OBJECT
+ public:
+  explicit GridView(QWidget* parent = nullptr);
+
+  // Selects a row and makes it current; the view scrolls to it only when asked.
+  void SelectRow(int row, bool scrollIntoView);
+  // The row shown selected, or -1.
+  int SelectedRow() const;
+
+ Q_SIGNALS:
+  // A left click anywhere in the grid, after the click's selection change.
+  void gridClicked();
+  // A row came to be shown selected, by mouse, keyboard or program.
+  void rowSelected(int row);
+
+ protected:
+  QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
+};
+
+}  // namespace voltrim

@@ -1,0 +1,83 @@
+#include "browser/ui/scan_progress_box.h"
+
+#include <algorithm>
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QScreen>
+
+#include "browser/ui/dialog_units.h"
+
+namespace voltrim {
+namespace {
+
+// Repainting for every folder of a large tree would cost more than the walk itself.
+constexpr qint64 kRepaintIntervalMs = 40;
+
+}  // namespace
+
+ScanProgressBox::ScanProgressBox(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+  setWindowTitle(QStringLiteral("Searching for Master Files"));
+  setModal(false);
+  setObjectName(QStringLiteral("scanProgressBox"));
+
+  path_ = new QLabel(this);
+  path_->setObjectName(QStringLiteral("scanPath"));
+  path_->setTextFormat(Qt::PlainText);
+  path_->setFixedWidth(DialogUnits(*this, 228, 0).width());
+  count_ = new QLabel(QStringLiteral("0"), this);
+  count_->setObjectName(QStringLiteral("scanCount"));
+  count_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+  auto* layout = new QGridLayout(this);
+  layout->addWidget(path_, 0, 0, 1, 2);
+  layout->addWidget(new QLabel(QStringLiteral("Number of Master files found:"), this), 1, 0);
+  layout->addWidget(count_, 1, 1);
+  layout->setColumnStretch(0, 1);
+  setMinimumWidth(DialogUnits(*this, 243, 0).width());
+  setFixedHeight(std::max(sizeHint().height(), DialogUnits(*this, 0, 54).height()));
+}
+
+void ScanProgressBox::ShowProgress(const QString& path, int found) {
+  fullPath_ = path;
+  path_->setText(path_->fontMetrics().elidedText(path, Qt::ElideMiddle, path_->width()));
+  const bool countChanged = found != found_;
+  if (countChanged) {
+    found_ = found;
+    count_->setText(QString::number(found));
+  }
+  if (!isVisible()) return;
+  if (countChanged || !sinceRepaint_.isValid() || sinceRepaint_.elapsed() >= kRepaintIntervalMs) {
+    repaint();
+    sinceRepaint_.start();
+  }
+}
+
+QString ScanProgressBox::PathText() const { return fullPath_; }
+
+QString ScanProgressBox::CountText() const { return count_->text(); }
+
+void ScanProgressBox::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (const QScreen* screen = this->screen()) {
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->geometry().center());
+    move(frame.topLeft());
+  }
+}
+
+void ScanProgressBox::closeEvent(QCloseEvent* event) {
+  // Only the scan closes the box (it destroys it).
+  event->ignore();
+}
+
+void ScanProgressBox::keyPressEvent(QKeyEvent* event) {
+  // Escape would reject a dialog; this one stays until the walk ends.
+  event->ignore();
+}
+
+}  // namespace voltrim

@@ -1,0 +1,61 @@
+#include "browser/window_placement.h"
+
+#include <algorithm>
+
+#include "settings/settings_keys.h"
+#include "settings/settings_store.h"
+
+namespace voltrim {
+namespace {
+
+// The share of the screen is the single-precision 0.95 (0.949999988...) multiplied in
+// double precision and truncated, so an 800 x 600 screen gives 759 x 569, not 760 x 570.
+int NinetyFivePercent(int length) {
+  constexpr float kShare = 0.95f;
+  return static_cast<int>(static_cast<double>(length) * static_cast<double>(kShare));
+}
+
+bool FitsScreen(const WindowPlacement& p, int screenWidth, int screenHeight) {
+  return p.cx > 0 && p.cy > 0 && p.x >= 0 && p.y >= 0 && p.cx <= screenWidth &&
+         p.cy <= screenHeight && p.x <= screenWidth && p.y <= screenHeight;
+}
+
+void Store(SettingsStore& settings, const WindowPlacement& p) {
+  settings.SetInt(settings::kScreen, settings::kScreenX, p.x);
+  settings.SetInt(settings::kScreen, settings::kScreenY, p.y);
+  settings.SetInt(settings::kScreen, settings::kScreenCx, p.cx);
+  settings.SetInt(settings::kScreen, settings::kScreenCy, p.cy);
+}
+
+}  // namespace
+
+WindowPlacement DefaultWindowPlacement(int screenWidth, int screenHeight) {
+  WindowPlacement p;
+  p.cx = NinetyFivePercent(screenWidth);
+  p.cy = NinetyFivePercent(screenHeight);
+  p.x = (screenWidth - p.cx) / 2;
+  p.y = (screenHeight - p.cy) / 2;
+  return p;
+}
+
+WindowPlacement LoadWindowPlacement(SettingsStore& settings, int screenWidth, int screenHeight) {
+  WindowPlacement stored;
+  stored.x = settings.GetInt(settings::kScreen, settings::kScreenX, 0);
+  stored.y = settings.GetInt(settings::kScreen, settings::kScreenY, 0);
+  stored.cx = settings.GetInt(settings::kScreen, settings::kScreenCx, 0);
+  stored.cy = settings.GetInt(settings::kScreen, settings::kScreenCy, 0);
+  if (FitsScreen(stored, screenWidth, screenHeight)) return stored;
+
+  const WindowPlacement fallback = DefaultWindowPlacement(screenWidth, screenHeight);
+  Store(settings, fallback);
+  return fallback;
+}
+
+void SaveWindowPlacement(SettingsStore& settings, const WindowPlacement& placement) {
+  WindowPlacement p = placement;
+  p.x = std::max(p.x, 0);
+  p.y = std::max(p.y, 0);
+  Store(settings, p);
+}
+
+}  // namespace voltrim
