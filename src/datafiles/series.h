@@ -70,11 +70,22 @@ class SeriesBuffer {
   int Count() const { return count_; }
   std::int32_t Total() const { return total_; }
   Quote At(int index) const;
-  DayNumber DateAt(int index) const;
-  PackedTime TimeAt(int index) const;
+  DayNumber DateAt(int index) const {
+    const float* date = Slot(Field::Date, index);
+    return date != nullptr ? DateFloatToDay(*date) : DayNumber{0};
+  }
+  PackedTime TimeAt(int index) const {
+    const float* time = Slot(Field::Time, index);
+    return time != nullptr ? TimeFloatToPacked(*time) : PackedTime{0};
+  }
   // Open..Oi; -1.0 for a field the series does not have. Date and Time give their
   // DayNumber and PackedTime as numbers.
-  float ValueAt(Field f, int index) const;
+  float ValueAt(Field f, int index) const {
+    if (f == Field::Date) return static_cast<float>(DateAt(index));
+    if (f == Field::Time) return static_cast<float>(TimeAt(index));
+    const float* value = Slot(f, index);
+    return value != nullptr ? *value : -1.0f;
+  }
 
  private:
   friend Status AllocSeriesBuffer(SeriesBuffer&, int);
@@ -83,7 +94,12 @@ class SeriesBuffer {
   friend class SeriesBufferWriter;
 
   // The stored number of field f of quote index, or nothing when there is none.
-  const float* Slot(Field f, int index) const;
+  const float* Slot(Field f, int index) const {
+    const int offset = offsets_[static_cast<std::size_t>(f)];
+    if (index < 0 || index >= rowCount_ || offset < 0) return nullptr;
+    return &rows_[static_cast<std::size_t>(index) * static_cast<std::size_t>(stride_) +
+                  static_cast<std::size_t>(offset)];
+  }
 
   int capacity_ = 0;
   int count_ = 0;

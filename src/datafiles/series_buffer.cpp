@@ -29,30 +29,6 @@ float Quote::Value(Field f) const {
   return -1.0f;
 }
 
-const float* SeriesBuffer::Slot(Field f, int index) const {
-  const int offset = offsets_[static_cast<std::size_t>(f)];
-  if (index < 0 || index >= rowCount_ || offset < 0) return nullptr;
-  return &rows_[static_cast<std::size_t>(index) * static_cast<std::size_t>(stride_) +
-                static_cast<std::size_t>(offset)];
-}
-
-DayNumber SeriesBuffer::DateAt(int index) const {
-  const float* date = Slot(Field::Date, index);
-  return date != nullptr ? DateFloatToDay(*date) : DayNumber{0};
-}
-
-PackedTime SeriesBuffer::TimeAt(int index) const {
-  const float* time = Slot(Field::Time, index);
-  return time != nullptr ? TimeFloatToPacked(*time) : PackedTime{0};
-}
-
-float SeriesBuffer::ValueAt(Field f, int index) const {
-  if (f == Field::Date) return static_cast<float>(DateAt(index));
-  if (f == Field::Time) return static_cast<float>(TimeAt(index));
-  const float* value = Slot(f, index);
-  return value != nullptr ? *value : -1.0f;
-}
-
 Quote SeriesBuffer::At(int index) const {
   Quote q;
   q.date = DateAt(index);
