@@ -1,6 +1,7 @@
 #include "datafiles/encodings.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -151,16 +152,40 @@ Ymd DayToYmd(DayNumber day) {
   return result;
 }
 
+// Day number of day 0 of every month of the years 0-255 since 1900, so that converting a
+// stored date (done for every quote shown) is a table look-up and an addition.
+constexpr int kTableYears = 256;
+struct MonthBases {
+  std::array<std::uint16_t, kTableYears * 12> day0{};
+  constexpr MonthBases() {
+    for (int year = 0; year < kTableYears; ++year)
+      for (int month = 1; month <= 12; ++month) {
+        int d = kMonthStart[month - 1] + (year - 61) * 1461 / 4;
+        if (month > 2 && year % 4 == 0 && year >= 61) ++d;
+        day0[static_cast<std::size_t>(year * 12 + month - 1)] =
+            static_cast<std::uint16_t>(static_cast<unsigned>(d) & 0xFFFFu);
+      }
+  }
+};
+constexpr MonthBases kMonthBases;
+
 DayNumber DateFloatToDay(float dateFloat) {
+  if (dateFloat >= 0.0f && dateFloat < 16777216.0f) {
+    const auto whole = static_cast<int>(dateFloat);
+    if (static_cast<float>(whole) == dateFloat) {
+      const int yearMonth = whole / 100;
+      const int year = yearMonth / 100;
+      const int month = yearMonth - year * 100;
+      if (year < kTableYears) {
+        if (month < 1 || month > 12) return 0;
+        const std::uint16_t day0 =
+            kMonthBases.day0[static_cast<std::size_t>(year * 12 + month - 1)];
+        return static_cast<DayNumber>(day0 + (whole - yearMonth * 100));
+      }
+    }
+  }
   const SplitNumber g = SplitGroups(dateFloat);
   return YmdToDay(g.high, g.middle, g.low);
-}
-
-void DateFloatDecoder::Remember(int yearMonth) {
-  yearMonth_ = yearMonth;
-  const int month = yearMonth % 100;
-  monthValid_ = month >= 1 && month <= 12;
-  monthBase_ = monthValid_ ? YmdToDay(yearMonth / 100, month, 0) : 0;
 }
 
 float DayToDateValue(DayNumber day) {

@@ -50,30 +50,6 @@ bool HasMbfForm(float value);
 DayNumber YmdToDay(int year, int month, int day);
 Ymd DayToYmd(DayNumber day);
 DayNumber DateFloatToDay(float dateFloat);
-
-// DateFloatToDay for a run of dates, as in a series: remembers the month of the last date
-// so that dates of the same month cost an addition. Same results as DateFloatToDay.
-class DateFloatDecoder {
- public:
-  DayNumber operator()(float dateFloat) {
-    if (dateFloat >= 0.0f && dateFloat < 16777216.0f) {
-      const auto whole = static_cast<int>(dateFloat);
-      if (static_cast<float>(whole) == dateFloat) {
-        const int yearMonth = whole / 100;
-        if (yearMonth != yearMonth_) Remember(yearMonth);
-        return monthValid_ ? static_cast<DayNumber>(monthBase_ + (whole - yearMonth * 100)) : 0;
-      }
-    }
-    return DateFloatToDay(dateFloat);
-  }
-
- private:
-  void Remember(int yearMonth);
-
-  int yearMonth_ = -1;
-  int monthBase_ = 0;  // day number of the month's day 0
-  bool monthValid_ = false;
-};
 // The IEEE DateFloat value (YYYMMDD form) of a day.
 float DayToDateValue(DayNumber day);
 MbfBytes DayToDateFloat(DayNumber day);

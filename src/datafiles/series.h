@@ -60,16 +60,32 @@ struct Quote {
   float Value(Field f) const;  // Open..Oi
 };
 
-// A window of quotes in memory, stored column by column.
+// A window of quotes in memory. The quotes are kept as read (one row of IEEE singles per
+// quote, in stored field order) and each column is a view on them: element i of a column
+// is element i x stride + offset. Dates and times are decoded when asked for, so that a
+// read costs little more than the read itself.
 class SeriesBuffer {
  public:
   int Capacity() const { return capacity_; }
   int Count() const { return count_; }
   std::int32_t Total() const { return total_; }
   Quote At(int index) const;
-  DayNumber DateAt(int index) const { return dates_[static_cast<std::size_t>(index)]; }
-  PackedTime TimeAt(int index) const { return times_[static_cast<std::size_t>(index)]; }
-  float ValueAt(Field f, int index) const;
+  DayNumber DateAt(int index) const {
+    const float* date = Slot(Field::Date, index);
+    return date != nullptr ? DateFloatToDay(*date) : DayNumber{0};
+  }
+  PackedTime TimeAt(int index) const {
+    const float* time = Slot(Field::Time, index);
+    return time != nullptr ? TimeFloatToPacked(*time) : PackedTime{0};
+  }
+  // Open..Oi; -1.0 for a field the series does not have. Date and Time give their
+  // DayNumber and PackedTime as numbers.
+  float ValueAt(Field f, int index) const {
+    if (f == Field::Date) return static_cast<float>(DateAt(index));
+    if (f == Field::Time) return static_cast<float>(TimeAt(index));
+    const float* value = Slot(f, index);
+    return value != nullptr ? *value : -1.0f;
+  }
 
  private:
   friend Status AllocSeriesBuffer(SeriesBuffer&, int);
@@ -77,12 +93,21 @@ class SeriesBuffer {
   friend Status SetSeriesCount(SeriesBuffer&, int);
   friend class SeriesBufferWriter;
 
+  // The stored number of field f of quote index, or nothing when there is none.
+  const float* Slot(Field f, int index) const {
+    const int offset = offsets_[static_cast<std::size_t>(f)];
+    if (index < 0 || index >= rowCount_ || offset < 0) return nullptr;
+    return &rows_[static_cast<std::size_t>(index) * static_cast<std::size_t>(stride_) +
+                  static_cast<std::size_t>(offset)];
+  }
+
   int capacity_ = 0;
   int count_ = 0;
   std::int32_t total_ = 0;
-  std::vector<DayNumber> dates_;
-  std::vector<PackedTime> times_;
-  std::array<std::vector<float>, 6> values_;  // open, high, low, close, volume, open interest
+  std::vector<float> rows_;
+  int rowCount_ = 0;                            // quotes held in rows_
+  int stride_ = 0;                              // fields per row
+  std::array<int, kFieldKindCount> offsets_{};  // field's place in a row, -1 when absent
 };
 
 Status AllocSeriesBuffer(SeriesBuffer& buffer, int capacity);

@@ -21,16 +21,16 @@ class RecordDecoder {
   std::array<int, kFieldKindCount> offsets_{};  // byte offset in the record, -1 when absent
 };
 
-// Fills a SeriesBuffer's columns; only the readers of this folder use it.
+// Fills a SeriesBuffer; only the readers of this folder use it.
 class SeriesBufferWriter {
  public:
   explicit SeriesBufferWriter(SeriesBuffer& buffer) : buffer_(buffer) {}
 
-  void Put(int index, const Quote& quote);
-  // Fills slots 0 onward, column by column, from count records laid end to end whose
-  // numbers have already been converted to IEEE singles in place.
-  void PutConvertedRecords(const std::uint8_t* records, int count, std::size_t recordLength,
-                           const RecordDecoder& decoder);
+  // Room for count stored records of the layout, to be read into as bytes; null when the
+  // memory cannot be had. The buffer holds no quotes until SetRows.
+  std::uint8_t* PrepareRows(int count, const ColumnLayout& layout, int fieldCount);
+  // The first rows records of the room, converted to IEEE singles in place, are the quotes.
+  void SetRows(int rows);
   void SetCount(int count) { buffer_.count_ = count; }
   void SetTotal(std::int32_t total) { buffer_.total_ = total; }
 

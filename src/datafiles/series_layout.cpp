@@ -81,10 +81,13 @@ void SetInferred(ColumnLayout& layout, std::initializer_list<Field> fields) {
 bool ReadFilePrefix(const std::string& path, std::size_t limit, std::string& out, bool& tooLong) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
   if (!file) return false;
-  out.resize(limit + 1);
-  const std::size_t got = std::fread(out.data(), 1, out.size(), file.get());
-  out.resize(got);
-  tooLong = got > limit;
+  // In small steps: a DOP file is tiny, and the limit only guards against one that is not.
+  char chunk[4096];
+  out.clear();
+  std::size_t got = 0;
+  while (out.size() <= limit && (got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
+    out.append(chunk, got);
+  tooLong = out.size() > limit;
   return true;
 }
 

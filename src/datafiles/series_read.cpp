@@ -107,15 +107,14 @@ Status ReadSeriesAt(SeriesBuffer& buffer, const SeriesLocation& location, int st
   const int wanted = std::min(count, quotes - start);
   const auto recordLength = static_cast<std::size_t>(location.recordLength);
   const std::size_t size = static_cast<std::size_t>(wanted) * recordLength;
-  const std::unique_ptr<std::uint8_t[]> bytes(new (std::nothrow) std::uint8_t[size]);
-  if (!bytes) return kMalloc;
+  std::uint8_t* rows = writer.PrepareRows(wanted, location.layout, location.fieldCount);
+  if (rows == nullptr) return kMalloc;
   std::size_t got = 0;
   if (SeekToQuote(file.get(), start, location.recordLength))
-    got = std::fread(bytes.get(), 1, size, file.get());
+    got = std::fread(rows, 1, size, file.get());
   const int filled = static_cast<int>(got / recordLength);
-  MbfToIeeeInPlace(bytes.get(), static_cast<std::size_t>(filled) * recordLength / 4);
-  writer.PutConvertedRecords(bytes.get(), filled, recordLength,
-                             RecordDecoder(location.layout, location.fieldCount));
+  MbfToIeeeInPlace(rows, static_cast<std::size_t>(filled) * recordLength / 4);
+  writer.SetRows(filled);
   writer.SetCount(filled);
   return kOk;
 }

@@ -177,6 +177,19 @@ TEST_F(SeriesWindows, StartPastTheEndKeepsTheQuotes) {
   EXPECT_EQ(QuoteIn(9), 9);
 }
 
+TEST_F(SeriesWindows, SlotsPastTheReadHoldNoQuote) {
+  Build(10);
+  ASSERT_EQ(Read(0, 10), kOk);
+  ASSERT_EQ(Read(5, 3), kOk);  // a smaller window after a larger one
+  ASSERT_EQ(buffer_.Count(), 3);
+  EXPECT_EQ(QuoteIn(2), 7);
+  ASSERT_EQ(SetSeriesCount(buffer_, 5), kOk);
+  const Quote beyond = buffer_.At(4);
+  EXPECT_EQ(beyond.date, 0);
+  EXPECT_EQ(beyond.close, -1.0f);
+  EXPECT_EQ(buffer_.ValueAt(Field::Date, 0), static_cast<float>(NumberedQuotes(6)[5].day));
+}
+
 TEST_F(SeriesWindows, EmptySeries) {
   Build(0);
   EXPECT_EQ(Read(0, 0), kOk);
