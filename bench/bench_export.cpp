@@ -41,9 +41,9 @@ struct Fixture {
       series.records.push_back({DayToDateValue(day), close, close * 1.01f, close * 0.99f, close,
                                 1000.0f + static_cast<float>(i * 3), static_cast<float>(i)});
     }
-    PortfolioSpec spec;
-    spec.entries.push_back({false, series, {}});
-    if (WritePortfolio(dir.string(), spec) != kOk) std::abort();
+    PortfolioSpec plan;
+    plan.entries.push_back({false, series, {}});
+    if (WritePortfolio(dir.string(), plan) != kOk) std::abort();
     SeriesBuffer buffer;
     AllocSeriesBuffer(buffer, kQuotes);
     if (ReadSeries(buffer, dir.string(), "BIG", 0, kQuotes) != kOk) std::abort();

@@ -32,7 +32,7 @@ struct Fixture {
 
   // 255 entries: the subdirectories first, then symbols named prefix + number.
   void Write(const std::string& at, const std::string& prefix, int subdirectories) {
-    voltrim::PortfolioSpec spec;
+    voltrim::PortfolioSpec plan;
     for (int i = 0; i < 255; ++i) {
       voltrim::PortfolioSpec::Entry entry;
       if (i < subdirectories) {
@@ -45,9 +45,9 @@ struct Fixture {
         entry.series.fields = {voltrim::Field::Date, voltrim::Field::Close};
         entry.series.records = {{1000103.0f, 1.0f}};
       }
-      spec.entries.push_back(entry);
+      plan.entries.push_back(entry);
     }
-    voltrim::WritePortfolio(at, spec);
+    voltrim::WritePortfolio(at, plan);
     masters.push_back(at + "/MASTER");
   }
 };

@@ -50,11 +50,11 @@ struct Fixture {
           {day, price, price + 0.5f, price - 0.5f, price + 0.25f, static_cast<float>(10000 + i)});
       day = NextWeekday(day);
     }
-    PortfolioSpec spec;
+    PortfolioSpec plan;
     PortfolioSpec::Entry entry;
     entry.series = MakeDailySeries(1, "LONG", "LONG SERIES", quotes);
-    spec.entries.push_back(entry);
-    if (WritePortfolio(drive, spec) != kOk) std::fprintf(stderr, "cannot write the series\n");
+    plan.entries.push_back(entry);
+    if (WritePortfolio(drive, plan) != kOk) std::fprintf(stderr, "cannot write the series\n");
     settings.OpenRoot(root + "/Voltrim.conf");
     settings.SetInt("Search", "Limit", 0);
   }

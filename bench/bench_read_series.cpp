@@ -29,10 +29,10 @@ struct Fixture {
           {day, close, close + 1.0f, close - 1.0f, close, 1.0e5f + static_cast<float>(i)});
       day = voltrim::NextWeekday(day);
     }
-    voltrim::PortfolioSpec spec;
-    spec.entries.resize(1);
-    spec.entries[0].series = voltrim::MakeDailySeries(1, "BIG", "Big series", quotes);
-    voltrim::WritePortfolio(dir, spec);
+    voltrim::PortfolioSpec plan;
+    plan.entries.resize(1);
+    plan.entries[0].series = voltrim::MakeDailySeries(1, "BIG", "Big series", quotes);
+    voltrim::WritePortfolio(dir, plan);
     datPath = dir + "/F1.DAT";
   }
   ~Fixture() {

@@ -32,9 +32,9 @@ struct Portfolio {
       const float p = 10.0f + static_cast<float>(i % 500);
       quotes.push_back({day, p, p + 1, p - 1, p, 1000.0f + static_cast<float>(i)});
     }
-    voltrim::PortfolioSpec spec;
-    spec.entries.push_back({false, voltrim::MakeDailySeries(1, "BIG", "BIG CORP", quotes), {}});
-    voltrim::WritePortfolio(dir, spec);
+    voltrim::PortfolioSpec plan;
+    plan.entries.push_back({false, voltrim::MakeDailySeries(1, "BIG", "BIG CORP", quotes), {}});
+    voltrim::WritePortfolio(dir, plan);
   }
   ~Portfolio() { fs::remove_all(dir); }
 };

@@ -40,7 +40,7 @@ struct Portfolio {
   Portfolio() {
     char pattern[] = "/tmp/voltrim-bench-XXXXXX";
     dir = mkdtemp(pattern);
-    PortfolioSpec spec;
+    PortfolioSpec plan;
     std::srand(7);
     const DayNumber first = DateFloatToDay(900102.0f);
     for (int s = 1; s <= kSeries; ++s) {
@@ -53,9 +53,9 @@ struct Portfolio {
                           close, 1000.0f + static_cast<float>(i)});
       }
       symbols.push_back("S" + std::to_string(s));
-      spec.entries.push_back({false, MakeDailySeries(s, symbols.back(), "SERIES", quotes), {}});
+      plan.entries.push_back({false, MakeDailySeries(s, symbols.back(), "SERIES", quotes), {}});
     }
-    if (WritePortfolio(dir.string(), spec) != kOk) std::abort();
+    if (WritePortfolio(dir.string(), plan) != kOk) std::abort();
   }
   ~Portfolio() { std::filesystem::remove_all(dir); }
 };

@@ -57,11 +57,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   series.recordLengthByte = data[0] == 0 ? 0x100 : data[0];
   series.fieldCountByte = data[1] == 0 ? 0x100 : data[1];
   series.writeDop = false;
-  voltrim::PortfolioSpec spec;
-  spec.entries.resize(1);
-  spec.entries[0].series = series;
+  voltrim::PortfolioSpec plan;
+  plan.entries.resize(1);
+  plan.entries[0].series = series;
   const std::string& dir = Portfolio();
-  const auto master = voltrim::BuildMasterBytes(spec);
+  const auto master = voltrim::BuildMasterBytes(plan);
   WriteFile(dir + "/MASTER", master.data(), master.size());
   WriteFile(dir + "/F1.DAT", data + 7, size - 7);
   const std::string dop = "\"DATE\",0,0\n\"TIME\",0,0\n\"OPEN\",0,0\n\"CLOSE\",2,2\n";

@@ -13,8 +13,8 @@ namespace voltrim::cli {
 
 namespace {
 
-void PrintHelp(const QCommandLineParser& parser, const ArgumentSpec& spec) {
-  std::printf("Usage: voltrim-cli %s\n%s\n", spec.command.synopsis, spec.description);
+void PrintHelp(const QCommandLineParser& parser, const ArgumentSpec& plan) {
+  std::printf("Usage: voltrim-cli %s\n%s\n", plan.command.synopsis, plan.description);
   // Qt's text starts with a usage line of its own; keep only its option list.
   const QString qtHelp = parser.helpText();
   const qsizetype options = qtHelp.indexOf(QStringLiteral("Options:"));
@@ -24,19 +24,19 @@ void PrintHelp(const QCommandLineParser& parser, const ArgumentSpec& spec) {
 }  // namespace
 
 std::optional<int> ParseArguments(QCommandLineParser& parser, const QStringList& arguments,
-                                  const ArgumentSpec& spec, QStringList& positional) {
+                                  const ArgumentSpec& plan, QStringList& positional) {
   const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                 QStringLiteral("Shows this help."));
   parser.addOption(help);
-  if (!parser.parse(arguments)) return UsageError(spec.command, parser.errorText().toStdString());
+  if (!parser.parse(arguments)) return UsageError(plan.command, parser.errorText().toStdString());
   if (parser.isSet(help)) {
-    PrintHelp(parser, spec);
+    PrintHelp(parser, plan);
     return kExitOk;
   }
   positional = parser.positionalArguments();
   const auto count = positional.size();
-  if (count < spec.minPositional) return UsageError(spec.command, "missing arguments");
-  if (count > spec.maxPositional) return UsageError(spec.command, "too many arguments");
+  if (count < plan.minPositional) return UsageError(plan.command, "missing arguments");
+  if (count > plan.maxPositional) return UsageError(plan.command, "too many arguments");
   return std::nullopt;
 }
 

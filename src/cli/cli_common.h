@@ -26,7 +26,7 @@ struct ArgumentSpec {
 // plus --help. Returns an exit status when the command is done (help printed: 0; usage
 // error reported on stderr: 2), or nullopt with the positional arguments to go on.
 std::optional<int> ParseArguments(QCommandLineParser& parser, const QStringList& arguments,
-                                  const ArgumentSpec& spec, QStringList& positional);
+                                  const ArgumentSpec& plan, QStringList& positional);
 
 // Reports a usage error on stderr with the command's synopsis; returns 2.
 int UsageError(const Command& command, const std::string& text);

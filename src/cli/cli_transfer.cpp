@@ -10,7 +10,7 @@ namespace voltrim::cli {
 int RunTransferCommand(const Command& command, const QStringList& arguments, bool move) {
   QCommandLineParser parser;
   QStringList positional;
-  const ArgumentSpec spec{
+  const ArgumentSpec plan{
       command, 3, 3,
       move ? "Moves the symbol SYMBOL (symbol or name, any case) to the portfolio DESTDIR, as\n"
              "Symbol > Move does: it gets the lowest free file number there, then leaves this\n"
@@ -19,7 +19,7 @@ int RunTransferCommand(const Command& command, const QStringList& arguments, boo
              "Symbol > Copy does: it gets the lowest free file number there; this portfolio\n"
              "is not changed. A symbol or name already in DESTDIR, or a full DESTDIR, is\n"
              "refused."};
-  if (const auto done = ParseArguments(parser, arguments, spec, positional)) return *done;
+  if (const auto done = ParseArguments(parser, arguments, plan, positional)) return *done;
   const auto dir = PortfolioArgument(positional[0]);
   if (!dir) return kExitFailed;
   const auto destination = PortfolioArgument(positional[2]);

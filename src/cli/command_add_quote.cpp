@@ -16,14 +16,14 @@ const Command kAddQuote{"add-quote", "add-quote DIR SYMBOL DATE",
 int RunAddQuoteCommand(const QStringList& arguments) {
   QCommandLineParser parser;
   QStringList positional;
-  const ArgumentSpec spec{
+  const ArgumentSpec plan{
       kAddQuote, 3, 3,
       "Adds a quote on the weekday before the quote dated DATE (MM/DD/YY), as Quotes > Add\n"
       "does on that quote after its OK: a copy of the quote of the following weekday.\n"
       "Change its values afterwards with 'edit'. Refused on the oldest quote, when the new\n"
       "date already has a quote (\"Date %s already exists.\") and when there is no quote\n"
       "to copy (\"Add Quote Failed\")."};
-  if (const auto done = ParseArguments(parser, arguments, spec, positional)) return *done;
+  if (const auto done = ParseArguments(parser, arguments, plan, positional)) return *done;
   const auto dir = PortfolioArgument(positional[0]);
   if (!dir) return kExitFailed;
   SeriesView view;

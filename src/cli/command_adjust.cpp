@@ -27,14 +27,14 @@ int RunAdjustCommand(const QStringList& arguments) {
                                         QStringLiteral("M"), QStringLiteral("1"));
   parser.addOptions({price, volume, openInterest});
   QStringList positional;
-  const ArgumentSpec spec{
+  const ArgumentSpec plan{
       kAdjust, 4, 4,
       "Scales the quotes dated FROM to TO (MM/DD/YY), both included, as Quotes > Adjust\n"
       "does: the four prices by the price multiplier, volume and open interest by theirs.\n"
       "Both dates must lie within the series; the multipliers are non-zero numbers of at\n"
       "most 8 characters (price and volume: digits and points only). Otherwise \"Invalid\n"
       "Data Entered\"."};
-  if (const auto done = ParseArguments(parser, arguments, spec, positional)) return *done;
+  if (const auto done = ParseArguments(parser, arguments, plan, positional)) return *done;
   const auto dir = PortfolioArgument(positional[0]);
   if (!dir) return kExitFailed;
   const AdjustTexts entered{TextArgument(positional[2]), TextArgument(positional[3]),

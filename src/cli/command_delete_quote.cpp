@@ -16,12 +16,12 @@ const Command kDeleteQuote{"delete-quote", "delete-quote DIR SYMBOL DATE",
 int RunDeleteQuoteCommand(const QStringList& arguments) {
   QCommandLineParser parser;
   QStringList positional;
-  const ArgumentSpec spec{
+  const ArgumentSpec plan{
       kDeleteQuote, 3, 3,
       "Deletes the first quote (in file order) dated DATE (MM/DD/YY), as Quotes > Delete\n"
       "does once its question is answered Yes (no question is asked here). MASTER's first\n"
       "or last date follows when the first or last quote goes."};
-  if (const auto done = ParseArguments(parser, arguments, spec, positional)) return *done;
+  if (const auto done = ParseArguments(parser, arguments, plan, positional)) return *done;
   const auto dir = PortfolioArgument(positional[0]);
   if (!dir) return kExitFailed;
   SeriesView view;

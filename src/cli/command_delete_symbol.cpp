@@ -16,11 +16,11 @@ const Command kDeleteSymbol{"delete-symbol", "delete-symbol DIR SYMBOL",
 int RunDeleteSymbolCommand(const QStringList& arguments) {
   QCommandLineParser parser;
   QStringList positional;
-  const ArgumentSpec spec{
+  const ArgumentSpec plan{
       kDeleteSymbol, 2, 2,
       "Deletes the symbol listed as SYMBOL, as Symbol > Delete does after Yes (no question\n"
       "is asked): its MASTER record goes, then its F<n>.DAT, F<n>.DOP and F<n>.BAK."};
-  if (const auto done = ParseArguments(parser, arguments, spec, positional)) return *done;
+  if (const auto done = ParseArguments(parser, arguments, plan, positional)) return *done;
   const auto dir = PortfolioArgument(positional[0]);
   if (!dir) return kExitFailed;
   SymbolRow row;

@@ -35,12 +35,12 @@ int RunEdit(const QStringList& arguments) {
     parser.addOption(options.back());
   }
   QStringList positional;
-  const ArgumentSpec spec{
+  const ArgumentSpec plan{
       kEdit, 3, 3,
       "Sets the named fields of every quote dated DATE (MM/DD/YY) of the series SYMBOL, as\n"
       "Quotes > Edit does; fields not named keep their stored values exactly. Fields the\n"
       "series does not hold are not created."};
-  if (const auto done = ParseArguments(parser, arguments, spec, positional)) return *done;
+  if (const auto done = ParseArguments(parser, arguments, plan, positional)) return *done;
 
   QuoteEditInput input;  // loaded texts stay empty: a named field always counts as changed
   bool anyNamed = false;

@@ -54,12 +54,12 @@ void PrintFacts(const SeriesFacts& facts) {
 int RunFacts(const QStringList& arguments) {
   QCommandLineParser parser;
   QStringList positional;
-  const ArgumentSpec spec{
+  const ArgumentSpec plan{
       kFacts, 2, 2,
       "Prints the facts of the About Selected Quote Series dialog, one 'Label: value'\n"
       "line each, then the input and display format of each field (Date to OI) as its\n"
       "DOP file names them; empty for fields the series does not hold."};
-  if (const auto done = ParseArguments(parser, arguments, spec, positional)) return *done;
+  if (const auto done = ParseArguments(parser, arguments, plan, positional)) return *done;
   const auto dir = PortfolioArgument(positional[0]);
   if (!dir) return kExitFailed;
   const std::string symbol = TextArgument(positional[1]);

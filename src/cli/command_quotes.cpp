@@ -56,11 +56,11 @@ int RunQuotes(const QStringList& arguments) {
                                        QStringLiteral("Prints the oldest quote first."));
   parser.addOption(oldestFirst);
   QStringList positional;
-  const ArgumentSpec spec{kQuotes, 2, 2,
+  const ArgumentSpec plan{kQuotes, 2, 2,
                           "Prints one line per quote, newest first: date (MM/DD/YY), open, high,\n"
                           "low, close, volume and open interest, TAB-separated, as the quotes\n"
                           "grid shows them (N/A for a field the series does not hold)."};
-  if (const auto done = ParseArguments(parser, arguments, spec, positional)) return *done;
+  if (const auto done = ParseArguments(parser, arguments, plan, positional)) return *done;
   const auto dir = PortfolioArgument(positional[0]);
   if (!dir) return kExitFailed;
   const std::string symbol = TextArgument(positional[1]);

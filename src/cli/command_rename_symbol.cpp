@@ -17,13 +17,13 @@ const Command kRenameSymbol{"rename-symbol", "rename-symbol DIR SYMBOL NEWSYMBOL
 int RunRenameSymbolCommand(const QStringList& arguments) {
   QCommandLineParser parser;
   QStringList positional;
-  const ArgumentSpec spec{
+  const ArgumentSpec plan{
       kRenameSymbol, 3, 4,
       "Changes the symbol text and the name of the MASTER record listed as SYMBOL, as\n"
       "Symbol > Edit does on its row. NEWSYMBOL and NEWNAME take at most 16 characters;\n"
       "without NEWNAME the name stays (trailing blanks removed, then padded again). Case\n"
       "is kept; no check for duplicate symbols is made."};
-  if (const auto done = ParseArguments(parser, arguments, spec, positional)) return *done;
+  if (const auto done = ParseArguments(parser, arguments, plan, positional)) return *done;
   const std::string newSymbol = TextArgument(positional[2]);
   const bool nameGiven = positional.size() > 3;
   if (newSymbol.size() > kSymbolFieldSize) {

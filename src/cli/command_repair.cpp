@@ -15,12 +15,12 @@ const Command kRepair{"repair", "repair DIR", "repairs a MASTER with empty symbo
 int RunRepairCommand(const QStringList& arguments) {
   QCommandLineParser parser;
   QStringList positional;
-  const ArgumentSpec spec{
+  const ArgumentSpec plan{
       kRepair, 1, 1,
       "Repairs the portfolio's MASTER when some record's symbol field is empty: each such\n"
       "field gets the record's name. No question is asked; a MASTER that needs no repair\n"
       "is left alone."};
-  if (const auto done = ParseArguments(parser, arguments, spec, positional)) return *done;
+  if (const auto done = ParseArguments(parser, arguments, plan, positional)) return *done;
   const auto dir = PortfolioArgument(positional[0]);
   if (!dir) return kExitFailed;
   const std::string masterPath = MasterPathOf(*dir);

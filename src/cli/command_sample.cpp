@@ -17,12 +17,12 @@ const Command kSample{"sample", "sample DIR", "writes the demonstration portfoli
 int RunSample(const QStringList& arguments) {
   QCommandLineParser parser;
   QStringList positional;
-  const ArgumentSpec spec{
+  const ArgumentSpec plan{
       kSample, 1, 1,
       "Writes the demonstration portfolios (Stocks, Futures, and Legacy with its\n"
       "ARCHIVE subdirectory) into DIR and prints each portfolio folder written. DIR must\n"
       "not exist yet or be empty: nothing is ever overwritten."};
-  if (const auto done = ParseArguments(parser, arguments, spec, positional)) return *done;
+  if (const auto done = ParseArguments(parser, arguments, plan, positional)) return *done;
   const std::string root = PathArgument(positional[0]);
 
   std::error_code ec;

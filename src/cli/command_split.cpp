@@ -18,13 +18,13 @@ const Command kSplit{"split", "split DIR SYMBOL DATE NEW OLD", "enters a stock s
 int RunSplitCommand(const QStringList& arguments) {
   QCommandLineParser parser;
   QStringList positional;
-  const ArgumentSpec spec{
+  const ArgumentSpec plan{
       kSplit, 5, 5,
       "Enters a split of NEW shares for OLD on DATE (MM/DD/YY), as Quotes > Split does:\n"
       "every quote dated before DATE has its prices multiplied by OLD/NEW and its volume\n"
       "and open interest by NEW/OLD. DATE must lie within the series; NEW and OLD are\n"
       "non-zero numbers of at most 5 digits and points. Otherwise \"Invalid Data Entered\"."};
-  if (const auto done = ParseArguments(parser, arguments, spec, positional)) return *done;
+  if (const auto done = ParseArguments(parser, arguments, plan, positional)) return *done;
   const auto dir = PortfolioArgument(positional[0]);
   if (!dir) return kExitFailed;
   const SplitTexts entered{TextArgument(positional[2]), TextArgument(positional[3]),

@@ -16,11 +16,11 @@ const Command kSymbols{"symbols", "symbols DIR", "lists the symbols of a portfol
 int RunSymbols(const QStringList& arguments) {
   QCommandLineParser parser;
   QStringList positional;
-  const ArgumentSpec spec{kSymbols, 1, 1,
+  const ArgumentSpec plan{kSymbols, 1, 1,
                           "Prints one line per MASTER record, in file order: the symbol, a TAB\n"
                           "and the name, as the symbols grid shows them. A record without a\n"
                           "symbol shows its name; MASTER is not changed (see 'repair')."};
-  if (const auto done = ParseArguments(parser, arguments, spec, positional)) return *done;
+  if (const auto done = ParseArguments(parser, arguments, plan, positional)) return *done;
   const auto dir = PortfolioArgument(positional[0]);
   if (!dir) return kExitFailed;
 

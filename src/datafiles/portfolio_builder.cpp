@@ -103,18 +103,18 @@ SeriesSpec MakeDailySeries(int fileNumber, std::string symbol, std::string name,
   return series;
 }
 
-std::vector<std::uint8_t> BuildMasterBytes(const PortfolioSpec& spec) {
-  const int entryCount = static_cast<int>(spec.entries.size());
+std::vector<std::uint8_t> BuildMasterBytes(const PortfolioSpec& plan) {
+  const int entryCount = static_cast<int>(plan.entries.size());
   int highest = entryCount;
-  for (const auto& entry : spec.entries)
+  for (const auto& entry : plan.entries)
     if (!entry.isSubdirectory) highest = std::max(highest, entry.series.fileNumber);
 
-  std::vector<std::uint8_t> bytes(kMasterRecordSize * (spec.entries.size() + 1), 0);
-  PutInt16(bytes.data(), spec.headerRecordCount >= 0 ? spec.headerRecordCount : entryCount);
+  std::vector<std::uint8_t> bytes(kMasterRecordSize * (plan.entries.size() + 1), 0);
+  PutInt16(bytes.data(), plan.headerRecordCount >= 0 ? plan.headerRecordCount : entryCount);
   PutInt16(bytes.data() + 2,
-           spec.headerHighestFileNumber >= 0 ? spec.headerHighestFileNumber : highest);
+           plan.headerHighestFileNumber >= 0 ? plan.headerHighestFileNumber : highest);
   std::size_t at = kMasterRecordSize;
-  for (const auto& entry : spec.entries) {
+  for (const auto& entry : plan.entries) {
     const MasterBytes record = entry.isSubdirectory ? SubdirectoryRecordBytes(entry.subdirectory)
                                                     : SeriesRecordBytes(entry.series);
     std::copy(record.begin(), record.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
@@ -151,15 +151,15 @@ std::string BuildDopText(const SeriesSpec& series) {
   return text;
 }
 
-Status WritePortfolio(const std::string& directory, const PortfolioSpec& spec) {
+Status WritePortfolio(const std::string& directory, const PortfolioSpec& plan) {
   std::error_code ec;
   std::filesystem::create_directories(directory, ec);
   if (ec) return kFileWrite;
   const std::string dir = WithTrailingSeparator(directory);
 
-  const std::vector<std::uint8_t> master = BuildMasterBytes(spec);
+  const std::vector<std::uint8_t> master = BuildMasterBytes(plan);
   if (!WriteBytes(dir + "MASTER", master.data(), master.size())) return kFileWrite;
-  for (const auto& entry : spec.entries) {
+  for (const auto& entry : plan.entries) {
     if (entry.isSubdirectory) continue;
     const SeriesSpec& series = entry.series;
     const std::vector<std::uint8_t> dat = BuildDatBytes(series);

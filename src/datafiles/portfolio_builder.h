@@ -56,13 +56,13 @@ SeriesSpec MakeDailySeries(int fileNumber, std::string symbol, std::string name,
                            const std::vector<DailyQuote>& quotes, bool writeDop = true);
 
 // The stored bytes of the pieces, for tests that damage or compare them.
-std::vector<std::uint8_t> BuildMasterBytes(const PortfolioSpec& spec);
+std::vector<std::uint8_t> BuildMasterBytes(const PortfolioSpec& plan);
 std::vector<std::uint8_t> BuildDatBytes(const SeriesSpec& series);
 std::string BuildDopText(const SeriesSpec& series);
 
 // Writes MASTER, and F<n>.DAT / F<n>.DOP for every series entry, into directory (created
 // if missing). Subdirectory entries only get their MASTER entry; write their folders with
 // another call.
-Status WritePortfolio(const std::string& directory, const PortfolioSpec& spec);
+Status WritePortfolio(const std::string& directory, const PortfolioSpec& plan);
 
 }  // namespace voltrim

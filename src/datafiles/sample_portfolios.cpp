@@ -241,8 +241,8 @@ PortfolioSpec Stocks() {
   const DayNumber last = LastDay();
   WalkShape longShape = Shape(4.50, 0.011, 80000);
   longShape.trendPerBar = 0.00022;
-  PortfolioSpec spec;
-  spec.entries = {
+  PortfolioSpec plan;
+  plan.entries = {
       SeriesEntry({1, "ACME", "ACME INDUSTRIES", 'D', kOhlcv, true, WeekdaysEndingAt(last, 2520),
                    101, Shape(38.20, 0.014, 1200000)}),
       SeriesEntry({2, "BOLT", "BOLT MOTORS", 'D', kOhlcv, false, WeekdaysEndingAt(last, 1500), 102,
@@ -254,20 +254,20 @@ PortfolioSpec Stocks() {
       SeriesEntry({5, "LONG", "LONGVIEW TRUST", 'D', kOhlcv, true, WeekdaysEndingAt(last, 16600),
                    105, longShape}),
   };
-  return spec;
+  return plan;
 }
 
 // Series of companies long gone, kept below the legacy portfolio.
 PortfolioSpec Archive() {
   const DayNumber last = YmdToDay(1999, 12, 31);
-  PortfolioSpec spec;
-  spec.entries = {
+  PortfolioSpec plan;
+  plan.entries = {
       SeriesEntry({1, "OLDC", "OLD COMPANY INC", 'D', kOhlcv, true, WeekdaysEndingAt(last, 300),
                    201, Shape(17.25, 0.013, 150000, 0.125)}),
       SeriesEntry({2, "GONE", "GONE TOMORROW", 'D', kOhlcv, true, WeekdaysEndingAt(last, 60), 202,
                    Shape(2.375, 0.03, 60000, 0.0625)}),
   };
-  return spec;
+  return plan;
 }
 
 PortfolioSpec Futures() {
@@ -277,8 +277,8 @@ PortfolioSpec Futures() {
   WalkShape emini = Shape(6020.00, 0.0012, 9000, 0.25);
   emini.trendPerBar = 0.00001;
   emini.range = 0.0008;
-  PortfolioSpec spec;
-  spec.entries = {
+  PortfolioSpec plan;
+  plan.entries = {
       SeriesEntry({1, "CLH7", "CRUDE OIL MAR27", 'D', kOhlcvOi, false, WeekdaysEndingAt(last, 250),
                    301, crude}),
       SeriesEntry({2, "ESH7", "E-MINI S&P MAR27", 'I', kIntraday, true, WeekdaysEndingAt(last, 10),
@@ -286,7 +286,7 @@ PortfolioSpec Futures() {
       SeriesEntry({3, "DXY", "US DOLLAR INDEX", 'D', kOhlc, false, WeekdaysEndingAt(last, 500), 303,
                    Shape(104.10, 0.004, 0)}),
   };
-  return spec;
+  return plan;
 }
 
 // An older portfolio: one record lost its symbol (the program offers to repair it), the
@@ -294,8 +294,8 @@ PortfolioSpec Futures() {
 // entry's symbol field is blank too, so it lives here and the main portfolio stays clean.
 PortfolioSpec Legacy() {
   const DayNumber last = LastDay();
-  PortfolioSpec spec;
-  spec.entries = {
+  PortfolioSpec plan;
+  plan.entries = {
       SeriesEntry({1, "WIDX", "WEEKLY INDEX", 'W', kOhlcv, true, WeeksEndingAt(last, 520), 401,
                    Shape(1210.0, 0.022, 4000000)}),
       SeriesEntry({2, "", "PACIFIC MILLS", 'D', kOhlcv, true, WeekdaysEndingAt(last, 400), 402,
@@ -306,7 +306,7 @@ PortfolioSpec Legacy() {
                    404, Shape(41.60, 0.013, 220000)}),
       SubdirectoryEntry("ARCHIVE"),
   };
-  return spec;
+  return plan;
 }
 
 }  // namespace
@@ -321,7 +321,7 @@ std::vector<SamplePortfolio> SamplePortfolios() {
 Status WriteSamplePortfolios(const std::string& root, std::vector<std::string>& written) {
   for (const SamplePortfolio& portfolio : SamplePortfolios()) {
     const std::string directory = WithTrailingSeparator(root) + portfolio.relativeDir;
-    const Status status = WritePortfolio(directory, portfolio.spec);
+    const Status status = WritePortfolio(directory, portfolio.plan);
     if (status != kOk) return status;
     written.push_back(directory);
   }

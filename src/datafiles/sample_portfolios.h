@@ -12,7 +12,7 @@ namespace voltrim {
 // series, the same bytes on every machine and every run.
 struct SamplePortfolio {
   std::string relativeDir;  // below the root given to WriteSamplePortfolios, '/'-separated
-  PortfolioSpec spec;
+  PortfolioSpec plan;
 };
 
 // In writing order: a portfolio comes before the subdirectories its MASTER points to.

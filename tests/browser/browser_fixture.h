@@ -28,14 +28,14 @@ inline std::vector<DailyQuote> RisingQuotes(int count) {
 }
 
 inline PortfolioSpec PortfolioOf(const std::vector<std::string>& symbols, int quotes = 5) {
-  PortfolioSpec spec;
+  PortfolioSpec plan;
   for (const std::string& symbol : symbols) {
     PortfolioSpec::Entry entry;
-    entry.series = MakeDailySeries(static_cast<int>(spec.entries.size()) % 255 + 1, symbol,
+    entry.series = MakeDailySeries(static_cast<int>(plan.entries.size()) % 255 + 1, symbol,
                                    symbol + " INC", RisingQuotes(quotes));
-    spec.entries.push_back(entry);
+    plan.entries.push_back(entry);
   }
-  return spec;
+  return plan;
 }
 
 // A browser whose drives are folders of a temporary tree, with its settings in a temporary
@@ -49,8 +49,8 @@ class BrowserTest : public ::testing::Test {
     std::filesystem::create_directories(drives.back());
     return drives.back();
   }
-  void Write(const std::string& dir, const PortfolioSpec& spec) {
-    ASSERT_EQ(WritePortfolio(dir, spec), kOk) << dir;
+  void Write(const std::string& dir, const PortfolioSpec& plan) {
+    ASSERT_EQ(WritePortfolio(dir, plan), kOk) << dir;
   }
   Browser& Start() {
     if (settings.GetInt("Search", "Limit", -1) == -1) settings.SetInt("Search", "Limit", 0);

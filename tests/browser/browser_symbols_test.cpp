@@ -9,9 +9,9 @@ class SymbolsFill : public BrowserTest {
 
   // The second record's symbol field is blank.
   void WriteBlankSymbol() {
-    PortfolioSpec spec = PortfolioOf({"GOOD", ""});
-    spec.entries[1].series.name = "ACME CORP";
-    Write(drive, spec);
+    PortfolioSpec plan = PortfolioOf({"GOOD", ""});
+    plan.entries[1].series.name = "ACME CORP";
+    Write(drive, plan);
   }
   std::string Master() const { return drive + "/MASTER"; }
   std::vector<std::string> Failure() const { return {"Failure while filling symbols grid"}; }
@@ -80,9 +80,9 @@ TEST_F(SymbolsFill, MoreThan255SymbolsAreAnnouncedAndCut) {
 }
 
 TEST_F(SymbolsFill, CountMismatchOrMissingMasterFails) {
-  PortfolioSpec spec = PortfolioOf({"A", "B", "C"});
-  spec.headerRecordCount = 2;
-  Write(drive, spec);
+  PortfolioSpec plan = PortfolioOf({"A", "B", "C"});
+  plan.headerRecordCount = 2;
+  Write(drive, plan);
   Start();
   EXPECT_EQ(prompt.MessageTexts(), Failure());
   EXPECT_EQ(State().symbols.RowCount(), 0);

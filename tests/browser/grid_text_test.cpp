@@ -67,18 +67,18 @@ TEST(QuoteCells, FormatEachColumnAndShowAbsentFieldsAsNA) {
 
 // A MASTER of `records` entries whose header claims `headerCount`.
 std::string WriteMaster(const TempDir& dir, int records, int headerCount, int blankAt = 0) {
-  PortfolioSpec spec;
+  PortfolioSpec plan;
   for (int i = 1; i <= records; ++i) {
     PortfolioSpec::Entry entry;
     entry.series.fileNumber = i;
     entry.series.symbol = i == blankAt ? "" : "S" + std::to_string(i);
     entry.series.name = "NAME " + std::to_string(i);
     entry.series.fields = {Field::Date, Field::Close};
-    spec.entries.push_back(entry);
+    plan.entries.push_back(entry);
   }
-  spec.headerRecordCount = headerCount;
+  plan.headerRecordCount = headerCount;
   const std::string path = (dir.path() / "MASTER").string();
-  const auto bytes = BuildMasterBytes(spec);
+  const auto bytes = BuildMasterBytes(plan);
   testing::WriteFileBytes(path, {bytes.begin(), bytes.end()});
   return path;
 }

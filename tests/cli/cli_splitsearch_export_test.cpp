@@ -42,17 +42,17 @@ class CliSplitSearchExportTest : public ::testing::Test {
   void SetUp() override {
     const DayNumber first = DateFloatToDay(990104.0f);
     const auto day = [first](int i) { return static_cast<DayNumber>(first + i); };
-    PortfolioSpec spec;
+    PortfolioSpec plan;
     // Halves on the third quote: a 2-for-1 split candidate.
-    spec.entries.push_back({false,
+    plan.entries.push_back({false,
                             MakeDailySeries(1, "XYZ", "XYZ CORP",
                                             {{day(0), 100, 101, 98, 100, 1000},
                                              {day(1), 100, 101, 99, 100.5f, 1500},
                                              {day(2), 50, 52, 49, 50, 3000}}),
                             {}});
-    spec.entries.push_back(
+    plan.entries.push_back(
         {false, MakeDailySeries(2, "ONE", "ONE QUOTE", {{day(0), 1, 1, 1, 1, 1}}), {}});
-    ASSERT_EQ(WritePortfolio(portfolioStd(), spec), kOk);
+    ASSERT_EQ(WritePortfolio(portfolioStd(), plan), kOk);
   }
 
   QString portfolio() const { return QString::fromStdString((dir_.path() / "data").string()); }

@@ -23,14 +23,14 @@ SeriesSpec AcmeSeries(std::vector<RawRecord> records) {
 }
 
 std::string WriteAcmePortfolio(const std::filesystem::path& root, const std::string& name) {
-  PortfolioSpec spec;
+  PortfolioSpec plan;
   PortfolioSpec::Entry acme, beta;
   acme.series = AcmeSeries();
   beta.series =
       MakeDailySeries(2, "BETA", "BETA INC", {{YmdToDay(2000, 1, 3), 1, 2, 0.5f, 1.5f, 9}});
-  spec.entries = {acme, beta};
+  plan.entries = {acme, beta};
   const std::string dir = (root / name).string();
-  EXPECT_EQ(WritePortfolio(dir, spec), 0);
+  EXPECT_EQ(WritePortfolio(dir, plan), 0);
   return dir;
 }
 

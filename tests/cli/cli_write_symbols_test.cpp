@@ -12,12 +12,12 @@ class CliWriteSymbolsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     src_ = WriteAcmePortfolio(temp_.path(), "src");
-    PortfolioSpec spec;
+    PortfolioSpec plan;
     PortfolioSpec::Entry other;
     other.series = MakeDailySeries(1, "OTHER", "OTHER CO", {{YmdToDay(2000, 1, 3), 1, 1, 1, 1, 1}});
-    spec.entries = {other};
+    plan.entries = {other};
     dst_ = (temp_.path() / "dst").string();
-    ASSERT_EQ(WritePortfolio(dst_, spec), 0);
+    ASSERT_EQ(WritePortfolio(dst_, plan), 0);
     before_ = TakeSnapshot(temp_.path());
   }
   MasterFile Master(const std::string& dir) const {
@@ -79,12 +79,12 @@ TEST_F(CliWriteSymbolsTest, CopyAndMoveSymbol) {
 }
 
 TEST_F(CliWriteSymbolsTest, RepairFillsEmptySymbolsWithoutAsking) {
-  PortfolioSpec spec;
+  PortfolioSpec plan;
   PortfolioSpec::Entry blank;
   blank.series = MakeDailySeries(1, "", "ACME CORP", {{YmdToDay(2000, 1, 3), 1, 1, 1, 1, 1}});
-  spec.entries = {blank};
+  plan.entries = {blank};
   const std::string dir = (temp_.path() / "broken").string();
-  ASSERT_EQ(WritePortfolio(dir, spec), 0);
+  ASSERT_EQ(WritePortfolio(dir, plan), 0);
   EXPECT_EQ(RunCli({"repair", dir}).exitCode, 0);
   EXPECT_EQ(Master(dir).records[0].SymbolField(), "ACME CORP       ");
   const Bytes repaired = ReadFileBytes(temp_.path() / "broken" / "MASTER");

@@ -16,14 +16,14 @@ using testing::RunCli;
 class SmallPortfolio : public ::testing::Test {
  protected:
   void SetUp() override {
-    PortfolioSpec spec;
-    spec.entries.resize(2);
-    spec.entries[0].series =
+    PortfolioSpec plan;
+    plan.entries.resize(2);
+    plan.entries[0].series =
         MakeDailySeries(1, "AAA", "ALPHA",
                         {{YmdToDay(1999, 12, 31), 10.5f, 11.0f, 10.0f, 10.75f, 1200.0f},
                          {YmdToDay(2000, 1, 3), 10.75f, 12.0f, 10.5f, 11.5f, 1500.0f}});
-    spec.entries[1].series = MakeDailySeries(2, "BB", "BETA", {}, false);
-    ASSERT_EQ(WritePortfolio(dir.str(), spec), kOk);
+    plan.entries[1].series = MakeDailySeries(2, "BB", "BETA", {}, false);
+    ASSERT_EQ(WritePortfolio(dir.str(), plan), kOk);
     const std::string dop =
         "\"DATE\",0,0\r\n\"OPEN\",2,2\r\n\"HIGH\",2,2\r\n\"LOW\",2,2\r\n"
         "\"CLOSE\",-3,2\r\n\"VOL\",0,1000\r\n";

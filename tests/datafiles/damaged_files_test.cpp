@@ -17,7 +17,7 @@ using testing::TempDir;
 // reads outside what the files hold.
 struct Damage {
   const char* what;
-  std::function<void(SeriesSpec&)> spec;                    // before writing
+  std::function<void(SeriesSpec&)> plan;                    // before writing
   std::function<void(const std::filesystem::path&)> files;  // after writing
   Status expected;
 };
@@ -87,7 +87,7 @@ TEST(DamagedFiles, EveryReaderRefusesWithAStatus) {
     SCOPED_TRACE(damage.what);
     TempDir tmp;
     SeriesSpec series = MakeDailySeries(1, "S", "", NumberedQuotes(20));
-    damage.spec(series);
+    damage.plan(series);
     ASSERT_EQ(WritePortfolio(tmp.str(), OneSeries(series)), kOk);
     damage.files(tmp.path());
 

@@ -35,9 +35,9 @@ inline PortfolioSpec::Entry SubdirectoryEntry(std::string name) {
 }
 
 inline PortfolioSpec OneSeries(SeriesSpec series) {
-  PortfolioSpec spec;
-  spec.entries.push_back(SeriesEntry(std::move(series)));
-  return spec;
+  PortfolioSpec plan;
+  plan.entries.push_back(SeriesEntry(std::move(series)));
+  return plan;
 }
 
 // A series with just a symbol, for lookup tests.

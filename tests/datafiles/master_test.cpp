@@ -16,9 +16,9 @@ using testing::Symbol;
 using testing::TempDir;
 
 void Write(const std::filesystem::path& dir, std::vector<PortfolioSpec::Entry> entries) {
-  PortfolioSpec spec;
-  spec.entries = std::move(entries);
-  ASSERT_EQ(WritePortfolio(dir.string(), spec), kOk);
+  PortfolioSpec plan;
+  plan.entries = std::move(entries);
+  ASSERT_EQ(WritePortfolio(dir.string(), plan), kOk);
 }
 
 // The file number FindSymbol found, or the status when it failed.
@@ -122,10 +122,10 @@ TEST(FindSymbol, NestingIsBoundedAt33Levels) {
 
 TEST(FindSymbol, TruncatedMasterSkipsTheRestOfItsLevel) {
   TempDir tmp;
-  PortfolioSpec spec;
-  spec.entries = {Symbol(1, "A"), SubdirectoryEntry("SUB"), Symbol(2, "B")};
-  spec.headerRecordCount = 5;  // two more records than the file holds
-  ASSERT_EQ(WritePortfolio(tmp.str(), spec), kOk);
+  PortfolioSpec plan;
+  plan.entries = {Symbol(1, "A"), SubdirectoryEntry("SUB"), Symbol(2, "B")};
+  plan.headerRecordCount = 5;  // two more records than the file holds
+  ASSERT_EQ(WritePortfolio(tmp.str(), plan), kOk);
   Write(tmp.path() / "SUB", {Symbol(3, "C")});
   EXPECT_EQ(Lookup(tmp.path(), "B"), 2);
   EXPECT_EQ(Lookup(tmp.path(), "C"), kFileNotFound);
@@ -136,10 +136,10 @@ TEST(FindSymbol, MissingOrDamagedTopMasterIsNotFound) {
   EXPECT_EQ(Lookup(tmp.path(), "A"), kFileNotFound);
   EXPECT_EQ(Lookup(tmp.path() / "nowhere", "A"), kFileNotFound);
 
-  PortfolioSpec spec;
-  spec.entries = {Symbol(1, "A")};
-  spec.headerRecordCount = -1 & 0xFFFF;  // stored as -1
-  ASSERT_EQ(WritePortfolio(tmp.str(), spec), kOk);
+  PortfolioSpec plan;
+  plan.entries = {Symbol(1, "A")};
+  plan.headerRecordCount = -1 & 0xFFFF;  // stored as -1
+  ASSERT_EQ(WritePortfolio(tmp.str(), plan), kOk);
   MasterFile master;
   EXPECT_EQ(ReadMasterFile(tmp.str() + "/MASTER", master), kDamagedFile);
   EXPECT_EQ(Lookup(tmp.path(), "A"), kFileNotFound);
@@ -149,9 +149,9 @@ TEST(FindSymbol, MissingOrDamagedTopMasterIsNotFound) {
 }
 
 TEST(MasterFile, KeepsEveryStoredByte) {
-  PortfolioSpec spec;
-  spec.entries = {Symbol(7, "KEEP", "Kept bytes")};
-  std::vector<std::uint8_t> bytes = BuildMasterBytes(spec);
+  PortfolioSpec plan;
+  plan.entries = {Symbol(7, "KEEP", "Kept bytes")};
+  std::vector<std::uint8_t> bytes = BuildMasterBytes(plan);
   for (const std::size_t offset : {5u, 20u, 53u + 1u, 53u + 2u, 53u + 23u, 53u + 34u, 53u + 52u})
     bytes[offset] = static_cast<std::uint8_t>(0xA0 + offset % 16);
   bytes.resize(bytes.size() + 53, 0);  // a trailing record past the count is not read

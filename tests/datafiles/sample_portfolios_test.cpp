@@ -28,7 +28,7 @@ struct RecordView {
 std::vector<const SeriesSpec*> AllSeries(const std::vector<SamplePortfolio>& portfolios) {
   std::vector<const SeriesSpec*> all;
   for (const auto& portfolio : portfolios) {
-    for (const auto& entry : portfolio.spec.entries) {
+    for (const auto& entry : portfolio.plan.entries) {
       if (!entry.isSubdirectory) all.push_back(&entry.series);
     }
   }
@@ -63,7 +63,7 @@ TEST(SamplePortfolios, HaveTheShapesTheDemonstrationNeeds) {
   bool intradayWithTimeInDop = false, subdirectory = false, emptySymbol = false;
   std::size_t shortest = SIZE_MAX, longest = 0;
   for (const auto& portfolio : portfolios) {
-    for (const auto& entry : portfolio.spec.entries) {
+    for (const auto& entry : portfolio.plan.entries) {
       subdirectory |= entry.isSubdirectory;
       if (entry.isSubdirectory) continue;
       const SeriesSpec& s = entry.series;
@@ -139,7 +139,7 @@ TEST(SamplePortfolios, ReadBackThroughTheReaders) {
   SeriesBuffer buffer;
   ASSERT_EQ(AllocSeriesBuffer(buffer, 1), kOk);
   for (std::size_t p = 0; p < portfolios.size(); ++p) {
-    for (const auto& entry : portfolios[p].spec.entries) {
+    for (const auto& entry : portfolios[p].plan.entries) {
       if (entry.isSubdirectory) continue;
       const SeriesSpec& s = entry.series;
       SCOPED_TRACE(s.name);

@@ -30,9 +30,9 @@ const std::string& Display(const SeriesFacts& facts, Field f) {
 
 TEST(SeriesFacts, FillsEveryFieldFromMasterDatAndDop) {
   TempDir dir;
-  PortfolioSpec spec;
-  spec.entries = {Series(200, "XYZ")};
-  ASSERT_EQ(WritePortfolio(dir.str(), spec), kOk);
+  PortfolioSpec plan;
+  plan.entries = {Series(200, "XYZ")};
+  ASSERT_EQ(WritePortfolio(dir.str(), plan), kOk);
   const std::string dop =
       "\"DATE\",0,0\n\"OPEN\",2,100\n\"HIGH\",2,2\n\"LOW\",2,2\n"
       "\"CLOSE\",-3,7\n\"VOL\",0,1000\n";
@@ -86,12 +86,12 @@ TEST(SeriesFacts, InferredLayoutAndSubdirectory) {
 
 TEST(SeriesFacts, UnavailableLeavesTheRecordUntouched) {
   TempDir dir;
-  PortfolioSpec spec;
-  spec.entries = {Series(1, "GOOD"), Series(2, "ODD", false), Series(3, "NODAT")};
-  auto& odd = spec.entries[1].series;  // 36-byte records: no layout to infer
+  PortfolioSpec plan;
+  plan.entries = {Series(1, "GOOD"), Series(2, "ODD", false), Series(3, "NODAT")};
+  auto& odd = plan.entries[1].series;  // 36-byte records: no layout to infer
   odd.fields.insert(odd.fields.end(), {Field::Oi, Field::Time, Field::Oi});
   for (auto& record : odd.records) record.resize(9, 1.0f);
-  ASSERT_EQ(WritePortfolio(dir.str(), spec), kOk);
+  ASSERT_EQ(WritePortfolio(dir.str(), plan), kOk);
   std::filesystem::remove(dir.path() / "F3.DAT");
 
   SeriesFacts facts;

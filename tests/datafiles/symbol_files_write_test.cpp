@@ -24,8 +24,8 @@ class SymbolFilesTest : public ::testing::Test {
  protected:
   fs::path P(const std::string& rel) const { return temp_.path() / rel; }
   Bytes Read(const std::string& rel) const { return ReadFileBytes(P(rel)); }
-  std::string Make(const std::string& name, const PortfolioSpec& spec) {
-    return MakePortfolio(temp_.path(), name, spec);
+  std::string Make(const std::string& name, const PortfolioSpec& plan) {
+    return MakePortfolio(temp_.path(), name, plan);
   }
   TempDir temp_;
 };
@@ -54,9 +54,9 @@ TEST_F(SymbolFilesTest, DeleteRemovesTheRecordAndItsFilesAndLowersBothHeaderFiel
 
 TEST_F(SymbolFilesTest, DeleteNeverRemovesFilesOfARecordThatStays) {
   // Two records named DUP (numbers 2 and 3) and a record OTHER sharing number 2.
-  PortfolioSpec spec = Portfolio({SeriesEntry(Series(2, "DUP")), SeriesEntry(Series(3, "DUP")),
+  PortfolioSpec plan = Portfolio({SeriesEntry(Series(2, "DUP")), SeriesEntry(Series(3, "DUP")),
                                   SeriesEntry(Series(2, "OTHER"))});
-  const std::string dir = Make("p", spec);
+  const std::string dir = Make("p", plan);
   ASSERT_EQ(DeleteSymbol(dir, "DUP"), kOk);
   const Bytes after = Read("p/MASTER");
   EXPECT_EQ(MasterHeaderField(after, 0), 1);  // the count is the records written

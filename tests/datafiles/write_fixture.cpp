@@ -30,15 +30,15 @@ PortfolioSpec::Entry SubdirectoryEntry(std::string name) {
 }
 
 PortfolioSpec Portfolio(std::vector<PortfolioSpec::Entry> entries) {
-  PortfolioSpec spec;
-  spec.entries = std::move(entries);
-  return spec;
+  PortfolioSpec plan;
+  plan.entries = std::move(entries);
+  return plan;
 }
 
 std::string MakePortfolio(const std::filesystem::path& root, const std::string& name,
-                          const PortfolioSpec& spec) {
+                          const PortfolioSpec& plan) {
   const std::string dir = (root / name).string();
-  EXPECT_EQ(WritePortfolio(dir, spec), 0);
+  EXPECT_EQ(WritePortfolio(dir, plan), 0);
   return dir;
 }
 

@@ -26,7 +26,7 @@ PortfolioSpec Portfolio(std::vector<PortfolioSpec::Entry> entries);
 
 // Writes the portfolio into root/name and returns that folder.
 std::string MakePortfolio(const std::filesystem::path& root, const std::string& name,
-                          const PortfolioSpec& spec);
+                          const PortfolioSpec& plan);
 
 Snapshot TakeSnapshot(const std::filesystem::path& root);
 

@@ -44,9 +44,9 @@ class ExportWriterTest : public ::testing::Test {
       }
       series.records.push_back(record);
     }
-    PortfolioSpec spec;
-    spec.entries.push_back({false, series, {}});
-    ASSERT_EQ(WritePortfolio(dir_.str(), spec), kOk);
+    PortfolioSpec plan;
+    plan.entries.push_back({false, series, {}});
+    ASSERT_EQ(WritePortfolio(dir_.str(), plan), kOk);
   }
 
   std::string Export(const ExportSettings& settings, int quoteCount) {

@@ -10,11 +10,11 @@ QuoteFixture::QuoteFixture() : settings(std::make_unique<SettingsStore>()) {
   series.name = "ACME CORP";
   series.fields = {Field::Date, Field::Open, Field::High, Field::Low, Field::Close, Field::Vol};
   series.records = Records();
-  PortfolioSpec spec;
+  PortfolioSpec plan;
   PortfolioSpec::Entry entry;
   entry.series = series;
-  spec.entries.push_back(entry);
-  EXPECT_EQ(WritePortfolio(Dir(), spec), 0);
+  plan.entries.push_back(entry);
+  EXPECT_EQ(WritePortfolio(Dir(), plan), 0);
   settings->OpenRoot((temp_.path() / "Voltrim.conf").string());
 }
 

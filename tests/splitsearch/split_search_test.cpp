@@ -40,13 +40,13 @@ std::string Line(const std::string& symbol, int pq, int index) {
 class SplitSearchTest : public ::testing::Test {
  protected:
   void Write(const std::vector<SeriesSpec>& series) {
-    PortfolioSpec spec;
+    PortfolioSpec plan;
     for (const SeriesSpec& s : series) {
       PortfolioSpec::Entry entry;
       entry.series = s;
-      spec.entries.push_back(entry);
+      plan.entries.push_back(entry);
     }
-    ASSERT_EQ(WritePortfolio(dir_.str(), spec), kOk);
+    ASSERT_EQ(WritePortfolio(dir_.str(), plan), kOk);
   }
 
   SplitSearchRun Search(const std::vector<std::string>& symbols) {

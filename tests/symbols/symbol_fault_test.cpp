@@ -15,12 +15,12 @@ namespace {
 namespace fs = std::filesystem;
 
 PortfolioSpec OneSeries(int fileNumber, const std::string& symbol) {
-  PortfolioSpec spec;
+  PortfolioSpec plan;
   PortfolioSpec::Entry entry;
   entry.series = MakeDailySeries(fileNumber, symbol, symbol + " CO",
                                  {{YmdToDay(2000, 1, 3), 1, 2, 0.5f, 1.5f, 100}});
-  spec.entries = {entry};
-  return spec;
+  plan.entries = {entry};
+  return plan;
 }
 
 // Whether dir's MASTER lists symbol with its data file beside it.
