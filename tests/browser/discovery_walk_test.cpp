@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -20,34 +19,21 @@ using Paths = std::vector<std::string>;
 
 class WalkTest : public ::testing::Test {
  protected:
-  std::string P(const std::string& relative) const {
-    return relative.empty() ? root() : root() + "/" + relative;
-  }
-  std::string root() const { return dir_.str(); }
-
-  void Folders(std::initializer_list<const char*> relatives) {
-    for (const char* relative : relatives) fs::create_directories(P(relative));
-  }
+  std::string P(const std::string& relative) const { return dir_.str() + "/" + relative; }
   void Masters(std::initializer_list<const char*> relatives) {
     for (const char* relative : relatives) {
       fs::create_directories(fs::path(P(relative)).parent_path());
       std::ofstream(P(relative)) << "x";
     }
   }
-
-  Paths Walk(const SearchFilter& filter) {
-    Paths results;
-    WalkDirectory(root(), filter, results, prompt_);
-    return results;
-  }
   Paths SortedWalk(const SearchFilter& filter) {
-    Paths results = Walk(filter);
+    Paths results;
+    WalkDirectory(dir_.str(), filter, results, prompt_);
     SortPortfolioList(results);
     return results;
   }
   bool Examined(const std::string& path) const {
-    return std::find(prompt_.scanPaths.begin(), prompt_.scanPaths.end(), path) !=
-           prompt_.scanPaths.end();
+    return std::count(prompt_.scanPaths.begin(), prompt_.scanPaths.end(), path) > 0;
   }
 
   testing::TempDir dir_;
@@ -66,74 +52,43 @@ TEST_F(WalkTest, FilterDescendsTowardsAndBelowThePath) {
   EXPECT_FALSE(Examined(P("metastock/other")));
 }
 
-TEST_F(WalkTest, RootIsExaminedWhateverTheFilter) {
-  Masters({"MASTER", "sub/MASTER"});
-  EXPECT_EQ(Walk(MakeSearchFilter(0, 1, "/nowhere/else")), Paths{root()});
+TEST_F(WalkTest, RootIsAlwaysExaminedAndProgressCountsWhatWasFound) {
+  Masters({"MASTER", "a/MASTER", "a/x/MASTER"});
+  EXPECT_EQ(SortedWalk(noLimit_), (Paths{dir_.str(), P("a"), P("a/x")}));
+  EXPECT_EQ(prompt_.scanPaths.front(), dir_.str());
+  EXPECT_EQ(prompt_.scanCounts.front(), 0);
+  EXPECT_EQ(prompt_.scanCounts.back(), 3);
+  EXPECT_TRUE(std::is_sorted(prompt_.scanCounts.begin(), prompt_.scanCounts.end()));
+  EXPECT_EQ(SortedWalk(MakeSearchFilter(0, 1, "/nowhere/else")), Paths{dir_.str()});
   Paths none;
   WalkDirectory(P("absent"), noLimit_, none, prompt_);
   EXPECT_TRUE(none.empty());
-  EXPECT_EQ(SortedWalk(noLimit_), (Paths{root(), P("sub")}));
 }
 
-TEST_F(WalkTest, MasterTestIgnoresCaseFoldersAndDotNames) {
+TEST_F(WalkTest, MasterTestIgnoresCaseFoldersPipesDotNamesAndLinks) {
   Masters({"upper/MASTER", "lower/master", "mixed/Master", ".hidden/MASTER", "visible/.dot/MASTER",
-           "folder/MASTER/MASTER", "notmaster/MASTER.BAK"});
-  Folders({"empty"});
-  EXPECT_EQ(SortedWalk(noLimit_), (Paths{P("folder/MASTER"), P("lower"), P("mixed"), P("upper")}));
-  EXPECT_FALSE(Examined(P(".hidden")));
-  EXPECT_FALSE(Examined(P("visible/.dot")));
-}
-
-TEST_F(WalkTest, LinksAreNeverFollowedSoLoopsEnd) {
-  Masters({"real/MASTER", "target.dat"});
-  fs::create_directory_symlink(root(), P("real/loop"));
+           "folder/MASTER/MASTER", "notmaster/MASTER.BAK", "real/MASTER", "target.dat"});
+  fs::create_directories(P("pipe"));
+  ASSERT_EQ(mkfifo(P("pipe/MASTER").c_str(), 0600), 0);
+  // Links are never followed, so loops end.
+  fs::create_directory_symlink(dir_.path(), P("real/loop"));
   fs::create_directory_symlink(P("real"), P("alias"));
   fs::create_directories(P("linked"));
   fs::create_symlink(P("target.dat"), P("linked/MASTER"));
   fs::create_directories(P("dangling"));
   fs::create_symlink(P("gone"), P("dangling/MASTER"));
-  EXPECT_EQ(SortedWalk(noLimit_), (Paths{P("linked"), P("real")}));
-  EXPECT_FALSE(Examined(P("alias")));
-  EXPECT_FALSE(Examined(P("real/loop")));
-}
-
-TEST_F(WalkTest, PipeNamedMasterIsNotAPortfolio) {
-  fs::create_directories(P("pipe"));
-  ASSERT_EQ(mkfifo(P("pipe/MASTER").c_str(), 0600), 0);
-  EXPECT_TRUE(Walk(noLimit_).empty());
-}
-
-TEST_F(WalkTest, SubfoldersAreVisitedInReverseListingOrder) {
-  for (const char* name : {"a", "b", "c", "d", "e", "f"}) {
-    Masters({(std::string(name) + "/MASTER").c_str()});
+  EXPECT_EQ(SortedWalk(noLimit_), (Paths{P("folder/MASTER"), P("linked"), P("lower"), P("mixed"),
+                                         P("real"), P("upper")}));
+  for (const char* skipped : {".hidden", "visible/.dot", "alias", "real/loop"}) {
+    EXPECT_FALSE(Examined(P(skipped))) << skipped;
   }
-  Paths listed;
-  DIR* listing = opendir(root().c_str());
-  while (const dirent* entry = readdir(listing)) {
-    if (entry->d_name[0] != '.') listed.push_back(P(entry->d_name));
-  }
-  closedir(listing);
-  std::reverse(listed.begin(), listed.end());
-  EXPECT_EQ(Walk(noLimit_), listed);
-}
-
-TEST_F(WalkTest, DepthFirstAndProgressCounts) {
-  Masters({"a/MASTER", "a/x/MASTER", "a/x/y/MASTER"});
-  EXPECT_EQ(Walk(noLimit_), (Paths{P("a"), P("a/x"), P("a/x/y")}));
-  ASSERT_FALSE(prompt_.scanPaths.empty());
-  EXPECT_EQ(prompt_.scanPaths.front(), root());
-  EXPECT_EQ(prompt_.scanCounts.front(), 0);
-  EXPECT_EQ(prompt_.scanCounts.back(), 3);
-  EXPECT_TRUE(std::is_sorted(prompt_.scanCounts.begin(), prompt_.scanCounts.end()));
 }
 
 TEST(WalkRealDataTest, FindsEveryPublishedFolder) {
   const fs::path data = testing::SharedDataDir();
   if (data.empty()) GTEST_SKIP() << "no shared data";
   testing::RecordingPrompt prompt;
-  Paths found;
-  WalkDirectory(data.string(), MakeSearchFilter(0, 0, ""), found, prompt);
-  SortPortfolioList(found);
+  const Paths found = FindPortfolios(data.string(), MakeSearchFilter(0, 0, ""), prompt);
   EXPECT_EQ(found, (Paths{(data / "bbfinance").string(), (data / "lowercase-names").string(),
                           (data / "mininge").string(), (data / "stooq-intraday").string()}));
 }
@@ -149,8 +104,9 @@ TEST(WalkOtherFileSystemsTest, NeverEntersAnotherMount) {
   testing::RecordingPrompt prompt;
   Paths results;
   WalkDirectory("/", MakeSearchFilter(0, 1, "/proc/self/fd"), results, prompt);
-  EXPECT_EQ(std::count(prompt.scanPaths.begin(), prompt.scanPaths.end(), "/proc/self"), 0);
-  EXPECT_EQ(std::count(prompt.scanPaths.begin(), prompt.scanPaths.end(), "/proc"), 0);
+  for (const char* path : {"/proc", "/proc/self"}) {
+    EXPECT_EQ(std::count(prompt.scanPaths.begin(), prompt.scanPaths.end(), path), 0) << path;
+  }
 }
 
 TEST(PortfolioListTest, AlphabeticalIgnoringCase) {
@@ -159,19 +115,11 @@ TEST(PortfolioListTest, AlphabeticalIgnoringCase) {
   EXPECT_EQ(list, (Paths{"/10", "/_x", "/A", "/a", "/a/b", "/a2", "/b", "/B/c"}));
 }
 
-TEST(FindPortfoliosTest, NothingFoundIsReportedWithTheDrive) {
-  testing::TempDir dir;
+TEST(FindPortfoliosTest, NoDriveScansNothingAndSaysSo) {
   testing::RecordingPrompt prompt;
-  EXPECT_TRUE(FindPortfolios(dir.str(), MakeSearchFilter(0, 0, ""), prompt).empty());
-  EXPECT_EQ(prompt.MessageTexts(),
-            (Paths{"No master files found on drive " + dir.str() +
-                   "\n\n(Is your Portfolio Search Filter setting correct?)"}));
-  EXPECT_EQ(prompt.beeps, std::vector<BeepKind>{BeepKind::Information});
-
-  testing::RecordingPrompt none;
-  EXPECT_TRUE(FindPortfolios(kNoDrive, MakeSearchFilter(0, 0, ""), none).empty());
-  EXPECT_TRUE(none.scanPaths.empty());
-  EXPECT_EQ(none.messages.size(), 1u);
+  EXPECT_TRUE(FindPortfolios(kNoDrive, MakeSearchFilter(0, 0, ""), prompt).empty());
+  EXPECT_TRUE(prompt.scanPaths.empty());
+  EXPECT_EQ(prompt.messages.size(), 1u);
 }
 
 }  // namespace
