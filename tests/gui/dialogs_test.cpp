@@ -5,7 +5,6 @@
 #include <QTextBrowser>
 
 #include "app/help_window.h"
-#include "browser/command_ids.h"
 #include "browser/ui/search_filter_dialog.h"
 #include "browser/ui/series_facts_dialog.h"
 #include "gui_fixture.h"
@@ -13,77 +12,59 @@
 namespace voltrim::testing {
 namespace {
 
-using SearchFilterTest = GuiTest;
+using DialogsTest = GuiTest;
 
 void ClickOk(QDialog& dialog) {
-  auto* buttons = dialog.findChild<QDialogButtonBox*>();
-  QTest::mouseClick(buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+  QTest::mouseClick(dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
+                    Qt::LeftButton);
 }
 
-TEST_F(SearchFilterTest, EditFollowsTheLimitBoxAndOkRefusesAnUnknownDrive) {
-  Portfolio("p", PortfolioOf({"AAA"}, 3));
-  Start();
-  bool sawDialog = false;
-  onDialog = [&](QDialog& dialog) {
-    auto& filter = dynamic_cast<SearchFilterDialog&>(dialog);
-    sawDialog = true;
-    EXPECT_EQ(dialog.windowTitle(), "Portfolio Search Filter");
-    dialog.show();
-    EXPECT_TRUE(filter.LimitBox()->isChecked());
-    EXPECT_EQ(filter.PathEdit()->text().toStdString(), DrivePath());
-    EXPECT_TRUE(filter.PathEdit()->isEnabled());
-    QTest::mouseClick(filter.LimitBox(), Qt::LeftButton);
-    EXPECT_FALSE(filter.PathEdit()->isEnabled());
-    QTest::mouseClick(filter.LimitBox(), Qt::LeftButton);
-    EXPECT_TRUE(filter.PathEdit()->isEnabled());
-
-    filter.PathEdit()->setText("relative/data");
-    ClickOk(dialog);
-    EXPECT_TRUE(dialog.isVisible());
-    EXPECT_EQ(dialog.result(), 0);
-    EXPECT_EQ(filter.PathEdit()->text(), "relative/data");
-    return QDialog::Rejected;
-  };
-  window->Action(command::kSearchFilter)->trigger();
-  EXPECT_TRUE(sawDialog);
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "The Search Filter path refers to an unknown drive");
-  // Cancel changes nothing.
-  EXPECT_EQ(settings.GetInt("Search", "Limit", 7), 7);
-}
-
-TEST_F(SearchFilterTest, OkStoresTheValuesAndRescansWhenTheFilterChanged) {
+TEST_F(DialogsTest, SearchFilterRefusesAnUnknownDriveThenStoresAndRescans) {
   Portfolio("keep/p", PortfolioOf({"AAA"}, 3));
   Portfolio("other/q", PortfolioOf({"QQQ"}, 3));
   Start();
   ASSERT_EQ(View().PortfolioList()->count(), 2);
-
-  const std::string keep = (drive.path() / "keep").string();
+  int runs = 0;
   onDialog = [&](QDialog& dialog) {
     auto& filter = dynamic_cast<SearchFilterDialog&>(dialog);
+    ++runs;
+    EXPECT_EQ(dialog.windowTitle(), "Portfolio Search Filter");
     dialog.show();
-    filter.PathEdit()->setText(QString::fromStdString(keep));
+    EXPECT_TRUE(filter.LimitBox()->isChecked());
+    EXPECT_EQ(filter.PathEdit()->text().toStdString(), drive.str());
+    // The path can be edited only while the limit is on.
+    QTest::mouseClick(filter.LimitBox(), Qt::LeftButton);
+    EXPECT_FALSE(filter.PathEdit()->isEnabled());
+    QTest::mouseClick(filter.LimitBox(), Qt::LeftButton);
+    EXPECT_TRUE(filter.PathEdit()->isEnabled());
+    filter.PathEdit()->setText("relative/data");
+    ClickOk(dialog);
+    EXPECT_TRUE(dialog.isVisible());  // refused: the dialog stays, the text kept
+    EXPECT_EQ(filter.PathEdit()->text(), "relative/data");
+    if (runs == 1) return int{QDialog::Rejected};
+    filter.PathEdit()->setText(QString::fromStdString(drive.str() + "/keep"));
     QTest::mouseClick(filter.MasterFixBox(), Qt::LeftButton);
     ClickOk(dialog);
     return dialog.result();
   };
   window->Action(command::kSearchFilter)->trigger();
+  EXPECT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "The Search Filter path refers to an unknown drive");
+  EXPECT_EQ(settings.GetInt("Search", "Limit", 7), 7);  // Cancel changes nothing
 
-  EXPECT_TRUE(boxes.empty());
-  EXPECT_EQ(settings.GetString("Search", "Name", ""), keep);
+  window->Action(command::kSearchFilter)->trigger();
+  EXPECT_EQ(runs, 2);
+  EXPECT_EQ(settings.GetString("Search", "Name", ""), drive.str() + "/keep");
   EXPECT_EQ(settings.GetInt("Search", "Limit", 0), 1);
   EXPECT_EQ(settings.GetInt("Search", "MasterFix", 0), 1);
   ASSERT_EQ(View().PortfolioList()->count(), 1);
   EXPECT_EQ(Cell(Symbols(), 0, 0), "AAA");
 }
 
-using FactsTest = GuiTest;
-
-TEST_F(FactsTest, SymbolAboutShowsTheFactsOfTheCurrentRow) {
+TEST_F(DialogsTest, SymbolAboutShowsTheFactsOfTheCurrentRow) {
   const std::string dir = Portfolio("p", PortfolioOf({"AAA", "BBB"}, 9));
   Start();
-  Symbols().setFocus();
-  QTest::keyClick(&Symbols(), Qt::Key_Down);
+  Key(Symbols(), Qt::Key_Down);
 
   SeriesFacts stored;
   ASSERT_EQ(GetSeriesFacts(dir, "BBB", stored), kFactsFound);
@@ -107,24 +88,20 @@ TEST_F(FactsTest, SymbolAboutShowsTheFactsOfTheCurrentRow) {
   EXPECT_TRUE(sawDialog);
 }
 
-TEST_F(FactsTest, ASeriesThatCannotBeReadIsReportedInsteadOfAnEmptyDialog) {
+TEST_F(DialogsTest, ASeriesThatCannotBeReadIsReportedInsteadOfAnEmptyDialog) {
   const std::string dir = Portfolio("p", PortfolioOf({"AAA"}, 3));
   Start();
   std::filesystem::remove(std::filesystem::path(dir) / "F1.DAT");
-  bool sawDialog = false;
-  onDialog = [&](QDialog&) {
-    sawDialog = true;
+  onDialog = [](QDialog&) -> int {
+    ADD_FAILURE() << "no dialog for unreadable facts";
     return 0;
   };
   window->Action(command::kSymbolAbout)->trigger();
-  EXPECT_FALSE(sawDialog);
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_TRUE(boxes[0].text.startsWith("The facts of AAA cannot be read"));
 }
 
-using PromptTest = GuiTest;
-
-TEST_F(PromptTest, BoxesAreTitledVoltrimWithTheIconOfTheirKind) {
+TEST_F(DialogsTest, BoxesAreTitledVoltrimWithTheIconOfTheirKind) {
   prompt->ShowMessage("plain", MessageIcon::Default);
   prompt->ShowMessage("bad", MessageIcon::Error);
   prompt->ShowMessage("note", MessageIcon::Information);
@@ -142,7 +119,7 @@ TEST_F(PromptTest, BoxesAreTitledVoltrimWithTheIconOfTheirKind) {
   EXPECT_EQ(boxes[3].buttons, QMessageBox::Yes | QMessageBox::No);
 }
 
-TEST_F(PromptTest, WaitCursorNestsAndIsAlwaysTakenDown) {
+TEST_F(DialogsTest, WaitCursorNestsAndIsAlwaysTakenDown) {
   prompt->BeginWait();
   prompt->BeginWait();
   EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
@@ -152,9 +129,7 @@ TEST_F(PromptTest, WaitCursorNestsAndIsAlwaysTakenDown) {
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
-using HelpTest = GuiTest;
-
-TEST_F(HelpTest, HelpTopicsOpensTheManualAndAboutNamesTheProgram) {
+TEST_F(DialogsTest, HelpTopicsOpensTheManualAndAboutNamesTheProgram) {
   Start();
   window->Action(command::kHelpTopics)->trigger();
   auto* help = window->findChild<HelpWindow*>();

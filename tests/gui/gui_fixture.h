@@ -1,13 +1,12 @@
 #pragma once
 
-#include <QAbstractButton>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QTest>
 
 #include <deque>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <ostream>
@@ -19,6 +18,7 @@
 #include "app/main_window.h"
 #include "app/qt_prompt.h"
 #include "app/startup.h"
+#include "browser/command_ids.h"
 #include "browser/ui/browser_view.h"
 #include "browser/ui/grid_view.h"
 #include "datafiles/portfolio_builder.h"
@@ -41,38 +41,102 @@ struct ShownBox {
   bool scanBoxOpen = false;  // the scan progress box was still up
 };
 
-// Daily quotes on consecutive weekdays from 3 January 2000, the close rising by a cent a
-// day so that each row tells which quote it is.
-std::vector<DailyQuote> RisingQuotes(int count);
-// A portfolio of the given symbols with `quotes` quotes each (the n-th symbol gets
-// quotes + n, so that series differ in length).
-PortfolioSpec PortfolioOf(const std::vector<std::string>& symbols, int quotes);
+// A portfolio of the given symbols; the n-th symbol gets quotes + n - 1 daily quotes from
+// 01/03/00, the close rising a cent a day, so that series and rows tell which they are.
+inline PortfolioSpec PortfolioOf(const std::vector<std::string>& symbols, int quotes) {
+  PortfolioSpec portfolio;
+  for (const std::string& symbol : symbols) {
+    std::vector<DailyQuote> rising;
+    DayNumber day = ParseUserDate("01/03/00");
+    const int count = quotes + static_cast<int>(portfolio.entries.size());
+    for (int i = 0; i < count; ++i, day = NextWeekday(day)) {
+      const float base = 10.0f + static_cast<float>(i) / 100.0f;
+      rising.push_back({day, base, base + 1, base - 1, base + 0.5f, static_cast<float>(1000 + i)});
+    }
+    PortfolioSpec::Entry entry;
+    entry.series = MakeDailySeries(static_cast<int>(portfolio.entries.size()) + 1, symbol,
+                                   symbol + " INC", rising);
+    portfolio.entries.push_back(entry);
+  }
+  return portfolio;
+}
+
+// Waits, running the event loop, until the condition holds or the time is up.
+inline bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 5000) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!condition()) {
+    if (timer.elapsed() > timeoutMs) return false;
+    QTest::qWait(10);
+  }
+  return true;
+}
 
 // The desktop program over a temporary folder that stands in for the machine's one drive,
 // with its settings in another temporary folder.
 class GuiTest : public ::testing::Test {
  protected:
-  GuiTest();
-  ~GuiTest() override;
+  GuiTest() {
+    OpenSettings(settings, (config.path() / "Voltrim.conf").string(),
+                 (config.path() / "Voltrim.INI").string());
+    prompt = std::make_unique<QtPrompt>([this](QMessageBox& box) {
+      const bool scanBoxOpen = window && window->View()->ProgressBox();
+      boxes.push_back(
+          {box.windowTitle(), box.text(), box.icon(), box.standardButtons(), scanBoxOpen});
+      if (answers.empty()) {
+        return box.standardButtons().testFlag(QMessageBox::Ok) ? QMessageBox::Ok : QMessageBox::No;
+      }
+      const QMessageBox::StandardButton answer = answers.front();
+      answers.pop_front();
+      return answer;
+    });
+  }
+  ~GuiTest() override { window.reset(); }
 
-  std::string Portfolio(const std::string& name, const PortfolioSpec& portfolio);
-  std::string DrivePath() const { return drive.str(); }
+  std::string Portfolio(const std::string& name, const PortfolioSpec& portfolio) {
+    const std::string dir = (drive.path() / name).string();
+    EXPECT_EQ(WritePortfolio(dir, portfolio), kOk) << dir;
+    return dir;
+  }
 
-  // Opens the main window and waits for the first scan to finish.
-  MainWindow& Start();
   // Opens the main window without waiting for anything.
-  MainWindow& Open();
-  void WaitForSetUp();
+  MainWindow& Open() {
+    std::vector<std::string> drives = extraDrives;
+    drives.push_back(drive.str());
+    BrowserPlatform platform{[drives] { return drives; }, [root = drive.str()] { return root; }};
+    window = std::make_unique<MainWindow>(settings, *prompt, std::move(platform));
+    window->SetDialogRunner([this](QDialog& dialog) { return onDialog ? onDialog(dialog) : 0; });
+    window->show();
+    return *window;
+  }
+  void WaitForSetUp() {
+    ASSERT_TRUE(WaitUntil([this] { return View().IsSetUp() && !State().scanning; }));
+    QTest::qWait(1);  // let the scan's closing box go away
+  }
+  // Opens the main window and waits for the first scan to finish.
+  void Start() {
+    Open();
+    WaitForSetUp();
+  }
 
   BrowserView& View() { return *window->View(); }
   const BrowserState& State() { return window->View()->State(); }
   GridView& Symbols() { return *View().SymbolsGrid(); }
   GridView& Quotes() { return *View().QuotesGrid(); }
-  QString Cell(GridView& grid, int row, int column);
-  void ClickRow(GridView& grid, int row);
-  std::vector<QString> BoxTexts() const;
+  QString Cell(GridView& grid, int row, int column) {
+    return grid.model()->index(row, column).data().toString();
+  }
+  void ClickRow(GridView& grid, int row) {
+    const QRect cell = grid.visualRect(grid.model()->index(row, 0));
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+  }
+  void Key(QWidget& widget, Qt::Key key) {
+    widget.setFocus();
+    QTest::keyClick(&widget, key);
+  }
+  std::string Title() const { return window->windowTitle().toStdString(); }
 
-  // Answers for the next message boxes; a box with no answer left gets its first button.
+  // Answers for the next message boxes; a box with no answer left gets Ok, else No.
   std::deque<QMessageBox::StandardButton> answers;
   std::vector<ShownBox> boxes;
   // Called with each modal dialog the window opens; returns the dialog's result.
@@ -85,8 +149,5 @@ class GuiTest : public ::testing::Test {
   std::unique_ptr<QtPrompt> prompt;
   std::unique_ptr<MainWindow> window;
 };
-
-// Waits, running the event loop, until the condition holds or the time is up.
-bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
 
 }  // namespace voltrim::testing

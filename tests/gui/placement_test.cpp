@@ -4,7 +4,6 @@
 
 #include "browser/window_placement.h"
 #include "gui_fixture.h"
-#include "settings/settings_keys.h"
 
 namespace voltrim::testing {
 namespace {
@@ -28,46 +27,33 @@ TEST(DefaultPlacement, IsNinetyFivePercentCentredTruncatedLikeTheSinglePrecision
   EXPECT_EQ(DefaultWindowPlacement(1024, 768), (WindowPlacement{26, 19, 972, 729}));
 }
 
-TEST_F(PlacementTest, WithoutStoredPlacementTheWindowTakesTheDefaultAndStoresItAtOnce) {
+TEST_F(PlacementTest, StoredPlacementIsUsedOnlyWhenItLiesOnTheScreenElseTheDefaultIsStored) {
   const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
-  const WindowPlacement expected = DefaultWindowPlacement(screen.width(), screen.height());
-  // The offscreen screen is 800 x 600: the example of the default.
-  if (screen == QSize(800, 600)) {
-    EXPECT_EQ(expected, (WindowPlacement{20, 15, 759, 569}));
-  }
+  const WindowPlacement fallback = DefaultWindowPlacement(screen.width(), screen.height());
+  Open();  // nothing stored yet
+  EXPECT_EQ(Stored(settings), fallback);
+  EXPECT_EQ(window->size(), QSize(fallback.cx, fallback.cy));
+  EXPECT_EQ(window->pos(), QPoint(fallback.x, fallback.y));
 
-  Open();
-  EXPECT_EQ(Stored(settings), expected);
-  EXPECT_EQ(window->size(), QSize(expected.cx, expected.cy));
-  EXPECT_EQ(window->pos(), QPoint(expected.x, expected.y));
-}
-
-TEST_F(PlacementTest, StoredPlacementIsUsedOnlyWhenItLiesOnTheScreen) {
-  const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+  window.reset();
   StorePlacement(settings, {10, 12, 500, 400});
   Open();
   EXPECT_EQ(window->size(), QSize(500, 400));
   EXPECT_EQ(window->pos(), QPoint(10, 12));
-  window.reset();
-
-  // Wider than the screen, e.g. from a maximised window whose frame reached past it.
-  StorePlacement(settings, {0, 0, screen.width() + 8, 400});
-  Open();
-  EXPECT_EQ(Stored(settings), DefaultWindowPlacement(screen.width(), screen.height()));
-  window.reset();
-
-  StorePlacement(settings, {-4, 0, 500, 400});
-  Open();
-  EXPECT_EQ(Stored(settings), DefaultWindowPlacement(screen.width(), screen.height()));
+  // Wider than the screen (a maximised window's frame reaches past it), or off its left edge.
+  for (const WindowPlacement& off :
+       {WindowPlacement{0, 0, screen.width() + 8, 400}, WindowPlacement{-4, 0, 500, 400}}) {
+    window.reset();
+    StorePlacement(settings, off);
+    Open();
+    EXPECT_EQ(Stored(settings), fallback);
+  }
 }
 
 TEST_F(PlacementTest, MovesAndResizesAreStoredWithNegativeEdgesAsZeroButNotWhileMinimised) {
   Open();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
   window->resize(610, 420);
-  EXPECT_EQ(Stored(settings).cx, 610);
-  EXPECT_EQ(Stored(settings).cy, 420);
-
   window->move(-30, 40);
   EXPECT_TRUE(WaitUntil([&] { return Stored(settings).y == 40; }));
   EXPECT_EQ(Stored(settings), (WindowPlacement{0, 40, 610, 420}));
@@ -79,9 +65,7 @@ TEST_F(PlacementTest, MovesAndResizesAreStoredWithNegativeEdgesAsZeroButNotWhile
   EXPECT_EQ(Stored(settings), (WindowPlacement{0, 40, 610, 420}));
 }
 
-using ColumnWidthTest = GuiTest;
-
-TEST_F(ColumnWidthTest, SavedWidthsAreRestoredAndBadOnesReplacedByTheDefaults) {
+TEST_F(PlacementTest, ColumnWidthsAreRestoredSavedOnCloseAndBadOnesReplacedByTheDefaults) {
   Portfolio("p", PortfolioOf({"AAA"}, 3));
   settings.SetInt("SymbolGrid", "col0", 41);
   settings.SetInt("SymbolGrid", "col1", 77);
@@ -94,25 +78,20 @@ TEST_F(ColumnWidthTest, SavedWidthsAreRestoredAndBadOnesReplacedByTheDefaults) {
   // One quote column of 0 sends all seven back to 9/70 of the grid's width.
   const int quotesDefault = Quotes().viewport()->width() * 9 / 70;
   for (int c = 0; c < 7; ++c) EXPECT_EQ(Quotes().columnWidth(c), quotesDefault) << c;
-}
 
-TEST_F(ColumnWidthTest, WidthsDraggedInTheHeadersAreSavedOnCloseAndComeBack) {
-  Portfolio("p", PortfolioOf({"AAA"}, 3));
-  Start();
   Symbols().horizontalHeader()->resizeSection(1, 66);
   Quotes().horizontalHeader()->resizeSection(6, 33);
   window->close();
   EXPECT_EQ(settings.GetInt("SymbolGrid", "col1", 0), 66);
   EXPECT_EQ(settings.GetInt("QuoteGrid", "col6", 0), 33);
-  EXPECT_EQ(settings.GetInt("QuoteGrid", "col0", 0), Quotes().columnWidth(0));
+  EXPECT_EQ(settings.GetInt("QuoteGrid", "col0", 0), quotesDefault);
   window.reset();
-
   Start();
   EXPECT_EQ(Symbols().columnWidth(1), 66);
   EXPECT_EQ(Quotes().columnWidth(6), 33);
 }
 
-TEST_F(ColumnWidthTest, ClosingBeforeTheSetUpKeepsTheStoredWidths) {
+TEST_F(PlacementTest, ClosingBeforeTheSetUpKeepsTheStoredWidths) {
   settings.SetInt("SymbolGrid", "col0", 41);
   Open();
   window->close();
