@@ -87,15 +87,12 @@ TEST_F(BrowserTest, StartupFillsTheListsAndLoadsTheFirstPortfolio) {
   EXPECT_EQ(State().drive, drive);
   EXPECT_EQ(settings.GetString("Settings", "Drive", ""), drive);
   EXPECT_EQ(State().portfolios, (Texts{drive + "/Alpha", drive + "/beta/deep", drive + "/zeta"}));
-  EXPECT_EQ(State().portfolioSelection, 0);
   EXPECT_EQ(State().masterPath, drive + "/Alpha/MASTER");
   ASSERT_EQ(State().symbols.RowCount(), 2);
   EXPECT_EQ(State().symbols.CellText(1, 0), "AB");
   EXPECT_EQ(State().title, "Voltrim - " + drive + "/Alpha - AA");
   EXPECT_EQ(State().quotes.loadedSymbol, "AA");
   EXPECT_EQ(State().quotes.RowCount(), 40);
-  EXPECT_EQ(SymbolPaneText(State()), "Symbol 1 of 2");
-  EXPECT_EQ(QuotePaneText(State()), "Quote 40 of 40");
   EXPECT_EQ(prompt.scanCounts.back(), 3);
   EXPECT_EQ(prompt.beeps, std::vector<BeepKind>{BeepKind::Information});
   EXPECT_TRUE(prompt.messages.empty());
@@ -358,7 +355,6 @@ TEST(ColumnWidths, SavedWidthsComeBackOnlyWhenTheyFit) {
   SettingsStore settings;
   settings.OpenRoot((dir.path() / "Voltrim.conf").string());
   EXPECT_EQ(LoadSymbolColumnWidths(settings, 401), (SymbolColumnWidths{180, 180}));
-  EXPECT_EQ(LoadQuoteColumnWidths(settings, 701)[6], 90);
 
   SaveColumnWidths(settings, {60, 200}, {80, 70, 70, 70, 70, 90, 110});
   EXPECT_EQ(LoadSymbolColumnWidths(settings, 300), (SymbolColumnWidths{60, 200}));
