@@ -1,121 +1,71 @@
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "datafiles/series.h"
 #include "fixtures.h"
-#include "support/temp_dir.h"
 
-namespace voltrim {
+namespace voltrim::testing {
 namespace {
 
-using testing::NumberedQuotes;
-using testing::OneSeries;
-using testing::TempDir;
-
-// Every damaged series is refused by every reader with a status: nothing crashes, nothing
-// reads outside what the files hold.
+// One way a series' files can be damaged, and the status every reader must give for it.
 struct Damage {
   const char* what;
-  std::function<void(SeriesSpec&)> plan;                    // before writing
-  std::function<void(const std::filesystem::path&)> files;  // after writing
-  Status expected;
+  int recordLengthByte = 0, fieldCountByte = 0;  // stored header bytes; 0 = as written
+  Bytes datHead = {};                            // bytes written over the DAT's start
+  bool datIsHeadOnly = false;                    // ...or as the whole DAT
+  const char* dop = nullptr;                     // DOP text written instead
+  bool datMissing = false, noLayout = false;
+  Status expected = kDamagedFile;
 };
 
-std::vector<Damage> Damages() {
-  auto patchDat = [](std::vector<unsigned char> header) {
-    return [header](const std::filesystem::path& dir) {
-      auto bytes = testing::ReadFileBytes(dir / "F1.DAT");
-      bytes.resize(std::max(bytes.size(), header.size()));
-      std::copy(header.begin(), header.end(), bytes.begin());
-      testing::WriteFileBytes(dir / "F1.DAT", bytes);
-    };
-  };
-  auto writeDop = [](std::string text) {
-    return [text](const std::filesystem::path& dir) {
-      testing::WriteFileBytes(dir / "F1.DOP", std::vector<unsigned char>(text.begin(), text.end()));
-    };
-  };
-  auto none = [](const std::filesystem::path&) {};
-  auto keep = [](SeriesSpec&) {};
-  return {
-      {"record length not 4 x fields", [](SeriesSpec& s) { s.recordLengthByte = 20; }, none,
-       kDamagedFile},
-      {"negative record length", [](SeriesSpec& s) { s.recordLengthByte = 0xE8; }, none,
-       kDamagedFile},
-      {"no fields",
-       [](SeriesSpec& s) {
-         s.fieldCountByte = 0x100;
-         s.recordLengthByte = 0x100;
-       },
-       none, kDamagedFile},
-      {"twenty fields",
-       [](SeriesSpec& s) {
-         s.fieldCountByte = 20;
-         s.recordLengthByte = 80;
-       },
-       none, kDamagedFile},
-      {"last record 0", keep, patchDat({0, 0, 0, 0}), kDamagedFile},
-      {"last record negative", keep, patchDat({0, 0, 0xFF, 0xFF}), kDamagedFile},
-      {"DAT shorter than its header", keep,
-       [](const std::filesystem::path& dir) {
-         testing::WriteFileBytes(dir / "F1.DAT", {0, 0, 5});
-       },
-       kDamagedFile},
-      {"DAT missing", keep,
-       [](const std::filesystem::path& dir) { std::filesystem::remove(dir / "F1.DAT"); },
-       kFileOpen},
-      {"DOP without DATE", keep, writeDop("\"CLOSE\",2,2\r\n"), kDamagedFile},
-      {"DOP position past the fields", keep,
-       writeDop("\"DATE\",0,0\n\"OPEN\",0,0\n\"HIGH\",0,0\n\"LOW\",0,0\n\"CLOSE\",0,0\n\"VOL\",0,"
-                "0\n\"OI\",0,0\n"),
-       kDamagedFile},
-      {"DOP line without codes", keep, writeDop("\"DATE\",0,0\n\"CLOSE\"\n"), kDamagedFile},
-      {"no DOP and a length without a layout",
-       [](SeriesSpec& s) {
-         s.writeDop = false;
-         s.fields.push_back(Field::Oi);
-         s.fields.push_back(Field::Time);
-         for (auto& r : s.records) r.insert(r.end(), {0.0f, 0.0f});
-       },
-       none, kNoLayout},
-  };
-}
-
 TEST(DamagedFiles, EveryReaderRefusesWithAStatus) {
-  for (const Damage& damage : Damages()) {
-    SCOPED_TRACE(damage.what);
+  const Damage damages[] = {
+      {.what = "record length not 4 x fields", .recordLengthByte = 20},
+      {.what = "negative record length", .recordLengthByte = 0xE8},
+      {.what = "no fields", .recordLengthByte = 0x100, .fieldCountByte = 0x100},
+      {.what = "twenty fields", .recordLengthByte = 80, .fieldCountByte = 20},
+      {.what = "last record 0", .datHead = {0, 0, 0, 0}},
+      {.what = "last record negative", .datHead = {0, 0, 0xFF, 0xFF}},
+      {.what = "DAT shorter than its header", .datHead = {0, 0, 5}, .datIsHeadOnly = true},
+      {.what = "DAT missing", .datMissing = true, .expected = kFileOpen},
+      {.what = "DOP without DATE", .dop = "\"CLOSE\",2,2\r\n"},
+      {.what = "DOP position past the fields",
+       .dop = "\"DATE\",0,0\n\"OPEN\",0,0\n\"HIGH\",0,0\n\"LOW\",0,0\n\"CLOSE\",0,0\n\"VOL\",0,0\n"
+              "\"OI\",0,0\n"},
+      {.what = "DOP line without codes", .dop = "\"DATE\",0,0\n\"CLOSE\"\n"},
+      {.what = "no DOP, a length without a layout", .noLayout = true, .expected = kNoLayout},
+  };
+  for (const Damage& d : damages) {
+    SCOPED_TRACE(d.what);
     TempDir tmp;
-    SeriesSpec series = MakeDailySeries(1, "S", "", NumberedQuotes(20));
-    damage.plan(series);
-    ASSERT_EQ(WritePortfolio(tmp.str(), OneSeries(series)), kOk);
-    damage.files(tmp.path());
+    SeriesSpec series = MakeDailySeries(1, "S", "", Quotes(20), !d.noLayout);
+    series.recordLengthByte = d.recordLengthByte;
+    series.fieldCountByte = d.fieldCountByte;
+    if (d.noLayout) {
+      series.fields.insert(series.fields.end(), {Field::Oi, Field::Time});
+      for (auto& r : series.records) r.insert(r.end(), {0.0f, 0.0f});
+    }
+    Write(tmp.path(), Portfolio({SeriesEntry(series)}));
+    const auto dat = tmp.path() / "F1.DAT";
+    if (d.datMissing) std::filesystem::remove(dat);
+    if (d.dop != nullptr) WriteText(tmp.path() / "F1.DOP", d.dop);
+    if (!d.datHead.empty()) {
+      Bytes bytes = d.datIsHeadOnly ? Bytes{} : ReadFileBytes(dat);
+      bytes.resize(std::max(bytes.size(), d.datHead.size()));
+      std::copy(d.datHead.begin(), d.datHead.end(), bytes.begin());
+      WriteFileBytes(dat, bytes);
+    }
 
-    SeriesLocation location;
-    const Status located = LocateSeries(tmp.str(), "S", location);
     SeriesBuffer buffer;
     ASSERT_EQ(AllocSeriesBuffer(buffer, 400), kOk);
-    EXPECT_EQ(ReadSeries(buffer, tmp.str(), "S", 0, -1), damage.expected);
-    EXPECT_EQ(ReadSeries(buffer, tmp.str(), "S", -1, 400), damage.expected);
-    EXPECT_EQ(FindQuote(tmp.str(), "S", 14247, 0), damage.expected);
-    if (located == kOk) {
-      std::int16_t last = 0;
-      EXPECT_EQ(ReadDatLastRecord(location.datPath, last), damage.expected);
-    } else {
-      EXPECT_EQ(located, damage.expected);
-    }
+    EXPECT_EQ(ReadSeries(buffer, tmp.str(), "S", 0, -1), d.expected);
+    EXPECT_EQ(ReadSeries(buffer, tmp.str(), "S", -1, 400), d.expected);
+    EXPECT_EQ(FindQuote(tmp.str(), "S", Day(2000, 1, 3), 0), d.expected);
+    SeriesLocation location;
+    const Status located = LocateSeries(tmp.str(), "S", location);
+    std::int16_t last = 0;
+    EXPECT_EQ(located == kOk ? ReadDatLastRecord(location.datPath, last) : located, d.expected);
   }
 }
 
-TEST(DamagedFiles, TruncatedDatMakesFindQuoteFailNotGuess) {
-  TempDir tmp;
-  ASSERT_EQ(WritePortfolio(tmp.str(), OneSeries(MakeDailySeries(1, "S", "", NumberedQuotes(100)))),
-            kOk);
-  auto bytes = testing::ReadFileBytes(tmp.path() / "F1.DAT");
-  bytes.resize(24 * 10);
-  testing::WriteFileBytes(tmp.path() / "F1.DAT", bytes);
-  EXPECT_EQ(FindQuote(tmp.str(), "S", NumberedQuotes(100)[80].day, 0), kFileRead);
-}
-
 }  // namespace
-}  // namespace voltrim
+}  // namespace voltrim::testing

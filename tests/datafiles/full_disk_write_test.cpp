@@ -1,5 +1,3 @@
-#include <gtest/gtest.h>
-
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -7,7 +5,7 @@
 #include <unistd.h>
 
 #include "datafiles/rewrite_series.h"
-#include "write_fixture.h"
+#include "fixtures.h"
 
 namespace voltrim::testing {
 namespace {
@@ -22,9 +20,8 @@ struct LargestSeries {
   SeriesEdit split;
 
   LargestSeries() {
-    dir = MakePortfolio(temp.path(), "p",
-                        Portfolio({SeriesEntry(MakeDailySeries(
-                            1, "BIG", "BIG CORP", WeekdayQuotes(Day(1970, 1, 5), 32766)))}));
+    dir = Write(temp.path() / "p", Portfolio({SeriesEntry(MakeDailySeries(
+                                       1, "BIG", "BIG CORP", Quotes(32766, Day(1970, 1, 5))))}));
     before = TakeSnapshot(temp.path());
     split.kind = edit_kind::kScaleRange;
     split.firstDay = 0;

@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "datafiles/master.h"
 #include "datafiles/master_image.h"
 #include "datafiles/repair_master.h"
 #include "datafiles/rewrite_series.h"
-#include "write_fixture.h"
+#include "fixtures.h"
 
 namespace voltrim::testing {
 namespace {
@@ -12,11 +11,8 @@ namespace {
 class MasterWriteTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto quotes = WeekdayQuotes(Day(2000, 1, 3), 2);
-    dir_ = MakePortfolio(temp_.path(), "p",
-                         Portfolio({SeriesEntry(MakeDailySeries(1, "AAA", "ALPHA", quotes)),
-                                    SeriesEntry(MakeDailySeries(7, "BBB", "BETA", quotes)),
-                                    SubdirectoryEntry("SUB")}));
+    dir_ = Write(temp_.path() / "p", Portfolio({Symbol(1, "AAA", "ALPHA"), Symbol(7, "BBB", "BETA"),
+                                                SubdirectoryEntry("SUB")}));
     master_ = dir_ + "/MASTER";
     before_ = ReadFileBytes(master_);
   }
@@ -76,32 +72,6 @@ TEST_F(MasterWriteTest, RepairFillsEmptySymbolsFromNamesAndCopiesEverythingElse)
   EXPECT_FALSE(std::filesystem::exists(dir_ + "/MASTER.bak"));
   ASSERT_EQ(MasterNeedsRepair(master_, needs), kOk);
   EXPECT_FALSE(needs);
-}
-
-TEST(RepairRealData, MiningeMasterIsRepairedAndItsSymbolsFound) {
-  const auto source = SharedDataDir() / "mininge";
-  if (SharedDataDir().empty() || !std::filesystem::exists(source))
-    GTEST_SKIP() << "real data folder not present";
-  TempDir temp;
-  std::filesystem::copy(source, temp.path() / "m", std::filesystem::copy_options::recursive);
-  const std::string master = MasterPathIn((temp.path() / "m").string());
-  const Bytes before = ReadFileBytes(master);
-  bool needs = false;
-  ASSERT_EQ(MasterNeedsRepair(master, needs), kOk);
-  ASSERT_TRUE(needs);
-  ASSERT_EQ(RepairMaster(master), kOk);
-  ASSERT_EQ(MasterNeedsRepair(master, needs), kOk);
-  EXPECT_FALSE(needs);
-  const Bytes after = ReadFileBytes(master);
-  ASSERT_EQ(after.size(), before.size());
-  MasterFile file;
-  ASSERT_EQ(ReadMasterFile(master, file), kOk);
-  for (const MasterRecord& r : file.records) {
-    FoundSymbol found;
-    EXPECT_EQ(FindSymbol((temp.path() / "m").string(),
-                         r.SymbolField().substr(0, r.SymbolField().find(' ')), found),
-              kOk);
-  }
 }
 
 }  // namespace
