@@ -1,4 +1,9 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <limits>
@@ -10,11 +15,10 @@
 namespace voltrim::testing {
 namespace {
 
-SeriesSpec Acme(std::vector<Field> fields, std::vector<RawRecord> records, char periodicity = 'D') {
+SeriesSpec Acme(std::vector<Field> fields, std::vector<RawRecord> records) {
   SeriesSpec s;
   s.symbol = "ACME";
   s.name = "ACME CORP";
-  s.periodicity = periodicity;
   s.fields = std::move(fields);
   s.records = std::move(records);
   return s;
@@ -67,30 +71,9 @@ class RewriteSeriesTest : public ::testing::Test {
   Snapshot before_;
 };
 
-TEST_F(RewriteSeriesTest, FieldsAreWrittenInTheirStoredPositions) {
-  // Set: three intraday quotes on one day; the layout has no open interest, which stays absent.
-  const SeriesSpec intraday = Acme(
-      {Field::Date, Field::Time, Field::Open, Field::High, Field::Low, Field::Close, Field::Vol},
-      {{1000103, 93000, 1, 2, 0.5f, 1.5f, 10},
-       {1000104, 93000, 1, 2, 0.5f, 1.5f, 10},
-       {1000104, 100000, 3, 4, 2.5f, 3.3f, 20},
-       {1000104, 103000, 5, 6, 4.5f, 5.1f, 30},
-       {1000105, 93000, 7, 8, 6.5f, 7.5f, 40}},
-      'I');
-  Build(intraday);
-  SeriesEdit edit =
-      Edit(edit_kind::kSet, Day(2000, 1, 4), Day(2000, 1, 4), {99, 99, 99, 42.125f, 777, 99});
-  edit.fieldsToSet =
-      (1u << edit_value::kClose) | (1u << edit_value::kVolume) | (1u << edit_value::kOpenInterest);
-  ASSERT_EQ(Run(edit, 5), kOk);
-  ExpectDatAndBackup(Expected({intraday.records[0],
-                               {1000104, 93000, 1, 2, 0.5f, 42.125f, 777},
-                               {1000104, 100000, 3, 4, 2.5f, 42.125f, 777},
-                               {1000104, 103000, 5, 6, 4.5f, 42.125f, 777},
-                               intraday.records[4]}));
-  EXPECT_EQ(File("MASTER"), Before("MASTER"));
-
-  // Scale: stored order DATE, CLOSE, OPEN, VOL, then a field no keyword names.
+// Values are found through the DOP file, whose order need not be the stored one.
+TEST_F(RewriteSeriesTest, FieldsAreRewrittenInTheirStoredPositions) {
+  // Stored order DATE, CLOSE, OPEN, VOL, then a field no keyword names.
   Build(Acme({Field::Date, Field::Close, Field::Open, Field::Vol, Field::Oi},
              {{1000103, 10, 9, 100, 1234.5f}, {1000104, 11, 10, 200, 1234.5f}}));
   WriteText(temp_->path() / "p" / "F1.DOP",
@@ -145,20 +128,14 @@ TEST_F(RewriteSeriesTest, DeleteMovesMasterDatesOnlyAtTheEnds) {
   }
 }
 
-TEST_F(RewriteSeriesTest, DeleteAndInsertActOnlyOnTheFirstOfTwoQuotesOfTheDay) {
+TEST_F(RewriteSeriesTest, InsertCopiesOnlyTheFirstOfTwoQuotesOfTheDay) {
   std::vector<DailyQuote> quotes = Quotes(3, Day(2000, 1, 6));  // Thu, Fri, Mon
   quotes.push_back(quotes[2]);
   quotes[3].close = 99.0f;  // the second Monday quote, told apart by its close
-  BuildDaily(quotes);
   const DayNumber monday = Day(2000, 1, 10);
-  ASSERT_EQ(Run(Edit(edit_kind::kDelete, monday, monday), 4), kOk);
-  std::vector<RawRecord> expected = series_.records;
-  expected.erase(expected.begin() + 2);
-  ExpectDatAndBackup(Expected(expected));
-
   BuildDaily(quotes);
   ASSERT_EQ(Run(Edit(edit_kind::kInsert, monday, monday), 4), kOk);
-  expected = series_.records;
+  std::vector<RawRecord> expected = series_.records;
   RawRecord copy = expected[2];
   copy[0] = DayToDateValue(Day(2000, 1, 7));  // the Friday before
   expected.insert(expected.begin() + 2, copy);
@@ -217,6 +194,64 @@ TEST_F(RewriteSeriesTest, LowerCaseFileNamesAreUsedAndReplacedInPlace) {
   for (const char* canonical : {"F1.DAT", "F1.BAK", "F1.NEW", "MASTER", "MASTER.NEW"})
     EXPECT_FALSE(std::filesystem::exists(p / canonical)) << canonical;
   EXPECT_TRUE(std::filesystem::exists(p / "MASTER.BAK"));  // new files take the canonical name
+}
+
+// The largest series a DAT header can count, and a split over all of it.
+struct LargestSeries {
+  TempDir temp;
+  std::string dir;
+  Snapshot before;
+  SeriesEdit split;
+
+  LargestSeries() {
+    dir = Write(temp.path() / "p", Portfolio({SeriesEntry(MakeDailySeries(
+                                       1, "BIG", "BIG CORP", Quotes(32766, Day(1970, 1, 5))))}));
+    before = TakeSnapshot(temp.path());
+    split.kind = edit_kind::kScaleRange;
+    split.firstDay = 0;
+    split.lastDay = 65535;
+    split.values = {0.5f, 0.5f, 0.5f, 0.5f, 2.0f, 2.0f};
+  }
+};
+
+TEST(FullDisk, ARewriteThatCannotBeWrittenCompletelyLeavesTheSeriesAsItWas) {
+  LargestSeries series;
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // The file size limit stands in for a full disk: writes past it fail with EFBIG.
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{100 * 1024, 100 * 1024};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    const Status status = RewriteSeries(series.split, series.dir, "BIG", 32766);
+    _exit(status == kFileWrite ? 0 : 1);
+  }
+  int wstatus = 0;
+  ASSERT_EQ(waitpid(child, &wstatus, 0), child);
+  ASSERT_TRUE(WIFEXITED(wstatus));
+  EXPECT_EQ(WEXITSTATUS(wstatus), 0) << "the failure was not reported as a write failure";
+  Snapshot now = TakeSnapshot(series.temp.path());
+  // The backup may already be made (a link costs no space); everything else is as it was.
+  now.erase("p/F1.BAK");
+  EXPECT_EQ(now, series.before);
+}
+
+TEST(LargestSeries, AnInsertThatWouldOverflowTheHeaderCountIsRefused) {
+  LargestSeries series;
+  SeriesEdit insert;
+  insert.kind = edit_kind::kInsert;
+  insert.firstDay = insert.lastDay = Day(1970, 1, 6);
+  EXPECT_EQ(RewriteSeries(insert, series.dir, "BIG", 32766), kBadRequest);
+  EXPECT_EQ(TakeSnapshot(series.temp.path()), series.before);
+}
+
+TEST(ReadOnlyFolder, ARewriteIsRefusedAndNothingChanges) {
+  if (geteuid() == 0) GTEST_SKIP() << "running as root: a read-only folder does not stop root";
+  LargestSeries series;
+  ASSERT_EQ(chmod(series.dir.c_str(), 0555), 0);
+  EXPECT_EQ(RewriteSeries(series.split, series.dir, "BIG", 32766), kFileWrite);
+  chmod(series.dir.c_str(), 0755);
+  EXPECT_EQ(TakeSnapshot(series.temp.path()), series.before);
 }
 
 }  // namespace
