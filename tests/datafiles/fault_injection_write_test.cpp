@@ -4,13 +4,12 @@
 #include <set>
 
 #include "datafiles/file_ops.h"
-#include "datafiles/master.h"
 #include "datafiles/master_image.h"
 #include "datafiles/repair_master.h"
 #include "datafiles/rewrite_series.h"
 #include "datafiles/series.h"
 #include "datafiles/symbol_files.h"
-#include "write_fixture.h"
+#include "fixtures.h"
 
 namespace voltrim::testing {
 namespace {
@@ -22,88 +21,69 @@ using file_ops::FaultKind;
 struct Scenario {
   const char* name;
   std::function<int(const std::string& p, const std::string& q)> run;
-  std::set<int> partialResults;  // "partly done" results; anything else non-zero failed cleanly
-  bool rerunnable = false;       // running it again after a crash must finish the job
-  std::function<void(const fs::path& root)> damage = nullptr;  // set-up beyond the fixture
+  std::set<int> partialResults = {};  // "partly done"; any other non-zero result failed cleanly
+  bool rerunnable = false;            // running it again after a crash must finish the job
+  bool damagedSymbol = false;         // OTHER's symbol blanked, for the repair
+  // symbol -> folders it may be found in afterwards; never in none of them.
   std::vector<std::pair<std::string, std::vector<std::string>>> mustKeep = {
       {"ACME", {"p", "q"}}, {"OTHER", {"p"}}, {"D1", {"q"}}};
 };
 
 void MakeFixture(const fs::path& root, const Scenario& s) {
-  MakePortfolio(root, "p",
-                Portfolio({SeriesEntry(MakeDailySeries(1, "ACME", "ACME CORP",
-                                                       WeekdayQuotes(Day(2000, 1, 3), 5))),
-                           SeriesEntry(MakeDailySeries(2, "OTHER", "OTHER INC",
-                                                       WeekdayQuotes(Day(2000, 1, 3), 2)))}));
-  MakePortfolio(root, "q",
-                Portfolio({SeriesEntry(
-                    MakeDailySeries(1, "D1", "DEST ONE", WeekdayQuotes(Day(2000, 1, 3), 2)))}));
+  Write(root / "p",
+        Portfolio({Symbol(1, "ACME", "ACME CORP", 5), Symbol(2, "OTHER", "OTHER INC")}));
+  Write(root / "q", Portfolio({Symbol(1, "D1", "DEST ONE")}));
   WriteFileBytes(root / "p" / "F1.BAK", {1, 2, 3});
   WriteFileBytes(root / "p" / "MASTER.BAK", {4, 5, 6});
-  if (s.damage) s.damage(root);
+  if (s.damagedSymbol) {
+    Bytes master = ReadFileBytes(root / "p" / "MASTER");
+    std::fill_n(master.begin() + 2 * 53 + 36, 16, ' ');
+    WriteFileBytes(root / "p" / "MASTER", master);
+  }
 }
 
-bool IsTemporary(const std::string& path) {
-  std::string name = fs::path(path).filename().string();
-  for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  const auto ends = [&](const std::string& tail) {
-    return name.size() >= tail.size() &&
-           name.compare(name.size() - tail.size(), tail.size(), tail) == 0;
-  };
-  // MASTER.bak is the repair's temporary (and shares its name with the update's backup).
-  return ends(".new") || ends(".~nu") || name == "master.bak";
+// Temporaries may be left by a crash; backups may be renewed by a failed or repeated run.
+bool IsTemporary(const fs::path& path) {
+  std::string name = path.filename().string();
+  for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  const std::string ext = fs::path(name).extension().string();
+  // MASTER.BAK is the repair's temporary (and shares its name with the update's backup).
+  return ext == ".NEW" || ext == ".~NU" || name == "MASTER.BAK";
 }
-
-Snapshot Lasting(const Snapshot& all) {
+Snapshot Without(const Snapshot& all, bool backups) {
   Snapshot kept;
-  for (const auto& [path, bytes] : all)
-    if (!IsTemporary(path)) kept[path] = bytes;
-  return kept;
-}
-
-// Lasting files without the backups, which a failed or repeated operation may renew.
-Snapshot Primary(const Snapshot& all) {
-  Snapshot kept;
-  for (const auto& [path, bytes] : Lasting(all)) {
+  for (const auto& [path, bytes] : all) {
     const std::string ext = fs::path(path).extension().string();
-    if (ext != ".BAK" && ext != ".bak") kept[path] = bytes;
+    if (!IsTemporary(path) && !(backups && (ext == ".BAK" || ext == ".bak"))) kept[path] = bytes;
   }
   return kept;
 }
 
 std::optional<Bytes> At(const Snapshot& s, const std::string& path) {
   const auto it = s.find(path);
-  if (it == s.end()) return std::nullopt;
-  return it->second;
+  return it == s.end() ? std::nullopt : std::optional<Bytes>(it->second);
 }
 
-// Every lasting file is as it was or as the finished operation leaves it, complete.
-void ExpectOldOrNew(const Snapshot& old, const Snapshot& fresh, const Snapshot& now) {
+void ExpectOldOrNewAndNothingLost(const fs::path& root, const Scenario& s, const Snapshot& old,
+                                  const Snapshot& fresh, const Snapshot& now) {
   std::set<std::string> paths;
-  for (const Snapshot* s : {&old, &fresh, &now})
-    for (const auto& entry : *s) paths.insert(entry.first);
-  for (const std::string& path : paths) {
-    if (IsTemporary(path)) continue;
-    const auto state = At(now, path);
-    EXPECT_TRUE(state == At(old, path) || state == At(fresh, path)) << path;
-  }
-}
-
-void ExpectNoSymbolLost(const fs::path& root, const Scenario& s) {
+  for (const Snapshot* snapshot : {&old, &fresh, &now})
+    for (const auto& entry : *snapshot)
+      if (!IsTemporary(entry.first)) paths.insert(entry.first);
+  for (const std::string& path : paths)
+    EXPECT_TRUE(At(now, path) == At(old, path) || At(now, path) == At(fresh, path)) << path;
+  SeriesBuffer buffer;
+  ASSERT_EQ(AllocSeriesBuffer(buffer, 64), kOk);
   for (const auto& [symbol, folders] : s.mustKeep) {
     bool found = false;
-    for (const std::string& folder : folders) {
-      SeriesBuffer buffer;
-      ASSERT_EQ(AllocSeriesBuffer(buffer, 64), kOk);
+    for (const std::string& folder : folders)
       found = found || ReadSeries(buffer, (root / folder).string(), symbol, 0, -1) == kOk;
-      FreeSeriesBuffer(buffer);
-    }
     EXPECT_TRUE(found) << symbol << " lost";
   }
 }
 
-// Runs the operation with operation k failing (or the process "dying" there) for every k
-// until it finishes untouched by the fault; returns how many k were tried.
+// Runs the operation with file operation k failing (or the process "dying" there) for every
+// k until it finishes untouched by the fault; returns how many k were tried.
 int Sweep(const Scenario& s, FaultKind kind) {
   TempDir reference;
   MakeFixture(reference.path(), s);
@@ -114,31 +94,29 @@ int Sweep(const Scenario& s, FaultKind kind) {
                                       << " at operation " << k);
     TempDir temp;
     const fs::path& root = temp.path();
+    const std::string p = (root / "p").string(), q = (root / "q").string();
     MakeFixture(root, s);
     const Snapshot old = TakeSnapshot(root);
     file_ops::ArmFault(k, kind);
-    const int result = s.run((root / "p").string(), (root / "q").string());
+    const int result = s.run(p, q);
     const bool hit = file_ops::FaultHit();
     file_ops::DisarmFault();
     const Snapshot now = TakeSnapshot(root);
     if (!hit) {
       EXPECT_EQ(result, expected);
-      EXPECT_EQ(Lasting(now), Lasting(fresh));
+      EXPECT_EQ(Without(now, false), Without(fresh, false));
       return static_cast<int>(k);
     }
-    ExpectOldOrNew(old, fresh, now);
-    ExpectNoSymbolLost(root, s);
-    if (kind == FaultKind::kFail) {
-      if (result == expected) {
-        EXPECT_EQ(Lasting(now), Lasting(fresh)) << "reported done but is not";
-      } else if (s.partialResults.count(result) == 0) {
-        EXPECT_NE(result, kOk);
-        // A clean failure: every lasting file that existed is as it was.
-        for (const auto& [path, bytes] : Primary(old)) EXPECT_EQ(At(now, path), bytes) << path;
-      }
-    } else if (s.rerunnable) {
-      EXPECT_EQ(s.run((root / "p").string(), (root / "q").string()), expected);
-      EXPECT_EQ(Primary(TakeSnapshot(root)), Primary(fresh)) << "rerun after the crash";
+    ExpectOldOrNewAndNothingLost(root, s, old, fresh, now);
+    if (kind == FaultKind::kFail && result == expected) {
+      EXPECT_EQ(Without(now, false), Without(fresh, false)) << "reported done but is not";
+    } else if (kind == FaultKind::kFail && s.partialResults.count(result) == 0) {
+      EXPECT_NE(result, kOk);
+      // A clean failure: every lasting file that existed is as it was.
+      for (const auto& [path, bytes] : Without(old, true)) EXPECT_EQ(At(now, path), bytes) << path;
+    } else if (kind == FaultKind::kCrash && s.rerunnable) {
+      EXPECT_EQ(s.run(p, q), expected);
+      EXPECT_EQ(Without(TakeSnapshot(root), true), Without(fresh, true)) << "rerun after crash";
     }
     if (::testing::Test::HasFailure()) return -1;
   }
@@ -146,71 +124,55 @@ int Sweep(const Scenario& s, FaultKind kind) {
   return -1;
 }
 
-SeriesEdit Request(std::int16_t kind, DayNumber day, std::array<float, 6> values = {}) {
+Status Rewrite(const std::string& p, std::int16_t kind, DayNumber first, DayNumber last,
+               std::array<float, 6> values = {}) {
   SeriesEdit edit;
   edit.kind = kind;
-  edit.firstDay = edit.lastDay = day;
+  edit.firstDay = first;
+  edit.lastDay = last;
   edit.values = values;
-  return edit;
+  return RewriteSeries(edit, p, "ACME", 5);
 }
 
 std::vector<Scenario> Scenarios() {
-  const DayNumber monday = Day(2000, 1, 3);
-  const DayNumber wednesday = Day(2000, 1, 5);
-  std::vector<Scenario> all;
-  all.push_back({"set",
-                 [=](auto p, auto) {
-                   return RewriteSeries(Request(edit_kind::kSet, wednesday, {1, 2, 3, 4, 5, 6}), p,
-                                        "ACME", 5);
-                 },
-                 {},
-                 true});
-  all.push_back({"scale",
-                 [=](auto p, auto) {
-                   SeriesEdit e = Request(edit_kind::kScaleRange, 0, {2, 2, 2, 2, 3, 3});
-                   e.lastDay = wednesday;
-                   return RewriteSeries(e, p, "ACME", 5);
-                 },
-                 {}});
-  all.push_back({"delete first quote",
-                 [=](auto p, auto) {
-                   return RewriteSeries(Request(edit_kind::kDelete, monday), p, "ACME", 5);
-                 },
-                 {kMasterDatesNotUpdated}});
-  all.push_back({"insert",
-                 [=](auto p, auto) {
-                   return RewriteSeries(Request(edit_kind::kInsert, monday), p, "ACME", 5);
-                 },
-                 {}});
-  all.push_back({"master date",
-                 [=](auto p, auto) {
-                   return SetMasterDate(MasterPathIn(p), DayToDateFloat(wednesday), 2,
-                                        MasterDate::kLast);
-                 },
-                 {}});
-  all.push_back(
+  const DayNumber monday = Day(2000, 1, 3), wednesday = Day(2000, 1, 5);
+  return {
+      {"set",
+       [=](auto p, auto) {
+         return Rewrite(p, edit_kind::kSet, wednesday, wednesday, {1, 2, 3, 4, 5, 6});
+       },
+       {},
+       true},
+      {"scale",
+       [=](auto p, auto) {
+         return Rewrite(p, edit_kind::kScaleRange, 0, wednesday, {2, 2, 2, 2, 3, 3});
+       }},
+      {"delete first quote",
+       [=](auto p, auto) { return Rewrite(p, edit_kind::kDelete, monday, monday); },
+       {kMasterDatesNotUpdated}},
+      {"insert", [=](auto p, auto) { return Rewrite(p, edit_kind::kInsert, monday, monday); }},
+      {"master date",
+       [=](auto p, auto) {
+         return SetMasterDate(MasterPathIn(p), DayToDateFloat(wednesday), 2, MasterDate::kLast);
+       }},
       {"rename",
        [](auto p, auto) { return RenameMasterRecord(MasterPathIn(p), 1, "OTHER", "NEW NAME"); },
        {},
-       true});
-  Scenario repair{"repair", [](auto p, auto) { return RepairMaster(MasterPathIn(p)); }, {}, true};
-  repair.damage = [](const fs::path& root) {
-    Bytes master = ReadFileBytes(root / "p" / "MASTER");
-    for (int i = 0; i < 16; ++i) master[2 * 53 + 36 + static_cast<std::size_t>(i)] = ' ';
-    WriteFileBytes(root / "p" / "MASTER", master);
+       true},
+      {.name = "repair",
+       .run = [](auto p, auto) { return RepairMaster(MasterPathIn(p)); },
+       .rerunnable = true,
+       .damagedSymbol = true,
+       .mustKeep = {{"ACME", {"p"}}, {"OTHER INC", {"p"}}}},
+      {.name = "delete symbol",
+       .run = [](auto p, auto) { return DeleteSymbol(p, "OTHER"); },
+       .partialResults = {kSymbolFilesLeft},
+       .mustKeep = {{"ACME", {"p"}}}},
+      {"copy symbol", [](auto p, auto q) { return MoveOrCopySymbol(p, "ACME", q, false); }},
+      {"move symbol",
+       [](auto p, auto q) { return MoveOrCopySymbol(p, "ACME", q, true); },
+       {kSourceNotRemoved, kSymbolFilesLeft}},
   };
-  repair.mustKeep = {{"ACME", {"p"}}, {"OTHER INC", {"p"}}};
-  all.push_back(repair);
-  Scenario remove{
-      "delete symbol", [](auto p, auto) { return DeleteSymbol(p, "OTHER"); }, {kSymbolFilesLeft}};
-  remove.mustKeep = {{"ACME", {"p"}}};
-  all.push_back(remove);
-  all.push_back(
-      {"copy symbol", [](auto p, auto q) { return MoveOrCopySymbol(p, "ACME", q, false); }, {}});
-  all.push_back({"move symbol",
-                 [](auto p, auto q) { return MoveOrCopySymbol(p, "ACME", q, true); },
-                 {kSourceNotRemoved, kSymbolFilesLeft}});
-  return all;
 }
 
 class FaultSweep : public ::testing::TestWithParam<FaultKind> {};

@@ -1,22 +1,33 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "datafiles/master.h"
 #include "datafiles/portfolio_builder.h"
+#include "support/temp_dir.h"
 
 namespace voltrim::testing {
 
-// n weekday quotes from the first weekday on or after firstDay; quote i closes at
-// 10 + i/4 so a test can tell from a value which quote it holds.
-inline std::vector<DailyQuote> NumberedQuotes(int n, DayNumber firstDay = 14245) {
+using Bytes = std::vector<unsigned char>;
+// Relative path -> content of every file below a folder.
+using Snapshot = std::map<std::string, Bytes>;
+
+inline DayNumber Day(int year, int month, int day) { return YmdToDay(year, month, day); }
+
+// n weekday quotes from the first weekday on or after `first`; quote i closes at
+// base + i + 0.25, so a test can tell from a close which quote it holds.
+inline std::vector<DailyQuote> Quotes(int n, DayNumber first = Day(2000, 1, 3),
+                                      float base = 10.0f) {
   std::vector<DailyQuote> quotes;
-  DayNumber day = IsWeekend(firstDay) ? NextWeekday(firstDay) : firstDay;
-  for (int i = 0; i < n; ++i) {
-    const float close = 10.0f + static_cast<float>(i) * 0.25f;
-    quotes.push_back(
-        {day, close - 0.5f, close + 1.0f, close - 1.0f, close, 1000.0f + static_cast<float>(i)});
-    day = NextWeekday(day);
+  DayNumber day = IsWeekend(first) ? NextWeekday(first) : first;
+  for (int i = 0; i < n; ++i, day = NextWeekday(day)) {
+    const float p = base + static_cast<float>(i);
+    quotes.push_back({day, p, p + 0.5f, p - 0.5f, p + 0.25f, 1000.0f + static_cast<float>(i)});
   }
   return quotes;
 }
@@ -34,16 +45,47 @@ inline PortfolioSpec::Entry SubdirectoryEntry(std::string name) {
   return entry;
 }
 
-inline PortfolioSpec OneSeries(SeriesSpec series) {
+// A daily series of n quotes named after its symbol.
+inline PortfolioSpec::Entry Symbol(int fileNumber, std::string symbol, std::string name = "",
+                                   int n = 2) {
+  return SeriesEntry(MakeDailySeries(fileNumber, std::move(symbol), std::move(name), Quotes(n)));
+}
+
+inline PortfolioSpec Portfolio(std::vector<PortfolioSpec::Entry> entries) {
   PortfolioSpec plan;
-  plan.entries.push_back(SeriesEntry(std::move(series)));
+  plan.entries = std::move(entries);
   return plan;
 }
 
-// A series with just a symbol, for lookup tests.
-inline PortfolioSpec::Entry Symbol(int fileNumber, std::string symbol, std::string name = "") {
-  return SeriesEntry(
-      MakeDailySeries(fileNumber, std::move(symbol), std::move(name), NumberedQuotes(2)));
+// Writes the portfolio into dir and returns dir as a string.
+inline std::string Write(const std::filesystem::path& dir, const PortfolioSpec& plan) {
+  EXPECT_EQ(WritePortfolio(dir.string(), plan), kOk) << dir;
+  return dir.string();
+}
+
+inline Snapshot TakeSnapshot(const std::filesystem::path& root) {
+  Snapshot snapshot;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+    if (!entry.is_regular_file()) continue;
+    snapshot[std::filesystem::relative(entry.path(), root).string()] = ReadFileBytes(entry.path());
+  }
+  return snapshot;
+}
+
+// The 53 bytes of record `index` (0 = first after the header) of a MASTER file.
+inline Bytes MasterRecordBytes(const Bytes& master, int index) {
+  const auto at = kMasterRecordSize * static_cast<std::size_t>(index + 1);
+  if (master.size() < at + kMasterRecordSize) return {};
+  return Bytes(master.begin() + static_cast<std::ptrdiff_t>(at),
+               master.begin() + static_cast<std::ptrdiff_t>(at + kMasterRecordSize));
+}
+
+inline int MasterHeaderField(const Bytes& master, std::size_t offset) {
+  return static_cast<std::int16_t>(master[offset] | (master[offset + 1] << 8));
+}
+
+inline void WriteText(const std::filesystem::path& file, const std::string& text) {
+  WriteFileBytes(file, Bytes(text.begin(), text.end()));
 }
 
 }  // namespace voltrim::testing

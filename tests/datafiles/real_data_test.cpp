@@ -1,16 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <map>
-
-#include "datafiles/master.h"
+#include "datafiles/master_image.h"
 #include "datafiles/portfolio_files.h"
+#include "datafiles/repair_master.h"
 #include "datafiles/series.h"
-#include "support/temp_dir.h"
+#include "fixtures.h"
 
-namespace voltrim {
+namespace voltrim::testing {
 namespace {
 
-// Reads every series of a real data folder through the lookup, as the browser would, and
+// Reads every series of a data folder through the lookup, as the browser would, and
 // returns how many ended with each status.
 std::map<Status, int> ReadEverySeries(const std::string& folder, int* quotesRead = nullptr) {
   std::map<Status, int> outcome;
@@ -28,13 +27,12 @@ std::map<Status, int> ReadEverySeries(const std::string& folder, int* quotesRead
     EXPECT_EQ(found.record.FileNumber(), record.FileNumber()) << text;
     const Status status = ReadSeries(buffer, folder, text, 0, -1);
     ++outcome[status];
-    if (status == kOk) {
-      EXPECT_EQ(buffer.Count(), std::min(buffer.Total(), kMaxReadAll)) << text;
-      if (quotesRead != nullptr) *quotesRead += buffer.Count();
-      int undated = 0;
-      for (int i = 0; i < buffer.Count(); ++i) undated += buffer.DateAt(i) == 0 ? 1 : 0;
-      EXPECT_EQ(undated, 0) << text;
-    }
+    if (status != kOk) continue;
+    EXPECT_EQ(buffer.Count(), std::min(buffer.Total(), kMaxReadAll)) << text;
+    if (quotesRead != nullptr) *quotesRead += buffer.Count();
+    int undated = 0;
+    for (int i = 0; i < buffer.Count(); ++i) undated += buffer.DateAt(i) == 0 ? 1 : 0;
+    EXPECT_EQ(undated, 0) << text;
   }
   return outcome;
 }
@@ -42,18 +40,38 @@ std::map<Status, int> ReadEverySeries(const std::string& folder, int* quotesRead
 class RealData : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (testing::SharedDataDir().empty()) GTEST_SKIP() << "no shared data folder";
+    if (SharedDataDir().empty()) GTEST_SKIP() << "no shared data folder";
   }
-  std::string Folder(const char* name) const { return (testing::SharedDataDir() / name).string(); }
+  std::string Folder(const char* name) const { return (SharedDataDir() / name).string(); }
 };
 
-TEST_F(RealData, MiningeBlankSymbolsAreFoundByName) {
+TEST_F(RealData, MiningeBlankSymbolsAreFoundByNameAndRepaired) {
   int quotes = 0;
   EXPECT_EQ(ReadEverySeries(Folder("mininge"), &quotes), (std::map<Status, int>{{kOk, 25}}));
   EXPECT_EQ(quotes, 91956);
   MasterFile master;
   ASSERT_EQ(ReadMasterFile(Folder("mininge") + "/MASTER", master), kOk);
   EXPECT_EQ(master.records.size(), 25u);  // the zero record past the count is not one
+
+  // Repaired on a copy: same size, nothing more to repair, every symbol found by it.
+  TempDir temp;
+  std::filesystem::copy(Folder("mininge"), temp.path() / "m",
+                        std::filesystem::copy_options::recursive);
+  const std::string copy = MasterPathIn((temp.path() / "m").string());
+  const std::size_t size = ReadFileBytes(copy).size();
+  bool needs = false;
+  ASSERT_EQ(MasterNeedsRepair(copy, needs), kOk);
+  ASSERT_TRUE(needs);
+  ASSERT_EQ(RepairMaster(copy), kOk);
+  ASSERT_EQ(MasterNeedsRepair(copy, needs), kOk);
+  EXPECT_FALSE(needs);
+  EXPECT_EQ(ReadFileBytes(copy).size(), size);
+  ASSERT_EQ(ReadMasterFile(copy, master), kOk);
+  for (const MasterRecord& r : master.records) {
+    FoundSymbol found;
+    const std::string symbol = r.SymbolField().substr(0, r.SymbolField().find(' '));
+    EXPECT_EQ(FindSymbol((temp.path() / "m").string(), symbol, found), kOk) << symbol;
+  }
 }
 
 TEST_F(RealData, StooqIntradayHas28ByteRecordsWithoutDop) {
@@ -81,4 +99,4 @@ TEST_F(RealData, LowercaseNamesHaveOnlyTheFirstDataFile) {
 }
 
 }  // namespace
-}  // namespace voltrim
+}  // namespace voltrim::testing

@@ -2,42 +2,28 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include "fixtures.h"
 
-#include "datafiles/portfolio_builder.h"
-#include "support/temp_dir.h"
-
-namespace voltrim {
+namespace voltrim::testing {
 namespace {
 
-using testing::TempDir;
-
 PortfolioSpec::Entry Series(int fileNumber, const std::string& symbol, bool writeDop = true) {
-  PortfolioSpec::Entry entry;
-  entry.series = MakeDailySeries(fileNumber, symbol, symbol + " CORP",
-                                 {{YmdToDay(1999, 12, 31), 10.5f, 11.0f, 10.0f, 10.75f, 1200.0f},
-                                  {YmdToDay(2000, 1, 3), 10.75f, 12.0f, 10.5f, 11.5f, 1500.0f}},
-                                 writeDop);
-  return entry;
+  return SeriesEntry(MakeDailySeries(fileNumber, symbol, symbol + " CORP",
+                                     Quotes(2, Day(1999, 12, 31)), writeDop));
 }
 
-const std::string& Input(const SeriesFacts& facts, Field f) {
-  return facts.inputFormat[static_cast<std::size_t>(f)];
-}
-const std::string& Display(const SeriesFacts& facts, Field f) {
-  return facts.displayFormat[static_cast<std::size_t>(f)];
+// "input / display" format texts of a field.
+std::string Formats(const SeriesFacts& facts, Field f) {
+  const auto i = static_cast<std::size_t>(f);
+  return facts.inputFormat[i] + " / " + facts.displayFormat[i];
 }
 
 TEST(SeriesFacts, FillsEveryFieldFromMasterDatAndDop) {
   TempDir dir;
-  PortfolioSpec plan;
-  plan.entries = {Series(200, "XYZ")};
-  ASSERT_EQ(WritePortfolio(dir.str(), plan), kOk);
-  const std::string dop =
-      "\"DATE\",0,0\n\"OPEN\",2,100\n\"HIGH\",2,2\n\"LOW\",2,2\n"
-      "\"CLOSE\",-3,7\n\"VOL\",0,1000\n";
-  testing::WriteFileBytes(dir.path() / "F200.DOP", {dop.begin(), dop.end()});
-
+  Write(dir.path(), Portfolio({Series(200, "XYZ")}));
+  WriteText(dir.path() / "F200.DOP",
+            "\"DATE\",0,0\n\"OPEN\",2,100\n\"HIGH\",2,2\n\"LOW\",2,2\n\"CLOSE\",-3,7\n"
+            "\"VOL\",0,1000\n");
   SeriesFacts facts;
   ASSERT_EQ(GetSeriesFacts(dir.str(), "xyz", facts), kFactsFound);
   EXPECT_EQ(facts.path, dir.str());
@@ -50,58 +36,44 @@ TEST(SeriesFacts, FillsEveryFieldFromMasterDatAndDop) {
   EXPECT_EQ(FactsDateText(facts.firstDate), "991231");
   EXPECT_EQ(FactsDateText(facts.lastDate), "1000103");
   EXPECT_EQ(facts.periodicity, "D Daily");
-  EXPECT_EQ(Input(facts, Field::Date), "Whole Num.");
-  EXPECT_EQ(Display(facts, Field::Open), "100s");
-  EXPECT_EQ(Input(facts, Field::Close), "8ths");
-  EXPECT_EQ(Display(facts, Field::Close), "Unknown (7)");
-  EXPECT_EQ(Display(facts, Field::Vol), "1,000s");
-  // Fields the layout lacks stay empty in both columns.
-  for (const Field f : {Field::Time, Field::Oi}) {
-    EXPECT_EQ(Input(facts, f), "");
-    EXPECT_EQ(Display(facts, f), "");
-  }
+  EXPECT_EQ(Formats(facts, Field::Date), "Whole Num. / Whole Num.");
+  EXPECT_EQ(Formats(facts, Field::Open), "100ths / 100s");
+  EXPECT_EQ(Formats(facts, Field::Close), "8ths / Unknown (7)");
+  EXPECT_EQ(Formats(facts, Field::Vol), "Whole Num. / 1,000s");
+  EXPECT_EQ(Formats(facts, Field::Time), " / ");  // fields the layout lacks stay empty
+  EXPECT_EQ(Formats(facts, Field::Oi), " / ");
 }
 
-TEST(SeriesFacts, InferredLayoutAndSubdirectory) {
+TEST(SeriesFacts, InferredLayoutInASubdirectory) {
   TempDir dir;
-  PortfolioSpec top, sub;
-  PortfolioSpec::Entry subdirectory;
-  subdirectory.isSubdirectory = true;
-  subdirectory.subdirectory.name = "SUB";
-  top.entries = {Series(1, "TOP"), subdirectory};
-  sub.entries = {Series(7, "LOW", false)};
+  Write(dir.path(), Portfolio({Series(1, "TOP"), SubdirectoryEntry("SUB")}));
+  PortfolioSpec sub = Portfolio({Series(7, "LOW", false)});
   sub.entries[0].series.periodicity = 'd';  // only upper case names a periodicity
-  ASSERT_EQ(WritePortfolio(dir.str(), top), kOk);
-  ASSERT_EQ(WritePortfolio((dir.path() / "SUB").string(), sub), kOk);
-
+  Write(dir.path() / "SUB", sub);
   SeriesFacts facts;
   ASSERT_EQ(GetSeriesFacts(dir.str(), "LOW", facts), kFactsFound);
   EXPECT_EQ(facts.path, dir.str());  // as passed, not where the symbol was found
   EXPECT_EQ(facts.fileNumber, 7);
   EXPECT_EQ(facts.periodicity, "ERROR");
-  EXPECT_EQ(Input(facts, Field::High), "Whole Num.");
-  EXPECT_EQ(Display(facts, Field::Vol), "Whole Num.");
-  EXPECT_EQ(Display(facts, Field::Oi), "");
+  EXPECT_EQ(Formats(facts, Field::High), "Whole Num. / Whole Num.");
+  EXPECT_EQ(Formats(facts, Field::Oi), " / ");
 }
 
 TEST(SeriesFacts, UnavailableLeavesTheRecordUntouched) {
   TempDir dir;
-  PortfolioSpec plan;
-  plan.entries = {Series(1, "GOOD"), Series(2, "ODD", false), Series(3, "NODAT")};
+  PortfolioSpec plan = Portfolio({Series(1, "GOOD"), Series(2, "ODD", false), Series(3, "NODAT")});
   auto& odd = plan.entries[1].series;  // 36-byte records: no layout to infer
   odd.fields.insert(odd.fields.end(), {Field::Oi, Field::Time, Field::Oi});
   for (auto& record : odd.records) record.resize(9, 1.0f);
-  ASSERT_EQ(WritePortfolio(dir.str(), plan), kOk);
+  Write(dir.path(), plan);
   std::filesystem::remove(dir.path() / "F3.DAT");
-
   SeriesFacts facts;
   facts.fileNumber = 99;
-  EXPECT_EQ(GetSeriesFacts(dir.str(), "MISSING", facts), kFactsUnavailable);
-  EXPECT_EQ(GetSeriesFacts(dir.str(), "ODD", facts), kFactsUnavailable);
-  EXPECT_EQ(GetSeriesFacts(dir.str(), "NODAT", facts), kFactsUnavailable);
+  for (const char* symbol : {"MISSING", "ODD", "NODAT"})
+    EXPECT_EQ(GetSeriesFacts(dir.str(), symbol, facts), kFactsUnavailable) << symbol;
   EXPECT_EQ(GetSeriesFacts((dir.path() / "nowhere").string(), "GOOD", facts), kFactsUnavailable);
   EXPECT_EQ(facts.fileNumber, 99);
 }
 
 }  // namespace
-}  // namespace voltrim
+}  // namespace voltrim::testing

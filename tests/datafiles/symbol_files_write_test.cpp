@@ -1,23 +1,23 @@
 #include <gtest/gtest.h>
 
-#include "datafiles/master.h"
+#include "datafiles/master_image.h"
 #include "datafiles/portfolio_files.h"
+#include "datafiles/repair_master.h"
+#include "datafiles/rewrite_series.h"
 #include "datafiles/symbol_files.h"
-#include "write_fixture.h"
+#include "fixtures.h"
 
 namespace voltrim::testing {
 namespace {
 
 namespace fs = std::filesystem;
 
-SeriesSpec Series(int number, const std::string& symbol, const std::string& name = "A NAME") {
-  return MakeDailySeries(number, symbol, name, WeekdayQuotes(Day(2001, 2, 5), 3 + number));
-}
-
+// Series numbered as given, named prefix + number, each of a different length.
 PortfolioSpec WithNumbers(const std::vector<int>& numbers, const std::string& prefix = "S") {
-  std::vector<PortfolioSpec::Entry> entries;
-  for (int n : numbers) entries.push_back(SeriesEntry(Series(n, prefix + std::to_string(n))));
-  return Portfolio(entries);
+  PortfolioSpec plan;
+  for (int n : numbers)
+    plan.entries.push_back(Symbol(n, prefix + std::to_string(n), "A NAME", 3 + n));
+  return plan;
 }
 
 class SymbolFilesTest : public ::testing::Test {
@@ -25,27 +25,32 @@ class SymbolFilesTest : public ::testing::Test {
   fs::path P(const std::string& rel) const { return temp_.path() / rel; }
   Bytes Read(const std::string& rel) const { return ReadFileBytes(P(rel)); }
   std::string Make(const std::string& name, const PortfolioSpec& plan) {
-    return MakePortfolio(temp_.path(), name, plan);
+    return Write(P(name), plan);
+  }
+  // MASTER's record count and highest file number.
+  std::pair<int, int> Header(const std::string& rel) const {
+    const Bytes master = Read(rel);
+    return {MasterHeaderField(master, 0), MasterHeaderField(master, 2)};
+  }
+  void ExpectGone(std::initializer_list<const char*> paths) const {
+    for (const char* path : paths) EXPECT_FALSE(fs::exists(P(path))) << path;
   }
   TempDir temp_;
 };
 
-TEST_F(SymbolFilesTest, DeleteRemovesTheRecordAndItsFilesAndLowersBothHeaderFields) {
+TEST_F(SymbolFilesTest, DeleteRemovesTheRecordAndItsFilesAndTheGapIsReused) {
   const std::string dir = Make("p", WithNumbers({1, 2, 3}));
   WriteFileBytes(P("p/F2.BAK"), {1});
   const Bytes before = Read("p/MASTER");
   ASSERT_EQ(DeleteSymbol(dir, "S2"), kOk);
   const Bytes after = Read("p/MASTER");
-  EXPECT_EQ(MasterHeaderField(after, 0), 2);
-  EXPECT_EQ(MasterHeaderField(after, 2), 2);
+  EXPECT_EQ(Header("p/MASTER"), std::pair(2, 2));
+  EXPECT_EQ(after.size(), 3u * 53u);
   EXPECT_EQ(MasterRecordBytes(after, 0), MasterRecordBytes(before, 0));
   EXPECT_EQ(MasterRecordBytes(after, 1), MasterRecordBytes(before, 2));
-  EXPECT_EQ(after.size(), 3u * 53u);
-  for (const char* gone : {"p/F2.DAT", "p/F2.DOP", "p/F2.BAK", "p/MASTER.~NU"})
-    EXPECT_FALSE(fs::exists(P(gone))) << gone;
+  ExpectGone({"p/F2.DAT", "p/F2.DOP", "p/F2.BAK", "p/MASTER.~NU"});
   EXPECT_TRUE(fs::exists(P("p/F3.DAT")));
 
-  // The gap is the lowest free number for the next symbol added.
   const std::string other = Make("q", WithNumbers({4}));
   EXPECT_EQ(MoveOrCopySymbol(other, "s4", dir, false), kSymbolAdded);
   EXPECT_EQ(MasterRecordBytes(Read("p/MASTER"), 2)[0], 2);
@@ -54,67 +59,45 @@ TEST_F(SymbolFilesTest, DeleteRemovesTheRecordAndItsFilesAndLowersBothHeaderFiel
 
 TEST_F(SymbolFilesTest, DeleteNeverRemovesFilesOfARecordThatStays) {
   // Two records named DUP (numbers 2 and 3) and a record OTHER sharing number 2.
-  PortfolioSpec plan = Portfolio({SeriesEntry(Series(2, "DUP")), SeriesEntry(Series(3, "DUP")),
-                                  SeriesEntry(Series(2, "OTHER"))});
-  const std::string dir = Make("p", plan);
+  const std::string dir =
+      Make("p", Portfolio({Symbol(2, "DUP", "", 5), Symbol(3, "DUP", "", 6), Symbol(2, "OTHER")}));
   ASSERT_EQ(DeleteSymbol(dir, "DUP"), kOk);
-  const Bytes after = Read("p/MASTER");
-  EXPECT_EQ(MasterHeaderField(after, 0), 1);  // the count is the records written
-  EXPECT_EQ(after.size(), 2u * 53u);
+  EXPECT_EQ(Header("p/MASTER").first, 1);  // the count is the records written
+  EXPECT_EQ(Read("p/MASTER").size(), 2u * 53u);
   EXPECT_TRUE(fs::exists(P("p/F2.DAT")));
   EXPECT_FALSE(fs::exists(P("p/F3.DAT")));
 }
 
-TEST_F(SymbolFilesTest, DeleteOfAnUnlistedSymbolChangesNothing) {
-  const std::string dir = Make("p", WithNumbers({1, 2}));
-  const Snapshot before = TakeSnapshot(temp_.path());
-  EXPECT_EQ(DeleteSymbol(dir, "s1"), kRecordNotFound);  // compared case-sensitively
-  EXPECT_EQ(DeleteSymbol(dir, ""), kBadRequest);
-  EXPECT_EQ(DeleteSymbol(temp_.path().string() + "/none", "S1"), kFileNotFound);
-  EXPECT_EQ(TakeSnapshot(temp_.path()), before);
-}
-
-TEST_F(SymbolFilesTest, CopyTakesTheLowestFreeNumberAndKeepsEveryOtherByte) {
-  const std::string src = Make("src", Portfolio({SeriesEntry(Series(9, "msft", "MICROSOFT"))}));
+TEST_F(SymbolFilesTest, CopyAndMoveTakeTheLowestFreeNumberAndKeepEveryOtherByte) {
+  const std::string src = Make("src", WithNumbers({9, 2}, "m"));
+  WriteFileBytes(P("src/F2.BAK"), {7});
   const std::string dst = Make("dst", WithNumbers({5, 1, 2, 4}, "D"));
   const Snapshot sourceBefore = TakeSnapshot(P("src"));
-  const Bytes destBefore = Read("dst/MASTER");
-  ASSERT_EQ(MoveOrCopySymbol(src, " msft ", dst, false), kSymbolAdded);
-  const Bytes after = Read("dst/MASTER");
-  EXPECT_EQ(MasterHeaderField(after, 0), 5);
-  EXPECT_EQ(MasterHeaderField(after, 2), MasterHeaderField(destBefore, 2) + 1);
-  Bytes moved = MasterRecordBytes(Read("src/MASTER"), 0);
-  moved[0] = 3;
-  EXPECT_EQ(MasterRecordBytes(after, 4), moved);
-  EXPECT_EQ(Read("dst/F3.DAT"), Read("src/F9.DAT"));
-  EXPECT_EQ(Read("dst/F3.DOP"), Read("src/F9.DOP"));
+  const std::pair<int, int> header = Header("dst/MASTER");
+  ASSERT_EQ(MoveOrCopySymbol(src, " m9 ", dst, false), kSymbolAdded);
+  EXPECT_EQ(Header("dst/MASTER"), std::pair(5, header.second + 1));
+  Bytes record = MasterRecordBytes(sourceBefore.at("MASTER"), 0);
+  record[0] = 3;
+  EXPECT_EQ(MasterRecordBytes(Read("dst/MASTER"), 4), record);
+  EXPECT_EQ(Read("dst/F3.DAT"), sourceBefore.at("F9.DAT"));
+  EXPECT_EQ(Read("dst/F3.DOP"), sourceBefore.at("F9.DOP"));
   EXPECT_EQ(TakeSnapshot(P("src")), sourceBefore);
-  // A copy is a copy, not a second name of the source file.
-  EXPECT_NE(fs::hard_link_count(P("dst/F3.DAT")), 2u);
-}
+  EXPECT_NE(fs::hard_link_count(P("dst/F3.DAT")), 2u);  // a copy, not a second name
 
-TEST_F(SymbolFilesTest, MoveRemovesTheSourceOnlyAfterTheDestinationHoldsIt) {
-  const std::string src = Make("src", WithNumbers({1, 2}));
-  WriteFileBytes(P("src/F2.BAK"), {7});
-  const std::string dst = Make("dst", WithNumbers({1, 2, 3, 4, 5}, "D"));
-  const Bytes dat = Read("src/F2.DAT");
-  const Bytes record = MasterRecordBytes(Read("src/MASTER"), 1);
-  ASSERT_EQ(MoveOrCopySymbol(src, "S2", dst, true), kSymbolAdded);
-  Bytes expected = record;
-  expected[0] = 6;
-  EXPECT_EQ(MasterRecordBytes(Read("dst/MASTER"), 5), expected);
-  EXPECT_EQ(Read("dst/F6.DAT"), dat);
-  const Bytes source = Read("src/MASTER");
-  EXPECT_EQ(MasterHeaderField(source, 0), 1);
-  EXPECT_EQ(MasterHeaderField(source, 2), 1);
-  for (const char* gone :
-       {"src/F2.DAT", "src/F2.DOP", "src/F2.BAK", "src/MASTER.~NU", "dst/MASTER.~NU", "dst/F6.NEW"})
-    EXPECT_FALSE(fs::exists(P(gone))) << gone;
+  // A move removes the source only once the destination holds it.
+  ASSERT_EQ(MoveOrCopySymbol(src, "M2", dst, true), kSymbolAdded);
+  record = MasterRecordBytes(sourceBefore.at("MASTER"), 1);
+  record[0] = 6;
+  EXPECT_EQ(MasterRecordBytes(Read("dst/MASTER"), 5), record);
+  EXPECT_EQ(Read("dst/F6.DAT"), sourceBefore.at("F2.DAT"));
+  EXPECT_EQ(Header("src/MASTER"),
+            std::pair(1, MasterHeaderField(sourceBefore.at("MASTER"), 2) - 1));
+  ExpectGone(
+      {"src/F2.DAT", "src/F2.DOP", "src/F2.BAK", "src/MASTER.~NU", "dst/MASTER.~NU", "dst/F6.NEW"});
 }
 
 TEST_F(SymbolFilesTest, MoveFromASubdirectoryChangesOnlyThatFolder) {
-  const std::string src =
-      Make("src", Portfolio({SeriesEntry(Series(1, "TOP")), SubdirectoryEntry("SUB")}));
+  const std::string src = Make("src", Portfolio({Symbol(1, "TOP"), SubdirectoryEntry("SUB")}));
   Make("src/SUB", WithNumbers({1}));
   const Bytes topMaster = Read("src/MASTER");
   const std::string dst = Make("dst", WithNumbers({2}, "D"));
@@ -122,44 +105,107 @@ TEST_F(SymbolFilesTest, MoveFromASubdirectoryChangesOnlyThatFolder) {
   EXPECT_EQ(Read("src/MASTER"), topMaster);
   EXPECT_TRUE(fs::exists(P("src/F1.DAT")));
   EXPECT_FALSE(fs::exists(P("src/SUB/F1.DAT")));
-  EXPECT_EQ(MasterHeaderField(Read("src/SUB/MASTER"), 0), 0);
+  EXPECT_EQ(Header("src/SUB/MASTER").first, 0);
 }
 
-TEST_F(SymbolFilesTest, RefusedTransfersWriteNothing) {
+TEST_F(SymbolFilesTest, RefusedRequestsWriteNothing) {
   const std::string src = Make("src", WithNumbers({1, 2}));
   PortfolioSpec full = WithNumbers({1}, "D");
   full.headerHighestFileNumber = 255;
-  Make("full", full);
-  Make("named", Portfolio({SeriesEntry(Series(4, "X", "S1"))}));
+  const std::string fullDir = Make("full", full);
+  const std::string named = Make("named", Portfolio({Symbol(4, "X", "S1")}));
   fs::remove(P("src/F2.DAT"));
   const Snapshot before = TakeSnapshot(temp_.path());
-  const std::string full_ = P("full").string();
-  EXPECT_EQ(MoveOrCopySymbol(src, "S1", full_, true), kPortfolioFull);
-  EXPECT_EQ(MoveOrCopySymbol(src, "s1", P("named").string(), true), kSymbolExists);
-  EXPECT_EQ(AddSymbolExistsMessage(SymbolSearchText("s1"), "/d"),
-            "The Symbol addition failed.\n\nReason: Symbol S1 already exists in\n/d");
-  EXPECT_EQ(MoveOrCopySymbol(src, "NOSUCH", P("named").string(), true), kFileNotFound);
-  EXPECT_EQ(MoveOrCopySymbol(src, "S2", P("named").string(), true), kFileOpen);  // no DAT
+  EXPECT_EQ(MoveOrCopySymbol(src, "S1", fullDir, true), kPortfolioFull);
+  EXPECT_EQ(MoveOrCopySymbol(src, "s1", named, true), kSymbolExists);  // as another's name
+  EXPECT_EQ(MoveOrCopySymbol(src, "NOSUCH", named, true), kFileNotFound);
+  EXPECT_EQ(MoveOrCopySymbol(src, "S2", named, true), kFileOpen);  // no DAT
   EXPECT_EQ(MoveOrCopySymbol(src, "S1", P("nowhere").string(), true), kFileNotFound);
+  EXPECT_EQ(DeleteSymbol(src, "s1"), kRecordNotFound);  // compared case-sensitively
+  EXPECT_EQ(DeleteSymbol(src, ""), kBadRequest);
+  EXPECT_EQ(DeleteSymbol(P("none").string(), "S1"), kFileNotFound);
   EXPECT_EQ(TakeSnapshot(temp_.path()), before);
 }
 
 TEST_F(SymbolFilesTest, AddedRecordGoesWithinTheCountBeforeATrailingRecord) {
-  const std::string src = Make("src", WithNumbers({1}));
+  const std::string src = Make("src", WithNumbers({3}));
   const std::string dst = Make("dst", WithNumbers({1}));
   Bytes master = Read("dst/MASTER");
   master.insert(master.end(), 53, 0);  // an all-zero record beyond the header's count
   WriteFileBytes(P("dst/MASTER"), master);
-  ASSERT_EQ(MoveOrCopySymbol(src, "S1", dst, false), kSymbolExists);
-  ASSERT_EQ(DeleteSymbol(src, "S1"), kOk);
-  const std::string other = Make("o", WithNumbers({3}));
-  ASSERT_EQ(MoveOrCopySymbol(other, "S3", dst, false), kSymbolAdded);
+  ASSERT_EQ(MoveOrCopySymbol(src, "S3", dst, false), kSymbolAdded);
   const Bytes after = Read("dst/MASTER");
-  EXPECT_EQ(MasterHeaderField(after, 0), 2);
+  EXPECT_EQ(Header("dst/MASTER").first, 2);
   EXPECT_EQ(after.size(), 4u * 53u);
   EXPECT_EQ(MasterRecordBytes(after, 2), Bytes(53, 0));
   FoundSymbol found;
   EXPECT_EQ(FindSymbol(dst, "S3", found), kOk);
+}
+
+class MasterWriteTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = Write(temp_.path() / "p", Portfolio({Symbol(1, "AAA", "ALPHA"), Symbol(7, "BBB", "BETA"),
+                                                SubdirectoryEntry("SUB")}));
+    master_ = dir_ + "/MASTER";
+    before_ = ReadFileBytes(master_);
+  }
+  Bytes Master() const { return ReadFileBytes(master_); }
+  Bytes Record(int i) const { return MasterRecordBytes(Master(), i); }
+
+  TempDir temp_;
+  std::string dir_, master_;
+  Bytes before_;
+};
+
+TEST_F(MasterWriteTest, RenamePadsBothFieldsAndKeepsCase) {
+  ASSERT_EQ(RenameMasterRecord(master_, 1, "bbb.x", ""), kOk);
+  Bytes expected = MasterRecordBytes(before_, 1);
+  const std::string name(16, ' ');
+  const std::string symbol = "bbb.x           ";
+  std::copy(name.begin(), name.end(), expected.begin() + 7);
+  std::copy(symbol.begin(), symbol.end(), expected.begin() + 36);
+  EXPECT_EQ(Record(1), expected);
+  EXPECT_EQ(Record(0), MasterRecordBytes(before_, 0));
+  EXPECT_EQ(ReadFileBytes(dir_ + "/MASTER.BAK"), before_);
+}
+
+TEST_F(MasterWriteTest, RepairFillsEmptySymbolsFromNamesAndCopiesEverythingElse) {
+  Bytes damaged = before_;
+  const std::string acme = "ACME CORP       ";
+  const auto put = [&](int record, std::size_t offset, const std::string& text) {
+    std::copy(text.begin(), text.end(),
+              damaged.begin() + 53 * (record + 1) + static_cast<long>(offset));
+  };
+  put(0, 7, acme);
+  put(0, 36, std::string(16, ' '));
+  put(1, 7, std::string("NUL\0NAME        ", 16));
+  put(1, 36,
+      "\xC4"
+      "BBB           x");
+  // A record beyond the header's count is no record and is not repaired.
+  damaged.insert(damaged.end(), 53, 0);
+  damaged[53 * 4 + 36] = ' ';
+  WriteFileBytes(master_, damaged);
+  WriteFileBytes(dir_ + "/MASTER.BAK", {9, 9});
+
+  bool needs = false;
+  ASSERT_EQ(MasterNeedsRepair(master_, needs), kOk);
+  EXPECT_TRUE(needs);
+  ASSERT_EQ(RepairMaster(master_), kOk);
+  Bytes expected = damaged;
+  std::copy(acme.begin(), acme.end(), expected.begin() + 53 + 36);
+  const std::string nulName("NUL\0\0\0\0\0\0\0\0\0\0\0\0\0", 16);
+  std::copy(nulName.begin(), nulName.end(), expected.begin() + 2 * 53 + 36);
+  // A subdirectory entry with a blank symbol counts as empty like any other record.
+  std::copy(expected.begin() + 3 * 53 + 7, expected.begin() + 3 * 53 + 23,
+            expected.begin() + 3 * 53 + 36);
+  EXPECT_EQ(Master(), expected);  // header and the tail beyond the count byte for byte
+  // The temporary took MASTER's place: no MASTER.bak of any case remains.
+  EXPECT_FALSE(std::filesystem::exists(dir_ + "/MASTER.BAK"));
+  EXPECT_FALSE(std::filesystem::exists(dir_ + "/MASTER.bak"));
+  ASSERT_EQ(MasterNeedsRepair(master_, needs), kOk);
+  EXPECT_FALSE(needs);
 }
 
 }  // namespace
