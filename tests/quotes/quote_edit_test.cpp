@@ -15,24 +15,6 @@ QuoteEditInput MondayShown() {
   return input;
 }
 
-TEST(QuoteEditNavigation, ButtonsFollowTheRow) {
-  const QuoteNavigationEnabled newest = NavigationEnabled(0, 5);
-  EXPECT_FALSE(newest.next || newest.last);
-  EXPECT_TRUE(newest.previous && newest.first);
-  const QuoteNavigationEnabled oldest = NavigationEnabled(4, 5);
-  EXPECT_TRUE(oldest.next && oldest.last);
-  EXPECT_FALSE(oldest.previous || oldest.first);
-  const QuoteNavigationEnabled single = NavigationEnabled(0, 1);
-  EXPECT_FALSE(single.next || single.last || single.previous || single.first);
-
-  EXPECT_EQ(Navigate(QuoteNavigation::First, 1, 5), 4);
-  EXPECT_EQ(Navigate(QuoteNavigation::Last, 3, 5), 0);
-  EXPECT_EQ(Navigate(QuoteNavigation::Next, 0, 5), 0);
-  EXPECT_EQ(Navigate(QuoteNavigation::Next, 2, 5), 1);
-  EXPECT_EQ(Navigate(QuoteNavigation::Previous, 4, 5), 4);
-  EXPECT_EQ(Navigate(QuoteNavigation::Previous, 2, 5), 3);
-}
-
 // The grid rounds what it shows: a field left as shown, or holding no number, must keep
 // its stored value rather than the rounded text.
 TEST(QuoteEdit, OnlyChangedNumbersAreWritten) {
@@ -80,22 +62,6 @@ TEST(QuoteEdit, FailureShowsItsMessageAndRecordsNothing) {
   EXPECT_EQ(f.prompt.MessageTexts(), std::vector<std::string>{"Single Date Edit Failed"});
   EXPECT_EQ(f.Dat(), f.DatOf(QuoteFixture::Records()));
   EXPECT_EQ(f.Setting(settings::kEdit, "Date"), "<none>");
-
-  QuoteSeriesContext missing = f.Context();
-  missing.symbol = "NOSUCH";
-  input.entered.values[3] = "1";
-  EXPECT_FALSE(RunQuoteEdit(missing, input, f.Io()).succeeded);
-  EXPECT_EQ(f.prompt.MessageTexts().back(), "Single Date Edit Failed");
-}
-
-TEST(QuoteEdit, CommandLineWithoutSettingsStillWrites) {
-  QuoteFixture f;
-  QuoteEditInput input = MondayShown();
-  input.entered.values[4] = "5";
-  ASSERT_TRUE(RunQuoteEdit(f.Context(), input, {f.prompt, nullptr}).succeeded);
-  auto expected = QuoteFixture::Records();
-  expected[0][5] = 5.0f;
-  EXPECT_EQ(f.Dat(), f.DatOf(expected));
 }
 
 }  // namespace

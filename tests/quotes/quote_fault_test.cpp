@@ -20,13 +20,17 @@ struct CommandCase {
 
 std::vector<CommandCase> Cases() {
   const auto records = QuoteFixture::Records();
-  auto edited = records, deleted = records, added = records, adjusted = records;
+  auto edited = records, deleted = records, added = records, adjusted = records, split = records;
   edited[3][4] = 99;
   deleted.pop_back();  // the newest quote: MASTER's last date follows
   added.insert(added.begin() + 3, records[3]);
   added[3][0] = 1000105;
   for (auto& record : adjusted) {
     for (std::size_t field = 1; field <= 4; ++field) record[field] *= 2.0f;
+  }
+  for (std::size_t i = 0; i < 3; ++i) {
+    for (std::size_t field = 1; field <= 4; ++field) split[i][field] *= 0.5f;
+    split[i][5] *= 2.0f;
   }
   QuoteEditInput edit;
   edit.loaded = {"01/06/00", {"14.0000", "15.0000", "13.0000", "14.5000", "3000", "N/A"}};
@@ -44,6 +48,11 @@ std::vector<CommandCase> Cases() {
          return RunAdjust(f.Context(), {"01/03/00", "01/11/00", "2", "1", "1"}, f.Io());
        },
        adjusted, "Adjust Edit Failed"},
+      {"split",
+       [](QuoteFixture& f) {
+         return RunSplit(f.Context(), {"01/06/00", "2", "1"}, f.Io());
+       },
+       split, "Split Edit Failed"},
   };
 }
 

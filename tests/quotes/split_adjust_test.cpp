@@ -30,16 +30,6 @@ TEST(SplitChecks, RefuseDatesOutsideTheSeriesZeroAndNonNumbers) {
   EXPECT_TRUE(refused({"01/06/00", "2", ""}));
 }
 
-TEST(SplitChecks, FactorsAreSinglePrecisionQuotients) {
-  const std::optional<SeriesEdit> edit = BuildSplitEdit({"01/06/00", "3", "2"});
-  ASSERT_TRUE(edit);
-  EXPECT_EQ(edit->kind, edit_kind::kScaleRange);
-  EXPECT_EQ(edit->firstDay, 0);
-  EXPECT_EQ(edit->lastDay, YmdToDay(2000, 1, 5));
-  const float price = 2.0f / 3.0f;
-  EXPECT_EQ(edit->values, (std::array<float, 6>{price, price, price, price, 1.5f, 1.5f}));
-}
-
 TEST(Split, RestatesEveryEarlierQuoteOnlyAndRecordsTheTexts) {
   QuoteFixture f;
   // On the first date no quote lies before it: nothing changes, but it is recorded.
@@ -61,14 +51,6 @@ TEST(Split, RestatesEveryEarlierQuoteOnlyAndRecordsTheTexts) {
   EXPECT_EQ(f.Setting(settings::kSplit, "Date"), "01/06/00");
   EXPECT_EQ(f.Setting(settings::kSplit, "New"), "2");
   EXPECT_EQ(f.Setting(settings::kSplit, "Old"), "1");
-}
-
-TEST(Split, FailureShowsItsMessageAndRecordsNothing) {
-  QuoteFixture f;
-  std::filesystem::remove(f.temp_.path() / "p" / "F1.DAT");
-  EXPECT_FALSE(RunSplit(f.Context(), {"01/06/00", "2", "1"}, f.Io()).succeeded);
-  EXPECT_EQ(f.prompt.MessageTexts(), std::vector<std::string>{"Split Edit Failed"});
-  EXPECT_EQ(f.Setting(settings::kSplit, "Date"), "<none>");
 }
 
 TEST(AdjustChecks, BothDatesWithinTheSeriesAndNoZeroMultiplier) {
