@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "datafiles/portfolio_builder.h"
@@ -76,49 +77,28 @@ ExportSettings CloseOnly(int newest) {
   return settings;
 }
 
-// Columns keep their fixed order; one the series lacks shows N/A; omitted ones leave no
-// delimiter behind; any delimiter but 1 (comma) and 2 (tab) is a space.
+// Columns keep their fixed order; one the series lacks shows N/A; omitted ones (any
+// nonzero flag) leave no delimiter behind; any delimiter but 1 (comma) and 2 (tab) is a space.
 TEST(ExportWriter, ColumnsDelimitersAndTitle) {
-  const std::vector<Field> noOpen = {Field::Date,  Field::High, Field::Low,
-                                     Field::Close, Field::Vol,  Field::Oi};
-  struct Case {
-    std::vector<Field> fields;
-    int delimiter;
-    std::array<int, 6> omit;
-    std::string text;
-  };
-  const Case cases[] = {
-      {kNoOi,
-       1,
-       {},
-       "DATE,OPEN,HIGH,LOW,CLOSE,VOL,OI\r\n"
-       "01/04/99,12.5000,12.7500,12.2500,12.6250,15000.00,N/A\r\n"},
-      {noOpen,
-       2,
+  TempDir dir;
+  WriteSeries(dir, 1, {Field::Date, Field::High, Field::Low, Field::Close, Field::Vol, Field::Oi});
+  const std::tuple<int, std::array<int, 6>, std::string> cases[] = {
+      {2,
        {},
        "DATE\tOPEN\tHIGH\tLOW\tCLOSE\tVOL\tOI\r\n"
        "01/04/99\tN/A\t12.7500\t12.2500\t12.6250\t15000.00\t250.50\r\n"},
-      {noOpen,
-       0,
+      {5,
        {},
        "DATE OPEN HIGH LOW CLOSE VOL OI\r\n"
        "01/04/99 N/A 12.7500 12.2500 12.6250 15000.00 250.50\r\n"},
-      {noOpen,
-       5,
-       {},
-       "DATE OPEN HIGH LOW CLOSE VOL OI\r\n"
-       "01/04/99 N/A 12.7500 12.2500 12.6250 15000.00 250.50\r\n"},
-      {kNoOi, 0, {1, 1, 1, 1, 1, 1}, "DATE\r\n01/04/99\r\n"},
-      {kNoOi, 1, {0, 7, 0, -1, 0, 1}, "DATE,OPEN,LOW,VOL\r\n01/04/99,12.5000,12.2500,15000.00\r\n"},
-  };
-  for (const Case& c : cases) {
-    TempDir dir;
-    WriteSeries(dir, 1, c.fields);
+      {0, {1, 1, 1, 1, 1, 1}, "DATE\r\n01/04/99\r\n"},
+      {1, {0, 7, 0, -1, 0, 1}, "DATE,OPEN,LOW,VOL\r\n01/04/99,N/A,12.2500,15000.00\r\n"}};
+  for (const auto& [delimiter, omit, text] : cases) {
     ExportSettings settings;
     settings.title = 1;
-    settings.delimiter = c.delimiter;
-    settings.omit = c.omit;
-    EXPECT_EQ(Export(dir, settings, 1), c.text) << c.delimiter;
+    settings.delimiter = delimiter;
+    settings.omit = omit;
+    EXPECT_EQ(Export(dir, settings, 1), text) << delimiter;
   }
 }
 
