@@ -1,7 +1,11 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <vector>
+
+#include "datafiles/portfolio_builder.h"
+#include "support/temp_dir.h"
 
 namespace voltrim::testing {
 
@@ -11,7 +15,22 @@ struct CliResult {
   std::string err;
 };
 
-// Runs the built voltrim-cli with the arguments and collects what it printed.
-CliResult RunCli(const std::vector<std::string>& arguments);
+// Runs the built voltrim-cli with the arguments and collects what it printed; `cwd` and
+// `extraEnv` ("NAME=value") change the child only.
+CliResult RunCli(const std::vector<std::string>& arguments, const std::string& cwd = {},
+                 const std::vector<std::string>& extraEnv = {});
+
+std::string ReadText(const std::filesystem::path& file);
+
+// The quotes of ACME (file 1; Date, Open, High, Low, Close, Vol), oldest first:
+// Mon 01/03/00, Tue 01/04/00 twice, Thu 01/06/00, Sat 01/08/00, Tue 01/11/00.
+std::vector<RawRecord> AcmeRecords();
+SeriesSpec AcmeSeries(std::vector<RawRecord> records = AcmeRecords());
+// A portfolio folder root/name holding ACME and BETA (file 2).
+std::string WriteAcmePortfolio(const std::filesystem::path& root, const std::string& name);
+
+using Bytes = std::vector<unsigned char>;
+using Snapshot = std::vector<std::pair<std::string, Bytes>>;
+Snapshot TakeSnapshot(const std::filesystem::path& root);
 
 }  // namespace voltrim::testing

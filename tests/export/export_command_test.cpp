@@ -72,22 +72,19 @@ TEST_F(ExportCommandTest, SettingsHaveTheirDefaultsAndComeBackAsStored) {
   EXPECT_EQ(store_.GetInt("XportSel", "OmitVol", -7), 1);
 }
 
-TEST_F(ExportCommandTest, DecliningToReplaceKeepsFileAndSettings) {
+// An existing file is replaced only on Yes; the choices are saved only when it is.
+TEST_F(ExportCommandTest, AnExistingFileIsReplacedOnlyWhenTheUserSaysSo) {
   const auto file = dir_.path() / "out.txt";
-  WriteFileBytes(file, {'k', 'e', 'e', 'p'});
+  WriteFileBytes(file, std::vector<unsigned char>(500, 'k'));  // longer than the export
   prompt_.AnswerNext(false);
   EXPECT_EQ(Run(Chosen(file)), ExportOutcome::Declined);
   EXPECT_EQ(prompt_.questions,
             std::vector<std::string>{file.string() +
                                      "\nThis file already exists\n\nReplace existing file?"});
-  EXPECT_EQ(ReadText(file), "keep");
+  EXPECT_EQ(ReadText(file), std::string(500, 'k'));
   EXPECT_EQ(LoadExportSettings(store_).fileName, "output.txt");
   EXPECT_TRUE(prompt_.beeps.empty());
-}
 
-TEST_F(ExportCommandTest, ReplacingWritesTheExportAndSavesTheChoices) {
-  const auto file = dir_.path() / "out.txt";
-  WriteFileBytes(file, std::vector<unsigned char>(500, 'x'));
   prompt_.AnswerNext(true);
   EXPECT_EQ(Run(Chosen(file)), ExportOutcome::Written);
   EXPECT_EQ(ReadText(file), kExported);
@@ -97,7 +94,7 @@ TEST_F(ExportCommandTest, ReplacingWritesTheExportAndSavesTheChoices) {
   EXPECT_TRUE(prompt_.messages.empty());
   EXPECT_EQ(prompt_.waitDepth, 0);
   EXPECT_EQ(Run(Chosen(dir_.path() / "new.txt")), ExportOutcome::Written);
-  EXPECT_EQ(prompt_.questions.size(), 1u);  // none for a new file
+  EXPECT_EQ(prompt_.questions.size(), 2u);  // none for a new file
 }
 
 TEST_F(ExportCommandTest, UncreatableFileReportsErrorAfterSavingChoices) {

@@ -12,31 +12,23 @@ namespace {
 const std::vector<std::string> kGridDates = {"01/11/00", "01/08/00", "01/06/00",
                                              "01/04/00", "01/04/00", "01/03/00"};
 
-float MasterDate(const Bytes& master, std::size_t offset) {
-  return MbfToIeee(master.data() + kMasterRecordSize + offset);
-}
-
-TEST(DeleteQuote, QuestionShowsTheDateOnALineOfItsOwn) {
+TEST(DeleteQuote, RemovesTheFirstOfTheDayAndTheNewestMovesMastersLastDate) {
   EXPECT_EQ(DeleteQuoteQuestion("01/04/00"),
             "You are about to delete the data for date\n01/04/00\nAre you sure?");
-}
-
-TEST(DeleteQuote, RemovesTheFirstOfTheDayRecordsItAndShowsTheNewestQuote) {
   QuoteFixture f;
   const QuoteCommandOutcome outcome = RunDeleteQuote(f.Context(), "01/04/00", f.Io());
   EXPECT_TRUE(outcome.succeeded);
   EXPECT_TRUE(outcome.reloadGrid);
   EXPECT_EQ(outcome.rowToShow, 0);
+  EXPECT_EQ(f.Setting(settings::kDelete, "Date"), "01/04/00");
   auto expected = QuoteFixture::Records();
   expected.erase(expected.begin() + 1);
   EXPECT_EQ(f.Dat(), f.DatOf(expected));
-  EXPECT_EQ(f.Setting(settings::kDelete, "Date"), "01/04/00");
-}
 
-TEST(DeleteQuote, TheLastQuoteMovesMastersLastDate) {
-  QuoteFixture f;
-  ASSERT_TRUE(RunDeleteQuote(f.Context(), "01/11/00", f.Io()).succeeded);
-  EXPECT_EQ(MasterDate(f.Master(), master_offset::kLastDate), 1000108.0f);
+  QuoteFixture newest;
+  ASSERT_TRUE(RunDeleteQuote(newest.Context(), "01/11/00", newest.Io()).succeeded);
+  const Bytes master = newest.Master();
+  EXPECT_EQ(MbfToIeee(master.data() + kMasterRecordSize + master_offset::kLastDate), 1000108.0f);
 }
 
 TEST(DeleteQuote, ADayWithoutQuoteShowsBothMessagesAndChangesNothing) {
@@ -52,23 +44,18 @@ TEST(DeleteQuote, ADayWithoutQuoteShowsBothMessagesAndChangesNothing) {
   EXPECT_EQ(f.Setting(settings::kDelete, "Date"), "<none>");
 }
 
-TEST(AddQuote, AvailableOnEveryRowButTheOldest) {
-  EXPECT_TRUE(AddQuoteAvailable(0, 6));
+// The new date is the weekday before the row's; its quote is copied from the weekday after.
+TEST(AddQuote, DatesAndAvailability) {
   EXPECT_TRUE(AddQuoteAvailable(4, 6));
-  EXPECT_FALSE(AddQuoteAvailable(5, 6));
+  EXPECT_FALSE(AddQuoteAvailable(5, 6));  // the oldest row
   EXPECT_FALSE(AddQuoteAvailable(0, 1));
   EXPECT_FALSE(AddQuoteAvailable(0, 0));
-}
-
-TEST(AddQuote, NewDateIsTheWeekdayBeforeAndTheSourceTheWeekdayAfterIt) {
   EXPECT_EQ(AddQuoteNewDateText("01/06/00"), "01/05/00");  // Thursday -> Wednesday
   EXPECT_EQ(AddQuoteNewDateText("01/10/00"), "01/07/00");  // Monday -> Friday
   EXPECT_EQ(AddQuoteNewDateText("01/08/00"), "01/07/00");  // Saturday -> Friday
   EXPECT_EQ(AddQuoteSourceDay("01/05/00"), YmdToDay(2000, 1, 6));
   EXPECT_EQ(AddQuoteSourceDay("01/07/00"), YmdToDay(2000, 1, 10));  // Friday -> Monday
-}
 
-TEST(AddQuote, ADateTheGridShowsIsRefusedBeforeTheDialog) {
   RecordingPrompt prompt;
   EXPECT_FALSE(PlanAddQuote("01/04/00", kGridDates, prompt).has_value());
   EXPECT_EQ(prompt.MessageTexts(), std::vector<std::string>{"Date 01/03/00 already exists."});
@@ -94,9 +81,8 @@ TEST(AddQuote, CopiesTheFollowingQuoteAndGoesOnIntoTheEditorOnTheNewRow) {
 TEST(AddQuote, AWeekendQuoteWhoseMondayIsMissingIsRefusedAndNothingWritten) {
   QuoteFixture f;
   const Bytes dat = f.Dat();
-  const std::optional<std::string> newDate = PlanAddQuote("01/08/00", kGridDates, f.prompt);
-  ASSERT_EQ(newDate, "01/07/00");
-  const QuoteCommandOutcome outcome = RunAddQuote(f.Context(), *newDate, 1, f.Io());
+  ASSERT_EQ(PlanAddQuote("01/08/00", kGridDates, f.prompt), "01/07/00");
+  const QuoteCommandOutcome outcome = RunAddQuote(f.Context(), "01/07/00", 1, f.Io());
   EXPECT_FALSE(outcome.succeeded);
   EXPECT_FALSE(outcome.openEditor);
   EXPECT_TRUE(outcome.reloadGrid);  // Add reloads after a failure as well

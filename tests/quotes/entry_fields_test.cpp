@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
+#include <optional>
 
 #include "quotes/entry_fields.h"
 #include "quotes/number_text.h"
@@ -10,99 +10,75 @@ namespace voltrim {
 namespace {
 
 TEST(NumericEntryField, TakesDigitsPointAndControlKeysOnly) {
-  for (char c : std::string("0123456789.")) EXPECT_TRUE(NumericFieldAcceptsChar(c)) << c;
-  EXPECT_TRUE(NumericFieldAcceptsChar('\b'));    // Backspace
-  EXPECT_TRUE(NumericFieldAcceptsChar('\x16'));  // Ctrl+V
-  for (char c : std::string("-+eEa ,/")) EXPECT_FALSE(NumericFieldAcceptsChar(c)) << c;
-  EXPECT_FALSE(NumericFieldAcceptsChar(static_cast<char>(0xE9)));
+  for (char c : std::string("0123456789.\b\x16")) EXPECT_TRUE(NumericFieldAcceptsChar(c)) << c;
+  for (char c : std::string("-+eEa ,/\xE9")) EXPECT_FALSE(NumericFieldAcceptsChar(c)) << c;
 }
 
-DateKeyOutcome Type(DateFieldState& state, const std::string& keys) {
-  DateKeyOutcome last = DateKeyOutcome::Stored;
-  for (char c : keys) last = DateFieldTypeChar(state, c);
-  return last;
-}
-
-TEST(DateEntryField, SixDigitsFromAllSelectedFillTheDateAndSelectTheMonthAgain) {
-  DateFieldState state = MakeDateFieldState("03/15/99");
-  state.selectionStart = 0;
-  state.selectionEnd = 8;
-  EXPECT_EQ(Type(state, "040100"), DateKeyOutcome::Stored);
-  EXPECT_EQ(state.text, "04/01/00");
-  EXPECT_EQ(state.selectionStart, 0);
-  EXPECT_EQ(state.selectionEnd, 2);
-}
-
-TEST(DateEntryField, CaretBetweenDayDigitsWritesTheFirstAndSelectsTheSecond) {
-  DateFieldState state = MakeDateFieldState("03/15/99");
-  state.selectionStart = state.selectionEnd = 4;
-  EXPECT_EQ(DateFieldTypeChar(state, '7'), DateKeyOutcome::Stored);
-  EXPECT_EQ(state.text, "03/75/99");
-  EXPECT_EQ(state.selectionStart, 4);
-  EXPECT_EQ(state.selectionEnd, 5);
-}
-
-TEST(DateEntryField, OddSelectionsBeepAndJumpToTheirGroup) {
+// Keys typed into "03/15/99" with a selection: the outcome, the text and the selection after.
+TEST(DateEntryField, KeysFillDigitGroupsAndBeepAtEverythingElse) {
   struct Case {
-    int start, end, nextStart, nextEnd;
+    int start, end;
+    std::string keys;
+    DateKeyOutcome outcome;
+    std::string text;
+    int nextStart, nextEnd;
   };
-  for (const Case c : {Case{4, 8, 3, 5}, Case{7, 7, 6, 8}, Case{2, 3, 0, 2}, Case{5, 5, 0, 2}}) {
-    DateFieldState state = MakeDateFieldState("03/15/99");
+  const auto beep = DateKeyOutcome::Beeped;
+  const std::string same = "03/15/99";
+  const Case cases[] = {
+      {0, 8, "040100", DateKeyOutcome::Stored, "04/01/00", 0, 2},  // all selected
+      {4, 4, "7", DateKeyOutcome::Stored, "03/75/99", 4, 5},       // caret between day digits
+      // Odd selections beep and jump to their group.
+      {4, 8, "1", beep, same, 3, 5},
+      {7, 7, "1", beep, same, 6, 8},
+      {2, 3, "1", beep, same, 0, 2},
+      {5, 5, "1", beep, same, 0, 2},
+      {1, 2, "\b/a\x16", beep, same, 1, 2},
+      {1, 2, "\t", DateKeyOutcome::PassOn, same, 1, 2},
+  };
+  for (const Case& c : cases) {
+    DateFieldState state = MakeDateFieldState(same);
     state.selectionStart = c.start;
     state.selectionEnd = c.end;
-    EXPECT_EQ(DateFieldTypeChar(state, '1'), DateKeyOutcome::Beeped) << c.start << "," << c.end;
-    EXPECT_EQ(state.text, "03/15/99");
+    DateKeyOutcome last = DateKeyOutcome::Stored;
+    for (char key : c.keys) last = DateFieldTypeChar(state, key);
+    SCOPED_TRACE(std::to_string(c.start) + "," + std::to_string(c.end) + " " + c.keys);
+    EXPECT_EQ(last, c.outcome);
+    EXPECT_EQ(state.text, c.text);
     EXPECT_EQ(state.selectionStart, c.nextStart);
     EXPECT_EQ(state.selectionEnd, c.nextEnd);
   }
-}
-
-TEST(DateEntryField, NonDigitsBeepWithoutChangeAndTabPassesOn) {
-  DateFieldState state = MakeDateFieldState("03/15/99");
-  state.selectionStart = 1;
-  state.selectionEnd = 2;
-  for (char c : std::string("\b/a\x16")) {
-    EXPECT_EQ(DateFieldTypeChar(state, c), DateKeyOutcome::Beeped);
-  }
-  EXPECT_EQ(DateFieldTypeChar(state, '\t'), DateKeyOutcome::PassOn);
-  EXPECT_EQ(state.text, "03/15/99");
-  EXPECT_EQ(state.selectionStart, 1);
-  EXPECT_EQ(state.selectionEnd, 2);
-}
-
-TEST(DateEntryField, KeepsExactlyEightCharacters) {
   EXPECT_EQ(MakeDateFieldState("03/15/1999").text, "03/15/19");
   EXPECT_EQ(MakeDateFieldState("").text.size(), 8u);
 }
 
+// The longest decimal prefix, rounded once to single precision, or nothing.
 TEST(NumberText, ReadsTheLongestDecimalPrefix) {
-  EXPECT_EQ(ParseNumberText("1.5.2"), 1.5f);
-  EXPECT_EQ(ParseNumberText("  12.25abc"), 12.25f);
-  EXPECT_EQ(ParseNumberText(".5"), 0.5f);
-  EXPECT_EQ(ParseNumberText("7."), 7.0f);
-  EXPECT_EQ(ParseNumberText("-2"), -2.0f);
-  EXPECT_EQ(ParseNumberText("1e3x"), 1000.0f);
-  EXPECT_EQ(ParseNumberText("2e"), 2.0f);
-  // Rounded once to single precision, as a float parse does.
-  EXPECT_EQ(ParseNumberText("12.34567"), 12.34567f);
-}
-
-TEST(NumberText, TextsWithoutANumberGiveNothing) {
-  for (const char* text : {"", ".", "N/A", " ", "-", "abc", "inf", "nan", "0x10"}) {
-    if (std::string(text) == "0x10") {
-      EXPECT_EQ(ParseNumberText(text), 0.0f);  // the "0" before the x
-      continue;
-    }
-    EXPECT_FALSE(ParseNumberText(text).has_value()) << text;
-  }
-}
-
-TEST(NumberText, MagnitudesBeyondSinglePrecision) {
-  EXPECT_EQ(ParseNumberText("1e39"), std::numeric_limits<float>::infinity());
-  EXPECT_EQ(ParseNumberText("-99999999999999999999999999999999999999999"),
-            -std::numeric_limits<float>::infinity());
-  EXPECT_EQ(ParseNumberText("1e-60"), 0.0f);
-  EXPECT_EQ(ParseNumberText("0.0000000000000000000000000000000000000000000001"), 0.0f);
+  const float inf = std::numeric_limits<float>::infinity();
+  const std::pair<const char*, std::optional<float>> cases[] = {
+      {"1.5.2", 1.5f},
+      {"  12.25abc", 12.25f},
+      {".5", 0.5f},
+      {"7.", 7.0f},
+      {"-2", -2.0f},
+      {"1e3x", 1000.0f},
+      {"2e", 2.0f},
+      {"12.34567", 12.34567f},
+      {"0x10", 0.0f},
+      {"1e39", inf},
+      {"1e-60", 0.0f},
+      {"-99999999999999999999999999999999999999999", -inf},
+      {"0.0000000000000000000000000000000000000000000001", 0.0f},
+      {"", std::nullopt},
+      {".", std::nullopt},
+      {"N/A", std::nullopt},
+      {" ", std::nullopt},
+      {"-", std::nullopt},
+      {"abc", std::nullopt},
+      {"inf", std::nullopt},
+      {"nan", std::nullopt},
+  };
+  for (const auto& [text, value] : cases) EXPECT_EQ(ParseNumberText(text), value) << text;
 }
 
 }  // namespace

@@ -15,47 +15,22 @@ QuoteEditInput MondayShown() {
   return input;
 }
 
-TEST(QuoteEditNavigation, ButtonsFollowTheRow) {
-  const QuoteNavigationEnabled newest = NavigationEnabled(0, 5);
-  EXPECT_FALSE(newest.next || newest.last);
-  EXPECT_TRUE(newest.previous && newest.first);
-  const QuoteNavigationEnabled oldest = NavigationEnabled(4, 5);
-  EXPECT_TRUE(oldest.next && oldest.last);
-  EXPECT_FALSE(oldest.previous || oldest.first);
-  const QuoteNavigationEnabled single = NavigationEnabled(0, 1);
-  EXPECT_FALSE(single.next || single.last || single.previous || single.first);
-
-  EXPECT_EQ(Navigate(QuoteNavigation::First, 1, 5), 4);
-  EXPECT_EQ(Navigate(QuoteNavigation::Last, 3, 5), 0);
-  EXPECT_EQ(Navigate(QuoteNavigation::Next, 0, 5), 0);
-  EXPECT_EQ(Navigate(QuoteNavigation::Next, 2, 5), 1);
-  EXPECT_EQ(Navigate(QuoteNavigation::Previous, 4, 5), 4);
-  EXPECT_EQ(Navigate(QuoteNavigation::Previous, 2, 5), 3);
-}
-
-TEST(QuoteEdit, OnlyChangedFieldsAreWrittenAndUntouchedOnesKeepTheirStoredValue) {
+// The grid rounds what it shows: a field left as shown, or holding no number, must keep
+// its stored value rather than the rounded text.
+TEST(QuoteEdit, OnlyChangedNumbersAreWritten) {
   QuoteFixture f;
   QuoteEditInput input = MondayShown();
+  input.entered.values[1] = "N/A";    // High
+  input.entered.values[2] = ".";      // Low
   input.entered.values[3] = "12.75";  // Close
+  input.entered.values[4] = "1.5.2";  // Volume: reads 1.5
   const QuoteCommandOutcome outcome = RunQuoteEdit(f.Context(), input, f.Io());
   EXPECT_TRUE(outcome.succeeded);
   EXPECT_TRUE(outcome.reloadGrid);
   EXPECT_EQ(outcome.rowToShow, 0);
   EXPECT_TRUE(f.prompt.messages.empty());
   auto expected = QuoteFixture::Records();
-  expected[0][4] = 12.75f;  // Open stays 12.34567, Volume stays 1234.6
-  EXPECT_EQ(f.Dat(), f.DatOf(expected));
-}
-
-TEST(QuoteEdit, TextsThatAreNoNumberKeepTheStoredValue) {
-  QuoteFixture f;
-  QuoteEditInput input = MondayShown();
-  input.entered.values[0] = "N/A";
-  input.entered.values[1] = "";
-  input.entered.values[2] = ".";
-  input.entered.values[4] = "1.5.2";  // reads 1.5
-  ASSERT_TRUE(RunQuoteEdit(f.Context(), input, f.Io()).succeeded);
-  auto expected = QuoteFixture::Records();
+  expected[0][4] = 12.75f;  // Open stays 12.34567
   expected[0][5] = 1.5f;
   EXPECT_EQ(f.Dat(), f.DatOf(expected));
 }
@@ -71,13 +46,10 @@ TEST(QuoteEdit, EveryQuoteOfTheDayGetsTheNewValuesAndTheRecordIsKept) {
   expected[1][2] = expected[2][2] = 20.0f;
   EXPECT_EQ(f.Dat(), f.DatOf(expected));
   // The record holds the texts as they stood.
-  EXPECT_EQ(f.Setting(settings::kEdit, "Date"), "01/04/00");
-  EXPECT_EQ(f.Setting(settings::kEdit, "Open"), "13.0000");
-  EXPECT_EQ(f.Setting(settings::kEdit, "Hi"), "20");
-  EXPECT_EQ(f.Setting(settings::kEdit, "Lo"), "12.5000");
-  EXPECT_EQ(f.Setting(settings::kEdit, "Close"), "13.5000");
-  EXPECT_EQ(f.Setting(settings::kEdit, "Vol"), "2000");
-  EXPECT_EQ(f.Setting(settings::kEdit, "OI"), "N/A");
+  const std::pair<const char*, const char*> record[] = {
+      {"Date", "01/04/00"}, {"Open", "13.0000"}, {"Hi", "20"}, {"Lo", "12.5000"},
+      {"Close", "13.5000"}, {"Vol", "2000"},     {"OI", "N/A"}};
+  for (const auto& [name, text] : record) EXPECT_EQ(f.Setting(settings::kEdit, name), text);
 }
 
 TEST(QuoteEdit, FailureShowsItsMessageAndRecordsNothing) {
@@ -90,23 +62,6 @@ TEST(QuoteEdit, FailureShowsItsMessageAndRecordsNothing) {
   EXPECT_EQ(f.prompt.MessageTexts(), std::vector<std::string>{"Single Date Edit Failed"});
   EXPECT_EQ(f.Dat(), f.DatOf(QuoteFixture::Records()));
   EXPECT_EQ(f.Setting(settings::kEdit, "Date"), "<none>");
-
-  QuoteSeriesContext missing = f.Context();
-  missing.symbol = "NOSUCH";
-  input = MondayShown();
-  input.entered.values[3] = "1";
-  EXPECT_FALSE(RunQuoteEdit(missing, input, f.Io()).succeeded);
-  EXPECT_EQ(f.prompt.MessageTexts().back(), "Single Date Edit Failed");
-}
-
-TEST(QuoteEdit, CommandLineWithoutSettingsStillWrites) {
-  QuoteFixture f;
-  QuoteEditInput input = MondayShown();
-  input.entered.values[4] = "5";
-  ASSERT_TRUE(RunQuoteEdit(f.Context(), input, {f.prompt, nullptr}).succeeded);
-  auto expected = QuoteFixture::Records();
-  expected[0][5] = 5.0f;
-  EXPECT_EQ(f.Dat(), f.DatOf(expected));
 }
 
 }  // namespace

@@ -14,55 +14,45 @@ namespace {
 struct CommandCase {
   const char* name;
   std::function<QuoteCommandOutcome(QuoteFixture&)> run;
-  std::function<std::vector<RawRecord>()> after;  // the records once the command succeeded
+  std::vector<RawRecord> after;  // the records once the command succeeded
   const char* failureMessage;
 };
 
 std::vector<CommandCase> Cases() {
+  const auto records = QuoteFixture::Records();
+  auto edited = records, deleted = records, added = records, adjusted = records, split = records;
+  edited[3][4] = 99;
+  deleted.pop_back();  // the newest quote: MASTER's last date follows
+  added.insert(added.begin() + 3, records[3]);
+  added[3][0] = 1000105;
+  for (auto& record : adjusted) {
+    for (std::size_t field = 1; field <= 4; ++field) record[field] *= 2.0f;
+  }
+  for (std::size_t i = 0; i < 3; ++i) {
+    for (std::size_t field = 1; field <= 4; ++field) split[i][field] *= 0.5f;
+    split[i][5] *= 2.0f;
+  }
+  QuoteEditInput edit;
+  edit.loaded = {"01/06/00", {"14.0000", "15.0000", "13.0000", "14.5000", "3000", "N/A"}};
+  edit.entered = edit.loaded;
+  edit.entered.values[3] = "99";
   return {
-      {"edit",
-       [](QuoteFixture& f) {
-         QuoteEditInput input;
-         input.loaded = {"01/06/00", {"14.0000", "15.0000", "13.0000", "14.5000", "3000", "N/A"}};
-         input.entered = input.loaded;
-         input.entered.values[3] = "99";
-         return RunQuoteEdit(f.Context(), input, f.Io());
-       },
-       [] {
-         auto r = QuoteFixture::Records();
-         r[3][4] = 99;
-         return r;
-       },
+      {"edit", [edit](QuoteFixture& f) { return RunQuoteEdit(f.Context(), edit, f.Io()); }, edited,
        "Single Date Edit Failed"},
-      {"delete",  // the newest quote: MASTER's last date follows
-       [](QuoteFixture& f) { return RunDeleteQuote(f.Context(), "01/11/00", f.Io()); },
-       [] {
-         auto r = QuoteFixture::Records();
-         r.pop_back();
-         return r;
-       },
-       "Delete Edit Failed"},
+      {"delete", [](QuoteFixture& f) { return RunDeleteQuote(f.Context(), "01/11/00", f.Io()); },
+       deleted, "Delete Edit Failed"},
       {"add", [](QuoteFixture& f) { return RunAddQuote(f.Context(), "01/05/00", 2, f.Io()); },
-       [] {
-         auto r = QuoteFixture::Records();
-         RawRecord copy = r[3];
-         copy[0] = 1000105;
-         r.insert(r.begin() + 3, copy);
-         return r;
-       },
-       "Add Quote Failed"},
+       added, "Add Quote Failed"},
       {"adjust",
        [](QuoteFixture& f) {
          return RunAdjust(f.Context(), {"01/03/00", "01/11/00", "2", "1", "1"}, f.Io());
        },
-       [] {
-         auto r = QuoteFixture::Records();
-         for (auto& record : r) {
-           for (std::size_t field = 1; field <= 4; ++field) record[field] *= 2.0f;
-         }
-         return r;
+       adjusted, "Adjust Edit Failed"},
+      {"split",
+       [](QuoteFixture& f) {
+         return RunSplit(f.Context(), {"01/06/00", "2", "1"}, f.Io());
        },
-       "Adjust Edit Failed"},
+       split, "Split Edit Failed"},
   };
 }
 
@@ -76,7 +66,7 @@ TEST(QuoteCommandFaults, ReportedResultMatchesTheFilesAtEveryFailingStep) {
       for (long k = 1; !reachedTheEnd && k < 200; ++k) {
         QuoteFixture f;
         const Bytes before = f.Dat();
-        const Bytes after = f.DatOf(c.after());
+        const Bytes after = f.DatOf(c.after);
         file_ops::ArmFault(k, kind);
         const QuoteCommandOutcome outcome = c.run(f);
         reachedTheEnd = !file_ops::FaultHit();

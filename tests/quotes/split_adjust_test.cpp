@@ -30,18 +30,13 @@ TEST(SplitChecks, RefuseDatesOutsideTheSeriesZeroAndNonNumbers) {
   EXPECT_TRUE(refused({"01/06/00", "2", ""}));
 }
 
-TEST(SplitChecks, FactorsAreSinglePrecisionQuotients) {
-  const std::optional<SeriesEdit> edit = BuildSplitEdit({"01/06/00", "3", "2"});
-  ASSERT_TRUE(edit);
-  EXPECT_EQ(edit->kind, edit_kind::kScaleRange);
-  EXPECT_EQ(edit->firstDay, 0);
-  EXPECT_EQ(edit->lastDay, YmdToDay(2000, 1, 5));
-  const float price = 2.0f / 3.0f;
-  EXPECT_EQ(edit->values, (std::array<float, 6>{price, price, price, price, 1.5f, 1.5f}));
-}
-
-TEST(Split, TwoForOneRestatesEveryEarlierQuoteOnly) {
+TEST(Split, RestatesEveryEarlierQuoteOnlyAndRecordsTheTexts) {
   QuoteFixture f;
+  // On the first date no quote lies before it: nothing changes, but it is recorded.
+  ASSERT_TRUE(RunSplit(f.Context(), {"01/03/00", "1", "10"}, f.Io()).succeeded);
+  EXPECT_EQ(f.Dat(), f.DatOf(QuoteFixture::Records()));
+  EXPECT_EQ(f.Setting(settings::kSplit, "Old"), "10");
+
   const SplitTexts texts{"01/06/00", "2", "1"};
   ASSERT_TRUE(CheckSplitEntries(texts, f.Context(), f.prompt));
   const QuoteCommandOutcome outcome = RunSplit(f.Context(), texts, f.Io());
@@ -56,21 +51,6 @@ TEST(Split, TwoForOneRestatesEveryEarlierQuoteOnly) {
   EXPECT_EQ(f.Setting(settings::kSplit, "Date"), "01/06/00");
   EXPECT_EQ(f.Setting(settings::kSplit, "New"), "2");
   EXPECT_EQ(f.Setting(settings::kSplit, "Old"), "1");
-}
-
-TEST(Split, OnTheFirstDateChangesNoQuoteButIsRecorded) {
-  QuoteFixture f;
-  ASSERT_TRUE(RunSplit(f.Context(), {"01/03/00", "1", "10"}, f.Io()).succeeded);
-  EXPECT_EQ(f.Dat(), f.DatOf(QuoteFixture::Records()));
-  EXPECT_EQ(f.Setting(settings::kSplit, "Old"), "10");
-}
-
-TEST(Split, FailureShowsItsMessageAndRecordsNothing) {
-  QuoteFixture f;
-  std::filesystem::remove(f.temp_.path() / "p" / "F1.DAT");
-  EXPECT_FALSE(RunSplit(f.Context(), {"01/06/00", "2", "1"}, f.Io()).succeeded);
-  EXPECT_EQ(f.prompt.MessageTexts(), std::vector<std::string>{"Split Edit Failed"});
-  EXPECT_EQ(f.Setting(settings::kSplit, "Date"), "<none>");
 }
 
 TEST(AdjustChecks, BothDatesWithinTheSeriesAndNoZeroMultiplier) {
@@ -103,11 +83,12 @@ TEST(Adjust, ScalesTheRangeBothEndsIncludedAndRecordsTheTexts) {
     expected[i][5] *= 0.5f;  // no open-interest column: nothing else is created
   }
   EXPECT_EQ(f.Dat(), f.DatOf(expected));
-  EXPECT_EQ(f.Setting(settings::kAdjust, "Date1"), "01/04/00");
-  EXPECT_EQ(f.Setting(settings::kAdjust, "Date2"), "01/06/00");
-  EXPECT_EQ(f.Setting(settings::kAdjust, "PriceMult"), "2");
-  EXPECT_EQ(f.Setting(settings::kAdjust, "VolMult"), "0.5");
-  EXPECT_EQ(f.Setting(settings::kAdjust, "OIMult"), "3");
+  const std::pair<const char*, const char*> record[] = {{"Date1", "01/04/00"},
+                                                        {"Date2", "01/06/00"},
+                                                        {"PriceMult", "2"},
+                                                        {"VolMult", "0.5"},
+                                                        {"OIMult", "3"}};
+  for (const auto& [name, text] : record) EXPECT_EQ(f.Setting(settings::kAdjust, name), text);
 }
 
 TEST(Adjust, ProductsWithoutAStoredFormAreRefusedBeforeAnyChange) {

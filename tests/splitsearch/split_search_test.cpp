@@ -60,11 +60,6 @@ class SplitSearchTest : public ::testing::Test {
   std::vector<std::string> listened_;
 };
 
-TEST(SplitCandidateTest, LineNamesSymbolRatioAndLaterDate) {
-  const SplitCandidate candidate{"XYZ", {2, 1}, DateFloatToDay(990527.0f)};
-  EXPECT_EQ(candidate.Line(), "XYZ possible 2 for 1 split on 05/27/99");
-}
-
 // Windows of 400 quotes share their end quotes: every pair, those across a window
 // boundary included, is tested exactly once and in order.
 TEST_F(SplitSearchTest, EveryPairIsTestedOnceAcrossWindowBoundaries) {

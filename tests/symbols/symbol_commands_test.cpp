@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "datafiles/master.h"
 #include "datafiles/portfolio_builder.h"
@@ -63,35 +64,55 @@ TEST_F(SymbolCommandsTest, EditChecksAndRenamesTheRowsRecord) {
   EXPECT_EQ(prompt.MessageTexts(), std::vector<std::string>{"You must enter a symbol"});
   EXPECT_TRUE(CheckSymbolEntry("  ", prompt));  // blanks are not empty
 
-  const SymbolCommandOutcome outcome = RunSymbolEdit(Source(), 1, "beta2", "", prompt);
-  EXPECT_TRUE(outcome.succeeded);
+  EXPECT_TRUE(RunSymbolEdit(Source(), 1, "beta2", "", prompt).succeeded);
   const MasterFile master = Master(Src());
   EXPECT_EQ(master.records[1].SymbolField(), "beta2           ");
   EXPECT_EQ(master.records[1].NameField(), std::string(16, ' '));
   EXPECT_EQ(master.records[0].SymbolField(), "ACME            ");
 }
 
-TEST_F(SymbolCommandsTest, EditFailureIsToldAndChangesNothing) {
+// Each refusal shows its one message and leaves both portfolios as they were.
+TEST_F(SymbolCommandsTest, RefusalsAreToldAndChangeNothing) {
+  PortfolioSpec full;
+  full.entries = {Series(1, "ONE", "ONE")};
+  full.headerRecordCount = 255;
+  const std::string fullDir = (temp_.path() / "full").string();
+  ASSERT_EQ(WritePortfolio(fullDir, full), 0);
+  const std::string nothing = "\n\nNothing was changed.";
+  const std::vector<std::pair<std::function<SymbolCommandOutcome()>, std::string>> cases = {
+      {[&] { return RunSymbolEdit(Source(), 7, "X", "Y", prompt); },
+       "The Symbol edit failed." + nothing},
+      // A symbol no longer listed (names are matched exactly).
+      {[&] { return RunSymbolDelete(Source(), "beta", prompt, false); },
+       "The Symbol deletion failed." + nothing},
+      {[&] { return RunMoveOrCopySymbol(Source(), "NOSUCH", Dst(), true, prompt); },
+       "The Symbol move failed." + nothing},
+      // "beta" is the name of a record in dst.
+      {[&] { return RunMoveOrCopySymbol(Source(), "beta", Dst(), true, prompt); },
+       "The Symbol addition failed.\n\nReason: Symbol BETA already exists in\n" + Dst()},
+      {[&] { return RunMoveOrCopySymbol(Source(), "ACME", fullDir, false, prompt); },
+       kPortfolioFullMessage},
+      {[&] { return RunMoveOrCopySymbol(Source(), "ACME", "", true, prompt); }, ""},
+  };
   const auto before = Snapshot(temp_.path());
-  EXPECT_FALSE(RunSymbolEdit(Source(), 7, "X", "Y", prompt).succeeded);
-  EXPECT_EQ(prompt.MessageTexts(),
-            std::vector<std::string>{"The Symbol edit failed.\n\nNothing was changed."});
+  for (const auto& [run, message] : cases) {
+    prompt.messages.clear();
+    EXPECT_FALSE(run().succeeded) << message;
+    EXPECT_EQ(prompt.MessageTexts(),
+              message.empty() ? std::vector<std::string>{} : std::vector<std::string>{message});
+  }
   EXPECT_EQ(Snapshot(temp_.path()), before);
 }
 
-TEST_F(SymbolCommandsTest, DeleteAsksWithTheQuestionSoundAndNoChangesNothing) {
+TEST_F(SymbolCommandsTest, DeleteAsksFirstAndOnYesRemovesRecordAndFiles) {
   const auto before = Snapshot(temp_.path());
-  const SymbolCommandOutcome outcome = RunSymbolDelete(Source(), "BETA", prompt);
-  EXPECT_FALSE(outcome.succeeded);
-  EXPECT_FALSE(outcome.refreshSymbols);
+  EXPECT_FALSE(RunSymbolDelete(Source(), "BETA", prompt).succeeded);
   EXPECT_EQ(prompt.beeps, std::vector<BeepKind>{BeepKind::Question});
   EXPECT_EQ(prompt.questions,
             std::vector<std::string>{"Selected Symbol to Delete:\nBETA\n\nAre you sure you want "
                                      "to delete the Symbol shown above? "});
   EXPECT_EQ(Snapshot(temp_.path()), before);
-}
 
-TEST_F(SymbolCommandsTest, DeleteOnYesRemovesRecordAndFilesAndReloadsRowZero) {
   prompt.AnswerNext(true);
   const SymbolCommandOutcome outcome = RunSymbolDelete(Source(), "BETA", prompt);
   EXPECT_TRUE(outcome.succeeded);
@@ -107,75 +128,27 @@ TEST_F(SymbolCommandsTest, DeleteOnYesRemovesRecordAndFilesAndReloadsRowZero) {
   EXPECT_TRUE(fs::exists(temp_.path() / "src" / "F4.DAT"));
 }
 
-TEST_F(SymbolCommandsTest, DeleteOfASymbolNoLongerListedIsToldAndDeletesNothing) {
-  const auto before = Snapshot(temp_.path());
-  const SymbolCommandOutcome outcome = RunSymbolDelete(Source(), "beta", prompt, false);
-  EXPECT_FALSE(outcome.succeeded);
-  EXPECT_TRUE(outcome.refreshSymbols);  // the grid shows what MASTER holds now
-  EXPECT_EQ(prompt.MessageTexts(),
-            std::vector<std::string>{"The Symbol deletion failed.\n\nNothing was changed."});
-  EXPECT_EQ(Snapshot(temp_.path()), before);
-}
-
-TEST(SymbolDestinations, AllButTheCurrentSortedIgnoringCase) {
+TEST_F(SymbolCommandsTest, CopyTakesTheLowestFreeNumberAndMoveEmptiesTheSource) {
   EXPECT_EQ(DestinationChoices({"/b", "/A", "/c", "/a2"}, 2),
             (std::vector<std::string>{"/A", "/a2", "/b"}));
-  EXPECT_TRUE(DestinationChoices({}, 0).empty());
   EXPECT_TRUE(DestinationChoices({"/only"}, 0).empty());
-}
 
-TEST_F(SymbolCommandsTest, CopyTakesTheLowestFreeNumberAndLeavesTheSourceAlone) {
   const auto sourceBefore = Snapshot(temp_.path() / "src");
-  const SymbolCommandOutcome outcome = RunMoveOrCopySymbol(Source(), "gamma", Dst(), false, prompt);
+  SymbolCommandOutcome outcome = RunMoveOrCopySymbol(Source(), "gamma", Dst(), false, prompt);
   EXPECT_TRUE(outcome.succeeded);
   EXPECT_FALSE(outcome.refreshSymbols);
-  EXPECT_TRUE(prompt.messages.empty());
   EXPECT_EQ(Snapshot(temp_.path() / "src"), sourceBefore);
   const MasterFile destination = Master(Dst());
   ASSERT_EQ(destination.records.size(), 3u);
   EXPECT_EQ(destination.records[2].FileNumber(), 3);
   EXPECT_EQ(ReadFileBytes(temp_.path() / "dst" / "F3.DAT"), sourceBefore.at("F4.DAT"));
-}
 
-TEST_F(SymbolCommandsTest, MoveTakesTheSymbolOutOfTheSourceAndReloads) {
-  const SymbolCommandOutcome outcome = RunMoveOrCopySymbol(Source(), "ACME", Dst(), true, prompt);
+  outcome = RunMoveOrCopySymbol(Source(), "ACME", Dst(), true, prompt);
   EXPECT_TRUE(outcome.succeeded);
   EXPECT_TRUE(outcome.refreshSymbols);
   EXPECT_EQ(outcome.rowToShow, 0);
-  EXPECT_EQ(Master(Src()).records.size(), 2u);
-}
-
-TEST_F(SymbolCommandsTest, ASymbolOrNameAlreadyInTheDestinationIsRefused) {
-  const auto before = Snapshot(temp_.path());
-  const SymbolCommandOutcome outcome = RunMoveOrCopySymbol(Source(), "beta", Dst(), true, prompt);
-  EXPECT_FALSE(outcome.succeeded);
-  EXPECT_FALSE(outcome.refreshSymbols);
-  EXPECT_EQ(prompt.MessageTexts(),
-            std::vector<std::string>{"The Symbol addition failed.\n\nReason: Symbol BETA already "
-                                     "exists in\n" +
-                                     Dst()});
-  EXPECT_EQ(Snapshot(temp_.path()), before);
-}
-
-TEST_F(SymbolCommandsTest, AFullDestinationIsRefused) {
-  PortfolioSpec full;
-  full.entries = {Series(1, "ONE", "ONE")};
-  full.headerRecordCount = 255;
-  ASSERT_EQ(WritePortfolio((temp_.path() / "full").string(), full), 0);
-  EXPECT_FALSE(
-      RunMoveOrCopySymbol(Source(), "ACME", (temp_.path() / "full").string(), false, prompt)
-          .succeeded);
-  EXPECT_EQ(prompt.MessageTexts(), std::vector<std::string>{kPortfolioFullMessage});
-}
-
-TEST_F(SymbolCommandsTest, NoDestinationDoesNothingAndAMissingSymbolIsTold) {
-  EXPECT_FALSE(RunMoveOrCopySymbol(Source(), "ACME", "", true, prompt).succeeded);
   EXPECT_TRUE(prompt.messages.empty());
-  const auto before = Snapshot(temp_.path());
-  EXPECT_FALSE(RunMoveOrCopySymbol(Source(), "NOSUCH", Dst(), true, prompt).succeeded);
-  EXPECT_EQ(prompt.MessageTexts(),
-            std::vector<std::string>{"The Symbol move failed.\n\nNothing was changed."});
-  EXPECT_EQ(Snapshot(temp_.path()), before);
+  EXPECT_EQ(Master(Src()).records.size(), 2u);
 }
 
 }  // namespace

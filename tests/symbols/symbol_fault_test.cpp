@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "datafiles/file_ops.h"
 #include "datafiles/master.h"
@@ -13,15 +14,7 @@ namespace voltrim::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-PortfolioSpec OneSeries(int fileNumber, const std::string& symbol) {
-  PortfolioSpec plan;
-  PortfolioSpec::Entry entry;
-  entry.series = MakeDailySeries(fileNumber, symbol, symbol + " CO",
-                                 {{YmdToDay(2000, 1, 3), 1, 2, 0.5f, 1.5f, 100}});
-  plan.entries = {entry};
-  return plan;
-}
+using file_ops::FaultKind;
 
 // Whether dir's MASTER lists symbol with its data file beside it.
 bool Holds(const std::string& dir, const std::string& symbol) {
@@ -35,60 +28,65 @@ bool Holds(const std::string& dir, const std::string& symbol) {
   return false;
 }
 
-// Fails each file operation of a move in turn: the symbol is never lost, and a reported
-// success means it left the source and stands complete in the destination.
-TEST(SymbolCommandFaults, AMoveNeverLosesTheSymbolAndReportsWhatHappened) {
-  for (const auto kind : {file_ops::FaultKind::kFail, file_ops::FaultKind::kCrash}) {
-    bool reachedTheEnd = false;
-    for (long k = 1; !reachedTheEnd && k < 300; ++k) {
-      TempDir temp;
-      const std::string src = (temp.path() / "src").string();
-      const std::string dst = (temp.path() / "dst").string();
-      ASSERT_EQ(WritePortfolio(src, OneSeries(1, "ACME")), 0);
-      ASSERT_EQ(WritePortfolio(dst, OneSeries(1, "OTHER")), 0);
-      RecordingPrompt prompt;
-      file_ops::ArmFault(k, kind);
-      const SymbolCommandOutcome outcome =
-          RunMoveOrCopySymbol({src, src + "/MASTER"}, "ACME", dst, true, prompt);
-      reachedTheEnd = !file_ops::FaultHit();
-      file_ops::DisarmFault();
-      SCOPED_TRACE("fault at operation " + std::to_string(k));
-      EXPECT_TRUE(Holds(src, "ACME") || Holds(dst, "ACME"));
-      if (kind == file_ops::FaultKind::kFail) {
-        EXPECT_EQ(outcome.succeeded, prompt.messages.empty());
-        if (outcome.succeeded) {
-          EXPECT_FALSE(Holds(src, "ACME"));
-          EXPECT_TRUE(Holds(dst, "ACME"));
-        }
-      }
-    }
-    EXPECT_TRUE(reachedTheEnd);
-  }
-}
-
-TEST(SymbolCommandFaults, ADeleteThatFailsSaysSoAndOneThatSucceedsIsDone) {
+// Runs the command on fresh portfolios src (ACME) and dst (OTHER) with the k-th file
+// operation failing, for k = 1, 2, ... until one run meets no fault; `check` judges each.
+void SweepFaults(FaultKind kind, bool move,
+                 const std::function<void(const std::string& src, const std::string& dst,
+                                          const SymbolCommandOutcome&, RecordingPrompt&)>& check) {
   bool reachedTheEnd = false;
-  for (long k = 1; !reachedTheEnd && k < 100; ++k) {
+  for (long k = 1; !reachedTheEnd && k < 300; ++k) {
     TempDir temp;
     const std::string src = (temp.path() / "src").string();
-    ASSERT_EQ(WritePortfolio(src, OneSeries(1, "ACME")), 0);
+    const std::string dst = (temp.path() / "dst").string();
+    for (const auto& [dir, symbol] : {std::pair{src, "ACME"}, std::pair{dst, "OTHER"}}) {
+      PortfolioSpec plan;
+      plan.entries.resize(1);
+      plan.entries[0].series =
+          MakeDailySeries(1, symbol, "NAME", {{YmdToDay(2000, 1, 3), 1, 2, 0.5f, 1.5f, 100}});
+      ASSERT_EQ(WritePortfolio(dir, plan), 0);
+    }
     RecordingPrompt prompt;
-    file_ops::ArmFault(k, file_ops::FaultKind::kFail);
+    file_ops::ArmFault(k, kind);
     const SymbolCommandOutcome outcome =
-        RunSymbolDelete({src, src + "/MASTER"}, "ACME", prompt, /*ask=*/false);
+        move ? RunMoveOrCopySymbol({src, src + "/MASTER"}, "ACME", dst, true, prompt)
+             : RunSymbolDelete({src, src + "/MASTER"}, "ACME", prompt, /*ask=*/false);
     reachedTheEnd = !file_ops::FaultHit();
     file_ops::DisarmFault();
     SCOPED_TRACE("fault at operation " + std::to_string(k));
+    check(src, dst, outcome, prompt);
+  }
+  EXPECT_TRUE(reachedTheEnd);
+}
+
+// The symbol is never lost, and a reported success means it left the source and stands
+// complete in the destination.
+TEST(SymbolCommandFaults, AMoveNeverLosesTheSymbolAndReportsWhatHappened) {
+  for (const FaultKind kind : {FaultKind::kFail, FaultKind::kCrash}) {
+    SweepFaults(kind, true, [kind](auto& src, auto& dst, auto& outcome, auto& prompt) {
+      EXPECT_TRUE(Holds(src, "ACME") || Holds(dst, "ACME"));
+      if (kind == FaultKind::kCrash) return;
+      EXPECT_EQ(outcome.succeeded, prompt.messages.empty());
+      if (outcome.succeeded) {
+        EXPECT_FALSE(Holds(src, "ACME"));
+        EXPECT_TRUE(Holds(dst, "ACME"));
+      }
+    });
+  }
+}
+
+// A symbol still listed keeps its data; one no longer listed is said to be gone.
+TEST(SymbolCommandFaults, ADeleteThatFailsSaysSoAndOneThatSucceedsIsDone) {
+  SweepFaults(FaultKind::kFail, false, [](auto& src, auto&, auto& outcome, auto& prompt) {
     EXPECT_TRUE(outcome.refreshSymbols);
     MasterFile master;
     ASSERT_EQ(ReadMasterFile(src + "/MASTER", master), kOk);
+    const bool dataLeft = fs::exists(fs::path(src) / "F1.DAT");
     if (outcome.succeeded) {
       EXPECT_TRUE(prompt.messages.empty());
       EXPECT_TRUE(master.records.empty());
-      EXPECT_FALSE(fs::exists(temp.path() / "src" / "F1.DAT"));
+      EXPECT_FALSE(dataLeft);
     } else if (!master.records.empty()) {
-      // Still listed: its data must still be there.
-      EXPECT_TRUE(fs::exists(temp.path() / "src" / "F1.DAT"));
+      EXPECT_TRUE(dataLeft);
       EXPECT_EQ(prompt.MessageTexts(),
                 std::vector<std::string>{"The Symbol deletion failed.\n\nNothing was changed."});
     } else {
@@ -96,8 +94,7 @@ TEST(SymbolCommandFaults, ADeleteThatFailsSaysSoAndOneThatSucceedsIsDone) {
                 std::vector<std::string>{"The Symbol was deleted, but some of its data "
                                          "files\ncould not be removed."});
     }
-  }
-  EXPECT_TRUE(reachedTheEnd);
+  });
 }
 
 }  // namespace
