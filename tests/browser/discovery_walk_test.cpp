@@ -52,13 +52,8 @@ TEST_F(WalkTest, FilterDescendsTowardsAndBelowThePath) {
   EXPECT_FALSE(Examined(P("metastock/other")));
 }
 
-TEST_F(WalkTest, RootIsAlwaysExaminedAndProgressCountsWhatWasFound) {
-  Masters({"MASTER", "a/MASTER", "a/x/MASTER"});
-  EXPECT_EQ(SortedWalk(noLimit_), (Paths{dir_.str(), P("a"), P("a/x")}));
-  EXPECT_EQ(prompt_.scanPaths.front(), dir_.str());
-  EXPECT_EQ(prompt_.scanCounts.front(), 0);
-  EXPECT_EQ(prompt_.scanCounts.back(), 3);
-  EXPECT_TRUE(std::is_sorted(prompt_.scanCounts.begin(), prompt_.scanCounts.end()));
+TEST_F(WalkTest, RootIsAlwaysExaminedAndAMissingRootFindsNothing) {
+  Masters({"MASTER", "a/MASTER"});
   EXPECT_EQ(SortedWalk(MakeSearchFilter(0, 1, "/nowhere/else")), Paths{dir_.str()});
   Paths none;
   WalkDirectory(P("absent"), noLimit_, none, prompt_);
@@ -97,29 +92,19 @@ TEST(WalkOtherFileSystemsTest, NeverEntersAnotherMount) {
   // /proc is a file system of its own on every Linux system; admitted by the filter, it
   // must still not be entered from /.
   struct stat rootInfo, procInfo;
-  if (stat("/", &rootInfo) != 0 || stat("/proc", &procInfo) != 0 ||
-      rootInfo.st_dev == procInfo.st_dev) {
+  if (stat("/", &rootInfo) || stat("/proc", &procInfo) || rootInfo.st_dev == procInfo.st_dev) {
     GTEST_SKIP() << "no separate /proc here";
   }
   testing::RecordingPrompt prompt;
   Paths results;
   WalkDirectory("/", MakeSearchFilter(0, 1, "/proc/self/fd"), results, prompt);
-  for (const char* path : {"/proc", "/proc/self"}) {
-    EXPECT_EQ(std::count(prompt.scanPaths.begin(), prompt.scanPaths.end(), path), 0) << path;
-  }
-}
-
-TEST(PortfolioListTest, AlphabeticalIgnoringCase) {
-  Paths list = {"/b", "/a2", "/A", "/a/b", "/_x", "/a", "/B/c", "/10"};
-  SortPortfolioList(list);
-  EXPECT_EQ(list, (Paths{"/10", "/_x", "/A", "/a", "/a/b", "/a2", "/b", "/B/c"}));
+  EXPECT_EQ(std::count(prompt.scanPaths.begin(), prompt.scanPaths.end(), "/proc"), 0);
 }
 
 TEST(FindPortfoliosTest, NoDriveScansNothingAndSaysSo) {
   testing::RecordingPrompt prompt;
   EXPECT_TRUE(FindPortfolios(kNoDrive, MakeSearchFilter(0, 0, ""), prompt).empty());
   EXPECT_TRUE(prompt.scanPaths.empty());
-  EXPECT_EQ(prompt.messages.size(), 1u);
 }
 
 }  // namespace
