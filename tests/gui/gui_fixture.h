@@ -9,9 +9,6 @@
 #include <deque>
 #include <functional>
 #include <memory>
-#include <ostream>
-#include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -46,16 +43,15 @@ struct ShownBox {
 inline PortfolioSpec PortfolioOf(const std::vector<std::string>& symbols, int quotes) {
   PortfolioSpec portfolio;
   for (const std::string& symbol : symbols) {
+    const int n = static_cast<int>(portfolio.entries.size());
     std::vector<DailyQuote> rising;
     DayNumber day = ParseUserDate("01/03/00");
-    const int count = quotes + static_cast<int>(portfolio.entries.size());
-    for (int i = 0; i < count; ++i, day = NextWeekday(day)) {
+    for (int i = 0; i < quotes + n; ++i, day = NextWeekday(day)) {
       const float base = 10.0f + static_cast<float>(i) / 100.0f;
       rising.push_back({day, base, base + 1, base - 1, base + 0.5f, static_cast<float>(1000 + i)});
     }
     PortfolioSpec::Entry entry;
-    entry.series = MakeDailySeries(static_cast<int>(portfolio.entries.size()) + 1, symbol,
-                                   symbol + " INC", rising);
+    entry.series = MakeDailySeries(n + 1, symbol, symbol + " INC", rising);
     portfolio.entries.push_back(entry);
   }
   return portfolio;
