@@ -78,14 +78,18 @@ TEST_F(BrowserTest, StartupFillsTheListsAndLoadsTheFirstPortfolio) {
   Write(drive + "/zeta", PortfolioOf({"ZZ"}));
   Write(drive + "/Alpha", PortfolioOf({"AA", "AB"}));
   Write(drive + "/beta/deep", PortfolioOf({"BB"}));
+  const std::string other = Drive("other");
   Start();
 
   EXPECT_EQ(settings.GetString("Settings", "Drive", ""), drive);
   EXPECT_EQ(State().portfolios, (Texts{drive + "/Alpha", drive + "/beta/deep", drive + "/zeta"}));
-  EXPECT_EQ(State().quotes.loadedSymbol, "AA");
   EXPECT_EQ(prompt.beeps, std::vector<BeepKind>{BeepKind::Information});
   EXPECT_TRUE(prompt.messages.empty());
   EXPECT_EQ(prompt.waitDepth, 0);
+  browser->OnDriveChanged(0);  // the current drive: no new scan
+  EXPECT_EQ(prompt.beeps.size(), 1u);
+  browser->OnDriveChanged(1);
+  EXPECT_EQ(settings.GetString("Settings", "Drive", ""), other);
 }
 
 TEST_F(BrowserTest, EmptyMissingOrTruncatedSeries) {
@@ -195,7 +199,6 @@ TEST(CommandEnabling, RulesThatDependOnMoreThanRows) {
   EXPECT_FALSE(IsCommandEnabled(state, kSymbolEdit));
   state.symbols.count = 0;
   EXPECT_FALSE(IsCommandEnabled(state, kQuoteExport));
-  EXPECT_TRUE(IsCommandEnabled(state, kQuoteEdit));
   // Move and Copy need a second portfolio, not a successful scan.
   state.portfoliosFound = false;
   state.portfolios.push_back("/d/b");

