@@ -126,12 +126,7 @@ int Sweep(const Scenario& s, FaultKind kind) {
 
 Status Rewrite(const std::string& p, std::int16_t kind, DayNumber first, DayNumber last,
                std::array<float, 6> values = {}) {
-  SeriesEdit edit;
-  edit.kind = kind;
-  edit.firstDay = first;
-  edit.lastDay = last;
-  edit.values = values;
-  return RewriteSeries(edit, p, "ACME", 5);
+  return RewriteSeries(Edit(kind, first, last, values), p, "ACME", 5);
 }
 
 std::vector<Scenario> Scenarios() {
