@@ -89,21 +89,6 @@ TEST(FindSymbol, HostileTreesAreWalkedSafely) {
   EXPECT_EQ(ReadMasterFile(tmp.str() + "/t/MASTER", master), kFileRead);
 }
 
-TEST(MasterFile, KeepsEveryStoredByte) {
-  std::vector<std::uint8_t> bytes = BuildMasterBytes(Portfolio({Symbol(7, "KEEP", "Kept")}));
-  for (const std::size_t offset : {5u, 20u, 53u + 1u, 53u + 2u, 53u + 23u, 53u + 34u, 53u + 52u})
-    bytes[offset] = static_cast<std::uint8_t>(0xA0 + offset % 16);
-  bytes.resize(bytes.size() + 53, 0);  // a trailing record past the count is not read
-  MasterFile master;
-  ASSERT_EQ(ParseMasterBytes(bytes.data(), bytes.size(), master), kOk);
-  ASSERT_EQ(master.records.size(), 1u);
-  EXPECT_TRUE(std::equal(master.header.bytes.begin(), master.header.bytes.end(), bytes.begin()));
-  EXPECT_TRUE(std::equal(master.records[0].bytes.begin(), master.records[0].bytes.end(),
-                         bytes.begin() + 53));
-  EXPECT_EQ(master.records[0].NameField(), "Kept            ");
-  EXPECT_EQ(master.records[0].FirstDate(), 1000103.0f);
-}
-
 TEST(AcceptMasterPath, OnlyAnAbsolutePathToMasterInUpperCaseWithin299Characters) {
   EXPECT_FALSE(AcceptMasterPath(nullptr));
   const auto ok = AcceptMasterPath("/data/stocks/MASTER");

@@ -44,10 +44,6 @@ TEST(RealData, EveryFolderReadsAndMiningeIsRepairedOnACopy) {
       {"bbfinance", {{kOk, 40}}},
       {"lowercase-names", {{kOk, 1}, {kFileOpen, 127}}}};  // only the first DAT is there
   for (const auto& [name, outcome] : folders) EXPECT_EQ(ReadEverySeries(folder(name)), outcome);
-  SeriesLocation location;
-  ASSERT_EQ(LocateSeries(folder("stooq-intraday"), "2HR.DE", location), kOk);
-  EXPECT_TRUE(location.layout.Has(Field::Oi));  // inferred: no TIME, the time lands in OPEN
-  EXPECT_FALSE(location.layout.Has(Field::Time));
 
   TempDir temp;
   std::filesystem::copy(folder("mininge"), temp.path() / "m",

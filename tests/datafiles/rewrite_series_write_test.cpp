@@ -64,10 +64,6 @@ TEST_F(RewriteSeriesTest, SetAndScaleRewriteFieldsInTheirStoredPositions) {
        Edit(edit_kind::kScale, 0, 65535, {2, 2, 2, 2, 3, 5}),
        {{1000103, 20, 18, 300, 1}, {1000104, 22, 20, 600, 1}, {1000105, 0, 22, 900, 1}},
        false},
-      {"scale to a day",
-       Edit(edit_kind::kScaleRange, 0, jan4, {0.5f, 1, 1, 0.5f, 2, 2}),
-       {{1000103, 5, 4.5f, 200, 1}, {1000104, 5.5f, 5, 400, 1}, {1000105, 0, 11, 300, 1}},
-       true},
       {"set one day",
        Edit(edit_kind::kSet, jan4, jan4, {7, 1, 1, 8, 9, 9}),
        {{1000103, 10, 9, 100, 1}, {1000104, 8, 7, 9, 1}, {1000105, 0, 11, 300, 1}},
@@ -145,7 +141,6 @@ TEST_F(RewriteSeriesTest, RefusedRequestsTouchNoFile) {
     SeriesEdit edit;
     Status expected;
   } cases[] = {
-      {"delete, no quote that day", Edit(edit_kind::kDelete, noQuote, noQuote), kQuoteNotFound},
       {"insert, no quote that day", Edit(edit_kind::kInsert, noQuote, noQuote), kRecordNotFound},
       {"set 2^127", Edit(edit_kind::kSet, first, first, {1, 1, 1, noMbf, 1, 1}), kNoMbfForm},
       // 1e19 x 2e19 is a finite single above 2^127.
