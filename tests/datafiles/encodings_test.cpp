@@ -108,7 +108,6 @@ TEST(DateAndTimeFloats, ConvertBothWaysAndRefuseNonDates) {
   const Hms hms = UnpackTime(26129);  // two-second steps
   EXPECT_EQ(hms.hours * 10000 + hms.minutes * 100 + hms.seconds, 143058);
   EXPECT_EQ(TimeFloatToPacked(143000.0f), PackTime(14, 30, 0));
-  EXPECT_EQ(PackedToTimeValue(PackTime(9, 5, 0)), 90500.0f);
   EXPECT_EQ(TimeFloatToPacked(kNaN), 0);
 }
 
@@ -126,7 +125,6 @@ TEST(DateText, ParsesAndFormatsAsTheLayoutsSay) {
 
   EXPECT_EQ(FormatDateText(14244, 6, '.'), "31.12.1999");
   EXPECT_EQ(FormatDateText(0, 3, '/'), "00/00/00");
-  EXPECT_EQ(FormatDateText(14245, 13, '/'), "");
   EXPECT_EQ(FormatUserDate(YmdToDay(1999, 5, 27)), "05/27/99");
   const DayNumber last = YmdToDay(2059, 12, 31);
   for (int code = 1; code <= 12; ++code)

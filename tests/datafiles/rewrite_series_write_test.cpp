@@ -159,20 +159,6 @@ TEST_F(RewriteSeriesTest, RefusedRequestsTouchNoFile) {
   EXPECT_EQ(RewriteSeries(Edit(edit_kind::kSet, 1, 2), dir_, "NOSUCH", 3), kFileNotFound);
 }
 
-// Lower-case names are used and replaced in place; only new files take canonical names.
-TEST_F(RewriteSeriesTest, LowerCaseFileNamesAreReplacedInPlace) {
-  BuildDaily(Quotes(2));
-  const auto p = temp_->path() / "p";
-  for (const auto& [from, to] : {std::pair{"MASTER", "master"}, {"F1.DAT", "f1.dat"}})
-    std::filesystem::rename(p / from, p / to);
-  const DayNumber last = Day(2000, 1, 4);
-  ASSERT_EQ(RewriteSeries(Edit(edit_kind::kDelete, last, last), dir_, "acme", 2), kOk);
-  EXPECT_EQ(ReadFileBytes(p / "f1.dat"), Expected({series_.records[0]}));
-  for (const char* canonical : {"F1.DAT", "MASTER", "MASTER.NEW"})
-    EXPECT_FALSE(std::filesystem::exists(p / canonical)) << canonical;
-  EXPECT_TRUE(std::filesystem::exists(p / "MASTER.BAK"));
-}
-
 // The largest series a DAT header can count: a split over all of it that cannot be written
 // completely, and an insert that would overflow the count, leave it as it was.
 TEST(LargestSeries, AFullDiskOrAnOverflowingInsertLeavesTheSeriesAsItWas) {

@@ -141,16 +141,6 @@ class MasterWriteTest : public ::testing::Test {
   Bytes before_;
 };
 
-TEST_F(MasterWriteTest, RenamePadsBothFieldsAndKeepsCase) {
-  ASSERT_EQ(RenameMasterRecord(master_, 1, "bbb.x", ""), kOk);
-  Bytes expected = before_;
-  const std::string name(16, ' '), symbol = "bbb.x           ";
-  std::copy(name.begin(), name.end(), expected.begin() + 2 * 53 + 7);
-  std::copy(symbol.begin(), symbol.end(), expected.begin() + 2 * 53 + 36);
-  EXPECT_EQ(Master(), expected);
-  EXPECT_EQ(ReadFileBytes(dir_ + "/MASTER.BAK"), before_);
-}
-
 TEST_F(MasterWriteTest, RepairFillsEmptySymbolsFromNamesAndCopiesEverythingElse) {
   Bytes damaged = before_;
   const std::string acme = "ACME CORP       ";
