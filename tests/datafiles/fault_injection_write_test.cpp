@@ -50,13 +50,12 @@ bool IsTemporary(const fs::path& path) {
   // MASTER.BAK is the repair's temporary (and shares its name with the update's backup).
   return ext == ".NEW" || ext == ".~NU" || name == "MASTER.BAK";
 }
-Snapshot Without(const Snapshot& all, bool backups) {
-  Snapshot kept;
-  for (const auto& [path, bytes] : all) {
-    const std::string ext = fs::path(path).extension().string();
-    if (!IsTemporary(path) && !(backups && (ext == ".BAK" || ext == ".bak"))) kept[path] = bytes;
-  }
-  return kept;
+Snapshot Without(Snapshot all, bool backups) {
+  std::erase_if(all, [&](const auto& entry) {
+    const std::string ext = fs::path(entry.first).extension().string();
+    return IsTemporary(entry.first) || (backups && (ext == ".BAK" || ext == ".bak"));
+  });
+  return all;
 }
 
 std::optional<Bytes> At(const Snapshot& s, const std::string& path) {
@@ -124,36 +123,20 @@ int Sweep(const Scenario& s, FaultKind kind) {
   return -1;
 }
 
-Status Rewrite(const std::string& p, std::int16_t kind, DayNumber first, DayNumber last,
-               std::array<float, 6> values = {}) {
-  SeriesEdit edit;
-  edit.kind = kind;
-  edit.firstDay = first;
-  edit.lastDay = last;
-  edit.values = values;
-  return RewriteSeries(edit, p, "ACME", 5);
-}
-
 std::vector<Scenario> Scenarios() {
-  const DayNumber monday = Day(2000, 1, 3), wednesday = Day(2000, 1, 5);
+  const DayNumber mon = Day(2000, 1, 3), wed = Day(2000, 1, 5);
+  const auto rewrite = [](SeriesEdit edit) {
+    return [edit](auto p, auto) { return RewriteSeries(edit, p, "ACME", 5); };
+  };
+  using edit_kind::kDelete, edit_kind::kInsert;
   return {
-      {"set",
-       [=](auto p, auto) {
-         return Rewrite(p, edit_kind::kSet, wednesday, wednesday, {1, 2, 3, 4, 5, 6});
-       },
-       {},
-       true},
-      {"scale",
-       [=](auto p, auto) {
-         return Rewrite(p, edit_kind::kScaleRange, 0, wednesday, {2, 2, 2, 2, 3, 3});
-       }},
-      {"delete first quote",
-       [=](auto p, auto) { return Rewrite(p, edit_kind::kDelete, monday, monday); },
-       {kMasterDatesNotUpdated}},
-      {"insert", [=](auto p, auto) { return Rewrite(p, edit_kind::kInsert, monday, monday); }},
+      {"set", rewrite(Edit(edit_kind::kSet, wed, wed, {1, 2, 3, 4, 5, 6})), {}, true},
+      {"scale", rewrite(Edit(edit_kind::kScaleRange, 0, wed, {2, 2, 2, 2, 3, 3}))},
+      {"delete first quote", rewrite(Edit(kDelete, mon, mon)), {kMasterDatesNotUpdated}},
+      {"insert", rewrite(Edit(kInsert, mon, mon))},
       {"master date",
        [=](auto p, auto) {
-         return SetMasterDate(MasterPathIn(p), DayToDateFloat(wednesday), 2, MasterDate::kLast);
+         return SetMasterDate(MasterPathIn(p), DayToDateFloat(wed), 2, MasterDate::kLast);
        }},
       {"rename",
        [](auto p, auto) { return RenameMasterRecord(MasterPathIn(p), 1, "OTHER", "NEW NAME"); },

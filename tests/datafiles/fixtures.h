@@ -9,6 +9,7 @@
 
 #include "datafiles/master.h"
 #include "datafiles/portfolio_builder.h"
+#include "datafiles/rewrite_series.h"
 #include "support/temp_dir.h"
 
 namespace voltrim::testing {
@@ -82,6 +83,16 @@ inline Bytes MasterRecordBytes(const Bytes& master, int index) {
 
 inline int MasterHeaderField(const Bytes& master, std::size_t offset) {
   return static_cast<std::int16_t>(master[offset] | (master[offset + 1] << 8));
+}
+
+inline SeriesEdit Edit(std::int16_t kind, DayNumber first, DayNumber last,
+                       std::array<float, 6> values = {}) {
+  SeriesEdit edit;
+  edit.kind = kind;
+  edit.firstDay = first;
+  edit.lastDay = last;
+  edit.values = values;
+  return edit;
 }
 
 inline void WriteText(const std::filesystem::path& file, const std::string& text) {
