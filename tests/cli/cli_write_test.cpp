@@ -129,16 +129,5 @@ TEST_F(CliWriteTest, QuoteAndSymbolCommandsRewriteTheFiles) {
   EXPECT_EQ(Master(dst_).records.size(), 3u);
 }
 
-TEST_F(CliWriteTest, RepairFillsEmptySymbolsWithoutAsking) {
-  PortfolioSpec plan;
-  plan.entries.resize(1);
-  plan.entries[0].series =
-      MakeDailySeries(1, "", "ACME CORP", {{YmdToDay(2000, 1, 3), 1, 1, 1, 1, 1}});
-  const std::string dir = (temp_.path() / "broken").string();
-  ASSERT_EQ(WritePortfolio(dir, plan), 0);
-  EXPECT_EQ(Run({"repair", dir}).exitCode, 0);
-  EXPECT_EQ(Master(dir).records[0].SymbolField(), "ACME CORP       ");
-}
-
 }  // namespace
 }  // namespace voltrim::testing
