@@ -54,20 +54,15 @@ std::string ReadText(const std::filesystem::path& file) {
   return {bytes.begin(), bytes.end()};
 }
 
-std::vector<RawRecord> AcmeRecords() {
-  return {{1000103, 12.34567f, 13, 12, 12.5f, 1234.6f}, {1000104, 13, 14, 12.5f, 13.5f, 2000},
-          {1000104, 13.1f, 14.1f, 12.6f, 13.6f, 2100},  {1000106, 14, 15, 13, 14.5f, 3000},
-          {1000108, 15, 16, 14, 15.5f, 4000},           {1000111, 16, 17, 15, 16.5f, 5000}};
-}
-
-SeriesSpec AcmeSeries(std::vector<RawRecord> records) {
-  SeriesSpec s;
-  s.fileNumber = 1;
-  s.symbol = "ACME";
-  s.name = "ACME CORP";
-  s.fields = {Field::Date, Field::Open, Field::High, Field::Low, Field::Close, Field::Vol};
-  s.records = std::move(records);
-  return s;
+SeriesSpec AcmeSeries() {
+  const auto day = [](int d) { return YmdToDay(2000, 1, d); };
+  return MakeDailySeries(1, "ACME", "ACME CORP",
+                         {{day(3), 12.34567f, 13, 12, 12.5f, 1234.6f},
+                          {day(4), 13, 14, 12.5f, 13.5f, 2000},
+                          {day(4), 13.1f, 14.1f, 12.6f, 13.6f, 2100},
+                          {day(6), 14, 15, 13, 14.5f, 3000},
+                          {day(8), 15, 16, 14, 15.5f, 4000},
+                          {day(11), 16, 17, 15, 16.5f, 5000}});
 }
 
 std::string WriteAcmePortfolio(const std::filesystem::path& root, const std::string& name) {

@@ -22,10 +22,9 @@ CliResult RunCli(const std::vector<std::string>& arguments, const std::string& c
 
 std::string ReadText(const std::filesystem::path& file);
 
-// The quotes of ACME (file 1; Date, Open, High, Low, Close, Vol), oldest first:
-// Mon 01/03/00, Tue 01/04/00 twice, Thu 01/06/00, Sat 01/08/00, Tue 01/11/00.
-std::vector<RawRecord> AcmeRecords();
-SeriesSpec AcmeSeries(std::vector<RawRecord> records = AcmeRecords());
+// ACME (file 1) quoted Mon 01/03/00, Tue 01/04/00 twice, Thu 01/06/00, Sat 01/08/00 and
+// Tue 01/11/00.
+SeriesSpec AcmeSeries();
 // A portfolio folder root/name holding ACME and BETA (file 2).
 std::string WriteAcmePortfolio(const std::filesystem::path& root, const std::string& name);
 
