@@ -88,12 +88,13 @@ void BM_WindowedReadsOnly(benchmark::State& state) {
   for (auto _ : state) {
     for (const std::string& symbol : data.symbols) {
       SeriesLocation location;
+      SeriesReader reader;
       if (LocateSeries(data.dir.string(), symbol, location) != kOk) std::abort();
-      if (ReadSeriesAt(buffer, location, 0, 0) != kOk) std::abort();
-      const int total = buffer.Total();
+      if (reader.Open(location) != kOk) std::abort();
+      const int total = reader.Total();
       for (int first = 0; first + 1 < total; first += kSplitSearchWindow - 1) {
         const int count = std::min(total - first, kSplitSearchWindow);
-        if (ReadSeriesAt(buffer, location, first, count) != kOk) std::abort();
+        if (reader.Read(buffer, first, count) != kOk) std::abort();
         benchmark::DoNotOptimize(buffer.ValueAt(Field::Close, count - 1));
       }
     }

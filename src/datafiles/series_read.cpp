@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <memory>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "datafiles/portfolio_files.h"
@@ -80,15 +81,30 @@ Status LocateSeries(std::string_view portfolioDir, std::string_view symbol, Seri
   return CheckColumnLayout(out.layout, out.fieldCount);
 }
 
-Status ReadSeriesAt(SeriesBuffer& buffer, const SeriesLocation& location, int start, int count) {
+Status SeriesReader::Open(const SeriesLocation& location) {
+  file_.reset();
+  total_ = 0;
   if (location.fieldCount < 1 || location.fieldCount > kMaxFieldCount ||
       location.recordLength != 4 * location.fieldCount)
     return kBadRequest;  // not a location LocateSeries handed out
-  const FilePtr file = OpenForReading(location.datPath);
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(location.datPath.c_str(), "rb"));
   if (!file) return kFileOpen;
+  // Every read is a whole window that goes straight into the buffer; a stream buffer
+  // would only copy it once more and be thrown away at the next seek.
+  std::setvbuf(file.get(), nullptr, _IONBF, 0);
   std::int16_t last = 0;
   if (const Status header = ReadLastRecord(file.get(), last); header != kOk) return header;
-  const int quotes = last - 1;
+  file_ = std::move(file);
+  layout_ = location.layout;
+  recordLength_ = location.recordLength;
+  fieldCount_ = location.fieldCount;
+  total_ = last - 1;
+  return kOk;
+}
+
+Status SeriesReader::Read(SeriesBuffer& buffer, int start, int count) {
+  if (!file_) return kFileOpen;
+  const int quotes = total_;
 
   SeriesBufferWriter writer(buffer);
   if (count < 0) {
@@ -105,18 +121,26 @@ Status ReadSeriesAt(SeriesBuffer& buffer, const SeriesLocation& location, int st
 
   // The whole window in one read, decoded from memory; a short file ends it early.
   const int wanted = std::min(count, quotes - start);
-  const auto recordLength = static_cast<std::size_t>(location.recordLength);
+  const auto recordLength = static_cast<std::size_t>(recordLength_);
   const std::size_t size = static_cast<std::size_t>(wanted) * recordLength;
-  std::uint8_t* rows = writer.PrepareRows(wanted, location.layout, location.fieldCount);
+  std::uint8_t* rows = writer.PrepareRows(wanted, layout_, fieldCount_);
   if (rows == nullptr) return kMalloc;
   std::size_t got = 0;
-  if (SeekToQuote(file.get(), start, location.recordLength))
-    got = std::fread(rows, 1, size, file.get());
+  // A failed read before must not make this one look failed too.
+  std::clearerr(file_.get());
+  if (SeekToQuote(file_.get(), start, recordLength_)) got = std::fread(rows, 1, size, file_.get());
   const int filled = static_cast<int>(got / recordLength);
   MbfToIeeeInPlace(rows, static_cast<std::size_t>(filled) * recordLength / 4);
   writer.SetRows(filled);
   writer.SetCount(filled);
   return kOk;
+}
+
+Status ReadSeriesAt(SeriesBuffer& buffer, const SeriesLocation& location, int start, int count) {
+  SeriesReader reader;
+  const Status opened = reader.Open(location);
+  if (opened != kOk) return opened;
+  return reader.Read(buffer, start, count);
 }
 
 Status ReadSeries(SeriesBuffer& buffer, std::string_view portfolioDir, std::string_view symbol,
