@@ -176,7 +176,9 @@ void Browser::ApplySearchFilter(bool limit, const std::string& filterName, bool 
   const auto entry = std::find(state_.drives.begin(), state_.drives.end(), change.drive);
   if (entry == state_.drives.end()) return;  // no drive to walk
   // Forgetting the drive makes the change below always rescan, even on the same drive.
-  state_.drive = kNoDrive;
+  // A whole string, not a char array: g++ 12 wrongly warns of overlap when the
+  // assignment from the array is inlined.
+  state_.drive = std::string(kNoDrive);
   state_.driveSelection = static_cast<int>(entry - state_.drives.begin());
   if (observer_) observer_->DrivesChanged();
   OnDriveChanged(state_.driveSelection);
