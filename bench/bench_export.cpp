@@ -116,16 +116,12 @@ BENCHMARK(BM_ExportReplacingFile)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  Data();
-  bench::RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatio("export, oldest first / plain formatted write (aim: within 2x)",
-                      "BM_ExportToFile", "BM_PlainFormattedWrite");
-  reporter.PrintRatio("export, newest first / plain formatted write", "BM_ExportNewestFirstToFile",
-                      "BM_PlainFormattedWrite");
-  reporter.PrintRatio("export through the synced replace / plain formatted write",
-                      "BM_ExportReplacingFile", "BM_PlainFormattedWrite");
-  benchmark::Shutdown();
-  return 0;
+  Data();  // write the portfolio before any timing
+  return bench::RunWithRatios(argc, argv,
+                              {{"export, oldest first / plain formatted write (aim: within 2x)",
+                                "BM_ExportToFile", "BM_PlainFormattedWrite"},
+                               {"export, newest first / plain formatted write",
+                                "BM_ExportNewestFirstToFile", "BM_PlainFormattedWrite"},
+                               {"export through the synced replace / plain formatted write",
+                                "BM_ExportReplacingFile", "BM_PlainFormattedWrite"}});
 }

@@ -90,5 +90,8 @@ int main(int argc, char** argv) {
   Data();  // write the portfolio before any timing
   return voltrim::bench::RunWithRatios(
       argc, argv,
-      {{"FindSymbolLastInTree", "RawReadAllMasters"}, {"FindSymbolMissing", "RawReadAllMasters"}});
+      {{"FindSymbol of the last symbol / raw read of every MASTER", "FindSymbolLastInTree",
+        "RawReadAllMasters"},
+       {"FindSymbol of a missing symbol / raw read of every MASTER", "FindSymbolMissing",
+        "RawReadAllMasters"}});
 }

@@ -117,13 +117,8 @@ BENCHMARK(BM_FormatAllCells)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  bench::RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatio("quotes fill / ReadSeries (aim: within 5x)", "BM_FillQuotesGrid",
-                      "BM_ReadSeries");
-  reporter.PrintRatio("formatting every cell up front / ReadSeries", "BM_FormatAllCells",
-                      "BM_ReadSeries");
-  benchmark::Shutdown();
-  return 0;
+  return bench::RunWithRatios(
+      argc, argv,
+      {{"quotes fill / ReadSeries (aim: within 5x)", "BM_FillQuotesGrid", "BM_ReadSeries"},
+       {"formatting every cell up front / ReadSeries", "BM_FormatAllCells", "BM_ReadSeries"}});
 }

@@ -108,8 +108,11 @@ BENCHMARK(ReadSeriesWindows400);
 
 int main(int argc, char** argv) {
   Data();  // write the portfolio before any timing
-  return voltrim::bench::RunWithRatios(argc, argv,
-                                       {{"ReadSeriesAll", "RawAll"},
-                                        {"ReadSeriesAllAndVisit", "RawAll"},
-                                        {"ReadSeriesWindows400", "RawWindows400"}});
+  return voltrim::bench::RunWithRatios(
+      argc, argv,
+      {{"ReadSeries of all quotes / raw read (aim: within 3x)", "ReadSeriesAll", "RawAll"},
+       {"ReadSeries of all quotes, every value visited / raw read", "ReadSeriesAllAndVisit",
+        "RawAll"},
+       {"ReadSeries in windows of 400 / raw reads of the same windows", "ReadSeriesWindows400",
+        "RawWindows400"}});
 }

@@ -77,12 +77,9 @@ BENCHMARK(BM_RewriteSeriesScale)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  voltrim::bench::RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  const std::string what = "RewriteSeries / plain copy of a " + std::to_string(kQuotes) +
-                           "-quote series (aim: within 3x)";
-  reporter.PrintRatio(what.c_str(), "BM_RewriteSeriesScale", "BM_PlainDurableCopy");
-  benchmark::Shutdown();
-  return 0;
+  return voltrim::bench::RunWithRatios(
+      argc, argv,
+      {{"RewriteSeries / plain copy of a " + std::to_string(kQuotes) +
+            "-quote series (aim: within 3x)",
+        "BM_RewriteSeriesScale", "BM_PlainDurableCopy"}});
 }

@@ -85,14 +85,10 @@ BENCHMARK(WalkWithFilter)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
   std::printf("tree: %d folders, %d portfolios\n", kTop * kMiddle * kLeaves + kTop * kMiddle + kTop,
               TheTree().portfolios);
-  voltrim::bench::RatioReporter reporter;
-  // Wall time is what the user waits for; CPU time is steadier on a shared machine.
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatio("walk without filter / plain pass", "WalkWithoutFilter", "PlainPass");
-  reporter.PrintRatio("walk with filter / plain pass", "WalkWithFilter", "PlainPass");
-  benchmark::Shutdown();
-  return 0;
+  return voltrim::bench::RunWithRatios(
+      argc, argv,
+      {{"walk without filter / plain pass", "WalkWithoutFilter", "PlainPass"},
+       {"walk with filter / plain pass", "WalkWithFilter", "PlainPass"}});
 }
