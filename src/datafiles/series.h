@@ -190,7 +190,18 @@ class SeriesReader {
   struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
   };
+  // Window after window costs a system read each; from the second window on, reads go
+  // through a bounded read-ahead of the file's bytes (not of whole series), so that a
+  // series is read in a few large steps whichever way it is paged.
+  static constexpr std::size_t kReadAheadBytes = 256 * 1024;
+  int ReadRecords(std::uint8_t* to, int start, int count);
+  int CopyFromReadAhead(std::uint8_t* rows, int start, int wanted);
+
   std::unique_ptr<std::FILE, FileCloser> file_;
+  std::vector<std::uint8_t> aheadBytes_;
+  int aheadFirst_ = 0;  // quote index of the first record held
+  int aheadCount_ = 0;  // whole records held
+  int reads_ = 0;
   ColumnLayout layout_;
   int recordLength_ = 0;
   int fieldCount_ = 0;

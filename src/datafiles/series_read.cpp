@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <utility>
@@ -84,6 +85,9 @@ Status LocateSeries(std::string_view portfolioDir, std::string_view symbol, Seri
 Status SeriesReader::Open(const SeriesLocation& location) {
   file_.reset();
   total_ = 0;
+  reads_ = 0;
+  aheadFirst_ = 0;
+  aheadCount_ = 0;
   if (location.fieldCount < 1 || location.fieldCount > kMaxFieldCount ||
       location.recordLength != 4 * location.fieldCount)
     return kBadRequest;  // not a location LocateSeries handed out
@@ -125,15 +129,42 @@ Status SeriesReader::Read(SeriesBuffer& buffer, int start, int count) {
   const std::size_t size = static_cast<std::size_t>(wanted) * recordLength;
   std::uint8_t* rows = writer.PrepareRows(wanted, layout_, fieldCount_);
   if (rows == nullptr) return kMalloc;
-  std::size_t got = 0;
-  // A failed read before must not make this one look failed too.
-  std::clearerr(file_.get());
-  if (SeekToQuote(file_.get(), start, recordLength_)) got = std::fread(rows, 1, size, file_.get());
-  const int filled = static_cast<int>(got / recordLength);
+  const int filled = ++reads_ > 1 && size <= kReadAheadBytes / 4
+                         ? CopyFromReadAhead(rows, start, wanted)
+                         : ReadRecords(rows, start, wanted);
   MbfToIeeeInPlace(rows, static_cast<std::size_t>(filled) * recordLength / 4);
   writer.SetRows(filled);
   writer.SetCount(filled);
   return kOk;
+}
+
+int SeriesReader::ReadRecords(std::uint8_t* to, int start, int count) {
+  // A failed read before must not make this one look failed too.
+  std::clearerr(file_.get());
+  if (!SeekToQuote(file_.get(), start, recordLength_)) return 0;
+  const auto recordLength = static_cast<std::size_t>(recordLength_);
+  const std::size_t got =
+      std::fread(to, 1, static_cast<std::size_t>(count) * recordLength, file_.get());
+  return static_cast<int>(got / recordLength);
+}
+
+int SeriesReader::CopyFromReadAhead(std::uint8_t* rows, int start, int wanted) {
+  const auto recordLength = static_cast<std::size_t>(recordLength_);
+  if (start < aheadFirst_ || start + wanted > aheadFirst_ + aheadCount_) {
+    // Windows are read in order, oldest or newest first: read on in the same direction.
+    const int span = static_cast<int>(kReadAheadBytes / recordLength);
+    const bool backwards = start < aheadFirst_;
+    const int first = backwards ? std::max(0, start + wanted - span) : start;
+    aheadBytes_.resize(static_cast<std::size_t>(span) * recordLength);
+    aheadFirst_ = first;
+    aheadCount_ = ReadRecords(aheadBytes_.data(), first, std::min(span, total_ - first));
+  }
+  // A file shorter than its header says ends the window early, as a direct read would.
+  const int filled = std::clamp(aheadFirst_ + aheadCount_ - start, 0, wanted);
+  std::memcpy(rows,
+              aheadBytes_.data() + static_cast<std::size_t>(start - aheadFirst_) * recordLength,
+              static_cast<std::size_t>(filled) * recordLength);
+  return filled;
 }
 
 Status ReadSeriesAt(SeriesBuffer& buffer, const SeriesLocation& location, int start, int count) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "datafiles/series.h"
 #include "fixtures.h"
 #include "support/temp_dir.h"
@@ -45,6 +47,31 @@ TEST_F(OpenSeries, WindowAfterWindowFromOneOpenFile) {
     EXPECT_EQ(buffer_.Total(), 1000);
   }
   EXPECT_EQ(reader.Read(buffer_, 1000, 1), kRecordNotFound);
+}
+
+// Paging a long series, truncated part way, either way: every window must be what a
+// read of that window alone gives.
+TEST_F(OpenSeries, PagingMatchesSingleReadsBothWays) {
+  Build(20000);
+  auto bytes = testing::ReadFileBytes(tmp_.path() / "F1.DAT");
+  bytes.resize(bytes.size() - 24 * 2500 - 7);
+  testing::WriteFileBytes(tmp_.path() / "F1.DAT", bytes);
+  SeriesBuffer alone;
+  ASSERT_EQ(AllocSeriesBuffer(alone, 400), kOk);
+  for (const bool newestFirst : {true, false}) {
+    SeriesReader reader;
+    ASSERT_EQ(reader.Open(location_), kOk);
+    for (int done = 0; done < 20000; done += 399) {
+      const int start = newestFirst ? std::max(0, 20000 - done - 400) : done;
+      ASSERT_EQ(reader.Read(buffer_, start, 400), kOk);
+      ASSERT_EQ(ReadSeriesAt(alone, location_, start, 400), kOk);
+      ASSERT_EQ(buffer_.Count(), alone.Count()) << start;
+      if (alone.Count() > 0) {
+        EXPECT_EQ(QuoteIn(0), start) << start;
+        EXPECT_EQ(buffer_.DateAt(alone.Count() - 1), alone.DateAt(alone.Count() - 1)) << start;
+      }
+    }
+  }
 }
 
 TEST_F(OpenSeries, ShortReadDoesNotSpoilTheNextOne) {
