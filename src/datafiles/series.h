@@ -198,7 +198,7 @@ class SeriesReader {
   int CopyFromReadAhead(std::uint8_t* rows, int start, int wanted);
 
   std::unique_ptr<std::FILE, FileCloser> file_;
-  std::vector<std::uint8_t> aheadBytes_;
+  std::unique_ptr<std::uint8_t[]> aheadBytes_;
   int aheadFirst_ = 0;  // quote index of the first record held
   int aheadCount_ = 0;  // whole records held
   int reads_ = 0;

@@ -155,14 +155,15 @@ int SeriesReader::CopyFromReadAhead(std::uint8_t* rows, int start, int wanted) {
     const int span = static_cast<int>(kReadAheadBytes / recordLength);
     const bool backwards = start < aheadFirst_;
     const int first = backwards ? std::max(0, start + wanted - span) : start;
-    aheadBytes_.resize(static_cast<std::size_t>(span) * recordLength);
+    // Not cleared: only the records read are ever copied out.
+    if (!aheadBytes_) aheadBytes_ = std::make_unique_for_overwrite<std::uint8_t[]>(kReadAheadBytes);
     aheadFirst_ = first;
-    aheadCount_ = ReadRecords(aheadBytes_.data(), first, std::min(span, total_ - first));
+    aheadCount_ = ReadRecords(aheadBytes_.get(), first, std::min(span, total_ - first));
   }
   // A file shorter than its header says ends the window early, as a direct read would.
   const int filled = std::clamp(aheadFirst_ + aheadCount_ - start, 0, wanted);
   std::memcpy(rows,
-              aheadBytes_.data() + static_cast<std::size_t>(start - aheadFirst_) * recordLength,
+              aheadBytes_.get() + static_cast<std::size_t>(start - aheadFirst_) * recordLength,
               static_cast<std::size_t>(filled) * recordLength);
   return filled;
 }
