@@ -1,15 +1,11 @@
 // Export of a full-length series (32,766 quotes) against a plain formatted write of the same
 // numbers to a file; prints how much the export costs over the plain write.
-#include <benchmark/benchmark.h>
-
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <map>
 #include <string>
 #include <vector>
 
-#include "datafiles/portfolio_builder.h"
+#include "bench_common.h"
 #include "datafiles/series.h"
 #include "export/export_writer.h"
 #include "export/replacing_text_file.h"
@@ -21,12 +17,10 @@ using namespace voltrim;
 constexpr int kQuotes = 32766;
 
 struct Fixture {
-  std::filesystem::path dir;
+  bench::ScratchFolder dir;
   std::vector<Quote> quotes;  // the same numbers, for the plain write
 
   Fixture() {
-    char pattern[] = "/tmp/voltrim-bench-XXXXXX";
-    dir = mkdtemp(pattern);
     SeriesSpec series;
     series.symbol = "BIG";
     series.name = "BIG SERIES";
@@ -43,15 +37,14 @@ struct Fixture {
     }
     PortfolioSpec plan;
     plan.entries.push_back({false, series, {}});
-    if (WritePortfolio(dir.string(), plan) != kOk) std::abort();
+    if (WritePortfolio(dir.str(), plan) != kOk) std::abort();
     SeriesBuffer buffer;
     AllocSeriesBuffer(buffer, kQuotes);
-    if (ReadSeries(buffer, dir.string(), "BIG", 0, kQuotes) != kOk) std::abort();
+    if (ReadSeries(buffer, dir.str(), "BIG", 0, kQuotes) != kOk) std::abort();
     for (int i = 0; i < buffer.Count(); ++i) quotes.push_back(buffer.At(i));
     FreeSeriesBuffer(buffer);
   }
-  ~Fixture() { std::filesystem::remove_all(dir); }
-  std::string Out() const { return (dir / "out.txt").string(); }
+  std::string Out() const { return (dir.path() / "out.txt").string(); }
 };
 
 Fixture& Data() {
@@ -91,7 +84,7 @@ void BM_ExportToFile(benchmark::State& state) {
   const ExportSettings settings;
   for (auto _ : state) {
     FileSink sink(data.Out());
-    WriteExportText(sink, data.dir.string(), "BIG", kQuotes, settings);
+    WriteExportText(sink, data.dir.str(), "BIG", kQuotes, settings);
   }
 }
 BENCHMARK(BM_ExportToFile)->Unit(benchmark::kMillisecond);
@@ -102,7 +95,7 @@ void BM_ExportNewestFirstToFile(benchmark::State& state) {
   settings.newest = 1;
   for (auto _ : state) {
     FileSink sink(data.Out());
-    WriteExportText(sink, data.dir.string(), "BIG", kQuotes, settings);
+    WriteExportText(sink, data.dir.str(), "BIG", kQuotes, settings);
   }
 }
 BENCHMARK(BM_ExportNewestFirstToFile)->Unit(benchmark::kMillisecond);
@@ -114,47 +107,21 @@ void BM_ExportReplacingFile(benchmark::State& state) {
   for (auto _ : state) {
     ReplacingTextFile file(data.Out());
     if (!file.Open()) std::abort();
-    WriteExportText(file, data.dir.string(), "BIG", kQuotes, settings);
+    WriteExportText(file, data.dir.str(), "BIG", kQuotes, settings);
     if (!file.Commit()) std::abort();
   }
 }
 BENCHMARK(BM_ExportReplacingFile)->Unit(benchmark::kMillisecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  struct Times {
-    double real = 0;
-    double cpu = 0;
-  };
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      times[run.benchmark_name()] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void PrintRatio(const char* what, const std::string& top, const std::string& bottom) {
-    const Times a = times[top];
-    const Times b = times[bottom];
-    if (b.real > 0 && b.cpu > 0) {
-      std::printf("%s: %.2fx real time, %.2fx CPU time\n", what, a.real / b.real, a.cpu / b.cpu);
-    }
-  }
-  std::map<std::string, Times> times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  Data();
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatio("export, oldest first / plain formatted write (aim: within 2x)",
-                      "BM_ExportToFile", "BM_PlainFormattedWrite");
-  reporter.PrintRatio("export, newest first / plain formatted write", "BM_ExportNewestFirstToFile",
-                      "BM_PlainFormattedWrite");
-  reporter.PrintRatio("export through the synced replace / plain formatted write",
-                      "BM_ExportReplacingFile", "BM_PlainFormattedWrite");
-  benchmark::Shutdown();
-  return 0;
+  Data();  // write the portfolio before any timing
+  return bench::RunWithRatios(argc, argv,
+                              {{"export, oldest first / plain formatted write (aim: within 2x)",
+                                "BM_ExportToFile", "BM_PlainFormattedWrite"},
+                               {"export, newest first / plain formatted write",
+                                "BM_ExportNewestFirstToFile", "BM_PlainFormattedWrite"},
+                               {"export through the synced replace / plain formatted write",
+                                "BM_ExportReplacingFile", "BM_PlainFormattedWrite"}});
 }

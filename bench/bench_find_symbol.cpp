@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "bench_ratio.h"
+#include "bench_common.h"
 #include "datafiles/master.h"
 #include "datafiles/portfolio_builder.h"
 
@@ -14,20 +14,16 @@ namespace {
 constexpr int kSubdirectories = 4;
 
 struct Fixture {
-  std::string dir;
+  voltrim::bench::ScratchFolder folder{"voltrim-bench-find-symbol"};
+  std::string dir = folder.str();
   std::vector<std::string> masters;  // every MASTER the lookup reads, in its order
 
   Fixture() {
-    dir = (std::filesystem::temp_directory_path() / "voltrim-bench-find-symbol").string();
     Write(dir, "T", kSubdirectories);
     for (int s = 0; s < kSubdirectories; ++s) {
       const std::string sub = dir + "/SUB" + std::to_string(s);
-      Write(sub, "S" + std::to_string(s) + "_", 0);
+      Write(sub, std::string("S") + std::to_string(s) + "_", 0);
     }
-  }
-  ~Fixture() {
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
   }
 
   // 255 entries: the subdirectories first, then symbols named prefix + number.
@@ -71,7 +67,7 @@ BENCHMARK(RawReadAllMasters);
 
 // The last symbol of the last subdirectory: every MASTER is read and every record compared.
 void FindSymbolLastInTree(benchmark::State& state) {
-  const std::string text = "S" + std::to_string(kSubdirectories - 1) + "_254";
+  const std::string text = std::string("S") + std::to_string(kSubdirectories - 1) + "_254";
   for (auto _ : state) {
     voltrim::FoundSymbol found;
     if (voltrim::FindSymbol(Data().dir, text, found) != voltrim::kOk)
@@ -94,5 +90,8 @@ int main(int argc, char** argv) {
   Data();  // write the portfolio before any timing
   return voltrim::bench::RunWithRatios(
       argc, argv,
-      {{"FindSymbolLastInTree", "RawReadAllMasters"}, {"FindSymbolMissing", "RawReadAllMasters"}});
+      {{"FindSymbol of the last symbol / raw read of every MASTER", "FindSymbolLastInTree",
+        "RawReadAllMasters"},
+       {"FindSymbol of a missing symbol / raw read of every MASTER", "FindSymbolMissing",
+        "RawReadAllMasters"}});
 }

@@ -1,19 +1,13 @@
 // Filling the quotes grid with the longest series the browser holds, against one plain
 // ReadSeries of the same quotes in the same process.
-#include <benchmark/benchmark.h>
-
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "bench_common.h"
 #include "browser/browser.h"
-#include "datafiles/portfolio_builder.h"
 #include "datafiles/series.h"
-#include "prompt/user_prompt.h"
 #include "settings/settings_store.h"
 
 namespace {
@@ -22,26 +16,9 @@ using namespace voltrim;
 
 constexpr int kQuotes = 32766;
 
-class SilentPrompt : public UserPrompt {
- public:
-  void ShowMessage(const std::string& text, MessageIcon) override {
-    std::fprintf(stderr, "unexpected message: %s\n", text.c_str());
-  }
-  bool AskYesNo(const std::string&) override { return false; }
-  void Beep(BeepKind) override {}
-  void BeginWait() override {}
-  void EndWait() override {}
-  void ScanProgress(const std::string&, int) override {}
-  void FillProgress(int, int) override {}
-  void StatusText(const std::string&) override {}
-};
-
 // One portfolio with one long daily series, written once per process under /tmp.
 struct Fixture {
   Fixture() {
-    char pattern[] = "/tmp/voltrim-bench-quotes-XXXXXX";
-    root = mkdtemp(pattern);
-    drive = root + "/drive";
     std::vector<DailyQuote> quotes;
     DayNumber day = ParseUserDate("01/03/00");
     for (int i = 0; i < kQuotes; ++i) {
@@ -50,20 +27,15 @@ struct Fixture {
           {day, price, price + 0.5f, price - 0.5f, price + 0.25f, static_cast<float>(10000 + i)});
       day = NextWeekday(day);
     }
-    PortfolioSpec plan;
-    PortfolioSpec::Entry entry;
-    entry.series = MakeDailySeries(1, "LONG", "LONG SERIES", quotes);
-    plan.entries.push_back(entry);
-    if (WritePortfolio(drive, plan) != kOk) std::fprintf(stderr, "cannot write the series\n");
-    settings.OpenRoot(root + "/Voltrim.conf");
+    bench::WriteOneDailySeries(drive, "LONG", quotes);
+    settings.OpenRoot(root.str() + "/Voltrim.conf");
     settings.SetInt("Search", "Limit", 0);
   }
-  ~Fixture() { std::filesystem::remove_all(root); }
 
-  std::string root;
-  std::string drive;
+  bench::ScratchFolder root{"voltrim-bench-quotes"};
+  std::string drive = root.str() + "/drive";
   SettingsStore settings;
-  SilentPrompt prompt;
+  bench::BenchPrompt prompt;
 };
 
 Fixture& TheFixture() {
@@ -142,42 +114,11 @@ BENCHMARK(BM_ReadSeries)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FillQuotesGrid)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FormatAllCells)->Unit(benchmark::kMillisecond);
 
-// Prints fill / read from the runs' mean times.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      const double perIteration = run.GetAdjustedRealTime();
-      const double cpu = run.GetAdjustedCPUTime();
-      if (run.benchmark_name() == "BM_ReadSeries") read_ = perIteration, readCpu_ = cpu;
-      if (run.benchmark_name() == "BM_FillQuotesGrid") fill_ = perIteration, fillCpu_ = cpu;
-      if (run.benchmark_name() == "BM_FormatAllCells") format_ = perIteration;
-    }
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    if (read_ > 0) {
-      std::printf("fill / read ratio: %.2f wall, %.2f CPU (aim: within 5)\n", fill_ / read_,
-                  fillCpu_ / readCpu_);
-      std::printf("formatting every cell up front would add: %.2f x the read\n", format_ / read_);
-    }
-  }
-
- private:
-  double read_ = 0;
-  double fill_ = 0;
-  double format_ = 0;
-  double readCpu_ = 0;
-  double fillCpu_ = 0;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return bench::RunWithRatios(
+      argc, argv,
+      {{"quotes fill / ReadSeries (aim: within 5x)", "BM_FillQuotesGrid", "BM_ReadSeries"},
+       {"formatting every cell up front / ReadSeries", "BM_FormatAllCells", "BM_ReadSeries"}});
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-// Runs the registered benchmarks and then prints, for each pair given, how many times
-// slower the measured operation is than its raw baseline over the same bytes.
+// Runs the registered benchmarks and then prints, for each ratio asked for, how many times
+// slower the measured operation is than its baseline over the same bytes.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -21,30 +21,37 @@ class RatioReporter : public benchmark::ConsoleReporter {
     ConsoleReporter::ReportRuns(runs);
   }
 
-  void PrintRatios(const std::vector<std::pair<std::string, std::string>>& pairs) const {
-    std::printf("\nRatio to raw read of the same bytes (real time, CPU time):\n");
-    for (const auto& [measured, baseline] : pairs) {
-      const auto m = seconds_.find(measured);
-      const auto b = seconds_.find(baseline);
-      if (m == seconds_.end() || b == seconds_.end() || b->second.first <= 0.0 ||
-          b->second.second <= 0.0)
-        continue;
-      std::printf("  %-24s %6.2fx real %6.2fx CPU  (vs %s)\n", measured.c_str(),
-                  m->second.first / b->second.first, m->second.second / b->second.second,
-                  baseline.c_str());
-    }
+  // "what: 1.23x real time, 1.34x CPU time", or nothing when either was not run.
+  void PrintRatio(const std::string& what, const std::string& measured,
+                  const std::string& baseline) const {
+    const auto m = seconds_.find(measured);
+    const auto b = seconds_.find(baseline);
+    if (m == seconds_.end() || b == seconds_.end() || b->second.first <= 0.0 ||
+        b->second.second <= 0.0)
+      return;
+    std::printf("%s: %.2fx real time, %.2fx CPU time\n", what.c_str(),
+                m->second.first / b->second.first, m->second.second / b->second.second);
   }
 
  private:
   std::map<std::string, std::pair<double, double>> seconds_;  // real, CPU
 };
 
-inline int RunWithRatios(int argc, char** argv,
-                         const std::vector<std::pair<std::string, std::string>>& pairs) {
+// One line of the summary: what is compared, and the two benchmarks' names.
+struct Ratio {
+  std::string what;
+  std::string measured;
+  std::string baseline;
+};
+
+// The whole main of a benchmark program: runs what the command line selects (CPU time is
+// the steadier measure on a shared machine), then prints the ratios.
+inline int RunWithRatios(int argc, char** argv, const std::vector<Ratio>& ratios) {
   benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatios(pairs);
+  std::printf("\n");
+  for (const Ratio& ratio : ratios) reporter.PrintRatio(ratio.what, ratio.measured, ratio.baseline);
   benchmark::Shutdown();
   return 0;
 }

@@ -1,19 +1,16 @@
 // RewriteSeries of the largest series a DAT header can count, against a plain durable
 // copy of the same file (read, write a new file, fsync, rename over, fsync the folder), so
 // the fsyncs are part of both sides.
-#include <benchmark/benchmark.h>
 #include <fcntl.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "bench_common.h"
 #include "datafiles/encodings.h"
-#include "datafiles/portfolio_builder.h"
 #include "datafiles/rewrite_series.h"
 
 namespace {
@@ -22,21 +19,17 @@ namespace fs = std::filesystem;
 constexpr int kQuotes = 32766;
 
 struct Portfolio {
-  std::string dir;
+  voltrim::bench::ScratchFolder folder;
+  std::string dir = folder.str();
   Portfolio() {
-    std::string pattern = (fs::temp_directory_path() / "voltrim-bench-XXXXXX").string();
-    dir = mkdtemp(pattern.data());
     std::vector<voltrim::DailyQuote> quotes;
     voltrim::DayNumber day = voltrim::YmdToDay(1970, 1, 5);
     for (int i = 0; i < kQuotes; ++i, day = voltrim::NextWeekday(day)) {
       const float p = 10.0f + static_cast<float>(i % 500);
       quotes.push_back({day, p, p + 1, p - 1, p, 1000.0f + static_cast<float>(i)});
     }
-    voltrim::PortfolioSpec plan;
-    plan.entries.push_back({false, voltrim::MakeDailySeries(1, "BIG", "BIG CORP", quotes), {}});
-    voltrim::WritePortfolio(dir, plan);
+    voltrim::bench::WriteOneDailySeries(dir, "BIG", quotes);
   }
-  ~Portfolio() { fs::remove_all(dir); }
 };
 
 Portfolio& Data() {
@@ -81,27 +74,12 @@ void BM_RewriteSeriesScale(benchmark::State& state) {
 BENCHMARK(BM_PlainDurableCopy)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RewriteSeriesScale)->Unit(benchmark::kMillisecond);
 
-// Keeps each benchmark's time per iteration so the ratio can be printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) times[run.benchmark_name()] = run.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  const double copy = reporter.times["BM_PlainDurableCopy"];
-  const double rewrite = reporter.times["BM_RewriteSeriesScale"];
-  if (copy > 0 && rewrite > 0)
-    std::printf("RewriteSeries / plain copy of a %d-quote series: %.2fx (aim: within 3x)\n",
-                kQuotes, rewrite / copy);
-  benchmark::Shutdown();
-  return 0;
+  return voltrim::bench::RunWithRatios(
+      argc, argv,
+      {{"RewriteSeries / plain copy of a " + std::to_string(kQuotes) +
+            "-quote series (aim: within 3x)",
+        "BM_RewriteSeriesScale", "BM_PlainDurableCopy"}});
 }

@@ -1,16 +1,12 @@
 // Split search over a full portfolio (255 series of 8,000 quotes) against reading the same
 // series with ReadSeries alone; prints how much the search costs over the reading.
-#include <benchmark/benchmark.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <map>
 #include <string>
 #include <vector>
 
-#include "datafiles/portfolio_builder.h"
+#include "bench_common.h"
 #include "datafiles/series.h"
 #include "splitsearch/split_search.h"
 
@@ -21,25 +17,11 @@ using namespace voltrim;
 constexpr int kSeries = 255;
 constexpr int kQuotes = 8000;
 
-class SilentPrompt : public UserPrompt {
- public:
-  void ShowMessage(const std::string&, MessageIcon) override {}
-  bool AskYesNo(const std::string&) override { return false; }
-  void Beep(BeepKind) override {}
-  void BeginWait() override {}
-  void EndWait() override {}
-  void ScanProgress(const std::string&, int) override {}
-  void FillProgress(int, int) override {}
-  void StatusText(const std::string&) override {}
-};
-
 struct Portfolio {
-  std::filesystem::path dir;
+  bench::ScratchFolder dir;
   std::vector<std::string> symbols;
 
   Portfolio() {
-    char pattern[] = "/tmp/voltrim-bench-XXXXXX";
-    dir = mkdtemp(pattern);
     PortfolioSpec plan;
     std::srand(7);
     const DayNumber first = DateFloatToDay(900102.0f);
@@ -52,12 +34,13 @@ struct Portfolio {
         quotes.push_back({static_cast<DayNumber>(first + i), close, close * 1.01f, close * 0.99f,
                           close, 1000.0f + static_cast<float>(i)});
       }
-      symbols.push_back("S" + std::to_string(s));
+      char symbol[8];
+      std::snprintf(symbol, sizeof symbol, "S%d", s);
+      symbols.emplace_back(symbol);
       plan.entries.push_back({false, MakeDailySeries(s, symbols.back(), "SERIES", quotes), {}});
     }
-    if (WritePortfolio(dir.string(), plan) != kOk) std::abort();
+    if (WritePortfolio(dir.str(), plan) != kOk) std::abort();
   }
-  ~Portfolio() { std::filesystem::remove_all(dir); }
 };
 
 Portfolio& Data() {
@@ -71,7 +54,7 @@ void BM_ReadSeriesOnly(benchmark::State& state) {
   AllocSeriesBuffer(buffer, kQuotes);
   for (auto _ : state) {
     for (const std::string& symbol : data.symbols) {
-      if (ReadSeries(buffer, data.dir.string(), symbol, 0, kQuotes) != kOk) std::abort();
+      if (ReadSeries(buffer, data.dir.str(), symbol, 0, kQuotes) != kOk) std::abort();
       benchmark::DoNotOptimize(buffer.ValueAt(Field::Close, kQuotes - 1));
     }
   }
@@ -88,12 +71,13 @@ void BM_WindowedReadsOnly(benchmark::State& state) {
   for (auto _ : state) {
     for (const std::string& symbol : data.symbols) {
       SeriesLocation location;
-      if (LocateSeries(data.dir.string(), symbol, location) != kOk) std::abort();
-      if (ReadSeriesAt(buffer, location, 0, 0) != kOk) std::abort();
-      const int total = buffer.Total();
+      SeriesReader reader;
+      if (LocateSeries(data.dir.str(), symbol, location) != kOk) std::abort();
+      if (reader.Open(location) != kOk) std::abort();
+      const int total = reader.Total();
       for (int first = 0; first + 1 < total; first += kSplitSearchWindow - 1) {
         const int count = std::min(total - first, kSplitSearchWindow);
-        if (ReadSeriesAt(buffer, location, first, count) != kOk) std::abort();
+        if (reader.Read(buffer, first, count) != kOk) std::abort();
         benchmark::DoNotOptimize(buffer.ValueAt(Field::Close, count - 1));
       }
     }
@@ -104,50 +88,23 @@ BENCHMARK(BM_WindowedReadsOnly)->Unit(benchmark::kMillisecond);
 
 void BM_SplitSearch(benchmark::State& state) {
   Portfolio& data = Data();
-  SilentPrompt prompt;
+  bench::BenchPrompt prompt;
   for (auto _ : state) {
     SplitSearchResults results;
-    const SplitSearchRun run = RunSplitSearch(data.dir.string(), data.symbols, results, prompt);
+    const SplitSearchRun run = RunSplitSearch(data.dir.str(), data.symbols, results, prompt);
     if (run.outcome != SplitSearchOutcome::Finished || run.candidatesFound == 0) std::abort();
     benchmark::DoNotOptimize(results.Lines().size());
   }
 }
 BENCHMARK(BM_SplitSearch)->Unit(benchmark::kMillisecond);
 
-// Keeps each benchmark's times per iteration so the ratios can be printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  struct Times {
-    double real = 0;
-    double cpu = 0;
-  };
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      times[run.benchmark_name()] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void PrintRatio(const char* what, const std::string& top, const std::string& bottom) {
-    const Times a = times[top];
-    const Times b = times[bottom];
-    if (b.real > 0 && b.cpu > 0) {
-      std::printf("%s: %.2fx real time, %.2fx CPU time\n", what, a.real / b.real, a.cpu / b.cpu);
-    }
-  }
-  std::map<std::string, Times> times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  Data();
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatio("split search / ReadSeries of whole series (aim: within 1.3x)",
-                      "BM_SplitSearch", "BM_ReadSeriesOnly");
-  reporter.PrintRatio("split search / its own windowed reads", "BM_SplitSearch",
-                      "BM_WindowedReadsOnly");
-  benchmark::Shutdown();
-  return 0;
+  Data();  // write the portfolio before any timing
+  return bench::RunWithRatios(
+      argc, argv,
+      {{"split search / ReadSeries of whole series (aim: within 1.3x)", "BM_SplitSearch",
+        "BM_ReadSeriesOnly"},
+       {"split search / its own windowed reads", "BM_SplitSearch", "BM_WindowedReadsOnly"}});
 }

@@ -48,9 +48,9 @@ std::int16_t ReadInt16(const std::uint8_t* bytes) {
 }
 
 // Date text of the one quote at start (-1: the newest), or of day 0 when there is none.
-std::string EndDateText(SeriesBuffer& buffer, const SeriesLocation& location, int start) {
+std::string EndDateText(SeriesBuffer& buffer, SeriesReader& reader, int start) {
   DayNumber day = 0;
-  if (ReadSeriesAt(buffer, location, start, 1) == kOk && buffer.Count() >= 1) {
+  if (reader.Read(buffer, start, 1) == kOk && buffer.Count() >= 1) {
     day = buffer.DateAt(0);
   }
   return FormatUserDate(day);
@@ -176,7 +176,9 @@ void Browser::ApplySearchFilter(bool limit, const std::string& filterName, bool 
   const auto entry = std::find(state_.drives.begin(), state_.drives.end(), change.drive);
   if (entry == state_.drives.end()) return;  // no drive to walk
   // Forgetting the drive makes the change below always rescan, even on the same drive.
-  state_.drive = kNoDrive;
+  // A whole string, not a char array: g++ 12 wrongly warns of overlap when the
+  // assignment from the array is inlined.
+  state_.drive = std::string(kNoDrive);
   state_.driveSelection = static_cast<int>(entry - state_.drives.begin());
   if (observer_) observer_->DrivesChanged();
   OnDriveChanged(state_.driveSelection);
@@ -286,14 +288,12 @@ void Browser::FillQuotesGrid(int row) {
   const std::string& dir = state_.portfolioDir;
   const std::string& symbol = quotes.loadedSymbol;
 
-  // The series is looked up once; every window below is read from the file it names.
+  // The series is looked up and its file opened once; every window below is read from it.
   SeriesLocation location;
-  SeriesBuffer buffer;
-  AllocSeriesBuffer(buffer, 1);
+  SeriesReader reader;
   Status counted = LocateSeries(dir, symbol, location);
-  if (counted == kOk) counted = ReadSeriesAt(buffer, location, 0, 0);
-  const std::int32_t total = buffer.Total();
-  FreeSeriesBuffer(buffer);
+  if (counted == kOk) counted = reader.Open(location);
+  const std::int32_t total = reader.Total();
   // A series longer than the grid can count is refused rather than shown with a
   // wrapped count.
   if (counted != kOk || total < 0 || total > kMaxGridQuotes) {
@@ -302,6 +302,7 @@ void Browser::FillQuotesGrid(int row) {
   }
   quotes.count = static_cast<std::int16_t>(total);
 
+  SeriesBuffer buffer;
   if (AllocSeriesBuffer(buffer, kQuoteChunk) != kOk) {
     prompt_.ShowMessage("Too many bars");
     return;
@@ -312,8 +313,7 @@ void Browser::FillQuotesGrid(int row) {
   while (done != quotes.count) {
     const int chunk = std::min(quotes.count - done, kQuoteChunk);
     // A short read would leave the loop waiting forever for rows that never come.
-    if (ReadSeriesAt(buffer, location, quotes.count - done - chunk, chunk) != kOk ||
-        buffer.Count() != chunk) {
+    if (reader.Read(buffer, quotes.count - done - chunk, chunk) != kOk || buffer.Count() != chunk) {
       prompt_.ShowMessage("Error in FillQuotesGrid");
       break;
     }
@@ -324,8 +324,8 @@ void Browser::FillQuotesGrid(int row) {
       if (done == kFirstScreenfulRows && observer_) observer_->QuotesPartlyLoaded(done);
     }
   }
-  quotes.firstDateText = EndDateText(buffer, location, 0);
-  quotes.lastDateText = EndDateText(buffer, location, -1);
+  quotes.firstDateText = EndDateText(buffer, reader, 0);
+  quotes.lastDateText = EndDateText(buffer, reader, -1);
   FreeSeriesBuffer(buffer);
   prompt_.FillProgress(0, 0);
 

@@ -58,12 +58,15 @@ std::string EndDateText(const std::string& dir, const std::string& symbol, int s
 // The dates of every quote, newest first, read window by window as the grid loads them.
 Status ReadRowDates(const std::string& dir, const std::string& symbol, SeriesView& out) {
   SeriesBuffer buffer;
+  SeriesLocation location;
+  SeriesReader reader;
   Status status = AllocSeriesBuffer(buffer, kReadWindow);
-  if (status == kOk) status = ReadSeries(buffer, dir, symbol, 0, 0);
-  const std::int32_t total = status == kOk ? buffer.Total() : 0;
+  if (status == kOk) status = LocateSeries(dir, symbol, location);
+  if (status == kOk) status = reader.Open(location);
+  const std::int32_t total = status == kOk ? reader.Total() : 0;
   for (std::int32_t done = 0; status == kOk && done < total;) {
     const std::int32_t chunk = std::min<std::int32_t>(total - done, kReadWindow);
-    status = ReadSeries(buffer, dir, symbol, total - done - chunk, chunk);
+    status = reader.Read(buffer, total - done - chunk, chunk);
     if (status != kOk || buffer.Count() == 0) break;  // a file shorter than its header ends here
     for (int i = buffer.Count() - 1; i >= 0; --i) {
       out.rowDates.push_back(FormatUserDate(buffer.DateAt(i)));

@@ -1,11 +1,8 @@
 // voltrim-cli export: writes a series as delimited text, as Quotes > Export does.
-#include <QCommandLineParser>
-#include <QFile>
-
 #include <cstdio>
 #include <string>
 
-#include "cli/cli_command.h"
+#include "cli/cli_common.h"
 #include "cli/cli_prompt.h"
 #include "datafiles/series.h"
 #include "export/export_settings.h"
@@ -65,6 +62,8 @@ bool ParseOmitted(const QString& list, ExportSettings& settings) {
   return true;
 }
 
+int RunExportCommand(const QStringList& arguments);
+
 int QuoteCount(const std::string& dir, const std::string& symbol) {
   SeriesBuffer buffer;
   int count = -1;
@@ -75,15 +74,13 @@ int QuoteCount(const std::string& dir, const std::string& symbol) {
   return count;
 }
 
+const Command kExport{"export",
+                      "export DIR SYMBOL [-o FILE] [--delimiter space|comma|tab] "
+                      "[--omit COLUMNS] [--newest-first] [--title]",
+                      "writes a series as delimited text", RunExportCommand};
+
 int RunExportCommand(const QStringList& arguments) {
   QCommandLineParser parser;
-  parser.setApplicationDescription(
-      "Writes the quotes of SYMBOL in the portfolio DIR as text, one line per quote: DATE\n"
-      "(MM/DD/YY), then OPEN, HIGH, LOW, CLOSE with four decimals and VOL, OI with two, or\n"
-      "N/A for a column the series does not hold. Lines end in CR LF. The output is byte for\n"
-      "byte what Quotes > Export writes with the same choices; the stored Export choices\n"
-      "are neither read nor changed.");
-  const QCommandLineOption help = parser.addHelpOption();
   const QCommandLineOption output(
       {"o", "output"},
       "Write to FILE instead of standard output. An existing FILE is replaced without a "
@@ -97,32 +94,31 @@ int RunExportCommand(const QStringList& arguments) {
   const QCommandLineOption newest("newest-first", "Newest quote first (default: oldest first).");
   const QCommandLineOption title("title", "Begin with the title row (DATE, OPEN, ...).");
   parser.addOptions({output, delimiter, omit, newest, title});
-  parser.addPositionalArgument("DIR", "The portfolio folder (the one holding MASTER).");
-  parser.addPositionalArgument("SYMBOL", "The symbol (or name) of the series.");
-  if (!parser.parse(arguments)) {
-    std::fprintf(stderr, "%s\n", qPrintable(parser.errorText()));
-    return kExitUsage;
-  }
-  if (parser.isSet(help)) {
-    std::fputs(qPrintable(parser.helpText()), stdout);
-    return kExitOk;
-  }
+  QStringList positional;
+  const ArgumentSpec plan{
+      kExport, 2, 2,
+      "Writes the quotes of SYMBOL (symbol or name) in the portfolio DIR as text, one line\n"
+      "per quote: DATE (MM/DD/YY), then OPEN, HIGH, LOW, CLOSE with four decimals and VOL,\n"
+      "OI with two, or N/A for a column the series does not hold. Lines end in CR LF. The\n"
+      "output is byte for byte what Quotes > Export writes with the same choices; the\n"
+      "stored Export choices are neither read nor changed."};
+  if (const auto done = ParseArguments(parser, arguments, plan, positional)) return *done;
   ExportSettings settings;
-  if (parser.positionalArguments().size() != 2 ||
-      !ParseDelimiter(parser.value(delimiter), settings.delimiter) ||
-      !ParseOmitted(parser.value(omit), settings)) {
-    std::fputs(qPrintable(parser.helpText()), stderr);
-    return kExitUsage;
+  if (!ParseDelimiter(parser.value(delimiter), settings.delimiter)) {
+    return UsageError(kExport, "unknown delimiter " + parser.value(delimiter).toStdString());
+  }
+  if (!ParseOmitted(parser.value(omit), settings)) {
+    return UsageError(kExport, "unknown column in " + parser.value(omit).toStdString());
   }
   settings.newest = parser.isSet(newest) ? 1 : 0;
   settings.title = parser.isSet(title) ? 1 : 0;
-  const std::string dir = QFile::encodeName(parser.positionalArguments().at(0)).toStdString();
-  const std::string symbol = parser.positionalArguments().at(1).toLatin1().toStdString();
+  const std::string dir = PathArgument(positional[0]);
+  const std::string symbol = TextArgument(positional[1]);
 
   CliPrompt prompt;
   const int count = QuoteCount(dir, symbol);
   if (count < 0) {
-    std::fprintf(stderr, "Cannot read the quotes of %s in %s\n", symbol.c_str(), dir.c_str());
+    PrintError("Cannot read the quotes of " + symbol + " in " + dir);
     return kExitFailed;
   }
   if (!parser.isSet(output)) {
@@ -130,7 +126,7 @@ int RunExportCommand(const QStringList& arguments) {
     WriteExportText(sink, dir, symbol, count, settings);
     return sink.Finish() ? kExitOk : kExitFailed;
   }
-  ReplacingTextFile file(QFile::encodeName(parser.value(output)).toStdString());
+  ReplacingTextFile file(PathArgument(parser.value(output)));
   if (!file.Open()) {
     prompt.ShowMessage(kExportError, MessageIcon::Default);
     return kExitFailed;
@@ -143,11 +139,7 @@ int RunExportCommand(const QStringList& arguments) {
   return kExitOk;
 }
 
-const CommandRegistration kRegistration(
-    {"export",
-     "export DIR SYMBOL [-o FILE] [--delimiter space|comma|tab] [--omit COLUMNS] "
-     "[--newest-first] [--title]",
-     "write a series as delimited text", RunExportCommand});
+const CommandRegistration kRegistration(kExport);
 
 }  // namespace
 

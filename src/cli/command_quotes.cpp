@@ -70,15 +70,19 @@ int RunQuotes(const QStringList& arguments) {
     PrintError("Too many bars");
     return kExitFailed;
   }
-  Status status = ReadSeries(buffer.get(), *dir, symbol, 0, 0);
+  // Looked up and opened once, then read window after window.
+  SeriesLocation location;
+  SeriesReader reader;
+  Status status = LocateSeries(*dir, symbol, location);
+  if (status == kOk) status = reader.Open(location);
   if (status != kOk) return ReportReadError(status, symbol, *dir);
-  const int total = buffer.get().Total();
+  const int total = reader.Total();
   const bool newestFirst = !parser.isSet(oldestFirst);
 
   for (int done = 0; done < total;) {
     const int chunk = std::min(total - done, kWindow);
     const int start = newestFirst ? total - done - chunk : done;
-    status = ReadSeries(buffer.get(), *dir, symbol, start, chunk);
+    status = reader.Read(buffer.get(), start, chunk);
     if (status != kOk) return ReportReadError(status, symbol, *dir);
     const SeriesBuffer& quotes = buffer.get();
     // A file shorter than its header says would otherwise show some quotes twice or

@@ -1,8 +1,4 @@
 // voltrim-cli scan: lists the portfolios of a drive, walking it like the desktop program.
-#include <QCommandLineOption>
-#include <QCommandLineParser>
-#include <QFile>
-
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -12,14 +8,18 @@
 #include "browser/discovery_drives.h"
 #include "browser/discovery_filter.h"
 #include "browser/discovery_walk.h"
-#include "cli/cli_command.h"
+#include "cli/cli_common.h"
 #include "cli/cli_prompt.h"
 
 namespace voltrim::cli {
 
 namespace {
 
-constexpr char kSynopsis[] = "scan [--drive MOUNT] [--filter PATH | --no-filter]";
+int RunScan(const QStringList& arguments);
+
+const Command kScan{"scan", "scan [--drive MOUNT] [--filter PATH | --no-filter]",
+                    "lists the portfolios found on a drive", RunScan};
+
 constexpr char kDescription[] =
     "Walks a drive (a mount point) for folders holding a MASTER file and prints them, one "
     "path a line, sorted without regard to case.\n"
@@ -29,13 +29,6 @@ constexpr char kDescription[] =
     "Symbolic links are not followed and other file systems are not entered. No settings "
     "are read or written.";
 
-std::string Local(const QString& text) { return QFile::encodeName(text).toStdString(); }
-
-int UsageError(const char* text) {
-  std::fprintf(stderr, "voltrim-cli scan: %s\n", text);
-  return kExitUsage;
-}
-
 std::string WithoutTrailingSlashes(std::string path) {
   while (path.size() > 1 && path.back() == '/') path.pop_back();
   return path;
@@ -43,25 +36,17 @@ std::string WithoutTrailingSlashes(std::string path) {
 
 int RunScan(const QStringList& arguments) {
   QCommandLineParser parser;
-  parser.setApplicationDescription(QString::fromLatin1(kDescription));
-  const QCommandLineOption help({"h", "help"}, "Show this help.");
   const QCommandLineOption drive("drive", "Walk the drive mounted at MOUNT.", "MOUNT");
   const QCommandLineOption filter(
       "filter", "Walk only paths like PATH (an absolute path; default: the current folder).",
       "PATH");
   const QCommandLineOption noFilter("no-filter", "Walk the whole drive.");
-  parser.addOptions({help, drive, filter, noFilter});
-  if (!parser.parse(arguments)) return UsageError(qPrintable(parser.errorText()));
-  if (parser.isSet(help)) {
-    // The parser's own usage line names the binary's path; show the command's synopsis.
-    QString text = parser.helpText();
-    text.remove(0, text.indexOf(QLatin1Char('\n')) + 1);
-    std::printf("Usage: voltrim-cli %s\n%s", kSynopsis, qPrintable(text));
-    return kExitOk;
-  }
-  if (!parser.positionalArguments().isEmpty()) return UsageError("unexpected arguments");
+  parser.addOptions({drive, filter, noFilter});
+  QStringList positional;
+  const ArgumentSpec plan{kScan, 0, 0, kDescription};
+  if (const auto done = ParseArguments(parser, arguments, plan, positional)) return *done;
   if (parser.isSet(filter) && parser.isSet(noFilter)) {
-    return UsageError("--filter and --no-filter exclude each other");
+    return UsageError(kScan, "--filter and --no-filter exclude each other");
   }
 
   std::error_code error;
@@ -70,7 +55,8 @@ int RunScan(const QStringList& arguments) {
 
   SearchFilter searchFilter = MakeSearchFilter(0, 0, "");
   if (!parser.isSet(noFilter)) {
-    const std::string path = parser.isSet(filter) ? Local(parser.value(filter)) : currentDirectory;
+    const std::string path =
+        parser.isSet(filter) ? PathArgument(parser.value(filter)) : currentDirectory;
     if (!SearchFilterPathAccepted(true, path, drives)) {
       std::fprintf(stderr, "%s\n", kUnknownDriveMessage);
       return kExitUsage;
@@ -80,7 +66,7 @@ int RunScan(const QStringList& arguments) {
 
   std::string walked;
   if (parser.isSet(drive)) {
-    walked = WithoutTrailingSlashes(Local(parser.value(drive)));
+    walked = WithoutTrailingSlashes(PathArgument(parser.value(drive)));
     if (std::find(drives.begin(), drives.end(), walked) == drives.end()) {
       std::string known;
       for (const std::string& d : drives) known += "\n  " + d;
@@ -102,9 +88,7 @@ int RunScan(const QStringList& arguments) {
   return portfolios.empty() ? kExitFailed : kExitOk;
 }
 
-const CommandRegistration registration({"scan",
-                                        "scan [--drive MOUNT] [--filter PATH | --no-filter]",
-                                        "list the portfolios found on a drive", RunScan});
+const CommandRegistration kRegistration(kScan);
 
 }  // namespace
 

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -87,6 +90,28 @@ class SeriesBuffer {
     return value != nullptr ? *value : -1.0f;
   }
 
+  // One value field (Open..Oi) of the quotes held, for loops over many quotes; a field
+  // the series does not have reads -1.0 at every index. Indexes are not checked: keep
+  // them below Count().
+  class Column {
+   public:
+    float operator[](int index) const {
+      return values_[static_cast<std::ptrdiff_t>(index) * stride_];
+    }
+
+   private:
+    friend class SeriesBuffer;
+    Column(const float* values, std::ptrdiff_t stride) : values_(values), stride_(stride) {}
+    const float* values_;
+    std::ptrdiff_t stride_;
+  };
+  Column ValueColumn(Field f) const {
+    static constexpr float kAbsent = -1.0f;
+    const int offset = offsets_[static_cast<std::size_t>(f)];
+    if (offset < 0 || rowCount_ == 0) return Column(&kAbsent, 0);
+    return Column(rows_.data() + offset, stride_);
+  }
+
  private:
   friend Status AllocSeriesBuffer(SeriesBuffer&, int);
   friend void FreeSeriesBuffer(SeriesBuffer&);
@@ -143,6 +168,45 @@ Status ReadDatLastRecord(const std::string& datPath, std::int16_t& lastRecord);
 // Reads quotes of an already located series from its DAT file, by the same rules as
 // ReadSeries (used by operations that have done the lookup themselves).
 Status ReadSeriesAt(SeriesBuffer& buffer, const SeriesLocation& location, int start, int count);
+
+// Keeps a located series' DAT file open so that window after window is read without
+// opening the file and its header again; each Read follows the rules of ReadSeriesAt
+// with the total read when the file was opened. Closes the file when destroyed.
+class SeriesReader {
+ public:
+  SeriesReader() = default;
+  SeriesReader(const SeriesReader&) = delete;
+  SeriesReader& operator=(const SeriesReader&) = delete;
+
+  // Opens the location's DAT file and reads its header (replacing any file open before);
+  // a failure leaves the reader closed.
+  Status Open(const SeriesLocation& location);
+  bool IsOpen() const { return file_ != nullptr; }
+  // Quotes in the series, as its header gave them when opened.
+  int Total() const { return total_; }
+  Status Read(SeriesBuffer& buffer, int start, int count);
+
+ private:
+  struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+  };
+  // Window after window costs a system read each; from the second window on, reads go
+  // through a bounded read-ahead of the file's bytes (not of whole series), so that a
+  // series is read in a few large steps whichever way it is paged.
+  static constexpr std::size_t kReadAheadBytes = 256 * 1024;
+  int ReadRecords(std::uint8_t* to, int start, int count);
+  int CopyFromReadAhead(std::uint8_t* rows, int start, int wanted);
+
+  std::unique_ptr<std::FILE, FileCloser> file_;
+  std::unique_ptr<std::uint8_t[]> aheadBytes_;
+  int aheadFirst_ = 0;  // quote index of the first record held
+  int aheadCount_ = 0;  // whole records held
+  int reads_ = 0;
+  ColumnLayout layout_;
+  int recordLength_ = 0;
+  int fieldCount_ = 0;
+  int total_ = 0;
+};
 
 // Decodes one stored record (fieldCount MBF singles) into a Quote by the layout.
 Quote DecodeQuoteRecord(const std::uint8_t* record, const ColumnLayout& layout, int fieldCount);

@@ -1,7 +1,9 @@
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "datafiles/portfolio_files.h"
@@ -80,15 +82,33 @@ Status LocateSeries(std::string_view portfolioDir, std::string_view symbol, Seri
   return CheckColumnLayout(out.layout, out.fieldCount);
 }
 
-Status ReadSeriesAt(SeriesBuffer& buffer, const SeriesLocation& location, int start, int count) {
+Status SeriesReader::Open(const SeriesLocation& location) {
+  file_.reset();
+  total_ = 0;
+  reads_ = 0;
+  aheadFirst_ = 0;
+  aheadCount_ = 0;
   if (location.fieldCount < 1 || location.fieldCount > kMaxFieldCount ||
       location.recordLength != 4 * location.fieldCount)
     return kBadRequest;  // not a location LocateSeries handed out
-  const FilePtr file = OpenForReading(location.datPath);
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(location.datPath.c_str(), "rb"));
   if (!file) return kFileOpen;
+  // Every read is a whole window that goes straight into the buffer; a stream buffer
+  // would only copy it once more and be thrown away at the next seek.
+  std::setvbuf(file.get(), nullptr, _IONBF, 0);
   std::int16_t last = 0;
   if (const Status header = ReadLastRecord(file.get(), last); header != kOk) return header;
-  const int quotes = last - 1;
+  file_ = std::move(file);
+  layout_ = location.layout;
+  recordLength_ = location.recordLength;
+  fieldCount_ = location.fieldCount;
+  total_ = last - 1;
+  return kOk;
+}
+
+Status SeriesReader::Read(SeriesBuffer& buffer, int start, int count) {
+  if (!file_) return kFileOpen;
+  const int quotes = total_;
 
   SeriesBufferWriter writer(buffer);
   if (count < 0) {
@@ -105,18 +125,54 @@ Status ReadSeriesAt(SeriesBuffer& buffer, const SeriesLocation& location, int st
 
   // The whole window in one read, decoded from memory; a short file ends it early.
   const int wanted = std::min(count, quotes - start);
-  const auto recordLength = static_cast<std::size_t>(location.recordLength);
+  const auto recordLength = static_cast<std::size_t>(recordLength_);
   const std::size_t size = static_cast<std::size_t>(wanted) * recordLength;
-  std::uint8_t* rows = writer.PrepareRows(wanted, location.layout, location.fieldCount);
+  std::uint8_t* rows = writer.PrepareRows(wanted, layout_, fieldCount_);
   if (rows == nullptr) return kMalloc;
-  std::size_t got = 0;
-  if (SeekToQuote(file.get(), start, location.recordLength))
-    got = std::fread(rows, 1, size, file.get());
-  const int filled = static_cast<int>(got / recordLength);
+  const int filled = ++reads_ > 1 && size <= kReadAheadBytes / 4
+                         ? CopyFromReadAhead(rows, start, wanted)
+                         : ReadRecords(rows, start, wanted);
   MbfToIeeeInPlace(rows, static_cast<std::size_t>(filled) * recordLength / 4);
   writer.SetRows(filled);
   writer.SetCount(filled);
   return kOk;
+}
+
+int SeriesReader::ReadRecords(std::uint8_t* to, int start, int count) {
+  // A failed read before must not make this one look failed too.
+  std::clearerr(file_.get());
+  if (!SeekToQuote(file_.get(), start, recordLength_)) return 0;
+  const auto recordLength = static_cast<std::size_t>(recordLength_);
+  const std::size_t got =
+      std::fread(to, 1, static_cast<std::size_t>(count) * recordLength, file_.get());
+  return static_cast<int>(got / recordLength);
+}
+
+int SeriesReader::CopyFromReadAhead(std::uint8_t* rows, int start, int wanted) {
+  const auto recordLength = static_cast<std::size_t>(recordLength_);
+  if (start < aheadFirst_ || start + wanted > aheadFirst_ + aheadCount_) {
+    // Windows are read in order, oldest or newest first: read on in the same direction.
+    const int span = static_cast<int>(kReadAheadBytes / recordLength);
+    const bool backwards = start < aheadFirst_;
+    const int first = backwards ? std::max(0, start + wanted - span) : start;
+    // Not cleared: only the records read are ever copied out.
+    if (!aheadBytes_) aheadBytes_ = std::make_unique_for_overwrite<std::uint8_t[]>(kReadAheadBytes);
+    aheadFirst_ = first;
+    aheadCount_ = ReadRecords(aheadBytes_.get(), first, std::min(span, total_ - first));
+  }
+  // A file shorter than its header says ends the window early, as a direct read would.
+  const int filled = std::clamp(aheadFirst_ + aheadCount_ - start, 0, wanted);
+  std::memcpy(rows,
+              aheadBytes_.get() + static_cast<std::size_t>(start - aheadFirst_) * recordLength,
+              static_cast<std::size_t>(filled) * recordLength);
+  return filled;
+}
+
+Status ReadSeriesAt(SeriesBuffer& buffer, const SeriesLocation& location, int start, int count) {
+  SeriesReader reader;
+  const Status opened = reader.Open(location);
+  if (opened != kOk) return opened;
+  return reader.Read(buffer, start, count);
 }
 
 Status ReadSeries(SeriesBuffer& buffer, std::string_view portfolioDir, std::string_view symbol,

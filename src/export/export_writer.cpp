@@ -76,22 +76,24 @@ class QuoteWindows {
   bool Allocate() { return AllocSeriesBuffer(window_, kExportWindow) == kOk; }
   const SeriesBuffer& window() const { return window_; }
 
-  // Looks the series up once and returns its total quotes, or -1 when it cannot be read.
+  // Looks the series up and opens its file once; returns its total quotes, or -1 when
+  // it cannot be read.
   int Total() {
-    const bool readable = LocateSeries(portfolioDir_, symbol_, location_) == kOk &&
-                          ReadSeriesAt(window_, location_, 0, 0) == kOk;
-    return readable ? window_.Total() : -1;
+    SeriesLocation location;
+    const bool readable =
+        LocateSeries(portfolioDir_, symbol_, location) == kOk && reader_.Open(location) == kOk;
+    return readable ? reader_.Total() : -1;
   }
 
   // Quotes [first, first + count) into the window; false unless all of them were read.
   bool Read(int first, int count) {
-    return ReadSeriesAt(window_, location_, first, count) == kOk && window_.Count() == count;
+    return reader_.Read(window_, first, count) == kOk && window_.Count() == count;
   }
 
  private:
   std::string_view portfolioDir_;
   std::string_view symbol_;
-  SeriesLocation location_;
+  SeriesReader reader_;
   SeriesBuffer window_;
 };
 

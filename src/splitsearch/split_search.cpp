@@ -23,11 +23,6 @@ std::string FewerThanTwoQuotes(const std::string& symbol) {
   return text;
 }
 
-PairBar BarAt(const SeriesBuffer& window, int index) {
-  const Quote quote = window.At(index);
-  return {quote.high, quote.low, quote.close};
-}
-
 // Owns the quote window for one search and frees it however the search ends.
 class SearchWindow {
  public:
@@ -55,9 +50,10 @@ class Searcher {
     // A symbol whose files cannot be read counts as having no quotes: one damaged
     // entry should not keep the rest of the portfolio from being searched.
     SeriesLocation location;
-    const bool readable = LocateSeries(portfolioDir_, symbol, location) == kOk &&
-                          ReadSeriesAt(window_, location, 0, 0) == kOk;
-    const int total = readable ? window_.Total() : 0;
+    SeriesReader reader;
+    const bool readable =
+        LocateSeries(portfolioDir_, symbol, location) == kOk && reader.Open(location) == kOk;
+    const int total = readable ? reader.Total() : 0;
     if (total < 2) {
       prompt_.ShowMessage(FewerThanTwoQuotes(symbol));
       return true;
@@ -66,7 +62,7 @@ class Searcher {
     while (first + 1 != total) {
       const int count = std::min(total - first, kSplitSearchWindow);
       // A short read would leave stale quotes in the window; treat it as a failed read.
-      if (ReadSeriesAt(window_, location, first, count) != kOk || window_.Count() != count) {
+      if (reader.Read(window_, first, count) != kOk || window_.Count() != count) {
         prompt_.ShowMessage(kBarsReadError);
         return false;
       }
@@ -81,13 +77,17 @@ class Searcher {
 
  private:
   void TestWindow(const std::string& symbol, int count) {
-    PairBar earlier = BarAt(window_, 0);
+    // Straight from the columns: decoding whole quotes would cost more than the tests.
+    const SeriesBuffer::Column high = window_.ValueColumn(Field::High);
+    const SeriesBuffer::Column low = window_.ValueColumn(Field::Low);
+    const SeriesBuffer::Column close = window_.ValueColumn(Field::Close);
     for (int k = 0; k + 1 < count; ++k) {
-      const PairBar later = BarAt(window_, k + 1);
+      if (IsOrdinaryStep(close[k], close[k + 1])) continue;
+      const PairBar earlier{high[k], low[k], close[k]};
+      const PairBar later{high[k + 1], low[k + 1], close[k + 1]};
       if (const RatioPair* ratio = TestSplitPair(earlier, later)) {
         List({symbol, *ratio, window_.DateAt(k + 1)});
       }
-      earlier = later;
     }
   }
 

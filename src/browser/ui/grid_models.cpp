@@ -8,67 +8,46 @@
 namespace voltrim {
 namespace {
 
-QVariant HeaderText(const char* const* titles, int count, int section, Qt::Orientation orientation,
-                    int role) {
-  if (orientation != Qt::Horizontal || section < 0 || section >= count) return {};
-  if (role == Qt::DisplayRole) return QString::fromLatin1(titles[section]);
-  if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
-  return {};
-}
-
 constexpr std::array<const char*, kSymbolColumnCount> kSymbolTitles = {"Symbol", "Name"};
 constexpr std::array<const char*, kQuoteColumnCount> kQuoteTitles = {
     "Date", "Open", "High", "Low", "Close", "Volume", "Open Interest"};
 
 }  // namespace
 
-SymbolsModel::SymbolsModel(const BrowserState& state, QObject* parent)
-    : QAbstractTableModel(parent), state_(state) {}
+GridModel::GridModel(std::span<const char* const> titles, QObject* parent)
+    : QAbstractTableModel(parent), titles_(titles) {}
 
-void SymbolsModel::Reload() {
+void GridModel::ShowRows(int rows) {
   beginResetModel();
-  rows_ = state_.symbols.RowCount();
-  endResetModel();
-}
-
-int SymbolsModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
-
-int SymbolsModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : kSymbolColumnCount;
-}
-
-QVariant SymbolsModel::data(const QModelIndex& index, int role) const {
-  if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rows_) return {};
-  return DataText(state_.symbols.CellText(index.row(), index.column()));
-}
-
-QVariant SymbolsModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  return HeaderText(kSymbolTitles.data(), kSymbolColumnCount, section, orientation, role);
-}
-
-QuotesModel::QuotesModel(const BrowserState& state, QObject* parent)
-    : QAbstractTableModel(parent), state_(state) {}
-
-void QuotesModel::Reload(int rows) {
-  beginResetModel();
-  const int available = state_.quotes.RowCount();
+  const int available = TableRows();
   rows_ = rows < 0 ? available : std::min(rows, available);
   endResetModel();
 }
 
-int QuotesModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
+int GridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
 
-int QuotesModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : kQuoteColumnCount;
+int GridModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(titles_.size());
 }
 
-QVariant QuotesModel::data(const QModelIndex& index, int role) const {
+QVariant GridModel::data(const QModelIndex& index, int role) const {
   if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rows_) return {};
-  return DataText(state_.quotes.CellText(index.row(), index.column()));
+  return DataText(TableCell(index.row(), index.column()));
 }
 
-QVariant QuotesModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  return HeaderText(kQuoteTitles.data(), kQuoteColumnCount, section, orientation, role);
+QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return {};
+  if (role == Qt::DisplayRole) {
+    return QString::fromLatin1(titles_[static_cast<std::size_t>(section)]);
+  }
+  if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+  return {};
 }
+
+SymbolsModel::SymbolsModel(const BrowserState& state, QObject* parent)
+    : GridModel(kSymbolTitles, parent), state_(state) {}
+
+QuotesModel::QuotesModel(const BrowserState& state, QObject* parent)
+    : GridModel(kQuoteTitles, parent), state_(state) {}
 
 }  // namespace voltrim

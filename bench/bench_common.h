@@ -1,0 +1,74 @@
+#pragma once
+
+// What the benchmark programs share besides the ratio reporter: a scratch folder of their
+// own, a prompt that never waits, and writing a one-series portfolio.
+#include <stdlib.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "bench_ratio.h"
+#include "datafiles/portfolio_builder.h"
+#include "prompt/user_prompt.h"
+
+namespace voltrim::bench {
+
+// A new folder under the temporary directory, removed with all it holds at the end. Each
+// has a name of its own, so that benchmarks run side by side never share files.
+class ScratchFolder {
+ public:
+  explicit ScratchFolder(const std::string& stem = "voltrim-bench") {
+    std::string pattern = (std::filesystem::temp_directory_path() / (stem + "-XXXXXX")).string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+      std::perror("cannot make a scratch folder");
+      std::abort();
+    }
+    path_ = pattern;
+  }
+  ~ScratchFolder() {
+    std::error_code error;
+    std::filesystem::remove_all(path_, error);
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  std::string str() const { return path_.string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Answers No and shows no progress; a message is printed, as a benchmark that meets one
+// measures something other than it means to.
+class BenchPrompt : public UserPrompt {
+ public:
+  void ShowMessage(const std::string& text, MessageIcon) override {
+    std::fprintf(stderr, "unexpected message: %s\n", text.c_str());
+  }
+  bool AskYesNo(const std::string&) override { return false; }
+  void Beep(BeepKind) override {}
+  void BeginWait() override {}
+  void EndWait() override {}
+  void ScanProgress(const std::string&, int) override {}
+  void FillProgress(int, int) override {}
+  void StatusText(const std::string&) override {}
+};
+
+// Writes a portfolio of one daily series (file F1) into dir; stops the program when it cannot.
+inline void WriteOneDailySeries(const std::string& dir, const std::string& symbol,
+                                const std::vector<DailyQuote>& quotes) {
+  PortfolioSpec plan;
+  plan.entries.resize(1);
+  plan.entries[0].series = MakeDailySeries(1, symbol, symbol + " SERIES", quotes);
+  if (WritePortfolio(dir, plan) != kOk) {
+    std::fprintf(stderr, "cannot write the benchmark portfolio in %s\n", dir.c_str());
+    std::abort();
+  }
+}
+
+}  // namespace voltrim::bench
