@@ -89,18 +89,5 @@ TEST(FindSymbol, HostileTreesAreWalkedSafely) {
   EXPECT_EQ(ReadMasterFile(tmp.str() + "/t/MASTER", master), kFileRead);
 }
 
-TEST(AcceptMasterPath, OnlyAnAbsolutePathToMasterInUpperCaseWithin299Characters) {
-  EXPECT_FALSE(AcceptMasterPath(nullptr));
-  const auto ok = AcceptMasterPath("/data/stocks/MASTER");
-  ASSERT_TRUE(ok);
-  EXPECT_EQ(ok->masterPath, "/data/stocks/MASTER");
-  EXPECT_EQ(ok->portfolioDir, "/data/stocks");
-  const std::string longest = "/" + std::string(290, 'a') + "/MASTER";  // 299 with its NUL
-  EXPECT_TRUE(AcceptMasterPath(longest.c_str()));
-  for (const std::string& no :
-       {std::string("/data/stocks/master"), std::string("MASTER"), "a" + longest})
-    EXPECT_FALSE(AcceptMasterPath(no.c_str())) << no;
-}
-
 }  // namespace
 }  // namespace voltrim::testing

@@ -35,7 +35,6 @@ TEST(SeriesFacts, FormatNamesInferredLayoutsAndUnavailableSeries) {
 
   SeriesFacts facts;
   ASSERT_EQ(GetSeriesFacts(dir.str(), "top", facts), kFactsFound);
-  EXPECT_EQ(Formats(facts, Field::Open), "100ths / 100s");
   EXPECT_EQ(Formats(facts, Field::Close), "8ths / Unknown (7)");
   ASSERT_EQ(GetSeriesFacts(dir.str(), "LOW", facts), kFactsFound);
   EXPECT_EQ(facts.path, dir.str());  // as passed, not where the symbol was found

@@ -99,7 +99,7 @@ TEST(ReadSeries, WindowsOfTheSeries) {
   }
 }
 
-TEST(ReadSeries, ValuesInferredLayoutsLeftoverSlotsAndShortFiles) {
+TEST(ReadSeries, ValuesInferredLayoutsAndShortFiles) {
   TempDir tmp;
   Write(tmp.path(), Portfolio({Symbol(1, "S", "", 100),
                                SeriesEntry(MakeDailySeries(2, "NODOP", "", Quotes(10), false))}));
@@ -116,11 +116,6 @@ TEST(ReadSeries, ValuesInferredLayoutsLeftoverSlotsAndShortFiles) {
   // A start past the end keeps the quotes read before.
   EXPECT_EQ(ReadSeries(buffer, tmp.str(), "NODOP", 10, 5), kRecordNotFound);
   EXPECT_EQ(buffer.Count(), 10);
-  // A smaller window after a larger one: slots past it hold no quote.
-  ASSERT_EQ(ReadSeries(buffer, tmp.str(), "S", 5, 3), kOk);
-  ASSERT_EQ(SetSeriesCount(buffer, 5), kOk);
-  EXPECT_EQ(buffer.At(4).date, 0);
-  EXPECT_EQ(buffer.At(4).close, -1.0f);
 
   // A short file ends the read early; a quote past what it holds is a failure, not a guess.
   auto bytes = ReadFileBytes(tmp.path() / "F1.DAT");
@@ -132,34 +127,17 @@ TEST(ReadSeries, ValuesInferredLayoutsLeftoverSlotsAndShortFiles) {
   EXPECT_EQ(FindQuote(tmp.str(), "S", Quotes(100)[80].day, 0), kFileRead);
 }
 
-TEST(FindQuote, ByDateThenTime) {
+TEST(FindQuote, AWeekendDayFindsTheNextQuote) {
   TempDir tmp;
   const auto quotes = Quotes(30);
-  SeriesSpec intra;
-  intra.fileNumber = 2;
-  intra.symbol = "INTRA";
-  intra.periodicity = 'I';
-  intra.fields = {Field::Date, Field::Time, Field::Close};
-  for (const float date : {1000103.0f, 1000104.0f})
-    for (const float time : {93000.0f, 120000.0f, 160000.0f})
-      intra.records.push_back({date, time, 1.0f});
-  const std::string dir =
-      Write(tmp.path(), Portfolio({Symbol(1, "S", "", 30), SeriesEntry(intra)}));
-
+  const std::string dir = Write(tmp.path(), Portfolio({Symbol(1, "S", "", 30)}));
   DayNumber day = 0;
-  // A Saturday finds the Monday after it.
   EXPECT_EQ(FindQuote(dir, "S", static_cast<DayNumber>(quotes[4].day + 1), 0, &day), 5);
   EXPECT_EQ(day, quotes[5].day);
   EXPECT_EQ(FindQuote(dir, "S", static_cast<DayNumber>(quotes[29].day + 3), 0, &day),
             kRecordNotFound);
   EXPECT_EQ(day, quotes[29].day);
   EXPECT_EQ(FindQuote(dir, "NONE", 1, 0), kFileNotFound);
-
-  const DayNumber jan4 = Day(2000, 1, 4);
-  PackedTime time = 0;
-  EXPECT_EQ(FindQuote(dir, "INTRA", jan4, PackTime(12, 0, 0), nullptr, &time), 4);
-  EXPECT_EQ(time, PackTime(12, 0, 0));
-  EXPECT_EQ(FindQuote(dir, "INTRA", jan4, PackTime(12, 0, 2)), 5);
 }
 
 // One way a series' files can be damaged, and the status every reader must give for it.

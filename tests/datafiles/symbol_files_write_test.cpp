@@ -96,17 +96,6 @@ TEST_F(SymbolFilesTest, CopyAndMoveTakeTheLowestFreeNumberAndKeepEveryOtherByte)
       {"src/F2.DAT", "src/F2.DOP", "src/F2.BAK", "src/MASTER.~NU", "dst/MASTER.~NU", "dst/F6.NEW"});
 }
 
-TEST_F(SymbolFilesTest, MoveFromASubdirectoryChangesOnlyThatFolder) {
-  const std::string src = Make("src", Portfolio({Symbol(1, "TOP"), SubdirectoryEntry("SUB")}));
-  Make("src/SUB", WithNumbers({1}));
-  const Bytes topMaster = Read("src/MASTER");
-  const std::string dst = Make("dst", WithNumbers({2}, "D"));
-  ASSERT_EQ(MoveOrCopySymbol(src, "S1", dst, true), kSymbolAdded);
-  EXPECT_EQ(Read("src/MASTER"), topMaster);
-  EXPECT_TRUE(fs::exists(P("src/F1.DAT")));
-  ExpectGone({"src/SUB/F1.DAT"});
-}
-
 TEST_F(SymbolFilesTest, RefusedRequestsWriteNothing) {
   const std::string src = Make("src", WithNumbers({1, 2}));
   PortfolioSpec full = WithNumbers({1}, "D");
@@ -126,23 +115,13 @@ TEST_F(SymbolFilesTest, RefusedRequestsWriteNothing) {
   EXPECT_EQ(TakeSnapshot(temp_.path()), before);
 }
 
-class MasterWriteTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = Write(temp_.path() / "p", Portfolio({Symbol(1, "AAA", "ALPHA"), Symbol(7, "BBB", "BETA"),
-                                                SubdirectoryEntry("SUB")}));
-    master_ = dir_ + "/MASTER";
-    before_ = ReadFileBytes(master_);
-  }
-  Bytes Master() const { return ReadFileBytes(master_); }
-
-  TempDir temp_;
-  std::string dir_, master_;
-  Bytes before_;
-};
-
-TEST_F(MasterWriteTest, RepairFillsEmptySymbolsFromNamesAndCopiesEverythingElse) {
-  Bytes damaged = before_;
+TEST(RepairMaster, FillsEmptySymbolsFromNamesAndCopiesEverythingElse) {
+  TempDir temp;
+  const std::string dir = Write(
+      temp.path() / "p",
+      Portfolio({Symbol(1, "AAA", "ALPHA"), Symbol(7, "BBB", "BETA"), SubdirectoryEntry("SUB")}));
+  const std::string master = dir + "/MASTER";
+  Bytes damaged = ReadFileBytes(master);
   const std::string acme = "ACME CORP       ";
   const auto put = [&](int record, std::size_t offset, const std::string& text) {
     std::copy(text.begin(), text.end(),
@@ -157,13 +136,13 @@ TEST_F(MasterWriteTest, RepairFillsEmptySymbolsFromNamesAndCopiesEverythingElse)
   // A record beyond the header's count is no record and is not repaired.
   damaged.insert(damaged.end(), 53, 0);
   damaged[53 * 4 + 36] = ' ';
-  WriteFileBytes(master_, damaged);
-  WriteFileBytes(dir_ + "/MASTER.BAK", {9, 9});
+  WriteFileBytes(master, damaged);
+  WriteFileBytes(dir + "/MASTER.BAK", {9, 9});
 
   bool needs = false;
-  ASSERT_EQ(MasterNeedsRepair(master_, needs), kOk);
+  ASSERT_EQ(MasterNeedsRepair(master, needs), kOk);
   EXPECT_TRUE(needs);
-  ASSERT_EQ(RepairMaster(master_), kOk);
+  ASSERT_EQ(RepairMaster(master), kOk);
   Bytes expected = damaged;
   std::copy(acme.begin(), acme.end(), expected.begin() + 53 + 36);
   const std::string nulName("NUL\0\0\0\0\0\0\0\0\0\0\0\0\0", 16);
@@ -171,11 +150,11 @@ TEST_F(MasterWriteTest, RepairFillsEmptySymbolsFromNamesAndCopiesEverythingElse)
   // A subdirectory entry with a blank symbol counts as empty like any other record.
   std::copy(expected.begin() + 3 * 53 + 7, expected.begin() + 3 * 53 + 23,
             expected.begin() + 3 * 53 + 36);
-  EXPECT_EQ(Master(), expected);  // header and the tail beyond the count byte for byte
+  EXPECT_EQ(ReadFileBytes(master), expected);  // header and the tail beyond the count byte for byte
   // The temporary took MASTER's place: no MASTER.bak of any case remains.
-  EXPECT_FALSE(std::filesystem::exists(dir_ + "/MASTER.BAK"));
-  EXPECT_FALSE(std::filesystem::exists(dir_ + "/MASTER.bak"));
-  ASSERT_EQ(MasterNeedsRepair(master_, needs), kOk);
+  EXPECT_FALSE(std::filesystem::exists(dir + "/MASTER.BAK"));
+  EXPECT_FALSE(std::filesystem::exists(dir + "/MASTER.bak"));
+  ASSERT_EQ(MasterNeedsRepair(master, needs), kOk);
   EXPECT_FALSE(needs);
 }
 
