@@ -1,57 +1,40 @@
 #include "cli_run.h"
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
 
-#include <algorithm>
-
-#include <gtest/gtest.h>
-
-extern char** environ;
+#include <cstdlib>
 
 namespace voltrim::testing {
+namespace {
 
-CliResult RunCli(const std::vector<std::string>& arguments, const std::string& cwd,
-                 const std::vector<std::string>& extraEnv) {
-  TempDir captures;
-  const std::string outPath = (captures.path() / "out").string();
-  const std::string errPath = (captures.path() / "err").string();
-
-  std::vector<std::string> words = {VOLTRIM_CLI_PATH};
-  words.insert(words.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (auto& word : words) argv.push_back(word.data());
-  argv.push_back(nullptr);
-  std::vector<std::string> envWords(extraEnv);
-  std::vector<char*> env;
-  for (auto& word : envWords) env.push_back(word.data());
-  for (char** e = environ; *e != nullptr; ++e) env.push_back(*e);
-  env.push_back(nullptr);
-
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0600);
-  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0600);
-  if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
-  pid_t pid = 0;
-  CliResult result;
-  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), env.data()) == 0) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  result.out = ReadText(outPath);
-  result.err = ReadText(errPath);
-  return result;
+// The word in single quotes, safe from the shell whatever it holds.
+std::string Quoted(const std::string& word) {
+  std::string quoted = "'";
+  for (const char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
 }
 
 std::string ReadText(const std::filesystem::path& file) {
   const auto bytes = ReadFileBytes(file);
   return {bytes.begin(), bytes.end()};
+}
+
+}  // namespace
+
+CliResult RunCli(const std::vector<std::string>& arguments, const std::string& cwd,
+                 const std::vector<std::string>& extraEnv) {
+  TempDir captures;
+  std::string command = "cd " + Quoted(cwd.empty() ? "." : cwd) + " && env";
+  for (const std::string& variable : extraEnv) command += " " + Quoted(variable);
+  command += " " + Quoted(VOLTRIM_CLI_PATH);
+  for (const std::string& word : arguments) command += " " + Quoted(word);
+  command += " >" + Quoted(captures.str() + "/out") + " 2>" + Quoted(captures.str() + "/err");
+  const int status = std::system(command.c_str());
+  CliResult result;
+  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  result.out = ReadText(captures.path() / "out");
+  result.err = ReadText(captures.path() / "err");
+  return result;
 }
 
 SeriesSpec AcmeSeries() {
@@ -66,27 +49,10 @@ SeriesSpec AcmeSeries() {
 }
 
 std::string WriteAcmePortfolio(const std::filesystem::path& root, const std::string& name) {
-  PortfolioSpec plan;
-  PortfolioSpec::Entry acme, beta;
-  acme.series = AcmeSeries();
-  beta.series =
-      MakeDailySeries(2, "BETA", "BETA INC", {{YmdToDay(2000, 1, 3), 1, 2, 0.5f, 1.5f, 9}});
-  plan.entries = {acme, beta};
-  const std::string dir = (root / name).string();
-  EXPECT_EQ(WritePortfolio(dir, plan), 0);
-  return dir;
-}
-
-Snapshot TakeSnapshot(const std::filesystem::path& root) {
-  Snapshot files;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-    if (entry.is_regular_file()) {
-      files.emplace_back(std::filesystem::relative(entry.path(), root).string(),
-                         ReadFileBytes(entry.path()));
-    }
-  }
-  std::sort(files.begin(), files.end());
-  return files;
+  const DailyQuote beta = {YmdToDay(2000, 1, 3), 1, 2, 0.5f, 1.5f, 9};
+  return Write(root / name,
+               Portfolio({SeriesEntry(AcmeSeries()),
+                          SeriesEntry(MakeDailySeries(2, "BETA", "BETA INC", {beta}))}));
 }
 
 }  // namespace voltrim::testing

@@ -107,6 +107,15 @@ TEST_F(CliWriteTest, RefusalsSayWhyAndChangeNothing) {
 // The arithmetic and the copy and move are the core's (tested there): here each command
 // only has to reach it and rewrite.
 TEST_F(CliWriteTest, QuoteAndSymbolCommandsRewriteTheFiles) {
+  const CliResult search = Run({"split-search", src_});
+  EXPECT_TRUE(search.exitCode == 0 && search.out.empty()) << search.err;
+  EXPECT_EQ(search.err,
+            "For symbol BETA\nSplitSearch cannot perform search\nas there are fewer than 2 "
+            "quotes.\nNo candidate splits found\n");
+  const CliResult exported = Run({"export", src_, "acme", "--delimiter", "comma", "--omit",
+                                  "open,High,low,Volume", "--newest-first", "--title"});
+  EXPECT_EQ(exported.out.rfind("DATE,CLOSE,OI\r\n01/11/00,16.5000,N/A\r\n01/08/00,", 0), 0u)
+      << exported.out;
   EXPECT_EQ(Acme("add-quote", {"01/06/00"}).exitCode, 0);
   EXPECT_EQ(Acme("delete-quote", {"01/05/00"}).exitCode, 0);
   EXPECT_EQ(Dat(), BuildDatBytes(AcmeSeries()));  // the copy added is the one deleted
