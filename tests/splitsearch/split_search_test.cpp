@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <string>
-#include <vector>
-
 #include "datafiles/portfolio_builder.h"
+#include "splitsearch/split_results_file.h"
 #include "splitsearch/split_search.h"
 #include "support/recording_prompt.h"
 #include "support/temp_dir.h"
@@ -75,19 +72,6 @@ TEST_F(SplitSearchTest, EveryPairIsTestedOnceAcrossWindowBoundaries) {
   EXPECT_EQ(prompt_.waitDepth, 0);
 }
 
-// Lines accumulate over searches; "No candidate splits found" speaks of one run alone.
-// A series with fewer than two quotes (a symbol MASTER does not list has none) is skipped;
-// its message is checked through the CLI.
-TEST_F(SplitSearchTest, RepeatedSearchesAppendAndReportTheirOwnRun) {
-  Write({{"JUMP", 10, {5}}, {"CALM", 10, {}}, {"ONE", 1, {}}});
-  EXPECT_EQ(Search({"JUMP", "CALM"}).candidatesFound, 1);
-  EXPECT_EQ(Search({"ONE", "GONE", "JUMP"}).candidatesFound, 1);
-  EXPECT_EQ(prompt_.messages.size(), 2u);
-  Search({"CALM"});
-  EXPECT_EQ(results_.Lines(), std::vector<std::string>(2, Line("JUMP", "2:1", 5)));
-  EXPECT_EQ(prompt_.MessageTexts().back(), "No candidate splits found");
-}
-
 // A DAT file shorter than its header says cannot give its last window: the search stops
 // at once, keeping what it listed.
 TEST_F(SplitSearchTest, FailedWindowReadEndsTheWholeSearch) {
@@ -101,6 +85,24 @@ TEST_F(SplitSearchTest, FailedWindowReadEndsTheWholeSearch) {
   EXPECT_EQ(prompt_.statusTexts, std::vector<std::string>{"JUMP"});
   EXPECT_TRUE(prompt_.beeps.empty());
   EXPECT_EQ(prompt_.waitDepth, 0);
+}
+
+TEST(SplitResultsFileTest, ReplacesTheFileWithCrLfLinesOrWritesNothing) {
+  testing::TempDir dir;
+  SplitSearchResults results;
+  results.Add({"AB", {2, 1}, DateFloatToDay(990527.0f)});
+  results.Add({"CD", {1, 4}, DateFloatToDay(1000103.0f)});
+  const auto file = dir.path() / "result.txt";
+  testing::WriteFileBytes(file, std::vector<unsigned char>(200, 'x'));
+  ASSERT_TRUE(SaveSplitResults(file.string(), results));
+  const auto bytes = testing::ReadFileBytes(file);
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()),
+            "AB possible 2 for 1 split on 05/27/99\r\nCD possible 1 for 4 split on 01/03/00\r\n");
+
+  EXPECT_FALSE(SaveSplitResults((dir.path() / "missing" / "r.txt").string(), results));
+  EXPECT_FALSE(SaveSplitResults("", results));
+  // Nothing but the saved file: no temporary left behind.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
 }  // namespace
