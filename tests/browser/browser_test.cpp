@@ -183,25 +183,18 @@ TEST_F(BrowserTest, EmptyMissingOrTooDeepMaster) {
   EXPECT_EQ(State().symbols.RowCount(), 0);
 }
 
+// Editing waits while a split search reads the series; Move and Copy need a second portfolio.
 TEST(CommandEnabling, RulesThatDependOnMoreThanRows) {
   using namespace command;
   BrowserState state;
   state.portfoliosFound = true;
-  state.portfolios = {"/d/a"};
+  state.portfolios = {"/d/a", "/d/b"};
   state.symbols.rows.resize(3);
   state.symbols.count = 3;
-  state.quotes.rows.resize(10);
-  state.quotes.count = 10;
-  EXPECT_EQ(EnabledBrowserCommands(state).size(), 10u);  // all but Move and Copy
-  state.quotes.currentRow = 9;                           // the oldest quote
-  EXPECT_FALSE(IsCommandEnabled(state, kQuoteAdd));
+  EXPECT_TRUE(IsCommandEnabled(state, kSymbolEdit));
   state.splitSearchOpen = true;
   EXPECT_FALSE(IsCommandEnabled(state, kSymbolEdit));
-  state.symbols.count = 0;
-  EXPECT_FALSE(IsCommandEnabled(state, kQuoteExport));
-  // Move and Copy need a second portfolio, not a successful scan.
-  state.portfoliosFound = false;
-  state.portfolios.push_back("/d/b");
+  state.portfoliosFound = false;  // a second portfolio is enough, not a successful scan
   EXPECT_EQ(EnabledBrowserCommands(state), (std::vector<int>{kSymbolMove, kSymbolCopy}));
 }
 

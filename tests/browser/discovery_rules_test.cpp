@@ -17,10 +17,9 @@ TEST(Drives, MountTableKeepsRealFileSystemsWithEscapesDecoded) {
       "/dev/vda / ext4 rw 0 0\n"
       "tmpfs /run/user/1000 tmpfs rw 0 0\n"
       "/dev/sdb1 /run/media/ann/USB\\040STICK vfat rw 0 0\n"
-      "/dev/loop3 /snap/core/123 squashfs ro 0 0\n"
       "tmpfs /tmp tmpfs rw 0 0\n"
       "//server/share /mnt/Trading cifs rw 0 0\n"
-      "/dev/sdc1 /mnt/archive xfs rw 0 0\n"
+      "/dev/loop3 /snap/core/123 squashfs ro 0 0\n"
       "/dev/sdc1 /mnt/archive xfs rw 0 0\n"
       "garbage\n";
   EXPECT_EQ(DrivesFromMountTable(table),

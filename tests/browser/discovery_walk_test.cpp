@@ -101,11 +101,5 @@ TEST(WalkOtherFileSystemsTest, NeverEntersAnotherMount) {
   EXPECT_EQ(std::count(prompt.scanPaths.begin(), prompt.scanPaths.end(), "/proc"), 0);
 }
 
-TEST(FindPortfoliosTest, NoDriveScansNothingAndSaysSo) {
-  testing::RecordingPrompt prompt;
-  EXPECT_TRUE(FindPortfolios(kNoDrive, MakeSearchFilter(0, 0, ""), prompt).empty());
-  EXPECT_TRUE(prompt.scanPaths.empty());
-}
-
 }  // namespace
 }  // namespace voltrim

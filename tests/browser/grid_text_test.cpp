@@ -53,14 +53,9 @@ TEST(QuoteCells, FormatEachColumnAndShowAbsentFieldsAsNA) {
 // A MASTER of `records` entries whose header claims `headerCount`.
 std::string WriteMaster(const TempDir& dir, int records, int headerCount) {
   PortfolioSpec plan;
-  for (int i = 1; i <= records; ++i) {
-    PortfolioSpec::Entry entry;
-    entry.series.fileNumber = i;
-    entry.series.symbol = "S" + std::to_string(i);
-    entry.series.name = "NAME " + std::to_string(i);
-    entry.series.fields = {Field::Date, Field::Close};
-    plan.entries.push_back(entry);
-  }
+  for (int i = 1; i <= records; ++i)
+    plan.entries.push_back(
+        {false, MakeDailySeries(i, "S" + std::to_string(i), "NAME " + std::to_string(i), {}), {}});
   plan.headerRecordCount = headerCount;
   const std::string path = (dir.path() / "MASTER").string();
   const auto bytes = BuildMasterBytes(plan);
