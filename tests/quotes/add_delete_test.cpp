@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "datafiles/master.h"
 #include "quote_fixture.h"
 #include "quotes/add_delete.h"
 #include "settings/settings_keys.h"
@@ -10,7 +9,7 @@ namespace {
 
 // The refusals (no quote that day, an existing date, a missing Monday) and their messages
 // are checked through the CLI, which runs these same functions.
-TEST(DeleteQuote, RemovesTheFirstOfTheDayAndTheNewestMovesMastersLastDate) {
+TEST(DeleteQuote, RemovesTheFirstOfTheDay) {
   EXPECT_EQ(DeleteQuoteQuestion("01/04/00"),
             "You are about to delete the data for date\n01/04/00\nAre you sure?");
   QuoteFixture f;
@@ -20,11 +19,6 @@ TEST(DeleteQuote, RemovesTheFirstOfTheDayAndTheNewestMovesMastersLastDate) {
   expected.erase(expected.begin() + 1);
   EXPECT_EQ(f.Dat(), f.DatOf(expected));
   EXPECT_EQ(f.Setting(settings::kDelete, "Date"), "01/04/00");
-
-  QuoteFixture newest;
-  ASSERT_TRUE(RunDeleteQuote(newest.Context(), "01/11/00", newest.Io()).succeeded);
-  const Bytes master = newest.Master();
-  EXPECT_EQ(MbfToIeee(master.data() + kMasterRecordSize + master_offset::kLastDate), 1000108.0f);
 }
 
 // The new date is the weekday before the row's; its quote is copied from the weekday after.

