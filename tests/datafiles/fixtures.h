@@ -33,6 +33,19 @@ inline std::vector<DailyQuote> Quotes(int n, DayNumber first = Day(2000, 1, 3),
   return quotes;
 }
 
+// ACME (file 1) quoted Mon 01/03/00, Tue 01/04/00 twice, Thu 01/06/00, Sat 01/08/00 and
+// Tue 01/11/00: a day with two quotes and gaps on either side of a weekend.
+inline SeriesSpec AcmeSeries() {
+  const auto day = [](int d) { return YmdToDay(2000, 1, d); };
+  return MakeDailySeries(1, "ACME", "ACME CORP",
+                         {{day(3), 12.34567f, 13, 12, 12.5f, 1234.6f},
+                          {day(4), 13, 14, 12.5f, 13.5f, 2000},
+                          {day(4), 13.1f, 14.1f, 12.6f, 13.6f, 2100},
+                          {day(6), 14, 15, 13, 14.5f, 3000},
+                          {day(8), 15, 16, 14, 15.5f, 4000},
+                          {day(11), 16, 17, 15, 16.5f, 5000}});
+}
+
 inline PortfolioSpec::Entry SeriesEntry(SeriesSpec series) {
   PortfolioSpec::Entry entry;
   entry.series = std::move(series);

@@ -27,11 +27,9 @@ class ExportCommandTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(store_.OpenRoot((dir_.path() / "settings.conf").string()).ok);
     const DayNumber day = DateFloatToDay(990104.0f);
+    const DailyQuote quote = {day, 12.5f, 12.75f, 12.25f, 12.625f, 15000};
     PortfolioSpec plan;
-    plan.entries.push_back(
-        {false,
-         MakeDailySeries(1, "XYZ", "XYZ CORP", {{day, 12.5f, 12.75f, 12.25f, 12.625f, 15000}}),
-         {}});
+    plan.entries.push_back({false, MakeDailySeries(1, "XYZ", "XYZ CORP", {quote}), {}});
     ASSERT_EQ(WritePortfolio(portfolio_.string(), plan), kOk);
   }
 

@@ -1,19 +1,14 @@
 #pragma once
 
-#include <filesystem>
 #include <memory>
 #include <string>
-#include <vector>
 
-#include "datafiles/portfolio_builder.h"
+#include "datafiles/fixtures.h"
 #include "quotes/quote_command.h"
 #include "settings/settings_store.h"
 #include "support/recording_prompt.h"
-#include "support/temp_dir.h"
 
 namespace voltrim::testing {
-
-using Bytes = std::vector<unsigned char>;
 
 // One portfolio with ACME (file 1: Date, Open, High, Low, Close, Vol) holding these quotes,
 // newest last:
@@ -31,7 +26,6 @@ class QuoteFixture {
   static std::vector<RawRecord> Records();
   std::string Dir() const { return (temp_.path() / "p").string(); }
   Bytes Dat() const { return ReadFileBytes(temp_.path() / "p" / "F1.DAT"); }
-  Bytes Master() const { return ReadFileBytes(temp_.path() / "p" / "MASTER"); }
   // The DAT bytes of ACME holding these records.
   Bytes DatOf(const std::vector<RawRecord>& records) const;
   QuoteSeriesContext Context() const;
