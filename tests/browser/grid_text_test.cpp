@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <limits>
 
 #include "datafiles/portfolio_builder.h"
 #include "support/temp_dir.h"
@@ -34,20 +33,6 @@ TEST(SymbolCells, CutSymbolAndNameAsTheGridShowsThem) {
     EXPECT_EQ(row.name, name);  // trailing blanks kept
   }
   EXPECT_EQ(Row("ACME\0CORP       ", "ACME            ").name, "ACME");
-}
-
-TEST(QuoteCells, FormatEachColumnAndShowAbsentFieldsAsNA) {
-  Quote quote;
-  quote.date = YmdToDay(1999, 5, 27);
-  quote.open = 10.25f;
-  quote.high = 0.0f;
-  quote.close = 1234.56789f;
-  quote.volume = 16777216.0f;
-  const QuoteRowTexts expected = {"05/27/99",  "10.2500",  "0.0000", "N/A",
-                                  "1234.5679", "16777216", "N/A"};
-  EXPECT_EQ(QuoteCellTexts(quote), expected);
-  EXPECT_EQ(PriceCellText(std::numeric_limits<float>::quiet_NaN()), "N/A");
-  EXPECT_EQ(CountCellText(-0.5f), "N/A");
 }
 
 // A MASTER of `records` entries whose header claims `headerCount`.

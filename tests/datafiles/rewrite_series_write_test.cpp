@@ -136,7 +136,6 @@ TEST(RewriteSeries, RefusedRequestsTouchNoFile) {
       // 1e19 x 2e19 is a finite single above 2^127.
       {"scale past MBF", Edit(edit_kind::kScaleRange, 0, 65535, {1, 1, 1, 1, 2e19f, 1}),
        kNoMbfForm},
-      {"unknown kind", Edit(6, 0, 65535), kBadRequest},
   };
   std::vector<DailyQuote> bigVolume = quotes;
   bigVolume[2].volume = 1e19f;

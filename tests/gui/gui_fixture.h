@@ -92,8 +92,7 @@ class GuiTest : public ::testing::Test {
 
   // Opens the main window without waiting for anything.
   MainWindow& Open() {
-    std::vector<std::string> drives = extraDrives;
-    drives.push_back(drive.str());
+    const std::vector<std::string> drives = {drive.str()};
     BrowserPlatform platform{[drives] { return drives; }, [root = drive.str()] { return root; }};
     window = std::make_unique<MainWindow>(settings, *prompt, std::move(platform));
     window->SetDialogRunner([this](QDialog& dialog) { return onDialog ? onDialog(dialog) : 0; });
@@ -134,7 +133,6 @@ class GuiTest : public ::testing::Test {
   std::function<int(QDialog&)> onDialog;
 
   TempDir drive;
-  std::vector<std::string> extraDrives;  // more folders standing in for drives
   TempDir config;
   SettingsStore settings;
   std::unique_ptr<QtPrompt> prompt;

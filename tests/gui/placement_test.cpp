@@ -44,20 +44,6 @@ TEST_F(PlacementTest, StoredPlacementIsUsedOnlyWhenItLiesOnTheScreenElseTheDefau
   }
 }
 
-TEST_F(PlacementTest, MovesAndResizesAreStoredWithNegativeEdgesAsZeroButNotWhileMinimised) {
-  Open();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-  window->resize(610, 420);
-  window->move(-30, 40);
-  EXPECT_TRUE(WaitUntil([&] { return Stored(settings).y == 40; }));
-  EXPECT_EQ(Stored(settings), (WindowPlacement{0, 40, 610, 420}));
-
-  window->setWindowState(Qt::WindowMinimized);
-  window->move(50, 50);
-  QTest::qWait(20);
-  EXPECT_EQ(Stored(settings), (WindowPlacement{0, 40, 610, 420}));
-}
-
 TEST_F(PlacementTest, ColumnWidthsAreRestoredAndSavedOnCloseButNotBeforeTheSetUp) {
   Portfolio("p", PortfolioOf({"AAA"}, 3));
   settings.SetInt("SymbolGrid", "col0", 41);

@@ -23,7 +23,6 @@ TEST(DeleteQuote, RemovesTheFirstOfTheDay) {
 
 // The new date is the weekday before the row's; its quote is copied from the weekday after.
 TEST(AddQuote, CopiesTheFollowingWeekdaysQuoteAndOpensTheEditorOnIt) {
-  EXPECT_FALSE(AddQuoteAvailable(5, 6));                            // the oldest row
   EXPECT_EQ(AddQuoteNewDateText("01/10/00"), "01/07/00");           // Monday -> Friday
   EXPECT_EQ(AddQuoteNewDateText("01/08/00"), "01/07/00");           // Saturday -> Friday
   EXPECT_EQ(AddQuoteSourceDay("01/07/00"), YmdToDay(2000, 1, 10));  // Friday -> Monday
