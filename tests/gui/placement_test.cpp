@@ -22,6 +22,11 @@ void StorePlacement(SettingsStore& settings, const WindowPlacement& p) {
   settings.SetInt("Screen", "cy", p.cy);
 }
 
+TEST(DefaultPlacement, IsNinetyFivePercentCentredTruncatedLikeTheSinglePrecisionShare) {
+  EXPECT_EQ(DefaultWindowPlacement(800, 600), (WindowPlacement{20, 15, 759, 569}));
+  EXPECT_EQ(DefaultWindowPlacement(1024, 768), (WindowPlacement{26, 19, 972, 729}));
+}
+
 TEST_F(PlacementTest, StoredPlacementIsUsedOnlyWhenItLiesOnTheScreenElseTheDefaultIsStored) {
   const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
   const WindowPlacement fallback = DefaultWindowPlacement(screen.width(), screen.height());
@@ -42,6 +47,20 @@ TEST_F(PlacementTest, StoredPlacementIsUsedOnlyWhenItLiesOnTheScreenElseTheDefau
     Open();
     EXPECT_EQ(Stored(settings), fallback);
   }
+}
+
+TEST_F(PlacementTest, MovesAndResizesAreStoredWithNegativeEdgesAsZeroButNotWhileMinimised) {
+  Open();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  window->resize(610, 420);
+  window->move(-30, 40);
+  EXPECT_TRUE(WaitUntil([&] { return Stored(settings).y == 40; }));
+  EXPECT_EQ(Stored(settings), (WindowPlacement{0, 40, 610, 420}));
+
+  window->setWindowState(Qt::WindowMinimized);
+  window->move(50, 50);
+  QTest::qWait(20);
+  EXPECT_EQ(Stored(settings), (WindowPlacement{0, 40, 610, 420}));
 }
 
 TEST_F(PlacementTest, ColumnWidthsAreRestoredAndSavedOnCloseButNotBeforeTheSetUp) {

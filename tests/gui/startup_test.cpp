@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QLabel>
+#include <QToolBar>
 
 #include "browser/ui/scan_progress_box.h"
 #include "gui_fixture.h"
@@ -32,6 +33,11 @@ TEST_F(StartupTest, WindowIsShownEmptyThenTheFirstScanFillsTheListsAndPanes) {
   EXPECT_EQ(window->MessagePane()->text(), "For Help, press F1");
   EXPECT_EQ(window->SymbolPane()->text(), "Symbol 1 of 3");
   EXPECT_EQ(window->QuotePane()->text(), "Quote 12 of 12");
+  // Every toolbar button has an icon, also where no icon theme is installed.
+  for (QAction* action : window->findChild<QToolBar*>()->actions()) {
+    if (action->isSeparator()) continue;
+    EXPECT_FALSE(action->icon().isNull()) << action->toolTip().toStdString();
+  }
 }
 
 TEST_F(StartupTest, CommandsFollowTheEnablingRulesAndF5ReScans) {
