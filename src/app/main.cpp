@@ -1,7 +1,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 
-#include "app/main_window.h"
+#include "app/main_frame.h"
 #include "app/qt_prompt.h"
 #include "app/startup.h"
 #include "settings/settings_store.h"
@@ -24,7 +24,7 @@ int main(int argc, char* argv[]) {
                         voltrim::SettingsStore::DefaultSeedPath());
 
   voltrim::QtPrompt prompt;
-  voltrim::MainWindow window(settings, prompt, voltrim::BrowserPlatform::System());
+  voltrim::CMainFrame window(settings, prompt, voltrim::BrowserPlatform::System());
   window.show();
   return QApplication::exec();
 }

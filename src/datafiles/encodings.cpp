@@ -216,7 +216,7 @@ float PackedToTimeValue(PackedTime time) {
   return static_cast<float>(hms.hours * 10000 + hms.minutes * 100 + hms.seconds);
 }
 
-DayNumber ParseDateText(std::string_view text, int code) {
+DayNumber ParseDateText(std::string_view text, DateTextFormat code) {
   std::size_t start = 0;
   while (start < text.size() && text[start] == ' ') ++start;
   if (start < text.size() && text[start] == '"') ++start;
@@ -235,7 +235,7 @@ DayNumber ParseDateText(std::string_view text, int code) {
   return YmdToDay(year + centuryOffset, month, day);
 }
 
-std::string FormatDateText(DayNumber day, int code, char separator) {
+std::string FormatDateText(DayNumber day, DateTextFormat code, char separator) {
   if (code < 1 || code > 12) return {};
   int yy = 0, mm = 0, dd = 0, cc = 0;
   if (day != 0) {

@@ -60,10 +60,11 @@ Hms UnpackTime(PackedTime time);
 // The IEEE TimeFloat value (HHMMSS form) of a packed time.
 float PackedToTimeValue(PackedTime time);
 
-// Text layouts 1..12; the program shows and reads dates with code 3 and '/'.
-inline constexpr int kDateTextMmDdYy = 3;
-DayNumber ParseDateText(std::string_view text, int code);
-std::string FormatDateText(DayNumber day, int code, char separator);
+// A text layout code, 1..12; the program shows and reads dates with code 3 and '/'.
+using DateTextFormat = int;
+inline constexpr DateTextFormat kDateTextMmDdYy = 3;
+DayNumber ParseDateText(std::string_view text, DateTextFormat code);
+std::string FormatDateText(DayNumber day, DateTextFormat code, char separator);
 // MM/DD/YY, as everywhere the user sees or types a date.
 inline std::string FormatUserDate(DayNumber day) {
   return FormatDateText(day, kDateTextMmDdYy, '/');

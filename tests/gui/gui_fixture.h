@@ -12,11 +12,11 @@
 
 #include <gtest/gtest.h>
 
-#include "app/main_window.h"
+#include "app/main_frame.h"
 #include "app/qt_prompt.h"
 #include "app/startup.h"
 #include "browser/command_ids.h"
-#include "browser/ui/browser_view.h"
+#include "browser/ui/voltrim_view.h"
 #include "browser/ui/grid_view.h"
 #include "datafiles/portfolio_builder.h"
 #include "settings/settings_store.h"
@@ -91,10 +91,10 @@ class GuiTest : public ::testing::Test {
   }
 
   // Opens the main window without waiting for anything.
-  MainWindow& Open() {
+  CMainFrame& Open() {
     const std::vector<std::string> drives = {drive.str()};
     BrowserPlatform platform{[drives] { return drives; }, [root = drive.str()] { return root; }};
-    window = std::make_unique<MainWindow>(settings, *prompt, std::move(platform));
+    window = std::make_unique<CMainFrame>(settings, *prompt, std::move(platform));
     window->SetDialogRunner([this](QDialog& dialog) { return onDialog ? onDialog(dialog) : 0; });
     window->show();
     return *window;
@@ -109,7 +109,7 @@ class GuiTest : public ::testing::Test {
     WaitForSetUp();
   }
 
-  BrowserView& View() { return *window->View(); }
+  CVoltrimView& View() { return *window->View(); }
   const BrowserState& State() { return window->View()->State(); }
   GridView& Symbols() { return *View().SymbolsGrid(); }
   GridView& Quotes() { return *View().QuotesGrid(); }
@@ -136,7 +136,7 @@ class GuiTest : public ::testing::Test {
   TempDir config;
   SettingsStore settings;
   std::unique_ptr<QtPrompt> prompt;
-  std::unique_ptr<MainWindow> window;
+  std::unique_ptr<CMainFrame> window;
 };
 
 }  // namespace voltrim::testing

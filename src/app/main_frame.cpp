@@ -1,4 +1,4 @@
-#include "app/main_window.h"
+#include "app/main_frame.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -18,7 +18,7 @@
 #include "app/qt_text.h"
 #include "browser/browser_enabling.h"
 #include "browser/command_ids.h"
-#include "browser/ui/browser_view.h"
+#include "browser/ui/voltrim_view.h"
 #include "browser/ui/search_filter_dialog.h"
 #include "browser/ui/series_facts_dialog.h"
 #include "browser/window_placement.h"
@@ -61,7 +61,7 @@ QLabel* StatusPane(const char* sizingText, QWidget* parent) {
 
 }  // namespace
 
-MainWindow::MainWindow(SettingsStore& settings, QtPrompt& prompt, BrowserPlatform platform,
+CMainFrame::CMainFrame(SettingsStore& settings, QtPrompt& prompt, BrowserPlatform platform,
                        QWidget* parent)
     : QMainWindow(parent),
       settings_(settings),
@@ -73,32 +73,32 @@ MainWindow::MainWindow(SettingsStore& settings, QtPrompt& prompt, BrowserPlatfor
   setWindowIcon(QIcon(QStringLiteral(":/icons/voltrim.svg")));
   ApplyStoredPlacement();
 
-  view_ = new BrowserView(settings, prompt, std::move(platform), this);
+  view_ = new CVoltrimView(settings, prompt, std::move(platform), this);
   setCentralWidget(view_);
   BuildMenusAndToolbar();
   BuildStatusBar();
   InstallHandlers();
   prompt_.SetWindow(this, this);
-  connect(view_, &BrowserView::stateChanged, this, &MainWindow::RefreshFromState);
+  connect(view_, &CVoltrimView::stateChanged, this, &CMainFrame::RefreshFromState);
   // Windows of later commands (such as a modeless search) change the state outside the
   // view's events; a light periodic pass keeps the enabling current for them too.
   auto* refresh = new QTimer(this);
-  connect(refresh, &QTimer::timeout, this, &MainWindow::RefreshFromState);
+  connect(refresh, &QTimer::timeout, this, &CMainFrame::RefreshFromState);
   refresh->start(kIdleRefreshMs);
   RefreshFromState();
 }
 
-MainWindow::~MainWindow() {
+CMainFrame::~CMainFrame() {
   prompt_.SetWindow(nullptr, nullptr);
   delete helpWindow_.data();
 }
 
-QAction* MainWindow::Action(int commandId) const {
+QAction* CMainFrame::Action(int commandId) const {
   const auto found = actions_.find(commandId);
   return found == actions_.end() ? nullptr : found->second;
 }
 
-void MainWindow::ApplyStoredPlacement() {
+void CMainFrame::ApplyStoredPlacement() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   const QSize screenSize = screen ? screen->geometry().size() : QSize(800, 600);
   const WindowPlacement placement =
@@ -108,28 +108,28 @@ void MainWindow::ApplyStoredPlacement() {
   placementApplied_ = true;
 }
 
-void MainWindow::StorePlacement() {
+void CMainFrame::StorePlacement() {
   if (!placementApplied_ || !isVisible() || isMinimized()) return;
   SaveWindowPlacement(settings_, {x(), y(), width(), height()});
 }
 
-void MainWindow::moveEvent(QMoveEvent* event) {
+void CMainFrame::moveEvent(QMoveEvent* event) {
   QMainWindow::moveEvent(event);
   StorePlacement();
 }
 
-void MainWindow::resizeEvent(QResizeEvent* event) {
+void CMainFrame::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   StorePlacement();
 }
 
-void MainWindow::closeEvent(QCloseEvent* event) {
+void CMainFrame::closeEvent(QCloseEvent* event) {
   view_->SaveColumnWidths();
   if (helpWindow_) helpWindow_->close();
   event->accept();
 }
 
-void MainWindow::BuildMenusAndToolbar() {
+void CMainFrame::BuildMenusAndToolbar() {
   std::map<MenuName, QMenu*> menus;
   for (const CommandInfo& info : MenuCommands()) {
     QMenu*& menu = menus[info.menu];
@@ -173,7 +173,7 @@ void MainWindow::BuildMenusAndToolbar() {
   connect(toolbar_, &QToolBar::visibilityChanged, showToolbar, &QAction::setChecked);
 }
 
-void MainWindow::BuildStatusBar() {
+void CMainFrame::BuildStatusBar() {
   QStatusBar* bar = statusBar();
   messagePane_ = new QLabel(QStringLiteral("For Help, press F1"), bar);
   messagePane_->setObjectName(QStringLiteral("messagePane"));
@@ -196,7 +196,7 @@ void MainWindow::BuildStatusBar() {
   showStatusBar->setChecked(true);
 }
 
-void MainWindow::InstallHandlers() {
+void CMainFrame::InstallHandlers() {
   SetCommandHandler(command::kAppExit, [this] { close(); });
   SetCommandHandler(command::kViewToolbar,
                     [this] { toolbar_->setVisible(!toolbar_->isVisible()); });
@@ -211,12 +211,12 @@ void MainWindow::InstallHandlers() {
   SetCommandHandler(command::kAppAbout, [this] { ShowAbout(); });
 }
 
-void MainWindow::SetCommandHandler(int commandId, CommandHandler handler) {
+void CMainFrame::SetCommandHandler(int commandId, CommandHandler handler) {
   handlers_[commandId] = std::move(handler);
   RefreshFromState();
 }
 
-void MainWindow::RefreshFromState() {
+void CMainFrame::RefreshFromState() {
   if (!view_) return;
   const BrowserState& state = view_->State();
   setWindowTitle(PathText(state.title));
@@ -229,11 +229,11 @@ void MainWindow::RefreshFromState() {
   if (quotePane_) quotePane_->setText(DataText(QuotePaneText(state)));
 }
 
-void MainWindow::ShowScanProgress(const QString& path, int found) {
+void CMainFrame::ShowScanProgress(const QString& path, int found) {
   view_->ShowScanProgress(path, found);
 }
 
-void MainWindow::ShowFillProgress(int done, int total) {
+void CMainFrame::ShowFillProgress(int done, int total) {
   if (total <= 0) {
     fillBar_->hide();
     messagePane_->show();
@@ -247,7 +247,7 @@ void MainWindow::ShowFillProgress(int done, int total) {
   fillBar_->setValue(done);
 }
 
-void MainWindow::ShowStatusText(const QString& text) {
+void CMainFrame::ShowStatusText(const QString& text) {
   if (text.isEmpty()) {
     statusBar()->clearMessage();
   } else {
@@ -255,7 +255,7 @@ void MainWindow::ShowStatusText(const QString& text) {
   }
 }
 
-void MainWindow::OnSearchFilter() {
+void CMainFrame::OnSearchFilter() {
   Browser& browser = view_->browser();
   const SearchFilter& filter = browser.State().searchFilter;
   const SearchFilterDialog::Values values{filter.limit != 0, filter.filterName,
@@ -271,7 +271,7 @@ void MainWindow::OnSearchFilter() {
   browser.ApplySearchFilter(result.limit, result.filterName, result.masterFix);
 }
 
-void MainWindow::OnSymbolAbout() {
+void CMainFrame::OnSymbolAbout() {
   const BrowserState& state = view_->State();
   const std::string symbol = state.symbols.CellText(state.symbols.currentRow, 0);
   SeriesFacts facts;
@@ -286,14 +286,14 @@ void MainWindow::OnSymbolAbout() {
   runDialog_(dialog);
 }
 
-void MainWindow::ShowHelpTopics() {
+void CMainFrame::ShowHelpTopics() {
   if (!helpWindow_) helpWindow_ = new HelpWindow(this);
   helpWindow_->show();
   helpWindow_->raise();
   helpWindow_->activateWindow();
 }
 
-void MainWindow::ShowAbout() {
+void CMainFrame::ShowAbout() {
   QMessageBox box(this);
   box.setWindowTitle(QStringLiteral("About Voltrim"));
   box.setIconPixmap(QIcon(QStringLiteral(":/icons/voltrim.svg")).pixmap(48, 48));

@@ -1,4 +1,4 @@
-#include "browser/ui/browser_view.h"
+#include "browser/ui/voltrim_view.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -46,8 +46,8 @@ QGroupBox* Group(const char* title, QWidget* parent) {
 
 }  // namespace
 
-BrowserView::BrowserView(SettingsStore& settings, UserPrompt& prompt, BrowserPlatform platform,
-                         QWidget* parent)
+CVoltrimView::CVoltrimView(SettingsStore& settings, UserPrompt& prompt, BrowserPlatform platform,
+                           QWidget* parent)
     : QScrollArea(parent),
       settings_(settings),
       browser_(std::make_unique<Browser>(settings, prompt, std::move(platform))) {
@@ -59,12 +59,12 @@ BrowserView::BrowserView(SettingsStore& settings, UserPrompt& prompt, BrowserPla
   browser_->SetObserver(this);
 }
 
-BrowserView::~BrowserView() {
+CVoltrimView::~CVoltrimView() {
   browser_->SetObserver(nullptr);
   delete progressBox_.data();
 }
 
-void BrowserView::BuildForm() {
+void CVoltrimView::BuildForm() {
   form_ = new QWidget(this);
   form_->setObjectName(QStringLiteral("browserForm"));
 
@@ -112,7 +112,7 @@ void BrowserView::BuildForm() {
   form_->installEventFilter(this);
 }
 
-void BrowserView::ConnectEvents() {
+void CVoltrimView::ConnectEvents() {
   connect(drives_, &QComboBox::activated, this, [this](int index) {
     browser_->OnDriveChanged(index);
     Q_EMIT stateChanged();
@@ -136,18 +136,18 @@ void BrowserView::ConnectEvents() {
   });
 }
 
-bool BrowserView::eventFilter(QObject* watched, QEvent* event) {
+bool CVoltrimView::eventFilter(QObject* watched, QEvent* event) {
   if (watched == form_ && event->type() == QEvent::Paint) StartSetupTimer();
   return QScrollArea::eventFilter(watched, event);
 }
 
-void BrowserView::StartSetupTimer() {
+void CVoltrimView::StartSetupTimer() {
   if (setupStarted_) return;
   setupStarted_ = true;
-  QTimer::singleShot(kSetupDelayMs, this, &BrowserView::SetUp);
+  QTimer::singleShot(kSetupDelayMs, this, &CVoltrimView::SetUp);
 }
 
-void BrowserView::SetUp() {
+void CVoltrimView::SetUp() {
   ApplyWidths(*symbolsGrid_, LoadSymbolColumnWidths(settings_, symbolsGrid_->viewport()->width()));
   ApplyWidths(*quotesGrid_, LoadQuoteColumnWidths(settings_, quotesGrid_->viewport()->width()));
   setUp_ = true;
@@ -155,17 +155,17 @@ void BrowserView::SetUp() {
   Q_EMIT stateChanged();
 }
 
-void BrowserView::SaveColumnWidths() {
+void CVoltrimView::SaveColumnWidths() {
   if (!setUp_) return;
   voltrim::SaveColumnWidths(settings_, ShownWidths<kSymbolColumnCount>(*symbolsGrid_),
                             ShownWidths<kQuoteColumnCount>(*quotesGrid_));
 }
 
-void BrowserView::ShowScanProgress(const QString& path, int found) {
+void CVoltrimView::ShowScanProgress(const QString& path, int found) {
   if (progressBox_) progressBox_->ShowProgress(path, found);
 }
 
-void BrowserView::DrivesChanged() {
+void CVoltrimView::DrivesChanged() {
   const BrowserState& state = browser_->State();
   const QSignalBlocker blocker(drives_);
   drives_->clear();
@@ -174,7 +174,7 @@ void BrowserView::DrivesChanged() {
   Q_EMIT stateChanged();
 }
 
-void BrowserView::PortfoliosChanged() {
+void CVoltrimView::PortfoliosChanged() {
   const BrowserState& state = browser_->State();
   const QSignalBlocker blocker(portfolios_);
   portfolios_->clear();
@@ -185,7 +185,7 @@ void BrowserView::PortfoliosChanged() {
   Q_EMIT stateChanged();
 }
 
-void BrowserView::SymbolsChanged() {
+void CVoltrimView::SymbolsChanged() {
   symbolsModel_->Reload();
   const int row = browser_->State().symbols.currentRow;
   if (browser_->State().symbols.HasRow(row)) {
@@ -196,21 +196,21 @@ void BrowserView::SymbolsChanged() {
   Q_EMIT stateChanged();
 }
 
-void BrowserView::QuotesChanged() {
+void CVoltrimView::QuotesChanged() {
   quotesModel_->Reload();
   const int row = browser_->State().quotes.currentRow;
   if (browser_->State().quotes.HasRow(row)) quotesGrid_->SelectRow(row, false);
   Q_EMIT stateChanged();
 }
 
-void BrowserView::QuotesPartlyLoaded(int rowsSoFar) {
+void CVoltrimView::QuotesPartlyLoaded(int rowsSoFar) {
   quotesModel_->Reload(rowsSoFar);
   quotesGrid_->repaint();
 }
 
-void BrowserView::TitleChanged() { Q_EMIT stateChanged(); }
+void CVoltrimView::TitleChanged() { Q_EMIT stateChanged(); }
 
-void BrowserView::ScanStarted() {
+void CVoltrimView::ScanStarted() {
   delete progressBox_.data();
   progressBox_ = new ScanProgressBox(window());
   progressBox_->ShowProgress(QString(), 0);
@@ -220,7 +220,7 @@ void BrowserView::ScanStarted() {
   progressBox_->repaint();
 }
 
-void BrowserView::ScanFinished() {
+void CVoltrimView::ScanFinished() {
   if (!progressBox_) return;
   progressBox_->hide();
   progressBox_->deleteLater();

@@ -14,23 +14,23 @@ class QProgressBar;
 
 namespace voltrim {
 
-class BrowserView;
+class CVoltrimView;
 class SettingsStore;
 
 // The main window: menus, toolbar, status bar and the browser form. It keeps its
 // placement in the settings and saves the grids' column widths when it closes.
-class MainWindow : public QMainWindow, public ProgressDisplay {
+class CMainFrame : public QMainWindow, public ProgressDisplay {
   Q_OBJECT
  public:
   using CommandHandler = std::function<void()>;
   // Runs a modal dialog and returns its result; tests pass their own to fill it in.
   using DialogRunner = std::function<int(QDialog&)>;
 
-  MainWindow(SettingsStore& settings, QtPrompt& prompt, BrowserPlatform platform,
+  CMainFrame(SettingsStore& settings, QtPrompt& prompt, BrowserPlatform platform,
              QWidget* parent = nullptr);
-  ~MainWindow() override;
+  ~CMainFrame() override;
 
-  BrowserView* View() const { return view_; }
+  CVoltrimView* View() const { return view_; }
   // The menu item of a command id (toolbar buttons share it), or null.
   QAction* Action(int commandId) const;
   QLabel* MessagePane() const { return messagePane_; }
@@ -66,7 +66,7 @@ class MainWindow : public QMainWindow, public ProgressDisplay {
 
   SettingsStore& settings_;
   QtPrompt& prompt_;
-  BrowserView* view_ = nullptr;
+  CVoltrimView* view_ = nullptr;
   QToolBar* toolbar_ = nullptr;
   QLabel* messagePane_ = nullptr;
   QLabel* symbolPane_ = nullptr;
