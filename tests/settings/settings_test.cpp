@@ -23,8 +23,8 @@ SeedLine Value(std::string name, std::string value) {
 TEST(SettingsText, LeadingIntReadsLikePercentD) {
   const std::optional<int> no;
   const std::pair<const char*, std::optional<int>> cases[] = {
-      {"\t\n +7 x", 7},         {"abc", no},       {"- 5", no}, {"0x10", 0},
-      {"-2147483648", INT_MIN}, {"2147483648", no}};
+      {"12abc", 12}, {"\t\n +7 x", 7},         {"abc", no},       {"- 5", no},
+      {"0x10", 0},   {"-2147483648", INT_MIN}, {"2147483648", no}};
   for (const auto& [text, expected] : cases) {
     EXPECT_EQ(settings_text::ParseLeadingInt(text), expected) << text;
   }

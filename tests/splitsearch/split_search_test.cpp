@@ -70,6 +70,12 @@ TEST_F(SplitSearchTest, EveryPairIsTestedOnceAcrossWindowBoundaries) {
   EXPECT_EQ(prompt_.statusTexts, (std::vector<std::string>{"EDGE", "NEAR", "LONG", "Done search"}));
   EXPECT_GE(prompt_.maxWaitDepth, 1);
   EXPECT_EQ(prompt_.waitDepth, 0);
+
+  // Results accumulate: a second search of the same portfolio lists everything again.
+  Search({"EDGE", "NEAR", "LONG"});
+  std::vector<std::string> twice = expected;
+  twice.insert(twice.end(), expected.begin(), expected.end());
+  EXPECT_EQ(results_.Lines(), twice);
 }
 
 // A DAT file shorter than its header says cannot give its last window: the search stops
