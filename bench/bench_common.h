@@ -45,18 +45,12 @@ class ScratchFolder {
 
 // Answers No and shows no progress; a message is printed, as a benchmark that meets one
 // measures something other than it means to.
-class BenchPrompt : public UserPrompt {
+class BenchPrompt : public QuietPrompt {
  public:
   void ShowMessage(const std::string& text, MessageIcon) override {
     std::fprintf(stderr, "unexpected message: %s\n", text.c_str());
   }
   bool AskYesNo(const std::string&) override { return false; }
-  void Beep(BeepKind) override {}
-  void BeginWait() override {}
-  void EndWait() override {}
-  void ScanProgress(const std::string&, int) override {}
-  void FillProgress(int, int) override {}
-  void StatusText(const std::string&) override {}
 };
 
 // Writes a portfolio of one daily series (file F1) into dir; stops the program when it cannot.

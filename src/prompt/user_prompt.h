@@ -36,6 +36,18 @@ class UserPrompt {
   virtual void StatusText(const std::string& text) = 0;
 };
 
+// A prompt for work without a window (scripts, benchmarks): sounds, the wait cursor and
+// progress go nowhere; only messages and questions are left to decide.
+class QuietPrompt : public UserPrompt {
+ public:
+  void Beep(BeepKind) override {}
+  void BeginWait() override {}
+  void EndWait() override {}
+  void ScanProgress(const std::string&, int) override {}
+  void FillProgress(int, int) override {}
+  void StatusText(const std::string&) override {}
+};
+
 // Shows the wait cursor for the life of the guard.
 class WaitCursor {
  public:
