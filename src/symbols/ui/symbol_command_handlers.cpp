@@ -1,0 +1,7 @@
+#include "symbols/ui/symbol_command_handlers.h"
+
+namespace voltrim {
+
+void InstallSymbolCommands(const CommandContext& /*context*/, const RegisterCommand& /*registerCommand*/) {}
+
+}  // namespace voltrim

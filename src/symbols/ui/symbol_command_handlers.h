@@ -1,0 +1,10 @@
+#pragma once
+
+#include "app/command_context.h"
+
+namespace voltrim {
+
+// Wires Symbol > Edit, Delete, Move and Copy to their windows.
+void InstallSymbolCommands(const CommandContext& context, const RegisterCommand& registerCommand);
+
+}  // namespace voltrim
