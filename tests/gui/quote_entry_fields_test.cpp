@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFocusEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QTest>
 
@@ -116,6 +117,17 @@ TEST_F(DateField, PasteCutDropAndUndoLeaveTheTextAlone) {
   field.insert("1");
   field.undo();
   EXPECT_EQ(field.text(), "03/15/99");
+
+  // The context menu still copies, but offers nothing that would change the text.
+  QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(2, 2),
+                              field.mapToGlobal(QPoint(2, 2)));
+  QApplication::sendEvent(&field, &menuEvent);
+  QMenu* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+  ASSERT_NE(menu, nullptr);
+  QStringList entries;
+  for (const QAction* action : menu->actions()) entries << action->text();
+  menu->close();
+  EXPECT_EQ(entries, QStringList({"&Copy", "Select &All"}));
 
   EXPECT_FALSE(field.acceptDrops());
   QMimeData dropped;

@@ -17,13 +17,6 @@ bool LeavesToDialog(int key) {
   return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
 }
 
-// The standard menu's entries that would change the text.
-bool ChangesText(const QAction& action) {
-  static const QStringList kChanging = {"edit-undo", "edit-redo", "edit-cut", "edit-paste",
-                                        "edit-delete"};
-  return kChanging.contains(action.objectName());
-}
-
 }  // namespace
 
 DateEntryField::DateEntryField(const QString& initialText, std::function<void()> beep,
@@ -83,10 +76,13 @@ void DateEntryField::focusInEvent(QFocusEvent* event) {
 }
 
 void DateEntryField::contextMenuEvent(QContextMenuEvent* event) {
-  QMenu* menu = createStandardContextMenu();
-  for (QAction* action : menu->actions()) {
-    if (ChangesText(*action)) action->setEnabled(false);
-  }
+  // Only the entries that leave the text alone.
+  auto* menu = new QMenu(this);
+  QAction* copy = menu->addAction(QStringLiteral("&Copy"));
+  copy->setEnabled(hasSelectedText());
+  connect(copy, &QAction::triggered, this, &QLineEdit::copy);
+  QAction* selectAllText = menu->addAction(QStringLiteral("Select &All"));
+  connect(selectAllText, &QAction::triggered, this, &QLineEdit::selectAll);
   menu->setAttribute(Qt::WA_DeleteOnClose);
   menu->popup(event->globalPos());
 }
