@@ -13,6 +13,8 @@ inline constexpr char kDeleteFindFailed[] = "failure in delete quote for findrec
 inline constexpr char kDateExistsFormat[] = "Date %s already exists.";
 inline constexpr char kDeleteConfirmStart[] = "You are about to delete the data for date\n";
 inline constexpr char kDeleteConfirmEnd[] = "\nAre you sure?";
+// A text longer than its field takes (a grid text can be) refuses OK; %d is the limit.
+inline constexpr char kTooManyCharactersFormat[] = "Please enter no more than %d characters.";
 // The quote is gone but MASTER still names it as the first or last date.
 inline constexpr char kDeleteDatesStale[] =
     "The quote was deleted, but the first and last dates\nof the symbol in MASTER could "

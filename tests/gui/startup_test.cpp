@@ -44,7 +44,8 @@ TEST_F(StartupTest, CommandsFollowTheEnablingRulesAndF5ReScans) {
   Portfolio("p", PortfolioOf({"AAA"}, 5));
   Start();
   EXPECT_TRUE(window->Action(c::kSymbolAbout)->isEnabled());
-  EXPECT_FALSE(window->Action(c::kQuoteAdd)->isEnabled());  // off until it has a handler
+  window->SetCommandHandler(c::kQuoteAdd, {});
+  EXPECT_FALSE(window->Action(c::kQuoteAdd)->isEnabled());  // off without a handler
   // Then it follows the browser's rule as the state changes: off at the oldest quote.
   window->SetCommandHandler(c::kQuoteAdd, [] {});
   EXPECT_TRUE(window->Action(c::kQuoteAdd)->isEnabled());

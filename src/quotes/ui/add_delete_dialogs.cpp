@@ -1,0 +1,67 @@
+#include "quotes/ui/add_delete_dialogs.h"
+
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "app/qt_text.h"
+#include "browser/ui/dialog_units.h"
+#include "prompt/user_prompt.h"
+#include "quotes/add_delete.h"
+#include "quotes/ui/quote_dialog_parts.h"
+
+namespace voltrim {
+
+DeleteQuoteDialog::DeleteQuoteDialog(std::string dateText, UserPrompt& prompt, QWidget* parent)
+    : QDialog(parent), dateText_(std::move(dateText)), prompt_(prompt) {
+  setWindowTitle(QStringLiteral("Delete Data"));
+  setObjectName(QStringLiteral("deleteQuoteDialog"));
+
+  auto* box = new QGroupBox(QStringLiteral("Selected Date to Delete:"), this);
+  auto* date = new QLabel(DataText(dateText_), box);
+  date->setObjectName(QStringLiteral("date"));
+  date->setAlignment(Qt::AlignCenter);
+  auto* boxLayout = new QVBoxLayout(box);
+  boxLayout->addWidget(date);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(box);
+  layout->addWidget(OkCancelButtons(*this));
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+  box->setMinimumWidth(DialogUnits(*this, 110, 0).width());
+}
+
+void DeleteQuoteDialog::accept() {
+  if (!prompt_.AskYesNo(DeleteQuoteQuestion(dateText_))) return;
+  QDialog::accept();
+}
+
+AddQuoteDialog::AddQuoteDialog(const std::string& newDateText, QWidget* parent) : QDialog(parent) {
+  setWindowTitle(QStringLiteral("Add Data"));
+  setObjectName(QStringLiteral("addQuoteDialog"));
+
+  auto* date = new QLabel(DataText(newDateText), this);
+  date->setObjectName(QStringLiteral("date"));
+  auto* dateRow = new QHBoxLayout;
+  dateRow->addWidget(new QLabel(QStringLiteral("New Date:"), this));
+  dateRow->addWidget(date);
+  dateRow->addStretch(1);
+
+  auto* explanation = new QLabel(
+      QStringLiteral("The new quote will be added using the same data as the following day. "
+                     "You may then edit it to suit."),
+      this);
+  explanation->setObjectName(QStringLiteral("explanation"));
+  explanation->setWordWrap(true);
+  explanation->setFixedWidth(DialogUnits(*this, 160, 0).width());
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(dateRow);
+  layout->addWidget(explanation);
+  layout->addWidget(OkCancelButtons(*this));
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+}  // namespace voltrim

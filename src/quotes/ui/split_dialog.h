@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QDialog>
+
+#include "quotes/quote_command.h"
+#include "quotes/split_adjust.h"
+
+namespace voltrim {
+
+class DateEntryField;
+class NumericEntryField;
+class UserPrompt;
+
+// "Split Data": the split date and the ratio of new to old shares. OK closes only when the
+// entries pass the checks; the command then writes from Texts().
+class SplitDialog : public QDialog {
+ public:
+  SplitDialog(const std::string& dateText, QuoteSeriesContext series, UserPrompt& prompt,
+              QWidget* parent = nullptr);
+
+  SplitTexts Texts() const;
+  void accept() override;
+
+ private:
+  QuoteSeriesContext series_;
+  UserPrompt& prompt_;
+  DateEntryField* date_ = nullptr;
+  NumericEntryField* newShares_ = nullptr;
+  NumericEntryField* oldShares_ = nullptr;
+};
+
+}  // namespace voltrim

@@ -1,0 +1,146 @@
+#include <QApplication>
+#include <QClipboard>
+#include <QFocusEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "quotes/ui/date_entry_field.h"
+#include "quotes/ui/numeric_entry_field.h"
+
+namespace voltrim::testing {
+namespace {
+
+struct NumericField : ::testing::Test {
+  int beeps = 0;
+  NumericEntryField field{5, [this] { ++beeps; }};
+};
+
+TEST_F(NumericField, TypingDropsOtherCharactersWithABeepAndStopsAtTheLimit) {
+  QTest::keyClicks(&field, "1a2-3e");
+  EXPECT_EQ(field.text(), "123");
+  EXPECT_EQ(beeps, 3);
+  // Keys that type nothing edit as usual; Backspace is a control character and passes.
+  QTest::keyClick(&field, Qt::Key_Home);
+  QTest::keyClick(&field, Qt::Key_Delete);
+  QTest::keyClick(&field, Qt::Key_End);
+  QTest::keyClick(&field, Qt::Key_Backspace);
+  EXPECT_EQ(field.text(), "2");
+  QTest::keyClicks(&field, ".25678");
+  EXPECT_EQ(field.text(), "2.256");  // five characters: the rest is dropped, silently
+  EXPECT_EQ(beeps, 3);
+  // With the text selected a digit replaces it even at the limit.
+  field.selectAll();
+  QTest::keyClick(&field, '7');
+  EXPECT_EQ(field.text(), "7");
+}
+
+TEST_F(NumericField, TextSetByTheProgramOrPastedIsNeitherFilteredNorCut) {
+  field.setText("123456.7890");
+  EXPECT_EQ(field.text(), "123456.7890");
+  QApplication::clipboard()->setText("-4e2");
+  field.clear();
+  QTest::keyClick(&field, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(field.text(), "-4e2");
+  EXPECT_EQ(beeps, 0);
+}
+
+struct DateField : ::testing::Test {
+  int beeps = 0;
+  DateEntryField field{"03/15/99", [this] { ++beeps; }};
+  DateField() { field.show(); }
+
+  void Select(int start, int end) { field.setSelection(start, end - start); }
+  std::pair<int, int> Selection() const {
+    if (!field.hasSelectedText()) return {field.cursorPosition(), field.cursorPosition()};
+    return {static_cast<int>(field.selectionStart()), static_cast<int>(field.selectionEnd())};
+  }
+};
+
+TEST_F(DateField, SixDigitsFromTheKeyboardFocusFillTheDateAndReturnToTheMonth) {
+  QFocusEvent focus(QEvent::FocusIn, Qt::TabFocusReason);
+  QApplication::sendEvent(&field, &focus);
+  EXPECT_EQ(field.selectedText(), "03/15/99");
+  QTest::keyClicks(&field, "04");
+  EXPECT_EQ(Selection(), std::make_pair(3, 5));  // on to the day
+  QTest::keyClicks(&field, "0100");
+  EXPECT_EQ(field.text(), "04/01/00");
+  EXPECT_EQ(Selection(), std::make_pair(0, 2));
+  EXPECT_EQ(beeps, 0);
+}
+
+TEST_F(DateField, OddSelectionsBeepAndJumpToTheirGroup) {
+  Select(4, 8);
+  QTest::keyClick(&field, '1');
+  EXPECT_EQ(Selection(), std::make_pair(3, 5));
+  Select(2, 6);
+  QTest::keyClick(&field, '1');
+  EXPECT_EQ(Selection(), std::make_pair(0, 2));
+  EXPECT_EQ(field.text(), "03/15/99");
+  EXPECT_EQ(beeps, 2);
+}
+
+TEST_F(DateField, AClickPlacesTheCaretAndTheNextDigitFillsThatPosition) {
+  field.setCursorPosition(4);
+  const QPoint betweenDayDigits = field.inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
+  field.setCursorPosition(0);
+  QTest::mouseClick(&field, Qt::LeftButton, Qt::NoModifier, betweenDayDigits);
+  ASSERT_EQ(field.cursorPosition(), 4);
+  QTest::keyClick(&field, '7');
+  EXPECT_EQ(field.text(), "03/75/99");  // the first day digit; the second is selected
+  EXPECT_EQ(Selection(), std::make_pair(4, 5));
+}
+
+TEST_F(DateField, OtherCharactersBeepAndKeysThatTypeNothingAreSwallowed) {
+  Select(1, 2);
+  for (const char c : {'a', '/', '-'}) QTest::keyClick(&field, c);
+  QTest::keyClick(&field, Qt::Key_Backspace);
+  QTest::keyClick(&field, Qt::Key_V, Qt::ControlModifier);
+  QTest::keyClick(&field, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(beeps, 6);
+  for (const Qt::Key key : {Qt::Key_Left, Qt::Key_Home, Qt::Key_End, Qt::Key_Delete}) {
+    QTest::keyClick(&field, key);
+  }
+  EXPECT_EQ(beeps, 6);
+  EXPECT_EQ(field.text(), "03/15/99");
+  EXPECT_EQ(Selection(), std::make_pair(1, 2));
+}
+
+TEST_F(DateField, PasteCutDropAndUndoLeaveTheTextAlone) {
+  QApplication::clipboard()->setText("12/31/98");
+  field.selectAll();
+  field.paste();
+  field.cut();
+  field.del();
+  field.insert("1");
+  field.undo();
+  EXPECT_EQ(field.text(), "03/15/99");
+
+  // The context menu still copies, but offers nothing that would change the text.
+  QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(2, 2),
+                              field.mapToGlobal(QPoint(2, 2)));
+  QApplication::sendEvent(&field, &menuEvent);
+  QMenu* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+  ASSERT_NE(menu, nullptr);
+  QStringList entries;
+  for (const QAction* action : menu->actions()) entries << action->text();
+  menu->close();
+  EXPECT_EQ(entries, QStringList({"&Copy", "Select &All"}));
+
+  EXPECT_FALSE(field.acceptDrops());
+  QMimeData dropped;
+  dropped.setText("12/31/98");
+  QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&field, &drop);
+  EXPECT_EQ(field.text(), "03/15/99");
+
+  // The field's own copy is what typing continues from.
+  field.setSelection(6, 2);
+  QTest::keyClick(&field, '0');
+  EXPECT_EQ(field.text(), "03/15/09");
+}
+
+}  // namespace
+}  // namespace voltrim::testing
