@@ -90,7 +90,8 @@ SplitSearchWindow::SplitSearchWindow(const CommandContext& context)
   layout->addWidget(group, 1);
   layout->addWidget(caution);
   layout->addLayout(buttons);
-  resize(DialogUnits(*this, 200, 170));
+  // Room for a dozen lines of the longest symbols without scrolling sideways.
+  resize(DialogUnits(*this, 240, 210));
 }
 
 void SplitSearchWindow::Search() {
