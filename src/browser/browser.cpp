@@ -335,6 +335,19 @@ void Browser::FillQuotesGrid(int row) {
 
 void Browser::SetSplitSearchOpen(bool open) { state_.splitSearchOpen = open; }
 
+void Browser::RenameSelectedSymbol(const std::string& symbol, const std::string& name) {
+  const int row = state_.symbols.currentRow;
+  if (state_.symbols.HasRow(row)) {
+    SymbolRow& selected = state_.symbols.rows[static_cast<std::size_t>(row)];
+    selected.symbol = symbol;
+    selected.name = name;
+    SetTitle(SymbolTitle(state_.portfolioDir, symbol));
+    NotifySymbols();
+  }
+  state_.quotes.loadedSymbol = symbol;
+  state_.quotes.loadedName = name;
+}
+
 void Browser::SetTitle(std::string title) {
   state_.title = std::move(title);
   if (observer_) observer_->TitleChanged();

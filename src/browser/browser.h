@@ -85,6 +85,11 @@ class Browser {
 
   void SetSplitSearchOpen(bool open);
 
+  // Symbol commands
+  // After a rename written to MASTER: the selected row and the loaded symbol take the
+  // new texts as they are, without re-reading MASTER (the row keeps its place).
+  void RenameSelectedSymbol(const std::string& symbol, const std::string& name);
+
  private:
   void AcceptPortfolio(int index);
   bool LoadSymbols();

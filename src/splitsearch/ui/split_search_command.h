@@ -5,6 +5,7 @@
 namespace voltrim {
 
 // Wires Portfolio > Split Search to their windows.
-void InstallSplitSearchCommand(const CommandContext& context, const RegisterCommand& registerCommand);
+void InstallSplitSearchCommand(const CommandContext& context,
+                               const RegisterCommand& registerCommand);
 
 }  // namespace voltrim

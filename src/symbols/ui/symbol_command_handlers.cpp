@@ -1,7 +1,70 @@
 #include "symbols/ui/symbol_command_handlers.h"
 
-namespace voltrim {
+#include "app/qt_prompt.h"
+#include "browser/browser.h"
+#include "browser/command_ids.h"
+#include "symbols/symbol_commands.h"
+#include "symbols/ui/delete_symbol_dialog.h"
+#include "symbols/ui/edit_symbol_dialog.h"
+#include "symbols/ui/transfer_symbol_dialog.h"
 
-void InstallSymbolCommands(const CommandContext& /*context*/, const RegisterCommand& /*registerCommand*/) {}
+namespace voltrim {
+namespace {
+
+SymbolPortfolio PortfolioOf(const BrowserState& state) {
+  return {state.portfolioDir, state.masterPath};
+}
+
+std::string SelectedCell(const BrowserState& state, int column) {
+  return state.symbols.CellText(state.symbols.currentRow, column);
+}
+
+void EditSymbol(const CommandContext& context) {
+  Browser& browser = *context.browser;
+  const BrowserState& state = browser.State();
+  const int row = state.symbols.currentRow;
+  EditSymbolDialog dialog(SelectedCell(state, 0), NameForEditing(SelectedCell(state, 1)),
+                          *context.prompt, context.window);
+  if (context.runDialog(dialog) != QDialog::Accepted) return;
+  const std::string symbol = dialog.Symbol();
+  const std::string name = dialog.Name();
+  if (RunSymbolEdit(PortfolioOf(state), row, symbol, name, *context.prompt).succeeded) {
+    browser.RenameSelectedSymbol(symbol, name);
+  }
+}
+
+void DeleteSelectedSymbol(const CommandContext& context) {
+  Browser& browser = *context.browser;
+  const std::string symbol = SelectedCell(browser.State(), 0);
+  DeleteSymbolDialog dialog(symbol, context.window);
+  context.prompt->Beep(BeepKind::Question);
+  if (context.runDialog(dialog) != QDialog::Accepted) return;
+  // The dialog has asked; the core is not to ask again.
+  const SymbolCommandOutcome outcome =
+      RunSymbolDelete(PortfolioOf(browser.State()), symbol, *context.prompt, /*ask=*/false);
+  if (outcome.refreshSymbols) browser.FillSymbolsGrid(outcome.rowToShow);
+}
+
+void TransferSymbol(const CommandContext& context, bool move) {
+  Browser& browser = *context.browser;
+  const BrowserState& state = browser.State();
+  const TransferSymbolDialog::Source source{state.quotes.loadedSymbol, state.quotes.loadedName,
+                                            state.portfolioDir};
+  TransferSymbolDialog dialog(
+      move, source, DestinationChoices(state.portfolios, state.portfolioSelection), context.window);
+  if (context.runDialog(dialog) != QDialog::Accepted) return;
+  const SymbolCommandOutcome outcome = RunMoveOrCopySymbol(
+      PortfolioOf(state), source.symbol, dialog.Destination(), move, *context.prompt);
+  if (outcome.refreshSymbols) browser.FillSymbolsGrid(outcome.rowToShow);
+}
+
+}  // namespace
+
+void InstallSymbolCommands(const CommandContext& context, const RegisterCommand& registerCommand) {
+  registerCommand(command::kSymbolEdit, [context] { EditSymbol(context); });
+  registerCommand(command::kSymbolDelete, [context] { DeleteSelectedSymbol(context); });
+  registerCommand(command::kSymbolMove, [context] { TransferSymbol(context, true); });
+  registerCommand(command::kSymbolCopy, [context] { TransferSymbol(context, false); });
+}
 
 }  // namespace voltrim

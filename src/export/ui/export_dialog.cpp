@@ -1,0 +1,154 @@
+#include "export/ui/export_dialog.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "app/qt_text.h"
+#include "browser/ui/dialog_units.h"
+#include "export/ui/save_text_file_dialog.h"
+
+namespace voltrim {
+namespace {
+
+// The settings store reads at most 259 characters back; a stored name that long must be
+// shown whole, or the export would go to a shortened name.
+constexpr int kFileNameLimit = 259;
+
+constexpr std::array<const char*, kExportValueColumns> kOmitLabels = {
+    "Open", "High", "Low", "Close", "Volume", "Open Interest"};
+
+QRadioButton* AddRadio(const char* text, int id, int stored, QButtonGroup& group, QWidget* parent,
+                       QLayout& layout) {
+  auto* button = new QRadioButton(QString::fromLatin1(text), parent);
+  button->setChecked(id == stored);
+  group.addButton(button, id);
+  layout.addWidget(button);
+  return button;
+}
+
+// The checked button's id, or the stored value when none is checked.
+int ChosenId(const QButtonGroup& group, int stored) {
+  const int id = group.checkedId();
+  return id >= 0 ? id : stored;
+}
+
+}  // namespace
+
+ExportDialog::ExportDialog(const ExportSettings& stored, const CommandContext& context)
+    : QDialog(context.window), stored_(stored), context_(context) {
+  setWindowTitle(QStringLiteral("Export"));
+  setObjectName(QStringLiteral("exportDialog"));
+
+  auto* choices = new QGridLayout;
+  choices->addWidget(BuildOmitGroup(), 0, 0, 2, 1);
+  choices->addWidget(BuildDelimiterGroup(), 0, 1);
+  choices->addWidget(BuildOrderGroup(), 1, 1);
+  choices->addWidget(BuildTitleGroup(), 2, 0, 1, 2);
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+  connect(buttons, &QDialogButtonBox::accepted, this, &ExportDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &ExportDialog::reject);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(BuildFileRow());
+  layout->addLayout(choices);
+  layout->addStretch(1);
+  layout->addWidget(buttons);
+  setMinimumWidth(DialogUnits(*this, 230, 0).width());
+  file_->setFocus();
+}
+
+QWidget* ExportDialog::BuildFileRow() {
+  auto* row = new QWidget(this);
+  file_ = new QLineEdit(row);
+  file_->setObjectName(QStringLiteral("fileName"));
+  file_->setMaxLength(kFileNameLimit);
+  file_->setText(PathText(stored_.fileName));
+  file_->setCursorPosition(0);
+  auto* browse = new QPushButton(QStringLiteral("Browse..."), row);
+  browse->setObjectName(QStringLiteral("browse"));
+  browse->setAutoDefault(false);
+  connect(browse, &QPushButton::clicked, this, &ExportDialog::Browse);
+  auto* layout = new QHBoxLayout(row);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(file_, 1);
+  layout->addWidget(browse);
+  return row;
+}
+
+QWidget* ExportDialog::BuildOmitGroup() {
+  auto* group = new QGroupBox(QStringLiteral("Omit these columns"), this);
+  auto* layout = new QVBoxLayout(group);
+  for (std::size_t i = 0; i < omit_.size(); ++i) {
+    omit_[i] = new QCheckBox(QString::fromLatin1(kOmitLabels[i]), group);
+    omit_[i]->setChecked(stored_.omit[i] != 0);
+    layout->addWidget(omit_[i]);
+  }
+  layout->addStretch(1);
+  return group;
+}
+
+QWidget* ExportDialog::BuildDelimiterGroup() {
+  auto* group = new QGroupBox(QStringLiteral("Column Delimiters"), this);
+  auto* layout = new QVBoxLayout(group);
+  delimiter_ = new QButtonGroup(group);
+  AddRadio("Space", 0, stored_.delimiter, *delimiter_, group, *layout);
+  AddRadio("Comma", 1, stored_.delimiter, *delimiter_, group, *layout);
+  AddRadio("Tab", 2, stored_.delimiter, *delimiter_, group, *layout);
+  return group;
+}
+
+QWidget* ExportDialog::BuildOrderGroup() {
+  auto* group = new QGroupBox(QStringLiteral("Order"), this);
+  auto* layout = new QVBoxLayout(group);
+  order_ = new QButtonGroup(group);
+  AddRadio("Oldest quote first", 0, stored_.newest, *order_, group, *layout);
+  AddRadio("Newest quote first", 1, stored_.newest, *order_, group, *layout);
+  return group;
+}
+
+QWidget* ExportDialog::BuildTitleGroup() {
+  auto* group = new QGroupBox(QStringLiteral("Title"), this);
+  auto* layout = new QVBoxLayout(group);
+  title_ = new QCheckBox(QStringLiteral("Add title row"), group);
+  title_->setChecked(stored_.title != 0);
+  layout->addWidget(title_);
+  return group;
+}
+
+QRadioButton* ExportDialog::DelimiterButton(int delimiter) const {
+  return qobject_cast<QRadioButton*>(delimiter_->button(delimiter));
+}
+
+QRadioButton* ExportDialog::OrderButton(int newest) const {
+  return qobject_cast<QRadioButton*>(order_->button(newest));
+}
+
+ExportSettings ExportDialog::Chosen() const {
+  ExportSettings chosen;
+  chosen.fileName = PathText(file_->text());
+  for (std::size_t i = 0; i < omit_.size(); ++i) chosen.omit[i] = omit_[i]->isChecked() ? 1 : 0;
+  chosen.delimiter = ChosenId(*delimiter_, stored_.delimiter);
+  chosen.newest = ChosenId(*order_, stored_.newest);
+  chosen.title = title_->isChecked() ? 1 : 0;
+  return chosen;
+}
+
+void ExportDialog::Browse() {
+  const std::optional<std::string> path =
+      AskSaveTextFile(context_, this, PathText(file_->text()), /*confirmReplace=*/false);
+  if (!path) return;
+  file_->setText(PathText(*path));
+  file_->setCursorPosition(0);
+}
+
+}  // namespace voltrim

@@ -1,0 +1,56 @@
+#include "symbols/ui/delete_symbol_dialog.h"
+
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/qt_text.h"
+#include "browser/ui/dialog_units.h"
+#include "symbols/symbol_messages.h"
+
+namespace voltrim {
+
+DeleteSymbolDialog::DeleteSymbolDialog(const std::string& symbol, QWidget* parent)
+    : QDialog(parent) {
+  setWindowTitle(QStringLiteral("Delete Symbol"));
+  setObjectName(QStringLiteral("deleteSymbolDialog"));
+
+  auto* group = new QGroupBox(QString::fromLatin1(symbol_messages::kDeleteGroupTitle), this);
+  auto* symbolText = new QLabel(DataText(symbol), group);
+  symbolText->setObjectName(QStringLiteral("symbol"));
+  symbolText->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  auto* groupLayout = new QVBoxLayout(group);
+  groupLayout->addWidget(symbolText);
+  auto* question = new QLabel(QString::fromLatin1(symbol_messages::kDeleteQuestion), this);
+  question->setObjectName(QStringLiteral("question"));
+  question->setWordWrap(true);
+
+  auto* buttons = new QDialogButtonBox(this);
+  yes_ = buttons->addButton(QStringLiteral("Yes"), QDialogButtonBox::AcceptRole);
+  no_ = buttons->addButton(QStringLiteral("No"), QDialogButtonBox::RejectRole);
+  yes_->setAutoDefault(false);
+  no_->setDefault(true);
+  connect(buttons, &QDialogButtonBox::accepted, this, &DeleteSymbolDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &DeleteSymbolDialog::reject);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(group);
+  layout->addWidget(question);
+  layout->addStretch(1);
+  layout->addWidget(buttons);
+  setMinimumWidth(DialogUnits(*this, 160, 0).width());
+  no_->setFocus();
+}
+
+void DeleteSymbolDialog::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  // Over the middle of the main window, where the user's eyes are.
+  if (QWidget* owner = parentWidget()) {
+    const QRect frame = owner->window()->frameGeometry();
+    move(frame.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+  }
+}
+
+}  // namespace voltrim

@@ -1,0 +1,65 @@
+#include "symbols/ui/edit_symbol_dialog.h"
+
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/qt_text.h"
+#include "browser/ui/dialog_units.h"
+#include "datafiles/master.h"
+#include "symbols/symbol_commands.h"
+
+namespace voltrim {
+namespace {
+
+QLineEdit* FieldInGroup(const char* title, const std::string& text, int limit, QWidget* parent,
+                        QVBoxLayout& layout) {
+  auto* group = new QGroupBox(QString::fromLatin1(title), parent);
+  auto* field = new QLineEdit(group);
+  field->setMaxLength(limit);
+  field->setText(DataText(text));
+  auto* groupLayout = new QVBoxLayout(group);
+  groupLayout->addWidget(field);
+  layout.addWidget(group);
+  return field;
+}
+
+}  // namespace
+
+EditSymbolDialog::EditSymbolDialog(const std::string& symbol, const std::string& name,
+                                   UserPrompt& prompt, QWidget* parent)
+    : QDialog(parent), prompt_(prompt) {
+  setWindowTitle(QStringLiteral("Edit Symbol"));
+  setObjectName(QStringLiteral("editSymbolDialog"));
+
+  auto* layout = new QVBoxLayout(this);
+  symbol_ = FieldInGroup("Symbol", symbol, static_cast<int>(kSymbolFieldSize), this, *layout);
+  symbol_->setObjectName(QStringLiteral("symbol"));
+  name_ = FieldInGroup("Name", name, static_cast<int>(kNameFieldSize), this, *layout);
+  name_->setObjectName(QStringLiteral("name"));
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+  connect(buttons, &QDialogButtonBox::accepted, this, &EditSymbolDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &EditSymbolDialog::reject);
+  layout->addStretch(1);
+  layout->addWidget(buttons);
+  setMinimumWidth(DialogUnits(*this, 140, 0).width());
+  symbol_->setFocus();
+}
+
+std::string EditSymbolDialog::Symbol() const { return DataText(symbol_->text()); }
+
+std::string EditSymbolDialog::Name() const { return DataText(name_->text()); }
+
+void EditSymbolDialog::accept() {
+  if (!CheckSymbolEntry(Symbol(), prompt_)) {
+    symbol_->setFocus();
+    return;
+  }
+  QDialog::accept();
+}
+
+}  // namespace voltrim

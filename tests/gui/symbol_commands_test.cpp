@@ -1,0 +1,247 @@
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "browser/grid_text.h"
+#include "gui_fixture.h"
+#include "symbols/ui/delete_symbol_dialog.h"
+#include "symbols/ui/edit_symbol_dialog.h"
+#include "symbols/ui/transfer_symbol_dialog.h"
+#include "twin_drive.h"
+
+namespace voltrim::testing {
+namespace {
+
+class SymbolCommandsTest : public GuiTest {
+ protected:
+  SymbolRows MasterRows(const std::string& dir) {
+    SymbolRows rows;
+    EXPECT_EQ(ReadSymbolRows(dir + "/MASTER", rows), kOk);
+    return rows;
+  }
+  std::vector<std::string> MasterSymbols(const std::string& dir) {
+    std::vector<std::string> symbols;
+    for (const SymbolRow& row : MasterRows(dir).rows) symbols.push_back(row.symbol);
+    return symbols;
+  }
+  void ReplaceText(QLineEdit& field, const QString& text) {
+    field.setFocus();
+    QTest::keyClick(&field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(&field, Qt::Key_Backspace);
+    QTest::keyClicks(&field, text);
+  }
+  void ClickOk(QDialog& dialog) {
+    QTest::mouseClick(dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
+                      Qt::LeftButton);
+  }
+  // A MASTER listing the symbols, each symbol's files numbered from 1 in that order.
+  std::string PortfolioWith(const std::string& name, const std::vector<std::string>& symbols) {
+    return Portfolio(name, PortfolioOf(symbols, 5));
+  }
+};
+
+TEST_F(SymbolCommandsTest, EditRefusesAnEmptySymbolTakesBlanksAndRenamesTheRowWithoutARefill) {
+  const std::string dir = PortfolioWith("a", {"AAA", "BBB"});
+  Start();
+  ClickRow(Symbols(), 1);
+  onDialog = [&](QDialog& dialog) {
+    auto& edit = dynamic_cast<EditSymbolDialog&>(dialog);
+    dialog.show();
+    EXPECT_EQ(dialog.windowTitle(), "Edit Symbol");
+    EXPECT_EQ(edit.NameEdit()->text(), "BBB INC");  // stored blank-padded, offered without
+    ReplaceText(*edit.SymbolEdit(), "");
+    QTest::keyClick(&dialog, Qt::Key_Return);
+    EXPECT_TRUE(dialog.isVisible());
+    ReplaceText(*edit.SymbolEdit(), "bolt_and_nut_company");
+    EXPECT_EQ(edit.SymbolEdit()->text(), "bolt_and_nut_com");  // 16 characters at most
+    ReplaceText(*edit.SymbolEdit(), "bolt");
+    ReplaceText(*edit.NameEdit(), "Bolt Corp");
+    QTest::keyClick(&dialog, Qt::Key_Return);
+    return dialog.result();
+  };
+  window->Action(command::kSymbolEdit)->trigger();
+
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "You must enter a symbol");
+  EXPECT_EQ(MasterSymbols(dir), (std::vector<std::string>{"AAA", "bolt"}));
+  EXPECT_EQ(MasterRows(dir).rows[1].name, "Bolt Corp       ");
+  // The row and the loaded symbol take the texts as typed; the quotes stay loaded.
+  EXPECT_EQ(Cell(Symbols(), 1, 0), "bolt");
+  EXPECT_EQ(Cell(Symbols(), 1, 1), "Bolt Corp");
+  EXPECT_EQ(State().quotes.loadedName, "Bolt Corp");
+  EXPECT_EQ(State().quotes.RowCount(), 6);
+  EXPECT_EQ(Title(), "Voltrim - " + dir + " - bolt");
+
+  // Blanks are a symbol to the dialog, though not to the next reading of MASTER.
+  onDialog = [&](QDialog& dialog) {
+    dynamic_cast<EditSymbolDialog&>(dialog).SymbolEdit()->setText("   ");
+    dialog.accept();
+    return dialog.result();
+  };
+  window->Action(command::kSymbolEdit)->trigger();
+  EXPECT_EQ(boxes.size(), 1u);
+  EXPECT_TRUE(MasterRows(dir).needsRepair);
+  EXPECT_EQ(State().quotes.loadedSymbol, "   ");
+}
+
+TEST_F(SymbolCommandsTest, DeleteAsksWithNoAsDefaultAndDeletesOnlyOnYes) {
+  const std::string dir = PortfolioWith("a", {"AAA", "BBB", "CCC"});
+  Start();
+  ClickRow(Symbols(), 1);
+  const Snapshot before = TakeSnapshot(dir);
+  int opened = 0;
+  onDialog = [&](QDialog& dialog) {
+    auto& ask = dynamic_cast<DeleteSymbolDialog&>(dialog);
+    dialog.show();
+    EXPECT_EQ(dialog.windowTitle(), "Delete Symbol");
+    EXPECT_EQ(dialog.findChild<QGroupBox*>()->title(), "Selected Symbol to Delete:");
+    EXPECT_EQ(dialog.findChild<QLabel*>("symbol")->text(), "BBB");
+    EXPECT_EQ(dialog.findChild<QLabel*>("question")->text(),
+              "Are you sure you want to delete the Symbol shown above? ");
+    switch (opened++) {
+      case 0:
+        QTest::keyClick(&dialog, Qt::Key_Return);  // Enter answers No
+        break;
+      case 1:
+        dialog.close();  // so does closing the window
+        break;
+      default:
+        QTest::mouseClick(ask.YesButton(), Qt::LeftButton);
+    }
+    return dialog.result();
+  };
+  window->Action(command::kSymbolDelete)->trigger();
+  window->Action(command::kSymbolDelete)->trigger();
+  EXPECT_TRUE(TakeSnapshot(dir) == before);
+  EXPECT_EQ(Symbols().model()->rowCount(), 3);
+
+  window->Action(command::kSymbolDelete)->trigger();
+  EXPECT_EQ(opened, 3);
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(MasterSymbols(dir), (std::vector<std::string>{"AAA", "CCC"}));
+  EXPECT_FALSE(std::filesystem::exists(dir + "/F2.DAT"));
+  EXPECT_FALSE(std::filesystem::exists(dir + "/F2.DOP"));
+  EXPECT_EQ(Symbols().model()->rowCount(), 2);
+  EXPECT_EQ(State().symbols.currentRow, 0);
+  EXPECT_EQ(State().quotes.loadedSymbol, "AAA");
+}
+
+TEST_F(SymbolCommandsTest, CopyAndMoveGoToTheChosenPortfolioOrAreRefused) {
+  const std::string a = PortfolioWith("a", {"AAA", "BBB"});
+  const std::string b = PortfolioWith("b", {"BBB"});
+  const std::string c = PortfolioWith("c", {"CCC"});
+  Start();
+  const Snapshot sourceBefore = TakeSnapshot(a);
+
+  // Copy AAA (the loaded symbol) to the second entry, c.
+  onDialog = [&](QDialog& dialog) {
+    auto& transfer = dynamic_cast<TransferSymbolDialog&>(dialog);
+    dialog.show();
+    EXPECT_EQ(dialog.windowTitle(), "Copy Symbol");
+    EXPECT_EQ(dialog.findChild<QLabel*>("symbol")->text(), "AAA");
+    QListWidget& list = *transfer.Destinations();
+    EXPECT_EQ(list.count(), 2);
+    EXPECT_TRUE(list.item(0)->isSelected());
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier,
+                      list.visualItemRect(list.item(1)).center());
+    ClickOk(dialog);
+    return dialog.result();
+  };
+  window->Action(command::kSymbolCopy)->trigger();
+  EXPECT_EQ(MasterSymbols(c), (std::vector<std::string>{"CCC", "AAA"}));
+  EXPECT_TRUE(TakeSnapshot(a) == sourceBefore);
+
+  // BBB into b, which lists it already: refused, nothing written.
+  ClickRow(Symbols(), 1);
+  const Snapshot bBefore = TakeSnapshot(b);
+  onDialog = [&](QDialog& dialog) {
+    dialog.show();
+    EXPECT_EQ(dialog.windowTitle(), "Move Symbol");
+    ClickOk(dialog);
+    return dialog.result();
+  };
+  window->Action(command::kSymbolMove)->trigger();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text.toStdString(),
+            "The Symbol addition failed.\n\nReason: Symbol BBB already exists in\n" + b);
+  EXPECT_TRUE(TakeSnapshot(a) == sourceBefore);
+  EXPECT_TRUE(TakeSnapshot(b) == bBefore);
+
+  // OK with nothing selected does nothing and says nothing.
+  onDialog = [&](QDialog& dialog) {
+    dialog.show();
+    dynamic_cast<TransferSymbolDialog&>(dialog).Destinations()->clearSelection();
+    ClickOk(dialog);
+    return dialog.result();
+  };
+  window->Action(command::kSymbolMove)->trigger();
+  EXPECT_EQ(boxes.size(), 1u);
+  EXPECT_TRUE(TakeSnapshot(a) == sourceBefore);
+
+  // BBB into c: it leaves a, whose grid is read again.
+  onDialog = [&](QDialog& dialog) {
+    auto& list = *dynamic_cast<TransferSymbolDialog&>(dialog).Destinations();
+    dialog.show();
+    list.setFocus();
+    QTest::keyClick(&list, Qt::Key_Down);
+    QTest::keyClick(&dialog, Qt::Key_Return);
+    return dialog.result();
+  };
+  window->Action(command::kSymbolMove)->trigger();
+  EXPECT_EQ(MasterSymbols(c), (std::vector<std::string>{"CCC", "AAA", "BBB"}));
+  EXPECT_EQ(MasterSymbols(a), (std::vector<std::string>{"AAA"}));
+  EXPECT_FALSE(std::filesystem::exists(a + "/F2.DAT"));
+  EXPECT_EQ(Symbols().model()->rowCount(), 1);
+}
+
+// The same request through the window and through voltrim-cli leaves the same files.
+class SymbolCommandsLikeCliTest : public SymbolCommandsTest {
+ protected:
+  void SetUp() override {
+    PortfolioWith("a", {"AAA", "BBB", "CCC"});
+    PortfolioWith("b", {"DDD"});
+    Start();
+    ClickRow(Symbols(), 1);  // BBB
+    twin = std::make_unique<TwinDrive>(drive);
+  }
+  std::unique_ptr<TwinDrive> twin;
+};
+
+TEST_F(SymbolCommandsLikeCliTest, Edit) {
+  onDialog = [&](QDialog& dialog) {
+    auto& edit = dynamic_cast<EditSymbolDialog&>(dialog);
+    edit.SymbolEdit()->setText("BOLT");
+    edit.NameEdit()->setText("Bolt Corp");
+    return QDialog::Accepted;
+  };
+  window->Action(command::kSymbolEdit)->trigger();
+  twin->RunCli({"rename-symbol", twin->Path("a"), "BBB", "BOLT", "Bolt Corp"});
+  twin->ExpectSameFiles();
+}
+
+TEST_F(SymbolCommandsLikeCliTest, Delete) {
+  onDialog = [](QDialog&) { return QDialog::Accepted; };
+  window->Action(command::kSymbolDelete)->trigger();
+  twin->RunCli({"delete-symbol", twin->Path("a"), "BBB"});
+  twin->ExpectSameFiles();
+}
+
+TEST_F(SymbolCommandsLikeCliTest, Move) {
+  onDialog = [](QDialog&) { return QDialog::Accepted; };  // the first entry, b
+  window->Action(command::kSymbolMove)->trigger();
+  twin->RunCli({"move-symbol", twin->Path("a"), "BBB", twin->Path("b")});
+  twin->ExpectSameFiles();
+}
+
+TEST_F(SymbolCommandsLikeCliTest, Copy) {
+  onDialog = [](QDialog&) { return QDialog::Accepted; };
+  window->Action(command::kSymbolCopy)->trigger();
+  twin->RunCli({"copy-symbol", twin->Path("a"), "BBB", twin->Path("b")});
+  twin->ExpectSameFiles();
+}
+
+}  // namespace
+}  // namespace voltrim::testing
