@@ -1,5 +1,6 @@
 // delete-quote DIR SYMBOL DATE: Quotes > Delete, confirmed.
 #include "cli/cli_common.h"
+#include "cli/cli_emaster_warning.h"
 #include "cli/cli_prompt.h"
 #include "cli/cli_write_common.h"
 #include "quotes/add_delete.h"
@@ -26,6 +27,7 @@ int RunDeleteQuoteCommand(const QStringList& arguments) {
   if (!dir) return kExitFailed;
   SeriesView view;
   if (!LoadSeriesView(*dir, TextArgument(positional[1]), view)) return kExitFailed;
+  WarnIfEmasterOutOfStepFor(*dir, TextArgument(positional[1]));
   CliPrompt prompt;
   const QuoteCommandOutcome outcome =
       RunDeleteQuote(view.context, TextArgument(positional[2]), {prompt, nullptr});

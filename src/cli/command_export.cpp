@@ -5,6 +5,7 @@
 #include "cli/cli_common.h"
 #include "cli/cli_prompt.h"
 #include "datafiles/series.h"
+#include "datafiles/xmaster.h"
 #include "export/export_settings.h"
 #include "export/export_writer.h"
 #include "export/replacing_text_file.h"
@@ -67,8 +68,11 @@ int RunExportCommand(const QStringList& arguments);
 int QuoteCount(const std::string& dir, const std::string& symbol) {
   SeriesBuffer buffer;
   int count = -1;
-  if (AllocSeriesBuffer(buffer, 1) == kOk && ReadSeries(buffer, dir, symbol, 0, 0) == kOk) {
-    count = buffer.Total();
+  SeriesLocation location;
+  SeriesReader reader;
+  if (AllocSeriesBuffer(buffer, 1) == kOk && LocateAnySeries(dir, symbol, location) == kOk &&
+      reader.Open(location) == kOk) {
+    count = reader.Total();
   }
   FreeSeriesBuffer(buffer);
   return count;
