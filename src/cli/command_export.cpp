@@ -69,10 +69,9 @@ int QuoteCount(const std::string& dir, const std::string& symbol) {
   SeriesBuffer buffer;
   int count = -1;
   SeriesLocation location;
-  SeriesReader reader;
   if (AllocSeriesBuffer(buffer, 1) == kOk && LocateAnySeries(dir, symbol, location) == kOk &&
-      reader.Open(location) == kOk) {
-    count = reader.Total();
+      ReadSeriesAt(buffer, location, 0, 0) == kOk) {
+    count = buffer.Total();
   }
   FreeSeriesBuffer(buffer);
   return count;
