@@ -49,8 +49,6 @@ struct XmasterSpec {
   int fileNumber;
   std::string symbol;
   std::string name;
-  int firstDate = 20000103;  // YYYYMMDD
-  int lastDate = 20000104;
 };
 
 inline void PutLittleEndian(Bytes& bytes, std::size_t at, std::uint32_t value, int width) {
@@ -68,7 +66,6 @@ inline Bytes BuildXmasterBytes(const std::vector<XmasterSpec>& series, int count
   const auto count = static_cast<std::uint32_t>(
       countOverride >= 0 ? countOverride : static_cast<int>(series.size()));
   PutLittleEndian(out, xmaster_offset::kRecordCount, count, 2);
-  PutLittleEndian(out, 14, count, 2);
   for (const XmasterSpec& s : series) {
     Bytes record(kXmasterRecordSize, 0);
     record[0] = 1;
@@ -78,8 +75,8 @@ inline Bytes BuildXmasterBytes(const std::vector<XmasterSpec>& series, int count
     PutLittleEndian(record, xmaster_offset::kFileNumber, static_cast<std::uint32_t>(s.fileNumber),
                     2);
     record[xmaster_offset::kFieldMask] = 0x3F;
-    PutLittleEndian(record, xmaster_offset::kFirstDate, static_cast<std::uint32_t>(s.firstDate), 4);
-    PutLittleEndian(record, xmaster_offset::kLastDate, static_cast<std::uint32_t>(s.lastDate), 4);
+    PutLittleEndian(record, xmaster_offset::kFirstDate, 20000103, 4);
+    PutLittleEndian(record, xmaster_offset::kLastDate, 20000105, 4);
     out.insert(out.end(), record.begin(), record.end());
   }
   return out;
