@@ -103,7 +103,7 @@ bool SameMasterRecord(const MasterImage& a, int i, const MasterImage& b, int j) 
 // The EMASTER records for newMaster, each taken from the record describing the same MASTER
 // record before the change. False when the change is not one the writes make.
 bool MirroredRecords(const EmasterImage& emaster, const MasterImage& before,
-                     const MasterImage& after, std::vector<Record>& out) {
+                     const MasterImage& after, const Record& appended, std::vector<Record>& out) {
   const int n = before.RecordCount();
   const int m = after.RecordCount();
   if (m == n) {
@@ -118,7 +118,13 @@ bool MirroredRecords(const EmasterImage& emaster, const MasterImage& before,
       if (!SameMasterRecord(before, i, after, i)) return false;
       out.push_back(RecordAt(emaster, i));
     }
-    out.push_back(EmasterRecordFor(after.Record(n)));
+    if (appended.size() == kEmasterRecordSize) {
+      // The record the series had where it came from, under its new file number.
+      out.push_back(appended);
+      out.back()[emaster_offset::kFileNumber] = after.Record(n)[master_offset::kFileNumber];
+    } else {
+      out.push_back(EmasterRecordFor(after.Record(n)));
+    }
     return true;
   }
   if (m > n) return false;
@@ -240,13 +246,14 @@ std::vector<std::uint8_t> EmasterRecordFor(const std::uint8_t* masterRecord) {
 
 Status MirrorMasterChange(const EmasterImage& emaster, const std::vector<std::uint8_t>& oldMaster,
                           const std::vector<std::uint8_t>& newMaster,
-                          std::vector<std::uint8_t>& out) {
+                          std::vector<std::uint8_t>& out,
+                          const std::vector<std::uint8_t>& appendedRecord) {
   if (!EmasterMirrors(emaster, oldMaster) || newMaster.size() < kMasterRecordSize)
     return kBadRequest;
   const MasterImage before{oldMaster};
   const MasterImage after{newMaster};
   std::vector<Record> records;
-  if (!MirroredRecords(emaster, before, after, records)) return kBadRequest;
+  if (!MirroredRecords(emaster, before, after, appendedRecord, records)) return kBadRequest;
 
   out.assign(emaster.bytes.begin(), emaster.bytes.begin() + kEmasterRecordSize);
   for (const Record& record : records) out.insert(out.end(), record.begin(), record.end());
@@ -262,16 +269,28 @@ Status MirrorMasterChange(const EmasterImage& emaster, const std::vector<std::ui
   return kOk;
 }
 
-std::string EmasterLongName(std::string_view directory, const MasterRecord& record) {
+Status EmasterRecordOf(std::string_view directory, const MasterRecord& record,
+                       std::vector<std::uint8_t>& out) {
+  out.clear();
   EmasterImage emaster;
-  if (ReadEmasterImage(EmasterPathIn(directory), emaster) != kOk) return {};
+  const Status status = ReadEmasterImage(EmasterPathIn(directory), emaster);
+  if (status == kFileNotFound || status == kDamagedFile) return kOk;
+  if (status != kOk) return status;
   const std::string symbol = SymbolText(record.bytes.data()).substr(0, kEmasterSymbolSize);
   for (int i = 0; i < emaster.RecordCount(); ++i) {
     const std::uint8_t* e = emaster.Record(i);
-    if (e[emaster_offset::kFileNumber] == record.FileNumber() && EmasterSymbolText(e) == symbol)
-      return GetText(e + emaster_offset::kLongName, kEmasterLongNameSize);
+    if (e[emaster_offset::kFileNumber] == record.FileNumber() && EmasterSymbolText(e) == symbol) {
+      out.assign(e, e + kEmasterRecordSize);
+      break;
+    }
   }
-  return {};
+  return kOk;
+}
+
+std::string EmasterLongName(std::string_view directory, const MasterRecord& record) {
+  Record e;
+  if (EmasterRecordOf(directory, record, e) != kOk || e.empty()) return {};
+  return GetText(e.data() + emaster_offset::kLongName, kEmasterLongNameSize);
 }
 
 EmasterState EmasterStateIn(std::string_view directory) {
@@ -289,7 +308,8 @@ EmasterState EmasterStateIn(std::string_view directory) {
 Status ReplaceMasterKeepingEmaster(const std::string& masterPath,
                                    const std::vector<std::uint8_t>& oldMaster,
                                    const std::vector<std::uint8_t>& newMaster,
-                                   std::string_view temporarySuffix, bool backup) {
+                                   std::string_view temporarySuffix, bool backup,
+                                   const std::vector<std::uint8_t>& appendedRecord) {
   const std::string directory = std::filesystem::path(masterPath).parent_path().string();
   const std::string emasterPath = EmasterPathIn(directory);
   EmasterImage emaster;
@@ -300,7 +320,8 @@ Status ReplaceMasterKeepingEmaster(const std::string& masterPath,
   std::vector<std::uint8_t> mirrored;
   const bool keepInStep = read == kOk && EmasterMirrors(emaster, oldMaster);
   if (keepInStep) {
-    const Status status = MirrorMasterChange(emaster, oldMaster, newMaster, mirrored);
+    const Status status =
+        MirrorMasterChange(emaster, oldMaster, newMaster, mirrored, appendedRecord);
     if (status != kOk) return status;
   }
   const bool writeEmaster = keepInStep && mirrored != emaster.bytes;

@@ -80,14 +80,21 @@ bool EmasterMirrors(const EmasterImage& emaster, const std::vector<std::uint8_t>
 std::vector<std::uint8_t> EmasterRecordFor(const std::uint8_t* masterRecord);
 
 // EMASTER changed as MASTER changed from oldMaster to newMaster: records removed, appended
-// or edited in place (symbol, name, dates, file number). kBadRequest when the change is
-// none of these, so the caller can refuse rather than let the two disagree.
+// or edited in place (symbol, name, dates, file number). An appended record is
+// appendedRecord (an EMASTER record, given its new file number) when there is one, else
+// made from MASTER's. kBadRequest when the change is none of these, so the caller can
+// refuse rather than let the two disagree.
 Status MirrorMasterChange(const EmasterImage& emaster, const std::vector<std::uint8_t>& oldMaster,
                           const std::vector<std::uint8_t>& newMaster,
-                          std::vector<std::uint8_t>& out);
+                          std::vector<std::uint8_t>& out,
+                          const std::vector<std::uint8_t>& appendedRecord = {});
 
-// The long name EMASTER keeps for a MASTER record of directory: that of the EMASTER record
-// with the same file number and symbol; empty when there is none.
+// The EMASTER record of directory that describes a MASTER record of it (same file number
+// and symbol); out empty when there is none (no EMASTER, a damaged one, no such record).
+// A failure status only when an EMASTER is there but cannot be read.
+Status EmasterRecordOf(std::string_view directory, const MasterRecord& record,
+                       std::vector<std::uint8_t>& out);
+// Its long name; empty when there is none.
 std::string EmasterLongName(std::string_view directory, const MasterRecord& record);
 
 enum class EmasterState { kAbsent, kMirrors, kOutOfStep, kUnreadable };
@@ -103,6 +110,7 @@ EmasterState EmasterStateIn(std::string_view directory);
 Status ReplaceMasterKeepingEmaster(const std::string& masterPath,
                                    const std::vector<std::uint8_t>& oldMaster,
                                    const std::vector<std::uint8_t>& newMaster,
-                                   std::string_view temporarySuffix, bool backup);
+                                   std::string_view temporarySuffix, bool backup,
+                                   const std::vector<std::uint8_t>& appendedRecord = {});
 
 }  // namespace voltrim

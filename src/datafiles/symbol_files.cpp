@@ -171,6 +171,10 @@ int AddSymbolToPortfolio(const MasterRecord& record, std::string_view searchText
   if (count == kMaxSymbols || highest == kMaxSymbols) return kPortfolioFull;
   const int number = LowestFreeFileNumber(master);
   if (number == 0 || count > kMaxSymbols || highest > kMaxSymbols) return kPortfolioFull;
+  // The source's EMASTER record, when it has one, keeps its long name at the destination.
+  std::vector<std::uint8_t> sourceEmaster;
+  status = EmasterRecordOf(sourceDir, record, sourceEmaster);
+  if (status != kOk) return status;
 
   // The files stand at the destination before MASTER names them, so the destination never
   // lists a symbol without its data.
@@ -189,7 +193,8 @@ int AddSymbolToPortfolio(const MasterRecord& record, std::string_view searchText
   updated.SetHeaderField(kHeaderRecordCount, static_cast<std::int16_t>(master.RecordCount() + 1));
   updated.SetHeaderField(kHeaderHighestFileNumber, static_cast<std::int16_t>(highest + 1));
 
-  status = ReplaceMasterKeepingEmaster(masterPath, master.bytes, updated.bytes, ".~NU", false);
+  status = ReplaceMasterKeepingEmaster(masterPath, master.bytes, updated.bytes, ".~NU", false,
+                                       sourceEmaster);
   if (status != kOk) {
     // No record names the placed files; take them away again.
     (void)file_ops::Remove(ResolveInDirectory(destDir, DatFileName(number)));

@@ -98,10 +98,16 @@ TEST(Emaster, EveryWriteKeepsAMirroringEmasterInStep) {
   ASSERT_EQ(DeleteSymbol(p.string(), "ACME"), kOk);
   EXPECT_TRUE(InStep(p));
   EXPECT_TRUE(InStep(q));
-  EXPECT_EQ(ReadEmaster(p).RecordCount(), 2);
   EXPECT_EQ(Entry(q, 1).symbol, "GAMMA");
   EXPECT_EQ(Entry(q, 1).fileNumber, 2);
   EXPECT_EQ(Entry(q, 1).firstDate, 1000104.0f);
+  EXPECT_EQ(Entry(q, 1).longName, "GAMMA LTD LONG");  // taken along from the source
+  // From a folder without EMASTER, the record is made from MASTER's.
+  Write(temp.path() / "r", Portfolio({Symbol(1, "R1", "R ONE")}));
+  ASSERT_EQ(MoveOrCopySymbol((temp.path() / "r").string(), "R1", p.string(), false), kSymbolAdded);
+  EXPECT_EQ(Entry(p, 2).longName, "R ONE");
+  EXPECT_EQ(Entry(p, 2).fileNumber, 1);
+  EXPECT_TRUE(InStep(p));
   SeriesBuffer buffer;
   ASSERT_EQ(AllocSeriesBuffer(buffer, 8), kOk);
   ASSERT_EQ(ReadSeries(buffer, q.string(), "GAMMA", 0, -1), kOk);
