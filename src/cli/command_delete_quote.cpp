@@ -14,6 +14,14 @@ int RunDeleteQuoteCommand(const QStringList& arguments);
 const Command kDeleteQuote{"delete-quote", "delete-quote DIR SYMBOL DATE",
                            "deletes the quote of a date", RunDeleteQuoteCommand};
 
+// Only the delete of the series' first or last quote changes MASTER (its dates).
+bool ChangesMasterDates(const SeriesView& view, const std::string& date) {
+  const std::vector<std::string>& rows = view.rowDates;  // newest first
+  if (rows.empty()) return false;
+  const bool last = rows.front() == date && (rows.size() < 2 || rows[1] != date);
+  return rows.back() == date || last;
+}
+
 int RunDeleteQuoteCommand(const QStringList& arguments) {
   QCommandLineParser parser;
   QStringList positional;
@@ -27,7 +35,8 @@ int RunDeleteQuoteCommand(const QStringList& arguments) {
   if (!dir) return kExitFailed;
   SeriesView view;
   if (!LoadSeriesView(*dir, TextArgument(positional[1]), view)) return kExitFailed;
-  WarnIfEmasterOutOfStepFor(*dir, TextArgument(positional[1]));
+  if (ChangesMasterDates(view, TextArgument(positional[2].trimmed())))
+    WarnIfEmasterOutOfStepFor(*dir, TextArgument(positional[1]));
   CliPrompt prompt;
   const QuoteCommandOutcome outcome =
       RunDeleteQuote(view.context, TextArgument(positional[2]), {prompt, nullptr});

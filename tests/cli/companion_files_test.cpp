@@ -8,6 +8,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
+std::string EmasterWarning(const std::string& dir) {
+  return "Warning: the EMASTER file of " + dir +
+         " does not list the same series as its MASTER file; it is left unchanged.\n";
+}
+
 TEST(CliCompanionFiles, XmasterSeriesAreListedAndReadOnlyWhenAsked) {
   TempDir temp;
   const fs::path dir = CopyRealFolder("equis-small", temp.path());
@@ -58,10 +63,19 @@ TEST(CliCompanionFiles, WritesKeepAMirroringEmasterAndWarnAboutOneThatIsNot) {
   const Bytes oldEmaster = ReadFileBytes(bb / "EMASTER");
   const CliResult warned = RunCli({"delete-symbol", bb.string(), "AEMI"});
   EXPECT_EQ(warned.exitCode, 0);
-  EXPECT_EQ(warned.err, "Warning: the EMASTER file of " + bb.string() +
-                            " does not list the same series as its MASTER file; it is left "
-                            "unchanged.\n");
+  EXPECT_EQ(warned.err, EmasterWarning(bb.string()));
   EXPECT_EQ(ReadFileBytes(bb / "EMASTER"), oldEmaster);
+
+  // A quote delete warns only when it changes MASTER: the first or last quote.
+  const fs::path own = temp.path() / "own";
+  Write(own, Portfolio({Symbol(1, "ACME", "ACME CORP", 5)}));
+  Bytes stale = BuildEmasterBytes(ReadFileBytes(own / "MASTER"));
+  stale[kEmasterRecordSize + emaster_offset::kSymbol] = 'X';
+  WriteFileBytes(own / "EMASTER", stale);
+  EXPECT_EQ(RunCli({"delete-quote", own.string(), "ACME", "01/05/00"}).err, "");
+  EXPECT_EQ(RunCli({"delete-quote", own.string(), "ACME", "01/03/00"}).err,
+            EmasterWarning(own.string()));
+  EXPECT_EQ(ReadFileBytes(own / "EMASTER"), stale);
 }
 
 }  // namespace
