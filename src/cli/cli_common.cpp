@@ -8,6 +8,7 @@
 
 #include "datafiles/portfolio_files.h"
 #include "datafiles/series.h"
+#include "datafiles/xmaster.h"
 
 namespace voltrim::cli {
 
@@ -110,7 +111,7 @@ std::string DescribeStatus(Status status) {
 std::string SeriesProblemText(const std::string& portfolio, const std::string& symbol,
                               Status status) {
   SeriesLocation location;
-  if (status == kFileOpen && LocateSeries(portfolio, symbol, location) == kOk) {
+  if (status == kFileOpen && LocateAnySeries(portfolio, symbol, location) == kOk) {
     return location.datPath + " cannot be opened";
   }
   return symbol + ": " + DescribeStatus(status);

@@ -1,8 +1,10 @@
 #include "cli/cli_transfer.h"
 
 #include "cli/cli_common.h"
+#include "cli/cli_emaster_warning.h"
 #include "cli/cli_prompt.h"
 #include "cli/cli_write_common.h"
+#include "datafiles/symbol_files.h"
 #include "symbols/symbol_commands.h"
 
 namespace voltrim::cli {
@@ -24,6 +26,8 @@ int RunTransferCommand(const Command& command, const QStringList& arguments, boo
   if (!dir) return kExitFailed;
   const auto destination = PortfolioArgument(positional[2]);
   if (!destination) return kExitFailed;
+  if (move) WarnIfEmasterOutOfStepFor(*dir, SymbolSearchText(TextArgument(positional[1])));
+  WarnIfEmasterOutOfStep(*destination);
   CliPrompt prompt;
   const SymbolPortfolio portfolio{*dir, MasterPathOf(*dir)};
   const SymbolCommandOutcome outcome =

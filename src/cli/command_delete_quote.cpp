@@ -1,5 +1,6 @@
 // delete-quote DIR SYMBOL DATE: Quotes > Delete, confirmed.
 #include "cli/cli_common.h"
+#include "cli/cli_emaster_warning.h"
 #include "cli/cli_prompt.h"
 #include "cli/cli_write_common.h"
 #include "quotes/add_delete.h"
@@ -12,6 +13,14 @@ int RunDeleteQuoteCommand(const QStringList& arguments);
 
 const Command kDeleteQuote{"delete-quote", "delete-quote DIR SYMBOL DATE",
                            "deletes the quote of a date", RunDeleteQuoteCommand};
+
+// Only the delete of the series' first or last quote changes MASTER (its dates).
+bool ChangesMasterDates(const SeriesView& view, const std::string& date) {
+  const std::vector<std::string>& rows = view.rowDates;  // newest first
+  if (rows.empty()) return false;
+  const bool last = rows.front() == date && (rows.size() < 2 || rows[1] != date);
+  return rows.back() == date || last;
+}
 
 int RunDeleteQuoteCommand(const QStringList& arguments) {
   QCommandLineParser parser;
@@ -26,6 +35,8 @@ int RunDeleteQuoteCommand(const QStringList& arguments) {
   if (!dir) return kExitFailed;
   SeriesView view;
   if (!LoadSeriesView(*dir, TextArgument(positional[1]), view)) return kExitFailed;
+  if (ChangesMasterDates(view, TextArgument(positional[2].trimmed())))
+    WarnIfEmasterOutOfStepFor(*dir, TextArgument(positional[1]));
   CliPrompt prompt;
   const QuoteCommandOutcome outcome =
       RunDeleteQuote(view.context, TextArgument(positional[2]), {prompt, nullptr});

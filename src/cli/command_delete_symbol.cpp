@@ -1,5 +1,6 @@
 // delete-symbol DIR SYMBOL: Symbol > Delete, answered Yes.
 #include "cli/cli_common.h"
+#include "cli/cli_emaster_warning.h"
 #include "cli/cli_prompt.h"
 #include "cli/cli_write_common.h"
 #include "symbols/symbol_commands.h"
@@ -25,6 +26,7 @@ int RunDeleteSymbolCommand(const QStringList& arguments) {
   if (!dir) return kExitFailed;
   SymbolRow row;
   if (!FindSymbolRow(*dir, TextArgument(positional[1]), row)) return kExitFailed;
+  WarnIfEmasterOutOfStep(*dir);
   CliPrompt prompt;
   const SymbolPortfolio portfolio{*dir, MasterPathOf(*dir)};
   return RunSymbolDelete(portfolio, row.symbol, prompt, /*ask=*/false).succeeded ? kExitOk

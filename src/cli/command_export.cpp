@@ -5,6 +5,7 @@
 #include "cli/cli_common.h"
 #include "cli/cli_prompt.h"
 #include "datafiles/series.h"
+#include "datafiles/xmaster.h"
 #include "export/export_settings.h"
 #include "export/export_writer.h"
 #include "export/replacing_text_file.h"
@@ -67,7 +68,9 @@ int RunExportCommand(const QStringList& arguments);
 int QuoteCount(const std::string& dir, const std::string& symbol) {
   SeriesBuffer buffer;
   int count = -1;
-  if (AllocSeriesBuffer(buffer, 1) == kOk && ReadSeries(buffer, dir, symbol, 0, 0) == kOk) {
+  SeriesLocation location;
+  if (AllocSeriesBuffer(buffer, 1) == kOk && LocateAnySeries(dir, symbol, location) == kOk &&
+      ReadSeriesAt(buffer, location, 0, 0) == kOk) {
     count = buffer.Total();
   }
   FreeSeriesBuffer(buffer);

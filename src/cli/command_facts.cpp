@@ -5,6 +5,7 @@
 #include "datafiles/master.h"
 #include "datafiles/series.h"
 #include "datafiles/series_facts.h"
+#include "datafiles/xmaster.h"
 
 namespace voltrim::cli {
 
@@ -38,6 +39,7 @@ void PrintFacts(const SeriesFacts& facts) {
   PrintLine("Last date in file: " + FactsDateText(facts.lastDate));
   PrintLine("Data format: " + facts.periodicity);
   PrintLine("Symbol: " + Shown(facts.symbol));
+  if (!facts.longName.empty()) PrintLine("Long name (EMASTER): " + facts.longName);
   for (int i = 0; i < kFieldKindCount; ++i) {
     const auto field = static_cast<Field>(i);
     const std::string label(FactsFieldLabel(field));
@@ -65,7 +67,8 @@ int RunFacts(const QStringList& arguments) {
   const std::string symbol = TextArgument(positional[1]);
 
   SeriesFacts facts;
-  if (GetSeriesFacts(*dir, symbol, facts) != kFactsFound) {
+  if (GetSeriesFacts(*dir, symbol, facts) != kFactsFound &&
+      GetXmasterSeriesFacts(*dir, symbol, facts) != kFactsFound) {
     FoundSymbol found;
     const Status status = FindSymbol(*dir, symbol, found);
     if (status == kFileNotFound) {

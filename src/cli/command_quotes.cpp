@@ -5,6 +5,7 @@
 #include "browser/grid_text.h"
 #include "cli/cli_common.h"
 #include "datafiles/series.h"
+#include "datafiles/xmaster.h"
 
 namespace voltrim::cli {
 
@@ -73,7 +74,7 @@ int RunQuotes(const QStringList& arguments) {
   // Looked up and opened once, then read window after window.
   SeriesLocation location;
   SeriesReader reader;
-  Status status = LocateSeries(*dir, symbol, location);
+  Status status = LocateAnySeries(*dir, symbol, location);
   if (status == kOk) status = reader.Open(location);
   if (status != kOk) return ReportReadError(status, symbol, *dir);
   const int total = reader.Total();

@@ -1,5 +1,6 @@
 // rename-symbol DIR SYMBOL NEWSYMBOL [NEWNAME]: Symbol > Edit on that symbol's row.
 #include "cli/cli_common.h"
+#include "cli/cli_emaster_warning.h"
 #include "cli/cli_prompt.h"
 #include "cli/cli_write_common.h"
 #include "datafiles/master.h"
@@ -39,6 +40,7 @@ int RunRenameSymbolCommand(const QStringList& arguments) {
   const std::string newName = nameGiven ? TextArgument(positional[3]) : NameForEditing(row.name);
   CliPrompt prompt;
   if (!CheckSymbolEntry(newSymbol, prompt)) return kExitFailed;
+  WarnIfEmasterOutOfStep(*dir);
   const SymbolPortfolio portfolio{*dir, MasterPathOf(*dir)};
   return RunSymbolEdit(portfolio, row.row, newSymbol, newName, prompt).succeeded ? kExitOk
                                                                                  : kExitFailed;

@@ -1,5 +1,6 @@
 // repair DIR: mends a MASTER whose symbol fields are empty, without asking.
 #include "cli/cli_common.h"
+#include "cli/cli_emaster_warning.h"
 #include "cli/cli_write_common.h"
 #include "datafiles/repair_master.h"
 
@@ -30,6 +31,7 @@ int RunRepairCommand(const QStringList& arguments) {
     return kExitFailed;
   }
   if (!needsRepair) return kExitOk;
+  WarnIfEmasterOutOfStep(*dir);
   if (const Status status = RepairMaster(masterPath); status != kOk) {
     PrintError("The master file\n" + masterPath + "\ncould not be repaired (" +
                DescribeStatus(status) + "); it is unchanged.");

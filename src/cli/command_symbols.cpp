@@ -4,6 +4,7 @@
 #include "browser/grid_text.h"
 #include "cli/cli_common.h"
 #include "datafiles/portfolio_files.h"
+#include "datafiles/xmaster.h"
 
 namespace voltrim::cli {
 
@@ -11,10 +12,30 @@ namespace {
 
 int RunSymbols(const QStringList& arguments);
 
-const Command kSymbols{"symbols", "symbols DIR", "lists the symbols of a portfolio", RunSymbols};
+const Command kSymbols{"symbols", "symbols DIR [--all]", "lists the symbols of a portfolio",
+                       RunSymbols};
+
+// The series only XMASTER lists, after MASTER's rows: symbol, name and data file. A
+// damaged XMASTER lists nothing and says so.
+void PrintXmasterRows(const std::string& dir) {
+  XmasterFile xmaster;
+  const Status status = ReadXmasterFile(dir, xmaster);
+  if (status == kFileNotFound) return;
+  if (status != kOk) {
+    PrintError(ResolveInDirectory(dir, "XMASTER") + ": " + DescribeStatus(status));
+    return;
+  }
+  for (const XmasterRecord& record : xmaster.records)
+    PrintLine(record.symbol + "\t" + record.name + "\t" + MwdFileName(record.fileNumber));
+  if (static_cast<int>(xmaster.records.size()) < xmaster.countedRecords)
+    PrintError(ResolveInDirectory(dir, "XMASTER") + ": holds fewer records than its header counts");
+}
 
 int RunSymbols(const QStringList& arguments) {
   QCommandLineParser parser;
+  const QCommandLineOption all(
+      "all", "Then list the series of XMASTER (numbered 256 and up): symbol, name, data file.");
+  parser.addOption(all);
   QStringList positional;
   const ArgumentSpec plan{kSymbols, 1, 1,
                           "Prints one line per MASTER record, in file order: the symbol, a TAB\n"
@@ -45,6 +66,7 @@ int RunSymbols(const QStringList& arguments) {
     PrintError(text);
   }
   for (const SymbolRow& row : symbols.rows) PrintLine(row.symbol + "\t" + row.name);
+  if (parser.isSet(all)) PrintXmasterRows(*dir);
   if (symbols.needsRepair) {
     PrintError("The master file\n" + masterPath + "\nappears corrupted.");
     PrintError("Records without a symbol show their name; 'voltrim-cli repair " + *dir +

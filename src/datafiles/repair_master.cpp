@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "datafiles/emaster.h"
 #include "datafiles/master_image.h"
 
 namespace voltrim {
@@ -43,10 +44,11 @@ Status RepairMaster(const std::string& masterPath) {
   MasterImage master;
   const Status status = ReadMasterImage(masterPath, master);
   if (status != kOk) return status;
+  const std::vector<std::uint8_t> before = master.bytes;
   for (int i = 0; i < master.RecordCount(); ++i) {
     if (SymbolFieldEmpty(master.Record(i))) CopyNameToSymbol(master.Record(i));
   }
-  return ReplaceMaster(masterPath, master.bytes, ".bak", false);
+  return ReplaceMasterKeepingEmaster(masterPath, before, master.bytes, ".bak", false);
 }
 
 }  // namespace voltrim

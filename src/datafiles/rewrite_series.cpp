@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "datafiles/emaster.h"
 #include "datafiles/master_image.h"
 #include "datafiles/portfolio_files.h"
 #include "datafiles/replace_file.h"
@@ -231,6 +232,7 @@ Status SetMasterDate(const std::string& masterPath, const MbfBytes& date, int fi
   MasterImage master;
   Status status = ReadMasterImage(masterPath, master);
   if (status != kOk) return status;
+  const std::vector<std::uint8_t> before = master.bytes;
   const std::size_t offset =
       which == MasterDate::kFirst ? master_offset::kFirstDate : master_offset::kLastDate;
   bool matched = false;
@@ -241,7 +243,7 @@ Status SetMasterDate(const std::string& masterPath, const MbfBytes& date, int fi
     matched = true;
   }
   if (!matched) return kRecordNotFound;
-  return ReplaceMaster(masterPath, master.bytes, ".NEW", true);
+  return ReplaceMasterKeepingEmaster(masterPath, before, master.bytes, ".NEW", true);
 }
 
 Status RenameMasterRecord(const std::string& masterPath, int row, std::string_view symbol,
@@ -251,12 +253,13 @@ Status RenameMasterRecord(const std::string& masterPath, int row, std::string_vi
   Status status = ReadMasterImage(masterPath, master);
   if (status != kOk) return status;
   if (row < 0 || row >= master.RecordCount()) return kRecordNotFound;
+  const std::vector<std::uint8_t> before = master.bytes;
   std::uint8_t* record = master.Record(row);
   std::memset(record + master_offset::kName, ' ', kNameFieldSize);
   std::memcpy(record + master_offset::kName, name.data(), name.size());
   std::memset(record + master_offset::kSymbol, ' ', kSymbolFieldSize);
   std::memcpy(record + master_offset::kSymbol, symbol.data(), symbol.size());
-  return ReplaceMaster(masterPath, master.bytes, ".NEW", true);
+  return ReplaceMasterKeepingEmaster(masterPath, before, master.bytes, ".NEW", true);
 }
 
 }  // namespace voltrim

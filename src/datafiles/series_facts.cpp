@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "datafiles/emaster.h"
 #include "datafiles/master.h"
 #include "datafiles/portfolio_files.h"
 
@@ -84,6 +85,7 @@ int GetSeriesFacts(std::string_view portfolioDir, std::string_view symbol, Serie
   facts.lastDate = record.LastDate();
   facts.periodicity = PeriodicityText(record.Periodicity());
   facts.symbol = record.SymbolField();
+  facts.longName = EmasterLongName(found.directory, record);
   for (std::size_t i = 0; i < kFieldKindCount; ++i) {
     const ColumnField& field = layout.fields[i];
     if (field.position == 0) continue;

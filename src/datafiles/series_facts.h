@@ -21,6 +21,7 @@ struct SeriesFacts {
   float lastDate = 0;
   std::string periodicity;  // e.g. "D Daily", or "ERROR"
   std::string symbol;       // 16 characters as stored
+  std::string longName;     // EMASTER's longer name of the series; empty when it has none
   // Indexed by Field (Date..Oi); empty for fields the layout does not have.
   std::array<std::string, kFieldKindCount> inputFormat;
   std::array<std::string, kFieldKindCount> displayFormat;

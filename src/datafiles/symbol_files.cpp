@@ -9,10 +9,12 @@
 #include <system_error>
 #include <vector>
 
+#include "datafiles/emaster.h"
 #include "datafiles/file_ops.h"
 #include "datafiles/master_image.h"
 #include "datafiles/portfolio_files.h"
 #include "datafiles/replace_file.h"
+#include "datafiles/xmaster.h"
 
 namespace voltrim {
 
@@ -138,7 +140,7 @@ Status DeleteSymbol(std::string_view portfolioDir, std::string_view symbol) {
       master, [&](const std::uint8_t* record) { return SymbolText(record) == symbol; }, content,
       kept);
   if (removed.empty()) return kRecordNotFound;
-  status = ReplaceMaster(masterPath, content, ".~NU", false);
+  status = ReplaceMasterKeepingEmaster(masterPath, master.bytes, content, ".~NU", false);
   if (status != kOk) return status;
   return RemoveDataFiles(std::string(portfolioDir), removed, kept) ? kOk : kSymbolFilesLeft;
 }
@@ -155,6 +157,9 @@ int AddSymbolToPortfolio(const MasterRecord& record, std::string_view searchText
   Status status = FindSymbol(destinationDir, searchText, existing);
   if (status == kOk) return kSymbolExists;
   if (status != kFileNotFound) return status;
+  bool inXmaster = false;
+  status = XmasterListsSymbol(destinationDir, searchText, inXmaster);
+  if (status != kOk || inXmaster) return status != kOk ? status : kSymbolExists;
 
   const std::string destDir(destinationDir);
   const std::string masterPath = MasterPathIn(destDir);
@@ -166,6 +171,10 @@ int AddSymbolToPortfolio(const MasterRecord& record, std::string_view searchText
   if (count == kMaxSymbols || highest == kMaxSymbols) return kPortfolioFull;
   const int number = LowestFreeFileNumber(master);
   if (number == 0 || count > kMaxSymbols || highest > kMaxSymbols) return kPortfolioFull;
+  // The source's EMASTER record, when it has one, keeps its long name at the destination.
+  std::vector<std::uint8_t> sourceEmaster;
+  status = EmasterRecordOf(sourceDir, record, sourceEmaster);
+  if (status != kOk) return status;
 
   // The files stand at the destination before MASTER names them, so the destination never
   // lists a symbol without its data.
@@ -184,7 +193,8 @@ int AddSymbolToPortfolio(const MasterRecord& record, std::string_view searchText
   updated.SetHeaderField(kHeaderRecordCount, static_cast<std::int16_t>(master.RecordCount() + 1));
   updated.SetHeaderField(kHeaderHighestFileNumber, static_cast<std::int16_t>(highest + 1));
 
-  status = ReplaceMaster(masterPath, updated.bytes, ".~NU", false);
+  status = ReplaceMasterKeepingEmaster(masterPath, master.bytes, updated.bytes, ".~NU", false,
+                                       sourceEmaster);
   if (status != kOk) {
     // No record names the placed files; take them away again.
     (void)file_ops::Remove(ResolveInDirectory(destDir, DatFileName(number)));
@@ -231,7 +241,8 @@ int MoveOrCopySymbol(std::string_view sourceDir, std::string_view symbol,
       [&](const std::uint8_t* record) { return record[master_offset::kFileNumber] == oldNumber; },
       content, kept);
   if (removed.empty()) return kSourceNotRemoved;
-  if (ReplaceMaster(masterPath, content, ".~NU", false) != kOk) return kSourceNotRemoved;
+  if (ReplaceMasterKeepingEmaster(masterPath, master.bytes, content, ".~NU", false) != kOk)
+    return kSourceNotRemoved;
   return RemoveDataFiles(found.directory, removed, kept) ? kSymbolAdded : kSymbolFilesLeft;
 }
 

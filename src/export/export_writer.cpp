@@ -6,6 +6,7 @@
 #include <string>
 
 #include "datafiles/series.h"
+#include "datafiles/xmaster.h"
 
 namespace voltrim {
 
@@ -81,7 +82,7 @@ class QuoteWindows {
   int Total() {
     SeriesLocation location;
     const bool readable =
-        LocateSeries(portfolioDir_, symbol_, location) == kOk && reader_.Open(location) == kOk;
+        LocateAnySeries(portfolioDir_, symbol_, location) == kOk && reader_.Open(location) == kOk;
     return readable ? reader_.Total() : -1;
   }
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "datafiles/series.h"
+#include "datafiles/xmaster.h"
 
 namespace voltrim {
 
@@ -52,7 +53,7 @@ class Searcher {
     SeriesLocation location;
     SeriesReader reader;
     const bool readable =
-        LocateSeries(portfolioDir_, symbol, location) == kOk && reader.Open(location) == kOk;
+        LocateAnySeries(portfolioDir_, symbol, location) == kOk && reader.Open(location) == kOk;
     const int total = readable ? reader.Total() : 0;
     if (total < 2) {
       prompt_.ShowMessage(FewerThanTwoQuotes(symbol));

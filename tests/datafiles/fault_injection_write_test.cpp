@@ -3,13 +3,13 @@
 #include <functional>
 #include <set>
 
+#include "companion_fixtures.h"
 #include "datafiles/file_ops.h"
 #include "datafiles/master_image.h"
 #include "datafiles/repair_master.h"
 #include "datafiles/rewrite_series.h"
 #include "datafiles/series.h"
 #include "datafiles/symbol_files.h"
-#include "fixtures.h"
 
 namespace voltrim::testing {
 namespace {
@@ -40,6 +40,8 @@ void MakeFixture(const fs::path& root, const Scenario& s) {
     std::fill_n(master.begin() + 2 * 53 + 36, 16, ' ');
     WriteFileBytes(root / "p" / "MASTER", master);
   }
+  WriteMirroringEmaster(root / "p");
+  WriteMirroringEmaster(root / "q");
 }
 
 // Temporaries may be left by a crash; backups may be renewed by a failed or repeated run.
@@ -61,6 +63,20 @@ Snapshot Without(Snapshot all, bool backups) {
 std::optional<Bytes> At(const Snapshot& s, const std::string& path) {
   const auto it = s.find(path);
   return it == s.end() ? std::nullopt : std::optional<Bytes>(it->second);
+}
+
+// EMASTER mirrors MASTER, or (after a crash between the two) already mirrors the MASTER
+// the write was about to put in place, which the next run recognises.
+void ExpectEmasterInStepOrAhead(const fs::path& root, const fs::path& reference, FaultKind kind,
+                                const Snapshot& old) {
+  for (const std::string folder : {"p", "q"}) {
+    EmasterImage emaster;
+    ASSERT_EQ(ReadEmasterImage((root / folder / "EMASTER").string(), emaster), kOk);
+    if (EmasterMirrors(emaster, ReadFileBytes(root / folder / "MASTER"))) continue;
+    EXPECT_EQ(kind, FaultKind::kCrash) << folder << ": a failed write parted EMASTER and MASTER";
+    EXPECT_EQ(emaster.bytes, ReadFileBytes(reference / folder / "EMASTER")) << folder;
+    EXPECT_EQ(ReadFileBytes(root / folder / "MASTER"), At(old, folder + "/MASTER")) << folder;
+  }
 }
 
 void ExpectOldOrNewAndNothingLost(const fs::path& root, const Scenario& s, const Snapshot& old,
@@ -107,6 +123,7 @@ int Sweep(const Scenario& s, FaultKind kind) {
       return static_cast<int>(k);
     }
     ExpectOldOrNewAndNothingLost(root, s, old, fresh, now);
+    ExpectEmasterInStepOrAhead(root, reference.path(), kind, old);
     if (kind == FaultKind::kFail && result == expected) {
       EXPECT_EQ(Without(now, false), Without(fresh, false)) << "reported done but is not";
     } else if (kind == FaultKind::kFail && s.partialResults.count(result) == 0) {

@@ -54,6 +54,8 @@ SeriesFactsDialog::SeriesFactsDialog(const SeriesFacts& facts, QWidget* parent) 
   addRow("Last date in file", DataText(FactsDateText(facts.lastDate)));
   addRow("Data format", DataText(facts.periodicity));
   addRow("Symbol", DataText(facts.symbol));
+  // Only a folder whose EMASTER describes the series has the longer name to show.
+  if (!facts.longName.empty()) addRow("Long name (EMASTER)", DataText(facts.longName));
 
   auto* dopGroup = new QGroupBox(QStringLiteral("Data from DOP file (may be synthetic)"), this);
   auto* grid = new QGridLayout(dopGroup);

@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include "companion_fixtures.h"
+#include "datafiles/repair_master.h"
+#include "datafiles/series.h"
+#include "datafiles/series_facts.h"
+#include "datafiles/symbol_files.h"
+
+namespace voltrim::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+EmasterImage ReadEmaster(const fs::path& dir) {
+  EmasterImage image;
+  EXPECT_EQ(ReadEmasterImage((dir / "EMASTER").string(), image), kOk);
+  return image;
+}
+
+bool InStep(const fs::path& dir) {
+  return EmasterMirrors(ReadEmaster(dir), ReadFileBytes(dir / "MASTER"));
+}
+
+Bytes Record(const Bytes& emaster, int index) {
+  const auto at = emaster.begin() + static_cast<std::ptrdiff_t>(EmasterImage::Offset(index));
+  return Bytes(at, at + kEmasterRecordSize);
+}
+
+EmasterEntry Entry(const fs::path& dir, int index) {
+  return DecodeEmasterRecord(Record(ReadFileBytes(dir / "EMASTER"), index).data());
+}
+
+TEST(Emaster, RealFilesDecideTheLayout) {
+  TempDir temp;
+  const fs::path equis = CopyRealFolder("equis-small", temp.path());
+  if (equis.empty()) GTEST_SKIP() << "no shared data";
+  const EmasterEntry djx = Entry(equis, 0);
+  EXPECT_EQ(djx.fileNumber, 1);
+  EXPECT_EQ(djx.fieldCount, 7);
+  EXPECT_EQ(djx.symbol, ".DJX");
+  EXPECT_EQ(djx.name, "1/100 Dow Jones");
+  EXPECT_EQ(djx.longName, "1/100 Dow Jones INDU");
+  FoundSymbol found;
+  ASSERT_EQ(FindSymbol(equis.string(), ".DJX", found), kOk);
+  EXPECT_EQ(djx.firstDate, found.record.FirstDate());  // IEEE there, MBF in MASTER
+  EXPECT_EQ(djx.lastDate, found.record.LastDate());
+  EXPECT_EQ(EmasterStateIn(equis.string()), EmasterState::kMirrors);
+  EXPECT_EQ(EmasterStateIn(CopyRealFolder("bbfinance", temp.path()).string()),
+            EmasterState::kOutOfStep);
+}
+
+TEST(Emaster, DamagedFilesAreRefusedAndLeftAlone) {
+  EmasterImage image;
+  Bytes negative(kEmasterRecordSize, 0);
+  negative[1] = 0x80;
+  EXPECT_EQ(ParseEmasterBytes(negative.data(), 100, image), kDamagedFile);
+  EXPECT_EQ(ParseEmasterBytes(negative.data(), negative.size(), image), kDamagedFile);
+  TempDir temp;
+  Write(temp.path(), Portfolio({Symbol(1, "ACME"), Symbol(2, "BETA")}));
+  // A count above the records held mirrors nothing; the write leaves it as it was.
+  Bytes overCount = BuildEmasterBytes(ReadFileBytes(temp.path() / "MASTER"));
+  overCount.resize(EmasterImage::Offset(1));
+  WriteFileBytes(temp.path() / "EMASTER", overCount);
+  EXPECT_EQ(EmasterStateIn(temp.str()), EmasterState::kOutOfStep);
+  EXPECT_EQ(DeleteSymbol(temp.str(), "ACME"), kOk);
+  EXPECT_EQ(ReadFileBytes(temp.path() / "EMASTER"), overCount);
+}
+
+// Each write on a folder whose EMASTER mirrors MASTER: EMASTER still mirrors it, the
+// records the write did not touch keep their bytes, and every series reads as before.
+TEST(Emaster, EveryWriteKeepsAMirroringEmasterInStep) {
+  TempDir temp;
+  const fs::path p = temp.path() / "p", q = temp.path() / "q";
+  Write(p, Portfolio({Symbol(1, "ACME", "ACME CORP", 4), Symbol(2, "BETA", "BETA INC", 3),
+                      Symbol(3, "GAMMA", "GAMMA LTD", 5), Symbol(4, "DELTA", "DELTA CO")}));
+  Bytes master = ReadFileBytes(p / "MASTER");
+  std::fill_n(master.begin() + 4 * 53 + 36, 16, ' ');  // DELTA needs repair
+  WriteFileBytes(p / "MASTER", master);
+  WriteMirroringEmaster(p);
+  Write(q, Portfolio({Symbol(1, "D1")}));
+  WriteMirroringEmaster(q);
+  const Bytes old = ReadFileBytes(p / "EMASTER");
+
+  ASSERT_EQ(RenameMasterRecord((p / "MASTER").string(), 1, "BETA2", "BETA INC"), kOk);
+  EXPECT_EQ(Entry(p, 1).symbol, "BETA2");
+  EXPECT_EQ(Entry(p, 1).longName, "BETA INC LONG");  // the name did not change
+  ASSERT_EQ(RenameMasterRecord((p / "MASTER").string(), 1, "BETA2", "NEW NAME"), kOk);
+  EXPECT_EQ(Entry(p, 1).longName, "NEW NAME");
+  ASSERT_EQ(RepairMaster((p / "MASTER").string()), kOk);
+  EXPECT_EQ(Entry(p, 3).symbol, "DELTA");
+  const DayNumber first = Day(2000, 1, 3);
+  ASSERT_EQ(RewriteSeries(Edit(edit_kind::kDelete, first, first), p.string(), "GAMMA", 5), kOk);
+  EXPECT_EQ(Entry(p, 2).firstDate, 1000104.0f);
+  EXPECT_TRUE(InStep(p));
+  EXPECT_EQ(Record(ReadFileBytes(p / "EMASTER"), 0), Record(old, 0));
+
+  ASSERT_EQ(MoveOrCopySymbol(p.string(), "GAMMA", q.string(), true), kSymbolAdded);
+  ASSERT_EQ(DeleteSymbol(p.string(), "ACME"), kOk);
+  EXPECT_TRUE(InStep(p));
+  EXPECT_TRUE(InStep(q));
+  EXPECT_EQ(Entry(q, 1).symbol, "GAMMA");
+  EXPECT_EQ(Entry(q, 1).fileNumber, 2);
+  EXPECT_EQ(Entry(q, 1).firstDate, 1000104.0f);
+  EXPECT_EQ(Entry(q, 1).longName, "GAMMA LTD LONG");  // taken along from the source
+  // From a folder without EMASTER, the record is made from MASTER's.
+  Write(temp.path() / "r", Portfolio({Symbol(1, "R1", "R ONE")}));
+  ASSERT_EQ(MoveOrCopySymbol((temp.path() / "r").string(), "R1", p.string(), false), kSymbolAdded);
+  EXPECT_EQ(Entry(p, 2).longName, "R ONE");
+  EXPECT_EQ(Entry(p, 2).fileNumber, 1);
+  EXPECT_TRUE(InStep(p));
+  SeriesBuffer buffer;
+  ASSERT_EQ(AllocSeriesBuffer(buffer, 8), kOk);
+  ASSERT_EQ(ReadSeries(buffer, q.string(), "GAMMA", 0, -1), kOk);
+  EXPECT_EQ(buffer.Count(), 4);
+  EXPECT_FLOAT_EQ(buffer.At(0).close, 11.25f);
+  FreeSeriesBuffer(buffer);
+  SeriesFacts facts;
+  ASSERT_EQ(GetSeriesFacts(p.string(), "DELTA", facts), kFactsFound);
+  EXPECT_EQ(facts.longName, "DELTA CO LONG");
+}
+
+// A crash between the two replacements leaves EMASTER ahead; the same write run again
+// puts MASTER in step with it.
+TEST(Emaster, RunningAWriteAgainCompletesOneThatStoppedBetweenTheTwoFiles) {
+  TempDir temp;
+  const fs::path p = temp.path() / "p", q = temp.path() / "q";
+  Write(p, Portfolio({Symbol(1, "ACME"), Symbol(2, "BETA")}));
+  Write(q, Portfolio({Symbol(1, "D1")}));
+  const Bytes masterBefore = ReadFileBytes(p / "MASTER");
+  ASSERT_EQ(DeleteSymbol(p.string(), "BETA"), kOk);
+  WriteFileBytes(p / "EMASTER", BuildEmasterBytes(ReadFileBytes(p / "MASTER")));
+  WriteFileBytes(p / "MASTER", masterBefore);
+  WriteFileBytes(p / "F2.DAT", ReadFileBytes(p / "F1.DAT"));
+  const Bytes ahead = ReadFileBytes(p / "EMASTER");
+  EXPECT_EQ(DeleteSymbol(p.string(), "BETA"), kOk);
+  EXPECT_TRUE(InStep(p));
+  EXPECT_EQ(ReadFileBytes(p / "EMASTER"), ahead);
+}
+
+}  // namespace
+}  // namespace voltrim::testing
