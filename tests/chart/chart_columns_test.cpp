@@ -42,8 +42,8 @@ TEST(ChartColumnsTest, ALongSeriesFoldsIntoOneEntryPerPixelColumnLosingNoExtreme
 
 TEST(ChartColumnsTest, OnlyTheShownQuotesCountAndAbsentValuesAreLeftOut) {
   ChartSeries series = SawSeries(100);
-  series.quotes[50].close = -1;   // N/A: not drawn
-  series.quotes[51].high = -1;    // the bar spans what it has
+  series.quotes[50].close = -1;  // N/A: not drawn
+  series.quotes[51].high = -1;   // the bar spans what it has
   series.quotes[51].low = -1;
   series.quotes[51].volume = -1;
   ChartRange range = ChartRange::Whole(100);
