@@ -6,7 +6,7 @@ namespace voltrim {
 
 ChartGeometry::ChartGeometry(const QRect& area, const QFontMetrics& metrics, bool hasVolume) {
   const int pad = std::max(4, metrics.height() / 4);
-  markerSize_ = std::max(6, metrics.height() / 2);
+  markerSize_ = std::max(8, metrics.height() * 2 / 3);
   const int scaleWidth = metrics.horizontalAdvance(QStringLiteral("00000000.00")) + 2 * pad;
   const int datesHeight = metrics.height() + pad;
   plot_ = area.adjusted(pad, pad + markerSize_, -scaleWidth, -datesHeight);
