@@ -64,24 +64,6 @@ TEST(ChartSplitsTest, TheDemonstrationStocksAreMarkedAsTheSplitSearchListsThem) 
   EXPECT_EQ(planted, 2);
 }
 
-TEST(ChartSplitsTest, TheGridsRowsAreTurnedRoundOldestFirst) {
-  QuoteTable table;
-  for (int i = 0; i < 3; ++i) {
-    Quote q;
-    q.date = static_cast<DayNumber>(100 - i);  // newest first, as the grid holds them
-    q.close = 10;
-    table.rows.push_back(q);
-  }
-  table.count = 3;
-  const ChartSeries series = ChartSeriesOf(table);
-  EXPECT_EQ(series.quotes.front().date, 98);
-  EXPECT_EQ(series.RowOfIndex(0), 2);
-  EXPECT_EQ(series.IndexOfRow(0), 2);
-  EXPECT_EQ(series.IndexOfRow(3), -1);
-  EXPECT_EQ(series.RowOfIndex(-1), -1);
-  EXPECT_FALSE(series.hasVolume);  // no volume above zero
-}
-
 TEST(ChartSettingsTest, TheChartIsShownUntilHidden) {
   testing::TempDir dir;
   SettingsStore settings;

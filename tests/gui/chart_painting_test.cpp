@@ -59,17 +59,5 @@ TEST(ChartPaintingTest, EmptyAndOneQuoteSeriesDrawOnThePalettesBackground) {
   EXPECT_GT(CountColour(marked, plot, dark.color(QPalette::Highlight)), 10);
 }
 
-TEST(ChartPaintingTest, ASeriesWithoutOpenOrVolumeShowsWhatItHas) {
-  ChartSeries series;
-  for (int i = 0; i < 20; ++i) {
-    const float close = 10.0f + static_cast<float>(i % 3);
-    series.quotes.push_back({static_cast<DayNumber>(ParseUserDate("01/03/00") + i), 0, -1,
-                             close + 1, close - 1, close, -1, -1});
-  }
-  const QImage image = Draw(series, DarkPalette());
-  const QRect plot = ChartGeometry(image.rect(), QFontMetrics(QFont()), false).Plot();
-  EXPECT_GT(CountColour(image, plot, DarkPalette().color(QPalette::Text)), 100);
-}
-
 }  // namespace
 }  // namespace voltrim

@@ -207,7 +207,7 @@ class Painter {
     }
     // Zoomed in, the joins are long slanted lines that look better smoothed.
     p_.setRenderHint(QPainter::Antialiasing, range_.Span() < static_cast<double>(columns_.size()));
-    p_.setPen(QPen(palette_.color(QPalette::Text), 1.2));
+    p_.setPen(QPen(palette_.color(QPalette::Text), 1));
     p_.drawLines(lines.data(), static_cast<int>(lines.size()));
     p_.setRenderHint(QPainter::Antialiasing, false);
   }
