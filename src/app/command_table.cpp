@@ -17,6 +17,7 @@ const std::array kMenuCommands = {
                 "application-exit", "exit"},
     CommandInfo{M::View, c::kViewToolbar, "&Toolbar", nullptr, "Show or hide the toolbar"},
     CommandInfo{M::View, c::kViewStatusBar, "&Status Bar", nullptr, "Show or hide the status bar"},
+    CommandInfo{M::View, c::kViewChart, "&Chart", nullptr, "Show or hide the price chart"},
     CommandInfo{M::Portfolio, c::kSplitSearch, "&Split Search...", nullptr,
                 "Search this portfolio for possible splits", "Split search", "edit-find",
                 "split-search"},

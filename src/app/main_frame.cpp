@@ -18,10 +18,12 @@
 #include "app/qt_text.h"
 #include "browser/browser_enabling.h"
 #include "browser/command_ids.h"
-#include "browser/ui/voltrim_view.h"
 #include "browser/ui/search_filter_dialog.h"
 #include "browser/ui/series_facts_dialog.h"
+#include "browser/ui/voltrim_view.h"
 #include "browser/window_placement.h"
+#include "chart/ui/chart_link.h"
+#include "chart/ui/price_chart.h"
 #include "datafiles/series_facts.h"
 #include "export/ui/export_command_handler.h"
 #include "quotes/ui/quote_command_handlers.h"
@@ -78,7 +80,8 @@ CMainFrame::CMainFrame(SettingsStore& settings, QtPrompt& prompt, BrowserPlatfor
   ApplyStoredPlacement();
 
   view_ = new CVoltrimView(settings, prompt, std::move(platform), this);
-  setCentralWidget(view_);
+  chart_ = new PriceChart;
+  setCentralWidget(StackAboveChart(view_, chart_));
   BuildMenusAndToolbar();
   BuildStatusBar();
   InstallHandlers();
@@ -207,6 +210,12 @@ void CMainFrame::InstallHandlers() {
   SetCommandHandler(command::kViewStatusBar, [this] {
     statusBar()->setVisible(!statusBar()->isVisible());
     Action(command::kViewStatusBar)->setChecked(statusBar()->isVisible());
+  });
+  SetCommandHandler(command::kViewChart,
+                    ChartToggle(*Action(command::kViewChart), *chart_, settings_));
+  LinkChartToView(*chart_, *view_, [this] {
+    QAction* edit = Action(command::kQuoteEdit);
+    if (edit && edit->isEnabled()) edit->trigger();
   });
   SetCommandHandler(command::kSearchFilter, [this] { OnSearchFilter(); });
   SetCommandHandler(command::kSymbolAbout, [this] { OnSymbolAbout(); });

@@ -16,6 +16,7 @@ class QProgressBar;
 namespace voltrim {
 
 class CVoltrimView;
+class PriceChart;
 class SettingsStore;
 
 // The main window: menus, toolbar, status bar and the browser form. It keeps its
@@ -32,6 +33,7 @@ class CMainFrame : public QMainWindow, public ProgressDisplay {
   ~CMainFrame() override;
 
   CVoltrimView* View() const { return view_; }
+  PriceChart* Chart() const { return chart_; }
   // The menu item of a command id (toolbar buttons share it), or null.
   QAction* Action(int commandId) const;
   QLabel* MessagePane() const { return messagePane_; }
@@ -69,6 +71,7 @@ class CMainFrame : public QMainWindow, public ProgressDisplay {
   SettingsStore& settings_;
   QtPrompt& prompt_;
   CVoltrimView* view_ = nullptr;
+  PriceChart* chart_ = nullptr;
   QToolBar* toolbar_ = nullptr;
   QLabel* messagePane_ = nullptr;
   QLabel* symbolPane_ = nullptr;

@@ -8,6 +8,7 @@ namespace command {
 inline constexpr int kAppExit = 57665;
 inline constexpr int kViewToolbar = 59392;
 inline constexpr int kViewStatusBar = 59393;
+inline constexpr int kViewChart = 32850;
 inline constexpr int kSplitSearch = 32776;
 inline constexpr int kSearchFilter = 32790;
 inline constexpr int kReScan = 32807;

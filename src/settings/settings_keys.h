@@ -42,6 +42,11 @@ inline constexpr char kNewest[] = "Newest";
 inline constexpr char kDelim[] = "Delim";
 inline constexpr char kTitle[] = "Title";
 
+// The price chart below the quotes grid: shown (1) or hidden (0) by View > Chart.
+inline constexpr char kChart[] = "Chart";
+inline constexpr char kChartShown[] = "Show";
+inline constexpr int kChartShownDefault = 1;
+
 // Records of the last change of each kind: written, never read.
 inline constexpr char kEdit[] = "Edit";      // Date, Open, Hi, Lo, Close, Vol, OI
 inline constexpr char kSplit[] = "Split";    // Date, New, Old

@@ -200,6 +200,7 @@ void CVoltrimView::QuotesChanged() {
   quotesModel_->Reload();
   const int row = browser_->State().quotes.currentRow;
   if (browser_->State().quotes.HasRow(row)) quotesGrid_->SelectRow(row, false);
+  Q_EMIT quotesChanged();
   Q_EMIT stateChanged();
 }
 

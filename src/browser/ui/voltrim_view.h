@@ -45,6 +45,8 @@ class CVoltrimView : public QScrollArea, private BrowserObserver {
  Q_SIGNALS:
   // Something the main window shows may have changed: title, enabling, status panes.
   void stateChanged();
+  // The quotes grid was emptied or refilled.
+  void quotesChanged();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "browser/browser_state.h"
+
+namespace voltrim {
+
+// A split candidate placed on the chart: the later quote of the pair and the line the
+// split search would list for it.
+struct ChartSplitMark {
+  int index = 0;
+  std::string text;
+};
+
+// The loaded series as the chart draws it: oldest quote first, so that index i lies left
+// of index i + 1. Row r of the quotes grid is index RowCount() - 1 - r.
+struct ChartSeries {
+  std::vector<Quote> quotes;
+  std::vector<ChartSplitMark> splits;
+  bool hasVolume = false;  // some quote has a volume above zero
+
+  int Count() const { return static_cast<int>(quotes.size()); }
+  int IndexOfRow(int row) const { return row >= 0 && row < Count() ? Count() - 1 - row : -1; }
+  int RowOfIndex(int index) const {
+    return index >= 0 && index < Count() ? Count() - 1 - index : -1;
+  }
+};
+
+// The quotes the grid holds, turned round, with the split candidates among them.
+ChartSeries ChartSeriesOf(const QuoteTable& table);
+
+// The pairs of consecutive quotes that the split search would list, in date order.
+std::vector<ChartSplitMark> FindSplitMarks(const std::vector<Quote>& oldestFirst,
+                                           const std::string& symbol);
+
+// What the chart shows of a quote: absent and negative values ("N/A" in the grid) are
+// not drawn; a bar without high or low spans what it has.
+inline bool Shown(float value) { return value >= 0.0f; }
+inline float BarTop(const Quote& q) { return Shown(q.high) ? q.high : q.close; }
+inline float BarBottom(const Quote& q) { return Shown(q.low) ? q.low : q.close; }
+
+}  // namespace voltrim
