@@ -1,6 +1,7 @@
 // repair DIR: mends a MASTER whose symbol fields are empty, without asking.
 #include "cli/cli_common.h"
 #include "cli/cli_write_common.h"
+#include "datafiles/portfolio_lock.h"
 #include "datafiles/repair_master.h"
 
 namespace voltrim::cli {
@@ -30,7 +31,12 @@ int RunRepairCommand(const QStringList& arguments) {
     return kExitFailed;
   }
   if (!needsRepair) return kExitOk;
-  if (const Status status = RepairMaster(masterPath); status != kOk) {
+  const Status status = RepairMaster(masterPath);
+  if (status == kPortfolioBusy) {
+    PrintError(kPortfolioBusyMessage);
+    return kExitFailed;
+  }
+  if (status != kOk) {
     PrintError("The master file\n" + masterPath + "\ncould not be repaired (" +
                DescribeStatus(status) + "); it is unchanged.");
     return kExitFailed;
