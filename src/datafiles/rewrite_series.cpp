@@ -201,7 +201,7 @@ std::string FolderOf(const std::string& path) {
 }  // namespace
 
 Status RewriteSeries(const SeriesEdit& request, std::string_view portfolioDir,
-                     std::string_view symbol, int quoteCount) {
+                     std::string_view symbol, [[maybe_unused]] int quoteCount) {
   Status status = CheckRequest(request);
   if (status != kOk) return status;
   PortfolioLock lock({portfolioDir});
@@ -238,7 +238,10 @@ Status RewriteSeries(const SeriesEdit& request, std::string_view portfolioDir,
   if (request.kind != edit_kind::kDelete) return kOk;
   // Only now that the quote is gone from the file may MASTER say so.
   const std::string masterPath = MasterPathIn(series.found.directory);
-  for (const DateUpdate& update : DeleteDateUpdates(dat, *hit, quoteCount)) {
+  // The caller's count is from its last read, which another writer may have changed since;
+  // MASTER must follow the series as it now stands (both counts come from the header).
+  const int storedCount = dat.LastRecord() - 1;
+  for (const DateUpdate& update : DeleteDateUpdates(dat, *hit, storedCount)) {
     if (SetMasterDate(masterPath, update.date, number, update.which) != kOk) {
       return kMasterDatesNotUpdated;
     }

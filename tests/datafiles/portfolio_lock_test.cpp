@@ -128,6 +128,20 @@ TEST_F(PortfolioLockTest, TheNextWriterClearsWhatACrashedWriterLeft) {
   EXPECT_TRUE(TemporariesBelow(temp_.path()).empty());
 }
 
+// Two deletes of the newest quote, each counted from the same read before either ran: the
+// second must still move MASTER's last date, to the quote that is newest once it is done.
+TEST_F(PortfolioLockTest, ADeleteCountsTheSeriesAsAnotherWriterLeftIt) {
+  const std::vector<DailyQuote> quotes = Quotes(5);
+  const auto dayOf = [&](int i) { return quotes[static_cast<std::size_t>(i)].day; };
+  ASSERT_EQ(RewriteSeries(Edit(edit_kind::kDelete, dayOf(4), dayOf(4)), p_, "ACME", 5), kOk);
+  ASSERT_EQ(RewriteSeries(Edit(edit_kind::kDelete, dayOf(3), dayOf(3)), p_, "ACME", 5), kOk);
+  const Bytes acme = MasterRecordBytes(ReadFileBytes(temp_.path() / "p" / "MASTER"), 0);
+  const MbfBytes last = DayToDateFloat(dayOf(2));
+  EXPECT_EQ(
+      Bytes(acme.begin() + master_offset::kLastDate, acme.begin() + master_offset::kLastDate + 4),
+      Bytes(last.begin(), last.end()));
+}
+
 TEST(WriterTemporaryNames, AreEachWritersOwnAndKeepTheirExtension) {
   const std::string a = WriterTemporaryName("F3.NEW");
   const std::string b = WriterTemporaryName("F3.NEW");
