@@ -99,18 +99,6 @@ TEST_F(PortfolioLockTest, AWriterThatWaitsInVainFailsAndChangesNothing) {
   EXPECT_EQ(CloseOn(p_, "ACME", 0), 99.0f);
 }
 
-TEST_F(PortfolioLockTest, NestedWritesOfOneThreadDoNotWaitForThemselves) {
-  const LockWait shortWait(50ms);
-  const PortfolioLock outer({p_, q_});
-  ASSERT_EQ(outer.status(), kOk);
-  // A delete updates MASTER's dates from inside the rewrite; a move writes both folders.
-  EXPECT_EQ(
-      RewriteSeries(Edit(edit_kind::kDelete, Day(2000, 1, 3), Day(2000, 1, 3)), p_, "ACME", 5),
-      kOk);
-  EXPECT_EQ(MoveOrCopySymbol(p_ + "/", "ACME", q_, true), kOk);
-  EXPECT_TRUE(Holds(q_, "ACME"));
-}
-
 TEST_F(PortfolioLockTest, TheNextWriterClearsWhatACrashedWriterLeft) {
   const std::vector<std::string> leftovers = {"F7.NEW",        "MASTER.~NU",      "MASTER.NEW",
                                               "f2.4711-3.new", "MASTER.12-1.~NU", "MASTER.9-9.bak",
@@ -140,19 +128,6 @@ TEST_F(PortfolioLockTest, ADeleteCountsTheSeriesAsAnotherWriterLeftIt) {
   EXPECT_EQ(
       Bytes(acme.begin() + master_offset::kLastDate, acme.begin() + master_offset::kLastDate + 4),
       Bytes(last.begin(), last.end()));
-}
-
-TEST(WriterTemporaryNames, AreEachWritersOwnAndKeepTheirExtension) {
-  const std::string a = WriterTemporaryName("F3.NEW");
-  const std::string b = WriterTemporaryName("F3.NEW");
-  EXPECT_NE(a, b);
-  EXPECT_EQ(fs::path(a).extension(), ".NEW");
-  EXPECT_EQ(a.substr(0, 3), "F3.");
-  EXPECT_EQ(fs::path(WriterTemporaryName("MASTER.~NU")).extension(), ".~NU");
-  EXPECT_TRUE(IsWriterTemporaryName(a));
-  EXPECT_TRUE(IsWriterTemporaryName(WriterTemporaryName("MASTER.bak")));
-  EXPECT_FALSE(IsWriterTemporaryName("MASTER.bak"));  // also the name of the backup
-  EXPECT_FALSE(IsWriterTemporaryName("F3.DAT"));
 }
 
 // Every reported success stands in the file; every reported failure left nothing.
