@@ -13,6 +13,7 @@
 #include "browser/grid_text.h"
 #include "datafiles/master.h"
 #include "datafiles/portfolio_files.h"
+#include "datafiles/portfolio_lock.h"
 #include "datafiles/repair_master.h"
 #include "datafiles/series.h"
 #include "prompt/user_prompt.h"
@@ -266,7 +267,9 @@ bool Browser::RepairIfWanted(const std::string& path) {
         "(Hint: There is a control for this in\nthe Portfolio > Search Filter dialog.)";
     if (!prompt_.AskYesNo(question)) return false;
   }
-  return RepairMaster(path) == kOk;
+  const Status status = RepairMaster(path);
+  if (status == kPortfolioBusy) prompt_.ShowMessage(kPortfolioBusyMessage);
+  return status == kOk;
 }
 
 void Browser::FillQuotesGrid(int row) {

@@ -11,6 +11,14 @@ namespace voltrim::cli {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
+// The main change stands but not all of it was done (stderr says what is left); a script
+// must not simply run the command again.
+inline constexpr int kExitPartlyDone = 3;
+
+inline int ExitStatus(bool succeeded, bool partlyDone) {
+  if (succeeded) return kExitOk;
+  return partlyDone ? kExitPartlyDone : kExitFailed;
+}
 
 // One subcommand. `run` gets the arguments after the command name (the program name
 // first, as QCommandLineParser expects) and returns an exit status.

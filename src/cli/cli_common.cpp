@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "datafiles/portfolio_files.h"
+#include "datafiles/portfolio_lock.h"
 #include "datafiles/series.h"
 #include "datafiles/xmaster.h"
 
@@ -103,6 +104,8 @@ std::string DescribeStatus(Status status) {
       return "a value is too large to be stored";
     case kBadRequest:
       return "the request cannot be carried out";
+    case kPortfolioBusy:
+      return "another program is changing the portfolio";
     default:
       return "error " + std::to_string(status);
   }

@@ -32,7 +32,7 @@ int RunTransferCommand(const Command& command, const QStringList& arguments, boo
   const SymbolPortfolio portfolio{*dir, MasterPathOf(*dir)};
   const SymbolCommandOutcome outcome =
       RunMoveOrCopySymbol(portfolio, TextArgument(positional[1]), *destination, move, prompt);
-  return outcome.succeeded ? kExitOk : kExitFailed;
+  return ExitStatus(outcome.succeeded, outcome.partlyDone);
 }
 
 }  // namespace voltrim::cli

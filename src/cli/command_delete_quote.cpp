@@ -40,7 +40,7 @@ int RunDeleteQuoteCommand(const QStringList& arguments) {
   CliPrompt prompt;
   const QuoteCommandOutcome outcome =
       RunDeleteQuote(view.context, TextArgument(positional[2]), {prompt, nullptr});
-  return outcome.succeeded ? kExitOk : kExitFailed;
+  return ExitStatus(outcome.succeeded, outcome.partlyDone);
 }
 
 const CommandRegistration kRegistration(kDeleteQuote);

@@ -29,8 +29,8 @@ int RunDeleteSymbolCommand(const QStringList& arguments) {
   WarnIfEmasterOutOfStep(*dir);
   CliPrompt prompt;
   const SymbolPortfolio portfolio{*dir, MasterPathOf(*dir)};
-  return RunSymbolDelete(portfolio, row.symbol, prompt, /*ask=*/false).succeeded ? kExitOk
-                                                                                 : kExitFailed;
+  const SymbolCommandOutcome outcome = RunSymbolDelete(portfolio, row.symbol, prompt, false);
+  return ExitStatus(outcome.succeeded, outcome.partlyDone);
 }
 
 const CommandRegistration kRegistration(kDeleteSymbol);

@@ -2,6 +2,7 @@
 #include "cli/cli_common.h"
 #include "cli/cli_emaster_warning.h"
 #include "cli/cli_write_common.h"
+#include "datafiles/portfolio_lock.h"
 #include "datafiles/repair_master.h"
 
 namespace voltrim::cli {
@@ -32,7 +33,12 @@ int RunRepairCommand(const QStringList& arguments) {
   }
   if (!needsRepair) return kExitOk;
   WarnIfEmasterOutOfStep(*dir);
-  if (const Status status = RepairMaster(masterPath); status != kOk) {
+  const Status status = RepairMaster(masterPath);
+  if (status == kPortfolioBusy) {
+    PrintError(kPortfolioBusyMessage);
+    return kExitFailed;
+  }
+  if (status != kOk) {
     PrintError("The master file\n" + masterPath + "\ncould not be repaired (" +
                DescribeStatus(status) + "); it is unchanged.");
     return kExitFailed;

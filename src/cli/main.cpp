@@ -13,7 +13,9 @@ void PrintUsage(std::FILE* out) {
   std::fprintf(out,
                "Usage: voltrim-cli COMMAND [ARGUMENTS...]\n"
                "Browse and repair MetaStock/CompuTrac portfolios from the command line.\n"
-               "Dates are MM/DD/YY. 'voltrim-cli COMMAND --help' describes a command.\n\n"
+               "Dates are MM/DD/YY. 'voltrim-cli COMMAND --help' describes a command.\n"
+               "Exit status: 0 done, 1 failed (nothing changed), 2 usage error, 3 done in part\n"
+               "(the message says what is left; do not simply run the command again).\n\n"
                "Commands:\n");
   for (const auto& command : voltrim::cli::Commands()) {
     std::fprintf(out, "  %-14s %s\n", command.name, command.summary);

@@ -1,9 +1,11 @@
 #include "datafiles/repair_master.h"
 
 #include <cstring>
+#include <filesystem>
 
 #include "datafiles/emaster.h"
 #include "datafiles/master_image.h"
+#include "datafiles/portfolio_lock.h"
 
 namespace voltrim {
 
@@ -41,6 +43,8 @@ Status MasterNeedsRepair(const std::string& masterPath, bool& needsRepair) {
 }
 
 Status RepairMaster(const std::string& masterPath) {
+  const PortfolioLock lock({std::filesystem::path(masterPath).parent_path().string()});
+  if (lock.status() != kOk) return lock.status();
   MasterImage master;
   const Status status = ReadMasterImage(masterPath, master);
   if (status != kOk) return status;

@@ -1,5 +1,10 @@
 #include "datafiles/replace_file.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
 #include <filesystem>
 #include <system_error>
 
@@ -61,7 +66,63 @@ Status CommitStaged(const std::string& temporary, const std::string& destination
   return kOk;
 }
 
+std::string Upper(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return upper;
+}
+
+bool AllDigits(std::string_view text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// "<process>-<count>", as WriterTemporaryName makes it.
+bool IsWriterTag(std::string_view tag) {
+  const std::size_t dash = tag.find('-');
+  return dash != std::string_view::npos && AllDigits(tag.substr(0, dash)) &&
+         AllDigits(tag.substr(dash + 1));
+}
+
+bool IsTemporaryStem(std::string_view stem) {
+  return stem == "MASTER" || (stem.size() > 1 && stem[0] == 'F' && AllDigits(stem.substr(1)));
+}
+
 }  // namespace
+
+std::string WriterTemporaryName(std::string_view temporary) {
+  static std::atomic<unsigned long> counter{0};
+  const std::string tag =
+      std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1) + 1);
+  const std::size_t dot = temporary.rfind('.');
+  if (dot == std::string_view::npos) return std::string(temporary) + "." + tag;
+  return std::string(temporary.substr(0, dot)) + "." + tag + std::string(temporary.substr(dot));
+}
+
+bool IsWriterTemporaryName(std::string_view name) {
+  const std::string upper = Upper(name);
+  const std::size_t first = upper.find('.');
+  const std::size_t last = upper.rfind('.');
+  if (first == std::string::npos || !IsTemporaryStem(std::string_view(upper).substr(0, first))) {
+    return false;
+  }
+  const std::string ext = upper.substr(last + 1);
+  if (first == last) return ext == "NEW" || ext == "~NU";
+  const std::string_view tag = std::string_view(upper).substr(first + 1, last - first - 1);
+  return IsWriterTag(tag) && (ext == "NEW" || ext == "~NU" || ext == "BAK");
+}
+
+void ClearLeftoverTemporaries(const std::string& directory) {
+  std::vector<std::string> leftovers;
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(directory.empty() ? "." : directory, ec), end;
+       !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (IsWriterTemporaryName(name)) leftovers.push_back(WithTrailingSeparator(directory) + name);
+  }
+  // Best effort: a leftover that stays does no harm, as no writer reuses its name.
+  for (const std::string& path : leftovers) (void)file_ops::Remove(path);
+}
 
 Status ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::size_t limit) {
   file_ops::File file;
@@ -74,14 +135,18 @@ Status ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, st
 
 Status ReplaceFileContent(const ReplaceNames& names, const std::vector<std::uint8_t>& content) {
   const std::string target = ResolveInDirectory(names.directory, names.target);
-  const std::string temporary = ResolveInDirectory(names.directory, names.temporary);
-  if (target == temporary) return kBadRequest;
-  const bool targetExists = Exists(target);
+  const std::string plainTemporary = ResolveInDirectory(names.directory, names.temporary);
+  if (target == plainTemporary) return kBadRequest;
+  const bool keepBackup = !names.backup.empty() && Exists(target);
+  const std::string backup =
+      keepBackup ? ResolveInDirectory(names.directory, names.backup) : std::string();
+  if (keepBackup && (backup == target || backup == plainTemporary)) return kBadRequest;
+  const std::string temporary =
+      WithTrailingSeparator(names.directory) + WriterTemporaryName(names.temporary);
   const unsigned mode = file_ops::PermissionsOf(target);
+  if (ClearTemporary(plainTemporary) != kOk) return kFileWrite;
 
-  if (!names.backup.empty() && targetExists) {
-    const std::string backup = ResolveInDirectory(names.directory, names.backup);
-    if (backup == target || backup == temporary) return kBadRequest;
+  if (keepBackup) {
     Status status = StageCopy(target, temporary, true);
     if (status == kOk) status = CommitStaged(temporary, backup);
     if (status != kOk) return kFileWrite;
@@ -99,7 +164,7 @@ Status PlaceFileCopy(const std::string& source, const std::string& destinationDi
                      const std::string& destinationName, const std::string& temporary,
                      bool allowLink) {
   const std::string destination = ResolveInDirectory(destinationDir, destinationName);
-  const std::string staged = ResolveInDirectory(destinationDir, temporary);
+  const std::string staged = WithTrailingSeparator(destinationDir) + WriterTemporaryName(temporary);
   if (destination == staged || destination == source) return kBadRequest;
   Status status = StageCopy(source, staged, allowLink);
   if (status != kOk) return status == kFileOpen ? kFileOpen : kFileWrite;

@@ -20,7 +20,9 @@ struct ReplaceNames {
   std::string backup;     // e.g. "F3.BAK"; empty: no backup is kept
 };
 
-// Replaces the target's content in a way that survives a crash at any point:
+// Replaces the target's content in a way that survives a crash at any point (the new
+// content and a backup are staged under this writer's own name for the temporary, see
+// WriterTemporaryName; a leftover under the plain temporary name is removed first):
 //  1. (with a backup) the current target becomes the backup: a hard link of it, or a copy
 //     when the file system cannot link, staged under the temporary name and renamed over
 //     the old backup in one step;
@@ -37,6 +39,19 @@ Status ReplaceFileContent(const ReplaceNames& names, const std::vector<std::uint
 Status PlaceFileCopy(const std::string& source, const std::string& destinationDir,
                      const std::string& destinationName, const std::string& temporary,
                      bool allowLink);
+
+// The name a writer actually writes `temporary` under: its own, so that no two writers (or
+// threads) ever share a temporary file: "F3.NEW" becomes "F3.<process>-<count>.NEW".
+std::string WriterTemporaryName(std::string_view temporary);
+
+// Whether name (any case) is a temporary file of a write: F<n>.NEW, MASTER.NEW and
+// MASTER.~NU, or a writer's own name for any temporary. Plain MASTER.bak is not counted,
+// as it cannot be told from the backup MASTER.BAK.
+bool IsWriterTemporaryName(std::string_view name);
+
+// Removes every temporary file in directory, as a crashed writer may have left them. Call
+// only while holding the folder's lock (no other writer can be using them then).
+void ClearLeftoverTemporaries(const std::string& directory);
 
 // Largest file a write path reads into memory; a sound DAT file of 32,767 records of
 // 19 fields is under 2.5 MB, so anything near this is damaged or not a portfolio file.

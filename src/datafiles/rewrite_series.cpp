@@ -2,12 +2,14 @@
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 #include <vector>
 
 #include "datafiles/emaster.h"
 #include "datafiles/master_image.h"
 #include "datafiles/portfolio_files.h"
+#include "datafiles/portfolio_lock.h"
 #include "datafiles/replace_file.h"
 #include "datafiles/series.h"
 
@@ -181,14 +183,32 @@ bool InsidePortfolio(std::string_view portfolioDir, const std::string& directory
          directory.find("/../", root.size() > 0 ? root.size() - 1 : 0) == std::string::npos;
 }
 
+// Finds the series with its folder held: a symbol found through a subdirectory entry lives
+// in a folder the lock may not hold yet, and is looked up again once it does.
+Status LocateHeld(PortfolioLock& lock, std::string_view portfolioDir, std::string_view symbol,
+                  SeriesLocation& series) {
+  Status status = LocateSeries(portfolioDir, symbol, series);
+  if (status != kOk || lock.Covers(series.found.directory)) return status;
+  status = lock.Add(series.found.directory);
+  if (status == kOk) status = LocateSeries(portfolioDir, symbol, series);
+  if (status == kOk && !lock.Covers(series.found.directory)) status = kPortfolioBusy;
+  return status;
+}
+
+std::string FolderOf(const std::string& path) {
+  return std::filesystem::path(path).parent_path().string();
+}
+
 }  // namespace
 
 Status RewriteSeries(const SeriesEdit& request, std::string_view portfolioDir,
-                     std::string_view symbol, int quoteCount) {
+                     std::string_view symbol, [[maybe_unused]] int quoteCount) {
   Status status = CheckRequest(request);
   if (status != kOk) return status;
+  PortfolioLock lock({portfolioDir});
+  if (lock.status() != kOk) return lock.status();
   SeriesLocation series;
-  status = LocateSeries(portfolioDir, symbol, series);
+  status = LocateHeld(lock, portfolioDir, symbol, series);
   if (status != kOk) return status;
   if (!InsidePortfolio(portfolioDir, series.found.directory)) return kDamagedFile;
 
@@ -219,7 +239,10 @@ Status RewriteSeries(const SeriesEdit& request, std::string_view portfolioDir,
   if (request.kind != edit_kind::kDelete) return kOk;
   // Only now that the quote is gone from the file may MASTER say so.
   const std::string masterPath = MasterPathIn(series.found.directory);
-  for (const DateUpdate& update : DeleteDateUpdates(dat, *hit, quoteCount)) {
+  // The caller's count is from its last read, which another writer may have changed since;
+  // MASTER must follow the series as it now stands (both counts come from the header).
+  const int storedCount = dat.LastRecord() - 1;
+  for (const DateUpdate& update : DeleteDateUpdates(dat, *hit, storedCount)) {
     if (SetMasterDate(masterPath, update.date, number, update.which) != kOk) {
       return kMasterDatesNotUpdated;
     }
@@ -229,6 +252,8 @@ Status RewriteSeries(const SeriesEdit& request, std::string_view portfolioDir,
 
 Status SetMasterDate(const std::string& masterPath, const MbfBytes& date, int fileNumber,
                      MasterDate which) {
+  const PortfolioLock lock({FolderOf(masterPath)});
+  if (lock.status() != kOk) return lock.status();
   MasterImage master;
   Status status = ReadMasterImage(masterPath, master);
   if (status != kOk) return status;
@@ -249,6 +274,8 @@ Status SetMasterDate(const std::string& masterPath, const MbfBytes& date, int fi
 Status RenameMasterRecord(const std::string& masterPath, int row, std::string_view symbol,
                           std::string_view name) {
   if (symbol.size() > kSymbolFieldSize || name.size() > kNameFieldSize) return kBadRequest;
+  const PortfolioLock lock({FolderOf(masterPath)});
+  if (lock.status() != kOk) return lock.status();
   MasterImage master;
   Status status = ReadMasterImage(masterPath, master);
   if (status != kOk) return status;

@@ -47,9 +47,10 @@ inline constexpr Status kMasterDatesNotUpdated = -105;
 
 // Rewrites the symbol's F<n>.DAT (found through FindSymbol from portfolioDir) by the
 // request, keeping the previous content as F<n>.BAK and writing through F<n>.NEW.
-// quoteCount is the number of quotes the browser last read (used for a delete's MASTER
-// date updates). Only the bytes of the fields the request changes are rewritten; every
-// other byte, also of fields no keyword names, is copied as stored.
+// quoteCount is the number of quotes the browser last read; a delete's MASTER date updates
+// count the quotes the DAT header holds when the lock is taken, which is the same number
+// unless another writer changed the series since. Only the bytes of the fields the request changes
+// are rewritten; every other byte, also of fields no keyword names, is copied as stored.
 //
 // Returns kOk only when the new content took the old file's place. Failures, with every
 // file unchanged unless noted:

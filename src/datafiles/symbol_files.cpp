@@ -13,6 +13,7 @@
 #include "datafiles/file_ops.h"
 #include "datafiles/master_image.h"
 #include "datafiles/portfolio_files.h"
+#include "datafiles/portfolio_lock.h"
 #include "datafiles/replace_file.h"
 #include "datafiles/xmaster.h"
 
@@ -126,10 +127,24 @@ Status PlaceDataFiles(const std::string& sourceDir, int oldNumber, const std::st
   return kOk;
 }
 
+// Looks the symbol up with its folder held (one reached through a subdirectory entry is
+// taken after the first ones, and looked up again once held).
+Status FindSymbolHeld(PortfolioLock& lock, std::string_view sourceDir, std::string_view search,
+                      FoundSymbol& found) {
+  Status status = FindSymbol(sourceDir, search, found);
+  if (status != kOk || lock.Covers(found.directory)) return status;
+  status = lock.Add(found.directory);
+  if (status == kOk) status = FindSymbol(sourceDir, search, found);
+  if (status == kOk && !lock.Covers(found.directory)) status = kPortfolioBusy;
+  return status;
+}
+
 }  // namespace
 
 Status DeleteSymbol(std::string_view portfolioDir, std::string_view symbol) {
   if (symbol.empty()) return kBadRequest;
+  const PortfolioLock lock({portfolioDir});
+  if (lock.status() != kOk) return lock.status();
   const std::string masterPath = MasterPathIn(portfolioDir);
   MasterImage master;
   Status status = ReadMasterImage(masterPath, master);
@@ -153,6 +168,8 @@ std::string AddSymbolExistsMessage(std::string_view searchText, std::string_view
 int AddSymbolToPortfolio(const MasterRecord& record, std::string_view searchText,
                          std::string_view sourceDir, std::string_view destinationDir, bool move,
                          int* newFileNumber) {
+  const PortfolioLock lock({sourceDir, destinationDir});
+  if (lock.status() != kOk) return lock.status();
   FoundSymbol existing;
   Status status = FindSymbol(destinationDir, searchText, existing);
   if (status == kOk) return kSymbolExists;
@@ -220,8 +237,10 @@ int MoveOrCopySymbol(std::string_view sourceDir, std::string_view symbol,
                      std::string_view destinationDir, bool move) {
   const std::string search = SymbolSearchText(symbol);
   if (search.empty()) return kBadRequest;
+  PortfolioLock lock({sourceDir, destinationDir});
+  if (lock.status() != kOk) return lock.status();
   FoundSymbol found;
-  Status status = FindSymbol(sourceDir, search, found);
+  Status status = FindSymbolHeld(lock, sourceDir, search, found);
   if (status != kOk) return status;
   if (!InsidePortfolio(sourceDir, found.directory)) return kDamagedFile;
 

@@ -32,11 +32,11 @@ QuoteCommandOutcome RunDeleteQuote(const QuoteSeriesContext& series, const std::
     // The quote is gone: show the series as it now stands, and say what is stale.
     io.prompt.ShowMessage(quote_messages::kDeleteDatesStale);
     if (io.settings) RecordDeleteQuote(*io.settings, dateText);
-    outcome.reloadGrid = true;
+    outcome.reloadGrid = outcome.partlyDone = true;
     return outcome;
   }
   if (status != kOk) {
-    io.prompt.ShowMessage(quote_messages::kDeleteEditFailed);
+    io.prompt.ShowMessage(quote_messages::FailureText(status, quote_messages::kDeleteEditFailed));
     return outcome;
   }
   if (io.settings) RecordDeleteQuote(*io.settings, dateText);
@@ -83,7 +83,7 @@ QuoteCommandOutcome RunAddQuote(const QuoteSeriesContext& series, const std::str
     status = RewriteSeries(edit, series.portfolioDir, series.symbol, series.quoteCount);
   }
   if (status != kOk) {
-    io.prompt.ShowMessage(quote_messages::kAddQuoteFailed);
+    io.prompt.ShowMessage(quote_messages::FailureText(status, quote_messages::kAddQuoteFailed));
     outcome.rowToShow = 0;
     return outcome;
   }

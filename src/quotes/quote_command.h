@@ -28,6 +28,9 @@ struct QuoteCommandIo {
 // and, after Add, go on into the quote editor on that row.
 struct QuoteCommandOutcome {
   bool succeeded = false;
+  // Not all was done, but the main change stands (the message said what is left):
+  // repeating the command would do it twice.
+  bool partlyDone = false;
   bool reloadGrid = false;
   int rowToShow = 0;
   bool openEditor = false;

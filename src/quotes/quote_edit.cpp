@@ -56,7 +56,8 @@ QuoteCommandOutcome RunQuoteEdit(const QuoteSeriesContext& series, const QuoteEd
     status = RewriteSeries(*edit, series.portfolioDir, series.symbol, series.quoteCount);
   }
   if (status != kOk) {
-    io.prompt.ShowMessage(quote_messages::kSingleDateEditFailed);
+    io.prompt.ShowMessage(
+        quote_messages::FailureText(status, quote_messages::kSingleDateEditFailed));
     return outcome;
   }
   if (io.settings) RecordQuoteEdit(*io.settings, input.entered);

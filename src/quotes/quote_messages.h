@@ -1,5 +1,8 @@
 #pragma once
 
+#include "datafiles/portfolio_lock.h"
+#include "datafiles/status.h"
+
 namespace voltrim::quote_messages {
 
 // What the quote commands tell the user, word for word.
@@ -19,5 +22,13 @@ inline constexpr char kTooManyCharactersFormat[] = "Please enter no more than %d
 inline constexpr char kDeleteDatesStale[] =
     "The quote was deleted, but the first and last dates\nof the symbol in MASTER could "
     "not be updated.";
+// Another writer held the portfolio past the wait; shown instead of the command's failure.
+inline constexpr const char* kPortfolioBusy = kPortfolioBusyMessage;
+
+// The message for a failed rewrite: the busy text when another writer kept the portfolio,
+// else the command's own failure text.
+inline const char* FailureText(Status status, const char* commandFailed) {
+  return status == voltrim::kPortfolioBusy ? kPortfolioBusy : commandFailed;
+}
 
 }  // namespace voltrim::quote_messages

@@ -49,7 +49,7 @@ QuoteCommandOutcome RunScale(const QuoteSeriesContext& series,
     status = RewriteSeries(*edit, series.portfolioDir, series.symbol, series.quoteCount);
   }
   if (status != kOk) {
-    prompt.ShowMessage(failureMessage);
+    prompt.ShowMessage(quote_messages::FailureText(status, failureMessage));
     return outcome;
   }
   outcome.succeeded = outcome.reloadGrid = true;

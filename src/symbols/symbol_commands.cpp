@@ -52,7 +52,8 @@ SymbolCommandOutcome RunSymbolEdit(const SymbolPortfolio& portfolio, int row,
     status = RenameMasterRecord(portfolio.masterPath, row, symbol, name);
   }
   if (status != kOk) {
-    prompt.ShowMessage(symbol_messages::kEditFailed);
+    prompt.ShowMessage(status == kPortfolioBusy ? symbol_messages::kPortfolioBusy
+                                                : symbol_messages::kEditFailed);
     return outcome;
   }
   outcome.succeeded = true;
@@ -81,8 +82,10 @@ SymbolCommandOutcome RunSymbolDelete(const SymbolPortfolio& portfolio, const std
   outcome.rowToShow = 0;
   if (status == kSymbolFilesLeft) {
     prompt.ShowMessage(symbol_messages::kDeleteFilesLeft);
+    outcome.partlyDone = true;
   } else if (status != kOk) {
-    prompt.ShowMessage(symbol_messages::kDeleteFailed);
+    prompt.ShowMessage(status == kPortfolioBusy ? symbol_messages::kPortfolioBusy
+                                                : symbol_messages::kDeleteFailed);
   }
   outcome.succeeded = status == kOk;
   return outcome;
@@ -121,11 +124,14 @@ SymbolCommandOutcome RunMoveOrCopySymbol(const SymbolPortfolio& portfolio,
       break;
     case kSourceNotRemoved:
       prompt.ShowMessage(Formatted(symbol_messages::kMoveSourceKeptFormat, destination));
-      outcome.refreshSymbols = true;
+      outcome.refreshSymbols = outcome.partlyDone = true;
       break;
     case kSymbolFilesLeft:
       prompt.ShowMessage(symbol_messages::kMoveFilesLeft);
-      outcome.refreshSymbols = true;
+      outcome.refreshSymbols = outcome.partlyDone = true;
+      break;
+    case kPortfolioBusy:
+      prompt.ShowMessage(symbol_messages::kPortfolioBusy);
       break;
     default:
       prompt.ShowMessage(move ? symbol_messages::kMoveFailed : symbol_messages::kCopyFailed);

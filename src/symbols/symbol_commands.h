@@ -17,6 +17,9 @@ struct SymbolPortfolio {
 // succeeded is true only when everything asked for was done.
 struct SymbolCommandOutcome {
   bool succeeded = false;
+  // Not all was done, but the symbol was deleted, moved or copied (the message said what
+  // is left): repeating the command would do it twice.
+  bool partlyDone = false;
   bool refreshSymbols = false;
   int rowToShow = 0;
 };

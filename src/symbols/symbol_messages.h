@@ -1,5 +1,7 @@
 #pragma once
 
+#include "datafiles/portfolio_lock.h"
+
 namespace voltrim::symbol_messages {
 
 // What the symbol commands tell the user, word for word.
@@ -20,5 +22,7 @@ inline constexpr char kMoveSourceKeptFormat[] =
 inline constexpr char kMoveFilesLeft[] =
     "The Symbol was moved, but some of its data files\ncould not be removed from this "
     "portfolio.";
+// Another writer held a portfolio past the wait; shown instead of the command's failure.
+inline constexpr const char* kPortfolioBusy = kPortfolioBusyMessage;
 
 }  // namespace voltrim::symbol_messages

@@ -10,6 +10,8 @@
 #include "browser/browser_enabling.h"
 #include "browser/command_ids.h"
 #include "datafiles/portfolio_builder.h"
+#include "datafiles/portfolio_checks.h"
+#include "datafiles/portfolio_lock.h"
 #include "settings/settings_store.h"
 #include "support/recording_prompt.h"
 #include "support/temp_dir.h"
@@ -146,6 +148,28 @@ TEST_F(BrowserTest, BlankSymbolIsRepairedOnlyWhenAllowed) {
     EXPECT_EQ(prompt.questions.size(), asked ? 1u : 0u);
     EXPECT_EQ(State().symbols.CellText(1, 0), "ACME");
   }
+}
+
+// Another program keeps the portfolio past the wait: the repair says so and changes nothing.
+TEST_F(BrowserTest, ARepairKeptOutByAnotherProgramSaysSo) {
+  const auto saved = PortfolioLockWait();
+  SetPortfolioLockWait(std::chrono::milliseconds(20));
+  const std::string drive = Drive("disk");
+  Write(drive, PortfolioOf({"GOOD", ""}));
+  const auto before = ReadFileBytes(drive + "/MASTER");
+  settings.SetInt("Search", "MasterFix", 1);
+  {
+    const FolderHolder other(drive);
+    Start();
+  }
+  SetPortfolioLockWait(saved);
+  const Texts busy = {
+      "The portfolio is being changed by another program.\nTry again when it has "
+      "finished.\n\nNothing was changed."};
+  ASSERT_FALSE(prompt.messages.empty());
+  EXPECT_EQ(Texts{prompt.MessageTexts().front()}, busy);
+  EXPECT_EQ(Texts{prompt.MessageTexts().back()}, kSymbolsFailure);
+  EXPECT_EQ(ReadFileBytes(drive + "/MASTER"), before);
 }
 
 TEST_F(BrowserTest, MoreThan255SymbolsAreAnnouncedAndCut) {

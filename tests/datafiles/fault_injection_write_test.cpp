@@ -7,6 +7,7 @@
 #include "datafiles/file_ops.h"
 #include "datafiles/master_image.h"
 #include "datafiles/repair_master.h"
+#include "datafiles/replace_file.h"
 #include "datafiles/rewrite_series.h"
 #include "datafiles/series.h"
 #include "datafiles/symbol_files.h"
@@ -50,7 +51,7 @@ bool IsTemporary(const fs::path& path) {
   for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   const std::string ext = fs::path(name).extension().string();
   // MASTER.BAK is the repair's temporary (and shares its name with the update's backup).
-  return ext == ".NEW" || ext == ".~NU" || name == "MASTER.BAK";
+  return ext == ".NEW" || ext == ".~NU" || name == "MASTER.BAK" || IsWriterTemporaryName(name);
 }
 Snapshot Without(Snapshot all, bool backups) {
   std::erase_if(all, [&](const auto& entry) {

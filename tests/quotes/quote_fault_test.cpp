@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "datafiles/file_ops.h"
+#include "datafiles/portfolio_checks.h"
+#include "datafiles/portfolio_lock.h"
 #include "quote_fixture.h"
 #include "quotes/add_delete.h"
+#include "quotes/quote_edit.h"
 #include "quotes/split_adjust.h"
 
 namespace voltrim::testing {
@@ -34,8 +37,36 @@ TEST(QuoteCommandFaults, AFailedWriteIsReportedWithTheCommandsMessage) {
               "The quote was deleted, but the first and last dates\nof the symbol in "
               "MASTER could not be updated.");
     EXPECT_TRUE(outcome.reloadGrid);
+    EXPECT_TRUE(outcome.partlyDone);  // the quote is gone: deleting again would take another
     break;
   }
+}
+
+// Another program keeps the portfolio past the wait: every quote command says so in one
+// message instead of its own failure text, and the series is untouched.
+TEST(QuoteCommandFaults, AWriteKeptOutByAnotherProgramSaysSo) {
+  const auto saved = PortfolioLockWait();
+  SetPortfolioLockWait(std::chrono::milliseconds(20));
+  const std::string busy =
+      "The portfolio is being changed by another program.\nTry again when it has "
+      "finished.\n\nNothing was changed.";
+  QuoteFixture f;
+  const Bytes before = f.Dat();
+  {
+    const FolderHolder other(f.Dir());
+    QuoteEditInput input;
+    input.entered.date = "01/06/00";
+    input.entered.values[3] = "99";
+    EXPECT_FALSE(RunQuoteEdit(f.Context(), input, f.Io()).succeeded);
+    EXPECT_FALSE(RunSplit(f.Context(), {"01/06/00", "2", "1"}, f.Io()).succeeded);
+    EXPECT_FALSE(RunAddQuote(f.Context(), "01/05/00", 2, f.Io()).succeeded);
+    const QuoteCommandOutcome deleted = RunDeleteQuote(f.Context(), "01/11/00", f.Io());
+    EXPECT_FALSE(deleted.succeeded || deleted.partlyDone);
+  }
+  SetPortfolioLockWait(saved);
+  EXPECT_EQ(f.prompt.MessageTexts(), std::vector<std::string>(4, busy));
+  EXPECT_EQ(f.Dat(), before);
+  EXPECT_EQ(f.Setting("Edit", "Date"), "<none>");  // no record of an edit that did not happen
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include "datafiles/file_ops.h"
 #include "datafiles/fixtures.h"
 #include "datafiles/master.h"
+#include "datafiles/portfolio_checks.h"
+#include "datafiles/portfolio_lock.h"
 #include "datafiles/symbol_files.h"
 #include "support/recording_prompt.h"
 #include "symbols/symbol_commands.h"
@@ -135,9 +137,35 @@ TEST_F(SymbolCommandsTest, APartialDeleteIsReported) {
     EXPECT_EQ(told.MessageTexts(), std::vector<std::string>{"The Symbol was deleted, but some "
                                                             "of its data files\ncould not be "
                                                             "removed."});
-    EXPECT_TRUE(outcome.refreshSymbols);
+    EXPECT_TRUE(outcome.refreshSymbols && outcome.partlyDone);
     break;
   }
+}
+
+// Another program keeps a portfolio past the wait: each symbol command says so in one
+// message instead of its own failure text, and neither portfolio changes.
+TEST_F(SymbolCommandsTest, AWriteKeptOutByAnotherProgramSaysSo) {
+  const auto saved = PortfolioLockWait();
+  SetPortfolioLockWait(std::chrono::milliseconds(20));
+  const std::string busy =
+      "The portfolio is being changed by another program.\nTry again when it has "
+      "finished.\n\nNothing was changed.";
+  const auto before = TakeSnapshot(temp_.path());
+  std::vector<SymbolCommandOutcome> outcomes;
+  {
+    const FolderHolder other(temp_.path() / "src");
+    outcomes.push_back(RunSymbolDelete(Source(), "BETA", prompt, false));
+  }
+  {
+    const FolderHolder other(temp_.path() / "dst");
+    outcomes.push_back(RunMoveOrCopySymbol(Source(), "ACME", Dst(), true, prompt));
+  }
+  SetPortfolioLockWait(saved);
+  for (const SymbolCommandOutcome& outcome : outcomes) {
+    EXPECT_FALSE(outcome.succeeded || outcome.partlyDone);
+  }
+  EXPECT_EQ(prompt.MessageTexts(), std::vector<std::string>(2, busy));
+  EXPECT_EQ(TakeSnapshot(temp_.path()), before);
 }
 
 }  // namespace
