@@ -237,6 +237,11 @@ void CMainFrame::BuildStatusBar() {
   bar->addWidget(fillBar_, 1);
   bar->addPermanentWidget(symbolPane_);
   bar->addPermanentWidget(quotePane_);
+  // A prompt under the pointer takes the message pane's place, also when it comes before
+  // the window is first shown (the status bar alone would show both, one over the other).
+  connect(bar, &QStatusBar::messageChanged, this, [this](const QString& message) {
+    messagePane_->setVisible(message.isEmpty() && fillBar_->isHidden());
+  });
 
   QAction* showStatusBar = Action(command::kViewStatusBar);
   showStatusBar->setCheckable(true);
@@ -308,7 +313,7 @@ void CMainFrame::ShowScanProgress(const QString& path, int found) {
 void CMainFrame::ShowFillProgress(int done, int total) {
   if (total <= 0) {
     fillBar_->hide();
-    messagePane_->show();
+    messagePane_->setVisible(statusBar()->currentMessage().isEmpty());
     return;
   }
   if (fillBar_->isHidden()) {

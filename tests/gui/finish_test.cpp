@@ -1,6 +1,8 @@
 #include <QAction>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTextBrowser>
 
 #include "app/dialog_frame.h"
@@ -66,6 +68,18 @@ TEST_F(FinishTest, HelpOpensBesideTheWindowAndEscapeOrCtrlWCloseIt) {
   ASSERT_TRUE(QTest::qWaitForWindowActive(help));
   QTest::keyClick(help->Browser(), Qt::Key_Escape);
   EXPECT_FALSE(help->isVisible());
+}
+
+TEST_F(FinishTest, APromptShownBeforeTheWindowTakesTheHelpTextsPlace) {
+  Open();
+  window->hide();
+  window->statusBar()->showMessage("Filter");
+  window->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  EXPECT_FALSE(window->MessagePane()->isVisible());
+  window->statusBar()->clearMessage();
+  EXPECT_TRUE(window->MessagePane()->isVisible());
+  EXPECT_EQ(window->MessagePane()->text(), "For Help, press F1");
 }
 
 TEST(HelpPlacement, RightOfTheWindowWhenThereIsRoomElseLeftElseAgainstTheRightEdge) {
