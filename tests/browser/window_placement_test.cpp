@@ -4,9 +4,6 @@
 
 #include <vector>
 
-#include "settings/settings_store.h"
-#include "support/temp_dir.h"
-
 namespace voltrim::testing {
 namespace {
 
@@ -44,17 +41,6 @@ TEST(FramePlacement, RecorderStoresOnceASeriesOfChangesHasSettled) {
   recorder.Changed({0, 40, 600, 500});
   recorder.Settle();
   EXPECT_EQ(stores.size(), 1u);
-}
-
-TEST(FramePlacement, SavedPlacementIsOneWriteThatComesBackWhole) {
-  TempDir dir;
-  SettingsStore settings;
-  settings.OpenRoot((dir.path() / "Voltrim.conf").string());
-  SaveWindowPlacement(settings, {-3, 7, 800, 600});
-  EXPECT_EQ(LoadWindowPlacement(settings, 1024, 768), (WindowPlacement{0, 7, 800, 600}));
-  // A maximised window's frame on an X11 desktop fits the screen and is used as it is.
-  SaveWindowPlacement(settings, {0, 0, 1024, 768});
-  EXPECT_EQ(LoadWindowPlacement(settings, 1024, 768), (WindowPlacement{0, 0, 1024, 768}));
 }
 
 }  // namespace

@@ -82,16 +82,5 @@ TEST_F(FinishTest, APromptShownBeforeTheWindowTakesTheHelpTextsPlace) {
   EXPECT_EQ(window->MessagePane()->text(), "For Help, press F1");
 }
 
-TEST(HelpPlacement, RightOfTheWindowWhenThereIsRoomElseLeftElseAgainstTheRightEdge) {
-  const QRect screen(0, 0, 1920, 1080);
-  const QSize size(640, 560);
-  EXPECT_EQ(HelpWindow::BesideRect(QRect(100, 50, 900, 700), size, screen).topLeft(),
-            QPoint(1000, 50));
-  EXPECT_EQ(HelpWindow::BesideRect(QRect(1000, 50, 900, 700), size, screen).topLeft(),
-            QPoint(360, 50));
-  EXPECT_EQ(HelpWindow::BesideRect(QRect(48, 600, 1824, 1026), size, screen).topLeft(),
-            QPoint(1280, 520));
-}
-
 }  // namespace
 }  // namespace voltrim::testing
