@@ -1,5 +1,7 @@
 #include "app/main_frame.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -12,8 +14,10 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QWindow>
 
 #include "app/command_table.h"
+#include "app/dialog_frame.h"
 #include "app/help_window.h"
 #include "app/qt_text.h"
 #include "browser/browser_enabling.h"
@@ -48,6 +52,13 @@ namespace voltrim {
 namespace {
 
 constexpr int kIdleRefreshMs = 250;
+// A drag reports every step; the placement is written once it has rested this long.
+constexpr int kPlacementSettleMs = 400;
+constexpr int kFrameCheckMs = 200;
+
+WindowPlacement PlacementOf(const QRect& rect) {
+  return {rect.x(), rect.y(), rect.width(), rect.height()};
+}
 
 QIcon CommandIcon(const CommandInfo& info) {
   if (!info.ownIcon) return {};
@@ -77,6 +88,10 @@ CMainFrame::CMainFrame(SettingsStore& settings, QtPrompt& prompt, BrowserPlatfor
   setObjectName(QStringLiteral("mainWindow"));
   setWindowTitle(QString::fromLatin1(kProgramTitle));
   setWindowIcon(QIcon(QStringLiteral(":/icons/voltrim.svg")));
+  settleTimer_ = new QTimer(this);
+  settleTimer_->setSingleShot(true);
+  settleTimer_->setInterval(kPlacementSettleMs);
+  connect(settleTimer_, &QTimer::timeout, this, [this] { recorder_->Settle(); });
   ApplyStoredPlacement();
 
   view_ = new CVoltrimView(settings, prompt, std::move(platform), this);
@@ -108,29 +123,57 @@ QAction* CMainFrame::Action(int commandId) const {
 void CMainFrame::ApplyStoredPlacement() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   const QSize screenSize = screen ? screen->geometry().size() : QSize(800, 600);
-  const WindowPlacement placement =
-      LoadWindowPlacement(settings_, screenSize.width(), screenSize.height());
-  move(placement.x, placement.y);
-  resize(placement.cx, placement.cy);
+  placement_ = LoadWindowPlacement(settings_, screenSize.width(), screenSize.height());
+  recorder_ = std::make_unique<PlacementRecorder>(
+      [this](const WindowPlacement& p) { SaveWindowPlacement(settings_, p); }, placement_);
+  // The frame's size is known only once a window manager has framed the window; until
+  // then the contents take the whole placement, and FitFrame corrects them.
+  move(placement_.x, placement_.y);
+  resize(placement_.cx, placement_.cy);
+  if (screen && IsMaximisedPlacement(placement_, PlacementOf(screen->availableGeometry()))) {
+    setWindowState(windowState() | Qt::WindowMaximized);
+  }
   placementApplied_ = true;
 }
 
-void CMainFrame::StorePlacement() {
+void CMainFrame::FitFrame() {
+  if (frameFitted_ || !isVisible() || windowState() != Qt::WindowNoState) return;
+  const QMargins margins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+  if (margins.isNull()) return;
+  frameFitted_ = true;
+  // Once the window was resized by the user or the program, the placement is theirs.
+  if (size() != QSize(placement_.cx, placement_.cy)) return;
+  const WindowPlacement contents =
+      ContentsOf(placement_, {margins.left(), margins.top(), margins.right(), margins.bottom()});
+  setGeometry(contents.x, contents.y, contents.cx, contents.cy);
+}
+
+void CMainFrame::NotePlacement() {
   if (!placementApplied_ || !isVisible() || isMinimized()) return;
-  SaveWindowPlacement(settings_, {x(), y(), width(), height()});
+  FitFrame();
+  recorder_->Changed(PlacementOf(frameGeometry()));
+  settleTimer_->start();
 }
 
 void CMainFrame::moveEvent(QMoveEvent* event) {
   QMainWindow::moveEvent(event);
-  StorePlacement();
+  NotePlacement();
 }
 
 void CMainFrame::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
-  StorePlacement();
+  NotePlacement();
+}
+
+void CMainFrame::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  // Some window managers report the frame without moving the window.
+  QTimer::singleShot(kFrameCheckMs, this, &CMainFrame::NotePlacement);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+  settleTimer_->stop();
+  recorder_->Settle();
   view_->SaveColumnWidths();
   if (helpWindow_) helpWindow_->close();
   event->accept();
@@ -197,6 +240,11 @@ void CMainFrame::BuildStatusBar() {
   bar->addWidget(fillBar_, 1);
   bar->addPermanentWidget(symbolPane_);
   bar->addPermanentWidget(quotePane_);
+  // A prompt under the pointer takes the message pane's place, also when it comes before
+  // the window is first shown (the status bar alone would show both, one over the other).
+  connect(bar, &QStatusBar::messageChanged, this, [this](const QString& message) {
+    messagePane_->setVisible(message.isEmpty() && fillBar_->isHidden());
+  });
 
   QAction* showStatusBar = Action(command::kViewStatusBar);
   showStatusBar->setCheckable(true);
@@ -239,9 +287,14 @@ CommandContext CMainFrame::CommandContextOf() {
   context.browser = &view_->browser();
   context.settings = &settings_;
   context.prompt = &prompt_;
-  context.runDialog = [this](QDialog& dialog) { return runDialog_(dialog); };
+  context.runDialog = [this](QDialog& dialog) { return RunDialog(dialog); };
   context.refresh = [this] { RefreshFromState(); };
   return context;
+}
+
+int CMainFrame::RunDialog(QDialog& dialog) {
+  FixDialogFrame(dialog);
+  return runDialog_(dialog);
 }
 
 void CMainFrame::SetCommandHandler(int commandId, CommandHandler handler) {
@@ -269,7 +322,7 @@ void CMainFrame::ShowScanProgress(const QString& path, int found) {
 void CMainFrame::ShowFillProgress(int done, int total) {
   if (total <= 0) {
     fillBar_->hide();
-    messagePane_->show();
+    messagePane_->setVisible(statusBar()->currentMessage().isEmpty());
     return;
   }
   if (fillBar_->isHidden()) {
@@ -299,7 +352,7 @@ void CMainFrame::OnSearchFilter() {
         return browser.ValidateSearchFilter(limit, path);
       },
       prompt_, this);
-  if (runDialog_(dialog) != QDialog::Accepted) return;
+  if (RunDialog(dialog) != QDialog::Accepted) return;
   const SearchFilterDialog::Values result = dialog.Result();
   browser.ApplySearchFilter(result.limit, result.filterName, result.masterFix);
 }
@@ -316,11 +369,19 @@ void CMainFrame::OnSymbolAbout() {
     return;
   }
   SeriesFactsDialog dialog(facts, this);
-  runDialog_(dialog);
+  RunDialog(dialog);
 }
 
 void CMainFrame::ShowHelpTopics() {
-  if (!helpWindow_) helpWindow_ = new HelpWindow(this);
+  if (!helpWindow_) {
+    helpWindow_ = new HelpWindow(this);
+    // Beside the main window, so that the manual and the data can be read together.
+    const QScreen* screen = this->screen();
+    const QRect usable = screen ? screen->availableGeometry() : frameGeometry();
+    const QSize size(std::min(640, usable.width()), std::min(560, usable.height()));
+    helpWindow_->resize(size);
+    helpWindow_->move(HelpWindow::BesideRect(frameGeometry(), size, usable).topLeft());
+  }
   helpWindow_->show();
   helpWindow_->raise();
   helpWindow_->activateWindow();
@@ -336,7 +397,7 @@ void CMainFrame::ShowAbout() {
                              "MetaStock/CompuTrac data folders.</p>")
                   .arg(QStringLiteral(VOLTRIM_VERSION)));
   box.setStandardButtons(QMessageBox::Ok);
-  runDialog_(box);
+  RunDialog(box);
 }
 
 }  // namespace voltrim

@@ -4,14 +4,17 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 
 #include "app/command_context.h"
 #include "app/qt_prompt.h"
 #include "browser/browser.h"
+#include "browser/window_placement.h"
 
 class QDialog;
 class QLabel;
 class QProgressBar;
+class QTimer;
 
 namespace voltrim {
 
@@ -20,7 +23,8 @@ class PriceChart;
 class SettingsStore;
 
 // The main window: menus, toolbar, status bar and the browser form. It keeps its
-// placement in the settings and saves the grids' column widths when it closes.
+// placement, frame included, in the settings and saves the grids' column widths when it
+// closes.
 class CMainFrame : public QMainWindow, public ProgressDisplay {
   Q_OBJECT
  public:
@@ -44,6 +48,8 @@ class CMainFrame : public QMainWindow, public ProgressDisplay {
   // A command without a handler stays disabled; commands of later features plug in here.
   void SetCommandHandler(int commandId, CommandHandler handler);
   void SetDialogRunner(DialogRunner runner) { runDialog_ = std::move(runner); }
+  // Every modal dialog of the window runs here: fixed in size, then through the runner.
+  int RunDialog(QDialog& dialog);
   // Title, enabling and status panes from the browser's current state.
   void RefreshFromState();
 
@@ -54,11 +60,13 @@ class CMainFrame : public QMainWindow, public ProgressDisplay {
  protected:
   void moveEvent(QMoveEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
   void ApplyStoredPlacement();
-  void StorePlacement();
+  void FitFrame();
+  void NotePlacement();
   void BuildMenusAndToolbar();
   void BuildStatusBar();
   void InstallHandlers();
@@ -81,7 +89,11 @@ class CMainFrame : public QMainWindow, public ProgressDisplay {
   std::map<int, CommandHandler> handlers_;
   DialogRunner runDialog_;
   QPointer<QWidget> helpWindow_;
+  WindowPlacement placement_;  // the frame's placement at start-up
+  std::unique_ptr<PlacementRecorder> recorder_;
+  QTimer* settleTimer_ = nullptr;
   bool placementApplied_ = false;
+  bool frameFitted_ = false;
 };
 
 }  // namespace voltrim

@@ -4,6 +4,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 
+#include "app/dialog_frame.h"
 #include "app/qt_text.h"
 
 namespace voltrim {
@@ -46,6 +47,7 @@ QMessageBox::StandardButton QtPrompt::Run(const QString& text, QMessageBox::Icon
   QWidget* owner = QApplication::activeModalWidget();
   if (!owner) owner = parent_.data();
   QMessageBox box(icon, QStringLiteral("Voltrim"), text, buttons, owner);
+  FixDialogFrame(box);
   // A question waits for an answer; the wait cursor would say otherwise.
   const bool waiting = waitDepth_ > 0;
   if (waiting) QGuiApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));

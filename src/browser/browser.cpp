@@ -73,7 +73,13 @@ Browser::Browser(SettingsStore& settings, UserPrompt& prompt, BrowserPlatform pl
   state_.searchFilter = LoadSearchFilter(settings_, platform_.currentDirectory());
 }
 
+void Browser::RunScansInBackground() {
+  if (!worker_) worker_ = std::make_unique<ScanWorker>(prompt_);
+}
+
 void Browser::ChooseInitialDrive() {
+  if (state_.setUp) return;
+  state_.setUp = true;
   state_.drives = platform_.listDrives();
   const DriveChoice choice =
       PickInitialDrive(settings_, state_.drives, platform_.currentDirectory());
@@ -84,6 +90,7 @@ void Browser::ChooseInitialDrive() {
 }
 
 void Browser::OnDriveChanged(int index) {
+  if (Busy()) return;
   if (index < 0 || index >= static_cast<int>(state_.drives.size())) return;
   state_.driveSelection = index;
   const std::string& chosen = state_.drives[static_cast<std::size_t>(index)];
@@ -94,20 +101,32 @@ void Browser::OnDriveChanged(int index) {
 }
 
 void Browser::ScanForPortfolios() {
+  // Before the set-up there is no drive to walk, and two walks would fill one list.
+  if (Busy()) return;
   ResetBrowser(2);
-  std::vector<std::string> found;
-  {
-    WaitCursor wait(prompt_);
-    state_.scanning = true;
-    state_.foundCount = 0;
-    if (observer_) observer_->ScanStarted();
-    prompt_.ScanProgress(std::string(), 0);
-    if (state_.drive != kNoDrive) WalkDirectory(state_.drive, state_.searchFilter, found, prompt_);
-    state_.foundCount = static_cast<int>(found.size());
-    prompt_.Beep(BeepKind::Information);
-    state_.scanning = false;
-    if (observer_) observer_->ScanFinished();
+  prompt_.BeginWait();
+  state_.scanning = true;
+  state_.foundCount = 0;
+  if (observer_) observer_->ScanStarted();
+  prompt_.ScanProgress(std::string(), 0);
+  if (state_.drive == kNoDrive) {
+    FinishScan({});
+  } else if (worker_) {
+    worker_->Start(platform_.walk, state_.drive, state_.searchFilter,
+                   [this](std::vector<std::string> found) { FinishScan(std::move(found)); });
+  } else {
+    std::vector<std::string> found;
+    platform_.walk(state_.drive, state_.searchFilter, found, prompt_);
+    FinishScan(std::move(found));
   }
+}
+
+void Browser::FinishScan(std::vector<std::string> found) {
+  state_.foundCount = static_cast<int>(found.size());
+  prompt_.Beep(BeepKind::Information);
+  state_.scanning = false;
+  if (observer_) observer_->ScanFinished();
+  prompt_.EndWait();
   if (found.empty()) {
     prompt_.ShowMessage(NoPortfoliosMessage(state_.drive));
     state_.portfoliosFound = false;
@@ -123,7 +142,7 @@ void Browser::ScanForPortfolios() {
 }
 
 void Browser::OnPortfolioSelected(int index) {
-  if (!state_.portfoliosFound) return;
+  if (!state_.portfoliosFound || state_.scanning) return;
   if (index < 0 || index >= static_cast<int>(state_.portfolios.size())) return;
   state_.portfolioSelection = index;
   AcceptPortfolio(index);
@@ -173,7 +192,8 @@ void Browser::ApplySearchFilter(bool limit, const std::string& filterName, bool 
   const SearchFilterChange change = SaveSearchFilterChange(
       settings_, state_.searchFilter, limit, filterName, masterFix, state_.drives, state_.drive);
   state_.searchFilter = change.filter;
-  if (!change.rescan) return;
+  // A walk that runs keeps its drive; the new filter applies from the next scan on.
+  if (!change.rescan || Busy()) return;
   const auto entry = std::find(state_.drives.begin(), state_.drives.end(), change.drive);
   if (entry == state_.drives.end()) return;  // no drive to walk
   // Forgetting the drive makes the change below always rescan, even on the same drive.

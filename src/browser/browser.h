@@ -1,11 +1,14 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "browser/browser_state.h"
+#include "browser/discovery_walk.h"
+#include "browser/scan_worker.h"
 
 namespace voltrim {
 
@@ -35,10 +38,12 @@ class BrowserObserver {
   virtual void ScanFinished() {}
 };
 
-// Where the machine's drives and the process's folder come from; tests give their own.
+// Where the machine's drives and the process's folder come from, and how a drive is
+// walked; tests give their own.
 struct BrowserPlatform {
   std::function<std::vector<std::string>()> listDrives;  // mount points, in list order
   std::function<std::string()> currentDirectory;
+  ScanWorker::Walk walk = WalkDirectory;
   static BrowserPlatform System();
 };
 
@@ -54,6 +59,9 @@ class Browser {
 
   const BrowserState& State() const { return state_; }
   void SetObserver(BrowserObserver* observer) { observer_ = observer; }
+  // From now on a scan walks on a worker thread and ends in a later turn of the event
+  // loop (the desktop program); without this it ends before ScanForPortfolios returns.
+  void RunScansInBackground();
 
   // Deferred start-up: fills the drive list, picks the saved drive (or the drive of the
   // current folder), scans it and loads the first portfolio.
@@ -61,8 +69,10 @@ class Browser {
   // The drive list's selection changed to entry index.
   void OnDriveChanged(int index);
   // Walks the current drive and refills the portfolio list; also the ReScan command.
+  // Ignored before the set-up and while a scan runs.
   void ScanForPortfolios();
-  // The portfolio list's selection changed; ignored until a scan found portfolios.
+  // The portfolio list's selection changed; ignored until a scan found portfolios, and
+  // while one runs.
   void OnPortfolioSelected(int index);
   // A symbols-grid row became selected (keyboard, mouse or fill): it becomes current and
   // names the window, the quotes stay as they are.
@@ -91,6 +101,8 @@ class Browser {
   void RenameSelectedSymbol(const std::string& symbol, const std::string& name);
 
  private:
+  void FinishScan(std::vector<std::string> found);
+  bool Busy() const { return !state_.setUp || state_.scanning; }
   void AcceptPortfolio(int index);
   bool LoadSymbols();
   bool RepairIfWanted(const std::string& masterFile);
@@ -103,6 +115,8 @@ class Browser {
   BrowserPlatform platform_;
   BrowserObserver* observer_ = nullptr;
   BrowserState state_;
+  // Last, so that a running walk is waited for before the rest goes.
+  std::unique_ptr<ScanWorker> worker_;
 };
 
 }  // namespace voltrim

@@ -15,6 +15,20 @@ constexpr int kRuledCommands[] = {
     command::kSymbolDelete, command::kQuoteAdd,    command::kQuoteExport, command::kSymbolCopy,
 };
 
+// The framework's own commands do not touch the browser.
+bool NeedsBrowser(int commandId) {
+  switch (commandId) {
+    case command::kAppExit:
+    case command::kViewToolbar:
+    case command::kViewStatusBar:
+    case command::kHelpTopics:
+    case command::kAppAbout:
+      return false;
+    default:
+      return true;
+  }
+}
+
 struct Facts {
   bool found;
   bool symbolRows;
@@ -38,6 +52,7 @@ Facts FactsOf(const BrowserState& state) {
 }  // namespace
 
 bool IsCommandEnabled(const BrowserState& state, int commandId) {
+  if (NeedsBrowser(commandId) && (!state.setUp || state.scanning)) return false;
   const Facts f = FactsOf(state);
   switch (commandId) {
     case command::kQuoteEdit:

@@ -7,8 +7,9 @@
 
 namespace voltrim {
 
-// Whether a command may run in this state. Commands the browser has no rule for (the
-// framework's Exit, View and Help items, Search Filter, ReScan) are always enabled.
+// Whether a command may run in this state. Every command but the framework's Exit, View
+// and Help items waits for the browser's set-up and for a running scan to end; after that,
+// commands the browser has no rule for (Search Filter, ReScan) are always enabled.
 bool IsCommandEnabled(const BrowserState& state, int commandId);
 
 // Every browser command that IsCommandEnabled allows, ascending by id.

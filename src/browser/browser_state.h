@@ -88,6 +88,7 @@ struct BrowserState {
   QuoteTable quotes;
 
   bool splitSearchOpen = false;
+  bool setUp = false;                 // the deferred set-up has listed the drives
   bool scanning = false;              // a scan is walking the drive
   int foundCount = 0;                 // MASTER files found so far by the running scan
   std::string title = kProgramTitle;  // the main window's title

@@ -1,6 +1,7 @@
 #include "browser/window_placement.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "settings/settings_keys.h"
 #include "settings/settings_store.h"
@@ -20,11 +21,17 @@ bool FitsScreen(const WindowPlacement& p, int screenWidth, int screenHeight) {
          p.cy <= screenHeight && p.x <= screenWidth && p.y <= screenHeight;
 }
 
+WindowPlacement OnScreenEdges(WindowPlacement p) {
+  p.x = std::max(p.x, 0);
+  p.y = std::max(p.y, 0);
+  return p;
+}
+
 void Store(SettingsStore& settings, const WindowPlacement& p) {
-  settings.SetInt(settings::kScreen, settings::kScreenX, p.x);
-  settings.SetInt(settings::kScreen, settings::kScreenY, p.y);
-  settings.SetInt(settings::kScreen, settings::kScreenCx, p.cx);
-  settings.SetInt(settings::kScreen, settings::kScreenCy, p.cy);
+  settings.SetInts(settings::kScreen, {{settings::kScreenX, p.x},
+                                       {settings::kScreenY, p.y},
+                                       {settings::kScreenCx, p.cx},
+                                       {settings::kScreenCy, p.cy}});
 }
 
 }  // namespace
@@ -52,10 +59,31 @@ WindowPlacement LoadWindowPlacement(SettingsStore& settings, int screenWidth, in
 }
 
 void SaveWindowPlacement(SettingsStore& settings, const WindowPlacement& placement) {
-  WindowPlacement p = placement;
-  p.x = std::max(p.x, 0);
-  p.y = std::max(p.y, 0);
-  Store(settings, p);
+  Store(settings, OnScreenEdges(placement));
+}
+
+WindowPlacement ContentsOf(const WindowPlacement& frame, const FrameMargins& margins) {
+  return {frame.x + margins.left, frame.y + margins.top,
+          std::max(frame.cx - margins.left - margins.right, 1),
+          std::max(frame.cy - margins.top - margins.bottom, 1)};
+}
+
+bool IsMaximisedPlacement(const WindowPlacement& frame, const WindowPlacement& usableArea) {
+  return frame == usableArea;
+}
+
+PlacementRecorder::PlacementRecorder(Store store, const WindowPlacement& stored)
+    : store_(std::move(store)), stored_(stored) {}
+
+void PlacementRecorder::Changed(const WindowPlacement& frame) { pending_ = OnScreenEdges(frame); }
+
+void PlacementRecorder::Settle() {
+  if (!pending_) return;
+  const WindowPlacement placement = *pending_;
+  pending_.reset();
+  if (placement == stored_) return;
+  store_(placement);
+  stored_ = placement;
 }
 
 }  // namespace voltrim

@@ -1,10 +1,14 @@
 #pragma once
 
+#include <functional>
+#include <optional>
+
 namespace voltrim {
 
 class SettingsStore;
 
-// Left and top edge, width and height of the main window in screen pixels.
+// Left and top edge, width and height of the main window in screen pixels, its frame
+// (title bar and borders) included.
 struct WindowPlacement {
   int x = 0;
   int y = 0;
@@ -12,6 +16,16 @@ struct WindowPlacement {
   int cy = 0;
 
   bool operator==(const WindowPlacement&) const = default;
+};
+
+// How far the window manager's frame reaches beyond the window's contents on each side.
+struct FrameMargins {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+
+  bool operator==(const FrameMargins&) const = default;
 };
 
 // The placement stored from the last run when it lies on a screen of this size (only the
@@ -22,8 +36,35 @@ WindowPlacement LoadWindowPlacement(SettingsStore& settings, int screenWidth, in
 // The default placement for a screen of this size.
 WindowPlacement DefaultWindowPlacement(int screenWidth, int screenHeight);
 
-// Remembers a moved or resized window; an edge off the screen to the left or top is
-// stored as 0.
+// Remembers a moved or resized window in one write; an edge off the screen to the left or
+// top is stored as 0.
 void SaveWindowPlacement(SettingsStore& settings, const WindowPlacement& placement);
+
+// The contents' rectangle of a window whose frame takes `frame`.
+WindowPlacement ContentsOf(const WindowPlacement& frame, const FrameMargins& margins);
+
+// A placement that takes the whole usable screen area is a maximised window's: it comes
+// back maximised.
+bool IsMaximisedPlacement(const WindowPlacement& frame, const WindowPlacement& usableArea);
+
+// Notes every move and resize of the main window and stores the placement only once the
+// window has settled (or closes): each store rewrites the settings file.
+class PlacementRecorder {
+ public:
+  using Store = std::function<void(const WindowPlacement&)>;
+  // `stored` is what the settings hold already.
+  PlacementRecorder(Store store, const WindowPlacement& stored);
+
+  // The window, not minimised, now takes this placement.
+  void Changed(const WindowPlacement& frame);
+  // Stores the last noted placement unless the settings already hold it.
+  void Settle();
+  bool Pending() const { return pending_.has_value(); }
+
+ private:
+  Store store_;
+  WindowPlacement stored_;
+  std::optional<WindowPlacement> pending_;
+};
 
 }  // namespace voltrim

@@ -10,6 +10,8 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "settings/seed_file.h"
 #include "settings/settings_text.h"
@@ -152,20 +154,37 @@ bool SettingsStore::Read(std::string_view section, std::string_view name, std::s
   return true;
 }
 
+bool SettingsStore::SetInts(std::string_view section,
+                            std::initializer_list<std::pair<std::string_view, int>> values) {
+  std::vector<std::pair<std::string_view, std::string>> texts;
+  for (const auto& [name, value] : values) texts.emplace_back(name, std::to_string(value));
+  return WriteAll(section, texts);
+}
+
 bool SettingsStore::Write(std::string_view section, std::string_view name, std::string_view text) {
+  return WriteAll(section, {{name, std::string(text)}});
+}
+
+bool SettingsStore::WriteAll(std::string_view section,
+                             const std::vector<std::pair<std::string_view, std::string>>& values) {
   if (!writable_ || !settings_) return false;
   // QSettings keeps the first error it met; a fresh reader after a failure lets a later
   // write report its own outcome.
   if (settings_->status() != QSettings::NoError) Reload();
-  const QString key = ResolveKey(*settings_, section, name);
-  const QVariant previous = settings_->value(key);
-  settings_->setValue(key, ToQ(settings_text::UpToNul(text)));
+  std::vector<std::pair<QString, QVariant>> previous;
+  for (const auto& [name, text] : values) {
+    const QString key = ResolveKey(*settings_, section, name);
+    previous.emplace_back(key, settings_->value(key));
+    settings_->setValue(key, ToQ(settings_text::UpToNul(text)));
+  }
   if (Flush()) return true;
-  // Put back what the file still holds, so that reads keep showing the stored value.
-  if (previous.isValid()) {
-    settings_->setValue(key, previous);
-  } else {
-    settings_->remove(key);
+  // Put back what the file still holds, so that reads keep showing the stored values.
+  for (const auto& [key, value] : previous) {
+    if (value.isValid()) {
+      settings_->setValue(key, value);
+    } else {
+      settings_->remove(key);
+    }
   }
   return false;
 }

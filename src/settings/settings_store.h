@@ -1,8 +1,11 @@
 #pragma once
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 class QSettings;
 
@@ -39,6 +42,9 @@ class SettingsStore {
 
   int GetInt(std::string_view section, std::string_view name, int defaultValue) const;
   bool SetInt(std::string_view section, std::string_view name, int value);
+  // Several integers of one section in one write of the file; none is kept when it fails.
+  bool SetInts(std::string_view section,
+               std::initializer_list<std::pair<std::string_view, int>> values);
   std::string GetString(std::string_view section, std::string_view name,
                         std::string_view defaultValue) const;
   bool SetString(std::string_view section, std::string_view name, std::string_view value);
@@ -49,6 +55,8 @@ class SettingsStore {
  private:
   bool Read(std::string_view section, std::string_view name, std::string& text) const;
   bool Write(std::string_view section, std::string_view name, std::string_view text);
+  bool WriteAll(std::string_view section,
+                const std::vector<std::pair<std::string_view, std::string>>& values);
   bool Flush();
   void Reload();
 

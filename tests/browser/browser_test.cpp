@@ -211,6 +211,7 @@ TEST_F(BrowserTest, EmptyMissingOrTooDeepMaster) {
 TEST(CommandEnabling, RulesThatDependOnMoreThanRows) {
   using namespace command;
   BrowserState state;
+  state.setUp = true;
   state.portfoliosFound = true;
   state.portfolios = {"/d/a", "/d/b"};
   state.symbols.rows.resize(3);

@@ -46,6 +46,7 @@ TEST_F(DialogsTest, SearchFilterRefusesAnUnknownDriveThenStoresAndRescans) {
   EXPECT_EQ(settings.GetString("Search", "Name", ""), drive.str() + "/keep");
   EXPECT_EQ(settings.GetInt("Search", "Limit", 0), 1);
   EXPECT_EQ(settings.GetInt("Search", "MasterFix", 0), 1);
+  WaitForScan();
   EXPECT_EQ(View().PortfolioList()->count(), 1);
 }
 

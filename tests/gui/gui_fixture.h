@@ -16,8 +16,8 @@
 #include "app/qt_prompt.h"
 #include "app/startup.h"
 #include "browser/command_ids.h"
-#include "browser/ui/voltrim_view.h"
 #include "browser/ui/grid_view.h"
+#include "browser/ui/voltrim_view.h"
 #include "datafiles/portfolio_builder.h"
 #include "settings/settings_store.h"
 #include "support/temp_dir.h"
@@ -94,13 +94,19 @@ class GuiTest : public ::testing::Test {
   CMainFrame& Open() {
     const std::vector<std::string> drives = {drive.str()};
     BrowserPlatform platform{[drives] { return drives; }, [root = drive.str()] { return root; }};
+    if (walk) platform.walk = walk;
     window = std::make_unique<CMainFrame>(settings, *prompt, std::move(platform));
     window->SetDialogRunner([this](QDialog& dialog) { return onDialog ? onDialog(dialog) : 0; });
     window->show();
     return *window;
   }
   void WaitForSetUp() {
-    ASSERT_TRUE(WaitUntil([this] { return View().IsSetUp() && !State().scanning; }));
+    ASSERT_TRUE(WaitUntil([this] { return View().IsSetUp(); }));
+    WaitForScan();
+  }
+  // Scans walk on a worker thread: waits for the one running to fill the lists.
+  void WaitForScan() {
+    ASSERT_TRUE(WaitUntil([this] { return !State().scanning; }));
     QTest::qWait(1);  // let the scan's closing box go away
   }
   // Opens the main window and waits for the first scan to finish.
@@ -131,6 +137,8 @@ class GuiTest : public ::testing::Test {
   std::vector<ShownBox> boxes;
   // Called with each modal dialog the window opens; returns the dialog's result.
   std::function<int(QDialog&)> onDialog;
+  // The walk of a drive, when a test needs its own (it runs on the worker thread).
+  ScanWorker::Walk walk;
 
   TempDir drive;
   TempDir config;

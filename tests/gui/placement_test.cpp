@@ -49,18 +49,39 @@ TEST_F(PlacementTest, StoredPlacementIsUsedOnlyWhenItLiesOnTheScreenElseTheDefau
   }
 }
 
-TEST_F(PlacementTest, MovesAndResizesAreStoredWithNegativeEdgesAsZeroButNotWhileMinimised) {
+TEST_F(PlacementTest, TheFrameIsStoredOnceTheWindowSettlesButNotWhileMinimised) {
   Open();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  const WindowPlacement first = Stored(settings);
+  for (int step = 1; step <= 5; ++step) window->move(10 * step, 40);
   window->resize(610, 420);
   window->move(-30, 40);
+  EXPECT_EQ(Stored(settings), first);  // nothing written while the window is moving
   EXPECT_TRUE(WaitUntil([&] { return Stored(settings).y == 40; }));
-  EXPECT_EQ(Stored(settings), (WindowPlacement{0, 40, 610, 420}));
+  const QSize frame = window->frameGeometry().size();
+  EXPECT_EQ(Stored(settings), (WindowPlacement{0, 40, frame.width(), frame.height()}));
 
   window->setWindowState(Qt::WindowMinimized);
   window->move(50, 50);
-  QTest::qWait(20);
-  EXPECT_EQ(Stored(settings), (WindowPlacement{0, 40, 610, 420}));
+  QTest::qWait(500);
+  window->close();
+  EXPECT_EQ(Stored(settings), (WindowPlacement{0, 40, frame.width(), frame.height()}));
+}
+
+TEST_F(PlacementTest, ASecondStartRestoresTheFrameExactlyAndAMaximisedWindow) {
+  StorePlacement(settings, {12, 40, 700, 500});
+  Open();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  EXPECT_TRUE(WaitUntil([&] { return window->frameGeometry() == QRect(12, 40, 700, 500); }))
+      << window->frameGeometry().x() << "," << window->frameGeometry().y() << " "
+      << window->frameGeometry().width() << "x" << window->frameGeometry().height();
+  EXPECT_FALSE(window->isMaximized());
+
+  const QRect usable = window->screen()->availableGeometry();
+  window.reset();
+  StorePlacement(settings, {usable.x(), usable.y(), usable.width(), usable.height()});
+  Open();
+  EXPECT_TRUE(window->isMaximized());
 }
 
 TEST_F(PlacementTest, ColumnWidthsAreRestoredAndSavedOnCloseButNotBeforeTheSetUp) {

@@ -2,8 +2,12 @@
 #include <QLabel>
 #include <QToolBar>
 
+#include <atomic>
+
+#include "browser/discovery_walk.h"
 #include "browser/ui/scan_progress_box.h"
 #include "gui_fixture.h"
+#include "support/event_loop.h"
 
 namespace voltrim::testing {
 namespace {
@@ -56,8 +60,47 @@ TEST_F(StartupTest, CommandsFollowTheEnablingRulesAndF5ReScans) {
   window->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
   QTest::keyClick(window.get(), Qt::Key_F5);
+  WaitForScan();
   EXPECT_EQ(View().PortfolioList()->count(), 2);
   EXPECT_EQ(View().ProgressBox(), nullptr);
+}
+
+TEST_F(StartupTest, F5BeforeTheSetUpOrDuringAScanStartsNoSecondWalk) {
+  const std::string dir = Portfolio("p", PortfolioOf({"AAA"}, 5));
+  Gate gate;
+  std::atomic<int> walks = 0;
+  walk = [&](const std::string& root, const SearchFilter& filter, std::vector<std::string>& found,
+             UserPrompt& progress) {
+    ++walks;
+    progress.ScanProgress(dir, 1);
+    gate.Wait();
+    WalkDirectory(root, filter, found, progress);
+  };
+  Open();
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  QTest::keyClick(window.get(), Qt::Key_F5);  // before the set-up: nothing happens
+  EXPECT_FALSE(window->Action(c::kReScan)->isEnabled());
+  EXPECT_EQ(View().ProgressBox(), nullptr);
+
+  // The box shows the walk's progress while the walk is held on its thread.
+  ASSERT_TRUE(
+      WaitUntil([&] { return View().ProgressBox() && View().ProgressBox()->CountText() == "1"; }));
+  EXPECT_EQ(View().ProgressBox()->PathText().toStdString(), dir);
+  EXPECT_TRUE(View().ProgressBox()->isVisible());
+  EXPECT_FALSE(window->Action(c::kReScan)->isEnabled());
+  EXPECT_FALSE(window->Action(c::kSearchFilter)->isEnabled());
+  EXPECT_FALSE(View().DriveList()->isEnabled());
+  window->activateWindow();
+  QTest::keyClick(window.get(), Qt::Key_F5);
+  window->Action(c::kReScan)->trigger();
+  gate.Open();
+  WaitForScan();
+  EXPECT_EQ(walks, 1);
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(View().PortfolioList()->count(), 1);
+  EXPECT_TRUE(window->Action(c::kReScan)->isEnabled());
+  EXPECT_TRUE(View().DriveList()->isEnabled());
 }
 
 TEST(ScanProgressBoxTest, OnlyTheScanClosesIt) {
@@ -67,6 +110,9 @@ TEST(ScanProgressBoxTest, OnlyTheScanClosesIt) {
   box.close();
   QTest::keyClick(&box, Qt::Key_Escape);
   EXPECT_TRUE(box.isVisible());
+  // No close, minimise or maximise button, and no resizing.
+  EXPECT_FALSE(box.windowFlags() & (Qt::WindowCloseButtonHint | Qt::WindowMinMaxButtonsHint));
+  EXPECT_EQ(box.minimumSize(), box.maximumSize());
 }
 
 TEST_F(StartupTest, AnEmptyDriveIsAWarningShownAfterTheScanBoxCloses) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -11,19 +12,37 @@ namespace {
 
 const QColor kGridLine(192, 192, 192);
 constexpr int kInset = 2;
+constexpr qreal kDimShare = 0.35;  // share of the highlight in the unfocused grid's row
 
 }  // namespace
+
+QColor DimHighlight(const QPalette& palette) {
+  const QColor highlight = palette.color(QPalette::Active, QPalette::Highlight);
+  const QColor base = palette.color(QPalette::Base);
+  const auto mix = [](int a, int b) {
+    return static_cast<int>(a * kDimShare + b * (1 - kDimShare) + 0.5);
+  };
+  return QColor(mix(highlight.red(), base.red()), mix(highlight.green(), base.green()),
+                mix(highlight.blue(), base.blue()));
+}
+
+namespace {}  // namespace
 
 void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                          const QModelIndex& index) const {
   const QRect cell = option.rect;
   const bool selected = option.state.testFlag(QStyle::State_Selected);
   const QPalette& palette = option.palette;
-  // The highlight stays the same when the grid loses focus, so the current row of
-  // both grids is always visible.
+  // The current row of both grids stays visible; the grid without the keyboard focus
+  // shows it dimmer, so that the user sees where the keys go.
+  const bool focused = option.widget && option.widget->hasFocus();
   painter->save();
-  painter->fillRect(cell, selected ? palette.color(QPalette::Active, QPalette::Highlight)
-                                   : palette.color(QPalette::Base));
+  if (selected) {
+    painter->fillRect(cell, focused ? palette.color(QPalette::Active, QPalette::Highlight)
+                                    : DimHighlight(palette));
+  } else {
+    painter->fillRect(cell, palette.color(QPalette::Base));
+  }
 
   painter->setPen(kGridLine);
   const int bottom = cell.bottom();
@@ -33,8 +52,8 @@ void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
 
   const QRect textArea = cell.adjusted(kInset, 0, -kInset, 0);
   painter->setClipRect(textArea);
-  painter->setPen(selected ? palette.color(QPalette::Active, QPalette::HighlightedText)
-                           : palette.color(QPalette::Text));
+  painter->setPen(selected && focused ? palette.color(QPalette::Active, QPalette::HighlightedText)
+                                      : palette.color(QPalette::Text));
   painter->setFont(option.font);
   painter->drawText(textArea, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                     index.data(Qt::DisplayRole).toString());
@@ -89,6 +108,24 @@ QModelIndex GridView::moveCursor(CursorAction action, Qt::KeyboardModifiers modi
     return model()->index(row, std::max(currentIndex().column(), 0));
   }
   return QTableView::moveCursor(action, modifiers);
+}
+
+void GridView::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    Q_EMIT enterPressed();
+    return;
+  }
+  QTableView::keyPressEvent(event);
+}
+
+void GridView::focusInEvent(QFocusEvent* event) {
+  QTableView::focusInEvent(event);
+  viewport()->update();
+}
+
+void GridView::focusOutEvent(QFocusEvent* event) {
+  QTableView::focusOutEvent(event);
+  viewport()->update();
 }
 
 void GridView::mouseReleaseEvent(QMouseEvent* event) {

@@ -5,6 +5,9 @@
 
 namespace voltrim {
 
+// The current row's colour in a grid without the keyboard focus.
+QColor DimHighlight(const QPalette& palette);
+
 // Draws the grids' rows: window background or highlight, light-grey lines along the
 // bottom of each row and at the right of each column, the text inset by 2 pixels.
 class GridDelegate : public QStyledItemDelegate {
@@ -32,9 +35,14 @@ class GridView : public QTableView {
   void gridClicked();
   // A row came to be shown selected, by mouse, keyboard or program.
   void rowSelected(int row);
+  // Enter or Return pressed in the grid.
+  void enterPressed();
 
  protected:
   QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
 };

@@ -12,15 +12,10 @@
 #include "browser/ui/dialog_units.h"
 
 namespace voltrim {
-namespace {
-
-// Repainting for every folder of a large tree would cost more than the walk itself.
-constexpr qint64 kRepaintIntervalMs = 40;
-
-}  // namespace
 
 ScanProgressBox::ScanProgressBox(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+  // The user cannot close it, so its caption carries no buttons at all.
   setWindowTitle(QStringLiteral("Searching for Master Files"));
   setModal(false);
   setObjectName(QStringLiteral("scanProgressBox"));
@@ -38,22 +33,17 @@ ScanProgressBox::ScanProgressBox(QWidget* parent)
   layout->addWidget(new QLabel(QStringLiteral("Number of Master files found:"), this), 1, 0);
   layout->addWidget(count_, 1, 1);
   layout->setColumnStretch(0, 1);
-  setMinimumWidth(DialogUnits(*this, 243, 0).width());
-  setFixedHeight(std::max(sizeHint().height(), DialogUnits(*this, 0, 54).height()));
+  // A fixed size: a window manager then offers no maximise button either.
+  setFixedSize(std::max(sizeHint().width(), DialogUnits(*this, 243, 0).width()),
+               std::max(sizeHint().height(), DialogUnits(*this, 0, 54).height()));
 }
 
 void ScanProgressBox::ShowProgress(const QString& path, int found) {
   fullPath_ = path;
   path_->setText(path_->fontMetrics().elidedText(path, Qt::ElideMiddle, path_->width()));
-  const bool countChanged = found != found_;
-  if (countChanged) {
+  if (found != found_) {
     found_ = found;
     count_->setText(QString::number(found));
-  }
-  if (!isVisible()) return;
-  if (countChanged || !sinceRepaint_.isValid() || sinceRepaint_.elapsed() >= kRepaintIntervalMs) {
-    repaint();
-    sinceRepaint_.start();
   }
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QDialog>
-#include <QElapsedTimer>
 
 class QLabel;
 
@@ -9,7 +8,7 @@ namespace voltrim {
 
 // "Searching for Master Files": shown while a drive is walked, with the folder being
 // examined and the number of MASTER files found. It has no buttons and cannot be closed
-// by the user; the walk does not return to the event loop, so it repaints itself.
+// by the user. The walk runs on a worker thread, so the box paints like any window.
 class ScanProgressBox : public QDialog {
   Q_OBJECT
  public:
@@ -29,7 +28,6 @@ class ScanProgressBox : public QDialog {
   QLabel* count_;
   QString fullPath_;
   int found_ = -1;
-  QElapsedTimer sinceRepaint_;
 };
 
 }  // namespace voltrim

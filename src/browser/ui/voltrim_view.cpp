@@ -1,7 +1,6 @@
 #include "browser/ui/voltrim_view.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -15,6 +14,7 @@
 #include "browser/ui/dialog_units.h"
 #include "browser/ui/grid_models.h"
 #include "browser/ui/grid_view.h"
+#include "browser/ui/path_list.h"
 #include "browser/ui/scan_progress_box.h"
 
 namespace voltrim {
@@ -57,6 +57,8 @@ CVoltrimView::CVoltrimView(SettingsStore& settings, UserPrompt& prompt, BrowserP
   BuildForm();
   ConnectEvents();
   browser_->SetObserver(this);
+  browser_->RunScansInBackground();
+  drives_->setEnabled(false);
 }
 
 CVoltrimView::~CVoltrimView() {
@@ -73,10 +75,9 @@ void CVoltrimView::BuildForm() {
   drives_->setObjectName(QStringLiteral("driveList"));
   drives_->setMinimumWidth(DialogUnits(*this, 96, 0).width());
   drives_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-  portfolios_ = new QListWidget(portfoliosGroup);
+  portfolios_ = new PathList(portfoliosGroup);
   portfolios_->setObjectName(QStringLiteral("portfolioList"));
   portfolios_->setSelectionMode(QAbstractItemView::SingleSelection);
-  portfolios_->setUniformItemSizes(true);
   auto* portfoliosLayout = new QVBoxLayout(portfoliosGroup);
   portfoliosLayout->addWidget(drives_, 0, Qt::AlignLeft);
   portfoliosLayout->addWidget(portfolios_, 1);
@@ -126,10 +127,13 @@ void CVoltrimView::ConnectEvents() {
     browser_->OnSymbolRowSelected(row);
     Q_EMIT stateChanged();
   });
-  connect(symbolsGrid_, &GridView::gridClicked, this, [this] {
+  // Enter loads the current symbol's quotes, as a click does.
+  const auto loadQuotes = [this] {
     browser_->OnSymbolsGridClicked();
     Q_EMIT stateChanged();
-  });
+  };
+  connect(symbolsGrid_, &GridView::gridClicked, this, loadQuotes);
+  connect(symbolsGrid_, &GridView::enterPressed, this, loadQuotes);
   connect(quotesGrid_, &GridView::rowSelected, this, [this](int row) {
     browser_->OnQuoteRowSelected(row);
     Q_EMIT stateChanged();
@@ -177,8 +181,9 @@ void CVoltrimView::DrivesChanged() {
 void CVoltrimView::PortfoliosChanged() {
   const BrowserState& state = browser_->State();
   const QSignalBlocker blocker(portfolios_);
-  portfolios_->clear();
-  for (const std::string& dir : state.portfolios) portfolios_->addItem(PathText(dir));
+  QStringList paths;
+  for (const std::string& dir : state.portfolios) paths.append(PathText(dir));
+  portfolios_->SetPaths(paths);
   portfolios_->setCurrentRow(state.portfolioSelection);
   if (state.portfolioSelection < 0) portfolios_->clearSelection();
   portfolios_->repaint();
@@ -216,12 +221,14 @@ void CVoltrimView::ScanStarted() {
   progressBox_ = new ScanProgressBox(window());
   progressBox_->ShowProgress(QString(), 0);
   progressBox_->show();
-  // The walk keeps the user's thread; let the box appear before it starts.
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-  progressBox_->repaint();
+  // The browser ignores another drive while it walks; the list says so.
+  drives_->setEnabled(false);
+  Q_EMIT stateChanged();
 }
 
 void CVoltrimView::ScanFinished() {
+  drives_->setEnabled(true);
+  Q_EMIT stateChanged();
   if (!progressBox_) return;
   progressBox_->hide();
   progressBox_->deleteLater();

@@ -6,14 +6,15 @@
 #include <memory>
 
 #include "browser/browser.h"
+#include "browser/ui/path_list.h"
 #include "browser/ui/scan_progress_box.h"
 
 class QComboBox;
-class QListWidget;
 
 namespace voltrim {
 
 class GridView;
+class PathList;
 class QuotesModel;
 class SettingsStore;
 class SymbolsModel;
@@ -31,7 +32,7 @@ class CVoltrimView : public QScrollArea, private BrowserObserver {
   const BrowserState& State() const { return browser_->State(); }
 
   QComboBox* DriveList() const { return drives_; }
-  QListWidget* PortfolioList() const { return portfolios_; }
+  PathList* PortfolioList() const { return portfolios_; }
   GridView* SymbolsGrid() const { return symbolsGrid_; }
   GridView* QuotesGrid() const { return quotesGrid_; }
   ScanProgressBox* ProgressBox() const { return progressBox_; }
@@ -71,7 +72,7 @@ class CVoltrimView : public QScrollArea, private BrowserObserver {
   std::unique_ptr<Browser> browser_;
   QWidget* form_ = nullptr;
   QComboBox* drives_ = nullptr;
-  QListWidget* portfolios_ = nullptr;
+  PathList* portfolios_ = nullptr;
   GridView* symbolsGrid_ = nullptr;
   GridView* quotesGrid_ = nullptr;
   SymbolsModel* symbolsModel_ = nullptr;

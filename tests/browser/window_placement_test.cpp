@@ -1,0 +1,47 @@
+#include "browser/window_placement.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace voltrim::testing {
+namespace {
+
+// openbox on a 1024 x 768 screen: a one-pixel border and a 20-pixel title bar.
+constexpr FrameMargins kOpenbox{1, 20, 1, 1};
+
+TEST(FramePlacement, TheFrameTakesThePlacementAndTheContentsFitInside) {
+  const WindowPlacement frame = DefaultWindowPlacement(1024, 768);
+  const WindowPlacement contents = ContentsOf(frame, kOpenbox);
+  EXPECT_EQ(contents, (WindowPlacement{27, 39, 970, 708}));
+  // The frame ends where the placement ends, not past the screen's bottom edge.
+  EXPECT_EQ(contents.x + contents.cx + kOpenbox.right, frame.x + frame.cx);
+  EXPECT_EQ(contents.y + contents.cy + kOpenbox.bottom, frame.y + frame.cy);
+  EXPECT_EQ(ContentsOf(frame, {}), frame);
+
+  const WindowPlacement screen{0, 0, 1024, 768};
+  EXPECT_TRUE(IsMaximisedPlacement(screen, screen));
+  EXPECT_FALSE(IsMaximisedPlacement({0, 0, 1024, 767}, screen));
+  EXPECT_FALSE(IsMaximisedPlacement(frame, screen));
+}
+
+TEST(FramePlacement, RecorderStoresOnceASeriesOfChangesHasSettled) {
+  std::vector<WindowPlacement> stores;
+  PlacementRecorder recorder([&](const WindowPlacement& p) { stores.push_back(p); },
+                             {26, 19, 972, 729});
+  for (int step = 0; step < 30; ++step) recorder.Changed({26 + step, 19, 972, 729});
+  recorder.Changed({-5, 40, 600, 500});  // dragged off the left edge
+  EXPECT_TRUE(stores.empty());
+  recorder.Settle();
+  recorder.Settle();
+  EXPECT_EQ(stores, (std::vector<WindowPlacement>{{0, 40, 600, 500}}));
+
+  // Back where it is stored: nothing to write.
+  recorder.Changed({30, 30, 640, 480});
+  recorder.Changed({0, 40, 600, 500});
+  recorder.Settle();
+  EXPECT_EQ(stores.size(), 1u);
+}
+
+}  // namespace
+}  // namespace voltrim::testing
