@@ -22,6 +22,7 @@
 #include "browser/ui/search_filter_dialog.h"
 #include "browser/ui/series_facts_dialog.h"
 #include "browser/window_placement.h"
+#include "check/ui/check_command.h"
 #include "datafiles/series_facts.h"
 #include "export/ui/export_command_handler.h"
 #include "quotes/ui/quote_command_handlers.h"
@@ -222,6 +223,7 @@ void CMainFrame::InstallHandlers() {
   InstallSymbolCommands(context, registerCommand);
   InstallSplitSearchCommand(context, registerCommand);
   InstallExportCommand(context, registerCommand);
+  InstallCheckCommand(context, registerCommand);
 }
 
 CommandContext CMainFrame::CommandContextOf() {

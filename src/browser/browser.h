@@ -85,6 +85,13 @@ class Browser {
 
   void SetSplitSearchOpen(bool open);
 
+  // Check window
+  // Shows a finding: makes symbols-grid row symbolRow of the portfolio portfolioDir
+  // current, loads its quotes and makes the quote with series index quoteIndex (0 = the
+  // oldest) current; with no such quote the newest stays current. False, and nothing
+  // changed, when the browser no longer shows that portfolio or has no such row.
+  bool SelectSymbolAndQuote(const std::string& portfolioDir, int symbolRow, int quoteIndex);
+
  private:
   void AcceptPortfolio(int index);
   bool LoadSymbols();
