@@ -38,11 +38,15 @@ TEST_F(CheckWindowTest, DoubleClickSelectsTheSymbolAndQuoteOfAFinding) {
   EXPECT_EQ(check->windowTitle().toStdString(), "Check - " + dir);
   EXPECT_EQ(check->Summary(), "1 problem found; 3 series, 93 quotes checked");
 
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(check));
   QTableView& table = *check->Table();
   const int row = RowOfKind(table, "date-order");
   ASSERT_GE(row, 0);
   EXPECT_EQ(table.model()->index(row, 0).data().toString(), "BBB");
   const QRect cell = table.visualRect(table.model()->index(row, 1));
+  ASSERT_FALSE(cell.isEmpty());
+  // A double click is a press, a release and then the double-click press, as a mouse sends.
+  QTest::mouseClick(table.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
   QTest::mouseDClick(table.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
 
   EXPECT_EQ(State().symbols.currentRow, 1);
