@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "datafiles/series.h"
 #include "export/number_text.h"
@@ -62,17 +63,17 @@ class RowFormatter {
     }
   }
 
-  void Append(std::string& block, const SeriesBuffer& window, int index) const {
-    char row[kRowMax];
-    char* at = std::copy(prefix_.begin(), prefix_.end(), row);
-    at = csv_ ? CsvStart(at, window, index) : WriteUserDate(at, window.DateAt(index));
+  // Writes one row at `at` (room for kRowMax characters) and returns its end.
+  char* Append(char* at, const SeriesBuffer& window, int index) {
+    at = std::copy(prefix_.begin(), prefix_.end(), at);
+    at = csv_ ? CsvStart(at, window, index) : dates_.UserDate(at, window.DateAt(index));
     for (const Column& column : columns_) {
       *at++ = delimiter_;
       at = Cell(at, column, window.ValueColumn(column.field)[index]);
     }
     if (!csv_) *at++ = '\r';
     *at++ = '\n';
-    block.append(row, at);
+    return at;
   }
 
  private:
@@ -82,8 +83,8 @@ class RowFormatter {
     bool count;
   };
 
-  char* CsvStart(char* at, const SeriesBuffer& window, int index) const {
-    at = WriteIsoDate(at, window.DateAt(index));
+  char* CsvStart(char* at, const SeriesBuffer& window, int index) {
+    at = dates_.IsoDate(at, window.DateAt(index));
     *at++ = ',';
     return hasTime_ ? WriteIsoTime(at, window.TimeAt(index)) : at;
   }
@@ -100,6 +101,7 @@ class RowFormatter {
   bool hasTime_;
   std::string prefix_;
   std::vector<Column> columns_;
+  DateTextWriter dates_;
 };
 
 // Reads the series a window at a time, so a long series never sits in memory whole.
@@ -127,29 +129,31 @@ class QuoteWindows {
   SeriesBuffer window_;
 };
 
+// Rows are formatted straight into a block that goes to the sink when it is full.
 class RowWriter {
  public:
-  RowWriter(TextSink& sink, const RowFormatter& format) : sink_(sink), format_(format) {
-    block_.reserve(kBlockSize + kRowMax);
-  }
+  RowWriter(TextSink& sink, RowFormatter& format)
+      : sink_(sink), format_(format), block_(new char[kBlockSize + kRowMax]) {}
   ~RowWriter() { Flush(); }
   RowWriter(const RowWriter&) = delete;
   RowWriter& operator=(const RowWriter&) = delete;
 
   void Row(const SeriesBuffer& window, int index) {
-    format_.Append(block_, window, index);
-    if (block_.size() >= kBlockSize) Flush();
+    used_ = static_cast<std::size_t>(format_.Append(block_.get() + used_, window, index) -
+                                     block_.get());
+    if (used_ >= kBlockSize) Flush();
   }
 
  private:
   void Flush() {
-    if (!block_.empty()) sink_.Write(block_);
-    block_.clear();
+    if (used_ != 0) sink_.Write(std::string_view(block_.get(), used_));
+    used_ = 0;
   }
 
   TextSink& sink_;
-  const RowFormatter& format_;
-  std::string block_;
+  RowFormatter& format_;
+  std::unique_ptr<char[]> block_;
+  std::size_t used_ = 0;
 };
 
 // Both directions page through the series in windows; a window that cannot be read
@@ -209,7 +213,7 @@ Status WriteExportRows(TextSink& sink, const SeriesLocation& location, std::stri
   QuoteWindows reader;
   const int total = reader.Open(location);
   if (total < 0) return kFileRead;
-  const RowFormatter format(settings, style, location.layout, symbol);
+  RowFormatter format(settings, style, location.layout, symbol);
   RowWriter out(sink, format);
   if (!settings.NewestFirst()) return WriteOldestFirst(out, reader, total) ? kOk : kFileRead;
   if (quoteCount < 0) quoteCount = total;

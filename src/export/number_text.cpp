@@ -14,14 +14,61 @@ constexpr std::array<std::uint64_t, 5> kPowersOfTen = {1, 10, 100, 1000, 10000};
 // Above this binary exponent a value times 10^4 no longer fits 64 bits.
 constexpr int kLargestFastExponent = 20;
 
+// "00" to "99", so that digits are written two at a time.
+constexpr std::array<char, 200> kDigitPairs = [] {
+  std::array<char, 200> pairs{};
+  for (int i = 0; i < 100; ++i) {
+    pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+    pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+  }
+  return pairs;
+}();
+
+template <typename Unsigned>
+int DigitCount(Unsigned value) {
+  int digits = 1;
+  for (; value >= 10000; value /= 10000) digits += 4;
+  return digits + (value >= 10) + (value >= 100) + (value >= 1000);
+}
+
+// Writes exactly `digits` digits of value (leading zeros included), ending at out + digits.
+template <typename Unsigned>
+void WriteDigits(char* out, Unsigned value, int digits) {
+  char* at = out + digits;
+  while (digits >= 2) {
+    const std::size_t pair = static_cast<std::size_t>(value % 100) * 2;
+    value /= 100;
+    *--at = kDigitPairs[pair + 1];
+    *--at = kDigitPairs[pair];
+    digits -= 2;
+  }
+  if (digits == 1) *--at = static_cast<char>('0' + value % 10);
+}
+
+// Nearly every price and volume fits 32 bits, whose divisions are the cheaper ones.
 char* WriteUnsigned(char* out, std::uint64_t value) {
-  char digits[24];
-  char* at = digits + sizeof digits;
-  do {
-    *--at = static_cast<char>('0' + value % 10);
-    value /= 10;
-  } while (value != 0);
-  for (; at < digits + sizeof digits; ++at) *out++ = *at;
+  if (value <= 0xFFFFFFFFu) {
+    const auto narrow = static_cast<std::uint32_t>(value);
+    const int digits = DigitCount(narrow);
+    WriteDigits(out, narrow, digits);
+    return out + digits;
+  }
+  const int digits = DigitCount(value);
+  WriteDigits(out, value, digits);
+  return out + digits;
+}
+
+// The whole part and the decimals of a scaled value; the unit is a constant for each
+// count of decimals, so that the divisions become multiplications.
+template <int kDecimals>
+char* WriteScaled(char* out, std::uint64_t scaled) {
+  constexpr std::uint64_t kUnit = kPowersOfTen[kDecimals];
+  out = WriteUnsigned(out, scaled / kUnit);
+  if constexpr (kDecimals > 0) {
+    *out++ = '.';
+    WriteDigits(out, static_cast<std::uint32_t>(scaled % kUnit), kDecimals);
+    out += kDecimals;
+  }
   return out;
 }
 
@@ -66,16 +113,18 @@ char* WriteFixed(char* out, float value, int decimals) {
   }
   if ((bits >> 31) != 0) *out++ = '-';
   const std::uint64_t scaled = ScaledAndRounded(mantissa, exponent, decimals);
-  const std::uint64_t unit = kPowersOfTen[static_cast<std::size_t>(decimals)];
-  out = WriteUnsigned(out, scaled / unit);
-  if (decimals == 0) return out;
-  *out++ = '.';
-  std::uint64_t fraction = scaled % unit;
-  for (int i = decimals - 1; i >= 0; --i) {
-    out[i] = static_cast<char>('0' + fraction % 10);
-    fraction /= 10;
+  switch (decimals) {
+    case 0:
+      return WriteScaled<0>(out, scaled);
+    case 1:
+      return WriteScaled<1>(out, scaled);
+    case 2:
+      return WriteScaled<2>(out, scaled);
+    case 3:
+      return WriteScaled<3>(out, scaled);
+    default:
+      return WriteScaled<4>(out, scaled);
   }
-  return out + decimals;
 }
 
 void AppendFixed(std::string& text, float value, int decimals) {
@@ -90,8 +139,24 @@ char* WriteRoundTrip(char* out, float value) {
   return result.ec == std::errc{} ? result.ptr : WriteByPrintf(out, value, 9);
 }
 
-char* WriteUserDate(char* out, DayNumber day) {
+char* WriteUserDate(char* out, DayNumber day) { return DateTextWriter().UserDate(out, day); }
+
+char* WriteIsoDate(char* out, DayNumber day) { return DateTextWriter().IsoDate(out, day); }
+
+Ymd DateTextWriter::Split(DayNumber day) {
+  const int inMonth = day - monthBase_;
+  // Every month has at least 28 days; later days look the month up again.
+  if (month_.year != 0 && inMonth >= 1 && inMonth <= 28) {
+    return {month_.year, month_.month, inMonth};
+  }
   const Ymd ymd = day != 0 ? DayToYmd(day) : Ymd{};
+  month_ = ymd;
+  monthBase_ = day - ymd.day;
+  return ymd;
+}
+
+char* DateTextWriter::UserDate(char* out, DayNumber day) {
+  const Ymd ymd = Split(day);
   out = WriteTwoDigits(out, ymd.month);
   *out++ = '/';
   out = WriteTwoDigits(out, ymd.day);
@@ -99,8 +164,8 @@ char* WriteUserDate(char* out, DayNumber day) {
   return WriteTwoDigits(out, ymd.year % 100);
 }
 
-char* WriteIsoDate(char* out, DayNumber day) {
-  const Ymd ymd = day != 0 ? DayToYmd(day) : Ymd{};
+char* DateTextWriter::IsoDate(char* out, DayNumber day) {
+  const Ymd ymd = Split(day);
   const int year = ymd.year + 1900;
   out = WriteTwoDigits(out, year / 100);
   out = WriteTwoDigits(out, year % 100);
