@@ -51,6 +51,8 @@ CheckWindow::CheckWindow(ShowFinding showFinding, QWidget* parent)
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   table_->setSelectionMode(QAbstractItemView::SingleSelection);
   table_->verticalHeader()->hide();
+  // One line of text a finding, as compact as the browser's grids.
+  table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
   table_->horizontalHeader()->setStretchLastSection(true);
   table_->sortByColumn(-1, Qt::AscendingOrder);  // report order until a header is clicked
   connect(table_, &QTableView::doubleClicked, this, &CheckWindow::OnDoubleClicked);
