@@ -214,6 +214,7 @@ class PortfolioChecker {
   static bool ReadRaw(const std::string& path, std::uintmax_t recordLength, RawSeries& series) {
     std::ifstream in(path, std::ios::binary);
     const std::size_t bytes = static_cast<std::size_t>(series.quotes) * recordLength;
+    if (bytes == 0) return true;
     std::vector<std::uint8_t> stored(bytes);
     in.seekg(static_cast<std::streamoff>(recordLength));
     if (!in.read(reinterpret_cast<char*>(stored.data()), static_cast<std::streamsize>(bytes)))

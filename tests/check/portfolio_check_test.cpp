@@ -52,13 +52,14 @@ const Finding& Only(const CheckReport& report, FindingKind kind) {
 TEST(PortfolioCheck, SoundPortfolioReportsNothing) {
   TempDir dir;
   Write(dir.path(), Portfolio({Symbol(1, "AAA", "ALPHA", 40), Symbol(2, "BBB", "BETA", 3),
+                               SeriesEntry(MakeDailySeries(3, "NONE", "NO QUOTES YET", {})),
                                SubdirectoryEntry("ARCHIVE")}));
   CheckReport report;
   ASSERT_EQ(CheckPortfolio(dir.str(), report), kOk);
   EXPECT_TRUE(report.findings.empty()) << FindingLine(report.findings.front());
-  EXPECT_EQ(report.seriesChecked, 2);
+  EXPECT_EQ(report.seriesChecked, 3);
   EXPECT_EQ(report.quotesChecked, 43);
-  EXPECT_EQ(CheckSummary(report), "No problems found; 2 series, 43 quotes checked");
+  EXPECT_EQ(CheckSummary(report), "No problems found; 3 series, 43 quotes checked");
 }
 
 TEST(PortfolioCheck, NoMasterFailsTheCheck) {
