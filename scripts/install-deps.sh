@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libgl-dev
           libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
-          xvfb xauth)
+          xvfb xauth python3-pandas)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -28,6 +28,7 @@
 #include "browser/window_placement.h"
 #include "chart/ui/chart_link.h"
 #include "chart/ui/price_chart.h"
+#include "check/ui/check_command.h"
 #include "datafiles/series_facts.h"
 #include "export/ui/export_command_handler.h"
 #include "quotes/ui/quote_command_handlers.h"
@@ -279,6 +280,7 @@ void CMainFrame::InstallHandlers() {
   InstallSymbolCommands(context, registerCommand);
   InstallSplitSearchCommand(context, registerCommand);
   InstallExportCommand(context, registerCommand);
+  InstallCheckCommand(context, registerCommand);
 }
 
 CommandContext CMainFrame::CommandContextOf() {

@@ -371,6 +371,21 @@ void Browser::RenameSelectedSymbol(const std::string& symbol, const std::string&
   state_.quotes.loadedName = name;
 }
 
+bool Browser::SelectSymbolAndQuote(const std::string& portfolioDir, int symbolRow, int quoteIndex) {
+  if (Busy() || !state_.masterPathSet || state_.portfolioDir != portfolioDir ||
+      !state_.symbols.HasRow(symbolRow))
+    return false;
+  OnSymbolRowSelected(symbolRow);
+  NotifySymbols();
+  FillQuotesGrid(0);
+  const int row = state_.quotes.count - 1 - quoteIndex;
+  if (quoteIndex >= 0 && state_.quotes.HasRow(row)) {
+    state_.quotes.currentRow = static_cast<std::int16_t>(row);
+    NotifyQuotes();
+  }
+  return true;
+}
+
 void Browser::SetTitle(std::string title) {
   state_.title = std::move(title);
   if (observer_) observer_->TitleChanged();

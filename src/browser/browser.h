@@ -100,6 +100,13 @@ class Browser {
   // new texts as they are, without re-reading MASTER (the row keeps its place).
   void RenameSelectedSymbol(const std::string& symbol, const std::string& name);
 
+  // Check window
+  // Shows a finding: makes symbols-grid row symbolRow of the portfolio portfolioDir
+  // current, loads its quotes and makes the quote with series index quoteIndex (0 = the
+  // oldest) current; with no such quote the newest stays current. False, and nothing
+  // changed, when the browser no longer shows that portfolio or has no such row.
+  bool SelectSymbolAndQuote(const std::string& portfolioDir, int symbolRow, int quoteIndex);
+
  private:
   void FinishScan(std::vector<std::string> found);
   bool Busy() const { return !state_.setUp || state_.scanning; }

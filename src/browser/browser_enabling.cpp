@@ -10,9 +10,10 @@ namespace {
 
 // The ids that have a rule, ascending.
 constexpr int kRuledCommands[] = {
-    command::kQuoteEdit,    command::kQuoteSplit,  command::kQuoteAdjust, command::kSymbolAbout,
-    command::kQuoteDelete,  command::kSplitSearch, command::kSymbolEdit,  command::kSymbolMove,
-    command::kSymbolDelete, command::kQuoteAdd,    command::kQuoteExport, command::kSymbolCopy,
+    command::kQuoteEdit,      command::kQuoteSplit,  command::kQuoteAdjust, command::kSymbolAbout,
+    command::kQuoteDelete,    command::kSplitSearch, command::kSymbolEdit,  command::kSymbolMove,
+    command::kSymbolDelete,   command::kQuoteAdd,    command::kQuoteExport, command::kSymbolCopy,
+    command::kPortfolioCheck,
 };
 
 // The framework's own commands do not touch the browser.
@@ -74,6 +75,10 @@ bool IsCommandEnabled(const BrowserState& state, int commandId) {
       return f.twoPortfolios && f.symbolRows;
     case command::kSplitSearch:
       return f.found && !f.splitSearchOpen && f.quoteRows;
+    // The check reads the files itself, so a portfolio whose symbols could not be shown
+    // can still be checked.
+    case command::kPortfolioCheck:
+      return f.found && state.masterPathSet;
     default:
       return true;
   }

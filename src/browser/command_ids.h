@@ -10,6 +10,7 @@ inline constexpr int kViewToolbar = 59392;
 inline constexpr int kViewStatusBar = 59393;
 inline constexpr int kViewChart = 32850;
 inline constexpr int kSplitSearch = 32776;
+inline constexpr int kPortfolioCheck = 32830;  // ours, not one of the program's own
 inline constexpr int kSearchFilter = 32790;
 inline constexpr int kReScan = 32807;
 inline constexpr int kSymbolDelete = 32793;

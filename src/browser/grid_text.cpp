@@ -1,9 +1,10 @@
 #include "browser/grid_text.h"
 
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
+
+#include "export/number_text.h"
 
 namespace voltrim {
 
@@ -31,11 +32,10 @@ std::uintmax_t RecordsInFile(const std::string& path) {
   return size / kMasterRecordSize - 1;
 }
 
-std::string NumberText(const char* format, float value) {
+std::string NumberText(int decimals, float value) {
   if (std::isnan(value) || value < 0.0f) return "N/A";
-  char text[64];
-  std::snprintf(text, sizeof text, format, static_cast<double>(value));
-  return text;
+  char text[kNumberTextMax];
+  return std::string(text, WriteFixed(text, value, decimals));
 }
 
 }  // namespace
@@ -83,13 +83,18 @@ Status ReadSymbolRows(const std::string& masterPath, SymbolRows& out) {
   return kOk;
 }
 
-std::string PriceCellText(float value) { return NumberText("%.4f", value); }
+std::string PriceCellText(float value) { return NumberText(4, value); }
 
-std::string CountCellText(float value) { return NumberText("%.0f", value); }
+std::string CountCellText(float value) { return NumberText(0, value); }
 
 QuoteRowTexts QuoteCellTexts(const Quote& quote) {
-  return {FormatUserDate(quote.date),       PriceCellText(quote.open),  PriceCellText(quote.high),
-          PriceCellText(quote.low),         PriceCellText(quote.close), CountCellText(quote.volume),
+  char date[kNumberTextMax];
+  return {std::string(date, WriteUserDate(date, quote.date)),
+          PriceCellText(quote.open),
+          PriceCellText(quote.high),
+          PriceCellText(quote.low),
+          PriceCellText(quote.close),
+          CountCellText(quote.volume),
           CountCellText(quote.openInterest)};
 }
 

@@ -1,6 +1,10 @@
-// voltrim-cli export: writes a series as delimited text, as Quotes > Export does.
+// voltrim-cli export: writes a series, or every series of a portfolio, as delimited text
+// as Quotes > Export does, or as CSV.
 #include <cstdio>
+#include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "cli/cli_common.h"
 #include "cli/cli_prompt.h"
@@ -8,6 +12,7 @@
 #include "datafiles/xmaster.h"
 #include "export/export_settings.h"
 #include "export/export_writer.h"
+#include "export/portfolio_export.h"
 #include "export/replacing_text_file.h"
 
 namespace voltrim::cli {
@@ -77,10 +82,72 @@ int QuoteCount(const std::string& dir, const std::string& symbol) {
   return count;
 }
 
+// Where the export goes: standard output, or a file replaced once all is written.
+class Output {
+ public:
+  explicit Output(const std::optional<std::string>& path) {
+    if (path) file_ = std::make_unique<ReplacingTextFile>(*path);
+  }
+  bool Open() { return !file_ || file_->Open(); }
+  TextSink& sink() { return file_ ? static_cast<TextSink&>(*file_) : stdout_; }
+  bool Finish() { return file_ ? file_->Commit() : stdout_.Finish(); }
+  bool ToFile() const { return file_ != nullptr; }
+
+ private:
+  std::unique_ptr<ReplacingTextFile> file_;
+  StdoutSink stdout_;
+};
+
+int ExportError(const Output& output) {
+  // Standard output that fails is not a file the user named: say only that it failed.
+  if (output.ToFile()) {
+    CliPrompt prompt;
+    prompt.ShowMessage(kExportError, MessageIcon::Default);
+  }
+  return kExitFailed;
+}
+
+int ExportOne(Output& output, const std::string& dir, const std::string& symbol,
+              const ExportSettings& settings, const ExportStyle& style) {
+  const int count = QuoteCount(dir, symbol);
+  if (count < 0) {
+    PrintError("Cannot read the quotes of " + symbol + " in " + dir);
+    return kExitFailed;
+  }
+  if (!output.Open()) return ExportError(output);
+  if (style.format == ExportFormat::Text) {
+    WriteExportText(output.sink(), dir, symbol, count, settings);
+  } else {
+    output.sink().Write(ExportHeading(settings, style));
+    SeriesLocation location;
+    if (LocateAnySeries(dir, symbol, location) == kOk) {
+      WriteExportRows(output.sink(), location, symbol, count, settings, style);
+    }
+  }
+  return output.Finish() ? kExitOk : ExportError(output);
+}
+
+int ExportAll(Output& output, const std::string& dir, const ExportSettings& settings,
+              ExportFormat format) {
+  if (!output.Open()) return ExportError(output);
+  std::vector<SkippedSeries> skipped;
+  const Status status = WritePortfolioExport(output.sink(), dir, settings, format, skipped);
+  if (status != kOk) {
+    PrintError(status == kFileNotFound ? NoMasterText(dir) : "MASTER: " + DescribeStatus(status));
+    return kExitFailed;
+  }
+  for (const SkippedSeries& series : skipped) {
+    PrintError(series.symbol + " (" + series.file + ") skipped: " + DescribeStatus(series.status));
+  }
+  if (!output.Finish()) return ExportError(output);
+  return skipped.empty() ? kExitOk : kExitFailed;
+}
+
 const Command kExport{"export",
-                      "export DIR SYMBOL [-o FILE] [--delimiter space|comma|tab] "
-                      "[--omit COLUMNS] [--newest-first] [--title]",
-                      "writes a series as delimited text", RunExportCommand};
+                      "export DIR (SYMBOL | --all) [-o FILE] [--format text|csv] "
+                      "[--delimiter space|comma|tab] [--omit COLUMNS] [--newest-first] [--title]",
+                      "writes a series, or all of them, as delimited text or CSV",
+                      RunExportCommand};
 
 int RunExportCommand(const QStringList& arguments) {
   QCommandLineParser parser;
@@ -89,23 +156,49 @@ int RunExportCommand(const QStringList& arguments) {
       "Write to FILE instead of standard output. An existing FILE is replaced without a "
       "question, and only once the export is complete.",
       "FILE");
-  const QCommandLineOption delimiter(
-      "delimiter", "Column delimiter: space (default), comma or tab.", "space|comma|tab", "space");
+  const QCommandLineOption all("all", "Every series of the portfolio, in MASTER order.");
+  const QCommandLineOption format("format", "text (default) or csv.", "text|csv", "text");
+  const QCommandLineOption delimiter("delimiter",
+                                     "Column delimiter of text: space (default), comma or tab.",
+                                     "space|comma|tab", "space");
   const QCommandLineOption omit(
       "omit", "Leave out the comma-separated COLUMNS: open, high, low, close, volume (or vol), oi.",
       "COLUMNS");
   const QCommandLineOption newest("newest-first", "Newest quote first (default: oldest first).");
-  const QCommandLineOption title("title", "Begin with the title row (DATE, OPEN, ...).");
-  parser.addOptions({output, delimiter, omit, newest, title});
+  const QCommandLineOption title("title", "Begin text with the title row (DATE, OPEN, ...).");
+  parser.addOptions({output, all, format, delimiter, omit, newest, title});
   QStringList positional;
   const ArgumentSpec plan{
-      kExport, 2, 2,
+      kExport, 1, 2,
       "Writes the quotes of SYMBOL (symbol or name) in the portfolio DIR as text, one line\n"
       "per quote: DATE (MM/DD/YY), then OPEN, HIGH, LOW, CLOSE with four decimals and VOL,\n"
       "OI with two, or N/A for a column the series does not hold. Lines end in CR LF. The\n"
       "output is byte for byte what Quotes > Export writes with the same choices; the\n"
-      "stored Export choices are neither read nor changed."};
+      "stored Export choices are neither read nor changed.\n"
+      "\n"
+      "--all writes every series the MASTER lists, in its order, each line beginning with\n"
+      "the symbol and the delimiter (the title row, SYMBOL first, at most once). A series\n"
+      "that cannot be read is named on stderr and left out, and the exit status is 1.\n"
+      "\n"
+      "--format csv writes the header row symbol,date,time,open,high,low,close,volume,\n"
+      "openint (symbol only with --all; omitted columns left out), dates as YYYY-MM-DD,\n"
+      "times as HH:MM:SS for intraday series, every value with the digits that give back\n"
+      "the stored number, an empty field for a column the series does not hold, LF line\n"
+      "ends, UTF-8."};
   if (const auto done = ParseArguments(parser, arguments, plan, positional)) return *done;
+  const bool wholePortfolio = parser.isSet(all);
+  if (positional.size() != (wholePortfolio ? 1 : 2)) {
+    return UsageError(kExport, wholePortfolio ? "--all takes no SYMBOL" : "missing SYMBOL");
+  }
+  ExportStyle style;
+  style.symbolColumn = wholePortfolio;
+  const QString formatName = parser.value(format).toLower();
+  if (formatName == "csv") {
+    style.format = ExportFormat::Csv;
+    if (parser.isSet(delimiter)) return UsageError(kExport, "csv is always comma-separated");
+  } else if (formatName != "text") {
+    return UsageError(kExport, "unknown format " + parser.value(format).toStdString());
+  }
   ExportSettings settings;
   if (!ParseDelimiter(parser.value(delimiter), settings.delimiter)) {
     return UsageError(kExport, "unknown delimiter " + parser.value(delimiter).toStdString());
@@ -116,30 +209,10 @@ int RunExportCommand(const QStringList& arguments) {
   settings.newest = parser.isSet(newest) ? 1 : 0;
   settings.title = parser.isSet(title) ? 1 : 0;
   const std::string dir = PathArgument(positional[0]);
-  const std::string symbol = TextArgument(positional[1]);
-
-  CliPrompt prompt;
-  const int count = QuoteCount(dir, symbol);
-  if (count < 0) {
-    PrintError("Cannot read the quotes of " + symbol + " in " + dir);
-    return kExitFailed;
-  }
-  if (!parser.isSet(output)) {
-    StdoutSink sink;
-    WriteExportText(sink, dir, symbol, count, settings);
-    return sink.Finish() ? kExitOk : kExitFailed;
-  }
-  ReplacingTextFile file(PathArgument(parser.value(output)));
-  if (!file.Open()) {
-    prompt.ShowMessage(kExportError, MessageIcon::Default);
-    return kExitFailed;
-  }
-  WriteExportText(file, dir, symbol, count, settings);
-  if (!file.Commit()) {
-    prompt.ShowMessage(kExportError, MessageIcon::Default);
-    return kExitFailed;
-  }
-  return kExitOk;
+  Output out(parser.isSet(output) ? std::optional(PathArgument(parser.value(output)))
+                                  : std::nullopt);
+  if (wholePortfolio) return ExportAll(out, dir, settings, style.format);
+  return ExportOne(out, dir, TextArgument(positional[1]), settings, style);
 }
 
 const CommandRegistration kRegistration(kExport);

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "datafiles/series.h"
 #include "datafiles/xmaster.h"
+#include "export/number_text.h"
 
 namespace voltrim {
 
@@ -14,77 +16,109 @@ namespace {
 
 constexpr std::array<const char*, kExportValueColumns> kColumnTitles = {"OPEN",  "HIGH", "LOW",
                                                                         "CLOSE", "VOL",  "OI"};
+constexpr std::array<const char*, kExportValueColumns> kCsvNames = {"open",  "high",   "low",
+                                                                    "close", "volume", "openint"};
+// Rows are gathered into blocks of about this size before they go to the sink.
+constexpr std::size_t kBlockSize = 32 * 1024;
+// One row's longest text: symbol, date, time and six numbers with delimiters.
+constexpr std::size_t kRowMax = 128 + 8 * kNumberTextMax;
 
-// A value the series does not hold arrives below zero and is written "N/A".
-void AppendCell(std::string& line, float value, const char* format) {
-  if (!(value >= 0.0f)) {
-    line.append("N/A");
-    return;
+// A CSV field is quoted when it holds a comma, a quote or a line break; Latin-1 bytes
+// become UTF-8.
+std::string CsvSymbolField(std::string_view symbol) {
+  std::string utf8;
+  for (const char c : symbol) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      utf8.push_back(c);
+    } else {
+      utf8.push_back(static_cast<char>(0xC0 | (byte >> 6)));
+      utf8.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
+    }
   }
-  char cell[64];
-  const int size = std::snprintf(cell, sizeof cell, format, static_cast<double>(value));
-  line.append(cell,
-              static_cast<std::size_t>(std::clamp(size, 0, static_cast<int>(sizeof cell) - 1)));
+  if (utf8.find_first_of(",\"\r\n") == std::string::npos) return utf8;
+  std::string quoted = "\"";
+  for (const char c : utf8) {
+    if (c == '"') quoted.push_back('"');
+    quoted.push_back(c);
+  }
+  quoted.push_back('"');
+  return quoted;
 }
 
-class LineFormatter {
+class RowFormatter {
  public:
-  explicit LineFormatter(const ExportSettings& settings) : delimiter_(settings.DelimiterChar()) {
-    for (int c = 0; c < kExportValueColumns; ++c) {
-      kept_[static_cast<std::size_t>(c)] = !settings.Omits(static_cast<ExportColumn>(c));
+  RowFormatter(const ExportSettings& settings, const ExportStyle& style, const ColumnLayout& layout,
+               std::string_view symbol)
+      : csv_(style.format == ExportFormat::Csv),
+        delimiter_(csv_ ? ',' : settings.DelimiterChar()),
+        hasTime_(layout.Has(Field::Time)) {
+    if (style.symbolColumn) {
+      prefix_ = csv_ ? CsvSymbolField(symbol) : std::string(symbol);
+      prefix_.push_back(delimiter_);
     }
-  }
-
-  const std::string& Title() {
-    line_.assign("DATE");
-    for (std::size_t c = 0; c < kColumnTitles.size(); ++c) {
-      if (!kept_[c]) continue;
-      line_.push_back(delimiter_);
-      line_.append(kColumnTitles[c]);
-    }
-    line_.append(kLineEnd);
-    return line_;
-  }
-
-  const std::string& Quote(const SeriesBuffer& window, int index) {
-    line_.assign(FormatUserDate(window.DateAt(index)));
     for (std::size_t c = 0; c < kExportValueColumns; ++c) {
-      if (!kept_[c]) continue;
-      line_.push_back(delimiter_);
       const Field field = kValueFields[c];
-      const bool price = field != Field::Vol && field != Field::Oi;
-      AppendCell(line_, window.ValueAt(field, index), price ? "%.4f" : "%.2f");
+      if (settings.Omits(static_cast<ExportColumn>(c))) continue;
+      columns_.push_back({field, layout.Has(field), field == Field::Vol || field == Field::Oi});
     }
-    line_.append(kLineEnd);
-    return line_;
+  }
+
+  // Writes one row at `at` (room for kRowMax characters) and returns its end.
+  char* Append(char* at, const SeriesBuffer& window, int index) {
+    at = std::copy(prefix_.begin(), prefix_.end(), at);
+    at = csv_ ? CsvStart(at, window, index) : dates_.UserDate(at, window.DateAt(index));
+    for (const Column& column : columns_) {
+      *at++ = delimiter_;
+      at = Cell(at, column, window.ValueColumn(column.field)[index]);
+    }
+    if (!csv_) *at++ = '\r';
+    *at++ = '\n';
+    return at;
   }
 
  private:
+  struct Column {
+    Field field;
+    bool stored;
+    bool count;
+  };
+
+  char* CsvStart(char* at, const SeriesBuffer& window, int index) {
+    at = dates_.IsoDate(at, window.DateAt(index));
+    *at++ = ',';
+    return hasTime_ ? WriteIsoTime(at, window.TimeAt(index)) : at;
+  }
+
+  char* Cell(char* at, const Column& column, float value) const {
+    if (csv_) return column.stored ? WriteRoundTrip(at, value) : at;
+    // A value the series does not hold arrives below zero and is written "N/A".
+    if (!(value >= 0.0f)) return std::copy_n("N/A", 3, at);
+    return WriteFixed(at, value, column.count ? 2 : 4);
+  }
+
+  bool csv_;
   char delimiter_;
-  std::array<bool, kExportValueColumns> kept_{};
-  std::string line_;
+  bool hasTime_;
+  std::string prefix_;
+  std::vector<Column> columns_;
+  DateTextWriter dates_;
 };
 
 // Reads the series a window at a time, so a long series never sits in memory whole.
 class QuoteWindows {
  public:
-  QuoteWindows(std::string_view portfolioDir, std::string_view symbol)
-      : portfolioDir_(portfolioDir), symbol_(symbol) {}
   ~QuoteWindows() { FreeSeriesBuffer(window_); }
+  QuoteWindows() = default;
   QuoteWindows(const QuoteWindows&) = delete;
   QuoteWindows& operator=(const QuoteWindows&) = delete;
 
-  bool Allocate() { return AllocSeriesBuffer(window_, kExportWindow) == kOk; }
-  const SeriesBuffer& window() const { return window_; }
-
-  // Looks the series up and opens its file once; returns its total quotes, or -1 when
-  // it cannot be read.
-  int Total() {
-    SeriesLocation location;
-    const bool readable =
-        LocateAnySeries(portfolioDir_, symbol_, location) == kOk && reader_.Open(location) == kOk;
-    return readable ? reader_.Total() : -1;
+  // Opens the series once; returns its total quotes, or -1 when it cannot be read.
+  int Open(const SeriesLocation& location) {
+    if (AllocSeriesBuffer(window_, kExportWindow) != kOk) return -1;
+    return reader_.Open(location) == kOk ? reader_.Total() : -1;
   }
+  const SeriesBuffer& window() const { return window_; }
 
   // Quotes [first, first + count) into the window; false unless all of them were read.
   bool Read(int first, int count) {
@@ -92,58 +126,110 @@ class QuoteWindows {
   }
 
  private:
-  std::string_view portfolioDir_;
-  std::string_view symbol_;
   SeriesReader reader_;
   SeriesBuffer window_;
 };
 
-void WriteOldestFirst(TextSink& sink, QuoteWindows& reader, int total, LineFormatter& format) {
+// Rows are formatted straight into a block that goes to the sink when it is full.
+class RowWriter {
+ public:
+  RowWriter(TextSink& sink, RowFormatter& format)
+      : sink_(sink), format_(format), block_(new char[kBlockSize + kRowMax]) {}
+  ~RowWriter() { Flush(); }
+  RowWriter(const RowWriter&) = delete;
+  RowWriter& operator=(const RowWriter&) = delete;
+
+  void Row(const SeriesBuffer& window, int index) {
+    used_ = static_cast<std::size_t>(format_.Append(block_.get() + used_, window, index) -
+                                     block_.get());
+    if (used_ >= kBlockSize) Flush();
+  }
+
+ private:
+  void Flush() {
+    if (used_ != 0) sink_.Write(std::string_view(block_.get(), used_));
+    used_ = 0;
+  }
+
+  TextSink& sink_;
+  RowFormatter& format_;
+  std::unique_ptr<char[]> block_;
+  std::size_t used_ = 0;
+};
+
+// Both directions page through the series in windows; a window that cannot be read
+// whole is read quote by quote to find the exact quote that fails, so that everything
+// before it is still written.
+bool WriteOldestFirst(RowWriter& out, QuoteWindows& reader, int total) {
   for (int first = 0; first < total; first += kExportWindow) {
     const int count = std::min(kExportWindow, total - first);
     if (!reader.Read(first, count)) {
-      // Find the exact quote that fails: everything before it is still written.
       for (int index = first; index < first + count && reader.Read(index, 1); ++index) {
-        sink.Write(format.Quote(reader.window(), 0));
+        out.Row(reader.window(), 0);
       }
-      return;
+      return false;
     }
-    for (int k = 0; k < count; ++k) sink.Write(format.Quote(reader.window(), k));
+    for (int k = 0; k < count; ++k) out.Row(reader.window(), k);
   }
+  return true;
 }
 
-void WriteNewestFirst(TextSink& sink, QuoteWindows& reader, int total, int quoteCount,
-                      LineFormatter& format) {
-  // Quote quoteCount - 1 past the end of the series cannot be read: nothing is written.
-  if (quoteCount > total) return;
-  for (int last = quoteCount - 1; last >= 0; last -= kExportWindow) {
+bool WriteNewestFirst(RowWriter& out, QuoteWindows& reader, int last) {
+  for (; last >= 0; last -= kExportWindow) {
     const int first = std::max(0, last - kExportWindow + 1);
     const int count = last - first + 1;
     if (!reader.Read(first, count)) {
       for (int index = last; index >= first && reader.Read(index, 1); --index) {
-        sink.Write(format.Quote(reader.window(), 0));
+        out.Row(reader.window(), 0);
       }
-      return;
+      return false;
     }
-    for (int k = count - 1; k >= 0; --k) sink.Write(format.Quote(reader.window(), k));
+    for (int k = count - 1; k >= 0; --k) out.Row(reader.window(), k);
   }
+  return true;
 }
 
 }  // namespace
 
+std::string ExportHeading(const ExportSettings& settings, const ExportStyle& style) {
+  const bool csv = style.format == ExportFormat::Csv;
+  const char delimiter = csv ? ',' : settings.DelimiterChar();
+  std::string line;
+  if (style.symbolColumn) {
+    line.append(csv ? "symbol" : "SYMBOL");
+    line.push_back(delimiter);
+  }
+  line.append(csv ? "date,time" : "DATE");
+  for (std::size_t c = 0; c < kExportValueColumns; ++c) {
+    if (settings.Omits(static_cast<ExportColumn>(c))) continue;
+    line.push_back(delimiter);
+    line.append(csv ? kCsvNames[c] : kColumnTitles[c]);
+  }
+  line.append(csv ? "\n" : kLineEnd);
+  return line;
+}
+
+Status WriteExportRows(TextSink& sink, const SeriesLocation& location, std::string_view symbol,
+                       int quoteCount, const ExportSettings& settings, const ExportStyle& style) {
+  QuoteWindows reader;
+  const int total = reader.Open(location);
+  if (total < 0) return kFileRead;
+  RowFormatter format(settings, style, location.layout, symbol);
+  RowWriter out(sink, format);
+  if (!settings.NewestFirst()) return WriteOldestFirst(out, reader, total) ? kOk : kFileRead;
+  if (quoteCount < 0) quoteCount = total;
+  // Quote quoteCount - 1 past the end of the series cannot be read: nothing is written.
+  if (quoteCount > total) return kRecordNotFound;
+  return WriteNewestFirst(out, reader, quoteCount - 1) ? kOk : kFileRead;
+}
+
 void WriteExportText(TextSink& sink, std::string_view portfolioDir, std::string_view symbol,
                      int quoteCount, const ExportSettings& settings) {
-  LineFormatter format(settings);
-  if (settings.WithTitle()) sink.Write(format.Title());
-  QuoteWindows reader(portfolioDir, symbol);
-  if (!reader.Allocate()) return;
-  const int total = reader.Total();
-  if (total <= 0) return;
-  if (settings.NewestFirst()) {
-    WriteNewestFirst(sink, reader, total, quoteCount, format);
-  } else {
-    WriteOldestFirst(sink, reader, total, format);
-  }
+  const ExportStyle style;
+  if (settings.WithTitle()) sink.Write(ExportHeading(settings, style));
+  SeriesLocation location;
+  if (LocateAnySeries(portfolioDir, symbol, location) != kOk) return;
+  WriteExportRows(sink, location, symbol, quoteCount, settings, style);
 }
 
 }  // namespace voltrim

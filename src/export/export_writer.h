@@ -1,7 +1,10 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
+#include "datafiles/series.h"
+#include "datafiles/status.h"
 #include "export/export_settings.h"
 #include "export/text_sink.h"
 
@@ -15,5 +18,26 @@ inline constexpr int kExportWindow = 400;
 // quoteCount - 1 down to quote 0. A quote that cannot be read ends the text there.
 void WriteExportText(TextSink& sink, std::string_view portfolioDir, std::string_view symbol,
                      int quoteCount, const ExportSettings& settings);
+
+enum class ExportFormat {
+  Text,  // the Export dialog's lines: MM/DD/YY, "%.4f" prices, "%.2f" counts, N/A, CR LF
+  Csv,   // header row, ISO dates, round-trip decimals, empty absent fields, LF
+};
+
+// How the rows are laid out beyond the stored choices; the choices still pick the columns
+// and the order (and, for text, the delimiter and the title row).
+struct ExportStyle {
+  ExportFormat format = ExportFormat::Text;
+  bool symbolColumn = false;  // every line begins with the series' symbol
+};
+
+// The title row (text) or header row (CSV), line end included.
+std::string ExportHeading(const ExportSettings& settings, const ExportStyle& style);
+
+// The rows of one located series (no title), symbol first when the style asks for it.
+// quoteCount as for WriteExportText, or -1 for the whole series. Returns kOk when every
+// quote was written; otherwise the rows before the failing quote have been written.
+Status WriteExportRows(TextSink& sink, const SeriesLocation& location, std::string_view symbol,
+                       int quoteCount, const ExportSettings& settings, const ExportStyle& style);
 
 }  // namespace voltrim

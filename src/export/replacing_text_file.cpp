@@ -30,8 +30,17 @@ bool ReplacingTextFile::Open() {
 }
 
 void ReplacingTextFile::Write(std::string_view text) {
-  pending_.append(text);
-  if (pending_.size() >= kBlockSize) Flush();
+  if (text.size() < kBlockSize) {
+    pending_.append(text);
+    if (pending_.size() >= kBlockSize) Flush();
+    return;
+  }
+  // A large piece goes out as it is rather than through one more copy.
+  Flush();
+  if (!failed_) {
+    const auto size = static_cast<qint64>(text.size());
+    failed_ = file_->write(text.data(), size) != size;
+  }
 }
 
 void ReplacingTextFile::Flush() {

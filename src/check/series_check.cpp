@@ -1,0 +1,161 @@
+#include "check/series_check.h"
+
+#include <cmath>
+#include <string>
+
+#include "export/number_text.h"
+
+namespace voltrim {
+
+namespace {
+
+std::string NumberText(float value) {
+  char text[kNumberTextMax];
+  return std::string(text, WriteRoundTrip(text, value));
+}
+
+class QuoteChecker {
+ public:
+  QuoteChecker(const RawSeries& series, const Finding& base, std::vector<Finding>& out)
+      : series_(series), base_(base), out_(out) {}
+
+  float Value(int quote, Field field) const {
+    const int position = series_.layout[field].position;
+    if (position == 0) return -1.0f;
+    return series_
+        .values[static_cast<std::size_t>(quote) * static_cast<std::size_t>(series_.fieldCount) +
+                static_cast<std::size_t>(position - 1)];
+  }
+
+  void Add(int quote, FindingKind kind, std::string detail) const {
+    Finding finding = base_;
+    finding.kind = kind;
+    finding.detail = std::move(detail);
+    finding.quoteIndex = quote;
+    const float date = Value(quote, Field::Date);
+    finding.date = IsValidDateFloat(date) ? DateFloatToDay(date) : DayNumber{0};
+    out_.push_back(std::move(finding));
+  }
+
+  void CheckDates(int quote) const {
+    const float date = Value(quote, Field::Date);
+    if (!IsValidDateFloat(date)) {
+      Add(quote, FindingKind::InvalidDate, "stored date " + NumberText(date) + " is not a day");
+      return;
+    }
+    if (quote == 0) return;
+    const float before = Value(quote - 1, Field::Date);
+    if (!IsValidDateFloat(before)) return;
+    const float time = Value(quote, Field::Time);
+    const float timeBefore = Value(quote - 1, Field::Time);
+    if (date < before || (date == before && time < timeBefore)) {
+      Add(quote, FindingKind::DateOrder,
+          "dated before the quote ahead of it (" + FormatUserDate(DateFloatToDay(before)) + ")");
+    } else if (date == before && time == timeBefore) {
+      Add(quote, FindingKind::DuplicateDate, "same date as the quote ahead of it");
+    }
+  }
+
+  void CheckValues(int quote) const {
+    bool sound = true;
+    for (const Field field : kValueFields) {
+      if (!series_.layout.Has(field)) continue;
+      const float value = Value(quote, field);
+      if (!std::isfinite(value)) {
+        Add(quote, FindingKind::NotFinite, FieldName(field) + " is " + NumberText(value));
+        sound = false;
+      } else if (value < 0.0f) {
+        Add(quote, FindingKind::NegativeValue, FieldName(field) + " is " + NumberText(value));
+        sound = false;
+      }
+    }
+    if (!sound || !series_.layout.Has(Field::High) || !series_.layout.Has(Field::Low)) return;
+    const float high = Value(quote, Field::High);
+    const float low = Value(quote, Field::Low);
+    if (high < low) {
+      Add(quote, FindingKind::HighBelowLow,
+          "high " + NumberText(high) + " is below low " + NumberText(low));
+      return;
+    }
+    for (const Field field : {Field::Open, Field::Close}) {
+      if (!series_.layout.Has(field)) continue;
+      const float value = Value(quote, field);
+      if (value > high || value < low) {
+        Add(quote, FindingKind::OutsideRange,
+            FieldName(field) + " " + NumberText(value) + " is outside " + NumberText(low) + " - " +
+                NumberText(high));
+      }
+    }
+  }
+
+  void CheckMasterDate(float stored, int quote, FindingKind kind, const char* which) const {
+    const float actual = Value(quote, Field::Date);
+    if (stored == actual) return;
+    Add(quote, kind,
+        std::string("MASTER's ") + which + " date " + NumberText(stored) + ", the " + which +
+            " quote's " + NumberText(actual));
+  }
+
+ private:
+  static std::string FieldName(Field field) {
+    switch (field) {
+      case Field::Open:
+        return "open";
+      case Field::High:
+        return "high";
+      case Field::Low:
+        return "low";
+      case Field::Close:
+        return "close";
+      case Field::Vol:
+        return "volume";
+      default:
+        return "open interest";
+    }
+  }
+
+  const RawSeries& series_;
+  const Finding& base_;
+  std::vector<Finding>& out_;
+};
+
+int DaysInMonth(int year, int month) {
+  constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  // Years since 1900: 1900 itself is not a leap year, 2000 is.
+  const int full = year + 1900;
+  const bool leap = full % 4 == 0 && (full % 100 != 0 || full % 400 == 0);
+  return kDays[month - 1] + (month == 2 && leap ? 1 : 0);
+}
+
+}  // namespace
+
+bool IsValidDateFloat(float dateFloat) {
+  if (!(dateFloat >= 0.0f) || dateFloat >= 16777216.0f) return false;
+  const auto whole = static_cast<int>(dateFloat);
+  if (static_cast<float>(whole) != dateFloat) return false;
+  const int year = whole / 10000;
+  const int month = whole / 100 % 100;
+  const int day = whole % 100;
+  if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) return false;
+  // Only days from 1 January 1961 on have a day number; the count ends late in 2140.
+  const DayNumber number = YmdToDay(year, month, day);
+  const Ymd back = DayToYmd(number);
+  return number != 0 && back.year == year && back.month == month && back.day == day;
+}
+
+void CheckSeriesQuotes(const RawSeries& series, const MasterRecord& record, const Finding& base,
+                       std::vector<Finding>& out) {
+  const QuoteChecker checker(series, base, out);
+  for (int quote = 0; quote < series.quotes; ++quote) {
+    checker.CheckDates(quote);
+    checker.CheckValues(quote);
+  }
+  if (series.quotes == 0) return;
+  checker.CheckMasterDate(record.FirstDate(), 0, FindingKind::MasterFirstDate, "first");
+  // The last quote of a cut-short file is gone, so MASTER cannot be compared with it.
+  if (!series.complete) return;
+  checker.CheckMasterDate(record.LastDate(), series.quotes - 1, FindingKind::MasterLastDate,
+                          "last");
+}
+
+}  // namespace voltrim

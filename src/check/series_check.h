@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "check/check_finding.h"
+#include "datafiles/series.h"
+
+namespace voltrim {
+
+// The stored quotes of one series as raw singles, as the check looks at them: it must see
+// the dates and values as stored, not as the readers clean them up.
+struct RawSeries {
+  std::vector<float> values;  // fieldCount singles per quote
+  int fieldCount = 0;
+  int quotes = 0;
+  bool complete = true;  // false when the file ends before the quotes its header counts
+  ColumnLayout layout;
+};
+
+// The quote findings of one series (dates, prices, MASTER's first and last dates);
+// each finding gets the symbol, file and record of the template.
+void CheckSeriesQuotes(const RawSeries& series, const MasterRecord& record, const Finding& base,
+                       std::vector<Finding>& out);
+
+// True when a stored DateFloat (YYYMMDD) names a real calendar day the program can hold.
+bool IsValidDateFloat(float dateFloat);
+
+}  // namespace voltrim

@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+#include "check/check_report_text.h"
+#include "check/portfolio_check.h"
+#include "datafiles/fixtures.h"
+
+namespace voltrim::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::size_t kDailyRecord = 24;  // six fields
+
+SeriesSpec Daily(int file, std::string symbol, std::vector<DailyQuote> quotes) {
+  return MakeDailySeries(file, std::move(symbol), "", quotes);
+}
+
+// Sets one stored field (0-based) of quote q (0 = oldest) of a six-field DAT file.
+void PatchDat(const fs::path& dat, int q, int field, const MbfBytes& mbf) {
+  Bytes bytes = ReadFileBytes(dat);
+  const std::size_t at =
+      kDailyRecord * static_cast<std::size_t>(q + 1) + 4 * static_cast<std::size_t>(field);
+  std::copy(mbf.begin(), mbf.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
+  WriteFileBytes(dat, bytes);
+}
+
+void PatchMaster(const fs::path& master, int record, std::size_t offset, const MbfBytes& mbf) {
+  Bytes bytes = ReadFileBytes(master);
+  const std::size_t at = kMasterRecordSize * static_cast<std::size_t>(record + 1) + offset;
+  std::copy(mbf.begin(), mbf.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
+  WriteFileBytes(master, bytes);
+}
+
+std::map<std::string, int> KindCounts(const CheckReport& report) {
+  std::map<std::string, int> counts;
+  for (const Finding& finding : report.findings) ++counts[KindName(finding.kind)];
+  return counts;
+}
+
+const Finding& Only(const CheckReport& report, FindingKind kind) {
+  for (const Finding& finding : report.findings) {
+    if (finding.kind == kind) return finding;
+  }
+  static const Finding none;
+  ADD_FAILURE() << "no " << KindName(kind);
+  return none;
+}
+
+TEST(PortfolioCheck, SoundPortfolioReportsNothing) {
+  TempDir dir;
+  Write(dir.path(), Portfolio({Symbol(1, "AAA", "ALPHA", 40), Symbol(2, "BBB", "BETA", 3),
+                               SeriesEntry(MakeDailySeries(3, "NONE", "NO QUOTES YET", {})),
+                               SubdirectoryEntry("ARCHIVE")}));
+  CheckReport report;
+  ASSERT_EQ(CheckPortfolio(dir.str(), report), kOk);
+  EXPECT_TRUE(report.findings.empty()) << FindingLine(report.findings.front());
+  EXPECT_EQ(report.seriesChecked, 3);
+  EXPECT_EQ(report.quotesChecked, 43);
+  EXPECT_EQ(CheckSummary(report), "No problems found; 3 series, 43 quotes checked");
+}
+
+TEST(PortfolioCheck, NoMasterFailsTheCheck) {
+  TempDir dir;
+  CheckReport report;
+  EXPECT_EQ(CheckPortfolio(dir.str(), report), kFileNotFound);
+}
+
+// One portfolio with every kind of fault planted once: each is reported exactly once, and
+// nothing else is.
+class PlantedFaults : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto d = [](int day) { return Day(2001, 3, day); };
+    std::vector<DailyQuote> bad = {
+        {d(1), 10, 11, 9, 10, 100},     {d(5), 10, 11, 9, 10, 100}, {d(2), 10, 11, 9, 10, 100},
+        {d(6), 10, 11, 9, 10, 100},     {d(6), 10, 11, 9, 10, 100}, {d(7), 10, 9, 10, 9.5f, 100},
+        {d(8), 10.5f, 11, 10, 12, 100}, {d(9), 10, 11, 9, 10, -5},  {d(12), 10, 11, 9, 10, 100},
+        {d(13), 10, 11, 9, 10, 100},    {d(14), 10, 11, 9, 10, 100}};
+    SeriesSpec badLayout = Daily(8, "LAYOUT", Quotes(2));
+    badLayout.recordLengthByte = 20;
+    SeriesSpec noName = Daily(9, "", Quotes(2));
+    noName.name = "NO SYMBOL";
+    Write(dir.path(),
+          Portfolio(
+              {SeriesEntry(Daily(1, "BAD", bad)), SeriesEntry(Daily(2, "AAA", Quotes(3))),
+               SeriesEntry(Daily(3, "AAA", Quotes(3))), SeriesEntry(Daily(4, "SHARED", Quotes(3))),
+               SeriesEntry(Daily(4, "TWIN", Quotes(3))), SeriesEntry(Daily(5, "GONE", Quotes(3))),
+               SeriesEntry(Daily(6, "FOLDER", Quotes(3))),
+               SeriesEntry(Daily(7, "SHORT", Quotes(3))), SeriesEntry(badLayout),
+               SeriesEntry(noName), SeriesEntry(Daily(10, "DOPLESS", Quotes(3))),
+               SeriesEntry(Daily(11, "DATES", Quotes(3)))}));
+    const fs::path p = dir.path();
+    PatchDat(p / "F1.DAT", 9, 0, IeeeToMbf(1010231.0f));  // 31 February
+    PatchDat(p / "F1.DAT", 8, 5, {0, 0, 0, 1});           // reads as infinite
+    fs::remove(p / "F5.DAT");
+    fs::remove(p / "F6.DAT");
+    fs::create_directory(p / "F6.DAT");
+    fs::resize_file(p / "F7.DAT", fs::file_size(p / "F7.DAT") - kDailyRecord);
+    WriteText(p / "F10.DOP", "\"DATE\"\r\n\"CLOSE\",2,2\r\n");
+    WriteText(p / "f42.dat", "");
+    PatchMaster(p / "MASTER", 11, master_offset::kFirstDate, IeeeToMbf(990104.0f));
+    PatchMaster(p / "MASTER", 11, master_offset::kLastDate, IeeeToMbf(1000106.0f));
+    Bytes master = ReadFileBytes(p / "MASTER");
+    master.resize(master.size() + kMasterRecordSize);
+    WriteFileBytes(p / "MASTER", master);
+    ASSERT_EQ(CheckPortfolio(dir.str(), report), kOk);
+  }
+
+  TempDir dir;
+  CheckReport report;
+};
+
+TEST_F(PlantedFaults, EachFaultIsReportedOnce) {
+  std::map<std::string, int> expected;
+  for (int k = 0; k < kFindingKindCount; ++k) expected[KindName(static_cast<FindingKind>(k))] = 1;
+  EXPECT_EQ(KindCounts(report), expected);
+  for (const Finding& finding : report.findings) SCOPED_TRACE(FindingLine(finding));
+}
+
+TEST_F(PlantedFaults, FindingsNameTheSymbolFileAndQuote) {
+  EXPECT_EQ(FindingLine(Only(report, FindingKind::MasterCount)),
+            "\tMASTER\t\tmaster-count\tthe header counts 12 records, the file holds 13");
+  EXPECT_EQ(FindingLine(Only(report, FindingKind::DateOrder)),
+            "BAD\tF1.DAT\t03/02/01\tdate-order\tdated before the quote ahead of it (03/05/01)");
+  const Finding& order = Only(report, FindingKind::DateOrder);
+  EXPECT_EQ(order.recordIndex, 0);
+  EXPECT_EQ(order.quoteIndex, 2);
+  EXPECT_EQ(FindingLine(Only(report, FindingKind::InvalidDate)),
+            "BAD\tF1.DAT\tquote 10\tinvalid-date\tstored date 1010231 is not a day");
+  EXPECT_EQ(Only(report, FindingKind::DuplicateDate).quoteIndex, 4);
+  EXPECT_EQ(Only(report, FindingKind::HighBelowLow).detail, "high 9 is below low 10");
+  EXPECT_EQ(Only(report, FindingKind::OutsideRange).detail, "close 12 is outside 10 - 11");
+  EXPECT_EQ(Only(report, FindingKind::NegativeValue).detail, "volume is -5");
+  EXPECT_EQ(Only(report, FindingKind::NotFinite).quoteIndex, 8);
+  EXPECT_EQ(FindingLine(Only(report, FindingKind::DuplicateSymbol)),
+            "AAA\tMASTER\t\tduplicate-symbol\trecord 2 shows the same symbol");
+  EXPECT_EQ(FindingLine(Only(report, FindingKind::DuplicateFileNumber)),
+            "TWIN\tF4.DAT\t\tduplicate-file\tF4.DAT is also the data file of SHARED");
+  EXPECT_EQ(FindingLine(Only(report, FindingKind::ShortFile)),
+            "SHORT\tF7.DAT\t\tshort-file\tthe header counts 3 quotes, the file holds 2");
+  EXPECT_EQ(Only(report, FindingKind::EmptySymbol).symbol, "NO SYMBOL");
+  EXPECT_EQ(FindingLine(Only(report, FindingKind::UnlistedFile)),
+            "\tf42.dat\t\tunlisted-file\tno MASTER record names this data file");
+  EXPECT_EQ(Only(report, FindingKind::MasterFirstDate).detail,
+            "MASTER's first date 990104, the first quote's 1000103");
+  EXPECT_EQ(CheckSummary(report), "19 problems found; 8 series, 30 quotes checked");
+}
+
+TEST(PortfolioCheck, RealFolderWithDatesOutOfOrderAndATrailingRecord) {
+  const fs::path data = SharedDataDir() / "mininge";
+  if (!fs::exists(data)) GTEST_SKIP() << "no shared data";
+  const Snapshot before = TakeSnapshot(data);
+  CheckReport report;
+  ASSERT_EQ(CheckPortfolio(data.string(), report), kOk);
+  const auto counts = KindCounts(report);
+  EXPECT_EQ(counts.at("master-count"), 1);
+  EXPECT_GT(counts.at("date-order"), 0);
+  EXPECT_EQ(counts.at("empty-symbol"), 24);  // APX keeps its symbol
+  EXPECT_EQ(report.seriesChecked, 25);
+  EXPECT_EQ(TakeSnapshot(data), before);  // read only
+}
+
+}  // namespace
+}  // namespace voltrim::testing
