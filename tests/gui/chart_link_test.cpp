@@ -111,6 +111,7 @@ TEST_F(ChartLinkTest, AfterAWriteTheChartShowsTheNewDataInTheSameView) {
   View().browser().ResetBrowser(2);
   QListWidget* list = View().PortfolioList();
   View().browser().ScanForPortfolios();
+  WaitForScan();
   ASSERT_EQ(list->count(), 2);
   list->setCurrentRow(1);
   ASSERT_EQ(Chart().Series().Count(), 40);
