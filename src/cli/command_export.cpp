@@ -118,7 +118,7 @@ int RunExportCommand(const QStringList& arguments) {
   CliPrompt prompt;
   const int count = QuoteCount(dir, symbol);
   if (count < 0) {
-    PrintError("Cannot read the quotes of " + symbol + " in " + dir);
+    PrintFailure("Cannot read the quotes of " + symbol + " in " + dir);
     return kExitFailed;
   }
   if (!parser.isSet(output)) {
