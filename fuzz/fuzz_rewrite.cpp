@@ -24,7 +24,9 @@ std::vector<std::uint8_t> FileBytes(const std::string& path) {
   return bytes;
 }
 
-// Every quote as stored values, bit for bit (a NaN equals itself here), or nothing.
+// Every quote's values as read; a NaN stands as a NaN of its own, and zero has one sign
+// (a stored value too small for a float reads as a zero of either sign and is written
+// back as zero).
 bool ReadAll(const std::string& dir, std::vector<std::uint32_t>& out) {
   out.clear();
   voltrim::SeriesBuffer buffer;
@@ -34,10 +36,11 @@ bool ReadAll(const std::string& dir, std::vector<std::uint32_t>& out) {
     const voltrim::Quote q = buffer.At(i);
     out.push_back(q.date);
     out.push_back(q.time);
-    for (const float v : {q.open, q.high, q.low, q.close, q.volume, q.openInterest}) {
+    for (float v : {q.open, q.high, q.low, q.close, q.volume, q.openInterest}) {
+      if (v == 0.0f) v = 0.0f;
       std::uint32_t bits;
       std::memcpy(&bits, &v, sizeof bits);
-      out.push_back(bits);
+      out.push_back(v != v ? 0x7FC00000u : bits);
     }
   }
   voltrim::FreeSeriesBuffer(buffer);

@@ -50,6 +50,13 @@ bool ReadKey(std::FILE* file, const SeriesLocation& at, long index, StoredKey& k
   return true;
 }
 
+// The record is exactly the fields it claims, and at most 19 of them (as LocateSeries hands
+// out); the readers' record buffers rely on it.
+bool RecordShapeFits(const SeriesLocation& location) {
+  return location.fieldCount >= 1 && location.fieldCount <= kMaxFieldCount &&
+         location.recordLength == 4 * location.fieldCount;
+}
+
 bool KeyBefore(const StoredKey& a, const StoredKey& b) {
   return a.date < b.date || (a.date == b.date && a.time < b.time);
 }
@@ -69,10 +76,7 @@ Status LocateSeries(std::string_view portfolioDir, std::string_view symbol, Seri
   const MasterRecord& record = out.found.record;
   out.recordLength = record.RecordLength();
   out.fieldCount = record.FieldCount();
-  // The record must be exactly the fields it claims, and a record holds at most 19 fields.
-  if (out.fieldCount < 1 || out.fieldCount > kMaxFieldCount ||
-      out.recordLength != 4 * out.fieldCount)
-    return kDamagedFile;
+  if (!RecordShapeFits(out)) return kDamagedFile;
   const int n = record.FileNumber();
   out.datPath = ResolveInDirectory(out.found.directory, DatFileName(n));
   out.dopPath = ResolveInDirectory(out.found.directory, DopFileName(n));
@@ -113,8 +117,7 @@ Status SeriesReader::OpenStream(std::FILE* stream, const SeriesLocation& locatio
 }
 
 bool SeriesReader::ValidLocation(const SeriesLocation& location) {
-  return location.fieldCount >= 1 && location.fieldCount <= kMaxFieldCount &&
-         location.recordLength == 4 * location.fieldCount;
+  return RecordShapeFits(location);
 }
 
 Status SeriesReader::Read(SeriesBuffer& buffer, int start, int count) {
@@ -205,6 +208,7 @@ int FindQuote(std::string_view portfolioDir, std::string_view symbol, DayNumber 
 int FindQuoteIn(std::FILE* stream, const SeriesLocation& at, DayNumber day, PackedTime time,
                 DayNumber* foundDay, PackedTime* foundTime) {
   const FilePtr file(stream);
+  if (!RecordShapeFits(at)) return kBadRequest;  // not a location LocateSeries handed out
   if (!file) return kFileOpen;
   const StoredKey target{DayToDateValue(day),
                          at.layout.Has(Field::Time) ? PackedToTimeValue(time) : 0.0f};

@@ -229,6 +229,26 @@ TEST_F(BrowserTest, RecordsPastTheCount) {
   EXPECT_EQ(State().symbols.CellText(0, 0), "ACME");
 }
 
+// The published mininge folder: blank symbols and a record of zero bytes past the count.
+TEST_F(BrowserTest, RealMiningeShowsItsSymbolsAfterOneQuestion) {
+  const fs::path mininge = SharedDataDir() / "mininge";
+  if (SharedDataDir().empty() || !fs::is_directory(mininge)) GTEST_SKIP() << "no shared data";
+  const std::string drive = Drive("disk");
+  // File by file: the published folder is read-only, its copy must take the repair.
+  fs::create_directory(drive + "/mininge");
+  for (const auto& file : fs::directory_iterator(mininge))
+    fs::copy_file(file.path(), drive + "/mininge/" + file.path().filename().string());
+  prompt.AnswerNext(true);
+  Start();
+  EXPECT_EQ(prompt.questions.size(), 1u);
+  EXPECT_TRUE(prompt.messages.empty());
+  EXPECT_EQ(State().symbols.RowCount(), 25);
+  browser->OnPortfolioSelected(0);
+  EXPECT_EQ(prompt.questions.size(), 1u);
+  EXPECT_TRUE(prompt.messages.empty());
+  EXPECT_EQ(State().symbols.RowCount(), 25);
+}
+
 // Editing waits while a split search reads the series; Move and Copy need a second portfolio.
 TEST(CommandEnabling, RulesThatDependOnMoreThanRows) {
   using namespace command;

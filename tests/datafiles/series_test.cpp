@@ -240,6 +240,7 @@ TEST(DamagedFiles, EveryReaderRefusesWithAStatus) {
       {.what = "record length not 4 x fields", .recordLengthByte = 20},
       {.what = "negative record length", .recordLengthByte = 0xE8},
       {.what = "last record negative", .datHead = {0, 0, 0xFF, 0xFF}},
+      {.what = "last record zero", .datHead = {0, 0, 0, 0}},
       {.what = "DAT shorter than its header", .datHead = {0, 0, 5}, .datIsHeadOnly = true},
       {.what = "DAT missing", .datMissing = true, .expected = kFileOpen},
       {.what = "DOP without DATE", .dop = "\"CLOSE\",2,2\r\n"},
@@ -263,6 +264,13 @@ TEST(DamagedFiles, EveryReaderRefusesWithAStatus) {
       std::copy(d.datHead.begin(), d.datHead.end(), bytes.begin());
       WriteFileBytes(dat, bytes);
     }
+
+    // What the readers refuse, a rewrite refuses too, leaving every file as it was.
+    const Snapshot before = TakeSnapshot(tmp.path());
+    EXPECT_EQ(
+        RewriteSeries(Edit(edit_kind::kScale, 1, 65535, {1, 1, 1, 1, 1, 1}), tmp.str(), "S", 20),
+        d.expected);
+    EXPECT_EQ(TakeSnapshot(tmp.path()), before);
 
     SeriesBuffer buffer;
     ASSERT_EQ(AllocSeriesBuffer(buffer, 400), kOk);
