@@ -46,7 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static voltrim::SeriesBuffer buffer;
   static const bool allocated = voltrim::AllocSeriesBuffer(buffer, 500) == voltrim::kOk;
   if (!allocated) return 0;
-  voltrim::SeriesReader reader;
+  // One reader for the whole run, so that its read-ahead block is allocated once.
+  static voltrim::SeriesReader reader;
   if (reader.OpenStream(Stream(dat, datSize), location) == voltrim::kOk) {
     if (reader.Read(buffer, start, count) == voltrim::kOk) {
       if (buffer.Count() < 0 || buffer.Count() > buffer.Capacity()) __builtin_trap();
