@@ -1,87 +1,71 @@
-// DAT reading: window rules, short and damaged files, the 20-byte inference and FindQuote,
-// through the real file path (the input is written as a one-series portfolio).
-#include <unistd.h>
-
+// DAT reading: layouts (DOP or inferred, the 20-byte rule and intraday), window rules,
+// short and damaged files and FindQuote, from memory so that runs are fast. The lookup
+// and the file paths themselves are fuzzed by fuzz_portfolio.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <string>
+#include <cstdio>
+#include <string_view>
 
-#include "datafiles/portfolio_builder.h"
 #include "datafiles/series.h"
 
 namespace {
 
-// Never destroyed, so the exit handler can still read it.
-std::string& PortfolioPath() {
-  static auto* path = new std::string;
-  return *path;
-}
-
-void RemovePortfolio() {
-  std::error_code ec;
-  std::filesystem::remove_all(PortfolioPath(), ec);
-}
-
-const std::string& Portfolio() {
-  static const std::string dir = [] {
-    // Memory-backed when there is such a place: every run rewrites the files.
-    std::error_code ec;
-    const std::filesystem::path base = std::filesystem::is_directory("/dev/shm", ec)
-                                           ? std::filesystem::path("/dev/shm")
-                                           : std::filesystem::temp_directory_path();
-    const auto path = base / ("voltrim-fuzz-dat-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(path);
-    std::atexit(RemovePortfolio);
-    return PortfolioPath() = path.string();
-  }();
-  return dir;
-}
-
-void WriteFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+// The DAT bytes as a read-only stream, as the readers get from a file.
+std::FILE* Stream(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return std::fopen("/dev/null", "rb");
+  return fmemopen(const_cast<std::uint8_t*>(data), size, "rb");
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 8) return 0;
-  // Bytes 0-1: record length and field count bytes of the MASTER record; 2-5: start and
-  // count; 6: whether a DOP file names every field; 7 onward: the DAT file.
-  voltrim::SeriesSpec series;
-  series.symbol = "S";
-  series.fields = {voltrim::Field::Date};
-  series.recordLengthByte = data[0] == 0 ? 0x100 : data[0];
-  series.fieldCountByte = data[1] == 0 ? 0x100 : data[1];
-  series.writeDop = false;
-  voltrim::PortfolioSpec plan;
-  plan.entries.resize(1);
-  plan.entries[0].series = series;
-  const std::string& dir = Portfolio();
-  const auto master = voltrim::BuildMasterBytes(plan);
-  WriteFile(dir + "/MASTER", master.data(), master.size());
-  WriteFile(dir + "/F1.DAT", data + 7, size - 7);
-  const std::string dop = "\"DATE\",0,0\n\"TIME\",0,0\n\"OPEN\",0,0\n\"CLOSE\",2,2\n";
-  if (data[6] & 1)
-    WriteFile(dir + "/F1.DOP", reinterpret_cast<const std::uint8_t*>(dop.data()), dop.size());
-  else
-    std::filesystem::remove(dir + "/F1.DOP");
+  // Byte 0: field count (record length 4 x that, as LocateSeries requires); byte 1: bit 0
+  // a DOP file naming DATE, TIME, OPEN, CLOSE, bit 1 intraday; 2-5: start and count;
+  // 6-7: day and time looked for; 8 onward: the DAT file.
+  voltrim::SeriesLocation location;
+  location.fieldCount = data[0] % 24;
+  location.recordLength = 4 * location.fieldCount;
+  const std::uint8_t* dat = data + 8;
+  const std::size_t datSize = size - 8;
+  if (data[1] & 1) {
+    if (voltrim::ParseDopText("\"DATE\",0,0\n\"TIME\",0,0\n\"OPEN\",0,0\n\"CLOSE\",2,2\n",
+                              location.layout) != voltrim::kOk)
+      __builtin_trap();
+  } else {
+    const std::size_t length = static_cast<std::size_t>(location.recordLength);
+    const std::uint8_t* firstQuote = datSize >= 2 * length && length > 0 ? dat + length : nullptr;
+    if (voltrim::InferColumnLayout(location.recordLength, firstQuote, location.layout,
+                                   (data[1] & 2) != 0) != voltrim::kOk)
+      return 0;
+  }
+  if (voltrim::CheckColumnLayout(location.layout, location.fieldCount) != voltrim::kOk) return 0;
 
   const auto start = static_cast<std::int16_t>(data[2] | (data[3] << 8));
   const auto count = static_cast<std::int16_t>(data[4] | (data[5] << 8));
-  voltrim::SeriesBuffer buffer;
-  if (voltrim::AllocSeriesBuffer(buffer, 500) != voltrim::kOk) return 0;
-  if (voltrim::ReadSeries(buffer, dir, "S", start, count) == voltrim::kOk) {
-    if (buffer.Count() < 0 || buffer.Count() > buffer.Capacity()) __builtin_trap();
-    for (int i = 0; i < buffer.Count(); ++i) (void)buffer.At(i);
+  // A small window still meets every clamp of the window rules, and keeps each run short.
+  static voltrim::SeriesBuffer buffer;
+  static const bool allocated = voltrim::AllocSeriesBuffer(buffer, 64) == voltrim::kOk;
+  if (!allocated) return 0;
+  // One reader for the whole run, so that its read-ahead block is allocated once.
+  static voltrim::SeriesReader reader;
+  if (reader.OpenStream(Stream(dat, datSize), location) == voltrim::kOk) {
+    if (reader.Read(buffer, start, count) == voltrim::kOk) {
+      if (buffer.Count() < 0 || buffer.Count() > buffer.Capacity()) __builtin_trap();
+      for (int i = 0; i < buffer.Count(); ++i) (void)buffer.At(i);
+    }
+    // A second window from the same open file goes through the read-ahead.
+    // (A count of 0 only learns the total and leaves the buffer's count as it was.)
+    if (reader.Read(buffer, -1, count) == voltrim::kOk && count != 0) {
+      if (buffer.Count() > reader.Total()) __builtin_trap();
+    }
   }
   voltrim::DayNumber day = 0;
   voltrim::PackedTime time = 0;
-  const int found = voltrim::FindQuote(dir, "S", static_cast<voltrim::DayNumber>(start),
-                                       static_cast<voltrim::PackedTime>(count), &day, &time);
-  (void)found;
+  const int found = voltrim::FindQuoteIn(
+      Stream(dat, datSize), location, static_cast<voltrim::DayNumber>(data[6] * 257u),
+      static_cast<voltrim::PackedTime>(data[7] * 331u), &day, &time);
+  // An index found lies within the series.
+  if (found >= 0 && found >= reader.Total() && reader.IsOpen()) __builtin_trap();
   return 0;
 }

@@ -11,6 +11,11 @@ extern "C" int fuzz_master_entry(const std::uint8_t* data, std::size_t size);
 extern "C" int fuzz_dop_entry(const std::uint8_t* data, std::size_t size);
 extern "C" int fuzz_dat_entry(const std::uint8_t* data, std::size_t size);
 extern "C" int fuzz_date_text_entry(const std::uint8_t* data, std::size_t size);
+extern "C" int fuzz_settings_seed_entry(const std::uint8_t* data, std::size_t size);
+extern "C" int fuzz_portfolio_entry(const std::uint8_t* data, std::size_t size);
+extern "C" int fuzz_rewrite_entry(const std::uint8_t* data, std::size_t size);
+extern "C" int fuzz_emaster_entry(const std::uint8_t* data, std::size_t size);
+extern "C" int fuzz_xmaster_entry(const std::uint8_t* data, std::size_t size);
 
 namespace {
 
@@ -22,7 +27,12 @@ struct Target {
 constexpr Target kTargets[] = {{"master", fuzz_master_entry},
                                {"dop", fuzz_dop_entry},
                                {"dat", fuzz_dat_entry},
-                               {"date_text", fuzz_date_text_entry}};
+                               {"date_text", fuzz_date_text_entry},
+                               {"settings_seed", fuzz_settings_seed_entry},
+                               {"portfolio", fuzz_portfolio_entry},
+                               {"rewrite", fuzz_rewrite_entry},
+                               {"emaster", fuzz_emaster_entry},
+                               {"xmaster", fuzz_xmaster_entry}};
 
 }  // namespace
 

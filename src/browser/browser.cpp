@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 #include <utility>
 
@@ -42,10 +41,6 @@ std::string Format(const char* pattern, int a, int b) {
   char text[160];
   std::snprintf(text, sizeof text, pattern, a, b);
   return text;
-}
-
-std::int16_t ReadInt16(const std::uint8_t* bytes) {
-  return static_cast<std::int16_t>(bytes[0] | (bytes[1] << 8));
 }
 
 // Date text of the one quote at start (-1: the newest), or of day 0 when there is none.
@@ -248,35 +243,18 @@ void Browser::FillSymbolsGrid(int row) {
 // Reads the rows from MASTER; false when the fill must fail.
 bool Browser::LoadSymbols() {
   const std::string path = ResolveInDirectory(state_.portfolioDir, kMasterName);
-  std::ifstream file(path, std::ios::binary);
-  MasterRecord record;
-  auto readRecord = [&] {
-    return static_cast<bool>(file.read(reinterpret_cast<char*>(record.bytes.data()),
-                                       static_cast<std::streamsize>(record.bytes.size())));
-  };
-  if (!file || !readRecord()) return false;
-
+  SymbolRows read;
+  // A MASTER whose records do not match its count fails here, before any repair is
+  // offered: repairing it would not make it readable, and the question would come back.
+  if (ReadSymbolRows(path, read) != kOk) return false;
   SymbolTable& symbols = state_.symbols;
-  symbols.count = ReadInt16(record.bytes.data());
-  // One record past the header's count is enough to tell that they differ, and keeps a
-  // damaged file from being read without end.
-  int limit = std::max(0, static_cast<int>(symbols.count)) + 1;
-  if (symbols.count > kMaxGridSymbols) {
+  if (read.countCapped) {
     prompt_.ShowMessage(Format("File has %d symbols.\nWill only display the first %d symbols",
-                               symbols.count, kMaxGridSymbols));
-    symbols.count = kMaxGridSymbols;
-    limit = kMaxGridSymbols;
+                               read.headerCount, kMaxGridSymbols));
   }
-
-  bool needsRepair = false;
-  while (symbols.RowCount() < limit && readRecord()) {
-    symbols.rows.push_back(MakeSymbolRow(record));
-    needsRepair = needsRepair || symbols.rows.back().symbolWasEmpty;
-  }
-  file.close();
-
-  if (needsRepair && !RepairIfWanted(path)) return false;
-  return symbols.RowCount() == symbols.count;
+  symbols.count = static_cast<std::int16_t>(read.countCapped ? kMaxGridSymbols : read.headerCount);
+  symbols.rows = std::move(read.rows);
+  return !read.needsRepair || RepairIfWanted(path);
 }
 
 bool Browser::RepairIfWanted(const std::string& path) {

@@ -6,8 +6,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <set>
+#include <utility>
 
 #include "browser/discovery_drives.h"
+#include "datafiles/portfolio_files.h"
+#include "datafiles/regular_file.h"
 #include "prompt/user_prompt.h"
 #include "settings/settings_text.h"
 
@@ -31,34 +35,56 @@ unsigned char EntryType(int folder, const dirent& entry) {
   return DT_UNKNOWN;
 }
 
-// A MASTER must be a regular file (a link to one will do): a folder of that name is not a
-// portfolio, and a pipe or device would hang or feed junk to the reader later.
-bool IsMasterFile(int folder, const dirent& entry, unsigned char type) {
-  if (type == DT_REG) return true;
-  if (type == DT_DIR) return false;
-  struct stat info;
-  return fstatat(folder, entry.d_name, &info, 0) == 0 && S_ISREG(info.st_mode);
-}
+class DiskWalkFileSystem : public WalkFileSystem {
+ public:
+  bool List(const std::string& folder, bool isRoot, FolderListing& out) const override {
+    // O_NOFOLLOW below the root: a folder swapped for a link since it was listed is not
+    // entered.
+    const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (isRoot ? 0 : O_NOFOLLOW);
+    const int fd = open(folder.c_str(), flags);
+    if (fd < 0) return false;
+    struct stat info;
+    DIR* listing = fstat(fd, &info) == 0 ? fdopendir(fd) : nullptr;
+    if (listing == nullptr) {
+      close(fd);
+      return false;
+    }
+    out = FolderListing{info.st_dev, info.st_ino, {}, false};
+    while (const dirent* entry = readdir(listing)) {
+      if (entry->d_name[0] == '.') continue;
+      const unsigned char type = EntryType(dirfd(listing), *entry);
+      if (type == DT_DIR) {
+        out.subfolders.emplace_back(entry->d_name);
+      } else if (IsMasterName(entry->d_name)) {
+        out.hasMasterName = true;
+      }
+    }
+    closedir(listing);
+    return true;
+  }
+
+  // The very file the fill opens (its case variant is chosen the same way), and a pipe or
+  // device would hang or feed junk to the reader later. A link to a regular file will do.
+  bool HasMasterFile(const std::string& folder) const override {
+    return IsRegularFile(ResolveInDirectory(folder, "MASTER"));
+  }
+};
 
 class Walker {
  public:
-  Walker(const SearchFilter& filter, std::vector<std::string>& results, UserPrompt& prompt)
-      : filter_(filter), results_(results), prompt_(prompt) {}
+  Walker(const WalkFileSystem& files, const SearchFilter& filter, std::vector<std::string>& results,
+         UserPrompt& prompt)
+      : files_(files), filter_(filter), results_(results), prompt_(prompt) {}
 
   void Run(const std::string& root) {
-    // The root may itself be reached through a link; below it nothing is followed.
-    const int fd = open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
+    FolderListing listing;
+    if (!files_.List(root, true, listing)) {
       Report(root);
       return;
     }
-    struct stat info;
-    if (fstat(fd, &info) != 0) {
-      close(fd);
-      return;
-    }
-    device_ = info.st_dev;
-    Examine(root, fd);
+    device_ = listing.device;
+    entered_.insert({listing.device, listing.inode});
+    Examine(root, listing);
     while (!pending_.empty()) {
       const std::string folder = std::move(pending_.back());
       pending_.pop_back();
@@ -68,42 +94,30 @@ class Walker {
 
  private:
   void Visit(const std::string& folder) {
-    // O_NOFOLLOW: a folder swapped for a link since it was listed is not entered.
-    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
+    FolderListing listing;
+    if (!files_.List(folder, false, listing)) {
       Report(folder);
       return;
     }
-    struct stat info;
-    if (fstat(fd, &info) != 0 || info.st_dev != device_) {
-      close(fd);
-      return;
-    }
-    Examine(folder, fd);
+    if (listing.device != device_) return;
+    // A folder met again under another path (a bind mount inside itself) would repeat its
+    // subtree until the paths grew too long.
+    if (!entered_.insert({listing.device, listing.inode}).second) return;
+    Examine(folder, listing);
   }
 
-  // Lists the folder (taking over fd), notes its MASTER and queues its admitted subfolders
-  // so that the last listed is visited first.
-  void Examine(const std::string& folder, int fd) {
+  // Notes the folder's MASTER and queues its admitted subfolders so that the last listed is
+  // visited first.
+  void Examine(const std::string& folder, const FolderListing& listing) {
     Report(folder);
-    DIR* listing = fdopendir(fd);
-    if (listing == nullptr) {
-      close(fd);
-      return;
+    for (const std::string& name : listing.subfolders) {
+      std::string path = JoinPath(folder, name);
+      // A folder too long to be a portfolio has no portfolio below it either.
+      if (path.size() <= kMaxPortfolioDirLength && FilterAdmits(filter_, path))
+        pending_.push_back(std::move(path));
     }
-    bool hasMaster = false;
-    while (const dirent* entry = readdir(listing)) {
-      if (entry->d_name[0] == '.') continue;
-      const unsigned char type = EntryType(dirfd(listing), *entry);
-      if (type == DT_DIR) {
-        std::string path = JoinPath(folder, entry->d_name);
-        if (FilterAdmits(filter_, path)) pending_.push_back(std::move(path));
-      } else if (!hasMaster && IsMasterName(entry->d_name)) {
-        hasMaster = IsMasterFile(dirfd(listing), *entry, type);
-      }
-    }
-    closedir(listing);
-    if (hasMaster) {
+    if (listing.hasMasterName && folder.size() <= kMaxPortfolioDirLength &&
+        files_.HasMasterFile(folder)) {
       results_.push_back(folder);
       Report(folder);
     }
@@ -113,10 +127,12 @@ class Walker {
     prompt_.ScanProgress(folder, static_cast<int>(results_.size()));
   }
 
+  const WalkFileSystem& files_;
   const SearchFilter& filter_;
   std::vector<std::string>& results_;
   UserPrompt& prompt_;
   std::vector<std::string> pending_;  // folders still to visit, the next one last
+  std::set<std::pair<dev_t, ino_t>> entered_;
   dev_t device_ = 0;
 };
 
@@ -141,7 +157,14 @@ void SortPortfolioList(std::vector<std::string>& portfolios) {
 
 void WalkDirectory(const std::string& root, const SearchFilter& filter,
                    std::vector<std::string>& results, UserPrompt& prompt) {
-  Walker(filter, results, prompt).Run(root);
+  static const DiskWalkFileSystem kDisk;
+  WalkDirectoryIn(kDisk, root, filter, results, prompt);
+}
+
+void WalkDirectoryIn(const WalkFileSystem& files, const std::string& root,
+                     const SearchFilter& filter, std::vector<std::string>& results,
+                     UserPrompt& prompt) {
+  Walker(files, filter, results, prompt).Run(root);
 }
 
 std::string NoPortfoliosMessage(std::string_view drive) {

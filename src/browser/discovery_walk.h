@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,15 +17,39 @@ class UserPrompt;
 bool PortfolioOrder(const std::string& a, const std::string& b);
 void SortPortfolioList(std::vector<std::string>& portfolios);
 
-// Appends to `results` every folder at or below `root` that holds a file named MASTER (in
-// any case), depth first, the subfolders of each folder visited in the reverse of listing
-// order. The root is always examined; the filter decides about subfolders. Dot-names are
-// skipped; symbolic links are never followed and other file systems never entered, so the
-// walk ends on link loops; folders that cannot be listed contribute nothing. One listing
-// is open at a time. Each folder examined, and each MASTER found, is reported through
-// ScanProgress with the number found so far.
+// One folder as the walk sees it.
+struct FolderListing {
+  dev_t device = 0;
+  ino_t inode = 0;
+  std::vector<std::string> subfolders;  // names, in listing order; no dot-names, no links
+  bool hasMasterName = false;           // some entry other than a folder is named MASTER
+};
+
+// What the walk asks of the file system, so that tests can present trees a disk does not
+// easily hold (a folder that contains itself).
+class WalkFileSystem {
+ public:
+  virtual ~WalkFileSystem() = default;
+  // Lists folder; the root may be reached through a link, a folder below it never. False
+  // when it cannot be listed. One listing is open at a time.
+  virtual bool List(const std::string& folder, bool isRoot, FolderListing& out) const = 0;
+  // True when the MASTER that the symbols fill will open in folder is a regular file.
+  virtual bool HasMasterFile(const std::string& folder) const = 0;
+};
+
+// Appends to `results` every folder at or below `root` whose MASTER (in any case) the
+// symbols fill can open, depth first, the subfolders of each folder visited in the
+// reverse of listing order. The root is always examined; the filter decides about
+// subfolders. Dot-names are skipped; symbolic links are never followed, other file systems
+// never entered and no folder entered twice (a bind mount of a folder inside itself), so
+// the walk ends on every loop; folders that cannot be listed contribute nothing, nor do
+// paths too long for a portfolio (kMaxPortfolioDirLength). Each folder examined, and each
+// MASTER found, is reported through ScanProgress with the number found so far.
 void WalkDirectory(const std::string& root, const SearchFilter& filter,
                    std::vector<std::string>& results, UserPrompt& prompt);
+void WalkDirectoryIn(const WalkFileSystem& files, const std::string& root,
+                     const SearchFilter& filter, std::vector<std::string>& results,
+                     UserPrompt& prompt);
 
 std::string NoPortfoliosMessage(std::string_view drive);
 

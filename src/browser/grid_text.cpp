@@ -1,8 +1,6 @@
 #include "browser/grid_text.h"
 
 #include <cmath>
-#include <filesystem>
-#include <system_error>
 
 #include "export/number_text.h"
 
@@ -23,14 +21,6 @@ std::string FieldText(const MasterRecord& record, std::size_t offset, std::size_
 
 bool EndsSymbol(std::uint8_t byte) { return byte < 0x21 || byte > 0x7F; }
 bool EndsName(std::uint8_t byte) { return byte == 0; }
-
-// Whole 53-byte records after the header; a trailing shorter piece does not count.
-std::uintmax_t RecordsInFile(const std::string& path) {
-  std::error_code ec;
-  const std::uintmax_t size = std::filesystem::file_size(path, ec);
-  if (ec || size < kMasterRecordSize) return 0;
-  return size / kMasterRecordSize - 1;
-}
 
 std::string NumberText(int decimals, float value) {
   if (std::isnan(value) || value < 0.0f) return "N/A";
@@ -69,7 +59,7 @@ Status ReadSymbolRows(const std::string& masterPath, SymbolRows& out) {
     result.countCapped = true;
     wanted = kMaxSymbols;
     if (master.records.size() < wanted) return kDamagedFile;
-  } else if (RecordsInFile(masterPath) != wanted || master.records.size() != wanted) {
+  } else if (!master.RecordsMatchCount()) {
     // More or fewer records than the header counts: the file is not what it says.
     return kDamagedFile;
   }

@@ -36,9 +36,12 @@ struct SymbolRows {
   bool needsRepair = false;  // some row shows its name because its symbol is empty
 };
 
-// Reads the rows of a MASTER. Fails (kFileNotFound, kFileRead, kDamagedFile) when the file
+// Reads the rows of a MASTER: the one reading of the symbols grid, for the desktop program
+// and voltrim-cli alike. Fails (kFileNotFound, kFileRead, kDamagedFile) when the file
 // cannot be opened or its header read, or when the number of records differs from the
 // header's count (after capping it at 255), so that a damaged MASTER is never half shown.
+// Records of zero bytes past the count are unused space, not records. out is left as it
+// was on failure.
 Status ReadSymbolRows(const std::string& masterPath, SymbolRows& out);
 
 inline constexpr int kQuoteColumnCount = 7;

@@ -8,6 +8,7 @@
 
 #include "datafiles/portfolio_files.h"
 #include "datafiles/portfolio_lock.h"
+#include "datafiles/regular_file.h"
 #include "datafiles/series.h"
 #include "datafiles/xmaster.h"
 
@@ -49,6 +50,16 @@ int UsageError(const Command& command, const std::string& text) {
 }
 
 void PrintError(const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); }
+
+void PrintFailure(const std::string& text) {
+  const FileFailure& failure = LastFileFailure();
+  if (failure.path.empty()) {
+    PrintError(text);
+    return;
+  }
+  PrintError(text + ": " + failure.path + ": " + failure.reason);
+  ClearFileFailure();
+}
 
 void PrintLine(const std::string& text) {
   std::fwrite(text.data(), 1, text.size(), stdout);

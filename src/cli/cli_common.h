@@ -33,6 +33,10 @@ int UsageError(const Command& command, const std::string& text);
 
 // A message on stderr, one line per '\n' in text.
 void PrintError(const std::string& text);
+// A failure message on stderr: the program's own text, then the path and the system's
+// reason of the last file that failed (": /x/y.txt: No such file or directory") when one
+// was noted since the command began; the note is used once.
+void PrintFailure(const std::string& text);
 // One line of output on stdout.
 void PrintLine(const std::string& text);
 

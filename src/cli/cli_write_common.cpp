@@ -86,8 +86,11 @@ bool LoadSeriesView(const std::string& portfolioDir, const std::string& symbol, 
   out.context.symbol = symbol;
   const Status status = ReadRowDates(portfolioDir, symbol, out);
   if (status != kOk) {
-    PrintError(status == kFileNotFound ? SymbolNotFoundText(symbol, portfolioDir)
-                                       : SeriesProblemText(portfolioDir, symbol, status));
+    if (status == kFileNotFound) {
+      PrintError(SymbolNotFoundText(symbol, portfolioDir));
+    } else {
+      PrintFailure(SeriesProblemText(portfolioDir, symbol, status));
+    }
     return false;
   }
   out.context.firstDateText = EndDateText(portfolioDir, symbol, 0);
@@ -108,7 +111,8 @@ bool FindSymbolRow(const std::string& portfolioDir, const std::string& symbol, S
   MasterFile master;
   const std::string masterPath = MasterPathOf(portfolioDir);
   if (const Status status = ReadMasterFile(masterPath, master); status != kOk) {
-    PrintError("The MASTER file of " + portfolioDir + " cannot be read: " + DescribeStatus(status));
+    PrintFailure("The MASTER file of " + portfolioDir +
+                 " cannot be read: " + DescribeStatus(status));
     return false;
   }
   int caseVariant = -1;

@@ -111,7 +111,7 @@ int ExportOne(Output& output, const std::string& dir, const std::string& symbol,
               const ExportSettings& settings, const ExportStyle& style) {
   const int count = QuoteCount(dir, symbol);
   if (count < 0) {
-    PrintError("Cannot read the quotes of " + symbol + " in " + dir);
+    PrintFailure("Cannot read the quotes of " + symbol + " in " + dir);
     return kExitFailed;
   }
   if (!output.Open()) return ExportError(output);

@@ -74,9 +74,9 @@ int RunFacts(const QStringList& arguments) {
     if (status == kFileNotFound) {
       PrintError(SymbolNotFoundText(symbol, *dir));
     } else if (status != kOk) {
-      PrintError("The MASTER file of " + *dir + " cannot be read: " + DescribeStatus(status));
+      PrintFailure("The MASTER file of " + *dir + " cannot be read: " + DescribeStatus(status));
     } else {
-      PrintError("The facts of " + symbol + " cannot be read: " + FactsProblem(*dir, symbol));
+      PrintFailure("The facts of " + symbol + " cannot be read: " + FactsProblem(*dir, symbol));
     }
     return kExitFailed;
   }

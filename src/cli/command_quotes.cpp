@@ -45,7 +45,7 @@ int ReportReadError(Status status, const std::string& symbol, const std::string&
   if (status == kFileNotFound) {
     PrintError(SymbolNotFoundText(symbol, dir));
   } else {
-    PrintError("Error in FillQuotesGrid");
+    PrintFailure("Error in FillQuotesGrid");
     PrintError(SeriesProblemText(dir, symbol, status));
   }
   return kExitFailed;
@@ -89,7 +89,7 @@ int RunQuotes(const QStringList& arguments) {
     // A file shorter than its header says would otherwise show some quotes twice or
     // leave a hole without a word; stop and say so.
     if (quotes.Count() != chunk) {
-      PrintError("Error in FillQuotesGrid");
+      PrintFailure("Error in FillQuotesGrid");
       PrintError(symbol + ": the data file holds fewer quotes than its header counts");
       return kExitFailed;
     }

@@ -28,7 +28,7 @@ int RunRepairCommand(const QStringList& arguments) {
   const std::string masterPath = MasterPathOf(*dir);
   bool needsRepair = false;
   if (const Status status = MasterNeedsRepair(masterPath, needsRepair); status != kOk) {
-    PrintError("The MASTER file of " + *dir + " cannot be read: " + DescribeStatus(status));
+    PrintFailure("The MASTER file of " + *dir + " cannot be read: " + DescribeStatus(status));
     return kExitFailed;
   }
   if (!needsRepair) return kExitOk;
@@ -39,8 +39,8 @@ int RunRepairCommand(const QStringList& arguments) {
     return kExitFailed;
   }
   if (status != kOk) {
-    PrintError("The master file\n" + masterPath + "\ncould not be repaired (" +
-               DescribeStatus(status) + "); it is unchanged.");
+    PrintFailure("The master file\n" + masterPath + "\ncould not be repaired (" +
+                 DescribeStatus(status) + "); it is unchanged.");
     return kExitFailed;
   }
   return kExitOk;

@@ -26,7 +26,8 @@ constexpr char kDescription[] =
     "Like the desktop program on its first start, the walk is limited by default to paths "
     "like the current folder: folders on the way to it and everything below it. Without "
     "--drive the drive is that of the filter path (of the current folder with --no-filter). "
-    "Symbolic links are not followed and other file systems are not entered. No settings "
+    "Symbolic links are not followed, other file systems are not entered and no folder is "
+    "entered twice. No settings "
     "are read or written.";
 
 std::string WithoutTrailingSlashes(std::string path) {

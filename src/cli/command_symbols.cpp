@@ -49,9 +49,11 @@ int RunSymbols(const QStringList& arguments) {
   SymbolRows symbols;
   const Status status = ReadSymbolRows(masterPath, symbols);
   if (status != kOk) {
-    PrintError("Failure while filling symbols grid");
+    PrintFailure("Failure while filling symbols grid");
     if (status == kFileNotFound) {
       PrintError(NoMasterText(*dir));
+    } else if (status == kFileOpen) {
+      PrintError(masterPath + " cannot be opened");
     } else if (status == kDamagedFile) {
       PrintError(masterPath + ": its records do not match the count in its header");
     } else {

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "cli/cli_command.h"
+#include "datafiles/regular_file.h"
 
 namespace {
 
@@ -46,6 +47,7 @@ int main(int argc, char** argv) {
     if (name == QLatin1String(command.name)) {
       arguments.removeAt(1);
       arguments[0] = QStringLiteral("voltrim-cli ") + QLatin1String(command.name);
+      voltrim::ClearFileFailure();
       return command.run(arguments);
     }
   }

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "datafiles/regular_file.h"
+
 namespace voltrim::file_ops {
 
 struct FileAccess {
@@ -64,7 +66,8 @@ File& File::operator=(File&& other) noexcept {
 Status OpenForRead(const std::string& path, File& out) {
   QuietClose(FileAccess::Fd(out));
   if (!Proceed()) return kFileOpen;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Never blocks on a FIFO and refuses anything but a regular file.
+  const int fd = OpenRegularFile(path);
   if (fd < 0) return kFileOpen;
   FileAccess::Fd(out) = fd;
   return kOk;
@@ -76,7 +79,10 @@ Status CreateForWrite(const std::string& path, File& out, unsigned mode) {
   // O_EXCL: never write into an existing file, which may be a hard link left by a crash.
   const int fd =
       ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, static_cast<mode_t>(mode));
-  if (fd < 0) return kFileOpen;
+  if (fd < 0) {
+    NoteFileFailure(path, errno);
+    return kFileOpen;
+  }
   FileAccess::Fd(out) = fd;
   return kOk;
 }

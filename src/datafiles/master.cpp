@@ -1,6 +1,7 @@
 #include "datafiles/master.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -9,10 +10,32 @@
 #include <system_error>
 
 #include "datafiles/portfolio_files.h"
+#include "datafiles/regular_file.h"
 
 namespace voltrim {
 
 namespace {
+
+// Past the counted records a MASTER may hold unused space; more than this is not that.
+constexpr std::size_t kMaxTrailingBytes = kMasterRecordSize * kMaxSymbols;
+
+// Reads what follows the counted records, a bounded amount, and notes how many whole
+// records it holds and whether any of them is in use.
+void ExamineTrailingRecords(std::FILE* file, MasterFile& out) {
+  std::uint8_t chunk[kMasterRecordSize * 64];
+  std::size_t total = 0;
+  bool inUse = false;
+  std::size_t got = 0;
+  while (total <= kMaxTrailingBytes && (got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+    // Chunks hold whole records, so only the last, shorter one can end in a piece.
+    const std::size_t whole = got - got % kMasterRecordSize;
+    inUse = inUse || std::any_of(chunk, chunk + whole, [](std::uint8_t b) { return b != 0; });
+    total += got;
+  }
+  out.trailingRecords = total / kMasterRecordSize;
+  // More unused space than any program leaves is not unused space.
+  out.trailingInUse = inUse || total > kMaxTrailingBytes;
+}
 
 std::int16_t GetInt16(const std::uint8_t* at) {
   return static_cast<std::int16_t>(static_cast<std::uint16_t>(at[0] | (at[1] << 8)));
@@ -149,6 +172,7 @@ float MasterRecord::LastDate() const { return MbfToIeee(&bytes[master_offset::kL
 char MasterRecord::Periodicity() const {
   return static_cast<char>(bytes[master_offset::kPeriodicity]);
 }
+bool MasterRecord::IsIntraday() const { return Periodicity() == 'I'; }
 
 bool MasterRecord::IsSubdirectory() const {
   return bytes[master_offset::kName] != ' ' &&
@@ -190,23 +214,34 @@ Status ParseMasterBytes(const std::uint8_t* data, std::size_t size, MasterFile& 
   out.records.resize(wanted);
   for (std::size_t i = 0; i < wanted; ++i)
     std::memcpy(out.records[i].bytes.data(), data + (i + 1) * kMasterRecordSize, kMasterRecordSize);
+  out.trailingRecords = present - wanted;
+  const std::uint8_t* tail = data + (wanted + 1) * kMasterRecordSize;
+  out.trailingInUse = std::any_of(tail, tail + out.trailingRecords * kMasterRecordSize,
+                                  [](std::uint8_t byte) { return byte != 0; });
   return kOk;
+}
+
+bool MasterFile::RecordsMatchCount() const {
+  return static_cast<int>(records.size()) == header.RecordCount() && !trailingInUse;
 }
 
 Status ReadMasterFile(const std::string& path, MasterFile& out) {
   out = MasterFile{};
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
-  if (!file) return kFileNotFound;
+  const RegularStream file = OpenRegularStream(path, true);
+  if (!file) return errno == ENOENT ? kFileNotFound : kFileOpen;
   std::uint8_t header[kMasterRecordSize];
   if (std::fread(header, 1, sizeof header, file.get()) != sizeof header) return kFileRead;
   const int count = GetInt16(header);
   if (count < 0) return kDamagedFile;
-  // Header and the counted records in one read; anything past them is not ours to read.
+  // Header and the counted records in one read.
   std::vector<std::uint8_t> bytes(kMasterRecordSize * (static_cast<std::size_t>(count) + 1));
   std::memcpy(bytes.data(), header, sizeof header);
   const std::size_t got =
       std::fread(bytes.data() + kMasterRecordSize, 1, bytes.size() - kMasterRecordSize, file.get());
-  return ParseMasterBytes(bytes.data(), kMasterRecordSize + got, out);
+  const Status status = ParseMasterBytes(bytes.data(), kMasterRecordSize + got, out);
+  if (status != kOk || std::ferror(file.get())) return status != kOk ? status : kFileRead;
+  if (got == bytes.size() - kMasterRecordSize) ExamineTrailingRecords(file.get(), out);
+  return std::ferror(file.get()) ? kFileRead : kOk;
 }
 
 bool RecordMatches(const MasterRecord& record, std::string_view text) {
@@ -229,7 +264,7 @@ Status FindSymbol(std::string_view portfolioDir, std::string_view text, FoundSym
 std::optional<AcceptedMasterPath> AcceptMasterPath(const char* path) {
   if (path == nullptr) return std::nullopt;
   const std::string_view p(path);
-  if (p.size() + 1 >= 300 || p.size() < 6 || p.substr(p.size() - 6) != "MASTER")
+  if (p.size() > kMaxPortfolioDirLength + 7 || p.size() < 6 || p.substr(p.size() - 6) != "MASTER")
     return std::nullopt;
   const auto slash = p.rfind('/');
   // Without a folder in front there is no portfolio directory to name.

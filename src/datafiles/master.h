@@ -8,14 +8,16 @@
 #include <vector>
 
 #include "datafiles/encodings.h"
+#include "datafiles/portfolio_files.h"
 #include "datafiles/status.h"
 
 namespace voltrim {
 
 inline constexpr std::size_t kMasterRecordSize = 53;
 inline constexpr int kMaxSymbols = 255;
-// Subdirectory entries nested deeper than this are treated as empty branches.
-inline constexpr int kMaxSubdirectoryDepth = 33;
+// Subdirectory entries nested deeper than a path can reach (each level adds at least a
+// name and a separator) are treated as empty branches.
+inline constexpr int kMaxSubdirectoryDepth = static_cast<int>(kMaxPathLength / 2);
 inline constexpr std::size_t kNameFieldSize = 16;
 inline constexpr std::size_t kSymbolFieldSize = 16;
 
@@ -57,6 +59,7 @@ struct MasterRecord {
   float FirstDate() const;          // IEEE DateFloat
   float LastDate() const;
   char Periodicity() const;
+  bool IsIntraday() const;               // periodicity "I"
   bool IsSubdirectory() const;           // "<DIR>" at name chars 11-15, first char not blank
   std::string SubdirectoryName() const;  // first 8 name chars, trailing blanks removed
 
@@ -70,10 +73,19 @@ struct MasterRecord {
 struct MasterFile {
   MasterHeader header;
   std::vector<MasterRecord> records;  // at most header.RecordCount(), fewer if the file is short
+  // Whole records stored past the header's count. Programs leave unused space there as
+  // records of zero bytes; any other byte means the count and the file disagree.
+  std::size_t trailingRecords = 0;
+  bool trailingInUse = false;
+
+  // True when the records after the header are exactly the counted ones plus unused space.
+  bool RecordsMatchCount() const;
 };
 
 // Reads a whole MASTER: the header and every record the header counts that the file
-// holds. A negative count or a missing header is refused with a status.
+// holds, and what lies past them. A negative count or a missing header is refused with a
+// status: kFileNotFound when there is no such file, kFileOpen when the name cannot be
+// opened or is not a regular file.
 Status ReadMasterFile(const std::string& path, MasterFile& out);
 // The same from bytes already in memory.
 Status ParseMasterBytes(const std::uint8_t* data, std::size_t size, MasterFile& out);
@@ -106,15 +118,17 @@ Status FindSymbolIn(const MasterSource& source, std::string_view portfolioDir,
 // where k counts the blanks of text; letter case ignored.
 bool RecordMatches(const MasterRecord& record, std::string_view text);
 
-// Longest directory path the lookup descends into; deeper branches count as empty.
-inline constexpr std::size_t kMaxLookupPath = 303;
+// Longest directory path (with its trailing separator) the lookup descends into; deeper
+// branches count as empty.
+inline constexpr std::size_t kMaxLookupPath = kMaxPortfolioDirLength + 1;
 
 struct AcceptedMasterPath {
   std::string masterPath;
   std::string portfolioDir;  // without trailing separator
 };
 
-// The rule by which the browser takes a MASTER path as the current portfolio.
+// The rule by which the browser takes a MASTER path as the current portfolio: a path
+// that ends in "MASTER" in a folder no longer than kMaxPortfolioDirLength.
 std::optional<AcceptedMasterPath> AcceptMasterPath(const char* path);
 
 }  // namespace voltrim

@@ -1,9 +1,21 @@
 #pragma once
 
+#include <climits>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace voltrim {
+
+// The longest path this system can open (PATH_MAX counts the terminating NUL). The walk,
+// the browser, the lookups and the writes share it, so a portfolio that is listed opens.
+inline constexpr std::size_t kMaxPathLength = PATH_MAX - 1;
+// Room kept after a portfolio folder's path for a separator and the longest name a file of
+// the portfolio takes, temporaries included ("MASTER.~NU" and the like, with margin).
+inline constexpr std::size_t kPortfolioFileNameRoom = 32;
+// The longest portfolio folder path (without trailing separator) that is listed, accepted
+// and searched: every file of such a folder can be opened and replaced.
+inline constexpr std::size_t kMaxPortfolioDirLength = kMaxPathLength - kPortfolioFileNameRoom;
 
 // Names inside a portfolio match without regard to case: an existing case variant is
 // used, otherwise the canonical spelling given.

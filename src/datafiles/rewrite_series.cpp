@@ -216,7 +216,8 @@ Status RewriteSeries(const SeriesEdit& request, std::string_view portfolioDir,
   status = ReadWholeFile(series.datPath, stored, kMaxPortfolioFileBytes);
   if (status != kOk) return status == kFileOpen ? kFileOpen : status;
   const DatImage dat(std::move(stored), series);
-  if (!dat.HasHeader()) return kDamagedFile;
+  // A header the readers refuse (no quote count at all) is not rewritten either.
+  if (!dat.HasHeader() || dat.LastRecord() < 1) return kDamagedFile;
 
   const bool findsOne = request.kind == edit_kind::kDelete || request.kind == edit_kind::kInsert;
   const std::optional<int> hit = findsOne ? FirstInRange(dat, request) : std::nullopt;

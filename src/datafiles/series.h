@@ -39,14 +39,18 @@ struct ColumnLayout {
 };
 
 // Reads the DOP file at dopPath, or infers the layout from the record length when it
-// cannot be opened (for length 20 the sibling DAT file's first quote decides).
-Status ReadColumnLayout(const std::string& dopPath, int recordLength, ColumnLayout& out);
+// is not there (for length 20 the sibling DAT file's first quote decides; an intraday
+// series keeps its time second). A DOP name that is not a readable regular file is damage.
+Status ReadColumnLayout(const std::string& dopPath, int recordLength, ColumnLayout& out,
+                        bool intraday = false);
 // Parses DOP text already in memory (lines of at most 299 characters; longer lines go on
 // as further lines). A recognised field line without its two format codes is refused.
 Status ParseDopText(std::string_view text, ColumnLayout& out);
 // The layout a record length implies when there is no DOP file; for 20 bytes the first
-// stored quote decides (null: no quote could be read). kNoLayout for other lengths.
-Status InferColumnLayout(int recordLength, const std::uint8_t* firstQuote, ColumnLayout& out);
+// stored quote decides (null: no quote could be read). Intraday series of 28 and 32
+// bytes have DATE, TIME, OPEN, HIGH, LOW, CLOSE, VOL (and OI). kNoLayout for other lengths.
+Status InferColumnLayout(int recordLength, const std::uint8_t* firstQuote, ColumnLayout& out,
+                         bool intraday = false);
 // kOk when the layout fits a record of fieldCount fields and has DATE.
 Status CheckColumnLayout(const ColumnLayout& layout, int fieldCount);
 
@@ -181,6 +185,8 @@ class SeriesReader {
   // Opens the location's DAT file and reads its header (replacing any file open before);
   // a failure leaves the reader closed.
   Status Open(const SeriesLocation& location);
+  // The same from a stream of the DAT file's bytes, which the reader takes over (closes).
+  Status OpenStream(std::FILE* file, const SeriesLocation& location);
   bool IsOpen() const { return file_ != nullptr; }
   // Quotes in the series, as its header gave them when opened.
   int Total() const { return total_; }
@@ -194,6 +200,7 @@ class SeriesReader {
   // through a bounded read-ahead of the file's bytes (not of whole series), so that a
   // series is read in a few large steps whichever way it is paged.
   static constexpr std::size_t kReadAheadBytes = 256 * 1024;
+  static bool ValidLocation(const SeriesLocation& location);
   int ReadRecords(std::uint8_t* to, int start, int count);
   int CopyFromReadAhead(std::uint8_t* rows, int start, int wanted);
 
@@ -207,6 +214,11 @@ class SeriesReader {
   int fieldCount_ = 0;
   int total_ = 0;
 };
+
+// FindQuote on an already located series, from a stream of its DAT file's bytes (taken
+// over and closed).
+int FindQuoteIn(std::FILE* file, const SeriesLocation& location, DayNumber day, PackedTime time,
+                DayNumber* foundDay = nullptr, PackedTime* foundTime = nullptr);
 
 // Decodes one stored record (fieldCount MBF singles) into a Quote by the layout.
 Quote DecodeQuoteRecord(const std::uint8_t* record, const ColumnLayout& layout, int fieldCount);

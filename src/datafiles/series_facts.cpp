@@ -68,7 +68,8 @@ int GetSeriesFacts(std::string_view portfolioDir, std::string_view symbol, Serie
 
   ColumnLayout layout;
   const std::string dopPath = ResolveInDirectory(found.directory, DopFileName(fileNumber));
-  if (ReadColumnLayout(dopPath, record.RecordLength(), layout) != kOk) return kFactsUnavailable;
+  if (ReadColumnLayout(dopPath, record.RecordLength(), layout, record.IsIntraday()) != kOk)
+    return kFactsUnavailable;
 
   std::int16_t lastRecord = 0;
   const std::string datPath = ResolveInDirectory(found.directory, DatFileName(fileNumber));

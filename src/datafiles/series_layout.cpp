@@ -1,9 +1,11 @@
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <limits>
 #include <memory>
 
 #include "datafiles/portfolio_files.h"
+#include "datafiles/regular_file.h"
 #include "datafiles/series.h"
 
 namespace voltrim {
@@ -78,9 +80,11 @@ void SetInferred(ColumnLayout& layout, std::initializer_list<Field> fields) {
   for (const Field f : fields) layout[f].position = ++position;
 }
 
-bool ReadFilePrefix(const std::string& path, std::size_t limit, std::string& out, bool& tooLong) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
-  if (!file) return false;
+// kOk with the text, kFileNotFound when there is no such file, kDamagedFile when the name
+// is not a regular file or cannot be read.
+Status ReadFilePrefix(const std::string& path, std::size_t limit, std::string& out, bool& tooLong) {
+  const RegularStream file = OpenRegularStream(path, true);
+  if (!file) return errno == ENOENT ? kFileNotFound : kDamagedFile;
   // In small steps: a DOP file is tiny, and the limit only guards against one that is not.
   char chunk[4096];
   out.clear();
@@ -88,7 +92,7 @@ bool ReadFilePrefix(const std::string& path, std::size_t limit, std::string& out
   while (out.size() <= limit && (got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
     out.append(chunk, got);
   tooLong = out.size() > limit;
-  return true;
+  return std::ferror(file.get()) ? kDamagedFile : kOk;
 }
 
 // The DAT file beside a DOP path: its last two characters replaced by "AT", in any case.
@@ -130,9 +134,20 @@ Status ParseDopText(std::string_view text, ColumnLayout& out) {
   return kOk;
 }
 
-Status InferColumnLayout(int recordLength, const std::uint8_t* firstQuote, ColumnLayout& out) {
+Status InferColumnLayout(int recordLength, const std::uint8_t* firstQuote, ColumnLayout& out,
+                         bool intraday) {
   out = ColumnLayout{};
   using enum Field;
+  // Intraday series keep the bar's time second; without it, the time would read as Open
+  // and an edit of Open would overwrite it.
+  if (intraday && recordLength == 28) {
+    SetInferred(out, {Date, Time, Open, High, Low, Close, Vol});
+    return kOk;
+  }
+  if (intraday && recordLength == 32) {
+    SetInferred(out, {Date, Time, Open, High, Low, Close, Vol, Oi});
+    return kOk;
+  }
   switch (recordLength) {
     case 8:
       SetInferred(out, {Date, Close});
@@ -164,22 +179,22 @@ Status InferColumnLayout(int recordLength, const std::uint8_t* firstQuote, Colum
   }
 }
 
-Status ReadColumnLayout(const std::string& dopPath, int recordLength, ColumnLayout& out) {
+Status ReadColumnLayout(const std::string& dopPath, int recordLength, ColumnLayout& out,
+                        bool intraday) {
   out = ColumnLayout{};
   std::string text;
   bool tooLong = false;
-  if (ReadFilePrefix(dopPath, kMaxDopFileSize, text, tooLong)) {
-    if (tooLong) return kDamagedFile;
-    return ParseDopText(text, out);
-  }
-  if (recordLength != 20) return InferColumnLayout(recordLength, nullptr, out);
+  const Status dop = ReadFilePrefix(dopPath, kMaxDopFileSize, text, tooLong);
+  if (dop == kOk) return tooLong ? kDamagedFile : ParseDopText(text, out);
+  // Only a DOP file that is not there is inferred; one that cannot be read is damage.
+  if (dop != kFileNotFound) return dop;
+  if (recordLength != 20) return InferColumnLayout(recordLength, nullptr, out, intraday);
 
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> dat(
-      std::fopen(SiblingDatPath(dopPath).c_str(), "rb"), std::fclose);
+  const RegularStream dat = OpenRegularStream(SiblingDatPath(dopPath));
   if (!dat) return kNoLayout;
   std::uint8_t records[40];
   const bool haveQuote = std::fread(records, 1, sizeof records, dat.get()) == sizeof records;
-  return InferColumnLayout(20, haveQuote ? records + 20 : nullptr, out);
+  return InferColumnLayout(20, haveQuote ? records + 20 : nullptr, out, intraday);
 }
 
 Status CheckColumnLayout(const ColumnLayout& layout, int fieldCount) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "datafiles/portfolio_files.h"
+#include "datafiles/regular_file.h"
 #include "datafiles/series.h"
 #include "datafiles/series_buffer_writer.h"
 
@@ -14,11 +15,9 @@ namespace voltrim {
 
 namespace {
 
-using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+using FilePtr = RegularStream;
 
-FilePtr OpenForReading(const std::string& path) {
-  return FilePtr(std::fopen(path.c_str(), "rb"), std::fclose);
-}
+FilePtr OpenForReading(const std::string& path) { return OpenRegularStream(path); }
 
 // The last-record number from the first bytes of a DAT file; below 1 is no header at all.
 Status ReadLastRecord(std::FILE* file, std::int16_t& lastRecord) {
@@ -51,6 +50,13 @@ bool ReadKey(std::FILE* file, const SeriesLocation& at, long index, StoredKey& k
   return true;
 }
 
+// The record is exactly the fields it claims, and at most 19 of them (as LocateSeries hands
+// out); the readers' record buffers rely on it.
+bool RecordShapeFits(const SeriesLocation& location) {
+  return location.fieldCount >= 1 && location.fieldCount <= kMaxFieldCount &&
+         location.recordLength == 4 * location.fieldCount;
+}
+
 bool KeyBefore(const StoredKey& a, const StoredKey& b) {
   return a.date < b.date || (a.date == b.date && a.time < b.time);
 }
@@ -70,28 +76,32 @@ Status LocateSeries(std::string_view portfolioDir, std::string_view symbol, Seri
   const MasterRecord& record = out.found.record;
   out.recordLength = record.RecordLength();
   out.fieldCount = record.FieldCount();
-  // The record must be exactly the fields it claims, and a record holds at most 19 fields.
-  if (out.fieldCount < 1 || out.fieldCount > kMaxFieldCount ||
-      out.recordLength != 4 * out.fieldCount)
-    return kDamagedFile;
+  if (!RecordShapeFits(out)) return kDamagedFile;
   const int n = record.FileNumber();
   out.datPath = ResolveInDirectory(out.found.directory, DatFileName(n));
   out.dopPath = ResolveInDirectory(out.found.directory, DopFileName(n));
-  const Status layout = ReadColumnLayout(out.dopPath, out.recordLength, out.layout);
+  const Status layout =
+      ReadColumnLayout(out.dopPath, out.recordLength, out.layout, record.IsIntraday());
   if (layout != kOk) return layout;
   return CheckColumnLayout(out.layout, out.fieldCount);
 }
 
 Status SeriesReader::Open(const SeriesLocation& location) {
   file_.reset();
+  if (!ValidLocation(location)) return kBadRequest;
+  RegularStream file = OpenRegularStream(location.datPath);
+  if (!file) return kFileOpen;
+  return OpenStream(file.release(), location);
+}
+
+Status SeriesReader::OpenStream(std::FILE* stream, const SeriesLocation& location) {
+  std::unique_ptr<std::FILE, FileCloser> file(stream);
+  file_.reset();
   total_ = 0;
   reads_ = 0;
   aheadFirst_ = 0;
   aheadCount_ = 0;
-  if (location.fieldCount < 1 || location.fieldCount > kMaxFieldCount ||
-      location.recordLength != 4 * location.fieldCount)
-    return kBadRequest;  // not a location LocateSeries handed out
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(location.datPath.c_str(), "rb"));
+  if (!ValidLocation(location)) return kBadRequest;  // not a location LocateSeries handed out
   if (!file) return kFileOpen;
   // Every read is a whole window that goes straight into the buffer; a stream buffer
   // would only copy it once more and be thrown away at the next seek.
@@ -104,6 +114,10 @@ Status SeriesReader::Open(const SeriesLocation& location) {
   fieldCount_ = location.fieldCount;
   total_ = last - 1;
   return kOk;
+}
+
+bool SeriesReader::ValidLocation(const SeriesLocation& location) {
+  return RecordShapeFits(location);
 }
 
 Status SeriesReader::Read(SeriesBuffer& buffer, int start, int count) {
@@ -188,11 +202,16 @@ int FindQuote(std::string_view portfolioDir, std::string_view symbol, DayNumber 
   SeriesLocation at;
   const Status located = LocateSeries(portfolioDir, symbol, at);
   if (located != kOk) return located;
+  return FindQuoteIn(OpenForReading(at.datPath).release(), at, day, time, foundDay, foundTime);
+}
+
+int FindQuoteIn(std::FILE* stream, const SeriesLocation& at, DayNumber day, PackedTime time,
+                DayNumber* foundDay, PackedTime* foundTime) {
+  const FilePtr file(stream);
+  if (!RecordShapeFits(at)) return kBadRequest;  // not a location LocateSeries handed out
+  if (!file) return kFileOpen;
   const StoredKey target{DayToDateValue(day),
                          at.layout.Has(Field::Time) ? PackedToTimeValue(time) : 0.0f};
-
-  const FilePtr file = OpenForReading(at.datPath);
-  if (!file) return kFileOpen;
   std::int16_t last = 0;
   if (const Status header = ReadLastRecord(file.get(), last); header != kOk) return header;
   const long quotes = last - 1;

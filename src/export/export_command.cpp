@@ -1,5 +1,7 @@
 #include "export/export_command.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <string>
 
@@ -24,10 +26,9 @@ std::string ReplaceQuestion(const std::string& fileName) {
 
 bool ExportFileExists(const std::string& fileName) {
   if (fileName.empty()) return false;
-  std::FILE* file = std::fopen(fileName.c_str(), "rb");
-  if (file == nullptr) return false;
-  std::fclose(file);
-  return true;
+  // Asked of the name, not by opening it: opening a FIFO would wait for a writer.
+  struct stat info {};
+  return ::stat(fileName.c_str(), &info) == 0;
 }
 
 ExportOutcome RunExport(std::string_view portfolioDir, std::string_view symbol, int quoteCount,

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include "datafiles/regular_file.h"
+
 namespace voltrim {
 
 namespace {
@@ -26,7 +28,14 @@ ReplacingTextFile::~ReplacingTextFile() = default;
 bool ReplacingTextFile::Open() {
   if (file_->fileName().isEmpty()) return false;
   failed_ = !file_->open(QIODevice::WriteOnly);
+  if (failed_) NoteFailure();
   return !failed_;
+}
+
+// Keeps Qt's reason, so that a message can say why the file could not be written.
+void ReplacingTextFile::NoteFailure() const {
+  NoteFileFailure(QFile::encodeName(file_->fileName()).toStdString(),
+                  file_->errorString().toStdString());
 }
 
 void ReplacingTextFile::Write(std::string_view text) {
@@ -55,11 +64,14 @@ bool ReplacingTextFile::Commit() {
   if (!file_->isOpen()) return false;
   Flush();
   if (failed_) {
+    NoteFailure();
     file_->cancelWriting();
     file_->commit();  // closes and removes the temporary file
     return false;
   }
-  return file_->commit();
+  if (file_->commit()) return true;
+  NoteFailure();
+  return false;
 }
 
 }  // namespace voltrim

@@ -20,7 +20,8 @@ class ReplacingTextFile : public TextSink {
   ReplacingTextFile(const ReplacingTextFile&) = delete;
   ReplacingTextFile& operator=(const ReplacingTextFile&) = delete;
 
-  // False when the file cannot be created (empty name, missing folder, no rights).
+  // False when the file cannot be created (empty name, missing folder, no rights). A
+  // failure here or in Commit is noted with its reason (LastFileFailure).
   bool Open();
   void Write(std::string_view text) override;
   // True only when all the text is on disk under path.
@@ -28,6 +29,7 @@ class ReplacingTextFile : public TextSink {
 
  private:
   void Flush();
+  void NoteFailure() const;
 
   std::unique_ptr<QSaveFile> file_;
   std::string pending_;

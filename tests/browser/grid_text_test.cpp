@@ -25,7 +25,8 @@ TEST(SymbolCells, CutSymbolAndNameAsTheGridShowsThem) {
   const std::pair<const char*, const char*> symbols[] = {
       {"BRK A           ", "BRK"},   {"ABCDEFGHIJKLMNOP", "ABCDEFGHIJKLMNOP"},
       {"AB\200CD           ", "AB"}, {"                ", name},
-      {" ACME           ", name},    {"\304ACME           ", name}};
+      {" ACME           ", name},    {"\304ACME           ", name},
+      {"ACME\0           ", "ACME"}};
   for (const auto& [field, shown] : symbols) {
     const SymbolRow row = Row(name, field);
     EXPECT_EQ(row.symbol, shown) << field;
@@ -53,11 +54,17 @@ TEST(SymbolRowsFromMaster, ReadInFileOrderButRefuseACountThatDisagreesWithTheFil
   SymbolRows rows;
   const std::string master = WriteMaster(dir, 3, 3);
   auto bytes = testing::ReadFileBytes(master);
-  bytes.resize(bytes.size() + 20, 0);  // a trailing piece shorter than a record is ignored
+  // Records of zero bytes past the count are unused space, and a trailing piece shorter
+  // than a record is ignored.
+  bytes.resize(bytes.size() + 2 * kMasterRecordSize + 20, 0);
   testing::WriteFileBytes(master, bytes);
   ASSERT_EQ(ReadSymbolRows(master, rows), kOk);
   ASSERT_EQ(rows.rows.size(), 3u);
   EXPECT_EQ(rows.rows[2].name, "NAME 3          ");
+
+  bytes[bytes.size() - 30] = 'X';  // now the second extra record is in use
+  testing::WriteFileBytes(master, bytes);
+  EXPECT_EQ(ReadSymbolRows(master, rows), kDamagedFile);
 
   rows.headerCount = -7;
   EXPECT_NE(ReadSymbolRows(WriteMaster(dir, 12, 10), rows), kOk);  // records beyond the count

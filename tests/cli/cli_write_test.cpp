@@ -74,7 +74,9 @@ TEST_F(CliWriteTest, RefusalsSayWhyAndChangeNothing) {
        "A quote cannot be added before the oldest quote.\n"},
       {{"repair", "{tmp}/none"}, "{tmp}/none is not a folder\n"},
       {{"export", "{src}", "NOPE"}, "Cannot read the quotes of NOPE in {src}\n"},
-      {{"export", "{src}", "ACME", "-o", "{tmp}/none/x.txt"}, "file export error\n"},
+      // After the program's own text, the file and the system's reason.
+      {{"export", "{src}", "ACME", "-o", "{tmp}/none/x.txt"},
+       "file export error: {tmp}/none/x.txt: No such file or directory\n"},
       {{"split-search", "{tmp}/nothing"}, "Failure while filling symbols grid\n"}};
   const auto run = [this](const Words& words) {
     Words arguments;

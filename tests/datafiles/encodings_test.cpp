@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <random>
@@ -81,6 +82,26 @@ TEST(DayNumbers, KnownDatesAndEveryNumberRoundTrips) {
     const Ymd ymd = DayToYmd(static_cast<DayNumber>(n));
     ASSERT_TRUE(ymd.month >= 1 && ymd.month <= 12 && ymd.day >= 1) << n;
     ASSERT_EQ(YmdToDay(ymd.year, ymd.month, ymd.day), n) << n;
+  }
+  // Every calendar date in order, counted independently (every fourth year leap, 2100
+  // included): consecutive dates are consecutive numbers, both ways and as text.
+  static constexpr int kMonthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  int expected = 0;
+  for (int year = 1961; expected < 65535; ++year) {
+    for (int month = 1; month <= 12 && expected < 65535; ++month) {
+      const int days = kMonthDays[month - 1] + (month == 2 && year % 4 == 0 ? 1 : 0);
+      for (int day = 1; day <= days && expected < 65535; ++day) {
+        ++expected;
+        ASSERT_EQ(YmdToDay(year, month, day), expected) << year << "-" << month << "-" << day;
+        const Ymd ymd = DayToYmd(static_cast<DayNumber>(expected));
+        ASSERT_EQ(ymd.year + 1900, year) << expected;
+        ASSERT_EQ(ymd.month, month) << expected;
+        ASSERT_EQ(ymd.day, day) << expected;
+        char text[48];
+        std::snprintf(text, sizeof text, "%02d/%02d/%02d", month, day, year % 100);
+        ASSERT_EQ(FormatUserDate(static_cast<DayNumber>(expected)), text) << expected;
+      }
+    }
   }
   const Ymd leap2100 = DayToYmd(50829);
   EXPECT_EQ(leap2100.year * 10000 + leap2100.month * 100 + leap2100.day, 2000229);

@@ -58,12 +58,14 @@ TEST(FindSymbol, HostileTreesAreWalkedSafely) {
   std::filesystem::create_directory_symlink(".", inner / "LOOP");
   EXPECT_EQ(Lookup(inner, "OUTSIDE"), kNotFound);
 
-  // Nesting is bounded at 33 levels.
+  // Nesting is bounded only by the system's path length: 60 levels of long names are
+  // searched to the bottom.
   std::filesystem::path dir = tmp.path() / "deep";
-  for (int level = 0; level < 35; ++level, dir /= "D")
-    Write(dir, Portfolio({SubdirectoryEntry("D"), Symbol(level + 1, "L" + std::to_string(level))}));
-  EXPECT_EQ(Lookup(tmp.path() / "deep", "L33").substr(0, 3), "34 ");
-  EXPECT_EQ(Lookup(tmp.path() / "deep", "L34"), kNotFound);
+  for (int level = 0; level < 60; ++level, dir /= "LEVEL_NN")
+    Write(dir, Portfolio({SubdirectoryEntry("LEVEL_NN"),
+                          Symbol(level + 1, "L" + std::to_string(level))}));
+  ASSERT_GT(dir.string().size(), 540u);
+  EXPECT_EQ(Lookup(tmp.path() / "deep", "L59").substr(0, 3), "60 ");
 
   // A MASTER counting more records than it holds ends its level, subdirectories too.
   PortfolioSpec truncated = Portfolio({Symbol(1, "A"), SubdirectoryEntry("SUB"), Symbol(2, "B")});
@@ -82,6 +84,46 @@ TEST(FindSymbol, HostileTreesAreWalkedSafely) {
   EXPECT_EQ(Lookup(tmp.path() / "t", "A"), kNotFound);
   WriteFileBytes(tmp.path() / "t" / "MASTER", {1, 0, 1, 0});
   EXPECT_EQ(ReadMasterFile(tmp.str() + "/t/MASTER", master), kFileRead);
+}
+
+// Programs leave unused space past the counted records as zero bytes; anything else there
+// (or too few records) means the file is not what its header says.
+TEST(ReadMasterFile, ZeroRecordsPastTheCountAreUnusedSpace) {
+  const struct {
+    const char* what;
+    Bytes tail;  // appended after a MASTER of two records
+    int headerCount;
+    bool matches;
+    std::size_t trailing;
+  } cases[] = {
+      {"nothing past the count", {}, 2, true, 0},
+      {"one zero record", Bytes(53, 0), 2, true, 1},
+      {"two zero records and a piece", Bytes(53 * 2 + 20, 0), 2, true, 2},
+      {"a record with one byte set",
+       [] {
+         Bytes b(53, 0);
+         b[40] = 'X';
+         return b;
+       }(),
+       2, false, 1},
+      {"a trailing piece with a byte set", Bytes(52, 1), 2, true, 0},
+      {"fewer records than counted", {}, 3, false, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir tmp;
+    PortfolioSpec plan = Portfolio({Symbol(1, "A"), Symbol(2, "B")});
+    plan.headerRecordCount = c.headerCount;
+    Write(tmp.path(), plan);
+    Bytes bytes = ReadFileBytes(tmp.path() / "MASTER");
+    bytes.insert(bytes.end(), c.tail.begin(), c.tail.end());
+    WriteFileBytes(tmp.path() / "MASTER", bytes);
+    MasterFile master;
+    ASSERT_EQ(ReadMasterFile(tmp.str() + "/MASTER", master), kOk);
+    EXPECT_EQ(master.RecordsMatchCount(), c.matches);
+    EXPECT_EQ(master.trailingRecords, c.trailing);
+    EXPECT_EQ(master.records.size(), 2u);
+  }
 }
 
 }  // namespace

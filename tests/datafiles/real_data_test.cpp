@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "datafiles/master_image.h"
 #include "datafiles/portfolio_files.h"
 #include "datafiles/repair_master.h"
@@ -55,6 +57,30 @@ TEST(RealData, EveryFolderReadsAndMiningeIsRepairedOnACopy) {
   EXPECT_FALSE(needs);
   EXPECT_EQ(ReadFileBytes(copy).size(), size);
   EXPECT_EQ(ReadEverySeries((temp.path() / "m").string()), (std::map<Status, int>{{kOk, 25}}));
+  // The record of zero bytes past the count is kept as it was.
+  const Bytes repaired = ReadFileBytes(copy);
+  EXPECT_TRUE(std::all_of(repaired.end() - kMasterRecordSize, repaired.end(),
+                          [](unsigned char b) { return b == 0; }));
+}
+
+// Intraday bars without DOP: the time is the second field, so every bar has one and its
+// prices lie between its low and its high.
+TEST(RealData, IntradayBarsWithoutDopReadInTheirPlaces) {
+  if (SharedDataDir().empty()) GTEST_SKIP() << "no shared data folder";
+  const std::string folder = (SharedDataDir() / "stooq-intraday").string();
+  MasterFile master;
+  ASSERT_EQ(ReadMasterFile(ResolveInDirectory(folder, "MASTER"), master), kOk);
+  ASSERT_EQ(master.records.size(), 1u);
+  SeriesBuffer buffer;
+  ASSERT_EQ(AllocSeriesBuffer(buffer, 32767), kOk);
+  ASSERT_EQ(ReadSeries(buffer, folder, master.records[0].Name(), 0, -1), kOk);
+  ASSERT_GT(buffer.Count(), 0);
+  for (int i = 0; i < buffer.Count(); ++i) {
+    const Quote q = buffer.At(i);
+    ASSERT_NE(q.time, 0) << i;
+    ASSERT_TRUE(q.low <= q.open && q.open <= q.high && q.low <= q.close && q.close <= q.high)
+        << i << ": " << q.open << " " << q.high << " " << q.low << " " << q.close;
+  }
 }
 
 }  // namespace

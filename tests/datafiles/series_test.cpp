@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <map>
+#include <tuple>
 
 #include "datafiles/portfolio_files.h"
 #include "fixtures.h"
@@ -41,14 +45,20 @@ TEST(ColumnLayouts, FromDopLinesOrInferredFromRecordLengthAndFirstQuote) {
     }
   }
 
-  const std::pair<int, std::vector<int>> byLength[] = {{12, {1, 0, 0, 0, 0, 2, 3, 0}},
-                                                       {16, {1, 0, 0, 2, 3, 4, 0, 0}},
-                                                       {28, {1, 0, 2, 3, 4, 5, 6, 7}}};
-  for (const auto& [length, positions] : byLength) {
-    ASSERT_EQ(InferColumnLayout(length, nullptr, layout), kOk);
-    EXPECT_EQ(Positions(layout), positions) << length;
+  // {record length, intraday, positions}; no positions: no layout.
+  const std::tuple<int, bool, std::vector<int>> byLength[] = {
+      {12, false, {1, 0, 0, 0, 0, 2, 3, 0}}, {16, false, {1, 0, 0, 2, 3, 4, 0, 0}},
+      {28, false, {1, 0, 2, 3, 4, 5, 6, 7}}, {32, false, {}},
+      {28, true, {1, 2, 3, 4, 5, 6, 7, 0}},  {32, true, {1, 2, 3, 4, 5, 6, 7, 8}},
+      {24, true, {1, 0, 2, 3, 4, 5, 6, 0}},  {36, true, {}}};
+  for (const auto& [length, intraday, positions] : byLength) {
+    SCOPED_TRACE(::testing::Message() << length << (intraday ? " intraday" : ""));
+    ASSERT_EQ(InferColumnLayout(length, nullptr, layout, intraday),
+              positions.empty() ? kNoLayout : kOk);
+    if (!positions.empty()) {
+      EXPECT_EQ(Positions(layout), positions);
+    }
   }
-  EXPECT_EQ(InferColumnLayout(32, nullptr, layout), kNoLayout);
   // For 20-byte records the fifth value of the first quote tells a volume from a close.
   for (const auto& [fifth, volume] :
        {std::pair{12000.0f, true}, {10.4f, false}, {21.0f, false}, {21.5f, true}}) {
@@ -125,6 +135,83 @@ TEST(ReadSeries, ValuesInferredLayoutsAndShortFiles) {
   EXPECT_EQ(FindQuote(tmp.str(), "S", Quotes(100)[80].day, 0), kFileRead);
 }
 
+// Each field of one stored quote holds its own value, so a field read from the wrong place
+// shows. Stored in the order the record length (and periodicity) implies, without DOP.
+TEST(ReadSeries, EveryColumnOfAnInferredLayout) {
+  using enum Field;
+  const std::map<Field, float> stored = {{Date, 1000103.0f}, {Time, 93500.0f}, {Open, 1.5f},
+                                         {High, 2.5f},       {Low, 0.5f},      {Close, 2.0f},
+                                         {Vol, 700.0f},      {Oi, 80.0f}};
+  const std::pair<char, std::vector<Field>> cases[] = {
+      {'D', {Date, Close}},
+      {'D', {Date, Close, Vol}},
+      {'D', {Date, High, Low, Close}},
+      {'D', {Date, Open, High, Low, Close, Vol}},
+      {'D', {Date, Open, High, Low, Close, Vol, Oi}},
+      {'I', {Date, Open, High, Low, Close, Vol}},
+      {'I', {Date, Time, Open, High, Low, Close, Vol}},
+      {'I', {Date, Time, Open, High, Low, Close, Vol, Oi}}};
+  for (const auto& [periodicity, fields] : cases) {
+    SCOPED_TRACE(::testing::Message() << periodicity << " " << fields.size() << " fields");
+    SeriesSpec series;
+    series.symbol = "S";
+    series.periodicity = periodicity;
+    series.fields = fields;
+    series.writeDop = false;
+    RawRecord record;
+    for (const Field f : fields) record.push_back(stored.at(f));
+    series.records = {record};
+    TempDir tmp;
+    Write(tmp.path(), Portfolio({SeriesEntry(series)}));
+    SeriesBuffer buffer;
+    ASSERT_EQ(AllocSeriesBuffer(buffer, 10), kOk);
+    ASSERT_EQ(ReadSeries(buffer, tmp.str(), "S", 0, -1), kOk);
+    ASSERT_EQ(buffer.Count(), 1);
+    const Quote q = buffer.At(0);
+    const auto has = [&](Field f) { return std::count(fields.begin(), fields.end(), f) > 0; };
+    EXPECT_EQ(q.date, Day(2000, 1, 3));
+    EXPECT_EQ(q.time, has(Time) ? PackTime(9, 35, 0) : 0);
+    for (const Field f : kValueFields) EXPECT_EQ(q.Value(f), has(f) ? stored.at(f) : -1.0f);
+  }
+}
+
+// Names that are not regular files are refused at once: a FIFO would wait for a writer for
+// ever and a device would feed junk.
+TEST(NonRegularFiles, AreRefusedWithoutWaiting) {
+  TempDir tmp;
+  Write(tmp.path(), Portfolio({Symbol(1, "FIFO"), Symbol(2, "DEVICE"), Symbol(3, "DOPFIFO")}));
+  const auto p = [&](const char* name) { return (tmp.path() / name).string(); };
+  std::filesystem::remove(p("F1.DAT"));
+  ASSERT_EQ(mkfifo(p("F1.DAT").c_str(), 0600), 0);
+  std::filesystem::remove(p("F2.DAT"));
+  std::filesystem::create_symlink("/dev/urandom", p("F2.DAT"));
+  std::filesystem::remove(p("F3.DOP"));
+  ASSERT_EQ(mkfifo(p("F3.DOP").c_str(), 0600), 0);
+
+  SeriesBuffer buffer;
+  ASSERT_EQ(AllocSeriesBuffer(buffer, 10), kOk);
+  const std::pair<const char*, Status> reads[] = {
+      {"FIFO", kFileOpen}, {"DEVICE", kFileOpen}, {"DOPFIFO", kDamagedFile}};
+  for (const auto& [symbol, status] : reads) {
+    EXPECT_EQ(ReadSeries(buffer, tmp.str(), symbol, 0, -1), status) << symbol;
+    EXPECT_EQ(FindQuote(tmp.str(), symbol, Day(2000, 1, 3), 0), status) << symbol;
+    EXPECT_NE(
+        RewriteSeries(Edit(edit_kind::kScale, 1, 65535, {1, 1, 1, 1, 1, 1}), tmp.str(), symbol, 2),
+        kOk)
+        << symbol;
+  }
+  EXPECT_TRUE(std::filesystem::is_fifo(p("F1.DAT")));
+  EXPECT_TRUE(std::filesystem::is_symlink(p("F2.DAT")));
+
+  // A FIFO named MASTER beside a regular master: MASTER is the one the lookups open.
+  std::filesystem::rename(p("MASTER"), p("master"));
+  ASSERT_EQ(mkfifo(p("MASTER").c_str(), 0600), 0);
+  MasterFile master;
+  EXPECT_EQ(ReadMasterFile(p("MASTER"), master), kFileOpen);
+  FoundSymbol found;
+  EXPECT_EQ(FindSymbol(tmp.str(), "FIFO", found), kFileNotFound);
+}
+
 TEST(FindQuote, AWeekendDayFindsTheNextQuote) {
   TempDir tmp;
   const auto quotes = Quotes(30);
@@ -153,6 +240,7 @@ TEST(DamagedFiles, EveryReaderRefusesWithAStatus) {
       {.what = "record length not 4 x fields", .recordLengthByte = 20},
       {.what = "negative record length", .recordLengthByte = 0xE8},
       {.what = "last record negative", .datHead = {0, 0, 0xFF, 0xFF}},
+      {.what = "last record zero", .datHead = {0, 0, 0, 0}},
       {.what = "DAT shorter than its header", .datHead = {0, 0, 5}, .datIsHeadOnly = true},
       {.what = "DAT missing", .datMissing = true, .expected = kFileOpen},
       {.what = "DOP without DATE", .dop = "\"CLOSE\",2,2\r\n"},
@@ -176,6 +264,13 @@ TEST(DamagedFiles, EveryReaderRefusesWithAStatus) {
       std::copy(d.datHead.begin(), d.datHead.end(), bytes.begin());
       WriteFileBytes(dat, bytes);
     }
+
+    // What the readers refuse, a rewrite refuses too, leaving every file as it was.
+    const Snapshot before = TakeSnapshot(tmp.path());
+    EXPECT_EQ(
+        RewriteSeries(Edit(edit_kind::kScale, 1, 65535, {1, 1, 1, 1, 1, 1}), tmp.str(), "S", 20),
+        d.expected);
+    EXPECT_EQ(TakeSnapshot(tmp.path()), before);
 
     SeriesBuffer buffer;
     ASSERT_EQ(AllocSeriesBuffer(buffer, 400), kOk);

@@ -27,7 +27,7 @@ void WriteSeries(const TempDir& dir, int quotes, const std::vector<Field>& field
   std::map<Field, float> values = {{Field::Open, 12.5f},
                                    {Field::High, 12.75f},
                                    {Field::Low, 12.25f},
-                                   {Field::Vol, 15000.0f},
+                                   {Field::Vol, 0.0f},  // zero is a value, not N/A
                                    {Field::Oi, 250.5f}};
   SeriesSpec series;
   series.symbol = "XYZ";
@@ -77,7 +77,7 @@ TEST(ExportWriter, ColumnsDelimitersAndTitle) {
   settings.omit = {0, 7, 0, -1, 0, 0};
   StringSink sink;
   WriteExportText(sink, dir.str(), "XYZ", 1, settings);
-  EXPECT_EQ(sink.text, "DATE OPEN LOW VOL OI\r\n01/04/99 N/A 12.2500 15000.00 250.50\r\n");
+  EXPECT_EQ(sink.text, "DATE OPEN LOW VOL OI\r\n01/04/99 N/A 12.2500 0.00 250.50\r\n");
 }
 
 // Series longer than one read window come out whole and in order both ways. Newest first

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+namespace voltrim {
+
+// Portfolio folders are written by other programs and may hold anything under a data
+// file's name: a FIFO (an open or read would wait for a writer for ever) or a link to a
+// device (endless junk). Every portfolio file is opened through these: without blocking,
+// and only when it is a regular file (links to one are followed).
+
+// A descriptor open for reading, or -1 with errno set (ENOENT when there is no such name,
+// EINVAL when the name is not a regular file). With optional set, a missing file is an
+// answer rather than a failure and is not noted below (a DOP file, a subfolder's MASTER).
+int OpenRegularFile(const std::string& path, bool optional = false);
+
+struct StreamCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using RegularStream = std::unique_ptr<std::FILE, StreamCloser>;
+
+// The same as a binary read stream; null with errno set on failure.
+RegularStream OpenRegularStream(const std::string& path, bool optional = false);
+
+// True when path names a regular file (following links); nothing is opened.
+bool IsRegularFile(const std::string& path);
+
+// The last failure to open, read or write a portfolio file in this thread, with the
+// system's reason (errno), so that a command can say which file failed and why. Cleared
+// by ClearFileFailure; a later failure replaces an earlier one.
+struct FileFailure {
+  std::string path;    // empty when nothing failed
+  std::string reason;  // "No such file or directory", "not a regular file", ...
+};
+inline constexpr int kNotRegularFile = -1;
+// error is an errno value, or kNotRegularFile.
+void NoteFileFailure(const std::string& path, int error);
+// For failures reported by other means than errno (a library's own error text).
+void NoteFileFailure(const std::string& path, const std::string& reason);
+void ClearFileFailure();
+const FileFailure& LastFileFailure();
+
+}  // namespace voltrim
