@@ -164,6 +164,10 @@ struct SeriesLocation {
   int fieldCount = 0;
 };
 Status LocateSeries(std::string_view portfolioDir, std::string_view symbol, SeriesLocation& out);
+// The rest of a location whose found record and directory are set: paths, record shape and
+// column layout, by the same rules as LocateSeries (callers that walk MASTER's records
+// themselves use it, so every reader agrees on a series' layout).
+Status CompleteSeriesLocation(SeriesLocation& out);
 
 // Header of a DAT file: the last-record number (quotes + 1) as stored. A file too short
 // for it, or a number below 1, is refused as damaged.

@@ -73,6 +73,10 @@ Status LocateSeries(std::string_view portfolioDir, std::string_view symbol, Seri
   out = SeriesLocation{};
   const Status found = FindSymbol(portfolioDir, symbol, out.found);
   if (found != kOk) return found;
+  return CompleteSeriesLocation(out);
+}
+
+Status CompleteSeriesLocation(SeriesLocation& out) {
   const MasterRecord& record = out.found.record;
   out.recordLength = record.RecordLength();
   out.fieldCount = record.FieldCount();

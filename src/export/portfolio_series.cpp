@@ -31,17 +31,7 @@ Status LocateRecordSeries(std::string_view portfolioDir, const MasterRecord& rec
   out = SeriesLocation{};
   out.found.record = record;
   out.found.directory = WithTrailingSeparator(portfolioDir);
-  out.recordLength = record.RecordLength();
-  out.fieldCount = record.FieldCount();
-  if (out.fieldCount < 1 || out.fieldCount > kMaxFieldCount ||
-      out.recordLength != 4 * out.fieldCount)
-    return kDamagedFile;
-  const int number = record.FileNumber();
-  out.datPath = ResolveInDirectory(out.found.directory, DatFileName(number));
-  out.dopPath = ResolveInDirectory(out.found.directory, DopFileName(number));
-  const Status layout = ReadColumnLayout(out.dopPath, out.recordLength, out.layout);
-  if (layout != kOk) return layout;
-  return CheckColumnLayout(out.layout, out.fieldCount);
+  return CompleteSeriesLocation(out);
 }
 
 }  // namespace voltrim
