@@ -1,9 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "datafiles/companion_fixtures.h"
+#include "datafiles/portfolio_files.h"
 #include "export/export_writer.h"
+#include "export/portfolio_export.h"
 
 namespace voltrim::testing {
 namespace {
@@ -29,6 +35,35 @@ TEST(WideFolderExport, EverySeriesOfMasterAndXmasterExports) {
                   "01/03/00 %d.2500\r\n01/04/00 %d.2500\r\n01/05/00 %d.2500\r\n", n, n + 1, n + 2);
     ASSERT_EQ(sink.text, expected) << symbol;
   }
+}
+
+// The whole-portfolio export formats several series at once ahead of the one it writes:
+// the stream must still be every readable series in MASTER order, and the unreadable ones
+// named in that order, wherever they fall.
+TEST(WideFolderExport, WholePortfolioKeepsMasterOrderAndNamesWhatItLeavesOut) {
+  TempDir temp;
+  const std::string dir = WriteWideFolder(temp.path(), 0);
+  const std::vector<int> missing = {1, 9, 10, 100, 255};
+  for (int n : missing) std::filesystem::remove(std::filesystem::path(dir) / DatFileName(n));
+  ExportSettings settings;
+  settings.omit = {1, 1, 1, 0, 1, 1};
+  std::string expected;
+  for (int n = 1; n <= kMaxSymbols; ++n) {
+    if (std::find(missing.begin(), missing.end(), n) != missing.end()) continue;
+    const std::string symbol = "M" + std::to_string(n);
+    StringSink one;
+    WriteExportText(one, dir, symbol, 3, settings);
+    std::istringstream lines(one.text);
+    for (std::string line; std::getline(lines, line);) expected += symbol + " " + line + "\n";
+  }
+  StringSink all;
+  std::vector<SkippedSeries> skipped;
+  ASSERT_EQ(WritePortfolioExport(all, dir, settings, ExportFormat::Text, skipped), kOk);
+  EXPECT_EQ(all.text, expected);
+  std::vector<std::string> named;
+  for (const SkippedSeries& series : skipped) named.push_back(series.symbol + " " + series.file);
+  EXPECT_EQ(named, (std::vector<std::string>{"M1 F1.DAT", "M9 F9.DAT", "M10 F10.DAT",
+                                             "M100 F100.DAT", "M255 F255.DAT"}));
 }
 
 }  // namespace
