@@ -118,17 +118,14 @@ void Browser::ScanForPortfolios() {
 
 void Browser::FinishScan(std::vector<std::string> found) {
   state_.foundCount = static_cast<int>(found.size());
-  prompt_.Beep(BeepKind::Information);
-  state_.scanning = false;
-  if (observer_) observer_->ScanFinished();
-  prompt_.EndWait();
-  if (found.empty()) {
-    prompt_.ShowMessage(NoPortfoliosMessage(state_.drive));
-    state_.portfoliosFound = false;
-    return;
-  }
-  state_.portfoliosFound = true;
-  SortPortfolioList(found);
+  // The box closes and the wait cursor goes before a message asks for the user's attention.
+  ConcludeScan(found, state_.drive, prompt_, [this] {
+    state_.scanning = false;
+    if (observer_) observer_->ScanFinished();
+    prompt_.EndWait();
+  });
+  state_.portfoliosFound = !found.empty();
+  if (found.empty()) return;
   state_.portfolios = std::move(found);
   state_.portfolioSelection = 0;
   if (observer_) observer_->PortfoliosChanged();

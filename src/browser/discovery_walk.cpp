@@ -176,10 +176,16 @@ std::vector<std::string> FindPortfolios(const std::string& drive, const SearchFi
                                         UserPrompt& prompt) {
   std::vector<std::string> portfolios;
   if (!drive.empty() && drive.front() == '/') WalkDirectory(drive, filter, portfolios, prompt);
-  prompt.Beep(BeepKind::Information);
-  if (portfolios.empty()) prompt.ShowMessage(NoPortfoliosMessage(drive));
-  SortPortfolioList(portfolios);
+  ConcludeScan(portfolios, drive, prompt);
   return portfolios;
+}
+
+void ConcludeScan(std::vector<std::string>& found, std::string_view drive, UserPrompt& prompt,
+                  const std::function<void()>& beforeMessage) {
+  prompt.Beep(BeepKind::Information);
+  if (beforeMessage) beforeMessage();
+  if (found.empty()) prompt.ShowMessage(NoPortfoliosMessage(drive));
+  SortPortfolioList(found);
 }
 
 }  // namespace voltrim

@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,8 +54,13 @@ void WalkDirectoryIn(const WalkFileSystem& files, const std::string& root,
 
 std::string NoPortfoliosMessage(std::string_view drive);
 
-// The scan of a drive: walks it, sounds the information beep, and returns the portfolios
-// sorted; with none found shows NoPortfoliosMessage. kNoDrive finds nothing.
+// The end of every scan, the desktop program's and the CLI's: sounds the information beep,
+// lets the caller close what showed the walk (beforeMessage, may be empty), shows
+// NoPortfoliosMessage when nothing was found, and sorts the list.
+void ConcludeScan(std::vector<std::string>& found, std::string_view drive, UserPrompt& prompt,
+                  const std::function<void()>& beforeMessage = {});
+
+// The scan of a drive: walks it and concludes it as above. kNoDrive finds nothing.
 std::vector<std::string> FindPortfolios(const std::string& drive, const SearchFilter& filter,
                                         UserPrompt& prompt);
 
