@@ -53,6 +53,20 @@ class BenchPrompt : public QuietPrompt {
   bool AskYesNo(const std::string&) override { return false; }
 };
 
+// A long daily series of weekdays from 01/03/00 whose prices climb in small steps and start
+// again every 500 quotes: the same bytes for every benchmark that reads one long series.
+inline std::vector<DailyQuote> LongDailyQuotes(int count) {
+  std::vector<DailyQuote> quotes;
+  DayNumber day = ParseUserDate("01/03/00");
+  for (int i = 0; i < count; ++i) {
+    const float price = 20.0f + static_cast<float>(i % 500) / 16.0f;
+    quotes.push_back(
+        {day, price, price + 0.5f, price - 0.5f, price + 0.25f, static_cast<float>(10000 + i)});
+    day = NextWeekday(day);
+  }
+  return quotes;
+}
+
 // Writes a portfolio of one daily series (file F1) into dir; stops the program when it cannot.
 inline void WriteOneDailySeries(const std::string& dir, const std::string& symbol,
                                 const std::vector<DailyQuote>& quotes) {

@@ -19,15 +19,7 @@ constexpr int kQuotes = 32766;
 // One portfolio with one long daily series, written once per process under /tmp.
 struct Fixture {
   Fixture() {
-    std::vector<DailyQuote> quotes;
-    DayNumber day = ParseUserDate("01/03/00");
-    for (int i = 0; i < kQuotes; ++i) {
-      const float price = 20.0f + static_cast<float>(i % 500) / 16.0f;
-      quotes.push_back(
-          {day, price, price + 0.5f, price - 0.5f, price + 0.25f, static_cast<float>(10000 + i)});
-      day = NextWeekday(day);
-    }
-    bench::WriteOneDailySeries(drive, "LONG", quotes);
+    bench::WriteOneDailySeries(drive, "LONG", bench::LongDailyQuotes(kQuotes));
     settings.OpenRoot(root.str() + "/Voltrim.conf");
     settings.SetInt("Search", "Limit", 0);
   }

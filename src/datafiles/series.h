@@ -43,6 +43,9 @@ struct ColumnLayout {
 // series keeps its time second). A DOP name that is not a readable regular file is damage.
 Status ReadColumnLayout(const std::string& dopPath, int recordLength, ColumnLayout& out,
                         bool intraday = false);
+// The same for a data file that is not the DOP file's sibling F<n>.DAT (an F<n>.MWD).
+Status ReadColumnLayoutOf(const std::string& dopPath, const std::string& dataPath, int recordLength,
+                          ColumnLayout& out, bool intraday);
 // Parses DOP text already in memory (lines of at most 299 characters; longer lines go on
 // as further lines). A recognised field line without its two format codes is refused.
 Status ParseDopText(std::string_view text, ColumnLayout& out);

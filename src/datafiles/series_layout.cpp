@@ -181,6 +181,11 @@ Status InferColumnLayout(int recordLength, const std::uint8_t* firstQuote, Colum
 
 Status ReadColumnLayout(const std::string& dopPath, int recordLength, ColumnLayout& out,
                         bool intraday) {
+  return ReadColumnLayoutOf(dopPath, SiblingDatPath(dopPath), recordLength, out, intraday);
+}
+
+Status ReadColumnLayoutOf(const std::string& dopPath, const std::string& dataPath, int recordLength,
+                          ColumnLayout& out, bool intraday) {
   out = ColumnLayout{};
   std::string text;
   bool tooLong = false;
@@ -190,7 +195,7 @@ Status ReadColumnLayout(const std::string& dopPath, int recordLength, ColumnLayo
   if (dop != kFileNotFound) return dop;
   if (recordLength != 20) return InferColumnLayout(recordLength, nullptr, out, intraday);
 
-  const RegularStream dat = OpenRegularStream(SiblingDatPath(dopPath));
+  const RegularStream dat = OpenRegularStream(dataPath);
   if (!dat) return kNoLayout;
   std::uint8_t records[40];
   const bool haveQuote = std::fread(records, 1, sizeof records, dat.get()) == sizeof records;

@@ -82,18 +82,9 @@ Status LocateXmasterSeries(std::string_view portfolioDir, std::string_view symbo
   if (out.fieldCount < 1 || out.fieldCount > kMaxFieldCount) return kDamagedFile;
   out.datPath = ResolveInDirectory(portfolioDir, MwdFileName(hit->fileNumber));
   out.dopPath = ResolveInDirectory(portfolioDir, DopFileName(hit->fileNumber));
-  std::error_code ec;
-  Status layout = kOk;
-  if (std::filesystem::exists(out.dopPath, ec)) {
-    layout = ReadColumnLayout(out.dopPath, out.recordLength, out.layout, hit->periodicity == 'I');
-  } else {
-    // Without a DOP file the first quote decides a 20-byte layout, as for DAT files.
-    std::vector<std::uint8_t> head;
-    const bool read = ReadWholeFile(out.datPath, head, kMaxPortfolioFileBytes) == kOk &&
-                      head.size() >= 2 * static_cast<std::size_t>(out.recordLength);
-    layout = InferColumnLayout(out.recordLength, read ? head.data() + out.recordLength : nullptr,
-                               out.layout, hit->periodicity == 'I');
-  }
+  // Without a DOP file the first quote decides a 20-byte layout, as for DAT files.
+  const Status layout = ReadColumnLayoutOf(out.dopPath, out.datPath, out.recordLength, out.layout,
+                                           hit->periodicity == 'I');
   if (layout != kOk) return layout;
   return CheckColumnLayout(out.layout, out.fieldCount);
 }

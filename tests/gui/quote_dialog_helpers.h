@@ -13,9 +13,9 @@ namespace voltrim::testing {
 // ACME, grid rows newest first: 0 01/11/00 (Tue), 1 01/08/00 (Sat), 2 01/06/00 (Thu),
 // 3 and 4 01/04/00 (Tue, twice), 5 01/03/00 (Mon, Open stored as 12.34567).
 inline PortfolioSpec AcmePortfolio() {
-  PortfolioSpec spec;
-  spec.entries.push_back(SeriesEntry(AcmeSeries()));
-  return spec;
+  PortfolioSpec portfolio;
+  portfolio.entries.push_back(SeriesEntry(AcmeSeries()));
+  return portfolio;
 }
 
 inline QLineEdit* FieldOf(QDialog& dialog, const char* name) {

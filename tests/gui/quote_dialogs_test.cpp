@@ -83,10 +83,11 @@ TEST_F(QuoteDialogsTest, EditorOkWritesTheQuoteShownAndOnlyTheFieldsChanged) {
 }
 
 TEST_F(QuoteDialogsTest, EditorRefusesATextLongerThanItsFieldAndStaysOpen) {
-  PortfolioSpec spec;
+  PortfolioSpec portfolio;
   const DayNumber day = ParseUserDate("01/03/00");
-  spec.entries.push_back(SeriesEntry(MakeDailySeries(1, "BIG", "BIG", {{day, 1e15f, 2, 1, 2, 5}})));
-  const std::string dir = Portfolio("p", spec);
+  portfolio.entries.push_back(
+      SeriesEntry(MakeDailySeries(1, "BIG", "BIG", {{day, 1e15f, 2, 1, 2, 5}})));
+  const std::string dir = Portfolio("p", portfolio);
   Start();
   const Snapshot before = TakeSnapshot(dir);
   onDialog = [&](QDialog& dialog) {
