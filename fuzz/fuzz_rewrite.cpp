@@ -2,6 +2,7 @@
 // must read back equal, or the rewrite must refuse and leave the file byte for byte.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -24,14 +25,19 @@ std::vector<std::uint8_t> FileBytes(const std::string& path) {
   return bytes;
 }
 
-// Every quote's values as read; a NaN stands as a NaN of its own, and zero has one sign
-// (a stored value too small for a float reads as a zero of either sign and is written
-// back as zero).
-bool ReadAll(const std::string& dir, std::vector<std::uint32_t>& out) {
+// Every quote's values as read from the stream; a NaN stands as a NaN of its own, and zero
+// has one sign (a stored value too small for a float reads as a zero of either sign and is
+// written back as zero).
+bool ReadAll(std::FILE* stream, const voltrim::SeriesLocation& location,
+             std::vector<std::uint32_t>& out) {
   out.clear();
-  voltrim::SeriesBuffer buffer;
-  if (voltrim::AllocSeriesBuffer(buffer, 2000) != voltrim::kOk) return false;
-  const bool read = voltrim::ReadSeries(buffer, dir, "S", 0, -1) == voltrim::kOk;
+  // Buffers live for the whole run: allocating 2000 quotes' worth per input dominated it.
+  static voltrim::SeriesBuffer buffer;
+  static const bool allocated = voltrim::AllocSeriesBuffer(buffer, 2000) == voltrim::kOk;
+  static voltrim::SeriesReader reader;
+  if (!allocated || stream == nullptr) return false;
+  const bool read = reader.OpenStream(stream, location) == voltrim::kOk &&
+                    reader.Read(buffer, 0, -1) == voltrim::kOk;
   for (int i = 0; read && i < buffer.Count(); ++i) {
     const voltrim::Quote q = buffer.At(i);
     out.push_back(q.date);
@@ -43,8 +49,22 @@ bool ReadAll(const std::string& dir, std::vector<std::uint32_t>& out) {
       out.push_back(v != v ? 0x7FC00000u : bits);
     }
   }
-  voltrim::FreeSeriesBuffer(buffer);
   return read;
+}
+
+std::FILE* MemoryStream(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return std::fopen("/dev/null", "rb");
+  return fmemopen(const_cast<std::uint8_t*>(data), size, "rb");
+}
+
+// Writes the file only when its wanted content changed since the last input.
+void KeepFile(const std::string& path, const std::string& wanted, std::string& current) {
+  if (wanted == current) return;
+  if (wanted.empty())
+    fuzzing::DropFile(path);
+  else
+    fuzzing::PutFile(path, reinterpret_cast<const std::uint8_t*>(wanted.data()), wanted.size());
+  current = wanted;
 }
 
 }  // namespace
@@ -64,24 +84,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   voltrim::PortfolioSpec plan;
   plan.entries.resize(1);
   plan.entries[0].series = series;
-  static std::vector<std::uint8_t> masterBytes;
   const auto master = voltrim::BuildMasterBytes(plan);
-  if (master != masterBytes) {
-    fuzzing::PutFile(dir + "/MASTER", master.data(), master.size());
-    masterBytes = master;
-  }
-  fuzzing::DropFile(dir + "/F1.BAK");
+  static std::string masterNow, dopNow;
+  KeepFile(dir + "/MASTER", std::string(master.begin(), master.end()), masterNow);
+  KeepFile(dir + "/F1.DOP",
+           (data[1] & 1) ? "\"DATE\",0,0\n\"TIME\",0,0\n\"OPEN\",0,0\n\"CLOSE\",2,2\n" : "",
+           dopNow);
   fuzzing::PutFile(dir + "/F1.DAT", data + 2, size - 2);
-  const std::string dop = "\"DATE\",0,0\n\"TIME\",0,0\n\"OPEN\",0,0\n\"CLOSE\",2,2\n";
-  if (data[1] & 1)
-    fuzzing::PutFile(dir + "/F1.DOP", reinterpret_cast<const std::uint8_t*>(dop.data()),
-                     dop.size());
-  else
-    fuzzing::DropFile(dir + "/F1.DOP");
 
+  // The layout comes from the files as the rewrite sees them; the series itself is read
+  // from memory before and from the file after.
+  voltrim::SeriesLocation location;
   std::vector<std::uint32_t> before, after;
-  const bool readable = ReadAll(dir, before);
-  const std::vector<std::uint8_t> stored = FileBytes(dir + "/F1.DAT");
+  const bool located = voltrim::LocateSeries(dir, "S", location) == voltrim::kOk;
+  const bool readable = located && ReadAll(MemoryStream(data + 2, size - 2), location, before);
   voltrim::SeriesEdit edit;
   edit.kind = voltrim::edit_kind::kScale;
   edit.firstDay = 0;
@@ -89,11 +105,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   edit.values = {1, 1, 1, 1, 1, 1};
   const voltrim::Status status =
       voltrim::RewriteSeries(edit, dir, "S", static_cast<int>(before.size() / 8));
+  const std::vector<std::uint8_t> stored = FileBytes(dir + "/F1.DAT");
   if (status != voltrim::kOk) {
-    if (FileBytes(dir + "/F1.DAT") != stored) __builtin_trap();
+    if (stored != std::vector<std::uint8_t>(data + 2, data + size)) __builtin_trap();
     return 0;
   }
   // A rewrite that succeeded was of a series that could be read, and reads back the same.
-  if (!readable || !ReadAll(dir, after) || after != before) __builtin_trap();
+  if (!readable || !ReadAll(MemoryStream(stored.data(), stored.size()), location, after) ||
+      after != before)
+    __builtin_trap();
   return 0;
 }

@@ -10,31 +10,32 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace fuzzing {
 
-inline std::string& ScratchPath() {
-  static auto* path = new std::string;  // never destroyed: the exit handler reads it
-  return *path;
+inline std::vector<std::string>& ScratchPaths() {
+  static auto* paths = new std::vector<std::string>;  // never destroyed: the exit handler reads it
+  return *paths;
 }
 
 inline void RemoveScratch() {
   std::error_code ec;
-  std::filesystem::remove_all(ScratchPath(), ec);
+  for (const std::string& path : ScratchPaths()) std::filesystem::remove_all(path, ec);
 }
 
-inline const std::string& ScratchFolder(const char* name) {
-  static const std::string dir = [name] {
-    std::error_code ec;
-    const std::filesystem::path base = std::filesystem::is_directory("/dev/shm", ec)
-                                           ? std::filesystem::path("/dev/shm")
-                                           : std::filesystem::temp_directory_path();
-    const auto path = base / (std::string(name) + "-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(path);
-    std::atexit(RemoveScratch);
-    return ScratchPath() = path.string();
-  }();
-  return dir;
+// The folder for name, made on the first call (targets sharing a replay process each get
+// their own); callers keep the result.
+inline std::string ScratchFolder(const char* name) {
+  std::error_code ec;
+  const std::filesystem::path base = std::filesystem::is_directory("/dev/shm", ec)
+                                         ? std::filesystem::path("/dev/shm")
+                                         : std::filesystem::temp_directory_path();
+  const auto path = (base / (std::string(name) + "-" + std::to_string(::getpid()))).string();
+  if (ScratchPaths().empty()) std::atexit(RemoveScratch);
+  std::filesystem::create_directories(path);
+  ScratchPaths().push_back(path);
+  return path;
 }
 
 // Replaces the content of path with the bytes (a few system calls, no stream).
