@@ -16,6 +16,10 @@
 
 namespace {
 
+// Symbols read per input: every one costs several lookups through the files, and two
+// already meet every path (a second symbol, a second series in the split search).
+constexpr std::size_t kSymbolsRead = 2;
+
 class NoQuestions : public voltrim::QuietPrompt {
  public:
   void ShowMessage(const std::string&, voltrim::MessageIcon) override {}
@@ -87,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   voltrim::SymbolRows rows;
   if (voltrim::ReadSymbolRows(dir + "/MASTER", rows) == voltrim::kOk) {
     if (rows.rows.size() > voltrim::kMaxSymbols) __builtin_trap();
-    for (std::size_t i = 0; i < rows.rows.size() && i < 4; ++i) {
+    for (std::size_t i = 0; i < rows.rows.size() && i < kSymbolsRead; ++i) {
       const std::string& symbol = rows.rows[i].symbol;
       ReadQuotes(dir, symbol);
       voltrim::ExportSettings settings;
@@ -102,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   std::vector<std::string> symbols;
   if (voltrim::ReadPortfolioSymbols(dir, symbols) == voltrim::kOk) {
-    if (symbols.size() > 4) symbols.resize(4);
+    if (symbols.size() > kSymbolsRead) symbols.resize(kSymbolsRead);
     voltrim::SplitSearchResults results;
     NoQuestions prompt;
     (void)voltrim::RunSplitSearch(dir, symbols, results, prompt);
