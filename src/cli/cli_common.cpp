@@ -57,7 +57,10 @@ void PrintFailure(const std::string& text) {
     PrintError(text);
     return;
   }
-  PrintError(text + ": " + failure.path + ": " + failure.reason);
+  // A text that ends a sentence (several lines, a full stop) takes the file on a line of
+  // its own rather than a colon after the stop.
+  const bool sentence = !text.empty() && text.back() == '.';
+  PrintError(text + (sentence ? "\n" : ": ") + failure.path + ": " + failure.reason);
   ClearFileFailure();
 }
 

@@ -35,7 +35,8 @@ int UsageError(const Command& command, const std::string& text);
 void PrintError(const std::string& text);
 // A failure message on stderr: the program's own text, then the path and the system's
 // reason of the last file that failed (": /x/y.txt: No such file or directory") when one
-// was noted since the command began; the note is used once.
+// was noted since the command began (on a line of its own after a text that ends with a
+// full stop); the note is used once.
 void PrintFailure(const std::string& text);
 // One line of output on stdout.
 void PrintLine(const std::string& text);

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <utility>
 
 #include "datafiles/regular_file.h"
 
@@ -13,6 +14,7 @@ namespace voltrim::file_ops {
 
 struct FileAccess {
   static int& Fd(File& file) { return file.fd_; }
+  static std::string& Path(File& file) { return file.path_; }
 };
 
 namespace {
@@ -43,6 +45,13 @@ bool Proceed() {
   return true;
 }
 
+// A real failure of the system names its file and reason for the messages that follow
+// (an injected fault has no reason to give).
+Status Failed(const std::string& path, Status status) {
+  NoteFileFailure(path, errno);
+  return status;
+}
+
 void QuietClose(int& fd) {
   if (fd >= 0) ::close(fd);
   fd = -1;
@@ -52,12 +61,15 @@ void QuietClose(int& fd) {
 
 File::~File() { QuietClose(fd_); }
 
-File::File(File&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+File::File(File&& other) noexcept : fd_(other.fd_), path_(std::move(other.path_)) {
+  other.fd_ = -1;
+}
 
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
     QuietClose(fd_);
     fd_ = other.fd_;
+    path_ = std::move(other.path_);
     other.fd_ = -1;
   }
   return *this;
@@ -70,6 +82,7 @@ Status OpenForRead(const std::string& path, File& out) {
   const int fd = OpenRegularFile(path);
   if (fd < 0) return kFileOpen;
   FileAccess::Fd(out) = fd;
+  FileAccess::Path(out) = path;
   return kOk;
 }
 
@@ -79,11 +92,9 @@ Status CreateForWrite(const std::string& path, File& out, unsigned mode) {
   // O_EXCL: never write into an existing file, which may be a hard link left by a crash.
   const int fd =
       ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, static_cast<mode_t>(mode));
-  if (fd < 0) {
-    NoteFileFailure(path, errno);
-    return kFileOpen;
-  }
+  if (fd < 0) return Failed(path, kFileOpen);
   FileAccess::Fd(out) = fd;
+  FileAccess::Path(out) = path;
   return kOk;
 }
 
@@ -101,7 +112,7 @@ Status ReadAll(File& file, std::vector<std::uint8_t>& out, std::size_t limit) {
   for (;;) {
     const ssize_t got = ::read(fd, chunk, sizeof chunk);
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return kFileRead;
+    if (got < 0) return Failed(FileAccess::Path(file), kFileRead);
     if (got == 0) return kOk;
     if (out.size() + static_cast<std::size_t>(got) > limit) return kDamagedFile;
     out.insert(out.end(), chunk, chunk + got);
@@ -119,7 +130,11 @@ Status WriteAll(File& file, const std::uint8_t* data, std::size_t size) {
   while (done < size) {
     const ssize_t put = ::write(fd, data + done, size - done);
     if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return kFileWrite;
+    if (put < 0) return Failed(FileAccess::Path(file), kFileWrite);
+    if (put == 0) {
+      errno = ENOSPC;  // nothing written and no error: the disk takes no more
+      return Failed(FileAccess::Path(file), kFileWrite);
+    }
     done += static_cast<std::size_t>(put);
   }
   return kOk;
@@ -127,7 +142,8 @@ Status WriteAll(File& file, const std::uint8_t* data, std::size_t size) {
 
 Status Sync(File& file) {
   if (!Proceed()) return kFileWrite;
-  return ::fsync(FileAccess::Fd(file)) == 0 ? kOk : kFileWrite;
+  if (::fsync(FileAccess::Fd(file)) == 0) return kOk;
+  return Failed(FileAccess::Path(file), kFileWrite);
 }
 
 Status Close(File& file) {
@@ -139,29 +155,30 @@ Status Close(File& file) {
   }
   const int result = ::close(fd);
   fd = -1;
-  return result == 0 ? kOk : kFileWrite;
+  return result == 0 ? kOk : Failed(FileAccess::Path(file), kFileWrite);
 }
 
 Status Rename(const std::string& from, const std::string& to) {
   if (!Proceed()) return kFileWrite;
-  return std::rename(from.c_str(), to.c_str()) == 0 ? kOk : kFileWrite;
+  return std::rename(from.c_str(), to.c_str()) == 0 ? kOk : Failed(to, kFileWrite);
 }
 
 Status Remove(const std::string& path) {
   if (!Proceed()) return kFileWrite;
   if (::unlink(path.c_str()) == 0) return kOk;
-  return errno == ENOENT ? kFileNotFound : kFileWrite;
+  return errno == ENOENT ? kFileNotFound : Failed(path, kFileWrite);
 }
 
 Status Link(const std::string& from, const std::string& to) {
   if (!Proceed()) return kFileWrite;
-  return ::link(from.c_str(), to.c_str()) == 0 ? kOk : kFileWrite;
+  return ::link(from.c_str(), to.c_str()) == 0 ? kOk : Failed(to, kFileWrite);
 }
 
 Status SyncDirectory(const std::string& directory) {
   if (!Proceed()) return kFileWrite;
   const int fd =
       ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  // Not noted: callers never report it (the content already stands).
   if (fd < 0) return kFileWrite;
   const bool synced = ::fsync(fd) == 0;
   ::close(fd);

@@ -32,6 +32,7 @@ class File {
  private:
   friend struct FileAccess;
   int fd_ = -1;
+  std::string path_;  // as opened, to name the file when an operation on it fails
 };
 
 Status OpenForRead(const std::string& path, File& out);

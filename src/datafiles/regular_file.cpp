@@ -66,4 +66,6 @@ void ClearFileFailure() { lastFailure = FileFailure{}; }
 
 const FileFailure& LastFileFailure() { return lastFailure; }
 
+FileFailureKept::~FileFailureKept() { lastFailure = saved_; }
+
 }  // namespace voltrim

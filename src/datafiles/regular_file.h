@@ -42,4 +42,17 @@ void NoteFileFailure(const std::string& path, const std::string& reason);
 void ClearFileFailure();
 const FileFailure& LastFileFailure();
 
+// Keeps the last failure as it was across best-effort work whose own failures are never
+// reported, so that they cannot stand in for the reason of a later failure.
+class FileFailureKept {
+ public:
+  FileFailureKept() : saved_(LastFileFailure()) {}
+  ~FileFailureKept();
+  FileFailureKept(const FileFailureKept&) = delete;
+  FileFailureKept& operator=(const FileFailureKept&) = delete;
+
+ private:
+  FileFailure saved_;
+};
+
 }  // namespace voltrim

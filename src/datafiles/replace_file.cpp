@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "datafiles/portfolio_files.h"
+#include "datafiles/regular_file.h"
 
 namespace voltrim {
 
@@ -49,6 +50,8 @@ Status StageCopy(const std::string& source, const std::string& temporary, bool a
   if (allowLink) {
     Status status = ClearTemporary(temporary);
     if (status != kOk) return status;
+    // A drive without hard links gets the copy below instead: no failure to report.
+    const FileFailureKept linkFailureIgnored;
     if (file_ops::Link(source, temporary) == kOk) return kOk;
   }
   std::vector<std::uint8_t> bytes;
@@ -121,6 +124,7 @@ void ClearLeftoverTemporaries(const std::string& directory) {
     if (IsWriterTemporaryName(name)) leftovers.push_back(WithTrailingSeparator(directory) + name);
   }
   // Best effort: a leftover that stays does no harm, as no writer reuses its name.
+  const FileFailureKept removalsIgnored;
   for (const std::string& path : leftovers) (void)file_ops::Remove(path);
 }
 

@@ -52,6 +52,9 @@ class CliWriteTest : public ::testing::Test {
 // the core's tests assert are not repeated here.
 TEST_F(CliWriteTest, RefusalsSayWhyAndChangeNothing) {
   using Words = std::vector<std::string>;
+  // Folders in the way of the new files make the writes fail for a reason of the system.
+  fs::create_directory(temp_.path() / "src" / "F1.NEW");
+  fs::create_directory(temp_.path() / "src" / "MASTER.NEW");
   const std::vector<Words> usage = {
       {},
       {"no-such-command"},
@@ -77,6 +80,10 @@ TEST_F(CliWriteTest, RefusalsSayWhyAndChangeNothing) {
       // After the program's own text, the file and the system's reason.
       {{"export", "{src}", "ACME", "-o", "{tmp}/none/x.txt"},
        "file export error: {tmp}/none/x.txt: No such file or directory\n"},
+      {{"edit", "{src}", "ACME", "01/04/00", "--open", "3"},
+       "Single Date Edit Failed: {src}/F1.NEW: Is a directory\n"},
+      {{"rename-symbol", "{src}", "BETA", "BX"},
+       "The Symbol edit failed.\n\nNothing was changed.\n{src}/MASTER.NEW: Is a directory\n"},
       {{"split-search", "{tmp}/nothing"}, "Failure while filling symbols grid\n"}};
   const auto run = [this](const Words& words) {
     Words arguments;
