@@ -8,22 +8,12 @@
 #include <vector>
 
 #include "datafiles/portfolio_builder.h"
+#include "datafiles/replace_file.h"
 #include "datafiles/rewrite_series.h"
 #include "datafiles/series.h"
 #include "scratch_folder.h"
 
 namespace {
-
-std::vector<std::uint8_t> FileBytes(const std::string& path) {
-  std::vector<std::uint8_t> bytes;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return bytes;
-  std::uint8_t chunk[1 << 14];
-  for (ssize_t got; (got = ::read(fd, chunk, sizeof chunk)) > 0;)
-    bytes.insert(bytes.end(), chunk, chunk + got);
-  ::close(fd);
-  return bytes;
-}
 
 // Every quote's values as read from the stream; a NaN stands as a NaN of its own, and zero
 // has one sign (a stored value too small for a float reads as a zero of either sign and is
@@ -105,7 +95,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   edit.values = {1, 1, 1, 1, 1, 1};
   const voltrim::Status status =
       voltrim::RewriteSeries(edit, dir, "S", static_cast<int>(before.size() / 8));
-  const std::vector<std::uint8_t> stored = FileBytes(dir + "/F1.DAT");
+  std::vector<std::uint8_t> stored;
+  (void)voltrim::ReadWholeFile(dir + "/F1.DAT", stored, voltrim::kMaxPortfolioFileBytes);
   if (status != voltrim::kOk) {
     if (stored != std::vector<std::uint8_t>(data + 2, data + size)) __builtin_trap();
     return 0;
