@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "bench_ratio.h"
-#include "datafiles/portfolio_builder.h"
 #include "prompt/user_prompt.h"
+#include "samples/portfolio_builder.h"
 
 namespace voltrim::bench {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "bench_common.h"
-#include "datafiles/series.h"
+#include "datafiles/format/series.h"
 #include "export/export_writer.h"
 #include "export/replacing_text_file.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "bench_common.h"
-#include "datafiles/portfolio_files.h"
+#include "datafiles/io/portfolio_files.h"
 #include "export/portfolio_export.h"
 
 namespace {

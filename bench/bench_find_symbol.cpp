@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "bench_common.h"
-#include "datafiles/master.h"
-#include "datafiles/portfolio_builder.h"
+#include "datafiles/format/master.h"
+#include "samples/portfolio_builder.h"
 
 namespace {
 

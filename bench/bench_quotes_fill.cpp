@@ -7,7 +7,7 @@
 
 #include "bench_common.h"
 #include "browser/browser.h"
-#include "datafiles/series.h"
+#include "datafiles/format/series.h"
 #include "settings/settings_store.h"
 
 namespace {

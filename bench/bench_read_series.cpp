@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "bench_common.h"
-#include "datafiles/series.h"
+#include "datafiles/format/series.h"
 
 namespace {
 

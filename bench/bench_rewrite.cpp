@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "bench_common.h"
-#include "datafiles/encodings.h"
-#include "datafiles/rewrite_series.h"
+#include "datafiles/format/encodings.h"
+#include "datafiles/write/rewrite_series.h"
 
 namespace {
 

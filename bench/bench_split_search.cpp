@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "bench_common.h"
-#include "datafiles/series.h"
+#include "datafiles/format/series.h"
 #include "splitsearch/split_search.h"
 
 namespace {

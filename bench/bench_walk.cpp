@@ -5,8 +5,8 @@
 #include <string>
 
 #include "bench_common.h"
-#include "browser/discovery_filter.h"
-#include "browser/discovery_walk.h"
+#include "discovery/discovery_filter.h"
+#include "discovery/discovery_walk.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "datafiles/series.h"
+#include "datafiles/format/series.h"
 
 namespace {
 

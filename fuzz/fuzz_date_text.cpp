@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "datafiles/encodings.h"
+#include "datafiles/format/encodings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;

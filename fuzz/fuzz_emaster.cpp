@@ -3,8 +3,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "datafiles/emaster.h"
-#include "datafiles/master_image.h"
+#include "datafiles/format/emaster.h"
+#include "datafiles/format/master_image.h"
+#include "datafiles/write/master_replace.h"
 
 namespace {
 

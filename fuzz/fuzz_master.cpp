@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "datafiles/master.h"
+#include "datafiles/format/master.h"
 
 namespace {
 

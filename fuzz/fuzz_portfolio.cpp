@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "browser/grid_text.h"
-#include "datafiles/series.h"
+#include "datafiles/format/series.h"
 #include "export/export_writer.h"
 #include "prompt/user_prompt.h"
 #include "scratch_folder.h"

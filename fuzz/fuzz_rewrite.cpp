@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "datafiles/portfolio_builder.h"
-#include "datafiles/replace_file.h"
-#include "datafiles/rewrite_series.h"
-#include "datafiles/series.h"
+#include "datafiles/format/series.h"
+#include "datafiles/io/replace_file.h"
+#include "datafiles/write/rewrite_series.h"
+#include "samples/portfolio_builder.h"
 #include "scratch_folder.h"
 
 namespace {

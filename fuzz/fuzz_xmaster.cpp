@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "datafiles/xmaster.h"
+#include "datafiles/format/xmaster.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;

@@ -2,9 +2,9 @@
 #include <QCommandLineParser>
 
 #include "app/main_frame.h"
-#include "app/qt_prompt.h"
 #include "app/startup.h"
 #include "settings/settings_store.h"
+#include "widgets/qt_prompt.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);

@@ -16,24 +16,24 @@
 #include <QToolBar>
 #include <QWindow>
 
+#include "app/chart_link.h"
 #include "app/command_table.h"
-#include "app/dialog_frame.h"
 #include "app/help_window.h"
-#include "app/qt_text.h"
 #include "browser/browser_enabling.h"
 #include "browser/command_ids.h"
-#include "browser/ui/search_filter_dialog.h"
 #include "browser/ui/series_facts_dialog.h"
 #include "browser/ui/voltrim_view.h"
 #include "browser/window_placement.h"
-#include "chart/ui/chart_link.h"
 #include "chart/ui/price_chart.h"
 #include "check/ui/check_command.h"
-#include "datafiles/series_facts.h"
+#include "datafiles/format/series_facts.h"
+#include "discovery/ui/search_filter_dialog.h"
 #include "export/ui/export_command_handler.h"
 #include "quotes/ui/quote_command_handlers.h"
 #include "splitsearch/ui/split_search_command.h"
 #include "symbols/ui/symbol_command_handlers.h"
+#include "widgets/dialog_frame.h"
+#include "widgets/qt_text.h"
 
 #ifndef VOLTRIM_VERSION
 #define VOLTRIM_VERSION "0.1.0"

@@ -6,10 +6,10 @@
 #include <map>
 #include <memory>
 
-#include "app/command_context.h"
-#include "app/qt_prompt.h"
 #include "browser/browser.h"
 #include "browser/window_placement.h"
+#include "widgets/command_context.h"
+#include "widgets/qt_prompt.h"
 
 class QDialog;
 class QLabel;

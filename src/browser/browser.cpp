@@ -6,15 +6,15 @@
 #include <system_error>
 #include <utility>
 
-#include "browser/discovery_drives.h"
-#include "browser/discovery_filter.h"
-#include "browser/discovery_walk.h"
 #include "browser/grid_text.h"
-#include "datafiles/master.h"
-#include "datafiles/portfolio_files.h"
-#include "datafiles/portfolio_lock.h"
-#include "datafiles/repair_master.h"
-#include "datafiles/series.h"
+#include "datafiles/format/master.h"
+#include "datafiles/format/series.h"
+#include "datafiles/io/portfolio_files.h"
+#include "datafiles/io/portfolio_lock.h"
+#include "datafiles/write/repair_master.h"
+#include "discovery/discovery_drives.h"
+#include "discovery/discovery_filter.h"
+#include "discovery/discovery_walk.h"
 #include "prompt/user_prompt.h"
 #include "settings/settings_keys.h"
 #include "settings/settings_store.h"

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "browser/browser_state.h"
-#include "browser/discovery_walk.h"
-#include "browser/scan_worker.h"
+#include "discovery/discovery_walk.h"
+#include "discovery/scan_worker.h"
 
 namespace voltrim {
 

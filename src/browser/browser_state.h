@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "browser/grid_text.h"
-#include "datafiles/encodings.h"
-#include "datafiles/series.h"
+#include "datafiles/format/encodings.h"
+#include "datafiles/format/series.h"
+#include "discovery/discovery_drives.h"
+#include "discovery/discovery_filter.h"
 
 namespace voltrim {
 
@@ -15,17 +17,7 @@ inline constexpr int kSymbolColumnCount = 2;  // Symbol, Name (kQuoteColumnCount
 inline constexpr int kMaxGridSymbols = 255;
 // The browser counts quotes in signed 16 bits; longer series are refused.
 inline constexpr int kMaxGridQuotes = 32767;
-// The drive shown when none has been chosen; differs from every real mount point.
-inline constexpr char kNoDrive[] = "?";
 inline constexpr char kProgramTitle[] = "Voltrim";
-
-// The three search settings, read at construction and written by the Search Filter command.
-struct SearchFilter {
-  int masterFix = 0;        // repair a damaged MASTER without asking
-  int limit = 1;            // walk only paths that match filterName
-  std::string filterUpper;  // filterName upper-cased, used for matching
-  std::string filterName;   // as the user typed it
-};
 
 // The symbols grid: one row per MASTER record, in file order (never sorted: rows are
 // addressed by record position when MASTER is rewritten).

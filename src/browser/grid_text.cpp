@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "export/number_text.h"
+#include "text/number_format.h"
 
 namespace voltrim {
 

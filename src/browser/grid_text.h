@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "datafiles/master.h"
-#include "datafiles/series.h"
+#include "datafiles/format/master.h"
+#include "datafiles/format/series.h"
 #include "datafiles/status.h"
 
 namespace voltrim {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "datafiles/encodings.h"
+#include "datafiles/format/encodings.h"
 
 namespace voltrim {
 

@@ -10,9 +10,9 @@
 #include <sstream>
 
 #include "check/series_check.h"
-#include "datafiles/master.h"
-#include "datafiles/portfolio_files.h"
-#include "datafiles/series.h"
+#include "datafiles/format/master.h"
+#include "datafiles/format/series.h"
+#include "datafiles/io/portfolio_files.h"
 #include "export/portfolio_series.h"
 
 namespace voltrim {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <string>
 
-#include "export/number_text.h"
+#include "text/number_format.h"
 
 namespace voltrim {
 

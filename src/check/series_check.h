@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "check/check_finding.h"
-#include "datafiles/series.h"
+#include "datafiles/format/series.h"
 
 namespace voltrim {
 

@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <system_error>
 
-#include "datafiles/portfolio_files.h"
-#include "datafiles/portfolio_lock.h"
-#include "datafiles/regular_file.h"
-#include "datafiles/series.h"
-#include "datafiles/xmaster.h"
+#include "datafiles/format/series.h"
+#include "datafiles/format/xmaster.h"
+#include "datafiles/io/portfolio_files.h"
+#include "datafiles/io/portfolio_lock.h"
+#include "datafiles/io/regular_file.h"
 
 namespace voltrim::cli {
 

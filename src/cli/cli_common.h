@@ -8,7 +8,7 @@
 #include <string>
 
 #include "cli/cli_command.h"
-#include "datafiles/encodings.h"
+#include "datafiles/format/encodings.h"
 #include "datafiles/status.h"
 
 namespace voltrim::cli {

@@ -1,8 +1,8 @@
 #include "cli/cli_emaster_warning.h"
 
 #include "cli/cli_common.h"
-#include "datafiles/emaster.h"
-#include "datafiles/master.h"
+#include "datafiles/format/emaster.h"
+#include "datafiles/format/master.h"
 
 namespace voltrim::cli {
 

@@ -4,7 +4,7 @@
 #include "cli/cli_emaster_warning.h"
 #include "cli/cli_prompt.h"
 #include "cli/cli_write_common.h"
-#include "datafiles/symbol_files.h"
+#include "datafiles/write/symbol_files.h"
 #include "symbols/symbol_commands.h"
 
 namespace voltrim::cli {

@@ -4,10 +4,10 @@
 #include <cctype>
 
 #include "cli/cli_common.h"
-#include "datafiles/encodings.h"
-#include "datafiles/master.h"
-#include "datafiles/portfolio_files.h"
-#include "datafiles/series.h"
+#include "datafiles/format/encodings.h"
+#include "datafiles/format/master.h"
+#include "datafiles/format/series.h"
+#include "datafiles/io/portfolio_files.h"
 #include "quotes/entry_fields.h"
 
 namespace voltrim::cli {

@@ -5,8 +5,8 @@
 #include "cli/cli_prompt.h"
 #include "cli/cli_write_common.h"
 #include "quotes/entry_fields.h"
-#include "quotes/number_text.h"
 #include "quotes/quote_edit.h"
+#include "text/number_parse.h"
 
 namespace voltrim::cli {
 

@@ -8,8 +8,8 @@
 
 #include "cli/cli_common.h"
 #include "cli/cli_prompt.h"
-#include "datafiles/series.h"
-#include "datafiles/xmaster.h"
+#include "datafiles/format/series.h"
+#include "datafiles/format/xmaster.h"
 #include "export/export_settings.h"
 #include "export/export_writer.h"
 #include "export/portfolio_export.h"

@@ -2,10 +2,10 @@
 #include <string>
 
 #include "cli/cli_common.h"
-#include "datafiles/master.h"
-#include "datafiles/series.h"
-#include "datafiles/series_facts.h"
-#include "datafiles/xmaster.h"
+#include "datafiles/format/master.h"
+#include "datafiles/format/series.h"
+#include "datafiles/format/series_facts.h"
+#include "datafiles/format/xmaster.h"
 
 namespace voltrim::cli {
 

@@ -4,8 +4,8 @@
 
 #include "browser/grid_text.h"
 #include "cli/cli_common.h"
-#include "datafiles/series.h"
-#include "datafiles/xmaster.h"
+#include "datafiles/format/series.h"
+#include "datafiles/format/xmaster.h"
 
 namespace voltrim::cli {
 

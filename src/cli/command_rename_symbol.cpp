@@ -3,7 +3,7 @@
 #include "cli/cli_emaster_warning.h"
 #include "cli/cli_prompt.h"
 #include "cli/cli_write_common.h"
-#include "datafiles/master.h"
+#include "datafiles/format/master.h"
 #include "symbols/symbol_commands.h"
 
 namespace voltrim::cli {

@@ -2,8 +2,8 @@
 #include "cli/cli_common.h"
 #include "cli/cli_emaster_warning.h"
 #include "cli/cli_write_common.h"
-#include "datafiles/portfolio_lock.h"
-#include "datafiles/repair_master.h"
+#include "datafiles/io/portfolio_lock.h"
+#include "datafiles/write/repair_master.h"
 
 namespace voltrim::cli {
 

@@ -3,7 +3,7 @@
 #include <system_error>
 
 #include "cli/cli_common.h"
-#include "datafiles/sample_portfolios.h"
+#include "samples/sample_portfolios.h"
 
 namespace voltrim::cli {
 

@@ -5,11 +5,11 @@
 #include <string>
 #include <system_error>
 
-#include "browser/discovery_drives.h"
-#include "browser/discovery_filter.h"
-#include "browser/discovery_walk.h"
 #include "cli/cli_common.h"
 #include "cli/cli_prompt.h"
+#include "discovery/discovery_drives.h"
+#include "discovery/discovery_filter.h"
+#include "discovery/discovery_walk.h"
 
 namespace voltrim::cli {
 

@@ -5,7 +5,7 @@
 
 #include "cli/cli_common.h"
 #include "cli/cli_prompt.h"
-#include "datafiles/xmaster.h"
+#include "datafiles/format/xmaster.h"
 #include "splitsearch/portfolio_symbols.h"
 #include "splitsearch/split_results_file.h"
 #include "splitsearch/split_search.h"

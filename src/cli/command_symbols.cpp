@@ -3,8 +3,8 @@
 
 #include "browser/grid_text.h"
 #include "cli/cli_common.h"
-#include "datafiles/portfolio_files.h"
-#include "datafiles/xmaster.h"
+#include "datafiles/format/xmaster.h"
+#include "datafiles/io/portfolio_files.h"
 
 namespace voltrim::cli {
 

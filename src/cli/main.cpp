@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "cli/cli_command.h"
-#include "datafiles/regular_file.h"
+#include "datafiles/io/regular_file.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "datafiles/series.h"
-#include "datafiles/xmaster.h"
-#include "export/number_text.h"
+#include "datafiles/format/series.h"
+#include "datafiles/format/xmaster.h"
+#include "text/number_format.h"
 
 namespace voltrim {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "datafiles/series.h"
+#include "datafiles/format/series.h"
 #include "datafiles/status.h"
 #include "export/export_settings.h"
 #include "export/text_sink.h"

@@ -5,7 +5,7 @@
 #include <mutex>
 #include <thread>
 
-#include "datafiles/portfolio_files.h"
+#include "datafiles/io/portfolio_files.h"
 #include "export/portfolio_series.h"
 
 namespace voltrim {

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "browser/grid_text.h"
-#include "datafiles/portfolio_files.h"
+#include "datafiles/io/portfolio_files.h"
 
 namespace voltrim {
 

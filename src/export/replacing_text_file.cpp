@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QSaveFile>
 
-#include "datafiles/regular_file.h"
+#include "datafiles/io/regular_file.h"
 
 namespace voltrim {
 

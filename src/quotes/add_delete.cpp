@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "datafiles/encodings.h"
+#include "datafiles/format/encodings.h"
 #include "prompt/user_prompt.h"
 #include "quotes/edit_records.h"
 #include "quotes/quote_messages.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "datafiles/rewrite_series.h"
+#include "datafiles/write/rewrite_series.h"
 #include "quotes/quote_command.h"
 
 namespace voltrim {

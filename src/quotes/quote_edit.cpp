@@ -1,10 +1,10 @@
 #include "quotes/quote_edit.h"
 
-#include "datafiles/encodings.h"
+#include "datafiles/format/encodings.h"
 #include "prompt/user_prompt.h"
 #include "quotes/edit_records.h"
-#include "quotes/number_text.h"
 #include "quotes/quote_messages.h"
+#include "text/number_parse.h"
 
 namespace voltrim {
 

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "datafiles/rewrite_series.h"
+#include "datafiles/write/rewrite_series.h"
 #include "quotes/quote_command.h"
 
 namespace voltrim {

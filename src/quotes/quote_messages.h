@@ -1,6 +1,6 @@
 #pragma once
 
-#include "datafiles/portfolio_lock.h"
+#include "datafiles/io/portfolio_lock.h"
 #include "datafiles/status.h"
 
 namespace voltrim::quote_messages {

@@ -1,7 +1,7 @@
 #include "splitsearch/portfolio_symbols.h"
 
 #include "browser/grid_text.h"
-#include "datafiles/portfolio_files.h"
+#include "datafiles/io/portfolio_files.h"
 
 namespace voltrim {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "datafiles/encodings.h"
+#include "datafiles/format/encodings.h"
 #include "splitsearch/split_pair_test.h"
 
 namespace voltrim {

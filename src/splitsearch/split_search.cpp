@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "datafiles/series.h"
-#include "datafiles/xmaster.h"
+#include "datafiles/format/series.h"
+#include "datafiles/format/xmaster.h"
 
 namespace voltrim {
 

@@ -4,8 +4,8 @@
 #include <cctype>
 #include <cstdio>
 
-#include "datafiles/rewrite_series.h"
-#include "datafiles/symbol_files.h"
+#include "datafiles/write/rewrite_series.h"
+#include "datafiles/write/symbol_files.h"
 #include "prompt/user_prompt.h"
 #include "symbols/symbol_messages.h"
 

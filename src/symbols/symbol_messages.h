@@ -1,6 +1,6 @@
 #pragma once
 
-#include "datafiles/portfolio_lock.h"
+#include "datafiles/io/portfolio_lock.h"
 
 namespace voltrim::symbol_messages {
 

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "datafiles/portfolio_builder.h"
+#include "samples/portfolio_builder.h"
 #include "support/temp_dir.h"
 
 namespace voltrim {

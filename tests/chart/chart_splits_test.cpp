@@ -2,8 +2,8 @@
 
 #include "chart/chart_series.h"
 #include "chart/chart_settings.h"
-#include "datafiles/sample_portfolios.h"
-#include "datafiles/series.h"
+#include "datafiles/format/series.h"
+#include "samples/sample_portfolios.h"
 #include "settings/settings_store.h"
 #include "splitsearch/split_search.h"
 #include "support/recording_prompt.h"

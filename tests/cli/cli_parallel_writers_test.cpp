@@ -4,9 +4,9 @@
 #include <thread>
 
 #include "cli_run.h"
+#include "datafiles/format/series.h"
+#include "datafiles/io/portfolio_lock.h"
 #include "datafiles/portfolio_checks.h"
-#include "datafiles/portfolio_lock.h"
-#include "datafiles/series.h"
 
 namespace voltrim::testing {
 namespace {

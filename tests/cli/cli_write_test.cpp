@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "cli_run.h"
-#include "datafiles/master.h"
+#include "datafiles/format/master.h"
 
 namespace voltrim::testing {
 namespace {

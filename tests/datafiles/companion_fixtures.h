@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "datafiles/emaster.h"
-#include "datafiles/master_image.h"
-#include "datafiles/xmaster.h"
+#include "datafiles/format/emaster.h"
+#include "datafiles/format/master_image.h"
+#include "datafiles/format/xmaster.h"
 #include "fixtures.h"
 
 namespace voltrim::testing {

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "companion_fixtures.h"
-#include "datafiles/repair_master.h"
-#include "datafiles/series.h"
-#include "datafiles/series_facts.h"
-#include "datafiles/symbol_files.h"
+#include "datafiles/format/series.h"
+#include "datafiles/format/series_facts.h"
+#include "datafiles/write/repair_master.h"
+#include "datafiles/write/symbol_files.h"
 
 namespace voltrim::testing {
 namespace {

@@ -1,4 +1,4 @@
-#include "datafiles/encodings.h"
+#include "datafiles/format/encodings.h"
 
 #include <gtest/gtest.h>
 

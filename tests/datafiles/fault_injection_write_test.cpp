@@ -4,13 +4,13 @@
 #include <set>
 
 #include "companion_fixtures.h"
-#include "datafiles/file_ops.h"
-#include "datafiles/master_image.h"
-#include "datafiles/repair_master.h"
-#include "datafiles/replace_file.h"
-#include "datafiles/rewrite_series.h"
-#include "datafiles/series.h"
-#include "datafiles/symbol_files.h"
+#include "datafiles/format/master_image.h"
+#include "datafiles/format/series.h"
+#include "datafiles/io/file_ops.h"
+#include "datafiles/io/replace_file.h"
+#include "datafiles/write/repair_master.h"
+#include "datafiles/write/rewrite_series.h"
+#include "datafiles/write/symbol_files.h"
 
 namespace voltrim::testing {
 namespace {

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "datafiles/master.h"
-#include "datafiles/portfolio_builder.h"
-#include "datafiles/rewrite_series.h"
+#include "datafiles/format/master.h"
+#include "datafiles/write/rewrite_series.h"
+#include "samples/portfolio_builder.h"
 #include "support/temp_dir.h"
 
 namespace voltrim::testing {

@@ -6,7 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "datafiles/rewrite_series.h"
+#include "datafiles/write/rewrite_series.h"
 #include "fixtures.h"
 
 namespace voltrim::testing {

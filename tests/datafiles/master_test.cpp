@@ -1,8 +1,8 @@
-#include "datafiles/master.h"
+#include "datafiles/format/master.h"
 
 #include <gtest/gtest.h>
 
-#include "datafiles/portfolio_files.h"
+#include "datafiles/io/portfolio_files.h"
 #include "fixtures.h"
 
 namespace voltrim::testing {

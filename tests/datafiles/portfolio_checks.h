@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "datafiles/master.h"
-#include "datafiles/replace_file.h"
+#include "datafiles/format/master.h"
+#include "datafiles/io/replace_file.h"
 #include "fixtures.h"
 
 namespace voltrim::testing {

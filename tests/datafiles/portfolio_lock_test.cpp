@@ -1,15 +1,15 @@
-#include "datafiles/portfolio_lock.h"
+#include "datafiles/io/portfolio_lock.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <thread>
 
-#include "datafiles/master_image.h"
-#include "datafiles/repair_master.h"
-#include "datafiles/rewrite_series.h"
-#include "datafiles/series.h"
-#include "datafiles/symbol_files.h"
+#include "datafiles/format/master_image.h"
+#include "datafiles/format/series.h"
+#include "datafiles/write/repair_master.h"
+#include "datafiles/write/rewrite_series.h"
+#include "datafiles/write/symbol_files.h"
 #include "fixtures.h"
 #include "portfolio_checks.h"
 

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "datafiles/master_image.h"
-#include "datafiles/portfolio_files.h"
-#include "datafiles/repair_master.h"
-#include "datafiles/series.h"
+#include "datafiles/format/master_image.h"
+#include "datafiles/format/series.h"
+#include "datafiles/io/portfolio_files.h"
+#include "datafiles/write/repair_master.h"
 #include "fixtures.h"
 
 namespace voltrim::testing {

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "datafiles/rewrite_series.h"
+#include "datafiles/write/rewrite_series.h"
 #include "fixtures.h"
 
 namespace voltrim::testing {

@@ -1,4 +1,4 @@
-#include "datafiles/sample_portfolios.h"
+#include "samples/sample_portfolios.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "datafiles/series.h"
+#include "datafiles/format/series.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <map>
 #include <tuple>
 
-#include "datafiles/portfolio_files.h"
+#include "datafiles/io/portfolio_files.h"
 #include "fixtures.h"
 
 namespace voltrim::testing {

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "datafiles/master_image.h"
-#include "datafiles/portfolio_files.h"
-#include "datafiles/repair_master.h"
-#include "datafiles/rewrite_series.h"
-#include "datafiles/symbol_files.h"
+#include "datafiles/format/master_image.h"
+#include "datafiles/io/portfolio_files.h"
+#include "datafiles/write/repair_master.h"
+#include "datafiles/write/rewrite_series.h"
+#include "datafiles/write/symbol_files.h"
 #include "fixtures.h"
 
 namespace voltrim::testing {

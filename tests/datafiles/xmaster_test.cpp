@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "companion_fixtures.h"
-#include "datafiles/series.h"
-#include "datafiles/symbol_files.h"
+#include "datafiles/format/series.h"
+#include "datafiles/write/symbol_files.h"
 
 namespace voltrim::testing {
 namespace {

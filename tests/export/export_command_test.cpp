@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "datafiles/portfolio_builder.h"
 #include "export/export_command.h"
+#include "samples/portfolio_builder.h"
 #include "settings/settings_store.h"
 #include "support/recording_prompt.h"
 #include "support/temp_dir.h"

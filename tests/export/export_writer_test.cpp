@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "datafiles/portfolio_builder.h"
 #include "export/export_writer.h"
+#include "samples/portfolio_builder.h"
 #include "support/temp_dir.h"
 
 namespace voltrim {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "datafiles/companion_fixtures.h"
-#include "datafiles/portfolio_files.h"
+#include "datafiles/io/portfolio_files.h"
 #include "export/export_writer.h"
 #include "export/portfolio_export.h"
 

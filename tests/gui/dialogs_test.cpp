@@ -3,8 +3,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "browser/ui/search_filter_dialog.h"
 #include "browser/ui/series_facts_dialog.h"
+#include "discovery/ui/search_filter_dialog.h"
 #include "gui_fixture.h"
 
 namespace voltrim::testing {

@@ -5,11 +5,11 @@
 #include <QStatusBar>
 #include <QTextBrowser>
 
-#include "app/dialog_frame.h"
 #include "app/help_window.h"
 #include "browser/ui/path_list.h"
-#include "browser/ui/search_filter_dialog.h"
+#include "discovery/ui/search_filter_dialog.h"
 #include "gui_fixture.h"
+#include "widgets/dialog_frame.h"
 
 namespace voltrim::testing {
 namespace {

@@ -13,14 +13,14 @@
 #include <gtest/gtest.h>
 
 #include "app/main_frame.h"
-#include "app/qt_prompt.h"
 #include "app/startup.h"
 #include "browser/command_ids.h"
 #include "browser/ui/grid_view.h"
 #include "browser/ui/voltrim_view.h"
-#include "datafiles/portfolio_builder.h"
+#include "samples/portfolio_builder.h"
 #include "settings/settings_store.h"
 #include "support/temp_dir.h"
+#include "widgets/qt_prompt.h"
 
 namespace voltrim::testing {
 

@@ -3,8 +3,8 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "datafiles/sample_portfolios.h"
 #include "gui_fixture.h"
+#include "samples/sample_portfolios.h"
 #include "splitsearch/ui/split_search_window.h"
 #include "twin_drive.h"
 

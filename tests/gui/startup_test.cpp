@@ -4,8 +4,8 @@
 
 #include <atomic>
 
-#include "browser/discovery_walk.h"
-#include "browser/ui/scan_progress_box.h"
+#include "discovery/discovery_walk.h"
+#include "discovery/ui/scan_progress_box.h"
 #include "gui_fixture.h"
 #include "support/event_loop.h"
 

@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "quotes/entry_fields.h"
-#include "quotes/number_text.h"
+#include "text/number_parse.h"
 
 namespace voltrim {
 namespace {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "datafiles/file_ops.h"
+#include "datafiles/io/file_ops.h"
+#include "datafiles/io/portfolio_lock.h"
 #include "datafiles/portfolio_checks.h"
-#include "datafiles/portfolio_lock.h"
 #include "quote_fixture.h"
 #include "quotes/add_delete.h"
 #include "quotes/quote_edit.h"

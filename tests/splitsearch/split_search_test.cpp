@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "datafiles/portfolio_builder.h"
+#include "samples/portfolio_builder.h"
 #include "splitsearch/split_results_file.h"
 #include "splitsearch/split_search.h"
 #include "support/recording_prompt.h"

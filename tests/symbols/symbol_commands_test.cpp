@@ -2,12 +2,12 @@
 
 #include <functional>
 
-#include "datafiles/file_ops.h"
 #include "datafiles/fixtures.h"
-#include "datafiles/master.h"
+#include "datafiles/format/master.h"
+#include "datafiles/io/file_ops.h"
+#include "datafiles/io/portfolio_lock.h"
 #include "datafiles/portfolio_checks.h"
-#include "datafiles/portfolio_lock.h"
-#include "datafiles/symbol_files.h"
+#include "datafiles/write/symbol_files.h"
 #include "support/recording_prompt.h"
 #include "symbols/symbol_commands.h"
 

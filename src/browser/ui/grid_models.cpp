@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "app/qt_text.h"
+#include "widgets/qt_text.h"
 
 namespace voltrim {
 namespace {

@@ -9,7 +9,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-#include "app/qt_text.h"
+#include "widgets/qt_text.h"
 
 namespace voltrim {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "datafiles/series_facts.h"
+#include "datafiles/format/series_facts.h"
 
 namespace voltrim {
 

@@ -9,13 +9,13 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/qt_text.h"
 #include "browser/browser_columns.h"
-#include "browser/ui/dialog_units.h"
 #include "browser/ui/grid_models.h"
 #include "browser/ui/grid_view.h"
 #include "browser/ui/path_list.h"
-#include "browser/ui/scan_progress_box.h"
+#include "discovery/ui/scan_progress_box.h"
+#include "widgets/dialog_units.h"
+#include "widgets/qt_text.h"
 
 namespace voltrim {
 namespace {

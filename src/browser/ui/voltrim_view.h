@@ -7,7 +7,7 @@
 
 #include "browser/browser.h"
 #include "browser/ui/path_list.h"
-#include "browser/ui/scan_progress_box.h"
+#include "discovery/ui/scan_progress_box.h"
 
 class QComboBox;
 

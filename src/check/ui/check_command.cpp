@@ -2,11 +2,11 @@
 
 #include <QPointer>
 
-#include "app/qt_prompt.h"
 #include "browser/browser.h"
 #include "browser/command_ids.h"
 #include "check/portfolio_check.h"
 #include "check/ui/check_window.h"
+#include "widgets/qt_prompt.h"
 
 namespace voltrim {
 

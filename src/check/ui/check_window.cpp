@@ -12,8 +12,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "app/qt_text.h"
 #include "check/check_report_text.h"
+#include "widgets/qt_text.h"
 
 namespace voltrim {
 

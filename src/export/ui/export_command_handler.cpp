@@ -1,10 +1,10 @@
 #include "export/ui/export_command_handler.h"
 
-#include "app/qt_prompt.h"
 #include "browser/browser.h"
 #include "browser/command_ids.h"
 #include "export/export_command.h"
 #include "export/ui/export_dialog.h"
+#include "widgets/qt_prompt.h"
 
 namespace voltrim {
 namespace {

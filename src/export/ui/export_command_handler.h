@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/command_context.h"
+#include "widgets/command_context.h"
 
 namespace voltrim {
 

@@ -11,9 +11,9 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/qt_text.h"
-#include "browser/ui/dialog_units.h"
-#include "export/ui/save_text_file_dialog.h"
+#include "widgets/dialog_units.h"
+#include "widgets/qt_text.h"
+#include "widgets/save_text_file_dialog.h"
 
 namespace voltrim {
 namespace {

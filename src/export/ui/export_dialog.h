@@ -4,8 +4,8 @@
 
 #include <array>
 
-#include "app/command_context.h"
 #include "export/export_settings.h"
+#include "widgets/command_context.h"
 
 class QButtonGroup;
 class QCheckBox;

@@ -6,11 +6,11 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "app/qt_text.h"
-#include "browser/ui/dialog_units.h"
 #include "prompt/user_prompt.h"
 #include "quotes/add_delete.h"
 #include "quotes/ui/quote_dialog_parts.h"
+#include "widgets/dialog_units.h"
+#include "widgets/qt_text.h"
 
 namespace voltrim {
 

@@ -6,8 +6,8 @@
 #include <QKeyEvent>
 #include <QMenu>
 
-#include "app/qt_text.h"
 #include "quotes/ui/typed_key.h"
+#include "widgets/qt_text.h"
 
 namespace voltrim {
 

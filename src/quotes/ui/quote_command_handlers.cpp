@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "app/qt_prompt.h"
 #include "browser/browser.h"
 #include "browser/command_ids.h"
 #include "quotes/add_delete.h"
@@ -17,6 +16,7 @@
 #include "quotes/ui/adjust_dialog.h"
 #include "quotes/ui/quote_edit_dialog.h"
 #include "quotes/ui/split_dialog.h"
+#include "widgets/qt_prompt.h"
 
 namespace voltrim {
 

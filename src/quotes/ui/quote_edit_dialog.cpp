@@ -7,12 +7,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/qt_text.h"
 #include "browser/browser.h"
 #include "prompt/user_prompt.h"
 #include "quotes/entry_fields.h"
 #include "quotes/ui/entry_limits.h"
 #include "quotes/ui/numeric_entry_field.h"
+#include "widgets/qt_text.h"
 
 namespace voltrim {
 

@@ -5,12 +5,12 @@
 #include <QGroupBox>
 #include <QVBoxLayout>
 
-#include "app/qt_text.h"
 #include "quotes/entry_fields.h"
 #include "quotes/ui/date_entry_field.h"
 #include "quotes/ui/entry_limits.h"
 #include "quotes/ui/numeric_entry_field.h"
 #include "quotes/ui/quote_dialog_parts.h"
+#include "widgets/qt_text.h"
 
 namespace voltrim {
 

@@ -9,12 +9,12 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "app/qt_prompt.h"
-#include "app/qt_text.h"
 #include "browser/browser.h"
-#include "browser/ui/dialog_units.h"
-#include "export/ui/save_text_file_dialog.h"
 #include "splitsearch/split_results_file.h"
+#include "widgets/dialog_units.h"
+#include "widgets/qt_prompt.h"
+#include "widgets/qt_text.h"
+#include "widgets/save_text_file_dialog.h"
 
 namespace voltrim {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <QDialog>
 
-#include "app/command_context.h"
 #include "splitsearch/split_search.h"
+#include "widgets/command_context.h"
 
 class QLabel;
 class QListWidget;

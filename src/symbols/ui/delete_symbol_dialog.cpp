@@ -6,9 +6,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/qt_text.h"
-#include "browser/ui/dialog_units.h"
 #include "symbols/symbol_messages.h"
+#include "widgets/dialog_units.h"
+#include "widgets/qt_text.h"
 
 namespace voltrim {
 

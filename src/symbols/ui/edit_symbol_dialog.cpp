@@ -6,10 +6,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/qt_text.h"
-#include "browser/ui/dialog_units.h"
-#include "datafiles/master.h"
+#include "datafiles/format/master.h"
 #include "symbols/symbol_commands.h"
+#include "widgets/dialog_units.h"
+#include "widgets/qt_text.h"
 
 namespace voltrim {
 namespace {

@@ -1,12 +1,12 @@
 #include "symbols/ui/symbol_command_handlers.h"
 
-#include "app/qt_prompt.h"
 #include "browser/browser.h"
 #include "browser/command_ids.h"
 #include "symbols/symbol_commands.h"
 #include "symbols/ui/delete_symbol_dialog.h"
 #include "symbols/ui/edit_symbol_dialog.h"
 #include "symbols/ui/transfer_symbol_dialog.h"
+#include "widgets/qt_prompt.h"
 
 namespace voltrim {
 namespace {

@@ -8,8 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/qt_text.h"
-#include "browser/ui/dialog_units.h"
+#include "widgets/dialog_units.h"
+#include "widgets/qt_text.h"
 
 namespace voltrim {
 namespace {

@@ -1,0 +1,51 @@
+#include "app/chart_link.h"
+
+#include <QAction>
+#include <QSplitter>
+
+#include "browser/ui/grid_view.h"
+#include "browser/ui/voltrim_view.h"
+#include "chart/chart_settings.h"
+#include "chart/ui/price_chart.h"
+
+namespace voltrim {
+
+QWidget* StackAboveChart(CVoltrimView* view, PriceChart* chart) {
+  auto* splitter = new QSplitter(Qt::Vertical);
+  splitter->setObjectName(QStringLiteral("chartSplitter"));
+  splitter->setChildrenCollapsible(false);
+  splitter->addWidget(view);
+  splitter->addWidget(chart);
+  splitter->setStretchFactor(0, 3);
+  splitter->setStretchFactor(1, 2);
+  return splitter;
+}
+
+void LinkChartToView(PriceChart& chart, CVoltrimView& view, std::function<void()> editQuote) {
+  GridView* grid = view.QuotesGrid();
+  QObject::connect(&view, &CVoltrimView::quotesChanged, &chart, [&chart, &view] {
+    const BrowserState& state = view.State();
+    chart.SetQuotes(state.quotes, state.portfolioDir + '/' + state.quotes.loadedSymbol);
+  });
+  QObject::connect(grid, &GridView::rowSelected, &chart, &PriceChart::SetCurrentRow);
+  QObject::connect(&chart, &PriceChart::rowClicked, grid,
+                   [grid](int row) { grid->SelectRow(row, true); });
+  QObject::connect(&chart, &PriceChart::rowActivated, grid,
+                   [grid, edit = std::move(editQuote)](int row) {
+                     grid->SelectRow(row, true);
+                     if (edit) edit();
+                   });
+}
+
+std::function<void()> ChartToggle(QAction& action, QWidget& chart, SettingsStore& settings) {
+  const bool shown = LoadChartShown(settings);
+  action.setCheckable(true);
+  action.setChecked(shown);
+  chart.setVisible(shown);
+  return [&action, &chart, &settings] {
+    chart.setVisible(action.isChecked());
+    SaveChartShown(settings, action.isChecked());
+  };
+}
+
+}  // namespace voltrim

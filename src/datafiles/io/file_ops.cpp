@@ -1,0 +1,204 @@
+#include "datafiles/io/file_ops.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <utility>
+
+#include "datafiles/io/regular_file.h"
+
+namespace voltrim::file_ops {
+
+struct FileAccess {
+  static int& Fd(File& file) { return file.fd_; }
+  static std::string& Path(File& file) { return file.path_; }
+};
+
+namespace {
+
+struct FaultState {
+  long armedAt = 0;  // 0: no fault armed
+  FaultKind kind = FaultKind::kFail;
+  long count = 0;
+  bool hit = false;
+  bool crashed = false;
+};
+
+FaultState& Faults() {
+  static FaultState state;
+  return state;
+}
+
+// Counts one operation and says whether it may touch the disk.
+bool Proceed() {
+  FaultState& f = Faults();
+  ++f.count;
+  if (f.crashed) return false;
+  if (f.armedAt != 0 && f.count == f.armedAt) {
+    f.hit = true;
+    if (f.kind == FaultKind::kCrash) f.crashed = true;
+    return false;
+  }
+  return true;
+}
+
+// A real failure of the system names its file and reason for the messages that follow
+// (an injected fault has no reason to give).
+Status Failed(const std::string& path, Status status) {
+  NoteFileFailure(path, errno);
+  return status;
+}
+
+void QuietClose(int& fd) {
+  if (fd >= 0) ::close(fd);
+  fd = -1;
+}
+
+}  // namespace
+
+File::~File() { QuietClose(fd_); }
+
+File::File(File&& other) noexcept : fd_(other.fd_), path_(std::move(other.path_)) {
+  other.fd_ = -1;
+}
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    QuietClose(fd_);
+    fd_ = other.fd_;
+    path_ = std::move(other.path_);
+    other.fd_ = -1;
+  }
+  return *this;
+}
+
+Status OpenForRead(const std::string& path, File& out) {
+  QuietClose(FileAccess::Fd(out));
+  if (!Proceed()) return kFileOpen;
+  // Never blocks on a FIFO and refuses anything but a regular file.
+  const int fd = OpenRegularFile(path);
+  if (fd < 0) return kFileOpen;
+  FileAccess::Fd(out) = fd;
+  FileAccess::Path(out) = path;
+  return kOk;
+}
+
+Status CreateForWrite(const std::string& path, File& out, unsigned mode) {
+  QuietClose(FileAccess::Fd(out));
+  if (!Proceed()) return kFileOpen;
+  // O_EXCL: never write into an existing file, which may be a hard link left by a crash.
+  const int fd =
+      ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, static_cast<mode_t>(mode));
+  if (fd < 0) return Failed(path, kFileOpen);
+  FileAccess::Fd(out) = fd;
+  FileAccess::Path(out) = path;
+  return kOk;
+}
+
+Status ReadAll(File& file, std::vector<std::uint8_t>& out, std::size_t limit) {
+  out.clear();
+  if (!Proceed()) return kFileRead;
+  const int fd = FileAccess::Fd(file);
+  struct stat info {};
+  if (::fstat(fd, &info) == 0 && info.st_size > 0) {
+    const auto size = static_cast<std::size_t>(info.st_size);
+    if (size > limit) return kDamagedFile;
+    out.reserve(size);
+  }
+  std::uint8_t chunk[1 << 16];
+  for (;;) {
+    const ssize_t got = ::read(fd, chunk, sizeof chunk);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return Failed(FileAccess::Path(file), kFileRead);
+    if (got == 0) return kOk;
+    if (out.size() + static_cast<std::size_t>(got) > limit) return kDamagedFile;
+    out.insert(out.end(), chunk, chunk + got);
+  }
+}
+
+Status WriteAll(File& file, const std::uint8_t* data, std::size_t size) {
+  const int fd = FileAccess::Fd(file);
+  if (!Proceed()) {
+    // A refused write behaves like a full disk: part of the data may have reached the file.
+    if (!Faults().crashed && size > 1) (void)!::write(fd, data, size / 2);
+    return kFileWrite;
+  }
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t put = ::write(fd, data + done, size - done);
+    if (put < 0 && errno == EINTR) continue;
+    if (put < 0) return Failed(FileAccess::Path(file), kFileWrite);
+    if (put == 0) {
+      errno = ENOSPC;  // nothing written and no error: the disk takes no more
+      return Failed(FileAccess::Path(file), kFileWrite);
+    }
+    done += static_cast<std::size_t>(put);
+  }
+  return kOk;
+}
+
+Status Sync(File& file) {
+  if (!Proceed()) return kFileWrite;
+  if (::fsync(FileAccess::Fd(file)) == 0) return kOk;
+  return Failed(FileAccess::Path(file), kFileWrite);
+}
+
+Status Close(File& file) {
+  int& fd = FileAccess::Fd(file);
+  if (!Proceed()) {
+    // The descriptor goes either way; only the outcome is refused.
+    QuietClose(fd);
+    return kFileWrite;
+  }
+  const int result = ::close(fd);
+  fd = -1;
+  return result == 0 ? kOk : Failed(FileAccess::Path(file), kFileWrite);
+}
+
+Status Rename(const std::string& from, const std::string& to) {
+  if (!Proceed()) return kFileWrite;
+  return std::rename(from.c_str(), to.c_str()) == 0 ? kOk : Failed(to, kFileWrite);
+}
+
+Status Remove(const std::string& path) {
+  if (!Proceed()) return kFileWrite;
+  if (::unlink(path.c_str()) == 0) return kOk;
+  return errno == ENOENT ? kFileNotFound : Failed(path, kFileWrite);
+}
+
+Status Link(const std::string& from, const std::string& to) {
+  if (!Proceed()) return kFileWrite;
+  return ::link(from.c_str(), to.c_str()) == 0 ? kOk : Failed(to, kFileWrite);
+}
+
+Status SyncDirectory(const std::string& directory) {
+  if (!Proceed()) return kFileWrite;
+  const int fd =
+      ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  // Not noted: callers never report it (the content already stands).
+  if (fd < 0) return kFileWrite;
+  const bool synced = ::fsync(fd) == 0;
+  ::close(fd);
+  return synced ? kOk : kFileWrite;
+}
+
+unsigned PermissionsOf(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return 0666;
+  return static_cast<unsigned>(info.st_mode) & 07777u;
+}
+
+void ArmFault(long operation, FaultKind kind) {
+  Faults() = FaultState{operation, kind, 0, false, false};
+}
+
+void DisarmFault() { Faults() = FaultState{}; }
+
+long OperationCount() { return Faults().count; }
+
+bool FaultHit() { return Faults().hit; }
+
+}  // namespace voltrim::file_ops

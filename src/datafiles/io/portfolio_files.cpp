@@ -1,0 +1,60 @@
+#include "datafiles/io/portfolio_files.h"
+
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+namespace voltrim {
+
+namespace {
+
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto x = static_cast<unsigned char>(a[i]);
+    const auto y = static_cast<unsigned char>(b[i]);
+    if (x != y && !(x < 128 && y < 128 && std::tolower(x) == std::tolower(y))) return false;
+  }
+  return true;
+}
+
+std::string NumberedName(const char* pattern, int fileNumber) {
+  char text[32];
+  std::snprintf(text, sizeof text, pattern, fileNumber);
+  return text;
+}
+
+}  // namespace
+
+std::string WithTrailingSeparator(std::string_view directory) {
+  std::string result(directory);
+  if (!result.empty() && result.back() != '/') result.push_back('/');
+  return result;
+}
+
+std::string ResolveInDirectory(std::string_view directory, std::string_view name) {
+  const std::string dir = WithTrailingSeparator(directory);
+  std::error_code ec;
+  const std::filesystem::path exact = dir + std::string(name);
+  if (std::filesystem::exists(std::filesystem::symlink_status(exact, ec))) return exact.string();
+  for (std::filesystem::directory_iterator it(dir.empty() ? "." : dir, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    const std::string entry = it->path().filename().string();
+    if (EqualIgnoringCase(entry, name)) return dir + entry;
+  }
+  return exact.string();
+}
+
+std::string DatFileName(int fileNumber) { return NumberedName("F%i.DAT", fileNumber); }
+std::string DopFileName(int fileNumber) { return NumberedName("F%i.DOP", fileNumber); }
+std::string BakFileName(int fileNumber) { return NumberedName("F%i.BAK", fileNumber); }
+std::string NewFileName(int fileNumber) { return NumberedName("F%i.NEW", fileNumber); }
+
+bool IsSafeSubdirectoryName(std::string_view name) {
+  return !name.empty() && name != "." && name != ".." &&
+         name.find_first_of("/\\") == std::string_view::npos &&
+         name.find('\0') == std::string_view::npos;
+}
+
+}  // namespace voltrim

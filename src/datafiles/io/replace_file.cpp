@@ -1,0 +1,180 @@
+#include "datafiles/io/replace_file.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <filesystem>
+#include <system_error>
+
+#include "datafiles/io/portfolio_files.h"
+#include "datafiles/io/regular_file.h"
+
+namespace voltrim {
+
+namespace {
+
+bool Exists(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+}
+
+// Clears a temporary name; a stale one may be left by an earlier crash.
+Status ClearTemporary(const std::string& path) {
+  const Status removed = file_ops::Remove(path);
+  return removed == kFileNotFound ? kOk : removed;
+}
+
+// Writes a complete, synced new file; on failure nothing of it remains.
+Status WriteNewFile(const std::string& path, const std::uint8_t* data, std::size_t size,
+                    unsigned mode) {
+  Status status = ClearTemporary(path);
+  if (status != kOk) return status;
+  file_ops::File file;
+  status = file_ops::CreateForWrite(path, file, mode);
+  if (status != kOk) return kFileWrite;
+  status = file_ops::WriteAll(file, data, size);
+  if (status == kOk) status = file_ops::Sync(file);
+  const Status closed = file_ops::Close(file);
+  if (status == kOk) status = closed;
+  if (status != kOk) {
+    (void)file_ops::Remove(path);
+    return kFileWrite;
+  }
+  return kOk;
+}
+
+// Stages `source` under `temporary` as a hard link (when allowed and possible) or a copy.
+Status StageCopy(const std::string& source, const std::string& temporary, bool allowLink) {
+  if (allowLink) {
+    Status status = ClearTemporary(temporary);
+    if (status != kOk) return status;
+    // A drive without hard links gets the copy below instead: no failure to report.
+    const FileFailureKept linkFailureIgnored;
+    if (file_ops::Link(source, temporary) == kOk) return kOk;
+  }
+  std::vector<std::uint8_t> bytes;
+  const Status read = ReadWholeFile(source, bytes, kMaxPortfolioFileBytes);
+  if (read != kOk) return read;
+  return WriteNewFile(temporary, bytes.data(), bytes.size(), file_ops::PermissionsOf(source));
+}
+
+// Renames the staged file into place; on failure the staged file is removed.
+Status CommitStaged(const std::string& temporary, const std::string& destination) {
+  if (file_ops::Rename(temporary, destination) != kOk) {
+    (void)file_ops::Remove(temporary);
+    return kFileWrite;
+  }
+  return kOk;
+}
+
+std::string Upper(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return upper;
+}
+
+bool AllDigits(std::string_view text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// "<process>-<count>", as WriterTemporaryName makes it.
+bool IsWriterTag(std::string_view tag) {
+  const std::size_t dash = tag.find('-');
+  return dash != std::string_view::npos && AllDigits(tag.substr(0, dash)) &&
+         AllDigits(tag.substr(dash + 1));
+}
+
+bool IsTemporaryStem(std::string_view stem) {
+  return stem == "MASTER" || (stem.size() > 1 && stem[0] == 'F' && AllDigits(stem.substr(1)));
+}
+
+}  // namespace
+
+std::string WriterTemporaryName(std::string_view temporary) {
+  static std::atomic<unsigned long> counter{0};
+  const std::string tag =
+      std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1) + 1);
+  const std::size_t dot = temporary.rfind('.');
+  if (dot == std::string_view::npos) return std::string(temporary) + "." + tag;
+  return std::string(temporary.substr(0, dot)) + "." + tag + std::string(temporary.substr(dot));
+}
+
+bool IsWriterTemporaryName(std::string_view name) {
+  const std::string upper = Upper(name);
+  const std::size_t first = upper.find('.');
+  const std::size_t last = upper.rfind('.');
+  if (first == std::string::npos || !IsTemporaryStem(std::string_view(upper).substr(0, first))) {
+    return false;
+  }
+  const std::string ext = upper.substr(last + 1);
+  if (first == last) return ext == "NEW" || ext == "~NU";
+  const std::string_view tag = std::string_view(upper).substr(first + 1, last - first - 1);
+  return IsWriterTag(tag) && (ext == "NEW" || ext == "~NU" || ext == "BAK");
+}
+
+void ClearLeftoverTemporaries(const std::string& directory) {
+  std::vector<std::string> leftovers;
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(directory.empty() ? "." : directory, ec), end;
+       !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (IsWriterTemporaryName(name)) leftovers.push_back(WithTrailingSeparator(directory) + name);
+  }
+  // Best effort: a leftover that stays does no harm, as no writer reuses its name.
+  const FileFailureKept removalsIgnored;
+  for (const std::string& path : leftovers) (void)file_ops::Remove(path);
+}
+
+Status ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::size_t limit) {
+  file_ops::File file;
+  if (file_ops::OpenForRead(path, file) != kOk) return kFileOpen;
+  const Status status = file_ops::ReadAll(file, out, limit);
+  // A failed close of a file only read changes nothing on disk.
+  (void)file_ops::Close(file);
+  return status;
+}
+
+Status ReplaceFileContent(const ReplaceNames& names, const std::vector<std::uint8_t>& content) {
+  const std::string target = ResolveInDirectory(names.directory, names.target);
+  const std::string plainTemporary = ResolveInDirectory(names.directory, names.temporary);
+  if (target == plainTemporary) return kBadRequest;
+  const bool keepBackup = !names.backup.empty() && Exists(target);
+  const std::string backup =
+      keepBackup ? ResolveInDirectory(names.directory, names.backup) : std::string();
+  if (keepBackup && (backup == target || backup == plainTemporary)) return kBadRequest;
+  const std::string temporary =
+      WithTrailingSeparator(names.directory) + WriterTemporaryName(names.temporary);
+  const unsigned mode = file_ops::PermissionsOf(target);
+  if (ClearTemporary(plainTemporary) != kOk) return kFileWrite;
+
+  if (keepBackup) {
+    Status status = StageCopy(target, temporary, true);
+    if (status == kOk) status = CommitStaged(temporary, backup);
+    if (status != kOk) return kFileWrite;
+  }
+
+  if (WriteNewFile(temporary, content.data(), content.size(), mode) != kOk) return kFileWrite;
+  if (CommitStaged(temporary, target) != kOk) return kFileWrite;
+  // The new content already stands in the target's place; a failed folder sync cannot be
+  // undone and does not make the replace untrue, so it is not reported as a failure.
+  (void)file_ops::SyncDirectory(names.directory);
+  return kOk;
+}
+
+Status PlaceFileCopy(const std::string& source, const std::string& destinationDir,
+                     const std::string& destinationName, const std::string& temporary,
+                     bool allowLink) {
+  const std::string destination = ResolveInDirectory(destinationDir, destinationName);
+  const std::string staged = WithTrailingSeparator(destinationDir) + WriterTemporaryName(temporary);
+  if (destination == staged || destination == source) return kBadRequest;
+  Status status = StageCopy(source, staged, allowLink);
+  if (status != kOk) return status == kFileOpen ? kFileOpen : kFileWrite;
+  if (CommitStaged(staged, destination) != kOk) return kFileWrite;
+  (void)file_ops::SyncDirectory(destinationDir);
+  return kOk;
+}
+
+}  // namespace voltrim

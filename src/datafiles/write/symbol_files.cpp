@@ -1,0 +1,269 @@
+#include "datafiles/write/symbol_files.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <set>
+#include <system_error>
+#include <vector>
+
+#include "datafiles/format/emaster.h"
+#include "datafiles/format/master_image.h"
+#include "datafiles/format/xmaster.h"
+#include "datafiles/io/file_ops.h"
+#include "datafiles/io/portfolio_files.h"
+#include "datafiles/io/portfolio_lock.h"
+#include "datafiles/io/replace_file.h"
+#include "datafiles/write/master_replace.h"
+
+namespace voltrim {
+
+namespace {
+
+bool Exists(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+}
+
+std::vector<std::uint8_t> TrailingBytes(const MasterImage& master) {
+  const std::size_t end = MasterImage::Offset(master.RecordCount());
+  return {master.bytes.begin() + static_cast<std::ptrdiff_t>(end), master.bytes.end()};
+}
+
+void Append(std::vector<std::uint8_t>& out, const std::uint8_t* data, std::size_t size) {
+  out.insert(out.end(), data, data + size);
+}
+
+std::int16_t Lowered(std::int16_t value, std::size_t by) {
+  const int lowered = value - static_cast<int>(by);
+  return static_cast<std::int16_t>(std::max(lowered, 0));
+}
+
+// MASTER without the records `drop` selects; the header counts the records written and
+// its highest file number drops by the number removed, as the two are kept in step.
+template <typename Drop>
+std::vector<int> WithoutRecords(const MasterImage& master, Drop drop,
+                                std::vector<std::uint8_t>& out, std::set<int>& kept) {
+  std::vector<int> removed;
+  out.assign(master.bytes.begin(), master.bytes.begin() + kMasterRecordSize);
+  for (int i = 0; i < master.RecordCount(); ++i) {
+    const std::uint8_t* record = master.Record(i);
+    if (drop(record)) {
+      removed.push_back(record[master_offset::kFileNumber]);
+    } else {
+      kept.insert(record[master_offset::kFileNumber]);
+      Append(out, record, kMasterRecordSize);
+    }
+  }
+  const std::vector<std::uint8_t> tail = TrailingBytes(master);
+  Append(out, tail.data(), tail.size());
+  MasterImage result{out};
+  result.SetHeaderField(
+      kHeaderRecordCount,
+      static_cast<std::int16_t>(master.RecordCount() - static_cast<int>(removed.size())));
+  result.SetHeaderField(kHeaderHighestFileNumber,
+                        Lowered(master.HeaderField(kHeaderHighestFileNumber), removed.size()));
+  out = std::move(result.bytes);
+  return removed;
+}
+
+// Removes F<n>.DAT, .DOP and .BAK of file numbers no remaining record uses. False when a
+// file is still there afterwards.
+bool RemoveDataFiles(const std::string& directory, const std::vector<int>& numbers,
+                     const std::set<int>& kept) {
+  bool allGone = true;
+  for (const int n : std::set<int>(numbers.begin(), numbers.end())) {
+    if (kept.count(n) != 0) continue;
+    for (const std::string& name : {DatFileName(n), DopFileName(n), BakFileName(n)}) {
+      const Status removed = file_ops::Remove(ResolveInDirectory(directory, name));
+      if (removed != kOk && removed != kFileNotFound) allGone = false;
+    }
+  }
+  (void)file_ops::SyncDirectory(directory);
+  return allGone;
+}
+
+// Lowest file number no record of the destination uses (records beyond the count too,
+// since their files may be on disk); 0 when none is free.
+int LowestFreeFileNumber(const MasterImage& master) {
+  std::array<bool, 256> used{};
+  used[0] = true;
+  const std::size_t whole = master.bytes.size() / kMasterRecordSize;
+  for (std::size_t i = 1; i < whole; ++i) used[master.bytes[i * kMasterRecordSize]] = true;
+  for (int n = 1; n <= kMaxSymbols; ++n) {
+    if (!used[static_cast<std::size_t>(n)]) return n;
+  }
+  return 0;
+}
+
+bool InsidePortfolio(std::string_view portfolioDir, const std::string& directory) {
+  const std::string root = WithTrailingSeparator(portfolioDir);
+  return directory.compare(0, root.size(), root) == 0 &&
+         directory.find("/../", root.empty() ? 0 : root.size() - 1) == std::string::npos;
+}
+
+// Places the source's DAT and DOP at the destination under newNumber. On failure nothing
+// placed remains.
+Status PlaceDataFiles(const std::string& sourceDir, int oldNumber, const std::string& destDir,
+                      int newNumber, bool move) {
+  const std::string sourceDat = ResolveInDirectory(sourceDir, DatFileName(oldNumber));
+  const std::string sourceDop = ResolveInDirectory(sourceDir, DopFileName(oldNumber));
+  if (!Exists(sourceDat)) return kFileOpen;
+  const std::string staging = NewFileName(newNumber);
+  Status status = PlaceFileCopy(sourceDat, destDir, DatFileName(newNumber), staging, move);
+  if (status != kOk) return status;
+  if (Exists(sourceDop)) {
+    status = PlaceFileCopy(sourceDop, destDir, DopFileName(newNumber), staging, move);
+  } else {
+    // A stale DOP of the free number would give the new series the wrong columns.
+    status = file_ops::Remove(ResolveInDirectory(destDir, DopFileName(newNumber)));
+    if (status == kFileNotFound) status = kOk;
+  }
+  if (status != kOk) {
+    (void)file_ops::Remove(ResolveInDirectory(destDir, DatFileName(newNumber)));
+    return status == kFileOpen ? kFileOpen : kFileWrite;
+  }
+  return kOk;
+}
+
+// Looks the symbol up with its folder held (one reached through a subdirectory entry is
+// taken after the first ones, and looked up again once held).
+Status FindSymbolHeld(PortfolioLock& lock, std::string_view sourceDir, std::string_view search,
+                      FoundSymbol& found) {
+  Status status = FindSymbol(sourceDir, search, found);
+  if (status != kOk || lock.Covers(found.directory)) return status;
+  status = lock.Add(found.directory);
+  if (status == kOk) status = FindSymbol(sourceDir, search, found);
+  if (status == kOk && !lock.Covers(found.directory)) status = kPortfolioBusy;
+  return status;
+}
+
+}  // namespace
+
+Status DeleteSymbol(std::string_view portfolioDir, std::string_view symbol) {
+  if (symbol.empty()) return kBadRequest;
+  const PortfolioLock lock({portfolioDir});
+  if (lock.status() != kOk) return lock.status();
+  const std::string masterPath = MasterPathIn(portfolioDir);
+  MasterImage master;
+  Status status = ReadMasterImage(masterPath, master);
+  if (status != kOk) return status;
+  std::vector<std::uint8_t> content;
+  std::set<int> kept;
+  const std::vector<int> removed = WithoutRecords(
+      master, [&](const std::uint8_t* record) { return SymbolText(record) == symbol; }, content,
+      kept);
+  if (removed.empty()) return kRecordNotFound;
+  status = ReplaceMasterKeepingEmaster(masterPath, master.bytes, content, ".~NU", false);
+  if (status != kOk) return status;
+  return RemoveDataFiles(std::string(portfolioDir), removed, kept) ? kOk : kSymbolFilesLeft;
+}
+
+std::string AddSymbolExistsMessage(std::string_view searchText, std::string_view destinationDir) {
+  return "The Symbol addition failed.\n\nReason: Symbol " + std::string(searchText) +
+         " already exists in\n" + std::string(destinationDir);
+}
+
+int AddSymbolToPortfolio(const MasterRecord& record, std::string_view searchText,
+                         std::string_view sourceDir, std::string_view destinationDir, bool move,
+                         int* newFileNumber) {
+  const PortfolioLock lock({sourceDir, destinationDir});
+  if (lock.status() != kOk) return lock.status();
+  FoundSymbol existing;
+  Status status = FindSymbol(destinationDir, searchText, existing);
+  if (status == kOk) return kSymbolExists;
+  if (status != kFileNotFound) return status;
+  bool inXmaster = false;
+  status = XmasterListsSymbol(destinationDir, searchText, inXmaster);
+  if (status != kOk || inXmaster) return status != kOk ? status : kSymbolExists;
+
+  const std::string destDir(destinationDir);
+  const std::string masterPath = MasterPathIn(destDir);
+  MasterImage master;
+  status = ReadMasterImage(masterPath, master);
+  if (status != kOk) return status;
+  const std::int16_t count = master.HeaderField(kHeaderRecordCount);
+  const std::int16_t highest = master.HeaderField(kHeaderHighestFileNumber);
+  if (count == kMaxSymbols || highest == kMaxSymbols) return kPortfolioFull;
+  const int number = LowestFreeFileNumber(master);
+  if (number == 0 || count > kMaxSymbols || highest > kMaxSymbols) return kPortfolioFull;
+  // The source's EMASTER record, when it has one, keeps its long name at the destination.
+  std::vector<std::uint8_t> sourceEmaster;
+  status = EmasterRecordOf(sourceDir, record, sourceEmaster);
+  if (status != kOk) return status;
+
+  // The files stand at the destination before MASTER names them, so the destination never
+  // lists a symbol without its data.
+  status = PlaceDataFiles(std::string(sourceDir), record.FileNumber(), destDir, number, move);
+  if (status != kOk) return status;
+
+  std::vector<std::uint8_t> content(
+      master.bytes.begin(), master.bytes.begin() + static_cast<std::ptrdiff_t>(
+                                                       MasterImage::Offset(master.RecordCount())));
+  MasterRecord added = record;
+  added.bytes[master_offset::kFileNumber] = static_cast<std::uint8_t>(number);
+  Append(content, added.bytes.data(), added.bytes.size());
+  const std::vector<std::uint8_t> tail = TrailingBytes(master);
+  Append(content, tail.data(), tail.size());
+  MasterImage updated{std::move(content)};
+  updated.SetHeaderField(kHeaderRecordCount, static_cast<std::int16_t>(master.RecordCount() + 1));
+  updated.SetHeaderField(kHeaderHighestFileNumber, static_cast<std::int16_t>(highest + 1));
+
+  status = ReplaceMasterKeepingEmaster(masterPath, master.bytes, updated.bytes, ".~NU", false,
+                                       sourceEmaster);
+  if (status != kOk) {
+    // No record names the placed files; take them away again.
+    (void)file_ops::Remove(ResolveInDirectory(destDir, DatFileName(number)));
+    (void)file_ops::Remove(ResolveInDirectory(destDir, DopFileName(number)));
+    return status;
+  }
+  if (newFileNumber != nullptr) *newFileNumber = number;
+  return kSymbolAdded;
+}
+
+std::string SymbolSearchText(std::string_view symbol) {
+  std::size_t begin = 0;
+  std::size_t end = symbol.size();
+  const auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+  while (begin < end && blank(symbol[begin])) ++begin;
+  while (end > begin && blank(symbol[end - 1])) --end;
+  std::string text(symbol.substr(begin, end - begin));
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+int MoveOrCopySymbol(std::string_view sourceDir, std::string_view symbol,
+                     std::string_view destinationDir, bool move) {
+  const std::string search = SymbolSearchText(symbol);
+  if (search.empty()) return kBadRequest;
+  PortfolioLock lock({sourceDir, destinationDir});
+  if (lock.status() != kOk) return lock.status();
+  FoundSymbol found;
+  Status status = FindSymbolHeld(lock, sourceDir, search, found);
+  if (status != kOk) return status;
+  if (!InsidePortfolio(sourceDir, found.directory)) return kDamagedFile;
+
+  const int result =
+      AddSymbolToPortfolio(found.record, search, found.directory, destinationDir, move);
+  if (result != kSymbolAdded || !move) return result;
+
+  // The symbol stands complete at the destination; only now may the source let it go.
+  const int oldNumber = found.record.FileNumber();
+  const std::string masterPath = MasterPathIn(found.directory);
+  MasterImage master;
+  if (ReadMasterImage(masterPath, master) != kOk) return kSourceNotRemoved;
+  std::vector<std::uint8_t> content;
+  std::set<int> kept;
+  const std::vector<int> removed = WithoutRecords(
+      master,
+      [&](const std::uint8_t* record) { return record[master_offset::kFileNumber] == oldNumber; },
+      content, kept);
+  if (removed.empty()) return kSourceNotRemoved;
+  if (ReplaceMasterKeepingEmaster(masterPath, master.bytes, content, ".~NU", false) != kOk)
+    return kSourceNotRemoved;
+  return RemoveDataFiles(found.directory, removed, kept) ? kSymbolAdded : kSymbolFilesLeft;
+}
+
+}  // namespace voltrim

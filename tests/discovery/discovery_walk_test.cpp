@@ -1,0 +1,190 @@
+#include <gtest/gtest.h>
+
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "datafiles/io/portfolio_files.h"
+#include "discovery/discovery_drives.h"
+#include "discovery/discovery_walk.h"
+#include "support/recording_prompt.h"
+#include "support/temp_dir.h"
+
+namespace voltrim {
+namespace {
+
+namespace fs = std::filesystem;
+using Paths = std::vector<std::string>;
+
+class WalkTest : public ::testing::Test {
+ protected:
+  std::string P(const std::string& relative) const { return dir_.str() + "/" + relative; }
+  void Masters(std::initializer_list<const char*> relatives) {
+    for (const char* relative : relatives) {
+      fs::create_directories(fs::path(P(relative)).parent_path());
+      std::ofstream(P(relative)) << "x";
+    }
+  }
+  Paths SortedWalk(const SearchFilter& filter) {
+    Paths results;
+    WalkDirectory(dir_.str(), filter, results, prompt_);
+    SortPortfolioList(results);
+    return results;
+  }
+  bool Examined(const std::string& path) const {
+    return std::count(prompt_.scanPaths.begin(), prompt_.scanPaths.end(), path) > 0;
+  }
+
+  testing::TempDir dir_;
+  testing::RecordingPrompt prompt_;
+  const SearchFilter noLimit_ = MakeSearchFilter(0, 0, "");
+};
+
+TEST_F(WalkTest, FilterDescendsTowardsAndBelowThePath) {
+  Masters({"metastock/data/MASTER", "metastock/data/2020/MASTER", "metastock/data2/MASTER",
+           "metastock/other/MASTER", "other/metastock/MASTER", "meta/MASTER"});
+  const Paths found = SortedWalk(MakeSearchFilter(0, 1, P("MetaStock/Data")));
+  EXPECT_EQ(found, (Paths{P("meta"), P("metastock/data"), P("metastock/data/2020"),
+                          P("metastock/data2")}));
+  EXPECT_TRUE(Examined(P("metastock")));
+  EXPECT_FALSE(Examined(P("other")));  // never entered, so its subtree is never listed
+  EXPECT_FALSE(Examined(P("metastock/other")));
+}
+
+TEST_F(WalkTest, RootIsAlwaysExaminedAndAMissingRootFindsNothing) {
+  Masters({"MASTER", "a/MASTER"});
+  EXPECT_EQ(SortedWalk(MakeSearchFilter(0, 1, "/nowhere/else")), Paths{dir_.str()});
+  Paths none;
+  WalkDirectory(P("absent"), noLimit_, none, prompt_);
+  EXPECT_TRUE(none.empty());
+}
+
+TEST_F(WalkTest, MasterTestIgnoresCaseFoldersPipesDotNamesAndLinks) {
+  Masters({"upper/MASTER", "lower/master", "mixed/Master", ".hidden/MASTER", "visible/.dot/MASTER",
+           "folder/MASTER/MASTER", "notmaster/MASTER.BAK", "real/MASTER", "target.dat"});
+  fs::create_directories(P("pipe"));
+  ASSERT_EQ(mkfifo(P("pipe/MASTER").c_str(), 0600), 0);
+  // The fill would open the FIFO MASTER, not the regular master beside it.
+  Masters({"pipeandfile/master"});
+  ASSERT_EQ(mkfifo(P("pipeandfile/MASTER").c_str(), 0600), 0);
+  // Links are never followed, so loops end.
+  fs::create_directory_symlink(dir_.path(), P("real/loop"));
+  fs::create_directory_symlink(P("real"), P("alias"));
+  fs::create_directories(P("linked"));
+  fs::create_symlink(P("target.dat"), P("linked/MASTER"));
+  fs::create_directories(P("dangling"));
+  fs::create_symlink(P("gone"), P("dangling/MASTER"));
+  EXPECT_EQ(SortedWalk(noLimit_), (Paths{P("folder/MASTER"), P("linked"), P("lower"), P("mixed"),
+                                         P("real"), P("upper")}));
+  for (const char* skipped : {".hidden", "visible/.dot", "alias", "real/loop"}) {
+    EXPECT_FALSE(Examined(P(skipped))) << skipped;
+  }
+}
+
+// Paths the system cannot open are neither listed nor entered; up to them, depth is no limit.
+TEST_F(WalkTest, SixtyLevelsAreListedAndTooLongPathsAreNot) {
+  std::string deep;
+  for (int level = 0; level < 60; ++level) deep += "level_" + std::to_string(10 + level) + "/";
+  Masters({(deep + "MASTER").c_str()});
+  std::string tooLong = deep;
+  while (P(tooLong).size() <= kMaxPortfolioDirLength) tooLong += "abcdefghijklmnopqrstuvwxyz/";
+  tooLong.pop_back();
+  // Made step by step: a path this long cannot be created in one call.
+  fs::path made = dir_.path();
+  for (std::size_t at = 0, next; at < tooLong.size(); at = next + 1) {
+    next = tooLong.find('/', at);
+    if (next == std::string::npos) next = tooLong.size();
+    made /= tooLong.substr(at, next - at);
+    ASSERT_TRUE(mkdir(made.c_str(), 0755) == 0 || errno == EEXIST) << made.string().size();
+  }
+  deep.pop_back();
+  EXPECT_EQ(SortedWalk(noLimit_), Paths{P(deep)});
+  EXPECT_FALSE(Examined(P(tooLong)));
+}
+
+// A tree whose folder "loop" is the root itself again, as a bind mount of a folder inside
+// itself presents it: same device, same inode, a new path each time.
+class LoopingTree : public WalkFileSystem {
+ public:
+  bool List(const std::string& folder, bool, FolderListing& out) const override {
+    ++listings;
+    const bool isLeaf = folder.size() >= 5 && folder.compare(folder.size() - 5, 5, "/leaf") == 0;
+    out = FolderListing{1, isLeaf ? ino_t{3} : ino_t{2}, {}, true};
+    if (!isLeaf) out.subfolders = {"leaf", "loop"};
+    return true;
+  }
+  bool HasMasterFile(const std::string&) const override { return true; }
+  mutable int listings = 0;
+};
+
+TEST(WalkLoopTest, AFolderReachedAgainIsNotEnteredTwice) {
+  LoopingTree tree;
+  testing::RecordingPrompt prompt;
+  Paths results;
+  WalkDirectoryIn(tree, "/r", MakeSearchFilter(0, 0, ""), results, prompt);
+  EXPECT_EQ(results, (Paths{"/r", "/r/leaf"}));
+  EXPECT_EQ(tree.listings, 3);  // /r, /r/loop (seen already: not examined), /r/leaf
+}
+
+// The same with a real bind mount, in a mount namespace of a child process of its own.
+TEST(WalkLoopTest, ABindMountOfAFolderInsideItselfEnds) {
+  testing::TempDir dir;
+  const std::string root = dir.str();
+  fs::create_directories(root + "/p/inner");
+  std::ofstream(root + "/p/MASTER") << "x";
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // 77: not permitted here; 0: the walk ended with the one portfolio; 1: it did not.
+    if (unshare(CLONE_NEWNS) != 0 ||
+        mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        mount((root + "/p").c_str(), (root + "/p/inner").c_str(), nullptr, MS_BIND, nullptr) != 0)
+      _exit(77);
+    testing::RecordingPrompt prompt;
+    Paths results;
+    WalkDirectory(root, MakeSearchFilter(0, 0, ""), results, prompt);
+    _exit(results == Paths{root + "/p"} ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "bind mounts are not permitted here";
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST(WalkRealDataTest, FindsEveryPublishedFolder) {
+  const fs::path data = testing::SharedDataDir();
+  if (data.empty()) GTEST_SKIP() << "no shared data";
+  testing::RecordingPrompt prompt;
+  const Paths found = FindPortfolios(data.string(), MakeSearchFilter(0, 0, ""), prompt);
+  // Folders added to the shared data later must not fail this test: it checks the ones it knows.
+  for (const char* known :
+       {"bbfinance", "equis-small", "lowercase-names", "mininge", "stooq-intraday"}) {
+    if (!fs::exists(data / known)) continue;
+    EXPECT_NE(std::find(found.begin(), found.end(), (data / known).string()), found.end()) << known;
+  }
+}
+
+TEST(WalkOtherFileSystemsTest, NeverEntersAnotherMount) {
+  // /proc is a file system of its own on every Linux system; admitted by the filter, it
+  // must still not be entered from /.
+  struct stat rootInfo, procInfo;
+  if (stat("/", &rootInfo) || stat("/proc", &procInfo) || rootInfo.st_dev == procInfo.st_dev) {
+    GTEST_SKIP() << "no separate /proc here";
+  }
+  testing::RecordingPrompt prompt;
+  Paths results;
+  WalkDirectory("/", MakeSearchFilter(0, 1, "/proc/self/fd"), results, prompt);
+  EXPECT_EQ(std::count(prompt.scanPaths.begin(), prompt.scanPaths.end(), "/proc"), 0);
+}
+
+}  // namespace
+}  // namespace voltrim
