@@ -38,11 +38,9 @@ struct Fixture {
     PortfolioSpec plan;
     plan.entries.push_back({false, series, {}});
     if (WritePortfolio(dir.str(), plan) != kOk) std::abort();
-    SeriesBuffer buffer;
-    AllocSeriesBuffer(buffer, kQuotes);
+    SeriesBuffer buffer(kQuotes);
     if (ReadSeries(buffer, dir.str(), "BIG", 0, kQuotes) != kOk) std::abort();
     for (int i = 0; i < buffer.Count(); ++i) quotes.push_back(buffer.At(i));
-    FreeSeriesBuffer(buffer);
   }
   std::string Out() const { return (dir.path() / "out.txt").string(); }
 };

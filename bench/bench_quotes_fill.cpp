@@ -37,8 +37,7 @@ Fixture& TheFixture() {
 
 void BM_ReadSeries(benchmark::State& state) {
   Fixture& f = TheFixture();
-  SeriesBuffer buffer;
-  AllocSeriesBuffer(buffer, kQuotes);
+  SeriesBuffer buffer(kQuotes);
   for (auto _ : state) {
     if (ReadSeries(buffer, f.drive, "LONG", 0, kQuotes) != kOk || buffer.Count() != kQuotes) {
       state.SkipWithError("read failed");
@@ -46,7 +45,6 @@ void BM_ReadSeries(benchmark::State& state) {
     }
     benchmark::DoNotOptimize(buffer.DateAt(kQuotes - 1));
   }
-  FreeSeriesBuffer(buffer);
 }
 
 // Notes when the first screenful of rows is ready to show.

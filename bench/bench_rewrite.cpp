@@ -64,7 +64,7 @@ void BM_RewriteSeriesScale(benchmark::State& state) {
   split.lastDay = 65535;
   split.values = {1, 1, 1, 1, 1, 1};  // every quote rewritten, the file stays the same
   for (auto _ : state) {
-    if (voltrim::RewriteSeries(split, Data().dir, "BIG", kQuotes) != 0)
+    if (voltrim::RewriteSeries(split, Data().dir, "BIG") != 0)
       state.SkipWithError("rewrite failed");
   }
   state.SetBytesProcessed(state.iterations() *

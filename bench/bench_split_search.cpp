@@ -50,15 +50,13 @@ Portfolio& Data() {
 
 void BM_ReadSeriesOnly(benchmark::State& state) {
   Portfolio& data = Data();
-  SeriesBuffer buffer;
-  AllocSeriesBuffer(buffer, kQuotes);
+  SeriesBuffer buffer(kQuotes);
   for (auto _ : state) {
     for (const std::string& symbol : data.symbols) {
       if (ReadSeries(buffer, data.dir.str(), symbol, 0, kQuotes) != kOk) std::abort();
       benchmark::DoNotOptimize(buffer.ValueAt(Field::Close, kQuotes - 1));
     }
   }
-  FreeSeriesBuffer(buffer);
 }
 BENCHMARK(BM_ReadSeriesOnly)->Unit(benchmark::kMillisecond);
 
@@ -66,8 +64,7 @@ BENCHMARK(BM_ReadSeriesOnly)->Unit(benchmark::kMillisecond);
 // to tell the cost of windowed reading from the cost of the pair tests.
 void BM_WindowedReadsOnly(benchmark::State& state) {
   Portfolio& data = Data();
-  SeriesBuffer buffer;
-  AllocSeriesBuffer(buffer, kSplitSearchWindow);
+  SeriesBuffer buffer(kSplitSearchWindow);
   for (auto _ : state) {
     for (const std::string& symbol : data.symbols) {
       SeriesLocation location;
@@ -82,7 +79,6 @@ void BM_WindowedReadsOnly(benchmark::State& state) {
       }
     }
   }
-  FreeSeriesBuffer(buffer);
 }
 BENCHMARK(BM_WindowedReadsOnly)->Unit(benchmark::kMillisecond);
 

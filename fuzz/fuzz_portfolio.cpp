@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "browser/grid_text.h"
-#include "datafiles/format/series.h"
+#include "browser/series_view.h"
 #include "export/export_writer.h"
 #include "prompt/user_prompt.h"
 #include "scratch_folder.h"
@@ -32,23 +32,18 @@ class CountingSink : public voltrim::TextSink {
   std::size_t size = 0;
 };
 
-// The quotes command: the count, then every quote newest first in windows.
+// The quotes command and the grid: the series found once, every quote newest first.
 void ReadQuotes(const std::string& dir, const std::string& symbol) {
-  voltrim::SeriesLocation location;
-  voltrim::SeriesReader reader;
-  if (voltrim::LocateSeries(dir, symbol, location) != voltrim::kOk) return;
-  if (reader.Open(location) != voltrim::kOk) return;
-  voltrim::SeriesBuffer buffer;
-  if (voltrim::AllocSeriesBuffer(buffer, 400) != voltrim::kOk) return;
-  for (int done = 0; done < reader.Total();) {
-    const int chunk = std::min(reader.Total() - done, 400);
-    if (reader.Read(buffer, reader.Total() - done - chunk, chunk) != voltrim::kOk) break;
-    if (buffer.Count() < 0 || buffer.Count() > chunk) __builtin_trap();
-    for (int i = 0; i < buffer.Count(); ++i) (void)voltrim::QuoteCellTexts(buffer.At(i));
-    if (buffer.Count() == 0) break;
-    done += chunk;
-  }
-  voltrim::FreeSeriesBuffer(buffer);
+  voltrim::SeriesView view;
+  if (view.Open(dir, symbol) != voltrim::kOk) return;
+  int read = 0;
+  (void)view.ReadQuotes(voltrim::QuoteOrder::kNewestFirst, [&](const voltrim::Quote& quote) {
+    (void)voltrim::QuoteCellTexts(quote);
+    ++read;
+  });
+  if (read > view.Total()) __builtin_trap();
+  (void)view.OldestDateText();
+  (void)view.NewestDateText();
 }
 
 }  // namespace
@@ -97,11 +92,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       voltrim::ExportSettings settings;
       settings.newest = static_cast<int>(i & 1);
       CountingSink sink;
-      voltrim::SeriesBuffer counter;
-      if (voltrim::AllocSeriesBuffer(counter, 1) != voltrim::kOk) continue;
-      if (voltrim::ReadSeries(counter, dir, symbol, 0, 0) == voltrim::kOk)
-        voltrim::WriteExportText(sink, dir, symbol, counter.Total(), settings);
-      voltrim::FreeSeriesBuffer(counter);
+      voltrim::SeriesView series;
+      if (series.Open(dir, symbol) == voltrim::kOk)
+        (void)voltrim::WriteExportRows(sink, series.Location(), symbol, series.Total(), settings,
+                                       voltrim::ExportStyle{});
     }
   }
   std::vector<std::string> symbols;

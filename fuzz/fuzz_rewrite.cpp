@@ -93,8 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   edit.firstDay = 0;
   edit.lastDay = 65535;
   edit.values = {1, 1, 1, 1, 1, 1};
-  const voltrim::Status status =
-      voltrim::RewriteSeries(edit, dir, "S", static_cast<int>(before.size() / 8));
+  const voltrim::Status status = voltrim::RewriteSeries(edit, dir, "S");
   std::vector<std::uint8_t> stored;
   (void)voltrim::ReadWholeFile(dir + "/F1.DAT", stored, voltrim::kMaxPortfolioFileBytes);
   if (status != voltrim::kOk) {

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "browser/grid_text.h"
+#include "browser/series_view.h"
 #include "datafiles/format/master.h"
 #include "datafiles/format/series.h"
 #include "datafiles/io/portfolio_files.h"
@@ -23,7 +24,6 @@ namespace voltrim {
 
 namespace {
 
-constexpr int kQuoteChunk = 400;         // quotes read at a time into one reusable buffer
 constexpr int kProgressStep = 10;        // rows per advance of the progress bar
 constexpr int kFirstScreenfulRows = 30;  // the view is refreshed once this many are in
 
@@ -41,15 +41,6 @@ std::string Format(const char* pattern, int a, int b) {
   char text[160];
   std::snprintf(text, sizeof text, pattern, a, b);
   return text;
-}
-
-// Date text of the one quote at start (-1: the newest), or of day 0 when there is none.
-std::string EndDateText(SeriesBuffer& buffer, SeriesReader& reader, int start) {
-  DayNumber day = 0;
-  if (reader.Read(buffer, start, 1) == kOk && buffer.Count() >= 1) {
-    day = buffer.DateAt(0);
-  }
-  return FormatUserDate(day);
 }
 
 }  // namespace
@@ -283,48 +274,29 @@ void Browser::FillQuotesGrid(int row) {
   }
   quotes.loadedSymbol = current->symbol;
   quotes.loadedName = current->name;
-  const std::string& dir = state_.portfolioDir;
-  const std::string& symbol = quotes.loadedSymbol;
 
-  // The series is looked up and its file opened once; every window below is read from it.
-  SeriesLocation location;
-  SeriesReader reader;
-  Status counted = LocateSeries(dir, symbol, location);
-  if (counted == kOk) counted = reader.Open(location);
-  const std::int32_t total = reader.Total();
+  SeriesView view;
+  const Status opened = view.Open(state_.portfolioDir, quotes.loadedSymbol);
+  const int total = view.Total();
   // A series longer than the grid can count is refused rather than shown with a
   // wrapped count.
-  if (counted != kOk || total < 0 || total > kMaxGridQuotes) {
+  if (opened != kOk || total < 0 || total > kMaxGridQuotes) {
     prompt_.ShowMessage("Error in FillQuotesGrid");
     return;
   }
   quotes.count = static_cast<std::int16_t>(total);
 
-  SeriesBuffer buffer;
-  if (AllocSeriesBuffer(buffer, kQuoteChunk) != kOk) {
-    prompt_.ShowMessage("Too many bars");
-    return;
-  }
   prompt_.FillProgress(0, quotes.count);
   quotes.rows.reserve(static_cast<std::size_t>(quotes.count));
-  int done = 0;
-  while (done != quotes.count) {
-    const int chunk = std::min(quotes.count - done, kQuoteChunk);
-    // A short read would leave the loop waiting forever for rows that never come.
-    if (reader.Read(buffer, quotes.count - done - chunk, chunk) != kOk || buffer.Count() != chunk) {
-      prompt_.ShowMessage("Error in FillQuotesGrid");
-      break;
-    }
-    for (int i = chunk - 1; i >= 0; --i) {
-      quotes.rows.push_back(buffer.At(i));
-      ++done;
-      if (done % kProgressStep == 0) prompt_.FillProgress(done, quotes.count);
-      if (done == kFirstScreenfulRows && observer_) observer_->QuotesPartlyLoaded(done);
-    }
-  }
-  quotes.firstDateText = EndDateText(buffer, reader, 0);
-  quotes.lastDateText = EndDateText(buffer, reader, -1);
-  FreeSeriesBuffer(buffer);
+  const Status read = view.ReadQuotes(QuoteOrder::kNewestFirst, [&](const Quote& quote) {
+    quotes.rows.push_back(quote);
+    const int done = quotes.RowCount();
+    if (done % kProgressStep == 0) prompt_.FillProgress(done, quotes.count);
+    if (done == kFirstScreenfulRows && observer_) observer_->QuotesPartlyLoaded(done);
+  });
+  if (read != kOk) prompt_.ShowMessage("Error in FillQuotesGrid");
+  quotes.firstDateText = view.OldestDateText();
+  quotes.lastDateText = view.NewestDateText();
   prompt_.FillProgress(0, 0);
 
   quotes.currentRow = static_cast<std::int16_t>(row);

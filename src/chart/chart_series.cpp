@@ -24,8 +24,7 @@ std::vector<ChartSplitMark> FindSplitMarks(const std::vector<Quote>& oldestFirst
   for (std::size_t k = 0; k + 1 < oldestFirst.size(); ++k) {
     const Quote& a = oldestFirst[k];
     const Quote& b = oldestFirst[k + 1];
-    if (IsOrdinaryStep(a.close, b.close)) continue;
-    const RatioPair* ratio = TestSplitPair({a.high, a.low, a.close}, {b.high, b.low, b.close});
+    const RatioPair* ratio = SplitBetween({a.high, a.low, a.close}, {b.high, b.low, b.close});
     if (!ratio) continue;
     marks.push_back({static_cast<int>(k + 1), SplitCandidate{symbol, *ratio, b.date}.Line()});
   }

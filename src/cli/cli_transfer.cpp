@@ -4,6 +4,7 @@
 #include "cli/cli_emaster_warning.h"
 #include "cli/cli_prompt.h"
 #include "cli/cli_write_common.h"
+#include "datafiles/format/master_image.h"
 #include "datafiles/write/symbol_files.h"
 #include "symbols/symbol_commands.h"
 
@@ -29,7 +30,7 @@ int RunTransferCommand(const Command& command, const QStringList& arguments, boo
   if (move) WarnIfEmasterOutOfStepFor(*dir, SymbolSearchText(TextArgument(positional[1])));
   WarnIfEmasterOutOfStep(*destination);
   CliPrompt prompt;
-  const SymbolPortfolio portfolio{*dir, MasterPathOf(*dir)};
+  const SymbolPortfolio portfolio{*dir, MasterPathIn(*dir)};
   const SymbolCommandOutcome outcome =
       RunMoveOrCopySymbol(portfolio, TextArgument(positional[1]), *destination, move, prompt);
   return ExitStatus(outcome.succeeded, outcome.partlyDone);

@@ -2,37 +2,25 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
+#include "browser/grid_text.h"
+#include "browser/series_view.h"
 #include "cli/cli_common.h"
 #include "datafiles/format/encodings.h"
 #include "datafiles/format/master.h"
+#include "datafiles/format/master_image.h"
 #include "datafiles/format/series.h"
-#include "datafiles/io/portfolio_files.h"
 #include "quotes/entry_fields.h"
 
 namespace voltrim::cli {
 
 namespace {
 
-constexpr int kReadWindow = 400;
-
-// As the symbols grid shows a record: the symbol cut at the first byte outside 0x21-0x7F,
-// or the name (cut at its first NUL) when that leaves nothing.
+// As the symbols grid shows a record.
 SymbolRow GridTexts(const MasterRecord& record, int row) {
-  SymbolRow texts;
-  texts.row = row;
-  for (std::size_t i = 0; i < kSymbolFieldSize; ++i) {
-    const auto c = record.bytes[master_offset::kSymbol + i];
-    if (c < 0x21 || c > 0x7F) break;
-    texts.symbol.push_back(static_cast<char>(c));
-  }
-  for (std::size_t i = 0; i < kNameFieldSize; ++i) {
-    const auto c = record.bytes[master_offset::kName + i];
-    if (c == 0) break;
-    texts.name.push_back(static_cast<char>(c));
-  }
-  if (texts.symbol.empty()) texts.symbol = texts.name;
-  return texts;
+  voltrim::SymbolRow texts = MakeSymbolRow(record);
+  return SymbolRow{row, std::move(texts.symbol), std::move(texts.name)};
 }
 
 bool EqualIgnoringCase(const std::string& a, const std::string& b) {
@@ -42,49 +30,22 @@ bool EqualIgnoringCase(const std::string& a, const std::string& b) {
   });
 }
 
-// The date text of one quote (start 0: the oldest, -1: the newest), as the browser keeps
-// them; zeros when the series has no quote.
-std::string EndDateText(const std::string& dir, const std::string& symbol, int start) {
-  SeriesBuffer one;
-  DayNumber day = 0;
-  if (AllocSeriesBuffer(one, 1) == kOk && ReadSeries(one, dir, symbol, start, 1) == kOk &&
-      one.Count() == 1) {
-    day = one.DateAt(0);
-  }
-  FreeSeriesBuffer(one);
-  return FormatUserDate(day);
-}
-
-// The dates of every quote, newest first, read window by window as the grid loads them.
-Status ReadRowDates(const std::string& dir, const std::string& symbol, SeriesView& out) {
-  SeriesBuffer buffer;
-  SeriesLocation location;
-  SeriesReader reader;
-  Status status = AllocSeriesBuffer(buffer, kReadWindow);
-  if (status == kOk) status = LocateSeries(dir, symbol, location);
-  if (status == kOk) status = reader.Open(location);
-  const std::int32_t total = status == kOk ? reader.Total() : 0;
-  for (std::int32_t done = 0; status == kOk && done < total;) {
-    const std::int32_t chunk = std::min<std::int32_t>(total - done, kReadWindow);
-    status = reader.Read(buffer, total - done - chunk, chunk);
-    if (status != kOk || buffer.Count() == 0) break;  // a file shorter than its header ends here
-    for (int i = buffer.Count() - 1; i >= 0; --i) {
-      out.rowDates.push_back(FormatUserDate(buffer.DateAt(i)));
-    }
-    done += chunk;
-  }
-  FreeSeriesBuffer(buffer);
-  out.context.quoteCount = static_cast<int>(total);
-  return status;
-}
-
 }  // namespace
 
-bool LoadSeriesView(const std::string& portfolioDir, const std::string& symbol, SeriesView& out) {
-  out = SeriesView{};
+bool LoadSeries(const std::string& portfolioDir, const std::string& symbol, LoadedSeries& out) {
+  out = LoadedSeries{};
   out.context.portfolioDir = portfolioDir;
   out.context.symbol = symbol;
-  const Status status = ReadRowDates(portfolioDir, symbol, out);
+  // Only what MASTER lists can be changed.
+  SeriesView series;
+  Status status = series.Open(portfolioDir, symbol, SeriesIndexes::kMaster);
+  if (status == kOk) {
+    status = series.ReadQuotes(QuoteOrder::kNewestFirst, [&](const Quote& quote) {
+      out.rowDates.push_back(FormatUserDate(quote.date));
+    });
+    // A file shorter than its header says: the dates it holds are the rows.
+    if (series.EndedShort()) status = kOk;
+  }
   if (status != kOk) {
     if (status == kFileNotFound) {
       PrintError(SymbolNotFoundText(symbol, portfolioDir));
@@ -93,23 +54,20 @@ bool LoadSeriesView(const std::string& portfolioDir, const std::string& symbol, 
     }
     return false;
   }
-  out.context.firstDateText = EndDateText(portfolioDir, symbol, 0);
-  out.context.lastDateText = EndDateText(portfolioDir, symbol, -1);
+  out.context.quoteCount = series.Total();
+  out.context.firstDateText = series.OldestDateText();
+  out.context.lastDateText = series.NewestDateText();
   return true;
 }
 
-int RowOfDate(const SeriesView& view, const std::string& dateText) {
+int RowOfDate(const LoadedSeries& view, const std::string& dateText) {
   const auto at = std::find(view.rowDates.begin(), view.rowDates.end(), dateText);
   return at == view.rowDates.end() ? -1 : static_cast<int>(at - view.rowDates.begin());
 }
 
-std::string MasterPathOf(const std::string& portfolioDir) {
-  return ResolveInDirectory(portfolioDir, "MASTER");
-}
-
 bool FindSymbolRow(const std::string& portfolioDir, const std::string& symbol, SymbolRow& out) {
   MasterFile master;
-  const std::string masterPath = MasterPathOf(portfolioDir);
+  const std::string masterPath = MasterPathIn(portfolioDir);
   if (const Status status = ReadMasterFile(masterPath, master); status != kOk) {
     PrintFailure("The MASTER file of " + portfolioDir +
                  " cannot be read: " + DescribeStatus(status));

@@ -13,17 +13,14 @@ namespace voltrim::cli {
 // What the browser would hold for the series: the quote count, the first and last date
 // texts and the date texts of the grid rows (newest first). On failure the reason is
 // shown on stderr and false returned.
-struct SeriesView {
+struct LoadedSeries {
   QuoteSeriesContext context;
   std::vector<std::string> rowDates;
 };
-bool LoadSeriesView(const std::string& portfolioDir, const std::string& symbol, SeriesView& out);
+bool LoadSeries(const std::string& portfolioDir, const std::string& symbol, LoadedSeries& out);
 
 // The grid row (newest first) of the first quote dated dateText, or -1.
-int RowOfDate(const SeriesView& view, const std::string& dateText);
-
-// The MASTER of a portfolio folder (any case of its name).
-std::string MasterPathOf(const std::string& portfolioDir);
+int RowOfDate(const LoadedSeries& view, const std::string& dateText);
 
 // The symbols-grid row showing symbol (exactly, else ignoring case), with its texts as the
 // grid shows them. False (after a message on stderr) when no row shows it.

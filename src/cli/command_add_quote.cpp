@@ -26,8 +26,8 @@ int RunAddQuoteCommand(const QStringList& arguments) {
   if (const auto done = ParseArguments(parser, arguments, plan, positional)) return *done;
   const auto dir = PortfolioArgument(positional[0]);
   if (!dir) return kExitFailed;
-  SeriesView view;
-  if (!LoadSeriesView(*dir, TextArgument(positional[1]), view)) return kExitFailed;
+  LoadedSeries view;
+  if (!LoadSeries(*dir, TextArgument(positional[1]), view)) return kExitFailed;
   const std::string date = TextArgument(positional[2]);
   const int row = RowOfDate(view, date);
   if (row < 0) {

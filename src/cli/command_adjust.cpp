@@ -41,8 +41,8 @@ int RunAdjustCommand(const QStringList& arguments) {
                             TextArgument(parser.value(price)), TextArgument(parser.value(volume)),
                             TextArgument(parser.value(openInterest))};
 
-  SeriesView view;
-  if (!LoadSeriesView(*dir, TextArgument(positional[1]), view)) return kExitFailed;
+  LoadedSeries view;
+  if (!LoadSeries(*dir, TextArgument(positional[1]), view)) return kExitFailed;
   CliPrompt prompt;
   if (!TypeableDate(entered.fromDate) || !TypeableDate(entered.toDate) ||
       !TypeableNumber(entered.priceMultiplier, kAdjustMultiplierMaxChars) ||

@@ -15,7 +15,7 @@ const Command kDeleteQuote{"delete-quote", "delete-quote DIR SYMBOL DATE",
                            "deletes the quote of a date", RunDeleteQuoteCommand};
 
 // Only the delete of the series' first or last quote changes MASTER (its dates).
-bool ChangesMasterDates(const SeriesView& view, const std::string& date) {
+bool ChangesMasterDates(const LoadedSeries& view, const std::string& date) {
   const std::vector<std::string>& rows = view.rowDates;  // newest first
   if (rows.empty()) return false;
   const bool last = rows.front() == date && (rows.size() < 2 || rows[1] != date);
@@ -33,8 +33,8 @@ int RunDeleteQuoteCommand(const QStringList& arguments) {
   if (const auto done = ParseArguments(parser, arguments, plan, positional)) return *done;
   const auto dir = PortfolioArgument(positional[0]);
   if (!dir) return kExitFailed;
-  SeriesView view;
-  if (!LoadSeriesView(*dir, TextArgument(positional[1]), view)) return kExitFailed;
+  LoadedSeries view;
+  if (!LoadSeries(*dir, TextArgument(positional[1]), view)) return kExitFailed;
   if (ChangesMasterDates(view, TextArgument(positional[2].trimmed())))
     WarnIfEmasterOutOfStepFor(*dir, TextArgument(positional[1]));
   CliPrompt prompt;

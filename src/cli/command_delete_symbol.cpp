@@ -3,6 +3,7 @@
 #include "cli/cli_emaster_warning.h"
 #include "cli/cli_prompt.h"
 #include "cli/cli_write_common.h"
+#include "datafiles/format/master_image.h"
 #include "symbols/symbol_commands.h"
 
 namespace voltrim::cli {
@@ -28,7 +29,7 @@ int RunDeleteSymbolCommand(const QStringList& arguments) {
   if (!FindSymbolRow(*dir, TextArgument(positional[1]), row)) return kExitFailed;
   WarnIfEmasterOutOfStep(*dir);
   CliPrompt prompt;
-  const SymbolPortfolio portfolio{*dir, MasterPathOf(*dir)};
+  const SymbolPortfolio portfolio{*dir, MasterPathIn(*dir)};
   const SymbolCommandOutcome outcome = RunSymbolDelete(portfolio, row.symbol, prompt, false);
   return ExitStatus(outcome.succeeded, outcome.partlyDone);
 }

@@ -58,8 +58,8 @@ int RunEdit(const QStringList& arguments) {
 
   const auto dir = PortfolioArgument(positional[0]);
   if (!dir) return kExitFailed;
-  SeriesView view;
-  if (!LoadSeriesView(*dir, TextArgument(positional[1]), view)) return kExitFailed;
+  LoadedSeries view;
+  if (!LoadSeries(*dir, TextArgument(positional[1]), view)) return kExitFailed;
   const std::string date = TextArgument(positional[2]);
   if (RowOfDate(view, date) < 0) {
     PrintError("No quote is dated " + date + ".");

@@ -6,10 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "browser/series_view.h"
 #include "cli/cli_common.h"
 #include "cli/cli_prompt.h"
-#include "datafiles/format/series.h"
-#include "datafiles/format/xmaster.h"
 #include "export/export_settings.h"
 #include "export/export_writer.h"
 #include "export/portfolio_export.h"
@@ -70,18 +69,6 @@ bool ParseOmitted(const QString& list, ExportSettings& settings) {
 
 int RunExportCommand(const QStringList& arguments);
 
-int QuoteCount(const std::string& dir, const std::string& symbol) {
-  SeriesBuffer buffer;
-  int count = -1;
-  SeriesLocation location;
-  if (AllocSeriesBuffer(buffer, 1) == kOk && LocateAnySeries(dir, symbol, location) == kOk &&
-      ReadSeriesAt(buffer, location, 0, 0) == kOk) {
-    count = buffer.Total();
-  }
-  FreeSeriesBuffer(buffer);
-  return count;
-}
-
 // Where the export goes: standard output, or a file replaced once all is written.
 class Output {
  public:
@@ -109,21 +96,17 @@ int ExportError(const Output& output) {
 
 int ExportOne(Output& output, const std::string& dir, const std::string& symbol,
               const ExportSettings& settings, const ExportStyle& style) {
-  const int count = QuoteCount(dir, symbol);
-  if (count < 0) {
+  SeriesView series;
+  if (series.Open(dir, symbol) != kOk) {
     PrintFailure("Cannot read the quotes of " + symbol + " in " + dir);
     return kExitFailed;
   }
   if (!output.Open()) return ExportError(output);
-  if (style.format == ExportFormat::Text) {
-    WriteExportText(output.sink(), dir, symbol, count, settings);
-  } else {
+  // CSV always has its header row; text has its title row when chosen.
+  if (style.format == ExportFormat::Csv || settings.WithTitle()) {
     output.sink().Write(ExportHeading(settings, style));
-    SeriesLocation location;
-    if (LocateAnySeries(dir, symbol, location) == kOk) {
-      WriteExportRows(output.sink(), location, symbol, count, settings, style);
-    }
   }
+  WriteExportRows(output.sink(), series.Location(), symbol, series.Total(), settings, style);
   return output.Finish() ? kExitOk : ExportError(output);
 }
 

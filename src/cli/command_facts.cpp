@@ -1,6 +1,7 @@
 // voltrim-cli facts DIR SYMBOL: what the files say about a series (Symbol > About).
 #include <string>
 
+#include "browser/series_view.h"
 #include "cli/cli_common.h"
 #include "datafiles/format/master.h"
 #include "datafiles/format/series.h"
@@ -20,10 +21,8 @@ std::string Shown(const std::string& text) { return text.substr(0, text.find('\0
 
 // Why the facts could not be had: the series' own readers say it best.
 std::string FactsProblem(const std::string& dir, const std::string& symbol) {
-  SeriesBuffer buffer;
-  Status status = AllocSeriesBuffer(buffer, 1);
-  if (status == kOk) status = ReadSeries(buffer, dir, symbol, 0, 0);
-  FreeSeriesBuffer(buffer);
+  SeriesView series;
+  const Status status = series.Open(dir, symbol, SeriesIndexes::kMaster);
   if (status == kOk) return "its data file or column layout cannot be read";
   return SeriesProblemText(dir, symbol, status);
 }

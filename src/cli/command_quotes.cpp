@@ -1,11 +1,9 @@
 // voltrim-cli quotes DIR SYMBOL: the quotes grid of one series.
-#include <algorithm>
 #include <string>
 
 #include "browser/grid_text.h"
+#include "browser/series_view.h"
 #include "cli/cli_common.h"
-#include "datafiles/format/series.h"
-#include "datafiles/format/xmaster.h"
 
 namespace voltrim::cli {
 
@@ -15,24 +13,6 @@ int RunQuotes(const QStringList& arguments);
 
 const Command kQuotes{"quotes", "quotes DIR SYMBOL [--oldest-first]",
                       "prints the quotes of a symbol, newest first", RunQuotes};
-
-// Same window as the desktop grid: memory stays flat whatever the series' length.
-constexpr int kWindow = 400;
-
-// Owns a series buffer for the life of a command.
-class WindowBuffer {
- public:
-  WindowBuffer() { status_ = AllocSeriesBuffer(buffer_, kWindow); }
-  ~WindowBuffer() { FreeSeriesBuffer(buffer_); }
-  WindowBuffer(const WindowBuffer&) = delete;
-  WindowBuffer& operator=(const WindowBuffer&) = delete;
-  Status status() const { return status_; }
-  SeriesBuffer& get() { return buffer_; }
-
- private:
-  SeriesBuffer buffer_;
-  Status status_ = kOk;
-};
 
 void PrintRow(const Quote& quote) {
   const QuoteRowTexts cells = QuoteCellTexts(quote);
@@ -66,36 +46,19 @@ int RunQuotes(const QStringList& arguments) {
   if (!dir) return kExitFailed;
   const std::string symbol = TextArgument(positional[1]);
 
-  WindowBuffer buffer;
-  if (buffer.status() != kOk) {
-    PrintError("Too many bars");
+  SeriesView view;
+  const Status opened = view.Open(*dir, symbol);
+  if (opened != kOk) return ReportReadError(opened, symbol, *dir);
+  const QuoteOrder order =
+      parser.isSet(oldestFirst) ? QuoteOrder::kOldestFirst : QuoteOrder::kNewestFirst;
+  const Status read = view.ReadQuotes(order, PrintRow);
+  if (view.EndedShort()) {
+    // Say so rather than show some quotes twice or leave a hole without a word.
+    PrintFailure("Error in FillQuotesGrid");
+    PrintError(symbol + ": the data file holds fewer quotes than its header counts");
     return kExitFailed;
   }
-  // Looked up and opened once, then read window after window.
-  SeriesLocation location;
-  SeriesReader reader;
-  Status status = LocateAnySeries(*dir, symbol, location);
-  if (status == kOk) status = reader.Open(location);
-  if (status != kOk) return ReportReadError(status, symbol, *dir);
-  const int total = reader.Total();
-  const bool newestFirst = !parser.isSet(oldestFirst);
-
-  for (int done = 0; done < total;) {
-    const int chunk = std::min(total - done, kWindow);
-    const int start = newestFirst ? total - done - chunk : done;
-    status = reader.Read(buffer.get(), start, chunk);
-    if (status != kOk) return ReportReadError(status, symbol, *dir);
-    const SeriesBuffer& quotes = buffer.get();
-    // A file shorter than its header says would otherwise show some quotes twice or
-    // leave a hole without a word; stop and say so.
-    if (quotes.Count() != chunk) {
-      PrintFailure("Error in FillQuotesGrid");
-      PrintError(symbol + ": the data file holds fewer quotes than its header counts");
-      return kExitFailed;
-    }
-    for (int i = 0; i < chunk; ++i) PrintRow(quotes.At(newestFirst ? chunk - 1 - i : i));
-    done += chunk;
-  }
+  if (read != kOk) return ReportReadError(read, symbol, *dir);
   return kExitOk;
 }
 

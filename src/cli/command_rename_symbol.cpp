@@ -4,6 +4,7 @@
 #include "cli/cli_prompt.h"
 #include "cli/cli_write_common.h"
 #include "datafiles/format/master.h"
+#include "datafiles/format/master_image.h"
 #include "symbols/symbol_commands.h"
 
 namespace voltrim::cli {
@@ -41,7 +42,7 @@ int RunRenameSymbolCommand(const QStringList& arguments) {
   CliPrompt prompt;
   if (!CheckSymbolEntry(newSymbol, prompt)) return kExitFailed;
   WarnIfEmasterOutOfStep(*dir);
-  const SymbolPortfolio portfolio{*dir, MasterPathOf(*dir)};
+  const SymbolPortfolio portfolio{*dir, MasterPathIn(*dir)};
   return RunSymbolEdit(portfolio, row.row, newSymbol, newName, prompt).succeeded ? kExitOk
                                                                                  : kExitFailed;
 }

@@ -2,6 +2,7 @@
 #include "cli/cli_common.h"
 #include "cli/cli_emaster_warning.h"
 #include "cli/cli_write_common.h"
+#include "datafiles/format/master_image.h"
 #include "datafiles/io/portfolio_lock.h"
 #include "datafiles/write/repair_master.h"
 
@@ -25,7 +26,7 @@ int RunRepairCommand(const QStringList& arguments) {
   if (const auto done = ParseArguments(parser, arguments, plan, positional)) return *done;
   const auto dir = PortfolioArgument(positional[0]);
   if (!dir) return kExitFailed;
-  const std::string masterPath = MasterPathOf(*dir);
+  const std::string masterPath = MasterPathIn(*dir);
   bool needsRepair = false;
   if (const Status status = MasterNeedsRepair(masterPath, needsRepair); status != kOk) {
     PrintFailure("The MASTER file of " + *dir + " cannot be read: " + DescribeStatus(status));

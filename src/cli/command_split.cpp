@@ -30,8 +30,8 @@ int RunSplitCommand(const QStringList& arguments) {
   const SplitTexts entered{TextArgument(positional[2]), TextArgument(positional[3]),
                            TextArgument(positional[4])};
 
-  SeriesView view;
-  if (!LoadSeriesView(*dir, TextArgument(positional[1]), view)) return kExitFailed;
+  LoadedSeries view;
+  if (!LoadSeries(*dir, TextArgument(positional[1]), view)) return kExitFailed;
   CliPrompt prompt;
   if (!TypeableDate(entered.date) || !TypeableNumber(entered.newShares, kSplitSharesMaxChars) ||
       !TypeableNumber(entered.oldShares, kSplitSharesMaxChars)) {

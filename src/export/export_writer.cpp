@@ -108,14 +108,12 @@ class RowFormatter {
 // Reads the series a window at a time, so a long series never sits in memory whole.
 class QuoteWindows {
  public:
-  ~QuoteWindows() { FreeSeriesBuffer(window_); }
   QuoteWindows() = default;
   QuoteWindows(const QuoteWindows&) = delete;
   QuoteWindows& operator=(const QuoteWindows&) = delete;
 
   // Opens the series once; returns its total quotes, or -1 when it cannot be read.
   int Open(const SeriesLocation& location) {
-    if (AllocSeriesBuffer(window_, kExportWindow) != kOk) return -1;
     return reader_.Open(location) == kOk ? reader_.Total() : -1;
   }
   const SeriesBuffer& window() const { return window_; }
@@ -127,7 +125,7 @@ class QuoteWindows {
 
  private:
   SeriesReader reader_;
-  SeriesBuffer window_;
+  SeriesBuffer window_{kExportWindow};
 };
 
 // Rows are formatted straight into a block that goes to the sink when it is full.

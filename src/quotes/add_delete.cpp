@@ -25,7 +25,7 @@ QuoteCommandOutcome RunDeleteQuote(const QuoteSeriesContext& series, const std::
     edit.kind = edit_kind::kDelete;
     edit.firstDay = edit.lastDay = day;
     WaitCursor wait(io.prompt);
-    status = RewriteSeries(edit, series.portfolioDir, series.symbol, series.quoteCount);
+    status = RewriteSeries(edit, series.portfolioDir, series.symbol);
   }
   if (status == kQuoteNotFound) io.prompt.ShowMessage(quote_messages::kDeleteFindFailed);
   if (status == kMasterDatesNotUpdated) {
@@ -80,7 +80,7 @@ QuoteCommandOutcome RunAddQuote(const QuoteSeriesContext& series, const std::str
     edit.kind = edit_kind::kInsert;
     edit.firstDay = edit.lastDay = AddQuoteSourceDay(newDateText);
     WaitCursor wait(io.prompt);
-    status = RewriteSeries(edit, series.portfolioDir, series.symbol, series.quoteCount);
+    status = RewriteSeries(edit, series.portfolioDir, series.symbol);
   }
   if (status != kOk) {
     io.prompt.ShowMessage(quote_messages::FailureText(status, quote_messages::kAddQuoteFailed));

@@ -53,7 +53,7 @@ QuoteCommandOutcome RunQuoteEdit(const QuoteSeriesContext& series, const QuoteEd
   Status status = kBadRequest;
   if (edit) {
     WaitCursor wait(io.prompt);
-    status = RewriteSeries(*edit, series.portfolioDir, series.symbol, series.quoteCount);
+    status = RewriteSeries(*edit, series.portfolioDir, series.symbol);
   }
   if (status != kOk) {
     io.prompt.ShowMessage(

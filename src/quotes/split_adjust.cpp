@@ -46,7 +46,7 @@ QuoteCommandOutcome RunScale(const QuoteSeriesContext& series,
   Status status = kBadRequest;
   if (edit) {
     WaitCursor wait(prompt);
-    status = RewriteSeries(*edit, series.portfolioDir, series.symbol, series.quoteCount);
+    status = RewriteSeries(*edit, series.portfolioDir, series.symbol);
   }
   if (status != kOk) {
     prompt.ShowMessage(quote_messages::FailureText(status, failureMessage));

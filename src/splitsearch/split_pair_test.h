@@ -39,4 +39,11 @@ inline bool IsOrdinaryStep(float earlierClose, float laterClose) {
          earlierClose <= 1.3f * laterClose;
 }
 
+// The ratio pair of the split that the step from quote a to the next quote b looks like,
+// or null: the one test of the split search, by which the chart marks the same steps.
+inline const RatioPair* SplitBetween(const PairBar& a, const PairBar& b) {
+  if (IsOrdinaryStep(a.close, b.close)) return nullptr;
+  return TestSplitPair(a, b);
+}
+
 }  // namespace voltrim

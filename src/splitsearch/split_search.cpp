@@ -24,17 +24,6 @@ std::string FewerThanTwoQuotes(const std::string& symbol) {
   return text;
 }
 
-// Owns the quote window for one search and frees it however the search ends.
-class SearchWindow {
- public:
-  ~SearchWindow() { FreeSeriesBuffer(buffer_); }
-  bool Allocate() { return AllocSeriesBuffer(buffer_, kSplitSearchWindow) == kOk; }
-  SeriesBuffer& buffer() { return buffer_; }
-
- private:
-  SeriesBuffer buffer_;
-};
-
 class Searcher {
  public:
   Searcher(std::string_view portfolioDir, SplitSearchResults& results, UserPrompt& prompt,
@@ -83,10 +72,9 @@ class Searcher {
     const SeriesBuffer::Column low = window_.ValueColumn(Field::Low);
     const SeriesBuffer::Column close = window_.ValueColumn(Field::Close);
     for (int k = 0; k + 1 < count; ++k) {
-      if (IsOrdinaryStep(close[k], close[k + 1])) continue;
       const PairBar earlier{high[k], low[k], close[k]};
       const PairBar later{high[k + 1], low[k + 1], close[k + 1]};
-      if (const RatioPair* ratio = TestSplitPair(earlier, later)) {
+      if (const RatioPair* ratio = SplitBetween(earlier, later)) {
         List({symbol, *ratio, window_.DateAt(k + 1)});
       }
     }
@@ -112,12 +100,12 @@ SplitSearchRun RunSplitSearch(std::string_view portfolioDir,
                               const std::vector<std::string>& symbols, SplitSearchResults& results,
                               UserPrompt& prompt, const CandidateListener& onCandidate) {
   WaitCursor wait(prompt);
-  SearchWindow window;
-  if (!window.Allocate()) {
+  SeriesBuffer window(kSplitSearchWindow);
+  if (!window.Allocated()) {
     prompt.ShowMessage(kTooManyBars);
     return {SplitSearchOutcome::NoWindow, 0};
   }
-  Searcher searcher(portfolioDir, results, prompt, onCandidate, window.buffer());
+  Searcher searcher(portfolioDir, results, prompt, onCandidate, window);
   for (const std::string& symbol : symbols) {
     if (!searcher.SearchSymbol(symbol)) return {SplitSearchOutcome::ReadFailed, searcher.found()};
   }

@@ -17,12 +17,10 @@ std::vector<Quote> ReadAll(const std::string& dir, const std::string& symbol) {
   SeriesReader reader;
   EXPECT_EQ(LocateSeries(dir, symbol, location), kOk);
   EXPECT_EQ(reader.Open(location), kOk);
-  SeriesBuffer buffer;
-  EXPECT_EQ(AllocSeriesBuffer(buffer, reader.Total()), kOk);
+  SeriesBuffer buffer(reader.Total());
   EXPECT_EQ(reader.Read(buffer, 0, reader.Total()), kOk);
   std::vector<Quote> quotes;
   for (int i = 0; i < buffer.Count(); ++i) quotes.push_back(buffer.At(i));
-  FreeSeriesBuffer(buffer);
   return quotes;
 }
 

@@ -52,11 +52,9 @@ class StringSink : public TextSink {
 // hundreds of series would otherwise be hundreds of program starts), or false when the
 // series cannot be read.
 bool SingleExport(const std::string& dir, const std::string& symbol, std::string& text) {
-  SeriesBuffer buffer;
-  const bool readable =
-      AllocSeriesBuffer(buffer, 1) == kOk && ReadSeries(buffer, dir, symbol, 0, 0) == kOk;
+  SeriesBuffer buffer(1);
+  const bool readable = ReadSeries(buffer, dir, symbol, 0, 0) == kOk;
   const int count = buffer.Total();
-  FreeSeriesBuffer(buffer);
   if (!readable) return false;
   ExportSettings settings;
   settings.delimiter = 2;

@@ -89,7 +89,7 @@ TEST(Emaster, EveryWriteKeepsAMirroringEmasterInStep) {
   ASSERT_EQ(RepairMaster((p / "MASTER").string()), kOk);
   EXPECT_EQ(Entry(p, 3).symbol, "DELTA");
   const DayNumber first = Day(2000, 1, 3);
-  ASSERT_EQ(RewriteSeries(Edit(edit_kind::kDelete, first, first), p.string(), "GAMMA", 5), kOk);
+  ASSERT_EQ(RewriteSeries(Edit(edit_kind::kDelete, first, first), p.string(), "GAMMA"), kOk);
   EXPECT_EQ(Entry(p, 2).firstDate, 1000104.0f);
   EXPECT_TRUE(InStep(p));
   EXPECT_EQ(Record(ReadFileBytes(p / "EMASTER"), 0), Record(old, 0));
@@ -108,12 +108,10 @@ TEST(Emaster, EveryWriteKeepsAMirroringEmasterInStep) {
   EXPECT_EQ(Entry(p, 2).longName, "R ONE");
   EXPECT_EQ(Entry(p, 2).fileNumber, 1);
   EXPECT_TRUE(InStep(p));
-  SeriesBuffer buffer;
-  ASSERT_EQ(AllocSeriesBuffer(buffer, 8), kOk);
+  SeriesBuffer buffer(8);
   ASSERT_EQ(ReadSeries(buffer, q.string(), "GAMMA", 0, -1), kOk);
   EXPECT_EQ(buffer.Count(), 4);
   EXPECT_FLOAT_EQ(buffer.At(0).close, 11.25f);
-  FreeSeriesBuffer(buffer);
   SeriesFacts facts;
   ASSERT_EQ(GetSeriesFacts(p.string(), "DELTA", facts), kFactsFound);
   EXPECT_EQ(facts.longName, "DELTA CO LONG");

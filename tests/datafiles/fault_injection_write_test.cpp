@@ -144,7 +144,7 @@ int Sweep(const Scenario& s, FaultKind kind) {
 std::vector<Scenario> Scenarios() {
   const DayNumber mon = Day(2000, 1, 3), wed = Day(2000, 1, 5);
   const auto rewrite = [](SeriesEdit edit) {
-    return [edit](auto p, auto) { return RewriteSeries(edit, p, "ACME", 5); };
+    return [edit](auto p, auto) { return RewriteSeries(edit, p, "ACME"); };
   };
   using edit_kind::kDelete, edit_kind::kInsert;
   return {

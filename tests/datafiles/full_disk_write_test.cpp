@@ -31,7 +31,7 @@ TEST(FullDisk, ARewriteThatCannotBeWrittenCompletelyLeavesTheSeriesAsItWas) {
     signal(SIGXFSZ, SIG_IGN);
     const rlimit limit{100 * 1024, 100 * 1024};
     setrlimit(RLIMIT_FSIZE, &limit);
-    _exit(RewriteSeries(series.split, series.dir, "BIG", 32766) == kFileWrite ? 0 : 1);
+    _exit(RewriteSeries(series.split, series.dir, "BIG") == kFileWrite ? 0 : 1);
   }
   int wstatus = 0;
   ASSERT_EQ(waitpid(child, &wstatus, 0), child);
@@ -54,7 +54,7 @@ TEST(ReadOnlyFolder, ARewriteIsRefusedAndNothingChanges) {
   ASSERT_GE(child, 0);
   if (child == 0) {
     if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
-    _exit(RewriteSeries(series.split, series.dir, "BIG", 32766) == kFileWrite ? 0 : 1);
+    _exit(RewriteSeries(series.split, series.dir, "BIG") == kFileWrite ? 0 : 1);
   }
   int wstatus = 0;
   ASSERT_EQ(waitpid(child, &wstatus, 0), child);

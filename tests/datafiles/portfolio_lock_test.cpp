@@ -71,9 +71,9 @@ TEST_F(PortfolioLockTest, AWriterThatWaitsInVainFailsAndChangesNothing) {
     std::function<int()> write;
   };
   const std::vector<Case> cases = {
-      {"p", [&] { return RewriteSeries(SetClose(mon, 99), p_, "ACME", 5); }},
-      {"p", [&] { return RewriteSeries(Edit(edit_kind::kDelete, mon, mon), p_, "ACME", 5); }},
-      {"p/SUB", [&] { return RewriteSeries(SetClose(mon, 99), p_, "ZED", 3); }},
+      {"p", [&] { return RewriteSeries(SetClose(mon, 99), p_, "ACME"); }},
+      {"p", [&] { return RewriteSeries(Edit(edit_kind::kDelete, mon, mon), p_, "ACME"); }},
+      {"p/SUB", [&] { return RewriteSeries(SetClose(mon, 99), p_, "ZED"); }},
       {"p",
        [&] { return SetMasterDate(MasterPathIn(p_), DayToDateFloat(mon), 1, MasterDate::kLast); }},
       {"p", [&] { return RenameMasterRecord(MasterPathIn(p_), 0, "NEW", "NEW NAME"); }},
@@ -95,7 +95,7 @@ TEST_F(PortfolioLockTest, AWriterThatWaitsInVainFailsAndChangesNothing) {
     EXPECT_EQ(TakeSnapshot(temp_.path()), before);
   }
   // Once the other writer lets go, the same write goes through.
-  EXPECT_EQ(RewriteSeries(SetClose(mon, 99), p_, "ACME", 5), kOk);
+  EXPECT_EQ(RewriteSeries(SetClose(mon, 99), p_, "ACME"), kOk);
   EXPECT_EQ(CloseOn(p_, "ACME", 0), 99.0f);
 }
 
@@ -121,8 +121,8 @@ TEST_F(PortfolioLockTest, TheNextWriterClearsWhatACrashedWriterLeft) {
 TEST_F(PortfolioLockTest, ADeleteCountsTheSeriesAsAnotherWriterLeftIt) {
   const std::vector<DailyQuote> quotes = Quotes(5);
   const auto dayOf = [&](int i) { return quotes[static_cast<std::size_t>(i)].day; };
-  ASSERT_EQ(RewriteSeries(Edit(edit_kind::kDelete, dayOf(4), dayOf(4)), p_, "ACME", 5), kOk);
-  ASSERT_EQ(RewriteSeries(Edit(edit_kind::kDelete, dayOf(3), dayOf(3)), p_, "ACME", 5), kOk);
+  ASSERT_EQ(RewriteSeries(Edit(edit_kind::kDelete, dayOf(4), dayOf(4)), p_, "ACME"), kOk);
+  ASSERT_EQ(RewriteSeries(Edit(edit_kind::kDelete, dayOf(3), dayOf(3)), p_, "ACME"), kOk);
   const Bytes acme = MasterRecordBytes(ReadFileBytes(temp_.path() / "p" / "MASTER"), 0);
   const MbfBytes last = DayToDateFloat(dayOf(2));
   EXPECT_EQ(
@@ -143,7 +143,7 @@ TEST_F(PortfolioLockTest, ThreadsEditingDatesOfOneSeriesLoseNothing) {
       for (int i = t; i < kQuotes; i += kThreads) {
         results[static_cast<std::size_t>(i)] = RewriteSeries(
             SetClose(quotes[static_cast<std::size_t>(i)].day, 1000.0f + static_cast<float>(i)), dir,
-            "BIG", kQuotes);
+            "BIG");
       }
     });
   }

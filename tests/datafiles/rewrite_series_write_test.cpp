@@ -17,9 +17,7 @@ struct Acme {
   }
   explicit Acme(const std::vector<DailyQuote>& quotes)
       : Acme(MakeDailySeries(1, "ACME", "ACME CORP", quotes)) {}
-  Status Run(const SeriesEdit& edit, int quotes) const {
-    return RewriteSeries(edit, dir, "ACME", quotes);
-  }
+  Status Run(const SeriesEdit& edit) const { return RewriteSeries(edit, dir, "ACME"); }
   Bytes File(const std::string& name) const { return ReadFileBytes(temp.path() / "p" / name); }
   // The DAT bytes of ACME with these records.
   Bytes Expected(std::vector<RawRecord> records) const {
@@ -74,7 +72,7 @@ TEST(RewriteSeries, SetAndScaleRewriteFieldsInTheirStoredPositions) {
     dat[oddZero] = 0x12;
     WriteFileBytes(a.temp.path() / "p" / "F1.DAT", dat);
     a.before["p/F1.DAT"] = dat;
-    ASSERT_EQ(a.Run(c.edit, 3), kOk);
+    ASSERT_EQ(a.Run(c.edit), kOk);
     Bytes expected = a.Expected(c.expected);
     if (c.thirdAsStored) expected[oddZero] = 0x12;
     a.ExpectDatAndBackup(expected);
@@ -92,7 +90,7 @@ TEST(RewriteSeries, DeleteMovesMasterDatesOnlyAtTheEnds) {
     const auto quotes = Quotes(c.quotes);
     const Acme a(quotes);
     const DayNumber day = quotes[static_cast<std::size_t>(c.index)].day;
-    ASSERT_EQ(a.Run(Edit(edit_kind::kDelete, day, day), c.quotes), kOk);
+    ASSERT_EQ(a.Run(Edit(edit_kind::kDelete, day, day)), kOk);
     std::vector<RawRecord> rest = a.series.records;
     rest.erase(rest.begin() + c.index);
     a.ExpectDatAndBackup(a.Expected(rest));
@@ -113,7 +111,7 @@ TEST(RewriteSeries, InsertCopiesOnlyTheFirstOfTwoQuotesOfTheDay) {
   quotes[3].close = 99.0f;  // the second Monday quote, told apart by its close
   const DayNumber monday = Day(2000, 1, 10);
   const Acme a(quotes);
-  ASSERT_EQ(a.Run(Edit(edit_kind::kInsert, monday, monday), 4), kOk);
+  ASSERT_EQ(a.Run(Edit(edit_kind::kInsert, monday, monday)), kOk);
   std::vector<RawRecord> expected = a.series.records;
   RawRecord copy = expected[2];
   copy[0] = DayToDateValue(Day(2000, 1, 7));  // the Friday before
@@ -142,9 +140,9 @@ TEST(RewriteSeries, RefusedRequestsTouchNoFile) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     const Acme a(bigVolume);
-    EXPECT_EQ(a.Run(c.edit, 3), c.expected);
+    EXPECT_EQ(a.Run(c.edit), c.expected);
     EXPECT_EQ(TakeSnapshot(a.temp.path()), a.before);
-    EXPECT_EQ(RewriteSeries(Edit(edit_kind::kSet, 1, 2), a.dir, "NOSUCH", 3), kFileNotFound);
+    EXPECT_EQ(RewriteSeries(Edit(edit_kind::kSet, 1, 2), a.dir, "NOSUCH"), kFileNotFound);
   }
 }
 
@@ -156,8 +154,7 @@ TEST(RewriteSeries, AnInsertThatWouldOverflowTheCountIsRefused) {
                                    1, "BIG", "BIG CORP", Quotes(32766, Day(1970, 1, 5))))}));
   const Snapshot before = TakeSnapshot(temp.path());
   const DayNumber tuesday = Day(1970, 1, 6);
-  EXPECT_EQ(RewriteSeries(Edit(edit_kind::kInsert, tuesday, tuesday), dir, "BIG", 32766),
-            kBadRequest);
+  EXPECT_EQ(RewriteSeries(Edit(edit_kind::kInsert, tuesday, tuesday), dir, "BIG"), kBadRequest);
   EXPECT_EQ(TakeSnapshot(temp.path()), before);
 }
 

@@ -196,7 +196,7 @@ TEST(NonRegularFiles, AreRefusedWithoutWaiting) {
     EXPECT_EQ(ReadSeries(buffer, tmp.str(), symbol, 0, -1), status) << symbol;
     EXPECT_EQ(FindQuote(tmp.str(), symbol, Day(2000, 1, 3), 0), status) << symbol;
     EXPECT_NE(
-        RewriteSeries(Edit(edit_kind::kScale, 1, 65535, {1, 1, 1, 1, 1, 1}), tmp.str(), symbol, 2),
+        RewriteSeries(Edit(edit_kind::kScale, 1, 65535, {1, 1, 1, 1, 1, 1}), tmp.str(), symbol),
         kOk)
         << symbol;
   }
@@ -267,9 +267,8 @@ TEST(DamagedFiles, EveryReaderRefusesWithAStatus) {
 
     // What the readers refuse, a rewrite refuses too, leaving every file as it was.
     const Snapshot before = TakeSnapshot(tmp.path());
-    EXPECT_EQ(
-        RewriteSeries(Edit(edit_kind::kScale, 1, 65535, {1, 1, 1, 1, 1, 1}), tmp.str(), "S", 20),
-        d.expected);
+    EXPECT_EQ(RewriteSeries(Edit(edit_kind::kScale, 1, 65535, {1, 1, 1, 1, 1, 1}), tmp.str(), "S"),
+              d.expected);
     EXPECT_EQ(TakeSnapshot(tmp.path()), before);
 
     SeriesBuffer buffer;

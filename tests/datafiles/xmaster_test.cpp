@@ -12,15 +12,13 @@ namespace fs = std::filesystem;
 std::vector<DayNumber> DatesOf(const std::string& dir, const std::string& symbol) {
   SeriesLocation location;
   SeriesReader reader;
-  SeriesBuffer buffer;
+  SeriesBuffer buffer(16);
   std::vector<DayNumber> dates;
   EXPECT_EQ(LocateAnySeries(dir, symbol, location), kOk) << symbol;
   EXPECT_EQ(reader.Open(location), kOk) << symbol;
-  EXPECT_EQ(AllocSeriesBuffer(buffer, 16), kOk);
   if (reader.IsOpen() && reader.Read(buffer, 0, reader.Total()) == kOk) {
     for (int i = 0; i < buffer.Count(); ++i) dates.push_back(buffer.DateAt(i));
   }
-  FreeSeriesBuffer(buffer);
   return dates;
 }
 

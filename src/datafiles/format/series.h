@@ -76,6 +76,12 @@ struct Quote {
 // read costs little more than the read itself.
 class SeriesBuffer {
  public:
+  SeriesBuffer() = default;
+  // A buffer for up to capacity quotes, as AllocSeriesBuffer makes one; its storage goes
+  // with it. Allocated() is false for a capacity outside 0..32,767.
+  explicit SeriesBuffer(int capacity);
+  bool Allocated() const { return allocated_; }
+
   int Capacity() const { return capacity_; }
   int Count() const { return count_; }
   std::int32_t Total() const { return total_; }
@@ -133,6 +139,7 @@ class SeriesBuffer {
                   static_cast<std::size_t>(offset)];
   }
 
+  bool allocated_ = false;
   int capacity_ = 0;
   int count_ = 0;
   std::int32_t total_ = 0;

@@ -63,10 +63,13 @@ std::uint8_t* SeriesBufferWriter::PrepareRows(int count, const ColumnLayout& lay
 
 void SeriesBufferWriter::SetRows(int rows) { buffer_.rowCount_ = rows; }
 
+SeriesBuffer::SeriesBuffer(int capacity) { (void)AllocSeriesBuffer(*this, capacity); }
+
 Status AllocSeriesBuffer(SeriesBuffer& buffer, int capacity) {
   FreeSeriesBuffer(buffer);
   // The capacity is a signed 16-bit number of quotes.
   if (capacity < 0 || capacity > 32767) return kMalloc;
+  buffer.allocated_ = true;
   buffer.capacity_ = capacity;
   buffer.count_ = capacity;
   buffer.total_ = 0;

@@ -203,7 +203,7 @@ std::string FolderOf(const std::string& path) {
 }  // namespace
 
 Status RewriteSeries(const SeriesEdit& request, std::string_view portfolioDir,
-                     std::string_view symbol, [[maybe_unused]] int quoteCount) {
+                     std::string_view symbol) {
   Status status = CheckRequest(request);
   if (status != kOk) return status;
   PortfolioLock lock({portfolioDir});

@@ -46,11 +46,11 @@ struct SeriesEdit {
 inline constexpr Status kMasterDatesNotUpdated = -105;
 
 // Rewrites the symbol's F<n>.DAT (found through FindSymbol from portfolioDir) by the
-// request, keeping the previous content as F<n>.BAK and writing through F<n>.NEW.
-// quoteCount is the number of quotes the browser last read; a delete's MASTER date updates
-// count the quotes the DAT header holds when the lock is taken, which is the same number
-// unless another writer changed the series since. Only the bytes of the fields the request changes
-// are rewritten; every other byte, also of fields no keyword names, is copied as stored.
+// request, keeping the previous content as F<n>.BAK and writing through F<n>.NEW. A
+// delete's MASTER date updates count the quotes the DAT header holds when the lock is
+// taken, so another writer's change since the caller's last read is taken into account.
+// Only the bytes of the fields the request changes are rewritten; every other byte, also
+// of fields no keyword names, is copied as stored.
 //
 // Returns kOk only when the new content took the old file's place. Failures, with every
 // file unchanged unless noted:
@@ -66,7 +66,7 @@ inline constexpr Status kMasterDatesNotUpdated = -105;
 // A delete updates the dates of the MASTER in the folder where the symbol was found, and
 // only after the DAT file has been replaced.
 Status RewriteSeries(const SeriesEdit& request, std::string_view portfolioDir,
-                     std::string_view symbol, int quoteCount);
+                     std::string_view symbol);
 
 enum class MasterDate { kFirst, kLast };
 

@@ -1,0 +1,37 @@
+#include "browser/series_view.h"
+
+#include "datafiles/format/encodings.h"
+#include "datafiles/format/xmaster.h"
+
+namespace voltrim {
+
+Status SeriesView::Open(std::string_view portfolioDir, std::string_view symbol,
+                        SeriesIndexes indexes) {
+  endedShort_ = false;
+  Status status = indexes == SeriesIndexes::kMaster
+                      ? LocateSeries(portfolioDir, symbol, location_)
+                      : LocateAnySeries(portfolioDir, symbol, location_);
+  if (status == kOk) status = reader_.Open(location_);
+  return status;
+}
+
+Status SeriesView::ReadWindow(int start, int count) {
+  const Status status = reader_.Read(window_, start, count);
+  if (status != kOk) return status;
+  // A short window would show quotes twice or leave a hole without a word.
+  if (window_.Count() != count) {
+    endedShort_ = true;
+    return kFileRead;
+  }
+  return kOk;
+}
+
+std::string SeriesView::EndDateText(int start) {
+  DayNumber day = 0;
+  if (reader_.IsOpen() && reader_.Read(window_, start, 1) == kOk && window_.Count() >= 1) {
+    day = window_.DateAt(0);
+  }
+  return FormatUserDate(day);
+}
+
+}  // namespace voltrim

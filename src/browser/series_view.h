@@ -1,0 +1,73 @@
+#pragma once
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+
+#include "datafiles/format/series.h"
+#include "datafiles/status.h"
+
+namespace voltrim {
+
+// Where a series is looked for: MASTER's tree alone (what the writes can change), or then
+// also the folder's XMASTER.
+enum class SeriesIndexes { kMaster, kMasterAndXmaster };
+
+enum class QuoteOrder { kNewestFirst, kOldestFirst };
+
+// One series as the quotes grid and voltrim-cli show it: found once, its data file opened
+// once, its quotes read window by window from that file. The desktop program's grid and
+// every command of voltrim-cli read a series through this, so both show the same rows.
+class SeriesView {
+ public:
+  // Quotes read at a time into one reused window, so memory stays flat whatever the length.
+  static constexpr int kWindow = 400;
+
+  SeriesView() : window_(kWindow) {}
+
+  // Finds the series and opens its data file. A failure status names what went wrong
+  // (kFileNotFound: no such symbol, or no MASTER); the view is then closed.
+  Status Open(std::string_view portfolioDir, std::string_view symbol,
+              SeriesIndexes indexes = SeriesIndexes::kMasterAndXmaster);
+  bool IsOpen() const { return reader_.IsOpen(); }
+  const SeriesLocation& Location() const { return location_; }
+  // Quotes in the series, as its header counts them.
+  int Total() const { return reader_.Total(); }
+
+  // Hands every quote to onQuote(const Quote&) in the order asked. Stops at a window that
+  // cannot be read (its status), or that comes back short because the file holds fewer
+  // quotes than its header counts (kFileRead, and EndedShort() says so); the quotes handed
+  // on before stand.
+  template <typename OnQuote>
+  Status ReadQuotes(QuoteOrder order, OnQuote&& onQuote);
+  bool EndedShort() const { return endedShort_; }
+
+  // MM/DD/YY of the oldest and of the newest quote, "00/00/00" when there is none.
+  std::string OldestDateText() { return EndDateText(0); }
+  std::string NewestDateText() { return EndDateText(-1); }
+
+ private:
+  Status ReadWindow(int start, int count);
+  std::string EndDateText(int start);
+
+  SeriesLocation location_;
+  SeriesReader reader_;
+  SeriesBuffer window_;
+  bool endedShort_ = false;
+};
+
+template <typename OnQuote>
+Status SeriesView::ReadQuotes(QuoteOrder order, OnQuote&& onQuote) {
+  const bool newestFirst = order == QuoteOrder::kNewestFirst;
+  const int total = Total();
+  for (int done = 0; done < total;) {
+    const int chunk = std::min(total - done, kWindow);
+    const Status status = ReadWindow(newestFirst ? total - done - chunk : done, chunk);
+    if (status != kOk) return status;
+    for (int i = 0; i < chunk; ++i) onQuote(window_.At(newestFirst ? chunk - 1 - i : i));
+    done += chunk;
+  }
+  return kOk;
+}
+
+}  // namespace voltrim
