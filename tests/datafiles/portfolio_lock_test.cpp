@@ -100,11 +100,11 @@ TEST_F(PortfolioLockTest, AWriterThatWaitsInVainFailsAndChangesNothing) {
 }
 
 TEST_F(PortfolioLockTest, TheNextWriterClearsWhatACrashedWriterLeft) {
-  const std::vector<std::string> leftovers = {"F7.NEW",        "MASTER.~NU",      "MASTER.NEW",
-                                              "f2.4711-3.new", "MASTER.12-1.~NU", "MASTER.9-9.bak",
-                                              "F1.77-2.NEW"};
-  const std::vector<std::string> kept = {"MASTER.BAK", "F1.BAK",        "NOTES.NEW",
-                                         "F1.X-2.NEW", "MASTER.12.~NU", "F.1-1.NEW"};
+  const std::vector<std::string> leftovers = {
+      "F7.NEW",         "MASTER.~NU",  "MASTER.NEW",  "f2.4711-3.new",  "MASTER.12-1.~NU",
+      "MASTER.9-9.bak", "F1.77-2.NEW", "EMASTER.NEW", "EMASTER.5-1.NEW"};
+  const std::vector<std::string> kept = {"MASTER.BAK",    "F1.BAK",    "NOTES.NEW",  "F1.X-2.NEW",
+                                         "MASTER.12.~NU", "F.1-1.NEW", "EMASTER.BAK"};
   for (const auto& names : {leftovers, kept}) {
     for (const std::string& name : names) WriteFileBytes(temp_.path() / "p" / name, {7});
   }

@@ -88,7 +88,8 @@ bool IsWriterTag(std::string_view tag) {
 }
 
 bool IsTemporaryStem(std::string_view stem) {
-  return stem == "MASTER" || (stem.size() > 1 && stem[0] == 'F' && AllDigits(stem.substr(1)));
+  return stem == "MASTER" || stem == "EMASTER" ||
+         (stem.size() > 1 && stem[0] == 'F' && AllDigits(stem.substr(1)));
 }
 
 }  // namespace
