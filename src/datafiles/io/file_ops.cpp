@@ -32,6 +32,24 @@ FaultState& Faults() {
   return state;
 }
 
+struct Recorder {
+  bool on = false;
+  std::vector<Operation> operations;
+  SyncKind omitted = SyncKind::kNone;
+};
+
+Recorder& Record() {
+  static Recorder recorder;
+  return recorder;
+}
+
+void Note(Operation::Kind kind, const std::string& path, const std::string& to = {},
+          const std::uint8_t* data = nullptr, std::size_t size = 0, bool refused = false) {
+  Recorder& r = Record();
+  if (!r.on) return;
+  r.operations.push_back({kind, path, to, std::vector<std::uint8_t>(data, data + size), refused});
+}
+
 // Counts one operation and says whether it may touch the disk.
 bool Proceed() {
   FaultState& f = Faults();
@@ -43,6 +61,13 @@ bool Proceed() {
     return false;
   }
   return true;
+}
+
+// The same for an operation the record keeps, noting it when refused.
+bool Proceed(Operation::Kind kind, const std::string& path, const std::string& to = {}) {
+  if (Proceed()) return true;
+  if (!Faults().crashed) Note(kind, path, to, nullptr, 0, true);
+  return false;
 }
 
 // A real failure of the system names its file and reason for the messages that follow
@@ -88,11 +113,12 @@ Status OpenForRead(const std::string& path, File& out) {
 
 Status CreateForWrite(const std::string& path, File& out, unsigned mode) {
   QuietClose(FileAccess::Fd(out));
-  if (!Proceed()) return kFileOpen;
+  if (!Proceed(Operation::Kind::kCreate, path)) return kFileOpen;
   // O_EXCL: never write into an existing file, which may be a hard link left by a crash.
   const int fd =
       ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, static_cast<mode_t>(mode));
   if (fd < 0) return Failed(path, kFileOpen);
+  Note(Operation::Kind::kCreate, path);
   FileAccess::Fd(out) = fd;
   FileAccess::Path(out) = path;
   return kOk;
@@ -121,29 +147,42 @@ Status ReadAll(File& file, std::vector<std::uint8_t>& out, std::size_t limit) {
 
 Status WriteAll(File& file, const std::uint8_t* data, std::size_t size) {
   const int fd = FileAccess::Fd(file);
-  if (!Proceed()) {
+  if (!Proceed(Operation::Kind::kWrite, FileAccess::Path(file))) {
     // A refused write behaves like a full disk: part of the data may have reached the file.
-    if (!Faults().crashed && size > 1) (void)!::write(fd, data, size / 2);
+    if (!Faults().crashed && size > 1) {
+      const ssize_t put = ::write(fd, data, size / 2);
+      if (put > 0)
+        Note(Operation::Kind::kWrite, FileAccess::Path(file), {}, data,
+             static_cast<std::size_t>(put));
+    }
     return kFileWrite;
   }
   std::size_t done = 0;
+  Status status = kOk;
   while (done < size) {
     const ssize_t put = ::write(fd, data + done, size - done);
     if (put < 0 && errno == EINTR) continue;
-    if (put < 0) return Failed(FileAccess::Path(file), kFileWrite);
+    if (put < 0) {
+      status = Failed(FileAccess::Path(file), kFileWrite);
+      break;
+    }
     if (put == 0) {
       errno = ENOSPC;  // nothing written and no error: the disk takes no more
-      return Failed(FileAccess::Path(file), kFileWrite);
+      status = Failed(FileAccess::Path(file), kFileWrite);
+      break;
     }
     done += static_cast<std::size_t>(put);
   }
-  return kOk;
+  if (done > 0) Note(Operation::Kind::kWrite, FileAccess::Path(file), {}, data, done);
+  return status;
 }
 
 Status Sync(File& file) {
-  if (!Proceed()) return kFileWrite;
-  if (::fsync(FileAccess::Fd(file)) == 0) return kOk;
-  return Failed(FileAccess::Path(file), kFileWrite);
+  if (!Proceed(Operation::Kind::kSync, FileAccess::Path(file))) return kFileWrite;
+  if (Record().omitted == SyncKind::kFile) return kOk;
+  if (::fsync(FileAccess::Fd(file)) != 0) return Failed(FileAccess::Path(file), kFileWrite);
+  Note(Operation::Kind::kSync, FileAccess::Path(file));
+  return kOk;
 }
 
 Status Close(File& file) {
@@ -159,29 +198,37 @@ Status Close(File& file) {
 }
 
 Status Rename(const std::string& from, const std::string& to) {
-  if (!Proceed()) return kFileWrite;
-  return std::rename(from.c_str(), to.c_str()) == 0 ? kOk : Failed(to, kFileWrite);
+  if (!Proceed(Operation::Kind::kRename, from, to)) return kFileWrite;
+  if (std::rename(from.c_str(), to.c_str()) != 0) return Failed(to, kFileWrite);
+  Note(Operation::Kind::kRename, from, to);
+  return kOk;
 }
 
 Status Remove(const std::string& path) {
-  if (!Proceed()) return kFileWrite;
-  if (::unlink(path.c_str()) == 0) return kOk;
-  return errno == ENOENT ? kFileNotFound : Failed(path, kFileWrite);
+  if (!Proceed(Operation::Kind::kRemove, path)) return kFileWrite;
+  if (::unlink(path.c_str()) != 0)
+    return errno == ENOENT ? kFileNotFound : Failed(path, kFileWrite);
+  Note(Operation::Kind::kRemove, path);
+  return kOk;
 }
 
 Status Link(const std::string& from, const std::string& to) {
-  if (!Proceed()) return kFileWrite;
-  return ::link(from.c_str(), to.c_str()) == 0 ? kOk : Failed(to, kFileWrite);
+  if (!Proceed(Operation::Kind::kLink, from, to)) return kFileWrite;
+  if (::link(from.c_str(), to.c_str()) != 0) return Failed(to, kFileWrite);
+  Note(Operation::Kind::kLink, from, to);
+  return kOk;
 }
 
 Status SyncDirectory(const std::string& directory) {
-  if (!Proceed()) return kFileWrite;
+  if (!Proceed(Operation::Kind::kSyncDirectory, directory)) return kFileWrite;
+  if (Record().omitted == SyncKind::kDirectory) return kOk;
   const int fd =
       ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   // Not noted: callers never report it (the content already stands).
   if (fd < 0) return kFileWrite;
   const bool synced = ::fsync(fd) == 0;
   ::close(fd);
+  if (synced) Note(Operation::Kind::kSyncDirectory, directory);
   return synced ? kOk : kFileWrite;
 }
 
@@ -200,5 +247,17 @@ void DisarmFault() { Faults() = FaultState{}; }
 long OperationCount() { return Faults().count; }
 
 bool FaultHit() { return Faults().hit; }
+
+void StartRecording() {
+  Record().operations.clear();
+  Record().on = true;
+}
+
+std::vector<Operation> StopRecording() {
+  Record().on = false;
+  return std::move(Record().operations);
+}
+
+void OmitSyncs(SyncKind kind) { Record().omitted = kind; }
 
 }  // namespace voltrim::file_ops

@@ -72,4 +72,24 @@ long OperationCount();
 // True once an armed fault has been hit.
 bool FaultHit();
 
+// Test hook for the power-loss simulation: every operation that changed the disk, in order,
+// as it was done, and each one an armed fault refused (marked, and changing nothing; a
+// refused write that put part of its data down is also recorded with that part).
+struct Operation {
+  enum class Kind { kCreate, kWrite, kSync, kRename, kLink, kRemove, kSyncDirectory };
+  Kind kind;
+  std::string path;                // the file (kSyncDirectory: the folder; kRename, kLink: from)
+  std::string to;                  // kRename, kLink: the new name
+  std::vector<std::uint8_t> data;  // kWrite: the bytes, appended at the end of the file
+  bool refused = false;
+};
+void StartRecording();
+// The operations since StartRecording; recording stops.
+std::vector<Operation> StopRecording();
+
+// Test hook: syncs of one kind report success without reaching the disk and are left out
+// of the record, as if the code had never asked for them.
+enum class SyncKind { kNone, kFile, kDirectory };
+void OmitSyncs(SyncKind kind);
+
 }  // namespace voltrim::file_ops
