@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "datafiles/format/master.h"
+#include "datafiles/io/memory_files.h"
 #include "datafiles/write/rewrite_series.h"
 #include "samples/portfolio_builder.h"
 #include "support/temp_dir.h"
@@ -83,6 +84,28 @@ inline Snapshot TakeSnapshot(const std::filesystem::path& root) {
     if (!entry.is_regular_file()) continue;
     snapshot[std::filesystem::relative(entry.path(), root).string()] = ReadFileBytes(entry.path());
   }
+  return snapshot;
+}
+
+// Every file and folder below root, put into files under the same paths.
+inline void LoadIntoMemory(const std::filesystem::path& root, file_ops::MemoryFiles& files) {
+  files.MakeFolder(root.string());
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+    if (entry.is_directory()) files.MakeFolder(entry.path().string());
+    if (!entry.is_regular_file()) continue;
+    const Bytes bytes = ReadFileBytes(entry.path());
+    files.MakeFolder(entry.path().parent_path().string());
+    EXPECT_TRUE(files.PutFile(entry.path().string(), bytes.data(), bytes.size())) << entry.path();
+  }
+}
+
+// What files hold below root, as TakeSnapshot gives it for the disk.
+inline Snapshot MemorySnapshot(const file_ops::MemoryFiles& files,
+                               const std::filesystem::path& root) {
+  const std::string prefix = file_ops::MemoryFiles::Normal(root.string()) + "/";
+  Snapshot snapshot;
+  for (const auto& [path, bytes] : files.Files())
+    if (path.compare(0, prefix.size(), prefix) == 0) snapshot[path.substr(prefix.size())] = bytes;
   return snapshot;
 }
 

@@ -1,5 +1,6 @@
 #include "power_loss.h"
 
+#include <array>
 #include <map>
 #include <set>
 #include <stdexcept>
@@ -25,6 +26,8 @@ std::string FolderOf(const std::string& path) { return fs::path(path).parent_pat
 struct Inode {
   Bytes durable;
   std::vector<Bytes> pending;  // written since the last sync, in order
+  // Content ids of the three outcomes (durable, first half, all), -1 until asked for.
+  std::array<int, 3> ids = {-1, -1, -1};
 
   Bytes All() const {
     Bytes all = durable;
@@ -66,9 +69,9 @@ struct Replay {
 
 }  // namespace
 
-PowerLossModel::PowerLossModel(const fs::path& root, Snapshot initial,
+PowerLossModel::PowerLossModel(const fs::path& root, const Snapshot& initial,
                                const std::vector<file_ops::Operation>& operations)
-    : initial_(std::move(initial)) {
+    : initial_(initial) {
   for (const file_ops::Operation& op : operations) {
     operations_.push_back({op.kind, Relative(root, op.path),
                            op.to.empty() ? std::string() : Relative(root, op.to), op.data,
@@ -78,59 +81,62 @@ PowerLossModel::PowerLossModel(const fs::path& root, Snapshot initial,
 
 namespace {
 
-Replay Run(const Snapshot& initial, const auto& operations, std::size_t cut) {
+Replay Start(const Snapshot& initial) {
   Replay r;
   for (const auto& [path, bytes] : initial) {
     r.initial[path] = static_cast<int>(r.inodes.size());
     r.inodes.push_back({bytes, {}});
   }
   r.view = r.initial;
-  for (std::size_t i = 0; i < cut; ++i) {
-    const auto& op = operations[i];
-    if (op.refused) continue;
-    switch (op.kind) {
-      case Kind::kCreate: {
-        const int inode = static_cast<int>(r.inodes.size());
-        r.inodes.push_back({});
-        r.view[op.path] = inode;
-        r.folderOps.push_back({op.kind, op.path, {}, inode, {FolderOf(op.path)}});
-        break;
-      }
-      case Kind::kWrite:
-        r.inodes[static_cast<std::size_t>(r.view.at(op.path))].pending.push_back(op.data);
-        break;
-      case Kind::kSync: {
-        Inode& inode = r.inodes[static_cast<std::size_t>(r.view.at(op.path))];
-        inode.durable = inode.All();
-        inode.pending.clear();
-        break;
-      }
-      case Kind::kRename: {
-        const int inode = r.view.at(op.path);
-        r.view.erase(op.path);
-        r.view[op.to] = inode;
-        r.folderOps.push_back(
-            {op.kind, op.path, op.to, inode, {FolderOf(op.path), FolderOf(op.to)}});
-        break;
-      }
-      case Kind::kLink: {
-        const int inode = r.view.at(op.path);
-        r.view[op.to] = inode;
-        r.folderOps.push_back({op.kind, op.path, op.to, inode, {FolderOf(op.to)}});
-        break;
-      }
-      case Kind::kRemove: {
-        const int inode = r.view.at(op.path);
-        r.view.erase(op.path);
-        r.folderOps.push_back({op.kind, op.path, {}, inode, {FolderOf(op.path)}});
-        break;
-      }
-      case Kind::kSyncDirectory:
-        for (FolderOp& done : r.folderOps) done.unsynced.erase(op.path);
-        break;
-    }
-  }
   return r;
+}
+
+void Advance(Replay& r, const PowerLossModel::Op& op) {
+  if (op.refused) return;
+  switch (op.kind) {
+    case Kind::kCreate: {
+      const int inode = static_cast<int>(r.inodes.size());
+      r.inodes.push_back({});
+      r.view[op.path] = inode;
+      r.folderOps.push_back({op.kind, op.path, {}, inode, {FolderOf(op.path)}});
+      break;
+    }
+    case Kind::kWrite: {
+      Inode& inode = r.inodes[static_cast<std::size_t>(r.view.at(op.path))];
+      inode.pending.push_back(op.data);
+      inode.ids = {inode.ids[0], -1, -1};
+      break;
+    }
+    case Kind::kSync: {
+      Inode& inode = r.inodes[static_cast<std::size_t>(r.view.at(op.path))];
+      inode.durable = inode.All();
+      inode.pending.clear();
+      inode.ids = {inode.ids[2], inode.ids[2], inode.ids[2]};
+      break;
+    }
+    case Kind::kRename: {
+      const int inode = r.view.at(op.path);
+      r.view.erase(op.path);
+      r.view[op.to] = inode;
+      r.folderOps.push_back({op.kind, op.path, op.to, inode, {FolderOf(op.path), FolderOf(op.to)}});
+      break;
+    }
+    case Kind::kLink: {
+      const int inode = r.view.at(op.path);
+      r.view[op.to] = inode;
+      r.folderOps.push_back({op.kind, op.path, op.to, inode, {FolderOf(op.to)}});
+      break;
+    }
+    case Kind::kRemove: {
+      const int inode = r.view.at(op.path);
+      r.view.erase(op.path);
+      r.folderOps.push_back({op.kind, op.path, {}, inode, {FolderOf(op.path)}});
+      break;
+    }
+    case Kind::kSyncDirectory:
+      for (FolderOp& done : r.folderOps) done.unsynced.erase(op.path);
+      break;
+  }
 }
 
 // The names after the durable folder operations and those chosen of the undecided ones;
@@ -224,47 +230,69 @@ std::vector<std::vector<Data>> DataChoices(std::size_t n, std::size_t allUpTo) {
 
 }  // namespace
 
-Snapshot PowerLossModel::ViewAt(std::size_t cut) const {
-  const Replay r = Run(initial_, operations_, cut);
-  Snapshot view;
-  for (const auto& [path, inode] : r.view)
-    view[path] = r.inodes[static_cast<std::size_t>(inode)].All();
-  return view;
+int PowerLossModel::Intern(Bytes bytes) {
+  const auto [at, added] = ids_.try_emplace(std::move(bytes), static_cast<int>(contents_.size()));
+  if (added) contents_.push_back(at->first);
+  return at->second;
 }
 
-std::vector<Snapshot> PowerLossModel::StatesAt(std::size_t cut, std::size_t* combinations) const {
-  const Replay r = Run(initial_, operations_, cut);
-  std::size_t undecided = 0;
-  for (const FolderOp& op : r.folderOps)
-    if (!op.unsynced.empty()) ++undecided;
-  std::set<Snapshot> states;
-  std::size_t tried = 0;
-  for (const std::vector<bool>& chosen : Choices(undecided, kAllSubsets)) {
-    Entries entries;
-    if (!Apply(r, chosen, entries)) continue;
-    std::vector<int> unsynced;
-    for (const auto& [path, inode] : entries) {
-      if (!r.inodes[static_cast<std::size_t>(inode)].pending.empty() &&
-          std::find(unsynced.begin(), unsynced.end(), inode) == unsynced.end())
-        unsynced.push_back(inode);
+Snapshot PowerLossModel::ToSnapshot(const State& state) const {
+  Snapshot snapshot;
+  for (const auto& [path, id] : state) snapshot[path] = Content(id);
+  return snapshot;
+}
+
+void PowerLossModel::ForEachCut(const Visit& visit,
+                                const std::function<bool(std::size_t)>& needStates) {
+  Replay r = Start(initial_);
+  // The content id of one outcome of an inode, interned once per change of the inode.
+  const auto idOf = [&](Inode& inode, Data outcome) {
+    const auto which = static_cast<std::size_t>(outcome);
+    if (inode.ids[which] < 0) {
+      inode.ids[which] = Intern(outcome == Data::kAll    ? inode.All()
+                                : outcome == Data::kHalf ? inode.HalfOfPending()
+                                                         : inode.durable);
     }
-    for (const std::vector<Data>& outcomes : DataChoices(unsynced.size(), kAllDataCombinations)) {
-      ++tried;
-      Snapshot state;
-      for (const auto& [path, inode] : entries) {
-        const Inode& node = r.inodes[static_cast<std::size_t>(inode)];
-        const auto which = std::find(unsynced.begin(), unsynced.end(), inode) - unsynced.begin();
-        const Data outcome =
-            node.pending.empty() ? Data::kAll : outcomes[static_cast<std::size_t>(which)];
-        state[path] = outcome == Data::kAll    ? node.All()
-                      : outcome == Data::kHalf ? node.HalfOfPending()
-                                               : node.durable;
+    return inode.ids[which];
+  };
+  for (std::size_t cut = 0;; ++cut) {
+    State view;
+    for (const auto& [path, inode] : r.view)
+      view[path] = idOf(r.inodes[static_cast<std::size_t>(inode)], Data::kAll);
+    std::set<State> states;
+    if (needStates(cut)) {
+      std::size_t undecided = 0;
+      for (const FolderOp& op : r.folderOps)
+        if (!op.unsynced.empty()) ++undecided;
+      for (const std::vector<bool>& chosen : Choices(undecided, kAllSubsets)) {
+        Entries entries;
+        if (!Apply(r, chosen, entries)) continue;
+        std::vector<int> unsynced;
+        for (const auto& [path, inode] : entries) {
+          if (!r.inodes[static_cast<std::size_t>(inode)].pending.empty() &&
+              std::find(unsynced.begin(), unsynced.end(), inode) == unsynced.end())
+            unsynced.push_back(inode);
+        }
+        for (const std::vector<Data>& outcomes :
+             DataChoices(unsynced.size(), kAllDataCombinations)) {
+          ++combinations_;
+          State state;
+          for (const auto& [path, inode] : entries) {
+            Inode& node = r.inodes[static_cast<std::size_t>(inode)];
+            const auto which =
+                std::find(unsynced.begin(), unsynced.end(), inode) - unsynced.begin();
+            state[path] =
+                idOf(node,
+                     node.pending.empty() ? Data::kAll : outcomes[static_cast<std::size_t>(which)]);
+          }
+          states.insert(std::move(state));
+        }
       }
-      states.insert(std::move(state));
     }
+    visit(cut, view, {states.begin(), states.end()});
+    if (cut == operations_.size()) return;
+    Advance(r, operations_[cut]);
   }
-  if (combinations != nullptr) *combinations += tried;
-  return {states.begin(), states.end()};
 }
 
 }  // namespace voltrim::testing

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -31,22 +33,30 @@ class PowerLossModel {
   static constexpr std::size_t kAllSubsets = 10;
   static constexpr std::size_t kAllDataCombinations = 4;
 
+  // A set of files: name (relative to root) -> content, as an index into Content.
+  using State = std::map<std::string, int>;
+
   // initial: the files below root before the run, all on the disk for good (relative
   // paths, as TakeSnapshot gives them); operations: the record of the run (refused ones
   // changed nothing and count only as cut points).
-  PowerLossModel(const std::filesystem::path& root, Snapshot initial,
+  PowerLossModel(const std::filesystem::path& root, const Snapshot& initial,
                  const std::vector<file_ops::Operation>& operations);
 
   // Cut points: before the first operation and after each one.
   std::size_t Cuts() const { return operations_.size() + 1; }
-  // The files as the program saw them after the first `cut` operations: what the death of
-  // the process at that point would leave.
-  Snapshot ViewAt(std::size_t cut) const;
-  // Every distinct state the disk may hold after a power cut following the first `cut`
-  // operations; `combinations` (when given) counts the combinations tried, repeats included.
-  std::vector<Snapshot> StatesAt(std::size_t cut, std::size_t* combinations = nullptr) const;
 
- private:
+  // Walks the cut points in order. view: the files as the program saw them there (what the
+  // death of the process at that point would leave); states: every distinct state the disk
+  // may hold after a power cut there. With needStates false, states is left empty.
+  using Visit =
+      std::function<void(std::size_t cut, const State& view, const std::vector<State>& states)>;
+  void ForEachCut(const Visit& visit, const std::function<bool(std::size_t)>& needStates);
+
+  const Bytes& Content(int id) const { return contents_[static_cast<std::size_t>(id)]; }
+  Snapshot ToSnapshot(const State& state) const;
+  // Combinations tried so far, repeats included.
+  std::size_t Combinations() const { return combinations_; }
+
   struct Op {
     file_ops::Operation::Kind kind;
     std::string path;  // relative to root
@@ -55,8 +65,14 @@ class PowerLossModel {
     bool refused;
   };
 
+ private:
+  int Intern(Bytes bytes);
+
   Snapshot initial_;
   std::vector<Op> operations_;
+  std::vector<Bytes> contents_;
+  std::map<Bytes, int> ids_;
+  std::size_t combinations_ = 0;
 };
 
 }  // namespace voltrim::testing

@@ -4,12 +4,11 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
 #include "datafiles/format/encodings.h"
 #include "datafiles/format/master.h"
 #include "datafiles/format/master_image.h"
+#include "datafiles/io/file_ops.h"
 #include "datafiles/io/portfolio_files.h"
 #include "datafiles/io/replace_file.h"
 
@@ -66,10 +65,7 @@ bool FieldDiffers(const std::uint8_t* a, const std::uint8_t* b, std::size_t offs
   return std::memcmp(a + offset, b + offset, width) != 0;
 }
 
-bool Exists(const std::string& path) {
-  std::error_code ec;
-  return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
-}
+bool Exists(const std::string& path) { return file_ops::NameExists(path); }
 
 }  // namespace
 

@@ -4,11 +4,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <set>
-#include <system_error>
 
+#include "datafiles/io/file_ops.h"
 #include "datafiles/io/portfolio_files.h"
 #include "datafiles/io/regular_file.h"
 
@@ -91,9 +90,8 @@ class FileMasterSource : public MasterSource {
   }
 
   std::string Identity(const std::string& directory) const override {
-    std::error_code ec;
-    const auto canonical = std::filesystem::canonical(directory.empty() ? "." : directory, ec);
-    return ec ? directory : canonical.string();
+    const std::string canonical = file_ops::CanonicalFolder(directory);
+    return canonical.empty() ? directory : canonical;
   }
 
   std::string SubdirectoryPath(const std::string& directory,

@@ -1,9 +1,8 @@
 #include "datafiles/format/master_image.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
+#include "datafiles/io/file_ops.h"
 #include "datafiles/io/portfolio_files.h"
 #include "datafiles/io/replace_file.h"
 
@@ -28,8 +27,7 @@ void MasterImage::SetHeaderField(std::size_t offset, std::int16_t value) {
 }
 
 Status ReadMasterImage(const std::string& masterPath, MasterImage& out) {
-  std::error_code ec;
-  if (!std::filesystem::exists(masterPath, ec)) return kFileNotFound;
+  if (!file_ops::Exists(masterPath)) return kFileNotFound;
   const Status status = ReadWholeFile(masterPath, out.bytes, kMaxPortfolioFileBytes);
   if (status == kFileOpen) return kFileNotFound;
   if (status != kOk) return status;

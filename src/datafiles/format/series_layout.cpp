@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "datafiles/format/series.h"
+#include "datafiles/io/file_ops.h"
 #include "datafiles/io/portfolio_files.h"
 #include "datafiles/io/regular_file.h"
 
@@ -100,8 +101,7 @@ std::string SiblingDatPath(const std::string& dopPath) {
   std::string dat = dopPath;
   if (dat.size() >= 2) dat.replace(dat.size() - 2, 2, "AT");
   const std::filesystem::path p(dat);
-  std::error_code ec;
-  if (std::filesystem::exists(p, ec)) return dat;
+  if (file_ops::Exists(dat)) return dat;
   return ResolveInDirectory(p.parent_path().string(), p.filename().string());
 }
 

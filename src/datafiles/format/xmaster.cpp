@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
+#include "datafiles/io/file_ops.h"
 #include "datafiles/io/portfolio_files.h"
 #include "datafiles/io/replace_file.h"
 
@@ -106,8 +105,7 @@ Status ParseXmasterBytes(const std::uint8_t* data, std::size_t size, XmasterFile
 Status ReadXmasterFile(std::string_view portfolioDir, XmasterFile& out) {
   out = XmasterFile{};
   const std::string path = ResolveInDirectory(portfolioDir, "XMASTER");
-  std::error_code ec;
-  if (!std::filesystem::exists(path, ec)) return kFileNotFound;
+  if (!file_ops::Exists(path)) return kFileNotFound;
   std::vector<std::uint8_t> bytes;
   const Status status = ReadWholeFile(path, bytes, kMaxPortfolioFileBytes);
   if (status != kOk) return status;

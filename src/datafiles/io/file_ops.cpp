@@ -4,10 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
+#include "datafiles/io/memory_files.h"
 #include "datafiles/io/regular_file.h"
 
 namespace voltrim::file_ops {
@@ -15,6 +19,8 @@ namespace voltrim::file_ops {
 struct FileAccess {
   static int& Fd(File& file) { return file.fd_; }
   static std::string& Path(File& file) { return file.path_; }
+  static std::shared_ptr<MemoryNode>& Node(File& file) { return file.node_; }
+  static std::size_t& ReadAt(File& file) { return file.readAt_; }
 };
 
 namespace {
@@ -36,6 +42,8 @@ struct Recorder {
   bool on = false;
   std::vector<Operation> operations;
   SyncKind omitted = SyncKind::kNone;
+  int omittedSync = 0;  // which one, 0: every one
+  int syncsSeen = 0;    // of that kind, in this recording
 };
 
 Recorder& Record() {
@@ -48,6 +56,13 @@ void Note(Operation::Kind kind, const std::string& path, const std::string& to =
   Recorder& r = Record();
   if (!r.on) return;
   r.operations.push_back({kind, path, to, std::vector<std::uint8_t>(data, data + size), refused});
+}
+
+// Whether a sync of this kind is one a test has the run go without.
+bool Omitted(SyncKind kind) {
+  Recorder& r = Record();
+  if (!r.on || r.omitted != kind) return false;
+  return ++r.syncsSeen == r.omittedSync || r.omittedSync == 0;
 }
 
 // Counts one operation and says whether it may touch the disk.
@@ -82,11 +97,27 @@ void QuietClose(int& fd) {
   fd = -1;
 }
 
+void Forget(File& file) {
+  QuietClose(FileAccess::Fd(file));
+  FileAccess::Node(file).reset();
+  FileAccess::ReadAt(file) = 0;
+}
+
+// A failure of the memory files, noted as the system's would be.
+Status MemoryFailed(const std::string& path, int error, Status status) {
+  NoteFileFailure(path, error);
+  return status;
+}
+
 }  // namespace
 
 File::~File() { QuietClose(fd_); }
 
-File::File(File&& other) noexcept : fd_(other.fd_), path_(std::move(other.path_)) {
+File::File(File&& other) noexcept
+    : fd_(other.fd_),
+      path_(std::move(other.path_)),
+      node_(std::move(other.node_)),
+      readAt_(other.readAt_) {
   other.fd_ = -1;
 }
 
@@ -95,14 +126,24 @@ File& File::operator=(File&& other) noexcept {
     QuietClose(fd_);
     fd_ = other.fd_;
     path_ = std::move(other.path_);
+    node_ = std::move(other.node_);
+    readAt_ = other.readAt_;
     other.fd_ = -1;
   }
   return *this;
 }
 
 Status OpenForRead(const std::string& path, File& out) {
-  QuietClose(FileAccess::Fd(out));
+  Forget(out);
   if (!Proceed()) return kFileOpen;
+  if (MemoryFiles* memory = MemoryFilesInUse()) {
+    std::shared_ptr<MemoryNode> node = memory->Find(path);
+    if (!node) return MemoryFailed(path, ENOENT, kFileOpen);
+    if (node->folder) return MemoryFailed(path, kNotRegularFile, kFileOpen);
+    FileAccess::Node(out) = std::move(node);
+    FileAccess::Path(out) = path;
+    return kOk;
+  }
   // Never blocks on a FIFO and refuses anything but a regular file.
   const int fd = OpenRegularFile(path);
   if (fd < 0) return kFileOpen;
@@ -112,8 +153,15 @@ Status OpenForRead(const std::string& path, File& out) {
 }
 
 Status CreateForWrite(const std::string& path, File& out, unsigned mode) {
-  QuietClose(FileAccess::Fd(out));
+  Forget(out);
   if (!Proceed(Operation::Kind::kCreate, path)) return kFileOpen;
+  if (MemoryFiles* memory = MemoryFilesInUse()) {
+    const int error = memory->Create(path, FileAccess::Node(out));
+    if (error != 0) return MemoryFailed(path, error, kFileOpen);
+    Note(Operation::Kind::kCreate, path);
+    FileAccess::Path(out) = path;
+    return kOk;
+  }
   // O_EXCL: never write into an existing file, which may be a hard link left by a crash.
   const int fd =
       ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, static_cast<mode_t>(mode));
@@ -127,6 +175,14 @@ Status CreateForWrite(const std::string& path, File& out, unsigned mode) {
 Status ReadAll(File& file, std::vector<std::uint8_t>& out, std::size_t limit) {
   out.clear();
   if (!Proceed()) return kFileRead;
+  if (const std::shared_ptr<MemoryNode>& node = FileAccess::Node(file)) {
+    std::size_t& at = FileAccess::ReadAt(file);
+    const std::size_t from = std::min(at, node->bytes.size());
+    if (node->bytes.size() - from > limit) return kDamagedFile;
+    out.assign(node->bytes.begin() + static_cast<std::ptrdiff_t>(from), node->bytes.end());
+    at = node->bytes.size();
+    return kOk;
+  }
   const int fd = FileAccess::Fd(file);
   struct stat info {};
   if (::fstat(fd, &info) == 0 && info.st_size > 0) {
@@ -147,15 +203,24 @@ Status ReadAll(File& file, std::vector<std::uint8_t>& out, std::size_t limit) {
 
 Status WriteAll(File& file, const std::uint8_t* data, std::size_t size) {
   const int fd = FileAccess::Fd(file);
+  const std::shared_ptr<MemoryNode>& node = FileAccess::Node(file);
   if (!Proceed(Operation::Kind::kWrite, FileAccess::Path(file))) {
     // A refused write behaves like a full disk: part of the data may have reached the file.
-    if (!Faults().crashed && size > 1) {
+    if (!Faults().crashed && size > 1 && node) {
+      node->bytes.insert(node->bytes.end(), data, data + size / 2);
+      Note(Operation::Kind::kWrite, FileAccess::Path(file), {}, data, size / 2);
+    } else if (!Faults().crashed && size > 1) {
       const ssize_t put = ::write(fd, data, size / 2);
       if (put > 0)
         Note(Operation::Kind::kWrite, FileAccess::Path(file), {}, data,
              static_cast<std::size_t>(put));
     }
     return kFileWrite;
+  }
+  if (node) {
+    node->bytes.insert(node->bytes.end(), data, data + size);
+    if (size > 0) Note(Operation::Kind::kWrite, FileAccess::Path(file), {}, data, size);
+    return kOk;
   }
   std::size_t done = 0;
   Status status = kOk;
@@ -179,19 +244,23 @@ Status WriteAll(File& file, const std::uint8_t* data, std::size_t size) {
 
 Status Sync(File& file) {
   if (!Proceed(Operation::Kind::kSync, FileAccess::Path(file))) return kFileWrite;
-  if (Record().omitted == SyncKind::kFile) return kOk;
-  if (::fsync(FileAccess::Fd(file)) != 0) return Failed(FileAccess::Path(file), kFileWrite);
+  if (Omitted(SyncKind::kFile)) return kOk;
+  if (!FileAccess::Node(file) && ::fsync(FileAccess::Fd(file)) != 0)
+    return Failed(FileAccess::Path(file), kFileWrite);
   Note(Operation::Kind::kSync, FileAccess::Path(file));
   return kOk;
 }
 
 Status Close(File& file) {
   int& fd = FileAccess::Fd(file);
+  const bool memory = FileAccess::Node(file) != nullptr;
+  FileAccess::Node(file).reset();
   if (!Proceed()) {
     // The descriptor goes either way; only the outcome is refused.
     QuietClose(fd);
     return kFileWrite;
   }
+  if (memory) return kOk;
   const int result = ::close(fd);
   fd = -1;
   return result == 0 ? kOk : Failed(FileAccess::Path(file), kFileWrite);
@@ -199,29 +268,50 @@ Status Close(File& file) {
 
 Status Rename(const std::string& from, const std::string& to) {
   if (!Proceed(Operation::Kind::kRename, from, to)) return kFileWrite;
-  if (std::rename(from.c_str(), to.c_str()) != 0) return Failed(to, kFileWrite);
+  if (MemoryFiles* memory = MemoryFilesInUse()) {
+    if (const int error = memory->Rename(from, to); error != 0)
+      return MemoryFailed(to, error, kFileWrite);
+  } else if (std::rename(from.c_str(), to.c_str()) != 0) {
+    return Failed(to, kFileWrite);
+  }
   Note(Operation::Kind::kRename, from, to);
   return kOk;
 }
 
 Status Remove(const std::string& path) {
   if (!Proceed(Operation::Kind::kRemove, path)) return kFileWrite;
-  if (::unlink(path.c_str()) != 0)
+  if (MemoryFiles* memory = MemoryFilesInUse()) {
+    const int error = memory->Remove(path);
+    if (error == ENOENT) return kFileNotFound;
+    if (error != 0) return MemoryFailed(path, error, kFileWrite);
+  } else if (::unlink(path.c_str()) != 0) {
     return errno == ENOENT ? kFileNotFound : Failed(path, kFileWrite);
+  }
   Note(Operation::Kind::kRemove, path);
   return kOk;
 }
 
 Status Link(const std::string& from, const std::string& to) {
   if (!Proceed(Operation::Kind::kLink, from, to)) return kFileWrite;
-  if (::link(from.c_str(), to.c_str()) != 0) return Failed(to, kFileWrite);
+  if (MemoryFiles* memory = MemoryFilesInUse()) {
+    if (const int error = memory->Link(from, to); error != 0)
+      return MemoryFailed(to, error, kFileWrite);
+  } else if (::link(from.c_str(), to.c_str()) != 0) {
+    return Failed(to, kFileWrite);
+  }
   Note(Operation::Kind::kLink, from, to);
   return kOk;
 }
 
 Status SyncDirectory(const std::string& directory) {
   if (!Proceed(Operation::Kind::kSyncDirectory, directory)) return kFileWrite;
-  if (Record().omitted == SyncKind::kDirectory) return kOk;
+  if (Omitted(SyncKind::kDirectory)) return kOk;
+  if (MemoryFiles* memory = MemoryFilesInUse()) {
+    const std::shared_ptr<MemoryNode> folder = memory->Find(directory);
+    if (!folder || !folder->folder) return kFileWrite;
+    Note(Operation::Kind::kSyncDirectory, directory);
+    return kOk;
+  }
   const int fd =
       ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   // Not noted: callers never report it (the content already stands).
@@ -233,9 +323,54 @@ Status SyncDirectory(const std::string& directory) {
 }
 
 unsigned PermissionsOf(const std::string& path) {
+  if (MemoryFilesInUse() != nullptr) return 0666;
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) return 0666;
   return static_cast<unsigned>(info.st_mode) & 07777u;
+}
+
+bool NameExists(const std::string& path) {
+  if (const MemoryFiles* memory = MemoryFilesInUse()) return memory->Find(path) != nullptr;
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0;
+}
+
+bool Exists(const std::string& path) {
+  if (const MemoryFiles* memory = MemoryFilesInUse()) return memory->Find(path) != nullptr;
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0;
+}
+
+bool IsFolder(const std::string& path) {
+  if (const MemoryFiles* memory = MemoryFilesInUse()) {
+    const std::shared_ptr<MemoryNode> node = memory->Find(path);
+    return node && node->folder;
+  }
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+void ForEachName(const std::string& folder, const std::function<bool(const std::string&)>& visit) {
+  if (const MemoryFiles* memory = MemoryFilesInUse()) {
+    std::vector<std::string> names;
+    (void)memory->List(folder, names);
+    for (const std::string& name : names)
+      if (!visit(name)) return;
+    return;
+  }
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(folder.empty() ? "." : folder, ec), end;
+       !ec && it != end; it.increment(ec)) {
+    if (!visit(it->path().filename().string())) return;
+  }
+}
+
+std::string CanonicalFolder(const std::string& folder) {
+  if (MemoryFilesInUse() != nullptr)
+    return IsFolder(folder) ? "/" + MemoryFiles::Normal(folder) : std::string();
+  std::error_code ec;
+  const auto canonical = std::filesystem::canonical(folder.empty() ? "." : folder, ec);
+  return ec ? std::string() : canonical.string();
 }
 
 void ArmFault(long operation, FaultKind kind) {
@@ -249,6 +384,7 @@ long OperationCount() { return Faults().count; }
 bool FaultHit() { return Faults().hit; }
 
 void StartRecording() {
+  Record().syncsSeen = 0;
   Record().operations.clear();
   Record().on = true;
 }
@@ -258,6 +394,9 @@ std::vector<Operation> StopRecording() {
   return std::move(Record().operations);
 }
 
-void OmitSyncs(SyncKind kind) { Record().omitted = kind; }
+void OmitSync(SyncKind kind, int n) {
+  Record().omitted = kind;
+  Record().omittedSync = n;
+}
 
 }  // namespace voltrim::file_ops

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,9 +12,11 @@
 namespace voltrim::file_ops {
 
 struct FileAccess;
+struct MemoryNode;
 
 // Every file operation of the write paths goes through these functions, so that tests can
 // make the k-th operation fail, or stop the "process" there and look at what is on disk.
+// While memory files are in use (memory_files.h), they work on those instead of the disk.
 // Each call below is one operation. Failures return kFileOpen (open/create), kFileRead
 // (read) or kFileWrite (everything that changes the disk), never an exception.
 
@@ -27,12 +31,14 @@ class File {
   File(const File&) = delete;
   File& operator=(const File&) = delete;
 
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const { return fd_ >= 0 || node_ != nullptr; }
 
  private:
   friend struct FileAccess;
   int fd_ = -1;
   std::string path_;  // as opened, to name the file when an operation on it fails
+  std::shared_ptr<MemoryNode> node_;  // instead of fd_ while memory files are in use
+  std::size_t readAt_ = 0;
 };
 
 Status OpenForRead(const std::string& path, File& out);
@@ -57,9 +63,20 @@ Status Link(const std::string& from, const std::string& to);
 // Makes the directory's entries (renames, creations, removals) durable.
 Status SyncDirectory(const std::string& directory);
 
-// Permission bits of an existing file, or 0666 when it cannot be examined (not an
-// operation: it changes nothing and is not counted).
+// Questions about names. They change nothing and are not counted as operations.
+// Permission bits of an existing file, or 0666 when it cannot be examined.
 unsigned PermissionsOf(const std::string& path);
+// Whether anything is there under the name (a link counts, even one that leads nowhere).
+bool NameExists(const std::string& path);
+// Whether the path leads to something (links followed).
+bool Exists(const std::string& path);
+// Whether the path leads to a folder (links followed).
+bool IsFolder(const std::string& path);
+// Calls visit with each name in the folder ("." and ".." left out), in no set order, until
+// it returns false; nothing when the folder cannot be listed.
+void ForEachName(const std::string& folder, const std::function<bool(const std::string&)>& visit);
+// The folder's path with every link resolved, or empty when it cannot be resolved.
+std::string CanonicalFolder(const std::string& folder);
 
 // Test hook. Operation k (1-based, counted from the last Arm/Disarm) and, with kCrash,
 // every later one, do nothing and report failure, as if the disk refused (kFail) or the
@@ -87,9 +104,10 @@ void StartRecording();
 // The operations since StartRecording; recording stops.
 std::vector<Operation> StopRecording();
 
-// Test hook: syncs of one kind report success without reaching the disk and are left out
-// of the record, as if the code had never asked for them.
+// Test hook: in a recorded run, the n-th sync of one kind (counted from StartRecording; 0:
+// every one) reports success without reaching the disk and is left out of the record, as
+// if the code had never asked for it.
 enum class SyncKind { kNone, kFile, kDirectory };
-void OmitSyncs(SyncKind kind);
+void OmitSync(SyncKind kind, int n = 0);
 
 }  // namespace voltrim::file_ops

@@ -2,8 +2,8 @@
 
 #include <cctype>
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
+
+#include "datafiles/io/file_ops.h"
 
 namespace voltrim {
 
@@ -35,15 +35,15 @@ std::string WithTrailingSeparator(std::string_view directory) {
 
 std::string ResolveInDirectory(std::string_view directory, std::string_view name) {
   const std::string dir = WithTrailingSeparator(directory);
-  std::error_code ec;
-  const std::filesystem::path exact = dir + std::string(name);
-  if (std::filesystem::exists(std::filesystem::symlink_status(exact, ec))) return exact.string();
-  for (std::filesystem::directory_iterator it(dir.empty() ? "." : dir, ec), end; !ec && it != end;
-       it.increment(ec)) {
-    const std::string entry = it->path().filename().string();
-    if (EqualIgnoringCase(entry, name)) return dir + entry;
-  }
-  return exact.string();
+  const std::string exact = dir + std::string(name);
+  if (file_ops::NameExists(exact)) return exact;
+  std::string found = exact;
+  file_ops::ForEachName(dir, [&](const std::string& entry) {
+    if (!EqualIgnoringCase(entry, name)) return true;
+    found = dir + entry;
+    return false;
+  });
+  return found;
 }
 
 std::string DatFileName(int fileNumber) { return NumberedName("F%i.DAT", fileNumber); }

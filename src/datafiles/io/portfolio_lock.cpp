@@ -8,10 +8,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <map>
 #include <thread>
 #include <utility>
 
+#include "datafiles/io/memory_files.h"
 #include "datafiles/io/portfolio_files.h"
 #include "datafiles/io/replace_file.h"
 
@@ -37,6 +39,12 @@ std::string FolderPath(std::string_view folder) {
 }
 
 bool KeyOf(const std::string& folder, Key& key) {
+  if (const file_ops::MemoryFiles* memory = file_ops::MemoryFilesInUse()) {
+    const std::shared_ptr<file_ops::MemoryNode> node = memory->Find(folder);
+    if (!node || !node->folder) return false;
+    key = {0, reinterpret_cast<std::uintptr_t>(node.get())};
+    return true;
+  }
   struct stat info {};
   if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
   key = {static_cast<unsigned long long>(info.st_dev),
@@ -67,6 +75,8 @@ void CloseQuietly(int& fd) {
 // Locks the folder itself, or failing that our lock file in it. fd gets the descriptor
 // holding the lock, or -1 when neither can be locked on this file system.
 LockOutcome LockFolder(const std::string& folder, int& fd) {
+  // Memory files belong to one process, which holds them by running.
+  if (file_ops::MemoryFilesInUse() != nullptr) return LockOutcome::kLocked;
   const Clock::time_point deadline = Clock::now() + PortfolioLockWait();
   fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   LockOutcome outcome = fd >= 0 ? LockBefore(fd, deadline) : LockOutcome::kUnsupported;
@@ -151,7 +161,7 @@ Status PortfolioLock::Take(const std::string& folder, Key key) {
   heldByThread[key] = HeldFolder{fd, 1};
   held_.push_back(key);
   // Only a writer that truly holds the folder may take away what another writer left.
-  if (fd >= 0) ClearLeftoverTemporaries(folder);
+  if (fd >= 0 || file_ops::MemoryFilesInUse() != nullptr) ClearLeftoverTemporaries(folder);
   return kOk;
 }
 

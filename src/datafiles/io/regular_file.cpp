@@ -4,14 +4,69 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+
+#include "datafiles/io/memory_files.h"
 
 namespace voltrim {
 
 namespace {
 
 thread_local FileFailure lastFailure;
+
+// A read stream over a file of the memory files; it keeps the file's bytes alive, as an
+// open descriptor keeps a file that is renamed over.
+struct MemoryStream {
+  std::shared_ptr<file_ops::MemoryNode> node;
+  std::size_t at = 0;
+
+  static ssize_t Read(void* cookie, char* buffer, std::size_t size) {
+    auto* stream = static_cast<MemoryStream*>(cookie);
+    const std::vector<std::uint8_t>& bytes = stream->node->bytes;
+    const std::size_t from = std::min(stream->at, bytes.size());
+    const std::size_t count = std::min(size, bytes.size() - from);
+    std::memcpy(buffer, bytes.data() + from, count);
+    stream->at = from + count;
+    return static_cast<ssize_t>(count);
+  }
+  static int Seek(void* cookie, off64_t* offset, int whence) {
+    auto* stream = static_cast<MemoryStream*>(cookie);
+    const off64_t base = whence == SEEK_SET   ? 0
+                         : whence == SEEK_CUR ? static_cast<off64_t>(stream->at)
+                                              : static_cast<off64_t>(stream->node->bytes.size());
+    if (whence != SEEK_SET && whence != SEEK_CUR && whence != SEEK_END) return -1;
+    if (*offset < -base) return -1;
+    stream->at = static_cast<std::size_t>(base + *offset);
+    *offset = static_cast<off64_t>(stream->at);
+    return 0;
+  }
+  static int Close(void* cookie) {
+    delete static_cast<MemoryStream*>(cookie);
+    return 0;
+  }
+};
+
+RegularStream OpenMemoryStream(const file_ops::MemoryFiles& files, const std::string& path,
+                               bool optional) {
+  std::shared_ptr<file_ops::MemoryNode> node = files.Find(path);
+  const int error = !node ? ENOENT : node->folder ? EINVAL : 0;
+  if (error != 0) {
+    if (!(optional && error == ENOENT))
+      NoteFileFailure(path, error == EINVAL ? kNotRegularFile : error);
+    errno = error;
+    return nullptr;
+  }
+  auto* cookie = new MemoryStream{std::move(node), 0};
+  std::FILE* file = ::fopencookie(
+      cookie, "rb", {MemoryStream::Read, nullptr, MemoryStream::Seek, MemoryStream::Close});
+  if (file == nullptr) {
+    NoteFileFailure(path, errno);
+    delete cookie;
+  }
+  return RegularStream(file);
+}
 
 }  // namespace
 
@@ -38,6 +93,8 @@ int OpenRegularFile(const std::string& path, bool optional) {
 }
 
 RegularStream OpenRegularStream(const std::string& path, bool optional) {
+  if (const file_ops::MemoryFiles* memory = file_ops::MemoryFilesInUse())
+    return OpenMemoryStream(*memory, path, optional);
   const int fd = OpenRegularFile(path, optional);
   if (fd < 0) return nullptr;
   std::FILE* file = ::fdopen(fd, "rb");
@@ -49,6 +106,10 @@ RegularStream OpenRegularStream(const std::string& path, bool optional) {
 }
 
 bool IsRegularFile(const std::string& path) {
+  if (const file_ops::MemoryFiles* memory = file_ops::MemoryFilesInUse()) {
+    const std::shared_ptr<file_ops::MemoryNode> node = memory->Find(path);
+    return node && !node->folder;
+  }
   struct stat info {};
   return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }

@@ -9,7 +9,8 @@ namespace voltrim {
 // Portfolio folders are written by other programs and may hold anything under a data
 // file's name: a FIFO (an open or read would wait for a writer for ever) or a link to a
 // device (endless junk). Every portfolio file is opened through these: without blocking,
-// and only when it is a regular file (links to one are followed).
+// and only when it is a regular file (links to one are followed). While memory files are
+// in use (memory_files.h), the streams and the question read those instead of the disk.
 
 // A descriptor open for reading, or -1 with errno set (ENOENT when there is no such name,
 // EINVAL when the name is not a regular file). With optional set, a missing file is an

@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
-#include <filesystem>
-#include <system_error>
 
 #include "datafiles/io/portfolio_files.h"
 #include "datafiles/io/regular_file.h"
@@ -15,10 +13,7 @@ namespace voltrim {
 
 namespace {
 
-bool Exists(const std::string& path) {
-  std::error_code ec;
-  return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
-}
+bool Exists(const std::string& path) { return file_ops::NameExists(path); }
 
 // Clears a temporary name; a stale one may be left by an earlier crash.
 Status ClearTemporary(const std::string& path) {
@@ -118,12 +113,10 @@ bool IsWriterTemporaryName(std::string_view name) {
 
 void ClearLeftoverTemporaries(const std::string& directory) {
   std::vector<std::string> leftovers;
-  std::error_code ec;
-  for (std::filesystem::directory_iterator it(directory.empty() ? "." : directory, ec), end;
-       !ec && it != end; it.increment(ec)) {
-    const std::string name = it->path().filename().string();
+  file_ops::ForEachName(directory, [&](const std::string& name) {
     if (IsWriterTemporaryName(name)) leftovers.push_back(WithTrailingSeparator(directory) + name);
-  }
+    return true;
+  });
   // Best effort: a leftover that stays does no harm, as no writer reuses its name.
   const FileFailureKept removalsIgnored;
   for (const std::string& path : leftovers) (void)file_ops::Remove(path);

@@ -4,9 +4,7 @@
 #include <array>
 #include <cctype>
 #include <cstdio>
-#include <filesystem>
 #include <set>
-#include <system_error>
 #include <vector>
 
 #include "datafiles/format/emaster.h"
@@ -22,10 +20,7 @@ namespace voltrim {
 
 namespace {
 
-bool Exists(const std::string& path) {
-  std::error_code ec;
-  return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
-}
+bool Exists(const std::string& path) { return file_ops::NameExists(path); }
 
 std::vector<std::uint8_t> TrailingBytes(const MasterImage& master) {
   const std::size_t end = MasterImage::Offset(master.RecordCount());
