@@ -8,9 +8,10 @@
 
 #include "browser/grid_text.h"
 #include "browser/series_view.h"
+#include "datafiles/io/memory_files.h"
 #include "export/export_writer.h"
+#include "pieces.h"
 #include "prompt/user_prompt.h"
-#include "scratch_folder.h"
 #include "splitsearch/portfolio_symbols.h"
 #include "splitsearch/split_search.h"
 
@@ -33,9 +34,7 @@ class CountingSink : public voltrim::TextSink {
 };
 
 // The quotes command and the grid: the series found once, every quote newest first.
-void ReadQuotes(const std::string& dir, const std::string& symbol) {
-  voltrim::SeriesView view;
-  if (view.Open(dir, symbol) != voltrim::kOk) return;
+void ReadQuotes(voltrim::SeriesView& view) {
   int read = 0;
   (void)view.ReadQuotes(voltrim::QuoteOrder::kNewestFirst, [&](const voltrim::Quote& quote) {
     (void)voltrim::QuoteCellTexts(quote);
@@ -59,19 +58,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   pieces.Rest(dat, datSize);
 
-  static const std::string dir = fuzzing::ScratchFolder("voltrim-fuzz-portfolio");
-  static const bool made = [] {
-    std::filesystem::create_directories(dir + "/SUB");
-    return true;
-  }();
-  (void)made;
-  static std::vector<std::string> written;
-  for (const std::string& path : written) fuzzing::DropFile(path);
-  written.clear();
-  const auto put = [](const std::string& path, const std::uint8_t* bytes, std::size_t length) {
-    fuzzing::PutFile(path, bytes, length);
-    written.push_back(path);
-  };
+  // The folder lives in memory files: the same reading code as on disk, without a system
+  // call. Made and dropped within the run, so that libFuzzer's count of allocations
+  // balances and it does not look for a leak after every input.
+  voltrim::file_ops::MemoryFiles files;
+  const voltrim::file_ops::MemoryFilesScope scope(files);
+  const std::string dir = "/portfolio";
+  files.MakeFolder(dir + "/SUB");
+  const auto put = [&files](const std::string& path, const std::uint8_t* bytes,
+                            std::size_t length) { files.PutFile(path, bytes, length); };
   put(dir + "/MASTER", master, masterSize);
   put(dir + "/SUB/MASTER", subMaster, subMasterSize);
   if (dopSize > 0) put(dir + "/F1.DOP", dop, dopSize);
@@ -87,15 +82,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (voltrim::ReadSymbolRows(dir + "/MASTER", rows) == voltrim::kOk) {
     if (rows.rows.size() > voltrim::kMaxSymbols) __builtin_trap();
     for (std::size_t i = 0; i < rows.rows.size() && i < kSymbolsRead; ++i) {
+      // Found once for the quotes and the export (the CLI's commands each find it the same way).
       const std::string& symbol = rows.rows[i].symbol;
-      ReadQuotes(dir, symbol);
+      voltrim::SeriesView series;
+      if (series.Open(dir, symbol) != voltrim::kOk) continue;
+      ReadQuotes(series);
       voltrim::ExportSettings settings;
       settings.newest = static_cast<int>(i & 1);
       CountingSink sink;
-      voltrim::SeriesView series;
-      if (series.Open(dir, symbol) == voltrim::kOk)
-        (void)voltrim::WriteExportRows(sink, series.Location(), symbol, series.Total(), settings,
-                                       voltrim::ExportStyle{});
+      (void)voltrim::WriteExportRows(sink, series.Location(), symbol, series.Total(), settings,
+                                     voltrim::ExportStyle{});
     }
   }
   std::vector<std::string> symbols;

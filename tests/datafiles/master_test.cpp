@@ -95,6 +95,7 @@ TEST(ReadMasterFile, ZeroRecordsPastTheCountAreUnusedSpace) {
     int headerCount;
     bool matches;
     std::size_t trailing;
+    std::size_t records = 2;
   } cases[] = {
       {"nothing past the count", {}, 2, true, 0},
       {"one zero record", Bytes(53, 0), 2, true, 1},
@@ -108,6 +109,9 @@ TEST(ReadMasterFile, ZeroRecordsPastTheCountAreUnusedSpace) {
        2, false, 1},
       {"a trailing piece with a byte set", Bytes(52, 1), 2, true, 0},
       {"fewer records than counted", {}, 3, false, 0},
+      {"a count far past the file", {}, 32767, false, 0},
+      // Read in more than one step: 300 counted, 298 of them blank.
+      {"more counted records than one read takes", Bytes(53 * 298, 0), 300, true, 0, 300},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -122,7 +126,7 @@ TEST(ReadMasterFile, ZeroRecordsPastTheCountAreUnusedSpace) {
     ASSERT_EQ(ReadMasterFile(tmp.str() + "/MASTER", master), kOk);
     EXPECT_EQ(master.RecordsMatchCount(), c.matches);
     EXPECT_EQ(master.trailingRecords, c.trailing);
-    EXPECT_EQ(master.records.size(), 2u);
+    EXPECT_EQ(master.records.size(), c.records);
   }
 }
 

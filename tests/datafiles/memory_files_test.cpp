@@ -52,12 +52,18 @@ TEST(MemoryFilesTest, OperationsAnswerAsTheSystemDoes) {
   const std::map<std::string, std::vector<std::uint8_t>> expected = {{"p/A", {2, 3}},
                                                                      {"p/SUB/B", {2, 3}}};
   EXPECT_EQ(files.Files(), expected);
-  std::vector<std::string> names;
-  ASSERT_TRUE(files.List("/p/", names));
-  EXPECT_EQ(names, (std::vector<std::string>{"A", "SUB"}));
-  EXPECT_FALSE(files.List("/p/A", names));
-  ASSERT_TRUE(files.List("", names));
-  EXPECT_EQ(names, std::vector<std::string>{"p"});
+  const auto names = [&](std::string_view folder) {
+    std::vector<std::string> listed;
+    if (!files.List(folder, [&](std::string_view name) {
+          listed.emplace_back(name);
+          return true;
+        }))
+      listed.push_back("(no folder)");
+    return listed;
+  };
+  EXPECT_EQ(names("/p/"), (std::vector<std::string>{"A", "SUB"}));
+  EXPECT_EQ(names("/p/A"), std::vector<std::string>{"(no folder)"});
+  EXPECT_EQ(names(""), std::vector<std::string>{"p"});
 }
 
 // Everything the readers make of one symbol, as text.

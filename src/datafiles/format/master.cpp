@@ -231,14 +231,22 @@ Status ReadMasterFile(const std::string& path, MasterFile& out) {
   if (std::fread(header, 1, sizeof header, file.get()) != sizeof header) return kFileRead;
   const int count = GetInt16(header);
   if (count < 0) return kDamagedFile;
-  // Header and the counted records in one read.
-  std::vector<std::uint8_t> bytes(kMasterRecordSize * (static_cast<std::size_t>(count) + 1));
-  std::memcpy(bytes.data(), header, sizeof header);
-  const std::size_t got =
-      std::fread(bytes.data() + kMasterRecordSize, 1, bytes.size() - kMasterRecordSize, file.get());
+  // Header and the counted records: one read for up to 256 records (any sound MASTER);
+  // beyond that in steps, so that a count far beyond the file costs no more than the file.
+  const std::size_t wanted = kMasterRecordSize * static_cast<std::size_t>(count);
+  std::vector<std::uint8_t> bytes(header, header + sizeof header);
+  std::size_t got = 0;
+  while (got < wanted) {
+    const std::size_t step = std::min(wanted - got, kMasterRecordSize * 256);
+    bytes.resize(kMasterRecordSize + got + step);
+    const std::size_t read =
+        std::fread(bytes.data() + kMasterRecordSize + got, 1, step, file.get());
+    got += read;
+    if (read < step) break;
+  }
   const Status status = ParseMasterBytes(bytes.data(), kMasterRecordSize + got, out);
   if (status != kOk || std::ferror(file.get())) return status != kOk ? status : kFileRead;
-  if (got == bytes.size() - kMasterRecordSize) ExamineTrailingRecords(file.get(), out);
+  if (got == wanted) ExamineTrailingRecords(file.get(), out);
   return std::ferror(file.get()) ? kFileRead : kOk;
 }
 

@@ -108,8 +108,9 @@ Status SeriesReader::OpenStream(std::FILE* stream, const SeriesLocation& locatio
   if (!ValidLocation(location)) return kBadRequest;  // not a location LocateSeries handed out
   if (!file) return kFileOpen;
   // Every read is a whole window that goes straight into the buffer; a stream buffer
-  // would only copy it once more and be thrown away at the next seek.
-  std::setvbuf(file.get(), nullptr, _IONBF, 0);
+  // would only copy it once more and be thrown away at the next seek. (A stream over memory
+  // has no descriptor and keeps its buffer: unbuffered, the C library reads it byte by byte.)
+  if (::fileno(file.get()) >= 0) std::setvbuf(file.get(), nullptr, _IONBF, 0);
   std::int16_t last = 0;
   if (const Status header = ReadLastRecord(file.get(), last); header != kOk) return header;
   file_ = std::move(file);

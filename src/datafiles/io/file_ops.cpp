@@ -350,18 +350,15 @@ bool IsFolder(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-void ForEachName(const std::string& folder, const std::function<bool(const std::string&)>& visit) {
+void ForEachName(const std::string& folder, const std::function<bool(std::string_view)>& visit) {
   if (const MemoryFiles* memory = MemoryFilesInUse()) {
-    std::vector<std::string> names;
-    (void)memory->List(folder, names);
-    for (const std::string& name : names)
-      if (!visit(name)) return;
+    (void)memory->List(folder, visit);
     return;
   }
   std::error_code ec;
   for (std::filesystem::directory_iterator it(folder.empty() ? "." : folder, ec), end;
        !ec && it != end; it.increment(ec)) {
-    if (!visit(it->path().filename().string())) return;
+    if (!visit(it->path().filename().native())) return;
   }
 }
 

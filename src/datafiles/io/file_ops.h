@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "datafiles/status.h"
@@ -36,7 +37,7 @@ class File {
  private:
   friend struct FileAccess;
   int fd_ = -1;
-  std::string path_;  // as opened, to name the file when an operation on it fails
+  std::string path_;                  // as opened, to name the file when an operation on it fails
   std::shared_ptr<MemoryNode> node_;  // instead of fd_ while memory files are in use
   std::size_t readAt_ = 0;
 };
@@ -74,7 +75,7 @@ bool Exists(const std::string& path);
 bool IsFolder(const std::string& path);
 // Calls visit with each name in the folder ("." and ".." left out), in no set order, until
 // it returns false; nothing when the folder cannot be listed.
-void ForEachName(const std::string& folder, const std::function<bool(const std::string&)>& visit);
+void ForEachName(const std::string& folder, const std::function<bool(std::string_view)>& visit);
 // The folder's path with every link resolved, or empty when it cannot be resolved.
 std::string CanonicalFolder(const std::string& folder);
 

@@ -1,12 +1,28 @@
 #include "datafiles/io/memory_files.h"
 
 #include <cerrno>
+#include <optional>
 
 namespace voltrim::file_ops {
 
 namespace {
 
 MemoryFiles* inUse = nullptr;
+
+// The path without its leading "/" when that is its normal form already (the common case,
+// looked up without making a string), else nothing.
+std::optional<std::string_view> NormalView(std::string_view path) {
+  if (!path.empty() && path[0] == '/') path.remove_prefix(1);
+  for (std::string_view rest = path; !rest.empty();) {
+    const std::size_t slash = rest.find('/');
+    const std::string_view part = rest.substr(0, slash);
+    if (part.empty() || part == "." || part == "..") return std::nullopt;
+    if (slash == std::string_view::npos) break;
+    rest.remove_prefix(slash + 1);
+    if (rest.empty()) return std::nullopt;  // a trailing "/"
+  }
+  return path;
+}
 
 std::string_view ParentOf(std::string_view normal) {
   const std::size_t slash = normal.rfind('/');
@@ -59,7 +75,8 @@ bool MemoryFiles::PutFile(std::string_view path, const std::uint8_t* data, std::
 }
 
 std::shared_ptr<MemoryNode> MemoryFiles::Find(std::string_view path) const {
-  const auto it = nodes_.find(Normal(path));
+  const std::optional<std::string_view> view = NormalView(path);
+  const auto it = view ? nodes_.find(*view) : nodes_.find(Normal(path));
   return it == nodes_.end() ? nullptr : it->second;
 }
 
@@ -111,8 +128,8 @@ int MemoryFiles::Remove(std::string_view path) {
   return 0;
 }
 
-bool MemoryFiles::List(std::string_view folder, std::vector<std::string>& names) const {
-  names.clear();
+bool MemoryFiles::List(std::string_view folder,
+                       const std::function<bool(std::string_view)>& visit) const {
   const std::string normal = Normal(folder);
   const auto it = nodes_.find(normal);
   if (it == nodes_.end() || !it->second->folder) return false;
@@ -122,7 +139,7 @@ bool MemoryFiles::List(std::string_view folder, std::vector<std::string>& names)
     if (name.compare(0, prefix.size(), prefix) != 0) break;
     if (name.size() == prefix.size()) continue;  // the root itself
     const std::string_view rest = std::string_view(name).substr(prefix.size());
-    if (rest.find('/') == std::string_view::npos) names.emplace_back(rest);
+    if (rest.find('/') == std::string_view::npos && !visit(rest)) break;
   }
   return true;
 }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -43,8 +44,9 @@ class MemoryFiles {
   int Rename(std::string_view from, std::string_view to);
   int Link(std::string_view from, std::string_view to);
   int Remove(std::string_view path);
-  // The names in a folder, in order; false when there is no such folder.
-  bool List(std::string_view folder, std::vector<std::string>& names) const;
+  // Calls visit with each name in a folder, in order, until it returns false; false when
+  // there is no such folder.
+  bool List(std::string_view folder, const std::function<bool(std::string_view)>& visit) const;
   // Every file below the root, by its normal path.
   std::map<std::string, std::vector<std::uint8_t>> Files() const;
 

@@ -38,9 +38,9 @@ std::string ResolveInDirectory(std::string_view directory, std::string_view name
   const std::string exact = dir + std::string(name);
   if (file_ops::NameExists(exact)) return exact;
   std::string found = exact;
-  file_ops::ForEachName(dir, [&](const std::string& entry) {
+  file_ops::ForEachName(dir, [&](std::string_view entry) {
     if (!EqualIgnoringCase(entry, name)) return true;
-    found = dir + entry;
+    found = dir + std::string(entry);
     return false;
   });
   return found;

@@ -27,7 +27,7 @@ struct MemoryStream {
     const std::vector<std::uint8_t>& bytes = stream->node->bytes;
     const std::size_t from = std::min(stream->at, bytes.size());
     const std::size_t count = std::min(size, bytes.size() - from);
-    std::memcpy(buffer, bytes.data() + from, count);
+    if (count > 0) std::memcpy(buffer, bytes.data() + from, count);
     stream->at = from + count;
     return static_cast<ssize_t>(count);
   }
@@ -64,6 +64,7 @@ RegularStream OpenMemoryStream(const file_ops::MemoryFiles& files, const std::st
   if (file == nullptr) {
     NoteFileFailure(path, errno);
     delete cookie;
+    return nullptr;
   }
   return RegularStream(file);
 }

@@ -113,8 +113,9 @@ bool IsWriterTemporaryName(std::string_view name) {
 
 void ClearLeftoverTemporaries(const std::string& directory) {
   std::vector<std::string> leftovers;
-  file_ops::ForEachName(directory, [&](const std::string& name) {
-    if (IsWriterTemporaryName(name)) leftovers.push_back(WithTrailingSeparator(directory) + name);
+  file_ops::ForEachName(directory, [&](std::string_view name) {
+    if (IsWriterTemporaryName(name))
+      leftovers.push_back(WithTrailingSeparator(directory) + std::string(name));
     return true;
   });
   // Best effort: a leftover that stays does no harm, as no writer reuses its name.
