@@ -21,6 +21,9 @@ thread_local FileFailure lastFailure;
 struct MemoryStream {
   std::shared_ptr<file_ops::MemoryNode> node;
   std::size_t at = 0;
+  // The stream's buffer: small, as the bytes are at hand (the C library's own would be a
+  // further allocation of 8 KB for every stream opened).
+  char buffer[1024];
 
   static ssize_t Read(void* cookie, char* buffer, std::size_t size) {
     auto* stream = static_cast<MemoryStream*>(cookie);
@@ -58,7 +61,7 @@ RegularStream OpenMemoryStream(const file_ops::MemoryFiles& files, const std::st
     errno = error;
     return nullptr;
   }
-  auto* cookie = new MemoryStream{std::move(node), 0};
+  auto* cookie = new MemoryStream{std::move(node), 0, {}};
   std::FILE* file = ::fopencookie(
       cookie, "rb", {MemoryStream::Read, nullptr, MemoryStream::Seek, MemoryStream::Close});
   if (file == nullptr) {
@@ -66,6 +69,7 @@ RegularStream OpenMemoryStream(const file_ops::MemoryFiles& files, const std::st
     delete cookie;
     return nullptr;
   }
+  std::setvbuf(file, cookie->buffer, _IOFBF, sizeof cookie->buffer);
   return RegularStream(file);
 }
 
