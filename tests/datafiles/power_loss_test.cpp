@@ -1,0 +1,78 @@
+#include "power_loss.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace voltrim::testing {
+namespace {
+
+using Kind = file_ops::Operation::Kind;
+using Files = std::map<std::string, std::string>;
+
+file_ops::Operation Op(Kind kind, std::string path, std::string to = "", std::string data = "") {
+  return {kind, "/root/" + path, to.empty() ? "" : "/root/" + to, Bytes(data.begin(), data.end())};
+}
+
+// The states the model gives after the last operation, as text.
+std::set<Files> FinalStates(const Files& before, const std::vector<file_ops::Operation>& record) {
+  Snapshot initial;
+  for (const auto& [name, text] : before) initial[name] = Bytes(text.begin(), text.end());
+  PowerLossModel model("/root", initial, record);
+  std::set<Files> last;
+  model.ForEachCut(
+      [&](std::size_t cut, const PowerLossModel::State&,
+          const std::vector<PowerLossModel::State>& states) {
+        if (cut + 1 != model.Cuts()) return;
+        for (const PowerLossModel::State& state : states) {
+          Files files;
+          for (const auto& [name, id] : state) {
+            const Bytes& bytes = model.Content(id);
+            files[name] = std::string(bytes.begin(), bytes.end());
+          }
+          last.insert(files);
+        }
+      },
+      [&](std::size_t cut) { return cut + 1 == model.Cuts(); });
+  return last;
+}
+
+// The crash model itself, on small records whose outcomes can be listed by hand.
+TEST(PowerLossModelTest, StatesAPowerCutLeaves) {
+  const Files old = {{"p/F", "old"}};
+  const struct {
+    const char* what;
+    std::vector<file_ops::Operation> record;
+    std::set<Files> states;
+  } cases[] = {
+      {"renamed and the folder synced, the data not: none, half or all of it",
+       {Op(Kind::kCreate, "p/T"), Op(Kind::kWrite, "p/T", "", "abcd"),
+        Op(Kind::kRename, "p/T", "p/F"), Op(Kind::kSyncDirectory, "p")},
+       {{{"p/F", ""}}, {{"p/F", "ab"}}, {{"p/F", "abcd"}}}},
+      {"the data synced, the folder not: the creation and the rename each happened or not",
+       {Op(Kind::kCreate, "p/T"), Op(Kind::kWrite, "p/T", "", "new"), Op(Kind::kSync, "p/T"),
+        Op(Kind::kRename, "p/T", "p/F")},
+       {{{"p/F", "old"}}, {{"p/F", "old"}, {"p/T", "new"}}, {{"p/F", "new"}}}},
+      {"everything synced: only the outcome",
+       {Op(Kind::kCreate, "p/T"), Op(Kind::kWrite, "p/T", "", "new"), Op(Kind::kSync, "p/T"),
+        Op(Kind::kRename, "p/T", "p/F"), Op(Kind::kSyncDirectory, "p")},
+       {{{"p/F", "new"}}}},
+      {"a link and a removal, neither synced",
+       {Op(Kind::kLink, "p/F", "p/G"), Op(Kind::kRemove, "p/F")},
+       {{{"p/F", "old"}}, {{"p/F", "old"}, {"p/G", "old"}}, {}, {{"p/G", "old"}}}},
+      {"a sync of another folder decides nothing here",
+       {Op(Kind::kRemove, "p/F"), Op(Kind::kSyncDirectory, "q")},
+       {{{"p/F", "old"}}, {}}},
+      {"a refused operation changed nothing",
+       {[] {
+         file_ops::Operation refused = Op(Kind::kRemove, "p/F");
+         refused.refused = true;
+         return refused;
+       }()},
+       {{{"p/F", "old"}}}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FinalStates(old, c.record), c.states) << c.what;
+}
+
+}  // namespace
+}  // namespace voltrim::testing
