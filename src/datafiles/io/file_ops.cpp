@@ -314,7 +314,7 @@ Status SyncDirectory(const std::string& directory) {
   }
   const int fd =
       ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  // Not noted: callers never report it (the content already stands).
+  // A failure is not noted for messages: callers never report it (the content stands).
   if (fd < 0) return kFileWrite;
   const bool synced = ::fsync(fd) == 0;
   ::close(fd);
