@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QImage>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -59,6 +60,23 @@ TEST(HelpManual, AProgramBesideAnInstalledManualShowsItElseItsOwnCopy) {
 
 TEST(HelpManual, TheBuiltInManualShowsEveryPicture) {
   HelpWindow help(nullptr, QUrl(QStringLiteral("qrc:/manual/manual.html")));
+  EXPECT_EQ(TitleOf(help), "Voltrim user manual");
+  const Pictures pictures = PicturesOf(help);
+  EXPECT_GT(pictures.shown, 5);
+  EXPECT_EQ(pictures.missing, std::vector<std::string>{});
+}
+
+// Run by the install check, which installs into a temporary folder and names the installed
+// programs' folder; skipped in the ordinary run.
+TEST(InstalledManual, HelpTopicsOfTheInstalledProgramShowsTheInstalledManual) {
+  const QString bin = qEnvironmentVariable("VOLTRIM_INSTALLED_BINDIR");
+  if (bin.isEmpty()) GTEST_SKIP() << "VOLTRIM_INSTALLED_BINDIR names an installed bin folder";
+  const QUrl url = HelpWindow::ManualUrl(bin);
+  ASSERT_TRUE(url.isLocalFile()) << "not found beside " << bin.toStdString() << ": "
+                                 << url.toString().toStdString();
+  const QString prefix = QDir(bin + QStringLiteral("/..")).canonicalPath() + '/';
+  EXPECT_TRUE(url.toLocalFile().startsWith(prefix)) << url.toLocalFile().toStdString();
+  HelpWindow help(nullptr, url);
   EXPECT_EQ(TitleOf(help), "Voltrim user manual");
   const Pictures pictures = PicturesOf(help);
   EXPECT_GT(pictures.shown, 5);
