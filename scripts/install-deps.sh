@@ -4,7 +4,11 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libgl-dev
           libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
-          xvfb xauth python3-pandas)
+          xvfb xauth python3-pandas
+          # installing: man pages and completion written by python3, icons drawn by
+          # rsvg-convert; the install check's validators; the Debian package and lintian
+          python3 librsvg2-bin man-db file bash-completion desktop-file-utils appstream
+          dpkg-dev lintian)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

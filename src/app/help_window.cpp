@@ -2,11 +2,18 @@
 
 #include <algorithm>
 
+#include <QFileInfo>
 #include <QKeySequence>
 #include <QShortcut>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
+
+// Where the installed manual lies as seen from the installed program's folder; the build
+// defines it from the install folders.
+#ifndef VOLTRIM_MANUAL_FROM_PROGRAM
+#define VOLTRIM_MANUAL_FROM_PROGRAM "../share/doc/voltrim/manual.html"
+#endif
 
 namespace voltrim {
 namespace {
@@ -15,15 +22,21 @@ constexpr int kTextMargin = 14;  // pixels around the manual's text
 
 }  // namespace
 
-QString HelpWindow::ManualUrl() { return QStringLiteral("qrc:/manual/manual.html"); }
+QUrl HelpWindow::ManualUrl(const QString& programDir) {
+  const QFileInfo installed(programDir + QStringLiteral("/" VOLTRIM_MANUAL_FROM_PROGRAM));
+  if (installed.isFile()) return QUrl::fromLocalFile(installed.absoluteFilePath());
+  return QUrl(QStringLiteral("qrc:/manual/manual.html"));
+}
 
-HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+HelpWindow::HelpWindow(QWidget* parent) : HelpWindow(parent, ManualUrl()) {}
+
+HelpWindow::HelpWindow(QWidget* parent, const QUrl& manual) : QWidget(parent, Qt::Window) {
   setObjectName(QStringLiteral("helpWindow"));
   setWindowTitle(QStringLiteral("Voltrim Help"));
   browser_ = new QTextBrowser(this);
   browser_->setOpenExternalLinks(true);
   browser_->document()->setDocumentMargin(kTextMargin);
-  browser_->setSource(QUrl(ManualUrl()));
+  browser_->setSource(manual);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(browser_);

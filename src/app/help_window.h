@@ -1,20 +1,26 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QRect>
+#include <QUrl>
 #include <QWidget>
 
 class QTextBrowser;
 
 namespace voltrim {
 
-// Help Topics: the user manual that ships inside the program. Escape and Ctrl+W close it.
+// Help Topics: the user manual. Escape and Ctrl+W close it.
 class HelpWindow : public QWidget {
   Q_OBJECT
  public:
   explicit HelpWindow(QWidget* parent = nullptr);
+  HelpWindow(QWidget* parent, const QUrl& manual);
   QTextBrowser* Browser() const { return browser_; }
 
-  static QString ManualUrl();
+  // The manual installed beside the program (the documentation folder of the prefix its
+  // folder belongs to) when it is there, else the copy built into the program, so that a
+  // program run from its build folder or copied alone still has its manual.
+  static QUrl ManualUrl(const QString& programDir = QCoreApplication::applicationDirPath());
 
   // Where a window of `size` stands beside `mainFrame` on `screen`: to its right when it
   // fits there, else to its left, else against the screen's right edge; its top at the

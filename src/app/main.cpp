@@ -10,6 +10,8 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Voltrim"));
   QApplication::setApplicationVersion(QStringLiteral(VOLTRIM_VERSION));
+  // Ties the windows to the installed menu entry and its icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral(VOLTRIM_APP_ID));
 
   // Qt's standard options only; no argument changes what the program does.
   QCommandLineParser parser;

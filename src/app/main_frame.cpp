@@ -88,7 +88,9 @@ CMainFrame::CMainFrame(SettingsStore& settings, QtPrompt& prompt, BrowserPlatfor
   RegisterResources();
   setObjectName(QStringLiteral("mainWindow"));
   setWindowTitle(QString::fromLatin1(kProgramTitle));
-  setWindowIcon(QIcon(QStringLiteral(":/icons/voltrim.svg")));
+  // The installed icon has a drawing for every size; the built-in one is the fallback.
+  setWindowIcon(QIcon::fromTheme(QStringLiteral(VOLTRIM_APP_ID),
+                                 QIcon(QStringLiteral(":/icons/voltrim.svg"))));
   settleTimer_ = new QTimer(this);
   settleTimer_->setSingleShot(true);
   settleTimer_->setInterval(kPlacementSettleMs);

@@ -14,13 +14,22 @@ void PrintUsage(std::FILE* out) {
   std::fprintf(out,
                "Usage: voltrim-cli COMMAND [ARGUMENTS...]\n"
                "Browse and repair MetaStock/CompuTrac portfolios from the command line.\n"
-               "Dates are MM/DD/YY. 'voltrim-cli COMMAND --help' describes a command.\n"
-               "Exit status: 0 done, 1 failed (nothing changed), 2 usage error, 3 done in part\n"
-               "(the message says what is left; do not simply run the command again).\n\n"
+               "Dates are MM/DD/YY. 'voltrim-cli COMMAND --help' describes a command.\n\n"
+               "Options:\n"
+               "  -h, --help     Shows this help.\n"
+               "  -v, --version  Shows the version.\n\n"
                "Commands:\n");
   for (const auto& command : voltrim::cli::Commands()) {
     std::fprintf(out, "  %-14s %s\n", command.name, command.summary);
   }
+  // One status a line: the man page takes this list as it is.
+  std::fprintf(out,
+               "\nExit status:\n"
+               "  0  done\n"
+               "  1  failed (nothing changed)\n"
+               "  2  usage error\n"
+               "  3  done in part (the message says what is left; do not simply run the\n"
+               "     command again)\n");
 }
 
 }  // namespace

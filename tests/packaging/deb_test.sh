@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Makes the Debian package of a build with CPack and checks it: the control fields, the
+# files it installs, and lintian without errors (warnings are printed).
+#   deb_test.sh BUILD_DIR APP_ID
+set -uo pipefail
+build=$1 app_id=$2
+missing=()
+for tool in cpack:cmake dpkg-shlibdeps:dpkg-dev lintian:lintian fakeroot:fakeroot; do
+  command -v "${tool%%:*}" >/dev/null || missing+=("${tool#*:}")
+done
+if ((${#missing[@]})); then
+  echo "needs: apt-get install ${missing[*]} (scripts/install-deps.sh)"
+  exit 77
+fi
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work" >"$work/cpack.txt" 2>&1 ||
+  { cat "$work/cpack.txt"; exit 1; }
+deb=$(ls "$work"/voltrim_*.deb)
+
+field() { dpkg-deb -f "$deb" "$1"; }
+[[ $(field Package) == voltrim ]] || fail "Package: $(field Package)"
+[[ $(field Section) == misc ]] || fail "Section: $(field Section)"
+[[ $(field Maintainer) == *'<'*@*'>' ]] || fail "Maintainer: $(field Maintainer)"
+# dpkg-shlibdeps found the libraries the programs link; the SVG plugins' library is named
+# by hand.
+for library in libc6 libstdc++6 libqt6core6 libqt6widgets6 libqt6svg6; do
+  field Depends | grep -q "\b$library\b" || fail "Depends lacks $library: $(field Depends)"
+done
+[[ $(field Description | wc -l) -ge 3 ]] || fail "no long description"
+contents=$(dpkg-deb -c "$deb")
+for file in ./usr/bin/voltrim ./usr/bin/voltrim-cli ./usr/share/applications/$app_id.desktop \
+  ./usr/share/man/man1/voltrim-cli.1.gz ./usr/share/doc/voltrim/copyright; do
+  grep -q " $file\$" <<<"$contents" || fail "the package lacks $file"
+done
+grep -v ' root/root ' <<<"$contents" && fail "files not owned by root"
+
+# Errors fail the test; warnings are shown. (Run as root, lintian says it would rather not.)
+report=$(lintian --fail-on error "$deb" 2>&1)
+status=$?
+report=$(grep -v 'running with root privileges' <<<"$report")
+[[ -n $report ]] && echo "$report"
+((status == 0)) || fail "lintian reports errors"
+
+((failures == 0)) && echo "package $(basename "$deb"): ok"
+((failures == 0))
