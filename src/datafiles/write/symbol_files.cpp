@@ -244,7 +244,11 @@ int MoveOrCopySymbol(std::string_view sourceDir, std::string_view symbol,
       AddSymbolToPortfolio(found.record, search, found.directory, destinationDir, move);
   if (result != kSymbolAdded || !move) return result;
 
-  // The symbol stands complete at the destination; only now may the source let it go.
+  // The symbol stands complete at the destination; only now may the source let it go. A
+  // folder sync the system refused there is not reported by the replace, so the destination's
+  // entries are made durable once more before anything leaves the source: otherwise a power
+  // cut could take the symbol from both portfolios.
+  if (file_ops::SyncDirectory(std::string(destinationDir)) != kOk) return kSourceNotRemoved;
   const int oldNumber = found.record.FileNumber();
   const std::string masterPath = MasterPathIn(found.directory);
   MasterImage master;
