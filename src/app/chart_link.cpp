@@ -23,6 +23,7 @@ QWidget* StackAboveChart(CVoltrimView* view, PriceChart* chart) {
 
 void LinkChartToView(PriceChart& chart, CVoltrimView& view, std::function<void()> editQuote) {
   GridView* grid = view.QuotesGrid();
+  view.WatchWithQuotes(&chart);
   QObject::connect(&view, &CVoltrimView::quotesChanged, &chart, [&chart, &view] {
     const BrowserState& state = view.State();
     chart.SetQuotes(state.quotes, state.portfolioDir + '/' + state.quotes.loadedSymbol);

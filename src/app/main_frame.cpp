@@ -61,6 +61,24 @@ WindowPlacement PlacementOf(const QRect& rect) {
   return {rect.x(), rect.y(), rect.width(), rect.height()};
 }
 
+// The commands that read the browser's selection: each first brings the quotes up to the
+// symbol the window names, so that it never acts on a series shown before.
+bool ActsOnSelection(int id) {
+  switch (id) {
+    case command::kAppExit:
+    case command::kViewToolbar:
+    case command::kViewStatusBar:
+    case command::kViewChart:
+    case command::kSearchFilter:
+    case command::kReScan:
+    case command::kHelpTopics:
+    case command::kAppAbout:
+      return false;
+    default:
+      return true;
+  }
+}
+
 QIcon CommandIcon(const CommandInfo& info) {
   if (!info.ownIcon) return {};
   const QIcon own(QStringLiteral(":/icons/%1.svg").arg(QString::fromLatin1(info.ownIcon)));
@@ -197,6 +215,11 @@ void CMainFrame::BuildMenusAndToolbar() {
     if (info.toolTip) action->setToolTip(QString::fromLatin1(info.toolTip));
     action->setEnabled(false);
     connect(action, &QAction::triggered, this, [this, id = info.id] {
+      if (ActsOnSelection(id) && view_->CatchUpQuotes()) {
+        // The series just loaded may not allow the command: its rules decide again.
+        RefreshFromState();
+        if (!Action(id)->isEnabled()) return;
+      }
       const auto handler = handlers_.find(id);
       if (handler != handlers_.end() && handler->second) handler->second();
       RefreshFromState();

@@ -20,7 +20,8 @@ TEST_F(FinishTest, EnterInTheSymbolsGridLoadsTheCurrentSymbolsQuotes) {
   Portfolio("p", PortfolioOf({"AAA", "BBB"}, 4));
   Start();
   Key(Symbols(), Qt::Key_Down);
-  EXPECT_EQ(State().quotes.loadedSymbol, "AAA");  // moving alone does not load
+  // Moving loads once the selection rests; Enter loads at once.
+  EXPECT_EQ(State().quotes.loadedSymbol, "AAA");
   QTest::keyClick(&Symbols(), Qt::Key_Return);
   EXPECT_EQ(State().quotes.loadedSymbol, "BBB");
   EXPECT_EQ(Quotes().model()->rowCount(), 5);

@@ -1,5 +1,7 @@
 #include "browser/ui/voltrim_view.h"
 
+#include <algorithm>
+
 #include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
@@ -22,6 +24,8 @@ namespace {
 
 // The window is shown, empty, before the first scan begins.
 constexpr int kSetupDelayMs = 100;
+// A run of arrow presses in the symbols grid loads the quotes only where it stops.
+constexpr int kSymbolRestMs = 250;
 
 template <std::size_t N>
 void ApplyWidths(GridView& grid, const std::array<int, N>& widths) {
@@ -54,6 +58,10 @@ CVoltrimView::CVoltrimView(SettingsStore& settings, UserPrompt& prompt, BrowserP
   setObjectName(QStringLiteral("browserView"));
   setFrameShape(QFrame::NoFrame);
   setWidgetResizable(true);
+  symbolRest_ = new QTimer(this);
+  symbolRest_->setSingleShot(true);
+  symbolRest_->setInterval(kSymbolRestMs);
+  connect(symbolRest_, &QTimer::timeout, this, &CVoltrimView::SymbolSelectionRested);
   BuildForm();
   ConnectEvents();
   browser_->SetObserver(this);
@@ -111,6 +119,8 @@ void CVoltrimView::BuildForm() {
 
   setWidget(form_);
   form_->installEventFilter(this);
+  WatchWithQuotes(quotesGrid_);
+  WatchWithQuotes(quotesGrid_->viewport());
 }
 
 void CVoltrimView::ConnectEvents() {
@@ -125,10 +135,16 @@ void CVoltrimView::ConnectEvents() {
   });
   connect(symbolsGrid_, &GridView::rowSelected, this, [this](int row) {
     browser_->OnSymbolRowSelected(row);
+    if (browser_->QuotesBehindSelection()) {
+      symbolRest_->start();
+    } else {
+      symbolRest_->stop();
+    }
     Q_EMIT stateChanged();
   });
   // Enter loads the current symbol's quotes, as a click does.
   const auto loadQuotes = [this] {
+    symbolRest_->stop();
     browser_->OnSymbolsGridClicked();
     Q_EMIT stateChanged();
   };
@@ -142,7 +158,34 @@ void CVoltrimView::ConnectEvents() {
 
 bool CVoltrimView::eventFilter(QObject* watched, QEvent* event) {
   if (watched == form_ && event->type() == QEvent::Paint) StartSetupTimer();
+  const QEvent::Type type = event->type();
+  if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick ||
+       type == QEvent::KeyPress || type == QEvent::Wheel) &&
+      std::find(quotesSide_.begin(), quotesSide_.end(), watched) != quotesSide_.end()) {
+    CatchUpQuotes();
+  }
   return QScrollArea::eventFilter(watched, event);
+}
+
+void CVoltrimView::WatchWithQuotes(QWidget* widget) {
+  quotesSide_.push_back(widget);
+  widget->installEventFilter(this);
+}
+
+bool CVoltrimView::CatchUpQuotes() {
+  symbolRest_->stop();
+  if (!browser_->LoadSelectedQuotes()) return false;
+  Q_EMIT stateChanged();
+  return true;
+}
+
+void CVoltrimView::SymbolSelectionRested() {
+  // A fill under way (its box runs the event loop) finishes first; the load waits its turn.
+  if (browser_->Filling()) {
+    symbolRest_->start();
+    return;
+  }
+  CatchUpQuotes();
 }
 
 void CVoltrimView::StartSetupTimer() {

@@ -4,12 +4,14 @@
 #include <QScrollArea>
 
 #include <memory>
+#include <vector>
 
 #include "browser/browser.h"
 #include "browser/ui/path_list.h"
 #include "discovery/ui/scan_progress_box.h"
 
 class QComboBox;
+class QTimer;
 
 namespace voltrim {
 
@@ -42,6 +44,13 @@ class CVoltrimView : public QScrollArea, private BrowserObserver {
   // Writes the widths the grid headers show (nothing before the set-up sized them).
   void SaveColumnWidths();
   void ShowScanProgress(const QString& path, int found);
+  // Brings the quotes (grid and chart) to the selected symbol at once when a keyboard move
+  // left them behind; the commands call it first, so that they act on the series the
+  // window names. True when it loaded.
+  bool CatchUpQuotes();
+  // The quotes side also counts as the quotes grid: a press or a key there first brings
+  // the quotes up to the selected symbol, so what is clicked is what is shown.
+  void WatchWithQuotes(QWidget* widget);
 
  Q_SIGNALS:
   // Something the main window shows may have changed: title, enabling, status panes.
@@ -57,6 +66,7 @@ class CVoltrimView : public QScrollArea, private BrowserObserver {
   void ConnectEvents();
   void StartSetupTimer();
   void SetUp();
+  void SymbolSelectionRested();
 
   // BrowserObserver
   void DrivesChanged() override;
@@ -78,6 +88,8 @@ class CVoltrimView : public QScrollArea, private BrowserObserver {
   SymbolsModel* symbolsModel_ = nullptr;
   QuotesModel* quotesModel_ = nullptr;
   QPointer<ScanProgressBox> progressBox_;
+  QTimer* symbolRest_ = nullptr;  // runs while a keyboard move waits to load its quotes
+  std::vector<QWidget*> quotesSide_;
   bool setupStarted_ = false;
   bool setUp_ = false;
 };
