@@ -358,6 +358,7 @@ bool Browser::SelectSymbolAndQuote(const std::string& portfolioDir, int symbolRo
   if (quoteIndex >= 0 && state_.quotes.HasRow(row)) {
     state_.quotes.currentRow = static_cast<std::int16_t>(row);
     NotifyQuotes();
+    if (observer_) observer_->RevealCurrentQuote();
   }
   return true;
 }

@@ -31,6 +31,9 @@ class BrowserObserver {
   virtual void QuotesChanged() {}
   // A fill has loaded its first rows (the newest quotes): show them now, more follow.
   virtual void QuotesPartlyLoaded(int /*rowsSoFar*/) {}
+  // quotes.currentRow was chosen to be looked at (a finding, a split candidate): scroll
+  // the quotes grid to it.
+  virtual void RevealCurrentQuote() {}
   virtual void TitleChanged() {}
   // The scan progress box opens and closes around a walk; its texts come through
   // UserPrompt::ScanProgress.

@@ -257,6 +257,13 @@ void CVoltrimView::QuotesPartlyLoaded(int rowsSoFar) {
   quotesGrid_->repaint();
 }
 
+void CVoltrimView::RevealCurrentQuote() {
+  const int row = browser_->State().quotes.currentRow;
+  if (row >= 0 && row < quotesModel_->rowCount()) {
+    quotesGrid_->scrollTo(quotesModel_->index(row, 0), QAbstractItemView::PositionAtCenter);
+  }
+}
+
 void CVoltrimView::TitleChanged() { Q_EMIT stateChanged(); }
 
 void CVoltrimView::ScanStarted() {

@@ -74,6 +74,7 @@ class CVoltrimView : public QScrollArea, private BrowserObserver {
   void SymbolsChanged() override;
   void QuotesChanged() override;
   void QuotesPartlyLoaded(int rowsSoFar) override;
+  void RevealCurrentQuote() override;
   void TitleChanged() override;
   void ScanStarted() override;
   void ScanFinished() override;
