@@ -119,6 +119,7 @@ CMainFrame::CMainFrame(SettingsStore& settings, QtPrompt& prompt, BrowserPlatfor
   BuildMenusAndToolbar();
   BuildStatusBar();
   InstallHandlers();
+  view_->RestorePaneHeights(scale_);
   prompt_.SetWindow(this, this);
   connect(view_, &CVoltrimView::stateChanged, this, &CMainFrame::RefreshFromState);
   // Windows of later commands (such as a modeless search) change the state outside the
@@ -142,14 +143,19 @@ QAction* CMainFrame::Action(int commandId) const {
 void CMainFrame::ApplyStoredPlacement() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   const QSize screenSize = screen ? screen->geometry().size() : QSize(800, 600);
-  placement_ = LoadWindowPlacement(settings_, screenSize.width(), screenSize.height());
+  scale_ = PixelScale(screen ? screen->devicePixelRatio() : 1.0);
+  // Stored in the window system's pixels: checked against the screen in the same unit.
+  placement_ = LoadWindowPlacement(settings_, scale_.ToStored(screenSize.width()),
+                                   scale_.ToStored(screenSize.height()));
   recorder_ = std::make_unique<PlacementRecorder>(
       [this](const WindowPlacement& p) { SaveWindowPlacement(settings_, p); }, placement_);
   // The frame's size is known only once a window manager has framed the window; until
   // then the contents take the whole placement, and FitFrame corrects them.
-  move(placement_.x, placement_.y);
-  resize(placement_.cx, placement_.cy);
-  if (screen && IsMaximisedPlacement(placement_, PlacementOf(screen->availableGeometry()))) {
+  const WindowPlacement shown = scale_.ToShown(placement_);
+  move(shown.x, shown.y);
+  resize(shown.cx, shown.cy);
+  if (screen &&
+      IsMaximisedPlacement(placement_, scale_.ToStored(PlacementOf(screen->availableGeometry())))) {
     setWindowState(windowState() | Qt::WindowMaximized);
   }
   placementApplied_ = true;
@@ -161,16 +167,17 @@ void CMainFrame::FitFrame() {
   if (margins.isNull()) return;
   frameFitted_ = true;
   // Once the window was resized by the user or the program, the placement is theirs.
-  if (size() != QSize(placement_.cx, placement_.cy)) return;
+  const WindowPlacement shown = scale_.ToShown(placement_);
+  if (size() != QSize(shown.cx, shown.cy)) return;
   const WindowPlacement contents =
-      ContentsOf(placement_, {margins.left(), margins.top(), margins.right(), margins.bottom()});
+      ContentsOf(shown, {margins.left(), margins.top(), margins.right(), margins.bottom()});
   setGeometry(contents.x, contents.y, contents.cx, contents.cy);
 }
 
 void CMainFrame::NotePlacement() {
   if (!placementApplied_ || !isVisible() || isMinimized()) return;
   FitFrame();
-  recorder_->Changed(PlacementOf(frameGeometry()));
+  recorder_->Changed(scale_.Keep(PlacementOf(frameGeometry()), recorder_->Latest()));
   settleTimer_->start();
 }
 
@@ -194,6 +201,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
   settleTimer_->stop();
   recorder_->Settle();
   view_->SaveColumnWidths();
+  view_->SavePaneHeights();
   if (helpWindow_) helpWindow_->close();
   event->accept();
 }
