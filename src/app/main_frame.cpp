@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QIcon>
@@ -33,6 +34,7 @@
 #include "splitsearch/ui/split_search_command.h"
 #include "symbols/ui/symbol_command_handlers.h"
 #include "widgets/dialog_frame.h"
+#include "widgets/folder_dialog.h"
 #include "widgets/qt_text.h"
 
 #ifndef VOLTRIM_VERSION
@@ -384,7 +386,11 @@ void CMainFrame::OnSearchFilter() {
       [&browser](bool limit, const std::string& path) {
         return browser.ValidateSearchFilter(limit, path);
       },
-      prompt_, this);
+      prompt_, this,
+      [this](const std::string& start) {
+        return AskFolder([this](QDialog& chooser) { return RunDialog(chooser); },
+                         QApplication::activeModalWidget(), start);
+      });
   if (RunDialog(dialog) != QDialog::Accepted) return;
   const SearchFilterDialog::Values result = dialog.Result();
   browser.ApplySearchFilter(result.limit, result.filterName, result.masterFix);
