@@ -45,6 +45,7 @@ inline constexpr char kOmitOI[] = "OmitOI";
 inline constexpr char kNewest[] = "Newest";
 inline constexpr char kDelim[] = "Delim";
 inline constexpr char kTitle[] = "Title";
+inline constexpr char kFormat[] = "Format";  // 0 text, 1 CSV
 
 // The price chart below the quotes grid: shown (1) or hidden (0) by View > Chart.
 inline constexpr char kChart[] = "Chart";
