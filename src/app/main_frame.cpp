@@ -22,6 +22,7 @@
 #include "app/help_window.h"
 #include "browser/browser_enabling.h"
 #include "browser/command_ids.h"
+#include "browser/ui/grid_view.h"
 #include "browser/ui/series_facts_dialog.h"
 #include "browser/ui/voltrim_view.h"
 #include "browser/window_placement.h"
@@ -121,6 +122,7 @@ CMainFrame::CMainFrame(SettingsStore& settings, QtPrompt& prompt, BrowserPlatfor
   BuildMenusAndToolbar();
   BuildStatusBar();
   InstallHandlers();
+  ConnectQuoteKeysAndChart();
   view_->RestorePaneHeights(scale_);
   prompt_.SetWindow(this, this);
   connect(view_, &CVoltrimView::stateChanged, this, &CMainFrame::RefreshFromState);
@@ -314,6 +316,23 @@ void CMainFrame::InstallHandlers() {
   InstallSplitSearchCommand(context, registerCommand);
   InstallExportCommand(context, registerCommand);
   InstallCheckCommand(context, registerCommand);
+}
+
+void CMainFrame::ConnectQuoteKeysAndChart() {
+  GridView* quotes = view_->QuotesGrid();
+  // Del deletes the current quote only from the quotes grid: elsewhere it is not a quote's.
+  QAction* remove = Action(command::kQuoteDelete);
+  remove->setShortcutContext(Qt::WidgetShortcut);
+  quotes->addAction(remove);
+  // Enter on a quote opens it in the editor.
+  connect(quotes, &GridView::enterPressed, this, [this] { TriggerIfEnabled(command::kQuoteEdit); });
+  connect(chart_, &PriceChart::pointedAt, this, &CMainFrame::ShowStatusText);
+}
+
+void CMainFrame::TriggerIfEnabled(int commandId) {
+  RefreshFromState();
+  QAction* action = Action(commandId);
+  if (action && action->isEnabled()) action->trigger();
 }
 
 CommandContext CMainFrame::CommandContextOf() {

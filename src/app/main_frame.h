@@ -70,6 +70,8 @@ class CMainFrame : public QMainWindow, public ProgressDisplay {
   void BuildMenusAndToolbar();
   void BuildStatusBar();
   void InstallHandlers();
+  void ConnectQuoteKeysAndChart();
+  void TriggerIfEnabled(int commandId);
   CommandContext CommandContextOf();
   void OnSearchFilter();
   void OnSymbolAbout();
