@@ -40,7 +40,7 @@ TEST_F(SelectionTest, EndAndUpThenEditChangesTheSeriesTheTitleNamesAndNoOther) {
     ++dialogs;
     EXPECT_EQ(State().quotes.loadedSymbol, "CCC");
     EXPECT_EQ(LabelOf(dialog, "date"), Cell(Quotes(), 0, 0));
-    TypeInto(FieldOf(dialog, "close"), "77");
+    TypeInto(FieldOf(dialog, "close"), "11");
     Press(dialog, QDialogButtonBox::Ok);
     return dialog.result();
   };
@@ -53,7 +53,7 @@ TEST_F(SelectionTest, EndAndUpThenEditChangesTheSeriesTheTitleNamesAndNoOther) {
   EXPECT_TRUE(after.at("F3.DAT") != before.at("F3.DAT"));
   EXPECT_EQ(State().quotes.loadedSymbol, "CCC");
   EXPECT_EQ(Quotes().model()->rowCount(), 22);
-  EXPECT_EQ(Cell(Quotes(), 0, 4), "77.0000");
+  EXPECT_EQ(Cell(Quotes(), 0, 4), "11.0000");
   EXPECT_EQ(Title(), "Voltrim - " + dir + " - CCC");
 }
 
