@@ -201,19 +201,6 @@ TEST_F(ExportDialogTest, CsvGreysWhatItDoesNotUseAndWritesWhatTheCliWrites) {
   ASSERT_FALSE(ReadFileBytes(csv).empty());
   EXPECT_EQ(ReadFileBytes(csv), ReadFileBytes(cliOut));
   EXPECT_EQ(window->statusBar()->currentMessage().toStdString(), "Exported 6 quotes to " + csv);
-
-  // Back to text: the choices come back, and so does the extension.
-  onDialog = [](QDialog& dialog) {
-    auto& exportDialog = dynamic_cast<ExportDialog&>(dialog);
-    dialog.show();
-    EXPECT_TRUE(exportDialog.FormatButton(1)->isChecked());
-    EXPECT_FALSE(exportDialog.TitleBox()->isEnabled());
-    Click(exportDialog.FormatButton(0));
-    EXPECT_TRUE(exportDialog.TitleBox()->isEnabled());
-    EXPECT_TRUE(exportDialog.FileEdit()->text().endsWith("/out.txt"));
-    return int(QDialog::Rejected);
-  };
-  window->Action(command::kQuoteExport)->trigger();
 }
 
 // With nothing stored the file goes to the documents folder (or home), not the folder the

@@ -50,13 +50,5 @@ TEST_F(SearchFeedTest, GathersWithinTheIntervalAndShowsTheFirstCandidateAtOnce) 
   EXPECT_EQ(feed.Found(), 3);
 }
 
-TEST_F(SearchFeedTest, WithoutAnIntervalEveryReportShows) {
-  SearchFeed feed = Feed(std::chrono::milliseconds(0));
-  feed.Candidate(Candidate("AAA"));
-  feed.Status("AAA");
-  feed.Status("Done search");
-  EXPECT_EQ(batches, (std::vector<Shown>{{"AAA;", "", 1}, {"", "AAA", 1}, {"", "Done search", 1}}));
-}
-
 }  // namespace
 }  // namespace voltrim
