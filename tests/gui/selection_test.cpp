@@ -28,12 +28,14 @@ class SelectionTest : public GuiTest {
 TEST_F(SelectionTest, EndAndUpThenEditChangesTheSeriesTheTitleNamesAndNoOther) {
   const std::string dir = FourSeries();
   Start();
+  window->activateWindow();  // Ctrl+E reaches the active window
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
   ClickRow(Symbols(), 0);
   Key(Symbols(), Qt::Key_End);
   QTest::keyClick(&Symbols(), Qt::Key_Up);
   ASSERT_EQ(Title(), "Voltrim - " + dir + " - CCC");
 
-  // At once, before the selection has rested: the command loads CCC first.
+  // At once, before the selection has rested: Quotes > Edit loads CCC first.
   const Snapshot before = TakeSnapshot(dir);
   int dialogs = 0;
   onDialog = [&](QDialog& dialog) {
@@ -44,7 +46,7 @@ TEST_F(SelectionTest, EndAndUpThenEditChangesTheSeriesTheTitleNamesAndNoOther) {
     Press(dialog, QDialogButtonBox::Ok);
     return dialog.result();
   };
-  window->Action(command::kQuoteEdit)->trigger();
+  QTest::keyClick(&Symbols(), Qt::Key_E, Qt::ControlModifier);
   ASSERT_EQ(dialogs, 1);
   const Snapshot after = TakeSnapshot(dir);
   for (const char* file : {"F1.DAT", "F2.DAT", "F4.DAT", "MASTER"}) {
