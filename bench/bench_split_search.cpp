@@ -1,5 +1,6 @@
 // Split search over a full portfolio (255 series of 8,000 quotes) against reading the same
-// series with ReadSeries alone; prints how much the search costs over the reading.
+// series with ReadSeries alone; prints how much the search costs over the reading, and what
+// the Split Search window's way through it (the feed that batches what it shows) adds.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -8,6 +9,7 @@
 
 #include "bench_common.h"
 #include "datafiles/format/series.h"
+#include "splitsearch/search_feed.h"
 #include "splitsearch/split_search.h"
 
 namespace {
@@ -94,6 +96,36 @@ void BM_SplitSearch(benchmark::State& state) {
 }
 BENCHMARK(BM_SplitSearch)->Unit(benchmark::kMillisecond);
 
+// The window's search: the same core call through the window's feed and prompt, with every
+// batch's lines formatted as the window lists them. What is left of the window's cost is the
+// painting of each batch, at most once per 40 ms.
+void BM_WindowSearchPath(benchmark::State& state) {
+  Portfolio& data = Data();
+  bench::BenchPrompt shown;
+  for (auto _ : state) {
+    SplitSearchResults results;
+    std::vector<std::string> listed;
+    std::string status;
+    int batches = 0;
+    SearchFeed feed([&](const SearchFeedBatch& batch) {
+      for (const SplitCandidate& candidate : batch.candidates) listed.push_back(candidate.Line());
+      if (!batch.status.empty()) status = batch.status;
+      ++batches;
+    });
+    FeedPrompt prompt(shown, feed);
+    const SplitSearchRun run =
+        RunSplitSearch(data.dir.str(), data.symbols, results, prompt,
+                       [&feed](const SplitCandidate& candidate) { feed.Candidate(candidate); });
+    feed.Flush();
+    if (run.outcome != SplitSearchOutcome::Finished || listed.size() != results.Lines().size() ||
+        status != "Done search")
+      std::abort();
+    state.counters["batches"] = batches;
+    benchmark::DoNotOptimize(listed.size());
+  }
+}
+BENCHMARK(BM_WindowSearchPath)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -102,5 +134,7 @@ int main(int argc, char** argv) {
       argc, argv,
       {{"split search / ReadSeries of whole series (aim: within 1.3x)", "BM_SplitSearch",
         "BM_ReadSeriesOnly"},
-       {"split search / its own windowed reads", "BM_SplitSearch", "BM_WindowedReadsOnly"}});
+       {"split search / its own windowed reads", "BM_SplitSearch", "BM_WindowedReadsOnly"},
+       {"Split Search window's search path / core search (aim: within 1.05x)",
+        "BM_WindowSearchPath", "BM_SplitSearch"}});
 }

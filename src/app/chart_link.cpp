@@ -1,7 +1,6 @@
 #include "app/chart_link.h"
 
 #include <QAction>
-#include <QSplitter>
 
 #include "browser/ui/grid_view.h"
 #include "browser/ui/voltrim_view.h"
@@ -11,18 +10,13 @@
 namespace voltrim {
 
 QWidget* StackAboveChart(CVoltrimView* view, PriceChart* chart) {
-  auto* splitter = new QSplitter(Qt::Vertical);
-  splitter->setObjectName(QStringLiteral("chartSplitter"));
-  splitter->setChildrenCollapsible(false);
-  splitter->addWidget(view);
-  splitter->addWidget(chart);
-  splitter->setStretchFactor(0, 3);
-  splitter->setStretchFactor(1, 2);
-  return splitter;
+  view->AddBelowQuotes(chart);
+  return view;
 }
 
 void LinkChartToView(PriceChart& chart, CVoltrimView& view, std::function<void()> editQuote) {
   GridView* grid = view.QuotesGrid();
+  view.WatchWithQuotes(&chart);
   QObject::connect(&view, &CVoltrimView::quotesChanged, &chart, [&chart, &view] {
     const BrowserState& state = view.State();
     chart.SetQuotes(state.quotes, state.portfolioDir + '/' + state.quotes.loadedSymbol);

@@ -11,7 +11,8 @@ class CVoltrimView;
 class PriceChart;
 class SettingsStore;
 
-// The browser form above the chart, the boundary between them movable.
+// The chart below the browser's quotes grid, the boundary between them movable; returns
+// the window's central widget.
 QWidget* StackAboveChart(CVoltrimView* view, PriceChart* chart);
 
 // Keeps the chart on the grid's quotes and current row; a click on the chart selects its

@@ -13,7 +13,9 @@ namespace c = command;
 constexpr CommandInfo kSeparator(MenuName menu) { return CommandInfo{menu, 0}; }
 
 const std::array kMenuCommands = {
-    CommandInfo{M::Voltrim, c::kAppExit, "E&xit", nullptr, "Quit the application", "Quit",
+    // Shortcuts: those the desktop expects where one exists (Ctrl+Q, Ctrl+F, F5, F1), and
+    // Ctrl+E and Del for the quote editor and the quote's deletion (Del, Enter: quotes grid).
+    CommandInfo{M::Voltrim, c::kAppExit, "E&xit", "Ctrl+Q", "Quit the application", "Quit",
                 "application-exit", "exit"},
     CommandInfo{M::View, c::kViewToolbar, "&Toolbar", nullptr, "Show or hide the toolbar"},
     CommandInfo{M::View, c::kViewStatusBar, "&Status Bar", nullptr, "Show or hide the status bar"},
@@ -23,7 +25,7 @@ const std::array kMenuCommands = {
                 "split-search"},
     CommandInfo{M::Portfolio, c::kPortfolioCheck, "&Check...", nullptr,
                 "Report what is wrong with this portfolio", "Check portfolio", nullptr, "check"},
-    CommandInfo{M::Portfolio, c::kSearchFilter, "Search &Filter...", nullptr, "Filter", "Filter",
+    CommandInfo{M::Portfolio, c::kSearchFilter, "Search &Filter...", "Ctrl+F", "Filter", "Filter",
                 nullptr, "filter"},
     CommandInfo{M::Portfolio, c::kReScan, "&ReScan", "F5", "ReScan drive(s) for portfolios",
                 "ReScan", "view-refresh", "rescan"},
@@ -38,7 +40,7 @@ const std::array kMenuCommands = {
                 "Edit Symbol", nullptr, "symbol-edit"},
     CommandInfo{M::Symbol, c::kSymbolAbout, "&About...", nullptr,
                 "Facts about the selected quote series", "Data facts", nullptr, "symbol-about"},
-    CommandInfo{M::Quotes, c::kQuoteEdit, "&Edit...", nullptr, "Edit the selected day's data",
+    CommandInfo{M::Quotes, c::kQuoteEdit, "&Edit...", "Ctrl+E", "Edit the selected day's data",
                 "Edit data", nullptr, "quote-edit"},
     CommandInfo{M::Quotes, c::kQuoteSplit, "&Split...", nullptr, "Enter a split", "Enter split",
                 nullptr, "split"},
@@ -47,7 +49,7 @@ const std::array kMenuCommands = {
     kSeparator(M::Quotes),
     CommandInfo{M::Quotes, c::kQuoteAdd, "&Add...", nullptr, "Add a single quote", "Add quote",
                 "list-add", "quote-add"},
-    CommandInfo{M::Quotes, c::kQuoteDelete, "&Delete...", nullptr, "Delete a single quote",
+    CommandInfo{M::Quotes, c::kQuoteDelete, "&Delete...", "Del", "Delete a single quote",
                 "Delete quote", "list-remove", "quote-delete"},
     kSeparator(M::Quotes),
     CommandInfo{M::Quotes, c::kQuoteExport, "E&xport...", nullptr, "Export quotes", "Export",

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QIcon>
@@ -21,6 +22,7 @@
 #include "app/help_window.h"
 #include "browser/browser_enabling.h"
 #include "browser/command_ids.h"
+#include "browser/ui/grid_view.h"
 #include "browser/ui/series_facts_dialog.h"
 #include "browser/ui/voltrim_view.h"
 #include "browser/window_placement.h"
@@ -33,6 +35,7 @@
 #include "splitsearch/ui/split_search_command.h"
 #include "symbols/ui/symbol_command_handlers.h"
 #include "widgets/dialog_frame.h"
+#include "widgets/folder_dialog.h"
 #include "widgets/qt_text.h"
 
 #ifndef VOLTRIM_VERSION
@@ -59,6 +62,24 @@ constexpr int kFrameCheckMs = 200;
 
 WindowPlacement PlacementOf(const QRect& rect) {
   return {rect.x(), rect.y(), rect.width(), rect.height()};
+}
+
+// The commands that read the browser's selection: each first brings the quotes up to the
+// symbol the window names, so that it never acts on a series shown before.
+bool ActsOnSelection(int id) {
+  switch (id) {
+    case command::kAppExit:
+    case command::kViewToolbar:
+    case command::kViewStatusBar:
+    case command::kViewChart:
+    case command::kSearchFilter:
+    case command::kReScan:
+    case command::kHelpTopics:
+    case command::kAppAbout:
+      return false;
+    default:
+      return true;
+  }
 }
 
 QIcon CommandIcon(const CommandInfo& info) {
@@ -103,6 +124,8 @@ CMainFrame::CMainFrame(SettingsStore& settings, QtPrompt& prompt, BrowserPlatfor
   BuildMenusAndToolbar();
   BuildStatusBar();
   InstallHandlers();
+  ConnectQuoteKeysAndChart();
+  view_->RestorePaneHeights(scale_);
   prompt_.SetWindow(this, this);
   connect(view_, &CVoltrimView::stateChanged, this, &CMainFrame::RefreshFromState);
   // Windows of later commands (such as a modeless search) change the state outside the
@@ -126,14 +149,19 @@ QAction* CMainFrame::Action(int commandId) const {
 void CMainFrame::ApplyStoredPlacement() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   const QSize screenSize = screen ? screen->geometry().size() : QSize(800, 600);
-  placement_ = LoadWindowPlacement(settings_, screenSize.width(), screenSize.height());
+  scale_ = PixelScale(screen ? screen->devicePixelRatio() : 1.0);
+  // Stored in the window system's pixels: checked against the screen in the same unit.
+  placement_ = LoadWindowPlacement(settings_, scale_.ToStored(screenSize.width()),
+                                   scale_.ToStored(screenSize.height()));
   recorder_ = std::make_unique<PlacementRecorder>(
       [this](const WindowPlacement& p) { SaveWindowPlacement(settings_, p); }, placement_);
   // The frame's size is known only once a window manager has framed the window; until
   // then the contents take the whole placement, and FitFrame corrects them.
-  move(placement_.x, placement_.y);
-  resize(placement_.cx, placement_.cy);
-  if (screen && IsMaximisedPlacement(placement_, PlacementOf(screen->availableGeometry()))) {
+  const WindowPlacement shown = scale_.ToShown(placement_);
+  move(shown.x, shown.y);
+  resize(shown.cx, shown.cy);
+  if (screen &&
+      IsMaximisedPlacement(placement_, scale_.ToStored(PlacementOf(screen->availableGeometry())))) {
     setWindowState(windowState() | Qt::WindowMaximized);
   }
   placementApplied_ = true;
@@ -145,16 +173,17 @@ void CMainFrame::FitFrame() {
   if (margins.isNull()) return;
   frameFitted_ = true;
   // Once the window was resized by the user or the program, the placement is theirs.
-  if (size() != QSize(placement_.cx, placement_.cy)) return;
+  const WindowPlacement shown = scale_.ToShown(placement_);
+  if (size() != QSize(shown.cx, shown.cy)) return;
   const WindowPlacement contents =
-      ContentsOf(placement_, {margins.left(), margins.top(), margins.right(), margins.bottom()});
+      ContentsOf(shown, {margins.left(), margins.top(), margins.right(), margins.bottom()});
   setGeometry(contents.x, contents.y, contents.cx, contents.cy);
 }
 
 void CMainFrame::NotePlacement() {
   if (!placementApplied_ || !isVisible() || isMinimized()) return;
   FitFrame();
-  recorder_->Changed(PlacementOf(frameGeometry()));
+  recorder_->Changed(scale_.Keep(PlacementOf(frameGeometry()), recorder_->Latest()));
   settleTimer_->start();
 }
 
@@ -178,6 +207,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
   settleTimer_->stop();
   recorder_->Settle();
   view_->SaveColumnWidths();
+  view_->SavePaneHeights();
   if (helpWindow_) helpWindow_->close();
   event->accept();
 }
@@ -199,6 +229,11 @@ void CMainFrame::BuildMenusAndToolbar() {
     if (info.toolTip) action->setToolTip(QString::fromLatin1(info.toolTip));
     action->setEnabled(false);
     connect(action, &QAction::triggered, this, [this, id = info.id] {
+      if (ActsOnSelection(id) && view_->CatchUpQuotes()) {
+        // The series just loaded may not allow the command: its rules decide again.
+        RefreshFromState();
+        if (!Action(id)->isEnabled()) return;
+      }
       const auto handler = handlers_.find(id);
       if (handler != handlers_.end() && handler->second) handler->second();
       RefreshFromState();
@@ -285,6 +320,23 @@ void CMainFrame::InstallHandlers() {
   InstallCheckCommand(context, registerCommand);
 }
 
+void CMainFrame::ConnectQuoteKeysAndChart() {
+  GridView* quotes = view_->QuotesGrid();
+  // Del deletes the current quote only from the quotes grid: elsewhere it is not a quote's.
+  QAction* remove = Action(command::kQuoteDelete);
+  remove->setShortcutContext(Qt::WidgetShortcut);
+  quotes->addAction(remove);
+  // Enter on a quote opens it in the editor.
+  connect(quotes, &GridView::enterPressed, this, [this] { TriggerIfEnabled(command::kQuoteEdit); });
+  connect(chart_, &PriceChart::pointedAt, this, &CMainFrame::ShowStatusText);
+}
+
+void CMainFrame::TriggerIfEnabled(int commandId) {
+  RefreshFromState();
+  QAction* action = Action(commandId);
+  if (action && action->isEnabled()) action->trigger();
+}
+
 CommandContext CMainFrame::CommandContextOf() {
   CommandContext context;
   context.window = this;
@@ -355,7 +407,11 @@ void CMainFrame::OnSearchFilter() {
       [&browser](bool limit, const std::string& path) {
         return browser.ValidateSearchFilter(limit, path);
       },
-      prompt_, this);
+      prompt_, this,
+      [this](const std::string& start) {
+        return AskFolder([this](QDialog& chooser) { return RunDialog(chooser); },
+                         QApplication::activeModalWidget(), start);
+      });
   if (RunDialog(dialog) != QDialog::Accepted) return;
   const SearchFilterDialog::Values result = dialog.Result();
   browser.ApplySearchFilter(result.limit, result.filterName, result.masterFix);

@@ -70,6 +70,8 @@ class CMainFrame : public QMainWindow, public ProgressDisplay {
   void BuildMenusAndToolbar();
   void BuildStatusBar();
   void InstallHandlers();
+  void ConnectQuoteKeysAndChart();
+  void TriggerIfEnabled(int commandId);
   CommandContext CommandContextOf();
   void OnSearchFilter();
   void OnSymbolAbout();
@@ -89,7 +91,8 @@ class CMainFrame : public QMainWindow, public ProgressDisplay {
   std::map<int, CommandHandler> handlers_;
   DialogRunner runDialog_;
   QPointer<QWidget> helpWindow_;
-  WindowPlacement placement_;  // the frame's placement at start-up
+  PixelScale scale_;           // window-system pixels per pixel of the window
+  WindowPlacement placement_;  // the frame's placement at start-up, as stored
   std::unique_ptr<PlacementRecorder> recorder_;
   QTimer* settleTimer_ = nullptr;
   bool placementApplied_ = false;

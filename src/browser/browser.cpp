@@ -37,6 +37,18 @@ std::string SymbolTitle(const std::string& portfolioDir, const std::string& symb
   return std::string(kProgramTitle) + " - " + portfolioDir + " - " + symbol;
 }
 
+// Counts a fill for its duration.
+class FillGuard {
+ public:
+  explicit FillGuard(int& depth) : depth_(depth) { ++depth_; }
+  ~FillGuard() { --depth_; }
+  FillGuard(const FillGuard&) = delete;
+  FillGuard& operator=(const FillGuard&) = delete;
+
+ private:
+  int& depth_;
+};
+
 std::string Format(const char* pattern, int a, int b) {
   char text[160];
   std::snprintf(text, sizeof text, pattern, a, b);
@@ -161,6 +173,18 @@ void Browser::OnSymbolsGridClicked() {
   FillQuotesGrid(0);
 }
 
+bool Browser::QuotesBehindSelection() const {
+  return state_.symbols.HasRow(state_.symbols.currentRow) &&
+         state_.symbols.currentRow != loadedRow_;
+}
+
+bool Browser::LoadSelectedQuotes() {
+  if (Busy() || Filling() || !QuotesBehindSelection()) return false;
+  WaitCursor wait(prompt_);
+  FillQuotesGrid(0);
+  return true;
+}
+
 void Browser::OnQuoteRowSelected(int row) {
   state_.quotes.currentRow = static_cast<std::int16_t>(row);
 }
@@ -197,6 +221,7 @@ void Browser::ResetBrowser(int level) {
   }
   if (level <= 3) {
     WaitCursor wait(prompt_);
+    loadedRow_ = -1;
     state_.symbols.rows.clear();
     state_.symbols.count = 0;
     NotifySymbols();
@@ -208,6 +233,7 @@ void Browser::ResetBrowser(int level) {
 }
 
 void Browser::FillSymbolsGrid(int row) {
+  const FillGuard filling(filling_);
   WaitCursor wait(prompt_);
   ResetBrowser(3);
   const bool filled = state_.masterPathSet && LoadSymbols();
@@ -259,9 +285,12 @@ bool Browser::RepairIfWanted(const std::string& path) {
 }
 
 void Browser::FillQuotesGrid(int row) {
+  const FillGuard filling(filling_);
   WaitCursor wait(prompt_);
   ResetBrowser(4);
   if (state_.symbols.rows.empty()) return;
+  // Also when the load fails below: its message is not repeated for the same row.
+  loadedRow_ = state_.symbols.currentRow;
 
   QuoteTable& quotes = state_.quotes;
   const SymbolRow* current = state_.symbols.CurrentRow();
@@ -329,6 +358,7 @@ bool Browser::SelectSymbolAndQuote(const std::string& portfolioDir, int symbolRo
   if (quoteIndex >= 0 && state_.quotes.HasRow(row)) {
     state_.quotes.currentRow = static_cast<std::int16_t>(row);
     NotifyQuotes();
+    if (observer_) observer_->RevealCurrentQuote();
   }
   return true;
 }

@@ -31,6 +31,9 @@ class BrowserObserver {
   virtual void QuotesChanged() {}
   // A fill has loaded its first rows (the newest quotes): show them now, more follow.
   virtual void QuotesPartlyLoaded(int /*rowsSoFar*/) {}
+  // quotes.currentRow was chosen to be looked at (a finding, a split candidate): scroll
+  // the quotes grid to it.
+  virtual void RevealCurrentQuote() {}
   virtual void TitleChanged() {}
   // The scan progress box opens and closes around a walk; its texts come through
   // UserPrompt::ScanProgress.
@@ -75,10 +78,20 @@ class Browser {
   // while one runs.
   void OnPortfolioSelected(int index);
   // A symbols-grid row became selected (keyboard, mouse or fill): it becomes current and
-  // names the window, the quotes stay as they are.
+  // names the window. Its quotes follow through LoadSelectedQuotes, which the view calls
+  // once a keyboard selection has rested, and every command calls before it runs.
   void OnSymbolRowSelected(int row);
   // A click anywhere in the symbols grid, after its selection change: reloads the quotes.
   void OnSymbolsGridClicked();
+  // The quotes shown are not those of the current symbols row: the selection moved on and
+  // the current row's quotes are still to be loaded.
+  bool QuotesBehindSelection() const;
+  // Loads the current symbols row's quotes when they are behind the selection. Does
+  // nothing while a fill or a scan runs: a box shown by a fill lets timers fire, and one
+  // fill must never run inside another. True when it loaded.
+  bool LoadSelectedQuotes();
+  // A fill of the symbols or quotes grid is under way.
+  bool Filling() const { return filling_ > 0; }
   void OnQuoteRowSelected(int row);
 
   // Search Filter dialog: the message OK must show, or nothing when the values are fine.
@@ -122,6 +135,9 @@ class Browser {
   BrowserPlatform platform_;
   BrowserObserver* observer_ = nullptr;
   BrowserState state_;
+  // The symbols row whose quotes the grid holds (or its last fill tried to load); -1 none.
+  int loadedRow_ = -1;
+  int filling_ = 0;
   // Last, so that a running walk is waited for before the rest goes.
   std::unique_ptr<ScanWorker> worker_;
 };

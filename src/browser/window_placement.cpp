@@ -1,6 +1,7 @@
 #include "browser/window_placement.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "settings/settings_keys.h"
@@ -35,6 +36,42 @@ void Store(SettingsStore& settings, const WindowPlacement& p) {
 }
 
 }  // namespace
+
+int PixelScale::ToStored(int shown) const {
+  return static_cast<int>(std::lround(static_cast<double>(shown) * factor_));
+}
+
+int PixelScale::ToShown(int stored) const {
+  return static_cast<int>(std::lround(static_cast<double>(stored) / factor_));
+}
+
+WindowPlacement PixelScale::ToStored(const WindowPlacement& shown) const {
+  return {ToStored(shown.x), ToStored(shown.y), ToStored(shown.cx), ToStored(shown.cy)};
+}
+
+WindowPlacement PixelScale::ToShown(const WindowPlacement& stored) const {
+  return {ToShown(stored.x), ToShown(stored.y), ToShown(stored.cx), ToShown(stored.cy)};
+}
+
+WindowPlacement PixelScale::Keep(const WindowPlacement& shown,
+                                 const WindowPlacement& stored) const {
+  return ToShown(stored) == shown ? stored : ToStored(shown);
+}
+
+PaneHeights LoadPaneHeights(const SettingsStore& settings) {
+  const auto height = [&settings](const char* key) {
+    const int value = settings.GetInt(settings::kScreen, key, 0);
+    return value > 0 ? value : 0;
+  };
+  return {height(settings::kScreenUpper), height(settings::kScreenQuotes),
+          height(settings::kScreenChart)};
+}
+
+void SavePaneHeights(SettingsStore& settings, const PaneHeights& heights) {
+  settings.SetInts(settings::kScreen, {{settings::kScreenUpper, heights.upper},
+                                       {settings::kScreenQuotes, heights.quotes},
+                                       {settings::kScreenChart, heights.chart}});
+}
 
 WindowPlacement DefaultWindowPlacement(int screenWidth, int screenHeight) {
   WindowPlacement p;

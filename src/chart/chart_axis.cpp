@@ -37,6 +37,20 @@ std::string TickText(double value, double step) {
   return text;
 }
 
+std::string GroupedCountText(double value) {
+  char digits[64];
+  std::snprintf(digits, sizeof digits, "%.0f", value);
+  const std::string plain = digits;
+  const std::size_t sign = !plain.empty() && plain.front() == '-' ? 1 : 0;
+  std::string grouped = plain.substr(0, sign);
+  const std::size_t length = plain.size() - sign;
+  for (std::size_t i = 0; i < length; ++i) {
+    if (i > 0 && (length - i) % 3 == 0) grouped.push_back(',');
+    grouped.push_back(plain[sign + i]);
+  }
+  return grouped;
+}
+
 int DateLabelStep(double pixelsPerQuote, double labelWidth) {
   if (!(pixelsPerQuote > 0.0)) return 1;
   const double raw = std::max(labelWidth / pixelsPerQuote, 1.0);

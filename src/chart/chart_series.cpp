@@ -1,5 +1,7 @@
 #include "chart/chart_series.h"
 
+#include "browser/grid_text.h"
+#include "chart/chart_axis.h"
 #include "splitsearch/split_candidate.h"
 #include "splitsearch/split_pair_test.h"
 
@@ -16,6 +18,22 @@ ChartSeries ChartSeriesOf(const QuoteTable& table) {
   }
   series.splits = FindSplitMarks(series.quotes, table.loadedSymbol);
   return series;
+}
+
+std::string QuoteReadout(const Quote& quote) {
+  std::string text = FormatUserDate(quote.date);
+  const auto add = [&text](const char* label, float value, bool count) {
+    if (!(value >= 0.0f)) return;  // not held by the series ("N/A" in the grid)
+    text.append("  ").append(label).append(" ");
+    text.append(count ? GroupedCountText(value) : PriceCellText(value));
+  };
+  add("O", quote.open, false);
+  add("H", quote.high, false);
+  add("L", quote.low, false);
+  add("C", quote.close, false);
+  add("V", quote.volume, true);
+  add("OI", quote.openInterest, true);
+  return text;
 }
 
 std::vector<ChartSplitMark> FindSplitMarks(const std::vector<Quote>& oldestFirst,

@@ -35,6 +35,11 @@ ChartSeries ChartSeriesOf(const QuoteTable& table);
 std::vector<ChartSplitMark> FindSplitMarks(const std::vector<Quote>& oldestFirst,
                                            const std::string& symbol);
 
+// The quote under the pointer as the status bar reads it out:
+// "11/27/26  O 66.8500  H 67.4300  L 65.0000  C 65.0600  V 209,000  OI 288,872", with the
+// fields the series does not hold left out.
+std::string QuoteReadout(const Quote& quote);
+
 // What the chart shows of a quote: absent and negative values ("N/A" in the grid) are
 // not drawn; a bar without high or low spans what it has.
 inline bool Shown(float value) { return value >= 0.0f; }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "quotes/quote_rules.h"
 #include "text/number_format.h"
 
 namespace voltrim {
@@ -57,33 +58,33 @@ class QuoteChecker {
   }
 
   void CheckValues(int quote) const {
-    bool sound = true;
-    for (const Field field : kValueFields) {
-      if (!series_.layout.Has(field)) continue;
-      const float value = Value(quote, field);
-      if (!std::isfinite(value)) {
-        Add(quote, FindingKind::NotFinite, FieldName(field) + " is " + NumberText(value));
-        sound = false;
-      } else if (value < 0.0f) {
-        Add(quote, FindingKind::NegativeValue, FieldName(field) + " is " + NumberText(value));
-        sound = false;
-      }
+    QuoteValues values;
+    for (std::size_t i = 0; i < kValueFields.size(); ++i) {
+      values.held[i] = series_.layout.Has(kValueFields[i]);
+      if (values.held[i]) values.value[i] = Value(quote, kValueFields[i]);
     }
-    if (!sound || !series_.layout.Has(Field::High) || !series_.layout.Has(Field::Low)) return;
-    const float high = Value(quote, Field::High);
-    const float low = Value(quote, Field::Low);
-    if (high < low) {
-      Add(quote, FindingKind::HighBelowLow,
-          "high " + NumberText(high) + " is below low " + NumberText(low));
-      return;
-    }
-    for (const Field field : {Field::Open, Field::Close}) {
-      if (!series_.layout.Has(field)) continue;
-      const float value = Value(quote, field);
-      if (value > high || value < low) {
-        Add(quote, FindingKind::OutsideRange,
-            FieldName(field) + " " + NumberText(value) + " is outside " + NumberText(low) + " - " +
-                NumberText(high));
+    // The rules are the quote editor's too, so it warns of what the check would report.
+    for (const QuoteRuleBreach& breach : BrokenQuoteRules(values)) {
+      const Field field = kValueFields[static_cast<std::size_t>(breach.field)];
+      const float value = values.value[static_cast<std::size_t>(breach.field)];
+      const float high = values.value[kHighValue];
+      const float low = values.value[kLowValue];
+      switch (breach.rule) {
+        case QuoteRule::NotFinite:
+          Add(quote, FindingKind::NotFinite, FieldName(field) + " is " + NumberText(value));
+          break;
+        case QuoteRule::NegativeValue:
+          Add(quote, FindingKind::NegativeValue, FieldName(field) + " is " + NumberText(value));
+          break;
+        case QuoteRule::HighBelowLow:
+          Add(quote, FindingKind::HighBelowLow,
+              "high " + NumberText(high) + " is below low " + NumberText(low));
+          break;
+        case QuoteRule::OutsideRange:
+          Add(quote, FindingKind::OutsideRange,
+              FieldName(field) + " " + NumberText(value) + " is outside " + NumberText(low) +
+                  " - " + NumberText(high));
+          break;
       }
     }
   }

@@ -1,5 +1,8 @@
 #include "discovery/discovery_filter.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "discovery/discovery_drives.h"
 #include "settings/settings_keys.h"
 #include "settings/settings_store.h"
@@ -65,6 +68,20 @@ SearchFilterChange SaveSearchFilterChange(SettingsStore& store, const SearchFilt
   change.rescan = RescanDue(before, change.filter);
   if (change.rescan) change.drive = DriveForRescan(change.filter, drives, currentDrive);
   return change;
+}
+
+std::optional<std::string> UseStartFolder(SettingsStore& store, const std::string& folder,
+                                          const std::vector<std::string>& drives) {
+  std::error_code error;
+  const std::filesystem::path real = std::filesystem::canonical(folder, error);
+  if (error || !std::filesystem::is_directory(real, error)) return folder + " is not a folder";
+  const std::string path = real.string();
+  const std::string drive = DriveOfPath(path, drives);
+  if (drive.empty()) return std::string(kUnknownDriveMessage);
+  const SearchFilter before = LoadSearchFilter(store, path);
+  SaveSearchFilter(store, MakeSearchFilter(before.masterFix, 1, path));
+  store.SetString(settings::kSettings, settings::kDrive, drive);
+  return std::nullopt;
 }
 
 }  // namespace voltrim

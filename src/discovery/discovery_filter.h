@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,5 +56,13 @@ SearchFilterChange SaveSearchFilterChange(SettingsStore& store, const SearchFilt
                                           bool limit, std::string filterName, bool masterFix,
                                           const std::vector<std::string>& drives,
                                           std::string_view currentDrive);
+
+// `voltrim FOLDER`: the search filter becomes FOLDER (absolute, links resolved) with the
+// limit on, and its drive the current drive, so that the start lists FOLDER's portfolios
+// and selects the first, as after choosing FOLDER in the Search Filter dialog. Returns the
+// message to show when FOLDER is no folder or lies on no drive of the list; nothing is
+// changed then.
+std::optional<std::string> UseStartFolder(SettingsStore& store, const std::string& folder,
+                                          const std::vector<std::string>& drives);
 
 }  // namespace voltrim

@@ -2,7 +2,12 @@
 
 #include <sys/stat.h>
 
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "export/export_writer.h"
@@ -24,6 +29,24 @@ std::string ReplaceQuestion(const std::string& fileName) {
 
 }  // namespace
 
+std::string ExportedText(int quotes, const std::string& fileName) {
+  return "Exported " + std::to_string(quotes) + (quotes == 1 ? " quote to " : " quotes to ") +
+         fileName;
+}
+
+std::string ExportFolder() {
+  for (const auto location : {QStandardPaths::DocumentsLocation, QStandardPaths::HomeLocation}) {
+    const QString folder = QStandardPaths::writableLocation(location);
+    if (!folder.isEmpty() && QFileInfo(folder).isDir()) return folder.toLocal8Bit().toStdString();
+  }
+  return QDir::homePath().toLocal8Bit().toStdString();
+}
+
+std::string ExportPathIn(const std::string& name, const std::string& folder) {
+  if (name.empty() || name.front() == '/') return name;
+  return (std::filesystem::path(folder) / name).string();
+}
+
 bool ExportFileExists(const std::string& fileName) {
   if (fileName.empty()) return false;
   // Asked of the name, not by opening it: opening a FIFO would wait for a writer.
@@ -43,13 +66,14 @@ ExportOutcome RunExport(std::string_view portfolioDir, std::string_view symbol, 
     return ExportOutcome::Failed;
   }
   WaitCursor wait(prompt);
-  WriteExportText(file, portfolioDir, symbol, quoteCount, chosen);
+  const int quotes = WriteExportText(file, portfolioDir, symbol, quoteCount, chosen);
   // A write that did not reach the disk is reported, never passed off as an export.
   if (!file.Commit()) {
     prompt.ShowMessage(kExportError);
     return ExportOutcome::Failed;
   }
   prompt.Beep(BeepKind::Information);
+  prompt.StatusText(ExportedText(quotes, chosen.fileName));
   return ExportOutcome::Written;
 }
 

@@ -18,11 +18,22 @@ enum class ExportOutcome {
 
 // What the Export dialog's OK runs: asks before replacing an existing file, saves the
 // choices, and writes the series (portfolioDir, symbol), whose grid shows quoteCount
-// quotes, to the chosen file. The file is replaced only once it is complete.
+// quotes, to the chosen file. The file is replaced only once it is complete; then the
+// status text says how many quotes went to which file.
 ExportOutcome RunExport(std::string_view portfolioDir, std::string_view symbol, int quoteCount,
                         const ExportSettings& chosen, SettingsStore& store, UserPrompt& prompt);
 
 // True when a file of that name can be opened for reading.
 bool ExportFileExists(const std::string& fileName);
+
+// "Exported 250 quotes to /home/ann/Documents/output.txt"
+std::string ExportedText(int quotes, const std::string& fileName);
+
+// Where an export goes when its name holds no folder: the user's documents folder, or the
+// home folder when there is none; never the folder the program was started in.
+std::string ExportFolder();
+// The file an export name stands for: an absolute name as it is, any other inside folder.
+// An empty name stays empty (no file can be made of it).
+std::string ExportPathIn(const std::string& name, const std::string& folder);
 
 }  // namespace voltrim

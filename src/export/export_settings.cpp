@@ -34,6 +34,7 @@ ExportSettings LoadExportSettings(const SettingsStore& store) {
   loaded.newest = store.GetInt(settings::kXportSel, settings::kNewest, defaults.newest);
   loaded.delimiter = store.GetInt(settings::kXportSel, settings::kDelim, defaults.delimiter);
   loaded.title = store.GetInt(settings::kXportSel, settings::kTitle, defaults.title);
+  loaded.format = store.GetInt(settings::kXportSel, settings::kFormat, defaults.format);
   return loaded;
 }
 
@@ -45,6 +46,7 @@ void SaveExportSettings(SettingsStore& store, const ExportSettings& chosen) {
   store.SetInt(settings::kXportSel, settings::kNewest, chosen.newest);
   store.SetInt(settings::kXportSel, settings::kDelim, chosen.delimiter);
   store.SetInt(settings::kXportSel, settings::kTitle, chosen.title);
+  store.SetInt(settings::kXportSel, settings::kFormat, chosen.format);
 }
 
 }  // namespace voltrim

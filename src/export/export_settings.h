@@ -19,10 +19,12 @@ struct ExportSettings {
   int newest = 0;
   int delimiter = 0;  // 0 space, 1 comma, 2 tab
   int title = 0;
+  int format = 0;  // 0 the delimited text, 1 CSV (as voltrim-cli export --format csv)
 
   bool Omits(ExportColumn column) const { return omit[static_cast<std::size_t>(column)] != 0; }
   bool NewestFirst() const { return newest != 0; }
   bool WithTitle() const { return title != 0; }
+  bool Csv() const { return format == 1; }
   char DelimiterChar() const;
 };
 

@@ -140,8 +140,10 @@ class RowWriter {
   void Row(const SeriesBuffer& window, int index) {
     used_ = static_cast<std::size_t>(format_.Append(block_.get() + used_, window, index) -
                                      block_.get());
+    ++rows_;
     if (used_ >= kBlockSize) Flush();
   }
+  int Rows() const { return rows_; }
 
  private:
   void Flush() {
@@ -153,6 +155,7 @@ class RowWriter {
   RowFormatter& format_;
   std::unique_ptr<char[]> block_;
   std::size_t used_ = 0;
+  int rows_ = 0;
 };
 
 // Both directions page through the series in windows; a window that cannot be read
@@ -208,26 +211,37 @@ std::string ExportHeading(const ExportSettings& settings, const ExportStyle& sty
 }
 
 Status WriteExportRows(TextSink& sink, const SeriesLocation& location, std::string_view symbol,
-                       int quoteCount, const ExportSettings& settings, const ExportStyle& style) {
+                       int quoteCount, const ExportSettings& settings, const ExportStyle& style,
+                       int* rowsWritten) {
+  if (rowsWritten) *rowsWritten = 0;
   QuoteWindows reader;
   const int total = reader.Open(location);
   if (total < 0) return kFileRead;
   RowFormatter format(settings, style, location.layout, symbol);
   RowWriter out(sink, format);
-  if (!settings.NewestFirst()) return WriteOldestFirst(out, reader, total) ? kOk : kFileRead;
-  if (quoteCount < 0) quoteCount = total;
-  // Quote quoteCount - 1 past the end of the series cannot be read: nothing is written.
-  if (quoteCount > total) return kRecordNotFound;
-  return WriteNewestFirst(out, reader, quoteCount - 1) ? kOk : kFileRead;
+  Status status = kOk;
+  if (!settings.NewestFirst()) {
+    status = WriteOldestFirst(out, reader, total) ? kOk : kFileRead;
+  } else {
+    if (quoteCount < 0) quoteCount = total;
+    // Quote quoteCount - 1 past the end of the series cannot be read: nothing is written.
+    if (quoteCount > total) return kRecordNotFound;
+    status = WriteNewestFirst(out, reader, quoteCount - 1) ? kOk : kFileRead;
+  }
+  if (rowsWritten) *rowsWritten = out.Rows();
+  return status;
 }
 
-void WriteExportText(TextSink& sink, std::string_view portfolioDir, std::string_view symbol,
-                     int quoteCount, const ExportSettings& settings) {
-  const ExportStyle style;
-  if (settings.WithTitle()) sink.Write(ExportHeading(settings, style));
+int WriteExportText(TextSink& sink, std::string_view portfolioDir, std::string_view symbol,
+                    int quoteCount, const ExportSettings& settings) {
+  ExportStyle style;
+  if (settings.Csv()) style.format = ExportFormat::Csv;
+  if (settings.Csv() || settings.WithTitle()) sink.Write(ExportHeading(settings, style));
   SeriesLocation location;
-  if (LocateAnySeries(portfolioDir, symbol, location) != kOk) return;
-  WriteExportRows(sink, location, symbol, quoteCount, settings, style);
+  if (LocateAnySeries(portfolioDir, symbol, location) != kOk) return 0;
+  int rows = 0;
+  WriteExportRows(sink, location, symbol, quoteCount, settings, style, &rows);
+  return rows;
 }
 
 }  // namespace voltrim

@@ -15,9 +15,11 @@ inline constexpr int kExportWindow = 400;
 
 // Writes the export text of one series: the title row when chosen, then one line per
 // quote, oldest first from quote 0 to the end of the series, or newest first from quote
-// quoteCount - 1 down to quote 0. A quote that cannot be read ends the text there.
-void WriteExportText(TextSink& sink, std::string_view portfolioDir, std::string_view symbol,
-                     int quoteCount, const ExportSettings& settings);
+// quoteCount - 1 down to quote 0. A quote that cannot be read ends the text there. With
+// the CSV format chosen, the CSV of the same quotes (always with its header row). Returns
+// the number of quotes written.
+int WriteExportText(TextSink& sink, std::string_view portfolioDir, std::string_view symbol,
+                    int quoteCount, const ExportSettings& settings);
 
 enum class ExportFormat {
   Text,  // the Export dialog's lines: MM/DD/YY, "%.4f" prices, "%.2f" counts, N/A, CR LF
@@ -36,8 +38,10 @@ std::string ExportHeading(const ExportSettings& settings, const ExportStyle& sty
 
 // The rows of one located series (no title), symbol first when the style asks for it.
 // quoteCount as for WriteExportText, or -1 for the whole series. Returns kOk when every
-// quote was written; otherwise the rows before the failing quote have been written.
+// quote was written; otherwise the rows before the failing quote have been written. The
+// number of rows written goes to rowsWritten when given.
 Status WriteExportRows(TextSink& sink, const SeriesLocation& location, std::string_view symbol,
-                       int quoteCount, const ExportSettings& settings, const ExportStyle& style);
+                       int quoteCount, const ExportSettings& settings, const ExportStyle& style,
+                       int* rowsWritten = nullptr);
 
 }  // namespace voltrim

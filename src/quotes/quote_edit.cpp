@@ -1,6 +1,7 @@
 #include "quotes/quote_edit.h"
 
 #include "datafiles/format/encodings.h"
+#include "datafiles/format/xmaster.h"
 #include "prompt/user_prompt.h"
 #include "quotes/edit_records.h"
 #include "quotes/quote_messages.h"
@@ -44,6 +45,62 @@ std::optional<SeriesEdit> BuildQuoteEdit(const QuoteEditInput& input) {
     edit.fieldsToSet = static_cast<std::uint8_t>(edit.fieldsToSet | (1u << i));
   }
   return edit;
+}
+
+QuoteValues ValuesAfterEdit(const QuoteEditInput& input, const Quote& stored,
+                            const std::array<bool, kQuoteValueFields>& held) {
+  QuoteValues after;
+  after.held = held;
+  for (std::size_t i = 0; i < after.value.size(); ++i) {
+    after.value[i] = stored.Value(kValueFields[i]);
+    if (input.entered.values[i] == input.loaded.values[i]) continue;
+    // As BuildQuoteEdit: a changed text that reads as no number leaves the stored value.
+    if (const std::optional<float> typed = ParseNumberText(input.entered.values[i])) {
+      after.value[i] = *typed;
+    }
+  }
+  return after;
+}
+
+std::array<bool, kQuoteValueFields> HeldValueFields(const std::string& portfolioDir,
+                                                    const std::string& symbol,
+                                                    const Quote& stored) {
+  std::array<bool, kQuoteValueFields> held{};
+  SeriesLocation location;
+  const bool located = LocateAnySeries(portfolioDir, symbol, location) == kOk;
+  for (std::size_t i = 0; i < held.size(); ++i) {
+    held[i] =
+        located ? location.layout.Has(kValueFields[i]) : stored.Value(kValueFields[i]) >= 0.0f;
+  }
+  return held;
+}
+
+std::optional<std::string> ContradictionQuestion(const QuoteValues& after) {
+  static constexpr std::array<const char*, kQuoteValueFields> kNames = {
+      "Open", "High", "Low", "Close", "Volume", "Open Interest"};
+  std::string text;
+  for (const QuoteRuleBreach& breach : BrokenQuoteRules(after)) {
+    const std::string name = kNames[static_cast<std::size_t>(breach.field)];
+    switch (breach.rule) {
+      case QuoteRule::NotFinite:
+        text += name + " is too large to store.\n";
+        break;
+      case QuoteRule::NegativeValue:
+        text += name + " is below zero.\n";
+        break;
+      case QuoteRule::HighBelowLow:
+        text += "High is below Low.\n";
+        break;
+      case QuoteRule::OutsideRange:
+        text +=
+            name + (after.value[static_cast<std::size_t>(breach.field)] > after.value[kHighValue]
+                        ? " is above High.\n"
+                        : " is below Low.\n");
+        break;
+    }
+  }
+  if (text.empty()) return std::nullopt;
+  return text + "\nSave anyway?";
 }
 
 QuoteCommandOutcome RunQuoteEdit(const QuoteSeriesContext& series, const QuoteEditInput& input,

@@ -4,8 +4,10 @@
 #include <optional>
 #include <string>
 
+#include "datafiles/format/series.h"
 #include "datafiles/write/rewrite_series.h"
 #include "quotes/quote_command.h"
+#include "quotes/quote_rules.h"
 
 namespace voltrim {
 
@@ -38,6 +40,21 @@ int Navigate(QuoteNavigation button, int currentRow, int rowCount);
 // untouched field is never rounded to the grid's decimals and "N/A" never reaches the
 // file. Nothing when the date text names no day.
 std::optional<SeriesEdit> BuildQuoteEdit(const QuoteEditInput& input);
+
+// The values the quote will hold once the edit is written: the typed value of each field
+// the user changed and that reads as a number, the stored value of every other one.
+QuoteValues ValuesAfterEdit(const QuoteEditInput& input, const Quote& stored,
+                            const std::array<bool, kQuoteValueFields>& held);
+
+// Which value fields the series holds, from its column layout; when that cannot be read,
+// those whose stored value is shown (not below zero).
+std::array<bool, kQuoteValueFields> HeldValueFields(const std::string& portfolioDir,
+                                                    const std::string& symbol, const Quote& stored);
+
+// The one question OK asks when the values to be written break the rules the portfolio
+// check applies to a quote, such as "High is below Low.\n\nSave anyway?"; nothing when
+// they keep them.
+std::optional<std::string> ContradictionQuestion(const QuoteValues& after);
 
 // After OK: rewrites the series; on failure "Single Date Edit Failed"; on success records
 // the texts in section Edit and reloads the grid with the newest quote current.

@@ -10,6 +10,10 @@ inline constexpr char kScreenY[] = "y";
 inline constexpr char kScreenCx[] = "cx";
 inline constexpr char kScreenCy[] = "cy";
 inline constexpr int kScreenDefault = 0;
+// Heights of the parts between the main window's splitters; 0 (none) lets the window choose.
+inline constexpr char kScreenUpper[] = "upper";    // portfolios and symbols
+inline constexpr char kScreenQuotes[] = "quotes";  // the quotes grid
+inline constexpr char kScreenChart[] = "chart";    // the chart below it
 
 // Column widths; their defaults are a share of the grid's width, worked out by the browser.
 inline constexpr char kSymbolGrid[] = "SymbolGrid";  // col0, col1
@@ -41,6 +45,7 @@ inline constexpr char kOmitOI[] = "OmitOI";
 inline constexpr char kNewest[] = "Newest";
 inline constexpr char kDelim[] = "Delim";
 inline constexpr char kTitle[] = "Title";
+inline constexpr char kFormat[] = "Format";  // 0 text, 1 CSV
 
 // The price chart below the quotes grid: shown (1) or hidden (0) by View > Chart.
 inline constexpr char kChart[] = "Chart";

@@ -35,7 +35,8 @@ class Searcher {
         window_(window) {}
 
   // False when a read failed and the whole search must stop.
-  bool SearchSymbol(const std::string& symbol) {
+  bool SearchSymbol(int index, const std::string& symbol) {
+    symbolIndex_ = index;
     // The series is looked up once; its windows are then read from the file found.
     // A symbol whose files cannot be read counts as having no quotes: one damaged
     // entry should not keep the rest of the portfolio from being searched.
@@ -56,7 +57,7 @@ class Searcher {
         prompt_.ShowMessage(kBarsReadError);
         return false;
       }
-      TestWindow(symbol, count);
+      TestWindow(symbol, first, count);
       first += count - 1;
     }
     prompt_.StatusText(symbol);
@@ -66,7 +67,7 @@ class Searcher {
   int found() const { return found_; }
 
  private:
-  void TestWindow(const std::string& symbol, int count) {
+  void TestWindow(const std::string& symbol, int first, int count) {
     // Straight from the columns: decoding whole quotes would cost more than the tests.
     const SeriesBuffer::Column high = window_.ValueColumn(Field::High);
     const SeriesBuffer::Column low = window_.ValueColumn(Field::Low);
@@ -75,7 +76,7 @@ class Searcher {
       const PairBar earlier{high[k], low[k], close[k]};
       const PairBar later{high[k + 1], low[k + 1], close[k + 1]};
       if (const RatioPair* ratio = SplitBetween(earlier, later)) {
-        List({symbol, *ratio, window_.DateAt(k + 1)});
+        List({symbol, *ratio, window_.DateAt(k + 1), symbolIndex_, first + k + 1});
       }
     }
   }
@@ -91,6 +92,7 @@ class Searcher {
   UserPrompt& prompt_;
   const CandidateListener& onCandidate_;
   SeriesBuffer& window_;
+  int symbolIndex_ = -1;
   int found_ = 0;
 };
 
@@ -106,8 +108,10 @@ SplitSearchRun RunSplitSearch(std::string_view portfolioDir,
     return {SplitSearchOutcome::NoWindow, 0};
   }
   Searcher searcher(portfolioDir, results, prompt, onCandidate, window);
-  for (const std::string& symbol : symbols) {
-    if (!searcher.SearchSymbol(symbol)) return {SplitSearchOutcome::ReadFailed, searcher.found()};
+  for (std::size_t i = 0; i < symbols.size(); ++i) {
+    if (!searcher.SearchSymbol(static_cast<int>(i), symbols[i])) {
+      return {SplitSearchOutcome::ReadFailed, searcher.found()};
+    }
   }
   prompt.StatusText(kDoneSearch);
   prompt.Beep(BeepKind::Information);

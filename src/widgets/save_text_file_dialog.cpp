@@ -14,13 +14,13 @@ std::string ReplaceQuestion(const std::string& path) {
 }
 
 std::optional<std::string> ChooseFile(const CommandContext& context, QWidget* parent,
-                                      const QString& initialName) {
+                                      const QString& initialName, const SaveFileKind& kind) {
   QFileDialog dialog(parent, QStringLiteral("Save As"));
   dialog.setObjectName(QStringLiteral("saveTextFileDialog"));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setDefaultSuffix(QStringLiteral("txt"));
-  dialog.setNameFilters({QStringLiteral("Text Files (*.txt)"), QStringLiteral("All Files (*)")});
+  dialog.setDefaultSuffix(QString::fromLatin1(kind.suffix));
+  dialog.setNameFilters({QString::fromLatin1(kind.filter), QStringLiteral("All Files (*)")});
   // The replace question is asked below, through the program's own boxes.
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
   dialog.selectFile(initialName);
@@ -33,10 +33,11 @@ std::optional<std::string> ChooseFile(const CommandContext& context, QWidget* pa
 }  // namespace
 
 std::optional<std::string> AskSaveTextFile(const CommandContext& context, QWidget* parent,
-                                           const std::string& initialName, bool confirmReplace) {
+                                           const std::string& initialName, bool confirmReplace,
+                                           const SaveFileKind& kind) {
   QString startAt = PathText(initialName);
   for (;;) {
-    const std::optional<std::string> path = ChooseFile(context, parent, startAt);
+    const std::optional<std::string> path = ChooseFile(context, parent, startAt, kind);
     if (!path || !confirmReplace || !QFileInfo::exists(PathText(*path))) return path;
     if (context.prompt->AskYesNo(ReplaceQuestion(*path))) return path;
     startAt = PathText(*path);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "browser/browser_columns.h"
@@ -149,6 +150,69 @@ TEST_F(BrowserTest, BlankSymbolIsRepairedOnlyWhenAllowed) {
     EXPECT_EQ(prompt.questions.size(), asked ? 1u : 0u);
     EXPECT_EQ(State().symbols.CellText(1, 0), "ACME");
   }
+}
+
+// A keyboard move leaves the quotes behind until they are asked for; the request loads the
+// selected row once, and never from inside another fill.
+TEST_F(BrowserTest, QuotesFollowTheSelectionOnRequestButNeverInsideAFill) {
+  const std::string drive = Drive("disk");
+  Write(drive, PortfolioOf({"AAA", "BBB", "CCC"}));
+  Start();
+  EXPECT_FALSE(browser->QuotesBehindSelection());
+  EXPECT_FALSE(browser->LoadSelectedQuotes());
+
+  browser->OnSymbolRowSelected(2);
+  EXPECT_TRUE(browser->QuotesBehindSelection());
+  EXPECT_EQ(State().quotes.loadedSymbol, "AAA");
+  browser->OnSymbolRowSelected(0);  // back on the row shown: nothing to load
+  EXPECT_FALSE(browser->QuotesBehindSelection());
+  browser->OnSymbolRowSelected(2);
+  EXPECT_TRUE(browser->LoadSelectedQuotes());
+  EXPECT_EQ(State().quotes.loadedSymbol, "CCC");
+  EXPECT_FALSE(browser->LoadSelectedQuotes());
+
+  // A failed load is not retried for the same row: its message is shown once.
+  fs::remove(drive + "/F2.DAT");
+  browser->OnSymbolRowSelected(1);
+  EXPECT_TRUE(browser->LoadSelectedQuotes());
+  EXPECT_FALSE(browser->LoadSelectedQuotes());
+  EXPECT_EQ(prompt.MessageTexts(), kQuotesFailure);
+}
+
+// The repair question of a symbols fill lets the event loop run; a load asked for then
+// must wait for the fill, or two fills would write one table.
+class AskingPrompt : public RecordingPrompt {
+ public:
+  std::function<void()> onQuestion;
+  bool AskYesNo(const std::string& text) override {
+    if (onQuestion) onQuestion();
+    return RecordingPrompt::AskYesNo(text);
+  }
+};
+
+TEST(BrowserFillTest, ALoadAskedForDuringAFillDoesNothing) {
+  TempDir root;
+  SettingsStore settings;
+  settings.OpenRoot((root.path() / "Voltrim.conf").string());
+  settings.SetInt("Search", "Limit", 0);
+  PortfolioSpec plan = PortfolioOf({"GOOD", "", "LAST"});
+  plan.entries[1].series.name = "ACME CORP";
+  ASSERT_EQ(WritePortfolio(root.str(), plan), kOk);
+  AskingPrompt prompt;
+  prompt.AnswerNext(true);
+  const std::vector<std::string> drives = {root.str()};
+  Browser browser(settings, prompt, {[drives] { return drives; }, [drives] { return drives[0]; }});
+  std::vector<bool> loaded;
+  prompt.onQuestion = [&] {
+    EXPECT_TRUE(browser.Filling());
+    loaded.push_back(browser.LoadSelectedQuotes());
+  };
+  browser.ChooseInitialDrive();
+  EXPECT_EQ(prompt.questions.size(), 1u);
+  EXPECT_EQ(loaded, std::vector<bool>{false});
+  EXPECT_FALSE(browser.Filling());
+  EXPECT_EQ(browser.State().quotes.loadedSymbol, "GOOD");
+  EXPECT_EQ(browser.State().quotes.RowCount(), 5);
 }
 
 // Another program keeps the portfolio past the wait: the repair says so and changes nothing.

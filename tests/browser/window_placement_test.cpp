@@ -4,6 +4,9 @@
 
 #include <vector>
 
+#include "settings/settings_store.h"
+#include "support/temp_dir.h"
+
 namespace voltrim::testing {
 namespace {
 
@@ -41,6 +44,37 @@ TEST(FramePlacement, RecorderStoresOnceASeriesOfChangesHasSettled) {
   recorder.Changed({0, 40, 600, 500});
   recorder.Settle();
   EXPECT_EQ(stores.size(), 1u);
+}
+
+// Stored in the window system's pixels: a window left at 808 x 480 at a 1.5 scale factor
+// took 1212 x 720 pixels of the screen, and takes them again at 1.0.
+TEST(FramePlacement, PlacementIsStoredInTheWindowSystemsPixelsWithoutCreeping) {
+  const PixelScale half(1.5);
+  const WindowPlacement shown{20, 12, 808, 480};
+  const WindowPlacement stored = half.ToStored(shown);
+  EXPECT_EQ(stored, (WindowPlacement{30, 18, 1212, 720}));
+  EXPECT_EQ(PixelScale(1.0).ToShown(stored), stored);
+  EXPECT_EQ(half.ToShown(stored), shown);
+
+  // A stored size that does not divide evenly shows rounded; saved again unmoved it stays
+  // as stored instead of creeping by a pixel each start.
+  const WindowPlacement odd{31, 19, 1213, 721};
+  const WindowPlacement oddShown = half.ToShown(odd);
+  EXPECT_EQ(half.Keep(oddShown, odd), odd);
+  EXPECT_EQ(half.Keep({oddShown.x + 10, oddShown.y, oddShown.cx, oddShown.cy}, odd).x,
+            half.ToStored(oddShown.x + 10));
+  EXPECT_EQ(PixelScale(0.0).Factor(), 1.0);  // no scale known: pixels as they are
+}
+
+TEST(FramePlacement, PaneHeightsRoundTripAndNonsenseReadsAsNone) {
+  testing::TempDir dir;
+  SettingsStore settings;
+  settings.OpenRoot((dir.path() / "Voltrim.conf").string());
+  EXPECT_EQ(LoadPaneHeights(settings), PaneHeights{});
+  SavePaneHeights(settings, {240, 380, 200});
+  EXPECT_EQ(LoadPaneHeights(settings), (PaneHeights{240, 380, 200}));
+  settings.SetInt("Screen", "upper", -5);
+  EXPECT_EQ(LoadPaneHeights(settings), (PaneHeights{0, 380, 200}));
 }
 
 }  // namespace

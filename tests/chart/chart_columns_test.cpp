@@ -77,5 +77,22 @@ TEST(ChartAxisTest, PriceTicksAreRoundAndDateLabelsDoNotCrowd) {
   EXPECT_EQ(DateLabelStep(100, 60), 1);
 }
 
+TEST(ChartTextTest, CountsAreGroupedAndTheReadoutLeavesOutWhatTheSeriesLacks) {
+  const std::pair<double, const char*> counts[] = {{0, "0"},
+                                                   {999, "999"},
+                                                   {1000, "1,000"},
+                                                   {315000, "315,000"},
+                                                   {1234567.4, "1,234,567"},
+                                                   {-1234, "-1,234"}};
+  for (const auto& [value, text] : counts) EXPECT_EQ(GroupedCountText(value), text) << value;
+
+  Quote quote{ParseUserDate("11/27/26"), 0, 66.85f, 67.43f, 65.0f, 65.06f, 209000.0f, 288872.0f};
+  EXPECT_EQ(QuoteReadout(quote),
+            "11/27/26  O 66.8500  H 67.4300  L 65.0000  C 65.0600  V 209,000  OI 288,872");
+  quote.open = -1.0f;  // a series without open and open interest
+  quote.openInterest = -1.0f;
+  EXPECT_EQ(QuoteReadout(quote), "11/27/26  H 67.4300  L 65.0000  C 65.0600  V 209,000");
+}
+
 }  // namespace
 }  // namespace voltrim

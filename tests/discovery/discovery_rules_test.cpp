@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "discovery/discovery_drives.h"
 #include "discovery/discovery_filter.h"
 #include "settings/settings_keys.h"
@@ -68,6 +70,35 @@ TEST(SearchFilter, OkCheckRescanRuleAndTheDriveRescanned) {
   EXPECT_TRUE(change.rescan);
   EXPECT_EQ(change.drive, "/mnt/data");
   EXPECT_EQ(store.GetString(settings::kSearch, "Name", ""), "/mnt/data/x");
+}
+
+// `voltrim FOLDER` limits the search to the folder, links resolved, on its own drive, and
+// changes nothing when the folder cannot be opened.
+TEST(StartFolder, LimitsTheSearchToTheFolderOnItsDriveOrChangesNothing) {
+  testing::TempDir root;
+  std::filesystem::create_directories(root.path() / "data" / "stocks");
+  std::filesystem::create_symlink(root.path() / "data", root.path() / "link");
+  const std::string file = (root.path() / "data" / "notes.txt").string();
+  testing::WriteFileBytes(file, {'x'});
+  SettingsStore store;
+  store.OpenRoot((root.path() / "Voltrim.conf").string());
+  store.SetInt(settings::kSearch, settings::kMasterFix, 1);
+  store.SetInt(settings::kSearch, settings::kLimit, 0);
+  const Drives drives = {root.str()};
+
+  for (const std::string& refused : {file, root.str() + "/missing"}) {
+    EXPECT_EQ(UseStartFolder(store, refused, drives), refused + " is not a folder");
+  }
+  EXPECT_EQ(UseStartFolder(store, root.str() + "/data", {"/elsewhere"}),
+            std::string(kUnknownDriveMessage));
+  EXPECT_EQ(store.GetInt(settings::kSearch, settings::kLimit, -1), 0);  // untouched
+
+  EXPECT_EQ(UseStartFolder(store, root.str() + "/link/./stocks/", drives), std::nullopt);
+  const std::string real = std::filesystem::canonical(root.path() / "data" / "stocks").string();
+  EXPECT_EQ(store.GetString(settings::kSearch, settings::kName, ""), real);
+  EXPECT_EQ(store.GetInt(settings::kSearch, settings::kLimit, 0), 1);
+  EXPECT_EQ(store.GetInt(settings::kSearch, settings::kMasterFix, 0), 1);
+  EXPECT_EQ(store.GetString(settings::kSettings, settings::kDrive, ""), root.str());
 }
 
 }  // namespace

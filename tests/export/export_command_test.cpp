@@ -86,5 +86,24 @@ TEST_F(ExportCommandTest, UncreatableFileFailsAfterSavingChoicesAndCreatesNoFold
   EXPECT_TRUE(prompt_.beeps.empty());
 }
 
+// The status line after an export, CSV as the CLI writes it, and where a bare name goes.
+TEST_F(ExportCommandTest, SaysHowManyQuotesWentWhereAndWritesCsvWhenChosen) {
+  const auto file = dir_.path() / "out.csv";
+  ExportSettings chosen = Chosen(file);
+  chosen.format = 1;
+  EXPECT_EQ(Run(chosen), ExportOutcome::Written);
+  EXPECT_EQ(ReadText(file),
+            "date,time,open,high,low,close,volume\n1999-01-04,,12.5,12.75,12.25,12.625,15000\n");
+  EXPECT_EQ(prompt_.statusTexts, std::vector<std::string>{"Exported 1 quote to " + file.string()});
+  EXPECT_EQ(LoadExportSettings(store_).format, 1);
+  EXPECT_EQ(ExportedText(250, "/x/y.txt"), "Exported 250 quotes to /x/y.txt");
+
+  EXPECT_EQ(ExportPathIn("out.txt", "/home/ann/Documents"), "/home/ann/Documents/out.txt");
+  EXPECT_EQ(ExportPathIn("sub/out.txt", "/home/ann"), "/home/ann/sub/out.txt");
+  EXPECT_EQ(ExportPathIn("/tmp/out.txt", "/home/ann"), "/tmp/out.txt");
+  EXPECT_EQ(ExportPathIn("", "/home/ann"), "");
+  EXPECT_NE(ExportFolder(), std::filesystem::current_path().string());
+}
+
 }  // namespace
 }  // namespace voltrim

@@ -7,7 +7,7 @@ namespace {
 
 using BrowsingTest = GuiTest;
 
-TEST_F(BrowsingTest, ArrowKeysMoveTheTitleClicksReloadAndPortfoliosSwitch) {
+TEST_F(BrowsingTest, ArrowKeysMoveTheTitleAndThenTheQuotesClicksReloadAndPortfoliosSwitch) {
   const std::string dir = Portfolio("a", PortfolioOf({"AAA", "BBB", "CCC"}, 300));
   const std::string other = Portfolio("b", PortfolioOf({"XXX", "YYY"}, 7));
   Start();
@@ -20,7 +20,9 @@ TEST_F(BrowsingTest, ArrowKeysMoveTheTitleClicksReloadAndPortfoliosSwitch) {
 
   Key(Symbols(), Qt::Key_Down);
   EXPECT_EQ(Title(), "Voltrim - " + dir + " - BBB");
-  EXPECT_EQ(Quotes().model()->rowCount(), 300);
+  // The quotes follow once the selection has rested.
+  EXPECT_TRUE(WaitUntil([this] { return Quotes().model()->rowCount() == 301; }));
+  EXPECT_EQ(State().quotes.loadedSymbol, "BBB");
 
   ClickRow(Symbols(), 2);
   EXPECT_EQ(Quotes().model()->rowCount(), 302);

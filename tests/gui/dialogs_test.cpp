@@ -1,9 +1,11 @@
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include "browser/ui/series_facts_dialog.h"
+#include "discovery/discovery_filter.h"
 #include "discovery/ui/search_filter_dialog.h"
 #include "gui_fixture.h"
 
@@ -48,6 +50,59 @@ TEST_F(DialogsTest, SearchFilterRefusesAnUnknownDriveThenStoresAndRescans) {
   EXPECT_EQ(settings.GetInt("Search", "MasterFix", 0), 1);
   WaitForScan();
   EXPECT_EQ(View().PortfolioList()->count(), 1);
+}
+
+// Browse... chooses the folder to search with the mouse: the limit goes on, OK rescans and
+// lists the portfolios of that folder alone, the first selected.
+TEST_F(DialogsTest, SearchFilterBrowseChoosesTheFolderToSearch) {
+  Portfolio("a/p", PortfolioOf({"AAA"}, 3));
+  const std::string mine = Portfolio("mine/x", PortfolioOf({"XXX", "YYY"}, 4));
+  Portfolio("mine/y", PortfolioOf({"ZZZ"}, 5));
+  settings.SetInt("Search", "Limit", 0);
+  Start();
+  ASSERT_EQ(View().PortfolioList()->count(), 3);
+  int choosers = 0;
+  onDialog = [&](QDialog& dialog) {
+    if (auto* chooser = qobject_cast<QFileDialog*>(&dialog)) {
+      ++choosers;
+      EXPECT_EQ(chooser->fileMode(), QFileDialog::Directory);
+      chooser->setDirectory(QString::fromStdString(drive.str()));
+      chooser->selectFile(QString::fromStdString(drive.str() + "/mine"));
+      return int(QDialog::Accepted);
+    }
+    auto& filter = dynamic_cast<SearchFilterDialog&>(dialog);
+    dialog.show();
+    EXPECT_FALSE(filter.LimitBox()->isChecked());
+    EXPECT_FALSE(filter.PathEdit()->isEnabled());
+    QTest::mouseClick(filter.BrowseButton(), Qt::LeftButton);
+    EXPECT_EQ(filter.PathEdit()->text().toStdString(), drive.str() + "/mine");
+    EXPECT_TRUE(filter.LimitBox()->isChecked());
+    EXPECT_TRUE(filter.PathEdit()->isEnabled());
+    ClickOk(dialog);
+    return dialog.result();
+  };
+  window->Action(command::kSearchFilter)->trigger();
+  EXPECT_EQ(choosers, 1);
+  WaitForScan();
+  ASSERT_EQ(View().PortfolioList()->count(), 2);
+  EXPECT_EQ(State().portfolioDir, mine);
+  EXPECT_EQ(View().PortfolioList()->currentRow(), 0);
+  EXPECT_EQ(State().quotes.loadedSymbol, "XXX");
+  EXPECT_EQ(settings.GetString("Search", "Name", ""), drive.str() + "/mine");
+}
+
+// `voltrim FOLDER`: the window opens on FOLDER's portfolios with the first selected.
+TEST_F(DialogsTest, AStartFolderOpensWithItsPortfoliosListed) {
+  Portfolio("a/p", PortfolioOf({"AAA"}, 3));
+  const std::string first = Portfolio("mine/b", PortfolioOf({"BBB"}, 4));
+  Portfolio("mine/c", PortfolioOf({"CCC"}, 5));
+  ASSERT_EQ(UseStartFolder(settings, drive.str() + "/mine", {drive.str()}), std::nullopt);
+  Start();
+  ASSERT_EQ(View().PortfolioList()->count(), 2);
+  EXPECT_EQ(View().PortfolioList()->currentRow(), 0);
+  EXPECT_EQ(State().portfolioDir, first);
+  EXPECT_EQ(State().quotes.loadedSymbol, "BBB");
+  EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(DialogsTest, SymbolAboutShowsTheCurrentRowsFactsOrSaysTheyCannotBeRead) {

@@ -4,7 +4,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 
+#include "export/export_command.h"
 #include "export/ui/export_dialog.h"
 #include "gui_fixture.h"
 #include "twin_drive.h"
@@ -174,6 +176,42 @@ TEST_F(ExportDialogTest, WritesTheSameFileAsTheCli) {
   twin.RunCli({"export", twin.Path("a"), "ACME", "-o", cliOut, "--delimiter", "comma", "--omit",
                "open,oi", "--newest-first", "--title"});
   EXPECT_EQ(ReadFileBytes(out), ReadFileBytes(cliOut));
+}
+
+// CSV beside the text format: the choices CSV does not use are greyed, the file takes the
+// .csv extension, the file is the CLI's --format csv, and the status bar says what went where.
+TEST_F(ExportDialogTest, CsvGreysWhatItDoesNotUseAndWritesWhatTheCliWrites) {
+  TwinDrive twin(drive);
+  const std::string csv = drive.str() + "/out.csv";
+  Export([&](ExportDialog& dialog) {
+    EXPECT_TRUE(dialog.FormatButton(0)->isChecked());
+    Click(dialog.FormatButton(1));
+    EXPECT_FALSE(dialog.DelimiterButton(1)->isEnabled());
+    EXPECT_FALSE(dialog.TitleBox()->isEnabled());
+    EXPECT_TRUE(dialog.OrderButton(1)->isEnabled());
+    EXPECT_TRUE(dialog.OmitBox(ExportColumn::Open)->isEnabled());
+    EXPECT_EQ(dialog.FileEdit()->text().toStdString(), csv);
+    Click(dialog.OrderButton(1));
+    Click(dialog.OmitBox(ExportColumn::OpenInterest));
+  });
+  EXPECT_EQ(settings.GetInt("XportSel", "Format", 0), 1);
+  const std::string cliOut = drive.str() + "/cli.csv";
+  twin.RunCli({"export", twin.Path("a"), "ACME", "-o", cliOut, "--format", "csv", "--omit", "oi",
+               "--newest-first"});
+  ASSERT_FALSE(ReadFileBytes(csv).empty());
+  EXPECT_EQ(ReadFileBytes(csv), ReadFileBytes(cliOut));
+  EXPECT_EQ(window->statusBar()->currentMessage().toStdString(), "Exported 6 quotes to " + csv);
+}
+
+// With nothing stored the file goes to the documents folder (or home), not the folder the
+// program started in; a name typed without a folder goes there too.
+TEST(ExportDialogDefault, TheFileGoesToTheDocumentsFolder) {
+  const CommandContext context;
+  ExportDialog dialog(ExportSettings{}, context);
+  const std::string folder = ExportFolder();
+  EXPECT_EQ(dialog.FileEdit()->text().toStdString(), folder + "/output.txt");
+  dialog.FileEdit()->setText("prices.txt");
+  EXPECT_EQ(dialog.Chosen().fileName, folder + "/prices.txt");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QScreen>
 #include <QStatusBar>
@@ -20,7 +21,8 @@ TEST_F(FinishTest, EnterInTheSymbolsGridLoadsTheCurrentSymbolsQuotes) {
   Portfolio("p", PortfolioOf({"AAA", "BBB"}, 4));
   Start();
   Key(Symbols(), Qt::Key_Down);
-  EXPECT_EQ(State().quotes.loadedSymbol, "AAA");  // moving alone does not load
+  // Moving loads once the selection rests; Enter loads at once.
+  EXPECT_EQ(State().quotes.loadedSymbol, "AAA");
   QTest::keyClick(&Symbols(), Qt::Key_Return);
   EXPECT_EQ(State().quotes.loadedSymbol, "BBB");
   EXPECT_EQ(Quotes().model()->rowCount(), 5);
@@ -53,6 +55,18 @@ TEST_F(FinishTest, DialogsHaveAFixedSizeAndNoMinimiseOrMaximiseButton) {
   };
   window->Action(command::kSearchFilter)->trigger();
   EXPECT_TRUE(checked);
+}
+
+// A file dialog is for browsing: resizable, and no larger than the screen it opens on.
+TEST_F(FinishTest, FileDialogsStayResizableAndFitTheScreen) {
+  QFileDialog dialog;
+  dialog.resize(5000, 4000);
+  FixDialogFrame(dialog);
+  const QSize screen = dialog.screen()->availableGeometry().size();
+  EXPECT_LE(dialog.width(), screen.width());
+  EXPECT_LE(dialog.height(), screen.height());
+  EXPECT_NE(dialog.minimumSize(), dialog.maximumSize());
+  EXPECT_FALSE(dialog.windowFlags() & Qt::WindowMinMaxButtonsHint);
 }
 
 TEST_F(FinishTest, HelpOpensBesideTheWindowAndEscapeOrCtrlWCloseIt) {

@@ -1,6 +1,8 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QScreen>
+#include <QScrollBar>
+#include <QSplitter>
 
 #include "browser/window_placement.h"
 #include "gui_fixture.h"
@@ -93,10 +95,49 @@ TEST_F(PlacementTest, ColumnWidthsAreRestoredAndSavedOnCloseButNotBeforeTheSetUp
   EXPECT_EQ(settings.GetInt("SymbolGrid", "col1", 0), 77);
   window.reset();
   Start();
-  EXPECT_EQ(Symbols().columnWidth(1), 77);
-  Quotes().horizontalHeader()->resizeSection(6, 33);
+  EXPECT_EQ(Symbols().columnWidth(0), 41);
+  // The last column takes the width the others leave.
+  EXPECT_EQ(Symbols().columnWidth(0) + Symbols().columnWidth(1), Symbols().viewport()->width());
+  Quotes().horizontalHeader()->resizeSection(5, 33);
   window->close();
-  EXPECT_EQ(settings.GetInt("QuoteGrid", "col6", 0), 33);
+  EXPECT_EQ(settings.GetInt("QuoteGrid", "col5", 0), 33);
+}
+TEST_F(PlacementTest, TheBoundariesComeBackAsLeftAndTheFormFitsWithoutScrollBars) {
+  Portfolio("p", PortfolioOf({"AAA", "BBB"}, 40));
+  Start();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  // At the default placement the form fits: no scroll bar around it.
+  EXPECT_FALSE(View().verticalScrollBar()->isVisible());
+  EXPECT_FALSE(View().horizontalScrollBar()->isVisible());
+  QSplitter& splitter = *View().Splitter();
+  const QList<int> first = splitter.sizes();
+  // The boundary dragged down with the mouse.
+  QSplitterHandle* handle = splitter.handle(1);
+  const QPoint grip = handle->rect().center();
+  QTest::mousePress(handle, Qt::LeftButton, Qt::NoModifier, grip);
+  QTest::mouseMove(handle, grip + QPoint(0, 20));
+  QTest::mouseMove(handle, grip + QPoint(0, 40));
+  QTest::mouseRelease(handle, Qt::LeftButton, Qt::NoModifier, grip + QPoint(0, 40));
+  const QList<int> dragged = splitter.sizes();
+  EXPECT_GT(dragged[0], first[0]);
+  const QList<int> lower = View().QuotesSplitter()->sizes();
+  window->close();
+  EXPECT_EQ(settings.GetInt("Screen", "upper", 0), dragged[0]);
+  EXPECT_EQ(settings.GetInt("Screen", "quotes", 0), lower[0]);
+
+  window.reset();
+  Start();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  EXPECT_EQ(View().Splitter()->sizes()[0], dragged[0]);
+  // The part below takes the window's height beyond the part above: a window laid out a
+  // few pixels taller shares them between the quotes and the chart.
+  const QList<int> restored = View().QuotesSplitter()->sizes();
+  ASSERT_EQ(restored.size(), 2);
+  for (int i = 0; i < 2; ++i) EXPECT_NEAR(restored[i], lower[i], 4) << i;
+
+  // Below its smallest the form scrolls.
+  window->resize(260, 200);
+  EXPECT_TRUE(WaitUntil([this] { return View().verticalScrollBar()->isVisible(); }));
 }
 }  // namespace
 }  // namespace voltrim::testing

@@ -67,7 +67,10 @@ TEST_F(QuoteDialogsTest, EditorOkWritesTheQuoteShownAndOnlyTheFieldsChanged) {
     QTest::keyClick(FieldOf(dialog, "close"), Qt::Key_Return);  // Enter is OK
     return dialog.result();
   };
+  answers.push_back(QMessageBox::Yes);  // a close above the high is asked about
   Trigger(command::kQuoteEdit);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "Close is above High.\n\nSave anyway?");
   const QuoteTable& quotes = State().quotes;
   ASSERT_EQ(quotes.RowCount(), 6);
   EXPECT_EQ(quotes.currentRow, 0);
@@ -80,6 +83,49 @@ TEST_F(QuoteDialogsTest, EditorOkWritesTheQuoteShownAndOnlyTheFieldsChanged) {
   EXPECT_EQ(settings.GetString("Edit", "Open", ""), "12.3457");
   EXPECT_EQ(settings.GetString("Edit", "Close", ""), "20.5");
   EXPECT_EQ(settings.GetString("Edit", "OI", ""), "N/A");
+}
+
+// Values that contradict each other, by the portfolio check's rules, are asked about once:
+// No returns to the dialog with what was typed, Yes writes them.
+TEST_F(QuoteDialogsTest, EditorAsksOnceAboutContradictoryValues) {
+  const std::string dir = Portfolio("p", PortfolioOf({"AAA"}, 3));
+  Start();
+  const Snapshot before = TakeSnapshot(dir);
+  int oks = 0;
+  onDialog = [&](QDialog& dialog) {
+    dialog.show();
+    TypeInto(FieldOf(dialog, "high"), "5");  // below the low of 9.02, under open and close
+    QTest::keyClick(FieldOf(dialog, "high"), Qt::Key_Return);
+    ++oks;
+    EXPECT_TRUE(dialog.isVisible());  // No: still open, the text kept
+    EXPECT_EQ(FieldOf(dialog, "high")->text(), "5");
+    TypeInto(FieldOf(dialog, "low"), "4");  // now open and close are above the high
+    QTest::keyClick(FieldOf(dialog, "low"), Qt::Key_Return);
+    ++oks;
+    return dialog.result();
+  };
+  answers = {QMessageBox::No, QMessageBox::Yes};
+  Trigger(command::kQuoteEdit);
+  EXPECT_EQ(oks, 2);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].text, "High is below Low.\n\nSave anyway?");
+  EXPECT_EQ(boxes[0].buttons, QMessageBox::Yes | QMessageBox::No);
+  EXPECT_EQ(boxes[1].text, "Open is above High.\nClose is above High.\n\nSave anyway?");
+  EXPECT_TRUE(TakeSnapshot(dir) != before);
+  EXPECT_EQ(Cell(Quotes(), 0, 2), "5.0000");
+  EXPECT_EQ(Cell(Quotes(), 0, 3), "4.0000");
+
+  // Values that agree are written without a question.
+  onDialog = [&](QDialog& dialog) {
+    dialog.show();
+    TypeInto(FieldOf(dialog, "high"), "12");
+    TypeInto(FieldOf(dialog, "low"), "9");
+    QTest::keyClick(FieldOf(dialog, "low"), Qt::Key_Return);
+    return dialog.result();
+  };
+  Trigger(command::kQuoteEdit);
+  EXPECT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(Cell(Quotes(), 0, 2), "12.0000");
 }
 
 TEST_F(QuoteDialogsTest, EditorRefusesATextLongerThanItsFieldAndStaysOpen) {

@@ -75,6 +75,7 @@ TEST_F(SplitSearchWindowTest, FindsThePlantedSplitsAppendsASecondRunAndSavesCrLf
   EXPECT_TRUE(first[0].startsWith("BOLT possible 2 for 1 split on ")) << first[0].toStdString();
   EXPECT_TRUE(first[1].startsWith("DYNA possible 1 for 4 split on ")) << first[1].toStdString();
   EXPECT_EQ(search.StatusLabel()->text(), "Done search");
+  EXPECT_EQ(search.CountLabel()->text(), "2 candidates found");
   EXPECT_TRUE(search.SaveAsButton()->isEnabled());
   EXPECT_TRUE(boxes.empty());
 
@@ -131,6 +132,69 @@ TEST_F(SplitSearchWindowTest, EachSearchTakesThePortfolioShownAtThatMoment) {
   EXPECT_EQ(boxes.size(), 1u);
   QTest::keyClick(&search, Qt::Key_Escape);
   EXPECT_FALSE(State().splitSearchOpen);
+}
+
+// A double-click on a line makes its symbol and the later quote of the pair current in the
+// main window, as the Check window does with a finding.
+TEST_F(SplitSearchWindowTest, DoubleClickSelectsTheSymbolAndDateOfALine) {
+  const std::string stocks = WriteSamples();
+  Start();
+  SelectPortfolio(stocks);
+  SplitSearchWindow& search = OpenSearch();
+  search.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&search));
+  QTest::mouseClick(search.SearchButton(), Qt::LeftButton);
+  ASSERT_EQ(search.Results()->count(), 2);
+  const QString line = search.Results()->item(1)->text();
+  ASSERT_TRUE(line.startsWith("DYNA possible 1 for 4 split on ")) << line.toStdString();
+  const QString date = line.section(' ', -1);
+
+  QListWidget& list = *search.Results();
+  const QPoint at = list.visualItemRect(list.item(1)).center();
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, at);
+  QTest::mouseDClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, at);
+  EXPECT_EQ(State().quotes.loadedSymbol, "DYNA");
+  EXPECT_EQ(Title(), "Voltrim - " + stocks + " - DYNA");
+  const int row = State().quotes.currentRow;
+  EXPECT_EQ(Cell(Quotes(), row, 0), date);
+  EXPECT_EQ(Quotes().SelectedRow(), row);
+  EXPECT_TRUE(boxes.empty());
+
+  // Another portfolio on show: the line cannot be shown there, and nothing changes.
+  SelectPortfolio(drive.str() + "/Futures");
+  const std::string shown = State().quotes.loadedSymbol;
+  QTest::mouseDClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, at);
+  EXPECT_EQ(State().quotes.loadedSymbol, shown);
+  EXPECT_EQ(State().portfolioDir, drive.str() + "/Futures");
+}
+
+// The list shows what was found before a box asks for the user, and counts it.
+TEST_F(SplitSearchWindowTest, ABoxDuringTheSearchFollowsTheLinesFoundBeforeIt) {
+  const auto day = [](int d) { return YmdToDay(2000, 1, d); };
+  PortfolioSpec plan;
+  plan.entries.resize(3);
+  plan.entries[0].series = MakeDailySeries(
+      1, "SPL", "SPLIT CO", {{day(3), 100, 101, 98, 100, 1000}, {day(4), 50, 52, 49, 50, 1000}});
+  plan.entries[1].series = MakeDailySeries(2, "ONE", "ONE CO", {{day(3), 1, 1, 1, 1, 1}});
+  plan.entries[2].series = plan.entries[0].series;
+  plan.entries[2].series.fileNumber = 3;
+  plan.entries[2].series.symbol = "TWO";
+  Portfolio("p", plan);
+  std::vector<std::pair<int, QString>> seen;  // lines listed and the count, at each box
+  prompt = std::make_unique<QtPrompt>([&](QMessageBox&) {
+    if (auto* search = window ? window->findChild<SplitSearchWindow*>() : nullptr) {
+      seen.emplace_back(search->Results()->count(), search->CountLabel()->text());
+    }
+    return QMessageBox::Ok;
+  });
+  Start();
+  SplitSearchWindow& search = OpenSearch();
+  QTest::mouseClick(search.SearchButton(), Qt::LeftButton);
+  // The box about ONE comes after SPL's line; TWO's comes after it.
+  EXPECT_EQ(seen, (std::vector<std::pair<int, QString>>{{1, "1 candidate found"}}));
+  EXPECT_EQ(search.Results()->count(), 2);
+  EXPECT_EQ(search.CountLabel()->text(), "2 candidates found");
+  EXPECT_EQ(search.StatusLabel()->text(), "Done search");
 }
 
 TEST_F(SplitSearchWindowTest, APressWhileASearchRunsDoesNothing) {

@@ -44,14 +44,17 @@ class SplitSearchTest : public ::testing::Test {
   }
 
   SplitSearchRun Search(const std::vector<std::string>& symbols) {
-    return RunSplitSearch(dir_.str(), symbols, results_, prompt_,
-                          [this](const SplitCandidate& c) { listened_.push_back(c.Line()); });
+    return RunSplitSearch(dir_.str(), symbols, results_, prompt_, [this](const SplitCandidate& c) {
+      listened_.push_back(c.Line());
+      places_.push_back({c.symbolIndex, c.quoteIndex});
+    });
   }
 
   testing::TempDir dir_;
   testing::RecordingPrompt prompt_;
   SplitSearchResults results_;
   std::vector<std::string> listened_;
+  std::vector<std::pair<int, int>> places_;  // symbol's place in the list, quote index
 };
 
 // Windows of 400 quotes share their end quotes: every pair, those across a window
@@ -65,6 +68,10 @@ TEST_F(SplitSearchTest, EveryPairIsTestedOnceAcrossWindowBoundaries) {
                                              Line("LONG", "2:1", 799), Line("LONG", "1:2", 999)};
   EXPECT_EQ(results_.Lines(), expected);
   EXPECT_EQ(listened_, expected);
+  // Each candidate says where it lies: the symbol's place and its later quote.
+  const std::vector<std::pair<int, int>> places = {{0, 400}, {1, 399}, {2, 1},   {2, 399},
+                                                   {2, 400}, {2, 798}, {2, 799}, {2, 999}};
+  EXPECT_EQ(places_, places);
   EXPECT_EQ(run.outcome, SplitSearchOutcome::Finished);
   EXPECT_TRUE(prompt_.messages.empty());
   EXPECT_EQ(prompt_.statusTexts, (std::vector<std::string>{"EDGE", "NEAR", "LONG", "Done search"}));

@@ -79,7 +79,8 @@ GridView::GridView(QWidget* parent) : QTableView(parent) {
   header->setSectionsClickable(false);
   header->setHighlightSections(false);
   header->setSectionsMovable(false);
-  header->setStretchLastSection(false);
+  // The last column takes what the others leave, so no empty band stays at the right.
+  header->setStretchLastSection(true);
   header->setSectionResizeMode(QHeaderView::Interactive);
   header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   header->setMinimumSectionSize(0);

@@ -1,11 +1,14 @@
 #include "browser/ui/voltrim_view.h"
 
+#include <algorithm>
+
 #include <QComboBox>
 #include <QEvent>
-#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QListWidget>
+#include <QSplitter>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -22,21 +25,30 @@ namespace {
 
 // The window is shown, empty, before the first scan begins.
 constexpr int kSetupDelayMs = 100;
+// A run of arrow presses in the symbols grid loads the quotes only where it stops.
+constexpr int kSymbolRestMs = 250;
 
+// Widths are stored in the window system's pixels (see PixelScale).
 template <std::size_t N>
-void ApplyWidths(GridView& grid, const std::array<int, N>& widths) {
+void ApplyWidths(GridView& grid, const std::array<int, N>& stored, const PixelScale& scale) {
   for (std::size_t column = 0; column < N; ++column) {
-    grid.setColumnWidth(static_cast<int>(column), widths[column]);
+    grid.setColumnWidth(static_cast<int>(column), scale.ToShown(stored[column]));
   }
 }
 
 template <std::size_t N>
-std::array<int, N> ShownWidths(const GridView& grid) {
+std::array<int, N> StoredWidths(const GridView& grid, const PixelScale& scale) {
   std::array<int, N> widths{};
   for (std::size_t column = 0; column < N; ++column) {
-    widths[column] = grid.columnWidth(static_cast<int>(column));
+    widths[column] = scale.ToStored(grid.columnWidth(static_cast<int>(column)));
   }
   return widths;
+}
+
+// The height of a grid that shows its header and this many rows.
+int GridHeight(const GridView& grid, int rows) {
+  return grid.horizontalHeader()->sizeHint().height() +
+         rows * grid.verticalHeader()->defaultSectionSize() + 2 * grid.frameWidth();
 }
 
 QGroupBox* Group(const char* title, QWidget* parent) {
@@ -54,6 +66,10 @@ CVoltrimView::CVoltrimView(SettingsStore& settings, UserPrompt& prompt, BrowserP
   setObjectName(QStringLiteral("browserView"));
   setFrameShape(QFrame::NoFrame);
   setWidgetResizable(true);
+  symbolRest_ = new QTimer(this);
+  symbolRest_->setSingleShot(true);
+  symbolRest_->setInterval(kSymbolRestMs);
+  connect(symbolRest_, &QTimer::timeout, this, &CVoltrimView::SymbolSelectionRested);
   BuildForm();
   ConnectEvents();
   browser_->SetObserver(this);
@@ -98,19 +114,44 @@ void CVoltrimView::BuildForm() {
   auto* quotesLayout = new QVBoxLayout(quotesGroup);
   quotesLayout->addWidget(quotesGrid_);
 
-  // The three boxes keep the form's arrangement; the grids grow with the window.
-  auto* layout = new QGridLayout(form_);
-  layout->addWidget(portfoliosGroup, 0, 0);
-  layout->addWidget(symbolsGroup, 0, 1);
-  layout->addWidget(quotesGroup, 1, 0, 1, 2);
-  layout->setColumnStretch(0, 10);
-  layout->setColumnStretch(1, 9);
-  layout->setRowStretch(0, 11);
-  layout->setRowStretch(1, 25);
-  form_->setMinimumSize(DialogUnits(*this, 300, 220));
+  // A few rows of each list at least; the splitters share the rest as the user drags them.
+  for (GridView* grid : {symbolsGrid_, quotesGrid_}) grid->setMinimumHeight(GridHeight(*grid, 3));
+  portfolios_->setMinimumHeight(portfolios_->fontMetrics().height() * 3 +
+                                2 * portfolios_->frameWidth());
+
+  // The three boxes keep the form's arrangement: portfolios and symbols side by side above
+  // the quotes. The boundary below them moves; the quotes (and what is added below them)
+  // take what the window gains.
+  auto* upper = new QWidget(form_);
+  upper->setObjectName(QStringLiteral("browserUpper"));
+  auto* upperLayout = new QHBoxLayout(upper);
+  upperLayout->setContentsMargins(0, 0, 0, 0);
+  upperLayout->addWidget(portfoliosGroup, 10);
+  upperLayout->addWidget(symbolsGroup, 9);
+  lower_ = new QSplitter(Qt::Vertical, form_);
+  lower_->setObjectName(QStringLiteral("chartSplitter"));
+  lower_->setChildrenCollapsible(false);
+  lower_->addWidget(quotesGroup);
+  splitter_ = new QSplitter(Qt::Vertical, form_);
+  splitter_->setObjectName(QStringLiteral("browserSplitter"));
+  splitter_->setChildrenCollapsible(false);
+  splitter_->addWidget(upper);
+  splitter_->addWidget(lower_);
+  splitter_->setStretchFactor(0, 0);
+  splitter_->setStretchFactor(1, 1);
+  auto* layout = new QVBoxLayout(form_);
+  layout->addWidget(splitter_);
 
   setWidget(form_);
   form_->installEventFilter(this);
+  WatchWithQuotes(quotesGrid_);
+  WatchWithQuotes(quotesGrid_->viewport());
+}
+
+void CVoltrimView::AddBelowQuotes(QWidget* widget) {
+  lower_->addWidget(widget);
+  lower_->setStretchFactor(0, 3);
+  lower_->setStretchFactor(lower_->indexOf(widget), 2);
 }
 
 void CVoltrimView::ConnectEvents() {
@@ -125,10 +166,16 @@ void CVoltrimView::ConnectEvents() {
   });
   connect(symbolsGrid_, &GridView::rowSelected, this, [this](int row) {
     browser_->OnSymbolRowSelected(row);
+    if (browser_->QuotesBehindSelection()) {
+      symbolRest_->start();
+    } else {
+      symbolRest_->stop();
+    }
     Q_EMIT stateChanged();
   });
   // Enter loads the current symbol's quotes, as a click does.
   const auto loadQuotes = [this] {
+    symbolRest_->stop();
     browser_->OnSymbolsGridClicked();
     Q_EMIT stateChanged();
   };
@@ -142,7 +189,38 @@ void CVoltrimView::ConnectEvents() {
 
 bool CVoltrimView::eventFilter(QObject* watched, QEvent* event) {
   if (watched == form_ && event->type() == QEvent::Paint) StartSetupTimer();
+  if (watched == splitter_ && event->type() == QEvent::Resize && firstHeights_ &&
+      splitter_->height() > 0) {
+    ApplyFirstHeights();
+  }
+  const QEvent::Type type = event->type();
+  if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick ||
+       type == QEvent::KeyPress || type == QEvent::Wheel) &&
+      std::find(quotesSide_.begin(), quotesSide_.end(), watched) != quotesSide_.end()) {
+    CatchUpQuotes();
+  }
   return QScrollArea::eventFilter(watched, event);
+}
+
+void CVoltrimView::WatchWithQuotes(QWidget* widget) {
+  quotesSide_.push_back(widget);
+  widget->installEventFilter(this);
+}
+
+bool CVoltrimView::CatchUpQuotes() {
+  symbolRest_->stop();
+  if (!browser_->LoadSelectedQuotes()) return false;
+  Q_EMIT stateChanged();
+  return true;
+}
+
+void CVoltrimView::SymbolSelectionRested() {
+  // A fill under way (its box runs the event loop) finishes first; the load waits its turn.
+  if (browser_->Filling()) {
+    symbolRest_->start();
+    return;
+  }
+  CatchUpQuotes();
 }
 
 void CVoltrimView::StartSetupTimer() {
@@ -152,8 +230,13 @@ void CVoltrimView::StartSetupTimer() {
 }
 
 void CVoltrimView::SetUp() {
-  ApplyWidths(*symbolsGrid_, LoadSymbolColumnWidths(settings_, symbolsGrid_->viewport()->width()));
-  ApplyWidths(*quotesGrid_, LoadQuoteColumnWidths(settings_, quotesGrid_->viewport()->width()));
+  const PixelScale scale = Scale();
+  ApplyWidths(*symbolsGrid_,
+              LoadSymbolColumnWidths(settings_, scale.ToStored(symbolsGrid_->viewport()->width())),
+              scale);
+  ApplyWidths(*quotesGrid_,
+              LoadQuoteColumnWidths(settings_, scale.ToStored(quotesGrid_->viewport()->width())),
+              scale);
   setUp_ = true;
   browser_->ChooseInitialDrive();
   Q_EMIT stateChanged();
@@ -161,8 +244,52 @@ void CVoltrimView::SetUp() {
 
 void CVoltrimView::SaveColumnWidths() {
   if (!setUp_) return;
-  voltrim::SaveColumnWidths(settings_, ShownWidths<kSymbolColumnCount>(*symbolsGrid_),
-                            ShownWidths<kQuoteColumnCount>(*quotesGrid_));
+  const PixelScale scale = Scale();
+  voltrim::SaveColumnWidths(settings_, StoredWidths<kSymbolColumnCount>(*symbolsGrid_, scale),
+                            StoredWidths<kQuoteColumnCount>(*quotesGrid_, scale));
+}
+
+void CVoltrimView::RestorePaneHeights(const PixelScale& scale) {
+  const PaneHeights stored = LoadPaneHeights(settings_);
+  // The part below takes what the window has beyond the heights stored; the splitters
+  // keep each part at least at its smallest.
+  if (stored.upper > 0 && stored.quotes > 0) {
+    const int below = scale.ToShown(stored.quotes) + scale.ToShown(stored.chart);
+    splitter_->setSizes({scale.ToShown(stored.upper), below});
+  } else {
+    // Chosen once the window's height is known (ApplyFirstHeights).
+    firstHeights_ = true;
+    splitter_->installEventFilter(this);
+  }
+  if (stored.quotes > 0 && stored.chart > 0 && lower_->count() > 1) {
+    lower_->setSizes({scale.ToShown(stored.quotes), scale.ToShown(stored.chart)});
+  }
+}
+
+void CVoltrimView::ApplyFirstHeights() {
+  firstHeights_ = false;
+  // Ten rows of symbols, but no more than two fifths of the height: the quotes and the
+  // chart get the rest.
+  QWidget* symbolsGroup = symbolsGrid_->parentWidget();
+  const int frame = symbolsGroup->sizeHint().height() - symbolsGrid_->sizeHint().height();
+  const int total = splitter_->height();
+  const int upper = std::min(frame + GridHeight(*symbolsGrid_, 10), total * 2 / 5);
+  splitter_->setSizes({upper, total - upper});
+}
+
+void CVoltrimView::SavePaneHeights() {
+  if (!setUp_) return;
+  const PixelScale scale = Scale();
+  const QList<int> upper = splitter_->sizes();
+  const QList<int> lower = lower_->sizes();
+  PaneHeights heights;
+  heights.upper = scale.ToStored(upper.value(0));
+  heights.quotes = scale.ToStored(lower.value(0));
+  // A hidden chart keeps the height it had when it was last shown.
+  heights.chart = lower.size() > 1 && lower_->widget(1)->isVisible()
+                      ? scale.ToStored(lower.value(1))
+                      : LoadPaneHeights(settings_).chart;
+  voltrim::SavePaneHeights(settings_, heights);
 }
 
 void CVoltrimView::ShowScanProgress(const QString& path, int found) {
@@ -212,6 +339,13 @@ void CVoltrimView::QuotesChanged() {
 void CVoltrimView::QuotesPartlyLoaded(int rowsSoFar) {
   quotesModel_->Reload(rowsSoFar);
   quotesGrid_->repaint();
+}
+
+void CVoltrimView::RevealCurrentQuote() {
+  const int row = browser_->State().quotes.currentRow;
+  if (row >= 0 && row < quotesModel_->rowCount()) {
+    quotesGrid_->scrollTo(quotesModel_->index(row, 0), QAbstractItemView::PositionAtCenter);
+  }
 }
 
 void CVoltrimView::TitleChanged() { Q_EMIT stateChanged(); }

@@ -4,12 +4,16 @@
 #include <QScrollArea>
 
 #include <memory>
+#include <vector>
 
 #include "browser/browser.h"
 #include "browser/ui/path_list.h"
+#include "browser/window_placement.h"
 #include "discovery/ui/scan_progress_box.h"
 
 class QComboBox;
+class QSplitter;
+class QTimer;
 
 namespace voltrim {
 
@@ -41,7 +45,22 @@ class CVoltrimView : public QScrollArea, private BrowserObserver {
   bool IsSetUp() const { return setUp_; }
   // Writes the widths the grid headers show (nothing before the set-up sized them).
   void SaveColumnWidths();
+  // The boundaries between the three parts as the user left them; before the window shows.
+  void RestorePaneHeights(const PixelScale& scale);
+  void SavePaneHeights();
   void ShowScanProgress(const QString& path, int found);
+  // Brings the quotes (grid and chart) to the selected symbol at once when a keyboard move
+  // left them behind; the commands call it first, so that they act on the series the
+  // window names. True when it loaded.
+  bool CatchUpQuotes();
+  // Puts a widget below the quotes grid (the chart), the boundary between them movable.
+  void AddBelowQuotes(QWidget* widget);
+  // The boundary between the portfolios and symbols above and the quotes below.
+  QSplitter* Splitter() const { return splitter_; }
+  QSplitter* QuotesSplitter() const { return lower_; }
+  // The quotes side also counts as the quotes grid: a press or a key there first brings
+  // the quotes up to the selected symbol, so what is clicked is what is shown.
+  void WatchWithQuotes(QWidget* widget);
 
  Q_SIGNALS:
   // Something the main window shows may have changed: title, enabling, status panes.
@@ -57,6 +76,10 @@ class CVoltrimView : public QScrollArea, private BrowserObserver {
   void ConnectEvents();
   void StartSetupTimer();
   void SetUp();
+  void SymbolSelectionRested();
+  void ApplyFirstHeights();
+  // Window-system pixels per pixel of the form, for what is stored in the settings.
+  PixelScale Scale() const { return PixelScale(devicePixelRatioF()); }
 
   // BrowserObserver
   void DrivesChanged() override;
@@ -64,6 +87,7 @@ class CVoltrimView : public QScrollArea, private BrowserObserver {
   void SymbolsChanged() override;
   void QuotesChanged() override;
   void QuotesPartlyLoaded(int rowsSoFar) override;
+  void RevealCurrentQuote() override;
   void TitleChanged() override;
   void ScanStarted() override;
   void ScanFinished() override;
@@ -71,6 +95,8 @@ class CVoltrimView : public QScrollArea, private BrowserObserver {
   SettingsStore& settings_;
   std::unique_ptr<Browser> browser_;
   QWidget* form_ = nullptr;
+  QSplitter* splitter_ = nullptr;
+  QSplitter* lower_ = nullptr;
   QComboBox* drives_ = nullptr;
   PathList* portfolios_ = nullptr;
   GridView* symbolsGrid_ = nullptr;
@@ -78,8 +104,11 @@ class CVoltrimView : public QScrollArea, private BrowserObserver {
   SymbolsModel* symbolsModel_ = nullptr;
   QuotesModel* quotesModel_ = nullptr;
   QPointer<ScanProgressBox> progressBox_;
+  QTimer* symbolRest_ = nullptr;  // runs while a keyboard move waits to load its quotes
+  std::vector<QWidget*> quotesSide_;
   bool setupStarted_ = false;
   bool setUp_ = false;
+  bool firstHeights_ = false;  // no heights stored: the first layout chooses them
 };
 
 }  // namespace voltrim

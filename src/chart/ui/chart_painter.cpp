@@ -181,7 +181,7 @@ class Painter {
     p_.setClipping(false);
     p_.drawText(
         QRectF(scale.left() + 4, geometry_.Volume().top(), scale.width() - 4, metrics_.height()),
-        Qt::AlignLeft | Qt::AlignTop, QString::fromStdString(TickText(largest, 1.0)));
+        Qt::AlignLeft | Qt::AlignTop, QString::fromStdString(GroupedCountText(largest)));
     p_.setClipping(true);
   }
 

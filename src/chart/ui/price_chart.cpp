@@ -26,7 +26,8 @@ constexpr int kWheelNotch = 120;
 PriceChart::PriceChart(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("priceChart"));
   setFocusPolicy(Qt::ClickFocus);
-  setMouseTracking(false);
+  // The quote under the pointer is read out in the status bar.
+  setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
@@ -37,6 +38,11 @@ void PriceChart::SetQuotes(const QuoteTable& table, const std::string& seriesKey
   // the write is what the user wants back afterwards.
   if (series_.Count() > 0) keptRange_ = range_;
   const bool sameSeries = seriesKey == seriesKey_ && !seriesKey.empty();
+  // The readout was of a quote of the series going away.
+  if (pointedIndex_ >= 0) {
+    pointedIndex_ = -1;
+    Q_EMIT pointedAt(QString());
+  }
   series_ = ChartSeriesOf(table);
   range_ = sameSeries ? keptRange_ : ChartRange::Whole(series_.Count());
   range_.Resize(series_.Count());
@@ -117,8 +123,11 @@ void PriceChart::mousePressEvent(QMouseEvent* event) {
 }
 
 void PriceChart::mouseMoveEvent(QMouseEvent* event) {
-  if (!pressed_) return;
   const QPoint at = event->position().toPoint();
+  if (!pressed_) {
+    ReadOut(at);
+    return;
+  }
   if (!dragging_ && (at - pressAt_).manhattanLength() < QApplication::startDragDistance()) return;
   dragging_ = true;
   setCursor(Qt::ClosedHandCursor);
@@ -126,6 +135,23 @@ void PriceChart::mouseMoveEvent(QMouseEvent* event) {
   const double moved = (pressAt_.x() - at.x()) / static_cast<double>(Geometry().Plot().width());
   range_.MoveTo(pressFirst_ + moved * range_.Span());
   update();
+}
+
+void PriceChart::ReadOut(const QPoint& at) {
+  const ChartGeometry geometry = Geometry();
+  const int index = geometry.Plot().contains(at) ? geometry.IndexAt(range_, at.x()) : -1;
+  if (index == pointedIndex_) return;
+  pointedIndex_ = index;
+  Q_EMIT pointedAt(index < 0 ? QString()
+                             : QString::fromStdString(
+                                   QuoteReadout(series_.quotes[static_cast<std::size_t>(index)])));
+}
+
+void PriceChart::leaveEvent(QEvent* event) {
+  QWidget::leaveEvent(event);
+  if (pointedIndex_ < 0) return;
+  pointedIndex_ = -1;
+  Q_EMIT pointedAt(QString());
 }
 
 void PriceChart::mouseReleaseEvent(QMouseEvent* event) {

@@ -43,6 +43,8 @@ class PriceChart : public QWidget {
   void rowClicked(int row);
   // A double-click on this row's quote (its first click came as rowClicked).
   void rowActivated(int row);
+  // The pointer rests over this quote's readout (QuoteReadout); empty when it left.
+  void pointedAt(const QString& readout);
 
  protected:
   bool event(QEvent* event) override;
@@ -52,6 +54,7 @@ class PriceChart : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
+  void leaveEvent(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
@@ -64,6 +67,9 @@ class PriceChart : public QWidget {
   double pressFirst_ = 0.0;
   bool pressed_ = false;
   bool dragging_ = false;
+  int pointedIndex_ = -1;  // the quote read out under the pointer
+
+  void ReadOut(const QPoint& at);
 };
 
 }  // namespace voltrim

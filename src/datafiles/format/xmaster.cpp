@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdio>
 #include <cstring>
 
 #include "datafiles/io/file_ops.h"
@@ -112,7 +113,13 @@ Status ReadXmasterFile(std::string_view portfolioDir, XmasterFile& out) {
   return ParseXmasterBytes(bytes.data(), bytes.size(), out);
 }
 
-std::string MwdFileName(int fileNumber) { return "F" + std::to_string(fileNumber) + ".MWD"; }
+std::string MwdFileName(int fileNumber) {
+  // Formatted in place: g++ 12 warns of an impossible overlap when "F" + std::to_string is
+  // inlined in the optimised build.
+  char name[24];
+  std::snprintf(name, sizeof name, "F%d.MWD", fileNumber);
+  return name;
+}
 
 bool XmasterRecordMatches(const XmasterRecord& record, std::string_view text) {
   return !text.empty() &&

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -13,8 +14,12 @@
 namespace voltrim {
 
 SearchFilterDialog::SearchFilterDialog(const Values& values, Validator validator,
-                                       UserPrompt& prompt, QWidget* parent)
-    : QDialog(parent), validator_(std::move(validator)), prompt_(prompt) {
+                                       UserPrompt& prompt, QWidget* parent,
+                                       ChooseFolder chooseFolder)
+    : QDialog(parent),
+      validator_(std::move(validator)),
+      prompt_(prompt),
+      chooseFolder_(std::move(chooseFolder)) {
   setWindowTitle(QStringLiteral("Portfolio Search Filter"));
   setObjectName(QStringLiteral("searchFilterDialog"));
 
@@ -31,9 +36,19 @@ SearchFilterDialog::SearchFilterDialog(const Values& values, Validator validator
   connect(buttons, &QDialogButtonBox::rejected, this, &SearchFilterDialog::reject);
   connect(limit_, &QCheckBox::clicked, this, &SearchFilterDialog::SyncPathEnabled);
 
+  auto* pathRow = new QHBoxLayout;
+  pathRow->addWidget(path_, 1);
+  if (chooseFolder_) {
+    browse_ = new QPushButton(QStringLiteral("Browse..."), this);
+    browse_->setObjectName(QStringLiteral("browse"));
+    browse_->setAutoDefault(false);
+    connect(browse_, &QPushButton::clicked, this, &SearchFilterDialog::Browse);
+    pathRow->addWidget(browse_);
+  }
+
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(limit_);
-  layout->addWidget(path_);
+  layout->addLayout(pathRow);
   layout->addSpacing(DialogUnits(*this, 0, 6).height());
   layout->addWidget(masterFix_);
   layout->addStretch(1);
@@ -56,6 +71,15 @@ void SearchFilterDialog::accept() {
     }
   }
   QDialog::accept();
+}
+
+void SearchFilterDialog::Browse() {
+  const std::optional<std::string> folder = chooseFolder_(PathText(path_->text()));
+  if (!folder) return;
+  // A folder chosen is a folder to search: the limit goes on with it.
+  limit_->setChecked(true);
+  path_->setText(PathText(*folder));
+  SyncPathEnabled();
 }
 
 void SearchFilterDialog::SyncPathEnabled() { path_->setEnabled(limit_->isChecked()); }

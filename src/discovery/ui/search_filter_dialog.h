@@ -8,6 +8,7 @@
 
 class QCheckBox;
 class QLineEdit;
+class QPushButton;
 
 namespace voltrim {
 
@@ -24,27 +25,35 @@ class SearchFilterDialog : public QDialog {
     bool masterFix = false;
   };
   using Validator = std::function<std::optional<std::string>(bool limit, const std::string& path)>;
+  // Shows a folder chooser starting at a folder; the folder chosen, or nothing.
+  using ChooseFolder = std::function<std::optional<std::string>(const std::string& start)>;
 
-  SearchFilterDialog(const Values& values, Validator validator, UserPrompt& prompt,
-                     QWidget* parent);
+  // Without chooseFolder the dialog has no Browse... button.
+  SearchFilterDialog(const Values& values, Validator validator, UserPrompt& prompt, QWidget* parent,
+                     ChooseFolder chooseFolder = {});
 
   Values Result() const;
 
   QCheckBox* LimitBox() const { return limit_; }
   QLineEdit* PathEdit() const { return path_; }
   QCheckBox* MasterFixBox() const { return masterFix_; }
+  QPushButton* BrowseButton() const { return browse_; }
 
  public Q_SLOTS:
   void accept() override;
+  // "Browse...": the folder chosen becomes the path, and the search is limited to it.
+  void Browse();
 
  private:
   void SyncPathEnabled();
 
   Validator validator_;
   UserPrompt& prompt_;
+  ChooseFolder chooseFolder_;
   QCheckBox* limit_;
   QLineEdit* path_;
   QCheckBox* masterFix_;
+  QPushButton* browse_ = nullptr;
 };
 
 }  // namespace voltrim

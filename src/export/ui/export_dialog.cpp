@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "export/export_command.h"
 #include "widgets/dialog_units.h"
 #include "widgets/qt_text.h"
 #include "widgets/save_text_file_dialog.h"
@@ -43,15 +44,15 @@ int ChosenId(const QButtonGroup& group, int stored) {
 }  // namespace
 
 ExportDialog::ExportDialog(const ExportSettings& stored, const CommandContext& context)
-    : QDialog(context.window), stored_(stored), context_(context) {
+    : QDialog(context.window), stored_(stored), context_(context), folder_(ExportFolder()) {
   setWindowTitle(QStringLiteral("Export"));
   setObjectName(QStringLiteral("exportDialog"));
 
   auto* choices = new QGridLayout;
   choices->addWidget(BuildOmitGroup(), 0, 0, 2, 1);
-  choices->addWidget(BuildDelimiterGroup(), 0, 1);
+  choices->addWidget(delimiterGroup_ = BuildDelimiterGroup(), 0, 1);
   choices->addWidget(BuildOrderGroup(), 1, 1);
-  choices->addWidget(BuildTitleGroup(), 2, 0, 1, 2);
+  choices->addWidget(titleGroup_ = BuildTitleGroup(), 2, 0, 1, 2);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   buttons->button(QDialogButtonBox::Ok)->setDefault(true);
@@ -60,10 +61,14 @@ ExportDialog::ExportDialog(const ExportSettings& stored, const CommandContext& c
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(BuildFileRow());
+  layout->addWidget(BuildFormatGroup());
   layout->addLayout(choices);
   layout->addStretch(1);
   layout->addWidget(buttons);
   setMinimumWidth(DialogUnits(*this, 230, 0).width());
+  const bool csv = stored_.Csv();
+  delimiterGroup_->setEnabled(!csv);
+  titleGroup_->setEnabled(!csv);
   file_->setFocus();
 }
 
@@ -72,7 +77,9 @@ QWidget* ExportDialog::BuildFileRow() {
   file_ = new QLineEdit(row);
   file_->setObjectName(QStringLiteral("fileName"));
   file_->setMaxLength(kFileNameLimit);
-  file_->setText(PathText(stored_.fileName));
+  // A name without a folder goes to the documents folder: shown with it, so the user sees
+  // where the file will be.
+  file_->setText(PathText(ExportPathIn(stored_.fileName, folder_)));
   file_->setCursorPosition(0);
   auto* browse = new QPushButton(QStringLiteral("Browse..."), row);
   browse->setObjectName(QStringLiteral("browse"));
@@ -83,6 +90,32 @@ QWidget* ExportDialog::BuildFileRow() {
   layout->addWidget(file_, 1);
   layout->addWidget(browse);
   return row;
+}
+
+QWidget* ExportDialog::BuildFormatGroup() {
+  auto* group = new QGroupBox(QStringLiteral("Format"), this);
+  auto* layout = new QHBoxLayout(group);
+  format_ = new QButtonGroup(group);
+  AddRadio("Text", 0, stored_.format, *format_, group, *layout)
+      ->setToolTip(QStringLiteral("The columns chosen below, MM/DD/YY dates, CR LF line ends"));
+  AddRadio("CSV", 1, stored_.format, *format_, group, *layout)
+      ->setToolTip(QStringLiteral("For spreadsheets, pandas and R: a header row, YYYY-MM-DD "
+                                  "dates, commas, every stored digit"));
+  layout->addStretch(1);
+  connect(format_, &QButtonGroup::idClicked, this, &ExportDialog::FormatChosen);
+  return group;
+}
+
+void ExportDialog::FormatChosen(int format) {
+  const bool csv = format == 1;
+  delimiterGroup_->setEnabled(!csv);
+  titleGroup_->setEnabled(!csv);
+  const QString from = csv ? QStringLiteral(".txt") : QStringLiteral(".csv");
+  QString name = file_->text();
+  if (name.endsWith(from, Qt::CaseInsensitive)) {
+    name.chop(from.size());
+    file_->setText(name + (csv ? QStringLiteral(".csv") : QStringLiteral(".txt")));
+  }
 }
 
 QWidget* ExportDialog::BuildOmitGroup() {
@@ -133,19 +166,26 @@ QRadioButton* ExportDialog::OrderButton(int newest) const {
   return qobject_cast<QRadioButton*>(order_->button(newest));
 }
 
+QRadioButton* ExportDialog::FormatButton(int format) const {
+  return qobject_cast<QRadioButton*>(format_->button(format));
+}
+
 ExportSettings ExportDialog::Chosen() const {
   ExportSettings chosen;
-  chosen.fileName = PathText(file_->text());
+  chosen.fileName = ExportPathIn(PathText(file_->text()), folder_);
   for (std::size_t i = 0; i < omit_.size(); ++i) chosen.omit[i] = omit_[i]->isChecked() ? 1 : 0;
   chosen.delimiter = ChosenId(*delimiter_, stored_.delimiter);
   chosen.newest = ChosenId(*order_, stored_.newest);
   chosen.title = title_->isChecked() ? 1 : 0;
+  chosen.format = ChosenId(*format_, stored_.format);
   return chosen;
 }
 
 void ExportDialog::Browse() {
+  const bool csv = format_->checkedId() == 1;
   const std::optional<std::string> path =
-      AskSaveTextFile(context_, this, PathText(file_->text()), /*confirmReplace=*/false);
+      AskSaveTextFile(context_, this, ExportPathIn(PathText(file_->text()), folder_),
+                      /*confirmReplace=*/false, csv ? kCsvFiles : kTextFiles);
   if (!path) return;
   file_->setText(PathText(*path));
   file_->setCursorPosition(0);

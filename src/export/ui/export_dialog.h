@@ -14,9 +14,10 @@ class QRadioButton;
 
 namespace voltrim {
 
-// "Export": the file name and the column, delimiter, order and title choices. A stored
-// delimiter or order outside the choices shows no button checked and is kept unless the
-// user picks one.
+// "Export": the file name and the format, column, delimiter, order and title choices. A
+// stored delimiter, order or format outside the choices shows no button checked and is
+// kept unless the user picks one. A name without a folder means the user's documents
+// folder. CSV has its own delimiter and header row: those choices are greyed for it.
 class ExportDialog : public QDialog {
   Q_OBJECT
  public:
@@ -30,6 +31,8 @@ class ExportDialog : public QDialog {
   QRadioButton* DelimiterButton(int delimiter) const;
   // 0 oldest first, 1 newest first.
   QRadioButton* OrderButton(int newest) const;
+  // 0 text, 1 CSV.
+  QRadioButton* FormatButton(int format) const;
   QCheckBox* TitleBox() const { return title_; }
 
  public Q_SLOTS:
@@ -37,6 +40,9 @@ class ExportDialog : public QDialog {
 
  private:
   QWidget* BuildFileRow();
+  QWidget* BuildFormatGroup();
+  // Greys what CSV does not use and gives the file the format's extension.
+  void FormatChosen(int format);
   QWidget* BuildOmitGroup();
   QWidget* BuildDelimiterGroup();
   QWidget* BuildOrderGroup();
@@ -44,11 +50,15 @@ class ExportDialog : public QDialog {
 
   ExportSettings stored_;
   CommandContext context_;
+  std::string folder_;  // where a name without a folder goes
   QLineEdit* file_ = nullptr;
   std::array<QCheckBox*, kExportValueColumns> omit_{};
   QButtonGroup* delimiter_ = nullptr;
   QButtonGroup* order_ = nullptr;
+  QButtonGroup* format_ = nullptr;
   QCheckBox* title_ = nullptr;
+  QWidget* delimiterGroup_ = nullptr;
+  QWidget* titleGroup_ = nullptr;
 };
 
 }  // namespace voltrim

@@ -114,6 +114,17 @@ void QuoteEditDialog::accept() {
                            prompt_)) {
     return;
   }
+  // Values that contradict each other are asked about once; No returns to the fields.
+  const BrowserState& state = browser_.State();
+  const QuoteTable& quotes = state.quotes;
+  if (quotes.HasRow(quotes.currentRow)) {
+    const Quote& stored = quotes.rows[static_cast<std::size_t>(quotes.currentRow)];
+    const QuoteValues after = ValuesAfterEdit(
+        Input(), stored, HeldValueFields(state.portfolioDir, quotes.loadedSymbol, stored));
+    if (const std::optional<std::string> question = ContradictionQuestion(after)) {
+      if (!prompt_.AskYesNo(*question)) return;
+    }
+  }
   QDialog::accept();
 }
 

@@ -1,8 +1,10 @@
 #include "splitsearch/ui/split_search_window.h"
 
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -19,29 +21,10 @@
 namespace voltrim {
 namespace {
 
-// The main window's prompt for messages and sounds, but the search's progress goes to the
-// window's own status text.
-class SearchPrompt : public UserPrompt {
- public:
-  SearchPrompt(UserPrompt& prompt, std::function<void(const std::string&)> status)
-      : prompt_(prompt), status_(std::move(status)) {}
-  void ShowMessage(const std::string& text, MessageIcon icon) override {
-    prompt_.ShowMessage(text, icon);
-  }
-  bool AskYesNo(const std::string& text) override { return prompt_.AskYesNo(text); }
-  void Beep(BeepKind kind) override { prompt_.Beep(kind); }
-  void BeginWait() override { prompt_.BeginWait(); }
-  void EndWait() override { prompt_.EndWait(); }
-  void ScanProgress(const std::string& path, int found) override {
-    prompt_.ScanProgress(path, found);
-  }
-  void FillProgress(int done, int total) override { prompt_.FillProgress(done, total); }
-  void StatusText(const std::string& text) override { status_(text); }
-
- private:
-  UserPrompt& prompt_;
-  std::function<void(const std::string&)> status_;
-};
+QString FoundText(int found) {
+  return found == 1 ? QStringLiteral("1 candidate found")
+                    : QStringLiteral("%1 candidates found").arg(found);
+}
 
 QPushButton* Button(const char* text, const char* objectName, QWidget* parent) {
   auto* button = new QPushButton(QString::fromLatin1(text), parent);
@@ -62,11 +45,21 @@ SplitSearchWindow::SplitSearchWindow(const CommandContext& context)
   auto* group = new QGroupBox(QStringLiteral("Search Results"), this);
   status_ = new QLabel(group);
   status_->setObjectName(QStringLiteral("status"));
+  count_ = new QLabel(group);
+  count_->setObjectName(QStringLiteral("count"));
+  count_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   results_ = new QListWidget(group);
   results_->setObjectName(QStringLiteral("results"));
   results_->setSortingEnabled(false);
+  results_->setUniformItemSizes(true);
+  results_->setToolTip(QStringLiteral("Double-click a line to show its quote"));
+  connect(results_, &QListWidget::itemActivated, this,
+          [this](QListWidgetItem* item) { ShowCandidate(results_->row(item)); });
+  auto* statusLine = new QHBoxLayout;
+  statusLine->addWidget(status_, 1);
+  statusLine->addWidget(count_);
   auto* groupLayout = new QVBoxLayout(group);
-  groupLayout->addWidget(status_);
+  groupLayout->addLayout(statusLine);
   groupLayout->addWidget(results_, 1);
   auto* caution =
       new QLabel(QStringLiteral("Search results should be confirmed before editing data."), this);
@@ -102,21 +95,55 @@ void SplitSearchWindow::Search() {
   const std::string portfolioDir = state.portfolioDir;
   std::vector<std::string> symbols;
   for (const SymbolRow& row : state.symbols.rows) symbols.push_back(row.symbol);
-  SearchPrompt prompt(*context_.prompt, [this](const std::string& text) { ShowStatus(text); });
+  count_->setText(FoundText(0));
+  listFull_ = false;  // the window may have grown since the last search
+  SearchFeed feed(
+      [this, &portfolioDir](const SearchFeedBatch& batch) { ShowBatch(portfolioDir, batch); });
+  FeedPrompt prompt(*context_.prompt, feed);
   RunSplitSearch(portfolioDir, symbols, found_, prompt,
-                 [this](const SplitCandidate& candidate) { ListCandidate(candidate); });
+                 [&feed](const SplitCandidate& candidate) { feed.Candidate(candidate); });
+  feed.Flush();
   searching_ = false;
 }
 
-void SplitSearchWindow::ShowStatus(const std::string& text) {
-  status_->setText(DataText(text));
-  repaint();
+void SplitSearchWindow::ShowBatch(const std::string& portfolioDir, const SearchFeedBatch& batch) {
+  if (!batch.candidates.empty()) {
+    QStringList lines;
+    lines.reserve(static_cast<qsizetype>(batch.candidates.size()));
+    for (const SplitCandidate& candidate : batch.candidates) {
+      lines.append(DataText(candidate.Line()));
+      places_.push_back(
+          {portfolioDir, candidate.symbol, candidate.symbolIndex, candidate.quoteIndex});
+    }
+    results_->addItems(lines);
+    saveAs_->setEnabled(true);
+    // The list lays its lines out from the event loop, which a search does not return to;
+    // lines below a full list wait for that.
+    if (!listFull_) {
+      results_->doItemsLayout();
+      const QRect last = results_->visualItemRect(results_->item(results_->count() - 1));
+      listFull_ = last.bottom() >= results_->viewport()->height();
+    }
+  }
+  if (!batch.status.empty()) status_->setText(DataText(batch.status));
+  count_->setText(FoundText(batch.found));
+  // What changed is painted now, in one pass, without running the event loop.
+  QCoreApplication::sendPostedEvents(this, QEvent::UpdateRequest);
 }
 
-void SplitSearchWindow::ListCandidate(const SplitCandidate& candidate) {
-  results_->addItem(DataText(candidate.Line()));
-  saveAs_->setEnabled(true);
-  repaint();
+void SplitSearchWindow::ShowCandidate(int line) {
+  if (searching_ || line < 0 || line >= static_cast<int>(places_.size())) return;
+  const Place& place = places_[static_cast<std::size_t>(line)];
+  Browser& browser = *context_.browser;
+  // The row must still hold the symbol searched: MASTER may have changed since.
+  const bool shown =
+      browser.State().symbols.CellText(place.symbolRow, 0) == place.symbol &&
+      browser.SelectSymbolAndQuote(place.portfolioDir, place.symbolRow, place.quoteIndex);
+  if (!shown) {
+    context_.prompt->Beep(BeepKind::Default);
+    return;
+  }
+  if (context_.refresh) context_.refresh();
 }
 
 void SplitSearchWindow::SaveAs() {
