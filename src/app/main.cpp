@@ -1,9 +1,11 @@
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "app/main_frame.h"
 #include "app/startup.h"
@@ -12,15 +14,10 @@
 #include "settings/settings_store.h"
 #include "widgets/qt_prompt.h"
 
-int main(int argc, char* argv[]) {
-  QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("Voltrim"));
-  QApplication::setApplicationVersion(QStringLiteral(VOLTRIM_VERSION));
-  // Ties the windows to the installed menu entry and its icon.
-  QGuiApplication::setDesktopFileName(QStringLiteral(VOLTRIM_APP_ID));
+namespace {
 
-  // Qt's standard options, and a folder to open.
-  QCommandLineParser parser;
+// Qt's standard options, and a folder to open.
+void DescribeOptions(QCommandLineParser& parser) {
   parser.setApplicationDescription(
       QStringLiteral("Browse and repair MetaStock/CompuTrac stock-price portfolios.\n\n"
                      "With FOLDER, starts with the portfolios in FOLDER and below it listed "
@@ -30,6 +27,47 @@ int main(int argc, char* argv[]) {
   parser.addPositionalArgument(QStringLiteral("FOLDER"),
                                QStringLiteral("The folder whose portfolios to open."),
                                QStringLiteral("[FOLDER]"));
+}
+
+void NameTheProgram() {
+  QCoreApplication::setApplicationName(QStringLiteral("Voltrim"));
+  QCoreApplication::setApplicationVersion(QStringLiteral(VOLTRIM_VERSION));
+}
+
+// --help and --version print text only: they are answered before the window system is
+// contacted, so that they work without a display (in a terminal, a package check, a pipe).
+bool AsksForTextOnly(int argc, char* argv[]) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg(argv[i]);
+    if (arg == "--help" || arg == "-h" || arg == "-?" || arg == "--help-all" ||
+        arg == "--version" || arg == "-v")
+      return true;
+  }
+  return false;
+}
+
+[[noreturn]] void AnswerTextOnly(int argc, char* argv[]) {
+  QCoreApplication app(argc, argv);
+  NameTheProgram();
+  QCommandLineParser parser;
+  DescribeOptions(parser);
+  // The window system's own options (-platform and the like) are not known here.
+  (void)parser.parse(QCoreApplication::arguments());
+  if (parser.isSet(QStringLiteral("version"))) parser.showVersion();
+  parser.showHelp();
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  if (AsksForTextOnly(argc, argv)) AnswerTextOnly(argc, argv);
+  QApplication app(argc, argv);
+  NameTheProgram();
+  // Ties the windows to the installed menu entry and its icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral(VOLTRIM_APP_ID));
+
+  QCommandLineParser parser;
+  DescribeOptions(parser);
   parser.process(app);
   const QStringList folders = parser.positionalArguments();
   if (folders.size() > 1) {
