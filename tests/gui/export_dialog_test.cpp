@@ -7,7 +7,6 @@
 
 #include "export/ui/export_dialog.h"
 #include "gui_fixture.h"
-#include "twin_drive.h"
 
 namespace voltrim::testing {
 namespace {
@@ -77,7 +76,7 @@ TEST_F(ExportDialogTest, ColumnsDelimitersAndOrderAsChosen) {
   EXPECT_EQ(settings.GetInt("XportSel", "OmitOI", 0), 1);
 
   // The dialog comes back with those choices; tab-delimited, newest first, all columns.
-  // (Comma and the other omissions: compared with voltrim-cli below.)
+  // (Comma and the other omissions: compared with voltrim-cli in window_like_cli_test.)
   answers.push_back(QMessageBox::Yes);
   Export([](ExportDialog& dialog) {
     EXPECT_TRUE(dialog.OmitBox(ExportColumn::Open)->isChecked());
@@ -159,21 +158,6 @@ TEST_F(ExportDialogTest, BrowseShowsTheChosenPathAndCancelSavesNothing) {
   EXPECT_TRUE(boxes.empty());
   EXPECT_EQ(settings.GetString("XportSel", "Starter", ""), out);
   EXPECT_FALSE(std::filesystem::exists(picked + ".txt"));
-}
-
-TEST_F(ExportDialogTest, WritesTheSameFileAsTheCli) {
-  TwinDrive twin(drive);
-  Export([](ExportDialog& dialog) {
-    Click(dialog.DelimiterButton(1));
-    Click(dialog.OrderButton(1));
-    Click(dialog.TitleBox());
-    Click(dialog.OmitBox(ExportColumn::Open));
-    Click(dialog.OmitBox(ExportColumn::OpenInterest));
-  });
-  const std::string cliOut = drive.str() + "/cli.txt";
-  twin.RunCli({"export", twin.Path("a"), "ACME", "-o", cliOut, "--delimiter", "comma", "--omit",
-               "open,oi", "--newest-first", "--title"});
-  EXPECT_EQ(ReadFileBytes(out), ReadFileBytes(cliOut));
 }
 
 }  // namespace

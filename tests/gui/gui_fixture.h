@@ -17,6 +17,7 @@
 #include "browser/command_ids.h"
 #include "browser/ui/grid_view.h"
 #include "browser/ui/voltrim_view.h"
+#include "datafiles/fixtures.h"
 #include "samples/portfolio_builder.h"
 #include "settings/settings_store.h"
 #include "support/temp_dir.h"

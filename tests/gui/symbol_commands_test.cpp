@@ -10,7 +10,6 @@
 #include "symbols/ui/delete_symbol_dialog.h"
 #include "symbols/ui/edit_symbol_dialog.h"
 #include "symbols/ui/transfer_symbol_dialog.h"
-#include "twin_drive.h"
 
 namespace voltrim::testing {
 namespace {
@@ -195,52 +194,6 @@ TEST_F(SymbolCommandsTest, CopyAndMoveGoToTheChosenPortfolioOrAreRefused) {
   EXPECT_EQ(MasterSymbols(a), (std::vector<std::string>{"AAA"}));
   EXPECT_FALSE(std::filesystem::exists(a + "/F2.DAT"));
   EXPECT_EQ(Symbols().model()->rowCount(), 1);
-}
-
-// The same request through the window and through voltrim-cli leaves the same files.
-class SymbolCommandsLikeCliTest : public SymbolCommandsTest {
- protected:
-  void SetUp() override {
-    PortfolioWith("a", {"AAA", "BBB", "CCC"});
-    PortfolioWith("b", {"DDD"});
-    Start();
-    ClickRow(Symbols(), 1);  // BBB
-    twin = std::make_unique<TwinDrive>(drive);
-  }
-  std::unique_ptr<TwinDrive> twin;
-};
-
-TEST_F(SymbolCommandsLikeCliTest, Edit) {
-  onDialog = [&](QDialog& dialog) {
-    auto& edit = dynamic_cast<EditSymbolDialog&>(dialog);
-    edit.SymbolEdit()->setText("BOLT");
-    edit.NameEdit()->setText("Bolt Corp");
-    return QDialog::Accepted;
-  };
-  window->Action(command::kSymbolEdit)->trigger();
-  twin->RunCli({"rename-symbol", twin->Path("a"), "BBB", "BOLT", "Bolt Corp"});
-  twin->ExpectSameFiles();
-}
-
-TEST_F(SymbolCommandsLikeCliTest, Delete) {
-  onDialog = [](QDialog&) { return QDialog::Accepted; };
-  window->Action(command::kSymbolDelete)->trigger();
-  twin->RunCli({"delete-symbol", twin->Path("a"), "BBB"});
-  twin->ExpectSameFiles();
-}
-
-TEST_F(SymbolCommandsLikeCliTest, Move) {
-  onDialog = [](QDialog&) { return QDialog::Accepted; };  // the first entry, b
-  window->Action(command::kSymbolMove)->trigger();
-  twin->RunCli({"move-symbol", twin->Path("a"), "BBB", twin->Path("b")});
-  twin->ExpectSameFiles();
-}
-
-TEST_F(SymbolCommandsLikeCliTest, Copy) {
-  onDialog = [](QDialog&) { return QDialog::Accepted; };
-  window->Action(command::kSymbolCopy)->trigger();
-  twin->RunCli({"copy-symbol", twin->Path("a"), "BBB", twin->Path("b")});
-  twin->ExpectSameFiles();
 }
 
 }  // namespace
