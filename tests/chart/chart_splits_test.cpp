@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "chart/chart_series.h"
-#include "chart/chart_settings.h"
 #include "datafiles/format/series.h"
 #include "samples/sample_portfolios.h"
-#include "settings/settings_store.h"
 #include "splitsearch/split_search.h"
 #include "support/recording_prompt.h"
 #include "support/temp_dir.h"
@@ -60,16 +58,6 @@ TEST(ChartSplitsTest, TheDemonstrationStocksAreMarkedAsTheSplitSearchListsThem) 
     if (text.rfind("DYNA possible 1 for 4 split on ", 0) == 0) ++planted;
   }
   EXPECT_EQ(planted, 2);
-}
-
-TEST(ChartSettingsTest, TheChartIsShownUntilHidden) {
-  testing::TempDir dir;
-  SettingsStore settings;
-  settings.OpenRoot((dir.path() / "Voltrim.conf").string());
-  EXPECT_TRUE(LoadChartShown(settings));
-  SaveChartShown(settings, false);
-  EXPECT_FALSE(LoadChartShown(settings));
-  EXPECT_EQ(settings.GetString("Chart", "Show", ""), "0");
 }
 
 }  // namespace

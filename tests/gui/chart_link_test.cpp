@@ -150,6 +150,7 @@ TEST_F(ChartLinkTest, ViewChartHidesTheChartAndTheChoiceOutlivesARestart) {
   showChart->trigger();
   EXPECT_FALSE(showChart->isChecked());
   EXPECT_FALSE(Chart().isVisible());
+  EXPECT_EQ(settings.GetString("Chart", "Show", ""), "0");
 
   window.reset();
   settings.OpenRoot((config.path() / "Voltrim.conf").string());  // read afresh from the file
