@@ -10,7 +10,6 @@
 #include "browser/browser_columns.h"
 #include "browser/browser_enabling.h"
 #include "browser/command_ids.h"
-#include "datafiles/io/portfolio_lock.h"
 #include "datafiles/portfolio_checks.h"
 #include "samples/portfolio_builder.h"
 #include "settings/settings_store.h"
@@ -23,24 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 using Texts = std::vector<std::string>;
 
-// Weekday quotes from 01/03/00 whose prices rise a cent a day, so each row tells which it is.
-PortfolioSpec PortfolioOf(const std::vector<std::string>& symbols, int quotes = 5) {
-  PortfolioSpec plan;
-  for (const std::string& symbol : symbols) {
-    std::vector<DailyQuote> rising;
-    DayNumber day = ParseUserDate("01/03/00");
-    for (int i = 0; i < quotes; ++i, day = NextWeekday(day)) {
-      const float base = 10.0f + static_cast<float>(i) / 100.0f;
-      rising.push_back({day, base, base + 1, base - 1, base + 0.5f, static_cast<float>(1000 + i)});
-    }
-    const int fileNumber = static_cast<int>(plan.entries.size()) % 255 + 1;
-    PortfolioSpec::Entry entry;
-    entry.series = MakeDailySeries(fileNumber, symbol, symbol + " INC", rising);
-    plan.entries.push_back(entry);
-  }
-  return plan;
-}
-
 // A browser whose drives are folders of a temporary tree, with its settings in a temporary
 // file and the search filter off unless a test asks for it.
 class BrowserTest : public ::testing::Test {
@@ -51,9 +32,6 @@ class BrowserTest : public ::testing::Test {
     drives.push_back((root.path() / name).string());
     fs::create_directories(drives.back());
     return drives.back();
-  }
-  void Write(const std::string& dir, const PortfolioSpec& plan) {
-    ASSERT_EQ(WritePortfolio(dir, plan), kOk) << dir;
   }
   void Start() {
     if (settings.GetInt("Search", "Limit", -1) == -1) settings.SetInt("Search", "Limit", 0);
@@ -153,8 +131,7 @@ TEST_F(BrowserTest, BlankSymbolIsRepairedOnlyWhenAllowed) {
 
 // Another program keeps the portfolio past the wait: the repair says so and changes nothing.
 TEST_F(BrowserTest, ARepairKeptOutByAnotherProgramSaysSo) {
-  const auto saved = PortfolioLockWait();
-  SetPortfolioLockWait(std::chrono::milliseconds(20));
+  const LockWait shortWait(std::chrono::milliseconds(20));
   const std::string drive = Drive("disk");
   Write(drive, PortfolioOf({"GOOD", ""}));
   const auto before = ReadFileBytes(drive + "/MASTER");
@@ -163,12 +140,8 @@ TEST_F(BrowserTest, ARepairKeptOutByAnotherProgramSaysSo) {
     const FolderHolder other(drive);
     Start();
   }
-  SetPortfolioLockWait(saved);
-  const Texts busy = {
-      "The portfolio is being changed by another program.\nTry again when it has "
-      "finished.\n\nNothing was changed."};
   ASSERT_FALSE(prompt.messages.empty());
-  EXPECT_EQ(Texts{prompt.MessageTexts().front()}, busy);
+  EXPECT_EQ(prompt.MessageTexts().front(), kBusyText);
   EXPECT_EQ(Texts{prompt.MessageTexts().back()}, kSymbolsFailure);
   EXPECT_EQ(ReadFileBytes(drive + "/MASTER"), before);
 }
@@ -255,13 +228,8 @@ TEST_F(BrowserTest, RecordsPastTheCount) {
 
 // The published mininge folder: blank symbols and a record of zero bytes past the count.
 TEST_F(BrowserTest, RealMiningeShowsItsSymbolsAfterOneQuestion) {
-  const fs::path mininge = SharedDataDir() / "mininge";
-  if (SharedDataDir().empty() || !fs::is_directory(mininge)) GTEST_SKIP() << "no shared data";
-  const std::string drive = Drive("disk");
-  // File by file: the published folder is read-only, its copy must take the repair.
-  fs::create_directory(drive + "/mininge");
-  for (const auto& file : fs::directory_iterator(mininge))
-    fs::copy_file(file.path(), drive + "/mininge/" + file.path().filename().string());
+  // The published folder is read-only; its copy must take the repair.
+  if (CopyRealFolder("mininge", Drive("disk")).empty()) GTEST_SKIP() << "no shared data";
   prompt.AnswerNext(true);
   Start();
   EXPECT_EQ(prompt.questions.size(), 1u);

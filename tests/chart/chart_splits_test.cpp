@@ -1,26 +1,13 @@
 #include <gtest/gtest.h>
 
 #include "chart/chart_series.h"
-#include "datafiles/format/series.h"
+#include "datafiles/fixtures.h"
 #include "samples/sample_portfolios.h"
 #include "splitsearch/split_search.h"
 #include "support/recording_prompt.h"
-#include "support/temp_dir.h"
 
 namespace voltrim {
 namespace {
-
-std::vector<Quote> ReadAll(const std::string& dir, const std::string& symbol) {
-  SeriesLocation location;
-  SeriesReader reader;
-  EXPECT_EQ(LocateSeries(dir, symbol, location), kOk);
-  EXPECT_EQ(reader.Open(location), kOk);
-  SeriesBuffer buffer(reader.Total());
-  EXPECT_EQ(reader.Read(buffer, 0, reader.Total()), kOk);
-  std::vector<Quote> quotes;
-  for (int i = 0; i < buffer.Count(); ++i) quotes.push_back(buffer.At(i));
-  return quotes;
-}
 
 std::vector<std::string> Texts(const std::vector<ChartSplitMark>& marks) {
   std::vector<std::string> texts;
@@ -37,7 +24,7 @@ TEST(ChartSplitsTest, TheDemonstrationStocksAreMarkedAsTheSplitSearchListsThem) 
   const std::string stocks = root.str() + "/p/Stocks";
   std::vector<std::string> all;
   for (const std::string symbol : {"ACME", "BOLT", "CRNR", "DYNA", "LONG"}) {
-    const std::vector<Quote> quotes = ReadAll(stocks, symbol);
+    const std::vector<Quote> quotes = testing::ReadQuotes(stocks, symbol);
     const std::vector<ChartSplitMark> marks = FindSplitMarks(quotes, symbol);
     for (const ChartSplitMark& mark : marks) {
       ASSERT_GT(mark.index, 0);

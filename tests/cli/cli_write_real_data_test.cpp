@@ -9,15 +9,9 @@ namespace fs = std::filesystem;
 
 // Files named in lower case are rewritten under their own names, not beside them.
 TEST(CliWriteRealData, LowerCaseFileNamesAreEditedInPlace) {
-  const fs::path source = SharedDataDir() / "lowercase-names";
-  if (SharedDataDir().empty() || !fs::is_directory(source)) GTEST_SKIP() << "no shared data";
   TempDir temp;
-  const std::string dir = (temp.path() / "copy").string();
-  fs::copy(source, dir);
-  fs::permissions(dir, fs::perms::owner_all);
-  for (const auto& entry : fs::directory_iterator(dir)) {
-    fs::permissions(entry.path(), fs::perms::owner_read | fs::perms::owner_write);
-  }
+  const std::string dir = CopyRealFolder("lowercase-names", temp.path()).string();
+  if (dir.empty()) GTEST_SKIP() << "no shared data";
   const std::string symbol = "TU2__1990U";
   const std::string row = "09/18/90\t96.5550\t96.5550\t96.5550\t96.5550\t20\t2163\n";
   const CliResult before = RunCli({"quotes", dir, symbol});

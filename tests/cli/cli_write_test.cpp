@@ -37,11 +37,6 @@ class CliWriteTest : public ::testing::Test {
     return text;
   }
   Bytes Dat() const { return ReadFileBytes(temp_.path() / "src" / "F1.DAT"); }
-  MasterFile Master(const std::string& dir) const {
-    MasterFile master;
-    EXPECT_EQ(ReadMasterFile(dir + "/MASTER", master), kOk);
-    return master;
-  }
 
   TempDir temp_;
   std::string src_, dst_;
@@ -125,15 +120,15 @@ TEST_F(CliWriteTest, QuoteAndSymbolCommandsRewriteTheFiles) {
   EXPECT_NE(Dat(), BuildDatBytes(AcmeSeries()));
 
   EXPECT_EQ(Run({"rename-symbol", src_, "beta", "bx"}).exitCode, 0);
-  EXPECT_EQ(Master(src_).records[1].SymbolField(), "bx              ");
-  EXPECT_EQ(Master(src_).records[1].NameField(), "BETA INC        ");  // kept unless given
+  EXPECT_EQ(ReadMaster(src_).records[1].SymbolField(), "bx              ");
+  EXPECT_EQ(ReadMaster(src_).records[1].NameField(), "BETA INC        ");  // kept unless given
   EXPECT_EQ(Run({"copy-symbol", src_, "acme", dst_}).exitCode, 0);
   EXPECT_EQ(Run({"move-symbol", src_, "BX", dst_}).exitCode, 0);
   const CliResult deleted = Run({"delete-symbol", src_, "ACME"});  // without asking
   EXPECT_EQ(deleted.exitCode, 0) << deleted.err;
-  EXPECT_TRUE(Master(src_).records.empty());
+  EXPECT_TRUE(ReadMaster(src_).records.empty());
   EXPECT_FALSE(fs::exists(temp_.path() / "src" / "F1.DAT"));
-  EXPECT_EQ(Master(dst_).records.size(), 3u);
+  EXPECT_EQ(ReadMaster(dst_).records.size(), 3u);
 }
 
 }  // namespace

@@ -88,8 +88,7 @@ void ExpectOldOrNewAndNothingLost(const fs::path& root, const Scenario& s, const
       if (!IsTemporary(entry.first)) paths.insert(entry.first);
   for (const std::string& path : paths)
     EXPECT_TRUE(At(now, path) == At(old, path) || At(now, path) == At(fresh, path)) << path;
-  SeriesBuffer buffer;
-  ASSERT_EQ(AllocSeriesBuffer(buffer, 64), kOk);
+  SeriesBuffer buffer(64);
   for (const auto& [symbol, folders] : s.mustKeep) {
     bool found = false;
     for (const std::string& folder : folders)

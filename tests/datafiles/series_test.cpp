@@ -114,8 +114,7 @@ TEST(ReadSeries, ValuesInferredLayoutsAndShortFiles) {
   TempDir tmp;
   Write(tmp.path(), Portfolio({Symbol(1, "S", "", 100),
                                SeriesEntry(MakeDailySeries(2, "NODOP", "", Quotes(10), false))}));
-  SeriesBuffer buffer;
-  ASSERT_EQ(AllocSeriesBuffer(buffer, 400), kOk);
+  SeriesBuffer buffer(400);
   for (const char* symbol : {"S", "NODOP"}) {  // the inferred layout reads like the DOP file
     ASSERT_EQ(ReadSeries(buffer, tmp.str(), symbol, 0, 10), kOk);
     const Quote q = buffer.At(9);
@@ -163,8 +162,7 @@ TEST(ReadSeries, EveryColumnOfAnInferredLayout) {
     series.records = {record};
     TempDir tmp;
     Write(tmp.path(), Portfolio({SeriesEntry(series)}));
-    SeriesBuffer buffer;
-    ASSERT_EQ(AllocSeriesBuffer(buffer, 10), kOk);
+    SeriesBuffer buffer(10);
     ASSERT_EQ(ReadSeries(buffer, tmp.str(), "S", 0, -1), kOk);
     ASSERT_EQ(buffer.Count(), 1);
     const Quote q = buffer.At(0);
@@ -188,8 +186,7 @@ TEST(NonRegularFiles, AreRefusedWithoutWaiting) {
   std::filesystem::remove(p("F3.DOP"));
   ASSERT_EQ(mkfifo(p("F3.DOP").c_str(), 0600), 0);
 
-  SeriesBuffer buffer;
-  ASSERT_EQ(AllocSeriesBuffer(buffer, 10), kOk);
+  SeriesBuffer buffer(10);
   const std::pair<const char*, Status> reads[] = {
       {"FIFO", kFileOpen}, {"DEVICE", kFileOpen}, {"DOPFIFO", kDamagedFile}};
   for (const auto& [symbol, status] : reads) {
@@ -271,8 +268,7 @@ TEST(DamagedFiles, EveryReaderRefusesWithAStatus) {
               d.expected);
     EXPECT_EQ(TakeSnapshot(tmp.path()), before);
 
-    SeriesBuffer buffer;
-    ASSERT_EQ(AllocSeriesBuffer(buffer, 400), kOk);
+    SeriesBuffer buffer(400);
     EXPECT_EQ(ReadSeries(buffer, tmp.str(), "S", 0, -1), d.expected);
     EXPECT_EQ(ReadSeries(buffer, tmp.str(), "S", -1, 400), d.expected);
     EXPECT_EQ(FindQuote(tmp.str(), "S", Day(2000, 1, 3), 0), d.expected);
@@ -293,9 +289,7 @@ TEST(SeriesReader, PagingMatchesSingleReadsBothWays) {
   auto bytes = ReadFileBytes(tmp.path() / "F1.DAT");
   bytes.resize(bytes.size() - 24 * 2500 - 7);
   WriteFileBytes(tmp.path() / "F1.DAT", bytes);
-  SeriesBuffer buffer, alone;
-  ASSERT_EQ(AllocSeriesBuffer(buffer, 400), kOk);
-  ASSERT_EQ(AllocSeriesBuffer(alone, 400), kOk);
+  SeriesBuffer buffer(400), alone(400);
   for (const bool newestFirst : {true, false}) {
     SeriesReader reader;
     ASSERT_EQ(reader.Open(location), kOk);

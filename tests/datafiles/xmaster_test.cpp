@@ -10,15 +10,8 @@ namespace {
 namespace fs = std::filesystem;
 
 std::vector<DayNumber> DatesOf(const std::string& dir, const std::string& symbol) {
-  SeriesLocation location;
-  SeriesReader reader;
-  SeriesBuffer buffer(16);
   std::vector<DayNumber> dates;
-  EXPECT_EQ(LocateAnySeries(dir, symbol, location), kOk) << symbol;
-  EXPECT_EQ(reader.Open(location), kOk) << symbol;
-  if (reader.IsOpen() && reader.Read(buffer, 0, reader.Total()) == kOk) {
-    for (int i = 0; i < buffer.Count(); ++i) dates.push_back(buffer.DateAt(i));
-  }
+  for (const Quote& quote : ReadQuotes(dir, symbol)) dates.push_back(quote.date);
   return dates;
 }
 

@@ -12,15 +12,10 @@
 namespace voltrim {
 namespace {
 
-using testing::ReadFileBytes;
+using testing::ReadText;
 using testing::RecordingPrompt;
 using testing::TempDir;
 using testing::WriteFileBytes;
-
-std::string ReadText(const std::filesystem::path& file) {
-  const auto bytes = ReadFileBytes(file);
-  return {bytes.begin(), bytes.end()};
-}
 
 class ExportCommandTest : public ::testing::Test {
  protected:

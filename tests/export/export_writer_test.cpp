@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "export/export_writer.h"
 #include "samples/portfolio_builder.h"
+#include "support/export_text.h"
 #include "support/temp_dir.h"
 
 namespace voltrim {
@@ -15,12 +15,6 @@ namespace {
 using testing::TempDir;
 
 const DayNumber kFirst = DateFloatToDay(990104.0f);
-
-class StringSink : public TextSink {
- public:
-  void Write(std::string_view piece) override { text.append(piece); }
-  std::string text;
-};
 
 // Quote i closes at 100 + i (quote 0 at 12.625), so every line names its own index.
 void WriteSeries(const TempDir& dir, int quotes, const std::vector<Field>& fields) {
@@ -49,12 +43,10 @@ std::vector<std::string> CloseLines(const TempDir& dir, int newest, int quoteCou
   ExportSettings settings;
   settings.omit = {1, 1, 1, 0, 1, 1};
   settings.newest = newest;
-  StringSink sink;
-  WriteExportText(sink, dir.str(), "XYZ", quoteCount, settings);
+  const std::string text = testing::ExportText(dir.str(), "XYZ", quoteCount, settings);
   std::vector<std::string> lines;
-  for (std::size_t at = 0, end; (end = sink.text.find("\r\n", at)) != std::string::npos;
-       at = end + 2) {
-    lines.push_back(sink.text.substr(at, end - at));
+  for (std::size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2) {
+    lines.push_back(text.substr(at, end - at));
   }
   return lines;
 }
@@ -75,9 +67,8 @@ TEST(ExportWriter, ColumnsDelimitersAndTitle) {
   settings.title = 1;
   settings.delimiter = 5;
   settings.omit = {0, 7, 0, -1, 0, 0};
-  StringSink sink;
-  WriteExportText(sink, dir.str(), "XYZ", 1, settings);
-  EXPECT_EQ(sink.text, "DATE OPEN LOW VOL OI\r\n01/04/99 N/A 12.2500 0.00 250.50\r\n");
+  EXPECT_EQ(testing::ExportText(dir.str(), "XYZ", 1, settings),
+            "DATE OPEN LOW VOL OI\r\n01/04/99 N/A 12.2500 0.00 250.50\r\n");
 }
 
 // Series longer than one read window come out whole and in order both ways. Newest first

@@ -8,17 +8,11 @@
 
 #include "datafiles/companion_fixtures.h"
 #include "datafiles/io/portfolio_files.h"
-#include "export/export_writer.h"
 #include "export/portfolio_export.h"
+#include "support/export_text.h"
 
 namespace voltrim::testing {
 namespace {
-
-class StringSink : public TextSink {
- public:
-  void Write(std::string_view piece) override { text.append(piece); }
-  std::string text;
-};
 
 // 255 series in MASTER and 45 in XMASTER: every one exports its own three quotes.
 TEST(WideFolderExport, EverySeriesOfMasterAndXmasterExports) {
@@ -28,12 +22,10 @@ TEST(WideFolderExport, EverySeriesOfMasterAndXmasterExports) {
   settings.omit = {1, 1, 1, 0, 1, 1};
   for (int n = 1; n <= 300; ++n) {
     const std::string symbol = (n <= kMaxSymbols ? "M" : "X") + std::to_string(n);
-    StringSink sink;
-    WriteExportText(sink, dir, symbol, 3, settings);
     char expected[128];
     std::snprintf(expected, sizeof expected,
                   "01/03/00 %d.2500\r\n01/04/00 %d.2500\r\n01/05/00 %d.2500\r\n", n, n + 1, n + 2);
-    ASSERT_EQ(sink.text, expected) << symbol;
+    ASSERT_EQ(ExportText(dir, symbol, 3, settings), expected) << symbol;
   }
 }
 
@@ -51,9 +43,7 @@ TEST(WideFolderExport, WholePortfolioKeepsMasterOrderAndNamesWhatItLeavesOut) {
   for (int n = 1; n <= kMaxSymbols; ++n) {
     if (std::find(missing.begin(), missing.end(), n) != missing.end()) continue;
     const std::string symbol = "M" + std::to_string(n);
-    StringSink one;
-    WriteExportText(one, dir, symbol, 3, settings);
-    std::istringstream lines(one.text);
+    std::istringstream lines(ExportText(dir, symbol, 3, settings));
     for (std::string line; std::getline(lines, line);) expected += symbol + " " + line + "\n";
   }
   StringSink all;

@@ -12,11 +12,6 @@ namespace {
 
 using DialogsTest = GuiTest;
 
-void ClickOk(QDialog& dialog) {
-  QTest::mouseClick(dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
-                    Qt::LeftButton);
-}
-
 TEST_F(DialogsTest, SearchFilterRefusesAnUnknownDriveThenStoresAndRescans) {
   Portfolio("keep/p", PortfolioOf({"AAA"}, 3));
   Portfolio("other/q", PortfolioOf({"QQQ"}, 3));
@@ -32,12 +27,12 @@ TEST_F(DialogsTest, SearchFilterRefusesAnUnknownDriveThenStoresAndRescans) {
     EXPECT_FALSE(filter.PathEdit()->isEnabled());
     QTest::mouseClick(filter.LimitBox(), Qt::LeftButton);
     filter.PathEdit()->setText("relative/data");
-    ClickOk(dialog);
+    Press(dialog, QDialogButtonBox::Ok);
     EXPECT_TRUE(dialog.isVisible());  // refused: the dialog stays, the text kept
     EXPECT_EQ(filter.PathEdit()->text(), "relative/data");
     filter.PathEdit()->setText(QString::fromStdString(drive.str() + "/keep"));
     QTest::mouseClick(filter.MasterFixBox(), Qt::LeftButton);
-    ClickOk(dialog);
+    Press(dialog, QDialogButtonBox::Ok);
     return dialog.result();
   };
   window->Action(command::kSearchFilter)->trigger();

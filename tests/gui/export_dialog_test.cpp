@@ -14,9 +14,7 @@ namespace {
 class ExportDialogTest : public GuiTest {
  protected:
   void SetUp() override {
-    PortfolioSpec plan;
-    plan.entries.push_back(SeriesEntry(AcmeSeries()));
-    dir = Portfolio("a", plan);
+    Portfolio("a", AcmePortfolio());
     out = drive.str() + "/out.txt";
     settings.SetString("XportSel", "Starter", out);
     Start();
@@ -32,13 +30,8 @@ class ExportDialogTest : public GuiTest {
     };
     window->Action(command::kQuoteExport)->trigger();
   }
-  // On the indicator: a check box or radio button reacts only to clicks on it or its label.
-  static void Click(QAbstractButton* button) {
-    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(6, button->height() / 2));
-  }
   std::vector<std::string> Lines(const std::string& path) {
-    const Bytes bytes = ReadFileBytes(path);
-    const std::string text(bytes.begin(), bytes.end());
+    const std::string text = ReadText(path);
     std::vector<std::string> lines;
     for (std::size_t at = 0; at < text.size();) {
       const std::size_t end = text.find("\r\n", at);
@@ -58,7 +51,6 @@ class ExportDialogTest : public GuiTest {
     return static_cast<std::size_t>(std::count(line.begin(), line.end(), delimiter)) + 1;
   }
 
-  std::string dir;
   std::string out;
 };
 

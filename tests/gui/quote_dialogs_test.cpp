@@ -1,4 +1,4 @@
-#include "quote_dialog_helpers.h"
+#include "gui_fixture.h"
 
 namespace voltrim::testing {
 namespace {
@@ -143,8 +143,8 @@ TEST_F(QuoteDialogsTest, AdjustScalesTheTypedRangeOnly) {
     dialog.show();
     EXPECT_EQ(FieldOf(dialog, "from")->text(), "01/03/00");  // the whole series
     EXPECT_EQ(FieldOf(dialog, "to")->text(), "01/11/00");
-    TypeDate(FieldOf(dialog, "from"), "010400");
-    TypeDate(FieldOf(dialog, "to"), "010600");
+    TypeInto(FieldOf(dialog, "from"), "010400");
+    TypeInto(FieldOf(dialog, "to"), "010600");
     TypeInto(FieldOf(dialog, "price"), "2");
     TypeInto(FieldOf(dialog, "volume"), "-3");  // no minus sign in this field
     TypeInto(FieldOf(dialog, "openInterest"), "-1");

@@ -49,10 +49,6 @@ class SplitSearchWindowTest : public GuiTest {
     };
     QTest::mouseClick(search.SaveAsButton(), Qt::LeftButton);
   }
-  std::string FileText(const std::string& path) {
-    const Bytes bytes = ReadFileBytes(path);
-    return {bytes.begin(), bytes.end()};
-  }
 };
 
 TEST_F(SplitSearchWindowTest, FindsThePlantedSplitsAppendsASecondRunAndSavesCrLfLines) {
@@ -84,7 +80,7 @@ TEST_F(SplitSearchWindowTest, FindsThePlantedSplitsAppendsASecondRunAndSavesCrLf
   const std::string saved = drive.str() + "/found";
   SaveTo(search, saved);
   const std::string expected = (first + first).join("\r\n").toStdString() + "\r\n";
-  EXPECT_EQ(FileText(saved + ".txt"), expected);
+  EXPECT_EQ(ReadText(saved + ".txt"), expected);
   // Saving over it asks first; No goes back to the file dialog, which is then cancelled.
   WriteFileBytes(saved + ".txt", {'x'});
   int offered = 0;
@@ -99,7 +95,7 @@ TEST_F(SplitSearchWindowTest, FindsThePlantedSplitsAppendsASecondRunAndSavesCrLf
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text.toStdString(),
             saved + ".txt already exists.\nDo you want to replace it?");
-  EXPECT_EQ(FileText(saved + ".txt"), "x");
+  EXPECT_EQ(ReadText(saved + ".txt"), "x");
 
   QTest::mouseClick(search.CloseButton(), Qt::LeftButton);
   EXPECT_FALSE(State().splitSearchOpen);
@@ -165,8 +161,8 @@ TEST_F(SplitSearchWindowTest, SavesTheSameFileAsTheCli) {
   const TempDir out;
   SaveTo(search, out.str() + "/window.txt");
   twin.RunCli({"split-search", twin.Path("Stocks"), "-o", out.str() + "/cli.txt"});
-  EXPECT_FALSE(FileText(out.str() + "/cli.txt").empty());
-  EXPECT_EQ(FileText(out.str() + "/window.txt"), FileText(out.str() + "/cli.txt"));
+  EXPECT_FALSE(ReadText(out.str() + "/cli.txt").empty());
+  EXPECT_EQ(ReadText(out.str() + "/window.txt"), ReadText(out.str() + "/cli.txt"));
 }
 
 }  // namespace

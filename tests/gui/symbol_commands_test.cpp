@@ -32,18 +32,10 @@ class SymbolCommandsTest : public GuiTest {
     QTest::keyClick(&field, Qt::Key_Backspace);
     QTest::keyClicks(&field, text);
   }
-  void ClickOk(QDialog& dialog) {
-    QTest::mouseClick(dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
-                      Qt::LeftButton);
-  }
-  // A MASTER listing the symbols, each symbol's files numbered from 1 in that order.
-  std::string PortfolioWith(const std::string& name, const std::vector<std::string>& symbols) {
-    return Portfolio(name, PortfolioOf(symbols, 5));
-  }
 };
 
 TEST_F(SymbolCommandsTest, EditRefusesAnEmptySymbolTakesBlanksAndRenamesTheRowWithoutARefill) {
-  const std::string dir = PortfolioWith("a", {"AAA", "BBB"});
+  const std::string dir = Portfolio("a", PortfolioOf({"AAA", "BBB"}));
   Start();
   ClickRow(Symbols(), 1);
   onDialog = [&](QDialog& dialog) {
@@ -87,7 +79,7 @@ TEST_F(SymbolCommandsTest, EditRefusesAnEmptySymbolTakesBlanksAndRenamesTheRowWi
 }
 
 TEST_F(SymbolCommandsTest, DeleteAsksWithNoAsDefaultAndDeletesOnlyOnYes) {
-  const std::string dir = PortfolioWith("a", {"AAA", "BBB", "CCC"});
+  const std::string dir = Portfolio("a", PortfolioOf({"AAA", "BBB", "CCC"}));
   Start();
   ClickRow(Symbols(), 1);
   const Snapshot before = TakeSnapshot(dir);
@@ -129,9 +121,9 @@ TEST_F(SymbolCommandsTest, DeleteAsksWithNoAsDefaultAndDeletesOnlyOnYes) {
 }
 
 TEST_F(SymbolCommandsTest, CopyAndMoveGoToTheChosenPortfolioOrAreRefused) {
-  const std::string a = PortfolioWith("a", {"AAA", "BBB"});
-  const std::string b = PortfolioWith("b", {"BBB"});
-  const std::string c = PortfolioWith("c", {"CCC"});
+  const std::string a = Portfolio("a", PortfolioOf({"AAA", "BBB"}));
+  const std::string b = Portfolio("b", PortfolioOf({"BBB"}));
+  const std::string c = Portfolio("c", PortfolioOf({"CCC"}));
   Start();
   const Snapshot sourceBefore = TakeSnapshot(a);
 
@@ -146,7 +138,7 @@ TEST_F(SymbolCommandsTest, CopyAndMoveGoToTheChosenPortfolioOrAreRefused) {
     EXPECT_TRUE(list.item(0)->isSelected());
     QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier,
                       list.visualItemRect(list.item(1)).center());
-    ClickOk(dialog);
+    Press(dialog, QDialogButtonBox::Ok);
     return dialog.result();
   };
   window->Action(command::kSymbolCopy)->trigger();
@@ -159,7 +151,7 @@ TEST_F(SymbolCommandsTest, CopyAndMoveGoToTheChosenPortfolioOrAreRefused) {
   onDialog = [&](QDialog& dialog) {
     dialog.show();
     EXPECT_EQ(dialog.windowTitle(), "Move Symbol");
-    ClickOk(dialog);
+    Press(dialog, QDialogButtonBox::Ok);
     return dialog.result();
   };
   window->Action(command::kSymbolMove)->trigger();
@@ -173,7 +165,7 @@ TEST_F(SymbolCommandsTest, CopyAndMoveGoToTheChosenPortfolioOrAreRefused) {
   onDialog = [&](QDialog& dialog) {
     dialog.show();
     dynamic_cast<TransferSymbolDialog&>(dialog).Destinations()->clearSelection();
-    ClickOk(dialog);
+    Press(dialog, QDialogButtonBox::Ok);
     return dialog.result();
   };
   window->Action(command::kSymbolMove)->trigger();

@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "export/ui/export_dialog.h"
-#include "quote_dialog_helpers.h"
+#include "gui_fixture.h"
 #include "symbols/ui/edit_symbol_dialog.h"
 #include "twin_drive.h"
 
@@ -36,18 +36,14 @@ int AddWithoutEditing(QDialog& dialog, const std::string&) {
 }
 
 int ExportCommaNewestFirst(QDialog& dialog, const std::string& drive) {
-  // On the indicator: a check box or radio button reacts only to clicks on it or its label.
-  const auto click = [](QAbstractButton* button) {
-    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(6, button->height() / 2));
-  };
   auto& exportDialog = dynamic_cast<ExportDialog&>(dialog);
   dialog.show();
   exportDialog.FileEdit()->setText(QString::fromStdString(drive + "/out.txt"));
-  click(exportDialog.DelimiterButton(1));
-  click(exportDialog.OrderButton(1));
-  click(exportDialog.TitleBox());
-  click(exportDialog.OmitBox(ExportColumn::Open));
-  click(exportDialog.OmitBox(ExportColumn::OpenInterest));
+  Click(exportDialog.DelimiterButton(1));
+  Click(exportDialog.OrderButton(1));
+  Click(exportDialog.TitleBox());
+  Click(exportDialog.OmitBox(ExportColumn::Open));
+  Click(exportDialog.OmitBox(ExportColumn::OpenInterest));
   QTest::keyClick(exportDialog.FileEdit(), Qt::Key_Return);
   return dialog.result();
 }

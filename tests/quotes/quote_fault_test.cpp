@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "datafiles/io/file_ops.h"
-#include "datafiles/io/portfolio_lock.h"
 #include "datafiles/portfolio_checks.h"
 #include "quote_fixture.h"
 #include "quotes/add_delete.h"
@@ -45,11 +44,7 @@ TEST(QuoteCommandFaults, AFailedWriteIsReportedWithTheCommandsMessage) {
 // Another program keeps the portfolio past the wait: every quote command says so in one
 // message instead of its own failure text, and the series is untouched.
 TEST(QuoteCommandFaults, AWriteKeptOutByAnotherProgramSaysSo) {
-  const auto saved = PortfolioLockWait();
-  SetPortfolioLockWait(std::chrono::milliseconds(20));
-  const std::string busy =
-      "The portfolio is being changed by another program.\nTry again when it has "
-      "finished.\n\nNothing was changed.";
+  const LockWait shortWait(std::chrono::milliseconds(20));
   QuoteFixture f;
   const Bytes before = f.Dat();
   {
@@ -63,8 +58,7 @@ TEST(QuoteCommandFaults, AWriteKeptOutByAnotherProgramSaysSo) {
     const QuoteCommandOutcome deleted = RunDeleteQuote(f.Context(), "01/11/00", f.Io());
     EXPECT_FALSE(deleted.succeeded || deleted.partlyDone);
   }
-  SetPortfolioLockWait(saved);
-  EXPECT_EQ(f.prompt.MessageTexts(), std::vector<std::string>(4, busy));
+  EXPECT_EQ(f.prompt.MessageTexts(), std::vector<std::string>(4, kBusyText));
   EXPECT_EQ(f.Dat(), before);
   EXPECT_EQ(f.Setting("Edit", "Date"), "<none>");  // no record of an edit that did not happen
 }

@@ -101,8 +101,7 @@ TEST(SplitResultsFileTest, ReplacesTheFileWithCrLfLinesOrWritesNothing) {
   const auto file = dir.path() / "result.txt";
   testing::WriteFileBytes(file, std::vector<unsigned char>(200, 'x'));
   ASSERT_TRUE(SaveSplitResults(file.string(), results));
-  const auto bytes = testing::ReadFileBytes(file);
-  EXPECT_EQ(std::string(bytes.begin(), bytes.end()),
+  EXPECT_EQ(testing::ReadText(file),
             "AB possible 2 for 1 split on 05/27/99\r\nCD possible 1 for 4 split on 01/03/00\r\n");
 
   EXPECT_FALSE(SaveSplitResults((dir.path() / "missing" / "r.txt").string(), results));
