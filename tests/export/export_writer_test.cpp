@@ -10,9 +10,7 @@
 #include "datafiles/companion_fixtures.h"
 #include "datafiles/io/portfolio_files.h"
 #include "export/portfolio_export.h"
-#include "samples/portfolio_builder.h"
 #include "support/export_text.h"
-#include "support/temp_dir.h"
 
 namespace voltrim::testing {
 namespace {
@@ -36,9 +34,7 @@ void WriteSeries(const TempDir& dir, int quotes, const std::vector<Field>& field
     for (Field f : fields) record.push_back(values.at(f));
     series.records.push_back(record);
   }
-  PortfolioSpec plan;
-  plan.entries.push_back({false, series, {}});
-  ASSERT_EQ(WritePortfolio(dir.str(), plan), kOk);
+  Write(dir.path(), Portfolio({SeriesEntry(series)}));
 }
 
 // The lines of the date and close alone.
@@ -46,7 +42,7 @@ std::vector<std::string> CloseLines(const TempDir& dir, int newest, int quoteCou
   ExportSettings settings;
   settings.omit = {1, 1, 1, 0, 1, 1};
   settings.newest = newest;
-  const std::string text = testing::ExportText(dir.str(), "XYZ", quoteCount, settings);
+  const std::string text = ExportText(dir.str(), "XYZ", quoteCount, settings);
   std::vector<std::string> lines;
   for (std::size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2) {
     lines.push_back(text.substr(at, end - at));
@@ -70,7 +66,7 @@ TEST(ExportWriter, ColumnsDelimitersAndTitle) {
   settings.title = 1;
   settings.delimiter = 5;
   settings.omit = {0, 7, 0, -1, 0, 0};
-  EXPECT_EQ(testing::ExportText(dir.str(), "XYZ", 1, settings),
+  EXPECT_EQ(ExportText(dir.str(), "XYZ", 1, settings),
             "DATE OPEN LOW VOL OI\r\n01/04/99 N/A 12.2500 0.00 250.50\r\n");
 }
 

@@ -125,10 +125,8 @@ TEST_F(ChartLinkTest, SplitMarkersCarryTheSplitSearchLine) {
     const float close = i < 30 ? 40.0f : 20.0f;
     quotes.push_back({day, close, close + 0.5f, close - 0.5f, close, 1000});
   }
-  PortfolioSpec portfolio;
-  portfolio.entries.push_back({});
-  portfolio.entries.back().series = MakeDailySeries(1, "SPLT", "SPLIT INC", quotes);
-  Portfolio("P", portfolio);
+  Portfolio("P",
+            testing::Portfolio({SeriesEntry(MakeDailySeries(1, "SPLT", "SPLIT INC", quotes))}));
   Start();
   ASSERT_EQ(Chart().Series().splits.size(), 1u);
   const ChartGeometry geometry = Chart().Geometry();

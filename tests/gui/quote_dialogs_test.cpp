@@ -83,11 +83,9 @@ TEST_F(QuoteDialogsTest, EditorOkWritesTheQuoteShownAndOnlyTheFieldsChanged) {
 }
 
 TEST_F(QuoteDialogsTest, EditorRefusesATextLongerThanItsFieldAndStaysOpen) {
-  PortfolioSpec portfolio;
-  const DayNumber day = ParseUserDate("01/03/00");
-  portfolio.entries.push_back(
-      SeriesEntry(MakeDailySeries(1, "BIG", "BIG", {{day, 1e15f, 2, 1, 2, 5}})));
-  const std::string dir = Portfolio("p", portfolio);
+  const std::string dir =
+      Portfolio("p", testing::Portfolio({SeriesEntry(MakeDailySeries(
+                         1, "BIG", "BIG", {{Day(2000, 1, 3), 1e15f, 2, 1, 2, 5}}))}));
   Start();
   const Snapshot before = TakeSnapshot(dir);
   onDialog = [&](QDialog& dialog) {

@@ -106,12 +106,10 @@ TEST_F(SplitSearchWindowTest, FindsThePlantedSplitsAppendsASecondRunAndSavesCrLf
 
 TEST_F(SplitSearchWindowTest, EachSearchTakesThePortfolioShownAtThatMoment) {
   const std::string calm = Portfolio("a", PortfolioOf({"AAA"}, 5));
-  const auto day = [](int d) { return YmdToDay(2000, 1, d); };
-  PortfolioSpec split;
-  split.entries.push_back({});
-  split.entries[0].series = MakeDailySeries(
-      1, "SPL", "SPLIT CO", {{day(3), 100, 101, 98, 100, 1000}, {day(4), 50, 52, 49, 50, 1000}});
-  const std::string jumpy = Portfolio("b", split);
+  const std::string jumpy = Portfolio("b", testing::Portfolio({SeriesEntry(MakeDailySeries(
+                                               1, "SPL", "SPLIT CO",
+                                               {{Day(2000, 1, 3), 100, 101, 98, 100, 1000},
+                                                {Day(2000, 1, 4), 50, 52, 49, 50, 1000}}))}));
   Start();
   SplitSearchWindow& search = OpenSearch();
 

@@ -46,11 +46,9 @@ TEST_F(SymbolCommandsTest, EditChecksAndRenamesTheRowsRecord) {
 
 // Each refusal shows its one message and leaves both portfolios as they were.
 TEST_F(SymbolCommandsTest, RefusalsAreToldAndChangeNothing) {
-  PortfolioSpec full;
-  full.entries = {Symbol(1, "ONE", "ONE")};
+  PortfolioSpec full = Portfolio({Symbol(1, "ONE", "ONE")});
   full.headerRecordCount = 255;
-  const std::string fullDir = (temp_.path() / "full").string();
-  ASSERT_EQ(WritePortfolio(fullDir, full), 0);
+  const std::string fullDir = Write(temp_.path() / "full", full);
   const std::string nothing = "\n\nNothing was changed.";
   const std::vector<std::pair<std::function<SymbolCommandOutcome()>, std::string>> cases = {
       {[&] { return RunSymbolEdit(Source(), 7, "X", "Y", prompt); },
@@ -117,9 +115,7 @@ TEST_F(SymbolCommandsTest, APartialDeleteIsReported) {
   // A delete that took the record out of MASTER but could not remove every data file.
   for (long k = 1;; ++k) {
     TempDir fresh;
-    PortfolioSpec plan;
-    plan.entries = {Symbol(1, "ACME", "ACME CORP"), Symbol(2, "BETA", "BETA INC")};
-    ASSERT_EQ(WritePortfolio(fresh.str(), plan), 0);
+    Write(fresh.path(), Portfolio({Symbol(1, "ACME", "ACME CORP"), Symbol(2, "BETA", "BETA INC")}));
     RecordingPrompt told;
     file_ops::ArmFault(k, file_ops::FaultKind::kFail);
     const SymbolCommandOutcome outcome =
