@@ -2,7 +2,10 @@
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStatusBar>
+#include <QTextBrowser>
 
+#include "app/help_window.h"
 #include "browser/ui/series_facts_dialog.h"
 #include "discovery/ui/search_filter_dialog.h"
 #include "gui_fixture.h"
@@ -89,6 +92,47 @@ TEST_F(DialogsTest, WaitCursorNestsAndIsAlwaysTakenDown) {
   prompt->EndWait();
   prompt.reset();  // a prompt destroyed mid-wait leaves no cursor behind
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(DialogsTest, DialogsHaveAFixedSizeAndNoMinimiseOrMaximiseButton) {
+  Start();
+  bool checked = false;
+  onDialog = [&](QDialog& dialog) {
+    dialog.show();
+    EXPECT_FALSE(dialog.windowFlags() & Qt::WindowMinMaxButtonsHint);
+    EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
+    checked = true;
+    return 0;
+  };
+  window->Action(command::kSearchFilter)->trigger();
+  EXPECT_TRUE(checked);
+}
+
+TEST_F(DialogsTest, HelpOpensBesideTheWindowAndEscapeOrCtrlWCloseIt) {
+  Open();
+  window->Action(command::kHelpTopics)->trigger();
+  auto* help = window->findChild<HelpWindow*>();
+  ASSERT_NE(help, nullptr);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(help));
+  EXPECT_GT(help->Browser()->document()->documentMargin(), 4);
+  QTest::keyClick(help->Browser(), Qt::Key_W, Qt::ControlModifier);
+  EXPECT_FALSE(help->isVisible());
+  window->Action(command::kHelpTopics)->trigger();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(help));
+  QTest::keyClick(help->Browser(), Qt::Key_Escape);
+  EXPECT_FALSE(help->isVisible());
+}
+
+TEST_F(DialogsTest, APromptShownBeforeTheWindowTakesTheHelpTextsPlace) {
+  Open();
+  window->hide();
+  window->statusBar()->showMessage("Filter");
+  window->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  EXPECT_FALSE(window->MessagePane()->isVisible());
+  window->statusBar()->clearMessage();
+  EXPECT_TRUE(window->MessagePane()->isVisible());
+  EXPECT_EQ(window->MessagePane()->text(), "For Help, press F1");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <atomic>
 
+#include "browser/ui/path_list.h"
 #include "discovery/discovery_walk.h"
 #include "discovery/ui/scan_progress_box.h"
 #include "gui_fixture.h"
@@ -155,6 +156,31 @@ TEST_F(BrowsingTest, ArrowKeysMoveTheTitleClicksReloadAndPortfoliosSwitch) {
   Key(*View().PortfolioList(), Qt::Key_Down);
   EXPECT_EQ(Quotes().model()->rowCount(), 7);
   EXPECT_EQ(Title(), "Voltrim - " + other + " - XXX");
+}
+
+TEST_F(BrowsingTest, EnterInTheSymbolsGridLoadsTheCurrentSymbolsQuotes) {
+  Portfolio("p", PortfolioOf({"AAA", "BBB"}, 4));
+  Start();
+  Key(Symbols(), Qt::Key_Down);
+  EXPECT_EQ(State().quotes.loadedSymbol, "AAA");  // moving alone does not load
+  QTest::keyClick(&Symbols(), Qt::Key_Return);
+  EXPECT_EQ(State().quotes.loadedSymbol, "BBB");
+  EXPECT_EQ(Quotes().model()->rowCount(), 5);
+  Key(Symbols(), Qt::Key_Up);
+  QTest::keyClick(&Symbols(), Qt::Key_Enter);
+  EXPECT_EQ(State().quotes.loadedSymbol, "AAA");
+}
+
+TEST_F(BrowsingTest, LongPortfolioPathsAreShortenedInTheMiddleWithTheWholePathAsTip) {
+  std::string deep = "p";
+  while (deep.size() < 200) deep += "/a_folder_with_a_long_name";
+  const std::string dir = Portfolio(deep, PortfolioOf({"AAA"}, 2));
+  Start();
+  PathList& list = *View().PortfolioList();
+  ASSERT_EQ(list.count(), 1);
+  EXPECT_EQ(list.item(0)->text().toStdString(), dir);
+  EXPECT_EQ(list.item(0)->toolTip().toStdString(), dir);
+  EXPECT_LE(list.visualItemRect(list.item(0)).width(), list.viewport()->width());
 }
 
 }  // namespace
