@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -11,10 +12,10 @@
 #include "browser/browser_columns.h"
 #include "browser/browser_enabling.h"
 #include "browser/command_ids.h"
-#include "datafiles/io/portfolio_lock.h"
 #include "datafiles/portfolio_checks.h"
 #include "samples/portfolio_builder.h"
 #include "settings/settings_store.h"
+#include "support/event_loop.h"
 #include "support/recording_prompt.h"
 #include "support/temp_dir.h"
 
@@ -23,24 +24,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Texts = std::vector<std::string>;
-
-// Weekday quotes from 01/03/00 whose prices rise a cent a day, so each row tells which it is.
-PortfolioSpec PortfolioOf(const std::vector<std::string>& symbols, int quotes = 5) {
-  PortfolioSpec plan;
-  for (const std::string& symbol : symbols) {
-    std::vector<DailyQuote> rising;
-    DayNumber day = ParseUserDate("01/03/00");
-    for (int i = 0; i < quotes; ++i, day = NextWeekday(day)) {
-      const float base = 10.0f + static_cast<float>(i) / 100.0f;
-      rising.push_back({day, base, base + 1, base - 1, base + 0.5f, static_cast<float>(1000 + i)});
-    }
-    const int fileNumber = static_cast<int>(plan.entries.size()) % 255 + 1;
-    PortfolioSpec::Entry entry;
-    entry.series = MakeDailySeries(fileNumber, symbol, symbol + " INC", rising);
-    plan.entries.push_back(entry);
-  }
-  return plan;
-}
 
 // A browser whose drives are folders of a temporary tree, with its settings in a temporary
 // file and the search filter off unless a test asks for it.
@@ -52,9 +35,6 @@ class BrowserTest : public ::testing::Test {
     drives.push_back((root.path() / name).string());
     fs::create_directories(drives.back());
     return drives.back();
-  }
-  void Write(const std::string& dir, const PortfolioSpec& plan) {
-    ASSERT_EQ(WritePortfolio(dir, plan), kOk) << dir;
   }
   void Start() {
     if (settings.GetInt("Search", "Limit", -1) == -1) settings.SetInt("Search", "Limit", 0);
@@ -217,8 +197,7 @@ TEST(BrowserFillTest, ALoadAskedForDuringAFillDoesNothing) {
 
 // Another program keeps the portfolio past the wait: the repair says so and changes nothing.
 TEST_F(BrowserTest, ARepairKeptOutByAnotherProgramSaysSo) {
-  const auto saved = PortfolioLockWait();
-  SetPortfolioLockWait(std::chrono::milliseconds(20));
+  const LockWait shortWait(std::chrono::milliseconds(20));
   const std::string drive = Drive("disk");
   Write(drive, PortfolioOf({"GOOD", ""}));
   const auto before = ReadFileBytes(drive + "/MASTER");
@@ -227,12 +206,8 @@ TEST_F(BrowserTest, ARepairKeptOutByAnotherProgramSaysSo) {
     const FolderHolder other(drive);
     Start();
   }
-  SetPortfolioLockWait(saved);
-  const Texts busy = {
-      "The portfolio is being changed by another program.\nTry again when it has "
-      "finished.\n\nNothing was changed."};
   ASSERT_FALSE(prompt.messages.empty());
-  EXPECT_EQ(Texts{prompt.MessageTexts().front()}, busy);
+  EXPECT_EQ(prompt.MessageTexts().front(), kBusyText);
   EXPECT_EQ(Texts{prompt.MessageTexts().back()}, kSymbolsFailure);
   EXPECT_EQ(ReadFileBytes(drive + "/MASTER"), before);
 }
@@ -319,13 +294,8 @@ TEST_F(BrowserTest, RecordsPastTheCount) {
 
 // The published mininge folder: blank symbols and a record of zero bytes past the count.
 TEST_F(BrowserTest, RealMiningeShowsItsSymbolsAfterOneQuestion) {
-  const fs::path mininge = SharedDataDir() / "mininge";
-  if (SharedDataDir().empty() || !fs::is_directory(mininge)) GTEST_SKIP() << "no shared data";
-  const std::string drive = Drive("disk");
-  // File by file: the published folder is read-only, its copy must take the repair.
-  fs::create_directory(drive + "/mininge");
-  for (const auto& file : fs::directory_iterator(mininge))
-    fs::copy_file(file.path(), drive + "/mininge/" + file.path().filename().string());
+  // The published folder is read-only; its copy must take the repair.
+  if (CopyRealFolder("mininge", Drive("disk")).empty()) GTEST_SKIP() << "no shared data";
   prompt.AnswerNext(true);
   Start();
   EXPECT_EQ(prompt.questions.size(), 1u);
@@ -368,6 +338,75 @@ TEST(ColumnWidths, SavedWidthsComeBackOnlyWhenTheyFit) {
     settings.SetInt("SymbolGrid", "col1", bad == 2000000000 ? bad : 100);
     EXPECT_EQ(LoadSymbolColumnWidths(settings, 300), (SymbolColumnWidths{135, 135})) << bad;
   }
+}
+
+using Paths = std::vector<std::string>;
+
+// A browser whose walks run in the background and stop until the test opens the gate;
+// each walk "finds" the folder it was given.
+class BrowserScanTest : public ::testing::Test {
+ protected:
+  BrowserScanTest() {
+    EnsureCoreApplication();
+    settings.OpenRoot((config.path() / "Voltrim.conf").string());
+    BrowserPlatform platform{[] { return Paths{"/one", "/two"}; }, [] { return "/one"; }};
+    platform.walk = [this](const std::string& root, const SearchFilter&, Paths& results,
+                           UserPrompt&) {
+      ++walks;
+      gate.Wait();
+      results.push_back(root + "/data");
+    };
+    browser = std::make_unique<Browser>(settings, prompt, platform);
+    browser->RunScansInBackground();
+  }
+  ~BrowserScanTest() override {
+    gate.Open();
+    browser.reset();
+  }
+  const BrowserState& State() const { return browser->State(); }
+
+  TempDir config;
+  SettingsStore settings;
+  RecordingPrompt prompt;
+  Gate gate;
+  std::atomic<int> walks = 0;
+  std::unique_ptr<Browser> browser;
+};
+
+TEST_F(BrowserScanTest, NothingRunsBeforeTheSetUpOrInsideARunningScan) {
+  // ReScan before the deferred set-up would walk drive "?" and say nothing was found.
+  browser->ScanForPortfolios();
+  EXPECT_TRUE(prompt.messages.empty());
+  EXPECT_FALSE(State().scanning);
+  for (const int id : {command::kReScan, command::kSearchFilter, command::kSplitSearch}) {
+    EXPECT_FALSE(IsCommandEnabled(State(), id)) << id;
+  }
+  EXPECT_TRUE(IsCommandEnabled(State(), command::kHelpTopics));
+
+  browser->ChooseInitialDrive();
+  EXPECT_TRUE(State().scanning);
+  EXPECT_FALSE(IsCommandEnabled(State(), command::kReScan));
+  EXPECT_TRUE(IsCommandEnabled(State(), command::kAppExit));
+  browser->ScanForPortfolios();
+  browser->OnDriveChanged(1);
+  browser->ChooseInitialDrive();
+  browser->ApplySearchFilter(false, "/two", false);
+  EXPECT_EQ(State().drive, "/one");  // the running walk keeps its drive
+
+  gate.Open();
+  ASSERT_TRUE(ProcessEventsUntil([&] { return !State().scanning; }));
+  EXPECT_EQ(walks, 1);
+  EXPECT_EQ(State().portfolios, Paths{"/one/data"});
+  EXPECT_EQ(prompt.beeps, std::vector<BeepKind>{BeepKind::Information});
+  EXPECT_EQ(prompt.waitDepth, 0);
+  EXPECT_TRUE(IsCommandEnabled(State(), command::kReScan));
+  EXPECT_EQ(prompt.MessageTexts(),
+            (std::vector<std::string>{"Failure while filling symbols grid"}));
+
+  browser->OnDriveChanged(1);  // now a new scan of the other drive
+  ASSERT_TRUE(ProcessEventsUntil([&] { return !State().scanning; }));
+  EXPECT_EQ(walks, 2);
+  EXPECT_EQ(State().portfolios, Paths{"/two/data"});
 }
 
 }  // namespace

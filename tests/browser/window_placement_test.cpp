@@ -14,6 +14,8 @@ namespace {
 constexpr FrameMargins kOpenbox{1, 20, 1, 1};
 
 TEST(FramePlacement, TheFrameTakesThePlacementAndTheContentsFitInside) {
+  // 95% centred, truncated like the single-precision share (800 x 0.95f is 759.99...).
+  EXPECT_EQ(DefaultWindowPlacement(800, 600), (WindowPlacement{20, 15, 759, 569}));
   const WindowPlacement frame = DefaultWindowPlacement(1024, 768);
   const WindowPlacement contents = ContentsOf(frame, kOpenbox);
   EXPECT_EQ(contents, (WindowPlacement{27, 39, 970, 708}));

@@ -5,7 +5,6 @@
 
 #include "cli_run.h"
 #include "datafiles/format/series.h"
-#include "datafiles/io/portfolio_lock.h"
 #include "datafiles/portfolio_checks.h"
 
 namespace voltrim::testing {
@@ -31,10 +30,6 @@ class CliParallelWritersTest : public ::testing::Test {
     for (std::thread& thread : threads) thread.join();
     return results;
   }
-  static bool Holds(const std::string& dir, const std::string& symbol) {
-    FoundSymbol found;
-    return FindSymbol(dir, symbol, found) == kOk;
-  }
   static void ExpectExitOkOrBusy(const CliResult& result, const std::string& what) {
     if (result.exitCode == 0) return;
     EXPECT_EQ(result.exitCode, 1) << what << result.err;
@@ -55,17 +50,15 @@ TEST_F(CliParallelWritersTest, EditsOfDifferentDatesAreAllKeptOrTrulyRefused) {
   }
   const std::vector<CliResult> results = RunAtOnce(commands);
 
-  SeriesBuffer buffer;
-  ASSERT_EQ(AllocSeriesBuffer(buffer, kEdits), kOk);
-  ASSERT_EQ(ReadSeries(buffer, dir, "BIG", 0, kEdits), kOk);
-  ASSERT_EQ(buffer.Count(), kEdits);
+  const std::vector<Quote> stored = ReadQuotes(dir, "BIG");
+  ASSERT_EQ(stored.size(), quotes.size());
   int succeeded = 0;
   for (int i = 0; i < kEdits; ++i) {
     const CliResult& result = results[static_cast<std::size_t>(i)];
     ExpectExitOkOrBusy(result, "edit " + std::to_string(i) + ": ");
     const float expected = result.exitCode == 0 ? 1000.0f + static_cast<float>(i)
                                                 : quotes[static_cast<std::size_t>(i)].close;
-    EXPECT_EQ(buffer.ValueAt(Field::Close, i), expected) << "quote " << i;
+    EXPECT_EQ(stored[static_cast<std::size_t>(i)].close, expected) << "quote " << i;
     succeeded += result.exitCode == 0;
   }
   EXPECT_GT(succeeded, 0);

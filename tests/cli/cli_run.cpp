@@ -14,11 +14,6 @@ std::string Quoted(const std::string& word) {
   return quoted + "'";
 }
 
-std::string ReadText(const std::filesystem::path& file) {
-  const auto bytes = ReadFileBytes(file);
-  return {bytes.begin(), bytes.end()};
-}
-
 }  // namespace
 
 CliResult RunCli(const std::vector<std::string>& arguments, const std::string& cwd,

@@ -37,11 +37,6 @@ class CliWriteTest : public ::testing::Test {
     return text;
   }
   Bytes Dat() const { return ReadFileBytes(temp_.path() / "src" / "F1.DAT"); }
-  MasterFile Master(const std::string& dir) const {
-    MasterFile master;
-    EXPECT_EQ(ReadMasterFile(dir + "/MASTER", master), kOk);
-    return master;
-  }
 
   TempDir temp_;
   std::string src_, dst_;
@@ -125,15 +120,59 @@ TEST_F(CliWriteTest, QuoteAndSymbolCommandsRewriteTheFiles) {
   EXPECT_NE(Dat(), BuildDatBytes(AcmeSeries()));
 
   EXPECT_EQ(Run({"rename-symbol", src_, "beta", "bx"}).exitCode, 0);
-  EXPECT_EQ(Master(src_).records[1].SymbolField(), "bx              ");
-  EXPECT_EQ(Master(src_).records[1].NameField(), "BETA INC        ");  // kept unless given
+  EXPECT_EQ(ReadMaster(src_).records[1].SymbolField(), "bx              ");
+  EXPECT_EQ(ReadMaster(src_).records[1].NameField(), "BETA INC        ");  // kept unless given
   EXPECT_EQ(Run({"copy-symbol", src_, "acme", dst_}).exitCode, 0);
   EXPECT_EQ(Run({"move-symbol", src_, "BX", dst_}).exitCode, 0);
   const CliResult deleted = Run({"delete-symbol", src_, "ACME"});  // without asking
   EXPECT_EQ(deleted.exitCode, 0) << deleted.err;
-  EXPECT_TRUE(Master(src_).records.empty());
+  EXPECT_TRUE(ReadMaster(src_).records.empty());
   EXPECT_FALSE(fs::exists(temp_.path() / "src" / "F1.DAT"));
-  EXPECT_EQ(Master(dst_).records.size(), 3u);
+  EXPECT_EQ(ReadMaster(dst_).records.size(), 3u);
+}
+
+// Files named in lower case are rewritten under their own names, not beside them.
+TEST(CliWriteRealData, LowerCaseFileNamesAreEditedInPlace) {
+  TempDir temp;
+  const std::string dir = CopyRealFolder("lowercase-names", temp.path()).string();
+  if (dir.empty()) GTEST_SKIP() << "no shared data";
+  const std::string symbol = "TU2__1990U";
+  const std::string row = "09/18/90\t96.5550\t96.5550\t96.5550\t96.5550\t20\t2163\n";
+  const CliResult before = RunCli({"quotes", dir, symbol});
+  ASSERT_EQ(before.exitCode, 0) << before.err;
+  const std::size_t at = before.out.find(row);
+  ASSERT_NE(at, std::string::npos);
+
+  ASSERT_EQ(RunCli({"edit", dir, symbol, "09/18/90", "--close", "96.6"}).exitCode, 0);
+  std::string expected = before.out;
+  expected.replace(at, row.size(), "09/18/90\t96.5550\t96.5550\t96.5550\t96.6000\t20\t2163\n");
+  EXPECT_EQ(RunCli({"quotes", dir, symbol}).out, expected);  // every other row as before
+  EXPECT_TRUE(fs::exists(fs::path(dir) / "F1.dat"));
+  EXPECT_FALSE(fs::exists(fs::path(dir) / "F1.DAT"));
+
+  ASSERT_EQ(RunCli({"delete-quote", dir, symbol, "09/18/90"}).exitCode, 0);
+  expected.erase(at, row.size());
+  EXPECT_EQ(RunCli({"quotes", dir, symbol}).out, expected);
+}
+
+// What the portfolios hold is checked with the readers; here: the command and its refusal.
+TEST(SampleCommand, WritesThePortfoliosOnceAndNeverOverwrites) {
+  TempDir dir;
+  const std::string root = (dir.path() / "demo").string();
+  const auto result = RunCli({"sample", root});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.out, root + "/Stocks\n" + root + "/Futures\n" + root + "/Legacy\n" + root +
+                            "/Legacy/ARCHIVE\n");
+
+  const std::string master = root + "/Stocks/MASTER";
+  const auto before = ReadFileBytes(master);
+  for (const std::string& target : {root, master}) {
+    const auto again = RunCli({"sample", target});
+    EXPECT_EQ(again.exitCode, 1) << target;
+    EXPECT_EQ(again.out, "");
+    EXPECT_NE(again.err.find("nothing"), std::string::npos) << again.err;
+  }
+  EXPECT_EQ(ReadFileBytes(master), before);
 }
 
 }  // namespace

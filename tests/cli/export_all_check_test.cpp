@@ -7,8 +7,8 @@
 #include <sstream>
 
 #include "cli_run.h"
-#include "export/export_writer.h"
 #include "export/portfolio_series.h"
+#include "support/export_text.h"
 
 namespace voltrim::testing {
 namespace {
@@ -42,12 +42,6 @@ std::string FirstDifference(const std::string& actual, const std::string& expect
   return std::to_string(a.size()) + " lines vs " + std::to_string(e.size());
 }
 
-class StringSink : public TextSink {
- public:
-  void Write(std::string_view piece) override { text.append(piece); }
-  std::string text;
-};
-
 // The single-series export as `export DIR SYMBOL --delimiter tab` writes it (in process:
 // hundreds of series would otherwise be hundreds of program starts), or false when the
 // series cannot be read.
@@ -58,9 +52,7 @@ bool SingleExport(const std::string& dir, const std::string& symbol, std::string
   if (!readable) return false;
   ExportSettings settings;
   settings.delimiter = 2;
-  StringSink sink;
-  WriteExportText(sink, dir, symbol, count, settings);
-  text = sink.text;
+  text = ExportText(dir, symbol, count, settings);
   return true;
 }
 
@@ -139,8 +131,7 @@ TEST(ExportAll, OptionsAndUsage) {
   result = RunCli({"export", dir.str(), "--all", "-o", out});
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(result.err, "B,B (F2.DAT) skipped: a file cannot be read\n");
-  const Bytes written = ReadFileBytes(out);
-  EXPECT_EQ(std::string(written.begin(), written.end()),
+  EXPECT_EQ(ReadText(out),
             "AAA 01/03/00 10.0000 10.5000 9.5000 10.2500 1000.00 N/A\r\n"
             "AAA 01/04/00 11.0000 11.5000 10.5000 11.2500 1001.00 N/A\r\n");
   fs::remove(dir.path() / "MASTER");
@@ -205,8 +196,7 @@ TEST(ExportCsv, PandasReadsBackEveryStoredValue) {
       std::system(
           (std::string(kPython) + " '" + script + "' '" + csv + "' > '" + listing + "'").c_str()),
       0);
-  const Bytes read = ReadFileBytes(listing);
-  const std::vector<std::string> rows = Lines(std::string(read.begin(), read.end()));
+  const std::vector<std::string> rows = Lines(ReadText(listing));
   ASSERT_EQ(rows.size(), 6000u);
 
   const auto expect = [](const SeriesSpec& series, const RawRecord& record, bool time) {

@@ -12,20 +12,6 @@
 
 namespace voltrim::testing {
 
-// A writable copy of a real data folder, or an empty path when the shared data is missing.
-inline std::filesystem::path CopyRealFolder(const std::string& name,
-                                            const std::filesystem::path& into) {
-  namespace fs = std::filesystem;
-  const fs::path source = SharedDataDir() / name;
-  if (SharedDataDir().empty() || !fs::is_directory(source)) return {};
-  const fs::path copy = into / name;
-  fs::copy(source, copy);
-  fs::permissions(copy, fs::perms::owner_all);
-  for (const auto& entry : fs::directory_iterator(copy))
-    fs::permissions(entry.path(), fs::perms::owner_read | fs::perms::owner_write);
-  return copy;
-}
-
 // An EMASTER that mirrors the given MASTER record for record; each long name is the name
 // followed by " LONG", so that a test can tell a kept long name from a rewritten one.
 inline Bytes BuildEmasterBytes(const Bytes& masterBytes) {

@@ -78,13 +78,8 @@ TEST(DayNumbers, KnownDatesAndEveryNumberRoundTrips) {
   for (const auto& c : cases)
     EXPECT_EQ(YmdToDay(c.year, c.month, c.day), c.expected)
         << c.year << "-" << c.month << "-" << c.day;
-  for (int n = 1; n <= 65535; ++n) {
-    const Ymd ymd = DayToYmd(static_cast<DayNumber>(n));
-    ASSERT_TRUE(ymd.month >= 1 && ymd.month <= 12 && ymd.day >= 1) << n;
-    ASSERT_EQ(YmdToDay(ymd.year, ymd.month, ymd.day), n) << n;
-  }
   // Every calendar date in order, counted independently (every fourth year leap, 2100
-  // included): consecutive dates are consecutive numbers, both ways and as text.
+  // included): consecutive dates are consecutive numbers 1 to 65535, both ways and as text.
   static constexpr int kMonthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   int expected = 0;
   for (int year = 1961; expected < 65535; ++year) {
@@ -103,8 +98,6 @@ TEST(DayNumbers, KnownDatesAndEveryNumberRoundTrips) {
       }
     }
   }
-  const Ymd leap2100 = DayToYmd(50829);
-  EXPECT_EQ(leap2100.year * 10000 + leap2100.month * 100 + leap2100.day, 2000229);
 }
 
 TEST(DateAndTimeFloats, ConvertBothWaysAndRefuseNonDates) {
@@ -138,7 +131,6 @@ TEST(DateText, ParsesAndFormatsAsTheLayoutsSay) {
 
   EXPECT_EQ(FormatDateText(14244, 6, '.'), "31.12.1999");
   EXPECT_EQ(FormatDateText(0, 3, '/'), "00/00/00");
-  EXPECT_EQ(FormatUserDate(YmdToDay(1999, 5, 27)), "05/27/99");
   const DayNumber last = YmdToDay(2059, 12, 31);
   for (int code = 1; code <= 12; ++code)
     for (DayNumber day = 1; day <= last; day = static_cast<DayNumber>(day + 97))

@@ -9,6 +9,8 @@
 
 #include "datafiles/format/master.h"
 #include "datafiles/io/memory_files.h"
+#include "datafiles/format/series.h"
+#include "datafiles/format/xmaster.h"
 #include "datafiles/write/rewrite_series.h"
 #include "samples/portfolio_builder.h"
 #include "support/temp_dir.h"
@@ -53,6 +55,31 @@ inline PortfolioSpec::Entry SeriesEntry(SeriesSpec series) {
   return entry;
 }
 
+inline PortfolioSpec AcmePortfolio() {
+  PortfolioSpec portfolio;
+  portfolio.entries.push_back(SeriesEntry(AcmeSeries()));
+  return portfolio;
+}
+
+// The symbols in files 1, 2, ... (past 255 the numbers start again); the n-th symbol (from 0)
+// gets quotes + n weekday quotes from 01/03/00, their prices rising a cent a day, so that
+// series and rows tell which they are.
+inline PortfolioSpec PortfolioOf(const std::vector<std::string>& symbols, int quotes = 5) {
+  PortfolioSpec portfolio;
+  for (const std::string& symbol : symbols) {
+    const int n = static_cast<int>(portfolio.entries.size());
+    std::vector<DailyQuote> rising;
+    DayNumber day = Day(2000, 1, 3);
+    for (int i = 0; i < quotes + n; ++i, day = NextWeekday(day)) {
+      const float base = 10.0f + static_cast<float>(i) / 100.0f;
+      rising.push_back({day, base, base + 1, base - 1, base + 0.5f, static_cast<float>(1000 + i)});
+    }
+    portfolio.entries.push_back(
+        SeriesEntry(MakeDailySeries(n % 255 + 1, symbol, symbol + " INC", rising)));
+  }
+  return portfolio;
+}
+
 inline PortfolioSpec::Entry SubdirectoryEntry(std::string name) {
   PortfolioSpec::Entry entry;
   entry.isSubdirectory = true;
@@ -76,6 +103,20 @@ inline PortfolioSpec Portfolio(std::vector<PortfolioSpec::Entry> entries) {
 inline std::string Write(const std::filesystem::path& dir, const PortfolioSpec& plan) {
   EXPECT_EQ(WritePortfolio(dir.string(), plan), kOk) << dir;
   return dir.string();
+}
+
+// A writable copy of a real data folder, or an empty path when the shared data is missing.
+inline std::filesystem::path CopyRealFolder(const std::string& name,
+                                            const std::filesystem::path& into) {
+  namespace fs = std::filesystem;
+  const fs::path source = SharedDataDir() / name;
+  if (SharedDataDir().empty() || !fs::is_directory(source)) return {};
+  const fs::path copy = into / name;
+  fs::copy(source, copy);
+  fs::permissions(copy, fs::perms::owner_all);
+  for (const auto& entry : fs::directory_iterator(copy))
+    fs::permissions(entry.path(), fs::perms::owner_read | fs::perms::owner_write);
+  return copy;
 }
 
 inline Snapshot TakeSnapshot(const std::filesystem::path& root) {
@@ -119,6 +160,25 @@ inline Bytes MasterRecordBytes(const Bytes& master, int index) {
 
 inline int MasterHeaderField(const Bytes& master, std::size_t offset) {
   return static_cast<std::int16_t>(master[offset] | (master[offset + 1] << 8));
+}
+
+inline MasterFile ReadMaster(const std::string& dir) {
+  MasterFile master;
+  EXPECT_EQ(ReadMasterFile(dir + "/MASTER", master), kOk) << dir;
+  return master;
+}
+
+// Every quote of a series listed in MASTER or XMASTER, oldest first.
+inline std::vector<Quote> ReadQuotes(const std::string& dir, const std::string& symbol) {
+  SeriesLocation location;
+  SeriesReader reader;
+  EXPECT_EQ(LocateAnySeries(dir, symbol, location), kOk) << symbol;
+  EXPECT_EQ(reader.Open(location), kOk) << symbol;
+  SeriesBuffer buffer(std::max(reader.Total(), 1));
+  EXPECT_EQ(reader.Read(buffer, 0, reader.Total()), kOk) << symbol;
+  std::vector<Quote> quotes;
+  for (int i = 0; i < buffer.Count(); ++i) quotes.push_back(buffer.At(i));
+  return quotes;
 }
 
 inline SeriesEdit Edit(std::int16_t kind, DayNumber first, DayNumber last,

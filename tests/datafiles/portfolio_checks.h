@@ -4,11 +4,13 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "datafiles/format/master.h"
+#include "datafiles/io/portfolio_lock.h"
 #include "datafiles/io/replace_file.h"
 #include "fixtures.h"
 
@@ -42,6 +44,29 @@ inline void ExpectMasterSound(const std::filesystem::path& dir) {
         << dir << " F" << number;
   }
 }
+
+// Whether the folder (or one below it) lists the symbol.
+inline bool Holds(const std::string& dir, const std::string& symbol) {
+  FoundSymbol found;
+  return FindSymbol(dir, symbol, found) == kOk;
+}
+
+// What every window says when another program keeps the portfolio past the wait.
+inline const std::string kBusyText =
+    "The portfolio is being changed by another program.\nTry again when it has "
+    "finished.\n\nNothing was changed.";
+
+// Sets how long writers wait for a held portfolio, and restores the wait when it goes.
+class LockWait {
+ public:
+  explicit LockWait(std::chrono::milliseconds wait) : saved_(PortfolioLockWait()) {
+    SetPortfolioLockWait(wait);
+  }
+  ~LockWait() { SetPortfolioLockWait(saved_); }
+
+ private:
+  std::chrono::milliseconds saved_;
+};
 
 // Holds a folder's lock the way any other program would: flock on the folder itself.
 class FolderHolder {

@@ -19,34 +19,10 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-// Restores the lock wait a test changed.
-class LockWait {
- public:
-  explicit LockWait(std::chrono::milliseconds wait) : saved_(PortfolioLockWait()) {
-    SetPortfolioLockWait(wait);
-  }
-  ~LockWait() { SetPortfolioLockWait(saved_); }
-
- private:
-  std::chrono::milliseconds saved_;
-};
-
 SeriesEdit SetClose(DayNumber day, float close) {
   SeriesEdit edit = Edit(edit_kind::kSet, day, day, {0, 0, 0, close, 0, 0});
   edit.fieldsToSet = 1u << edit_value::kClose;
   return edit;
-}
-
-float CloseOn(const std::string& dir, const std::string& symbol, int index) {
-  SeriesBuffer buffer;
-  EXPECT_EQ(AllocSeriesBuffer(buffer, 1), kOk);
-  EXPECT_EQ(ReadSeries(buffer, dir, symbol, index, 1), kOk);
-  return buffer.ValueAt(Field::Close, 0);
-}
-
-bool Holds(const std::string& dir, const std::string& symbol) {
-  FoundSymbol found;
-  return FindSymbol(dir, symbol, found) == kOk;
 }
 
 // p: ACME (5 quotes), OTHER and the subdirectory SUB holding ZED; q: D1.
@@ -96,7 +72,7 @@ TEST_F(PortfolioLockTest, AWriterThatWaitsInVainFailsAndChangesNothing) {
   }
   // Once the other writer lets go, the same write goes through.
   EXPECT_EQ(RewriteSeries(SetClose(mon, 99), p_, "ACME"), kOk);
-  EXPECT_EQ(CloseOn(p_, "ACME", 0), 99.0f);
+  EXPECT_EQ(ReadQuotes(p_, "ACME")[0].close, 99.0f);
 }
 
 TEST_F(PortfolioLockTest, TheNextWriterClearsWhatACrashedWriterLeft) {
@@ -148,13 +124,15 @@ TEST_F(PortfolioLockTest, ThreadsEditingDatesOfOneSeriesLoseNothing) {
     });
   }
   for (std::thread& thread : threads) thread.join();
+  const std::vector<Quote> stored = ReadQuotes(dir, "BIG");
+  ASSERT_EQ(stored.size(), quotes.size());
   int succeeded = 0;
   for (int i = 0; i < kQuotes; ++i) {
     const Status result = results[static_cast<std::size_t>(i)];
     ASSERT_TRUE(result == kOk || result == kPortfolioBusy) << i << ": " << result;
     const float expected =
         result == kOk ? 1000.0f + static_cast<float>(i) : quotes[static_cast<std::size_t>(i)].close;
-    EXPECT_EQ(CloseOn(dir, "BIG", i), expected) << "quote " << i;
+    EXPECT_EQ(stored[static_cast<std::size_t>(i)].close, expected) << "quote " << i;
     succeeded += result == kOk;
   }
   EXPECT_GT(succeeded, 0);

@@ -17,8 +17,7 @@ std::map<Status, int> ReadEverySeries(const std::string& folder) {
   std::map<Status, int> outcome;
   MasterFile master;
   EXPECT_EQ(ReadMasterFile(ResolveInDirectory(folder, "MASTER"), master), kOk);
-  SeriesBuffer buffer;
-  EXPECT_EQ(AllocSeriesBuffer(buffer, 32767), kOk);
+  SeriesBuffer buffer(32767);
   for (const MasterRecord& record : master.records) {
     std::string text = record.SymbolField().substr(0, record.SymbolField().find_first_of(" "));
     text = text.substr(0, text.find('\0'));
@@ -71,8 +70,7 @@ TEST(RealData, IntradayBarsWithoutDopReadInTheirPlaces) {
   MasterFile master;
   ASSERT_EQ(ReadMasterFile(ResolveInDirectory(folder, "MASTER"), master), kOk);
   ASSERT_EQ(master.records.size(), 1u);
-  SeriesBuffer buffer;
-  ASSERT_EQ(AllocSeriesBuffer(buffer, 32767), kOk);
+  SeriesBuffer buffer(32767);
   ASSERT_EQ(ReadSeries(buffer, folder, master.records[0].Name(), 0, -1), kOk);
   ASSERT_GT(buffer.Count(), 0);
   for (int i = 0; i < buffer.Count(); ++i) {

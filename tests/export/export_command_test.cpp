@@ -3,24 +3,13 @@
 #include <string>
 #include <vector>
 
+#include "datafiles/fixtures.h"
 #include "export/export_command.h"
-#include "samples/portfolio_builder.h"
 #include "settings/settings_store.h"
 #include "support/recording_prompt.h"
-#include "support/temp_dir.h"
 
-namespace voltrim {
+namespace voltrim::testing {
 namespace {
-
-using testing::ReadFileBytes;
-using testing::RecordingPrompt;
-using testing::TempDir;
-using testing::WriteFileBytes;
-
-std::string ReadText(const std::filesystem::path& file) {
-  const auto bytes = ReadFileBytes(file);
-  return {bytes.begin(), bytes.end()};
-}
 
 class ExportCommandTest : public ::testing::Test {
  protected:
@@ -28,9 +17,7 @@ class ExportCommandTest : public ::testing::Test {
     ASSERT_TRUE(store_.OpenRoot((dir_.path() / "settings.conf").string()).ok);
     const DayNumber day = DateFloatToDay(990104.0f);
     const DailyQuote quote = {day, 12.5f, 12.75f, 12.25f, 12.625f, 15000};
-    PortfolioSpec plan;
-    plan.entries.push_back({false, MakeDailySeries(1, "XYZ", "XYZ CORP", {quote}), {}});
-    ASSERT_EQ(WritePortfolio(portfolio_.string(), plan), kOk);
+    Write(portfolio_, Portfolio({SeriesEntry(MakeDailySeries(1, "XYZ", "XYZ CORP", {quote}))}));
   }
 
   ExportSettings Chosen(const std::filesystem::path& file) {
@@ -106,4 +93,4 @@ TEST_F(ExportCommandTest, SaysHowManyQuotesWentWhereAndWritesCsvWhenChosen) {
 }
 
 }  // namespace
-}  // namespace voltrim
+}  // namespace voltrim::testing

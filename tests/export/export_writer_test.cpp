@@ -1,26 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
-#include "export/export_writer.h"
-#include "samples/portfolio_builder.h"
-#include "support/temp_dir.h"
+#include "datafiles/companion_fixtures.h"
+#include "datafiles/io/portfolio_files.h"
+#include "export/portfolio_export.h"
+#include "support/export_text.h"
 
-namespace voltrim {
+namespace voltrim::testing {
 namespace {
 
-using testing::TempDir;
-
 const DayNumber kFirst = DateFloatToDay(990104.0f);
-
-class StringSink : public TextSink {
- public:
-  void Write(std::string_view piece) override { text.append(piece); }
-  std::string text;
-};
 
 // Quote i closes at 100 + i (quote 0 at 12.625), so every line names its own index.
 void WriteSeries(const TempDir& dir, int quotes, const std::vector<Field>& fields) {
@@ -39,9 +34,7 @@ void WriteSeries(const TempDir& dir, int quotes, const std::vector<Field>& field
     for (Field f : fields) record.push_back(values.at(f));
     series.records.push_back(record);
   }
-  PortfolioSpec plan;
-  plan.entries.push_back({false, series, {}});
-  ASSERT_EQ(WritePortfolio(dir.str(), plan), kOk);
+  Write(dir.path(), Portfolio({SeriesEntry(series)}));
 }
 
 // The lines of the date and close alone.
@@ -49,12 +42,10 @@ std::vector<std::string> CloseLines(const TempDir& dir, int newest, int quoteCou
   ExportSettings settings;
   settings.omit = {1, 1, 1, 0, 1, 1};
   settings.newest = newest;
-  StringSink sink;
-  WriteExportText(sink, dir.str(), "XYZ", quoteCount, settings);
+  const std::string text = ExportText(dir.str(), "XYZ", quoteCount, settings);
   std::vector<std::string> lines;
-  for (std::size_t at = 0, end; (end = sink.text.find("\r\n", at)) != std::string::npos;
-       at = end + 2) {
-    lines.push_back(sink.text.substr(at, end - at));
+  for (std::size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2) {
+    lines.push_back(text.substr(at, end - at));
   }
   return lines;
 }
@@ -75,9 +66,8 @@ TEST(ExportWriter, ColumnsDelimitersAndTitle) {
   settings.title = 1;
   settings.delimiter = 5;
   settings.omit = {0, 7, 0, -1, 0, 0};
-  StringSink sink;
-  WriteExportText(sink, dir.str(), "XYZ", 1, settings);
-  EXPECT_EQ(sink.text, "DATE OPEN LOW VOL OI\r\n01/04/99 N/A 12.2500 0.00 250.50\r\n");
+  EXPECT_EQ(ExportText(dir.str(), "XYZ", 1, settings),
+            "DATE OPEN LOW VOL OI\r\n01/04/99 N/A 12.2500 0.00 250.50\r\n");
 }
 
 // Series longer than one read window come out whole and in order both ways. Newest first
@@ -102,5 +92,47 @@ TEST(ExportWriter, LongSeriesAcrossReadWindowsAndTheGridCount) {
   EXPECT_TRUE(CloseLines(dir, 1, quotes).empty());  // starts at a quote that is not there
 }
 
+// 255 series in MASTER and 45 in XMASTER: every one exports its own three quotes.
+TEST(WideFolderExport, EverySeriesOfMasterAndXmasterExports) {
+  TempDir temp;
+  const std::string dir = WriteWideFolder(temp.path(), 45);
+  ExportSettings settings;
+  settings.omit = {1, 1, 1, 0, 1, 1};
+  for (int n = 1; n <= 300; ++n) {
+    const std::string symbol = (n <= kMaxSymbols ? "M" : "X") + std::to_string(n);
+    char expected[128];
+    std::snprintf(expected, sizeof expected,
+                  "01/03/00 %d.2500\r\n01/04/00 %d.2500\r\n01/05/00 %d.2500\r\n", n, n + 1, n + 2);
+    ASSERT_EQ(ExportText(dir, symbol, 3, settings), expected) << symbol;
+  }
+}
+
+// The whole-portfolio export formats several series at once ahead of the one it writes:
+// the stream must still be every readable series in MASTER order, and the unreadable ones
+// named in that order, wherever they fall.
+TEST(WideFolderExport, WholePortfolioKeepsMasterOrderAndNamesWhatItLeavesOut) {
+  TempDir temp;
+  const std::string dir = WriteWideFolder(temp.path(), 0);
+  const std::vector<int> missing = {1, 9, 10, 100, 255};
+  for (int n : missing) std::filesystem::remove(std::filesystem::path(dir) / DatFileName(n));
+  ExportSettings settings;
+  settings.omit = {1, 1, 1, 0, 1, 1};
+  std::string expected;
+  for (int n = 1; n <= kMaxSymbols; ++n) {
+    if (std::find(missing.begin(), missing.end(), n) != missing.end()) continue;
+    const std::string symbol = "M" + std::to_string(n);
+    std::istringstream lines(ExportText(dir, symbol, 3, settings));
+    for (std::string line; std::getline(lines, line);) expected += symbol + " " + line + "\n";
+  }
+  StringSink all;
+  std::vector<SkippedSeries> skipped;
+  ASSERT_EQ(WritePortfolioExport(all, dir, settings, ExportFormat::Text, skipped), kOk);
+  EXPECT_EQ(all.text, expected);
+  std::vector<std::string> named;
+  for (const SkippedSeries& series : skipped) named.push_back(series.symbol + " " + series.file);
+  EXPECT_EQ(named, (std::vector<std::string>{"M1 F1.DAT", "M9 F9.DAT", "M10 F10.DAT",
+                                             "M100 F100.DAT", "M255 F255.DAT"}));
+}
+
 }  // namespace
-}  // namespace voltrim
+}  // namespace voltrim::testing

@@ -3,21 +3,21 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTextBrowser>
 
+#include "app/help_window.h"
 #include "browser/ui/series_facts_dialog.h"
 #include "discovery/discovery_filter.h"
 #include "discovery/ui/search_filter_dialog.h"
 #include "gui_fixture.h"
+#include "widgets/dialog_frame.h"
 
 namespace voltrim::testing {
 namespace {
 
 using DialogsTest = GuiTest;
-
-void ClickOk(QDialog& dialog) {
-  QTest::mouseClick(dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
-                    Qt::LeftButton);
-}
 
 TEST_F(DialogsTest, SearchFilterRefusesAnUnknownDriveThenStoresAndRescans) {
   Portfolio("keep/p", PortfolioOf({"AAA"}, 3));
@@ -34,12 +34,12 @@ TEST_F(DialogsTest, SearchFilterRefusesAnUnknownDriveThenStoresAndRescans) {
     EXPECT_FALSE(filter.PathEdit()->isEnabled());
     QTest::mouseClick(filter.LimitBox(), Qt::LeftButton);
     filter.PathEdit()->setText("relative/data");
-    ClickOk(dialog);
+    Press(dialog, QDialogButtonBox::Ok);
     EXPECT_TRUE(dialog.isVisible());  // refused: the dialog stays, the text kept
     EXPECT_EQ(filter.PathEdit()->text(), "relative/data");
     filter.PathEdit()->setText(QString::fromStdString(drive.str() + "/keep"));
     QTest::mouseClick(filter.MasterFixBox(), Qt::LeftButton);
-    ClickOk(dialog);
+    Press(dialog, QDialogButtonBox::Ok);
     return dialog.result();
   };
   window->Action(command::kSearchFilter)->trigger();
@@ -78,7 +78,7 @@ TEST_F(DialogsTest, SearchFilterBrowseChoosesTheFolderToSearch) {
     EXPECT_EQ(filter.PathEdit()->text().toStdString(), drive.str() + "/mine");
     EXPECT_TRUE(filter.LimitBox()->isChecked());
     EXPECT_TRUE(filter.PathEdit()->isEnabled());
-    ClickOk(dialog);
+    Press(dialog, QDialogButtonBox::Ok);
     return dialog.result();
   };
   window->Action(command::kSearchFilter)->trigger();
@@ -149,6 +149,59 @@ TEST_F(DialogsTest, WaitCursorNestsAndIsAlwaysTakenDown) {
   prompt->EndWait();
   prompt.reset();  // a prompt destroyed mid-wait leaves no cursor behind
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(DialogsTest, DialogsHaveAFixedSizeAndNoMinimiseOrMaximiseButton) {
+  Start();
+  bool checked = false;
+  onDialog = [&](QDialog& dialog) {
+    dialog.show();
+    EXPECT_FALSE(dialog.windowFlags() & Qt::WindowMinMaxButtonsHint);
+    EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
+    checked = true;
+    return 0;
+  };
+  window->Action(command::kSearchFilter)->trigger();
+  EXPECT_TRUE(checked);
+}
+
+// A file dialog is for browsing: resizable, and no larger than the screen it opens on.
+TEST_F(DialogsTest, FileDialogsStayResizableAndFitTheScreen) {
+  QFileDialog dialog;
+  dialog.resize(5000, 4000);
+  FixDialogFrame(dialog);
+  const QSize screen = dialog.screen()->availableGeometry().size();
+  EXPECT_LE(dialog.width(), screen.width());
+  EXPECT_LE(dialog.height(), screen.height());
+  EXPECT_NE(dialog.minimumSize(), dialog.maximumSize());
+  EXPECT_FALSE(dialog.windowFlags() & Qt::WindowMinMaxButtonsHint);
+}
+
+TEST_F(DialogsTest, HelpOpensBesideTheWindowAndEscapeOrCtrlWCloseIt) {
+  Open();
+  window->Action(command::kHelpTopics)->trigger();
+  auto* help = window->findChild<HelpWindow*>();
+  ASSERT_NE(help, nullptr);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(help));
+  EXPECT_GT(help->Browser()->document()->documentMargin(), 4);
+  QTest::keyClick(help->Browser(), Qt::Key_W, Qt::ControlModifier);
+  EXPECT_FALSE(help->isVisible());
+  window->Action(command::kHelpTopics)->trigger();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(help));
+  QTest::keyClick(help->Browser(), Qt::Key_Escape);
+  EXPECT_FALSE(help->isVisible());
+}
+
+TEST_F(DialogsTest, APromptShownBeforeTheWindowTakesTheHelpTextsPlace) {
+  Open();
+  window->hide();
+  window->statusBar()->showMessage("Filter");
+  window->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  EXPECT_FALSE(window->MessagePane()->isVisible());
+  window->statusBar()->clearMessage();
+  EXPECT_TRUE(window->MessagePane()->isVisible());
+  EXPECT_EQ(window->MessagePane()->text(), "For Help, press F1");
 }
 
 }  // namespace

@@ -17,9 +17,7 @@ namespace {
 class ExportDialogTest : public GuiTest {
  protected:
   void SetUp() override {
-    PortfolioSpec plan;
-    plan.entries.push_back(SeriesEntry(AcmeSeries()));
-    dir = Portfolio("a", plan);
+    Portfolio("a", AcmePortfolio());
     out = drive.str() + "/out.txt";
     settings.SetString("XportSel", "Starter", out);
     Start();
@@ -35,13 +33,8 @@ class ExportDialogTest : public GuiTest {
     };
     window->Action(command::kQuoteExport)->trigger();
   }
-  // On the indicator: a check box or radio button reacts only to clicks on it or its label.
-  static void Click(QAbstractButton* button) {
-    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(6, button->height() / 2));
-  }
   std::vector<std::string> Lines(const std::string& path) {
-    const Bytes bytes = ReadFileBytes(path);
-    const std::string text(bytes.begin(), bytes.end());
+    const std::string text = ReadText(path);
     std::vector<std::string> lines;
     for (std::size_t at = 0; at < text.size();) {
       const std::size_t end = text.find("\r\n", at);
@@ -61,7 +54,6 @@ class ExportDialogTest : public GuiTest {
     return static_cast<std::size_t>(std::count(line.begin(), line.end(), delimiter)) + 1;
   }
 
-  std::string dir;
   std::string out;
 };
 
@@ -79,7 +71,7 @@ TEST_F(ExportDialogTest, ColumnsDelimitersAndOrderAsChosen) {
   EXPECT_EQ(settings.GetInt("XportSel", "OmitOI", 0), 1);
 
   // The dialog comes back with those choices; tab-delimited, newest first, all columns.
-  // (Comma and the other omissions: compared with voltrim-cli below.)
+  // (Comma and the other omissions: compared with voltrim-cli in window_like_cli_test.)
   answers.push_back(QMessageBox::Yes);
   Export([](ExportDialog& dialog) {
     EXPECT_TRUE(dialog.OmitBox(ExportColumn::Open)->isChecked());
@@ -161,21 +153,6 @@ TEST_F(ExportDialogTest, BrowseShowsTheChosenPathAndCancelSavesNothing) {
   EXPECT_TRUE(boxes.empty());
   EXPECT_EQ(settings.GetString("XportSel", "Starter", ""), out);
   EXPECT_FALSE(std::filesystem::exists(picked + ".txt"));
-}
-
-TEST_F(ExportDialogTest, WritesTheSameFileAsTheCli) {
-  TwinDrive twin(drive);
-  Export([](ExportDialog& dialog) {
-    Click(dialog.DelimiterButton(1));
-    Click(dialog.OrderButton(1));
-    Click(dialog.TitleBox());
-    Click(dialog.OmitBox(ExportColumn::Open));
-    Click(dialog.OmitBox(ExportColumn::OpenInterest));
-  });
-  const std::string cliOut = drive.str() + "/cli.txt";
-  twin.RunCli({"export", twin.Path("a"), "ACME", "-o", cliOut, "--delimiter", "comma", "--omit",
-               "open,oi", "--newest-first", "--title"});
-  EXPECT_EQ(ReadFileBytes(out), ReadFileBytes(cliOut));
 }
 
 // CSV beside the text format: the choices CSV does not use are greyed, the file takes the

@@ -1,9 +1,14 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 
 #include <deque>
@@ -17,9 +22,8 @@
 #include "browser/command_ids.h"
 #include "browser/ui/grid_view.h"
 #include "browser/ui/voltrim_view.h"
-#include "samples/portfolio_builder.h"
+#include "datafiles/fixtures.h"
 #include "settings/settings_store.h"
-#include "support/temp_dir.h"
 #include "widgets/qt_prompt.h"
 
 namespace voltrim::testing {
@@ -33,23 +37,39 @@ struct ShownBox {
   bool scanBoxOpen = false;  // the scan progress box was still up
 };
 
-// A portfolio of the given symbols; the n-th symbol gets quotes + n - 1 daily quotes from
-// 01/03/00, the close rising a cent a day, so that series and rows tell which they are.
-inline PortfolioSpec PortfolioOf(const std::vector<std::string>& symbols, int quotes) {
-  PortfolioSpec portfolio;
-  for (const std::string& symbol : symbols) {
-    const int n = static_cast<int>(portfolio.entries.size());
-    std::vector<DailyQuote> rising;
-    DayNumber day = ParseUserDate("01/03/00");
-    for (int i = 0; i < quotes + n; ++i, day = NextWeekday(day)) {
-      const float base = 10.0f + static_cast<float>(i) / 100.0f;
-      rising.push_back({day, base, base + 1, base - 1, base + 0.5f, static_cast<float>(1000 + i)});
-    }
-    PortfolioSpec::Entry entry;
-    entry.series = MakeDailySeries(n + 1, symbol, symbol + " INC", rising);
-    portfolio.entries.push_back(entry);
-  }
-  return portfolio;
+// Dialog widgets by object name, and a user's way of filling them in.
+inline QLineEdit* FieldOf(QDialog& dialog, const char* name) {
+  auto* field = dialog.findChild<QLineEdit*>(QLatin1String(name));
+  EXPECT_NE(field, nullptr) << name;
+  return field;
+}
+
+inline QPushButton* ButtonOf(QDialog& dialog, const char* name) {
+  auto* button = dialog.findChild<QPushButton*>(QLatin1String(name));
+  EXPECT_NE(button, nullptr) << name;
+  return button;
+}
+
+inline QString LabelOf(QDialog& dialog, const char* name) {
+  auto* label = dialog.findChild<QLabel*>(QLatin1String(name));
+  return label ? label->text() : QStringLiteral("<none>");
+}
+
+inline void Press(QDialog& dialog, QDialogButtonBox::StandardButton which) {
+  QTest::mouseClick(dialog.findChild<QDialogButtonBox*>()->button(which), Qt::LeftButton);
+}
+
+// Replaces a field's text by typing, as a user who selected it first.
+inline void TypeInto(QLineEdit* field, const char* keys) {
+  field->selectAll();
+  QTest::keyClicks(field, QLatin1String(keys));
+}
+
+inline void MousePress(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+// On the indicator: a check box or radio button reacts only to clicks on it or its label.
+inline void Click(QAbstractButton* button) {
+  QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(6, button->height() / 2));
 }
 
 // Waits, running the event loop, until the condition holds or the time is up.

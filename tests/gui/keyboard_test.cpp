@@ -4,7 +4,7 @@
 #include "chart/chart_series.h"
 #include "chart/ui/chart_geometry.h"
 #include "chart/ui/price_chart.h"
-#include "quote_dialog_helpers.h"
+#include "gui_fixture.h"
 
 namespace voltrim::testing {
 namespace {

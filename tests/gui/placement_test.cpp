@@ -24,11 +24,6 @@ void StorePlacement(SettingsStore& settings, const WindowPlacement& p) {
   settings.SetInt("Screen", "cy", p.cy);
 }
 
-TEST(DefaultPlacement, IsNinetyFivePercentCentredTruncatedLikeTheSinglePrecisionShare) {
-  EXPECT_EQ(DefaultWindowPlacement(800, 600), (WindowPlacement{20, 15, 759, 569}));
-  EXPECT_EQ(DefaultWindowPlacement(1024, 768), (WindowPlacement{26, 19, 972, 729}));
-}
-
 TEST_F(PlacementTest, StoredPlacementIsUsedOnlyWhenItLiesOnTheScreenElseTheDefaultIsStored) {
   const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
   const WindowPlacement fallback = DefaultWindowPlacement(screen.width(), screen.height());

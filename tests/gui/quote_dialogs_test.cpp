@@ -1,4 +1,4 @@
-#include "quote_dialog_helpers.h"
+#include "gui_fixture.h"
 
 namespace voltrim::testing {
 namespace {
@@ -129,11 +129,9 @@ TEST_F(QuoteDialogsTest, EditorAsksOnceAboutContradictoryValues) {
 }
 
 TEST_F(QuoteDialogsTest, EditorRefusesATextLongerThanItsFieldAndStaysOpen) {
-  PortfolioSpec portfolio;
-  const DayNumber day = ParseUserDate("01/03/00");
-  portfolio.entries.push_back(
-      SeriesEntry(MakeDailySeries(1, "BIG", "BIG", {{day, 1e15f, 2, 1, 2, 5}})));
-  const std::string dir = Portfolio("p", portfolio);
+  const std::string dir =
+      Portfolio("p", testing::Portfolio({SeriesEntry(MakeDailySeries(
+                         1, "BIG", "BIG", {{Day(2000, 1, 3), 1e15f, 2, 1, 2, 5}}))}));
   Start();
   const Snapshot before = TakeSnapshot(dir);
   onDialog = [&](QDialog& dialog) {
@@ -189,8 +187,8 @@ TEST_F(QuoteDialogsTest, AdjustScalesTheTypedRangeOnly) {
     dialog.show();
     EXPECT_EQ(FieldOf(dialog, "from")->text(), "01/03/00");  // the whole series
     EXPECT_EQ(FieldOf(dialog, "to")->text(), "01/11/00");
-    TypeDate(FieldOf(dialog, "from"), "010400");
-    TypeDate(FieldOf(dialog, "to"), "010600");
+    TypeInto(FieldOf(dialog, "from"), "010400");
+    TypeInto(FieldOf(dialog, "to"), "010600");
     TypeInto(FieldOf(dialog, "price"), "2");
     TypeInto(FieldOf(dialog, "volume"), "-3");  // no minus sign in this field
     TypeInto(FieldOf(dialog, "openInterest"), "-1");

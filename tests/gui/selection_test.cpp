@@ -1,7 +1,7 @@
 #include <QLabel>
 
 #include "chart/ui/price_chart.h"
-#include "quote_dialog_helpers.h"
+#include "gui_fixture.h"
 
 namespace voltrim::testing {
 namespace {

@@ -49,10 +49,6 @@ class SplitSearchWindowTest : public GuiTest {
     };
     QTest::mouseClick(search.SaveAsButton(), Qt::LeftButton);
   }
-  std::string FileText(const std::string& path) {
-    const Bytes bytes = ReadFileBytes(path);
-    return {bytes.begin(), bytes.end()};
-  }
 };
 
 TEST_F(SplitSearchWindowTest, FindsThePlantedSplitsAppendsASecondRunAndSavesCrLfLines) {
@@ -85,7 +81,7 @@ TEST_F(SplitSearchWindowTest, FindsThePlantedSplitsAppendsASecondRunAndSavesCrLf
   const std::string saved = drive.str() + "/found";
   SaveTo(search, saved);
   const std::string expected = (first + first).join("\r\n").toStdString() + "\r\n";
-  EXPECT_EQ(FileText(saved + ".txt"), expected);
+  EXPECT_EQ(ReadText(saved + ".txt"), expected);
   // Saving over it asks first; No goes back to the file dialog, which is then cancelled.
   WriteFileBytes(saved + ".txt", {'x'});
   int offered = 0;
@@ -100,7 +96,7 @@ TEST_F(SplitSearchWindowTest, FindsThePlantedSplitsAppendsASecondRunAndSavesCrLf
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text.toStdString(),
             saved + ".txt already exists.\nDo you want to replace it?");
-  EXPECT_EQ(FileText(saved + ".txt"), "x");
+  EXPECT_EQ(ReadText(saved + ".txt"), "x");
 
   QTest::mouseClick(search.CloseButton(), Qt::LeftButton);
   EXPECT_FALSE(State().splitSearchOpen);
@@ -111,12 +107,10 @@ TEST_F(SplitSearchWindowTest, FindsThePlantedSplitsAppendsASecondRunAndSavesCrLf
 
 TEST_F(SplitSearchWindowTest, EachSearchTakesThePortfolioShownAtThatMoment) {
   const std::string calm = Portfolio("a", PortfolioOf({"AAA"}, 5));
-  const auto day = [](int d) { return YmdToDay(2000, 1, d); };
-  PortfolioSpec split;
-  split.entries.push_back({});
-  split.entries[0].series = MakeDailySeries(
-      1, "SPL", "SPLIT CO", {{day(3), 100, 101, 98, 100, 1000}, {day(4), 50, 52, 49, 50, 1000}});
-  const std::string jumpy = Portfolio("b", split);
+  const std::string jumpy = Portfolio("b", testing::Portfolio({SeriesEntry(MakeDailySeries(
+                                               1, "SPL", "SPLIT CO",
+                                               {{Day(2000, 1, 3), 100, 101, 98, 100, 1000},
+                                                {Day(2000, 1, 4), 50, 52, 49, 50, 1000}}))}));
   Start();
   SplitSearchWindow& search = OpenSearch();
 
@@ -229,8 +223,8 @@ TEST_F(SplitSearchWindowTest, SavesTheSameFileAsTheCli) {
   const TempDir out;
   SaveTo(search, out.str() + "/window.txt");
   twin.RunCli({"split-search", twin.Path("Stocks"), "-o", out.str() + "/cli.txt"});
-  EXPECT_FALSE(FileText(out.str() + "/cli.txt").empty());
-  EXPECT_EQ(FileText(out.str() + "/window.txt"), FileText(out.str() + "/cli.txt"));
+  EXPECT_FALSE(ReadText(out.str() + "/cli.txt").empty());
+  EXPECT_EQ(ReadText(out.str() + "/window.txt"), ReadText(out.str() + "/cli.txt"));
 }
 
 }  // namespace

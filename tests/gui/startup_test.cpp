@@ -4,6 +4,7 @@
 
 #include <atomic>
 
+#include "browser/ui/path_list.h"
 #include "discovery/discovery_walk.h"
 #include "discovery/ui/scan_progress_box.h"
 #include "gui_fixture.h"
@@ -124,6 +125,65 @@ TEST_F(StartupTest, AnEmptyDriveIsAWarningShownAfterTheScanBoxCloses) {
   View().browser().OnPortfolioSelected(0);  // nothing was found: ignored
   EXPECT_EQ(boxes.size(), 1u);
   EXPECT_FALSE(window->Action(c::kSymbolAbout)->isEnabled());
+}
+
+using BrowsingTest = GuiTest;
+
+TEST_F(BrowsingTest, ArrowKeysMoveTheTitleAndThenTheQuotesClicksReloadAndPortfoliosSwitch) {
+  const std::string dir = Portfolio("a", PortfolioOf({"AAA", "BBB", "CCC"}, 300));
+  const std::string other = Portfolio("b", PortfolioOf({"XXX", "YYY"}, 7));
+  Start();
+  ASSERT_EQ(Quotes().model()->rowCount(), 300);
+  // A refill that makes a far row current selects it and leaves the grid at its top.
+  View().browser().FillQuotesGrid(250);
+  EXPECT_EQ(Quotes().SelectedRow(), 250);
+  EXPECT_EQ(Quotes().rowAt(0), 0);
+  EXPECT_EQ(window->QuotePane()->text(), "Quote 50 of 300");
+
+  Key(Symbols(), Qt::Key_Down);
+  EXPECT_EQ(Title(), "Voltrim - " + dir + " - BBB");
+  // The quotes follow once the selection has rested.
+  EXPECT_TRUE(WaitUntil([this] { return Quotes().model()->rowCount() == 301; }));
+  EXPECT_EQ(State().quotes.loadedSymbol, "BBB");
+
+  ClickRow(Symbols(), 2);
+  EXPECT_EQ(Quotes().model()->rowCount(), 302);
+  // A click on the row that is already current loads it again (after a keyboard move).
+  QTest::keyClick(&Symbols(), Qt::Key_Up);
+  EXPECT_EQ(State().quotes.loadedSymbol, "CCC");
+  ClickRow(Symbols(), 1);
+  EXPECT_EQ(State().quotes.loadedSymbol, "BBB");
+  EXPECT_EQ(Quotes().model()->rowCount(), 301);
+
+  Key(*View().PortfolioList(), Qt::Key_Down);
+  EXPECT_EQ(Quotes().model()->rowCount(), 7);
+  EXPECT_EQ(Title(), "Voltrim - " + other + " - XXX");
+}
+
+TEST_F(BrowsingTest, EnterInTheSymbolsGridLoadsTheCurrentSymbolsQuotes) {
+  Portfolio("p", PortfolioOf({"AAA", "BBB"}, 4));
+  Start();
+  Key(Symbols(), Qt::Key_Down);
+  // Moving loads once the selection rests; Enter loads at once.
+  EXPECT_EQ(State().quotes.loadedSymbol, "AAA");
+  QTest::keyClick(&Symbols(), Qt::Key_Return);
+  EXPECT_EQ(State().quotes.loadedSymbol, "BBB");
+  EXPECT_EQ(Quotes().model()->rowCount(), 5);
+  Key(Symbols(), Qt::Key_Up);
+  QTest::keyClick(&Symbols(), Qt::Key_Enter);
+  EXPECT_EQ(State().quotes.loadedSymbol, "AAA");
+}
+
+TEST_F(BrowsingTest, LongPortfolioPathsAreShortenedInTheMiddleWithTheWholePathAsTip) {
+  std::string deep = "p";
+  while (deep.size() < 200) deep += "/a_folder_with_a_long_name";
+  const std::string dir = Portfolio(deep, PortfolioOf({"AAA"}, 2));
+  Start();
+  PathList& list = *View().PortfolioList();
+  ASSERT_EQ(list.count(), 1);
+  EXPECT_EQ(list.item(0)->text().toStdString(), dir);
+  EXPECT_EQ(list.item(0)->toolTip().toStdString(), dir);
+  EXPECT_LE(list.visualItemRect(list.item(0)).width(), list.viewport()->width());
 }
 
 }  // namespace

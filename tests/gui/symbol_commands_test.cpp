@@ -10,7 +10,6 @@
 #include "symbols/ui/delete_symbol_dialog.h"
 #include "symbols/ui/edit_symbol_dialog.h"
 #include "symbols/ui/transfer_symbol_dialog.h"
-#include "twin_drive.h"
 
 namespace voltrim::testing {
 namespace {
@@ -33,18 +32,10 @@ class SymbolCommandsTest : public GuiTest {
     QTest::keyClick(&field, Qt::Key_Backspace);
     QTest::keyClicks(&field, text);
   }
-  void ClickOk(QDialog& dialog) {
-    QTest::mouseClick(dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
-                      Qt::LeftButton);
-  }
-  // A MASTER listing the symbols, each symbol's files numbered from 1 in that order.
-  std::string PortfolioWith(const std::string& name, const std::vector<std::string>& symbols) {
-    return Portfolio(name, PortfolioOf(symbols, 5));
-  }
 };
 
 TEST_F(SymbolCommandsTest, EditRefusesAnEmptySymbolTakesBlanksAndRenamesTheRowWithoutARefill) {
-  const std::string dir = PortfolioWith("a", {"AAA", "BBB"});
+  const std::string dir = Portfolio("a", PortfolioOf({"AAA", "BBB"}));
   Start();
   ClickRow(Symbols(), 1);
   onDialog = [&](QDialog& dialog) {
@@ -88,7 +79,7 @@ TEST_F(SymbolCommandsTest, EditRefusesAnEmptySymbolTakesBlanksAndRenamesTheRowWi
 }
 
 TEST_F(SymbolCommandsTest, DeleteAsksWithNoAsDefaultAndDeletesOnlyOnYes) {
-  const std::string dir = PortfolioWith("a", {"AAA", "BBB", "CCC"});
+  const std::string dir = Portfolio("a", PortfolioOf({"AAA", "BBB", "CCC"}));
   Start();
   ClickRow(Symbols(), 1);
   const Snapshot before = TakeSnapshot(dir);
@@ -130,9 +121,9 @@ TEST_F(SymbolCommandsTest, DeleteAsksWithNoAsDefaultAndDeletesOnlyOnYes) {
 }
 
 TEST_F(SymbolCommandsTest, CopyAndMoveGoToTheChosenPortfolioOrAreRefused) {
-  const std::string a = PortfolioWith("a", {"AAA", "BBB"});
-  const std::string b = PortfolioWith("b", {"BBB"});
-  const std::string c = PortfolioWith("c", {"CCC"});
+  const std::string a = Portfolio("a", PortfolioOf({"AAA", "BBB"}));
+  const std::string b = Portfolio("b", PortfolioOf({"BBB"}));
+  const std::string c = Portfolio("c", PortfolioOf({"CCC"}));
   Start();
   const Snapshot sourceBefore = TakeSnapshot(a);
 
@@ -147,7 +138,7 @@ TEST_F(SymbolCommandsTest, CopyAndMoveGoToTheChosenPortfolioOrAreRefused) {
     EXPECT_TRUE(list.item(0)->isSelected());
     QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier,
                       list.visualItemRect(list.item(1)).center());
-    ClickOk(dialog);
+    Press(dialog, QDialogButtonBox::Ok);
     return dialog.result();
   };
   window->Action(command::kSymbolCopy)->trigger();
@@ -160,7 +151,7 @@ TEST_F(SymbolCommandsTest, CopyAndMoveGoToTheChosenPortfolioOrAreRefused) {
   onDialog = [&](QDialog& dialog) {
     dialog.show();
     EXPECT_EQ(dialog.windowTitle(), "Move Symbol");
-    ClickOk(dialog);
+    Press(dialog, QDialogButtonBox::Ok);
     return dialog.result();
   };
   window->Action(command::kSymbolMove)->trigger();
@@ -174,7 +165,7 @@ TEST_F(SymbolCommandsTest, CopyAndMoveGoToTheChosenPortfolioOrAreRefused) {
   onDialog = [&](QDialog& dialog) {
     dialog.show();
     dynamic_cast<TransferSymbolDialog&>(dialog).Destinations()->clearSelection();
-    ClickOk(dialog);
+    Press(dialog, QDialogButtonBox::Ok);
     return dialog.result();
   };
   window->Action(command::kSymbolMove)->trigger();
@@ -195,52 +186,6 @@ TEST_F(SymbolCommandsTest, CopyAndMoveGoToTheChosenPortfolioOrAreRefused) {
   EXPECT_EQ(MasterSymbols(a), (std::vector<std::string>{"AAA"}));
   EXPECT_FALSE(std::filesystem::exists(a + "/F2.DAT"));
   EXPECT_EQ(Symbols().model()->rowCount(), 1);
-}
-
-// The same request through the window and through voltrim-cli leaves the same files.
-class SymbolCommandsLikeCliTest : public SymbolCommandsTest {
- protected:
-  void SetUp() override {
-    PortfolioWith("a", {"AAA", "BBB", "CCC"});
-    PortfolioWith("b", {"DDD"});
-    Start();
-    ClickRow(Symbols(), 1);  // BBB
-    twin = std::make_unique<TwinDrive>(drive);
-  }
-  std::unique_ptr<TwinDrive> twin;
-};
-
-TEST_F(SymbolCommandsLikeCliTest, Edit) {
-  onDialog = [&](QDialog& dialog) {
-    auto& edit = dynamic_cast<EditSymbolDialog&>(dialog);
-    edit.SymbolEdit()->setText("BOLT");
-    edit.NameEdit()->setText("Bolt Corp");
-    return QDialog::Accepted;
-  };
-  window->Action(command::kSymbolEdit)->trigger();
-  twin->RunCli({"rename-symbol", twin->Path("a"), "BBB", "BOLT", "Bolt Corp"});
-  twin->ExpectSameFiles();
-}
-
-TEST_F(SymbolCommandsLikeCliTest, Delete) {
-  onDialog = [](QDialog&) { return QDialog::Accepted; };
-  window->Action(command::kSymbolDelete)->trigger();
-  twin->RunCli({"delete-symbol", twin->Path("a"), "BBB"});
-  twin->ExpectSameFiles();
-}
-
-TEST_F(SymbolCommandsLikeCliTest, Move) {
-  onDialog = [](QDialog&) { return QDialog::Accepted; };  // the first entry, b
-  window->Action(command::kSymbolMove)->trigger();
-  twin->RunCli({"move-symbol", twin->Path("a"), "BBB", twin->Path("b")});
-  twin->ExpectSameFiles();
-}
-
-TEST_F(SymbolCommandsLikeCliTest, Copy) {
-  onDialog = [](QDialog&) { return QDialog::Accepted; };
-  window->Action(command::kSymbolCopy)->trigger();
-  twin->RunCli({"copy-symbol", twin->Path("a"), "BBB", twin->Path("b")});
-  twin->ExpectSameFiles();
 }
 
 }  // namespace

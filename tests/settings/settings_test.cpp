@@ -93,14 +93,14 @@ TEST_F(SettingsStoreTest, NamesMatchWithoutRegardToCaseAndReadsCreateNothing) {
   store.SetInt(settings::kSearch, settings::kLimit, 1);
   EXPECT_EQ(store.GetString("SEARCH", "limit", ""), "1");
   // Written under the spelling already stored, not added as a second key.
-  const auto stored = testing::ReadFileBytes(ConfPath());
-  EXPECT_EQ(std::string(stored.begin(), stored.end()).find("Limit"), std::string::npos);
+  const std::string stored = testing::ReadText(ConfPath());
+  EXPECT_EQ(stored.find("Limit"), std::string::npos);
 
   store.GetInt("Other", "x", 0);
   store.GetString("search", "y", "");
   SettingsStore reopened;
   Open(reopened);
-  EXPECT_EQ(testing::ReadFileBytes(ConfPath()), stored);
+  EXPECT_EQ(testing::ReadText(ConfPath()), stored);
 }
 
 TEST_F(SettingsStoreTest, FailedWritesAreReportedAndNotShownAsStored) {

@@ -32,7 +32,13 @@ std::vector<unsigned char> ReadFileBytes(const std::filesystem::path& file) {
 
 void WriteFileBytes(const std::filesystem::path& file, const std::vector<unsigned char>& bytes) {
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string ReadText(const std::filesystem::path& file) {
+  const std::vector<unsigned char> bytes = ReadFileBytes(file);
+  return {bytes.begin(), bytes.end()};
 }
 
 std::filesystem::path SharedDataDir() {

@@ -23,6 +23,7 @@ class TempDir {
 
 std::vector<unsigned char> ReadFileBytes(const std::filesystem::path& file);
 void WriteFileBytes(const std::filesystem::path& file, const std::vector<unsigned char>& bytes);
+std::string ReadText(const std::filesystem::path& file);
 
 // The real data folders shipped beside the project, or an empty path when missing.
 std::filesystem::path SharedDataDir();

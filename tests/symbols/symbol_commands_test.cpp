@@ -5,7 +5,6 @@
 #include "datafiles/fixtures.h"
 #include "datafiles/format/master.h"
 #include "datafiles/io/file_ops.h"
-#include "datafiles/io/portfolio_lock.h"
 #include "datafiles/portfolio_checks.h"
 #include "datafiles/write/symbol_files.h"
 #include "support/recording_prompt.h"
@@ -28,35 +27,25 @@ class SymbolCommandsTest : public ::testing::Test {
   std::string Src() const { return (temp_.path() / "src").string(); }
   std::string Dst() const { return (temp_.path() / "dst").string(); }
   SymbolPortfolio Source() const { return {Src(), Src() + "/MASTER"}; }
-  MasterFile Master(const std::string& dir) const {
-    MasterFile master;
-    EXPECT_EQ(ReadMasterFile(dir + "/MASTER", master), kOk);
-    return master;
-  }
 
   TempDir temp_;
   RecordingPrompt prompt;
 };
 
-TEST_F(SymbolCommandsTest, EditChecksAndRenamesTheRowsRecord) {
+// The empty symbol's message and blanks taken as a symbol are checked through the window.
+TEST_F(SymbolCommandsTest, EditTrimsTheNameOfferedAndWritesAnEmptyNameAsBlanks) {
   EXPECT_EQ(NameForEditing("GAMMA LTD   \t"), "GAMMA LTD");
-  EXPECT_FALSE(CheckSymbolEntry("", prompt));
-  EXPECT_EQ(prompt.MessageTexts(), std::vector<std::string>{"You must enter a symbol"});
-  EXPECT_TRUE(CheckSymbolEntry("  ", prompt));  // blanks are not empty
-
   EXPECT_TRUE(RunSymbolEdit(Source(), 1, "beta2", "", prompt).succeeded);
-  const MasterFile master = Master(Src());
+  const MasterFile master = ReadMaster(Src());
   EXPECT_EQ(master.records[1].SymbolField(), "beta2           ");
   EXPECT_EQ(master.records[1].NameField(), std::string(16, ' '));
 }
 
 // Each refusal shows its one message and leaves both portfolios as they were.
 TEST_F(SymbolCommandsTest, RefusalsAreToldAndChangeNothing) {
-  PortfolioSpec full;
-  full.entries = {Symbol(1, "ONE", "ONE")};
+  PortfolioSpec full = Portfolio({Symbol(1, "ONE", "ONE")});
   full.headerRecordCount = 255;
-  const std::string fullDir = (temp_.path() / "full").string();
-  ASSERT_EQ(WritePortfolio(fullDir, full), 0);
+  const std::string fullDir = Write(temp_.path() / "full", full);
   const std::string nothing = "\n\nNothing was changed.";
   const std::vector<std::pair<std::function<SymbolCommandOutcome()>, std::string>> cases = {
       {[&] { return RunSymbolEdit(Source(), 7, "X", "Y", prompt); },
@@ -96,7 +85,7 @@ TEST_F(SymbolCommandsTest, DeleteAsksFirstAndOnYesRemovesRecordAndFiles) {
   const SymbolCommandOutcome outcome = RunSymbolDelete(Source(), "BETA", prompt);
   EXPECT_TRUE(outcome.succeeded && outcome.refreshSymbols);
   EXPECT_TRUE(prompt.messages.empty());
-  const MasterFile master = Master(Src());
+  const MasterFile master = ReadMaster(Src());
   ASSERT_EQ(master.records.size(), 2u);
   EXPECT_EQ(master.records[1].FileNumber(), 4);
   EXPECT_FALSE(fs::exists(temp_.path() / "src" / "F2.DAT"));
@@ -111,11 +100,11 @@ TEST_F(SymbolCommandsTest, CopyKeepsAndMoveEmptiesTheSource) {
   SymbolCommandOutcome outcome = RunMoveOrCopySymbol(Source(), "gamma", Dst(), false, prompt);
   EXPECT_TRUE(outcome.succeeded && !outcome.refreshSymbols);
   EXPECT_EQ(TakeSnapshot(temp_.path() / "src"), sourceBefore);
-  EXPECT_EQ(Master(Dst()).records.size(), 3u);
+  EXPECT_EQ(ReadMaster(Dst()).records.size(), 3u);
 
   outcome = RunMoveOrCopySymbol(Source(), "ACME", Dst(), true, prompt);
   EXPECT_TRUE(outcome.succeeded && outcome.refreshSymbols && prompt.messages.empty());
-  EXPECT_EQ(Master(Src()).records.size(), 2u);
+  EXPECT_EQ(ReadMaster(Src()).records.size(), 2u);
 }
 
 // The data layer's sweeps prove no step loses a symbol; here: what a partial delete says.
@@ -123,9 +112,7 @@ TEST_F(SymbolCommandsTest, APartialDeleteIsReported) {
   // A delete that took the record out of MASTER but could not remove every data file.
   for (long k = 1;; ++k) {
     TempDir fresh;
-    PortfolioSpec plan;
-    plan.entries = {Symbol(1, "ACME", "ACME CORP"), Symbol(2, "BETA", "BETA INC")};
-    ASSERT_EQ(WritePortfolio(fresh.str(), plan), 0);
+    Write(fresh.path(), Portfolio({Symbol(1, "ACME", "ACME CORP"), Symbol(2, "BETA", "BETA INC")}));
     RecordingPrompt told;
     file_ops::ArmFault(k, file_ops::FaultKind::kFail);
     const SymbolCommandOutcome outcome =
@@ -133,7 +120,7 @@ TEST_F(SymbolCommandsTest, APartialDeleteIsReported) {
     const bool hit = file_ops::FaultHit();
     file_ops::DisarmFault();
     ASSERT_TRUE(hit) << "no partial delete found";
-    if (outcome.succeeded || Master(fresh.str()).records.size() == 2u) continue;
+    if (outcome.succeeded || ReadMaster(fresh.str()).records.size() == 2u) continue;
     EXPECT_EQ(told.MessageTexts(), std::vector<std::string>{"The Symbol was deleted, but some "
                                                             "of its data files\ncould not be "
                                                             "removed."});
@@ -145,11 +132,7 @@ TEST_F(SymbolCommandsTest, APartialDeleteIsReported) {
 // Another program keeps a portfolio past the wait: each symbol command says so in one
 // message instead of its own failure text, and neither portfolio changes.
 TEST_F(SymbolCommandsTest, AWriteKeptOutByAnotherProgramSaysSo) {
-  const auto saved = PortfolioLockWait();
-  SetPortfolioLockWait(std::chrono::milliseconds(20));
-  const std::string busy =
-      "The portfolio is being changed by another program.\nTry again when it has "
-      "finished.\n\nNothing was changed.";
+  const LockWait shortWait(std::chrono::milliseconds(20));
   const auto before = TakeSnapshot(temp_.path());
   std::vector<SymbolCommandOutcome> outcomes;
   {
@@ -160,11 +143,10 @@ TEST_F(SymbolCommandsTest, AWriteKeptOutByAnotherProgramSaysSo) {
     const FolderHolder other(temp_.path() / "dst");
     outcomes.push_back(RunMoveOrCopySymbol(Source(), "ACME", Dst(), true, prompt));
   }
-  SetPortfolioLockWait(saved);
   for (const SymbolCommandOutcome& outcome : outcomes) {
     EXPECT_FALSE(outcome.succeeded || outcome.partlyDone);
   }
-  EXPECT_EQ(prompt.MessageTexts(), std::vector<std::string>(2, busy));
+  EXPECT_EQ(prompt.MessageTexts(), std::vector<std::string>(2, kBusyText));
   EXPECT_EQ(TakeSnapshot(temp_.path()), before);
 }
 

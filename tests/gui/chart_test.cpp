@@ -1,7 +1,12 @@
 #include <QAction>
+#include <QImage>
+#include <QPainter>
 #include <QWheelEvent>
 
+#include <gtest/gtest.h>
+
 #include "chart/ui/chart_geometry.h"
+#include "chart/ui/chart_painter.h"
 #include "chart/ui/price_chart.h"
 #include "gui_fixture.h"
 
@@ -125,10 +130,8 @@ TEST_F(ChartLinkTest, SplitMarkersCarryTheSplitSearchLine) {
     const float close = i < 30 ? 40.0f : 20.0f;
     quotes.push_back({day, close, close + 0.5f, close - 0.5f, close, 1000});
   }
-  PortfolioSpec portfolio;
-  portfolio.entries.push_back({});
-  portfolio.entries.back().series = MakeDailySeries(1, "SPLT", "SPLIT INC", quotes);
-  Portfolio("P", portfolio);
+  Portfolio("P",
+            testing::Portfolio({SeriesEntry(MakeDailySeries(1, "SPLT", "SPLIT INC", quotes))}));
   Start();
   ASSERT_EQ(Chart().Series().splits.size(), 1u);
   const ChartGeometry geometry = Chart().Geometry();
@@ -150,6 +153,7 @@ TEST_F(ChartLinkTest, ViewChartHidesTheChartAndTheChoiceOutlivesARestart) {
   showChart->trigger();
   EXPECT_FALSE(showChart->isChecked());
   EXPECT_FALSE(Chart().isVisible());
+  EXPECT_EQ(settings.GetString("Chart", "Show", ""), "0");
 
   window.reset();
   settings.OpenRoot((config.path() / "Voltrim.conf").string());  // read afresh from the file
@@ -160,6 +164,56 @@ TEST_F(ChartLinkTest, ViewChartHidesTheChartAndTheChoiceOutlivesARestart) {
   EXPECT_EQ(Chart().Series().Count(), 30);
   window->Action(command::kViewChart)->trigger();
   EXPECT_TRUE(Chart().isVisible());
+}
+
+QPalette DarkPalette() {
+  QPalette palette;
+  palette.setColor(QPalette::Base, QColor(30, 30, 30));
+  palette.setColor(QPalette::Text, QColor(230, 230, 230));
+  palette.setColor(QPalette::Mid, QColor(80, 80, 80));
+  palette.setColor(QPalette::Highlight, QColor(60, 120, 220));
+  palette.setColor(QPalette::Link, QColor(120, 170, 255));
+  return palette;
+}
+
+QImage Draw(const ChartSeries& series, const QPalette& palette, int current = -1) {
+  QImage image(400, 200, QImage::Format_RGB32);
+  image.fill(Qt::magenta);
+  QPainter painter(&image);
+  PaintChart(painter, image.rect(), palette, QFont(),
+             {&series, ChartRange::Whole(series.Count()), current});
+  return image;
+}
+
+int CountColour(const QImage& image, const QRect& within, QColor colour) {
+  int count = 0;
+  for (int y = within.top(); y <= within.bottom(); ++y) {
+    for (int x = within.left(); x <= within.right(); ++x) {
+      if (image.pixelColor(x, y) == colour) ++count;
+    }
+  }
+  return count;
+}
+
+TEST(ChartPaintingTest, EmptyAndOneQuoteSeriesDrawOnThePalettesBackground) {
+  const QPalette dark = DarkPalette();
+  const QRect plot = ChartGeometry(QRect(0, 0, 400, 200), QFontMetrics(QFont()), false)
+                         .Plot()
+                         .adjusted(1, 1, -1, -1);
+
+  const QImage empty = Draw(ChartSeries{}, dark);
+  EXPECT_EQ(CountColour(empty, empty.rect(), Qt::magenta), 0);
+  EXPECT_EQ(CountColour(empty, plot, dark.color(QPalette::Base)), plot.width() * plot.height());
+
+  ChartSeries one;
+  one.quotes.push_back({ParseUserDate("05/27/99"), 0, 10, 11, 9, 10.5f, -1, -1});
+  const QImage single = Draw(one, dark);
+  EXPECT_EQ(CountColour(single, single.rect(), Qt::magenta), 0);
+  EXPECT_GT(CountColour(single, plot, dark.color(QPalette::Text)), 10);  // its bar
+
+  // The marked quote shows in the highlight colour.
+  const QImage marked = Draw(one, dark, 0);
+  EXPECT_GT(CountColour(marked, plot, dark.color(QPalette::Highlight)), 10);
 }
 
 }  // namespace

@@ -1,0 +1,221 @@
+#include <gtest/gtest.h>
+
+#include "chart/chart_axis.h"
+#include "chart/chart_columns.h"
+#include "chart/chart_range.h"
+#include "chart/chart_series.h"
+#include "datafiles/fixtures.h"
+#include "samples/sample_portfolios.h"
+#include "splitsearch/split_search.h"
+#include "support/recording_prompt.h"
+
+namespace voltrim {
+namespace {
+
+TEST(ChartRangeTest, PositionsAcrossTheWholeSeriesMapToTheQuoteDrawnThere) {
+  const ChartRange range = ChartRange::Whole(1000);
+  EXPECT_EQ(range.IndexAt(0.0), 0);
+  EXPECT_EQ(range.IndexAt(0.5), 500);
+  EXPECT_EQ(range.IndexAt(0.9995), 999);
+  // Outside the plot the nearest end is meant.
+  EXPECT_EQ(range.IndexAt(-0.2), 0);
+  EXPECT_EQ(range.IndexAt(1.3), 999);
+  // Each quote's own drawing position leads back to it.
+  for (const int index : {0, 1, 499, 998, 999}) {
+    EXPECT_EQ(range.IndexAt(range.FractionOf(index)), index);
+  }
+  EXPECT_EQ(ChartRange::Whole(0).IndexAt(0.5), -1);
+  EXPECT_EQ(ChartRange::Whole(1).IndexAt(0.0), 0);
+  EXPECT_EQ(ChartRange::Whole(1).IndexAt(1.0), 0);
+}
+
+TEST(ChartRangeTest, ZoomKeepsTheQuoteUnderThePointerAndStopsAtEitherEnd) {
+  ChartRange range = ChartRange::Whole(1000);
+  const int under = range.IndexAt(0.25);
+  range.ZoomAround(0.25, 0.1);
+  EXPECT_DOUBLE_EQ(range.Span(), 100.0);
+  EXPECT_EQ(range.IndexAt(0.25), under);
+  EXPECT_EQ(range.IndexAt(0.0), under - 25);
+
+  range.ZoomAround(0.5, 1e-6);
+  EXPECT_DOUBLE_EQ(range.Span(), ChartRange::kMinSpan);
+  range.ZoomAround(0.5, 1e6);
+  EXPECT_TRUE(range.IsWhole());
+
+  // Zooming out near an end never shows space before the first quote.
+  range = ChartRange::Whole(1000);
+  range.ZoomAround(0.0, 0.05);
+  range.ZoomAround(1.0, 4.0);
+  EXPECT_GE(range.First(), 0.0);
+  EXPECT_LE(range.First() + range.Span(), 1000.0);
+
+  // A series shorter than the least span is shown whole.
+  ChartRange shortRange = ChartRange::Whole(3);
+  shortRange.ZoomAround(0.5, 0.1);
+  EXPECT_DOUBLE_EQ(shortRange.Span(), 3.0);
+}
+
+TEST(ChartRangeTest, PanningAndFollowingStayWithinTheSeries) {
+  ChartRange range = ChartRange::Whole(1000);
+  range.ZoomAround(0.0, 0.1);  // quotes 0..99
+  range.PanBy(-1.0);
+  EXPECT_DOUBLE_EQ(range.First(), 0.0);
+  range.PanBy(0.5);
+  EXPECT_DOUBLE_EQ(range.First(), 50.0);
+  range.MoveTo(5000.0);
+  EXPECT_DOUBLE_EQ(range.First(), 900.0);
+  EXPECT_EQ(range.FirstShown(), 900);
+  EXPECT_EQ(range.EndShown(), 1000);
+
+  range.EnsureShown(950);  // already shown: nothing moves
+  EXPECT_DOUBLE_EQ(range.First(), 900.0);
+  range.EnsureShown(300);
+  EXPECT_EQ(range.IndexAt(0.5), 300);
+  range.EnsureShown(0);
+  EXPECT_DOUBLE_EQ(range.First(), 0.0);
+}
+
+TEST(ChartRangeTest, ANewLengthKeepsTheViewAndTheWholeSeriesStaysWhole) {
+  ChartRange whole = ChartRange::Whole(100);
+  whole.Resize(101);  // a quote was added
+  EXPECT_TRUE(whole.IsWhole());
+  EXPECT_EQ(whole.EndShown(), 101);
+
+  ChartRange zoomed = ChartRange::Whole(100);
+  zoomed.ZoomAround(1.0, 0.2);  // the last 20 quotes
+  zoomed.Resize(90);
+  EXPECT_DOUBLE_EQ(zoomed.Span(), 20.0);
+  EXPECT_EQ(zoomed.EndShown(), 90);
+  zoomed.Resize(0);
+  EXPECT_EQ(zoomed.IndexAt(0.5), -1);
+  EXPECT_EQ(zoomed.EndShown(), 0);
+}
+
+ChartSeries SawSeries(int count) {
+  ChartSeries series;
+  for (int i = 0; i < count; ++i) {
+    const float close = static_cast<float>(10 + i % 7);
+    series.quotes.push_back({0, 0, close, close + 1, close - 1, close, static_cast<float>(i), -1});
+  }
+  series.hasVolume = true;
+  return series;
+}
+
+TEST(ChartColumnsTest, ALongSeriesFoldsIntoOneEntryPerPixelColumnLosingNoExtreme) {
+  const ChartSeries series = SawSeries(32766);
+  const std::vector<ChartColumn> columns =
+      ChartColumnsOf(series, ChartRange::Whole(series.Count()), 500);
+  ASSERT_EQ(columns.size(), 500u);
+  int quotes = 0;
+  for (const ChartColumn& column : columns) {
+    ASSERT_GT(column.quotes, 0);
+    EXPECT_FLOAT_EQ(column.closeLow, 10.0f);
+    EXPECT_FLOAT_EQ(column.closeHigh, 16.0f);
+    quotes += column.quotes;
+  }
+  EXPECT_EQ(quotes, 32766);
+  EXPECT_FLOAT_EQ(columns.back().volume, 32765.0f);
+  EXPECT_FLOAT_EQ(columns.back().lastClose, series.quotes.back().close);
+
+  const ChartExtent line = ChartExtentOf(columns, false);
+  const ChartExtent bars = ChartExtentOf(columns, true);
+  EXPECT_FLOAT_EQ(line.low, 10.0f);
+  EXPECT_FLOAT_EQ(line.high, 16.0f);
+  EXPECT_FLOAT_EQ(bars.low, 9.0f);
+  EXPECT_FLOAT_EQ(bars.high, 17.0f);
+}
+
+TEST(ChartColumnsTest, OnlyTheShownQuotesCountAndAbsentValuesAreLeftOut) {
+  ChartSeries series = SawSeries(100);
+  series.quotes[50].close = -1;  // N/A: not drawn
+  series.quotes[51].high = -1;   // the bar spans what it has
+  series.quotes[51].low = -1;
+  series.quotes[51].volume = -1;
+  ChartRange range = ChartRange::Whole(100);
+  range.ZoomAround(0.5, 0.1);  // quotes 45..54, ten pixels each
+  const std::vector<ChartColumn> columns = ChartColumnsOf(series, range, 100);
+  int drawn = 0;
+  for (const ChartColumn& column : columns) drawn += column.quotes;
+  EXPECT_EQ(drawn, 9);
+  const ChartColumn& at51 = columns[static_cast<std::size_t>(range.FractionOf(51) * 100)];
+  ASSERT_EQ(at51.quotes, 1);
+  EXPECT_FLOAT_EQ(at51.barLow, series.quotes[51].close);
+  EXPECT_FLOAT_EQ(at51.barHigh, series.quotes[51].close);
+  EXPECT_FLOAT_EQ(at51.volume, 0.0f);
+
+  EXPECT_TRUE(ChartExtentOf(ChartColumnsOf(ChartSeries{}, ChartRange::Whole(0), 100), false).empty);
+  EXPECT_TRUE(ChartColumnsOf(series, range, 0).empty());
+}
+
+TEST(ChartAxisTest, PriceTicksAreRoundAndDateLabelsDoNotCrowd) {
+  const AxisTicks ticks = NiceTicks(41.3, 88.7, 5);
+  EXPECT_DOUBLE_EQ(ticks.step, 10.0);
+  EXPECT_EQ(ticks.values, (std::vector<double>{50, 60, 70, 80}));
+  EXPECT_EQ(TickText(50, ticks.step), "50");
+  EXPECT_EQ(TickText(0.125, 0.005), "0.125");
+  EXPECT_EQ(TickText(1200, 200), "1200");
+  EXPECT_EQ(TickText(12.5, 0.5), "12.5");
+  EXPECT_TRUE(NiceTicks(5, 5, 4).values.empty());
+
+  EXPECT_EQ(DateLabelStep(0.02, 60), 5000);  // 32,766 quotes on 650 pixels
+  EXPECT_EQ(DateLabelStep(12, 60), 5);
+  EXPECT_EQ(DateLabelStep(100, 60), 1);
+}
+
+TEST(ChartTextTest, CountsAreGroupedAndTheReadoutLeavesOutWhatTheSeriesLacks) {
+  const std::pair<double, const char*> counts[] = {{0, "0"},
+                                                   {999, "999"},
+                                                   {1000, "1,000"},
+                                                   {315000, "315,000"},
+                                                   {1234567.4, "1,234,567"},
+                                                   {-1234, "-1,234"}};
+  for (const auto& [value, text] : counts) EXPECT_EQ(GroupedCountText(value), text) << value;
+
+  Quote quote{ParseUserDate("11/27/26"), 0, 66.85f, 67.43f, 65.0f, 65.06f, 209000.0f, 288872.0f};
+  EXPECT_EQ(QuoteReadout(quote),
+            "11/27/26  O 66.8500  H 67.4300  L 65.0000  C 65.0600  V 209,000  OI 288,872");
+  quote.open = -1.0f;  // a series without open and open interest
+  quote.openInterest = -1.0f;
+  EXPECT_EQ(QuoteReadout(quote), "11/27/26  H 67.4300  L 65.0000  C 65.0600  V 209,000");
+}
+
+std::vector<std::string> Texts(const std::vector<ChartSplitMark>& marks) {
+  std::vector<std::string> texts;
+  for (const ChartSplitMark& mark : marks) texts.push_back(mark.text);
+  return texts;
+}
+
+// The chart marks exactly what the split search lists, series by series, and the two
+// planted splits are among them.
+TEST(ChartSplitsTest, TheDemonstrationStocksAreMarkedAsTheSplitSearchListsThem) {
+  testing::TempDir root;
+  std::vector<std::string> written;
+  ASSERT_EQ(WriteSamplePortfolios(root.str() + "/p", written), kOk);
+  const std::string stocks = root.str() + "/p/Stocks";
+  std::vector<std::string> all;
+  for (const std::string symbol : {"ACME", "BOLT", "CRNR", "DYNA", "LONG"}) {
+    const std::vector<Quote> quotes = testing::ReadQuotes(stocks, symbol);
+    const std::vector<ChartSplitMark> marks = FindSplitMarks(quotes, symbol);
+    for (const ChartSplitMark& mark : marks) {
+      ASSERT_GT(mark.index, 0);
+      EXPECT_NE(mark.text.find(FormatUserDate(quotes[static_cast<std::size_t>(mark.index)].date)),
+                std::string::npos);
+    }
+    const std::vector<std::string> texts = Texts(marks);
+    all.insert(all.end(), texts.begin(), texts.end());
+  }
+  testing::RecordingPrompt prompt;
+  SplitSearchResults results;
+  RunSplitSearch(stocks, {"ACME", "BOLT", "CRNR", "DYNA", "LONG"}, results, prompt);
+  EXPECT_EQ(all, results.Lines());
+
+  int planted = 0;
+  for (const std::string& text : all) {
+    if (text.rfind("BOLT possible 2 for 1 split on ", 0) == 0) ++planted;
+    if (text.rfind("DYNA possible 1 for 4 split on ", 0) == 0) ++planted;
+  }
+  EXPECT_EQ(planted, 2);
+}
+
+}  // namespace
+}  // namespace voltrim

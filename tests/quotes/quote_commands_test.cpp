@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+
+#include "datafiles/fixtures.h"
+#include "datafiles/io/file_ops.h"
+#include "datafiles/portfolio_checks.h"
+#include "quotes/add_delete.h"
+#include "quotes/quote_command.h"
+#include "quotes/quote_edit.h"
+#include "quotes/split_adjust.h"
+#include "settings/settings_keys.h"
+#include "settings/settings_store.h"
+#include "support/recording_prompt.h"
+
+namespace voltrim::testing {
+namespace {
+
+// One portfolio with ACME (file 1: Date, Open, High, Low, Close, Vol) holding these quotes,
+// newest last:
+//   0 Mon 01/03/00  12.34567 13   12   12.5  1234.6
+//   1 Tue 01/04/00  13       14   12.5 13.5  2000
+//   2 Tue 01/04/00  13.1     14.1 12.6 13.6  2100   (same day)
+//   3 Thu 01/06/00  14       15   13   14.5  3000   (Wednesday missing)
+//   4 Sat 01/08/00  15       16   14   15.5  4000   (Monday after it missing)
+//   5 Tue 01/11/00  16       17   15   16.5  5000
+// and a settings store on a temporary file.
+class QuoteFixture {
+ public:
+  QuoteFixture() {
+    Write(Dir(), AcmePortfolio());
+    settings.OpenRoot((temp_.path() / "Voltrim.conf").string());
+  }
+
+  static std::vector<RawRecord> Records() { return AcmeSeries().records; }
+  std::string Dir() const { return (temp_.path() / "p").string(); }
+  Bytes Dat() const { return ReadFileBytes(temp_.path() / "p" / "F1.DAT"); }
+  // The DAT bytes of ACME holding these records.
+  Bytes DatOf(const std::vector<RawRecord>& records) const {
+    SeriesSpec series = AcmeSeries();
+    series.records = records;
+    return BuildDatBytes(series);
+  }
+  QuoteSeriesContext Context() const { return {Dir(), "ACME", 6, "01/03/00", "01/11/00"}; }
+  QuoteCommandIo Io() { return {prompt, &settings}; }
+  std::string Setting(const char* section, const char* name) const {
+    return settings.GetString(section, name, "<none>");
+  }
+
+  TempDir temp_;
+  RecordingPrompt prompt;
+  SettingsStore settings;
+};
+
+// The refusals (no quote that day, an existing date, a missing Monday) and their messages
+// are checked through the CLI, which runs these same functions.
+TEST(DeleteQuote, RemovesTheFirstOfTheDay) {
+  EXPECT_EQ(DeleteQuoteQuestion("01/04/00"),
+            "You are about to delete the data for date\n01/04/00\nAre you sure?");
+  QuoteFixture f;
+  const QuoteCommandOutcome outcome = RunDeleteQuote(f.Context(), "01/04/00", f.Io());
+  EXPECT_TRUE(outcome.succeeded && outcome.reloadGrid);
+  auto expected = QuoteFixture::Records();
+  expected.erase(expected.begin() + 1);
+  EXPECT_EQ(f.Dat(), f.DatOf(expected));
+  EXPECT_EQ(f.Setting(settings::kDelete, "Date"), "01/04/00");
+}
+
+// The new date is the weekday before the row's; its quote is copied from the weekday after.
+// (The copy written, the editor opened on it and the date recorded are checked through the
+// window, quote_dialogs_test, and compared with the CLI's in window_like_cli_test.)
+TEST(AddQuote, TheNewDateIsTheWeekdayBeforeAndItsQuoteThatOfTheWeekdayAfter) {
+  EXPECT_EQ(AddQuoteNewDateText("01/10/00"), "01/07/00");           // Monday -> Friday
+  EXPECT_EQ(AddQuoteNewDateText("01/08/00"), "01/07/00");           // Saturday -> Friday
+  EXPECT_EQ(AddQuoteSourceDay("01/07/00"), YmdToDay(2000, 1, 10));  // Friday -> Monday
+}
+
+// The grid rounds what it shows: a field left as shown, or holding no number, must keep
+// its stored value rather than the rounded text; every quote of the day gets the new values.
+TEST(QuoteEdit, OnlyChangedNumbersAreWrittenToEveryQuoteOfTheDay) {
+  QuoteFixture f;
+  QuoteEditInput input;
+  input.loaded = {"01/04/00", {"13.0000", "14.0000", "12.5000", "13.5000", "2000", "N/A"}};
+  input.entered = input.loaded;
+  input.entered.values[1] = "N/A";    // High
+  input.entered.values[2] = ".";      // Low
+  input.entered.values[3] = "12.75";  // Close
+  input.entered.values[4] = "1.5.2";  // Volume: reads 1.5
+  const QuoteCommandOutcome outcome = RunQuoteEdit(f.Context(), input, f.Io());
+  EXPECT_TRUE(outcome.succeeded && outcome.reloadGrid);
+  EXPECT_TRUE(f.prompt.messages.empty());
+  auto expected = QuoteFixture::Records();
+  expected[1][4] = expected[2][4] = 12.75f;  // Open stays 13 and 13.1
+  expected[1][5] = expected[2][5] = 1.5f;
+  EXPECT_EQ(f.Dat(), f.DatOf(expected));
+  EXPECT_EQ(f.Setting(settings::kEdit, "Lo"), ".");  // the texts as they stood
+
+  // A value with no stored form is refused before anything is written or recorded.
+  QuoteFixture g;
+  input.entered.values[3] = "99999999999999999999999999999999999999999";
+  EXPECT_FALSE(RunQuoteEdit(g.Context(), input, g.Io()).succeeded);
+  EXPECT_EQ(g.prompt.MessageTexts(), std::vector<std::string>{"Single Date Edit Failed"});
+  EXPECT_EQ(g.Dat(), g.DatOf(QuoteFixture::Records()));
+  EXPECT_EQ(g.Setting(settings::kEdit, "Date"), "<none>");
+}
+
+// Dates must lie within the series (both ends allowed) and be typed in full; multipliers
+// must be nonzero numbers. One message covers every failed check.
+TEST(SplitAndAdjustChecks, RefuseDatesOutsideTheSeriesZeroAndNonNumbers) {
+  QuoteFixture f;
+  const auto accepted = [&](const auto& check, const auto& texts) {
+    RecordingPrompt prompt;
+    const bool ok = check(texts, f.Context(), prompt);
+    EXPECT_EQ(prompt.MessageTexts(),
+              ok ? std::vector<std::string>{} : std::vector<std::string>{"Invalid Data Entered"});
+    return ok;
+  };
+  const auto split = [&](SplitTexts t) { return accepted(CheckSplitEntries, t); };
+  const auto adjust = [&](AdjustTexts t) { return accepted(CheckAdjustEntries, t); };
+  EXPECT_TRUE(split({"01/11/00", "2", "1"}));
+  EXPECT_FALSE(split({"01/12/00", "2", "1"}));
+  EXPECT_FALSE(split({"1/6/00", "2", "1"}));
+  EXPECT_FALSE(split({"01/06/00", "0", "1"}));
+  EXPECT_FALSE(split({"01/06/00", ".", "1"}));
+  EXPECT_FALSE(split({"01/06/00", "2", ""}));
+  EXPECT_TRUE(adjust({"01/11/00", "01/03/00", "1", "1", "1"}));   // reversed range passes
+  EXPECT_TRUE(adjust({"01/04/00", "01/04/00", "2", "1", "-1"}));  // negative OI multiplier
+  EXPECT_FALSE(adjust({"01/02/00", "01/11/00", "1", "1", "1"}));
+  EXPECT_FALSE(adjust({"01/03/00", "01/11/00", "0", "1", "1"}));
+  EXPECT_FALSE(adjust({"01/03/00", "01/11/00", "1", "1", "x"}));
+  EXPECT_FALSE(adjust({"01/03/0", "01/11/00", "0", "1", "1"}));
+}
+
+TEST(Split, RestatesEveryEarlierQuoteOnlyAndRecordsTheTexts) {
+  QuoteFixture f;
+  // On the first date no quote lies before it: nothing changes, but it is recorded.
+  ASSERT_TRUE(RunSplit(f.Context(), {"01/03/00", "1", "10"}, f.Io()).succeeded);
+  EXPECT_EQ(f.Dat(), f.DatOf(QuoteFixture::Records()));
+  EXPECT_EQ(f.Setting(settings::kSplit, "Old"), "10");
+
+  ASSERT_TRUE(RunSplit(f.Context(), {"01/06/00", "2", "1"}, f.Io()).succeeded);
+  auto expected = QuoteFixture::Records();
+  for (std::size_t i = 0; i < 3; ++i) {
+    for (std::size_t field = 1; field <= 4; ++field) expected[i][field] *= 0.5f;
+    expected[i][5] *= 2.0f;
+  }
+  EXPECT_EQ(f.Dat(), f.DatOf(expected));
+  EXPECT_EQ(f.Setting(settings::kSplit, "Date"), "01/06/00");
+}
+
+TEST(Adjust, ScalesTheRangeBothEndsIncludedAndRefusesProductsWithoutAStoredForm) {
+  QuoteFixture f;
+  ASSERT_TRUE(RunAdjust(f.Context(), {"01/04/00", "01/06/00", "2", "0.5", "3"}, f.Io()).succeeded);
+  auto expected = QuoteFixture::Records();
+  for (std::size_t i = 1; i <= 3; ++i) {
+    for (std::size_t field = 1; field <= 4; ++field) expected[i][field] *= 2.0f;
+    expected[i][5] *= 0.5f;  // no open-interest column: nothing else is created
+  }
+  EXPECT_EQ(f.Dat(), f.DatOf(expected));
+  EXPECT_EQ(f.Setting(settings::kAdjust, "OIMult"), "3");
+
+  EXPECT_FALSE(
+      RunAdjust(f.Context(), {"01/03/00", "01/11/00", "1", "1e36", "1"}, f.Io()).succeeded);
+  EXPECT_EQ(f.prompt.MessageTexts(), std::vector<std::string>{"Adjust Edit Failed"});
+  EXPECT_EQ(f.Dat(), f.DatOf(expected));
+}
+
+// The data layer's sweeps prove the files stay whole at every failing step; here: what a
+// command then says. The other commands' failure texts are checked with their refusals.
+TEST(QuoteCommandFaults, AFailedWriteIsReportedWithTheCommandsMessage) {
+  QuoteFixture f;
+  const Bytes before = f.Dat();
+  file_ops::ArmFault(1, file_ops::FaultKind::kFail);
+  const QuoteCommandOutcome split = RunSplit(f.Context(), {"01/06/00", "2", "1"}, f.Io());
+  EXPECT_TRUE(file_ops::FaultHit());
+  file_ops::DisarmFault();
+  EXPECT_FALSE(split.succeeded);
+  EXPECT_EQ(f.prompt.MessageTexts(), std::vector<std::string>{"Split Edit Failed"});
+  EXPECT_EQ(f.Dat(), before);
+
+  // A delete whose series was rewritten but whose MASTER dates could not follow says so.
+  for (long k = 1;; ++k) {
+    QuoteFixture g;
+    file_ops::ArmFault(k, file_ops::FaultKind::kFail);
+    const QuoteCommandOutcome outcome = RunDeleteQuote(g.Context(), "01/11/00", g.Io());
+    const bool hit = file_ops::FaultHit();
+    file_ops::DisarmFault();
+    ASSERT_TRUE(hit) << "no partial failure found";
+    if (outcome.succeeded || g.Dat() == before) continue;
+    EXPECT_EQ(g.prompt.MessageTexts().back(),
+              "The quote was deleted, but the first and last dates\nof the symbol in "
+              "MASTER could not be updated.");
+    EXPECT_TRUE(outcome.reloadGrid);
+    EXPECT_TRUE(outcome.partlyDone);  // the quote is gone: deleting again would take another
+    break;
+  }
+}
+
+// Another program keeps the portfolio past the wait: every quote command says so in one
+// message instead of its own failure text, and the series is untouched.
+TEST(QuoteCommandFaults, AWriteKeptOutByAnotherProgramSaysSo) {
+  const LockWait shortWait(std::chrono::milliseconds(20));
+  QuoteFixture f;
+  const Bytes before = f.Dat();
+  {
+    const FolderHolder other(f.Dir());
+    QuoteEditInput input;
+    input.entered.date = "01/06/00";
+    input.entered.values[3] = "99";
+    EXPECT_FALSE(RunQuoteEdit(f.Context(), input, f.Io()).succeeded);
+    EXPECT_FALSE(RunSplit(f.Context(), {"01/06/00", "2", "1"}, f.Io()).succeeded);
+    EXPECT_FALSE(RunAddQuote(f.Context(), "01/05/00", 2, f.Io()).succeeded);
+    const QuoteCommandOutcome deleted = RunDeleteQuote(f.Context(), "01/11/00", f.Io());
+    EXPECT_FALSE(deleted.succeeded || deleted.partlyDone);
+  }
+  EXPECT_EQ(f.prompt.MessageTexts(), std::vector<std::string>(4, kBusyText));
+  EXPECT_EQ(f.Dat(), before);
+  EXPECT_EQ(f.Setting("Edit", "Date"), "<none>");  // no record of an edit that did not happen
+}
+
+}  // namespace
+}  // namespace voltrim::testing
