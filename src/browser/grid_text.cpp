@@ -1,6 +1,7 @@
 #include "browser/grid_text.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "text/number_format.h"
 
@@ -19,13 +20,23 @@ std::string FieldText(const MasterRecord& record, std::size_t offset, std::size_
   return text;
 }
 
+constexpr int kPriceDecimals = 4;
+constexpr int kCountDecimals = 0;
+
 bool EndsSymbol(std::uint8_t byte) { return byte < 0x21 || byte > 0x7F; }
 bool EndsName(std::uint8_t byte) { return byte == 0; }
 
+char* WriteNumberCell(char* out, int decimals, float value) {
+  if (std::isnan(value) || value < 0.0f) {
+    std::memcpy(out, "N/A", 3);
+    return out + 3;
+  }
+  return WriteFixed(out, value, decimals);
+}
+
 std::string NumberText(int decimals, float value) {
-  if (std::isnan(value) || value < 0.0f) return "N/A";
   char text[kNumberTextMax];
-  return std::string(text, WriteFixed(text, value, decimals));
+  return std::string(text, WriteNumberCell(text, decimals, value));
 }
 
 }  // namespace
@@ -73,9 +84,9 @@ Status ReadSymbolRows(const std::string& masterPath, SymbolRows& out) {
   return kOk;
 }
 
-std::string PriceCellText(float value) { return NumberText(4, value); }
+std::string PriceCellText(float value) { return NumberText(kPriceDecimals, value); }
 
-std::string CountCellText(float value) { return NumberText(0, value); }
+std::string CountCellText(float value) { return NumberText(kCountDecimals, value); }
 
 QuoteRowTexts QuoteCellTexts(const Quote& quote) {
   char date[kNumberTextMax];
@@ -86,6 +97,20 @@ QuoteRowTexts QuoteCellTexts(const Quote& quote) {
           PriceCellText(quote.close),
           CountCellText(quote.volume),
           CountCellText(quote.openInterest)};
+}
+
+char* WriteQuoteCells(char* out, const Quote& quote, char separator) {
+  static_assert(kQuoteRowTextMax >= kQuoteColumnCount * kNumberTextMax);
+  out = WriteUserDate(out, quote.date);
+  for (const float price : {quote.open, quote.high, quote.low, quote.close}) {
+    *out++ = separator;
+    out = WriteNumberCell(out, kPriceDecimals, price);
+  }
+  for (const float count : {quote.volume, quote.openInterest}) {
+    *out++ = separator;
+    out = WriteNumberCell(out, kCountDecimals, count);
+  }
+  return out;
 }
 
 }  // namespace voltrim

@@ -53,5 +53,10 @@ std::string PriceCellText(float value);
 std::string CountCellText(float value);
 // Date (MM/DD/YY), Open, High, Low, Close, Volume, Open Interest.
 QuoteRowTexts QuoteCellTexts(const Quote& quote);
+// The same seven texts written one after another at out, each cell followed by
+// separator but the last, for loops over many quotes; out needs room for
+// kQuoteRowTextMax characters. Returns the end of the text.
+inline constexpr std::size_t kQuoteRowTextMax = 8 * 64;
+char* WriteQuoteCells(char* out, const Quote& quote, char separator);
 
 }  // namespace voltrim

@@ -1,4 +1,5 @@
 // voltrim-cli quotes DIR SYMBOL: the quotes grid of one series.
+#include <cstdio>
 #include <string>
 
 #include "browser/grid_text.h"
@@ -14,11 +15,12 @@ int RunQuotes(const QStringList& arguments);
 const Command kQuotes{"quotes", "quotes DIR SYMBOL [--oldest-first]",
                       "prints the quotes of a symbol, newest first", RunQuotes};
 
+// The grid's cells, written straight into one line: a long series has tens of thousands.
 void PrintRow(const Quote& quote) {
-  const QuoteRowTexts cells = QuoteCellTexts(quote);
-  std::string line = cells[0];
-  for (std::size_t i = 1; i < cells.size(); ++i) line += "\t" + cells[i];
-  PrintLine(line);
+  char line[kQuoteRowTextMax + 1];
+  char* end = WriteQuoteCells(line, quote, '\t');
+  *end++ = '\n';
+  std::fwrite(line, 1, static_cast<std::size_t>(end - line), stdout);
 }
 
 int ReportReadError(Status status, const std::string& symbol, const std::string& dir) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,7 +21,8 @@ constexpr std::array<const char*, kExportValueColumns> kCsvNames = {"open",  "hi
                                                                     "close", "volume", "openint"};
 // Rows are gathered into blocks of about this size before they go to the sink.
 constexpr std::size_t kBlockSize = 32 * 1024;
-// One row's longest text: symbol, date, time and six numbers with delimiters.
+// One row's longest text: symbol, date, time and six numbers with delimiters, and the
+// scratch bytes the writers may leave past the end.
 constexpr std::size_t kRowMax = 128 + 8 * kNumberTextMax;
 
 // A CSV field is quoted when it holds a comma, a quote or a line break; Latin-1 bytes
@@ -56,53 +58,89 @@ class RowFormatter {
     if (style.symbolColumn) {
       prefix_ = csv_ ? CsvSymbolField(symbol) : std::string(symbol);
       prefix_.push_back(delimiter_);
+      if (prefix_.size() <= shortPrefix_.size()) {
+        std::copy(prefix_.begin(), prefix_.end(), shortPrefix_.begin());
+      }
     }
     for (std::size_t c = 0; c < kExportValueColumns; ++c) {
       const Field field = kValueFields[c];
       if (settings.Omits(static_cast<ExportColumn>(c))) continue;
-      columns_.push_back({field, layout.Has(field), field == Field::Vol || field == Field::Oi});
+      const bool count = field == Field::Vol || field == Field::Oi;
+      columns_.push_back({field, layout.Has(field), count ? 2 : 4});
     }
   }
 
-  // Writes one row at `at` (room for kRowMax characters) and returns its end.
-  char* Append(char* at, const SeriesBuffer& window, int index) {
-    at = std::copy(prefix_.begin(), prefix_.end(), at);
-    at = csv_ ? CsvStart(at, window, index) : dates_.UserDate(at, window.DateAt(index));
-    for (const Column& column : columns_) {
-      *at++ = delimiter_;
-      at = Cell(at, column, window.ValueColumn(column.field)[index]);
-    }
-    if (!csv_) *at++ = '\r';
-    *at++ = '\n';
-    return at;
+  // The quotes the next rows come from; the columns are looked up once per window.
+  void Bind(const SeriesBuffer& window) {
+    window_ = &window;
+    views_.clear();
+    views_.push_back(window.ValueColumn(Field::Date));
+    for (const Column& column : columns_) views_.push_back(window.ValueColumn(column.field));
   }
+
+  // Writes the row of quote index of the bound window at `at` (room for kRowMax
+  // characters) and returns its end.
+  char* Append(char* at, int index) { return csv_ ? Row<true>(at, index) : Row<false>(at, index); }
 
  private:
   struct Column {
     Field field;
     bool stored;
-    bool count;
+    int decimals;  // of text
   };
 
-  char* CsvStart(char* at, const SeriesBuffer& window, int index) {
-    at = dates_.IsoDate(at, window.DateAt(index));
-    *at++ = ',';
-    return hasTime_ ? WriteIsoTime(at, window.TimeAt(index)) : at;
+  template <bool kCsv>
+  char* Row(char* at, int index) {
+    // Locals, since every character stored could otherwise change the members.
+    const char delimiter = delimiter_;
+    const std::size_t columns = columns_.size();
+    const Column* column = columns_.data();
+    const SeriesBuffer::Column* values = views_.data() + 1;
+    const std::size_t prefixLength = prefix_.size();
+    if (prefixLength <= shortPrefix_.size()) {
+      std::memcpy(at, shortPrefix_.data(), shortPrefix_.size());  // one fixed-size copy
+    } else {
+      std::memcpy(at, prefix_.data(), prefixLength);
+    }
+    at += prefixLength;
+    if constexpr (kCsv) {
+      at = CsvStart(at, index);
+    } else {
+      at = dateText_.UserDateOf(at, views_[0][index]);
+    }
+    for (std::size_t c = 0; c < columns; ++c) {
+      *at++ = delimiter;
+      const float value = values[c][index];
+      if constexpr (kCsv) {
+        if (column[c].stored) at = WriteRoundTrip(at, value);
+      } else if (!(value >= 0.0f)) {
+        // A value the series does not hold arrives below zero and is written "N/A".
+        std::memcpy(at, "N/A", 3);
+        at += 3;
+      } else {
+        at = WriteFixed(at, value, column[c].decimals);
+      }
+    }
+    if constexpr (!kCsv) *at++ = '\r';
+    *at++ = '\n';
+    return at;
   }
 
-  char* Cell(char* at, const Column& column, float value) const {
-    if (csv_) return column.stored ? WriteRoundTrip(at, value) : at;
-    // A value the series does not hold arrives below zero and is written "N/A".
-    if (!(value >= 0.0f)) return std::copy_n("N/A", 3, at);
-    return WriteFixed(at, value, column.count ? 2 : 4);
+  char* CsvStart(char* at, int index) {
+    at = dateText_.IsoDateOf(at, views_[0][index]);
+    *at++ = ',';
+    return hasTime_ ? WriteIsoTime(at, window_->TimeAt(index)) : at;
   }
 
   bool csv_;
   char delimiter_;
   bool hasTime_;
   std::string prefix_;
+  std::array<char, 32> shortPrefix_{};  // the prefix again when it fits, for fixed-size copies
   std::vector<Column> columns_;
-  DateTextWriter dates_;
+  const SeriesBuffer* window_ = nullptr;
+  std::vector<SeriesBuffer::Column> views_;  // the stored dates, then each column's values
+  DateTextWriter dateText_;
 };
 
 // Reads the series a window at a time, so a long series never sits in memory whole.
@@ -137,9 +175,10 @@ class RowWriter {
   RowWriter(const RowWriter&) = delete;
   RowWriter& operator=(const RowWriter&) = delete;
 
-  void Row(const SeriesBuffer& window, int index) {
-    used_ = static_cast<std::size_t>(format_.Append(block_.get() + used_, window, index) -
-                                     block_.get());
+  // Rows come from this window until the next.
+  void Window(const SeriesBuffer& window) { format_.Bind(window); }
+  void Row(int index) {
+    used_ = static_cast<std::size_t>(format_.Append(block_.get() + used_, index) - block_.get());
     ++rows_;
     if (used_ >= kBlockSize) Flush();
   }
@@ -166,11 +205,13 @@ bool WriteOldestFirst(RowWriter& out, QuoteWindows& reader, int total) {
     const int count = std::min(kExportWindow, total - first);
     if (!reader.Read(first, count)) {
       for (int index = first; index < first + count && reader.Read(index, 1); ++index) {
-        out.Row(reader.window(), 0);
+        out.Window(reader.window());
+        out.Row(0);
       }
       return false;
     }
-    for (int k = 0; k < count; ++k) out.Row(reader.window(), k);
+    out.Window(reader.window());
+    for (int k = 0; k < count; ++k) out.Row(k);
   }
   return true;
 }
@@ -181,11 +222,13 @@ bool WriteNewestFirst(RowWriter& out, QuoteWindows& reader, int last) {
     const int count = last - first + 1;
     if (!reader.Read(first, count)) {
       for (int index = last; index >= first && reader.Read(index, 1); --index) {
-        out.Row(reader.window(), 0);
+        out.Window(reader.window());
+        out.Row(0);
       }
       return false;
     }
-    for (int k = count - 1; k >= 0; --k) out.Row(reader.window(), k);
+    out.Window(reader.window());
+    for (int k = count - 1; k >= 0; --k) out.Row(k);
   }
   return true;
 }

@@ -1,24 +1,36 @@
 #pragma once
 
+#include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "datafiles/format/encodings.h"
+#include "text/number_digits.h"
 
 namespace voltrim {
 
-// Room every writer below needs at out.
+// Room every writer below needs at out. The text ends where a writer returns; the bytes
+// after it, up to out + kNumberTextMax, may have been overwritten.
 inline constexpr std::size_t kNumberTextMax = 64;
 
 // Writes value exactly as printf's "%.<decimals>f" prints it (decimals 0 to 4), the
 // correct rounding of the exact binary value included, and returns the end of the text.
 // Exports and grids print hundreds of thousands of values, and snprintf was most of
 // their time.
-char* WriteFixed(char* out, float value, int decimals);
+inline char* WriteFixed(char* out, float value, int decimals);
 void AppendFixed(std::string& text, float value, int decimals);
 
-// The shortest plain decimal (no exponent, "." point) that reads back as the same single.
-char* WriteRoundTrip(char* out, float value);
+// The shortest plain decimal (no exponent, "." point) that reads back as the same single,
+// byte for byte std::to_chars in fixed notation (whole numbers in full).
+inline char* WriteRoundTrip(char* out, float value);
+
+// Every case of the two above; they take the common ones inline, since an export calls
+// them for every number.
+char* WriteFixedInFull(char* out, float value, int decimals);
+char* WriteRoundTripInFull(char* out, float value);
+char* WriteRoundTripFraction(char* out, float value);  // all but whole numbers below 10^8
 
 // MM/DD/YY, byte for byte FormatUserDate ("00/00/00" for no date).
 char* WriteUserDate(char* out, DayNumber day);
@@ -31,15 +43,90 @@ class DateTextWriter {
  public:
   char* UserDate(char* out, DayNumber day);
   char* IsoDate(char* out, DayNumber day);
+  // The same for a stored DATE value (YYYMMDD), byte for byte the text of the day number
+  // DateFloatToDay gives. Within a month whose days are those very dates, only the day's
+  // digits change from one quote to the next, so they are all that is worked out.
+  char* UserDateOf(char* out, float dateValue) { return DateOf(out, dateValue, userMonth_); }
+  char* IsoDateOf(char* out, float dateValue) { return DateOf(out, dateValue, isoMonth_); }
 
  private:
+  // The text of one month's first day, for the dates of the month up to lastDay.
+  struct MonthText {
+    bool iso = false;
+    int yearMonth = -1;  // YYYMM of the stored values; -1 when none is kept
+    int lastDay = 0;
+    int dayAt = 0;  // where the day's two digits are in text
+    int length = 0;
+    char text[16] = {};
+  };
+
+  char* DateOf(char* out, float dateValue, MonthText& month) {
+    if (dateValue >= 0.0f && dateValue < 16777216.0f) {
+      const auto whole = static_cast<int>(dateValue);
+      const int day = whole - month.yearMonth * 100;
+      if (day >= 1 && day <= month.lastDay && static_cast<float>(whole) == dateValue) {
+        std::memcpy(out, month.text, sizeof month.text);
+        out[month.dayAt] = static_cast<char>('0' + day / 10);
+        out[month.dayAt + 1] = static_cast<char>('0' + day % 10);
+        return out + month.length;
+      }
+    }
+    return DateOfNewMonth(out, dateValue, month);
+  }
+  char* DateOfNewMonth(char* out, float dateValue, MonthText& month);
   Ymd Split(DayNumber day);
 
   int monthBase_ = 0;  // day number of day 0 of the cached month
   Ymd month_;          // its year and month; year 0 when nothing is cached
+  MonthText userMonth_;
+  MonthText isoMonth_{true};
 };
 
 // HH:MM:SS.
 char* WriteIsoTime(char* out, PackedTime time);
+
+inline char* WriteFixed(char* out, float value, int decimals) {
+  static constexpr double kScales[] = {1.0, 10.0, 100.0, 1000.0, 10000.0};
+  if (decimals >= 0 && decimals <= 4) {
+    // A single has 24 significant bits and 10^4 needs 14, so the product is exact in a
+    // double, and so is its part below the point: the one rounding is made here, halfway
+    // cases to even, without a branch (whether a price lies just above or just below its
+    // last digit is anyone's guess). NaN fails the comparison.
+    const double exact = std::fabs(static_cast<double>(value)) * kScales[decimals];
+    if (exact < 99'999'999.5) {
+      if (std::signbit(value)) *out++ = '-';
+      const auto whole = static_cast<std::uint32_t>(exact);
+      const double rest = exact - static_cast<double>(whole);
+      const std::uint32_t scaled = whole + static_cast<std::uint32_t>(rest > 0.5) +
+                                   static_cast<std::uint32_t>((rest == 0.5) & ((whole & 1) != 0));
+      return digits::WriteShortDecimal(out, scaled, decimals);
+    }
+    // Larger volumes and open interest, whole numbers nearly always.
+    const float magnitude = std::fabs(value);
+    if (magnitude < 1e8f) {
+      const auto whole = static_cast<std::uint32_t>(magnitude);
+      if (static_cast<float>(whole) == magnitude) {
+        if (std::signbit(value)) *out++ = '-';
+        out = digits::WriteShortDecimal(out, whole, 0);
+        std::memcpy(out, ".0000", 5);
+        return out + (decimals == 0 ? 0 : decimals + 1);
+      }
+    }
+  }
+  return WriteFixedInFull(out, value, decimals);
+}
+
+inline char* WriteRoundTrip(char* out, float value) {
+  // Whole numbers below 10^8 (volumes, open interest, round prices) are their digits.
+  const float magnitude = std::fabs(value);
+  if (magnitude < 1e8f) {
+    const auto whole = static_cast<std::uint32_t>(magnitude);
+    if (static_cast<float>(whole) == magnitude) {
+      if (std::signbit(value)) *out++ = '-';
+      return digits::WriteShortDecimal(out, whole, 0);
+    }
+  }
+  return WriteRoundTripFraction(out, value);
+}
 
 }  // namespace voltrim

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
+#include <string>
 
 #include "samples/portfolio_builder.h"
 #include "support/temp_dir.h"
@@ -71,6 +73,23 @@ TEST(SymbolRowsFromMaster, ReadInFileOrderButRefuseACountThatDisagreesWithTheFil
   EXPECT_NE(ReadSymbolRows(WriteMaster(dir, 10, 12), rows), kOk);  // records missing
   EXPECT_NE(ReadSymbolRows((dir.path() / "NOMASTER").string(), rows), kOk);
   EXPECT_EQ(rows.headerCount, -7);  // untouched on failure
+}
+
+// voltrim-cli quotes writes the grid's cells straight into its lines; they must be the
+// grid's very texts, N/A for absent (below zero) and NaN fields included.
+TEST(QuoteCells, WrittenCellsAreTheGridsTexts) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const Quote quotes[] = {
+      {YmdToDay(1999, 12, 31), 0, 12.625f, 13.0f, 12.5f, 12.75f, 15000.0f, -1.0f},
+      {0, 0, -1.0f, nan, 0.0f, 99999.9921875f, 123456789.0f, 4.5f},
+      {YmdToDay(2059, 2, 28), 0, 1e-6f, 2097151.875f, 3e9f, -0.0f, 0.5f, 1e30f}};
+  for (const Quote& quote : quotes) {
+    const QuoteRowTexts texts = QuoteCellTexts(quote);
+    std::string joined = texts[0];
+    for (std::size_t i = 1; i < texts.size(); ++i) joined += "\t" + texts[i];
+    char line[kQuoteRowTextMax];
+    EXPECT_EQ(std::string(line, WriteQuoteCells(line, quote, '\t')), joined);
+  }
 }
 
 }  // namespace

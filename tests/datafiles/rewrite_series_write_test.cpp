@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
 
 #include "datafiles/write/rewrite_series.h"
 #include "fixtures.h"
@@ -75,6 +78,98 @@ TEST(RewriteSeries, SetAndScaleRewriteFieldsInTheirStoredPositions) {
     ASSERT_EQ(a.Run(c.edit), kOk);
     Bytes expected = a.Expected(c.expected);
     if (c.thirdAsStored) expected[oddZero] = 0x12;
+    a.ExpectDatAndBackup(expected);
+  }
+}
+
+// A scale of a long series goes four records at a time where four in a row are in range,
+// one by one elsewhere; both must give every field exactly MbfToIeee, the product and
+// IeeeToMbf, odd stored values included (a zero with a nonzero mantissa, the tiniest MBF
+// exponent, negative values), and refuse the whole file when one product has no MBF form.
+TEST(RewriteSeries, ScaleOfManyQuotesIsTheFieldByFieldProduct) {
+  const std::vector<DailyQuote> quotes = Quotes(23);
+  const DayNumber first = quotes[2].day, last = quotes[17].day;  // quotes 2 to 17
+  struct Odd {
+    int quote;
+    int field;  // stored position, 0-based
+    MbfBytes bytes;
+  };
+  const struct {
+    const char* what;
+    std::vector<Field> fields;  // stored order
+    std::string dop;
+    std::array<float, 6> factors;
+    std::vector<Odd> odd;
+    Status expected;
+  } cases[] = {
+      {"seven fields",
+       {Field::Date, Field::Open, Field::High, Field::Low, Field::Close, Field::Vol, Field::Oi},
+       "",
+       {2, 0.5f, -1, 1e-3f, 3, 0},
+       {{5, 1, {0x12, 0x34, 0x56, 0}},
+        {9, 2, {1, 0, 0, 2}},
+        {10, 3, IeeeToMbf(-3.5f)},
+        {1, 4, {0x12, 0x34, 0x56, 0}},
+        {13, 5, {}}},
+       kOk},
+      {"five fields, DOP order, one no keyword names",
+       {Field::Date, Field::Close, Field::Open, Field::Vol, Field::Oi},
+       "\"DATE\",0,0\n\"CLOSE\",2,2\n\"OPEN\",2,2\n\"VOL\",0,0\n\"XTRA\",0,0\n",
+       {1.5f, 1, 1, 0.25f, 7, 7},
+       {{8, 2, {0x12, 0x34, 0x56, 0}}, {19, 1, IeeeToMbf(-0.0f)}},
+       kOk},
+      {"a product past MBF in a run of four",
+       {Field::Date, Field::Open, Field::High, Field::Low, Field::Close, Field::Vol},
+       "",
+       {1, 1, 1, 1, 2e19f, 1},  // Vol
+       {{6, 5, IeeeToMbf(1e19f)}},
+       kNoMbfForm},
+      {"a product past MBF one by one",
+       {Field::Date, Field::Open, Field::High, Field::Low, Field::Close, Field::Vol},
+       "",
+       {1, 1, 1, 1, 2e19f, 1},  // Vol
+       {{17, 5, IeeeToMbf(1e19f)}},
+       kNoMbfForm},
+      {"a stored exponent that reads as no number",
+       {Field::Date, Field::Open, Field::High, Field::Low, Field::Close, Field::Vol},
+       "",
+       {2, 2, 2, 2, 2, 2},
+       {{12, 2, {0, 0, 0, 1}}},
+       kNoMbfForm},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    SeriesSpec acme = MakeDailySeries(1, "ACME", "ACME CORP", quotes);
+    acme.fields = c.fields;
+    for (RawRecord& record : acme.records) record.resize(c.fields.size(), 17.0f);
+    Acme a(acme);
+    if (!c.dop.empty()) WriteText(a.temp.path() / "p" / "F1.DOP", c.dop);
+    const std::size_t length = 4 * c.fields.size();
+    Bytes dat = a.before.at("p/F1.DAT");
+    for (const Odd& odd : c.odd) {
+      const std::size_t at = length * static_cast<std::size_t>(odd.quote + 1) +
+                             4 * static_cast<std::size_t>(odd.field);
+      std::copy(odd.bytes.begin(), odd.bytes.end(), dat.begin() + static_cast<std::ptrdiff_t>(at));
+    }
+    WriteFileBytes(a.temp.path() / "p" / "F1.DAT", dat);
+    a.before = TakeSnapshot(a.temp.path());
+
+    ASSERT_EQ(a.Run(Edit(edit_kind::kScaleRange, first, last, c.factors)), c.expected);
+    if (c.expected != kOk) {
+      EXPECT_EQ(TakeSnapshot(a.temp.path()), a.before);
+      continue;
+    }
+    Bytes expected = dat;
+    for (int q = 2; q <= 17; ++q) {
+      for (std::size_t position = 0; position < c.fields.size(); ++position) {
+        // Fields by the DOP's names: the fifth stored field of the second case has none.
+        const std::size_t k = static_cast<std::size_t>(c.fields[position]) - 2;
+        if (c.fields[position] == Field::Date || (!c.dop.empty() && position == 4)) continue;
+        std::uint8_t* field =
+            expected.data() + length * static_cast<std::size_t>(q + 1) + 4 * position;
+        IeeeToMbf(MbfToIeee(field) * c.factors[k], field);
+      }
+    }
     a.ExpectDatAndBackup(expected);
   }
 }

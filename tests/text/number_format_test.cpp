@@ -4,9 +4,11 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "text/number_format.h"
 
@@ -119,6 +121,122 @@ TEST(RoundTripText, ReadsBackAsTheSameSingle) {
   EXPECT_EQ(std::string(text, WriteRoundTrip(text, 12.625f)), "12.625");
   EXPECT_EQ(std::string(text, WriteRoundTrip(text, 15000.0f)), "15000");
   EXPECT_EQ(std::string(text, WriteRoundTrip(text, 0.1f)), "0.1");
+}
+
+// The writers take most values by short cuts (scaled below 10^8, whole numbers) and the
+// rest in full: values either side of every place where one gives way to another.
+TEST(FixedNumberText, AgreesWithPrintfWhereTheShortCutsEnd) {
+  Comparison comparison;
+  for (int decimals = 0; decimals <= 4; ++decimals) {
+    for (const double edge :
+         {1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 16777216.0, 4294967296.0, 1.7e13, 17592186044416.0, 1e15}) {
+      float value = static_cast<float>(edge);
+      for (int step = 0; step < 300; ++step) value = std::nextafter(value, 0.0f);
+      for (int step = 0; step < 600; ++step) {
+        comparison.Check(value, decimals);
+        comparison.Check(-value, decimals);
+        value = std::nextafter(value, 1e30f);
+      }
+    }
+  }
+  EXPECT_EQ(comparison.differing, 0) << comparison.first;
+}
+
+std::string ToChars(float value) {
+  char text[kNumberTextMax];
+  const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
+  return std::string(text, result.ptr);
+}
+
+// WriteRoundTrip is byte for byte std::to_chars in fixed notation (a one-off comparison
+// went over all 2^32 bit patterns); here the kinds of value it treats differently: whole
+// numbers below and above 10^8 and 2^24 (printed in full), prices typed with a few
+// decimals, halfway cases (1048576.25 has two nearest texts of 8 digits), powers of two
+// (their lower neighbour is half as far), the smallest and largest magnitudes and the
+// values without a number.
+TEST(RoundTripText, MatchesToCharsForEveryKindOfValue) {
+  std::vector<float> values = {0.0f,
+                               -0.0f,
+                               1048576.25f,
+                               1048576.75f,
+                               2097152.5f,
+                               0.5f,
+                               0.25f,
+                               0.125f,
+                               1e-10f,
+                               1e-5f,
+                               16777216.0f,
+                               16777218.0f,
+                               1e8f,
+                               99999992.0f,
+                               1.5e10f,
+                               3.4e38f,
+                               1e-38f,
+                               std::numeric_limits<float>::denorm_min(),
+                               std::numeric_limits<float>::infinity(),
+                               std::numeric_limits<float>::quiet_NaN()};
+  std::mt19937 random(26);
+  std::uniform_int_distribution<std::uint32_t> bits;
+  for (int i = 0; i < 300'000; ++i) values.push_back(std::bit_cast<float>(bits(random)));
+  // Prices as typed: 2 to 4 decimals read into a single.
+  for (int i = 0; i < 100'000; ++i) {
+    const int decimals = 2 + i % 3;
+    const unsigned scale = decimals == 2 ? 100 : decimals == 3 ? 1000 : 10000;
+    char text[32];
+    std::snprintf(text, sizeof text, "%u.%0*u", static_cast<unsigned>(random() % 100'000), decimals,
+                  static_cast<unsigned>(random() % scale));
+    float price = 0;
+    std::from_chars(text, text + std::strlen(text), price);
+    values.push_back(price);
+  }
+  for (int exponent = -149; exponent <= 127; ++exponent) {
+    const float power = std::ldexp(1.0f, exponent);
+    for (const float value : {power, std::nextafter(power, 0.0f),
+                              std::nextafter(power, std::numeric_limits<float>::infinity())}) {
+      values.push_back(value);
+    }
+  }
+  for (float value = 99'999'000.0f; value < 100'001'000.0f; value = std::nextafter(value, 1e9f)) {
+    values.push_back(value);
+  }
+  long long differing = 0;
+  std::string first;
+  for (const float value : values) {
+    for (const float signedValue : {value, -value}) {
+      char text[kNumberTextMax];
+      const std::string ours(text, WriteRoundTrip(text, signedValue));
+      const std::string expected = ToChars(signedValue);
+      if (ours != expected && differing++ == 0) first = ours + " vs " + expected;
+    }
+  }
+  EXPECT_EQ(differing, 0) << first;
+}
+
+// Exports write dates from the stored DATE values, keeping a month's text while its
+// days run on; every value must still read as the program's date text of its day number:
+// months 0 and 13, day 0 and days past a month's end, leap days, years before 1961 and
+// past 2140, and values that are not whole numbers.
+TEST(DateText, StoredDatesWriteAsTheirDayNumbers) {
+  DateTextWriter writer;
+  std::vector<float> dates;
+  for (int year = 0; year < 260; year += (year > 55 && year < 245) ? 1 : 4) {
+    for (int month = 0; month <= 13; ++month) {
+      for (int day = 0; day <= 33; ++day)
+        dates.push_back(static_cast<float>(year * 10000 + month * 100 + day));
+    }
+  }
+  for (const float odd : {-1.0f, 991231.5f, 1000101.25f, 1e9f, -1000101.0f, 3e7f,
+                          std::numeric_limits<float>::quiet_NaN()}) {
+    dates.insert(dates.begin() + 5000, odd);
+  }
+  for (const float date : dates) {
+    const DayNumber day = DateFloatToDay(date);
+    char text[kNumberTextMax];
+    ASSERT_EQ(std::string(text, writer.UserDateOf(text, date)), FormatUserDate(day)) << date;
+    ASSERT_EQ(std::string(text, writer.IsoDateOf(text, date)),
+              std::string(text, WriteIsoDate(text, day)))
+        << date;
+  }
 }
 
 }  // namespace

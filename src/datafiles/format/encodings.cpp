@@ -15,12 +15,6 @@ namespace {
 // Days before the first of each month in a common year.
 constexpr int kMonthStart[12] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
 
-std::uint32_t FloatBits(float value) {
-  std::uint32_t bits = 0;
-  std::memcpy(&bits, &value, sizeof bits);
-  return bits;
-}
-
 struct SplitNumber {
   int high = 0;
   int middle = 0;
@@ -95,30 +89,10 @@ void MbfToIeeeInPlace(std::uint8_t* numbers, std::size_t count) {
   }
 }
 
-void IeeeToMbf(float value, std::uint8_t* out) {
-  if (value == 0.0f) {
-    std::memset(out, 0, 4);
-    return;
-  }
-  const std::uint32_t bits = FloatBits(value);
-  const std::uint32_t b2 = (bits >> 16) & 0xFFu;
-  const std::uint32_t b3 = bits >> 24;
-  const std::uint32_t sign = b3 >> 7;
-  out[0] = static_cast<std::uint8_t>(bits & 0xFFu);
-  out[1] = static_cast<std::uint8_t>((bits >> 8) & 0xFFu);
-  out[2] = static_cast<std::uint8_t>((b2 & 0x7Fu) | (sign << 7));
-  out[3] = static_cast<std::uint8_t>(((b3 << 1) & 0xFFu) + (b2 >> 7) + 2u);
-}
-
 MbfBytes IeeeToMbf(float value) {
   MbfBytes out{};
   IeeeToMbf(value, out.data());
   return out;
-}
-
-bool HasMbfForm(float value) {
-  const std::uint32_t biasedExponent = (FloatBits(value) >> 23) & 0xFFu;
-  return biasedExponent < 254u;
 }
 
 DayNumber YmdToDay(int year, int month, int day) {

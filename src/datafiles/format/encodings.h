@@ -43,9 +43,25 @@ inline float MbfToIeee(const MbfBytes& mbf) { return MbfToIeee(mbf.data()); }
 // MbfToIeee), fast enough for whole series.
 void MbfToIeeeInPlace(std::uint8_t* numbers, std::size_t count);
 MbfBytes IeeeToMbf(float value);
-void IeeeToMbf(float value, std::uint8_t* out);
+// Inline, like MbfToIeee: a rewrite converts every field it changes back through it.
+inline void IeeeToMbf(float value, std::uint8_t* out) {
+  if (value == 0.0f) {
+    out[0] = out[1] = out[2] = out[3] = 0;
+    return;
+  }
+  const auto bits = std::bit_cast<std::uint32_t>(value);
+  const std::uint32_t b2 = (bits >> 16) & 0xFFu;
+  const std::uint32_t b3 = bits >> 24;
+  const std::uint32_t sign = b3 >> 7;
+  out[0] = static_cast<std::uint8_t>(bits & 0xFFu);
+  out[1] = static_cast<std::uint8_t>((bits >> 8) & 0xFFu);
+  out[2] = static_cast<std::uint8_t>((b2 & 0x7Fu) | (sign << 7));
+  out[3] = static_cast<std::uint8_t>(((b3 << 1) & 0xFFu) + (b2 >> 7) + 2u);
+}
 // False for values that have no MBF form (magnitude 2^127 and above, infinities, NaN).
-bool HasMbfForm(float value);
+inline bool HasMbfForm(float value) {
+  return ((std::bit_cast<std::uint32_t>(value) >> 23) & 0xFFu) < 254u;
+}
 
 DayNumber YmdToDay(int year, int month, int day);
 Ymd DayToYmd(DayNumber day);

@@ -104,8 +104,8 @@ class SeriesBuffer {
   }
 
   // One value field (Open..Oi) of the quotes held, for loops over many quotes; a field
-  // the series does not have reads -1.0 at every index. Indexes are not checked: keep
-  // them below Count().
+  // the series does not have reads -1.0 at every index. Date and Time give the stored
+  // YYYMMDD and HHMMSS values. Indexes are not checked: keep them below Count().
   class Column {
    public:
     float operator[](int index) const {

@@ -1,5 +1,7 @@
 #include "datafiles/write/rewrite_series.h"
 
+#include <array>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -29,6 +31,7 @@ class DatImage {
         layout_(series.layout) {}
 
   bool HasHeader() const { return bytes_.size() >= length_; }
+  std::vector<std::uint8_t>& Bytes() { return bytes_; }
   int Records() const { return static_cast<int>(bytes_.size() / length_) - 1; }
   const std::uint8_t* Record(int i) const {
     return bytes_.data() + length_ * (static_cast<std::size_t>(i) + 1);
@@ -67,65 +70,180 @@ std::optional<int> FirstInRange(const DatImage& dat, const SeriesEdit& q) {
 
 Field ValueField(int index) { return kValueFields[static_cast<std::size_t>(index)]; }
 
-// Set or scale the fields of one in-range record, in place.
-Status EditRecord(const SeriesEdit& q, const DatImage& dat, std::uint8_t* record) {
-  for (int k = 0; k < 6; ++k) {
-    const Field f = ValueField(k);
-    if (!dat.Layout().Has(f)) continue;
-    std::uint8_t* field = record + dat.FieldOffset(f);
-    const float given = q.values[static_cast<std::size_t>(k)];
-    float result = 0.0f;
-    if (q.kind == edit_kind::kSet) {
-      if ((q.fieldsToSet & (1u << k)) == 0) continue;
-      result = given;
-    } else {
-      result = MbfToIeee(field) * given;
-    }
-    if (!HasMbfForm(result)) return kNoMbfForm;
+// Multiplies one stored field by factor, in place: MbfToIeee, the product, IeeeToMbf,
+// bit for bit, but on the four bytes as one word and without a branch, since a split
+// scales every field of a series. False when the product has no MBF form (the field then
+// holds no meaningful bytes).
+bool ScaleStored(std::uint8_t* field, float factor) {
+  if constexpr (std::endian::native != std::endian::little) {
+    const float result = MbfToIeee(field) * factor;
+    if (!HasMbfForm(result)) return false;
     IeeeToMbf(result, field);
+    return true;
   }
-  return kOk;
+  std::uint32_t mbf = 0;
+  std::memcpy(&mbf, field, 4);
+  const std::uint32_t exponent = mbf >> 24;
+  std::uint32_t ieee =
+      ((mbf & 0x800000u) << 8) | (((exponent - 2u) & 0xFFu) << 23) | (mbf & 0x7FFFFFu);
+  ieee &= exponent != 0 ? 0xFFFFFFFFu : 0u;  // exponent byte 0: the value is 0
+  const auto result = std::bit_cast<std::uint32_t>(std::bit_cast<float>(ieee) * factor);
+  const std::uint32_t biased = (result >> 23) & 0xFFu;
+  std::uint32_t stored =
+      (result & 0x7FFFFFu) | ((result >> 31) << 23) | (((biased + 2u) & 0xFFu) << 24);
+  stored &= (result & 0x7FFFFFFFu) != 0 ? 0xFFFFFFFFu : 0u;  // both zeros: four zero bytes
+  std::memcpy(field, &stored, 4);
+  return biased < 254u;
 }
 
-void AppendRecord(std::vector<std::uint8_t>& out, const std::uint8_t* record, std::size_t length) {
-  out.insert(out.end(), record, record + length);
+// Four words of stored fields at once, in the lanes of one vector register (SSE2 on every
+// x86-64, NEON on ARM).
+using Words = std::uint32_t __attribute__((vector_size(16)));
+using Floats = float __attribute__((vector_size(16)));
+
+// ScaleStored of four fields at once, step for step. Lanes outside `scaled` keep their
+// bytes; `bad` collects the scaled lanes whose product has no MBF form.
+Words ScaleFour(Words mbf, Floats factor, Words scaled, Words& bad) {
+  const Words exponent = mbf >> 24;
+  Words ieee = ((mbf & 0x800000u) << 8) | (((exponent - 2u) & 0xFFu) << 23) | (mbf & 0x7FFFFFu);
+  ieee &= std::bit_cast<Words>(exponent != 0u);
+  const auto result = std::bit_cast<Words>(std::bit_cast<Floats>(ieee) * factor);
+  const Words biased = (result >> 23) & 0xFFu;
+  Words stored = (result & 0x7FFFFFu) | ((result >> 31) << 23) | (((biased + 2u) & 0xFFu) << 24);
+  stored &= std::bit_cast<Words>((result & 0x7FFFFFFFu) != 0u);
+  bad |= std::bit_cast<Words>(biased >= 254u) & scaled;
+  return (stored & scaled) | (mbf & ~scaled);
 }
 
-// The complete new DAT content; nothing is written until all of it is known to be sound.
-Status BuildNewContent(const SeriesEdit& q, const DatImage& dat, std::optional<int> hit,
-                       std::vector<std::uint8_t>& out) {
+// What a set or scale does to each in-range record, worked out once for the whole file:
+// where each field it changes lies, and for a set the stored bytes of its value.
+class RecordEdit {
+ public:
+  RecordEdit(const SeriesEdit& q, const DatImage& dat)
+      : scale_(q.kind != edit_kind::kSet), wholeWords_(dat.Length() % 4 == 0) {
+    const std::size_t words = dat.Length() / 4;
+    std::vector<float> factorOfWord(words, 1.0f);
+    std::vector<std::uint32_t> scaledWord(words, 0);
+    for (int k = 0; k < 6; ++k) {
+      const Field f = ValueField(k);
+      if (!dat.Layout().Has(f)) continue;
+      if (!scale_ && (q.fieldsToSet & (1u << k)) == 0) continue;
+      const float given = q.values[static_cast<std::size_t>(k)];
+      Change& change = changes_[static_cast<std::size_t>(count_++)];
+      change.offset = dat.FieldOffset(f);
+      change.factor = given;
+      IeeeToMbf(given, change.stored.data());
+      factorOfWord[change.offset / 4] = given;
+      scaledWord[change.offset / 4] = 0xFFFFFFFFu;
+    }
+    // Four records are as many whole vectors as a record has fields: the lanes' pattern
+    // of factors repeats every four records.
+    for (std::size_t v = 0; v < words; ++v) {
+      Floats factor{};
+      Words scaled{};
+      for (std::size_t lane = 0; lane < 4; ++lane) {
+        factor[lane] = factorOfWord[(4 * v + lane) % words];
+        scaled[lane] = scaledWord[(4 * v + lane) % words];
+      }
+      factors_.push_back(factor);
+      scaled_.push_back(scaled);
+    }
+  }
+
+  // Whether four records in a row can go through ApplyFour.
+  bool ScalesFour() const {
+    return scale_ && wholeWords_ && std::endian::native == std::endian::little;
+  }
+
+  // Set or scale the fields of one in-range record, in place.
+  Status Apply(std::uint8_t* record) const {
+    bool sound = true;
+    for (int c = 0; c < count_; ++c) {
+      const Change& change = changes_[static_cast<std::size_t>(c)];
+      std::uint8_t* field = record + change.offset;
+      if (scale_) {
+        sound &= ScaleStored(field, change.factor);
+      } else {
+        std::memcpy(field, change.stored.data(), 4);
+      }
+    }
+    return sound ? kOk : kNoMbfForm;
+  }
+
+  // Scale four in-range records in a row, in place, a vector at a time.
+  Status ApplyFour(std::uint8_t* records) const {
+    Words bad{};
+    for (std::size_t v = 0; v < factors_.size(); ++v) {
+      Words words;
+      std::memcpy(&words, records + 16 * v, 16);
+      words = ScaleFour(words, factors_[v], scaled_[v], bad);
+      std::memcpy(records + 16 * v, &words, 16);
+    }
+    return (bad[0] | bad[1] | bad[2] | bad[3]) == 0 ? kOk : kNoMbfForm;
+  }
+
+ private:
+  struct Change {
+    std::size_t offset = 0;
+    float factor = 0.0f;
+    MbfBytes stored{};  // a set's value as stored (checked to have an MBF form beforehand)
+  };
+  bool scale_;
+  bool wholeWords_;  // records of whole 4-byte fields: the lanes line up with the fields
+  std::array<Change, 6> changes_{};
+  int count_ = 0;
+  std::vector<Floats> factors_;  // per vector of four records: each lane's factor
+  std::vector<Words> scaled_;    // and whether the lane is scaled at all
+};
+
+// Turns the stored image into the complete new DAT content, in place: the file is read
+// into memory once and written from the same bytes, with no second copy of it. Nothing
+// is written until all of it is known to be sound.
+Status BuildNewContent(const SeriesEdit& q, DatImage& dat, std::optional<int> hit) {
   const std::size_t length = dat.Length();
-  out.clear();
-  out.reserve(length * (static_cast<std::size_t>(dat.Records()) + 2));
-  AppendRecord(out, dat.Header(), length);
+  const auto records = static_cast<std::size_t>(dat.Records());
+  std::vector<std::uint8_t>& bytes = dat.Bytes();
+  // A piece of a record after the last whole one is not kept.
+  bytes.resize(length * (records + 1));
   std::int16_t last = dat.LastRecord();
   if (q.kind == edit_kind::kDelete) --last;
   if (q.kind == edit_kind::kInsert) ++last;
   const auto raw = static_cast<std::uint16_t>(last);
-  out[2] = static_cast<std::uint8_t>(raw & 0xFF);
-  out[3] = static_cast<std::uint8_t>(raw >> 8);
 
-  std::vector<std::uint8_t> record(length);
-  for (int i = 0; i < dat.Records(); ++i) {
-    const std::uint8_t* stored = dat.Record(i);
-    if (q.kind == edit_kind::kDelete && hit == i) continue;
-    if (q.kind == edit_kind::kInsert && hit == i) {
-      std::memcpy(record.data(), stored, length);
-      const MbfBytes date = DayToDateFloat(PreviousWeekday(dat.DayOf(i)));
-      std::memcpy(record.data() + dat.FieldOffset(Field::Date), date.data(), date.size());
-      AppendRecord(out, record.data(), length);
+  const auto recordAt = [&](std::size_t i) { return bytes.data() + length * (i + 1); };
+  if (q.kind == edit_kind::kDelete) {
+    const auto gone = static_cast<std::size_t>(*hit);
+    std::memmove(recordAt(gone), recordAt(gone + 1), (records - gone - 1) * length);
+    bytes.resize(bytes.size() - length);
+  } else if (q.kind == edit_kind::kInsert) {
+    const auto before = static_cast<std::size_t>(*hit);
+    const MbfBytes date = DayToDateFloat(PreviousWeekday(dat.DayOf(*hit)));
+    bytes.resize(bytes.size() + length);
+    std::memmove(recordAt(before + 1), recordAt(before), (records - before) * length);
+    std::memcpy(recordAt(before) + dat.FieldOffset(Field::Date), date.data(), date.size());
+  } else {
+    const RecordEdit edit(q, dat);
+    const auto inRange = [&](std::size_t i) { return InRange(q, dat.DayOf(static_cast<int>(i))); };
+    std::size_t i = 0;
+    for (; i + 4 <= records; i += 4) {
+      const bool in[4] = {inRange(i), inRange(i + 1), inRange(i + 2), inRange(i + 3)};
+      if (edit.ScalesFour() && in[0] && in[1] && in[2] && in[3]) {
+        const Status status = edit.ApplyFour(recordAt(i));
+        if (status != kOk) return status;
+        continue;
+      }
+      for (std::size_t j = 0; j < 4; ++j) {
+        const Status status = in[j] ? edit.Apply(recordAt(i + j)) : kOk;
+        if (status != kOk) return status;
+      }
     }
-    const bool edits = q.kind == edit_kind::kSet || q.kind == edit_kind::kScale ||
-                       q.kind == edit_kind::kScaleRange;
-    if (edits && InRange(q, dat.DayOf(i))) {
-      std::memcpy(record.data(), stored, length);
-      const Status status = EditRecord(q, dat, record.data());
+    for (; i < records; ++i) {
+      const Status status = inRange(i) ? edit.Apply(recordAt(i)) : kOk;
       if (status != kOk) return status;
-      AppendRecord(out, record.data(), length);
-    } else {
-      AppendRecord(out, stored, length);
     }
   }
+  bytes[2] = static_cast<std::uint8_t>(raw & 0xFF);
+  bytes[3] = static_cast<std::uint8_t>(raw >> 8);
   return kOk;
 }
 
@@ -216,7 +334,7 @@ Status RewriteSeries(const SeriesEdit& request, std::string_view portfolioDir,
   std::vector<std::uint8_t> stored;
   status = ReadWholeFile(series.datPath, stored, kMaxPortfolioFileBytes);
   if (status != kOk) return status == kFileOpen ? kFileOpen : status;
-  const DatImage dat(std::move(stored), series);
+  DatImage dat(std::move(stored), series);
   // A header the readers refuse (no quote count at all) is not rewritten either.
   if (!dat.HasHeader() || dat.LastRecord() < 1) return kDamagedFile;
 
@@ -224,9 +342,14 @@ Status RewriteSeries(const SeriesEdit& request, std::string_view portfolioDir,
   const std::optional<int> hit = findsOne ? FirstInRange(dat, request) : std::nullopt;
   status = CheckAgainstSeries(request, dat, hit);
   if (status != kOk) return status;
+  // The MASTER dates a delete leads to, taken from the file as it is before the delete.
+  // The caller's count is from its last read, which another writer may have changed since;
+  // MASTER must follow the series as it now stands (both counts come from the header).
+  const std::vector<DateUpdate> dateUpdates =
+      request.kind == edit_kind::kDelete ? DeleteDateUpdates(dat, *hit, dat.LastRecord() - 1)
+                                         : std::vector<DateUpdate>{};
 
-  std::vector<std::uint8_t> content;
-  status = BuildNewContent(request, dat, hit, content);
+  status = BuildNewContent(request, dat, hit);
   if (status != kOk) return status;
 
   const int number = series.found.record.FileNumber();
@@ -235,16 +358,12 @@ Status RewriteSeries(const SeriesEdit& request, std::string_view portfolioDir,
   names.target = DatFileName(number);
   names.temporary = NewFileName(number);
   names.backup = BakFileName(number);
-  status = ReplaceFileContent(names, content);
+  status = ReplaceFileContent(names, dat.Bytes());
   if (status != kOk) return status;
 
-  if (request.kind != edit_kind::kDelete) return kOk;
   // Only now that the quote is gone from the file may MASTER say so.
   const std::string masterPath = MasterPathIn(series.found.directory);
-  // The caller's count is from its last read, which another writer may have changed since;
-  // MASTER must follow the series as it now stands (both counts come from the header).
-  const int storedCount = dat.LastRecord() - 1;
-  for (const DateUpdate& update : DeleteDateUpdates(dat, *hit, storedCount)) {
+  for (const DateUpdate& update : dateUpdates) {
     if (SetMasterDate(masterPath, update.date, number, update.which) != kOk) {
       return kMasterDatesNotUpdated;
     }
