@@ -117,7 +117,9 @@ TEST_F(CliImportTest, RefusalsSayWhyAndChangeNothing) {
 // new series of the same columns, gives back the same data files.
 TEST_F(CliImportTest, ARealFolderSurvivesExportAndImport) {
   if (SharedDataDir().empty()) GTEST_SKIP() << "no shared data";
-  for (const std::string folder : {"equis-small", "stooq-intraday", "bbfinance"}) {
+  // The two small folders, daily and intraday, through the real commands; every series of
+  // every folder goes through the same code in the core's round trip.
+  for (const std::string folder : {"equis-small", "stooq-intraday"}) {
     const std::string source = (SharedDataDir() / folder).string();
     const std::string target = (temp_.path() / folder).string();
     ASSERT_EQ(Run({"new-portfolio", target}).exitCode, 0);
