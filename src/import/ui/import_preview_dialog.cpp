@@ -125,7 +125,6 @@ ImportPreviewDialog::ImportPreviewDialog(const Target& target, const ImportText&
   }
   rows_->resizeColumnsToContents();
   rows_->resizeRowsToContents();
-  rows_->horizontalHeader()->setStretchLastSection(true);
   rows_->setMinimumHeight(DialogUnits(*rows_, 0, 60).height());
   // Wide enough for every column of the series without scrolling sideways.
   int width = 2 * rows_->frameWidth() + rows_->verticalScrollBar()->sizeHint().width();
