@@ -16,6 +16,7 @@ extern "C" int fuzz_portfolio_entry(const std::uint8_t* data, std::size_t size);
 extern "C" int fuzz_rewrite_entry(const std::uint8_t* data, std::size_t size);
 extern "C" int fuzz_emaster_entry(const std::uint8_t* data, std::size_t size);
 extern "C" int fuzz_xmaster_entry(const std::uint8_t* data, std::size_t size);
+extern "C" int fuzz_import_entry(const std::uint8_t* data, std::size_t size);
 
 namespace {
 
@@ -32,7 +33,8 @@ constexpr Target kTargets[] = {{"master", fuzz_master_entry},
                                {"portfolio", fuzz_portfolio_entry},
                                {"rewrite", fuzz_rewrite_entry},
                                {"emaster", fuzz_emaster_entry},
-                               {"xmaster", fuzz_xmaster_entry}};
+                               {"xmaster", fuzz_xmaster_entry},
+                               {"import", fuzz_import_entry}};
 
 }  // namespace
 

@@ -15,6 +15,9 @@ constexpr CommandInfo kSeparator(MenuName menu) { return CommandInfo{menu, 0}; }
 const std::array kMenuCommands = {
     // Shortcuts: those the desktop expects where one exists (Ctrl+Q, Ctrl+F, F5, F1), and
     // Ctrl+E and Del for the quote editor and the quote's deletion (Del, Enter: quotes grid).
+    CommandInfo{M::Voltrim, c::kPortfolioNew, "&New Portfolio...", nullptr,
+                "Create a new, empty portfolio", "New portfolio", "folder-new", nullptr},
+    kSeparator(M::Voltrim),
     CommandInfo{M::Voltrim, c::kAppExit, "E&xit", "Ctrl+Q", "Quit the application", "Quit",
                 "application-exit", "exit"},
     CommandInfo{M::View, c::kViewToolbar, "&Toolbar", nullptr, "Show or hide the toolbar"},
@@ -29,6 +32,8 @@ const std::array kMenuCommands = {
                 nullptr, "filter"},
     CommandInfo{M::Portfolio, c::kReScan, "&ReScan", "F5", "ReScan drive(s) for portfolios",
                 "ReScan", "view-refresh", "rescan"},
+    CommandInfo{M::Symbol, c::kSymbolNew, "&New...", nullptr, "Add a new symbol to this portfolio",
+                "New symbol", nullptr, "symbol-new"},
     CommandInfo{M::Symbol, c::kSymbolDelete, "&Delete", nullptr, "Delete Symbol", "Delete Symbol",
                 "edit-delete", "symbol-delete"},
     CommandInfo{M::Symbol, c::kSymbolMove, "&Move...", nullptr, "Move", "Move", nullptr,
@@ -54,6 +59,8 @@ const std::array kMenuCommands = {
     kSeparator(M::Quotes),
     CommandInfo{M::Quotes, c::kQuoteExport, "E&xport...", nullptr, "Export quotes", "Export",
                 "document-save-as", "export"},
+    CommandInfo{M::Quotes, c::kQuoteImport, "&Import...", nullptr, "Import quotes from a text file",
+                "Import", "document-open", "import"},
     // The message pane promises help on F1, so F1 opens the manual.
     CommandInfo{M::Help, c::kHelpTopics, "&Help Topics", "F1", nullptr, nullptr, "help-contents",
                 "help-topics"},
@@ -83,6 +90,7 @@ const std::array kToolbarCommands = {
     c::kQuoteAdd,
     c::kQuoteDelete,
     c::kQuoteExport,
+    c::kQuoteImport,
     0,
     c::kAppAbout,
 };

@@ -31,6 +31,7 @@
 #include "datafiles/format/series_facts.h"
 #include "discovery/ui/search_filter_dialog.h"
 #include "export/ui/export_command_handler.h"
+#include "import/ui/import_command_handlers.h"
 #include "quotes/ui/quote_command_handlers.h"
 #include "splitsearch/ui/split_search_command.h"
 #include "symbols/ui/symbol_command_handlers.h"
@@ -318,6 +319,7 @@ void CMainFrame::InstallHandlers() {
   InstallSplitSearchCommand(context, registerCommand);
   InstallExportCommand(context, registerCommand);
   InstallCheckCommand(context, registerCommand);
+  InstallImportCommands(context, registerCommand);
 }
 
 void CMainFrame::ConnectQuoteKeysAndChart() {

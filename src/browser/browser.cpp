@@ -334,6 +334,21 @@ void Browser::FillQuotesGrid(int row) {
 
 void Browser::SetSplitSearchOpen(bool open) { state_.splitSearchOpen = open; }
 
+void Browser::AddPortfolio(const std::string& portfolioDir) {
+  if (Busy()) return;
+  std::vector<std::string>& list = state_.portfolios;
+  if (std::find(list.begin(), list.end(), portfolioDir) == list.end()) {
+    list.push_back(portfolioDir);
+    SortPortfolioList(list);
+  }
+  const auto at = std::find(list.begin(), list.end(), portfolioDir);
+  state_.portfoliosFound = true;
+  state_.portfolioSelection = static_cast<int>(at - list.begin());
+  if (observer_) observer_->PortfoliosChanged();
+  AcceptPortfolio(state_.portfolioSelection);
+  FillSymbolsGrid(0);
+}
+
 void Browser::RenameSelectedSymbol(const std::string& symbol, const std::string& name) {
   const int row = state_.symbols.currentRow;
   if (state_.symbols.HasRow(row)) {

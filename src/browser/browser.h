@@ -113,6 +113,12 @@ class Browser {
   // new texts as they are, without re-reading MASTER (the row keeps its place).
   void RenameSelectedSymbol(const std::string& symbol, const std::string& name);
 
+  // New portfolio
+  // A portfolio the program made: it joins the list in its sorted place (unless it is
+  // there), becomes the selection and is loaded. Ignored before the set-up and while a
+  // scan runs.
+  void AddPortfolio(const std::string& portfolioDir);
+
   // Check window
   // Shows a finding: makes symbols-grid row symbolRow of the portfolio portfolioDir
   // current, loads its quotes and makes the quote with series index quoteIndex (0 = the

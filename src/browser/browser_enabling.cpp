@@ -13,7 +13,7 @@ constexpr int kRuledCommands[] = {
     command::kQuoteEdit,      command::kQuoteSplit,  command::kQuoteAdjust, command::kSymbolAbout,
     command::kQuoteDelete,    command::kSplitSearch, command::kSymbolEdit,  command::kSymbolMove,
     command::kSymbolDelete,   command::kQuoteAdd,    command::kQuoteExport, command::kSymbolCopy,
-    command::kPortfolioCheck,
+    command::kPortfolioCheck, command::kSymbolNew,   command::kQuoteImport,
 };
 
 // The framework's own commands do not touch the browser.
@@ -79,6 +79,12 @@ bool IsCommandEnabled(const BrowserState& state, int commandId) {
     // can still be checked.
     case command::kPortfolioCheck:
       return f.found && state.masterPathSet;
+    // A new symbol goes into the portfolio shown; quotes go into the series loaded, which
+    // may hold none yet.
+    case command::kSymbolNew:
+      return f.found && state.masterPathSet;
+    case command::kQuoteImport:
+      return f.found && f.symbolRows && !state.quotes.loadedSymbol.empty();
     default:
       return true;
   }

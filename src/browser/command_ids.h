@@ -24,6 +24,10 @@ inline constexpr int kQuoteAdjust = 32773;
 inline constexpr int kQuoteAdd = 32794;
 inline constexpr int kQuoteDelete = 32775;
 inline constexpr int kQuoteExport = 32804;
+// Ours, bringing data in.
+inline constexpr int kPortfolioNew = 32841;
+inline constexpr int kSymbolNew = 32842;
+inline constexpr int kQuoteImport = 32843;
 inline constexpr int kHelpTopics = 57667;
 inline constexpr int kAppAbout = 57664;
 }  // namespace command

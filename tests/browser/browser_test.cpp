@@ -323,6 +323,30 @@ TEST(CommandEnabling, RulesThatDependOnMoreThanRows) {
   EXPECT_EQ(EnabledBrowserCommands(state), (std::vector<int>{kSymbolMove, kSymbolCopy}));
 }
 
+// A new symbol needs a portfolio shown, even an empty one; an import needs a loaded series,
+// even an empty one, while the quote commands need quotes.
+TEST(CommandEnabling, NewSymbolNeedsAPortfolioAndImportALoadedSeries) {
+  using namespace command;
+  BrowserState state;
+  state.setUp = true;
+  state.portfoliosFound = true;
+  state.portfolios = {"/d/a"};
+  EXPECT_FALSE(IsCommandEnabled(state, kSymbolNew));
+  state.masterPathSet = true;  // a portfolio of no symbols
+  EXPECT_TRUE(IsCommandEnabled(state, kSymbolNew));
+  EXPECT_FALSE(IsCommandEnabled(state, kQuoteImport));
+  state.symbols.rows.resize(1);
+  state.symbols.count = 1;
+  EXPECT_FALSE(IsCommandEnabled(state, kQuoteImport));  // no series loaded yet
+  state.quotes.loadedSymbol = "NEW";
+  EXPECT_TRUE(IsCommandEnabled(state, kQuoteImport));
+  EXPECT_FALSE(IsCommandEnabled(state, kQuoteEdit));
+  state.scanning = true;
+  EXPECT_FALSE(IsCommandEnabled(state, kQuoteImport));
+  EXPECT_FALSE(IsCommandEnabled(state, kSymbolNew));
+  EXPECT_FALSE(IsCommandEnabled(state, kPortfolioNew));
+}
+
 TEST(ColumnWidths, SavedWidthsComeBackOnlyWhenTheyFit) {
   TempDir dir;
   SettingsStore settings;

@@ -15,6 +15,8 @@
 #include "datafiles/format/series.h"
 #include "datafiles/io/file_ops.h"
 #include "datafiles/io/replace_file.h"
+#include "datafiles/write/import_quotes.h"
+#include "datafiles/write/new_files.h"
 #include "datafiles/write/repair_master.h"
 #include "datafiles/write/rewrite_series.h"
 #include "datafiles/write/symbol_files.h"
@@ -156,6 +158,28 @@ int Sweep(const Scenario& s, FaultKind kind) {
   return -1;
 }
 
+// Quotes for ACME's five (01/03/00 to 01/07/00, see Quotes): new dates and, unless
+// between is set, one before the first and one after the last, so that MASTER's dates
+// follow; 01/04/00 as stored (skipped) and 01/05/00 with other values (replaced).
+ImportRequest AcmeImport(bool between) {
+  ImportRequest request;
+  request.given = {true, false, true, true, true, true, true, false};
+  request.overlap = ImportOverlap::kReplace;
+  const auto quote = [&](DayNumber day, float p) {
+    request.quotes.push_back({DayToDateValue(day),
+                              0,
+                              {p, p + 0.5f, p - 0.5f, p + 0.25f, 990 + p, 0},
+                              static_cast<int>(request.quotes.size()) + 1});
+  };
+  if (!between) {
+    quote(Day(2000, 1, 10), 20);
+    quote(Day(1999, 12, 31), 9);
+  }
+  quote(Day(2000, 1, 4), 11);  // as stored
+  quote(Day(2000, 1, 5), 30);  // other values
+  return request;
+}
+
 std::vector<Scenario> Scenarios() {
   const DayNumber mon = Day(2000, 1, 3), wed = Day(2000, 1, 5);
   const auto rewrite = [](SeriesEdit edit) {
@@ -194,6 +218,30 @@ std::vector<Scenario> Scenarios() {
        .run = [](auto p, auto q) { return MoveOrCopySymbol(p, "ACME", q, true); },
        .partialResults = {kSourceNotRemoved, kSymbolFilesLeft},
        .bare = true},
+      // The quotes stand before MASTER's dates follow; running it again finishes the job.
+      {.name = "import",
+       .run =
+           [](auto p, auto) {
+             ImportResult result;
+             return ImportQuotes(p, "ACME", AcmeImport(false), result);
+           },
+       .partialResults = {kMasterDatesNotUpdated},
+       .rerunnable = true},
+      // Between the stored dates: MASTER stays as it is.
+      {"import between",
+       [](auto p, auto) {
+         ImportResult result;
+         return ImportQuotes(p, "ACME", AcmeImport(true), result);
+       }},
+      {"new symbol",
+       [](auto p, auto) {
+         return CreateSeries(p, NewSeries{"NEW", "NEW SERIES", 7, false});
+       }},
+      // Two folders made (r and r/s), then EMASTER and MASTER.
+      {"new portfolio",
+       [](auto p, auto) {
+         return CreatePortfolio((fs::path(p).parent_path() / "r" / "s").string());
+       }},
   };
 }
 
@@ -236,8 +284,8 @@ Snapshot WithoutWriterTemporaries(Snapshot state) {
 }
 
 std::string Describe(const file_ops::Operation& op) {
-  static const char* const kNames[] = {"create", "write",  "sync",       "rename",
-                                       "link",   "remove", "sync folder"};
+  static const char* const kNames[] = {"create", "write",  "sync",        "rename",
+                                       "link",   "remove", "sync folder", "make folder"};
   std::string text = std::string(op.refused ? "refused " : "") + kNames[static_cast<int>(op.kind)] +
                      " " + fs::path(op.path).filename().string();
   if (!op.to.empty()) text += " -> " + fs::path(op.to).filename().string();
@@ -265,11 +313,16 @@ void ExpectStateReads(const Scenario& s, const Snapshot& state, const fs::path& 
   TempDir temp;
   for (const std::string folder : {"p", "q"}) fs::create_directories(temp.path() / folder);
   const Snapshot lasting = WithoutWriterTemporaries(state);
-  for (const auto& [path, bytes] : lasting) WriteFileBytes(temp.path() / path, bytes);
+  for (const auto& [path, bytes] : lasting) {
+    fs::create_directories((temp.path() / path).parent_path());
+    WriteFileBytes(temp.path() / path, bytes);
+  }
   // Each file's content is judged by the caller; here what the portfolio reads as.
   ExpectOldOrNewAndNothingLost(temp.path(), s, old, lasting, lasting);
   ExpectEmasterInStepOrAhead(temp.path(), reference, FaultKind::kCrash, old);
-  for (const std::string folder : {"p", "q"}) ExpectMasterSound(temp.path() / folder);
+  for (const std::string folder : {"p", "q", "r/s"}) {
+    if (fs::exists(temp.path() / folder / "MASTER")) ExpectMasterSound(temp.path() / folder);
+  }
 }
 
 // A record with paths below root and the writers' own temporary names made alike
@@ -495,10 +548,10 @@ TEST(PowerLoss, EveryStateAPowerCutCanLeaveIsOneTheRulesAllow) {
 // The simulation is worth what it catches: with any one sync of a file or of a folder left
 // out of a write, a power cut must be able to break a rule. (Except where the write syncs
 // the same folder again before anything depends on it: placing a DAT and then a DOP file
-// at a move's or copy's destination, whose EMASTER is replaced next, syncing it once more
-// before MASTER names the files; and a move's destination, synced once more before the
-// source lets the symbol go, in case the system refused the first sync. Each of those two
-// covers the other.)
+// at a move's or copy's destination, or a new symbol's, whose EMASTER is replaced next,
+// syncing it once more before MASTER names the files; and a move's destination, synced once
+// more before the source lets the symbol go, in case the system refused the first sync. Each
+// of those two covers the other, in the bare move too.)
 TEST(PowerLoss, NoticesAnyOneMissingSync) {
   using Kind = file_ops::Operation::Kind;
   const std::set<std::tuple<std::string, Kind, int>> covered = {
@@ -509,7 +562,9 @@ TEST(PowerLoss, NoticesAnyOneMissingSync) {
       {"move symbol", Kind::kSyncDirectory, 4},
       {"move symbol", Kind::kSyncDirectory, 5},
       {"move symbol, bare", Kind::kSyncDirectory, 2},
-      {"move symbol, bare", Kind::kSyncDirectory, 3}};
+      {"move symbol, bare", Kind::kSyncDirectory, 3},
+      {"new symbol", Kind::kSyncDirectory, 1},
+      {"new symbol", Kind::kSyncDirectory, 2}};
   int omissions = 0;
   for (const Scenario& s : Scenarios()) {
     TempDir temp;

@@ -1,5 +1,6 @@
 #include "power_loss.h"
 
+#include <algorithm>
 #include <array>
 #include <map>
 #include <set>
@@ -21,7 +22,11 @@ std::string Relative(const fs::path& root, const std::string& path) {
   return relative.string();
 }
 
-std::string FolderOf(const std::string& path) { return fs::path(path).parent_path().string(); }
+// The folder of a relative path as its sync names it ("." for the top).
+std::string FolderOf(const std::string& path) {
+  const std::string parent = fs::path(path).parent_path().string();
+  return parent.empty() ? "." : parent;
+}
 
 struct Inode {
   Bytes durable;
@@ -48,7 +53,8 @@ struct Inode {
   }
 };
 
-// A creation, rename, link or removal, and the folders whose sync it still waits for.
+// A creation, rename, link, removal or new folder, and the folders whose sync it still waits
+// for.
 struct FolderOp {
   Kind kind;
   std::string path, to;
@@ -136,6 +142,9 @@ void Advance(Replay& r, const PowerLossModel::Op& op) {
     case Kind::kSyncDirectory:
       for (FolderOp& done : r.folderOps) done.unsynced.erase(op.path);
       break;
+    case Kind::kMakeFolder:
+      r.folderOps.push_back({op.kind, op.path, {}, -1, {FolderOf(op.path)}});
+      break;
   }
 }
 
@@ -144,8 +153,13 @@ void Advance(Replay& r, const PowerLossModel::Op& op) {
 bool Apply(const Replay& r, const std::vector<bool>& chosen, Entries& entries) {
   entries = r.initial;
   std::size_t undecided = 0;
+  // Folders whose creation was lost: whatever was put in them cannot be reached.
+  std::vector<std::string> lostFolders;
   for (const FolderOp& op : r.folderOps) {
-    if (!op.unsynced.empty() && !chosen[undecided++]) continue;
+    if (!op.unsynced.empty() && !chosen[undecided++]) {
+      if (op.kind == Kind::kMakeFolder) lostFolders.push_back(op.path + "/");
+      continue;
+    }
     const auto at = entries.find(op.path);
     switch (op.kind) {
       case Kind::kCreate:
@@ -169,6 +183,11 @@ bool Apply(const Replay& r, const std::vector<bool>& chosen, Entries& entries) {
         break;
     }
   }
+  std::erase_if(entries, [&](const auto& entry) {
+    return std::any_of(lostFolders.begin(), lostFolders.end(), [&](const std::string& folder) {
+      return entry.first.compare(0, folder.size(), folder) == 0;
+    });
+  });
   return true;
 }
 

@@ -16,8 +16,9 @@ namespace voltrim::testing {
 // usual rules of a file system that keeps the page cache and the directory updates apart:
 //  - file data written since the file's last sync may be lost: all of it, none of it, or
 //    the first half of it (a prefix of the unsynced writes, in order);
-//  - a creation, rename, link or removal not followed by a sync of its folder may or may
-//    not have happened, each independently of the others;
+//  - a creation, rename, link, removal or new folder not followed by a sync of its folder
+//    may or may not have happened, each independently of the others (the files of a new
+//    folder whose creation was lost are lost with it);
 //  - whatever was synced stays.
 // A combination no file system can produce is left out: an operation that would meet its
 // name holding something else than it met in the run, because an earlier operation on

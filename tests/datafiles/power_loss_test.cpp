@@ -63,6 +63,11 @@ TEST(PowerLossModelTest, StatesAPowerCutLeaves) {
       {"a sync of another folder decides nothing here",
        {Op(Kind::kRemove, "p/F"), Op(Kind::kSyncDirectory, "q")},
        {{{"p/F", "old"}}, {}}},
+      {"a new folder whose parent was not synced: its files go with it",
+       {Op(Kind::kMakeFolder, "n"), Op(Kind::kSyncDirectory, "."), Op(Kind::kMakeFolder, "n/m"),
+        Op(Kind::kCreate, "n/m/F"), Op(Kind::kWrite, "n/m/F", "", "ab"), Op(Kind::kSync, "n/m/F"),
+        Op(Kind::kSyncDirectory, "n/m")},
+       {{{"p/F", "old"}}, {{"p/F", "old"}, {"n/m/F", "ab"}}}},
       {"a refused operation changed nothing",
        {[] {
          file_ops::Operation refused = Op(Kind::kRemove, "p/F");

@@ -322,6 +322,18 @@ Status SyncDirectory(const std::string& directory) {
   return synced ? kOk : kFileWrite;
 }
 
+Status MakeFolder(const std::string& path) {
+  if (!Proceed(Operation::Kind::kMakeFolder, path)) return kFileWrite;
+  if (MemoryFiles* memory = MemoryFilesInUse()) {
+    if (const int error = memory->CreateFolder(path); error != 0)
+      return MemoryFailed(path, error, kFileWrite);
+  } else if (::mkdir(path.c_str(), 0777) != 0) {
+    return Failed(path, kFileWrite);
+  }
+  Note(Operation::Kind::kMakeFolder, path);
+  return kOk;
+}
+
 unsigned PermissionsOf(const std::string& path) {
   if (MemoryFilesInUse() != nullptr) return 0666;
   struct stat info {};

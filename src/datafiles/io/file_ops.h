@@ -63,6 +63,8 @@ Status Remove(const std::string& path);
 Status Link(const std::string& from, const std::string& to);
 // Makes the directory's entries (renames, creations, removals) durable.
 Status SyncDirectory(const std::string& directory);
+// Creates one folder (its parent must exist); fails when the name exists.
+Status MakeFolder(const std::string& path);
 
 // Questions about names. They change nothing and are not counted as operations.
 // Permission bits of an existing file, or 0666 when it cannot be examined.
@@ -94,10 +96,10 @@ bool FaultHit();
 // as it was done, and each one an armed fault refused (marked, and changing nothing; a
 // refused write that put part of its data down is also recorded with that part).
 struct Operation {
-  enum class Kind { kCreate, kWrite, kSync, kRename, kLink, kRemove, kSyncDirectory };
+  enum class Kind { kCreate, kWrite, kSync, kRename, kLink, kRemove, kSyncDirectory, kMakeFolder };
   Kind kind;
-  std::string path;                // the file (kSyncDirectory: the folder; kRename, kLink: from)
-  std::string to;                  // kRename, kLink: the new name
+  std::string path;  // the file (kSyncDirectory, kMakeFolder: the folder; kRename, kLink: from)
+  std::string to;    // kRename, kLink: the new name
   std::vector<std::uint8_t> data;  // kWrite: the bytes, appended at the end of the file
   bool refused = false;
 };

@@ -128,6 +128,16 @@ int MemoryFiles::Remove(std::string_view path) {
   return 0;
 }
 
+int MemoryFiles::CreateFolder(std::string_view path) {
+  const std::string normal = Normal(path);
+  const auto parent = nodes_.find(ParentOf(normal));
+  if (parent == nodes_.end()) return ENOENT;
+  if (!parent->second->folder) return ENOTDIR;
+  if (nodes_.count(normal) != 0) return EEXIST;
+  nodes_[normal] = std::make_shared<MemoryNode>(MemoryNode{true, {}});
+  return 0;
+}
+
 bool MemoryFiles::List(std::string_view folder,
                        const std::function<bool(std::string_view)>& visit) const {
   const std::string normal = Normal(folder);

@@ -44,6 +44,8 @@ class MemoryFiles {
   int Rename(std::string_view from, std::string_view to);
   int Link(std::string_view from, std::string_view to);
   int Remove(std::string_view path);
+  // One folder, as mkdir makes it: its parent must be there, its name free.
+  int CreateFolder(std::string_view path);
   // Calls visit with each name in a folder, in order, until it returns false; false when
   // there is no such folder.
   bool List(std::string_view folder, const std::function<bool(std::string_view)>& visit) const;

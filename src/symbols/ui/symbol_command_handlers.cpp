@@ -2,9 +2,11 @@
 
 #include "browser/browser.h"
 #include "browser/command_ids.h"
+#include "symbols/new_symbol.h"
 #include "symbols/symbol_commands.h"
 #include "symbols/ui/delete_symbol_dialog.h"
 #include "symbols/ui/edit_symbol_dialog.h"
+#include "symbols/ui/new_symbol_dialog.h"
 #include "symbols/ui/transfer_symbol_dialog.h"
 #include "widgets/qt_prompt.h"
 
@@ -58,6 +60,15 @@ void TransferSymbol(const CommandContext& context, bool move) {
   if (outcome.refreshSymbols) browser.FillSymbolsGrid(outcome.rowToShow);
 }
 
+void NewSymbol(const CommandContext& context) {
+  Browser& browser = *context.browser;
+  NewSymbolDialog dialog(*context.prompt, context.window);
+  if (context.runDialog(dialog) != QDialog::Accepted) return;
+  const SymbolCommandOutcome outcome =
+      RunNewSymbol(PortfolioOf(browser.State()), dialog.Series(), *context.prompt);
+  if (outcome.refreshSymbols) browser.FillSymbolsGrid(outcome.rowToShow);
+}
+
 }  // namespace
 
 void InstallSymbolCommands(const CommandContext& context, const RegisterCommand& registerCommand) {
@@ -65,6 +76,7 @@ void InstallSymbolCommands(const CommandContext& context, const RegisterCommand&
   registerCommand(command::kSymbolDelete, [context] { DeleteSelectedSymbol(context); });
   registerCommand(command::kSymbolMove, [context] { TransferSymbol(context, true); });
   registerCommand(command::kSymbolCopy, [context] { TransferSymbol(context, false); });
+  registerCommand(command::kSymbolNew, [context] { NewSymbol(context); });
 }
 
 }  // namespace voltrim

@@ -4,7 +4,7 @@
 
 namespace voltrim {
 
-// Wires Symbol > Edit, Delete, Move and Copy to their windows.
+// Wires Symbol > New, Edit, Delete, Move and Copy to their windows.
 void InstallSymbolCommands(const CommandContext& context, const RegisterCommand& registerCommand);
 
 }  // namespace voltrim

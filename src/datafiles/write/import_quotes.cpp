@@ -1,0 +1,374 @@
+#include "datafiles/write/import_quotes.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <numeric>
+
+#include "datafiles/format/master_image.h"
+#include "datafiles/io/portfolio_files.h"
+#include "datafiles/io/portfolio_lock.h"
+#include "datafiles/io/replace_file.h"
+#include "datafiles/write/master_replace.h"
+#include "datafiles/write/rewrite_series.h"
+
+namespace voltrim {
+
+namespace {
+
+// Where a quote stands in date and time order.
+struct Key {
+  float date;
+  float time;
+};
+
+bool Less(const Key& a, const Key& b) {
+  return a.date < b.date || (a.date == b.date && a.time < b.time);
+}
+bool Same(const Key& a, const Key& b) { return a.date == b.date && a.time == b.time; }
+
+int DaysInMonth(int fullYear, int month) {
+  constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = fullYear % 4 == 0 && (fullYear % 100 != 0 || fullYear % 400 == 0);
+  return kDays[month - 1] + (month == 2 && leap ? 1 : 0);
+}
+
+// Byte offset of a field in a record, or -1 when the series lacks it.
+int OffsetOf(const ColumnLayout& layout, Field field) {
+  return layout.Has(field) ? 4 * (layout[field].position - 1) : -1;
+}
+
+class Planner {
+ public:
+  Planner(const SeriesLocation& series, const std::vector<std::uint8_t>& dat,
+          const ImportRequest& request, ImportResult& result)
+      : dat_(dat),
+        request_(request),
+        result_(result),
+        length_(static_cast<std::size_t>(series.recordLength)),
+        layout_(series.layout),
+        withTime_(series.layout.Has(Field::Time)) {
+    for (int f = 0; f < kFieldKindCount; ++f)
+      offsets_[static_cast<std::size_t>(f)] = OffsetOf(layout_, static_cast<Field>(f));
+  }
+
+  Status Run(std::vector<std::uint8_t>* content) {
+    result_ = ImportResult{};
+    result_.layout = layout_;
+    Status status = CheckRequest();
+    if (status == kOk) status = CheckStored();
+    if (status != kOk) return status;
+    SortRequest();
+    if (FindDuplicate()) return kImportDuplicate;
+    MatchStored();
+    result_.quotesAfter = stored_ + static_cast<int>(added_.size());
+    if (result_.quotesAfter > kMaxImportQuotes) return kImportTooMany;
+    if (result_.differing > 0 && request_.overlap == ImportOverlap::kRefuse) return kImportDiffers;
+    if (content != nullptr) Build(*content);
+    return kOk;
+  }
+
+ private:
+  Status CheckRequest() const {
+    if (!request_.given[static_cast<std::size_t>(Field::Date)]) return kBadRequest;
+    const bool timeGiven = request_.given[static_cast<std::size_t>(Field::Time)];
+    for (const ImportQuote& q : request_.quotes) {
+      if (!IsImportDate(q.date) || (timeGiven && !IsImportTime(q.time))) return kBadRequest;
+      for (std::size_t k = 0; k < q.values.size(); ++k) {
+        if (Given(kValueFields[k]) && !HasMbfForm(q.values[k])) return kBadRequest;
+      }
+    }
+    return kOk;
+  }
+
+  // The header must count the records the file holds, no more and no fewer: quotes added
+  // to a file whose length and header disagree could not all be read back.
+  Status CheckStored() {
+    if (dat_.size() < length_) return kDamagedFile;
+    const auto last = static_cast<std::int16_t>(dat_[2] | (dat_[3] << 8));
+    if (last < 1 || dat_.size() != length_ * static_cast<std::size_t>(last)) return kDamagedFile;
+    stored_ = last - 1;
+    result_.quotesBefore = stored_;
+    return kOk;
+  }
+
+  bool Given(Field f) const { return request_.given[static_cast<std::size_t>(f)]; }
+  int Offset(Field f) const { return offsets_[static_cast<std::size_t>(f)]; }
+
+  Key KeyOf(const ImportQuote& q) const {
+    return {q.date, withTime_ && Given(Field::Time) ? q.time : 0.0f};
+  }
+  Key StoredKey(int i) const {
+    const std::uint8_t* record = Record(i);
+    return {MbfToIeee(record + Offset(Field::Date)),
+            withTime_ ? MbfToIeee(record + Offset(Field::Time)) : 0.0f};
+  }
+  const std::uint8_t* Record(int i) const {
+    return dat_.data() + length_ * (static_cast<std::size_t>(i) + 1);
+  }
+
+  void SortRequest() {
+    order_.resize(request_.quotes.size());
+    std::iota(order_.begin(), order_.end(), std::size_t{0});
+    std::sort(order_.begin(), order_.end(), [&](std::size_t a, std::size_t b) {
+      const Key ka = KeyOf(request_.quotes[a]);
+      const Key kb = KeyOf(request_.quotes[b]);
+      if (Less(ka, kb)) return true;
+      if (Less(kb, ka)) return false;
+      return request_.quotes[a].line < request_.quotes[b].line;
+    });
+  }
+
+  // The pair of lines sharing a date whose later line comes first in the file.
+  bool FindDuplicate() {
+    bool found = false;
+    for (std::size_t i = 0; i + 1 < order_.size(); ++i) {
+      const ImportQuote& a = request_.quotes[order_[i]];
+      const ImportQuote& b = request_.quotes[order_[i + 1]];
+      if (!Same(KeyOf(a), KeyOf(b))) continue;
+      // Within a run of one date the lines ascend, so the run's first pair is its earliest.
+      if (i > 0 && Same(KeyOf(request_.quotes[order_[i - 1]]), KeyOf(a))) continue;
+      if (!found || b.line < result_.duplicateLines[1]) {
+        result_.duplicateLines[0] = a.line;
+        result_.duplicateLines[1] = b.line;
+        result_.duplicate = b;
+        found = true;
+      }
+    }
+    return found;
+  }
+
+  // The value fields the file gives and the series has, as they would be stored.
+  bool SameValues(const ImportQuote& q, const std::uint8_t* record) const {
+    for (std::size_t k = 0; k < kValueFields.size(); ++k) {
+      const Field f = kValueFields[k];
+      if (!Given(f) || Offset(f) < 0) continue;
+      const MbfBytes value = IeeeToMbf(q.values[k]);
+      if (std::memcmp(value.data(), record + Offset(f), value.size()) != 0) return false;
+    }
+    return true;
+  }
+
+  void MatchStored() {
+    // Stored quotes by key, the first stored of each key first; a key that is no number
+    // matches nothing.
+    std::vector<std::pair<Key, int>> index;
+    index.reserve(static_cast<std::size_t>(stored_));
+    for (int i = 0; i < stored_; ++i) {
+      const Key key = StoredKey(i);
+      if (!std::isnan(key.date) && !std::isnan(key.time)) index.push_back({key, i});
+    }
+    std::sort(index.begin(), index.end(), [](const auto& a, const auto& b) {
+      if (Less(a.first, b.first)) return true;
+      if (Less(b.first, a.first)) return false;
+      return a.second < b.second;
+    });
+    replacement_.assign(static_cast<std::size_t>(stored_), nullptr);
+    for (const std::size_t at : order_) {
+      const ImportQuote& q = request_.quotes[at];
+      const Key key = KeyOf(q);
+      const auto hit =
+          std::lower_bound(index.begin(), index.end(), key,
+                           [](const auto& entry, const Key& k) { return Less(entry.first, k); });
+      if (hit == index.end() || !Same(hit->first, key)) {
+        added_.push_back(&q);
+        continue;
+      }
+      if (SameValues(q, Record(hit->second))) {
+        ++result_.skipped;
+        continue;
+      }
+      ++result_.differing;
+      if (result_.firstDiffering.size() < kDifferingNamed) result_.firstDiffering.push_back(q);
+      if (request_.overlap == ImportOverlap::kReplace) {
+        replacement_[static_cast<std::size_t>(hit->second)] = &q;
+        ++result_.replaced;
+      } else if (request_.overlap == ImportOverlap::kKeep) {
+        ++result_.kept;
+      }
+    }
+    result_.added = static_cast<int>(added_.size());
+  }
+
+  void PutField(std::uint8_t* record, Field f, float value) const {
+    if (Offset(f) >= 0) IeeeToMbf(value, record + Offset(f));
+  }
+
+  void AppendNew(std::vector<std::uint8_t>& out, const ImportQuote& q) const {
+    const std::size_t at = out.size();
+    out.resize(at + length_, 0);
+    std::uint8_t* record = out.data() + at;
+    PutField(record, Field::Date, q.date);
+    if (withTime_) PutField(record, Field::Time, Given(Field::Time) ? q.time : 0.0f);
+    for (std::size_t k = 0; k < kValueFields.size(); ++k) {
+      const Field f = kValueFields[k];
+      PutField(record, f, Given(f) ? q.values[k] : 0.0f);
+    }
+  }
+
+  void AppendStored(std::vector<std::uint8_t>& out, int i) const {
+    const std::size_t at = out.size();
+    out.insert(out.end(), Record(i), Record(i) + length_);
+    const ImportQuote* q = replacement_[static_cast<std::size_t>(i)];
+    if (q == nullptr) return;
+    for (std::size_t k = 0; k < kValueFields.size(); ++k) {
+      const Field f = kValueFields[k];
+      if (Given(f)) PutField(out.data() + at, f, q->values[k]);
+    }
+  }
+
+  void Build(std::vector<std::uint8_t>& out) {
+    const int last = result_.quotesAfter + 1;
+    out.clear();
+    out.reserve(length_ * static_cast<std::size_t>(last));
+    out.insert(out.end(), dat_.begin(), dat_.begin() + static_cast<std::ptrdiff_t>(length_));
+    const auto raw = static_cast<std::uint16_t>(last);
+    out[2] = static_cast<std::uint8_t>(raw & 0xFFu);
+    out[3] = static_cast<std::uint8_t>(raw >> 8);
+    std::size_t next = 0;
+    for (int i = 0; i < stored_; ++i) {
+      // A stored key that is no number compares with nothing; the new quotes wait past it.
+      const Key key = StoredKey(i);
+      while (next < added_.size() && Less(KeyOf(*added_[next]), key))
+        AppendNew(out, *added_[next++]);
+      AppendStored(out, i);
+    }
+    while (next < added_.size()) AppendNew(out, *added_[next++]);
+    if (result_.quotesAfter > 0) {
+      const std::size_t date = static_cast<std::size_t>(Offset(Field::Date));
+      std::memcpy(result_.firstDate.data(), out.data() + length_ + date, 4);
+      std::memcpy(result_.lastDate.data(), out.data() + out.size() - length_ + date, 4);
+    }
+  }
+
+  const std::vector<std::uint8_t>& dat_;
+  const ImportRequest& request_;
+  ImportResult& result_;
+  std::size_t length_;
+  ColumnLayout layout_;
+  bool withTime_;
+  std::array<int, kFieldKindCount> offsets_{};
+  int stored_ = 0;
+  std::vector<std::size_t> order_;               // request quotes in date order
+  std::vector<const ImportQuote*> added_;        // new quotes, in date order
+  std::vector<const ImportQuote*> replacement_;  // per stored quote: the file's values, or null
+};
+
+bool InsidePortfolio(std::string_view portfolioDir, const std::string& directory) {
+  const std::string root = WithTrailingSeparator(portfolioDir);
+  return directory.compare(0, root.size(), root) == 0 &&
+         directory.find("/../", root.size() > 0 ? root.size() - 1 : 0) == std::string::npos;
+}
+
+// Finds the series with its folder held (one reached through a subdirectory entry is held
+// only once found, and then looked up again).
+Status LocateHeld(PortfolioLock& lock, std::string_view portfolioDir, std::string_view symbol,
+                  SeriesLocation& series) {
+  Status status = LocateSeries(portfolioDir, symbol, series);
+  if (status != kOk || lock.Covers(series.found.directory)) return status;
+  status = lock.Add(series.found.directory);
+  if (status == kOk) status = LocateSeries(portfolioDir, symbol, series);
+  if (status == kOk && !lock.Covers(series.found.directory)) status = kPortfolioBusy;
+  return status;
+}
+
+// Sets both dates of the records of fileNumber; nothing is written when they hold them.
+Status FollowDates(const std::string& masterPath, int fileNumber, const ImportResult& result) {
+  MasterImage master;
+  const Status status = ReadMasterImage(masterPath, master);
+  if (status != kOk) return status;
+  const std::vector<std::uint8_t> before = master.bytes;
+  bool matched = false;
+  for (int i = 0; i < master.RecordCount(); ++i) {
+    std::uint8_t* record = master.Record(i);
+    if (record[master_offset::kFileNumber] != fileNumber) continue;
+    std::memcpy(record + master_offset::kFirstDate, result.firstDate.data(), 4);
+    std::memcpy(record + master_offset::kLastDate, result.lastDate.data(), 4);
+    matched = true;
+  }
+  if (!matched) return kRecordNotFound;
+  if (master.bytes == before) return kOk;
+  return ReplaceMasterKeepingEmaster(masterPath, before, master.bytes, ".NEW", true);
+}
+
+}  // namespace
+
+bool IsImportDate(float value) {
+  if (!(value >= 10101.0f) || value >= 16777216.0f) return false;
+  const auto whole = static_cast<int>(value);
+  if (static_cast<float>(whole) != value) return false;
+  const int year = whole / 10000;
+  const int month = whole / 100 % 100;
+  const int day = whole % 100;
+  if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year + 1900, month)) return false;
+  // Day numbers begin on 1 January 1961 and end on 4 June 2140; beyond, they wrap.
+  const DayNumber number = YmdToDay(year, month, day);
+  const Ymd back = DayToYmd(number);
+  return number != 0 && back.year == year && back.month == month && back.day == day;
+}
+
+bool IsImportTime(float value) {
+  if (!(value >= 0.0f) || value >= 240000.0f) return false;
+  const auto whole = static_cast<int>(value);
+  return static_cast<float>(whole) == value && whole / 100 % 100 < 60 && whole % 100 < 60;
+}
+
+Status PlanImport(const SeriesLocation& series, const std::vector<std::uint8_t>& dat,
+                  const ImportRequest& request, ImportResult& result,
+                  std::vector<std::uint8_t>* content) {
+  return Planner(series, dat, request, result).Run(content);
+}
+
+Status PreviewImport(std::string_view portfolioDir, std::string_view symbol,
+                     const ImportRequest& request, ImportResult& result) {
+  result = ImportResult{};
+  SeriesLocation series;
+  Status status = LocateSeries(portfolioDir, symbol, series);
+  if (status != kOk) return status;
+  std::vector<std::uint8_t> dat;
+  status = ReadWholeFile(series.datPath, dat, kMaxPortfolioFileBytes);
+  if (status != kOk) return status;
+  return PlanImport(series, dat, request, result);
+}
+
+Status ImportQuotes(std::string_view portfolioDir, std::string_view symbol,
+                    const ImportRequest& request, ImportResult& result) {
+  result = ImportResult{};
+  PortfolioLock lock({portfolioDir});
+  if (lock.status() != kOk) return lock.status();
+  SeriesLocation series;
+  Status status = LocateHeld(lock, portfolioDir, symbol, series);
+  if (status != kOk) return status;
+  if (!InsidePortfolio(portfolioDir, series.found.directory)) return kDamagedFile;
+  std::vector<std::uint8_t> dat;
+  status = ReadWholeFile(series.datPath, dat, kMaxPortfolioFileBytes);
+  if (status != kOk) return status;
+  std::vector<std::uint8_t> content;
+  status = PlanImport(series, dat, request, result, &content);
+  if (status != kOk) return status;
+
+  const int number = series.found.record.FileNumber();
+  const bool changes = result.added + result.replaced > 0;
+  if (changes) {
+    ReplaceNames names;
+    names.directory = series.found.directory;
+    names.target = DatFileName(number);
+    names.temporary = NewFileName(number);
+    names.backup = BakFileName(number);
+    status = ReplaceFileContent(names, content);
+    if (status != kOk) return status;
+  }
+  // MASTER was read under the lock at the lookup: when the record already holds the dates,
+  // there is nothing to follow.
+  const MasterBytes& record = series.found.record.bytes;
+  if (result.quotesAfter == 0 ||
+      (std::memcmp(record.data() + master_offset::kFirstDate, result.firstDate.data(), 4) == 0 &&
+       std::memcmp(record.data() + master_offset::kLastDate, result.lastDate.data(), 4) == 0))
+    return kOk;
+  // Only once the quotes stand may MASTER name their dates.
+  status = FollowDates(MasterPathIn(series.found.directory), number, result);
+  if (status != kOk && changes) return kMasterDatesNotUpdated;
+  return status;
+}
+
+}  // namespace voltrim

@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+
+#include "companion_fixtures.h"
+#include "datafiles/format/emaster.h"
+#include "datafiles/format/series.h"
+#include "datafiles/write/import_quotes.h"
+#include "datafiles/write/new_files.h"
+#include "fixtures.h"
+
+namespace voltrim::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::array<bool, kFieldKindCount> kDailyFields = {true, false, true, true,
+                                                            true, true,  true, false};
+
+ImportQuote Q(DayNumber day, float close, int line, float volume = 100) {
+  return {DayToDateValue(day), 0, {close, close + 1, close - 1, close, volume, 0}, line};
+}
+
+ImportRequest Request(std::vector<ImportQuote> quotes,
+                      ImportOverlap overlap = ImportOverlap::kRefuse,
+                      std::array<bool, kFieldKindCount> given = kDailyFields) {
+  return {std::move(quotes), given, overlap};
+}
+
+// PLAIN (file 1) holds the weekdays 01/03/00 to 01/07/00, quote i closing at 10 + i + 0.25
+// (see Quotes); its EMASTER mirrors MASTER.
+class ImportWriteTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = Write(temp_.path() / "p", Portfolio({Symbol(1, "PLAIN", "PLAIN INC", 5)}));
+    WriteMirroringEmaster(dir_);
+  }
+  Status Import(const ImportRequest& request, const std::string& symbol = "PLAIN") {
+    return ImportQuotes(dir_, symbol, request, result_);
+  }
+  // Date and close of every quote, oldest first.
+  std::vector<std::pair<DayNumber, float>> Stored(const std::string& symbol = "PLAIN") const {
+    SeriesBuffer buffer;
+    EXPECT_EQ(AllocSeriesBuffer(buffer, 1000), kOk);
+    EXPECT_EQ(ReadSeries(buffer, dir_, symbol, 0, 1000), kOk);
+    std::vector<std::pair<DayNumber, float>> quotes;
+    for (int i = 0; i < buffer.Count(); ++i)
+      quotes.emplace_back(buffer.DateAt(i), buffer.ValueAt(Field::Close, i));
+    return quotes;
+  }
+  Bytes Read(const std::string& name) const { return ReadFileBytes(temp_.path() / "p" / name); }
+
+  TempDir temp_;
+  std::string dir_;
+  ImportResult result_;
+};
+
+DayNumber Jan(int day) { return Day(2000, 1, day); }
+
+TEST_F(ImportWriteTest, QuotesLandInDateOrderAndMasterFollows) {
+  ASSERT_EQ(CreateSeries(dir_, NewSeries{"NEW", "NEW SERIES", 6, false}), kSymbolAdded);
+  const Bytes empty = Read("F2.DAT");
+  // In reverse order, as many sites list them.
+  ASSERT_EQ(Import(Request({Q(Jan(12), 3, 2), Q(Jan(11), 2, 3), Q(Jan(10), 1, 4)}), "NEW"), kOk);
+  EXPECT_EQ(Stored("NEW"), (std::vector<std::pair<DayNumber, float>>{
+                               {Jan(10), 1.0f}, {Jan(11), 2.0f}, {Jan(12), 3.0f}}));
+  EXPECT_EQ(result_.added, 3);
+  EXPECT_EQ(Read("F2.BAK"), empty);
+  FoundSymbol found;
+  ASSERT_EQ(FindSymbol(dir_, "NEW", found), kOk);
+  EXPECT_EQ(found.record.FirstDate(), DayToDateValue(Jan(10)));
+  EXPECT_EQ(found.record.LastDate(), DayToDateValue(Jan(12)));
+  EmasterImage emaster;
+  ASSERT_EQ(ReadEmasterImage((temp_.path() / "p" / "EMASTER").string(), emaster), kOk);
+  EXPECT_EQ(DecodeEmasterRecord(emaster.Record(1)).firstDate, DayToDateValue(Jan(10)));
+  EXPECT_EQ(DecodeEmasterRecord(emaster.Record(1)).lastDate, DayToDateValue(Jan(12)));
+}
+
+TEST_F(ImportWriteTest, FileOrderDoesNotMatter) {
+  const std::vector<ImportQuote> quotes = {Q(Jan(10), 1, 1), Q(Day(1999, 12, 31), 2, 2),
+                                           Q(Jan(11), 3, 3)};
+  ASSERT_EQ(Import(Request(quotes)), kOk);
+  const Bytes forward = Read("F1.DAT");
+  dir_ = Write(temp_.path() / "q", Portfolio({Symbol(1, "PLAIN", "PLAIN INC", 5)}));
+  ASSERT_EQ(Import(Request({quotes.rbegin(), quotes.rend()})), kOk);
+  EXPECT_EQ(ReadFileBytes(temp_.path() / "q" / "F1.DAT"), forward);
+}
+
+// 01/04/00 as stored, 01/05/00 with another close, 01/10/00 new: each overlap choice.
+TEST_F(ImportWriteTest, DatesAlreadyStoredAreSkippedRefusedReplacedOrKept) {
+  const ImportQuote same{DayToDateValue(Jan(4)), 0, {11, 11.5f, 10.5f, 11.25f, 1001, 0}, 1};
+  const std::vector<ImportQuote> quotes = {same, Q(Jan(5), 50, 2), Q(Jan(10), 60, 3)};
+  const Snapshot before = TakeSnapshot(temp_.path());
+  EXPECT_EQ(Import(Request(quotes, ImportOverlap::kRefuse)), kImportDiffers);
+  EXPECT_EQ(TakeSnapshot(temp_.path()), before);
+  EXPECT_EQ(result_.differing, 1);
+  ASSERT_EQ(result_.firstDiffering.size(), 1u);
+  EXPECT_EQ(result_.firstDiffering[0].line, 2);
+  EXPECT_EQ(result_.skipped, 1);
+
+  ASSERT_EQ(Import(Request(quotes, ImportOverlap::kKeep)), kOk);
+  EXPECT_EQ((std::array{result_.added, result_.replaced, result_.kept, result_.skipped}),
+            (std::array{1, 0, 1, 1}));
+  EXPECT_EQ(Stored()[2], std::make_pair(Jan(5), 12.25f));
+  EXPECT_EQ(Stored().back(), std::make_pair(Jan(10), 60.0f));
+
+  ASSERT_EQ(Import(Request(quotes, ImportOverlap::kReplace)), kOk);
+  EXPECT_EQ((std::array{result_.added, result_.replaced, result_.kept, result_.skipped}),
+            (std::array{0, 1, 0, 2}));
+  EXPECT_EQ(Stored()[2], std::make_pair(Jan(5), 50.0f));
+  EXPECT_EQ(Stored().size(), 6u);
+
+  // Nothing new: no file is written, not even a backup.
+  const Snapshot done = TakeSnapshot(temp_.path());
+  ASSERT_EQ(Import(Request(quotes, ImportOverlap::kRefuse)), kOk);
+  EXPECT_EQ(result_.skipped, 3);
+  EXPECT_EQ(TakeSnapshot(temp_.path()), done);
+}
+
+// A replaced quote takes the fields the file gives; the others keep their stored bytes.
+// A new quote stores 0 in a field the file lacks; a field the series lacks is left out.
+TEST_F(ImportWriteTest, FieldsTheFileOrTheSeriesLack) {
+  std::array<bool, kFieldKindCount> given = kDailyFields;
+  given[static_cast<std::size_t>(Field::Vol)] = false;
+  given[static_cast<std::size_t>(Field::Oi)] = true;
+  ASSERT_EQ(
+      Import(Request({Q(Jan(5), 50, 1, 7), Q(Jan(10), 60, 2, 7)}, ImportOverlap::kReplace, given)),
+      kOk);
+  SeriesBuffer buffer;
+  ASSERT_EQ(AllocSeriesBuffer(buffer, 10), kOk);
+  ASSERT_EQ(ReadSeries(buffer, dir_, "PLAIN", 0, 10), kOk);
+  EXPECT_EQ(buffer.ValueAt(Field::Close, 2), 50.0f);
+  EXPECT_EQ(buffer.ValueAt(Field::Vol, 2), 1002.0f);  // as stored
+  EXPECT_EQ(buffer.ValueAt(Field::Vol, 5), 0.0f);
+  EXPECT_EQ(buffer.ValueAt(Field::Oi, 5), -1.0f);  // the series has none
+}
+
+// A series stored out of order keeps its order; the new quotes go before the first stored
+// quote that comes later.
+TEST_F(ImportWriteTest, StoredOrderIsKept) {
+  SeriesSpec series = MakeDailySeries(2, "MIXED", "", {});
+  for (const int d : {5, 3, 7}) series.records.push_back({DayToDateValue(Jan(d)), 1, 1, 1, 1, 1});
+  dir_ = Write(temp_.path() / "m", Portfolio({SeriesEntry(series)}));
+  ASSERT_EQ(Import(Request({Q(Jan(4), 4, 1), Q(Jan(10), 10, 2)}), "MIXED"), kOk);
+  std::vector<DayNumber> days;
+  for (const auto& [day, close] : Stored("MIXED")) days.push_back(day);
+  EXPECT_EQ(days, (std::vector<DayNumber>{Jan(4), Jan(5), Jan(3), Jan(7), Jan(10)}));
+}
+
+TEST_F(ImportWriteTest, IntradayQuotesAreToldApartByTheirTimes) {
+  ASSERT_EQ(CreateSeries(dir_, NewSeries{"TICKS", "", 6, true}), kSymbolAdded);
+  std::array<bool, kFieldKindCount> given = kDailyFields;
+  given[static_cast<std::size_t>(Field::Time)] = true;
+  const auto at = [](float time, float close, int line) {
+    ImportQuote q = Q(Jan(4), close, line);
+    q.time = time;
+    return q;
+  };
+  ASSERT_EQ(Import(Request({at(93500, 2, 1), at(93000, 1, 2), at(100000, 3, 3)},
+                           ImportOverlap::kRefuse, given),
+                   "TICKS"),
+            kOk);
+  SeriesBuffer buffer;
+  ASSERT_EQ(AllocSeriesBuffer(buffer, 10), kOk);
+  ASSERT_EQ(ReadSeries(buffer, dir_, "TICKS", 0, 10), kOk);
+  ASSERT_EQ(buffer.Count(), 3);
+  EXPECT_EQ(buffer.TimeAt(0), PackTime(9, 30, 0));
+  EXPECT_EQ(buffer.TimeAt(2), PackTime(10, 0, 0));
+  EXPECT_EQ(
+      Import(Request({at(93500, 2, 7), at(93500, 5, 9)}, ImportOverlap::kRefuse, given), "TICKS"),
+      kImportDuplicate);
+  EXPECT_EQ(result_.duplicateLines[0], 7);
+  EXPECT_EQ(result_.duplicateLines[1], 9);
+}
+
+// Refused before anything is written: duplicates in the request (the pair that shows first
+// in the file), too many quotes, values or dates that cannot be stored, a damaged file.
+TEST_F(ImportWriteTest, RefusalsChangeNothing) {
+  const Snapshot before = TakeSnapshot(temp_.path());
+  ASSERT_EQ(Import(Request({Q(Jan(10), 1, 2), Q(Jan(11), 1, 3), Q(Jan(11), 1, 4), Q(Jan(10), 1, 5),
+                            Q(Jan(10), 1, 7)})),
+            kImportDuplicate);
+  EXPECT_EQ((std::array{result_.duplicateLines[0], result_.duplicateLines[1]}), (std::array{3, 4}));
+
+  ImportQuote notADay = Q(Jan(10), 1, 1);
+  notADay.date = 1000230;  // 30 February 2000
+  ImportQuote huge = Q(Jan(10), 1, 1);
+  huge.values[3] = 2e38f;
+  for (const ImportQuote& bad : {notADay, huge}) EXPECT_EQ(Import(Request({bad})), kBadRequest);
+  EXPECT_EQ(TakeSnapshot(temp_.path()), before);
+
+  Bytes dat = Read("F1.DAT");
+  dat.resize(dat.size() - 1);
+  WriteFileBytes(temp_.path() / "p" / "F1.DAT", dat);
+  EXPECT_EQ(Import(Request({Q(Jan(10), 1, 1)})), kDamagedFile);
+  dat.resize(dat.size() + 25, 0);  // a whole record more than the header counts
+  WriteFileBytes(temp_.path() / "p" / "F1.DAT", dat);
+  EXPECT_EQ(Import(Request({Q(Jan(10), 1, 1)})), kDamagedFile);
+  EXPECT_EQ(Read("F1.DAT"), dat);
+}
+
+// The header counts records in 16 bits: 32,766 quotes at most.
+TEST_F(ImportWriteTest, TheQuoteLimitIsCheckedFirst) {
+  std::vector<DailyQuote> quotes = Quotes(kMaxImportQuotes - 6, Day(1961, 1, 2));
+  dir_ =
+      Write(temp_.path() / "big", Portfolio({SeriesEntry(MakeDailySeries(1, "BIG", "", quotes))}));
+  DayNumber day = quotes.back().day;
+  std::vector<ImportQuote> more;
+  for (int i = 0; i < 7; ++i) more.push_back(Q(day = NextWeekday(day), 1, i + 1));
+  const Snapshot before = TakeSnapshot(temp_.path());
+  EXPECT_EQ(Import(Request(more), "BIG"), kImportTooMany);
+  EXPECT_EQ(result_.quotesAfter, kMaxImportQuotes + 1);
+  EXPECT_EQ(TakeSnapshot(temp_.path()), before);
+  more.pop_back();
+  EXPECT_EQ(Import(Request(more), "BIG"), kOk);
+  EXPECT_EQ(result_.quotesAfter, kMaxImportQuotes);
+}
+
+TEST(ImportDateTest, OnlyCalendarDaysWithADayNumber) {
+  for (const float ok : {610101.0f, 1000229.0f, 2400604.0f, 991231.0f})
+    EXPECT_TRUE(IsImportDate(ok)) << ok;
+  for (const float bad :
+       {601231.0f, 2400605.0f, 1000230.0f, 2000229.0f, 1000100.0f, 1000101.5f, -1000101.0f, 0.0f})
+    EXPECT_FALSE(IsImportDate(bad)) << bad;
+  EXPECT_TRUE(IsImportTime(235959.0f));
+  EXPECT_FALSE(IsImportTime(236000.0f));
+  EXPECT_FALSE(IsImportTime(240000.0f));
+}
+
+}  // namespace
+}  // namespace voltrim::testing

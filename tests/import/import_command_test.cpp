@@ -1,0 +1,257 @@
+#include <gtest/gtest.h>
+
+#include <charconv>
+#include <sstream>
+
+#include "datafiles/companion_fixtures.h"
+#include "datafiles/format/master.h"
+#include "datafiles/write/new_files.h"
+#include "export/export_writer.h"
+#include "import/import_command.h"
+#include "import/new_portfolio.h"
+#include "support/recording_prompt.h"
+#include "symbols/new_symbol.h"
+#include "text/number_format.h"
+
+namespace voltrim::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class StringSink : public TextSink {
+ public:
+  void Write(std::string_view piece) override { text.append(piece); }
+  std::string text;
+};
+
+std::string ExportOf(const SeriesLocation& series, ExportFormat format) {
+  ExportSettings settings;
+  settings.title = 1;
+  settings.delimiter = 1;
+  const ExportStyle style{format, false};
+  StringSink sink;
+  sink.text = ExportHeading(settings, style);
+  EXPECT_EQ(WriteExportRows(sink, series, "", -1, settings, style), kOk);
+  return sink.text;
+}
+
+// The quotes as stored (every byte after the header, and the header's quote count), each
+// number in the form this program writes it: a value whose stored bytes are not that form
+// (a zero with a nonzero exponent byte below 3, which reads as 0) cannot come back in them.
+Bytes Canonical(Bytes dat, std::size_t length, int& changed) {
+  for (std::size_t at = length; at + 4 <= dat.size(); at += 4) {
+    const MbfBytes canonical = IeeeToMbf(MbfToIeee(dat.data() + at));
+    if (!std::equal(canonical.begin(), canonical.end(),
+                    dat.begin() + static_cast<std::ptrdiff_t>(at))) {
+      std::copy(canonical.begin(), canonical.end(), dat.begin() + static_cast<std::ptrdiff_t>(at));
+      ++changed;
+    }
+  }
+  dat.erase(dat.begin() + 4,
+            dat.begin() + static_cast<std::ptrdiff_t>(std::min(length, dat.size())));
+  dat.erase(dat.begin(), dat.begin() + 2);
+  return dat;
+}
+
+int ColumnsOf(const ColumnLayout& layout) {
+  return layout.Has(Field::Oi) ? 7 : layout.Has(Field::Open) ? 6 : 5;
+}
+
+// Whether the text export's decimals give back every stored value of the series.
+bool TextKeepsEveryValue(const SeriesLocation& series) {
+  SeriesReader reader;
+  if (reader.Open(series) != kOk) return false;
+  SeriesBuffer buffer(reader.Total());
+  if (reader.Read(buffer, 0, reader.Total()) != kOk) return false;
+  for (int i = 0; i < buffer.Count(); ++i) {
+    for (const Field f : kValueFields) {
+      if (!series.layout.Has(f)) continue;
+      const float value = buffer.ValueAt(f, i);
+      char text[kNumberTextMax];
+      const char* end = WriteFixed(text, value, f == Field::Vol || f == Field::Oi ? 2 : 4);
+      float back = 0;
+      std::from_chars(text, end, back);
+      if (!(value >= 0) || back != value) return false;
+    }
+  }
+  return true;
+}
+
+struct RoundTrip {
+  int identical = 0;
+  int duplicates = 0;   // refused, naming two lines of one date
+  int uncanonical = 0;  // stored numbers not in the form written
+};
+
+// Every series of a real folder, exported and imported into a new series of the same
+// columns in a new portfolio, holds the same quotes byte for byte; a series that holds a
+// date twice is refused, naming the two lines.
+RoundTrip ExportAndImportFolder(const std::string& name, const fs::path& into,
+                                ExportFormat format) {
+  RoundTrip tally;
+  const std::string source = (SharedDataDir() / name).string();
+  MasterFile master;
+  EXPECT_EQ(ReadMasterFile(MasterPathIn(source), master), kOk);
+  const std::string target = (into / name).string();
+  EXPECT_EQ(CreatePortfolio(target), kOk);
+  int n = 0;
+  for (const MasterRecord& record : master.records) {
+    SeriesLocation series;
+    series.found = {record, WithTrailingSeparator(source)};
+    if (record.IsSubdirectory() || CompleteSeriesLocation(series) != kOk ||
+        !fs::exists(series.datPath))
+      continue;
+    const bool intraday = series.layout.Has(Field::Time);
+    if (format == ExportFormat::Text && (intraday || !TextKeepsEveryValue(series))) continue;
+    const std::string symbol = "S" + std::to_string(++n);
+    EXPECT_EQ(CreateSeries(target, NewSeries{symbol, "", ColumnsOf(series.layout), intraday}),
+              kSymbolAdded);
+    const std::string text = ExportOf(series, format);
+    ImportText parsed;
+    ImportTextError error;
+    EXPECT_TRUE(ParseImportText(text, parsed, error))
+        << name << " " << record.Name() << ": " << error.line << " " << error.reason;
+    ImportResult result;
+    const Status status =
+        ImportQuotes(target, symbol, ImportRequestOf(parsed, ImportOverlap::kRefuse), result);
+    SeriesLocation imported;
+    EXPECT_EQ(LocateSeries(target, symbol, imported), kOk);
+    if (status == kImportDuplicate) {
+      // The two lines named hold one date.
+      std::vector<std::string> lines;
+      std::istringstream in(text);
+      for (std::string line; std::getline(in, line);)
+        lines.push_back(line.substr(0, line.find(',')));
+      EXPECT_EQ(lines.at(static_cast<std::size_t>(result.duplicateLines[0] - 1)),
+                lines.at(static_cast<std::size_t>(result.duplicateLines[1] - 1)));
+      ++tally.duplicates;
+      continue;
+    }
+    EXPECT_EQ(status, kOk) << name << " " << record.Name();
+    const auto length = static_cast<std::size_t>(series.recordLength);
+    int none = 0;
+    const bool same = Canonical(ReadFileBytes(series.datPath), length, tally.uncanonical) ==
+                      Canonical(ReadFileBytes(imported.datPath), length, none);
+    EXPECT_EQ(none, 0);
+    EXPECT_TRUE(same) << name << " " << record.Name();
+    if (same) ++tally.identical;
+  }
+  return tally;
+}
+
+TEST(ImportRoundTripTest, EveryRealSeriesSurvivesExportAndImport) {
+  if (SharedDataDir().empty()) GTEST_SKIP() << "no shared data";
+  TempDir temp;
+  const struct {
+    const char* folder;
+    int identical;
+    int duplicates;
+  } folders[] = {
+      {"bbfinance", 40, 0},
+      {"equis-small", 2, 0},
+      {"lowercase-names", 1, 0},
+      {"stooq-intraday", 1, 0},
+      // Twenty of its series hold a date twice (some also out of order).
+      {"mininge", 5, 20},
+  };
+  for (const auto& f : folders) {
+    const RoundTrip csv = ExportAndImportFolder(f.folder, temp.path() / "csv", ExportFormat::Csv);
+    EXPECT_EQ(csv.identical, f.identical) << f.folder;
+    EXPECT_EQ(csv.duplicates, f.duplicates) << f.folder;
+  }
+  // The text export's four (two) decimals keep the values of most daily series.
+  int text = 0;
+  for (const char* folder : {"bbfinance", "mininge", "equis-small", "lowercase-names"})
+    text += ExportAndImportFolder(folder, temp.path() / "text", ExportFormat::Text).identical;
+  EXPECT_GT(text, 0);
+  std::printf("text export round trips: %d series\n", text);
+}
+
+// The messages, word for word.
+class ImportMessagesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = Write(temp_.path() / "p", Portfolio({Symbol(1, "ACME", "ACME CORP", 5)}));
+  }
+  std::string File(const std::string& text) {
+    const fs::path file = temp_.path() / "quotes.csv";
+    WriteText(file, text);
+    return file.string();
+  }
+  ImportOutcome Import(const std::string& text, ImportOverlap overlap = ImportOverlap::kRefuse) {
+    const std::string path = File(text);
+    ImportText parsed;
+    if (!ReadImportFile(path, parsed, prompt_)) return {};
+    return RunImport(dir_, "ACME", "quotes.csv", parsed, overlap, prompt_, "Choose.");
+  }
+
+  TempDir temp_;
+  std::string dir_;
+  RecordingPrompt prompt_;
+};
+
+TEST_F(ImportMessagesTest, RefusalsSayWhichLinesAndDates) {
+  const std::string path = File("Date,Close\n2000-01-03,1\nlater,2\n");
+  ImportText parsed;
+  EXPECT_FALSE(ReadImportFile(path, parsed, prompt_));
+  Import("Date,Close\n");
+  Import("Date,Close\n2000-01-10,1\n2000-01-11,1\n2000-01-10,2\n");
+  Import(
+      "Date,Open,High,Low,Close,Volume\n2000-01-04,11,11.5,10.5,11.25,1001\n"
+      "2000-01-05,1,1,1,1,1\n2000-01-06,1,1,1,1,1\n");
+  EXPECT_EQ(prompt_.MessageTexts(),
+            (std::vector<std::string>{
+                path + " cannot be imported.\n\nLine 3: \"later\" is not a date.\n\nNothing was "
+                       "changed.",
+                path + " cannot be imported: the file holds no quotes.\n\nNothing was changed.",
+                "quotes.csv cannot be imported.\n\nLines 2 and 4 both hold a quote of "
+                "01/10/00.\n\nNothing was changed.",
+                "quotes.csv gives other values for 2 quotes ACME already holds: 01/05/00 and "
+                "01/06/00.\n\nNothing was changed. Choose."}));
+}
+
+TEST_F(ImportMessagesTest, TheSummaryCountsAndNamesColumns) {
+  const ImportOutcome outcome =
+      Import("Date,Close,Adj Close,OpenInt\n2000-01-05,1,2,3\n2000-01-10,4,5,6\n",
+             ImportOverlap::kReplace);
+  EXPECT_TRUE(outcome.succeeded);
+  EXPECT_TRUE(prompt_.messages.empty());
+  EXPECT_EQ(
+      outcome.summary,
+      (std::vector<std::string>{
+          "ACME: 1 quote added, 1 replaced, 0 kept, 0 skipped (already stored).",
+          "Columns ignored: Adj Close.", "Columns the series does not hold, left out: OpenInt.",
+          "Columns the file does not hold, stored as 0 in new quotes: Open, High, Low "
+          "and Volume."}));
+}
+
+TEST_F(ImportMessagesTest, NewPortfolioAndNewSymbolRefusals) {
+  WriteText(temp_.path() / "notes", "x");
+  fs::create_directory(temp_.path() / "full");
+  WriteText(temp_.path() / "full" / "readme", "x");
+  EXPECT_FALSE(RunNewPortfolio(dir_, prompt_));
+  EXPECT_FALSE(RunNewPortfolio((temp_.path() / "full").string(), prompt_));
+  EXPECT_FALSE(RunNewPortfolio((temp_.path() / "notes").string(), prompt_));
+  const SymbolPortfolio portfolio{dir_, dir_ + "/MASTER"};
+  EXPECT_FALSE(RunNewSymbol(portfolio, {"acme", "", 7, false}, prompt_).succeeded);
+  EXPECT_FALSE(RunNewSymbol(portfolio, {"", "", 7, false}, prompt_).succeeded);
+  Bytes master = ReadFileBytes(temp_.path() / "p" / "MASTER");
+  master[2] = 255;
+  WriteFileBytes(temp_.path() / "p" / "MASTER", master);
+  EXPECT_FALSE(RunNewSymbol(portfolio, {"NEW", "", 7, false}, prompt_).succeeded);
+  const std::string t = temp_.str();
+  EXPECT_EQ(prompt_.MessageTexts(),
+            (std::vector<std::string>{
+                "The portfolio could not be created.\n\nReason: " + dir_ +
+                    " already holds a MASTER file.",
+                "The portfolio could not be created.\n\nReason: " + t +
+                    "/full is not empty; a new portfolio needs a new or empty folder.",
+                "The portfolio could not be created.\n\nReason: " + t + "/notes is not a folder.",
+                "The Symbol addition failed.\n\nReason: Symbol acme already exists in\n" + dir_,
+                "You must enter a symbol",
+                "The portfolio already has the\nmaximum number of symbols (255).\nChoose a "
+                "different or new portfolio."}));
+}
+
+}  // namespace
+}  // namespace voltrim::testing

@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <random>
+
+#include "import/import_text.h"
+#include "text/number_format.h"
+
+namespace voltrim::testing {
+namespace {
+
+constexpr std::size_t F(Field field) { return static_cast<std::size_t>(field); }
+
+struct Row {
+  float date;
+  float time;
+  std::array<float, 6> values;
+};
+
+std::vector<Row> RowsOf(const ImportText& text) {
+  std::vector<Row> rows;
+  for (const ImportQuote& q : text.quotes) rows.push_back({q.date, q.time, q.values});
+  return rows;
+}
+
+bool operator==(const Row& a, const Row& b) {
+  return a.date == b.date && a.time == b.time && a.values == b.values;
+}
+
+std::string Given(const ImportText& text) {
+  std::string fields;
+  for (int f = 0; f < kFieldKindCount; ++f)
+    if (text.given[static_cast<std::size_t>(f)])
+      fields += ImportFieldTitle(static_cast<Field>(f)) + std::string(" ");
+  return fields;
+}
+
+// The files users have, each read to the same two quotes (or with times).
+TEST(ImportTextTest, ReadsTheFilesUsersHave) {
+  const std::vector<Row> daily = {{1000102, 0, {1.5f, 2, 1, 1.75f, 1000, 0}},
+                                  {1000103, 0, {1.75f, 2.5f, 1.5f, 2, 1200, 0}}};
+  const struct {
+    const char* what;
+    std::string text;
+    std::string given;
+    std::vector<std::string> ignored;
+    std::vector<Row> rows;
+  } cases[] = {
+      {"Voltrim's CSV export",
+       "date,time,open,high,low,close,volume,openint\n"
+       "2000-01-02,,1.5,2,1,1.75,1000,\n2000-01-03,,1.75,2.5,1.5,2,1200,\n",
+       "Date Open High Low Close Volume ",
+       {},
+       daily},
+      {"a data site's file, with a byte order mark and CR LF",
+       "\xEF\xBB\xBF"
+       "Date,Open,High,Low,Close,Adj Close,Volume\r\n"
+       "2000-01-02,1.5,2,1,1.75,1.7,1000\r\n2000-01-03,1.75,2.5,1.5,2,1.9,1200\r\n",
+       "Date Open High Low Close Volume ",
+       {"Adj Close"},
+       daily},
+      {"semicolons, YYYYMMDD, quoted names, blank lines, CR line ends",
+       "\"DATE\";\"CLOSE\";\"VOL\"\r\r20000102;1.75;1000\r20000103;2;1200\r",
+       "Date Close Volume ",
+       {},
+       {{1000102, 0, {0, 0, 0, 1.75f, 1000, 0}}, {1000103, 0, {0, 0, 0, 2, 1200, 0}}}},
+      {"tabs, MM/DD/YYYY, an open interest column",
+       "Date\tClose\tOpen Interest\n01/02/2000\t1.75\t7\n1/3/2000\t2\t8\n",
+       "Date Close Open Interest ",
+       {},
+       {{1000102, 0, {0, 0, 0, 1.75f, 0, 7}}, {1000103, 0, {0, 0, 0, 2, 0, 8}}}},
+      {"the text export with its title row, blanks between the columns",
+       "DATE OPEN HIGH LOW CLOSE VOL OI\r\n01/02/00 1.5000 2.0000 1.0000 1.7500 1000.00 N/A\r\n"
+       "01/03/00 1.7500 2.5000 1.5000 2.0000 1200.00 N/A\r\n",
+       "Date Open High Low Close Volume ",
+       {},
+       daily},
+      {"the text export without a title row, commas",
+       "01/02/00,1.5000,2.0000,1.0000,1.7500,1000.00,N/A\r\n"
+       "01/03/00,1.7500,2.5000,1.5000,2.0000,1200.00,N/A\r\n",
+       "Date Open High Low Close Volume ",
+       {},
+       daily},
+      {"a ticker file with times",
+       "<TICKER>,<PER>,<DATE>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>,<OPENINT>\n"
+       "2HR.DE,5,20131115,090500,8.585,8.65,8.585,8.65,1713,0\n",
+       "Date Time Open High Low Close Volume Open Interest ",
+       {"<TICKER>", "<PER>"},
+       {{1131115, 90500, {8.585f, 8.65f, 8.585f, 8.65f, 1713, 0}}}},
+      {"dates with their times, no header",
+       "2013-11-15 09:05,8.585,8.65,8.585,8.65\n2013-11-15T09:15:30,1,2,3,4\n",
+       "Date Time Open High Low Close ",
+       {},
+       {{1131115, 90500, {8.585f, 8.65f, 8.585f, 8.65f, 0, 0}},
+        {1131115, 91530, {1, 2, 3, 4, 0, 0}}}},
+      {"a time column without a header",
+       "01/02/00,09:30,1,2,3,4,5\n",
+       "Date Time Open High Low Close Volume ",
+       {},
+       {{1000102, 93000, {1, 2, 3, 4, 5, 0}}}},
+      {"signs, exponents and unnamed extra columns",
+       "date,close,,note\n2000-01-02,+1e1,,x\n2000-01-03,-.5,,y\n",
+       "Date Close ",
+       {"column 3", "note"},
+       {{1000102, 0, {0, 0, 0, 10, 0, 0}}, {1000103, 0, {0, 0, 0, -0.5f, 0, 0}}}},
+  };
+  for (const auto& c : cases) {
+    ImportText text;
+    ImportTextError error;
+    ASSERT_TRUE(ParseImportText(c.text, text, error))
+        << c.what << ": line " << error.line << " " << error.reason;
+    EXPECT_EQ(Given(text), c.given) << c.what;
+    EXPECT_EQ(text.ignored, c.ignored) << c.what;
+    EXPECT_TRUE(RowsOf(text) == c.rows) << c.what;
+  }
+}
+
+// The first line that cannot be read refuses the file, with its number and why.
+TEST(ImportTextTest, NamesTheFirstLineThatCannotBeRead) {
+  const std::string head = "Date,Close,Volume\n2000-01-03,1,2\n";
+  const struct {
+    std::string text;
+    int line;
+    std::string reason;
+  } cases[] = {
+      {head + "2000-02-30,1,2\n", 3, "\"2000-02-30\" is not a date"},
+      {head + "13/01/2000,1,2\n", 3, "\"13/01/2000\" is not a date"},
+      {head + "2000-1-3,1,2\n", 3, "\"2000-1-3\" is not a date"},
+      {head + "1960-12-31,1,2\n", 3,
+       "\"1960-12-31\" lies outside the dates a data file holds (1 January 1961 to 4 June 2140)"},
+      {head + "06/05/2140,1,2\n", 3,
+       "\"06/05/2140\" lies outside the dates a data file holds (1 January 1961 to 4 June 2140)"},
+      {head + "\n\n2000-01-04,1.5x,2\n", 5, "\"1.5x\" in column Close is not a number"},
+      {head + "2000-01-04,12,5,2\n", 3, "the line has 4 fields where 3 were expected"},
+      {head + "2000-01-04,1\n", 3, "the line has 2 fields where 3 were expected"},
+      {head + "2000-01-04,1e39,2\n", 3,
+       "\"1e39\" in column Close is beyond what a data file can hold"},
+      {head + "2000-01-04,2e38,2\n", 3,
+       "\"2e38\" in column Close is beyond what a data file can hold"},
+      {head + "2000-01-04,1e-50,2\n", 3,
+       "\"1e-50\" in column Close is beyond what a data file can hold"},
+      {head + "2000-01-04,nan,2\n", 3, "\"nan\" in column Close is not a number"},
+      {head + "2000-01-04,inf,2\n", 3, "\"inf\" in column Close is not a number"},
+      {head + "2000-01-04,-,2\n", 3, "\"-\" in column Close is not a number"},
+      {head + "2000-01-04,0x10,2\n", 3, "\"0x10\" in column Close is not a number"},
+      {head + "2000-01-04,,2\n2000-01-05,1,\n", 3, "no value in column Close"},
+      {"Date,Time,Close\n2000-01-03,25:00,1\n", 2, "\"25:00\" is not a time"},
+      {"Date,Time,Close\n2000-01-03,09:30,1\n2000-01-04,,1\n", 3, "no time"},
+      {"Close,Volume\n1,2\n", 1, "no column is named Date"},
+      {"Date,Close,Last,CLOSE\n", 1, "two columns hold the Close (Close and CLOSE)"},
+      {"Date,Close\n\n", 0, "the file holds no quotes"},
+      {"", 0, "the file holds no quotes"},
+  };
+  for (const auto& c : cases) {
+    ImportText text;
+    ImportTextError error;
+    EXPECT_FALSE(ParseImportText(c.text, text, error)) << c.text;
+    EXPECT_EQ(error.line, c.line) << c.text;
+    EXPECT_EQ(error.reason, c.reason) << c.text;
+  }
+}
+
+// The CSV export prints each single's shortest round-trip decimal; reading it must give the
+// single back bit for bit (a correctly rounded conversion), whatever its magnitude.
+TEST(ImportTextTest, EveryStoredSingleReadsBackFromItsDecimal) {
+  std::mt19937 random(20240601);
+  std::string csv = "date,close\n";
+  std::vector<float> expected;
+  for (int i = 0; i < 200000; ++i) {
+    const auto bits = static_cast<std::uint32_t>(random());
+    const float value = std::bit_cast<float>(bits);
+    if (!HasMbfForm(value) || std::fpclassify(value) == FP_SUBNORMAL) continue;
+    char text[kNumberTextMax];
+    csv += "2000-01-03,";
+    csv.append(text, WriteRoundTrip(text, value));
+    csv += '\n';
+    expected.push_back(value);
+  }
+  ImportText text;
+  ImportTextError error;
+  ASSERT_TRUE(ParseImportText(csv, text, error)) << error.line << " " << error.reason;
+  ASSERT_EQ(text.quotes.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    ASSERT_EQ(std::bit_cast<std::uint32_t>(text.quotes[i].values[F(Field::Close) - F(Field::Open)]),
+              std::bit_cast<std::uint32_t>(expected[i]))
+        << "line " << i + 2;
+  }
+}
+
+}  // namespace
+}  // namespace voltrim::testing
