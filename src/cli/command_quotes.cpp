@@ -4,6 +4,7 @@
 #include "browser/grid_text.h"
 #include "browser/series_view.h"
 #include "cli/cli_common.h"
+#include "text/time_text.h"
 
 namespace voltrim::cli {
 
@@ -14,9 +15,11 @@ int RunQuotes(const QStringList& arguments);
 const Command kQuotes{"quotes", "quotes DIR SYMBOL [--oldest-first]",
                       "prints the quotes of a symbol, newest first", RunQuotes};
 
-void PrintRow(const Quote& quote) {
+// withTime: the series has a time of day, printed after the date as the grid shows it.
+void PrintRow(const Quote& quote, bool withTime) {
   const QuoteRowTexts cells = QuoteCellTexts(quote);
   std::string line = cells[0];
+  if (withTime) line += "\t" + FormatTimeText(quote.time);
   for (std::size_t i = 1; i < cells.size(); ++i) line += "\t" + cells[i];
   PrintLine(line);
 }
@@ -40,7 +43,8 @@ int RunQuotes(const QStringList& arguments) {
   const ArgumentSpec plan{kQuotes, 2, 2,
                           "Prints one line per quote, newest first: date (MM/DD/YY), open, high,\n"
                           "low, close, volume and open interest, TAB-separated, as the quotes\n"
-                          "grid shows them (N/A for a field the series does not hold)."};
+                          "grid shows them (N/A for a field the series does not hold). A series\n"
+                          "with a time of day has its time (HH:MM:SS) after the date."};
   if (const auto done = ParseArguments(parser, arguments, plan, positional)) return *done;
   const auto dir = PortfolioArgument(positional[0]);
   if (!dir) return kExitFailed;
@@ -51,7 +55,9 @@ int RunQuotes(const QStringList& arguments) {
   if (opened != kOk) return ReportReadError(opened, symbol, *dir);
   const QuoteOrder order =
       parser.isSet(oldestFirst) ? QuoteOrder::kOldestFirst : QuoteOrder::kNewestFirst;
-  const Status read = view.ReadQuotes(order, PrintRow);
+  const bool withTime = view.Location().layout.Has(Field::Time);
+  const Status read =
+      view.ReadQuotes(order, [withTime](const Quote& quote) { PrintRow(quote, withTime); });
   if (view.EndedShort()) {
     // Say so rather than show some quotes twice or leave a hole without a word.
     PrintFailure("Error in FillQuotesGrid");

@@ -49,6 +49,18 @@ class DatImage {
     if (!(std::fabs(value) < 1.0e8f)) return 0;
     return DateFloatToDay(value);
   }
+  // The quote's time of day (0 when the layout has none), as the readers decode it.
+  PackedTime TimeOf(int i) const {
+    if (!layout_.Has(Field::Time)) return 0;
+    const float value = MbfToIeee(Record(i) + FieldOffset(Field::Time));
+    if (!(std::fabs(value) < 1.0e8f)) return 0;
+    return TimeFloatToPacked(value);
+  }
+  // Date and time together, as quotes are ordered.
+  std::uint32_t KeyOf(int i) const { return QuoteKey(DayOf(i), TimeOf(i)); }
+  static std::uint32_t QuoteKey(DayNumber day, PackedTime time) {
+    return (static_cast<std::uint32_t>(day) << 16) | time;
+  }
 
  private:
   std::vector<std::uint8_t> bytes_;
@@ -65,10 +77,34 @@ std::optional<int> FirstInRange(const DatImage& dat, const SeriesEdit& q) {
   return std::nullopt;
 }
 
+// The quote a request at a time works on: the one at that date and time for set, scale and
+// delete; for an insert the first after it, whose copy goes in front of it.
+std::optional<int> FirstAtTime(const DatImage& dat, const SeriesEdit& q) {
+  const std::uint32_t key = DatImage::QuoteKey(q.firstDay, q.time);
+  for (int i = 0; i < dat.Records(); ++i) {
+    const std::uint32_t stored = dat.KeyOf(i);
+    if (q.kind == edit_kind::kInsert ? stored > key : stored == key) return i;
+  }
+  return std::nullopt;
+}
+
+bool HasQuoteAt(const DatImage& dat, DayNumber day, PackedTime time) {
+  const std::uint32_t key = DatImage::QuoteKey(day, time);
+  for (int i = 0; i < dat.Records(); ++i) {
+    if (dat.KeyOf(i) == key) return true;
+  }
+  return false;
+}
+
 Field ValueField(int index) { return kValueFields[static_cast<std::size_t>(index)]; }
+
+void WriteTime(const DatImage& dat, std::uint8_t* record, PackedTime time) {
+  IeeeToMbf(PackedToTimeValue(time), record + dat.FieldOffset(Field::Time));
+}
 
 // Set or scale the fields of one in-range record, in place.
 Status EditRecord(const SeriesEdit& q, const DatImage& dat, std::uint8_t* record) {
+  if (q.kind == edit_kind::kSet && q.setTime) WriteTime(dat, record, q.newTime);
   for (int k = 0; k < 6; ++k) {
     const Field f = ValueField(k);
     if (!dat.Layout().Has(f)) continue;
@@ -92,8 +128,9 @@ void AppendRecord(std::vector<std::uint8_t>& out, const std::uint8_t* record, st
 }
 
 // The complete new DAT content; nothing is written until all of it is known to be sound.
+// changed counts the quotes the request set, scaled, dropped or added.
 Status BuildNewContent(const SeriesEdit& q, const DatImage& dat, std::optional<int> hit,
-                       std::vector<std::uint8_t>& out) {
+                       std::vector<std::uint8_t>& out, int& changed) {
   const std::size_t length = dat.Length();
   out.clear();
   out.reserve(length * (static_cast<std::size_t>(dat.Records()) + 2));
@@ -105,23 +142,31 @@ Status BuildNewContent(const SeriesEdit& q, const DatImage& dat, std::optional<i
   out[2] = static_cast<std::uint8_t>(raw & 0xFF);
   out[3] = static_cast<std::uint8_t>(raw >> 8);
 
+  changed = 0;
   std::vector<std::uint8_t> record(length);
   for (int i = 0; i < dat.Records(); ++i) {
     const std::uint8_t* stored = dat.Record(i);
-    if (q.kind == edit_kind::kDelete && hit == i) continue;
+    if (q.kind == edit_kind::kDelete && hit == i) {
+      ++changed;
+      continue;
+    }
     if (q.kind == edit_kind::kInsert && hit == i) {
       std::memcpy(record.data(), stored, length);
-      const MbfBytes date = DayToDateFloat(PreviousWeekday(dat.DayOf(i)));
+      const DayNumber day = q.atTime ? q.firstDay : PreviousWeekday(dat.DayOf(i));
+      const MbfBytes date = DayToDateFloat(day);
       std::memcpy(record.data() + dat.FieldOffset(Field::Date), date.data(), date.size());
+      if (q.atTime) WriteTime(dat, record.data(), q.time);
       AppendRecord(out, record.data(), length);
+      ++changed;
     }
     const bool edits = q.kind == edit_kind::kSet || q.kind == edit_kind::kScale ||
                        q.kind == edit_kind::kScaleRange;
-    if (edits && InRange(q, dat.DayOf(i))) {
+    if (edits && (q.atTime ? hit == i : InRange(q, dat.DayOf(i)))) {
       std::memcpy(record.data(), stored, length);
       const Status status = EditRecord(q, dat, record.data());
       if (status != kOk) return status;
       AppendRecord(out, record.data(), length);
+      ++changed;
     } else {
       AppendRecord(out, stored, length);
     }
@@ -132,6 +177,11 @@ Status BuildNewContent(const SeriesEdit& q, const DatImage& dat, std::optional<i
 // Checks that can refuse the request before any file is read or written.
 Status CheckRequest(const SeriesEdit& q) {
   if (q.kind < edit_kind::kSet || q.kind > edit_kind::kInsert) return kBadRequest;
+  // A packed time names a moment of one day at most.
+  constexpr PackedTime kDayLength = 24 * 1800;
+  if (q.atTime && q.time >= kDayLength) return kBadRequest;
+  if (q.setTime && (!q.atTime || q.kind != edit_kind::kSet || q.newTime >= kDayLength))
+    return kBadRequest;
   if (q.kind == edit_kind::kDelete || q.kind == edit_kind::kInsert) return kOk;
   for (int k = 0; k < 6; ++k) {
     const bool used = q.kind != edit_kind::kSet || (q.fieldsToSet & (1u << k)) != 0;
@@ -140,8 +190,31 @@ Status CheckRequest(const SeriesEdit& q) {
   return kOk;
 }
 
+// A request at a time: the quote it names must be there (or, for an insert, its date and
+// time must be free and a quote must follow to copy), and a new time must leave the quote
+// between its neighbours in the file, so that the series stays in order.
+Status CheckAtTime(const SeriesEdit& q, const DatImage& dat, std::optional<int> hit) {
+  if (!dat.Layout().Has(Field::Time)) return kBadRequest;
+  if (q.kind == edit_kind::kInsert) {
+    if (HasQuoteAt(dat, q.firstDay, q.time)) return kBadRequest;
+    if (!hit) return kRecordNotFound;
+    // In front of the first quote the new one would leave MASTER's first date behind.
+    return *hit == 0 ? kBadRequest : kOk;
+  }
+  if (!hit) return kQuoteNotFound;
+  if (q.kind != edit_kind::kSet || !q.setTime) return kOk;
+  const std::uint32_t key = DatImage::QuoteKey(q.firstDay, q.newTime);
+  if (*hit > 0 && !(dat.KeyOf(*hit - 1) < key)) return kBadRequest;
+  if (*hit + 1 < dat.Records() && !(key < dat.KeyOf(*hit + 1))) return kBadRequest;
+  return kOk;
+}
+
 Status CheckAgainstSeries(const SeriesEdit& q, const DatImage& dat, std::optional<int> hit) {
   if (!dat.HasHeader()) return kDamagedFile;
+  if (q.atTime) {
+    const Status status = CheckAtTime(q, dat, hit);
+    if (status != kOk) return status;
+  }
   if (q.kind == edit_kind::kDelete) {
     if (!hit || dat.DayOf(*hit) != q.firstDay) return kQuoteNotFound;
     if (dat.LastRecord() <= 1) return kDamagedFile;
@@ -151,7 +224,8 @@ Status CheckAgainstSeries(const SeriesEdit& q, const DatImage& dat, std::optiona
     if (dat.LastRecord() >= kMaxLastRecord) return kBadRequest;
     const DayNumber day = dat.DayOf(*hit);
     const DayNumber before = PreviousWeekday(day);
-    if (before == 0 || before >= day) return kBadRequest;
+    if (!q.atTime && (before == 0 || before >= day)) return kBadRequest;
+    if (q.atTime && q.firstDay == 0) return kBadRequest;
   }
   return kOk;
 }
@@ -203,7 +277,8 @@ std::string FolderOf(const std::string& path) {
 }  // namespace
 
 Status RewriteSeries(const SeriesEdit& request, std::string_view portfolioDir,
-                     std::string_view symbol) {
+                     std::string_view symbol, int* recordsChanged) {
+  if (recordsChanged) *recordsChanged = 0;
   Status status = CheckRequest(request);
   if (status != kOk) return status;
   PortfolioLock lock({portfolioDir});
@@ -221,12 +296,18 @@ Status RewriteSeries(const SeriesEdit& request, std::string_view portfolioDir,
   if (!dat.HasHeader() || dat.LastRecord() < 1) return kDamagedFile;
 
   const bool findsOne = request.kind == edit_kind::kDelete || request.kind == edit_kind::kInsert;
-  const std::optional<int> hit = findsOne ? FirstInRange(dat, request) : std::nullopt;
+  std::optional<int> hit;
+  if (request.atTime) {
+    hit = FirstAtTime(dat, request);
+  } else if (findsOne) {
+    hit = FirstInRange(dat, request);
+  }
   status = CheckAgainstSeries(request, dat, hit);
   if (status != kOk) return status;
 
   std::vector<std::uint8_t> content;
-  status = BuildNewContent(request, dat, hit, content);
+  int changed = 0;
+  status = BuildNewContent(request, dat, hit, content, changed);
   if (status != kOk) return status;
 
   const int number = series.found.record.FileNumber();
@@ -237,6 +318,7 @@ Status RewriteSeries(const SeriesEdit& request, std::string_view portfolioDir,
   names.backup = BakFileName(number);
   status = ReplaceFileContent(names, content);
   if (status != kOk) return status;
+  if (recordsChanged) *recordsChanged = changed;
 
   if (request.kind != edit_kind::kDelete) return kOk;
   // Only now that the quote is gone from the file may MASTER say so.
