@@ -60,9 +60,9 @@ std::vector<DayAxisMark> DayAxisMarks(const ChartSeries& series, const ChartRang
       if (labelled) dateFree = x(start - 0.5) + dateWidth * kLabelRoom;
     }
     if (timeStep == 0) continue;
-    // Clear of this day's date label and of the next day's line.
-    double free = start >= firstShown ? x(start - 0.5) + dateWidth * kLabelRoom : -1e9;
-    const double limit = x(end - 0.5) - timeWidth;
+    // Clear of this day's date label and of the next day's line, and within the plot.
+    double free = start >= firstShown ? x(start - 0.5) + dateWidth * kLabelRoom : 0.0;
+    const double limit = std::min(x(end - 0.5) - timeWidth, static_cast<double>(plotWidth));
     for (int i = std::max(start + 1, firstShown); i < std::min(end, endShown); ++i) {
       const std::size_t at = static_cast<std::size_t>(i);
       const int now = Seconds(series.quotes[at].time) / timeStep;

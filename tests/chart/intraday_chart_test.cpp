@@ -77,6 +77,20 @@ TEST(IntradayAxis, DaysAreMarkedAndLabelsNeverOverlap) {
         std::any_of(marks.begin(), marks.end(), [](const DayAxisMark& m) { return !m.dayStart; });
     EXPECT_EQ(timed, width == 2400);
   }
+  // Zoomed in on part of the days: every time label lies wholly inside the plot.
+  ChartRange zoomed = ChartRange::Whole(series.Count());
+  zoomed.ZoomAround(0.5, 0.4);
+  zoomed.MoveTo(2.6);  // bars cut at either edge
+  ASSERT_LT(zoomed.Span(), 9.0);
+  bool timed = false;
+  for (const DayAxisMark& mark : DayAxisMarks(series, zoomed, 600, 50, 30)) {
+    if (mark.dayStart) continue;
+    timed = true;
+    const double x = zoomed.FractionOf(mark.index) * 600;
+    EXPECT_GE(x - 15, 0.0) << mark.index;
+    EXPECT_LE(x + 15, 600.0) << mark.index;
+  }
+  EXPECT_TRUE(timed);
 }
 
 }  // namespace

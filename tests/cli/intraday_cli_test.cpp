@@ -74,6 +74,13 @@ TEST_F(IntradayCli, RealBarsShowTheirTimesAndOneBarIsAddedEditedAndDeletedAlone)
   EXPECT_EQ(lines[0].substr(0, 18), "11/15/13\t09:05:00\t");
   EXPECT_EQ(lines[1].substr(0, 18), "11/15/13\t09:15:00\t");
 
+  const CliResult facts = Run({"facts", dir, "2HR.DE"});
+  EXPECT_NE(facts.out.find("Data format: I Intra-day\nSymbol: 2HR.DE          \n"
+                           "Time frame: 10 minutes\nBars on first day: 2\nBars on last day: 2\n"
+                           "Most bars in a day: 2\nDate Input:"),
+            std::string::npos)
+      << facts.out;
+
   // Add at 09:10: a copy of the 09:15 bar with its time, in front of it.
   CliResult result = Run({"add-quote", dir, "2HR.DE", "11/15/13", "--time", "09:10"});
   ASSERT_EQ(result.exitCode, 0) << result.err;
