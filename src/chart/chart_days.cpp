@@ -50,6 +50,10 @@ std::vector<DayAxisMark> DayAxisMarks(const ChartSeries& series, const ChartRang
   }
 
   double dateFree = -1e9;  // where the next date label may begin (short days crowd them)
+  if (dayStep == 1 && *firstDay < firstShown) {
+    marks.push_back({firstShown, false, true, true});
+    dateFree = dateWidth * kLabelRoom;
+  }
   for (auto day = firstDay; day != endDay; ++day) {
     const int start = *day;
     const int end = day + 1 != starts.end() ? *(day + 1) : series.Count();
@@ -61,7 +65,8 @@ std::vector<DayAxisMark> DayAxisMarks(const ChartSeries& series, const ChartRang
     }
     if (timeStep == 0) continue;
     // Clear of this day's date label and of the next day's line, and within the plot.
-    double free = start >= firstShown ? x(start - 0.5) + dateWidth * kLabelRoom : 0.0;
+    double free =
+        start >= firstShown ? x(start - 0.5) + dateWidth * kLabelRoom : std::max(dateFree, 0.0);
     const double limit = std::min(x(end - 0.5) - timeWidth, static_cast<double>(plotWidth));
     for (int i = std::max(start + 1, firstShown); i < std::min(end, endShown); ++i) {
       const std::size_t at = static_cast<std::size_t>(i);

@@ -15,6 +15,10 @@ struct DayAxisMark {
   int index = 0;          // the bar: a day's first (the line lies before it) or a timed bar
   bool dayStart = false;  // a day boundary; otherwise a time label at the bar
   bool labelled = false;  // a day boundary with its date shown (time labels always are)
+  // The date of the day the view begins in, named at the plot's left edge when its own
+  // boundary lies out of view and each day in view is labelled (zoomed in); index is the
+  // first bar shown.
+  bool carried = false;
 };
 
 // Marks over the shown part of the series, in bar order, for a plot plotWidth pixels wide

@@ -52,45 +52,56 @@ TEST(IntradaySplits, OnlyTheStepAcrossTheNightIsTestedByTheSearchAndTheChart) {
 }
 
 // Each day starts with a marked line; dates are labelled where they fit, times only where
-// a day is wide enough, and no two labels overlap.
+// a day is wide enough, and no two labels overlap or leave the plot.
+std::vector<DayAxisMark> CheckedMarks(const ChartSeries& series, const ChartRange& range,
+                                      int width) {
+  const std::vector<DayAxisMark> marks = DayAxisMarks(series, range, width, 50, 30);
+  double free = 0;
+  for (const DayAxisMark& mark : marks) {
+    if (!mark.labelled) continue;
+    // A date starts at its day's line, before the bar (or at the left edge for the day the
+    // view begins in); a time is centred on its bar.
+    const double left = mark.carried    ? 0.0
+                        : mark.dayStart ? range.FractionOf(mark.index - 0.5) * width
+                                        : range.FractionOf(mark.index) * width - 15;
+    EXPECT_GE(left, free) << mark.index;
+    free = left + (mark.dayStart || mark.carried ? 50 : 30);
+    if (!mark.dayStart && !mark.carried) {
+      EXPECT_LE(free, width) << mark.index;
+    }
+  }
+  return marks;
+}
+
 TEST(IntradayAxis, DaysAreMarkedAndLabelsNeverOverlap) {
   TempDir dir;
   Write(dir.path(), BarPortfolio());
   const ChartSeries series = ChartSeriesOf(TableOf(dir.str()));
   const ChartRange range = ChartRange::Whole(series.Count());
+  const auto timed = [](const std::vector<DayAxisMark>& marks) {
+    return std::any_of(marks.begin(), marks.end(),
+                       [](const DayAxisMark& m) { return !m.dayStart && !m.carried; });
+  };
   for (const int width : {60, 200, 2400}) {
     SCOPED_TRACE(width);
-    const std::vector<DayAxisMark> marks = DayAxisMarks(series, range, width, 50, 30);
+    const std::vector<DayAxisMark> marks = CheckedMarks(series, range, width);
     std::vector<int> days;
-    double free = -1e9;
-    for (const DayAxisMark& mark : marks) {
+    for (const DayAxisMark& mark : marks)
       if (mark.dayStart) days.push_back(mark.index);
-      if (!mark.labelled) continue;
-      // A date starts at its day's line, before the bar; a time is centred on its bar.
-      const double left = mark.dayStart ? range.FractionOf(mark.index - 0.5) * width
-                                        : range.FractionOf(mark.index) * width - 15;
-      EXPECT_GE(left, free) << mark.index;
-      free = left + (mark.dayStart ? 50 : 30);
-    }
     EXPECT_EQ(days, (std::vector<int>{0, 4, 8}));
-    const bool timed =
-        std::any_of(marks.begin(), marks.end(), [](const DayAxisMark& m) { return !m.dayStart; });
-    EXPECT_EQ(timed, width == 2400);
+    EXPECT_EQ(timed(marks), width == 2400);
   }
-  // Zoomed in on part of the days: every time label lies wholly inside the plot.
+  // Zoomed in, with bars cut at either edge: the day under way is named at the left, and
+  // no time label runs out of the plot.
   ChartRange zoomed = ChartRange::Whole(series.Count());
   zoomed.ZoomAround(0.5, 0.4);
-  zoomed.MoveTo(2.6);  // bars cut at either edge
+  zoomed.MoveTo(2.6);
   ASSERT_LT(zoomed.Span(), 9.0);
-  bool timed = false;
-  for (const DayAxisMark& mark : DayAxisMarks(series, zoomed, 600, 50, 30)) {
-    if (mark.dayStart) continue;
-    timed = true;
-    const double x = zoomed.FractionOf(mark.index) * 600;
-    EXPECT_GE(x - 15, 0.0) << mark.index;
-    EXPECT_LE(x + 15, 600.0) << mark.index;
-  }
-  EXPECT_TRUE(timed);
+  const std::vector<DayAxisMark> marks = CheckedMarks(series, zoomed, 600);
+  EXPECT_TRUE(timed(marks));
+  ASSERT_FALSE(marks.empty());
+  EXPECT_TRUE(marks[0].carried);
+  EXPECT_EQ(marks[0].index, 2);
 }
 
 }  // namespace

@@ -125,6 +125,12 @@ class Painter {
     for (const DayAxisMark& mark :
          DayAxisMarks(series_, range_, plot.width(), dateWidth, timeWidth)) {
       const Quote& q = series_.quotes[static_cast<std::size_t>(mark.index)];
+      if (mark.carried) {
+        p_.setPen(palette_.color(QPalette::Text));
+        p_.drawText(QRectF(plot.left() + 2, dates.top() + 1, dateWidth + 2, metrics_.height()),
+                    Qt::AlignLeft | Qt::AlignTop, QString::fromStdString(FormatUserDate(q.date)));
+        continue;
+      }
       if (mark.dayStart) {
         const double x = X(mark.index - 0.5);
         p_.setPen(Faded(palette_.color(QPalette::Text), mark.labelled ? 110 : 55));
