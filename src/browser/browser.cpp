@@ -306,6 +306,7 @@ void Browser::FillQuotesGrid(int row) {
 
   SeriesView view;
   const Status opened = view.Open(state_.portfolioDir, quotes.loadedSymbol);
+  quotes.hasTime = opened == kOk && view.Location().layout.Has(Field::Time);
   const int total = view.Total();
   // A series longer than the grid can count is refused rather than shown with a
   // wrapped count.

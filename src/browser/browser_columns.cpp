@@ -51,4 +51,13 @@ void SaveColumnWidths(SettingsStore& settings, const SymbolColumnWidths& symbols
   SaveWidths(settings, settings::kQuoteGrid, quotes);
 }
 
+int LoadTimeColumnWidth(const SettingsStore& settings, int clientWidth, int fitted) {
+  const int width = settings.GetInt(settings::kQuoteGrid, settings::kTimeColumn, fitted);
+  return width <= 0 || width > clientWidth ? fitted : width;
+}
+
+void SaveTimeColumnWidth(SettingsStore& settings, int width) {
+  settings.SetInt(settings::kQuoteGrid, settings::kTimeColumn, width);
+}
+
 }  // namespace voltrim

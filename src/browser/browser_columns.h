@@ -20,4 +20,10 @@ QuoteColumnWidths LoadQuoteColumnWidths(const SettingsStore& settings, int clien
 void SaveColumnWidths(SettingsStore& settings, const SymbolColumnWidths& symbols,
                       const QuoteColumnWidths& quotes);
 
+// The quotes grid's Time column (series with a time of day): the saved width, unless it is
+// 0 or wider than the grid; then `fitted`, the width its texts need, which the last column
+// gives up so that the grid does not scroll sideways.
+int LoadTimeColumnWidth(const SettingsStore& settings, int clientWidth, int fitted);
+void SaveTimeColumnWidth(SettingsStore& settings, int width);
+
 }  // namespace voltrim

@@ -1,5 +1,7 @@
 #include "browser/browser_state.h"
 
+#include "text/time_text.h"
+
 namespace voltrim {
 
 const SymbolRow* SymbolTable::CurrentRow() const {
@@ -40,6 +42,17 @@ std::string QuoteTable::CellText(int row, int column) const {
     default:
       return {};
   }
+}
+
+std::string QuoteTable::TimeText(int row) const {
+  if (!HasRow(row)) return {};
+  return FormatTimeText(rows[static_cast<std::size_t>(row)].time);
+}
+
+std::string QuoteTable::BarText(int row) const {
+  if (!HasRow(row)) return {};
+  const QuoteRow& q = rows[static_cast<std::size_t>(row)];
+  return voltrim::BarText(q.date, q.time, hasTime);
 }
 
 }  // namespace voltrim

@@ -49,6 +49,9 @@ struct QuoteTable {
   std::string loadedName;
   std::string firstDateText;  // MM/DD/YY of the oldest quote
   std::string lastDateText;   // MM/DD/YY of the newest quote
+  // The series' layout holds a time of day: the grid shows a Time column after Date, and
+  // the quote commands name one bar by its date and time.
+  bool hasTime = false;
 
   int RowCount() const { return static_cast<int>(rows.size()); }
   bool HasRow(int row) const { return row >= 0 && row < RowCount(); }
@@ -57,6 +60,10 @@ struct QuoteTable {
   // The seven texts the grid shows: date MM/DD/YY, prices "%.4f", volume and open
   // interest "%.0f", "N/A" for absent or negative values. Empty outside the table.
   std::string CellText(int row, int column) const;
+  // HH:MM:SS of a row's quote; empty outside the table.
+  std::string TimeText(int row) const;
+  // The date of a row's quote, followed by its time when the series has one.
+  std::string BarText(int row) const;
 };
 
 // All run-time state of the browser. Read by the windows and by every command; changed

@@ -12,6 +12,7 @@
 #include "datafiles/format/master_image.h"
 #include "datafiles/format/series.h"
 #include "quotes/entry_fields.h"
+#include "text/time_text.h"
 
 namespace voltrim::cli {
 
@@ -42,6 +43,7 @@ bool LoadSeries(const std::string& portfolioDir, const std::string& symbol, Load
   if (status == kOk) {
     status = series.ReadQuotes(QuoteOrder::kNewestFirst, [&](const Quote& quote) {
       out.rowDates.push_back(FormatUserDate(quote.date));
+      out.rowBars.push_back({quote.date, quote.time});
     });
     // A file shorter than its header says: the dates it holds are the rows.
     if (series.EndedShort()) status = kOk;
@@ -55,6 +57,7 @@ bool LoadSeries(const std::string& portfolioDir, const std::string& symbol, Load
     return false;
   }
   out.context.quoteCount = series.Total();
+  out.context.hasTime = series.Location().layout.Has(Field::Time);
   out.context.firstDateText = series.OldestDateText();
   out.context.lastDateText = series.NewestDateText();
   return true;
@@ -63,6 +66,44 @@ bool LoadSeries(const std::string& portfolioDir, const std::string& symbol, Load
 int RowOfDate(const LoadedSeries& view, const std::string& dateText) {
   const auto at = std::find(view.rowDates.begin(), view.rowDates.end(), dateText);
   return at == view.rowDates.end() ? -1 : static_cast<int>(at - view.rowDates.begin());
+}
+
+int FirstInFileOfDate(const LoadedSeries& view, const std::string& dateText) {
+  const auto at = std::find(view.rowDates.rbegin(), view.rowDates.rend(), dateText);
+  return at == view.rowDates.rend() ? -1 : static_cast<int>(view.rowDates.rend() - at) - 1;
+}
+
+std::optional<TimeArgument> ReadTimeOption(const Command& command, const QCommandLineParser& parser,
+                                           const QCommandLineOption& option) {
+  TimeArgument time;
+  if (!parser.isSet(option)) return time;
+  const std::string text = TextArgument(parser.value(option));
+  const std::optional<PackedTime> parsed = ParseTimeText(text);
+  if (!parsed) {
+    UsageError(command, "--" + option.names().front().toStdString() +
+                            " needs HH:MM or HH:MM:SS with even seconds (times are stored to "
+                            "two seconds), not '" +
+                            text + "'");
+    return std::nullopt;
+  }
+  time.given = true;
+  time.time = *parsed;
+  time.text = FormatTimeText(*parsed);
+  return time;
+}
+
+bool RefuseTimeForDaily(const Command& command, const LoadedSeries& view, const std::string& symbol,
+                        const TimeArgument& time) {
+  if (!time.given || view.context.hasTime) return false;
+  UsageError(command, symbol + " has no time of day: --time names a bar of a series that has one");
+  return true;
+}
+
+void PrintBarsChanged(const char* verb, int bars, const std::string& dateText,
+                      const std::string& timeText) {
+  const std::string counted = std::to_string(bars) + (bars == 1 ? " bar" : " bars");
+  PrintLine(std::string(verb) + " " + counted +
+            (timeText.empty() ? " dated " + dateText : ": " + dateText + " " + timeText) + ".");
 }
 
 bool FindSymbolRow(const std::string& portfolioDir, const std::string& symbol, SymbolRow& out) {

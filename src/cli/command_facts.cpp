@@ -39,6 +39,12 @@ void PrintFacts(const SeriesFacts& facts) {
   PrintLine("Data format: " + facts.periodicity);
   PrintLine("Symbol: " + Shown(facts.symbol));
   if (!facts.longName.empty()) PrintLine("Long name (EMASTER): " + facts.longName);
+  if (facts.hasTime) {
+    PrintLine("Time frame: " + facts.timeFrame);
+    PrintLine("Bars on first day: " + std::to_string(facts.firstDayBars));
+    PrintLine("Bars on last day: " + std::to_string(facts.lastDayBars));
+    PrintLine("Most bars in a day: " + std::to_string(facts.mostDayBars));
+  }
   for (int i = 0; i < kFieldKindCount; ++i) {
     const auto field = static_cast<Field>(i);
     const std::string label(FactsFieldLabel(field));
@@ -59,7 +65,8 @@ int RunFacts(const QStringList& arguments) {
       kFacts, 2, 2,
       "Prints the facts of the About Selected Quote Series dialog, one 'Label: value'\n"
       "line each, then the input and display format of each field (Date to OI) as its\n"
-      "DOP file names them; empty for fields the series does not hold."};
+      "DOP file names them; empty for fields the series does not hold. A series with a time\n"
+      "of day also has its time frame and its bars on the first, the last and the busiest day."};
   if (const auto done = ParseArguments(parser, arguments, plan, positional)) return *done;
   const auto dir = PortfolioArgument(positional[0]);
   if (!dir) return kExitFailed;

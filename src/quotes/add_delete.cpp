@@ -7,6 +7,7 @@
 #include "prompt/user_prompt.h"
 #include "quotes/edit_records.h"
 #include "quotes/quote_messages.h"
+#include "text/time_text.h"
 
 namespace voltrim {
 
@@ -16,22 +17,26 @@ std::string DeleteQuoteQuestion(const std::string& dateText) {
 }
 
 QuoteCommandOutcome RunDeleteQuote(const QuoteSeriesContext& series, const std::string& dateText,
-                                   QuoteCommandIo io) {
+                                   QuoteCommandIo io, const std::string& timeText) {
   QuoteCommandOutcome outcome;
   const DayNumber day = ParseUserDate(dateText);
+  const std::optional<PackedTime> time =
+      timeText.empty() ? std::optional<PackedTime>(0) : ParseTimeText(timeText);
   Status status = kBadRequest;
-  if (day != 0) {
+  if (day != 0 && time) {
     SeriesEdit edit;
     edit.kind = edit_kind::kDelete;
     edit.firstDay = edit.lastDay = day;
+    edit.atTime = !timeText.empty();
+    edit.time = *time;
     WaitCursor wait(io.prompt);
-    status = RewriteSeries(edit, series.portfolioDir, series.symbol);
+    status = RewriteSeries(edit, series.portfolioDir, series.symbol, &outcome.barsChanged);
   }
   if (status == kQuoteNotFound) io.prompt.ShowMessage(quote_messages::kDeleteFindFailed);
   if (status == kMasterDatesNotUpdated) {
     // The quote is gone: show the series as it now stands, and say what is stale.
     io.prompt.ShowMessage(quote_messages::kDeleteDatesStale);
-    if (io.settings) RecordDeleteQuote(*io.settings, dateText);
+    if (io.settings) RecordDeleteQuote(*io.settings, dateText, timeText);
     outcome.reloadGrid = outcome.partlyDone = true;
     return outcome;
   }
@@ -39,7 +44,7 @@ QuoteCommandOutcome RunDeleteQuote(const QuoteSeriesContext& series, const std::
     io.prompt.ShowMessage(quote_messages::FailureText(status, quote_messages::kDeleteEditFailed));
     return outcome;
   }
-  if (io.settings) RecordDeleteQuote(*io.settings, dateText);
+  if (io.settings) RecordDeleteQuote(*io.settings, dateText, timeText);
   outcome.succeeded = outcome.reloadGrid = true;
   return outcome;
 }
@@ -80,7 +85,7 @@ QuoteCommandOutcome RunAddQuote(const QuoteSeriesContext& series, const std::str
     edit.kind = edit_kind::kInsert;
     edit.firstDay = edit.lastDay = AddQuoteSourceDay(newDateText);
     WaitCursor wait(io.prompt);
-    status = RewriteSeries(edit, series.portfolioDir, series.symbol);
+    status = RewriteSeries(edit, series.portfolioDir, series.symbol, &outcome.barsChanged);
   }
   if (status != kOk) {
     io.prompt.ShowMessage(quote_messages::FailureText(status, quote_messages::kAddQuoteFailed));

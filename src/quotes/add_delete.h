@@ -12,11 +12,12 @@ namespace voltrim {
 // Delete: the confirmation asked when the Delete Data dialog's OK is pressed.
 std::string DeleteQuoteQuestion(const std::string& dateText);
 
-// After the dialog closed with OK: removes the first quote dated dateText. When the day has
-// no quote the user sees "failure in delete quote for findrec" and then
-// "Delete Edit Failed". On success records section Delete and reloads with row 0.
+// After the dialog closed with OK: removes the first quote dated dateText (with a timeText,
+// HH:MM:SS, the first at that date and time). When there is no such quote the user sees
+// "failure in delete quote for findrec" and then "Delete Edit Failed". On success records
+// section Delete and reloads with row 0.
 QuoteCommandOutcome RunDeleteQuote(const QuoteSeriesContext& series, const std::string& dateText,
-                                   QuoteCommandIo io);
+                                   QuoteCommandIo io, const std::string& timeText = {});
 
 // Add is offered on every quote but the oldest (the last grid row).
 bool AddQuoteAvailable(int currentRow, int rowCount);

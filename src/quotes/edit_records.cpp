@@ -13,6 +13,7 @@ void RecordQuoteEdit(SettingsStore& store, const QuoteEditTexts& entered) {
   for (std::size_t i = 0; i < entered.values.size(); ++i) {
     store.SetString(settings::kEdit, kValueNames[i], entered.values[i]);
   }
+  if (!entered.time.empty()) store.SetString(settings::kEdit, settings::kTime, entered.time);
 }
 
 void RecordSplit(SettingsStore& store, const SplitTexts& entered) {
@@ -29,12 +30,16 @@ void RecordAdjust(SettingsStore& store, const AdjustTexts& entered) {
   store.SetString(settings::kAdjust, "OIMult", entered.openInterestMultiplier);
 }
 
-void RecordDeleteQuote(SettingsStore& store, const std::string& dateText) {
+void RecordDeleteQuote(SettingsStore& store, const std::string& dateText,
+                       const std::string& timeText) {
   store.SetString(settings::kDelete, "Date", dateText);
+  if (!timeText.empty()) store.SetString(settings::kDelete, settings::kTime, timeText);
 }
 
-void RecordAddQuote(SettingsStore& store, const std::string& newDateText) {
+void RecordAddQuote(SettingsStore& store, const std::string& newDateText,
+                    const std::string& newTimeText) {
   store.SetString(settings::kAdd, "Date", newDateText);
+  if (!newTimeText.empty()) store.SetString(settings::kAdd, settings::kTime, newTimeText);
 }
 
 }  // namespace voltrim

@@ -15,7 +15,10 @@ struct AdjustTexts;
 void RecordQuoteEdit(SettingsStore& store, const QuoteEditTexts& entered);
 void RecordSplit(SettingsStore& store, const SplitTexts& entered);
 void RecordAdjust(SettingsStore& store, const AdjustTexts& entered);
-void RecordDeleteQuote(SettingsStore& store, const std::string& dateText);
-void RecordAddQuote(SettingsStore& store, const std::string& newDateText);
+// A bar of a series with a time of day also records its time (as Time).
+void RecordDeleteQuote(SettingsStore& store, const std::string& dateText,
+                       const std::string& timeText = {});
+void RecordAddQuote(SettingsStore& store, const std::string& newDateText,
+                    const std::string& newTimeText = {});
 
 }  // namespace voltrim

@@ -39,6 +39,54 @@ DateFieldState MakeDateFieldState(std::string_view initialText) {
   return state;
 }
 
+namespace {
+
+// Whether digit may stand at position of an HH:MM:SS text.
+bool TimeDigitFits(const std::string& text, int position, char digit) {
+  switch (position) {
+    case 0:
+      return digit <= '2';
+    case 1:
+      return text[0] != '2' || digit <= '3';
+    case 3:
+    case 6:
+      return digit <= '5';
+    case 7:
+      return (digit - '0') % 2 == 0;
+    default:
+      return true;
+  }
+}
+
+}  // namespace
+
+TimeFieldState MakeTimeFieldState(std::string_view initialText) {
+  TimeFieldState state;
+  const std::string_view text = initialText.substr(0, kTimeFieldChars);
+  bool valid = text.size() == kTimeFieldChars && text[2] == ':' && text[5] == ':';
+  for (int position : {0, 1, 3, 4, 6, 7}) {
+    const char c = valid ? text[static_cast<std::size_t>(position)] : '0';
+    valid = valid && IsDigit(c) && TimeDigitFits(std::string(text), position, c);
+  }
+  state.text = valid ? std::string(text) : std::string("00:00:00");
+  return state;
+}
+
+DateKeyOutcome TimeFieldTypeChar(TimeFieldState& state, char typed) {
+  if (typed == '\t') return DateKeyOutcome::PassOn;
+  if (!IsDigit(typed)) return DateKeyOutcome::Beeped;
+  const DigitStep step = StepForSelection(state.selectionStart, state.selectionEnd);
+  if (step.position >= 0 && !TimeDigitFits(state.text, step.position, typed)) {
+    return DateKeyOutcome::Beeped;  // the selection stays on the digit to type again
+  }
+  state.selectionStart = step.nextStart;
+  state.selectionEnd = step.nextEnd;
+  if (step.position < 0) return DateKeyOutcome::Beeped;
+  state.text[static_cast<std::size_t>(step.position)] = typed;
+  if (step.position == 0 && typed == '2' && state.text[1] > '3') state.text[1] = '0';
+  return DateKeyOutcome::Stored;
+}
+
 DateKeyOutcome DateFieldTypeChar(DateFieldState& state, char typed) {
   if (typed == '\t') return DateKeyOutcome::PassOn;
   if (!IsDigit(typed)) return DateKeyOutcome::Beeped;

@@ -40,4 +40,17 @@ enum class DateKeyOutcome {
 // Applies one typed character to the state.
 DateKeyOutcome DateFieldTypeChar(DateFieldState& state, char typed);
 
+// TimeEntryField, for a series with a time of day: always HH:MM:SS, typed like the date
+// field (six digits in a row fill hours, minutes and seconds, then the hours are selected
+// again), but the time stays a valid one. A digit that can make none in its place beeps and
+// leaves the selection where it was: a ten of hours above 2, a ten of minutes or seconds
+// above 5, an hour above 23, an odd second (times are stored to two seconds). A ten of 2
+// whose hour would pass 23 sets the hour's unit to 0, which the next digit then types.
+inline constexpr int kTimeFieldChars = 8;
+using TimeFieldState = DateFieldState;
+
+// The field's own copy of an initial HH:MM:SS text; anything else starts at 00:00:00.
+TimeFieldState MakeTimeFieldState(std::string_view initialText);
+DateKeyOutcome TimeFieldTypeChar(TimeFieldState& state, char typed);
+
 }  // namespace voltrim

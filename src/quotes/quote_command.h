@@ -15,6 +15,7 @@ struct QuoteSeriesContext {
   int quoteCount = 0;         // quotes as last read
   std::string firstDateText;  // oldest quote, MM/DD/YY
   std::string lastDateText;   // newest quote
+  bool hasTime = false;       // the series has a time of day: commands name one bar
 };
 
 // Where the core reports to: the user, and the settings store that keeps the record of the
@@ -34,6 +35,7 @@ struct QuoteCommandOutcome {
   bool reloadGrid = false;
   int rowToShow = 0;
   bool openEditor = false;
+  int barsChanged = 0;  // quotes set, deleted or added, once the rewrite stood
 };
 
 }  // namespace voltrim

@@ -6,6 +6,7 @@
 #include "quotes/edit_records.h"
 #include "quotes/quote_messages.h"
 #include "text/number_parse.h"
+#include "text/time_text.h"
 
 namespace voltrim {
 
@@ -37,6 +38,18 @@ std::optional<SeriesEdit> BuildQuoteEdit(const QuoteEditInput& input) {
   edit.kind = edit_kind::kSet;
   edit.firstDay = edit.lastDay = day;
   edit.fieldsToSet = 0;
+  if (!input.loaded.time.empty()) {
+    const std::optional<PackedTime> time = ParseTimeText(input.loaded.time);
+    if (!time) return std::nullopt;
+    edit.atTime = true;
+    edit.time = *time;
+    if (input.entered.time != input.loaded.time) {
+      const std::optional<PackedTime> newTime = ParseTimeText(input.entered.time);
+      if (!newTime) return std::nullopt;
+      edit.setTime = *newTime != *time;
+      edit.newTime = *newTime;
+    }
+  }
   for (std::size_t i = 0; i < edit.values.size(); ++i) {
     if (input.entered.values[i] == input.loaded.values[i]) continue;
     const std::optional<float> value = ParseNumberText(input.entered.values[i]);
@@ -110,7 +123,7 @@ QuoteCommandOutcome RunQuoteEdit(const QuoteSeriesContext& series, const QuoteEd
   Status status = kBadRequest;
   if (edit) {
     WaitCursor wait(io.prompt);
-    status = RewriteSeries(*edit, series.portfolioDir, series.symbol);
+    status = RewriteSeries(*edit, series.portfolioDir, series.symbol, &outcome.barsChanged);
   }
   if (status != kOk) {
     io.prompt.ShowMessage(

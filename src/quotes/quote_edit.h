@@ -16,6 +16,7 @@ namespace voltrim {
 struct QuoteEditTexts {
   std::string date;
   std::array<std::string, 6> values;
+  std::string time{};  // HH:MM:SS of a bar of a series with a time of day; empty otherwise
 };
 
 // The dialog's texts as Load put them (the grid row) and as they stand at OK.
@@ -38,7 +39,9 @@ int Navigate(QuoteNavigation button, int currentRow, int rowCount);
 // The set request for the quotes dated as shown. Only fields whose text the user changed
 // and that read as a number are written; every other field keeps its stored bytes, so an
 // untouched field is never rounded to the grid's decimals and "N/A" never reaches the
-// file. Nothing when the date text names no day.
+// file. Nothing when the date text names no day. With a time loaded (a bar of a series
+// with a time of day) the request is for that bar alone, and a changed time moves it
+// there; nothing when either time is no time.
 std::optional<SeriesEdit> BuildQuoteEdit(const QuoteEditInput& input);
 
 // The values the quote will hold once the edit is written: the typed value of each field

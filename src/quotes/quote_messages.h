@@ -22,6 +22,13 @@ inline constexpr char kTooManyCharactersFormat[] = "Please enter no more than %d
 inline constexpr char kDeleteDatesStale[] =
     "The quote was deleted, but the first and last dates\nof the symbol in MASTER could "
     "not be updated.";
+// A bar's new time would move it past the bar before or after it on its day (%s: times).
+inline constexpr char kTimeBetweenFormat[] =
+    "Choose a time between %s and %s, the times of the bars before and after this one.";
+inline constexpr char kTimeAfterFormat[] =
+    "Choose a time after %s, the time of the bar before this one.";
+inline constexpr char kTimeBeforeFormat[] =
+    "Choose a time before %s, the time of the bar after this one.";
 // Another writer held the portfolio past the wait; shown instead of the command's failure.
 inline constexpr const char* kPortfolioBusy = kPortfolioBusyMessage;
 

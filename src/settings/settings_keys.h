@@ -19,6 +19,9 @@ inline constexpr char kScreenChart[] = "chart";    // the chart below it
 inline constexpr char kSymbolGrid[] = "SymbolGrid";  // col0, col1
 inline constexpr char kQuoteGrid[] = "QuoteGrid";    // col0 .. col6
 inline constexpr const char* kColumn[] = {"col0", "col1", "col2", "col3", "col4", "col5", "col6"};
+// The Time column that a series with a time of day shows after Date; col0 .. col6 keep
+// naming Date .. Open Interest whichever series is shown.
+inline constexpr char kTimeColumn[] = "colTime";
 
 // The current drive (a mount point); empty means the drive of the current directory.
 inline constexpr char kSettings[] = "Settings";
@@ -60,6 +63,7 @@ inline constexpr char kDelete[] = "Delete";  // Date
 inline constexpr char kAdd[] = "Add";        // Date
 
 inline constexpr char kDate[] = "Date";
+inline constexpr char kTime[] = "Time";  // Edit, Add and Delete of a bar of a series with times
 inline constexpr char kOpen[] = "Open";
 inline constexpr char kHi[] = "Hi";
 inline constexpr char kLo[] = "Lo";

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 
 namespace voltrim {
 
@@ -37,6 +38,14 @@ const RatioPair* TestSplitPair(const PairBar& a, const PairBar& b);
 inline bool IsOrdinaryStep(float earlierClose, float laterClose) {
   return laterClose > 0.0f && earlierClose >= 0.75f * laterClose &&
          earlierClose <= 1.3f * laterClose;
+}
+
+// Which steps are tested. A split takes effect between trading days, so on a series with
+// a time of day only the step from one day's last bar to the next day's first is: the
+// moves between the bars of one day are not splits, and a jump across the night is not
+// split into the bars around it. Every step of any other series is tested.
+inline bool StepTested(bool hasTime, std::uint16_t earlierDay, std::uint16_t laterDay) {
+  return !hasTime || earlierDay != laterDay;
 }
 
 // The ratio pair of the split that the step from quote a to the next quote b looks like,

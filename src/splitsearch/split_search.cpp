@@ -57,7 +57,7 @@ class Searcher {
         prompt_.ShowMessage(kBarsReadError);
         return false;
       }
-      TestWindow(symbol, first, count);
+      TestWindow(symbol, first, count, location.layout.Has(Field::Time));
       first += count - 1;
     }
     prompt_.StatusText(symbol);
@@ -67,12 +67,13 @@ class Searcher {
   int found() const { return found_; }
 
  private:
-  void TestWindow(const std::string& symbol, int first, int count) {
+  void TestWindow(const std::string& symbol, int first, int count, bool hasTime) {
     // Straight from the columns: decoding whole quotes would cost more than the tests.
     const SeriesBuffer::Column high = window_.ValueColumn(Field::High);
     const SeriesBuffer::Column low = window_.ValueColumn(Field::Low);
     const SeriesBuffer::Column close = window_.ValueColumn(Field::Close);
     for (int k = 0; k + 1 < count; ++k) {
+      if (hasTime && !StepTested(hasTime, window_.DateAt(k), window_.DateAt(k + 1))) continue;
       const PairBar earlier{high[k], low[k], close[k]};
       const PairBar later{high[k + 1], low[k + 1], close[k + 1]};
       if (const RatioPair* ratio = SplitBetween(earlier, later)) {

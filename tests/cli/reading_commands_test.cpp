@@ -114,8 +114,8 @@ TEST(IntradayWithoutDop, ReadsAndEditsEveryFieldInItsPlace) {
   auto result = RunCli({"quotes", dir.str(), "ES"});
   EXPECT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(result.out,
-            "01/04/00\t11.5000\t12.0000\t11.0000\t11.7500\t800\tN/A\n"
-            "01/03/00\t10.5000\t11.0000\t10.0000\t10.7500\t700\tN/A\n");
+            "01/04/00\t09:40:00\t11.5000\t12.0000\t11.0000\t11.7500\t800\tN/A\n"
+            "01/03/00\t09:35:00\t10.5000\t11.0000\t10.0000\t10.7500\t700\tN/A\n");
   result = RunCli({"edit", dir.str(), "ES", "01/03/00", "--open", "10.25"}, dir.str(),
                   {"XDG_CONFIG_HOME=" + dir.str() + "/config"});
   EXPECT_EQ(result.exitCode, 0) << result.err;
@@ -124,7 +124,7 @@ TEST(IntradayWithoutDop, ReadsAndEditsEveryFieldInItsPlace) {
   EXPECT_EQ(MbfToIeee(time.data()), 93500.0f);
   result = RunCli({"quotes", dir.str(), "ES", "--oldest-first"});
   EXPECT_EQ(result.out.substr(0, result.out.find('\n')),
-            "01/03/00\t10.2500\t11.0000\t10.0000\t10.7500\t700\tN/A");
+            "01/03/00\t09:35:00\t10.2500\t11.0000\t10.0000\t10.7500\t700\tN/A");
 }
 
 namespace fs = std::filesystem;

@@ -20,9 +20,10 @@
 #include "datafiles/write/repair_master.h"
 #include "datafiles/write/rewrite_series.h"
 #include "datafiles/write/symbol_files.h"
+#include "fixtures.h"
+#include "intraday_fixture.h"
 #include "portfolio_checks.h"
 #include "power_loss.h"
-#include "fixtures.h"
 
 namespace voltrim::testing {
 namespace {
@@ -41,11 +42,17 @@ struct Scenario {
   // symbol -> folders it may be found in afterwards; never in none of them.
   std::vector<std::pair<std::string, std::vector<std::string>>> mustKeep = {
       {"ACME", {"p", "q"}}, {"OTHER", {"p"}}, {"D1", {"q"}}};
+  bool bars = false;  // p also holds BARS (file 3), a series with a time of day
 };
 
 void MakeFixture(const fs::path& root, const Scenario& s) {
-  Write(root / "p",
-        Portfolio({Symbol(1, "ACME", "ACME CORP", 5), Symbol(2, "OTHER", "OTHER INC")}));
+  PortfolioSpec p = Portfolio({Symbol(1, "ACME", "ACME CORP", 5), Symbol(2, "OTHER", "OTHER INC")});
+  if (s.bars) {
+    SeriesSpec bars = BarSeries(ThreeDaysOfBars());
+    bars.fileNumber = 3;
+    p.entries.push_back(SeriesEntry(bars));
+  }
+  Write(root / "p", p);
   Write(root / "q", Portfolio({Symbol(1, "D1", "DEST ONE")}));
   WriteFileBytes(root / "p" / "F1.BAK", {1, 2, 3});
   WriteFileBytes(root / "p" / "MASTER.BAK", {4, 5, 6});
@@ -186,7 +193,21 @@ std::vector<Scenario> Scenarios() {
     return [edit](auto p, auto) { return RewriteSeries(edit, p, "ACME"); };
   };
   using edit_kind::kDelete, edit_kind::kInsert;
+  // One bar of BARS named by its date and time.
+  const auto bar = [](std::int16_t kind, int day, PackedTime time, PackedTime newTime = 0) {
+    SeriesEdit edit = Edit(kind, Day(2013, 11, day), Day(2013, 11, day), {1, 2, 3, 4, 5, 6});
+    edit.atTime = true;
+    edit.time = time;
+    edit.setTime = newTime != 0;
+    edit.newTime = newTime;
+    return [edit](auto p, auto) { return RewriteSeries(edit, p, "BARS"); };
+  };
   return {
+      {.name = "set one bar and its time",
+       .run = bar(edit_kind::kSet, 14, PackTime(9, 5, 0), PackTime(9, 6, 30)),
+       .bars = true},
+      {.name = "insert one bar", .run = bar(kInsert, 14, PackTime(9, 2, 30)), .bars = true},
+      {.name = "delete one bar", .run = bar(kDelete, 14, PackTime(9, 10, 0)), .bars = true},
       {"set", rewrite(Edit(edit_kind::kSet, wed, wed, {1, 2, 3, 4, 5, 6})), {}, true},
       {"scale", rewrite(Edit(edit_kind::kScaleRange, 0, wed, {2, 2, 2, 2, 3, 3}))},
       {"delete first quote", rewrite(Edit(kDelete, mon, mon)), {kMasterDatesNotUpdated}},

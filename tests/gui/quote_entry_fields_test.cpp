@@ -142,5 +142,63 @@ TEST_F(DateField, PasteCutDropAndUndoLeaveTheTextAlone) {
   EXPECT_EQ(field.text(), "03/15/09");
 }
 
+struct TimeField : ::testing::Test {
+  int beeps = 0;
+  TimeEntryField field{"09:15:00", [this] { ++beeps; }};
+  TimeField() { field.show(); }
+
+  std::pair<int, int> Selection() const {
+    return {static_cast<int>(field.selectionStart()), static_cast<int>(field.selectionEnd())};
+  }
+};
+
+// Each row: the selection, the digits typed, the text and selection after, and the beeps.
+// A digit that can make no valid time in its place beeps and leaves the selection there.
+TEST_F(TimeField, DigitsFillHoursMinutesSecondsAndInvalidTimesBeep) {
+  struct Case {
+    int start, end;
+    const char* typed;
+    const char* text;
+    std::pair<int, int> after;
+    int beeps;
+  };
+  const Case cases[] = {
+      {0, 8, "143058", "14:30:58", {0, 2}, 0},  // six digits, back to the hours
+      {0, 2, "3", "09:15:00", {0, 2}, 1},       // no hour starts with 3
+      {0, 2, "24", "20:15:00", {1, 2}, 1},      // 2 then 4: hour 24 refused, 20 stays
+      {3, 5, "6", "09:15:00", {3, 5}, 1},       // no minute starts with 6
+      {6, 8, "07", "09:15:00", {7, 8}, 1},      // an odd second cannot be stored
+      {6, 8, "08", "09:15:08", {0, 2}, 0},
+      {0, 2, "a:", "09:15:00", {0, 2}, 2},  // nothing but digits
+  };
+  for (const Case& c : cases) {
+    field.SetTime("09:15:00");
+    field.setSelection(c.start, c.end - c.start);
+    beeps = 0;
+    QTest::keyClicks(&field, c.typed);
+    EXPECT_EQ(field.text(), c.text) << c.typed;
+    EXPECT_EQ(Selection(), c.after) << c.typed;
+    EXPECT_EQ(beeps, c.beeps) << c.typed;
+  }
+  // An hour of 2x becomes 20 when its unit would pass 23, so the time stays a time.
+  field.SetTime("19:00:00");
+  field.setSelection(0, 2);
+  QTest::keyClick(&field, '2');
+  EXPECT_EQ(field.text(), "20:00:00");
+}
+
+TEST_F(TimeField, PasteAndOddTextsCannotBreakIt) {
+  QApplication::clipboard()->setText("25:61:99");
+  field.selectAll();
+  field.paste();
+  field.insert("x");
+  EXPECT_EQ(field.text(), "09:15:00");
+  // A text that is no time, given by the program, starts the field at midnight.
+  for (const char* text : {"9:15", "24:00:00", "09:15:01", ""}) {
+    field.SetTime(text);
+    EXPECT_EQ(field.text(), "00:00:00") << text;
+  }
+}
+
 }  // namespace
 }  // namespace voltrim::testing

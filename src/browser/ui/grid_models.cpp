@@ -11,6 +11,8 @@ namespace {
 constexpr std::array<const char*, kSymbolColumnCount> kSymbolTitles = {"Symbol", "Name"};
 constexpr std::array<const char*, kQuoteColumnCount> kQuoteTitles = {
     "Date", "Open", "High", "Low", "Close", "Volume", "Open Interest"};
+constexpr std::array<const char*, kQuoteColumnCount + 1> kIntradayQuoteTitles = {
+    "Date", "Time", "Open", "High", "Low", "Close", "Volume", "Open Interest"};
 
 }  // namespace
 
@@ -19,6 +21,7 @@ GridModel::GridModel(std::span<const char* const> titles, QObject* parent)
 
 void GridModel::ShowRows(int rows) {
   beginResetModel();
+  UpdateColumns();
   const int available = TableRows();
   rows_ = rows < 0 ? available : std::min(rows, available);
   endResetModel();
@@ -49,5 +52,17 @@ SymbolsModel::SymbolsModel(const BrowserState& state, QObject* parent)
 
 QuotesModel::QuotesModel(const BrowserState& state, QObject* parent)
     : GridModel(kQuoteTitles, parent), state_(state) {}
+
+void QuotesModel::UpdateColumns() {
+  timeShown_ = state_.quotes.hasTime;
+  SetTitles(timeShown_ ? std::span<const char* const>(kIntradayQuoteTitles)
+                       : std::span<const char* const>(kQuoteTitles));
+}
+
+std::string QuotesModel::TableCell(int row, int column) const {
+  if (!timeShown_) return state_.quotes.CellText(row, column);
+  if (column == 1) return state_.quotes.TimeText(row);
+  return state_.quotes.CellText(row, column == 0 ? 0 : column - 1);
+}
 
 }  // namespace voltrim

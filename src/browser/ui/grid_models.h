@@ -23,10 +23,13 @@ class GridModel : public QAbstractTableModel {
   GridModel(std::span<const char* const> titles, QObject* parent);
   // Shows the first rows of the table (all of them when rows is negative).
   void ShowRows(int rows);
+  void SetTitles(std::span<const char* const> titles) { titles_ = titles; }
 
  private:
   virtual int TableRows() const = 0;
   virtual std::string TableCell(int row, int column) const = 0;
+  // Called inside each reset, where the columns may change.
+  virtual void UpdateColumns() {}
 
   std::span<const char* const> titles_;
   int rows_ = 0;
@@ -58,14 +61,16 @@ class QuotesModel : public GridModel {
 
   // Shows the first rows of the table (all of them when rows is negative).
   void Reload(int rows = -1) { ShowRows(rows); }
+  // The Time column follows Date (a series with a time of day), as of the last reload.
+  bool TimeShown() const { return timeShown_; }
 
  private:
   int TableRows() const override { return state_.quotes.RowCount(); }
-  std::string TableCell(int row, int column) const override {
-    return state_.quotes.CellText(row, column);
-  }
+  std::string TableCell(int row, int column) const override;
+  void UpdateColumns() override;
 
   const BrowserState& state_;
+  bool timeShown_ = false;
 };
 
 }  // namespace voltrim

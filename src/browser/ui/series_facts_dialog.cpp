@@ -56,6 +56,12 @@ SeriesFactsDialog::SeriesFactsDialog(const SeriesFacts& facts, QWidget* parent) 
   addRow("Symbol", DataText(facts.symbol));
   // Only a folder whose EMASTER describes the series has the longer name to show.
   if (!facts.longName.empty()) addRow("Long name (EMASTER)", DataText(facts.longName));
+  if (facts.hasTime) {
+    addRow("Time frame", DataText(facts.timeFrame));
+    addRow("Bars on first day", Number(facts.firstDayBars));
+    addRow("Bars on last day", Number(facts.lastDayBars));
+    addRow("Most bars in a day", Number(facts.mostDayBars));
+  }
 
   auto* dopGroup = new QGroupBox(QStringLiteral("Data from DOP file (may be synthetic)"), this);
   auto* grid = new QGridLayout(dopGroup);

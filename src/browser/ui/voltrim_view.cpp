@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QListWidget>
 #include <QSplitter>
+#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -234,9 +235,12 @@ void CVoltrimView::SetUp() {
   ApplyWidths(*symbolsGrid_,
               LoadSymbolColumnWidths(settings_, scale.ToStored(symbolsGrid_->viewport()->width())),
               scale);
-  ApplyWidths(*quotesGrid_,
-              LoadQuoteColumnWidths(settings_, scale.ToStored(quotesGrid_->viewport()->width())),
-              scale);
+  const int quotesWidth = scale.ToStored(quotesGrid_->viewport()->width());
+  ApplyWidths(*quotesGrid_, LoadQuoteColumnWidths(settings_, quotesWidth), scale);
+  const int fitted = quotesGrid_->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")) +
+                     2 * quotesGrid_->style()->pixelMetric(QStyle::PM_HeaderMargin) + 8;
+  timeWidth_ = scale.ToShown(LoadTimeColumnWidth(settings_, quotesWidth, scale.ToStored(fitted)));
+  CaptureQuoteWidths();
   setUp_ = true;
   browser_->ChooseInitialDrive();
   Q_EMIT stateChanged();
@@ -245,8 +249,45 @@ void CVoltrimView::SetUp() {
 void CVoltrimView::SaveColumnWidths() {
   if (!setUp_) return;
   const PixelScale scale = Scale();
+  CaptureQuoteWidths();
+  QuoteColumnWidths quotes{};
+  for (std::size_t i = 0; i < quotes.size(); ++i) quotes[i] = scale.ToStored(quoteWidths_[i]);
   voltrim::SaveColumnWidths(settings_, StoredWidths<kSymbolColumnCount>(*symbolsGrid_, scale),
-                            StoredWidths<kQuoteColumnCount>(*quotesGrid_, scale));
+                            quotes);
+  SaveTimeColumnWidth(settings_, scale.ToStored(timeWidth_));
+}
+
+namespace {
+
+// The grid column of Date .. Open Interest: Time, when shown, comes second.
+int QuoteSection(std::size_t column, bool timeShown) {
+  return static_cast<int>(column) + (timeShown && column > 0 ? 1 : 0);
+}
+
+}  // namespace
+
+void CVoltrimView::CaptureQuoteWidths() {
+  const bool timeShown = quotesModel_->TimeShown();
+  for (std::size_t i = 0; i < quoteWidths_.size(); ++i) {
+    quoteWidths_[i] = quotesGrid_->columnWidth(QuoteSection(i, timeShown));
+  }
+  if (timeShown) timeWidth_ = quotesGrid_->columnWidth(1);
+}
+
+void CVoltrimView::ApplyQuoteWidths() {
+  const bool timeShown = quotesModel_->TimeShown();
+  // Open Interest, the last column, takes what the others leave, with or without Time.
+  for (std::size_t i = 0; i + 1 < quoteWidths_.size(); ++i) {
+    quotesGrid_->setColumnWidth(QuoteSection(i, timeShown), quoteWidths_[i]);
+  }
+  if (timeShown) quotesGrid_->setColumnWidth(1, timeWidth_);
+}
+
+void CVoltrimView::ReloadQuotes(int rows) {
+  const bool switches = setUp_ && quotesModel_->TimeShown() != State().quotes.hasTime;
+  if (switches) CaptureQuoteWidths();
+  quotesModel_->Reload(rows);
+  if (switches) ApplyQuoteWidths();
 }
 
 void CVoltrimView::RestorePaneHeights(const PixelScale& scale) {
@@ -329,7 +370,7 @@ void CVoltrimView::SymbolsChanged() {
 }
 
 void CVoltrimView::QuotesChanged() {
-  quotesModel_->Reload();
+  ReloadQuotes();
   const int row = browser_->State().quotes.currentRow;
   if (browser_->State().quotes.HasRow(row)) quotesGrid_->SelectRow(row, false);
   Q_EMIT quotesChanged();
@@ -337,7 +378,7 @@ void CVoltrimView::QuotesChanged() {
 }
 
 void CVoltrimView::QuotesPartlyLoaded(int rowsSoFar) {
-  quotesModel_->Reload(rowsSoFar);
+  ReloadQuotes(rowsSoFar);
   quotesGrid_->repaint();
 }
 

@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QScrollArea>
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -80,6 +81,11 @@ class CVoltrimView : public QScrollArea, private BrowserObserver {
   void ApplyFirstHeights();
   // Window-system pixels per pixel of the form, for what is stored in the settings.
   PixelScale Scale() const { return PixelScale(devicePixelRatioF()); }
+  // Reloads the quotes model; when the Time column comes or goes, each column keeps the
+  // width it had the last time it was shown.
+  void ReloadQuotes(int rows = -1);
+  void CaptureQuoteWidths();
+  void ApplyQuoteWidths();
 
   // BrowserObserver
   void DrivesChanged() override;
@@ -106,6 +112,9 @@ class CVoltrimView : public QScrollArea, private BrowserObserver {
   QPointer<ScanProgressBox> progressBox_;
   QTimer* symbolRest_ = nullptr;  // runs while a keyboard move waits to load its quotes
   std::vector<QWidget*> quotesSide_;
+  // Widths of Date .. Open Interest and of Time as last shown, in the form's pixels.
+  std::array<int, kQuoteColumnCount> quoteWidths_{};
+  int timeWidth_ = 0;
   bool setupStarted_ = false;
   bool setUp_ = false;
   bool firstHeights_ = false;  // no heights stored: the first layout chooses them

@@ -9,7 +9,9 @@
 
 #include "chart/chart_axis.h"
 #include "chart/chart_columns.h"
+#include "chart/chart_days.h"
 #include "chart/ui/chart_geometry.h"
+#include "text/time_text.h"
 
 namespace voltrim {
 namespace {
@@ -113,7 +115,46 @@ class Painter {
     }
   }
 
+  // A series with a time of day: a line before each day's first bar with its date, and the
+  // times of bars where the days are wide enough.
+  void DayAxis() {
+    const QRect dates = geometry_.Dates();
+    const QRect plot = geometry_.Plot();
+    const int dateWidth = metrics_.horizontalAdvance(QStringLiteral("00/00/00"));
+    const int timeWidth = metrics_.horizontalAdvance(QStringLiteral("00:00"));
+    for (const DayAxisMark& mark :
+         DayAxisMarks(series_, range_, plot.width(), dateWidth, timeWidth)) {
+      const Quote& q = series_.quotes[static_cast<std::size_t>(mark.index)];
+      if (mark.carried) {
+        p_.setPen(palette_.color(QPalette::Text));
+        p_.drawText(QRectF(plot.left() + 2, dates.top() + 1, dateWidth + 2, metrics_.height()),
+                    Qt::AlignLeft | Qt::AlignTop, QString::fromStdString(FormatUserDate(q.date)));
+        continue;
+      }
+      if (mark.dayStart) {
+        const double x = X(mark.index - 0.5);
+        p_.setPen(Faded(palette_.color(QPalette::Text), mark.labelled ? 110 : 55));
+        p_.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom() + 3));
+        if (!mark.labelled) continue;
+        p_.setPen(palette_.color(QPalette::Text));
+        const double left = std::min(x + 2, static_cast<double>(area_.right() - dateWidth));
+        p_.drawText(QRectF(left, dates.top() + 1, dateWidth + 2, metrics_.height()),
+                    Qt::AlignLeft | Qt::AlignTop, QString::fromStdString(FormatUserDate(q.date)));
+        continue;
+      }
+      const double x = X(mark.index);
+      p_.setPen(Faded(palette_.color(QPalette::Text), 30));
+      p_.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
+      p_.setPen(Faded(palette_.color(QPalette::Text), 170));
+      const QString text = QString::fromStdString(FormatTimeText(q.time).substr(0, 5));
+      p_.drawText(
+          QRectF(x - timeWidth / 2.0 - 1, dates.top() + 1, timeWidth + 2, metrics_.height()),
+          Qt::AlignHCenter | Qt::AlignTop, text);
+    }
+  }
+
   void DateAxis() {
+    if (series_.hasTime) return DayAxis();
     const QRect dates = geometry_.Dates();
     const int labelWidth = metrics_.horizontalAdvance(QStringLiteral("00/00/00"));
     const int step = DateLabelStep(geometry_.PixelsPerQuote(range_), labelWidth * 1.6);

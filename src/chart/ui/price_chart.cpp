@@ -142,9 +142,10 @@ void PriceChart::ReadOut(const QPoint& at) {
   const int index = geometry.Plot().contains(at) ? geometry.IndexAt(range_, at.x()) : -1;
   if (index == pointedIndex_) return;
   pointedIndex_ = index;
-  Q_EMIT pointedAt(index < 0 ? QString()
-                             : QString::fromStdString(
-                                   QuoteReadout(series_.quotes[static_cast<std::size_t>(index)])));
+  Q_EMIT pointedAt(index < 0
+                       ? QString()
+                       : QString::fromStdString(QuoteReadout(
+                             series_.quotes[static_cast<std::size_t>(index)], series_.hasTime)));
 }
 
 void PriceChart::leaveEvent(QEvent* event) {

@@ -1,8 +1,10 @@
 #include "datafiles/format/series_facts.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "datafiles/format/emaster.h"
+#include "datafiles/format/intraday.h"
 #include "datafiles/format/master.h"
 #include "datafiles/io/portfolio_files.h"
 
@@ -33,6 +35,26 @@ constexpr PeriodName kPeriodicityNames[] = {
 };
 
 }  // namespace
+
+void AddIntradayFacts(const SeriesLocation& location, SeriesFacts& facts) {
+  if (!location.layout.Has(Field::Time)) return;
+  facts.hasTime = true;
+  facts.timeFrame = "unknown";
+  SeriesReader reader;
+  if (reader.Open(location) != kOk) return;
+  constexpr int kWindow = 400;
+  SeriesBuffer window(kWindow);
+  IntradayProfile profile;
+  for (int first = 0; first < reader.Total(); first += kWindow) {
+    const int count = std::min(kWindow, reader.Total() - first);
+    if (reader.Read(window, first, count) != kOk || window.Count() != count) return;
+    for (int i = 0; i < count; ++i) profile.Add({window.DateAt(i), window.TimeAt(i)});
+  }
+  facts.timeFrame = TimeFrameText(profile.TimeFrameSeconds());
+  facts.firstDayBars = profile.FirstDayBars();
+  facts.lastDayBars = profile.LastDayBars();
+  facts.mostDayBars = profile.MostDayBars();
+}
 
 std::string PeriodicityText(char periodicity) {
   for (const auto& entry : kPeriodicityNames) {
@@ -93,6 +115,9 @@ int GetSeriesFacts(std::string_view portfolioDir, std::string_view symbol, Serie
     facts.inputFormat[i] = FormatCodeName(field.inputFormat);
     facts.displayFormat[i] = FormatCodeName(field.displayFormat);
   }
+  SeriesLocation location;
+  location.found = found;
+  if (CompleteSeriesLocation(location) == kOk) AddIntradayFacts(location, facts);
   out = std::move(facts);
   return kFactsFound;
 }

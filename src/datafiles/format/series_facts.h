@@ -22,6 +22,14 @@ struct SeriesFacts {
   std::string periodicity;  // e.g. "D Daily", or "ERROR"
   std::string symbol;       // 16 characters as stored
   std::string longName;     // EMASTER's longer name of the series; empty when it has none
+  // A series with a time of day (its layout holds TIME): the time frame (the most common
+  // step between the bars of a day, as TimeFrameText words it) and how many bars fall on
+  // its first day, its last day and its busiest day, read from its quotes.
+  bool hasTime = false;
+  std::string timeFrame;
+  int firstDayBars = 0;
+  int lastDayBars = 0;
+  int mostDayBars = 0;
   // Indexed by Field (Date..Oi); empty for fields the layout does not have.
   std::array<std::string, kFieldKindCount> inputFormat;
   std::array<std::string, kFieldKindCount> displayFormat;
@@ -33,6 +41,10 @@ inline constexpr int kFactsUnavailable = 1;
 // 0 and filled facts, or 1 (facts untouched) when the symbol is not found, its layout
 // cannot be had, or its DAT file cannot be opened or its header read.
 int GetSeriesFacts(std::string_view portfolioDir, std::string_view symbol, SeriesFacts& out);
+
+// Fills the time-of-day facts of a located series whose layout holds TIME, reading all
+// its quotes; a series whose quotes cannot all be read keeps "unknown" as its time frame.
+void AddIntradayFacts(const SeriesLocation& location, SeriesFacts& facts);
 
 // "D Daily", "I Intra-day", ...; "ERROR" for any other character (lower case included).
 std::string PeriodicityText(char periodicity);

@@ -167,6 +167,7 @@ int GetXmasterSeriesFacts(std::string_view portfolioDir, std::string_view symbol
     facts.inputFormat[i] = FormatCodeName(field.inputFormat);
     facts.displayFormat[i] = FormatCodeName(field.displayFormat);
   }
+  AddIntradayFacts(location, facts);
   out = std::move(facts);
   return kFactsFound;
 }

@@ -52,6 +52,18 @@ class DatImage {
     if (!(std::fabs(value) < 1.0e8f)) return 0;
     return DateFloatToDay(value);
   }
+  // The quote's time of day (0 when the layout has none), as the readers decode it.
+  PackedTime TimeOf(int i) const {
+    if (!layout_.Has(Field::Time)) return 0;
+    const float value = MbfToIeee(Record(i) + FieldOffset(Field::Time));
+    if (!(std::fabs(value) < 1.0e8f)) return 0;
+    return TimeFloatToPacked(value);
+  }
+  // Date and time together, as quotes are ordered.
+  std::uint32_t KeyOf(int i) const { return QuoteKey(DayOf(i), TimeOf(i)); }
+  static std::uint32_t QuoteKey(DayNumber day, PackedTime time) {
+    return (static_cast<std::uint32_t>(day) << 16) | time;
+  }
 
  private:
   std::vector<std::uint8_t> bytes_;
@@ -68,7 +80,30 @@ std::optional<int> FirstInRange(const DatImage& dat, const SeriesEdit& q) {
   return std::nullopt;
 }
 
+// The quote a request at a time works on: the one at that date and time for set, scale and
+// delete; for an insert the first after it, whose copy goes in front of it.
+std::optional<int> FirstAtTime(const DatImage& dat, const SeriesEdit& q) {
+  const std::uint32_t key = DatImage::QuoteKey(q.firstDay, q.time);
+  for (int i = 0; i < dat.Records(); ++i) {
+    const std::uint32_t stored = dat.KeyOf(i);
+    if (q.kind == edit_kind::kInsert ? stored > key : stored == key) return i;
+  }
+  return std::nullopt;
+}
+
+bool HasQuoteAt(const DatImage& dat, DayNumber day, PackedTime time) {
+  const std::uint32_t key = DatImage::QuoteKey(day, time);
+  for (int i = 0; i < dat.Records(); ++i) {
+    if (dat.KeyOf(i) == key) return true;
+  }
+  return false;
+}
+
 Field ValueField(int index) { return kValueFields[static_cast<std::size_t>(index)]; }
+
+void WriteTime(const DatImage& dat, std::uint8_t* record, PackedTime time) {
+  IeeeToMbf(PackedToTimeValue(time), record + dat.FieldOffset(Field::Time));
+}
 
 // Multiplies one stored field by factor, in place: MbfToIeee, the product, IeeeToMbf,
 // bit for bit, but on the four bytes as one word and without a branch, since a split
@@ -198,8 +233,9 @@ class RecordEdit {
 
 // Turns the stored image into the complete new DAT content, in place: the file is read
 // into memory once and written from the same bytes, with no second copy of it. Nothing
-// is written until all of it is known to be sound.
-Status BuildNewContent(const SeriesEdit& q, DatImage& dat, std::optional<int> hit) {
+// is written until all of it is known to be sound. changed counts the quotes the request
+// set, scaled, dropped or added.
+Status BuildNewContent(const SeriesEdit& q, DatImage& dat, std::optional<int> hit, int& changed) {
   const std::size_t length = dat.Length();
   const auto records = static_cast<std::size_t>(dat.Records());
   std::vector<std::uint8_t>& bytes = dat.Bytes();
@@ -211,19 +247,29 @@ Status BuildNewContent(const SeriesEdit& q, DatImage& dat, std::optional<int> hi
   const auto raw = static_cast<std::uint16_t>(last);
 
   const auto recordAt = [&](std::size_t i) { return bytes.data() + length * (i + 1); };
+  changed = 0;
   if (q.kind == edit_kind::kDelete) {
+    changed = 1;
     const auto gone = static_cast<std::size_t>(*hit);
     std::memmove(recordAt(gone), recordAt(gone + 1), (records - gone - 1) * length);
     bytes.resize(bytes.size() - length);
   } else if (q.kind == edit_kind::kInsert) {
     const auto before = static_cast<std::size_t>(*hit);
-    const MbfBytes date = DayToDateFloat(PreviousWeekday(dat.DayOf(*hit)));
+    const DayNumber day = q.atTime ? q.firstDay : PreviousWeekday(dat.DayOf(*hit));
+    const MbfBytes date = DayToDateFloat(day);
     bytes.resize(bytes.size() + length);
     std::memmove(recordAt(before + 1), recordAt(before), (records - before) * length);
     std::memcpy(recordAt(before) + dat.FieldOffset(Field::Date), date.data(), date.size());
+    if (q.atTime) WriteTime(dat, recordAt(before), q.time);
+    changed = 1;
   } else {
     const RecordEdit edit(q, dat);
-    const auto inRange = [&](std::size_t i) { return InRange(q, dat.DayOf(static_cast<int>(i))); };
+    const auto inRange = [&](std::size_t i) {
+      const bool in =
+          q.atTime ? hit == static_cast<int>(i) : InRange(q, dat.DayOf(static_cast<int>(i)));
+      changed += in ? 1 : 0;
+      return in;
+    };
     std::size_t i = 0;
     for (; i + 4 <= records; i += 4) {
       const bool in[4] = {inRange(i), inRange(i + 1), inRange(i + 2), inRange(i + 3)};
@@ -241,6 +287,9 @@ Status BuildNewContent(const SeriesEdit& q, DatImage& dat, std::optional<int> hi
       const Status status = inRange(i) ? edit.Apply(recordAt(i)) : kOk;
       if (status != kOk) return status;
     }
+    if (q.kind == edit_kind::kSet && q.setTime) {
+      WriteTime(dat, recordAt(static_cast<std::size_t>(*hit)), q.newTime);
+    }
   }
   bytes[2] = static_cast<std::uint8_t>(raw & 0xFF);
   bytes[3] = static_cast<std::uint8_t>(raw >> 8);
@@ -250,6 +299,11 @@ Status BuildNewContent(const SeriesEdit& q, DatImage& dat, std::optional<int> hi
 // Checks that can refuse the request before any file is read or written.
 Status CheckRequest(const SeriesEdit& q) {
   if (q.kind < edit_kind::kSet || q.kind > edit_kind::kInsert) return kBadRequest;
+  // A packed time names a moment of one day at most.
+  constexpr PackedTime kDayLength = 24 * 1800;
+  if (q.atTime && q.time >= kDayLength) return kBadRequest;
+  if (q.setTime && (!q.atTime || q.kind != edit_kind::kSet || q.newTime >= kDayLength))
+    return kBadRequest;
   if (q.kind == edit_kind::kDelete || q.kind == edit_kind::kInsert) return kOk;
   for (int k = 0; k < 6; ++k) {
     const bool used = q.kind != edit_kind::kSet || (q.fieldsToSet & (1u << k)) != 0;
@@ -258,8 +312,31 @@ Status CheckRequest(const SeriesEdit& q) {
   return kOk;
 }
 
+// A request at a time: the quote it names must be there (or, for an insert, its date and
+// time must be free and a quote must follow to copy), and a new time must leave the quote
+// between its neighbours in the file, so that the series stays in order.
+Status CheckAtTime(const SeriesEdit& q, const DatImage& dat, std::optional<int> hit) {
+  if (!dat.Layout().Has(Field::Time)) return kBadRequest;
+  if (q.kind == edit_kind::kInsert) {
+    if (HasQuoteAt(dat, q.firstDay, q.time)) return kBadRequest;
+    if (!hit) return kRecordNotFound;
+    // In front of the first quote the new one would leave MASTER's first date behind.
+    return *hit == 0 ? kBadRequest : kOk;
+  }
+  if (!hit) return kQuoteNotFound;
+  if (q.kind != edit_kind::kSet || !q.setTime) return kOk;
+  const std::uint32_t key = DatImage::QuoteKey(q.firstDay, q.newTime);
+  if (*hit > 0 && !(dat.KeyOf(*hit - 1) < key)) return kBadRequest;
+  if (*hit + 1 < dat.Records() && !(key < dat.KeyOf(*hit + 1))) return kBadRequest;
+  return kOk;
+}
+
 Status CheckAgainstSeries(const SeriesEdit& q, const DatImage& dat, std::optional<int> hit) {
   if (!dat.HasHeader()) return kDamagedFile;
+  if (q.atTime) {
+    const Status status = CheckAtTime(q, dat, hit);
+    if (status != kOk) return status;
+  }
   if (q.kind == edit_kind::kDelete) {
     if (!hit || dat.DayOf(*hit) != q.firstDay) return kQuoteNotFound;
     if (dat.LastRecord() <= 1) return kDamagedFile;
@@ -269,7 +346,8 @@ Status CheckAgainstSeries(const SeriesEdit& q, const DatImage& dat, std::optiona
     if (dat.LastRecord() >= kMaxLastRecord) return kBadRequest;
     const DayNumber day = dat.DayOf(*hit);
     const DayNumber before = PreviousWeekday(day);
-    if (before == 0 || before >= day) return kBadRequest;
+    if (!q.atTime && (before == 0 || before >= day)) return kBadRequest;
+    if (q.atTime && q.firstDay == 0) return kBadRequest;
   }
   return kOk;
 }
@@ -321,7 +399,8 @@ std::string FolderOf(const std::string& path) {
 }  // namespace
 
 Status RewriteSeries(const SeriesEdit& request, std::string_view portfolioDir,
-                     std::string_view symbol) {
+                     std::string_view symbol, int* recordsChanged) {
+  if (recordsChanged) *recordsChanged = 0;
   Status status = CheckRequest(request);
   if (status != kOk) return status;
   PortfolioLock lock({portfolioDir});
@@ -339,7 +418,12 @@ Status RewriteSeries(const SeriesEdit& request, std::string_view portfolioDir,
   if (!dat.HasHeader() || dat.LastRecord() < 1) return kDamagedFile;
 
   const bool findsOne = request.kind == edit_kind::kDelete || request.kind == edit_kind::kInsert;
-  const std::optional<int> hit = findsOne ? FirstInRange(dat, request) : std::nullopt;
+  std::optional<int> hit;
+  if (request.atTime) {
+    hit = FirstAtTime(dat, request);
+  } else if (findsOne) {
+    hit = FirstInRange(dat, request);
+  }
   status = CheckAgainstSeries(request, dat, hit);
   if (status != kOk) return status;
   // The MASTER dates a delete leads to, taken from the file as it is before the delete.
@@ -349,7 +433,8 @@ Status RewriteSeries(const SeriesEdit& request, std::string_view portfolioDir,
       request.kind == edit_kind::kDelete ? DeleteDateUpdates(dat, *hit, dat.LastRecord() - 1)
                                          : std::vector<DateUpdate>{};
 
-  status = BuildNewContent(request, dat, hit);
+  int changed = 0;
+  status = BuildNewContent(request, dat, hit, changed);
   if (status != kOk) return status;
 
   const int number = series.found.record.FileNumber();
@@ -360,6 +445,7 @@ Status RewriteSeries(const SeriesEdit& request, std::string_view portfolioDir,
   names.backup = BakFileName(number);
   status = ReplaceFileContent(names, dat.Bytes());
   if (status != kOk) return status;
+  if (recordsChanged) *recordsChanged = changed;
 
   // Only now that the quote is gone from the file may MASTER say so.
   const std::string masterPath = MasterPathIn(series.found.directory);

@@ -39,6 +39,16 @@ struct SeriesEdit {
   std::int16_t kind = 0;
   // Set only: bit i set writes values[i]; a clear bit keeps that field's stored bytes.
   std::uint8_t fieldsToSet = kAllEditFields;
+  // One bar of a series with a time of day. With atTime, set, scale and delete touch only
+  // the first quote in file order dated firstDay whose time (to two seconds) is `time`;
+  // an insert puts a new quote dated firstDay at `time` in front of the first quote after
+  // it, a copy of that quote. Without it, every kind works by day as above.
+  bool atTime = false;
+  PackedTime time = 0;
+  // Set at a time only: the quote's time becomes newTime, which must keep it between the
+  // quotes before and after it in the file.
+  bool setTime = false;
+  PackedTime newTime = 0;
 };
 
 // The MASTER dates could not be updated after a delete: the quote is gone from the series
@@ -60,13 +70,18 @@ inline constexpr Status kMasterDatesNotUpdated = -105;
 //                 "failure in delete quote for findrec" and then its own failure message);
 //   kRecordNotFound insert: no quote in range, nothing to copy;
 //   kNoMbfForm    a value to write (given or computed) has no MBF form;
-//   kBadRequest   unknown kind, or an insert into a series already at 32,766 quotes;
+//   kBadRequest   unknown kind, or an insert into a series already at 32,766 quotes; at a
+//                 time: a series without a time field, an insert at a date and time that
+//                 has a quote or in front of the first quote, or a new time that would
+//                 put the quote out of order;
+//   kQuoteNotFound  also set, scale or delete at a time: no quote at that date and time;
 //   kFileWrite    the backup or the new file could not be written or put in place;
 //   kMasterDatesNotUpdated  delete only, see above (the DAT file WAS replaced).
 // A delete updates the dates of the MASTER in the folder where the symbol was found, and
-// only after the DAT file has been replaced.
+// only after the DAT file has been replaced. recordsChanged, when given, receives the
+// number of quotes set, scaled, deleted or inserted once the new file stands.
 Status RewriteSeries(const SeriesEdit& request, std::string_view portfolioDir,
-                     std::string_view symbol);
+                     std::string_view symbol, int* recordsChanged = nullptr);
 
 enum class MasterDate { kFirst, kLast };
 

@@ -1,6 +1,7 @@
 #include "quotes/ui/add_delete_dialogs.h"
 
 #include <QDialogButtonBox>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -8,7 +9,10 @@
 
 #include "prompt/user_prompt.h"
 #include "quotes/add_delete.h"
+#include "quotes/bar_commands.h"
+#include "quotes/ui/date_entry_field.h"
 #include "quotes/ui/quote_dialog_parts.h"
+#include "text/time_text.h"
 #include "widgets/dialog_units.h"
 #include "widgets/qt_text.h"
 
@@ -62,6 +66,47 @@ AddQuoteDialog::AddQuoteDialog(const std::string& newDateText, QWidget* parent) 
   layout->addWidget(explanation);
   layout->addWidget(OkCancelButtons(*this));
   layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+AddBarDialog::AddBarDialog(const BarKey& proposal, std::vector<BarKey> bars, UserPrompt& prompt,
+                           QWidget* parent)
+    : QDialog(parent), bars_(std::move(bars)), prompt_(prompt) {
+  setWindowTitle(QStringLiteral("Add Data"));
+  setObjectName(QStringLiteral("addQuoteDialog"));
+
+  date_ = new DateEntryField(DataText(FormatUserDate(proposal.day)), EntryBeep(prompt), this);
+  date_->setObjectName(QStringLiteral("date"));
+  time_ = new TimeEntryField(DataText(FormatTimeText(proposal.time)), EntryBeep(prompt), this);
+  time_->setObjectName(QStringLiteral("time"));
+  auto* fields = new QGridLayout;
+  AddLabelledRow(*fields, 0, QStringLiteral("New Date:"), date_);
+  AddLabelledRow(*fields, 1, QStringLiteral("New Time:"), time_);
+  fields->setColumnStretch(2, 1);
+
+  auto* explanation = new QLabel(
+      QStringLiteral("The new quote will be added using the same data as the following bar. "
+                     "You may then edit it to suit."),
+      this);
+  explanation->setObjectName(QStringLiteral("explanation"));
+  explanation->setWordWrap(true);
+  explanation->setFixedWidth(DialogUnits(*this, 160, 0).width());
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(fields);
+  layout->addWidget(explanation);
+  layout->addWidget(OkCancelButtons(*this));
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+std::string AddBarDialog::DateText() const { return DataText(date_->text()); }
+
+std::string AddBarDialog::TimeText() const { return DataText(time_->text()); }
+
+void AddBarDialog::accept() {
+  const std::optional<int> source = CheckNewBar(bars_, DateText(), TimeText(), prompt_);
+  if (!source) return;
+  sourceRow_ = *source;
+  QDialog::accept();
 }
 
 }  // namespace voltrim

@@ -21,7 +21,12 @@ bool LeavesToDialog(int key) {
 
 DateEntryField::DateEntryField(const QString& initialText, std::function<void()> beep,
                                QWidget* parent)
-    : QLineEdit(parent), state_(MakeDateFieldState(DataText(initialText))), beep_(std::move(beep)) {
+    : DateEntryField(MakeDateFieldState(DataText(initialText)), DateFieldTypeChar, std::move(beep),
+                     parent) {}
+
+DateEntryField::DateEntryField(DateFieldState state, TypingRule rule, std::function<void()> beep,
+                               QWidget* parent)
+    : QLineEdit(parent), state_(std::move(state)), rule_(rule), beep_(std::move(beep)) {
   if (!beep_) beep_ = [] { QApplication::beep(); };
   setAcceptDrops(false);
   ShowState();
@@ -53,7 +58,7 @@ void DateEntryField::TypeCharacter(char typed) {
   }
   const int oldStart = state_.selectionStart;
   const int oldEnd = state_.selectionEnd;
-  const DateKeyOutcome outcome = DateFieldTypeChar(state_, typed);
+  const DateKeyOutcome outcome = rule_(state_, typed);
   if (outcome == DateKeyOutcome::Stored) ShowState();
   if (outcome == DateKeyOutcome::Beeped) beep_();
   if (outcome == DateKeyOutcome::Stored || state_.selectionStart != oldStart ||
@@ -63,6 +68,18 @@ void DateEntryField::TypeCharacter(char typed) {
 }
 
 void DateEntryField::ShowState() { setText(DataText(state_.text)); }
+
+void DateEntryField::SetState(DateFieldState state) {
+  state_ = std::move(state);
+  ShowState();
+}
+
+TimeEntryField::TimeEntryField(const QString& initialText, std::function<void()> beep,
+                               QWidget* parent)
+    : DateEntryField(MakeTimeFieldState(DataText(initialText)), TimeFieldTypeChar, std::move(beep),
+                     parent) {}
+
+void TimeEntryField::SetTime(const QString& text) { SetState(MakeTimeFieldState(DataText(text))); }
 
 void DateEntryField::KeepOwnText() {
   const QString own = DataText(state_.text);

@@ -17,6 +17,13 @@ class DateEntryField : public QLineEdit {
   DateEntryField(const QString& initialText, std::function<void()> beep, QWidget* parent = nullptr);
 
  protected:
+  // A field typed by another rule over the same eight characters (the time field).
+  using TypingRule = DateKeyOutcome (*)(DateFieldState&, char);
+  DateEntryField(DateFieldState state, TypingRule rule, std::function<void()> beep,
+                 QWidget* parent);
+  // Replaces the field's own copy (and so its text) with state.
+  void SetState(DateFieldState state);
+
   void keyPressEvent(QKeyEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
@@ -28,7 +35,17 @@ class DateEntryField : public QLineEdit {
   void KeepOwnText();
 
   DateFieldState state_;
+  TypingRule rule_ = DateFieldTypeChar;
   std::function<void()> beep_;
+};
+
+// The time field of a bar of a series with a time of day (the quote editor, Add): always
+// HH:MM:SS, typed like the date field, refusing every digit that would make no valid time.
+class TimeEntryField : public DateEntryField {
+ public:
+  TimeEntryField(const QString& initialText, std::function<void()> beep, QWidget* parent = nullptr);
+  // Shows another bar's time (the editor's navigation).
+  void SetTime(const QString& text);
 };
 
 }  // namespace voltrim

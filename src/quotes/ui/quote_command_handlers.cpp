@@ -10,6 +10,7 @@
 #include "browser/browser.h"
 #include "browser/command_ids.h"
 #include "quotes/add_delete.h"
+#include "quotes/bar_commands.h"
 #include "quotes/quote_edit.h"
 #include "quotes/split_adjust.h"
 #include "quotes/ui/add_delete_dialogs.h"
@@ -30,6 +31,7 @@ QuoteSeriesContext SeriesOf(const BrowserState& state) {
   series.quoteCount = state.quotes.count;
   series.firstDateText = state.quotes.firstDateText;
   series.lastDateText = state.quotes.lastDateText;
+  series.hasTime = state.quotes.hasTime;
   return series;
 }
 
@@ -73,21 +75,38 @@ class QuoteCommands {
   void Delete() {
     if (!HasCurrentQuote(State())) return;
     const std::string dateText = CurrentDateText(State());
-    DeleteQuoteDialog dialog(dateText, Prompt(), context_.window);
+    // A bar of a series with a time of day is named, and deleted, by its date and time.
+    const QuoteTable& quotes = State().quotes;
+    const std::string timeText = quotes.hasTime ? quotes.TimeText(quotes.currentRow) : "";
+    DeleteQuoteDialog dialog(quotes.BarText(quotes.currentRow), Prompt(), context_.window);
     if (context_.runDialog(dialog) != QDialog::Accepted) return;
-    Finish(RunDeleteQuote(SeriesOf(State()), dateText, Io()));
+    Finish(RunDeleteQuote(SeriesOf(State()), dateText, Io(), timeText));
   }
 
   void Add() {
     const BrowserState& state = State();
     const int row = state.quotes.currentRow;
     if (!HasCurrentQuote(state) || !AddQuoteAvailable(row, state.quotes.RowCount())) return;
+    if (state.quotes.hasTime) return AddBar();
     const std::optional<std::string> newDate =
         PlanAddQuote(CurrentDateText(state), GridDates(state), Prompt());
     if (!newDate) return;
     AddQuoteDialog dialog(*newDate, context_.window);
     if (context_.runDialog(dialog) != QDialog::Accepted) return;
     const QuoteCommandOutcome outcome = RunAddQuote(SeriesOf(State()), *newDate, row, Io());
+    Finish(outcome);
+    if (outcome.openEditor) Edit();
+  }
+
+  // Add on a series with a time of day: the user names the new bar's date and time.
+  void AddBar() {
+    const QuoteTable& quotes = State().quotes;
+    std::vector<BarKey> bars = BarsOf(quotes);
+    const BarKey proposal = ProposeNewBar(bars, quotes.currentRow);
+    AddBarDialog dialog(proposal, std::move(bars), Prompt(), context_.window);
+    if (context_.runDialog(dialog) != QDialog::Accepted) return;
+    const QuoteCommandOutcome outcome = RunAddBar(SeriesOf(State()), dialog.DateText(),
+                                                  dialog.TimeText(), dialog.SourceRow(), Io());
     Finish(outcome);
     if (outcome.openEditor) Edit();
   }

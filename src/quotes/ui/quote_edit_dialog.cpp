@@ -9,9 +9,12 @@
 
 #include "browser/browser.h"
 #include "prompt/user_prompt.h"
+#include "quotes/bar_commands.h"
 #include "quotes/entry_fields.h"
+#include "quotes/ui/date_entry_field.h"
 #include "quotes/ui/entry_limits.h"
 #include "quotes/ui/numeric_entry_field.h"
+#include "text/time_text.h"
 #include "widgets/qt_text.h"
 
 namespace voltrim {
@@ -36,13 +39,24 @@ QuoteEditDialog::QuoteEditDialog(Browser& browser, UserPrompt& prompt, QWidget* 
   date_->setObjectName(QStringLiteral("date"));
   fields->addWidget(new QLabel(QStringLiteral("Date:"), this), 0, 0);
   fields->addWidget(date_, 0, 1);
+  int firstValueRow = 1;
+  if (browser_.State().quotes.hasTime) {
+    time_ = new TimeEntryField(QString(), beep, this);
+    time_->setObjectName(QStringLiteral("time"));
+    time_->setMaxLength(kTimeFieldChars);
+    auto* label = new QLabel(QStringLiteral("Time:"), this);
+    label->setBuddy(time_);
+    fields->addWidget(label, 1, 0);
+    fields->addWidget(time_, 1, 1, Qt::AlignLeft);
+    firstValueRow = 2;
+  }
   for (std::size_t i = 0; i < values_.size(); ++i) {
     auto* field = new NumericEntryField(kEditValueMaxChars, beep, this);
     field->setObjectName(QLatin1String(kValueNames[i]));
     field->setMinimumWidth(FieldWidthFor(*field, kEditValueMaxChars));
     auto* label = new QLabel(QLatin1String(kValueLabels[i]), this);
     label->setBuddy(field);
-    const int row = static_cast<int>(i) + 1;
+    const int row = static_cast<int>(i) + firstValueRow;
     fields->addWidget(label, row, 0);
     fields->addWidget(field, row, 1);
     values_[i] = field;
@@ -82,6 +96,10 @@ void QuoteEditDialog::Load() {
   const int row = quotes.currentRow;
   loaded_.date = quotes.CellText(row, 0);
   date_->setText(DataText(loaded_.date));
+  if (time_) {
+    loaded_.time = quotes.TimeText(row);
+    time_->SetTime(DataText(loaded_.time));
+  }
   for (std::size_t i = 0; i < values_.size(); ++i) {
     loaded_.values[i] = quotes.CellText(row, static_cast<int>(i) + 1);
     values_[i]->setText(DataText(loaded_.values[i]));
@@ -106,6 +124,7 @@ QuoteEditInput QuoteEditDialog::Input() const {
   for (std::size_t i = 0; i < values_.size(); ++i) {
     input.entered.values[i] = DataText(values_[i]->text());
   }
+  if (time_) input.entered.time = DataText(time_->text());
   return input;
 }
 
@@ -117,6 +136,17 @@ void QuoteEditDialog::accept() {
   // Values that contradict each other are asked about once; No returns to the fields.
   const BrowserState& state = browser_.State();
   const QuoteTable& quotes = state.quotes;
+  // A new time must keep the bar between its neighbours, or the file would be out of order.
+  if (time_ && quotes.HasRow(quotes.currentRow)) {
+    const std::optional<PackedTime> newTime = ParseTimeText(DataText(time_->text()));
+    const std::optional<std::string> problem =
+        newTime ? NewTimeProblem(BarsOf(quotes), quotes.currentRow, *newTime) : std::nullopt;
+    if (problem) {
+      prompt_.ShowMessage(*problem);
+      time_->setFocus();
+      return;
+    }
+  }
   if (quotes.HasRow(quotes.currentRow)) {
     const Quote& stored = quotes.rows[static_cast<std::size_t>(quotes.currentRow)];
     const QuoteValues after = ValuesAfterEdit(
