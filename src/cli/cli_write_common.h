@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "datafiles/format/xmaster.h"
 #include "quotes/quote_command.h"
 
 namespace voltrim::cli {
@@ -22,12 +23,14 @@ bool LoadSeries(const std::string& portfolioDir, const std::string& symbol, Load
 // The grid row (newest first) of the first quote dated dateText, or -1.
 int RowOfDate(const LoadedSeries& view, const std::string& dateText);
 
-// The symbols-grid row showing symbol (exactly, else ignoring case), with its texts as the
-// grid shows them. False (after a message on stderr) when no row shows it.
+// The symbols-grid row showing symbol (exactly, else ignoring case; MASTER's rows before
+// XMASTER's), with its texts as the grid shows them. False (after a message on stderr)
+// when no row shows it.
 struct SymbolRow {
-  int row = -1;
+  int row = -1;  // the record's place in the index file that lists it
   std::string symbol;
   std::string name;
+  IndexFile index = IndexFile::kMaster;
 };
 bool FindSymbolRow(const std::string& portfolioDir, const std::string& symbol, SymbolRow& out);
 

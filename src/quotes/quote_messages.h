@@ -22,6 +22,10 @@ inline constexpr char kTooManyCharactersFormat[] = "Please enter no more than %d
 inline constexpr char kDeleteDatesStale[] =
     "The quote was deleted, but the first and last dates\nof the symbol in MASTER could "
     "not be updated.";
+// The same for a series XMASTER lists.
+inline constexpr char kDeleteXmasterDatesStale[] =
+    "The quote was deleted, but the first and last dates\nof the symbol in XMASTER could "
+    "not be updated.";
 // Another writer held the portfolio past the wait; shown instead of the command's failure.
 inline constexpr const char* kPortfolioBusy = kPortfolioBusyMessage;
 

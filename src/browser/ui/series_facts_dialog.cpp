@@ -56,6 +56,8 @@ SeriesFactsDialog::SeriesFactsDialog(const SeriesFacts& facts, QWidget* parent) 
   addRow("Symbol", DataText(facts.symbol));
   // Only a folder whose EMASTER describes the series has the longer name to show.
   if (!facts.longName.empty()) addRow("Long name (EMASTER)", DataText(facts.longName));
+  addRow("Listed in", DataText(facts.indexFile));
+  addRow("Data file", DataText(facts.dataFile));
 
   auto* dopGroup = new QGroupBox(QStringLiteral("Data from DOP file (may be synthetic)"), this);
   auto* grid = new QGridLayout(dopGroup);

@@ -22,6 +22,8 @@ struct SeriesFacts {
   std::string periodicity;  // e.g. "D Daily", or "ERROR"
   std::string symbol;       // 16 characters as stored
   std::string longName;     // EMASTER's longer name of the series; empty when it has none
+  std::string indexFile;    // "MASTER" or "XMASTER": the index file that lists the series
+  std::string dataFile;     // its data file's name: "F3.DAT", "F256.MWD"
   // Indexed by Field (Date..Oi); empty for fields the layout does not have.
   std::array<std::string, kFieldKindCount> inputFormat;
   std::array<std::string, kFieldKindCount> displayFormat;
