@@ -29,6 +29,7 @@ Status ListPortfolioSeries(std::string_view portfolioDir, std::vector<ListedSeri
   }
   XmasterFile xmaster;
   if (ReadXmasterFile(portfolioDir, xmaster) != kOk) return kOk;
+  const auto names = std::make_shared<const FolderNames>(portfolioDir);
   for (std::size_t i = 0; i < xmaster.records.size(); ++i) {
     XmasterRecord& x = xmaster.records[i];
     ListedSeries series;
@@ -37,6 +38,7 @@ Status ListPortfolioSeries(std::string_view portfolioDir, std::vector<ListedSeri
     series.recordIndex = present + static_cast<int>(i);
     series.index = IndexFile::kXmaster;
     series.xmaster = std::move(x);
+    series.names = names;
     out.push_back(std::move(series));
   }
   return kOk;
@@ -58,7 +60,7 @@ Status LocateRecordSeries(std::string_view portfolioDir, const MasterRecord& rec
 Status LocateListedSeries(std::string_view portfolioDir, const ListedSeries& series,
                           SeriesLocation& out) {
   return series.index == IndexFile::kXmaster
-             ? LocateXmasterRecordSeries(portfolioDir, series.xmaster, out)
+             ? LocateXmasterRecordSeries(portfolioDir, series.xmaster, out, series.names.get())
              : LocateRecordSeries(portfolioDir, series.record, out);
 }
 

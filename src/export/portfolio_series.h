@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,8 @@ struct ListedSeries {
   int recordIndex = 0;  // 0-based, the symbols grid's row: MASTER's records, then XMASTER's
   IndexFile index = IndexFile::kMaster;
   XmasterRecord xmaster;  // the record of a series of XMASTER's
+  // The folder's names, listed once for all of XMASTER's series (thousands of them).
+  std::shared_ptr<const FolderNames> names;
 
   int FileNumber() const {
     return index == IndexFile::kXmaster ? xmaster.fileNumber : record.FileNumber();

@@ -391,3 +391,26 @@ TEST(EmasterMirror, SymbolsFillingAllFourteenCharactersStayInStep) {
 
 }  // namespace
 }  // namespace voltrim::testing
+
+namespace voltrim::testing {
+namespace {
+
+// The listing read once resolves names as ResolveInDirectory does.
+TEST(FolderNamesTest, ResolvesAsTheLookupOfEachName) {
+  TempDir temp;
+  for (const char* name : {"F1.DAT", "f1.dat", "f2.dop", "Master"})
+    WriteText(temp.path() / name, "x");
+  const FolderNames names(temp.str());
+  for (const char* name : {"F1.DAT", "f1.dat", "F1.dat", "F2.DOP", "f2.dop", "MASTER", "F3.DOP"}) {
+    SCOPED_TRACE(name);
+    const std::string resolved = names.Resolve(name);
+    EXPECT_EQ(resolved, ResolveInDirectory(temp.str(), name));
+    EXPECT_EQ(fs::path(resolved).parent_path(), temp.path());
+  }
+  EXPECT_EQ(fs::path(names.Resolve("F2.DOP")).filename(), "f2.dop");
+  EXPECT_EQ(fs::path(names.Resolve("F3.DOP")).filename(), "F3.DOP");
+  EXPECT_EQ(fs::path(names.Resolve("f1.dat")).filename(), "f1.dat");
+}
+
+}  // namespace
+}  // namespace voltrim::testing

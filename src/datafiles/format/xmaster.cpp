@@ -192,7 +192,7 @@ Status ReadXmasterImage(std::string_view portfolioDir, XmasterImage& out) {
 }
 
 Status LocateXmasterRecordSeries(std::string_view portfolioDir, const XmasterRecord& record,
-                                 SeriesLocation& out) {
+                                 SeriesLocation& out, const FolderNames* names) {
   out = SeriesLocation{};
   // MASTER's view of the series carries file number 0, so that no write of MASTER's
   // records can take it for one of them.
@@ -201,8 +201,11 @@ Status LocateXmasterRecordSeries(std::string_view portfolioDir, const XmasterRec
   out.fieldCount = record.fieldCount;
   out.recordLength = 4 * record.fieldCount;
   if (out.fieldCount < 1 || out.fieldCount > kMaxFieldCount) return kDamagedFile;
-  out.datPath = ResolveInDirectory(portfolioDir, MwdFileName(record.fileNumber));
-  out.dopPath = ResolveInDirectory(portfolioDir, DopFileName(record.fileNumber));
+  const auto resolve = [&](const std::string& name) {
+    return names != nullptr ? names->Resolve(name) : ResolveInDirectory(portfolioDir, name);
+  };
+  out.datPath = resolve(MwdFileName(record.fileNumber));
+  out.dopPath = resolve(DopFileName(record.fileNumber));
   // Without a DOP file the first quote decides a 20-byte layout, as for DAT files.
   const Status layout = ReadColumnLayoutOf(out.dopPath, out.datPath, out.recordLength, out.layout,
                                            record.periodicity == 'I');

@@ -12,6 +12,8 @@
 
 namespace voltrim {
 
+class FolderNames;
+
 // XMASTER: the index of the series numbered 256 and up, stored in F<n>.MWD files with the
 // DAT layout.
 inline constexpr std::size_t kXmasterRecordSize = 150;
@@ -133,8 +135,9 @@ Status XmasterListsSymbol(std::string_view portfolioDir, std::string_view text, 
 Status LocateAnySeries(std::string_view portfolioDir, std::string_view symbol, SeriesLocation& out);
 
 // The files and checked layout of one XMASTER record's series, as LocateAnySeries gives them.
+// names, when given, is the folder's listing, read once for many series.
 Status LocateXmasterRecordSeries(std::string_view portfolioDir, const XmasterRecord& record,
-                                 SeriesLocation& out);
+                                 SeriesLocation& out, const FolderNames* names = nullptr);
 
 // The first record of the folder's XMASTER that names symbol (symbol or name, any case): the
 // record, its position, and its series located.
