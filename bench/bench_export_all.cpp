@@ -1,5 +1,6 @@
-// Whole-portfolio export (255 series of 8,000 quotes, text and CSV) against a raw read of
-// the same DAT files; prints how much the formatting costs over the reading.
+// Whole-portfolio export (255 series of 8,000 quotes, text and CSV; and a folder of 255 + 2,591
+// series listed in MASTER and XMASTER) against a raw read of the same data files; prints how
+// much the formatting costs over the reading.
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "bench_common.h"
+#include "datafiles/format/xmaster.h"
 #include "datafiles/io/portfolio_files.h"
 #include "export/portfolio_export.h"
 
@@ -88,11 +90,106 @@ BENCHMARK(BM_ExportAllText)->Unit(benchmark::kMillisecond);
 void BM_ExportAllCsv(benchmark::State& state) { ExportAll(state, ExportFormat::Csv); }
 BENCHMARK(BM_ExportAllCsv)->Unit(benchmark::kMillisecond);
 
+// A folder as wide as a real one: 255 series in MASTER and 2,591 in XMASTER (F256.MWD ...),
+// 500 quotes each.
+constexpr int kWideMaster = 255;
+constexpr int kWideXmaster = 2591;
+constexpr int kWideQuotes = 500;
+
+struct WidePortfolio {
+  bench::ScratchFolder dir{"voltrim-bench-wide"};
+
+  WidePortfolio() {
+    const DayNumber first = DateFloatToDay(900102.0f);
+    std::vector<DailyQuote> quotes;
+    float close = 50.0f;
+    for (int i = 0; i < kWideQuotes; ++i) {
+      close *= 1.0f + static_cast<float>(i % 200 - 100) / 5000.0f;
+      quotes.push_back({static_cast<DayNumber>(first + i), close, close * 1.01f, close * 0.99f,
+                        close, 1000.0f + static_cast<float>(i)});
+    }
+    PortfolioSpec plan;
+    for (int s = 1; s <= kWideMaster; ++s)
+      plan.entries.push_back({false, MakeDailySeries(s, "S" + std::to_string(s), "", quotes), {}});
+    if (WritePortfolio(dir.str(), plan) != kOk) std::abort();
+    std::vector<std::uint8_t> xmaster(kXmasterRecordSize * (kWideXmaster + 1), 0);
+    const auto put16 = [&](std::size_t at, int value) {
+      xmaster[at] = static_cast<std::uint8_t>(value & 0xFF);
+      xmaster[at + 1] = static_cast<std::uint8_t>(value >> 8);
+    };
+    put16(xmaster_offset::kRecordCount, kWideXmaster);
+    put16(xmaster_offset::kRecordCountAgain, kWideXmaster);
+    put16(xmaster_offset::kNextFileNumber, 256 + kWideXmaster);
+    for (int i = 0; i < kWideXmaster; ++i) {
+      const int number = 256 + i;
+      const std::string symbol = "X" + std::to_string(number);
+      const std::size_t at = kXmasterRecordSize * static_cast<std::size_t>(i + 1);
+      xmaster[at] = 1;
+      std::copy(symbol.begin(), symbol.end(),
+                xmaster.begin() + static_cast<std::ptrdiff_t>(at + 1));
+      xmaster[at + xmaster_offset::kPeriodicity] = 'D';
+      put16(at + xmaster_offset::kFileNumber, number);
+      xmaster[at + xmaster_offset::kFieldMask] = 0x3F;
+      const std::vector<std::uint8_t> mwd =
+          BuildDatBytes(MakeDailySeries(number, symbol, "", quotes, false));
+      std::ofstream(ResolveInDirectory(dir.str(), MwdFileName(number)), std::ios::binary)
+          .write(reinterpret_cast<const char*>(mwd.data()),
+                 static_cast<std::streamsize>(mwd.size()));
+    }
+    std::ofstream(dir.str() + "/XMASTER", std::ios::binary)
+        .write(reinterpret_cast<const char*>(xmaster.data()),
+               static_cast<std::streamsize>(xmaster.size()));
+  }
+};
+
+WidePortfolio& WideData() {
+  static WidePortfolio portfolio;
+  return portfolio;
+}
+
+void BM_RawReadWideFolder(benchmark::State& state) {
+  const std::string dir = WideData().dir.str();
+  std::vector<char> bytes;
+  for (auto _ : state) {
+    for (int s = 1; s < 256 + kWideXmaster; ++s) {
+      std::ifstream in(ResolveInDirectory(dir, s <= kWideMaster ? DatFileName(s) : MwdFileName(s)),
+                       std::ios::binary | std::ios::ate);
+      bytes.resize(static_cast<std::size_t>(in.tellg()));
+      in.seekg(0);
+      in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+      benchmark::DoNotOptimize(bytes.data());
+    }
+  }
+}
+BENCHMARK(BM_RawReadWideFolder)->Unit(benchmark::kMillisecond);
+
+void ExportWide(benchmark::State& state, ExportFormat format) {
+  const std::string dir = WideData().dir.str();
+  ExportSettings settings;
+  for (auto _ : state) {
+    CountingSink sink;
+    std::vector<SkippedSeries> skipped;
+    if (WritePortfolioExport(sink, dir, settings, format, skipped) != kOk || !skipped.empty())
+      std::abort();
+    state.counters["MB"] = static_cast<double>(sink.bytes) / 1e6;
+  }
+}
+
+void BM_ExportWideText(benchmark::State& state) { ExportWide(state, ExportFormat::Text); }
+BENCHMARK(BM_ExportWideText)->Unit(benchmark::kMillisecond);
+
+void BM_ExportWideCsv(benchmark::State& state) { ExportWide(state, ExportFormat::Csv); }
+BENCHMARK(BM_ExportWideCsv)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 int main(int argc, char** argv) {
   return voltrim::bench::RunWithRatios(
       argc, argv,
       {{"text export --all vs raw read", "BM_ExportAllText", "BM_RawReadDatFiles"},
-       {"csv export --all vs raw read", "BM_ExportAllCsv", "BM_RawReadDatFiles"}});
+       {"csv export --all vs raw read", "BM_ExportAllCsv", "BM_RawReadDatFiles"},
+       {"text export --all, 255 + 2,591 series, vs raw read", "BM_ExportWideText",
+        "BM_RawReadWideFolder"},
+       {"csv export --all, 255 + 2,591 series, vs raw read", "BM_ExportWideCsv",
+        "BM_RawReadWideFolder"}});
 }

@@ -29,6 +29,7 @@
 #include "chart/ui/price_chart.h"
 #include "check/ui/check_command.h"
 #include "datafiles/format/series_facts.h"
+#include "datafiles/format/xmaster.h"
 #include "discovery/ui/search_filter_dialog.h"
 #include "export/ui/export_command_handler.h"
 #include "import/ui/import_command_handlers.h"
@@ -422,11 +423,16 @@ void CMainFrame::OnSearchFilter() {
 void CMainFrame::OnSymbolAbout() {
   const BrowserState& state = view_->State();
   const std::string symbol = state.symbols.CellText(state.symbols.currentRow, 0);
+  // A row of XMASTER's has its facts from XMASTER's record.
+  const SymbolRow* row = state.symbols.CurrentRow();
+  const bool extended = row != nullptr && row->index == IndexFile::kXmaster;
   SeriesFacts facts;
-  if (GetSeriesFacts(state.portfolioDir, symbol, facts) != kFactsFound) {
-    prompt_.ShowMessage("The facts of " + symbol +
-                            " cannot be read: the symbol is no longer "
-                            "in MASTER, or its files are missing or damaged.",
+  const int found = extended ? GetXmasterSeriesFacts(state.portfolioDir, symbol, facts)
+                             : GetSeriesFacts(state.portfolioDir, symbol, facts);
+  if (found != kFactsFound) {
+    prompt_.ShowMessage("The facts of " + symbol + " cannot be read: the symbol is no longer in " +
+                            (extended ? "XMASTER" : "MASTER") +
+                            ", or its files are missing or damaged.",
                         MessageIcon::Default);
     return;
   }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <system_error>
 #include <utility>
 
@@ -161,7 +162,7 @@ void Browser::AcceptPortfolio(int index) {
 }
 
 void Browser::OnSymbolRowSelected(int row) {
-  state_.symbols.currentRow = static_cast<std::int16_t>(row);
+  state_.symbols.currentRow = row;
   if (state_.symbols.HasRow(row)) {
     SetTitle(SymbolTitle(state_.portfolioDir,
                          state_.symbols.rows[static_cast<std::size_t>(row)].symbol));
@@ -239,7 +240,7 @@ void Browser::FillSymbolsGrid(int row) {
   const bool filled = state_.masterPathSet && LoadSymbols();
 
   SymbolTable& symbols = state_.symbols;
-  symbols.currentRow = static_cast<std::int16_t>(row);
+  symbols.currentRow = row;
   // A failed fill shows no symbols, so the title must not keep naming the symbol of
   // the portfolio shown before.
   if (symbols.count == 0 || !filled) SetTitle(NoSymbolsTitle(state_.portfolioDir));
@@ -266,9 +267,18 @@ bool Browser::LoadSymbols() {
     prompt_.ShowMessage(Format("File has %d symbols.\nWill only display the first %d symbols",
                                read.headerCount, kMaxGridSymbols));
   }
-  symbols.count = static_cast<std::int16_t>(read.countCapped ? kMaxGridSymbols : read.headerCount);
+  symbols.count = read.countCapped ? kMaxGridSymbols : read.headerCount;
   symbols.rows = std::move(read.rows);
-  return !read.needsRepair || RepairIfWanted(path);
+  if (read.needsRepair && !RepairIfWanted(path)) return false;
+  // The series only XMASTER lists follow MASTER's rows; MASTER's rules above are MASTER's
+  // alone. An XMASTER that cannot be read adds none.
+  std::vector<SymbolRow> extended;
+  if (ReadXmasterSymbolRows(state_.portfolioDir, extended) == kOk) {
+    symbols.rows.insert(symbols.rows.end(), std::make_move_iterator(extended.begin()),
+                        std::make_move_iterator(extended.end()));
+    symbols.count = symbols.RowCount();
+  }
+  return true;
 }
 
 bool Browser::RepairIfWanted(const std::string& path) {

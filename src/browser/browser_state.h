@@ -19,12 +19,15 @@ inline constexpr int kMaxGridSymbols = 255;
 inline constexpr int kMaxGridQuotes = 32767;
 inline constexpr char kProgramTitle[] = "Voltrim";
 
-// The symbols grid: one row per MASTER record, in file order (never sorted: rows are
-// addressed by record position when MASTER is rewritten).
+// The symbols grid: one row per MASTER record, in file order, then one per XMASTER record,
+// in its order (never sorted: each row carries its record's place, by which the symbol
+// writes address it).
 struct SymbolTable {
   std::vector<SymbolRow> rows;
-  std::int16_t count = 0;       // header count (at most 255); rows.size() after a good fill
-  std::int16_t currentRow = 0;  // may point past the rows; see CurrentRow()
+  // MASTER's rows (its header count, at most 255) and XMASTER's; rows.size() after a good
+  // fill. Not 16 bits: XMASTER may list tens of thousands.
+  int count = 0;
+  int currentRow = 0;  // may point past the rows; see CurrentRow()
 
   int RowCount() const { return static_cast<int>(rows.size()); }
   bool HasRow(int row) const { return row >= 0 && row < RowCount(); }

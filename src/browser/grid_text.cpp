@@ -78,9 +78,28 @@ Status ReadSymbolRows(const std::string& masterPath, SymbolRows& out) {
   result.rows.reserve(wanted);
   for (std::size_t i = 0; i < wanted; ++i) {
     result.rows.push_back(MakeSymbolRow(master.records[i]));
+    result.rows.back().record = static_cast<int>(i);
     result.needsRepair = result.needsRepair || result.rows.back().symbolWasEmpty;
   }
   out = std::move(result);
+  return kOk;
+}
+
+Status ReadXmasterSymbolRows(std::string_view portfolioDir, std::vector<SymbolRow>& out) {
+  out.clear();
+  XmasterFile xmaster;
+  const Status status = ReadXmasterFile(portfolioDir, xmaster);
+  if (status == kFileNotFound || status == kDamagedFile) return kOk;
+  if (status != kOk) return status;
+  out.reserve(xmaster.records.size());
+  for (XmasterRecord& record : xmaster.records) {
+    SymbolRow row;
+    row.symbol = std::move(record.symbol);
+    row.name = std::move(record.name);
+    row.index = IndexFile::kXmaster;
+    row.record = static_cast<int>(out.size());
+    out.push_back(std::move(row));
+  }
   return kOk;
 }
 

@@ -7,6 +7,7 @@
 
 #include "datafiles/format/master.h"
 #include "datafiles/format/series.h"
+#include "datafiles/format/xmaster.h"
 #include "datafiles/status.h"
 
 namespace voltrim {
@@ -24,6 +25,10 @@ struct SymbolRow {
   std::string symbol;
   std::string name;
   bool symbolWasEmpty = false;  // the name stands in for an empty symbol: MASTER needs repair
+  // The index file that lists the row's series and the record's place in it (0 = the first
+  // after the header): the symbol writes address the record by it.
+  IndexFile index = IndexFile::kMaster;
+  int record = 0;
 };
 
 SymbolRow MakeSymbolRow(const MasterRecord& record);
@@ -43,6 +48,12 @@ struct SymbolRows {
 // Records of zero bytes past the count are unused space, not records. out is left as it
 // was on failure.
 Status ReadSymbolRows(const std::string& masterPath, SymbolRows& out);
+
+// The rows of the series the folder's XMASTER lists, which the symbols grid shows after
+// MASTER's: symbol and name as stored (each up to its NUL), in XMASTER's order. None for a
+// folder without XMASTER or with one too short to hold a record; a count above the records
+// held gives the records there are. A failure status only when XMASTER cannot be read.
+Status ReadXmasterSymbolRows(std::string_view portfolioDir, std::vector<SymbolRow>& out);
 
 inline constexpr int kQuoteColumnCount = 7;
 using QuoteRowTexts = std::array<std::string, kQuoteColumnCount>;

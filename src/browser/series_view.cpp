@@ -5,12 +5,9 @@
 
 namespace voltrim {
 
-Status SeriesView::Open(std::string_view portfolioDir, std::string_view symbol,
-                        SeriesIndexes indexes) {
+Status SeriesView::Open(std::string_view portfolioDir, std::string_view symbol) {
   endedShort_ = false;
-  Status status = indexes == SeriesIndexes::kMaster
-                      ? LocateSeries(portfolioDir, symbol, location_)
-                      : LocateAnySeries(portfolioDir, symbol, location_);
+  Status status = LocateAnySeries(portfolioDir, symbol, location_);
   if (status == kOk) status = reader_.Open(location_);
   return status;
 }

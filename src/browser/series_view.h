@@ -9,10 +9,6 @@
 
 namespace voltrim {
 
-// Where a series is looked for: MASTER's tree alone (what the writes can change), or then
-// also the folder's XMASTER.
-enum class SeriesIndexes { kMaster, kMasterAndXmaster };
-
 enum class QuoteOrder { kNewestFirst, kOldestFirst };
 
 // One series as the quotes grid and voltrim-cli show it: found once, its data file opened
@@ -25,10 +21,10 @@ class SeriesView {
 
   SeriesView() : window_(kWindow) {}
 
-  // Finds the series and opens its data file. A failure status names what went wrong
-  // (kFileNotFound: no such symbol, or no MASTER); the view is then closed.
-  Status Open(std::string_view portfolioDir, std::string_view symbol,
-              SeriesIndexes indexes = SeriesIndexes::kMasterAndXmaster);
+  // Finds the series (in MASTER's tree, then in the folder's XMASTER) and opens its data
+  // file. A failure status names what went wrong (kFileNotFound: no such symbol, or no
+  // MASTER); the view is then closed.
+  Status Open(std::string_view portfolioDir, std::string_view symbol);
   bool IsOpen() const { return reader_.IsOpen(); }
   const SeriesLocation& Location() const { return location_; }
   // Quotes in the series, as its header counts them.

@@ -39,7 +39,7 @@ struct Finding {
   std::string file;    // "MASTER", "F3.DAT", ...
   FindingKind kind = FindingKind::MasterCount;
   std::string detail;
-  int recordIndex = -1;  // MASTER record, 0-based (the symbols grid row); -1 when none
+  int recordIndex = -1;  // the symbols grid row (MASTER's records, then XMASTER's); -1: none
   int quoteIndex = -1;   // 0-based from the oldest stored quote; -1 when none
   DayNumber date = 0;    // the quote's date when it is a valid day
 };

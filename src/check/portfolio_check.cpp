@@ -33,10 +33,10 @@ std::string Upper(std::string text) {
   return text;
 }
 
-// The number n of a name F<n>.DAT in any letter case, or 0.
-int DatFileNumber(const std::string& name) {
+// The number n of a name F<n> + extension (".DAT", ".MWD") in any letter case, or 0.
+int DataFileNumber(const std::string& name, const char* extension) {
   const std::string upper = Upper(name);
-  if (upper.size() < 6 || upper[0] != 'F' || upper.substr(upper.size() - 4) != ".DAT") return 0;
+  if (upper.size() < 6 || upper[0] != 'F' || upper.substr(upper.size() - 4) != extension) return 0;
   const std::string digits = upper.substr(1, upper.size() - 5);
   if (digits.empty() || digits.size() > 5 ||
       !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
@@ -99,16 +99,19 @@ class PortfolioChecker {
 
   void CheckRecord(const ListedSeries& entry) {
     const MasterRecord& record = entry.record;
-    const int number = record.FileNumber();
-    const std::string datName = DatFileName(number);
-    listedNumbers_.insert(number);
-    if (SymbolCellTextEmpty(record)) {
+    const bool extended = entry.index == IndexFile::kXmaster;
+    const int number = entry.FileNumber();
+    const std::string datName = entry.DataFileName();
+    (extended ? listedMwdNumbers_ : listedNumbers_).insert(number);
+    if (!extended && SymbolCellTextEmpty(record)) {
       Add(entry, "MASTER", FindingKind::EmptySymbol,
           "the symbol is empty; the name stands in until the MASTER is repaired");
     }
     CheckDuplicates(entry, datName);
-    if (number < 1 || number > kMaxSymbols || record.FieldCount() < 1 ||
-        record.FieldCount() > kMaxFieldCount || record.RecordLength() != 4 * record.FieldCount()) {
+    const bool numberFits =
+        extended ? number >= kFirstXmasterFileNumber : number >= 1 && number <= kMaxSymbols;
+    if (!numberFits || record.FieldCount() < 1 || record.FieldCount() > kMaxFieldCount ||
+        record.RecordLength() != 4 * record.FieldCount()) {
       Add(entry, datName, FindingKind::BadRecord,
           "file number " + std::to_string(number) + ", record length " +
               std::to_string(record.RecordLength()) + ", " + std::to_string(record.FieldCount()) +
@@ -128,7 +131,7 @@ class PortfolioChecker {
     }
     if (!CheckDop(entry, number)) return;
     SeriesLocation location;
-    const Status located = LocateRecordSeries(dir_, record, location);
+    const Status located = LocateListedSeries(dir_, entry, location);
     if (located != kOk) {
       Add(entry, datName, FindingKind::BadRecord, "no column layout fits the record");
       return;
@@ -142,15 +145,18 @@ class PortfolioChecker {
   }
 
   void CheckDuplicates(const ListedSeries& entry, const std::string& datName) {
-    const int number = entry.record.FileNumber();
-    const auto [file, newFile] = byFileNumber_.emplace(number, entry.symbolText);
+    const int number = entry.FileNumber();
+    // DAT and MWD numbers name different files.
+    const auto [file, newFile] = byFileNumber_.emplace(
+        entry.index == IndexFile::kXmaster ? -number : number, entry.symbolText);
     if (!newFile) {
       Add(entry, datName, FindingKind::DuplicateFileNumber,
           datName + " is also the data file of " + file->second);
     }
     const auto [symbol, newSymbol] = bySymbol_.emplace(Upper(entry.symbolText), entry.recordIndex);
     if (!newSymbol) {
-      Add(entry, "MASTER", FindingKind::DuplicateSymbol,
+      Add(entry, entry.index == IndexFile::kXmaster ? "XMASTER" : "MASTER",
+          FindingKind::DuplicateSymbol,
           "record " + std::to_string(symbol->second + 1) + " shows the same symbol");
     }
   }
@@ -208,7 +214,8 @@ class PortfolioChecker {
     }
     ++report_.seriesChecked;
     report_.quotesChecked += series.quotes;
-    CheckSeriesQuotes(series, entry.record, About(entry, datName), report_.findings);
+    CheckSeriesQuotes(series, entry.record, About(entry, datName), report_.findings,
+                      entry.index == IndexFile::kXmaster ? "XMASTER" : "MASTER");
   }
 
   static bool ReadRaw(const std::string& path, std::uintmax_t recordLength, RawSeries& series) {
@@ -228,23 +235,31 @@ class PortfolioChecker {
   void CheckUnlistedFiles() {
     std::error_code ec;
     std::set<std::string> names;
+    std::set<std::string> mwdNames;
     for (fs::directory_iterator it(dir_, ec), end; !ec && it != end; it.increment(ec)) {
       const std::string name = it->path().filename().string();
-      const int number = DatFileNumber(name);
+      const int number = DataFileNumber(name, ".DAT");
       if (number > 0 && listedNumbers_.count(number) == 0) names.insert(name);
+      const int mwd = DataFileNumber(name, ".MWD");
+      if (mwd > 0 && listedMwdNumbers_.count(mwd) == 0) mwdNames.insert(name);
     }
-    for (const std::string& name : names) {
-      Finding finding;
-      finding.file = name;
-      finding.kind = FindingKind::UnlistedFile;
-      finding.detail = "no MASTER record names this data file";
-      Add(std::move(finding));
-    }
+    const auto unlisted = [&](const std::set<std::string>& files, const char* index) {
+      for (const std::string& name : files) {
+        Finding finding;
+        finding.file = name;
+        finding.kind = FindingKind::UnlistedFile;
+        finding.detail = std::string("no ") + index + " record names this data file";
+        Add(std::move(finding));
+      }
+    };
+    unlisted(names, "MASTER");
+    unlisted(mwdNames, "XMASTER");
   }
 
   std::string dir_;
   CheckReport& report_;
   std::set<int> listedNumbers_;
+  std::set<int> listedMwdNumbers_;
   std::map<int, std::string> byFileNumber_;
   std::map<std::string, int> bySymbol_;
 };

@@ -89,11 +89,12 @@ class QuoteChecker {
     }
   }
 
-  void CheckMasterDate(float stored, int quote, FindingKind kind, const char* which) const {
+  void CheckMasterDate(float stored, int quote, FindingKind kind, const char* which,
+                       const char* indexFile) const {
     const float actual = Value(quote, Field::Date);
     if (stored == actual) return;
     Add(quote, kind,
-        std::string("MASTER's ") + which + " date " + NumberText(stored) + ", the " + which +
+        std::string(indexFile) + "'s " + which + " date " + NumberText(stored) + ", the " + which +
             " quote's " + NumberText(actual));
   }
 
@@ -145,18 +146,18 @@ bool IsValidDateFloat(float dateFloat) {
 }
 
 void CheckSeriesQuotes(const RawSeries& series, const MasterRecord& record, const Finding& base,
-                       std::vector<Finding>& out) {
+                       std::vector<Finding>& out, const char* indexFile) {
   const QuoteChecker checker(series, base, out);
   for (int quote = 0; quote < series.quotes; ++quote) {
     checker.CheckDates(quote);
     checker.CheckValues(quote);
   }
   if (series.quotes == 0) return;
-  checker.CheckMasterDate(record.FirstDate(), 0, FindingKind::MasterFirstDate, "first");
+  checker.CheckMasterDate(record.FirstDate(), 0, FindingKind::MasterFirstDate, "first", indexFile);
   // The last quote of a cut-short file is gone, so MASTER cannot be compared with it.
   if (!series.complete) return;
-  checker.CheckMasterDate(record.LastDate(), series.quotes - 1, FindingKind::MasterLastDate,
-                          "last");
+  checker.CheckMasterDate(record.LastDate(), series.quotes - 1, FindingKind::MasterLastDate, "last",
+                          indexFile);
 }
 
 }  // namespace voltrim

@@ -18,10 +18,11 @@ struct RawSeries {
   ColumnLayout layout;
 };
 
-// The quote findings of one series (dates, prices, MASTER's first and last dates);
-// each finding gets the symbol, file and record of the template.
+// The quote findings of one series (dates, prices, the first and last dates its index file
+// holds, as record gives them); each finding gets the symbol, file and record of the
+// template, and names the index file as indexFile.
 void CheckSeriesQuotes(const RawSeries& series, const MasterRecord& record, const Finding& base,
-                       std::vector<Finding>& out);
+                       std::vector<Finding>& out, const char* indexFile = "MASTER");
 
 // True when a stored DateFloat (YYYMMDD) names a real calendar day the program can hold.
 bool IsValidDateFloat(float dateFloat);

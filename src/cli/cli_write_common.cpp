@@ -37,9 +37,8 @@ bool LoadSeries(const std::string& portfolioDir, const std::string& symbol, Load
   out = LoadedSeries{};
   out.context.portfolioDir = portfolioDir;
   out.context.symbol = symbol;
-  // Only what MASTER lists can be changed.
   SeriesView series;
-  Status status = series.Open(portfolioDir, symbol, SeriesIndexes::kMaster);
+  Status status = series.Open(portfolioDir, symbol);
   if (status == kOk) {
     status = series.ReadQuotes(QuoteOrder::kNewestFirst, [&](const Quote& quote) {
       out.rowDates.push_back(FormatUserDate(quote.date));
@@ -114,20 +113,28 @@ bool FindSymbolRow(const std::string& portfolioDir, const std::string& symbol, S
                  " cannot be read: " + DescribeStatus(status));
     return false;
   }
-  int caseVariant = -1;
-  for (std::size_t i = 0; i < master.records.size(); ++i) {
-    const SymbolRow row = GridTexts(master.records[i], static_cast<int>(i));
-    if (row.symbol == symbol) {
-      out = row;
-      return true;
-    }
-    if (caseVariant < 0 && EqualIgnoringCase(row.symbol, symbol)) caseVariant = row.row;
+  std::vector<SymbolRow> rows;
+  for (std::size_t i = 0; i < master.records.size(); ++i)
+    rows.push_back(GridTexts(master.records[i], static_cast<int>(i)));
+  // Then the series only XMASTER lists, as the grid shows them.
+  std::vector<voltrim::SymbolRow> extended;
+  if (ReadXmasterSymbolRows(portfolioDir, extended) == kOk) {
+    for (voltrim::SymbolRow& row : extended)
+      rows.push_back(
+          SymbolRow{row.record, std::move(row.symbol), std::move(row.name), IndexFile::kXmaster});
   }
-  if (caseVariant < 0) {
+  const auto exact = std::find_if(rows.begin(), rows.end(),
+                                  [&](const SymbolRow& row) { return row.symbol == symbol; });
+  const auto variant = exact != rows.end()
+                           ? exact
+                           : std::find_if(rows.begin(), rows.end(), [&](const SymbolRow& row) {
+                               return EqualIgnoringCase(row.symbol, symbol);
+                             });
+  if (variant == rows.end()) {
     PrintError(SymbolNotFoundText(symbol, portfolioDir));
     return false;
   }
-  out = GridTexts(master.records[static_cast<std::size_t>(caseVariant)], caseVariant);
+  out = *variant;
   return true;
 }
 

@@ -8,6 +8,7 @@
 
 #include "cli/cli_command.h"
 #include "datafiles/format/intraday.h"
+#include "datafiles/format/xmaster.h"
 #include "quotes/quote_command.h"
 
 namespace voltrim::cli {
@@ -50,12 +51,14 @@ bool RefuseTimeForDaily(const Command& command, const LoadedSeries& view, const 
 void PrintBarsChanged(const char* verb, int bars, const std::string& dateText,
                       const std::string& timeText);
 
-// The symbols-grid row showing symbol (exactly, else ignoring case), with its texts as the
-// grid shows them. False (after a message on stderr) when no row shows it.
+// The symbols-grid row showing symbol (exactly, else ignoring case; MASTER's rows before
+// XMASTER's), with its texts as the grid shows them. False (after a message on stderr)
+// when no row shows it.
 struct SymbolRow {
-  int row = -1;
+  int row = -1;  // the record's place in the index file that lists it
   std::string symbol;
   std::string name;
+  IndexFile index = IndexFile::kMaster;
 };
 bool FindSymbolRow(const std::string& portfolioDir, const std::string& symbol, SymbolRow& out);
 

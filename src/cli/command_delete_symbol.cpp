@@ -21,16 +21,18 @@ int RunDeleteSymbolCommand(const QStringList& arguments) {
   const ArgumentSpec plan{
       kDeleteSymbol, 2, 2,
       "Deletes the symbol listed as SYMBOL, as Symbol > Delete does after Yes (no question\n"
-      "is asked): its MASTER record goes, then its F<n>.DAT, F<n>.DOP and F<n>.BAK."};
+      "is asked): its MASTER record goes, then its F<n>.DAT, F<n>.DOP and F<n>.BAK; a\n"
+      "symbol XMASTER lists goes from XMASTER, then its F<n>.MWD, F<n>.DOP and F<n>.BAK."};
   if (const auto done = ParseArguments(parser, arguments, plan, positional)) return *done;
   const auto dir = PortfolioArgument(positional[0]);
   if (!dir) return kExitFailed;
   SymbolRow row;
   if (!FindSymbolRow(*dir, TextArgument(positional[1]), row)) return kExitFailed;
-  WarnIfEmasterOutOfStep(*dir);
+  if (row.index == IndexFile::kMaster) WarnIfEmasterOutOfStep(*dir);
   CliPrompt prompt;
   const SymbolPortfolio portfolio{*dir, MasterPathIn(*dir)};
-  const SymbolCommandOutcome outcome = RunSymbolDelete(portfolio, row.symbol, prompt, false);
+  const SymbolCommandOutcome outcome =
+      RunSymbolDelete(portfolio, row.symbol, prompt, false, row.index);
   return ExitStatus(outcome.succeeded, outcome.partlyDone);
 }
 

@@ -22,7 +22,7 @@ std::string Shown(const std::string& text) { return text.substr(0, text.find('\0
 // Why the facts could not be had: the series' own readers say it best.
 std::string FactsProblem(const std::string& dir, const std::string& symbol) {
   SeriesView series;
-  const Status status = series.Open(dir, symbol, SeriesIndexes::kMaster);
+  const Status status = series.Open(dir, symbol);
   if (status == kOk) return "its data file or column layout cannot be read";
   return SeriesProblemText(dir, symbol, status);
 }
@@ -39,6 +39,8 @@ void PrintFacts(const SeriesFacts& facts) {
   PrintLine("Data format: " + facts.periodicity);
   PrintLine("Symbol: " + Shown(facts.symbol));
   if (!facts.longName.empty()) PrintLine("Long name (EMASTER): " + facts.longName);
+  PrintLine("Listed in: " + facts.indexFile);
+  PrintLine("Data file: " + facts.dataFile);
   if (facts.hasTime) {
     PrintLine("Time frame: " + facts.timeFrame);
     PrintLine("Bars on first day: " + std::to_string(facts.firstDayBars));
@@ -77,7 +79,11 @@ int RunFacts(const QStringList& arguments) {
       GetXmasterSeriesFacts(*dir, symbol, facts) != kFactsFound) {
     FoundSymbol found;
     const Status status = FindSymbol(*dir, symbol, found);
-    if (status == kFileNotFound) {
+    bool listed = false;
+    if (status == kFileNotFound) (void)XmasterListsSymbol(*dir, symbol, listed);
+    if (listed) {
+      PrintFailure("The facts of " + symbol + " cannot be read: " + FactsProblem(*dir, symbol));
+    } else if (status == kFileNotFound) {
       PrintError(SymbolNotFoundText(symbol, *dir));
     } else if (status != kOk) {
       PrintFailure("The MASTER file of " + *dir + " cannot be read: " + DescribeStatus(status));

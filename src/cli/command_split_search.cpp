@@ -5,7 +5,6 @@
 
 #include "cli/cli_common.h"
 #include "cli/cli_prompt.h"
-#include "datafiles/format/xmaster.h"
 #include "splitsearch/portfolio_symbols.h"
 #include "splitsearch/split_results_file.h"
 #include "splitsearch/split_search.h"
@@ -46,11 +45,6 @@ int RunSplitSearchCommand(const QStringList& arguments) {
   if (ReadPortfolioSymbols(dir, symbols) != kOk) {
     prompt.ShowMessage(kSymbolsFailure, MessageIcon::Error);
     return kExitFailed;
-  }
-  // The series only XMASTER lists are searched after MASTER's.
-  XmasterFile xmaster;
-  if (ReadXmasterFile(dir, xmaster) == kOk) {
-    for (const XmasterRecord& record : xmaster.records) symbols.push_back(record.symbol);
   }
   const bool toFile = parser.isSet(output);
   SplitSearchResults results;

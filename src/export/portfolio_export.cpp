@@ -56,7 +56,7 @@ class SeriesPipeline {
         sink.Write(slot.rows.text());
       } else {
         const ListedSeries& entry = listed_[next];
-        skipped.push_back({entry.symbolText, DatFileName(entry.record.FileNumber()), slot.status});
+        skipped.push_back({entry.symbolText, entry.DataFileName(), slot.status});
       }
       Release(next);
     }
@@ -81,7 +81,7 @@ class SeriesPipeline {
     FormattedSeries& slot = SlotOf(index);
     const ListedSeries& entry = listed_[index];
     SeriesLocation location;
-    Status status = LocateRecordSeries(portfolioDir_, entry.record, location);
+    Status status = LocateListedSeries(portfolioDir_, entry, location);
     if (status == kOk) {
       status = WriteExportRows(slot.rows, location, entry.symbolText, -1, settings_, style_);
     }

@@ -16,7 +16,8 @@ struct SkippedSeries {
   Status status = kOk;
 };
 
-// Writes every series the portfolio's MASTER lists, in its order, each line led by the
+// Writes every series the portfolio's MASTER lists, in its order, then those its XMASTER
+// lists, in its order, each line led by the
 // symbol column; the heading once (always for CSV, for text when the title is chosen).
 // A series that cannot be read whole is left out and added to skipped. Fails only when the
 // MASTER cannot be read, before anything is written.

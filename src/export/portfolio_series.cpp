@@ -21,9 +21,32 @@ Status ListPortfolioSeries(std::string_view portfolioDir, std::vector<ListedSeri
     // A name standing in for an empty symbol loses its padding, which would otherwise
     // split a space-delimited column.
     symbol.erase(symbol.find_last_not_of(' ') + 1);
-    out.push_back({record, std::move(symbol), i});
+    ListedSeries series;
+    series.record = record;
+    series.symbolText = std::move(symbol);
+    series.recordIndex = i;
+    out.push_back(std::move(series));
+  }
+  XmasterFile xmaster;
+  if (ReadXmasterFile(portfolioDir, xmaster) != kOk) return kOk;
+  const auto names = std::make_shared<const FolderNames>(portfolioDir);
+  for (std::size_t i = 0; i < xmaster.records.size(); ++i) {
+    XmasterRecord& x = xmaster.records[i];
+    ListedSeries series;
+    series.record = MasterRecordFor(x);
+    series.symbolText = x.symbol;
+    series.recordIndex = present + static_cast<int>(i);
+    series.index = IndexFile::kXmaster;
+    series.xmaster = std::move(x);
+    series.names = names;
+    out.push_back(std::move(series));
   }
   return kOk;
+}
+
+std::string ListedSeries::DataFileName() const {
+  return index == IndexFile::kXmaster ? MwdFileName(xmaster.fileNumber)
+                                      : DatFileName(record.FileNumber());
 }
 
 Status LocateRecordSeries(std::string_view portfolioDir, const MasterRecord& record,
@@ -32,6 +55,13 @@ Status LocateRecordSeries(std::string_view portfolioDir, const MasterRecord& rec
   out.found.record = record;
   out.found.directory = WithTrailingSeparator(portfolioDir);
   return CompleteSeriesLocation(out);
+}
+
+Status LocateListedSeries(std::string_view portfolioDir, const ListedSeries& series,
+                          SeriesLocation& out) {
+  return series.index == IndexFile::kXmaster
+             ? LocateXmasterRecordSeries(portfolioDir, series.xmaster, out, series.names.get())
+             : LocateRecordSeries(portfolioDir, series.record, out);
 }
 
 }  // namespace voltrim

@@ -33,9 +33,11 @@ QuoteCommandOutcome RunDeleteQuote(const QuoteSeriesContext& series, const std::
     status = RewriteSeries(edit, series.portfolioDir, series.symbol, &outcome.barsChanged);
   }
   if (status == kQuoteNotFound) io.prompt.ShowMessage(quote_messages::kDeleteFindFailed);
-  if (status == kMasterDatesNotUpdated) {
+  if (status == kMasterDatesNotUpdated || status == kXmasterDatesNotUpdated) {
     // The quote is gone: show the series as it now stands, and say what is stale.
-    io.prompt.ShowMessage(quote_messages::kDeleteDatesStale);
+    io.prompt.ShowMessage(status == kMasterDatesNotUpdated
+                              ? quote_messages::kDeleteDatesStale
+                              : quote_messages::kDeleteXmasterDatesStale);
     if (io.settings) RecordDeleteQuote(*io.settings, dateText, timeText);
     outcome.reloadGrid = outcome.partlyDone = true;
     return outcome;

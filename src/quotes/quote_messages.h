@@ -29,6 +29,10 @@ inline constexpr char kTimeAfterFormat[] =
     "Choose a time after %s, the time of the bar before this one.";
 inline constexpr char kTimeBeforeFormat[] =
     "Choose a time before %s, the time of the bar after this one.";
+// The same for a series XMASTER lists.
+inline constexpr char kDeleteXmasterDatesStale[] =
+    "The quote was deleted, but the first and last dates\nof the symbol in XMASTER could "
+    "not be updated.";
 // Another writer held the portfolio past the wait; shown instead of the command's failure.
 inline constexpr const char* kPortfolioBusy = kPortfolioBusyMessage;
 

@@ -17,6 +17,11 @@ Status ReadPortfolioSymbols(std::string_view portfolioDir, std::vector<std::stri
     if (row.symbolWasEmpty) row.symbol.erase(row.symbol.find_last_not_of(' ') + 1);
     symbols.push_back(std::move(row.symbol));
   }
+  // Then the series only XMASTER lists, as the grid shows them after MASTER's.
+  std::vector<SymbolRow> extended;
+  if (ReadXmasterSymbolRows(portfolioDir, extended) == kOk) {
+    for (SymbolRow& row : extended) symbols.push_back(std::move(row.symbol));
+  }
   return kOk;
 }
 

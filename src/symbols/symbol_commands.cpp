@@ -6,6 +6,7 @@
 
 #include "datafiles/write/rewrite_series.h"
 #include "datafiles/write/symbol_files.h"
+#include "datafiles/write/xmaster_write.h"
 #include "prompt/user_prompt.h"
 #include "symbols/symbol_messages.h"
 
@@ -42,14 +43,24 @@ bool CheckSymbolEntry(const std::string& symbol, UserPrompt& prompt) {
   return false;
 }
 
+int SymbolLimit(IndexFile index) {
+  return static_cast<int>(index == IndexFile::kXmaster ? kXmasterSymbolChars : kSymbolFieldSize);
+}
+
+int NameLimit(IndexFile index) {
+  return static_cast<int>(index == IndexFile::kXmaster ? kXmasterNameChars : kNameFieldSize);
+}
+
 SymbolCommandOutcome RunSymbolEdit(const SymbolPortfolio& portfolio, int row,
                                    const std::string& symbol, const std::string& name,
-                                   UserPrompt& prompt) {
+                                   UserPrompt& prompt, IndexFile index) {
   SymbolCommandOutcome outcome;
   Status status = kOk;
   {
     WaitCursor wait(prompt);
-    status = RenameMasterRecord(portfolio.masterPath, row, symbol, name);
+    status = index == IndexFile::kXmaster
+                 ? RenameXmasterRecord(portfolio.portfolioDir, row, symbol, name)
+                 : RenameMasterRecord(portfolio.masterPath, row, symbol, name);
   }
   if (status != kOk) {
     prompt.ShowMessage(status == kPortfolioBusy ? symbol_messages::kPortfolioBusy
@@ -67,7 +78,7 @@ std::string DeleteSymbolQuestion(const std::string& symbol) {
 }
 
 SymbolCommandOutcome RunSymbolDelete(const SymbolPortfolio& portfolio, const std::string& symbol,
-                                     UserPrompt& prompt, bool ask) {
+                                     UserPrompt& prompt, bool ask, IndexFile index) {
   SymbolCommandOutcome outcome;
   if (ask) {
     prompt.Beep(BeepKind::Question);
@@ -76,7 +87,8 @@ SymbolCommandOutcome RunSymbolDelete(const SymbolPortfolio& portfolio, const std
   Status status = kOk;
   {
     WaitCursor wait(prompt);
-    status = DeleteSymbol(portfolio.portfolioDir, symbol);
+    status = index == IndexFile::kXmaster ? DeleteXmasterSymbol(portfolio.portfolioDir, symbol)
+                                          : DeleteSymbol(portfolio.portfolioDir, symbol);
   }
   outcome.refreshSymbols = true;
   outcome.rowToShow = 0;

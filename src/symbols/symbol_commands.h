@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "datafiles/format/xmaster.h"
+
 namespace voltrim {
 
 class UserPrompt;
@@ -33,12 +35,17 @@ std::string NameForEditing(const std::string& nameText);
 // "You must enter a symbol".
 bool CheckSymbolEntry(const std::string& symbol, UserPrompt& prompt);
 
-// After OK: writes symbol and name into the record at row. On success the caller puts
-// the texts into the selected row and the loaded symbol and name; on failure the user is
-// told and nothing changes.
+// The longest symbol and name the Edit Symbol dialog takes for a row of the index file:
+// 16 and 16 for MASTER, 14 and 45 for XMASTER (its fields end in a NUL).
+int SymbolLimit(IndexFile index);
+int NameLimit(IndexFile index);
+
+// After OK: writes symbol and name into the record at row (the record's place in the index
+// file that lists it). On success the caller puts the texts into the selected row and the
+// loaded symbol and name; on failure the user is told and nothing changes.
 SymbolCommandOutcome RunSymbolEdit(const SymbolPortfolio& portfolio, int row,
                                    const std::string& symbol, const std::string& name,
-                                   UserPrompt& prompt);
+                                   UserPrompt& prompt, IndexFile index = IndexFile::kMaster);
 
 // ---- Symbol > Delete
 
@@ -48,8 +55,10 @@ std::string DeleteSymbolQuestion(const std::string& symbol);
 // Asks (with the question sound) unless ask is false, then removes the symbol's records
 // and files. After Yes the symbols grid is reloaded with row 0 whatever happened, so it
 // shows what MASTER now holds.
+// A symbol of XMASTER's rows goes from XMASTER, with its F<n>.MWD, .DOP and .BAK.
 SymbolCommandOutcome RunSymbolDelete(const SymbolPortfolio& portfolio, const std::string& symbol,
-                                     UserPrompt& prompt, bool ask = true);
+                                     UserPrompt& prompt, bool ask = true,
+                                     IndexFile index = IndexFile::kMaster);
 
 // ---- Symbol > Move / Copy
 

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "cli_run.h"
+#include "datafiles/format/xmaster.h"
 #include "export/portfolio_series.h"
 #include "support/export_text.h"
 
@@ -22,8 +23,9 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-// The symbol column of each series record, as the symbols grid shows it without a name's
-// padding; read from MASTER directly, as a folder whose grid fails is still exported.
+// The symbol column of each series record (MASTER's, then XMASTER's), as the symbols grid
+// shows it without a name's padding; read from the index files directly, as a folder whose grid
+// fails is still exported.
 std::vector<std::string> GridSymbols(const std::string& dir) {
   std::vector<ListedSeries> listed;
   EXPECT_EQ(ListPortfolioSeries(dir, listed), kOk);
@@ -47,7 +49,9 @@ std::string FirstDifference(const std::string& actual, const std::string& expect
 // series cannot be read.
 bool SingleExport(const std::string& dir, const std::string& symbol, std::string& text) {
   SeriesBuffer buffer(1);
-  const bool readable = ReadSeries(buffer, dir, symbol, 0, 0) == kOk;
+  SeriesLocation location;
+  const bool readable =
+      LocateAnySeries(dir, symbol, location) == kOk && ReadSeriesAt(buffer, location, 0, 0) == kOk;
   const int count = buffer.Total();
   if (!readable) return false;
   ExportSettings settings;

@@ -49,7 +49,8 @@ TEST_F(SmallPortfolio, SymbolsQuotesAndFactsPrintWhatTheWindowsShow) {
                 "\nFile number: 1\nDAT file record length: 24\nDAT file number of fields: 6\n"
                 "Number of quotes: 2\nName of issue: ALPHA           \n"
                 "First date in file: 991231\nLast date in file: 1000103\n"
-                "Data format: D Daily\nSymbol: AAA             \n");
+                "Data format: D Daily\nSymbol: AAA             \n"
+                "Listed in: MASTER\nData file: F1.DAT\n");
   EXPECT_NE(result.out.find("\nTime Input:\nTime Display:\n"), std::string::npos);
   EXPECT_NE(result.out.find("\nVol Input: Whole Num.\nVol Display: 1,000s\nOI Input:\n"),
             std::string::npos);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -52,6 +53,11 @@ inline Bytes BuildXmasterBytes(const std::vector<XmasterSpec>& series, int count
   const auto count = static_cast<std::uint32_t>(
       countOverride >= 0 ? countOverride : static_cast<int>(series.size()));
   PutLittleEndian(out, xmaster_offset::kRecordCount, count, 2);
+  // As the real files: the count twice, then one above the highest file number.
+  PutLittleEndian(out, xmaster_offset::kRecordCountAgain, count, 2);
+  int highest = kFirstXmasterFileNumber - 1;
+  for (const XmasterSpec& s : series) highest = std::max(highest, s.fileNumber);
+  PutLittleEndian(out, xmaster_offset::kNextFileNumber, static_cast<std::uint32_t>(highest + 1), 2);
   for (const XmasterSpec& s : series) {
     Bytes record(kXmasterRecordSize, 0);
     record[0] = 1;

@@ -20,6 +20,7 @@
 #include "datafiles/write/repair_master.h"
 #include "datafiles/write/rewrite_series.h"
 #include "datafiles/write/symbol_files.h"
+#include "datafiles/write/xmaster_write.h"
 #include "fixtures.h"
 #include "intraday_fixture.h"
 #include "portfolio_checks.h"
@@ -39,6 +40,8 @@ struct Scenario {
   bool rerunnable = false;            // running it again after a crash must finish the job
   bool damagedSymbol = false;         // OTHER's symbol blanked, for the repair
   bool bare = false;                  // no EMASTER, and ACME without its DOP file
+  bool xmaster = false;               // p's XMASTER lists X256 (F256.MWD)
+  bool fullDest = false;              // q's MASTER is full and its XMASTER lists Q256
   // symbol -> folders it may be found in afterwards; never in none of them.
   std::vector<std::pair<std::string, std::vector<std::string>>> mustKeep = {
       {"ACME", {"p", "q"}}, {"OTHER", {"p"}}, {"D1", {"q"}}};
@@ -60,6 +63,18 @@ void MakeFixture(const fs::path& root, const Scenario& s) {
     Bytes master = ReadFileBytes(root / "p" / "MASTER");
     std::fill_n(master.begin() + 2 * 53 + 36, 16, ' ');
     WriteFileBytes(root / "p" / "MASTER", master);
+  }
+  if (s.xmaster) {
+    WriteFileBytes(root / "p" / "XMASTER", BuildXmasterBytes({{256, "X256", "EXTENDED"}}));
+    WriteFileBytes(root / "p" / "F256.MWD",
+                   BuildDatBytes(MakeDailySeries(256, "X256", "", Quotes(3), false)));
+  }
+  if (s.fullDest) {
+    fs::remove_all(root / "q");
+    Write(root / "q", Portfolio({Symbol(255, "D1", "DEST ONE")}));
+    WriteFileBytes(root / "q" / "XMASTER", BuildXmasterBytes({{256, "Q256", "DEST XMASTER"}}));
+    WriteFileBytes(root / "q" / "F256.MWD",
+                   BuildDatBytes(MakeDailySeries(256, "Q256", "", Quotes(2), false)));
   }
   if (s.bare) {
     fs::remove(root / "p" / "F1.DOP");
@@ -116,8 +131,11 @@ void ExpectOldOrNewAndNothingLost(const fs::path& root, const Scenario& s, const
   SeriesBuffer buffer(64);
   for (const auto& [symbol, folders] : s.mustKeep) {
     bool found = false;
-    for (const std::string& folder : folders)
-      found = found || ReadSeries(buffer, (root / folder).string(), symbol, 0, -1) == kOk;
+    for (const std::string& folder : folders) {
+      SeriesLocation location;
+      found = found || (LocateAnySeries((root / folder).string(), symbol, location) == kOk &&
+                        ReadSeriesAt(buffer, location, 0, -1) == kOk);
+    }
     EXPECT_TRUE(found) << symbol << " lost";
   }
 }
@@ -202,6 +220,11 @@ std::vector<Scenario> Scenarios() {
     edit.newTime = newTime;
     return [edit](auto p, auto) { return RewriteSeries(edit, p, "BARS"); };
   };
+  const auto rewriteX = [](SeriesEdit edit) {
+    return [edit](auto p, auto) { return RewriteSeries(edit, p, "X256"); };
+  };
+  const std::vector<std::pair<std::string, std::vector<std::string>>> withX256 = {
+      {"ACME", {"p"}}, {"X256", {"p", "q"}}, {"D1", {"q"}}};
   return {
       {.name = "set one bar and its time",
        .run = bar(edit_kind::kSet, 14, PackTime(9, 5, 0), PackTime(9, 6, 30)),
@@ -263,6 +286,41 @@ std::vector<Scenario> Scenarios() {
        [](auto p, auto) {
          return CreatePortfolio((fs::path(p).parent_path() / "r" / "s").string());
        }},
+      // Series XMASTER lists, and XMASTER itself.
+      {.name = "set MWD quote",
+       .run = rewriteX(Edit(edit_kind::kSet, wed, wed, {1, 2, 3, 4, 5, 6})),
+       .rerunnable = true,
+       .xmaster = true,
+       .mustKeep = withX256},
+      {.name = "delete last MWD quote",
+       .run = rewriteX(Edit(kDelete, wed, wed)),
+       .partialResults = {kXmasterDatesNotUpdated},
+       .xmaster = true,
+       .mustKeep = withX256},
+      {.name = "rename in XMASTER",
+       .run = [](auto p, auto) { return RenameXmasterRecord(p, 0, "X256", "NEW NAME"); },
+       .rerunnable = true,
+       .xmaster = true,
+       .mustKeep = withX256},
+      {.name = "delete XMASTER symbol",
+       .run = [](auto p, auto) { return DeleteXmasterSymbol(p, "X256"); },
+       .partialResults = {kSymbolFilesLeft},
+       .xmaster = true,
+       .mustKeep = {{"ACME", {"p"}}}},
+      {.name = "move MWD to DAT",
+       .run = [](auto p, auto q) { return MoveOrCopySymbol(p, "X256", q, true); },
+       .partialResults = {kSourceNotRemoved, kSymbolFilesLeft},
+       .xmaster = true,
+       .mustKeep = withX256},
+      {.name = "move DAT to XMASTER",
+       .run = [](auto p, auto q) { return MoveOrCopySymbol(p, "ACME", q, true); },
+       .partialResults = {kSourceNotRemoved, kSymbolFilesLeft},
+       .fullDest = true},
+      {.name = "copy MWD to XMASTER",
+       .run = [](auto p, auto q) { return MoveOrCopySymbol(p, "X256", q, false); },
+       .xmaster = true,
+       .fullDest = true,
+       .mustKeep = withX256},
   };
 }
 
@@ -455,6 +513,20 @@ bool CheckPowerLoss(const Scenario& s, const fs::path& root, long failAt, const 
       const std::string name = at.filename().string();
       if (name != "MASTER" && name != "EMASTER" && name != "XMASTER") continue;
       seen[path] = id;
+      if (name == "XMASTER") {
+        // And the MWD and DOP files of the records XMASTER counts.
+        const Bytes& x = model.Content(id);
+        const int count = x.size() >= 12 ? x[10] | (x[11] << 8) : 0;
+        for (int i = 0; i < count && 150 * static_cast<std::size_t>(i + 2) <= x.size(); ++i) {
+          const std::size_t at = 150 * static_cast<std::size_t>(i + 1) + 65;
+          const int number = x[at] | (x[at + 1] << 8);
+          for (const std::string& file : {MwdFileName(number), DopFileName(number)}) {
+            const std::string named = (fs::path(path).parent_path() / file).string();
+            if (const auto it = state.find(named); it != state.end()) seen[named] = it->second;
+          }
+        }
+        continue;
+      }
       if (name != "MASTER") continue;
       if (numbersOf.count(id) == 0) {
         const MasterImage master{model.Content(id)};
@@ -585,7 +657,17 @@ TEST(PowerLoss, NoticesAnyOneMissingSync) {
       {"move symbol, bare", Kind::kSyncDirectory, 2},
       {"move symbol, bare", Kind::kSyncDirectory, 3},
       {"new symbol", Kind::kSyncDirectory, 1},
-      {"new symbol", Kind::kSyncDirectory, 2}};
+      {"new symbol", Kind::kSyncDirectory, 2},
+      // The same two: the DAT placed (no DOP) before EMASTER's replacement, and MASTER's
+      // folder sync with the one made before the source lets go.
+      {"move MWD to DAT", Kind::kSyncDirectory, 1},
+      {"move MWD to DAT", Kind::kSyncDirectory, 3},
+      {"move MWD to DAT", Kind::kSyncDirectory, 4},
+      // The MWD placed, then its DOP (whose placement syncs the folder again); XMASTER's
+      // folder sync with the one made before the source lets go.
+      {"move DAT to XMASTER", Kind::kSyncDirectory, 1},
+      {"move DAT to XMASTER", Kind::kSyncDirectory, 3},
+      {"move DAT to XMASTER", Kind::kSyncDirectory, 4}};
   int omissions = 0;
   for (const Scenario& s : Scenarios()) {
     TempDir temp;

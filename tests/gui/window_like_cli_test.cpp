@@ -3,6 +3,7 @@
 
 #include <optional>
 
+#include "datafiles/companion_fixtures.h"
 #include "export/ui/export_dialog.h"
 #include "gui_fixture.h"
 #include "symbols/ui/edit_symbol_dialog.h"
@@ -10,6 +11,8 @@
 
 namespace voltrim::testing {
 namespace {
+
+namespace fs = std::filesystem;
 
 // One request made through its window and through voltrim-cli on a copy of the drive.
 struct LikeCli {
@@ -26,6 +29,8 @@ struct LikeCli {
   std::function<int(QDialog&, const std::string& drive)> answer = {};
   std::deque<QMessageBox::StandardButton> answers = {};
   std::size_t boxes = 0;
+  // p lists OTHER in MASTER and ACME in XMASTER (F256.MWD); ACME's row is current.
+  bool mwd = false;
 };
 
 void PrintTo(const LikeCli& c, std::ostream* os) { *os << c.name; }
@@ -71,6 +76,25 @@ const LikeCli kCases[] = {
     // The first destination offered is b.
     {"SymbolMove", -1, command::kSymbolMove, {}, {"move-symbol", "@a", "BBB", "@b"}, "b/F2.DAT"},
     {"SymbolCopy", -1, command::kSymbolCopy, {}, {"copy-symbol", "@a", "BBB", "@b"}, "b/F2.DAT"},
+    // The same on a series XMASTER lists.
+    {"MwdQuoteEdit", 3, command::kQuoteEdit, {{"high", "17.25"}, {"volume", "4500"}},
+     {"edit", "@p", "ACME", "01/04/00", "--high", "17.25", "--volume", "4500"}, "p/F256.BAK",
+     {}, {}, 0, true},
+    {"MwdQuoteSplit", 2, command::kQuoteSplit, {{"newShares", "3"}, {"oldShares", "2"}},
+     {"split", "@p", "ACME", "01/06/00", "3", "2"}, "p/F256.MWD", {}, {}, 0, true},
+    {"MwdQuoteAdjust", 0, command::kQuoteAdjust, {{"to", "010800"}, {"price", "0.5"}, {"volume", "10"}},
+     {"adjust", "@p", "ACME", "01/03/00", "01/08/00", "--price", "0.5", "--volume", "10"},
+     "p/F256.MWD", {}, {}, 0, true},
+    {"MwdQuoteAdd", 2, command::kQuoteAdd, {}, {"add-quote", "@p", "ACME", "01/06/00"},
+     "p/F256.MWD", AddWithoutEditing, {}, 0, true},
+    // The newest quote: XMASTER's last date moves too.
+    {"MwdQuoteDeleteNewest", 0, command::kQuoteDelete, {}, {"delete-quote", "@p", "ACME", "01/11/00"},
+     "p/XMASTER", {}, {QMessageBox::Yes}, 1, true},
+    {"MwdSymbolEdit", 0, command::kSymbolEdit, {{"symbol", "BOLT"}, {"name", "Bolt Corp"}},
+     {"rename-symbol", "@p", "ACME", "BOLT", "Bolt Corp"}, "p/XMASTER", {}, {}, 0, true},
+    {"MwdSymbolDelete", 0, command::kSymbolDelete, {}, {"delete-symbol", "@p", "ACME"},
+     "p/F256.MWD", [](QDialog&, const std::string&) { return int{QDialog::Accepted}; }, {}, 0,
+     true},
 };
 // clang-format on
 
@@ -78,13 +102,24 @@ class WindowLikeCliTest : public GuiTest, public ::testing::WithParamInterface<L
 
 TEST_P(WindowLikeCliTest, LeavesTheSameFiles) {
   const LikeCli& c = GetParam();
-  if (c.quoteRow < 0) {
+  if (c.mwd) {
+    const std::string p = Portfolio("p", PortfolioOf({"OTHER"}, 5));
+    SeriesSpec acme = AcmeSeries();
+    acme.fileNumber = 256;
+    WriteFileBytes(fs::path(p) / "F256.MWD", BuildDatBytes(acme));
+    WriteFileBytes(fs::path(p) / "XMASTER", BuildXmasterBytes({{256, "ACME", "ACME CORP"}}));
+  } else if (c.quoteRow < 0) {
     Portfolio("a", PortfolioOf({"AAA", "BBB", "CCC"}, 5));
     Portfolio("b", PortfolioOf({"DDD"}, 5));
   } else {
     Portfolio("p", AcmePortfolio());
   }
   Start();
+  if (c.mwd) {
+    ClickRow(Symbols(), 1);
+    window->RefreshFromState();
+    ASSERT_EQ(State().quotes.RowCount(), 6);
+  }
   ClickRow(c.quoteRow < 0 ? Symbols() : Quotes(), c.quoteRow < 0 ? 1 : c.quoteRow);
   window->RefreshFromState();
   const TwinDrive twin(drive);

@@ -56,6 +56,8 @@ SeriesFactsDialog::SeriesFactsDialog(const SeriesFacts& facts, QWidget* parent) 
   addRow("Symbol", DataText(facts.symbol));
   // Only a folder whose EMASTER describes the series has the longer name to show.
   if (!facts.longName.empty()) addRow("Long name (EMASTER)", DataText(facts.longName));
+  addRow("Listed in", DataText(facts.indexFile));
+  addRow("Data file", DataText(facts.dataFile));
   if (facts.hasTime) {
     addRow("Time frame", DataText(facts.timeFrame));
     addRow("Bars on first day", Number(facts.firstDayBars));

@@ -109,6 +109,8 @@ int GetSeriesFacts(std::string_view portfolioDir, std::string_view symbol, Serie
   facts.periodicity = PeriodicityText(record.Periodicity());
   facts.symbol = record.SymbolField();
   facts.longName = EmasterLongName(found.directory, record);
+  facts.indexFile = "MASTER";
+  facts.dataFile = DatFileName(fileNumber);
   for (std::size_t i = 0; i < kFieldKindCount; ++i) {
     const ColumnField& field = layout.fields[i];
     if (field.position == 0) continue;

@@ -22,6 +22,8 @@ struct SeriesFacts {
   std::string periodicity;  // e.g. "D Daily", or "ERROR"
   std::string symbol;       // 16 characters as stored
   std::string longName;     // EMASTER's longer name of the series; empty when it has none
+  std::string indexFile;    // "MASTER" or "XMASTER": the index file that lists the series
+  std::string dataFile;     // its data file's name: "F3.DAT", "F256.MWD"
   // A series with a time of day (its layout holds TIME): the time frame (the most common
   // step between the bars of a day, as TimeFrameText words it) and how many bars fall on
   // its first day, its last day and its busiest day, read from its quotes.

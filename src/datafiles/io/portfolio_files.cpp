@@ -46,6 +46,34 @@ std::string ResolveInDirectory(std::string_view directory, std::string_view name
   return found;
 }
 
+namespace {
+
+std::string Upper(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 128) c = static_cast<char>(std::toupper(u));
+  }
+  return upper;
+}
+
+}  // namespace
+
+FolderNames::FolderNames(std::string_view directory) : dir_(WithTrailingSeparator(directory)) {
+  file_ops::ForEachName(dir_, [&](std::string_view entry) {
+    exact_.emplace(entry);
+    byUpper_.emplace(Upper(entry), std::string(entry));
+    return true;
+  });
+}
+
+std::string FolderNames::Resolve(std::string_view name) const {
+  const std::string given(name);
+  if (exact_.count(given) != 0) return dir_ + given;
+  const auto variant = byUpper_.find(Upper(name));
+  return dir_ + (variant != byUpper_.end() ? variant->second : given);
+}
+
 std::string DatFileName(int fileNumber) { return NumberedName("F%i.DAT", fileNumber); }
 std::string DopFileName(int fileNumber) { return NumberedName("F%i.DOP", fileNumber); }
 std::string BakFileName(int fileNumber) { return NumberedName("F%i.BAK", fileNumber); }

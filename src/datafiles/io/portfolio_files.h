@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace voltrim {
 
@@ -20,6 +22,21 @@ inline constexpr std::size_t kMaxPortfolioDirLength = kMaxPathLength - kPortfoli
 // Names inside a portfolio match without regard to case: an existing case variant is
 // used, otherwise the canonical spelling given.
 std::string ResolveInDirectory(std::string_view directory, std::string_view name);
+
+// A folder's names read once, to resolve many names as ResolveInDirectory does without
+// listing the folder for each name that is not there as given (a folder with thousands of
+// MWD files and no DOP files would otherwise be listed thousands of times). Names created
+// after the listing are not seen: for reading a whole folder at one moment.
+class FolderNames {
+ public:
+  explicit FolderNames(std::string_view directory);
+  std::string Resolve(std::string_view name) const;
+
+ private:
+  std::string dir_;
+  std::unordered_set<std::string> exact_;
+  std::unordered_map<std::string, std::string> byUpper_;  // the first entry of each spelling
+};
 
 // directory + '/' unless it already ends in one (the portfolio of "/" is "/").
 std::string WithTrailingSeparator(std::string_view directory);

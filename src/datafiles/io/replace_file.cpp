@@ -83,7 +83,7 @@ bool IsWriterTag(std::string_view tag) {
 }
 
 bool IsTemporaryStem(std::string_view stem) {
-  return stem == "MASTER" || stem == "EMASTER" ||
+  return stem == "MASTER" || stem == "EMASTER" || stem == "XMASTER" ||
          (stem.size() > 1 && stem[0] == 'F' && AllDigits(stem.substr(1)));
 }
 

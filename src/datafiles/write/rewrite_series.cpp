@@ -15,6 +15,7 @@
 #include "datafiles/io/portfolio_lock.h"
 #include "datafiles/io/replace_file.h"
 #include "datafiles/write/master_replace.h"
+#include "datafiles/write/xmaster_write.h"
 
 namespace voltrim {
 
@@ -355,21 +356,24 @@ Status CheckAgainstSeries(const SeriesEdit& q, const DatImage& dat, std::optiona
 struct DateUpdate {
   MasterDate which;
   MbfBytes date;
+  DayNumber day = 0;
 };
 
 // MASTER date changes that follow the delete of quote i out of quoteCount quotes, taken
 // from the file as it was before the delete.
 std::vector<DateUpdate> DeleteDateUpdates(const DatImage& dat, int i, int quoteCount) {
-  auto dateOf = [&](int index) { return DayToDateFloat(dat.DayOf(index)); };
+  auto update = [&](MasterDate which, int index) {
+    return DateUpdate{which, DayToDateFloat(dat.DayOf(index)), dat.DayOf(index)};
+  };
   const int n = quoteCount;
   std::vector<DateUpdate> updates;
   if (i == 0 && n > 1) {
-    if (1 < dat.Records()) updates.push_back({MasterDate::kFirst, dateOf(1)});
+    if (1 < dat.Records()) updates.push_back(update(MasterDate::kFirst, 1));
   } else if (i == n - 1 && n > 1) {
-    if (n - 2 < dat.Records()) updates.push_back({MasterDate::kLast, dateOf(n - 2)});
+    if (n - 2 < dat.Records()) updates.push_back(update(MasterDate::kLast, n - 2));
   } else if (i == 0 && n == 1) {
-    updates.push_back({MasterDate::kLast, dateOf(0)});
-    updates.push_back({MasterDate::kFirst, dateOf(0)});
+    updates.push_back(update(MasterDate::kLast, 0));
+    updates.push_back(update(MasterDate::kFirst, 0));
   }
   return updates;
 }
@@ -392,6 +396,16 @@ Status LocateHeld(PortfolioLock& lock, std::string_view portfolioDir, std::strin
   return status;
 }
 
+// A series MASTER's tree does not hold, looked for in the folder's XMASTER: found only in an
+// XMASTER the writes may change (a damaged one is refused before anything is written).
+Status LocateXmasterForWrite(std::string_view portfolioDir, std::string_view symbol,
+                             XmasterSeries& out) {
+  const Status status = LocateXmasterSeries(portfolioDir, symbol, out);
+  if (status != kOk) return status;
+  XmasterImage image;
+  return ReadXmasterImage(portfolioDir, image);
+}
+
 std::string FolderOf(const std::string& path) {
   return std::filesystem::path(path).parent_path().string();
 }
@@ -407,6 +421,13 @@ Status RewriteSeries(const SeriesEdit& request, std::string_view portfolioDir,
   if (lock.status() != kOk) return lock.status();
   SeriesLocation series;
   status = LocateHeld(lock, portfolioDir, symbol, series);
+  XmasterSeries extended;
+  bool inXmaster = false;
+  if (status == kFileNotFound) {
+    status = LocateXmasterForWrite(portfolioDir, symbol, extended);
+    inXmaster = status == kOk;
+    if (inXmaster) series = extended.location;
+  }
   if (status != kOk) return status;
   if (!InsidePortfolio(portfolioDir, series.found.directory)) return kDamagedFile;
 
@@ -437,10 +458,10 @@ Status RewriteSeries(const SeriesEdit& request, std::string_view portfolioDir,
   status = BuildNewContent(request, dat, hit, changed);
   if (status != kOk) return status;
 
-  const int number = series.found.record.FileNumber();
+  const int number = inXmaster ? extended.record.fileNumber : series.found.record.FileNumber();
   ReplaceNames names;
   names.directory = series.found.directory;
-  names.target = DatFileName(number);
+  names.target = inXmaster ? MwdFileName(number) : DatFileName(number);
   names.temporary = NewFileName(number);
   names.backup = BakFileName(number);
   status = ReplaceFileContent(names, dat.Bytes());
@@ -449,6 +470,14 @@ Status RewriteSeries(const SeriesEdit& request, std::string_view portfolioDir,
 
   // Only now that the quote is gone from the file may MASTER say so.
   const std::string masterPath = MasterPathIn(series.found.directory);
+  if (inXmaster) {
+    // XMASTER takes both dates in one replacement.
+    std::vector<XmasterDateChange> changes;
+    for (const DateUpdate& update : dateUpdates) changes.push_back({update.which, update.day});
+    if (!changes.empty() && SetXmasterDates(portfolioDir, number, changes) != kOk)
+      return kXmasterDatesNotUpdated;
+    return kOk;
+  }
   for (const DateUpdate& update : dateUpdates) {
     if (SetMasterDate(masterPath, update.date, number, update.which) != kOk) {
       return kMasterDatesNotUpdated;

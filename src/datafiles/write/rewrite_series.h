@@ -54,9 +54,14 @@ struct SeriesEdit {
 // The MASTER dates could not be updated after a delete: the quote is gone from the series
 // (its file was replaced), but MASTER's first or last date still names the old quote.
 inline constexpr Status kMasterDatesNotUpdated = -105;
+// The same for a series only XMASTER lists: its F<n>.MWD was replaced, XMASTER's dates not.
+inline constexpr Status kXmasterDatesNotUpdated = -108;
 
 // Rewrites the symbol's F<n>.DAT (found through FindSymbol from portfolioDir) by the
-// request, keeping the previous content as F<n>.BAK and writing through F<n>.NEW. A
+// request, keeping the previous content as F<n>.BAK and writing through F<n>.NEW. A symbol
+// MASTER's tree does not hold but the folder's XMASTER lists has its F<n>.MWD rewritten the
+// same way (F<n>.BAK, F<n>.NEW: its numbers are 256 and up), and XMASTER's dates follow a
+// delete as MASTER's do (kXmasterDatesNotUpdated in place of kMasterDatesNotUpdated). A
 // delete's MASTER date updates count the quotes the DAT header holds when the lock is
 // taken, so another writer's change since the caller's last read is taken into account.
 // Only the bytes of the fields the request changes are rewritten; every other byte, also

@@ -15,6 +15,7 @@
 #include "datafiles/io/portfolio_lock.h"
 #include "datafiles/io/replace_file.h"
 #include "datafiles/write/master_replace.h"
+#include "datafiles/write/xmaster_write.h"
 
 namespace voltrim {
 
@@ -99,15 +100,26 @@ bool InsidePortfolio(std::string_view portfolioDir, const std::string& directory
          directory.find("/../", root.empty() ? 0 : root.size() - 1) == std::string::npos;
 }
 
-// Places the source's DAT and DOP at the destination under newNumber. On failure nothing
-// placed remains.
-Status PlaceDataFiles(const std::string& sourceDir, int oldNumber, const std::string& destDir,
-                      int newNumber, bool move) {
-  const std::string sourceDat = ResolveInDirectory(sourceDir, DatFileName(oldNumber));
-  const std::string sourceDop = ResolveInDirectory(sourceDir, DopFileName(oldNumber));
+// The series a move or copy takes, whichever index file lists it: what the destination's
+// MASTER, EMASTER or XMASTER gets for it, and where its files are.
+struct TransferredSeries {
+  MasterRecord master;                // every byte but the file number goes to MASTER
+  std::vector<std::uint8_t> emaster;  // EMASTER's record of it; empty: made from MASTER's
+  std::vector<std::uint8_t> xmaster;  // XMASTER's record of it; empty: it cannot go there
+  std::string directory;              // the folder of its files
+  std::string dataFile;               // F<old>.DAT or F<old>.MWD
+  int oldNumber = 0;
+};
+
+// Places the source's data file and DOP at the destination under newNumber (the data file
+// as destData). On failure nothing placed remains.
+Status PlaceDataFiles(const TransferredSeries& source, const std::string& destDir,
+                      const std::string& destData, int newNumber, bool move) {
+  const std::string sourceDat = ResolveInDirectory(source.directory, source.dataFile);
+  const std::string sourceDop = ResolveInDirectory(source.directory, DopFileName(source.oldNumber));
   if (!Exists(sourceDat)) return kFileOpen;
   const std::string staging = NewFileName(newNumber);
-  Status status = PlaceFileCopy(sourceDat, destDir, DatFileName(newNumber), staging, move);
+  Status status = PlaceFileCopy(sourceDat, destDir, destData, staging, move);
   if (status != kOk) return status;
   if (Exists(sourceDop)) {
     status = PlaceFileCopy(sourceDop, destDir, DopFileName(newNumber), staging, move);
@@ -117,10 +129,132 @@ Status PlaceDataFiles(const std::string& sourceDir, int oldNumber, const std::st
     if (status == kFileNotFound) status = kOk;
   }
   if (status != kOk) {
-    (void)file_ops::Remove(ResolveInDirectory(destDir, DatFileName(newNumber)));
+    (void)file_ops::Remove(ResolveInDirectory(destDir, destData));
     return status == kFileOpen ? kFileOpen : kFileWrite;
   }
   return kOk;
+}
+
+// A destination whose MASTER is full takes the series into its XMASTER, when it has one, as
+// the next MWD number; without one it is full.
+int AddToXmaster(const TransferredSeries& source, const std::string& destDir, bool move,
+                 int* newFileNumber) {
+  XmasterImage image;
+  Status status = ReadXmasterImage(destDir, image);
+  if (status == kFileNotFound) return kPortfolioFull;
+  if (status != kOk) return status;
+  // A symbol longer than XMASTER holds would arrive as another symbol.
+  if (source.xmaster.empty()) return kBadRequest;
+  XmasterImage updated;
+  int number = 0;
+  status = XmasterWithRecordAppended(image, destDir, source.xmaster, updated, number);
+  if (status != kOk) return status;
+  const std::string mwd = MwdFileName(number);
+  status = PlaceDataFiles(source, destDir, mwd, number, move);
+  if (status != kOk) return status;
+  status = ReplaceXmaster(destDir, updated.bytes);
+  if (status != kOk) {
+    (void)file_ops::Remove(ResolveInDirectory(destDir, mwd));
+    (void)file_ops::Remove(ResolveInDirectory(destDir, DopFileName(number)));
+    return status;
+  }
+  if (newFileNumber != nullptr) *newFileNumber = number;
+  return kSymbolAdded;
+}
+
+// The destination side of a move or copy, for a series of either index file.
+int AddTransferred(const TransferredSeries& source, std::string_view searchText,
+                   std::string_view destinationDir, bool move, int* newFileNumber) {
+  const PortfolioLock lock({source.directory, destinationDir});
+  if (lock.status() != kOk) return lock.status();
+  FoundSymbol existing;
+  Status status = FindSymbol(destinationDir, searchText, existing);
+  if (status == kOk) return kSymbolExists;
+  if (status != kFileNotFound) return status;
+  bool inXmaster = false;
+  status = XmasterListsSymbol(destinationDir, searchText, inXmaster);
+  if (status != kOk || inXmaster) return status != kOk ? status : kSymbolExists;
+
+  const std::string destDir(destinationDir);
+  const std::string masterPath = MasterPathIn(destDir);
+  MasterImage master;
+  status = ReadMasterImage(masterPath, master);
+  if (status != kOk) return status;
+  const std::int16_t count = master.HeaderField(kHeaderRecordCount);
+  const std::int16_t highest = master.HeaderField(kHeaderHighestFileNumber);
+  const int number = LowestFreeFileNumber(master);
+  if (count >= kMaxSymbols || highest >= kMaxSymbols || number == 0)
+    return AddToXmaster(source, destDir, move, newFileNumber);
+
+  // The files stand at the destination before MASTER names them, so the destination never
+  // lists a symbol without its data.
+  status = PlaceDataFiles(source, destDir, DatFileName(number), number, move);
+  if (status != kOk) return status;
+
+  std::vector<std::uint8_t> content(
+      master.bytes.begin(), master.bytes.begin() + static_cast<std::ptrdiff_t>(
+                                                       MasterImage::Offset(master.RecordCount())));
+  MasterRecord added = source.master;
+  added.bytes[master_offset::kFileNumber] = static_cast<std::uint8_t>(number);
+  Append(content, added.bytes.data(), added.bytes.size());
+  const std::vector<std::uint8_t> tail = TrailingBytes(master);
+  Append(content, tail.data(), tail.size());
+  MasterImage updated{std::move(content)};
+  updated.SetHeaderField(kHeaderRecordCount, static_cast<std::int16_t>(master.RecordCount() + 1));
+  updated.SetHeaderField(kHeaderHighestFileNumber, static_cast<std::int16_t>(highest + 1));
+
+  status = ReplaceMasterKeepingEmaster(masterPath, master.bytes, updated.bytes, ".~NU", false,
+                                       source.emaster);
+  if (status != kOk) {
+    // No record names the placed files; take them away again.
+    (void)file_ops::Remove(ResolveInDirectory(destDir, DatFileName(number)));
+    (void)file_ops::Remove(ResolveInDirectory(destDir, DopFileName(number)));
+    return status;
+  }
+  if (newFileNumber != nullptr) *newFileNumber = number;
+  return kSymbolAdded;
+}
+
+// A MASTER series as a move or copy takes it: its EMASTER record (keeping its long name at
+// the destination) and the XMASTER record a full destination would give it.
+Status MasterSeriesToTransfer(const MasterRecord& record, std::string_view sourceDir,
+                              TransferredSeries& out) {
+  out.master = record;
+  out.directory = std::string(sourceDir);
+  out.oldNumber = record.FileNumber();
+  out.dataFile = DatFileName(out.oldNumber);
+  const Status status = EmasterRecordOf(sourceDir, record, out.emaster);
+  if (status != kOk) return status;
+  if (SymbolText(record.bytes.data()).size() > kXmasterSymbolChars) return kOk;
+  SeriesLocation location;
+  location.found.record = record;
+  location.found.directory = WithTrailingSeparator(sourceDir);
+  // Without a layout the field count still gives XMASTER's mask its bits.
+  if (CompleteSeriesLocation(location) != kOk) location.layout = ColumnLayout{};
+  const std::string longName =
+      out.emaster.empty() ? std::string() : DecodeEmasterRecord(out.emaster.data()).longName;
+  out.xmaster = XmasterRecordFor(record, location.layout,
+                                 std::string_view(longName).substr(0, kXmasterNameChars));
+  return kOk;
+}
+
+// An XMASTER series as a move or copy takes it: its own XMASTER record, and the MASTER and
+// EMASTER records a destination with room gives it (the long name kept in EMASTER's).
+TransferredSeries XmasterSeriesToTransfer(const XmasterImage& image, const XmasterSeries& series,
+                                          std::string_view sourceDir) {
+  TransferredSeries out;
+  out.master = MasterRecordFor(series.record);
+  out.emaster = EmasterRecordFor(out.master.bytes.data());
+  const std::string& name = series.record.name;
+  std::fill_n(out.emaster.begin() + emaster_offset::kLongName, kEmasterLongNameSize, 0);
+  std::copy_n(name.begin(), std::min(name.size(), kEmasterLongNameSize - 1),
+              out.emaster.begin() + emaster_offset::kLongName);
+  const std::uint8_t* record = image.Record(series.index);
+  out.xmaster.assign(record, record + kXmasterRecordSize);
+  out.directory = WithTrailingSeparator(sourceDir);
+  out.oldNumber = series.record.fileNumber;
+  out.dataFile = MwdFileName(out.oldNumber);
+  return out;
 }
 
 // Looks the symbol up with its folder held (one reached through a subdirectory entry is
@@ -166,56 +300,10 @@ int AddSymbolToPortfolio(const MasterRecord& record, std::string_view searchText
                          int* newFileNumber) {
   const PortfolioLock lock({sourceDir, destinationDir});
   if (lock.status() != kOk) return lock.status();
-  FoundSymbol existing;
-  Status status = FindSymbol(destinationDir, searchText, existing);
-  if (status == kOk) return kSymbolExists;
-  if (status != kFileNotFound) return status;
-  bool inXmaster = false;
-  status = XmasterListsSymbol(destinationDir, searchText, inXmaster);
-  if (status != kOk || inXmaster) return status != kOk ? status : kSymbolExists;
-
-  const std::string destDir(destinationDir);
-  const std::string masterPath = MasterPathIn(destDir);
-  MasterImage master;
-  status = ReadMasterImage(masterPath, master);
+  TransferredSeries source;
+  const Status status = MasterSeriesToTransfer(record, sourceDir, source);
   if (status != kOk) return status;
-  const std::int16_t count = master.HeaderField(kHeaderRecordCount);
-  const std::int16_t highest = master.HeaderField(kHeaderHighestFileNumber);
-  if (count == kMaxSymbols || highest == kMaxSymbols) return kPortfolioFull;
-  const int number = LowestFreeFileNumber(master);
-  if (number == 0 || count > kMaxSymbols || highest > kMaxSymbols) return kPortfolioFull;
-  // The source's EMASTER record, when it has one, keeps its long name at the destination.
-  std::vector<std::uint8_t> sourceEmaster;
-  status = EmasterRecordOf(sourceDir, record, sourceEmaster);
-  if (status != kOk) return status;
-
-  // The files stand at the destination before MASTER names them, so the destination never
-  // lists a symbol without its data.
-  status = PlaceDataFiles(std::string(sourceDir), record.FileNumber(), destDir, number, move);
-  if (status != kOk) return status;
-
-  std::vector<std::uint8_t> content(
-      master.bytes.begin(), master.bytes.begin() + static_cast<std::ptrdiff_t>(
-                                                       MasterImage::Offset(master.RecordCount())));
-  MasterRecord added = record;
-  added.bytes[master_offset::kFileNumber] = static_cast<std::uint8_t>(number);
-  Append(content, added.bytes.data(), added.bytes.size());
-  const std::vector<std::uint8_t> tail = TrailingBytes(master);
-  Append(content, tail.data(), tail.size());
-  MasterImage updated{std::move(content)};
-  updated.SetHeaderField(kHeaderRecordCount, static_cast<std::int16_t>(master.RecordCount() + 1));
-  updated.SetHeaderField(kHeaderHighestFileNumber, static_cast<std::int16_t>(highest + 1));
-
-  status = ReplaceMasterKeepingEmaster(masterPath, master.bytes, updated.bytes, ".~NU", false,
-                                       sourceEmaster);
-  if (status != kOk) {
-    // No record names the placed files; take them away again.
-    (void)file_ops::Remove(ResolveInDirectory(destDir, DatFileName(number)));
-    (void)file_ops::Remove(ResolveInDirectory(destDir, DopFileName(number)));
-    return status;
-  }
-  if (newFileNumber != nullptr) *newFileNumber = number;
-  return kSymbolAdded;
+  return AddTransferred(source, searchText, destinationDir, move, newFileNumber);
 }
 
 std::string SymbolSearchText(std::string_view symbol) {
@@ -229,6 +317,36 @@ std::string SymbolSearchText(std::string_view symbol) {
   return text;
 }
 
+namespace {
+
+// Move or copy of a series the source's XMASTER lists (the caller holds both folders).
+int MoveOrCopyXmasterSeries(std::string_view sourceDir, std::string_view search,
+                            std::string_view destinationDir, bool move) {
+  XmasterSeries series;
+  Status status = LocateXmasterSeries(sourceDir, search, series);
+  if (status != kOk) return status;
+  XmasterImage image;
+  status = ReadXmasterImage(sourceDir, image);
+  if (status != kOk) return status;
+  const TransferredSeries source = XmasterSeriesToTransfer(image, series, sourceDir);
+  const int result = AddTransferred(source, search, destinationDir, move, nullptr);
+  if (result != kSymbolAdded || !move) return result;
+
+  // As for a MASTER series: the destination's entries are made durable once more before
+  // the source lets the series go.
+  if (file_ops::SyncDirectory(std::string(destinationDir)) != kOk) return kSourceNotRemoved;
+  if (ReadXmasterImage(sourceDir, image) != kOk) return kSourceNotRemoved;
+  XmasterImage without;
+  std::set<int> kept;
+  if (XmasterWithoutFileNumber(image, source.oldNumber, without, kept) == 0 ||
+      ReplaceXmaster(sourceDir, without.bytes) != kOk)
+    return kSourceNotRemoved;
+  return RemoveMwdFiles(std::string(sourceDir), {source.oldNumber}, kept) ? kSymbolAdded
+                                                                          : kSymbolFilesLeft;
+}
+
+}  // namespace
+
 int MoveOrCopySymbol(std::string_view sourceDir, std::string_view symbol,
                      std::string_view destinationDir, bool move) {
   const std::string search = SymbolSearchText(symbol);
@@ -237,6 +355,8 @@ int MoveOrCopySymbol(std::string_view sourceDir, std::string_view symbol,
   if (lock.status() != kOk) return lock.status();
   FoundSymbol found;
   Status status = FindSymbolHeld(lock, sourceDir, search, found);
+  if (status == kFileNotFound)
+    return MoveOrCopyXmasterSeries(sourceDir, search, destinationDir, move);
   if (status != kOk) return status;
   if (!InsidePortfolio(sourceDir, found.directory)) return kDamagedFile;
 

@@ -6,7 +6,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "datafiles/format/master.h"
 #include "symbols/symbol_commands.h"
 #include "widgets/dialog_units.h"
 #include "widgets/qt_text.h"
@@ -29,15 +28,16 @@ QLineEdit* FieldInGroup(const char* title, const std::string& text, int limit, Q
 }  // namespace
 
 EditSymbolDialog::EditSymbolDialog(const std::string& symbol, const std::string& name,
-                                   UserPrompt& prompt, QWidget* parent)
+                                   UserPrompt& prompt, QWidget* parent, int symbolLimit,
+                                   int nameLimit)
     : QDialog(parent), prompt_(prompt) {
   setWindowTitle(QStringLiteral("Edit Symbol"));
   setObjectName(QStringLiteral("editSymbolDialog"));
 
   auto* layout = new QVBoxLayout(this);
-  symbol_ = FieldInGroup("Symbol", symbol, static_cast<int>(kSymbolFieldSize), this, *layout);
+  symbol_ = FieldInGroup("Symbol", symbol, symbolLimit, this, *layout);
   symbol_->setObjectName(QStringLiteral("symbol"));
-  name_ = FieldInGroup("Name", name, static_cast<int>(kNameFieldSize), this, *layout);
+  name_ = FieldInGroup("Name", name, nameLimit, this, *layout);
   name_->setObjectName(QStringLiteral("name"));
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);

@@ -10,13 +10,14 @@ namespace voltrim {
 
 class UserPrompt;
 
-// "Edit Symbol": the symbol and name of the selected row, 16 characters each. OK refuses
-// an empty symbol and stays open; blanks count as a symbol.
+// "Edit Symbol": the symbol and name of the selected row, 16 characters each for a row of
+// MASTER's (the limits of the row's index file). OK refuses an empty symbol and stays
+// open; blanks count as a symbol.
 class EditSymbolDialog : public QDialog {
   Q_OBJECT
  public:
   EditSymbolDialog(const std::string& symbol, const std::string& name, UserPrompt& prompt,
-                   QWidget* parent);
+                   QWidget* parent, int symbolLimit = 16, int nameLimit = 16);
 
   std::string Symbol() const;
   std::string Name() const;

@@ -21,16 +21,28 @@ std::string SelectedCell(const BrowserState& state, int column) {
   return state.symbols.CellText(state.symbols.currentRow, column);
 }
 
+// The index file that lists the selected row's series, and the record's place in it.
+IndexFile SelectedIndex(const BrowserState& state) {
+  const SymbolRow* row = state.symbols.CurrentRow();
+  return row != nullptr ? row->index : IndexFile::kMaster;
+}
+
+int SelectedRecord(const BrowserState& state) {
+  const SymbolRow* row = state.symbols.CurrentRow();
+  return row != nullptr ? row->record : state.symbols.currentRow;
+}
+
 void EditSymbol(const CommandContext& context) {
   Browser& browser = *context.browser;
   const BrowserState& state = browser.State();
-  const int row = state.symbols.currentRow;
+  const IndexFile index = SelectedIndex(state);
+  const int record = SelectedRecord(state);
   EditSymbolDialog dialog(SelectedCell(state, 0), NameForEditing(SelectedCell(state, 1)),
-                          *context.prompt, context.window);
+                          *context.prompt, context.window, SymbolLimit(index), NameLimit(index));
   if (context.runDialog(dialog) != QDialog::Accepted) return;
   const std::string symbol = dialog.Symbol();
   const std::string name = dialog.Name();
-  if (RunSymbolEdit(PortfolioOf(state), row, symbol, name, *context.prompt).succeeded) {
+  if (RunSymbolEdit(PortfolioOf(state), record, symbol, name, *context.prompt, index).succeeded) {
     browser.RenameSelectedSymbol(symbol, name);
   }
 }
@@ -43,7 +55,8 @@ void DeleteSelectedSymbol(const CommandContext& context) {
   if (context.runDialog(dialog) != QDialog::Accepted) return;
   // The dialog has asked; the core is not to ask again.
   const SymbolCommandOutcome outcome =
-      RunSymbolDelete(PortfolioOf(browser.State()), symbol, *context.prompt, /*ask=*/false);
+      RunSymbolDelete(PortfolioOf(browser.State()), symbol, *context.prompt, /*ask=*/false,
+                      SelectedIndex(browser.State()));
   if (outcome.refreshSymbols) browser.FillSymbolsGrid(outcome.rowToShow);
 }
 
