@@ -7,20 +7,25 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <deque>
 #include <functional>
+#include <future>
 #include <set>
+#include <thread>
 
 #include "companion_fixtures.h"
 #include "datafiles/format/master_image.h"
 #include "datafiles/format/series.h"
+#include "datafiles/io/change_journal.h"
 #include "datafiles/io/file_ops.h"
+#include "datafiles/io/portfolio_lock.h"
 #include "datafiles/io/replace_file.h"
 #include "datafiles/write/repair_master.h"
 #include "datafiles/write/rewrite_series.h"
 #include "datafiles/write/symbol_files.h"
+#include "fixtures.h"
 #include "portfolio_checks.h"
 #include "power_loss.h"
-#include "fixtures.h"
 
 namespace voltrim::testing {
 namespace {
@@ -39,9 +44,11 @@ struct Scenario {
   // symbol -> folders it may be found in afterwards; never in none of them.
   std::vector<std::pair<std::string, std::vector<std::string>>> mustKeep = {
       {"ACME", {"p", "q"}}, {"OTHER", {"p"}}, {"D1", {"q"}}};
+  // Run on the fixture before the row's own run (the change an undo row takes back).
+  std::function<int(const std::string& p, const std::string& q)> prepare = {};
 };
 
-void MakeFixture(const fs::path& root, const Scenario& s) {
+void MakeFixtureFiles(const fs::path& root, const Scenario& s) {
   Write(root / "p",
         Portfolio({Symbol(1, "ACME", "ACME CORP", 5), Symbol(2, "OTHER", "OTHER INC")}));
   Write(root / "q", Portfolio({Symbol(1, "D1", "DEST ONE")}));
@@ -60,13 +67,23 @@ void MakeFixture(const fs::path& root, const Scenario& s) {
   WriteMirroringEmaster(root / "q");
 }
 
+void MakeFixture(const fs::path& root, const Scenario& s) {
+  MakeFixtureFiles(root, s);
+  if (s.prepare) {
+    ASSERT_GE(s.prepare((root / "p").string(), (root / "q").string()), 0) << s.name;
+  }
+}
+
 // Temporaries may be left by a crash; backups may be renewed by a failed or repeated run.
 bool IsTemporary(const fs::path& path) {
   std::string name = path.filename().string();
   for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   const std::string ext = fs::path(name).extension().string();
   // MASTER.BAK is the repair's temporary (and shares its name with the update's backup).
-  return ext == ".NEW" || ext == ".~NU" || name == "MASTER.BAK" || IsWriterTemporaryName(name);
+  // The undo journal and the contents it keeps are the undo's own; the undo rows and the
+  // tests below judge them.
+  return ext == ".NEW" || ext == ".~NU" || name == "MASTER.BAK" || IsWriterTemporaryName(name) ||
+         IsUndoFileName(path.filename().string());
 }
 Snapshot Without(Snapshot all, bool backups) {
   std::erase_if(all, [&](const auto& entry) {
@@ -156,7 +173,13 @@ int Sweep(const Scenario& s, FaultKind kind) {
   return -1;
 }
 
-std::vector<Scenario> Scenarios() {
+// Names of the undo rows, kept for the rows' lifetime.
+std::deque<std::string>& undoNames() {
+  static std::deque<std::string> names;
+  return names;
+}
+
+std::vector<Scenario> WriteScenarios() {
   const DayNumber mon = Day(2000, 1, 3), wed = Day(2000, 1, 5);
   const auto rewrite = [](SeriesEdit edit) {
     return [edit](auto p, auto) { return RewriteSeries(edit, p, "ACME"); };
@@ -195,6 +218,30 @@ std::vector<Scenario> Scenarios() {
        .partialResults = {kSourceNotRemoved, kSymbolFilesLeft},
        .bare = true},
   };
+}
+
+// Every write once more, taken back by an undo in the folder named (a copy changes only its
+// destination); an undo cut short finishes when run again.
+std::vector<Scenario> Scenarios() {
+  std::vector<Scenario> all = WriteScenarios();
+  for (const Scenario& write : WriteScenarios()) {
+    Scenario undo = write;
+    const bool inDestination = std::string(write.name).rfind("copy", 0) == 0;
+    undo.prepare = write.run;
+    undo.run = [inDestination](const std::string& p, const std::string& q) {
+      std::string what, differing;
+      const Status status = UndoLastChange(inDestination ? q : p, what, differing);
+      // Run again after a crash past the journal's removal, the undo has nothing left to do.
+      return status == kNothingToUndo ? kOk : status;
+    };
+    // Cut short, an undo leaves some files put back and others not, each whole.
+    undo.partialResults = {kFileWrite, kFileRead};
+    undo.rerunnable = true;
+    undoNames().push_back(std::string("undo ") + write.name);
+    undo.name = undoNames().back().c_str();
+    all.push_back(undo);
+  }
+  return all;
 }
 
 class FaultSweep : public ::testing::TestWithParam<FaultKind> {};
@@ -511,7 +558,10 @@ TEST(PowerLoss, NoticesAnyOneMissingSync) {
       {"move symbol, bare", Kind::kSyncDirectory, 2},
       {"move symbol, bare", Kind::kSyncDirectory, 3}};
   int omissions = 0;
-  for (const Scenario& s : Scenarios()) {
+  // The writes' own syncs, so without the undo journal, whose folder sync at the end would
+  // cover the last one of the write. The undo rows are left out: an undo syncs each folder
+  // after every file it puts back, and within one folder the next sync covers the one before.
+  for (const Scenario& s : WriteScenarios()) {
     TempDir temp;
     MakeFixture(temp.path(), s);
     file_ops::MemoryFiles files;
@@ -519,9 +569,11 @@ TEST(PowerLoss, NoticesAnyOneMissingSync) {
     std::vector<file_ops::Operation> record;
     {
       const file_ops::MemoryFilesScope scope(files);
+      SetChangeRecording(false);
       file_ops::StartRecording();
       (void)s.run((temp.path() / "p").string(), (temp.path() / "q").string());
       record = file_ops::StopRecording();
+      SetChangeRecording(true);
     }
     for (const Kind kind : {Kind::kSync, Kind::kSyncDirectory}) {
       const int syncs = static_cast<int>(std::count_if(
@@ -534,7 +586,9 @@ TEST(PowerLoss, NoticesAnyOneMissingSync) {
               &failures);
           file_ops::OmitSync(
               kind == Kind::kSync ? file_ops::SyncKind::kFile : file_ops::SyncKind::kDirectory, n);
+          SetChangeRecording(false);
           (void)PowerLossSweep(s, false);
+          SetChangeRecording(true);
           file_ops::OmitSync(file_ops::SyncKind::kNone);
         }
         ++omissions;
@@ -546,6 +600,82 @@ TEST(PowerLoss, NoticesAnyOneMissingSync) {
     }
   }
   ::testing::Test::RecordProperty("omissions", omissions);
+}
+
+// A write cut short at any step (failing or dying there) leaves either nothing to undo or
+// a journal whose undo gives back the fixture exactly: the journal is written only once
+// the change stands on the disk, and lists what the change truly left.
+TEST(UndoAfterAFault, AWriteCutShortNeverUndoesIntoAWrongState) {
+  const auto lasting = [](Snapshot state) {
+    std::erase_if(state, [](const auto& entry) {
+      const std::string name = fs::path(entry.first).filename().string();
+      return IsWriterTemporaryName(name) || IsUndoFileName(name);
+    });
+    return state;
+  };
+  for (const Scenario& s : WriteScenarios()) {
+    for (const FaultKind kind : {FaultKind::kFail, FaultKind::kCrash}) {
+      // A failure the write reports cleanly leaves nothing changed (the sweep checks that);
+      // the writes that may stop part way are the ones whose journal matters.
+      if (kind == FaultKind::kFail && s.partialResults.empty()) continue;
+      for (long k = 1; k < 500; ++k) {
+        SCOPED_TRACE(::testing::Message()
+                     << s.name << (kind == FaultKind::kCrash ? " crash" : " fail")
+                     << " at operation " << k);
+        TempDir temp;
+        const std::string p = (temp.path() / "p").string(), q = (temp.path() / "q").string();
+        MakeFixture(temp.path(), s);
+        const Snapshot original = TakeSnapshot(temp.path());
+        file_ops::ArmFault(k, kind);
+        (void)s.run(p, q);
+        const bool hit = file_ops::FaultHit();
+        file_ops::DisarmFault();
+        if (!hit) break;
+        const Snapshot cut = TakeSnapshot(temp.path());
+        std::string what, differing;
+        Status undone = UndoLastChange(p, what, differing);
+        if (undone == kNothingToUndo) undone = UndoLastChange(q, what, differing);
+        if (undone == kNothingToUndo) {
+          EXPECT_EQ(TakeSnapshot(temp.path()), cut);
+        } else {
+          EXPECT_EQ(undone, kOk) << differing;
+          EXPECT_EQ(lasting(TakeSnapshot(temp.path())), lasting(original));
+        }
+        if (::testing::Test::HasFailure()) return;
+      }
+    }
+  }
+}
+
+// Undo holds every folder of the change as a write does: while another writer holds one,
+// it waits, then gives up having changed nothing; once the folder is free it goes ahead.
+TEST(UndoAfterAFault, UndoWaitsForTheWriterHoldingAFolder) {
+  const Scenario move = WriteScenarios()[9];
+  ASSERT_EQ(std::string(move.name), "move symbol");
+  TempDir temp;
+  MakeFixture(temp.path(), move);
+  const Snapshot original = TakeSnapshot(temp.path());
+  const std::string p = (temp.path() / "p").string(), q = (temp.path() / "q").string();
+  ASSERT_EQ(move.run(p, q), kOk);
+  const Snapshot moved = TakeSnapshot(temp.path());
+  const auto wait = PortfolioLockWait();
+  SetPortfolioLockWait(std::chrono::milliseconds(50));
+  std::promise<void> held, release;
+  std::thread writer([&] {
+    const PortfolioLock lock({q});
+    held.set_value();
+    release.get_future().wait();
+  });
+  held.get_future().wait();
+  std::string what, differing;
+  EXPECT_EQ(UndoLastChange(p, what, differing), kPortfolioBusy);
+  EXPECT_EQ(TakeSnapshot(temp.path()), moved);
+  release.set_value();
+  writer.join();
+  SetPortfolioLockWait(wait);
+  EXPECT_EQ(UndoLastChange(p, what, differing), kOk);
+  EXPECT_EQ(what, "Move Symbol ACME");
+  EXPECT_EQ(TakeSnapshot(temp.path()), original);
 }
 
 // The largest series a DAT header can count, and a split over all of it.

@@ -10,6 +10,7 @@
 #include "datafiles/format/emaster.h"
 #include "datafiles/format/master_image.h"
 #include "datafiles/format/xmaster.h"
+#include "datafiles/io/change_journal.h"
 #include "datafiles/io/file_ops.h"
 #include "datafiles/io/portfolio_files.h"
 #include "datafiles/io/portfolio_lock.h"
@@ -72,7 +73,7 @@ bool RemoveDataFiles(const std::string& directory, const std::vector<int>& numbe
   for (const int n : std::set<int>(numbers.begin(), numbers.end())) {
     if (kept.count(n) != 0) continue;
     for (const std::string& name : {DatFileName(n), DopFileName(n), BakFileName(n)}) {
-      const Status removed = file_ops::Remove(ResolveInDirectory(directory, name));
+      const Status removed = RemovePortfolioFile(ResolveInDirectory(directory, name));
       if (removed != kOk && removed != kFileNotFound) allGone = false;
     }
   }
@@ -113,11 +114,11 @@ Status PlaceDataFiles(const std::string& sourceDir, int oldNumber, const std::st
     status = PlaceFileCopy(sourceDop, destDir, DopFileName(newNumber), staging, move);
   } else {
     // A stale DOP of the free number would give the new series the wrong columns.
-    status = file_ops::Remove(ResolveInDirectory(destDir, DopFileName(newNumber)));
+    status = RemovePortfolioFile(ResolveInDirectory(destDir, DopFileName(newNumber)));
     if (status == kFileNotFound) status = kOk;
   }
   if (status != kOk) {
-    (void)file_ops::Remove(ResolveInDirectory(destDir, DatFileName(newNumber)));
+    (void)RemovePortfolioFile(ResolveInDirectory(destDir, DatFileName(newNumber)));
     return status == kFileOpen ? kFileOpen : kFileWrite;
   }
   return kOk;
@@ -141,6 +142,7 @@ Status DeleteSymbol(std::string_view portfolioDir, std::string_view symbol) {
   if (symbol.empty()) return kBadRequest;
   const PortfolioLock lock({portfolioDir});
   if (lock.status() != kOk) return lock.status();
+  const ChangeRecording recording("Delete Symbol " + std::string(symbol));
   const std::string masterPath = MasterPathIn(portfolioDir);
   MasterImage master;
   Status status = ReadMasterImage(masterPath, master);
@@ -166,6 +168,8 @@ int AddSymbolToPortfolio(const MasterRecord& record, std::string_view searchText
                          int* newFileNumber) {
   const PortfolioLock lock({sourceDir, destinationDir});
   if (lock.status() != kOk) return lock.status();
+  const ChangeRecording recording((move ? "Move Symbol " : "Copy Symbol ") +
+                                  std::string(searchText));
   FoundSymbol existing;
   Status status = FindSymbol(destinationDir, searchText, existing);
   if (status == kOk) return kSymbolExists;
@@ -210,8 +214,8 @@ int AddSymbolToPortfolio(const MasterRecord& record, std::string_view searchText
                                        sourceEmaster);
   if (status != kOk) {
     // No record names the placed files; take them away again.
-    (void)file_ops::Remove(ResolveInDirectory(destDir, DatFileName(number)));
-    (void)file_ops::Remove(ResolveInDirectory(destDir, DopFileName(number)));
+    (void)RemovePortfolioFile(ResolveInDirectory(destDir, DatFileName(number)));
+    (void)RemovePortfolioFile(ResolveInDirectory(destDir, DopFileName(number)));
     return status;
   }
   if (newFileNumber != nullptr) *newFileNumber = number;
@@ -235,6 +239,7 @@ int MoveOrCopySymbol(std::string_view sourceDir, std::string_view symbol,
   if (search.empty()) return kBadRequest;
   PortfolioLock lock({sourceDir, destinationDir});
   if (lock.status() != kOk) return lock.status();
+  const ChangeRecording recording((move ? "Move Symbol " : "Copy Symbol ") + search);
   FoundSymbol found;
   Status status = FindSymbolHeld(lock, sourceDir, search, found);
   if (status != kOk) return status;
