@@ -218,7 +218,12 @@ void CMainFrame::BuildMenusAndToolbar() {
   std::map<MenuName, QMenu*> menus;
   for (const CommandInfo& info : MenuCommands()) {
     QMenu*& menu = menus[info.menu];
-    if (!menu) menu = menuBar()->addMenu(QString::fromLatin1(MenuTitle(info.menu)));
+    if (!menu) {
+      menu = menuBar()->addMenu(QString::fromLatin1(MenuTitle(info.menu)));
+      // voltrim-cli or another window may have changed the portfolio since the last refresh.
+      if (info.menu == MenuName::Edit)
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::RefreshFromState);
+    }
     if (info.id == 0) {
       menu->addSeparator();
       continue;

@@ -1,3 +1,4 @@
+#include <QMenu>
 #include <QMenuBar>
 
 #include "datafiles/io/change_journal.h"
@@ -65,6 +66,12 @@ TEST_F(UndoTest, UndoRefillsTheQuotesAndRefusesAfterAnotherProgramsChange) {
   edit.firstDay = 0;
   edit.lastDay = 65535;
   ASSERT_EQ(RewriteSeries(edit, dir, "AAA"), kOk);
+  // Opening the Edit menu finds the change made outside the window.
+  EXPECT_FALSE(Undo().isEnabled());
+  QMenu* menu = window->menuBar()->actions()[1]->menu();
+  menu->popup(window->mapToGlobal(QPoint(40, 0)));
+  EXPECT_TRUE(Undo().isEnabled());
+  menu->hide();
   window->Action(command::kReScan)->trigger();
   WaitForScan();
   ASSERT_NE(Cell(Quotes(), 0, 4), close);
