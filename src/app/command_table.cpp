@@ -20,6 +20,10 @@ const std::array kMenuCommands = {
     kSeparator(M::Voltrim),
     CommandInfo{M::Voltrim, c::kAppExit, "E&xit", "Ctrl+Q", "Quit the application", "Quit",
                 "application-exit", "exit"},
+    // Undo names the change it takes back ("Undo \"Delete Symbol ACME\""); the main window
+    // sets the text from the portfolio's journal.
+    CommandInfo{M::Edit, c::kEditUndo, "&Undo", "Ctrl+Z", "Undo the last change to this portfolio",
+                "Undo", "edit-undo"},
     CommandInfo{M::View, c::kViewToolbar, "&Toolbar", nullptr, "Show or hide the toolbar"},
     CommandInfo{M::View, c::kViewStatusBar, "&Status Bar", nullptr, "Show or hide the status bar"},
     CommandInfo{M::View, c::kViewChart, "&Chart", nullptr, "Show or hide the price chart"},
@@ -112,6 +116,8 @@ const char* MenuTitle(MenuName menu) {
   switch (menu) {
     case MenuName::Voltrim:
       return "&Voltrim";
+    case MenuName::Edit:
+      return "&Edit";
     case MenuName::View:
       return "&View";
     case MenuName::Portfolio:

@@ -5,7 +5,7 @@
 namespace voltrim {
 
 // Where a command appears in the main window.
-enum class MenuName { Voltrim, View, Portfolio, Symbol, Quotes, Help };
+enum class MenuName { Voltrim, Edit, View, Portfolio, Symbol, Quotes, Help };
 
 // One menu item of the main window. A null text marks a separator in its menu.
 struct CommandInfo {

@@ -30,6 +30,8 @@
 #include "check/ui/check_command.h"
 #include "datafiles/format/series_facts.h"
 #include "datafiles/format/xmaster.h"
+#include "datafiles/io/change_journal.h"
+#include "datafiles/io/portfolio_lock.h"
 #include "discovery/ui/search_filter_dialog.h"
 #include "export/ui/export_command_handler.h"
 #include "import/ui/import_command_handlers.h"
@@ -218,7 +220,12 @@ void CMainFrame::BuildMenusAndToolbar() {
   std::map<MenuName, QMenu*> menus;
   for (const CommandInfo& info : MenuCommands()) {
     QMenu*& menu = menus[info.menu];
-    if (!menu) menu = menuBar()->addMenu(QString::fromLatin1(MenuTitle(info.menu)));
+    if (!menu) {
+      menu = menuBar()->addMenu(QString::fromLatin1(MenuTitle(info.menu)));
+      // voltrim-cli or another window may have changed the portfolio since the last refresh.
+      if (info.menu == MenuName::Edit)
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::RefreshFromState);
+    }
     if (info.id == 0) {
       menu->addSeparator();
       continue;
@@ -306,6 +313,7 @@ void CMainFrame::InstallHandlers() {
     if (edit && edit->isEnabled()) edit->trigger();
   });
   SetCommandHandler(command::kSearchFilter, [this] { OnSearchFilter(); });
+  SetCommandHandler(command::kEditUndo, [this] { OnUndo(); });
   SetCommandHandler(command::kSymbolAbout, [this] { OnSymbolAbout(); });
   SetCommandHandler(command::kReScan, [this] { view_->browser().ScanForPortfolios(); });
   SetCommandHandler(command::kHelpTopics, [this] { ShowHelpTopics(); });
@@ -370,6 +378,7 @@ void CMainFrame::RefreshFromState() {
     const bool handled = handler != handlers_.end() && handler->second;
     action->setEnabled(handled && IsCommandEnabled(state, id));
   }
+  RefreshUndo();
   if (symbolPane_) symbolPane_->setText(DataText(SymbolPaneText(state)));
   if (quotePane_) quotePane_->setText(DataText(QuotePaneText(state)));
 }
@@ -418,6 +427,48 @@ void CMainFrame::OnSearchFilter() {
   if (RunDialog(dialog) != QDialog::Accepted) return;
   const SearchFilterDialog::Values result = dialog.Result();
   browser.ApplySearchFilter(result.limit, result.filterName, result.masterFix);
+}
+
+// Undo is there when the current portfolio's journal names a change, and says which.
+void CMainFrame::RefreshUndo() {
+  QAction* undo = Action(command::kEditUndo);
+  if (!undo) return;
+  const std::string& dir = view_->State().portfolioDir;
+  UndoPlan plan;
+  const bool can = undo->isEnabled() && !dir.empty() && ReadUndoPlan(dir, plan) == kOk;
+  undo->setEnabled(can);
+  undo->setText(can ? QStringLiteral("&Undo \"%1\"").arg(DataText(plan.what))
+                    : QStringLiteral("&Undo"));
+}
+
+void CMainFrame::OnUndo() {
+  Browser& browser = view_->browser();
+  const std::string dir = browser.State().portfolioDir;
+  std::string what, differing;
+  const Status status = UndoLastChange(dir, what, differing);
+  switch (status) {
+    case kOk:
+      break;
+    case kNothingToUndo:
+      prompt_.ShowMessage(NothingToUndoMessage(dir), MessageIcon::Default);
+      return;
+    case kPortfolioBusy:
+      prompt_.ShowMessage(kPortfolioBusyMessage, MessageIcon::Default);
+      return;
+    case kChangedSince:
+      prompt_.ShowMessage(ChangedSinceMessage(what, differing), MessageIcon::Default);
+      return;
+    default:
+      // Some files may be back already: the grids show what the portfolio now holds.
+      prompt_.ShowMessage(UndoFailedMessage(what, differing), MessageIcon::Default);
+      break;
+  }
+  const int row = std::max(static_cast<int>(browser.State().symbols.currentRow), 0);
+  browser.FillSymbolsGrid(row);
+  // Undoing an added symbol may take the row away.
+  const SymbolTable& symbols = browser.State().symbols;
+  if (!symbols.HasRow(row) && symbols.RowCount() > 0)
+    browser.FillSymbolsGrid(symbols.RowCount() - 1);
 }
 
 void CMainFrame::OnSymbolAbout() {

@@ -74,6 +74,8 @@ class CMainFrame : public QMainWindow, public ProgressDisplay {
   void TriggerIfEnabled(int commandId);
   CommandContext CommandContextOf();
   void OnSearchFilter();
+  void OnUndo();
+  void RefreshUndo();
   void OnSymbolAbout();
   void ShowHelpTopics();
   void ShowAbout();

@@ -6,6 +6,7 @@ namespace voltrim {
 // them, and the enabling rules are keyed by them.
 namespace command {
 inline constexpr int kAppExit = 57665;
+inline constexpr int kEditUndo = 57643;
 inline constexpr int kViewToolbar = 59392;
 inline constexpr int kViewStatusBar = 59393;
 inline constexpr int kViewChart = 32850;

@@ -1,6 +1,7 @@
 #include "quotes/split_adjust.h"
 
 #include "datafiles/format/encodings.h"
+#include "datafiles/io/change_journal.h"
 #include "prompt/user_prompt.h"
 #include "quotes/edit_records.h"
 #include "quotes/quote_messages.h"
@@ -41,11 +42,13 @@ SeriesEdit ScaleEdit(DayNumber firstDay, DayNumber lastDay, float price, float v
 
 QuoteCommandOutcome RunScale(const QuoteSeriesContext& series,
                              const std::optional<SeriesEdit>& edit, const char* failureMessage,
-                             UserPrompt& prompt) {
+                             const std::string& change, UserPrompt& prompt) {
   QuoteCommandOutcome outcome;
   Status status = kBadRequest;
   if (edit) {
     WaitCursor wait(prompt);
+    // Edit > Undo names a split as one, though it is stored as a scaling.
+    const NameNextChange name(change);
     status = RewriteSeries(*edit, series.portfolioDir, series.symbol);
   }
   if (status != kOk) {
@@ -104,7 +107,8 @@ std::optional<SeriesEdit> BuildAdjustEdit(const AdjustTexts& entered) {
 QuoteCommandOutcome RunSplit(const QuoteSeriesContext& series, const SplitTexts& entered,
                              QuoteCommandIo io) {
   QuoteCommandOutcome outcome =
-      RunScale(series, BuildSplitEdit(entered), quote_messages::kSplitEditFailed, io.prompt);
+      RunScale(series, BuildSplitEdit(entered), quote_messages::kSplitEditFailed,
+               "Split " + series.symbol, io.prompt);
   if (outcome.succeeded && io.settings) RecordSplit(*io.settings, entered);
   return outcome;
 }
@@ -112,7 +116,8 @@ QuoteCommandOutcome RunSplit(const QuoteSeriesContext& series, const SplitTexts&
 QuoteCommandOutcome RunAdjust(const QuoteSeriesContext& series, const AdjustTexts& entered,
                               QuoteCommandIo io) {
   QuoteCommandOutcome outcome =
-      RunScale(series, BuildAdjustEdit(entered), quote_messages::kAdjustEditFailed, io.prompt);
+      RunScale(series, BuildAdjustEdit(entered), quote_messages::kAdjustEditFailed,
+               "Adjust " + series.symbol, io.prompt);
   if (outcome.succeeded && io.settings) RecordAdjust(*io.settings, entered);
   return outcome;
 }

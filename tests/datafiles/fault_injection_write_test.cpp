@@ -7,13 +7,18 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <deque>
 #include <functional>
+#include <future>
 #include <set>
+#include <thread>
 
 #include "companion_fixtures.h"
 #include "datafiles/format/master_image.h"
 #include "datafiles/format/series.h"
+#include "datafiles/io/change_journal.h"
 #include "datafiles/io/file_ops.h"
+#include "datafiles/io/portfolio_lock.h"
 #include "datafiles/io/replace_file.h"
 #include "datafiles/write/import_quotes.h"
 #include "datafiles/write/new_files.h"
@@ -46,9 +51,14 @@ struct Scenario {
   std::vector<std::pair<std::string, std::vector<std::string>>> mustKeep = {
       {"ACME", {"p", "q"}}, {"OTHER", {"p"}}, {"D1", {"q"}}};
   bool bars = false;  // p also holds BARS (file 3), a series with a time of day
+  // Run on the fixture before the row's own run (the change an undo row takes back).
+  std::function<int(const std::string& p, const std::string& q)> prepare = {};
+  // The folder an undo of this row is run in, under the fixture's root (the row's p unless
+  // named; a copy changes only q).
+  const char* undoIn = nullptr;
 };
 
-void MakeFixture(const fs::path& root, const Scenario& s) {
+void MakeFixtureFiles(const fs::path& root, const Scenario& s) {
   PortfolioSpec p = Portfolio({Symbol(1, "ACME", "ACME CORP", 5), Symbol(2, "OTHER", "OTHER INC")});
   if (s.bars) {
     SeriesSpec bars = BarSeries(ThreeDaysOfBars());
@@ -84,13 +94,23 @@ void MakeFixture(const fs::path& root, const Scenario& s) {
   WriteMirroringEmaster(root / "q");
 }
 
+void MakeFixture(const fs::path& root, const Scenario& s) {
+  MakeFixtureFiles(root, s);
+  if (s.prepare) {
+    ASSERT_GE(s.prepare((root / "p").string(), (root / "q").string()), 0) << s.name;
+  }
+}
+
 // Temporaries may be left by a crash; backups may be renewed by a failed or repeated run.
 bool IsTemporary(const fs::path& path) {
   std::string name = path.filename().string();
   for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   const std::string ext = fs::path(name).extension().string();
   // MASTER.BAK is the repair's temporary (and shares its name with the update's backup).
-  return ext == ".NEW" || ext == ".~NU" || name == "MASTER.BAK" || IsWriterTemporaryName(name);
+  // The undo journal and the contents it keeps are the undo's own; the undo rows and the
+  // tests below judge them.
+  return ext == ".NEW" || ext == ".~NU" || name == "MASTER.BAK" || IsWriterTemporaryName(name) ||
+         IsUndoFileName(path.filename().string());
 }
 Snapshot Without(Snapshot all, bool backups) {
   std::erase_if(all, [&](const auto& entry) {
@@ -205,7 +225,13 @@ ImportRequest AcmeImport(bool between) {
   return request;
 }
 
-std::vector<Scenario> Scenarios() {
+// Names of the undo rows, kept for the rows' lifetime.
+std::deque<std::string>& undoNames() {
+  static std::deque<std::string> names;
+  return names;
+}
+
+std::vector<Scenario> WriteScenarios() {
   const DayNumber mon = Day(2000, 1, 3), wed = Day(2000, 1, 5);
   const auto rewrite = [](SeriesEdit edit) {
     return [edit](auto p, auto) { return RewriteSeries(edit, p, "ACME"); };
@@ -282,10 +308,12 @@ std::vector<Scenario> Scenarios() {
          return CreateSeries(p, NewSeries{"NEW", "NEW SERIES", 7, false});
        }},
       // Two folders made (r and r/s), then EMASTER and MASTER.
-      {"new portfolio",
-       [](auto p, auto) {
-         return CreatePortfolio((fs::path(p).parent_path() / "r" / "s").string());
-       }},
+      {.name = "new portfolio",
+       .run =
+           [](auto p, auto) {
+             return CreatePortfolio((fs::path(p).parent_path() / "r" / "s").string());
+           },
+       .undoIn = "r/s"},
       // Series XMASTER lists, and XMASTER itself.
       {.name = "set MWD quote",
        .run = rewriteX(Edit(edit_kind::kSet, wed, wed, {1, 2, 3, 4, 5, 6})),
@@ -322,6 +350,32 @@ std::vector<Scenario> Scenarios() {
        .fullDest = true,
        .mustKeep = withX256},
   };
+}
+
+// Every write once more, taken back by an undo in the folder named (a copy changes only its
+// destination); an undo cut short finishes when run again.
+std::vector<Scenario> Scenarios() {
+  std::vector<Scenario> all = WriteScenarios();
+  for (const Scenario& write : WriteScenarios()) {
+    Scenario undo = write;
+    const bool inDestination = std::string(write.name).rfind("copy", 0) == 0;
+    const std::string undoIn = write.undoIn ? write.undoIn : inDestination ? "q" : "p";
+    undo.prepare = write.run;
+    undo.run = [undoIn](const std::string& p, const std::string&) {
+      std::string what, differing;
+      const std::string folder = (fs::path(p).parent_path() / undoIn).string();
+      const Status status = UndoLastChange(folder, what, differing);
+      // Run again after a crash past the journal's removal, the undo has nothing left to do.
+      return status == kNothingToUndo ? kOk : status;
+    };
+    // Cut short, an undo leaves some files put back and others not, each whole.
+    undo.partialResults = {kFileWrite, kFileRead};
+    undo.rerunnable = true;
+    undoNames().push_back(std::string("undo ") + write.name);
+    undo.name = undoNames().back().c_str();
+    all.push_back(undo);
+  }
+  return all;
 }
 
 class FaultSweep : public ::testing::TestWithParam<FaultKind> {};
@@ -669,7 +723,10 @@ TEST(PowerLoss, NoticesAnyOneMissingSync) {
       {"move DAT to XMASTER", Kind::kSyncDirectory, 3},
       {"move DAT to XMASTER", Kind::kSyncDirectory, 4}};
   int omissions = 0;
-  for (const Scenario& s : Scenarios()) {
+  // The writes' own syncs, so without the undo journal, whose folder sync at the end would
+  // cover the last one of the write. The undo rows are left out: an undo syncs each folder
+  // after every file it puts back, and within one folder the next sync covers the one before.
+  for (const Scenario& s : WriteScenarios()) {
     TempDir temp;
     MakeFixture(temp.path(), s);
     file_ops::MemoryFiles files;
@@ -677,9 +734,11 @@ TEST(PowerLoss, NoticesAnyOneMissingSync) {
     std::vector<file_ops::Operation> record;
     {
       const file_ops::MemoryFilesScope scope(files);
+      SetChangeRecording(false);
       file_ops::StartRecording();
       (void)s.run((temp.path() / "p").string(), (temp.path() / "q").string());
       record = file_ops::StopRecording();
+      SetChangeRecording(true);
     }
     for (const Kind kind : {Kind::kSync, Kind::kSyncDirectory}) {
       const int syncs = static_cast<int>(std::count_if(
@@ -692,7 +751,9 @@ TEST(PowerLoss, NoticesAnyOneMissingSync) {
               &failures);
           file_ops::OmitSync(
               kind == Kind::kSync ? file_ops::SyncKind::kFile : file_ops::SyncKind::kDirectory, n);
+          SetChangeRecording(false);
           (void)PowerLossSweep(s, false);
+          SetChangeRecording(true);
           file_ops::OmitSync(file_ops::SyncKind::kNone);
         }
         ++omissions;
@@ -704,6 +765,85 @@ TEST(PowerLoss, NoticesAnyOneMissingSync) {
     }
   }
   ::testing::Test::RecordProperty("omissions", omissions);
+}
+
+// A write cut short at any step (failing or dying there) leaves either nothing to undo or
+// a journal whose undo gives back the fixture exactly: the journal is written only once
+// the change stands on the disk, and lists what the change truly left.
+TEST(UndoAfterAFault, AWriteCutShortNeverUndoesIntoAWrongState) {
+  const auto lasting = [](Snapshot state) {
+    std::erase_if(state, [](const auto& entry) {
+      const std::string name = fs::path(entry.first).filename().string();
+      return IsWriterTemporaryName(name) || IsUndoFileName(name);
+    });
+    return state;
+  };
+  for (const Scenario& s : WriteScenarios()) {
+    for (const FaultKind kind : {FaultKind::kFail, FaultKind::kCrash}) {
+      // A failure the write reports cleanly leaves nothing changed (the sweep checks that);
+      // the writes that may stop part way are the ones whose journal matters.
+      if (kind == FaultKind::kFail && s.partialResults.empty()) continue;
+      for (long k = 1; k < 500; ++k) {
+        SCOPED_TRACE(::testing::Message()
+                     << s.name << (kind == FaultKind::kCrash ? " crash" : " fail")
+                     << " at operation " << k);
+        TempDir temp;
+        const std::string p = (temp.path() / "p").string(), q = (temp.path() / "q").string();
+        MakeFixture(temp.path(), s);
+        const Snapshot original = TakeSnapshot(temp.path());
+        file_ops::ArmFault(k, kind);
+        (void)s.run(p, q);
+        const bool hit = file_ops::FaultHit();
+        file_ops::DisarmFault();
+        if (!hit) break;
+        const Snapshot cut = TakeSnapshot(temp.path());
+        std::string what, differing;
+        Status undone = UndoLastChange(p, what, differing);
+        if (undone == kNothingToUndo) undone = UndoLastChange(q, what, differing);
+        if (undone == kNothingToUndo) {
+          EXPECT_EQ(TakeSnapshot(temp.path()), cut);
+        } else {
+          EXPECT_EQ(undone, kOk) << differing;
+          EXPECT_EQ(lasting(TakeSnapshot(temp.path())), lasting(original));
+        }
+        if (::testing::Test::HasFailure()) return;
+      }
+    }
+  }
+}
+
+// Undo holds every folder of the change as a write does: while another writer holds one,
+// it waits, then gives up having changed nothing; once the folder is free it goes ahead.
+TEST(UndoAfterAFault, UndoWaitsForTheWriterHoldingAFolder) {
+  Scenario move;
+  for (const Scenario& s : WriteScenarios()) {
+    if (std::string(s.name) == "move symbol") move = s;
+  }
+  ASSERT_TRUE(move.run);
+  TempDir temp;
+  MakeFixture(temp.path(), move);
+  const Snapshot original = TakeSnapshot(temp.path());
+  const std::string p = (temp.path() / "p").string(), q = (temp.path() / "q").string();
+  ASSERT_EQ(move.run(p, q), kOk);
+  const Snapshot moved = TakeSnapshot(temp.path());
+  const auto wait = PortfolioLockWait();
+  SetPortfolioLockWait(std::chrono::milliseconds(50));
+  std::promise<void> held, release;
+  std::thread writer([&] {
+    const PortfolioLock lock({q});
+    held.set_value();
+    release.get_future().wait();
+  });
+  held.get_future().wait();
+  std::string what, differing;
+  EXPECT_EQ(UndoLastChange(p, what, differing), kPortfolioBusy);
+  EXPECT_EQ(TakeSnapshot(temp.path()), moved);
+  release.set_value();
+  writer.join();
+  SetPortfolioLockWait(wait);
+  EXPECT_EQ(UndoLastChange(p, what, differing), kOk);
+  EXPECT_EQ(what, "Move Symbol ACME");
+  EXPECT_EQ(TakeSnapshot(temp.path()), original);
 }
 
 // The largest series a DAT header can count, and a split over all of it.

@@ -32,7 +32,8 @@ TEST_F(KeyboardTest, ShortcutsAreShownInTheMenusAndReachTheirCommands) {
   const std::pair<int, const char*> shortcuts[] = {
       {command::kAppExit, "Ctrl+Q"},  {command::kSearchFilter, "Ctrl+F"},
       {command::kReScan, "F5"},       {command::kQuoteEdit, "Ctrl+E"},
-      {command::kQuoteDelete, "Del"}, {command::kHelpTopics, "F1"}};
+      {command::kQuoteDelete, "Del"}, {command::kHelpTopics, "F1"},
+      {command::kEditUndo, "Ctrl+Z"}};
   Portfolio("p", PortfolioOf({"AAA", "BBB"}, 5));
   Start();
   for (const auto& [id, keys] : shortcuts) {

@@ -106,7 +106,7 @@ std::chrono::milliseconds PortfolioLockWait() {
   return std::chrono::milliseconds(lockWaitMs.load());
 }
 
-PortfolioLock::PortfolioLock(std::initializer_list<std::string_view> folders) {
+PortfolioLock::PortfolioLock(const std::vector<std::string_view>& folders) {
   std::vector<std::pair<Key, std::string>> wanted;
   for (const std::string_view folder : folders) {
     Key key;

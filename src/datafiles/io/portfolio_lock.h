@@ -42,7 +42,9 @@ class PortfolioLock {
     auto operator<=>(const Key&) const = default;
   };
 
-  explicit PortfolioLock(std::initializer_list<std::string_view> folders);
+  explicit PortfolioLock(std::initializer_list<std::string_view> folders)
+      : PortfolioLock(std::vector<std::string_view>(folders)) {}
+  explicit PortfolioLock(const std::vector<std::string_view>& folders);
   ~PortfolioLock();
   PortfolioLock(const PortfolioLock&) = delete;
   PortfolioLock& operator=(const PortfolioLock&) = delete;

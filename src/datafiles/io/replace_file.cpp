@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cctype>
 
+#include "datafiles/io/change_journal.h"
 #include "datafiles/io/portfolio_files.h"
 #include "datafiles/io/regular_file.h"
 
@@ -100,6 +101,13 @@ std::string WriterTemporaryName(std::string_view temporary) {
 
 bool IsWriterTemporaryName(std::string_view name) {
   const std::string upper = Upper(name);
+  // The undo's own temporaries (its journal and the files it puts back), plain or a writer's.
+  constexpr std::string_view kUndo = ".VOLTRIM-UNDO.";
+  if (upper.rfind(kUndo, 0) == 0) {
+    const std::string_view rest = std::string_view(upper).substr(kUndo.size());
+    return rest == "NEW" || (rest.size() > 4 && rest.substr(rest.size() - 4) == ".NEW" &&
+                             IsWriterTag(rest.substr(0, rest.size() - 4)));
+  }
   const std::size_t first = upper.find('.');
   const std::size_t last = upper.rfind('.');
   if (first == std::string::npos || !IsTemporaryStem(std::string_view(upper).substr(0, first))) {
@@ -143,6 +151,10 @@ Status ReplaceFileContent(const ReplaceNames& names, const std::vector<std::uint
   const std::string temporary =
       WithTrailingSeparator(names.directory) + WriterTemporaryName(names.temporary);
   const unsigned mode = file_ops::PermissionsOf(target);
+  NoteFileChange(target);
+  if (keepBackup) NoteFileChange(backup);
+  // A temporary may share its name with a file of the portfolio (the repair's MASTER.bak).
+  if (Exists(plainTemporary)) NoteFileChange(plainTemporary);
   if (ClearTemporary(plainTemporary) != kOk) return kFileWrite;
 
   if (keepBackup) {
@@ -165,6 +177,7 @@ Status PlaceFileCopy(const std::string& source, const std::string& destinationDi
   const std::string destination = ResolveInDirectory(destinationDir, destinationName);
   const std::string staged = WithTrailingSeparator(destinationDir) + WriterTemporaryName(temporary);
   if (destination == staged || destination == source) return kBadRequest;
+  NoteFileChange(destination);
   Status status = StageCopy(source, staged, allowLink);
   if (status != kOk) return status == kFileOpen ? kFileOpen : kFileWrite;
   if (CommitStaged(staged, destination) != kOk) return kFileWrite;

@@ -45,8 +45,8 @@ Status PlaceFileCopy(const std::string& source, const std::string& destinationDi
 std::string WriterTemporaryName(std::string_view temporary);
 
 // Whether name (any case) is a temporary file of a write: F<n>.NEW, MASTER.NEW,
-// MASTER.~NU, EMASTER.NEW and XMASTER.NEW, or a writer's own name for any temporary. Plain
-// MASTER.bak is not counted, as it cannot be told from the backup MASTER.BAK.
+// MASTER.~NU, EMASTER.NEW, XMASTER.NEW and .voltrim-undo.NEW, or a writer's own name for any
+// temporary. Plain MASTER.bak is not counted, as it cannot be told from the backup MASTER.BAK.
 bool IsWriterTemporaryName(std::string_view name);
 
 // Removes every temporary file in directory, as a crashed writer may have left them. Call

@@ -1,4 +1,5 @@
 #include "datafiles/write/import_quotes.h"
+#include "datafiles/io/change_journal.h"
 
 #include <algorithm>
 #include <cmath>
@@ -336,6 +337,7 @@ Status ImportQuotes(std::string_view portfolioDir, std::string_view symbol,
   result = ImportResult{};
   PortfolioLock lock({portfolioDir});
   if (lock.status() != kOk) return lock.status();
+  const ChangeRecording recording("Import Quotes into " + std::string(symbol));
   SeriesLocation series;
   Status status = LocateHeld(lock, portfolioDir, symbol, series);
   if (status != kOk) return status;

@@ -1,4 +1,5 @@
 #include "datafiles/write/new_files.h"
+#include "datafiles/io/change_journal.h"
 
 #include <array>
 #include <cctype>
@@ -139,6 +140,7 @@ Status CreatePortfolio(std::string_view directory) {
   if (status != kOk) return status;
   const PortfolioLock lock({dir});
   if (lock.status() != kOk) return lock.status();
+  const ChangeRecording recording("New Portfolio");
   status = CheckFolderIsFree(dir);
   if (status != kOk) return status;
   status = PutNewFile(dir, "EMASTER", "EMASTER.NEW", EmptyEmasterBytes());
@@ -200,6 +202,7 @@ int CreateSeries(std::string_view portfolioDir, const NewSeries& series, int* fi
   const std::string dir = WithoutTrailingSeparators(portfolioDir);
   const PortfolioLock lock({dir});
   if (lock.status() != kOk) return lock.status();
+  const ChangeRecording recording("New Symbol " + series.symbol);
   FoundSymbol existing;
   Status status = FindSymbol(dir, series.symbol, existing);
   if (status == kOk) return kSymbolExists;
@@ -230,8 +233,8 @@ int CreateSeries(std::string_view portfolioDir, const NewSeries& series, int* fi
   status = PutNewFile(dir, DopFileName(number), NewFileName(number),
                       std::vector<std::uint8_t>(dop.begin(), dop.end()));
   const auto takeBack = [&] {
-    (void)file_ops::Remove(ResolveInDirectory(dir, DatFileName(number)));
-    (void)file_ops::Remove(ResolveInDirectory(dir, DopFileName(number)));
+    (void)RemovePortfolioFile(ResolveInDirectory(dir, DatFileName(number)));
+    (void)RemovePortfolioFile(ResolveInDirectory(dir, DopFileName(number)));
   };
   if (status != kOk) {
     takeBack();

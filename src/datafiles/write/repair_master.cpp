@@ -5,6 +5,7 @@
 
 #include "datafiles/format/emaster.h"
 #include "datafiles/format/master_image.h"
+#include "datafiles/io/change_journal.h"
 #include "datafiles/io/portfolio_lock.h"
 #include "datafiles/write/master_replace.h"
 
@@ -46,6 +47,7 @@ Status MasterNeedsRepair(const std::string& masterPath, bool& needsRepair) {
 Status RepairMaster(const std::string& masterPath) {
   const PortfolioLock lock({std::filesystem::path(masterPath).parent_path().string()});
   if (lock.status() != kOk) return lock.status();
+  const ChangeRecording recording("Repair MASTER");
   MasterImage master;
   const Status status = ReadMasterImage(masterPath, master);
   if (status != kOk) return status;

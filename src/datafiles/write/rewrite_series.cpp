@@ -11,6 +11,7 @@
 #include "datafiles/format/emaster.h"
 #include "datafiles/format/master_image.h"
 #include "datafiles/format/series.h"
+#include "datafiles/io/change_journal.h"
 #include "datafiles/io/portfolio_files.h"
 #include "datafiles/io/portfolio_lock.h"
 #include "datafiles/io/replace_file.h"
@@ -406,6 +407,21 @@ Status LocateXmasterForWrite(std::string_view portfolioDir, std::string_view sym
   return ReadXmasterImage(portfolioDir, image);
 }
 
+// The change in words, for Edit > Undo.
+std::string ChangeWords(std::int16_t kind, std::string_view symbol) {
+  const std::string name(symbol);
+  switch (kind) {
+    case edit_kind::kSet:
+      return "Edit Quotes of " + name;
+    case edit_kind::kDelete:
+      return "Delete Quote of " + name;
+    case edit_kind::kInsert:
+      return "Add Quote to " + name;
+    default:
+      return "Adjust " + name;
+  }
+}
+
 std::string FolderOf(const std::string& path) {
   return std::filesystem::path(path).parent_path().string();
 }
@@ -419,6 +435,7 @@ Status RewriteSeries(const SeriesEdit& request, std::string_view portfolioDir,
   if (status != kOk) return status;
   PortfolioLock lock({portfolioDir});
   if (lock.status() != kOk) return lock.status();
+  const ChangeRecording recording(ChangeWords(request.kind, symbol));
   SeriesLocation series;
   status = LocateHeld(lock, portfolioDir, symbol, series);
   XmasterSeries extended;
@@ -490,6 +507,7 @@ Status SetMasterDate(const std::string& masterPath, const MbfBytes& date, int fi
                      MasterDate which) {
   const PortfolioLock lock({FolderOf(masterPath)});
   if (lock.status() != kOk) return lock.status();
+  const ChangeRecording recording("Update MASTER Dates");
   MasterImage master;
   Status status = ReadMasterImage(masterPath, master);
   if (status != kOk) return status;
@@ -512,6 +530,7 @@ Status RenameMasterRecord(const std::string& masterPath, int row, std::string_vi
   if (symbol.size() > kSymbolFieldSize || name.size() > kNameFieldSize) return kBadRequest;
   const PortfolioLock lock({FolderOf(masterPath)});
   if (lock.status() != kOk) return lock.status();
+  const ChangeRecording recording("Edit Symbol " + std::string(symbol));
   MasterImage master;
   Status status = ReadMasterImage(masterPath, master);
   if (status != kOk) return status;

@@ -10,6 +10,7 @@
 #include "datafiles/format/emaster.h"
 #include "datafiles/format/master_image.h"
 #include "datafiles/format/xmaster.h"
+#include "datafiles/io/change_journal.h"
 #include "datafiles/io/file_ops.h"
 #include "datafiles/io/portfolio_files.h"
 #include "datafiles/io/portfolio_lock.h"
@@ -73,7 +74,7 @@ bool RemoveDataFiles(const std::string& directory, const std::vector<int>& numbe
   for (const int n : std::set<int>(numbers.begin(), numbers.end())) {
     if (kept.count(n) != 0) continue;
     for (const std::string& name : {DatFileName(n), DopFileName(n), BakFileName(n)}) {
-      const Status removed = file_ops::Remove(ResolveInDirectory(directory, name));
+      const Status removed = RemovePortfolioFile(ResolveInDirectory(directory, name));
       if (removed != kOk && removed != kFileNotFound) allGone = false;
     }
   }
@@ -125,11 +126,11 @@ Status PlaceDataFiles(const TransferredSeries& source, const std::string& destDi
     status = PlaceFileCopy(sourceDop, destDir, DopFileName(newNumber), staging, move);
   } else {
     // A stale DOP of the free number would give the new series the wrong columns.
-    status = file_ops::Remove(ResolveInDirectory(destDir, DopFileName(newNumber)));
+    status = RemovePortfolioFile(ResolveInDirectory(destDir, DopFileName(newNumber)));
     if (status == kFileNotFound) status = kOk;
   }
   if (status != kOk) {
-    (void)file_ops::Remove(ResolveInDirectory(destDir, destData));
+    (void)RemovePortfolioFile(ResolveInDirectory(destDir, destData));
     return status == kFileOpen ? kFileOpen : kFileWrite;
   }
   return kOk;
@@ -154,8 +155,8 @@ int AddToXmaster(const TransferredSeries& source, const std::string& destDir, bo
   if (status != kOk) return status;
   status = ReplaceXmaster(destDir, updated.bytes);
   if (status != kOk) {
-    (void)file_ops::Remove(ResolveInDirectory(destDir, mwd));
-    (void)file_ops::Remove(ResolveInDirectory(destDir, DopFileName(number)));
+    (void)RemovePortfolioFile(ResolveInDirectory(destDir, mwd));
+    (void)RemovePortfolioFile(ResolveInDirectory(destDir, DopFileName(number)));
     return status;
   }
   if (newFileNumber != nullptr) *newFileNumber = number;
@@ -207,8 +208,8 @@ int AddTransferred(const TransferredSeries& source, std::string_view searchText,
                                        source.emaster);
   if (status != kOk) {
     // No record names the placed files; take them away again.
-    (void)file_ops::Remove(ResolveInDirectory(destDir, DatFileName(number)));
-    (void)file_ops::Remove(ResolveInDirectory(destDir, DopFileName(number)));
+    (void)RemovePortfolioFile(ResolveInDirectory(destDir, DatFileName(number)));
+    (void)RemovePortfolioFile(ResolveInDirectory(destDir, DopFileName(number)));
     return status;
   }
   if (newFileNumber != nullptr) *newFileNumber = number;
@@ -275,6 +276,7 @@ Status DeleteSymbol(std::string_view portfolioDir, std::string_view symbol) {
   if (symbol.empty()) return kBadRequest;
   const PortfolioLock lock({portfolioDir});
   if (lock.status() != kOk) return lock.status();
+  const ChangeRecording recording("Delete Symbol " + std::string(symbol));
   const std::string masterPath = MasterPathIn(portfolioDir);
   MasterImage master;
   Status status = ReadMasterImage(masterPath, master);
@@ -300,6 +302,8 @@ int AddSymbolToPortfolio(const MasterRecord& record, std::string_view searchText
                          int* newFileNumber) {
   const PortfolioLock lock({sourceDir, destinationDir});
   if (lock.status() != kOk) return lock.status();
+  const ChangeRecording recording((move ? "Move Symbol " : "Copy Symbol ") +
+                                  std::string(searchText));
   TransferredSeries source;
   const Status status = MasterSeriesToTransfer(record, sourceDir, source);
   if (status != kOk) return status;
@@ -353,6 +357,7 @@ int MoveOrCopySymbol(std::string_view sourceDir, std::string_view symbol,
   if (search.empty()) return kBadRequest;
   PortfolioLock lock({sourceDir, destinationDir});
   if (lock.status() != kOk) return lock.status();
+  const ChangeRecording recording((move ? "Move Symbol " : "Copy Symbol ") + search);
   FoundSymbol found;
   Status status = FindSymbolHeld(lock, sourceDir, search, found);
   if (status == kFileNotFound)

@@ -1,4 +1,5 @@
 #include "datafiles/write/xmaster_write.h"
+#include "datafiles/io/change_journal.h"
 
 #include <algorithm>
 #include <cstring>
@@ -55,6 +56,7 @@ Status SetXmasterDates(std::string_view portfolioDir, int fileNumber,
                        const std::vector<XmasterDateChange>& changes) {
   const PortfolioLock lock({portfolioDir});
   if (lock.status() != kOk) return lock.status();
+  const ChangeRecording recording("Update XMASTER Dates");
   XmasterImage image;
   Status status = ReadXmasterImage(portfolioDir, image);
   if (status != kOk) return status;
@@ -82,6 +84,7 @@ Status RenameXmasterRecord(std::string_view portfolioDir, int index, std::string
     return kBadRequest;
   const PortfolioLock lock({portfolioDir});
   if (lock.status() != kOk) return lock.status();
+  const ChangeRecording recording("Edit Symbol " + std::string(symbol));
   XmasterImage image;
   const Status status = ReadXmasterImage(portfolioDir, image);
   if (status != kOk) return status;
@@ -95,6 +98,7 @@ Status DeleteXmasterSymbol(std::string_view portfolioDir, std::string_view symbo
   if (symbol.empty()) return kBadRequest;
   const PortfolioLock lock({portfolioDir});
   if (lock.status() != kOk) return lock.status();
+  const ChangeRecording recording("Delete Symbol " + std::string(symbol));
   XmasterImage image;
   Status status = ReadXmasterImage(portfolioDir, image);
   if (status != kOk) return status;
@@ -147,7 +151,7 @@ bool RemoveMwdFiles(const std::string& directory, const std::vector<int>& number
   for (const int n : std::set<int>(numbers.begin(), numbers.end())) {
     if (kept.count(n) != 0) continue;
     for (const std::string& name : {MwdFileName(n), DopFileName(n), BakFileName(n)}) {
-      const Status removed = file_ops::Remove(ResolveInDirectory(directory, name));
+      const Status removed = RemovePortfolioFile(ResolveInDirectory(directory, name));
       if (removed != kOk && removed != kFileNotFound) allGone = false;
     }
   }

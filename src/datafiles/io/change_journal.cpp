@@ -1,0 +1,507 @@
+#include "datafiles/io/change_journal.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <cinttypes>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <sstream>
+#include <utility>
+
+#include "datafiles/io/file_ops.h"
+#include "datafiles/io/portfolio_files.h"
+#include "datafiles/io/portfolio_lock.h"
+#include "datafiles/io/regular_file.h"
+#include "datafiles/io/replace_file.h"
+
+namespace voltrim {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kJournalHeader = "voltrim undo journal 1";
+constexpr std::size_t kMaxJournalBytes = std::size_t{1} << 20;
+
+struct Touched {
+  std::string folder;  // canonical
+  std::string name;
+  bool existed = false;
+  std::string copy;  // name of the kept previous content in folder
+};
+
+struct Recording {
+  int depth = 0;
+  std::string what;
+  std::vector<std::string> folders;  // canonical, in the order first touched
+  std::vector<Touched> files;
+  int copies = 0;
+  bool broken = false;  // a previous content could not be kept: nothing will be undoable
+  bool noting = false;  // the recording's own file steps are not part of the change
+};
+
+thread_local Recording* active = nullptr;
+std::atomic<bool> recordingOn{true};
+thread_local std::string nextName;
+
+std::uint64_t Fnv1a(const std::vector<std::uint8_t>& bytes) {
+  std::uint64_t hash = 14695981039346656037ull;
+  for (const std::uint8_t byte : bytes) {
+    hash ^= byte;
+    hash *= 1099511628211ull;
+  }
+  return hash;
+}
+
+std::string Join(const std::string& folder, std::string_view name) {
+  return WithTrailingSeparator(folder) + std::string(name);
+}
+
+void SplitPath(const std::string& path, std::string& folder, std::string& name) {
+  const fs::path p(path);
+  folder = p.parent_path().string();
+  if (folder.empty()) folder = ".";
+  name = p.filename().string();
+}
+
+std::string Upper(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return upper;
+}
+
+// The state of a file: absent, or present with this size and hash.
+struct FileState {
+  bool exists = false;
+  std::uint64_t size = 0;
+  std::uint64_t hash = 0;
+  bool operator==(const FileState&) const = default;
+};
+
+Status StateOf(const std::string& path, FileState& state) {
+  state = {};
+  if (!file_ops::NameExists(path)) return kOk;
+  std::vector<std::uint8_t> bytes;
+  const Status status = ReadWholeFile(path, bytes, kMaxPortfolioFileBytes);
+  if (status != kOk) return status;
+  state = {true, bytes.size(), Fnv1a(bytes)};
+  return kOk;
+}
+
+// The first time a change touches a folder, the folder's previous journal goes (with the
+// contents it kept), durably, before anything of the new change reaches the disk.
+void StartFolder(Recording& recording, const std::string& folder) {
+  const Status removed = file_ops::Remove(Join(folder, kJournalName));
+  if (removed != kOk && removed != kFileNotFound) {
+    recording.broken = true;
+    return;
+  }
+  std::vector<std::string> stale;
+  file_ops::ForEachName(folder, [&](std::string_view name) {
+    if (name.substr(0, std::string_view(kUndoCopyPrefix).size()) == kUndoCopyPrefix)
+      stale.push_back(Join(folder, name));
+    return true;
+  });
+  {
+    // Left over, they only take room; the journal naming them is gone.
+    const FileFailureKept removalsIgnored;
+    for (const std::string& path : stale) (void)file_ops::Remove(path);
+  }
+  if (removed == kOk && file_ops::SyncDirectory(folder) != kOk) recording.broken = true;
+  recording.folders.push_back(folder);
+}
+
+// The previous content under our name: a second name of the file (which every write
+// replaces by a rename, never in place), or a synced copy where the file system has no
+// links. Its name becomes durable with the folder sync of the change's own step.
+Status KeepPrevious(const std::string& path, const std::string& copy) {
+  if (file_ops::Link(path, copy) == kOk) return kOk;
+  std::vector<std::uint8_t> bytes;
+  Status status = ReadWholeFile(path, bytes, kMaxPortfolioFileBytes);
+  if (status != kOk) return status;
+  // Staged, so that the copy's name never holds part of the content.
+  const std::string staged = Join(fs::path(copy).parent_path().string(),
+                                  WriterTemporaryName(std::string(kUndoCopyPrefix) + "NEW"));
+  file_ops::File file;
+  status = file_ops::CreateForWrite(staged, file, file_ops::PermissionsOf(path));
+  if (status != kOk) return status;
+  status = file_ops::WriteAll(file, bytes);
+  if (status == kOk) status = file_ops::Sync(file);
+  const Status closed = file_ops::Close(file);
+  if (status == kOk) status = closed;
+  if (status == kOk) status = file_ops::Rename(staged, copy);
+  if (status != kOk) (void)file_ops::Remove(staged);
+  return status;
+}
+
+std::string RelativeFolder(const std::string& from, const std::string& to) {
+  if (from == to) return ".";
+  const fs::path relative = fs::path(to).lexically_relative(from);
+  return relative.empty() ? to : relative.string();
+}
+
+std::string JournalText(const Recording& recording, const std::string& folder,
+                        const std::vector<const Touched*>& files,
+                        const std::vector<FileState>& after) {
+  std::string text = std::string(kJournalHeader) + "\nwhat " + recording.what + "\n";
+  for (const std::string& other : recording.folders)
+    text += "folder " + RelativeFolder(folder, other) + "\n";
+  char line[128];
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const Touched& file = *files[i];
+    const std::size_t index = static_cast<std::size_t>(
+        std::find(recording.folders.begin(), recording.folders.end(), file.folder) -
+        recording.folders.begin());
+    std::snprintf(line, sizeof line, "%zu %" PRIu64 " %016" PRIx64, index, after[i].size,
+                  after[i].hash);
+    text += "file " + std::string(line) + " " + (after[i].exists ? "+" : "-") + " " +
+            (file.existed ? file.copy : "-") + " " + file.name + "\n";
+  }
+  return text + "end\n";
+}
+
+// The previous contents kept for a change that leaves no journal only take room.
+void DropCopies(const Recording& recording) {
+  for (const Touched& file : recording.files)
+    if (!file.copy.empty()) (void)file_ops::Remove(Join(file.folder, file.copy));
+}
+
+bool IsBackupName(const std::string& name) {
+  const std::string upper = Upper(name);
+  return upper.size() > 4 && upper.compare(upper.size() - 4, 4, ".BAK") == 0;
+}
+
+// Once the change is on the disk: the journal, in every folder it touched. Files the
+// change left as they were (a step that failed cleanly) are not listed, and a write that
+// failed having renewed only a backup leaves nothing to undo: it changed no data.
+void Finish(Recording& recording) {
+  if (recording.files.empty()) return;
+  const FileFailureKept failureKept;
+  if (recording.broken) return DropCopies(recording);
+  std::vector<const Touched*> changed;
+  std::vector<FileState> after;
+  for (const Touched& file : recording.files) {
+    FileState now;
+    if (StateOf(Join(file.folder, file.name), now) != kOk) return DropCopies(recording);
+    FileState before;
+    if (file.existed && StateOf(Join(file.folder, file.copy), before) != kOk)
+      return DropCopies(recording);
+    if (now == before) continue;
+    changed.push_back(&file);
+    after.push_back(now);
+  }
+  if (std::all_of(changed.begin(), changed.end(),
+                  [](const Touched* file) { return IsBackupName(file->name); }))
+    return DropCopies(recording);
+  for (const std::string& folder : recording.folders) {
+    const std::string text = JournalText(recording, folder, changed, after);
+    ReplaceNames names;
+    names.directory = folder;
+    names.target = kJournalName;
+    names.temporary = std::string(kUndoCopyPrefix) + "NEW";
+    // A journal that cannot be written leaves nothing to undo there, never a wrong one.
+    (void)ReplaceFileContent(names, std::vector<std::uint8_t>(text.begin(), text.end()));
+  }
+}
+
+std::string ReadLine(std::istringstream& in, std::string_view key, bool& ok) {
+  std::string line;
+  if (!std::getline(in, line) || line.compare(0, key.size(), key) != 0 ||
+      line.size() <= key.size() || line[key.size()] != ' ') {
+    ok = false;
+    return {};
+  }
+  return line.substr(key.size() + 1);
+}
+
+// The journal of folder, parsed; its folders resolved against folder.
+Status ParseJournal(const std::string& folder, UndoPlan& plan, std::string& text) {
+  plan = {};
+  std::vector<std::uint8_t> bytes;
+  const std::string path = Join(folder, kJournalName);
+  if (!file_ops::NameExists(path)) return kNothingToUndo;
+  // A journal there but unreadable may still name a change: not "nothing to undo".
+  if (ReadWholeFile(path, bytes, kMaxJournalBytes) != kOk) return kFileRead;
+  text.assign(bytes.begin(), bytes.end());
+  std::istringstream in(text);
+  std::string line;
+  bool ok = std::getline(in, line) && line == kJournalHeader;
+  plan.what = ReadLine(in, "what", ok);
+  while (ok && std::getline(in, line) && line != "end") {
+    if (line.rfind("folder ", 0) == 0) {
+      const fs::path relative(line.substr(7));
+      plan.folders.push_back(relative.is_absolute()
+                                 ? relative.string()
+                                 : (fs::path(folder) / relative).lexically_normal().string());
+      if (plan.folders.back().size() > 1 && plan.folders.back().back() == '/')
+        plan.folders.back().pop_back();
+      continue;
+    }
+    std::size_t index = 0;
+    unsigned long long size = 0, hash = 0;
+    char existsAfter = 0;
+    char copy[64] = {}, name[256] = {};
+    if (std::sscanf(line.c_str(), "file %zu %llu %llx %c %63s %255s", &index, &size, &hash,
+                    &existsAfter, copy, name) != 6 ||
+        index >= plan.folders.size() || std::string_view(name).find('/') != std::string::npos) {
+      ok = false;
+      break;
+    }
+    UndoFile file;
+    file.path = Join(plan.folders[index], name);
+    if (std::string_view(copy) != "-") {
+      if (!IsUndoFileName(copy) || std::string_view(copy).find('/') != std::string::npos)
+        ok = false;
+      file.copy = Join(plan.folders[index], copy);
+    }
+    file.existsAfter = existsAfter == '+';
+    file.size = size;
+    file.hash = hash;
+    plan.files.push_back(std::move(file));
+  }
+  if (!ok || line != "end" || plan.files.empty()) return kNothingToUndo;
+  return kOk;
+}
+
+// The temporary a restore writes through: one the next writer knows to clear.
+std::string RestoreTemporary(const std::string& name) {
+  const std::string upper = Upper(name);
+  const std::string stem = upper.substr(0, upper.find('.'));
+  const bool known =
+      stem == "MASTER" || stem == "EMASTER" ||
+      (stem.size() > 1 && stem[0] == 'F' &&
+       std::all_of(stem.begin() + 1, stem.end(), [](char c) { return c >= '0' && c <= '9'; }));
+  return known ? stem + ".NEW" : std::string(kUndoCopyPrefix) + "NEW";
+}
+
+bool IsMasterName(const std::string& path, const char* which) {
+  return Upper(fs::path(path).filename().string()) == which;
+}
+
+// The undo goes back through the change's steps in reverse, so each moment of it is a
+// moment the change itself passed through; only EMASTER is put back just before its
+// MASTER, as the writes replace it first.
+std::vector<const UndoFile*> RestoreOrder(const UndoPlan& plan) {
+  std::vector<const UndoFile*> order;
+  for (auto it = plan.files.rbegin(); it != plan.files.rend(); ++it) order.push_back(&*it);
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    if (!IsMasterName(order[i]->path, "EMASTER")) continue;
+    const std::string folder = fs::path(order[i]->path).parent_path().string();
+    for (std::size_t j = 0; j < i; ++j) {
+      if (IsMasterName(order[j]->path, "MASTER") &&
+          fs::path(order[j]->path).parent_path().string() == folder) {
+        std::rotate(order.begin() + static_cast<std::ptrdiff_t>(j),
+                    order.begin() + static_cast<std::ptrdiff_t>(i),
+                    order.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+        break;
+      }
+    }
+  }
+  return order;
+}
+
+Status Restore(const UndoFile& file) {
+  std::string folder, name;
+  SplitPath(file.path, folder, name);
+  if (file.copy.empty()) {
+    const Status removed = file_ops::Remove(file.path);
+    if (removed != kOk && removed != kFileNotFound) return kFileWrite;
+    return file_ops::SyncDirectory(folder) == kOk || removed == kFileNotFound ? kOk : kFileWrite;
+  }
+  std::vector<std::uint8_t> before;
+  if (ReadWholeFile(file.copy, before, kMaxPortfolioFileBytes) != kOk) return kFileRead;
+  ReplaceNames names;
+  names.directory = folder;
+  names.target = name;
+  names.temporary = RestoreTemporary(name);
+  return ReplaceFileContent(names, before) == kOk ? kOk : kFileWrite;
+}
+
+// Whether other's journal records the same change (each names the folders relative to
+// itself, so the parsed lists are compared).
+bool SameChange(const std::string& other, const UndoPlan& plan) {
+  UndoPlan otherPlan;
+  std::string text;
+  if (ParseJournal(other, otherPlan, text) != kOk || otherPlan.what != plan.what ||
+      otherPlan.files.size() != plan.files.size())
+    return false;
+  for (std::size_t i = 0; i < plan.files.size(); ++i) {
+    const UndoFile& a = plan.files[i];
+    const UndoFile& b = otherPlan.files[i];
+    if (fs::path(a.path).lexically_normal() != fs::path(b.path).lexically_normal() ||
+        a.hash != b.hash || a.existsAfter != b.existsAfter)
+      return false;
+  }
+  return true;
+}
+
+Status LockedUndo(const std::string& folder, const UndoPlan& plan, std::string& differing) {
+  // Every file must be as the change left it, or already back as it was.
+  std::vector<bool> done;
+  for (const UndoFile& file : plan.files) {
+    FileState now;
+    if (StateOf(file.path, now) != kOk) {
+      differing = file.path;
+      return kFileRead;
+    }
+    FileState before;
+    if (!file.copy.empty()) {
+      if (!file_ops::NameExists(file.copy)) {
+        differing = file.copy;
+        return kDamagedFile;
+      }
+      if (StateOf(file.copy, before) != kOk) return kFileRead;
+    }
+    const FileState left{file.existsAfter, file.existsAfter ? file.size : 0,
+                         file.existsAfter ? file.hash : 0};
+    if (now != left && now != before) {
+      differing = file.path;
+      return kChangedSince;
+    }
+    done.push_back(now == before);
+  }
+  // An EMASTER put back stays as the change left it when its MASTER cannot follow, as a
+  // write keeps the two in step.
+  std::string emasterPath;
+  std::vector<std::uint8_t> emasterLeft;
+  for (const UndoFile* file : RestoreOrder(plan)) {
+    if (done[static_cast<std::size_t>(file - plan.files.data())]) continue;
+    const bool isEmaster = IsMasterName(file->path, "EMASTER") && file_ops::NameExists(file->path);
+    if (isEmaster && ReadWholeFile(file->path, emasterLeft, kMaxPortfolioFileBytes) != kOk)
+      return kFileRead;
+    if (const Status status = Restore(*file); status != kOk) {
+      differing = file->path;
+      if (!emasterPath.empty() && IsMasterName(file->path, "MASTER") &&
+          fs::path(emasterPath).parent_path() == fs::path(file->path).parent_path()) {
+        std::string folder, name;
+        SplitPath(emasterPath, folder, name);
+        (void)ReplaceFileContent({folder, name, "EMASTER.NEW", ""}, emasterLeft);
+      }
+      return status;
+    }
+    emasterPath = isEmaster ? file->path : std::string();
+  }
+  // The journals go before the contents they name, so no journal outlives its copies. A
+  // journal another change has replaced since is left alone.
+  for (const std::string& other : plan.folders) {
+    if (other != folder && !SameChange(other, plan)) continue;
+    const FileFailureKept ignored;
+    if (file_ops::Remove(Join(other, kJournalName)) == kOk) (void)file_ops::SyncDirectory(other);
+  }
+  const FileFailureKept ignored;
+  std::vector<std::string> synced;
+  for (const UndoFile& file : plan.files) {
+    if (file.copy.empty() || file_ops::Remove(file.copy) != kOk) continue;
+    const std::string copyFolder = fs::path(file.copy).parent_path().string();
+    if (std::find(synced.begin(), synced.end(), copyFolder) == synced.end())
+      synced.push_back(copyFolder);
+  }
+  for (const std::string& copyFolder : synced) (void)file_ops::SyncDirectory(copyFolder);
+  return kOk;
+}
+
+}  // namespace
+
+void SetChangeRecording(bool on) { recordingOn = on; }
+
+ChangeRecording::ChangeRecording(std::string what) {
+  if (!recordingOn) return;
+  if (active != nullptr) {
+    ++active->depth;
+    return;
+  }
+  active = new Recording();
+  active->depth = 1;
+  active->what = nextName.empty() ? std::move(what) : nextName;
+  // One line in the journal.
+  std::replace(active->what.begin(), active->what.end(), '\n', ' ');
+}
+
+ChangeRecording::~ChangeRecording() {
+  if (active == nullptr || --active->depth > 0) return;
+  const std::unique_ptr<Recording> recording(active);
+  active = nullptr;
+  Finish(*recording);
+}
+
+NameNextChange::NameNextChange(std::string what) { nextName = std::move(what); }
+NameNextChange::~NameNextChange() { nextName.clear(); }
+
+void NoteFileChange(const std::string& path) {
+  Recording* recording = active;
+  if (recording == nullptr || recording->broken || recording->noting) return;
+  std::string folder, name;
+  SplitPath(path, folder, name);
+  const std::string canonical = file_ops::CanonicalFolder(folder);
+  if (canonical.empty()) {
+    recording->broken = true;
+    return;
+  }
+  for (const Touched& file : recording->files)
+    if (file.folder == canonical && file.name == name) return;
+  recording->noting = true;
+  const FileFailureKept failureKept;
+  if (std::find(recording->folders.begin(), recording->folders.end(), canonical) ==
+      recording->folders.end())
+    StartFolder(*recording, canonical);
+  Touched touched{canonical, name, file_ops::NameExists(path), {}};
+  if (touched.existed && !recording->broken) {
+    touched.copy = kUndoCopyPrefix + std::to_string(++recording->copies);
+    if (KeepPrevious(path, Join(canonical, touched.copy)) != kOk) recording->broken = true;
+  }
+  recording->noting = false;
+  recording->files.push_back(std::move(touched));
+}
+
+Status RemovePortfolioFile(const std::string& path) {
+  NoteFileChange(path);
+  return file_ops::Remove(path);
+}
+
+Status ReadUndoPlan(std::string_view folder, UndoPlan& plan) {
+  std::string text;
+  return ParseJournal(std::string(folder.empty() ? "." : folder), plan, text);
+}
+
+Status UndoLastChange(std::string_view folderView, std::string& what, std::string& differing) {
+  const std::string folder(folderView.empty() ? "." : folderView);
+  differing.clear();
+  UndoPlan plan;
+  std::string text;
+  // Read once to learn the folders, then again once all of them are held.
+  Status status = ParseJournal(folder, plan, text);
+  if (status != kOk) return status;
+  const std::vector<std::string> folders = plan.folders;
+  const PortfolioLock lock(std::vector<std::string_view>(folders.begin(), folders.end()));
+  if (lock.status() != kOk) return lock.status();
+  if (!lock.Covers(folder)) return kPortfolioBusy;
+  status = ParseJournal(folder, plan, text);
+  if (status != kOk) return status;
+  if (plan.folders != folders) return kPortfolioBusy;
+  what = plan.what;
+  return LockedUndo(folder, plan, differing);
+}
+
+std::string NothingToUndoMessage(std::string_view folder) {
+  return "There is nothing to undo in\n" + std::string(folder);
+}
+
+std::string ChangedSinceMessage(std::string_view what, std::string_view file) {
+  return "\"" + std::string(what) + "\" cannot be undone:\n" + std::string(file) +
+         "\nhas been changed since.\n\nNothing was changed.";
+}
+
+std::string UndoFailedMessage(std::string_view what, std::string_view file) {
+  return "\"" + std::string(what) + "\" could not be undone completely:\n" + std::string(file) +
+         "\ncould not be put back. Each file is whole, as the change left it or as before it;\n"
+         "undo again to finish.";
+}
+
+bool IsUndoFileName(std::string_view name) {
+  return name == kJournalName ||
+         name.substr(0, std::string_view(kUndoCopyPrefix).size()) == kUndoCopyPrefix;
+}
+
+}  // namespace voltrim

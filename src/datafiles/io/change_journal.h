@@ -1,0 +1,105 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "datafiles/status.h"
+
+namespace voltrim {
+
+// Undo of the last change to a portfolio.
+//
+// A write opens a ChangeRecording under its portfolio lock; each step that replaces,
+// creates or removes a file reports the file first (NoteFileChange; ReplaceFileContent,
+// PlaceFileCopy and RemovePortfolioFile do this themselves). The first report in a folder
+// drops that folder's previous journal; the previous content of each file is kept under a
+// name of ours (a hard link where the file system has them, else a copy). When the
+// outermost recording ends, after every step of the change is on the disk, the journal is
+// written into every folder the change touched, by the same replace protocol: a crash
+// before that leaves no journal, so there is nothing to undo rather than a wrong undo.
+
+// Nothing is recorded to undo in the folder.
+inline constexpr Status kNothingToUndo = -130;
+// A file the change touched holds something else now; the undo changed nothing.
+inline constexpr Status kChangedSince = -131;
+
+// The journal of the last change, and the prefix of the previous contents kept for it.
+inline constexpr const char* kJournalName = ".voltrim-undo";
+inline constexpr const char* kUndoCopyPrefix = ".voltrim-undo.";
+
+// Records the change made while it lives (outermost one on this thread; nested ones, as
+// a write calling another write, join it). Declare it after the write's PortfolioLock, so
+// the journal is written while the folders are still held.
+class ChangeRecording {
+ public:
+  // what: the change in words, e.g. "Delete Symbol ACME". A name given with
+  // NameNextChange takes its place.
+  explicit ChangeRecording(std::string what);
+  ~ChangeRecording();
+  ChangeRecording(const ChangeRecording&) = delete;
+  ChangeRecording& operator=(const ChangeRecording&) = delete;
+};
+
+// The words the next outermost ChangeRecording of this thread uses instead of its own
+// (the command as the user gave it, e.g. "Split ACME"), for as long as this lives.
+class NameNextChange {
+ public:
+  explicit NameNextChange(std::string what);
+  ~NameNextChange();
+  NameNextChange(const NameNextChange&) = delete;
+  NameNextChange& operator=(const NameNextChange&) = delete;
+};
+
+// Test hook: with recording off, writes keep no journal (to look at a write's own file
+// steps alone).
+void SetChangeRecording(bool on);
+
+// Reports that path is about to be replaced, created or removed by the change being
+// recorded on this thread (nothing when none is).
+void NoteFileChange(const std::string& path);
+
+// Removes a portfolio file as a step of the change: reported first, then removed.
+// kFileNotFound when it was not there.
+Status RemovePortfolioFile(const std::string& path);
+
+// The last change recorded in a folder, as its journal lists it.
+struct UndoFile {
+  std::string path;  // the file, in the folder where the change found it
+  std::string copy;  // its previous content; empty: it did not exist before
+  bool existsAfter = false;
+  std::uint64_t size = 0;  // what the change left (when existsAfter)
+  std::uint64_t hash = 0;
+};
+struct UndoPlan {
+  std::string what;
+  std::vector<std::string> folders;  // every folder the change touched, the journal's first
+  std::vector<UndoFile> files;       // in the order the change touched them
+};
+
+// kNothingToUndo when the folder has no journal (or one that is not whole); kFileRead when
+// it cannot be read.
+Status ReadUndoPlan(std::string_view folder, UndoPlan& plan);
+
+// Puts back what the last change recorded in folder replaced, created or removed, in every
+// folder it touched (all held, in the lock's order), each file through the replace
+// protocol, and then drops the journal. Refuses with kChangedSince, naming the file in
+// differing, when a file holds neither what the change left nor its previous content (a
+// file already back as it was counts as done: an undo cut short finishes when run again).
+// what gets the change's words. Other failures: kNothingToUndo, kPortfolioBusy,
+// kDamagedFile (a kept previous content is missing), kFileRead, kFileWrite (each file is
+// then as the change left it or as before it; running the undo again finishes it).
+Status UndoLastChange(std::string_view folder, std::string& what, std::string& differing);
+
+// Messages of an undo, shared by the window and voltrim-cli.
+std::string NothingToUndoMessage(std::string_view folder);
+// what: the change; file: the file that differs.
+std::string ChangedSinceMessage(std::string_view what, std::string_view file);
+// what: the change; file: the file that could not be put back.
+std::string UndoFailedMessage(std::string_view what, std::string_view file);
+
+// Whether a name in a portfolio folder is the journal or a kept previous content.
+bool IsUndoFileName(std::string_view name);
+
+}  // namespace voltrim
