@@ -1,5 +1,4 @@
 #include "datafiles/write/import_quotes.h"
-#include "datafiles/io/change_journal.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,9 +6,11 @@
 #include <numeric>
 
 #include "datafiles/format/master_image.h"
+#include "datafiles/io/change_journal.h"
 #include "datafiles/io/portfolio_files.h"
 #include "datafiles/io/portfolio_lock.h"
 #include "datafiles/io/replace_file.h"
+#include "datafiles/write/held_series.h"
 #include "datafiles/write/master_replace.h"
 #include "datafiles/write/rewrite_series.h"
 
@@ -254,24 +255,6 @@ class Planner {
   std::vector<const ImportQuote*> added_;        // new quotes, in date order
   std::vector<const ImportQuote*> replacement_;  // per stored quote: the file's values, or null
 };
-
-bool InsidePortfolio(std::string_view portfolioDir, const std::string& directory) {
-  const std::string root = WithTrailingSeparator(portfolioDir);
-  return directory.compare(0, root.size(), root) == 0 &&
-         directory.find("/../", root.size() > 0 ? root.size() - 1 : 0) == std::string::npos;
-}
-
-// Finds the series with its folder held (one reached through a subdirectory entry is held
-// only once found, and then looked up again).
-Status LocateHeld(PortfolioLock& lock, std::string_view portfolioDir, std::string_view symbol,
-                  SeriesLocation& series) {
-  Status status = LocateSeries(portfolioDir, symbol, series);
-  if (status != kOk || lock.Covers(series.found.directory)) return status;
-  status = lock.Add(series.found.directory);
-  if (status == kOk) status = LocateSeries(portfolioDir, symbol, series);
-  if (status == kOk && !lock.Covers(series.found.directory)) status = kPortfolioBusy;
-  return status;
-}
 
 // Sets both dates of the records of fileNumber; nothing is written when they hold them.
 Status FollowDates(const std::string& masterPath, int fileNumber, const ImportResult& result) {

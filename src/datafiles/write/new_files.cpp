@@ -1,5 +1,4 @@
 #include "datafiles/write/new_files.h"
-#include "datafiles/io/change_journal.h"
 
 #include <array>
 #include <cctype>
@@ -9,6 +8,7 @@
 #include "datafiles/format/emaster.h"
 #include "datafiles/format/master_image.h"
 #include "datafiles/format/xmaster.h"
+#include "datafiles/io/change_journal.h"
 #include "datafiles/io/file_ops.h"
 #include "datafiles/io/portfolio_files.h"
 #include "datafiles/io/portfolio_lock.h"

@@ -15,6 +15,7 @@
 #include "datafiles/io/portfolio_files.h"
 #include "datafiles/io/portfolio_lock.h"
 #include "datafiles/io/replace_file.h"
+#include "datafiles/write/held_series.h"
 #include "datafiles/write/master_replace.h"
 #include "datafiles/write/xmaster_write.h"
 
@@ -377,24 +378,6 @@ std::vector<DateUpdate> DeleteDateUpdates(const DatImage& dat, int i, int quoteC
     updates.push_back(update(MasterDate::kFirst, 0));
   }
   return updates;
-}
-
-bool InsidePortfolio(std::string_view portfolioDir, const std::string& directory) {
-  const std::string root = WithTrailingSeparator(portfolioDir);
-  return directory.compare(0, root.size(), root) == 0 &&
-         directory.find("/../", root.size() > 0 ? root.size() - 1 : 0) == std::string::npos;
-}
-
-// Finds the series with its folder held: a symbol found through a subdirectory entry lives
-// in a folder the lock may not hold yet, and is looked up again once it does.
-Status LocateHeld(PortfolioLock& lock, std::string_view portfolioDir, std::string_view symbol,
-                  SeriesLocation& series) {
-  Status status = LocateSeries(portfolioDir, symbol, series);
-  if (status != kOk || lock.Covers(series.found.directory)) return status;
-  status = lock.Add(series.found.directory);
-  if (status == kOk) status = LocateSeries(portfolioDir, symbol, series);
-  if (status == kOk && !lock.Covers(series.found.directory)) status = kPortfolioBusy;
-  return status;
 }
 
 // A series MASTER's tree does not hold, looked for in the folder's XMASTER: found only in an

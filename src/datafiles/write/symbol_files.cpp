@@ -15,6 +15,7 @@
 #include "datafiles/io/portfolio_files.h"
 #include "datafiles/io/portfolio_lock.h"
 #include "datafiles/io/replace_file.h"
+#include "datafiles/write/held_series.h"
 #include "datafiles/write/master_replace.h"
 #include "datafiles/write/xmaster_write.h"
 
@@ -93,12 +94,6 @@ int LowestFreeFileNumber(const MasterImage& master) {
     if (!used[static_cast<std::size_t>(n)]) return n;
   }
   return 0;
-}
-
-bool InsidePortfolio(std::string_view portfolioDir, const std::string& directory) {
-  const std::string root = WithTrailingSeparator(portfolioDir);
-  return directory.compare(0, root.size(), root) == 0 &&
-         directory.find("/../", root.empty() ? 0 : root.size() - 1) == std::string::npos;
 }
 
 // The series a move or copy takes, whichever index file lists it: what the destination's

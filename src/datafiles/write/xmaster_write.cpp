@@ -1,9 +1,9 @@
 #include "datafiles/write/xmaster_write.h"
-#include "datafiles/io/change_journal.h"
 
 #include <algorithm>
 #include <cstring>
 
+#include "datafiles/io/change_journal.h"
 #include "datafiles/io/file_ops.h"
 #include "datafiles/io/portfolio_files.h"
 #include "datafiles/io/portfolio_lock.h"
