@@ -27,7 +27,7 @@ class StringSink : public voltrim::TextSink {
   std::string text;
 };
 
-std::vector<std::uint8_t> Bytes(const std::string& path) {
+std::vector<std::uint8_t> FileBytes(const std::string& path) {
   std::vector<std::uint8_t> bytes;
   if (voltrim::ReadWholeFile(path, bytes, voltrim::kMaxPortfolioFileBytes) != voltrim::kOk)
     std::abort();
@@ -79,9 +79,9 @@ struct ImportData {
     if (voltrim::CreatePortfolio(dir) != voltrim::kOk ||
         voltrim::CreateSeries(dir, {"NEW", "NEW SERIES", 6, false}) != voltrim::kSymbolAdded)
       std::abort();
-    emptyDat = Bytes(dir + "/F1.DAT");
-    master = Bytes(dir + "/MASTER");
-    emaster = Bytes(dir + "/EMASTER");
+    emptyDat = FileBytes(dir + "/F1.DAT");
+    master = FileBytes(dir + "/MASTER");
+    emaster = FileBytes(dir + "/EMASTER");
   }
   // The series empty again, MASTER and EMASTER as they were.
   void Reset() const {
