@@ -18,6 +18,19 @@
 
 namespace voltrim {
 
+namespace {
+
+// The word-wrapped note under Add's fields, as wide as the dialog's design.
+QLabel* Explanation(QDialog& dialog, const QString& text) {
+  auto* explanation = new QLabel(text, &dialog);
+  explanation->setObjectName(QStringLiteral("explanation"));
+  explanation->setWordWrap(true);
+  explanation->setFixedWidth(DialogUnits(dialog, 160, 0).width());
+  return explanation;
+}
+
+}  // namespace
+
 DeleteQuoteDialog::DeleteQuoteDialog(std::string dateText, UserPrompt& prompt, QWidget* parent)
     : QDialog(parent), dateText_(std::move(dateText)), prompt_(prompt) {
   setWindowTitle(QStringLiteral("Delete Data"));
@@ -53,13 +66,9 @@ AddQuoteDialog::AddQuoteDialog(const std::string& newDateText, QWidget* parent) 
   dateRow->addWidget(date);
   dateRow->addStretch(1);
 
-  auto* explanation = new QLabel(
-      QStringLiteral("The new quote will be added using the same data as the following day. "
-                     "You may then edit it to suit."),
-      this);
-  explanation->setObjectName(QStringLiteral("explanation"));
-  explanation->setWordWrap(true);
-  explanation->setFixedWidth(DialogUnits(*this, 160, 0).width());
+  QLabel* explanation = Explanation(
+      *this, QStringLiteral("The new quote will be added using the same data as the following day. "
+                            "You may then edit it to suit."));
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(dateRow);
@@ -83,13 +92,9 @@ AddBarDialog::AddBarDialog(const BarKey& proposal, std::vector<BarKey> bars, Use
   AddLabelledRow(*fields, 1, QStringLiteral("New Time:"), time_);
   fields->setColumnStretch(2, 1);
 
-  auto* explanation = new QLabel(
-      QStringLiteral("The new quote will be added using the same data as the following bar. "
-                     "You may then edit it to suit."),
-      this);
-  explanation->setObjectName(QStringLiteral("explanation"));
-  explanation->setWordWrap(true);
-  explanation->setFixedWidth(DialogUnits(*this, 160, 0).width());
+  QLabel* explanation = Explanation(
+      *this, QStringLiteral("The new quote will be added using the same data as the following bar. "
+                            "You may then edit it to suit."));
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(fields);
