@@ -76,6 +76,7 @@ TEST_F(IntradayCli, RealBarsShowTheirTimesAndOneBarIsAddedEditedAndDeletedAlone)
 
   const CliResult facts = Run({"facts", dir, "2HR.DE"});
   EXPECT_NE(facts.out.find("Data format: I Intra-day\nSymbol: 2HR.DE          \n"
+                           "Listed in: MASTER\nData file: F1.DAT\n"
                            "Time frame: 10 minutes\nBars on first day: 2\nBars on last day: 2\n"
                            "Most bars in a day: 2\nDate Input:"),
             std::string::npos)
