@@ -23,7 +23,7 @@ void SearchFeed::Status(const std::string& text) {
 void SearchFeed::ShowIfDue() {
   // The first candidate shows at once: the user sees the search has found something.
   const bool firstCandidate = !shownOnce_ && !pending_.candidates.empty();
-  if (!firstCandidate && Clock::now() - lastShown_ < interval_) return;
+  if (!firstCandidate && lastShown_ && Clock::now() - *lastShown_ < interval_) return;
   Flush();
 }
 

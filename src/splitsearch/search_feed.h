@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,7 +44,9 @@ class SearchFeed {
 
   Show show_;
   Clock::duration interval_;
-  Clock::time_point lastShown_;
+  // Empty until the first batch: a clock's zero is no "never" (a steady clock starts at
+  // the machine's boot, so a fresh machine would hold the first report back).
+  std::optional<Clock::time_point> lastShown_;
   bool shownOnce_ = false;
   SearchFeedBatch pending_;
   bool anythingPending_ = false;
