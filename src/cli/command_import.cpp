@@ -3,6 +3,7 @@
 #include "cli/cli_emaster_warning.h"
 #include "cli/cli_prompt.h"
 #include "datafiles/format/master.h"
+#include "datafiles/format/xmaster.h"
 #include "import/import_command.h"
 
 namespace voltrim::cli {
@@ -37,8 +38,9 @@ int RunImportCommand(const QStringList& arguments) {
       "site: comma, semicolon, tab or blank separated, with a header row (names matched\n"
       "ignoring case, other columns ignored) or in that column order without one; dates\n"
       "as YYYY-MM-DD, YYYYMMDD, MM/DD/YYYY or MM/DD/YY; a Time column (HH:MM:SS) for an\n"
-      "intraday series. The quotes take their places in date (and time) order among the\n"
-      "stored ones; MASTER's first and last dates follow. A date the series holds with the\n"
+      "intraday series. SYMBOL may be a series of MASTER or of XMASTER. The quotes take\n"
+      "their places in date (and time) order among the stored ones; the index file's first\n"
+      "and last dates follow. A date the series holds with the\n"
       "same values is skipped; with other values the import is refused, naming the dates,\n"
       "unless --replace or --keep says what to do. A line that cannot be read, or two\n"
       "lines of one date, refuse the whole import with their line numbers, and nothing is\n"
@@ -54,7 +56,9 @@ int RunImportCommand(const QStringList& arguments) {
   if (!dir) return kExitFailed;
   const std::string symbol = TextArgument(positional[1]);
   FoundSymbol found;
-  if (FindSymbol(*dir, symbol, found) != kOk) {
+  bool inXmaster = false;
+  if (FindSymbol(*dir, symbol, found) != kOk &&
+      (XmasterListsSymbol(*dir, symbol, inXmaster) != kOk || !inXmaster)) {
     PrintError(SymbolNotFoundText(symbol, *dir));
     return kExitFailed;
   }

@@ -39,8 +39,10 @@ int RunNewSymbolCommand(const QStringList& arguments) {
       "Adds an empty series SYMBOL to the portfolio DIR, as Symbol > New does: F<n>.DAT and\n"
       "F<n>.DOP under the lowest free file number n, then a MASTER record (and an EMASTER\n"
       "record where EMASTER mirrors MASTER). SYMBOL and NAME take at most 16 characters;\n"
-      "case is kept. A symbol or name already in DIR (any case), or a portfolio that holds\n"
-      "255 symbols, is refused. Fill the series with 'import'."};
+      "case is kept. When MASTER holds 255 symbols and DIR has an XMASTER, the series goes\n"
+      "there instead (F<n>.MWD under the next number; a symbol of at most 14 characters).\n"
+      "A symbol or name already in DIR (any case), or a full MASTER without an XMASTER, is\n"
+      "refused. Fill the series with 'import' or 'update'."};
   if (const auto done = ParseArguments(parser, arguments, plan, positional)) return *done;
   NewSeries series;
   series.symbol = TextArgument(positional[1]);

@@ -167,16 +167,18 @@ std::string ImportFailureText(Status status, const std::string& fileName, const 
     case kPortfolioBusy:
       return kPortfolioBusyMessage;
     case kMasterDatesNotUpdated:
-      return "The quotes were imported into " + symbol +
-             ", but MASTER's first and last dates could not be updated. Importing the file "
-             "again brings them in step.";
+    case kXmasterDatesNotUpdated:
+      return "The quotes were imported into " + symbol + ", but " +
+             (status == kMasterDatesNotUpdated ? "MASTER" : "XMASTER") +
+             "'s first and last dates could not be updated. Importing the file again brings "
+             "them in step.";
     case kDamagedFile:
     case kNoLayout:
     case kFileOpen:
     case kFileRead:
     case kFileNotFound:
       return "The quotes of " + symbol +
-             " cannot be read: the symbol is no longer in MASTER, or its files are missing or "
+             " cannot be read: the symbol is no longer in MASTER or XMASTER, or its files are missing or "
              "damaged." +
              kNothingChanged;
     default:
@@ -193,9 +195,10 @@ ImportOutcome RunImport(const std::string& portfolioDir, const std::string& symb
     WaitCursor wait(prompt);
     status = ImportQuotes(portfolioDir, symbol, ImportRequestOf(text, overlap), outcome.result);
   }
-  const bool written = status == kOk || status == kMasterDatesNotUpdated;
+  const bool datesBehind = status == kMasterDatesNotUpdated || status == kXmasterDatesNotUpdated;
+  const bool written = status == kOk || datesBehind;
   outcome.reloadGrid = written;
-  outcome.partlyDone = status == kMasterDatesNotUpdated;
+  outcome.partlyDone = datesBehind;
   outcome.succeeded = status == kOk;
   if (status != kOk) {
     prompt.ShowMessage(ImportFailureText(status, fileName, symbol, outcome.result, advice));

@@ -229,8 +229,10 @@ std::string NormalName(std::string_view name) {
   return normal;
 }
 
-ImportColumn ColumnNamed(std::string_view name) {
+ImportColumn ColumnNamed(std::string_view name, bool symbols) {
   const std::string n = NormalName(name);
+  if (symbols && (n == "symbol" || n == "ticker")) return ImportColumn::kSymbol;
+  if (symbols && (n == "per" || n == "period")) return ImportColumn::kPeriod;
   if (n == "date" || n == "timestamp" || n == "datetime") return ImportColumn::kDate;
   if (n == "time") return ImportColumn::kTime;
   if (n == "open") return ImportColumn::kOpen;
@@ -267,7 +269,8 @@ std::size_t Slot(Field f) { return static_cast<std::size_t>(f); }
 
 class Parser {
  public:
-  Parser(ImportText& out, ImportTextError& error) : out_(out), error_(error) {}
+  Parser(ImportText& out, ImportTextError& error, bool symbols)
+      : out_(out), error_(error), symbols_(symbols) {}
 
   bool Run(std::string_view text) {
     out_ = ImportText{};
@@ -289,6 +292,10 @@ class Parser {
       if (!Quote(number)) return false;
     }
     if (out_.quotes.empty()) return Fail(0, "the file holds no quotes");
+    if (symbols_) {
+      out_.present = std::move(present_);
+      return true;
+    }
     return EveryLineHasTheGivenFields();
   }
 
@@ -306,6 +313,7 @@ class Parser {
     const Read first = ReadDate(fields_.front(), date, time, withTime);
     out_.header = first != Read::kValue && first != Read::kBeyond;
     if (out_.header) return NamedColumns(number);
+    if (symbols_) return Fail(number, "the first line names no columns (a symbol column is needed)");
     static constexpr ImportColumn kOrder[] = {ImportColumn::kOpen,   ImportColumn::kHigh,
                                               ImportColumn::kLow,    ImportColumn::kClose,
                                               ImportColumn::kVolume, ImportColumn::kOpenInterest};
@@ -333,9 +341,16 @@ class Parser {
     std::array<bool, kFieldKindCount> seen{};
     for (std::size_t c = 0; c < fields_.size(); ++c) {
       const std::string& name = fields_[c];
-      const ImportColumn column = ColumnNamed(name);
+      const ImportColumn column = ColumnNamed(name, symbols_);
       out_.names.push_back(name);
       out_.columns.push_back(column);
+      if (column == ImportColumn::kSymbol || column == ImportColumn::kPeriod) {
+        const std::size_t slot = column == ImportColumn::kSymbol ? 0 : 1;
+        if (special_[slot] >= 0)
+          return Fail(number, "two columns hold the " + std::string(slot == 0 ? "symbol" : "periodicity"));
+        special_[slot] = static_cast<int>(c);
+        continue;
+      }
       if (column == ImportColumn::kNone) {
         out_.ignored.push_back(name.empty() ? "column " + std::to_string(c + 1) : name);
         continue;
@@ -348,6 +363,7 @@ class Parser {
       out_.fieldNames[Slot(field)] = name;
     }
     if (!seen[Slot(Field::Date)]) return Fail(number, "no column is named Date");
+    if (symbols_ && special_[0] < 0) return Fail(number, "no column is named Symbol or Ticker");
     return true;
   }
 
@@ -364,6 +380,12 @@ class Parser {
     for (std::size_t c = 0; c < expected; ++c) {
       const ImportColumn column = out_.columns[c];
       if (column == ImportColumn::kNone) continue;
+      if (column == ImportColumn::kSymbol || column == ImportColumn::kPeriod) {
+        if (column == ImportColumn::kSymbol && fields_[c].empty())
+          return Fail(number, "the line names no symbol");
+        (column == ImportColumn::kSymbol ? out_.symbols : out_.periods).push_back(fields_[c]);
+        continue;
+      }
       const std::string& cell = fields_[c];
       const Field field = FieldOf(column);
       if (column == ImportColumn::kDate) {
@@ -429,13 +451,20 @@ class Parser {
   ImportTextError& error_;
   std::vector<std::string> fields_;
   std::vector<std::uint8_t> present_;  // per quote: bit f set when field f had a value
+  bool symbols_;
+  std::array<int, 2> special_{-1, -1};  // the symbol and periodicity columns
 };
 
 }  // namespace
 
 bool ParseImportText(std::string_view text, ImportText& out, ImportTextError& error) {
   error = ImportTextError{};
-  return Parser(out, error).Run(text);
+  return Parser(out, error, false).Run(text);
+}
+
+bool ParseSymbolImportText(std::string_view text, ImportText& out, ImportTextError& error) {
+  error = ImportTextError{};
+  return Parser(out, error, true).Run(text);
 }
 
 const char* ImportFieldTitle(Field field) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,7 +31,10 @@ namespace voltrim {
 //   ignored.
 
 // What a column of the file holds.
-enum class ImportColumn { kDate, kTime, kOpen, kHigh, kLow, kClose, kVolume, kOpenInterest, kNone };
+enum class ImportColumn {
+  kDate, kTime, kOpen, kHigh, kLow, kClose, kVolume, kOpenInterest, kNone,
+  kSymbol, kPeriod  // only in a file of many symbols
+};
 
 struct ImportText {
   char delimiter = ',';
@@ -44,6 +48,11 @@ struct ImportText {
   std::vector<std::string> ignored;
   // The file's name for each field it holds (by Field), for messages.
   std::array<std::string, kFieldKindCount> fieldNames;
+  // A file of many symbols only: per quote its symbol and periodicity cell, and the fields
+  // it gave a value (bit f for Field f), for the check each symbol's lines get on their own.
+  std::vector<std::string> symbols;
+  std::vector<std::string> periods;
+  std::vector<std::uint8_t> present;
 };
 
 struct ImportTextError {
@@ -54,6 +63,12 @@ struct ImportTextError {
 // Reads the whole text; false (with the first line that cannot be read) when any line
 // cannot be read or there is no quote at all.
 bool ParseImportText(std::string_view text, ImportText& out, ImportTextError& error);
+
+// The same for a file of quotes of many symbols: a header names a symbol column (symbol or
+// ticker) and may name a periodicity column (per or period); each line's symbol and
+// periodicity are kept, and whether every line of a symbol has the columns its other lines
+// have is left to the caller (a column may hold values for some symbols alone).
+bool ParseSymbolImportText(std::string_view text, ImportText& out, ImportTextError& error);
 
 // The name the program gives a field in its windows and messages: "Date", "Time", "Open",
 // ..., "Volume", "Open Interest".

@@ -1,6 +1,7 @@
 #include "symbols/new_symbol.h"
 
 #include "datafiles/format/master.h"
+#include "datafiles/format/xmaster.h"
 #include "datafiles/write/symbol_files.h"
 #include "prompt/user_prompt.h"
 #include "symbols/symbol_messages.h"
@@ -9,12 +10,19 @@ namespace voltrim {
 
 namespace {
 
-// The symbols-grid row of the record of fileNumber (the grid lists MASTER in file order).
-int RowOfFileNumber(const std::string& masterPath, int fileNumber) {
+// The symbols-grid row of the record of fileNumber (the grid lists MASTER in file order,
+// then XMASTER).
+int RowOfFileNumber(const SymbolPortfolio& portfolio, int fileNumber) {
   MasterFile master;
-  if (ReadMasterFile(masterPath, master) != kOk) return 0;
+  if (ReadMasterFile(portfolio.masterPath, master) != kOk) return 0;
   for (std::size_t i = 0; i < master.records.size(); ++i) {
     if (master.records[i].FileNumber() == fileNumber) return static_cast<int>(i);
+  }
+  XmasterFile xmaster;
+  if (ReadXmasterFile(portfolio.portfolioDir, xmaster) != kOk) return 0;
+  for (std::size_t i = 0; i < xmaster.records.size(); ++i) {
+    if (xmaster.records[i].fileNumber == fileNumber)
+      return static_cast<int>(master.records.size() + i);
   }
   return 0;
 }
@@ -35,7 +43,7 @@ SymbolCommandOutcome RunNewSymbol(const SymbolPortfolio& portfolio, const NewSer
     case kSymbolAdded:
       outcome.succeeded = true;
       outcome.refreshSymbols = true;
-      outcome.rowToShow = RowOfFileNumber(portfolio.masterPath, number);
+      outcome.rowToShow = RowOfFileNumber(portfolio, number);
       break;
     case kSymbolExists:
       prompt.ShowMessage(AddSymbolExistsMessage(series.symbol, portfolio.portfolioDir));

@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "datafiles/format/master_image.h"
+#include "datafiles/format/xmaster.h"
 #include "datafiles/io/change_journal.h"
 #include "datafiles/io/portfolio_files.h"
 #include "datafiles/io/portfolio_lock.h"
@@ -13,6 +14,7 @@
 #include "datafiles/write/held_series.h"
 #include "datafiles/write/master_replace.h"
 #include "datafiles/write/rewrite_series.h"
+#include "datafiles/write/xmaster_write.h"
 
 namespace voltrim {
 
@@ -307,12 +309,16 @@ Status PreviewImport(std::string_view portfolioDir, std::string_view symbol,
                      const ImportRequest& request, ImportResult& result) {
   result = ImportResult{};
   SeriesLocation series;
-  Status status = LocateSeries(portfolioDir, symbol, series);
+  Status status = LocateAnySeries(portfolioDir, symbol, series);
   if (status != kOk) return status;
   std::vector<std::uint8_t> dat;
   status = ReadWholeFile(series.datPath, dat, kMaxPortfolioFileBytes);
   if (status != kOk) return status;
   return PlanImport(series, dat, request, result);
+}
+
+std::int32_t XmasterDateOfMbf(const MbfBytes& date) {
+  return XmasterDateOf(DateFloatToDay(MbfToIeee(date.data())));
 }
 
 Status ImportQuotes(std::string_view portfolioDir, std::string_view symbol,
@@ -323,6 +329,16 @@ Status ImportQuotes(std::string_view portfolioDir, std::string_view symbol,
   const ChangeRecording recording("Import Quotes into " + std::string(symbol));
   SeriesLocation series;
   Status status = LocateHeld(lock, portfolioDir, symbol, series);
+  // A series MASTER's tree lacks may be one of XMASTER's, which is then read for the write
+  // (a damaged one is refused before anything is written).
+  XmasterSeries extended;
+  XmasterImage xmaster;
+  const bool inXmaster = status == kFileNotFound &&
+                         LocateXmasterSeries(portfolioDir, symbol, extended) == kOk;
+  if (inXmaster) {
+    status = ReadXmasterImage(portfolioDir, xmaster);
+    series = extended.location;
+  }
   if (status != kOk) return status;
   if (!InsidePortfolio(portfolioDir, series.found.directory)) return kDamagedFile;
   std::vector<std::uint8_t> dat;
@@ -332,23 +348,36 @@ Status ImportQuotes(std::string_view portfolioDir, std::string_view symbol,
   status = PlanImport(series, dat, request, result, &content);
   if (status != kOk) return status;
 
-  const int number = series.found.record.FileNumber();
+  const int number = inXmaster ? extended.record.fileNumber : series.found.record.FileNumber();
   const bool changes = result.added + result.replaced > 0;
   if (changes) {
     ReplaceNames names;
     names.directory = series.found.directory;
-    names.target = DatFileName(number);
+    names.target = inXmaster ? MwdFileName(number) : DatFileName(number);
     names.temporary = NewFileName(number);
     names.backup = BakFileName(number);
     status = ReplaceFileContent(names, content);
     if (status != kOk) return status;
   }
+  if (result.quotesAfter == 0) return kOk;
+  if (inXmaster) {
+    const XmasterRecord& record = extended.record;
+    if (record.firstDate == XmasterDateOfMbf(result.firstDate) &&
+        record.lastDate == XmasterDateOfMbf(result.lastDate))
+      return kOk;
+    // Only once the quotes stand may XMASTER name their dates.
+    status = SetXmasterDates(
+        portfolioDir, number,
+        {{MasterDate::kFirst, DateFloatToDay(MbfToIeee(result.firstDate.data()))},
+         {MasterDate::kLast, DateFloatToDay(MbfToIeee(result.lastDate.data()))}});
+    if (status != kOk && changes) return kXmasterDatesNotUpdated;
+    return status;
+  }
   // MASTER was read under the lock at the lookup: when the record already holds the dates,
   // there is nothing to follow.
   const MasterBytes& record = series.found.record.bytes;
-  if (result.quotesAfter == 0 ||
-      (std::memcmp(record.data() + master_offset::kFirstDate, result.firstDate.data(), 4) == 0 &&
-       std::memcmp(record.data() + master_offset::kLastDate, result.lastDate.data(), 4) == 0))
+  if (std::memcmp(record.data() + master_offset::kFirstDate, result.firstDate.data(), 4) == 0 &&
+      std::memcmp(record.data() + master_offset::kLastDate, result.lastDate.data(), 4) == 0)
     return kOk;
   // Only once the quotes stand may MASTER name their dates.
   status = FollowDates(MasterPathIn(series.found.directory), number, result);

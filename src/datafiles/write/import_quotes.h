@@ -87,7 +87,11 @@ Status PlanImport(const SeriesLocation& series, const std::vector<std::uint8_t>&
                   const ImportRequest& request, ImportResult& result,
                   std::vector<std::uint8_t>* content = nullptr);
 
-// PlanImport on the series of symbol as it now stands, for a preview: nothing is written.
+// A MASTER date (MBF DateFloat bytes) as XMASTER stores it (YYYYMMDD).
+std::int32_t XmasterDateOfMbf(const MbfBytes& date);
+
+// PlanImport on the series of symbol (MASTER's tree, then XMASTER) as it now stands, for a
+// preview: nothing is written.
 Status PreviewImport(std::string_view portfolioDir, std::string_view symbol,
                      const ImportRequest& request, ImportResult& result);
 
@@ -95,11 +99,14 @@ Status PreviewImport(std::string_view portfolioDir, std::string_view symbol,
 // with the portfolio held: the DAT file is replaced through F<n>.NEW, keeping F<n>.BAK,
 // when quotes were added or replaced; then MASTER's first and last dates (of the records
 // of its file number, and EMASTER's where it mirrors MASTER) are made those of the first
-// and last quotes when they differ, through MASTER.NEW with MASTER.BAK. The quote limit
-// and every other check come before anything is written.
+// and last quotes when they differ, through MASTER.NEW with MASTER.BAK. A symbol MASTER's
+// tree lacks but the folder's XMASTER lists has its F<n>.MWD replaced the same way, and
+// XMASTER's dates follow. The quote limit and every other check come before anything is
+// written.
 // Returns PlanImport's statuses, the lookup's, kFileOpen, kPortfolioBusy, kFileWrite (with
-// every file unchanged), or kMasterDatesNotUpdated: the quotes stand in the DAT file, but
-// MASTER's dates could not follow (running the import again brings them in step).
+// every file unchanged), or kMasterDatesNotUpdated / kXmasterDatesNotUpdated: the quotes
+// stand in the data file, but the index file's dates could not follow (running the import
+// again brings them in step).
 Status ImportQuotes(std::string_view portfolioDir, std::string_view symbol,
                     const ImportRequest& request, ImportResult& result);
 

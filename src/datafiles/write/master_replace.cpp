@@ -38,21 +38,28 @@ bool MirroredRecords(const EmasterImage& emaster, const MasterImage& before,
     }
     return true;
   }
-  if (m == n + 1) {
+  if (m == n + 1 && appended.size() == kEmasterRecordSize) {
     for (int i = 0; i < n; ++i) {
       if (!SameMasterRecord(before, i, after, i)) return false;
       out.push_back(RecordAt(emaster, i));
     }
-    if (appended.size() == kEmasterRecordSize) {
-      // The record the series had where it came from, under its new file number.
-      out.push_back(appended);
-      out.back()[emaster_offset::kFileNumber] = after.Record(n)[master_offset::kFileNumber];
-    } else {
-      out.push_back(EmasterRecordFor(after.Record(n)));
-    }
+    // The record the series had where it came from, under its new file number.
+    out.push_back(appended);
+    out.back()[emaster_offset::kFileNumber] = after.Record(n)[master_offset::kFileNumber];
     return true;
   }
-  if (m > n) return false;
+  if (m > n) {
+    // Records appended, the others edited in place (an update's new series and dates):
+    // the records of the same file number stay at their places.
+    for (int i = 0; i < n; ++i) {
+      if (before.Record(i)[master_offset::kFileNumber] != after.Record(i)[master_offset::kFileNumber])
+        return false;
+      out.push_back(RecordAt(emaster, i));
+      CarryMasterRecordChange(before.Record(i), after.Record(i), out.back().data());
+    }
+    for (int i = n; i < m; ++i) out.push_back(EmasterRecordFor(after.Record(i)));
+    return true;
+  }
   // Records removed: the rest keep their bytes and their order.
   int j = 0;
   for (int i = 0; i < m; ++i, ++j) {

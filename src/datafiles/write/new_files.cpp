@@ -15,6 +15,7 @@
 #include "datafiles/io/replace_file.h"
 #include "datafiles/write/master_replace.h"
 #include "datafiles/write/symbol_files.h"
+#include "datafiles/write/xmaster_write.h"
 
 namespace voltrim {
 
@@ -122,7 +123,49 @@ bool ValidNewSeries(const NewSeries& series) {
          !NewSeriesFields(series.columns, series.intraday).empty();
 }
 
+// A full MASTER's folder with an XMASTER takes the new series there, as the next MWD
+// number, by the rule a copy or move follows; without one the portfolio is full.
+int CreateXmasterSeries(const std::string& dir, const NewSeries& series, int* fileNumber) {
+  XmasterImage image;
+  Status status = ReadXmasterImage(dir, image);
+  if (status == kFileNotFound) return kPortfolioFull;
+  if (status != kOk) return status;
+  if (series.symbol.size() > kXmasterSymbolChars) return kBadRequest;
+  MasterRecord master;
+  master.bytes = NewSeriesRecord(series, 0);
+  const std::vector<Field> fields = NewSeriesFields(series.columns, series.intraday);
+  XmasterImage updated;
+  int number = 0;
+  status = XmasterWithRecordAppended(
+      image, dir, XmasterRecordFor(master, NewSeriesLayout(fields), series.name), updated,
+      number);
+  if (status != kOk) return status;
+  // Its files stand before XMASTER names them, as for a series of MASTER's.
+  std::vector<std::uint8_t> header(4 * fields.size(), 0);
+  PutInt16(header.data() + 2, 1);
+  status = PutNewFile(dir, MwdFileName(number), NewFileName(number), header);
+  if (status != kOk) return status;
+  const std::string dop = NewSeriesDopText(fields);
+  status = PutNewFile(dir, DopFileName(number), NewFileName(number),
+                      std::vector<std::uint8_t>(dop.begin(), dop.end()));
+  if (status == kOk) status = ReplaceXmaster(dir, updated.bytes);
+  if (status != kOk) {
+    (void)RemovePortfolioFile(ResolveInDirectory(dir, MwdFileName(number)));
+    (void)RemovePortfolioFile(ResolveInDirectory(dir, DopFileName(number)));
+    return status;
+  }
+  if (fileNumber != nullptr) *fileNumber = number;
+  return kSymbolAdded;
+}
+
 }  // namespace
+
+ColumnLayout NewSeriesLayout(const std::vector<Field>& fields) {
+  ColumnLayout layout;
+  for (std::size_t i = 0; i < fields.size(); ++i)
+    layout[fields[i]].position = static_cast<std::int16_t>(i + 1);
+  return layout;
+}
 
 std::vector<std::uint8_t> EmptyMasterBytes() {
   return std::vector<std::uint8_t>(kMasterRecordSize, 0);
@@ -218,9 +261,9 @@ int CreateSeries(std::string_view portfolioDir, const NewSeries& series, int* fi
 
   const std::int16_t count = master.HeaderField(kHeaderRecordCount);
   const std::int16_t highest = master.HeaderField(kHeaderHighestFileNumber);
-  if (count >= kMaxSymbols || highest >= kMaxSymbols) return kPortfolioFull;
-  const int number = FreeFileNumber(master, dir);
-  if (number == 0) return kPortfolioFull;
+  const int number =
+      count >= kMaxSymbols || highest >= kMaxSymbols ? 0 : FreeFileNumber(master, dir);
+  if (number == 0) return CreateXmasterSeries(dir, series, fileNumber);
 
   // The data files stand before MASTER names them: MASTER never lists a series whose
   // files are missing, and files a crash leaves unnamed hold no quote and are used again.

@@ -49,6 +49,9 @@ struct NewSeries {
 // 5, 6 or 7.
 std::vector<Field> NewSeriesFields(int columns, bool intraday);
 
+// The layout of those fields, each at its place in the record.
+ColumnLayout NewSeriesLayout(const std::vector<Field>& fields);
+
 // The DOP text listing fields as the real files do: one line per field, the name in
 // double quotes and two format codes (two decimals for prices, whole numbers otherwise),
 // CR LF after each.
@@ -66,8 +69,12 @@ MasterBytes NewSeriesRecord(const NewSeries& series, int fileNumber);
 // number 1) and F<n>.DOP are put in place first, then the record is appended to MASTER
 // through MASTER.~NU (and to an EMASTER that mirrors MASTER). The header's two counters
 // each grow by one. On a failure after the data files stood, they are taken away again.
+// A folder whose MASTER is full and that has an XMASTER takes the series there, as a copy
+// or move would: F<n>.MWD and F<n>.DOP under the next MWD number, then the record appended
+// to XMASTER (a symbol there takes at most 14 characters, else kBadRequest).
 // Returns kSymbolAdded, kSymbolExists (the lookup of the symbol, by symbol or name in any
-// case, in MASTER's tree or XMASTER), kPortfolioFull, or a failure Status with MASTER
+// case, in MASTER's tree or XMASTER), kPortfolioFull (no room in MASTER and no XMASTER),
+// or a failure Status with the index files
 // unchanged (kBadRequest for a symbol, name or column count outside the rules,
 // kFileNotFound without MASTER, kDamagedFile, kPortfolioBusy, kFileWrite). fileNumber
 // gets the number used.

@@ -1,0 +1,180 @@
+// Bringing a portfolio up to date from sources of many symbols: the core's crash safety,
+// where new series go, cancelling, and the sources' refusals.
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "datafiles/companion_fixtures.h"
+#include "datafiles/io/change_journal.h"
+#include "datafiles/io/file_ops.h"
+#include "datafiles/write/update_portfolio.h"
+#include "import/update_command.h"
+#include "import/update_sources.h"
+
+namespace voltrim::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The data and index files only: backups, temporaries and the journal may differ.
+Snapshot PortfolioFiles(const fs::path& dir) {
+  static const std::regex kept(R"((MASTER|EMASTER|XMASTER|F\d+\.(DAT|MWD|DOP)))",
+                               std::regex::icase);
+  Snapshot all = TakeSnapshot(dir);
+  for (auto it = all.begin(); it != all.end();) {
+    it = std::regex_match(it->first, kept) ? std::next(it) : all.erase(it);
+  }
+  return all;
+}
+
+UpdateRequest RequestFrom(const fs::path& source, bool create) {
+  UpdateSources sources;
+  std::string message;
+  EXPECT_TRUE(ReadUpdateSources({source.string()}, sources, message)) << message;
+  return UpdateRequestOf(sources, ImportOverlap::kRefuse, create);
+}
+
+// Three series of MASTER (M1..M3 of 2 quotes, one quote cut from M2), two of XMASTER and a
+// mirroring EMASTER; the source adds a day to each, and a new symbol NEW.
+constexpr const char* kSource =
+    "symbol,date,time,open,high,low,close,volume,openint\n"
+    "M1,2000-01-05,,1,2,0.5,1.5,100,\n"
+    "X256,2000-01-06,,1,2,0.5,1.5,100,\n"
+    "M2,2000-01-04,,11,11.5,10.5,11.25,1001,\n"
+    "NEW,2000-01-05,,1,2,0.5,1.5,100,\n"
+    "M2,2000-01-05,,3,4,2.5,3.5,300,\n"
+    "M3,2000-01-03,,3,3.5,2.5,3.25,1000,\n";
+
+std::string SmallPortfolio(const fs::path& dir) {
+  std::vector<PortfolioSpec::Entry> entries;
+  for (int n = 1; n <= 3; ++n)
+    entries.push_back(SeriesEntry(MakeDailySeries(n, "M" + std::to_string(n), "",
+                                                  Quotes(n == 2 ? 1 : 2, Day(2000, 1, 3),
+                                                         static_cast<float>(n)))));
+  Write(dir, Portfolio(std::move(entries)));
+  WriteMirroringEmaster(dir);
+  std::vector<XmasterSpec> listed;
+  for (int n = 256; n <= 257; ++n) {
+    listed.push_back({n, "X" + std::to_string(n), "EXTENDED"});
+    WriteFileBytes(dir / MwdFileName(n),
+                   BuildDatBytes(MakeDailySeries(n, "X", "", Quotes(3), false)));
+  }
+  WriteFileBytes(dir / "XMASTER", BuildXmasterBytes(listed));
+  return dir.string();
+}
+
+TEST(UpdatePortfolio, CrashAtAnyPointThenRerunGivesTheBytesOfAnUncutRun) {
+  TempDir temp;
+  WriteText(temp.path() / "day.csv", kSource);
+  const UpdateRequest request = RequestFrom(temp.path() / "day.csv", true);
+  const std::string clean = SmallPortfolio(temp.path() / "clean");
+  const Snapshot before = PortfolioFiles(clean);
+  UpdateResult result;
+  file_ops::DisarmFault();
+  ASSERT_EQ(UpdatePortfolio(clean, request, result), kOk);
+  const long operations = file_ops::OperationCount();
+  EXPECT_EQ(UpdateTotalsLine(result), "5 series: 3 updated, 1 unchanged, 1 created; 5 quotes added");
+  const Snapshot after = PortfolioFiles(clean);
+  EXPECT_EQ(after.count("F4.DAT"), 1u);
+
+  for (long k = 1; k <= operations; ++k) {
+    const fs::path dir = temp.path() / ("crash" + std::to_string(k));
+    SmallPortfolio(dir);
+    file_ops::ArmFault(k, file_ops::FaultKind::kCrash);
+    const Status crashed = UpdatePortfolio(dir.string(), request, result);
+    file_ops::DisarmFault();
+    const Snapshot left = PortfolioFiles(dir);
+    // Every data file old or new, and the index files with it.
+    for (const auto& [name, bytes] : left) {
+      const bool old = before.count(name) != 0 && before.at(name) == bytes;
+      const bool fresh = after.count(name) != 0 && after.at(name) == bytes;
+      EXPECT_TRUE(old || fresh) << "crash at " << k << ": " << name;
+    }
+    if (crashed == kOk) continue;
+    ASSERT_EQ(UpdatePortfolio(dir.string(), request, result), kOk) << k;
+    EXPECT_EQ(PortfolioFiles(dir), after) << "rerun after a crash at " << k;
+  }
+}
+
+TEST(UpdatePortfolio, UndoTakesTheWholeUpdateBackAndCancelChangesNothing) {
+  TempDir temp;
+  WriteText(temp.path() / "day.csv", kSource);
+  UpdateRequest request = RequestFrom(temp.path() / "day.csv", true);
+  const std::string dir = SmallPortfolio(temp.path() / "p");
+  const Snapshot before = PortfolioFiles(dir);
+  UpdateResult result;
+  request.progress = [](int done, int) { return done < 2; };
+  EXPECT_EQ(UpdatePortfolio(dir, request, result), kUpdateCancelled);
+  EXPECT_EQ(PortfolioFiles(dir), before);
+  request.progress = nullptr;
+  ASSERT_EQ(UpdatePortfolio(dir, request, result), kOk);
+  std::string what, differing;
+  ASSERT_EQ(UndoLastChange(dir, what, differing), kOk) << differing;
+  EXPECT_EQ(PortfolioFiles(dir), before);
+}
+
+// New series go to MASTER while it has room, then to XMASTER; without one they are refused.
+TEST(UpdatePortfolio, CreatesInMasterThenXmasterThenRefuses) {
+  TempDir temp;
+  WriteText(temp.path() / "new.csv",
+            "<TICKER>,<PER>,<DATE>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>,<OPENINT>\n"
+            "NEWA,D,20000103,000000,1,2,0.5,1.5,100,0\n"
+            "NEWB,D,20000103,000000,1,2,0.5,1.5,100,0\n");
+  const UpdateRequest request = RequestFrom(temp.path() / "new.csv", true);
+  const std::string wide = WriteWideFolder(temp.path() / "wide", 1);
+  // Room for one in MASTER: remove its last record and its files.
+  fs::remove(wide + "/F255.DAT");
+  fs::remove(wide + "/F255.DOP");
+  std::vector<unsigned char> master = ReadFileBytes(wide + "/MASTER");
+  master.resize(master.size() - kMasterRecordSize);
+  master[0] = 254;
+  master[2] = 254;
+  WriteFileBytes(wide + "/MASTER", master);
+  UpdateResult result;
+  ASSERT_EQ(UpdatePortfolio(wide, request, result), kOk);
+  EXPECT_EQ(result.series[0].index, IndexFile::kMaster);
+  EXPECT_EQ(result.series[0].fileNumber, 255);
+  EXPECT_EQ(result.series[1].index, IndexFile::kXmaster);
+  EXPECT_EQ(result.series[1].fileNumber, 257);
+  EXPECT_EQ(ReadQuotes(wide, "NEWB").size(), 1u);
+  EXPECT_EQ(ReadQuotes(wide, "NEWA").size(), 1u);
+
+  const std::string full = Write(temp.path() / "full", PortfolioOf({"A"}));
+  std::vector<unsigned char> bytes = ReadFileBytes(full + "/MASTER");
+  bytes[0] = 255;  // counted full, and no XMASTER
+  WriteFileBytes(full + "/MASTER", bytes);
+  const Snapshot before = TakeSnapshot(full);
+  EXPECT_EQ(UpdatePortfolio(full, request, result), kUpdateRefused);
+  EXPECT_EQ(result.series[static_cast<std::size_t>(result.refusedAt)].status, kPortfolioFull);
+  EXPECT_EQ(TakeSnapshot(full), before);
+}
+
+// Sources that cannot be read name the file and line; nothing is read further.
+TEST(UpdateSources, RefusalsNameFileAndLine) {
+  TempDir temp;
+  const struct {
+    const char* text;
+    const char* says;
+  } kCases[] = {
+      {"symbol,date,close\nA,2000-01-03,1\nB,2000-02-30,1\n", "Line 3: \"2000-02-30\" is not a date"},
+      {"ticker,per,date,close\nA,D,20000103,1\nA,X,20000104,1\n", "Line 3: \"X\" is not a periodicity"},
+      {"ticker,per,date,close\nA,D,20000103,1\nA,5,20000104,1\n", "changes from D to I"},
+      {"symbol,date,close,oi\nA,2000-01-03,1,5\nA,2000-01-04,1,\nB,2000-01-04,1,\n",
+       "Line 3: no value in column oi, where other lines of A have one"},
+      {"date,close\n2000-01-03,1\n", "no column is named Symbol or Ticker"},
+  };
+  for (const auto& c : kCases) {
+    WriteText(temp.path() / "good.csv", "symbol,date,close\nZ,2000-01-03,1\n");
+    WriteText(temp.path() / "bad.csv", c.text);
+    UpdateSources sources;
+    std::string message;
+    EXPECT_FALSE(ReadUpdateSources({(temp.path() / "good.csv").string(),
+                                    (temp.path() / "bad.csv").string()},
+                                   sources, message));
+    EXPECT_NE(message.find((temp.path() / "bad.csv").string()), std::string::npos) << message;
+    EXPECT_NE(message.find(c.says), std::string::npos) << message;
+  }
+}
+
+}  // namespace
+}  // namespace voltrim::testing
