@@ -9,6 +9,7 @@
 #include "datafiles/io/change_journal.h"
 #include "datafiles/io/portfolio_files.h"
 #include "datafiles/io/regular_file.h"
+#include "datafiles/io/replace_batch.h"
 
 namespace voltrim {
 
@@ -140,13 +141,18 @@ Status ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, st
   return status;
 }
 
-Status ReplaceFileContent(const ReplaceNames& names, const std::vector<std::uint8_t>& content) {
-  const std::string target = ResolveInDirectory(names.directory, names.target);
-  const std::string plainTemporary = ResolveInDirectory(names.directory, names.temporary);
+namespace {
+
+// The replace protocol, with the names resolved by resolve; the folder is synced at the end
+// when syncFolder is set.
+template <typename Resolve>
+Status ReplaceResolved(const ReplaceNames& names, const std::vector<std::uint8_t>& content,
+                       Resolve resolve, bool syncFolder) {
+  const std::string target = resolve(names.target);
+  const std::string plainTemporary = resolve(names.temporary);
   if (target == plainTemporary) return kBadRequest;
   const bool keepBackup = !names.backup.empty() && Exists(target);
-  const std::string backup =
-      keepBackup ? ResolveInDirectory(names.directory, names.backup) : std::string();
+  const std::string backup = keepBackup ? resolve(names.backup) : std::string();
   if (keepBackup && (backup == target || backup == plainTemporary)) return kBadRequest;
   const std::string temporary =
       WithTrailingSeparator(names.directory) + WriterTemporaryName(names.temporary);
@@ -167,8 +173,35 @@ Status ReplaceFileContent(const ReplaceNames& names, const std::vector<std::uint
   if (CommitStaged(temporary, target) != kOk) return kFileWrite;
   // The new content already stands in the target's place; a failed folder sync cannot be
   // undone and does not make the replace untrue, so it is not reported as a failure.
-  (void)file_ops::SyncDirectory(names.directory);
+  if (syncFolder) (void)file_ops::SyncDirectory(names.directory);
   return kOk;
+}
+
+}  // namespace
+
+Status ReplaceFileContent(const ReplaceNames& names, const std::vector<std::uint8_t>& content) {
+  return ReplaceResolved(
+      names, content,
+      [&](const std::string& name) { return ResolveInDirectory(names.directory, name); }, true);
+}
+
+FolderReplaceBatch::FolderReplaceBatch(const std::string& directory)
+    : directory_(directory), names_(directory) {}
+
+Status FolderReplaceBatch::Replace(const ReplaceNames& names,
+                                   const std::vector<std::uint8_t>& content) {
+  if (names.directory != directory_) return kBadRequest;
+  return ReplaceResolved(
+      names, content,
+      [&](const std::string& name) {
+        const std::string given = WithTrailingSeparator(directory_) + name;
+        return Exists(given) ? given : names_.Resolve(name);
+      },
+      false);
+}
+
+Status FolderReplaceBatch::Finish() {
+  return file_ops::SyncDirectory(directory_) == kOk ? kOk : kFileWrite;
 }
 
 Status PlaceFileCopy(const std::string& source, const std::string& destinationDir,

@@ -14,6 +14,7 @@
 #include "datafiles/io/file_ops.h"
 #include "datafiles/io/portfolio_files.h"
 #include "datafiles/io/portfolio_lock.h"
+#include "datafiles/io/replace_batch.h"
 #include "datafiles/io/replace_file.h"
 #include "datafiles/write/held_series.h"
 #include "datafiles/write/master_replace.h"
@@ -362,14 +363,17 @@ class Planner {
   std::vector<SeriesPlan> plans_;
 };
 
-Status PutFile(const std::string& dir, const std::string& target, int number,
-               const std::vector<std::uint8_t>& content, bool backup) {
+// The portfolio's own folder takes its thousands of data files in one batch; a folder a
+// subdirectory entry names, file by file.
+Status PutFile(FolderReplaceBatch& batch, const std::string& top, const std::string& dir,
+               const std::string& target, int number, const std::vector<std::uint8_t>& content,
+               bool backup) {
   ReplaceNames names;
-  names.directory = dir;
+  names.directory = WithTrailingSeparator(dir) == WithTrailingSeparator(top) ? top : dir;
   names.target = target;
   names.temporary = NewFileName(number);
   if (backup) names.backup = BakFileName(number);
-  return ReplaceFileContent(names, content);
+  return names.directory == top ? batch.Replace(names, content) : ReplaceFileContent(names, content);
 }
 
 // Replaces the data files: the changed series' first, then the new series' with their DOP.
@@ -380,6 +384,7 @@ Status WriteDataFiles(const std::string& dir, const UpdateRequest& request,
   for (const UpdateSeriesResult& series : result.series)
     total += series.fate == UpdateFate::kUpdated || series.fate == UpdateFate::kCreated;
   int done = 0;
+  FolderReplaceBatch batch(dir);
   const auto step = [&]() { return !request.progress || request.progress(++done, total); };
   for (std::size_t i = 0; i < plans.size(); ++i) {
     const UpdateSeriesResult& series = result.series[i];
@@ -400,8 +405,8 @@ Status WriteDataFiles(const std::string& dir, const UpdateRequest& request,
     const int n = series.fileNumber;
     const bool x = series.index == IndexFile::kXmaster;
     attempted = true;
-    status = PutFile(plan.location.found.directory, x ? MwdFileName(n) : DatFileName(n), n,
-                     content, true);
+    status = PutFile(batch, dir, plan.location.found.directory,
+                     x ? MwdFileName(n) : DatFileName(n), n, content, true);
     if (status != kOk) return status;
     if (!step()) return kUpdateCancelled;
   }
@@ -412,15 +417,17 @@ Status WriteDataFiles(const std::string& dir, const UpdateRequest& request,
     const bool x = series.index == IndexFile::kXmaster;
     // The files stand before an index file names them.
     attempted = true;
-    Status status = PutFile(dir, x ? MwdFileName(n) : DatFileName(n), n, plans[i].content, false);
+    Status status =
+        PutFile(batch, dir, dir, x ? MwdFileName(n) : DatFileName(n), n, plans[i].content, false);
     const std::string dop = NewSeriesDopText(plans[i].fields);
     if (status == kOk)
-      status = PutFile(dir, DopFileName(n), n, std::vector<std::uint8_t>(dop.begin(), dop.end()),
-                       false);
+      status = PutFile(batch, dir, dir, DopFileName(n),
+                       n, std::vector<std::uint8_t>(dop.begin(), dop.end()), false);
     if (status != kOk) return status;
     if (!step()) return kUpdateCancelled;
   }
-  return kOk;
+  // Every data file stands for good before an index file may name its dates.
+  return batch.Finish() == kOk ? kOk : kUpdateIndexBehind;
 }
 
 // The folders whose MASTER names a series whose dates move, with those series.
@@ -547,6 +554,7 @@ Status WriteUpdate(const std::string& dir, const UpdateRequest& request, UpdateR
   Status status = planner.Run();
   if (status != kOk) return status;
   status = WriteDataFiles(dir, request, result, planner.plans(), attempted);
+  if (status == kUpdateIndexBehind) return status;
   if (status != kOk) return status == kUpdateCancelled ? status : kFileWrite;
   // Only once every quote stands may the index files name their dates.
   status = ReplaceMasters(dir, result, planner.plans(), planner.master());
