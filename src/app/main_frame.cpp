@@ -35,6 +35,7 @@
 #include "discovery/ui/search_filter_dialog.h"
 #include "export/ui/export_command_handler.h"
 #include "import/ui/import_command_handlers.h"
+#include "import/ui/update_command_handlers.h"
 #include "quotes/ui/quote_command_handlers.h"
 #include "splitsearch/ui/split_search_command.h"
 #include "symbols/ui/symbol_command_handlers.h"
@@ -329,6 +330,7 @@ void CMainFrame::InstallHandlers() {
   InstallExportCommand(context, registerCommand);
   InstallCheckCommand(context, registerCommand);
   InstallImportCommands(context, registerCommand);
+  InstallUpdateCommands(context, registerCommand);
 }
 
 void CMainFrame::ConnectQuoteKeysAndChart() {

@@ -14,6 +14,7 @@ constexpr int kRuledCommands[] = {
     command::kQuoteDelete,    command::kSplitSearch, command::kSymbolEdit,  command::kSymbolMove,
     command::kSymbolDelete,   command::kQuoteAdd,    command::kQuoteExport, command::kSymbolCopy,
     command::kPortfolioCheck, command::kSymbolNew,   command::kQuoteImport,
+    command::kPortfolioUpdate, command::kPortfolioUpdateFolder,
 };
 
 // The framework's own commands do not touch the browser.
@@ -82,6 +83,9 @@ bool IsCommandEnabled(const BrowserState& state, int commandId) {
     // A new symbol goes into the portfolio shown; quotes go into the series loaded, which
     // may hold none yet.
     case command::kSymbolNew:
+    // An update brings quotes into the portfolio shown.
+    case command::kPortfolioUpdate:
+    case command::kPortfolioUpdateFolder:
       return f.found && state.masterPathSet;
     case command::kQuoteImport:
       return f.found && f.symbolRows && !state.quotes.loadedSymbol.empty();

@@ -29,6 +29,8 @@ inline constexpr int kQuoteExport = 32804;
 inline constexpr int kPortfolioNew = 32841;
 inline constexpr int kSymbolNew = 32842;
 inline constexpr int kQuoteImport = 32843;
+inline constexpr int kPortfolioUpdate = 32844;
+inline constexpr int kPortfolioUpdateFolder = 32845;
 inline constexpr int kHelpTopics = 57667;
 inline constexpr int kAppAbout = 57664;
 }  // namespace command

@@ -138,8 +138,8 @@ class Collector {
     std::vector<std::filesystem::path> files;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-      const std::string name = entry.path().filename().string();
-      if (name.empty() || name[0] == '.' || !entry.is_regular_file(error)) continue;
+      // Index symbols begin with a dot (.DJX), so names with one are not passed over.
+      if (!entry.is_regular_file(error)) continue;
       files.push_back(entry.path());
     }
     if (error) {

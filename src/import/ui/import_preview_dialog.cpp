@@ -49,6 +49,8 @@ const char* ColumnKindTitle(ImportColumn column) {
     case ImportColumn::kOpenInterest:
       return ImportFieldTitle(Field::Oi);
     case ImportColumn::kNone:
+    case ImportColumn::kSymbol:
+    case ImportColumn::kPeriod:
       break;
   }
   return "";
