@@ -1,0 +1,213 @@
+// One new day for each of 2,846 series (255 in MASTER, 2,591 in XMASTER, the shape of a real
+// modern folder) in one UpdatePortfolio, against a plain durable write of the same data
+// files (each written whole to a new name, synced and renamed over, the folder synced once)
+// and against importing the day series by series (measured on a sample of 100 imports in
+// the same MASTER-to-XMASTER proportion and scaled to 2,846).
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "bench_common.h"
+#include "datafiles/format/xmaster.h"
+#include "datafiles/io/replace_file.h"
+#include "datafiles/write/import_quotes.h"
+#include "datafiles/write/update_portfolio.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using voltrim::DayNumber;
+
+constexpr int kMasterSeries = 255;
+constexpr int kXmasterSeries = 2591;
+constexpr int kSeries = kMasterSeries + kXmasterSeries;
+constexpr int kQuotesEach = 250;  // about a year of days
+constexpr int kSampledImports = 100;
+
+void PutLe(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value, int width) {
+  for (int i = 0; i < width; ++i) bytes[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+std::string SymbolOf(int n) { return (n <= kMasterSeries ? "M" : "X") + std::to_string(n); }
+
+struct WideFolder {
+  voltrim::bench::ScratchFolder folder{"voltrim-bench-update"};
+  std::string dir = folder.str();
+  DayNumber next = 0;  // the day the next update adds
+
+  WideFolder() {
+    std::vector<voltrim::DailyQuote> quotes = voltrim::bench::LongDailyQuotes(kQuotesEach);
+    next = voltrim::NextWeekday(quotes.back().day);
+    voltrim::PortfolioSpec plan;
+    for (int n = 1; n <= kMasterSeries; ++n) {
+      plan.entries.emplace_back();
+      plan.entries.back().series = voltrim::MakeDailySeries(n, SymbolOf(n), "", quotes);
+    }
+    if (voltrim::WritePortfolio(dir, plan) != voltrim::kOk) std::abort();
+    std::vector<std::uint8_t> xmaster(voltrim::kXmasterRecordSize, 0);
+    PutLe(xmaster, voltrim::xmaster_offset::kRecordCount, kXmasterSeries, 2);
+    PutLe(xmaster, voltrim::xmaster_offset::kRecordCountAgain, kXmasterSeries, 2);
+    PutLe(xmaster, voltrim::xmaster_offset::kNextFileNumber, kSeries + 1, 2);
+    const std::int32_t first = voltrim::XmasterDateOf(quotes.front().day);
+    const std::int32_t last = voltrim::XmasterDateOf(quotes.back().day);
+    for (int n = kMasterSeries + 1; n <= kSeries; ++n) {
+      std::vector<std::uint8_t> record(voltrim::kXmasterRecordSize, 0);
+      record[0] = 1;
+      voltrim::PutXmasterSymbol(record.data(), SymbolOf(n));
+      record[voltrim::xmaster_offset::kPeriodicity] = 'D';
+      voltrim::PutXmasterFileNumber(record.data(), n);
+      record[voltrim::xmaster_offset::kFieldMask] = 0x3F;
+      voltrim::PutXmasterDate(record.data(), voltrim::xmaster_offset::kFirstDate, first);
+      voltrim::PutXmasterDate(record.data(), voltrim::xmaster_offset::kLastDate, last);
+      xmaster.insert(xmaster.end(), record.begin(), record.end());
+      const auto series = voltrim::MakeDailySeries(n, SymbolOf(n), "", quotes, false);
+      Put(dir + "/" + voltrim::MwdFileName(n), voltrim::BuildDatBytes(series));
+    }
+    Put(dir + "/XMASTER", xmaster);
+    ::sync();
+  }
+
+  static void Put(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size())
+      std::abort();
+    std::fclose(file);
+  }
+
+  // One quote of day for each series, as a source of many symbols gives it.
+  voltrim::UpdateRequest DayRequest(DayNumber day) const {
+    voltrim::UpdateRequest request;
+    const voltrim::Ymd ymd = voltrim::DayToYmd(day);
+    for (int n = 1; n <= kSeries; ++n) {
+      voltrim::UpdateSeriesRequest series;
+      series.symbol = SymbolOf(n);
+      voltrim::ImportQuote quote;
+      quote.date = static_cast<float>(ymd.year * 10000 + ymd.month * 100 + ymd.day);
+      quote.values = {20, 21, 19, 20.5f, 12345, 0};
+      quote.line = n + 1;
+      series.quotes.push_back(quote);
+      for (int f = 0; f < 7; ++f) series.given[static_cast<std::size_t>(f)] = f != 1;
+      request.series.push_back(std::move(series));
+    }
+    return request;
+  }
+};
+
+WideFolder& Data() {
+  static WideFolder folder;
+  return folder;
+}
+
+void BM_PlainDurableWrite(benchmark::State& state) {
+  const std::string& dir = Data().dir;
+  std::vector<std::string> files;
+  for (int n = 1; n <= kSeries; ++n)
+    files.push_back(dir + "/" + (n <= kMasterSeries ? voltrim::DatFileName(n)
+                                                     : voltrim::MwdFileName(n)));
+  std::vector<char> bytes;
+  for (auto _ : state) {
+    for (const std::string& file : files) {
+      const int in = open(file.c_str(), O_RDONLY);
+      bytes.resize(static_cast<std::size_t>(lseek(in, 0, SEEK_END)));
+      benchmark::DoNotOptimize(pread(in, bytes.data(), bytes.size(), 0));
+      close(in);
+      const std::string tmp = file + ".TMP";
+      const int out = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      benchmark::DoNotOptimize(write(out, bytes.data(), bytes.size()));
+      fsync(out);
+      close(out);
+      std::rename(tmp.c_str(), file.c_str());
+    }
+    const int folder = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    fsync(folder);
+    close(folder);
+  }
+}
+
+void BM_UpdatePortfolio(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    const voltrim::UpdateRequest request = Data().DayRequest(Data().next);
+    Data().next = voltrim::NextWeekday(Data().next);
+    voltrim::UpdateResult result;
+    state.ResumeTiming();
+    if (voltrim::UpdatePortfolio(Data().dir, request, result) != voltrim::kOk ||
+        result.updated != kSeries)
+      state.SkipWithError("update failed");
+  }
+}
+
+// Imports of one day into the first series of each index file, in the folder's proportion.
+void BM_ImportSample(benchmark::State& state) {
+  const int masterShare = kSampledImports * kMasterSeries / kSeries + 1;
+  for (auto _ : state) {
+    state.PauseTiming();
+    const voltrim::UpdateRequest request = Data().DayRequest(Data().next);
+    Data().next = voltrim::NextWeekday(Data().next);
+    state.ResumeTiming();
+    for (int i = 0; i < kSampledImports; ++i) {
+      const int n = i < masterShare ? i + 1 : kMasterSeries + 1 + (i - masterShare);
+      const voltrim::UpdateSeriesRequest& series = request.series[static_cast<std::size_t>(n - 1)];
+      voltrim::ImportRequest one;
+      one.quotes = series.quotes;
+      one.given = series.given;
+      voltrim::ImportResult result;
+      if (voltrim::ImportQuotes(Data().dir, series.symbol, one, result) != voltrim::kOk)
+        state.SkipWithError("import failed");
+    }
+  }
+}
+
+BENCHMARK(BM_PlainDurableWrite)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_UpdatePortfolio)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ImportSample)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// The ratios, with the sample of imports scaled to the whole folder.
+class UpdateReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs)
+      if (run.run_type == Run::RT_Iteration && run.iterations > 0)
+        seconds_[run.benchmark_name()] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
+    ConsoleReporter::ReportRuns(runs);
+  }
+  void Print() const {
+    const auto get = [&](const char* name) {
+      const auto hit = seconds_.find(name);
+      return hit == seconds_.end() ? std::pair<double, double>{0, 0} : hit->second;
+    };
+    const auto update = get("BM_UpdatePortfolio/iterations:3");
+    const auto plain = get("BM_PlainDurableWrite/iterations:3");
+    const auto sample = get("BM_ImportSample/iterations:2");
+    const double scale = static_cast<double>(kSeries) / kSampledImports;
+    if (update.first > 0 && plain.first > 0)
+      std::printf("update / plain durable write of the same %d files: %.2fx real time, "
+                  "%.2fx CPU time (aim: within 3x)\n",
+                  kSeries, update.first / plain.first, update.second / plain.second);
+    if (update.first > 0 && sample.first > 0)
+      std::printf("%d imports (from %d) / update: %.1fx real time, %.1fx CPU time "
+                  "(aim: at least 20x)\n",
+                  kSeries, kSampledImports, sample.first * scale / update.first,
+                  sample.second * scale / update.second);
+  }
+
+ private:
+  std::map<std::string, std::pair<double, double>> seconds_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  UpdateReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  std::printf("\n");
+  reporter.Print();
+  benchmark::Shutdown();
+  return 0;
+}
