@@ -7,6 +7,8 @@
 #include "datafiles/companion_fixtures.h"
 #include "datafiles/io/change_journal.h"
 #include "datafiles/io/file_ops.h"
+#include "datafiles/io/memory_files.h"
+#include "datafiles/write/symbol_files.h"
 #include "datafiles/write/update_portfolio.h"
 #include "import/update_command.h"
 #include "import/update_sources.h"
@@ -17,15 +19,15 @@ namespace {
 namespace fs = std::filesystem;
 
 // The data and index files only: backups, temporaries and the journal may differ.
-Snapshot PortfolioFiles(const fs::path& dir) {
+Snapshot Kept(Snapshot all) {
   static const std::regex kept(R"((MASTER|EMASTER|XMASTER|F\d+\.(DAT|MWD|DOP)))",
                                std::regex::icase);
-  Snapshot all = TakeSnapshot(dir);
   for (auto it = all.begin(); it != all.end();) {
     it = std::regex_match(it->first, kept) ? std::next(it) : all.erase(it);
   }
   return all;
 }
+Snapshot PortfolioFiles(const fs::path& dir) { return Kept(TakeSnapshot(dir)); }
 
 UpdateRequest RequestFrom(const fs::path& source, bool create) {
   UpdateSources sources;
@@ -67,32 +69,39 @@ TEST(UpdatePortfolio, CrashAtAnyPointThenRerunGivesTheBytesOfAnUncutRun) {
   TempDir temp;
   WriteText(temp.path() / "day.csv", kSource);
   const UpdateRequest request = RequestFrom(temp.path() / "day.csv", true);
-  const std::string clean = SmallPortfolio(temp.path() / "clean");
-  const Snapshot before = PortfolioFiles(clean);
+  const std::string dir = SmallPortfolio(temp.path() / "p");
+  // Replayed in memory files, where a crash at each of some hundred points costs little.
+  file_ops::MemoryFiles files;
+  const file_ops::MemoryFilesScope scope(files);
+  const auto fresh = [&] {
+    files.Clear();
+    LoadIntoMemory(dir, files);
+  };
+  fresh();
+  const Snapshot before = Kept(MemorySnapshot(files, dir));
   UpdateResult result;
   file_ops::DisarmFault();
-  ASSERT_EQ(UpdatePortfolio(clean, request, result), kOk);
+  ASSERT_EQ(UpdatePortfolio(dir, request, result), kOk);
   const long operations = file_ops::OperationCount();
   EXPECT_EQ(UpdateTotalsLine(result), "5 series: 3 updated, 1 unchanged, 1 created; 5 quotes added");
-  const Snapshot after = PortfolioFiles(clean);
+  const Snapshot after = Kept(MemorySnapshot(files, dir));
   EXPECT_EQ(after.count("F4.DAT"), 1u);
 
   for (long k = 1; k <= operations; ++k) {
-    const fs::path dir = temp.path() / ("crash" + std::to_string(k));
-    SmallPortfolio(dir);
+    fresh();
     file_ops::ArmFault(k, file_ops::FaultKind::kCrash);
-    const Status crashed = UpdatePortfolio(dir.string(), request, result);
+    const Status crashed = UpdatePortfolio(dir, request, result);
     file_ops::DisarmFault();
-    const Snapshot left = PortfolioFiles(dir);
+    const Snapshot left = Kept(MemorySnapshot(files, dir));
     // Every data file old or new, and the index files with it.
     for (const auto& [name, bytes] : left) {
       const bool old = before.count(name) != 0 && before.at(name) == bytes;
-      const bool fresh = after.count(name) != 0 && after.at(name) == bytes;
-      EXPECT_TRUE(old || fresh) << "crash at " << k << ": " << name;
+      const bool renewed = after.count(name) != 0 && after.at(name) == bytes;
+      EXPECT_TRUE(old || renewed) << "crash at " << k << ": " << name;
     }
     if (crashed == kOk) continue;
-    ASSERT_EQ(UpdatePortfolio(dir.string(), request, result), kOk) << k;
-    EXPECT_EQ(PortfolioFiles(dir), after) << "rerun after a crash at " << k;
+    ASSERT_EQ(UpdatePortfolio(dir, request, result), kOk) << k;
+    EXPECT_EQ(Kept(MemorySnapshot(files, dir)), after) << "rerun after a crash at " << k;
   }
 }
 
