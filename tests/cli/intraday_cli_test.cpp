@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstring>
 #include <sstream>
 
 #include "cli_run.h"
@@ -12,25 +10,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// MBF decoded and encoded here by hand, apart from the program's own conversions.
-double MbfValue(const unsigned char* b) {
-  if (b[3] == 0) return 0.0;
-  const auto mantissa = static_cast<double>((static_cast<unsigned>(b[2] | 0x80) << 16) |
-                                            (static_cast<unsigned>(b[1]) << 8) | b[0]);
-  const double value = std::ldexp(mantissa, b[3] - 152);
-  return (b[2] & 0x80) != 0 ? -value : value;
-}
+// The conversions themselves are checked against known bytes in the data layer's tests.
 void PutMbf(float value, unsigned char* out) {
-  std::uint32_t bits = 0;
-  std::memcpy(&bits, &value, sizeof bits);
-  if ((bits & 0x7FFFFFFF) == 0) {
-    std::fill_n(out, 4, 0);
-    return;
-  }
-  out[0] = static_cast<unsigned char>(bits & 0xFF);
-  out[1] = static_cast<unsigned char>((bits >> 8) & 0xFF);
-  out[2] = static_cast<unsigned char>(((bits >> 16) & 0x7F) | ((bits >> 31) << 7));
-  out[3] = static_cast<unsigned char>(((bits >> 23) & 0xFF) + 2);
+  const MbfBytes mbf = IeeeToMbf(value);
+  std::copy(mbf.begin(), mbf.end(), out);
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -65,7 +48,7 @@ TEST_F(IntradayCli, RealBarsShowTheirTimesAndOneBarIsAddedEditedAndDeletedAlone)
   const std::vector<std::string> lines = Lines(quotes.out);
   ASSERT_EQ(lines.size(), records);
   for (std::size_t i = 0; i < records; ++i) {
-    const auto hhmmss = static_cast<long>(MbfValue(&original[(i + 1) * kLength + 4]));
+    const auto hhmmss = static_cast<long>(MbfToIeee(&original[(i + 1) * kLength + 4]));
     char time[64];
     std::snprintf(time, sizeof time, "\t%02ld:%02ld:%02ld\t", hhmmss / 10000, hhmmss / 100 % 100,
                   hhmmss % 100);
