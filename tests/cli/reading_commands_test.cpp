@@ -99,35 +99,6 @@ TEST_F(SmallPortfolio, DamageIsReportedAndExitsOne) {
   expectFailure({"symbols", d}, "No MASTER file in " + d + "\n", false);
 }
 
-// An intraday series of 28-byte records without DOP keeps its time second: the prices are
-// not shifted, and an edit of Open leaves the stored time alone.
-TEST(IntradayWithoutDop, ReadsAndEditsEveryFieldInItsPlace) {
-  TempDir dir;
-  SeriesSpec series;
-  series.symbol = "ES";
-  series.periodicity = 'I';
-  series.fields = {Field::Date, Field::Time,  Field::Open, Field::High,
-                   Field::Low,  Field::Close, Field::Vol};
-  series.writeDop = false;
-  series.records = {{1000103.0f, 93500.0f, 10.5f, 11.0f, 10.0f, 10.75f, 700.0f},
-                    {1000104.0f, 94000.0f, 11.5f, 12.0f, 11.0f, 11.75f, 800.0f}};
-  Write(dir.path(), Portfolio({SeriesEntry(series)}));
-  auto result = RunCli({"quotes", dir.str(), "ES"});
-  EXPECT_EQ(result.exitCode, 0) << result.err;
-  EXPECT_EQ(result.out,
-            "01/04/00\t09:40:00\t11.5000\t12.0000\t11.0000\t11.7500\t800\tN/A\n"
-            "01/03/00\t09:35:00\t10.5000\t11.0000\t10.0000\t10.7500\t700\tN/A\n");
-  result = RunCli({"edit", dir.str(), "ES", "01/03/00", "--open", "10.25"}, dir.str(),
-                  {"XDG_CONFIG_HOME=" + dir.str() + "/config"});
-  EXPECT_EQ(result.exitCode, 0) << result.err;
-  const Bytes dat = ReadFileBytes(dir.path() / "F1.DAT");
-  const Bytes time(dat.begin() + 28 + 4, dat.begin() + 28 + 8);
-  EXPECT_EQ(MbfToIeee(time.data()), 93500.0f);
-  result = RunCli({"quotes", dir.str(), "ES", "--oldest-first"});
-  EXPECT_EQ(result.out.substr(0, result.out.find('\n')),
-            "01/03/00\t09:35:00\t10.2500\t11.0000\t10.0000\t10.7500\t700\tN/A");
-}
-
 namespace fs = std::filesystem;
 
 void Touch(const fs::path& file) {
