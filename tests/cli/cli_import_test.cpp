@@ -67,43 +67,5 @@ TEST_F(CliImportTest, NewPortfolioNewSymbolAndImports) {
   EXPECT_NE(quotes.find("01/06/00\t4.0000\t5.0000\t3.0000\t9.0000\t400\tN/A"), std::string::npos);
 }
 
-// Refusals exit with their status and message and change nothing. Texts the core's tests
-// assert word for word (a date twice, a file in the way) are not repeated here.
-TEST_F(CliImportTest, RefusalsSayWhyAndChangeNothing) {
-  ASSERT_EQ(Run({"new-portfolio", "{tmp}/p"}).exitCode, 0);
-  ASSERT_EQ(Run({"new-symbol", "{tmp}/p", "ABC"}).exitCode, 0);
-  Text("bad.csv", "Date,Close\n2000-01-03,1\n2000-01-04,1..5\n");
-  const Snapshot before = TakeSnapshot(temp_.path());
-  using Words = std::vector<std::string>;
-  for (const Words& usage :
-       {Words{"import", "{tmp}/p", "ABC"},
-        Words{"import", "{tmp}/p", "ABC", "bad.csv", "--keep", "--replace"},
-        Words{"new-symbol", "{tmp}/p", "X", "--columns", "8"},
-        Words{"new-symbol", "{tmp}/p", "SEVENTEEN-CHARSXX"},
-        Words{"new-symbol", "{tmp}/p", "X", "--name", "SEVENTEEN-CHARSXX"}, Words{"new-portfolio"}})
-    EXPECT_EQ(Run(usage).exitCode, 2) << ::testing::PrintToString(usage);
-  const std::pair<Words, std::string> failures[] = {
-      {{"import", "{tmp}/p", "ABC", "bad.csv"},
-       "bad.csv cannot be imported.\n\nLine 3: \"1..5\" in column Close is not a number.\n\n"
-       "Nothing was changed.\n"},
-      {{"import", "{tmp}/p", "NONE", "bad.csv"}, "Symbol \"NONE\" not found in {tmp}/p\n"},
-      {{"import", "{tmp}/p", "ABC", "none.csv"},
-       "none.csv cannot be read.\nnone.csv: No such file or directory\n"},
-      {{"new-symbol", "{tmp}/p", "abc"},
-       "The Symbol addition failed.\n\nReason: Symbol abc already exists in\n{tmp}/p\n"},
-      {{"new-portfolio", "{tmp}/p"},
-       "The portfolio could not be created.\n\nReason: {tmp}/p already holds a MASTER file.\n"},
-  };
-  for (const auto& [words, err] : failures) {
-    const CliResult r = Run(words);
-    std::string expected = err;
-    for (auto at = expected.find("{tmp}"); at != std::string::npos; at = expected.find("{tmp}"))
-      expected.replace(at, 5, temp_.str());
-    EXPECT_EQ(r.exitCode, 1) << ::testing::PrintToString(words);
-    EXPECT_EQ(r.err, expected);
-  }
-  EXPECT_EQ(TakeSnapshot(temp_.path()), before);
-}
-
 }  // namespace
 }  // namespace voltrim::testing

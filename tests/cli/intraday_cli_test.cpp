@@ -121,45 +121,5 @@ TEST_F(IntradayCli, WithoutATimeTheCommandsWorkOnTheDayAndSaySo) {
   EXPECT_EQ(ReadFileBytes(temp_.path() / "p" / "F1.DAT"), expected);
 }
 
-// --time is refused for a daily series and for a text that is no storable time; a bar
-// that is not there is named; nothing changes.
-TEST_F(IntradayCli, TimesThatNameNoBarAreRefused) {
-  Write(temp_.path() / "p", BarPortfolio());
-  Write(temp_.path() / "d", AcmePortfolio());
-  const std::string p = (temp_.path() / "p").string(), d = (temp_.path() / "d").string();
-  const Snapshot before = TakeSnapshot(temp_.path());
-  struct Case {
-    std::vector<std::string> arguments;
-    int exitCode;
-    std::string err;
-  };
-  const Case cases[] = {
-      {{"edit", d, "ACME", "01/04/00", "--time", "09:00", "--open", "1"}, 2, "ACME has no time"},
-      {{"delete-quote", d, "ACME", "01/04/00", "--time", "09:00"}, 2, "ACME has no time"},
-      {{"add-quote", d, "ACME", "01/04/00", "--time", "09:00"}, 2, "ACME has no time"},
-      {{"edit", p, "BARS", "11/14/13", "--time", "09:05:01", "--open", "1"}, 2, "even seconds"},
-      {{"delete-quote", p, "BARS", "11/14/13", "--time", "9:05"}, 2, "HH:MM"},
-      {{"edit", p, "BARS", "11/14/13", "--time", "09:06", "--open", "1"},
-       1,
-       "No bar is dated 11/14/13 at 09:06:00."},
-      {{"edit", p, "BARS", "11/14/13", "--time", "09:05", "--new-time", "09:10"},
-       1,
-       "Choose a time between 09:00:00 and 09:10:00"},
-      {{"add-quote", p, "BARS", "11/14/13", "--time", "09:05"},
-       1,
-       "Date 11/14/13 09:05:00 already exists."},
-      {{"delete-quote", p, "BARS", "11/14/13", "--time", "09:06"},
-       1,
-       "failure in delete quote for findrec"},
-  };
-  for (const Case& c : cases) {
-    const CliResult result = Run(c.arguments);
-    EXPECT_EQ(result.exitCode, c.exitCode) << c.arguments[0] << " " << result.err;
-    EXPECT_NE(result.err.find(c.err), std::string::npos) << result.err;
-    EXPECT_EQ(result.out, "");
-  }
-  EXPECT_EQ(TakeSnapshot(temp_.path()), before);
-}
-
 }  // namespace
 }  // namespace voltrim::testing
