@@ -7,19 +7,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class CliImportTest : public ::testing::Test {
+class CliImportTest : public CliTest {
  protected:
-  CliResult Run(std::vector<std::string> arguments) {
-    for (std::string& word : arguments) {
-      for (auto at = word.find("{tmp}"); at != std::string::npos; at = word.find("{tmp}"))
-        word.replace(at, 5, temp_.str());
-    }
-    return RunCli(arguments, temp_.str(), {"XDG_CONFIG_HOME=" + temp_.str() + "/config"});
-  }
   void Text(const std::string& name, const std::string& text) {
     WriteText(temp_.path() / name, text);
   }
-  TempDir temp_;
 };
 
 // From nothing to a series kept current, with the summary on standard output.

@@ -10,9 +10,8 @@ namespace {
 namespace fs = std::filesystem;
 
 // src holds ACME (1) and BETA (2); dst holds OTHER (1); bars holds BARS, three days of
-// four bars. Commands run with a private
-// configuration home so that nothing here touches the user's settings.
-class CliWriteTest : public ::testing::Test {
+// four bars.
+class CliWriteTest : public CliTest {
  protected:
   void SetUp() override {
     src_ = Write(temp_.path() / "src",
@@ -21,28 +20,12 @@ class CliWriteTest : public ::testing::Test {
     Write(temp_.path() / "bars", BarPortfolio());
     WriteText(temp_.path() / "bad.csv", "Date,Close\n2000-01-03,1\n2000-01-04,1..5\n");
   }
-  CliResult Run(const std::vector<std::string>& arguments) {
-    return RunCli(arguments, temp_.str(), {"XDG_CONFIG_HOME=" + temp_.str() + "/config"});
-  }
   CliResult Acme(const std::string& command, std::vector<std::string> rest) {
     rest.insert(rest.begin(), {command, src_, "ACME"});
     return Run(rest);
   }
-  // "{src}", "{dst}", "{bars}" and "{tmp}" stand for the folders of this test.
-  std::string Expand(std::string text) const {
-    for (const auto& [key, value] : {std::pair<std::string, std::string>{"{src}", src_},
-                                     {"{dst}", dst_},
-                                     {"{bars}", temp_.str() + "/bars"},
-                                     {"{tmp}", temp_.str()}}) {
-      for (auto at = text.find(key); at != std::string::npos; at = text.find(key)) {
-        text.replace(at, key.size(), value);
-      }
-    }
-    return text;
-  }
   Bytes Dat() const { return ReadFileBytes(temp_.path() / "src" / "F1.DAT"); }
 
-  TempDir temp_;
   std::string src_, dst_;
 };
 
@@ -138,10 +121,8 @@ TEST_F(CliWriteTest, RefusalsSayWhyAndChangeNothing) {
        "The portfolio could not be created.\n\nReason: {src} already holds a MASTER file.\n"},
   };
   for (const auto& [words, exitCode, err] : refusals) {
-    std::vector<std::string> arguments;
-    for (const std::string& word : words) arguments.push_back(Expand(word));
-    SCOPED_TRACE(::testing::PrintToString(arguments));
-    const CliResult r = Run(arguments);
+    SCOPED_TRACE(::testing::PrintToString(words));
+    const CliResult r = Run(words);
     EXPECT_EQ(r.exitCode, exitCode);
     EXPECT_EQ(r.out, "");
     if (exitCode == 1 && err.back() == '\n') {

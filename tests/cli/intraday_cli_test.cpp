@@ -23,13 +23,7 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-class IntradayCli : public ::testing::Test {
- protected:
-  CliResult Run(std::vector<std::string> arguments) {
-    return RunCli(arguments, temp_.str(), {"XDG_CONFIG_HOME=" + temp_.str() + "/config"});
-  }
-  TempDir temp_;
-};
+using IntradayCli = CliTest;
 
 // Every bar's time as `quotes` prints it, against the TIME field (the second, HHMMSS)
 // read from the bytes; then a bar put between the two of the day, changed and deleted
