@@ -135,13 +135,6 @@ TEST(CheckCommand, ReportsFindingsAndExitsOneOnlyWhenSomethingIsWrong) {
   EXPECT_EQ(result.out, "BBB\tF2.DAT\t\tmissing-file\tthe data file is not there\n");
   EXPECT_EQ(result.err, "1 problem found; 1 series, 3 quotes checked\n");
   EXPECT_EQ(TakeSnapshot(dir.path()).size(), before.size() - 1);  // nothing written
-
-  const fs::path mininge = SharedDataDir() / "mininge";
-  if (!fs::exists(mininge)) return;
-  result = RunCli({"check", mininge.string()});
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_NE(result.out.find("\tdate-order\t"), std::string::npos);
-  EXPECT_NE(result.out.find("\tMASTER\t\tmaster-count\t"), std::string::npos);
 }
 
 }  // namespace
