@@ -128,7 +128,7 @@ TEST(WideFolderExport, WholePortfolioIsEachSeriesOwnExportAndNamesWhatItLeavesOu
     for (const auto& entry : fs::directory_iterator(SharedDataDir()))
       if (entry.is_directory()) dirs.push_back(entry.path().string());
   }
-  const ExportSettings settings;
+  const ExportSettings settings{};
   for (const std::string& dir : dirs) {
     SCOPED_TRACE(dir);
     std::vector<ListedSeries> listed;
