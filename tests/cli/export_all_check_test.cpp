@@ -26,9 +26,11 @@ TEST(ExportAll, OptionsAndUsage) {
   TempDir dir;
   Write(dir.path(), Portfolio({Symbol(1, "AAA", "", 2), Symbol(2, "B,B", "", 1)}));
   auto result = RunCli({"export", dir.str(), "--all", "--omit", "open,high,low,vol,oi",
-                        "--newest-first", "--delimiter", "comma"});
+                        "--newest-first", "--delimiter", "comma", "--title"});
   EXPECT_EQ(result.exitCode, 0) << result.err;
-  EXPECT_EQ(result.out, "AAA,01/04/00,11.2500\r\nAAA,01/03/00,10.2500\r\nB,B,01/03/00,10.2500\r\n");
+  EXPECT_EQ(result.out,
+            "SYMBOL,DATE,CLOSE\r\nAAA,01/04/00,11.2500\r\nAAA,01/03/00,10.2500\r\n"
+            "B,B,01/03/00,10.2500\r\n");
   result = RunCli({"export", dir.str(), "--all", "--format", "csv", "--omit", "open,high,low"});
   EXPECT_EQ(result.out,
             "symbol,date,time,close,volume,openint\nAAA,2000-01-03,,10.25,1000,\n"
