@@ -84,6 +84,13 @@ int Sweep(const WriteCommand& s, FaultKind kind) {
   MakeFixture(reference.path(), s);
   const int expected = s.run((reference.path() / "p").string(), (reference.path() / "q").string());
   const Snapshot fresh = TakeSnapshot(reference.path());
+  if (s.prepare) {  // an undo gives the fixture back, backups included
+    WriteCommand unchanged = s;
+    unchanged.prepare = {};
+    TempDir original;
+    MakeFixture(original.path(), unchanged);
+    EXPECT_EQ(Without(fresh, false), Without(TakeSnapshot(original.path()), false)) << s.name;
+  }
   for (long k = 1; k < 500; ++k) {
     SCOPED_TRACE(::testing::Message() << s.name << (kind == FaultKind::kCrash ? " crash" : " fail")
                                       << " at operation " << k);
@@ -147,11 +154,6 @@ bool IsWriterTemporary(const std::string& path) {
   return IsWriterTemporaryName(fs::path(path).filename().string());
 }
 
-Snapshot WithoutWriterTemporaries(Snapshot state) {
-  std::erase_if(state, [](const auto& entry) { return IsWriterTemporary(entry.first); });
-  return state;
-}
-
 std::string Describe(const file_ops::Operation& op) {
   static const char* const kNames[] = {"create", "write",  "sync",        "rename",
                                        "link",   "remove", "sync folder", "make folder"};
@@ -181,7 +183,8 @@ void ExpectStateReads(const WriteCommand& s, const Snapshot& state, const fs::pa
                       const Snapshot& old) {
   TempDir temp;
   for (const std::string folder : {"p", "q"}) fs::create_directories(temp.path() / folder);
-  const Snapshot lasting = WithoutWriterTemporaries(state);
+  Snapshot lasting = state;
+  std::erase_if(lasting, [](const auto& entry) { return IsWriterTemporary(entry.first); });
   for (const auto& [path, bytes] : lasting) {
     fs::create_directories((temp.path() / path).parent_path());
     WriteFileBytes(temp.path() / path, bytes);
@@ -591,6 +594,14 @@ struct LargestSeries {
   Snapshot before = TakeSnapshot(temp.path());
   SeriesEdit split = Edit(edit_kind::kScaleRange, 0, 65535, {0.5f, 0.5f, 0.5f, 0.5f, 2, 2});
 };
+
+TEST(FullDisk, AnInsertThatWouldOverflowTheCountIsRefused) {
+  LargestSeries series;
+  const DayNumber tuesday = Day(1970, 1, 6);
+  EXPECT_EQ(RewriteSeries(Edit(edit_kind::kInsert, tuesday, tuesday), series.dir, "BIG"),
+            kBadRequest);
+  EXPECT_EQ(TakeSnapshot(series.temp.path()), series.before);
+}
 
 TEST(FullDisk, ARewriteThatCannotBeWrittenCompletelyLeavesTheSeriesAsItWas) {
   LargestSeries series;
