@@ -46,8 +46,10 @@ TEST_F(PortfolioLockTest, AWriterThatWaitsInVainFailsAndChangesNothing) {
       const FolderHolder other(temp.path() / held);
       const int result = row.run((temp.path() / "p").string(), (temp.path() / "q").string());
       EXPECT_TRUE(result == kPortfolioBusy || result >= 0) << result;  // untouched: it runs
-      if (result == kPortfolioBusy) EXPECT_EQ(TakeSnapshot(temp.path()), before);
-      busy += result == kPortfolioBusy;
+      if (result == kPortfolioBusy) {
+        EXPECT_EQ(TakeSnapshot(temp.path()), before);
+        ++busy;
+      }
     }
     EXPECT_GT(busy, 0) << row.name;
   }
