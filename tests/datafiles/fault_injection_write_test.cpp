@@ -264,9 +264,9 @@ bool Passes(const std::function<void()>& checks) {
 // run (failAt 0) leaves its record in clean; a run with a refusal is checked from where its
 // record parts from that one. Returns false when the run met no refusal (failAt past its
 // last operation) or a state broke a rule (reported as a test failure).
-bool CheckPowerLoss(const WriteCommand& s, const fs::path& root, long failAt, const fs::path& reference,
-                    int expected, std::vector<std::string>& clean, std::set<Snapshot>& readingsDone,
-                    PowerLossTally& tally) {
+bool CheckPowerLoss(const WriteCommand& s, const fs::path& root, long failAt,
+                    const fs::path& reference, int expected, std::vector<std::string>& clean,
+                    std::set<Snapshot>& readingsDone, PowerLossTally& tally) {
   file_ops::MemoryFiles files;
   LoadIntoMemory(root, files);
   const Snapshot old = MemorySnapshot(files, root);

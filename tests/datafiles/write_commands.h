@@ -136,8 +136,8 @@ inline std::vector<WriteCommand> WriteCommands() {
     return [=](auto p, auto q) { return MoveOrCopySymbol(p, symbol, q, remove); };
   };
   const std::array<float, 6> set = {11, 12, 10, 11.5f, 5000};
-  const std::vector<std::string> setWords = {"--open", "11",   "--high",   "12",  "--low",
-                                             "10",     "--close", "11.5", "--volume", "5000"};
+  const std::vector<std::string> setWords = {"--open", "11",      "--high", "12",       "--low",
+                                             "10",     "--close", "11.5",   "--volume", "5000"};
   const auto words = [](std::vector<std::string> head, const std::vector<std::string>& tail) {
     head.insert(head.end(), tail.begin(), tail.end());
     return head;
@@ -150,8 +150,7 @@ inline std::vector<WriteCommand> WriteCommands() {
       {.name = "set one bar and its time",
        .run = bar(kSet, PackTime(9, 5, 0), PackTime(9, 6, 30)),
        .cli = {"edit", "@p", "BARS", "11/14/13", "--time", "09:05", "--new-time", "09:06:30",
-               "--open", "11", "--high", "12", "--low", "10", "--close", "11.5", "--volume",
-               "500"},
+               "--open", "11", "--high", "12", "--low", "10", "--close", "11.5", "--volume", "500"},
        .noWindowForm = true,
        .bars = true},
       {.name = "insert one bar",
@@ -182,11 +181,14 @@ inline std::vector<WriteCommand> WriteCommands() {
        .gap = true},
       // The window and voltrim-cli have no command of their own for it.
       {.name = "master date",
-       .run = [=](auto p,
-                  auto) { return SetMasterDate(MasterPathIn(p), DayToDateFloat(wed), 2, MasterDate::kLast); },
+       .run =
+           [=](auto p, auto) {
+             return SetMasterDate(MasterPathIn(p), DayToDateFloat(wed), 2, MasterDate::kLast);
+           },
        .noWindowForm = true},
       {.name = "rename",
-       .run = [](auto p, auto) { return RenameMasterRecord(MasterPathIn(p), 1, "OTHER", "NEW NAME"); },
+       .run = [](auto p,
+                 auto) { return RenameMasterRecord(MasterPathIn(p), 1, "OTHER", "NEW NAME"); },
        .cli = {"rename-symbol", "@p", "OTHER", "OTHER", "NEW NAME"},
        .rerunnable = true},
       {.name = "repair",
@@ -201,7 +203,9 @@ inline std::vector<WriteCommand> WriteCommands() {
        .cli = {"delete-symbol", "@p", "OTHER"},
        .partialResults = {kSymbolFilesLeft},
        .mustKeep = {{"ACME", {"p"}}}},
-      {.name = "copy symbol", .run = move("ACME", false), .cli = {"copy-symbol", "@p", "ACME", "@q"}},
+      {.name = "copy symbol",
+       .run = move("ACME", false),
+       .cli = {"copy-symbol", "@p", "ACME", "@q"}},
       {.name = "move symbol",
        .run = move("ACME", true),
        .cli = {"move-symbol", "@p", "ACME", "@q"},
@@ -229,12 +233,18 @@ inline std::vector<WriteCommand> WriteCommands() {
        .noWindowForm = true,
        .cliInput = kAcmeImportText},
       {.name = "new symbol",
-       .run = [](auto p, auto) { return CreateSeries(p, NewSeries{"NEW", "NEW SERIES", 7, false}); },
+       .run =
+           [](auto p, auto) {
+             return CreateSeries(p, NewSeries{"NEW", "NEW SERIES", 7, false});
+           },
        .cli = {"new-symbol", "@p", "NEW", "--name", "NEW SERIES", "--columns", "7"},
        .noWindowForm = true},
       // Two folders made (r and r/s), then EMASTER and MASTER.
       {.name = "new portfolio",
-       .run = [](auto p, auto) { return CreatePortfolio((fs::path(p).parent_path() / "r" / "s").string()); },
+       .run =
+           [](auto p, auto) {
+             return CreatePortfolio((fs::path(p).parent_path() / "r" / "s").string());
+           },
        .cli = {"new-portfolio", "@r/s"},
        .noWindowForm = true,
        .undoIn = "r/s"},
