@@ -59,9 +59,10 @@ inline void Press(QDialog& dialog, QDialogButtonBox::StandardButton which) {
   QTest::mouseClick(dialog.findChild<QDialogButtonBox*>()->button(which), Qt::LeftButton);
 }
 
-// Replaces a field's text by typing, as a user who selected it first.
+// Replaces a field's text by typing, as a user who selected it first ("" erases it).
 inline void TypeInto(QLineEdit* field, const char* keys) {
   field->selectAll();
+  if (*keys == '\0') QTest::keyClick(field, Qt::Key_Backspace);
   QTest::keyClicks(field, QLatin1String(keys));
 }
 
@@ -82,6 +83,8 @@ inline bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 50
   }
   return true;
 }
+
+using Typed = std::vector<std::pair<const char*, const char*>>;
 
 // The desktop program over a temporary folder that stands in for the machine's one drive,
 // with its settings in another temporary folder.
@@ -134,6 +137,34 @@ class GuiTest : public ::testing::Test {
     Open();
     WaitForSetUp();
   }
+  // Shortcuts reach the active window only.
+  void Activate() {
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  }
+
+  // Runs a command as its menu item would, once the enabling has caught up with the state.
+  void Trigger(int commandId) {
+    window->RefreshFromState();
+    QAction* action = window->Action(commandId);
+    ASSERT_TRUE(action->isEnabled()) << commandId;
+    action->trigger();
+  }
+  bool Enabled(int commandId) { return window->Action(commandId)->isEnabled(); }
+  // Answers the dialogs opened from now on: shown, the fields typed into, then OK.
+  void Answer(Typed typed) {
+    onDialog = [typed](QDialog& dialog) {
+      dialog.show();
+      for (const auto& [field, keys] : typed) TypeInto(FieldOf(dialog, field), keys);
+      Press(dialog, QDialogButtonBox::Ok);
+      return dialog.result();
+    };
+  }
+  std::vector<std::string> Texts() const {
+    std::vector<std::string> texts;
+    for (const ShownBox& box : boxes) texts.push_back(box.text.toStdString());
+    return texts;
+  }
 
   CVoltrimView& View() { return *window->View(); }
   const BrowserState& State() { return window->View()->State(); }
@@ -146,9 +177,9 @@ class GuiTest : public ::testing::Test {
     const QRect cell = grid.visualRect(grid.model()->index(row, 0));
     QTest::mouseClick(grid.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
   }
-  void Key(QWidget& widget, Qt::Key key) {
+  void Key(QWidget& widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     widget.setFocus();
-    QTest::keyClick(&widget, key);
+    QTest::keyClick(&widget, key, modifiers);
   }
   std::string Title() const { return window->windowTitle().toStdString(); }
 

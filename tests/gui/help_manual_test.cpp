@@ -14,32 +14,28 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Pictures {
+std::string TitleOf(HelpWindow& help) {
+  return help.Browser()->document()->metaInformation(QTextDocument::DocumentTitle).toStdString();
+}
+
+// The manual's title, and every picture of it loaded the way the help window loads it.
+void ExpectTheWholeManual(HelpWindow& help) {
+  EXPECT_EQ(TitleOf(help), "Voltrim user manual");
   int shown = 0;
   std::vector<std::string> missing;
-};
-
-// Every picture of the manual, loaded the way the help window loads it.
-Pictures PicturesOf(HelpWindow& help) {
-  Pictures pictures;
   const QTextDocument* document = help.Browser()->document();
   for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
     for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
       const QTextCharFormat format = fragment.fragment().charFormat();
       if (!format.isImageFormat()) continue;
-      ++pictures.shown;
+      ++shown;
       const QString name = format.toImageFormat().name();
       const QVariant data = help.Browser()->loadResource(QTextDocument::ImageResource, QUrl(name));
-      if (QImage::fromData(data.toByteArray()).isNull()) {
-        pictures.missing.push_back(name.toStdString());
-      }
+      if (QImage::fromData(data.toByteArray()).isNull()) missing.push_back(name.toStdString());
     }
   }
-  return pictures;
-}
-
-std::string TitleOf(HelpWindow& help) {
-  return help.Browser()->document()->metaInformation(QTextDocument::DocumentTitle).toStdString();
+  EXPECT_GT(shown, 5);
+  EXPECT_EQ(missing, std::vector<std::string>{});
 }
 
 TEST(HelpManual, AProgramBesideAnInstalledManualShowsItElseItsOwnCopy) {
@@ -60,10 +56,7 @@ TEST(HelpManual, AProgramBesideAnInstalledManualShowsItElseItsOwnCopy) {
 
 TEST(HelpManual, TheBuiltInManualShowsEveryPicture) {
   HelpWindow help(nullptr, QUrl(QStringLiteral("qrc:/manual/manual.html")));
-  EXPECT_EQ(TitleOf(help), "Voltrim user manual");
-  const Pictures pictures = PicturesOf(help);
-  EXPECT_GT(pictures.shown, 5);
-  EXPECT_EQ(pictures.missing, std::vector<std::string>{});
+  ExpectTheWholeManual(help);
 }
 
 // Run by the install check, which installs into a temporary folder and names the installed
@@ -77,10 +70,7 @@ TEST(InstalledManual, HelpTopicsOfTheInstalledProgramShowsTheInstalledManual) {
   const QString prefix = QDir(bin + QStringLiteral("/..")).canonicalPath() + '/';
   EXPECT_TRUE(url.toLocalFile().startsWith(prefix)) << url.toLocalFile().toStdString();
   HelpWindow help(nullptr, url);
-  EXPECT_EQ(TitleOf(help), "Voltrim user manual");
-  const Pictures pictures = PicturesOf(help);
-  EXPECT_GT(pictures.shown, 5);
-  EXPECT_EQ(pictures.missing, std::vector<std::string>{});
+  ExpectTheWholeManual(help);
 }
 
 }  // namespace

@@ -1,4 +1,3 @@
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QScreen>
 #include <QScrollBar>
@@ -24,19 +23,17 @@ void StorePlacement(SettingsStore& settings, const WindowPlacement& p) {
   settings.SetInt("Screen", "cy", p.cy);
 }
 
-TEST_F(PlacementTest, StoredPlacementIsUsedOnlyWhenItLiesOnTheScreenElseTheDefaultIsStored) {
+// A second start restores the frame exactly, or a maximised window; a placement off the
+// screen (wider than it, as a maximised window's frame reaches past it, or off its left
+// edge) gives way to the default, which is stored.
+TEST_F(PlacementTest, StoredPlacementIsUsedOnlyWhenItLiesOnTheScreen) {
   const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
   const WindowPlacement fallback = DefaultWindowPlacement(screen.width(), screen.height());
   Open();  // nothing stored yet
   EXPECT_EQ(Stored(settings), fallback);
   EXPECT_EQ(QRect(window->pos(), window->size()),
             QRect(fallback.x, fallback.y, fallback.cx, fallback.cy));
-
-  window.reset();
-  StorePlacement(settings, {10, 12, 500, 400});
-  Open();
-  EXPECT_EQ(QRect(window->pos(), window->size()), QRect(10, 12, 500, 400));
-  // Wider than the screen (a maximised window's frame reaches past it), or off its left edge.
+  const QRect usable = window->screen()->availableGeometry();
   for (const WindowPlacement& off :
        {WindowPlacement{0, 0, screen.width() + 8, 400}, WindowPlacement{-4, 0, 500, 400}}) {
     window.reset();
@@ -44,13 +41,23 @@ TEST_F(PlacementTest, StoredPlacementIsUsedOnlyWhenItLiesOnTheScreenElseTheDefau
     Open();
     EXPECT_EQ(Stored(settings), fallback);
   }
+
+  window.reset();
+  StorePlacement(settings, {12, 40, 700, 500});
+  Open();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  EXPECT_TRUE(WaitUntil([&] { return window->frameGeometry() == QRect(12, 40, 700, 500); }));
+  EXPECT_FALSE(window->isMaximized());
+  window.reset();
+  StorePlacement(settings, {usable.x(), usable.y(), usable.width(), usable.height()});
+  Open();
+  EXPECT_TRUE(window->isMaximized());
 }
 
 TEST_F(PlacementTest, TheFrameIsStoredOnceTheWindowSettlesButNotWhileMinimised) {
   Open();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
   const WindowPlacement first = Stored(settings);
-  for (int step = 1; step <= 5; ++step) window->move(10 * step, 40);
   window->resize(610, 420);
   window->move(-30, 40);
   EXPECT_EQ(Stored(settings), first);  // nothing written while the window is moving
@@ -63,22 +70,6 @@ TEST_F(PlacementTest, TheFrameIsStoredOnceTheWindowSettlesButNotWhileMinimised) 
   QTest::qWait(500);
   window->close();
   EXPECT_EQ(Stored(settings), (WindowPlacement{0, 40, frame.width(), frame.height()}));
-}
-
-TEST_F(PlacementTest, ASecondStartRestoresTheFrameExactlyAndAMaximisedWindow) {
-  StorePlacement(settings, {12, 40, 700, 500});
-  Open();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-  EXPECT_TRUE(WaitUntil([&] { return window->frameGeometry() == QRect(12, 40, 700, 500); }))
-      << window->frameGeometry().x() << "," << window->frameGeometry().y() << " "
-      << window->frameGeometry().width() << "x" << window->frameGeometry().height();
-  EXPECT_FALSE(window->isMaximized());
-
-  const QRect usable = window->screen()->availableGeometry();
-  window.reset();
-  StorePlacement(settings, {usable.x(), usable.y(), usable.width(), usable.height()});
-  Open();
-  EXPECT_TRUE(window->isMaximized());
 }
 
 TEST_F(PlacementTest, ColumnWidthsAreRestoredAndSavedOnCloseButNotBeforeTheSetUp) {
@@ -97,6 +88,7 @@ TEST_F(PlacementTest, ColumnWidthsAreRestoredAndSavedOnCloseButNotBeforeTheSetUp
   window->close();
   EXPECT_EQ(settings.GetInt("QuoteGrid", "col5", 0), 33);
 }
+
 TEST_F(PlacementTest, TheBoundariesComeBackAsLeftAndTheFormFitsWithoutScrollBars) {
   Portfolio("p", PortfolioOf({"AAA", "BBB"}, 40));
   Start();
@@ -134,5 +126,6 @@ TEST_F(PlacementTest, TheBoundariesComeBackAsLeftAndTheFormFitsWithoutScrollBars
   window->resize(260, 200);
   EXPECT_TRUE(WaitUntil([this] { return View().verticalScrollBar()->isVisible(); }));
 }
+
 }  // namespace
 }  // namespace voltrim::testing
