@@ -3,6 +3,7 @@
 #include <QStatusBar>
 #include <QWheelEvent>
 
+#include "chart/chart_series.h"
 #include "chart/ui/chart_geometry.h"
 #include "chart/ui/chart_painter.h"
 #include "chart/ui/price_chart.h"

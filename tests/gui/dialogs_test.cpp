@@ -60,18 +60,6 @@ TEST_F(DialogsTest, SearchFilterBrowsesRefusesAnUnknownDriveThenStoresAndRescans
   EXPECT_EQ(State().quotes.loadedSymbol, "XXX");
 }
 
-// `voltrim FOLDER`: the window opens on FOLDER's portfolios with the first selected.
-TEST_F(DialogsTest, AStartFolderOpensWithItsPortfoliosListed) {
-  Portfolio("a/p", PortfolioOf({"AAA"}, 3));
-  const std::string first = Portfolio("mine/b", PortfolioOf({"BBB"}, 4));
-  Portfolio("mine/c", PortfolioOf({"CCC"}, 5));
-  ASSERT_EQ(UseStartFolder(settings, drive.str() + "/mine", {drive.str()}), std::nullopt);
-  Start();
-  EXPECT_EQ(View().PortfolioList()->count(), 2);
-  EXPECT_EQ(State().portfolioDir, first);
-  EXPECT_TRUE(boxes.empty());
-}
-
 TEST_F(DialogsTest, SymbolAboutShowsTheCurrentRowsFactsOrSaysTheyCannotBeRead) {
   const std::string dir = Portfolio("p", PortfolioOf({"AAA", "BBB"}, 9));
   Start();
@@ -125,7 +113,8 @@ TEST_F(DialogsTest, DialogsHaveAFixedSizeButFileDialogsFitTheScreen) {
     dialog.show();
     EXPECT_FALSE(dialog.windowFlags() & Qt::WindowMinMaxButtonsHint);
     EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
-    return ++checked, 0;
+    ++checked;
+    return 0;
   };
   window->Action(command::kSearchFilter)->trigger();
   EXPECT_EQ(checked, 1);

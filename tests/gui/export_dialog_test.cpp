@@ -118,7 +118,8 @@ TEST_F(ExportDialogTest, CsvGreysWhatItDoesNotUseAndWritesWhatTheCliWrites) {
 // With nothing stored the file goes to the documents folder (or home), not the folder the
 // program started in; a name typed without a folder goes there too.
 TEST(ExportDialogDefault, TheFileGoesToTheDocumentsFolder) {
-  ExportDialog dialog(ExportSettings{}, CommandContext{});
+  const CommandContext context;
+  ExportDialog dialog(ExportSettings{}, context);
   EXPECT_EQ(dialog.FileEdit()->text().toStdString(), ExportFolder() + "/output.txt");
   dialog.FileEdit()->setText("prices.txt");
   EXPECT_EQ(dialog.Chosen().fileName, ExportFolder() + "/prices.txt");

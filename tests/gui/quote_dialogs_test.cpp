@@ -109,15 +109,15 @@ TEST_P(DialogRefusalTest, SaysWhyKeepsWhatWasTypedAndWritesNothing) {
     ++dialogs;
     dialog.show();
     for (const auto& [field, text] : c.shown) EXPECT_EQ(FieldOf(dialog, field)->text(), text);
-    QStringList typed;
+    std::vector<QString> typed;
     for (const auto& [field, keys] : c.typed) {
       TypeInto(FieldOf(dialog, field), keys);
-      typed << FieldOf(dialog, field)->text();
+      typed.push_back(FieldOf(dialog, field)->text());
     }
     Press(dialog, QDialogButtonBox::Ok);
     if (c.ends == Ends::kCloses) return dialog.result();
     EXPECT_TRUE(dialog.isVisible());
-    for (qsizetype i = 0; i < typed.size(); ++i) {
+    for (std::size_t i = 0; i < typed.size(); ++i) {
       EXPECT_EQ(FieldOf(dialog, c.typed[i].first)->text(), typed[i]);
     }
     return int{QDialog::Rejected};

@@ -5,9 +5,11 @@
 #include <QMimeData>
 #include <QRadioButton>
 #include <QTableWidget>
+#include <QUrl>
 
 #include <fstream>
 
+#include "browser/grid_text.h"
 #include "import/ui/import_preview_dialog.h"
 #include "symbols/ui/delete_symbol_dialog.h"
 #include "symbols/ui/edit_symbol_dialog.h"

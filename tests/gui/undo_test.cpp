@@ -53,7 +53,10 @@ TEST_F(UndoTest, UndoRefillsTheQuotesAndRefusesAfterAnotherProgramsChange) {
   Start();
   const QString close = Cell(Quotes(), 0, 4);
   const Snapshot before = TakeSnapshot(dir);
-  const SeriesEdit edit{{2, 2, 2, 2, 1, 1}, 0, 65535, edit_kind::kScaleRange};
+  SeriesEdit edit;
+  edit.kind = edit_kind::kScaleRange;
+  edit.values = {2, 2, 2, 2, 1, 1};
+  edit.lastDay = 65535;
   ASSERT_EQ(RewriteSeries(edit, dir, "AAA"), kOk);
   // Opening the Edit menu finds the change made outside the window.
   EXPECT_FALSE(Undo().isEnabled());
