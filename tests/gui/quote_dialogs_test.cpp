@@ -316,6 +316,7 @@ TEST_F(BarsTest, EditAddAndDeleteWriteWhatTheCliWrites) {
   EXPECT_EQ(Cell(Quotes(), kMidDay, 1), "09:06:30");
   EXPECT_EQ(settings.GetString("Edit", "Time", ""), "09:06:30");
 
+  ClickRow(Quotes(), kMidDay);  // the bar now at 09:06:30
   std::vector<QString> seen;
   onDialog = [&](QDialog& dialog) {
     seen.push_back(dialog.windowTitle());
