@@ -51,6 +51,7 @@ struct Refusal {
   std::vector<std::string> texts;  // "@" stands for the drive's folder
   Ends ends = Ends::kStaysOpen;
   std::deque<QMessageBox::StandardButton> answers = {};
+  const char* selected = nullptr;  // the field whose text is selected after the refusal
 };
 
 void PrintTo(const Refusal& c, std::ostream* os) { *os << c.name; }
@@ -58,7 +59,7 @@ void PrintTo(const Refusal& c, std::ostream* os) { *os << c.name; }
 // clang-format off
 const Refusal kRefusals[] = {
     {"EditTooLong", Data::kHuge, -1, 0, command::kQuoteEdit, {{"open", "999999986991104.0000"}},
-     {}, {"Please enter no more than 16 characters."}},
+     {}, {"Please enter no more than 16 characters."}, Ends::kStaysOpen, {}, "open"},
     // No to the question returns to the dialog with what was typed.
     {"EditContradictory", Data::kAcme, -1, 0, command::kQuoteEdit, {}, {{"high", "5"}},
      {"High is below Low.\n\nSave anyway?"}, Ends::kStaysOpen, {QMessageBox::No}},
@@ -120,6 +121,9 @@ TEST_P(DialogRefusalTest, SaysWhyKeepsWhatWasTypedAndWritesNothing) {
     Press(dialog, QDialogButtonBox::Ok);
     if (c.ends == Ends::kCloses) return dialog.result();
     EXPECT_TRUE(dialog.isVisible());
+    if (QLineEdit* selected = c.selected ? FieldOf(dialog, c.selected) : nullptr) {
+      EXPECT_EQ(selected->selectedText(), selected->text());
+    }
     for (std::size_t i = 0; i < typed.size(); ++i) {
       EXPECT_EQ(FieldOf(dialog, c.typed[i].first)->text(), typed[i]);
     }
@@ -239,6 +243,7 @@ TEST_F(QuoteDialogsTest, AddAndDeleteLeaveTheGridOnTheChangedQuote) {
   EXPECT_EQ(State().quotes.currentRow, 3);
   EXPECT_EQ(Cell(Quotes(), 3, 0), "01/05/00");
   EXPECT_EQ(Cell(Quotes(), 3, 4), "14.5000");  // still the Thursday's copy
+  EXPECT_EQ(settings.GetString("Add", "Date", ""), "01/05/00");
 
   ClickRow(Quotes(), 1);
   answers = {QMessageBox::Yes};
@@ -247,6 +252,7 @@ TEST_F(QuoteDialogsTest, AddAndDeleteLeaveTheGridOnTheChangedQuote) {
   EXPECT_EQ(State().quotes.RowCount(), 6);
   EXPECT_EQ(State().quotes.currentRow, 0);
   EXPECT_EQ(Cell(Quotes(), 1, 0), "01/06/00");
+  EXPECT_EQ(settings.GetString("Delete", "Date", ""), "01/08/00");
 }
 
 // The bars beside the daily ACME, and the same bars in a folder voltrim-cli changes, to
