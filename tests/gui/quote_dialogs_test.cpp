@@ -1,38 +1,38 @@
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QRadioButton>
+#include <QStatusBar>
+
 #include "cli/cli_run.h"
 #include "datafiles/intraday_fixture.h"
+#include "export/export_command.h"
+#include "export/ui/export_dialog.h"
 #include "gui_fixture.h"
+#include "twin_drive.h"
 
 namespace voltrim::testing {
 namespace {
 
 namespace fs = std::filesystem;
 
-// The data a test starts from. Bars: p holds BARS (three days of four 5-minute bars) and
-// the daily ACME; rows newest first, 0-3 are 11/15/13 09:15 .. 09:00, 4-7 11/14/13.
+// Bars: BARS (three days of four 5-minute bars, newest first) beside the daily ACME.
 enum class Data { kAcme, kTwoPortfolios, kHuge, kBars };
 
 struct QuoteDialogsTest : GuiTest {
   void Plant(Data data) {
-    switch (data) {
-      case Data::kAcme:
-        Portfolio("p", AcmePortfolio());
-        break;
-      case Data::kTwoPortfolios:
-        Portfolio("a", PortfolioOf({"AAA", "BBB"}));
-        Portfolio("b", PortfolioOf({"BBB"}));
-        break;
-      case Data::kHuge:
-        Portfolio("p", testing::Portfolio({SeriesEntry(MakeDailySeries(
-                           1, "BIG", "BIG", {{Day(2000, 1, 3), 1e15f, 2, 1, 2, 5}}))}));
-        break;
-      case Data::kBars: {
-        PortfolioSpec plan = BarPortfolio();
-        SeriesSpec acme = AcmeSeries();
-        acme.fileNumber = 2;
-        plan.entries.push_back(SeriesEntry(acme));
-        Portfolio("p", plan);
-      }
+    if (data == Data::kAcme) Portfolio("p", AcmePortfolio());
+    if (data == Data::kTwoPortfolios) Portfolio("a", PortfolioOf({"AAA", "BBB"}));
+    if (data == Data::kTwoPortfolios) Portfolio("b", PortfolioOf({"BBB"}));
+    if (data == Data::kHuge) {
+      Portfolio("p", testing::Portfolio({SeriesEntry(MakeDailySeries(
+                         1, "BIG", "BIG", {{Day(2000, 1, 3), 1e15f, 2, 1, 2, 5}}))}));
     }
+    if (data != Data::kBars) return;
+    PortfolioSpec plan = BarPortfolio();
+    SeriesSpec acme = AcmeSeries();
+    acme.fileNumber = 2;
+    plan.entries.push_back(SeriesEntry(acme));
+    Portfolio("p", plan);
   }
 };
 
@@ -152,45 +152,14 @@ Navigation NavigationOf(QDialog& dialog) {
           ButtonOf(dialog, "first")->isEnabled(), ButtonOf(dialog, "last")->isEnabled()};
 }
 
-TEST_F(QuoteDialogsTest, EditorStepsTheCurrentRowAndCancelKeepsTheFileAndTheRow) {
-  const std::string dir = Portfolio("p", PortfolioOf({"ONE", "TWO"}, 1));
-  Start();
-  onDialog = [&](QDialog& dialog) {
-    EXPECT_EQ(dialog.windowTitle(), "Edit Selected Quote");
-    EXPECT_EQ(NavigationOf(dialog), (Navigation{false, false, false, false}));  // one quote
-    return 0;
-  };
-  Trigger(command::kQuoteEdit);
-
-  ClickRow(Symbols(), 1);  // TWO: two quotes, the newest current
-  const Snapshot before = TakeSnapshot(dir);
-  onDialog = [&](QDialog& dialog) {
-    EXPECT_EQ(LabelOf(dialog, "date"), "01/04/00");
-    EXPECT_EQ(NavigationOf(dialog), (Navigation{true, false, true, false}));
-    TypeInto(FieldOf(dialog, "close"), "99");
-    MousePress(ButtonOf(dialog, "previous"));
-    // The oldest quote, loaded afresh: what was typed is gone.
-    EXPECT_EQ(LabelOf(dialog, "date"), "01/03/00");
-    EXPECT_EQ(FieldOf(dialog, "close")->text(), "10.5000");
-    EXPECT_EQ(FieldOf(dialog, "openInterest")->text(), "N/A");
-    EXPECT_EQ(NavigationOf(dialog), (Navigation{false, true, false, true}));
-    return 0;
-  };
-  Trigger(command::kQuoteEdit);
-  EXPECT_EQ(TakeSnapshot(dir), before);
-  EXPECT_EQ(State().quotes.currentRow, 1);  // where the user left it
-  EXPECT_EQ(Quotes().SelectedRow(), 0);     // the grid itself untouched
-  EXPECT_EQ(window->QuotePane()->text(), "Quote 1 of 2");
-  EXPECT_TRUE(boxes.empty());
-}
-
-// Enter is OK; Yes to the question writes the quote shown, only the fields changed.
-TEST_F(QuoteDialogsTest, EditorOkWritesTheQuoteShownAndOnlyTheFieldsChanged) {
+// Yes writes only the fields changed; a step drops what was typed; Cancel writes nothing.
+TEST_F(QuoteDialogsTest, EditorStepsTheRowOkWritesOnlyTheFieldsChangedAndCancelNothing) {
   Portfolio("p", AcmePortfolio());
   Start();
   onDialog = [&](QDialog& dialog) {
     dialog.show();
-    MousePress(ButtonOf(dialog, "first"));
+    EXPECT_EQ(dialog.windowTitle(), "Edit Selected Quote");
+    Click(ButtonOf(dialog, "first"));
     EXPECT_EQ(FieldOf(dialog, "open")->text(), "12.3457");
     TypeInto(FieldOf(dialog, "close"), "20.5");
     QTest::keyClick(FieldOf(dialog, "close"), Qt::Key_Return);
@@ -205,6 +174,24 @@ TEST_F(QuoteDialogsTest, EditorOkWritesTheQuoteShownAndOnlyTheFieldsChanged) {
   // Untouched fields keep their stored values, not the grid's rounding.
   EXPECT_EQ(quotes.rows[5].open, 12.34567f);
   EXPECT_EQ(settings.GetString("Edit", "Date", ""), "01/03/00");
+
+  const Snapshot before = TakeSnapshot(drive.path());
+  onDialog = [&](QDialog& dialog) {
+    EXPECT_EQ(NavigationOf(dialog), (Navigation{true, false, true, false}));  // the newest
+    TypeInto(FieldOf(dialog, "close"), "99");
+    Click(ButtonOf(dialog, "previous"));
+    EXPECT_EQ(LabelOf(dialog, "date"), "01/08/00");
+    EXPECT_EQ(FieldOf(dialog, "close")->text(), "15.5000");  // loaded afresh
+    EXPECT_EQ(FieldOf(dialog, "openInterest")->text(), "N/A");
+    Click(ButtonOf(dialog, "first"));
+    EXPECT_EQ(NavigationOf(dialog), (Navigation{false, true, false, true}));
+    return 0;
+  };
+  Trigger(command::kQuoteEdit);
+  EXPECT_EQ(TakeSnapshot(drive.path()), before);
+  EXPECT_EQ(quotes.currentRow, 5);       // where the user left it
+  EXPECT_EQ(Quotes().SelectedRow(), 0);  // the grid itself untouched
+  EXPECT_EQ(window->QuotePane()->text(), "Quote 1 of 6");
 }
 
 // A volume factor cannot be negative; an open interest factor can.
@@ -214,49 +201,13 @@ TEST_F(QuoteDialogsTest, AdjustsVolumeFieldTakesNoMinus) {
   onDialog = [&](QDialog& dialog) {
     TypeInto(FieldOf(dialog, "volume"), "-3");
     TypeInto(FieldOf(dialog, "openInterest"), "-1");
-    EXPECT_EQ(FieldOf(dialog, "volume")->text(), "3");
-    EXPECT_EQ(FieldOf(dialog, "openInterest")->text(), "-1");
+    EXPECT_EQ(FieldOf(dialog, "volume")->text() + FieldOf(dialog, "openInterest")->text(), "3-1");
     return int{QDialog::Rejected};
   };
   Trigger(command::kQuoteAdjust);
 }
 
-// Add opens the editor on the copy, whose Cancel keeps it; Delete moves to the next row.
-TEST_F(QuoteDialogsTest, AddAndDeleteLeaveTheGridOnTheChangedQuote) {
-  Portfolio("p", AcmePortfolio());
-  Start();
-  ClickRow(Quotes(), 2);  // Thu 01/06/00: Wednesday is missing
-  std::vector<QString> seen;
-  onDialog = [&](QDialog& dialog) {
-    seen.push_back(dialog.windowTitle());
-    EXPECT_EQ(LabelOf(dialog, "date"), "01/05/00");
-    if (seen.size() == 1) {
-      EXPECT_TRUE(LabelOf(dialog, "explanation").startsWith("The new quote will be added"));
-      return int{QDialog::Accepted};
-    }
-    EXPECT_EQ(FieldOf(dialog, "close")->text(), "14.5000");  // the editor, on the new quote
-    return int{QDialog::Rejected};
-  };
-  Trigger(command::kQuoteAdd);
-  EXPECT_EQ(seen, (std::vector<QString>{"Add Data", "Edit Selected Quote"}));
-  EXPECT_EQ(State().quotes.RowCount(), 7);
-  EXPECT_EQ(State().quotes.currentRow, 3);
-  EXPECT_EQ(Cell(Quotes(), 3, 0), "01/05/00");
-  EXPECT_EQ(Cell(Quotes(), 3, 4), "14.5000");  // still the Thursday's copy
-  EXPECT_EQ(settings.GetString("Add", "Date", ""), "01/05/00");
-
-  ClickRow(Quotes(), 1);
-  answers = {QMessageBox::Yes};
-  Answer({});
-  Trigger(command::kQuoteDelete);
-  EXPECT_EQ(State().quotes.RowCount(), 6);
-  EXPECT_EQ(State().quotes.currentRow, 0);
-  EXPECT_EQ(Cell(Quotes(), 1, 0), "01/06/00");
-  EXPECT_EQ(settings.GetString("Delete", "Date", ""), "01/08/00");
-}
-
-// The bars beside the daily ACME, and the same bars in a folder voltrim-cli changes, to
-// compare the two byte for byte.
+// The bars, and the same bars in a folder voltrim-cli changes, compared byte for byte.
 struct BarsTest : QuoteDialogsTest {
   BarsTest() {
     Plant(Data::kBars);
@@ -281,36 +232,18 @@ struct BarsTest : QuoteDialogsTest {
   std::string dir, twin;
 };
 
-TEST_F(BarsTest, TheTimeColumnFollowsDateForBarsOnlyAndKeepsItsWidth) {
+// The time column is for bars only; the editor steps bar by bar; add and delete name times.
+TEST_F(BarsTest, EditAddAndDeleteWriteWhatTheCliWrites) {
   Start();
   EXPECT_EQ(Titles(), QStringList({"Date", "Time", "Open", "High", "Low", "Close", "Volume",
                                    "Open Interest"}));
-  EXPECT_EQ(Cell(Quotes(), kMidDay, 0), "11/14/13");
   EXPECT_EQ(Cell(Quotes(), kMidDay, 1), "09:05:00");
-  EXPECT_EQ(Cell(Quotes(), kMidDay, 5), "15.0000");
-  const int dateWidth = Quotes().columnWidth(0);
-  Quotes().setColumnWidth(1, 77);
-
-  ClickRow(Symbols(), 1);  // ACME: daily, as it always looked
-  EXPECT_EQ(Titles(),
-            QStringList({"Date", "Open", "High", "Low", "Close", "Volume", "Open Interest"}));
-  EXPECT_EQ(Quotes().columnWidth(0), dateWidth);
-  ClickRow(Symbols(), 0);
-  EXPECT_EQ(Quotes().columnWidth(1), 77);
-  window->close();
-  EXPECT_EQ(settings.GetInt("QuoteGrid", "colTime", 0), 77);
-  EXPECT_GT(settings.GetInt("QuoteGrid", "col6", 0), 0);
-}
-
-// The editor steps bar by bar; add asks for date and time; delete names both.
-TEST_F(BarsTest, EditAddAndDeleteWriteWhatTheCliWrites) {
-  Start();
   ClickRow(Quotes(), kMidDay);
   onDialog = [&](QDialog& dialog) {
     dialog.show();
-    MousePress(ButtonOf(dialog, "previous"));
+    Click(ButtonOf(dialog, "previous"));
     EXPECT_EQ(FieldOf(dialog, "time")->text(), "09:00:00");  // the bar before, same day
-    MousePress(ButtonOf(dialog, "next"));
+    Click(ButtonOf(dialog, "next"));
     EXPECT_EQ(LabelOf(dialog, "date"), "11/14/13");
     TypeInto(FieldOf(dialog, "close"), "15.1");
     TypeInto(FieldOf(dialog, "time"), "090630");
@@ -320,13 +253,13 @@ TEST_F(BarsTest, EditAddAndDeleteWriteWhatTheCliWrites) {
   Trigger(command::kQuoteEdit);
   Cli({"edit", "11/14/13", "--time", "09:05", "--new-time", "09:06:30", "--close", "15.1"});
   EXPECT_EQ(Cell(Quotes(), kMidDay, 1), "09:06:30");
-  EXPECT_EQ(settings.GetString("Edit", "Time", ""), "09:06:30");
 
   ClickRow(Quotes(), kMidDay);  // the bar now at 09:06:30
   std::vector<QString> seen;
   onDialog = [&](QDialog& dialog) {
     seen.push_back(dialog.windowTitle());
     if (seen.size() > 1) return int{QDialog::Rejected};  // the editor on the new bar
+    EXPECT_TRUE(LabelOf(dialog, "explanation").startsWith("The new quote will be added"));
     dialog.show();
     TypeInto(FieldOf(dialog, "time"), "090200");
     Press(dialog, QDialogButtonBox::Ok);
@@ -345,7 +278,87 @@ TEST_F(BarsTest, EditAddAndDeleteWriteWhatTheCliWrites) {
                          "You are about to delete the data for date\n11/14/13 09:02:00\nAre you "
                          "sure?"});
   Cli({"delete-quote", "11/14/13", "--time", "09:02"});
-  EXPECT_EQ(settings.GetString("Delete", "Time", ""), "09:02:00");
+  ClickRow(Symbols(), 1);  // ACME: daily, as it always looked
+  EXPECT_EQ(Titles(),
+            QStringList({"Date", "Open", "High", "Low", "Close", "Volume", "Open Interest"}));
+}
+
+// Quotes > Export on ACME; the text format itself is the export writer's and the CLI's.
+class ExportDialogTest : public GuiTest {
+ protected:
+  void SetUp() override {
+    Portfolio("a", AcmePortfolio());
+    settings.SetString("XportSel", "Starter", out);
+    Start();
+  }
+  // Runs Quotes > Export with the dialog filled in by fill, then OK by Enter.
+  void Export(const std::function<void(ExportDialog&)>& fill) {
+    onDialog = [fill](QDialog& dialog) {
+      auto& exportDialog = dynamic_cast<ExportDialog&>(dialog);
+      dialog.show();
+      fill(exportDialog);
+      QTest::keyClick(exportDialog.FileEdit(), Qt::Key_Return);
+      return dialog.result();
+    };
+    window->Action(command::kQuoteExport)->trigger();
+  }
+  std::string out = drive.str() + "/out.txt";
+};
+
+// The choices come back as stored; Escape saves nothing; CSV greys what it does not use.
+TEST_F(ExportDialogTest, TheDialogOffersTheStoredChoicesAndWritesWhatTheCliWrites) {
+  Export([](ExportDialog& dialog) {
+    for (int c = 0; c < kExportValueColumns; ++c) Click(dialog.OmitBox(ExportColumn(c)));
+    Click(dialog.TitleBox());
+    Click(dialog.DelimiterButton(2));
+  });
+  EXPECT_EQ(ReadText(out).substr(0, 6), "DATE\r\n");
+  answers.push_back(QMessageBox::Yes);  // replace out.txt
+  Export([](ExportDialog& dialog) {
+    EXPECT_TRUE(dialog.OmitBox(ExportColumn::Open)->isChecked());
+    EXPECT_TRUE(dialog.TitleBox()->isChecked());
+    EXPECT_TRUE(dialog.DelimiterButton(2)->isChecked());
+    for (int c = 0; c < kExportValueColumns; ++c) Click(dialog.OmitBox(ExportColumn(c)));
+  });
+  EXPECT_EQ(ReadText(out).substr(0, 33), "DATE\tOPEN\tHIGH\tLOW\tCLOSE\tVOL\tOI\r\n");
+
+  const std::string picked = drive.str() + "/picked";
+  onDialog = [&](QDialog& dialog) {
+    if (auto* files = dynamic_cast<QFileDialog*>(&dialog)) {
+      EXPECT_EQ(files->defaultSuffix(), "txt");
+      EXPECT_EQ(files->selectedFiles().value(0).toStdString(), out);  // the stored name
+      files->selectFile(QString::fromStdString(picked));
+      return int(QDialog::Accepted);
+    }
+    dialog.show();
+    Click(ButtonOf(dialog, "browse"));
+    EXPECT_EQ(FieldOf(dialog, "fileName")->text().toStdString(), picked + ".txt");
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    return dialog.result();
+  };
+  window->Action(command::kQuoteExport)->trigger();
+  EXPECT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(settings.GetString("XportSel", "Starter", ""), out);
+  EXPECT_FALSE(std::filesystem::exists(picked + ".txt"));
+
+  TwinDrive twin(drive);
+  const std::string csv = drive.str() + "/out.csv";
+  Export([&](ExportDialog& dialog) {
+    Click(dialog.FormatButton(1));
+    EXPECT_FALSE(dialog.DelimiterButton(1)->isEnabled());
+    EXPECT_FALSE(dialog.TitleBox()->isEnabled());
+    EXPECT_TRUE(dialog.OrderButton(1)->isEnabled());
+    EXPECT_TRUE(dialog.OmitBox(ExportColumn::Open)->isEnabled());
+    EXPECT_EQ(dialog.FileEdit()->text().toStdString(), csv);
+    Click(dialog.OrderButton(1));
+    Click(dialog.OmitBox(ExportColumn::OpenInterest));
+  });
+  const std::string cliOut = drive.str() + "/cli.csv";
+  twin.RunCli({"export", twin.Path("a"), "ACME", "-o", cliOut, "--format", "csv", "--omit", "oi",
+               "--newest-first"});
+  ASSERT_FALSE(ReadFileBytes(csv).empty());
+  EXPECT_EQ(ReadFileBytes(csv), ReadFileBytes(cliOut));
+  EXPECT_EQ(window->statusBar()->currentMessage().toStdString(), "Exported 6 quotes to " + csv);
 }
 
 }  // namespace

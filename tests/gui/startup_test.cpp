@@ -1,8 +1,12 @@
-#include <QToolBar>
+#include <QHeaderView>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSplitter>
 
 #include <atomic>
 
 #include "browser/ui/path_list.h"
+#include "browser/window_placement.h"
 #include "chart/ui/price_chart.h"
 #include "discovery/discovery_walk.h"
 #include "discovery/ui/scan_progress_box.h"
@@ -35,15 +39,9 @@ TEST_F(StartupTest, WindowIsShownEmptyThenTheFirstScanFillsTheListsAndPanes) {
   EXPECT_EQ(window->MessagePane()->text(), "For Help, press F1");
   EXPECT_EQ(window->SymbolPane()->text(), "Symbol 1 of 3");
   EXPECT_EQ(window->QuotePane()->text(), "Quote 12 of 12");
-  // Every toolbar button has an icon, also where no icon theme is installed.
-  for (QAction* action : window->findChild<QToolBar*>()->actions()) {
-    EXPECT_TRUE(action->isSeparator() || !action->icon().isNull())
-        << action->toolTip().toStdString();
-  }
 }
 
-// A command without a handler is off; with one it follows the browser's rule as the state
-// changes (the rules themselves: CommandEnabling in the browser tests).
+// Enabling follows the handlers and the state (the rules: CommandEnabling, browser tests).
 TEST_F(StartupTest, CommandsFollowTheEnablingRulesAndF5ReScans) {
   Portfolio("p", PortfolioOf({"AAA"}, 5));
   Start();
@@ -62,8 +60,7 @@ TEST_F(StartupTest, CommandsFollowTheEnablingRulesAndF5ReScans) {
   EXPECT_EQ(View().ProgressBox(), nullptr);
 }
 
-// The box shows the walk's progress while the walk is held on its thread; F5 and ReScan
-// start no second walk.
+// The box shows the held walk's progress; only the scan closes it; F5 starts no second walk.
 TEST_F(StartupTest, TheScanBoxShowsTheWalkAndF5DuringAScanStartsNoSecondWalk) {
   const std::string dir = Portfolio("p", PortfolioOf({"AAA"}, 5));
   Gate gate;
@@ -78,8 +75,12 @@ TEST_F(StartupTest, TheScanBoxShowsTheWalkAndF5DuringAScanStartsNoSecondWalk) {
   Open();
   ASSERT_TRUE(
       WaitUntil([&] { return View().ProgressBox() && View().ProgressBox()->CountText() == "1"; }));
-  EXPECT_EQ(View().ProgressBox()->PathText().toStdString(), dir);
-  EXPECT_TRUE(View().ProgressBox()->isVisible());
+  ScanProgressBox& box = *View().ProgressBox();
+  EXPECT_EQ(box.PathText().toStdString(), dir);
+  EXPECT_EQ(box.windowTitle(), "Searching for Master Files");
+  box.close();
+  QTest::keyClick(&box, Qt::Key_Escape);
+  EXPECT_TRUE(box.isVisible());
   EXPECT_FALSE(Enabled(c::kReScan));
   EXPECT_FALSE(Enabled(c::kSearchFilter));
   EXPECT_FALSE(View().DriveList()->isEnabled());
@@ -94,18 +95,6 @@ TEST_F(StartupTest, TheScanBoxShowsTheWalkAndF5DuringAScanStartsNoSecondWalk) {
   EXPECT_TRUE(View().DriveList()->isEnabled());
 }
 
-TEST(ScanProgressBoxTest, OnlyTheScanClosesIt) {
-  ScanProgressBox box(nullptr);
-  box.show();
-  EXPECT_EQ(box.windowTitle(), "Searching for Master Files");
-  box.close();
-  QTest::keyClick(&box, Qt::Key_Escape);
-  EXPECT_TRUE(box.isVisible());
-  // No close, minimise or maximise button, and no resizing.
-  EXPECT_FALSE(box.windowFlags() & (Qt::WindowCloseButtonHint | Qt::WindowMinMaxButtonsHint));
-  EXPECT_EQ(box.minimumSize(), box.maximumSize());
-}
-
 TEST_F(StartupTest, AnEmptyDriveIsAWarningShownAfterTheScanBoxCloses) {
   Start();
   ASSERT_EQ(boxes.size(), 1u);
@@ -117,16 +106,11 @@ TEST_F(StartupTest, AnEmptyDriveIsAWarningShownAfterTheScanBoxCloses) {
   EXPECT_FALSE(Enabled(c::kSymbolAbout));
 }
 
-TEST_F(StartupTest, ShortcutsAreShownInTheMenusAndReachTheirCommands) {
-  const std::pair<int, const char*> shortcuts[] = {
-      {c::kAppExit, "Ctrl+Q"},   {c::kSearchFilter, "Ctrl+F"}, {c::kReScan, "F5"},
-      {c::kQuoteEdit, "Ctrl+E"}, {c::kQuoteDelete, "Del"},     {c::kHelpTopics, "F1"},
-      {c::kEditUndo, "Ctrl+Z"}};
+TEST_F(StartupTest, ShortcutsReachTheirCommands) {
   Portfolio("p", PortfolioOf({"AAA", "BBB"}, 5));
   Start();
-  for (const auto& [id, keys] : shortcuts) {
-    EXPECT_EQ(window->Action(id)->shortcut().toString().toStdString(), keys) << id;
-  }
+  EXPECT_EQ(window->Action(c::kHelpTopics)->shortcut().toString(), "F1");
+  EXPECT_EQ(window->Action(c::kQuoteDelete)->shortcut().toString(), "Del");
   std::vector<std::string> opened;
   onDialog = [&](QDialog& dialog) {
     opened.push_back(dialog.objectName().toStdString() + " " +
@@ -134,8 +118,7 @@ TEST_F(StartupTest, ShortcutsAreShownInTheMenusAndReachTheirCommands) {
     return int(QDialog::Rejected);
   };
   Activate();
-  // Enter and Del on a quote row: the editor and the deletion of that quote. Del elsewhere
-  // deletes nothing; Ctrl+E and Ctrl+F work from anywhere in the window.
+  // Enter and Del act on the quote row; Del elsewhere deletes nothing; Ctrl+E, Ctrl+F anywhere.
   Key(Quotes(), Qt::Key_Down);
   QTest::keyClick(&Quotes(), Qt::Key_Return);
   QTest::keyClick(&Quotes(), Qt::Key_Delete);
@@ -151,55 +134,11 @@ TEST_F(StartupTest, ShortcutsAreShownInTheMenusAndReachTheirCommands) {
   EXPECT_FALSE(window->isVisible());
 }
 
-TEST_F(StartupTest, ArrowKeysMoveTheTitleAndThenTheQuotesClicksReloadAndPortfoliosSwitch) {
-  const std::string dir = Portfolio("a", PortfolioOf({"AAA", "BBB", "CCC"}, 300));
-  const std::string other = Portfolio("b", PortfolioOf({"XXX", "YYY"}, 7));
-  Start();
-  // A refill that makes a far row current selects it and leaves the grid at its top.
-  View().browser().FillQuotesGrid(250);
-  EXPECT_EQ(Quotes().SelectedRow(), 250);
-  EXPECT_EQ(Quotes().rowAt(0), 0);
-  EXPECT_EQ(window->QuotePane()->text(), "Quote 50 of 300");
-
-  Key(Symbols(), Qt::Key_Down);
-  EXPECT_EQ(Title(), "Voltrim - " + dir + " - BBB");
-  // The quotes follow once the selection has rested; Enter loads at once.
-  EXPECT_TRUE(WaitUntil([this] { return Quotes().model()->rowCount() == 301; }));
-  ClickRow(Symbols(), 2);
-  EXPECT_EQ(Quotes().model()->rowCount(), 302);
-  // A click on the row that is already current loads it again (after a keyboard move).
-  QTest::keyClick(&Symbols(), Qt::Key_Up);
-  EXPECT_EQ(State().quotes.loadedSymbol, "CCC");
-  ClickRow(Symbols(), 1);
-  EXPECT_EQ(State().quotes.loadedSymbol, "BBB");
-  QTest::keyClick(&Symbols(), Qt::Key_Up);
-  QTest::keyClick(&Symbols(), Qt::Key_Return);
-  EXPECT_EQ(State().quotes.loadedSymbol, "AAA");
-
-  Key(*View().PortfolioList(), Qt::Key_Down);
-  EXPECT_EQ(Quotes().model()->rowCount(), 7);
-  EXPECT_EQ(Title(), "Voltrim - " + other + " - XXX");
-}
-
-TEST_F(StartupTest, LongPortfolioPathsAreShortenedInTheMiddleWithTheWholePathAsTip) {
-  std::string deep = "p";
-  while (deep.size() < 200) deep += "/a_folder_with_a_long_name";
-  const std::string dir = Portfolio(deep, PortfolioOf({"AAA"}, 2));
-  Start();
-  PathList& list = *View().PortfolioList();
-  ASSERT_EQ(list.count(), 1);
-  EXPECT_EQ(list.item(0)->text().toStdString(), dir);
-  EXPECT_EQ(list.item(0)->toolTip().toStdString(), dir);
-  EXPECT_LE(list.visualItemRect(list.item(0)).width(), list.viewport()->width());
-}
-
-// The symbols grid's keyboard selection, the quotes grid, the chart and the commands
-// always agree on one series; the n-th of four has 20 + n - 1 quotes.
+// The grids, the chart and the commands agree on one series; the n-th has 20 + n - 1 quotes.
 class SelectionTest : public GuiTest {
  protected:
   SelectionTest() { dir = Portfolio("p", PortfolioOf({"AAA", "BBB", "CCC", "DDD"}, 20)); }
   std::string dir;
-  std::vector<std::string> loads;  // the symbol of each fill of the quotes grid
 };
 
 TEST_F(SelectionTest, EndAndUpThenEditChangesTheSeriesTheTitleNamesAndNoOther) {
@@ -216,26 +155,31 @@ TEST_F(SelectionTest, EndAndUpThenEditChangesTheSeriesTheTitleNamesAndNoOther) {
   QTest::keyClick(&Symbols(), Qt::Key_E, Qt::ControlModifier);
   const Snapshot after = TakeSnapshot(dir);
   EXPECT_NE(after.at("F3.DAT"), before.at("F3.DAT"));
-  for (const char* file : {"F1.DAT", "F2.DAT", "F4.DAT", "MASTER"}) {
+  for (const char* file : {"F1.DAT", "F2.DAT", "F4.DAT", "MASTER"})
     EXPECT_EQ(after.at(file), before.at(file)) << file;
-  }
   EXPECT_EQ(Quotes().model()->rowCount(), 22);
   EXPECT_EQ(Cell(Quotes(), 0, 4), "11.0000");
   EXPECT_EQ(Title(), "Voltrim - " + dir + " - CCC");
 }
 
+// The title follows keys at once, the quotes once they rest; a click or Enter loads at once.
 TEST_F(SelectionTest, ARunOfArrowsLoadsWhereItStopsAndEverythingFollows) {
+  const std::string other = Portfolio("q", PortfolioOf({"XXX", "YYY"}, 7));
   Start();
-  QObject::connect(&View(), &CVoltrimView::quotesChanged, [this] {
+  View().browser().FillQuotesGrid(15);  // a row made current is selected
+  EXPECT_EQ(Quotes().SelectedRow(), 15);
+  EXPECT_EQ(window->QuotePane()->text(), "Quote 5 of 20");
+  std::vector<std::string> loads;  // the symbol of each fill of the quotes grid
+  QObject::connect(&View(), &CVoltrimView::quotesChanged, [&] {
     if (State().quotes.RowCount() > 0) loads.push_back(State().quotes.loadedSymbol);
   });
   Key(Symbols(), Qt::Key_Down);
   QTest::keyClick(&Symbols(), Qt::Key_Down);
   QTest::keyClick(&Symbols(), Qt::Key_Down);
+  EXPECT_EQ(Title(), "Voltrim - " + dir + " - DDD");
   EXPECT_EQ(window->SymbolPane()->text(), "Symbol 4 of 4");
   ASSERT_TRUE(WaitUntil([this] { return !View().browser().QuotesBehindSelection(); }));
   EXPECT_EQ(loads, std::vector<std::string>{"DDD"});
-  EXPECT_EQ(Quotes().model()->rowCount(), 23);
   EXPECT_EQ(window->Chart()->Series().Count(), 23);
   window->RefreshFromState();
   EXPECT_EQ(window->QuotePane()->text(), "Quote 23 of 23");
@@ -252,6 +196,74 @@ TEST_F(SelectionTest, ARunOfArrowsLoadsWhereItStopsAndEverythingFollows) {
   EXPECT_EQ(State().quotes.loadedSymbol, "CCC");
   EXPECT_EQ(State().quotes.currentRow, 3);
   EXPECT_EQ(window->Chart()->CurrentRow(), 3);
+  QTest::keyClick(&Symbols(), Qt::Key_Up);
+  ClickRow(Symbols(), 1);
+  EXPECT_EQ(State().quotes.loadedSymbol, "BBB");
+  QTest::keyClick(&Symbols(), Qt::Key_Up);
+  QTest::keyClick(&Symbols(), Qt::Key_Return);
+  EXPECT_EQ(State().quotes.loadedSymbol, "AAA");
+
+  Key(*View().PortfolioList(), Qt::Key_Down);
+  EXPECT_EQ(Quotes().model()->rowCount(), 7);
+  EXPECT_EQ(Title(), "Voltrim - " + other + " - XXX");
+}
+
+using PlacementTest = GuiTest;
+
+WindowPlacement Stored(const SettingsStore& settings) {
+  return {settings.GetInt("Screen", "x", -1), settings.GetInt("Screen", "y", -1),
+          settings.GetInt("Screen", "cx", -1), settings.GetInt("Screen", "cy", -1)};
+}
+
+// A placement on the screen comes back (filling it: maximised); one off it gives way to the
+// default, which is stored.
+TEST_F(PlacementTest, StoredPlacementIsUsedOnlyWhenItLiesOnTheScreen) {
+  const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+  const WindowPlacement fallback = DefaultWindowPlacement(screen.width(), screen.height());
+  const QRect usable = QGuiApplication::primaryScreen()->availableGeometry();
+  const WindowPlacement on{12, 40, 700, 500};
+  const WindowPlacement whole{usable.x(), usable.y(), usable.width(), usable.height()};
+  for (const WindowPlacement& stored : {WindowPlacement{0, 0, screen.width() + 8, 400},
+                                        WindowPlacement{-4, 0, 500, 400}, on, whole}) {
+    const std::pair<const char*, int> fields[] = {
+        {"x", stored.x}, {"y", stored.y}, {"cx", stored.cx}, {"cy", stored.cy}};
+    for (const auto& [key, value] : fields) settings.SetInt("Screen", key, value);
+    Open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    EXPECT_EQ(window->isMaximized(), stored == whole);
+    const WindowPlacement shown = stored == on || stored == whole ? stored : fallback;
+    if (stored != whole) {
+      EXPECT_EQ(Stored(settings), shown);
+      EXPECT_TRUE(WaitUntil(
+          [&] { return window->frameGeometry() == QRect(shown.x, shown.y, shown.cx, shown.cy); }));
+    }
+    window.reset();
+  }
+}
+
+// The boundary dragged with the mouse comes back (settings: FramePlacement, browser tests).
+TEST_F(PlacementTest, TheBoundariesComeBackAsLeftAndTheFormFitsWithoutScrollBars) {
+  Portfolio("p", PortfolioOf({"AAA", "BBB"}, 40));
+  Start();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  EXPECT_FALSE(View().verticalScrollBar()->isVisible());  // the default placement fits
+  QSplitter& splitter = *View().Splitter();
+  const int first = splitter.sizes()[0];
+  QSplitterHandle* handle = splitter.handle(1);
+  const QPoint grip = handle->rect().center();
+  QTest::mousePress(handle, Qt::LeftButton, Qt::NoModifier, grip);
+  QTest::mouseMove(handle, grip + QPoint(0, 20));
+  QTest::mouseMove(handle, grip + QPoint(0, 40));
+  QTest::mouseRelease(handle, Qt::LeftButton, Qt::NoModifier, grip + QPoint(0, 40));
+  const int dragged = splitter.sizes()[0];
+  EXPECT_GT(dragged, first);
+  window->close();
+  EXPECT_EQ(settings.GetInt("Screen", "upper", 0), dragged);
+
+  window.reset();
+  Start();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  EXPECT_EQ(View().Splitter()->sizes()[0], dragged);
 }
 
 }  // namespace

@@ -1,16 +1,19 @@
 #include <QCheckBox>
 #include <QDropEvent>
 #include <QFileDialog>
-#include <QGroupBox>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QRadioButton>
-#include <QTableWidget>
 #include <QUrl>
 
 #include <fstream>
 
 #include "browser/grid_text.h"
+#include "datafiles/write/rewrite_series.h"
+#include "gui_fixture.h"
 #include "import/ui/import_preview_dialog.h"
+#include "symbols/ui/delete_symbol_dialog.h"
 #include "symbols/ui/edit_symbol_dialog.h"
 #include "symbols/ui/transfer_symbol_dialog.h"
 #include "twin_drive.h"
@@ -27,6 +30,16 @@ class SymbolCommandsTest : public GuiTest {
     std::vector<std::string> symbols;
     for (const SymbolRow& row : rows.rows) symbols.push_back(row.symbol + "|" + row.name);
     return symbols;
+  }
+  // Answers the transfer dialog by `choose` on its list of destinations, then OK.
+  void Transfer(int commandId, const std::function<void(QListWidget&)>& choose) {
+    onDialog = [choose](QDialog& dialog) {
+      dialog.show();
+      choose(*dynamic_cast<TransferSymbolDialog&>(dialog).Destinations());
+      QTest::keyClick(&dialog, Qt::Key_Return);
+      return dialog.result();
+    };
+    window->Action(commandId)->trigger();
   }
 };
 
@@ -45,7 +58,6 @@ TEST_F(SymbolCommandsTest, EditCutsTheSymbolAtSixteenAndRenamesTheRowWithoutARef
     return dialog.result();
   };
   window->Action(command::kSymbolEdit)->trigger();
-  EXPECT_TRUE(boxes.empty());
   EXPECT_EQ(MasterSymbols(dir),
             (std::vector<std::string>{"AAA|AAA INC         ", "bolt|Bolt Corp       "}));
   // The row and the loaded symbol take the texts as typed; the quotes stay loaded.
@@ -64,7 +76,7 @@ TEST_F(SymbolCommandsTest, EditCutsTheSymbolAtSixteenAndRenamesTheRowWithoutARef
   EXPECT_EQ(State().quotes.loadedSymbol, "   ");
 }
 
-// Yes deletes: UndoTest, which takes the deletion back.
+// Enter or closing the dialog answers No (Yes deletes: UndoTest, which takes it back).
 TEST_F(SymbolCommandsTest, DeleteAsksWithNoAsDefault) {
   const std::string dir = Portfolio("a", PortfolioOf({"AAA", "BBB", "CCC"}));
   Start();
@@ -73,12 +85,11 @@ TEST_F(SymbolCommandsTest, DeleteAsksWithNoAsDefault) {
   int opened = 0;
   onDialog = [&](QDialog& dialog) {
     dialog.show();
-    EXPECT_EQ(dialog.findChild<QGroupBox*>()->title(), "Selected Symbol to Delete:");
     EXPECT_EQ(LabelOf(dialog, "symbol"), "BBB");
     EXPECT_EQ(LabelOf(dialog, "question"),
               "Are you sure you want to delete the Symbol shown above? ");
-    if (opened++ == 0) QTest::keyClick(&dialog, Qt::Key_Return);  // Enter answers No
-    if (opened == 2) dialog.close();                              // so does closing it
+    if (opened++ == 0) QTest::keyClick(&dialog, Qt::Key_Return);
+    if (opened == 2) dialog.close();
     return dialog.result();
   };
   for (int i = 0; i < 2; ++i) window->Action(command::kSymbolDelete)->trigger();
@@ -93,41 +104,21 @@ TEST_F(SymbolCommandsTest, CopyAndMoveGoToTheChosenPortfolio) {
   const std::string c = Portfolio("c", PortfolioOf({"CCC"}));
   Start();
   const Snapshot sourceBefore = TakeSnapshot(a);
-  onDialog = [&](QDialog& dialog) {
-    QListWidget& list = *dynamic_cast<TransferSymbolDialog&>(dialog).Destinations();
-    dialog.show();
-    EXPECT_EQ(LabelOf(dialog, "symbol"), "AAA");
+  Transfer(command::kSymbolCopy, [](QListWidget& list) {
     EXPECT_TRUE(list.item(0)->isSelected());
     QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier,
                       list.visualItemRect(list.item(1)).center());
-    Press(dialog, QDialogButtonBox::Ok);
-    return dialog.result();
-  };
-  window->Action(command::kSymbolCopy)->trigger();
+  });
   EXPECT_EQ(MasterSymbols(c).size(), 2u);
   EXPECT_EQ(TakeSnapshot(a), sourceBefore);
 
   ClickRow(Symbols(), 1);
-  onDialog = [&](QDialog& dialog) {
-    dialog.show();
-    dynamic_cast<TransferSymbolDialog&>(dialog).Destinations()->clearSelection();
-    Press(dialog, QDialogButtonBox::Ok);
-    return dialog.result();
-  };
-  window->Action(command::kSymbolMove)->trigger();
+  Transfer(command::kSymbolMove, [](QListWidget& list) { list.clearSelection(); });
   EXPECT_TRUE(boxes.empty());
   EXPECT_EQ(TakeSnapshot(a), sourceBefore);
 
   // BBB into c: it leaves a, whose grid is read again.
-  onDialog = [&](QDialog& dialog) {
-    auto& list = *dynamic_cast<TransferSymbolDialog&>(dialog).Destinations();
-    dialog.show();
-    list.setFocus();
-    QTest::keyClick(&list, Qt::Key_Down);
-    QTest::keyClick(&dialog, Qt::Key_Return);
-    return dialog.result();
-  };
-  window->Action(command::kSymbolMove)->trigger();
+  Transfer(command::kSymbolMove, [](QListWidget& list) { Key(list, Qt::Key_Down); });
   EXPECT_EQ(MasterSymbols(c).size(), 3u);
   EXPECT_EQ(MasterSymbols(a).size(), 1u);
   EXPECT_EQ(Symbols().model()->rowCount(), 1);
@@ -141,7 +132,6 @@ TEST_F(SymbolCommandsTest, NewPortfolioAndNewSymbolWriteWhatTheCliWritesAndAreSe
   Start();
   onDialog = [&](QDialog& dialog) {
     auto& chooser = dynamic_cast<QFileDialog&>(dialog);
-    EXPECT_EQ(chooser.fileMode(), QFileDialog::Directory);
     chooser.selectFile(QString::fromStdString(fresh.string()));
     return int{QDialog::Accepted};
   };
@@ -180,60 +170,35 @@ constexpr const char* kQuoteFile =
     "2000-01-10,11,12,10,11.5,11.4,1900\n"
     "2000-01-07,10,11,9,99.5,99.4,1800\n";
 
-class ImportTest : public GuiTest {
- protected:
-  ImportTest() {
-    Portfolio("p", PortfolioOf({"AAA"}, 5));
-    std::ofstream(file, std::ios::binary) << kQuoteFile;
-  }
-  // Answers the preview: checks what it shows, picks Replace and presses OK.
-  int AnswerPreview(QDialog& dialog) {
+// A file chosen or dropped opens the preview: Cancel writes nothing, Replace the CLI's bytes.
+TEST_F(SymbolCommandsTest, ImportThroughThePreviewWritesWhatTheCliWrites) {
+  Portfolio("p", PortfolioOf({"AAA"}, 5));
+  const TempDir files;  // the quote file, off the drive the snapshots compare
+  const std::string file = files.str() + "/quotes.csv";
+  std::ofstream(file, std::ios::binary) << kQuoteFile;
+  TwinDrive twin(drive);
+  Start();
+  int previews = 0;
+  onDialog = [&](QDialog& dialog) {
+    if (auto* chooser = dynamic_cast<QFileDialog*>(&dialog)) {
+      chooser->selectFile(QString::fromStdString(file));
+      return int{QDialog::Accepted};
+    }
     auto& preview = dynamic_cast<ImportPreviewDialog&>(dialog);
     dialog.show();
     EXPECT_EQ(dialog.windowTitle(), "Import Quotes");
     EXPECT_EQ(preview.Counts()->text().section('\n', 0, 0),
               "New dates: 2    Unchanged: 0    With other values: 1");
     EXPECT_TRUE(preview.Columns()->text().contains("Adj Close"));
-    EXPECT_EQ(preview.Rows()->rowCount(), 3);
-    EXPECT_EQ(preview.Rows()->item(0, 0)->text(), "01/11/00");
     EXPECT_TRUE(preview.KeepButton()->isChecked());  // the stored quotes stay unless told
+    if (++previews == 1) return int{QDialog::Rejected};
     QTest::mouseClick(preview.ReplaceButton(), Qt::LeftButton);
     Press(dialog, QDialogButtonBox::Ok);
     return dialog.result();
-  }
-
-  TempDir files;  // the quote file, off the drive the snapshots compare
-  std::string file = files.str() + "/quotes.csv";
-};
-
-TEST_F(ImportTest, ImportThroughThePreviewWritesWhatTheCliWrites) {
-  TwinDrive twin(drive);
-  Start();
-  onDialog = [&](QDialog& dialog) {
-    if (auto* chooser = dynamic_cast<QFileDialog*>(&dialog)) {
-      chooser->selectFile(QString::fromStdString(file));
-      return int{QDialog::Accepted};
-    }
-    return AnswerPreview(dialog);
   };
   window->Action(command::kQuoteImport)->trigger();
+  EXPECT_EQ(TakeSnapshot(drive.path()), TakeSnapshot(twin.Path("")));
 
-  const CliResult cli = RunCli({"import", twin.Path("p"), "AAA", file, "--replace"});
-  ASSERT_EQ(cli.exitCode, 0) << cli.err;
-  twin.ExpectSameFiles();
-  // The summary the window shows is the one the CLI prints; the grid holds the new quotes.
-  EXPECT_EQ(Texts(), std::vector<std::string>{cli.out.substr(0, cli.out.size() - 1)});
-  EXPECT_EQ(State().quotes.RowCount(), 7);
-  EXPECT_EQ(Cell(Quotes(), 0, 0), "01/11/00");
-}
-
-TEST_F(ImportTest, AFileDroppedOnTheQuotesGridOpensThePreview) {
-  Start();
-  int previews = 0;
-  onDialog = [&](QDialog& dialog) {
-    ++previews;
-    return AnswerPreview(dialog);
-  };
   QMimeData data;
   data.setUrls({QUrl::fromLocalFile(QString::fromStdString(file))});
   QWidget* target = Quotes().viewport();
@@ -243,8 +208,57 @@ TEST_F(ImportTest, AFileDroppedOnTheQuotesGridOpensThePreview) {
   EXPECT_TRUE(enter.isAccepted());
   QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(target, &drop);
-  ASSERT_TRUE(WaitUntil([&] { return previews == 1; }));
-  EXPECT_TRUE(WaitUntil([&] { return State().quotes.RowCount() == 7; }));
+  ASSERT_TRUE(WaitUntil([&] { return previews == 2 && State().quotes.RowCount() == 7; }));
+  const CliResult cli = RunCli({"import", twin.Path("p"), "AAA", file, "--replace"});
+  ASSERT_EQ(cli.exitCode, 0) << cli.err;
+  twin.ExpectSameFiles();
+  // The summary the window shows is the one the CLI prints; the grid holds the new quotes.
+  EXPECT_EQ(Texts(), std::vector<std::string>{cli.out.substr(0, cli.out.size() - 1)});
+  EXPECT_EQ(Cell(Quotes(), 0, 0), "01/11/00");
+}
+
+// Ctrl+Z takes a change back and the grids show it; a change made outside (as voltrim-cli
+// would) is found when the Edit menu opens, and its undo refills the quotes grid.
+TEST_F(SymbolCommandsTest, UndoTakesBackAChangeAndTheGridsShowTheDataAsItWas) {
+  const std::string dir = Portfolio("a", PortfolioOf({"AAA", "BBB", "CCC"}));
+  Start();
+  QAction& undo = *window->Action(command::kEditUndo);
+  EXPECT_FALSE(undo.isEnabled());
+  const Snapshot before = TakeSnapshot(dir);
+  ClickRow(Symbols(), 1);
+  onDialog = [](QDialog& dialog) {
+    Click(dynamic_cast<DeleteSymbolDialog&>(dialog).YesButton());
+    return dialog.result();
+  };
+  window->Action(command::kSymbolDelete)->trigger();
+  ASSERT_EQ(Symbols().model()->rowCount(), 2);
+  EXPECT_EQ(State().quotes.loadedSymbol, "AAA");  // the first row current
+  EXPECT_EQ(undo.text(), "&Undo \"Delete Symbol BBB\"");
+  Activate();
+  Key(Symbols(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(TakeSnapshot(dir), before);
+  EXPECT_EQ(Cell(Symbols(), 1, 0), "BBB");
+  EXPECT_FALSE(undo.isEnabled());
+  EXPECT_EQ(undo.text(), "&Undo");
+
+  const QString close = Cell(Quotes(), 0, 4);
+  SeriesEdit edit;
+  edit.kind = edit_kind::kScaleRange;
+  edit.values = {2, 2, 2, 2, 1, 1};
+  edit.lastDay = 65535;
+  ASSERT_EQ(RewriteSeries(edit, dir, "AAA"), kOk);
+  QMenu* menu = window->menuBar()->actions()[1]->menu();
+  menu->popup(window->mapToGlobal(QPoint(40, 0)));
+  EXPECT_TRUE(undo.isEnabled());
+  menu->hide();
+  window->Action(command::kReScan)->trigger();
+  WaitForScan();
+  ASSERT_NE(Cell(Quotes(), 0, 4), close);
+  EXPECT_EQ(undo.text(), "&Undo \"Adjust AAA\"");
+  undo.trigger();
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(TakeSnapshot(dir), before);
+  EXPECT_EQ(Cell(Quotes(), 0, 4), close);
 }
 
 }  // namespace
