@@ -1,4 +1,4 @@
-#include <QHeaderView>
+#include <QComboBox>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSplitter>

@@ -118,7 +118,7 @@ TEST_F(SymbolCommandsTest, CopyAndMoveGoToTheChosenPortfolio) {
   EXPECT_EQ(TakeSnapshot(a), sourceBefore);
 
   // BBB into c: it leaves a, whose grid is read again.
-  Transfer(command::kSymbolMove, [](QListWidget& list) { Key(list, Qt::Key_Down); });
+  Transfer(command::kSymbolMove, [this](QListWidget& list) { Key(list, Qt::Key_Down); });
   EXPECT_EQ(MasterSymbols(c).size(), 3u);
   EXPECT_EQ(MasterSymbols(a).size(), 1u);
   EXPECT_EQ(Symbols().model()->rowCount(), 1);
