@@ -5,7 +5,7 @@
 
 #include "cli_run.h"
 #include "datafiles/format/series.h"
-#include "datafiles/portfolio_checks.h"
+#include "datafiles/fixtures.h"
 
 namespace voltrim::testing {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "cli_run.h"
 #include "datafiles/format/master.h"
-#include "datafiles/intraday_fixture.h"
+#include "datafiles/fixtures.h"
 
 namespace voltrim::testing {
 namespace {

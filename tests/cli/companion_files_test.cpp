@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "cli_run.h"
-#include "datafiles/companion_fixtures.h"
+#include "datafiles/fixtures.h"
 
 namespace voltrim::testing {
 namespace {

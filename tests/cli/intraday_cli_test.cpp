@@ -3,7 +3,7 @@
 #include <sstream>
 
 #include "cli_run.h"
-#include "datafiles/intraday_fixture.h"
+#include "datafiles/fixtures.h"
 
 namespace voltrim::testing {
 namespace {

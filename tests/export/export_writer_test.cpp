@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "datafiles/companion_fixtures.h"
+#include "datafiles/fixtures.h"
 #include "datafiles/io/portfolio_files.h"
 #include "export/portfolio_export.h"
 #include "export/portfolio_series.h"

@@ -4,7 +4,7 @@
 #include <QStatusBar>
 
 #include "cli/cli_run.h"
-#include "datafiles/intraday_fixture.h"
+#include "datafiles/fixtures.h"
 #include "export/export_command.h"
 #include "export/ui/export_dialog.h"
 #include "gui_fixture.h"

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <sstream>
 
-#include "datafiles/companion_fixtures.h"
+#include "datafiles/fixtures.h"
 #include "datafiles/format/master.h"
 #include "datafiles/write/new_files.h"
 #include "export/export_writer.h"

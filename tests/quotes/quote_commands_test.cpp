@@ -2,7 +2,6 @@
 
 #include "datafiles/fixtures.h"
 #include "datafiles/io/file_ops.h"
-#include "datafiles/portfolio_checks.h"
 #include "quotes/add_delete.h"
 #include "quotes/quote_command.h"
 #include "quotes/quote_edit.h"
