@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Builds everything with the developer preset (ASan+UBSan, warnings as errors) and runs every test.
+# Builds everything with the developer preset (ASan+UBSan, warnings as errors) and runs every
+# test as on another machine (scripts/elsewhere.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 preset="${VOLTRIM_PRESET:-dev}"
 bash scripts/install-deps.sh
 [ -f "build/$preset/build.ninja" ] || cmake --preset "$preset"
 cmake --build --preset "$preset" -j 2
-ctest --preset "$preset"
+# Run where the machine's clock, zone, locale, user and display are none of the usual.
+bash scripts/elsewhere.sh ctest --preset "$preset"

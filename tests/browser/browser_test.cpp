@@ -12,7 +12,7 @@
 #include "browser/browser_columns.h"
 #include "browser/browser_enabling.h"
 #include "browser/command_ids.h"
-#include "datafiles/portfolio_checks.h"
+#include "datafiles/fixtures.h"
 #include "samples/portfolio_builder.h"
 #include "settings/settings_store.h"
 #include "support/event_loop.h"
@@ -24,6 +24,17 @@ namespace {
 
 namespace fs = std::filesystem;
 using Texts = std::vector<std::string>;
+
+// Records what the browser shows; a question can run a step of the test first, as the
+// event loop would while the question is open.
+class AskingPrompt : public RecordingPrompt {
+ public:
+  std::function<void()> onQuestion;
+  bool AskYesNo(const std::string& text) override {
+    if (onQuestion) onQuestion();
+    return RecordingPrompt::AskYesNo(text);
+  }
+};
 
 // A browser whose drives are folders of a temporary tree, with its settings in a temporary
 // file and the search filter off unless a test asks for it.
@@ -49,7 +60,7 @@ class BrowserTest : public ::testing::Test {
 
   TempDir root;
   SettingsStore settings;
-  RecordingPrompt prompt;
+  AskingPrompt prompt;
   std::vector<std::string> drives;
   std::unique_ptr<Browser> browser;
 };
@@ -107,7 +118,7 @@ TEST_F(BrowserTest, BlankSymbolIsRepairedOnlyWhenAllowed) {
     Write(drive, plan);
     const auto before = ReadFileBytes(drive + "/MASTER");
     settings.SetInt("Search", "MasterFix", masterFix);
-    prompt = RecordingPrompt{};
+    prompt = AskingPrompt{};
     prompt.AnswerNext(answer == 1);
     drives = {drive};
     Start();
@@ -161,38 +172,23 @@ TEST_F(BrowserTest, QuotesFollowTheSelectionOnRequestButNeverInsideAFill) {
 
 // The repair question of a symbols fill lets the event loop run; a load asked for then
 // must wait for the fill, or two fills would write one table.
-class AskingPrompt : public RecordingPrompt {
- public:
-  std::function<void()> onQuestion;
-  bool AskYesNo(const std::string& text) override {
-    if (onQuestion) onQuestion();
-    return RecordingPrompt::AskYesNo(text);
-  }
-};
-
-TEST(BrowserFillTest, ALoadAskedForDuringAFillDoesNothing) {
-  TempDir root;
-  SettingsStore settings;
-  settings.OpenRoot((root.path() / "Voltrim.conf").string());
-  settings.SetInt("Search", "Limit", 0);
+TEST_F(BrowserTest, ALoadAskedForDuringAFillDoesNothing) {
+  const std::string drive = Drive("disk");
   PortfolioSpec plan = PortfolioOf({"GOOD", "", "LAST"});
   plan.entries[1].series.name = "ACME CORP";
-  ASSERT_EQ(WritePortfolio(root.str(), plan), kOk);
-  AskingPrompt prompt;
+  Write(drive, plan);
   prompt.AnswerNext(true);
-  const std::vector<std::string> drives = {root.str()};
-  Browser browser(settings, prompt, {[drives] { return drives; }, [drives] { return drives[0]; }});
   std::vector<bool> loaded;
   prompt.onQuestion = [&] {
-    EXPECT_TRUE(browser.Filling());
-    loaded.push_back(browser.LoadSelectedQuotes());
+    EXPECT_TRUE(browser->Filling());
+    loaded.push_back(browser->LoadSelectedQuotes());
   };
-  browser.ChooseInitialDrive();
+  Start();
   EXPECT_EQ(prompt.questions.size(), 1u);
   EXPECT_EQ(loaded, std::vector<bool>{false});
-  EXPECT_FALSE(browser.Filling());
-  EXPECT_EQ(browser.State().quotes.loadedSymbol, "GOOD");
-  EXPECT_EQ(browser.State().quotes.RowCount(), 5);
+  EXPECT_FALSE(browser->Filling());
+  EXPECT_EQ(State().quotes.loadedSymbol, "GOOD");
+  EXPECT_EQ(State().quotes.RowCount(), 5);
 }
 
 // Another program keeps the portfolio past the wait: the repair says so and changes nothing.
@@ -212,17 +208,54 @@ TEST_F(BrowserTest, ARepairKeptOutByAnotherProgramSaysSo) {
   EXPECT_EQ(ReadFileBytes(drive + "/MASTER"), before);
 }
 
-TEST_F(BrowserTest, MoreThan255SymbolsAreAnnouncedAndCut) {
+// MASTER's 300 records are announced and cut at 255; the series XMASTER lists follow
+// MASTER's rows and are counted, selected and loaded like them.
+TEST_F(BrowserTest, MoreThan255SymbolsAreCutAndXmastersSeriesFollow) {
   std::vector<std::string> symbols;
   for (int i = 0; i < 300; ++i) symbols.push_back("S" + std::to_string(i));
-  const std::string drive = Drive("disk");
+  const fs::path drive = Drive("disk");
   Write(drive, PortfolioOf(symbols, 1));
+  std::vector<XmasterSpec> listed;
+  for (int n = 256; n < 259; ++n) {
+    listed.push_back({n, "X" + std::to_string(n), "EXTENDED " + std::to_string(n)});
+    WriteFileBytes(drive / MwdFileName(n),
+                   BuildDatBytes(MakeDailySeries(n, "X", "", Quotes(n - 253), false)));
+  }
+  WriteFileBytes(drive / "XMASTER", BuildXmasterBytes(listed));
   Start();
 
   EXPECT_EQ(prompt.MessageTexts(),
             Texts{"File has 300 symbols.\nWill only display the first 255 symbols"});
-  ASSERT_EQ(State().symbols.RowCount(), 255);
-  EXPECT_EQ(State().symbols.CellText(254, 0), "S254");
+  const SymbolTable& table = State().symbols;
+  ASSERT_EQ(table.RowCount(), 258);
+  EXPECT_EQ(table.count, 258);
+  EXPECT_EQ(table.CellText(254, 0), "S254");
+  for (int row = 255; row < 258; ++row) {
+    const SymbolRow& shown = table.rows[static_cast<std::size_t>(row)];
+    EXPECT_EQ(table.CellText(row, 0), "X" + std::to_string(row + 1));
+    EXPECT_EQ(table.CellText(row, 1), "EXTENDED " + std::to_string(row + 1));
+    EXPECT_EQ(shown.index, IndexFile::kXmaster);
+    EXPECT_EQ(shown.record, row - 255);
+  }
+  EXPECT_EQ(table.rows[3].index, IndexFile::kMaster);
+  EXPECT_EQ(table.rows[3].record, 3);
+
+  browser->OnSymbolRowSelected(257);
+  EXPECT_EQ(SymbolPaneText(State()), "Symbol 258 of 258");
+  ASSERT_TRUE(browser->LoadSelectedQuotes());
+  EXPECT_EQ(State().quotes.loadedSymbol, "X258");
+  EXPECT_EQ(State().quotes.RowCount(), 5);
+}
+
+TEST_F(BrowserTest, AnXmasterThatCannotBeReadAddsNoRows) {
+  const fs::path drive = Drive("disk");
+  Write(drive, PortfolioOf({"AAA", "BBB"}, 1));
+  WriteText(drive / "XMASTER", "broken file\n");
+  Start();
+  EXPECT_TRUE(prompt.MessageTexts().empty());
+  EXPECT_EQ(State().symbols.RowCount(), 2);
+  browser->OnSymbolRowSelected(1);
+  EXPECT_EQ(SymbolPaneText(State()), "Symbol 2 of 2");
 }
 
 TEST_F(BrowserTest, EmptyMissingOrDeepMaster) {
@@ -275,7 +308,7 @@ TEST_F(BrowserTest, RecordsPastTheCount) {
   EXPECT_EQ(prompt.MessageTexts(), kSymbolsFailure);
   EXPECT_EQ(ReadFileBytes(drive + "/inuse/MASTER"), inUse);
 
-  prompt = RecordingPrompt{};
+  prompt = AskingPrompt{};
   prompt.AnswerNext(true);
   browser->OnPortfolioSelected(1);
   EXPECT_EQ(prompt.questions.size(), 1u);

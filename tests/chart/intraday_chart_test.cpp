@@ -5,7 +5,7 @@
 #include "chart/chart_days.h"
 #include "chart/chart_range.h"
 #include "chart/chart_series.h"
-#include "datafiles/intraday_fixture.h"
+#include "datafiles/fixtures.h"
 #include "splitsearch/split_search.h"
 #include "support/recording_prompt.h"
 

@@ -18,20 +18,18 @@ SeriesSpec Daily(int file, std::string symbol, std::vector<DailyQuote> quotes) {
   return MakeDailySeries(file, std::move(symbol), "", quotes);
 }
 
-// Sets one stored field (0-based) of quote q (0 = oldest) of a six-field DAT file.
-void PatchDat(const fs::path& dat, int q, int field, const MbfBytes& mbf) {
-  Bytes bytes = ReadFileBytes(dat);
-  const std::size_t at =
-      kDailyRecord * static_cast<std::size_t>(q + 1) + 4 * static_cast<std::size_t>(field);
+// Puts four bytes at `at` of a file.
+void Patch(const fs::path& file, std::size_t at, const MbfBytes& mbf) {
+  Bytes bytes = ReadFileBytes(file);
   std::copy(mbf.begin(), mbf.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
-  WriteFileBytes(dat, bytes);
+  WriteFileBytes(file, bytes);
 }
-
-void PatchMaster(const fs::path& master, int record, std::size_t offset, const MbfBytes& mbf) {
-  Bytes bytes = ReadFileBytes(master);
-  const std::size_t at = kMasterRecordSize * static_cast<std::size_t>(record + 1) + offset;
-  std::copy(mbf.begin(), mbf.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
-  WriteFileBytes(master, bytes);
+// Where field `field` (0-based) of quote q (0 = oldest) of a six-field DAT file lies.
+std::size_t DatAt(int q, int field) {
+  return kDailyRecord * static_cast<std::size_t>(q + 1) + 4 * static_cast<std::size_t>(field);
+}
+std::size_t MasterAt(int record, std::size_t offset) {
+  return kMasterRecordSize * static_cast<std::size_t>(record + 1) + offset;
 }
 
 std::map<std::string, int> KindCounts(const CheckReport& report) {
@@ -89,16 +87,16 @@ class PlantedFaults : public ::testing::Test {
                SeriesEntry(noName), SeriesEntry(Daily(10, "DOPLESS", Quotes(3))),
                SeriesEntry(Daily(11, "DATES", Quotes(3)))}));
     const fs::path p = dir.path();
-    PatchDat(p / "F1.DAT", 9, 0, IeeeToMbf(1010231.0f));  // 31 February
-    PatchDat(p / "F1.DAT", 8, 5, {0, 0, 0, 1});           // reads as infinite
+    Patch(p / "F1.DAT", DatAt(9, 0), IeeeToMbf(1010231.0f));  // 31 February
+    Patch(p / "F1.DAT", DatAt(8, 5), {0, 0, 0, 1});           // reads as infinite
     fs::remove(p / "F5.DAT");
     fs::remove(p / "F6.DAT");
     fs::create_directory(p / "F6.DAT");
     fs::resize_file(p / "F7.DAT", fs::file_size(p / "F7.DAT") - kDailyRecord);
     WriteText(p / "F10.DOP", "\"DATE\"\r\n\"CLOSE\",2,2\r\n");
     WriteText(p / "f42.dat", "");
-    PatchMaster(p / "MASTER", 11, master_offset::kFirstDate, IeeeToMbf(990104.0f));
-    PatchMaster(p / "MASTER", 11, master_offset::kLastDate, IeeeToMbf(1000106.0f));
+    Patch(p / "MASTER", MasterAt(11, master_offset::kFirstDate), IeeeToMbf(990104.0f));
+    Patch(p / "MASTER", MasterAt(11, master_offset::kLastDate), IeeeToMbf(1000106.0f));
     Bytes master = ReadFileBytes(p / "MASTER");
     master.resize(master.size() + kMasterRecordSize);
     WriteFileBytes(p / "MASTER", master);

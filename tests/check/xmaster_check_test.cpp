@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "check/portfolio_check.h"
-#include "datafiles/companion_fixtures.h"
+#include "datafiles/fixtures.h"
 
 namespace voltrim::testing {
 namespace {

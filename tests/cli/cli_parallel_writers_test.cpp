@@ -5,7 +5,7 @@
 
 #include "cli_run.h"
 #include "datafiles/format/series.h"
-#include "datafiles/portfolio_checks.h"
+#include "datafiles/fixtures.h"
 
 namespace voltrim::testing {
 namespace {
@@ -15,11 +15,8 @@ namespace fs = std::filesystem;
 // Several voltrim-cli processes started at once on the same portfolios, as a script with
 // `xargs -P` would. Whatever the interleaving, exit 0 means the change stands and exit 1
 // means nothing of it happened.
-class CliParallelWritersTest : public ::testing::Test {
+class CliParallelWritersTest : public CliTest {
  protected:
-  CliResult Run(const std::vector<std::string>& arguments) {
-    return RunCli(arguments, temp_.str(), {"XDG_CONFIG_HOME=" + temp_.str() + "/config"});
-  }
   // Runs every command line at once, one process each.
   std::vector<CliResult> RunAtOnce(const std::vector<std::vector<std::string>>& commands) {
     std::vector<CliResult> results(commands.size());
@@ -35,8 +32,6 @@ class CliParallelWritersTest : public ::testing::Test {
     EXPECT_EQ(result.exitCode, 1) << what << result.err;
     EXPECT_NE(result.err.find(kPortfolioBusyMessage), std::string::npos) << what << result.err;
   }
-
-  TempDir temp_;
 };
 
 TEST_F(CliParallelWritersTest, EditsOfDifferentDatesAreAllKeptOrTrulyRefused) {

@@ -19,4 +19,25 @@ struct CliResult {
 CliResult RunCli(const std::vector<std::string>& arguments, const std::string& cwd = {},
                  const std::vector<std::string>& extraEnv = {});
 
+// Commands run in a folder of the test's own, with a private configuration home so that
+// nothing touches the user's settings. In a word or a message, "{tmp}" stands for that
+// folder and "{name}" for the folder of that name in it.
+class CliTest : public ::testing::Test {
+ protected:
+  std::string Expand(std::string text) const {
+    for (auto at = text.find('{'); at != std::string::npos; at = text.find('{', at)) {
+      const auto end = text.find('}', at);
+      const std::string name = text.substr(at + 1, end - at - 1);
+      text.replace(at, end - at + 1, name == "tmp" ? temp_.str() : temp_.str() + "/" + name);
+    }
+    return text;
+  }
+  CliResult Run(std::vector<std::string> arguments) const {
+    for (std::string& word : arguments) word = Expand(word);
+    return RunCli(arguments, temp_.str(), {"XDG_CONFIG_HOME=" + temp_.str() + "/config"});
+  }
+
+  TempDir temp_;
+};
+
 }  // namespace voltrim::testing

@@ -11,24 +11,15 @@ namespace fs = std::filesystem;
 
 // src holds ACME (1) and BETA (2), dst holds OTHER (1), and demo the demonstration
 // portfolios (Legacy has the record with an empty symbol the repair mends).
-class CliUndoTest : public ::testing::Test {
+class CliUndoTest : public CliTest {
  protected:
   void SetUp() override {
     src_ = Write(temp_.path() / "src",
                  Portfolio({SeriesEntry(AcmeSeries()), Symbol(2, "BETA", "BETA INC", 1)}));
     dst_ = Write(temp_.path() / "dst", Portfolio({Symbol(1, "OTHER", "OTHER CO", 1)}));
-    ASSERT_EQ(RunCli({"sample", temp_.str() + "/demo"}).exitCode, 0);
-  }
-  CliResult Run(std::vector<std::string> arguments) {
-    for (std::string& word : arguments) {
-      if (word == "{src}") word = src_;
-      if (word == "{dst}") word = dst_;
-      if (word == "{legacy}") word = temp_.str() + "/demo/Legacy";
-    }
-    return RunCli(arguments, temp_.str(), {"XDG_CONFIG_HOME=" + temp_.str() + "/config"});
+    ASSERT_EQ(Run({"sample", "{demo}"}).exitCode, 0);
   }
 
-  TempDir temp_;
   std::string src_, dst_;
 };
 
@@ -55,7 +46,7 @@ TEST_F(CliUndoTest, EveryWriteCommandIsUndoneByteForByte) {
       {{"copy-symbol", "{src}", "ACME", "{dst}"}, "{dst}", "Undone: Copy Symbol ACME\n"},
       {{"move-symbol", "{src}", "ACME", "{dst}"}, "{src}", "Undone: Move Symbol ACME\n"},
       {{"move-symbol", "{src}", "BETA", "{dst}"}, "{dst}", "Undone: Move Symbol BETA\n"},
-      {{"repair", "{legacy}"}, "{legacy}", "Undone: Repair MASTER\n"},
+      {{"repair", "{demo/Legacy}"}, "{demo/Legacy}", "Undone: Repair MASTER\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.command[0] + " " + c.command.back());
@@ -74,10 +65,7 @@ TEST_F(CliUndoTest, EveryWriteCommandIsUndoneByteForByte) {
     // One level: nothing more to undo.
     const CliResult again = Run({"undo", c.undoIn});
     EXPECT_EQ(again.exitCode, 1);
-    const std::string folder = c.undoIn == "{src}"   ? src_
-                               : c.undoIn == "{dst}" ? dst_
-                                                     : temp_.str() + "/demo/Legacy";
-    EXPECT_EQ(again.err, "There is nothing to undo in\n" + folder + "\n");
+    EXPECT_EQ(again.err, "There is nothing to undo in\n" + Expand(c.undoIn) + "\n");
   }
 }
 

@@ -1,36 +1,19 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstring>
 #include <sstream>
 
 #include "cli_run.h"
-#include "datafiles/intraday_fixture.h"
+#include "datafiles/fixtures.h"
 
 namespace voltrim::testing {
 namespace {
 
 namespace fs = std::filesystem;
 
-// MBF decoded and encoded here by hand, apart from the program's own conversions.
-double MbfValue(const unsigned char* b) {
-  if (b[3] == 0) return 0.0;
-  const auto mantissa = static_cast<double>((static_cast<unsigned>(b[2] | 0x80) << 16) |
-                                            (static_cast<unsigned>(b[1]) << 8) | b[0]);
-  const double value = std::ldexp(mantissa, b[3] - 152);
-  return (b[2] & 0x80) != 0 ? -value : value;
-}
+// The conversions themselves are checked against known bytes in the data layer's tests.
 void PutMbf(float value, unsigned char* out) {
-  std::uint32_t bits = 0;
-  std::memcpy(&bits, &value, sizeof bits);
-  if ((bits & 0x7FFFFFFF) == 0) {
-    std::fill_n(out, 4, 0);
-    return;
-  }
-  out[0] = static_cast<unsigned char>(bits & 0xFF);
-  out[1] = static_cast<unsigned char>((bits >> 8) & 0xFF);
-  out[2] = static_cast<unsigned char>(((bits >> 16) & 0x7F) | ((bits >> 31) << 7));
-  out[3] = static_cast<unsigned char>(((bits >> 23) & 0xFF) + 2);
+  const MbfBytes mbf = IeeeToMbf(value);
+  std::copy(mbf.begin(), mbf.end(), out);
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -40,13 +23,7 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-class IntradayCli : public ::testing::Test {
- protected:
-  CliResult Run(std::vector<std::string> arguments) {
-    return RunCli(arguments, temp_.str(), {"XDG_CONFIG_HOME=" + temp_.str() + "/config"});
-  }
-  TempDir temp_;
-};
+using IntradayCli = CliTest;
 
 // Every bar's time as `quotes` prints it, against the TIME field (the second, HHMMSS)
 // read from the bytes; then a bar put between the two of the day, changed and deleted
@@ -65,7 +42,7 @@ TEST_F(IntradayCli, RealBarsShowTheirTimesAndOneBarIsAddedEditedAndDeletedAlone)
   const std::vector<std::string> lines = Lines(quotes.out);
   ASSERT_EQ(lines.size(), records);
   for (std::size_t i = 0; i < records; ++i) {
-    const auto hhmmss = static_cast<long>(MbfValue(&original[(i + 1) * kLength + 4]));
+    const auto hhmmss = static_cast<long>(MbfToIeee(&original[(i + 1) * kLength + 4]));
     char time[64];
     std::snprintf(time, sizeof time, "\t%02ld:%02ld:%02ld\t", hhmmss / 10000, hhmmss / 100 % 100,
                   hhmmss % 100);
@@ -136,46 +113,6 @@ TEST_F(IntradayCli, WithoutATimeTheCommandsWorkOnTheDayAndSaySo) {
   // The three bars left of 11/14/13 (records 5 to 7) hold the volume set.
   for (int r = 0; r < 3; ++r) PutMbf(5.0f, &expected[static_cast<std::size_t>(5 + r) * 28 + 24]);
   EXPECT_EQ(ReadFileBytes(temp_.path() / "p" / "F1.DAT"), expected);
-}
-
-// --time is refused for a daily series and for a text that is no storable time; a bar
-// that is not there is named; nothing changes.
-TEST_F(IntradayCli, TimesThatNameNoBarAreRefused) {
-  Write(temp_.path() / "p", BarPortfolio());
-  Write(temp_.path() / "d", AcmePortfolio());
-  const std::string p = (temp_.path() / "p").string(), d = (temp_.path() / "d").string();
-  const Snapshot before = TakeSnapshot(temp_.path());
-  struct Case {
-    std::vector<std::string> arguments;
-    int exitCode;
-    std::string err;
-  };
-  const Case cases[] = {
-      {{"edit", d, "ACME", "01/04/00", "--time", "09:00", "--open", "1"}, 2, "ACME has no time"},
-      {{"delete-quote", d, "ACME", "01/04/00", "--time", "09:00"}, 2, "ACME has no time"},
-      {{"add-quote", d, "ACME", "01/04/00", "--time", "09:00"}, 2, "ACME has no time"},
-      {{"edit", p, "BARS", "11/14/13", "--time", "09:05:01", "--open", "1"}, 2, "even seconds"},
-      {{"delete-quote", p, "BARS", "11/14/13", "--time", "9:05"}, 2, "HH:MM"},
-      {{"edit", p, "BARS", "11/14/13", "--time", "09:06", "--open", "1"},
-       1,
-       "No bar is dated 11/14/13 at 09:06:00."},
-      {{"edit", p, "BARS", "11/14/13", "--time", "09:05", "--new-time", "09:10"},
-       1,
-       "Choose a time between 09:00:00 and 09:10:00"},
-      {{"add-quote", p, "BARS", "11/14/13", "--time", "09:05"},
-       1,
-       "Date 11/14/13 09:05:00 already exists."},
-      {{"delete-quote", p, "BARS", "11/14/13", "--time", "09:06"},
-       1,
-       "failure in delete quote for findrec"},
-  };
-  for (const Case& c : cases) {
-    const CliResult result = Run(c.arguments);
-    EXPECT_EQ(result.exitCode, c.exitCode) << c.arguments[0] << " " << result.err;
-    EXPECT_NE(result.err.find(c.err), std::string::npos) << result.err;
-    EXPECT_EQ(result.out, "");
-  }
-  EXPECT_EQ(TakeSnapshot(temp_.path()), before);
 }
 
 }  // namespace

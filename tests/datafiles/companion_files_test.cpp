@@ -1,15 +1,13 @@
 #include <gtest/gtest.h>
 
-#include "companion_fixtures.h"
-#include "datafiles/format/series.h"
 #include "datafiles/format/series_facts.h"
 #include "datafiles/write/repair_master.h"
 #include "datafiles/write/symbol_files.h"
 
+#include "fixtures.h"
+
 namespace voltrim::testing {
 namespace {
-
-namespace fs = std::filesystem;
 
 EmasterImage ReadEmaster(const fs::path& dir) {
   EmasterImage image;

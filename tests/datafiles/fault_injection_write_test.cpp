@@ -7,99 +7,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <deque>
-#include <functional>
 #include <future>
-#include <set>
 #include <thread>
 
-#include "companion_fixtures.h"
-#include "datafiles/format/master_image.h"
-#include "datafiles/format/series.h"
-#include "datafiles/io/change_journal.h"
-#include "datafiles/io/file_ops.h"
-#include "datafiles/io/portfolio_lock.h"
-#include "datafiles/io/replace_file.h"
-#include "datafiles/write/import_quotes.h"
-#include "datafiles/write/new_files.h"
-#include "datafiles/write/repair_master.h"
-#include "datafiles/write/rewrite_series.h"
-#include "datafiles/write/symbol_files.h"
-#include "datafiles/write/xmaster_write.h"
-#include "fixtures.h"
-#include "intraday_fixture.h"
-#include "portfolio_checks.h"
 #include "power_loss.h"
+#include "write_commands.h"
 
 namespace voltrim::testing {
 namespace {
 
-namespace fs = std::filesystem;
 using file_ops::FaultKind;
-
-// One write operation, run against a fresh pair of portfolios root/p and root/q.
-struct Scenario {
-  const char* name;
-  std::function<int(const std::string& p, const std::string& q)> run;
-  std::set<int> partialResults = {};  // "partly done"; any other non-zero result failed cleanly
-  bool rerunnable = false;            // running it again after a crash must finish the job
-  bool damagedSymbol = false;         // OTHER's symbol blanked, for the repair
-  bool bare = false;                  // no EMASTER, and ACME without its DOP file
-  bool xmaster = false;               // p's XMASTER lists X256 (F256.MWD)
-  bool fullDest = false;              // q's MASTER is full and its XMASTER lists Q256
-  // symbol -> folders it may be found in afterwards; never in none of them.
-  std::vector<std::pair<std::string, std::vector<std::string>>> mustKeep = {
-      {"ACME", {"p", "q"}}, {"OTHER", {"p"}}, {"D1", {"q"}}};
-  bool bars = false;  // p also holds BARS (file 3), a series with a time of day
-  // Run on the fixture before the row's own run (the change an undo row takes back).
-  std::function<int(const std::string& p, const std::string& q)> prepare = {};
-  // The folder an undo of this row is run in, under the fixture's root (the row's p unless
-  // named; a copy changes only q).
-  const char* undoIn = nullptr;
-};
-
-void MakeFixtureFiles(const fs::path& root, const Scenario& s) {
-  PortfolioSpec p = Portfolio({Symbol(1, "ACME", "ACME CORP", 5), Symbol(2, "OTHER", "OTHER INC")});
-  if (s.bars) {
-    SeriesSpec bars = BarSeries(ThreeDaysOfBars());
-    bars.fileNumber = 3;
-    p.entries.push_back(SeriesEntry(bars));
-  }
-  Write(root / "p", p);
-  Write(root / "q", Portfolio({Symbol(1, "D1", "DEST ONE")}));
-  WriteFileBytes(root / "p" / "F1.BAK", {1, 2, 3});
-  WriteFileBytes(root / "p" / "MASTER.BAK", {4, 5, 6});
-  if (s.damagedSymbol) {
-    Bytes master = ReadFileBytes(root / "p" / "MASTER");
-    std::fill_n(master.begin() + 2 * 53 + 36, 16, ' ');
-    WriteFileBytes(root / "p" / "MASTER", master);
-  }
-  if (s.xmaster) {
-    WriteFileBytes(root / "p" / "XMASTER", BuildXmasterBytes({{256, "X256", "EXTENDED"}}));
-    WriteFileBytes(root / "p" / "F256.MWD",
-                   BuildDatBytes(MakeDailySeries(256, "X256", "", Quotes(3), false)));
-  }
-  if (s.fullDest) {
-    fs::remove_all(root / "q");
-    Write(root / "q", Portfolio({Symbol(255, "D1", "DEST ONE")}));
-    WriteFileBytes(root / "q" / "XMASTER", BuildXmasterBytes({{256, "Q256", "DEST XMASTER"}}));
-    WriteFileBytes(root / "q" / "F256.MWD",
-                   BuildDatBytes(MakeDailySeries(256, "Q256", "", Quotes(2), false)));
-  }
-  if (s.bare) {
-    fs::remove(root / "p" / "F1.DOP");
-    return;
-  }
-  WriteMirroringEmaster(root / "p");
-  WriteMirroringEmaster(root / "q");
-}
-
-void MakeFixture(const fs::path& root, const Scenario& s) {
-  MakeFixtureFiles(root, s);
-  if (s.prepare) {
-    ASSERT_GE(s.prepare((root / "p").string(), (root / "q").string()), 0) << s.name;
-  }
-}
 
 // Temporaries may be left by a crash; backups may be renewed by a failed or repeated run.
 bool IsTemporary(const fs::path& path) {
@@ -140,7 +57,7 @@ void ExpectEmasterInStepOrAhead(const fs::path& root, const fs::path& reference,
   }
 }
 
-void ExpectOldOrNewAndNothingLost(const fs::path& root, const Scenario& s, const Snapshot& old,
+void ExpectOldOrNewAndNothingLost(const fs::path& root, const WriteCommand& s, const Snapshot& old,
                                   const Snapshot& fresh, const Snapshot& now) {
   std::set<std::string> paths;
   for (const Snapshot* snapshot : {&old, &fresh, &now})
@@ -162,11 +79,18 @@ void ExpectOldOrNewAndNothingLost(const fs::path& root, const Scenario& s, const
 
 // Runs the operation with file operation k failing (or the process "dying" there) for every
 // k until it finishes untouched by the fault; returns how many k were tried.
-int Sweep(const Scenario& s, FaultKind kind) {
+int Sweep(const WriteCommand& s, FaultKind kind) {
   TempDir reference;
   MakeFixture(reference.path(), s);
   const int expected = s.run((reference.path() / "p").string(), (reference.path() / "q").string());
   const Snapshot fresh = TakeSnapshot(reference.path());
+  if (s.prepare) {  // an undo gives the fixture back, backups included
+    WriteCommand unchanged = s;
+    unchanged.prepare = {};
+    TempDir original;
+    MakeFixture(original.path(), unchanged);
+    EXPECT_EQ(Without(fresh, false), Without(TakeSnapshot(original.path()), false)) << s.name;
+  }
   for (long k = 1; k < 500; ++k) {
     SCOPED_TRACE(::testing::Message() << s.name << (kind == FaultKind::kCrash ? " crash" : " fail")
                                       << " at operation " << k);
@@ -203,185 +127,10 @@ int Sweep(const Scenario& s, FaultKind kind) {
   return -1;
 }
 
-// Quotes for ACME's five (01/03/00 to 01/07/00, see Quotes): new dates and, unless
-// between is set, one before the first and one after the last, so that MASTER's dates
-// follow; 01/04/00 as stored (skipped) and 01/05/00 with other values (replaced).
-ImportRequest AcmeImport(bool between) {
-  ImportRequest request;
-  request.given = {true, false, true, true, true, true, true, false};
-  request.overlap = ImportOverlap::kReplace;
-  const auto quote = [&](DayNumber day, float p) {
-    request.quotes.push_back({DayToDateValue(day),
-                              0,
-                              {p, p + 0.5f, p - 0.5f, p + 0.25f, 990 + p, 0},
-                              static_cast<int>(request.quotes.size()) + 1});
-  };
-  if (!between) {
-    quote(Day(2000, 1, 10), 20);
-    quote(Day(1999, 12, 31), 9);
-  }
-  quote(Day(2000, 1, 4), 11);  // as stored
-  quote(Day(2000, 1, 5), 30);  // other values
-  return request;
-}
-
-// Names of the undo rows, kept for the rows' lifetime.
-std::deque<std::string>& undoNames() {
-  static std::deque<std::string> names;
-  return names;
-}
-
-std::vector<Scenario> WriteScenarios() {
-  const DayNumber mon = Day(2000, 1, 3), wed = Day(2000, 1, 5);
-  const auto rewrite = [](SeriesEdit edit) {
-    return [edit](auto p, auto) { return RewriteSeries(edit, p, "ACME"); };
-  };
-  using edit_kind::kDelete, edit_kind::kInsert;
-  // One bar of BARS named by its date and time.
-  const auto bar = [](std::int16_t kind, int day, PackedTime time, PackedTime newTime = 0) {
-    SeriesEdit edit = Edit(kind, Day(2013, 11, day), Day(2013, 11, day), {1, 2, 3, 4, 5, 6});
-    edit.atTime = true;
-    edit.time = time;
-    edit.setTime = newTime != 0;
-    edit.newTime = newTime;
-    return [edit](auto p, auto) { return RewriteSeries(edit, p, "BARS"); };
-  };
-  const auto rewriteX = [](SeriesEdit edit) {
-    return [edit](auto p, auto) { return RewriteSeries(edit, p, "X256"); };
-  };
-  const std::vector<std::pair<std::string, std::vector<std::string>>> withX256 = {
-      {"ACME", {"p"}}, {"X256", {"p", "q"}}, {"D1", {"q"}}};
-  return {
-      {.name = "set one bar and its time",
-       .run = bar(edit_kind::kSet, 14, PackTime(9, 5, 0), PackTime(9, 6, 30)),
-       .bars = true},
-      {.name = "insert one bar", .run = bar(kInsert, 14, PackTime(9, 2, 30)), .bars = true},
-      {.name = "delete one bar", .run = bar(kDelete, 14, PackTime(9, 10, 0)), .bars = true},
-      {"set", rewrite(Edit(edit_kind::kSet, wed, wed, {1, 2, 3, 4, 5, 6})), {}, true},
-      {"scale", rewrite(Edit(edit_kind::kScaleRange, 0, wed, {2, 2, 2, 2, 3, 3}))},
-      {"delete first quote", rewrite(Edit(kDelete, mon, mon)), {kMasterDatesNotUpdated}},
-      {"insert", rewrite(Edit(kInsert, mon, mon))},
-      {"master date",
-       [=](auto p, auto) {
-         return SetMasterDate(MasterPathIn(p), DayToDateFloat(wed), 2, MasterDate::kLast);
-       }},
-      {"rename",
-       [](auto p, auto) { return RenameMasterRecord(MasterPathIn(p), 1, "OTHER", "NEW NAME"); },
-       {},
-       true},
-      {.name = "repair",
-       .run = [](auto p, auto) { return RepairMaster(MasterPathIn(p)); },
-       .rerunnable = true,
-       .damagedSymbol = true,
-       .mustKeep = {{"ACME", {"p"}}, {"OTHER INC", {"p"}}}},
-      {.name = "delete symbol",
-       .run = [](auto p, auto) { return DeleteSymbol(p, "OTHER"); },
-       .partialResults = {kSymbolFilesLeft},
-       .mustKeep = {{"ACME", {"p"}}}},
-      {"copy symbol", [](auto p, auto q) { return MoveOrCopySymbol(p, "ACME", q, false); }},
-      {"move symbol",
-       [](auto p, auto q) { return MoveOrCopySymbol(p, "ACME", q, true); },
-       {kSourceNotRemoved, kSymbolFilesLeft}},
-      // Without an EMASTER (whose replacement syncs the folder once more) and without a DOP
-      // file (whose placement does), MASTER follows the DAT file's placement directly.
-      {.name = "move symbol, bare",
-       .run = [](auto p, auto q) { return MoveOrCopySymbol(p, "ACME", q, true); },
-       .partialResults = {kSourceNotRemoved, kSymbolFilesLeft},
-       .bare = true},
-      // The quotes stand before MASTER's dates follow; running it again finishes the job.
-      {.name = "import",
-       .run =
-           [](auto p, auto) {
-             ImportResult result;
-             return ImportQuotes(p, "ACME", AcmeImport(false), result);
-           },
-       .partialResults = {kMasterDatesNotUpdated},
-       .rerunnable = true},
-      // Between the stored dates: MASTER stays as it is.
-      {"import between",
-       [](auto p, auto) {
-         ImportResult result;
-         return ImportQuotes(p, "ACME", AcmeImport(true), result);
-       }},
-      {"new symbol",
-       [](auto p, auto) {
-         return CreateSeries(p, NewSeries{"NEW", "NEW SERIES", 7, false});
-       }},
-      // Two folders made (r and r/s), then EMASTER and MASTER.
-      {.name = "new portfolio",
-       .run =
-           [](auto p, auto) {
-             return CreatePortfolio((fs::path(p).parent_path() / "r" / "s").string());
-           },
-       .undoIn = "r/s"},
-      // Series XMASTER lists, and XMASTER itself.
-      {.name = "set MWD quote",
-       .run = rewriteX(Edit(edit_kind::kSet, wed, wed, {1, 2, 3, 4, 5, 6})),
-       .rerunnable = true,
-       .xmaster = true,
-       .mustKeep = withX256},
-      {.name = "delete last MWD quote",
-       .run = rewriteX(Edit(kDelete, wed, wed)),
-       .partialResults = {kXmasterDatesNotUpdated},
-       .xmaster = true,
-       .mustKeep = withX256},
-      {.name = "rename in XMASTER",
-       .run = [](auto p, auto) { return RenameXmasterRecord(p, 0, "X256", "NEW NAME"); },
-       .rerunnable = true,
-       .xmaster = true,
-       .mustKeep = withX256},
-      {.name = "delete XMASTER symbol",
-       .run = [](auto p, auto) { return DeleteXmasterSymbol(p, "X256"); },
-       .partialResults = {kSymbolFilesLeft},
-       .xmaster = true,
-       .mustKeep = {{"ACME", {"p"}}}},
-      {.name = "move MWD to DAT",
-       .run = [](auto p, auto q) { return MoveOrCopySymbol(p, "X256", q, true); },
-       .partialResults = {kSourceNotRemoved, kSymbolFilesLeft},
-       .xmaster = true,
-       .mustKeep = withX256},
-      {.name = "move DAT to XMASTER",
-       .run = [](auto p, auto q) { return MoveOrCopySymbol(p, "ACME", q, true); },
-       .partialResults = {kSourceNotRemoved, kSymbolFilesLeft},
-       .fullDest = true},
-      {.name = "copy MWD to XMASTER",
-       .run = [](auto p, auto q) { return MoveOrCopySymbol(p, "X256", q, false); },
-       .xmaster = true,
-       .fullDest = true,
-       .mustKeep = withX256},
-  };
-}
-
-// Every write once more, taken back by an undo in the folder named (a copy changes only its
-// destination); an undo cut short finishes when run again.
-std::vector<Scenario> Scenarios() {
-  std::vector<Scenario> all = WriteScenarios();
-  for (const Scenario& write : WriteScenarios()) {
-    Scenario undo = write;
-    const bool inDestination = std::string(write.name).rfind("copy", 0) == 0;
-    const std::string undoIn = write.undoIn ? write.undoIn : inDestination ? "q" : "p";
-    undo.prepare = write.run;
-    undo.run = [undoIn](const std::string& p, const std::string&) {
-      std::string what, differing;
-      const std::string folder = (fs::path(p).parent_path() / undoIn).string();
-      const Status status = UndoLastChange(folder, what, differing);
-      // Run again after a crash past the journal's removal, the undo has nothing left to do.
-      return status == kNothingToUndo ? kOk : status;
-    };
-    // Cut short, an undo leaves some files put back and others not, each whole.
-    undo.partialResults = {kFileWrite, kFileRead};
-    undo.rerunnable = true;
-    undoNames().push_back(std::string("undo ") + write.name);
-    undo.name = undoNames().back().c_str();
-    all.push_back(undo);
-  }
-  return all;
-}
-
 class FaultSweep : public ::testing::TestWithParam<FaultKind> {};
 
 TEST_P(FaultSweep, EveryFileIsOldOrNewAndNoSymbolIsLost) {
-  for (const Scenario& s : Scenarios()) {
+  for (const WriteCommand& s : WriteAndUndoCommands()) {
     const int operations = Sweep(s, GetParam());
     ASSERT_GT(operations, 3) << s.name;
     ::testing::Test::RecordProperty(s.name, operations);
@@ -394,26 +143,15 @@ INSTANTIATE_TEST_SUITE_P(WritePaths, FaultSweep,
                            return info.param == FaultKind::kFail ? "Fail" : "Crash";
                          });
 
-// Power loss. A killed process leaves what it wrote in the page cache, which reaches the
-// disk; a power cut loses whatever was not synced. Each command runs once with its file
-// operations recorded; at every point of the record, every state the disk may hold after a
-// power cut there (see PowerLossModel) must be one the rules allow:
-//  - each file other than a temporary (which the next writer removes) holds a content it
-//    held during the run, complete: old, new, or one it held in between;
-//  - the portfolio reads as it did at some moment of the run up to that point: the power
-//    cut adds nothing that the death of the process could not leave, and those states pass
-//    the sweep above, as they are checked here too (no symbol lost, EMASTER in step or
-//    ahead, every record's data file there);
-//  - once the command has returned, the disk holds its outcome whatever happens next.
-// The same holds for every run in which one operation is refused.
+// Power loss: a killed process leaves what it wrote in the page cache; a power cut loses
+// whatever was not synced. At every point of a command's recorded run, every state the disk
+// may hold after a power cut (see PowerLossModel) must keep the rules: each lasting file
+// holds a complete content it held during the run; the portfolio reads as it did at some
+// moment of the run up to there (and passes the sweep's checks); once the command has
+// returned, its outcome stands. The same for every run with one operation refused.
 
 bool IsWriterTemporary(const std::string& path) {
   return IsWriterTemporaryName(fs::path(path).filename().string());
-}
-
-Snapshot WithoutWriterTemporaries(Snapshot state) {
-  std::erase_if(state, [](const auto& entry) { return IsWriterTemporary(entry.first); });
-  return state;
 }
 
 std::string Describe(const file_ops::Operation& op) {
@@ -441,11 +179,12 @@ struct PowerLossTally {
 
 // The portfolio of one state, put on disk and read back: nothing lost, EMASTER in step or
 // ahead, every record's data file there.
-void ExpectStateReads(const Scenario& s, const Snapshot& state, const fs::path& reference,
+void ExpectStateReads(const WriteCommand& s, const Snapshot& state, const fs::path& reference,
                       const Snapshot& old) {
   TempDir temp;
   for (const std::string folder : {"p", "q"}) fs::create_directories(temp.path() / folder);
-  const Snapshot lasting = WithoutWriterTemporaries(state);
+  Snapshot lasting = state;
+  std::erase_if(lasting, [](const auto& entry) { return IsWriterTemporary(entry.first); });
   for (const auto& [path, bytes] : lasting) {
     fs::create_directories((temp.path() / path).parent_path());
     WriteFileBytes(temp.path() / path, bytes);
@@ -482,7 +221,7 @@ std::vector<std::string> Comparable(const std::vector<file_ops::Operation>& reco
 // The memory files behind the seam do as the disk does: every write makes the same
 // operations and leaves the same files.
 TEST(MemoryFilesWriteTest, EveryWriteDoesWhatItDoesOnTheDisk) {
-  for (const Scenario& s : Scenarios()) {
+  for (const WriteCommand& s : WriteAndUndoCommands()) {
     SCOPED_TRACE(s.name);
     TempDir disk, memory;
     MakeFixture(disk.path(), s);
@@ -525,9 +264,9 @@ bool Passes(const std::function<void()>& checks) {
 // run (failAt 0) leaves its record in clean; a run with a refusal is checked from where its
 // record parts from that one. Returns false when the run met no refusal (failAt past its
 // last operation) or a state broke a rule (reported as a test failure).
-bool CheckPowerLoss(const Scenario& s, const fs::path& root, long failAt, const fs::path& reference,
-                    int expected, std::vector<std::string>& clean, std::set<Snapshot>& readingsDone,
-                    PowerLossTally& tally) {
+bool CheckPowerLoss(const WriteCommand& s, const fs::path& root, long failAt,
+                    const fs::path& reference, int expected, std::vector<std::string>& clean,
+                    std::set<Snapshot>& readingsDone, PowerLossTally& tally) {
   file_ops::MemoryFiles files;
   LoadIntoMemory(root, files);
   const Snapshot old = MemorySnapshot(files, root);
@@ -663,7 +402,7 @@ bool CheckPowerLoss(const Scenario& s, const fs::path& root, long failAt, const 
 
 // Every run of s: untouched, and with each operation refused in turn. The runs go to memory
 // files (which do as the disk does, see below); the reference run goes to the disk.
-PowerLossTally PowerLossSweep(const Scenario& s, bool withRefusals) {
+PowerLossTally PowerLossSweep(const WriteCommand& s, bool withRefusals) {
   TempDir reference, fixture;
   MakeFixture(reference.path(), s);
   MakeFixture(fixture.path(), s);
@@ -682,7 +421,7 @@ PowerLossTally PowerLossSweep(const Scenario& s, bool withRefusals) {
 }
 
 TEST(PowerLoss, EveryStateAPowerCutCanLeaveIsOneTheRulesAllow) {
-  for (const Scenario& s : Scenarios()) {
+  for (const WriteCommand& s : WriteAndUndoCommands()) {
     const PowerLossTally tally = PowerLossSweep(s, true);
     if (::testing::Test::HasFailure()) return;
     ::testing::Test::RecordProperty(std::string(s.name) + " states",
@@ -726,7 +465,7 @@ TEST(PowerLoss, NoticesAnyOneMissingSync) {
   // The writes' own syncs, so without the undo journal, whose folder sync at the end would
   // cover the last one of the write. The undo rows are left out: an undo syncs each folder
   // after every file it puts back, and within one folder the next sync covers the one before.
-  for (const Scenario& s : WriteScenarios()) {
+  for (const WriteCommand& s : WriteCommands()) {
     TempDir temp;
     MakeFixture(temp.path(), s);
     file_ops::MemoryFiles files;
@@ -778,7 +517,7 @@ TEST(UndoAfterAFault, AWriteCutShortNeverUndoesIntoAWrongState) {
     });
     return state;
   };
-  for (const Scenario& s : WriteScenarios()) {
+  for (const WriteCommand& s : WriteCommands()) {
     for (const FaultKind kind : {FaultKind::kFail, FaultKind::kCrash}) {
       // A failure the write reports cleanly leaves nothing changed (the sweep checks that);
       // the writes that may stop part way are the ones whose journal matters.
@@ -815,8 +554,8 @@ TEST(UndoAfterAFault, AWriteCutShortNeverUndoesIntoAWrongState) {
 // Undo holds every folder of the change as a write does: while another writer holds one,
 // it waits, then gives up having changed nothing; once the folder is free it goes ahead.
 TEST(UndoAfterAFault, UndoWaitsForTheWriterHoldingAFolder) {
-  Scenario move;
-  for (const Scenario& s : WriteScenarios()) {
+  WriteCommand move;
+  for (const WriteCommand& s : WriteCommands()) {
     if (std::string(s.name) == "move symbol") move = s;
   }
   ASSERT_TRUE(move.run);
@@ -855,6 +594,14 @@ struct LargestSeries {
   Snapshot before = TakeSnapshot(temp.path());
   SeriesEdit split = Edit(edit_kind::kScaleRange, 0, 65535, {0.5f, 0.5f, 0.5f, 0.5f, 2, 2});
 };
+
+TEST(FullDisk, AnInsertThatWouldOverflowTheCountIsRefused) {
+  LargestSeries series;
+  const DayNumber tuesday = Day(1970, 1, 6);
+  EXPECT_EQ(RewriteSeries(Edit(edit_kind::kInsert, tuesday, tuesday), series.dir, "BIG"),
+            kBadRequest);
+  EXPECT_EQ(TakeSnapshot(series.temp.path()), series.before);
+}
 
 TEST(FullDisk, ARewriteThatCannotBeWrittenCompletelyLeavesTheSeriesAsItWas) {
   LargestSeries series;

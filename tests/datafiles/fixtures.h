@@ -1,30 +1,43 @@
 #pragma once
 
+// The one fixture builder of the tests: portfolios, companion files, intraday bars, and the
+// checks of what a write leaves.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "datafiles/format/emaster.h"
 #include "datafiles/format/master.h"
-#include "datafiles/io/memory_files.h"
+#include "datafiles/format/master_image.h"
 #include "datafiles/format/series.h"
 #include "datafiles/format/xmaster.h"
+#include "datafiles/io/memory_files.h"
+#include "datafiles/io/portfolio_files.h"
+#include "datafiles/io/portfolio_lock.h"
+#include "datafiles/io/replace_file.h"
 #include "datafiles/write/rewrite_series.h"
 #include "samples/portfolio_builder.h"
 #include "support/temp_dir.h"
 
 namespace voltrim::testing {
 
+namespace fs = std::filesystem;
 using Bytes = std::vector<unsigned char>;
-// Relative path -> content of every file below a folder.
-using Snapshot = std::map<std::string, Bytes>;
+using Snapshot = std::map<std::string, Bytes>;  // relative path -> content, of a whole folder
 
 inline DayNumber Day(int year, int month, int day) { return YmdToDay(year, month, day); }
 
 // n weekday quotes from the first weekday on or after `first`; quote i closes at
-// base + i + 0.25, so a test can tell from a close which quote it holds.
+// base + i + 0.25, so a close tells which quote it is.
 inline std::vector<DailyQuote> Quotes(int n, DayNumber first = Day(2000, 1, 3),
                                       float base = 10.0f) {
   std::vector<DailyQuote> quotes;
@@ -55,31 +68,6 @@ inline PortfolioSpec::Entry SeriesEntry(SeriesSpec series) {
   return entry;
 }
 
-inline PortfolioSpec AcmePortfolio() {
-  PortfolioSpec portfolio;
-  portfolio.entries.push_back(SeriesEntry(AcmeSeries()));
-  return portfolio;
-}
-
-// The symbols in files 1, 2, ... (past 255 the numbers start again); the n-th symbol (from 0)
-// gets quotes + n weekday quotes from 01/03/00, their prices rising a cent a day, so that
-// series and rows tell which they are.
-inline PortfolioSpec PortfolioOf(const std::vector<std::string>& symbols, int quotes = 5) {
-  PortfolioSpec portfolio;
-  for (const std::string& symbol : symbols) {
-    const int n = static_cast<int>(portfolio.entries.size());
-    std::vector<DailyQuote> rising;
-    DayNumber day = Day(2000, 1, 3);
-    for (int i = 0; i < quotes + n; ++i, day = NextWeekday(day)) {
-      const float base = 10.0f + static_cast<float>(i) / 100.0f;
-      rising.push_back({day, base, base + 1, base - 1, base + 0.5f, static_cast<float>(1000 + i)});
-    }
-    portfolio.entries.push_back(
-        SeriesEntry(MakeDailySeries(n % 255 + 1, symbol, symbol + " INC", rising)));
-  }
-  return portfolio;
-}
-
 inline PortfolioSpec::Entry SubdirectoryEntry(std::string name) {
   PortfolioSpec::Entry entry;
   entry.isSubdirectory = true;
@@ -99,16 +87,38 @@ inline PortfolioSpec Portfolio(std::vector<PortfolioSpec::Entry> entries) {
   return plan;
 }
 
+inline PortfolioSpec AcmePortfolio() { return Portfolio({SeriesEntry(AcmeSeries())}); }
+
+// The symbols in files 1, 2, ... (past 255 the numbers start again); the n-th symbol (from 0)
+// gets quotes + n weekday quotes from 01/03/00, prices rising a cent a day.
+inline PortfolioSpec PortfolioOf(const std::vector<std::string>& symbols, int quotes = 5) {
+  PortfolioSpec portfolio;
+  for (const std::string& symbol : symbols) {
+    const int n = static_cast<int>(portfolio.entries.size());
+    std::vector<DailyQuote> rising;
+    DayNumber day = Day(2000, 1, 3);
+    for (int i = 0; i < quotes + n; ++i, day = NextWeekday(day)) {
+      const float base = 10.0f + static_cast<float>(i) / 100.0f;
+      rising.push_back({day, base, base + 1, base - 1, base + 0.5f, static_cast<float>(1000 + i)});
+    }
+    portfolio.entries.push_back(
+        SeriesEntry(MakeDailySeries(n % 255 + 1, symbol, symbol + " INC", rising)));
+  }
+  return portfolio;
+}
+
 // Writes the portfolio into dir and returns dir as a string.
-inline std::string Write(const std::filesystem::path& dir, const PortfolioSpec& plan) {
+inline std::string Write(const fs::path& dir, const PortfolioSpec& plan) {
   EXPECT_EQ(WritePortfolio(dir.string(), plan), kOk) << dir;
   return dir.string();
 }
 
+inline void WriteText(const fs::path& file, const std::string& text) {
+  WriteFileBytes(file, Bytes(text.begin(), text.end()));
+}
+
 // A writable copy of a real data folder, or an empty path when the shared data is missing.
-inline std::filesystem::path CopyRealFolder(const std::string& name,
-                                            const std::filesystem::path& into) {
-  namespace fs = std::filesystem;
+inline fs::path CopyRealFolder(const std::string& name, const fs::path& into) {
   const fs::path source = SharedDataDir() / name;
   if (SharedDataDir().empty() || !fs::is_directory(source)) return {};
   const fs::path copy = into / name;
@@ -119,19 +129,18 @@ inline std::filesystem::path CopyRealFolder(const std::string& name,
   return copy;
 }
 
-inline Snapshot TakeSnapshot(const std::filesystem::path& root) {
+inline Snapshot TakeSnapshot(const fs::path& root) {
   Snapshot snapshot;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-    if (!entry.is_regular_file()) continue;
-    snapshot[std::filesystem::relative(entry.path(), root).string()] = ReadFileBytes(entry.path());
-  }
+  for (const auto& entry : fs::recursive_directory_iterator(root))
+    if (entry.is_regular_file())
+      snapshot[fs::relative(entry.path(), root).string()] = ReadFileBytes(entry.path());
   return snapshot;
 }
 
 // Every file and folder below root, put into files under the same paths.
-inline void LoadIntoMemory(const std::filesystem::path& root, file_ops::MemoryFiles& files) {
+inline void LoadIntoMemory(const fs::path& root, file_ops::MemoryFiles& files) {
   files.MakeFolder(root.string());
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
     if (entry.is_directory()) files.MakeFolder(entry.path().string());
     if (!entry.is_regular_file()) continue;
     const Bytes bytes = ReadFileBytes(entry.path());
@@ -141,8 +150,7 @@ inline void LoadIntoMemory(const std::filesystem::path& root, file_ops::MemoryFi
 }
 
 // What files hold below root, as TakeSnapshot gives it for the disk.
-inline Snapshot MemorySnapshot(const file_ops::MemoryFiles& files,
-                               const std::filesystem::path& root) {
+inline Snapshot MemorySnapshot(const file_ops::MemoryFiles& files, const fs::path& root) {
   const std::string prefix = file_ops::MemoryFiles::Normal(root.string()) + "/";
   Snapshot snapshot;
   for (const auto& [path, bytes] : files.Files())
@@ -191,8 +199,202 @@ inline SeriesEdit Edit(std::int16_t kind, DayNumber first, DayNumber last,
   return edit;
 }
 
-inline void WriteText(const std::filesystem::path& file, const std::string& text) {
-  WriteFileBytes(file, Bytes(text.begin(), text.end()));
+// An EMASTER that mirrors the given MASTER record for record; each long name is the name
+// followed by " LONG", so that a kept long name tells from a rewritten one.
+inline Bytes BuildEmasterBytes(const Bytes& masterBytes) {
+  const MasterImage master{masterBytes};
+  Bytes out(kEmasterRecordSize, 0);
+  std::memcpy(out.data(), masterBytes.data(), 4);  // count and highest file number
+  for (int i = 0; i < master.RecordCount(); ++i) {
+    std::vector<std::uint8_t> record = EmasterRecordFor(master.Record(i));
+    const std::string longName = DecodeEmasterRecord(record.data()).name + " LONG";
+    std::memcpy(record.data() + emaster_offset::kLongName, longName.data(), longName.size());
+    out.insert(out.end(), record.begin(), record.end());
+  }
+  return out;
 }
+
+inline void WriteMirroringEmaster(const fs::path& dir) {
+  WriteFileBytes(dir / "EMASTER", BuildEmasterBytes(ReadFileBytes(dir / "MASTER")));
+}
+
+struct XmasterSpec {
+  int fileNumber;
+  std::string symbol;
+  std::string name;
+};
+
+inline void PutLittleEndian(Bytes& bytes, std::size_t at, std::uint32_t value, int width) {
+  for (int i = 0; i < width; ++i)
+    bytes[at + static_cast<std::size_t>(i)] = static_cast<unsigned char>(value >> (8 * i));
+}
+
+// An XMASTER listing daily six-field series; as the real files: the count twice, then one
+// above the highest file number.
+inline Bytes BuildXmasterBytes(const std::vector<XmasterSpec>& series, int countOverride = -1) {
+  Bytes out(kXmasterRecordSize, 0);
+  std::memcpy(out.data(), "\x5D\xFEXM", 4);
+  const auto count = static_cast<std::uint32_t>(
+      countOverride >= 0 ? countOverride : static_cast<int>(series.size()));
+  PutLittleEndian(out, xmaster_offset::kRecordCount, count, 2);
+  PutLittleEndian(out, xmaster_offset::kRecordCountAgain, count, 2);
+  int highest = kFirstXmasterFileNumber - 1;
+  for (const XmasterSpec& s : series) highest = std::max(highest, s.fileNumber);
+  PutLittleEndian(out, xmaster_offset::kNextFileNumber, static_cast<std::uint32_t>(highest + 1), 2);
+  for (const XmasterSpec& s : series) {
+    Bytes record(kXmasterRecordSize, 0);
+    record[0] = 1;
+    std::memcpy(record.data() + xmaster_offset::kSymbol, s.symbol.data(), s.symbol.size());
+    std::memcpy(record.data() + xmaster_offset::kName, s.name.data(), s.name.size());
+    record[xmaster_offset::kPeriodicity] = 'D';
+    PutLittleEndian(record, xmaster_offset::kFileNumber, static_cast<std::uint32_t>(s.fileNumber),
+                    2);
+    record[xmaster_offset::kFieldMask] = 0x3F;
+    PutLittleEndian(record, xmaster_offset::kFirstDate, 20000103, 4);
+    PutLittleEndian(record, xmaster_offset::kLastDate, 20000105, 4);
+    out.insert(out.end(), record.begin(), record.end());
+  }
+  return out;
+}
+
+// The series `number` as an MWD file holds it: six daily fields, closes telling it apart.
+inline Bytes MwdBytes(int number, int quotes = 3) {
+  return BuildDatBytes(MakeDailySeries(number, "X" + std::to_string(number), "",
+                                       Quotes(quotes, Day(2000, 1, 3), static_cast<float>(number)),
+                                       /*writeDop=*/false));
+}
+
+// 255 series in MASTER (M1..M255, F1..F255) and `extra` more in XMASTER (X256..., in
+// F256.MWD...), each of 3 quotes whose closes tell the series apart.
+inline std::string WriteWideFolder(const fs::path& dir, int extra) {
+  std::vector<PortfolioSpec::Entry> entries;
+  for (int n = 1; n <= kMaxSymbols; ++n)
+    entries.push_back(
+        SeriesEntry(MakeDailySeries(n, "M" + std::to_string(n), "MASTER " + std::to_string(n),
+                                    Quotes(3, Day(2000, 1, 3), static_cast<float>(n)))));
+  Write(dir, Portfolio(std::move(entries)));
+  std::vector<XmasterSpec> listed;
+  for (int n = 256; n < 256 + extra; ++n) {
+    const std::string symbol = "X" + std::to_string(n);
+    listed.push_back({n, symbol, "EXTENDED SERIES NUMBER " + std::to_string(n)});
+    WriteFileBytes(dir / MwdFileName(n), MwdBytes(n));
+  }
+  WriteFileBytes(dir / "XMASTER", BuildXmasterBytes(listed));
+  return dir.string();
+}
+
+// One bar of the intraday fixture: date (YYYMMDD), time (HHMMSS) and close; the other
+// fields follow from the close, so every bar tells which it is.
+struct Bar {
+  float date;
+  float time;
+  float close;
+};
+
+inline RawRecord BarRecord(const Bar& bar) {
+  return {bar.date,         bar.time,  bar.close - 0.25f,  bar.close + 0.5f,
+          bar.close - 0.5f, bar.close, 1000.0f + bar.close};
+}
+
+// BARS (file 1): 28-byte intraday records without a DOP file, as stooq writes them.
+inline SeriesSpec BarSeries(const std::vector<Bar>& bars) {
+  SeriesSpec series;
+  series.symbol = "BARS";
+  series.name = "BARS INTRADAY";
+  series.periodicity = 'I';
+  series.fields = {Field::Date, Field::Time,  Field::Open, Field::High,
+                   Field::Low,  Field::Close, Field::Vol};
+  series.writeDop = false;
+  for (const Bar& bar : bars) series.records.push_back(BarRecord(bar));
+  return series;
+}
+
+// Three days of four 5-minute bars from 09:00 (Wed 11/13/13 .. Fri 11/15/13); closes
+// 10, 11, 12, ... in file order.
+inline std::vector<Bar> ThreeDaysOfBars() {
+  std::vector<Bar> bars;
+  float close = 10.0f;
+  for (const float date : {1131113.0f, 1131114.0f, 1131115.0f})
+    for (const float time : {90000.0f, 90500.0f, 91000.0f, 91500.0f})
+      bars.push_back({date, time, close++});
+  return bars;
+}
+
+inline PortfolioSpec BarPortfolio(const std::vector<Bar>& bars = ThreeDaysOfBars()) {
+  return Portfolio({SeriesEntry(BarSeries(bars))});
+}
+
+// The F1.DAT a portfolio of these bars has: what a write must leave, byte for byte.
+inline Bytes BarDatBytes(const fs::path& scratch, const std::vector<Bar>& bars) {
+  Write(scratch, BarPortfolio(bars));
+  return ReadFileBytes(scratch / "F1.DAT");
+}
+
+// Temporary files of a write anywhere below root.
+inline std::vector<std::string> TemporariesBelow(const fs::path& root) {
+  std::vector<std::string> found;
+  for (const auto& entry : fs::recursive_directory_iterator(root))
+    if (IsWriterTemporaryName(entry.path().filename().string()))
+      found.push_back(entry.path().string());
+  return found;
+}
+
+// MASTER's header counts exactly the records it holds, no two records share a file number,
+// and the data file of every record is there.
+inline void ExpectMasterSound(const fs::path& dir) {
+  const Bytes master = ReadFileBytes(dir / "MASTER");
+  ASSERT_GE(master.size(), kMasterRecordSize);
+  const int records = static_cast<int>(master.size() / kMasterRecordSize) - 1;
+  EXPECT_EQ(master.size() % kMasterRecordSize, 0u) << dir;
+  EXPECT_EQ(MasterHeaderField(master, 0), records) << dir;
+  std::vector<int> numbers;
+  for (int i = 0; i < records; ++i) {
+    const int number = MasterRecordBytes(master, i)[0];
+    EXPECT_EQ(std::count(numbers.begin(), numbers.end(), number), 0) << dir << " F" << number;
+    numbers.push_back(number);
+    EXPECT_TRUE(fs::exists(dir / DatFileName(number))) << dir << " F" << number;
+  }
+}
+
+// Whether the folder (or one below it) lists the symbol.
+inline bool Holds(const std::string& dir, const std::string& symbol) {
+  FoundSymbol found;
+  return FindSymbol(dir, symbol, found) == kOk;
+}
+
+// What every window says when another program keeps the portfolio past the wait.
+inline const std::string kBusyText =
+    "The portfolio is being changed by another program.\nTry again when it has "
+    "finished.\n\nNothing was changed.";
+
+// Sets how long writers wait for a held portfolio, and restores the wait when it goes.
+class LockWait {
+ public:
+  explicit LockWait(std::chrono::milliseconds wait) : saved_(PortfolioLockWait()) {
+    SetPortfolioLockWait(wait);
+  }
+  ~LockWait() { SetPortfolioLockWait(saved_); }
+
+ private:
+  std::chrono::milliseconds saved_;
+};
+
+// Holds a folder's lock the way any other program would: flock on the folder itself.
+class FolderHolder {
+ public:
+  explicit FolderHolder(const fs::path& folder)
+      : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    EXPECT_GE(fd_, 0) << folder;
+    EXPECT_EQ(::flock(fd_, LOCK_EX | LOCK_NB), 0) << folder;
+  }
+  ~FolderHolder() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FolderHolder(const FolderHolder&) = delete;
+  FolderHolder& operator=(const FolderHolder&) = delete;
+
+ private:
+  int fd_;
+};
 
 }  // namespace voltrim::testing

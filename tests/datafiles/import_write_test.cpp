@@ -1,16 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "companion_fixtures.h"
-#include "datafiles/format/emaster.h"
-#include "datafiles/format/series.h"
 #include "datafiles/write/import_quotes.h"
 #include "datafiles/write/new_files.h"
 #include "fixtures.h"
 
 namespace voltrim::testing {
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr std::array<bool, kFieldKindCount> kDailyFields = {true, false, true, true,
                                                             true, true,  true, false};

@@ -3,13 +3,11 @@
 #include <cstdint>
 
 #include "datafiles/format/intraday.h"
-#include "datafiles/intraday_fixture.h"
-#include "datafiles/write/rewrite_series.h"
+
+#include "fixtures.h"
 
 namespace voltrim::testing {
 namespace {
-
-namespace fs = std::filesystem;
 
 DayNumber Nov(int day) { return Day(2013, 11, day); }
 

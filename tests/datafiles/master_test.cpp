@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "datafiles/io/portfolio_files.h"
 #include "fixtures.h"
 
 namespace voltrim::testing {

@@ -5,20 +5,13 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "datafiles/format/master.h"
-#include "datafiles/format/master_image.h"
-#include "datafiles/format/series.h"
-#include "datafiles/format/xmaster.h"
 #include "datafiles/io/file_ops.h"
-#include "datafiles/io/portfolio_files.h"
-#include "datafiles/io/replace_file.h"
 #include "fixtures.h"
 #include "samples/sample_portfolios.h"
 
 namespace voltrim::testing {
 namespace {
 
-namespace fs = std::filesystem;
 using file_ops::MemoryFiles;
 
 TEST(MemoryFilesTest, PathsNameOneFileHoweverTheyAreWritten) {

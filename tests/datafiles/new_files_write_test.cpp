@@ -1,9 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "companion_fixtures.h"
-#include "datafiles/format/emaster.h"
-#include "datafiles/format/master_image.h"
-#include "datafiles/format/series.h"
 #include "datafiles/io/change_journal.h"
 #include "datafiles/write/new_files.h"
 #include "datafiles/write/symbol_files.h"
@@ -11,8 +7,6 @@
 
 namespace voltrim::testing {
 namespace {
-
-namespace fs = std::filesystem;
 
 class NewFilesTest : public ::testing::Test {
  protected:

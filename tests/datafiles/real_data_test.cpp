@@ -2,9 +2,6 @@
 
 #include <algorithm>
 
-#include "datafiles/format/master_image.h"
-#include "datafiles/format/series.h"
-#include "datafiles/io/portfolio_files.h"
 #include "datafiles/write/repair_master.h"
 #include "fixtures.h"
 

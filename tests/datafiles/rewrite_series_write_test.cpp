@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "datafiles/write/rewrite_series.h"
 #include "fixtures.h"
 
 namespace voltrim::testing {
@@ -239,18 +238,6 @@ TEST(RewriteSeries, RefusedRequestsTouchNoFile) {
     EXPECT_EQ(TakeSnapshot(a.temp.path()), a.before);
     EXPECT_EQ(RewriteSeries(Edit(edit_kind::kSet, 1, 2), a.dir, "NOSUCH"), kFileNotFound);
   }
-}
-
-// The largest series a DAT header can count: an insert would overflow the count.
-TEST(RewriteSeries, AnInsertThatWouldOverflowTheCountIsRefused) {
-  TempDir temp;
-  const std::string dir =
-      Write(temp.path() / "p", Portfolio({SeriesEntry(MakeDailySeries(
-                                   1, "BIG", "BIG CORP", Quotes(32766, Day(1970, 1, 5))))}));
-  const Snapshot before = TakeSnapshot(temp.path());
-  const DayNumber tuesday = Day(1970, 1, 6);
-  EXPECT_EQ(RewriteSeries(Edit(edit_kind::kInsert, tuesday, tuesday), dir, "BIG"), kBadRequest);
-  EXPECT_EQ(TakeSnapshot(temp.path()), before);
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <map>
 
-#include "datafiles/io/portfolio_files.h"
 #include "fixtures.h"
 
 namespace voltrim::testing {

@@ -1,16 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "datafiles/format/master_image.h"
-#include "datafiles/io/portfolio_files.h"
 #include "datafiles/write/repair_master.h"
-#include "datafiles/write/rewrite_series.h"
 #include "datafiles/write/symbol_files.h"
 #include "fixtures.h"
 
 namespace voltrim::testing {
 namespace {
-
-namespace fs = std::filesystem;
 
 // Series numbered as given, named prefix + number, each of a different length.
 PortfolioSpec WithNumbers(const std::vector<int>& numbers, const std::string& prefix = "S") {

@@ -4,16 +4,12 @@
 #include <functional>
 
 #include "browser/grid_text.h"
-#include "companion_fixtures.h"
-#include "datafiles/write/rewrite_series.h"
 #include "datafiles/write/symbol_files.h"
 #include "datafiles/write/xmaster_write.h"
 #include "fixtures.h"
 
 namespace voltrim::testing {
 namespace {
-
-namespace fs = std::filesystem;
 
 // The file decoded here from its bytes, not through the code under test, as the real
 // folders lay it out: a 150-byte header (record count at 10 and again at 14, the next file
@@ -39,14 +35,6 @@ Bytes WithDate(Bytes b, int record, std::size_t offset, std::uint32_t yyyymmdd) 
   for (std::size_t i = 0; i < 4; ++i)
     b[At(record) + offset + i] = static_cast<unsigned char>(yyyymmdd >> (8 * i));
   return b;
-}
-
-// The series number `number` of a six-field daily layout, as the MWD file holds it.
-Bytes MwdBytes(int number, int quotes = 3) {
-  const SeriesSpec series =
-      MakeDailySeries(number, "X" + std::to_string(number), "",
-                      Quotes(quotes, Day(2000, 1, 3), static_cast<float>(number)), false);
-  return BuildDatBytes(series);
 }
 
 // p: ACME (F1) in MASTER, X256 and X257 in XMASTER.
@@ -335,12 +323,6 @@ TEST(WideXmasterFolder, EverySeriesIsListedReadAndWritable) {
   EXPECT_EQ(ReadFileBytes(fs::path(dir) / "XMASTER"), WithDate(old, 999, 116, 20000104));
 }
 
-}  // namespace
-}  // namespace voltrim::testing
-
-namespace voltrim::testing {
-namespace {
-
 // EMASTER's 14-character symbols, each against MASTER's first 14 characters, from the bytes:
 // EMASTER's 192-byte records hold the file number at 2 and the symbol at 11 (14 bytes).
 void ExpectEmasterMirrorsFully(const fs::path& dir) {
@@ -388,12 +370,6 @@ TEST(EmasterMirror, SymbolsFillingAllFourteenCharactersStayInStep) {
             kOk);
   ExpectEmasterMirrorsFully(q);
 }
-
-}  // namespace
-}  // namespace voltrim::testing
-
-namespace voltrim::testing {
-namespace {
 
 // The listing read once resolves names as ResolveInDirectory does.
 TEST(FolderNamesTest, ResolvesAsTheLookupOfEachName) {

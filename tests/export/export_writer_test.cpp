@@ -7,9 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "datafiles/companion_fixtures.h"
+#include "datafiles/fixtures.h"
 #include "datafiles/io/portfolio_files.h"
 #include "export/portfolio_export.h"
+#include "export/portfolio_series.h"
+#include "samples/sample_portfolios.h"
 #include "support/export_text.h"
 
 namespace voltrim::testing {
@@ -108,30 +110,58 @@ TEST(WideFolderExport, EverySeriesOfMasterAndXmasterExports) {
 }
 
 // The whole-portfolio export formats several series at once ahead of the one it writes:
-// the stream must still be every readable series in MASTER order, and the unreadable ones
-// named in that order, wherever they fall.
-TEST(WideFolderExport, WholePortfolioKeepsMasterOrderAndNamesWhatItLeavesOut) {
+// the stream must still be each readable series' own export in index order (MASTER's, then
+// XMASTER's), every line led by its symbol, and the unreadable ones named in that order,
+// wherever they fall. A wide folder with data files missing among 300, the demonstration
+// portfolios and every real folder.
+TEST(WideFolderExport, WholePortfolioIsEachSeriesOwnExportAndNamesWhatItLeavesOut) {
+  namespace fs = std::filesystem;
   TempDir temp;
-  const std::string dir = WriteWideFolder(temp.path(), 0);
-  const std::vector<int> missing = {1, 9, 10, 100, 255};
-  for (int n : missing) std::filesystem::remove(std::filesystem::path(dir) / DatFileName(n));
-  ExportSettings settings;
-  settings.omit = {1, 1, 1, 0, 1, 1};
-  std::string expected;
-  for (int n = 1; n <= kMaxSymbols; ++n) {
-    if (std::find(missing.begin(), missing.end(), n) != missing.end()) continue;
-    const std::string symbol = "M" + std::to_string(n);
-    std::istringstream lines(ExportText(dir, symbol, 3, settings));
-    for (std::string line; std::getline(lines, line);) expected += symbol + " " + line + "\n";
+  const std::string wide = WriteWideFolder(temp.path() / "wide", 45);
+  for (int n : {1, 9, 10, 100, 255}) fs::remove(fs::path(wide) / DatFileName(n));
+  fs::remove(fs::path(wide) / MwdFileName(300));
+  std::vector<std::string> written, dirs = {wide};
+  ASSERT_EQ(WriteSamplePortfolios(temp.str() + "/demo", written), kOk);
+  for (const char* name : {"Stocks", "Futures", "Legacy"})
+    dirs.push_back(temp.str() + "/demo/" + name);
+  if (!SharedDataDir().empty() && fs::exists(SharedDataDir())) {
+    for (const auto& entry : fs::directory_iterator(SharedDataDir()))
+      if (entry.is_directory()) dirs.push_back(entry.path().string());
   }
-  StringSink all;
-  std::vector<SkippedSeries> skipped;
-  ASSERT_EQ(WritePortfolioExport(all, dir, settings, ExportFormat::Text, skipped), kOk);
-  EXPECT_EQ(all.text, expected);
-  std::vector<std::string> named;
-  for (const SkippedSeries& series : skipped) named.push_back(series.symbol + " " + series.file);
-  EXPECT_EQ(named, (std::vector<std::string>{"M1 F1.DAT", "M9 F9.DAT", "M10 F10.DAT",
-                                             "M100 F100.DAT", "M255 F255.DAT"}));
+  const ExportSettings settings{};
+  for (const std::string& dir : dirs) {
+    SCOPED_TRACE(dir);
+    std::vector<ListedSeries> listed;
+    ASSERT_EQ(ListPortfolioSeries(dir, listed), kOk);
+    std::string expected;
+    std::vector<std::string> unreadable;
+    for (const ListedSeries& series : listed) {
+      const std::string& symbol = series.symbolText;
+      SeriesBuffer buffer(1);
+      SeriesLocation location;
+      if (LocateAnySeries(dir, symbol, location) != kOk ||
+          ReadSeriesAt(buffer, location, 0, 0) != kOk) {
+        unreadable.push_back(symbol);
+        continue;
+      }
+      std::istringstream lines(ExportText(dir, symbol, buffer.Total(), settings));
+      for (std::string line; std::getline(lines, line);) expected += symbol + " " + line + "\n";
+    }
+    StringSink all;
+    std::vector<SkippedSeries> skipped;
+    ASSERT_EQ(WritePortfolioExport(all, dir, settings, ExportFormat::Text, skipped), kOk);
+    EXPECT_TRUE(all.text == expected) << all.text.substr(0, 2000);
+    std::vector<std::string> named;
+    for (const SkippedSeries& series : skipped)
+      named.push_back(dir == wide ? series.symbol + " " + series.file : series.symbol);
+    if (dir == wide) {
+      EXPECT_EQ(named,
+                (std::vector<std::string>{"M1 F1.DAT", "M9 F9.DAT", "M10 F10.DAT", "M100 F100.DAT",
+                                          "M255 F255.DAT", "X300 F300.MWD"}));
+    } else {
+      EXPECT_EQ(named, unreadable);
+    }
+  }
 }
 
 }  // namespace

@@ -1,76 +1,59 @@
 #include <QCheckBox>
-#include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QScreen>
+#include <QImage>
 #include <QStatusBar>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextDocument>
 
 #include "app/help_window.h"
 #include "browser/ui/series_facts_dialog.h"
-#include "discovery/discovery_filter.h"
 #include "discovery/ui/search_filter_dialog.h"
 #include "gui_fixture.h"
-#include "widgets/dialog_frame.h"
 
 namespace voltrim::testing {
 namespace {
 
 using DialogsTest = GuiTest;
 
-TEST_F(DialogsTest, SearchFilterRefusesAnUnknownDriveThenStoresAndRescans) {
-  Portfolio("keep/p", PortfolioOf({"AAA"}, 3));
-  Portfolio("other/q", PortfolioOf({"QQQ"}, 3));
-  Start();
-  onDialog = [&](QDialog& dialog) {
-    auto& filter = dynamic_cast<SearchFilterDialog&>(dialog);
-    EXPECT_EQ(dialog.windowTitle(), "Portfolio Search Filter");
-    dialog.show();
-    EXPECT_TRUE(filter.LimitBox()->isChecked());
-    EXPECT_EQ(filter.PathEdit()->text().toStdString(), drive.str());
-    // The path can be edited only while the limit is on.
-    QTest::mouseClick(filter.LimitBox(), Qt::LeftButton);
-    EXPECT_FALSE(filter.PathEdit()->isEnabled());
-    QTest::mouseClick(filter.LimitBox(), Qt::LeftButton);
-    filter.PathEdit()->setText("relative/data");
-    Press(dialog, QDialogButtonBox::Ok);
-    EXPECT_TRUE(dialog.isVisible());  // refused: the dialog stays, the text kept
-    EXPECT_EQ(filter.PathEdit()->text(), "relative/data");
-    filter.PathEdit()->setText(QString::fromStdString(drive.str() + "/keep"));
-    QTest::mouseClick(filter.MasterFixBox(), Qt::LeftButton);
-    Press(dialog, QDialogButtonBox::Ok);
-    return dialog.result();
-  };
-  window->Action(command::kSearchFilter)->trigger();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "The Search Filter path refers to an unknown drive");
-  EXPECT_EQ(settings.GetString("Search", "Name", ""), drive.str() + "/keep");
-  EXPECT_EQ(settings.GetInt("Search", "Limit", 0), 1);
-  EXPECT_EQ(settings.GetInt("Search", "MasterFix", 0), 1);
-  WaitForScan();
-  EXPECT_EQ(View().PortfolioList()->count(), 1);
+// The manual's title, and every picture of it loaded the way the help window loads it.
+void ExpectTheWholeManual(HelpWindow& help) {
+  EXPECT_EQ(help.Browser()->document()->metaInformation(QTextDocument::DocumentTitle),
+            "Voltrim user manual");
+  int shown = 0;
+  std::vector<std::string> missing;
+  for (QTextBlock block = help.Browser()->document()->begin(); block.isValid();
+       block = block.next()) {
+    for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
+      const QTextCharFormat format = fragment.fragment().charFormat();
+      if (!format.isImageFormat()) continue;
+      ++shown;
+      const QString name = format.toImageFormat().name();
+      const QVariant data = help.Browser()->loadResource(QTextDocument::ImageResource, QUrl(name));
+      if (QImage::fromData(data.toByteArray()).isNull()) missing.push_back(name.toStdString());
+    }
+  }
+  EXPECT_GT(shown, 5);
+  EXPECT_EQ(missing, std::vector<std::string>{});
 }
 
-// Browse... chooses the folder to search with the mouse: the limit goes on, OK rescans and
-// lists the portfolios of that folder alone, the first selected.
-TEST_F(DialogsTest, SearchFilterBrowseChoosesTheFolderToSearch) {
+// A path on no drive is refused with the dialog kept; OK stores the filter and rescans.
+TEST_F(DialogsTest, SearchFilterBrowsesRefusesAnUnknownDriveThenStoresAndRescans) {
   Portfolio("a/p", PortfolioOf({"AAA"}, 3));
   const std::string mine = Portfolio("mine/x", PortfolioOf({"XXX", "YYY"}, 4));
   Portfolio("mine/y", PortfolioOf({"ZZZ"}, 5));
   settings.SetInt("Search", "Limit", 0);
   Start();
   ASSERT_EQ(View().PortfolioList()->count(), 3);
-  int choosers = 0;
   onDialog = [&](QDialog& dialog) {
     if (auto* chooser = qobject_cast<QFileDialog*>(&dialog)) {
-      ++choosers;
-      EXPECT_EQ(chooser->fileMode(), QFileDialog::Directory);
       chooser->setDirectory(QString::fromStdString(drive.str()));
       chooser->selectFile(QString::fromStdString(drive.str() + "/mine"));
       return int(QDialog::Accepted);
     }
     auto& filter = dynamic_cast<SearchFilterDialog&>(dialog);
+    EXPECT_EQ(dialog.windowTitle(), "Portfolio Search Filter");
     dialog.show();
     EXPECT_FALSE(filter.LimitBox()->isChecked());
     EXPECT_FALSE(filter.PathEdit()->isEnabled());
@@ -78,31 +61,24 @@ TEST_F(DialogsTest, SearchFilterBrowseChoosesTheFolderToSearch) {
     EXPECT_EQ(filter.PathEdit()->text().toStdString(), drive.str() + "/mine");
     EXPECT_TRUE(filter.LimitBox()->isChecked());
     EXPECT_TRUE(filter.PathEdit()->isEnabled());
+    filter.PathEdit()->setText("relative/data");
+    Press(dialog, QDialogButtonBox::Ok);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(filter.PathEdit()->text(), "relative/data");
+    filter.PathEdit()->setText(QString::fromStdString(drive.str() + "/mine"));
+    QTest::mouseClick(filter.MasterFixBox(), Qt::LeftButton);
     Press(dialog, QDialogButtonBox::Ok);
     return dialog.result();
   };
   window->Action(command::kSearchFilter)->trigger();
-  EXPECT_EQ(choosers, 1);
+  EXPECT_EQ(Texts(), std::vector<std::string>{"The Search Filter path refers to an unknown drive"});
+  EXPECT_EQ(settings.GetString("Search", "Name", ""), drive.str() + "/mine");
+  EXPECT_EQ(settings.GetInt("Search", "Limit", 0), 1);
+  EXPECT_EQ(settings.GetInt("Search", "MasterFix", 0), 1);
   WaitForScan();
   ASSERT_EQ(View().PortfolioList()->count(), 2);
   EXPECT_EQ(State().portfolioDir, mine);
-  EXPECT_EQ(View().PortfolioList()->currentRow(), 0);
   EXPECT_EQ(State().quotes.loadedSymbol, "XXX");
-  EXPECT_EQ(settings.GetString("Search", "Name", ""), drive.str() + "/mine");
-}
-
-// `voltrim FOLDER`: the window opens on FOLDER's portfolios with the first selected.
-TEST_F(DialogsTest, AStartFolderOpensWithItsPortfoliosListed) {
-  Portfolio("a/p", PortfolioOf({"AAA"}, 3));
-  const std::string first = Portfolio("mine/b", PortfolioOf({"BBB"}, 4));
-  Portfolio("mine/c", PortfolioOf({"CCC"}, 5));
-  ASSERT_EQ(UseStartFolder(settings, drive.str() + "/mine", {drive.str()}), std::nullopt);
-  Start();
-  ASSERT_EQ(View().PortfolioList()->count(), 2);
-  EXPECT_EQ(View().PortfolioList()->currentRow(), 0);
-  EXPECT_EQ(State().portfolioDir, first);
-  EXPECT_EQ(State().quotes.loadedSymbol, "BBB");
-  EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(DialogsTest, SymbolAboutShowsTheCurrentRowsFactsOrSaysTheyCannotBeRead) {
@@ -113,14 +89,11 @@ TEST_F(DialogsTest, SymbolAboutShowsTheCurrentRowsFactsOrSaysTheyCannotBeRead) {
   onDialog = [&](QDialog& dialog) {
     auto& facts = dynamic_cast<SeriesFactsDialog&>(dialog);
     ++dialogs;
-    EXPECT_EQ(dialog.windowTitle(), "About Selected Quote Series");
     EXPECT_EQ(facts.ValueOf("Number of quotes"), "10");
     EXPECT_EQ(facts.FormatOf("OI", true), "");  // no open interest stored
     return QDialog::Accepted;
   };
   window->Action(command::kSymbolAbout)->trigger();
-  EXPECT_EQ(dialogs, 1);
-
   std::filesystem::remove(std::filesystem::path(dir) / "F2.DAT");
   window->Action(command::kSymbolAbout)->trigger();  // a box instead of an empty dialog
   EXPECT_EQ(dialogs, 1);
@@ -128,53 +101,24 @@ TEST_F(DialogsTest, SymbolAboutShowsTheCurrentRowsFactsOrSaysTheyCannotBeRead) {
   EXPECT_TRUE(boxes[0].text.startsWith("The facts of BBB cannot be read"));
 }
 
-TEST_F(DialogsTest, BoxesAreTitledVoltrimWithTheIconOfTheirKind) {
+TEST_F(DialogsTest, BoxesAreTitledVoltrimWithTheIconOfTheirKindAndTheWaitCursorNests) {
   prompt->ShowMessage("plain", MessageIcon::Default);
   prompt->ShowMessage("bad", MessageIcon::Error);
   prompt->ShowMessage("note", MessageIcon::Information);
-  answers.push_back(QMessageBox::Yes);
-  EXPECT_TRUE(prompt->AskYesNo("Sure?"));
+  EXPECT_FALSE(prompt->AskYesNo("Sure?"));
   ASSERT_EQ(boxes.size(), 4u);
-  for (const ShownBox& box : boxes) EXPECT_EQ(box.title, "Voltrim");
-  const QMessageBox::Icon icons[] = {QMessageBox::Warning, QMessageBox::Critical,
-                                     QMessageBox::Information, QMessageBox::Question};
-  for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(boxes[i].icon, icons[i]) << i;
+  std::vector<QMessageBox::Icon> icons;
+  for (const ShownBox& box : boxes)
+    icons.push_back(box.title == "Voltrim" ? box.icon : QMessageBox::NoIcon);
+  EXPECT_EQ(icons, (std::vector{QMessageBox::Warning, QMessageBox::Critical,
+                                QMessageBox::Information, QMessageBox::Question}));
   EXPECT_EQ(boxes[3].buttons, QMessageBox::Yes | QMessageBox::No);
-}
-
-TEST_F(DialogsTest, WaitCursorNestsAndIsAlwaysTakenDown) {
   prompt->BeginWait();
   prompt->BeginWait();
-  EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
   prompt->EndWait();
+  EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
   prompt.reset();  // a prompt destroyed mid-wait leaves no cursor behind
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-}
-
-TEST_F(DialogsTest, DialogsHaveAFixedSizeAndNoMinimiseOrMaximiseButton) {
-  Start();
-  bool checked = false;
-  onDialog = [&](QDialog& dialog) {
-    dialog.show();
-    EXPECT_FALSE(dialog.windowFlags() & Qt::WindowMinMaxButtonsHint);
-    EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
-    checked = true;
-    return 0;
-  };
-  window->Action(command::kSearchFilter)->trigger();
-  EXPECT_TRUE(checked);
-}
-
-// A file dialog is for browsing: resizable, and no larger than the screen it opens on.
-TEST_F(DialogsTest, FileDialogsStayResizableAndFitTheScreen) {
-  QFileDialog dialog;
-  dialog.resize(5000, 4000);
-  FixDialogFrame(dialog);
-  const QSize screen = dialog.screen()->availableGeometry().size();
-  EXPECT_LE(dialog.width(), screen.width());
-  EXPECT_LE(dialog.height(), screen.height());
-  EXPECT_NE(dialog.minimumSize(), dialog.maximumSize());
-  EXPECT_FALSE(dialog.windowFlags() & Qt::WindowMinMaxButtonsHint);
 }
 
 TEST_F(DialogsTest, HelpOpensBesideTheWindowAndEscapeOrCtrlWCloseIt) {
@@ -185,11 +129,10 @@ TEST_F(DialogsTest, HelpOpensBesideTheWindowAndEscapeOrCtrlWCloseIt) {
   auto* help = window->findChild<HelpWindow*>();
   ASSERT_NE(help, nullptr);
   ASSERT_TRUE(QTest::qWaitForWindowActive(help, kActivationMs));
-  EXPECT_GT(help->Browser()->document()->documentMargin(), 4);
+  ExpectTheWholeManual(*help);  // the program's own copy: none is installed beside it
   QTest::keyClick(help->Browser(), Qt::Key_W, Qt::ControlModifier);
   EXPECT_FALSE(help->isVisible());
-  // Activation moves back to the main window after the close; reopening before it has would
-  // let a late activation of the main window take the Escape below.
+  // Else a late activation of the main window would take the Escape below.
   ASSERT_TRUE(QTest::qWaitFor([&] { return !help->isActiveWindow(); }, kActivationMs));
   window->Action(command::kHelpTopics)->trigger();
   ASSERT_TRUE(QTest::qWaitForWindowActive(help, kActivationMs));
@@ -197,16 +140,17 @@ TEST_F(DialogsTest, HelpOpensBesideTheWindowAndEscapeOrCtrlWCloseIt) {
   EXPECT_FALSE(help->isVisible());
 }
 
-TEST_F(DialogsTest, APromptShownBeforeTheWindowTakesTheHelpTextsPlace) {
-  Open();
-  window->hide();
-  window->statusBar()->showMessage("Filter");
-  window->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-  EXPECT_FALSE(window->MessagePane()->isVisible());
-  window->statusBar()->clearMessage();
-  EXPECT_TRUE(window->MessagePane()->isVisible());
-  EXPECT_EQ(window->MessagePane()->text(), "For Help, press F1");
+// Run by the install check (packaging_install); skipped in the ordinary run.
+TEST(InstalledManual, HelpTopicsOfTheInstalledProgramShowsTheInstalledManual) {
+  const QString bin = qEnvironmentVariable("VOLTRIM_INSTALLED_BINDIR");
+  if (bin.isEmpty()) GTEST_SKIP() << "VOLTRIM_INSTALLED_BINDIR names an installed bin folder";
+  const QUrl url = HelpWindow::ManualUrl(bin);
+  ASSERT_TRUE(url.isLocalFile()) << "not found beside " << bin.toStdString() << ": "
+                                 << url.toString().toStdString();
+  const QString prefix = QDir(bin + QStringLiteral("/..")).canonicalPath() + '/';
+  EXPECT_TRUE(url.toLocalFile().startsWith(prefix)) << url.toLocalFile().toStdString();
+  HelpWindow help(nullptr, url);
+  ExpectTheWholeManual(help);
 }
 
 }  // namespace

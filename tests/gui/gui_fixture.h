@@ -1,9 +1,7 @@
 #pragma once
 
 #include <QAbstractButton>
-#include <QComboBox>
 #include <QDialogButtonBox>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -38,53 +36,43 @@ struct ShownBox {
 };
 
 // Dialog widgets by object name, and a user's way of filling them in.
+template <typename Widget>
+Widget* ChildOf(QDialog& dialog, const char* name) {
+  auto* child = dialog.findChild<Widget*>(QLatin1String(name));
+  EXPECT_NE(child, nullptr) << name;
+  return child;
+}
 inline QLineEdit* FieldOf(QDialog& dialog, const char* name) {
-  auto* field = dialog.findChild<QLineEdit*>(QLatin1String(name));
-  EXPECT_NE(field, nullptr) << name;
-  return field;
+  return ChildOf<QLineEdit>(dialog, name);
 }
-
 inline QPushButton* ButtonOf(QDialog& dialog, const char* name) {
-  auto* button = dialog.findChild<QPushButton*>(QLatin1String(name));
-  EXPECT_NE(button, nullptr) << name;
-  return button;
+  return ChildOf<QPushButton>(dialog, name);
 }
-
 inline QString LabelOf(QDialog& dialog, const char* name) {
   auto* label = dialog.findChild<QLabel*>(QLatin1String(name));
   return label ? label->text() : QStringLiteral("<none>");
 }
-
 inline void Press(QDialog& dialog, QDialogButtonBox::StandardButton which) {
   QTest::mouseClick(dialog.findChild<QDialogButtonBox*>()->button(which), Qt::LeftButton);
 }
-
-// Replaces a field's text by typing, as a user who selected it first.
+// Replaces a field's text by typing, as a user who selected it first ("" erases it).
 inline void TypeInto(QLineEdit* field, const char* keys) {
   field->selectAll();
+  if (*keys == '\0') QTest::keyClick(field, Qt::Key_Backspace);
   QTest::keyClicks(field, QLatin1String(keys));
 }
-
-inline void MousePress(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
-
 // On the indicator: a check box or radio button reacts only to clicks on it or its label.
 inline void Click(QAbstractButton* button) {
   QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(6, button->height() / 2));
 }
-
 // Waits, running the event loop, until the condition holds or the time is up.
 inline bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 5000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!condition()) {
-    if (timer.elapsed() > timeoutMs) return false;
-    QTest::qWait(10);
-  }
-  return true;
+  return QTest::qWaitFor(condition, timeoutMs);
 }
 
-// The desktop program over a temporary folder that stands in for the machine's one drive,
-// with its settings in another temporary folder.
+using Typed = std::vector<std::pair<const char*, const char*>>;
+
+// The desktop program over a temporary folder standing in for the one drive.
 class GuiTest : public ::testing::Test {
  protected:
   GuiTest() {
@@ -134,6 +122,33 @@ class GuiTest : public ::testing::Test {
     Open();
     WaitForSetUp();
   }
+  // Shortcuts reach the active window only.
+  void Activate() {
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  }
+  // Runs a command as its menu item would, once the enabling has caught up with the state.
+  void Trigger(int commandId) {
+    window->RefreshFromState();
+    QAction* action = window->Action(commandId);
+    ASSERT_TRUE(action->isEnabled()) << commandId;
+    action->trigger();
+  }
+  bool Enabled(int commandId) { return window->Action(commandId)->isEnabled(); }
+  // Answers the dialogs opened from now on: shown, the fields typed into, then OK.
+  void Answer(Typed typed) {
+    onDialog = [typed](QDialog& dialog) {
+      dialog.show();
+      for (const auto& [field, keys] : typed) TypeInto(FieldOf(dialog, field), keys);
+      Press(dialog, QDialogButtonBox::Ok);
+      return dialog.result();
+    };
+  }
+  std::vector<std::string> Texts() const {
+    std::vector<std::string> texts;
+    for (const ShownBox& box : boxes) texts.push_back(box.text.toStdString());
+    return texts;
+  }
 
   CVoltrimView& View() { return *window->View(); }
   const BrowserState& State() { return window->View()->State(); }
@@ -146,9 +161,9 @@ class GuiTest : public ::testing::Test {
     const QRect cell = grid.visualRect(grid.model()->index(row, 0));
     QTest::mouseClick(grid.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
   }
-  void Key(QWidget& widget, Qt::Key key) {
+  void Key(QWidget& widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     widget.setFocus();
-    QTest::keyClick(&widget, key);
+    QTest::keyClick(&widget, key, modifiers);
   }
   std::string Title() const { return window->windowTitle().toStdString(); }
 

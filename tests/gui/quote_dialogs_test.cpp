@@ -1,17 +1,147 @@
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QRadioButton>
+#include <QStatusBar>
+
+#include "cli/cli_run.h"
+#include "datafiles/fixtures.h"
+#include "export/export_command.h"
+#include "export/ui/export_dialog.h"
 #include "gui_fixture.h"
+#include "twin_drive.h"
 
 namespace voltrim::testing {
 namespace {
 
+namespace fs = std::filesystem;
+
+// Bars: BARS (three days of four 5-minute bars, newest first) beside the daily ACME.
+enum class Data { kAcme, kTwoPortfolios, kHuge, kBars };
+
 struct QuoteDialogsTest : GuiTest {
-  void Trigger(int commandId) {
-    window->RefreshFromState();
-    QAction* action = window->Action(commandId);
-    ASSERT_TRUE(action->isEnabled()) << commandId;
-    action->trigger();
+  void Plant(Data data) {
+    if (data == Data::kAcme) Portfolio("p", AcmePortfolio());
+    if (data == Data::kTwoPortfolios) Portfolio("a", PortfolioOf({"AAA", "BBB"}));
+    if (data == Data::kTwoPortfolios) Portfolio("b", PortfolioOf({"BBB"}));
+    if (data == Data::kHuge) {
+      Portfolio("p", testing::Portfolio({SeriesEntry(MakeDailySeries(
+                         1, "BIG", "BIG", {{Day(2000, 1, 3), 1e15f, 2, 1, 2, 5}}))}));
+    }
+    if (data != Data::kBars) return;
+    PortfolioSpec plan = BarPortfolio();
+    SeriesSpec acme = AcmeSeries();
+    acme.fileNumber = 2;
+    plan.entries.push_back(SeriesEntry(acme));
+    Portfolio("p", plan);
   }
-  QString Date(int row) { return Cell(Quotes(), row, 0); }
 };
+
+constexpr int kMidDay = 6;  // 11/14/13 09:05:00 in the bars
+
+enum class Ends { kStaysOpen, kCloses, kNoDialog };
+
+// A request a dialog or its command refuses: the box, and nothing written.
+struct Refusal {
+  const char* name;
+  Data data;
+  int symbolRow, quoteRow;  // clicked first unless -1
+  int commandId;
+  Typed shown;                     // as the dialog opens
+  Typed typed;                     // then typed before OK
+  std::vector<std::string> texts;  // "@" stands for the drive's folder
+  Ends ends = Ends::kStaysOpen;
+  std::deque<QMessageBox::StandardButton> answers = {};
+  const char* selected = nullptr;  // the field whose text is selected after the refusal
+};
+
+void PrintTo(const Refusal& c, std::ostream* os) { *os << c.name; }
+
+// clang-format off
+const Refusal kRefusals[] = {
+    {"EditTooLong", Data::kHuge, -1, 0, command::kQuoteEdit, {{"open", "999999986991104.0000"}},
+     {}, {"Please enter no more than 16 characters."}, Ends::kStaysOpen, {}, "open"},
+    // No to the question returns to the dialog with what was typed.
+    {"EditContradictory", Data::kAcme, -1, 0, command::kQuoteEdit, {}, {{"high", "5"}},
+     {"High is below Low.\n\nSave anyway?"}, Ends::kStaysOpen, {QMessageBox::No}},
+    {"SplitZero", Data::kAcme, -1, 2, command::kQuoteSplit,
+     {{"date", "01/06/00"}, {"oldShares", "1"}}, {{"newShares", "0"}}, {"Invalid Data Entered"}},
+    // The whole series is offered.
+    {"AdjustZero", Data::kAcme, -1, -1, command::kQuoteAdjust,
+     {{"from", "01/03/00"}, {"to", "01/11/00"}}, {{"price", "0"}}, {"Invalid Data Entered"}},
+    // Tue 01/04/00 has Monday before it already.
+    {"AddExisting", Data::kAcme, -1, 3, command::kQuoteAdd, {}, {},
+     {"Date 01/03/00 already exists."}, Ends::kNoDialog},
+    {"DeleteNo", Data::kAcme, -1, 1, command::kQuoteDelete, {}, {},
+     {"You are about to delete the data for date\n01/08/00\nAre you sure?"}, Ends::kStaysOpen,
+     {QMessageBox::No}},
+    {"SymbolEditEmpty", Data::kTwoPortfolios, 1, -1, command::kSymbolEdit,
+     {{"name", "BBB INC"}}, {{"symbol", ""}}, {"You must enter a symbol"}},
+    {"NewSymbolEmpty", Data::kTwoPortfolios, -1, -1, command::kSymbolNew, {}, {},
+     {"You must enter a symbol"}},
+    {"NewSymbolExisting", Data::kTwoPortfolios, -1, -1, command::kSymbolNew, {},
+     {{"symbol", "aaa"}},
+     {"The Symbol addition failed.\n\nReason: Symbol aaa already exists in\n@a"}, Ends::kCloses},
+    // The first destination offered is b, which lists BBB already.
+    {"MoveExisting", Data::kTwoPortfolios, 1, -1, command::kSymbolMove, {}, {},
+     {"The Symbol addition failed.\n\nReason: Symbol BBB already exists in\n@b"}, Ends::kCloses},
+    {"ExportNoName", Data::kAcme, -1, -1, command::kQuoteExport, {}, {{"fileName", ""}},
+     {"file export error"}, Ends::kCloses},
+    // Past the bar after it the file would be out of order.
+    {"BarTimeOutOfOrder", Data::kBars, -1, kMidDay, command::kQuoteEdit,
+     {{"time", "09:05:00"}}, {{"time", "091200"}},
+     {"Choose a time between 09:00:00 and 09:10:00, the times of the bars before and after "
+      "this one."}},
+    // Offered halfway between the bar and the one before.
+    {"BarAddExisting", Data::kBars, -1, kMidDay, command::kQuoteAdd,
+     {{"date", "11/14/13"}, {"time", "09:02:30"}}, {{"time", "090000"}},
+     {"Date 11/14/13 09:00:00 already exists."}},
+};
+// clang-format on
+
+class DialogRefusalTest : public QuoteDialogsTest, public ::testing::WithParamInterface<Refusal> {};
+
+TEST_P(DialogRefusalTest, SaysWhyKeepsWhatWasTypedAndWritesNothing) {
+  const Refusal& c = GetParam();
+  Plant(c.data);
+  Start();
+  if (c.symbolRow >= 0) ClickRow(Symbols(), c.symbolRow);
+  if (c.quoteRow >= 0) ClickRow(Quotes(), c.quoteRow);
+  const Snapshot before = TakeSnapshot(drive.path());
+  answers = c.answers;
+  int dialogs = 0;
+  onDialog = [&](QDialog& dialog) {
+    ++dialogs;
+    dialog.show();
+    for (const auto& [field, text] : c.shown) EXPECT_EQ(FieldOf(dialog, field)->text(), text);
+    std::vector<QString> typed;
+    for (const auto& [field, keys] : c.typed) {
+      TypeInto(FieldOf(dialog, field), keys);
+      typed.push_back(FieldOf(dialog, field)->text());
+    }
+    Press(dialog, QDialogButtonBox::Ok);
+    if (c.ends == Ends::kCloses) return dialog.result();
+    EXPECT_TRUE(dialog.isVisible());
+    if (QLineEdit* selected = c.selected ? FieldOf(dialog, c.selected) : nullptr) {
+      EXPECT_EQ(selected->selectedText(), selected->text());
+    }
+    for (std::size_t i = 0; i < typed.size(); ++i) {
+      EXPECT_EQ(FieldOf(dialog, c.typed[i].first)->text(), typed[i]);
+    }
+    return int{QDialog::Rejected};
+  };
+  Trigger(c.commandId);
+  EXPECT_EQ(dialogs, c.ends == Ends::kNoDialog ? 0 : 1);
+  std::vector<std::string> texts = c.texts;
+  for (std::string& text : texts) {
+    if (const auto at = text.find('@'); at != std::string::npos)
+      text.replace(at, 1, drive.str() + "/");
+  }
+  EXPECT_EQ(Texts(), texts);
+  EXPECT_EQ(TakeSnapshot(drive.path()), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Requests, DialogRefusalTest, ::testing::ValuesIn(kRefusals),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct Navigation {
   bool previous, next, first, last;
@@ -22,255 +152,213 @@ Navigation NavigationOf(QDialog& dialog) {
           ButtonOf(dialog, "first")->isEnabled(), ButtonOf(dialog, "last")->isEnabled()};
 }
 
-TEST_F(QuoteDialogsTest, EditorStepsTheCurrentRowAndCancelKeepsTheFileAndTheRow) {
-  const std::string dir = Portfolio("p", PortfolioOf({"ONE", "TWO"}, 1));
-  Start();
-  onDialog = [&](QDialog& dialog) {
-    EXPECT_EQ(dialog.windowTitle(), "Edit Selected Quote");
-    EXPECT_EQ(NavigationOf(dialog), (Navigation{false, false, false, false}));  // one quote
-    return 0;
-  };
-  Trigger(command::kQuoteEdit);
-
-  ClickRow(Symbols(), 1);  // TWO: two quotes, the newest current
-  const Snapshot before = TakeSnapshot(dir);
-  onDialog = [&](QDialog& dialog) {
-    EXPECT_EQ(LabelOf(dialog, "date"), "01/04/00");
-    EXPECT_EQ(NavigationOf(dialog), (Navigation{true, false, true, false}));
-    TypeInto(FieldOf(dialog, "close"), "99");
-    MousePress(ButtonOf(dialog, "previous"));
-    // The oldest quote, loaded afresh: what was typed is gone.
-    EXPECT_EQ(LabelOf(dialog, "date"), "01/03/00");
-    EXPECT_EQ(FieldOf(dialog, "close")->text(), "10.5000");
-    EXPECT_EQ(FieldOf(dialog, "openInterest")->text(), "N/A");
-    EXPECT_EQ(NavigationOf(dialog), (Navigation{false, true, false, true}));
-    EXPECT_EQ(State().quotes.currentRow, 1);
-    return 0;
-  };
-  Trigger(command::kQuoteEdit);
-  EXPECT_EQ(TakeSnapshot(dir), before);
-  EXPECT_EQ(State().quotes.currentRow, 1);  // where the user left it
-  EXPECT_EQ(Quotes().SelectedRow(), 0);     // the grid itself untouched
-  EXPECT_EQ(window->QuotePane()->text(), "Quote 1 of 2");
-  EXPECT_TRUE(boxes.empty());
-}
-
-TEST_F(QuoteDialogsTest, EditorOkWritesTheQuoteShownAndOnlyTheFieldsChanged) {
+// Yes writes only the fields changed; a step drops what was typed; Cancel writes nothing.
+TEST_F(QuoteDialogsTest, EditorStepsTheRowOkWritesOnlyTheFieldsChangedAndCancelNothing) {
   Portfolio("p", AcmePortfolio());
   Start();
   onDialog = [&](QDialog& dialog) {
     dialog.show();
-    MousePress(ButtonOf(dialog, "first"));
-    EXPECT_EQ(LabelOf(dialog, "date"), "01/03/00");
+    EXPECT_EQ(dialog.windowTitle(), "Edit Selected Quote");
+    Click(ButtonOf(dialog, "first"));
     EXPECT_EQ(FieldOf(dialog, "open")->text(), "12.3457");
     TypeInto(FieldOf(dialog, "close"), "20.5");
-    QTest::keyClick(FieldOf(dialog, "close"), Qt::Key_Return);  // Enter is OK
+    QTest::keyClick(FieldOf(dialog, "close"), Qt::Key_Return);
     return dialog.result();
   };
-  answers.push_back(QMessageBox::Yes);  // a close above the high is asked about
+  answers.push_back(QMessageBox::Yes);
   Trigger(command::kQuoteEdit);
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "Close is above High.\n\nSave anyway?");
+  EXPECT_EQ(Texts(), std::vector<std::string>{"Close is above High.\n\nSave anyway?"});
   const QuoteTable& quotes = State().quotes;
-  ASSERT_EQ(quotes.RowCount(), 6);
   EXPECT_EQ(quotes.currentRow, 0);
   EXPECT_FLOAT_EQ(quotes.rows[5].close, 20.5f);
   // Untouched fields keep their stored values, not the grid's rounding.
   EXPECT_EQ(quotes.rows[5].open, 12.34567f);
-  EXPECT_EQ(quotes.rows[5].volume, 1234.6f);
-  EXPECT_EQ(quotes.rows[4].close, 13.5f);
   EXPECT_EQ(settings.GetString("Edit", "Date", ""), "01/03/00");
-  EXPECT_EQ(settings.GetString("Edit", "Open", ""), "12.3457");
-  EXPECT_EQ(settings.GetString("Edit", "Close", ""), "20.5");
-  EXPECT_EQ(settings.GetString("Edit", "OI", ""), "N/A");
-}
 
-// Values that contradict each other, by the portfolio check's rules, are asked about once:
-// No returns to the dialog with what was typed, Yes writes them.
-TEST_F(QuoteDialogsTest, EditorAsksOnceAboutContradictoryValues) {
-  const std::string dir = Portfolio("p", PortfolioOf({"AAA"}, 3));
-  Start();
-  const Snapshot before = TakeSnapshot(dir);
-  int oks = 0;
+  const Snapshot before = TakeSnapshot(drive.path());
   onDialog = [&](QDialog& dialog) {
-    dialog.show();
-    TypeInto(FieldOf(dialog, "high"), "5");  // below the low of 9.02, under open and close
-    QTest::keyClick(FieldOf(dialog, "high"), Qt::Key_Return);
-    ++oks;
-    EXPECT_TRUE(dialog.isVisible());  // No: still open, the text kept
-    EXPECT_EQ(FieldOf(dialog, "high")->text(), "5");
-    TypeInto(FieldOf(dialog, "low"), "4");  // now open and close are above the high
-    QTest::keyClick(FieldOf(dialog, "low"), Qt::Key_Return);
-    ++oks;
-    return dialog.result();
-  };
-  answers = {QMessageBox::No, QMessageBox::Yes};
-  Trigger(command::kQuoteEdit);
-  EXPECT_EQ(oks, 2);
-  ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_EQ(boxes[0].text, "High is below Low.\n\nSave anyway?");
-  EXPECT_EQ(boxes[0].buttons, QMessageBox::Yes | QMessageBox::No);
-  EXPECT_EQ(boxes[1].text, "Open is above High.\nClose is above High.\n\nSave anyway?");
-  EXPECT_TRUE(TakeSnapshot(dir) != before);
-  EXPECT_EQ(Cell(Quotes(), 0, 2), "5.0000");
-  EXPECT_EQ(Cell(Quotes(), 0, 3), "4.0000");
-
-  // Values that agree are written without a question.
-  onDialog = [&](QDialog& dialog) {
-    dialog.show();
-    TypeInto(FieldOf(dialog, "high"), "12");
-    TypeInto(FieldOf(dialog, "low"), "9");
-    QTest::keyClick(FieldOf(dialog, "low"), Qt::Key_Return);
-    return dialog.result();
-  };
-  Trigger(command::kQuoteEdit);
-  EXPECT_EQ(boxes.size(), 2u);
-  EXPECT_EQ(Cell(Quotes(), 0, 2), "12.0000");
-}
-
-TEST_F(QuoteDialogsTest, EditorRefusesATextLongerThanItsFieldAndStaysOpen) {
-  const std::string dir =
-      Portfolio("p", testing::Portfolio({SeriesEntry(MakeDailySeries(
-                         1, "BIG", "BIG", {{Day(2000, 1, 3), 1e15f, 2, 1, 2, 5}}))}));
-  Start();
-  const Snapshot before = TakeSnapshot(dir);
-  onDialog = [&](QDialog& dialog) {
-    dialog.show();
-    QLineEdit* open = FieldOf(dialog, "open");
-    EXPECT_EQ(open->text(), "999999986991104.0000");  // shown whole, not cut
-    Press(dialog, QDialogButtonBox::Ok);
-    EXPECT_TRUE(dialog.isVisible());
-    EXPECT_EQ(open->selectedText(), open->text());
-    return dialog.result();
-  };
-  Trigger(command::kQuoteEdit);
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "Please enter no more than 16 characters.");
-  EXPECT_EQ(TakeSnapshot(dir), before);
-}
-
-TEST_F(QuoteDialogsTest, SplitWithAZeroKeepsTheDialogAndItsEntriesThenSplits) {
-  Portfolio("p", AcmePortfolio());
-  Start();
-  ClickRow(Quotes(), 2);  // 01/06/00
-  onDialog = [&](QDialog& dialog) {
-    dialog.show();
-    EXPECT_EQ(dialog.windowTitle(), "Split Data");
-    QLineEdit* date = FieldOf(dialog, "date");
-    EXPECT_EQ(date->text(), "01/06/00");
-    EXPECT_EQ(FieldOf(dialog, "oldShares")->text(), "1");
-    TypeInto(FieldOf(dialog, "newShares"), "0");
-    Press(dialog, QDialogButtonBox::Ok);
-    EXPECT_TRUE(dialog.isVisible());
-    EXPECT_EQ(FieldOf(dialog, "newShares")->text(), "0");
-    EXPECT_EQ(date->text(), "01/06/00");
-    TypeInto(FieldOf(dialog, "newShares"), "2");
-    Press(dialog, QDialogButtonBox::Ok);
-    return dialog.result();
-  };
-  Trigger(command::kQuoteSplit);
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "Invalid Data Entered");
-  const QuoteTable& quotes = State().quotes;
-  EXPECT_EQ(quotes.rows[2].close, 14.5f);           // the split day itself stays
-  EXPECT_FLOAT_EQ(quotes.rows[3].close, 6.8f);      // earlier prices halved
-  EXPECT_FLOAT_EQ(quotes.rows[5].volume, 2469.2f);  // earlier volume doubled
-  EXPECT_EQ(settings.GetString("Split", "Date", ""), "01/06/00");
-  EXPECT_EQ(settings.GetString("Split", "New", ""), "2");
-  EXPECT_EQ(settings.GetString("Split", "Old", ""), "1");
-}
-
-TEST_F(QuoteDialogsTest, AdjustScalesTheTypedRangeOnly) {
-  Portfolio("p", AcmePortfolio());
-  Start();
-  onDialog = [&](QDialog& dialog) {
-    dialog.show();
-    EXPECT_EQ(FieldOf(dialog, "from")->text(), "01/03/00");  // the whole series
-    EXPECT_EQ(FieldOf(dialog, "to")->text(), "01/11/00");
-    TypeInto(FieldOf(dialog, "from"), "010400");
-    TypeInto(FieldOf(dialog, "to"), "010600");
-    TypeInto(FieldOf(dialog, "price"), "2");
-    TypeInto(FieldOf(dialog, "volume"), "-3");  // no minus sign in this field
-    TypeInto(FieldOf(dialog, "openInterest"), "-1");
-    EXPECT_EQ(FieldOf(dialog, "volume")->text(), "3");
-    EXPECT_EQ(FieldOf(dialog, "openInterest")->text(), "-1");
-    Press(dialog, QDialogButtonBox::Ok);
-    return dialog.result();
-  };
-  Trigger(command::kQuoteAdjust);
-  EXPECT_TRUE(boxes.empty());
-  const QuoteTable& quotes = State().quotes;
-  const float closes[] = {16.5f, 15.5f, 29.0f, 27.2f, 27.0f, 12.5f};
-  for (std::size_t row = 0; row < 6; ++row) {
-    EXPECT_FLOAT_EQ(quotes.rows[row].close, closes[row]) << row;
-  }
-  EXPECT_FLOAT_EQ(quotes.rows[2].volume, 9000.0f);
-  EXPECT_EQ(settings.GetString("Adjust", "Date1", ""), "01/04/00");
-  EXPECT_EQ(settings.GetString("Adjust", "OIMult", ""), "-1");
-}
-
-TEST_F(QuoteDialogsTest, AddOpensTheEditorOnTheCopyAndCancelThereKeepsIt) {
-  Portfolio("p", AcmePortfolio());
-  Start();
-  ClickRow(Quotes(), 3);  // Tue 01/04/00: Monday 01/03/00 is there already
-  int dialogs = 0;
-  onDialog = [&](QDialog&) {
-    ++dialogs;
+    EXPECT_EQ(NavigationOf(dialog), (Navigation{true, false, true, false}));  // the newest
+    TypeInto(FieldOf(dialog, "close"), "99");
+    Click(ButtonOf(dialog, "previous"));
+    EXPECT_EQ(LabelOf(dialog, "date"), "01/08/00");
+    EXPECT_EQ(FieldOf(dialog, "close")->text(), "15.5000");  // loaded afresh
+    EXPECT_EQ(FieldOf(dialog, "openInterest")->text(), "N/A");
+    Click(ButtonOf(dialog, "first"));
+    EXPECT_EQ(NavigationOf(dialog), (Navigation{false, true, false, true}));
     return 0;
   };
-  Trigger(command::kQuoteAdd);
-  EXPECT_EQ(dialogs, 0);
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "Date 01/03/00 already exists.");
+  Trigger(command::kQuoteEdit);
+  EXPECT_EQ(TakeSnapshot(drive.path()), before);
+  EXPECT_EQ(quotes.currentRow, 5);       // where the user left it
+  EXPECT_EQ(Quotes().SelectedRow(), 0);  // the grid itself untouched
+  EXPECT_EQ(window->QuotePane()->text(), "Quote 1 of 6");
+}
 
-  ClickRow(Quotes(), 2);  // Thu 01/06/00: Wednesday is missing
+// A volume factor cannot be negative; an open interest factor can.
+TEST_F(QuoteDialogsTest, AdjustsVolumeFieldTakesNoMinus) {
+  Portfolio("p", AcmePortfolio());
+  Start();
+  onDialog = [&](QDialog& dialog) {
+    TypeInto(FieldOf(dialog, "volume"), "-3");
+    TypeInto(FieldOf(dialog, "openInterest"), "-1");
+    EXPECT_EQ(FieldOf(dialog, "volume")->text() + FieldOf(dialog, "openInterest")->text(), "3-1");
+    return int{QDialog::Rejected};
+  };
+  Trigger(command::kQuoteAdjust);
+}
+
+// The bars, and the same bars in a folder voltrim-cli changes, compared byte for byte.
+struct BarsTest : QuoteDialogsTest {
+  BarsTest() {
+    Plant(Data::kBars);
+    dir = drive.str() + "/p";
+    twin = Write(scratch.path() / "twin", BarPortfolio());
+  }
+  void Cli(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin() + 1, {twin, "BARS"});
+    const CliResult result =
+        RunCli(arguments, scratch.str(), {"XDG_CONFIG_HOME=" + scratch.str() + "/config"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(ReadFileBytes(fs::path(dir) / "F1.DAT"), ReadFileBytes(fs::path(twin) / "F1.DAT"));
+  }
+  QStringList Titles() {
+    QStringList titles;
+    for (int c = 0; c < Quotes().model()->columnCount(); ++c)
+      titles << Quotes().model()->headerData(c, Qt::Horizontal).toString();
+    return titles;
+  }
+
+  TempDir scratch;
+  std::string dir, twin;
+};
+
+// The time column is for bars only; the editor steps bar by bar; add and delete name times.
+TEST_F(BarsTest, EditAddAndDeleteWriteWhatTheCliWrites) {
+  Start();
+  EXPECT_EQ(Titles(), QStringList({"Date", "Time", "Open", "High", "Low", "Close", "Volume",
+                                   "Open Interest"}));
+  EXPECT_EQ(Cell(Quotes(), kMidDay, 1), "09:05:00");
+  ClickRow(Quotes(), kMidDay);
+  onDialog = [&](QDialog& dialog) {
+    dialog.show();
+    Click(ButtonOf(dialog, "previous"));
+    EXPECT_EQ(FieldOf(dialog, "time")->text(), "09:00:00");  // the bar before, same day
+    Click(ButtonOf(dialog, "next"));
+    EXPECT_EQ(LabelOf(dialog, "date"), "11/14/13");
+    TypeInto(FieldOf(dialog, "close"), "15.1");
+    TypeInto(FieldOf(dialog, "time"), "090630");
+    Press(dialog, QDialogButtonBox::Ok);
+    return dialog.result();
+  };
+  Trigger(command::kQuoteEdit);
+  Cli({"edit", "11/14/13", "--time", "09:05", "--new-time", "09:06:30", "--close", "15.1"});
+  EXPECT_EQ(Cell(Quotes(), kMidDay, 1), "09:06:30");
+
+  ClickRow(Quotes(), kMidDay);  // the bar now at 09:06:30
   std::vector<QString> seen;
   onDialog = [&](QDialog& dialog) {
     seen.push_back(dialog.windowTitle());
-    if (seen.size() == 1) {
-      EXPECT_EQ(LabelOf(dialog, "date"), "01/05/00");
-      EXPECT_TRUE(LabelOf(dialog, "explanation").startsWith("The new quote will be added"));
-      return int{QDialog::Accepted};
-    }
-    EXPECT_EQ(LabelOf(dialog, "date"), "01/05/00");  // the editor, on the new quote
-    EXPECT_EQ(FieldOf(dialog, "close")->text(), "14.5000");
-    return int{QDialog::Rejected};
-  };
-  Trigger(command::kQuoteAdd);
-  EXPECT_EQ(seen, (std::vector<QString>{"Add Data", "Edit Selected Quote"}));
-  EXPECT_EQ(State().quotes.RowCount(), 7);
-  EXPECT_EQ(State().quotes.currentRow, 3);
-  EXPECT_EQ(Date(3), "01/05/00");
-  EXPECT_EQ(Cell(Quotes(), 3, 4), "14.5000");  // still the Thursday's copy
-  EXPECT_EQ(settings.GetString("Add", "Date", ""), "01/05/00");
-
-  ClickRow(Quotes(), 6);  // the oldest quote: nothing can be added before it
-  window->RefreshFromState();
-  EXPECT_FALSE(window->Action(command::kQuoteAdd)->isEnabled());
-}
-
-TEST_F(QuoteDialogsTest, DeleteAsksAndNoKeepsTheDialogOpen) {
-  Portfolio("p", AcmePortfolio());
-  Start();
-  ClickRow(Quotes(), 1);
-  answers = {QMessageBox::No, QMessageBox::Yes};
-  onDialog = [&](QDialog& dialog) {
+    if (seen.size() > 1) return int{QDialog::Rejected};  // the editor on the new bar
+    EXPECT_TRUE(LabelOf(dialog, "explanation").startsWith("The new quote will be added"));
     dialog.show();
-    EXPECT_EQ(dialog.windowTitle(), "Delete Data");
-    EXPECT_EQ(LabelOf(dialog, "date"), "01/08/00");
-    Press(dialog, QDialogButtonBox::Ok);
-    EXPECT_TRUE(dialog.isVisible());
+    TypeInto(FieldOf(dialog, "time"), "090200");
     Press(dialog, QDialogButtonBox::Ok);
     return dialog.result();
   };
+  Trigger(command::kQuoteAdd);
+  EXPECT_EQ(seen, (std::vector<QString>{"Add Data", "Edit Selected Quote"}));
+  Cli({"add-quote", "11/14/13", "--time", "09:02"});
+  EXPECT_EQ(State().quotes.currentRow, kMidDay + 1);
+  EXPECT_EQ(Cell(Quotes(), kMidDay + 1, 1), "09:02:00");
+
+  answers = {QMessageBox::Yes};
+  Answer({});
   Trigger(command::kQuoteDelete);
-  ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_EQ(boxes[0].text, "You are about to delete the data for date\n01/08/00\nAre you sure?");
-  EXPECT_EQ(boxes[0].buttons, QMessageBox::Yes | QMessageBox::No);
-  EXPECT_EQ(State().quotes.RowCount(), 5);
-  EXPECT_EQ(State().quotes.currentRow, 0);
-  EXPECT_EQ(Date(1), "01/06/00");
-  EXPECT_EQ(settings.GetString("Delete", "Date", ""), "01/08/00");
+  EXPECT_EQ(Texts(), std::vector<std::string>{
+                         "You are about to delete the data for date\n11/14/13 09:02:00\nAre you "
+                         "sure?"});
+  Cli({"delete-quote", "11/14/13", "--time", "09:02"});
+  ClickRow(Symbols(), 1);  // ACME: daily, as it always looked
+  EXPECT_EQ(Titles(),
+            QStringList({"Date", "Open", "High", "Low", "Close", "Volume", "Open Interest"}));
+}
+
+// Quotes > Export on ACME; the text format itself is the export writer's and the CLI's.
+class ExportDialogTest : public GuiTest {
+ protected:
+  void SetUp() override {
+    Portfolio("a", AcmePortfolio());
+    settings.SetString("XportSel", "Starter", out);
+    Start();
+  }
+  // Runs Quotes > Export with the dialog filled in by fill, then OK by Enter.
+  void Export(const std::function<void(ExportDialog&)>& fill) {
+    onDialog = [fill](QDialog& dialog) {
+      auto& exportDialog = dynamic_cast<ExportDialog&>(dialog);
+      dialog.show();
+      fill(exportDialog);
+      QTest::keyClick(exportDialog.FileEdit(), Qt::Key_Return);
+      return dialog.result();
+    };
+    window->Action(command::kQuoteExport)->trigger();
+  }
+  std::string out = drive.str() + "/out.txt";
+};
+
+// The choices come back as stored; Escape saves nothing; CSV greys what it does not use.
+TEST_F(ExportDialogTest, TheDialogOffersTheStoredChoicesAndWritesWhatTheCliWrites) {
+  Export([](ExportDialog& dialog) {
+    for (int c = 0; c < kExportValueColumns; ++c) Click(dialog.OmitBox(ExportColumn(c)));
+    Click(dialog.TitleBox());
+    Click(dialog.DelimiterButton(2));
+  });
+  EXPECT_EQ(ReadText(out).substr(0, 6), "DATE\r\n");
+  answers.push_back(QMessageBox::Yes);  // replace out.txt
+  Export([](ExportDialog& dialog) {
+    EXPECT_TRUE(dialog.OmitBox(ExportColumn::Open)->isChecked());
+    EXPECT_TRUE(dialog.TitleBox()->isChecked());
+    EXPECT_TRUE(dialog.DelimiterButton(2)->isChecked());
+    for (int c = 0; c < kExportValueColumns; ++c) Click(dialog.OmitBox(ExportColumn(c)));
+  });
+  EXPECT_EQ(ReadText(out).substr(0, 33), "DATE\tOPEN\tHIGH\tLOW\tCLOSE\tVOL\tOI\r\n");
+
+  const std::string picked = drive.str() + "/picked";
+  onDialog = [&](QDialog& dialog) {
+    if (auto* files = dynamic_cast<QFileDialog*>(&dialog)) {
+      EXPECT_EQ(files->defaultSuffix(), "txt");
+      EXPECT_EQ(files->selectedFiles().value(0).toStdString(), out);  // the stored name
+      files->selectFile(QString::fromStdString(picked));
+      return int(QDialog::Accepted);
+    }
+    dialog.show();
+    Click(ButtonOf(dialog, "browse"));
+    EXPECT_EQ(FieldOf(dialog, "fileName")->text().toStdString(), picked + ".txt");
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    return dialog.result();
+  };
+  window->Action(command::kQuoteExport)->trigger();
+  EXPECT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(settings.GetString("XportSel", "Starter", ""), out);
+  EXPECT_FALSE(std::filesystem::exists(picked + ".txt"));
+
+  TwinDrive twin(drive);
+  const std::string csv = drive.str() + "/out.csv";
+  Export([&](ExportDialog& dialog) {
+    Click(dialog.FormatButton(1));
+    EXPECT_FALSE(dialog.DelimiterButton(1)->isEnabled());
+    EXPECT_FALSE(dialog.TitleBox()->isEnabled());
+    EXPECT_TRUE(dialog.OrderButton(1)->isEnabled());
+    EXPECT_TRUE(dialog.OmitBox(ExportColumn::Open)->isEnabled());
+    EXPECT_EQ(dialog.FileEdit()->text().toStdString(), csv);
+    Click(dialog.OrderButton(1));
+    Click(dialog.OmitBox(ExportColumn::OpenInterest));
+  });
+  const std::string cliOut = drive.str() + "/cli.csv";
+  twin.RunCli({"export", twin.Path("a"), "ACME", "-o", cliOut, "--format", "csv", "--omit", "oi",
+               "--newest-first"});
+  ASSERT_FALSE(ReadFileBytes(csv).empty());
+  EXPECT_EQ(ReadFileBytes(csv), ReadFileBytes(cliOut));
+  EXPECT_EQ(window->statusBar()->currentMessage().toStdString(), "Exported 6 quotes to " + csv);
 }
 
 }  // namespace

@@ -1,9 +1,7 @@
 #include <QFileDialog>
-#include <QLabel>
-#include <QListWidget>
-#include <QPushButton>
+#include <QTableView>
 
-#include "gui_fixture.h"
+#include "check/ui/check_window.h"
 #include "samples/sample_portfolios.h"
 #include "splitsearch/ui/split_search_window.h"
 #include "twin_drive.h"
@@ -11,13 +9,9 @@
 namespace voltrim::testing {
 namespace {
 
+// The windows beside the main one: Split Search and Check.
 class SplitSearchWindowTest : public GuiTest {
  protected:
-  std::string WriteSamples() {
-    std::vector<std::string> written;
-    EXPECT_EQ(WriteSamplePortfolios(drive.str(), written), kOk);
-    return drive.str() + "/Stocks";
-  }
   void SelectPortfolio(const std::string& dir) {
     QListWidget& list = *View().PortfolioList();
     const auto found = list.findItems(QString::fromStdString(dir), Qt::MatchExactly);
@@ -37,33 +31,45 @@ class SplitSearchWindowTest : public GuiTest {
     for (int i = 0; i < search.Results()->count(); ++i) lines << search.Results()->item(i)->text();
     return lines;
   }
-  bool Enabled(int commandId) { return window->Action(commandId)->isEnabled(); }
-  // Answers the save-file dialog with path.
-  void SaveTo(SplitSearchWindow& search, const std::string& path) {
-    onDialog = [path](QDialog& dialog) {
+  // Answers the file dialogs with path, then cancels them after `times` answers.
+  void SaveTo(SplitSearchWindow& search, const std::string& path, int times = 1) {
+    onDialog = [this, path, times, offered = 0](QDialog& dialog) mutable {
+      ++offers;
       auto& files = dynamic_cast<QFileDialog&>(dialog);
       EXPECT_EQ(files.defaultSuffix(), "txt");
-      EXPECT_EQ(files.nameFilters(), QStringList({"Text Files (*.txt)", "All Files (*)"}));
+      if (offered++ == times) return int(QDialog::Rejected);
       files.selectFile(QString::fromStdString(path));
-      return QDialog::Accepted;
+      return int(QDialog::Accepted);
     };
     QTest::mouseClick(search.SaveAsButton(), Qt::LeftButton);
   }
+  void DoubleClick(QAbstractItemView& view, const QRect& cell) {
+    // A press, a release and then the double-click press, as a mouse sends.
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+    QTest::mouseDClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+  }
+
+  int offers = 0;  // file dialogs shown
 };
 
-TEST_F(SplitSearchWindowTest, FindsThePlantedSplitsAppendsASecondRunAndSavesCrLfLines) {
-  const std::string stocks = WriteSamples();
+// A double-click on a line selects its symbol and date unless another portfolio is shown;
+// each search takes the portfolio shown.
+TEST_F(SplitSearchWindowTest, FindsThePlantedSplitsSelectsThemAndSavesWhatTheCliSaves) {
+  std::vector<std::string> written;
+  ASSERT_EQ(WriteSamplePortfolios(drive.str(), written), kOk);
+  const std::string stocks = drive.str() + "/Stocks";
   Start();
   SelectPortfolio(stocks);
+  TwinDrive twin(drive);
   SplitSearchWindow& search = OpenSearch();
+  search.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&search));
   EXPECT_EQ(search.windowTitle(), "Split Search");
   EXPECT_FALSE(search.isModal());
-  EXPECT_TRUE(State().splitSearchOpen);
   EXPECT_FALSE(Enabled(command::kSplitSearch));
   EXPECT_FALSE(Enabled(command::kSymbolEdit));
-  EXPECT_TRUE(Enabled(command::kSymbolDelete));  // the rest of the window stays usable
+  EXPECT_TRUE(Enabled(command::kSymbolDelete));
   EXPECT_FALSE(search.SaveAsButton()->isEnabled());
-  EXPECT_EQ(search.StatusLabel()->text(), "");
 
   QTest::mouseClick(search.SearchButton(), Qt::LeftButton);
   const QStringList first = Lines(search);
@@ -72,113 +78,64 @@ TEST_F(SplitSearchWindowTest, FindsThePlantedSplitsAppendsASecondRunAndSavesCrLf
   EXPECT_TRUE(first[1].startsWith("DYNA possible 1 for 4 split on ")) << first[1].toStdString();
   EXPECT_EQ(search.StatusLabel()->text(), "Done search");
   EXPECT_EQ(search.CountLabel()->text(), "2 candidates found");
-  EXPECT_TRUE(search.SaveAsButton()->isEnabled());
-  EXPECT_TRUE(boxes.empty());
+  QListWidget& list = *search.Results();
+  DoubleClick(list, list.visualItemRect(list.item(1)));
+  EXPECT_EQ(Title(), "Voltrim - " + stocks + " - DYNA");
+  EXPECT_EQ(Cell(Quotes(), State().quotes.currentRow, 0), first[1].section(' ', -1));
+  EXPECT_EQ(Quotes().SelectedRow(), State().quotes.currentRow);
 
+  const TempDir out;
+  const std::string saved = out.str() + "/window.txt";
+  SaveTo(search, saved);
+  twin.RunCli({"split-search", twin.Path("Stocks"), "-o", out.str() + "/cli.txt"});
+  EXPECT_FALSE(ReadText(out.str() + "/cli.txt").empty());
+  EXPECT_EQ(ReadText(saved), ReadText(out.str() + "/cli.txt"));
+  EXPECT_TRUE(boxes.empty());
   QTest::mouseClick(search.SearchButton(), Qt::LeftButton);
   EXPECT_EQ(Lines(search), first + first);
-
-  const std::string saved = drive.str() + "/found";
-  SaveTo(search, saved);
-  const std::string expected = (first + first).join("\r\n").toStdString() + "\r\n";
-  EXPECT_EQ(ReadText(saved + ".txt"), expected);
-  // Saving over it asks first; No goes back to the file dialog, which is then cancelled.
-  WriteFileBytes(saved + ".txt", {'x'});
-  int offered = 0;
-  onDialog = [&](QDialog& dialog) {
-    if (offered++ > 0) return int(QDialog::Rejected);
-    dynamic_cast<QFileDialog&>(dialog).selectFile(QString::fromStdString(saved + ".txt"));
-    return int(QDialog::Accepted);
-  };
+  // Saving over a file asks first; No goes back to the file dialog, here cancelled.
   answers.push_back(QMessageBox::No);
-  QTest::mouseClick(search.SaveAsButton(), Qt::LeftButton);
-  EXPECT_EQ(offered, 2);
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text.toStdString(),
-            saved + ".txt already exists.\nDo you want to replace it?");
-  EXPECT_EQ(ReadText(saved + ".txt"), "x");
+  SaveTo(search, saved, 1);
+  EXPECT_EQ(offers, 3);
+  EXPECT_EQ(ReadText(saved), ReadText(out.str() + "/cli.txt"));
 
-  QTest::mouseClick(search.CloseButton(), Qt::LeftButton);
+  SelectPortfolio(drive.str() + "/Futures");
+  const std::string shown = State().quotes.loadedSymbol;
+  DoubleClick(list, list.visualItemRect(list.item(1)));
+  EXPECT_EQ(State().quotes.loadedSymbol, shown);
+  EXPECT_EQ(State().portfolioDir, drive.str() + "/Futures");
+  QTest::mouseClick(search.SearchButton(), Qt::LeftButton);
+  EXPECT_EQ(Texts(),
+            (std::vector<std::string>{saved + " already exists.\nDo you want to replace it?",
+                                      "No candidate splits found"}));
+  QTest::keyClick(&search, Qt::Key_Escape);
   EXPECT_FALSE(State().splitSearchOpen);
   EXPECT_TRUE(Enabled(command::kSplitSearch));
   EXPECT_TRUE(Enabled(command::kSymbolEdit));
-  EXPECT_TRUE(WaitUntil([this] { return window->findChild<SplitSearchWindow*>() == nullptr; }));
 }
 
-TEST_F(SplitSearchWindowTest, EachSearchTakesThePortfolioShownAtThatMoment) {
-  const std::string calm = Portfolio("a", PortfolioOf({"AAA"}, 5));
-  const std::string jumpy = Portfolio("b", testing::Portfolio({SeriesEntry(MakeDailySeries(
-                                               1, "SPL", "SPLIT CO",
-                                               {{Day(2000, 1, 3), 100, 101, 98, 100, 1000},
-                                                {Day(2000, 1, 4), 50, 52, 49, 50, 1000}}))}));
-  Start();
-  SplitSearchWindow& search = OpenSearch();
-
-  QTest::mouseClick(search.SearchButton(), Qt::LeftButton);
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "No candidate splits found");
-  EXPECT_EQ(search.Results()->count(), 0);
-  EXPECT_FALSE(search.SaveAsButton()->isEnabled());
-
-  SelectPortfolio(jumpy);  // the main window stays usable while the search window is open
-  QTest::mouseClick(search.SearchButton(), Qt::LeftButton);
-  EXPECT_EQ(Lines(search), QStringList({"SPL possible 2 for 1 split on 01/04/00"}));
-  EXPECT_EQ(boxes.size(), 1u);
-  QTest::keyClick(&search, Qt::Key_Escape);
-  EXPECT_FALSE(State().splitSearchOpen);
-}
-
-// A double-click on a line makes its symbol and the later quote of the pair current in the
-// main window, as the Check window does with a finding.
-TEST_F(SplitSearchWindowTest, DoubleClickSelectsTheSymbolAndDateOfALine) {
-  const std::string stocks = WriteSamples();
-  Start();
-  SelectPortfolio(stocks);
-  SplitSearchWindow& search = OpenSearch();
-  search.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&search));
-  QTest::mouseClick(search.SearchButton(), Qt::LeftButton);
-  ASSERT_EQ(search.Results()->count(), 2);
-  const QString line = search.Results()->item(1)->text();
-  ASSERT_TRUE(line.startsWith("DYNA possible 1 for 4 split on ")) << line.toStdString();
-  const QString date = line.section(' ', -1);
-
-  QListWidget& list = *search.Results();
-  const QPoint at = list.visualItemRect(list.item(1)).center();
-  QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, at);
-  QTest::mouseDClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, at);
-  EXPECT_EQ(State().quotes.loadedSymbol, "DYNA");
-  EXPECT_EQ(Title(), "Voltrim - " + stocks + " - DYNA");
-  const int row = State().quotes.currentRow;
-  EXPECT_EQ(Cell(Quotes(), row, 0), date);
-  EXPECT_EQ(Quotes().SelectedRow(), row);
-  EXPECT_TRUE(boxes.empty());
-
-  // Another portfolio on show: the line cannot be shown there, and nothing changes.
-  SelectPortfolio(drive.str() + "/Futures");
-  const std::string shown = State().quotes.loadedSymbol;
-  QTest::mouseDClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, at);
-  EXPECT_EQ(State().quotes.loadedSymbol, shown);
-  EXPECT_EQ(State().portfolioDir, drive.str() + "/Futures");
-}
-
-// The list shows what was found before a box asks for the user, and counts it.
+// A box shows after the lines found before it; a press during the search (from the box)
+// does nothing, not even Close.
 TEST_F(SplitSearchWindowTest, ABoxDuringTheSearchFollowsTheLinesFoundBeforeIt) {
   const auto day = [](int d) { return YmdToDay(2000, 1, d); };
-  PortfolioSpec plan;
-  plan.entries.resize(3);
-  plan.entries[0].series = MakeDailySeries(
-      1, "SPL", "SPLIT CO", {{day(3), 100, 101, 98, 100, 1000}, {day(4), 50, 52, 49, 50, 1000}});
-  plan.entries[1].series = MakeDailySeries(2, "ONE", "ONE CO", {{day(3), 1, 1, 1, 1, 1}});
-  plan.entries[2].series = plan.entries[0].series;
-  plan.entries[2].series.fileNumber = 3;
-  plan.entries[2].series.symbol = "TWO";
-  Portfolio("p", plan);
+  const auto split = [&](int number, const char* symbol) {
+    return SeriesEntry(
+        MakeDailySeries(number, symbol, "SPLIT CO",
+                        {{day(3), 100, 101, 98, 100, 1000}, {day(4), 50, 52, 49, 50, 1000}}));
+  };
+  Portfolio("p", testing::Portfolio(
+                     {split(1, "SPL"),
+                      SeriesEntry(MakeDailySeries(2, "ONE", "ONE CO", {{day(3), 1, 1, 1, 1, 1}})),
+                      split(3, "TWO")}));
   std::vector<std::pair<int, QString>> seen;  // lines listed and the count, at each box
-  prompt = std::make_unique<QtPrompt>([&](QMessageBox&) {
-    if (auto* search = window ? window->findChild<SplitSearchWindow*>() : nullptr) {
+  prompt = std::make_unique<QtPrompt>([&](QMessageBox& box) {
+    auto* search = window ? window->findChild<SplitSearchWindow*>() : nullptr;
+    if (search) {
       seen.emplace_back(search->Results()->count(), search->CountLabel()->text());
+      search->SearchButton()->click();
+      search->CloseButton()->click();
     }
+    boxes.push_back({box.windowTitle(), box.text(), box.icon(), box.standardButtons(), false});
     return QMessageBox::Ok;
   });
   Start();
@@ -186,45 +143,45 @@ TEST_F(SplitSearchWindowTest, ABoxDuringTheSearchFollowsTheLinesFoundBeforeIt) {
   QTest::mouseClick(search.SearchButton(), Qt::LeftButton);
   // The box about ONE comes after SPL's line; TWO's comes after it.
   EXPECT_EQ(seen, (std::vector<std::pair<int, QString>>{{1, "1 candidate found"}}));
+  EXPECT_EQ(Texts(), std::vector<std::string>{"For symbol ONE\nSplitSearch cannot perform "
+                                              "search\nas there are fewer than 2 quotes."});
   EXPECT_EQ(search.Results()->count(), 2);
   EXPECT_EQ(search.CountLabel()->text(), "2 candidates found");
   EXPECT_EQ(search.StatusLabel()->text(), "Done search");
+  EXPECT_TRUE(State().splitSearchOpen);
 }
 
-TEST_F(SplitSearchWindowTest, APressWhileASearchRunsDoesNothing) {
-  Portfolio("a", PortfolioOf({"ONE"}, 1));
-  std::vector<QString> texts;
-  // The box about the short series is up while the search runs; Search is pressed again.
-  prompt = std::make_unique<QtPrompt>([&](QMessageBox& box) {
-    texts.push_back(box.text());
-    if (auto* search = window ? window->findChild<SplitSearchWindow*>() : nullptr) {
-      search->SearchButton()->click();
-      search->CloseButton()->click();
-    }
-    return QMessageBox::Ok;
-  });
-  Start();
-  SplitSearchWindow& search = OpenSearch();
-  QTest::mouseClick(search.SearchButton(), Qt::LeftButton);
-  ASSERT_EQ(texts.size(), 2u);
-  EXPECT_EQ(texts[0],
-            "For symbol ONE\nSplitSearch cannot perform search\nas there are fewer than 2 quotes.");
-  EXPECT_EQ(texts[1], "No candidate splits found");
-  EXPECT_TRUE(State().splitSearchOpen);  // Close waited for the search as well
+CheckWindow* OpenCheckWindow() {
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (auto* check = qobject_cast<CheckWindow*>(widget); check && check->isVisible()) return check;
+  }
+  return nullptr;
 }
 
-TEST_F(SplitSearchWindowTest, SavesTheSameFileAsTheCli) {
-  const std::string stocks = WriteSamples();
+// Portfolio > Check lists the planted fault; a double-click selects its symbol and quote.
+TEST_F(SplitSearchWindowTest, CheckDoubleClickSelectsTheSymbolAndQuoteOfAFinding) {
+  PortfolioSpec plan = PortfolioOf({"AAA", "BBB", "CCC"}, 30);
+  auto& records = plan.entries[1].series.records;
+  std::swap(records[20][0], records[21][0]);  // quote 21 now dated before quote 20
+  const std::string dir = Portfolio("p", plan);
   Start();
-  SelectPortfolio(stocks);
-  TwinDrive twin(drive);
-  SplitSearchWindow& search = OpenSearch();
-  QTest::mouseClick(search.SearchButton(), Qt::LeftButton);
-  const TempDir out;
-  SaveTo(search, out.str() + "/window.txt");
-  twin.RunCli({"split-search", twin.Path("Stocks"), "-o", out.str() + "/cli.txt"});
-  EXPECT_FALSE(ReadText(out.str() + "/cli.txt").empty());
-  EXPECT_EQ(ReadText(out.str() + "/window.txt"), ReadText(out.str() + "/cli.txt"));
+  window->Action(command::kPortfolioCheck)->trigger();
+  CheckWindow* check = OpenCheckWindow();
+  ASSERT_NE(check, nullptr);
+  EXPECT_EQ(check->windowTitle().toStdString(), "Check - " + dir);
+  EXPECT_EQ(check->Summary(), "1 problem found; 3 series, 93 quotes checked");
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(check));
+  QTableView& table = *check->Table();
+  ASSERT_EQ(table.model()->rowCount(), 1);
+  EXPECT_EQ(table.model()->index(0, 3).data().toString(), "date-order");
+  EXPECT_EQ(table.model()->index(0, 0).data().toString(), "BBB");
+  DoubleClick(table, table.visualRect(table.model()->index(0, 1)));
+  EXPECT_EQ(State().quotes.loadedSymbol, "BBB");
+  EXPECT_EQ(State().quotes.SeriesIndex(State().quotes.currentRow), 21);
+  EXPECT_EQ(Quotes().SelectedRow(), State().quotes.currentRow);
+  EXPECT_EQ(Title(), "Voltrim - " + dir + " - BBB");
+
+  check->close();
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
-#include <QAction>
-#include <QLabel>
-#include <QToolBar>
+#include <QComboBox>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSplitter>
 
 #include <atomic>
 
 #include "browser/ui/path_list.h"
+#include "browser/window_placement.h"
+#include "chart/ui/price_chart.h"
 #include "discovery/discovery_walk.h"
 #include "discovery/ui/scan_progress_box.h"
 #include "gui_fixture.h"
@@ -19,54 +22,46 @@ namespace c = command;
 TEST_F(StartupTest, WindowIsShownEmptyThenTheFirstScanFillsTheListsAndPanes) {
   const std::string second = Portfolio("b_port", PortfolioOf({"XYZ"}, 3));
   const std::string first = Portfolio("A_port", PortfolioOf({"AAA", "BBB", "CCC"}, 12));
-
   Open();
   // Before the set-up timer fires the window stands, empty, under the program's name.
-  EXPECT_EQ(window->windowTitle(), "Voltrim");
+  EXPECT_EQ(Title(), "Voltrim");
   EXPECT_EQ(View().PortfolioList()->count(), 0);
   EXPECT_EQ(window->SymbolPane()->text(), "No Symbols Read");
   EXPECT_EQ(window->QuotePane()->text(), "No Quotes Read");
   WaitForSetUp();
 
+  // Sorted without regard to case, the first one selected and loaded, newest quote first.
   ASSERT_EQ(View().PortfolioList()->count(), 2);
-  // Sorted without regard to case, the first one selected and loaded.
   EXPECT_EQ(View().PortfolioList()->item(0)->text().toStdString(), first);
   EXPECT_EQ(View().PortfolioList()->item(1)->text().toStdString(), second);
-  // Newest first: row 0 is the 12th quote.
   EXPECT_EQ(Cell(Quotes(), 0, 4), "10.6100");
   EXPECT_EQ(Title(), "Voltrim - " + first + " - AAA");
   EXPECT_EQ(window->MessagePane()->text(), "For Help, press F1");
   EXPECT_EQ(window->SymbolPane()->text(), "Symbol 1 of 3");
   EXPECT_EQ(window->QuotePane()->text(), "Quote 12 of 12");
-  // Every toolbar button has an icon, also where no icon theme is installed.
-  for (QAction* action : window->findChild<QToolBar*>()->actions()) {
-    if (action->isSeparator()) continue;
-    EXPECT_FALSE(action->icon().isNull()) << action->toolTip().toStdString();
-  }
 }
 
+// Enabling follows the handlers and the state (the rules: CommandEnabling, browser tests).
 TEST_F(StartupTest, CommandsFollowTheEnablingRulesAndF5ReScans) {
   Portfolio("p", PortfolioOf({"AAA"}, 5));
   Start();
-  EXPECT_TRUE(window->Action(c::kSymbolAbout)->isEnabled());
   window->SetCommandHandler(c::kQuoteAdd, {});
-  EXPECT_FALSE(window->Action(c::kQuoteAdd)->isEnabled());  // off without a handler
-  // Then it follows the browser's rule as the state changes: off at the oldest quote.
+  EXPECT_FALSE(Enabled(c::kQuoteAdd));
   window->SetCommandHandler(c::kQuoteAdd, [] {});
-  EXPECT_TRUE(window->Action(c::kQuoteAdd)->isEnabled());
+  EXPECT_TRUE(Enabled(c::kQuoteAdd));
   Key(Quotes(), Qt::Key_End);
-  EXPECT_FALSE(window->Action(c::kQuoteAdd)->isEnabled());
+  EXPECT_FALSE(Enabled(c::kQuoteAdd));  // nothing before the oldest quote
 
   Portfolio("q", PortfolioOf({"QQQ"}, 2));
-  window->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  Activate();
   QTest::keyClick(window.get(), Qt::Key_F5);
   WaitForScan();
   EXPECT_EQ(View().PortfolioList()->count(), 2);
   EXPECT_EQ(View().ProgressBox(), nullptr);
 }
 
-TEST_F(StartupTest, F5BeforeTheSetUpOrDuringAScanStartsNoSecondWalk) {
+// The box shows the held walk's progress; only the scan closes it; F5 starts no second walk.
+TEST_F(StartupTest, TheScanBoxShowsTheWalkAndF5DuringAScanStartsNoSecondWalk) {
   const std::string dir = Portfolio("p", PortfolioOf({"AAA"}, 5));
   Gate gate;
   std::atomic<int> walks = 0;
@@ -78,42 +73,26 @@ TEST_F(StartupTest, F5BeforeTheSetUpOrDuringAScanStartsNoSecondWalk) {
     WalkDirectory(root, filter, found, progress);
   };
   Open();
-  window->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-  QTest::keyClick(window.get(), Qt::Key_F5);  // before the set-up: nothing happens
-  EXPECT_FALSE(window->Action(c::kReScan)->isEnabled());
-  EXPECT_EQ(View().ProgressBox(), nullptr);
-
-  // The box shows the walk's progress while the walk is held on its thread.
   ASSERT_TRUE(
       WaitUntil([&] { return View().ProgressBox() && View().ProgressBox()->CountText() == "1"; }));
-  EXPECT_EQ(View().ProgressBox()->PathText().toStdString(), dir);
-  EXPECT_TRUE(View().ProgressBox()->isVisible());
-  EXPECT_FALSE(window->Action(c::kReScan)->isEnabled());
-  EXPECT_FALSE(window->Action(c::kSearchFilter)->isEnabled());
+  ScanProgressBox& box = *View().ProgressBox();
+  EXPECT_EQ(box.PathText().toStdString(), dir);
+  EXPECT_EQ(box.windowTitle(), "Searching for Master Files");
+  box.close();
+  QTest::keyClick(&box, Qt::Key_Escape);
+  EXPECT_TRUE(box.isVisible());
+  EXPECT_FALSE(Enabled(c::kReScan));
+  EXPECT_FALSE(Enabled(c::kSearchFilter));
   EXPECT_FALSE(View().DriveList()->isEnabled());
-  window->activateWindow();
+  Activate();
   QTest::keyClick(window.get(), Qt::Key_F5);
   window->Action(c::kReScan)->trigger();
   gate.Open();
   WaitForScan();
   EXPECT_EQ(walks, 1);
   EXPECT_TRUE(boxes.empty());
-  EXPECT_EQ(View().PortfolioList()->count(), 1);
-  EXPECT_TRUE(window->Action(c::kReScan)->isEnabled());
+  EXPECT_TRUE(Enabled(c::kReScan));
   EXPECT_TRUE(View().DriveList()->isEnabled());
-}
-
-TEST(ScanProgressBoxTest, OnlyTheScanClosesIt) {
-  ScanProgressBox box(nullptr);
-  box.show();
-  EXPECT_EQ(box.windowTitle(), "Searching for Master Files");
-  box.close();
-  QTest::keyClick(&box, Qt::Key_Escape);
-  EXPECT_TRUE(box.isVisible());
-  // No close, minimise or maximise button, and no resizing.
-  EXPECT_FALSE(box.windowFlags() & (Qt::WindowCloseButtonHint | Qt::WindowMinMaxButtonsHint));
-  EXPECT_EQ(box.minimumSize(), box.maximumSize());
 }
 
 TEST_F(StartupTest, AnEmptyDriveIsAWarningShownAfterTheScanBoxCloses) {
@@ -124,66 +103,167 @@ TEST_F(StartupTest, AnEmptyDriveIsAWarningShownAfterTheScanBoxCloses) {
   EXPECT_FALSE(boxes[0].scanBoxOpen);
   View().browser().OnPortfolioSelected(0);  // nothing was found: ignored
   EXPECT_EQ(boxes.size(), 1u);
-  EXPECT_FALSE(window->Action(c::kSymbolAbout)->isEnabled());
+  EXPECT_FALSE(Enabled(c::kSymbolAbout));
 }
 
-using BrowsingTest = GuiTest;
-
-TEST_F(BrowsingTest, ArrowKeysMoveTheTitleAndThenTheQuotesClicksReloadAndPortfoliosSwitch) {
-  const std::string dir = Portfolio("a", PortfolioOf({"AAA", "BBB", "CCC"}, 300));
-  const std::string other = Portfolio("b", PortfolioOf({"XXX", "YYY"}, 7));
+TEST_F(StartupTest, ShortcutsReachTheirCommands) {
+  Portfolio("p", PortfolioOf({"AAA", "BBB"}, 5));
   Start();
-  ASSERT_EQ(Quotes().model()->rowCount(), 300);
-  // A refill that makes a far row current selects it and leaves the grid at its top.
-  View().browser().FillQuotesGrid(250);
-  EXPECT_EQ(Quotes().SelectedRow(), 250);
-  EXPECT_EQ(Quotes().rowAt(0), 0);
-  EXPECT_EQ(window->QuotePane()->text(), "Quote 50 of 300");
+  EXPECT_EQ(window->Action(c::kHelpTopics)->shortcut().toString(), "F1");
+  EXPECT_EQ(window->Action(c::kQuoteDelete)->shortcut().toString(), "Del");
+  std::vector<std::string> opened;
+  onDialog = [&](QDialog& dialog) {
+    opened.push_back(dialog.objectName().toStdString() + " " +
+                     LabelOf(dialog, "date").toStdString());
+    return int(QDialog::Rejected);
+  };
+  Activate();
+  // Enter and Del act on the quote row; Del elsewhere deletes nothing; Ctrl+E, Ctrl+F anywhere.
+  Key(Quotes(), Qt::Key_Down);
+  QTest::keyClick(&Quotes(), Qt::Key_Return);
+  QTest::keyClick(&Quotes(), Qt::Key_Delete);
+  Key(Symbols(), Qt::Key_Delete);
+  Key(Symbols(), Qt::Key_E, Qt::ControlModifier);
+  Key(Symbols(), Qt::Key_F, Qt::ControlModifier);
+  const std::string date = Cell(Quotes(), 1, 0).toStdString();
+  EXPECT_EQ(opened,
+            (std::vector<std::string>{"quoteEditDialog " + date, "deleteQuoteDialog " + date,
+                                      "quoteEditDialog " + date, "searchFilterDialog <none>"}));
+  EXPECT_TRUE(boxes.empty());
+  Key(Symbols(), Qt::Key_Q, Qt::ControlModifier);
+  EXPECT_FALSE(window->isVisible());
+}
 
-  Key(Symbols(), Qt::Key_Down);
-  EXPECT_EQ(Title(), "Voltrim - " + dir + " - BBB");
-  // The quotes follow once the selection has rested.
-  EXPECT_TRUE(WaitUntil([this] { return Quotes().model()->rowCount() == 301; }));
-  EXPECT_EQ(State().quotes.loadedSymbol, "BBB");
+// The grids, the chart and the commands agree on one series; the n-th has 20 + n - 1 quotes.
+class SelectionTest : public GuiTest {
+ protected:
+  SelectionTest() { dir = Portfolio("p", PortfolioOf({"AAA", "BBB", "CCC", "DDD"}, 20)); }
+  std::string dir;
+};
 
-  ClickRow(Symbols(), 2);
-  EXPECT_EQ(Quotes().model()->rowCount(), 302);
-  // A click on the row that is already current loads it again (after a keyboard move).
+TEST_F(SelectionTest, EndAndUpThenEditChangesTheSeriesTheTitleNamesAndNoOther) {
+  Start();
+  Activate();
+  ClickRow(Symbols(), 0);
+  Key(Symbols(), Qt::Key_End);
   QTest::keyClick(&Symbols(), Qt::Key_Up);
+  ASSERT_EQ(Title(), "Voltrim - " + dir + " - CCC");
+
+  // At once, before the selection has rested: Quotes > Edit loads CCC first.
+  const Snapshot before = TakeSnapshot(dir);
+  Answer({{"close", "11"}});
+  QTest::keyClick(&Symbols(), Qt::Key_E, Qt::ControlModifier);
+  const Snapshot after = TakeSnapshot(dir);
+  EXPECT_NE(after.at("F3.DAT"), before.at("F3.DAT"));
+  for (const char* file : {"F1.DAT", "F2.DAT", "F4.DAT", "MASTER"})
+    EXPECT_EQ(after.at(file), before.at(file)) << file;
+  EXPECT_EQ(Quotes().model()->rowCount(), 22);
+  EXPECT_EQ(Cell(Quotes(), 0, 4), "11.0000");
+  EXPECT_EQ(Title(), "Voltrim - " + dir + " - CCC");
+}
+
+// The title follows keys at once, the quotes once they rest; a click or Enter loads at once.
+TEST_F(SelectionTest, ARunOfArrowsLoadsWhereItStopsAndEverythingFollows) {
+  const std::string other = Portfolio("q", PortfolioOf({"XXX", "YYY"}, 7));
+  Start();
+  View().browser().FillQuotesGrid(15);  // a row made current is selected
+  EXPECT_EQ(Quotes().SelectedRow(), 15);
+  EXPECT_EQ(window->QuotePane()->text(), "Quote 5 of 20");
+  std::vector<std::string> loads;  // the symbol of each fill of the quotes grid
+  QObject::connect(&View(), &CVoltrimView::quotesChanged, [&] {
+    if (State().quotes.RowCount() > 0) loads.push_back(State().quotes.loadedSymbol);
+  });
+  Key(Symbols(), Qt::Key_Down);
+  QTest::keyClick(&Symbols(), Qt::Key_Down);
+  QTest::keyClick(&Symbols(), Qt::Key_Down);
+  EXPECT_EQ(Title(), "Voltrim - " + dir + " - DDD");
+  EXPECT_EQ(window->SymbolPane()->text(), "Symbol 4 of 4");
+  ASSERT_TRUE(WaitUntil([this] { return !View().browser().QuotesBehindSelection(); }));
+  EXPECT_EQ(loads, std::vector<std::string>{"DDD"});
+  EXPECT_EQ(window->Chart()->Series().Count(), 23);
+  window->RefreshFromState();
+  EXPECT_EQ(window->QuotePane()->text(), "Quote 23 of 23");
+
+  // Back to the row shown before the rest ends: nothing is loaded again.
+  QTest::keyClick(&Symbols(), Qt::Key_Up);
+  QTest::keyClick(&Symbols(), Qt::Key_Down);
+  QTest::qWait(400);
+  EXPECT_EQ(loads, std::vector<std::string>{"DDD"});
+
+  // A click in the quotes grid during the rest lands on the new series.
+  Key(Symbols(), Qt::Key_Up);
+  ClickRow(Quotes(), 3);
   EXPECT_EQ(State().quotes.loadedSymbol, "CCC");
+  EXPECT_EQ(State().quotes.currentRow, 3);
+  EXPECT_EQ(window->Chart()->CurrentRow(), 3);
+  QTest::keyClick(&Symbols(), Qt::Key_Up);
   ClickRow(Symbols(), 1);
   EXPECT_EQ(State().quotes.loadedSymbol, "BBB");
-  EXPECT_EQ(Quotes().model()->rowCount(), 301);
+  QTest::keyClick(&Symbols(), Qt::Key_Up);
+  QTest::keyClick(&Symbols(), Qt::Key_Return);
+  EXPECT_EQ(State().quotes.loadedSymbol, "AAA");
 
   Key(*View().PortfolioList(), Qt::Key_Down);
   EXPECT_EQ(Quotes().model()->rowCount(), 7);
   EXPECT_EQ(Title(), "Voltrim - " + other + " - XXX");
 }
 
-TEST_F(BrowsingTest, EnterInTheSymbolsGridLoadsTheCurrentSymbolsQuotes) {
-  Portfolio("p", PortfolioOf({"AAA", "BBB"}, 4));
-  Start();
-  Key(Symbols(), Qt::Key_Down);
-  // Moving loads once the selection rests; Enter loads at once.
-  EXPECT_EQ(State().quotes.loadedSymbol, "AAA");
-  QTest::keyClick(&Symbols(), Qt::Key_Return);
-  EXPECT_EQ(State().quotes.loadedSymbol, "BBB");
-  EXPECT_EQ(Quotes().model()->rowCount(), 5);
-  Key(Symbols(), Qt::Key_Up);
-  QTest::keyClick(&Symbols(), Qt::Key_Enter);
-  EXPECT_EQ(State().quotes.loadedSymbol, "AAA");
+using PlacementTest = GuiTest;
+
+WindowPlacement Stored(const SettingsStore& settings) {
+  return {settings.GetInt("Screen", "x", -1), settings.GetInt("Screen", "y", -1),
+          settings.GetInt("Screen", "cx", -1), settings.GetInt("Screen", "cy", -1)};
 }
 
-TEST_F(BrowsingTest, LongPortfolioPathsAreShortenedInTheMiddleWithTheWholePathAsTip) {
-  std::string deep = "p";
-  while (deep.size() < 200) deep += "/a_folder_with_a_long_name";
-  const std::string dir = Portfolio(deep, PortfolioOf({"AAA"}, 2));
+// A placement on the screen comes back (filling it: maximised); one off it gives way to the
+// default, which is stored.
+TEST_F(PlacementTest, StoredPlacementIsUsedOnlyWhenItLiesOnTheScreen) {
+  const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+  const WindowPlacement fallback = DefaultWindowPlacement(screen.width(), screen.height());
+  const QRect usable = QGuiApplication::primaryScreen()->availableGeometry();
+  const WindowPlacement on{12, 40, 700, 500};
+  const WindowPlacement whole{usable.x(), usable.y(), usable.width(), usable.height()};
+  for (const WindowPlacement& stored : {WindowPlacement{0, 0, screen.width() + 8, 400},
+                                        WindowPlacement{-4, 0, 500, 400}, on, whole}) {
+    const std::pair<const char*, int> fields[] = {
+        {"x", stored.x}, {"y", stored.y}, {"cx", stored.cx}, {"cy", stored.cy}};
+    for (const auto& [key, value] : fields) settings.SetInt("Screen", key, value);
+    Open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    EXPECT_EQ(window->isMaximized(), stored == whole);
+    const WindowPlacement shown = stored == on || stored == whole ? stored : fallback;
+    if (stored != whole) {
+      EXPECT_EQ(Stored(settings), shown);
+      EXPECT_TRUE(WaitUntil(
+          [&] { return window->frameGeometry() == QRect(shown.x, shown.y, shown.cx, shown.cy); }));
+    }
+    window.reset();
+  }
+}
+
+// The boundary dragged with the mouse comes back (settings: FramePlacement, browser tests).
+TEST_F(PlacementTest, TheBoundariesComeBackAsLeftAndTheFormFitsWithoutScrollBars) {
+  Portfolio("p", PortfolioOf({"AAA", "BBB"}, 40));
   Start();
-  PathList& list = *View().PortfolioList();
-  ASSERT_EQ(list.count(), 1);
-  EXPECT_EQ(list.item(0)->text().toStdString(), dir);
-  EXPECT_EQ(list.item(0)->toolTip().toStdString(), dir);
-  EXPECT_LE(list.visualItemRect(list.item(0)).width(), list.viewport()->width());
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  EXPECT_FALSE(View().verticalScrollBar()->isVisible());  // the default placement fits
+  QSplitter& splitter = *View().Splitter();
+  const int first = splitter.sizes()[0];
+  QSplitterHandle* handle = splitter.handle(1);
+  const QPoint grip = handle->rect().center();
+  QTest::mousePress(handle, Qt::LeftButton, Qt::NoModifier, grip);
+  QTest::mouseMove(handle, grip + QPoint(0, 20));
+  QTest::mouseMove(handle, grip + QPoint(0, 40));
+  QTest::mouseRelease(handle, Qt::LeftButton, Qt::NoModifier, grip + QPoint(0, 40));
+  const int dragged = splitter.sizes()[0];
+  EXPECT_GT(dragged, first);
+  window->close();
+  EXPECT_EQ(settings.GetInt("Screen", "upper", 0), dragged);
+
+  window.reset();
+  Start();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  EXPECT_EQ(View().Splitter()->sizes()[0], dragged);
 }
 
 }  // namespace

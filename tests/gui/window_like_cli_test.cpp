@@ -1,39 +1,30 @@
 #include <QCheckBox>
 #include <QRadioButton>
 
-#include <optional>
+#include <map>
 
-#include "datafiles/companion_fixtures.h"
+#include "cli/cli_run.h"
+#include "datafiles/write_commands.h"
 #include "export/ui/export_dialog.h"
 #include "gui_fixture.h"
-#include "symbols/ui/edit_symbol_dialog.h"
-#include "twin_drive.h"
 
 namespace voltrim::testing {
 namespace {
 
-namespace fs = std::filesystem;
-
-// One request made through its window and through voltrim-cli on a copy of the drive.
-struct LikeCli {
-  const char* name;
-  int quoteRow;  // current in p {ACME}; -1: a {AAA, BBB, CCC} and b {DDD}, BBB current
+// How the window makes a write: the symbol row (of p, current: ACME, OTHER, then X256) and
+// quote row (newest first; -1: none) clicked, the command, then the dialogs answered.
+struct Form {
+  int symbolRow;
+  int quoteRow;
   int commandId;
   // Typed into the dialog's fields before OK, unless `answer` answers the dialogs instead.
-  std::vector<std::pair<const char*, const char*>> typed;
-  // The CLI's arguments; a word starting with "@" is a path in the CLI's copy of the drive.
-  std::vector<std::string> cli;
-  // A file the request creates, changes or removes: the drives must not agree by both
-  // being left alone.
-  std::string changed;
+  std::vector<std::pair<const char*, const char*>> typed = {};
   std::function<int(QDialog&, const std::string& drive)> answer = {};
   std::deque<QMessageBox::StandardButton> answers = {};
   std::size_t boxes = 0;
-  // p lists OTHER in MASTER and ACME in XMASTER (F256.MWD); ACME's row is current.
-  bool mwd = false;
 };
 
-void PrintTo(const LikeCli& c, std::ostream* os) { *os << c.name; }
+int Accept(QDialog&, const std::string&) { return QDialog::Accepted; }
 
 // Add Data is accepted; the editor that follows is cancelled.
 int AddWithoutEditing(QDialog& dialog, const std::string&) {
@@ -53,103 +44,136 @@ int ExportCommaNewestFirst(QDialog& dialog, const std::string& drive) {
   return dialog.result();
 }
 
-// clang-format off
-const LikeCli kCases[] = {
-    {"QuoteEdit", 3, command::kQuoteEdit, {{"high", "17.25"}, {"volume", "4500"}},
-     {"edit", "@p", "ACME", "01/04/00", "--high", "17.25", "--volume", "4500"}, "p/F1.BAK"},
-    {"QuoteSplit", 2, command::kQuoteSplit, {{"newShares", "3"}, {"oldShares", "2"}},
-     {"split", "@p", "ACME", "01/06/00", "3", "2"}, "p/F1.BAK"},
-    {"QuoteAdjust", 0, command::kQuoteAdjust, {{"to", "010800"}, {"price", "0.5"}, {"volume", "10"}},
-     {"adjust", "@p", "ACME", "01/03/00", "01/08/00", "--price", "0.5", "--volume", "10"}, "p/F1.BAK"},
-    {"QuoteAdd", 2, command::kQuoteAdd, {}, {"add-quote", "@p", "ACME", "01/06/00"}, "p/F1.BAK",
-     AddWithoutEditing},
-    // The newest quote: MASTER's last date moves too.
-    {"QuoteDeleteNewest", 0, command::kQuoteDelete, {}, {"delete-quote", "@p", "ACME", "01/11/00"},
-     "p/F1.BAK", {}, {QMessageBox::Yes}, 1},
-    {"QuoteExport", 0, command::kQuoteExport, {},
-     {"export", "@p", "ACME", "-o", "@out.txt", "--delimiter", "comma", "--omit", "open,oi",
-      "--newest-first", "--title"}, "out.txt", ExportCommaNewestFirst},
-    {"SymbolEdit", -1, command::kSymbolEdit, {{"symbol", "BOLT"}, {"name", "Bolt Corp"}},
-     {"rename-symbol", "@a", "BBB", "BOLT", "Bolt Corp"}, "a/MASTER"},
-    {"SymbolDelete", -1, command::kSymbolDelete, {}, {"delete-symbol", "@a", "BBB"}, "a/F2.DAT",
-     [](QDialog&, const std::string&) { return int{QDialog::Accepted}; }},
-    // The first destination offered is b.
-    {"SymbolMove", -1, command::kSymbolMove, {}, {"move-symbol", "@a", "BBB", "@b"}, "b/F2.DAT"},
-    {"SymbolCopy", -1, command::kSymbolCopy, {}, {"copy-symbol", "@a", "BBB", "@b"}, "b/F2.DAT"},
-    // The same on a series XMASTER lists.
-    {"MwdQuoteEdit", 3, command::kQuoteEdit, {{"high", "17.25"}, {"volume", "4500"}},
-     {"edit", "@p", "ACME", "01/04/00", "--high", "17.25", "--volume", "4500"}, "p/F256.BAK",
-     {}, {}, 0, true},
-    {"MwdQuoteSplit", 2, command::kQuoteSplit, {{"newShares", "3"}, {"oldShares", "2"}},
-     {"split", "@p", "ACME", "01/06/00", "3", "2"}, "p/F256.MWD", {}, {}, 0, true},
-    {"MwdQuoteAdjust", 0, command::kQuoteAdjust, {{"to", "010800"}, {"price", "0.5"}, {"volume", "10"}},
-     {"adjust", "@p", "ACME", "01/03/00", "01/08/00", "--price", "0.5", "--volume", "10"},
-     "p/F256.MWD", {}, {}, 0, true},
-    {"MwdQuoteAdd", 2, command::kQuoteAdd, {}, {"add-quote", "@p", "ACME", "01/06/00"},
-     "p/F256.MWD", AddWithoutEditing, {}, 0, true},
-    // The newest quote: XMASTER's last date moves too.
-    {"MwdQuoteDeleteNewest", 0, command::kQuoteDelete, {}, {"delete-quote", "@p", "ACME", "01/11/00"},
-     "p/XMASTER", {}, {QMessageBox::Yes}, 1, true},
-    {"MwdSymbolEdit", 0, command::kSymbolEdit, {{"symbol", "BOLT"}, {"name", "Bolt Corp"}},
-     {"rename-symbol", "@p", "ACME", "BOLT", "Bolt Corp"}, "p/XMASTER", {}, {}, 0, true},
-    {"MwdSymbolDelete", 0, command::kSymbolDelete, {}, {"delete-symbol", "@p", "ACME"},
-     "p/F256.MWD", [](QDialog&, const std::string&) { return int{QDialog::Accepted}; }, {}, 0,
-     true},
+const std::vector<std::pair<const char*, const char*>> kSetFields = {
+    {"open", "11"}, {"high", "12"}, {"low", "10"}, {"close", "11.5"}, {"volume", "5000"}};
+
+// The window's form of each row of WriteCommands() that has one, by the row's name.
+const std::map<std::string, Form> kForms = {
+    {"set", {0, 2, command::kQuoteEdit, kSetFields}},
+    {"scale", {0, 4, command::kQuoteAdjust, {{"to", "010500"}, {"price", "2"}, {"volume", "3"}}}},
+    {"delete first quote", {0, 4, command::kQuoteDelete, {}, {}, {QMessageBox::Yes}, 1}},
+    {"insert", {0, 2, command::kQuoteAdd, {}, AddWithoutEditing}},
+    {"rename", {1, -1, command::kSymbolEdit, {{"symbol", "OTHER"}, {"name", "NEW NAME"}}}},
+    {"delete symbol", {1, -1, command::kSymbolDelete, {}, Accept}},
+    {"copy symbol", {0, -1, command::kSymbolCopy}},  // the first destination offered is q
+    {"move symbol", {0, -1, command::kSymbolMove}},
+    {"set MWD quote", {2, 0, command::kQuoteEdit, kSetFields}},
+    {"delete last MWD quote", {2, 0, command::kQuoteDelete, {}, {}, {QMessageBox::Yes}, 1}},
+    {"rename in XMASTER",
+     {2, -1, command::kSymbolEdit, {{"symbol", "X256"}, {"name", "NEW NAME"}}}},
+    {"delete XMASTER symbol", {2, -1, command::kSymbolDelete, {}, Accept}},
+    {"move MWD to DAT", {2, -1, command::kSymbolMove}},
+    {"move DAT to XMASTER", {0, -1, command::kSymbolMove}},
+    {"copy MWD to XMASTER", {2, -1, command::kSymbolCopy}},
 };
-// clang-format on
 
-class WindowLikeCliTest : public GuiTest, public ::testing::WithParamInterface<LikeCli> {};
+// Requests of the window that no row holds, on the plain fixture: a split, and an export.
+const std::vector<std::tuple<const char*, std::vector<std::string>, Form>> kOtherRequests = {
+    {"split",
+     {"split", "@p", "ACME", "01/06/00", "3", "2"},
+     {0, 1, command::kQuoteSplit, {{"newShares", "3"}, {"oldShares", "2"}}}},
+    {"export",
+     {"export", "@p", "ACME", "-o", "@out.txt", "--delimiter", "comma", "--omit", "open,oi",
+      "--newest-first", "--title"},
+     {0, 0, command::kQuoteExport, {}, ExportCommaNewestFirst}},
+};
 
-TEST_P(WindowLikeCliTest, LeavesTheSameFiles) {
-  const LikeCli& c = GetParam();
-  if (c.mwd) {
-    const std::string p = Portfolio("p", PortfolioOf({"OTHER"}, 5));
-    SeriesSpec acme = AcmeSeries();
-    acme.fileNumber = 256;
-    WriteFileBytes(fs::path(p) / "F256.MWD", BuildDatBytes(acme));
-    WriteFileBytes(fs::path(p) / "XMASTER", BuildXmasterBytes({{256, "ACME", "ACME CORP"}}));
-  } else if (c.quoteRow < 0) {
-    Portfolio("a", PortfolioOf({"AAA", "BBB", "CCC"}, 5));
-    Portfolio("b", PortfolioOf({"DDD"}, 5));
-  } else {
-    Portfolio("p", AcmePortfolio());
-  }
-  Start();
-  if (c.mwd) {
-    ClickRow(Symbols(), 1);
-    window->RefreshFromState();
-    ASSERT_EQ(State().quotes.RowCount(), 6);
-  }
-  ClickRow(c.quoteRow < 0 ? Symbols() : Quotes(), c.quoteRow < 0 ? 1 : c.quoteRow);
-  window->RefreshFromState();
-  const TwinDrive twin(drive);
-  const Snapshot before = TakeSnapshot(drive.path());
-
-  answers = c.answers;
-  onDialog = [&](QDialog& dialog) {
-    if (c.answer) return c.answer(dialog, drive.str());
-    dialog.show();
-    for (const auto& [field, keys] : c.typed) TypeInto(FieldOf(dialog, field), keys);
-    Press(dialog, QDialogButtonBox::Ok);
-    return dialog.result();
-  };
-  window->Action(c.commandId)->trigger();
-  EXPECT_EQ(boxes.size(), c.boxes);
-  std::vector<std::string> arguments = c.cli;
-  for (std::string& word : arguments) {
-    if (word.starts_with("@")) word = twin.Path(word.substr(1));
-  }
-  twin.RunCli(arguments);
-  twin.ExpectSameFiles();
-  const auto changed = [&](const Snapshot& snapshot) {
-    const auto found = snapshot.find(c.changed);
-    return found == snapshot.end() ? std::optional<Bytes>() : found->second;
-  };
-  EXPECT_NE(changed(before), changed(TakeSnapshot(drive.path()))) << c.changed << " is as it was";
+// What a write leaves, without the undo journal (which names the change in the words of its
+// maker) and the CLI's input.
+Snapshot Lasting(const fs::path& root) {
+  Snapshot files = TakeSnapshot(root);
+  std::erase_if(files, [](const auto& entry) {
+    return entry.first == "input.csv" || IsUndoFileName(fs::path(entry.first).filename().string());
+  });
+  return files;
 }
 
-INSTANTIATE_TEST_SUITE_P(Commands, WindowLikeCliTest, ::testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+CliResult RunCliIn(const fs::path& root, std::vector<std::string> words) {
+  for (std::string& word : words)
+    if (word.starts_with("@")) word = (root / word.substr(1)).string();
+  return RunCli(words);
+}
+
+class WindowLikeCli : public GuiTest {
+ protected:
+  // The form made through the window on the drive leaves what the CLI's words leave.
+  void ExpectWindowLikeCli(const Form& form, const fs::path& cli) {
+    Start();
+    const std::pair<GridView*, int> clicks[] = {{&Symbols(), form.symbolRow},
+                                                {&Quotes(), form.quoteRow}};
+    for (const auto& [grid, row] : clicks) {
+      if (row < 0) continue;
+      ClickRow(*grid, row);
+      window->RefreshFromState();
+    }
+    boxes.clear();
+    answers = form.answers;
+    onDialog = [&](QDialog& dialog) {
+      if (form.answer) return form.answer(dialog, drive.str());
+      dialog.show();
+      for (const auto& [field, keys] : form.typed) TypeInto(FieldOf(dialog, field), keys);
+      Press(dialog, QDialogButtonBox::Ok);
+      return dialog.result();
+    };
+    window->Action(form.commandId)->trigger();
+    EXPECT_EQ(boxes.size(), form.boxes);
+    EXPECT_EQ(Lasting(drive.path()), Lasting(cli));
+  }
+};
+
+class EveryWrite : public WindowLikeCli, public ::testing::WithParamInterface<WriteCommand> {};
+
+// Each write's core call, its CLI words on a copy, and its window form on another leave the
+// same files; and not the files they started from.
+TEST_P(EveryWrite, LeavesTheSameFilesThroughCoreCliAndWindow) {
+  const WriteCommand& row = GetParam();
+  if (row.cli.empty()) GTEST_SKIP() << "voltrim-cli has no such write";
+  TempDir core, cli;
+  for (const fs::path& root : {drive.path(), core.path(), cli.path()}) MakeFixture(root, row);
+  const Snapshot before = Lasting(core.path());
+  ASSERT_GE(row.run((core.path() / "p").string(), (core.path() / "q").string()), 0);
+  const CliResult result = RunCliIn(cli.path(), row.cli);
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(Lasting(cli.path()), Lasting(core.path()));
+  EXPECT_NE(Lasting(cli.path()), before) << "nothing changed";
+  if (row.noWindowForm) return;
+  const auto form = kForms.find(row.name);
+  ASSERT_NE(form, kForms.end()) << "no window form and not marked as having none";
+  ExpectWindowLikeCli(form->second, cli.path());
+}
+
+std::string TestName(const std::string& name) {
+  std::string text;
+  bool upper = true;
+  for (const char c : name) {
+    if (!std::isalnum(static_cast<unsigned char>(c))) {
+      upper = true;
+    } else {
+      text += upper ? static_cast<char>(std::toupper(static_cast<unsigned char>(c))) : c;
+      upper = false;
+    }
+  }
+  return text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, EveryWrite, ::testing::ValuesIn(WriteAndUndoCommands()),
+                         [](const auto& info) { return TestName(info.param.name); });
+
+TEST_F(WindowLikeCli, RequestsNoRowHolds) {
+  for (const auto& [name, words, form] : kOtherRequests) {
+    SCOPED_TRACE(name);
+    TempDir cli;
+    window.reset();
+    fs::remove_all(drive.path() / "p");
+    fs::remove_all(drive.path() / "q");
+    for (const fs::path& root : {drive.path(), cli.path()}) MakeFixture(root, {});
+    const CliResult result = RunCliIn(cli.path(), words);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    const Snapshot before = Lasting(drive.path());
+    ExpectWindowLikeCli(form, cli.path());
+    EXPECT_NE(Lasting(drive.path()), before) << "nothing changed";
+  }
+}
 
 }  // namespace
 }  // namespace voltrim::testing

@@ -3,12 +3,13 @@
 #include <charconv>
 #include <sstream>
 
-#include "datafiles/companion_fixtures.h"
+#include "datafiles/fixtures.h"
 #include "datafiles/format/master.h"
 #include "datafiles/write/new_files.h"
 #include "export/export_writer.h"
 #include "import/import_command.h"
 #include "import/new_portfolio.h"
+#include "support/export_text.h"
 #include "support/recording_prompt.h"
 #include "symbols/new_symbol.h"
 #include "text/number_format.h"
@@ -17,12 +18,6 @@ namespace voltrim::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-class StringSink : public TextSink {
- public:
-  void Write(std::string_view piece) override { text.append(piece); }
-  std::string text;
-};
 
 std::string ExportOf(const SeriesLocation& series, ExportFormat format) {
   ExportSettings settings;

@@ -4,8 +4,8 @@
 #   completion_test.sh VOLTRIM_CLI COMPLETION_FILE
 set -uo pipefail
 cli=$1
+source "$(dirname "$0")/common.sh"
 source "$2"
-failures=0
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 "$cli" sample "$work/My Data" >/dev/null || exit 1
@@ -28,8 +28,7 @@ expect() {
   got=$(offers "${words[@]}")
   want=$( (($#)) && printf '%s\n' "$@" | sort)
   if [[ $got != "$want" ]]; then
-    echo "FAIL: [${words[*]}] offers [${got//$'\n'/ | }], not [${want//$'\n'/ | }]" >&2
-    failures=$((failures + 1))
+    fail "[${words[*]}] offers [${got//$'\n'/ | }], not [${want//$'\n'/ | }]"
   fi
 }
 # The test folder as typed with every space escaped.
@@ -57,5 +56,4 @@ expect voltrim-cli rename-symbol "$typed/My\\ Data/Stocks" BOLT '' '=>'
 expect voltrim-cli quotes "$typed/nowhere" '' '=>'
 expect voltrim-cli scan --drive "$typed/My\\ Data/Le" '=>' "$work/My Data/Legacy"
 
-((failures == 0)) && echo "completion: ok"
-((failures == 0))
+finish completion

@@ -4,16 +4,8 @@
 #   deb_test.sh BUILD_DIR APP_ID
 set -uo pipefail
 build=$1 app_id=$2
-missing=()
-for tool in cpack:cmake dpkg-shlibdeps:dpkg-dev lintian:lintian fakeroot:fakeroot; do
-  command -v "${tool%%:*}" >/dev/null || missing+=("${tool#*:}")
-done
-if ((${#missing[@]})); then
-  echo "needs: apt-get install ${missing[*]} (scripts/install-deps.sh)"
-  exit 77
-fi
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+source "$(dirname "$0")/common.sh"
+needs cpack:cmake dpkg-shlibdeps:dpkg-dev lintian:lintian fakeroot:fakeroot
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work" >"$work/cpack.txt" 2>&1 ||
@@ -44,5 +36,4 @@ report=$(grep -v 'running with root privileges' <<<"$report")
 [[ -n $report ]] && echo "$report"
 ((status == 0)) || fail "lintian reports errors"
 
-((failures == 0)) && echo "package $(basename "$deb"): ok"
-((failures == 0))
+finish "package $(basename "$deb")"

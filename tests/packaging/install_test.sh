@@ -6,17 +6,9 @@
 #   install_test.sh BUILD_DIR VERSION APP_ID TESTS_GUI
 set -uo pipefail
 build=$1 version=$2 app_id=$3 tests_gui=$4
-missing=()
-for tool in desktop-file-validate:desktop-file-utils appstreamcli:appstream man:man-db; do
-  command -v "${tool%%:*}" >/dev/null || missing+=("${tool#*:}")
-done
-[[ -f /usr/share/bash-completion/bash_completion ]] || missing+=(bash-completion)
-if ((${#missing[@]})); then
-  echo "needs: apt-get install ${missing[*]} (scripts/install-deps.sh)"
-  exit 77
-fi
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+source "$(dirname "$0")/common.sh"
+needs desktop-file-validate:desktop-file-utils appstreamcli:appstream man:man-db \
+  /usr/share/bash-completion/bash_completion:bash-completion
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 DESTDIR=$root cmake --install "$build" --prefix /usr >/dev/null || exit 1
@@ -63,5 +55,4 @@ offers=$(XDG_DATA_DIRS=$usr/share bash -c '
   echo "${COMPREPLY[*]}"' 2>&1)
 [[ $offers == export ]] || fail "bash-completion of the installed voltrim-cli: $offers"
 
-((failures == 0)) && echo "installed tree: ok"
-((failures == 0))
+finish "installed tree"

@@ -4,9 +4,8 @@
 #   man_test.sh VOLTRIM_CLI PAGES_FOLDER
 set -uo pipefail
 cli=$1 pages=$2
-command -v man >/dev/null || { echo "man is not installed (man-db)"; exit 77; }
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+source "$(dirname "$0")/common.sh"
+needs man:man-db
 
 for page in voltrim voltrim-cli; do
   warnings=$(MANWIDTH=80 man --warnings -l "$pages/$page.1.gz" 2>&1 >/dev/null)
@@ -37,5 +36,4 @@ while read -r example; do
     fail "example fails: $example"
 done <<<"$examples"
 
-((failures == 0)) && echo "man pages: ok"
-((failures == 0))
+finish "man pages"

@@ -2,7 +2,6 @@
 
 #include "datafiles/fixtures.h"
 #include "datafiles/io/file_ops.h"
-#include "datafiles/portfolio_checks.h"
 #include "quotes/add_delete.h"
 #include "quotes/quote_command.h"
 #include "quotes/quote_edit.h"
@@ -129,38 +128,35 @@ TEST(SplitAndAdjustChecks, RefuseDatesOutsideTheSeriesZeroAndNonNumbers) {
   EXPECT_FALSE(adjust({"01/03/0", "01/11/00", "0", "1", "1"}));
 }
 
-TEST(Split, RestatesEveryEarlierQuoteOnlyAndRecordsTheTexts) {
+// A split restates every quote before its date, an adjust every quote of its range, both
+// ends included: prices by one factor, volume by another (no open-interest column: nothing
+// else is created). Each records its texts; a split on the first date changes nothing but
+// is recorded, and a product without a stored form is refused.
+TEST(SplitAndAdjust, ScaleTheirQuotesOnlyAndRecordTheTexts) {
+  const auto scaled = [](std::size_t first, std::size_t last, float price, float volume) {
+    auto records = QuoteFixture::Records();
+    for (std::size_t i = first; i <= last; ++i) {
+      for (std::size_t field = 1; field <= 4; ++field) records[i][field] *= price;
+      records[i][5] *= volume;
+    }
+    return records;
+  };
   QuoteFixture f;
-  // On the first date no quote lies before it: nothing changes, but it is recorded.
   ASSERT_TRUE(RunSplit(f.Context(), {"01/03/00", "1", "10"}, f.Io()).succeeded);
   EXPECT_EQ(f.Dat(), f.DatOf(QuoteFixture::Records()));
   EXPECT_EQ(f.Setting(settings::kSplit, "Old"), "10");
-
   ASSERT_TRUE(RunSplit(f.Context(), {"01/06/00", "2", "1"}, f.Io()).succeeded);
-  auto expected = QuoteFixture::Records();
-  for (std::size_t i = 0; i < 3; ++i) {
-    for (std::size_t field = 1; field <= 4; ++field) expected[i][field] *= 0.5f;
-    expected[i][5] *= 2.0f;
-  }
-  EXPECT_EQ(f.Dat(), f.DatOf(expected));
+  EXPECT_EQ(f.Dat(), f.DatOf(scaled(0, 2, 0.5f, 2.0f)));
   EXPECT_EQ(f.Setting(settings::kSplit, "Date"), "01/06/00");
-}
 
-TEST(Adjust, ScalesTheRangeBothEndsIncludedAndRefusesProductsWithoutAStoredForm) {
-  QuoteFixture f;
-  ASSERT_TRUE(RunAdjust(f.Context(), {"01/04/00", "01/06/00", "2", "0.5", "3"}, f.Io()).succeeded);
-  auto expected = QuoteFixture::Records();
-  for (std::size_t i = 1; i <= 3; ++i) {
-    for (std::size_t field = 1; field <= 4; ++field) expected[i][field] *= 2.0f;
-    expected[i][5] *= 0.5f;  // no open-interest column: nothing else is created
-  }
-  EXPECT_EQ(f.Dat(), f.DatOf(expected));
-  EXPECT_EQ(f.Setting(settings::kAdjust, "OIMult"), "3");
-
+  QuoteFixture g;
+  ASSERT_TRUE(RunAdjust(g.Context(), {"01/04/00", "01/06/00", "2", "0.5", "3"}, g.Io()).succeeded);
+  EXPECT_EQ(g.Dat(), g.DatOf(scaled(1, 3, 2.0f, 0.5f)));
+  EXPECT_EQ(g.Setting(settings::kAdjust, "OIMult"), "3");
   EXPECT_FALSE(
-      RunAdjust(f.Context(), {"01/03/00", "01/11/00", "1", "1e36", "1"}, f.Io()).succeeded);
-  EXPECT_EQ(f.prompt.MessageTexts(), std::vector<std::string>{"Adjust Edit Failed"});
-  EXPECT_EQ(f.Dat(), f.DatOf(expected));
+      RunAdjust(g.Context(), {"01/03/00", "01/11/00", "1", "1e36", "1"}, g.Io()).succeeded);
+  EXPECT_EQ(g.prompt.MessageTexts(), std::vector<std::string>{"Adjust Edit Failed"});
+  EXPECT_EQ(g.Dat(), g.DatOf(scaled(1, 3, 2.0f, 0.5f)));
 }
 
 // The data layer's sweeps prove the files stay whole at every failing step; here: what a

@@ -5,7 +5,6 @@
 #include "datafiles/fixtures.h"
 #include "datafiles/format/master.h"
 #include "datafiles/io/file_ops.h"
-#include "datafiles/portfolio_checks.h"
 #include "datafiles/write/symbol_files.h"
 #include "support/recording_prompt.h"
 #include "symbols/symbol_commands.h"

@@ -44,51 +44,47 @@ struct Comparison {
   }
 };
 
-// Random singles over every magnitude up to 2^30 and both signs, for the decimals the
-// exports and grids print.
-TEST(FixedNumberText, AgreesWithPrintfOnMillionsOfRandomValues) {
+// Random singles over every magnitude up to 2^30 and both signs; values exactly halfway
+// between two printed texts (prices with few decimals, 12.625 or 0.03125, are mostly such
+// ties: the odd multiples of 2^-(d+1)) and one step either side of them; values either side
+// of every place where the writer's short cuts (scaled below 10^8, whole numbers) give way
+// to the full conversion; and the edge values. Printed as printf prints them, for every
+// number of decimals the exports and grids use.
+TEST(FixedNumberText, AgreesWithPrintf) {
+  Comparison comparison;
   std::mt19937 random(20261207);
   std::uniform_int_distribution<std::uint32_t> bits(0, 0x4E800000u);  // below 2^30
-  Comparison comparison;
   for (int i = 0; i < 1'000'000; ++i) {
     float value = std::bit_cast<float>(bits(random));
     if (i % 8 == 0) value = -value;
     for (const int decimals : {0, 2, 4}) comparison.Check(value, decimals);
   }
-  EXPECT_EQ(comparison.differing, 0) << comparison.first;
-  EXPECT_EQ(comparison.compared, 3'000'000);
-}
-
-// Values exactly halfway between two printed texts round to the even one; the values
-// one step either side of a tie round away from it. Prices with few decimals (12.625,
-// 0.03125) are mostly such ties.
-TEST(FixedNumberText, RoundsTiesToEvenLikePrintf) {
-  Comparison comparison;
-  for (const int decimals : {0, 1, 2, 3, 4}) {
-    // Ties at d decimals are the odd multiples of 2^-(d+1) times 5^-d that are exact in
-    // binary: the odd multiples of 2^-(d+1).
+  const float inf = std::numeric_limits<float>::infinity();
+  for (int decimals = 0; decimals <= 4; ++decimals) {
     const float step = std::ldexp(1.0f, -(decimals + 1));
     for (std::uint32_t odd = 1; odd < 400'000; odd += 2) {
       const float tie = static_cast<float>(odd) * step;
-      comparison.Check(tie, decimals);
-      comparison.Check(std::nextafter(tie, 0.0f), decimals);
-      comparison.Check(std::nextafter(tie, 1e30f), decimals);
+      for (const float value : {tie, std::nextafter(tie, 0.0f), std::nextafter(tie, 1e30f)})
+        comparison.Check(value, decimals);
     }
+    for (const double edge :
+         {1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 16777216.0, 4294967296.0, 1.7e13, 17592186044416.0, 1e15}) {
+      float value = static_cast<float>(edge);
+      for (int step = 0; step < 300; ++step) value = std::nextafter(value, 0.0f);
+      for (int step = 0; step < 600; ++step, value = std::nextafter(value, 1e30f)) {
+        comparison.Check(value, decimals);
+        comparison.Check(-value, decimals);
+      }
+    }
+    for (const float value :
+         {0.0f,       -0.0f,      0.00005f, -0.00004f,     15000.0f,
+          12.625f,    0.99995f,   9.99995f, 1e-45f,        std::numeric_limits<float>::denorm_min(),
+          1048576.0f, 2097151.9f, 1e9f,     4294967296.0f, 1.5e11f,
+          3.4e38f,    -3.4e38f,   inf,      -inf,          std::numeric_limits<float>::quiet_NaN()})
+      comparison.Check(value, decimals);
   }
   EXPECT_EQ(comparison.differing, 0) << comparison.first;
-}
-
-TEST(FixedNumberText, EdgeValuesAgreeWithPrintf) {
-  Comparison comparison;
-  const float inf = std::numeric_limits<float>::infinity();
-  for (const float value :
-       {0.0f,       -0.0f,      0.00005f, -0.00004f,     15000.0f,
-        12.625f,    0.99995f,   9.99995f, 1e-45f,        std::numeric_limits<float>::denorm_min(),
-        1048576.0f, 2097151.9f, 1e9f,     4294967296.0f, 1.5e11f,
-        3.4e38f,    -3.4e38f,   inf,      -inf,          std::numeric_limits<float>::quiet_NaN()}) {
-    for (int decimals = 0; decimals <= 4; ++decimals) comparison.Check(value, decimals);
-  }
-  EXPECT_EQ(comparison.differing, 0) << comparison.first;
+  EXPECT_GT(comparison.compared, 3'000'000);
 }
 
 TEST(DateText, UserDatesMatchTheProgramsDateTextForEveryDay) {
@@ -101,45 +97,6 @@ TEST(DateText, UserDatesMatchTheProgramsDateTextForEveryDay) {
   EXPECT_EQ(std::string(text, WriteIsoDate(text, YmdToDay(2000, 2, 29))), "2000-02-29");
   EXPECT_EQ(std::string(text, WriteIsoDate(text, YmdToDay(1961, 1, 1))), "1961-01-01");
   EXPECT_EQ(std::string(text, WriteIsoTime(text, PackTime(9, 35, 58))), "09:35:58");
-}
-
-// The CSV text of a value reads back as the very same single.
-TEST(RoundTripText, ReadsBackAsTheSameSingle) {
-  std::mt19937 random(7);
-  std::uniform_int_distribution<std::uint32_t> bits(0, 0x7F7FFFFFu);
-  for (int i = 0; i < 200'000; ++i) {
-    const float value = std::bit_cast<float>(bits(random));
-    char text[kNumberTextMax];
-    char* end = WriteRoundTrip(text, value);
-    ASSERT_EQ(std::string(text, end).find_first_of("eE,"), std::string::npos);
-    float back = 0;
-    std::from_chars(text, end, back);
-    ASSERT_EQ(std::bit_cast<std::uint32_t>(back), std::bit_cast<std::uint32_t>(value))
-        << std::string(text, end);
-  }
-  char text[kNumberTextMax];
-  EXPECT_EQ(std::string(text, WriteRoundTrip(text, 12.625f)), "12.625");
-  EXPECT_EQ(std::string(text, WriteRoundTrip(text, 15000.0f)), "15000");
-  EXPECT_EQ(std::string(text, WriteRoundTrip(text, 0.1f)), "0.1");
-}
-
-// The writers take most values by short cuts (scaled below 10^8, whole numbers) and the
-// rest in full: values either side of every place where one gives way to another.
-TEST(FixedNumberText, AgreesWithPrintfWhereTheShortCutsEnd) {
-  Comparison comparison;
-  for (int decimals = 0; decimals <= 4; ++decimals) {
-    for (const double edge :
-         {1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 16777216.0, 4294967296.0, 1.7e13, 17592186044416.0, 1e15}) {
-      float value = static_cast<float>(edge);
-      for (int step = 0; step < 300; ++step) value = std::nextafter(value, 0.0f);
-      for (int step = 0; step < 600; ++step) {
-        comparison.Check(value, decimals);
-        comparison.Check(-value, decimals);
-        value = std::nextafter(value, 1e30f);
-      }
-    }
-  }
-  EXPECT_EQ(comparison.differing, 0) << comparison.first;
 }
 
 std::string ToChars(float value) {
@@ -155,26 +112,14 @@ std::string ToChars(float value) {
 // (their lower neighbour is half as far), the smallest and largest magnitudes and the
 // values without a number.
 TEST(RoundTripText, MatchesToCharsForEveryKindOfValue) {
-  std::vector<float> values = {0.0f,
-                               -0.0f,
-                               1048576.25f,
-                               1048576.75f,
-                               2097152.5f,
-                               0.5f,
-                               0.25f,
-                               0.125f,
-                               1e-10f,
-                               1e-5f,
-                               16777216.0f,
-                               16777218.0f,
-                               1e8f,
-                               99999992.0f,
-                               1.5e10f,
-                               3.4e38f,
-                               1e-38f,
-                               std::numeric_limits<float>::denorm_min(),
-                               std::numeric_limits<float>::infinity(),
-                               std::numeric_limits<float>::quiet_NaN()};
+  std::vector<float> values = {0.0f,        -0.0f,       1048576.25f, 1048576.75f, 2097152.5f,
+                               0.5f,        0.25f,       0.125f,      1e-10f,      1e-5f,
+                               16777216.0f, 16777218.0f, 1e8f,        99999992.0f, 1.5e10f,
+                               3.4e38f,     1e-38f,      12.625f,     15000.0f,    0.1f};
+  for (const float odd :
+       {std::numeric_limits<float>::denorm_min(), std::numeric_limits<float>::infinity(),
+        std::numeric_limits<float>::quiet_NaN()})
+    values.push_back(odd);
   std::mt19937 random(26);
   std::uniform_int_distribution<std::uint32_t> bits;
   for (int i = 0; i < 300'000; ++i) values.push_back(std::bit_cast<float>(bits(random)));
