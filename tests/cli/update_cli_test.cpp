@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "cli_run.h"
-#include "datafiles/companion_fixtures.h"
+#include "datafiles/fixtures.h"
 
 namespace voltrim::testing {
 namespace {

@@ -16,7 +16,10 @@
 #include "datafiles/write/new_files.h"
 #include "datafiles/write/repair_master.h"
 #include "datafiles/write/symbol_files.h"
+#include "datafiles/write/update_portfolio.h"
 #include "datafiles/write/xmaster_write.h"
+#include "import/update_command.h"
+#include "import/update_sources.h"
 
 namespace voltrim::testing {
 
@@ -41,7 +44,7 @@ struct WriteCommand {
   // Run on the fixture first (the change an undo row takes back).
   std::function<int(const std::string& p, const std::string& q)> prepare = {};
   const char* undoIn = nullptr;  // where an undo of it runs, below root; default p (a copy: q)
-  std::string cliInput = {};     // written to root/input.csv for the CLI
+  std::string cliInput = {};     // written to root/input.csv, which the row reads
 };
 
 inline void MakeFixture(const fs::path& root, const WriteCommand& s) {
@@ -110,6 +113,23 @@ inline const std::string kAcmeImportText =
 inline const std::string kAcmeImportAroundText = kAcmeImportText +
                                                  "2000-01-10,20,20.5,19.5,20.25,1010\n"
                                                  "1999-12-31,9,9.5,8.5,9.25,999\n";
+
+// A day more for ACME (MASTER) and X256 (XMASTER), and NEW, which the update creates.
+inline const std::string kUpdateText =
+    "symbol,date,open,high,low,close,volume\n"
+    "ACME,2000-01-10,20,20.5,19.5,20.25,1010\n"
+    "X256,2000-01-10,30,30.5,29.5,30.25,2010\n"
+    "NEW,2000-01-11,5,5.5,4.5,5.25,100\n";
+
+// The update as voltrim-cli makes it from root/input.csv.
+inline int UpdateFromInput(const std::string& p) {
+  UpdateSources sources;
+  std::string message;
+  const std::string input = (fs::path(p).parent_path() / "input.csv").string();
+  if (!ReadUpdateSources({input}, sources, message)) return kFileRead;
+  UpdateResult result;
+  return UpdatePortfolio(p, UpdateRequestOf(sources, ImportOverlap::kReplace, true), result);
+}
 
 inline std::vector<WriteCommand> WriteCommands() {
   const DayNumber mon = Day(2000, 1, 3), wed = Day(2000, 1, 5);
@@ -284,6 +304,17 @@ inline std::vector<WriteCommand> WriteCommands() {
        .cli = {"move-symbol", "@p", "ACME", "@q"},
        .partialResults = moved,
        .fullDest = true},
+      // Many series in one write (its window form is the update window test's); the data
+      // files stand before the index files follow, and running it again finishes the job.
+      {.name = "update",
+       .run = [](auto p, auto) { return UpdateFromInput(p); },
+       .cli = {"update", "@p", "@input.csv", "--create", "--replace"},
+       .noWindowForm = true,
+       .partialResults = {kUpdateIndexBehind},
+       .rerunnable = true,
+       .xmaster = true,
+       .mustKeep = withX256,
+       .cliInput = kUpdateText},
       {.name = "copy MWD to XMASTER",
        .run = move("X256", false),
        .cli = {"copy-symbol", "@p", "X256", "@q"},
@@ -311,7 +342,6 @@ inline std::vector<WriteCommand> WriteAndUndoCommands() {
       return status == kNothingToUndo ? kOk : status;
     };
     undo.cli = {"undo", "@" + undoIn};
-    undo.cliInput.clear();
     undo.noWindowForm = true;  // the window's undo has tests of its own
     // Cut short, an undo leaves some files put back and others not, each whole.
     undo.partialResults = {kFileWrite, kFileRead};

@@ -4,7 +4,7 @@
 
 #include <regex>
 
-#include "datafiles/companion_fixtures.h"
+#include "datafiles/fixtures.h"
 #include "datafiles/io/change_journal.h"
 #include "datafiles/io/file_ops.h"
 #include "datafiles/io/memory_files.h"
