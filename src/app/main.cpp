@@ -12,6 +12,7 @@
 #include "discovery/discovery_drives.h"
 #include "discovery/discovery_filter.h"
 #include "settings/settings_store.h"
+#include "text/c_locale.h"
 #include "widgets/qt_prompt.h"
 
 namespace {
@@ -62,6 +63,7 @@ bool AsksForTextOnly(int argc, char* argv[]) {
 int main(int argc, char* argv[]) {
   if (AsksForTextOnly(argc, argv)) AnswerTextOnly(argc, argv);
   QApplication app(argc, argv);
+  voltrim::KeepNumbersAndCaseLocaleFree();
   NameTheProgram();
   // Ties the windows to the installed menu entry and its icon.
   QGuiApplication::setDesktopFileName(QStringLiteral(VOLTRIM_APP_ID));

@@ -1,11 +1,19 @@
 #include "chart/chart_axis.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace voltrim {
 namespace {
+
+// Digits with a point whatever the locale (printf would take a decimal comma from it).
+std::string FixedText(double value, int decimals) {
+  char text[352];  // the largest double has 309 integer digits
+  const auto result =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+  return std::string(text, result.ec == std::errc{} ? result.ptr : text);
+}
 
 // The smallest of 1, 2, 5 times a power of ten that is at least raw.
 double NiceStep(double raw) {
@@ -32,15 +40,11 @@ AxisTicks NiceTicks(double low, double high, int maxCount) {
 std::string TickText(double value, double step) {
   const int decimals =
       step > 0.0 ? std::clamp(-static_cast<int>(std::floor(std::log10(step) + 1e-9)), 0, 6) : 2;
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
-  return text;
+  return FixedText(value, decimals);
 }
 
 std::string GroupedCountText(double value) {
-  char digits[64];
-  std::snprintf(digits, sizeof digits, "%.0f", value);
-  const std::string plain = digits;
+  const std::string plain = FixedText(value, 0);
   const std::size_t sign = !plain.empty() && plain.front() == '-' ? 1 : 0;
   std::string grouped = plain.substr(0, sign);
   const std::size_t length = plain.size() - sign;

@@ -7,6 +7,7 @@
 
 #include "cli/cli_command.h"
 #include "datafiles/io/regular_file.h"
+#include "text/c_locale.h"
 
 namespace {
 
@@ -36,6 +37,7 @@ void PrintUsage(std::FILE* out) {
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
+  voltrim::KeepNumbersAndCaseLocaleFree();
   QCoreApplication::setApplicationName("voltrim-cli");
   QCoreApplication::setApplicationVersion(VOLTRIM_VERSION);
   QStringList arguments = QCoreApplication::arguments();

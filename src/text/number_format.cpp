@@ -172,9 +172,12 @@ char* WriteTwoDigits(char* out, int value) {
   return out;
 }
 
-char* WriteByPrintf(char* out, float value, int decimals) {
-  const int size = std::snprintf(out, kNumberTextMax, "%.*f", decimals, static_cast<double>(value));
-  return out + (size < 0 ? 0 : std::min<int>(size, static_cast<int>(kNumberTextMax) - 1));
+// The library's exact conversion for what the fast paths leave. Not printf: once Qt has set
+// the locale from the environment, printf writes a decimal comma in much of the world.
+char* WriteFixedByLibrary(char* out, float value, int decimals) {
+  const auto result = std::to_chars(out, out + kNumberTextMax - 1, static_cast<double>(value),
+                                    std::chars_format::fixed, decimals);
+  return result.ec == std::errc{} ? result.ptr : out;
 }
 
 // value x 10^decimals rounded to the nearest integer, ties to even. A single has 24
@@ -278,7 +281,7 @@ char* WriteFixedInFull(char* out, float value, int decimals) {
   const int biased = static_cast<int>((bits >> 23) & 0xFFu);
   // Infinities and NaN have the largest exponent of all.
   if (biased - 150 > kLargestFastExponent || decimals < 0 || decimals > 4) {
-    return WriteByPrintf(out, value, decimals);
+    return WriteFixedByLibrary(out, value, decimals);
   }
   if ((bits >> 31) != 0) *out++ = '-';
   const std::uint64_t scaled = ScaledAndRounded(std::fabs(static_cast<double>(value)), decimals);
@@ -354,7 +357,7 @@ char* WriteRoundTripInFull(char* out, float value) {
   // happy; the longest single needs 39 integer digits or 45 decimals for the smallest
   // subnormal, which still fits 64 characters.
   const auto result = std::to_chars(start, start + kNumberTextMax, value, std::chars_format::fixed);
-  return result.ec == std::errc{} ? result.ptr : WriteByPrintf(start, value, 9);
+  return result.ec == std::errc{} ? result.ptr : WriteFixedByLibrary(start, value, 9);
 }
 
 char* WriteUserDate(char* out, DayNumber day) { return DateTextWriter().UserDate(out, day); }

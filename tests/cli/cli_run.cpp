@@ -2,7 +2,9 @@
 
 #include <sys/wait.h>
 
+#include <clocale>
 #include <cstdlib>
+#include <cstring>
 
 namespace voltrim::testing {
 namespace {
@@ -15,6 +17,17 @@ std::string Quoted(const std::string& word) {
 }
 
 }  // namespace
+
+std::string SystemReason(int error) {
+  const std::string messages = std::setlocale(LC_MESSAGES, nullptr);
+  const std::string characters = std::setlocale(LC_CTYPE, nullptr);
+  std::setlocale(LC_MESSAGES, "");
+  if (std::setlocale(LC_CTYPE, "C.UTF-8") == nullptr) std::setlocale(LC_CTYPE, "C");
+  std::string reason = std::strerror(error);
+  std::setlocale(LC_MESSAGES, messages.c_str());
+  std::setlocale(LC_CTYPE, characters.c_str());
+  return reason;
+}
 
 CliResult RunCli(const std::vector<std::string>& arguments, const std::string& cwd,
                  const std::vector<std::string>& extraEnv) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cerrno>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -19,16 +20,25 @@ struct CliResult {
 CliResult RunCli(const std::vector<std::string>& arguments, const std::string& cwd = {},
                  const std::vector<std::string>& extraEnv = {});
 
+// The system's reason for an error as voltrim-cli words it: in the language of the
+// environment's locale, which Qt sets for the program.
+std::string SystemReason(int error);
+
 // Commands run in a folder of the test's own, with a private configuration home so that
 // nothing touches the user's settings. In a word or a message, "{tmp}" stands for that
-// folder and "{name}" for the folder of that name in it.
+// folder, "{name}" for the folder of that name in it, and "{ENOENT}" and "{EISDIR}" for the
+// system's reasons.
 class CliTest : public ::testing::Test {
  protected:
   std::string Expand(std::string text) const {
     for (auto at = text.find('{'); at != std::string::npos; at = text.find('{', at)) {
       const auto end = text.find('}', at);
       const std::string name = text.substr(at + 1, end - at - 1);
-      text.replace(at, end - at + 1, name == "tmp" ? temp_.str() : temp_.str() + "/" + name);
+      text.replace(at, end - at + 1,
+                   name == "tmp"      ? temp_.str()
+                   : name == "ENOENT" ? SystemReason(ENOENT)
+                   : name == "EISDIR" ? SystemReason(EISDIR)
+                                      : temp_.str() + "/" + name);
     }
     return text;
   }

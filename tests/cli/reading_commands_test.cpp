@@ -76,7 +76,7 @@ TEST_F(SmallPortfolio, DamageIsReportedAndExitsOne) {
 
   std::filesystem::remove(dir.path() / "F1.DAT");
   expectFailure({"quotes", d, "AAA"}, "Error in FillQuotesGrid: " + d +
-                                          "/F1.DAT: No such file or directory\n" + d +
+                                          "/F1.DAT: " + SystemReason(ENOENT) + "\n" + d +
                                           "/F1.DAT cannot be opened\n");
 
   // Names that are not regular files fail at once (a FIFO would wait for ever), and say so;
