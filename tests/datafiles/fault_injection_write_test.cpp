@@ -7,9 +7,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <future>
-#include <thread>
-
 #include "power_loss.h"
 #include "write_commands.h"
 
@@ -551,40 +548,6 @@ TEST(UndoAfterAFault, AWriteCutShortNeverUndoesIntoAWrongState) {
   }
 }
 
-// Undo holds every folder of the change as a write does: while another writer holds one,
-// it waits, then gives up having changed nothing; once the folder is free it goes ahead.
-TEST(UndoAfterAFault, UndoWaitsForTheWriterHoldingAFolder) {
-  WriteCommand move;
-  for (const WriteCommand& s : WriteCommands()) {
-    if (std::string(s.name) == "move symbol") move = s;
-  }
-  ASSERT_TRUE(move.run);
-  TempDir temp;
-  MakeFixture(temp.path(), move);
-  const Snapshot original = TakeSnapshot(temp.path());
-  const std::string p = (temp.path() / "p").string(), q = (temp.path() / "q").string();
-  ASSERT_EQ(move.run(p, q), kOk);
-  const Snapshot moved = TakeSnapshot(temp.path());
-  const auto wait = PortfolioLockWait();
-  SetPortfolioLockWait(std::chrono::milliseconds(50));
-  std::promise<void> held, release;
-  std::thread writer([&] {
-    const PortfolioLock lock({q});
-    held.set_value();
-    release.get_future().wait();
-  });
-  held.get_future().wait();
-  std::string what, differing;
-  EXPECT_EQ(UndoLastChange(p, what, differing), kPortfolioBusy);
-  EXPECT_EQ(TakeSnapshot(temp.path()), moved);
-  release.set_value();
-  writer.join();
-  SetPortfolioLockWait(wait);
-  EXPECT_EQ(UndoLastChange(p, what, differing), kOk);
-  EXPECT_EQ(what, "Move Symbol ACME");
-  EXPECT_EQ(TakeSnapshot(temp.path()), original);
-}
-
 // The largest series a DAT header can count, and a split over all of it.
 struct LargestSeries {
   TempDir temp;
@@ -603,46 +566,37 @@ TEST(FullDisk, AnInsertThatWouldOverflowTheCountIsRefused) {
   EXPECT_EQ(TakeSnapshot(series.temp.path()), series.before);
 }
 
-TEST(FullDisk, ARewriteThatCannotBeWrittenCompletelyLeavesTheSeriesAsItWas) {
-  LargestSeries series;
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    // The file size limit stands in for a full disk: writes past it fail with EFBIG.
-    signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{100 * 1024, 100 * 1024};
-    setrlimit(RLIMIT_FSIZE, &limit);
-    _exit(RewriteSeries(series.split, series.dir, "BIG") == kFileWrite ? 0 : 1);
+// A rewrite the system refuses part way (the file size limit standing in for a full disk,
+// writes past it failing with EFBIG) or at once (a read-only folder; root runs it as an
+// ordinary user who may only read) reports a write failure and leaves the series as it was.
+TEST(FullDisk, ARewriteTheSystemRefusesLeavesTheSeriesAsItWas) {
+  for (const bool readOnly : {false, true}) {
+    SCOPED_TRACE(readOnly ? "read-only folder" : "full disk");
+    LargestSeries series;
+    if (readOnly) {
+      ASSERT_EQ(chmod(series.temp.str().c_str(), 0755), 0);
+      for (const auto& entry : std::filesystem::directory_iterator(series.dir))
+        ASSERT_EQ(chmod(entry.path().c_str(), 0444), 0);
+      ASSERT_EQ(chmod(series.dir.c_str(), 0555), 0);
+    }
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      signal(SIGXFSZ, SIG_IGN);
+      const rlimit limit{100 * 1024, 100 * 1024};
+      if (!readOnly) setrlimit(RLIMIT_FSIZE, &limit);
+      if (readOnly && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
+      _exit(RewriteSeries(series.split, series.dir, "BIG") == kFileWrite ? 0 : 1);
+    }
+    int wstatus = 0;
+    ASSERT_EQ(waitpid(child, &wstatus, 0), child);
+    ASSERT_TRUE(WIFEXITED(wstatus));
+    EXPECT_EQ(WEXITSTATUS(wstatus), 0) << "not reported as a write failure";
+    chmod(series.dir.c_str(), 0755);
+    Snapshot now = TakeSnapshot(series.temp.path());
+    if (!readOnly) now.erase("p/F1.BAK");  // the backup may stand already (a link costs no space)
+    EXPECT_EQ(now, series.before);
   }
-  int wstatus = 0;
-  ASSERT_EQ(waitpid(child, &wstatus, 0), child);
-  ASSERT_TRUE(WIFEXITED(wstatus));
-  EXPECT_EQ(WEXITSTATUS(wstatus), 0) << "the failure was not reported as a write failure";
-  Snapshot now = TakeSnapshot(series.temp.path());
-  now.erase("p/F1.BAK");  // the backup may stand already (a link costs no space)
-  EXPECT_EQ(now, series.before);
-}
-
-TEST(ReadOnlyFolder, ARewriteIsRefusedAndNothingChanges) {
-  LargestSeries series;
-  ASSERT_EQ(chmod(series.temp.str().c_str(), 0755), 0);
-  ASSERT_EQ(chmod(series.dir.c_str(), 0555), 0);
-  for (const auto& entry : std::filesystem::directory_iterator(series.dir)) {
-    ASSERT_EQ(chmod(entry.path().c_str(), 0444), 0);
-  }
-  // Root writes anywhere, so as root the rewrite runs as an ordinary user who may only read.
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
-    _exit(RewriteSeries(series.split, series.dir, "BIG") == kFileWrite ? 0 : 1);
-  }
-  int wstatus = 0;
-  ASSERT_EQ(waitpid(child, &wstatus, 0), child);
-  ASSERT_TRUE(WIFEXITED(wstatus));
-  EXPECT_EQ(WEXITSTATUS(wstatus), 0) << "the refusal was not reported as a write failure";
-  chmod(series.dir.c_str(), 0755);
-  EXPECT_EQ(TakeSnapshot(series.temp.path()), series.before);
 }
 
 }  // namespace

@@ -69,16 +69,6 @@ TEST_F(ImportWriteTest, QuotesLandInDateOrderAndMasterFollows) {
   EXPECT_EQ(DecodeEmasterRecord(emaster.Record(1)).lastDate, DayToDateValue(Jan(12)));
 }
 
-TEST_F(ImportWriteTest, FileOrderDoesNotMatter) {
-  const std::vector<ImportQuote> quotes = {Q(Jan(10), 1, 1), Q(Day(1999, 12, 31), 2, 2),
-                                           Q(Jan(11), 3, 3)};
-  ASSERT_EQ(Import(Request(quotes)), kOk);
-  const Bytes forward = Read("F1.DAT");
-  dir_ = Write(temp_.path() / "q", Portfolio({Symbol(1, "PLAIN", "PLAIN INC", 5)}));
-  ASSERT_EQ(Import(Request({quotes.rbegin(), quotes.rend()})), kOk);
-  EXPECT_EQ(ReadFileBytes(temp_.path() / "q" / "F1.DAT"), forward);
-}
-
 // 01/04/00 as stored, 01/05/00 with another close, 01/10/00 new: each overlap choice.
 TEST_F(ImportWriteTest, DatesAlreadyStoredAreSkippedRefusedReplacedOrKept) {
   const ImportQuote same{DayToDateValue(Jan(4)), 0, {11, 11.5f, 10.5f, 11.25f, 1001, 0}, 1};

@@ -97,21 +97,11 @@ TEST(ReadSeries, WindowsOfTheSeries) {
   }
 }
 
-TEST(ReadSeries, ValuesInferredLayoutsAndShortFiles) {
+// A short file ends the read early; a quote past what it holds is a failure, not a guess.
+TEST(ReadSeries, AShortFileEndsTheRead) {
   TempDir tmp;
-  Write(tmp.path(), Portfolio({Symbol(1, "S", "", 100),
-                               SeriesEntry(MakeDailySeries(2, "NODOP", "", Quotes(10), false))}));
+  Write(tmp.path(), Portfolio({Symbol(1, "S", "", 100)}));
   SeriesBuffer buffer(400);
-  for (const char* symbol : {"S", "NODOP"}) {  // the inferred layout reads like the DOP file
-    ASSERT_EQ(ReadSeries(buffer, tmp.str(), symbol, 0, 10), kOk);
-    const Quote q = buffer.At(9);
-    EXPECT_EQ(q.date, Quotes(10)[9].day);
-    EXPECT_EQ(q.openInterest, -1.0f);  // no OI field
-    EXPECT_EQ(q.volume, 1009.0f);
-    EXPECT_EQ(q.high, q.close + 0.25f);
-  }
-
-  // A short file ends the read early; a quote past what it holds is a failure, not a guess.
   auto bytes = ReadFileBytes(tmp.path() / "F1.DAT");
   bytes.resize(bytes.size() - 24 * 30 - 5);  // 30 whole quotes and part of another gone
   WriteFileBytes(tmp.path() / "F1.DAT", bytes);
