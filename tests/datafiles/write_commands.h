@@ -37,6 +37,10 @@ struct WriteCommand {
   bool xmaster = false;               // p's XMASTER lists X256 (F256.MWD)
   bool fullDest = false;              // q's MASTER is full and its XMASTER lists Q256
   bool gap = false;                   // ACME has no quote on 01/04/00
+  // A batch of data files replaced before the index files: after a power cut they may
+  // stand in any mix of old and new (each whole), which no moment of the run showed; the
+  // index files still follow them only at the end, and running it again finishes the job.
+  bool dataFilesInAnyOrder = false;
   // symbol -> folders it may be found in afterwards; never in none of them.
   std::vector<std::pair<std::string, std::vector<std::string>>> mustKeep = {
       {"ACME", {"p", "q"}}, {"OTHER", {"p"}}, {"D1", {"q"}}};
@@ -313,6 +317,7 @@ inline std::vector<WriteCommand> WriteCommands() {
        .partialResults = {kUpdateIndexBehind},
        .rerunnable = true,
        .xmaster = true,
+       .dataFilesInAnyOrder = true,
        .mustKeep = withX256,
        .cliInput = kUpdateText},
       {.name = "copy MWD to XMASTER",
