@@ -46,6 +46,15 @@ class CliTest : public ::testing::Test {
     for (std::string& word : arguments) word = Expand(word);
     return RunCli(arguments, temp_.str(), {"XDG_CONFIG_HOME=" + temp_.str() + "/config"});
   }
+  // The words of a line split at each blank.
+  CliResult RunLine(const std::string& line) const {
+    std::vector<std::string> words;
+    for (std::size_t at = 0, end = 0; end != std::string::npos; at = end + 1) {
+      end = line.find(' ', at);
+      words.push_back(line.substr(at, end - at));
+    }
+    return Run(line.empty() ? std::vector<std::string>{} : words);
+  }
 
   TempDir temp_;
 };
