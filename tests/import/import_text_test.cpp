@@ -52,12 +52,12 @@ TEST(ImportTextTest, ReadsTheFilesUsersHave) {
        "Date Open High Low Close Volume ",
        {},
        daily},
-      {"a data site's file, with a byte order mark and CR LF",
+      {"a data site's file, with a byte order mark, CR LF and a comma in a semicolon's header",
        "\xEF\xBB\xBF"
-       "Date,Open,High,Low,Close,Adj Close,Volume\r\n"
-       "2000-01-02,1.5,2,1,1.75,1.7,1000\r\n2000-01-03,1.75,2.5,1.5,2,1.9,1200\r\n",
+       "Date;Open;High;Low;Close;Adj, Close;Volume\r\n"
+       "2000-01-02;1.5;2;1;1.75;1.7;1000\r\n2000-01-03;1.75;2.5;1.5;2;1.9;1200\r\n",
        "Date Open High Low Close Volume ",
-       {"Adj Close"},
+       {"Adj, Close"},
        daily},
       {"semicolons, YYYYMMDD, quoted names, blank lines, CR line ends",
        "\"DATE\";\"CLOSE\";\"VOL\"\r\r20000102;1.75;1000\r20000103;2;1200\r",
