@@ -13,15 +13,7 @@
 namespace voltrim::testing {
 namespace {
 
-// One portfolio with ACME (file 1: Date, Open, High, Low, Close, Vol) holding these quotes,
-// newest last:
-//   0 Mon 01/03/00  12.34567 13   12   12.5  1234.6
-//   1 Tue 01/04/00  13       14   12.5 13.5  2000
-//   2 Tue 01/04/00  13.1     14.1 12.6 13.6  2100   (same day)
-//   3 Thu 01/06/00  14       15   13   14.5  3000   (Wednesday missing)
-//   4 Sat 01/08/00  15       16   14   15.5  4000   (Monday after it missing)
-//   5 Tue 01/11/00  16       17   15   16.5  5000
-// and a settings store on a temporary file.
+// A portfolio holding ACME (its six quotes are listed with AcmeSeries) and a settings store.
 class QuoteFixture {
  public:
   QuoteFixture() {
@@ -49,8 +41,7 @@ class QuoteFixture {
   SettingsStore settings;
 };
 
-// The refusals (no quote that day, an existing date, a missing Monday) and their messages
-// are checked through the CLI, which runs these same functions.
+// The refusals and their messages are checked through the CLI, which runs these functions.
 TEST(DeleteQuote, RemovesTheFirstOfTheDay) {
   EXPECT_EQ(DeleteQuoteQuestion("01/04/00"),
             "You are about to delete the data for date\n01/04/00\nAre you sure?");
@@ -64,16 +55,14 @@ TEST(DeleteQuote, RemovesTheFirstOfTheDay) {
 }
 
 // The new date is the weekday before the row's; its quote is copied from the weekday after.
-// (The copy written, the editor opened on it and the date recorded are checked through the
-// window, quote_dialogs_test, and compared with the CLI's in window_like_cli_test.)
 TEST(AddQuote, TheNewDateIsTheWeekdayBeforeAndItsQuoteThatOfTheWeekdayAfter) {
   EXPECT_EQ(AddQuoteNewDateText("01/10/00"), "01/07/00");           // Monday -> Friday
   EXPECT_EQ(AddQuoteNewDateText("01/08/00"), "01/07/00");           // Saturday -> Friday
   EXPECT_EQ(AddQuoteSourceDay("01/07/00"), YmdToDay(2000, 1, 10));  // Friday -> Monday
 }
 
-// The grid rounds what it shows: a field left as shown, or holding no number, must keep
-// its stored value rather than the rounded text; every quote of the day gets the new values.
+// A field left as the grid rounds it, or holding no number, keeps its stored value; every
+// quote of the day gets the new values.
 TEST(QuoteEdit, OnlyChangedNumbersAreWrittenToEveryQuoteOfTheDay) {
   QuoteFixture f;
   QuoteEditInput input;
@@ -128,10 +117,8 @@ TEST(SplitAndAdjustChecks, RefuseDatesOutsideTheSeriesZeroAndNonNumbers) {
   EXPECT_FALSE(adjust({"01/03/0", "01/11/00", "0", "1", "1"}));
 }
 
-// A split restates every quote before its date, an adjust every quote of its range, both
-// ends included: prices by one factor, volume by another (no open-interest column: nothing
-// else is created). Each records its texts; a split on the first date changes nothing but
-// is recorded, and a product without a stored form is refused.
+// A split restates every quote before its date, an adjust every quote of its range, prices
+// and volume by their factors; each records its texts, and a product too large is refused.
 TEST(SplitAndAdjust, ScaleTheirQuotesOnlyAndRecordTheTexts) {
   const auto scaled = [](std::size_t first, std::size_t last, float price, float volume) {
     auto records = QuoteFixture::Records();
@@ -160,7 +147,7 @@ TEST(SplitAndAdjust, ScaleTheirQuotesOnlyAndRecordTheTexts) {
 }
 
 // The data layer's sweeps prove the files stay whole at every failing step; here: what a
-// command then says. The other commands' failure texts are checked with their refusals.
+// command then says.
 TEST(QuoteCommandFaults, AFailedWriteIsReportedWithTheCommandsMessage) {
   QuoteFixture f;
   const Bytes before = f.Dat();
@@ -190,8 +177,8 @@ TEST(QuoteCommandFaults, AFailedWriteIsReportedWithTheCommandsMessage) {
   }
 }
 
-// Another program keeps the portfolio past the wait: every quote command says so in one
-// message instead of its own failure text, and the series is untouched.
+// Another program keeps the portfolio past the wait: every quote command says so instead
+// of its own failure text, and the series is untouched.
 TEST(QuoteCommandFaults, AWriteKeptOutByAnotherProgramSaysSo) {
   const LockWait shortWait(std::chrono::milliseconds(20));
   QuoteFixture f;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "text/number_format.h"
+#include "text/time_text.h"
 
 namespace voltrim {
 namespace {
@@ -26,7 +27,6 @@ std::string Printf(float value, int decimals) {
   return text;
 }
 
-// Counts disagreements and keeps the first one for the failure message.
 struct Comparison {
   long long compared = 0;
   long long differing = 0;
@@ -44,12 +44,9 @@ struct Comparison {
   }
 };
 
-// Random singles over every magnitude up to 2^30 and both signs; values exactly halfway
-// between two printed texts (prices with few decimals, 12.625 or 0.03125, are mostly such
-// ties: the odd multiples of 2^-(d+1)) and one step either side of them; values either side
-// of every place where the writer's short cuts (scaled below 10^8, whole numbers) give way
-// to the full conversion; and the edge values. Printed as printf prints them, for every
-// number of decimals the exports and grids use.
+// Random singles of every magnitude below 2^30, ties between two texts (the odd multiples of
+// 2^-(d+1), as most prices are) and their neighbours, both sides of each place where the
+// writer's short cuts give way to the full conversion, and the edge values.
 TEST(FixedNumberText, AgreesWithPrintf) {
   Comparison comparison;
   std::mt19937 random(20261207);
@@ -105,12 +102,8 @@ std::string ToChars(float value) {
   return std::string(text, result.ptr);
 }
 
-// WriteRoundTrip is byte for byte std::to_chars in fixed notation (a one-off comparison
-// went over all 2^32 bit patterns); here the kinds of value it treats differently: whole
-// numbers below and above 10^8 and 2^24 (printed in full), prices typed with a few
-// decimals, halfway cases (1048576.25 has two nearest texts of 8 digits), powers of two
-// (their lower neighbour is half as far), the smallest and largest magnitudes and the
-// values without a number.
+// The kinds of value the writer treats differently: whole numbers either side of 10^8 and
+// 2^24, typed prices, halfway cases, powers of two and their neighbours, the extremes.
 TEST(RoundTripText, MatchesToCharsForEveryKindOfValue) {
   std::vector<float> values = {0.0f,        -0.0f,       1048576.25f, 1048576.75f, 2097152.5f,
                                0.5f,        0.25f,       0.125f,      1e-10f,      1e-5f,
@@ -157,10 +150,8 @@ TEST(RoundTripText, MatchesToCharsForEveryKindOfValue) {
   EXPECT_EQ(differing, 0) << first;
 }
 
-// Exports write dates from the stored DATE values, keeping a month's text while its
-// days run on; every value must still read as the program's date text of its day number:
-// months 0 and 13, day 0 and days past a month's end, leap days, years before 1961 and
-// past 2140, and values that are not whole numbers.
+// The writer keeps a month's text while its days run on: every stored value, impossible
+// months and days, leap days, far years and fractions, still reads as its day number's text.
 TEST(DateText, StoredDatesWriteAsTheirDayNumbers) {
   DateTextWriter writer;
   std::vector<float> dates;
@@ -182,6 +173,29 @@ TEST(DateText, StoredDatesWriteAsTheirDayNumbers) {
               std::string(text, WriteIsoDate(text, day)))
         << date;
   }
+}
+
+// What a typed or --time text means: HH:MM or HH:MM:SS, even seconds only (times are
+// stored to two seconds), and always shown back as HH:MM:SS.
+TEST(TimeText, ParsesHoursMinutesAndEvenSecondsAndShowsThemBack) {
+  const std::pair<const char*, std::optional<PackedTime>> cases[] = {
+      {"09:15", PackTime(9, 15, 0)},
+      {"09:15:00", PackTime(9, 15, 0)},
+      {"23:59:58", PackTime(23, 59, 58)},
+      {"00:00", PackTime(0, 0, 0)}};
+  for (const auto& [text, time] : cases) {
+    EXPECT_EQ(ParseTimeText(text), time) << text;
+    if (time && std::string(text).size() == 8) {
+      EXPECT_EQ(FormatTimeText(*time), text);
+    }
+  }
+  // An odd second would be stored as another time.
+  for (const char* bad :
+       {"09:15:01", "24:00", "12:60", "12:00:60", "9:15", "09-15", "09:15:", "0a:15", ""})
+    EXPECT_EQ(ParseTimeText(bad), std::nullopt) << bad;
+  EXPECT_EQ(FormatTimeText(PackTime(9, 5, 0)), "09:05:00");
+  EXPECT_EQ(BarText(YmdToDay(2013, 11, 15), PackTime(9, 15, 0), true), "11/15/13 09:15:00");
+  EXPECT_EQ(BarText(YmdToDay(2013, 11, 15), PackTime(9, 15, 0), false), "11/15/13");
 }
 
 }  // namespace
