@@ -5,13 +5,19 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cstring>
 #include <filesystem>
 #include <functional>
+#include <limits>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "browser/browser_columns.h"
 #include "browser/browser_enabling.h"
 #include "browser/command_ids.h"
+#include "browser/grid_text.h"
+#include "browser/window_placement.h"
 #include "datafiles/fixtures.h"
 #include "samples/portfolio_builder.h"
 #include "settings/settings_store.h"
@@ -247,17 +253,6 @@ TEST_F(BrowserTest, MoreThan255SymbolsAreCutAndXmastersSeriesFollow) {
   EXPECT_EQ(State().quotes.RowCount(), 5);
 }
 
-TEST_F(BrowserTest, AnXmasterThatCannotBeReadAddsNoRows) {
-  const fs::path drive = Drive("disk");
-  Write(drive, PortfolioOf({"AAA", "BBB"}, 1));
-  WriteText(drive / "XMASTER", "broken file\n");
-  Start();
-  EXPECT_TRUE(prompt.MessageTexts().empty());
-  EXPECT_EQ(State().symbols.RowCount(), 2);
-  browser->OnSymbolRowSelected(1);
-  EXPECT_EQ(SymbolPaneText(State()), "Symbol 2 of 2");
-}
-
 TEST_F(BrowserTest, EmptyMissingOrDeepMaster) {
   const std::string drive = Drive("disk");
   Write(drive, PortfolioSpec{});
@@ -265,6 +260,7 @@ TEST_F(BrowserTest, EmptyMissingOrDeepMaster) {
   std::string deep = drive;
   for (int level = 0; level < 60; ++level) deep += "/level_" + std::to_string(10 + level);
   Write(deep, PortfolioOf({"DEEP"}));
+  WriteText(deep + "/XMASTER", "broken file\n");  // adds no rows
   Start();
   EXPECT_TRUE(prompt.messages.empty());
   EXPECT_EQ(State().title, NoSymbolsTitle(drive));
@@ -340,24 +336,9 @@ TEST_F(BrowserTest, RealMiningeShowsItsSymbolsAfterOneQuestion) {
   EXPECT_EQ(State().symbols.RowCount(), 25);
 }
 
-// Editing waits while a split search reads the series; Move and Copy need a second portfolio.
-TEST(CommandEnabling, RulesThatDependOnMoreThanRows) {
-  using namespace command;
-  BrowserState state;
-  state.setUp = true;
-  state.portfoliosFound = true;
-  state.portfolios = {"/d/a", "/d/b"};
-  state.symbols.rows.resize(3);
-  state.symbols.count = 3;
-  EXPECT_TRUE(IsCommandEnabled(state, kSymbolEdit));
-  state.splitSearchOpen = true;
-  EXPECT_FALSE(IsCommandEnabled(state, kSymbolEdit));
-  state.portfoliosFound = false;  // a second portfolio is enough, not a successful scan
-  EXPECT_EQ(EnabledBrowserCommands(state), (std::vector<int>{kSymbolMove, kSymbolCopy}));
-}
-
 // A new symbol needs a portfolio shown, even an empty one; an import needs a loaded series,
-// even an empty one, while the quote commands need quotes.
+// even an empty one, while the quote commands need quotes; editing waits while a split search
+// reads the series; Move and Copy need a second portfolio, not a successful scan.
 TEST(CommandEnabling, NewSymbolNeedsAPortfolioAndImportALoadedSeries) {
   using namespace command;
   BrowserState state;
@@ -374,10 +355,20 @@ TEST(CommandEnabling, NewSymbolNeedsAPortfolioAndImportALoadedSeries) {
   state.quotes.loadedSymbol = "NEW";
   EXPECT_TRUE(IsCommandEnabled(state, kQuoteImport));
   EXPECT_FALSE(IsCommandEnabled(state, kQuoteEdit));
+  EXPECT_TRUE(IsCommandEnabled(state, kSymbolEdit));
+  state.splitSearchOpen = true;
+  EXPECT_FALSE(IsCommandEnabled(state, kSymbolEdit));
   state.scanning = true;
   EXPECT_FALSE(IsCommandEnabled(state, kQuoteImport));
   EXPECT_FALSE(IsCommandEnabled(state, kSymbolNew));
   EXPECT_FALSE(IsCommandEnabled(state, kPortfolioNew));
+  state = BrowserState{};
+  state.setUp = true;
+  state.splitSearchOpen = true;
+  state.portfolios = {"/d/a", "/d/b"};
+  state.symbols.rows.resize(3);
+  state.symbols.count = 3;
+  EXPECT_EQ(EnabledBrowserCommands(state), (std::vector<int>{kSymbolMove, kSymbolCopy}));
 }
 
 TEST(ColumnWidths, SavedWidthsComeBackOnlyWhenTheyFit) {
@@ -464,6 +455,153 @@ TEST_F(BrowserScanTest, NothingRunsBeforeTheSetUpOrInsideARunningScan) {
   ASSERT_TRUE(ProcessEventsUntil([&] { return !State().scanning; }));
   EXPECT_EQ(walks, 2);
   EXPECT_EQ(State().portfolios, Paths{"/two/data"});
+}
+
+// openbox on a 1024 x 768 screen: a one-pixel border and a 20-pixel title bar.
+constexpr FrameMargins kOpenbox{1, 20, 1, 1};
+
+TEST(FramePlacement, TheFrameTakesThePlacementAndTheContentsFitInside) {
+  // 95% centred, truncated like the single-precision share (800 x 0.95f is 759.99...).
+  EXPECT_EQ(DefaultWindowPlacement(800, 600), (WindowPlacement{20, 15, 759, 569}));
+  const WindowPlacement frame = DefaultWindowPlacement(1024, 768);
+  const WindowPlacement contents = ContentsOf(frame, kOpenbox);
+  EXPECT_EQ(contents, (WindowPlacement{27, 39, 970, 708}));
+  // The frame ends where the placement ends, not past the screen's bottom edge.
+  EXPECT_EQ(contents.x + contents.cx + kOpenbox.right, frame.x + frame.cx);
+  EXPECT_EQ(contents.y + contents.cy + kOpenbox.bottom, frame.y + frame.cy);
+  EXPECT_EQ(ContentsOf(frame, {}), frame);
+
+  const WindowPlacement screen{0, 0, 1024, 768};
+  EXPECT_TRUE(IsMaximisedPlacement(screen, screen));
+  EXPECT_FALSE(IsMaximisedPlacement({0, 0, 1024, 767}, screen));
+  EXPECT_FALSE(IsMaximisedPlacement(frame, screen));
+}
+
+TEST(FramePlacement, RecorderStoresOnceASeriesOfChangesHasSettled) {
+  std::vector<WindowPlacement> stores;
+  PlacementRecorder recorder([&](const WindowPlacement& p) { stores.push_back(p); },
+                             {26, 19, 972, 729});
+  for (int step = 0; step < 30; ++step) recorder.Changed({26 + step, 19, 972, 729});
+  recorder.Changed({-5, 40, 600, 500});  // dragged off the left edge
+  EXPECT_TRUE(stores.empty());
+  recorder.Settle();
+  recorder.Settle();
+  EXPECT_EQ(stores, (std::vector<WindowPlacement>{{0, 40, 600, 500}}));
+
+  // Back where it is stored: nothing to write.
+  recorder.Changed({30, 30, 640, 480});
+  recorder.Changed({0, 40, 600, 500});
+  recorder.Settle();
+  EXPECT_EQ(stores.size(), 1u);
+}
+
+// Stored in the window system's pixels: a window left at 808 x 480 at a 1.5 scale factor
+// took 1212 x 720 pixels of the screen, and takes them again at 1.0.
+TEST(FramePlacement, PlacementIsStoredInTheWindowSystemsPixelsWithoutCreeping) {
+  const PixelScale half(1.5);
+  const WindowPlacement shown{20, 12, 808, 480};
+  const WindowPlacement stored = half.ToStored(shown);
+  EXPECT_EQ(stored, (WindowPlacement{30, 18, 1212, 720}));
+  EXPECT_EQ(PixelScale(1.0).ToShown(stored), stored);
+  EXPECT_EQ(half.ToShown(stored), shown);
+
+  // A stored size that does not divide evenly shows rounded; saved again unmoved it stays
+  // as stored instead of creeping by a pixel each start.
+  const WindowPlacement odd{31, 19, 1213, 721};
+  const WindowPlacement oddShown = half.ToShown(odd);
+  EXPECT_EQ(half.Keep(oddShown, odd), odd);
+  EXPECT_EQ(half.Keep({oddShown.x + 10, oddShown.y, oddShown.cx, oddShown.cy}, odd).x,
+            half.ToStored(oddShown.x + 10));
+  EXPECT_EQ(PixelScale(0.0).Factor(), 1.0);  // no scale known: pixels as they are
+}
+
+TEST(FramePlacement, PaneHeightsRoundTripAndNonsenseReadsAsNone) {
+  testing::TempDir dir;
+  SettingsStore settings;
+  settings.OpenRoot((dir.path() / "Voltrim.conf").string());
+  EXPECT_EQ(LoadPaneHeights(settings), PaneHeights{});
+  SavePaneHeights(settings, {240, 380, 200});
+  EXPECT_EQ(LoadPaneHeights(settings), (PaneHeights{240, 380, 200}));
+  settings.SetInt("Screen", "upper", -5);
+  EXPECT_EQ(LoadPaneHeights(settings), (PaneHeights{0, 380, 200}));
+}
+
+SymbolRow Row(const char* name16, const char* symbol16) {
+  MasterRecord record;
+  std::memcpy(&record.bytes[master_offset::kName], name16, kNameFieldSize);
+  std::memcpy(&record.bytes[master_offset::kSymbol], symbol16, kSymbolFieldSize);
+  return MakeSymbolRow(record);
+}
+
+TEST(SymbolCells, CutSymbolAndNameAsTheGridShowsThem) {
+  const char* name = "ACME CORP       ";
+  // An empty symbol, however it starts, shows the name and calls for repair.
+  const std::pair<const char*, const char*> symbols[] = {
+      {"BRK A           ", "BRK"},   {"ABCDEFGHIJKLMNOP", "ABCDEFGHIJKLMNOP"},
+      {"AB\200CD           ", "AB"}, {"                ", name},
+      {" ACME           ", name},    {"\304ACME           ", name},
+      {"ACME\0           ", "ACME"}};
+  for (const auto& [field, shown] : symbols) {
+    const SymbolRow row = Row(name, field);
+    EXPECT_EQ(row.symbol, shown) << field;
+    EXPECT_EQ(row.symbolWasEmpty, std::string_view(shown) == name) << field;
+    EXPECT_EQ(row.name, name);  // trailing blanks kept
+  }
+  EXPECT_EQ(Row("ACME\0CORP       ", "ACME            ").name, "ACME");
+}
+
+// A MASTER of `records` entries whose header claims `headerCount`.
+std::string WriteMaster(const TempDir& dir, int records, int headerCount) {
+  PortfolioSpec plan;
+  for (int i = 1; i <= records; ++i)
+    plan.entries.push_back(
+        {false, MakeDailySeries(i, "S" + std::to_string(i), "NAME " + std::to_string(i), {}), {}});
+  plan.headerRecordCount = headerCount;
+  const std::string path = (dir.path() / "MASTER").string();
+  const auto bytes = BuildMasterBytes(plan);
+  testing::WriteFileBytes(path, {bytes.begin(), bytes.end()});
+  return path;
+}
+
+TEST(SymbolRowsFromMaster, ReadInFileOrderButRefuseACountThatDisagreesWithTheFile) {
+  TempDir dir;
+  SymbolRows rows;
+  const std::string master = WriteMaster(dir, 3, 3);
+  auto bytes = testing::ReadFileBytes(master);
+  // Records of zero bytes past the count are unused space, and a trailing piece shorter
+  // than a record is ignored.
+  bytes.resize(bytes.size() + 2 * kMasterRecordSize + 20, 0);
+  testing::WriteFileBytes(master, bytes);
+  ASSERT_EQ(ReadSymbolRows(master, rows), kOk);
+  ASSERT_EQ(rows.rows.size(), 3u);
+  EXPECT_EQ(rows.rows[2].name, "NAME 3          ");
+
+  bytes[bytes.size() - 30] = 'X';  // now the second extra record is in use
+  testing::WriteFileBytes(master, bytes);
+  EXPECT_EQ(ReadSymbolRows(master, rows), kDamagedFile);
+
+  rows.headerCount = -7;
+  EXPECT_NE(ReadSymbolRows(WriteMaster(dir, 12, 10), rows), kOk);  // records beyond the count
+  EXPECT_NE(ReadSymbolRows(WriteMaster(dir, 10, 12), rows), kOk);  // records missing
+  EXPECT_NE(ReadSymbolRows((dir.path() / "NOMASTER").string(), rows), kOk);
+  EXPECT_EQ(rows.headerCount, -7);  // untouched on failure
+}
+
+// voltrim-cli quotes writes the grid's cells straight into its lines; they must be the
+// grid's very texts, N/A for absent (below zero) and NaN fields included.
+TEST(QuoteCells, WrittenCellsAreTheGridsTexts) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const Quote quotes[] = {
+      {YmdToDay(1999, 12, 31), 0, 12.625f, 13.0f, 12.5f, 12.75f, 15000.0f, -1.0f},
+      {0, 0, -1.0f, nan, 0.0f, 99999.9921875f, 123456789.0f, 4.5f},
+      {YmdToDay(2059, 2, 28), 0, 1e-6f, 2097151.875f, 3e9f, -0.0f, 0.5f, 1e30f}};
+  for (const Quote& quote : quotes) {
+    const QuoteRowTexts texts = QuoteCellTexts(quote);
+    std::string joined = texts[0];
+    for (std::size_t i = 1; i < texts.size(); ++i) joined += "\t" + texts[i];
+    char line[kQuoteRowTextMax];
+    EXPECT_EQ(std::string(line, WriteQuoteCells(line, quote, '\t')), joined);
+  }
 }
 
 }  // namespace
