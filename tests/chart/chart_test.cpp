@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "chart/chart_axis.h"
 #include "chart/chart_columns.h"
@@ -15,21 +16,16 @@
 namespace voltrim::testing {
 namespace {
 
+// {quotes, position, quote drawn there}: outside the plot the nearest end is meant.
 TEST(ChartRangeTest, PositionsAcrossTheWholeSeriesMapToTheQuoteDrawnThere) {
+  const std::tuple<int, double, int> cases[] = {
+      {1000, 0.0, 0},   {1000, 0.5, 500}, {1000, 0.9995, 999}, {1000, -0.2, 0},
+      {1000, 1.3, 999}, {0, 0.5, -1},     {1, 0.0, 0},         {1, 1.0, 0}};
+  for (const auto& [quotes, at, index] : cases)
+    EXPECT_EQ(ChartRange::Whole(quotes).IndexAt(at), index) << quotes << " " << at;
   const ChartRange range = ChartRange::Whole(1000);
-  EXPECT_EQ(range.IndexAt(0.0), 0);
-  EXPECT_EQ(range.IndexAt(0.5), 500);
-  EXPECT_EQ(range.IndexAt(0.9995), 999);
-  // Outside the plot the nearest end is meant.
-  EXPECT_EQ(range.IndexAt(-0.2), 0);
-  EXPECT_EQ(range.IndexAt(1.3), 999);
-  // Each quote's own drawing position leads back to it.
-  for (const int index : {0, 1, 499, 998, 999}) {
-    EXPECT_EQ(range.IndexAt(range.FractionOf(index)), index);
-  }
-  EXPECT_EQ(ChartRange::Whole(0).IndexAt(0.5), -1);
-  EXPECT_EQ(ChartRange::Whole(1).IndexAt(0.0), 0);
-  EXPECT_EQ(ChartRange::Whole(1).IndexAt(1.0), 0);
+  for (const int index : {0, 1, 499, 998, 999})
+    EXPECT_EQ(range.IndexAt(range.FractionOf(index)), index);  // its own drawing position
 }
 
 TEST(ChartRangeTest, ZoomKeepsTheQuoteUnderThePointerAndStopsAtEitherEnd) {

@@ -9,10 +9,13 @@
 
 #include "datafiles/fixtures.h"
 #include "datafiles/io/portfolio_files.h"
+#include "export/export_command.h"
 #include "export/portfolio_export.h"
 #include "export/portfolio_series.h"
 #include "samples/sample_portfolios.h"
+#include "settings/settings_store.h"
 #include "support/export_text.h"
+#include "support/recording_prompt.h"
 
 namespace voltrim::testing {
 namespace {
@@ -58,9 +61,8 @@ std::string Line(int index) {
   return FormatUserDate(static_cast<DayNumber>(kFirst + index)) + close;
 }
 
-// Columns keep their fixed order; one the series lacks shows N/A; omitted ones (any
-// nonzero flag) leave no delimiter behind; a delimiter other than comma or tab is a space.
-// Comma, tab and the full set of columns are checked through the CLI.
+// Columns keep their order; one the series lacks shows N/A; omitted ones (any nonzero flag)
+// leave no delimiter behind; a delimiter other than comma or tab is a space.
 TEST(ExportWriter, ColumnsDelimitersAndTitle) {
   TempDir dir;
   WriteSeries(dir, 1, {Field::Date, Field::High, Field::Low, Field::Close, Field::Vol, Field::Oi});
@@ -72,9 +74,8 @@ TEST(ExportWriter, ColumnsDelimitersAndTitle) {
             "DATE OPEN LOW VOL OI\r\n01/04/99 N/A 12.2500 0.00 250.50\r\n");
 }
 
-// Series longer than one read window come out whole and in order both ways. Newest first
-// walks down from the grid's count: a grid showing fewer starts lower; one showing more
-// than the series holds finds nothing at its first index. Oldest first reads to the end.
+// Series longer than a read window come out whole both ways; newest first walks down from
+// the grid's count (fewer starts lower, more finds nothing), oldest first reads to the end.
 TEST(ExportWriter, LongSeriesAcrossReadWindowsAndTheGridCount) {
   TempDir dir;
   const int quotes = 2 * kExportWindow + 3;
@@ -109,11 +110,9 @@ TEST(WideFolderExport, EverySeriesOfMasterAndXmasterExports) {
   }
 }
 
-// The whole-portfolio export formats several series at once ahead of the one it writes:
-// the stream must still be each readable series' own export in index order (MASTER's, then
-// XMASTER's), every line led by its symbol, and the unreadable ones named in that order,
-// wherever they fall. A wide folder with data files missing among 300, the demonstration
-// portfolios and every real folder.
+// Formatted several series ahead, the whole-portfolio export is still each readable series'
+// own export in index order, every line led by its symbol, and names the unreadable ones in
+// that order: a wide folder missing data files, the demonstration and every real folder.
 TEST(WideFolderExport, WholePortfolioIsEachSeriesOwnExportAndNamesWhatItLeavesOut) {
   namespace fs = std::filesystem;
   TempDir temp;
@@ -162,6 +161,87 @@ TEST(WideFolderExport, WholePortfolioIsEachSeriesOwnExportAndNamesWhatItLeavesOu
       EXPECT_EQ(named, unreadable);
     }
   }
+}
+
+class ExportCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(store_.OpenRoot((dir_.path() / "settings.conf").string()).ok);
+    const DayNumber day = DateFloatToDay(990104.0f);
+    const DailyQuote quote = {day, 12.5f, 12.75f, 12.25f, 12.625f, 15000};
+    Write(portfolio_, Portfolio({SeriesEntry(MakeDailySeries(1, "XYZ", "XYZ CORP", {quote}))}));
+  }
+
+  ExportSettings Chosen(const std::filesystem::path& file) {
+    ExportSettings chosen;
+    chosen.fileName = file.string();
+    chosen.delimiter = 1;
+    chosen.omit[static_cast<std::size_t>(ExportColumn::OpenInterest)] = 1;
+    return chosen;
+  }
+
+  ExportOutcome Run(const ExportSettings& chosen) {
+    return RunExport(portfolio_.string(), "XYZ", 1, chosen, store_, prompt_);
+  }
+
+  TempDir dir_;
+  std::filesystem::path portfolio_ = dir_.path() / "data";
+  SettingsStore store_;
+  RecordingPrompt prompt_;
+};
+
+// An existing file is replaced only on Yes; the choices are saved only when it is, under
+// the names earlier versions read.
+TEST_F(ExportCommandTest, AnExistingFileIsReplacedOnlyWhenTheUserSaysSo) {
+  const auto file = dir_.path() / "out.txt";
+  WriteFileBytes(file, std::vector<unsigned char>(500, 'k'));  // longer than the export
+  prompt_.AnswerNext(false);
+  EXPECT_EQ(Run(Chosen(file)), ExportOutcome::Declined);
+  EXPECT_EQ(prompt_.questions,
+            std::vector<std::string>{file.string() +
+                                     "\nThis file already exists\n\nReplace existing file?"});
+  EXPECT_EQ(ReadText(file), std::string(500, 'k'));
+  EXPECT_EQ(LoadExportSettings(store_).fileName, "output.txt");
+  EXPECT_TRUE(prompt_.beeps.empty());
+
+  prompt_.AnswerNext(true);
+  EXPECT_EQ(Run(Chosen(file)), ExportOutcome::Written);
+  EXPECT_EQ(ReadText(file), "01/04/99,12.5000,12.7500,12.2500,12.6250,15000.00\r\n");
+  EXPECT_EQ(LoadExportSettings(store_).fileName, file.string());
+  EXPECT_EQ(store_.GetInt("XportSel", "OmitOI", -7), 1);
+  EXPECT_EQ(prompt_.beeps, std::vector<BeepKind>{BeepKind::Information});
+  EXPECT_TRUE(prompt_.messages.empty());
+  EXPECT_EQ(Run(Chosen(dir_.path() / "new.txt")), ExportOutcome::Written);
+  EXPECT_EQ(prompt_.questions.size(), 2u);  // none for a new file
+}
+
+// The message itself is checked through the CLI.
+TEST_F(ExportCommandTest, UncreatableFileFailsAfterSavingChoicesAndCreatesNoFolder) {
+  const auto missing = dir_.path() / "no such folder" / "out.txt";
+  EXPECT_EQ(Run(Chosen(missing)), ExportOutcome::Failed);
+  EXPECT_EQ(prompt_.MessageTexts().size(), 1u);
+  EXPECT_EQ(LoadExportSettings(store_).fileName, missing.string());
+  EXPECT_FALSE(std::filesystem::exists(missing.parent_path()));
+  EXPECT_TRUE(prompt_.beeps.empty());
+}
+
+// The status line after an export, CSV as the CLI writes it, and where a bare name goes.
+TEST_F(ExportCommandTest, SaysHowManyQuotesWentWhereAndWritesCsvWhenChosen) {
+  const auto file = dir_.path() / "out.csv";
+  ExportSettings chosen = Chosen(file);
+  chosen.format = 1;
+  EXPECT_EQ(Run(chosen), ExportOutcome::Written);
+  EXPECT_EQ(ReadText(file),
+            "date,time,open,high,low,close,volume\n1999-01-04,,12.5,12.75,12.25,12.625,15000\n");
+  EXPECT_EQ(prompt_.statusTexts, std::vector<std::string>{"Exported 1 quote to " + file.string()});
+  EXPECT_EQ(LoadExportSettings(store_).format, 1);
+  EXPECT_EQ(ExportedText(250, "/x/y.txt"), "Exported 250 quotes to /x/y.txt");
+
+  EXPECT_EQ(ExportPathIn("out.txt", "/home/ann/Documents"), "/home/ann/Documents/out.txt");
+  EXPECT_EQ(ExportPathIn("sub/out.txt", "/home/ann"), "/home/ann/sub/out.txt");
+  EXPECT_EQ(ExportPathIn("/tmp/out.txt", "/home/ann"), "/tmp/out.txt");
+  EXPECT_EQ(ExportPathIn("", "/home/ann"), "");
+  EXPECT_NE(ExportFolder(), std::filesystem::current_path().string());
 }
 
 }  // namespace
