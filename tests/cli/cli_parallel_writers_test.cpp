@@ -4,8 +4,8 @@
 #include <thread>
 
 #include "cli_run.h"
-#include "datafiles/format/series.h"
 #include "datafiles/fixtures.h"
+#include "datafiles/format/series.h"
 
 namespace voltrim::testing {
 namespace {

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
+#include <regex>
+#include <sstream>
+
 #include "cli_run.h"
 #include "datafiles/fixtures.h"
 
@@ -8,18 +13,22 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The bytes each write leaves are compared with the core's in the table of write commands;
-// here: what only voltrim-cli shows, its words, exits and refusals. src holds ACME (1) and
-// BETA (2); bars holds BARS, three days of four bars; twins holds ACME (1) and acme (2).
+// The bytes each write leaves, and each undo, are compared with the core's over the table of
+// write commands; here: what only voltrim-cli shows, its words, exits and refusals. src holds
+// ACME (1) and BETA (2), dst OTHER (1), bars BARS (three days of four bars), twins ACME (1)
+// and acme (2).
 class CliWriteTest : public CliTest {
  protected:
   void SetUp() override {
-    Write(temp_.path() / "src",
-          Portfolio({SeriesEntry(AcmeSeries()), Symbol(2, "BETA", "BETA INC", 1)}));
+    src_ = Write(temp_.path() / "src",
+                 Portfolio({SeriesEntry(AcmeSeries()), Symbol(2, "BETA", "BETA INC", 1)}));
+    Write(temp_.path() / "dst", Portfolio({Symbol(1, "OTHER", "OTHER CO", 1)}));
     Write(temp_.path() / "bars", BarPortfolio());
     Write(temp_.path() / "twins", Portfolio({Symbol(1, "ACME", "UPPER"), Symbol(2, "acme")}));
     WriteText(temp_.path() / "bad.csv", "Date,Close\n2000-01-03,1\n2000-01-04,1..5\n");
   }
+
+  std::string src_;
 };
 
 // Every refusal exits with its code (2: the command line; 1: the request) and message and
@@ -106,38 +115,159 @@ TEST_F(CliWriteTest, RefusalsSayWhyAndChangeNothing) {
   EXPECT_EQ(help.out.rfind("Usage: voltrim-cli quotes DIR SYMBOL [--oldest-first]\n", 0), 0u);
 }
 
-// In order, each with what it prints: bars are counted and named, a symbol given exactly is
-// the one written even when another differs only in case, which is taken otherwise.
-TEST_F(CliWriteTest, WritesSayWhatTheyChangedAndTakeTheSymbolNamed) {
+// In order, each with what it prints; a refused request changes nothing. Bars are counted
+// and named; a symbol given exactly is the one written even when another differs only in
+// case, which is taken otherwise; imports say what they did with each quote and column.
+TEST_F(CliWriteTest, CommandsSayWhatTheyDid) {
+  WriteText(temp_.path() / "week.csv",
+            "Date,Open,High,Low,Close,Adj Close,Volume\n2000-01-07,5,6,4,5.5,5.4,500\n"
+            "2000-01-06,4,5,3,4.5,4.4,400\n2000-01-05,3,4,2,3.5,3.4,300\n");
+  WriteText(temp_.path() / "next.csv", "Date,Close\n2000-01-07,5.5\n2000-01-06,9\n2000-01-10,6\n");
   const struct {
     std::string line;
+    int exitCode;
     std::string out, err = "";
   } runs[] = {
-      {"edit {bars} BARS 11/14/13 --volume 5", "Changed 4 bars dated 11/14/13.\n"},
-      {"delete-quote {bars} BARS 11/14/13", "Deleted 1 bar: 11/14/13 09:00:00.\n"},
-      {"add-quote {bars} BARS 11/13/13 --time 09:02:30", "Added 1 bar: 11/13/13 09:02:30.\n"},
-      {"edit {bars} BARS 11/13/13 --time 09:02:30 --close 8.62",
-       "Changed 1 bar: 11/13/13 09:02:30.\n"},
-      {"delete-quote {bars} BARS 11/13/13 --time 09:02:30", "Deleted 1 bar: 11/13/13 09:02:30.\n"},
-      {"split-search {src}", "",
+      {"sample {demo}", 0, "{demo}/Stocks\n{demo}/Futures\n{demo}/Legacy\n{demo}/Legacy/ARCHIVE\n"},
+      {"check {bars}", 0, "", "No problems found; 1 series, 12 quotes checked\n"},
+      {"check {src}", 1,
+       "ACME\tF1.DAT\t01/04/00\tduplicate-date\tsame date as the quote ahead of it\n",
+       "1 problem found; 2 series, 7 quotes checked\n"},
+      {"split-search {src}", 0, "",
        "For symbol BETA\nSplitSearch cannot perform search\nas there are fewer than 2 "
        "quotes.\nNo candidate splits found\n"},
-      {"rename-symbol {twins} acme X", ""},
-      {"symbols {twins}", "ACME\tUPPER           \nX\t                \n"},
-      {"rename-symbol {src} beta bx", ""},  // the name is kept unless given
-      {"symbols {src}", "ACME\tACME CORP       \nbx\tBETA INC        \n"},
-      {"delete-symbol {src} ACME", ""},  // without asking
+      {"edit {bars} BARS 11/14/13 --volume 5", 0, "Changed 4 bars dated 11/14/13.\n"},
+      {"delete-quote {bars} BARS 11/14/13", 0, "Deleted 1 bar: 11/14/13 09:00:00.\n"},
+      {"add-quote {bars} BARS 11/13/13 --time 09:02:30", 0, "Added 1 bar: 11/13/13 09:02:30.\n"},
+      {"edit {bars} BARS 11/13/13 --time 09:02:30 --close 8.62", 0,
+       "Changed 1 bar: 11/13/13 09:02:30.\n"},
+      {"delete-quote {bars} BARS 11/13/13 --time 09:02:30", 0,
+       "Deleted 1 bar: 11/13/13 09:02:30.\n"},
+      {"rename-symbol {twins} acme X", 0, ""},
+      {"rename-symbol {twins} Acme Y", 0, ""},  // no exact match: the name is kept unless given
+      {"symbols {twins}", 0, "Y\tUPPER           \nX\t                \n"},
+      {"delete-symbol {twins} X", 0, ""},  // without asking
+      {"new-portfolio {tmp}/p", 0, ""},
+      {"new-symbol {tmp}/p abc --name ABC-CORP --columns 6", 0, ""},
+      {"import {tmp}/p ABC week.csv", 0,
+       "ABC: 3 quotes added, 0 replaced, 0 kept, 0 skipped (already stored).\n"
+       "Columns ignored: Adj Close.\n"},
+      {"quotes {tmp}/p abc", 0,
+       "01/07/00\t5.0000\t6.0000\t4.0000\t5.5000\t500\tN/A\n"
+       "01/06/00\t4.0000\t5.0000\t3.0000\t4.5000\t400\tN/A\n"
+       "01/05/00\t3.0000\t4.0000\t2.0000\t3.5000\t300\tN/A\n"},
+      // The next day's file overlaps: the same values are skipped, other ones refused first.
+      {"import {tmp}/p abc next.csv", 1, "",
+       "next.csv gives other values for 1 quote abc already holds: 01/06/00.\n\nNothing "
+       "was changed. Run the import again with --replace to store the file's values, or "
+       "with --keep to keep the stored quotes.\n"},
+      {"import {tmp}/p abc next.csv --keep", 0,
+       "abc: 1 quote added, 0 replaced, 1 kept, 1 skipped (already stored).\n"
+       "Columns the file does not hold, stored as 0 in new quotes: Open, High, Low and "
+       "Volume.\n"},
+      {"import {tmp}/p abc next.csv --replace", 0,
+       "abc: 0 quotes added, 1 replaced, 0 kept, 2 skipped (already stored).\nColumns the file "
+       "does not hold, stored as 0 in new quotes: Open, High, Low and Volume.\n"},
+      // Replaced, a quote keeps the values the file lacks.
+      {"quotes {tmp}/p abc", 0,
+       "01/10/00\t0.0000\t0.0000\t0.0000\t6.0000\t0\tN/A\n"
+       "01/07/00\t5.0000\t6.0000\t4.0000\t5.5000\t500\tN/A\n"
+       "01/06/00\t4.0000\t5.0000\t3.0000\t9.0000\t400\tN/A\n"
+       "01/05/00\t3.0000\t4.0000\t2.0000\t3.5000\t300\tN/A\n"},
   };
-  for (const auto& [line, out, err] : runs) {
+  for (const auto& [line, exitCode, out, err] : runs) {
     SCOPED_TRACE(line);
+    const Snapshot before = TakeSnapshot(temp_.path());
     const CliResult r = RunLine(line);
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out, out);
-    EXPECT_EQ(r.err, err);
+    EXPECT_EQ(r.exitCode, exitCode);
+    EXPECT_EQ(r.out, Expand(out));
+    EXPECT_EQ(r.err, Expand(err));
+    if (exitCode != 0) {
+      EXPECT_EQ(TakeSnapshot(temp_.path()), before);
+    }
   }
-  EXPECT_NE(RunLine("quotes {bars} BARS")
-                .out.find("11/14/13\t09:10:00\t15.7500\t16.5000\t15.5000\t16.0000\t5\tN/A\n"),
-            std::string::npos);
+  // Each write command, then undo in the folder named: it names the change it takes back.
+  const std::pair<const char*, const char*> undos[] = {
+      {"edit {src} ACME 01/04/00 --open 3 --close 4", "{src} Edit Quotes of ACME"},
+      {"split {src} ACME 01/06/00 2 1", "{src} Split ACME"},
+      {"adjust {src} ACME 01/03/00 01/06/00 --price 2 --volume 3", "{src} Adjust ACME"},
+      {"add-quote {src} ACME 01/06/00", "{src} Add Quote to ACME"},
+      {"delete-quote {src} ACME 01/03/00", "{src} Delete Quote of ACME"},
+      {"rename-symbol {src} BETA BX", "{src} Edit Symbol BX"},
+      {"delete-symbol {src} ACME", "{src} Delete Symbol ACME"},
+      {"copy-symbol {src} ACME {dst}", "{dst} Copy Symbol ACME"},
+      {"move-symbol {src} ACME {dst}", "{src} Move Symbol ACME"},
+      {"move-symbol {src} BETA {dst}", "{dst} Move Symbol BETA"},
+      {"repair {demo/Legacy}", "{demo/Legacy} Repair MASTER"},
+  };
+  for (const auto& [command, undone] : undos) {
+    SCOPED_TRACE(command);
+    const std::string where = std::string(undone).substr(0, std::string(undone).find(' '));
+    ASSERT_EQ(RunLine(command).exitCode, 0);
+    const CliResult undo = Run({"undo", where});
+    EXPECT_EQ(undo.exitCode, 0) << undo.err;
+    EXPECT_EQ(undo.out, "Undone: " + std::string(undone).substr(where.size() + 1) + "\n");
+  }
+}
+
+// A file changed by another program since the change, or gone, makes undo refuse, name
+// the file and change nothing; once the file is as the change left it, the undo goes on.
+TEST_F(CliWriteTest, AFileChangedSinceMakesUndoRefuseAndChangeNothing) {
+  const Snapshot original = TakeSnapshot(temp_.path());
+  ASSERT_EQ(RunLine("delete-quote {src} ACME 01/03/00").exitCode, 0);
+  const fs::path dat = temp_.path() / "src" / "F1.DAT";
+  const fs::path master = temp_.path() / "src" / "MASTER";
+  const Bytes left = ReadFileBytes(dat), leftMaster = ReadFileBytes(master);
+  const std::function<void()> meddling[] = {
+      [&] {  // the same size: only its content tells
+        Bytes other = left;
+        other.back() ^= 1;
+        WriteFileBytes(dat, other);
+      },
+      [&] { fs::remove(dat); },
+      [&] { WriteFileBytes(master, Bytes(leftMaster.begin(), leftMaster.end() - 1)); }};
+  for (const auto& meddle : meddling) {
+    meddle();
+    const Snapshot meddled = TakeSnapshot(temp_.path());
+    const CliResult refused = RunLine("undo {src}");
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.out, "");
+    const std::string file = fs::exists(dat) && ReadFileBytes(dat) == left ? "MASTER" : "F1.DAT";
+    EXPECT_EQ(refused.err, "\"Delete Quote of ACME\" cannot be undone:\n" + src_ + "/" + file +
+                               "\nhas been changed since.\n\nNothing was changed.\n");
+    EXPECT_TRUE(TakeSnapshot(temp_.path()) == meddled);
+    WriteFileBytes(dat, left);
+    WriteFileBytes(master, leftMaster);
+  }
+  EXPECT_EQ(RunLine("undo {src}").exitCode, 0);
+  EXPECT_TRUE(TakeSnapshot(temp_.path()) == original);
+}
+
+// The next change replaces the journal: undo takes back the last change only, and what is
+// kept for it is the previous content of the files that change touched, no more.
+TEST_F(CliWriteTest, TheNextChangeReplacesTheOneBefore) {
+  const CliResult none = RunLine("undo {src} --show");
+  EXPECT_EQ(none.exitCode, 1);
+  EXPECT_EQ(none.err, "There is nothing to undo in\n" + src_ + "\n");
+  ASSERT_EQ(RunLine("edit {src} ACME 01/04/00 --open 3").exitCode, 0);
+  Snapshot edited = TakeSnapshot(temp_.path());
+  ASSERT_EQ(RunLine("rename-symbol {src} BETA BX").exitCode, 0);
+  EXPECT_EQ(RunLine("undo {src} --show").out,
+            "Edit Symbol BX\n" + src_ + "/MASTER\trestore\n" + src_ + "/MASTER.BAK\tremove\n");
+  int kept = 0;
+  for (const auto& entry : fs::directory_iterator(src_))
+    kept += entry.path().filename().string().rfind(".voltrim-undo.", 0) == 0;
+  EXPECT_EQ(kept, 1);  // MASTER.BAK did not exist before the rename
+  EXPECT_EQ(RunLine("undo {src}").out, "Undone: Edit Symbol BX\n");
+  // One level: nothing more to undo.
+  const CliResult again = RunLine("undo {src}");
+  EXPECT_EQ(again.exitCode, 1);
+  EXPECT_EQ(again.err, "There is nothing to undo in\n" + src_ + "\n");
+  // The edit's journal went with the rename; the rest is as the edit left it.
+  std::erase_if(edited, [](const auto& entry) {
+    return fs::path(entry.first).filename().string().rfind(".voltrim-undo", 0) == 0;
+  });
+  EXPECT_TRUE(TakeSnapshot(temp_.path()) == edited);
 }
 
 // Files named in lower case are rewritten under their own names, not beside them.
@@ -158,59 +288,140 @@ TEST(CliWriteRealData, LowerCaseFileNamesAreEditedInPlace) {
   EXPECT_FALSE(fs::exists(fs::path(dir) / "F1.DAT"));
 }
 
-// What the portfolios hold is checked with the readers; a second run is among the refusals.
-TEST_F(CliWriteTest, SampleNamesThePortfoliosItWrites) {
-  const CliResult result = RunLine("sample {demo}");
-  EXPECT_EQ(result.exitCode, 0) << result.err;
-  EXPECT_EQ(result.out, Expand("{demo}/Stocks\n{demo}/Futures\n{demo}/Legacy\n"
-                               "{demo}/Legacy/ARCHIVE\n"));
+// The data and index files only: backups, temporaries and the journal may differ.
+Snapshot PortfolioFiles(const fs::path& dir) {
+  static const std::regex kept(R"((MASTER|EMASTER|XMASTER|F\d+\.(DAT|MWD|DOP)))",
+                               std::regex::icase);
+  Snapshot all = TakeSnapshot(dir);
+  std::erase_if(all, [](const auto& file) { return !std::regex_match(file.first, kept); });
+  return all;
 }
 
-using CliImportTest = CliTest;
+// The export's rows rewritten as a folder of one file per symbol, and in the TICKER/PER
+// layout (with dates and times without their separators).
+void WriteOtherLayouts(const std::string& csv, const fs::path& folder, const fs::path& tickers) {
+  std::map<std::string, std::string> files;
+  std::string tickerText =
+      "<TICKER>,<PER>,<DATE>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>,<OPENINT>\n";
+  std::stringstream in(csv);
+  std::string line;
+  std::getline(in, line);
+  while (std::getline(in, line)) {
+    const std::size_t comma = line.find(','), dateEnd = line.find(',', comma + 1),
+                      timeEnd = line.find(',', dateEnd + 1);
+    std::string& text = files[line.substr(0, comma)];
+    if (text.empty()) text = "date,time,open,high,low,close,volume,openint\n";
+    text += line.substr(comma + 1) + "\n";
+    std::string date = line.substr(comma + 1, dateEnd - comma - 1);
+    std::string time = line.substr(dateEnd + 1, timeEnd - dateEnd - 1);
+    std::erase(date, '-');
+    std::erase(time, ':');
+    tickerText += line.substr(0, comma) + (time.empty() ? ",D," : ",5,") + date + "," +
+                  (time.empty() ? "000000" : time) + line.substr(timeEnd) + "\n";
+  }
+  fs::create_directories(folder);
+  for (const auto& [symbol, text] : files) WriteText(folder / (symbol + ".txt"), text);
+  WriteText(tickers, tickerText);
+}
 
-// From nothing to a series kept current, with the summary on standard output.
-TEST_F(CliImportTest, NewPortfolioNewSymbolAndImports) {
-  ASSERT_EQ(Run({"new-portfolio", "{tmp}/p"}).exitCode, 0);
-  const CliResult made =
-      Run({"new-symbol", "{tmp}/p", "abc", "--name", "ABC Corp", "--columns", "6"});
-  ASSERT_EQ(made.exitCode, 0) << made.err;
-  WriteText(temp_.path() / "week.csv",
-            "Date,Open,High,Low,Close,Adj Close,Volume\n2000-01-07,5,6,4,5.5,5.4,500\n"
-            "2000-01-06,4,5,3,4.5,4.4,400\n2000-01-05,3,4,2,3.5,3.4,300\n");
-  const CliResult first = Run({"import", "{tmp}/p", "ABC", "week.csv"});
-  EXPECT_EQ(first.exitCode, 0) << first.err;
-  EXPECT_EQ(first.out,
-            "ABC: 3 quotes added, 0 replaced, 0 kept, 0 skipped (already stored).\n"
-            "Columns ignored: Adj Close.\n");
-  EXPECT_EQ(Run({"quotes", "{tmp}/p", "abc"}).out,
-            "01/07/00\t5.0000\t6.0000\t4.0000\t5.5000\t500\tN/A\n"
-            "01/06/00\t4.0000\t5.0000\t3.0000\t4.5000\t400\tN/A\n"
-            "01/05/00\t3.0000\t4.0000\t2.0000\t3.5000\t300\tN/A\n");
+// Every series cut by its last quote comes back from the export, whatever the layout.
+TEST_F(CliWriteTest, RealFoldersCutAndUpdatedComeBackByteForByte) {
+  for (const std::string name : {"bbfinance", "equis-small", "stooq-intraday"}) {
+    fs::create_directories(temp_.path() / "original");
+    const fs::path original = CopyRealFolder(name, temp_.path() / "original");
+    if (original.empty()) GTEST_SKIP() << "no shared data";
+    const CliResult exported = Run({"export", original.string(), "--all", "--format", "csv"});
+    ASSERT_EQ(exported.exitCode, 0) << exported.err;
+    const fs::path csv = temp_.path() / (name + ".csv");
+    WriteText(csv, exported.out);
+    const fs::path folder = temp_.path() / (name + "-folder");
+    const fs::path tickers = temp_.path() / (name + ".tickers");
+    WriteOtherLayouts(exported.out, folder, tickers);
+    // The index files' dates follow the quotes, as after any import: the real folders'
+    // own may name days their data files lack, so the uncut folder updated from its own
+    // export is the measure; its data files stay byte for byte.
+    const auto copyAs = [&](const fs::path& from, const std::string& as) {
+      const fs::path to = temp_.path() / as;
+      fs::create_directories(to.parent_path());
+      fs::copy(from, to);
+      return to;
+    };
+    const fs::path uncut = copyAs(original, "uncut/" + name);
+    ASSERT_EQ(Run({"update", uncut.string(), csv.string()}).exitCode, 0);
+    const Snapshot want = PortfolioFiles(uncut);
+    for (const auto& [file, bytes] : PortfolioFiles(original)) {
+      if (file.find('.') != std::string::npos) {
+        EXPECT_TRUE(want.at(file) == bytes) << file;
+      }
+    }
+    // The last quote of every series cut, once, with the program's own delete.
+    const fs::path cut = copyAs(original, "cut/" + name);
+    std::stringstream in(Run({"symbols", cut.string(), "--all"}).out);
+    int series = 0;
+    for (std::string line; std::getline(in, line); ++series) {
+      const std::string symbol = line.substr(0, line.find('\t'));
+      const std::string newest = Run({"quotes", cut.string(), symbol}).out;
+      std::vector<std::string> drop = {"delete-quote", cut.string(), symbol, newest.substr(0, 8)};
+      if (newest.size() > 17 && newest[11] == ':')
+        drop.insert(drop.end(), {"--time", newest.substr(9, 8)});
+      ASSERT_EQ(Run(drop).exitCode, 0) << symbol;
+    }
+    ASSERT_NE(PortfolioFiles(cut), want);
+    for (const fs::path& source : {csv, folder, tickers}) {
+      const fs::path copy = copyAs(cut, "updated/" + source.filename().string());
+      const CliResult updated = Run({"update", copy.string(), source.string()});
+      ASSERT_EQ(updated.exitCode, 0) << source << updated.err;
+      const std::string n = std::to_string(series);
+      EXPECT_EQ(updated.out, n + " series: " + n + " updated, 0 unchanged, 0 created; " + n +
+                                 (series == 1 ? " quote added\n" : " quotes added\n"));
+      EXPECT_EQ(PortfolioFiles(copy), want) << source;
+    }
+  }
+}
 
-  // The next day's file overlaps: the same values are skipped, other ones refused first.
-  WriteText(temp_.path() / "next.csv", "Date,Close\n2000-01-07,5.5\n2000-01-06,9\n2000-01-10,6\n");
-  const Snapshot before = TakeSnapshot(temp_.path() / "p");
-  const CliResult refused = Run({"import", "{tmp}/p", "abc", "next.csv"});
-  EXPECT_EQ(refused.exitCode, 1);
-  EXPECT_EQ(refused.err,
-            "next.csv gives other values for 1 quote abc already holds: 01/06/00.\n\nNothing "
-            "was changed. Run the import again with --replace to store the file's values, or "
-            "with --keep to keep the stored quotes.\n");
-  EXPECT_EQ(TakeSnapshot(temp_.path() / "p"), before);
-  const CliResult kept = Run({"import", "{tmp}/p", "abc", "next.csv", "--keep"});
-  EXPECT_EQ(kept.exitCode, 0);
-  EXPECT_EQ(kept.out,
-            "abc: 1 quote added, 0 replaced, 1 kept, 1 skipped (already stored).\n"
-            "Columns the file does not hold, stored as 0 in new quotes: Open, High, Low and "
-            "Volume.\n");
-  const CliResult replaced = Run({"import", "{tmp}/p", "abc", "next.csv", "--replace"});
-  EXPECT_EQ(replaced.exitCode, 0);
-  EXPECT_EQ(replaced.out.substr(0, replaced.out.find('\n')),
-            "abc: 0 quotes added, 1 replaced, 0 kept, 2 skipped (already stored).");
-  const std::string quotes = Run({"quotes", "{tmp}/p", "abc"}).out;
-  EXPECT_EQ(quotes.substr(0, quotes.find('\n')),
-            "01/10/00\t0.0000\t0.0000\t0.0000\t6.0000\t0\tN/A");
-  EXPECT_NE(quotes.find("01/06/00\t4.0000\t5.0000\t3.0000\t9.0000\t400\tN/A"), std::string::npos);
+TEST_F(CliWriteTest, RefusalsNameFileAndLineAndWriteNothing) {
+  const std::string dir = Write(temp_.path() / "p", PortfolioOf({"A", "B"}));
+  WriteText(temp_.path() / "one.csv", "symbol,date,close\nA,2000-02-01,9\n");
+  const struct {
+    const char* text;
+    std::vector<std::string> options;
+    const char* says;
+  } kCases[] = {
+      {"symbol,date,close\nB,2000-02-01,9\nB,2000-02-02,x\n",
+       {},
+       "two.csv cannot be read for the update.\n\nLine 3: \"x\" in column close is not a number."},
+      {"ticker,per,date,close\nB,D,20000201,9\nA,I,20000202,9\n",
+       {},
+       "two.csv line 3: A is a daily series, and the line gives periodicity intraday."},
+      {"symbol,date,close\nB,2000-02-01,9\nA,2000-01-03,1\n",
+       {},
+       "other values for 1 quote A already holds: 01/03/00 (two.csv line 3)."},
+      {"symbol,date,close\nNOSUCH,2000-02-01,9\nNOSUCH,2000-02-01,8\n",
+       {"--create"},
+       "two.csv line 2 and two.csv line 3 both hold a quote of NOSUCH of 02/01/00."},
+  };
+  const Snapshot before = TakeSnapshot(dir);
+  for (const auto& c : kCases) {
+    WriteText(temp_.path() / "two.csv", c.text);
+    std::vector<std::string> arguments = {"update", dir, "one.csv", "two.csv"};
+    arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+    const CliResult refused = Run(arguments);
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find(c.says), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("Nothing was changed."), std::string::npos);
+    EXPECT_EQ(TakeSnapshot(dir), before);
+  }
+  // Unknown symbols are named and skipped; --dry-run says the same and writes nothing.
+  WriteText(temp_.path() / "two.csv", "symbol,date,close\nB,2000-02-01,9\nNOSUCH,2000-02-01,9\n");
+  const CliResult dry = Run({"update", dir, "one.csv", "two.csv", "--dry-run", "--verbose"});
+  EXPECT_EQ(dry.exitCode, 0) << dry.err;
+  EXPECT_EQ(dry.out,
+            "A: 1 quote added, 0 replaced, 0 kept, 0 skipped (already stored).\n"
+            "B: 1 quote added, 0 replaced, 0 kept, 0 skipped (already stored).\n"
+            "NOSUCH: unknown, skipped.\n"
+            "2 series: 2 updated, 0 unchanged, 0 created; 2 quotes added\n");
+  EXPECT_NE(dry.err.find("Unknown symbols, skipped: NOSUCH."), std::string::npos);
+  EXPECT_EQ(TakeSnapshot(dir), before);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "cli_run.h"
+#include "datafiles/fixtures.h"
 
 namespace voltrim::testing {
 namespace {
@@ -143,6 +144,92 @@ TEST(ScanCommandTest, ListsPortfoliosBelowTheCurrentFolderSortedOrSaysNoneFound)
   EXPECT_EQ(none.err,
             "No master files found on drive /\n\n(Is your Portfolio Search Filter setting "
             "correct?)\n");
+}
+
+TEST(CliCompanionFiles, XmasterSeriesAreListedAndReadOnlyWhenAsked) {
+  TempDir temp;
+  const std::string wide = WriteWideFolder(temp.path() / "wide", 45);
+  const CliResult listed = RunCli({"symbols", wide, "--all"});
+  EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 300);
+  EXPECT_NE(listed.out.find("\nX300\tEXTENDED SERIES NUMBER 300\tF300.MWD\n"), std::string::npos);
+  const fs::path dir = CopyRealFolder("equis-small", temp.path());
+  if (dir.empty()) GTEST_SKIP() << "no shared data";
+  const std::string masterRows = ".DJX\t1/100 Dow Jones \n.FCHI\tCAC 40 INDICE   \n";
+  EXPECT_EQ(RunCli({"symbols", dir.string()}).out, masterRows);
+  const CliResult all = RunCli({"symbols", dir.string(), "--all"});
+  EXPECT_EQ(all.exitCode, 0);
+  EXPECT_EQ(all.out, masterRows + "AZM.L\tAZM.L\tF256.MWD\n.N225\tNIKKEI 225 INDEX\tF2853.MWD\n");
+  EXPECT_EQ(RunCli({"quotes", dir.string(), ".N225"}).out,
+            "01/05/82\t7719.3398\t7719.3398\t7719.3398\t7719.3398\t0\t0\n"
+            "01/04/82\t7718.8398\t7718.8398\t7718.8398\t7718.8398\t0\t0\n");
+  EXPECT_EQ(RunCli({"export", dir.string(), "AZM.L"}).out,
+            "12/31/96 28.5818 28.5818 28.5818 28.5818 0.00 0.00\r\n");
+  const CliResult facts = RunCli({"facts", dir.string(), ".N225"});
+  EXPECT_NE(facts.out.find("File number: 2853\n"), std::string::npos) << facts.out;
+  EXPECT_NE(facts.out.find("Name of issue: NIKKEI 225 INDEX\n"), std::string::npos);
+  // A MASTER series that EMASTER describes shows its longer name after the symbol.
+  EXPECT_NE(RunCli({"facts", dir.string(), ".DJX"})
+                .out.find("Symbol: .DJX            \nLong name (EMASTER): 1/100 Dow Jones INDU\n"),
+            std::string::npos);
+}
+
+// A mirroring EMASTER is kept so by every write (the table of write commands); one that is
+// not is left as it is, with a warning whenever MASTER changes: a quote delete warns only
+// for the first or last quote.
+TEST(CliCompanionFiles, AnEmasterThatDoesNotMirrorMasterIsLeftWithAWarning) {
+  TempDir temp;
+  const fs::path own = temp.path() / "own";
+  Write(own, Portfolio({Symbol(1, "ACME", "ACME CORP", 5)}));
+  Bytes stale = BuildEmasterBytes(ReadFileBytes(own / "MASTER"));
+  stale[kEmasterRecordSize + emaster_offset::kSymbol] = 'X';
+  WriteFileBytes(own / "EMASTER", stale);
+  EXPECT_EQ(RunCli({"delete-quote", own.string(), "ACME", "01/05/00"}).err, "");
+  const CliResult warned = RunCli({"delete-quote", own.string(), "ACME", "01/03/00"});
+  EXPECT_EQ(warned.exitCode, 0);
+  EXPECT_EQ(warned.err, "Warning: the EMASTER file of " + own.string() +
+                            " does not list the same series as its MASTER file; it is left "
+                            "unchanged.\n");
+  EXPECT_EQ(ReadFileBytes(own / "EMASTER"), stale);
+}
+
+// What --all prints is each series' own export with its symbol in front, checked in the
+// export tests for the wide, demonstration and real folders; here: the options and exits.
+TEST(ExportAll, OptionsAndUsage) {
+  TempDir dir;
+  Write(dir.path(), Portfolio({Symbol(1, "AAA", "", 2), Symbol(2, "B,B", "", 1)}));
+  auto result = RunCli({"export", dir.str(), "--all", "--omit", "open,high,low,vol,oi",
+                        "--newest-first", "--delimiter", "comma", "--title"});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.out,
+            "SYMBOL,DATE,CLOSE\r\nAAA,01/04/00,11.2500\r\nAAA,01/03/00,10.2500\r\n"
+            "B,B,01/03/00,10.2500\r\n");
+  result = RunCli({"export", dir.str(), "--all", "--format", "csv", "--omit", "open,high,low"});
+  EXPECT_EQ(result.out,
+            "symbol,date,time,close,volume,openint\nAAA,2000-01-03,,10.25,1000,\n"
+            "AAA,2000-01-04,,11.25,1001,\n\"B,B\",2000-01-03,,10.25,1000,\n");
+  result = RunCli({"export", dir.str(), "AAA", "--format", "csv", "--omit", "vol,oi"});
+  EXPECT_EQ(result.out,
+            "date,time,open,high,low,close\n2000-01-03,,10,10.5,9.5,10.25\n"
+            "2000-01-04,,11,11.5,10.5,11.25\n");
+  EXPECT_EQ(RunCli({"export", dir.str(), "AAA", "--all"}).exitCode, 2);
+  EXPECT_EQ(RunCli({"export", dir.str()}).exitCode, 2);
+  EXPECT_EQ(RunCli({"export", dir.str(), "--all", "--format", "xml"}).exitCode, 2);
+  EXPECT_EQ(
+      RunCli({"export", dir.str(), "--all", "--format", "csv", "--delimiter", "tab"}).exitCode, 2);
+
+  // The file is replaced once complete, and a series that fails is left out and named.
+  fs::resize_file(dir.path() / "F2.DAT", 30);
+  const std::string out = (dir.path() / "all.txt").string();
+  result = RunCli({"export", dir.str(), "--all", "-o", out});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.err, "B,B (F2.DAT) skipped: a file cannot be read\n");
+  EXPECT_EQ(ReadText(out),
+            "AAA 01/03/00 10.0000 10.5000 9.5000 10.2500 1000.00 N/A\r\n"
+            "AAA 01/04/00 11.0000 11.5000 10.5000 11.2500 1001.00 N/A\r\n");
+  fs::remove(dir.path() / "MASTER");
+  result = RunCli({"export", dir.str(), "--all"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.err, "No MASTER file in " + dir.str() + "\n");
 }
 
 }  // namespace

@@ -91,19 +91,15 @@ TEST_F(SymbolCommandsTest, DeleteAsksFirstAndOnYesRemovesRecordAndFiles) {
   EXPECT_TRUE(fs::exists(temp_.path() / "src" / "F4.DAT"));
 }
 
+// What copy and move write is compared with the CLI's in the table of write commands; here:
+// the destinations offered and whether the symbols grid must be filled again.
 TEST_F(SymbolCommandsTest, CopyKeepsAndMoveEmptiesTheSource) {
   EXPECT_EQ(DestinationChoices({"/b", "/A", "/c", "/a2"}, 2),
             (std::vector<std::string>{"/A", "/a2", "/b"}));
-
-  const auto sourceBefore = TakeSnapshot(temp_.path() / "src");
   SymbolCommandOutcome outcome = RunMoveOrCopySymbol(Source(), "gamma", Dst(), false, prompt);
   EXPECT_TRUE(outcome.succeeded && !outcome.refreshSymbols);
-  EXPECT_EQ(TakeSnapshot(temp_.path() / "src"), sourceBefore);
-  EXPECT_EQ(ReadMaster(Dst()).records.size(), 3u);
-
   outcome = RunMoveOrCopySymbol(Source(), "ACME", Dst(), true, prompt);
   EXPECT_TRUE(outcome.succeeded && outcome.refreshSymbols && prompt.messages.empty());
-  EXPECT_EQ(ReadMaster(Src()).records.size(), 2u);
 }
 
 // The data layer's sweeps prove no step loses a symbol; here: what a partial delete says.
@@ -128,8 +124,8 @@ TEST_F(SymbolCommandsTest, APartialDeleteIsReported) {
   }
 }
 
-// Another program keeps a portfolio past the wait: each symbol command says so in one
-// message instead of its own failure text, and neither portfolio changes.
+// Another program keeps a portfolio past the wait: each command says so instead of its own
+// failure text, and neither portfolio changes.
 TEST_F(SymbolCommandsTest, AWriteKeptOutByAnotherProgramSaysSo) {
   const LockWait shortWait(std::chrono::milliseconds(20));
   const auto before = TakeSnapshot(temp_.path());
@@ -142,9 +138,8 @@ TEST_F(SymbolCommandsTest, AWriteKeptOutByAnotherProgramSaysSo) {
     const FolderHolder other(temp_.path() / "dst");
     outcomes.push_back(RunMoveOrCopySymbol(Source(), "ACME", Dst(), true, prompt));
   }
-  for (const SymbolCommandOutcome& outcome : outcomes) {
+  for (const SymbolCommandOutcome& outcome : outcomes)
     EXPECT_FALSE(outcome.succeeded || outcome.partlyDone);
-  }
   EXPECT_EQ(prompt.MessageTexts(), std::vector<std::string>(2, kBusyText));
   EXPECT_EQ(TakeSnapshot(temp_.path()), before);
 }
