@@ -22,12 +22,13 @@ namespace {
 
 const DayNumber kFirst = DateFloatToDay(990104.0f);
 
-// Quote i closes at 100 + i (quote 0 at 12.625), so every line names its own index.
+// Quote i closes at 100 + i (quote 0 at 12.625), so every line names its own index; a
+// volume of zero is a value, not N/A.
 void WriteSeries(const TempDir& dir, int quotes, const std::vector<Field>& fields) {
   std::map<Field, float> values = {{Field::Open, 12.5f},
                                    {Field::High, 12.75f},
                                    {Field::Low, 12.25f},
-                                   {Field::Vol, 0.0f},  // zero is a value, not N/A
+                                   {Field::Vol, 0.0f},
                                    {Field::Oi, 250.5f}};
   SeriesSpec series;
   series.symbol = "XYZ";
@@ -49,9 +50,8 @@ std::vector<std::string> CloseLines(const TempDir& dir, int newest, int quoteCou
   settings.newest = newest;
   const std::string text = ExportText(dir.str(), "XYZ", quoteCount, settings);
   std::vector<std::string> lines;
-  for (std::size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2) {
+  for (std::size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
     lines.push_back(text.substr(at, end - at));
-  }
   return lines;
 }
 
@@ -93,21 +93,6 @@ TEST(ExportWriter, LongSeriesAcrossReadWindowsAndTheGridCount) {
   oldest.resize(oldest.size() - 4);
   EXPECT_EQ(CloseLines(dir, 0, quotes), oldest);
   EXPECT_TRUE(CloseLines(dir, 1, quotes).empty());  // starts at a quote that is not there
-}
-
-// 255 series in MASTER and 45 in XMASTER: every one exports its own three quotes.
-TEST(WideFolderExport, EverySeriesOfMasterAndXmasterExports) {
-  TempDir temp;
-  const std::string dir = WriteWideFolder(temp.path(), 45);
-  ExportSettings settings;
-  settings.omit = {1, 1, 1, 0, 1, 1};
-  for (int n = 1; n <= 300; ++n) {
-    const std::string symbol = (n <= kMaxSymbols ? "M" : "X") + std::to_string(n);
-    char expected[128];
-    std::snprintf(expected, sizeof expected,
-                  "01/03/00 %d.2500\r\n01/04/00 %d.2500\r\n01/05/00 %d.2500\r\n", n, n + 1, n + 2);
-    ASSERT_EQ(ExportText(dir, symbol, 3, settings), expected) << symbol;
-  }
 }
 
 // Formatted several series ahead, the whole-portfolio export is still each readable series'
