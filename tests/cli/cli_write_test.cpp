@@ -25,7 +25,13 @@ class CliWriteTest : public CliTest {
     Write(temp_.path() / "dst", Portfolio({Symbol(1, "OTHER", "OTHER CO", 1)}));
     Write(temp_.path() / "bars", BarPortfolio());
     Write(temp_.path() / "twins", Portfolio({Symbol(1, "ACME", "UPPER"), Symbol(2, "acme")}));
-    WriteText(temp_.path() / "bad.csv", "Date,Close\n2000-01-03,1\n2000-01-04,1..5\n");
+    for (const auto& [name, text] : std::map<std::string, std::string>{
+             {"bad.csv", "Date,Close\n2000-01-03,1\n2000-01-04,1..5\n"},
+             {"empty.csv", "Date,Close\n"},
+             {"dup.csv", "Date,Close\n2000-01-10,1\n2000-01-12,1\n2000-01-10,2\n"},
+             {"two.csv", "Date,Close\n2000-01-06,1\n2000-01-08,1\n"},
+             {"oi.csv", "Date,Close,OpenInt\n2000-01-11,7,3\n"}})
+      WriteText(temp_.path() / name, text);
   }
 
   std::string src_;
@@ -91,6 +97,15 @@ TEST_F(CliWriteTest, RefusalsSayWhyAndChangeNothing) {
        "bad.csv cannot be imported.\n\nLine 3: \"1..5\" in column Close is not a number.\n\n"
        "Nothing was changed.\n"},
       {"import {src} NONE bad.csv", 1, "Symbol \"NONE\" not found in {src}\n"},
+      {"import {src} ACME empty.csv", 1,
+       "empty.csv cannot be imported: the file holds no quotes.\n\nNothing was changed.\n"},
+      {"import {src} ACME dup.csv", 1,
+       "dup.csv cannot be imported.\n\nLines 2 and 4 both hold a quote of 01/10/00.\n\nNothing "
+       "was changed.\n"},
+      {"import {src} ACME two.csv", 1,
+       "two.csv gives other values for 2 quotes ACME already holds: 01/06/00 and 01/08/00.\n\n"
+       "Nothing was changed. Run the import again with --replace to store the file's values, or "
+       "with --keep to keep the stored quotes.\n"},
       {"import {src} ACME none.csv", 1, "none.csv cannot be read.\nnone.csv: {ENOENT}\n"},
       {"new-symbol {src} acme", 1,
        "The Symbol addition failed.\n\nReason: Symbol acme already exists in\n{src}\n"},
@@ -174,6 +189,10 @@ TEST_F(CliWriteTest, CommandsSayWhatTheyDid) {
        "01/07/00\t5.0000\t6.0000\t4.0000\t5.5000\t500\tN/A\n"
        "01/06/00\t4.0000\t5.0000\t3.0000\t9.0000\t400\tN/A\n"
        "01/05/00\t3.0000\t4.0000\t2.0000\t3.5000\t300\tN/A\n"},
+      {"import {tmp}/p abc oi.csv", 0,
+       "abc: 1 quote added, 0 replaced, 0 kept, 0 skipped (already stored).\nColumns the series "
+       "does not hold, left out: OpenInt.\nColumns the file does not hold, stored as 0 in new "
+       "quotes: Open, High, Low and Volume.\n"},
   };
   for (const auto& [line, exitCode, out, err] : runs) {
     SCOPED_TRACE(line);

@@ -131,63 +131,17 @@ TEST(ImportRoundTripTest, EveryRealSeriesSurvivesExportAndImport) {
   }
 }
 
-// The messages, word for word.
+// The messages, word for word; an import's own are checked through the CLI, which runs it.
 class ImportMessagesTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = Write(temp_.path() / "p", Portfolio({Symbol(1, "ACME", "ACME CORP", 5)}));
-  }
-  std::string File(const std::string& text) {
-    const fs::path file = temp_.path() / "quotes.csv";
-    WriteText(file, text);
-    return file.string();
-  }
-  ImportOutcome Import(const std::string& text, ImportOverlap overlap = ImportOverlap::kRefuse) {
-    const std::string path = File(text);
-    ImportText parsed;
-    if (!ReadImportFile(path, parsed, prompt_)) return {};
-    return RunImport(dir_, "ACME", "quotes.csv", parsed, overlap, prompt_, "Choose.");
   }
 
   TempDir temp_;
   std::string dir_;
   RecordingPrompt prompt_;
 };
-
-TEST_F(ImportMessagesTest, RefusalsSayWhichLinesAndDates) {
-  const std::string path = File("Date,Close\n2000-01-03,1\nlater,2\n");
-  ImportText parsed;
-  EXPECT_FALSE(ReadImportFile(path, parsed, prompt_));
-  Import("Date,Close\n");
-  Import("Date,Close\n2000-01-10,1\n2000-01-11,1\n2000-01-10,2\n");
-  Import(
-      "Date,Open,High,Low,Close,Volume\n2000-01-04,11,11.5,10.5,11.25,1001\n"
-      "2000-01-05,1,1,1,1,1\n2000-01-06,1,1,1,1,1\n");
-  EXPECT_EQ(prompt_.MessageTexts(),
-            (std::vector<std::string>{
-                path + " cannot be imported.\n\nLine 3: \"later\" is not a date.\n\nNothing was "
-                       "changed.",
-                path + " cannot be imported: the file holds no quotes.\n\nNothing was changed.",
-                "quotes.csv cannot be imported.\n\nLines 2 and 4 both hold a quote of "
-                "01/10/00.\n\nNothing was changed.",
-                "quotes.csv gives other values for 2 quotes ACME already holds: 01/05/00 and "
-                "01/06/00.\n\nNothing was changed. Choose."}));
-}
-
-TEST_F(ImportMessagesTest, TheSummaryCountsAndNamesColumns) {
-  const ImportOutcome outcome =
-      Import("Date,Close,Adj Close,OpenInt\n2000-01-05,1,2,3\n2000-01-10,4,5,6\n",
-             ImportOverlap::kReplace);
-  EXPECT_TRUE(outcome.succeeded);
-  EXPECT_TRUE(prompt_.messages.empty());
-  EXPECT_EQ(
-      outcome.summary,
-      (std::vector<std::string>{
-          "ACME: 1 quote added, 1 replaced, 0 kept, 0 skipped (already stored).",
-          "Columns ignored: Adj Close.", "Columns the series does not hold, left out: OpenInt.",
-          "Columns the file does not hold, stored as 0 in new quotes: Open, High, Low "
-          "and Volume."}));
-}
 
 TEST_F(ImportMessagesTest, NewPortfolioAndNewSymbolRefusals) {
   WriteText(temp_.path() / "notes", "x");
