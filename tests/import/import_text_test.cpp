@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <charconv>
 #include <random>
 
 #include "import/import_text.h"
@@ -11,107 +12,72 @@ namespace {
 
 constexpr std::size_t F(Field field) { return static_cast<std::size_t>(field); }
 
-struct Row {
-  float date;
-  float time;
-  std::array<float, 6> values;
-};
-
-std::vector<Row> RowsOf(const ImportText& text) {
-  std::vector<Row> rows;
-  for (const ImportQuote& q : text.quotes) rows.push_back({q.date, q.time, q.values});
-  return rows;
-}
-
-bool operator==(const Row& a, const Row& b) {
-  return a.date == b.date && a.time == b.time && a.values == b.values;
-}
-
-std::string Given(const ImportText& text) {
-  std::string fields;
+// What a file was read to: the columns given, | the columns ignored, | each quote's date,
+// time and values in their shortest exact texts.
+std::string Summary(const ImportText& text) {
+  std::string summary;
   for (int f = 0; f < kFieldKindCount; ++f)
     if (text.given[static_cast<std::size_t>(f)])
-      fields += ImportFieldTitle(static_cast<Field>(f)) + std::string(" ");
-  return fields;
+      summary += ImportFieldTitle(static_cast<Field>(f)) + std::string(" ");
+  summary += "|";
+  for (const std::string& ignored : text.ignored) summary += ignored + ",";
+  for (const ImportQuote& quote : text.quotes) {
+    summary += "|";
+    std::vector<float> numbers = {quote.date, quote.time};
+    numbers.insert(numbers.end(), quote.values.begin(), quote.values.end());
+    for (const float number : numbers) {
+      char digits[64];
+      summary.append(digits, std::to_chars(digits, digits + sizeof digits, number).ptr) += " ";
+    }
+  }
+  return summary;
 }
 
 // The files users have, each read to the same two quotes (or with times).
 TEST(ImportTextTest, ReadsTheFilesUsersHave) {
-  const std::vector<Row> daily = {{1000102, 0, {1.5f, 2, 1, 1.75f, 1000, 0}},
-                                  {1000103, 0, {1.75f, 2.5f, 1.5f, 2, 1200, 0}}};
-  const struct {
-    const char* what;
-    std::string text;
-    std::string given;
-    std::vector<std::string> ignored;
-    std::vector<Row> rows;
-  } cases[] = {
-      {"Voltrim's CSV export",
-       "date,time,open,high,low,close,volume,openint\n"
+  const std::string daily =
+      "Date Open High Low Close Volume ||1000102 0 1.5 2 1 1.75 1000 0 |1000103 0 1.75 2.5 1.5 2 "
+      "1200 0 ";
+  const std::pair<std::string, std::string> cases[] = {
+      {"date,time,open,high,low,close,volume,openint\n"
        "2000-01-02,,1.5,2,1,1.75,1000,\n2000-01-03,,1.75,2.5,1.5,2,1200,\n",
-       "Date Open High Low Close Volume ",
-       {},
        daily},
-      {"a data site's file, with a byte order mark, CR LF and a comma in a semicolon's header",
-       "\xEF\xBB\xBF"
+      // A data site's file, with a byte order mark, CR LF and a comma in a semicolon's header.
+      {"\xEF\xBB\xBF"
        "Date;Open;High;Low;Close;Adj, Close;Volume\r\n"
        "2000-01-02;1.5;2;1;1.75;1.7;1000\r\n2000-01-03;1.75;2.5;1.5;2;1.9;1200\r\n",
-       "Date Open High Low Close Volume ",
-       {"Adj, Close"},
-       daily},
-      {"semicolons, YYYYMMDD, quoted names, blank lines, CR line ends",
-       "\"DATE\";\"CLOSE\";\"VOL\"\r\r20000102;1.75;1000\r20000103;2;1200\r",
-       "Date Close Volume ",
-       {},
-       {{1000102, 0, {0, 0, 0, 1.75f, 1000, 0}}, {1000103, 0, {0, 0, 0, 2, 1200, 0}}}},
-      {"tabs, MM/DD/YYYY, an open interest column",
-       "Date\tClose\tOpen Interest\n01/02/2000\t1.75\t7\n1/3/2000\t2\t8\n",
-       "Date Close Open Interest ",
-       {},
-       {{1000102, 0, {0, 0, 0, 1.75f, 0, 7}}, {1000103, 0, {0, 0, 0, 2, 0, 8}}}},
-      {"the text export with its title row, blanks between the columns",
-       "DATE OPEN HIGH LOW CLOSE VOL OI\r\n01/02/00 1.5000 2.0000 1.0000 1.7500 1000.00 N/A\r\n"
+       "Date Open High Low Close Volume |Adj, Close," + daily.substr(daily.find('|') + 1)},
+      // YYYYMMDD, quoted names, blank lines, CR line ends.
+      {"\"DATE\";\"CLOSE\";\"VOL\"\r\r20000102;1.75;1000\r20000103;2;1200\r",
+       "Date Close Volume ||1000102 0 0 0 0 1.75 1000 0 |1000103 0 0 0 0 2 1200 0 "},
+      {"Date\tClose\tOpen Interest\n01/02/2000\t1.75\t7\n1/3/2000\t2\t8\n",
+       "Date Close Open Interest ||1000102 0 0 0 0 1.75 0 7 |1000103 0 0 0 0 2 0 8 "},
+      // The text export with its title row, blanks between the columns; then without it.
+      {"DATE OPEN HIGH LOW CLOSE VOL OI\r\n01/02/00 1.5000 2.0000 1.0000 1.7500 1000.00 N/A\r\n"
        "01/03/00 1.7500 2.5000 1.5000 2.0000 1200.00 N/A\r\n",
-       "Date Open High Low Close Volume ",
-       {},
        daily},
-      {"the text export without a title row, commas",
-       "01/02/00,1.5000,2.0000,1.0000,1.7500,1000.00,N/A\r\n"
+      {"01/02/00,1.5000,2.0000,1.0000,1.7500,1000.00,N/A\r\n"
        "01/03/00,1.7500,2.5000,1.5000,2.0000,1200.00,N/A\r\n",
-       "Date Open High Low Close Volume ",
-       {},
        daily},
-      {"a ticker file with times",
-       "<TICKER>,<PER>,<DATE>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>,<OPENINT>\n"
+      {"<TICKER>,<PER>,<DATE>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>,<OPENINT>\n"
        "2HR.DE,5,20131115,090500,8.585,8.65,8.585,8.65,1713,0\n",
-       "Date Time Open High Low Close Volume Open Interest ",
-       {"<TICKER>", "<PER>"},
-       {{1131115, 90500, {8.585f, 8.65f, 8.585f, 8.65f, 1713, 0}}}},
-      {"dates with their times, no header",
-       "2013-11-15 09:05,8.585,8.65,8.585,8.65\n2013-11-15T09:15:30,1,2,3,4\n",
-       "Date Time Open High Low Close ",
-       {},
-       {{1131115, 90500, {8.585f, 8.65f, 8.585f, 8.65f, 0, 0}},
-        {1131115, 91530, {1, 2, 3, 4, 0, 0}}}},
-      {"a time column without a header",
-       "01/02/00,09:30,1,2,3,4,5\n",
-       "Date Time Open High Low Close Volume ",
-       {},
-       {{1000102, 93000, {1, 2, 3, 4, 5, 0}}}},
-      {"signs, exponents and unnamed extra columns",
-       "date,close,,note\n2000-01-02,+1e1,,x\n2000-01-03,-.5,,y\n",
-       "Date Close ",
-       {"column 3", "note"},
-       {{1000102, 0, {0, 0, 0, 10, 0, 0}}, {1000103, 0, {0, 0, 0, -0.5f, 0, 0}}}},
+       "Date Time Open High Low Close Volume Open Interest |<TICKER>,<PER>,|1131115 90500 8.585 "
+       "8.65 8.585 8.65 1713 0 "},
+      // Dates with their times, and a time column, without a header.
+      {"2013-11-15 09:05,8.585,8.65,8.585,8.65\n2013-11-15T09:15:30,1,2,3,4\n",
+       "Date Time Open High Low Close ||1131115 90500 8.585 8.65 8.585 8.65 0 0 |1131115 91530 1 "
+       "2 3 4 0 0 "},
+      {"01/02/00,09:30,1,2,3,4,5\n",
+       "Date Time Open High Low Close Volume ||1000102 93000 1 2 3 4 5 0 "},
+      // Signs, exponents and unnamed extra columns.
+      {"date,close,,note\n2000-01-02,+1e1,,x\n2000-01-03,-.5,,y\n",
+       "Date Close |column 3,note,|1000102 0 0 0 0 10 0 0 |1000103 0 0 0 0 -0.5 0 0 "},
   };
-  for (const auto& c : cases) {
-    ImportText text;
+  for (const auto& [text, summary] : cases) {
+    ImportText read;
     ImportTextError error;
-    ASSERT_TRUE(ParseImportText(c.text, text, error))
-        << c.what << ": line " << error.line << " " << error.reason;
-    EXPECT_EQ(Given(text), c.given) << c.what;
-    EXPECT_EQ(text.ignored, c.ignored) << c.what;
-    EXPECT_TRUE(RowsOf(text) == c.rows) << c.what;
+    ASSERT_TRUE(ParseImportText(text, read, error)) << text << error.line << " " << error.reason;
+    EXPECT_EQ(Summary(read), summary) << text;
   }
 }
 
