@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 
 #include "datafiles/io/portfolio_files.h"
 #include "discovery/discovery_drives.h"
@@ -156,17 +155,6 @@ TEST(WalkOtherFileSystemsTest, NeverEntersAnotherMount) {
   EXPECT_EQ(std::count(prompt.scanPaths.begin(), prompt.scanPaths.end(), "/proc"), 0);
 }
 
-// A tree of 20 x 30 folders with a MASTER in every seventh.
-void GrowTree(const fs::path& root) {
-  for (int a = 0; a < 20; ++a) {
-    for (int b = 0; b < 30; ++b) {
-      const fs::path folder = root / ("d" + std::to_string(a)) / ("e" + std::to_string(b));
-      fs::create_directories(folder);
-      if ((a * 30 + b) % 7 == 0) std::ofstream(folder / "MASTER") << "x";
-    }
-  }
-}
-
 class ScanWorkerTest : public ::testing::Test {
  protected:
   ScanWorkerTest() { EnsureCoreApplication(); }
@@ -176,32 +164,7 @@ class ScanWorkerTest : public ::testing::Test {
   const SearchFilter noLimit = MakeSearchFilter(0, 0, "");
 };
 
-TEST_F(ScanWorkerTest, FindsWhatTheWalkFindsWithProgressInWalkOrder) {
-  GrowTree(tree.path());
-  RecordingPrompt direct;
-  Paths expected;
-  WalkDirectory(tree.str(), noLimit, expected, direct);
-  ASSERT_EQ(expected.size(), 86u);
-
-  ScanWorker worker(prompt);
-  std::optional<Paths> found;
-  ASSERT_TRUE(worker.Start(WalkDirectory, tree.str(), noLimit, [&](Paths f) { found = f; }));
-  ASSERT_TRUE(ProcessEventsUntil([&] { return found.has_value(); }));
-  EXPECT_EQ(*found, expected);
-  EXPECT_FALSE(worker.Running());
-
-  // Every report is one the walk made, in the walk's order, and the last is its end state.
-  ASSERT_FALSE(prompt.scanPaths.empty());
-  auto next = direct.scanPaths.begin();
-  for (const std::string& path : prompt.scanPaths) {
-    next = std::find(next, direct.scanPaths.end(), path);
-    ASSERT_NE(next, direct.scanPaths.end()) << path;
-  }
-  EXPECT_TRUE(std::is_sorted(prompt.scanCounts.begin(), prompt.scanCounts.end()));
-  EXPECT_EQ(prompt.scanPaths.back(), direct.scanPaths.back());
-  EXPECT_EQ(prompt.scanCounts.back(), 86);
-}
-
+// What the worker's walk finds and its progress reach the window in the startup tests.
 TEST_F(ScanWorkerTest, OneWalkAtATimeAndADroppedWorkerWaitsAndCallsNothing) {
   Gate gate;
   int walks = 0;

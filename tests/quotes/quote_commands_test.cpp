@@ -101,20 +101,18 @@ TEST(SplitAndAdjustChecks, RefuseDatesOutsideTheSeriesZeroAndNonNumbers) {
               ok ? std::vector<std::string>{} : std::vector<std::string>{"Invalid Data Entered"});
     return ok;
   };
-  const auto split = [&](SplitTexts t) { return accepted(CheckSplitEntries, t); };
-  const auto adjust = [&](AdjustTexts t) { return accepted(CheckAdjustEntries, t); };
-  EXPECT_TRUE(split({"01/11/00", "2", "1"}));
-  EXPECT_FALSE(split({"01/12/00", "2", "1"}));
-  EXPECT_FALSE(split({"1/6/00", "2", "1"}));
-  EXPECT_FALSE(split({"01/06/00", "0", "1"}));
-  EXPECT_FALSE(split({"01/06/00", ".", "1"}));
-  EXPECT_FALSE(split({"01/06/00", "2", ""}));
-  EXPECT_TRUE(adjust({"01/11/00", "01/03/00", "1", "1", "1"}));   // reversed range passes
-  EXPECT_TRUE(adjust({"01/04/00", "01/04/00", "2", "1", "-1"}));  // negative OI multiplier
-  EXPECT_FALSE(adjust({"01/02/00", "01/11/00", "1", "1", "1"}));
-  EXPECT_FALSE(adjust({"01/03/00", "01/11/00", "0", "1", "1"}));
-  EXPECT_FALSE(adjust({"01/03/00", "01/11/00", "1", "1", "x"}));
-  EXPECT_FALSE(adjust({"01/03/0", "01/11/00", "0", "1", "1"}));
+  const SplitTexts splits[] = {{"01/11/00", "2", "1"}, {"01/12/00", "2", "1"},
+                               {"1/6/00", "2", "1"},   {"01/06/00", "0", "1"},
+                               {"01/06/00", ".", "1"}, {"01/06/00", "2", ""}};
+  // A reversed range and a negative open-interest multiplier pass.
+  const AdjustTexts adjusts[] = {
+      {"01/11/00", "01/03/00", "1", "1", "1"}, {"01/04/00", "01/04/00", "2", "1", "-1"},
+      {"01/02/00", "01/11/00", "1", "1", "1"}, {"01/03/00", "01/11/00", "0", "1", "1"},
+      {"01/03/00", "01/11/00", "1", "1", "x"}, {"01/03/0", "01/11/00", "0", "1", "1"}};
+  std::string passed;
+  for (const SplitTexts& t : splits) passed += accepted(CheckSplitEntries, t) ? "1" : "0";
+  for (const AdjustTexts& t : adjusts) passed += accepted(CheckAdjustEntries, t) ? "1" : "0";
+  EXPECT_EQ(passed, "100000110000");
 }
 
 // A split restates every quote before its date, an adjust every quote of its range, prices
