@@ -153,8 +153,6 @@ TEST(PortfolioCheck, RealFolderWithDatesOutOfOrderAndATrailingRecord) {
   EXPECT_EQ(TakeSnapshot(data), before);  // read only
 }
 
-namespace fs = std::filesystem;
-
 // The check reads the series XMASTER lists as it reads MASTER's, and names their files.
 TEST(XmasterCheck, SeriesXmasterListsAreCheckedAndTheirFilesNamed) {
   TempDir temp;
@@ -168,23 +166,18 @@ TEST(XmasterCheck, SeriesXmasterListsAreCheckedAndTheirFilesNamed) {
   fs::remove(dir / "F257.MWD");
   WriteFileBytes(dir / "F999.MWD", ReadFileBytes(dir / "F256.MWD"));
   Bytes xmaster = ReadFileBytes(dir / "XMASTER");
-  xmaster[150 + 116] = 0x64;  // X256's last date 20000105 -> 20000104 (0x01312D64)
+  xmaster[150 + 116] = 0x64;  // X256's last date 20000105 -> 20000100
   WriteFileBytes(dir / "XMASTER", xmaster);
   report = CheckReport{};
   ASSERT_EQ(CheckPortfolio(dir.string(), report), kOk);
   EXPECT_EQ(report.seriesChecked, 257);
   std::vector<std::string> seen;
-  for (const Finding& f : report.findings)
-    seen.push_back(f.symbol + " " + f.file + " " + std::to_string(static_cast<int>(f.kind)) + " " +
-                   f.detail.substr(0, 22));
-  EXPECT_EQ(seen,
-            (std::vector<std::string>{
-                "X256 F256.MWD " + std::to_string(static_cast<int>(FindingKind::MasterLastDate)) +
-                    " XMASTER's last date 10",
-                "X257 F257.MWD " + std::to_string(static_cast<int>(FindingKind::MissingFile)) +
-                    " the data file is not t",
-                " F999.MWD " + std::to_string(static_cast<int>(FindingKind::UnlistedFile)) +
-                    " no XMASTER record name"}));
+  for (const Finding& f : report.findings) seen.push_back(FindingLine(f));
+  EXPECT_EQ(seen, (std::vector<std::string>{
+                      "X256\tF256.MWD\t01/05/00\tmaster-last-date\tXMASTER's last date 1000100, "
+                      "the last quote's 1000105",
+                      "X257\tF257.MWD\t\tmissing-file\tthe data file is not there",
+                      "\tF999.MWD\t\tunlisted-file\tno XMASTER record names this data file"}));
 }
 
 }  // namespace
