@@ -16,7 +16,7 @@ namespace fs = std::filesystem;
 // The bytes each write leaves, and each undo, are compared with the core's over the table of
 // write commands; here: what only voltrim-cli shows, its words, exits and refusals. src holds
 // ACME (1) and BETA (2), dst OTHER (1), bars BARS (three days of four bars), twins ACME (1)
-// and acme (2).
+// and acme (2), multi AAA (1) and B,B (2), and cut the same with F2.DAT cut short.
 class CliWriteTest : public CliTest {
  protected:
   void SetUp() override {
@@ -25,6 +25,9 @@ class CliWriteTest : public CliTest {
     Write(temp_.path() / "dst", Portfolio({Symbol(1, "OTHER", "OTHER CO", 1)}));
     Write(temp_.path() / "bars", BarPortfolio());
     Write(temp_.path() / "twins", Portfolio({Symbol(1, "ACME", "UPPER"), Symbol(2, "acme")}));
+    for (const char* name : {"multi", "cut"})
+      Write(temp_.path() / name, Portfolio({Symbol(1, "AAA", "", 2), Symbol(2, "B,B", "", 1)}));
+    fs::resize_file(temp_.path() / "cut" / "F2.DAT", 30);
     for (const auto& [name, text] : std::map<std::string, std::string>{
              {"bad.csv", "Date,Close\n2000-01-03,1\n2000-01-04,1..5\n"},
              {"empty.csv", "Date,Close\n"},
@@ -63,6 +66,11 @@ TEST_F(CliWriteTest, RefusalsSayWhyAndChangeNothing) {
       {"new-symbol {src} SEVENTEEN-CHARSXX", 2, ""},
       {"new-symbol {src} X --name SEVENTEEN-CHARSXX", 2, ""},
       {"new-portfolio", 2, ""},
+      {"export {multi} AAA --all", 2, ""},
+      {"export {multi}", 2, ""},
+      {"export {multi} --all --format xml", 2, ""},
+      {"export {multi} --all --format csv --delimiter tab", 2, ""},
+      {"export {tmp}/nothing --all", 1, "No MASTER file in {tmp}/nothing\n"},
       // --time is refused for a daily series and for a text that is no storable time.
       {"edit {src} ACME 01/04/00 --time 09:00 --open 1", 2, "ACME has no time"},
       {"delete-quote {src} ACME 01/04/00 --time 09:00", 2, "ACME has no time"},
@@ -143,6 +151,17 @@ TEST_F(CliWriteTest, CommandsSayWhatTheyDid) {
     int exitCode;
     std::string out, err = "";
   } runs[] = {
+      // --all prints each series' own export with its symbol in front (the export tests).
+      {"export {multi} --all --omit open,high,low,vol,oi --newest-first --delimiter comma --title",
+       0,
+       "SYMBOL,DATE,CLOSE\r\nAAA,01/04/00,11.2500\r\nAAA,01/03/00,10.2500\r\nB,B,01/03/"
+       "00,10.2500\r\n"},
+      {"export {multi} --all --format csv --omit open,high,low", 0,
+       "symbol,date,time,close,volume,openint\nAAA,2000-01-03,,10.25,1000,\n"
+       "AAA,2000-01-04,,11.25,1001,\n\"B,B\",2000-01-03,,10.25,1000,\n"},
+      {"export {multi} AAA --format csv --omit vol,oi", 0,
+       "date,time,open,high,low,close\n2000-01-03,,10,10.5,9.5,10.25\n2000-01-04,,11,11.5,10.5,11."
+       "25\n"},
       {"sample {demo}", 0, "{demo}/Stocks\n{demo}/Futures\n{demo}/Legacy\n{demo}/Legacy/ARCHIVE\n"},
       {"check {bars}", 0, "", "No problems found; 1 series, 12 quotes checked\n"},
       {"check {src}", 1,
@@ -205,6 +224,13 @@ TEST_F(CliWriteTest, CommandsSayWhatTheyDid) {
       EXPECT_EQ(TakeSnapshot(temp_.path()), before);
     }
   }
+  // The file is replaced once complete, and a series that fails is left out and named.
+  const CliResult partly = RunLine("export {cut} --all -o {tmp}/all.txt");
+  EXPECT_EQ(partly.exitCode, 1);
+  EXPECT_EQ(partly.err, "B,B (F2.DAT) skipped: a file cannot be read\n");
+  EXPECT_EQ(ReadText(temp_.path() / "all.txt"),
+            "AAA 01/03/00 10.0000 10.5000 9.5000 10.2500 1000.00 N/A\r\n"
+            "AAA 01/04/00 11.0000 11.5000 10.5000 11.2500 1001.00 N/A\r\n");
   // Each write command, then undo in the folder named: it names the change it takes back.
   const std::pair<const char*, const char*> undos[] = {
       {"edit {src} ACME 01/04/00 --open 3 --close 4", "{src} Edit Quotes of ACME"},

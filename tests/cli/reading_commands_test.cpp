@@ -192,45 +192,5 @@ TEST(CliCompanionFiles, AnEmasterThatDoesNotMirrorMasterIsLeftWithAWarning) {
   EXPECT_EQ(ReadFileBytes(own / "EMASTER"), stale);
 }
 
-// What --all prints is each series' own export with its symbol in front, checked in the
-// export tests for the wide, demonstration and real folders; here: the options and exits.
-TEST(ExportAll, OptionsAndUsage) {
-  TempDir dir;
-  Write(dir.path(), Portfolio({Symbol(1, "AAA", "", 2), Symbol(2, "B,B", "", 1)}));
-  auto result = RunCli({"export", dir.str(), "--all", "--omit", "open,high,low,vol,oi",
-                        "--newest-first", "--delimiter", "comma", "--title"});
-  EXPECT_EQ(result.exitCode, 0) << result.err;
-  EXPECT_EQ(result.out,
-            "SYMBOL,DATE,CLOSE\r\nAAA,01/04/00,11.2500\r\nAAA,01/03/00,10.2500\r\n"
-            "B,B,01/03/00,10.2500\r\n");
-  result = RunCli({"export", dir.str(), "--all", "--format", "csv", "--omit", "open,high,low"});
-  EXPECT_EQ(result.out,
-            "symbol,date,time,close,volume,openint\nAAA,2000-01-03,,10.25,1000,\n"
-            "AAA,2000-01-04,,11.25,1001,\n\"B,B\",2000-01-03,,10.25,1000,\n");
-  result = RunCli({"export", dir.str(), "AAA", "--format", "csv", "--omit", "vol,oi"});
-  EXPECT_EQ(result.out,
-            "date,time,open,high,low,close\n2000-01-03,,10,10.5,9.5,10.25\n"
-            "2000-01-04,,11,11.5,10.5,11.25\n");
-  EXPECT_EQ(RunCli({"export", dir.str(), "AAA", "--all"}).exitCode, 2);
-  EXPECT_EQ(RunCli({"export", dir.str()}).exitCode, 2);
-  EXPECT_EQ(RunCli({"export", dir.str(), "--all", "--format", "xml"}).exitCode, 2);
-  EXPECT_EQ(
-      RunCli({"export", dir.str(), "--all", "--format", "csv", "--delimiter", "tab"}).exitCode, 2);
-
-  // The file is replaced once complete, and a series that fails is left out and named.
-  fs::resize_file(dir.path() / "F2.DAT", 30);
-  const std::string out = (dir.path() / "all.txt").string();
-  result = RunCli({"export", dir.str(), "--all", "-o", out});
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.err, "B,B (F2.DAT) skipped: a file cannot be read\n");
-  EXPECT_EQ(ReadText(out),
-            "AAA 01/03/00 10.0000 10.5000 9.5000 10.2500 1000.00 N/A\r\n"
-            "AAA 01/04/00 11.0000 11.5000 10.5000 11.2500 1001.00 N/A\r\n");
-  fs::remove(dir.path() / "MASTER");
-  result = RunCli({"export", dir.str(), "--all"});
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.err, "No MASTER file in " + dir.str() + "\n");
-}
-
 }  // namespace
 }  // namespace voltrim::testing
