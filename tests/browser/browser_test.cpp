@@ -88,7 +88,6 @@ TEST_F(BrowserTest, StartupFillsTheListsAndLoadsTheFirstPortfolio) {
   EXPECT_EQ(settings.GetString("Settings", "Drive", ""), other);
 }
 
-// A second record whose symbol field is blank: asked about, repaired, or failed.
 TEST_F(BrowserTest, BlankSymbolIsRepairedOnlyWhenAllowed) {
   // {MasterFix setting, answer, asked, repaired}
   for (const auto& [masterFix, answer, asked, repaired] :
@@ -124,7 +123,6 @@ TEST_F(BrowserTest, BlankSymbolIsRepairedOnlyWhenAllowed) {
   }
 }
 
-// A keyboard move leaves the quotes behind until asked for; a request loads the row once.
 TEST_F(BrowserTest, QuotesFollowTheSelectionOnRequestButNeverInsideAFill) {
   const std::string drive = Drive("disk");
   Write(drive, PortfolioOf({"AAA", "BBB", "CCC"}));
@@ -154,8 +152,7 @@ TEST_F(BrowserTest, QuotesFollowTheSelectionOnRequestButNeverInsideAFill) {
   EXPECT_EQ(prompt.MessageTexts(), Texts(2, kQuotesFailure[0]));
 }
 
-// A load asked for during the repair question of a fill waits, or two fills would write one
-// table.
+// Else two fills would write one table.
 TEST_F(BrowserTest, ALoadAskedForDuringAFillDoesNothing) {
   const std::string drive = Drive("disk");
   PortfolioSpec plan = PortfolioOf({"GOOD", "", "LAST"});
@@ -175,7 +172,6 @@ TEST_F(BrowserTest, ALoadAskedForDuringAFillDoesNothing) {
   EXPECT_EQ(State().quotes.RowCount(), 5);
 }
 
-// Another program keeps the portfolio past the wait: the repair says so and changes nothing.
 TEST_F(BrowserTest, ARepairKeptOutByAnotherProgramSaysSo) {
   const LockWait shortWait(std::chrono::milliseconds(20));
   const std::string drive = Drive("disk");
@@ -192,7 +188,6 @@ TEST_F(BrowserTest, ARepairKeptOutByAnotherProgramSaysSo) {
   EXPECT_EQ(ReadFileBytes(drive + "/MASTER"), before);
 }
 
-// MASTER's 300 records are cut at 255; XMASTER's series follow and are loaded like them.
 TEST_F(BrowserTest, MoreThan255SymbolsAreCutAndXmastersSeriesFollow) {
   std::vector<std::string> symbols;
   for (int i = 0; i < 300; ++i) symbols.push_back("S" + std::to_string(i));
@@ -307,9 +302,7 @@ TEST_F(BrowserTest, RealMiningeShowsItsSymbolsAfterOneQuestion) {
   EXPECT_EQ(State().symbols.RowCount(), 25);
 }
 
-// A new symbol needs a portfolio shown, even an empty one; an import needs a loaded series,
-// even an empty one, while the quote commands need quotes; editing waits while a split search
-// reads the series; Move and Copy need a second portfolio, not a successful scan.
+// An empty portfolio or series is enough; editing waits while a split search reads the series.
 TEST(CommandEnabling, NewSymbolNeedsAPortfolioAndImportALoadedSeries) {
   using namespace command;
   BrowserState state;
@@ -554,7 +547,7 @@ TEST(SymbolRowsFromMaster, ReadInFileOrderButRefuseACountThatDisagreesWithTheFil
   EXPECT_EQ(rows.headerCount, -7);  // untouched on failure
 }
 
-// voltrim-cli writes the grid's cells straight into its lines: the very texts, N/A and NaN.
+// voltrim-cli writes the grid's cells straight into its lines.
 TEST(QuoteCells, WrittenCellsAreTheGridsTexts) {
   const float nan = std::numeric_limits<float>::quiet_NaN();
   const Quote quotes[] = {

@@ -170,8 +170,6 @@ TEST(ChartTextTest, CountsAreGroupedAndTheReadoutLeavesOutWhatTheSeriesLacks) {
   EXPECT_EQ(QuoteReadout(quote), "11/27/26  H 67.4300  L 65.0000  C 65.0600  V 209,000");
 }
 
-// The chart marks exactly what the split search lists, series by series, and the two
-// planted splits are among them.
 TEST(ChartSplitsTest, TheDemonstrationStocksAreMarkedAsTheSplitSearchListsThem) {
   testing::TempDir root;
   std::vector<std::string> written;
@@ -219,8 +217,7 @@ QuoteTable TableOf(const std::string& dir) {
   return table;
 }
 
-// The search and the chart's marks test the same steps: from one day's last bar to the
-// next day's first, never between the bars of a day.
+// From one day's last bar to the next day's first, never between the bars of a day.
 TEST(IntradaySplits, OnlyTheStepAcrossTheNightIsTestedByTheSearchAndTheChart) {
   TempDir dir;
   Write(dir.path(), BarPortfolio(MovingBars()));

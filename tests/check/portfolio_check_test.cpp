@@ -153,7 +153,6 @@ TEST(PortfolioCheck, RealFolderWithDatesOutOfOrderAndATrailingRecord) {
   EXPECT_EQ(TakeSnapshot(data), before);  // read only
 }
 
-// The check reads the series XMASTER lists as it reads MASTER's, and names their files.
 TEST(XmasterCheck, SeriesXmasterListsAreCheckedAndTheirFilesNamed) {
   TempDir temp;
   const fs::path dir = WriteWideFolder(temp.path() / "wide", 3);

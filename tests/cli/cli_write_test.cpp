@@ -255,8 +255,7 @@ TEST_F(CliWriteTest, CommandsSayWhatTheyDid) {
   }
 }
 
-// A file changed by another program since the change, or gone, makes undo refuse, name
-// the file and change nothing; once the file is as the change left it, the undo goes on.
+// Once the file is as the change left it, the undo goes on.
 TEST_F(CliWriteTest, AFileChangedSinceMakesUndoRefuseAndChangeNothing) {
   const Snapshot original = TakeSnapshot(temp_.path());
   ASSERT_EQ(RunLine("delete-quote {src} ACME 01/03/00").exitCode, 0);
@@ -288,8 +287,7 @@ TEST_F(CliWriteTest, AFileChangedSinceMakesUndoRefuseAndChangeNothing) {
   EXPECT_TRUE(TakeSnapshot(temp_.path()) == original);
 }
 
-// The next change replaces the journal: undo takes back the last change only, and what is
-// kept for it is the previous content of the files that change touched, no more.
+// What is kept is the previous content of the files the last change touched, no more.
 TEST_F(CliWriteTest, TheNextChangeReplacesTheOneBefore) {
   const CliResult none = RunLine("undo {src} --show");
   EXPECT_EQ(none.exitCode, 1);
@@ -315,7 +313,6 @@ TEST_F(CliWriteTest, TheNextChangeReplacesTheOneBefore) {
   EXPECT_TRUE(TakeSnapshot(temp_.path()) == edited);
 }
 
-// Files named in lower case are rewritten under their own names, not beside them.
 TEST(CliWriteRealData, LowerCaseFileNamesAreEditedInPlace) {
   TempDir temp;
   const std::string dir = CopyRealFolder("lowercase-names", temp.path()).string();
@@ -369,7 +366,6 @@ void WriteOtherLayouts(const std::string& csv, const fs::path& folder, const fs:
   WriteText(tickers, tickerText);
 }
 
-// Every series cut by its last quote comes back from the export, whatever the layout.
 TEST_F(CliWriteTest, RealFoldersCutAndUpdatedComeBackByteForByte) {
   for (const std::string name : {"bbfinance", "equis-small", "stooq-intraday"}) {
     fs::create_directories(temp_.path() / "original");

@@ -60,7 +60,7 @@ TEST_F(SmallPortfolio, SymbolsQuotesAndFactsPrintWhatTheWindowsShow) {
             std::string::npos);
 }
 
-// Each damage in turn: the commands exit 1 and say what is wrong, never show partial data.
+// Never partial data.
 TEST_F(SmallPortfolio, DamageIsReportedAndExitsOne) {
   const std::string d = dir.str();
   const auto expectFailure = [](std::vector<std::string> arguments, const std::string& err) {
@@ -93,8 +93,7 @@ TEST_F(SmallPortfolio, DamageIsReportedAndExitsOne) {
   expectFailure({"symbols", d}, "No MASTER file in " + d + "\n");
 }
 
-// Every bar's time as `quotes` prints it, against the TIME field (the second, HHMMSS) read
-// from the bytes, and the facts of an intraday series.
+// Each printed time against the TIME field (the second, HHMMSS) read from the bytes.
 TEST(IntradayCli, RealBarsShowTheirTimesAndFacts) {
   TempDir temp;
   const fs::path copy = CopyRealFolder("stooq-intraday", temp.path());
@@ -173,9 +172,8 @@ TEST(CliCompanionFiles, XmasterSeriesAreListedAndReadOnlyWhenAsked) {
             std::string::npos);
 }
 
-// A mirroring EMASTER is kept so by every write (the table of write commands); one that is
-// not is left as it is, with a warning whenever MASTER changes: a quote delete warns only
-// for the first or last quote.
+// A mirroring one is kept so by every write (the table of write commands); this one only when
+// MASTER changes: a quote delete warns for the first or last quote.
 TEST(CliCompanionFiles, AnEmasterThatDoesNotMirrorMasterIsLeftWithAWarning) {
   TempDir temp;
   const fs::path own = temp.path() / "own";

@@ -72,8 +72,7 @@ TEST(SearchFilter, OkCheckRescanRuleAndTheDriveRescanned) {
   EXPECT_EQ(store.GetString(settings::kSearch, "Name", ""), "/mnt/data/x");
 }
 
-// `voltrim FOLDER` limits the search to the folder, links resolved, on its own drive, and
-// changes nothing when the folder cannot be opened.
+// `voltrim FOLDER`, links resolved.
 TEST(StartFolder, LimitsTheSearchToTheFolderOnItsDriveOrChangesNothing) {
   testing::TempDir root;
   std::filesystem::create_directories(root.path() / "data" / "stocks");

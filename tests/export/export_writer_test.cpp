@@ -175,8 +175,7 @@ class ExportCommandTest : public ::testing::Test {
   RecordingPrompt prompt_;
 };
 
-// An existing file is replaced only on Yes; the choices are saved only when it is, under
-// the names earlier versions read.
+// The choices are saved only when it is, under the names earlier versions read.
 TEST_F(ExportCommandTest, AnExistingFileIsReplacedOnlyWhenTheUserSaysSo) {
   const auto file = dir_.path() / "out.txt";
   WriteFileBytes(file, std::vector<unsigned char>(500, 'k'));  // longer than the export

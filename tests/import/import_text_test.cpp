@@ -33,7 +33,6 @@ std::string Summary(const ImportText& text) {
   return summary;
 }
 
-// The files users have, each read to the same two quotes (or with times).
 TEST(ImportTextTest, ReadsTheFilesUsersHave) {
   const std::string daily =
       "Date Open High Low Close Volume ||1000102 0 1.5 2 1 1.75 1000 0 |1000103 0 1.75 2.5 1.5 2 "
@@ -81,7 +80,6 @@ TEST(ImportTextTest, ReadsTheFilesUsersHave) {
   }
 }
 
-// The first line that cannot be read refuses the file, with its number and why.
 TEST(ImportTextTest, NamesTheFirstLineThatCannotBeRead) {
   const std::string head = "Date,Close,Volume\n2000-01-03,1,2\n";
   const struct {
@@ -126,8 +124,7 @@ TEST(ImportTextTest, NamesTheFirstLineThatCannotBeRead) {
   }
 }
 
-// The CSV export prints each single's shortest round-trip decimal; reading it must give the
-// single back bit for bit (a correctly rounded conversion), whatever its magnitude.
+// As the CSV export prints it: the shortest round-trip decimal, read correctly rounded.
 TEST(ImportTextTest, EveryStoredSingleReadsBackFromItsDecimal) {
   std::mt19937 random(20240601);
   std::string csv = "date,close\n";

@@ -67,7 +67,6 @@ TEST(UpdatePortfolio, CancelChangesNothingAndTheTotalsCountEveryKind) {
   EXPECT_TRUE(fs::exists(temp.path() / "p" / "F4.DAT"));
 }
 
-// New series go to MASTER while it has room, then to XMASTER; without one they are refused.
 TEST(UpdatePortfolio, CreatesInMasterThenXmasterThenRefuses) {
   TempDir temp;
   WriteText(temp.path() / "new.csv",
@@ -103,7 +102,6 @@ TEST(UpdatePortfolio, CreatesInMasterThenXmasterThenRefuses) {
   EXPECT_EQ(TakeSnapshot(full), before);
 }
 
-// Sources that cannot be read name the file and line; nothing is read further.
 TEST(UpdateSources, RefusalsNameFileAndLine) {
   TempDir temp;
   const struct {

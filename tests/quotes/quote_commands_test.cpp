@@ -90,8 +90,7 @@ TEST(QuoteEdit, OnlyChangedNumbersAreWrittenToEveryQuoteOfTheDay) {
   EXPECT_EQ(g.Setting(settings::kEdit, "Date"), "<none>");
 }
 
-// Dates must lie within the series (both ends allowed) and be typed in full; multipliers
-// must be nonzero numbers. One message covers every failed check.
+// Dates within the series (both ends allowed), typed in full; multipliers nonzero numbers.
 TEST(SplitAndAdjustChecks, RefuseDatesOutsideTheSeriesZeroAndNonNumbers) {
   QuoteFixture f;
   const auto accepted = [&](const auto& check, const auto& texts) {
@@ -115,8 +114,7 @@ TEST(SplitAndAdjustChecks, RefuseDatesOutsideTheSeriesZeroAndNonNumbers) {
   EXPECT_EQ(passed, "100000110000");
 }
 
-// A split restates every quote before its date, an adjust every quote of its range, prices
-// and volume by their factors; each records its texts, and a product too large is refused.
+// A split restates every quote before its date, an adjust every quote of its range.
 TEST(SplitAndAdjust, ScaleTheirQuotesOnlyAndRecordTheTexts) {
   const auto scaled = [](std::size_t first, std::size_t last, float price, float volume) {
     auto records = QuoteFixture::Records();
@@ -175,8 +173,7 @@ TEST(QuoteCommandFaults, AFailedWriteIsReportedWithTheCommandsMessage) {
   }
 }
 
-// Another program keeps the portfolio past the wait: every quote command says so instead
-// of its own failure text, and the series is untouched.
+// Instead of each command's own failure text.
 TEST(QuoteCommandFaults, AWriteKeptOutByAnotherProgramSaysSo) {
   const LockWait shortWait(std::chrono::milliseconds(20));
   QuoteFixture f;

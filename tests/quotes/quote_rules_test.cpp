@@ -21,7 +21,6 @@ QuoteValues Values(float open, float high, float low, float close,
   return {{open, high, low, close, 1000.0f, 0.0f}, held};
 }
 
-// The rules a quote breaks, as the check reports them and the editor asks about them.
 TEST(QuoteRulesTest, ValuesAloneFirstThenHighAgainstLowThenOpenAndCloseWithin) {
   const float inf = std::numeric_limits<float>::infinity();
   struct Case {
@@ -57,7 +56,6 @@ TEST(QuoteRulesTest, ValuesAloneFirstThenHighAgainstLowThenOpenAndCloseWithin) {
   EXPECT_EQ(broken[1].field, kCloseValue);
 }
 
-// What the write will hold: changed texts that read as numbers, stored values elsewhere.
 TEST(QuoteRulesTest, TheValuesAfterAnEditAreTheChangedOnesOverTheStored) {
   QuoteEditInput input;
   input.loaded.values = {"10.0000", "11.0000", "9.0000", "10.5000", "1000", "N/A"};

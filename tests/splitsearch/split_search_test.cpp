@@ -64,8 +64,7 @@ class SplitSearchTest : public ::testing::Test {
   std::vector<std::pair<int, int>> places_;  // symbol's place in the list, quote index
 };
 
-// Windows of 400 quotes share their end quotes: every pair, those across a window
-// boundary included, is tested exactly once and in order.
+// Windows of 400 quotes share their end quotes.
 TEST_F(SplitSearchTest, EveryPairIsTestedOnceAcrossWindowBoundaries) {
   Write({{"EDGE", 401, {400}}, {"NEAR", 401, {399}}, {"LONG", 1000, {1, 399, 400, 798, 799, 999}}});
   const SplitSearchRun run = Search({"EDGE", "NEAR", "LONG"});
@@ -92,8 +91,7 @@ TEST_F(SplitSearchTest, EveryPairIsTestedOnceAcrossWindowBoundaries) {
   EXPECT_EQ(results_.Lines(), twice);
 }
 
-// A DAT file shorter than its header says cannot give its last window: the search stops
-// at once, keeping what it listed.
+// A file shorter than its header says stops the search at once, keeping what it listed.
 TEST_F(SplitSearchTest, FailedWindowReadEndsTheWholeSearch) {
   Write({{"JUMP", 10, {5}}, {"CUT", 500, {100}}, {"AFTER", 10, {5}}});
   const auto dat = dir_.path() / "F2.DAT";
@@ -144,8 +142,7 @@ TEST(SplitPairTest, CloseRatioAcrossAGap) {
   EXPECT_FALSE(TestSplitPair(Flat(30), Flat(40)));  // 3:4 is not a split ratio
 }
 
-// Each of the eight ratios is found within a band that is open and in double precision:
-// the single-precision ratio just outside each bound is refused, the one just inside found.
+// The single-precision ratio just outside each bound is refused, the one just inside found.
 TEST(SplitPairTest, BandBoundsAreStrictAndDoublePrecision) {
   for (const RatioPair& pair : kSplitRatioPairs) {
     const double nominal = static_cast<double>(pair.p) / pair.q;
@@ -162,8 +159,7 @@ TEST(SplitPairTest, BandBoundsAreStrictAndDoublePrecision) {
   }
 }
 
-// The quick pass may only skip steps the full test would refuse anyway; flat bars make the
-// gap the whole move, so only the ratio decides there.
+// Flat bars make the gap the whole move, so only the ratio decides.
 TEST(OrdinaryStep, NeverSkipsAStepTheFullTestWouldList) {
   int ordinary = 0;
   for (float later : {1.0f, 3.7f, 250.0f, 1.0e-6f, 6.0e7f}) {
@@ -204,7 +200,6 @@ class SearchFeedTest : public ::testing::Test {
   std::vector<Shown> batches;
 };
 
-// Within the interval only the first candidate shows at once; the rest waits for the flush.
 TEST_F(SearchFeedTest, GathersWithinTheIntervalAndShowsTheFirstCandidateAtOnce) {
   SearchFeed feed = Feed(std::chrono::hours(1));
   feed.Status("AAA");  // the first report of all is shown

@@ -40,7 +40,6 @@ TEST_F(SymbolCommandsTest, EditTrimsTheNameOfferedAndWritesAnEmptyNameAsBlanks) 
   EXPECT_EQ(master.records[1].NameField(), std::string(16, ' '));
 }
 
-// Each refusal shows its one message and leaves both portfolios as they were.
 TEST_F(SymbolCommandsTest, RefusalsAreToldAndChangeNothing) {
   PortfolioSpec full = Portfolio({Symbol(1, "ONE", "ONE")});
   full.headerRecordCount = 255;
@@ -124,8 +123,7 @@ TEST_F(SymbolCommandsTest, APartialDeleteIsReported) {
   }
 }
 
-// Another program keeps a portfolio past the wait: each command says so instead of its own
-// failure text, and neither portfolio changes.
+// Instead of each command's own failure text.
 TEST_F(SymbolCommandsTest, AWriteKeptOutByAnotherProgramSaysSo) {
   const LockWait shortWait(std::chrono::milliseconds(20));
   const auto before = TakeSnapshot(temp_.path());

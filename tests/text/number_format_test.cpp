@@ -141,8 +141,7 @@ TEST(DateText, StoredDatesWriteAsTheirDayNumbers) {
   }
 }
 
-// What a typed or --time text means: HH:MM or HH:MM:SS, even seconds only (times are
-// stored to two seconds), and always shown back as HH:MM:SS.
+// Times are stored to two seconds.
 TEST(TimeText, ParsesHoursMinutesAndEvenSecondsAndShowsThemBack) {
   const std::pair<const char*, std::optional<PackedTime>> cases[] = {
       {"09:15", PackTime(9, 15, 0)},
