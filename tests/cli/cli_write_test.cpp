@@ -170,6 +170,10 @@ TEST_F(CliWriteTest, CommandsSayWhatTheyDid) {
       {"split-search {src}", 0, "",
        "For symbol BETA\nSplitSearch cannot perform search\nas there are fewer than 2 "
        "quotes.\nNo candidate splits found\n"},
+      {"facts {bars} BARS", 0,
+       "Data format: I Intra-day\nSymbol: BARS            \nListed in: MASTER\nData file: "
+       "F1.DAT\nTime frame: 5 minutes\nBars on first day: 4\nBars on last day: 4\nMost bars in "
+       "a day: 4\nDate Input:"},
       {"edit {bars} BARS 11/14/13 --volume 5", 0, "Changed 4 bars dated 11/14/13.\n"},
       {"delete-quote {bars} BARS 11/14/13", 0, "Deleted 1 bar: 11/14/13 09:00:00.\n"},
       {"add-quote {bars} BARS 11/13/13 --time 09:02:30", 0, "Added 1 bar: 11/13/13 09:02:30.\n"},
@@ -218,7 +222,11 @@ TEST_F(CliWriteTest, CommandsSayWhatTheyDid) {
     const Snapshot before = TakeSnapshot(temp_.path());
     const CliResult r = RunLine(line);
     EXPECT_EQ(r.exitCode, exitCode);
-    EXPECT_EQ(r.out, Expand(out));
+    if (!out.empty() && out.back() != '\n') {  // a part of what it prints
+      EXPECT_NE(r.out.find(Expand(out)), std::string::npos) << r.out;
+    } else {
+      EXPECT_EQ(r.out, Expand(out));
+    }
     EXPECT_EQ(r.err, Expand(err));
     if (exitCode != 0) {
       EXPECT_EQ(TakeSnapshot(temp_.path()), before);

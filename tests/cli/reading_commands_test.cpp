@@ -93,33 +93,6 @@ TEST_F(SmallPortfolio, DamageIsReportedAndExitsOne) {
   expectFailure({"symbols", d}, "No MASTER file in " + d + "\n");
 }
 
-// Each printed time against the TIME field (the second, HHMMSS) read from the bytes.
-TEST(IntradayCli, RealBarsShowTheirTimesAndFacts) {
-  TempDir temp;
-  const fs::path copy = CopyRealFolder("stooq-intraday", temp.path());
-  if (copy.empty()) GTEST_SKIP() << "no shared data folder";
-  const Bytes bytes = ReadFileBytes(copy / "F1.DAT");
-  const CliResult quotes = RunCli({"quotes", copy.string(), "2HR.DE", "--oldest-first"});
-  ASSERT_EQ(quotes.exitCode, 0) << quotes.err;
-  std::istringstream lines(quotes.out);
-  std::size_t record = 1;
-  for (std::string line; std::getline(lines, line); ++record) {
-    const auto hhmmss = static_cast<long>(MbfToIeee(&bytes[record * 28 + 4]));
-    char time[64];
-    std::snprintf(time, sizeof time, "\t%02ld:%02ld:%02ld\t", hhmmss / 10000, hhmmss / 100 % 100,
-                  hhmmss % 100);
-    EXPECT_EQ(line.substr(8, 10), time) << line;
-  }
-  EXPECT_EQ(record, bytes.size() / 28);
-  EXPECT_EQ(quotes.out.substr(0, 18), "11/15/13\t09:05:00\t");
-  EXPECT_NE(RunCli({"facts", copy.string(), "2HR.DE"})
-                .out.find("Data format: I Intra-day\nSymbol: 2HR.DE          \n"
-                          "Listed in: MASTER\nData file: F1.DAT\nTime frame: 10 minutes\n"
-                          "Bars on first day: 2\nBars on last day: 2\nMost bars in a day: 2\n"
-                          "Date Input:"),
-            std::string::npos);
-}
-
 // Argument mistakes of scan are among the refusals of the write tests.
 TEST(ScanCommandTest, ListsPortfoliosBelowTheCurrentFolderSortedOrSaysNoneFound) {
   TempDir tree, home;
