@@ -21,9 +21,8 @@ class CliParallelWritersTest : public CliTest {
   std::vector<CliResult> RunAtOnce(const std::vector<std::vector<std::string>>& commands) {
     std::vector<CliResult> results(commands.size());
     std::vector<std::thread> threads;
-    for (std::size_t i = 0; i < commands.size(); ++i) {
+    for (std::size_t i = 0; i < commands.size(); ++i)
       threads.emplace_back([&, i] { results[i] = Run(commands[i]); });
-    }
     for (std::thread& thread : threads) thread.join();
     return results;
   }

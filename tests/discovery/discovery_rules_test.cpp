@@ -85,9 +85,8 @@ TEST(StartFolder, LimitsTheSearchToTheFolderOnItsDriveOrChangesNothing) {
   store.SetInt(settings::kSearch, settings::kLimit, 0);
   const Drives drives = {root.str()};
 
-  for (const std::string& refused : {file, root.str() + "/missing"}) {
+  for (const std::string& refused : {file, root.str() + "/missing"})
     EXPECT_EQ(UseStartFolder(store, refused, drives), refused + " is not a folder");
-  }
   EXPECT_EQ(UseStartFolder(store, root.str() + "/data", {"/elsewhere"}),
             std::string(kUnknownDriveMessage));
   EXPECT_EQ(store.GetInt(settings::kSearch, settings::kLimit, -1), 0);  // untouched

@@ -79,9 +79,8 @@ TEST_F(WalkTest, MasterTestIgnoresCaseFoldersPipesDotNamesAndLinks) {
   fs::create_symlink(P("gone"), P("dangling/MASTER"));
   EXPECT_EQ(SortedWalk(noLimit_), (Paths{P("folder/MASTER"), P("linked"), P("lower"), P("mixed"),
                                          P("real"), P("upper")}));
-  for (const char* skipped : {".hidden", "visible/.dot", "alias", "real/loop"}) {
+  for (const char* skipped : {".hidden", "visible/.dot", "alias", "real/loop"})
     EXPECT_FALSE(Examined(P(skipped))) << skipped;
-  }
 }
 
 // Paths the system cannot open are neither listed nor entered; up to them, depth is no limit.

@@ -25,9 +25,8 @@ TEST(SettingsText, LeadingIntReadsLikePercentD) {
   const std::pair<const char*, std::optional<int>> cases[] = {
       {"12abc", 12}, {"\t\n +7 x", 7},         {"abc", no},       {"- 5", no},
       {"0x10", 0},   {"-2147483648", INT_MIN}, {"2147483648", no}};
-  for (const auto& [text, expected] : cases) {
+  for (const auto& [text, expected] : cases)
     EXPECT_EQ(settings_text::ParseLeadingInt(text), expected) << text;
-  }
 }
 
 TEST(SeedFile, SectionsValuesIgnoredLinesAndLongLinesInPiecesOf519) {
@@ -81,9 +80,8 @@ TEST_F(SettingsStoreTest, AnyTextRoundTripsThroughTheFileAtOnce) {
   // A second reader sees every value while the first store is still open.
   SettingsStore other;
   Open(other);
-  for (const auto& [name, value] : values) {
+  for (const auto& [name, value] : values)
     EXPECT_EQ(other.GetString("My Section", name, "default"), value) << name;
-  }
 }
 
 TEST_F(SettingsStoreTest, NamesMatchWithoutRegardToCaseAndReadsCreateNothing) {
