@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <fstream>
 #include <functional>
 #include <map>
 #include <regex>
@@ -16,7 +19,8 @@ namespace fs = std::filesystem;
 // The bytes each write leaves, and each undo, are compared with the core's over the table of
 // write commands; here: what only voltrim-cli shows, its words, exits and refusals. src holds
 // ACME (1) and BETA (2), dst OTHER (1), bars BARS (three days of four bars), twins ACME (1)
-// and acme (2), multi AAA (1) and B,B (2), and cut the same with F2.DAT cut short.
+// and acme (2), multi AAA (1) and B,B (2), cut the same with F2.DAT cut short, and small AAA
+// (1, with format codes of its own in F1.DOP) and BB (2, no quotes).
 class CliWriteTest : public CliTest {
  protected:
   void SetUp() override {
@@ -28,6 +32,15 @@ class CliWriteTest : public CliTest {
     for (const char* name : {"multi", "cut"})
       Write(temp_.path() / name, Portfolio({Symbol(1, "AAA", "", 2), Symbol(2, "B,B", "", 1)}));
     fs::resize_file(temp_.path() / "cut" / "F2.DAT", 30);
+    const std::vector<DailyQuote> aaa = {
+        {YmdToDay(1999, 12, 31), 10.5f, 11.0f, 10.0f, 10.75f, 1200.0f},
+        {YmdToDay(2000, 1, 3), 10.75f, 12.0f, 10.5f, 11.5f, 1500.0f}};
+    Write(temp_.path() / "small",
+          Portfolio({SeriesEntry(MakeDailySeries(1, "AAA", "ALPHA", aaa)),
+                     SeriesEntry(MakeDailySeries(2, "BB", "BETA", {}, false))}));
+    WriteText(temp_.path() / "small" / "F1.DOP",
+              "\"DATE\",0,0\r\n\"OPEN\",2,2\r\n\"HIGH\",2,2\r\n\"LOW\",2,2\r\n"
+              "\"CLOSE\",-3,2\r\n\"VOL\",0,1000\r\n");
     for (const auto& [name, text] : std::map<std::string, std::string>{
              {"bad.csv", "Date,Close\n2000-01-03,1\n2000-01-04,1..5\n"},
              {"empty.csv", "Date,Close\n"},
@@ -162,6 +175,21 @@ TEST_F(CliWriteTest, CommandsSayWhatTheyDid) {
       {"export {multi} AAA --format csv --omit vol,oi", 0,
        "date,time,open,high,low,close\n2000-01-03,,10,10.5,9.5,10.25\n2000-01-04,,11,11.5,10.5,11."
        "25\n"},
+      {"symbols {small}", 0, "AAA\tALPHA           \nBB\tBETA            \n"},
+      {"quotes {small} aaa", 0,
+       "01/03/00\t10.7500\t12.0000\t10.5000\t11.5000\t1500\tN/A\n"
+       "12/31/99\t10.5000\t11.0000\t10.0000\t10.7500\t1200\tN/A\n"},
+      {"quotes {small} ALPHA --oldest-first", 0,
+       "12/31/99\t10.5000\t11.0000\t10.0000\t10.7500\t1200\tN/A\n"
+       "01/03/00\t10.7500\t12.0000\t10.5000\t11.5000\t1500\tN/A\n"},
+      {"quotes {small} BB", 0, ""},
+      {"facts {small} AAA", 0,
+       "Path: {small}\nFile number: 1\nDAT file record length: 24\nDAT file number of fields: 6\n"
+       "Number of quotes: 2\nName of issue: ALPHA           \nFirst date in file: 991231\nLast "
+       "date in file: 1000103\nData format: D Daily\nSymbol: AAA             \nListed in: "
+       "MASTER\nData file: F1.DAT\nDate Input"},
+      {"facts {small} AAA", 0, "\nTime Input:\nTime Display:\nOpen"},
+      {"facts {small} AAA", 0, "\nVol Input: Whole Num.\nVol Display: 1,000s\nOI Input:"},
       {"sample {demo}", 0, "{demo}/Stocks\n{demo}/Futures\n{demo}/Legacy\n{demo}/Legacy/ARCHIVE\n"},
       {"check {bars}", 0, "", "No problems found; 1 series, 12 quotes checked\n"},
       {"check {src}", 1,
@@ -471,6 +499,110 @@ TEST_F(CliWriteTest, RefusalsNameFileAndLineAndWriteNothing) {
             "2 series: 2 updated, 0 unchanged, 0 created; 2 quotes added\n");
   EXPECT_NE(dry.err.find("Unknown symbols, skipped: NOSUCH."), std::string::npos);
   EXPECT_EQ(TakeSnapshot(dir), before);
+}
+
+// Never partial data.
+TEST_F(CliWriteTest, DamageIsReportedAndExitsOne) {
+  const fs::path small = temp_.path() / "small";
+  const std::string d = small.string();
+  const auto expectFailure = [](std::vector<std::string> arguments, const std::string& err) {
+    const auto result = RunCli(arguments);
+    SCOPED_TRACE(::testing::PrintToString(arguments));
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(result.err.find(err), std::string::npos) << result.err;
+  };
+  // The newest quote is gone but the header still counts it: not shown twice.
+  fs::resize_file(small / "F1.DAT", fs::file_size(small / "F1.DAT") - 24);
+  expectFailure({"quotes", d, "AAA"}, "fewer quotes than its header counts");
+  fs::remove(small / "F1.DAT");
+  expectFailure({"quotes", d, "AAA"}, "Error in FillQuotesGrid: " + d +
+                                          "/F1.DAT: " + SystemReason(ENOENT) + "\n" + d +
+                                          "/F1.DAT cannot be opened\n");
+  // Names that are not regular files fail at once (a FIFO would wait for ever), and say so;
+  // a device is refused alike in the readers' tests.
+  ASSERT_EQ(mkfifo((d + "/F1.DAT").c_str(), 0600), 0);
+  expectFailure({"quotes", d, "AAA"},
+                "Error in FillQuotesGrid: " + d + "/F1.DAT: not a regular file\n");
+  expectFailure({"export", d, "AAA"}, "Cannot read the quotes of AAA in " + d + ": " + d +
+                                          "/F1.DAT: not a regular file\n");
+  fs::rename(small / "MASTER", small / "master");
+  ASSERT_EQ(mkfifo((d + "/MASTER").c_str(), 0600), 0);
+  expectFailure({"symbols", d},
+                "Failure while filling symbols grid: " + d + "/MASTER: not a regular file\n");
+  fs::remove(small / "master");
+  fs::remove(small / "MASTER");
+  expectFailure({"symbols", d}, "No MASTER file in " + d + "\n");
+}
+
+// Argument mistakes of scan are among the refusals of the write tests.
+TEST(ScanCommandTest, ListsPortfoliosBelowTheCurrentFolderSortedOrSaysNoneFound) {
+  TempDir tree, home;
+  for (const char* master : {"demo/Stocks/MASTER", "demo/bonds/master", "demo/bonds/daily/MASTER",
+                             "other/MASTER", "empty/"}) {
+    fs::create_directories((tree.path() / master).parent_path());
+    if (fs::path(master).has_filename()) std::ofstream(tree.path() / master) << "x";
+  }
+  const std::string demo = (tree.path() / "demo").string();
+  const auto scan = [&](const fs::path& cwd, std::vector<std::string> options) {
+    options.insert(options.begin(), "scan");
+    return RunCli(options, cwd.string(), {"XDG_CONFIG_HOME=" + home.str() + "/config"});
+  };
+  const CliResult all = scan(demo, {});
+  EXPECT_EQ(all.exitCode, 0) << all.err;
+  EXPECT_EQ(all.out, demo + "/bonds\n" + demo + "/bonds/daily\n" + demo + "/Stocks\n");
+  EXPECT_FALSE(fs::exists(home.path() / "config")) << "scan must not write settings";
+  const CliResult none = scan(tree.path() / "empty", {"--drive", "/"});
+  EXPECT_EQ(none.exitCode, 1);
+  EXPECT_EQ(none.out, "");
+  EXPECT_EQ(none.err,
+            "No master files found on drive /\n\n(Is your Portfolio Search Filter setting "
+            "correct?)\n");
+}
+
+TEST(CliCompanionFiles, XmasterSeriesAreListedAndReadOnlyWhenAsked) {
+  TempDir temp;
+  const std::string wide = WriteWideFolder(temp.path() / "wide", 45);
+  const CliResult listed = RunCli({"symbols", wide, "--all"});
+  EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 300);
+  EXPECT_NE(listed.out.find("\nX300\tEXTENDED SERIES NUMBER 300\tF300.MWD\n"), std::string::npos);
+  const fs::path dir = CopyRealFolder("equis-small", temp.path());
+  if (dir.empty()) GTEST_SKIP() << "no shared data";
+  const std::string masterRows = ".DJX\t1/100 Dow Jones \n.FCHI\tCAC 40 INDICE   \n";
+  EXPECT_EQ(RunCli({"symbols", dir.string()}).out, masterRows);
+  const CliResult all = RunCli({"symbols", dir.string(), "--all"});
+  EXPECT_EQ(all.exitCode, 0);
+  EXPECT_EQ(all.out, masterRows + "AZM.L\tAZM.L\tF256.MWD\n.N225\tNIKKEI 225 INDEX\tF2853.MWD\n");
+  EXPECT_EQ(RunCli({"quotes", dir.string(), ".N225"}).out,
+            "01/05/82\t7719.3398\t7719.3398\t7719.3398\t7719.3398\t0\t0\n"
+            "01/04/82\t7718.8398\t7718.8398\t7718.8398\t7718.8398\t0\t0\n");
+  EXPECT_EQ(RunCli({"export", dir.string(), "AZM.L"}).out,
+            "12/31/96 28.5818 28.5818 28.5818 28.5818 0.00 0.00\r\n");
+  const CliResult facts = RunCli({"facts", dir.string(), ".N225"});
+  EXPECT_NE(facts.out.find("File number: 2853\n"), std::string::npos) << facts.out;
+  EXPECT_NE(facts.out.find("Name of issue: NIKKEI 225 INDEX\n"), std::string::npos);
+  // A MASTER series that EMASTER describes shows its longer name after the symbol.
+  EXPECT_NE(RunCli({"facts", dir.string(), ".DJX"})
+                .out.find("Symbol: .DJX            \nLong name (EMASTER): 1/100 Dow Jones INDU\n"),
+            std::string::npos);
+}
+
+// A mirroring one is kept so by every write (the table of write commands); this one only when
+// MASTER changes: a quote delete warns for the first or last quote.
+TEST(CliCompanionFiles, AnEmasterThatDoesNotMirrorMasterIsLeftWithAWarning) {
+  TempDir temp;
+  const fs::path own = temp.path() / "own";
+  Write(own, Portfolio({Symbol(1, "ACME", "ACME CORP", 5)}));
+  Bytes stale = BuildEmasterBytes(ReadFileBytes(own / "MASTER"));
+  stale[kEmasterRecordSize + emaster_offset::kSymbol] = 'X';
+  WriteFileBytes(own / "EMASTER", stale);
+  EXPECT_EQ(RunCli({"delete-quote", own.string(), "ACME", "01/05/00"}).err, "");
+  const CliResult warned = RunCli({"delete-quote", own.string(), "ACME", "01/03/00"});
+  EXPECT_EQ(warned.exitCode, 0);
+  EXPECT_EQ(warned.err, "Warning: the EMASTER file of " + own.string() +
+                            " does not list the same series as its MASTER file; it is left "
+                            "unchanged.\n");
+  EXPECT_EQ(ReadFileBytes(own / "EMASTER"), stale);
 }
 
 }  // namespace
