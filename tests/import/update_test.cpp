@@ -5,6 +5,7 @@
 #include "datafiles/fixtures.h"
 #include "datafiles/write/symbol_files.h"
 #include "datafiles/write/update_portfolio.h"
+#include "datafiles/write_commands.h"
 #include "import/update_command.h"
 #include "import/update_sources.h"
 
@@ -20,41 +21,16 @@ UpdateRequest RequestFrom(const fs::path& source, bool create) {
   return UpdateRequestOf(sources, ImportOverlap::kRefuse, create);
 }
 
-// Three series of MASTER (M1..M3 of 2 quotes, one quote cut from M2), two of XMASTER and a
-// mirroring EMASTER; the source adds a day to each, and a new symbol NEW.
-constexpr const char* kSource =
-    "symbol,date,time,open,high,low,close,volume,openint\n"
-    "M1,2000-01-05,,1,2,0.5,1.5,100,\n"
-    "X256,2000-01-06,,1,2,0.5,1.5,100,\n"
-    "M2,2000-01-04,,11,11.5,10.5,11.25,1001,\n"
-    "NEW,2000-01-05,,1,2,0.5,1.5,100,\n"
-    "M2,2000-01-05,,3,4,2.5,3.5,300,\n"
-    "M3,2000-01-03,,3,3.5,2.5,3.25,1000,\n";
-
-std::string SmallPortfolio(const fs::path& dir) {
-  std::vector<PortfolioSpec::Entry> entries;
-  for (int n = 1; n <= 3; ++n)
-    entries.push_back(SeriesEntry(
-        MakeDailySeries(n, "M" + std::to_string(n), "",
-                        Quotes(n == 2 ? 1 : 2, Day(2000, 1, 3), static_cast<float>(n)))));
-  Write(dir, Portfolio(std::move(entries)));
-  WriteMirroringEmaster(dir);
-  std::vector<XmasterSpec> listed;
-  for (int n = 256; n <= 257; ++n) {
-    listed.push_back({n, "X" + std::to_string(n), "EXTENDED"});
-    WriteFileBytes(dir / MwdFileName(n),
-                   BuildDatBytes(MakeDailySeries(n, "X", "", Quotes(3), false)));
-  }
-  WriteFileBytes(dir / "XMASTER", BuildXmasterBytes(listed));
-  return dir.string();
-}
-
-// The crash safety of an update and its undo are checked over the table of write commands.
+// The crash safety of an update and its undo are checked over the table of write commands,
+// whose fixture this is: ACME, OTHER and X256 (XMASTER) in p.
 TEST(UpdatePortfolio, CancelChangesNothingAndTheTotalsCountEveryKind) {
   TempDir temp;
-  WriteText(temp.path() / "day.csv", kSource);
+  WriteCommand fixture{};
+  fixture.xmaster = true;
+  MakeFixture(temp.path(), fixture);
+  WriteText(temp.path() / "day.csv", kUpdateText + "OTHER,2000-01-03,10,10.5,9.5,10.25,1000\n");
   UpdateRequest request = RequestFrom(temp.path() / "day.csv", true);
-  const std::string dir = SmallPortfolio(temp.path() / "p");
+  const std::string dir = (temp.path() / "p").string();
   const Snapshot before = TakeSnapshot(dir);
   UpdateResult result;
   request.progress = [](int done, int) { return done < 2; };
@@ -63,8 +39,8 @@ TEST(UpdatePortfolio, CancelChangesNothingAndTheTotalsCountEveryKind) {
   request.progress = nullptr;
   ASSERT_EQ(UpdatePortfolio(dir, request, result), kOk);
   EXPECT_EQ(UpdateTotalsLine(result),
-            "5 series: 3 updated, 1 unchanged, 1 created; 5 quotes added");
-  EXPECT_TRUE(fs::exists(temp.path() / "p" / "F4.DAT"));
+            "4 series: 2 updated, 1 unchanged, 1 created; 3 quotes added");
+  EXPECT_EQ(ReadQuotes(dir, "NEW").size(), 1u);
 }
 
 TEST(UpdatePortfolio, CreatesInMasterThenXmasterThenRefuses) {
