@@ -23,33 +23,22 @@ QuoteValues Values(float open, float high, float low, float close,
 
 TEST(QuoteRulesTest, ValuesAloneFirstThenHighAgainstLowThenOpenAndCloseWithin) {
   const float inf = std::numeric_limits<float>::infinity();
-  struct Case {
-    QuoteValues values;
-    const char* question;  // nullptr: nothing to ask
-  };
-  std::array<bool, 6> noOpen = kAllHeld;
-  noOpen[kOpenValue] = false;
-  std::array<bool, 6> noLow = kAllHeld;
-  noLow[kLowValue] = false;
-  const Case cases[] = {
-      {Values(10, 11, 9, 10.5f), nullptr},
-      {Values(9, 11, 9, 11), nullptr},  // on the edges is within
+  std::array<bool, 6> noOpen = kAllHeld, noLow = kAllHeld;
+  noOpen[kOpenValue] = noLow[kLowValue] = false;
+  const std::pair<QuoteValues, std::string> cases[] = {
+      // "": nothing to ask
+      {Values(10, 11, 9, 10.5f), ""},
+      {Values(9, 11, 9, 11), ""},  // on the edges is within
       {Values(10, 8, 9, 10), "High is below Low.\n\nSave anyway?"},
       {Values(12, 11, 9, 8), "Open is above High.\nClose is below Low.\n\nSave anyway?"},
-      {Values(12, 11, 9, 10, noOpen), nullptr},  // an open not held is not looked at
-      {Values(10, 11, 20, 10, noLow), nullptr},  // nor a high without a low
+      {Values(12, 11, 9, 10, noOpen), ""},  // an open not held is not looked at
+      {Values(10, 11, 20, 10, noLow), ""},  // nor a high without a low
       {Values(10, inf, 9, 10), "High is too large to store.\n\nSave anyway?"},
       // A value at fault alone hides the price comparisons, as in the check.
       {Values(-1, 8, 9, 10), "Open is below zero.\n\nSave anyway?"},
   };
-  for (const Case& c : cases) {
-    const std::optional<std::string> question = ContradictionQuestion(c.values);
-    if (c.question) {
-      EXPECT_EQ(question, std::string(c.question));
-    } else {
-      EXPECT_EQ(question, std::nullopt) << *question;
-    }
-  }
+  for (const auto& [values, question] : cases)
+    EXPECT_EQ(ContradictionQuestion(values).value_or(""), question);
   const std::vector<QuoteRuleBreach> broken = BrokenQuoteRules(Values(12, 11, 9, 8));
   ASSERT_EQ(broken.size(), 2u);
   EXPECT_EQ(broken[0].rule, QuoteRule::OutsideRange);
@@ -62,12 +51,7 @@ TEST(QuoteRulesTest, TheValuesAfterAnEditAreTheChangedOnesOverTheStored) {
   input.entered = input.loaded;
   input.entered.values[kHighValue] = "8.5";
   input.entered.values[kCloseValue] = ".";  // no number: the stored close stays
-  Quote stored;
-  stored.open = 10.00001f;
-  stored.high = 11;
-  stored.low = 9;
-  stored.close = 10.5f;
-  stored.volume = 1000;
+  const Quote stored{0, 0, 10.00001f, 11, 9, 10.5f, 1000, 0};
   std::array<bool, 6> held = kAllHeld;
   held[kOiValue] = false;
   const QuoteValues after = ValuesAfterEdit(input, stored, held);
