@@ -1,16 +1,26 @@
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <charconv>
+#include <random>
 #include <tuple>
 
 #include "datafiles/fixtures.h"
 #include "datafiles/format/master.h"
 #include "datafiles/write/new_files.h"
+#include "datafiles/write/symbol_files.h"
+#include "datafiles/write/update_portfolio.h"
+#include "datafiles/write_commands.h"
 #include "export/export_writer.h"
 #include "import/import_command.h"
+#include "import/import_text.h"
 #include "import/new_portfolio.h"
+#include "import/update_command.h"
+#include "import/update_sources.h"
 #include "support/export_text.h"
 #include "support/recording_prompt.h"
 #include "symbols/new_symbol.h"
+#include "text/number_format.h"
 
 namespace voltrim::testing {
 namespace {
@@ -129,6 +139,238 @@ TEST_F(ImportMessagesTest, NewPortfolioAndNewSymbolRefusals) {
                 "You must enter a symbol",
                 "The portfolio already has the\nmaximum number of symbols (255).\nChoose a "
                 "different or new portfolio."}));
+}
+
+constexpr std::size_t F(Field field) { return static_cast<std::size_t>(field); }
+
+// What a file was read to: the columns given, | the columns ignored, | each quote's date,
+// time and values in their shortest exact texts.
+std::string Summary(const ImportText& text) {
+  std::string summary;
+  for (int f = 0; f < kFieldKindCount; ++f)
+    if (text.given[static_cast<std::size_t>(f)])
+      summary += ImportFieldTitle(static_cast<Field>(f)) + std::string(" ");
+  summary += "|";
+  for (const std::string& ignored : text.ignored) summary += ignored + ",";
+  for (const ImportQuote& quote : text.quotes) {
+    summary += "|";
+    std::vector<float> numbers = {quote.date, quote.time};
+    numbers.insert(numbers.end(), quote.values.begin(), quote.values.end());
+    for (const float number : numbers) {
+      char digits[64];
+      summary.append(digits, std::to_chars(digits, digits + sizeof digits, number).ptr) += " ";
+    }
+  }
+  return summary;
+}
+
+TEST(ImportTextTest, ReadsTheFilesUsersHave) {
+  const std::string daily =
+      "Date Open High Low Close Volume ||1000102 0 1.5 2 1 1.75 1000 0 |1000103 0 1.75 2.5 1.5 2 "
+      "1200 0 ";
+  const std::pair<std::string, std::string> cases[] = {
+      {"date,time,open,high,low,close,volume,openint\n"
+       "2000-01-02,,1.5,2,1,1.75,1000,\n2000-01-03,,1.75,2.5,1.5,2,1200,\n",
+       daily},
+      // A data site's file, with a byte order mark, CR LF and a comma in a semicolon's header.
+      {"\xEF\xBB\xBF"
+       "Date;Open;High;Low;Close;Adj, Close;Volume\r\n"
+       "2000-01-02;1.5;2;1;1.75;1.7;1000\r\n2000-01-03;1.75;2.5;1.5;2;1.9;1200\r\n",
+       "Date Open High Low Close Volume |Adj, Close," + daily.substr(daily.find('|') + 1)},
+      // YYYYMMDD, quoted names, blank lines, CR line ends.
+      {"\"DATE\";\"CLOSE\";\"VOL\"\r\r20000102;1.75;1000\r20000103;2;1200\r",
+       "Date Close Volume ||1000102 0 0 0 0 1.75 1000 0 |1000103 0 0 0 0 2 1200 0 "},
+      {"Date\tClose\tOpen Interest\n01/02/2000\t1.75\t7\n1/3/2000\t2\t8\n",
+       "Date Close Open Interest ||1000102 0 0 0 0 1.75 0 7 |1000103 0 0 0 0 2 0 8 "},
+      // The text export with its title row, blanks between the columns; then without it.
+      {"DATE OPEN HIGH LOW CLOSE VOL OI\r\n01/02/00 1.5000 2.0000 1.0000 1.7500 1000.00 N/A\r\n"
+       "01/03/00 1.7500 2.5000 1.5000 2.0000 1200.00 N/A\r\n",
+       daily},
+      {"01/02/00,1.5000,2.0000,1.0000,1.7500,1000.00,N/A\r\n"
+       "01/03/00,1.7500,2.5000,1.5000,2.0000,1200.00,N/A\r\n",
+       daily},
+      {"<TICKER>,<PER>,<DATE>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>,<OPENINT>\n"
+       "2HR.DE,5,20131115,090500,8.585,8.65,8.585,8.65,1713,0\n",
+       "Date Time Open High Low Close Volume Open Interest |<TICKER>,<PER>,|1131115 90500 8.585 "
+       "8.65 8.585 8.65 1713 0 "},
+      // Dates with their times, and a time column, without a header.
+      {"2013-11-15 09:05,8.585,8.65,8.585,8.65\n2013-11-15T09:15:30,1,2,3,4\n",
+       "Date Time Open High Low Close ||1131115 90500 8.585 8.65 8.585 8.65 0 0 |1131115 91530 1 "
+       "2 3 4 0 0 "},
+      {"01/02/00,09:30,1,2,3,4,5\n",
+       "Date Time Open High Low Close Volume ||1000102 93000 1 2 3 4 5 0 "},
+      // Signs, exponents and unnamed extra columns.
+      {"date,close,,note\n2000-01-02,+1e1,,x\n2000-01-03,-.5,,y\n",
+       "Date Close |column 3,note,|1000102 0 0 0 0 10 0 0 |1000103 0 0 0 0 -0.5 0 0 "},
+  };
+  for (const auto& [text, summary] : cases) {
+    ImportText read;
+    ImportTextError error;
+    ASSERT_TRUE(ParseImportText(text, read, error)) << text << error.line << " " << error.reason;
+    EXPECT_EQ(Summary(read), summary) << text;
+  }
+}
+
+TEST(ImportTextTest, NamesTheFirstLineThatCannotBeRead) {
+  const std::string head = "Date,Close,Volume\n2000-01-03,1,2\n";
+  const struct {
+    std::string text;
+    int line;
+    std::string reason;
+  } cases[] = {
+      {head + "2000-02-30,1,2\n", 3, "\"2000-02-30\" is not a date"},
+      {head + "13/01/2000,1,2\n", 3, "\"13/01/2000\" is not a date"},
+      {head + "2000-1-3,1,2\n", 3, "\"2000-1-3\" is not a date"},
+      {head + "1960-12-31,1,2\n", 3,
+       "\"1960-12-31\" lies outside the dates a data file holds (1 January 1961 to 4 June 2140)"},
+      {head + "06/05/2140,1,2\n", 3,
+       "\"06/05/2140\" lies outside the dates a data file holds (1 January 1961 to 4 June 2140)"},
+      {head + "\n\n2000-01-04,1.5x,2\n", 5, "\"1.5x\" in column Close is not a number"},
+      {head + "2000-01-04,12,5,2\n", 3, "the line has 4 fields where 3 were expected"},
+      {head + "2000-01-04,1\n", 3, "the line has 2 fields where 3 were expected"},
+      {head + "2000-01-04,1e39,2\n", 3,
+       "\"1e39\" in column Close is beyond what a data file can hold"},
+      {head + "2000-01-04,2e38,2\n", 3,
+       "\"2e38\" in column Close is beyond what a data file can hold"},
+      {head + "2000-01-04,1e-50,2\n", 3,
+       "\"1e-50\" in column Close is beyond what a data file can hold"},
+      {head + "2000-01-04,nan,2\n", 3, "\"nan\" in column Close is not a number"},
+      {head + "2000-01-04,inf,2\n", 3, "\"inf\" in column Close is not a number"},
+      {head + "2000-01-04,-,2\n", 3, "\"-\" in column Close is not a number"},
+      {head + "2000-01-04,0x10,2\n", 3, "\"0x10\" in column Close is not a number"},
+      {head + "2000-01-04,,2\n2000-01-05,1,\n", 3, "no value in column Close"},
+      {"Date,Time,Close\n2000-01-03,25:00,1\n", 2, "\"25:00\" is not a time"},
+      {"Date,Time,Close\n2000-01-03,09:30,1\n2000-01-04,,1\n", 3, "no time"},
+      {"Close,Volume\n1,2\n", 1, "no column is named Date"},
+      {"Date,Close,Last,CLOSE\n", 1, "two columns hold the Close (Close and CLOSE)"},
+      {"Date,Close\n\n", 0, "the file holds no quotes"},
+      {"", 0, "the file holds no quotes"},
+  };
+  for (const auto& c : cases) {
+    ImportText text;
+    ImportTextError error;
+    EXPECT_FALSE(ParseImportText(c.text, text, error)) << c.text;
+    EXPECT_EQ(error.line, c.line) << c.text;
+    EXPECT_EQ(error.reason, c.reason) << c.text;
+  }
+}
+
+// As the CSV export prints it: the shortest round-trip decimal, read correctly rounded.
+TEST(ImportTextTest, EveryStoredSingleReadsBackFromItsDecimal) {
+  std::mt19937 random(20240601);
+  std::string csv = "date,close\n";
+  std::vector<float> expected;
+  for (int i = 0; i < 200000; ++i) {
+    const auto bits = static_cast<std::uint32_t>(random());
+    const float value = std::bit_cast<float>(bits);
+    if (!HasMbfForm(value) || std::fpclassify(value) == FP_SUBNORMAL) continue;
+    char text[kNumberTextMax];
+    csv += "2000-01-03,";
+    csv.append(text, WriteRoundTrip(text, value));
+    csv += '\n';
+    expected.push_back(value);
+  }
+  ImportText text;
+  ImportTextError error;
+  ASSERT_TRUE(ParseImportText(csv, text, error)) << error.line << " " << error.reason;
+  ASSERT_EQ(text.quotes.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    ASSERT_EQ(std::bit_cast<std::uint32_t>(text.quotes[i].values[F(Field::Close) - F(Field::Open)]),
+              std::bit_cast<std::uint32_t>(expected[i]))
+        << "line " << i + 2;
+  }
+}
+
+UpdateRequest RequestFrom(const fs::path& source, bool create) {
+  UpdateSources sources;
+  std::string message;
+  EXPECT_TRUE(ReadUpdateSources({source.string()}, sources, message)) << message;
+  return UpdateRequestOf(sources, ImportOverlap::kRefuse, create);
+}
+
+// The crash safety of an update and its undo are checked over the table of write commands,
+// whose fixture this is: ACME, OTHER and X256 (XMASTER) in p.
+TEST(UpdatePortfolio, CancelChangesNothingAndTheTotalsCountEveryKind) {
+  TempDir temp;
+  WriteCommand fixture{};
+  fixture.xmaster = true;
+  MakeFixture(temp.path(), fixture);
+  WriteText(temp.path() / "day.csv", kUpdateText + "OTHER,2000-01-03,10,10.5,9.5,10.25,1000\n");
+  UpdateRequest request = RequestFrom(temp.path() / "day.csv", true);
+  const std::string dir = (temp.path() / "p").string();
+  const Snapshot before = TakeSnapshot(dir);
+  UpdateResult result;
+  request.progress = [](int done, int) { return done < 2; };
+  EXPECT_EQ(UpdatePortfolio(dir, request, result), kUpdateCancelled);
+  EXPECT_EQ(TakeSnapshot(dir), before);
+  request.progress = nullptr;
+  ASSERT_EQ(UpdatePortfolio(dir, request, result), kOk);
+  EXPECT_EQ(UpdateTotalsLine(result),
+            "4 series: 2 updated, 1 unchanged, 1 created; 3 quotes added");
+  EXPECT_EQ(ReadQuotes(dir, "NEW").size(), 1u);
+}
+
+TEST(UpdatePortfolio, CreatesInMasterThenXmasterThenRefuses) {
+  TempDir temp;
+  WriteText(temp.path() / "new.csv",
+            "<TICKER>,<PER>,<DATE>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>,<OPENINT>\n"
+            "NEWA,D,20000103,000000,1,2,0.5,1.5,100,0\n"
+            "NEWB,D,20000103,000000,1,2,0.5,1.5,100,0\n");
+  const UpdateRequest request = RequestFrom(temp.path() / "new.csv", true);
+  const std::string wide = WriteWideFolder(temp.path() / "wide", 1);
+  // Room for one in MASTER: remove its last record and its files.
+  fs::remove(wide + "/F255.DAT");
+  fs::remove(wide + "/F255.DOP");
+  std::vector<unsigned char> master = ReadFileBytes(wide + "/MASTER");
+  master.resize(master.size() - kMasterRecordSize);
+  master[0] = 254;
+  master[2] = 254;
+  WriteFileBytes(wide + "/MASTER", master);
+  UpdateResult result;
+  ASSERT_EQ(UpdatePortfolio(wide, request, result), kOk);
+  EXPECT_EQ(result.series[0].index, IndexFile::kMaster);
+  EXPECT_EQ(result.series[0].fileNumber, 255);
+  EXPECT_EQ(result.series[1].index, IndexFile::kXmaster);
+  EXPECT_EQ(result.series[1].fileNumber, 257);
+  EXPECT_EQ(ReadQuotes(wide, "NEWB").size(), 1u);
+  EXPECT_EQ(ReadQuotes(wide, "NEWA").size(), 1u);
+
+  const std::string full = Write(temp.path() / "full", PortfolioOf({"A"}));
+  std::vector<unsigned char> bytes = ReadFileBytes(full + "/MASTER");
+  bytes[0] = 255;  // counted full, and no XMASTER
+  WriteFileBytes(full + "/MASTER", bytes);
+  const Snapshot before = TakeSnapshot(full);
+  EXPECT_EQ(UpdatePortfolio(full, request, result), kUpdateRefused);
+  EXPECT_EQ(result.series[static_cast<std::size_t>(result.refusedAt)].status, kPortfolioFull);
+  EXPECT_EQ(TakeSnapshot(full), before);
+}
+
+TEST(UpdateSources, RefusalsNameFileAndLine) {
+  TempDir temp;
+  const struct {
+    const char* text;
+    const char* says;
+  } kCases[] = {
+      {"symbol,date,close\nA,2000-01-03,1\nB,2000-02-30,1\n",
+       "Line 3: \"2000-02-30\" is not a date"},
+      {"ticker,per,date,close\nA,D,20000103,1\nA,X,20000104,1\n",
+       "Line 3: \"X\" is not a periodicity"},
+      {"ticker,per,date,close\nA,D,20000103,1\nA,5,20000104,1\n", "changes from D to I"},
+      {"symbol,date,close,oi\nA,2000-01-03,1,5\nA,2000-01-04,1,\nB,2000-01-04,1,\n",
+       "Line 3: no value in column oi, where other lines of A have one"},
+      {"date,close\n2000-01-03,1\n", "no column is named Symbol or Ticker"},
+  };
+  for (const auto& c : kCases) {
+    WriteText(temp.path() / "good.csv", "symbol,date,close\nZ,2000-01-03,1\n");
+    WriteText(temp.path() / "bad.csv", c.text);
+    UpdateSources sources;
+    std::string message;
+    EXPECT_FALSE(
+        ReadUpdateSources({(temp.path() / "good.csv").string(), (temp.path() / "bad.csv").string()},
+                          sources, message));
+    EXPECT_NE(message.find((temp.path() / "bad.csv").string()), std::string::npos) << message;
+    EXPECT_NE(message.find(c.says), std::string::npos) << message;
+  }
 }
 
 }  // namespace
