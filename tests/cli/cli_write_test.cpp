@@ -506,38 +506,36 @@ TEST_F(CliWriteTest, RefusalsNameFileAndLineAndWriteNothing) {
 // Never partial data.
 TEST_F(CliWriteTest, DamageIsReportedAndExitsOne) {
   const fs::path small = temp_.path() / "small";
-  const std::string d = small.string();
-  const auto expectFailure = [](std::vector<std::string> arguments, const std::string& err) {
-    const auto result = RunCli(arguments);
-    SCOPED_TRACE(::testing::PrintToString(arguments));
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.out, "");
-    EXPECT_NE(result.err.find(err), std::string::npos) << result.err;
+  const auto expectFailure = [&](const std::string& line, const std::string& err) {
+    SCOPED_TRACE(line);
+    const CliResult r = RunLine(line);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find(Expand(err)), std::string::npos) << r.err;
   };
   // The newest quote is gone but the header still counts it: not shown twice.
   fs::resize_file(small / "F1.DAT", fs::file_size(small / "F1.DAT") - 24);
-  expectFailure({"quotes", d, "AAA"}, "fewer quotes than its header counts");
+  expectFailure("quotes {small} AAA", "fewer quotes than its header counts");
   fs::remove(small / "F1.DAT");
-  expectFailure({"quotes", d, "AAA"}, "Error in FillQuotesGrid: " + d +
-                                          "/F1.DAT: " + SystemReason(ENOENT) + "\n" + d +
-                                          "/F1.DAT cannot be opened\n");
+  expectFailure(
+      "quotes {small} AAA",
+      "Error in FillQuotesGrid: {small}/F1.DAT: {ENOENT}\n{small}/F1.DAT cannot be opened\n");
   // Names that are not regular files fail at once (a FIFO would wait for ever), and say so;
   // a device is refused alike in the readers' tests.
-  ASSERT_EQ(mkfifo((d + "/F1.DAT").c_str(), 0600), 0);
-  expectFailure({"quotes", d, "AAA"},
-                "Error in FillQuotesGrid: " + d + "/F1.DAT: not a regular file\n");
-  expectFailure({"export", d, "AAA"}, "Cannot read the quotes of AAA in " + d + ": " + d +
-                                          "/F1.DAT: not a regular file\n");
+  ASSERT_EQ(mkfifo((small / "F1.DAT").c_str(), 0600), 0);
+  expectFailure("quotes {small} AAA",
+                "Error in FillQuotesGrid: {small}/F1.DAT: not a regular file\n");
+  expectFailure("export {small} AAA",
+                "Cannot read the quotes of AAA in {small}: {small}/F1.DAT: not a regular file\n");
   fs::rename(small / "MASTER", small / "master");
-  ASSERT_EQ(mkfifo((d + "/MASTER").c_str(), 0600), 0);
-  expectFailure({"symbols", d},
-                "Failure while filling symbols grid: " + d + "/MASTER: not a regular file\n");
+  ASSERT_EQ(mkfifo((small / "MASTER").c_str(), 0600), 0);
+  expectFailure("symbols {small}",
+                "Failure while filling symbols grid: {small}/MASTER: not a regular file\n");
   fs::remove(small / "master");
   fs::remove(small / "MASTER");
-  expectFailure({"symbols", d}, "No MASTER file in " + d + "\n");
+  expectFailure("symbols {small}", "No MASTER file in {small}\n");
 }
 
-// Argument mistakes of scan are among the refusals of the write tests.
 TEST(ScanCommandTest, ListsPortfoliosBelowTheCurrentFolderSortedOrSaysNoneFound) {
   TempDir tree, home;
   for (const char* master : {"demo/Stocks/MASTER", "demo/bonds/master", "demo/bonds/daily/MASTER",
