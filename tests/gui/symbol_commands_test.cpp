@@ -5,6 +5,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QRadioButton>
+#include <QTableWidget>
 #include <QUrl>
 
 #include <fstream>
@@ -12,11 +13,9 @@
 #include "browser/grid_text.h"
 #include "datafiles/write/rewrite_series.h"
 #include "gui_fixture.h"
-#include "import/ui/import_preview_dialog.h"
 #include "symbols/ui/delete_symbol_dialog.h"
 #include "symbols/ui/edit_symbol_dialog.h"
 #include "symbols/ui/transfer_symbol_dialog.h"
-#include "twin_drive.h"
 
 namespace voltrim::testing {
 namespace {
@@ -124,97 +123,76 @@ TEST_F(SymbolCommandsTest, CopyAndMoveGoToTheChosenPortfolio) {
   EXPECT_EQ(Symbols().model()->rowCount(), 1);
 }
 
-TEST_F(SymbolCommandsTest, NewPortfolioAndNewSymbolWriteWhatTheCliWritesAndAreSelected) {
-  Portfolio("p", PortfolioOf({"AAA"}, 5));
-  const std::filesystem::path fresh = drive.path() / "fresh";
-  std::filesystem::create_directory(fresh);
-  TwinDrive twin(drive);
+// AAA and BBB hold 01/03/00 to 01/07/00 (and 01/10/00 for BBB). The update file brings
+// 01/10/00 to AAA, repeats BBB's 01/10/00 with another close, and names a symbol the portfolio
+// lacks; then the quote file for AAA repeats 01/10/00, changes 01/07/00 and brings 01/11/00.
+struct DroppedFile {
+  const char* text;
+  const char* grid;  // dropped on
+  std::function<void(QDialog&)> preview;
+  int symbols, quotes;  // the grids' rows after Replace (and, for the update, Create)
+};
+const DroppedFile kDrops[] = {
+    {"symbol,date,time,open,high,low,close,volume,openint\nAAA,2000-01-10,,11,12,10,11.5,1900,\n"
+     "BBB,2000-01-10,,99,99,99,99,99,\nNEWSYM,2000-01-10,,1,2,0.5,1.5,100,\n",
+     "symbolsGrid",
+     [](QDialog& dialog) {
+       EXPECT_EQ(dialog.windowTitle(), "Update Portfolio");
+       QTableWidget& rows = *dialog.findChild<QTableWidget*>("rows");
+       EXPECT_EQ(rows.rowCount(), 3);
+       EXPECT_EQ(rows.item(0, 2)->text(), "1");  // AAA: one new
+       EXPECT_EQ(rows.item(1, 4)->text(), "1");  // BBB: one with other values
+       EXPECT_EQ(rows.item(2, 1)->text(), "unknown: created in MASTER as F3.DAT");
+       Click(ChildOf<QCheckBox>(dialog, "create"));
+     },
+     3, 6},
+    {"Date,Open,High,Low,Close,Adj Close,Volume\n2000-01-11,12,13,11,12.5,12.4,2000\n"
+     "2000-01-10,11,12,10,11.5,11.4,1900\n2000-01-07,10,11,9,99.5,99.4,1800\n",
+     "quotesGrid",
+     [](QDialog& dialog) {
+       EXPECT_EQ(dialog.windowTitle(), "Import Quotes");
+       EXPECT_EQ(LabelOf(dialog, "counts").section('\n', 0, 0),
+                 "New dates: 1    Unchanged: 1    With other values: 1");
+       EXPECT_TRUE(LabelOf(dialog, "columns").contains("Adj Close"));
+     },
+     3, 7},
+};
+
+// A file dropped on the quotes grid is imported into the series shown, one dropped on the
+// symbols grid updates the portfolio: each through its preview, which keeps the stored
+// quotes unless told (the writes themselves: the window-against-CLI table).
+TEST_F(SymbolCommandsTest, AFileDroppedOnAGridOpensItsPreviewAndTheGridsShowTheResult) {
+  Portfolio("p", PortfolioOf({"AAA", "BBB"}, 5));
+  const TempDir files;
   Start();
-  onDialog = [&](QDialog& dialog) {
-    auto& chooser = dynamic_cast<QFileDialog&>(dialog);
-    chooser.selectFile(QString::fromStdString(fresh.string()));
-    return int{QDialog::Accepted};
-  };
-  window->Action(command::kPortfolioNew)->trigger();
-  ASSERT_EQ(State().portfolios.size(), 2u);
-  EXPECT_EQ(State().portfolios[static_cast<std::size_t>(State().portfolioSelection)],
-            fresh.string());
-  EXPECT_EQ(State().portfolioDir, fresh.string());
-
-  onDialog = [&](QDialog& dialog) {
-    dialog.show();
-    EXPECT_EQ(dialog.windowTitle(), "New Symbol");
-    TypeInto(FieldOf(dialog, "symbol"), "NEWCO");
-    TypeInto(FieldOf(dialog, "name"), "New Company");
-    Click(dialog.findChild<QRadioButton*>("columns6"));
-    Click(dialog.findChild<QCheckBox*>("intraday"));
-    Press(dialog, QDialogButtonBox::Ok);
-    return dialog.result();
-  };
-  window->Action(command::kSymbolNew)->trigger();
-  EXPECT_TRUE(boxes.empty());
-  twin.RunCli({"new-portfolio", twin.Path("fresh")});
-  twin.RunCli({"new-symbol", twin.Path("fresh"), "NEWCO", "--name", "New Company", "--columns", "6",
-               "--intraday"});
-  twin.ExpectSameFiles();
-  // The new series is the current row, loaded and empty, and can take an import.
-  EXPECT_EQ(State().quotes.loadedSymbol, "NEWCO");
-  EXPECT_EQ(State().quotes.RowCount(), 0);
-  EXPECT_TRUE(Enabled(command::kQuoteImport));
-}
-
-// AAA holds 01/03/00 to 01/07/00; the file changes 01/07/00 and brings 01/10/00 and 01/11/00.
-constexpr const char* kQuoteFile =
-    "Date,Open,High,Low,Close,Adj Close,Volume\n"
-    "2000-01-11,12,13,11,12.5,12.4,2000\n"
-    "2000-01-10,11,12,10,11.5,11.4,1900\n"
-    "2000-01-07,10,11,9,99.5,99.4,1800\n";
-
-// A file chosen or dropped opens the preview: Cancel writes nothing, Replace the CLI's bytes.
-TEST_F(SymbolCommandsTest, ImportThroughThePreviewWritesWhatTheCliWrites) {
-  Portfolio("p", PortfolioOf({"AAA"}, 5));
-  const TempDir files;  // the quote file, off the drive the snapshots compare
-  const std::string file = files.str() + "/quotes.csv";
-  std::ofstream(file, std::ios::binary) << kQuoteFile;
-  TwinDrive twin(drive);
-  Start();
-  int previews = 0;
-  onDialog = [&](QDialog& dialog) {
-    if (auto* chooser = dynamic_cast<QFileDialog*>(&dialog)) {
-      chooser->selectFile(QString::fromStdString(file));
-      return int{QDialog::Accepted};
-    }
-    auto& preview = dynamic_cast<ImportPreviewDialog&>(dialog);
-    dialog.show();
-    EXPECT_EQ(dialog.windowTitle(), "Import Quotes");
-    EXPECT_EQ(preview.Counts()->text().section('\n', 0, 0),
-              "New dates: 2    Unchanged: 0    With other values: 1");
-    EXPECT_TRUE(preview.Columns()->text().contains("Adj Close"));
-    EXPECT_TRUE(preview.KeepButton()->isChecked());  // the stored quotes stay unless told
-    if (++previews == 1) return int{QDialog::Rejected};
-    QTest::mouseClick(preview.ReplaceButton(), Qt::LeftButton);
-    Press(dialog, QDialogButtonBox::Ok);
-    return dialog.result();
-  };
-  window->Action(command::kQuoteImport)->trigger();
-  EXPECT_EQ(TakeSnapshot(drive.path()), TakeSnapshot(twin.Path("")));
-
-  QMimeData data;
-  data.setUrls({QUrl::fromLocalFile(QString::fromStdString(file))});
-  QWidget* target = Quotes().viewport();
-  const QPoint at = target->rect().center();
-  QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(target, &enter);
-  EXPECT_TRUE(enter.isAccepted());
-  QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(target, &drop);
-  ASSERT_TRUE(WaitUntil([&] { return previews == 2 && State().quotes.RowCount() == 7; }));
-  const CliResult cli = RunCli({"import", twin.Path("p"), "AAA", file, "--replace"});
-  ASSERT_EQ(cli.exitCode, 0) << cli.err;
-  twin.ExpectSameFiles();
-  // The summary the window shows is the one the CLI prints; the grid holds the new quotes.
-  EXPECT_EQ(Texts(), std::vector<std::string>{cli.out.substr(0, cli.out.size() - 1)});
-  EXPECT_EQ(Cell(Quotes(), 0, 0), "01/11/00");
+  for (const DroppedFile& c : kDrops) {
+    SCOPED_TRACE(c.grid);
+    const std::string file = files.str() + "/" + c.grid + ".csv";
+    std::ofstream(file, std::ios::binary) << c.text;
+    int previews = 0;
+    onDialog = [&](QDialog& dialog) {
+      ++previews;
+      dialog.show();
+      c.preview(dialog);
+      EXPECT_TRUE(ChildOf<QRadioButton>(dialog, "keep")->isChecked());
+      Click(ChildOf<QRadioButton>(dialog, "replace"));
+      Press(dialog, QDialogButtonBox::Ok);
+      return dialog.result();
+    };
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(file))});
+    QWidget* target = window->findChild<GridView*>(c.grid)->viewport();
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    ASSERT_TRUE(WaitUntil([&] { return previews == 1 && boxes.size() == 1; }));
+    boxes.clear();
+    EXPECT_EQ(Symbols().model()->rowCount(), c.symbols);
+    EXPECT_EQ(Quotes().model()->rowCount(), c.quotes);
+  }
 }
 
 // Ctrl+Z takes a change back and the grids show it; a change made outside (as voltrim-cli
