@@ -5,7 +5,6 @@
 
 #include <atomic>
 
-#include "browser/ui/path_list.h"
 #include "browser/window_placement.h"
 #include "chart/ui/price_chart.h"
 #include "discovery/discovery_walk.h"
@@ -41,26 +40,8 @@ TEST_F(StartupTest, WindowIsShownEmptyThenTheFirstScanFillsTheListsAndPanes) {
   EXPECT_EQ(window->QuotePane()->text(), "Quote 12 of 12");
 }
 
-// Enabling follows the handlers and the state (the rules: CommandEnabling, browser tests).
-TEST_F(StartupTest, CommandsFollowTheEnablingRulesAndF5ReScans) {
-  Portfolio("p", PortfolioOf({"AAA"}, 5));
-  Start();
-  window->SetCommandHandler(c::kQuoteAdd, {});
-  EXPECT_FALSE(Enabled(c::kQuoteAdd));
-  window->SetCommandHandler(c::kQuoteAdd, [] {});
-  EXPECT_TRUE(Enabled(c::kQuoteAdd));
-  Key(Quotes(), Qt::Key_End);
-  EXPECT_FALSE(Enabled(c::kQuoteAdd));  // nothing before the oldest quote
-
-  Portfolio("q", PortfolioOf({"QQQ"}, 2));
-  Activate();
-  QTest::keyClick(window.get(), Qt::Key_F5);
-  WaitForScan();
-  EXPECT_EQ(View().PortfolioList()->count(), 2);
-  EXPECT_EQ(View().ProgressBox(), nullptr);
-}
-
-// The box shows the held walk's progress; only the scan closes it; F5 starts no second walk.
+// The box shows the held walk's progress; only the scan closes it; F5 starts no second walk
+// during it, and a new one after it.
 TEST_F(StartupTest, TheScanBoxShowsTheWalkAndF5DuringAScanStartsNoSecondWalk) {
   const std::string dir = Portfolio("p", PortfolioOf({"AAA"}, 5));
   Gate gate;
@@ -91,8 +72,13 @@ TEST_F(StartupTest, TheScanBoxShowsTheWalkAndF5DuringAScanStartsNoSecondWalk) {
   WaitForScan();
   EXPECT_EQ(walks, 1);
   EXPECT_TRUE(boxes.empty());
-  EXPECT_TRUE(Enabled(c::kReScan));
   EXPECT_TRUE(View().DriveList()->isEnabled());
+  Portfolio("q", PortfolioOf({"QQQ"}, 2));  // F5 after the scan scans again
+  QTest::keyClick(window.get(), Qt::Key_F5);
+  WaitForScan();
+  EXPECT_EQ(walks, 2);
+  EXPECT_EQ(View().PortfolioList()->count(), 2);
+  EXPECT_EQ(View().ProgressBox(), nullptr);
 }
 
 TEST_F(StartupTest, AnEmptyDriveIsAWarningShownAfterTheScanBoxCloses) {
@@ -134,22 +120,18 @@ TEST_F(StartupTest, ShortcutsReachTheirCommands) {
   EXPECT_FALSE(window->isVisible());
 }
 
-// The grids, the chart and the commands agree on one series; the n-th has 20 + n - 1 quotes.
-class SelectionTest : public GuiTest {
- protected:
-  SelectionTest() { dir = Portfolio("p", PortfolioOf({"AAA", "BBB", "CCC", "DDD"}, 20)); }
-  std::string dir;
-};
-
-TEST_F(SelectionTest, EndAndUpThenEditChangesTheSeriesTheTitleNamesAndNoOther) {
+// The grids, the chart and the commands agree on one series (the n-th has 20 + n - 1
+// quotes): the title follows keys at once, the quotes once they rest, and a command or a
+// click in the quotes grid before that loads the series the title names first.
+TEST_F(StartupTest, EndAndUpThenEditChangesTheSeriesTheTitleNamesAndNoOther) {
+  const std::string dir = Portfolio("p", PortfolioOf({"AAA", "BBB", "CCC", "DDD"}, 20));
   Start();
   Activate();
   ClickRow(Symbols(), 0);
   Key(Symbols(), Qt::Key_End);
   QTest::keyClick(&Symbols(), Qt::Key_Up);
   ASSERT_EQ(Title(), "Voltrim - " + dir + " - CCC");
-
-  // At once, before the selection has rested: Quotes > Edit loads CCC first.
+  EXPECT_EQ(window->SymbolPane()->text(), "Symbol 3 of 4");
   const Snapshot before = TakeSnapshot(dir);
   Answer({{"close", "11"}});
   QTest::keyClick(&Symbols(), Qt::Key_E, Qt::ControlModifier);
@@ -158,82 +140,35 @@ TEST_F(SelectionTest, EndAndUpThenEditChangesTheSeriesTheTitleNamesAndNoOther) {
   for (const char* file : {"F1.DAT", "F2.DAT", "F4.DAT", "MASTER"})
     EXPECT_EQ(after.at(file), before.at(file)) << file;
   EXPECT_EQ(Quotes().model()->rowCount(), 22);
+  EXPECT_EQ(window->Chart()->Series().Count(), 22);
   EXPECT_EQ(Cell(Quotes(), 0, 4), "11.0000");
-  EXPECT_EQ(Title(), "Voltrim - " + dir + " - CCC");
-}
-
-// The title follows keys at once, the quotes once they rest; a click or Enter loads at once.
-TEST_F(SelectionTest, ARunOfArrowsLoadsWhereItStopsAndEverythingFollows) {
-  const std::string other = Portfolio("q", PortfolioOf({"XXX", "YYY"}, 7));
-  Start();
-  View().browser().FillQuotesGrid(15);  // a row made current is selected
-  EXPECT_EQ(Quotes().SelectedRow(), 15);
-  EXPECT_EQ(window->QuotePane()->text(), "Quote 5 of 20");
-  std::vector<std::string> loads;  // the symbol of each fill of the quotes grid
-  QObject::connect(&View(), &CVoltrimView::quotesChanged, [&] {
-    if (State().quotes.RowCount() > 0) loads.push_back(State().quotes.loadedSymbol);
-  });
-  Key(Symbols(), Qt::Key_Down);
-  QTest::keyClick(&Symbols(), Qt::Key_Down);
-  QTest::keyClick(&Symbols(), Qt::Key_Down);
-  EXPECT_EQ(Title(), "Voltrim - " + dir + " - DDD");
-  EXPECT_EQ(window->SymbolPane()->text(), "Symbol 4 of 4");
-  ASSERT_TRUE(WaitUntil([this] { return !View().browser().QuotesBehindSelection(); }));
-  EXPECT_EQ(loads, std::vector<std::string>{"DDD"});
-  EXPECT_EQ(window->Chart()->Series().Count(), 23);
-  window->RefreshFromState();
-  EXPECT_EQ(window->QuotePane()->text(), "Quote 23 of 23");
-
-  // Back to the row shown before the rest ends: nothing is loaded again.
   QTest::keyClick(&Symbols(), Qt::Key_Up);
-  QTest::keyClick(&Symbols(), Qt::Key_Down);
-  QTest::qWait(400);
-  EXPECT_EQ(loads, std::vector<std::string>{"DDD"});
-
-  // A click in the quotes grid during the rest lands on the new series.
-  Key(Symbols(), Qt::Key_Up);
   ClickRow(Quotes(), 3);
-  EXPECT_EQ(State().quotes.loadedSymbol, "CCC");
+  EXPECT_EQ(State().quotes.loadedSymbol, "BBB");
   EXPECT_EQ(State().quotes.currentRow, 3);
   EXPECT_EQ(window->Chart()->CurrentRow(), 3);
-  QTest::keyClick(&Symbols(), Qt::Key_Up);
-  ClickRow(Symbols(), 1);
-  EXPECT_EQ(State().quotes.loadedSymbol, "BBB");
-  QTest::keyClick(&Symbols(), Qt::Key_Up);
-  QTest::keyClick(&Symbols(), Qt::Key_Return);
-  EXPECT_EQ(State().quotes.loadedSymbol, "AAA");
-
-  Key(*View().PortfolioList(), Qt::Key_Down);
-  EXPECT_EQ(Quotes().model()->rowCount(), 7);
-  EXPECT_EQ(Title(), "Voltrim - " + other + " - XXX");
-}
-
-using PlacementTest = GuiTest;
-
-WindowPlacement Stored(const SettingsStore& settings) {
-  return {settings.GetInt("Screen", "x", -1), settings.GetInt("Screen", "y", -1),
-          settings.GetInt("Screen", "cx", -1), settings.GetInt("Screen", "cy", -1)};
 }
 
 // A placement on the screen comes back (filling it: maximised); one off it gives way to the
 // default, which is stored.
-TEST_F(PlacementTest, StoredPlacementIsUsedOnlyWhenItLiesOnTheScreen) {
+TEST_F(StartupTest, StoredPlacementIsUsedOnlyWhenItLiesOnTheScreen) {
   const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
   const WindowPlacement fallback = DefaultWindowPlacement(screen.width(), screen.height());
   const QRect usable = QGuiApplication::primaryScreen()->availableGeometry();
   const WindowPlacement on{12, 40, 700, 500};
   const WindowPlacement whole{usable.x(), usable.y(), usable.width(), usable.height()};
+  const char* keys[] = {"x", "y", "cx", "cy"};
+  const auto values = [](const WindowPlacement& p) { return std::array{p.x, p.y, p.cx, p.cy}; };
   for (const WindowPlacement& stored : {WindowPlacement{0, 0, screen.width() + 8, 400},
                                         WindowPlacement{-4, 0, 500, 400}, on, whole}) {
-    const std::pair<const char*, int> fields[] = {
-        {"x", stored.x}, {"y", stored.y}, {"cx", stored.cx}, {"cy", stored.cy}};
-    for (const auto& [key, value] : fields) settings.SetInt("Screen", key, value);
+    for (std::size_t i = 0; i < 4; ++i) settings.SetInt("Screen", keys[i], values(stored)[i]);
     Open();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     EXPECT_EQ(window->isMaximized(), stored == whole);
     const WindowPlacement shown = stored == on || stored == whole ? stored : fallback;
     if (stored != whole) {
-      EXPECT_EQ(Stored(settings), shown);
+      for (std::size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(settings.GetInt("Screen", keys[i], -1), values(shown)[i]) << keys[i];
       EXPECT_TRUE(WaitUntil(
           [&] { return window->frameGeometry() == QRect(shown.x, shown.y, shown.cx, shown.cy); }));
     }
@@ -241,12 +176,13 @@ TEST_F(PlacementTest, StoredPlacementIsUsedOnlyWhenItLiesOnTheScreen) {
   }
 }
 
-// The boundary dragged with the mouse comes back (settings: FramePlacement, browser tests).
-TEST_F(PlacementTest, TheBoundariesComeBackAsLeftAndTheFormFitsWithoutScrollBars) {
+// The boundary dragged with the mouse comes back; the default placement fits the form
+// without scroll bars.
+TEST_F(StartupTest, TheBoundariesComeBackAsLeftAndTheFormFitsWithoutScrollBars) {
   Portfolio("p", PortfolioOf({"AAA", "BBB"}, 40));
   Start();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-  EXPECT_FALSE(View().verticalScrollBar()->isVisible());  // the default placement fits
+  EXPECT_FALSE(View().verticalScrollBar()->isVisible());
   QSplitter& splitter = *View().Splitter();
   const int first = splitter.sizes()[0];
   QSplitterHandle* handle = splitter.handle(1);
@@ -259,7 +195,6 @@ TEST_F(PlacementTest, TheBoundariesComeBackAsLeftAndTheFormFitsWithoutScrollBars
   EXPECT_GT(dragged, first);
   window->close();
   EXPECT_EQ(settings.GetInt("Screen", "upper", 0), dragged);
-
   window.reset();
   Start();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
