@@ -192,19 +192,6 @@ TEST_F(QuoteDialogsTest, EditorStepsTheRowOkWritesOnlyTheFieldsChangedAndCancelN
   EXPECT_EQ(window->QuotePane()->text(), "Quote 1 of 6");
 }
 
-// A volume factor cannot be negative; an open interest factor can.
-TEST_F(QuoteDialogsTest, AdjustsVolumeFieldTakesNoMinus) {
-  Portfolio("p", AcmePortfolio());
-  Start();
-  onDialog = [&](QDialog& dialog) {
-    TypeInto(FieldOf(dialog, "volume"), "-3");
-    TypeInto(FieldOf(dialog, "openInterest"), "-1");
-    EXPECT_EQ(FieldOf(dialog, "volume")->text() + FieldOf(dialog, "openInterest")->text(), "3-1");
-    return int{QDialog::Rejected};
-  };
-  Trigger(command::kQuoteAdjust);
-}
-
 // The time column is for bars only; the editor steps bar by bar; Add offers the time halfway
 // to the bar before, then opens the editor on the new bar (the writes: the window-against-CLI
 // table).

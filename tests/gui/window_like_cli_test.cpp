@@ -32,19 +32,6 @@ struct Form {
 
 int Accept(QDialog&, const std::string&) { return QDialog::Accepted; }
 
-int ExportCommaNewestFirst(QDialog& dialog, const std::string& drive) {
-  auto& exportDialog = dynamic_cast<ExportDialog&>(dialog);
-  dialog.show();
-  exportDialog.FileEdit()->setText(QString::fromStdString(drive + "/out.txt"));
-  Click(exportDialog.DelimiterButton(1));
-  Click(exportDialog.OrderButton(1));
-  Click(exportDialog.TitleBox());
-  Click(exportDialog.OmitBox(ExportColumn::Open));
-  Click(exportDialog.OmitBox(ExportColumn::OpenInterest));
-  QTest::keyClick(exportDialog.FileEdit(), Qt::Key_Return);
-  return dialog.result();
-}
-
 // CSV greys the delimiter and the title, and keeps the order and the columns.
 int ExportCsvWithoutOpenInterest(QDialog& dialog, const std::string& drive) {
   auto& exportDialog = dynamic_cast<ExportDialog&>(dialog);
@@ -94,7 +81,8 @@ const std::map<std::string, Form> kForms = {
       {kYes},
       {"You are about to delete the data for date\n11/14/13 09:10:00\nAre you sure?"}}},
     {"set", {0, 2, command::kQuoteEdit, kSetFields}},
-    {"scale", {0, 4, command::kQuoteAdjust, {{"to", "010500"}, {"price", "2"}, {"volume", "3"}}}},
+    // The volume factor's field takes no minus.
+    {"scale", {0, 4, command::kQuoteAdjust, {{"to", "010500"}, {"price", "2"}, {"volume", "-3"}}}},
     {"delete first quote", {0, 4, command::kQuoteDelete, {}, {}, {}, {kYes}, kDeleteMonday}},
     {"insert", {0, 2, command::kQuoteAdd}},
     {"rename", {1, -1, command::kSymbolEdit, {{"symbol", "OTHER"}, {"name", "NEW NAME"}}}},
@@ -142,20 +130,16 @@ const std::vector<std::tuple<const char*, std::vector<std::string>, Form>> kOthe
     {"split",
      {"split", "@p", "ACME", "01/06/00", "3", "2"},
      {0, 1, command::kQuoteSplit, {{"newShares", "3"}, {"oldShares", "2"}}}},
-    {"export",
-     {"export", "@p", "ACME", "-o", "@out.txt", "--delimiter", "comma", "--omit", "open,oi",
-      "--newest-first", "--title"},
-     {0, 0, command::kQuoteExport, {}, {}, ExportCommaNewestFirst}},
     {"export csv",
      {"export", "@p", "ACME", "-o", "@out.csv", "--format", "csv", "--omit", "oi",
       "--newest-first"},
      {0, 0, command::kQuoteExport, {}, {}, ExportCsvWithoutOpenInterest}},
     {"new intraday symbol",
-     {"new-symbol", "@p", "NEWCO", "--name", "New Company", "--columns", "6", "--intraday"},
+     {"new-symbol", "@p", "NEWCO", "--name", "New Co", "--columns", "6", "--intraday"},
      {0,
       -1,
       command::kSymbolNew,
-      {{"symbol", "NEWCO"}, {"name", "New Company"}},
+      {{"symbol", "NEWCO"}, {"name", "New Co"}},
       {"columns6", "intraday"}}},
 };
 
@@ -239,16 +223,13 @@ TEST_P(EveryWrite, LeavesTheSameFilesThroughCoreCliAndWindow) {
   ExpectWindowLikeCli(form->second, cli.path(), result.out);
 }
 
+// "delete one bar" -> DeleteOneBar
 std::string TestName(const std::string& name) {
   std::string text;
-  bool upper = true;
-  for (const char c : name) {
-    if (!std::isalnum(static_cast<unsigned char>(c))) {
-      upper = true;
-    } else {
-      text += upper ? static_cast<char>(std::toupper(static_cast<unsigned char>(c))) : c;
-      upper = false;
-    }
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const auto c = static_cast<unsigned char>(name[i]);
+    const bool first = i == 0 || !std::isalnum(static_cast<unsigned char>(name[i - 1]));
+    if (std::isalnum(c)) text += static_cast<char>(first ? std::toupper(c) : c);
   }
   return text;
 }
