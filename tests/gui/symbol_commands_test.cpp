@@ -1,6 +1,5 @@
 #include <QCheckBox>
 #include <QDropEvent>
-#include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -75,27 +74,6 @@ TEST_F(SymbolCommandsTest, EditCutsTheSymbolAtSixteenAndRenamesTheRowWithoutARef
   EXPECT_EQ(State().quotes.loadedSymbol, "   ");
 }
 
-// Enter or closing the dialog answers No (Yes deletes: UndoTest, which takes it back).
-TEST_F(SymbolCommandsTest, DeleteAsksWithNoAsDefault) {
-  const std::string dir = Portfolio("a", PortfolioOf({"AAA", "BBB", "CCC"}));
-  Start();
-  ClickRow(Symbols(), 1);
-  const Snapshot before = TakeSnapshot(dir);
-  int opened = 0;
-  onDialog = [&](QDialog& dialog) {
-    dialog.show();
-    EXPECT_EQ(LabelOf(dialog, "symbol"), "BBB");
-    EXPECT_EQ(LabelOf(dialog, "question"),
-              "Are you sure you want to delete the Symbol shown above? ");
-    if (opened++ == 0) QTest::keyClick(&dialog, Qt::Key_Return);
-    if (opened == 2) dialog.close();
-    return dialog.result();
-  };
-  for (int i = 0; i < 2; ++i) window->Action(command::kSymbolDelete)->trigger();
-  EXPECT_EQ(opened, 2);
-  EXPECT_EQ(TakeSnapshot(dir), before);
-}
-
 // The destination chosen by mouse or keys; OK with none chosen does nothing.
 TEST_F(SymbolCommandsTest, CopyAndMoveGoToTheChosenPortfolio) {
   const std::string a = Portfolio("a", PortfolioOf({"AAA", "BBB"}));
@@ -126,54 +104,40 @@ TEST_F(SymbolCommandsTest, CopyAndMoveGoToTheChosenPortfolio) {
 // AAA and BBB hold 01/03/00 to 01/07/00 (and 01/10/00 for BBB). The update file brings
 // 01/10/00 to AAA, repeats BBB's 01/10/00 with another close, and names a symbol the portfolio
 // lacks; then the quote file for AAA repeats 01/10/00, changes 01/07/00 and brings 01/11/00.
-struct DroppedFile {
-  const char* text;
-  const char* grid;  // dropped on
-  std::function<void(QDialog&)> preview;
-  int symbols, quotes;  // the grids' rows after Replace (and, for the update, Create)
-};
-const DroppedFile kDrops[] = {
-    {"symbol,date,time,open,high,low,close,volume,openint\nAAA,2000-01-10,,11,12,10,11.5,1900,\n"
-     "BBB,2000-01-10,,99,99,99,99,99,\nNEWSYM,2000-01-10,,1,2,0.5,1.5,100,\n",
-     "symbolsGrid",
-     [](QDialog& dialog) {
-       EXPECT_EQ(dialog.windowTitle(), "Update Portfolio");
-       QTableWidget& rows = *dialog.findChild<QTableWidget*>("rows");
-       EXPECT_EQ(rows.rowCount(), 3);
-       EXPECT_EQ(rows.item(0, 2)->text(), "1");  // AAA: one new
-       EXPECT_EQ(rows.item(1, 4)->text(), "1");  // BBB: one with other values
-       EXPECT_EQ(rows.item(2, 1)->text(), "unknown: created in MASTER as F3.DAT");
-       Click(ChildOf<QCheckBox>(dialog, "create"));
-     },
-     3, 6},
-    {"Date,Open,High,Low,Close,Adj Close,Volume\n2000-01-11,12,13,11,12.5,12.4,2000\n"
-     "2000-01-10,11,12,10,11.5,11.4,1900\n2000-01-07,10,11,9,99.5,99.4,1800\n",
-     "quotesGrid",
-     [](QDialog& dialog) {
-       EXPECT_EQ(dialog.windowTitle(), "Import Quotes");
-       EXPECT_EQ(LabelOf(dialog, "counts").section('\n', 0, 0),
-                 "New dates: 1    Unchanged: 1    With other values: 1");
-       EXPECT_TRUE(LabelOf(dialog, "columns").contains("Adj Close"));
-     },
-     3, 7},
-};
-
-// A file dropped on the quotes grid is imported into the series shown, one dropped on the
-// symbols grid updates the portfolio: each through its preview, which keeps the stored
-// quotes unless told (the writes themselves: the window-against-CLI table).
+// Each preview keeps the stored quotes unless told; the writes: the window-against-CLI table.
 TEST_F(SymbolCommandsTest, AFileDroppedOnAGridOpensItsPreviewAndTheGridsShowTheResult) {
   Portfolio("p", PortfolioOf({"AAA", "BBB"}, 5));
   const TempDir files;
   Start();
-  for (const DroppedFile& c : kDrops) {
+  const struct {
+    const char* grid;  // dropped on
+    const char* text;
+    std::string preview;  // its title, a row of the update's table, the import's counts
+    int symbols, quotes;  // the grids' rows after Replace (and, for the update, Create)
+  } drops[] = {
+      {"symbolsGrid",
+       "symbol,date,time,open,high,low,close,volume,openint\nAAA,2000-01-10,,11,12,10,11.5,1900,\n"
+       "BBB,2000-01-10,,99,99,99,99,99,\nNEWSYM,2000-01-10,,1,2,0.5,1.5,100,\n",
+       "Update Portfolio: unknown: created in MASTER as F3.DAT", 3, 6},
+      {"quotesGrid",
+       "Date,Open,High,Low,Close,Adj Close,Volume\n2000-01-11,12,13,11,12.5,12.4,2000\n"
+       "2000-01-10,11,12,10,11.5,11.4,1900\n2000-01-07,10,11,9,99.5,99.4,1800\n",
+       "Import Quotes: New dates: 1    Unchanged: 1    With other values: 1", 3, 7},
+  };
+  for (const auto& c : drops) {
     SCOPED_TRACE(c.grid);
     const std::string file = files.str() + "/" + c.grid + ".csv";
     std::ofstream(file, std::ios::binary) << c.text;
-    int previews = 0;
+    std::vector<std::string> previews;
     onDialog = [&](QDialog& dialog) {
-      ++previews;
       dialog.show();
-      c.preview(dialog);
+      const auto* rows = dialog.findChild<QTableWidget*>("rows");
+      previews.push_back(
+          (dialog.windowTitle() + ": " +
+           (LabelOf(dialog, "counts") == "<none>" ? rows->item(2, 1)->text()
+                                                  : LabelOf(dialog, "counts").section('\n', 0, 0)))
+              .toStdString());
+      if (auto* create = dialog.findChild<QCheckBox*>("create")) Click(create);
       EXPECT_TRUE(ChildOf<QRadioButton>(dialog, "keep")->isChecked());
       Click(ChildOf<QRadioButton>(dialog, "replace"));
       Press(dialog, QDialogButtonBox::Ok);
@@ -188,15 +152,17 @@ TEST_F(SymbolCommandsTest, AFileDroppedOnAGridOpensItsPreviewAndTheGridsShowTheR
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &drop);
-    ASSERT_TRUE(WaitUntil([&] { return previews == 1 && boxes.size() == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return boxes.size() == 1; }));
     boxes.clear();
+    EXPECT_EQ(previews, std::vector<std::string>{c.preview});
     EXPECT_EQ(Symbols().model()->rowCount(), c.symbols);
     EXPECT_EQ(Quotes().model()->rowCount(), c.quotes);
   }
 }
 
-// Ctrl+Z takes a change back and the grids show it; a change made outside (as voltrim-cli
-// would) is found when the Edit menu opens, and its undo refills the quotes grid.
+// Delete asks with No as the default (Enter, or closing the dialog); Ctrl+Z takes a delete
+// back and the grids show it; a change made outside (as voltrim-cli would) is found when the
+// Edit menu opens, and its undo refills the quotes grid.
 TEST_F(SymbolCommandsTest, UndoTakesBackAChangeAndTheGridsShowTheDataAsItWas) {
   const std::string dir = Portfolio("a", PortfolioOf({"AAA", "BBB", "CCC"}));
   Start();
@@ -204,10 +170,18 @@ TEST_F(SymbolCommandsTest, UndoTakesBackAChangeAndTheGridsShowTheDataAsItWas) {
   EXPECT_FALSE(undo.isEnabled());
   const Snapshot before = TakeSnapshot(dir);
   ClickRow(Symbols(), 1);
-  onDialog = [](QDialog& dialog) {
-    Click(dynamic_cast<DeleteSymbolDialog&>(dialog).YesButton());
+  int opened = 0;
+  onDialog = [&](QDialog& dialog) {
+    dialog.show();
+    EXPECT_EQ(LabelOf(dialog, "symbol") + LabelOf(dialog, "question"),
+              "BBBAre you sure you want to delete the Symbol shown above? ");
+    if (++opened == 1) QTest::keyClick(&dialog, Qt::Key_Return);
+    if (opened == 2) dialog.close();
+    if (opened == 3) Click(dynamic_cast<DeleteSymbolDialog&>(dialog).YesButton());
     return dialog.result();
   };
+  for (int i = 0; i < 2; ++i) window->Action(command::kSymbolDelete)->trigger();
+  EXPECT_EQ(TakeSnapshot(dir), before);
   window->Action(command::kSymbolDelete)->trigger();
   ASSERT_EQ(Symbols().model()->rowCount(), 2);
   EXPECT_EQ(State().quotes.loadedSymbol, "AAA");  // the first row current
