@@ -1,4 +1,3 @@
-#include <QStatusBar>
 #include <QWheelEvent>
 
 #include "chart/chart_series.h"

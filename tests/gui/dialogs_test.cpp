@@ -1,8 +1,5 @@
-#include <QCheckBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QImage>
-#include <QStatusBar>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextDocument>

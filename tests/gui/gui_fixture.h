@@ -1,12 +1,16 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
 #include <QTest>
 
 #include <deque>

@@ -1,7 +1,3 @@
-#include <QCheckBox>
-#include <QFileDialog>
-#include <QRadioButton>
-#include <QStatusBar>
 
 #include "datafiles/fixtures.h"
 #include "export/export_command.h"
@@ -10,8 +6,6 @@
 
 namespace voltrim::testing {
 namespace {
-
-namespace fs = std::filesystem;
 
 // Bars: BARS (three days of four 5-minute bars, newest first) beside the daily ACME.
 enum class Data { kAcme, kTwoPortfolios, kHuge, kBars };
@@ -141,13 +135,12 @@ TEST_P(DialogRefusalTest, SaysWhyKeepsWhatWasTypedAndWritesNothing) {
 INSTANTIATE_TEST_SUITE_P(Requests, DialogRefusalTest, ::testing::ValuesIn(kRefusals),
                          [](const auto& info) { return std::string(info.param.name); });
 
-struct Navigation {
-  bool previous, next, first, last;
-  bool operator==(const Navigation&) const = default;
-};
-Navigation NavigationOf(QDialog& dialog) {
-  return {ButtonOf(dialog, "previous")->isEnabled(), ButtonOf(dialog, "next")->isEnabled(),
-          ButtonOf(dialog, "first")->isEnabled(), ButtonOf(dialog, "last")->isEnabled()};
+// Which of previous, next, first and last are enabled, as "PNFL" with "-" for a greyed one.
+std::string NavigationOf(QDialog& dialog) {
+  std::string shown;
+  for (const char* name : {"previous", "next", "first", "last"})
+    shown += ButtonOf(dialog, name)->isEnabled() ? static_cast<char>(std::toupper(*name)) : '-';
+  return shown;
 }
 
 // Yes writes only the fields changed; a step drops what was typed; Cancel writes nothing.
@@ -175,14 +168,14 @@ TEST_F(QuoteDialogsTest, EditorStepsTheRowOkWritesOnlyTheFieldsChangedAndCancelN
 
   const Snapshot before = TakeSnapshot(drive.path());
   onDialog = [&](QDialog& dialog) {
-    EXPECT_EQ(NavigationOf(dialog), (Navigation{true, false, true, false}));  // the newest
+    EXPECT_EQ(NavigationOf(dialog), "P-F-");  // the newest
     TypeInto(FieldOf(dialog, "close"), "99");
     Click(ButtonOf(dialog, "previous"));
     EXPECT_EQ(LabelOf(dialog, "date"), "01/08/00");
     EXPECT_EQ(FieldOf(dialog, "close")->text(), "15.5000");  // loaded afresh
     EXPECT_EQ(FieldOf(dialog, "openInterest")->text(), "N/A");
     Click(ButtonOf(dialog, "first"));
-    EXPECT_EQ(NavigationOf(dialog), (Navigation{false, true, false, true}));
+    EXPECT_EQ(NavigationOf(dialog), "-N-L");
     return 0;
   };
   Trigger(command::kQuoteEdit);
@@ -233,16 +226,15 @@ TEST_F(QuoteDialogsTest, BarsShowTheirTimesAndTheEditorStepsBarByBar) {
   EXPECT_EQ(titles(), "Date Open High Low Close Volume Open Interest");
 }
 
-// Quotes > Export on ACME; the text format itself is the export writer's and the CLI's.
-class ExportDialogTest : public GuiTest {
- protected:
-  void SetUp() override {
-    Portfolio("a", AcmePortfolio());
-    settings.SetString("XportSel", "Starter", out);
-    Start();
-  }
+// Quotes > Export on ACME: the choices come back as stored; Escape saves nothing (the text
+// format itself is the export writer's and the CLI's; CSV: the window-against-CLI table).
+TEST_F(QuoteDialogsTest, ExportOffersTheStoredChoices) {
+  Portfolio("a", AcmePortfolio());
+  const std::string out = drive.str() + "/out.txt";
+  settings.SetString("XportSel", "Starter", out);
+  Start();
   // Runs Quotes > Export with the dialog filled in by fill, then OK by Enter.
-  void Export(const std::function<void(ExportDialog&)>& fill) {
+  const auto run = [this](const std::function<void(ExportDialog&)>& fill) {
     onDialog = [fill](QDialog& dialog) {
       auto& exportDialog = dynamic_cast<ExportDialog&>(dialog);
       dialog.show();
@@ -251,13 +243,8 @@ class ExportDialogTest : public GuiTest {
       return dialog.result();
     };
     window->Action(command::kQuoteExport)->trigger();
-  }
-  std::string out = drive.str() + "/out.txt";
-};
-
-// The choices come back as stored; Escape saves nothing (CSV: the window-against-CLI table).
-TEST_F(ExportDialogTest, TheDialogOffersTheStoredChoicesAndWritesWhatTheCliWrites) {
-  Export([](ExportDialog& dialog) {
+  };
+  run([](ExportDialog& dialog) {
     for (int c = 0; c < kExportValueColumns; ++c) Click(dialog.OmitBox(ExportColumn(c)));
     Click(dialog.TitleBox());
     Click(dialog.DelimiterButton(2));
@@ -265,14 +252,13 @@ TEST_F(ExportDialogTest, TheDialogOffersTheStoredChoicesAndWritesWhatTheCliWrite
   EXPECT_EQ(ReadText(out).substr(0, 6), "DATE\r\n");
   EXPECT_EQ(window->statusBar()->currentMessage().toStdString(), "Exported 6 quotes to " + out);
   answers.push_back(QMessageBox::Yes);  // replace out.txt
-  Export([](ExportDialog& dialog) {
+  run([](ExportDialog& dialog) {
     EXPECT_TRUE(dialog.OmitBox(ExportColumn::Open)->isChecked());
     EXPECT_TRUE(dialog.TitleBox()->isChecked());
     EXPECT_TRUE(dialog.DelimiterButton(2)->isChecked());
     for (int c = 0; c < kExportValueColumns; ++c) Click(dialog.OmitBox(ExportColumn(c)));
   });
   EXPECT_EQ(ReadText(out).substr(0, 33), "DATE\tOPEN\tHIGH\tLOW\tCLOSE\tVOL\tOI\r\n");
-
   const std::string picked = drive.str() + "/picked";
   onDialog = [&](QDialog& dialog) {
     if (auto* files = dynamic_cast<QFileDialog*>(&dialog)) {

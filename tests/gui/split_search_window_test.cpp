@@ -1,4 +1,3 @@
-#include <QFileDialog>
 #include <QTableView>
 
 #include "check/ui/check_window.h"

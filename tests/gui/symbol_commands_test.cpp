@@ -1,9 +1,7 @@
-#include <QCheckBox>
 #include <QDropEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QRadioButton>
 #include <QTableWidget>
 #include <QUrl>
 

@@ -1,6 +1,3 @@
-#include <QCheckBox>
-#include <QFileDialog>
-#include <QRadioButton>
 
 #include <map>
 
