@@ -78,32 +78,32 @@ TEST_F(DialogsTest, SearchFilterBrowsesRefusesAnUnknownDriveThenStoresAndRescans
   EXPECT_EQ(State().quotes.loadedSymbol, "XXX");
 }
 
+// On the current row; a series whose facts cannot be read gets a box, not an empty dialog.
 TEST_F(DialogsTest, SymbolAboutShowsTheCurrentRowsFactsOrSaysTheyCannotBeRead) {
   const std::string dir = Portfolio("p", PortfolioOf({"AAA", "BBB"}, 9));
   Start();
   Key(Symbols(), Qt::Key_Down);
-  int dialogs = 0;
+  std::vector<QString> shown;
   onDialog = [&](QDialog& dialog) {
     auto& facts = dynamic_cast<SeriesFactsDialog&>(dialog);
-    ++dialogs;
-    EXPECT_EQ(facts.ValueOf("Number of quotes"), "10");
-    EXPECT_EQ(facts.FormatOf("OI", true), "");  // no open interest stored
-    return QDialog::Accepted;
+    shown.push_back(facts.ValueOf("Number of quotes") + "|" + facts.FormatOf("OI", true));
+    return int{QDialog::Accepted};
   };
   window->Action(command::kSymbolAbout)->trigger();
   std::filesystem::remove(std::filesystem::path(dir) / "F2.DAT");
-  window->Action(command::kSymbolAbout)->trigger();  // a box instead of an empty dialog
-  EXPECT_EQ(dialogs, 1);
+  window->Action(command::kSymbolAbout)->trigger();
+  EXPECT_EQ(shown, std::vector<QString>{"10|"});  // no open interest stored
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_TRUE(boxes[0].text.startsWith("The facts of BBB cannot be read"));
 }
 
+// Each kind of box has its icon under the title Voltrim; waits nest, and a prompt destroyed
+// mid-wait leaves no wait cursor behind.
 TEST_F(DialogsTest, BoxesAreTitledVoltrimWithTheIconOfTheirKindAndTheWaitCursorNests) {
   prompt->ShowMessage("plain", MessageIcon::Default);
   prompt->ShowMessage("bad", MessageIcon::Error);
   prompt->ShowMessage("note", MessageIcon::Information);
   EXPECT_FALSE(prompt->AskYesNo("Sure?"));
-  ASSERT_EQ(boxes.size(), 4u);
   std::vector<QMessageBox::Icon> icons;
   for (const ShownBox& box : boxes)
     icons.push_back(box.title == "Voltrim" ? box.icon : QMessageBox::NoIcon);
@@ -114,7 +114,7 @@ TEST_F(DialogsTest, BoxesAreTitledVoltrimWithTheIconOfTheirKindAndTheWaitCursorN
   prompt->BeginWait();
   prompt->EndWait();
   EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
-  prompt.reset();  // a prompt destroyed mid-wait leaves no cursor behind
+  prompt.reset();
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 

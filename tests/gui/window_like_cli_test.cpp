@@ -1,4 +1,3 @@
-
 #include <map>
 
 #include "cli/cli_run.h"
@@ -47,40 +46,25 @@ int ExportCsvWithoutOpenInterest(QDialog& dialog, const std::string& drive) {
 
 const Typed kSetFields = {
     {"open", "11"}, {"high", "12"}, {"low", "10"}, {"close", "11.5"}, {"volume", "5000"}};
-const std::vector<std::string> kDeleteMonday = {
-    "You are about to delete the data for date\n01/03/00\nAre you sure?"};
-const std::vector<std::string> kDeleteWednesday = {
-    "You are about to delete the data for date\n01/05/00\nAre you sure?"};
+std::vector<std::string> Deleting(const std::string& when) {
+  return {"You are about to delete the data for date\n" + when + "\nAre you sure?"};
+}
 const Form kImport = {0, -1, command::kQuoteImport, {}, {"replace"}, {}, {}, {"cli"}, "input.csv"};
 constexpr auto kYes = QMessageBox::Yes;
 constexpr int kMidDay = 6;  // BARS' 11/14/13 09:05:00
 
 // The window's form of each row of WriteCommands() that has one, by the row's name.
+// clang-format off
 const std::map<std::string, Form> kForms = {
-    {"set one bar and its time",
-     {2,
-      kMidDay,
-      command::kQuoteEdit,
-      {{"time", "090630"},
-       {"open", "11"},
-       {"high", "12"},
-       {"low", "10"},
-       {"close", "11.5"},
-       {"volume", "500"}}}},
+    {"set one bar and its time", {2, kMidDay, command::kQuoteEdit, {{"time", "090630"},
+     {"open", "11"}, {"high", "12"}, {"low", "10"}, {"close", "11.5"}, {"volume", "500"}}}},
     {"insert one bar", {2, kMidDay, command::kQuoteAdd}},  // offered halfway: 09:02:30
-    {"delete one bar",
-     {2,
-      kMidDay - 1,
-      command::kQuoteDelete,
-      {},
-      {},
-      {},
-      {kYes},
-      {"You are about to delete the data for date\n11/14/13 09:10:00\nAre you sure?"}}},
+    {"delete one bar", {2, kMidDay - 1, command::kQuoteDelete, {}, {}, {}, {kYes},
+                        Deleting("11/14/13 09:10:00")}},
     {"set", {0, 2, command::kQuoteEdit, kSetFields}},
     // The volume factor's field takes no minus.
     {"scale", {0, 4, command::kQuoteAdjust, {{"to", "010500"}, {"price", "2"}, {"volume", "-3"}}}},
-    {"delete first quote", {0, 4, command::kQuoteDelete, {}, {}, {}, {kYes}, kDeleteMonday}},
+    {"delete first quote", {0, 4, command::kQuoteDelete, {}, {}, {}, {kYes}, Deleting("01/03/00")}},
     {"insert", {0, 2, command::kQuoteAdd}},
     {"rename", {1, -1, command::kSymbolEdit, {{"symbol", "OTHER"}, {"name", "NEW NAME"}}}},
     {"delete symbol", {1, -1, command::kSymbolDelete, {}, {}, Accept}},
@@ -88,57 +72,36 @@ const std::map<std::string, Form> kForms = {
     {"move symbol", {0, -1, command::kSymbolMove}},
     {"import", kImport},
     {"import between", kImport},
-    {"new symbol",
-     {0,
-      -1,
-      command::kSymbolNew,
-      {{"symbol", "NEW"}, {"name", "NEW SERIES"}},
-      {},
-      {},
-      {},
-      {},
-      nullptr,
-      "p - NEW"}},
+    {"new symbol", {0, -1, command::kSymbolNew, {{"symbol", "NEW"}, {"name", "NEW SERIES"}}, {},
+                    {}, {}, {}, nullptr, "p - NEW"}},
     // The chooser takes a folder made with its New Folder button.
-    {"new portfolio",
-     {0, -1, command::kPortfolioNew, {}, {}, {}, {}, {}, "r/s", "r/s - (no symbols)"}},
+    {"new portfolio", {0, -1, command::kPortfolioNew, {}, {}, {}, {}, {}, "r/s",
+                       "r/s - (no symbols)"}},
     {"set MWD quote", {2, 0, command::kQuoteEdit, kSetFields}},
-    {"delete last MWD quote", {2, 0, command::kQuoteDelete, {}, {}, {}, {kYes}, kDeleteWednesday}},
-    {"rename in XMASTER",
-     {2, -1, command::kSymbolEdit, {{"symbol", "X256"}, {"name", "NEW NAME"}}}},
+    {"delete last MWD quote", {2, 0, command::kQuoteDelete, {}, {}, {}, {kYes},
+                               Deleting("01/05/00")}},
+    {"rename in XMASTER", {2, -1, command::kSymbolEdit, {{"symbol", "X256"}, {"name", "NEW NAME"}}}},
     {"delete XMASTER symbol", {2, -1, command::kSymbolDelete, {}, {}, Accept}},
     {"move MWD to DAT", {2, -1, command::kSymbolMove}},
     {"move DAT to XMASTER", {0, -1, command::kSymbolMove}},
-    {"update",
-     {0,
-      -1,
-      command::kPortfolioUpdate,
-      {},
-      {"create", "replace"},
-      {},
-      {},
-      {"3 series: 2 updated, 0 unchanged, 1 created; 3 quotes added."},
-      "input.csv"}},
+    {"update", {0, -1, command::kPortfolioUpdate, {}, {"create", "replace"}, {}, {},
+                {"3 series: 2 updated, 0 unchanged, 1 created; 3 quotes added."}, "input.csv"}},
     {"copy MWD to XMASTER", {2, -1, command::kSymbolCopy}},
 };
 
 // Requests of the window that no row holds, on the plain fixture.
 const std::vector<std::tuple<const char*, std::vector<std::string>, Form>> kOtherRequests = {
-    {"split",
-     {"split", "@p", "ACME", "01/06/00", "3", "2"},
+    {"split", {"split", "@p", "ACME", "01/06/00", "3", "2"},
      {0, 1, command::kQuoteSplit, {{"newShares", "3"}, {"oldShares", "2"}}}},
-    {"export csv",
-     {"export", "@p", "ACME", "-o", "@out.csv", "--format", "csv", "--omit", "oi",
-      "--newest-first"},
+    {"export csv", {"export", "@p", "ACME", "-o", "@out.csv", "--format", "csv", "--omit", "oi",
+                    "--newest-first"},
      {0, 0, command::kQuoteExport, {}, {}, ExportCsvWithoutOpenInterest}},
-    {"new intraday symbol",
-     {"new-symbol", "@p", "NEWCO", "--name", "New Co", "--columns", "6", "--intraday"},
-     {0,
-      -1,
-      command::kSymbolNew,
-      {{"symbol", "NEWCO"}, {"name", "New Co"}},
+    {"new intraday symbol", {"new-symbol", "@p", "NEWCO", "--name", "New Co", "--columns", "6",
+                             "--intraday"},
+     {0, -1, command::kSymbolNew, {{"symbol", "NEWCO"}, {"name", "New Co"}},
       {"columns6", "intraday"}}},
 };
+// clang-format on
 
 // What a write leaves, without the undo journal (which names the change in the words of its
 // maker) and the CLI's input.
