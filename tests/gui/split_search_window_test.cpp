@@ -130,7 +130,7 @@ TEST_F(SplitSearchWindowTest, ABoxDuringTheSearchFollowsTheLinesFoundBeforeIt) {
       search->SearchButton()->click();
       search->CloseButton()->click();
     }
-    boxes.push_back({box.windowTitle(), box.text(), box.icon(), box.standardButtons(), false});
+    boxes.push_back({box.text(), box.icon(), box.standardButtons(), false});
     return QMessageBox::Ok;
   });
   Start();

@@ -81,17 +81,6 @@ TEST_F(StartupTest, TheScanBoxShowsTheWalkAndF5DuringAScanStartsNoSecondWalk) {
   EXPECT_EQ(View().ProgressBox(), nullptr);
 }
 
-TEST_F(StartupTest, AnEmptyDriveIsAWarningShownAfterTheScanBoxCloses) {
-  Start();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_TRUE(boxes[0].text.startsWith("No master files found on drive "));
-  EXPECT_EQ(boxes[0].icon, QMessageBox::Warning);
-  EXPECT_FALSE(boxes[0].scanBoxOpen);
-  View().browser().OnPortfolioSelected(0);  // nothing was found: ignored
-  EXPECT_EQ(boxes.size(), 1u);
-  EXPECT_FALSE(Enabled(c::kSymbolAbout));
-}
-
 TEST_F(StartupTest, ShortcutsReachTheirCommands) {
   Portfolio("p", PortfolioOf({"AAA", "BBB"}, 5));
   Start();
