@@ -5,7 +5,6 @@
 #include <QTextDocument>
 
 #include "app/help_window.h"
-#include "browser/ui/series_facts_dialog.h"
 #include "discovery/ui/search_filter_dialog.h"
 #include "gui_fixture.h"
 
@@ -76,45 +75,6 @@ TEST_F(DialogsTest, SearchFilterBrowsesRefusesAnUnknownDriveThenStoresAndRescans
   ASSERT_EQ(View().PortfolioList()->count(), 2);
   EXPECT_EQ(State().portfolioDir, mine);
   EXPECT_EQ(State().quotes.loadedSymbol, "XXX");
-}
-
-// On the current row; a series whose facts cannot be read gets a box, not an empty dialog.
-TEST_F(DialogsTest, SymbolAboutShowsTheCurrentRowsFactsOrSaysTheyCannotBeRead) {
-  const std::string dir = Portfolio("p", PortfolioOf({"AAA", "BBB"}, 9));
-  Start();
-  Key(Symbols(), Qt::Key_Down);
-  std::vector<QString> shown;
-  onDialog = [&](QDialog& dialog) {
-    auto& facts = dynamic_cast<SeriesFactsDialog&>(dialog);
-    shown.push_back(facts.ValueOf("Number of quotes") + "|" + facts.FormatOf("OI", true));
-    return int{QDialog::Accepted};
-  };
-  window->Action(command::kSymbolAbout)->trigger();
-  std::filesystem::remove(std::filesystem::path(dir) / "F2.DAT");
-  window->Action(command::kSymbolAbout)->trigger();
-  EXPECT_EQ(shown, std::vector<QString>{"10|"});  // no open interest stored
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_TRUE(boxes[0].text.startsWith("The facts of BBB cannot be read"));
-}
-
-// Each kind of box has its icon; waits nest, and a prompt destroyed
-// mid-wait leaves no wait cursor behind.
-TEST_F(DialogsTest, BoxesAreTitledVoltrimWithTheIconOfTheirKindAndTheWaitCursorNests) {
-  prompt->ShowMessage("plain", MessageIcon::Default);
-  prompt->ShowMessage("bad", MessageIcon::Error);
-  prompt->ShowMessage("note", MessageIcon::Information);
-  EXPECT_FALSE(prompt->AskYesNo("Sure?"));
-  std::vector<QMessageBox::Icon> icons;
-  for (const ShownBox& box : boxes) icons.push_back(box.icon);
-  EXPECT_EQ(icons, (std::vector{QMessageBox::Warning, QMessageBox::Critical,
-                                QMessageBox::Information, QMessageBox::Question}));
-  EXPECT_EQ(boxes[3].buttons, QMessageBox::Yes | QMessageBox::No);
-  prompt->BeginWait();
-  prompt->BeginWait();
-  prompt->EndWait();
-  EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
-  prompt.reset();
-  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 // After the first scan: its progress box, shown when the scan starts, would take the activation.

@@ -1,15 +1,13 @@
-#include <QTableView>
 
-#include "check/ui/check_window.h"
+#include "splitsearch/ui/split_search_window.h"
 #include "cli/cli_run.h"
 #include "gui_fixture.h"
 #include "samples/sample_portfolios.h"
-#include "splitsearch/ui/split_search_window.h"
 
 namespace voltrim::testing {
 namespace {
 
-// The windows beside the main one: Split Search and Check.
+// The Split Search window beside the main one.
 class SplitSearchWindowTest : public GuiTest {
  protected:
   SplitSearchWindow& OpenSearch() {
@@ -50,7 +48,6 @@ TEST_F(SplitSearchWindowTest, FindsThePlantedSplitsSelectsThemAndSavesWhatTheCli
   search.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&search));
   EXPECT_EQ(search.windowTitle(), "Split Search");
-  EXPECT_FALSE(search.isModal());
   EXPECT_FALSE(Enabled(command::kSplitSearch));
   EXPECT_FALSE(Enabled(command::kSymbolEdit));
   EXPECT_TRUE(Enabled(command::kSymbolDelete));
@@ -87,7 +84,6 @@ TEST_F(SplitSearchWindowTest, FindsThePlantedSplitsSelectsThemAndSavesWhatTheCli
   ASSERT_EQ(RunCli({"split-search", stocks, "-o", cli}).exitCode, 0);
   EXPECT_FALSE(ReadText(cli).empty());
   EXPECT_EQ(ReadText(saved), ReadText(cli));
-  EXPECT_TRUE(boxes.empty());
   QTest::mouseClick(search.SearchButton(), Qt::LeftButton);
   EXPECT_EQ(Lines(search), first + first);
   answers.push_back(QMessageBox::No);  // No goes back to the file dialog, here cancelled
@@ -108,69 +104,6 @@ TEST_F(SplitSearchWindowTest, FindsThePlantedSplitsSelectsThemAndSavesWhatTheCli
   EXPECT_FALSE(State().splitSearchOpen);
   EXPECT_TRUE(Enabled(command::kSplitSearch));
   EXPECT_TRUE(Enabled(command::kSymbolEdit));
-}
-
-// A box shows after the lines found before it; a press during the search (from the box)
-// does nothing, not even Close.
-TEST_F(SplitSearchWindowTest, ABoxDuringTheSearchFollowsTheLinesFoundBeforeIt) {
-  const auto day = [](int d) { return YmdToDay(2000, 1, d); };
-  const auto split = [&](int number, const char* symbol) {
-    return SeriesEntry(
-        MakeDailySeries(number, symbol, "SPLIT CO",
-                        {{day(3), 100, 101, 98, 100, 1000}, {day(4), 50, 52, 49, 50, 1000}}));
-  };
-  Portfolio("p", testing::Portfolio(
-                     {split(1, "SPL"),
-                      SeriesEntry(MakeDailySeries(2, "ONE", "ONE CO", {{day(3), 1, 1, 1, 1, 1}})),
-                      split(3, "TWO")}));
-  std::vector<std::pair<int, QString>> seen;  // lines listed and the count, at each box
-  prompt = std::make_unique<QtPrompt>([&](QMessageBox& box) {
-    if (auto* search = window ? window->findChild<SplitSearchWindow*>() : nullptr) {
-      seen.emplace_back(search->Results()->count(), search->CountLabel()->text());
-      search->SearchButton()->click();
-      search->CloseButton()->click();
-    }
-    boxes.push_back({box.text(), box.icon(), box.standardButtons(), false});
-    return QMessageBox::Ok;
-  });
-  Start();
-  SplitSearchWindow& search = OpenSearch();
-  QTest::mouseClick(search.SearchButton(), Qt::LeftButton);
-  // The box about ONE comes after SPL's line; TWO's comes after it.
-  EXPECT_EQ(seen, (std::vector<std::pair<int, QString>>{{1, "1 candidate found"}}));
-  EXPECT_EQ(Texts(), std::vector<std::string>{"For symbol ONE\nSplitSearch cannot perform "
-                                              "search\nas there are fewer than 2 quotes."});
-  EXPECT_EQ(search.StatusLabel()->text() + "; " + search.CountLabel()->text(),
-            "Done search; 2 candidates found");
-  EXPECT_TRUE(State().splitSearchOpen);
-}
-
-// Portfolio > Check lists the planted fault; a double-click selects its symbol and quote.
-TEST_F(SplitSearchWindowTest, CheckDoubleClickSelectsTheSymbolAndQuoteOfAFinding) {
-  PortfolioSpec plan = PortfolioOf({"AAA", "BBB", "CCC"}, 30);
-  auto& records = plan.entries[1].series.records;
-  std::swap(records[20][0], records[21][0]);  // quote 21 now dated before quote 20
-  const std::string dir = Portfolio("p", plan);
-  Start();
-  window->Action(command::kPortfolioCheck)->trigger();
-  CheckWindow* check = nullptr;
-  for (QWidget* widget : QApplication::topLevelWidgets())
-    if (auto* shown = qobject_cast<CheckWindow*>(widget); shown && shown->isVisible())
-      check = shown;
-  ASSERT_NE(check, nullptr);
-  EXPECT_EQ(check->windowTitle().toStdString(), "Check - " + dir);
-  EXPECT_EQ(check->Summary(), "1 problem found; 3 series, 93 quotes checked");
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(check));
-  QTableView& table = *check->Table();
-  ASSERT_EQ(table.model()->rowCount(), 1);
-  EXPECT_EQ(table.model()->index(0, 0).data().toString() + " " +
-                table.model()->index(0, 3).data().toString(),
-            "BBB date-order");
-  DoubleClick(table, table.visualRect(table.model()->index(0, 1)));
-  EXPECT_EQ(State().quotes.SeriesIndex(State().quotes.currentRow), 21);
-  EXPECT_EQ(Quotes().SelectedRow(), State().quotes.currentRow);
-  EXPECT_EQ(Title(), "Voltrim - " + dir + " - BBB");
-  check->close();
 }
 
 }  // namespace

@@ -19,10 +19,9 @@ namespace {
 
 class SymbolCommandsTest : public GuiTest {
  protected:
-  std::vector<std::string> MasterSymbols(const std::string& dir, bool* needsRepair = nullptr) {
+  std::vector<std::string> MasterSymbols(const std::string& dir) {
     SymbolRows rows;
     EXPECT_EQ(ReadSymbolRows(dir + "/MASTER", rows), kOk);
-    if (needsRepair) *needsRepair = rows.needsRepair;
     std::vector<std::string> symbols;
     for (const SymbolRow& row : rows.rows) symbols.push_back(row.symbol + "|" + row.name);
     return symbols;
@@ -61,15 +60,6 @@ TEST_F(SymbolCommandsTest, EditCutsTheSymbolAtSixteenAndRenamesTheRowWithoutARef
   EXPECT_EQ(State().quotes.loadedName, "Bolt Corp");
   EXPECT_EQ(State().quotes.RowCount(), 6);
   EXPECT_EQ(Title(), "Voltrim - " + dir + " - bolt");
-
-  // Blanks are a symbol to the dialog, though not to the next reading of MASTER.
-  Answer({{"symbol", "   "}});
-  window->Action(command::kSymbolEdit)->trigger();
-  EXPECT_TRUE(boxes.empty());
-  bool needsRepair = false;
-  MasterSymbols(dir, &needsRepair);
-  EXPECT_TRUE(needsRepair);
-  EXPECT_EQ(State().quotes.loadedSymbol, "   ");
 }
 
 // The destination chosen by mouse or keys; OK with none chosen does nothing.

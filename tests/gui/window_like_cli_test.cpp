@@ -8,11 +8,10 @@
 namespace voltrim::testing {
 namespace {
 
-// How the window makes a write: the symbol row (of p, current: ACME, OTHER, then X256 or
-// BARS) and quote row (newest first; -1: none) clicked, the command, then the dialogs
-// answered: a file dialog takes `chosen` below the drive, the first other dialog gets the
-// fields typed and the buttons clicked before OK (or `answer` instead), any later one (the
-// editor after Add) is cancelled; the boxes shown are `texts` ("cli": what voltrim-cli said).
+// How the window makes a write: the rows clicked (of p: ACME, OTHER, X256 or BARS; quotes
+// newest first; -1: none), the command; a file dialog takes `chosen`, the next dialog gets
+// `typed` and `clicked` then OK (or `answer`), a later one (the editor after Add) Cancel.
+// The boxes shown are `texts` ("cli": what voltrim-cli said).
 struct Form {
   int symbolRow;
   int quoteRow;
