@@ -1,25 +1,15 @@
-#include <QFileDialog>
-#include <QTableView>
 
-#include "check/ui/check_window.h"
-#include "samples/sample_portfolios.h"
 #include "splitsearch/ui/split_search_window.h"
-#include "twin_drive.h"
+#include "cli/cli_run.h"
+#include "gui_fixture.h"
+#include "samples/sample_portfolios.h"
 
 namespace voltrim::testing {
 namespace {
 
-// The windows beside the main one: Split Search and Check.
+// The Split Search window beside the main one.
 class SplitSearchWindowTest : public GuiTest {
  protected:
-  void SelectPortfolio(const std::string& dir) {
-    QListWidget& list = *View().PortfolioList();
-    const auto found = list.findItems(QString::fromStdString(dir), Qt::MatchExactly);
-    ASSERT_EQ(found.size(), 1);
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier,
-                      list.visualItemRect(found.front()).center());
-    ASSERT_EQ(State().portfolioDir, dir);
-  }
   SplitSearchWindow& OpenSearch() {
     window->Action(command::kSplitSearch)->trigger();
     auto* search = window->findChild<SplitSearchWindow*>();
@@ -31,75 +21,77 @@ class SplitSearchWindowTest : public GuiTest {
     for (int i = 0; i < search.Results()->count(); ++i) lines << search.Results()->item(i)->text();
     return lines;
   }
-  // Answers the file dialogs with path, then cancels them after `times` answers.
-  void SaveTo(SplitSearchWindow& search, const std::string& path, int times = 1) {
-    onDialog = [this, path, times, offered = 0](QDialog& dialog) mutable {
-      ++offers;
-      auto& files = dynamic_cast<QFileDialog&>(dialog);
-      EXPECT_EQ(files.defaultSuffix(), "txt");
-      if (offered++ == times) return int(QDialog::Rejected);
-      files.selectFile(QString::fromStdString(path));
-      return int(QDialog::Accepted);
-    };
-    QTest::mouseClick(search.SaveAsButton(), Qt::LeftButton);
-  }
+  // A press, a release and then the double-click press, as a mouse sends.
   void DoubleClick(QAbstractItemView& view, const QRect& cell) {
-    // A press, a release and then the double-click press, as a mouse sends.
     QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
     QTest::mouseDClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
   }
-
-  int offers = 0;  // file dialogs shown
 };
 
 // A double-click on a line selects its symbol and date unless another portfolio is shown;
-// each search takes the portfolio shown.
+// each search takes the portfolio shown; saving over a file asks first.
 TEST_F(SplitSearchWindowTest, FindsThePlantedSplitsSelectsThemAndSavesWhatTheCliSaves) {
   std::vector<std::string> written;
   ASSERT_EQ(WriteSamplePortfolios(drive.str(), written), kOk);
   const std::string stocks = drive.str() + "/Stocks";
   Start();
-  SelectPortfolio(stocks);
-  TwinDrive twin(drive);
+  const auto select = [this](const std::string& dir) {
+    QListWidget& list = *View().PortfolioList();
+    const auto found = list.findItems(QString::fromStdString(dir), Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier,
+                      list.visualItemRect(found.front()).center());
+    ASSERT_EQ(State().portfolioDir, dir);
+  };
+  select(stocks);
   SplitSearchWindow& search = OpenSearch();
   search.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&search));
   EXPECT_EQ(search.windowTitle(), "Split Search");
-  EXPECT_FALSE(search.isModal());
   EXPECT_FALSE(Enabled(command::kSplitSearch));
   EXPECT_FALSE(Enabled(command::kSymbolEdit));
   EXPECT_TRUE(Enabled(command::kSymbolDelete));
   EXPECT_FALSE(search.SaveAsButton()->isEnabled());
-
   QTest::mouseClick(search.SearchButton(), Qt::LeftButton);
   const QStringList first = Lines(search);
   ASSERT_EQ(first.size(), 2);
   EXPECT_TRUE(first[0].startsWith("BOLT possible 2 for 1 split on ")) << first[0].toStdString();
   EXPECT_TRUE(first[1].startsWith("DYNA possible 1 for 4 split on ")) << first[1].toStdString();
-  EXPECT_EQ(search.StatusLabel()->text(), "Done search");
-  EXPECT_EQ(search.CountLabel()->text(), "2 candidates found");
+  EXPECT_EQ(search.StatusLabel()->text() + "; " + search.CountLabel()->text(),
+            "Done search; 2 candidates found");
   QListWidget& list = *search.Results();
   DoubleClick(list, list.visualItemRect(list.item(1)));
   EXPECT_EQ(Title(), "Voltrim - " + stocks + " - DYNA");
   EXPECT_EQ(Cell(Quotes(), State().quotes.currentRow, 0), first[1].section(' ', -1));
   EXPECT_EQ(Quotes().SelectedRow(), State().quotes.currentRow);
 
+  // The file dialogs take `saved` until the last, which is cancelled.
   const TempDir out;
-  const std::string saved = out.str() + "/window.txt";
-  SaveTo(search, saved);
-  twin.RunCli({"split-search", twin.Path("Stocks"), "-o", out.str() + "/cli.txt"});
-  EXPECT_FALSE(ReadText(out.str() + "/cli.txt").empty());
-  EXPECT_EQ(ReadText(saved), ReadText(out.str() + "/cli.txt"));
-  EXPECT_TRUE(boxes.empty());
+  const std::string saved = out.str() + "/window.txt", cli = out.str() + "/cli.txt";
+  int offers = 0;
+  const auto saveAs = [&](int times) {
+    onDialog = [&, times, answered = 0](QDialog& dialog) mutable {
+      ++offers;
+      auto& files = dynamic_cast<QFileDialog&>(dialog);
+      EXPECT_EQ(files.defaultSuffix(), "txt");
+      if (answered++ == times) return int(QDialog::Rejected);
+      files.selectFile(QString::fromStdString(saved));
+      return int(QDialog::Accepted);
+    };
+    QTest::mouseClick(search.SaveAsButton(), Qt::LeftButton);
+  };
+  saveAs(1);
+  ASSERT_EQ(RunCli({"split-search", stocks, "-o", cli}).exitCode, 0);
+  EXPECT_FALSE(ReadText(cli).empty());
+  EXPECT_EQ(ReadText(saved), ReadText(cli));
   QTest::mouseClick(search.SearchButton(), Qt::LeftButton);
   EXPECT_EQ(Lines(search), first + first);
-  // Saving over a file asks first; No goes back to the file dialog, here cancelled.
-  answers.push_back(QMessageBox::No);
-  SaveTo(search, saved, 1);
+  answers.push_back(QMessageBox::No);  // No goes back to the file dialog, here cancelled
+  saveAs(1);
   EXPECT_EQ(offers, 3);
-  EXPECT_EQ(ReadText(saved), ReadText(out.str() + "/cli.txt"));
+  EXPECT_EQ(ReadText(saved), ReadText(cli));
 
-  SelectPortfolio(drive.str() + "/Futures");
+  select(drive.str() + "/Futures");
   const std::string shown = State().quotes.loadedSymbol;
   DoubleClick(list, list.visualItemRect(list.item(1)));
   EXPECT_EQ(State().quotes.loadedSymbol, shown);
@@ -112,76 +104,6 @@ TEST_F(SplitSearchWindowTest, FindsThePlantedSplitsSelectsThemAndSavesWhatTheCli
   EXPECT_FALSE(State().splitSearchOpen);
   EXPECT_TRUE(Enabled(command::kSplitSearch));
   EXPECT_TRUE(Enabled(command::kSymbolEdit));
-}
-
-// A box shows after the lines found before it; a press during the search (from the box)
-// does nothing, not even Close.
-TEST_F(SplitSearchWindowTest, ABoxDuringTheSearchFollowsTheLinesFoundBeforeIt) {
-  const auto day = [](int d) { return YmdToDay(2000, 1, d); };
-  const auto split = [&](int number, const char* symbol) {
-    return SeriesEntry(
-        MakeDailySeries(number, symbol, "SPLIT CO",
-                        {{day(3), 100, 101, 98, 100, 1000}, {day(4), 50, 52, 49, 50, 1000}}));
-  };
-  Portfolio("p", testing::Portfolio(
-                     {split(1, "SPL"),
-                      SeriesEntry(MakeDailySeries(2, "ONE", "ONE CO", {{day(3), 1, 1, 1, 1, 1}})),
-                      split(3, "TWO")}));
-  std::vector<std::pair<int, QString>> seen;  // lines listed and the count, at each box
-  prompt = std::make_unique<QtPrompt>([&](QMessageBox& box) {
-    auto* search = window ? window->findChild<SplitSearchWindow*>() : nullptr;
-    if (search) {
-      seen.emplace_back(search->Results()->count(), search->CountLabel()->text());
-      search->SearchButton()->click();
-      search->CloseButton()->click();
-    }
-    boxes.push_back({box.windowTitle(), box.text(), box.icon(), box.standardButtons(), false});
-    return QMessageBox::Ok;
-  });
-  Start();
-  SplitSearchWindow& search = OpenSearch();
-  QTest::mouseClick(search.SearchButton(), Qt::LeftButton);
-  // The box about ONE comes after SPL's line; TWO's comes after it.
-  EXPECT_EQ(seen, (std::vector<std::pair<int, QString>>{{1, "1 candidate found"}}));
-  EXPECT_EQ(Texts(), std::vector<std::string>{"For symbol ONE\nSplitSearch cannot perform "
-                                              "search\nas there are fewer than 2 quotes."});
-  EXPECT_EQ(search.Results()->count(), 2);
-  EXPECT_EQ(search.CountLabel()->text(), "2 candidates found");
-  EXPECT_EQ(search.StatusLabel()->text(), "Done search");
-  EXPECT_TRUE(State().splitSearchOpen);
-}
-
-CheckWindow* OpenCheckWindow() {
-  for (QWidget* widget : QApplication::topLevelWidgets()) {
-    if (auto* check = qobject_cast<CheckWindow*>(widget); check && check->isVisible()) return check;
-  }
-  return nullptr;
-}
-
-// Portfolio > Check lists the planted fault; a double-click selects its symbol and quote.
-TEST_F(SplitSearchWindowTest, CheckDoubleClickSelectsTheSymbolAndQuoteOfAFinding) {
-  PortfolioSpec plan = PortfolioOf({"AAA", "BBB", "CCC"}, 30);
-  auto& records = plan.entries[1].series.records;
-  std::swap(records[20][0], records[21][0]);  // quote 21 now dated before quote 20
-  const std::string dir = Portfolio("p", plan);
-  Start();
-  window->Action(command::kPortfolioCheck)->trigger();
-  CheckWindow* check = OpenCheckWindow();
-  ASSERT_NE(check, nullptr);
-  EXPECT_EQ(check->windowTitle().toStdString(), "Check - " + dir);
-  EXPECT_EQ(check->Summary(), "1 problem found; 3 series, 93 quotes checked");
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(check));
-  QTableView& table = *check->Table();
-  ASSERT_EQ(table.model()->rowCount(), 1);
-  EXPECT_EQ(table.model()->index(0, 3).data().toString(), "date-order");
-  EXPECT_EQ(table.model()->index(0, 0).data().toString(), "BBB");
-  DoubleClick(table, table.visualRect(table.model()->index(0, 1)));
-  EXPECT_EQ(State().quotes.loadedSymbol, "BBB");
-  EXPECT_EQ(State().quotes.SeriesIndex(State().quotes.currentRow), 21);
-  EXPECT_EQ(Quotes().SelectedRow(), State().quotes.currentRow);
-  EXPECT_EQ(Title(), "Voltrim - " + dir + " - BBB");
-
-  check->close();
 }
 
 }  // namespace

@@ -1,11 +1,8 @@
 #include <QComboBox>
 #include <QScreen>
-#include <QScrollBar>
-#include <QSplitter>
 
 #include <atomic>
 
-#include "browser/ui/path_list.h"
 #include "browser/window_placement.h"
 #include "chart/ui/price_chart.h"
 #include "discovery/discovery_walk.h"
@@ -26,9 +23,13 @@ TEST_F(StartupTest, WindowIsShownEmptyThenTheFirstScanFillsTheListsAndPanes) {
   // Before the set-up timer fires the window stands, empty, under the program's name.
   EXPECT_EQ(Title(), "Voltrim");
   EXPECT_EQ(View().PortfolioList()->count(), 0);
-  EXPECT_EQ(window->SymbolPane()->text(), "No Symbols Read");
-  EXPECT_EQ(window->QuotePane()->text(), "No Quotes Read");
-  WaitForSetUp();
+  const auto panes = [this] {
+    return window->MessagePane()->text() + " | " + window->SymbolPane()->text() + " | " +
+           window->QuotePane()->text();
+  };
+  EXPECT_EQ(panes(), "For Help, press F1 | No Symbols Read | No Quotes Read");
+  ASSERT_TRUE(WaitUntil([this] { return View().IsSetUp(); }));
+  WaitForScan();
 
   // Sorted without regard to case, the first one selected and loaded, newest quote first.
   ASSERT_EQ(View().PortfolioList()->count(), 2);
@@ -36,31 +37,11 @@ TEST_F(StartupTest, WindowIsShownEmptyThenTheFirstScanFillsTheListsAndPanes) {
   EXPECT_EQ(View().PortfolioList()->item(1)->text().toStdString(), second);
   EXPECT_EQ(Cell(Quotes(), 0, 4), "10.6100");
   EXPECT_EQ(Title(), "Voltrim - " + first + " - AAA");
-  EXPECT_EQ(window->MessagePane()->text(), "For Help, press F1");
-  EXPECT_EQ(window->SymbolPane()->text(), "Symbol 1 of 3");
-  EXPECT_EQ(window->QuotePane()->text(), "Quote 12 of 12");
+  EXPECT_EQ(panes(), "For Help, press F1 | Symbol 1 of 3 | Quote 12 of 12");
 }
 
-// Enabling follows the handlers and the state (the rules: CommandEnabling, browser tests).
-TEST_F(StartupTest, CommandsFollowTheEnablingRulesAndF5ReScans) {
-  Portfolio("p", PortfolioOf({"AAA"}, 5));
-  Start();
-  window->SetCommandHandler(c::kQuoteAdd, {});
-  EXPECT_FALSE(Enabled(c::kQuoteAdd));
-  window->SetCommandHandler(c::kQuoteAdd, [] {});
-  EXPECT_TRUE(Enabled(c::kQuoteAdd));
-  Key(Quotes(), Qt::Key_End);
-  EXPECT_FALSE(Enabled(c::kQuoteAdd));  // nothing before the oldest quote
-
-  Portfolio("q", PortfolioOf({"QQQ"}, 2));
-  Activate();
-  QTest::keyClick(window.get(), Qt::Key_F5);
-  WaitForScan();
-  EXPECT_EQ(View().PortfolioList()->count(), 2);
-  EXPECT_EQ(View().ProgressBox(), nullptr);
-}
-
-// The box shows the held walk's progress; only the scan closes it; F5 starts no second walk.
+// The box shows the held walk's progress; only the scan closes it; F5 starts no second walk
+// during it, and a new one after it.
 TEST_F(StartupTest, TheScanBoxShowsTheWalkAndF5DuringAScanStartsNoSecondWalk) {
   const std::string dir = Portfolio("p", PortfolioOf({"AAA"}, 5));
   Gate gate;
@@ -91,19 +72,13 @@ TEST_F(StartupTest, TheScanBoxShowsTheWalkAndF5DuringAScanStartsNoSecondWalk) {
   WaitForScan();
   EXPECT_EQ(walks, 1);
   EXPECT_TRUE(boxes.empty());
-  EXPECT_TRUE(Enabled(c::kReScan));
   EXPECT_TRUE(View().DriveList()->isEnabled());
-}
-
-TEST_F(StartupTest, AnEmptyDriveIsAWarningShownAfterTheScanBoxCloses) {
-  Start();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_TRUE(boxes[0].text.startsWith("No master files found on drive "));
-  EXPECT_EQ(boxes[0].icon, QMessageBox::Warning);
-  EXPECT_FALSE(boxes[0].scanBoxOpen);
-  View().browser().OnPortfolioSelected(0);  // nothing was found: ignored
-  EXPECT_EQ(boxes.size(), 1u);
-  EXPECT_FALSE(Enabled(c::kSymbolAbout));
+  Portfolio("q", PortfolioOf({"QQQ"}, 2));  // F5 after the scan scans again
+  QTest::keyClick(window.get(), Qt::Key_F5);
+  WaitForScan();
+  EXPECT_EQ(walks, 2);
+  EXPECT_EQ(View().PortfolioList()->count(), 2);
+  EXPECT_EQ(View().ProgressBox(), nullptr);
 }
 
 TEST_F(StartupTest, ShortcutsReachTheirCommands) {
@@ -134,136 +109,64 @@ TEST_F(StartupTest, ShortcutsReachTheirCommands) {
   EXPECT_FALSE(window->isVisible());
 }
 
-// The grids, the chart and the commands agree on one series; the n-th has 20 + n - 1 quotes.
-class SelectionTest : public GuiTest {
- protected:
-  SelectionTest() { dir = Portfolio("p", PortfolioOf({"AAA", "BBB", "CCC", "DDD"}, 20)); }
-  std::string dir;
-};
-
-TEST_F(SelectionTest, EndAndUpThenEditChangesTheSeriesTheTitleNamesAndNoOther) {
+// The grids, the chart and the commands agree on one series (the n-th has 20 + n - 1
+// quotes): the title follows keys at once, the quotes once they rest, and a command or a
+// click in the quotes grid before that loads the series the title names first.
+TEST_F(StartupTest, EndAndUpThenEditChangesTheSeriesTheTitleNamesAndNoOther) {
+  const std::string dir = Portfolio("p", PortfolioOf({"AAA", "BBB", "CCC", "DDD"}, 20));
   Start();
   Activate();
   ClickRow(Symbols(), 0);
   Key(Symbols(), Qt::Key_End);
   QTest::keyClick(&Symbols(), Qt::Key_Up);
   ASSERT_EQ(Title(), "Voltrim - " + dir + " - CCC");
-
-  // At once, before the selection has rested: Quotes > Edit loads CCC first.
   const Snapshot before = TakeSnapshot(dir);
-  Answer({{"close", "11"}});
+  onDialog = [](QDialog& dialog) {
+    dialog.show();
+    TypeInto(FieldOf(dialog, "close"), "11");
+    Press(dialog, QDialogButtonBox::Ok);
+    return dialog.result();
+  };
   QTest::keyClick(&Symbols(), Qt::Key_E, Qt::ControlModifier);
   const Snapshot after = TakeSnapshot(dir);
   EXPECT_NE(after.at("F3.DAT"), before.at("F3.DAT"));
   for (const char* file : {"F1.DAT", "F2.DAT", "F4.DAT", "MASTER"})
     EXPECT_EQ(after.at(file), before.at(file)) << file;
   EXPECT_EQ(Quotes().model()->rowCount(), 22);
+  EXPECT_EQ(window->Chart()->Series().Count(), 22);
   EXPECT_EQ(Cell(Quotes(), 0, 4), "11.0000");
-  EXPECT_EQ(Title(), "Voltrim - " + dir + " - CCC");
-}
-
-// The title follows keys at once, the quotes once they rest; a click or Enter loads at once.
-TEST_F(SelectionTest, ARunOfArrowsLoadsWhereItStopsAndEverythingFollows) {
-  const std::string other = Portfolio("q", PortfolioOf({"XXX", "YYY"}, 7));
-  Start();
-  View().browser().FillQuotesGrid(15);  // a row made current is selected
-  EXPECT_EQ(Quotes().SelectedRow(), 15);
-  EXPECT_EQ(window->QuotePane()->text(), "Quote 5 of 20");
-  std::vector<std::string> loads;  // the symbol of each fill of the quotes grid
-  QObject::connect(&View(), &CVoltrimView::quotesChanged, [&] {
-    if (State().quotes.RowCount() > 0) loads.push_back(State().quotes.loadedSymbol);
-  });
-  Key(Symbols(), Qt::Key_Down);
-  QTest::keyClick(&Symbols(), Qt::Key_Down);
-  QTest::keyClick(&Symbols(), Qt::Key_Down);
-  EXPECT_EQ(Title(), "Voltrim - " + dir + " - DDD");
-  EXPECT_EQ(window->SymbolPane()->text(), "Symbol 4 of 4");
-  ASSERT_TRUE(WaitUntil([this] { return !View().browser().QuotesBehindSelection(); }));
-  EXPECT_EQ(loads, std::vector<std::string>{"DDD"});
-  EXPECT_EQ(window->Chart()->Series().Count(), 23);
-  window->RefreshFromState();
-  EXPECT_EQ(window->QuotePane()->text(), "Quote 23 of 23");
-
-  // Back to the row shown before the rest ends: nothing is loaded again.
   QTest::keyClick(&Symbols(), Qt::Key_Up);
-  QTest::keyClick(&Symbols(), Qt::Key_Down);
-  QTest::qWait(400);
-  EXPECT_EQ(loads, std::vector<std::string>{"DDD"});
-
-  // A click in the quotes grid during the rest lands on the new series.
-  Key(Symbols(), Qt::Key_Up);
   ClickRow(Quotes(), 3);
-  EXPECT_EQ(State().quotes.loadedSymbol, "CCC");
+  EXPECT_EQ(State().quotes.loadedSymbol, "BBB");
   EXPECT_EQ(State().quotes.currentRow, 3);
   EXPECT_EQ(window->Chart()->CurrentRow(), 3);
-  QTest::keyClick(&Symbols(), Qt::Key_Up);
-  ClickRow(Symbols(), 1);
-  EXPECT_EQ(State().quotes.loadedSymbol, "BBB");
-  QTest::keyClick(&Symbols(), Qt::Key_Up);
-  QTest::keyClick(&Symbols(), Qt::Key_Return);
-  EXPECT_EQ(State().quotes.loadedSymbol, "AAA");
-
-  Key(*View().PortfolioList(), Qt::Key_Down);
-  EXPECT_EQ(Quotes().model()->rowCount(), 7);
-  EXPECT_EQ(Title(), "Voltrim - " + other + " - XXX");
-}
-
-using PlacementTest = GuiTest;
-
-WindowPlacement Stored(const SettingsStore& settings) {
-  return {settings.GetInt("Screen", "x", -1), settings.GetInt("Screen", "y", -1),
-          settings.GetInt("Screen", "cx", -1), settings.GetInt("Screen", "cy", -1)};
 }
 
 // A placement on the screen comes back (filling it: maximised); one off it gives way to the
 // default, which is stored.
-TEST_F(PlacementTest, StoredPlacementIsUsedOnlyWhenItLiesOnTheScreen) {
+TEST_F(StartupTest, StoredPlacementIsUsedOnlyWhenItLiesOnTheScreen) {
   const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
   const WindowPlacement fallback = DefaultWindowPlacement(screen.width(), screen.height());
   const QRect usable = QGuiApplication::primaryScreen()->availableGeometry();
   const WindowPlacement on{12, 40, 700, 500};
   const WindowPlacement whole{usable.x(), usable.y(), usable.width(), usable.height()};
+  const char* keys[] = {"x", "y", "cx", "cy"};
+  const auto values = [](const WindowPlacement& p) { return std::array{p.x, p.y, p.cx, p.cy}; };
   for (const WindowPlacement& stored : {WindowPlacement{0, 0, screen.width() + 8, 400},
                                         WindowPlacement{-4, 0, 500, 400}, on, whole}) {
-    const std::pair<const char*, int> fields[] = {
-        {"x", stored.x}, {"y", stored.y}, {"cx", stored.cx}, {"cy", stored.cy}};
-    for (const auto& [key, value] : fields) settings.SetInt("Screen", key, value);
+    for (std::size_t i = 0; i < 4; ++i) settings.SetInt("Screen", keys[i], values(stored)[i]);
     Open();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     EXPECT_EQ(window->isMaximized(), stored == whole);
     const WindowPlacement shown = stored == on || stored == whole ? stored : fallback;
     if (stored != whole) {
-      EXPECT_EQ(Stored(settings), shown);
+      for (std::size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(settings.GetInt("Screen", keys[i], -1), values(shown)[i]) << keys[i];
       EXPECT_TRUE(WaitUntil(
           [&] { return window->frameGeometry() == QRect(shown.x, shown.y, shown.cx, shown.cy); }));
     }
     window.reset();
   }
-}
-
-// The boundary dragged with the mouse comes back (settings: FramePlacement, browser tests).
-TEST_F(PlacementTest, TheBoundariesComeBackAsLeftAndTheFormFitsWithoutScrollBars) {
-  Portfolio("p", PortfolioOf({"AAA", "BBB"}, 40));
-  Start();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-  EXPECT_FALSE(View().verticalScrollBar()->isVisible());  // the default placement fits
-  QSplitter& splitter = *View().Splitter();
-  const int first = splitter.sizes()[0];
-  QSplitterHandle* handle = splitter.handle(1);
-  const QPoint grip = handle->rect().center();
-  QTest::mousePress(handle, Qt::LeftButton, Qt::NoModifier, grip);
-  QTest::mouseMove(handle, grip + QPoint(0, 20));
-  QTest::mouseMove(handle, grip + QPoint(0, 40));
-  QTest::mouseRelease(handle, Qt::LeftButton, Qt::NoModifier, grip + QPoint(0, 40));
-  const int dragged = splitter.sizes()[0];
-  EXPECT_GT(dragged, first);
-  window->close();
-  EXPECT_EQ(settings.GetInt("Screen", "upper", 0), dragged);
-
-  window.reset();
-  Start();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-  EXPECT_EQ(View().Splitter()->sizes()[0], dragged);
 }
 
 }  // namespace

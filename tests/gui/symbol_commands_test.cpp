@@ -1,10 +1,8 @@
-#include <QCheckBox>
 #include <QDropEvent>
-#include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QRadioButton>
+#include <QTableWidget>
 #include <QUrl>
 
 #include <fstream>
@@ -12,21 +10,18 @@
 #include "browser/grid_text.h"
 #include "datafiles/write/rewrite_series.h"
 #include "gui_fixture.h"
-#include "import/ui/import_preview_dialog.h"
 #include "symbols/ui/delete_symbol_dialog.h"
 #include "symbols/ui/edit_symbol_dialog.h"
 #include "symbols/ui/transfer_symbol_dialog.h"
-#include "twin_drive.h"
 
 namespace voltrim::testing {
 namespace {
 
 class SymbolCommandsTest : public GuiTest {
  protected:
-  std::vector<std::string> MasterSymbols(const std::string& dir, bool* needsRepair = nullptr) {
+  std::vector<std::string> MasterSymbols(const std::string& dir) {
     SymbolRows rows;
     EXPECT_EQ(ReadSymbolRows(dir + "/MASTER", rows), kOk);
-    if (needsRepair) *needsRepair = rows.needsRepair;
     std::vector<std::string> symbols;
     for (const SymbolRow& row : rows.rows) symbols.push_back(row.symbol + "|" + row.name);
     return symbols;
@@ -65,36 +60,6 @@ TEST_F(SymbolCommandsTest, EditCutsTheSymbolAtSixteenAndRenamesTheRowWithoutARef
   EXPECT_EQ(State().quotes.loadedName, "Bolt Corp");
   EXPECT_EQ(State().quotes.RowCount(), 6);
   EXPECT_EQ(Title(), "Voltrim - " + dir + " - bolt");
-
-  // Blanks are a symbol to the dialog, though not to the next reading of MASTER.
-  Answer({{"symbol", "   "}});
-  window->Action(command::kSymbolEdit)->trigger();
-  EXPECT_TRUE(boxes.empty());
-  bool needsRepair = false;
-  MasterSymbols(dir, &needsRepair);
-  EXPECT_TRUE(needsRepair);
-  EXPECT_EQ(State().quotes.loadedSymbol, "   ");
-}
-
-// Enter or closing the dialog answers No (Yes deletes: UndoTest, which takes it back).
-TEST_F(SymbolCommandsTest, DeleteAsksWithNoAsDefault) {
-  const std::string dir = Portfolio("a", PortfolioOf({"AAA", "BBB", "CCC"}));
-  Start();
-  ClickRow(Symbols(), 1);
-  const Snapshot before = TakeSnapshot(dir);
-  int opened = 0;
-  onDialog = [&](QDialog& dialog) {
-    dialog.show();
-    EXPECT_EQ(LabelOf(dialog, "symbol"), "BBB");
-    EXPECT_EQ(LabelOf(dialog, "question"),
-              "Are you sure you want to delete the Symbol shown above? ");
-    if (opened++ == 0) QTest::keyClick(&dialog, Qt::Key_Return);
-    if (opened == 2) dialog.close();
-    return dialog.result();
-  };
-  for (int i = 0; i < 2; ++i) window->Action(command::kSymbolDelete)->trigger();
-  EXPECT_EQ(opened, 2);
-  EXPECT_EQ(TakeSnapshot(dir), before);
 }
 
 // The destination chosen by mouse or keys; OK with none chosen does nothing.
@@ -124,101 +89,68 @@ TEST_F(SymbolCommandsTest, CopyAndMoveGoToTheChosenPortfolio) {
   EXPECT_EQ(Symbols().model()->rowCount(), 1);
 }
 
-TEST_F(SymbolCommandsTest, NewPortfolioAndNewSymbolWriteWhatTheCliWritesAndAreSelected) {
-  Portfolio("p", PortfolioOf({"AAA"}, 5));
-  const std::filesystem::path fresh = drive.path() / "fresh";
-  std::filesystem::create_directory(fresh);
-  TwinDrive twin(drive);
+// AAA and BBB hold 01/03/00 to 01/07/00 (and 01/10/00 for BBB). The update file brings
+// 01/10/00 to AAA, repeats BBB's 01/10/00 with another close, and names a symbol the portfolio
+// lacks; then the quote file for AAA repeats 01/10/00, changes 01/07/00 and brings 01/11/00.
+// Each preview keeps the stored quotes unless told; the writes: the window-against-CLI table.
+TEST_F(SymbolCommandsTest, AFileDroppedOnAGridOpensItsPreviewAndTheGridsShowTheResult) {
+  Portfolio("p", PortfolioOf({"AAA", "BBB"}, 5));
+  const TempDir files;
   Start();
-  onDialog = [&](QDialog& dialog) {
-    auto& chooser = dynamic_cast<QFileDialog&>(dialog);
-    chooser.selectFile(QString::fromStdString(fresh.string()));
-    return int{QDialog::Accepted};
+  const struct {
+    const char* grid;  // dropped on
+    const char* text;
+    std::string preview;  // its title, a row of the update's table, the import's counts
+    int symbols, quotes;  // the grids' rows after Replace (and, for the update, Create)
+  } drops[] = {
+      {"symbolsGrid",
+       "symbol,date,time,open,high,low,close,volume,openint\nAAA,2000-01-10,,11,12,10,11.5,1900,\n"
+       "BBB,2000-01-10,,99,99,99,99,99,\nNEWSYM,2000-01-10,,1,2,0.5,1.5,100,\n",
+       "Update Portfolio: unknown: created in MASTER as F3.DAT", 3, 6},
+      {"quotesGrid",
+       "Date,Open,High,Low,Close,Adj Close,Volume\n2000-01-11,12,13,11,12.5,12.4,2000\n"
+       "2000-01-10,11,12,10,11.5,11.4,1900\n2000-01-07,10,11,9,99.5,99.4,1800\n",
+       "Import Quotes: New dates: 1    Unchanged: 1    With other values: 1", 3, 7},
   };
-  window->Action(command::kPortfolioNew)->trigger();
-  ASSERT_EQ(State().portfolios.size(), 2u);
-  EXPECT_EQ(State().portfolios[static_cast<std::size_t>(State().portfolioSelection)],
-            fresh.string());
-  EXPECT_EQ(State().portfolioDir, fresh.string());
-
-  onDialog = [&](QDialog& dialog) {
-    dialog.show();
-    EXPECT_EQ(dialog.windowTitle(), "New Symbol");
-    TypeInto(FieldOf(dialog, "symbol"), "NEWCO");
-    TypeInto(FieldOf(dialog, "name"), "New Company");
-    Click(dialog.findChild<QRadioButton*>("columns6"));
-    Click(dialog.findChild<QCheckBox*>("intraday"));
-    Press(dialog, QDialogButtonBox::Ok);
-    return dialog.result();
-  };
-  window->Action(command::kSymbolNew)->trigger();
-  EXPECT_TRUE(boxes.empty());
-  twin.RunCli({"new-portfolio", twin.Path("fresh")});
-  twin.RunCli({"new-symbol", twin.Path("fresh"), "NEWCO", "--name", "New Company", "--columns", "6",
-               "--intraday"});
-  twin.ExpectSameFiles();
-  // The new series is the current row, loaded and empty, and can take an import.
-  EXPECT_EQ(State().quotes.loadedSymbol, "NEWCO");
-  EXPECT_EQ(State().quotes.RowCount(), 0);
-  EXPECT_TRUE(Enabled(command::kQuoteImport));
+  for (const auto& c : drops) {
+    SCOPED_TRACE(c.grid);
+    const std::string file = files.str() + "/" + c.grid + ".csv";
+    std::ofstream(file, std::ios::binary) << c.text;
+    std::vector<std::string> previews;
+    onDialog = [&](QDialog& dialog) {
+      dialog.show();
+      const auto* rows = dialog.findChild<QTableWidget*>("rows");
+      previews.push_back(
+          (dialog.windowTitle() + ": " +
+           (LabelOf(dialog, "counts") == "<none>" ? rows->item(2, 1)->text()
+                                                  : LabelOf(dialog, "counts").section('\n', 0, 0)))
+              .toStdString());
+      if (auto* create = dialog.findChild<QCheckBox*>("create")) Click(create);
+      EXPECT_TRUE(ChildOf<QRadioButton>(dialog, "keep")->isChecked());
+      Click(ChildOf<QRadioButton>(dialog, "replace"));
+      Press(dialog, QDialogButtonBox::Ok);
+      return dialog.result();
+    };
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(file))});
+    QWidget* target = window->findChild<GridView*>(c.grid)->viewport();
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    ASSERT_TRUE(WaitUntil([&] { return boxes.size() == 1; }));
+    boxes.clear();
+    EXPECT_EQ(previews, std::vector<std::string>{c.preview});
+    EXPECT_EQ(Symbols().model()->rowCount(), c.symbols);
+    EXPECT_EQ(Quotes().model()->rowCount(), c.quotes);
+  }
 }
 
-// AAA holds 01/03/00 to 01/07/00; the file changes 01/07/00 and brings 01/10/00 and 01/11/00.
-constexpr const char* kQuoteFile =
-    "Date,Open,High,Low,Close,Adj Close,Volume\n"
-    "2000-01-11,12,13,11,12.5,12.4,2000\n"
-    "2000-01-10,11,12,10,11.5,11.4,1900\n"
-    "2000-01-07,10,11,9,99.5,99.4,1800\n";
-
-// A file chosen or dropped opens the preview: Cancel writes nothing, Replace the CLI's bytes.
-TEST_F(SymbolCommandsTest, ImportThroughThePreviewWritesWhatTheCliWrites) {
-  Portfolio("p", PortfolioOf({"AAA"}, 5));
-  const TempDir files;  // the quote file, off the drive the snapshots compare
-  const std::string file = files.str() + "/quotes.csv";
-  std::ofstream(file, std::ios::binary) << kQuoteFile;
-  TwinDrive twin(drive);
-  Start();
-  int previews = 0;
-  onDialog = [&](QDialog& dialog) {
-    if (auto* chooser = dynamic_cast<QFileDialog*>(&dialog)) {
-      chooser->selectFile(QString::fromStdString(file));
-      return int{QDialog::Accepted};
-    }
-    auto& preview = dynamic_cast<ImportPreviewDialog&>(dialog);
-    dialog.show();
-    EXPECT_EQ(dialog.windowTitle(), "Import Quotes");
-    EXPECT_EQ(preview.Counts()->text().section('\n', 0, 0),
-              "New dates: 2    Unchanged: 0    With other values: 1");
-    EXPECT_TRUE(preview.Columns()->text().contains("Adj Close"));
-    EXPECT_TRUE(preview.KeepButton()->isChecked());  // the stored quotes stay unless told
-    if (++previews == 1) return int{QDialog::Rejected};
-    QTest::mouseClick(preview.ReplaceButton(), Qt::LeftButton);
-    Press(dialog, QDialogButtonBox::Ok);
-    return dialog.result();
-  };
-  window->Action(command::kQuoteImport)->trigger();
-  EXPECT_EQ(TakeSnapshot(drive.path()), TakeSnapshot(twin.Path("")));
-
-  QMimeData data;
-  data.setUrls({QUrl::fromLocalFile(QString::fromStdString(file))});
-  QWidget* target = Quotes().viewport();
-  const QPoint at = target->rect().center();
-  QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(target, &enter);
-  EXPECT_TRUE(enter.isAccepted());
-  QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(target, &drop);
-  ASSERT_TRUE(WaitUntil([&] { return previews == 2 && State().quotes.RowCount() == 7; }));
-  const CliResult cli = RunCli({"import", twin.Path("p"), "AAA", file, "--replace"});
-  ASSERT_EQ(cli.exitCode, 0) << cli.err;
-  twin.ExpectSameFiles();
-  // The summary the window shows is the one the CLI prints; the grid holds the new quotes.
-  EXPECT_EQ(Texts(), std::vector<std::string>{cli.out.substr(0, cli.out.size() - 1)});
-  EXPECT_EQ(Cell(Quotes(), 0, 0), "01/11/00");
-}
-
-// Ctrl+Z takes a change back and the grids show it; a change made outside (as voltrim-cli
-// would) is found when the Edit menu opens, and its undo refills the quotes grid.
+// Delete asks with No as the default (Enter, or closing the dialog); Ctrl+Z takes a delete
+// back and the grids show it; a change made outside (as voltrim-cli would) is found when the
+// Edit menu opens, and its undo refills the quotes grid.
 TEST_F(SymbolCommandsTest, UndoTakesBackAChangeAndTheGridsShowTheDataAsItWas) {
   const std::string dir = Portfolio("a", PortfolioOf({"AAA", "BBB", "CCC"}));
   Start();
@@ -226,10 +158,18 @@ TEST_F(SymbolCommandsTest, UndoTakesBackAChangeAndTheGridsShowTheDataAsItWas) {
   EXPECT_FALSE(undo.isEnabled());
   const Snapshot before = TakeSnapshot(dir);
   ClickRow(Symbols(), 1);
-  onDialog = [](QDialog& dialog) {
-    Click(dynamic_cast<DeleteSymbolDialog&>(dialog).YesButton());
+  int opened = 0;
+  onDialog = [&](QDialog& dialog) {
+    dialog.show();
+    EXPECT_EQ(LabelOf(dialog, "symbol") + LabelOf(dialog, "question"),
+              "BBBAre you sure you want to delete the Symbol shown above? ");
+    if (++opened == 1) QTest::keyClick(&dialog, Qt::Key_Return);
+    if (opened == 2) dialog.close();
+    if (opened == 3) Click(dynamic_cast<DeleteSymbolDialog&>(dialog).YesButton());
     return dialog.result();
   };
+  for (int i = 0; i < 2; ++i) window->Action(command::kSymbolDelete)->trigger();
+  EXPECT_EQ(TakeSnapshot(dir), before);
   window->Action(command::kSymbolDelete)->trigger();
   ASSERT_EQ(Symbols().model()->rowCount(), 2);
   EXPECT_EQ(State().quotes.loadedSymbol, "AAA");  // the first row current

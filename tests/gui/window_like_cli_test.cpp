@@ -1,6 +1,3 @@
-#include <QCheckBox>
-#include <QRadioButton>
-
 #include <map>
 
 #include "cli/cli_run.h"
@@ -11,72 +8,99 @@
 namespace voltrim::testing {
 namespace {
 
-// How the window makes a write: the symbol row (of p, current: ACME, OTHER, then X256) and
-// quote row (newest first; -1: none) clicked, the command, then the dialogs answered.
+// How the window makes a write: the rows clicked (of p: ACME, OTHER, X256 or BARS; quotes
+// newest first; -1: none), the command; a file dialog takes `chosen`, the next dialog gets
+// `typed` and `clicked` then OK (or `answer`), a later one (the editor after Add) Cancel.
+// The boxes shown are `texts` ("cli": what voltrim-cli said).
 struct Form {
   int symbolRow;
   int quoteRow;
   int commandId;
-  // Typed into the dialog's fields before OK, unless `answer` answers the dialogs instead.
-  std::vector<std::pair<const char*, const char*>> typed = {};
+  Typed typed = {};
+  std::vector<const char*> clicked = {};
   std::function<int(QDialog&, const std::string& drive)> answer = {};
   std::deque<QMessageBox::StandardButton> answers = {};
-  std::size_t boxes = 0;
+  std::vector<std::string> texts = {};
+  const char* chosen = nullptr;
+  const char* title = nullptr;  // what the title names after it, after "Voltrim - " and the drive
 };
 
 int Accept(QDialog&, const std::string&) { return QDialog::Accepted; }
 
-// Add Data is accepted; the editor that follows is cancelled.
-int AddWithoutEditing(QDialog& dialog, const std::string&) {
-  return dialog.windowTitle() == "Add Data" ? QDialog::Accepted : QDialog::Rejected;
-}
-
-int ExportCommaNewestFirst(QDialog& dialog, const std::string& drive) {
+// CSV greys the delimiter and the title, and keeps the order and the columns.
+int ExportCsvWithoutOpenInterest(QDialog& dialog, const std::string& drive) {
   auto& exportDialog = dynamic_cast<ExportDialog&>(dialog);
   dialog.show();
-  exportDialog.FileEdit()->setText(QString::fromStdString(drive + "/out.txt"));
-  Click(exportDialog.DelimiterButton(1));
+  Click(exportDialog.FormatButton(1));
+  EXPECT_FALSE(exportDialog.DelimiterButton(1)->isEnabled());
+  EXPECT_FALSE(exportDialog.TitleBox()->isEnabled());
+  EXPECT_TRUE(exportDialog.OrderButton(1)->isEnabled());
+  EXPECT_TRUE(exportDialog.OmitBox(ExportColumn::Open)->isEnabled());
+  exportDialog.FileEdit()->setText(QString::fromStdString(drive + "/out.csv"));
   Click(exportDialog.OrderButton(1));
-  Click(exportDialog.TitleBox());
-  Click(exportDialog.OmitBox(ExportColumn::Open));
   Click(exportDialog.OmitBox(ExportColumn::OpenInterest));
   QTest::keyClick(exportDialog.FileEdit(), Qt::Key_Return);
   return dialog.result();
 }
 
-const std::vector<std::pair<const char*, const char*>> kSetFields = {
+const Typed kSetFields = {
     {"open", "11"}, {"high", "12"}, {"low", "10"}, {"close", "11.5"}, {"volume", "5000"}};
+std::vector<std::string> Deleting(const std::string& when) {
+  return {"You are about to delete the data for date\n" + when + "\nAre you sure?"};
+}
+const Form kImport = {0, -1, command::kQuoteImport, {}, {"replace"}, {}, {}, {"cli"}, "input.csv"};
+constexpr auto kYes = QMessageBox::Yes;
+constexpr int kMidDay = 6;  // BARS' 11/14/13 09:05:00
 
 // The window's form of each row of WriteCommands() that has one, by the row's name.
+// clang-format off
 const std::map<std::string, Form> kForms = {
+    {"set one bar and its time", {2, kMidDay, command::kQuoteEdit, {{"time", "090630"},
+     {"open", "11"}, {"high", "12"}, {"low", "10"}, {"close", "11.5"}, {"volume", "500"}}}},
+    {"insert one bar", {2, kMidDay, command::kQuoteAdd}},  // offered halfway: 09:02:30
+    {"delete one bar", {2, kMidDay - 1, command::kQuoteDelete, {}, {}, {}, {kYes},
+                        Deleting("11/14/13 09:10:00")}},
     {"set", {0, 2, command::kQuoteEdit, kSetFields}},
-    {"scale", {0, 4, command::kQuoteAdjust, {{"to", "010500"}, {"price", "2"}, {"volume", "3"}}}},
-    {"delete first quote", {0, 4, command::kQuoteDelete, {}, {}, {QMessageBox::Yes}, 1}},
-    {"insert", {0, 2, command::kQuoteAdd, {}, AddWithoutEditing}},
+    // The volume factor's field takes no minus.
+    {"scale", {0, 4, command::kQuoteAdjust, {{"to", "010500"}, {"price", "2"}, {"volume", "-3"}}}},
+    {"delete first quote", {0, 4, command::kQuoteDelete, {}, {}, {}, {kYes}, Deleting("01/03/00")}},
+    {"insert", {0, 2, command::kQuoteAdd}},
     {"rename", {1, -1, command::kSymbolEdit, {{"symbol", "OTHER"}, {"name", "NEW NAME"}}}},
-    {"delete symbol", {1, -1, command::kSymbolDelete, {}, Accept}},
+    {"delete symbol", {1, -1, command::kSymbolDelete, {}, {}, Accept}},
     {"copy symbol", {0, -1, command::kSymbolCopy}},  // the first destination offered is q
     {"move symbol", {0, -1, command::kSymbolMove}},
+    {"import", kImport},
+    {"import between", kImport},
+    {"new symbol", {0, -1, command::kSymbolNew, {{"symbol", "NEW"}, {"name", "NEW SERIES"}}, {},
+                    {}, {}, {}, nullptr, "p - NEW"}},
+    // The chooser takes a folder made with its New Folder button.
+    {"new portfolio", {0, -1, command::kPortfolioNew, {}, {}, {}, {}, {}, "r/s",
+                       "r/s - (no symbols)"}},
     {"set MWD quote", {2, 0, command::kQuoteEdit, kSetFields}},
-    {"delete last MWD quote", {2, 0, command::kQuoteDelete, {}, {}, {QMessageBox::Yes}, 1}},
-    {"rename in XMASTER",
-     {2, -1, command::kSymbolEdit, {{"symbol", "X256"}, {"name", "NEW NAME"}}}},
-    {"delete XMASTER symbol", {2, -1, command::kSymbolDelete, {}, Accept}},
+    {"delete last MWD quote", {2, 0, command::kQuoteDelete, {}, {}, {}, {kYes},
+                               Deleting("01/05/00")}},
+    {"rename in XMASTER", {2, -1, command::kSymbolEdit, {{"symbol", "X256"}, {"name", "NEW NAME"}}}},
+    {"delete XMASTER symbol", {2, -1, command::kSymbolDelete, {}, {}, Accept}},
     {"move MWD to DAT", {2, -1, command::kSymbolMove}},
     {"move DAT to XMASTER", {0, -1, command::kSymbolMove}},
+    {"update", {0, -1, command::kPortfolioUpdate, {}, {"create", "replace"}, {}, {},
+                {"3 series: 2 updated, 0 unchanged, 1 created; 3 quotes added."}, "input.csv"}},
     {"copy MWD to XMASTER", {2, -1, command::kSymbolCopy}},
 };
 
-// Requests of the window that no row holds, on the plain fixture: a split, and an export.
+// Requests of the window that no row holds, on the plain fixture.
 const std::vector<std::tuple<const char*, std::vector<std::string>, Form>> kOtherRequests = {
-    {"split",
-     {"split", "@p", "ACME", "01/06/00", "3", "2"},
+    {"split", {"split", "@p", "ACME", "01/06/00", "3", "2"},
      {0, 1, command::kQuoteSplit, {{"newShares", "3"}, {"oldShares", "2"}}}},
-    {"export",
-     {"export", "@p", "ACME", "-o", "@out.txt", "--delimiter", "comma", "--omit", "open,oi",
-      "--newest-first", "--title"},
-     {0, 0, command::kQuoteExport, {}, ExportCommaNewestFirst}},
+    {"export csv", {"export", "@p", "ACME", "-o", "@out.csv", "--format", "csv", "--omit", "oi",
+                    "--newest-first"},
+     {0, 0, command::kQuoteExport, {}, {}, ExportCsvWithoutOpenInterest}},
+    {"new intraday symbol", {"new-symbol", "@p", "NEWCO", "--name", "New Co", "--columns", "6",
+                             "--intraday"},
+     {0, -1, command::kSymbolNew, {{"symbol", "NEWCO"}, {"name", "New Co"}},
+      {"columns6", "intraday"}}},
 };
+// clang-format on
 
 // What a write leaves, without the undo journal (which names the change in the words of its
 // maker) and the CLI's input.
@@ -97,7 +121,7 @@ CliResult RunCliIn(const fs::path& root, std::vector<std::string> words) {
 class WindowLikeCli : public GuiTest {
  protected:
   // The form made through the window on the drive leaves what the CLI's words leave.
-  void ExpectWindowLikeCli(const Form& form, const fs::path& cli) {
+  void ExpectWindowLikeCli(const Form& form, const fs::path& cli, const std::string& cliSaid) {
     Start();
     const std::pair<GridView*, int> clicks[] = {{&Symbols(), form.symbolRow},
                                                 {&Quotes(), form.quoteRow}};
@@ -108,15 +132,29 @@ class WindowLikeCli : public GuiTest {
     }
     boxes.clear();
     answers = form.answers;
+    int answered = 0;
     onDialog = [&](QDialog& dialog) {
+      if (auto* files = qobject_cast<QFileDialog*>(&dialog)) {
+        const fs::path chosen = drive.path() / form.chosen;
+        if (files->fileMode() == QFileDialog::Directory) fs::create_directories(chosen);
+        files->selectFile(QString::fromStdString(chosen.string()));
+        return int{QDialog::Accepted};
+      }
       if (form.answer) return form.answer(dialog, drive.str());
+      if (answered++ > 0) return int{QDialog::Rejected};
       dialog.show();
       for (const auto& [field, keys] : form.typed) TypeInto(FieldOf(dialog, field), keys);
+      for (const char* button : form.clicked) Click(ChildOf<QAbstractButton>(dialog, button));
       Press(dialog, QDialogButtonBox::Ok);
       return dialog.result();
     };
     window->Action(form.commandId)->trigger();
-    EXPECT_EQ(boxes.size(), form.boxes);
+    std::vector<std::string> texts = form.texts;
+    if (texts == std::vector<std::string>{"cli"}) texts = {cliSaid.substr(0, cliSaid.size() - 1)};
+    EXPECT_EQ(Texts(), texts);
+    if (form.title) {
+      EXPECT_EQ(Title(), "Voltrim - " + drive.str() + "/" + form.title);
+    }
     EXPECT_EQ(Lasting(drive.path()), Lasting(cli));
   }
 };
@@ -136,22 +174,21 @@ TEST_P(EveryWrite, LeavesTheSameFilesThroughCoreCliAndWindow) {
   EXPECT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(Lasting(cli.path()), Lasting(core.path()));
   EXPECT_NE(Lasting(cli.path()), before) << "nothing changed";
-  if (row.noWindowForm) return;
   const auto form = kForms.find(row.name);
-  ASSERT_NE(form, kForms.end()) << "no window form and not marked as having none";
-  ExpectWindowLikeCli(form->second, cli.path());
+  if (form == kForms.end()) {
+    EXPECT_TRUE(row.noWindowForm) << "no window form and not marked as having none";
+    return;
+  }
+  ExpectWindowLikeCli(form->second, cli.path(), result.out);
 }
 
+// "delete one bar" -> DeleteOneBar
 std::string TestName(const std::string& name) {
   std::string text;
-  bool upper = true;
-  for (const char c : name) {
-    if (!std::isalnum(static_cast<unsigned char>(c))) {
-      upper = true;
-    } else {
-      text += upper ? static_cast<char>(std::toupper(static_cast<unsigned char>(c))) : c;
-      upper = false;
-    }
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const auto c = static_cast<unsigned char>(name[i]);
+    const bool first = i == 0 || !std::isalnum(static_cast<unsigned char>(name[i - 1]));
+    if (std::isalnum(c)) text += static_cast<char>(first ? std::toupper(c) : c);
   }
   return text;
 }
@@ -164,13 +201,13 @@ TEST_F(WindowLikeCli, RequestsNoRowHolds) {
     SCOPED_TRACE(name);
     TempDir cli;
     window.reset();
-    fs::remove_all(drive.path() / "p");
-    fs::remove_all(drive.path() / "q");
+    for (const auto& entry : fs::directory_iterator(drive.path())) fs::remove_all(entry.path());
+    settings.OpenRoot((config.path() / name).string());  // no export choices stored
     for (const fs::path& root : {drive.path(), cli.path()}) MakeFixture(root, {});
     const CliResult result = RunCliIn(cli.path(), words);
     EXPECT_EQ(result.exitCode, 0) << result.err;
     const Snapshot before = Lasting(drive.path());
-    ExpectWindowLikeCli(form, cli.path());
+    ExpectWindowLikeCli(form, cli.path(), result.out);
     EXPECT_NE(Lasting(drive.path()), before) << "nothing changed";
   }
 }
