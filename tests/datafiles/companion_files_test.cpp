@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "datafiles/write/symbol_files.h"
+#include "datafiles/write/xmaster_write.h"
 #include "fixtures.h"
 
 namespace voltrim::testing {
@@ -46,26 +47,6 @@ TEST(Emaster, DamagedFilesAreRefusedAndLeftAlone) {
   EXPECT_EQ(EmasterStateIn(temp.str()), EmasterState::kOutOfStep);
   EXPECT_EQ(DeleteSymbol(temp.str(), "ACME"), kOk);
   EXPECT_EQ(ReadFileBytes(temp.path() / "EMASTER"), overCount);
-}
-
-// A crash between the two replacements leaves EMASTER ahead; the same write run again
-// puts MASTER in step with it.
-TEST(Emaster, RunningAWriteAgainCompletesOneThatStoppedBetweenTheTwoFiles) {
-  TempDir temp;
-  const fs::path p = temp.path() / "p", q = temp.path() / "q";
-  Write(p, Portfolio({Symbol(1, "ACME"), Symbol(2, "BETA")}));
-  Write(q, Portfolio({Symbol(1, "D1")}));
-  const Bytes masterBefore = ReadFileBytes(p / "MASTER");
-  ASSERT_EQ(DeleteSymbol(p.string(), "BETA"), kOk);
-  WriteFileBytes(p / "EMASTER", BuildEmasterBytes(ReadFileBytes(p / "MASTER")));
-  WriteFileBytes(p / "MASTER", masterBefore);
-  WriteFileBytes(p / "F2.DAT", ReadFileBytes(p / "F1.DAT"));
-  const Bytes ahead = ReadFileBytes(p / "EMASTER");
-  EXPECT_EQ(DeleteSymbol(p.string(), "BETA"), kOk);
-  EmasterImage image;
-  ASSERT_EQ(ReadEmasterImage((p / "EMASTER").string(), image), kOk);
-  EXPECT_TRUE(EmasterMirrors(image, ReadFileBytes(p / "MASTER")));
-  EXPECT_EQ(ReadFileBytes(p / "EMASTER"), ahead);
 }
 
 std::vector<DayNumber> DatesOf(const std::string& dir, const std::string& symbol) {
@@ -131,6 +112,101 @@ TEST(XmasterWrite, ABrokenXmasterListsNothing) {
   Write(temp.path() / "q", Portfolio({Symbol(1, "D1")}));
   WriteText(temp.path() / "q" / "XMASTER", "broken file\n");
   EXPECT_EQ(MoveOrCopySymbol(temp.str() + "/p", "X256", temp.str() + "/q", false), kSymbolAdded);
+}
+
+// XMASTER is decoded here from its bytes, not through the code under test, as the real
+// folders lay it out: a 150-byte header (record count at 10 and again at 14, the next file
+// number at 18, 16 bits each) and 150-byte records: symbol at 1 (15 bytes), name at 16 (46),
+// file number at 65 (16 bits), first date at 108 and last date at 116 (32-bit YYYYMMDD).
+Bytes RecordOf(const Bytes& b, int record) {
+  return Bytes(b.begin() + static_cast<std::ptrdiff_t>(X(record, 0)),
+               b.begin() + static_cast<std::ptrdiff_t>(X(record + 1, 0)));
+}
+
+TEST(XmasterDates, QuoteDeletesAtEitherEndMoveTheRealFolderDates) {
+  TempDir temp;
+  if (CopyRealFolder("equis-small", temp.path()).empty()) GTEST_SKIP() << "no data";
+  struct Case {
+    const char* symbol;
+    DayNumber day;
+    std::size_t offset;  // the date field that must change (0: none)
+    std::uint32_t newDate;
+  } cases[] = {
+      // .N225 is F2853.MWD with quotes of 01/04/82 and 01/05/82.
+      {".N225", Day(1982, 1, 4), 108, 19820105},
+      {".N225", Day(1982, 1, 5), 116, 19820104},
+      // AZM.L (F256.MWD) holds one quote: both dates name it, as MASTER's do.
+      {"AZM.L", Day(1996, 12, 31), 116, 19961231},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.symbol) + " " + std::to_string(c.newDate));
+    const fs::path into = temp.path() / std::to_string(n++);
+    fs::create_directories(into);
+    const fs::path dir = CopyRealFolder("equis-small", into);
+    const Snapshot before = TakeSnapshot(dir);
+    const std::string mwd = c.symbol[0] == '.' ? "F2853.MWD" : "F256.MWD";
+    ASSERT_EQ(RewriteSeries(Edit(edit_kind::kDelete, c.day, c.day), dir.string(), c.symbol), kOk);
+    const Bytes old = before.at("XMASTER");
+    Bytes expected = PutNumber(old, X(c.symbol[0] == '.' ? 1 : 0, c.offset), c.newDate, 4);
+    if (c.symbol[0] != '.') expected = PutNumber(expected, X(0, 108), 19961231, 4);
+    EXPECT_EQ(ReadFileBytes(dir / "XMASTER"), expected);
+    EXPECT_EQ(ReadFileBytes(dir / "XMASTER.BAK"), old);
+    // The MWD lost one 28-byte record (the rewrite's bytes are the DAT tests').
+    EXPECT_EQ(ReadFileBytes(dir / mwd).size(), before.at(mwd).size() - 28);
+  }
+}
+
+TEST(XmasterSymbols, RenameWritesBothFieldsWhole) {
+  TempDir temp;
+  const fs::path dir = CopyRealFolder("equis-small", temp.path());
+  if (dir.empty()) GTEST_SKIP() << "no data";
+  const Bytes old = ReadFileBytes(dir / "XMASTER");
+  // As long as the fields hold before their NUL (one more is refused, see the write
+  // commands' refusals).
+  const std::string symbol(14, 'S'), name(45, 'N');
+  ASSERT_EQ(RenameXmasterRecord(dir.string(), 1, symbol, name), kOk);
+  const Bytes now = ReadFileBytes(dir / "XMASTER");
+  ASSERT_EQ(now.size(), old.size());
+  EXPECT_EQ(now, Put(Put(old, X(1, 1), symbol + '\0'), X(1, 16), name + '\0'));
+  EXPECT_EQ(ReadFileBytes(dir / "XMASTER.BAK"), old);
+  EXPECT_EQ(ReadQuotes(dir.string(), symbol).size(), 2u);
+}
+
+// The record after the one deleted moves up, and the data file goes with its DOP file and
+// backup.
+TEST(XmasterSymbols, DeleteRemovesTheRecordAndItsFilesAndKeepsTheHeaderRight) {
+  TempDir temp;
+  const fs::path dir = CopyRealFolder("equis-small", temp.path());
+  if (dir.empty()) GTEST_SKIP() << "no data";
+  const Bytes old = ReadFileBytes(dir / "XMASTER");
+  WriteFileBytes(dir / "F256.DOP", {1});
+  WriteFileBytes(dir / "F256.BAK", {2});
+  ASSERT_EQ(DeleteXmasterSymbol(dir.string(), "AZM.L"), kOk);
+  Bytes expected = PutNumber(PutNumber(RecordOf(old, -1), 10, 1, 2), 14, 1, 2);
+  const Bytes last = RecordOf(old, 1);
+  expected.insert(expected.end(), last.begin(), last.end());
+  EXPECT_EQ(ReadFileBytes(dir / "XMASTER"), expected);  // the next number is never handed back
+  for (const char* gone : {"F256.MWD", "F256.DOP", "F256.BAK"})
+    EXPECT_FALSE(fs::exists(dir / gone)) << gone;
+  EXPECT_TRUE(fs::exists(dir / "F2853.MWD"));
+}
+
+// The listing read once resolves names as ResolveInDirectory does.
+TEST(FolderNamesTest, ResolvesAsTheLookupOfEachName) {
+  TempDir temp;
+  for (const char* name : {"F1.DAT", "f1.dat", "f2.dop", "Master"})
+    WriteText(temp.path() / name, "x");
+  const FolderNames names(temp.str());
+  for (const char* name : {"F1.DAT", "f1.dat", "F1.dat", "F2.DOP", "f2.dop", "MASTER", "F3.DOP"}) {
+    SCOPED_TRACE(name);
+    const std::string resolved = names.Resolve(name);
+    EXPECT_EQ(resolved, ResolveInDirectory(temp.str(), name));
+    EXPECT_EQ(fs::path(resolved).parent_path(), temp.path());
+  }
+  EXPECT_EQ(fs::path(names.Resolve("F2.DOP")).filename(), "f2.dop");
+  EXPECT_EQ(fs::path(names.Resolve("F3.DOP")).filename(), "F3.DOP");
+  EXPECT_EQ(fs::path(names.Resolve("f1.dat")).filename(), "f1.dat");
 }
 
 }  // namespace

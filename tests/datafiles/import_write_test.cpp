@@ -41,7 +41,6 @@ class ImportWriteTest : public ::testing::Test {
       quotes.emplace_back(buffer.DateAt(i), buffer.ValueAt(Field::Close, i));
     return quotes;
   }
-  Bytes Read(const std::string& name) const { return ReadFileBytes(temp_.path() / "p" / name); }
 
   TempDir temp_;
   std::string dir_;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "datafiles/format/intraday.h"
+#include "datafiles/write/new_files.h"
 #include "datafiles/write/repair_master.h"
 #include "datafiles/write/symbol_files.h"
 #include "fixtures.h"
@@ -80,6 +82,170 @@ TEST(RepairMaster, FillsEmptySymbolsFromNamesAndCopiesEverythingElse) {
   EXPECT_FALSE(std::filesystem::exists(dir + "/MASTER.bak"));
   ASSERT_EQ(MasterNeedsRepair(master, needs), kOk);
   EXPECT_FALSE(needs);
+}
+
+// Beside a new folder, an empty one and one holding only the EMASTER an interrupted creation
+// left become portfolios (the refusals are the write commands' table).
+TEST(NewFiles, AnEmptyFolderOrAnInterruptedCreationBecomesAPortfolio) {
+  TempDir temp;
+  for (const bool interrupted : {false, true}) {
+    const fs::path dir = temp.path() / (interrupted ? "interrupted" : "empty");
+    fs::create_directory(dir);
+    if (interrupted) WriteFileBytes(dir / "EMASTER", Bytes(192, 0));
+    ASSERT_EQ(CreatePortfolio(dir.string()), kOk) << dir;
+    EXPECT_EQ(ReadFileBytes(dir / "MASTER"), Bytes(53, 0));
+    EXPECT_EQ(ReadFileBytes(dir / "EMASTER"), Bytes(192, 0));
+  }
+}
+
+// The columns of each kind of new series (the write commands' row makes seven daily ones).
+TEST(NewFiles, ANewSeriesHasItsColumnsAndNoQuote) {
+  const struct {
+    int columns;
+    bool intraday;
+    const char* dop;
+  } cases[] = {
+      {5, false, "\"DATE\",0,0\r\n\"HIGH\",2,2\r\n\"LOW\",2,2\r\n\"CLOSE\",2,2\r\n\"VOL\",0,0\r\n"},
+      {6, false,
+       "\"DATE\",0,0\r\n\"OPEN\",2,2\r\n\"HIGH\",2,2\r\n\"LOW\",2,2\r\n\"CLOSE\",2,2\r\n"
+       "\"VOL\",0,0\r\n"},
+      {7, true,
+       "\"DATE\",0,0\r\n\"TIME\",0,0\r\n\"OPEN\",2,2\r\n\"HIGH\",2,2\r\n\"LOW\",2,2\r\n"
+       "\"CLOSE\",2,2\r\n\"VOL\",0,0\r\n\"OI\",0,0\r\n"},
+  };
+  TempDir temp;
+  const std::string dir = temp.str();
+  ASSERT_EQ(CreatePortfolio(dir), kOk);
+  int n = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.columns);
+    int number = 0;
+    ASSERT_EQ(
+        CreateSeries(dir, NewSeries{"S" + std::to_string(++n), "", c.columns, c.intraday}, &number),
+        kSymbolAdded);
+    EXPECT_EQ(number, n);
+    EXPECT_EQ(ReadText(temp.path() / ("F" + std::to_string(n) + ".DOP")), c.dop);
+    const std::size_t fields = static_cast<std::size_t>(c.columns + (c.intraday ? 1 : 0));
+    Bytes header(4 * fields, 0);
+    header[2] = 1;
+    EXPECT_EQ(ReadFileBytes(temp.path() / ("F" + std::to_string(n) + ".DAT")), header);
+    const Bytes record = MasterRecordBytes(ReadFileBytes(temp.path() / "MASTER"), n - 1);
+    EXPECT_EQ((std::array<std::size_t, 3>{record[3], record[4], record[33]}),
+              (std::array<std::size_t, 3>{4 * fields, fields,
+                                          c.intraday ? std::size_t{'I'} : std::size_t{'D'}}));
+  }
+  EmasterImage emaster;
+  ASSERT_EQ(ReadEmasterImage(dir + "/EMASTER", emaster), kOk);
+  EXPECT_EQ(DecodeEmasterRecord(emaster.Record(2)).periodicity, 'I');
+  EXPECT_EQ(DecodeEmasterRecord(emaster.Record(2)).fieldCount, 8);
+}
+
+// The lowest number no record uses, passing over a data file that holds quotes.
+TEST(NewFiles, TheNewSeriesTakesTheLowestFreeNumber) {
+  const auto numbers = [](std::vector<int> used) {
+    PortfolioSpec plan;
+    for (const int n : used) plan.entries.push_back(Symbol(n, "S" + std::to_string(n)));
+    return plan;
+  };
+  const struct {
+    const char* what;
+    std::vector<int> used;
+    std::function<void(const fs::path&)> extra;
+    int expected;
+  } cases[] = {
+      {"a gap", {4, 1, 2}, nullptr, 3},
+      {"no gap", {1, 2, 3, 4, 5}, nullptr, 6},
+      {"an unnamed data file with quotes",
+       {1, 2, 4},
+       [](const fs::path& d) { WriteFileBytes(d / "f3.dat", BuildDatBytes(AcmeSeries())); },
+       5},
+      {"an unnamed data file without quotes, as a crash leaves it",
+       {1, 2, 4},
+       [](const fs::path& d) {
+         WriteFileBytes(d / "F3.DAT", Bytes{0, 0, 1, 0});
+       },
+       3},
+  };
+  TempDir temp;
+  int i = 0;
+  for (const auto& c : cases) {
+    const std::string dir = Write(temp.path() / std::to_string(i++), numbers(c.used));
+    if (c.extra) c.extra(dir);
+    int number = 0;
+    EXPECT_EQ(CreateSeries(dir, NewSeries{"NEW", "", 6, false}, &number), kSymbolAdded);
+    EXPECT_EQ(number, c.expected) << c.what;
+  }
+  // The data file with quotes is still there.
+  EXPECT_EQ(ReadFileBytes(temp.path() / "2" / "f3.dat"), BuildDatBytes(AcmeSeries()));
+}
+
+DayNumber Nov(int day) { return Day(2013, 11, day); }
+
+SeriesEdit AtTime(std::int16_t kind, DayNumber day, PackedTime time) {
+  SeriesEdit edit = Edit(kind, day, day);
+  edit.atTime = true;
+  edit.time = time;
+  return edit;
+}
+
+// A bar's time moved alone, and a request by date alone, which works on the whole day (the
+// write commands' rows set, add and delete one bar by its time). Each row: the request, the
+// bars the file must then hold (byte for byte as a fresh portfolio of them), and how many
+// quotes the rewrite reports.
+TEST(IntradayRewrite, ATimeMovesAloneAndADayByDateIsWrittenWhole) {
+  struct Case {
+    const char* name;
+    SeriesEdit edit;
+    std::function<void(std::vector<Bar>&)> expect;
+    int changed;
+  };
+  SeriesEdit moved = AtTime(edit_kind::kSet, Nov(14), PackTime(9, 5, 0));
+  moved.setTime = true;
+  moved.newTime = PackTime(9, 7, 30);
+  moved.fieldsToSet = 0;
+  SeriesEdit day = Edit(edit_kind::kSet, Nov(14), Nov(14));
+  const RawRecord r = BarRecord({0, 0, 99});
+  day.values = {r[2], r[3], r[4], r[5], r[6], 0};
+  day.fieldsToSet = 0x1F;
+  const Case cases[] = {
+      {"move the 09:05 bar to 09:07:30", moved, [](auto& bars) { bars[5].time = 90730; }, 1},
+      {"set by date alone: every bar of the day", day,
+       [](auto& bars) {
+         for (int i = 4; i < 8; ++i) bars[static_cast<std::size_t>(i)].close = 99;
+       },
+       4},
+      {"delete by date alone: the day's first bar", Edit(edit_kind::kDelete, Nov(14), Nov(14)),
+       [](auto& bars) { bars.erase(bars.begin() + 4); }, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir, scratch;
+    Write(dir.path(), BarPortfolio());
+    std::vector<Bar> bars = ThreeDaysOfBars();
+    c.expect(bars);
+    int changed = -1;
+    ASSERT_EQ(RewriteSeries(c.edit, dir.str(), "BARS", &changed), kOk);
+    EXPECT_EQ(changed, c.changed);
+    EXPECT_EQ(ReadFileBytes(dir.path() / "F1.DAT"), BarDatBytes(scratch.path(), bars));
+  }
+}
+
+TEST(IntradayProfile, CountsBarsPerDayAndTheMostCommonStep) {
+  IntradayProfile profile;
+  EXPECT_EQ(profile.TimeFrameSeconds(), 0);
+  const std::pair<int, int> bars[] = {{1, 900},  {1, 1050}, {2, 900}, {2, 1050},
+                                      {2, 1200}, {2, 1500}, {3, 900}};
+  for (const auto& [day, half] : bars)
+    profile.Add({static_cast<DayNumber>(day), static_cast<PackedTime>(half)});
+  EXPECT_EQ(profile.FirstDayBars(), 2);
+  EXPECT_EQ(profile.LastDayBars(), 1);
+  EXPECT_EQ(profile.MostDayBars(), 4);
+  EXPECT_EQ(profile.TimeFrameSeconds(), 300);  // steps of 150 packed two-second units
+  EXPECT_EQ(TimeFrameText(300), "5 minutes");
+  EXPECT_EQ(TimeFrameText(60), "1 minute");
+  EXPECT_EQ(TimeFrameText(7200), "2 hours");
+  EXPECT_EQ(TimeFrameText(90), "90 seconds");
+  EXPECT_EQ(TimeFrameText(0), "none");
 }
 
 }  // namespace

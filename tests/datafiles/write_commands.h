@@ -454,7 +454,10 @@ inline std::vector<WriteCommand> WriteCommands() {
        .mustKeep = withX256,
        .leaves = dat(
            "F256.MWD", MwdSeries(256), [=](auto& q) { q[2] = {jan(5), 11, 12, 10, 11.5f, 5000}; },
-           [](const WriteResult& r) { EXPECT_EQ(r.now("p/XMASTER"), r.was("p/XMASTER")); })},
+           [](const WriteResult& r) {
+             EXPECT_EQ(r.now("p/XMASTER"), r.was("p/XMASTER"));  // its ends stay
+             EXPECT_FALSE(r.has("p/XMASTER.BAK"));
+           })},
       {.name = "delete last MWD quote",
        .run = rewrite("X256", Edit(kDelete, wed, wed)),
        .cli = {"delete-quote", "@p", "X256", "01/05/00"},

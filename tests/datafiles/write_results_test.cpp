@@ -127,12 +127,14 @@ std::vector<Refusal> Refusals() {
   const auto create = [=](NewSeries series, const char* folder = nullptr) {
     return [=](auto p, auto) { return CreateSeries(folder ? in(p, folder) : p, series); };
   };
-  const auto newPortfolio = [=](std::function<void(const fs::path&)> make) -> Refusal {
-    return {"", [=](auto p, auto) { return CreatePortfolio(in(p, "r")); }, 0,
-            [=](auto& root) {
-              fs::create_directory(root / "r");
-              make(root / "r");
-            }};
+  // A new portfolio in root/r, made as `make` says first.
+  const auto newPortfolio = [=](int status, std::function<void(const fs::path&)> make) {
+    return Refusal{"new portfolio", [=](auto p, auto) { return CreatePortfolio(in(p, "r")); },
+                   status,
+                   [=](auto& root) {
+                     fs::create_directory(root / "r");
+                     make(root / "r");
+                   }};
   };
   const auto import = [](std::vector<ImportQuote> quotes, std::vector<int> duplicateLines = {}) {
     return [=](auto p, auto) {
@@ -182,6 +184,14 @@ std::vector<Refusal> Refusals() {
                             DatWith(AcmeSpec(false), [](auto& q) { q[2][5] = 1e19f; }));
            }},
           {"no such symbol", rewrite("NOSUCH", Edit(kSet, 1, 2)), kFileNotFound},
+          // The largest series a DAT header can count.
+          {"insert past the count",
+           rewrite("ACME", Edit(kInsert, Day(1970, 1, 6), Day(1970, 1, 6))), kBadRequest,
+           [](auto& root) {
+             WriteFileBytes(
+                 root / "p" / "F1.DAT",
+                 BuildDatBytes(MakeDailySeries(1, "ACME", "", Quotes(32766, Day(1970, 1, 5)))));
+           }},
           {"no bar at 09:06", rewrite("BARS", AtTime(kSet, nov(14), PackTime(9, 6, 0))),
            kQuoteNotFound},
           {"delete where no bar is", rewrite("BARS", AtTime(kDelete, nov(16), PackTime(9, 0, 0))),
@@ -264,26 +274,18 @@ std::vector<Refusal> Refusals() {
           {"import into a data file a record longer than counted", import({Q(jan10, 1, 1)}),
            kDamagedFile, datOfAcme([](Bytes& dat) { dat.resize(dat.size() + 24, 0); })},
       };
-  const std::pair<const char*, std::pair<Status, std::function<void(const fs::path&)>>> folders[] =
-      {{"a MASTER in lower case",
-        {kPortfolioThere, [](auto& r) { WriteFileBytes(r / "master", Bytes(53, 0)); }}},
-       {"an EMASTER that lists a series",
-        {kFolderNotEmpty,
-         [](auto& r) {
-           WriteFileBytes(r / "EMASTER",
-                          BuildEmasterBytes(BuildMasterBytes(Portfolio({Symbol(1, "A")}))));
-         }}},
-       {"a file of another kind",
-        {kFolderNotEmpty, [](auto& r) { WriteText(r / "notes.txt", "mine"); }}},
-       {"a file, not a folder", {kNotAFolder, [](auto& r) {
-                                   fs::remove(r);
-                                   WriteText(r, "x");
-                                 }}}};
-  for (const auto& [what, outcome] : folders) {
-    refusals.push_back(newPortfolio(outcome.second));
-    refusals.back().what = std::string("new portfolio on ") + what;
-    refusals.back().status = outcome.first;
-  }
+  refusals.push_back(newPortfolio(kPortfolioThere, [](auto& r) {
+    WriteFileBytes(r / "master", Bytes(53, 0));  // in lower case
+  }));
+  refusals.push_back(newPortfolio(kFolderNotEmpty, [](auto& r) {
+    WriteFileBytes(r / "EMASTER", BuildEmasterBytes(BuildMasterBytes(Portfolio({Symbol(1, "A")}))));
+  }));
+  refusals.push_back(
+      newPortfolio(kFolderNotEmpty, [](auto& r) { WriteText(r / "notes.txt", "x"); }));
+  refusals.push_back(newPortfolio(kNotAFolder, [](auto& r) {
+    fs::remove(r);
+    WriteText(r, "x");
+  }));
   // Every write that would change XMASTER refuses a damaged one (the rows show each going
   // through on a sound one); a series moved in goes to XMASTER past a full MASTER.
   const std::vector<std::pair<const char*, std::function<void(Bytes&)>>> damages = {
@@ -318,8 +320,9 @@ std::vector<Refusal> Refusals() {
 }
 
 TEST(WriteCommandsTest, EveryRefusalLeavesEveryFileAsItWas) {
-  for (const Refusal& refusal : Refusals()) {
-    SCOPED_TRACE(refusal.what);
+  const std::vector<Refusal> refusals = Refusals();
+  for (const Refusal& refusal : refusals) {
+    SCOPED_TRACE(refusal.what + " #" + std::to_string(&refusal - &refusals[0]));
     TempDir temp;
     MakeFixture(temp.path(), {.name = "refusal", .run = {}, .xmaster = true, .bars = true});
     if (refusal.change) refusal.change(temp.path());
