@@ -1,31 +1,16 @@
 #include <gtest/gtest.h>
 
-#include "datafiles/format/series_facts.h"
-#include "datafiles/write/repair_master.h"
 #include "datafiles/write/symbol_files.h"
-
-#include "write_commands.h"
+#include "datafiles/write/xmaster_write.h"
+#include "fixtures.h"
 
 namespace voltrim::testing {
 namespace {
 
-EmasterImage ReadEmaster(const fs::path& dir) {
+EmasterEntry Entry(const fs::path& dir, int index) {
   EmasterImage image;
   EXPECT_EQ(ReadEmasterImage((dir / "EMASTER").string(), image), kOk);
-  return image;
-}
-
-bool InStep(const fs::path& dir) {
-  return EmasterMirrors(ReadEmaster(dir), ReadFileBytes(dir / "MASTER"));
-}
-
-Bytes Record(const Bytes& emaster, int index) {
-  const auto at = emaster.begin() + static_cast<std::ptrdiff_t>(EmasterImage::Offset(index));
-  return Bytes(at, at + kEmasterRecordSize);
-}
-
-EmasterEntry Entry(const fs::path& dir, int index) {
-  return DecodeEmasterRecord(Record(ReadFileBytes(dir / "EMASTER"), index).data());
+  return DecodeEmasterRecord(image.Record(index));
 }
 
 TEST(Emaster, RealFilesDecideTheLayout) {
@@ -62,89 +47,6 @@ TEST(Emaster, DamagedFilesAreRefusedAndLeftAlone) {
   EXPECT_EQ(EmasterStateIn(temp.str()), EmasterState::kOutOfStep);
   EXPECT_EQ(DeleteSymbol(temp.str(), "ACME"), kOk);
   EXPECT_EQ(ReadFileBytes(temp.path() / "EMASTER"), overCount);
-}
-
-// EMASTER's 14-character symbols, each against MASTER's first 14 characters, from the bytes:
-// EMASTER's 192-byte records hold the file number at 2 and the symbol at 11 (14 bytes).
-void ExpectEmasterMirrorsFully(const fs::path& dir) {
-  EXPECT_TRUE(InStep(dir)) << dir;
-  const Bytes master = ReadFileBytes(dir / "MASTER");
-  const Bytes emaster = ReadFileBytes(dir / "EMASTER");
-  const int records = master[0] | (master[1] << 8);
-  ASSERT_EQ(emaster.size(), 192 * static_cast<std::size_t>(records + 1)) << dir;
-  for (int i = 0; i < records; ++i) {
-    const Bytes m = MasterRecordBytes(master, i);
-    const std::size_t e = 192 * static_cast<std::size_t>(i + 1);
-    EXPECT_EQ(emaster[e + 2], m[0]) << "record " << i;
-    std::string symbol(m.begin() + 36, m.begin() + 52);
-    symbol = symbol.substr(0, symbol.find(' ')).substr(0, 14);
-    symbol.resize(14, '\0');
-    EXPECT_EQ(std::string(emaster.begin() + static_cast<std::ptrdiff_t>(e + 11),
-                          emaster.begin() + static_cast<std::ptrdiff_t>(e + 25)),
-              symbol)
-        << "record " << i;
-  }
-}
-
-// Every write on folders whose EMASTER mirrors MASTER keeps it in step. Beyond the mirror:
-// a 14th character carried over, a long name kept by a new symbol, replaced by a new name,
-// taken along by a move and kept by a repair, made from MASTER's name where the source has
-// no EMASTER, and the first date following a delete.
-TEST(Emaster, EveryWriteKeepsAMirroringEmasterInStep) {
-  for (const WriteCommand& row : WriteCommands()) {
-    if (row.bare || row.undoIn) continue;
-    SCOPED_TRACE(row.name);
-    TempDir temp;
-    MakeFixture(temp.path(), row);
-    ASSERT_GE(row.run((temp.path() / "p").string(), (temp.path() / "q").string()), 0);
-    for (const char* folder : {"p", "q"}) ExpectEmasterMirrorsFully(temp.path() / folder);
-  }
-  TempDir temp;
-  const fs::path p = temp.path() / "p", q = temp.path() / "q", r = temp.path() / "r";
-  Write(p, Portfolio({Symbol(1, "ABCDEFGHIJKLMN", "FOURTEEN"), Symbol(2, "BETA", "BETA INC", 3),
-                      Symbol(3, "DELTA", "DELTA CO")}));
-  Bytes master = ReadFileBytes(p / "MASTER");
-  std::fill_n(master.begin() + 3 * 53 + 36, 16, ' ');  // DELTA needs repair
-  WriteFileBytes(p / "MASTER", master);
-  WriteMirroringEmaster(p);
-  Write(q, Portfolio({Symbol(1, "D1")}));
-  WriteMirroringEmaster(q);
-  Write(r, Portfolio({Symbol(1, "R1", "R ONE")}));
-  ASSERT_EQ(RenameMasterRecord(MasterPathIn(p.string()), 0, "ABCDEFGHIJKLMX", "FOURTEEN"), kOk);
-  EXPECT_EQ(Entry(p, 0).longName, "FOURTEEN LONG");
-  ASSERT_EQ(RenameMasterRecord(MasterPathIn(p.string()), 1, "BETA", "NEW NAME"), kOk);
-  EXPECT_EQ(Entry(p, 1).longName, "NEW NAME");
-  ASSERT_EQ(RepairMaster(MasterPathIn(p.string())), kOk);
-  SeriesFacts facts;
-  ASSERT_EQ(GetSeriesFacts(p.string(), "DELTA", facts), kFactsFound);
-  EXPECT_EQ(facts.longName, "DELTA CO LONG");
-  const DayNumber first = Day(2000, 1, 3);
-  ASSERT_EQ(RewriteSeries(Edit(edit_kind::kDelete, first, first), p.string(), "BETA"), kOk);
-  EXPECT_EQ(Entry(p, 1).firstDate, 1000104.0f);
-  ASSERT_EQ(MoveOrCopySymbol(p.string(), "ABCDEFGHIJKLMX", q.string(), true), kSymbolAdded);
-  EXPECT_EQ(Entry(q, 1).fileNumber, 2);
-  EXPECT_EQ(Entry(q, 1).longName, "FOURTEEN LONG");
-  ASSERT_EQ(MoveOrCopySymbol(r.string(), "R1", q.string(), false), kSymbolAdded);
-  EXPECT_EQ(Entry(q, 2).longName, "R ONE");
-  for (const fs::path& dir : {p, q}) ExpectEmasterMirrorsFully(dir);
-}
-
-// A crash between the two replacements leaves EMASTER ahead; the same write run again
-// puts MASTER in step with it.
-TEST(Emaster, RunningAWriteAgainCompletesOneThatStoppedBetweenTheTwoFiles) {
-  TempDir temp;
-  const fs::path p = temp.path() / "p", q = temp.path() / "q";
-  Write(p, Portfolio({Symbol(1, "ACME"), Symbol(2, "BETA")}));
-  Write(q, Portfolio({Symbol(1, "D1")}));
-  const Bytes masterBefore = ReadFileBytes(p / "MASTER");
-  ASSERT_EQ(DeleteSymbol(p.string(), "BETA"), kOk);
-  WriteFileBytes(p / "EMASTER", BuildEmasterBytes(ReadFileBytes(p / "MASTER")));
-  WriteFileBytes(p / "MASTER", masterBefore);
-  WriteFileBytes(p / "F2.DAT", ReadFileBytes(p / "F1.DAT"));
-  const Bytes ahead = ReadFileBytes(p / "EMASTER");
-  EXPECT_EQ(DeleteSymbol(p.string(), "BETA"), kOk);
-  EXPECT_TRUE(InStep(p));
-  EXPECT_EQ(ReadFileBytes(p / "EMASTER"), ahead);
 }
 
 std::vector<DayNumber> DatesOf(const std::string& dir, const std::string& symbol) {
@@ -203,20 +105,108 @@ TEST(XmasterRead, HostileFilesAreRefusedOrReadAsFarAsTheyGo) {
   EXPECT_EQ(LocateAnySeries(temp.str(), "NONE", location), kDamagedFile);
 }
 
-TEST(XmasterWrite, CopyIntoAFolderWhoseXmasterListsTheSymbolIsRefused) {
+// A broken XMASTER lists nothing and does not stand in the way of a copy.
+TEST(XmasterWrite, ABrokenXmasterListsNothing) {
   TempDir temp;
-  const fs::path source = temp.path() / "p";
-  const fs::path dest = temp.path() / "q";
-  Write(source, Portfolio({Symbol(1, "X256"), Symbol(2, "OTHER")}));
-  Write(dest, Portfolio({Symbol(1, "D1")}));
-  WriteFileBytes(dest / "XMASTER", BuildXmasterBytes({{256, "X256", "EXTENDED"}}));
-  const Snapshot before = TakeSnapshot(dest);
-  EXPECT_EQ(MoveOrCopySymbol(source.string(), "x256", dest.string(), true), kSymbolExists);
-  EXPECT_EQ(TakeSnapshot(dest), before);
-  EXPECT_TRUE(fs::exists(source / "F1.DAT"));
-  // A broken XMASTER lists nothing and does not stand in the way.
-  WriteText(dest / "XMASTER", "broken file\n");
-  EXPECT_EQ(MoveOrCopySymbol(source.string(), "X256", dest.string(), false), kSymbolAdded);
+  Write(temp.path() / "p", Portfolio({Symbol(1, "X256")}));
+  Write(temp.path() / "q", Portfolio({Symbol(1, "D1")}));
+  WriteText(temp.path() / "q" / "XMASTER", "broken file\n");
+  EXPECT_EQ(MoveOrCopySymbol(temp.str() + "/p", "X256", temp.str() + "/q", false), kSymbolAdded);
+}
+
+// XMASTER is decoded here from its bytes, not through the code under test, as the real
+// folders lay it out: a 150-byte header (record count at 10 and again at 14, the next file
+// number at 18, 16 bits each) and 150-byte records: symbol at 1 (15 bytes), name at 16 (46),
+// file number at 65 (16 bits), first date at 108 and last date at 116 (32-bit YYYYMMDD).
+Bytes RecordOf(const Bytes& b, int record) {
+  return Bytes(b.begin() + static_cast<std::ptrdiff_t>(X(record, 0)),
+               b.begin() + static_cast<std::ptrdiff_t>(X(record + 1, 0)));
+}
+
+TEST(XmasterDates, QuoteDeletesAtEitherEndMoveTheRealFolderDates) {
+  TempDir temp;
+  if (CopyRealFolder("equis-small", temp.path()).empty()) GTEST_SKIP() << "no data";
+  struct Case {
+    const char* symbol;
+    DayNumber day;
+    std::size_t offset;  // the date field that must change (0: none)
+    std::uint32_t newDate;
+  } cases[] = {
+      // .N225 is F2853.MWD with quotes of 01/04/82 and 01/05/82.
+      {".N225", Day(1982, 1, 4), 108, 19820105},
+      {".N225", Day(1982, 1, 5), 116, 19820104},
+      // AZM.L (F256.MWD) holds one quote: both dates name it, as MASTER's do.
+      {"AZM.L", Day(1996, 12, 31), 116, 19961231},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.symbol) + " " + std::to_string(c.newDate));
+    const fs::path into = temp.path() / std::to_string(n++);
+    fs::create_directories(into);
+    const fs::path dir = CopyRealFolder("equis-small", into);
+    const Snapshot before = TakeSnapshot(dir);
+    const std::string mwd = c.symbol[0] == '.' ? "F2853.MWD" : "F256.MWD";
+    ASSERT_EQ(RewriteSeries(Edit(edit_kind::kDelete, c.day, c.day), dir.string(), c.symbol), kOk);
+    const Bytes old = before.at("XMASTER");
+    Bytes expected = PutNumber(old, X(c.symbol[0] == '.' ? 1 : 0, c.offset), c.newDate, 4);
+    if (c.symbol[0] != '.') expected = PutNumber(expected, X(0, 108), 19961231, 4);
+    EXPECT_EQ(ReadFileBytes(dir / "XMASTER"), expected);
+    EXPECT_EQ(ReadFileBytes(dir / "XMASTER.BAK"), old);
+    // The MWD lost one 28-byte record (the rewrite's bytes are the DAT tests').
+    EXPECT_EQ(ReadFileBytes(dir / mwd).size(), before.at(mwd).size() - 28);
+  }
+}
+
+TEST(XmasterSymbols, RenameWritesBothFieldsWhole) {
+  TempDir temp;
+  const fs::path dir = CopyRealFolder("equis-small", temp.path());
+  if (dir.empty()) GTEST_SKIP() << "no data";
+  const Bytes old = ReadFileBytes(dir / "XMASTER");
+  // As long as the fields hold before their NUL (one more is refused, see the write
+  // commands' refusals).
+  const std::string symbol(14, 'S'), name(45, 'N');
+  ASSERT_EQ(RenameXmasterRecord(dir.string(), 1, symbol, name), kOk);
+  const Bytes now = ReadFileBytes(dir / "XMASTER");
+  ASSERT_EQ(now.size(), old.size());
+  EXPECT_EQ(now, Put(Put(old, X(1, 1), symbol + '\0'), X(1, 16), name + '\0'));
+  EXPECT_EQ(ReadFileBytes(dir / "XMASTER.BAK"), old);
+  EXPECT_EQ(ReadQuotes(dir.string(), symbol).size(), 2u);
+}
+
+// The record after the one deleted moves up, and the data file goes with its DOP file and
+// backup.
+TEST(XmasterSymbols, DeleteRemovesTheRecordAndItsFilesAndKeepsTheHeaderRight) {
+  TempDir temp;
+  const fs::path dir = CopyRealFolder("equis-small", temp.path());
+  if (dir.empty()) GTEST_SKIP() << "no data";
+  const Bytes old = ReadFileBytes(dir / "XMASTER");
+  WriteFileBytes(dir / "F256.DOP", {1});
+  WriteFileBytes(dir / "F256.BAK", {2});
+  ASSERT_EQ(DeleteXmasterSymbol(dir.string(), "AZM.L"), kOk);
+  Bytes expected = PutNumber(PutNumber(RecordOf(old, -1), 10, 1, 2), 14, 1, 2);
+  const Bytes last = RecordOf(old, 1);
+  expected.insert(expected.end(), last.begin(), last.end());
+  EXPECT_EQ(ReadFileBytes(dir / "XMASTER"), expected);  // the next number is never handed back
+  for (const char* gone : {"F256.MWD", "F256.DOP", "F256.BAK"})
+    EXPECT_FALSE(fs::exists(dir / gone)) << gone;
+  EXPECT_TRUE(fs::exists(dir / "F2853.MWD"));
+}
+
+// The listing read once resolves names as ResolveInDirectory does.
+TEST(FolderNamesTest, ResolvesAsTheLookupOfEachName) {
+  TempDir temp;
+  for (const char* name : {"F1.DAT", "f1.dat", "f2.dop", "Master"})
+    WriteText(temp.path() / name, "x");
+  const FolderNames names(temp.str());
+  for (const char* name : {"F1.DAT", "f1.dat", "F1.dat", "F2.DOP", "f2.dop", "MASTER", "F3.DOP"}) {
+    SCOPED_TRACE(name);
+    const std::string resolved = names.Resolve(name);
+    EXPECT_EQ(resolved, ResolveInDirectory(temp.str(), name));
+    EXPECT_EQ(fs::path(resolved).parent_path(), temp.path());
+  }
+  EXPECT_EQ(fs::path(names.Resolve("F2.DOP")).filename(), "f2.dop");
+  EXPECT_EQ(fs::path(names.Resolve("F3.DOP")).filename(), "F3.DOP");
+  EXPECT_EQ(fs::path(names.Resolve("f1.dat")).filename(), "f1.dat");
 }
 
 }  // namespace

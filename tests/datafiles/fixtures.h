@@ -229,6 +229,34 @@ inline void PutLittleEndian(Bytes& bytes, std::size_t at, std::uint32_t value, i
     bytes[at + static_cast<std::size_t>(i)] = static_cast<unsigned char>(value >> (8 * i));
 }
 
+// Bytes with a field written over them at `at`.
+inline Bytes Put(Bytes bytes, std::size_t at, std::string_view text) {
+  std::copy(text.begin(), text.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
+  return bytes;
+}
+inline Bytes Put(Bytes bytes, std::size_t at, const MbfBytes& mbf) {
+  std::copy(mbf.begin(), mbf.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
+  return bytes;
+}
+inline Bytes PutNumber(Bytes bytes, std::size_t at, std::uint32_t value, int width) {
+  PutLittleEndian(bytes, at, value, width);
+  return bytes;
+}
+inline int Number(const Bytes& b, std::size_t at, int width) {
+  std::uint32_t value = 0;
+  for (int i = 0; i < width; ++i)
+    value |= static_cast<std::uint32_t>(b[at + static_cast<std::size_t>(i)]) << (8 * i);
+  return static_cast<int>(value);
+}
+
+// MASTER's 53-byte records and XMASTER's 150-byte ones follow a header of their size.
+constexpr std::size_t M(int record, std::size_t offset) {
+  return 53 * static_cast<std::size_t>(record + 1) + offset;
+}
+constexpr std::size_t X(int record, std::size_t offset) {
+  return 150 * static_cast<std::size_t>(record + 1) + offset;
+}
+
 // An XMASTER listing daily six-field series; as the real files: the count twice, then one
 // above the highest file number.
 inline Bytes BuildXmasterBytes(const std::vector<XmasterSpec>& series, int countOverride = -1) {
@@ -258,10 +286,19 @@ inline Bytes BuildXmasterBytes(const std::vector<XmasterSpec>& series, int count
 }
 
 // The series `number` as an MWD file holds it: six daily fields, closes telling it apart.
+inline SeriesSpec MwdSeries(int number, int quotes = 3) {
+  return MakeDailySeries(number, "X" + std::to_string(number), "",
+                         Quotes(quotes, Day(2000, 1, 3), static_cast<float>(number)),
+                         /*writeDop=*/false);
+}
 inline Bytes MwdBytes(int number, int quotes = 3) {
-  return BuildDatBytes(MakeDailySeries(number, "X" + std::to_string(number), "",
-                                       Quotes(quotes, Day(2000, 1, 3), static_cast<float>(number)),
-                                       /*writeDop=*/false));
+  return BuildDatBytes(MwdSeries(number, quotes));
+}
+
+// A NUL-ended text field of an index file.
+inline std::string XText(const Bytes& b, std::size_t at, std::size_t width) {
+  std::string text(reinterpret_cast<const char*>(b.data() + at), width);
+  return text.substr(0, text.find('\0'));
 }
 
 // 255 series in MASTER (M1..M255, F1..F255) and `extra` more in XMASTER (X256..., in

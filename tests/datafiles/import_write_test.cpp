@@ -41,7 +41,6 @@ class ImportWriteTest : public ::testing::Test {
       quotes.emplace_back(buffer.DateAt(i), buffer.ValueAt(Field::Close, i));
     return quotes;
   }
-  Bytes Read(const std::string& name) const { return ReadFileBytes(temp_.path() / "p" / name); }
 
   TempDir temp_;
   std::string dir_;
@@ -49,25 +48,6 @@ class ImportWriteTest : public ::testing::Test {
 };
 
 DayNumber Jan(int day) { return Day(2000, 1, day); }
-
-TEST_F(ImportWriteTest, QuotesLandInDateOrderAndMasterFollows) {
-  ASSERT_EQ(CreateSeries(dir_, NewSeries{"NEW", "NEW SERIES", 6, false}), kSymbolAdded);
-  const Bytes empty = Read("F2.DAT");
-  // In reverse order, as many sites list them.
-  ASSERT_EQ(Import(Request({Q(Jan(12), 3, 2), Q(Jan(11), 2, 3), Q(Jan(10), 1, 4)}), "NEW"), kOk);
-  EXPECT_EQ(Stored("NEW"), (std::vector<std::pair<DayNumber, float>>{
-                               {Jan(10), 1.0f}, {Jan(11), 2.0f}, {Jan(12), 3.0f}}));
-  EXPECT_EQ(result_.added, 3);
-  EXPECT_EQ(Read("F2.BAK"), empty);
-  FoundSymbol found;
-  ASSERT_EQ(FindSymbol(dir_, "NEW", found), kOk);
-  EXPECT_EQ(found.record.FirstDate(), DayToDateValue(Jan(10)));
-  EXPECT_EQ(found.record.LastDate(), DayToDateValue(Jan(12)));
-  EmasterImage emaster;
-  ASSERT_EQ(ReadEmasterImage((temp_.path() / "p" / "EMASTER").string(), emaster), kOk);
-  EXPECT_EQ(DecodeEmasterRecord(emaster.Record(1)).firstDate, DayToDateValue(Jan(10)));
-  EXPECT_EQ(DecodeEmasterRecord(emaster.Record(1)).lastDate, DayToDateValue(Jan(12)));
-}
 
 // 01/04/00 as stored, 01/05/00 with another close, 01/10/00 new: each overlap choice.
 TEST_F(ImportWriteTest, DatesAlreadyStoredAreSkippedRefusedReplacedOrKept) {
@@ -154,32 +134,6 @@ TEST_F(ImportWriteTest, IntradayQuotesAreToldApartByTheirTimes) {
       kImportDuplicate);
   EXPECT_EQ(result_.duplicateLines[0], 7);
   EXPECT_EQ(result_.duplicateLines[1], 9);
-}
-
-// Refused before anything is written: duplicates in the request (the pair that shows first
-// in the file), too many quotes, values or dates that cannot be stored, a damaged file.
-TEST_F(ImportWriteTest, RefusalsChangeNothing) {
-  const Snapshot before = TakeSnapshot(temp_.path());
-  ASSERT_EQ(Import(Request({Q(Jan(10), 1, 2), Q(Jan(11), 1, 3), Q(Jan(11), 1, 4), Q(Jan(10), 1, 5),
-                            Q(Jan(10), 1, 7)})),
-            kImportDuplicate);
-  EXPECT_EQ((std::array{result_.duplicateLines[0], result_.duplicateLines[1]}), (std::array{3, 4}));
-
-  ImportQuote notADay = Q(Jan(10), 1, 1);
-  notADay.date = 1000230;  // 30 February 2000
-  ImportQuote huge = Q(Jan(10), 1, 1);
-  huge.values[3] = 2e38f;
-  for (const ImportQuote& bad : {notADay, huge}) EXPECT_EQ(Import(Request({bad})), kBadRequest);
-  EXPECT_EQ(TakeSnapshot(temp_.path()), before);
-
-  Bytes dat = Read("F1.DAT");
-  dat.resize(dat.size() - 1);
-  WriteFileBytes(temp_.path() / "p" / "F1.DAT", dat);
-  EXPECT_EQ(Import(Request({Q(Jan(10), 1, 1)})), kDamagedFile);
-  dat.resize(dat.size() + 25, 0);  // a whole record more than the header counts
-  WriteFileBytes(temp_.path() / "p" / "F1.DAT", dat);
-  EXPECT_EQ(Import(Request({Q(Jan(10), 1, 1)})), kDamagedFile);
-  EXPECT_EQ(Read("F1.DAT"), dat);
 }
 
 // The header counts records in 16 bits: 32,766 quotes at most.

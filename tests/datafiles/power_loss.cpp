@@ -294,7 +294,6 @@ void PowerLossModel::ForEachCut(const Visit& visit,
         }
         for (const std::vector<Data>& outcomes :
              DataChoices(unsynced.size(), kAllDataCombinations)) {
-          ++combinations_;
           State state;
           for (const auto& [path, inode] : entries) {
             Inode& node = r.inodes[static_cast<std::size_t>(inode)];

@@ -47,8 +47,6 @@ class PowerLossModel {
 
   const Bytes& Content(int id) const { return contents_[static_cast<std::size_t>(id)]; }
   Snapshot ToSnapshot(const State& state) const;
-  // Combinations tried so far, repeats included.
-  std::size_t Combinations() const { return combinations_; }
 
   struct Op {
     file_ops::Operation::Kind kind;
@@ -65,7 +63,6 @@ class PowerLossModel {
   std::vector<Op> operations_;
   std::vector<Bytes> contents_;
   std::map<Bytes, int> ids_;
-  std::size_t combinations_ = 0;
 };
 
 }  // namespace voltrim::testing

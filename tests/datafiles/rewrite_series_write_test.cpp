@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -212,32 +211,6 @@ TEST(RewriteSeries, InsertCopiesOnlyTheFirstOfTwoQuotesOfTheDay) {
   expected.insert(expected.begin() + 2, copy);
   a.ExpectDatAndBackup(a.Expected(expected));            // header grew by exactly one
   EXPECT_EQ(a.File("MASTER"), a.before.at("p/MASTER"));  // an insert leaves MASTER's dates alone
-}
-
-TEST(RewriteSeries, RefusedRequestsTouchNoFile) {
-  const std::vector<DailyQuote> quotes = Quotes(3);
-  const DayNumber noQuote = Day(2000, 1, 20), first = quotes[0].day;
-  const float noMbf = std::ldexp(1.0f, 127);  // the first value without MBF form
-  const struct {
-    const char* what;
-    SeriesEdit edit;
-    Status expected;
-  } cases[] = {
-      {"insert, no quote that day", Edit(edit_kind::kInsert, noQuote, noQuote), kRecordNotFound},
-      {"set 2^127", Edit(edit_kind::kSet, first, first, {1, 1, 1, noMbf, 1, 1}), kNoMbfForm},
-      // 1e19 x 2e19 is a finite single above 2^127.
-      {"scale past MBF", Edit(edit_kind::kScaleRange, 0, 65535, {1, 1, 1, 1, 2e19f, 1}),
-       kNoMbfForm},
-  };
-  std::vector<DailyQuote> bigVolume = quotes;
-  bigVolume[2].volume = 1e19f;
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    const Acme a(bigVolume);
-    EXPECT_EQ(a.Run(c.edit), c.expected);
-    EXPECT_EQ(TakeSnapshot(a.temp.path()), a.before);
-    EXPECT_EQ(RewriteSeries(Edit(edit_kind::kSet, 1, 2), a.dir, "NOSUCH"), kFileNotFound);
-  }
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "datafiles/format/intraday.h"
+#include "datafiles/write/new_files.h"
 #include "datafiles/write/repair_master.h"
 #include "datafiles/write/symbol_files.h"
 #include "fixtures.h"
@@ -15,89 +17,28 @@ PortfolioSpec WithNumbers(const std::vector<int>& numbers, const std::string& pr
   return plan;
 }
 
-class SymbolFilesTest : public ::testing::Test {
- protected:
-  fs::path P(const std::string& rel) const { return temp_.path() / rel; }
-  Bytes Read(const std::string& rel) const { return ReadFileBytes(P(rel)); }
-  std::string Make(const std::string& name, const PortfolioSpec& plan) {
-    return Write(P(name), plan);
-  }
-  // MASTER's record count and highest file number.
-  std::pair<int, int> Header(const std::string& rel) const {
-    const Bytes master = Read(rel);
-    return {MasterHeaderField(master, 0), MasterHeaderField(master, 2)};
-  }
-  void ExpectGone(std::initializer_list<const char*> paths) const {
-    for (const char* path : paths) EXPECT_FALSE(fs::exists(P(path))) << path;
-  }
-  TempDir temp_;
-};
-
-TEST_F(SymbolFilesTest, DeleteRemovesTheRecordAndItsFiles) {
-  const std::string dir = Make("p", WithNumbers({1, 2, 3}));
-  WriteFileBytes(P("p/F2.BAK"), {1});
-  const Bytes before = Read("p/MASTER");
-  ASSERT_EQ(DeleteSymbol(dir, "S2"), kOk);
-  Bytes expected(before.begin(), before.begin() + 2 * 53);
-  expected.insert(expected.end(), before.begin() + 3 * 53, before.end());
-  expected[0] = 2;  // record count and highest file number
-  expected[2] = 2;
-  EXPECT_EQ(Read("p/MASTER"), expected);
-  ExpectGone({"p/F2.DAT", "p/F2.DOP", "p/F2.BAK", "p/MASTER.~NU"});
-}
-
-TEST_F(SymbolFilesTest, DeleteNeverRemovesFilesOfARecordThatStays) {
+// What the rows of the write commands do not show: a record sharing a file number with
+// the one deleted keeps its files, and a copy takes the lowest free number below the highest.
+TEST(SymbolFiles, DeleteKeepsSharedFilesAndACopyFillsAGap) {
+  TempDir temp;
   // Two records named DUP (numbers 2 and 3) and a record OTHER sharing number 2.
   const std::string dir =
-      Make("p", Portfolio({Symbol(2, "DUP", "", 5), Symbol(3, "DUP", "", 6), Symbol(2, "OTHER")}));
+      Write(temp.path() / "p",
+            Portfolio({Symbol(2, "DUP", "", 5), Symbol(3, "DUP", "", 6), Symbol(2, "OTHER")}));
   ASSERT_EQ(DeleteSymbol(dir, "DUP"), kOk);
-  EXPECT_EQ(Header("p/MASTER").first, 1);  // the count is the records written
-  EXPECT_TRUE(fs::exists(P("p/F2.DAT")));
-  ExpectGone({"p/F3.DAT"});
-}
+  EXPECT_EQ(MasterHeaderField(ReadFileBytes(temp.path() / "p" / "MASTER"), 0), 1);
+  EXPECT_TRUE(fs::exists(temp.path() / "p" / "F2.DAT"));
+  EXPECT_FALSE(fs::exists(temp.path() / "p" / "F3.DAT"));
 
-TEST_F(SymbolFilesTest, CopyAndMoveTakeTheLowestFreeNumberAndKeepEveryOtherByte) {
-  const std::string src = Make("src", WithNumbers({9, 2}, "m"));
-  WriteFileBytes(P("src/F2.BAK"), {7});
-  const std::string dst = Make("dst", WithNumbers({5, 1, 2, 4}, "D"));
-  const Snapshot sourceBefore = TakeSnapshot(P("src"));
-  const std::pair<int, int> header = Header("dst/MASTER");
-  ASSERT_EQ(MoveOrCopySymbol(src, " m9 ", dst, false), kSymbolAdded);
-  EXPECT_EQ(Header("dst/MASTER"), std::pair(5, header.second + 1));
-  Bytes record = MasterRecordBytes(sourceBefore.at("MASTER"), 0);
+  const std::string dst = Write(temp.path() / "q", WithNumbers({5, 1, 2, 4}, "D"));
+  ASSERT_EQ(MoveOrCopySymbol(dir, " other ", dst, false), kSymbolAdded);
+  Bytes record = MasterRecordBytes(ReadFileBytes(temp.path() / "p" / "MASTER"), 0);
   record[0] = 3;
-  EXPECT_EQ(MasterRecordBytes(Read("dst/MASTER"), 4), record);
-  EXPECT_EQ(Read("dst/F3.DAT"), sourceBefore.at("F9.DAT"));
-  EXPECT_EQ(TakeSnapshot(P("src")), sourceBefore);
-
-  // A move removes the source only once the destination holds it.
-  ASSERT_EQ(MoveOrCopySymbol(src, "M2", dst, true), kSymbolAdded);
-  record = MasterRecordBytes(sourceBefore.at("MASTER"), 1);
-  record[0] = 6;
-  EXPECT_EQ(MasterRecordBytes(Read("dst/MASTER"), 5), record);
-  EXPECT_EQ(Header("src/MASTER"),
-            std::pair(1, MasterHeaderField(sourceBefore.at("MASTER"), 2) - 1));
-  ExpectGone(
-      {"src/F2.DAT", "src/F2.DOP", "src/F2.BAK", "src/MASTER.~NU", "dst/MASTER.~NU", "dst/F6.NEW"});
-}
-
-TEST_F(SymbolFilesTest, RefusedRequestsWriteNothing) {
-  const std::string src = Make("src", WithNumbers({1, 2}));
-  PortfolioSpec full = WithNumbers({1}, "D");
-  full.headerHighestFileNumber = 255;
-  const std::string fullDir = Make("full", full);
-  const std::string named = Make("named", Portfolio({Symbol(4, "X", "S1")}));
-  fs::remove(P("src/F2.DAT"));
-  const Snapshot before = TakeSnapshot(temp_.path());
-  EXPECT_EQ(MoveOrCopySymbol(src, "S1", fullDir, true), kPortfolioFull);
-  EXPECT_EQ(MoveOrCopySymbol(src, "s1", named, true), kSymbolExists);  // as another's name
-  EXPECT_EQ(MoveOrCopySymbol(src, "NOSUCH", named, true), kFileNotFound);
-  EXPECT_EQ(MoveOrCopySymbol(src, "S2", named, true), kFileOpen);  // no DAT
-  EXPECT_EQ(MoveOrCopySymbol(src, "S1", P("nowhere").string(), true), kFileNotFound);
-  EXPECT_EQ(DeleteSymbol(src, "s1"), kRecordNotFound);  // compared case-sensitively
-  EXPECT_EQ(DeleteSymbol(src, ""), kBadRequest);
-  EXPECT_EQ(DeleteSymbol(P("none").string(), "S1"), kFileNotFound);
-  EXPECT_EQ(TakeSnapshot(temp_.path()), before);
+  const Bytes master = ReadFileBytes(temp.path() / "q" / "MASTER");
+  EXPECT_EQ(MasterRecordBytes(master, 4), record);
+  EXPECT_EQ(MasterHeaderField(master, 2), 6);
+  EXPECT_EQ(ReadFileBytes(temp.path() / "q" / "F3.DAT"),
+            ReadFileBytes(temp.path() / "p" / "F2.DAT"));
 }
 
 TEST(RepairMaster, FillsEmptySymbolsFromNamesAndCopiesEverythingElse) {
@@ -141,6 +82,170 @@ TEST(RepairMaster, FillsEmptySymbolsFromNamesAndCopiesEverythingElse) {
   EXPECT_FALSE(std::filesystem::exists(dir + "/MASTER.bak"));
   ASSERT_EQ(MasterNeedsRepair(master, needs), kOk);
   EXPECT_FALSE(needs);
+}
+
+// Beside a new folder, an empty one and one holding only the EMASTER an interrupted creation
+// left become portfolios (the refusals are the write commands' table).
+TEST(NewFiles, AnEmptyFolderOrAnInterruptedCreationBecomesAPortfolio) {
+  TempDir temp;
+  for (const bool interrupted : {false, true}) {
+    const fs::path dir = temp.path() / (interrupted ? "interrupted" : "empty");
+    fs::create_directory(dir);
+    if (interrupted) WriteFileBytes(dir / "EMASTER", Bytes(192, 0));
+    ASSERT_EQ(CreatePortfolio(dir.string()), kOk) << dir;
+    EXPECT_EQ(ReadFileBytes(dir / "MASTER"), Bytes(53, 0));
+    EXPECT_EQ(ReadFileBytes(dir / "EMASTER"), Bytes(192, 0));
+  }
+}
+
+// The columns of each kind of new series (the write commands' row makes seven daily ones).
+TEST(NewFiles, ANewSeriesHasItsColumnsAndNoQuote) {
+  const struct {
+    int columns;
+    bool intraday;
+    const char* dop;
+  } cases[] = {
+      {5, false, "\"DATE\",0,0\r\n\"HIGH\",2,2\r\n\"LOW\",2,2\r\n\"CLOSE\",2,2\r\n\"VOL\",0,0\r\n"},
+      {6, false,
+       "\"DATE\",0,0\r\n\"OPEN\",2,2\r\n\"HIGH\",2,2\r\n\"LOW\",2,2\r\n\"CLOSE\",2,2\r\n"
+       "\"VOL\",0,0\r\n"},
+      {7, true,
+       "\"DATE\",0,0\r\n\"TIME\",0,0\r\n\"OPEN\",2,2\r\n\"HIGH\",2,2\r\n\"LOW\",2,2\r\n"
+       "\"CLOSE\",2,2\r\n\"VOL\",0,0\r\n\"OI\",0,0\r\n"},
+  };
+  TempDir temp;
+  const std::string dir = temp.str();
+  ASSERT_EQ(CreatePortfolio(dir), kOk);
+  int n = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.columns);
+    int number = 0;
+    ASSERT_EQ(
+        CreateSeries(dir, NewSeries{"S" + std::to_string(++n), "", c.columns, c.intraday}, &number),
+        kSymbolAdded);
+    EXPECT_EQ(number, n);
+    EXPECT_EQ(ReadText(temp.path() / ("F" + std::to_string(n) + ".DOP")), c.dop);
+    const std::size_t fields = static_cast<std::size_t>(c.columns + (c.intraday ? 1 : 0));
+    Bytes header(4 * fields, 0);
+    header[2] = 1;
+    EXPECT_EQ(ReadFileBytes(temp.path() / ("F" + std::to_string(n) + ".DAT")), header);
+    const Bytes record = MasterRecordBytes(ReadFileBytes(temp.path() / "MASTER"), n - 1);
+    EXPECT_EQ((std::array<std::size_t, 3>{record[3], record[4], record[33]}),
+              (std::array<std::size_t, 3>{4 * fields, fields,
+                                          c.intraday ? std::size_t{'I'} : std::size_t{'D'}}));
+  }
+  EmasterImage emaster;
+  ASSERT_EQ(ReadEmasterImage(dir + "/EMASTER", emaster), kOk);
+  EXPECT_EQ(DecodeEmasterRecord(emaster.Record(2)).periodicity, 'I');
+  EXPECT_EQ(DecodeEmasterRecord(emaster.Record(2)).fieldCount, 8);
+}
+
+// The lowest number no record uses, passing over a data file that holds quotes.
+TEST(NewFiles, TheNewSeriesTakesTheLowestFreeNumber) {
+  const auto numbers = [](std::vector<int> used) {
+    PortfolioSpec plan;
+    for (const int n : used) plan.entries.push_back(Symbol(n, "S" + std::to_string(n)));
+    return plan;
+  };
+  const struct {
+    const char* what;
+    std::vector<int> used;
+    std::function<void(const fs::path&)> extra;
+    int expected;
+  } cases[] = {
+      {"a gap", {4, 1, 2}, nullptr, 3},
+      {"no gap", {1, 2, 3, 4, 5}, nullptr, 6},
+      {"an unnamed data file with quotes",
+       {1, 2, 4},
+       [](const fs::path& d) { WriteFileBytes(d / "f3.dat", BuildDatBytes(AcmeSeries())); },
+       5},
+      {"an unnamed data file without quotes, as a crash leaves it",
+       {1, 2, 4},
+       [](const fs::path& d) {
+         WriteFileBytes(d / "F3.DAT", Bytes{0, 0, 1, 0});
+       },
+       3},
+  };
+  TempDir temp;
+  int i = 0;
+  for (const auto& c : cases) {
+    const std::string dir = Write(temp.path() / std::to_string(i++), numbers(c.used));
+    if (c.extra) c.extra(dir);
+    int number = 0;
+    EXPECT_EQ(CreateSeries(dir, NewSeries{"NEW", "", 6, false}, &number), kSymbolAdded);
+    EXPECT_EQ(number, c.expected) << c.what;
+  }
+  // The data file with quotes is still there.
+  EXPECT_EQ(ReadFileBytes(temp.path() / "2" / "f3.dat"), BuildDatBytes(AcmeSeries()));
+}
+
+DayNumber Nov(int day) { return Day(2013, 11, day); }
+
+SeriesEdit AtTime(std::int16_t kind, DayNumber day, PackedTime time) {
+  SeriesEdit edit = Edit(kind, day, day);
+  edit.atTime = true;
+  edit.time = time;
+  return edit;
+}
+
+// A bar's time moved alone, and a request by date alone, which works on the whole day (the
+// write commands' rows set, add and delete one bar by its time). Each row: the request, the
+// bars the file must then hold (byte for byte as a fresh portfolio of them), and how many
+// quotes the rewrite reports.
+TEST(IntradayRewrite, ATimeMovesAloneAndADayByDateIsWrittenWhole) {
+  struct Case {
+    const char* name;
+    SeriesEdit edit;
+    std::function<void(std::vector<Bar>&)> expect;
+    int changed;
+  };
+  SeriesEdit moved = AtTime(edit_kind::kSet, Nov(14), PackTime(9, 5, 0));
+  moved.setTime = true;
+  moved.newTime = PackTime(9, 7, 30);
+  moved.fieldsToSet = 0;
+  SeriesEdit day = Edit(edit_kind::kSet, Nov(14), Nov(14));
+  const RawRecord r = BarRecord({0, 0, 99});
+  day.values = {r[2], r[3], r[4], r[5], r[6], 0};
+  day.fieldsToSet = 0x1F;
+  const Case cases[] = {
+      {"move the 09:05 bar to 09:07:30", moved, [](auto& bars) { bars[5].time = 90730; }, 1},
+      {"set by date alone: every bar of the day", day,
+       [](auto& bars) {
+         for (int i = 4; i < 8; ++i) bars[static_cast<std::size_t>(i)].close = 99;
+       },
+       4},
+      {"delete by date alone: the day's first bar", Edit(edit_kind::kDelete, Nov(14), Nov(14)),
+       [](auto& bars) { bars.erase(bars.begin() + 4); }, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir, scratch;
+    Write(dir.path(), BarPortfolio());
+    std::vector<Bar> bars = ThreeDaysOfBars();
+    c.expect(bars);
+    int changed = -1;
+    ASSERT_EQ(RewriteSeries(c.edit, dir.str(), "BARS", &changed), kOk);
+    EXPECT_EQ(changed, c.changed);
+    EXPECT_EQ(ReadFileBytes(dir.path() / "F1.DAT"), BarDatBytes(scratch.path(), bars));
+  }
+}
+
+TEST(IntradayProfile, CountsBarsPerDayAndTheMostCommonStep) {
+  IntradayProfile profile;
+  EXPECT_EQ(profile.TimeFrameSeconds(), 0);
+  const std::pair<int, int> bars[] = {{1, 900},  {1, 1050}, {2, 900}, {2, 1050},
+                                      {2, 1200}, {2, 1500}, {3, 900}};
+  for (const auto& [day, half] : bars)
+    profile.Add({static_cast<DayNumber>(day), static_cast<PackedTime>(half)});
+  EXPECT_EQ(profile.FirstDayBars(), 2);
+  EXPECT_EQ(profile.LastDayBars(), 1);
+  EXPECT_EQ(profile.MostDayBars(), 4);
+  EXPECT_EQ(profile.TimeFrameSeconds(), 300);  // steps of 150 packed two-second units
+  EXPECT_EQ(TimeFrameText(300), "5 minutes");
+  EXPECT_EQ(TimeFrameText(60), "1 minute");
+  EXPECT_EQ(TimeFrameText(7200), "2 hours");
+  EXPECT_EQ(TimeFrameText(90), "90 seconds");
+  EXPECT_EQ(TimeFrameText(0), "none");
 }
 
 }  // namespace

@@ -23,6 +23,23 @@
 
 namespace voltrim::testing {
 
+// A write's fixture before and after it, by paths below the root ("p/MASTER").
+struct WriteResult {
+  fs::path root;
+  Snapshot before, after;
+  Bytes was(const std::string& path) const {
+    return before.count(path) ? before.at(path) : Bytes{};
+  }
+  Bytes now(const std::string& path) const { return after.count(path) ? after.at(path) : Bytes{}; }
+  bool has(const std::string& path) const { return after.count(path) != 0; }
+  std::vector<float> closes(const std::string& folder, const std::string& symbol) const {
+    std::vector<float> closes;
+    for (const Quote& quote : ReadQuotes((root / folder).string(), symbol))
+      closes.push_back(quote.close);
+    return closes;
+  }
+};
+
 // One write, run against a fresh pair of portfolios root/p and root/q.
 struct WriteCommand {
   const char* name;
@@ -49,18 +66,41 @@ struct WriteCommand {
   std::function<int(const std::string& p, const std::string& q)> prepare = {};
   const char* undoIn = nullptr;  // where an undo of it runs, below root; default p (a copy: q)
   std::string cliInput = {};     // written to root/input.csv, which the row reads
+  // What it must leave, byte for byte where it matters.
+  std::function<void(const WriteResult&)> leaves = {};
 };
 
-inline void MakeFixture(const fs::path& root, const WriteCommand& s) {
+inline SeriesSpec AcmeSpec(bool gap) {
   std::vector<DailyQuote> acme = Quotes(5);
-  if (s.gap) acme.erase(acme.begin() + 1);
-  PortfolioSpec p = Portfolio({SeriesEntry(MakeDailySeries(1, "ACME", "ACME CORP", acme)),
-                               Symbol(2, "OTHER", "OTHER INC")});
-  if (s.bars) {
-    SeriesSpec bars = BarSeries(ThreeDaysOfBars());
-    bars.fileNumber = 3;
-    p.entries.push_back(SeriesEntry(bars));
-  }
+  if (gap) acme.erase(acme.begin() + 1);
+  return MakeDailySeries(1, "ACME", "ACME CORP", acme);
+}
+inline SeriesSpec BarsSpec() {
+  SeriesSpec bars = BarSeries(ThreeDaysOfBars());
+  bars.fileNumber = 3;
+  return bars;
+}
+
+// A fixture series' DAT bytes with its records changed: what a quote write must leave.
+inline Bytes DatWith(SeriesSpec series,
+                     const std::function<void(std::vector<RawRecord>&)>& change) {
+  change(series.records);
+  return BuildDatBytes(series);
+}
+
+// A MASTER of the records given (0-based indexes into `master`), counted, with the highest
+// file number given.
+inline Bytes MasterOf(const Bytes& master, std::vector<Bytes> records, int highest) {
+  Bytes out(master.begin(), master.begin() + 53);
+  for (const Bytes& record : records) out.insert(out.end(), record.begin(), record.end());
+  out[0] = static_cast<unsigned char>(records.size());
+  out[2] = static_cast<unsigned char>(highest);
+  return out;
+}
+
+inline void MakeFixture(const fs::path& root, const WriteCommand& s) {
+  PortfolioSpec p = Portfolio({SeriesEntry(AcmeSpec(s.gap)), Symbol(2, "OTHER", "OTHER INC")});
+  if (s.bars) p.entries.push_back(SeriesEntry(BarsSpec()));
   Write(root / "p", p);
   Write(root / "q", Portfolio({Symbol(s.fullDest ? 255 : 1, "D1", "DEST ONE")}));
   WriteFileBytes(root / "p" / "F1.BAK", {1, 2, 3});
@@ -169,6 +209,62 @@ inline std::vector<WriteCommand> WriteCommands() {
   const std::vector<std::pair<std::string, std::vector<std::string>>> withX256 = {
       {"ACME", {"p"}}, {"X256", {"p", "q"}}, {"D1", {"q"}}};
   const std::set<int> moved = {kSourceNotRemoved, kSymbolFilesLeft};
+  using Leaves = std::function<void(const WriteResult&)>;
+  const auto jan = [](int d) { return DayToDateValue(Day(2000, 1, d)); };
+  const auto mbf = [](int y, int m, int d) { return DayToDateFloat(Day(y, m, d)); };
+  // A series' data file changed as `change` says, the old one kept as its backup.
+  const auto dat = [](std::string file, SeriesSpec series,
+                      std::function<void(std::vector<RawRecord>&)> change, Leaves more = {}) {
+    return [=](const WriteResult& r) {
+      EXPECT_EQ(r.now("p/" + file), DatWith(series, change));
+      EXPECT_EQ(r.now("p/" + fs::path(file).replace_extension(".BAK").string()),
+                r.was("p/" + file));
+      if (more) more(r);
+    };
+  };
+  const auto masterAs = [](std::function<Bytes(const Bytes&)> expected) {
+    return [=](const WriteResult& r) { EXPECT_EQ(r.now("p/MASTER"), expected(r.was("p/MASTER"))); };
+  };
+  const Leaves masterKept = [](const WriteResult& r) {
+    EXPECT_EQ(r.now("p/MASTER"), r.was("p/MASTER"));
+  };
+  const auto numbered = [](Bytes record, int number) {
+    record[0] = static_cast<unsigned char>(number);
+    return record;
+  };
+  // ACME copied or moved to q as F2, the next number there.
+  const auto acmeTo = [=](bool move, bool dop) {
+    return [=](const WriteResult& r) {
+      const Bytes q = r.was("q/MASTER"), p = r.was("p/MASTER");
+      EXPECT_EQ(r.now("q/MASTER"),
+                MasterOf(q, {MasterRecordBytes(q, 0), numbered(MasterRecordBytes(p, 0), 2)}, 2));
+      EXPECT_EQ(r.now("q/F2.DAT"), r.was("p/F1.DAT"));
+      EXPECT_EQ(r.now("q/F2.DOP"), dop ? r.was("p/F1.DOP") : Bytes{});
+      EXPECT_EQ(r.now("p/MASTER"), move ? MasterOf(p, {MasterRecordBytes(p, 1)}, 1) : p);
+      for (const char* file : {"p/F1.DAT", "p/F1.DOP", "p/F1.BAK"})
+        EXPECT_EQ(r.has(file), !move && r.before.count(file)) << file;
+    };
+  };
+  // X256 added to q's XMASTER as F257 (after Q256), from p's MASTER (ACME) or XMASTER.
+  const auto x257In = [](const char* symbol, const char* from) {
+    return [=](const WriteResult& r) {
+      const Bytes x = r.now("q/XMASTER");
+      ASSERT_EQ(x.size(), 450u);
+      Bytes head = PutNumber(PutNumber(r.was("q/XMASTER"), 10, 2, 2), 14, 2, 2);
+      EXPECT_EQ(Bytes(x.begin(), x.begin() + 300), PutNumber(head, 18, 258, 2));
+      EXPECT_EQ(XText(x, X(1, 1), 15), symbol);
+      EXPECT_EQ(Number(x, X(1, 65), 2), 257);
+      EXPECT_EQ(r.now("q/F257.MWD"), r.was(from));
+      EXPECT_EQ(r.now("q/XMASTER.BAK"), r.was("q/XMASTER"));
+    };
+  };
+  // Its one record gone, the next file number kept.
+  const auto xmasterEmptied = [](const WriteResult& r) {
+    Bytes header = r.was("p/XMASTER");
+    header.resize(150);
+    EXPECT_EQ(r.now("p/XMASTER"), PutNumber(PutNumber(header, 10, 0, 2), 14, 0, 2));
+    EXPECT_FALSE(r.has("p/F256.MWD"));
+  };
   return {
       // The window's forms for a bar are the intraday window tests'.
       {.name = "set one bar and its time",
@@ -176,64 +272,106 @@ inline std::vector<WriteCommand> WriteCommands() {
        .cli = {"edit", "@p", "BARS", "11/14/13", "--time", "09:05", "--new-time", "09:06:30",
                "--open", "11", "--high", "12", "--low", "10", "--close", "11.5", "--volume", "500"},
        .noWindowForm = true,
-       .bars = true},
+       .bars = true,
+       .leaves = dat("F3.DAT", BarsSpec(),
+                     [](auto& b) { b[5] = {1131114, 90630, 11, 12, 10, 11.5f, 500}; })},
       {.name = "insert one bar",
        .run = bar(kInsert, PackTime(9, 2, 30)),
        .cli = {"add-quote", "@p", "BARS", "11/14/13", "--time", "09:02:30"},
        .noWindowForm = true,
-       .bars = true},
+       .bars = true,
+       .leaves = dat("F3.DAT", BarsSpec(),
+                     [](auto& b) {
+                       b.insert(b.begin() + 5, b[5]);
+                       b[5][1] = 90230;
+                     })},
       {.name = "delete one bar",
        .run = bar(kDelete, PackTime(9, 10, 0)),
        .cli = {"delete-quote", "@p", "BARS", "11/14/13", "--time", "09:10"},
        .noWindowForm = true,
-       .bars = true},
+       .bars = true,
+       .leaves = dat("F3.DAT", BarsSpec(), [](auto& b) { b.erase(b.begin() + 6); })},
       {.name = "set",
        .run = rewrite("ACME", Edit(kSet, wed, wed, set)),
        .cli = words({"edit", "@p", "ACME", "01/05/00"}, setWords),
-       .rerunnable = true},
+       .rerunnable = true,
+       .leaves = dat(
+           "F1.DAT", AcmeSpec(false), [=](auto& q) { q[2] = {jan(5), 11, 12, 10, 11.5f, 5000}; },
+           masterKept)},
       {.name = "scale",
        .run = rewrite("ACME", Edit(edit_kind::kScaleRange, 0, wed, {2, 2, 2, 2, 3, 3})),
        .cli = {"adjust", "@p", "ACME", "01/03/00", "01/05/00", "--price", "2", "--volume", "3",
-               "--oi", "3"}},
+               "--oi", "3"},
+       .leaves = dat("F1.DAT", AcmeSpec(false),
+                     [](auto& q) {
+                       for (std::size_t i = 0; i < 3; ++i)
+                         q[i] = {q[i][0],     2 * q[i][1], 2 * q[i][2],
+                                 2 * q[i][3], 2 * q[i][4], 3 * q[i][5]};
+                     })},
       {.name = "delete first quote",
        .run = rewrite("ACME", Edit(kDelete, mon, mon)),
        .cli = {"delete-quote", "@p", "ACME", "01/03/00"},
-       .partialResults = {kMasterDatesNotUpdated}},
+       .partialResults = {kMasterDatesNotUpdated},
+       .leaves = dat(
+           "F1.DAT", AcmeSpec(false), [](auto& q) { q.erase(q.begin()); },
+           masterAs([=](const Bytes& m) { return Put(m, M(0, 25), mbf(2000, 1, 4)); }))},
       {.name = "insert",
        .run = rewrite("ACME", Edit(kInsert, wed, wed)),
        .cli = {"add-quote", "@p", "ACME", "01/05/00"},
-       .gap = true},
+       .gap = true,
+       .leaves = dat(
+           "F1.DAT", AcmeSpec(true),
+           [=](auto& q) {
+             q.insert(q.begin() + 1, q[1]);
+             q[1][0] = jan(4);
+           },
+           masterKept)},
       // The window and voltrim-cli have no command of their own for it.
       {.name = "master date",
        .run =
            [=](auto p, auto) {
              return SetMasterDate(MasterPathIn(p), DayToDateFloat(wed), 2, MasterDate::kLast);
            },
-       .noWindowForm = true},
+       .noWindowForm = true,
+       .leaves = masterAs([=](const Bytes& m) { return Put(m, M(1, 29), mbf(2000, 1, 5)); })},
       {.name = "rename",
        .run = [](auto p,
                  auto) { return RenameMasterRecord(MasterPathIn(p), 1, "OTHER", "NEW NAME"); },
        .cli = {"rename-symbol", "@p", "OTHER", "OTHER", "NEW NAME"},
-       .rerunnable = true},
+       .rerunnable = true,
+       .leaves = masterAs([](const Bytes& m) { return Put(m, M(1, 7), "NEW NAME        "); })},
       {.name = "repair",
        .run = [](auto p, auto) { return RepairMaster(MasterPathIn(p)); },
        .cli = {"repair", "@p"},
        .noWindowForm = true,
        .rerunnable = true,
        .damagedSymbol = true,
-       .mustKeep = {{"ACME", {"p"}}, {"OTHER INC", {"p"}}}},
+       .mustKeep = {{"ACME", {"p"}}, {"OTHER INC", {"p"}}},
+       .leaves =
+           [=](const WriteResult& r) {
+             EXPECT_EQ(r.now("p/MASTER"), Put(r.was("p/MASTER"), M(1, 36), "OTHER INC       "));
+             EXPECT_FALSE(r.has("p/MASTER.BAK"));  // its temporary's name
+           }},
       {.name = "delete symbol",
        .run = [](auto p, auto) { return DeleteSymbol(p, "OTHER"); },
        .cli = {"delete-symbol", "@p", "OTHER"},
        .partialResults = {kSymbolFilesLeft},
-       .mustKeep = {{"ACME", {"p"}}}},
+       .mustKeep = {{"ACME", {"p"}}},
+       .leaves =
+           [](const WriteResult& r) {
+             EXPECT_EQ(r.now("p/MASTER"),
+                       MasterOf(r.was("p/MASTER"), {MasterRecordBytes(r.was("p/MASTER"), 0)}, 1));
+             EXPECT_FALSE(r.has("p/F2.DAT") || r.has("p/F2.DOP"));
+           }},
       {.name = "copy symbol",
        .run = move("ACME", false),
-       .cli = {"copy-symbol", "@p", "ACME", "@q"}},
+       .cli = {"copy-symbol", "@p", "ACME", "@q"},
+       .leaves = acmeTo(false, true)},
       {.name = "move symbol",
        .run = move("ACME", true),
        .cli = {"move-symbol", "@p", "ACME", "@q"},
-       .partialResults = moved},
+       .partialResults = moved,
+       .leaves = acmeTo(true, true)},
       // Without an EMASTER (whose replacement syncs the folder once more) and without a DOP
       // file (whose placement does), MASTER follows the DAT file's placement directly.
       {.name = "move symbol, bare",
@@ -241,7 +379,8 @@ inline std::vector<WriteCommand> WriteCommands() {
        .cli = {"move-symbol", "@p", "ACME", "@q"},
        .noWindowForm = true,
        .partialResults = moved,
-       .bare = true},
+       .bare = true,
+       .leaves = acmeTo(true, false)},
       // The quotes stand before MASTER's dates follow; running it again finishes the job.
       {.name = "import",
        .run = import(false),
@@ -249,20 +388,48 @@ inline std::vector<WriteCommand> WriteCommands() {
        .noWindowForm = true,
        .partialResults = {kMasterDatesNotUpdated},
        .rerunnable = true,
-       .cliInput = kAcmeImportAroundText},
+       .cliInput = kAcmeImportAroundText,
+       .leaves = dat(
+           "F1.DAT", AcmeSpec(false),
+           [=](auto& q) {
+             q.insert(q.begin(), {991231, 9, 9.5f, 8.5f, 9.25f, 999});
+             q[3] = {jan(5), 30, 30.5f, 29.5f, 30.25f, 1020};
+             q.push_back({jan(10), 20, 20.5f, 19.5f, 20.25f, 1010});
+           },
+           masterAs([=](const Bytes& m) {
+             return Put(Put(m, M(0, 25), mbf(1999, 12, 31)), M(0, 29), mbf(2000, 1, 10));
+           }))},
       // Between the stored dates: MASTER stays as it is.
       {.name = "import between",
        .run = import(true),
        .cli = {"import", "@p", "ACME", "@input.csv", "--replace"},
        .noWindowForm = true,
-       .cliInput = kAcmeImportText},
+       .cliInput = kAcmeImportText,
+       .leaves = dat(
+           "F1.DAT", AcmeSpec(false),
+           [=](auto& q) { q[2] = {jan(5), 30, 30.5f, 29.5f, 30.25f, 1020}; }, masterKept)},
       {.name = "new symbol",
        .run =
            [](auto p, auto) {
              return CreateSeries(p, NewSeries{"NEW", "NEW SERIES", 7, false});
            },
        .cli = {"new-symbol", "@p", "NEW", "--name", "NEW SERIES", "--columns", "7"},
-       .noWindowForm = true},
+       .noWindowForm = true,
+       .leaves =
+           [=](const WriteResult& r) {
+             const std::string dop =
+                 "\"DATE\",0,0\r\n\"OPEN\",2,2\r\n\"HIGH\",2,2\r\n\"LOW\",2,2\r\n\"CLOSE\",2,"
+                 "2\r\n\"VOL\",0,0\r\n\"OI\",0,0\r\n";
+             EXPECT_EQ(r.now("p/F3.DOP"), Bytes(dop.begin(), dop.end()));
+             EXPECT_EQ(r.now("p/F3.DAT"), PutNumber(Bytes(28, 0), 2, 1, 1));  // no quote
+             Bytes record = Put(Put(Bytes(53, 0), 7, "NEW SERIES      "), 36, "NEW             ");
+             for (const auto& [at, value] :
+                  {std::pair<std::size_t, int>{0, 3}, {1, 0x65}, {3, 28}, {4, 7}, {33, 'D'}})
+               record[at] = static_cast<unsigned char>(value);
+             const Bytes m = r.was("p/MASTER");
+             EXPECT_EQ(r.now("p/MASTER"),
+                       MasterOf(m, {MasterRecordBytes(m, 0), MasterRecordBytes(m, 1), record}, 3));
+           }},
       // Two folders made (r and r/s), then EMASTER and MASTER.
       {.name = "new portfolio",
        .run =
@@ -271,43 +438,90 @@ inline std::vector<WriteCommand> WriteCommands() {
            },
        .cli = {"new-portfolio", "@r/s"},
        .noWindowForm = true,
-       .undoIn = "r/s"},
+       .undoIn = "r/s",
+       .leaves =
+           [](const WriteResult& r) {
+             EXPECT_EQ(r.now("r/s/MASTER"), Bytes(53, 0));
+             EXPECT_EQ(r.now("r/s/EMASTER"), Bytes(192, 0));
+             EXPECT_EQ(r.after.size(), r.before.size() + 3);  // and the change's undo journal
+           }},
       // Series XMASTER lists, and XMASTER itself.
       {.name = "set MWD quote",
        .run = rewrite("X256", Edit(kSet, wed, wed, set)),
        .cli = words({"edit", "@p", "X256", "01/05/00"}, setWords),
        .rerunnable = true,
        .xmaster = true,
-       .mustKeep = withX256},
+       .mustKeep = withX256,
+       .leaves = dat(
+           "F256.MWD", MwdSeries(256), [=](auto& q) { q[2] = {jan(5), 11, 12, 10, 11.5f, 5000}; },
+           [](const WriteResult& r) {
+             EXPECT_EQ(r.now("p/XMASTER"), r.was("p/XMASTER"));  // its ends stay
+             EXPECT_FALSE(r.has("p/XMASTER.BAK"));
+           })},
       {.name = "delete last MWD quote",
        .run = rewrite("X256", Edit(kDelete, wed, wed)),
        .cli = {"delete-quote", "@p", "X256", "01/05/00"},
        .partialResults = {kXmasterDatesNotUpdated},
        .xmaster = true,
-       .mustKeep = withX256},
+       .mustKeep = withX256,
+       .leaves = dat(
+           "F256.MWD", MwdSeries(256), [](auto& q) { q.pop_back(); },
+           [](const WriteResult& r) {
+             EXPECT_EQ(r.now("p/XMASTER"), PutNumber(r.was("p/XMASTER"), X(0, 116), 20000104, 4));
+             EXPECT_EQ(r.now("p/XMASTER.BAK"), r.was("p/XMASTER"));
+           })},
       {.name = "rename in XMASTER",
        .run = [](auto p, auto) { return RenameXmasterRecord(p, 0, "X256", "NEW NAME"); },
        .cli = {"rename-symbol", "@p", "X256", "X256", "NEW NAME"},
        .rerunnable = true,
        .xmaster = true,
-       .mustKeep = withX256},
+       .mustKeep = withX256,
+       .leaves =
+           [](const WriteResult& r) {
+             EXPECT_EQ(r.now("p/XMASTER"), Put(r.was("p/XMASTER"), X(0, 16), "NEW NAME"));
+           }},
       {.name = "delete XMASTER symbol",
        .run = [](auto p, auto) { return DeleteXmasterSymbol(p, "X256"); },
        .cli = {"delete-symbol", "@p", "X256"},
        .partialResults = {kSymbolFilesLeft},
        .xmaster = true,
-       .mustKeep = {{"ACME", {"p"}}}},
+       .mustKeep = {{"ACME", {"p"}}},
+       .leaves = xmasterEmptied},
       {.name = "move MWD to DAT",
        .run = move("X256", true),
        .cli = {"move-symbol", "@p", "X256", "@q"},
        .partialResults = moved,
        .xmaster = true,
-       .mustKeep = withX256},
+       .mustKeep = withX256,
+       .leaves =
+           [=](const WriteResult& r) {
+             const Bytes q = r.now("q/MASTER");
+             ASSERT_EQ(q.size(), 3 * 53u);
+             EXPECT_EQ(q[0], 2);
+             const Bytes record = MasterRecordBytes(q, 1);
+             EXPECT_EQ((std::array{record[0], record[3], record[4], record[33]}),
+                       (std::array<unsigned char, 4>{2, 24, 6, 'D'}));
+             EXPECT_EQ(std::string(record.begin() + 7, record.begin() + 23), "EXTENDED        ");
+             EXPECT_EQ(std::string(record.begin() + 36, record.begin() + 52), "X256            ");
+             EXPECT_EQ(r.now("q/F2.DAT"), r.was("p/F256.MWD"));
+             xmasterEmptied(r);
+           }},
       {.name = "move DAT to XMASTER",
        .run = move("ACME", true),
        .cli = {"move-symbol", "@p", "ACME", "@q"},
        .partialResults = moved,
-       .fullDest = true},
+       .fullDest = true,
+       .leaves =
+           [=](const WriteResult& r) {
+             x257In("ACME", "p/F1.DAT")(r);
+             const Bytes x = r.now("q/XMASTER");
+             EXPECT_EQ(XText(x, X(1, 16), 46), "ACME CORP LONG");  // EMASTER's long name
+             EXPECT_EQ((std::array<int, 5>{x[X(1, 0)], x[X(1, 62)], x[X(1, 70)],
+                                           Number(x, X(1, 108), 4), Number(x, X(1, 116), 4)}),
+                       (std::array<int, 5>{1, 'D', 0x3F, 20000103, 20000107}));
+             EXPECT_EQ(r.now("p/MASTER"),
+                       MasterOf(r.was("p/MASTER"), {MasterRecordBytes(r.was("p/MASTER"), 1)}, 1));
+           }},
       // Many series in one write (its window form is the update window test's); the data
       // files stand before the index files follow, and running it again finishes the job.
       {.name = "update",
@@ -319,13 +533,26 @@ inline std::vector<WriteCommand> WriteCommands() {
        .xmaster = true,
        .dataFilesInAnyOrder = true,
        .mustKeep = withX256,
-       .cliInput = kUpdateText},
+       .cliInput = kUpdateText,
+       .leaves =
+           [](const WriteResult& r) {
+             EXPECT_EQ(r.closes("p", "ACME"),
+                       (std::vector<float>{10.25f, 11.25f, 12.25f, 13.25f, 14.25f, 20.25f}));
+             EXPECT_EQ(r.closes("p", "X256"),
+                       (std::vector<float>{256.25f, 257.25f, 258.25f, 30.25f}));
+             EXPECT_EQ(r.closes("p", "NEW"), std::vector<float>{5.25f});
+           }},
       {.name = "copy MWD to XMASTER",
        .run = move("X256", false),
        .cli = {"copy-symbol", "@p", "X256", "@q"},
        .xmaster = true,
        .fullDest = true,
-       .mustKeep = withX256},
+       .mustKeep = withX256,
+       .leaves =
+           [=](const WriteResult& r) {
+             x257In("X256", "p/F256.MWD")(r);
+             EXPECT_EQ(r.now("p/XMASTER"), r.was("p/XMASTER"));
+           }},
   };
 }
 

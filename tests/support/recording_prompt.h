@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <deque>
 #include <string>
 #include <vector>
@@ -19,13 +20,23 @@ class RecordingPrompt : public UserPrompt {
   // Answers for the next questions, in order; a question with no answer left gets No.
   void AnswerNext(bool yes) { answers_.push_back(yes); }
 
-  void ShowMessage(const std::string& text, MessageIcon icon) override;
-  bool AskYesNo(const std::string& text) override;
+  void ShowMessage(const std::string& text, MessageIcon icon) override {
+    messages.push_back({text, icon});
+  }
+  bool AskYesNo(const std::string& text) override {
+    questions.push_back(text);
+    const bool yes = !answers_.empty() && answers_.front();
+    if (!answers_.empty()) answers_.pop_front();
+    return yes;
+  }
   void Beep(BeepKind kind) override { beeps.push_back(kind); }
-  void BeginWait() override;
-  void EndWait() override;
-  void ScanProgress(const std::string& path, int found) override;
-  void FillProgress(int done, int total) override;
+  void BeginWait() override { maxWaitDepth = std::max(maxWaitDepth, ++waitDepth); }
+  void EndWait() override { --waitDepth; }
+  void ScanProgress(const std::string& path, int found) override {
+    scanPaths.push_back(path);
+    scanCounts.push_back(found);
+  }
+  void FillProgress(int done, int total) override { fillProgress.emplace_back(done, total); }
   void StatusText(const std::string& text) override { statusTexts.push_back(text); }
 
   std::vector<Message> messages;
@@ -35,11 +46,15 @@ class RecordingPrompt : public UserPrompt {
   std::vector<int> scanCounts;
   std::vector<std::pair<int, int>> fillProgress;
   std::vector<std::string> statusTexts;
-  int waitDepth = 0;     // open BeginWait calls
+  int waitDepth = 0;  // open BeginWait calls
   int maxWaitDepth = 0;
 
   // Texts of all messages, for comparing word for word.
-  std::vector<std::string> MessageTexts() const;
+  std::vector<std::string> MessageTexts() const {
+    std::vector<std::string> texts;
+    for (const auto& m : messages) texts.push_back(m.text);
+    return texts;
+  }
 
  private:
   std::deque<bool> answers_;
