@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "datafiles/format/encodings.h"
 #include "quotes/quote_rules.h"
 #include "text/number_format.h"
 
@@ -121,14 +122,6 @@ class QuoteChecker {
   std::vector<Finding>& out_;
 };
 
-int DaysInMonth(int year, int month) {
-  constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  // Years since 1900: 1900 itself is not a leap year, 2000 is.
-  const int full = year + 1900;
-  const bool leap = full % 4 == 0 && (full % 100 != 0 || full % 400 == 0);
-  return kDays[month - 1] + (month == 2 && leap ? 1 : 0);
-}
-
 }  // namespace
 
 bool IsValidDateFloat(float dateFloat) {
@@ -138,7 +131,7 @@ bool IsValidDateFloat(float dateFloat) {
   const int year = whole / 10000;
   const int month = whole / 100 % 100;
   const int day = whole % 100;
-  if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) return false;
+  if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year + 1900, month)) return false;
   // Only days from 1 January 1961 on have a day number; the count ends late in 2140.
   const DayNumber number = YmdToDay(year, month, day);
   const Ymd back = DayToYmd(number);

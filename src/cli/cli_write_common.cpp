@@ -7,6 +7,7 @@
 #include "browser/grid_text.h"
 #include "browser/series_view.h"
 #include "cli/cli_common.h"
+#include "datafiles/format/ascii_case.h"
 #include "datafiles/format/encodings.h"
 #include "datafiles/format/master.h"
 #include "datafiles/format/master_image.h"
@@ -22,13 +23,6 @@ namespace {
 SymbolRow GridTexts(const MasterRecord& record, int row) {
   voltrim::SymbolRow texts = MakeSymbolRow(record);
   return SymbolRow{row, std::move(texts.symbol), std::move(texts.name)};
-}
-
-bool EqualIgnoringCase(const std::string& a, const std::string& b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::toupper(static_cast<unsigned char>(x)) ==
-           std::toupper(static_cast<unsigned char>(y));
-  });
 }
 
 }  // namespace
@@ -128,7 +122,7 @@ bool FindSymbolRow(const std::string& portfolioDir, const std::string& symbol, S
   const auto variant = exact != rows.end()
                            ? exact
                            : std::find_if(rows.begin(), rows.end(), [&](const SymbolRow& row) {
-                               return EqualIgnoringCase(row.symbol, symbol);
+                               return EqualIgnoringAsciiCase(row.symbol, symbol);
                              });
   if (variant == rows.end()) {
     PrintError(SymbolNotFoundText(symbol, portfolioDir));

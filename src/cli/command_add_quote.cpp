@@ -84,7 +84,7 @@ int RunAddQuoteCommand(const QStringList& arguments) {
   return kExitOk;
 }
 
-const CommandRegistration kRegistration(kAddQuote);
+const CommandRegistration kAddQuoteRegistration(kAddQuote);
 
 }  // namespace
 

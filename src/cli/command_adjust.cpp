@@ -55,7 +55,7 @@ int RunAdjustCommand(const QStringList& arguments) {
   return RunAdjust(view.context, entered, {prompt, nullptr}).succeeded ? kExitOk : kExitFailed;
 }
 
-const CommandRegistration kRegistration(kAdjust);
+const CommandRegistration kAdjustRegistration(kAdjust);
 
 }  // namespace
 

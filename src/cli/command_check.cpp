@@ -38,7 +38,7 @@ int RunCheck(const QStringList& arguments) {
   return report.findings.empty() ? kExitOk : kExitFailed;
 }
 
-const CommandRegistration kRegistration(kCheck);
+const CommandRegistration kCheckRegistration(kCheck);
 
 }  // namespace
 

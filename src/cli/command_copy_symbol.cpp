@@ -14,7 +14,7 @@ int RunCopySymbolCommand(const QStringList& arguments) {
   return RunTransferCommand(kCopySymbol, arguments, /*move=*/false);
 }
 
-const CommandRegistration kRegistration(kCopySymbol);
+const CommandRegistration kCopySymbolRegistration(kCopySymbol);
 
 }  // namespace
 

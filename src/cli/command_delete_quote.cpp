@@ -70,7 +70,7 @@ int RunDeleteQuoteCommand(const QStringList& arguments) {
   return ExitStatus(outcome.succeeded, outcome.partlyDone);
 }
 
-const CommandRegistration kRegistration(kDeleteQuote);
+const CommandRegistration kDeleteQuoteRegistration(kDeleteQuote);
 
 }  // namespace
 

@@ -36,7 +36,7 @@ int RunDeleteSymbolCommand(const QStringList& arguments) {
   return ExitStatus(outcome.succeeded, outcome.partlyDone);
 }
 
-const CommandRegistration kRegistration(kDeleteSymbol);
+const CommandRegistration kDeleteSymbolRegistration(kDeleteSymbol);
 
 }  // namespace
 

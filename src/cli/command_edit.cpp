@@ -112,7 +112,7 @@ int RunEdit(const QStringList& arguments) {
   return kExitOk;
 }
 
-const CommandRegistration kRegistration(kEdit);
+const CommandRegistration kEditRegistration(kEdit);
 
 }  // namespace
 

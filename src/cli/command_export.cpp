@@ -198,7 +198,7 @@ int RunExportCommand(const QStringList& arguments) {
   return ExportOne(out, dir, TextArgument(positional[1]), settings, style);
 }
 
-const CommandRegistration kRegistration(kExport);
+const CommandRegistration kExportRegistration(kExport);
 
 }  // namespace
 

@@ -96,7 +96,7 @@ int RunFacts(const QStringList& arguments) {
   return kExitOk;
 }
 
-const CommandRegistration kRegistration(kFacts);
+const CommandRegistration kFactsRegistration(kFacts);
 
 }  // namespace
 

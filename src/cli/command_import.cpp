@@ -72,7 +72,7 @@ int RunImportCommand(const QStringList& arguments) {
   return ExitStatus(outcome.succeeded, outcome.partlyDone);
 }
 
-const CommandRegistration kRegistration(kImport);
+const CommandRegistration kImportRegistration(kImport);
 
 }  // namespace
 

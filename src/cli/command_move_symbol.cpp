@@ -14,7 +14,7 @@ int RunMoveSymbolCommand(const QStringList& arguments) {
   return RunTransferCommand(kMoveSymbol, arguments, /*move=*/true);
 }
 
-const CommandRegistration kRegistration(kMoveSymbol);
+const CommandRegistration kMoveSymbolRegistration(kMoveSymbol);
 
 }  // namespace
 

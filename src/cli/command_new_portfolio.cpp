@@ -28,7 +28,7 @@ int RunNewPortfolioCommand(const QStringList& arguments) {
   return RunNewPortfolio(dir, prompt) ? kExitOk : kExitFailed;
 }
 
-const CommandRegistration kRegistration(kNewPortfolio);
+const CommandRegistration kNewPortfolioRegistration(kNewPortfolio);
 
 }  // namespace
 

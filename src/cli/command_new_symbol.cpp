@@ -64,7 +64,7 @@ int RunNewSymbolCommand(const QStringList& arguments) {
   return RunNewSymbol(portfolio, series, prompt).succeeded ? kExitOk : kExitFailed;
 }
 
-const CommandRegistration kRegistration(kNewSymbol);
+const CommandRegistration kNewSymbolRegistration(kNewSymbol);
 
 }  // namespace
 

@@ -78,7 +78,7 @@ int RunQuotes(const QStringList& arguments) {
   return kExitOk;
 }
 
-const CommandRegistration kRegistration(kQuotes);
+const CommandRegistration kQuotesRegistration(kQuotes);
 
 }  // namespace
 

@@ -52,7 +52,7 @@ int RunRenameSymbolCommand(const QStringList& arguments) {
              : kExitFailed;
 }
 
-const CommandRegistration kRegistration(kRenameSymbol);
+const CommandRegistration kRenameSymbolRegistration(kRenameSymbol);
 
 }  // namespace
 

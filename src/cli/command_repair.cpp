@@ -47,7 +47,7 @@ int RunRepairCommand(const QStringList& arguments) {
   return kExitOk;
 }
 
-const CommandRegistration kRegistration(kRepair);
+const CommandRegistration kRepairRegistration(kRepair);
 
 }  // namespace
 

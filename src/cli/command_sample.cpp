@@ -51,7 +51,7 @@ int RunSample(const QStringList& arguments) {
   return kExitOk;
 }
 
-const CommandRegistration kRegistration(kSample);
+const CommandRegistration kSampleRegistration(kSample);
 
 }  // namespace
 

@@ -89,7 +89,7 @@ int RunScan(const QStringList& arguments) {
   return portfolios.empty() ? kExitFailed : kExitOk;
 }
 
-const CommandRegistration kRegistration(kScan);
+const CommandRegistration kScanRegistration(kScan);
 
 }  // namespace
 

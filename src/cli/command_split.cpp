@@ -42,7 +42,7 @@ int RunSplitCommand(const QStringList& arguments) {
   return RunSplit(view.context, entered, {prompt, nullptr}).succeeded ? kExitOk : kExitFailed;
 }
 
-const CommandRegistration kRegistration(kSplit);
+const CommandRegistration kSplitRegistration(kSplit);
 
 }  // namespace
 

@@ -63,7 +63,7 @@ int RunSplitSearchCommand(const QStringList& arguments) {
   return run.outcome == SplitSearchOutcome::Finished ? kExitOk : kExitFailed;
 }
 
-const CommandRegistration kRegistration(kSplitSearch);
+const CommandRegistration kSplitSearchRegistration(kSplitSearch);
 
 }  // namespace
 

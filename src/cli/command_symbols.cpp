@@ -67,7 +67,7 @@ int RunSymbols(const QStringList& arguments) {
                   symbols.headerCount, kMaxSymbols);
     PrintError(text);
   }
-  for (const SymbolRow& row : symbols.rows) PrintLine(row.symbol + "\t" + row.name);
+  for (const voltrim::SymbolRow& row : symbols.rows) PrintLine(row.symbol + "\t" + row.name);
   if (parser.isSet(all)) PrintXmasterRows(*dir);
   if (symbols.needsRepair) {
     PrintError("The master file\n" + masterPath + "\nappears corrupted.");
@@ -77,7 +77,7 @@ int RunSymbols(const QStringList& arguments) {
   return kExitOk;
 }
 
-const CommandRegistration kRegistration(kSymbols);
+const CommandRegistration kSymbolsRegistration(kSymbols);
 
 }  // namespace
 

@@ -60,7 +60,7 @@ int RunUndoCommand(const QStringList& arguments) {
   }
 }
 
-const CommandRegistration kRegistration(kUndo);
+const CommandRegistration kUndoRegistration(kUndo);
 
 }  // namespace
 

@@ -17,9 +17,9 @@ namespace {
 
 int RunUpdateCommand(const QStringList& arguments);
 
-const Command kUpdate{"update",
-                      "update DIR SOURCE... [--create] [--replace | --keep] [--dry-run] [--verbose]",
-                      "adds the quotes of files of many symbols to their series", RunUpdateCommand};
+const Command kUpdate{
+    "update", "update DIR SOURCE... [--create] [--replace | --keep] [--dry-run] [--verbose]",
+    "adds the quotes of files of many symbols to their series", RunUpdateCommand};
 
 constexpr const char* kAdvice =
     "Run the update again with --replace to store the sources' values, or with --keep to keep "
@@ -113,9 +113,8 @@ int RunUpdateCommand(const QStringList& arguments) {
     ProgressLine progress;
     UpdateRequest writing = request;
     writing.progress = [&](int done, int total) { return progress.Step(done, total); };
-    const NameNextChange words("Update " + std::to_string(sources.series.size()) +
-                               " series from " + paths.front() +
-                               (paths.size() > 1 ? " and more" : ""));
+    const NameNextChange words("Update " + std::to_string(sources.series.size()) + " series from " +
+                               paths.front() + (paths.size() > 1 ? " and more" : ""));
     status = UpdatePortfolio(*dir, writing, result);
   }
   if (status != kOk && status != kUpdateIndexBehind) {
@@ -135,7 +134,7 @@ int RunUpdateCommand(const QStringList& arguments) {
   return kExitOk;
 }
 
-const CommandRegistration kRegistration(kUpdate);
+const CommandRegistration kUpdateRegistration(kUpdate);
 
 }  // namespace
 

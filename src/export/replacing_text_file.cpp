@@ -10,7 +10,7 @@ namespace voltrim {
 
 namespace {
 // Output is gathered into blocks of this size so that a long export makes few writes.
-constexpr std::size_t kBlockSize = 64 * 1024;
+constexpr std::size_t kPendingBlockSize = 64 * 1024;
 }  // namespace
 
 ReplacingTextFile::ReplacingTextFile(const std::string& path)
@@ -19,7 +19,7 @@ ReplacingTextFile::ReplacingTextFile(const std::string& path)
   // A file the user may write in a folder where no temporary file can be made is still
   // written, in place.
   file_->setDirectWriteFallback(true);
-  pending_.reserve(kBlockSize);
+  pending_.reserve(kPendingBlockSize);
 }
 
 // QSaveFile removes its temporary file when it is destroyed uncommitted.
@@ -39,9 +39,9 @@ void ReplacingTextFile::NoteFailure() const {
 }
 
 void ReplacingTextFile::Write(std::string_view text) {
-  if (text.size() < kBlockSize) {
+  if (text.size() < kPendingBlockSize) {
     pending_.append(text);
-    if (pending_.size() >= kBlockSize) Flush();
+    if (pending_.size() >= kPendingBlockSize) Flush();
     return;
   }
   // A large piece goes out as it is rather than through one more copy.

@@ -12,8 +12,6 @@ namespace voltrim {
 
 namespace {
 
-constexpr const char* kNothingChanged = "\n\nNothing was changed.";
-
 std::string Joined(const std::vector<std::string>& items) {
   std::string text;
   for (std::size_t i = 0; i < items.size(); ++i) {
@@ -35,8 +33,6 @@ std::string TimeText(float timeValue) {
                 whole % 100);
   return text;
 }
-
-std::size_t Slot(Field f) { return static_cast<std::size_t>(f); }
 
 }  // namespace
 
@@ -76,8 +72,8 @@ ImportColumnNotes ColumnNotesOf(const ImportText& text, const ColumnLayout& layo
   notes.ignored = text.ignored;
   for (int f = 1; f < kFieldKindCount; ++f) {
     const Field field = static_cast<Field>(f);
-    const bool given = text.given[Slot(field)];
-    if (given && !layout.Has(field)) notes.dropped.push_back(text.fieldNames[Slot(field)]);
+    const bool given = text.given[FieldSlot(field)];
+    if (given && !layout.Has(field)) notes.dropped.push_back(text.fieldNames[FieldSlot(field)]);
     if (!given && layout.Has(field) && field != Field::Time)
       notes.missing.push_back(ImportFieldTitle(field));
   }
@@ -112,10 +108,10 @@ ImportPreviewRows PreviewRowsOf(const ImportText& text, const ColumnLayout& layo
       if (field == Field::Date) {
         row.push_back(FormatUserDate(DateFloatToDay(q.date)));
       } else if (field == Field::Time) {
-        row.push_back(TimeText(text.given[Slot(Field::Time)] ? q.time : 0.0f));
+        row.push_back(TimeText(text.given[FieldSlot(Field::Time)] ? q.time : 0.0f));
       } else {
-        const std::size_t k = Slot(field) - Slot(Field::Open);
-        row.push_back(RoundTrip(text.given[Slot(field)] ? q.values[k] : 0.0f));
+        const std::size_t k = FieldSlot(field) - FieldSlot(Field::Open);
+        row.push_back(RoundTrip(text.given[FieldSlot(field)] ? q.values[k] : 0.0f));
       }
     }
     preview.rows.push_back(std::move(row));
@@ -178,7 +174,8 @@ std::string ImportFailureText(Status status, const std::string& fileName, const 
     case kFileRead:
     case kFileNotFound:
       return "The quotes of " + symbol +
-             " cannot be read: the symbol is no longer in MASTER or XMASTER, or its files are missing or "
+             " cannot be read: the symbol is no longer in MASTER or XMASTER, or its files are "
+             "missing or "
              "damaged." +
              kNothingChanged;
     default:

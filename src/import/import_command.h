@@ -8,6 +8,9 @@
 
 namespace voltrim {
 
+// The end of every message of an import or update that wrote nothing.
+inline constexpr char kNothingChanged[] = "\n\nNothing was changed.";
+
 class UserPrompt;
 
 // Quotes > Import and voltrim-cli import: reading the file, the preview, the import and

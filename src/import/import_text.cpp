@@ -122,12 +122,6 @@ char DelimiterOf(std::string_view line) {
   return ' ';
 }
 
-int DaysInMonth(int year, int month) {
-  constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
-  return kDays[month - 1] + (month == 2 && leap ? 1 : 0);
-}
-
 enum class Read { kValue, kEmpty, kBad, kBeyond };
 
 // HH:MM:SS, HH:MM (hours of one or two digits), HHMMSS or HHMM.
@@ -265,8 +259,6 @@ Field FieldOf(ImportColumn column) {
   }
 }
 
-std::size_t Slot(Field f) { return static_cast<std::size_t>(f); }
-
 class Parser {
  public:
   Parser(ImportText& out, ImportTextError& error, bool symbols)
@@ -313,7 +305,8 @@ class Parser {
     const Read first = ReadDate(fields_.front(), date, time, withTime);
     out_.header = first != Read::kValue && first != Read::kBeyond;
     if (out_.header) return NamedColumns(number);
-    if (symbols_) return Fail(number, "the first line names no columns (a symbol column is needed)");
+    if (symbols_)
+      return Fail(number, "the first line names no columns (a symbol column is needed)");
     static constexpr ImportColumn kOrder[] = {ImportColumn::kOpen,   ImportColumn::kHigh,
                                               ImportColumn::kLow,    ImportColumn::kClose,
                                               ImportColumn::kVolume, ImportColumn::kOpenInterest};
@@ -330,7 +323,7 @@ class Parser {
       if (out_.columns[c] == ImportColumn::kNone) {
         out_.ignored.push_back("column " + std::to_string(c + 1));
       } else {
-        out_.fieldNames[Slot(FieldOf(out_.columns[c]))] =
+        out_.fieldNames[FieldSlot(FieldOf(out_.columns[c]))] =
             ImportFieldTitle(FieldOf(out_.columns[c]));
       }
     }
@@ -347,7 +340,8 @@ class Parser {
       if (column == ImportColumn::kSymbol || column == ImportColumn::kPeriod) {
         const std::size_t slot = column == ImportColumn::kSymbol ? 0 : 1;
         if (special_[slot] >= 0)
-          return Fail(number, "two columns hold the " + std::string(slot == 0 ? "symbol" : "periodicity"));
+          return Fail(number,
+                      "two columns hold the " + std::string(slot == 0 ? "symbol" : "periodicity"));
         special_[slot] = static_cast<int>(c);
         continue;
       }
@@ -356,13 +350,13 @@ class Parser {
         continue;
       }
       const Field field = FieldOf(column);
-      if (seen[Slot(field)])
+      if (seen[FieldSlot(field)])
         return Fail(number, "two columns hold the " + std::string(ImportFieldTitle(field)) + " (" +
-                                out_.fieldNames[Slot(field)] + " and " + name + ")");
-      seen[Slot(field)] = true;
-      out_.fieldNames[Slot(field)] = name;
+                                out_.fieldNames[FieldSlot(field)] + " and " + name + ")");
+      seen[FieldSlot(field)] = true;
+      out_.fieldNames[FieldSlot(field)] = name;
     }
-    if (!seen[Slot(Field::Date)]) return Fail(number, "no column is named Date");
+    if (!seen[FieldSlot(Field::Date)]) return Fail(number, "no column is named Date");
     if (symbols_ && special_[0] < 0) return Fail(number, "no column is named Symbol or Ticker");
     return true;
   }
@@ -397,11 +391,11 @@ class Parser {
                                   " lies outside the dates a data file holds (1 January "
                                   "1961 to 4 June 2140)");
         if (read != Read::kValue) return Fail(number, Quoted(cell) + " is not a date");
-        if (withTime && (present & (1u << Slot(Field::Time))) == 0) {
+        if (withTime && (present & (1u << FieldSlot(Field::Time))) == 0) {
           quote.time = time;
-          present |= static_cast<std::uint8_t>(1u << Slot(Field::Time));
-          if (out_.fieldNames[Slot(Field::Time)].empty())
-            out_.fieldNames[Slot(Field::Time)] = ImportFieldTitle(Field::Time);
+          present |= static_cast<std::uint8_t>(1u << FieldSlot(Field::Time));
+          if (out_.fieldNames[FieldSlot(Field::Time)].empty())
+            out_.fieldNames[FieldSlot(Field::Time)] = ImportFieldTitle(Field::Time);
         }
         continue;
       }
@@ -409,18 +403,18 @@ class Parser {
         if (cell.empty()) continue;
         if (ReadTime(cell, quote.time) != Read::kValue)
           return Fail(number, Quoted(cell) + " is not a time");
-        present |= static_cast<std::uint8_t>(1u << Slot(field));
+        present |= static_cast<std::uint8_t>(1u << FieldSlot(field));
         continue;
       }
-      const std::size_t k = Slot(field) - Slot(Field::Open);
+      const std::size_t k = FieldSlot(field) - FieldSlot(Field::Open);
       const Read read = ReadValue(cell, quote.values[k]);
       if (read == Read::kEmpty) continue;
       if (read != Read::kValue) {
-        const std::string where = " in column " + out_.fieldNames[Slot(field)];
+        const std::string where = " in column " + out_.fieldNames[FieldSlot(field)];
         if (read == Read::kBad) return Fail(number, Quoted(cell) + where + " is not a number");
         return Fail(number, Quoted(cell) + where + " is beyond what a data file can hold");
       }
-      present |= static_cast<std::uint8_t>(1u << Slot(field));
+      present |= static_cast<std::uint8_t>(1u << FieldSlot(field));
     }
     out_.quotes.push_back(quote);
     present_.push_back(present);
@@ -430,7 +424,7 @@ class Parser {
   bool EveryLineHasTheGivenFields() {
     std::uint8_t given = 0;
     for (const std::uint8_t p : present_) given |= p;
-    out_.given[Slot(Field::Date)] = true;
+    out_.given[FieldSlot(Field::Date)] = true;
     for (int f = 1; f < kFieldKindCount; ++f)
       out_.given[static_cast<std::size_t>(f)] = (given & (1u << f)) != 0;
     for (std::size_t i = 0; i < present_.size(); ++i) {

@@ -9,8 +9,6 @@ namespace voltrim {
 
 namespace {
 
-constexpr const char* kNothingChanged = "\n\nNothing was changed.";
-
 std::string Plural(int count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
@@ -88,8 +86,7 @@ std::string UpdateFailureText(Status status, const UpdateResult& result,
     case kUpdateCancelled:
       return "The update was cancelled." + std::string(kNothingChanged);
     case kFileWrite:
-      return "The update failed: a data file could not be written." +
-             std::string(kNothingChanged);
+      return "The update failed: a data file could not be written." + std::string(kNothingChanged);
     case kUpdateIndexBehind:
       return "The update stopped part way: the quotes stand in the data files, but MASTER or "
              "XMASTER could not be written. Running the same update again finishes it.";
@@ -114,8 +111,8 @@ std::string UpdateFailureText(Status status, const UpdateResult& result,
     case kImportDiffers: {
       std::string dates;
       for (const ImportQuote& q : r.firstDiffering)
-        dates += (dates.empty() ? "" : ", ") + ImportQuoteDate(q, withTime) + " (" +
-                 place(q.line) + ")";
+        dates +=
+            (dates.empty() ? "" : ", ") + ImportQuoteDate(q, withTime) + " (" + place(q.line) + ")";
       const int more = r.differing - static_cast<int>(r.firstDiffering.size());
       if (more > 0) dates += " and " + std::to_string(more) + " more";
       return "The sources give other values for " + Plural(r.differing, "quote ", "quotes ") +
@@ -135,8 +132,9 @@ std::string UpdateFailureText(Status status, const UpdateResult& result,
       return symbol + " cannot be created: " + kPortfolioFullMessage + kNothingChanged;
     case kBadRequest:
       if (series.fate == UpdateFate::kCreated)
-        return symbol + " cannot be created: a symbol takes at most 16 characters in MASTER "
-                        "and 14 in XMASTER." +
+        return symbol +
+               " cannot be created: a symbol takes at most 16 characters in MASTER "
+               "and 14 in XMASTER." +
                kNothingChanged;
       return place(source.quotes.empty() ? 0 : source.quotes.front().line) + ": a quote of " +
              symbol + " cannot be stored." + kNothingChanged;

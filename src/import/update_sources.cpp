@@ -13,10 +13,6 @@ namespace voltrim {
 
 namespace {
 
-constexpr const char* kNothingChanged = "\n\nNothing was changed.";
-
-std::size_t Slot(Field f) { return static_cast<std::size_t>(f); }
-
 // Collects the series of every source, by symbol text as the sources spell it.
 class Collector {
  public:
@@ -60,7 +56,7 @@ class Collector {
     if (hit != index_.end()) return hit->second;
     out_.series.emplace_back();
     out_.series.back().symbol = symbol;
-    out_.series.back().given[Slot(Field::Date)] = true;
+    out_.series.back().given[FieldSlot(Field::Date)] = true;
     out_.fieldNames.emplace_back();
     out_.ignored.emplace_back();
     present_.emplace_back();
@@ -91,9 +87,8 @@ class Collector {
       const char c = static_cast<char>(std::toupper(static_cast<unsigned char>(cell[0])));
       if (c == 'D' || c == 'W' || c == 'M' || c == 'I') return c;
     }
-    const bool minutes = !cell.empty() && std::all_of(cell.begin(), cell.end(), [](char c) {
-      return c >= '0' && c <= '9';
-    });
+    const bool minutes = !cell.empty() && std::all_of(cell.begin(), cell.end(),
+                                                      [](char c) { return c >= '0' && c <= '9'; });
     return minutes && cell != "0" ? 'I' : 0;
   }
 
@@ -196,7 +191,8 @@ class Collector {
         error.line = line;
         error.reason = static_cast<Field>(f) == Field::Time
                            ? "no time, where other lines of " + series.symbol + " have one"
-                           : "no value in column " + out_.fieldNames[s][static_cast<std::size_t>(f)] +
+                           : "no value in column " +
+                                 out_.fieldNames[s][static_cast<std::size_t>(f)] +
                                  ", where other lines of " + series.symbol + " have one";
         return Refuse(out_.files[static_cast<std::size_t>(file)], error, message);
       }

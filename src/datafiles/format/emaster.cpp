@@ -18,10 +18,6 @@ namespace {
 
 using Record = std::vector<std::uint8_t>;
 
-std::int16_t GetInt16(const std::uint8_t* at) {
-  return static_cast<std::int16_t>(static_cast<std::uint16_t>(at[0] | (at[1] << 8)));
-}
-
 void PutUint32(std::uint8_t* at, std::uint32_t bits) {
   for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(bits >> (8 * i));
 }
@@ -65,8 +61,6 @@ bool FieldDiffers(const std::uint8_t* a, const std::uint8_t* b, std::size_t offs
   return std::memcmp(a + offset, b + offset, width) != 0;
 }
 
-bool Exists(const std::string& path) { return file_ops::NameExists(path); }
-
 }  // namespace
 
 int EmasterImage::CountedRecords() const {
@@ -98,7 +92,7 @@ Status ParseEmasterBytes(const std::uint8_t* data, std::size_t size, EmasterImag
 
 Status ReadEmasterImage(const std::string& path, EmasterImage& out) {
   out.bytes.clear();
-  if (!Exists(path)) return kFileNotFound;
+  if (!file_ops::NameExists(path)) return kFileNotFound;
   std::vector<std::uint8_t> bytes;
   const Status status = ReadWholeFile(path, bytes, kMaxPortfolioFileBytes);
   if (status != kOk) return status;
@@ -211,7 +205,7 @@ std::string EmasterLongName(std::string_view directory, const MasterRecord& reco
 
 EmasterState EmasterStateIn(std::string_view directory) {
   const std::string emasterPath = EmasterPathIn(directory);
-  if (!Exists(emasterPath)) return EmasterState::kAbsent;
+  if (!file_ops::NameExists(emasterPath)) return EmasterState::kAbsent;
   MasterImage master;
   EmasterImage emaster;
   if (ReadMasterImage(MasterPathIn(directory), master) != kOk) return EmasterState::kUnreadable;

@@ -63,6 +63,17 @@ inline bool HasMbfForm(float value) {
   return ((std::bit_cast<std::uint32_t>(value) >> 23) & 0xFFu) < 254u;
 }
 
+// A little-endian 16-bit integer of the index files.
+inline std::int16_t GetInt16(const std::uint8_t* at) {
+  return static_cast<std::int16_t>(static_cast<std::uint16_t>(at[0] | (at[1] << 8)));
+}
+
+// Days of a month (1-12) of a year written in full.
+inline int DaysInMonth(int year, int month) {
+  constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+  return kDays[month - 1] + (month == 2 && leap ? 1 : 0);
+}
 DayNumber YmdToDay(int year, int month, int day);
 Ymd DayToYmd(DayNumber day);
 DayNumber DateFloatToDay(float dateFloat);

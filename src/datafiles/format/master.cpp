@@ -7,6 +7,8 @@
 #include <memory>
 #include <set>
 
+#include "datafiles/format/ascii_case.h"
+#include "datafiles/format/encodings.h"
 #include "datafiles/io/file_ops.h"
 #include "datafiles/io/portfolio_files.h"
 #include "datafiles/io/regular_file.h"
@@ -36,10 +38,6 @@ void ExamineTrailingRecords(std::FILE* file, MasterFile& out) {
   out.trailingInUse = inUse || total > kMaxTrailingBytes;
 }
 
-std::int16_t GetInt16(const std::uint8_t* at) {
-  return static_cast<std::int16_t>(static_cast<std::uint16_t>(at[0] | (at[1] << 8)));
-}
-
 void PutInt16(std::uint8_t* at, std::int16_t value) {
   const auto bits = static_cast<std::uint16_t>(value);
   at[0] = static_cast<std::uint8_t>(bits & 0xFFu);
@@ -60,15 +58,6 @@ std::string TrimTrailingBlanks(std::string text) {
   const auto end = text.find_last_not_of(' ');
   text.erase(end == std::string::npos ? 0 : end + 1);
   return text;
-}
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  return true;
 }
 
 // The symbol field as a C string (up to a NUL), cut before its (blanks + 1)-th blank.
@@ -251,9 +240,9 @@ Status ReadMasterFile(const std::string& path, MasterFile& out) {
 }
 
 bool RecordMatches(const MasterRecord& record, std::string_view text) {
-  if (EqualIgnoringCase(text, record.Name())) return true;
+  if (EqualIgnoringAsciiCase(text, record.Name())) return true;
   const auto blanks = static_cast<std::size_t>(std::count(text.begin(), text.end(), ' '));
-  return EqualIgnoringCase(text, SymbolText(record, blanks));
+  return EqualIgnoringAsciiCase(text, SymbolText(record, blanks));
 }
 
 Status FindSymbolIn(const MasterSource& source, std::string_view portfolioDir,

@@ -21,6 +21,7 @@ inline constexpr int kMaxReadAll = 16000;
 
 enum class Field : int { Date = 0, Time, Open, High, Low, Close, Vol, Oi };
 inline constexpr int kFieldKindCount = 8;
+inline std::size_t FieldSlot(Field f) { return static_cast<std::size_t>(f); }
 inline constexpr std::array<Field, 6> kValueFields = {Field::Open,  Field::High, Field::Low,
                                                       Field::Close, Field::Vol,  Field::Oi};
 

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <utility>
 
+#include "datafiles/format/ascii_case.h"
 #include "datafiles/format/master_image.h"
 #include "datafiles/io/file_ops.h"
 #include "datafiles/io/portfolio_files.h"
@@ -26,14 +27,6 @@ std::int32_t GetInt32(const std::uint8_t* at) {
 std::string GetText(const std::uint8_t* at, std::size_t width) {
   const auto* begin = reinterpret_cast<const char*>(at);
   return std::string(begin, std::find(begin, begin + width, '\0'));
-}
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return LowerAscii(x) == LowerAscii(y);
-         });
 }
 
 void PutUint16(std::uint8_t* at, int value) {
@@ -259,7 +252,7 @@ std::string MwdFileName(int fileNumber) {
 
 bool XmasterRecordMatches(const XmasterRecord& record, std::string_view text) {
   return !text.empty() &&
-         (EqualIgnoringCase(record.symbol, text) || EqualIgnoringCase(record.name, text));
+         (EqualIgnoringAsciiCase(record.symbol, text) || EqualIgnoringAsciiCase(record.name, text));
 }
 
 Status XmasterListsSymbol(std::string_view portfolioDir, std::string_view text, bool& listed) {

@@ -12,6 +12,7 @@
 #include <sstream>
 #include <utility>
 
+#include "datafiles/format/ascii_case.h"
 #include "datafiles/io/file_ops.h"
 #include "datafiles/io/portfolio_files.h"
 #include "datafiles/io/portfolio_lock.h"
@@ -78,12 +79,6 @@ void SplitPath(const std::string& path, std::string& folder, std::string& name) 
   folder = p.parent_path().string();
   if (folder.empty()) folder = ".";
   name = p.filename().string();
-}
-
-std::string Upper(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return upper;
 }
 
 // The state of a file: absent, or present with this size and hash.
@@ -193,7 +188,7 @@ void DropCopies(const Recording& recording) {
 }
 
 bool IsBackupName(const std::string& name) {
-  const std::string upper = Upper(name);
+  const std::string upper = UpperAscii(name);
   return upper.size() > 4 && upper.compare(upper.size() - 4, 4, ".BAK") == 0;
 }
 
@@ -293,7 +288,7 @@ Status ParseJournal(const std::string& folder, UndoPlan& plan, std::string& text
 
 // The temporary a restore writes through: one the next writer knows to clear.
 std::string RestoreTemporary(const std::string& name) {
-  const std::string upper = Upper(name);
+  const std::string upper = UpperAscii(name);
   const std::string stem = upper.substr(0, upper.find('.'));
   const bool known =
       stem == "MASTER" || stem == "EMASTER" ||
@@ -303,7 +298,7 @@ std::string RestoreTemporary(const std::string& name) {
 }
 
 bool IsMasterName(const std::string& path, const char* which) {
-  return Upper(fs::path(path).filename().string()) == which;
+  return UpperAscii(fs::path(path).filename().string()) == which;
 }
 
 // The undo goes back through the change's steps in reverse, so each moment of it is a

@@ -3,21 +3,12 @@
 #include <cctype>
 #include <cstdio>
 
+#include "datafiles/format/ascii_case.h"
 #include "datafiles/io/file_ops.h"
 
 namespace voltrim {
 
 namespace {
-
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto x = static_cast<unsigned char>(a[i]);
-    const auto y = static_cast<unsigned char>(b[i]);
-    if (x != y && !(x < 128 && y < 128 && std::tolower(x) == std::tolower(y))) return false;
-  }
-  return true;
-}
 
 std::string NumberedName(const char* pattern, int fileNumber) {
   char text[32];
@@ -39,30 +30,19 @@ std::string ResolveInDirectory(std::string_view directory, std::string_view name
   if (file_ops::NameExists(exact)) return exact;
   std::string found = exact;
   file_ops::ForEachName(dir, [&](std::string_view entry) {
-    if (!EqualIgnoringCase(entry, name)) return true;
+    if (!EqualIgnoringAsciiCase(entry, name)) return true;
     found = dir + std::string(entry);
     return false;
   });
   return found;
 }
 
-namespace {
-
-std::string Upper(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u < 128) c = static_cast<char>(std::toupper(u));
-  }
-  return upper;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 FolderNames::FolderNames(std::string_view directory) : dir_(WithTrailingSeparator(directory)) {
   file_ops::ForEachName(dir_, [&](std::string_view entry) {
     exact_.emplace(entry);
-    byUpper_.emplace(Upper(entry), std::string(entry));
+    byUpper_.emplace(UpperAscii(entry), std::string(entry));
     return true;
   });
 }
@@ -70,7 +50,7 @@ FolderNames::FolderNames(std::string_view directory) : dir_(WithTrailingSeparato
 std::string FolderNames::Resolve(std::string_view name) const {
   const std::string given(name);
   if (exact_.count(given) != 0) return dir_ + given;
-  const auto variant = byUpper_.find(Upper(name));
+  const auto variant = byUpper_.find(UpperAscii(name));
   return dir_ + (variant != byUpper_.end() ? variant->second : given);
 }
 

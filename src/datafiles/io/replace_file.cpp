@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cctype>
 
+#include "datafiles/format/ascii_case.h"
 #include "datafiles/io/change_journal.h"
 #include "datafiles/io/portfolio_files.h"
 #include "datafiles/io/regular_file.h"
@@ -14,8 +15,6 @@
 namespace voltrim {
 
 namespace {
-
-bool Exists(const std::string& path) { return file_ops::NameExists(path); }
 
 // Clears a temporary name; a stale one may be left by an earlier crash.
 Status ClearTemporary(const std::string& path) {
@@ -66,12 +65,6 @@ Status CommitStaged(const std::string& temporary, const std::string& destination
   return kOk;
 }
 
-std::string Upper(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return upper;
-}
-
 bool AllDigits(std::string_view text) {
   return !text.empty() &&
          std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -101,7 +94,7 @@ std::string WriterTemporaryName(std::string_view temporary) {
 }
 
 bool IsWriterTemporaryName(std::string_view name) {
-  const std::string upper = Upper(name);
+  const std::string upper = UpperAscii(name);
   // The undo's own temporaries (its journal and the files it puts back), plain or a writer's.
   constexpr std::string_view kUndo = ".VOLTRIM-UNDO.";
   if (upper.rfind(kUndo, 0) == 0) {
@@ -151,7 +144,7 @@ Status ReplaceResolved(const ReplaceNames& names, const std::vector<std::uint8_t
   const std::string target = resolve(names.target);
   const std::string plainTemporary = resolve(names.temporary);
   if (target == plainTemporary) return kBadRequest;
-  const bool keepBackup = !names.backup.empty() && Exists(target);
+  const bool keepBackup = !names.backup.empty() && file_ops::NameExists(target);
   const std::string backup = keepBackup ? resolve(names.backup) : std::string();
   if (keepBackup && (backup == target || backup == plainTemporary)) return kBadRequest;
   const std::string temporary =
@@ -160,7 +153,7 @@ Status ReplaceResolved(const ReplaceNames& names, const std::vector<std::uint8_t
   NoteFileChange(target);
   if (keepBackup) NoteFileChange(backup);
   // A temporary may share its name with a file of the portfolio (the repair's MASTER.bak).
-  if (Exists(plainTemporary)) NoteFileChange(plainTemporary);
+  if (file_ops::NameExists(plainTemporary)) NoteFileChange(plainTemporary);
   if (ClearTemporary(plainTemporary) != kOk) return kFileWrite;
 
   if (keepBackup) {
@@ -195,7 +188,7 @@ Status FolderReplaceBatch::Replace(const ReplaceNames& names,
       names, content,
       [&](const std::string& name) {
         const std::string given = WithTrailingSeparator(directory_) + name;
-        return Exists(given) ? given : names_.Resolve(name);
+        return file_ops::NameExists(given) ? given : names_.Resolve(name);
       },
       false);
 }

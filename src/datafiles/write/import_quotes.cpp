@@ -5,6 +5,7 @@
 #include <cstring>
 #include <numeric>
 
+#include "datafiles/format/encodings.h"
 #include "datafiles/format/master_image.h"
 #include "datafiles/format/xmaster.h"
 #include "datafiles/io/change_journal.h"
@@ -30,12 +31,6 @@ bool Less(const Key& a, const Key& b) {
   return a.date < b.date || (a.date == b.date && a.time < b.time);
 }
 bool Same(const Key& a, const Key& b) { return a.date == b.date && a.time == b.time; }
-
-int DaysInMonth(int fullYear, int month) {
-  constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const bool leap = fullYear % 4 == 0 && (fullYear % 100 != 0 || fullYear % 400 == 0);
-  return kDays[month - 1] + (month == 2 && leap ? 1 : 0);
-}
 
 // Byte offset of a field in a record, or -1 when the series lacks it.
 int OffsetOf(const ColumnLayout& layout, Field field) {
@@ -333,8 +328,8 @@ Status ImportQuotes(std::string_view portfolioDir, std::string_view symbol,
   // (a damaged one is refused before anything is written).
   XmasterSeries extended;
   XmasterImage xmaster;
-  const bool inXmaster = status == kFileNotFound &&
-                         LocateXmasterSeries(portfolioDir, symbol, extended) == kOk;
+  const bool inXmaster =
+      status == kFileNotFound && LocateXmasterSeries(portfolioDir, symbol, extended) == kOk;
   if (inXmaster) {
     status = ReadXmasterImage(portfolioDir, xmaster);
     series = extended.location;
@@ -366,10 +361,10 @@ Status ImportQuotes(std::string_view portfolioDir, std::string_view symbol,
         record.lastDate == XmasterDateOfMbf(result.lastDate))
       return kOk;
     // Only once the quotes stand may XMASTER name their dates.
-    status = SetXmasterDates(
-        portfolioDir, number,
-        {{MasterDate::kFirst, DateFloatToDay(MbfToIeee(result.firstDate.data()))},
-         {MasterDate::kLast, DateFloatToDay(MbfToIeee(result.lastDate.data()))}});
+    status =
+        SetXmasterDates(portfolioDir, number,
+                        {{MasterDate::kFirst, DateFloatToDay(MbfToIeee(result.firstDate.data()))},
+                         {MasterDate::kLast, DateFloatToDay(MbfToIeee(result.lastDate.data()))}});
     if (status != kOk && changes) return kXmasterDatesNotUpdated;
     return status;
   }

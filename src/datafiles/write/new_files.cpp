@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "datafiles/format/ascii_case.h"
 #include "datafiles/format/emaster.h"
 #include "datafiles/format/master_image.h"
 #include "datafiles/format/xmaster.h"
@@ -26,12 +27,6 @@ namespace {
 constexpr std::uint8_t kFileTypeByte = 0x65;
 // A data file this short holds no quote of any record length.
 constexpr std::size_t kLongestEmptyDat = 4 * kMaxFieldCount;
-
-std::string Upper(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return upper;
-}
 
 std::string WithoutTrailingSeparators(std::string_view directory) {
   std::string dir(directory);
@@ -67,7 +62,7 @@ bool IsLeftEmptyEmaster(const std::string& path) {
 Status CheckFolderIsFree(const std::string& directory) {
   Status status = kOk;
   file_ops::ForEachName(directory, [&](std::string_view name) {
-    const std::string upper = Upper(name);
+    const std::string upper = UpperAscii(name);
     if (upper == "MASTER") {
       status = kPortfolioThere;
       return false;
@@ -137,8 +132,7 @@ int CreateXmasterSeries(const std::string& dir, const NewSeries& series, int* fi
   XmasterImage updated;
   int number = 0;
   status = XmasterWithRecordAppended(
-      image, dir, XmasterRecordFor(master, NewSeriesLayout(fields), series.name), updated,
-      number);
+      image, dir, XmasterRecordFor(master, NewSeriesLayout(fields), series.name), updated, number);
   if (status != kOk) return status;
   // Its files stand before XMASTER names them, as for a series of MASTER's.
   std::vector<std::uint8_t> header(4 * fields.size(), 0);

@@ -23,8 +23,6 @@ namespace voltrim {
 
 namespace {
 
-bool Exists(const std::string& path) { return file_ops::NameExists(path); }
-
 std::vector<std::uint8_t> TrailingBytes(const MasterImage& master) {
   const std::size_t end = MasterImage::Offset(master.RecordCount());
   return {master.bytes.begin() + static_cast<std::ptrdiff_t>(end), master.bytes.end()};
@@ -113,11 +111,11 @@ Status PlaceDataFiles(const TransferredSeries& source, const std::string& destDi
                       const std::string& destData, int newNumber, bool move) {
   const std::string sourceDat = ResolveInDirectory(source.directory, source.dataFile);
   const std::string sourceDop = ResolveInDirectory(source.directory, DopFileName(source.oldNumber));
-  if (!Exists(sourceDat)) return kFileOpen;
+  if (!file_ops::NameExists(sourceDat)) return kFileOpen;
   const std::string staging = NewFileName(newNumber);
   Status status = PlaceFileCopy(sourceDat, destDir, destData, staging, move);
   if (status != kOk) return status;
-  if (Exists(sourceDop)) {
+  if (file_ops::NameExists(sourceDop)) {
     status = PlaceFileCopy(sourceDop, destDir, DopFileName(newNumber), staging, move);
   } else {
     // A stale DOP of the free number would give the new series the wrong columns.

@@ -9,6 +9,7 @@
 #include <set>
 #include <unordered_map>
 
+#include "datafiles/format/ascii_case.h"
 #include "datafiles/format/master_image.h"
 #include "datafiles/io/change_journal.h"
 #include "datafiles/io/file_ops.h"
@@ -25,12 +26,6 @@
 namespace voltrim {
 
 namespace {
-
-std::string Upper(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return upper;
-}
 
 // Each folder's MASTER read once for thousands of lookups (the update holds the folders,
 // so they do not change underneath).
@@ -67,9 +62,9 @@ class CachedMasterSource : public MasterSource {
 // What the update does with one series, beside what the caller is told.
 struct SeriesPlan {
   SeriesLocation location;
-  int xmasterIndex = -1;       // the record's place in XMASTER
-  bool indexBehind = false;    // its index record's dates differ from the quotes'
-  std::vector<Field> fields;   // a new series' fields
+  int xmasterIndex = -1;              // the record's place in XMASTER
+  bool indexBehind = false;           // its index record's dates differ from the quotes'
+  std::vector<Field> fields;          // a new series' fields
   std::vector<std::uint8_t> content;  // a new series' data file
 };
 
@@ -113,16 +108,17 @@ class Planner {
   void IndexXmaster() {
     for (int i = xmaster_.RecordCount() - 1; i >= 0; --i) {
       const XmasterRecord record = DecodeXmasterRecord(xmaster_.Record(i));
-      if (!record.symbol.empty()) xmasterBySymbol_[Upper(record.symbol)] = i;
-      if (!record.name.empty()) xmasterByName_[Upper(record.name)] = i;
+      if (!record.symbol.empty()) xmasterBySymbol_[UpperAscii(record.symbol)] = i;
+      if (!record.name.empty()) xmasterByName_[UpperAscii(record.name)] = i;
     }
   }
 
   // The first XMASTER record naming text by symbol or name; -1 when none does.
   int FindInXmaster(std::string_view text) const {
-    const std::string key = Upper(text);
+    const std::string key = UpperAscii(text);
     int at = -1;
-    if (const auto hit = xmasterBySymbol_.find(key); hit != xmasterBySymbol_.end()) at = hit->second;
+    if (const auto hit = xmasterBySymbol_.find(key); hit != xmasterBySymbol_.end())
+      at = hit->second;
     if (const auto hit = xmasterByName_.find(key); hit != xmasterByName_.end())
       at = at < 0 ? hit->second : std::min(at, hit->second);
     return at;
@@ -190,8 +186,8 @@ class Planner {
     std::vector<std::uint8_t> scratch;
     out.status = PlanImport(plan.location, dat, RequestOf(source), out.result, &scratch);
     if (out.status != kOk) return kOk;
-    out.fate = out.result.added + out.result.replaced > 0 ? UpdateFate::kUpdated
-                                                          : UpdateFate::kUnchanged;
+    out.fate =
+        out.result.added + out.result.replaced > 0 ? UpdateFate::kUpdated : UpdateFate::kUnchanged;
     plan.indexBehind = out.result.quotesAfter > 0 && IndexDatesDiffer(out, plan);
     return kOk;
   }
@@ -215,10 +211,10 @@ class Planner {
              record.lastDate != XmasterDateOfMbf(out.result.lastDate);
     }
     const MasterBytes& record = plan.location.found.record.bytes;
-    return std::memcmp(record.data() + master_offset::kFirstDate, out.result.firstDate.data(),
-                       4) != 0 ||
-           std::memcmp(record.data() + master_offset::kLastDate, out.result.lastDate.data(),
-                       4) != 0;
+    return std::memcmp(record.data() + master_offset::kFirstDate, out.result.firstDate.data(), 4) !=
+               0 ||
+           std::memcmp(record.data() + master_offset::kLastDate, out.result.lastDate.data(), 4) !=
+               0;
   }
 
   ImportRequest RequestOf(const UpdateSeriesRequest& source) const {
@@ -238,15 +234,17 @@ class Planner {
       return kOk;
     }
     out.fate = UpdateFate::kCreated;
-    if (!createdNames_.insert(Upper(source.symbol)).second) {
+    if (!createdNames_.insert(UpperAscii(source.symbol)).second) {
       out.status = kUpdateSameSeries;
       return kOk;
     }
     const auto has = [&](Field f) { return source.given[static_cast<std::size_t>(f)]; };
     // The source's periodicity when it gives one, else a time column makes it intraday.
-    out.periodicity = source.periodicity != 0
-                          ? static_cast<char>(std::toupper(static_cast<unsigned char>(source.periodicity)))
-                          : has(Field::Time) ? 'I' : 'D';
+    out.periodicity =
+        source.periodicity != 0
+            ? static_cast<char>(std::toupper(static_cast<unsigned char>(source.periodicity)))
+        : has(Field::Time) ? 'I'
+                           : 'D';
     const int columns = has(Field::Oi) ? 7 : has(Field::Open) ? 6 : 5;
     plan.fields = NewSeriesFields(columns, out.periodicity == 'I');
     if (source.symbol.empty() || source.symbol.size() > kSymbolFieldSize) {
@@ -285,7 +283,8 @@ class Planner {
       int top = kFirstXmasterFileNumber - 1;
       for (int i = 0; i < xmaster_.RecordCount(); ++i) {
         const std::uint8_t* r = xmaster_.Record(i);
-        top = std::max(top, r[xmaster_offset::kFileNumber] | (r[xmaster_offset::kFileNumber + 1] << 8));
+        top = std::max(top,
+                       r[xmaster_offset::kFileNumber] | (r[xmaster_offset::kFileNumber + 1] << 8));
       }
       nextX = std::max(xmaster_.HeaderField(xmaster_offset::kNextFileNumber), top + 1);
     }
@@ -307,8 +306,8 @@ class Planner {
         ++highest;
         out.index = IndexFile::kMaster;
       } else if (xmasterStatus_ != kOk) {
-        out.status = xmasterStatus_ == kFileNotFound ? static_cast<Status>(kPortfolioFull)
-                                                     : xmasterStatus_;
+        out.status =
+            xmasterStatus_ == kFileNotFound ? static_cast<Status>(kPortfolioFull) : xmasterStatus_;
         continue;
       } else if (out.symbol.size() > kXmasterSymbolChars) {
         out.status = kBadRequest;
@@ -373,13 +372,13 @@ Status PutFile(FolderReplaceBatch& batch, const std::string& top, const std::str
   names.target = target;
   names.temporary = NewFileName(number);
   if (backup) names.backup = BakFileName(number);
-  return names.directory == top ? batch.Replace(names, content) : ReplaceFileContent(names, content);
+  return names.directory == top ? batch.Replace(names, content)
+                                : ReplaceFileContent(names, content);
 }
 
 // Replaces the data files: the changed series' first, then the new series' with their DOP.
 Status WriteDataFiles(const std::string& dir, const UpdateRequest& request,
-                      const UpdateResult& result, std::vector<SeriesPlan>& plans,
-                      bool& attempted) {
+                      const UpdateResult& result, std::vector<SeriesPlan>& plans, bool& attempted) {
   int total = 0;
   for (const UpdateSeriesResult& series : result.series)
     total += series.fate == UpdateFate::kUpdated || series.fate == UpdateFate::kCreated;
@@ -405,8 +404,8 @@ Status WriteDataFiles(const std::string& dir, const UpdateRequest& request,
     const int n = series.fileNumber;
     const bool x = series.index == IndexFile::kXmaster;
     attempted = true;
-    status = PutFile(batch, dir, plan.location.found.directory,
-                     x ? MwdFileName(n) : DatFileName(n), n, content, true);
+    status = PutFile(batch, dir, plan.location.found.directory, x ? MwdFileName(n) : DatFileName(n),
+                     n, content, true);
     if (status != kOk) return status;
     if (!step()) return kUpdateCancelled;
   }
@@ -421,8 +420,8 @@ Status WriteDataFiles(const std::string& dir, const UpdateRequest& request,
         PutFile(batch, dir, dir, x ? MwdFileName(n) : DatFileName(n), n, plans[i].content, false);
     const std::string dop = NewSeriesDopText(plans[i].fields);
     if (status == kOk)
-      status = PutFile(batch, dir, dir, DopFileName(n),
-                       n, std::vector<std::uint8_t>(dop.begin(), dop.end()), false);
+      status = PutFile(batch, dir, dir, DopFileName(n), n,
+                       std::vector<std::uint8_t>(dop.begin(), dop.end()), false);
     if (status != kOk) return status;
     if (!step()) return kUpdateCancelled;
   }
@@ -431,8 +430,8 @@ Status WriteDataFiles(const std::string& dir, const UpdateRequest& request,
 }
 
 // The folders whose MASTER names a series whose dates move, with those series.
-std::map<std::string, std::vector<std::size_t>> MasterFolders(const UpdateResult& result,
-                                                              const std::vector<SeriesPlan>& plans) {
+std::map<std::string, std::vector<std::size_t>> MasterFolders(
+    const UpdateResult& result, const std::vector<SeriesPlan>& plans) {
   std::map<std::string, std::vector<std::size_t>> folders;
   for (std::size_t i = 0; i < plans.size(); ++i) {
     if (result.series[i].index == IndexFile::kMaster && plans[i].indexBehind)
@@ -577,8 +576,7 @@ Status UpdatePortfolio(std::string_view portfolioDir, const UpdateRequest& reque
   Status status = kOk;
   bool attempted = false;
   {
-    const ChangeRecording recording("Update " + std::to_string(request.series.size()) +
-                                    " Series");
+    const ChangeRecording recording("Update " + std::to_string(request.series.size()) + " Series");
     status = WriteUpdate(dir, request, result, lock, attempted);
   }
   if ((status == kUpdateCancelled || status == kFileWrite) && attempted) {
