@@ -10,8 +10,8 @@ locale -a 2>/dev/null | grep -qix 'tr_TR.utf8' || {
   echo "elsewhere: the locale $locale_name is missing (scripts/install-deps.sh makes it)" >&2
   exit 1
 }
-home="$(mktemp -d)"
-trap 'rm -rf "$home"' EXIT
+home="$(mktemp -d)" tmp="$(mktemp -d)"
+trap 'rm -rf "$home" "$tmp"' EXIT
 environment=(env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_CONFIG_HOME -u XDG_RUNTIME_DIR
              -u LANGUAGE TZ=Pacific/Chatham LANG="$locale_name" LC_ALL="$locale_name"
              HOME="$home" USER=elsewhere LOGNAME=elsewhere)
@@ -19,7 +19,15 @@ environment=(env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_CONFIG_HOME -u XDG_RUNTIME
 uptime=$(cut -d. -f1 /proc/uptime)
 back=$((uptime > 3 ? uptime - 3 : 0))
 clocks=(unshare --time --fork --monotonic=-"$back" --boottime=-"$back")
-if "${clocks[@]}" true 2>/dev/null; then
+# Where the system allows a mount namespace too, TMPDIR is a folder of its own in memory: no
+# file of the caller's, and the many thousands of small files the write sweeps make and sync
+# cost a third of what they cost on a disk.
+# (Mounted on an empty folder of its own, so that it hides nothing, a clone under /tmp too.)
+own_tmp=(unshare --mount --time --fork --monotonic=-"$back" --boottime=-"$back"
+         bash -c 'mount -t tmpfs -o mode=1777 elsewhere-tmp "$TMPDIR" && exec "$@"' elsewhere)
+if TMPDIR="$tmp" "${own_tmp[@]}" true 2>/dev/null; then
+  "${environment[@]}" TMPDIR="$tmp" "${own_tmp[@]}" "$@"
+elif "${clocks[@]}" true 2>/dev/null; then
   "${environment[@]}" "${clocks[@]}" "$@"
 else
   echo "elsewhere: no time namespace here (unshare --time refused); clocks left as they are" >&2

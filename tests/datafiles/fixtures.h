@@ -199,6 +199,17 @@ inline SeriesEdit Edit(std::int16_t kind, DayNumber first, DayNumber last,
   return edit;
 }
 
+// One bar by its date and time; with `to`, its time moved there alone.
+inline SeriesEdit AtTime(std::int16_t kind, DayNumber day, PackedTime time, PackedTime to = 0) {
+  SeriesEdit edit = Edit(kind, day, day);
+  edit.atTime = true;
+  edit.time = time;
+  edit.setTime = to != 0;
+  edit.newTime = to;
+  if (to != 0) edit.fieldsToSet = 0;
+  return edit;
+}
+
 // An EMASTER that mirrors the given MASTER record for record; each long name is the name
 // followed by " LONG", so that a kept long name tells from a rewritten one.
 inline Bytes BuildEmasterBytes(const Bytes& masterBytes) {

@@ -181,13 +181,6 @@ TEST(NewFiles, TheNewSeriesTakesTheLowestFreeNumber) {
 
 DayNumber Nov(int day) { return Day(2013, 11, day); }
 
-SeriesEdit AtTime(std::int16_t kind, DayNumber day, PackedTime time) {
-  SeriesEdit edit = Edit(kind, day, day);
-  edit.atTime = true;
-  edit.time = time;
-  return edit;
-}
-
 // A bar's time moved alone, and a request by date alone, which works on the whole day (the
 // write commands' rows set, add and delete one bar by its time). Each row: the request, the
 // bars the file must then hold (byte for byte as a fresh portfolio of them), and how many

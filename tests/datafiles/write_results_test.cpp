@@ -97,16 +97,6 @@ struct Refusal {
   std::function<void(const fs::path& root)> change = {};
 };
 
-SeriesEdit AtTime(std::int16_t kind, DayNumber day, PackedTime time, PackedTime to = 0) {
-  SeriesEdit edit = Edit(kind, day, day);
-  edit.atTime = true;
-  edit.time = time;
-  edit.setTime = to != 0;
-  edit.newTime = to;
-  if (to != 0) edit.fieldsToSet = 0;
-  return edit;
-}
-
 ImportQuote Q(DayNumber day, float close, int line) {
   return {DayToDateValue(day), 0, {close, close + 1, close - 1, close, 100, 0}, line};
 }
