@@ -23,7 +23,7 @@ clocks=(unshare --time --fork --monotonic=-"$back" --boottime=-"$back")
 # file of the caller's, and the many thousands of small files the write sweeps make and sync
 # cost a third of what they cost on a disk.
 # (Mounted on an empty folder of its own, so that it hides nothing, a clone under /tmp too.)
-own_tmp=(unshare --mount --time --fork --monotonic=-"$back" --boottime=-"$back"
+own_tmp=(unshare --mount "${clocks[@]:1}"
          bash -c 'mount -t tmpfs -o mode=1777 elsewhere-tmp "$TMPDIR" && exec "$@"' elsewhere)
 if TMPDIR="$tmp" "${own_tmp[@]}" true 2>/dev/null; then
   "${environment[@]}" TMPDIR="$tmp" "${own_tmp[@]}" "$@"

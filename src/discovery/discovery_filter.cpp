@@ -3,10 +3,10 @@
 #include <filesystem>
 #include <system_error>
 
+#include "datafiles/format/ascii_case.h"
 #include "discovery/discovery_drives.h"
 #include "settings/settings_keys.h"
 #include "settings/settings_store.h"
-#include "settings/settings_text.h"
 
 namespace voltrim {
 
@@ -14,14 +14,14 @@ SearchFilter MakeSearchFilter(int masterFix, int limit, std::string filterName) 
   SearchFilter filter;
   filter.masterFix = masterFix;
   filter.limit = limit;
-  filter.filterUpper = settings_text::AsciiUpper(filterName);
+  filter.filterUpper = UpperAscii(filterName);
   filter.filterName = std::move(filterName);
   return filter;
 }
 
 bool FilterAdmits(const SearchFilter& filter, std::string_view path) {
   if (filter.limit == 0) return true;
-  const std::string upper = settings_text::AsciiUpper(path);
+  const std::string upper = UpperAscii(path);
   const std::string_view f = filter.filterUpper;
   return upper.find(f) != std::string::npos || f.find(upper) != std::string_view::npos;
 }

@@ -9,11 +9,11 @@
 #include <set>
 #include <utility>
 
+#include "datafiles/format/ascii_case.h"
 #include "datafiles/io/portfolio_files.h"
 #include "datafiles/io/regular_file.h"
 #include "discovery/discovery_drives.h"
 #include "prompt/user_prompt.h"
-#include "settings/settings_text.h"
 
 namespace voltrim {
 
@@ -21,7 +21,7 @@ namespace {
 
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 
-bool IsMasterName(const char* name) { return settings_text::EqualsIgnoringCase(name, "MASTER"); }
+bool IsMasterName(const char* name) { return EqualIgnoringAsciiCase(name, "MASTER"); }
 
 // The entry's type without following a link; asks the file system only when the listing
 // does not say.

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "datafiles/format/ascii_case.h"
 #include "settings/seed_file.h"
 #include "settings/settings_text.h"
 
@@ -22,7 +23,6 @@ namespace {
 
 using settings_text::DecodeKeyPart;
 using settings_text::EncodeKeyPart;
-using settings_text::EqualsIgnoringCase;
 
 // Texts are single-byte; Latin-1 carries every byte through QString unchanged.
 QString ToQ(std::string_view text) {
@@ -37,7 +37,7 @@ std::string FromQ(const QString& text) {
 // The stored spelling among `candidates` that equals `wanted` without regard to case.
 std::optional<QString> FindIgnoringCase(const QStringList& candidates, std::string_view wanted) {
   for (const QString& candidate : candidates) {
-    if (EqualsIgnoringCase(DecodeKeyPart(FromQ(candidate)), wanted)) return candidate;
+    if (EqualIgnoringAsciiCase(DecodeKeyPart(FromQ(candidate)), wanted)) return candidate;
   }
   return std::nullopt;
 }

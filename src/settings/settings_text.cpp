@@ -10,8 +10,6 @@ bool IsCSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-char AsciiUpperChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -82,20 +80,6 @@ std::string DecodeKeyPart(std::string_view encoded) {
     }
   }
   return out;
-}
-
-std::string AsciiUpper(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = AsciiUpperChar(c);
-  return out;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiUpperChar(a[i]) != AsciiUpperChar(b[i])) return false;
-  }
-  return true;
 }
 
 }  // namespace voltrim::settings_text

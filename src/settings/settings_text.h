@@ -27,8 +27,4 @@ std::string_view UpToNul(std::string_view text);
 std::string EncodeKeyPart(std::string_view name);
 std::string DecodeKeyPart(std::string_view encoded);
 
-// Upper-cases ASCII letters only, so that UTF-8 bytes are never altered.
-std::string AsciiUpper(std::string_view text);
-bool EqualsIgnoringCase(std::string_view a, std::string_view b);
-
 }  // namespace voltrim::settings_text

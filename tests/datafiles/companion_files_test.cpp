@@ -7,17 +7,11 @@
 namespace voltrim::testing {
 namespace {
 
-EmasterEntry Entry(const fs::path& dir, int index) {
-  EmasterImage image;
-  EXPECT_EQ(ReadEmasterImage((dir / "EMASTER").string(), image), kOk);
-  return DecodeEmasterRecord(image.Record(index));
-}
-
 TEST(Emaster, RealFilesDecideTheLayout) {
   TempDir temp;
   const fs::path equis = CopyRealFolder("equis-small", temp.path());
   if (equis.empty()) GTEST_SKIP() << "no shared data";
-  const EmasterEntry djx = Entry(equis, 0);
+  const EmasterEntry djx = EmasterEntryAt(equis, 0);
   EXPECT_EQ(djx.fileNumber, 1);
   EXPECT_EQ(djx.fieldCount, 7);
   EXPECT_EQ(djx.symbol, ".DJX");

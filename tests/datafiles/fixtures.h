@@ -189,6 +189,13 @@ inline std::vector<Quote> ReadQuotes(const std::string& dir, const std::string& 
   return quotes;
 }
 
+// The record at index of a folder's EMASTER, as decoded.
+inline EmasterEntry EmasterEntryAt(const fs::path& dir, int index) {
+  EmasterImage image;
+  EXPECT_EQ(ReadEmasterImage((dir / "EMASTER").string(), image), kOk);
+  return DecodeEmasterRecord(image.Record(index));
+}
+
 inline SeriesEdit Edit(std::int16_t kind, DayNumber first, DayNumber last,
                        std::array<float, 6> values = {}) {
   SeriesEdit edit;

@@ -46,12 +46,6 @@ TEST(WriteCommandsTest, EachLeavesItsResultAndEmasterInStep) {
   }
 }
 
-EmasterEntry Entry(const fs::path& dir, int index) {
-  EmasterImage image;
-  EXPECT_EQ(ReadEmasterImage((dir / "EMASTER").string(), image), kOk);
-  return DecodeEmasterRecord(image.Record(index));
-}
-
 // Beyond the mirror: a 14th character carried over, a long name kept by a new symbol,
 // replaced by a new name, taken along by a move and kept by a repair, made from MASTER's
 // name where the source has no EMASTER, and the first date following a delete.
@@ -68,21 +62,21 @@ TEST(WriteCommandsTest, EmasterLongNamesAndTheFourteenthCharacter) {
   WriteMirroringEmaster(q);
   Write(r, Portfolio({Symbol(1, "R1", "R ONE")}));
   ASSERT_EQ(RenameMasterRecord(MasterPathIn(p.string()), 0, "ABCDEFGHIJKLMX", "FOURTEEN"), kOk);
-  EXPECT_EQ(Entry(p, 0).longName, "FOURTEEN LONG");
+  EXPECT_EQ(EmasterEntryAt(p, 0).longName, "FOURTEEN LONG");
   ASSERT_EQ(RenameMasterRecord(MasterPathIn(p.string()), 1, "BETA", "NEW NAME"), kOk);
-  EXPECT_EQ(Entry(p, 1).longName, "NEW NAME");
+  EXPECT_EQ(EmasterEntryAt(p, 1).longName, "NEW NAME");
   ASSERT_EQ(RepairMaster(MasterPathIn(p.string())), kOk);
   SeriesFacts facts;
   ASSERT_EQ(GetSeriesFacts(p.string(), "DELTA", facts), kFactsFound);
   EXPECT_EQ(facts.longName, "DELTA CO LONG");
   const DayNumber first = Day(2000, 1, 3);
   ASSERT_EQ(RewriteSeries(Edit(edit_kind::kDelete, first, first), p.string(), "BETA"), kOk);
-  EXPECT_EQ(Entry(p, 1).firstDate, 1000104.0f);
+  EXPECT_EQ(EmasterEntryAt(p, 1).firstDate, 1000104.0f);
   ASSERT_EQ(MoveOrCopySymbol(p.string(), "ABCDEFGHIJKLMX", q.string(), true), kSymbolAdded);
-  EXPECT_EQ(Entry(q, 1).fileNumber, 2);
-  EXPECT_EQ(Entry(q, 1).longName, "FOURTEEN LONG");
+  EXPECT_EQ(EmasterEntryAt(q, 1).fileNumber, 2);
+  EXPECT_EQ(EmasterEntryAt(q, 1).longName, "FOURTEEN LONG");
   ASSERT_EQ(MoveOrCopySymbol(r.string(), "R1", q.string(), false), kSymbolAdded);
-  EXPECT_EQ(Entry(q, 2).longName, "R ONE");
+  EXPECT_EQ(EmasterEntryAt(q, 2).longName, "R ONE");
   for (const fs::path& dir : {p, q}) ExpectEmasterMirrorsFully(dir);
 }
 

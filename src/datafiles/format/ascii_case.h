@@ -7,8 +7,12 @@ namespace voltrim {
 
 // Symbols and file names compare by ASCII letters alone, whatever the locale's case rules
 // (under tr_TR toupper('i') is not 'I').
-inline char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-inline char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+inline char LowerAscii(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+inline char UpperAscii(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 inline std::string UpperAscii(std::string_view text) {
   std::string upper(text);
