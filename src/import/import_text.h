@@ -32,17 +32,8 @@ namespace voltrim {
 
 // What a column of the file holds.
 enum class ImportColumn {
-  kDate,
-  kTime,
-  kOpen,
-  kHigh,
-  kLow,
-  kClose,
-  kVolume,
-  kOpenInterest,
-  kNone,
-  kSymbol,
-  kPeriod  // only in a file of many symbols
+  kDate, kTime, kOpen, kHigh, kLow, kClose, kVolume, kOpenInterest, kNone,
+  kSymbol, kPeriod  // only in a file of many symbols
 };
 
 struct ImportText {
