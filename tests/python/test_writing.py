@@ -176,3 +176,19 @@ def test_writes_wait_for_another_writer_and_give_up_unchanged(tmp_path):
     assert snapshot(folder) == before
     portfolio.import_quotes("ACME", frame)
     assert portfolio.quotes("ACME").index[-1] == frame.index[-1]
+
+
+@pytest.mark.parametrize("name", ["Stocks", "Futures"])
+def test_a_whole_folder_read_all_goes_back_as_new_series(tmp_path, name):
+    """Daily and intraday series in one frame: each symbol keeps its own columns and times."""
+    source = voltrim.Portfolio(samples_folder(tmp_path, name)).read_all()
+    copy = voltrim.new_portfolio(tmp_path / "copy")
+    summary = copy.update(source, create=True)
+    assert summary["created"] == source["symbol"].nunique()
+    copied = copy.read_all()
+    # A new series has five to seven columns: a volume its source lacks is stored as 0.
+    values = ["open", "high", "low", "close", "volume", "openint"]
+    lacking = source[values].isna()
+    assert (copied[values][lacking].fillna(0) == 0).all().all()
+    copied[values] = copied[values].mask(lacking)
+    pd.testing.assert_frame_equal(copied, source)
