@@ -99,33 +99,37 @@ void OpenSeries(const std::string& dir, const std::string& symbol, SeriesLocatio
   if (status != kOk) Raise(ErrorKind::kError, cli::SeriesProblemText(dir, symbol, status));
 }
 
-// (timestamps, {column: singles} for the columns the series holds, whether it has times).
+// (timestamps, singles of the columns the series holds: one row each, their names,
+// whether it has times).
 py::tuple SeriesColumns(const std::string& dir, const std::string& symbol) {
   SeriesLocation location;
   SeriesReader reader;
   OpenSeries(dir, symbol, location, reader);
   const auto total = static_cast<py::ssize_t>(reader.Total());
+  py::list names;
+  for (int c = 0; c < kValueColumns; ++c)
+    if (location.layout.Has(kValueFields[static_cast<std::size_t>(c)]))
+      names.append(kValueColumnNames[static_cast<std::size_t>(c)]);
   Stamps stamps(total);
+  Singles values({static_cast<py::ssize_t>(names.size()), total});
   SeriesArrays arrays;
   arrays.stamps = stamps.mutable_data();
-  py::dict values;
-  for (int c = 0; c < kValueColumns; ++c) {
-    if (!location.layout.Has(kValueFields[static_cast<std::size_t>(c)])) continue;
-    Singles column(total);
-    arrays.values[static_cast<std::size_t>(c)] = column.mutable_data();
-    values[kValueColumnNames[static_cast<std::size_t>(c)]] = column;
-  }
+  py::ssize_t row = 0;
+  for (int c = 0; c < kValueColumns; ++c)
+    if (location.layout.Has(kValueFields[static_cast<std::size_t>(c)]))
+      arrays.values[static_cast<std::size_t>(c)] = values.mutable_data(row++);
   Status status = kOk;
   {
     py::gil_scoped_release unlocked;
     status = ReadSeriesArrays(reader, location.layout, arrays);
   }
   if (status != kOk) Raise(ErrorKind::kError, cli::SeriesProblemText(dir, symbol, status));
-  return py::make_tuple(stamps, values, location.layout.Has(Field::Time));
+  return py::make_tuple(stamps, values, names, location.layout.Has(Field::Time));
 }
 
 // Every series in MASTER's order, then XMASTER's, as export --all writes them:
-// (symbol codes, symbols, timestamps, {column: singles, NaN where a series lacks it},
+// (symbol codes, symbols, timestamps, the six value columns' singles a row each (NaN
+// where a series lacks the field), their names,
 // [(symbol, data file, reason) of each series left out]).
 py::tuple AllSeriesColumns(const std::string& dir) {
   RequireFolder(dir);
@@ -155,8 +159,7 @@ py::tuple AllSeriesColumns(const std::string& dir) {
   }
   py::array_t<std::int32_t> codes(rows);
   Stamps stamps(rows);
-  std::array<Singles, kValueColumns> values;
-  for (auto& column : values) column = Singles(rows);
+  Singles values({py::ssize_t{kValueColumns}, rows});
   py::list symbols;
   std::vector<bool> read(open.size());
   {
@@ -167,8 +170,7 @@ py::tuple AllSeriesColumns(const std::string& dir) {
       SeriesArrays arrays;
       arrays.stamps = stamps.mutable_data() + at;
       for (int c = 0; c < kValueColumns; ++c)
-        arrays.values[static_cast<std::size_t>(c)] =
-            values[static_cast<std::size_t>(c)].mutable_data() + at;
+        arrays.values[static_cast<std::size_t>(c)] = values.mutable_data(c, at);
       read[s] = ReadSeriesArrays(*open[s].reader, open[s].location.layout, arrays) == kOk;
       if (!read[s]) continue;
       const py::ssize_t total = open[s].reader->Total();
@@ -184,12 +186,12 @@ py::tuple AllSeriesColumns(const std::string& dir) {
                                     open[s].series->DataFileName(),
                                     cli::DescribeStatus(kFileRead)));
   }
-  py::dict columns;
-  for (int c = 0; c < kValueColumns; ++c)
-    columns[kValueColumnNames[static_cast<std::size_t>(c)]] =
-        values[static_cast<std::size_t>(c)][py::slice(0, rows, 1)];
-  return py::make_tuple(codes[py::slice(0, rows, 1)], symbols, stamps[py::slice(0, rows, 1)],
-                        columns, skipped);
+  py::list names;
+  for (const char* name : kValueColumnNames) names.append(name);
+  const py::slice readRows(0, rows, 1);
+  return py::make_tuple(codes[readRows], symbols, stamps[readRows],
+                        values[py::make_tuple(py::slice(0, kValueColumns, 1), readRows)], names,
+                        skipped);
 }
 
 // [(symbol, file, place, kind, detail, quote index)], the lines check prints.

@@ -15,6 +15,7 @@ Failures raise ``voltrim.Error`` (``BusyError``, ``RefusedError``, ``NotFoundErr
 ``PartlyDoneError``) with the message voltrim-cli prints. A refused write writes nothing.
 """
 
+import functools
 import os
 import warnings
 
@@ -86,6 +87,16 @@ def _frame_columns(frame, symbol_column=None):
     return columns
 
 
+@functools.lru_cache(maxsize=None)
+def _column_index_of(names):
+    return pd.Index(names, dtype=object)
+
+
+def _column_index(names):
+    """The columns' Index, made once per set of columns (a good part of a frame's making)."""
+    return _column_index_of(tuple(names))
+
+
 def _check_on_conflict(on_conflict):
     if on_conflict not in _ON_CONFLICT:
         raise ValueError(f"on_conflict takes 'refuse', 'replace' or 'keep', not {on_conflict!r}")
@@ -126,16 +137,18 @@ class Portfolio:
         and the columns the series holds among open, high, low, close, volume and
         openint, as float32 holding exactly the stored values. A stored date that is no
         day of the calendar is NaT."""
-        stamps, values, _ = _voltrim.quotes(self._dir, _text(symbol))
-        return pd.DataFrame(values, index=pd.DatetimeIndex(stamps.view("datetime64[ns]"),
-                                                           name="date"), copy=False)
+        stamps, values, names, _ = _voltrim.quotes(self._dir, _text(symbol))
+        # One block of singles, a column per row of values: pandas takes it without a copy.
+        return pd.DataFrame(values.T, index=pd.DatetimeIndex(stamps.view("datetime64[ns]"),
+                                                             name="date"),
+                            columns=_column_index(names), copy=False)
 
     def read_all(self):
         """Every series in one long DataFrame, the rows 'voltrim-cli export --all --format
         csv' writes: symbol (categorical), date (with the time for intraday series) and
         the six value columns (float32, NaN where a series lacks the field). A series that
         cannot be read is left out with a warning naming it."""
-        codes, symbols, stamps, values, skipped = _voltrim.read_all(self._dir)
+        codes, symbols, stamps, values, names, skipped = _voltrim.read_all(self._dir)
         for symbol, file, reason in skipped:
             warnings.warn(f"{symbol} ({file}) is left out: {reason}", stacklevel=2)
         # Two records may show one symbol: they share a category.
@@ -143,12 +156,9 @@ class Portfolio:
         if len(categories) != len(symbols):
             place = {symbol: i for i, symbol in enumerate(categories)}
             codes = np.asarray([place[s] for s in symbols], dtype=np.int32)[codes]
-        frame = pd.DataFrame({
-            "symbol": pd.Categorical.from_codes(codes, categories=categories),
-            "date": stamps.view("datetime64[ns]"),
-        }, copy=False)
-        for name in _VALUE_COLUMNS:
-            frame[name] = values[name]
+        frame = pd.DataFrame(values.T, columns=names, copy=False)
+        frame.insert(0, "date", stamps.view("datetime64[ns]"))
+        frame.insert(0, "symbol", pd.Categorical.from_codes(codes, categories=categories))
         return frame
 
     def import_quotes(self, symbol, frame, on_conflict="refuse"):
