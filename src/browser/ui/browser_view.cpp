@@ -1,4 +1,4 @@
-#include "browser/ui/voltrim_view.h"
+#include "browser/ui/browser_view.h"
 
 #include <algorithm>
 
@@ -59,8 +59,8 @@ QGroupBox* Group(const char* title, QWidget* parent) {
 
 }  // namespace
 
-CVoltrimView::CVoltrimView(SettingsStore& settings, UserPrompt& prompt, BrowserPlatform platform,
-                           QWidget* parent)
+BrowserView::BrowserView(SettingsStore& settings, UserPrompt& prompt, BrowserPlatform platform,
+                         QWidget* parent)
     : QScrollArea(parent),
       settings_(settings),
       browser_(std::make_unique<Browser>(settings, prompt, std::move(platform))) {
@@ -70,7 +70,7 @@ CVoltrimView::CVoltrimView(SettingsStore& settings, UserPrompt& prompt, BrowserP
   symbolRest_ = new QTimer(this);
   symbolRest_->setSingleShot(true);
   symbolRest_->setInterval(kSymbolRestMs);
-  connect(symbolRest_, &QTimer::timeout, this, &CVoltrimView::SymbolSelectionRested);
+  connect(symbolRest_, &QTimer::timeout, this, &BrowserView::SymbolSelectionRested);
   BuildForm();
   ConnectEvents();
   browser_->SetObserver(this);
@@ -78,12 +78,12 @@ CVoltrimView::CVoltrimView(SettingsStore& settings, UserPrompt& prompt, BrowserP
   drives_->setEnabled(false);
 }
 
-CVoltrimView::~CVoltrimView() {
+BrowserView::~BrowserView() {
   browser_->SetObserver(nullptr);
   delete progressBox_.data();
 }
 
-void CVoltrimView::BuildForm() {
+void BrowserView::BuildForm() {
   form_ = new QWidget(this);
   form_->setObjectName(QStringLiteral("browserForm"));
 
@@ -149,13 +149,13 @@ void CVoltrimView::BuildForm() {
   WatchWithQuotes(quotesGrid_->viewport());
 }
 
-void CVoltrimView::AddBelowQuotes(QWidget* widget) {
+void BrowserView::AddBelowQuotes(QWidget* widget) {
   lower_->addWidget(widget);
   lower_->setStretchFactor(0, 3);
   lower_->setStretchFactor(lower_->indexOf(widget), 2);
 }
 
-void CVoltrimView::ConnectEvents() {
+void BrowserView::ConnectEvents() {
   connect(drives_, &QComboBox::activated, this, [this](int index) {
     browser_->OnDriveChanged(index);
     Q_EMIT stateChanged();
@@ -188,7 +188,7 @@ void CVoltrimView::ConnectEvents() {
   });
 }
 
-bool CVoltrimView::eventFilter(QObject* watched, QEvent* event) {
+bool BrowserView::eventFilter(QObject* watched, QEvent* event) {
   if (watched == form_ && event->type() == QEvent::Paint) StartSetupTimer();
   if (watched == splitter_ && event->type() == QEvent::Resize && firstHeights_ &&
       splitter_->height() > 0) {
@@ -203,19 +203,19 @@ bool CVoltrimView::eventFilter(QObject* watched, QEvent* event) {
   return QScrollArea::eventFilter(watched, event);
 }
 
-void CVoltrimView::WatchWithQuotes(QWidget* widget) {
+void BrowserView::WatchWithQuotes(QWidget* widget) {
   quotesSide_.push_back(widget);
   widget->installEventFilter(this);
 }
 
-bool CVoltrimView::CatchUpQuotes() {
+bool BrowserView::CatchUpQuotes() {
   symbolRest_->stop();
   if (!browser_->LoadSelectedQuotes()) return false;
   Q_EMIT stateChanged();
   return true;
 }
 
-void CVoltrimView::SymbolSelectionRested() {
+void BrowserView::SymbolSelectionRested() {
   // A fill under way (its box runs the event loop) finishes first; the load waits its turn.
   if (browser_->Filling()) {
     symbolRest_->start();
@@ -224,13 +224,13 @@ void CVoltrimView::SymbolSelectionRested() {
   CatchUpQuotes();
 }
 
-void CVoltrimView::StartSetupTimer() {
+void BrowserView::StartSetupTimer() {
   if (setupStarted_) return;
   setupStarted_ = true;
-  QTimer::singleShot(kSetupDelayMs, this, &CVoltrimView::SetUp);
+  QTimer::singleShot(kSetupDelayMs, this, &BrowserView::SetUp);
 }
 
-void CVoltrimView::SetUp() {
+void BrowserView::SetUp() {
   const PixelScale scale = Scale();
   ApplyWidths(*symbolsGrid_,
               LoadSymbolColumnWidths(settings_, scale.ToStored(symbolsGrid_->viewport()->width())),
@@ -246,7 +246,7 @@ void CVoltrimView::SetUp() {
   Q_EMIT stateChanged();
 }
 
-void CVoltrimView::SaveColumnWidths() {
+void BrowserView::SaveColumnWidths() {
   if (!setUp_) return;
   const PixelScale scale = Scale();
   CaptureQuoteWidths();
@@ -266,7 +266,7 @@ int QuoteSection(std::size_t column, bool timeShown) {
 
 }  // namespace
 
-void CVoltrimView::CaptureQuoteWidths() {
+void BrowserView::CaptureQuoteWidths() {
   const bool timeShown = quotesModel_->TimeShown();
   for (std::size_t i = 0; i < quoteWidths_.size(); ++i) {
     quoteWidths_[i] = quotesGrid_->columnWidth(QuoteSection(i, timeShown));
@@ -274,7 +274,7 @@ void CVoltrimView::CaptureQuoteWidths() {
   if (timeShown) timeWidth_ = quotesGrid_->columnWidth(1);
 }
 
-void CVoltrimView::ApplyQuoteWidths() {
+void BrowserView::ApplyQuoteWidths() {
   const bool timeShown = quotesModel_->TimeShown();
   // Open Interest, the last column, takes what the others leave, with or without Time.
   for (std::size_t i = 0; i + 1 < quoteWidths_.size(); ++i) {
@@ -283,14 +283,14 @@ void CVoltrimView::ApplyQuoteWidths() {
   if (timeShown) quotesGrid_->setColumnWidth(1, timeWidth_);
 }
 
-void CVoltrimView::ReloadQuotes(int rows) {
+void BrowserView::ReloadQuotes(int rows) {
   const bool switches = setUp_ && quotesModel_->TimeShown() != State().quotes.hasTime;
   if (switches) CaptureQuoteWidths();
   quotesModel_->Reload(rows);
   if (switches) ApplyQuoteWidths();
 }
 
-void CVoltrimView::RestorePaneHeights(const PixelScale& scale) {
+void BrowserView::RestorePaneHeights(const PixelScale& scale) {
   const PaneHeights stored = LoadPaneHeights(settings_);
   // The part below takes what the window has beyond the heights stored; the splitters
   // keep each part at least at its smallest.
@@ -307,7 +307,7 @@ void CVoltrimView::RestorePaneHeights(const PixelScale& scale) {
   }
 }
 
-void CVoltrimView::ApplyFirstHeights() {
+void BrowserView::ApplyFirstHeights() {
   firstHeights_ = false;
   // Ten rows of symbols, but no more than two fifths of the height: the quotes and the
   // chart get the rest.
@@ -318,7 +318,7 @@ void CVoltrimView::ApplyFirstHeights() {
   splitter_->setSizes({upper, total - upper});
 }
 
-void CVoltrimView::SavePaneHeights() {
+void BrowserView::SavePaneHeights() {
   if (!setUp_) return;
   const PixelScale scale = Scale();
   const QList<int> upper = splitter_->sizes();
@@ -333,11 +333,11 @@ void CVoltrimView::SavePaneHeights() {
   voltrim::SavePaneHeights(settings_, heights);
 }
 
-void CVoltrimView::ShowScanProgress(const QString& path, int found) {
+void BrowserView::ShowScanProgress(const QString& path, int found) {
   if (progressBox_) progressBox_->ShowProgress(path, found);
 }
 
-void CVoltrimView::DrivesChanged() {
+void BrowserView::DrivesChanged() {
   const BrowserState& state = browser_->State();
   const QSignalBlocker blocker(drives_);
   drives_->clear();
@@ -346,7 +346,7 @@ void CVoltrimView::DrivesChanged() {
   Q_EMIT stateChanged();
 }
 
-void CVoltrimView::PortfoliosChanged() {
+void BrowserView::PortfoliosChanged() {
   const BrowserState& state = browser_->State();
   const QSignalBlocker blocker(portfolios_);
   QStringList paths;
@@ -358,7 +358,7 @@ void CVoltrimView::PortfoliosChanged() {
   Q_EMIT stateChanged();
 }
 
-void CVoltrimView::SymbolsChanged() {
+void BrowserView::SymbolsChanged() {
   symbolsModel_->Reload();
   const int row = browser_->State().symbols.currentRow;
   if (browser_->State().symbols.HasRow(row)) {
@@ -369,7 +369,7 @@ void CVoltrimView::SymbolsChanged() {
   Q_EMIT stateChanged();
 }
 
-void CVoltrimView::QuotesChanged() {
+void BrowserView::QuotesChanged() {
   ReloadQuotes();
   const int row = browser_->State().quotes.currentRow;
   if (browser_->State().quotes.HasRow(row)) quotesGrid_->SelectRow(row, false);
@@ -377,21 +377,21 @@ void CVoltrimView::QuotesChanged() {
   Q_EMIT stateChanged();
 }
 
-void CVoltrimView::QuotesPartlyLoaded(int rowsSoFar) {
+void BrowserView::QuotesPartlyLoaded(int rowsSoFar) {
   ReloadQuotes(rowsSoFar);
   quotesGrid_->repaint();
 }
 
-void CVoltrimView::RevealCurrentQuote() {
+void BrowserView::RevealCurrentQuote() {
   const int row = browser_->State().quotes.currentRow;
   if (row >= 0 && row < quotesModel_->rowCount()) {
     quotesGrid_->scrollTo(quotesModel_->index(row, 0), QAbstractItemView::PositionAtCenter);
   }
 }
 
-void CVoltrimView::TitleChanged() { Q_EMIT stateChanged(); }
+void BrowserView::TitleChanged() { Q_EMIT stateChanged(); }
 
-void CVoltrimView::ScanStarted() {
+void BrowserView::ScanStarted() {
   delete progressBox_.data();
   progressBox_ = new ScanProgressBox(window());
   progressBox_->ShowProgress(QString(), 0);
@@ -401,7 +401,7 @@ void CVoltrimView::ScanStarted() {
   Q_EMIT stateChanged();
 }
 
-void CVoltrimView::ScanFinished() {
+void BrowserView::ScanFinished() {
   drives_->setEnabled(true);
   Q_EMIT stateChanged();
   if (!progressBox_) return;

@@ -26,12 +26,12 @@ class SymbolsModel;
 
 // The browser form: drive list and portfolio list, the symbols grid and the quotes grid.
 // It forwards every user event to the Browser and redraws from its state.
-class CVoltrimView : public QScrollArea, private BrowserObserver {
+class BrowserView : public QScrollArea, private BrowserObserver {
   Q_OBJECT
  public:
-  CVoltrimView(SettingsStore& settings, UserPrompt& prompt, BrowserPlatform platform,
-               QWidget* parent = nullptr);
-  ~CVoltrimView() override;
+  BrowserView(SettingsStore& settings, UserPrompt& prompt, BrowserPlatform platform,
+              QWidget* parent = nullptr);
+  ~BrowserView() override;
 
   Browser& browser() { return *browser_; }
   const BrowserState& State() const { return browser_->State(); }

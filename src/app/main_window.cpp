@@ -1,4 +1,4 @@
-#include "app/main_frame.h"
+#include "app/main_window.h"
 
 #include <algorithm>
 
@@ -22,9 +22,9 @@
 #include "app/help_window.h"
 #include "browser/browser_enabling.h"
 #include "browser/command_ids.h"
+#include "browser/ui/browser_view.h"
 #include "browser/ui/grid_view.h"
 #include "browser/ui/series_facts_dialog.h"
-#include "browser/ui/voltrim_view.h"
 #include "browser/window_placement.h"
 #include "chart/ui/price_chart.h"
 #include "check/ui/check_command.h"
@@ -105,7 +105,7 @@ QLabel* StatusPane(const char* sizingText, QWidget* parent) {
 
 }  // namespace
 
-CMainFrame::CMainFrame(SettingsStore& settings, QtPrompt& prompt, BrowserPlatform platform,
+MainWindow::MainWindow(SettingsStore& settings, QtPrompt& prompt, BrowserPlatform platform,
                        QWidget* parent)
     : QMainWindow(parent),
       settings_(settings),
@@ -123,7 +123,7 @@ CMainFrame::CMainFrame(SettingsStore& settings, QtPrompt& prompt, BrowserPlatfor
   connect(settleTimer_, &QTimer::timeout, this, [this] { recorder_->Settle(); });
   ApplyStoredPlacement();
 
-  view_ = new CVoltrimView(settings, prompt, std::move(platform), this);
+  view_ = new BrowserView(settings, prompt, std::move(platform), this);
   chart_ = new PriceChart;
   setCentralWidget(StackAboveChart(view_, chart_));
   BuildMenusAndToolbar();
@@ -132,26 +132,26 @@ CMainFrame::CMainFrame(SettingsStore& settings, QtPrompt& prompt, BrowserPlatfor
   ConnectQuoteKeysAndChart();
   view_->RestorePaneHeights(scale_);
   prompt_.SetWindow(this, this);
-  connect(view_, &CVoltrimView::stateChanged, this, &CMainFrame::RefreshFromState);
+  connect(view_, &BrowserView::stateChanged, this, &MainWindow::RefreshFromState);
   // Windows of later commands (such as a modeless search) change the state outside the
   // view's events; a light periodic pass keeps the enabling current for them too.
   auto* refresh = new QTimer(this);
-  connect(refresh, &QTimer::timeout, this, &CMainFrame::RefreshFromState);
+  connect(refresh, &QTimer::timeout, this, &MainWindow::RefreshFromState);
   refresh->start(kIdleRefreshMs);
   RefreshFromState();
 }
 
-CMainFrame::~CMainFrame() {
+MainWindow::~MainWindow() {
   prompt_.SetWindow(nullptr, nullptr);
   delete helpWindow_.data();
 }
 
-QAction* CMainFrame::Action(int commandId) const {
+QAction* MainWindow::Action(int commandId) const {
   const auto found = actions_.find(commandId);
   return found == actions_.end() ? nullptr : found->second;
 }
 
-void CMainFrame::ApplyStoredPlacement() {
+void MainWindow::ApplyStoredPlacement() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   const QSize screenSize = screen ? screen->geometry().size() : QSize(800, 600);
   scale_ = PixelScale(screen ? screen->devicePixelRatio() : 1.0);
@@ -172,7 +172,7 @@ void CMainFrame::ApplyStoredPlacement() {
   placementApplied_ = true;
 }
 
-void CMainFrame::FitFrame() {
+void MainWindow::FitFrame() {
   if (frameFitted_ || !isVisible() || windowState() != Qt::WindowNoState) return;
   const QMargins margins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
   if (margins.isNull()) return;
@@ -185,30 +185,30 @@ void CMainFrame::FitFrame() {
   setGeometry(contents.x, contents.y, contents.cx, contents.cy);
 }
 
-void CMainFrame::NotePlacement() {
+void MainWindow::NotePlacement() {
   if (!placementApplied_ || !isVisible() || isMinimized()) return;
   FitFrame();
   recorder_->Changed(scale_.Keep(PlacementOf(frameGeometry()), recorder_->Latest()));
   settleTimer_->start();
 }
 
-void CMainFrame::moveEvent(QMoveEvent* event) {
+void MainWindow::moveEvent(QMoveEvent* event) {
   QMainWindow::moveEvent(event);
   NotePlacement();
 }
 
-void CMainFrame::resizeEvent(QResizeEvent* event) {
+void MainWindow::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   NotePlacement();
 }
 
-void CMainFrame::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   // Some window managers report the frame without moving the window.
-  QTimer::singleShot(kFrameCheckMs, this, &CMainFrame::NotePlacement);
+  QTimer::singleShot(kFrameCheckMs, this, &MainWindow::NotePlacement);
 }
 
-void CMainFrame::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
   settleTimer_->stop();
   recorder_->Settle();
   view_->SaveColumnWidths();
@@ -217,7 +217,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-void CMainFrame::BuildMenusAndToolbar() {
+void MainWindow::BuildMenusAndToolbar() {
   std::map<MenuName, QMenu*> menus;
   for (const CommandInfo& info : MenuCommands()) {
     QMenu*& menu = menus[info.menu];
@@ -225,7 +225,7 @@ void CMainFrame::BuildMenusAndToolbar() {
       menu = menuBar()->addMenu(QString::fromLatin1(MenuTitle(info.menu)));
       // voltrim-cli or another window may have changed the portfolio since the last refresh.
       if (info.menu == MenuName::Edit)
-        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::RefreshFromState);
+        connect(menu, &QMenu::aboutToShow, this, &MainWindow::RefreshFromState);
     }
     if (info.id == 0) {
       menu->addSeparator();
@@ -271,7 +271,7 @@ void CMainFrame::BuildMenusAndToolbar() {
   connect(toolbar_, &QToolBar::visibilityChanged, showToolbar, &QAction::setChecked);
 }
 
-void CMainFrame::BuildStatusBar() {
+void MainWindow::BuildStatusBar() {
   QStatusBar* bar = statusBar();
   messagePane_ = new QLabel(QStringLiteral("For Help, press F1"), bar);
   messagePane_->setObjectName(QStringLiteral("messagePane"));
@@ -299,7 +299,7 @@ void CMainFrame::BuildStatusBar() {
   showStatusBar->setChecked(true);
 }
 
-void CMainFrame::InstallHandlers() {
+void MainWindow::InstallHandlers() {
   SetCommandHandler(command::kAppExit, [this] { close(); });
   SetCommandHandler(command::kViewToolbar,
                     [this] { toolbar_->setVisible(!toolbar_->isVisible()); });
@@ -333,7 +333,7 @@ void CMainFrame::InstallHandlers() {
   InstallUpdateCommands(context, registerCommand);
 }
 
-void CMainFrame::ConnectQuoteKeysAndChart() {
+void MainWindow::ConnectQuoteKeysAndChart() {
   GridView* quotes = view_->QuotesGrid();
   // Del deletes the current quote only from the quotes grid: elsewhere it is not a quote's.
   QAction* remove = Action(command::kQuoteDelete);
@@ -341,16 +341,16 @@ void CMainFrame::ConnectQuoteKeysAndChart() {
   quotes->addAction(remove);
   // Enter on a quote opens it in the editor.
   connect(quotes, &GridView::enterPressed, this, [this] { TriggerIfEnabled(command::kQuoteEdit); });
-  connect(chart_, &PriceChart::pointedAt, this, &CMainFrame::ShowStatusText);
+  connect(chart_, &PriceChart::pointedAt, this, &MainWindow::ShowStatusText);
 }
 
-void CMainFrame::TriggerIfEnabled(int commandId) {
+void MainWindow::TriggerIfEnabled(int commandId) {
   RefreshFromState();
   QAction* action = Action(commandId);
   if (action && action->isEnabled()) action->trigger();
 }
 
-CommandContext CMainFrame::CommandContextOf() {
+CommandContext MainWindow::CommandContextOf() {
   CommandContext context;
   context.window = this;
   context.browser = &view_->browser();
@@ -361,17 +361,17 @@ CommandContext CMainFrame::CommandContextOf() {
   return context;
 }
 
-int CMainFrame::RunDialog(QDialog& dialog) {
+int MainWindow::RunDialog(QDialog& dialog) {
   FixDialogFrame(dialog);
   return runDialog_(dialog);
 }
 
-void CMainFrame::SetCommandHandler(int commandId, CommandHandler handler) {
+void MainWindow::SetCommandHandler(int commandId, CommandHandler handler) {
   handlers_[commandId] = std::move(handler);
   RefreshFromState();
 }
 
-void CMainFrame::RefreshFromState() {
+void MainWindow::RefreshFromState() {
   if (!view_) return;
   const BrowserState& state = view_->State();
   setWindowTitle(PathText(state.title));
@@ -385,11 +385,11 @@ void CMainFrame::RefreshFromState() {
   if (quotePane_) quotePane_->setText(DataText(QuotePaneText(state)));
 }
 
-void CMainFrame::ShowScanProgress(const QString& path, int found) {
+void MainWindow::ShowScanProgress(const QString& path, int found) {
   view_->ShowScanProgress(path, found);
 }
 
-void CMainFrame::ShowFillProgress(int done, int total) {
+void MainWindow::ShowFillProgress(int done, int total) {
   if (total <= 0) {
     fillBar_->hide();
     messagePane_->setVisible(statusBar()->currentMessage().isEmpty());
@@ -403,7 +403,7 @@ void CMainFrame::ShowFillProgress(int done, int total) {
   fillBar_->setValue(done);
 }
 
-void CMainFrame::ShowStatusText(const QString& text) {
+void MainWindow::ShowStatusText(const QString& text) {
   if (text.isEmpty()) {
     statusBar()->clearMessage();
   } else {
@@ -411,7 +411,7 @@ void CMainFrame::ShowStatusText(const QString& text) {
   }
 }
 
-void CMainFrame::OnSearchFilter() {
+void MainWindow::OnSearchFilter() {
   Browser& browser = view_->browser();
   const SearchFilter& filter = browser.State().searchFilter;
   const SearchFilterDialog::Values values{filter.limit != 0, filter.filterName,
@@ -432,7 +432,7 @@ void CMainFrame::OnSearchFilter() {
 }
 
 // Undo is there when the current portfolio's journal names a change, and says which.
-void CMainFrame::RefreshUndo() {
+void MainWindow::RefreshUndo() {
   QAction* undo = Action(command::kEditUndo);
   if (!undo) return;
   const std::string& dir = view_->State().portfolioDir;
@@ -443,7 +443,7 @@ void CMainFrame::RefreshUndo() {
                     : QStringLiteral("&Undo"));
 }
 
-void CMainFrame::OnUndo() {
+void MainWindow::OnUndo() {
   Browser& browser = view_->browser();
   const std::string dir = browser.State().portfolioDir;
   std::string what, differing;
@@ -473,7 +473,7 @@ void CMainFrame::OnUndo() {
     browser.FillSymbolsGrid(symbols.RowCount() - 1);
 }
 
-void CMainFrame::OnSymbolAbout() {
+void MainWindow::OnSymbolAbout() {
   const BrowserState& state = view_->State();
   const std::string symbol = state.symbols.CellText(state.symbols.currentRow, 0);
   // A row of XMASTER's has its facts from XMASTER's record.
@@ -493,7 +493,7 @@ void CMainFrame::OnSymbolAbout() {
   RunDialog(dialog);
 }
 
-void CMainFrame::ShowHelpTopics() {
+void MainWindow::ShowHelpTopics() {
   if (!helpWindow_) {
     helpWindow_ = new HelpWindow(this);
     // Beside the main window, so that the manual and the data can be read together.
@@ -508,7 +508,7 @@ void CMainFrame::ShowHelpTopics() {
   helpWindow_->activateWindow();
 }
 
-void CMainFrame::ShowAbout() {
+void MainWindow::ShowAbout() {
   QMessageBox box(this);
   box.setWindowTitle(QStringLiteral("About Voltrim"));
   box.setIconPixmap(QIcon(QStringLiteral(":/icons/voltrim.svg")).pixmap(48, 48));
