@@ -182,6 +182,7 @@ void MainWindow::RefreshFromState() {
   }
   RefreshUndo();
   if (symbolPane_) symbolPane_->setText(DataText(SymbolPaneText(state)));
+  if (messagePane_) messagePane_->setText(DataText(MessagePaneText(state)));
   if (quotePane_) quotePane_->setText(DataText(QuotePaneText(state)));
 }
 

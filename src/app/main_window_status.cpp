@@ -33,6 +33,8 @@ void MainWindow::BuildStatusBar() {
   fillBar_->hide();
   symbolPane_ = StatusPane(kSymbolPaneSizingText, bar);
   symbolPane_->setObjectName(QStringLiteral("symbolPane"));
+  // With a filter set it also gives the total, and may need more room.
+  symbolPane_->setMaximumWidth(QWIDGETSIZE_MAX);
   quotePane_ = StatusPane(kQuotePaneSizingText, bar);
   quotePane_->setObjectName(QStringLiteral("quotePane"));
   bar->addWidget(messagePane_, 1);

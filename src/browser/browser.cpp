@@ -174,6 +174,35 @@ void Browser::OnSymbolsGridClicked() {
   FillQuotesGrid(0);
 }
 
+bool Browser::OpenCurrentSubfolder() {
+  const SymbolRow* row = state_.symbols.CurrentRow();
+  if (row == nullptr || !row->isSubfolder || Busy()) return false;
+  // A damaged entry must not lead out of the portfolio's tree.
+  if (!IsSafeSubdirectoryName(row->subfolder)) {
+    prompt_.ShowMessage("The entry \"" + row->symbol + "\" does not name a folder inside " +
+                        state_.portfolioDir + ".");
+    return true;
+  }
+  const std::string dir = ResolveInDirectory(state_.portfolioDir, row->subfolder);
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(ResolveInDirectory(dir, kMasterName), error)) {
+    prompt_.ShowMessage("The sub-folder " + dir + " holds no MASTER file.");
+    return true;
+  }
+  AddPortfolio(dir);
+  return true;
+}
+
+void Browser::SetSymbolFilter(const std::string& text) {
+  state_.symbolOrder.filter = text;
+  state_.symbolOrder.Arrange(state_.symbols);
+}
+
+void Browser::SortSymbolsBy(int column) {
+  state_.symbolOrder.ClickColumn(column);
+  state_.symbolOrder.Arrange(state_.symbols);
+}
+
 bool Browser::QuotesBehindSelection() const {
   return state_.symbols.HasRow(state_.symbols.currentRow) &&
          state_.symbols.currentRow != loadedRow_;
@@ -311,6 +340,12 @@ void Browser::FillQuotesGrid(int row) {
     prompt_.ShowMessage("Error in FillQuotesGrid");
     return;
   }
+  if (current->isSubfolder) {
+    // An entry for a sub-folder's portfolio has no series to show; Enter opens it.
+    quotes.loadedSymbol.clear();
+    quotes.loadedName.clear();
+    return;
+  }
   quotes.loadedSymbol = current->symbol;
   quotes.loadedName = current->name;
 
@@ -394,7 +429,15 @@ void Browser::SetTitle(std::string title) {
   if (observer_) observer_->TitleChanged();
 }
 
+// A filter typed for one portfolio is not carried into another; the sort is.
+void Browser::ArrangeSymbols() {
+  if (arrangedDir_ != state_.portfolioDir) state_.symbolOrder.filter.clear();
+  arrangedDir_ = state_.portfolioDir;
+  state_.symbolOrder.Arrange(state_.symbols);
+}
+
 void Browser::NotifySymbols() {
+  ArrangeSymbols();
   if (observer_) observer_->SymbolsChanged();
 }
 

@@ -100,11 +100,16 @@ void BrowserView::BuildForm() {
   portfoliosLayout->addWidget(portfolios_, 1);
 
   QGroupBox* symbolsGroup = Group("Symbols", form_);
+  symbolFilter_ = new SymbolFilterField(symbolsGroup);
   symbolsGrid_ = new GridView(symbolsGroup);
   symbolsGrid_->setObjectName(QStringLiteral("symbolsGrid"));
   symbolsModel_ = new SymbolsModel(browser_->State(), this);
   symbolsGrid_->setModel(symbolsModel_);
+  // A click on a column's header sorts by it; the third click brings the files' order back.
+  symbolsGrid_->horizontalHeader()->setSectionsClickable(true);
+  symbolsGrid_->horizontalHeader()->setSortIndicatorShown(false);
   auto* symbolsLayout = new QVBoxLayout(symbolsGroup);
+  symbolsLayout->addWidget(symbolFilter_);
   symbolsLayout->addWidget(symbolsGrid_);
 
   QGroupBox* quotesGroup = Group("Quotes", form_);
@@ -165,8 +170,8 @@ void BrowserView::ConnectEvents() {
     browser_->OnPortfolioSelected(row);
     Q_EMIT stateChanged();
   });
-  connect(symbolsGrid_, &GridView::rowSelected, this, [this](int row) {
-    browser_->OnSymbolRowSelected(row);
+  connect(symbolsGrid_, &GridView::rowSelected, this, [this](int place) {
+    browser_->OnSymbolRowSelected(State().symbolOrder.TableRow(place));
     if (browser_->QuotesBehindSelection()) {
       symbolRest_->start();
     } else {
@@ -181,7 +186,29 @@ void BrowserView::ConnectEvents() {
     Q_EMIT stateChanged();
   };
   connect(symbolsGrid_, &GridView::gridClicked, this, loadQuotes);
-  connect(symbolsGrid_, &GridView::enterPressed, this, loadQuotes);
+  // On a sub-folder's row Enter and a double-click open that folder's portfolio.
+  connect(symbolsGrid_, &GridView::enterPressed, this, [this, loadQuotes] {
+    if (browser_->OpenCurrentSubfolder()) {
+      Q_EMIT stateChanged();
+    } else {
+      loadQuotes();
+    }
+  });
+  connect(symbolsGrid_, &GridView::doubleClicked, this, [this] {
+    if (browser_->OpenCurrentSubfolder()) Q_EMIT stateChanged();
+  });
+  connect(symbolFilter_, &QLineEdit::textChanged, this, [this](const QString& text) {
+    // Also when the browser cleared the filter for another portfolio: nothing to redo.
+    if (text.toStdString() == State().symbolOrder.filter) return;
+    browser_->SetSymbolFilter(text.toStdString());
+    ShowSymbolOrder();
+  });
+  connect(symbolFilter_, &SymbolFilterField::firstRowWanted, this,
+          &BrowserView::GoToFirstSymbolShown);
+  connect(symbolsGrid_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
+    browser_->SortSymbolsBy(column);
+    ShowSymbolOrder();
+  });
   connect(quotesGrid_, &GridView::rowSelected, this, [this](int row) {
     browser_->OnQuoteRowSelected(row);
     Q_EMIT stateChanged();
@@ -215,6 +242,27 @@ bool BrowserView::CatchUpQuotes() {
   return true;
 }
 
+void BrowserView::ShowSymbolOrder() {
+  symbolsModel_->Reload();
+  const BrowserState& state = State();
+  const int place = state.symbolOrder.PlaceOf(state.symbols.currentRow);
+  if (place >= 0) symbolsGrid_->SelectRow(place, true);
+  QHeaderView* header = symbolsGrid_->horizontalHeader();
+  header->setSortIndicatorShown(state.symbolOrder.sortColumn >= 0);
+  header->setSortIndicator(state.symbolOrder.sortColumn,
+                           state.symbolOrder.descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+  Q_EMIT stateChanged();
+}
+
+void BrowserView::GoToFirstSymbolShown() {
+  if (State().symbolOrder.ShownCount() == 0) return;
+  symbolsGrid_->setFocus(Qt::OtherFocusReason);
+  symbolsGrid_->SelectRow(0, true);
+  symbolRest_->stop();
+  browser_->OnSymbolsGridClicked();
+  Q_EMIT stateChanged();
+}
+
 void BrowserView::SymbolSelectionRested() {
   // A fill under way (its box runs the event loop) finishes first; the load waits its turn.
   if (browser_->Filling()) {
@@ -232,9 +280,7 @@ void BrowserView::StartSetupTimer() {
 
 void BrowserView::SetUp() {
   const PixelScale scale = Scale();
-  ApplyWidths(*symbolsGrid_,
-              LoadSymbolColumnWidths(settings_, scale.ToStored(symbolsGrid_->viewport()->width())),
-              scale);
+  SetUpSymbolColumns(scale);
   const int quotesWidth = scale.ToStored(quotesGrid_->viewport()->width());
   ApplyWidths(*quotesGrid_, LoadQuoteColumnWidths(settings_, quotesWidth), scale);
   const int fitted = quotesGrid_->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")) +
@@ -246,14 +292,34 @@ void BrowserView::SetUp() {
   Q_EMIT stateChanged();
 }
 
+// Symbol and Name as the settings say, sharing what the dates and the file leave.
+void BrowserView::SetUpSymbolColumns(const PixelScale& scale) {
+  const int width = scale.ToStored(symbolsGrid_->viewport()->width());
+  const QFontMetrics metrics = symbolsGrid_->fontMetrics();
+  const int fitted = std::max(metrics.horizontalAdvance(QStringLiteral("Last Date")),
+                              metrics.horizontalAdvance(QStringLiteral("F65535.MWD"))) +
+                     2 * symbolsGrid_->style()->pixelMetric(QStyle::PM_HeaderMargin) + 8;
+  const SymbolDetailWidths detail =
+      LoadSymbolDetailWidths(settings_, width, scale.ToStored(fitted));
+  // Never so little that a symbol of ten letters is cut: the grid scrolls sideways instead.
+  const int least =
+      scale.ToStored(metrics.horizontalAdvance(QString(10, QLatin1Char('X')))) * 20 / 9;
+  const int rest = std::max(width - detail[0] - detail[1] - detail[2], least);
+  ApplyWidths(*symbolsGrid_, LoadSymbolColumnWidths(settings_, rest), scale);
+  for (std::size_t i = 0; i < detail.size(); ++i)
+    symbolsGrid_->setColumnWidth(static_cast<int>(i) + 2, scale.ToShown(detail[i]));
+}
+
 void BrowserView::SaveColumnWidths() {
   if (!setUp_) return;
   const PixelScale scale = Scale();
   CaptureQuoteWidths();
   QuoteColumnWidths quotes{};
   for (std::size_t i = 0; i < quotes.size(); ++i) quotes[i] = scale.ToStored(quoteWidths_[i]);
-  voltrim::SaveColumnWidths(settings_, StoredWidths<kSymbolColumnCount>(*symbolsGrid_, scale),
-                            quotes);
+  const std::array<int, kSymbolColumnCount> symbols =
+      StoredWidths<kSymbolColumnCount>(*symbolsGrid_, scale);
+  voltrim::SaveColumnWidths(settings_, {symbols[0], symbols[1]}, quotes);
+  SaveSymbolDetailWidths(settings_, {symbols[2], symbols[3], symbols[4]});
   SaveTimeColumnWidth(settings_, scale.ToStored(timeWidth_));
 }
 
@@ -359,10 +425,14 @@ void BrowserView::PortfoliosChanged() {
 }
 
 void BrowserView::SymbolsChanged() {
+  const BrowserState& state = State();
+  // The browser clears the filter for another portfolio.
+  if (symbolFilter_->text().toStdString() != state.symbolOrder.filter)
+    symbolFilter_->setText(QString::fromStdString(state.symbolOrder.filter));
   symbolsModel_->Reload();
-  const int row = browser_->State().symbols.currentRow;
-  if (browser_->State().symbols.HasRow(row)) {
-    symbolsGrid_->SelectRow(row, true);
+  const int place = state.symbolOrder.PlaceOf(state.symbols.currentRow);
+  if (place >= 0) {
+    symbolsGrid_->SelectRow(place, true);
     symbolsGrid_->setFocus();
   }
   symbolsGrid_->repaint();
