@@ -179,7 +179,7 @@ bool Browser::OpenCurrentSubfolder() {
   if (row == nullptr || !row->isSubfolder || Busy()) return false;
   // A damaged entry must not lead out of the portfolio's tree.
   if (!IsSafeSubdirectoryName(row->subfolder)) {
-    prompt_.ShowMessage("The entry \"" + row->symbol + "\" does not name a folder inside " +
+    prompt_.ShowMessage("The entry \"" + row->subfolder + "\" does not name a folder inside " +
                         state_.portfolioDir + ".");
     return true;
   }
