@@ -280,7 +280,7 @@ void Browser::FillSymbolsGrid(int row) {
     return;
   }
   if (symbols.HasRow(row)) OnSymbolRowSelected(row);
-  NotifySymbols();
+  NotifySymbols(true);
   FillQuotesGrid(0);
 }
 
@@ -413,7 +413,7 @@ bool Browser::SelectSymbolAndQuote(const std::string& portfolioDir, int symbolRo
       !state_.symbols.HasRow(symbolRow))
     return false;
   OnSymbolRowSelected(symbolRow);
-  NotifySymbols();
+  NotifySymbols(true);
   FillQuotesGrid(0);
   const int row = state_.quotes.count - 1 - quoteIndex;
   if (quoteIndex >= 0 && state_.quotes.HasRow(row)) {
@@ -436,8 +436,14 @@ void Browser::ArrangeSymbols() {
   state_.symbolOrder.Arrange(state_.symbols);
 }
 
-void Browser::NotifySymbols() {
+void Browser::NotifySymbols(bool reveal) {
   ArrangeSymbols();
+  // A row the program makes current is one the user can see.
+  if (reveal && state_.symbols.HasRow(state_.symbols.currentRow) &&
+      state_.symbolOrder.PlaceOf(state_.symbols.currentRow) < 0) {
+    state_.symbolOrder.filter.clear();
+    state_.symbolOrder.Arrange(state_.symbols);
+  }
   if (observer_) observer_->SymbolsChanged();
 }
 

@@ -141,7 +141,8 @@ class Browser {
   bool RepairIfWanted(const std::string& masterFile);
   void SetTitle(std::string title);
   void ArrangeSymbols();
-  void NotifySymbols();
+  // reveal: the current row was chosen by a fill or a finding; a filter that hides it goes.
+  void NotifySymbols(bool reveal = false);
   void NotifyQuotes();
 
   SettingsStore& settings_;
