@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QSplitter>
 #include <QStyle>
@@ -150,6 +151,7 @@ void BrowserView::BuildForm() {
 
   setWidget(form_);
   form_->installEventFilter(this);
+  symbolsGrid_->installEventFilter(this);
   WatchWithQuotes(quotesGrid_);
   WatchWithQuotes(quotesGrid_->viewport());
 }
@@ -217,6 +219,12 @@ void BrowserView::ConnectEvents() {
 
 bool BrowserView::eventFilter(QObject* watched, QEvent* event) {
   if (watched == form_ && event->type() == QEvent::Paint) StartSetupTimer();
+  // Escape clears the filter also from the grid, where Down or Enter left the field.
+  if (watched == symbolsGrid_ && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && !symbolFilter_->text().isEmpty()) {
+    symbolFilter_->clear();
+    return true;
+  }
   if (watched == splitter_ && event->type() == QEvent::Resize && firstHeights_ &&
       splitter_->height() > 0) {
     ApplyFirstHeights();
