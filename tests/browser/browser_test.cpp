@@ -11,6 +11,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "browser/browser_columns.h"
@@ -290,14 +291,10 @@ TEST(SymbolOrder, FilterAndThreeClickSortKeepTableRows) {
   BrowserState state;
   SymbolTable& table = state.symbols;
   const auto add = [&](const char* symbol, const char* name, DayNumber first, int file) {
-    SymbolRow row;
-    row.symbol = symbol;
-    row.name = name;
-    row.firstDate = first;
-    row.fileNumber = file;
+    SymbolRow& row = table.rows.emplace_back();
+    std::tie(row.symbol, row.name, row.firstDate, row.fileNumber) =
+        std::tuple(symbol, name, first, file);
     row.isSubfolder = file == 0;
-    row.subfolder = file == 0 ? symbol : "";
-    table.rows.push_back(row);
   };
   add("ZETA", "Zeta inc", 300, 1);
   add("mine", "MINE CORP", 100, 256);
@@ -316,17 +313,16 @@ TEST(SymbolOrder, FilterAndThreeClickSortKeepTableRows) {
   EXPECT_EQ(SymbolPaneText(state), "3 of 5 symbols shown");
 
   order.filter.clear();
-  struct Case {
-    int column;
-    std::vector<int> once, twice;
-  };
-  for (const Case& c : {Case{0, {3, 4, 1, 2, 0}, {0, 2, 1, 4, 3}},
-                        Case{2, {2, 1, 3, 4, 0}, {0, 4, 1, 3, 2}},
-                        Case{4, {2, 0, 4, 3, 1}, {1, 3, 4, 0, 2}}}) {
-    for (const auto& expected : {c.once, c.twice, std::vector<int>{0, 1, 2, 3, 4}}) {
-      order.ClickColumn(c.column);
+  // Per column: after one, two and three clicks.
+  const std::vector<std::vector<int>> sorted[] = {
+      {{3, 4, 1, 2, 0}, {0, 2, 1, 4, 3}, {0, 1, 2, 3, 4}},
+      {{2, 1, 3, 4, 0}, {0, 4, 1, 3, 2}, {0, 1, 2, 3, 4}},
+      {{2, 0, 4, 3, 1}, {1, 3, 4, 0, 2}, {0, 1, 2, 3, 4}}};
+  for (int i = 0; i < 3; ++i) {
+    for (const auto& expected : sorted[i]) {
+      order.ClickColumn(i * 2);  // symbol, first date, file
       order.Arrange(table);
-      EXPECT_EQ(order.shown, expected) << c.column;
+      EXPECT_EQ(order.shown, expected) << i;
     }
   }
   order.ClickColumn(0);
