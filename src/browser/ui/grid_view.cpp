@@ -83,8 +83,9 @@ GridView::GridView(QWidget* parent) : QTableView(parent) {
   header->setSectionResizeMode(QHeaderView::Interactive);
   header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   header->setMinimumSectionSize(0);
-  connect(header, &QHeaderView::sectionResized, this, [this] {
-    if (!following_) NoteColumnShares();
+  // The last column's own stretching follows the width; it is no choice of widths.
+  connect(header, &QHeaderView::sectionResized, this, [this](int column) {
+    if (!following_ && model() && column + 1 < model()->columnCount()) NoteColumnShares();
   });
 }
 
@@ -101,9 +102,14 @@ void GridView::FollowWidth() {
   if (width <= 0 || !model() || shares_.size() != static_cast<std::size_t>(model()->columnCount()))
     return;
   following_ = true;
-  // The last column stretches over what the others leave.
-  for (std::size_t column = 0; column + 1 < shares_.size(); ++column)
-    setColumnWidth(static_cast<int>(column), static_cast<int>(shares_[column] * width + 0.5));
+  // The last column stretches over what the others leave; rounded down, they never overrun.
+  int used = 0;
+  for (std::size_t column = 0; column + 1 < shares_.size(); ++column) {
+    setColumnWidth(static_cast<int>(column), static_cast<int>(shares_[column] * width));
+    used += columnWidth(static_cast<int>(column));
+  }
+  // The header does not stretch its last section again by itself after such changes.
+  if (used < width) setColumnWidth(static_cast<int>(shares_.size()) - 1, width - used);
   following_ = false;
 }
 
