@@ -158,6 +158,6 @@ int main(int argc, char** argv) {
   return voltrim::bench::RunWithRatios(
       argc, argv,
       {{"import of " + std::to_string(kImported) + " quotes from CSV / RewriteSeries of " +
-            std::to_string(kRewritten) + " quotes (aim: within 2x)",
+            std::to_string(kRewritten) + " quotes",
         "BM_ImportIntoEmptySeries", "BM_RewriteSeries"}});
 }

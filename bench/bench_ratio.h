@@ -1,10 +1,13 @@
 #pragma once
 
 // Runs the registered benchmarks and then prints, for each ratio asked for, how many times
-// slower the measured operation is than its baseline over the same bytes.
+// slower the measured operation is than its baseline over the same bytes, each beside its
+// aim from bench/aims.txt; the program exits 1 when a figure is past its aim.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <map>
 #include <string>
 #include <utility>
@@ -12,8 +15,54 @@
 
 namespace voltrim::bench {
 
+// One line of the summary: what is compared, and the two benchmarks' names. The measured
+// time is multiplied by scale (a sample standing for a whole).
+struct Ratio {
+  std::string what;
+  std::string measured;
+  std::string baseline;
+  double scale = 1.0;
+};
+
+// A row of bench/aims.txt: "program | what | measure | aim", aim "N" (at most) or ">= N".
+struct Aim {
+  std::string what;
+  std::string measure;  // "real x", "cpu x" or "real ms"
+  double limit = 0.0;
+  bool atLeast = false;
+};
+
+inline std::string Trimmed(const std::string& text) {
+  const auto first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// The aims naming this program; none when the file is missing (the figures still print).
+inline std::vector<Aim> AimsOf(const std::string& program) {
+  std::vector<Aim> aims;
+  std::ifstream in(VOLTRIM_BENCH_AIMS);
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    std::vector<std::string> cells;
+    for (std::size_t at = 0, bar; at <= line.size(); at = bar + 1) {
+      bar = line.find('|', at);
+      if (bar == std::string::npos) bar = line.size();
+      cells.push_back(Trimmed(line.substr(at, bar - at)));
+    }
+    if (cells.size() != 4 || cells[0] != program) continue;
+    Aim aim{cells[1], cells[2]};
+    aim.atLeast = cells[3].rfind(">=", 0) == 0;
+    aim.limit = std::strtod(cells[3].c_str() + (aim.atLeast ? 2 : 0), nullptr);
+    aims.push_back(aim);
+  }
+  return aims;
+}
+
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
+  explicit RatioReporter(std::string program) : program_(std::move(program)), aims_(AimsOf(program_)) {}
+
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs)
       if (run.run_type == Run::RT_Iteration && run.iterations > 0)
@@ -21,39 +70,70 @@ class RatioReporter : public benchmark::ConsoleReporter {
     ConsoleReporter::ReportRuns(runs);
   }
 
-  // "what: 1.23x real time, 1.34x CPU time", or nothing when either was not run.
-  void PrintRatio(const std::string& what, const std::string& measured,
-                  const std::string& baseline) const {
-    const auto m = seconds_.find(measured);
-    const auto b = seconds_.find(baseline);
-    if (m == seconds_.end() || b == seconds_.end() || b->second.first <= 0.0 ||
-        b->second.second <= 0.0)
+  // "what: 1.23x real time, 1.34x CPU time", or nothing when either was not run; then a
+  // line "aim | program | what | measure | figure | aim | within/PAST" per aim it has.
+  void PrintRatio(const Ratio& ratio) {
+    const auto m = seconds_.find(ratio.measured);
+    const auto b = seconds_.find(ratio.baseline);
+    if (m == seconds_.end() || b == seconds_.end() || b->second.real <= 0.0 ||
+        b->second.cpu <= 0.0)
       return;
-    std::printf("%s: %.2fx real time, %.2fx CPU time\n", what.c_str(),
-                m->second.first / b->second.first, m->second.second / b->second.second);
+    const double real = ratio.scale * m->second.real / b->second.real;
+    const double cpu = ratio.scale * m->second.cpu / b->second.cpu;
+    std::printf("%s: %.2fx real time, %.2fx CPU time\n", ratio.what.c_str(), real, cpu);
+    Judge(ratio.what, "real x", real);
+    Judge(ratio.what, "cpu x", cpu);
   }
 
+  // The benchmarks whose aim is a time per run (they report in milliseconds).
+  void PrintTimes() {
+    for (const Aim& aim : aims_)
+      if (aim.measure == "real ms")
+        if (const auto hit = seconds_.find(aim.what); hit != seconds_.end())
+          Judge(aim.what, aim.measure, hit->second.real);
+  }
+
+  bool AllWithin() const { return allWithin_; }
+
  private:
-  std::map<std::string, std::pair<double, double>> seconds_;  // real, CPU
+  struct Seconds {
+    double real;
+    double cpu;
+  };
+
+  void Judge(const std::string& what, const std::string& measure, double figure) {
+    for (const Aim& aim : aims_) {
+      if (aim.what != what || aim.measure != measure) continue;
+      const bool within = aim.atLeast ? figure >= aim.limit : figure <= aim.limit;
+      allWithin_ = allWithin_ && within;
+      std::printf("aim | %s | %s | %s | %.2f | %s%g | %s\n", program_.c_str(), what.c_str(),
+                  measure.c_str(), figure, aim.atLeast ? ">= " : "", aim.limit,
+                  within ? "within" : "PAST");
+    }
+  }
+
+  std::string program_;
+  std::vector<Aim> aims_;
+  std::map<std::string, Seconds> seconds_;
+  bool allWithin_ = true;
 };
 
-// One line of the summary: what is compared, and the two benchmarks' names.
-struct Ratio {
-  std::string what;
-  std::string measured;
-  std::string baseline;
-};
+inline std::string ProgramName(const char* argv0) {
+  const std::string path = argv0 != nullptr ? argv0 : "";
+  return path.substr(path.find_last_of('/') + 1);
+}
 
 // The whole main of a benchmark program: runs what the command line selects (CPU time is
-// the steadier measure on a shared machine), then prints the ratios.
+// the steadier measure on a shared machine), then prints the ratios and their aims.
 inline int RunWithRatios(int argc, char** argv, const std::vector<Ratio>& ratios) {
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  RatioReporter reporter(ProgramName(argv[0]));
   benchmark::RunSpecifiedBenchmarks(&reporter);
   std::printf("\n");
-  for (const Ratio& ratio : ratios) reporter.PrintRatio(ratio.what, ratio.measured, ratio.baseline);
+  for (const Ratio& ratio : ratios) reporter.PrintRatio(ratio);
+  reporter.PrintTimes();
   benchmark::Shutdown();
-  return 0;
+  return reporter.AllWithin() ? 0 : 1;
 }
 
 }  // namespace voltrim::bench

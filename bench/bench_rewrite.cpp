@@ -80,6 +80,6 @@ int main(int argc, char** argv) {
   return voltrim::bench::RunWithRatios(
       argc, argv,
       {{"RewriteSeries / plain copy of a " + std::to_string(kQuotes) +
-            "-quote series (aim: within 2x wall, 3x CPU)",
+            "-quote series",
         "BM_RewriteSeriesScale", "BM_PlainDurableCopy"}});
 }

@@ -167,47 +167,15 @@ BENCHMARK(BM_PlainDurableWrite)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_UpdatePortfolio)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ImportSample)->Unit(benchmark::kMillisecond)->Iterations(2);
 
-// The ratios, with the sample of imports scaled to the whole folder.
-class UpdateReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs)
-      if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-        seconds_[run.benchmark_name()] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void Print() const {
-    const auto get = [&](const char* name) {
-      const auto hit = seconds_.find(name);
-      return hit == seconds_.end() ? std::pair<double, double>{0, 0} : hit->second;
-    };
-    const auto update = get("BM_UpdatePortfolio/iterations:3");
-    const auto plain = get("BM_PlainDurableWrite/iterations:3");
-    const auto sample = get("BM_ImportSample/iterations:2");
-    const double scale = static_cast<double>(kSeries) / kSampledImports;
-    if (update.first > 0 && plain.first > 0)
-      std::printf("update / plain durable write of the same %d files: %.2fx real time, "
-                  "%.2fx CPU time (aim: within 3x)\n",
-                  kSeries, update.first / plain.first, update.second / plain.second);
-    if (update.first > 0 && sample.first > 0)
-      std::printf("%d imports (from %d) / update: %.1fx real time, %.1fx CPU time "
-                  "(aim: at least 20x)\n",
-                  kSeries, kSampledImports, sample.first * scale / update.first,
-                  sample.second * scale / update.second);
-  }
-
- private:
-  std::map<std::string, std::pair<double, double>> seconds_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  UpdateReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  std::printf("\n");
-  reporter.Print();
-  benchmark::Shutdown();
-  return 0;
+  // The sample of imports is scaled to the whole folder.
+  const double wholeFolder = static_cast<double>(kSeries) / kSampledImports;
+  return voltrim::bench::RunWithRatios(
+      argc, argv,
+      {{"update / plain durable write of the same files", "BM_UpdatePortfolio/iterations:3",
+        "BM_PlainDurableWrite/iterations:3"},
+       {"imports of every series one by one / update", "BM_ImportSample/iterations:2",
+        "BM_UpdatePortfolio/iterations:3", wholeFolder}});
 }

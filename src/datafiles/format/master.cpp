@@ -1,15 +1,20 @@
 #include "datafiles/format/master.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <set>
+#include <vector>
 
 #include "datafiles/format/ascii_case.h"
 #include "datafiles/format/encodings.h"
 #include "datafiles/io/file_ops.h"
+#include "datafiles/io/memory_files.h"
 #include "datafiles/io/portfolio_files.h"
 #include "datafiles/io/regular_file.h"
 
@@ -60,22 +65,43 @@ std::string TrimTrailingBlanks(std::string text) {
   return text;
 }
 
-// The symbol field as a C string (up to a NUL), cut before its (blanks + 1)-th blank.
-std::string_view SymbolText(const MasterRecord& record, std::size_t blanks) {
-  std::string_view field(
-      reinterpret_cast<const char*>(record.bytes.data() + master_offset::kSymbol),
-      kSymbolFieldSize);
-  field = field.substr(0, field.find('\0'));
-  std::size_t seen = 0;
-  for (std::size_t i = 0; i < field.size(); ++i)
-    if (field[i] == ' ' && seen++ == blanks) return field.substr(0, i);
-  return field;
+// Whether field starts with text, without case; a NUL in the field ends its text.
+bool StartsWithText(const char* field, std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (field[i] == '\0' || LowerAscii(field[i]) != LowerAscii(text[i])) return false;
+  return true;
+}
+
+// The record's name (its field without trailing blanks) is text, without case.
+bool NameFieldMatches(const MasterRecord& record, std::string_view text) {
+  const char* field = reinterpret_cast<const char*>(record.bytes.data() + master_offset::kName);
+  if (text.size() > kNameFieldSize || (!text.empty() && text.back() == ' ')) return false;
+  if (!std::equal(text.begin(), text.end(), field,
+                  [](char a, char b) { return LowerAscii(a) == LowerAscii(b); }))
+    return false;
+  return std::all_of(field + text.size(), field + kNameFieldSize, [](char c) { return c == ' '; });
+}
+
+// The symbol field's text (up to a NUL, cut before its (n + 1)-th blank where text holds n
+// blanks) is text, without case: the field starts with text and ends there, at its end, a
+// NUL or a blank.
+bool SymbolFieldMatches(const MasterRecord& record, std::string_view text) {
+  const char* field = reinterpret_cast<const char*>(record.bytes.data() + master_offset::kSymbol);
+  if (text.size() > kSymbolFieldSize || !StartsWithText(field, text)) return false;
+  return text.size() == kSymbolFieldSize || field[text.size()] == '\0' ||
+         field[text.size()] == ' ';
 }
 
 class FileMasterSource : public MasterSource {
  public:
   Status Load(const std::string& directory, MasterFile& out) const override {
-    return ReadMasterFile(ResolveInDirectory(directory, "MASTER"), out);
+    // The exact name first, without a look before the open; a listing only when it is not
+    // there (a MASTER written in lower case).
+    const std::string exact = WithTrailingSeparator(directory) + "MASTER";
+    const Status status = ReadMasterFile(exact, out);
+    if (status != kFileNotFound) return status;
+    const std::string resolved = ResolveInDirectory(directory, "MASTER");
+    return resolved == exact ? status : ReadMasterFile(resolved, out);
   }
 
   std::string Identity(const std::string& directory) const override {
@@ -101,7 +127,7 @@ class Lookup {
     if (source_.Load(directory, master) != kOk) return kFileNotFound;
 
     for (const MasterRecord& record : master.records) {
-      if (record.IsSubdirectory() || !RecordMatches(record, text_)) continue;
+      if (!RecordMatches(record, text_) || record.IsSubdirectory()) continue;
       out_.record = record;
       out_.directory = directory;
       return kOk;
@@ -212,12 +238,14 @@ bool MasterFile::RecordsMatchCount() const {
   return static_cast<int>(records.size()) == header.RecordCount() && !trailingInUse;
 }
 
-Status ReadMasterFile(const std::string& path, MasterFile& out) {
+namespace {
+
+// A MASTER of any size (or one in memory files): the counted records, then a bounded look
+// at what follows them.
+Status ReadMasterStream(std::FILE* file, MasterFile& out) {
   out = MasterFile{};
-  const RegularStream file = OpenRegularStream(path, true);
-  if (!file) return errno == ENOENT ? kFileNotFound : kFileOpen;
   std::uint8_t header[kMasterRecordSize];
-  if (std::fread(header, 1, sizeof header, file.get()) != sizeof header) return kFileRead;
+  if (std::fread(header, 1, sizeof header, file) != sizeof header) return kFileRead;
   const int count = GetInt16(header);
   if (count < 0) return kDamagedFile;
   // Header and the counted records: one read for up to 256 records (any sound MASTER);
@@ -229,20 +257,73 @@ Status ReadMasterFile(const std::string& path, MasterFile& out) {
     const std::size_t step = std::min(wanted - got, kMasterRecordSize * 256);
     bytes.resize(kMasterRecordSize + got + step);
     const std::size_t read =
-        std::fread(bytes.data() + kMasterRecordSize + got, 1, step, file.get());
+        std::fread(bytes.data() + kMasterRecordSize + got, 1, step, file);
     got += read;
     if (read < step) break;
   }
   const Status status = ParseMasterBytes(bytes.data(), kMasterRecordSize + got, out);
-  if (status != kOk || std::ferror(file.get())) return status != kOk ? status : kFileRead;
-  if (got == wanted) ExamineTrailingRecords(file.get(), out);
-  return std::ferror(file.get()) ? kFileRead : kOk;
+  if (status != kOk || std::ferror(file)) return status != kOk ? status : kFileRead;
+  if (got == wanted) ExamineTrailingRecords(file, out);
+  return std::ferror(file) ? kFileRead : kOk;
+}
+
+// The most a sound MASTER holds: the header, every record and the unused space after them.
+constexpr std::size_t kMaxSoundMaster = kMasterRecordSize * (kMaxSymbols + 1) + kMaxTrailingBytes;
+
+// Reads the file's size in bytes (what it held when opened) when it is no larger than a
+// sound MASTER; false when it is larger or a read failed, with the file at its start again.
+bool ReadSmallFile(int fd, std::size_t size, std::vector<std::uint8_t>& bytes) {
+  if (size > kMaxSoundMaster) return false;
+  bytes.resize(size);
+  std::size_t got = 0;
+  bool failed = false;
+  while (got < size && !failed) {
+    const ssize_t read = ::read(fd, bytes.data() + got, size - got);
+    if (read == 0) break;
+    // A failure is left to the streamed read, which meets it again and reports it.
+    failed = read < 0 && errno != EINTR;
+    if (read > 0) got += static_cast<std::size_t>(read);
+  }
+  bytes.resize(got);
+  if (!failed) return true;
+  ::lseek(fd, 0, SEEK_SET);
+  return false;
+}
+
+}  // namespace
+
+Status ReadMasterFile(const std::string& path, MasterFile& out) {
+  // A lookup reads a MASTER per level: one open, one fstat, one read.
+  if (file_ops::MemoryFilesInUse() == nullptr) {
+    std::size_t size = 0;
+    const int fd = OpenRegularFileIn(AT_FDCWD, path.c_str(), path, true, &size);
+    if (fd < 0) return errno == ENOENT ? kFileNotFound : kFileOpen;
+    // Kept between reads: a lookup reads a MASTER per level, a scan one per portfolio.
+    thread_local std::vector<std::uint8_t> bytes;
+    if (ReadSmallFile(fd, size, bytes)) {
+      const Status status = ParseMasterBytes(bytes.data(), bytes.size(), out);
+      // More unused space than any program leaves is judged as the streamed read judges it.
+      if (status != kOk || out.trailingRecords * kMasterRecordSize <= kMaxTrailingBytes) {
+        ::close(fd);
+        return status;
+      }
+      ::lseek(fd, 0, SEEK_SET);
+    }
+    const RegularStream file(::fdopen(fd, "rb"));
+    if (!file) {
+      ::close(fd);
+      return kFileRead;
+    }
+    return ReadMasterStream(file.get(), out);
+  }
+  const RegularStream file = OpenRegularStream(path, true);
+  if (!file) return errno == ENOENT ? kFileNotFound : kFileOpen;
+  return ReadMasterStream(file.get(), out);
 }
 
 bool RecordMatches(const MasterRecord& record, std::string_view text) {
-  if (EqualIgnoringAsciiCase(text, record.Name())) return true;
-  const auto blanks = static_cast<std::size_t>(std::count(text.begin(), text.end(), ' '));
-  return EqualIgnoringAsciiCase(text, SymbolText(record, blanks));
+  // Compared in place: a lookup compares every record of every MASTER it passes.
+  return NameFieldMatches(record, text) || SymbolFieldMatches(record, text);
 }
 
 Status FindSymbolIn(const MasterSource& source, std::string_view portfolioDir,
