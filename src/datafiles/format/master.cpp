@@ -275,19 +275,14 @@ constexpr std::size_t kMaxSoundMaster = kMasterRecordSize * (kMaxSymbols + 1) + 
 bool ReadSmallFile(int fd, std::size_t size, std::vector<std::uint8_t>& bytes) {
   if (size > kMaxSoundMaster) return false;
   bytes.resize(size);
-  std::size_t got = 0;
-  bool failed = false;
-  while (got < size && !failed) {
-    const ssize_t read = ::read(fd, bytes.data() + got, size - got);
-    if (read == 0) break;
-    // A failure is left to the streamed read, which meets it again and reports it.
-    failed = read < 0 && errno != EINTR;
-    if (read > 0) got += static_cast<std::size_t>(read);
+  const long got = ReadUpTo(fd, reinterpret_cast<char*>(bytes.data()), size);
+  // A failure is left to the streamed read, which meets it again and reports it.
+  if (got < 0) {
+    ::lseek(fd, 0, SEEK_SET);
+    return false;
   }
-  bytes.resize(got);
-  if (!failed) return true;
-  ::lseek(fd, 0, SEEK_SET);
-  return false;
+  bytes.resize(static_cast<std::size_t>(got));
+  return true;
 }
 
 }  // namespace

@@ -82,16 +82,10 @@ void SetInferred(ColumnLayout& layout, std::initializer_list<Field> fields) {
 // kOk with the text, kFileNotFound when there is no such file, kDamagedFile when the name
 // is not a regular file or cannot be read.
 Status ReadFilePrefix(const std::string& path, std::size_t limit, std::string& out, bool& tooLong) {
-  const RegularStream file = OpenRegularStream(path, true);
-  if (!file) return errno == ENOENT ? kFileNotFound : kDamagedFile;
-  // In small steps: a DOP file is tiny, and the limit only guards against one that is not.
-  char chunk[4096];
-  out.clear();
-  std::size_t got = 0;
-  while (out.size() <= limit && (got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
-    out.append(chunk, got);
+  if (!ReadSmallRegularFile(path, true, limit, out))
+    return errno == ENOENT ? kFileNotFound : kDamagedFile;
   tooLong = out.size() > limit;
-  return std::ferror(file.get()) ? kDamagedFile : kOk;
+  return kOk;
 }
 
 // The DAT file beside a DOP path: its last two characters replaced by "AT", in any case.

@@ -89,7 +89,7 @@ Status CompleteSeriesLocation(SeriesLocation& out) {
   out.datPath = ResolveInDirectory(out.found.directory, DatFileName(n));
   out.dopPath = ResolveInDirectory(out.found.directory, DopFileName(n));
   const Status layout =
-      ReadColumnLayout(out.dopPath, out.recordLength, out.layout, record.IsIntraday());
+      ReadColumnLayoutOf(out.dopPath, out.datPath, out.recordLength, out.layout, record.IsIntraday());
   if (layout != kOk) return layout;
   return CheckColumnLayout(out.layout, out.fieldCount);
 }

@@ -114,6 +114,47 @@ RegularStream OpenRegularStream(const std::string& path, bool optional) {
   return RegularStream(file);
 }
 
+long ReadUpTo(int fd, char* data, std::size_t count) {
+  std::size_t got = 0;
+  while (got < count) {
+    const ssize_t read = ::read(fd, data + got, count - got);
+    if (read == 0) break;
+    if (read < 0 && errno == EINTR) continue;
+    if (read < 0) return -1;
+    got += static_cast<std::size_t>(read);
+  }
+  return static_cast<long>(got);
+}
+
+bool ReadSmallRegularFile(const std::string& path, bool optional, std::size_t limit,
+                          std::string& out) {
+  out.clear();
+  if (file_ops::MemoryFilesInUse() != nullptr) {
+    const RegularStream file = OpenRegularStream(path, optional);
+    if (!file) return false;
+    char chunk[4096];
+    for (std::size_t got; out.size() <= limit && (got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;)
+      out.append(chunk, got);
+    if (std::ferror(file.get())) errno = EIO;
+    return !std::ferror(file.get());
+  }
+  std::size_t size = 0;
+  const int fd = OpenRegularFileIn(AT_FDCWD, path.c_str(), path, optional, &size);
+  if (fd < 0) return false;
+  // What the file held when it was opened (its size then), and a byte more when it is longer.
+  out.resize(std::min(size, limit + 1));
+  const long got = ReadUpTo(fd, out.data(), out.size());
+  const int error = errno;
+  ::close(fd);
+  if (got < 0) {
+    NoteFileFailure(path, error);
+    errno = EIO;
+    return false;
+  }
+  out.resize(static_cast<std::size_t>(got));
+  return true;
+}
+
 bool IsRegularFile(const std::string& path) {
   if (const file_ops::MemoryFiles* memory = file_ops::MemoryFilesInUse()) {
     const std::shared_ptr<file_ops::MemoryNode> node = memory->Find(path);
