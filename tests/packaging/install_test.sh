@@ -18,7 +18,7 @@ for file in bin/voltrim bin/voltrim-cli share/applications/$app_id.desktop \
   share/metainfo/$app_id.metainfo.xml share/icons/hicolor/scalable/apps/$app_id.svg \
   share/man/man1/voltrim.1.gz share/man/man1/voltrim-cli.1.gz \
   share/bash-completion/completions/voltrim-cli share/doc/voltrim/manual.html \
-  share/doc/voltrim/copyright share/doc/voltrim/changelog.gz; do
+  share/doc/voltrim/copyright; do
   [[ -s $usr/$file ]] || fail "not installed: $file"
 done
 for size in 16 22 24 32 48 64 128 256; do
@@ -26,10 +26,24 @@ for size in 16 22 24 32 48 64 128 256; do
   file -b "$png" | grep -q "PNG image data, $size x $size," || fail "no $size-pixel icon: $png"
 done
 
-[[ $("$usr/bin/voltrim-cli" --version) == "voltrim-cli $version" ]] ||
-  fail "voltrim-cli --version: $("$usr/bin/voltrim-cli" --version 2>&1)"
+# The version on the first line, then the licence; the same licence in the copyright file
+# and the AppStream data, and the developers as the only name: no homepage or screenshot
+# unless the build was given one.
+licence=GPL-3.0-or-later
+cli_version=$("$usr/bin/voltrim-cli" --version 2>&1)
 gui_version=$(QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$root "$usr/bin/voltrim" --version 2>&1)
-[[ $gui_version == "Voltrim $version" ]] || fail "voltrim --version: $gui_version"
+for text in "voltrim-cli:$cli_version" "Voltrim:$gui_version"; do
+  [[ ${text#*:} == "${text%%:*} $version"$'\n'*"License $licence: GNU GPL version 3 or later"* ]] ||
+    fail "--version: ${text#*:}"
+done
+grep -qx "License: $licence" "$usr/share/doc/voltrim/copyright" || fail "copyright: no $licence"
+metainfo=$(cat "$usr/share/metainfo/$app_id.metainfo.xml")
+for field in "<project_license>$licence</project_license>" \
+  "<developer_name>The Voltrim developers</developer_name>"; do
+  [[ $metainfo == *"$field"* ]] || fail "AppStream data lacks $field"
+done
+[[ $metainfo == *"<url"* || $metainfo == *"<screenshot"* ]] &&
+  fail "AppStream data names an address the build was not given"
 VOLTRIM_INSTALLED_BINDIR=$usr/bin QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$root \
   "$tests_gui" --gtest_filter='InstalledManual.*' --gtest_brief=1 >"$root/gui.txt" 2>&1 ||
   fail "the installed manual: $(cat "$root/gui.txt")"
