@@ -154,8 +154,7 @@ TEST(TimeText, ParsesHoursMinutesAndSecondsAndShowsThemBack) {
       EXPECT_EQ(FormatTimeText(*time), text);
     }
   }
-  for (const char* bad :
-       {"24:00", "12:60", "12:00:60", "9:15", "09-15", "09:15:", "0a:15", ""})
+  for (const char* bad : {"24:00", "12:60", "12:00:60", "9:15", "09-15", "09:15:", "0a:15", ""})
     EXPECT_EQ(ParseTimeText(bad), std::nullopt) << bad;
   EXPECT_EQ(FormatTimeText(PackTime(9, 5, 0)), "09:05:00");
   EXPECT_EQ(BarText(YmdToDay(2013, 11, 15), PackTime(9, 15, 0), true), "11/15/13 09:15:00");

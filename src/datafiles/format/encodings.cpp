@@ -177,8 +177,8 @@ PackedTime TimeFloatToPacked(float timeFloat) {
 
 PackedTime PackTime(int hours, int minutes, int seconds) {
   // A damaged stored time may give any groups: they wrap rather than overflow.
-  const std::int64_t packed = static_cast<std::int64_t>(hours) * 3600 +
-                              static_cast<std::int64_t>(minutes) * 60 + seconds;
+  const std::int64_t packed =
+      static_cast<std::int64_t>(hours) * 3600 + static_cast<std::int64_t>(minutes) * 60 + seconds;
   return static_cast<PackedTime>(static_cast<std::uint64_t>(packed) & 0xFFFFFFFFu);
 }
 
