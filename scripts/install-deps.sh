@@ -9,6 +9,8 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libgl-dev
           # rsvg-convert; the install check's validators; the Debian package and lintian
           python3 librsvg2-bin man-db file bash-completion desktop-file-utils appstream
           dpkg-dev lintian
+          # the Python module (import voltrim) and its tests
+          python3-dev pybind11-dev python3-numpy python3-pytest
           # the tests run in another locale and with the clocks set back (scripts/elsewhere.sh)
           locales util-linux)
 missing=()

@@ -47,14 +47,22 @@ bool ReadImportFile(const std::string& path, ImportText& out, UserPrompt& prompt
     prompt.ShowMessage(path + " cannot be read.");
     return false;
   }
-  ImportTextError error;
   const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  std::string message;
+  if (ParseImportFile(path, text, out, message)) return true;
+  prompt.ShowMessage(message);
+  return false;
+}
+
+bool ParseImportFile(const std::string& name, std::string_view text, ImportText& out,
+                     std::string& message) {
+  ImportTextError error;
   if (ParseImportText(text, out, error)) return true;
   if (error.line == 0) {
-    prompt.ShowMessage(path + " cannot be imported: " + error.reason + "." + kNothingChanged);
+    message = name + " cannot be imported: " + error.reason + "." + kNothingChanged;
   } else {
-    prompt.ShowMessage(path + " cannot be imported.\n\nLine " + std::to_string(error.line) + ": " +
-                       error.reason + "." + kNothingChanged);
+    message = name + " cannot be imported.\n\nLine " + std::to_string(error.line) + ": " +
+              error.reason + "." + kNothingChanged;
   }
   return false;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "datafiles/write/import_quotes.h"
@@ -21,6 +22,9 @@ inline constexpr std::size_t kMaxImportFileBytes = std::size_t{64} << 20;
 
 // Reads and parses the file; on failure tells the user (naming the line) and returns false.
 bool ReadImportFile(const std::string& path, ImportText& out, UserPrompt& prompt);
+// The same for text already in memory, named name in the message.
+bool ParseImportFile(const std::string& name, std::string_view text, ImportText& out,
+                     std::string& message);
 
 // The request for a parsed file.
 ImportRequest ImportRequestOf(const ImportText& text, ImportOverlap overlap);

@@ -95,6 +95,12 @@ class Collector {
   bool ReadSymbolFile(const std::string& path, std::string& message) {
     std::string bytes;
     if (!ReadBytes(path, bytes, message)) return false;
+    return ReadSymbolText(path, bytes, message);
+  }
+
+  // A source of many symbols already in memory, named path in messages.
+ public:
+  bool ReadSymbolText(const std::string& path, std::string_view bytes, std::string& message) {
     ImportText text;
     ImportTextError error;
     if (!ParseSymbolImportText(bytes, text, error)) return Refuse(path, error, message);
@@ -129,6 +135,7 @@ class Collector {
     return true;
   }
 
+ private:
   bool ReadFolder(const std::string& folder, std::string& message) {
     std::vector<std::filesystem::path> files;
     std::error_code error;
@@ -226,6 +233,15 @@ bool ReadUpdateSources(const std::vector<std::string>& paths, UpdateSources& out
     message = "The sources hold no quotes." + std::string(kNothingChanged);
     return false;
   }
+  return collector.CheckGivenFields(message);
+}
+
+bool ReadUpdateText(const std::string& name, std::string_view text, UpdateSources& out,
+                    std::string& message) {
+  out = UpdateSources{};
+  message.clear();
+  Collector collector(out);
+  if (!collector.ReadSymbolText(name, text, message)) return false;
   return collector.CheckGivenFields(message);
 }
 

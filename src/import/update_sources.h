@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -32,5 +33,10 @@ std::string UpdateLinePlace(const UpdateSources& sources, int line);
 // several sources go to that symbol's series together.
 bool ReadUpdateSources(const std::vector<std::string>& paths, UpdateSources& out,
                        std::string& message);
+
+// The same for one source already in memory: text as a file with a symbol column holds it,
+// named name in messages.
+bool ReadUpdateText(const std::string& name, std::string_view text, UpdateSources& out,
+                    std::string& message);
 
 }  // namespace voltrim

@@ -36,6 +36,11 @@ for file in ./usr/bin/voltrim ./usr/bin/voltrim-cli ./usr/share/applications/$ap
   grep -q " $file\$" <<<"$contents" || fail "the package lacks $file"
 done
 grep -v ' root/root ' <<<"$contents" && fail "files not owned by root"
+# The Python module, with what it needs to load, when the build made it.
+if [[ -n $(find "$build/python" -name '_voltrim*.so' 2>/dev/null) ]]; then
+  grep -q '/dist-packages/voltrim/__init__.py$' <<<"$contents" || fail "the package lacks voltrim"
+  field Depends | grep -q 'python3-pandas' || fail "Depends lacks python3-pandas: $(field Depends)"
+fi
 
 # Errors fail the test; warnings are shown. (Run as root, lintian says it would rather not.)
 report=$(lintian --fail-on error "$deb" 2>&1)

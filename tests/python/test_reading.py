@@ -1,0 +1,91 @@
+"""The module reads what the CLI reads: every series of the real folders, the symbols,
+the check and the scan."""
+import io
+import warnings
+
+import numpy as np
+import pandas as pd
+import pytest
+
+from conftest import SHARED_DATA, cli, shared_folder, voltrim
+
+REAL_FOLDERS = ["mininge", "stooq-intraday", "bbfinance", "lowercase-names", "equis-small"]
+VALUES = ["open", "high", "low", "close", "volume", "openint"]
+
+
+def exported(folder):
+    """'export --all --format csv' read back: symbol, date (with the time), the values as
+    the singles their round-trip digits give."""
+    _, out, _ = cli("export", folder, "--all", "--format", "csv", check=False)
+    rows = pd.read_csv(io.StringIO(out), dtype=str, keep_default_na=False)
+    stamps = rows["date"] + np.where(rows["time"] == "", "", " " + rows["time"])
+    frame = pd.DataFrame({"symbol": rows["symbol"],
+                          "date": pd.to_datetime(stamps, errors="coerce")})
+    for name in VALUES:
+        frame[name] = pd.to_numeric(rows[name].replace("", np.nan)).astype(np.float32)
+    return frame
+
+
+@pytest.mark.parametrize("name", REAL_FOLDERS)
+def test_every_series_reads_as_the_cli_exports_it(name):
+    folder = shared_folder(name)
+    portfolio = voltrim.Portfolio(folder)
+    expected = exported(folder)
+    with warnings.catch_warnings():
+        warnings.simplefilter("ignore")  # a series left out is named in a warning
+        everything = portfolio.read_all()
+    assert everything["symbol"].astype(str).tolist() == expected["symbol"].tolist()
+    np.testing.assert_array_equal(everything["date"].values, expected["date"].values)
+    for column in VALUES:
+        assert everything[column].dtype == np.float32
+        np.testing.assert_array_equal(everything[column].values, expected[column].values)
+
+    listed = portfolio.symbols()["symbol"]
+    for symbol in listed[~listed.duplicated(keep=False)]:
+        rows = expected[expected["symbol"] == symbol]
+        if rows.empty:
+            continue  # a series the export leaves out, as read_all does
+        quotes = portfolio.quotes(symbol)
+        held = [c for c in VALUES if rows[c].notna().all()]
+        assert list(quotes.columns) == held, symbol
+        np.testing.assert_array_equal(quotes.index.values, rows["date"].values)
+        for column in held:
+            np.testing.assert_array_equal(quotes[column].values, rows[column].values)
+
+
+@pytest.mark.parametrize("name", REAL_FOLDERS)
+def test_symbols_and_check_say_what_the_cli_says(name):
+    folder = shared_folder(name)
+    portfolio = voltrim.Portfolio(folder)
+    symbols = portfolio.symbols()
+    _, out, _ = cli("symbols", folder, "--all", check=False)
+    # The CLI prints MASTER's rows with their fields as stored (padded with blanks), then
+    # XMASTER's with their data file.
+    printed = [[field.rstrip() for field in line.split("\t")] for line in out.splitlines()]
+    rows = [[s, n] + ([f] if where == "XMASTER" else []) for s, n, f, where in
+            symbols[["symbol", "name", "file", "listed_in"]].itertuples(index=False)]
+    assert [[field.rstrip() for field in row] for row in rows] == printed
+
+    _, out, _ = cli("check", folder, check=False)
+    findings = portfolio.check()
+    assert ["\t".join(row) for row in
+            findings[["symbol", "file", "place", "kind", "detail"]].itertuples(index=False)] \
+        == out.splitlines()
+
+
+def test_find_portfolios_finds_what_the_scan_finds():
+    if not SHARED_DATA.is_dir():
+        pytest.skip("no shared data")
+    _, out, _ = cli("scan", "--filter", SHARED_DATA.resolve(), check=False)
+    below = [line for line in out.splitlines() if line.startswith(str(SHARED_DATA.resolve()))]
+    assert voltrim.find_portfolios(SHARED_DATA.resolve()) == below
+    assert len(below) == len(REAL_FOLDERS)
+
+
+def test_missing_things_raise_not_found(samples):
+    with pytest.raises(voltrim.NotFoundError, match="is not a folder"):
+        voltrim.Portfolio(samples / "nothing")
+    with pytest.raises(voltrim.NotFoundError, match='Symbol "NOPE" not found in'):
+        voltrim.Portfolio(samples / "Stocks").quotes("NOPE")
+    with pytest.raises(voltrim.NotFoundError, match="No MASTER file in"):
+        voltrim.Portfolio(samples).symbols()

@@ -1,0 +1,194 @@
+"""Writes from frames leave the bytes the CLI leaves given the same rows as CSV, refusals
+write nothing, undo puts the bytes back, and another writer's lock is waited for."""
+import shutil
+
+import numpy as np
+import pandas as pd
+import pytest
+
+from conftest import HeldPortfolio, cli, copy_of, shared_folder, snapshot, voltrim
+
+
+def next_rows(portfolio, symbol, count=2, step=pd.Timedelta(days=1)):
+    """The last stored quote again (skipped: already stored), then count new ones after it."""
+    stored = portfolio.quotes(symbol).tail(1)
+    rows = [stored]
+    for k in range(1, count + 1):
+        row = stored * np.float32(1 + k / 100)
+        row.index = stored.index + k * step
+        rows.append(row)
+    return pd.concat(rows)
+
+
+def samples_folder(tmp_path, name):
+    cli("sample", tmp_path / "made")
+    return tmp_path / "made" / name
+
+
+def equis(tmp_path, _):
+    return copy_of(shared_folder("equis-small"), tmp_path / "equis")
+
+
+def fresh(tmp_path, _):
+    """A new portfolio with an empty five-column series, made through the module."""
+    portfolio = voltrim.new_portfolio(tmp_path / "fresh")
+    portfolio.new_symbol("NEW1", name="NEW ONE", columns=5)
+    return tmp_path / "fresh"
+
+
+def fresh_rows(portfolio, symbol):
+    dates = pd.date_range("2024-01-02", periods=3, freq="D", name="date")
+    return pd.DataFrame({"High": [2.5, 2.75, 3.1], "Low": [1.0, 1.5, 1.25],
+                         "Close": [2.0, 2.5, 3.0], "Volume": [100, 2000, 3e5],
+                         "Adj Close": [1.9, 2.4, 2.9]}, index=dates)
+
+
+# (folder, symbol, rows): an import of each kind of series.
+IMPORTS = [
+    (lambda t, _: samples_folder(t, "Stocks"), "ACME", next_rows),
+    (lambda t, _: samples_folder(t, "Futures"), "ESH7",
+     lambda p, s: next_rows(p, s, 3, pd.Timedelta(minutes=5))),
+    (equis, ".N225", next_rows),  # a series only XMASTER lists
+    (fresh, "NEW1", fresh_rows),
+]
+
+
+@pytest.mark.parametrize("make, symbol, rows", IMPORTS)
+def test_import_leaves_the_cli_bytes_and_undo_takes_it_back(tmp_path, make, symbol, rows):
+    folder = make(tmp_path / "module", None)
+    twin = copy_of(folder, tmp_path / "cli")
+    portfolio = voltrim.Portfolio(folder)
+    frame = rows(portfolio, symbol)
+    frame.to_csv(tmp_path / "rows.csv", index_label="date")
+    before = snapshot(folder)
+
+    summary = portfolio.import_quotes(symbol, frame)
+    _, out, _ = cli("import", twin, symbol, tmp_path / "rows.csv")
+
+    assert summary["lines"] == out.splitlines()
+    assert summary["added"] > 0
+    assert snapshot(folder, journal=False) == snapshot(twin, journal=False) != before
+    assert portfolio.undo().startswith("Import")
+    assert snapshot(folder, journal=False) == snapshot(make(tmp_path / "again", None),
+                                                       journal=False)
+
+
+def update_rows(portfolio):
+    acme = next_rows(portfolio, "ACME").assign(symbol="ACME")
+    bolt = next_rows(portfolio, "BOLT", 1).assign(symbol="BOLT")
+    new = acme.assign(symbol="ZED").drop(columns=["open"])
+    return pd.concat([acme, bolt, new])
+
+
+def test_update_leaves_the_cli_bytes_and_undo_takes_it_back(tmp_path):
+    folder = samples_folder(tmp_path / "module", "Stocks")
+    twin = copy_of(folder, tmp_path / "cli")
+    portfolio = voltrim.Portfolio(folder)
+    frame = update_rows(portfolio)
+    frame.to_csv(tmp_path / "rows.csv", index_label="date")
+    before = snapshot(folder)
+
+    assert portfolio.update(frame, create=True, dry_run=True)["created"] == 1
+    assert snapshot(folder) == before
+    summary = portfolio.update(frame, create=True)
+    _, out, _ = cli("update", twin, tmp_path / "rows.csv", "--create", "--verbose")
+
+    assert summary["lines"] + [summary["totals"]] == out.splitlines()
+    assert (summary["updated"], summary["created"]) == (2, 1)
+    assert snapshot(folder, journal=False) == snapshot(twin, journal=False) != before
+    portfolio.undo()
+    assert snapshot(folder) == before
+
+
+def with_close(frame, change, row=0):
+    changed = frame.copy()
+    changed.iloc[row, changed.columns.get_loc("close")] += change
+    return changed
+
+
+# (error, message, frame from the rows of ACME, whether the CLI refuses the same rows
+# in the same words up to its advice).
+REFUSALS = [
+    (voltrim.RefusedError, "gives other values for 1 quote", lambda f: with_close(f, 1), True),
+    (voltrim.RefusedError, "Lines 4 and 5 both hold a quote of",
+     lambda f: pd.concat([f, f.tail(1)]), True),
+    (voltrim.RefusedError, "Line 3: no value in column close",
+     lambda f: with_close(f, 0).assign(close=[f.close.iloc[0], np.nan, f.close.iloc[2]]), False),
+    (voltrim.RefusedError, "Line 2:", lambda f: with_close(f.astype("float64"), 1e39), False),
+    (voltrim.RefusedError, "Line 2:", lambda f: f.set_axis(
+        pd.DatetimeIndex(["1960-12-31"] + list(f.index[1:])), axis=0), True),
+]
+
+
+@pytest.mark.parametrize("error, message, change, like_cli", REFUSALS)
+def test_a_refused_import_writes_nothing(tmp_path, error, message, change, like_cli):
+    folder = samples_folder(tmp_path, "Stocks")
+    portfolio = voltrim.Portfolio(folder)
+    frame = change(next_rows(portfolio, "ACME"))
+    before = snapshot(folder)
+    with pytest.raises(error, match=message) as raised:
+        portfolio.import_quotes("ACME", frame)
+    assert snapshot(folder) == before
+    if like_cli:
+        frame.to_csv(tmp_path / "rows.csv", index_label="date")
+        status, _, err = cli("import", folder, "ACME", tmp_path / "rows.csv", check=False)
+        said = str(raised.value).replace("DataFrame", str(tmp_path / "rows.csv"))
+        assert status == 1
+        assert said.split("Nothing was changed.")[0] == err.split("Nothing was changed.")[0]
+    assert snapshot(folder) == before
+
+
+def test_refusals_of_update_undo_and_new_files_write_nothing(tmp_path):
+    folder = samples_folder(tmp_path, "Stocks")
+    portfolio = voltrim.Portfolio(folder)
+    before = snapshot(folder)
+    frame = update_rows(portfolio)
+    with pytest.raises(voltrim.RefusedError, match="BOLT"):
+        portfolio.update(with_close(frame, 1, list(frame.symbol).index("BOLT")))
+    with pytest.raises(voltrim.RefusedError, match="Nothing to undo|nothing to undo"):
+        portfolio.undo()
+    with pytest.raises(voltrim.RefusedError, match="already"):
+        portfolio.new_symbol("acme")
+    with pytest.raises(voltrim.RefusedError):
+        voltrim.new_portfolio(folder)
+    with pytest.raises(voltrim.NotFoundError, match='Symbol "NOPE" not found'):
+        portfolio.import_quotes("NOPE", frame)
+    with pytest.warns(UserWarning, match="Unknown symbols, skipped: ZED"):
+        portfolio.update(frame[frame.symbol == "ZED"])
+    assert snapshot(folder) == before
+
+
+def test_writes_wait_for_another_writer_and_give_up_unchanged(tmp_path):
+    folder = samples_folder(tmp_path, "Stocks")
+    portfolio = voltrim.Portfolio(folder)
+    frame = next_rows(portfolio, "ACME")
+    portfolio.import_quotes("ACME", frame.head(2))
+    before = snapshot(folder)
+    busy = "The portfolio is being changed by another program"
+    with HeldPortfolio(folder):
+        for write in (lambda: portfolio.import_quotes("ACME", frame),
+                      lambda: portfolio.update(frame.assign(symbol="ACME")),
+                      lambda: portfolio.new_symbol("NEW"),
+                      portfolio.undo):
+            with pytest.raises(voltrim.BusyError, match=busy):
+                write()
+        assert portfolio.quotes("ACME").index[-1] == frame.index[1]  # readers take no lock
+    assert snapshot(folder) == before
+    portfolio.import_quotes("ACME", frame)
+    assert portfolio.quotes("ACME").index[-1] == frame.index[-1]
+
+
+@pytest.mark.parametrize("name", ["Stocks", "Futures"])
+def test_a_whole_folder_read_all_goes_back_as_new_series(tmp_path, name):
+    """Daily and intraday series in one frame: each symbol keeps its own columns and times."""
+    source = voltrim.Portfolio(samples_folder(tmp_path, name)).read_all()
+    copy = voltrim.new_portfolio(tmp_path / "copy")
+    summary = copy.update(source, create=True)
+    assert summary["created"] == source["symbol"].nunique()
+    copied = copy.read_all()
+    # A new series has five to seven columns: a volume its source lacks is stored as 0.
+    values = ["open", "high", "low", "close", "volume", "openint"]
+    lacking = source[values].isna()
+    assert (copied[values][lacking].fillna(0) == 0).all().all()
+    copied[values] = copied[values].mask(lacking)
+    pd.testing.assert_frame_equal(copied, source)
