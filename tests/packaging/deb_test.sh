@@ -14,7 +14,7 @@ package() {
   cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work" -D "$1" >"$work/cpack.txt" 2>&1
 }
 package CPACK_DEBIAN_PACKAGE_MAINTAINER= && fail "packaged without a maintainer"
-grep -q VOLTRIM_MAINTAINER "$work/cpack.txt" || fail "no word of the maintainer: $(cat "$work/cpack.txt")"
+grep -q VOLTRIM_MAINTAINER "$work/cpack.txt" || fail "no maintainer, no word: $(<"$work/cpack.txt")"
 maintainer='Voltrim package check <package-check@voltrim.invalid>'
 package "CPACK_DEBIAN_PACKAGE_MAINTAINER=$maintainer" || { cat "$work/cpack.txt"; exit 1; }
 deb=$(ls "$work"/voltrim_*.deb)
