@@ -15,6 +15,7 @@
 #include "datafiles/write/rewrite_series.h"
 #include "export/export_writer.h"
 #include "import/import_command.h"
+#include "import/import_text.h"
 
 namespace {
 
@@ -91,6 +92,11 @@ struct ImportData {
   }
 };
 
+ImportData& Imports() {
+  static ImportData data;
+  return data;
+}
+
 struct RewriteData {
   voltrim::bench::ScratchFolder folder;
   std::string dir = folder.str();
@@ -100,7 +106,7 @@ struct RewriteData {
 };
 
 void BM_ImportIntoEmptySeries(benchmark::State& state) {
-  static ImportData data;
+  const ImportData& data = Imports();
   voltrim::bench::BenchPrompt prompt;
   for (auto _ : state) {
     state.PauseTiming();
@@ -128,7 +134,22 @@ void BM_RewriteSeries(benchmark::State& state) {
   }
 }
 
+// The reading alone: the file's text, already in memory, to quotes.
+void BM_ParseImportText(benchmark::State& state) {
+  const ImportData& data = Imports();
+  const std::vector<std::uint8_t> bytes = FileBytes(data.csv);
+  const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  for (auto _ : state) {
+    voltrim::ImportText parsed;
+    voltrim::ImportTextError error;
+    if (!voltrim::ParseImportText(text, parsed, error) || parsed.quotes.size() != kImported)
+      state.SkipWithError("cannot parse");
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytes.size()));
+}
+
 BENCHMARK(BM_RewriteSeries)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ParseImportText)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportIntoEmptySeries)->Unit(benchmark::kMillisecond);
 
 }  // namespace

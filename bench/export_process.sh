@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# Whole-process speed of `voltrim-cli export DIR --all`, text and CSV, on a generated
-# portfolio of 215 daily series and 359,631 quotes, next to a raw read of the same DAT
-# files and a plain snprintf writer of the same lines (bench/export_process_tool.cpp);
-# then the one-series commands (quotes, export) on a series of 32,766 quotes.
-# Prints the median user CPU, system CPU and wall time of RUNS runs of each, user CPU per
-# quote, and the ratios. User CPU is the figure to compare on a shared machine.
+# Whole-process speed of `voltrim-cli export DIR --all`, text and CSV, on three generated
+# folders: 215 daily series and 359,631 quotes with a DOP file each ("dop"); the same
+# series with no DOP files, 5, 6 and 7 fields inferred from the record length ("nodop");
+# and 255 series in MASTER and 2,591 in XMASTER of 500 quotes each ("wide"); next to a raw
+# read of the same data files and a plain snprintf writer of the same lines
+# (bench/export_process_tool.cpp); then the one-series commands (quotes, export) on a
+# series of 32,766 quotes.
+# Prints the median user CPU, system CPU and wall time of RUNS runs of each, and user +
+# system CPU per quote: what a machine running many exports pays, and the figure to
+# compare on a shared machine (wall time waits for other work).
 #
 #   cmake --preset release && cmake --build --preset release -j2
 #   cmake --preset bench && cmake --build --preset bench -j2
@@ -21,32 +25,40 @@ done
 
 work=$(mktemp -d /tmp/voltrim-export-process-XXXXXX)
 trap 'rm -rf "$work"' EXIT
-mkdir "$work/portfolio" "$work/long"
-"$tool" portfolio "$work/portfolio"
+for shape in dop nodop wide long; do mkdir "$work/$shape"; done
+"$tool" portfolio "$work/dop"
+"$tool" nodop "$work/nodop"
+"$tool" wide "$work/wide"
 "$tool" long "$work/long"
 
-# measure NAME QUOTES OUT PROGRAM ARGS...: prints the medians and sets NAME_user, NAME_wall.
+# measure NAME QUOTES OUT PROGRAM ARGS...: prints the medians and sets NAME_cpu, NAME_wall.
 measure() {
   local name=$1 quotes=$2 out=$3
   shift 3
   read -r user sys wall < <("$tool" measure "$runs" "$out" "$@")
-  printf '%-22s user %7.1f ms  sys %6.1f ms  wall %7.1f ms  %6.0f ns/quote user\n' "$name" \
-    "$user" "$sys" "$wall" "$(echo "$user * 1000000 / $quotes" | bc -l)"
-  printf -v "${name}_user" '%s' "$user"
+  local cpu
+  cpu=$(echo "$user + $sys" | bc -l)
+  printf '%-18s user %7.1f ms  sys %6.1f ms  wall %7.1f ms  %5.0f ns/quote user+sys  %5.0f wall\n' \
+    "$name" "$user" "$sys" "$wall" "$(echo "$cpu * 1000000 / $quotes" | bc -l)" \
+    "$(echo "$wall * 1000000 / $quotes" | bc -l)"
+  printf -v "${name}_cpu" '%s' "$cpu"
   printf -v "${name}_wall" '%s' "$wall"
 }
 ratio() { printf '%.2f' "$(echo "$1 / $2" | bc -l)"; }
 
-all=359631
+declare -A quotes=([dop]=359631 [nodop]=359631 [wide]=1423000)
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg), $(nproc) cores"
-measure raw $all /dev/null "$tool" raw "$work/portfolio"
-measure printf_text $all /dev/null "$tool" printf "$work/portfolio" text
-measure printf_csv $all /dev/null "$tool" printf "$work/portfolio" csv
-measure text $all /dev/null "$cli" export "$work/portfolio" --all
-measure csv $all /dev/null "$cli" export "$work/portfolio" --all --format csv
-measure text_file $all /dev/null "$cli" export "$work/portfolio" --all -o "$work/all.txt"
-measure csv_file $all /dev/null "$cli" export "$work/portfolio" --all --format csv \
-  -o "$work/all.csv"
+for shape in dop nodop wide; do
+  dir=$work/$shape
+  measure "${shape}_raw" "${quotes[$shape]}" /dev/null "$tool" raw "$dir"
+  measure "${shape}_text" "${quotes[$shape]}" /dev/null "$cli" export "$dir" --all
+  measure "${shape}_csv" "${quotes[$shape]}" /dev/null "$cli" export "$dir" --all --format csv
+done
+all=${quotes[dop]}
+measure printf_text $all /dev/null "$tool" printf "$work/dop" text
+measure printf_csv $all /dev/null "$tool" printf "$work/dop" csv
+measure text_file $all /dev/null "$cli" export "$work/dop" --all -o "$work/all.txt"
+measure csv_file $all /dev/null "$cli" export "$work/dop" --all --format csv -o "$work/all.csv"
 long=32766
 measure quotes_long $long /dev/null "$cli" quotes "$work/long" LONG
 measure export_long $long /dev/null "$cli" export "$work/long" LONG
@@ -54,10 +66,21 @@ measure csv_long $long /dev/null "$cli" export "$work/long" LONG --format csv
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 echo
-echo "export --all, to /dev/null:"
-echo "  text vs snprintf writer: $(ratio "$text_user" "$printf_text_user")x user CPU," \
-  "$(ratio "$text_wall" "$printf_text_wall")x wall"
-echo "  csv  vs snprintf writer: $(ratio "$csv_user" "$printf_csv_user")x user CPU," \
-  "$(ratio "$csv_wall" "$printf_csv_wall")x wall"
-echo "  text vs raw read: $(ratio "$text_wall" "$raw_wall")x wall"
-echo "  csv  vs raw read: $(ratio "$csv_wall" "$raw_wall")x wall"
+echo "export --all to /dev/null, user+system CPU (aims: text under 100 ns, CSV under 110 ns a quote):"
+for shape in dop nodop wide; do
+  for format in text csv; do
+    cpu=${shape}_${format}_cpu raw=${shape}_raw_cpu
+    echo "  $shape $format: $(ratio "${!cpu}" "${!raw}")x the raw read"
+  done
+done
+echo "  dop text vs snprintf writer: $(ratio "$dop_text_cpu" "$printf_text_cpu")x"
+echo "  dop csv  vs snprintf writer: $(ratio "$dop_csv_cpu" "$printf_csv_cpu")x"
+if command -v strace >/dev/null; then
+  echo
+  echo "system calls of export --all (strace -f -c):"
+  for shape in dop nodop wide; do
+    calls=$(strace -f -c -o "$work/strace.txt" "$cli" export "$work/$shape" --all >/dev/null &&
+      awk '$NF == "total" { print $4 }' "$work/strace.txt")
+    echo "  $shape: $calls"
+  done
+fi

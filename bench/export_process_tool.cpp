@@ -1,9 +1,14 @@
 // The pieces of the whole-process export measure (bench/export_process.sh), so that its
 // figures can be reproduced:
 //   export_process_tool portfolio DIR       writes the measured portfolio into DIR
+//   export_process_tool nodop DIR           the same series with no DOP files: 5, 6 and 7
+//                                           fields inferred from the record length, 4
+//                                           decimals
+//   export_process_tool wide DIR            255 series in MASTER and 2,591 in XMASTER, 500
+//                                           quotes each
 //   export_process_tool long DIR            writes a portfolio of one series (LONG) of
 //                                           32,766 quotes, for the one-series commands
-//   export_process_tool raw DIR             reads every DAT file of DIR whole, no output
+//   export_process_tool raw DIR             reads every data file of DIR whole, no output
 //   export_process_tool printf DIR text|csv writes what export --all writes, with plain
 //                                           snprintf per number (the CSV baseline prints
 //                                           "%.9g", which also reads back exactly)
@@ -29,8 +34,10 @@
 
 #include "datafiles/format/master.h"
 #include "datafiles/format/series.h"
+#include "datafiles/format/xmaster.h"
 #include "datafiles/io/portfolio_files.h"
 #include "samples/portfolio_builder.h"
+#include "wide_folder.h"
 
 namespace {
 
@@ -43,7 +50,7 @@ constexpr int kExtraQuotes = 151;  // on the last series, to reach 359,631
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: export_process_tool portfolio DIR | long DIR | raw DIR | "
+               "usage: export_process_tool portfolio|nodop|wide|long DIR | raw DIR | "
                "printf DIR text|csv | measure RUNS OUT PROGRAM ARGS...\n");
   return 2;
 }
@@ -67,9 +74,23 @@ float Rounded(double value, int decimals) {
                             scale);
 }
 
-// Prices that walk from a start between 0.50 and 500 with 2 to 4 decimals, whole
-// volumes, and open interest on every third series (7 fields with a DOP file).
-SeriesSpec MakeSeries(int fileNumber, int quotes, std::mt19937& random,
+// How the measured portfolio's series are stored.
+enum class Shape {
+  kWithDop,  // 6 fields, 7 with open interest on every third series; 2 to 4 decimals
+  kNoDop,    // 5, 6 or 7 fields by turns, inferred from the record length; 4 decimals
+};
+
+std::vector<Field> FieldsOf(int fileNumber, Shape shape) {
+  std::vector<Field> fields = {Field::Date, Field::Open, Field::High, Field::Low, Field::Close};
+  const int kind = fileNumber % 3;
+  if (shape == Shape::kNoDop && kind == 1) return fields;  // 20 bytes: read as OHLC
+  fields.push_back(Field::Vol);
+  if (kind == 0) fields.push_back(Field::Oi);
+  return fields;
+}
+
+// Prices that walk from a start between 0.50 and 500, whole volumes, and open interest.
+SeriesSpec MakeSeries(int fileNumber, int quotes, std::mt19937& random, Shape shape,
                       const char* symbol = nullptr, const char* firstDate = "01/03/95") {
   SeriesSpec series;
   series.fileNumber = fileNumber;
@@ -78,10 +99,9 @@ SeriesSpec MakeSeries(int fileNumber, int quotes, std::mt19937& random,
   series.symbol = symbol != nullptr ? symbol : text;
   std::snprintf(text, sizeof text, "COMPANY %03d INC", fileNumber);
   series.name = text;
-  const bool openInterest = fileNumber % 3 == 0;
-  series.fields = {Field::Date, Field::Open, Field::High, Field::Low, Field::Close, Field::Vol};
-  if (openInterest) series.fields.push_back(Field::Oi);
-  const int decimals = 2 + fileNumber % 3;
+  series.fields = FieldsOf(fileNumber, shape);
+  series.writeDop = shape == Shape::kWithDop;
+  const int decimals = shape == Shape::kNoDop ? 4 : 2 + fileNumber % 3;
   double price = 0.5 + static_cast<double>(random() % 50000) / 100.0;
   auto unit = [&random] { return static_cast<double>(random() % 10001) / 10000.0; };
   DayNumber day = ParseUserDate(firstDate);
@@ -92,10 +112,11 @@ SeriesSpec MakeSeries(int fileNumber, int quotes, std::mt19937& random,
     price *= 0.97 + 0.06 * unit();
     const double high = std::max(open, price) * (1.0 + 0.02 * unit());
     const double low = std::min(open, price) * (1.0 - 0.02 * unit());
-    RawRecord record = {DayToDateValue(day),      Rounded(open, decimals),
-                        Rounded(high, decimals),  Rounded(low, decimals),
-                        Rounded(price, decimals), static_cast<float>(100 + random() % 5000000)};
-    if (openInterest) {
+    RawRecord record = {DayToDateValue(day), Rounded(open, decimals), Rounded(high, decimals),
+                        Rounded(low, decimals), Rounded(price, decimals)};
+    const float volume = static_cast<float>(100 + random() % 5000000);
+    if (series.fields.size() > 5) record.push_back(volume);
+    if (series.fields.size() > 6) {
       interest = std::max(0.0, interest + static_cast<double>(random() % 2001) - 1000.0);
       record.push_back(static_cast<float>(interest));
     }
@@ -105,13 +126,13 @@ SeriesSpec MakeSeries(int fileNumber, int quotes, std::mt19937& random,
   return series;
 }
 
-int WriteMeasuredPortfolio(const std::string& dir) {
+int WriteMeasuredPortfolio(const std::string& dir, Shape shape) {
   std::mt19937 random(26);
   PortfolioSpec plan;
   const std::vector<int> lengths = SeriesLengths(random);
   for (int s = 1; s <= kSeries; ++s) {
     plan.entries.push_back(
-        {false, MakeSeries(s, lengths[static_cast<std::size_t>(s - 1)], random), {}});
+        {false, MakeSeries(s, lengths[static_cast<std::size_t>(s - 1)], random, shape), {}});
   }
   if (WritePortfolio(dir, plan) != kOk) {
     std::fprintf(stderr, "cannot write the portfolio in %s\n", dir.c_str());
@@ -124,11 +145,27 @@ int WriteMeasuredPortfolio(const std::string& dir) {
 int WriteLongSeries(const std::string& dir) {
   std::mt19937 random(26);
   PortfolioSpec plan;
-  plan.entries.push_back({false, MakeSeries(3, 32766, random, "LONG", "01/02/70"), {}});
+  plan.entries.push_back(
+      {false, MakeSeries(3, 32766, random, Shape::kWithDop, "LONG", "01/02/70"), {}});
   if (WritePortfolio(dir, plan) != kOk) {
     std::fprintf(stderr, "cannot write the portfolio in %s\n", dir.c_str());
     return 1;
   }
+  return 0;
+}
+
+// 2,846 series of 500 quotes, 1,423,000 quotes in all.
+int WriteWideFolder(const std::string& dir) {
+  std::vector<DailyQuote> quotes;
+  DayNumber day = ParseUserDate("01/03/95");
+  float close = 50.0f;
+  for (int i = 0; i < 500; ++i, day = NextWeekday(day)) {
+    close *= 1.0f + static_cast<float>(i % 200 - 100) / 5000.0f;
+    const float price = Rounded(close, 2);
+    quotes.push_back({day, price, Rounded(close * 1.01f, 2), Rounded(close * 0.99f, 2), price,
+                      1000.0f + static_cast<float>(i)});
+  }
+  bench::WriteWideFolder(dir, quotes);
   return 0;
 }
 
@@ -148,13 +185,22 @@ bool ReadMaster(const std::string& dir, MasterFile& master) {
   return ReadMasterFile(ResolveInDirectory(dir, "MASTER"), master) == kOk;
 }
 
+// Every data file MASTER and XMASTER name, by the names the portfolio writer gives them.
 int RawRead(const std::string& dir) {
   MasterFile master;
   if (!ReadMaster(dir, master)) return 1;
+  std::vector<std::string> names;
+  for (const MasterRecord& record : master.records)
+    names.push_back(DatFileName(record.FileNumber()));
+  XmasterFile xmaster;
+  if (ReadXmasterFile(dir, xmaster) == kOk) {
+    for (const XmasterRecord& record : xmaster.records)
+      names.push_back(MwdFileName(record.fileNumber));
+  }
   std::vector<std::uint8_t> bytes;
   std::uint64_t sum = 0;
-  for (const MasterRecord& record : master.records) {
-    if (!ReadWhole(ResolveInDirectory(dir, DatFileName(record.FileNumber())), bytes)) return 1;
+  for (const std::string& name : names) {
+    if (!ReadWhole(dir + "/" + name, bytes)) return 1;
     for (const std::uint8_t byte : bytes) sum += byte;
   }
   return sum == 1 ? 3 : 0;  // the sum keeps the reading from being optimised away
@@ -273,7 +319,9 @@ int main(int argc, char** argv) {
   }
   const std::string mode = argv[1];
   const std::string dir = argv[2];
-  if (mode == "portfolio" && argc == 3) return WriteMeasuredPortfolio(dir);
+  if (mode == "portfolio" && argc == 3) return WriteMeasuredPortfolio(dir, Shape::kWithDop);
+  if (mode == "nodop" && argc == 3) return WriteMeasuredPortfolio(dir, Shape::kNoDop);
+  if (mode == "wide" && argc == 3) return WriteWideFolder(dir);
   if (mode == "long" && argc == 3) return WriteLongSeries(dir);
   if (mode == "raw" && argc == 3) return RawRead(dir);
   if (mode == "printf" && argc == 4) return PrintfWriter(dir, std::strcmp(argv[3], "csv") == 0);

@@ -154,6 +154,9 @@ class QuoteWindows {
   int Open(const SeriesLocation& location) {
     return reader_.Open(location) == kOk ? reader_.Total() : -1;
   }
+  int Open(const SeriesLocation& location, const std::vector<std::uint8_t>& bytes) {
+    return reader_.OpenBytes(bytes, location) == kOk ? reader_.Total() : -1;
+  }
   const SeriesBuffer& window() const { return window_; }
 
   // Quotes [first, first + count) into the window; false unless all of them were read.
@@ -253,14 +256,14 @@ std::string ExportHeading(const ExportSettings& settings, const ExportStyle& sty
   return line;
 }
 
-Status WriteExportRows(TextSink& sink, const SeriesLocation& location, std::string_view symbol,
-                       int quoteCount, const ExportSettings& settings, const ExportStyle& style,
-                       int* rowsWritten) {
+namespace {
+
+Status WriteOpenedRows(TextSink& sink, QuoteWindows& reader, int total, const ColumnLayout& layout,
+                       std::string_view symbol, int quoteCount, const ExportSettings& settings,
+                       const ExportStyle& style, int* rowsWritten) {
   if (rowsWritten) *rowsWritten = 0;
-  QuoteWindows reader;
-  const int total = reader.Open(location);
   if (total < 0) return kFileRead;
-  RowFormatter format(settings, style, location.layout, symbol);
+  RowFormatter format(settings, style, layout, symbol);
   RowWriter out(sink, format);
   Status status = kOk;
   if (!settings.NewestFirst()) {
@@ -273,6 +276,26 @@ Status WriteExportRows(TextSink& sink, const SeriesLocation& location, std::stri
   }
   if (rowsWritten) *rowsWritten = out.Rows();
   return status;
+}
+
+}  // namespace
+
+Status WriteExportRows(TextSink& sink, const SeriesLocation& location, std::string_view symbol,
+                       int quoteCount, const ExportSettings& settings, const ExportStyle& style,
+                       int* rowsWritten) {
+  QuoteWindows reader;
+  const int total = reader.Open(location);
+  return WriteOpenedRows(sink, reader, total, location.layout, symbol, quoteCount, settings, style,
+                         rowsWritten);
+}
+
+Status WriteExportRowsOf(TextSink& sink, const SeriesLocation& location,
+                         const std::vector<std::uint8_t>& dataBytes, std::string_view symbol,
+                         const ExportSettings& settings, const ExportStyle& style) {
+  QuoteWindows reader;
+  const int total = reader.Open(location, dataBytes);
+  return WriteOpenedRows(sink, reader, total, location.layout, symbol, -1, settings, style,
+                         nullptr);
 }
 
 int WriteExportText(TextSink& sink, std::string_view portfolioDir, std::string_view symbol,

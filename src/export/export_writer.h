@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "datafiles/format/series.h"
 #include "datafiles/status.h"
@@ -43,5 +45,9 @@ std::string ExportHeading(const ExportSettings& settings, const ExportStyle& sty
 Status WriteExportRows(TextSink& sink, const SeriesLocation& location, std::string_view symbol,
                        int quoteCount, const ExportSettings& settings, const ExportStyle& style,
                        int* rowsWritten = nullptr);
+// The same, the whole series from its data file's bytes already in memory.
+Status WriteExportRowsOf(TextSink& sink, const SeriesLocation& location,
+                         const std::vector<std::uint8_t>& dataBytes, std::string_view symbol,
+                         const ExportSettings& settings, const ExportStyle& style);
 
 }  // namespace voltrim

@@ -4,13 +4,16 @@
 
 #include "browser/grid_text.h"
 #include "datafiles/io/portfolio_files.h"
+#include "datafiles/io/replace_file.h"
 
 namespace voltrim {
 
-Status ListPortfolioSeries(std::string_view portfolioDir, std::vector<ListedSeries>& out) {
+Status ListPortfolioSeries(std::string_view portfolioDir, std::vector<ListedSeries>& out,
+                           std::shared_ptr<const FolderNames> names) {
   out.clear();
+  if (!names) names = std::make_shared<const FolderNames>(portfolioDir);
   MasterFile master;
-  const Status status = ReadMasterFile(ResolveInDirectory(portfolioDir, "MASTER"), master);
+  const Status status = ReadMasterFile(names->Resolve("MASTER"), master);
   if (status != kOk) return status;
   const int count = std::min<int>(master.header.RecordCount(), kMaxSymbols);
   const int present = std::min<int>(count, static_cast<int>(master.records.size()));
@@ -28,8 +31,11 @@ Status ListPortfolioSeries(std::string_view portfolioDir, std::vector<ListedSeri
     out.push_back(std::move(series));
   }
   XmasterFile xmaster;
-  if (ReadXmasterFile(portfolioDir, xmaster) != kOk) return kOk;
-  const auto names = std::make_shared<const FolderNames>(portfolioDir);
+  std::vector<std::uint8_t> bytes;
+  bool cut = false;
+  if (names->ReadFile("XMASTER", kMaxPortfolioFileBytes, bytes, cut, true) != kOk || cut ||
+      ParseXmasterBytes(bytes.data(), bytes.size(), xmaster) != kOk)
+    return kOk;
   for (std::size_t i = 0; i < xmaster.records.size(); ++i) {
     XmasterRecord& x = xmaster.records[i];
     ListedSeries series;
@@ -62,6 +68,28 @@ Status LocateListedSeries(std::string_view portfolioDir, const ListedSeries& ser
   return series.index == IndexFile::kXmaster
              ? LocateXmasterRecordSeries(portfolioDir, series.xmaster, out, series.names.get())
              : LocateRecordSeries(portfolioDir, series.record, out);
+}
+
+Status ReadListedSeries(const FolderNames& folder, std::string_view portfolioDir,
+                        const ListedSeries& series, SeriesLocation& out,
+                        std::vector<std::uint8_t>& bytes) {
+  out = SeriesLocation{};
+  out.found.record = series.record;
+  out.found.directory = WithTrailingSeparator(portfolioDir);
+  WholeSeriesFiles files;
+  const int number = series.FileNumber();
+  files.dataName = series.DataFileName();
+  files.dopName = DopFileName(number);
+  if (series.index == IndexFile::kXmaster) {
+    files.fieldCount = series.xmaster.fieldCount;
+    files.recordLength = 4 * files.fieldCount;
+    files.intraday = series.xmaster.periodicity == 'I';
+  } else {
+    files.fieldCount = series.record.FieldCount();
+    files.recordLength = series.record.RecordLength();
+    files.intraday = series.record.IsIntraday();
+  }
+  return ReadWholeSeries(folder, files, out, bytes);
 }
 
 }  // namespace voltrim

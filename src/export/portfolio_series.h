@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -34,7 +35,9 @@ struct ListedSeries {
 // order (none when it has none, or one too short to hold a record). Reading a whole
 // portfolio goes record by record, so two records with the same symbol are still two
 // series.
-Status ListPortfolioSeries(std::string_view portfolioDir, std::vector<ListedSeries>& out);
+// The folder is listed once, into names when given (null: a listing of its own).
+Status ListPortfolioSeries(std::string_view portfolioDir, std::vector<ListedSeries>& out,
+                           std::shared_ptr<const FolderNames> names = nullptr);
 
 // The files and checked layout of one record's series, as LocateSeries gives them for a
 // symbol found by name.
@@ -43,5 +46,9 @@ Status LocateRecordSeries(std::string_view portfolioDir, const MasterRecord& rec
 // The same for a listed series of either index file.
 Status LocateListedSeries(std::string_view portfolioDir, const ListedSeries& series,
                           SeriesLocation& out);
+// The same from the folder's listing, with the data file's bytes (ReadWholeSeries).
+Status ReadListedSeries(const FolderNames& folder, std::string_view portfolioDir,
+                        const ListedSeries& series, SeriesLocation& out,
+                        std::vector<std::uint8_t>& bytes);
 
 }  // namespace voltrim

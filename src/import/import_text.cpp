@@ -1,10 +1,13 @@
 #include "import/import_text.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <limits>
 #include <system_error>
 
 #include "datafiles/format/encodings.h"
@@ -27,13 +30,40 @@ bool AllDigits(std::string_view s) {
 
 // The number of up to 9 digits; -1 when s is not that.
 int Digits(std::string_view s) {
-  if (!AllDigits(s) || s.size() > 9) return -1;
+  if (s.empty() || s.size() > 9) return -1;
   int value = 0;
-  for (const char c : s) value = value * 10 + (c - '0');
+  for (const char c : s) {
+    if (c < '0' || c > '9') return -1;
+    value = value * 10 + (c - '0');
+  }
   return value;
 }
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+std::size_t LineFeeds(std::string_view text) {
+  std::size_t count = 0;
+  const char* end = text.data() + text.size();
+  for (const char* at = text.data();
+       (at = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at))));
+       ++at)
+    ++count;
+  return count;
+}
+
+// What a character is to the reading of a line.
+enum CharKind : std::uint8_t { kOrdinary, kDelimiter, kLineEnd, kQuoteOrBlank };
+using CharKinds = std::array<std::uint8_t, 256>;
+
+CharKinds KindsFor(char delimiter) {
+  CharKinds kinds{};
+  for (const char c : {'"', ' ', '\t'}) kinds[static_cast<unsigned char>(c)] = kQuoteOrBlank;
+  // Blanks as the delimiter come in runs, which SplitFields takes as one.
+  if (delimiter != ' ') kinds[static_cast<unsigned char>(delimiter)] = kDelimiter;
+  kinds['\r'] = kLineEnd;
+  kinds['\n'] = kLineEnd;
+  return kinds;
+}
 
 // Splits the text into lines; CR LF, LF and CR each end one.
 class LineReader {
@@ -46,34 +76,63 @@ class LineReader {
     // A plain scan: find_first_of tests each character against the set one call at a time.
     std::size_t end = 0;
     while (end < rest_.size() && rest_[end] != '\r' && rest_[end] != '\n') ++end;
-    if (end == rest_.size()) end = std::string_view::npos;
+    TakeLine(end, line, number);
+    return true;
+  }
+  // The same, splitting the line at the delimiter in the one pass over it: a line is read
+  // once. plain is false when the line holds a quote or a blank, which SplitFields then
+  // handles (fields are left unfinished).
+  bool NextSplit(const CharKinds& kinds, std::string_view& line, int& number,
+                 std::vector<std::string_view>& fields, bool& plain) {
+    if (rest_.empty()) return false;
+    fields.clear();
+    plain = true;
+    const char* text = rest_.data();
+    const std::size_t size = rest_.size();
+    std::size_t start = 0;
+    std::size_t end = 0;
+    for (; end < size; ++end) {
+      const std::uint8_t kind = kinds[static_cast<unsigned char>(text[end])];
+      if (kind == kOrdinary) continue;
+      if (kind == kLineEnd) break;
+      if (kind == kDelimiter) {
+        fields.emplace_back(text + start, end - start);
+        start = end + 1;
+      } else {
+        plain = false;
+      }
+    }
+    fields.emplace_back(text + start, end - start);
+    TakeLine(end, line, number);
+    return true;
+  }
+
+ private:
+  // The line is rest_'s first end characters; its line end is passed over.
+  void TakeLine(std::size_t end, std::string_view& line, int& number) {
     line = rest_.substr(0, end);
-    if (end == std::string_view::npos) {
+    if (end == rest_.size()) {
       rest_ = {};
     } else {
       const bool crlf = rest_[end] == '\r' && end + 1 < rest_.size() && rest_[end + 1] == '\n';
       rest_.remove_prefix(end + (crlf ? 2 : 1));
     }
     number = ++count_;
-    return true;
   }
 
- private:
   std::string_view rest_;
   int count_ = 0;
 };
 
-// Splits a line into its fields, each without surrounding blanks and quotes.
-// The strings of out are reused from line to line, so that a long file is read without an
-// allocation per field.
-void SplitFields(std::string_view line, char delimiter, std::vector<std::string>& out) {
-  std::size_t count = 0;
-  const auto next = [&]() -> std::string& {
-    if (count == out.size()) out.emplace_back();
-    std::string& field = out[count++];
-    field.clear();
-    return field;
-  };
+// Splits a line into its fields, each without surrounding blanks and quotes: views of the
+// line itself, or of scratch for a quoted field (whose doubled quotes are made single).
+// Nothing is allocated per field: the vector and scratch are reused from line to line.
+void SplitFields(std::string_view line, char delimiter, std::vector<std::string_view>& out,
+                 std::string& scratch) {
+  out.clear();
+  scratch.clear();
+  // No field's text is longer than the line, so the views into scratch stay where they are.
+  scratch.reserve(line.size());
   const bool blanks = delimiter == ' ';
   std::size_t at = 0;
   const auto skipBlanks = [&] {
@@ -84,14 +143,15 @@ void SplitFields(std::string_view line, char delimiter, std::vector<std::string>
     if (at == line.size()) at = std::string_view::npos;
   }
   while (at != std::string_view::npos) {
-    std::string& field = next();
     skipBlanks();
-    if (at < line.size() && line[at] == '"') {
+    const std::size_t quotedFrom = scratch.size();
+    const bool quoted = at < line.size() && line[at] == '"';
+    if (quoted) {
       for (++at; at < line.size(); ++at) {
         if (line[at] != '"') {
-          field.push_back(line[at]);
+          scratch.push_back(line[at]);
         } else if (at + 1 < line.size() && line[at + 1] == '"') {
-          field.push_back('"');
+          scratch.push_back('"');
           ++at;
         } else {
           ++at;
@@ -101,7 +161,13 @@ void SplitFields(std::string_view line, char delimiter, std::vector<std::string>
     }
     const std::size_t end = blanks ? std::min(line.find_first_of(" \t", at), line.size())
                                    : std::min(line.find(delimiter, at), line.size());
-    field.append(Trim(line.substr(at, end - at)));
+    const std::string_view rest = Trim(line.substr(at, end - at));
+    if (quoted) {
+      scratch.append(rest);
+      out.push_back(std::string_view(scratch).substr(quotedFrom));
+    } else {
+      out.push_back(rest);
+    }
     at = end;
     if (blanks) {
       while (at < line.size() && IsBlank(line[at])) ++at;
@@ -112,7 +178,6 @@ void SplitFields(std::string_view line, char delimiter, std::vector<std::string>
       ++at;  // past the delimiter
     }
   }
-  out.resize(count);
 }
 
 char DelimiterOf(std::string_view line) {
@@ -152,8 +217,9 @@ Read ReadTime(std::string_view s, float& out) {
 // number.
 Read ReadDate(std::string_view s, float& date, float& time, bool& withTime) {
   withTime = false;
-  const std::size_t split = s.find_first_of(" T");
-  if (split != std::string_view::npos) {
+  std::size_t split = 0;  // a plain scan, as find_first_of calls memchr for each character
+  while (split < s.size() && s[split] != ' ' && s[split] != 'T') ++split;
+  if (split != s.size()) {
     if (ReadTime(Trim(s.substr(split + 1)), time) != Read::kValue) return Read::kBad;
     withTime = true;
     s = s.substr(0, split);
@@ -190,6 +256,53 @@ Read ReadDate(std::string_view s, float& date, float& time, bool& withTime) {
   return Read::kValue;
 }
 
+// The nearest single of a plain decimal ([-]digits[.digits], at most 15 digits), the
+// common case, without the general conversion: the digits as a whole number over a power
+// of ten is one correctly rounded division in double (both are exact), and rounding that
+// double to a single gives the single nearest the decimal unless the double lies exactly
+// halfway between two singles, when the decimal may lie to either side of it. False for
+// that case, for any other form and outside the normal singles: from_chars decides those.
+bool PlainDecimal(std::string_view s, float& out) {
+  static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  const bool negative = !s.empty() && s.front() == '-';
+  if (negative) s.remove_prefix(1);
+  std::uint64_t whole = 0;
+  int digits = 0;
+  int decimals = -1;  // digits after the point; -1 without one
+  for (const char c : s) {
+    if (c >= '0' && c <= '9') {
+      if (++digits > 15) return false;
+      whole = whole * 10 + static_cast<std::uint64_t>(c - '0');
+      if (decimals >= 0) ++decimals;
+    } else if (c == '.' && decimals < 0) {
+      decimals = 0;
+    } else {
+      return false;
+    }
+  }
+  if (digits == 0) return false;
+  const int scale = decimals < 0 ? 0 : decimals;
+  // Most prices and volumes: a whole number and a power of ten that are both exact singles,
+  // so one division of singles rounds once.
+  if (whole <= (1u << 24) && scale <= 10) {
+    const float value = static_cast<float>(whole) / static_cast<float>(kPowers[scale]);
+    out = negative ? -value : value;
+    return true;
+  }
+  const double value = static_cast<double>(whole) / kPowers[scale];
+  if (value != 0.0 &&
+      (value < std::numeric_limits<float>::min() || value > std::numeric_limits<float>::max()))
+    return false;
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, &value, sizeof bits);
+  // A double's 52 stored bits hold a single's 23 and 29 below them: halfway is the first of
+  // those 29 alone.
+  if ((bits & 0x1FFFFFFFu) == 0x10000000u) return false;
+  out = static_cast<float>(negative ? -value : value);
+  return true;
+}
+
 // A decimal read to the nearest single; kBeyond for what a data file cannot hold.
 Read ReadValue(std::string_view s, float& out) {
   if (s.empty()) return Read::kEmpty;
@@ -204,10 +317,12 @@ Read ReadValue(std::string_view s, float& out) {
   const char lead = s.front() == '-' && s.size() > 1 ? s[1] : s.front();
   if (!(lead == '.' || (lead >= '0' && lead <= '9'))) return Read::kBad;
   float value = 0.0f;
-  const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value);
-  if (end != s.data() + s.size()) return Read::kBad;
-  if (error == std::errc::result_out_of_range) return Read::kBeyond;
-  if (error != std::errc()) return Read::kBad;
+  if (!PlainDecimal(s, value)) {
+    const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value);
+    if (end != s.data() + s.size()) return Read::kBad;
+    if (error == std::errc::result_out_of_range) return Read::kBeyond;
+    if (error != std::errc()) return Read::kBad;
+  }
   if (!HasMbfForm(value)) return Read::kBeyond;
   out = value;
   return Read::kValue;
@@ -266,20 +381,29 @@ class Parser {
 
   bool Run(std::string_view text) {
     out_ = ImportText{};
+    // Room for a quote a line (of LF or CR LF ends) spares the copies of growth.
+    const std::size_t lineCount = LineFeeds(text) + 1;
+    out_.quotes.reserve(lineCount);
+    present_.reserve(lineCount);
     LineReader lines(text);
     std::string_view line;
     int number = 0;
     bool first = true;
-    while (lines.Next(line, number)) {
+    bool plain = false;
+    CharKinds kinds{};
+    while (first ? lines.Next(line, number)
+                 : lines.NextSplit(kinds, line, number, fields_, plain)) {
       if (Trim(line).empty()) continue;
       if (first) {
         first = false;
         out_.delimiter = DelimiterOf(line);
-        SplitFields(line, out_.delimiter, fields_);
+        // A blank delimiter is a run of blanks: every line goes through SplitFields.
+        kinds = KindsFor(out_.delimiter);
+        SplitFields(line, out_.delimiter, fields_, scratch_);
         if (!Columns(number)) return false;
         if (out_.header) continue;
-      } else {
-        SplitFields(line, out_.delimiter, fields_);
+      } else if (!plain) {
+        SplitFields(line, out_.delimiter, fields_, scratch_);
       }
       if (!Quote(number)) return false;
     }
@@ -312,7 +436,7 @@ class Parser {
                                               ImportColumn::kVolume, ImportColumn::kOpenInterest};
     out_.columns.push_back(ImportColumn::kDate);
     std::size_t next = 1;
-    if (fields_.size() > 1 && fields_[1].find(':') != std::string::npos) {
+    if (fields_.size() > 1 && fields_[1].find(':') != std::string_view::npos) {
       out_.columns.push_back(ImportColumn::kTime);
       next = 2;
     }
@@ -333,7 +457,7 @@ class Parser {
   bool NamedColumns(int number) {
     std::array<bool, kFieldKindCount> seen{};
     for (std::size_t c = 0; c < fields_.size(); ++c) {
-      const std::string& name = fields_[c];
+      const std::string name(fields_[c]);
       const ImportColumn column = ColumnNamed(name, symbols_);
       out_.names.push_back(name);
       out_.columns.push_back(column);
@@ -365,7 +489,7 @@ class Parser {
     const std::size_t expected = out_.columns.size();
     if (fields_.size() < expected ||
         std::any_of(fields_.begin() + static_cast<std::ptrdiff_t>(expected), fields_.end(),
-                    [](const std::string& f) { return !f.empty(); }))
+                    [](std::string_view f) { return !f.empty(); }))
       return Fail(number, "the line has " + std::to_string(fields_.size()) + " fields where " +
                               std::to_string(expected) + " were expected");
     ImportQuote quote;
@@ -377,10 +501,10 @@ class Parser {
       if (column == ImportColumn::kSymbol || column == ImportColumn::kPeriod) {
         if (column == ImportColumn::kSymbol && fields_[c].empty())
           return Fail(number, "the line names no symbol");
-        (column == ImportColumn::kSymbol ? out_.symbols : out_.periods).push_back(fields_[c]);
+        (column == ImportColumn::kSymbol ? out_.symbols : out_.periods).emplace_back(fields_[c]);
         continue;
       }
-      const std::string& cell = fields_[c];
+      const std::string_view cell = fields_[c];
       const Field field = FieldOf(column);
       if (column == ImportColumn::kDate) {
         bool withTime = false;
@@ -443,8 +567,9 @@ class Parser {
 
   ImportText& out_;
   ImportTextError& error_;
-  std::vector<std::string> fields_;
-  std::vector<std::uint8_t> present_;  // per quote: bit f set when field f had a value
+  std::vector<std::string_view> fields_;  // of the line at hand
+  std::string scratch_;                   // the text of its quoted fields
+  std::vector<std::uint8_t> present_;     // per quote: bit f set when field f had a value
   bool symbols_;
   std::array<int, 2> special_{-1, -1};  // the symbol and periodicity columns
 };

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -95,15 +96,27 @@ TEST(ExportWriter, LongSeriesAcrossReadWindowsAndTheGridCount) {
   EXPECT_TRUE(CloseLines(dir, 1, quotes).empty());  // starts at a quote that is not there
 }
 
-// Formatted several series ahead, the whole-portfolio export is still each readable series'
-// own export in index order, every line led by its symbol, and names the unreadable ones in
-// that order: a wide folder missing data files, the demonstration and every real folder.
+// Read from one listing of the folder, the whole-portfolio export is still each readable
+// series' own export in index order, every line led by its symbol, and names the unreadable
+// ones in that order: a wide folder missing data files, with a FIFO, a device and a link
+// loop where data files should be (refused without waiting), a FIFO for a DOP file, names
+// in lower case and layouts without a DOP file; the demonstration and every real folder.
 TEST(WideFolderExport, WholePortfolioIsEachSeriesOwnExportAndNamesWhatItLeavesOut) {
   namespace fs = std::filesystem;
   TempDir temp;
   const std::string wide = WriteWideFolder(temp.path() / "wide", 45);
-  for (int n : {1, 9, 10, 100, 255}) fs::remove(fs::path(wide) / DatFileName(n));
-  fs::remove(fs::path(wide) / MwdFileName(300));
+  const fs::path at(wide);
+  for (int n : {1, 9, 10, 100, 255}) fs::remove(at / DatFileName(n));
+  fs::remove(at / MwdFileName(300));
+  for (int n : {2, 3, 4}) fs::remove(at / DatFileName(n));
+  ASSERT_EQ(mkfifo((at / DatFileName(2)).c_str(), 0600), 0);
+  fs::create_symlink("/dev/urandom", at / DatFileName(3));
+  fs::create_symlink(DatFileName(4), at / DatFileName(4));
+  fs::remove(at / DopFileName(5));
+  ASSERT_EQ(mkfifo((at / DopFileName(5)).c_str(), 0600), 0);
+  fs::rename(at / DatFileName(6), at / "f6.dat");
+  fs::rename(at / MwdFileName(299), at / "f299.mwd");
+  fs::remove(at / DopFileName(7));
   std::vector<std::string> written, dirs = {wide};
   ASSERT_EQ(WriteSamplePortfolios(temp.str() + "/demo", written), kOk);
   for (const char* name : {"Stocks", "Futures", "Legacy"})
@@ -140,8 +153,11 @@ TEST(WideFolderExport, WholePortfolioIsEachSeriesOwnExportAndNamesWhatItLeavesOu
       named.push_back(dir == wide ? series.symbol + " " + series.file : series.symbol);
     if (dir == wide) {
       EXPECT_EQ(named,
-                (std::vector<std::string>{"M1 F1.DAT", "M9 F9.DAT", "M10 F10.DAT", "M100 F100.DAT",
+                (std::vector<std::string>{"M1 F1.DAT", "M2 F2.DAT", "M3 F3.DAT", "M4 F4.DAT",
+                                          "M5 F5.DAT", "M9 F9.DAT", "M10 F10.DAT", "M100 F100.DAT",
                                           "M255 F255.DAT", "X300 F300.MWD"}));
+      for (const char* shown : {"M6 01/03/00", "M7 01/03/00", "X299 01/03/00"})
+        EXPECT_NE(all.text.find(shown), std::string::npos) << shown;
     } else {
       EXPECT_EQ(named, unreadable);
     }

@@ -2,6 +2,8 @@
 
 #include <bit>
 #include <charconv>
+#include <cmath>
+#include <cstdio>
 #include <random>
 #include <tuple>
 
@@ -199,6 +201,9 @@ TEST(ImportTextTest, ReadsTheFilesUsersHave) {
        "2 3 4 0 0 "},
       {"01/02/00,09:30,1,2,3,4,5\n",
        "Date Time Open High Low Close Volume ||1000102 93000 1 2 3 4 5 0 "},
+      // Quotes and blanks on some lines of a comma file, between plain ones.
+      {"Date,Close\n2000-01-02, 1.75 \n\"2000-01-03\",\"2\"\n2000-01-04,2.5\n",
+       "Date Close ||1000102 0 0 0 0 1.75 0 0 |1000103 0 0 0 0 2 0 0 |1000104 0 0 0 0 2.5 0 0 "},
       // Signs, exponents and unnamed extra columns.
       {"date,close,,note\n2000-01-02,+1e1,,x\n2000-01-03,-.5,,y\n",
        "Date Close |column 3,note,|1000102 0 0 0 0 10 0 0 |1000103 0 0 0 0 -0.5 0 0 "},
@@ -278,6 +283,49 @@ TEST(ImportTextTest, EveryStoredSingleReadsBackFromItsDecimal) {
     ASSERT_EQ(std::bit_cast<std::uint32_t>(text.quotes[i].values[F(Field::Close) - F(Field::Open)]),
               std::bit_cast<std::uint32_t>(expected[i]))
         << "line " << i + 2;
+  }
+}
+
+// Any decimal reads as the general conversion reads it: whole numbers and fractions of up to
+// 17 digits, and those lying exactly halfway between two singles (odd numbers above 2^24,
+// multiples of 1/16 above 2^20), where rounding twice would go astray.
+TEST(ImportTextTest, DecimalsReadAsTheGeneralConversionReadsThem) {
+  std::mt19937_64 random(34);
+  std::string csv = "date,close\n";
+  std::vector<std::string> decimals;
+  for (int i = 0; i < 100000; ++i) {
+    char text[40];
+    const auto digits = static_cast<int>(random() % 17) + 1;
+    const auto whole = random() % 100000000000000000u;
+    if (i % 4 == 0) {
+      std::snprintf(text, sizeof text, "%llu",
+                    static_cast<unsigned long long>((1u << 24) + 2 * (random() % (1u << 23)) + 1));
+    } else if (i % 4 == 1) {
+      std::snprintf(text, sizeof text, "%.7f",
+                    std::ldexp(static_cast<double>((1u << 24) + 2 * (random() % (1u << 23)) + 1),
+                               -4 - static_cast<int>(random() % 4)));
+    } else {
+      std::snprintf(text, sizeof text, "%s%.*f", i % 3 == 0 ? "-" : "",
+                    static_cast<int>(random() % static_cast<unsigned>(digits + 1)),
+                    static_cast<double>(whole % 1000000000000000u) /
+                        std::pow(10.0, static_cast<double>(random() % 16)));
+    }
+    decimals.push_back(text);
+    csv += "2000-01-03,";
+    csv += text;
+    csv += '\n';
+  }
+  ImportText text;
+  ImportTextError error;
+  ASSERT_TRUE(ParseImportText(csv, text, error)) << error.line << " " << error.reason;
+  ASSERT_EQ(text.quotes.size(), decimals.size());
+  for (std::size_t i = 0; i < decimals.size(); ++i) {
+    float expected = 0.0f;
+    const std::string& d = decimals[i];
+    std::from_chars(d.data(), d.data() + d.size(), expected);
+    ASSERT_EQ(std::bit_cast<std::uint32_t>(text.quotes[i].values[F(Field::Close) - F(Field::Open)]),
+              std::bit_cast<std::uint32_t>(expected))
+        << d;
   }
 }
 

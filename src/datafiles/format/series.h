@@ -39,6 +39,9 @@ struct ColumnLayout {
   bool Has(Field f) const { return (*this)[f].position != 0; }
 };
 
+// A real DOP file is a few hundred bytes; anything larger than this is not one.
+inline constexpr std::size_t kMaxDopFileBytes = 1 << 20;
+
 // Reads the DOP file at dopPath, or infers the layout from the record length when it
 // is not there (for length 20 the sibling DAT file's first quote decides; an intraday
 // series keeps its time second). A DOP name that is not a readable regular file is damage.
@@ -180,6 +183,23 @@ Status LocateSeries(std::string_view portfolioDir, std::string_view symbol, Seri
 // themselves use it, so every reader agrees on a series' layout).
 Status CompleteSeriesLocation(SeriesLocation& out);
 
+class FolderNames;
+
+// The files and record shape of one series of a folder read whole.
+struct WholeSeriesFiles {
+  std::string dataName;  // F3.DAT, F256.MWD
+  std::string dopName;   // F3.DOP
+  int recordLength = 0;
+  int fieldCount = 0;
+  bool intraday = false;
+};
+// Completes a location whose found record and directory are set, by the rules of
+// CompleteSeriesLocation, from a folder listed once, and reads the data file's bytes as far
+// as its header can count quotes: each file opened once and read in one step. A data file
+// that cannot be read is kFileRead, as reading the quotes of a located series gives it.
+Status ReadWholeSeries(const FolderNames& folder, const WholeSeriesFiles& files,
+                       SeriesLocation& out, std::vector<std::uint8_t>& bytes);
+
 // Header of a DAT file: the last-record number (quotes + 1) as stored. A file too short
 // for it, or a number below 1, is refused as damaged.
 Status ReadDatLastRecord(const std::string& datPath, std::int16_t& lastRecord);
@@ -202,7 +222,9 @@ class SeriesReader {
   Status Open(const SeriesLocation& location);
   // The same from a stream of the DAT file's bytes, which the reader takes over (closes).
   Status OpenStream(std::FILE* file, const SeriesLocation& location);
-  bool IsOpen() const { return file_ != nullptr; }
+  // The same from the DAT file's bytes in memory, which must outlive the reading.
+  Status OpenBytes(const std::vector<std::uint8_t>& bytes, const SeriesLocation& location);
+  bool IsOpen() const { return file_ != nullptr || bytes_ != nullptr; }
   // Quotes in the series, as its header gave them when opened.
   int Total() const { return total_; }
   Status Read(SeriesBuffer& buffer, int start, int count);
@@ -220,6 +242,7 @@ class SeriesReader {
   int CopyFromReadAhead(std::uint8_t* rows, int start, int wanted);
 
   std::unique_ptr<std::FILE, FileCloser> file_;
+  const std::vector<std::uint8_t>* bytes_ = nullptr;  // instead of the file
   std::unique_ptr<std::uint8_t[]> aheadBytes_;
   int aheadFirst_ = 0;  // quote index of the first record held
   int aheadCount_ = 0;  // whole records held

@@ -15,8 +15,6 @@ namespace {
 
 // fgets with a 300-byte buffer: a longer line goes on as a further line.
 constexpr std::size_t kDopLineLimit = 299;
-// A real DOP file is a few hundred bytes; anything this large is not one.
-constexpr std::size_t kMaxDopFileSize = 1 << 20;
 
 constexpr const char* kKeywords[kFieldKindCount] = {"DATE", "TIME",  "OPEN", "HIGH",
                                                     "LOW",  "CLOSE", "VOL",  "OI"};
@@ -189,7 +187,7 @@ Status ReadColumnLayoutOf(const std::string& dopPath, const std::string& dataPat
   out = ColumnLayout{};
   std::string text;
   bool tooLong = false;
-  const Status dop = ReadFilePrefix(dopPath, kMaxDopFileSize, text, tooLong);
+  const Status dop = ReadFilePrefix(dopPath, kMaxDopFileBytes, text, tooLong);
   if (dop == kOk) return tooLong ? kDamagedFile : ParseDopText(text, out);
   // Only a DOP file that is not there is inferred; one that cannot be read is damage.
   if (dop != kFileNotFound) return dop;

@@ -19,12 +19,16 @@ using FilePtr = RegularStream;
 
 FilePtr OpenForReading(const std::string& path) { return OpenRegularStream(path); }
 
-// The last-record number from the first bytes of a DAT file; below 1 is no header at all.
+// The last-record number from the first 4 bytes of a DAT file; below 1 is no header at all.
+Status LastRecordOf(const std::uint8_t* header, std::int16_t& lastRecord) {
+  lastRecord = static_cast<std::int16_t>(static_cast<std::uint16_t>(header[2] | (header[3] << 8)));
+  return lastRecord < 1 ? kDamagedFile : kOk;
+}
+
 Status ReadLastRecord(std::FILE* file, std::int16_t& lastRecord) {
   std::uint8_t header[4];
   if (std::fread(header, 1, sizeof header, file) != sizeof header) return kDamagedFile;
-  lastRecord = static_cast<std::int16_t>(static_cast<std::uint16_t>(header[2] | (header[3] << 8)));
-  return lastRecord < 1 ? kDamagedFile : kOk;
+  return LastRecordOf(header, lastRecord);
 }
 
 bool SeekToQuote(std::FILE* file, long index, int recordLength) {
@@ -92,15 +96,34 @@ Status CompleteSeriesLocation(SeriesLocation& out) {
 
 Status SeriesReader::Open(const SeriesLocation& location) {
   file_.reset();
+  bytes_ = nullptr;
   if (!ValidLocation(location)) return kBadRequest;
   RegularStream file = OpenRegularStream(location.datPath);
   if (!file) return kFileOpen;
   return OpenStream(file.release(), location);
 }
 
+Status SeriesReader::OpenBytes(const std::vector<std::uint8_t>& bytes,
+                               const SeriesLocation& location) {
+  file_.reset();
+  bytes_ = nullptr;
+  total_ = 0;
+  if (!ValidLocation(location)) return kBadRequest;
+  std::int16_t last = 0;
+  if (bytes.size() < 4) return kDamagedFile;
+  if (const Status header = LastRecordOf(bytes.data(), last); header != kOk) return header;
+  bytes_ = &bytes;
+  layout_ = location.layout;
+  recordLength_ = location.recordLength;
+  fieldCount_ = location.fieldCount;
+  total_ = last - 1;
+  return kOk;
+}
+
 Status SeriesReader::OpenStream(std::FILE* stream, const SeriesLocation& location) {
   std::unique_ptr<std::FILE, FileCloser> file(stream);
   file_.reset();
+  bytes_ = nullptr;
   total_ = 0;
   reads_ = 0;
   aheadFirst_ = 0;
@@ -126,7 +149,7 @@ bool SeriesReader::ValidLocation(const SeriesLocation& location) {
 }
 
 Status SeriesReader::Read(SeriesBuffer& buffer, int start, int count) {
-  if (!file_) return kFileOpen;
+  if (!IsOpen()) return kFileOpen;
   const int quotes = total_;
 
   SeriesBufferWriter writer(buffer);
@@ -148,7 +171,7 @@ Status SeriesReader::Read(SeriesBuffer& buffer, int start, int count) {
   const std::size_t size = static_cast<std::size_t>(wanted) * recordLength;
   std::uint8_t* rows = writer.PrepareRows(wanted, layout_, fieldCount_);
   if (rows == nullptr) return kMalloc;
-  const int filled = ++reads_ > 1 && size <= kReadAheadBytes / 4
+  const int filled = bytes_ == nullptr && ++reads_ > 1 && size <= kReadAheadBytes / 4
                          ? CopyFromReadAhead(rows, start, wanted)
                          : ReadRecords(rows, start, wanted);
   MbfToIeeeInPlace(rows, static_cast<std::size_t>(filled) * recordLength / 4);
@@ -158,6 +181,15 @@ Status SeriesReader::Read(SeriesBuffer& buffer, int start, int count) {
 }
 
 int SeriesReader::ReadRecords(std::uint8_t* to, int start, int count) {
+  if (bytes_ != nullptr) {
+    // A file shorter than its header says gives the whole records it holds.
+    const auto recordLength = static_cast<std::size_t>(recordLength_);
+    const std::size_t from = (static_cast<std::size_t>(start) + 1) * recordLength;
+    const std::size_t held = bytes_->size() > from ? (bytes_->size() - from) / recordLength : 0;
+    const std::size_t copied = std::min(held, static_cast<std::size_t>(count));
+    if (copied > 0) std::memcpy(to, bytes_->data() + from, copied * recordLength);
+    return static_cast<int>(copied);
+  }
   // A failed read before must not make this one look failed too.
   std::clearerr(file_.get());
   if (!SeekToQuote(file_.get(), start, recordLength_)) return 0;

@@ -1,5 +1,6 @@
 #include "datafiles/io/file_ops.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -367,11 +368,15 @@ void ForEachName(const std::string& folder, const std::function<bool(std::string
     (void)memory->List(folder, visit);
     return;
   }
-  std::error_code ec;
-  for (std::filesystem::directory_iterator it(folder.empty() ? "." : folder, ec), end;
-       !ec && it != end; it.increment(ec)) {
-    if (!visit(it->path().filename().native())) return;
+  // readdir rather than a directory iterator, which builds a path for every name.
+  DIR* listing = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (listing == nullptr) return;
+  while (const dirent* entry = ::readdir(listing)) {
+    const std::string_view name(entry->d_name);
+    if (name == "." || name == "..") continue;
+    if (!visit(name)) break;
   }
+  ::closedir(listing);
 }
 
 std::string CanonicalFolder(const std::string& folder) {

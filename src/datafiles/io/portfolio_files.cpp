@@ -1,10 +1,18 @@
 #include "datafiles/io/portfolio_files.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 
 #include "datafiles/format/ascii_case.h"
 #include "datafiles/io/file_ops.h"
+#include "datafiles/io/memory_files.h"
+#include "datafiles/io/regular_file.h"
 
 namespace voltrim {
 
@@ -37,21 +45,90 @@ std::string ResolveInDirectory(std::string_view directory, std::string_view name
   return found;
 }
 
-namespace {}  // namespace
-
 FolderNames::FolderNames(std::string_view directory) : dir_(WithTrailingSeparator(directory)) {
-  file_ops::ForEachName(dir_, [&](std::string_view entry) {
-    exact_.emplace(entry);
-    byUpper_.emplace(UpperAscii(entry), std::string(entry));
+  const auto add = [&](std::string_view entry) {
+    entries_.push_back({UpperAscii(entry), std::string(entry)});
     return true;
-  });
+  };
+  if (file_ops::MemoryFilesInUse() != nullptr) {
+    file_ops::ForEachName(dir_, add);
+  } else {
+    fd_ = ::open(dir_.empty() ? "." : dir_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // The listing reads a descriptor of its own, which closedir closes.
+    DIR* listing = fd_ < 0 ? nullptr : ::fdopendir(::dup(fd_));
+    while (const dirent* entry = listing != nullptr ? ::readdir(listing) : nullptr) {
+      const std::string_view name(entry->d_name);
+      if (name != "." && name != "..") add(name);
+    }
+    if (listing != nullptr) ::closedir(listing);
+  }
+  std::stable_sort(entries_.begin(), entries_.end(),
+                   [](const Entry& a, const Entry& b) { return a.upper < b.upper; });
+}
+
+FolderNames::~FolderNames() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+const std::string* FolderNames::Stored(std::string_view name) const {
+  const std::string upper = UpperAscii(name);
+  auto variant = std::lower_bound(entries_.begin(), entries_.end(), upper,
+                                  [](const Entry& e, const std::string& u) { return e.upper < u; });
+  if (variant == entries_.end() || variant->upper != upper) return nullptr;
+  for (auto same = variant; same != entries_.end() && same->upper == upper; ++same)
+    if (same->name == name) return &same->name;
+  return &variant->name;
 }
 
 std::string FolderNames::Resolve(std::string_view name) const {
-  const std::string given(name);
-  if (exact_.count(given) != 0) return dir_ + given;
-  const auto variant = byUpper_.find(UpperAscii(name));
-  return dir_ + (variant != byUpper_.end() ? variant->second : given);
+  const std::string* stored = Stored(name);
+  return dir_ + (stored != nullptr ? *stored : std::string(name));
+}
+
+Status FolderNames::ReadFile(std::string_view name, std::size_t maxBytes,
+                             std::vector<std::uint8_t>& out, bool& cut, bool optional) const {
+  out.clear();
+  cut = false;
+  const std::string* stored = Stored(name);
+  const std::string path = dir_ + (stored != nullptr ? *stored : std::string(name));
+  if (stored == nullptr) {
+    if (!optional) NoteFileFailure(path, ENOENT);
+    return kFileNotFound;
+  }
+  if (const file_ops::MemoryFiles* memory = file_ops::MemoryFilesInUse()) {
+    const std::shared_ptr<file_ops::MemoryNode> node = memory->Find(path);
+    if (!node || node->folder) {
+      NoteFileFailure(path, node ? kNotRegularFile : ENOENT);
+      return kFileOpen;
+    }
+    cut = node->bytes.size() > maxBytes;
+    out.assign(node->bytes.begin(), node->bytes.begin() + static_cast<std::ptrdiff_t>(std::min(
+                                                              maxBytes, node->bytes.size())));
+    return kOk;
+  }
+  std::size_t size = 0;
+  const int fd = OpenRegularFileIn(fd_, stored->c_str(), path, optional, &size);
+  if (fd < 0) return errno == ENOENT ? kFileNotFound : kFileOpen;  // gone since the listing
+  // One read when the file is as large as it was when opened; more only when it is not.
+  out.resize(std::min(size, maxBytes));
+  std::size_t got = 0;
+  ssize_t part = 1;
+  while (got < out.size() && part != 0) {
+    part = ::read(fd, out.data() + got, out.size() - got);
+    if (part < 0 && errno == EINTR) continue;
+    if (part < 0) break;
+    got += static_cast<std::size_t>(part);
+  }
+  const int error = errno;
+  ::close(fd);
+  if (part < 0) {
+    NoteFileFailure(path, error);
+    return kFileRead;
+  }
+  // A file that shrank since it was opened gives what it still holds.
+  out.resize(got);
+  cut = size > maxBytes;
+  return kOk;
 }
 
 std::string DatFileName(int fileNumber) { return NumberedName("F%i.DAT", fileNumber); }

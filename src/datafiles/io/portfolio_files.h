@@ -2,10 +2,12 @@
 
 #include <climits>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
-#include <unordered_set>
+#include <vector>
+
+#include "datafiles/status.h"
 
 namespace voltrim {
 
@@ -26,16 +28,38 @@ std::string ResolveInDirectory(std::string_view directory, std::string_view name
 // A folder's names read once, to resolve many names as ResolveInDirectory does without
 // listing the folder for each name that is not there as given (a folder with thousands of
 // MWD files and no DOP files would otherwise be listed thousands of times). Names created
-// after the listing are not seen: for reading a whole folder at one moment.
+// after the listing are not seen: for reading a whole folder at one moment. The folder
+// stays open, so that its files are opened by name within it, with no path walked again.
 class FolderNames {
  public:
   explicit FolderNames(std::string_view directory);
+  ~FolderNames();
+  FolderNames(const FolderNames&) = delete;
+  FolderNames& operator=(const FolderNames&) = delete;
+
   std::string Resolve(std::string_view name) const;
+  // Whether the listing held the name in any case.
+  bool Has(std::string_view name) const { return Stored(name) != nullptr; }
+  // Reads the file Resolve names, when it is a regular file (never waiting on a FIFO): its
+  // first maxBytes bytes at most, with cut set when it holds more. kFileNotFound when the
+  // listing has no such name (noted as a failure unless optional), kFileOpen when it cannot
+  // be opened or is no regular file, kFileRead when reading fails.
+  Status ReadFile(std::string_view name, std::size_t maxBytes, std::vector<std::uint8_t>& out,
+                  bool& cut, bool optional = false) const;
 
  private:
+  // The name as the folder spells it, or null when it has none in any case.
+  const std::string* Stored(std::string_view name) const;
+
   std::string dir_;
-  std::unordered_set<std::string> exact_;
-  std::unordered_map<std::string, std::string> byUpper_;  // the first entry of each spelling
+  int fd_ = -1;  // the folder, open while it is read; -1 with memory files or when unlistable
+  struct Entry {
+    std::string upper;
+    std::string name;
+  };
+  // By upper-case spelling, then in the listing's order: one search finds a name and the
+  // first of its case variants, in an array read from front to back rather than scattered.
+  std::vector<Entry> entries_;
 };
 
 // directory + '/' unless it already ends in one (the portfolio of "/" is "/").

@@ -75,9 +75,11 @@ RegularStream OpenMemoryStream(const file_ops::MemoryFiles& files, const std::st
 
 }  // namespace
 
-int OpenRegularFile(const std::string& path, bool optional) {
-  // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+int OpenRegularFileIn(int folderFd, const char* name, const std::string& path, bool optional,
+                      std::size_t* size) {
+  // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer. It changes
+  // nothing for a regular file, whose reads never wait that way, so it stays set.
+  const int fd = ::openat(folderFd, name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     const int error = errno;
     if (!(optional && error == ENOENT)) NoteFileFailure(path, error);
@@ -91,10 +93,12 @@ int OpenRegularFile(const std::string& path, bool optional) {
     errno = EINVAL;
     return -1;
   }
-  // Reads of a regular file never block anyway; clear the flag so they behave as usual.
-  const int flags = ::fcntl(fd, F_GETFL);
-  if (flags >= 0) (void)::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+  if (size != nullptr) *size = static_cast<std::size_t>(info.st_size);
   return fd;
+}
+
+int OpenRegularFile(const std::string& path, bool optional) {
+  return OpenRegularFileIn(AT_FDCWD, path.c_str(), path, optional, nullptr);
 }
 
 RegularStream OpenRegularStream(const std::string& path, bool optional) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -16,6 +17,10 @@ namespace voltrim {
 // EINVAL when the name is not a regular file). With optional set, a missing file is an
 // answer rather than a failure and is not noted below (a DOP file, a subfolder's MASTER).
 int OpenRegularFile(const std::string& path, bool optional = false);
+// The same for a name in the folder open as folderFd (path names the file in failures);
+// size, when given, receives the file's size.
+int OpenRegularFileIn(int folderFd, const char* name, const std::string& path, bool optional,
+                      std::size_t* size);
 
 struct StreamCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }

@@ -109,13 +109,16 @@ class Planner {
   void SortRequest() {
     order_.resize(request_.quotes.size());
     std::iota(order_.begin(), order_.end(), std::size_t{0});
-    std::sort(order_.begin(), order_.end(), [&](std::size_t a, std::size_t b) {
+    const auto before = [&](std::size_t a, std::size_t b) {
       const Key ka = KeyOf(request_.quotes[a]);
       const Key kb = KeyOf(request_.quotes[b]);
       if (Less(ka, kb)) return true;
       if (Less(kb, ka)) return false;
       return request_.quotes[a].line < request_.quotes[b].line;
-    });
+    };
+    // Files are nearly always in date order already: one look then spares the sort.
+    if (!std::is_sorted(order_.begin(), order_.end(), before))
+      std::sort(order_.begin(), order_.end(), before);
   }
 
   // The pair of lines sharing a date whose later line comes first in the file.
