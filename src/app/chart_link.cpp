@@ -2,22 +2,22 @@
 
 #include <QAction>
 
+#include "browser/ui/browser_view.h"
 #include "browser/ui/grid_view.h"
-#include "browser/ui/voltrim_view.h"
 #include "chart/chart_settings.h"
 #include "chart/ui/price_chart.h"
 
 namespace voltrim {
 
-QWidget* StackAboveChart(CVoltrimView* view, PriceChart* chart) {
+QWidget* StackAboveChart(BrowserView* view, PriceChart* chart) {
   view->AddBelowQuotes(chart);
   return view;
 }
 
-void LinkChartToView(PriceChart& chart, CVoltrimView& view, std::function<void()> editQuote) {
+void LinkChartToView(PriceChart& chart, BrowserView& view, std::function<void()> editQuote) {
   GridView* grid = view.QuotesGrid();
   view.WatchWithQuotes(&chart);
-  QObject::connect(&view, &CVoltrimView::quotesChanged, &chart, [&chart, &view] {
+  QObject::connect(&view, &BrowserView::quotesChanged, &chart, [&chart, &view] {
     const BrowserState& state = view.State();
     chart.SetQuotes(state.quotes, state.portfolioDir + '/' + state.quotes.loadedSymbol);
   });

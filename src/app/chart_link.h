@@ -7,17 +7,17 @@ class QWidget;
 
 namespace voltrim {
 
-class CVoltrimView;
+class BrowserView;
 class PriceChart;
 class SettingsStore;
 
 // The chart below the browser's quotes grid, the boundary between them movable; returns
 // the window's central widget.
-QWidget* StackAboveChart(CVoltrimView* view, PriceChart* chart);
+QWidget* StackAboveChart(BrowserView* view, PriceChart* chart);
 
 // Keeps the chart on the grid's quotes and current row; a click on the chart selects its
 // quote in the grid, a double-click also runs editQuote.
-void LinkChartToView(PriceChart& chart, CVoltrimView& view, std::function<void()> editQuote);
+void LinkChartToView(PriceChart& chart, BrowserView& view, std::function<void()> editQuote);
 
 // Makes action (View > Chart) a check item that shows and hides the chart, starting from
 // and remembering the stored choice; returns the command's handler.

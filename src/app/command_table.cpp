@@ -13,8 +13,9 @@ namespace c = command;
 constexpr CommandInfo kSeparator(MenuName menu) { return CommandInfo{menu, 0}; }
 
 const std::array kMenuCommands = {
-    // Shortcuts: those the desktop expects where one exists (Ctrl+Q, Ctrl+F, F5, F1), and
-    // Ctrl+E and Del for the quote editor and the quote's deletion (Del, Enter: quotes grid).
+    // Shortcuts: those the desktop expects where one exists (Ctrl+Q, F5, F1; Ctrl+F, the
+    // find key, goes to the symbols grid's filter field), and Ctrl+E and Del for the quote
+    // editor and the quote's deletion (Del, Enter: quotes grid).
     CommandInfo{M::Voltrim, c::kPortfolioNew, "&New Portfolio...", nullptr,
                 "Create a new, empty portfolio", "New portfolio", "folder-new", nullptr},
     kSeparator(M::Voltrim),
@@ -27,7 +28,7 @@ const std::array kMenuCommands = {
     CommandInfo{M::View, c::kViewToolbar, "&Toolbar", nullptr, "Show or hide the toolbar"},
     CommandInfo{M::View, c::kViewStatusBar, "&Status Bar", nullptr, "Show or hide the status bar"},
     CommandInfo{M::View, c::kViewChart, "&Chart", nullptr, "Show or hide the price chart"},
-    CommandInfo{M::Portfolio, c::kSplitSearch, "&Split Search...", nullptr,
+    CommandInfo{M::Portfolio, c::kSplitSearch, "&Split Search...", "Ctrl+Shift+F",
                 "Search this portfolio for possible splits", "Split search", "edit-find",
                 "split-search"},
     CommandInfo{M::Portfolio, c::kPortfolioCheck, "&Check...", nullptr,
@@ -38,7 +39,7 @@ const std::array kMenuCommands = {
     CommandInfo{M::Portfolio, c::kPortfolioUpdateFolder, "Update from F&older...", nullptr,
                 "Add the quotes of a folder of one file per symbol to their series",
                 "Update portfolio from folder", nullptr, nullptr},
-    CommandInfo{M::Portfolio, c::kSearchFilter, "Search &Filter...", "Ctrl+F", "Filter", "Filter",
+    CommandInfo{M::Portfolio, c::kSearchFilter, "Search &Filter...", nullptr, "Filter", "Filter",
                 nullptr, "filter"},
     CommandInfo{M::Portfolio, c::kReScan, "&ReScan", "F5", "ReScan drive(s) for portfolios",
                 "ReScan", "view-refresh", "rescan"},
@@ -121,7 +122,7 @@ const CommandInfo* FindCommand(int id) {
 const char* MenuTitle(MenuName menu) {
   switch (menu) {
     case MenuName::Voltrim:
-      return "&Voltrim";
+      return "V&oltrim";  // Alt+V is the View menu's
     case MenuName::Edit:
       return "&Edit";
     case MenuName::View:

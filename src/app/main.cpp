@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/main_frame.h"
+#include "app/main_window.h"
 #include "app/startup.h"
 #include "discovery/discovery_drives.h"
 #include "discovery/discovery_filter.h"
@@ -95,7 +95,7 @@ int main(int argc, char* argv[]) {
   }
 
   voltrim::QtPrompt prompt;
-  voltrim::CMainFrame window(settings, prompt, voltrim::BrowserPlatform::System());
+  voltrim::MainWindow window(settings, prompt, voltrim::BrowserPlatform::System());
   window.show();
   return QApplication::exec();
 }

@@ -174,6 +174,35 @@ void Browser::OnSymbolsGridClicked() {
   FillQuotesGrid(0);
 }
 
+bool Browser::OpenCurrentSubfolder() {
+  const SymbolRow* row = state_.symbols.CurrentRow();
+  if (row == nullptr || !row->isSubfolder || Busy()) return false;
+  // A damaged entry must not lead out of the portfolio's tree.
+  if (!IsSafeSubdirectoryName(row->subfolder)) {
+    prompt_.ShowMessage("The entry \"" + row->subfolder + "\" does not name a folder inside " +
+                        state_.portfolioDir + ".");
+    return true;
+  }
+  const std::string dir = ResolveInDirectory(state_.portfolioDir, row->subfolder);
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(ResolveInDirectory(dir, kMasterName), error)) {
+    prompt_.ShowMessage("The sub-folder " + dir + " holds no MASTER file.");
+    return true;
+  }
+  AddPortfolio(dir);
+  return true;
+}
+
+void Browser::SetSymbolFilter(const std::string& text) {
+  state_.symbolOrder.filter = text;
+  state_.symbolOrder.Arrange(state_.symbols);
+}
+
+void Browser::SortSymbolsBy(int column) {
+  state_.symbolOrder.ClickColumn(column);
+  state_.symbolOrder.Arrange(state_.symbols);
+}
+
 bool Browser::QuotesBehindSelection() const {
   return state_.symbols.HasRow(state_.symbols.currentRow) &&
          state_.symbols.currentRow != loadedRow_;
@@ -251,7 +280,7 @@ void Browser::FillSymbolsGrid(int row) {
     return;
   }
   if (symbols.HasRow(row)) OnSymbolRowSelected(row);
-  NotifySymbols();
+  NotifySymbols(true);
   FillQuotesGrid(0);
 }
 
@@ -309,6 +338,12 @@ void Browser::FillQuotesGrid(int row) {
     quotes.loadedSymbol.clear();
     quotes.loadedName.clear();
     prompt_.ShowMessage("Error in FillQuotesGrid");
+    return;
+  }
+  if (current->isSubfolder) {
+    // An entry for a sub-folder's portfolio has no series to show; Enter opens it.
+    quotes.loadedSymbol.clear();
+    quotes.loadedName.clear();
     return;
   }
   quotes.loadedSymbol = current->symbol;
@@ -378,7 +413,7 @@ bool Browser::SelectSymbolAndQuote(const std::string& portfolioDir, int symbolRo
       !state_.symbols.HasRow(symbolRow))
     return false;
   OnSymbolRowSelected(symbolRow);
-  NotifySymbols();
+  NotifySymbols(true);
   FillQuotesGrid(0);
   const int row = state_.quotes.count - 1 - quoteIndex;
   if (quoteIndex >= 0 && state_.quotes.HasRow(row)) {
@@ -394,7 +429,21 @@ void Browser::SetTitle(std::string title) {
   if (observer_) observer_->TitleChanged();
 }
 
-void Browser::NotifySymbols() {
+// A filter typed for one portfolio is not carried into another; the sort is.
+void Browser::ArrangeSymbols() {
+  if (arrangedDir_ != state_.portfolioDir) state_.symbolOrder.filter.clear();
+  arrangedDir_ = state_.portfolioDir;
+  state_.symbolOrder.Arrange(state_.symbols);
+}
+
+void Browser::NotifySymbols(bool reveal) {
+  ArrangeSymbols();
+  // A row the program makes current is one the user can see.
+  if (reveal && state_.symbols.HasRow(state_.symbols.currentRow) &&
+      state_.symbolOrder.PlaceOf(state_.symbols.currentRow) < 0) {
+    state_.symbolOrder.filter.clear();
+    state_.symbolOrder.Arrange(state_.symbols);
+  }
   if (observer_) observer_->SymbolsChanged();
 }
 

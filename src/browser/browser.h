@@ -90,6 +90,13 @@ class Browser {
   // nothing while a fill or a scan runs: a box shown by a fill lets timers fire, and one
   // fill must never run inside another. True when it loaded.
   bool LoadSelectedQuotes();
+  // Enter or a double-click on a sub-folder's row: that folder's portfolio joins the list
+  // (unless the scan listed it) and is selected and loaded. False, and nothing done, when
+  // the current row is not a sub-folder's.
+  bool OpenCurrentSubfolder();
+  // The symbols grid's filter field and column headers. Neither changes the current row.
+  void SetSymbolFilter(const std::string& text);
+  void SortSymbolsBy(int column);
   // A fill of the symbols or quotes grid is under way.
   bool Filling() const { return filling_ > 0; }
   void OnQuoteRowSelected(int row);
@@ -133,7 +140,9 @@ class Browser {
   bool LoadSymbols();
   bool RepairIfWanted(const std::string& masterFile);
   void SetTitle(std::string title);
-  void NotifySymbols();
+  void ArrangeSymbols();
+  // reveal: the current row was chosen by a fill or a finding; a filter that hides it goes.
+  void NotifySymbols(bool reveal = false);
   void NotifyQuotes();
 
   SettingsStore& settings_;
@@ -144,6 +153,7 @@ class Browser {
   // The symbols row whose quotes the grid holds (or its last fill tried to load); -1 none.
   int loadedRow_ = -1;
   int filling_ = 0;
+  std::string arrangedDir_;  // the portfolio the symbol filter was typed for
   // Last, so that a running walk is waited for before the rest goes.
   std::unique_ptr<ScanWorker> worker_;
 };

@@ -51,6 +51,21 @@ void SaveColumnWidths(SettingsStore& settings, const SymbolColumnWidths& symbols
   SaveWidths(settings, settings::kQuoteGrid, quotes);
 }
 
+SymbolDetailWidths LoadSymbolDetailWidths(const SettingsStore& settings, int clientWidth,
+                                          int fitted) {
+  SymbolDetailWidths widths{};
+  for (std::size_t i = 0; i < widths.size(); ++i) {
+    const int width = settings.GetInt(settings::kSymbolGrid, ColumnKey(i + 2), fitted);
+    widths[i] = width <= 0 || width > clientWidth ? fitted : width;
+  }
+  return widths;
+}
+
+void SaveSymbolDetailWidths(SettingsStore& settings, const SymbolDetailWidths& widths) {
+  for (std::size_t i = 0; i < widths.size(); ++i)
+    settings.SetInt(settings::kSymbolGrid, ColumnKey(i + 2), widths[i]);
+}
+
 int LoadTimeColumnWidth(const SettingsStore& settings, int clientWidth, int fitted) {
   const int width = settings.GetInt(settings::kQuoteGrid, settings::kTimeColumn, fitted);
   return width <= 0 || width > clientWidth ? fitted : width;

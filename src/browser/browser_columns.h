@@ -16,6 +16,14 @@ using QuoteColumnWidths = std::array<int, 7>;
 SymbolColumnWidths LoadSymbolColumnWidths(const SettingsStore& settings, int clientWidth);
 QuoteColumnWidths LoadQuoteColumnWidths(const SettingsStore& settings, int clientWidth);
 
+// The symbols grid's First Date, Last Date and File columns (col2 to col4): each its saved
+// width, unless that is 0 or wider than the grid; then `fitted`, the width its texts need.
+// Symbol and Name share what these leave of the grid.
+using SymbolDetailWidths = std::array<int, 3>;
+SymbolDetailWidths LoadSymbolDetailWidths(const SettingsStore& settings, int clientWidth,
+                                          int fitted);
+void SaveSymbolDetailWidths(SettingsStore& settings, const SymbolDetailWidths& widths);
+
 // Remembers the widths the headers show when the main window closes.
 void SaveColumnWidths(SettingsStore& settings, const SymbolColumnWidths& symbols,
                       const QuoteColumnWidths& quotes);

@@ -10,11 +10,23 @@ namespace {
 
 // The ids that have a rule, ascending.
 constexpr int kRuledCommands[] = {
-    command::kQuoteEdit,      command::kQuoteSplit,  command::kQuoteAdjust, command::kSymbolAbout,
-    command::kQuoteDelete,    command::kSplitSearch, command::kSymbolEdit,  command::kSymbolMove,
-    command::kSymbolDelete,   command::kQuoteAdd,    command::kQuoteExport, command::kSymbolCopy,
-    command::kPortfolioCheck, command::kSymbolNew,   command::kQuoteImport,
-    command::kPortfolioUpdate, command::kPortfolioUpdateFolder,
+    command::kQuoteEdit,
+    command::kQuoteSplit,
+    command::kQuoteAdjust,
+    command::kSymbolAbout,
+    command::kQuoteDelete,
+    command::kSplitSearch,
+    command::kSymbolEdit,
+    command::kSymbolMove,
+    command::kSymbolDelete,
+    command::kQuoteAdd,
+    command::kQuoteExport,
+    command::kSymbolCopy,
+    command::kPortfolioCheck,
+    command::kSymbolNew,
+    command::kQuoteImport,
+    command::kPortfolioUpdate,
+    command::kPortfolioUpdateFolder,
 };
 
 // The framework's own commands do not touch the browser.
@@ -31,6 +43,27 @@ bool NeedsBrowser(int commandId) {
   }
 }
 
+// The commands that act on the series of the current row.
+bool NeedsSeries(int commandId) {
+  switch (commandId) {
+    case command::kQuoteEdit:
+    case command::kQuoteSplit:
+    case command::kQuoteAdjust:
+    case command::kQuoteDelete:
+    case command::kQuoteAdd:
+    case command::kQuoteExport:
+    case command::kQuoteImport:
+    case command::kSymbolAbout:
+    case command::kSymbolDelete:
+    case command::kSymbolEdit:
+    case command::kSymbolMove:
+    case command::kSymbolCopy:
+      return true;
+    default:
+      return false;
+  }
+}
+
 struct Facts {
   bool found;
   bool symbolRows;
@@ -39,6 +72,7 @@ struct Facts {
   bool twoPortfolios;
   bool splitSearchOpen;
   bool symbolsCounted;
+  bool onSubfolder;  // the current row stands for a sub-folder, not a series
 };
 
 Facts FactsOf(const BrowserState& state) {
@@ -47,7 +81,7 @@ Facts FactsOf(const BrowserState& state) {
       state.portfoliosFound,        state.symbols.RowCount() > 0,
       quotes.RowCount() > 0,        quotes.currentRow == quotes.RowCount() - 1,
       state.portfolios.size() >= 2, state.splitSearchOpen,
-      state.symbols.count != 0,
+      state.symbols.count != 0,     state.symbols.CurrentIsSubfolder(),
   };
 }
 
@@ -56,6 +90,7 @@ Facts FactsOf(const BrowserState& state) {
 bool IsCommandEnabled(const BrowserState& state, int commandId) {
   if (NeedsBrowser(commandId) && (!state.setUp || state.scanning)) return false;
   const Facts f = FactsOf(state);
+  if (f.onSubfolder && NeedsSeries(commandId)) return false;
   switch (commandId) {
     case command::kQuoteEdit:
     case command::kQuoteSplit:
@@ -105,9 +140,26 @@ std::vector<int> EnabledBrowserCommands(const BrowserState& state) {
 std::string SymbolPaneText(const BrowserState& state) {
   const SymbolTable& symbols = state.symbols;
   if (symbols.count == 0) return "No Symbols Read";
-  char text[48];
-  std::snprintf(text, sizeof text, "Symbol %d of %d", symbols.currentRow + 1, symbols.count);
+  const SymbolOrder& order = state.symbolOrder;
+  const int place = order.PlaceOf(symbols.currentRow);
+  char text[80];
+  if (order.filter.empty()) {
+    // Counted as the grid shows the rows, sorted or not.
+    std::snprintf(text, sizeof text, "Symbol %d of %d",
+                  (place < 0 ? symbols.currentRow : place) + 1, symbols.count);
+  } else if (place >= 0) {
+    std::snprintf(text, sizeof text, "Symbol %d of %d (%d in all)", place + 1, order.ShownCount(),
+                  symbols.count);
+  } else {
+    std::snprintf(text, sizeof text, "%d of %d symbols shown", order.ShownCount(), symbols.count);
+  }
   return text;
+}
+
+std::string MessagePaneText(const BrowserState& state) {
+  const SymbolRow* row = state.symbols.CurrentRow();
+  if (row == nullptr || !row->isSubfolder) return "For Help, press F1";
+  return row->subfolder + " is a sub-folder: press Enter to open it";
 }
 
 std::string QuotePaneText(const BrowserState& state) {

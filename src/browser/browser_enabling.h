@@ -16,8 +16,13 @@ bool IsCommandEnabled(const BrowserState& state, int commandId);
 std::vector<int> EnabledBrowserCommands(const BrowserState& state);
 
 // Status-bar panes: "Symbol %d of %d" / "No Symbols Read", "Quote %d of %d" / "No Quotes Read".
+// The symbol is counted where the grid shows it; with a filter set, "Symbol %d of %d (%d in
+// all)" counts the rows shown, and "%d of %d symbols shown" stands while it hides the
+// current row.
 std::string SymbolPaneText(const BrowserState& state);
 std::string QuotePaneText(const BrowserState& state);
+// The message pane when idle: "For Help, press F1", or what Enter does on a sub-folder's row.
+std::string MessagePaneText(const BrowserState& state);
 // The texts whose width sizes the two panes.
 inline constexpr char kSymbolPaneSizingText[] = "Symbols: xxxxxxxxxxxxxxxx";
 inline constexpr char kQuotePaneSizingText[] = "Quotes: xxxxxxxxxxxxxxxx";

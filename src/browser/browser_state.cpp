@@ -1,5 +1,6 @@
 #include "browser/browser_state.h"
 
+#include "datafiles/io/portfolio_files.h"
 #include "text/time_text.h"
 
 namespace voltrim {
@@ -16,9 +17,21 @@ std::string SymbolTable::CellText(int row, int column) const {
       return r.symbol;
     case 1:
       return r.name;
+    case 2:
+      return r.firstDate == 0 ? std::string() : FormatUserDate(r.firstDate);
+    case 3:
+      return r.lastDate == 0 ? std::string() : FormatUserDate(r.lastDate);
+    case 4:
+      if (r.isSubfolder) return "<DIR>";
+      return r.index == IndexFile::kXmaster ? MwdFileName(r.fileNumber) : DatFileName(r.fileNumber);
     default:
       return {};
   }
+}
+
+bool SymbolTable::CurrentIsSubfolder() const {
+  const SymbolRow* row = CurrentRow();
+  return row != nullptr && row->isSubfolder;
 }
 
 std::string QuoteTable::CellText(int row, int column) const {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "browser/grid_text.h"
+#include "browser/symbol_order.h"
 #include "datafiles/format/encodings.h"
 #include "datafiles/format/series.h"
 #include "discovery/discovery_drives.h"
@@ -12,7 +13,8 @@
 
 namespace voltrim {
 
-inline constexpr int kSymbolColumnCount = 2;  // Symbol, Name (kQuoteColumnCount: grid_text.h)
+// Symbol, Name, First Date, Last Date, File (kQuoteColumnCount: grid_text.h).
+inline constexpr int kSymbolColumnCount = 5;
 // More symbols than this in a MASTER header are announced and cut off.
 inline constexpr int kMaxGridSymbols = 255;
 // The browser counts quotes in signed 16 bits; longer series are refused.
@@ -33,7 +35,11 @@ struct SymbolTable {
   bool HasRow(int row) const { return row >= 0 && row < RowCount(); }
   // The row the user is on, or null when currentRow does not name a row.
   const SymbolRow* CurrentRow() const;
-  // Column 0 the symbol, 1 the name; empty outside the table.
+  // The current row is a sub-folder's entry (no series).
+  bool CurrentIsSubfolder() const;
+  // Column 0 the symbol, 1 the name, 2 and 3 the first and last dates (MM/DD/YY, empty
+  // when the record holds none), 4 the data file ("<DIR>" for a sub-folder); empty
+  // outside the table.
   std::string CellText(int row, int column) const;
 };
 
@@ -87,6 +93,7 @@ struct BrowserState {
   std::string portfolioDir;    // masterPath without its last separator and file name
 
   SymbolTable symbols;
+  SymbolOrder symbolOrder;  // the symbols grid's filter and sort
   QuoteTable quotes;
 
   bool splitSearchOpen = false;

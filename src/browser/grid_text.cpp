@@ -39,6 +39,11 @@ std::string NumberText(int decimals, float value) {
   return std::string(text, WriteNumberCell(text, decimals, value));
 }
 
+// XMASTER's dates are stored as the number YYYYMMDD.
+DayNumber YyyymmddToDay(std::int32_t date) {
+  return date <= 0 ? DayNumber{0} : YmdToDay(date / 10000, date / 100 % 100, date % 100);
+}
+
 }  // namespace
 
 std::string SymbolCellText(const MasterRecord& record) {
@@ -50,7 +55,17 @@ std::string NameCellText(const MasterRecord& record) {
 }
 
 SymbolRow MakeSymbolRow(const MasterRecord& record) {
-  SymbolRow row{SymbolCellText(record), NameCellText(record), false};
+  SymbolRow row;
+  row.symbol = SymbolCellText(record);
+  row.name = NameCellText(record);
+  row.isSubfolder = record.IsSubdirectory();
+  if (row.isSubfolder) {
+    row.subfolder = record.SubdirectoryName();
+  } else {
+    row.firstDate = DateFloatToDay(record.FirstDate());
+    row.lastDate = DateFloatToDay(record.LastDate());
+    row.fileNumber = record.FileNumber();
+  }
   if (row.symbol.empty()) {
     row.symbol = row.name;
     row.symbolWasEmpty = true;
@@ -98,6 +113,9 @@ Status ReadXmasterSymbolRows(std::string_view portfolioDir, std::vector<SymbolRo
     row.name = std::move(record.name);
     row.index = IndexFile::kXmaster;
     row.record = static_cast<int>(out.size());
+    row.firstDate = YyyymmddToDay(record.firstDate);
+    row.lastDate = YyyymmddToDay(record.lastDate);
+    row.fileNumber = record.fileNumber;
     out.push_back(std::move(row));
   }
   return kOk;

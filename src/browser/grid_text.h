@@ -29,6 +29,14 @@ struct SymbolRow {
   // after the header): the symbol writes address the record by it.
   IndexFile index = IndexFile::kMaster;
   int record = 0;
+  // The record's first and last dates (0: none) and data file number, which the grid's
+  // other columns show and sort by.
+  DayNumber firstDate = 0;
+  DayNumber lastDate = 0;
+  int fileNumber = 0;
+  // A "<DIR>" entry: it stands for the portfolio of the sub-folder named, not a series.
+  bool isSubfolder = false;
+  std::string subfolder;
 };
 
 SymbolRow MakeSymbolRow(const MasterRecord& record);

@@ -16,7 +16,7 @@ inline constexpr char kScreenQuotes[] = "quotes";  // the quotes grid
 inline constexpr char kScreenChart[] = "chart";    // the chart below it
 
 // Column widths; their defaults are a share of the grid's width, worked out by the browser.
-inline constexpr char kSymbolGrid[] = "SymbolGrid";  // col0, col1
+inline constexpr char kSymbolGrid[] = "SymbolGrid";  // col0 to col4
 inline constexpr char kQuoteGrid[] = "QuoteGrid";    // col0 .. col6
 inline constexpr const char* kColumn[] = {"col0", "col1", "col2", "col3", "col4", "col5", "col6"};
 // The Time column that a series with a time of day shows after Date; col0 .. col6 keep

@@ -11,6 +11,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "browser/browser_columns.h"
@@ -247,6 +248,86 @@ TEST_F(BrowserTest, EmptyMissingOrDeepMaster) {
   browser->FillSymbolsGrid(0);
   EXPECT_EQ(prompt.MessageTexts(), kSymbolsFailure);
   EXPECT_EQ(State().symbols.RowCount(), 0);
+}
+
+// A sub-folder's row loads nothing and says nothing; one whose entry cannot name a folder
+// of this portfolio, or names one without MASTER, is not opened, and says why.
+TEST_F(BrowserTest, SubfolderRowsLoadNoQuotesAndOpenOnlyAPortfolioInside) {
+  const std::string drive = Drive("disk");
+  PortfolioSpec plan = PortfolioOf({"AAA"});
+  for (const char* name : {"..", "EMPTY"}) {
+    PortfolioSpec::Entry entry;
+    entry.isSubdirectory = true;
+    entry.subdirectory.name = name;
+    plan.entries.push_back(entry);
+  }
+  Write(drive, plan);
+  fs::create_directory(drive + "/empty");
+  settings.SetInt("Search", "MasterFix", 1);
+  Start();
+  ASSERT_EQ(State().symbols.RowCount(), 3);
+  EXPECT_EQ(State().symbols.CellText(1, 4), "<DIR>");
+  for (int row : {1, 2}) {
+    browser->OnSymbolRowSelected(row);
+    EXPECT_TRUE(browser->LoadSelectedQuotes());
+    EXPECT_EQ(State().quotes.RowCount(), 0);
+    EXPECT_TRUE(State().quotes.loadedSymbol.empty());
+    EXPECT_TRUE(browser->OpenCurrentSubfolder());
+  }
+  EXPECT_EQ(prompt.MessageTexts(),
+            (Texts{"The entry \"..\" does not name a folder inside " + drive + ".",
+                   "The sub-folder " + drive + "/empty holds no MASTER file."}));
+  EXPECT_EQ(State().portfolios, std::vector<std::string>{drive});
+  EXPECT_EQ(MessagePaneText(State()), "EMPTY is a sub-folder: press Enter to open it");
+  browser->OnSymbolRowSelected(0);
+  EXPECT_FALSE(browser->OpenCurrentSubfolder());
+  EXPECT_EQ(MessagePaneText(State()), "For Help, press F1");
+}
+
+// The filter matches symbol or name without regard to case (by ASCII, whatever the
+// locale); each header sorts ascending, descending, then back to the files' order, equal
+// keys in the files' order; the symbol pane counts the rows as shown.
+TEST(SymbolOrder, FilterAndThreeClickSortKeepTableRows) {
+  BrowserState state;
+  SymbolTable& table = state.symbols;
+  const auto add = [&](const char* symbol, const char* name, DayNumber first, int file) {
+    SymbolRow& row = table.rows.emplace_back();
+    std::tie(row.symbol, row.name, row.firstDate, row.fileNumber) =
+        std::tuple(symbol, name, first, file);
+    row.isSubfolder = file == 0;
+  };
+  add("ZETA", "Zeta inc", 300, 1);
+  add("mine", "MINE CORP", 100, 256);
+  add("SUB", "SUB        <DIR>", 0, 0);
+  add("ALPHA", "ALPHA INC", 100, 3);
+  add("BETA", "BETA", 200, 2);
+  table.count = table.RowCount();
+  SymbolOrder& order = state.symbolOrder;
+  order.filter = "In";
+  order.Arrange(table);
+  EXPECT_EQ(order.shown, (std::vector<int>{0, 1, 3}));
+  EXPECT_EQ(order.PlaceOf(2), -1);
+  table.currentRow = 3;
+  EXPECT_EQ(SymbolPaneText(state), "Symbol 3 of 3 (5 in all)");
+  table.currentRow = 4;
+  EXPECT_EQ(SymbolPaneText(state), "3 of 5 symbols shown");
+
+  order.filter.clear();
+  // Per column: after one, two and three clicks.
+  const std::vector<std::vector<int>> sorted[] = {
+      {{3, 4, 1, 2, 0}, {0, 2, 1, 4, 3}, {0, 1, 2, 3, 4}},
+      {{2, 1, 3, 4, 0}, {0, 4, 1, 3, 2}, {0, 1, 2, 3, 4}},
+      {{2, 0, 4, 3, 1}, {1, 3, 4, 0, 2}, {0, 1, 2, 3, 4}}};
+  for (int i = 0; i < 3; ++i) {
+    for (const auto& expected : sorted[i]) {
+      order.ClickColumn(i * 2);  // symbol, first date, file
+      order.Arrange(table);
+      EXPECT_EQ(order.shown, expected) << i;
+    }
+  }
+  order.ClickColumn(0);
+  order.Arrange(table);
+  EXPECT_EQ(SymbolPaneText(state), "Symbol 2 of 5");  // BETA, second by symbol
 }
 
 // A record in use past the count fails the fill before any question, and MASTER is left as

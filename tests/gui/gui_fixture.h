@@ -19,11 +19,11 @@
 
 #include <gtest/gtest.h>
 
-#include "app/main_frame.h"
+#include "app/main_window.h"
 #include "app/startup.h"
 #include "browser/command_ids.h"
+#include "browser/ui/browser_view.h"
 #include "browser/ui/grid_view.h"
-#include "browser/ui/voltrim_view.h"
 #include "datafiles/fixtures.h"
 #include "settings/settings_store.h"
 #include "widgets/qt_prompt.h"
@@ -101,11 +101,11 @@ class GuiTest : public ::testing::Test {
   }
 
   // Opens the main window without waiting for anything.
-  CMainFrame& Open() {
+  MainWindow& Open() {
     const std::vector<std::string> drives = {drive.str()};
     BrowserPlatform platform{[drives] { return drives; }, [root = drive.str()] { return root; }};
     if (walk) platform.walk = walk;
-    window = std::make_unique<CMainFrame>(settings, *prompt, std::move(platform));
+    window = std::make_unique<MainWindow>(settings, *prompt, std::move(platform));
     window->SetDialogRunner([this](QDialog& dialog) { return onDialog ? onDialog(dialog) : 0; });
     window->show();
     return *window;
@@ -140,7 +140,7 @@ class GuiTest : public ::testing::Test {
     return texts;
   }
 
-  CVoltrimView& View() { return *window->View(); }
+  BrowserView& View() { return *window->View(); }
   const BrowserState& State() { return window->View()->State(); }
   GridView& Symbols() { return *View().SymbolsGrid(); }
   GridView& Quotes() { return *View().QuotesGrid(); }
@@ -169,7 +169,7 @@ class GuiTest : public ::testing::Test {
   TempDir config;
   SettingsStore settings;
   std::unique_ptr<QtPrompt> prompt;
-  std::unique_ptr<CMainFrame> window;
+  std::unique_ptr<MainWindow> window;
 };
 
 }  // namespace voltrim::testing

@@ -1,5 +1,8 @@
 #include <QComboBox>
+#include <QHeaderView>
+#include <QMenuBar>
 #include <QScreen>
+#include <QScrollBar>
 
 #include <atomic>
 
@@ -38,6 +41,14 @@ TEST_F(StartupTest, WindowIsShownEmptyThenTheFirstScanFillsTheListsAndPanes) {
   EXPECT_EQ(Cell(Quotes(), 0, 4), "10.6100");
   EXPECT_EQ(Title(), "Voltrim - " + first + " - AAA");
   EXPECT_EQ(panes(), "For Help, press F1 | Symbol 1 of 3 | Quote 12 of 12");
+  // Columns sized in a wide window keep their shares in a narrow one (1280x800 at a scale
+  // of 1.5): no sideways scrolling.
+  window->resize(1800, 1000);
+  ASSERT_TRUE(WaitUntil([this] { return Quotes().viewport()->width() > 1500; }));
+  for (int column = 0; column < 6; ++column) Quotes().setColumnWidth(column, 230);
+  window->resize(853, 533);
+  ASSERT_TRUE(WaitUntil([this] { return Quotes().viewport()->width() < 853; }));
+  EXPECT_TRUE(WaitUntil([this] { return Quotes().horizontalScrollBar()->maximum() == 0; }, 500));
 }
 
 // The box shows the held walk's progress; only the scan closes it; F5 starts no second walk
@@ -93,18 +104,26 @@ TEST_F(StartupTest, ShortcutsReachTheirCommands) {
     return int(QDialog::Rejected);
   };
   Activate();
-  // Enter and Del act on the quote row; Del elsewhere deletes nothing; Ctrl+E, Ctrl+F anywhere.
+  // Enter and Del act on the quote row; Del elsewhere deletes nothing; Ctrl+E anywhere;
+  // Ctrl+F finds a symbol, Ctrl+Shift+F searches for splits.
   Key(Quotes(), Qt::Key_Down);
   QTest::keyClick(&Quotes(), Qt::Key_Return);
   QTest::keyClick(&Quotes(), Qt::Key_Delete);
   Key(Symbols(), Qt::Key_Delete);
   Key(Symbols(), Qt::Key_E, Qt::ControlModifier);
-  Key(Symbols(), Qt::Key_F, Qt::ControlModifier);
+  Key(Quotes(), Qt::Key_F, Qt::ControlModifier);
+  EXPECT_TRUE(View().SymbolFilter()->hasFocus());
+  Key(Symbols(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_TRUE(State().splitSearchOpen);
   const std::string date = Cell(Quotes(), 1, 0).toStdString();
   EXPECT_EQ(opened,
             (std::vector<std::string>{"quoteEditDialog " + date, "deleteQuoteDialog " + date,
-                                      "quoteEditDialog " + date, "searchFilterDialog <none>"}));
+                                      "quoteEditDialog " + date}));
   EXPECT_TRUE(boxes.empty());
+  QString keys;  // each menu of the bar has a key of its own
+  for (QAction* menu : window->menuBar()->actions())
+    keys += menu->text().at(menu->text().indexOf(QLatin1Char('&')) + 1).toUpper();
+  EXPECT_EQ(keys, "OEVPSQH");
   Key(Symbols(), Qt::Key_Q, Qt::ControlModifier);
   EXPECT_FALSE(window->isVisible());
 }
@@ -140,6 +159,84 @@ TEST_F(StartupTest, EndAndUpThenEditChangesTheSeriesTheTitleNamesAndNoOther) {
   EXPECT_EQ(State().quotes.loadedSymbol, "BBB");
   EXPECT_EQ(State().quotes.currentRow, 3);
   EXPECT_EQ(window->Chart()->CurrentRow(), 3);
+}
+
+// Typing narrows the symbols to those whose symbol or name holds the text, a header sorts
+// them; neither moves the title or the command's target off the series the user chose.
+TEST_F(StartupTest, FilterAndSortNeverChangeTheSeriesTheTitleNames) {
+  const std::string dir =
+      Portfolio("p", PortfolioOf({"ZETA", "MINE", "ALPHA", "MINT", "BETA"}, 20));
+  Start();
+  Activate();
+  const auto shown = [this] {
+    std::string symbols;
+    for (int row = 0; row < Symbols().model()->rowCount(); ++row)
+      symbols += Cell(Symbols(), row, 0).toStdString() + " ";
+    return symbols;
+  };
+  // The series the title names, the one the commands act on (loaded), and the pane.
+  const auto target = [&] {
+    window->RefreshFromState();
+    return Title().substr(dir.size() + 13) + " " + State().quotes.loadedSymbol + " " +
+           window->SymbolPane()->text().toStdString();
+  };
+  ClickRow(Symbols(), 2);  // ALPHA
+  Key(Symbols(), Qt::Key_F, Qt::ControlModifier);
+  QTest::keyClicks(View().SymbolFilter(), "mi");  // no case: "MINE INC", "MINT INC"
+  EXPECT_EQ(shown(), "MINE MINT ");
+  EXPECT_EQ(target(), "ALPHA ALPHA 2 of 5 symbols shown");
+  QTest::keyClick(View().SymbolFilter(), Qt::Key_Down);  // the first row shown, loaded
+  EXPECT_TRUE(Symbols().hasFocus());
+  EXPECT_EQ(target(), "MINE MINE Symbol 1 of 2 (5 in all)");
+  const auto clickHeader = [this](int column) {
+    QHeaderView* header = Symbols().horizontalHeader();
+    const int x = header->sectionViewportPosition(column) + 4;
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(x, header->height() / 2));
+  };
+  clickHeader(0);
+  clickHeader(0);  // descending
+  EXPECT_EQ(shown(), "MINT MINE ");
+  EXPECT_EQ(Symbols().SelectedRow(), 1);
+  Key(Symbols(), Qt::Key_Escape);  // where the header click left the focus
+  EXPECT_EQ(shown(), "ZETA MINT MINE BETA ALPHA ");
+  EXPECT_EQ(target(), "MINE MINE Symbol 3 of 5");
+  clickHeader(0);  // the third click: the files' order again
+  EXPECT_EQ(shown(), "ZETA MINE ALPHA MINT BETA ");
+  EXPECT_EQ(Symbols().SelectedRow(), 1);
+  EXPECT_EQ(target(), "MINE MINE Symbol 2 of 5");
+}
+
+// A sub-folder's row is the way into its portfolio: it loads nothing and says what Enter
+// does; Enter opens it, adding it to the list when the scan did not find it.
+TEST_F(StartupTest, SubfolderRowsOpenTheirPortfolio) {
+  PortfolioSpec top = PortfolioOf({"TOP"}, 5);
+  top.entries.emplace_back().isSubdirectory = true;
+  top.entries.back().subdirectory.name = "SUB";
+  const std::string dir = Portfolio("top", top);
+  Portfolio("top/SUB", PortfolioOf({"INNER"}, 5));
+  walk = [dir](const std::string&, const SearchFilter&, std::vector<std::string>& found,
+               UserPrompt&) { found = {dir}; };
+  settings.SetInt("Search", "MasterFix", 1);  // the entries' blank symbols take their names
+  Start();
+  Activate();
+  Key(Symbols(), Qt::Key_End);
+  ASSERT_TRUE(WaitUntil([this] { return State().quotes.loadedSymbol.empty(); }));
+  QTest::qWait(300);  // nothing else comes once the keys rest
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(Quotes().model()->rowCount(), 0);
+  window->RefreshFromState();
+  EXPECT_EQ(window->MessagePane()->text(), "SUB is a sub-folder: press Enter to open it");
+  for (const int id : {c::kQuoteEdit, c::kQuoteExport, c::kQuoteImport, c::kSymbolEdit,
+                       c::kSymbolDelete, c::kSymbolAbout})
+    EXPECT_FALSE(Enabled(id)) << id;
+  EXPECT_TRUE(Enabled(c::kSymbolNew));
+
+  QTest::keyClick(&Symbols(), Qt::Key_Return);
+  ASSERT_EQ(View().PortfolioList()->count(), 2);
+  EXPECT_EQ(View().PortfolioList()->currentItem()->text().toStdString(), dir + "/SUB");
+  EXPECT_EQ(Title(), "Voltrim - " + dir + "/SUB - INNER");
+  EXPECT_EQ(Cell(Quotes(), 0, 0), "01/07/00");
 }
 
 // A placement on the screen comes back (filling it: maximised); one off it gives way to the

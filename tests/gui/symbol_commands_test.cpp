@@ -60,6 +60,17 @@ TEST_F(SymbolCommandsTest, EditCutsTheSymbolAtSixteenAndRenamesTheRowWithoutARef
   EXPECT_EQ(State().quotes.loadedName, "Bolt Corp");
   EXPECT_EQ(State().quotes.RowCount(), 6);
   EXPECT_EQ(Title(), "Voltrim - " + dir + " - bolt");
+
+  // An XMASTER name of 45 characters shows whole: going to its end scrolls nothing.
+  EditSymbolDialog wide("IBM", "INTERNATIONAL BUSINESS MACHINES CORP COMMON S", *prompt,
+                        window.get(), 14, 45);
+  wide.show();
+  QLineEdit* name = wide.NameEdit();
+  name->home(false);
+  const int start = name->inputMethodQuery(Qt::ImCursorRectangle).toRect().left();
+  name->end(false);
+  EXPECT_EQ(name->inputMethodQuery(Qt::ImCursorRectangle).toRect().left() - start,
+            name->fontMetrics().horizontalAdvance(name->text()));
 }
 
 // The destination chosen by mouse or keys; OK with none chosen does nothing.

@@ -8,7 +8,8 @@
 namespace voltrim {
 namespace {
 
-constexpr std::array<const char*, kSymbolColumnCount> kSymbolTitles = {"Symbol", "Name"};
+constexpr std::array<const char*, kSymbolColumnCount> kSymbolTitles = {
+    "Symbol", "Name", "First Date", "Last Date", "File"};
 constexpr std::array<const char*, kQuoteColumnCount> kQuoteTitles = {
     "Date", "Open", "High", "Low", "Close", "Volume", "Open Interest"};
 constexpr std::array<const char*, kQuoteColumnCount + 1> kIntradayQuoteTitles = {

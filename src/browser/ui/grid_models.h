@@ -35,7 +35,8 @@ class GridModel : public QAbstractTableModel {
   int rows_ = 0;
 };
 
-// The symbols grid over the browser's SymbolTable.
+// The symbols grid over the browser's SymbolTable, the rows its filter shows in the order
+// of its sort.
 class SymbolsModel : public GridModel {
   Q_OBJECT
  public:
@@ -45,9 +46,9 @@ class SymbolsModel : public GridModel {
   void Reload() { ShowRows(-1); }
 
  private:
-  int TableRows() const override { return state_.symbols.RowCount(); }
+  int TableRows() const override { return state_.symbolOrder.ShownCount(); }
   std::string TableCell(int row, int column) const override {
-    return state_.symbols.CellText(row, column);
+    return state_.symbols.CellText(state_.symbolOrder.TableRow(row), column);
   }
 
   const BrowserState& state_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QAction>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -25,8 +26,6 @@ QColor DimHighlight(const QPalette& palette) {
   return QColor(mix(highlight.red(), base.red()), mix(highlight.green(), base.green()),
                 mix(highlight.blue(), base.blue()));
 }
-
-namespace {}  // namespace
 
 void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                          const QModelIndex& index) const {
@@ -84,6 +83,40 @@ GridView::GridView(QWidget* parent) : QTableView(parent) {
   header->setSectionResizeMode(QHeaderView::Interactive);
   header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   header->setMinimumSectionSize(0);
+  // The last column's own stretching follows the width; it is no choice of widths.
+  connect(header, &QHeaderView::sectionResized, this, [this](int column) {
+    if (!following_ && model() && column + 1 < model()->columnCount()) NoteColumnShares();
+  });
+}
+
+void GridView::NoteColumnShares() {
+  const int width = viewport()->width();
+  if (width <= 0 || !model()) return;
+  shares_.resize(static_cast<std::size_t>(model()->columnCount()));
+  for (std::size_t column = 0; column < shares_.size(); ++column)
+    shares_[column] = columnWidth(static_cast<int>(column)) / static_cast<double>(width);
+}
+
+void GridView::FollowWidth() {
+  const int width = viewport()->width();
+  if (width <= 0 || !model() || shares_.size() != static_cast<std::size_t>(model()->columnCount()))
+    return;
+  following_ = true;
+  // The last column stretches over what the others leave; rounded down, they never overrun.
+  int used = 0;
+  for (std::size_t column = 0; column + 1 < shares_.size(); ++column) {
+    setColumnWidth(static_cast<int>(column), static_cast<int>(shares_[column] * width));
+    used += columnWidth(static_cast<int>(column));
+  }
+  // The header does not stretch its last section again by itself after such changes.
+  if (used < width) setColumnWidth(static_cast<int>(shares_.size()) - 1, width - used);
+  following_ = false;
+}
+
+bool GridView::viewportEvent(QEvent* event) {
+  const bool handled = QTableView::viewportEvent(event);
+  if (event->type() == QEvent::Resize) FollowWidth();
+  return handled;
 }
 
 void GridView::SelectRow(int row, bool scrollIntoView) {
@@ -139,6 +172,40 @@ void GridView::selectionChanged(const QItemSelection& selected, const QItemSelec
   if (!selected.isEmpty() && !selected.indexes().isEmpty()) {
     Q_EMIT rowSelected(selected.indexes().first().row());
   }
+}
+
+SymbolFilterField::SymbolFilterField(QWidget* parent) : QLineEdit(parent) {
+  setObjectName(QStringLiteral("symbolFilter"));
+  setPlaceholderText(QStringLiteral("Find symbol or name (Ctrl+F)"));
+  setClearButtonEnabled(true);
+  // The find key of every window: from anywhere in this one, into the field.
+  auto* find = new QAction(this);
+  find->setShortcut(QKeySequence::Find);
+  find->setShortcutContext(Qt::WindowShortcut);
+  connect(find, &QAction::triggered, this, [this] {
+    setFocus(Qt::ShortcutFocusReason);
+    selectAll();
+  });
+  addAction(find);
+}
+
+void SymbolFilterField::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Down:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      Q_EMIT firstRowWanted();
+      return;
+    case Qt::Key_Escape:
+      if (!text().isEmpty()) {
+        clear();
+        return;
+      }
+      break;
+    default:
+      break;
+  }
+  QLineEdit::keyPressEvent(event);
 }
 
 }  // namespace voltrim

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QLineEdit>
 #include <QStyledItemDelegate>
 #include <QTableView>
+
+#include <vector>
 
 namespace voltrim {
 
@@ -18,8 +21,9 @@ class GridDelegate : public QStyledItemDelegate {
              const QModelIndex& index) const override;
 };
 
-// A report list: whole rows selected one at a time, fixed row height, resizable
-// columns whose headers do not sort.
+// A report list: whole rows selected one at a time, fixed row height, resizable columns.
+// The columns keep their shares of the width when the grid grows or shrinks, so that a
+// window made smaller does not hide the last ones behind a sideways scroll bar.
 class GridView : public QTableView {
   Q_OBJECT
  public:
@@ -45,6 +49,30 @@ class GridView : public QTableView {
   void focusOutEvent(QFocusEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
+  bool viewportEvent(QEvent* event) override;
+
+ private:
+  void NoteColumnShares();
+  void FollowWidth();
+
+  std::vector<double> shares_;  // each column's width over the grid's, as last set
+  bool following_ = false;
+};
+
+// The field above the symbols grid that narrows its rows as the user types. Ctrl+F (the
+// find key) puts the cursor in it; Down and Enter leave it for the first row shown; Escape
+// clears it.
+class SymbolFilterField : public QLineEdit {
+  Q_OBJECT
+ public:
+  explicit SymbolFilterField(QWidget* parent = nullptr);
+
+ Q_SIGNALS:
+  // Down, Enter or Return: the user wants the first row shown.
+  void firstRowWanted();
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
 };
 
 }  // namespace voltrim

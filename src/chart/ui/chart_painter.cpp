@@ -70,7 +70,12 @@ class Painter {
     p_.drawRect(area_.adjusted(0, 0, -1, -1));
     p_.setPen(Faded(palette_.color(QPalette::Text), 90));
     p_.drawRect(geometry_.Plot().adjusted(-1, -1, 0, 0));
-    if (series_.Count() == 0) return;
+    if (series_.Count() == 0) {
+      // An empty frame would look like a chart still loading.
+      p_.setPen(palette_.color(QPalette::Text));
+      p_.drawText(geometry_.Plot(), Qt::AlignCenter, QStringLiteral("No quotes"));
+      return;
+    }
 
     bars_ = geometry_.PixelsPerQuote(range_) >= kBarMinPixels;
     columns_ = ChartColumnsOf(series_, range_, geometry_.Plot().width());

@@ -1,6 +1,9 @@
 #include "symbols/ui/edit_symbol_dialog.h"
 
+#include <algorithm>
+
 #include <QDialogButtonBox>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -19,6 +22,13 @@ QLineEdit* FieldInGroup(const char* title, const std::string& text, int limit, Q
   auto* field = new QLineEdit(group);
   field->setMaxLength(limit);
   field->setText(DataText(text));
+  // Wide enough to show the longest text the field takes (45 characters for an XMASTER
+  // name): QLineEdit's own hint is 17 characters plus its margins.
+  const QFontMetrics metrics = field->fontMetrics();
+  const int margins = field->sizeHint().width() - 17 * metrics.horizontalAdvance(QLatin1Char('x'));
+  const int longest = std::max(metrics.horizontalAdvance(QString(limit, QLatin1Char('N'))),
+                               metrics.horizontalAdvance(field->text()));
+  field->setMinimumWidth(longest + margins);
   auto* groupLayout = new QVBoxLayout(group);
   groupLayout->addWidget(field);
   layout.addWidget(group);

@@ -20,18 +20,19 @@ namespace voltrim {
 
 class GridView;
 class PathList;
+class SymbolFilterField;
 class QuotesModel;
 class SettingsStore;
 class SymbolsModel;
 
 // The browser form: drive list and portfolio list, the symbols grid and the quotes grid.
 // It forwards every user event to the Browser and redraws from its state.
-class CVoltrimView : public QScrollArea, private BrowserObserver {
+class BrowserView : public QScrollArea, private BrowserObserver {
   Q_OBJECT
  public:
-  CVoltrimView(SettingsStore& settings, UserPrompt& prompt, BrowserPlatform platform,
-               QWidget* parent = nullptr);
-  ~CVoltrimView() override;
+  BrowserView(SettingsStore& settings, UserPrompt& prompt, BrowserPlatform platform,
+              QWidget* parent = nullptr);
+  ~BrowserView() override;
 
   Browser& browser() { return *browser_; }
   const BrowserState& State() const { return browser_->State(); }
@@ -39,6 +40,7 @@ class CVoltrimView : public QScrollArea, private BrowserObserver {
   QComboBox* DriveList() const { return drives_; }
   PathList* PortfolioList() const { return portfolios_; }
   GridView* SymbolsGrid() const { return symbolsGrid_; }
+  SymbolFilterField* SymbolFilter() const { return symbolFilter_; }
   GridView* QuotesGrid() const { return quotesGrid_; }
   ScanProgressBox* ProgressBox() const { return progressBox_; }
 
@@ -78,6 +80,11 @@ class CVoltrimView : public QScrollArea, private BrowserObserver {
   void StartSetupTimer();
   void SetUp();
   void SymbolSelectionRested();
+  void SetUpSymbolColumns(const PixelScale& scale);
+  // Redraws the symbols grid after its filter or sort changed; the current row stays the
+  // current one, selected and in view when it is shown.
+  void ShowSymbolOrder();
+  void GoToFirstSymbolShown();
   void ApplyFirstHeights();
   // Window-system pixels per pixel of the form, for what is stored in the settings.
   PixelScale Scale() const { return PixelScale(devicePixelRatioF()); }
@@ -105,6 +112,7 @@ class CVoltrimView : public QScrollArea, private BrowserObserver {
   QSplitter* lower_ = nullptr;
   QComboBox* drives_ = nullptr;
   PathList* portfolios_ = nullptr;
+  SymbolFilterField* symbolFilter_ = nullptr;
   GridView* symbolsGrid_ = nullptr;
   GridView* quotesGrid_ = nullptr;
   SymbolsModel* symbolsModel_ = nullptr;

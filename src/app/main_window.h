@@ -18,25 +18,25 @@ class QTimer;
 
 namespace voltrim {
 
-class CVoltrimView;
+class BrowserView;
 class PriceChart;
 class SettingsStore;
 
 // The main window: menus, toolbar, status bar and the browser form. It keeps its
 // placement, frame included, in the settings and saves the grids' column widths when it
 // closes.
-class CMainFrame : public QMainWindow, public ProgressDisplay {
+class MainWindow : public QMainWindow, public ProgressDisplay {
   Q_OBJECT
  public:
   using CommandHandler = std::function<void()>;
   // Runs a modal dialog and returns its result; tests pass their own to fill it in.
   using DialogRunner = std::function<int(QDialog&)>;
 
-  CMainFrame(SettingsStore& settings, QtPrompt& prompt, BrowserPlatform platform,
+  MainWindow(SettingsStore& settings, QtPrompt& prompt, BrowserPlatform platform,
              QWidget* parent = nullptr);
-  ~CMainFrame() override;
+  ~MainWindow() override;
 
-  CVoltrimView* View() const { return view_; }
+  BrowserView* View() const { return view_; }
   PriceChart* Chart() const { return chart_; }
   // The menu item of a command id (toolbar buttons share it), or null.
   QAction* Action(int commandId) const;
@@ -82,7 +82,7 @@ class CMainFrame : public QMainWindow, public ProgressDisplay {
 
   SettingsStore& settings_;
   QtPrompt& prompt_;
-  CVoltrimView* view_ = nullptr;
+  BrowserView* view_ = nullptr;
   PriceChart* chart_ = nullptr;
   QToolBar* toolbar_ = nullptr;
   QLabel* messagePane_ = nullptr;

@@ -1,4 +1,4 @@
-#include "browser/ui/voltrim_view.h"
+#include "browser/ui/browser_view.h"
 
 #include <algorithm>
 
@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QSplitter>
 #include <QStyle>
@@ -59,8 +60,8 @@ QGroupBox* Group(const char* title, QWidget* parent) {
 
 }  // namespace
 
-CVoltrimView::CVoltrimView(SettingsStore& settings, UserPrompt& prompt, BrowserPlatform platform,
-                           QWidget* parent)
+BrowserView::BrowserView(SettingsStore& settings, UserPrompt& prompt, BrowserPlatform platform,
+                         QWidget* parent)
     : QScrollArea(parent),
       settings_(settings),
       browser_(std::make_unique<Browser>(settings, prompt, std::move(platform))) {
@@ -70,7 +71,7 @@ CVoltrimView::CVoltrimView(SettingsStore& settings, UserPrompt& prompt, BrowserP
   symbolRest_ = new QTimer(this);
   symbolRest_->setSingleShot(true);
   symbolRest_->setInterval(kSymbolRestMs);
-  connect(symbolRest_, &QTimer::timeout, this, &CVoltrimView::SymbolSelectionRested);
+  connect(symbolRest_, &QTimer::timeout, this, &BrowserView::SymbolSelectionRested);
   BuildForm();
   ConnectEvents();
   browser_->SetObserver(this);
@@ -78,12 +79,12 @@ CVoltrimView::CVoltrimView(SettingsStore& settings, UserPrompt& prompt, BrowserP
   drives_->setEnabled(false);
 }
 
-CVoltrimView::~CVoltrimView() {
+BrowserView::~BrowserView() {
   browser_->SetObserver(nullptr);
   delete progressBox_.data();
 }
 
-void CVoltrimView::BuildForm() {
+void BrowserView::BuildForm() {
   form_ = new QWidget(this);
   form_->setObjectName(QStringLiteral("browserForm"));
 
@@ -100,11 +101,16 @@ void CVoltrimView::BuildForm() {
   portfoliosLayout->addWidget(portfolios_, 1);
 
   QGroupBox* symbolsGroup = Group("Symbols", form_);
+  symbolFilter_ = new SymbolFilterField(symbolsGroup);
   symbolsGrid_ = new GridView(symbolsGroup);
   symbolsGrid_->setObjectName(QStringLiteral("symbolsGrid"));
   symbolsModel_ = new SymbolsModel(browser_->State(), this);
   symbolsGrid_->setModel(symbolsModel_);
+  // A click on a column's header sorts by it; the third click brings the files' order back.
+  symbolsGrid_->horizontalHeader()->setSectionsClickable(true);
+  symbolsGrid_->horizontalHeader()->setSortIndicatorShown(false);
   auto* symbolsLayout = new QVBoxLayout(symbolsGroup);
+  symbolsLayout->addWidget(symbolFilter_);
   symbolsLayout->addWidget(symbolsGrid_);
 
   QGroupBox* quotesGroup = Group("Quotes", form_);
@@ -145,17 +151,18 @@ void CVoltrimView::BuildForm() {
 
   setWidget(form_);
   form_->installEventFilter(this);
+  symbolsGrid_->installEventFilter(this);
   WatchWithQuotes(quotesGrid_);
   WatchWithQuotes(quotesGrid_->viewport());
 }
 
-void CVoltrimView::AddBelowQuotes(QWidget* widget) {
+void BrowserView::AddBelowQuotes(QWidget* widget) {
   lower_->addWidget(widget);
   lower_->setStretchFactor(0, 3);
   lower_->setStretchFactor(lower_->indexOf(widget), 2);
 }
 
-void CVoltrimView::ConnectEvents() {
+void BrowserView::ConnectEvents() {
   connect(drives_, &QComboBox::activated, this, [this](int index) {
     browser_->OnDriveChanged(index);
     Q_EMIT stateChanged();
@@ -165,8 +172,8 @@ void CVoltrimView::ConnectEvents() {
     browser_->OnPortfolioSelected(row);
     Q_EMIT stateChanged();
   });
-  connect(symbolsGrid_, &GridView::rowSelected, this, [this](int row) {
-    browser_->OnSymbolRowSelected(row);
+  connect(symbolsGrid_, &GridView::rowSelected, this, [this](int place) {
+    browser_->OnSymbolRowSelected(State().symbolOrder.TableRow(place));
     if (browser_->QuotesBehindSelection()) {
       symbolRest_->start();
     } else {
@@ -181,15 +188,43 @@ void CVoltrimView::ConnectEvents() {
     Q_EMIT stateChanged();
   };
   connect(symbolsGrid_, &GridView::gridClicked, this, loadQuotes);
-  connect(symbolsGrid_, &GridView::enterPressed, this, loadQuotes);
+  // On a sub-folder's row Enter and a double-click open that folder's portfolio.
+  connect(symbolsGrid_, &GridView::enterPressed, this, [this, loadQuotes] {
+    if (browser_->OpenCurrentSubfolder()) {
+      Q_EMIT stateChanged();
+    } else {
+      loadQuotes();
+    }
+  });
+  connect(symbolsGrid_, &GridView::doubleClicked, this, [this] {
+    if (browser_->OpenCurrentSubfolder()) Q_EMIT stateChanged();
+  });
+  connect(symbolFilter_, &QLineEdit::textChanged, this, [this](const QString& text) {
+    // Also when the browser cleared the filter for another portfolio: nothing to redo.
+    if (text.toStdString() == State().symbolOrder.filter) return;
+    browser_->SetSymbolFilter(text.toStdString());
+    ShowSymbolOrder();
+  });
+  connect(symbolFilter_, &SymbolFilterField::firstRowWanted, this,
+          &BrowserView::GoToFirstSymbolShown);
+  connect(symbolsGrid_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
+    browser_->SortSymbolsBy(column);
+    ShowSymbolOrder();
+  });
   connect(quotesGrid_, &GridView::rowSelected, this, [this](int row) {
     browser_->OnQuoteRowSelected(row);
     Q_EMIT stateChanged();
   });
 }
 
-bool CVoltrimView::eventFilter(QObject* watched, QEvent* event) {
+bool BrowserView::eventFilter(QObject* watched, QEvent* event) {
   if (watched == form_ && event->type() == QEvent::Paint) StartSetupTimer();
+  // Escape clears the filter also from the grid, where Down or Enter left the field.
+  if (watched == symbolsGrid_ && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && !symbolFilter_->text().isEmpty()) {
+    symbolFilter_->clear();
+    return true;
+  }
   if (watched == splitter_ && event->type() == QEvent::Resize && firstHeights_ &&
       splitter_->height() > 0) {
     ApplyFirstHeights();
@@ -203,19 +238,40 @@ bool CVoltrimView::eventFilter(QObject* watched, QEvent* event) {
   return QScrollArea::eventFilter(watched, event);
 }
 
-void CVoltrimView::WatchWithQuotes(QWidget* widget) {
+void BrowserView::WatchWithQuotes(QWidget* widget) {
   quotesSide_.push_back(widget);
   widget->installEventFilter(this);
 }
 
-bool CVoltrimView::CatchUpQuotes() {
+bool BrowserView::CatchUpQuotes() {
   symbolRest_->stop();
   if (!browser_->LoadSelectedQuotes()) return false;
   Q_EMIT stateChanged();
   return true;
 }
 
-void CVoltrimView::SymbolSelectionRested() {
+void BrowserView::ShowSymbolOrder() {
+  symbolsModel_->Reload();
+  const BrowserState& state = State();
+  const int place = state.symbolOrder.PlaceOf(state.symbols.currentRow);
+  if (place >= 0) symbolsGrid_->SelectRow(place, true);
+  QHeaderView* header = symbolsGrid_->horizontalHeader();
+  header->setSortIndicatorShown(state.symbolOrder.sortColumn >= 0);
+  header->setSortIndicator(state.symbolOrder.sortColumn,
+                           state.symbolOrder.descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+  Q_EMIT stateChanged();
+}
+
+void BrowserView::GoToFirstSymbolShown() {
+  if (State().symbolOrder.ShownCount() == 0) return;
+  symbolsGrid_->setFocus(Qt::OtherFocusReason);
+  symbolsGrid_->SelectRow(0, true);
+  symbolRest_->stop();
+  browser_->OnSymbolsGridClicked();
+  Q_EMIT stateChanged();
+}
+
+void BrowserView::SymbolSelectionRested() {
   // A fill under way (its box runs the event loop) finishes first; the load waits its turn.
   if (browser_->Filling()) {
     symbolRest_->start();
@@ -224,17 +280,15 @@ void CVoltrimView::SymbolSelectionRested() {
   CatchUpQuotes();
 }
 
-void CVoltrimView::StartSetupTimer() {
+void BrowserView::StartSetupTimer() {
   if (setupStarted_) return;
   setupStarted_ = true;
-  QTimer::singleShot(kSetupDelayMs, this, &CVoltrimView::SetUp);
+  QTimer::singleShot(kSetupDelayMs, this, &BrowserView::SetUp);
 }
 
-void CVoltrimView::SetUp() {
+void BrowserView::SetUp() {
   const PixelScale scale = Scale();
-  ApplyWidths(*symbolsGrid_,
-              LoadSymbolColumnWidths(settings_, scale.ToStored(symbolsGrid_->viewport()->width())),
-              scale);
+  SetUpSymbolColumns(scale);
   const int quotesWidth = scale.ToStored(quotesGrid_->viewport()->width());
   ApplyWidths(*quotesGrid_, LoadQuoteColumnWidths(settings_, quotesWidth), scale);
   const int fitted = quotesGrid_->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")) +
@@ -246,14 +300,34 @@ void CVoltrimView::SetUp() {
   Q_EMIT stateChanged();
 }
 
-void CVoltrimView::SaveColumnWidths() {
+// Symbol and Name as the settings say, sharing what the dates and the file leave.
+void BrowserView::SetUpSymbolColumns(const PixelScale& scale) {
+  const int width = scale.ToStored(symbolsGrid_->viewport()->width());
+  const QFontMetrics metrics = symbolsGrid_->fontMetrics();
+  const int fitted = std::max(metrics.horizontalAdvance(QStringLiteral("Last Date")),
+                              metrics.horizontalAdvance(QStringLiteral("F65535.MWD"))) +
+                     2 * symbolsGrid_->style()->pixelMetric(QStyle::PM_HeaderMargin) + 8;
+  const SymbolDetailWidths detail =
+      LoadSymbolDetailWidths(settings_, width, scale.ToStored(fitted));
+  // Never so little that a symbol of ten letters is cut: the grid scrolls sideways instead.
+  const int least =
+      scale.ToStored(metrics.horizontalAdvance(QString(10, QLatin1Char('X')))) * 20 / 9;
+  const int rest = std::max(width - detail[0] - detail[1] - detail[2], least);
+  ApplyWidths(*symbolsGrid_, LoadSymbolColumnWidths(settings_, rest), scale);
+  for (std::size_t i = 0; i < detail.size(); ++i)
+    symbolsGrid_->setColumnWidth(static_cast<int>(i) + 2, scale.ToShown(detail[i]));
+}
+
+void BrowserView::SaveColumnWidths() {
   if (!setUp_) return;
   const PixelScale scale = Scale();
   CaptureQuoteWidths();
   QuoteColumnWidths quotes{};
   for (std::size_t i = 0; i < quotes.size(); ++i) quotes[i] = scale.ToStored(quoteWidths_[i]);
-  voltrim::SaveColumnWidths(settings_, StoredWidths<kSymbolColumnCount>(*symbolsGrid_, scale),
-                            quotes);
+  const std::array<int, kSymbolColumnCount> symbols =
+      StoredWidths<kSymbolColumnCount>(*symbolsGrid_, scale);
+  voltrim::SaveColumnWidths(settings_, {symbols[0], symbols[1]}, quotes);
+  SaveSymbolDetailWidths(settings_, {symbols[2], symbols[3], symbols[4]});
   SaveTimeColumnWidth(settings_, scale.ToStored(timeWidth_));
 }
 
@@ -266,7 +340,7 @@ int QuoteSection(std::size_t column, bool timeShown) {
 
 }  // namespace
 
-void CVoltrimView::CaptureQuoteWidths() {
+void BrowserView::CaptureQuoteWidths() {
   const bool timeShown = quotesModel_->TimeShown();
   for (std::size_t i = 0; i < quoteWidths_.size(); ++i) {
     quoteWidths_[i] = quotesGrid_->columnWidth(QuoteSection(i, timeShown));
@@ -274,7 +348,7 @@ void CVoltrimView::CaptureQuoteWidths() {
   if (timeShown) timeWidth_ = quotesGrid_->columnWidth(1);
 }
 
-void CVoltrimView::ApplyQuoteWidths() {
+void BrowserView::ApplyQuoteWidths() {
   const bool timeShown = quotesModel_->TimeShown();
   // Open Interest, the last column, takes what the others leave, with or without Time.
   for (std::size_t i = 0; i + 1 < quoteWidths_.size(); ++i) {
@@ -283,14 +357,14 @@ void CVoltrimView::ApplyQuoteWidths() {
   if (timeShown) quotesGrid_->setColumnWidth(1, timeWidth_);
 }
 
-void CVoltrimView::ReloadQuotes(int rows) {
+void BrowserView::ReloadQuotes(int rows) {
   const bool switches = setUp_ && quotesModel_->TimeShown() != State().quotes.hasTime;
   if (switches) CaptureQuoteWidths();
   quotesModel_->Reload(rows);
   if (switches) ApplyQuoteWidths();
 }
 
-void CVoltrimView::RestorePaneHeights(const PixelScale& scale) {
+void BrowserView::RestorePaneHeights(const PixelScale& scale) {
   const PaneHeights stored = LoadPaneHeights(settings_);
   // The part below takes what the window has beyond the heights stored; the splitters
   // keep each part at least at its smallest.
@@ -307,7 +381,7 @@ void CVoltrimView::RestorePaneHeights(const PixelScale& scale) {
   }
 }
 
-void CVoltrimView::ApplyFirstHeights() {
+void BrowserView::ApplyFirstHeights() {
   firstHeights_ = false;
   // Ten rows of symbols, but no more than two fifths of the height: the quotes and the
   // chart get the rest.
@@ -318,7 +392,7 @@ void CVoltrimView::ApplyFirstHeights() {
   splitter_->setSizes({upper, total - upper});
 }
 
-void CVoltrimView::SavePaneHeights() {
+void BrowserView::SavePaneHeights() {
   if (!setUp_) return;
   const PixelScale scale = Scale();
   const QList<int> upper = splitter_->sizes();
@@ -333,11 +407,11 @@ void CVoltrimView::SavePaneHeights() {
   voltrim::SavePaneHeights(settings_, heights);
 }
 
-void CVoltrimView::ShowScanProgress(const QString& path, int found) {
+void BrowserView::ShowScanProgress(const QString& path, int found) {
   if (progressBox_) progressBox_->ShowProgress(path, found);
 }
 
-void CVoltrimView::DrivesChanged() {
+void BrowserView::DrivesChanged() {
   const BrowserState& state = browser_->State();
   const QSignalBlocker blocker(drives_);
   drives_->clear();
@@ -346,7 +420,7 @@ void CVoltrimView::DrivesChanged() {
   Q_EMIT stateChanged();
 }
 
-void CVoltrimView::PortfoliosChanged() {
+void BrowserView::PortfoliosChanged() {
   const BrowserState& state = browser_->State();
   const QSignalBlocker blocker(portfolios_);
   QStringList paths;
@@ -358,18 +432,22 @@ void CVoltrimView::PortfoliosChanged() {
   Q_EMIT stateChanged();
 }
 
-void CVoltrimView::SymbolsChanged() {
+void BrowserView::SymbolsChanged() {
+  const BrowserState& state = State();
+  // The browser clears the filter for another portfolio.
+  if (symbolFilter_->text().toStdString() != state.symbolOrder.filter)
+    symbolFilter_->setText(QString::fromStdString(state.symbolOrder.filter));
   symbolsModel_->Reload();
-  const int row = browser_->State().symbols.currentRow;
-  if (browser_->State().symbols.HasRow(row)) {
-    symbolsGrid_->SelectRow(row, true);
+  const int place = state.symbolOrder.PlaceOf(state.symbols.currentRow);
+  if (place >= 0) {
+    symbolsGrid_->SelectRow(place, true);
     symbolsGrid_->setFocus();
   }
   symbolsGrid_->repaint();
   Q_EMIT stateChanged();
 }
 
-void CVoltrimView::QuotesChanged() {
+void BrowserView::QuotesChanged() {
   ReloadQuotes();
   const int row = browser_->State().quotes.currentRow;
   if (browser_->State().quotes.HasRow(row)) quotesGrid_->SelectRow(row, false);
@@ -377,21 +455,21 @@ void CVoltrimView::QuotesChanged() {
   Q_EMIT stateChanged();
 }
 
-void CVoltrimView::QuotesPartlyLoaded(int rowsSoFar) {
+void BrowserView::QuotesPartlyLoaded(int rowsSoFar) {
   ReloadQuotes(rowsSoFar);
   quotesGrid_->repaint();
 }
 
-void CVoltrimView::RevealCurrentQuote() {
+void BrowserView::RevealCurrentQuote() {
   const int row = browser_->State().quotes.currentRow;
   if (row >= 0 && row < quotesModel_->rowCount()) {
     quotesGrid_->scrollTo(quotesModel_->index(row, 0), QAbstractItemView::PositionAtCenter);
   }
 }
 
-void CVoltrimView::TitleChanged() { Q_EMIT stateChanged(); }
+void BrowserView::TitleChanged() { Q_EMIT stateChanged(); }
 
-void CVoltrimView::ScanStarted() {
+void BrowserView::ScanStarted() {
   delete progressBox_.data();
   progressBox_ = new ScanProgressBox(window());
   progressBox_->ShowProgress(QString(), 0);
@@ -401,7 +479,7 @@ void CVoltrimView::ScanStarted() {
   Q_EMIT stateChanged();
 }
 
-void CVoltrimView::ScanFinished() {
+void BrowserView::ScanFinished() {
   drives_->setEnabled(true);
   Q_EMIT stateChanged();
   if (!progressBox_) return;
