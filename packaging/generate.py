@@ -130,7 +130,7 @@ def entries(out, items, term=option_term):
 
 
 def man_page(program, name, with_commands, date, tail):
-    version = run(program, "--version").split()[-1]
+    version = run(program, "--version").splitlines()[0].split()[-1]
     top = parse_help(run(program, "--help"))
     summary = top.description[0][0].rstrip(".")
     out = [

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +14,7 @@
 #include "discovery/discovery_filter.h"
 #include "settings/settings_store.h"
 #include "text/c_locale.h"
+#include "text/version_text.h"
 #include "widgets/qt_prompt.h"
 
 namespace {
@@ -54,7 +56,10 @@ bool AsksForTextOnly(int argc, char* argv[]) {
   DescribeOptions(parser);
   // The window system's own options (-platform and the like) are not known here.
   (void)parser.parse(QCoreApplication::arguments());
-  if (parser.isSet(QStringLiteral("version"))) parser.showVersion();
+  if (parser.isSet(QStringLiteral("version"))) {
+    std::fputs(voltrim::VersionText("Voltrim", VOLTRIM_VERSION).c_str(), stdout);
+    std::exit(0);
+  }
   parser.showHelp();
 }
 

@@ -13,11 +13,6 @@ constexpr double kLabelRoom = 1.6;        // a label's share of the width it nee
 constexpr double kMinPixelsPerDay = 4.0;  // closer day lines would be a grey band
 constexpr std::array<int, 8> kTimeSteps = {300, 600, 900, 1800, 3600, 7200, 10800, 21600};
 
-int Seconds(PackedTime time) {
-  const Hms hms = UnpackTime(time);
-  return hms.hours * 3600 + hms.minutes * 60 + hms.seconds;
-}
-
 }  // namespace
 
 std::vector<DayAxisMark> DayAxisMarks(const ChartSeries& series, const ChartRange& range,
@@ -70,8 +65,8 @@ std::vector<DayAxisMark> DayAxisMarks(const ChartSeries& series, const ChartRang
     const double limit = std::min(x(end - 0.5) - timeWidth, static_cast<double>(plotWidth));
     for (int i = std::max(start + 1, firstShown); i < std::min(end, endShown); ++i) {
       const std::size_t at = static_cast<std::size_t>(i);
-      const int now = Seconds(series.quotes[at].time) / timeStep;
-      if (now == Seconds(series.quotes[at - 1].time) / timeStep) continue;
+      const int now = static_cast<int>(series.quotes[at].time) / timeStep;
+      if (now == static_cast<int>(series.quotes[at - 1].time) / timeStep) continue;
       const double left = x(i) - timeWidth / 2;
       if (left < free || x(i) + timeWidth / 2 > limit) continue;
       marks.push_back({i, false, true});

@@ -74,9 +74,7 @@ std::optional<TimeArgument> ReadTimeOption(const Command& command, const QComman
   const std::optional<PackedTime> parsed = ParseTimeText(text);
   if (!parsed) {
     UsageError(command, "--" + option.names().front().toStdString() +
-                            " needs HH:MM or HH:MM:SS with even seconds (times are stored to "
-                            "two seconds), not '" +
-                            text + "'");
+                            " needs HH:MM or HH:MM:SS, not '" + text + "'");
     return std::nullopt;
   }
   time.given = true;

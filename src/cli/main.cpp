@@ -8,6 +8,7 @@
 #include "cli/cli_command.h"
 #include "datafiles/io/regular_file.h"
 #include "text/c_locale.h"
+#include "text/version_text.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ int main(int argc, char** argv) {
     return voltrim::cli::kExitOk;
   }
   if (name == "--version" || name == "-v") {
-    std::printf("voltrim-cli %s\n", VOLTRIM_VERSION);
+    std::fputs(voltrim::VersionText("voltrim-cli", VOLTRIM_VERSION).c_str(), stdout);
     return voltrim::cli::kExitOk;
   }
   for (const auto& command : voltrim::cli::Commands()) {

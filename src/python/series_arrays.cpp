@@ -59,8 +59,7 @@ std::int64_t StampCalendar::Stamp(float storedDate, PackedTime time) {
 }
 
 std::int64_t StampCalendar::TimeOfDay(PackedTime time) {
-  const Hms hms = UnpackTime(time);
-  return (hms.hours * 3600 + hms.minutes * 60 + hms.seconds) * kNanosPerSecond;
+  return static_cast<std::int64_t>(time) * kNanosPerSecond;  // time: seconds since midnight
 }
 
 namespace {

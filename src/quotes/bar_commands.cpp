@@ -15,11 +15,6 @@ namespace {
 
 constexpr int kDefaultStepSeconds = 60;
 
-int Seconds(PackedTime time) {
-  const Hms hms = UnpackTime(time);
-  return hms.hours * 3600 + hms.minutes * 60 + hms.seconds;
-}
-
 std::string Formatted(const char* pattern, const std::string& a, const std::string& b = {}) {
   char text[200];
   std::snprintf(text, sizeof text, pattern, a.c_str(), b.c_str());
@@ -70,16 +65,16 @@ BarKey ProposeNewBar(const std::vector<BarKey>& bars, int row) {
   const int step =
       profile.TimeFrameSeconds() > 0 ? profile.TimeFrameSeconds() : kDefaultStepSeconds;
   const BarKey& current = bars[static_cast<std::size_t>(row)];
-  const int now = Seconds(current.time);
+  const int now = static_cast<int>(current.time);
   int proposed = std::max(now - step, 0);
   // The bar before it on the same day may stand there already (a bar in the middle of a
   // day): halfway between the two is then free, if any time between them is.
   const std::size_t below = static_cast<std::size_t>(row) + 1;
   if (below < bars.size() && bars[below].day == current.day) {
-    const int before = Seconds(bars[below].time);
-    if (proposed <= before) proposed = (before + now) / 2 / 2 * 2;
+    const int before = static_cast<int>(bars[below].time);
+    if (proposed <= before) proposed = (before + now) / 2;
   }
-  return {current.day, PackTime(proposed / 3600, proposed / 60 % 60, proposed % 60)};
+  return {current.day, static_cast<PackedTime>(proposed)};
 }
 
 std::optional<int> CheckNewBar(const std::vector<BarKey>& bars, const std::string& dateText,

@@ -51,8 +51,6 @@ bool TimeDigitFits(const std::string& text, int position, char digit) {
     case 3:
     case 6:
       return digit <= '5';
-    case 7:
-      return (digit - '0') % 2 == 0;
     default:
       return true;
   }

@@ -44,8 +44,8 @@ DateKeyOutcome DateFieldTypeChar(DateFieldState& state, char typed);
 // field (six digits in a row fill hours, minutes and seconds, then the hours are selected
 // again), but the time stays a valid one. A digit that can make none in its place beeps and
 // leaves the selection where it was: a ten of hours above 2, a ten of minutes or seconds
-// above 5, an hour above 23, an odd second (times are stored to two seconds). A ten of 2
-// whose hour would pass 23 sets the hour's unit to 0, which the next digit then types.
+// above 5, an hour above 23. A ten of 2 whose hour would pass 23 sets the hour's unit to 0,
+// which the next digit then types.
 inline constexpr int kTimeFieldChars = 8;
 using TimeFieldState = DateFieldState;
 

@@ -73,7 +73,7 @@ std::string SettingsStore::DefaultPath() {
   QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
   // Never a folder at the file system's root when the home cannot be told.
   if (base.isEmpty()) base = QDir::homePath() + QStringLiteral("/.config");
-  return (base + QStringLiteral("/Tolvane Software/Voltrim.conf")).toStdString();
+  return (base + QStringLiteral("/Voltrim/Voltrim.conf")).toStdString();
 }
 
 std::string SettingsStore::DefaultSeedPath() { return "/etc/xdg/Voltrim.INI"; }

@@ -23,7 +23,7 @@ class SettingsStore {
   SettingsStore(const SettingsStore&) = delete;
   SettingsStore& operator=(const SettingsStore&) = delete;
 
-  // The per-user settings file: ~/.config/Tolvane Software/Voltrim.conf.
+  // The per-user settings file: ~/.config/Voltrim/Voltrim.conf.
   static std::string DefaultPath();
   // The machine-wide seeding file: /etc/xdg/Voltrim.INI.
   static std::string DefaultSeedPath();

@@ -26,8 +26,7 @@ std::optional<PackedTime> ParseTimeText(std::string_view text) {
   const int hours = TwoDigits(text, 0);
   const int minutes = TwoDigits(text, 3);
   const int seconds = text.size() == 8 ? TwoDigits(text, 6) : 0;
-  if (hours < 0 || hours > 23 || minutes < 0 || minutes > 59 || seconds < 0 || seconds > 59 ||
-      seconds % 2 != 0)
+  if (hours < 0 || hours > 23 || minutes < 0 || minutes > 59 || seconds < 0 || seconds > 59)
     return std::nullopt;
   return PackTime(hours, minutes, seconds);
 }

@@ -13,8 +13,7 @@ namespace voltrim {
 // whole minutes reads the same as one with seconds, and scripts can rely on it.
 std::string FormatTimeText(PackedTime time);
 
-// A time typed as HH:MM or HH:MM:SS (hours 00-23, minutes and seconds 00-59). Times are
-// stored to two seconds, so an odd second is refused rather than silently dropped.
+// A time typed as HH:MM or HH:MM:SS (hours 00-23, minutes and seconds 00-59).
 std::optional<PackedTime> ParseTimeText(std::string_view text);
 
 // A date and, for a series with a time of day, its time: "11/15/13 09:15:00".

@@ -90,7 +90,6 @@ TEST_F(CliWriteTest, RefusalsSayWhyAndChangeNothing) {
       {"edit {src} ACME 01/04/00 --time 09:00 --open 1", 2, "ACME has no time"},
       {"delete-quote {src} ACME 01/04/00 --time 09:00", 2, "ACME has no time"},
       {"add-quote {src} ACME 01/04/00 --time 09:00", 2, "ACME has no time"},
-      {"edit {bars} BARS 11/14/13 --time 09:05:01 --open 1", 2, "even seconds"},
       {"delete-quote {bars} BARS 11/14/13 --time 9:05", 2, "HH:MM"},
       {"edit {src} ACME 01/05/00 --open 3", 1, "No quote is dated 01/05/00.\n"},
       {"edit {src} NOSUCH 01/04/00 --open 3", 1, "Symbol \"NOSUCH\" not found in {src}\n"},

@@ -112,11 +112,13 @@ TEST(DateAndTimeFloats, ConvertBothWaysAndRefuseNonDates) {
   for (int v = 0; v < (1 << 24); v += 7)
     ASSERT_EQ(DateFloatToDay(static_cast<float>(v)), YmdToDay(v / 10000, v / 100 % 100, v % 100))
         << v;
-  EXPECT_EQ(PackTime(14, 30, 59), 26129);
-  const Hms hms = UnpackTime(26129);  // two-second steps
-  EXPECT_EQ(hms.hours * 10000 + hms.minutes * 100 + hms.seconds, 143058);
-  EXPECT_EQ(TimeFloatToPacked(143000.0f), PackTime(14, 30, 0));
-  EXPECT_EQ(TimeFloatToPacked(kNaN), 0);
+  // Times to the second, an odd one too, and back to the stored value.
+  EXPECT_EQ(PackTime(14, 30, 59), 52259u);
+  const Hms hms = UnpackTime(52259);
+  EXPECT_EQ(hms.hours * 10000 + hms.minutes * 100 + hms.seconds, 143059);
+  for (const float stored : {143000.0f, 170517.0f, 235959.0f, 1.0f})
+    EXPECT_EQ(PackedToTimeValue(TimeFloatToPacked(stored)), stored) << stored;
+  EXPECT_EQ(TimeFloatToPacked(kNaN), 0u);
 }
 
 TEST(DateText, ParsesAndFormatsAsTheLayoutsSay) {

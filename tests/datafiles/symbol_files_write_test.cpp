@@ -226,14 +226,14 @@ TEST(IntradayRewrite, ATimeMovesAloneAndADayByDateIsWrittenWhole) {
 TEST(IntradayProfile, CountsBarsPerDayAndTheMostCommonStep) {
   IntradayProfile profile;
   EXPECT_EQ(profile.TimeFrameSeconds(), 0);
-  const std::pair<int, int> bars[] = {{1, 900},  {1, 1050}, {2, 900}, {2, 1050},
-                                      {2, 1200}, {2, 1500}, {3, 900}};
-  for (const auto& [day, half] : bars)
-    profile.Add({static_cast<DayNumber>(day), static_cast<PackedTime>(half)});
+  const std::pair<int, int> bars[] = {{1, 1800}, {1, 2100}, {2, 1800}, {2, 2100},
+                                      {2, 2400}, {2, 3000}, {3, 1800}};
+  for (const auto& [day, second] : bars)
+    profile.Add({static_cast<DayNumber>(day), static_cast<PackedTime>(second)});
   EXPECT_EQ(profile.FirstDayBars(), 2);
   EXPECT_EQ(profile.LastDayBars(), 1);
   EXPECT_EQ(profile.MostDayBars(), 4);
-  EXPECT_EQ(profile.TimeFrameSeconds(), 300);  // steps of 150 packed two-second units
+  EXPECT_EQ(profile.TimeFrameSeconds(), 300);
   EXPECT_EQ(TimeFrameText(300), "5 minutes");
   EXPECT_EQ(TimeFrameText(60), "1 minute");
   EXPECT_EQ(TimeFrameText(7200), "2 hours");

@@ -193,7 +193,7 @@ std::vector<Refusal> Refusals() {
           {"move a bar before the one before",
            rewrite("BARS", AtTime(kSet, nov(14), PackTime(9, 5, 0), PackTime(8, 59, 0))),
            kBadRequest},
-          {"a time past the day", rewrite("BARS", AtTime(kSet, nov(14), 24 * 1800)), kBadRequest},
+          {"a time past the day", rewrite("BARS", AtTime(kSet, nov(14), 24 * 3600)), kBadRequest},
           {"a time in a series without one", rewrite("ACME", AtTime(kDelete, tue, 0)), kBadRequest},
           {"move to a full MASTER", move("ACME"), kPortfolioFull, headerByte("q/MASTER", 2, 255)},
           {"move from XMASTER to a full MASTER", move("X256"), kPortfolioFull,

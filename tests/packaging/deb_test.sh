@@ -8,14 +8,21 @@ source "$(dirname "$0")/common.sh"
 needs cpack:cmake dpkg-shlibdeps:dpkg-dev lintian:lintian fakeroot:fakeroot
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work" >"$work/cpack.txt" 2>&1 ||
-  { cat "$work/cpack.txt"; exit 1; }
+# The maintainer is whoever packages: without one cpack refuses; the check names its own,
+# at an address that cannot exist.
+package() {
+  cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work" -D "$1" >"$work/cpack.txt" 2>&1
+}
+package CPACK_DEBIAN_PACKAGE_MAINTAINER= && fail "packaged without a maintainer"
+grep -q VOLTRIM_MAINTAINER "$work/cpack.txt" || fail "no maintainer, no word: $(<"$work/cpack.txt")"
+maintainer='Voltrim package check <package-check@voltrim.invalid>'
+package "CPACK_DEBIAN_PACKAGE_MAINTAINER=$maintainer" || { cat "$work/cpack.txt"; exit 1; }
 deb=$(ls "$work"/voltrim_*.deb)
 
 field() { dpkg-deb -f "$deb" "$1"; }
 [[ $(field Package) == voltrim ]] || fail "Package: $(field Package)"
 [[ $(field Section) == misc ]] || fail "Section: $(field Section)"
-[[ $(field Maintainer) == *'<'*@*'>' ]] || fail "Maintainer: $(field Maintainer)"
+[[ $(field Maintainer) == "$maintainer" ]] || fail "Maintainer: $(field Maintainer)"
 # dpkg-shlibdeps found the libraries the programs link; the SVG plugins' library is named
 # by hand.
 for library in libc6 libstdc++6 libqt6core6 libqt6widgets6 libqt6svg6; do
@@ -24,7 +31,8 @@ done
 [[ $(field Description | wc -l) -ge 3 ]] || fail "no long description"
 contents=$(dpkg-deb -c "$deb")
 for file in ./usr/bin/voltrim ./usr/bin/voltrim-cli ./usr/share/applications/$app_id.desktop \
-  ./usr/share/man/man1/voltrim-cli.1.gz ./usr/share/doc/voltrim/copyright; do
+  ./usr/share/man/man1/voltrim-cli.1.gz ./usr/share/doc/voltrim/copyright \
+  ./usr/share/doc/voltrim/changelog.gz; do
   grep -q " $file\$" <<<"$contents" || fail "the package lacks $file"
 done
 grep -v ' root/root ' <<<"$contents" && fail "files not owned by root"

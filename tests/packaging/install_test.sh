@@ -18,7 +18,7 @@ for file in bin/voltrim bin/voltrim-cli share/applications/$app_id.desktop \
   share/metainfo/$app_id.metainfo.xml share/icons/hicolor/scalable/apps/$app_id.svg \
   share/man/man1/voltrim.1.gz share/man/man1/voltrim-cli.1.gz \
   share/bash-completion/completions/voltrim-cli share/doc/voltrim/manual.html \
-  share/doc/voltrim/copyright share/doc/voltrim/changelog.gz; do
+  share/doc/voltrim/copyright; do
   [[ -s $usr/$file ]] || fail "not installed: $file"
 done
 for size in 16 22 24 32 48 64 128 256; do
@@ -26,10 +26,19 @@ for size in 16 22 24 32 48 64 128 256; do
   file -b "$png" | grep -q "PNG image data, $size x $size," || fail "no $size-pixel icon: $png"
 done
 
-[[ $("$usr/bin/voltrim-cli" --version) == "voltrim-cli $version" ]] ||
-  fail "voltrim-cli --version: $("$usr/bin/voltrim-cli" --version 2>&1)"
+# The version on the first line, then the licence, which the copyright file and the
+# AppStream data name too; the test build is given no web address, so AppStream names none.
+licence=GPL-3.0-or-later
+cli_version=$("$usr/bin/voltrim-cli" --version 2>&1)
 gui_version=$(QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$root "$usr/bin/voltrim" --version 2>&1)
-[[ $gui_version == "Voltrim $version" ]] || fail "voltrim --version: $gui_version"
+for text in "voltrim-cli:$cli_version" "Voltrim:$gui_version"; do
+  [[ ${text#*:} == "${text%%:*} $version"$'\n'*"License $licence: GNU GPL version 3 or later"* ]] ||
+    fail "--version: ${text#*:}"
+done
+grep -qx "License: $licence" "$usr/share/doc/voltrim/copyright" || fail "copyright: no $licence"
+metainfo=$(cat "$usr/share/metainfo/$app_id.metainfo.xml")
+[[ $metainfo == *"<project_license>$licence<"*"<developer_name>The Voltrim developers<"* &&
+  $metainfo != *"<url"* && $metainfo != *"<screenshot"* ]] || fail "AppStream data: $metainfo"
 VOLTRIM_INSTALLED_BINDIR=$usr/bin QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$root \
   "$tests_gui" --gtest_filter='InstalledManual.*' --gtest_brief=1 >"$root/gui.txt" 2>&1 ||
   fail "the installed manual: $(cat "$root/gui.txt")"

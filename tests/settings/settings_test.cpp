@@ -51,7 +51,7 @@ TEST(SeedFile, SectionsValuesIgnoredLinesAndLongLinesInPiecesOf519) {
 
 class SettingsStoreTest : public ::testing::Test {
  protected:
-  fs::path ConfPath() const { return dir_.path() / "Tolvane Software" / "Voltrim.conf"; }
+  fs::path ConfPath() const { return dir_.path() / "Voltrim" / "Voltrim.conf"; }
   SettingsStore::OpenResult Open(SettingsStore& store) { return store.OpenRoot(ConfPath()); }
 
   testing::TempDir dir_;

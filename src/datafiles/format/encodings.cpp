@@ -176,18 +176,21 @@ PackedTime TimeFloatToPacked(float timeFloat) {
 }
 
 PackedTime PackTime(int hours, int minutes, int seconds) {
-  const std::int64_t packed = static_cast<std::int64_t>(hours) * 1800 + minutes * 30 + seconds / 2;
-  return static_cast<PackedTime>(static_cast<std::uint64_t>(packed) & 0xFFFFu);
+  // A damaged stored time may give any groups: they wrap rather than overflow.
+  const std::int64_t packed =
+      static_cast<std::int64_t>(hours) * 3600 + static_cast<std::int64_t>(minutes) * 60 + seconds;
+  return static_cast<PackedTime>(static_cast<std::uint64_t>(packed) & 0xFFFFFFFFu);
 }
 
 Hms UnpackTime(PackedTime time) {
-  const int rest = time % 1800;
-  return {time / 1800, rest / 30, (rest % 30) * 2};
+  const PackedTime rest = time % 3600;
+  return {static_cast<int>(time / 3600), static_cast<int>(rest / 60), static_cast<int>(rest % 60)};
 }
 
 float PackedToTimeValue(PackedTime time) {
   const Hms hms = UnpackTime(time);
-  return static_cast<float>(hms.hours * 10000 + hms.minutes * 100 + hms.seconds);
+  return static_cast<float>(static_cast<std::int64_t>(hms.hours) * 10000 + hms.minutes * 100 +
+                            hms.seconds);
 }
 
 DayNumber ParseDateText(std::string_view text, DateTextFormat code) {

@@ -10,8 +10,10 @@ namespace voltrim {
 
 // Days counted from Sunday 1 January 1961 (day 1); 0 means "no date".
 using DayNumber = std::uint16_t;
-// hours*1800 + minutes*30 + seconds/2; 0 is midnight or "no time".
-using PackedTime = std::uint16_t;
+// A time of day to the second: hours*3600 + minutes*60 + seconds; 0 is midnight or "no
+// time". Wider than 16 bits: a stored HHMMSS holds odd seconds, and a time shown or looked
+// up must be the one the file holds.
+using PackedTime = std::uint32_t;
 // A Microsoft Binary Format single as stored on disk, byte 0 first.
 using MbfBytes = std::array<std::uint8_t, 4>;
 

@@ -4,11 +4,6 @@ namespace voltrim {
 
 namespace {
 
-int Seconds(PackedTime time) {
-  const Hms hms = UnpackTime(time);
-  return hms.hours * 3600 + hms.minutes * 60 + hms.seconds;
-}
-
 std::string Counted(int count, const char* unit) {
   return std::to_string(count) + " " + unit + (count == 1 ? "" : "s");
 }
@@ -18,7 +13,7 @@ std::string Counted(int count, const char* unit) {
 void IntradayProfile::Add(const BarKey& bar) {
   if (any_ && bar.day == last_.day) {
     ++dayBars_;
-    const int step = Seconds(bar.time) - Seconds(last_.time);
+    const int step = static_cast<int>(bar.time) - static_cast<int>(last_.time);
     if (step > 0) ++steps_[step];
   } else {
     if (any_) firstDayDone_ = true;

@@ -63,9 +63,9 @@ class DatImage {
     return TimeFloatToPacked(value);
   }
   // Date and time together, as quotes are ordered.
-  std::uint32_t KeyOf(int i) const { return QuoteKey(DayOf(i), TimeOf(i)); }
-  static std::uint32_t QuoteKey(DayNumber day, PackedTime time) {
-    return (static_cast<std::uint32_t>(day) << 16) | time;
+  std::uint64_t KeyOf(int i) const { return QuoteKey(DayOf(i), TimeOf(i)); }
+  static std::uint64_t QuoteKey(DayNumber day, PackedTime time) {
+    return (static_cast<std::uint64_t>(day) << 32) | time;
   }
 
  private:
@@ -86,16 +86,16 @@ std::optional<int> FirstInRange(const DatImage& dat, const SeriesEdit& q) {
 // The quote a request at a time works on: the one at that date and time for set, scale and
 // delete; for an insert the first after it, whose copy goes in front of it.
 std::optional<int> FirstAtTime(const DatImage& dat, const SeriesEdit& q) {
-  const std::uint32_t key = DatImage::QuoteKey(q.firstDay, q.time);
+  const std::uint64_t key = DatImage::QuoteKey(q.firstDay, q.time);
   for (int i = 0; i < dat.Records(); ++i) {
-    const std::uint32_t stored = dat.KeyOf(i);
+    const std::uint64_t stored = dat.KeyOf(i);
     if (q.kind == edit_kind::kInsert ? stored > key : stored == key) return i;
   }
   return std::nullopt;
 }
 
 bool HasQuoteAt(const DatImage& dat, DayNumber day, PackedTime time) {
-  const std::uint32_t key = DatImage::QuoteKey(day, time);
+  const std::uint64_t key = DatImage::QuoteKey(day, time);
   for (int i = 0; i < dat.Records(); ++i) {
     if (dat.KeyOf(i) == key) return true;
   }
@@ -303,7 +303,7 @@ Status BuildNewContent(const SeriesEdit& q, DatImage& dat, std::optional<int> hi
 Status CheckRequest(const SeriesEdit& q) {
   if (q.kind < edit_kind::kSet || q.kind > edit_kind::kInsert) return kBadRequest;
   // A packed time names a moment of one day at most.
-  constexpr PackedTime kDayLength = 24 * 1800;
+  constexpr PackedTime kDayLength = 24 * 3600;
   if (q.atTime && q.time >= kDayLength) return kBadRequest;
   if (q.setTime && (!q.atTime || q.kind != edit_kind::kSet || q.newTime >= kDayLength))
     return kBadRequest;
@@ -328,7 +328,7 @@ Status CheckAtTime(const SeriesEdit& q, const DatImage& dat, std::optional<int> 
   }
   if (!hit) return kQuoteNotFound;
   if (q.kind != edit_kind::kSet || !q.setTime) return kOk;
-  const std::uint32_t key = DatImage::QuoteKey(q.firstDay, q.newTime);
+  const std::uint64_t key = DatImage::QuoteKey(q.firstDay, q.newTime);
   if (*hit > 0 && !(dat.KeyOf(*hit - 1) < key)) return kBadRequest;
   if (*hit + 1 < dat.Records() && !(key < dat.KeyOf(*hit + 1))) return kBadRequest;
   return kOk;

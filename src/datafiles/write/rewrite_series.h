@@ -40,7 +40,7 @@ struct SeriesEdit {
   // Set only: bit i set writes values[i]; a clear bit keeps that field's stored bytes.
   std::uint8_t fieldsToSet = kAllEditFields;
   // One bar of a series with a time of day. With atTime, set, scale and delete touch only
-  // the first quote in file order dated firstDay whose time (to two seconds) is `time`;
+  // the first quote in file order dated firstDay whose time is `time` to the second;
   // an insert puts a new quote dated firstDay at `time` in front of the first quote after
   // it, a copy of that quote. Without it, every kind works by day as above.
   bool atTime = false;
