@@ -83,6 +83,8 @@ int main(int argc, char* argv[]) {
   }
 
   voltrim::SettingsStore settings;
+  voltrim::SettingsStore::CarryOver(voltrim::SettingsStore::EarlierDefaultPath(),
+                                    voltrim::SettingsStore::DefaultPath());
   voltrim::OpenSettings(settings, voltrim::SettingsStore::DefaultPath(),
                         voltrim::SettingsStore::DefaultSeedPath());
   if (!folders.isEmpty()) {

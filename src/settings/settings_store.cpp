@@ -64,19 +64,34 @@ bool CanWrite(const QString& path) {
   return QFileInfo(QFileInfo(path).absolutePath()).isWritable();
 }
 
+QString UserConfigFolder() {
+  const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+  // Never a folder at the file system's root when the home cannot be told.
+  return base.isEmpty() ? QDir::homePath() + QStringLiteral("/.config") : base;
+}
+
 }  // namespace
 
 SettingsStore::SettingsStore() = default;
 SettingsStore::~SettingsStore() = default;
 
 std::string SettingsStore::DefaultPath() {
-  QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-  // Never a folder at the file system's root when the home cannot be told.
-  if (base.isEmpty()) base = QDir::homePath() + QStringLiteral("/.config");
-  return (base + QStringLiteral("/Voltrim/Voltrim.conf")).toStdString();
+  return (UserConfigFolder() + QStringLiteral("/Voltrim/Voltrim.conf")).toStdString();
 }
 
 std::string SettingsStore::DefaultSeedPath() { return "/etc/xdg/Voltrim.INI"; }
+
+std::string SettingsStore::EarlierDefaultPath() {
+  return (UserConfigFolder() + QStringLiteral("/Tolvane Software/Voltrim.conf")).toStdString();
+}
+
+void SettingsStore::CarryOver(const std::string& earlierPath, const std::string& path) {
+  const QString to = QString::fromStdString(path);
+  const QString from = QString::fromStdString(earlierPath);
+  if (QFileInfo::exists(to) || !QFileInfo(from).isFile()) return;
+  // copy() never replaces a file, so a second program starting at once changes nothing.
+  if (QDir().mkpath(QFileInfo(to).absolutePath())) QFile::copy(from, to);
+}
 
 SettingsStore::OpenResult SettingsStore::OpenRoot(const std::string& path) {
   path_ = path;

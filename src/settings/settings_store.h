@@ -27,6 +27,11 @@ class SettingsStore {
   static std::string DefaultPath();
   // The machine-wide seeding file: /etc/xdg/Voltrim.INI.
   static std::string DefaultSeedPath();
+  // Where earlier versions kept the per-user settings file, under another folder name.
+  static std::string EarlierDefaultPath();
+  // Copies the earlier settings file to path when path does not exist yet, so that a user's
+  // settings survive the move; the earlier file is left as it was.
+  static void CarryOver(const std::string& earlierPath, const std::string& path);
 
   struct OpenResult {
     bool ok = false;       // the root can be written

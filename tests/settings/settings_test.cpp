@@ -148,5 +148,22 @@ TEST_F(SettingsStoreTest, SeedingOnFirstStartOnly) {
   }
 }
 
+// Settings an earlier version kept under another folder name are carried over once, and
+// never over settings already there.
+TEST_F(SettingsStoreTest, EarlierSettingsAreCarriedOverOnce) {
+  const fs::path earlier = dir_.path() / "Earlier" / "Voltrim.conf";
+  fs::create_directories(earlier.parent_path());
+  std::ofstream(earlier) << "[Search]\nLimit=0\n";
+  for (const int expectedLimit : {0, 3}) {
+    SettingsStore::CarryOver(earlier.string(), ConfPath().string());
+    SettingsStore store;
+    Open(store);
+    EXPECT_EQ(store.GetInt(settings::kSearch, settings::kLimit, 9), expectedLimit);
+    store.SetInt(settings::kSearch, settings::kLimit, 3);
+  }
+  std::ifstream kept(earlier);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "[Search]\nLimit=0\n");
+}
+
 }  // namespace
 }  // namespace voltrim
