@@ -62,29 +62,25 @@ TEST_F(CliWriteTest, RefusalsSayWhyAndChangeNothing) {
   fs::create_directory(temp_.path() / "src" / "F1.NEW");
   fs::create_directory(temp_.path() / "src" / "MASTER.NEW");
   const Snapshot before = TakeSnapshot(temp_.path());
+  // Mistakes of the command line: no field named, a number not typeable, one too long, ...
+  for (const char* line :
+       {"", "no-such-command", "export {src} ACME --delimiter semi", "scan --filter stocks",
+        "edit {src} ACME 01/04/00", "edit {src} ACME 01/04/00 --open -3",
+        "split {src} ACME 01/06/00 2", "rename-symbol {src} BETA SEVENTEEN-CHARSXX",
+        "import {src} ACME", "import {src} ACME bad.csv --keep --replace",
+        "new-symbol {src} X --columns 8", "new-symbol {src} SEVENTEEN-CHARSXX",
+        "new-symbol {src} X --name SEVENTEEN-CHARSXX", "new-portfolio", "export {multi} AAA --all",
+        "export {multi}", "export {multi} --all --format xml",
+        "export {multi} --all --format csv --delimiter tab"}) {
+    const CliResult r = RunLine(line);
+    EXPECT_EQ(r.exitCode, 2) << line;
+    EXPECT_EQ(r.out, "") << line;
+  }
   const struct {
     std::string line;
     int exitCode;
     std::string err;
   } refusals[] = {
-      {"", 2, ""},
-      {"no-such-command", 2, ""},
-      {"export {src} ACME --delimiter semi", 2, ""},
-      {"scan --filter stocks", 2, ""},
-      {"edit {src} ACME 01/04/00", 2, ""},            // no field named
-      {"edit {src} ACME 01/04/00 --open -3", 2, ""},  // not typeable
-      {"split {src} ACME 01/06/00 2", 2, ""},
-      {"rename-symbol {src} BETA SEVENTEEN-CHARSXX", 2, ""},
-      {"import {src} ACME", 2, ""},
-      {"import {src} ACME bad.csv --keep --replace", 2, ""},
-      {"new-symbol {src} X --columns 8", 2, ""},
-      {"new-symbol {src} SEVENTEEN-CHARSXX", 2, ""},
-      {"new-symbol {src} X --name SEVENTEEN-CHARSXX", 2, ""},
-      {"new-portfolio", 2, ""},
-      {"export {multi} AAA --all", 2, ""},
-      {"export {multi}", 2, ""},
-      {"export {multi} --all --format xml", 2, ""},
-      {"export {multi} --all --format csv --delimiter tab", 2, ""},
       {"export {tmp}/nothing --all", 1, "No MASTER file in {tmp}/nothing\n"},
       // --time is refused for a daily series and for a text that is no storable time.
       {"edit {src} ACME 01/04/00 --time 09:00 --open 1", 2, "ACME has no time"},

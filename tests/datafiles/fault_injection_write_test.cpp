@@ -74,8 +74,36 @@ void ExpectOldOrNewAndNothingLost(const fs::path& root, const WriteCommand& s, c
   }
 }
 
-// Runs the operation with file operation k failing (or the process "dying" there) for every
-// k until it finishes untouched by the fault; returns how many k were tried.
+// A write cut short leaves either nothing to undo or a journal whose undo gives back the
+// fixture exactly: the journal is written only once the change stands on the disk, and lists
+// what the change truly left. Tried on a copy of root, where the sweep goes on with the cut.
+void ExpectUndoGivesBackOrNothing(const fs::path& root, const Snapshot& original) {
+  const auto lasting = [](Snapshot state) {
+    std::erase_if(state, [](const auto& entry) {
+      const std::string name = fs::path(entry.first).filename().string();
+      return IsWriterTemporaryName(name) || IsUndoFileName(name);
+    });
+    return state;
+  };
+  TempDir copy;
+  fs::copy(root, copy.path(), fs::copy_options::recursive);
+  const Snapshot cut = TakeSnapshot(copy.path());
+  std::string what, differing;
+  Status undone = kNothingToUndo;
+  for (const char* folder : {"p", "q"}) {
+    if (undone == kNothingToUndo)
+      undone = UndoLastChange((copy.path() / folder).string(), what, differing);
+  }
+  if (undone == kNothingToUndo) {
+    EXPECT_EQ(TakeSnapshot(copy.path()), cut) << "nothing to undo, but files changed";
+  } else {
+    EXPECT_EQ(undone, kOk) << differing;
+    EXPECT_EQ(lasting(TakeSnapshot(copy.path())), lasting(original)) << "undone wrongly";
+  }
+}
+
+// Runs s with file operation k failing (or the process "dying" there) for every k until it
+// finishes untouched by the fault; returns how many k were tried.
 int Sweep(const WriteCommand& s, FaultKind kind) {
   TempDir reference;
   MakeFixture(reference.path(), s);
@@ -86,18 +114,16 @@ int Sweep(const WriteCommand& s, FaultKind kind) {
     unchanged.prepare = {};
     TempDir original;
     MakeFixture(original.path(), unchanged);
-    EXPECT_EQ(Without(fresh, false), Without(TakeSnapshot(original.path()), false)) << s.name;
+    EXPECT_EQ(Without(fresh, false), Without(TakeSnapshot(original.path()), false));
   }
   for (long k = 1; k < 500; ++k) {
-    SCOPED_TRACE(::testing::Message() << s.name << (kind == FaultKind::kCrash ? " crash" : " fail")
-                                      << " at operation " << k);
+    SCOPED_TRACE(::testing::Message() << "operation " << k);
     TempDir temp;
     const fs::path& root = temp.path();
-    const std::string p = (root / "p").string(), q = (root / "q").string();
     MakeFixture(root, s);
     const Snapshot old = TakeSnapshot(root);
     file_ops::ArmFault(k, kind);
-    const int result = s.run(p, q);
+    const int result = s.run((root / "p").string(), (root / "q").string());
     const bool hit = file_ops::FaultHit();
     file_ops::DisarmFault();
     const Snapshot now = TakeSnapshot(root);
@@ -108,6 +134,10 @@ int Sweep(const WriteCommand& s, FaultKind kind) {
     }
     ExpectOldOrNewAndNothingLost(root, s, old, fresh, now);
     ExpectEmasterInStepOrAhead(root, reference.path(), kind, old);
+    // Stopped part way (dying, or failing with a partial result), a write's journal matters;
+    // a clean failure leaves nothing changed.
+    if (!s.prepare && (kind == FaultKind::kCrash || !s.partialResults.empty()))
+      ExpectUndoGivesBackOrNothing(root, old);
     if (kind == FaultKind::kFail && result == expected) {
       EXPECT_EQ(Without(now, false), Without(fresh, false)) << "reported done but is not";
     } else if (kind == FaultKind::kFail && s.partialResults.count(result) == 0) {
@@ -115,7 +145,7 @@ int Sweep(const WriteCommand& s, FaultKind kind) {
       // A clean failure: every lasting file that existed is as it was.
       for (const auto& [path, bytes] : Without(old, true)) EXPECT_EQ(At(now, path), bytes) << path;
     } else if (kind == FaultKind::kCrash && s.rerunnable) {
-      EXPECT_EQ(s.run(p, q), expected);
+      EXPECT_EQ(s.run((root / "p").string(), (root / "q").string()), expected);
       EXPECT_EQ(Without(TakeSnapshot(root), true), Without(fresh, true)) << "rerun after crash";
     }
     if (::testing::Test::HasFailure()) return -1;
@@ -124,21 +154,12 @@ int Sweep(const WriteCommand& s, FaultKind kind) {
   return -1;
 }
 
-class FaultSweep : public ::testing::TestWithParam<FaultKind> {};
-
-TEST_P(FaultSweep, EveryFileIsOldOrNewAndNoSymbolIsLost) {
-  for (const WriteCommand& s : WriteAndUndoCommands()) {
-    const int operations = Sweep(s, GetParam());
-    ASSERT_GT(operations, 3) << s.name;
-    ::testing::Test::RecordProperty(s.name, operations);
-  }
+TEST_P(WriteOrUndoRow, FailingAtAnyStepLeavesEveryFileOldOrNew) {
+  EXPECT_GT(Sweep(GetParam(), FaultKind::kFail), 3);
 }
-
-INSTANTIATE_TEST_SUITE_P(WritePaths, FaultSweep,
-                         ::testing::Values(FaultKind::kFail, FaultKind::kCrash),
-                         [](const auto& info) {
-                           return info.param == FaultKind::kFail ? "Fail" : "Crash";
-                         });
+TEST_P(WriteOrUndoRow, DyingAtAnyStepLeavesEveryFileOldOrNew) {
+  EXPECT_GT(Sweep(GetParam(), FaultKind::kCrash), 3);
+}
 
 // Power loss: a killed process leaves what it wrote in the page cache; a power cut loses
 // whatever was not synced. At every point of a command's recorded run, every state the disk
@@ -208,45 +229,36 @@ std::vector<std::string> Comparable(const std::vector<file_ops::Operation>& reco
   return lines;
 }
 
-// The memory files behind the seam do as the disk does: every write makes the same
-// operations and leaves the same files.
-TEST(MemoryFilesWriteTest, EveryWriteDoesWhatItDoesOnTheDisk) {
-  for (const WriteCommand& s : WriteAndUndoCommands()) {
-    SCOPED_TRACE(s.name);
-    TempDir disk, memory;
-    MakeFixture(disk.path(), s);
-    MakeFixture(memory.path(), s);
-    file_ops::StartRecording();
-    const int onDisk = s.run((disk.path() / "p").string(), (disk.path() / "q").string());
-    const std::vector<std::string> diskRecord = Comparable(file_ops::StopRecording(), disk.path());
-    file_ops::MemoryFiles files;
-    LoadIntoMemory(memory.path(), files);
-    const Snapshot untouched = TakeSnapshot(memory.path());
-    {
-      const file_ops::MemoryFilesScope scope(files);
-      file_ops::StartRecording();
-      EXPECT_EQ(s.run((memory.path() / "p").string(), (memory.path() / "q").string()), onDisk);
-      EXPECT_EQ(Comparable(file_ops::StopRecording(), memory.path()), diskRecord);
-    }
-    EXPECT_TRUE(MemorySnapshot(files, memory.path()) == TakeSnapshot(disk.path()));
-    EXPECT_TRUE(TakeSnapshot(memory.path()) == untouched) << "the disk was written";
-  }
-}
-
-// Runs checks, passing their failures on; true when there were none. (Test::HasFailure
-// cannot tell while failures are intercepted, as in the test of the simulation itself.)
-bool Passes(const std::function<void()>& checks) {
+// How many failures checks make, held back unless passOn. (Test::HasFailure cannot tell
+// while failures are intercepted, as in the test of the simulation itself.)
+int Failures(const std::function<void()>& checks, bool passOn) {
   ::testing::TestPartResultArray failures;
   {
     const ::testing::ScopedFakeTestPartResultReporter intercept(
         ::testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD, &failures);
     checks();
   }
-  for (int i = 0; i < failures.size(); ++i) {
+  for (int i = 0; passOn && i < failures.size(); ++i) {
     const ::testing::TestPartResult& failure = failures.GetTestPartResult(i);
     ADD_FAILURE_AT(failure.file_name(), failure.line_number()) << failure.message();
   }
-  return failures.size() == 0;
+  return failures.size();
+}
+
+// The data and DOP files of the records an index file counts (XMASTER's: 150-byte records,
+// the count at 10 and the file number at 65 of each record; MASTER's: 53 bytes, at 0 and 0).
+std::vector<std::string> FilesNamedBy(bool xmaster, const Bytes& index) {
+  const std::size_t size = xmaster ? 150 : 53, count = xmaster ? 10 : 0, number = xmaster ? 65 : 0;
+  std::vector<std::string> files;
+  const int records = index.size() > count + 1 ? index[count] | (index[count + 1] << 8) : 0;
+  for (std::size_t i = 1; i <= static_cast<std::size_t>(records) && size * (i + 1) <= index.size();
+       ++i) {
+    const std::size_t at = size * i + number;
+    const int n = xmaster ? index[at] | (index[at + 1] << 8) : index[at];
+    files.push_back(xmaster ? MwdFileName(n) : DatFileName(n));
+    files.push_back(DopFileName(n));
+  }
+  return files;
 }
 
 // Runs s once on memory files holding the fixture at root (operation failAt refused, when
@@ -278,6 +290,8 @@ bool CheckPowerLoss(const WriteCommand& s, const fs::path& root, long failAt,
   std::size_t same = 0;
   if (failAt == 0) {
     clean = comparable;
+    EXPECT_EQ(result, expected);
+    EXPECT_TRUE(MemorySnapshot(files, root) == TakeSnapshot(reference)) << "not as on the disk";
   } else {
     while (same < comparable.size() && same < clean.size() && comparable[same] == clean[same])
       ++same;
@@ -286,9 +300,9 @@ bool CheckPowerLoss(const WriteCommand& s, const fs::path& root, long failAt,
   using State = PowerLossModel::State;
   PowerLossModel model(root, old, record);
   // What a reader of the portfolio looks at: MASTER, EMASTER and XMASTER of each folder,
-  // and the DAT and DOP files of the records MASTER counts. Backups, temporaries and data
-  // files no record names do not change what the portfolio reads as.
-  std::map<int, std::vector<int>> numbersOf;  // MASTER content -> the file numbers it names
+  // and the data and DOP files of the records MASTER and XMASTER count. Backups, temporaries
+  // and data files no record names do not change what the portfolio reads as.
+  std::map<int, std::vector<std::string>> namedBy;  // index file content -> the files it names
   const auto reading = [&](const State& state) {
     State seen;
     for (const auto& [path, id] : state) {
@@ -296,31 +310,11 @@ bool CheckPowerLoss(const WriteCommand& s, const fs::path& root, long failAt,
       const std::string name = at.filename().string();
       if (name != "MASTER" && name != "EMASTER" && name != "XMASTER") continue;
       seen[path] = id;
-      if (name == "XMASTER") {
-        // And the MWD and DOP files of the records XMASTER counts.
-        const Bytes& x = model.Content(id);
-        const int count = x.size() >= 12 ? x[10] | (x[11] << 8) : 0;
-        for (int i = 0; i < count && 150 * static_cast<std::size_t>(i + 2) <= x.size(); ++i) {
-          const std::size_t at = 150 * static_cast<std::size_t>(i + 1) + 65;
-          const int number = x[at] | (x[at + 1] << 8);
-          for (const std::string& file : {MwdFileName(number), DopFileName(number)}) {
-            const std::string named = (fs::path(path).parent_path() / file).string();
-            if (const auto it = state.find(named); it != state.end()) seen[named] = it->second;
-          }
-        }
-        continue;
-      }
-      if (name != "MASTER") continue;
-      if (numbersOf.count(id) == 0) {
-        const MasterImage master{model.Content(id)};
-        for (int i = 0; i < master.RecordCount(); ++i)
-          numbersOf[id].push_back(master.Record(i)[master_offset::kFileNumber]);
-      }
-      for (const int number : numbersOf[id]) {
-        for (const std::string& file : {DatFileName(number), DopFileName(number)}) {
-          const std::string named = (at.parent_path() / file).string();
-          if (const auto it = state.find(named); it != state.end()) seen[named] = it->second;
-        }
+      if (name != "EMASTER" && namedBy.count(id) == 0)
+        namedBy[id] = FilesNamedBy(name == "XMASTER", model.Content(id));
+      for (const std::string& file : namedBy[id]) {
+        const std::string named = (at.parent_path() / file).string();
+        if (const auto it = state.find(named); it != state.end()) seen[named] = it->second;
       }
     }
     return seen;
@@ -379,7 +373,8 @@ bool CheckPowerLoss(const WriteCommand& s, const fs::path& root, long failAt,
       if (good && readingsSeen.insert(portfolio).second &&
           readingsDone.insert(model.ToSnapshot(portfolio)).second) {
         SCOPED_TRACE(where());
-        good = Passes([&] { ExpectStateReads(s, model.ToSnapshot(state), reference, old); });
+        good = Failures([&] { ExpectStateReads(s, model.ToSnapshot(state), reference, old); },
+                        true) == 0;
       }
       if (!good) return;
     }
@@ -389,25 +384,28 @@ bool CheckPowerLoss(const WriteCommand& s, const fs::path& root, long failAt,
 }
 
 // Every run of s: untouched, and with each operation refused in turn. The runs go to memory
-// files (which do as the disk does, see below); the reference run goes to the disk.
+// files; the reference run goes to the disk. The memory files behind the seam do as the disk
+// does: the same operations, the same files, and the disk left alone.
 void PowerLossSweep(const WriteCommand& s, bool withRefusals) {
   TempDir reference, fixture;
   MakeFixture(reference.path(), s);
   MakeFixture(fixture.path(), s);
+  const Snapshot untouched = TakeSnapshot(fixture.path());
+  file_ops::StartRecording();
   const int expected = s.run((reference.path() / "p").string(), (reference.path() / "q").string());
+  const std::vector<std::string> onDisk = Comparable(file_ops::StopRecording(), reference.path());
   std::set<Snapshot> readingsDone;
   std::vector<std::string> clean;
   for (long k = 0; k < (withRefusals ? 500 : 1); ++k) {
     if (!CheckPowerLoss(s, fixture.path(), k, reference.path(), expected, clean, readingsDone))
       break;
   }
+  EXPECT_EQ(clean, onDisk);
+  EXPECT_TRUE(TakeSnapshot(fixture.path()) == untouched) << "the disk was written";
 }
 
-TEST(PowerLoss, EveryStateAPowerCutCanLeaveIsOneTheRulesAllow) {
-  for (const WriteCommand& s : WriteAndUndoCommands()) {
-    PowerLossSweep(s, true);
-    if (::testing::Test::HasFailure()) return;
-  }
+TEST_P(WriteOrUndoRow, EveryStateAPowerCutCanLeaveIsOneTheRulesAllow) {
+  PowerLossSweep(GetParam(), true);
 }
 
 // The simulation is worth what it catches: with any one sync of a file or of a folder left
@@ -416,123 +414,56 @@ TEST(PowerLoss, EveryStateAPowerCutCanLeaveIsOneTheRulesAllow) {
 // at a move's or copy's destination, or a new symbol's, whose EMASTER is replaced next,
 // syncing it once more before MASTER names the files; and a move's destination, synced once
 // more before the source lets the symbol go, in case the system refused the first sync. Each
-// of those two covers the other, in the bare move too.)
-TEST(PowerLoss, NoticesAnyOneMissingSync) {
+// of those two covers the other, in the bare move too.) The writes' own syncs only: the
+// undo journal's folder sync at the end would cover the write's last one. The undo rows are
+// left out: an undo syncs each folder after every file it puts back, and within one folder
+// the next sync covers the one before.
+TEST_P(WriteRow, NoticesAnyOneMissingSync) {
   using Kind = file_ops::Operation::Kind;
-  const std::set<std::tuple<std::string, Kind, int>> covered = {
-      {"copy symbol", Kind::kSyncDirectory, 1},
-      {"copy symbol", Kind::kSyncDirectory, 2},
-      {"move symbol", Kind::kSyncDirectory, 1},
-      {"move symbol", Kind::kSyncDirectory, 2},
-      {"move symbol", Kind::kSyncDirectory, 4},
-      {"move symbol", Kind::kSyncDirectory, 5},
-      {"move symbol, bare", Kind::kSyncDirectory, 2},
-      {"move symbol, bare", Kind::kSyncDirectory, 3},
-      {"new symbol", Kind::kSyncDirectory, 1},
-      {"new symbol", Kind::kSyncDirectory, 2},
+  const std::map<std::string, std::set<int>> folderSyncsCovered = {
+      {"copy symbol", {1, 2}},
+      {"move symbol", {1, 2, 4, 5}},
+      {"move symbol, bare", {2, 3}},
+      {"new symbol", {1, 2}},
       // The same two: the DAT placed (no DOP) before EMASTER's replacement, and MASTER's
       // folder sync with the one made before the source lets go.
-      {"move MWD to DAT", Kind::kSyncDirectory, 1},
-      {"move MWD to DAT", Kind::kSyncDirectory, 3},
-      {"move MWD to DAT", Kind::kSyncDirectory, 4},
+      {"move MWD to DAT", {1, 3, 4}},
       // The MWD placed, then its DOP (whose placement syncs the folder again); XMASTER's
       // folder sync with the one made before the source lets go.
-      {"move DAT to XMASTER", Kind::kSyncDirectory, 1},
-      {"move DAT to XMASTER", Kind::kSyncDirectory, 3},
-      {"move DAT to XMASTER", Kind::kSyncDirectory, 4},
+      {"move DAT to XMASTER", {1, 3, 4}},
       // The update's syncs of its data files' folder: left out, its data files may stand
       // in another mix of old and new, which the update allows (dataFilesInAnyOrder); the
       // index files still follow only after the folder's last sync.
-      {"update", Kind::kSyncDirectory, 1},
-      {"update", Kind::kSyncDirectory, 3}};
-  int omissions = 0;
-  // The writes' own syncs, so without the undo journal, whose folder sync at the end would
-  // cover the last one of the write. The undo rows are left out: an undo syncs each folder
-  // after every file it puts back, and within one folder the next sync covers the one before.
-  for (const WriteCommand& s : WriteCommands()) {
-    TempDir temp;
-    MakeFixture(temp.path(), s);
-    file_ops::MemoryFiles files;
-    LoadIntoMemory(temp.path(), files);
-    std::vector<file_ops::Operation> record;
-    {
-      const file_ops::MemoryFilesScope scope(files);
-      SetChangeRecording(false);
-      file_ops::StartRecording();
-      (void)s.run((temp.path() / "p").string(), (temp.path() / "q").string());
-      record = file_ops::StopRecording();
-      SetChangeRecording(true);
-    }
-    for (const Kind kind : {Kind::kSync, Kind::kSyncDirectory}) {
-      const int syncs = static_cast<int>(std::count_if(
-          record.begin(), record.end(), [&](const auto& op) { return op.kind == kind; }));
-      for (int n = 1; n <= syncs; ++n) {
-        ::testing::TestPartResultArray failures;
-        {
-          const ::testing::ScopedFakeTestPartResultReporter intercept(
-              ::testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD,
-              &failures);
-          file_ops::OmitSync(
-              kind == Kind::kSync ? file_ops::SyncKind::kFile : file_ops::SyncKind::kDirectory, n);
-          SetChangeRecording(false);
-          (void)PowerLossSweep(s, false);
-          SetChangeRecording(true);
-          file_ops::OmitSync(file_ops::SyncKind::kNone);
-        }
-        ++omissions;
-        const bool noticed = failures.size() > 0;
-        EXPECT_EQ(noticed, covered.count({s.name, kind, n}) == 0)
-            << s.name << " without its " << (kind == Kind::kSync ? "file" : "folder") << " sync "
-            << n << " of " << syncs;
-      }
+      {"update", {1, 3}}};
+  const WriteCommand& s = GetParam();
+  const auto covered = folderSyncsCovered.find(s.name);
+  TempDir temp;
+  MakeFixture(temp.path(), s);
+  file_ops::MemoryFiles files;
+  LoadIntoMemory(temp.path(), files);
+  std::vector<file_ops::Operation> record;
+  SetChangeRecording(false);
+  {
+    const file_ops::MemoryFilesScope scope(files);
+    file_ops::StartRecording();
+    (void)s.run((temp.path() / "p").string(), (temp.path() / "q").string());
+    record = file_ops::StopRecording();
+  }
+  for (const Kind kind : {Kind::kSync, Kind::kSyncDirectory}) {
+    const int syncs = static_cast<int>(std::count_if(
+        record.begin(), record.end(), [&](const auto& op) { return op.kind == kind; }));
+    for (int n = 1; n <= syncs; ++n) {
+      file_ops::OmitSync(
+          kind == Kind::kSync ? file_ops::SyncKind::kFile : file_ops::SyncKind::kDirectory, n);
+      const bool noticed = Failures([&] { PowerLossSweep(s, false); }, false) > 0;
+      file_ops::OmitSync(file_ops::SyncKind::kNone);
+      const bool isCovered = kind == Kind::kSyncDirectory && covered != folderSyncsCovered.end() &&
+                             covered->second.count(n) != 0;
+      EXPECT_EQ(noticed, !isCovered) << "without its " << (kind == Kind::kSync ? "file" : "folder")
+                                     << " sync " << n << " of " << syncs;
     }
   }
-  ::testing::Test::RecordProperty("omissions", omissions);
-}
-
-// A write cut short at any step (failing or dying there) leaves either nothing to undo or
-// a journal whose undo gives back the fixture exactly: the journal is written only once
-// the change stands on the disk, and lists what the change truly left.
-TEST(UndoAfterAFault, AWriteCutShortNeverUndoesIntoAWrongState) {
-  const auto lasting = [](Snapshot state) {
-    std::erase_if(state, [](const auto& entry) {
-      const std::string name = fs::path(entry.first).filename().string();
-      return IsWriterTemporaryName(name) || IsUndoFileName(name);
-    });
-    return state;
-  };
-  for (const WriteCommand& s : WriteCommands()) {
-    for (const FaultKind kind : {FaultKind::kFail, FaultKind::kCrash}) {
-      // A failure the write reports cleanly leaves nothing changed (the sweep checks that);
-      // the writes that may stop part way are the ones whose journal matters.
-      if (kind == FaultKind::kFail && s.partialResults.empty()) continue;
-      for (long k = 1; k < 500; ++k) {
-        SCOPED_TRACE(::testing::Message()
-                     << s.name << (kind == FaultKind::kCrash ? " crash" : " fail")
-                     << " at operation " << k);
-        TempDir temp;
-        const std::string p = (temp.path() / "p").string(), q = (temp.path() / "q").string();
-        MakeFixture(temp.path(), s);
-        const Snapshot original = TakeSnapshot(temp.path());
-        file_ops::ArmFault(k, kind);
-        (void)s.run(p, q);
-        const bool hit = file_ops::FaultHit();
-        file_ops::DisarmFault();
-        if (!hit) break;
-        const Snapshot cut = TakeSnapshot(temp.path());
-        std::string what, differing;
-        Status undone = UndoLastChange(p, what, differing);
-        if (undone == kNothingToUndo) undone = UndoLastChange(q, what, differing);
-        if (undone == kNothingToUndo) {
-          EXPECT_EQ(TakeSnapshot(temp.path()), cut);
-        } else {
-          EXPECT_EQ(undone, kOk) << differing;
-          EXPECT_EQ(lasting(TakeSnapshot(temp.path())), lasting(original));
-        }
-        if (::testing::Test::HasFailure()) return;
-      }
-    }
-  }
+  SetChangeRecording(true);
 }
 
 // The largest series a DAT header can count, and a split over all of it.
@@ -577,6 +508,10 @@ TEST(FullDisk, ARewriteTheSystemRefusesLeavesTheSeriesAsItWas) {
     EXPECT_EQ(now, series.before);
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Rows, WriteRow, ::testing::ValuesIn(WriteCommands()), RowName);
+INSTANTIATE_TEST_SUITE_P(Rows, WriteOrUndoRow, ::testing::ValuesIn(WriteAndUndoCommands()),
+                         RowName);
 
 }  // namespace
 }  // namespace voltrim::testing

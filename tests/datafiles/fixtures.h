@@ -166,10 +166,6 @@ inline Bytes MasterRecordBytes(const Bytes& master, int index) {
                master.begin() + static_cast<std::ptrdiff_t>(at + kMasterRecordSize));
 }
 
-inline int MasterHeaderField(const Bytes& master, std::size_t offset) {
-  return static_cast<std::int16_t>(master[offset] | (master[offset + 1] << 8));
-}
-
 inline MasterFile ReadMaster(const std::string& dir) {
   MasterFile master;
   EXPECT_EQ(ReadMasterFile(dir + "/MASTER", master), kOk) << dir;
@@ -242,11 +238,6 @@ struct XmasterSpec {
   std::string name;
 };
 
-inline void PutLittleEndian(Bytes& bytes, std::size_t at, std::uint32_t value, int width) {
-  for (int i = 0; i < width; ++i)
-    bytes[at + static_cast<std::size_t>(i)] = static_cast<unsigned char>(value >> (8 * i));
-}
-
 // Bytes with a field written over them at `at`.
 inline Bytes Put(Bytes bytes, std::size_t at, std::string_view text) {
   std::copy(text.begin(), text.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
@@ -257,7 +248,8 @@ inline Bytes Put(Bytes bytes, std::size_t at, const MbfBytes& mbf) {
   return bytes;
 }
 inline Bytes PutNumber(Bytes bytes, std::size_t at, std::uint32_t value, int width) {
-  PutLittleEndian(bytes, at, value, width);
+  for (int i = 0; i < width; ++i)
+    bytes[at + static_cast<std::size_t>(i)] = static_cast<unsigned char>(value >> (8 * i));
   return bytes;
 }
 inline int Number(const Bytes& b, std::size_t at, int width) {
@@ -278,26 +270,22 @@ constexpr std::size_t X(int record, std::size_t offset) {
 // An XMASTER listing daily six-field series; as the real files: the count twice, then one
 // above the highest file number.
 inline Bytes BuildXmasterBytes(const std::vector<XmasterSpec>& series, int countOverride = -1) {
-  Bytes out(kXmasterRecordSize, 0);
-  std::memcpy(out.data(), "\x5D\xFEXM", 4);
+  using namespace xmaster_offset;
   const auto count = static_cast<std::uint32_t>(
       countOverride >= 0 ? countOverride : static_cast<int>(series.size()));
-  PutLittleEndian(out, xmaster_offset::kRecordCount, count, 2);
-  PutLittleEndian(out, xmaster_offset::kRecordCountAgain, count, 2);
   int highest = kFirstXmasterFileNumber - 1;
   for (const XmasterSpec& s : series) highest = std::max(highest, s.fileNumber);
-  PutLittleEndian(out, xmaster_offset::kNextFileNumber, static_cast<std::uint32_t>(highest + 1), 2);
+  Bytes out = PutNumber(PutNumber(Bytes(kXmasterRecordSize, 0), kRecordCount, count, 2),
+                        kRecordCountAgain, count, 2);
+  out = PutNumber(Put(out, 0, "\x5D\xFEXM"), kNextFileNumber,
+                  static_cast<std::uint32_t>(highest + 1), 2);
   for (const XmasterSpec& s : series) {
-    Bytes record(kXmasterRecordSize, 0);
+    Bytes record = Put(Put(Bytes(kXmasterRecordSize, 0), kSymbol, s.symbol), kName, s.name);
     record[0] = 1;
-    std::memcpy(record.data() + xmaster_offset::kSymbol, s.symbol.data(), s.symbol.size());
-    std::memcpy(record.data() + xmaster_offset::kName, s.name.data(), s.name.size());
-    record[xmaster_offset::kPeriodicity] = 'D';
-    PutLittleEndian(record, xmaster_offset::kFileNumber, static_cast<std::uint32_t>(s.fileNumber),
-                    2);
-    record[xmaster_offset::kFieldMask] = 0x3F;
-    PutLittleEndian(record, xmaster_offset::kFirstDate, 20000103, 4);
-    PutLittleEndian(record, xmaster_offset::kLastDate, 20000105, 4);
+    record[kPeriodicity] = 'D';
+    record[kFieldMask] = 0x3F;
+    record = PutNumber(record, kFileNumber, static_cast<std::uint32_t>(s.fileNumber), 2);
+    record = PutNumber(PutNumber(record, kFirstDate, 20000103, 4), kLastDate, 20000105, 4);
     out.insert(out.end(), record.begin(), record.end());
   }
   return out;
@@ -401,7 +389,7 @@ inline void ExpectMasterSound(const fs::path& dir) {
   ASSERT_GE(master.size(), kMasterRecordSize);
   const int records = static_cast<int>(master.size() / kMasterRecordSize) - 1;
   EXPECT_EQ(master.size() % kMasterRecordSize, 0u) << dir;
-  EXPECT_EQ(MasterHeaderField(master, 0), records) << dir;
+  EXPECT_EQ(Number(master, 0, 2), records) << dir;
   std::vector<int> numbers;
   for (int i = 0; i < records; ++i) {
     const int number = MasterRecordBytes(master, i)[0];

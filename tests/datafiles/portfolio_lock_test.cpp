@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
-
 #include "write_commands.h"
 
 namespace voltrim::testing {
@@ -80,39 +78,6 @@ TEST_F(PortfolioLockTest, TheNextWriterClearsWhatACrashedWriterLeft) {
     EXPECT_FALSE(fs::exists(temp_.path() / "p" / name)) << name;
   for (const std::string& name : kept) EXPECT_TRUE(fs::exists(temp_.path() / "p" / name)) << name;
   EXPECT_EQ(ReadFileBytes(temp_.path() / "p" / "F1.BAK"), Bytes{7});  // not this write's backup
-  EXPECT_TRUE(TemporariesBelow(temp_.path()).empty());
-}
-
-// Every reported success stands in the file; every reported failure left nothing.
-TEST_F(PortfolioLockTest, ThreadsEditingDatesOfOneSeriesLoseNothing) {
-  constexpr int kQuotes = 32;
-  constexpr int kThreads = 8;
-  const std::string dir = Write(temp_.path() / "s", Portfolio({Symbol(1, "BIG", "", kQuotes)}));
-  const std::vector<DailyQuote> quotes = Quotes(kQuotes);
-  std::vector<Status> results(kQuotes, kBadRequest);
-  std::vector<std::thread> threads;
-  for (int t = 0; t < kThreads; ++t) {
-    threads.emplace_back([&, t] {
-      for (int i = t; i < kQuotes; i += kThreads) {
-        results[static_cast<std::size_t>(i)] = RewriteSeries(
-            SetClose(quotes[static_cast<std::size_t>(i)].day, 1000.0f + static_cast<float>(i)), dir,
-            "BIG");
-      }
-    });
-  }
-  for (std::thread& thread : threads) thread.join();
-  const std::vector<Quote> stored = ReadQuotes(dir, "BIG");
-  ASSERT_EQ(stored.size(), quotes.size());
-  int succeeded = 0;
-  for (int i = 0; i < kQuotes; ++i) {
-    const Status result = results[static_cast<std::size_t>(i)];
-    ASSERT_TRUE(result == kOk || result == kPortfolioBusy) << i << ": " << result;
-    const float expected =
-        result == kOk ? 1000.0f + static_cast<float>(i) : quotes[static_cast<std::size_t>(i)].close;
-    EXPECT_EQ(stored[static_cast<std::size_t>(i)].close, expected) << "quote " << i;
-    succeeded += result == kOk;
-  }
-  EXPECT_GT(succeeded, 0);
   EXPECT_TRUE(TemporariesBelow(temp_.path()).empty());
 }
 

@@ -26,7 +26,7 @@ TEST(SymbolFiles, DeleteKeepsSharedFilesAndACopyFillsAGap) {
       Write(temp.path() / "p",
             Portfolio({Symbol(2, "DUP", "", 5), Symbol(3, "DUP", "", 6), Symbol(2, "OTHER")}));
   ASSERT_EQ(DeleteSymbol(dir, "DUP"), kOk);
-  EXPECT_EQ(MasterHeaderField(ReadFileBytes(temp.path() / "p" / "MASTER"), 0), 1);
+  EXPECT_EQ(Number(ReadFileBytes(temp.path() / "p" / "MASTER"), 0, 2), 1);
   EXPECT_TRUE(fs::exists(temp.path() / "p" / "F2.DAT"));
   EXPECT_FALSE(fs::exists(temp.path() / "p" / "F3.DAT"));
 
@@ -36,7 +36,7 @@ TEST(SymbolFiles, DeleteKeepsSharedFilesAndACopyFillsAGap) {
   record[0] = 3;
   const Bytes master = ReadFileBytes(temp.path() / "q" / "MASTER");
   EXPECT_EQ(MasterRecordBytes(master, 4), record);
-  EXPECT_EQ(MasterHeaderField(master, 2), 6);
+  EXPECT_EQ(Number(master, 2, 2), 6);
   EXPECT_EQ(ReadFileBytes(temp.path() / "q" / "F3.DAT"),
             ReadFileBytes(temp.path() / "p" / "F2.DAT"));
 }

@@ -18,6 +18,8 @@
 #include "datafiles/write/symbol_files.h"
 #include "datafiles/write/update_portfolio.h"
 #include "datafiles/write/xmaster_write.h"
+#include "import/import_command.h"
+#include "import/import_text.h"
 #include "import/update_command.h"
 #include "import/update_sources.h"
 
@@ -130,27 +132,9 @@ inline void MakeFixture(const fs::path& root, const WriteCommand& s) {
   }
 }
 
-// Quotes for ACME's five (01/03/00 to 01/07/00): unless between is set, one after the last
-// and one before the first, so that MASTER's dates follow; 01/04/00 as stored (skipped)
-// and 01/05/00 with other values (replaced). The CLI reads the same from input.csv.
-inline ImportRequest AcmeImport(bool between) {
-  ImportRequest request;
-  request.given = {true, false, true, true, true, true, true, false};
-  request.overlap = ImportOverlap::kReplace;
-  const auto quote = [&](DayNumber day, float p) {
-    request.quotes.push_back({DayToDateValue(day),
-                              0,
-                              {p, p + 0.5f, p - 0.5f, p + 0.25f, 990 + p, 0},
-                              static_cast<int>(request.quotes.size()) + 1});
-  };
-  if (!between) {
-    quote(Day(2000, 1, 10), 20);
-    quote(Day(1999, 12, 31), 9);
-  }
-  quote(Day(2000, 1, 4), 11);
-  quote(Day(2000, 1, 5), 30);
-  return request;
-}
+// Quotes for ACME's five (01/03/00 to 01/07/00), read from root/input.csv as voltrim-cli
+// reads them: 01/04/00 as stored (skipped) and 01/05/00 with other values (replaced); in the
+// second text also one after the last and one before the first, so that MASTER's dates follow.
 inline const std::string kAcmeImportText =
     "Date,Open,High,Low,Close,Volume\n2000-01-04,11,11.5,10.5,11.25,1001\n"
     "2000-01-05,30,30.5,29.5,30.25,1020\n";
@@ -164,6 +148,17 @@ inline const std::string kUpdateText =
     "ACME,2000-01-10,20,20.5,19.5,20.25,1010\n"
     "X256,2000-01-10,30,30.5,29.5,30.25,2010\n"
     "NEW,2000-01-11,5,5.5,4.5,5.25,100\n";
+
+inline std::string InputText(const std::string& p) {
+  return ReadText(fs::path(p).parent_path() / "input.csv");
+}
+inline int ImportFromInput(const std::string& p) {
+  ImportText parsed;
+  ImportTextError error;
+  if (!ParseImportText(InputText(p), parsed, error)) return kBadRequest;
+  ImportResult result;
+  return ImportQuotes(p, "ACME", ImportRequestOf(parsed, ImportOverlap::kReplace), result);
+}
 
 // The update as voltrim-cli makes it from root/input.csv.
 inline int UpdateFromInput(const std::string& p) {
@@ -189,12 +184,6 @@ inline std::vector<WriteCommand> WriteCommands() {
     edit.setTime = newTime != 0;
     edit.newTime = newTime;
     return [edit](auto p, auto) { return RewriteSeries(edit, p, "BARS"); };
-  };
-  const auto import = [](bool between) {
-    return [between](auto p, auto) {
-      ImportResult result;
-      return ImportQuotes(p, "ACME", AcmeImport(between), result);
-    };
   };
   const auto move = [](const char* symbol, bool remove) {
     return [=](auto p, auto q) { return MoveOrCopySymbol(p, symbol, q, remove); };
@@ -266,19 +255,16 @@ inline std::vector<WriteCommand> WriteCommands() {
     EXPECT_FALSE(r.has("p/F256.MWD"));
   };
   return {
-      // The window's forms for a bar are the intraday window tests'.
       {.name = "set one bar and its time",
        .run = bar(kSet, PackTime(9, 5, 0), PackTime(9, 6, 30)),
        .cli = {"edit", "@p", "BARS", "11/14/13", "--time", "09:05", "--new-time", "09:06:30",
                "--open", "11", "--high", "12", "--low", "10", "--close", "11.5", "--volume", "500"},
-       .noWindowForm = true,
        .bars = true,
        .leaves = dat("F3.DAT", BarsSpec(),
                      [](auto& b) { b[5] = {1131114, 90630, 11, 12, 10, 11.5f, 500}; })},
       {.name = "insert one bar",
        .run = bar(kInsert, PackTime(9, 2, 30)),
        .cli = {"add-quote", "@p", "BARS", "11/14/13", "--time", "09:02:30"},
-       .noWindowForm = true,
        .bars = true,
        .leaves = dat("F3.DAT", BarsSpec(),
                      [](auto& b) {
@@ -288,7 +274,6 @@ inline std::vector<WriteCommand> WriteCommands() {
       {.name = "delete one bar",
        .run = bar(kDelete, PackTime(9, 10, 0)),
        .cli = {"delete-quote", "@p", "BARS", "11/14/13", "--time", "09:10"},
-       .noWindowForm = true,
        .bars = true,
        .leaves = dat("F3.DAT", BarsSpec(), [](auto& b) { b.erase(b.begin() + 6); })},
       {.name = "set",
@@ -383,9 +368,8 @@ inline std::vector<WriteCommand> WriteCommands() {
        .leaves = acmeTo(true, false)},
       // The quotes stand before MASTER's dates follow; running it again finishes the job.
       {.name = "import",
-       .run = import(false),
+       .run = [](auto p, auto) { return ImportFromInput(p); },
        .cli = {"import", "@p", "ACME", "@input.csv", "--replace"},
-       .noWindowForm = true,
        .partialResults = {kMasterDatesNotUpdated},
        .rerunnable = true,
        .cliInput = kAcmeImportAroundText,
@@ -401,9 +385,8 @@ inline std::vector<WriteCommand> WriteCommands() {
            }))},
       // Between the stored dates: MASTER stays as it is.
       {.name = "import between",
-       .run = import(true),
+       .run = [](auto p, auto) { return ImportFromInput(p); },
        .cli = {"import", "@p", "ACME", "@input.csv", "--replace"},
-       .noWindowForm = true,
        .cliInput = kAcmeImportText,
        .leaves = dat(
            "F1.DAT", AcmeSpec(false),
@@ -414,7 +397,6 @@ inline std::vector<WriteCommand> WriteCommands() {
              return CreateSeries(p, NewSeries{"NEW", "NEW SERIES", 7, false});
            },
        .cli = {"new-symbol", "@p", "NEW", "--name", "NEW SERIES", "--columns", "7"},
-       .noWindowForm = true,
        .leaves =
            [=](const WriteResult& r) {
              const std::string dop =
@@ -437,7 +419,6 @@ inline std::vector<WriteCommand> WriteCommands() {
              return CreatePortfolio((fs::path(p).parent_path() / "r" / "s").string());
            },
        .cli = {"new-portfolio", "@r/s"},
-       .noWindowForm = true,
        .undoIn = "r/s",
        .leaves =
            [](const WriteResult& r) {
@@ -522,12 +503,11 @@ inline std::vector<WriteCommand> WriteCommands() {
              EXPECT_EQ(r.now("p/MASTER"),
                        MasterOf(r.was("p/MASTER"), {MasterRecordBytes(r.was("p/MASTER"), 1)}, 1));
            }},
-      // Many series in one write (its window form is the update window test's); the data
-      // files stand before the index files follow, and running it again finishes the job.
+      // Many series in one write; the data files stand before the index files follow, and
+      // running it again finishes the job.
       {.name = "update",
        .run = [](auto p, auto) { return UpdateFromInput(p); },
        .cli = {"update", "@p", "@input.csv", "--create", "--replace"},
-       .noWindowForm = true,
        .partialResults = {kUpdateIndexBehind},
        .rerunnable = true,
        .xmaster = true,
@@ -554,6 +534,23 @@ inline std::vector<WriteCommand> WriteCommands() {
              EXPECT_EQ(r.now("p/XMASTER"), r.was("p/XMASTER"));
            }},
   };
+}
+
+inline void PrintTo(const WriteCommand& row, std::ostream* out) { *out << row.name; }
+
+// The rows as tests of their own, which the test runner shares among its jobs; each named
+// after its row ("delete one bar": DeleteOneBar).
+class WriteRow : public ::testing::TestWithParam<WriteCommand> {};
+class WriteOrUndoRow : public ::testing::TestWithParam<WriteCommand> {};
+inline std::string RowName(const ::testing::TestParamInfo<WriteCommand>& info) {
+  std::string name;
+  bool first = true;
+  for (const char c : std::string(info.param.name)) {
+    const bool alnum = std::isalnum(static_cast<unsigned char>(c)) != 0;
+    if (alnum) name += first ? static_cast<char>(std::toupper(static_cast<unsigned char>(c))) : c;
+    first = !alnum;
+  }
+  return name;
 }
 
 // Every write, then each once more taken back by an undo in the folder named (a copy
