@@ -42,6 +42,16 @@ TEST(FindSymbol, RecordMatchingRules) {
   record.SetSymbolField("BRK A");
   EXPECT_TRUE(RecordMatches(record, "BRK"));  // stops after as many blanks as the search has
   EXPECT_FALSE(RecordMatches(record, "BRK B"));
+  EXPECT_TRUE(RecordMatches(record, "brk a"));
+  EXPECT_TRUE(RecordMatches(record, "BERKSHIRE"));
+  EXPECT_FALSE(RecordMatches(record, "Berkshire "));  // names are compared without their blanks
+  EXPECT_FALSE(RecordMatches(record, "Berk"));
+  record.SetSymbolField(std::string("AB\0CD", 5));  // the symbol ends at a NUL
+  EXPECT_TRUE(RecordMatches(record, "AB"));
+  EXPECT_FALSE(RecordMatches(record, std::string("AB\0CD", 5)));
+  record.SetSymbolField("ABCDEFGHIJKLMNOP");  // the whole field
+  EXPECT_TRUE(RecordMatches(record, "abcdefghijklmnop"));
+  EXPECT_FALSE(RecordMatches(record, "ABCDEFGHIJKLMNO"));
   // A <DIR> marker after a blank first character is an ordinary record.
   record.SetNameField("           <DIR>");
   EXPECT_FALSE(record.IsSubdirectory());

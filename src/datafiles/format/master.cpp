@@ -121,10 +121,13 @@ class Lookup {
   Lookup(const MasterSource& source, std::string_view text, FoundSymbol& out)
       : source_(source), text_(text), out_(out) {}
 
-  // kOk when found in this level or below, kFileNotFound otherwise.
-  Status SearchLevel(const std::string& directory, int depth) {
+  // kOk when found in this level or below, kFileNotFound otherwise; loaded, when given,
+  // says whether the level's MASTER could be read at all.
+  Status SearchLevel(const std::string& directory, int depth, bool* loaded = nullptr) {
     MasterFile master;
-    if (source_.Load(directory, master) != kOk) return kFileNotFound;
+    const bool read = source_.Load(directory, master) == kOk;
+    if (loaded != nullptr) *loaded = read;
+    if (!read) return kFileNotFound;
 
     for (const MasterRecord& record : master.records) {
       if (!RecordMatches(record, text_) || record.IsSubdirectory()) continue;
@@ -147,11 +150,23 @@ class Lookup {
       const std::string name = record.SubdirectoryName();
       // Names that would lead out of the portfolio tree are never followed.
       if (!IsSafeSubdirectoryName(name)) continue;
-      const std::string child = WithTrailingSeparator(source_.SubdirectoryPath(directory, name));
-      if (child.size() > kMaxLookupPath) continue;
-      if (SearchLevel(child, depth + 1) == kOk) return kOk;
+      if (SearchSubdirectory(directory, name, depth + 1) == kOk) return kOk;
     }
     return kFileNotFound;
+  }
+
+  // The subdirectory under its name as the entry writes it, without a look before; under
+  // its spelling in the folder (names match without regard to case) only when the name as
+  // written holds no MASTER.
+  Status SearchSubdirectory(const std::string& directory, const std::string& name, int depth) {
+    const std::string asWritten = WithTrailingSeparator(directory + name);
+    if (asWritten.size() > kMaxLookupPath) return kFileNotFound;
+    bool loaded = false;
+    const Status found = SearchLevel(asWritten, depth, &loaded);
+    if (found == kOk || loaded) return found;
+    const std::string spelled = WithTrailingSeparator(source_.SubdirectoryPath(directory, name));
+    if (spelled == asWritten || spelled.size() > kMaxLookupPath) return kFileNotFound;
+    return SearchLevel(spelled, depth);
   }
 
  private:
