@@ -65,10 +65,10 @@ ImportOverlap OverlapOf(const std::string& onConflict) {
 // The frame's columns as Python lists them: (name, kind, data), kind "f" float32, "d"
 // float64, "M" datetime64[ns] as int64, "s" Latin-1 bytes or None. The arrays stay alive
 // in keep for as long as the columns point into them.
-std::vector<FrameColumn> FrameColumns(const py::list& spec, std::size_t rows,
+std::vector<FrameColumn> FrameColumns(const py::list& frameColumns, std::size_t rows,
                                       std::vector<py::object>& keep) {
   std::vector<FrameColumn> columns;
-  for (const py::handle item : spec) {
+  for (const py::handle item : frameColumns) {
     const auto entry = item.cast<py::tuple>();
     FrameColumn column;
     column.name = entry[0].cast<std::string>();
@@ -116,8 +116,9 @@ void WarnOfEmaster(const std::string& directory, std::vector<std::string>& warni
     warnings.push_back(cli::EmasterLeftAloneText(directory));
 }
 
-py::dict ImportFrame(const std::string& dir, const std::string& symbol, const py::list& spec,
-                     std::size_t rows, const std::string& onConflict) {
+py::dict ImportFrame(const std::string& dir, const std::string& symbol,
+                     const py::list& frameColumns, std::size_t rows,
+                     const std::string& onConflict) {
   RequireFolder(dir);
   ClearFileFailure();
   FoundSymbol found;
@@ -126,7 +127,7 @@ py::dict ImportFrame(const std::string& dir, const std::string& symbol, const py
   if (!inMaster && (XmasterListsSymbol(dir, symbol, inXmaster) != kOk || !inXmaster))
     Raise(ErrorKind::kNotFound, cli::SymbolNotFoundText(symbol, dir));
   std::vector<py::object> keep;
-  const std::vector<FrameColumn> columns = FrameColumns(spec, rows, keep);
+  const std::vector<FrameColumn> columns = FrameColumns(frameColumns, rows, keep);
   ImportText text;
   std::string message;
   if (!ParseImportFile(kFrameName, FrameText(columns, rows, -1), text, message))
@@ -195,12 +196,12 @@ py::dict UpdateSummary(const UpdateResult& result, std::vector<std::string>& war
   return summary;
 }
 
-py::dict UpdateFrame(const std::string& dir, const py::list& spec, std::size_t rows,
+py::dict UpdateFrame(const std::string& dir, const py::list& frameColumns, std::size_t rows,
                      int symbolColumn, const std::string& onConflict, bool create, bool dryRun) {
   RequireFolder(dir);
   ClearFileFailure();
   std::vector<py::object> keep;
-  const std::vector<FrameColumn> columns = FrameColumns(spec, rows, keep);
+  const std::vector<FrameColumn> columns = FrameColumns(frameColumns, rows, keep);
   UpdateSources sources;
   std::string message;
   if (!ReadUpdateText(kFrameName, FrameText(columns, rows, symbolColumn), sources, message))
