@@ -61,7 +61,8 @@ inline std::vector<Aim> AimsOf(const std::string& program) {
 
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
-  explicit RatioReporter(std::string program) : program_(std::move(program)), aims_(AimsOf(program_)) {}
+  explicit RatioReporter(std::string program)
+      : program_(std::move(program)), aims_(AimsOf(program_)) {}
 
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs)
@@ -75,8 +76,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void PrintRatio(const Ratio& ratio) {
     const auto m = seconds_.find(ratio.measured);
     const auto b = seconds_.find(ratio.baseline);
-    if (m == seconds_.end() || b == seconds_.end() || b->second.real <= 0.0 ||
-        b->second.cpu <= 0.0)
+    if (m == seconds_.end() || b == seconds_.end() || b->second.real <= 0.0 || b->second.cpu <= 0.0)
       return;
     const double real = ratio.scale * m->second.real / b->second.real;
     const double cpu = ratio.scale * m->second.cpu / b->second.cpu;

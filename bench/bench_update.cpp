@@ -30,7 +30,8 @@ constexpr int kQuotesEach = 250;  // about a year of days
 constexpr int kSampledImports = 100;
 
 void PutLe(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value, int width) {
-  for (int i = 0; i < width; ++i) bytes[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
+  for (int i = 0; i < width; ++i)
+    bytes[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
 std::string SymbolOf(int n) { return (n <= kMasterSeries ? "M" : "X") + std::to_string(n); }
@@ -107,8 +108,8 @@ void BM_PlainDurableWrite(benchmark::State& state) {
   const std::string& dir = Data().dir;
   std::vector<std::string> files;
   for (int n = 1; n <= kSeries; ++n)
-    files.push_back(dir + "/" + (n <= kMasterSeries ? voltrim::DatFileName(n)
-                                                     : voltrim::MwdFileName(n)));
+    files.push_back(dir + "/" +
+                    (n <= kMasterSeries ? voltrim::DatFileName(n) : voltrim::MwdFileName(n)));
   std::vector<char> bytes;
   for (auto _ : state) {
     for (const std::string& file : files) {

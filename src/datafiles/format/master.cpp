@@ -1,8 +1,5 @@
 #include "datafiles/format/master.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -14,7 +11,6 @@
 #include "datafiles/format/ascii_case.h"
 #include "datafiles/format/encodings.h"
 #include "datafiles/io/file_ops.h"
-#include "datafiles/io/memory_files.h"
 #include "datafiles/io/portfolio_files.h"
 #include "datafiles/io/regular_file.h"
 
@@ -88,20 +84,13 @@ bool NameFieldMatches(const MasterRecord& record, std::string_view text) {
 bool SymbolFieldMatches(const MasterRecord& record, std::string_view text) {
   const char* field = reinterpret_cast<const char*>(record.bytes.data() + master_offset::kSymbol);
   if (text.size() > kSymbolFieldSize || !StartsWithText(field, text)) return false;
-  return text.size() == kSymbolFieldSize || field[text.size()] == '\0' ||
-         field[text.size()] == ' ';
+  return text.size() == kSymbolFieldSize || field[text.size()] == '\0' || field[text.size()] == ' ';
 }
 
 class FileMasterSource : public MasterSource {
  public:
   Status Load(const std::string& directory, MasterFile& out) const override {
-    // The exact name first, without a look before the open; a listing only when it is not
-    // there (a MASTER written in lower case).
-    const std::string exact = WithTrailingSeparator(directory) + "MASTER";
-    const Status status = ReadMasterFile(exact, out);
-    if (status != kFileNotFound) return status;
-    const std::string resolved = ResolveInDirectory(directory, "MASTER");
-    return resolved == exact ? status : ReadMasterFile(resolved, out);
+    return ReadMasterIn(directory, out);
   }
 
   std::string Identity(const std::string& directory) const override {
@@ -255,8 +244,8 @@ bool MasterFile::RecordsMatchCount() const {
 
 namespace {
 
-// A MASTER of any size (or one in memory files): the counted records, then a bounded look
-// at what follows them.
+// A MASTER larger than any sound one: the counted records, then a bounded look at what
+// follows them.
 Status ReadMasterStream(std::FILE* file, MasterFile& out) {
   out = MasterFile{};
   std::uint8_t header[kMasterRecordSize];
@@ -271,8 +260,7 @@ Status ReadMasterStream(std::FILE* file, MasterFile& out) {
   while (got < wanted) {
     const std::size_t step = std::min(wanted - got, kMasterRecordSize * 256);
     bytes.resize(kMasterRecordSize + got + step);
-    const std::size_t read =
-        std::fread(bytes.data() + kMasterRecordSize + got, 1, step, file);
+    const std::size_t read = std::fread(bytes.data() + kMasterRecordSize + got, 1, step, file);
     got += read;
     if (read < step) break;
   }
@@ -285,50 +273,35 @@ Status ReadMasterStream(std::FILE* file, MasterFile& out) {
 // The most a sound MASTER holds: the header, every record and the unused space after them.
 constexpr std::size_t kMaxSoundMaster = kMasterRecordSize * (kMaxSymbols + 1) + kMaxTrailingBytes;
 
-// Reads the file's size in bytes (what it held when opened) when it is no larger than a
-// sound MASTER; false when it is larger or a read failed, with the file at its start again.
-bool ReadSmallFile(int fd, std::size_t size, std::vector<std::uint8_t>& bytes) {
-  if (size > kMaxSoundMaster) return false;
-  bytes.resize(size);
-  const long got = ReadUpTo(fd, reinterpret_cast<char*>(bytes.data()), size);
-  // A failure is left to the streamed read, which meets it again and reports it.
-  if (got < 0) {
-    ::lseek(fd, 0, SEEK_SET);
-    return false;
-  }
-  bytes.resize(static_cast<std::size_t>(got));
-  return true;
-}
-
 }  // namespace
 
 Status ReadMasterFile(const std::string& path, MasterFile& out) {
-  // A lookup reads a MASTER per level: one open, one fstat, one read.
-  if (file_ops::MemoryFilesInUse() == nullptr) {
-    std::size_t size = 0;
-    const int fd = OpenRegularFileIn(AT_FDCWD, path.c_str(), path, true, &size);
-    if (fd < 0) return errno == ENOENT ? kFileNotFound : kFileOpen;
-    // Kept between reads: a lookup reads a MASTER per level, a scan one per portfolio.
-    thread_local std::vector<std::uint8_t> bytes;
-    if (ReadSmallFile(fd, size, bytes)) {
-      const Status status = ParseMasterBytes(bytes.data(), bytes.size(), out);
-      // More unused space than any program leaves is judged as the streamed read judges it.
-      if (status != kOk || out.trailingRecords * kMasterRecordSize <= kMaxTrailingBytes) {
-        ::close(fd);
-        return status;
-      }
-      ::lseek(fd, 0, SEEK_SET);
-    }
-    const RegularStream file(::fdopen(fd, "rb"));
-    if (!file) {
-      ::close(fd);
-      return kFileRead;
-    }
-    return ReadMasterStream(file.get(), out);
+  out = MasterFile{};
+  // A lookup reads a MASTER per level: one open, one fstat, one read, into a buffer kept
+  // between reads.
+  thread_local std::string bytes;
+  if (!ReadSmallRegularFile(path, true, kMaxSoundMaster, bytes))
+    return errno == ENOENT ? kFileNotFound : errno == EIO ? kFileRead : kFileOpen;
+  if (bytes.size() <= kMaxSoundMaster) {
+    const Status status =
+        ParseMasterBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), out);
+    // More unused space than any program leaves is judged as the streamed read judges it.
+    if (status != kOk || out.trailingRecords * kMasterRecordSize <= kMaxTrailingBytes)
+      return status;
   }
   const RegularStream file = OpenRegularStream(path, true);
   if (!file) return errno == ENOENT ? kFileNotFound : kFileOpen;
   return ReadMasterStream(file.get(), out);
+}
+
+Status ReadMasterIn(const std::string& directory, MasterFile& out) {
+  // The exact name first, without a look before the open; a listing only when it is not
+  // there (a MASTER written in lower case).
+  const std::string exact = WithTrailingSeparator(directory) + "MASTER";
+  const Status status = ReadMasterFile(exact, out);
+  if (status != kFileNotFound) return status;
+  const std::string resolved = ResolveInDirectory(directory, "MASTER");
+  return resolved == exact ? status : ReadMasterFile(resolved, out);
 }
 
 bool RecordMatches(const MasterRecord& record, std::string_view text) {

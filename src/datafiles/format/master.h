@@ -89,6 +89,8 @@ struct MasterFile {
 Status ReadMasterFile(const std::string& path, MasterFile& out);
 // The same from bytes already in memory.
 Status ParseMasterBytes(const std::uint8_t* data, std::size_t size, MasterFile& out);
+// The MASTER of directory, under its name in any case.
+Status ReadMasterIn(const std::string& directory, MasterFile& out);
 
 // Where the lookup gets the MASTER of a directory from: the file system, or memory in
 // tests and fuzzing.

@@ -73,6 +73,20 @@ RegularStream OpenMemoryStream(const file_ops::MemoryFiles& files, const std::st
   return RegularStream(file);
 }
 
+// Reads up to count bytes from fd into data, in as few reads as the system allows; the
+// number read (fewer at the file's end), or -1 with errno set when a read failed.
+long ReadUpTo(int fd, char* data, std::size_t count) {
+  std::size_t got = 0;
+  while (got < count) {
+    const ssize_t read = ::read(fd, data + got, count - got);
+    if (read == 0) break;
+    if (read < 0 && errno == EINTR) continue;
+    if (read < 0) return -1;
+    got += static_cast<std::size_t>(read);
+  }
+  return static_cast<long>(got);
+}
+
 }  // namespace
 
 int OpenRegularFileIn(int folderFd, const char* name, const std::string& path, bool optional,
@@ -114,18 +128,6 @@ RegularStream OpenRegularStream(const std::string& path, bool optional) {
   return RegularStream(file);
 }
 
-long ReadUpTo(int fd, char* data, std::size_t count) {
-  std::size_t got = 0;
-  while (got < count) {
-    const ssize_t read = ::read(fd, data + got, count - got);
-    if (read == 0) break;
-    if (read < 0 && errno == EINTR) continue;
-    if (read < 0) return -1;
-    got += static_cast<std::size_t>(read);
-  }
-  return static_cast<long>(got);
-}
-
 bool ReadSmallRegularFile(const std::string& path, bool optional, std::size_t limit,
                           std::string& out) {
   out.clear();
@@ -133,7 +135,8 @@ bool ReadSmallRegularFile(const std::string& path, bool optional, std::size_t li
     const RegularStream file = OpenRegularStream(path, optional);
     if (!file) return false;
     char chunk[4096];
-    for (std::size_t got; out.size() <= limit && (got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;)
+    for (std::size_t got;
+         out.size() <= limit && (got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;)
       out.append(chunk, got);
     if (std::ferror(file.get())) errno = EIO;
     return !std::ferror(file.get());

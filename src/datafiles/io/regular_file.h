@@ -30,10 +30,6 @@ using RegularStream = std::unique_ptr<std::FILE, StreamCloser>;
 // The same as a binary read stream; null with errno set on failure.
 RegularStream OpenRegularStream(const std::string& path, bool optional = false);
 
-// Reads up to count bytes from fd into data, in as few reads as the system allows; the
-// number read (fewer at the file's end), or -1 with errno set when a read failed.
-long ReadUpTo(int fd, char* data, std::size_t count);
-
 // A small file read whole: one open, one fstat, one read (through the memory files while
 // they are in use). At most limit + 1 bytes are kept, so that a longer file shows as longer
 // than limit. False with errno set when the file cannot be opened (ENOENT when there is none)

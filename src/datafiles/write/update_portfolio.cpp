@@ -35,7 +35,7 @@ class CachedMasterSource : public MasterSource {
     auto hit = cache_.find(directory);
     if (hit == cache_.end()) {
       Entry entry;
-      entry.status = ReadMasterFile(ResolveInDirectory(directory, "MASTER"), entry.file);
+      entry.status = ReadMasterIn(directory, entry.file);
       hit = cache_.emplace(directory, std::move(entry)).first;
     }
     out = hit->second.file;
