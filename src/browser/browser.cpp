@@ -25,7 +25,6 @@ namespace voltrim {
 
 namespace {
 
-constexpr int kProgressStep = 10;        // rows per advance of the progress bar
 constexpr int kFirstScreenfulRows = 30;  // the view is refreshed once this many are in
 
 const char kMasterName[] = "MASTER";
@@ -363,11 +362,14 @@ void Browser::FillQuotesGrid(int row) {
 
   prompt_.FillProgress(0, quotes.count);
   quotes.rows.reserve(static_cast<std::size_t>(quotes.count));
-  const Status read = view.ReadQuotes(QuoteOrder::kNewestFirst, [&](const Quote& quote) {
-    quotes.rows.push_back(quote);
+  const Status read = view.ReadWindows(QuoteOrder::kNewestFirst, [&](const SeriesBuffer& window) {
+    const int before = quotes.RowCount();
+    AppendQuotes(window, QuoteOrder::kNewestFirst, quotes.rows);
     const int done = quotes.RowCount();
-    if (done % kProgressStep == 0) prompt_.FillProgress(done, quotes.count);
-    if (done == kFirstScreenfulRows && observer_) observer_->QuotesPartlyLoaded(done);
+    prompt_.FillProgress(done, quotes.count);
+    if (before < kFirstScreenfulRows && done >= kFirstScreenfulRows && observer_) {
+      observer_->QuotesPartlyLoaded(done);
+    }
   });
   if (read != kOk) prompt_.ShowMessage("Error in FillQuotesGrid");
   quotes.firstDateText = view.OldestDateText();

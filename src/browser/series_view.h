@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "datafiles/format/series.h"
 #include "datafiles/status.h"
@@ -36,6 +37,10 @@ class SeriesView {
   // on before stand.
   template <typename OnQuote>
   Status ReadQuotes(QuoteOrder order, OnQuote&& onQuote);
+  // As ReadQuotes, a window at a time: onWindow(const SeriesBuffer&) gets the windows in
+  // the order asked, each holding its quotes oldest first (AppendQuotes turns them round).
+  template <typename OnWindow>
+  Status ReadWindows(QuoteOrder order, OnWindow&& onWindow);
   bool EndedShort() const { return endedShort_; }
 
   // MM/DD/YY of the oldest and of the newest quote, "00/00/00" when there is none.
@@ -52,18 +57,31 @@ class SeriesView {
   bool endedShort_ = false;
 };
 
-template <typename OnQuote>
-Status SeriesView::ReadQuotes(QuoteOrder order, OnQuote&& onQuote) {
+// Appends the quotes of a window to out in the order asked, decoded field by field: a
+// whole series goes into the quotes grid this way at little more than the cost of reading.
+void AppendQuotes(const SeriesBuffer& window, QuoteOrder order, std::vector<Quote>& out);
+
+template <typename OnWindow>
+Status SeriesView::ReadWindows(QuoteOrder order, OnWindow&& onWindow) {
   const bool newestFirst = order == QuoteOrder::kNewestFirst;
   const int total = Total();
   for (int done = 0; done < total;) {
     const int chunk = std::min(total - done, kWindow);
     const Status status = ReadWindow(newestFirst ? total - done - chunk : done, chunk);
     if (status != kOk) return status;
-    for (int i = 0; i < chunk; ++i) onQuote(window_.At(newestFirst ? chunk - 1 - i : i));
+    onWindow(static_cast<const SeriesBuffer&>(window_));
     done += chunk;
   }
   return kOk;
+}
+
+template <typename OnQuote>
+Status SeriesView::ReadQuotes(QuoteOrder order, OnQuote&& onQuote) {
+  const bool newestFirst = order == QuoteOrder::kNewestFirst;
+  return ReadWindows(order, [&](const SeriesBuffer& window) {
+    const int count = window.Count();
+    for (int i = 0; i < count; ++i) onQuote(window.At(newestFirst ? count - 1 - i : i));
+  });
 }
 
 }  // namespace voltrim
