@@ -65,6 +65,16 @@ class Painter {
   }
 
   void Paint() {
+    // Nothing is drawn outside the area; a clip rectangle also lets the raster engine draw
+    // lines straight into the image instead of handing pixel runs to its thread pool.
+    p_.save();
+    p_.setClipRect(area_, Qt::IntersectClip);
+    PaintInside();
+    p_.restore();
+  }
+
+ private:
+  void PaintInside() {
     p_.fillRect(area_, palette_.color(QPalette::Base));
     p_.setPen(palette_.color(QPalette::Mid));
     p_.drawRect(area_.adjusted(0, 0, -1, -1));
@@ -85,7 +95,7 @@ class Painter {
     PriceGrid(price);
     DateAxis();
     p_.save();
-    p_.setClipRect(geometry_.Plot().adjusted(0, -geometry_.MarkerSize(), 0, 0));
+    p_.setClipRect(geometry_.Plot().adjusted(0, -geometry_.MarkerSize(), 0, 0), Qt::IntersectClip);
     SplitMarks();
     if (series_.hasVolume && extent.volume > 0.0f) Volume(extent.volume);
     if (bars_) {
@@ -97,7 +107,6 @@ class Painter {
     p_.restore();
   }
 
- private:
   double X(double index) const { return geometry_.XOf(range_, index); }
   double ColumnX(std::size_t column) const {
     return geometry_.Plot().left() + static_cast<double>(column) + 0.5;
