@@ -1,7 +1,6 @@
 #include "chart/chart_columns.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace voltrim {
 namespace {
@@ -29,13 +28,25 @@ std::vector<ChartColumn> ChartColumnsOf(const ChartSeries& series, const ChartRa
   std::vector<ChartColumn> columns(static_cast<std::size_t>(std::max(width, 0)));
   if (columns.empty()) return columns;
   const int end = std::min(range.EndShown(), series.Count());
+  // Quotes come column by column, so each column is gathered here and stored once it is
+  // done: a long series would otherwise wait on a store and a load per quote.
+  ChartColumn gathering;
+  std::size_t at = 0;
   for (int i = range.FirstShown(); i < end; ++i) {
     const Quote& q = series.quotes[static_cast<std::size_t>(i)];
     if (!Shown(q.close)) continue;
-    const double x = std::floor(range.FractionOf(i) * width);
-    if (x < 0.0 || x >= width) continue;
-    Add(columns[static_cast<std::size_t>(x)], q);
+    // Whole pixels from the plot's left edge; inside it, truncating is flooring.
+    const double x = range.FractionOf(i) * width;
+    if (!(x >= 0.0) || x >= width) continue;
+    const auto column = static_cast<std::size_t>(x);
+    if (column != at) {
+      if (gathering.quotes > 0) columns[at] = gathering;
+      gathering = columns[column];
+      at = column;
+    }
+    Add(gathering, q);
   }
+  if (gathering.quotes > 0) columns[at] = gathering;
   return columns;
 }
 
