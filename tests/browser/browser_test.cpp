@@ -18,6 +18,7 @@
 #include "browser/browser_enabling.h"
 #include "browser/command_ids.h"
 #include "browser/grid_text.h"
+#include "browser/series_view.h"
 #include "browser/window_placement.h"
 #include "datafiles/fixtures.h"
 #include "samples/portfolio_builder.h"
@@ -248,6 +249,46 @@ TEST_F(BrowserTest, EmptyMissingOrDeepMaster) {
   browser->FillSymbolsGrid(0);
   EXPECT_EQ(prompt.MessageTexts(), kSymbolsFailure);
   EXPECT_EQ(State().symbols.RowCount(), 0);
+}
+
+// The grid takes a window of quotes at a time; it must hold what the view hands on quote by
+// quote, across windows, in either order, with a time and with fields the series lacks.
+TEST_F(BrowserTest, TheGridHoldsTheQuotesTheViewReadsOneByOne) {
+  SeriesSpec series;
+  series.symbol = series.name = "GAPS";
+  series.periodicity = 'I';
+  series.fields = {Field::Date, Field::Time, Field::High, Field::Low, Field::Close, Field::Oi};
+  for (int i = 0; i < 2 * SeriesView::kWindow + 101; ++i) {
+    const auto f = static_cast<float>(i);
+    series.records.push_back({1131101.0f + static_cast<float>(i / 40),
+                              90000.0f + 100.0f * static_cast<float>(i % 40), 11.0f + f, 9.0f + f,
+                              10.0f + f, 500.0f + f});
+  }
+  Write(Drive("disk"), Portfolio({SeriesEntry(series)}));
+  Start();
+  using Fields = std::tuple<DayNumber, PackedTime, float, float, float, float, float, float>;
+  const auto fields = [](const std::vector<Quote>& quotes) {
+    std::vector<Fields> all;
+    for (const Quote& q : quotes)
+      all.emplace_back(q.date, q.time, q.open, q.high, q.low, q.close, q.volume, q.openInterest);
+    return all;
+  };
+  for (const QuoteOrder order : {QuoteOrder::kNewestFirst, QuoteOrder::kOldestFirst}) {
+    SeriesView view;
+    ASSERT_EQ(view.Open(State().portfolioDir, "GAPS"), kOk);
+    std::vector<Quote> oneByOne, windows;
+    ASSERT_EQ(view.ReadQuotes(order, [&](const Quote& q) { oneByOne.push_back(q); }), kOk);
+    ASSERT_EQ(
+        view.ReadWindows(order, [&](const SeriesBuffer& w) { AppendQuotes(w, order, windows); }),
+        kOk);
+    ASSERT_EQ(oneByOne.size(), series.records.size());
+    EXPECT_EQ(fields(windows), fields(oneByOne));
+    if (order == QuoteOrder::kNewestFirst) {
+      EXPECT_EQ(fields(State().quotes.rows), fields(oneByOne));
+    }
+  }
+  EXPECT_EQ(State().quotes.BarText(0), "11/23/13 09:20:00");
+  EXPECT_EQ(State().quotes.CellText(0, 1), "N/A");
 }
 
 // A sub-folder's row loads nothing and says nothing; one whose entry cannot name a folder
