@@ -364,7 +364,7 @@ void Browser::FillQuotesGrid(int row) {
   quotes.rows.reserve(static_cast<std::size_t>(quotes.count));
   const Status read = view.ReadWindows(QuoteOrder::kNewestFirst, [&](const SeriesBuffer& window) {
     const int before = quotes.RowCount();
-    AppendQuotes(window, QuoteOrder::kNewestFirst, quotes.rows);
+    AppendNewestFirst(window, quotes.rows);
     const int done = quotes.RowCount();
     prompt_.FillProgress(done, quotes.count);
     if (before < kFirstScreenfulRows && done >= kFirstScreenfulRows && observer_) {

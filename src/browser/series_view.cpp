@@ -23,18 +23,15 @@ Status SeriesView::ReadWindow(int start, int count) {
   return kOk;
 }
 
-void AppendQuotes(const SeriesBuffer& window, QuoteOrder order, std::vector<Quote>& out) {
-  const int count = window.Count();
-  const bool newestFirst = order == QuoteOrder::kNewestFirst;
+void AppendNewestFirst(const SeriesBuffer& window, std::vector<Quote>& out) {
   const SeriesBuffer::Column open = window.ValueColumn(Field::Open);
   const SeriesBuffer::Column high = window.ValueColumn(Field::High);
   const SeriesBuffer::Column low = window.ValueColumn(Field::Low);
   const SeriesBuffer::Column close = window.ValueColumn(Field::Close);
   const SeriesBuffer::Column volume = window.ValueColumn(Field::Vol);
   const SeriesBuffer::Column openInterest = window.ValueColumn(Field::Oi);
-  out.reserve(out.size() + static_cast<std::size_t>(count));
-  for (int k = 0; k < count; ++k) {
-    const int i = newestFirst ? count - 1 - k : k;
+  out.reserve(out.size() + static_cast<std::size_t>(window.Count()));
+  for (int i = window.Count() - 1; i >= 0; --i) {
     out.push_back({window.DateAt(i), window.TimeAt(i), open[i], high[i], low[i], close[i],
                    volume[i], openInterest[i]});
   }

@@ -38,7 +38,7 @@ class SeriesView {
   template <typename OnQuote>
   Status ReadQuotes(QuoteOrder order, OnQuote&& onQuote);
   // As ReadQuotes, a window at a time: onWindow(const SeriesBuffer&) gets the windows in
-  // the order asked, each holding its quotes oldest first (AppendQuotes turns them round).
+  // the order asked, each holding its quotes oldest first.
   template <typename OnWindow>
   Status ReadWindows(QuoteOrder order, OnWindow&& onWindow);
   bool EndedShort() const { return endedShort_; }
@@ -57,9 +57,9 @@ class SeriesView {
   bool endedShort_ = false;
 };
 
-// Appends the quotes of a window to out in the order asked, decoded field by field: a
-// whole series goes into the quotes grid this way at little more than the cost of reading.
-void AppendQuotes(const SeriesBuffer& window, QuoteOrder order, std::vector<Quote>& out);
+// Appends the quotes of a window to out newest first, decoded field by field: a whole
+// series goes into the quotes grid this way at little more than the cost of reading it.
+void AppendNewestFirst(const SeriesBuffer& window, std::vector<Quote>& out);
 
 template <typename OnWindow>
 Status SeriesView::ReadWindows(QuoteOrder order, OnWindow&& onWindow) {
