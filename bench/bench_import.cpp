@@ -134,6 +134,24 @@ void BM_RewriteSeries(benchmark::State& state) {
   }
 }
 
+// The writing alone: quotes already read, merged and written with MASTER and EMASTER.
+void BM_ImportParsedQuotes(benchmark::State& state) {
+  const ImportData& data = Imports();
+  voltrim::bench::BenchPrompt prompt;
+  voltrim::ImportText text;
+  if (!voltrim::ReadImportFile(data.csv, text, prompt)) state.SkipWithError("cannot read");
+  const voltrim::ImportRequest request =
+      voltrim::ImportRequestOf(text, voltrim::ImportOverlap::kRefuse);
+  for (auto _ : state) {
+    state.PauseTiming();
+    data.Reset();
+    state.ResumeTiming();
+    voltrim::ImportResult result;
+    const voltrim::Status status = voltrim::ImportQuotes(data.dir, "NEW", request, result);
+    if (status != voltrim::kOk || result.added != kImported) state.SkipWithError("import failed");
+  }
+}
+
 // The reading alone: the file's text, already in memory, to quotes.
 void BM_ParseImportText(benchmark::State& state) {
   const ImportData& data = Imports();
@@ -151,6 +169,7 @@ void BM_ParseImportText(benchmark::State& state) {
 BENCHMARK(BM_RewriteSeries)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ParseImportText)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportIntoEmptySeries)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportParsedQuotes)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

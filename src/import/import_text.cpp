@@ -42,13 +42,7 @@ int Digits(std::string_view s) {
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
 std::size_t LineFeeds(std::string_view text) {
-  std::size_t count = 0;
-  const char* end = text.data() + text.size();
-  for (const char* at = text.data();
-       (at = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at))));
-       ++at)
-    ++count;
-  return count;
+  return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
 }
 
 // What a character is to the reading of a line.
@@ -107,7 +101,9 @@ class LineReader {
     return true;
   }
 
- private:
+  // What is left of the text, from the start of the next line.
+  std::string_view Rest() const { return rest_; }
+
   // The line is rest_'s first end characters; its line end is passed over.
   void TakeLine(std::size_t end, std::string_view& line, int& number) {
     line = rest_.substr(0, end);
@@ -120,6 +116,7 @@ class LineReader {
     number = ++count_;
   }
 
+ private:
   std::string_view rest_;
   int count_ = 0;
 };
@@ -256,37 +253,21 @@ Read ReadDate(std::string_view s, float& date, float& time, bool& withTime) {
   return Read::kValue;
 }
 
-// The nearest single of a plain decimal ([-]digits[.digits], at most 15 digits), the
-// common case, without the general conversion: the digits as a whole number over a power
-// of ten is one correctly rounded division in double (both are exact), and rounding that
-// double to a single gives the single nearest the decimal unless the double lies exactly
-// halfway between two singles, when the decimal may lie to either side of it. False for
-// that case, for any other form and outside the normal singles: from_chars decides those.
-bool PlainDecimal(std::string_view s, float& out) {
+// The nearest single of the decimal whole / 10^scale (whole of at most 15 digits), the
+// common case, without the general conversion: the two as numbers are one correctly rounded
+// division in double (both are exact), and rounding that double to a single gives the single
+// nearest the decimal unless the double lies exactly halfway between two singles, when the
+// decimal may lie to either side of it. False for that case and outside the normal singles:
+// from_chars decides those.
+bool DecimalValue(std::uint64_t whole, int scale, bool negative, float& out) {
   static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-  const bool negative = !s.empty() && s.front() == '-';
-  if (negative) s.remove_prefix(1);
-  std::uint64_t whole = 0;
-  int digits = 0;
-  int decimals = -1;  // digits after the point; -1 without one
-  for (const char c : s) {
-    if (c >= '0' && c <= '9') {
-      if (++digits > 15) return false;
-      whole = whole * 10 + static_cast<std::uint64_t>(c - '0');
-      if (decimals >= 0) ++decimals;
-    } else if (c == '.' && decimals < 0) {
-      decimals = 0;
-    } else {
-      return false;
-    }
-  }
-  if (digits == 0) return false;
-  const int scale = decimals < 0 ? 0 : decimals;
   // Most prices and volumes: a whole number and a power of ten that are both exact singles,
   // so one division of singles rounds once.
+  static constexpr float kSinglePowers[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
+                                            1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
   if (whole <= (1u << 24) && scale <= 10) {
-    const float value = static_cast<float>(whole) / static_cast<float>(kPowers[scale]);
+    const float value = static_cast<float>(whole) / kSinglePowers[scale];
     out = negative ? -value : value;
     return true;
   }
@@ -300,6 +281,65 @@ bool PlainDecimal(std::string_view s, float& out) {
   // those 29 alone.
   if ((bits & 0x1FFFFFFFu) == 0x10000000u) return false;
   out = static_cast<float>(negative ? -value : value);
+  return true;
+}
+
+// The digits of a plain decimal ([-]digits[.digits]) from at, up to the first character
+// that cannot continue it.
+struct DecimalDigits {
+  std::uint64_t whole = 0;
+  int digits = 0;
+  int decimals = -1;  // digits after the point; -1 without one
+  bool negative = false;
+};
+
+const char* ScanDecimal(const char* at, const char* end, DecimalDigits& d) {
+  d.negative = at < end && *at == '-';
+  if (d.negative) ++at;
+  for (; at < end; ++at) {
+    const unsigned digit = static_cast<unsigned>(static_cast<unsigned char>(*at)) - '0';
+    if (digit < 10) {
+      // Past 15 digits the whole number is not used (and may wrap).
+      d.whole = d.whole * 10 + digit;
+      ++d.digits;
+      if (d.decimals >= 0) ++d.decimals;
+    } else if (*at == '.' && d.decimals < 0) {
+      d.decimals = 0;
+    } else {
+      break;
+    }
+  }
+  return at;
+}
+
+bool DigitsValue(const DecimalDigits& d, float& out) {
+  return d.digits > 0 && d.digits <= 15 &&
+         DecimalValue(d.whole, d.decimals < 0 ? 0 : d.decimals, d.negative, out);
+}
+
+// A plain decimal, the whole of s; false for any other form (from_chars reads those).
+bool PlainDecimal(std::string_view s, float& out) {
+  DecimalDigits d;
+  return ScanDecimal(s.data(), s.data() + s.size(), d) == s.data() + s.size() &&
+         DigitsValue(d, out);
+}
+
+// YYYY-MM-DD, the most common form, read at once: false for anything else, and for a day
+// ReadDate refuses, which then reads (or refuses) it.
+bool QuickIsoDate(std::string_view s, float& date) {
+  if (s.size() != 10 || s[4] != '-' || s[7] != '-') return false;
+  const auto digit = [&](std::size_t i) {
+    return static_cast<unsigned>(static_cast<unsigned char>(s[i])) - '0';
+  };
+  for (const std::size_t i : {0u, 1u, 2u, 3u, 5u, 6u, 8u, 9u})
+    if (digit(i) > 9) return false;
+  const int year = static_cast<int>(digit(0) * 1000 + digit(1) * 100 + digit(2) * 10 + digit(3));
+  const int month = static_cast<int>(digit(5) * 10 + digit(6));
+  const int day = static_cast<int>(digit(8) * 10 + digit(9));
+  if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) return false;
+  const long ymd = year * 10000L + month * 100L + day;
+  if (ymd < 19610101L || ymd > 21400604L) return false;
+  date = static_cast<float>(ymd - 19000000L);
   return true;
 }
 
@@ -391,14 +431,19 @@ class Parser {
     bool first = true;
     bool plain = false;
     CharKinds kinds{};
-    while (first ? lines.Next(line, number)
-                 : lines.NextSplit(kinds, line, number, fields_, plain)) {
+    bool quick = false;
+    while (true) {
+      if (quick && QuickQuote(lines, kinds)) continue;
+      if (!(first ? lines.Next(line, number)
+                  : lines.NextSplit(kinds, line, number, fields_, plain)))
+        break;
       if (Trim(line).empty()) continue;
       if (first) {
         first = false;
         out_.delimiter = DelimiterOf(line);
         // A blank delimiter is a run of blanks: every line goes through SplitFields.
         kinds = KindsFor(out_.delimiter);
+        quick = out_.delimiter != ' ';
         SplitFields(line, out_.delimiter, fields_, scratch_);
         if (!Columns(number)) return false;
         if (out_.header) continue;
@@ -540,6 +585,74 @@ class Parser {
       }
       present |= static_cast<std::uint8_t>(1u << FieldSlot(field));
     }
+    out_.quotes.push_back(quote);
+    present_.push_back(present);
+    return true;
+  }
+
+  // The common line, read in the one pass over it: each field read where it stands. False,
+  // with the line left unread, for any line that needs a closer look (quotes, blanks, a
+  // date with its time, numbers of other forms, fields too few or too many, a blank line,
+  // anything refused): Quote reads it again and gives the same result or the message.
+  bool QuickQuote(LineReader& lines, const CharKinds& kinds) {
+    const std::string_view rest = lines.Rest();
+    const char* const begin = rest.data();
+    const char* const end = begin + rest.size();
+    const auto kindAt = [&](const char* at) -> std::uint8_t {
+      return at == end ? std::uint8_t{kLineEnd} : kinds[static_cast<unsigned char>(*at)];
+    };
+    const char* at = begin;
+    ImportQuote quote;
+    std::uint8_t present = 0;
+    std::string_view symbol, period;
+    const std::size_t count = out_.columns.size();
+    for (std::size_t c = 0; c < count; ++c) {
+      const ImportColumn column = out_.columns[c];
+      const char* const field = at;
+      if (column >= ImportColumn::kOpen && column <= ImportColumn::kOpenInterest) {
+        DecimalDigits digits;
+        at = ScanDecimal(at, end, digits);
+        const std::uint8_t kind = kindAt(at);
+        if (kind != kDelimiter && kind != kLineEnd) return false;
+        if (at != field) {
+          const Field f = FieldOf(column);
+          float& value = quote.values[FieldSlot(f) - FieldSlot(Field::Open)];
+          // Up to 2^24 a value has an MBF form: the check need not wait for the division.
+          if (!DigitsValue(digits, value) || (digits.whole > (1u << 24) && !HasMbfForm(value)))
+            return false;
+          present |= static_cast<std::uint8_t>(1u << FieldSlot(f));
+        }
+      } else {
+        while (kindAt(at) == kOrdinary) ++at;
+        const std::string_view cell(field, static_cast<std::size_t>(at - field));
+        if (column == ImportColumn::kDate) {
+          bool withTime = false;
+          float time = 0.0f;
+          if (!QuickIsoDate(cell, quote.date) &&
+              (ReadDate(cell, quote.date, time, withTime) != Read::kValue || withTime))
+            return false;
+        } else if (column == ImportColumn::kTime && !cell.empty()) {
+          if (ReadTime(cell, quote.time) != Read::kValue) return false;
+          present |= static_cast<std::uint8_t>(1u << FieldSlot(Field::Time));
+        } else if (column == ImportColumn::kSymbol) {
+          if (cell.empty()) return false;
+          symbol = cell;
+        } else if (column == ImportColumn::kPeriod) {
+          period = cell;
+        }
+      }
+      if (c + 1 < count) {
+        if (kindAt(at) != kDelimiter) return false;
+        ++at;
+      }
+    }
+    // Empty fields past the columns are no fault; anything else is for Quote to name.
+    while (at != end && kinds[static_cast<unsigned char>(*at)] == kDelimiter) ++at;
+    if (kindAt(at) != kLineEnd) return false;
+    std::string_view line;
+    lines.TakeLine(static_cast<std::size_t>(at - begin), line, quote.line);
+    if (special_[0] >= 0) out_.symbols.emplace_back(symbol);
+    if (special_[1] >= 0) out_.periods.emplace_back(period);
     out_.quotes.push_back(quote);
     present_.push_back(present);
     return true;

@@ -1,6 +1,7 @@
 #include "datafiles/write/import_quotes.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <numeric>
@@ -32,6 +33,16 @@ bool Less(const Key& a, const Key& b) {
 }
 bool Same(const Key& a, const Key& b) { return a.date == b.date && a.time == b.time; }
 
+// IeeeToMbf, as one word: a new quote's every field goes through it.
+void StoreMbf(float value, std::uint8_t* out) {
+  if constexpr (std::endian::native != std::endian::little) return IeeeToMbf(value, out);
+  const auto bits = std::bit_cast<std::uint32_t>(value);
+  const std::uint32_t exponent = ((bits >> 23) + 2u) & 0xFFu;
+  std::uint32_t mbf = (bits & 0x7FFFFFu) | ((bits >> 31) << 23) | (exponent << 24);
+  mbf &= (bits & 0x7FFFFFFFu) != 0 ? 0xFFFFFFFFu : 0u;  // both zeros: four zero bytes
+  std::memcpy(out, &mbf, 4);
+}
+
 // Byte offset of a field in a record, or -1 when the series lacks it.
 int OffsetOf(const ColumnLayout& layout, Field field) {
   return layout.Has(field) ? 4 * (layout[field].position - 1) : -1;
@@ -49,6 +60,10 @@ class Planner {
         withTime_(series.layout.Has(Field::Time)) {
     for (int f = 0; f < kFieldKindCount; ++f)
       offsets_[static_cast<std::size_t>(f)] = OffsetOf(layout_, static_cast<Field>(f));
+    for (std::size_t k = 0; k < kValueFields.size(); ++k) {
+      const int offset = Offset(kValueFields[k]);
+      if (offset >= 0) newValues_.push_back({offset, k, Given(kValueFields[k])});
+    }
   }
 
   Status Run(std::vector<std::uint8_t>* content) {
@@ -166,6 +181,7 @@ class Planner {
       return a.second < b.second;
     });
     replacement_.assign(static_cast<std::size_t>(stored_), nullptr);
+    added_.reserve(order_.size());
     for (const std::size_t at : order_) {
       const ImportQuote& q = request_.quotes[at];
       const Key key = KeyOf(q);
@@ -196,46 +212,39 @@ class Planner {
     if (Offset(f) >= 0) IeeeToMbf(value, record + Offset(f));
   }
 
-  void AppendNew(std::vector<std::uint8_t>& out, const ImportQuote& q) const {
-    const std::size_t at = out.size();
-    out.resize(at + length_, 0);
-    std::uint8_t* record = out.data() + at;
+  void PutNew(std::uint8_t* record, const ImportQuote& q) const {
     PutField(record, Field::Date, q.date);
     if (withTime_) PutField(record, Field::Time, Given(Field::Time) ? q.time : 0.0f);
-    for (std::size_t k = 0; k < kValueFields.size(); ++k) {
-      const Field f = kValueFields[k];
-      PutField(record, f, Given(f) ? q.values[k] : 0.0f);
-    }
+    for (const NewValue& value : newValues_)
+      StoreMbf(value.given ? q.values[value.index] : 0.0f, record + value.offset);
   }
 
-  void AppendStored(std::vector<std::uint8_t>& out, int i) const {
-    const std::size_t at = out.size();
-    out.insert(out.end(), Record(i), Record(i) + length_);
+  void PutStored(std::uint8_t* record, int i) const {
+    std::memcpy(record, Record(i), length_);
     const ImportQuote* q = replacement_[static_cast<std::size_t>(i)];
     if (q == nullptr) return;
-    for (std::size_t k = 0; k < kValueFields.size(); ++k) {
-      const Field f = kValueFields[k];
-      if (Given(f)) PutField(out.data() + at, f, q->values[k]);
-    }
+    for (const NewValue& value : newValues_)
+      if (value.given) StoreMbf(q->values[value.index], record + value.offset);
   }
 
   void Build(std::vector<std::uint8_t>& out) {
     const int last = result_.quotesAfter + 1;
-    out.clear();
-    out.reserve(length_ * static_cast<std::size_t>(last));
-    out.insert(out.end(), dat_.begin(), dat_.begin() + static_cast<std::ptrdiff_t>(length_));
+    out.assign(length_ * static_cast<std::size_t>(last), 0);
+    std::memcpy(out.data(), dat_.data(), length_);
     const auto raw = static_cast<std::uint16_t>(last);
     out[2] = static_cast<std::uint8_t>(raw & 0xFFu);
     out[3] = static_cast<std::uint8_t>(raw >> 8);
+    std::uint8_t* record = out.data() + length_;
     std::size_t next = 0;
     for (int i = 0; i < stored_; ++i) {
       // A stored key that is no number compares with nothing; the new quotes wait past it.
       const Key key = StoredKey(i);
-      while (next < added_.size() && Less(KeyOf(*added_[next]), key))
-        AppendNew(out, *added_[next++]);
-      AppendStored(out, i);
+      for (; next < added_.size() && Less(KeyOf(*added_[next]), key); record += length_)
+        PutNew(record, *added_[next++]);
+      PutStored(record, i);
+      record += length_;
     }
-    while (next < added_.size()) AppendNew(out, *added_[next++]);
+    for (; next < added_.size(); record += length_) PutNew(record, *added_[next++]);
     if (result_.quotesAfter > 0) {
       const std::size_t date = static_cast<std::size_t>(Offset(Field::Date));
       std::memcpy(result_.firstDate.data(), out.data() + length_ + date, 4);
@@ -254,6 +263,14 @@ class Planner {
   std::vector<std::size_t> order_;               // request quotes in date order
   std::vector<const ImportQuote*> added_;        // new quotes, in date order
   std::vector<const ImportQuote*> replacement_;  // per stored quote: the file's values, or null
+  // The value fields the series has: where each goes in a record, and whether the file
+  // gives it (a new quote holds 0 where it does not).
+  struct NewValue {
+    int offset;
+    std::size_t index;  // into ImportQuote::values
+    bool given;
+  };
+  std::vector<NewValue> newValues_;
 };
 
 // Sets both dates of the records of fileNumber; nothing is written when they hold them.
@@ -286,9 +303,7 @@ bool IsImportDate(float value) {
   const int day = whole % 100;
   if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year + 1900, month)) return false;
   // Day numbers begin on 1 January 1961 and end on 4 June 2140; beyond, they wrap.
-  const DayNumber number = YmdToDay(year, month, day);
-  const Ymd back = DayToYmd(number);
-  return number != 0 && back.year == year && back.month == month && back.day == day;
+  return whole >= 610101 && whole <= 2400604;
 }
 
 bool IsImportTime(float value) {
