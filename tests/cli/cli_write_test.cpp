@@ -34,6 +34,9 @@ class CliWriteTest : public CliTest {
     for (const char* name : {"multi", "cut"})
       Write(temp_.path() / name, Portfolio({Symbol(1, "AAA", "", 2), Symbol(2, "B,B", "", 1)}));
     fs::resize_file(temp_.path() / "cut" / "F2.DAT", 30);
+    PortfolioSpec full = Portfolio({Symbol(1, "ONE")});
+    full.headerRecordCount = 255;
+    Write(temp_.path() / "full", full);
     const std::vector<DailyQuote> aaa = {
         {YmdToDay(1999, 12, 31), 10.5f, 11.0f, 10.0f, 10.75f, 1200.0f},
         {YmdToDay(2000, 1, 3), 10.75f, 12.0f, 10.5f, 11.5f, 1500.0f}};
@@ -61,6 +64,7 @@ TEST_F(CliWriteTest, RefusalsSayWhyAndChangeNothing) {
   // Folders in the way of the new files make the writes fail for a reason of the system.
   fs::create_directory(temp_.path() / "src" / "F1.NEW");
   fs::create_directory(temp_.path() / "src" / "MASTER.NEW");
+  fs::create_directory(temp_.path() / "src" / "MASTER.~NU");
   const Snapshot before = TakeSnapshot(temp_.path());
   // Mistakes of the command line: no field named, a number not typeable, one too long, ...
   for (const char* line :
@@ -76,6 +80,9 @@ TEST_F(CliWriteTest, RefusalsSayWhyAndChangeNothing) {
     EXPECT_EQ(r.exitCode, 2) << line;
     EXPECT_EQ(r.out, "") << line;
   }
+  const std::string kFull =
+      "The portfolio already has the\nmaximum number of symbols (255).\nChoose a different or new "
+      "portfolio.\n";
   const struct {
     std::string line;
     int exitCode;
@@ -129,6 +136,19 @@ TEST_F(CliWriteTest, RefusalsSayWhyAndChangeNothing) {
        "The Symbol addition failed.\n\nReason: Symbol acme already exists in\n{src}\n"},
       {"new-portfolio {src}", 1,
        "The portfolio could not be created.\n\nReason: {src} already holds a MASTER file.\n"},
+      {"new-portfolio {tmp}", 1,
+       "The portfolio could not be created.\n\nReason: {tmp} is not empty; a new portfolio "
+       "needs a new or empty folder.\n"},
+      {"new-portfolio {bad.csv}", 1,
+       "The portfolio could not be created.\n\nReason: {bad.csv} is not a folder.\n"},
+      {"new-symbol {src} ", 1, "You must enter a symbol\n"},
+      {"new-symbol {full} NEW", 1, kFull},
+      {"copy-symbol {src} ACME {full}", 1, kFull},
+      {"move-symbol {src} NOSUCH {dst}", 1, "The Symbol move failed.\n\nNothing was changed.\n"},
+      {"copy-symbol {src} ACME {twins}", 1,
+       "The Symbol addition failed.\n\nReason: Symbol ACME already exists in\n{twins}\n"},
+      {"delete-symbol {src} BETA", 1,
+       "The Symbol deletion failed.\n\nNothing was changed.\n{src}/MASTER.~NU: {EISDIR}\n"},
       {"sample {src}", 1, "nothing"},
   };
   for (const auto& [line, exitCode, err] : refusals) {
@@ -450,6 +470,13 @@ TEST_F(CliWriteTest, RealFoldersCutAndUpdatedComeBackByteForByte) {
                                  (series == 1 ? " quote added\n" : " quotes added\n"));
       EXPECT_EQ(PortfolioFiles(copy), want) << source;
     }
+    // Each series' own file imported into it alone comes back the same.
+    const fs::path imported = copyAs(cut, "imported/" + name);
+    for (const auto& file : fs::directory_iterator(folder)) {
+      const CliResult r = Run({"import", imported, file.path().stem(), file.path().string()});
+      ASSERT_EQ(r.exitCode, 0) << file.path() << r.err;
+    }
+    EXPECT_EQ(PortfolioFiles(imported), want);
   }
 }
 
@@ -473,6 +500,13 @@ TEST_F(CliWriteTest, RefusalsNameFileAndLineAndWriteNothing) {
       {"symbol,date,close\nNOSUCH,2000-02-01,9\nNOSUCH,2000-02-01,8\n",
        {"--create"},
        "two.csv line 2 and two.csv line 3 both hold a quote of NOSUCH of 02/01/00."},
+      {"symbol,date,close\nA,2000-01-03,1\nB,2000-02-30,1\n", {}, "Line 3: \"2000-02-30\" is not a date"},
+      {"ticker,per,date,close\nA,D,20000103,1\nA,X,20000104,1\n", {},
+       "Line 3: \"X\" is not a periodicity"},
+      {"ticker,per,date,close\nA,D,20000103,1\nA,5,20000104,1\n", {}, "changes from D to I"},
+      {"symbol,date,close,oi\nB,2000-01-03,1,5\nB,2000-01-04,1,\n", {},
+       "Line 3: no value in column oi, where other lines of B have one"},
+      {"date,close\n2000-01-03,1\n", {}, "Line 1: no column is named Symbol or Ticker"},
   };
   const Snapshot before = TakeSnapshot(dir);
   for (const auto& c : kCases) {
@@ -482,6 +516,7 @@ TEST_F(CliWriteTest, RefusalsNameFileAndLineAndWriteNothing) {
     const CliResult refused = Run(arguments);
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_NE(refused.err.find(c.says), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("two.csv"), std::string::npos);
     EXPECT_NE(refused.err.find("Nothing was changed."), std::string::npos);
     EXPECT_EQ(TakeSnapshot(dir), before);
   }

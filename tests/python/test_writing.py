@@ -138,6 +138,17 @@ def test_a_refused_import_writes_nothing(tmp_path, error, message, change, like_
     assert snapshot(folder) == before
 
 
+@pytest.mark.parametrize("on_conflict, replaced", [("replace", True), ("keep", False)])
+def test_a_date_stored_with_other_values_is_replaced_or_kept_as_asked(tmp_path, on_conflict,
+                                                                       replaced):
+    portfolio = voltrim.Portfolio(samples_folder(tmp_path, "Stocks"))
+    frame = with_close(next_rows(portfolio, "ACME"), 1)
+    day, stored = frame.index[0], portfolio.quotes("ACME").close.iloc[-1]
+    summary = portfolio.import_quotes("ACME", frame, on_conflict=on_conflict)
+    assert (summary["replaced"], summary["kept"]) == ((1, 0) if replaced else (0, 1))
+    assert portfolio.quotes("ACME").close.loc[day] == (frame.close.iloc[0] if replaced else stored)
+
+
 def test_refusals_of_update_undo_and_new_files_write_nothing(tmp_path):
     folder = samples_folder(tmp_path, "Stocks")
     portfolio = voltrim.Portfolio(folder)

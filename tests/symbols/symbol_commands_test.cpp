@@ -40,36 +40,6 @@ TEST_F(SymbolCommandsTest, EditTrimsTheNameOfferedAndWritesAnEmptyNameAsBlanks) 
   EXPECT_EQ(master.records[1].NameField(), std::string(16, ' '));
 }
 
-TEST_F(SymbolCommandsTest, RefusalsAreToldAndChangeNothing) {
-  PortfolioSpec full = Portfolio({Symbol(1, "ONE", "ONE")});
-  full.headerRecordCount = 255;
-  const std::string fullDir = Write(temp_.path() / "full", full);
-  const std::string nothing = "\n\nNothing was changed.";
-  const std::vector<std::pair<std::function<SymbolCommandOutcome()>, std::string>> cases = {
-      {[&] { return RunSymbolEdit(Source(), 7, "X", "Y", prompt); },
-       "The Symbol edit failed." + nothing},
-      // A symbol no longer listed (names are matched exactly).
-      {[&] { return RunSymbolDelete(Source(), "beta", prompt, false); },
-       "The Symbol deletion failed." + nothing},
-      {[&] { return RunMoveOrCopySymbol(Source(), "NOSUCH", Dst(), true, prompt); },
-       "The Symbol move failed." + nothing},
-      // "beta" is the name of a record in dst.
-      {[&] { return RunMoveOrCopySymbol(Source(), "beta", Dst(), true, prompt); },
-       "The Symbol addition failed.\n\nReason: Symbol BETA already exists in\n" + Dst()},
-      {[&] { return RunMoveOrCopySymbol(Source(), "ACME", fullDir, false, prompt); },
-       kPortfolioFullMessage},
-      {[&] { return RunMoveOrCopySymbol(Source(), "ACME", "", true, prompt); }, ""},
-  };
-  const auto before = TakeSnapshot(temp_.path());
-  for (const auto& [run, message] : cases) {
-    prompt.messages.clear();
-    EXPECT_FALSE(run().succeeded) << message;
-    EXPECT_EQ(prompt.MessageTexts(),
-              message.empty() ? std::vector<std::string>{} : std::vector<std::string>{message});
-  }
-  EXPECT_EQ(TakeSnapshot(temp_.path()), before);
-}
-
 TEST_F(SymbolCommandsTest, DeleteAsksFirstAndOnYesRemovesRecordAndFiles) {
   const auto before = TakeSnapshot(temp_.path());
   EXPECT_FALSE(RunSymbolDelete(Source(), "BETA", prompt).succeeded);
