@@ -30,7 +30,9 @@ inline constexpr std::uint64_t kAsciiZeros = 0x3030303030303030u;
 // to out + 17.
 [[gnu::always_inline]] inline char* WriteEightDigits(char* out, std::uint64_t digits,
                                                      int decimals) {
-  const int zeros = std::countr_zero(digits) / 8;   // 8 for no digit but zeros
+  // Leading zeros; the top bit, never set in a digit, stops the count at 7 without a
+  // branch for no digit but zeros.
+  const int zeros = std::countr_zero(digits | (std::uint64_t{1} << 63)) / 8;
   const int first = std::min(zeros, 7 - decimals);  // the first digit written
   const int whole = 8 - decimals - first;           // digits before the point
   if constexpr (std::endian::native == std::endian::little) {

@@ -53,6 +53,21 @@ extern const std::array<RoundTripScale, 256> kRoundTripScales;
 // take, which were most of a number's time.
 inline constexpr double kRoundingBias = 4503599627370496.0;  // 2^52
 
+// Whether magnitude (not below zero) is a whole number below 10^8, and which, from its
+// bits: a conversion to an integer and back costs more than the rest of a number.
+[[gnu::always_inline]] inline bool WholeBelow1e8(float magnitude, std::uint32_t& whole) {
+  if (magnitude < 8388608.0f) {  // 2^23: adding it rounds to a whole number
+    const float rounded = magnitude + 8388608.0f;
+    whole = std::bit_cast<std::uint32_t>(rounded) & 0x7FFFFFu;
+    return rounded - 8388608.0f == magnitude;
+  }
+  if (!(magnitude < 1e8f)) return false;
+  // From 2^23 up every single is whole: its mantissa shifted by what its exponent has over 23.
+  const auto bits = std::bit_cast<std::uint32_t>(magnitude);
+  whole = ((bits & 0x7FFFFFu) | 0x800000u) << ((bits >> 23) - 150);
+  return true;
+}
+
 }  // namespace digits
 
 // MM/DD/YY, byte for byte FormatUserDate ("00/00/00" for no date).
@@ -122,26 +137,29 @@ inline char* WriteFixed(char* out, float value, int decimals) {
       return digits::WriteShortDecimal(out, scaled, decimals);
     }
     // Larger volumes and open interest, whole numbers nearly always.
-    const float magnitude = std::fabs(value);
-    if (magnitude < 1e8f) {
-      const auto whole = static_cast<std::uint32_t>(magnitude);
-      if (static_cast<float>(whole) == magnitude) {
-        if (std::signbit(value)) *out++ = '-';
-        out = digits::WriteShortDecimal(out, whole, 0);
-        std::memcpy(out, ".0000", 5);
-        return out + (decimals == 0 ? 0 : decimals + 1);
-      }
+    std::uint32_t whole = 0;
+    if (digits::WholeBelow1e8(std::fabs(value), whole)) {
+      if (std::signbit(value)) *out++ = '-';
+      out = digits::WriteShortDecimal(out, whole, 0);
+      std::memcpy(out, ".0000", 5);
+      return out + (decimals == 0 ? 0 : decimals + 1);
     }
   }
   return WriteFixedInFull(out, value, decimals);
 }
 
 inline char* WriteRoundTrip(char* out, float value) {
+  // Whole numbers below 10^8 (volumes, open interest, round prices) are their digits.
+  std::uint32_t whole = 0;
+  if (digits::WholeBelow1e8(std::fabs(value), whole)) {
+    if (std::signbit(value)) *out++ = '-';
+    return digits::WriteShortDecimal(out, whole, 0);
+  }
   // When the numbers of `decimals` decimals lie further apart than two neighbouring
   // singles, at most one of them reads back as this single, and the same goes for every
   // shorter decimal, which is that number without its trailing zeros: one rounding finds
-  // the answer (whole numbers, prices of a few decimals) where a search would try each
-  // count of decimals in turn.
+  // the answer (prices of a few decimals) where a search would try each count of decimals
+  // in turn.
   const auto bits = std::bit_cast<std::uint32_t>(value);
   const digits::RoundTripScale& at = digits::kRoundTripScales[(bits >> 23) & 0xFFu];
   const double exact = std::fabs(static_cast<double>(value)) * at.scale;  // exact, 41 bits
@@ -157,8 +175,8 @@ inline char* WriteRoundTrip(char* out, float value) {
     const std::uint64_t text =
         digits::EightDigits(static_cast<std::uint32_t>(std::bit_cast<std::uint64_t>(rounded)));
     // The last digit is in the highest byte; zeros, the ends of shorter decimals, are
-    // dropped.
-    const int zeros = std::min(std::countl_zero(text) / 8, at.decimals);
+    // dropped (the lowest bit stops the count at 7 without a branch for zero).
+    const int zeros = std::min(std::countl_zero(text | 1) / 8, at.decimals);
     return digits::WriteEightDigits(out, text << (8 * zeros), at.decimals - zeros);
   }
   return WriteRoundTripInFull(out, value);
