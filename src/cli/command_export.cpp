@@ -22,6 +22,9 @@ constexpr char kExportError[] = "file export error";
 
 class StdoutSink : public TextSink {
  public:
+  // Text comes in large blocks, which go out in one write each rather than through the
+  // stream's small buffer (a write of its size and another of the rest, for every block).
+  StdoutSink() { std::setvbuf(stdout, nullptr, _IONBF, 0); }
   void Write(std::string_view text) override {
     failed_ = failed_ || std::fwrite(text.data(), 1, text.size(), stdout) != text.size();
   }

@@ -117,8 +117,11 @@ class RowFormatter {
         // A value the series does not hold arrives below zero and is written "N/A".
         std::memcpy(at, "N/A", 3);
         at += 3;
+      } else if (column[c].decimals == 4) {
+        // Each count of decimals its own inlined writer, with its constants folded in.
+        at = WriteFixed(at, value, 4);
       } else {
-        at = WriteFixed(at, value, column[c].decimals);
+        at = WriteFixed(at, value, 2);
       }
     }
     if constexpr (!kCsv) *at++ = '\r';
@@ -169,33 +172,44 @@ class QuoteWindows {
   SeriesBuffer window_{kExportWindow};
 };
 
-// Rows are formatted straight into a block that goes to the sink when it is full.
+// Rows are formatted straight into a block that goes to the sink when it is full: room
+// the sink lends, or a block of the writer's own that is copied to it.
 class RowWriter {
  public:
-  RowWriter(TextSink& sink, RowFormatter& format)
-      : sink_(sink), format_(format), block_(new char[kBlockSize + kRowMax]) {}
-  ~RowWriter() { Flush(); }
+  RowWriter(TextSink& sink, RowFormatter& format) : sink_(sink), format_(format) {
+    block_ = sink_.Room(kBlockSize + kRowMax);
+    if (block_ == nullptr) {
+      own_.reset(new char[kBlockSize + kRowMax]);  // left unset: rows overwrite it
+      block_ = own_.get();
+    }
+  }
+  ~RowWriter() { Hand(); }
   RowWriter(const RowWriter&) = delete;
   RowWriter& operator=(const RowWriter&) = delete;
 
   // Rows come from this window until the next.
   void Window(const SeriesBuffer& window) { format_.Bind(window); }
   void Row(int index) {
-    used_ = static_cast<std::size_t>(format_.Append(block_.get() + used_, index) - block_.get());
+    used_ = static_cast<std::size_t>(format_.Append(block_ + used_, index) - block_);
     ++rows_;
-    if (used_ >= kBlockSize) Flush();
+    if (used_ >= kBlockSize) {
+      Hand();
+      if (!own_) block_ = sink_.Room(kBlockSize + kRowMax);
+    }
   }
   int Rows() const { return rows_; }
 
  private:
-  void Flush() {
-    if (used_ != 0) sink_.Write(std::string_view(block_.get(), used_));
+  void Hand() {
+    if (own_ && used_ != 0) sink_.Write(std::string_view(block_, used_));
+    if (!own_) sink_.Wrote(used_);
     used_ = 0;
   }
 
   TextSink& sink_;
   RowFormatter& format_;
-  std::unique_ptr<char[]> block_;
+  std::unique_ptr<char[]> own_;
+  char* block_ = nullptr;
   std::size_t used_ = 0;
   int rows_ = 0;
 };

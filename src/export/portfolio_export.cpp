@@ -1,8 +1,11 @@
 #include "export/portfolio_export.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
+#include "datafiles/io/deferred_closes.h"
 #include "datafiles/io/portfolio_files.h"
 #include "export/portfolio_series.h"
 
@@ -10,17 +13,44 @@ namespace voltrim {
 
 namespace {
 
-class StringSink : public TextSink {
+// Rows are handed to the sink in blocks of at least this size: few writes, and a block
+// small enough to stay in the processor's cache while it is written and copied out.
+constexpr std::size_t kOutputBlock = 256 * 1024;
+
+// The rows of the series being written and of those before it not yet handed on, written
+// in place by the export's writer.
+class PendingRows : public TextSink {
  public:
-  void Write(std::string_view text) override { text_.append(text); }
-  std::string& text() { return text_; }
+  // Room for a block and the rows of a long series past it, set aside once.
+  PendingRows() { Grow(2 * kOutputBlock); }
+  void Write(std::string_view text) override {
+    std::memcpy(Room(text.size()), text.data(), text.size());
+    Wrote(text.size());
+  }
+  char* Room(std::size_t size) override {
+    if (size > capacity_ - size_) Grow(size_ + size);
+    return text_.get() + size_;
+  }
+  void Wrote(std::size_t used) override { size_ += used; }
+
+  std::size_t Size() const { return size_; }
+  void CutTo(std::size_t size) { size_ = size; }
+  std::string_view Text() const { return {text_.get(), size_}; }
 
  private:
-  std::string text_;
-};
+  void Grow(std::size_t needed) {
+    const std::size_t capacity = std::max(needed, 2 * capacity_);
+    // Left unset: only what is written is ever read.
+    std::unique_ptr<char[]> text(new char[capacity]);
+    if (size_ != 0) std::memcpy(text.get(), text_.get(), size_);
+    text_ = std::move(text);
+    capacity_ = capacity;
+  }
 
-// Rows are handed to the sink in blocks of at least this size.
-constexpr std::size_t kOutputBlock = 1 << 20;
+  std::unique_ptr<char[]> text_;
+  std::size_t size_ = 0;
+  std::size_t capacity_ = 0;
+};
 
 }  // namespace
 
@@ -41,26 +71,27 @@ Status WritePortfolioExport(TextSink& sink, std::string_view portfolioDir,
   // One thread: a second one formatting ahead saved wall time but cost more CPU than it
   // saved. The buffers are used again for every series, sparing fresh pages each time.
   std::vector<std::uint8_t> bytes;
-  StringSink rows;
+  DeferredCloses closes;  // the files are closed a few dozen at a time
+  PendingRows rows;
   SeriesLocation location;
   for (const ListedSeries& entry : listed) {
     // A series that fails part way is taken back out of the rows, so that it is left out
     // entirely rather than cut short.
-    const std::size_t before = rows.text().size();
-    Status read = ReadListedSeries(*names, portfolioDir, entry, location, bytes);
+    const std::size_t before = rows.Size();
+    Status read = ReadListedSeries(*names, portfolioDir, entry, location, bytes, &closes);
     if (read == kOk)
       read = WriteExportRowsOf(rows, location, bytes, entry.symbolText, settings, style);
     if (read != kOk) {
-      rows.text().resize(before);
+      rows.CutTo(before);
       skipped.push_back({entry.symbolText, entry.DataFileName(), read});
     }
     // The rows of many short series go out together, in few large writes.
-    if (rows.text().size() >= kOutputBlock) {
-      sink.Write(rows.text());
-      rows.text().clear();
+    if (rows.Size() >= kOutputBlock) {
+      sink.Write(rows.Text());
+      rows.CutTo(0);
     }
   }
-  if (!rows.text().empty()) sink.Write(rows.text());
+  if (rows.Size() != 0) sink.Write(rows.Text());
   return kOk;
 }
 

@@ -72,7 +72,7 @@ Status LocateListedSeries(std::string_view portfolioDir, const ListedSeries& ser
 
 Status ReadListedSeries(const FolderNames& folder, std::string_view portfolioDir,
                         const ListedSeries& series, SeriesLocation& out,
-                        std::vector<std::uint8_t>& bytes) {
+                        std::vector<std::uint8_t>& bytes, DeferredCloses* closes) {
   out = SeriesLocation{};
   out.found.record = series.record;
   out.found.directory = WithTrailingSeparator(portfolioDir);
@@ -89,7 +89,7 @@ Status ReadListedSeries(const FolderNames& folder, std::string_view portfolioDir
     files.recordLength = series.record.RecordLength();
     files.intraday = series.record.IsIntraday();
   }
-  return ReadWholeSeries(folder, files, out, bytes);
+  return ReadWholeSeries(folder, files, out, bytes, closes);
 }
 
 }  // namespace voltrim

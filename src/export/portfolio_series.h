@@ -46,9 +46,10 @@ Status LocateRecordSeries(std::string_view portfolioDir, const MasterRecord& rec
 // The same for a listed series of either index file.
 Status LocateListedSeries(std::string_view portfolioDir, const ListedSeries& series,
                           SeriesLocation& out);
-// The same from the folder's listing, with the data file's bytes (ReadWholeSeries).
+// The same from the folder's listing, with the data file's bytes (ReadWholeSeries, which
+// leaves the descriptors to closes when given).
 Status ReadListedSeries(const FolderNames& folder, std::string_view portfolioDir,
                         const ListedSeries& series, SeriesLocation& out,
-                        std::vector<std::uint8_t>& bytes);
+                        std::vector<std::uint8_t>& bytes, DeferredCloses* closes = nullptr);
 
 }  // namespace voltrim

@@ -24,13 +24,15 @@ inline constexpr std::uint64_t kAsciiZeros = 0x3030303030303030u;
   return tens | ((pairs - tens * 10) << 8);
 }
 
-// Writes value as digits with a point before the last `decimals` of them (none for 0)
-// and at least one digit before the point, as printf does; value below 10^8 and decimals
-// 0 to 7. Writes whole blocks of 8 characters, so it may leave scratch bytes up to out + 17.
-[[gnu::always_inline]] inline char* WriteShortDecimal(char* out, std::uint32_t value,
-                                                      int decimals) {
-  const std::uint64_t digits = EightDigits(value);
-  const int zeros = std::countr_zero(digits) / 8;   // 8 for no digit but zeros
+// Writes the number whose EightDigits are `digits` with a point before the last
+// `decimals` of them (none for 0) and at least one digit before the point, as printf does;
+// decimals 0 to 7. Writes whole blocks of 8 characters, so it may leave scratch bytes up
+// to out + 17.
+[[gnu::always_inline]] inline char* WriteEightDigits(char* out, std::uint64_t digits,
+                                                     int decimals) {
+  // Leading zeros; the top bit, never set in a digit, stops the count at 7 without a
+  // branch for no digit but zeros.
+  const int zeros = std::countr_zero(digits | (std::uint64_t{1} << 63)) / 8;
   const int first = std::min(zeros, 7 - decimals);  // the first digit written
   const int whole = 8 - decimals - first;           // digits before the point
   if constexpr (std::endian::native == std::endian::little) {
@@ -54,6 +56,12 @@ inline constexpr std::uint64_t kAsciiZeros = 0x3030303030303030u;
       *out++ = static_cast<char>('0' + ((digits >> (8 * i)) & 0xFFu));
     return out;
   }
+}
+
+// The same for value itself, below 10^8.
+[[gnu::always_inline]] inline char* WriteShortDecimal(char* out, std::uint32_t value,
+                                                      int decimals) {
+  return WriteEightDigits(out, EightDigits(value), decimals);
 }
 
 }  // namespace voltrim::digits

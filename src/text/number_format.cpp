@@ -11,6 +11,42 @@
 
 namespace voltrim {
 
+namespace digits {
+
+namespace {
+
+constexpr double PowerOfTwo(int exponent) {
+  double power = 1.0;
+  for (; exponent > 0; --exponent) power *= 2.0;
+  for (; exponent < 0; ++exponent) power /= 2.0;
+  return power;
+}
+
+constexpr RoundTripScale ScaleForExponent(int biased) {
+  if (biased == 0) return {1.0, 0.0, 0};     // zero; subnormals are left to the search
+  if (biased == 255) return {1.0, -1.0, 0};  // nothing reads back
+  const double gap = PowerOfTwo(biased - 150);
+  RoundTripScale at{1.0, gap / 2, 0};
+  while (at.decimals < 7 && at.scale * 10 * gap < 1.0) {
+    at.scale *= 10;
+    at.halfGap = gap * at.scale / 2;
+    ++at.decimals;
+  }
+  return at;
+}
+
+}  // namespace
+
+// Built when compiled; the header's declaration gives it external linkage.
+constexpr std::array<RoundTripScale, 256> kRoundTripScales = [] {
+  std::array<RoundTripScale, 256> table{};
+  for (int biased = 0; biased < 256; ++biased)
+    table[static_cast<std::size_t>(biased)] = ScaleForExponent(biased);
+  return table;
+}();
+
+}  // namespace digits
+
 namespace {
 
 using digits::EightDigits;
@@ -305,28 +341,6 @@ char* WriteFixedInFull(char* out, float value, int decimals) {
 void AppendFixed(std::string& text, float value, int decimals) {
   char cell[kNumberTextMax];
   text.append(cell, WriteFixed(cell, value, decimals));
-}
-
-char* WriteRoundTripFraction(char* out, float value) {
-  const auto bits = std::bit_cast<std::uint32_t>(value);
-  const int biased = static_cast<int>((bits >> 23) & 0xFFu);
-  const std::uint32_t mantissa = (bits & 0x7FFFFFu) | 0x800000u;
-  // Normal singles below 2^23 but whole numbers, whose interval is symmetric and fits
-  // the 64-bit search (shift = 152 - biased from 3 to 63).
-  if (biased >= 150 || biased < 89 || mantissa == 0x800000u ||
-      (mantissa & ((std::uint64_t{1} << (150 - biased)) - 1)) == 0) {
-    return WriteRoundTripInFull(out, value);
-  }
-  std::uint64_t digits = 0;
-  int decimals = 0;
-  if (!NearestShortest(mantissa, 152 - biased, digits, decimals)) {
-    return WriteRoundTripInFull(out, value);
-  }
-  if ((bits >> 31) != 0) *out++ = '-';
-  if (digits < 100'000'000u && decimals <= 7) {
-    return WriteShortDecimal(out, static_cast<std::uint32_t>(digits), decimals);
-  }
-  return WriteDecimal(out, digits, decimals);
 }
 
 char* WriteRoundTripInFull(char* out, float value) {

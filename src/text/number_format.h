@@ -1,5 +1,8 @@
 #pragma once
 
+#include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -30,7 +33,42 @@ inline char* WriteRoundTrip(char* out, float value);
 // them for every number.
 char* WriteFixedInFull(char* out, float value, int decimals);
 char* WriteRoundTripInFull(char* out, float value);
-char* WriteRoundTripFraction(char* out, float value);  // all but whole numbers below 10^8
+
+namespace digits {
+
+// For the singles of one binary exponent: the most decimals (up to 7) whose numbers lie
+// further apart than two neighbouring singles, as a scale 10^decimals, and half the
+// distance between two neighbours in units of that scale.
+struct RoundTripScale {
+  double scale;
+  double halfGap;
+  int decimals;
+};
+// By the biased exponent; zero keeps only zero itself, infinities and NaN nothing.
+extern const std::array<RoundTripScale, 256> kRoundTripScales;
+
+// Adding 2^52 to a double from 0 to 2^52 rounds it to a whole number, halfway cases to
+// even, in the default rounding mode; the whole number is then the low bits. One addition
+// instead of the conversions to and from an integer and the comparisons a rounding would
+// take, which were most of a number's time.
+inline constexpr double kRoundingBias = 4503599627370496.0;  // 2^52
+
+// Whether magnitude (not below zero) is a whole number below 10^8, and which, from its
+// bits: a conversion to an integer and back costs more than the rest of a number.
+[[gnu::always_inline]] inline bool WholeBelow1e8(float magnitude, std::uint32_t& whole) {
+  if (magnitude < 8388608.0f) {  // 2^23: adding it rounds to a whole number
+    const float rounded = magnitude + 8388608.0f;
+    whole = std::bit_cast<std::uint32_t>(rounded) & 0x7FFFFFu;
+    return rounded - 8388608.0f == magnitude;
+  }
+  if (!(magnitude < 1e8f)) return false;
+  // From 2^23 up every single is whole: its mantissa shifted by what its exponent has over 23.
+  const auto bits = std::bit_cast<std::uint32_t>(magnitude);
+  whole = ((bits & 0x7FFFFFu) | 0x800000u) << ((bits >> 23) - 150);
+  return true;
+}
+
+}  // namespace digits
 
 // MM/DD/YY, byte for byte FormatUserDate ("00/00/00" for no date).
 char* WriteUserDate(char* out, DayNumber day);
@@ -89,28 +127,22 @@ inline char* WriteFixed(char* out, float value, int decimals) {
   static constexpr double kScales[] = {1.0, 10.0, 100.0, 1000.0, 10000.0};
   if (decimals >= 0 && decimals <= 4) {
     // A single has 24 significant bits and 10^4 needs 14, so the product is exact in a
-    // double, and so is its part below the point: the one rounding is made here, halfway
-    // cases to even, without a branch (whether a price lies just above or just below its
-    // last digit is anyone's guess). NaN fails the comparison.
+    // double: the one rounding is the bias's, halfway cases to even. NaN fails the
+    // comparison.
     const double exact = std::fabs(static_cast<double>(value)) * kScales[decimals];
     if (exact < 99'999'999.5) {
       if (std::signbit(value)) *out++ = '-';
-      const auto whole = static_cast<std::uint32_t>(exact);
-      const double rest = exact - static_cast<double>(whole);
-      const std::uint32_t scaled = whole + static_cast<std::uint32_t>(rest > 0.5) +
-                                   static_cast<std::uint32_t>((rest == 0.5) & ((whole & 1) != 0));
+      const double rounded = exact + digits::kRoundingBias;
+      const auto scaled = static_cast<std::uint32_t>(std::bit_cast<std::uint64_t>(rounded));
       return digits::WriteShortDecimal(out, scaled, decimals);
     }
     // Larger volumes and open interest, whole numbers nearly always.
-    const float magnitude = std::fabs(value);
-    if (magnitude < 1e8f) {
-      const auto whole = static_cast<std::uint32_t>(magnitude);
-      if (static_cast<float>(whole) == magnitude) {
-        if (std::signbit(value)) *out++ = '-';
-        out = digits::WriteShortDecimal(out, whole, 0);
-        std::memcpy(out, ".0000", 5);
-        return out + (decimals == 0 ? 0 : decimals + 1);
-      }
+    std::uint32_t whole = 0;
+    if (digits::WholeBelow1e8(std::fabs(value), whole)) {
+      if (std::signbit(value)) *out++ = '-';
+      out = digits::WriteShortDecimal(out, whole, 0);
+      std::memcpy(out, ".0000", 5);
+      return out + (decimals == 0 ? 0 : decimals + 1);
     }
   }
   return WriteFixedInFull(out, value, decimals);
@@ -118,15 +150,36 @@ inline char* WriteFixed(char* out, float value, int decimals) {
 
 inline char* WriteRoundTrip(char* out, float value) {
   // Whole numbers below 10^8 (volumes, open interest, round prices) are their digits.
-  const float magnitude = std::fabs(value);
-  if (magnitude < 1e8f) {
-    const auto whole = static_cast<std::uint32_t>(magnitude);
-    if (static_cast<float>(whole) == magnitude) {
-      if (std::signbit(value)) *out++ = '-';
-      return digits::WriteShortDecimal(out, whole, 0);
-    }
+  std::uint32_t whole = 0;
+  if (digits::WholeBelow1e8(std::fabs(value), whole)) {
+    if (std::signbit(value)) *out++ = '-';
+    return digits::WriteShortDecimal(out, whole, 0);
   }
-  return WriteRoundTripFraction(out, value);
+  // When the numbers of `decimals` decimals lie further apart than two neighbouring
+  // singles, at most one of them reads back as this single, and the same goes for every
+  // shorter decimal, which is that number without its trailing zeros: one rounding finds
+  // the answer (prices of a few decimals) where a search would try each count of decimals
+  // in turn.
+  const auto bits = std::bit_cast<std::uint32_t>(value);
+  const digits::RoundTripScale& at = digits::kRoundTripScales[(bits >> 23) & 0xFFu];
+  const double exact = std::fabs(static_cast<double>(value)) * at.scale;  // exact, 41 bits
+  const double rounded = exact + digits::kRoundingBias;
+  const double nearest = rounded - digits::kRoundingBias;
+  const double distance = std::fabs(exact - nearest);
+  // Ties read back as the single of even mantissa. Below a power of two the lower
+  // neighbour is nearer, so only the single itself is taken there.
+  const bool readsBack =
+      distance < at.halfGap || (distance == at.halfGap && (bits & 1) == 0);
+  if (readsBack && ((bits & 0x7FFFFFu) != 0 || distance == 0.0) && nearest < 1e8) {
+    if (std::signbit(value)) *out++ = '-';
+    const std::uint64_t text =
+        digits::EightDigits(static_cast<std::uint32_t>(std::bit_cast<std::uint64_t>(rounded)));
+    // The last digit is in the highest byte; zeros, the ends of shorter decimals, are
+    // dropped (the lowest bit stops the count at 7 without a branch for zero).
+    const int zeros = std::min(std::countl_zero(text | 1) / 8, at.decimals);
+    return digits::WriteEightDigits(out, text << (8 * zeros), at.decimals - zeros);
+  }
+  return WriteRoundTripInFull(out, value);
 }
 
 }  // namespace voltrim

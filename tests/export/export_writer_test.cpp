@@ -146,7 +146,10 @@ TEST(WideFolderExport, WholePortfolioIsEachSeriesOwnExportAndNamesWhatItLeavesOu
     }
     StringSink all;
     std::vector<SkippedSeries> skipped;
+    const auto openFiles = [] { return std::distance(fs::directory_iterator("/proc/self/fd"), {}); };
+    const auto openBefore = openFiles();
     ASSERT_EQ(WritePortfolioExport(all, dir, settings, ExportFormat::Text, skipped), kOk);
+    EXPECT_EQ(openFiles(), openBefore);  // every file read is closed again
     EXPECT_TRUE(all.text == expected) << all.text.substr(0, 2000);
     std::vector<std::string> named;
     for (const SkippedSeries& series : skipped)

@@ -183,6 +183,7 @@ Status LocateSeries(std::string_view portfolioDir, std::string_view symbol, Seri
 // themselves use it, so every reader agrees on a series' layout).
 Status CompleteSeriesLocation(SeriesLocation& out);
 
+class DeferredCloses;
 class FolderNames;
 
 // The files and record shape of one series of a folder read whole.
@@ -197,8 +198,10 @@ struct WholeSeriesFiles {
 // CompleteSeriesLocation, from a folder listed once, and reads the data file's bytes as far
 // as its header can count quotes: each file opened once and read in one step. A data file
 // that cannot be read is kFileRead, as reading the quotes of a located series gives it.
+// With closes given, the files' descriptors are left to it to close.
 Status ReadWholeSeries(const FolderNames& folder, const WholeSeriesFiles& files,
-                       SeriesLocation& out, std::vector<std::uint8_t>& bytes);
+                       SeriesLocation& out, std::vector<std::uint8_t>& bytes,
+                       DeferredCloses* closes = nullptr);
 
 // Header of a DAT file: the last-record number (quotes + 1) as stored. A file too short
 // for it, or a number below 1, is refused as damaged.

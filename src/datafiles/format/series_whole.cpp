@@ -16,10 +16,11 @@ std::size_t CountableBytes(int recordLength) {
 // The layout from the DOP file, or inferred when there is none (20-byte records need the
 // first quote, read as part of the data file's bytes).
 Status WholeSeriesLayout(const FolderNames& folder, const WholeSeriesFiles& files,
-                         const std::vector<std::uint8_t>* dataBytes, ColumnLayout& out) {
+                         const std::vector<std::uint8_t>* dataBytes, ColumnLayout& out,
+                         DeferredCloses* closes) {
   std::vector<std::uint8_t> dop;
   bool cut = false;
-  const Status read = folder.ReadFile(files.dopName, kMaxDopFileBytes, dop, cut, true);
+  const Status read = folder.ReadFile(files.dopName, kMaxDopFileBytes, dop, cut, true, closes);
   if (read == kOk) {
     if (cut) return kDamagedFile;
     return ParseDopText(std::string_view(reinterpret_cast<const char*>(dop.data()), dop.size()),
@@ -37,7 +38,8 @@ Status WholeSeriesLayout(const FolderNames& folder, const WholeSeriesFiles& file
 }  // namespace
 
 Status ReadWholeSeries(const FolderNames& folder, const WholeSeriesFiles& files,
-                       SeriesLocation& out, std::vector<std::uint8_t>& bytes) {
+                       SeriesLocation& out, std::vector<std::uint8_t>& bytes,
+                       DeferredCloses* closes) {
   out.recordLength = files.recordLength;
   out.fieldCount = files.fieldCount;
   out.datPath = folder.Resolve(files.dataName);
@@ -47,8 +49,10 @@ Status ReadWholeSeries(const FolderNames& folder, const WholeSeriesFiles& files,
     return kDamagedFile;
   bool cut = false;
   const bool dataRead =
-      folder.ReadFile(files.dataName, CountableBytes(files.recordLength), bytes, cut) == kOk;
-  const Status layout = WholeSeriesLayout(folder, files, dataRead ? &bytes : nullptr, out.layout);
+      folder.ReadFile(files.dataName, CountableBytes(files.recordLength), bytes, cut, false,
+                      closes) == kOk;
+  const Status layout =
+      WholeSeriesLayout(folder, files, dataRead ? &bytes : nullptr, out.layout, closes);
   if (layout != kOk) return layout;
   if (const Status check = CheckColumnLayout(out.layout, out.fieldCount); check != kOk)
     return check;

@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "datafiles/format/ascii_case.h"
+#include "datafiles/io/deferred_closes.h"
 #include "datafiles/io/file_ops.h"
 #include "datafiles/io/memory_files.h"
 #include "datafiles/io/regular_file.h"
@@ -86,18 +87,20 @@ std::string FolderNames::Resolve(std::string_view name) const {
 }
 
 Status FolderNames::ReadFile(std::string_view name, std::size_t maxBytes,
-                             std::vector<std::uint8_t>& out, bool& cut, bool optional) const {
-  out.clear();
+                             std::vector<std::uint8_t>& out, bool& cut, bool optional,
+                             DeferredCloses* closes) const {
   cut = false;
   const std::string* stored = Stored(name);
   const std::string path = dir_ + (stored != nullptr ? *stored : std::string(name));
   if (stored == nullptr) {
+    out.clear();
     if (!optional) NoteFileFailure(path, ENOENT);
     return kFileNotFound;
   }
   if (const file_ops::MemoryFiles* memory = file_ops::MemoryFilesInUse()) {
     const std::shared_ptr<file_ops::MemoryNode> node = memory->Find(path);
     if (!node || node->folder) {
+      out.clear();
       NoteFileFailure(path, node ? kNotRegularFile : ENOENT);
       return kFileOpen;
     }
@@ -107,10 +110,25 @@ Status FolderNames::ReadFile(std::string_view name, std::size_t maxBytes,
     return kOk;
   }
   std::size_t size = 0;
-  const int fd = OpenRegularFileIn(fd_, stored->c_str(), path, optional, &size);
-  if (fd < 0) return errno == ENOENT ? kFileNotFound : kFileOpen;  // gone since the listing
+  const FileFailure before = closes != nullptr ? LastFileFailure() : FileFailure{};
+  int fd = OpenRegularFileIn(fd_, stored->c_str(), path, optional, &size);
+  if (fd < 0 && (errno == EMFILE || errno == ENFILE) && closes != nullptr && !closes->Empty()) {
+    // Files still open for closing later take the room: close them and try again, and the
+    // failure noted goes back to what it was.
+    closes->Flush();
+    NoteFileFailure(before.path, before.reason);
+    fd = OpenRegularFileIn(fd_, stored->c_str(), path, optional, &size);
+  }
+  if (fd < 0) {
+    out.clear();
+    return errno == ENOENT ? kFileNotFound : kFileOpen;  // gone since the listing
+  }
   // One read when the file is as large as it was when opened; more only when it is not.
-  out.resize(std::min(size, maxBytes));
+  // Bytes the buffer held before are overwritten rather than cleared first, and a buffer
+  // that has to grow is emptied first so that nothing is copied into it.
+  const std::size_t wanted = std::min(size, maxBytes);
+  if (wanted > out.capacity()) out.clear();
+  out.resize(wanted);
   std::size_t got = 0;
   ssize_t part = 1;
   while (got < out.size() && part != 0) {
@@ -120,8 +138,12 @@ Status FolderNames::ReadFile(std::string_view name, std::size_t maxBytes,
     got += static_cast<std::size_t>(part);
   }
   const int error = errno;
-  ::close(fd);
+  if (closes != nullptr)
+    closes->Add(fd);
+  else
+    ::close(fd);
   if (part < 0) {
+    out.clear();
     NoteFileFailure(path, error);
     return kFileRead;
   }

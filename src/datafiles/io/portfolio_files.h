@@ -11,6 +11,8 @@
 
 namespace voltrim {
 
+class DeferredCloses;
+
 // The longest path this system can open (PATH_MAX counts the terminating NUL). The walk,
 // the browser, the lookups and the writes share it, so a portfolio that is listed opens.
 inline constexpr std::size_t kMaxPathLength = PATH_MAX - 1;
@@ -43,9 +45,10 @@ class FolderNames {
   // Reads the file Resolve names, when it is a regular file (never waiting on a FIFO): its
   // first maxBytes bytes at most, with cut set when it holds more. kFileNotFound when the
   // listing has no such name (noted as a failure unless optional), kFileOpen when it cannot
-  // be opened or is no regular file, kFileRead when reading fails.
+  // be opened or is no regular file, kFileRead when reading fails. With closes given, the
+  // file's descriptor is left to it to close.
   Status ReadFile(std::string_view name, std::size_t maxBytes, std::vector<std::uint8_t>& out,
-                  bool& cut, bool optional = false) const;
+                  bool& cut, bool optional = false, DeferredCloses* closes = nullptr) const;
 
  private:
   // The name as the folder spells it, or null when it has none in any case.
