@@ -12,7 +12,9 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libgl-dev
           # the Python module (import voltrim) and its tests
           python3-dev pybind11-dev python3-numpy python3-pytest
           # the tests run in another locale and with the clocks set back (scripts/elsewhere.sh)
-          locales util-linux)
+          locales util-linux
+          # quicker links of the test build (the build falls back to ld without it)
+          lld)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -2,10 +2,12 @@
 #include <QCoreApplication>
 #include <QStringList>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 
 #include "cli/cli_command.h"
+#include "datafiles/io/portfolio_lock.h"
 #include "datafiles/io/regular_file.h"
 #include "text/c_locale.h"
 #include "text/version_text.h"
@@ -41,6 +43,11 @@ int main(int argc, char** argv) {
   voltrim::KeepNumbersAndCaseLocaleFree();
   QCoreApplication::setApplicationName("voltrim-cli");
   QCoreApplication::setApplicationVersion(VOLTRIM_VERSION);
+  // How long a write waits for a portfolio another program holds, in milliseconds, when
+  // set: the tests of a blocked write need not wait the usual seconds.
+  bool waitGiven = false;
+  const int wait = qEnvironmentVariableIntValue("VOLTRIM_LOCK_WAIT_MS", &waitGiven);
+  if (waitGiven && wait >= 0) voltrim::SetPortfolioLockWait(std::chrono::milliseconds(wait));
   QStringList arguments = QCoreApplication::arguments();
   if (arguments.size() < 2) {
     PrintUsage(stderr);

@@ -718,7 +718,8 @@ TEST_F(CliParallelWritersTest, AWriteBlockedPastTheWaitSaysSoAndChangesNothing) 
   CliResult result;
   {
     const FolderHolder desktop(temp_.path() / "b");
-    result = Run({"copy-symbol", a, "A1", b});
+    result = RunCli({"copy-symbol", a, "A1", b}, temp_.str(),
+                    {"XDG_CONFIG_HOME=" + temp_.str() + "/config", "VOLTRIM_LOCK_WAIT_MS=100"});
   }
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(result.err, std::string(kPortfolioBusyMessage) + "\n");

@@ -302,21 +302,36 @@ bool CheckPowerLoss(const WriteCommand& s, const fs::path& root, long failAt,
   // What a reader of the portfolio looks at: MASTER, EMASTER and XMASTER of each folder,
   // and the data and DOP files of the records MASTER and XMASTER count. Backups, temporaries
   // and data files no record names do not change what the portfolio reads as.
-  std::map<int, std::vector<std::string>> namedBy;  // index file content -> the files it names
+  // Per index file and content: the files it names, by their paths below root.
+  std::map<std::pair<std::string, int>, std::vector<std::string>> namedBy;
+  const auto named = [&](const std::string& path, int id) -> const std::vector<std::string>& {
+    const auto [at, added] = namedBy.try_emplace({path, id});
+    if (added) {
+      const fs::path index(path);
+      if (index.filename() == "EMASTER") return at->second;
+      for (const std::string& file :
+           FilesNamedBy(index.filename() == "XMASTER", model.Content(id)))
+        at->second.push_back((index.parent_path() / file).string());
+    }
+    return at->second;
+  };
+  std::map<std::string, bool> isIndex;
   const auto reading = [&](const State& state) {
     State seen;
     for (const auto& [path, id] : state) {
-      const fs::path at(path);
-      const std::string name = at.filename().string();
-      if (name != "MASTER" && name != "EMASTER" && name != "XMASTER") continue;
-      seen[path] = id;
-      if (name != "EMASTER" && namedBy.count(id) == 0)
-        namedBy[id] = FilesNamedBy(name == "XMASTER", model.Content(id));
-      for (const std::string& file : namedBy[id]) {
-        const std::string named = (at.parent_path() / file).string();
-        if (const auto it = state.find(named); it != state.end()) seen[named] = it->second;
+      const auto [index, added] = isIndex.try_emplace(path, false);
+      if (added) {
+        const std::string name = fs::path(path).filename().string();
+        index->second = name == "MASTER" || name == "EMASTER" || name == "XMASTER";
+      }
+      if (!index->second) continue;
+      seen.emplace_back(path, id);
+      for (const std::string& file : named(path, id)) {
+        if (const int* content = PowerLossModel::Find(state, file)) seen.emplace_back(file, *content);
       }
     }
+    std::sort(seen.begin(), seen.end());
+    seen.erase(std::unique(seen.begin(), seen.end()), seen.end());
     return seen;
   };
   std::map<std::string, bool> temporary;
@@ -334,7 +349,10 @@ bool CheckPowerLoss(const WriteCommand& s, const fs::path& root, long failAt,
   std::set<State> readingsSeen;               // readings of states met in this run
   bool good = true;
   const auto check = [&](std::size_t cut, const State& view, const std::vector<State>& states) {
-    for (auto& [name, contents] : held) contents.insert(view.count(name) != 0 ? view.at(name) : -1);
+    for (auto& [name, contents] : held) {
+      const int* id = PowerLossModel::Find(view, name);
+      contents.insert(id != nullptr ? *id : -1);
+    }
     for (const auto& [name, id] : view) {
       if (held.count(name) == 0) held[name] = cut == 0 ? std::set<int>{id} : std::set<int>{-1, id};
     }
@@ -356,8 +374,9 @@ bool CheckPowerLoss(const WriteCommand& s, const fs::path& root, long failAt,
         if (held.count(entry.first) == 0) fail(entry.first + " appeared from nowhere");
       }
       for (const auto& [name, contents] : held) {
-        const int id = state.count(name) != 0 ? state.at(name) : -1;
-        if (!isTemporary(name) && contents.count(id) == 0) fail(name + " holds what it never held");
+        const int* id = PowerLossModel::Find(state, name);
+        if (!isTemporary(name) && contents.count(id != nullptr ? *id : -1) == 0)
+          fail(name + " holds what it never held");
       }
       const State portfolio = reading(state);
       if (readings.count(portfolio) == 0 && !s.dataFilesInAnyOrder) {

@@ -133,7 +133,7 @@ inline Snapshot TakeSnapshot(const fs::path& root) {
   Snapshot snapshot;
   for (const auto& entry : fs::recursive_directory_iterator(root))
     if (entry.is_regular_file())
-      snapshot[fs::relative(entry.path(), root).string()] = ReadFileBytes(entry.path());
+      snapshot[entry.path().lexically_relative(root).string()] = ReadFileBytes(entry.path());
   return snapshot;
 }
 

@@ -33,7 +33,7 @@ class PortfolioLockTest : public ::testing::Test {
 // and changes nothing (a move and its undo wait for either folder); once they are free, it
 // goes through (the sweeps run each free). So does a series in a subdirectory.
 TEST_F(PortfolioLockTest, AWriterThatWaitsInVainFailsAndChangesNothing) {
-  const LockWait shortWait(50ms);
+  const LockWait shortWait(5ms);
   for (const WriteCommand& row : WriteAndUndoCommands()) {
     if (row.undoIn) continue;  // a new portfolio holds no folder that was there
     int busy = 0;

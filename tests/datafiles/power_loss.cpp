@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <map>
 #include <set>
 #include <stdexcept>
@@ -54,15 +55,37 @@ struct Inode {
 };
 
 // A creation, rename, link, removal or new folder, and the folders whose sync it still waits
-// for.
+// for (names by id).
 struct FolderOp {
   Kind kind;
-  std::string path, to;
+  int path, to;
   int inode;
-  std::set<std::string> unsynced;
+  std::vector<int> unsynced;
 };
 
-using Entries = std::map<std::string, int>;  // name -> inode
+// name -> inode (or content), sorted by name id.
+using Entries = std::vector<std::pair<int, int>>;
+
+const int* Find(const Entries& entries, int name) {
+  const auto at = std::lower_bound(entries.begin(), entries.end(), std::pair<int, int>{name, INT_MIN});
+  return at != entries.end() && at->first == name ? &at->second : nullptr;
+}
+int Named(const Entries& entries, int name) {
+  const int* inode = Find(entries, name);
+  if (inode == nullptr) throw std::out_of_range("no such file in the run");
+  return *inode;
+}
+void Put(Entries& entries, int name, int inode) {
+  const auto at = std::lower_bound(entries.begin(), entries.end(), std::pair<int, int>{name, INT_MIN});
+  if (at != entries.end() && at->first == name) {
+    at->second = inode;
+  } else {
+    entries.insert(at, {name, inode});
+  }
+}
+void Erase(Entries& entries, int name) {
+  std::erase_if(entries, [&](const auto& entry) { return entry.first == name; });
+}
 
 // The run up to a cut: inodes with their durable and pending data, the names as the
 // program saw them, and every folder operation in order.
@@ -75,22 +98,50 @@ struct Replay {
 
 }  // namespace
 
+const int* PowerLossModel::Find(const State& state, const std::string& name) {
+  const auto at = std::lower_bound(state.begin(), state.end(), name,
+                                   [](const auto& entry, const std::string& n) { return entry.first < n; });
+  return at != state.end() && at->first == name ? &at->second : nullptr;
+}
+
+int PowerLossModel::NameId(const std::string& name) const {
+  return static_cast<int>(std::lower_bound(names_.begin(), names_.end(), name) - names_.begin());
+}
+
 PowerLossModel::PowerLossModel(const fs::path& root, const Snapshot& initial,
-                               const std::vector<file_ops::Operation>& operations)
-    : initial_(initial) {
-  for (const file_ops::Operation& op : operations) {
-    operations_.push_back({op.kind, Relative(root, op.path),
-                           op.to.empty() ? std::string() : Relative(root, op.to), op.data,
-                           op.refused});
+                               const std::vector<file_ops::Operation>& operations) {
+  struct Named {
+    std::string path, to;
+  };
+  std::vector<Named> relative;
+  for (const file_ops::Operation& op : operations)
+    relative.push_back({Relative(root, op.path), op.to.empty() ? std::string() : Relative(root, op.to)});
+  for (const auto& [path, bytes] : initial) names_.push_back(path);
+  for (const Named& op : relative) {
+    for (const std::string& name : {op.path, op.to}) {
+      if (name.empty()) continue;
+      names_.push_back(name);
+      names_.push_back(FolderOf(name));
+    }
+  }
+  std::sort(names_.begin(), names_.end());
+  names_.erase(std::unique(names_.begin(), names_.end()), names_.end());
+  for (const auto& [path, bytes] : initial) initial_.emplace_back(NameId(path), bytes);
+  for (std::size_t i = 0; i < operations.size(); ++i) {
+    const Named& op = relative[i];
+    const bool hasTo = !op.to.empty();
+    operations_.push_back({operations[i].kind, NameId(op.path), hasTo ? NameId(op.to) : -1,
+                           NameId(FolderOf(op.path)), hasTo ? NameId(FolderOf(op.to)) : -1,
+                           operations[i].data, operations[i].refused});
   }
 }
 
 namespace {
 
-Replay Start(const Snapshot& initial) {
+Replay Start(const std::vector<std::pair<int, Bytes>>& initial) {
   Replay r;
-  for (const auto& [path, bytes] : initial) {
-    r.initial[path] = static_cast<int>(r.inodes.size());
+  for (const auto& [name, bytes] : initial) {
+    r.initial.emplace_back(name, static_cast<int>(r.inodes.size()));
     r.inodes.push_back({bytes, {}});
   }
   r.view = r.initial;
@@ -103,91 +154,95 @@ void Advance(Replay& r, const PowerLossModel::Op& op) {
     case Kind::kCreate: {
       const int inode = static_cast<int>(r.inodes.size());
       r.inodes.push_back({});
-      r.view[op.path] = inode;
-      r.folderOps.push_back({op.kind, op.path, {}, inode, {FolderOf(op.path)}});
+      Put(r.view, op.path, inode);
+      r.folderOps.push_back({op.kind, op.path, -1, inode, {op.pathFolder}});
       break;
     }
     case Kind::kWrite: {
-      Inode& inode = r.inodes[static_cast<std::size_t>(r.view.at(op.path))];
+      Inode& inode = r.inodes[static_cast<std::size_t>(Named(r.view, op.path))];
       inode.pending.push_back(op.data);
       inode.ids = {inode.ids[0], -1, -1};
       break;
     }
     case Kind::kSync: {
-      Inode& inode = r.inodes[static_cast<std::size_t>(r.view.at(op.path))];
+      Inode& inode = r.inodes[static_cast<std::size_t>(Named(r.view, op.path))];
       inode.durable = inode.All();
       inode.pending.clear();
       inode.ids = {inode.ids[2], inode.ids[2], inode.ids[2]};
       break;
     }
     case Kind::kRename: {
-      const int inode = r.view.at(op.path);
-      r.view.erase(op.path);
-      r.view[op.to] = inode;
-      r.folderOps.push_back({op.kind, op.path, op.to, inode, {FolderOf(op.path), FolderOf(op.to)}});
+      const int inode = Named(r.view, op.path);
+      Erase(r.view, op.path);
+      Put(r.view, op.to, inode);
+      r.folderOps.push_back({op.kind, op.path, op.to, inode, {op.pathFolder, op.toFolder}});
       break;
     }
     case Kind::kLink: {
-      const int inode = r.view.at(op.path);
-      r.view[op.to] = inode;
-      r.folderOps.push_back({op.kind, op.path, op.to, inode, {FolderOf(op.to)}});
+      const int inode = Named(r.view, op.path);
+      Put(r.view, op.to, inode);
+      r.folderOps.push_back({op.kind, op.path, op.to, inode, {op.toFolder}});
       break;
     }
     case Kind::kRemove: {
-      const int inode = r.view.at(op.path);
-      r.view.erase(op.path);
-      r.folderOps.push_back({op.kind, op.path, {}, inode, {FolderOf(op.path)}});
+      const int inode = Named(r.view, op.path);
+      Erase(r.view, op.path);
+      r.folderOps.push_back({op.kind, op.path, -1, inode, {op.pathFolder}});
       break;
     }
     case Kind::kSyncDirectory:
-      for (FolderOp& done : r.folderOps) done.unsynced.erase(op.path);
+      for (FolderOp& done : r.folderOps) std::erase(done.unsynced, op.path);
       break;
     case Kind::kMakeFolder:
-      r.folderOps.push_back({op.kind, op.path, {}, -1, {FolderOf(op.path)}});
+      r.folderOps.push_back({op.kind, op.path, -1, -1, {op.pathFolder}});
       break;
   }
 }
 
 // The names after the durable folder operations and those chosen of the undecided ones;
 // false when the choice is one no file system can produce.
-bool Apply(const Replay& r, const std::vector<bool>& chosen, Entries& entries) {
+bool Apply(const Replay& r, const std::vector<bool>& chosen, const PowerLossModel& model,
+           Entries& entries) {
   entries = r.initial;
   std::size_t undecided = 0;
   // Folders whose creation was lost: whatever was put in them cannot be reached.
   std::vector<std::string> lostFolders;
   for (const FolderOp& op : r.folderOps) {
     if (!op.unsynced.empty() && !chosen[undecided++]) {
-      if (op.kind == Kind::kMakeFolder) lostFolders.push_back(op.path + "/");
+      if (op.kind == Kind::kMakeFolder) lostFolders.push_back(model.Name(op.path) + "/");
       continue;
     }
-    const auto at = entries.find(op.path);
+    const int* at = Find(entries, op.path);
     switch (op.kind) {
       case Kind::kCreate:
-        if (at != entries.end()) return false;
-        entries[op.path] = op.inode;
+        if (at != nullptr) return false;
+        Put(entries, op.path, op.inode);
         break;
       case Kind::kRename:
-        if (at == entries.end() || at->second != op.inode) return false;
-        entries.erase(at);
-        entries[op.to] = op.inode;
+        if (at == nullptr || *at != op.inode) return false;
+        Erase(entries, op.path);
+        Put(entries, op.to, op.inode);
         break;
       case Kind::kLink:
-        if (entries.count(op.to) != 0) return false;
-        entries[op.to] = op.inode;
+        if (Find(entries, op.to) != nullptr) return false;
+        Put(entries, op.to, op.inode);
         break;
       case Kind::kRemove:
-        if (at == entries.end() || at->second != op.inode) return false;
-        entries.erase(at);
+        if (at == nullptr || *at != op.inode) return false;
+        Erase(entries, op.path);
         break;
       default:
         break;
     }
   }
-  std::erase_if(entries, [&](const auto& entry) {
-    return std::any_of(lostFolders.begin(), lostFolders.end(), [&](const std::string& folder) {
-      return entry.first.compare(0, folder.size(), folder) == 0;
+  if (!lostFolders.empty()) {
+    std::erase_if(entries, [&](const auto& entry) {
+      const std::string& name = model.Name(entry.first);
+      return std::any_of(lostFolders.begin(), lostFolders.end(), [&](const std::string& folder) {
+        return name.compare(0, folder.size(), folder) == 0;
+      });
     });
-  });
+  }
   return true;
 }
 
@@ -247,6 +302,16 @@ std::vector<std::vector<Data>> DataChoices(std::size_t n, std::size_t allUpTo) {
   return choices;
 }
 
+// The combinations for n, made once: a sweep asks for the same few sizes thousands of times.
+template <typename Choice>
+const std::vector<std::vector<Choice>>& Remembered(
+    std::map<std::size_t, std::vector<std::vector<Choice>>>& made, std::size_t n,
+    std::vector<std::vector<Choice>> (*make)(std::size_t, std::size_t), std::size_t allUpTo) {
+  auto at = made.find(n);
+  if (at == made.end()) at = made.emplace(n, make(n, allUpTo)).first;
+  return at->second;
+}
+
 }  // namespace
 
 int PowerLossModel::Intern(Bytes bytes) {
@@ -274,40 +339,53 @@ void PowerLossModel::ForEachCut(const Visit& visit,
     }
     return inode.ids[which];
   };
+  const auto named = [&](const Entries& entries) {
+    State state;
+    state.reserve(entries.size());
+    for (const auto& [name, id] : entries) state.emplace_back(Name(name), id);
+    return state;
+  };
+  std::map<std::size_t, std::vector<std::vector<bool>>> choices;
+  std::map<std::size_t, std::vector<std::vector<Data>>> dataChoices;
+  Entries entries, state;
+  std::vector<int> unsynced;
   for (std::size_t cut = 0;; ++cut) {
-    State view;
-    for (const auto& [path, inode] : r.view)
-      view[path] = idOf(r.inodes[static_cast<std::size_t>(inode)], Data::kAll);
-    std::set<State> states;
+    Entries view;
+    for (const auto& [name, inode] : r.view)
+      view.emplace_back(name, idOf(r.inodes[static_cast<std::size_t>(inode)], Data::kAll));
+    std::set<Entries> states;
     if (needStates(cut)) {
       std::size_t undecided = 0;
       for (const FolderOp& op : r.folderOps)
         if (!op.unsynced.empty()) ++undecided;
-      for (const std::vector<bool>& chosen : Choices(undecided, kAllSubsets)) {
-        Entries entries;
-        if (!Apply(r, chosen, entries)) continue;
-        std::vector<int> unsynced;
-        for (const auto& [path, inode] : entries) {
+      for (const std::vector<bool>& chosen :
+           Remembered(choices, undecided, &Choices, kAllSubsets)) {
+        if (!Apply(r, chosen, *this, entries)) continue;
+        unsynced.clear();
+        for (const auto& [name, inode] : entries) {
           if (!r.inodes[static_cast<std::size_t>(inode)].pending.empty() &&
               std::find(unsynced.begin(), unsynced.end(), inode) == unsynced.end())
             unsynced.push_back(inode);
         }
         for (const std::vector<Data>& outcomes :
-             DataChoices(unsynced.size(), kAllDataCombinations)) {
-          State state;
-          for (const auto& [path, inode] : entries) {
+             Remembered(dataChoices, unsynced.size(), &DataChoices, kAllDataCombinations)) {
+          state.clear();
+          for (const auto& [name, inode] : entries) {
             Inode& node = r.inodes[static_cast<std::size_t>(inode)];
             const auto which =
                 std::find(unsynced.begin(), unsynced.end(), inode) - unsynced.begin();
-            state[path] =
-                idOf(node,
-                     node.pending.empty() ? Data::kAll : outcomes[static_cast<std::size_t>(which)]);
+            state.emplace_back(
+                name, idOf(node, node.pending.empty() ? Data::kAll
+                                                      : outcomes[static_cast<std::size_t>(which)]));
           }
-          states.insert(std::move(state));
+          if (states.find(state) == states.end()) states.insert(state);
         }
       }
     }
-    visit(cut, view, {states.begin(), states.end()});
+    std::vector<State> all;
+    all.reserve(states.size());
+    for (const Entries& one : states) all.push_back(named(one));
+    visit(cut, named(view), all);
     if (cut == operations_.size()) return;
     Advance(r, operations_[cut]);
   }

@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "datafiles/io/file_ops.h"
@@ -27,8 +28,11 @@ class PowerLossModel {
   static constexpr std::size_t kAllSubsets = 10;
   static constexpr std::size_t kAllDataCombinations = 4;
 
-  // A set of files: name (relative to root) -> content, as an index into Content.
-  using State = std::map<std::string, int>;
+  // A set of files: (name relative to root, content as an index into Content), sorted by
+  // name. Flat rather than a map: a sweep makes millions of them.
+  using State = std::vector<std::pair<std::string, int>>;
+  // The content of name in state, or nullptr.
+  static const int* Find(const State& state, const std::string& name);
 
   // initial: the files below root before the run, durable; refused operations count only
   // as cut points.
@@ -48,18 +52,22 @@ class PowerLossModel {
   const Bytes& Content(int id) const { return contents_[static_cast<std::size_t>(id)]; }
   Snapshot ToSnapshot(const State& state) const;
 
+  // An operation with its names as indexes into names_ (-1: none), and the folders they are
+  // in.
   struct Op {
     file_ops::Operation::Kind kind;
-    std::string path;  // relative to root
-    std::string to;
+    int path, to, pathFolder, toFolder;
     Bytes data;
     bool refused;
   };
+  const std::string& Name(int id) const { return names_[static_cast<std::size_t>(id)]; }
 
  private:
   int Intern(Bytes bytes);
+  int NameId(const std::string& name) const;
 
-  Snapshot initial_;
+  std::vector<std::string> names_;  // every name the run uses, sorted: ids order like names
+  std::vector<std::pair<int, Bytes>> initial_;
   std::vector<Op> operations_;
   std::vector<Bytes> contents_;
   std::map<Bytes, int> ids_;
