@@ -50,6 +50,11 @@ Status ReadColumnLayout(const std::string& dopPath, int recordLength, ColumnLayo
 // The same for a data file that is not the DOP file's sibling F<n>.DAT (an F<n>.MWD).
 Status ReadColumnLayoutOf(const std::string& dopPath, const std::string& dataPath, int recordLength,
                           ColumnLayout& out, bool intraday);
+// The same for series fileNumber of directory, its DOP file under its name in any case;
+// dopPath receives that file's path (an existing case variant, else the canonical name).
+Status ReadSeriesColumnLayout(const std::string& directory, int fileNumber,
+                              const std::string& dataPath, int recordLength, ColumnLayout& out,
+                              bool intraday, std::string& dopPath);
 // Parses DOP text already in memory (lines of at most 299 characters; longer lines go on
 // as further lines). A recognised field line without its two format codes is refused.
 Status ParseDopText(std::string_view text, ColumnLayout& out);
@@ -214,6 +219,7 @@ Status ReadSeriesAt(SeriesBuffer& buffer, const SeriesLocation& location, int st
 class SeriesReader {
  public:
   SeriesReader() = default;
+  ~SeriesReader() { CloseDescriptor(); }
   SeriesReader(const SeriesReader&) = delete;
   SeriesReader& operator=(const SeriesReader&) = delete;
 
@@ -224,7 +230,7 @@ class SeriesReader {
   Status OpenStream(std::FILE* file, const SeriesLocation& location);
   // The same from the DAT file's bytes in memory, which must outlive the reading.
   Status OpenBytes(const std::vector<std::uint8_t>& bytes, const SeriesLocation& location);
-  bool IsOpen() const { return file_ != nullptr || bytes_ != nullptr; }
+  bool IsOpen() const { return fd_ >= 0 || file_ != nullptr || bytes_ != nullptr; }
   // Quotes in the series, as its header gave them when opened.
   int Total() const { return total_; }
   Status Read(SeriesBuffer& buffer, int start, int count);
@@ -238,9 +244,16 @@ class SeriesReader {
   // series is read in a few large steps whichever way it is paged.
   static constexpr std::size_t kReadAheadBytes = 256 * 1024;
   static bool ValidLocation(const SeriesLocation& location);
+  // Forgets the file or bytes read before.
+  void Close();
+  void CloseDescriptor();
+  void TakeLocation(const SeriesLocation& location, std::int16_t lastRecord);
   int ReadRecords(std::uint8_t* to, int start, int count);
   int CopyFromReadAhead(std::uint8_t* rows, int start, int wanted);
 
+  // A data file on disk is read through its descriptor, each window with one pread and no
+  // seek; a stream serves the memory files.
+  int fd_ = -1;
   std::unique_ptr<std::FILE, FileCloser> file_;
   const std::vector<std::uint8_t>* bytes_ = nullptr;  // instead of the file
   std::unique_ptr<std::uint8_t[]> aheadBytes_;
