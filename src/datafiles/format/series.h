@@ -234,6 +234,14 @@ class SeriesReader {
   // Quotes in the series, as its header gave them when opened.
   int Total() const { return total_; }
   Status Read(SeriesBuffer& buffer, int start, int count);
+  // Records [start, start + count) as the file stores them (MBF singles, unconverted), for
+  // a pass that looks at a few fields of every record: records points into the reader's
+  // memory until its next read or open. The number of whole records there, fewer where the
+  // file ends early or past what the read-ahead holds, 0 when none can be read.
+  int ReadStored(int start, int count, const std::uint8_t*& records);
+  // Gets the read-ahead memory now rather than at the first read that needs it; false when
+  // there is none to be had. Kept from one open to the next.
+  bool ReserveReadAhead();
 
  private:
   struct FileCloser {
@@ -249,6 +257,9 @@ class SeriesReader {
   void CloseDescriptor();
   void TakeLocation(const SeriesLocation& location, std::int16_t lastRecord);
   int ReadRecords(std::uint8_t* to, int start, int count);
+  // Makes the read-ahead hold [start, start + wanted) as far as the file does; false
+  // without memory for it.
+  bool FillReadAhead(int start, int wanted);
   int CopyFromReadAhead(std::uint8_t* rows, int start, int wanted);
 
   // A data file on disk is read through its descriptor, each window with one pread and no

@@ -244,23 +244,52 @@ int SeriesReader::ReadRecords(std::uint8_t* to, int start, int count) {
   return static_cast<int>(got / recordLength);
 }
 
+bool SeriesReader::ReserveReadAhead() {
+  // Not cleared: only the records read are ever looked at.
+  if (!aheadBytes_) aheadBytes_.reset(new (std::nothrow) std::uint8_t[kReadAheadBytes]);
+  return aheadBytes_ != nullptr;
+}
+
+bool SeriesReader::FillReadAhead(int start, int wanted) {
+  if (start >= aheadFirst_ && start + wanted <= aheadFirst_ + aheadCount_) return true;
+  if (!ReserveReadAhead()) return false;
+  // Windows are read in order, oldest or newest first: read on in the same direction.
+  const int span = static_cast<int>(kReadAheadBytes / static_cast<std::size_t>(recordLength_));
+  const bool backwards = start < aheadFirst_;
+  const int first = backwards ? std::max(0, start + wanted - span) : start;
+  aheadFirst_ = first;
+  aheadCount_ = ReadRecords(aheadBytes_.get(), first, std::min(span, total_ - first));
+  return true;
+}
+
 int SeriesReader::CopyFromReadAhead(std::uint8_t* rows, int start, int wanted) {
+  // Without memory for the read-ahead, the window is read as it is.
+  if (!FillReadAhead(start, wanted)) return ReadRecords(rows, start, wanted);
   const auto recordLength = static_cast<std::size_t>(recordLength_);
-  if (start < aheadFirst_ || start + wanted > aheadFirst_ + aheadCount_) {
-    // Windows are read in order, oldest or newest first: read on in the same direction.
-    const int span = static_cast<int>(kReadAheadBytes / recordLength);
-    const bool backwards = start < aheadFirst_;
-    const int first = backwards ? std::max(0, start + wanted - span) : start;
-    // Not cleared: only the records read are ever copied out.
-    if (!aheadBytes_) aheadBytes_ = std::make_unique_for_overwrite<std::uint8_t[]>(kReadAheadBytes);
-    aheadFirst_ = first;
-    aheadCount_ = ReadRecords(aheadBytes_.get(), first, std::min(span, total_ - first));
-  }
   // A file shorter than its header says ends the window early, as a direct read would.
   const int filled = std::clamp(aheadFirst_ + aheadCount_ - start, 0, wanted);
   std::memcpy(rows,
               aheadBytes_.get() + static_cast<std::size_t>(start - aheadFirst_) * recordLength,
               static_cast<std::size_t>(filled) * recordLength);
+  return filled;
+}
+
+int SeriesReader::ReadStored(int start, int count, const std::uint8_t*& records) {
+  records = nullptr;
+  if (!IsOpen() || start < 0 || start >= total_ || count <= 0) return 0;
+  const auto recordLength = static_cast<std::size_t>(recordLength_);
+  count = std::min({count, total_ - start, static_cast<int>(kReadAheadBytes / recordLength)});
+  if (bytes_ != nullptr) {
+    // A file shorter than its header says gives the whole records it holds.
+    const std::size_t from = (static_cast<std::size_t>(start) + 1) * recordLength;
+    const std::size_t held = bytes_->size() > from ? (bytes_->size() - from) / recordLength : 0;
+    if (held > 0) records = bytes_->data() + from;
+    return static_cast<int>(std::min(held, static_cast<std::size_t>(count)));
+  }
+  if (!FillReadAhead(start, count)) return 0;
+  const int filled = std::clamp(aheadFirst_ + aheadCount_ - start, 0, count);
+  if (filled > 0)
+    records = aheadBytes_.get() + static_cast<std::size_t>(start - aheadFirst_) * recordLength;
   return filled;
 }
 
