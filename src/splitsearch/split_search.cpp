@@ -108,13 +108,13 @@ class Searcher {
     // The closes first, then which steps are out of the ordinary, each in a loop of its own
     // without branches (they vectorise); nearly every step is an ordinary day's, ruled out
     // by the closes alone, and only the rest is looked at whole.
-    for (int k = 0; k < count; ++k)
-      closes_[k] = quotes.close(records + static_cast<std::size_t>(k) * quotes.length);
-    for (int k = 0; k + 1 < count; ++k)
+    const auto n = static_cast<std::size_t>(count);
+    for (std::size_t k = 0; k < n; ++k) closes_[k] = quotes.close(records + k * quotes.length);
+    for (std::size_t k = 0; k + 1 < n; ++k)
       unusual_[k] = !IsOrdinaryStep(closes_[k], closes_[k + 1]);
-    for (int k = 0; k + 1 < count; ++k)
+    for (std::size_t k = 0; k + 1 < n; ++k)
       if (unusual_[k])
-        TestPair(symbol, first + k, records + static_cast<std::size_t>(k) * quotes.length, quotes);
+        TestPair(symbol, first + static_cast<int>(k), records + k * quotes.length, quotes);
   }
 
   // The step from the quote at index (its record at earlier) to the next, by the search's
