@@ -162,6 +162,12 @@ class Lookup {
  public:
   Lookup(const MasterSource& source, std::string_view text, FoundSymbol& out)
       : source_(source), matcher_(text), out_(out) {}
+  ~Lookup() {
+    constexpr std::size_t kLevelsKept = 8;
+    if (Levels().size() > kLevelsKept) Levels().resize(kLevelsKept);
+  }
+  Lookup(const Lookup&) = delete;
+  Lookup& operator=(const Lookup&) = delete;
 
   // kOk when found in this level or below, kFileNotFound otherwise; loaded, when given,
   // says whether the level's MASTER could be read at all.
@@ -218,9 +224,14 @@ class Lookup {
   }
 
  private:
-  // The MASTER read at depth, its records' memory kept between lookups in this thread.
-  static MasterFile& LevelMaster(int depth) {
+  // The MASTER read at depth, its records' memory kept between lookups in this thread;
+  // only a few levels' worth once the lookup is over, however deep a tree it went through.
+  static std::deque<MasterFile>& Levels() {
     thread_local std::deque<MasterFile> levels;
+    return levels;
+  }
+  static MasterFile& LevelMaster(int depth) {
+    std::deque<MasterFile>& levels = Levels();
     while (static_cast<int>(levels.size()) <= depth) levels.emplace_back();
     return levels[static_cast<std::size_t>(depth)];
   }

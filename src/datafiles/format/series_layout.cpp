@@ -223,7 +223,10 @@ Status ReadSeriesColumnLayout(const std::string& directory, int fileNumber,
       dop = ReadFilePrefix(dopPath, kMaxDopFileBytes, text, tooLong);
     }
   }
-  return LayoutFromDop(dop, text, tooLong, dataPath, recordLength, out, intraday);
+  const Status layout = LayoutFromDop(dop, text, tooLong, dataPath, recordLength, out, intraday);
+  // A real DOP file is small; the memory of an outsized one is not kept.
+  if (text.capacity() > 64 * 1024) std::string().swap(text);
+  return layout;
 }
 
 Status CheckColumnLayout(const ColumnLayout& layout, int fieldCount) {
