@@ -1,16 +1,20 @@
 #include "splitsearch/split_candidate.h"
 
-#include <cstdio>
+#include <string>
 
 namespace voltrim {
 
 std::string SplitCandidate::Line() const {
+  // Put together piece by piece rather than printed twice (once to measure): the search
+  // and its window make a line for every candidate. Texts end at a NUL, as printed ones do.
   const std::string date = FormatUserDate(day);
-  const int size = std::snprintf(nullptr, 0, "%s possible %d for %d split on %s", symbol.c_str(),
-                                 ratio.p, ratio.q, date.c_str());
-  std::string line(static_cast<std::size_t>(size), '\0');
-  std::snprintf(line.data(), line.size() + 1, "%s possible %d for %d split on %s", symbol.c_str(),
-                ratio.p, ratio.q, date.c_str());
+  std::string line = symbol.c_str();
+  line += " possible ";
+  line += std::to_string(ratio.p);
+  line += " for ";
+  line += std::to_string(ratio.q);
+  line += " split on ";
+  line += date.c_str();
   return line;
 }
 

@@ -34,10 +34,11 @@ const RatioPair* TestSplitPair(const PairBar& a, const PairBar& b);
 
 // True for an ordinary day's step, for which TestSplitPair is sure to give null: closes of
 // one sign within 0.75..1.3 of each other lie well inside the range between the 2:3 and
-// 3:2 bands, whatever the rounding. Cheap enough to ask before the full test of every pair.
+// 3:2 bands, whatever the rounding. Cheap enough to ask before the full test of every pair;
+// the three comparisons are all made (no branches), so that a loop of them vectorises.
 inline bool IsOrdinaryStep(float earlierClose, float laterClose) {
-  return laterClose > 0.0f && earlierClose >= 0.75f * laterClose &&
-         earlierClose <= 1.3f * laterClose;
+  return (laterClose > 0.0f) & (earlierClose >= 0.75f * laterClose) &
+         (earlierClose <= 1.3f * laterClose);
 }
 
 // Which steps are tested. A split takes effect between trading days, so on a series with

@@ -53,6 +53,7 @@ TEST(Mbf, EveryStorableExponentRoundTripsBitForBit) {
         ASSERT_TRUE(HasMbfForm(value));
         const MbfBytes raw = {mbf[0], mbf[1], mbf[2], static_cast<std::uint8_t>(exponent)};
         for (const MbfBytes& m : {mbf, raw}) {
+          ASSERT_EQ(Bits(MbfWordToIeee(m.data())), Bits(MbfToIeee(m)));
           buffer.insert(buffer.end(), m.begin(), m.end());
           expected.push_back(Bits(MbfToIeee(m)));
         }

@@ -268,13 +268,24 @@ TEST(SeriesReader, PagingMatchesSingleReadsBothWays) {
   WriteFileBytes(tmp.path() / "F1.DAT", bytes);
   SeriesBuffer buffer(400), alone(400);
   for (const bool newestFirst : {true, false}) {
-    SeriesReader reader;
+    SeriesReader reader, inMemory;
     ASSERT_EQ(reader.Open(location), kOk);
+    ASSERT_EQ(inMemory.OpenBytes(bytes, location), kOk);
     for (int done = 0; done < 20000; done += 399) {
       const int start = newestFirst ? std::max(0, 20000 - done - 400) : done;
       ASSERT_EQ(reader.Read(buffer, start, 400), kOk);
       ASSERT_EQ(ReadSeriesAt(alone, location, start, 400), kOk);
       ASSERT_EQ(buffer.Count(), alone.Count()) << start;
+      // The same window as stored, from the file and from its bytes in memory.
+      for (SeriesReader* storedReader : {&reader, &inMemory}) {
+        const std::uint8_t* records = nullptr;
+        ASSERT_EQ(storedReader->ReadStored(start, 400, records), alone.Count()) << start;
+        const auto stored = static_cast<std::size_t>(24 * alone.Count());
+        const auto from = static_cast<std::size_t>(24 * (start + 1));
+        if (stored > 0) {
+          EXPECT_TRUE(std::equal(records, records + stored, bytes.data() + from)) << start;
+        }
+      }
       EXPECT_EQ(buffer.Total(), 20000);
       if (alone.Count() > 0) {
         EXPECT_EQ(QuoteIn(buffer, 0), start) << start;

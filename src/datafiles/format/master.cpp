@@ -1,9 +1,13 @@
 #include "datafiles/format/master.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <memory>
 #include <set>
 #include <vector>
@@ -11,6 +15,7 @@
 #include "datafiles/format/ascii_case.h"
 #include "datafiles/format/encodings.h"
 #include "datafiles/io/file_ops.h"
+#include "datafiles/io/memory_files.h"
 #include "datafiles/io/portfolio_files.h"
 #include "datafiles/io/regular_file.h"
 
@@ -69,8 +74,8 @@ bool StartsWithText(const char* field, std::string_view text) {
 }
 
 // The record's name (its field without trailing blanks) is text, without case.
-bool NameFieldMatches(const MasterRecord& record, std::string_view text) {
-  const char* field = reinterpret_cast<const char*>(record.bytes.data() + master_offset::kName);
+bool NameFieldMatches(const std::uint8_t* record, std::string_view text) {
+  const char* field = reinterpret_cast<const char*>(record + master_offset::kName);
   if (text.size() > kNameFieldSize || (!text.empty() && text.back() == ' ')) return false;
   if (!std::equal(text.begin(), text.end(), field,
                   [](char a, char b) { return LowerAscii(a) == LowerAscii(b); }))
@@ -81,10 +86,51 @@ bool NameFieldMatches(const MasterRecord& record, std::string_view text) {
 // The symbol field's text (up to a NUL, cut before its (n + 1)-th blank where text holds n
 // blanks) is text, without case: the field starts with text and ends there, at its end, a
 // NUL or a blank.
-bool SymbolFieldMatches(const MasterRecord& record, std::string_view text) {
-  const char* field = reinterpret_cast<const char*>(record.bytes.data() + master_offset::kSymbol);
+bool SymbolFieldMatches(const std::uint8_t* record, std::string_view text) {
+  const char* field = reinterpret_cast<const char*>(record + master_offset::kSymbol);
   if (text.size() > kSymbolFieldSize || !StartsWithText(field, text)) return false;
   return text.size() == kSymbolFieldSize || field[text.size()] == '\0' || field[text.size()] == ' ';
+}
+
+// The first four bytes at at, each with bit 5 set: two letters that differ only in case
+// give the same, so two texts equal without regard to case are equal here too.
+std::uint32_t FoldedWord(const void* at) {
+  std::uint32_t word = 0;
+  std::memcpy(&word, at, sizeof word);
+  return word | 0x20202020u;
+}
+
+// The matching rule with the text looked at once: nearly every record of a lookup differs
+// from the text within its first four letters, and is passed over on that alone.
+class RecordMatcher {
+ public:
+  explicit RecordMatcher(std::string_view text) : text_(text) {
+    const std::size_t head = std::min<std::size_t>(text.size(), sizeof head_);
+    std::memcpy(&head_, text.data(), head);
+    head_ |= 0x20202020u;
+    // The bytes of the word the text does not reach are not compared.
+    mask_ = head == sizeof head_ ? ~0u : (1u << (8 * head)) - 1u;
+    if constexpr (std::endian::native == std::endian::big) mask_ = __builtin_bswap32(mask_);
+    head_ &= mask_;
+  }
+
+  bool Matches(const std::uint8_t* record) const {
+    if ((FoldedWord(record + master_offset::kName) & mask_) != head_ &&
+        (FoldedWord(record + master_offset::kSymbol) & mask_) != head_)
+      return false;
+    return NameFieldMatches(record, text_) || SymbolFieldMatches(record, text_);
+  }
+
+ private:
+  std::string_view text_;
+  std::uint32_t head_ = 0;
+  std::uint32_t mask_ = 0;
+};
+
+// "<DIR>" at name characters 11-15 after a first character that is not blank.
+bool IsSubdirectoryRecord(const std::uint8_t* record) {
+  return record[master_offset::kName] != ' ' &&
+         std::memcmp(record + master_offset::kName + 11, "<DIR>", 5) == 0;
 }
 
 class FileMasterSource : public MasterSource {
@@ -93,9 +139,16 @@ class FileMasterSource : public MasterSource {
     return ReadMasterIn(directory, out);
   }
 
+  // The folder's device and inode: one stat, where resolving the whole path would look
+  // at every component; a folder reached through a link or a bind mount is the same one.
   std::string Identity(const std::string& directory) const override {
-    const std::string canonical = file_ops::CanonicalFolder(directory);
-    return canonical.empty() ? directory : canonical;
+    if (file_ops::MemoryFilesInUse() != nullptr) {
+      const std::string canonical = file_ops::CanonicalFolder(directory);
+      return canonical.empty() ? directory : canonical;
+    }
+    struct stat info {};
+    if (::stat(directory.empty() ? "." : directory.c_str(), &info) != 0) return directory;
+    return std::to_string(info.st_dev) + ':' + std::to_string(info.st_ino);
   }
 
   std::string SubdirectoryPath(const std::string& directory,
@@ -108,35 +161,47 @@ class FileMasterSource : public MasterSource {
 class Lookup {
  public:
   Lookup(const MasterSource& source, std::string_view text, FoundSymbol& out)
-      : source_(source), text_(text), out_(out) {}
+      : source_(source), matcher_(text), out_(out) {}
+  ~Lookup() {
+    constexpr std::size_t kLevelsKept = 8;
+    if (Levels().size() > kLevelsKept) Levels().resize(kLevelsKept);
+  }
+  Lookup(const Lookup&) = delete;
+  Lookup& operator=(const Lookup&) = delete;
 
   // kOk when found in this level or below, kFileNotFound otherwise; loaded, when given,
   // says whether the level's MASTER could be read at all.
   Status SearchLevel(const std::string& directory, int depth, bool* loaded = nullptr) {
-    MasterFile master;
-    const bool read = source_.Load(directory, master) == kOk;
-    if (loaded != nullptr) *loaded = read;
-    if (!read) return kFileNotFound;
+    // The level's MASTER is read into memory kept from lookup to lookup; only the names of
+    // its subdirectories outlive the deeper levels' reads.
+    std::vector<std::string> subdirectories;
+    bool hasSubdirectories = false;
+    {
+      MasterFile& master = LevelMaster(depth);
+      const bool read = source_.Load(directory, master) == kOk;
+      if (loaded != nullptr) *loaded = read;
+      if (!read) return kFileNotFound;
 
-    for (const MasterRecord& record : master.records) {
-      if (!RecordMatches(record, text_) || record.IsSubdirectory()) continue;
-      out_.record = record;
-      out_.directory = directory;
-      return kOk;
+      // One pass: the first matching series of this level wins over anything below it.
+      for (const MasterRecord& record : master.records) {
+        const bool subdirectory = IsSubdirectoryRecord(record.bytes.data());
+        hasSubdirectories = hasSubdirectories || subdirectory;
+        if (subdirectory || !matcher_.Matches(record.bytes.data())) continue;
+        out_.record = record;
+        out_.directory = directory;
+        return kOk;
+      }
+      // A level whose records could not all be read has no subdirectories left to follow.
+      if (static_cast<int>(master.records.size()) < master.header.RecordCount())
+        return kFileNotFound;
+      if (depth >= kMaxSubdirectoryDepth || !hasSubdirectories) return kFileNotFound;
+      for (const MasterRecord& record : master.records)
+        if (record.IsSubdirectory()) subdirectories.push_back(record.SubdirectoryName());
     }
-    // A level whose records could not all be read has no subdirectories left to follow.
-    if (static_cast<int>(master.records.size()) < master.header.RecordCount()) return kFileNotFound;
-    if (depth >= kMaxSubdirectoryDepth) return kFileNotFound;
-    const bool hasSubdirectories =
-        std::any_of(master.records.begin(), master.records.end(),
-                    [](const MasterRecord& r) { return r.IsSubdirectory(); });
     // A folder reached a second time (two entries naming it, or a link) leads nowhere new.
-    if (!hasSubdirectories || !visited_.insert(source_.Identity(directory)).second)
-      return kFileNotFound;
+    if (!visited_.insert(source_.Identity(directory)).second) return kFileNotFound;
 
-    for (const MasterRecord& record : master.records) {
-      if (!record.IsSubdirectory()) continue;
-      const std::string name = record.SubdirectoryName();
+    for (const std::string& name : subdirectories) {
       // Names that would lead out of the portfolio tree are never followed.
       if (!IsSafeSubdirectoryName(name)) continue;
       if (SearchSubdirectory(directory, name, depth + 1) == kOk) return kOk;
@@ -159,8 +224,20 @@ class Lookup {
   }
 
  private:
+  // The MASTER read at depth, its records' memory kept between lookups in this thread;
+  // only a few levels' worth once the lookup is over, however deep a tree it went through.
+  static std::deque<MasterFile>& Levels() {
+    thread_local std::deque<MasterFile> levels;
+    return levels;
+  }
+  static MasterFile& LevelMaster(int depth) {
+    std::deque<MasterFile>& levels = Levels();
+    while (static_cast<int>(levels.size()) <= depth) levels.emplace_back();
+    return levels[static_cast<std::size_t>(depth)];
+  }
+
   const MasterSource& source_;
-  std::string_view text_;
+  RecordMatcher matcher_;
   FoundSymbol& out_;
   std::set<std::string> visited_;
 };
@@ -191,10 +268,7 @@ char MasterRecord::Periodicity() const {
 }
 bool MasterRecord::IsIntraday() const { return Periodicity() == 'I'; }
 
-bool MasterRecord::IsSubdirectory() const {
-  return bytes[master_offset::kName] != ' ' &&
-         std::memcmp(&bytes[master_offset::kName + 11], "<DIR>", 5) == 0;
-}
+bool MasterRecord::IsSubdirectory() const { return IsSubdirectoryRecord(bytes.data()); }
 
 std::string MasterRecord::SubdirectoryName() const {
   std::string name = TrimTrailingBlanks(FieldText(bytes, master_offset::kName, 8));
@@ -220,17 +294,29 @@ void MasterRecord::SetLastDate(const MbfBytes& date) {
   std::memcpy(&bytes[master_offset::kLastDate], date.data(), date.size());
 }
 
+// Records are their stored bytes end to end, as in the file, so that they are copied in one.
+static_assert(sizeof(MasterRecord) == kMasterRecordSize);
+
 Status ParseMasterBytes(const std::uint8_t* data, std::size_t size, MasterFile& out) {
-  out = MasterFile{};
-  if (size < kMasterRecordSize) return kFileRead;
+  // The records' memory is kept: a lookup parses a MASTER per level into the same one.
+  out.header = MasterHeader{};
+  out.trailingRecords = 0;
+  out.trailingInUse = false;
+  if (size < kMasterRecordSize) {
+    out.records.clear();
+    return kFileRead;
+  }
   std::memcpy(out.header.bytes.data(), data, kMasterRecordSize);
   const int count = out.header.RecordCount();
-  if (count < 0) return kDamagedFile;
+  if (count < 0) {
+    out.records.clear();
+    return kDamagedFile;
+  }
   const std::size_t present = size / kMasterRecordSize - 1;
   const std::size_t wanted = std::min(static_cast<std::size_t>(count), present);
   out.records.resize(wanted);
-  for (std::size_t i = 0; i < wanted; ++i)
-    std::memcpy(out.records[i].bytes.data(), data + (i + 1) * kMasterRecordSize, kMasterRecordSize);
+  if (wanted > 0)
+    std::memcpy(out.records.data(), data + kMasterRecordSize, wanted * kMasterRecordSize);
   out.trailingRecords = present - wanted;
   const std::uint8_t* tail = data + (wanted + 1) * kMasterRecordSize;
   out.trailingInUse = std::any_of(tail, tail + out.trailingRecords * kMasterRecordSize,
@@ -276,12 +362,14 @@ constexpr std::size_t kMaxSoundMaster = kMasterRecordSize * (kMaxSymbols + 1) + 
 }  // namespace
 
 Status ReadMasterFile(const std::string& path, MasterFile& out) {
-  out = MasterFile{};
   // A lookup reads a MASTER per level: one open, one fstat, one read, into a buffer kept
   // between reads.
   thread_local std::string bytes;
-  if (!ReadSmallRegularFile(path, true, kMaxSoundMaster, bytes))
-    return errno == ENOENT ? kFileNotFound : errno == EIO ? kFileRead : kFileOpen;
+  if (!ReadSmallRegularFile(path, true, kMaxSoundMaster, bytes)) {
+    const int error = errno;
+    out = MasterFile{};
+    return error == ENOENT ? kFileNotFound : error == EIO ? kFileRead : kFileOpen;
+  }
   if (bytes.size() <= kMaxSoundMaster) {
     const Status status =
         ParseMasterBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), out);
@@ -305,8 +393,7 @@ Status ReadMasterIn(const std::string& directory, MasterFile& out) {
 }
 
 bool RecordMatches(const MasterRecord& record, std::string_view text) {
-  // Compared in place: a lookup compares every record of every MASTER it passes.
-  return NameFieldMatches(record, text) || SymbolFieldMatches(record, text);
+  return RecordMatcher(text).Matches(record.bytes.data());
 }
 
 Status FindSymbolIn(const MasterSource& source, std::string_view portfolioDir,

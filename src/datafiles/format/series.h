@@ -50,6 +50,11 @@ Status ReadColumnLayout(const std::string& dopPath, int recordLength, ColumnLayo
 // The same for a data file that is not the DOP file's sibling F<n>.DAT (an F<n>.MWD).
 Status ReadColumnLayoutOf(const std::string& dopPath, const std::string& dataPath, int recordLength,
                           ColumnLayout& out, bool intraday);
+// The same for series fileNumber of directory, its DOP file under its name in any case;
+// dopPath receives that file's path (an existing case variant, else the canonical name).
+Status ReadSeriesColumnLayout(const std::string& directory, int fileNumber,
+                              const std::string& dataPath, int recordLength, ColumnLayout& out,
+                              bool intraday, std::string& dopPath);
 // Parses DOP text already in memory (lines of at most 299 characters; longer lines go on
 // as further lines). A recognised field line without its two format codes is refused.
 Status ParseDopText(std::string_view text, ColumnLayout& out);
@@ -217,6 +222,7 @@ Status ReadSeriesAt(SeriesBuffer& buffer, const SeriesLocation& location, int st
 class SeriesReader {
  public:
   SeriesReader() = default;
+  ~SeriesReader() { CloseDescriptor(); }
   SeriesReader(const SeriesReader&) = delete;
   SeriesReader& operator=(const SeriesReader&) = delete;
 
@@ -227,10 +233,18 @@ class SeriesReader {
   Status OpenStream(std::FILE* file, const SeriesLocation& location);
   // The same from the DAT file's bytes in memory, which must outlive the reading.
   Status OpenBytes(const std::vector<std::uint8_t>& bytes, const SeriesLocation& location);
-  bool IsOpen() const { return file_ != nullptr || bytes_ != nullptr; }
+  bool IsOpen() const { return fd_ >= 0 || file_ != nullptr || bytes_ != nullptr; }
   // Quotes in the series, as its header gave them when opened.
   int Total() const { return total_; }
   Status Read(SeriesBuffer& buffer, int start, int count);
+  // Records [start, start + count) as the file stores them (MBF singles, unconverted), for
+  // a pass that looks at a few fields of every record: records points into the reader's
+  // memory until its next read or open. The number of whole records there, fewer where the
+  // file ends early or past what the read-ahead holds, 0 when none can be read.
+  int ReadStored(int start, int count, const std::uint8_t*& records);
+  // Gets the read-ahead memory now rather than at the first read that needs it; false when
+  // there is none to be had. Kept from one open to the next.
+  bool ReserveReadAhead();
 
  private:
   struct FileCloser {
@@ -241,9 +255,19 @@ class SeriesReader {
   // series is read in a few large steps whichever way it is paged.
   static constexpr std::size_t kReadAheadBytes = 256 * 1024;
   static bool ValidLocation(const SeriesLocation& location);
+  // Forgets the file or bytes read before.
+  void Close();
+  void CloseDescriptor();
+  void TakeLocation(const SeriesLocation& location, std::int16_t lastRecord);
   int ReadRecords(std::uint8_t* to, int start, int count);
+  // Makes the read-ahead hold [start, start + wanted) as far as the file does; false
+  // without memory for it.
+  bool FillReadAhead(int start, int wanted);
   int CopyFromReadAhead(std::uint8_t* rows, int start, int wanted);
 
+  // A data file on disk is read through its descriptor, each window with one pread and no
+  // seek; a stream serves the memory files.
+  int fd_ = -1;
   std::unique_ptr<std::FILE, FileCloser> file_;
   const std::vector<std::uint8_t>* bytes_ = nullptr;  // instead of the file
   std::unique_ptr<std::uint8_t[]> aheadBytes_;

@@ -176,12 +176,12 @@ Status ReadColumnLayout(const std::string& dopPath, int recordLength, ColumnLayo
   return ReadColumnLayoutOf(dopPath, SiblingDatPath(dopPath), recordLength, out, intraday);
 }
 
-Status ReadColumnLayoutOf(const std::string& dopPath, const std::string& dataPath, int recordLength,
-                          ColumnLayout& out, bool intraday) {
-  out = ColumnLayout{};
-  std::string text;
-  bool tooLong = false;
-  const Status dop = ReadFilePrefix(dopPath, kMaxDopFileBytes, text, tooLong);
+namespace {
+
+// The layout from a DOP read (its status and text), or inferred when there is no DOP file.
+Status LayoutFromDop(Status dop, const std::string& text, bool tooLong,
+                     const std::string& dataPath, int recordLength, ColumnLayout& out,
+                     bool intraday) {
   if (dop == kOk) return tooLong ? kDamagedFile : ParseDopText(text, out);
   // Only a DOP file that is not there is inferred; one that cannot be read is damage.
   if (dop != kFileNotFound) return dop;
@@ -192,6 +192,41 @@ Status ReadColumnLayoutOf(const std::string& dopPath, const std::string& dataPat
   std::uint8_t records[40];
   const bool haveQuote = std::fread(records, 1, sizeof records, dat.get()) == sizeof records;
   return InferColumnLayout(20, haveQuote ? records + 20 : nullptr, out, intraday);
+}
+
+}  // namespace
+
+Status ReadColumnLayoutOf(const std::string& dopPath, const std::string& dataPath, int recordLength,
+                          ColumnLayout& out, bool intraday) {
+  out = ColumnLayout{};
+  std::string text;
+  bool tooLong = false;
+  const Status dop = ReadFilePrefix(dopPath, kMaxDopFileBytes, text, tooLong);
+  return LayoutFromDop(dop, text, tooLong, dataPath, recordLength, out, intraday);
+}
+
+Status ReadSeriesColumnLayout(const std::string& directory, int fileNumber,
+                              const std::string& dataPath, int recordLength, ColumnLayout& out,
+                              bool intraday, std::string& dopPath) {
+  out = ColumnLayout{};
+  // The exact name is read straight away, with no look before; the folder is listed for
+  // another spelling only when that name is not there.
+  const std::string name = DopFileName(fileNumber);
+  dopPath = WithTrailingSeparator(directory) + name;
+  thread_local std::string text;
+  bool tooLong = false;
+  Status dop = ReadFilePrefix(dopPath, kMaxDopFileBytes, text, tooLong);
+  if (dop == kFileNotFound) {
+    std::string resolved = ResolveInDirectory(directory, name);
+    if (resolved != dopPath) {
+      dopPath = std::move(resolved);
+      dop = ReadFilePrefix(dopPath, kMaxDopFileBytes, text, tooLong);
+    }
+  }
+  const Status layout = LayoutFromDop(dop, text, tooLong, dataPath, recordLength, out, intraday);
+  // A real DOP file is small; the memory of an outsized one is not kept.
+  if (text.capacity() > 64 * 1024) std::string().swap(text);
+  return layout;
 }
 
 Status CheckColumnLayout(const ColumnLayout& layout, int fieldCount) {

@@ -1,4 +1,7 @@
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -8,6 +11,7 @@
 
 #include "datafiles/format/series.h"
 #include "datafiles/format/series_buffer_writer.h"
+#include "datafiles/io/memory_files.h"
 #include "datafiles/io/portfolio_files.h"
 #include "datafiles/io/regular_file.h"
 
@@ -29,6 +33,19 @@ Status ReadLastRecord(std::FILE* file, std::int16_t& lastRecord) {
   std::uint8_t header[4];
   if (std::fread(header, 1, sizeof header, file) != sizeof header) return kDamagedFile;
   return LastRecordOf(header, lastRecord);
+}
+
+// Up to count bytes from offset on, in as few reads as the system allows: the number read,
+// fewer at the file's end or when a read fails (as fread counts what came before a failure).
+std::size_t ReadUpTo(int fd, std::uint8_t* to, std::size_t count, off_t offset) {
+  std::size_t got = 0;
+  while (got < count) {
+    const ssize_t read = ::pread(fd, to + got, count - got, offset + static_cast<off_t>(got));
+    if (read < 0 && errno == EINTR) continue;
+    if (read <= 0) break;
+    got += static_cast<std::size_t>(read);
+  }
+  return got;
 }
 
 bool SeekToQuote(std::FILE* file, long index, int recordLength) {
@@ -87,47 +104,73 @@ Status CompleteSeriesLocation(SeriesLocation& out) {
   if (!RecordShapeFits(out)) return kDamagedFile;
   const int n = record.FileNumber();
   out.datPath = ResolveInDirectory(out.found.directory, DatFileName(n));
-  out.dopPath = ResolveInDirectory(out.found.directory, DopFileName(n));
-  const Status layout =
-      ReadColumnLayoutOf(out.dopPath, out.datPath, out.recordLength, out.layout, record.IsIntraday());
+  const Status layout = ReadSeriesColumnLayout(out.found.directory, n, out.datPath, out.recordLength,
+                                               out.layout, record.IsIntraday(), out.dopPath);
   if (layout != kOk) return layout;
   return CheckColumnLayout(out.layout, out.fieldCount);
 }
 
-Status SeriesReader::Open(const SeriesLocation& location) {
-  file_.reset();
-  bytes_ = nullptr;
-  if (!ValidLocation(location)) return kBadRequest;
-  RegularStream file = OpenRegularStream(location.datPath);
-  if (!file) return kFileOpen;
-  return OpenStream(file.release(), location);
+void SeriesReader::CloseDescriptor() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
 }
 
-Status SeriesReader::OpenBytes(const std::vector<std::uint8_t>& bytes,
-                               const SeriesLocation& location) {
-  file_.reset();
-  bytes_ = nullptr;
-  total_ = 0;
-  if (!ValidLocation(location)) return kBadRequest;
-  std::int16_t last = 0;
-  if (bytes.size() < 4) return kDamagedFile;
-  if (const Status header = LastRecordOf(bytes.data(), last); header != kOk) return header;
-  bytes_ = &bytes;
-  layout_ = location.layout;
-  recordLength_ = location.recordLength;
-  fieldCount_ = location.fieldCount;
-  total_ = last - 1;
-  return kOk;
-}
-
-Status SeriesReader::OpenStream(std::FILE* stream, const SeriesLocation& location) {
-  std::unique_ptr<std::FILE, FileCloser> file(stream);
+void SeriesReader::Close() {
+  CloseDescriptor();
   file_.reset();
   bytes_ = nullptr;
   total_ = 0;
   reads_ = 0;
   aheadFirst_ = 0;
   aheadCount_ = 0;
+}
+
+void SeriesReader::TakeLocation(const SeriesLocation& location, std::int16_t lastRecord) {
+  layout_ = location.layout;
+  recordLength_ = location.recordLength;
+  fieldCount_ = location.fieldCount;
+  total_ = lastRecord - 1;
+}
+
+Status SeriesReader::Open(const SeriesLocation& location) {
+  Close();
+  if (!ValidLocation(location)) return kBadRequest;
+  if (file_ops::MemoryFilesInUse() != nullptr) {
+    RegularStream file = OpenRegularStream(location.datPath);
+    if (!file) return kFileOpen;
+    return OpenStream(file.release(), location);
+  }
+  const int fd = OpenRegularFile(location.datPath);
+  if (fd < 0) return kFileOpen;
+  std::uint8_t header[4];
+  std::int16_t last = 0;
+  const Status status = ReadUpTo(fd, header, sizeof header, 0) == sizeof header
+                            ? LastRecordOf(header, last)
+                            : kDamagedFile;
+  if (status != kOk) {
+    ::close(fd);
+    return status;
+  }
+  fd_ = fd;
+  TakeLocation(location, last);
+  return kOk;
+}
+
+Status SeriesReader::OpenBytes(const std::vector<std::uint8_t>& bytes,
+                               const SeriesLocation& location) {
+  Close();
+  if (!ValidLocation(location)) return kBadRequest;
+  std::int16_t last = 0;
+  if (bytes.size() < 4) return kDamagedFile;
+  if (const Status header = LastRecordOf(bytes.data(), last); header != kOk) return header;
+  bytes_ = &bytes;
+  TakeLocation(location, last);
+  return kOk;
+}
+
+Status SeriesReader::OpenStream(std::FILE* stream, const SeriesLocation& location) {
+  std::unique_ptr<std::FILE, FileCloser> file(stream);
+  Close();
   if (!ValidLocation(location)) return kBadRequest;  // not a location LocateSeries handed out
   if (!file) return kFileOpen;
   // Every read is a whole window that goes straight into the buffer; a stream buffer
@@ -137,10 +180,7 @@ Status SeriesReader::OpenStream(std::FILE* stream, const SeriesLocation& locatio
   std::int16_t last = 0;
   if (const Status header = ReadLastRecord(file.get(), last); header != kOk) return header;
   file_ = std::move(file);
-  layout_ = location.layout;
-  recordLength_ = location.recordLength;
-  fieldCount_ = location.fieldCount;
-  total_ = last - 1;
+  TakeLocation(location, last);
   return kOk;
 }
 
@@ -190,32 +230,66 @@ int SeriesReader::ReadRecords(std::uint8_t* to, int start, int count) {
     if (copied > 0) std::memcpy(to, bytes_->data() + from, copied * recordLength);
     return static_cast<int>(copied);
   }
+  const auto recordLength = static_cast<std::size_t>(recordLength_);
+  if (fd_ >= 0) {
+    const auto offset = static_cast<off_t>((static_cast<std::size_t>(start) + 1) * recordLength);
+    const std::size_t got = ReadUpTo(fd_, to, static_cast<std::size_t>(count) * recordLength, offset);
+    return static_cast<int>(got / recordLength);
+  }
   // A failed read before must not make this one look failed too.
   std::clearerr(file_.get());
   if (!SeekToQuote(file_.get(), start, recordLength_)) return 0;
-  const auto recordLength = static_cast<std::size_t>(recordLength_);
   const std::size_t got =
       std::fread(to, 1, static_cast<std::size_t>(count) * recordLength, file_.get());
   return static_cast<int>(got / recordLength);
 }
 
+bool SeriesReader::ReserveReadAhead() {
+  // Not cleared: only the records read are ever looked at.
+  if (!aheadBytes_) aheadBytes_.reset(new (std::nothrow) std::uint8_t[kReadAheadBytes]);
+  return aheadBytes_ != nullptr;
+}
+
+bool SeriesReader::FillReadAhead(int start, int wanted) {
+  if (start >= aheadFirst_ && start + wanted <= aheadFirst_ + aheadCount_) return true;
+  if (!ReserveReadAhead()) return false;
+  // Windows are read in order, oldest or newest first: read on in the same direction.
+  const int span = static_cast<int>(kReadAheadBytes / static_cast<std::size_t>(recordLength_));
+  const bool backwards = start < aheadFirst_;
+  const int first = backwards ? std::max(0, start + wanted - span) : start;
+  aheadFirst_ = first;
+  aheadCount_ = ReadRecords(aheadBytes_.get(), first, std::min(span, total_ - first));
+  return true;
+}
+
 int SeriesReader::CopyFromReadAhead(std::uint8_t* rows, int start, int wanted) {
+  // Without memory for the read-ahead, the window is read as it is.
+  if (!FillReadAhead(start, wanted)) return ReadRecords(rows, start, wanted);
   const auto recordLength = static_cast<std::size_t>(recordLength_);
-  if (start < aheadFirst_ || start + wanted > aheadFirst_ + aheadCount_) {
-    // Windows are read in order, oldest or newest first: read on in the same direction.
-    const int span = static_cast<int>(kReadAheadBytes / recordLength);
-    const bool backwards = start < aheadFirst_;
-    const int first = backwards ? std::max(0, start + wanted - span) : start;
-    // Not cleared: only the records read are ever copied out.
-    if (!aheadBytes_) aheadBytes_ = std::make_unique_for_overwrite<std::uint8_t[]>(kReadAheadBytes);
-    aheadFirst_ = first;
-    aheadCount_ = ReadRecords(aheadBytes_.get(), first, std::min(span, total_ - first));
-  }
   // A file shorter than its header says ends the window early, as a direct read would.
   const int filled = std::clamp(aheadFirst_ + aheadCount_ - start, 0, wanted);
   std::memcpy(rows,
               aheadBytes_.get() + static_cast<std::size_t>(start - aheadFirst_) * recordLength,
               static_cast<std::size_t>(filled) * recordLength);
+  return filled;
+}
+
+int SeriesReader::ReadStored(int start, int count, const std::uint8_t*& records) {
+  records = nullptr;
+  if (!IsOpen() || start < 0 || start >= total_ || count <= 0) return 0;
+  const auto recordLength = static_cast<std::size_t>(recordLength_);
+  count = std::min({count, total_ - start, static_cast<int>(kReadAheadBytes / recordLength)});
+  if (bytes_ != nullptr) {
+    // A file shorter than its header says gives the whole records it holds.
+    const std::size_t from = (static_cast<std::size_t>(start) + 1) * recordLength;
+    const std::size_t held = bytes_->size() > from ? (bytes_->size() - from) / recordLength : 0;
+    if (held > 0) records = bytes_->data() + from;
+    return static_cast<int>(std::min(held, static_cast<std::size_t>(count)));
+  }
+  if (!FillReadAhead(start, count)) return 0;
+  const int filled = std::clamp(aheadFirst_ + aheadCount_ - start, 0, count);
+  if (filled > 0)
+    records = aheadBytes_.get() + static_cast<std::size_t>(start - aheadFirst_) * recordLength;
   return filled;
 }
 

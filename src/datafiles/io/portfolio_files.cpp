@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
+#include <cstring>
 
 #include "datafiles/format/ascii_case.h"
 #include "datafiles/io/deferred_closes.h"
@@ -19,9 +21,11 @@ namespace voltrim {
 
 namespace {
 
-std::string NumberedName(const char* pattern, int fileNumber) {
-  char text[32];
-  std::snprintf(text, sizeof text, pattern, fileNumber);
+// "F" + number + extension ("F%i.DAT"), without a formatted print: a read names two files.
+std::string NumberedName(const char* extension, int fileNumber) {
+  char text[32] = "F";
+  char* end = std::to_chars(text + 1, text + sizeof text - 5, fileNumber).ptr;
+  std::memcpy(end, extension, 5);  // the extension with its dot and terminating NUL
   return text;
 }
 
@@ -153,10 +157,10 @@ Status FolderNames::ReadFile(std::string_view name, std::size_t maxBytes,
   return kOk;
 }
 
-std::string DatFileName(int fileNumber) { return NumberedName("F%i.DAT", fileNumber); }
-std::string DopFileName(int fileNumber) { return NumberedName("F%i.DOP", fileNumber); }
-std::string BakFileName(int fileNumber) { return NumberedName("F%i.BAK", fileNumber); }
-std::string NewFileName(int fileNumber) { return NumberedName("F%i.NEW", fileNumber); }
+std::string DatFileName(int fileNumber) { return NumberedName(".DAT", fileNumber); }
+std::string DopFileName(int fileNumber) { return NumberedName(".DOP", fileNumber); }
+std::string BakFileName(int fileNumber) { return NumberedName(".BAK", fileNumber); }
+std::string NewFileName(int fileNumber) { return NumberedName(".NEW", fileNumber); }
 
 bool IsSafeSubdirectoryName(std::string_view name) {
   return !name.empty() && name != "." && name != ".." &&

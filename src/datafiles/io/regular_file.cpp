@@ -130,8 +130,8 @@ RegularStream OpenRegularStream(const std::string& path, bool optional) {
 
 bool ReadSmallRegularFile(const std::string& path, bool optional, std::size_t limit,
                           std::string& out) {
-  out.clear();
   if (file_ops::MemoryFilesInUse() != nullptr) {
+    out.clear();
     const RegularStream file = OpenRegularStream(path, optional);
     if (!file) return false;
     char chunk[4096];
@@ -143,14 +143,19 @@ bool ReadSmallRegularFile(const std::string& path, bool optional, std::size_t li
   }
   std::size_t size = 0;
   const int fd = OpenRegularFileIn(AT_FDCWD, path.c_str(), path, optional, &size);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    out.clear();
+    return false;
+  }
   // What the file held when it was opened (its size then), and a byte more when it is longer.
+  // Not cleared first: a buffer kept between reads of files of one size is not filled anew.
   out.resize(std::min(size, limit + 1));
   const long got = ReadUpTo(fd, out.data(), out.size());
   const int error = errno;
   ::close(fd);
   if (got < 0) {
     NoteFileFailure(path, error);
+    out.clear();
     errno = EIO;
     return false;
   }
