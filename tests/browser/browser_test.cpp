@@ -243,8 +243,9 @@ TEST_F(BrowserTest, EmptyMissingOrDeepMaster) {
   EXPECT_EQ(State().symbols.RowCount(), 0);
 }
 
-// A sub-folder's row loads nothing and says nothing; one whose entry cannot name a folder
-// of this portfolio, or names one without MASTER, is not opened, and says why.
+// A sub-folder's row loads nothing, enables no command of a series and tells what Enter
+// does; one whose entry cannot name a folder of this portfolio, or names one without
+// MASTER, is not opened, and says why.
 TEST_F(BrowserTest, SubfolderRowsLoadNoQuotesAndOpenOnlyAPortfolioInside) {
   const std::string drive = Drive("disk");
   PortfolioSpec plan = PortfolioOf({"AAA"});
@@ -272,6 +273,11 @@ TEST_F(BrowserTest, SubfolderRowsLoadNoQuotesAndOpenOnlyAPortfolioInside) {
                    "The sub-folder " + drive + "/empty holds no MASTER file."}));
   EXPECT_EQ(State().portfolios, std::vector<std::string>{drive});
   EXPECT_EQ(MessagePaneText(State()), "EMPTY is a sub-folder: press Enter to open it");
+  using namespace command;
+  for (const int id : {kQuoteEdit, kQuoteExport, kQuoteImport, kSymbolEdit, kSymbolDelete,
+                       kSymbolAbout})
+    EXPECT_FALSE(IsCommandEnabled(State(), id)) << id;
+  EXPECT_TRUE(IsCommandEnabled(State(), kSymbolNew));
   browser->OnSymbolRowSelected(0);
   EXPECT_FALSE(browser->OpenCurrentSubfolder());
   EXPECT_EQ(MessagePaneText(State()), "For Help, press F1");
