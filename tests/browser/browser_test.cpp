@@ -274,8 +274,8 @@ TEST_F(BrowserTest, SubfolderRowsLoadNoQuotesAndOpenOnlyAPortfolioInside) {
   EXPECT_EQ(State().portfolios, std::vector<std::string>{drive});
   EXPECT_EQ(MessagePaneText(State()), "EMPTY is a sub-folder: press Enter to open it");
   using namespace command;
-  for (const int id : {kQuoteEdit, kQuoteExport, kQuoteImport, kSymbolEdit, kSymbolDelete,
-                       kSymbolAbout})
+  for (const int id :
+       {kQuoteEdit, kQuoteExport, kQuoteImport, kSymbolEdit, kSymbolDelete, kSymbolAbout})
     EXPECT_FALSE(IsCommandEnabled(State(), id)) << id;
   EXPECT_TRUE(IsCommandEnabled(State(), kSymbolNew));
   browser->OnSymbolRowSelected(0);

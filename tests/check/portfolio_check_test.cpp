@@ -74,8 +74,8 @@ class PlantedFaults : public ::testing::Test {
     Write(dir.path(),
           Portfolio({SeriesEntry(MakeDailySeries(1, "BAD", "", bad)), Symbol(2, "AAA", "", 3),
                      Symbol(3, "AAA", "", 3), Symbol(4, "SHARED", "", 3), Symbol(4, "TWIN", "", 3),
-                     Symbol(5, "GONE", "", 3), Symbol(6, "FOLDER", "", 3), Symbol(7, "SHORT", "", 3),
-                     SeriesEntry(badLayout), Symbol(9, "", "NO SYMBOL"),
+                     Symbol(5, "GONE", "", 3), Symbol(6, "FOLDER", "", 3),
+                     Symbol(7, "SHORT", "", 3), SeriesEntry(badLayout), Symbol(9, "", "NO SYMBOL"),
                      Symbol(10, "DOPLESS", "", 3), Symbol(11, "DATES", "", 3)}));
     const fs::path p = dir.path();
     Patch(p / "F1.DAT", DatAt(9, 0), IeeeToMbf(1010231.0f));  // 31 February
