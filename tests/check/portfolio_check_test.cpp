@@ -14,10 +14,6 @@ namespace fs = std::filesystem;
 
 constexpr std::size_t kDailyRecord = 24;  // six fields
 
-SeriesSpec Daily(int file, std::string symbol, std::vector<DailyQuote> quotes) {
-  return MakeDailySeries(file, std::move(symbol), "", quotes);
-}
-
 // Puts four bytes at `at` of a file.
 void Patch(const fs::path& file, std::size_t at, const MbfBytes& mbf) {
   Bytes bytes = ReadFileBytes(file);
@@ -73,19 +69,14 @@ class PlantedFaults : public ::testing::Test {
         {d(6), 10, 11, 9, 10, 100},     {d(6), 10, 11, 9, 10, 100}, {d(7), 10, 9, 10, 9.5f, 100},
         {d(8), 10.5f, 11, 10, 12, 100}, {d(9), 10, 11, 9, 10, -5},  {d(12), 10, 11, 9, 10, 100},
         {d(13), 10, 11, 9, 10, 100},    {d(14), 10, 11, 9, 10, 100}};
-    SeriesSpec badLayout = Daily(8, "LAYOUT", Quotes(2));
+    SeriesSpec badLayout = MakeDailySeries(8, "LAYOUT", "", Quotes(2));
     badLayout.recordLengthByte = 20;
-    SeriesSpec noName = Daily(9, "", Quotes(2));
-    noName.name = "NO SYMBOL";
     Write(dir.path(),
-          Portfolio(
-              {SeriesEntry(Daily(1, "BAD", bad)), SeriesEntry(Daily(2, "AAA", Quotes(3))),
-               SeriesEntry(Daily(3, "AAA", Quotes(3))), SeriesEntry(Daily(4, "SHARED", Quotes(3))),
-               SeriesEntry(Daily(4, "TWIN", Quotes(3))), SeriesEntry(Daily(5, "GONE", Quotes(3))),
-               SeriesEntry(Daily(6, "FOLDER", Quotes(3))),
-               SeriesEntry(Daily(7, "SHORT", Quotes(3))), SeriesEntry(badLayout),
-               SeriesEntry(noName), SeriesEntry(Daily(10, "DOPLESS", Quotes(3))),
-               SeriesEntry(Daily(11, "DATES", Quotes(3)))}));
+          Portfolio({SeriesEntry(MakeDailySeries(1, "BAD", "", bad)), Symbol(2, "AAA", "", 3),
+                     Symbol(3, "AAA", "", 3), Symbol(4, "SHARED", "", 3), Symbol(4, "TWIN", "", 3),
+                     Symbol(5, "GONE", "", 3), Symbol(6, "FOLDER", "", 3),
+                     Symbol(7, "SHORT", "", 3), SeriesEntry(badLayout), Symbol(9, "", "NO SYMBOL"),
+                     Symbol(10, "DOPLESS", "", 3), Symbol(11, "DATES", "", 3)}));
     const fs::path p = dir.path();
     Patch(p / "F1.DAT", DatAt(9, 0), IeeeToMbf(1010231.0f));  // 31 February
     Patch(p / "F1.DAT", DatAt(8, 5), {0, 0, 0, 1});           // reads as infinite

@@ -44,7 +44,8 @@ class CliTest : public ::testing::Test {
   }
   CliResult Run(std::vector<std::string> arguments) const {
     for (std::string& word : arguments) word = Expand(word);
-    return RunCli(arguments, temp_.str(), {"XDG_CONFIG_HOME=" + temp_.str() + "/config"});
+    return RunCli(arguments, temp_.str(),
+                  {"XDG_CONFIG_HOME=" + temp_.str() + "/config", "VOLTRIM_LOCK_WAIT_MS=" + lockWaitMs_});
   }
   // The words of a line split at each blank.
   CliResult RunLine(const std::string& line) const {
@@ -57,6 +58,7 @@ class CliTest : public ::testing::Test {
   }
 
   TempDir temp_;
+  std::string lockWaitMs_;  // how long a write waits for a held folder; empty: the usual wait
 };
 
 }  // namespace voltrim::testing

@@ -150,7 +150,10 @@ TEST_F(CliWriteTest, RefusalsSayWhyAndChangeNothing) {
       {"delete-symbol {src} BETA", 1,
        "The Symbol deletion failed.\n\nNothing was changed.\n{src}/MASTER.~NU: {EISDIR}\n"},
       {"sample {src}", 1, "nothing"},
+      {"copy-symbol {src} ACME {multi}", 1, std::string(kPortfolioBusyMessage) + "\n"},
   };
+  const FolderHolder desktop(temp_.path() / "multi");  // another program, past the wait
+  lockWaitMs_ = "100";
   for (const auto& [line, exitCode, err] : refusals) {
     SCOPED_TRACE(line);
     const CliResult r = RunLine(line);
@@ -709,21 +712,6 @@ TEST_F(CliParallelWritersTest, CopiesIntoOneDestinationAndOppositeMovesKeepEvery
   }
   for (const std::string& dir : {a, b, c}) ExpectMasterSound(dir);
   EXPECT_TRUE(TemporariesBelow(temp_.path()).empty());
-}
-
-TEST_F(CliParallelWritersTest, AWriteBlockedPastTheWaitSaysSoAndChangesNothing) {
-  const std::string a = Write(temp_.path() / "a", Portfolio({Symbol(1, "A1")}));
-  const std::string b = Write(temp_.path() / "b", Portfolio({Symbol(1, "B1")}));
-  const Snapshot before = TakeSnapshot(temp_.path());
-  CliResult result;
-  {
-    const FolderHolder desktop(temp_.path() / "b");
-    result = RunCli({"copy-symbol", a, "A1", b}, temp_.str(),
-                    {"XDG_CONFIG_HOME=" + temp_.str() + "/config", "VOLTRIM_LOCK_WAIT_MS=100"});
-  }
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.err, std::string(kPortfolioBusyMessage) + "\n");
-  EXPECT_EQ(TakeSnapshot(temp_.path()), before);
 }
 
 }  // namespace

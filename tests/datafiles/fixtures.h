@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -60,6 +61,13 @@ inline SeriesSpec AcmeSeries() {
                           {day(6), 14, 15, 13, 14.5f, 3000},
                           {day(8), 15, 16, 14, 15.5f, 4000},
                           {day(11), 16, 17, 15, 16.5f, 5000}});
+}
+
+// A fixture series' DAT bytes with its records changed: what a quote write must leave.
+inline Bytes DatWith(SeriesSpec series,
+                     const std::function<void(std::vector<RawRecord>&)>& change) {
+  change(series.records);
+  return BuildDatBytes(series);
 }
 
 inline PortfolioSpec::Entry SeriesEntry(SeriesSpec series) {

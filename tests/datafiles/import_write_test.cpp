@@ -1,18 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "datafiles/write/import_quotes.h"
-#include "datafiles/write/new_files.h"
-#include "fixtures.h"
+#include "write_commands.h"
 
 namespace voltrim::testing {
 namespace {
 
 constexpr std::array<bool, kFieldKindCount> kDailyFields = {true, false, true, true,
                                                             true, true,  true, false};
-
-ImportQuote Q(DayNumber day, float close, int line, float volume = 100) {
-  return {DayToDateValue(day), 0, {close, close + 1, close - 1, close, volume, 0}, line};
-}
 
 ImportRequest Request(std::vector<ImportQuote> quotes,
                       ImportOverlap overlap = ImportOverlap::kRefuse,

@@ -9,12 +9,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-SeriesEdit SetClose(DayNumber day, float close) {
-  SeriesEdit edit = Edit(edit_kind::kSet, day, day, {0, 0, 0, close, 0, 0});
-  edit.fieldsToSet = 1u << edit_value::kClose;
-  return edit;
-}
-
 // p: ACME (5 quotes), OTHER and the subdirectory SUB holding ZED; q: D1.
 class PortfolioLockTest : public ::testing::Test {
  protected:
@@ -55,12 +49,13 @@ TEST_F(PortfolioLockTest, AWriterThatWaitsInVainFailsAndChangesNothing) {
     EXPECT_EQ(busy, both ? 2 : busy) << row.name;
   }
   const DayNumber mon = Day(2000, 1, 3);
+  const SeriesEdit set = Edit(edit_kind::kSet, mon, mon, {99, 99, 99, 99, 99, 99});
   {
     const FolderHolder other(temp_.path() / "p" / "SUB");
-    EXPECT_EQ(RewriteSeries(SetClose(mon, 99), p_, "ZED"), kPortfolioBusy);
+    EXPECT_EQ(RewriteSeries(set, p_, "ZED"), kPortfolioBusy);
     EXPECT_EQ(MoveOrCopySymbol(p_, "ZED", q_, true), kPortfolioBusy);
   }
-  EXPECT_EQ(RewriteSeries(SetClose(mon, 99), p_, "ZED"), kOk);
+  EXPECT_EQ(RewriteSeries(set, p_, "ZED"), kOk);
   EXPECT_EQ(ReadQuotes(p_, "ZED")[0].close, 99.0f);
 }
 

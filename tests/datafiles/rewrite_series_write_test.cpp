@@ -20,12 +20,6 @@ struct Acme {
       : Acme(MakeDailySeries(1, "ACME", "ACME CORP", quotes)) {}
   Status Run(const SeriesEdit& edit) const { return RewriteSeries(edit, dir, "ACME"); }
   Bytes File(const std::string& name) const { return ReadFileBytes(temp.path() / "p" / name); }
-  // The DAT bytes of ACME with these records.
-  Bytes Expected(std::vector<RawRecord> records) const {
-    SeriesSpec s = series;
-    s.records = std::move(records);
-    return BuildDatBytes(s);
-  }
   // A rewrite keeps the old DAT as the backup and leaves no temporary behind.
   void ExpectDatAndBackup(const Bytes& dat) const {
     EXPECT_EQ(File("F1.DAT"), dat);
@@ -74,7 +68,7 @@ TEST(RewriteSeries, SetAndScaleRewriteFieldsInTheirStoredPositions) {
     WriteFileBytes(a.temp.path() / "p" / "F1.DAT", dat);
     a.before["p/F1.DAT"] = dat;
     ASSERT_EQ(a.Run(c.edit), kOk);
-    Bytes expected = a.Expected(c.expected);
+    Bytes expected = DatWith(a.series, [&](auto& r) { r = c.expected; });
     if (c.thirdAsStored) expected[oddZero] = 0x12;
     a.ExpectDatAndBackup(expected);
   }
@@ -184,9 +178,7 @@ TEST(RewriteSeries, DeleteMovesMasterDatesOnlyAtTheEnds) {
     const Acme a(quotes);
     const DayNumber day = quotes[static_cast<std::size_t>(c.index)].day;
     ASSERT_EQ(a.Run(Edit(edit_kind::kDelete, day, day)), kOk);
-    std::vector<RawRecord> rest = a.series.records;
-    rest.erase(rest.begin() + c.index);
-    a.ExpectDatAndBackup(a.Expected(rest));
+    a.ExpectDatAndBackup(DatWith(a.series, [&](auto& r) { r.erase(r.begin() + c.index); }));
     Bytes master = a.before.at("p/MASTER");
     if (c.firstFrom >= 0) {
       for (const auto& [at, from] : {std::pair{53 + 25, c.firstFrom}, {53 + 29, c.lastFrom}}) {
@@ -205,11 +197,10 @@ TEST(RewriteSeries, InsertCopiesOnlyTheFirstOfTwoQuotesOfTheDay) {
   const DayNumber monday = Day(2000, 1, 10);
   const Acme a(quotes);
   ASSERT_EQ(a.Run(Edit(edit_kind::kInsert, monday, monday)), kOk);
-  std::vector<RawRecord> expected = a.series.records;
-  RawRecord copy = expected[2];
-  copy[0] = DayToDateValue(Day(2000, 1, 7));  // the Friday before
-  expected.insert(expected.begin() + 2, copy);
-  a.ExpectDatAndBackup(a.Expected(expected));            // header grew by exactly one
+  a.ExpectDatAndBackup(DatWith(a.series, [](auto& r) {  // header grew by exactly one
+    r.insert(r.begin() + 2, r[2]);
+    r[2][0] = DayToDateValue(Day(2000, 1, 7));  // the Friday before
+  }));
   EXPECT_EQ(a.File("MASTER"), a.before.at("p/MASTER"));  // an insert leaves MASTER's dates alone
 }
 

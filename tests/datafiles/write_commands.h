@@ -83,11 +83,9 @@ inline SeriesSpec BarsSpec() {
   return bars;
 }
 
-// A fixture series' DAT bytes with its records changed: what a quote write must leave.
-inline Bytes DatWith(SeriesSpec series,
-                     const std::function<void(std::vector<RawRecord>&)>& change) {
-  change(series.records);
-  return BuildDatBytes(series);
+// An imported quote of `day` on input line `line`, told apart by its close.
+inline ImportQuote Q(DayNumber day, float close, int line, float volume = 100) {
+  return {DayToDateValue(day), 0, {close, close + 1, close - 1, close, volume, 0}, line};
 }
 
 // A MASTER of the records given (0-based indexes into `master`), counted, with the highest

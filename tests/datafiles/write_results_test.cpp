@@ -89,10 +89,6 @@ struct Refusal {
   std::function<void(const fs::path& root)> change = {};
 };
 
-ImportQuote Q(DayNumber day, float close, int line) {
-  return {DayToDateValue(day), 0, {close, close + 1, close - 1, close, 100, 0}, line};
-}
-
 std::vector<Refusal> Refusals() {
   using namespace edit_kind;
   const DayNumber mon = Day(2000, 1, 3), tue = Day(2000, 1, 4), jan10 = Day(2000, 1, 10);

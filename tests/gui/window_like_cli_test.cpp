@@ -182,19 +182,8 @@ TEST_P(EveryWrite, LeavesTheSameFilesThroughCoreCliAndWindow) {
   ExpectWindowLikeCli(form->second, cli.path(), result.out);
 }
 
-// "delete one bar" -> DeleteOneBar
-std::string TestName(const std::string& name) {
-  std::string text;
-  for (std::size_t i = 0; i < name.size(); ++i) {
-    const auto c = static_cast<unsigned char>(name[i]);
-    const bool first = i == 0 || !std::isalnum(static_cast<unsigned char>(name[i - 1]));
-    if (std::isalnum(c)) text += static_cast<char>(first ? std::toupper(c) : c);
-  }
-  return text;
-}
-
 INSTANTIATE_TEST_SUITE_P(Commands, EveryWrite, ::testing::ValuesIn(WriteAndUndoCommands()),
-                         [](const auto& info) { return TestName(info.param.name); });
+                         RowName);
 
 TEST_F(WindowLikeCli, RequestsNoRowHolds) {
   for (const auto& [name, words, form] : kOtherRequests) {

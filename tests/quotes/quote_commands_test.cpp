@@ -29,15 +29,8 @@ class QuoteFixture {
     settings.OpenRoot((temp_.path() / "Voltrim.conf").string());
   }
 
-  static std::vector<RawRecord> Records() { return AcmeSeries().records; }
   std::string Dir() const { return (temp_.path() / "p").string(); }
   Bytes Dat() const { return ReadFileBytes(temp_.path() / "p" / "F1.DAT"); }
-  // The DAT bytes of ACME holding these records.
-  Bytes DatOf(const std::vector<RawRecord>& records) const {
-    SeriesSpec series = AcmeSeries();
-    series.records = records;
-    return BuildDatBytes(series);
-  }
   QuoteSeriesContext Context() const { return {Dir(), "ACME", 6, "01/03/00", "01/11/00"}; }
   QuoteCommandIo Io() { return {prompt, &settings}; }
   std::string Setting(const char* section, const char* name) const {
@@ -49,16 +42,13 @@ class QuoteFixture {
   SettingsStore settings;
 };
 
-// The refusals and their messages are checked through the CLI, which runs these functions.
+// The refusals and their messages are checked through the CLI, which runs these functions;
+// the question before a delete through the window.
 TEST(DeleteQuote, RemovesTheFirstOfTheDay) {
-  EXPECT_EQ(DeleteQuoteQuestion("01/04/00"),
-            "You are about to delete the data for date\n01/04/00\nAre you sure?");
   QuoteFixture f;
   const QuoteCommandOutcome outcome = RunDeleteQuote(f.Context(), "01/04/00", f.Io());
   EXPECT_TRUE(outcome.succeeded && outcome.reloadGrid);
-  auto expected = QuoteFixture::Records();
-  expected.erase(expected.begin() + 1);
-  EXPECT_EQ(f.Dat(), f.DatOf(expected));
+  EXPECT_EQ(f.Dat(), DatWith(AcmeSeries(), [](auto& r) { r.erase(r.begin() + 1); }));
   EXPECT_EQ(f.Setting(settings::kDelete, "Date"), "01/04/00");
 }
 
@@ -83,10 +73,10 @@ TEST(QuoteEdit, OnlyChangedNumbersAreWrittenToEveryQuoteOfTheDay) {
   const QuoteCommandOutcome outcome = RunQuoteEdit(f.Context(), input, f.Io());
   EXPECT_TRUE(outcome.succeeded && outcome.reloadGrid);
   EXPECT_TRUE(f.prompt.messages.empty());
-  auto expected = QuoteFixture::Records();
-  expected[1][4] = expected[2][4] = 12.75f;  // Open stays 13 and 13.1
-  expected[1][5] = expected[2][5] = 1.5f;
-  EXPECT_EQ(f.Dat(), f.DatOf(expected));
+  EXPECT_EQ(f.Dat(), DatWith(AcmeSeries(), [](auto& r) {
+              r[1][4] = r[2][4] = 12.75f;  // Open stays 13 and 13.1
+              r[1][5] = r[2][5] = 1.5f;
+            }));
   EXPECT_EQ(f.Setting(settings::kEdit, "Lo"), ".");  // the texts as they stood
 
   // A value with no stored form is refused before anything is written or recorded.
@@ -94,7 +84,7 @@ TEST(QuoteEdit, OnlyChangedNumbersAreWrittenToEveryQuoteOfTheDay) {
   input.entered.values[3] = "99999999999999999999999999999999999999999";
   EXPECT_FALSE(RunQuoteEdit(g.Context(), input, g.Io()).succeeded);
   EXPECT_EQ(g.prompt.MessageTexts(), std::vector<std::string>{"Single Date Edit Failed"});
-  EXPECT_EQ(g.Dat(), g.DatOf(QuoteFixture::Records()));
+  EXPECT_EQ(g.Dat(), BuildDatBytes(AcmeSeries()));
   EXPECT_EQ(g.Setting(settings::kEdit, "Date"), "<none>");
 }
 
@@ -125,29 +115,29 @@ TEST(SplitAndAdjustChecks, RefuseDatesOutsideTheSeriesZeroAndNonNumbers) {
 // A split restates every quote before its date, an adjust every quote of its range.
 TEST(SplitAndAdjust, ScaleTheirQuotesOnlyAndRecordTheTexts) {
   const auto scaled = [](std::size_t first, std::size_t last, float price, float volume) {
-    auto records = QuoteFixture::Records();
-    for (std::size_t i = first; i <= last; ++i) {
-      for (std::size_t field = 1; field <= 4; ++field) records[i][field] *= price;
-      records[i][5] *= volume;
-    }
-    return records;
+    return DatWith(AcmeSeries(), [=](auto& r) {
+      for (std::size_t i = first; i <= last; ++i) {
+        for (std::size_t field = 1; field <= 4; ++field) r[i][field] *= price;
+        r[i][5] *= volume;
+      }
+    });
   };
   QuoteFixture f;
   ASSERT_TRUE(RunSplit(f.Context(), {"01/03/00", "1", "10"}, f.Io()).succeeded);
-  EXPECT_EQ(f.Dat(), f.DatOf(QuoteFixture::Records()));
+  EXPECT_EQ(f.Dat(), BuildDatBytes(AcmeSeries()));
   EXPECT_EQ(f.Setting(settings::kSplit, "Old"), "10");
   ASSERT_TRUE(RunSplit(f.Context(), {"01/06/00", "2", "1"}, f.Io()).succeeded);
-  EXPECT_EQ(f.Dat(), f.DatOf(scaled(0, 2, 0.5f, 2.0f)));
+  EXPECT_EQ(f.Dat(), scaled(0, 2, 0.5f, 2.0f));
   EXPECT_EQ(f.Setting(settings::kSplit, "Date"), "01/06/00");
 
   QuoteFixture g;
   ASSERT_TRUE(RunAdjust(g.Context(), {"01/04/00", "01/06/00", "2", "0.5", "3"}, g.Io()).succeeded);
-  EXPECT_EQ(g.Dat(), g.DatOf(scaled(1, 3, 2.0f, 0.5f)));
+  EXPECT_EQ(g.Dat(), scaled(1, 3, 2.0f, 0.5f));
   EXPECT_EQ(g.Setting(settings::kAdjust, "OIMult"), "3");
   EXPECT_FALSE(
       RunAdjust(g.Context(), {"01/03/00", "01/11/00", "1", "1e36", "1"}, g.Io()).succeeded);
   EXPECT_EQ(g.prompt.MessageTexts(), std::vector<std::string>{"Adjust Edit Failed"});
-  EXPECT_EQ(g.Dat(), g.DatOf(scaled(1, 3, 2.0f, 0.5f)));
+  EXPECT_EQ(g.Dat(), scaled(1, 3, 2.0f, 0.5f));
 }
 
 // The data layer's sweeps prove the files stay whole at every failing step; here: what a
