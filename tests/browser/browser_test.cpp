@@ -122,7 +122,7 @@ TEST_F(BrowserTest, BlankSymbolIsRepairedOnlyWhenAllowed) {
     if (!repaired) {
       Texts said = kSymbolsFailure;
       if (held) said.insert(said.begin(), kBusyText);
-      EXPECT_EQ(prompt.MessageTexts(), said);
+      ASSERT_EQ(prompt.MessageTexts(), said);
       EXPECT_EQ(prompt.messages.back().icon, MessageIcon::Error);
       continue;
     }
