@@ -5,10 +5,12 @@
 // aim from bench/aims.txt; the program exits 1 when a figure is past its aim.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -64,22 +66,26 @@ class RatioReporter : public benchmark::ConsoleReporter {
   explicit RatioReporter(std::string program)
       : program_(std::move(program)), aims_(AimsOf(program_)) {}
 
+  // With repetitions (run_all.sh asks for them, interleaved), each figure is the median of
+  // its repetitions, so one slow moment of a shared machine does not decide a verdict.
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs)
-      if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-        seconds_[run.benchmark_name()] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
+      if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
+        benchmark::BenchmarkName name = run.run_name;
+        name.repetitions.clear();
+        samples_[name.str()].push_back({run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()});
+      }
     ConsoleReporter::ReportRuns(runs);
   }
 
   // "what: 1.23x real time, 1.34x CPU time", or nothing when either was not run; then a
   // line "aim | program | what | measure | figure | aim | within/PAST" per aim it has.
   void PrintRatio(const Ratio& ratio) {
-    const auto m = seconds_.find(ratio.measured);
-    const auto b = seconds_.find(ratio.baseline);
-    if (m == seconds_.end() || b == seconds_.end() || b->second.real <= 0.0 || b->second.cpu <= 0.0)
-      return;
-    const double real = ratio.scale * m->second.real / b->second.real;
-    const double cpu = ratio.scale * m->second.cpu / b->second.cpu;
+    const auto m = Median(ratio.measured);
+    const auto b = Median(ratio.baseline);
+    if (!m || !b || b->real <= 0.0 || b->cpu <= 0.0) return;
+    const double real = ratio.scale * m->real / b->real;
+    const double cpu = ratio.scale * m->cpu / b->cpu;
     std::printf("%s: %.2fx real time, %.2fx CPU time\n", ratio.what.c_str(), real, cpu);
     Judge(ratio.what, "real x", real);
     Judge(ratio.what, "cpu x", cpu);
@@ -89,8 +95,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void PrintTimes() {
     for (const Aim& aim : aims_)
       if (aim.measure == "real ms")
-        if (const auto hit = seconds_.find(aim.what); hit != seconds_.end())
-          Judge(aim.what, aim.measure, hit->second.real);
+        if (const auto hit = Median(aim.what)) Judge(aim.what, aim.measure, hit->real);
   }
 
   bool AllWithin() const { return allWithin_; }
@@ -100,6 +105,25 @@ class RatioReporter : public benchmark::ConsoleReporter {
     double real;
     double cpu;
   };
+
+  // Real and CPU time each the median of the benchmark's repetitions (the middle one, or the
+  // mean of the two middle ones).
+  std::optional<Seconds> Median(const std::string& name) const {
+    const auto hit = samples_.find(name);
+    if (hit == samples_.end()) return std::nullopt;
+    std::vector<double> real, cpu;
+    for (const Seconds& sample : hit->second) {
+      real.push_back(sample.real);
+      cpu.push_back(sample.cpu);
+    }
+    return Seconds{MiddleOf(real), MiddleOf(cpu)};
+  }
+
+  static double MiddleOf(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t half = values.size() / 2;
+    return values.size() % 2 ? values[half] : (values[half - 1] + values[half]) / 2;
+  }
 
   void Judge(const std::string& what, const std::string& measure, double figure) {
     for (const Aim& aim : aims_) {
@@ -114,7 +138,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
   std::string program_;
   std::vector<Aim> aims_;
-  std::map<std::string, Seconds> seconds_;
+  std::map<std::string, std::vector<Seconds>> samples_;
   bool allWithin_ = true;
 };
 

@@ -3,10 +3,14 @@
 # prints one table of every figure that has an aim (bench/aims.txt) with its verdict.
 # Exits 1 when any figure is past its aim or a program fails.
 #
-#   bash bench/run_all.sh [MIN_TIME]      (MIN_TIME in seconds per benchmark, default 0.3)
+#   bash bench/run_all.sh [MIN_TIME [REPETITIONS]]
+#     MIN_TIME in seconds per benchmark (default 0.3); each benchmark runs REPETITIONS times
+#     (default 3), the benchmarks of a program interleaved in random order, and each figure is
+#     taken from the medians: a ratio then compares two times measured side by side.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 min_time=${1:-0.3}
+repetitions=${2:-3}
 cd "$root"
 [ -f build/bench/build.ninja ] || cmake --preset bench >/dev/null
 cmake --build --preset bench -j 2 >/dev/null
@@ -20,7 +24,8 @@ for program in build/bench/bench/bench_*; do
   name=$(basename "$program")
   printf 'running %s ...\n' "$name" >&2
   # A program exits 1 when a figure is past its aim; the table says which.
-  if ! "$program" --benchmark_min_time="$min_time" >"$log.out" 2>&1; then
+  if ! "$program" --benchmark_min_time="$min_time" --benchmark_repetitions="$repetitions" \
+    --benchmark_enable_random_interleaving=true >"$log.out" 2>&1; then
     grep -q '^aim | ' "$log.out" || failed+=("$name")
   fi
   grep '^aim | ' "$log.out" >>"$log" || true
