@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cmath>
@@ -92,21 +91,36 @@ TEST_F(BrowserTest, StartupFillsTheListsAndLoadsTheFirstPortfolio) {
   EXPECT_EQ(settings.GetString("Settings", "Drive", ""), other);
 }
 
-// A repair kept out by another program says so instead.
+// A repair kept out by another program says so instead; a record in use past the count
+// fails the fill before any question (one of zero bytes is unused space, as mininge has).
+// A load asked for while the question is open does nothing: else two fills would write
+// one table.
 TEST_F(BrowserTest, BlankSymbolIsRepairedOnlyWhenAllowed) {
   const LockWait shortWait(std::chrono::milliseconds(20));
-  // {MasterFix setting, answer, asked, repaired, folder held by another program}
-  for (const auto& [masterFix, answer, asked, repaired, held] :
-       {std::array{0, 1, 1, 1, 0}, std::array{0, 0, 1, 0, 0}, std::array{1, 0, 0, 1, 0},
-        std::array{1, 0, 0, 0, 1}}) {
+  // {MasterFix setting, answer, asked, repaired, folder held by another program, a record
+  // in use past the count}
+  for (const auto& [masterFix, answer, asked, repaired, held, pastCount] :
+       {std::array{0, 1, 1, 1, 0, 0}, std::array{0, 0, 1, 0, 0, 0}, std::array{1, 0, 0, 1, 0, 0},
+        std::array{1, 0, 0, 0, 1, 0}, std::array{0, 1, 0, 0, 0, 1}}) {
     const std::string drive = Drive("disk" + std::to_string(drives.size()));
-    PortfolioSpec plan = PortfolioOf({"GOOD", ""});
+    PortfolioSpec plan = PortfolioOf({"GOOD", "", "LAST"});
     plan.entries[1].series.name = "ACME CORP";
     Write(drive, plan);
+    if (pastCount) {
+      Bytes master = ReadFileBytes(drive + "/MASTER");
+      master.resize(master.size() + kMasterRecordSize, 0);
+      master[master.size() - 17] = 'X';
+      WriteFileBytes(drive + "/MASTER", master);
+    }
     const auto before = ReadFileBytes(drive + "/MASTER");
     settings.SetInt("Search", "MasterFix", masterFix);
     prompt = AskingPrompt{};
     prompt.AnswerNext(answer == 1);
+    std::vector<bool> loadedInside;
+    prompt.onQuestion = [&] {
+      EXPECT_TRUE(browser->Filling());
+      loadedInside.push_back(browser->LoadSelectedQuotes());
+    };
     drives = {drive};
     {
       std::optional<FolderHolder> other;
@@ -118,6 +132,8 @@ TEST_F(BrowserTest, BlankSymbolIsRepairedOnlyWhenAllowed) {
                             "file now?\n\n(Hint: There is a control for this in\nthe Portfolio "
                             "> Search Filter dialog.)"};
     EXPECT_EQ(prompt.questions, asked ? question : Texts{});
+    EXPECT_EQ(loadedInside, std::vector<bool>(prompt.questions.size(), false));
+    EXPECT_FALSE(browser->Filling());
     EXPECT_EQ(ReadFileBytes(drive + "/MASTER") != before, repaired == 1);
     if (!repaired) {
       Texts said = kSymbolsFailure;
@@ -127,9 +143,11 @@ TEST_F(BrowserTest, BlankSymbolIsRepairedOnlyWhenAllowed) {
       continue;
     }
     EXPECT_TRUE(prompt.messages.empty());
-    ASSERT_EQ(State().symbols.RowCount(), 2);
+    ASSERT_EQ(State().symbols.RowCount(), 3);
     EXPECT_EQ(State().symbols.CellText(1, 0), "ACME CORP       ");  // the name stands in
-    browser->FillSymbolsGrid(0);                                    // repaired: nothing more to ask
+    EXPECT_EQ(State().quotes.loadedSymbol, "GOOD");
+    EXPECT_EQ(State().quotes.RowCount(), 5);
+    browser->FillSymbolsGrid(0);  // repaired: nothing more to ask
     EXPECT_EQ(prompt.questions.size(), asked ? 1u : 0u);
     EXPECT_EQ(State().symbols.CellText(1, 0), "ACME");
   }
@@ -162,26 +180,6 @@ TEST_F(BrowserTest, QuotesFollowTheSelectionOnRequestButNeverInsideAFill) {
   browser->OnSymbolRowSelected(7);  // no such row
   browser->OnSymbolsGridClicked();
   EXPECT_EQ(prompt.MessageTexts(), Texts(2, kQuotesFailure[0]));
-}
-
-// Else two fills would write one table.
-TEST_F(BrowserTest, ALoadAskedForDuringAFillDoesNothing) {
-  const std::string drive = Drive("disk");
-  PortfolioSpec plan = PortfolioOf({"GOOD", "", "LAST"});
-  plan.entries[1].series.name = "ACME CORP";
-  Write(drive, plan);
-  prompt.AnswerNext(true);
-  std::vector<bool> loaded;
-  prompt.onQuestion = [&] {
-    EXPECT_TRUE(browser->Filling());
-    loaded.push_back(browser->LoadSelectedQuotes());
-  };
-  Start();
-  EXPECT_EQ(prompt.questions.size(), 1u);
-  EXPECT_EQ(loaded, std::vector<bool>{false});
-  EXPECT_FALSE(browser->Filling());
-  EXPECT_EQ(State().quotes.loadedSymbol, "GOOD");
-  EXPECT_EQ(State().quotes.RowCount(), 5);
 }
 
 TEST_F(BrowserTest, MoreThan255SymbolsAreCutAndXmastersSeriesFollow) {
@@ -355,24 +353,6 @@ TEST(SymbolOrder, FilterAndThreeClickSortKeepTableRows) {
   EXPECT_EQ(SymbolPaneText(state), "Symbol 2 of 5");  // BETA, second by symbol
 }
 
-// A record in use past the count fails the fill before any question, and MASTER is left as
-// it was; one of zero bytes is unused space (SymbolRowsFromMaster), as mininge has.
-TEST_F(BrowserTest, RecordsPastTheCount) {
-  const std::string drive = Drive("disk");
-  PortfolioSpec plan = PortfolioOf({"", "BB"});
-  plan.entries[0].series.name = "ACME CORP";
-  Write(drive, plan);
-  Bytes master = ReadFileBytes(drive + "/MASTER");
-  master.resize(master.size() + kMasterRecordSize, 0);
-  master[master.size() - 17] = 'X';
-  WriteFileBytes(drive + "/MASTER", master);
-  prompt.AnswerNext(true);
-  Start();
-  EXPECT_TRUE(prompt.questions.empty());
-  EXPECT_EQ(prompt.MessageTexts(), kSymbolsFailure);
-  EXPECT_EQ(ReadFileBytes(drive + "/MASTER"), master);
-}
-
 // Blank symbols and a zero record past the count; the copy takes the repair.
 TEST_F(BrowserTest, RealMiningeShowsItsSymbolsAfterOneQuestion) {
   if (CopyRealFolder("mininge", Drive("disk")).empty()) GTEST_SKIP() << "no shared data";
@@ -390,26 +370,25 @@ TEST_F(BrowserTest, RealMiningeShowsItsSymbolsAfterOneQuestion) {
 TEST(CommandEnabling, NewSymbolNeedsAPortfolioAndImportALoadedSeries) {
   using namespace command;
   BrowserState state;
-  state.setUp = true;
-  state.portfoliosFound = true;
+  state.setUp = state.portfoliosFound = true;
   state.portfolios = {"/d/a"};
-  EXPECT_FALSE(IsCommandEnabled(state, kSymbolNew));
+  const auto enabled = [&](std::initializer_list<int> ids) {
+    std::string bits;
+    for (const int id : ids) bits += IsCommandEnabled(state, id) ? '1' : '0';
+    return bits;
+  };
+  EXPECT_EQ(enabled({kSymbolNew}), "0");
   state.masterPathSet = true;  // a portfolio of no symbols
-  EXPECT_TRUE(IsCommandEnabled(state, kSymbolNew));
-  EXPECT_FALSE(IsCommandEnabled(state, kQuoteImport));
+  EXPECT_EQ(enabled({kSymbolNew, kQuoteImport}), "10");
   state.symbols.rows.resize(1);
   state.symbols.count = 1;
-  EXPECT_FALSE(IsCommandEnabled(state, kQuoteImport));  // no series loaded yet
+  EXPECT_EQ(enabled({kQuoteImport}), "0");  // no series loaded yet
   state.quotes.loadedSymbol = "NEW";
-  EXPECT_TRUE(IsCommandEnabled(state, kQuoteImport));
-  EXPECT_FALSE(IsCommandEnabled(state, kQuoteEdit));
-  EXPECT_TRUE(IsCommandEnabled(state, kSymbolEdit));
+  EXPECT_EQ(enabled({kQuoteImport, kQuoteEdit, kSymbolEdit}), "101");
   state.splitSearchOpen = true;
-  EXPECT_FALSE(IsCommandEnabled(state, kSymbolEdit));
+  EXPECT_EQ(enabled({kSymbolEdit}), "0");
   state.scanning = true;
-  EXPECT_FALSE(IsCommandEnabled(state, kQuoteImport));
-  EXPECT_FALSE(IsCommandEnabled(state, kSymbolNew));
-  EXPECT_FALSE(IsCommandEnabled(state, kPortfolioNew));
+  EXPECT_EQ(enabled({kQuoteImport, kSymbolNew, kPortfolioNew}), "000");
   state = BrowserState{};
   state.setUp = true;
   state.splitSearchOpen = true;
@@ -419,11 +398,8 @@ TEST(CommandEnabling, NewSymbolNeedsAPortfolioAndImportALoadedSeries) {
   EXPECT_EQ(EnabledBrowserCommands(state), (std::vector<int>{kSymbolMove, kSymbolCopy}));
 }
 
-TEST(ColumnWidths, SavedWidthsComeBackOnlyWhenTheyFit) {
-  TempDir dir;
-  SettingsStore settings;
-  settings.OpenRoot((dir.path() / "Voltrim.conf").string());
-
+// Column widths come back only when they fit; pane heights round trip, nonsense reads as none.
+TEST_F(BrowserTest, SavedColumnWidthsAndPaneHeights) {
   SaveColumnWidths(settings, {60, 200}, {80, 70, 70, 70, 70, 90, 110});
   EXPECT_EQ(LoadSymbolColumnWidths(settings, 300), (SymbolColumnWidths{60, 200}));
   EXPECT_EQ(LoadQuoteColumnWidths(settings, 600), (QuoteColumnWidths{80, 70, 70, 70, 70, 90, 110}));
@@ -434,6 +410,11 @@ TEST(ColumnWidths, SavedWidthsComeBackOnlyWhenTheyFit) {
     settings.SetInt("SymbolGrid", "col1", bad == 2000000000 ? bad : 100);
     EXPECT_EQ(LoadSymbolColumnWidths(settings, 300), (SymbolColumnWidths{135, 135})) << bad;
   }
+  EXPECT_EQ(LoadPaneHeights(settings), PaneHeights{});
+  SavePaneHeights(settings, {240, 380, 200});
+  EXPECT_EQ(LoadPaneHeights(settings), (PaneHeights{240, 380, 200}));
+  settings.SetInt("Screen", "upper", -5);
+  EXPECT_EQ(LoadPaneHeights(settings), (PaneHeights{0, 380, 200}));
 }
 
 using Paths = std::vector<std::string>;
@@ -557,17 +538,6 @@ TEST(FramePlacement, PlacementIsStoredInTheWindowSystemsPixelsWithoutCreeping) {
   EXPECT_EQ(half.Keep({oddShown.x + 10, oddShown.y, oddShown.cx, oddShown.cy}, odd).x,
             half.ToStored(oddShown.x + 10));
   EXPECT_EQ(PixelScale(0.0).Factor(), 1.0);  // no scale known: pixels as they are
-}
-
-TEST(FramePlacement, PaneHeightsRoundTripAndNonsenseReadsAsNone) {
-  testing::TempDir dir;
-  SettingsStore settings;
-  settings.OpenRoot((dir.path() / "Voltrim.conf").string());
-  EXPECT_EQ(LoadPaneHeights(settings), PaneHeights{});
-  SavePaneHeights(settings, {240, 380, 200});
-  EXPECT_EQ(LoadPaneHeights(settings), (PaneHeights{240, 380, 200}));
-  settings.SetInt("Screen", "upper", -5);
-  EXPECT_EQ(LoadPaneHeights(settings), (PaneHeights{0, 380, 200}));
 }
 
 SymbolRow Row(const char* name16, const char* symbol16) {

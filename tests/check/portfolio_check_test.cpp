@@ -16,16 +16,11 @@ constexpr std::size_t kDailyRecord = 24;  // six fields
 
 // Puts four bytes at `at` of a file.
 void Patch(const fs::path& file, std::size_t at, const MbfBytes& mbf) {
-  Bytes bytes = ReadFileBytes(file);
-  std::copy(mbf.begin(), mbf.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
-  WriteFileBytes(file, bytes);
+  WriteFileBytes(file, Put(ReadFileBytes(file), at, mbf));
 }
 // Where field `field` (0-based) of quote q (0 = oldest) of a six-field DAT file lies.
 std::size_t DatAt(int q, int field) {
   return kDailyRecord * static_cast<std::size_t>(q + 1) + 4 * static_cast<std::size_t>(field);
-}
-std::size_t MasterAt(int record, std::size_t offset) {
-  return kMasterRecordSize * static_cast<std::size_t>(record + 1) + offset;
 }
 
 std::map<std::string, int> KindCounts(const CheckReport& report) {
@@ -60,45 +55,38 @@ TEST(PortfolioCheck, SoundPortfolioReportsNothingAndNoMasterFails) {
 
 // One portfolio with every kind of fault planted once: each is reported exactly once, and
 // nothing else is.
-class PlantedFaults : public ::testing::Test {
- protected:
-  void SetUp() override {
-    const auto d = [](int day) { return Day(2001, 3, day); };
-    std::vector<DailyQuote> bad = {
-        {d(1), 10, 11, 9, 10, 100},     {d(5), 10, 11, 9, 10, 100}, {d(2), 10, 11, 9, 10, 100},
-        {d(6), 10, 11, 9, 10, 100},     {d(6), 10, 11, 9, 10, 100}, {d(7), 10, 9, 10, 9.5f, 100},
-        {d(8), 10.5f, 11, 10, 12, 100}, {d(9), 10, 11, 9, 10, -5},  {d(12), 10, 11, 9, 10, 100},
-        {d(13), 10, 11, 9, 10, 100},    {d(14), 10, 11, 9, 10, 100}};
-    SeriesSpec badLayout = MakeDailySeries(8, "LAYOUT", "", Quotes(2));
-    badLayout.recordLengthByte = 20;
-    Write(dir.path(),
-          Portfolio({SeriesEntry(MakeDailySeries(1, "BAD", "", bad)), Symbol(2, "AAA", "", 3),
-                     Symbol(3, "AAA", "", 3), Symbol(4, "SHARED", "", 3), Symbol(4, "TWIN", "", 3),
-                     Symbol(5, "GONE", "", 3), Symbol(6, "FOLDER", "", 3),
-                     Symbol(7, "SHORT", "", 3), SeriesEntry(badLayout), Symbol(9, "", "NO SYMBOL"),
-                     Symbol(10, "DOPLESS", "", 3), Symbol(11, "DATES", "", 3)}));
-    const fs::path p = dir.path();
-    Patch(p / "F1.DAT", DatAt(9, 0), IeeeToMbf(1010231.0f));  // 31 February
-    Patch(p / "F1.DAT", DatAt(8, 5), {0, 0, 0, 1});           // reads as infinite
-    fs::remove(p / "F5.DAT");
-    fs::remove(p / "F6.DAT");
-    fs::create_directory(p / "F6.DAT");
-    fs::resize_file(p / "F7.DAT", fs::file_size(p / "F7.DAT") - kDailyRecord);
-    WriteText(p / "F10.DOP", "\"DATE\"\r\n\"CLOSE\",2,2\r\n");
-    WriteText(p / "f42.dat", "");
-    Patch(p / "MASTER", MasterAt(11, master_offset::kFirstDate), IeeeToMbf(990104.0f));
-    Patch(p / "MASTER", MasterAt(11, master_offset::kLastDate), IeeeToMbf(1000106.0f));
-    Bytes master = ReadFileBytes(p / "MASTER");
-    master.resize(master.size() + kMasterRecordSize);
-    WriteFileBytes(p / "MASTER", master);
-    ASSERT_EQ(CheckPortfolio(dir.str(), report), kOk);
-  }
-
+TEST(PlantedFaults, EachIsReportedOnceNamingTheSymbolFileAndQuote) {
   TempDir dir;
+  const auto d = [](int day) { return Day(2001, 3, day); };
+  std::vector<DailyQuote> bad = {
+      {d(1), 10, 11, 9, 10, 100},     {d(5), 10, 11, 9, 10, 100}, {d(2), 10, 11, 9, 10, 100},
+      {d(6), 10, 11, 9, 10, 100},     {d(6), 10, 11, 9, 10, 100}, {d(7), 10, 9, 10, 9.5f, 100},
+      {d(8), 10.5f, 11, 10, 12, 100}, {d(9), 10, 11, 9, 10, -5},  {d(12), 10, 11, 9, 10, 100},
+      {d(13), 10, 11, 9, 10, 100},    {d(14), 10, 11, 9, 10, 100}};
+  SeriesSpec badLayout = MakeDailySeries(8, "LAYOUT", "", Quotes(2));
+  badLayout.recordLengthByte = 20;
+  Write(dir.path(),
+        Portfolio({SeriesEntry(MakeDailySeries(1, "BAD", "", bad)), Symbol(2, "AAA", "", 3),
+                   Symbol(3, "AAA", "", 3), Symbol(4, "SHARED", "", 3), Symbol(4, "TWIN", "", 3),
+                   Symbol(5, "GONE", "", 3), Symbol(6, "FOLDER", "", 3), Symbol(7, "SHORT", "", 3),
+                   SeriesEntry(badLayout), Symbol(9, "", "NO SYMBOL"), Symbol(10, "DOPLESS", "", 3),
+                   Symbol(11, "DATES", "", 3)}));
+  const fs::path p = dir.path();
+  Patch(p / "F1.DAT", DatAt(9, 0), IeeeToMbf(1010231.0f));  // 31 February
+  Patch(p / "F1.DAT", DatAt(8, 5), {0, 0, 0, 1});           // reads as infinite
+  fs::remove(p / "F5.DAT");
+  fs::remove(p / "F6.DAT");
+  fs::create_directory(p / "F6.DAT");
+  fs::resize_file(p / "F7.DAT", fs::file_size(p / "F7.DAT") - kDailyRecord);
+  WriteText(p / "F10.DOP", "\"DATE\"\r\n\"CLOSE\",2,2\r\n");
+  WriteText(p / "f42.dat", "");
+  Patch(p / "MASTER", M(11, master_offset::kFirstDate), IeeeToMbf(990104.0f));
+  Patch(p / "MASTER", M(11, master_offset::kLastDate), IeeeToMbf(1000106.0f));
+  Bytes master = ReadFileBytes(p / "MASTER");
+  master.resize(master.size() + kMasterRecordSize);
+  WriteFileBytes(p / "MASTER", master);
   CheckReport report;
-};
-
-TEST_F(PlantedFaults, EachIsReportedOnceNamingTheSymbolFileAndQuote) {
+  ASSERT_EQ(CheckPortfolio(dir.str(), report), kOk);
   std::map<std::string, int> expected;
   for (int k = 0; k < kFindingKindCount; ++k) expected[KindName(static_cast<FindingKind>(k))] = 1;
   EXPECT_EQ(KindCounts(report), expected);

@@ -157,17 +157,11 @@ TEST(WalkOtherFileSystemsTest, NeverEntersAnotherMount) {
   EXPECT_EQ(std::count(prompt.scanPaths.begin(), prompt.scanPaths.end(), "/proc"), 0);
 }
 
-class ScanWorkerTest : public ::testing::Test {
- protected:
-  ScanWorkerTest() { EnsureCoreApplication(); }
-
-  TempDir tree;
+// What the worker's walk finds and its progress reach the window in the startup tests.
+TEST(ScanWorkerTest, OneWalkAtATimeAndADroppedWorkerWaitsAndCallsNothing) {
+  EnsureCoreApplication();
   RecordingPrompt prompt;
   const SearchFilter noLimit = MakeSearchFilter(0, 0, "");
-};
-
-// What the worker's walk finds and its progress reach the window in the startup tests.
-TEST_F(ScanWorkerTest, OneWalkAtATimeAndADroppedWorkerWaitsAndCallsNothing) {
   Gate gate;
   int walks = 0;
   const ScanWorker::Walk held = [&](const std::string& root, const SearchFilter&, Paths& results,
@@ -208,17 +202,16 @@ TEST(Drives, MountTableKeepsRealFileSystemsWithEscapesDecoded) {
             (Drives{"/", "/mnt/archive", "/mnt/Trading", "/run/media/ann/USB STICK", "/tmp"}));
 }
 
-TEST(Drives, PathsBelongToTheLongestMountByWholeComponents) {
-  const Drives drives = {"/", "/mnt/data", "/mnt/data/inner"};
+// A path belongs to the longest mount by whole components; the drive chosen is the current
+// directory's, else the last.
+TEST(Drives, PathsBelongToTheLongestMountAndTheChoiceIsTheCurrentDirectorys) {
   const std::pair<const char*, const char*> cases[] = {{"/mnt/data/x/y", "/mnt/data"},
                                                        {"/mnt/data/inner/z", "/mnt/data/inner"},
                                                        {"/mnt/data2/x", "/"},
                                                        {"mnt/data", ""}};
-  for (const auto& [path, drive] : cases) EXPECT_EQ(DriveOfPath(path, drives), drive) << path;
+  for (const auto& [path, drive] : cases)
+    EXPECT_EQ(DriveOfPath(path, {"/", "/mnt/data", "/mnt/data/inner"}), drive) << path;
   EXPECT_EQ(JoinPath("/", "data"), "/data");
-}
-
-TEST(Drives, ChoiceIsTheCurrentDirectorysElseTheLast) {
   const Drives drives = {"/", "/home", "/mnt/usb"};
   EXPECT_EQ(ChooseDrive(drives, "", "/home/ann/stocks").index, 1);
   // A saved drive that is gone: the last drive, none shown selected.

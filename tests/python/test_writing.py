@@ -6,7 +6,8 @@ import numpy as np
 import pandas as pd
 import pytest
 
-from conftest import HeldPortfolio, cli, copy_of, shared_folder, snapshot, voltrim
+from conftest import (cli, copy_of, held_portfolio, samples_folder, shared_folder, snapshot,
+                      voltrim)
 
 
 def next_rows(portfolio, symbol, count=2, step=pd.Timedelta(days=1)):
@@ -18,11 +19,6 @@ def next_rows(portfolio, symbol, count=2, step=pd.Timedelta(days=1)):
         row.index = stored.index + k * step
         rows.append(row)
     return pd.concat(rows)
-
-
-def samples_folder(tmp_path, name):
-    cli("sample", tmp_path / "made")
-    return tmp_path / "made" / name
 
 
 def equis(tmp_path, _):
@@ -149,7 +145,7 @@ def test_a_date_stored_with_other_values_is_replaced_or_kept_as_asked(tmp_path, 
     assert portfolio.quotes("ACME").close.loc[day] == (frame.close.iloc[0] if replaced else stored)
 
 
-def test_refusals_of_update_undo_and_new_files_write_nothing(tmp_path):
+def test_refusals_and_writes_kept_out_by_another_writer_change_nothing(tmp_path):
     folder = samples_folder(tmp_path, "Stocks")
     portfolio = voltrim.Portfolio(folder)
     before = snapshot(folder)
@@ -168,15 +164,12 @@ def test_refusals_of_update_undo_and_new_files_write_nothing(tmp_path):
         portfolio.update(frame[frame.symbol == "ZED"])
     assert snapshot(folder) == before
 
-
-def test_writes_wait_for_another_writer_and_give_up_unchanged(tmp_path):
-    folder = samples_folder(tmp_path, "Stocks")
-    portfolio = voltrim.Portfolio(folder)
+    # Another writer's lock is waited for, then given up on with nothing changed.
     frame = next_rows(portfolio, "ACME")
     portfolio.import_quotes("ACME", frame.head(2))
     before = snapshot(folder)
     busy = "The portfolio is being changed by another program"
-    with HeldPortfolio(folder):
+    with held_portfolio(folder):
         for write in (lambda: portfolio.import_quotes("ACME", frame),
                       lambda: portfolio.update(frame.assign(symbol="ACME")),
                       lambda: portfolio.new_symbol("NEW"),

@@ -42,16 +42,6 @@ class QuoteFixture {
   SettingsStore settings;
 };
 
-// The refusals and their messages are checked through the CLI, which runs these functions;
-// the question before a delete through the window.
-TEST(DeleteQuote, RemovesTheFirstOfTheDay) {
-  QuoteFixture f;
-  const QuoteCommandOutcome outcome = RunDeleteQuote(f.Context(), "01/04/00", f.Io());
-  EXPECT_TRUE(outcome.succeeded && outcome.reloadGrid);
-  EXPECT_EQ(f.Dat(), DatWith(AcmeSeries(), [](auto& r) { r.erase(r.begin() + 1); }));
-  EXPECT_EQ(f.Setting(settings::kDelete, "Date"), "01/04/00");
-}
-
 // The new date is the weekday before the row's; its quote is copied from the weekday after.
 TEST(AddQuote, TheNewDateIsTheWeekdayBeforeAndItsQuoteThatOfTheWeekdayAfter) {
   EXPECT_EQ(AddQuoteNewDateText("01/10/00"), "01/07/00");           // Monday -> Friday
@@ -60,8 +50,9 @@ TEST(AddQuote, TheNewDateIsTheWeekdayBeforeAndItsQuoteThatOfTheWeekdayAfter) {
 }
 
 // A field left as the grid rounds it, or holding no number, keeps its stored value; every
-// quote of the day gets the new values.
-TEST(QuoteEdit, OnlyChangedNumbersAreWrittenToEveryQuoteOfTheDay) {
+// quote of the day gets the new values. The refusals and their messages are checked through
+// the CLI, which runs these functions; the question before a delete through the window.
+TEST(QuoteEdit, OnlyChangedNumbersAreWrittenToEveryQuoteOfTheDayAndADeleteTakesTheFirst) {
   QuoteFixture f;
   QuoteEditInput input;
   input.loaded = {"01/04/00", {"13.0000", "14.0000", "12.5000", "13.5000", "2000", "N/A"}};
@@ -86,6 +77,12 @@ TEST(QuoteEdit, OnlyChangedNumbersAreWrittenToEveryQuoteOfTheDay) {
   EXPECT_EQ(g.prompt.MessageTexts(), std::vector<std::string>{"Single Date Edit Failed"});
   EXPECT_EQ(g.Dat(), BuildDatBytes(AcmeSeries()));
   EXPECT_EQ(g.Setting(settings::kEdit, "Date"), "<none>");
+
+  // A delete removes the first quote of the day.
+  const QuoteCommandOutcome deleted = RunDeleteQuote(g.Context(), "01/04/00", g.Io());
+  EXPECT_TRUE(deleted.succeeded && deleted.reloadGrid);
+  EXPECT_EQ(g.Dat(), DatWith(AcmeSeries(), [](auto& r) { r.erase(r.begin() + 1); }));
+  EXPECT_EQ(g.Setting(settings::kDelete, "Date"), "01/04/00");
 }
 
 // Dates within the series (both ends allowed), typed in full; multipliers nonzero numbers.
@@ -221,9 +218,8 @@ TEST(QuoteRulesTest, ValuesAloneFirstThenHighAgainstLowThenOpenAndCloseWithin) {
   ASSERT_EQ(broken.size(), 2u);
   EXPECT_EQ(broken[0].rule, QuoteRule::OutsideRange);
   EXPECT_EQ(broken[1].field, kCloseValue);
-}
 
-TEST(QuoteRulesTest, TheValuesAfterAnEditAreTheChangedOnesOverTheStored) {
+  // The values after an edit are the changed ones over the stored.
   QuoteEditInput input;
   input.loaded.values = {"10.0000", "11.0000", "9.0000", "10.5000", "1000", "N/A"};
   input.entered = input.loaded;
@@ -240,13 +236,11 @@ TEST(QuoteRulesTest, TheValuesAfterAnEditAreTheChangedOnesOverTheStored) {
   EXPECT_EQ(ContradictionQuestion(after), "High is below Low.\n\nSave anyway?");
 }
 
-TEST(NumericEntryField, TakesDigitsPointAndControlKeysOnly) {
+// A number takes digits, the point and control keys only; a date's Tab is handed on (other
+// keys are typed into the field itself in the window tests) and a longer text is cut.
+TEST(EntryFields, NumbersTakeDigitsAndThePointAndADateHandsOnTab) {
   for (char c : std::string("0123456789.\b\x16")) EXPECT_TRUE(NumericFieldAcceptsChar(c)) << c;
   for (char c : std::string("-+eEa ,/\xE9")) EXPECT_FALSE(NumericFieldAcceptsChar(c)) << c;
-}
-
-// Other keys are typed into the field itself in the window tests; Tab is handed on.
-TEST(DateEntryField, TabPassesOnAndALongerTextIsCut) {
   DateFieldState state = MakeDateFieldState("03/15/1999");
   EXPECT_EQ(state.text, "03/15/19");
   state.selectionStart = 1;

@@ -57,26 +57,20 @@ class SettingsStoreTest : public ::testing::Test {
   testing::TempDir dir_;
 };
 
-TEST_F(SettingsStoreTest, ReadsStopAt259Characters) {
-  SettingsStore store;
-  Open(store);
-  store.SetString("S", "fits", std::string(259, 'a'));
-  store.SetString("S", "long", std::string(260, 'b'));
-  store.SetString("S", "num", "5" + std::string(259, ' '));
-  EXPECT_EQ(store.GetString("S", "fits", "default"), std::string(259, 'a'));
-  EXPECT_EQ(store.GetString("S", "long", "default"), "default");
-  EXPECT_EQ(store.GetInt("S", "num", 9), 9);
-}
-
+// Any text round trips at once; reads stop at 259 characters.
 TEST_F(SettingsStoreTest, AnyTextRoundTripsThroughTheFileAtOnce) {
   const std::vector<std::pair<std::string, std::string>> values = {
-      {"commas", "a,b,c"},      {"quotes", "say \"hi\"; x"}, {"equals", "a=b=c"},
-      {"at", "@Variant(oops)"}, {"latin1", "caf\xe9 \xff"},  {"control", "t\tn\nx"},
-      {"spaces", "  padded  "}, {"a/b", "slash in name"},    {"back\\slash", "x"},
-      {"", "empty name"}};
+      {"commas", "a,b,c"},      {"quotes", "say \"hi\"; x"},    {"equals", "a=b=c"},
+      {"at", "@Variant(oops)"}, {"latin1", "caf\xe9 \xff"},     {"control", "t\tn\nx"},
+      {"spaces", "  padded  "}, {"a/b", "slash in name"},       {"back\\slash", "x"},
+      {"", "empty name"},       {"fits", std::string(259, 'a')}};
   SettingsStore store;
   Open(store);
   for (const auto& [name, value] : values) EXPECT_TRUE(store.SetString("My Section", name, value));
+  store.SetString("S", "long", std::string(260, 'b'));
+  store.SetString("S", "num", "5" + std::string(259, ' '));
+  EXPECT_EQ(store.GetString("S", "long", "default"), "default");
+  EXPECT_EQ(store.GetInt("S", "num", 9), 9);
   // A second reader sees every value while the first store is still open.
   SettingsStore other;
   Open(other);

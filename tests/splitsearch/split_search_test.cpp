@@ -140,10 +140,7 @@ TEST(SplitPairTest, CloseRatioAcrossAGap) {
   ExpectPair(TestSplitPair({52, 49, 50}, {101, 98, 100}), 1, 2);
   EXPECT_FALSE(TestSplitPair({95, 1, 50}, {101, 60, 100}));
   EXPECT_FALSE(TestSplitPair(Flat(30), Flat(40)));  // 3:4 is not a split ratio
-}
-
-// The single-precision ratio just outside each bound is refused, the one just inside found.
-TEST(SplitPairTest, BandBoundsAreStrictAndDoublePrecision) {
+  // The single-precision ratio just outside each bound is refused, the one just inside found.
   for (const RatioPair& pair : kSplitRatioPairs) {
     const double nominal = static_cast<double>(pair.p) / pair.q;
     for (const double bound : {0.9 * nominal, 1.1 * nominal}) {
