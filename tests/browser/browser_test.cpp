@@ -273,12 +273,7 @@ TEST_F(BrowserTest, TheGridHoldsTheQuotesTheViewReadsOneByOne) {
 TEST_F(BrowserTest, SubfolderRowsLoadNoQuotesAndOpenOnlyAPortfolioInside) {
   const std::string drive = Drive("disk");
   PortfolioSpec plan = PortfolioOf({"AAA"});
-  for (const char* name : {"..", "EMPTY"}) {
-    PortfolioSpec::Entry entry;
-    entry.isSubdirectory = true;
-    entry.subdirectory.name = name;
-    plan.entries.push_back(entry);
-  }
+  for (const char* name : {"..", "EMPTY"}) plan.entries.push_back(SubdirectoryEntry(name));
   Write(drive, plan);
   fs::create_directory(drive + "/empty");
   settings.SetInt("Search", "MasterFix", 1);
@@ -487,7 +482,7 @@ TEST_F(BrowserScanTest, NothingRunsBeforeTheSetUpOrInsideARunningScan) {
 // openbox on a 1024 x 768 screen: a one-pixel border and a 20-pixel title bar.
 constexpr FrameMargins kOpenbox{1, 20, 1, 1};
 
-TEST(FramePlacement, TheFrameTakesThePlacementAndTheContentsFitInside) {
+TEST(FramePlacement, TheFrameTakesThePlacementIsRecordedOnceSettledAndNeverCreeps) {
   // 95% centred, truncated like the single-precision share (800 x 0.95f is 759.99...).
   EXPECT_EQ(DefaultWindowPlacement(800, 600), (WindowPlacement{20, 15, 759, 569}));
   const WindowPlacement frame = DefaultWindowPlacement(1024, 768);
@@ -502,9 +497,8 @@ TEST(FramePlacement, TheFrameTakesThePlacementAndTheContentsFitInside) {
   EXPECT_TRUE(IsMaximisedPlacement(screen, screen));
   EXPECT_FALSE(IsMaximisedPlacement({0, 0, 1024, 767}, screen));
   EXPECT_FALSE(IsMaximisedPlacement(frame, screen));
-}
 
-TEST(FramePlacement, RecorderStoresOnceASeriesOfChangesHasSettled) {
+  // The recorder stores once a series of changes has settled.
   std::vector<WindowPlacement> stores;
   PlacementRecorder recorder([&](const WindowPlacement& p) { stores.push_back(p); },
                              {26, 19, 972, 729});
@@ -520,10 +514,9 @@ TEST(FramePlacement, RecorderStoresOnceASeriesOfChangesHasSettled) {
   recorder.Changed({0, 40, 600, 500});
   recorder.Settle();
   EXPECT_EQ(stores.size(), 1u);
-}
 
-// A window of 808 x 480 at scale 1.5 took 1212 x 720 pixels, and takes them again at 1.0.
-TEST(FramePlacement, PlacementIsStoredInTheWindowSystemsPixelsWithoutCreeping) {
+  // Stored in the window system's pixels without creeping: a window of 808 x 480 at scale
+  // 1.5 took 1212 x 720 pixels, and takes them again at 1.0.
   const PixelScale half(1.5);
   const WindowPlacement shown{20, 12, 808, 480};
   const WindowPlacement stored = half.ToStored(shown);

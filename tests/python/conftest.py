@@ -3,7 +3,6 @@ snapshots of folders, and another writer holding a portfolio."""
 import contextlib
 import fcntl
 import os
-import shutil
 import subprocess
 from pathlib import Path
 
@@ -46,11 +45,6 @@ def shared_folder(name):
     if not (SHARED_DATA / name).is_dir():
         pytest.skip(f"no shared data folder {SHARED_DATA / name}")
     return SHARED_DATA / name
-
-
-def copy_of(folder, to):
-    shutil.copytree(folder, to)
-    return to
 
 
 @contextlib.contextmanager
