@@ -415,68 +415,56 @@ TEST_F(BrowserTest, SavedColumnWidthsAndPaneHeights) {
 using Paths = std::vector<std::string>;
 
 // Walks run in the background, held until the gate opens; each "finds" root/data.
-class BrowserScanTest : public ::testing::Test {
- protected:
-  BrowserScanTest() {
-    EnsureCoreApplication();
-    settings.OpenRoot((config.path() / "Voltrim.conf").string());
-    BrowserPlatform platform{[] { return Paths{"/one", "/two"}; }, [] { return "/one"; }};
-    platform.walk = [this](const std::string& root, const SearchFilter&, Paths& results,
-                           UserPrompt&) {
-      ++walks;
-      gate.Wait();
-      results.push_back(root + "/data");
-    };
-    browser = std::make_unique<Browser>(settings, prompt, platform);
-    browser->RunScansInBackground();
-  }
-  ~BrowserScanTest() override {
-    gate.Open();
-    browser.reset();
-  }
-  const BrowserState& State() const { return browser->State(); }
-
+TEST(BrowserScanTest, NothingRunsBeforeTheSetUpOrInsideARunningScan) {
+  EnsureCoreApplication();
   TempDir config;
   SettingsStore settings;
+  settings.OpenRoot((config.path() / "Voltrim.conf").string());
   RecordingPrompt prompt;
   Gate gate;
   std::atomic<int> walks = 0;
-  std::unique_ptr<Browser> browser;
-};
-
-TEST_F(BrowserScanTest, NothingRunsBeforeTheSetUpOrInsideARunningScan) {
+  BrowserPlatform platform{[] { return Paths{"/one", "/two"}; }, [] { return "/one"; }};
+  platform.walk = [&](const std::string& root, const SearchFilter&, Paths& results, UserPrompt&) {
+    ++walks;
+    gate.Wait();
+    results.push_back(root + "/data");
+  };
+  Browser browser(settings, prompt, platform);
+  const std::shared_ptr<void> openFirst(nullptr, [&](void*) { gate.Open(); });  // before ~Browser
+  browser.RunScansInBackground();
+  const BrowserState& state = browser.State();
   // ReScan before the deferred set-up would walk drive "?" and say nothing was found.
-  browser->ScanForPortfolios();
+  browser.ScanForPortfolios();
   EXPECT_TRUE(prompt.messages.empty());
-  EXPECT_FALSE(State().scanning);
+  EXPECT_FALSE(state.scanning);
   for (const int id : {command::kReScan, command::kSearchFilter, command::kSplitSearch})
-    EXPECT_FALSE(IsCommandEnabled(State(), id)) << id;
-  EXPECT_TRUE(IsCommandEnabled(State(), command::kHelpTopics));
+    EXPECT_FALSE(IsCommandEnabled(state, id)) << id;
+  EXPECT_TRUE(IsCommandEnabled(state, command::kHelpTopics));
 
-  browser->ChooseInitialDrive();
-  EXPECT_TRUE(State().scanning);
-  EXPECT_FALSE(IsCommandEnabled(State(), command::kReScan));
-  EXPECT_TRUE(IsCommandEnabled(State(), command::kAppExit));
-  browser->ScanForPortfolios();
-  browser->OnDriveChanged(1);
-  browser->ChooseInitialDrive();
-  browser->ApplySearchFilter(false, "/two", false);
-  EXPECT_EQ(State().drive, "/one");  // the running walk keeps its drive
+  browser.ChooseInitialDrive();
+  EXPECT_TRUE(state.scanning);
+  EXPECT_FALSE(IsCommandEnabled(state, command::kReScan));
+  EXPECT_TRUE(IsCommandEnabled(state, command::kAppExit));
+  browser.ScanForPortfolios();
+  browser.OnDriveChanged(1);
+  browser.ChooseInitialDrive();
+  browser.ApplySearchFilter(false, "/two", false);
+  EXPECT_EQ(state.drive, "/one");  // the running walk keeps its drive
 
   gate.Open();
-  ASSERT_TRUE(ProcessEventsUntil([&] { return !State().scanning; }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return !state.scanning; }));
   EXPECT_EQ(walks, 1);
-  EXPECT_EQ(State().portfolios, Paths{"/one/data"});
+  EXPECT_EQ(state.portfolios, Paths{"/one/data"});
   EXPECT_EQ(prompt.beeps, std::vector<BeepKind>{BeepKind::Information});
   EXPECT_EQ(prompt.waitDepth, 0);
-  EXPECT_TRUE(IsCommandEnabled(State(), command::kReScan));
+  EXPECT_TRUE(IsCommandEnabled(state, command::kReScan));
   EXPECT_EQ(prompt.MessageTexts(),
             (std::vector<std::string>{"Failure while filling symbols grid"}));
 
-  browser->OnDriveChanged(1);  // now a new scan of the other drive
-  ASSERT_TRUE(ProcessEventsUntil([&] { return !State().scanning; }));
+  browser.OnDriveChanged(1);  // now a new scan of the other drive
+  ASSERT_TRUE(ProcessEventsUntil([&] { return !state.scanning; }));
   EXPECT_EQ(walks, 2);
-  EXPECT_EQ(State().portfolios, Paths{"/two/data"});
+  EXPECT_EQ(state.portfolios, Paths{"/two/data"});
 }
 
 // openbox on a 1024 x 768 screen: a one-pixel border and a 20-pixel title bar.
@@ -540,7 +528,7 @@ SymbolRow Row(const char* name16, const char* symbol16) {
   return MakeSymbolRow(record);
 }
 
-TEST(SymbolCells, CutSymbolAndNameAsTheGridShowsThem) {
+TEST(GridCells, SymbolAndNameAreCutAndQuoteCellsWrittenAsTheGridShowsThem) {
   const char* name = "ACME CORP       ";
   // An empty symbol, however it starts, shows the name and calls for repair.
   const std::pair<const char*, const char*> symbols[] = {
@@ -555,6 +543,20 @@ TEST(SymbolCells, CutSymbolAndNameAsTheGridShowsThem) {
     EXPECT_EQ(row.name, name);  // trailing blanks kept
   }
   EXPECT_EQ(Row("ACME\0CORP       ", "ACME            ").name, "ACME");
+
+  // voltrim-cli writes the quote grid's cells straight into its lines.
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const Quote quotes[] = {
+      {YmdToDay(1999, 12, 31), 0, 12.625f, 13.0f, 12.5f, 12.75f, 15000.0f, -1.0f},
+      {0, 0, -1.0f, nan, 0.0f, 99999.9921875f, 123456789.0f, 4.5f},
+      {YmdToDay(2059, 2, 28), 0, 1e-6f, 2097151.875f, 3e9f, -0.0f, 0.5f, 1e30f}};
+  for (const Quote& quote : quotes) {
+    const QuoteRowTexts texts = QuoteCellTexts(quote);
+    std::string joined = texts[0];
+    for (std::size_t i = 1; i < texts.size(); ++i) joined += "\t" + texts[i];
+    char line[kQuoteRowTextMax];
+    EXPECT_EQ(std::string(line, WriteQuoteCells(line, quote, '\t')), joined);
+  }
 }
 
 // In file order; a count that disagrees with the records fails and leaves the rows as they
@@ -577,22 +579,6 @@ TEST(SymbolRowsFromMaster, ReadInFileOrderButRefuseACountThatDisagreesWithTheFil
   EXPECT_NE(ReadSymbolRows(master(10, 12), rows), kOk);  // records missing
   EXPECT_NE(ReadSymbolRows((dir.path() / "NOMASTER").string(), rows), kOk);
   EXPECT_EQ(rows.headerCount, -7);
-}
-
-// voltrim-cli writes the grid's cells straight into its lines.
-TEST(QuoteCells, WrittenCellsAreTheGridsTexts) {
-  const float nan = std::numeric_limits<float>::quiet_NaN();
-  const Quote quotes[] = {
-      {YmdToDay(1999, 12, 31), 0, 12.625f, 13.0f, 12.5f, 12.75f, 15000.0f, -1.0f},
-      {0, 0, -1.0f, nan, 0.0f, 99999.9921875f, 123456789.0f, 4.5f},
-      {YmdToDay(2059, 2, 28), 0, 1e-6f, 2097151.875f, 3e9f, -0.0f, 0.5f, 1e30f}};
-  for (const Quote& quote : quotes) {
-    const QuoteRowTexts texts = QuoteCellTexts(quote);
-    std::string joined = texts[0];
-    for (std::size_t i = 1; i < texts.size(); ++i) joined += "\t" + texts[i];
-    char line[kQuoteRowTextMax];
-    EXPECT_EQ(std::string(line, WriteQuoteCells(line, quote, '\t')), joined);
-  }
 }
 
 }  // namespace

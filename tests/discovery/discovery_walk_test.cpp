@@ -174,7 +174,9 @@ TEST(ScanWorkerTest, OneWalkAtATimeAndADroppedWorkerWaitsAndCallsNothing) {
 
 using Drives = std::vector<std::string>;
 
-TEST(Drives, MountTableKeepsRealFileSystemsWithEscapesDecoded) {
+// The mount table's real file systems, escapes decoded; a path belongs to the longest mount
+// by whole components; the drive chosen is the current directory's, else the last.
+TEST(Drives, MountTablePathsAndTheChoiceOfDrive) {
   const std::string table =
       "proc /proc proc rw,relatime 0 0\n"
       "/dev/vda / ext4 rw 0 0\n"
@@ -187,11 +189,6 @@ TEST(Drives, MountTableKeepsRealFileSystemsWithEscapesDecoded) {
       "garbage\n";
   EXPECT_EQ(DrivesFromMountTable(table),
             (Drives{"/", "/mnt/archive", "/mnt/Trading", "/run/media/ann/USB STICK", "/tmp"}));
-}
-
-// A path belongs to the longest mount by whole components; the drive chosen is the current
-// directory's, else the last.
-TEST(Drives, PathsBelongToTheLongestMountAndTheChoiceIsTheCurrentDirectorys) {
   const std::pair<const char*, const char*> cases[] = {{"/mnt/data/x/y", "/mnt/data"},
                                                        {"/mnt/data/inner/z", "/mnt/data/inner"},
                                                        {"/mnt/data2/x", "/"},

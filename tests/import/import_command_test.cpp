@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <random>
+#include <tuple>
 
 #include "datafiles/fixtures.h"
 #include "datafiles/write/update_portfolio.h"
@@ -231,15 +232,13 @@ TEST(UpdatePortfolio, CreatesInMasterThenXmasterThenRefuses) {
   fs::remove(wide + "/F255.DOP");
   std::vector<unsigned char> master = ReadFileBytes(wide + "/MASTER");
   master.resize(master.size() - kMasterRecordSize);
-  master[0] = 254;
-  master[2] = 254;
+  master[0] = master[2] = 254;
   WriteFileBytes(wide + "/MASTER", master);
   UpdateResult result;
   ASSERT_EQ(UpdatePortfolio(wide, request, result), kOk);
-  EXPECT_EQ(result.series[0].index, IndexFile::kMaster);
-  EXPECT_EQ(result.series[0].fileNumber, 255);
-  EXPECT_EQ(result.series[1].index, IndexFile::kXmaster);
-  EXPECT_EQ(result.series[1].fileNumber, 257);
+  EXPECT_EQ(std::tuple(result.series[0].index, result.series[0].fileNumber, result.series[1].index,
+                       result.series[1].fileNumber),
+            std::tuple(IndexFile::kMaster, 255, IndexFile::kXmaster, 257));
   EXPECT_EQ(ReadQuotes(wide, "NEWB").size(), 1u);
   EXPECT_EQ(ReadQuotes(wide, "NEWA").size(), 1u);
 

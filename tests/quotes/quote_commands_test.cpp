@@ -3,6 +3,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "datafiles/fixtures.h"
@@ -42,7 +43,6 @@ class QuoteFixture {
   SettingsStore settings;
 };
 
-// The new date is the weekday before the row's; its quote is copied from the weekday after.
 TEST(AddQuote, TheNewDateIsTheWeekdayBeforeAndItsQuoteThatOfTheWeekdayAfter) {
   EXPECT_EQ(AddQuoteNewDateText("01/10/00"), "01/07/00");           // Monday -> Friday
   EXPECT_EQ(AddQuoteNewDateText("01/08/00"), "01/07/00");           // Saturday -> Friday
@@ -229,9 +229,9 @@ TEST(QuoteRulesTest, ValuesAloneFirstThenHighAgainstLowThenOpenAndCloseWithin) {
   std::array<bool, 6> held = kAllHeld;
   held[kOiValue] = false;
   const QuoteValues after = ValuesAfterEdit(input, stored, held);
-  EXPECT_EQ(after.value[kOpenValue], 10.00001f);  // untouched: as stored, not as shown
-  EXPECT_EQ(after.value[kHighValue], 8.5f);
-  EXPECT_EQ(after.value[kCloseValue], 10.5f);
+  // The open untouched: as stored, not as shown.
+  EXPECT_EQ(std::tuple(after.value[kOpenValue], after.value[kHighValue], after.value[kCloseValue]),
+            std::tuple(10.00001f, 8.5f, 10.5f));
   EXPECT_EQ(after.held, held);
   EXPECT_EQ(ContradictionQuestion(after), "High is below Low.\n\nSave anyway?");
 }
@@ -246,9 +246,8 @@ TEST(EntryFields, NumbersTakeDigitsAndThePointAndADateHandsOnTab) {
   state.selectionStart = 1;
   state.selectionEnd = 2;
   EXPECT_EQ(DateFieldTypeChar(state, '\t'), DateKeyOutcome::PassOn);
-  EXPECT_EQ(state.text, "03/15/19");
-  EXPECT_EQ(state.selectionStart, 1);
-  EXPECT_EQ(state.selectionEnd, 2);
+  EXPECT_EQ(std::tuple(state.text, state.selectionStart, state.selectionEnd),
+            std::tuple("03/15/19", 1, 2));
 }
 
 // The longest decimal prefix, rounded once to single precision, or nothing.
