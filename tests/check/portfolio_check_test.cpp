@@ -38,7 +38,7 @@ const Finding& Only(const CheckReport& report, FindingKind kind) {
   return none;
 }
 
-TEST(PortfolioCheck, SoundPortfolioReportsNothingAndNoMasterFails) {
+TEST(PortfolioCheck, SoundPortfoliosReportNothingXmasterListsTooAndNoMasterFails) {
   TempDir dir;
   Write(dir.path(), Portfolio({Symbol(1, "AAA", "ALPHA", 40), Symbol(2, "BBB", "BETA", 3),
                                SeriesEntry(MakeDailySeries(3, "NONE", "NO QUOTES YET", {})),
@@ -51,6 +51,30 @@ TEST(PortfolioCheck, SoundPortfolioReportsNothingAndNoMasterFails) {
   EXPECT_EQ(CheckSummary(report), "No problems found; 3 series, 43 quotes checked");
   std::filesystem::remove(dir.path() / "MASTER");
   EXPECT_EQ(CheckPortfolio(dir.str(), report), kFileNotFound);
+
+  // XMASTER's series are checked and their files named.
+  const fs::path wide = WriteWideFolder(dir.path() / "wide", 3);
+  report = CheckReport{};
+  ASSERT_EQ(CheckPortfolio(wide.string(), report), kOk);
+  EXPECT_EQ(report.seriesChecked, 258);
+  EXPECT_EQ(report.quotesChecked, 3 * 258);
+  EXPECT_TRUE(report.findings.empty()) << report.findings.front().detail;
+
+  fs::remove(wide / "F257.MWD");
+  WriteFileBytes(wide / "F999.MWD", ReadFileBytes(wide / "F256.MWD"));
+  Bytes xmaster = ReadFileBytes(wide / "XMASTER");
+  xmaster[150 + 116] = 0x64;  // X256's last date 20000105 -> 20000100
+  WriteFileBytes(wide / "XMASTER", xmaster);
+  report = CheckReport{};
+  ASSERT_EQ(CheckPortfolio(wide.string(), report), kOk);
+  EXPECT_EQ(report.seriesChecked, 257);
+  std::vector<std::string> seen;
+  for (const Finding& f : report.findings) seen.push_back(FindingLine(f));
+  EXPECT_EQ(seen, (std::vector<std::string>{
+                      "X256\tF256.MWD\t01/05/00\tmaster-last-date\tXMASTER's last date 1000100, "
+                      "the last quote's 1000105",
+                      "X257\tF257.MWD\t\tmissing-file\tthe data file is not there",
+                      "\tF999.MWD\t\tunlisted-file\tno XMASTER record names this data file"}));
 }
 
 // One portfolio with every kind of fault planted once: each is reported exactly once, and
@@ -130,32 +154,6 @@ TEST(PortfolioCheck, RealFolderWithDatesOutOfOrderAndATrailingRecord) {
   EXPECT_EQ(counts.at("empty-symbol"), 24);  // APX keeps its symbol
   EXPECT_EQ(report.seriesChecked, 25);
   EXPECT_EQ(TakeSnapshot(data), before);  // read only
-}
-
-TEST(XmasterCheck, SeriesXmasterListsAreCheckedAndTheirFilesNamed) {
-  TempDir temp;
-  const fs::path dir = WriteWideFolder(temp.path() / "wide", 3);
-  CheckReport report;
-  ASSERT_EQ(CheckPortfolio(dir.string(), report), kOk);
-  EXPECT_EQ(report.seriesChecked, 258);
-  EXPECT_EQ(report.quotesChecked, 3 * 258);
-  EXPECT_TRUE(report.findings.empty()) << report.findings.front().detail;
-
-  fs::remove(dir / "F257.MWD");
-  WriteFileBytes(dir / "F999.MWD", ReadFileBytes(dir / "F256.MWD"));
-  Bytes xmaster = ReadFileBytes(dir / "XMASTER");
-  xmaster[150 + 116] = 0x64;  // X256's last date 20000105 -> 20000100
-  WriteFileBytes(dir / "XMASTER", xmaster);
-  report = CheckReport{};
-  ASSERT_EQ(CheckPortfolio(dir.string(), report), kOk);
-  EXPECT_EQ(report.seriesChecked, 257);
-  std::vector<std::string> seen;
-  for (const Finding& f : report.findings) seen.push_back(FindingLine(f));
-  EXPECT_EQ(seen, (std::vector<std::string>{
-                      "X256\tF256.MWD\t01/05/00\tmaster-last-date\tXMASTER's last date 1000100, "
-                      "the last quote's 1000105",
-                      "X257\tF257.MWD\t\tmissing-file\tthe data file is not there",
-                      "\tF999.MWD\t\tunlisted-file\tno XMASTER record names this data file"}));
 }
 
 }  // namespace
