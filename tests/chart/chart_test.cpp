@@ -17,19 +17,16 @@ namespace voltrim::testing {
 namespace {
 
 // {quotes, position, quote drawn there}: outside the plot the nearest end is meant.
-TEST(ChartRangeTest, PositionsAcrossTheWholeSeriesMapToTheQuoteDrawnThere) {
+TEST(ChartRangeTest, PositionsMapToTheQuoteDrawnThereAndZoomKeepsTheQuoteUnderThePointer) {
   const std::tuple<int, double, int> cases[] = {
       {1000, 0.0, 0},   {1000, 0.5, 500}, {1000, 0.9995, 999}, {1000, -0.2, 0},
       {1000, 1.3, 999}, {0, 0.5, -1},     {1, 0.0, 0},         {1, 1.0, 0}};
   for (const auto& [quotes, at, index] : cases)
     EXPECT_EQ(ChartRange::Whole(quotes).IndexAt(at), index) << quotes << " " << at;
-  const ChartRange range = ChartRange::Whole(1000);
+  ChartRange range = ChartRange::Whole(1000);
   for (const int index : {0, 1, 499, 998, 999})
     EXPECT_EQ(range.IndexAt(range.FractionOf(index)), index);  // its own drawing position
-}
 
-TEST(ChartRangeTest, ZoomKeepsTheQuoteUnderThePointerAndStopsAtEitherEnd) {
-  ChartRange range = ChartRange::Whole(1000);
   const int under = range.IndexAt(0.25);
   range.ZoomAround(0.25, 0.1);
   EXPECT_DOUBLE_EQ(range.Span(), 100.0);
@@ -99,7 +96,7 @@ ChartSeries SawSeries(int count) {
   return series;
 }
 
-TEST(ChartColumnsTest, ALongSeriesFoldsIntoOneEntryPerPixelColumnLosingNoExtreme) {
+TEST(ChartColumnsTest, ALongSeriesFoldsLosingNoExtremeAndOnlyShownValuesCount) {
   const ChartSeries series = SawSeries(32766);
   const std::vector<ChartColumn> columns =
       ChartColumnsOf(series, ChartRange::Whole(series.Count()), 500);
@@ -117,45 +114,29 @@ TEST(ChartColumnsTest, ALongSeriesFoldsIntoOneEntryPerPixelColumnLosingNoExtreme
 
   const ChartExtent line = ChartExtentOf(columns, false), bars = ChartExtentOf(columns, true);
   EXPECT_EQ(std::tuple(line.low, line.high, bars.low, bars.high), std::tuple(10, 16, 9, 17));
-}
 
-TEST(ChartColumnsTest, OnlyTheShownQuotesCountAndAbsentValuesAreLeftOut) {
-  ChartSeries series = SawSeries(100);
-  series.quotes[50].close = -1;  // N/A: not drawn
-  series.quotes[51].high = -1;   // the bar spans what it has
-  series.quotes[51].low = -1;
-  series.quotes[51].volume = -1;
+  ChartSeries gapped = SawSeries(100);
+  gapped.quotes[50].close = -1;  // N/A: not drawn
+  gapped.quotes[51].high = -1;   // the bar spans what it has
+  gapped.quotes[51].low = -1;
+  gapped.quotes[51].volume = -1;
   ChartRange range = ChartRange::Whole(100);
   range.ZoomAround(0.5, 0.1);  // quotes 45..54, ten pixels each
-  const std::vector<ChartColumn> columns = ChartColumnsOf(series, range, 100);
+  const std::vector<ChartColumn> shown = ChartColumnsOf(gapped, range, 100);
   int drawn = 0;
-  for (const ChartColumn& column : columns) drawn += column.quotes;
+  for (const ChartColumn& column : shown) drawn += column.quotes;
   EXPECT_EQ(drawn, 9);
-  const ChartColumn& at51 = columns[static_cast<std::size_t>(range.FractionOf(51) * 100)];
+  const ChartColumn& at51 = shown[static_cast<std::size_t>(range.FractionOf(51) * 100)];
   ASSERT_EQ(at51.quotes, 1);
-  EXPECT_FLOAT_EQ(at51.barLow, series.quotes[51].close);
-  EXPECT_FLOAT_EQ(at51.barHigh, series.quotes[51].close);
+  EXPECT_FLOAT_EQ(at51.barLow, gapped.quotes[51].close);
+  EXPECT_FLOAT_EQ(at51.barHigh, gapped.quotes[51].close);
   EXPECT_FLOAT_EQ(at51.volume, 0.0f);
 
   EXPECT_TRUE(ChartExtentOf(ChartColumnsOf(ChartSeries{}, ChartRange::Whole(0), 100), false).empty);
-  EXPECT_TRUE(ChartColumnsOf(series, range, 0).empty());
+  EXPECT_TRUE(ChartColumnsOf(gapped, range, 0).empty());
 }
 
-TEST(ChartAxisTest, PriceTicksAreRoundAndDateLabelsDoNotCrowd) {
-  const AxisTicks ticks = NiceTicks(41.3, 88.7, 5);
-  EXPECT_DOUBLE_EQ(ticks.step, 10.0);
-  EXPECT_EQ(ticks.values, (std::vector<double>{50, 60, 70, 80}));
-  EXPECT_EQ(TickText(50, ticks.step) + " " + TickText(0.125, 0.005) + " " + TickText(1200, 200) +
-                " " + TickText(12.5, 0.5),
-            "50 0.125 1200 12.5");
-  EXPECT_TRUE(NiceTicks(5, 5, 4).values.empty());
-
-  // 32,766 quotes on 650 pixels, then wider quotes.
-  EXPECT_EQ(std::tuple(DateLabelStep(0.02, 60), DateLabelStep(12, 60), DateLabelStep(100, 60)),
-            std::tuple(5000, 5, 1));
-}
-
-TEST(ChartTextTest, CountsAreGroupedAndTheReadoutLeavesOutWhatTheSeriesLacks) {
+TEST(ChartTextTest, CountsAreGroupedTicksRoundAndTheReadoutLeavesOutWhatTheSeriesLacks) {
   std::string counts;
   for (const double value : {0.0, 999.0, 1000.0, 315000.0, 1234567.4, -1234.0})
     counts += GroupedCountText(value) + " ";
@@ -167,6 +148,18 @@ TEST(ChartTextTest, CountsAreGroupedAndTheReadoutLeavesOutWhatTheSeriesLacks) {
   quote.open = -1.0f;  // a series without open and open interest
   quote.openInterest = -1.0f;
   EXPECT_EQ(QuoteReadout(quote), "11/27/26  H 67.4300  L 65.0000  C 65.0600  V 209,000");
+
+  const AxisTicks ticks = NiceTicks(41.3, 88.7, 5);
+  EXPECT_DOUBLE_EQ(ticks.step, 10.0);
+  EXPECT_EQ(ticks.values, (std::vector<double>{50, 60, 70, 80}));
+  EXPECT_EQ(TickText(50, ticks.step) + " " + TickText(0.125, 0.005) + " " + TickText(1200, 200) +
+                " " + TickText(12.5, 0.5),
+            "50 0.125 1200 12.5");
+  EXPECT_TRUE(NiceTicks(5, 5, 4).values.empty());
+
+  // 32,766 quotes on 650 pixels, then wider quotes.
+  EXPECT_EQ(std::tuple(DateLabelStep(0.02, 60), DateLabelStep(12, 60), DateLabelStep(100, 60)),
+            std::tuple(5000, 5, 1));
 }
 
 TEST(ChartSplitsTest, TheDemonstrationStocksAreMarkedAsTheSplitSearchListsThem) {

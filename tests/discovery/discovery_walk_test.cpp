@@ -205,7 +205,7 @@ TEST(Drives, MountTablePathsAndTheChoiceOfDrive) {
   EXPECT_EQ(ChooseDrive({}, "", "/home").drive, kNoDrive);
 }
 
-TEST(SearchFilter, OkCheckRescanRuleAndTheDriveRescanned) {
+TEST(SearchFilter, OkCheckRescanRuleTheDriveRescannedAndTheStartFolder) {
   const SearchFilter on = MakeSearchFilter(0, 1, "/data");
   EXPECT_TRUE(RescanDue(MakeSearchFilter(0, 0, "/data"), on));
   EXPECT_FALSE(RescanDue(MakeSearchFilter(0, 0, "/data"), MakeSearchFilter(0, 0, "/other")));
@@ -227,33 +227,29 @@ TEST(SearchFilter, OkCheckRescanRuleAndTheDriveRescanned) {
   EXPECT_TRUE(change.rescan);
   EXPECT_EQ(change.drive, "/mnt/data");
   EXPECT_EQ(store.GetString(settings::kSearch, "Name", ""), "/mnt/data/x");
-}
 
-// `voltrim FOLDER`, links resolved.
-TEST(StartFolder, LimitsTheSearchToTheFolderOnItsDriveOrChangesNothing) {
-  testing::TempDir root;
-  std::filesystem::create_directories(root.path() / "data" / "stocks");
-  std::filesystem::create_symlink(root.path() / "data", root.path() / "link");
-  const std::string file = (root.path() / "data" / "notes.txt").string();
+  // `voltrim FOLDER`, links resolved, limits the search to the folder on its drive or changes
+  // nothing.
+  std::filesystem::create_directories(dir.path() / "data" / "stocks");
+  std::filesystem::create_symlink(dir.path() / "data", dir.path() / "link");
+  const std::string file = (dir.path() / "data" / "notes.txt").string();
   testing::WriteFileBytes(file, {'x'});
-  SettingsStore store;
-  store.OpenRoot((root.path() / "Voltrim.conf").string());
   store.SetInt(settings::kSearch, settings::kMasterFix, 1);
   store.SetInt(settings::kSearch, settings::kLimit, 0);
-  const Drives drives = {root.str()};
+  const Drives own = {dir.str()};
 
-  for (const std::string& refused : {file, root.str() + "/missing"})
-    EXPECT_EQ(UseStartFolder(store, refused, drives), refused + " is not a folder");
-  EXPECT_EQ(UseStartFolder(store, root.str() + "/data", {"/elsewhere"}),
+  for (const std::string& refused : {file, dir.str() + "/missing"})
+    EXPECT_EQ(UseStartFolder(store, refused, own), refused + " is not a folder");
+  EXPECT_EQ(UseStartFolder(store, dir.str() + "/data", {"/elsewhere"}),
             std::string(kUnknownDriveMessage));
   EXPECT_EQ(store.GetInt(settings::kSearch, settings::kLimit, -1), 0);  // untouched
 
-  EXPECT_EQ(UseStartFolder(store, root.str() + "/link/./stocks/", drives), std::nullopt);
-  const std::string real = std::filesystem::canonical(root.path() / "data" / "stocks").string();
+  EXPECT_EQ(UseStartFolder(store, dir.str() + "/link/./stocks/", own), std::nullopt);
+  const std::string real = std::filesystem::canonical(dir.path() / "data" / "stocks").string();
   EXPECT_EQ(store.GetString(settings::kSearch, settings::kName, ""), real);
   EXPECT_EQ(store.GetInt(settings::kSearch, settings::kLimit, 0), 1);
   EXPECT_EQ(store.GetInt(settings::kSearch, settings::kMasterFix, 0), 1);
-  EXPECT_EQ(store.GetString(settings::kSettings, settings::kDrive, ""), root.str());
+  EXPECT_EQ(store.GetString(settings::kSettings, settings::kDrive, ""), dir.str());
 }
 
 }  // namespace

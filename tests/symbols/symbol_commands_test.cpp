@@ -31,15 +31,6 @@ class SymbolCommandsTest : public ::testing::Test {
   RecordingPrompt prompt;
 };
 
-// The empty symbol's message and blanks taken as a symbol are checked through the window.
-TEST_F(SymbolCommandsTest, EditTrimsTheNameOfferedAndWritesAnEmptyNameAsBlanks) {
-  EXPECT_EQ(NameForEditing("GAMMA LTD   \t"), "GAMMA LTD");
-  EXPECT_TRUE(RunSymbolEdit(Source(), 1, "beta2", "", prompt).succeeded);
-  const MasterFile master = ReadMaster(Src());
-  EXPECT_EQ(master.records[1].SymbolField(), "beta2           ");
-  EXPECT_EQ(master.records[1].NameField(), std::string(16, ' '));
-}
-
 TEST_F(SymbolCommandsTest, DeleteAsksFirstAndOnYesRemovesRecordAndFiles) {
   const auto before = TakeSnapshot(temp_.path());
   EXPECT_FALSE(RunSymbolDelete(Source(), "BETA", prompt).succeeded);
@@ -60,13 +51,21 @@ TEST_F(SymbolCommandsTest, DeleteAsksFirstAndOnYesRemovesRecordAndFiles) {
 
 // What copy and move write is compared with the CLI's in the table of write commands; here:
 // the destinations offered and whether the symbols grid must be filled again.
-TEST_F(SymbolCommandsTest, CopyKeepsAndMoveEmptiesTheSource) {
+TEST_F(SymbolCommandsTest, CopyKeepsMoveEmptiesTheSourceAndEditTrimsTheName) {
   EXPECT_EQ(DestinationChoices({"/b", "/A", "/c", "/a2"}, 2),
             (std::vector<std::string>{"/A", "/a2", "/b"}));
   SymbolCommandOutcome outcome = RunMoveOrCopySymbol(Source(), "gamma", Dst(), false, prompt);
   EXPECT_TRUE(outcome.succeeded && !outcome.refreshSymbols);
   outcome = RunMoveOrCopySymbol(Source(), "ACME", Dst(), true, prompt);
   EXPECT_TRUE(outcome.succeeded && outcome.refreshSymbols && prompt.messages.empty());
+
+  // An edit trims the name offered and writes an empty name as blanks (the empty symbol's
+  // message and blanks taken as a symbol are checked through the window).
+  EXPECT_EQ(NameForEditing("GAMMA LTD   \t"), "GAMMA LTD");
+  EXPECT_TRUE(RunSymbolEdit(Source(), 1, "beta2", "", prompt).succeeded);
+  const MasterFile master = ReadMaster(Src());
+  EXPECT_EQ(master.records[1].SymbolField(), "beta2           ");
+  EXPECT_EQ(master.records[1].NameField(), std::string(16, ' '));
 }
 
 // The data layer's sweeps prove no step loses a symbol; here: what a partial delete says.
