@@ -72,10 +72,10 @@ class BrowserTest : public ::testing::Test {
 const Texts kSymbolsFailure = {"Failure while filling symbols grid"};
 const Texts kQuotesFailure = {"Error in FillQuotesGrid"};
 
-TEST_F(BrowserTest, StartupFillsTheListsAndLoadsTheFirstPortfolio) {
+TEST_F(BrowserTest, StartupFillsTheListsAndQuotesFollowTheSelectionOnRequest) {
   const std::string drive = Drive("disk");
   Write(drive + "/zeta", PortfolioOf({"ZZ"}));
-  Write(drive + "/Alpha", PortfolioOf({"AA", "AB"}));
+  Write(drive + "/Alpha", PortfolioOf({"AAA", "BBB", "CCC"}));
   Write(drive + "/beta/deep", PortfolioOf({"BB"}));
   const std::string other = Drive("other");
   Start();
@@ -85,6 +85,32 @@ TEST_F(BrowserTest, StartupFillsTheListsAndLoadsTheFirstPortfolio) {
   EXPECT_EQ(prompt.beeps, std::vector<BeepKind>{BeepKind::Information});
   EXPECT_TRUE(prompt.messages.empty());
   EXPECT_EQ(prompt.waitDepth, 0);
+
+  // Quotes follow the selection on request, never inside a fill.
+  EXPECT_FALSE(browser->QuotesBehindSelection());
+  EXPECT_FALSE(browser->LoadSelectedQuotes());
+
+  browser->OnSymbolRowSelected(2);
+  EXPECT_TRUE(browser->QuotesBehindSelection());
+  EXPECT_EQ(State().quotes.loadedSymbol, "AAA");
+  browser->OnSymbolRowSelected(0);  // back on the row shown: nothing to load
+  EXPECT_FALSE(browser->QuotesBehindSelection());
+  browser->OnSymbolRowSelected(2);
+  EXPECT_TRUE(browser->LoadSelectedQuotes());
+  EXPECT_EQ(State().quotes.loadedSymbol, "CCC");
+  EXPECT_FALSE(browser->LoadSelectedQuotes());
+
+  // A failed load is not retried for the same row: its message is shown once. A missing or
+  // short data file is reported alike by voltrim-cli's damage test.
+  fs::remove(drive + "/Alpha/F2.DAT");
+  browser->OnSymbolRowSelected(1);
+  EXPECT_TRUE(browser->LoadSelectedQuotes());
+  EXPECT_FALSE(browser->LoadSelectedQuotes());
+  EXPECT_EQ(prompt.MessageTexts(), kQuotesFailure);
+  browser->OnSymbolRowSelected(7);  // no such row
+  browser->OnSymbolsGridClicked();
+  EXPECT_EQ(prompt.MessageTexts(), Texts(2, kQuotesFailure[0]));
+
   browser->OnDriveChanged(0);  // the current drive: no new scan
   EXPECT_EQ(prompt.beeps.size(), 1u);
   browser->OnDriveChanged(1);
@@ -151,35 +177,6 @@ TEST_F(BrowserTest, BlankSymbolIsRepairedOnlyWhenAllowed) {
     EXPECT_EQ(prompt.questions.size(), asked ? 1u : 0u);
     EXPECT_EQ(State().symbols.CellText(1, 0), "ACME");
   }
-}
-
-TEST_F(BrowserTest, QuotesFollowTheSelectionOnRequestButNeverInsideAFill) {
-  const std::string drive = Drive("disk");
-  Write(drive, PortfolioOf({"AAA", "BBB", "CCC"}));
-  Start();
-  EXPECT_FALSE(browser->QuotesBehindSelection());
-  EXPECT_FALSE(browser->LoadSelectedQuotes());
-
-  browser->OnSymbolRowSelected(2);
-  EXPECT_TRUE(browser->QuotesBehindSelection());
-  EXPECT_EQ(State().quotes.loadedSymbol, "AAA");
-  browser->OnSymbolRowSelected(0);  // back on the row shown: nothing to load
-  EXPECT_FALSE(browser->QuotesBehindSelection());
-  browser->OnSymbolRowSelected(2);
-  EXPECT_TRUE(browser->LoadSelectedQuotes());
-  EXPECT_EQ(State().quotes.loadedSymbol, "CCC");
-  EXPECT_FALSE(browser->LoadSelectedQuotes());
-
-  // A failed load is not retried for the same row: its message is shown once. A missing or
-  // short data file is reported alike by voltrim-cli's damage test.
-  fs::remove(drive + "/F2.DAT");
-  browser->OnSymbolRowSelected(1);
-  EXPECT_TRUE(browser->LoadSelectedQuotes());
-  EXPECT_FALSE(browser->LoadSelectedQuotes());
-  EXPECT_EQ(prompt.MessageTexts(), kQuotesFailure);
-  browser->OnSymbolRowSelected(7);  // no such row
-  browser->OnSymbolsGridClicked();
-  EXPECT_EQ(prompt.MessageTexts(), Texts(2, kQuotesFailure[0]));
 }
 
 TEST_F(BrowserTest, MoreThan255SymbolsAreCutAndXmastersSeriesFollow) {

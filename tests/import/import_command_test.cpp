@@ -199,7 +199,7 @@ UpdateRequest RequestFrom(const fs::path& source, bool create) {
 
 // The crash safety of an update and its undo are checked over the table of write commands,
 // whose fixture this is: ACME, OTHER and X256 (XMASTER) in p.
-TEST(UpdatePortfolio, CancelChangesNothingAndTheTotalsCountEveryKind) {
+TEST(UpdatePortfolio, CancelChangesNothingTheTotalsCountEveryKindAndNewSeriesFindRoom) {
   TempDir temp;
   WriteCommand fixture{};
   fixture.xmaster = true;
@@ -217,15 +217,13 @@ TEST(UpdatePortfolio, CancelChangesNothingAndTheTotalsCountEveryKind) {
   EXPECT_EQ(UpdateTotalsLine(result),
             "4 series: 2 updated, 1 unchanged, 1 created; 3 quotes added");
   EXPECT_EQ(ReadQuotes(dir, "NEW").size(), 1u);
-}
 
-TEST(UpdatePortfolio, CreatesInMasterThenXmasterThenRefuses) {
-  TempDir temp;
+  // New series go to MASTER while it has room, then to XMASTER; a full portfolio refuses.
   WriteText(temp.path() / "new.csv",
             "<TICKER>,<PER>,<DATE>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>,<OPENINT>\n"
             "NEWA,D,20000103,000000,1,2,0.5,1.5,100,0\n"
             "NEWB,D,20000103,000000,1,2,0.5,1.5,100,0\n");
-  const UpdateRequest request = RequestFrom(temp.path() / "new.csv", true);
+  const UpdateRequest creating = RequestFrom(temp.path() / "new.csv", true);
   const std::string wide = WriteWideFolder(temp.path() / "wide", 1);
   // Room for one in MASTER: remove its last record and its files.
   fs::remove(wide + "/F255.DAT");
@@ -234,8 +232,7 @@ TEST(UpdatePortfolio, CreatesInMasterThenXmasterThenRefuses) {
   master.resize(master.size() - kMasterRecordSize);
   master[0] = master[2] = 254;
   WriteFileBytes(wide + "/MASTER", master);
-  UpdateResult result;
-  ASSERT_EQ(UpdatePortfolio(wide, request, result), kOk);
+  ASSERT_EQ(UpdatePortfolio(wide, creating, result), kOk);
   EXPECT_EQ(std::tuple(result.series[0].index, result.series[0].fileNumber, result.series[1].index,
                        result.series[1].fileNumber),
             std::tuple(IndexFile::kMaster, 255, IndexFile::kXmaster, 257));
@@ -246,10 +243,10 @@ TEST(UpdatePortfolio, CreatesInMasterThenXmasterThenRefuses) {
   std::vector<unsigned char> bytes = ReadFileBytes(full + "/MASTER");
   bytes[0] = 255;  // counted full, and no XMASTER
   WriteFileBytes(full + "/MASTER", bytes);
-  const Snapshot before = TakeSnapshot(full);
-  EXPECT_EQ(UpdatePortfolio(full, request, result), kUpdateRefused);
+  const Snapshot unchanged = TakeSnapshot(full);
+  EXPECT_EQ(UpdatePortfolio(full, creating, result), kUpdateRefused);
   EXPECT_EQ(result.series[static_cast<std::size_t>(result.refusedAt)].status, kPortfolioFull);
-  EXPECT_EQ(TakeSnapshot(full), before);
+  EXPECT_EQ(TakeSnapshot(full), unchanged);
 }
 
 }  // namespace
