@@ -203,25 +203,6 @@ QuoteTable TableOf(const std::string& dir) {
   return table;
 }
 
-// From one day's last bar to the next day's first, never between the bars of a day.
-TEST(IntradaySplits, OnlyTheStepAcrossTheNightIsTestedByTheSearchAndTheChart) {
-  TempDir dir;
-  Write(dir.path(), BarPortfolio(MovingBars()));
-  RecordingPrompt prompt;
-  SplitSearchResults results;
-  RunSplitSearch(dir.str(), {"BARS"}, results, prompt);
-  ASSERT_EQ(results.Lines().size(), 1u);
-  EXPECT_NE(results.Lines()[0].find("11/15/13"), std::string::npos) << results.Lines()[0];
-
-  const ChartSeries series = ChartSeriesOf(TableOf(dir.str()));
-  ASSERT_EQ(series.splits.size(), 1u);
-  EXPECT_EQ(series.splits[0].index, 8);
-  EXPECT_EQ(series.splits[0].text, results.Lines()[0]);
-  EXPECT_EQ(series.dayStarts, (std::vector<int>{0, 4, 8}));
-  EXPECT_EQ(series.timeFrameSeconds, 300);
-  EXPECT_EQ(QuoteReadout(series.quotes[5], true).substr(0, 19), "11/14/13 09:05:00  ");
-}
-
 // Each day starts with a marked line; dates are labelled where they fit, times only where
 // a day is wide enough, and no two labels overlap or leave the plot.
 std::vector<DayAxisMark> CheckedMarks(const ChartSeries& series, const ChartRange& range,
@@ -244,7 +225,7 @@ std::vector<DayAxisMark> CheckedMarks(const ChartSeries& series, const ChartRang
   return marks;
 }
 
-TEST(IntradayAxis, DaysAreMarkedAndLabelsNeverOverlap) {
+TEST(IntradaySplits, OnlyTheStepAcrossTheNightIsTestedDaysAreMarkedAndLabelsNeverOverlap) {
   TempDir dir;
   Write(dir.path(), BarPortfolio());
   const ChartSeries series = ChartSeriesOf(TableOf(dir.str()));
@@ -273,6 +254,23 @@ TEST(IntradayAxis, DaysAreMarkedAndLabelsNeverOverlap) {
   ASSERT_FALSE(marks.empty());
   EXPECT_TRUE(marks[0].carried);
   EXPECT_EQ(marks[0].index, 2);
+
+  // From one day's last bar to the next day's first, never between the bars of a day.
+  TempDir moving;
+  Write(moving.path(), BarPortfolio(MovingBars()));
+  RecordingPrompt prompt;
+  SplitSearchResults results;
+  RunSplitSearch(moving.str(), {"BARS"}, results, prompt);
+  ASSERT_EQ(results.Lines().size(), 1u);
+  EXPECT_NE(results.Lines()[0].find("11/15/13"), std::string::npos) << results.Lines()[0];
+
+  const ChartSeries moved = ChartSeriesOf(TableOf(moving.str()));
+  ASSERT_EQ(moved.splits.size(), 1u);
+  EXPECT_EQ(moved.splits[0].index, 8);
+  EXPECT_EQ(moved.splits[0].text, results.Lines()[0]);
+  EXPECT_EQ(moved.dayStarts, (std::vector<int>{0, 4, 8}));
+  EXPECT_EQ(moved.timeFrameSeconds, 300);
+  EXPECT_EQ(QuoteReadout(moved.quotes[5], true).substr(0, 19), "11/14/13 09:05:00  ");
 }
 
 }  // namespace

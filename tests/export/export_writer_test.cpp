@@ -62,19 +62,6 @@ std::string Line(int index) {
   return FormatUserDate(static_cast<DayNumber>(kFirst + index)) + close;
 }
 
-// Columns keep their order; one the series lacks shows N/A; omitted ones (any nonzero flag)
-// leave no delimiter behind; a delimiter other than comma or tab is a space.
-TEST(ExportWriter, ColumnsDelimitersAndTitle) {
-  TempDir dir;
-  WriteSeries(dir, 1, {Field::Date, Field::High, Field::Low, Field::Close, Field::Vol, Field::Oi});
-  ExportSettings settings;
-  settings.title = 1;
-  settings.delimiter = 5;
-  settings.omit = {0, 7, 0, -1, 0, 0};
-  EXPECT_EQ(ExportText(dir.str(), "XYZ", 1, settings),
-            "DATE OPEN LOW VOL OI\r\n01/04/99 N/A 12.2500 0.00 250.50\r\n");
-}
-
 // Series longer than a read window come out whole both ways; newest first walks down from
 // the grid's count (fewer starts lower, more finds nothing), oldest first reads to the end.
 TEST(ExportWriter, LongSeriesAcrossReadWindowsAndTheGridCount) {
@@ -94,6 +81,17 @@ TEST(ExportWriter, LongSeriesAcrossReadWindowsAndTheGridCount) {
   oldest.resize(oldest.size() - 4);
   EXPECT_EQ(CloseLines(dir, 0, quotes), oldest);
   EXPECT_TRUE(CloseLines(dir, 1, quotes).empty());  // starts at a quote that is not there
+
+  // Columns keep their order; one the series lacks shows N/A; omitted ones (any nonzero flag)
+  // leave no delimiter behind; a delimiter other than comma or tab is a space.
+  TempDir one;
+  WriteSeries(one, 1, {Field::Date, Field::High, Field::Low, Field::Close, Field::Vol, Field::Oi});
+  ExportSettings chosen;
+  chosen.title = 1;
+  chosen.delimiter = 5;
+  chosen.omit = {0, 7, 0, -1, 0, 0};
+  EXPECT_EQ(ExportText(one.str(), "XYZ", 1, chosen),
+            "DATE OPEN LOW VOL OI\r\n01/04/99 N/A 12.2500 0.00 250.50\r\n");
 }
 
 // Read from one listing of the folder, the whole-portfolio export is still each readable

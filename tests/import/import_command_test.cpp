@@ -45,7 +45,7 @@ std::string Summary(const ImportText& text) {
   return summary;
 }
 
-TEST(ImportTextTest, ReadsTheFilesUsersHave) {
+TEST(ImportTextTest, ReadsTheFilesUsersHaveAndNamesTheFirstLineThatCannotBeRead) {
   const std::string daily =
       "Date Open High Low Close Volume ||1000102 0 1.5 2 1 1.75 1000 0 |1000103 0 1.75 2.5 1.5 2 "
       "1200 0 ";
@@ -93,15 +93,13 @@ TEST(ImportTextTest, ReadsTheFilesUsersHave) {
     ASSERT_TRUE(ParseImportText(text, read, error)) << text << error.line << " " << error.reason;
     EXPECT_EQ(Summary(read), summary) << text;
   }
-}
 
-TEST(ImportTextTest, NamesTheFirstLineThatCannotBeRead) {
   const std::string head = "Date,Close,Volume\n2000-01-03,1,2\n";
   const struct {
-    std::string text;
+    std::string file;
     int line;
     std::string reason;
-  } cases[] = {
+  } refused[] = {
       {head + "2000-02-30,1,2\n", 3, "\"2000-02-30\" is not a date"},
       {head + "13/01/2000,1,2\n", 3, "\"13/01/2000\" is not a date"},
       {head + "2000-1-3,1,2\n", 3, "\"2000-1-3\" is not a date"},
@@ -130,12 +128,12 @@ TEST(ImportTextTest, NamesTheFirstLineThatCannotBeRead) {
       {"Date,Close\n\n", 0, "the file holds no quotes"},
       {"", 0, "the file holds no quotes"},
   };
-  for (const auto& c : cases) {
-    ImportText text;
-    ImportTextError error;
-    EXPECT_FALSE(ParseImportText(c.text, text, error)) << c.text;
-    EXPECT_EQ(error.line, c.line) << c.text;
-    EXPECT_EQ(error.reason, c.reason) << c.text;
+  for (const auto& c : refused) {
+    ImportText file;
+    ImportTextError failure;
+    EXPECT_FALSE(ParseImportText(c.file, file, failure)) << c.file;
+    EXPECT_EQ(failure.line, c.line) << c.file;
+    EXPECT_EQ(failure.reason, c.reason) << c.file;
   }
 }
 

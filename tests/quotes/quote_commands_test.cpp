@@ -85,32 +85,8 @@ TEST(QuoteEdit, OnlyChangedNumbersAreWrittenToEveryQuoteOfTheDayAndADeleteTakesT
   EXPECT_EQ(g.Setting(settings::kDelete, "Date"), "01/04/00");
 }
 
-// Dates within the series (both ends allowed), typed in full; multipliers nonzero numbers.
-TEST(SplitAndAdjustChecks, RefuseDatesOutsideTheSeriesZeroAndNonNumbers) {
-  QuoteFixture f;
-  const auto accepted = [&](const auto& check, const auto& texts) {
-    RecordingPrompt prompt;
-    const bool ok = check(texts, f.Context(), prompt);
-    EXPECT_EQ(prompt.MessageTexts(),
-              ok ? std::vector<std::string>{} : std::vector<std::string>{"Invalid Data Entered"});
-    return ok;
-  };
-  const SplitTexts splits[] = {{"01/11/00", "2", "1"}, {"01/12/00", "2", "1"},
-                               {"1/6/00", "2", "1"},   {"01/06/00", "0", "1"},
-                               {"01/06/00", ".", "1"}, {"01/06/00", "2", ""}};
-  // A reversed range and a negative open-interest multiplier pass.
-  const AdjustTexts adjusts[] = {
-      {"01/11/00", "01/03/00", "1", "1", "1"}, {"01/04/00", "01/04/00", "2", "1", "-1"},
-      {"01/02/00", "01/11/00", "1", "1", "1"}, {"01/03/00", "01/11/00", "0", "1", "1"},
-      {"01/03/00", "01/11/00", "1", "1", "x"}, {"01/03/0", "01/11/00", "0", "1", "1"}};
-  std::string passed;
-  for (const SplitTexts& t : splits) passed += accepted(CheckSplitEntries, t) ? "1" : "0";
-  for (const AdjustTexts& t : adjusts) passed += accepted(CheckAdjustEntries, t) ? "1" : "0";
-  EXPECT_EQ(passed, "100000110000");
-}
-
 // A split restates every quote before its date, an adjust every quote of its range.
-TEST(SplitAndAdjust, ScaleTheirQuotesOnlyAndRecordTheTexts) {
+TEST(SplitAndAdjust, CheckTheirEntriesScaleTheirQuotesOnlyAndRecordTheTexts) {
   const auto scaled = [](std::size_t first, std::size_t last, float price, float volume) {
     return DatWith(AcmeSeries(), [=](auto& r) {
       for (std::size_t i = first; i <= last; ++i) {
@@ -135,11 +111,33 @@ TEST(SplitAndAdjust, ScaleTheirQuotesOnlyAndRecordTheTexts) {
       RunAdjust(g.Context(), {"01/03/00", "01/11/00", "1", "1e36", "1"}, g.Io()).succeeded);
   EXPECT_EQ(g.prompt.MessageTexts(), std::vector<std::string>{"Adjust Edit Failed"});
   EXPECT_EQ(g.Dat(), scaled(1, 3, 2.0f, 0.5f));
+
+  // Dates within the series (both ends allowed), typed in full; multipliers nonzero numbers.
+  QuoteFixture c;
+  const auto accepted = [&](const auto& check, const auto& texts) {
+    RecordingPrompt prompt;
+    const bool ok = check(texts, c.Context(), prompt);
+    EXPECT_EQ(prompt.MessageTexts(),
+              ok ? std::vector<std::string>{} : std::vector<std::string>{"Invalid Data Entered"});
+    return ok;
+  };
+  const SplitTexts splits[] = {{"01/11/00", "2", "1"}, {"01/12/00", "2", "1"},
+                               {"1/6/00", "2", "1"},   {"01/06/00", "0", "1"},
+                               {"01/06/00", ".", "1"}, {"01/06/00", "2", ""}};
+  // A reversed range and a negative open-interest multiplier pass.
+  const AdjustTexts adjusts[] = {
+      {"01/11/00", "01/03/00", "1", "1", "1"}, {"01/04/00", "01/04/00", "2", "1", "-1"},
+      {"01/02/00", "01/11/00", "1", "1", "1"}, {"01/03/00", "01/11/00", "0", "1", "1"},
+      {"01/03/00", "01/11/00", "1", "1", "x"}, {"01/03/0", "01/11/00", "0", "1", "1"}};
+  std::string passed;
+  for (const SplitTexts& t : splits) passed += accepted(CheckSplitEntries, t) ? "1" : "0";
+  for (const AdjustTexts& t : adjusts) passed += accepted(CheckAdjustEntries, t) ? "1" : "0";
+  EXPECT_EQ(passed, "100000110000");
 }
 
 // The data layer's sweeps prove the files stay whole at every failing step; here: what a
 // command then says.
-TEST(QuoteCommandFaults, AFailedWriteIsReportedWithTheCommandsMessage) {
+TEST(QuoteCommandFaults, AFailedOrKeptOutWriteIsReportedWithItsMessage) {
   QuoteFixture f;
   const Bytes before = f.Dat();
   file_ops::ArmFault(1, file_ops::FaultKind::kFail);
@@ -166,27 +164,25 @@ TEST(QuoteCommandFaults, AFailedWriteIsReportedWithTheCommandsMessage) {
     EXPECT_TRUE(outcome.partlyDone);  // the quote is gone: deleting again would take another
     break;
   }
-}
 
-// Instead of each command's own failure text.
-TEST(QuoteCommandFaults, AWriteKeptOutByAnotherProgramSaysSo) {
+  // Instead of each command's own failure text.
   const LockWait shortWait(std::chrono::milliseconds(20));
-  QuoteFixture f;
-  const Bytes before = f.Dat();
+  QuoteFixture h;
+  const Bytes kept = h.Dat();
   {
-    const FolderHolder other(f.Dir());
+    const FolderHolder other(h.Dir());
     QuoteEditInput input;
     input.entered.date = "01/06/00";
     input.entered.values[3] = "99";
-    EXPECT_FALSE(RunQuoteEdit(f.Context(), input, f.Io()).succeeded);
-    EXPECT_FALSE(RunSplit(f.Context(), {"01/06/00", "2", "1"}, f.Io()).succeeded);
-    EXPECT_FALSE(RunAddQuote(f.Context(), "01/05/00", 2, f.Io()).succeeded);
-    const QuoteCommandOutcome deleted = RunDeleteQuote(f.Context(), "01/11/00", f.Io());
+    EXPECT_FALSE(RunQuoteEdit(h.Context(), input, h.Io()).succeeded);
+    EXPECT_FALSE(RunSplit(h.Context(), {"01/06/00", "2", "1"}, h.Io()).succeeded);
+    EXPECT_FALSE(RunAddQuote(h.Context(), "01/05/00", 2, h.Io()).succeeded);
+    const QuoteCommandOutcome deleted = RunDeleteQuote(h.Context(), "01/11/00", h.Io());
     EXPECT_FALSE(deleted.succeeded || deleted.partlyDone);
   }
-  EXPECT_EQ(f.prompt.MessageTexts(), std::vector<std::string>(4, kBusyText));
-  EXPECT_EQ(f.Dat(), before);
-  EXPECT_EQ(f.Setting("Edit", "Date"), "<none>");  // no record of an edit that did not happen
+  EXPECT_EQ(h.prompt.MessageTexts(), std::vector<std::string>(4, kBusyText));
+  EXPECT_EQ(h.Dat(), kept);
+  EXPECT_EQ(h.Setting("Edit", "Date"), "<none>");  // no record of an edit that did not happen
 }
 
 constexpr std::array<bool, 6> kAllHeld = {true, true, true, true, true, true};

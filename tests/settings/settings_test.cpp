@@ -20,16 +20,7 @@ SeedLine Value(std::string name, std::string value) {
   return {SeedLine::Kind::Value, std::move(name), std::move(value)};
 }
 
-TEST(SettingsText, LeadingIntReadsLikePercentD) {
-  const std::optional<int> no;
-  const std::pair<const char*, std::optional<int>> cases[] = {
-      {"12abc", 12}, {"\t\n +7 x", 7},         {"abc", no},       {"- 5", no},
-      {"0x10", 0},   {"-2147483648", INT_MIN}, {"2147483648", no}};
-  for (const auto& [text, expected] : cases)
-    EXPECT_EQ(settings_text::ParseLeadingInt(text), expected) << text;
-}
-
-TEST(SeedFile, SectionsValuesIgnoredLinesAndLongLinesInPiecesOf519) {
+TEST(SeedFile, SectionsValuesIgnoredLinesLongLinesInPiecesOf519AndNumbersLikePercentD) {
   const std::string text =
       "Orphan=dropped before any section\r\n; a comment\r\n\r\n  [Search]  \r\n"
       "Limit=0\r\nName=C:\\DATA\r\n[ Screen Pos ]\nx = 10\na=b=c\n=empty name\n"
@@ -47,6 +38,13 @@ TEST(SeedFile, SectionsValuesIgnoredLinesAndLongLinesInPiecesOf519) {
   EXPECT_EQ(lines[10].value.size(), kSeedReadChars - 5);
   EXPECT_EQ(lines[11], Value("b", "c"));
   EXPECT_EQ(lines[12], Value("last", "1"));
+
+  const std::optional<int> no;
+  const std::pair<const char*, std::optional<int>> cases[] = {
+      {"12abc", 12}, {"\t\n +7 x", 7},         {"abc", no},       {"- 5", no},
+      {"0x10", 0},   {"-2147483648", INT_MIN}, {"2147483648", no}};
+  for (const auto& [text, expected] : cases)
+    EXPECT_EQ(settings_text::ParseLeadingInt(text), expected) << text;
 }
 
 class SettingsStoreTest : public ::testing::Test {

@@ -148,10 +148,8 @@ TEST(SplitPairTest, CloseRatioAcrossAGap) {
       ExpectPair(TestSplitPair(Flat(inside), Flat(1.0f)), pair.p, pair.q);
     }
   }
-}
 
-// Flat bars make the gap the whole move, so only the ratio decides.
-TEST(OrdinaryStep, NeverSkipsAStepTheFullTestWouldList) {
+  // Flat bars make the gap the whole move, so only the ratio decides.
   int ordinary = 0;
   for (float later : {1.0f, 3.7f, 250.0f, 1.0e-6f, 6.0e7f}) {
     for (double ratio = 0.2; ratio < 4.5; ratio += 0.001) {

@@ -69,7 +69,7 @@ TEST_F(SymbolCommandsTest, CopyKeepsMoveEmptiesTheSourceAndEditTrimsTheName) {
 }
 
 // The data layer's sweeps prove no step loses a symbol; here: what a partial delete says.
-TEST_F(SymbolCommandsTest, APartialDeleteIsReported) {
+TEST_F(SymbolCommandsTest, APartialDeleteAndAWriteKeptOutAreReported) {
   // A delete that took the record out of MASTER but could not remove every data file.
   for (long k = 1;; ++k) {
     TempDir fresh;
@@ -88,10 +88,8 @@ TEST_F(SymbolCommandsTest, APartialDeleteIsReported) {
     EXPECT_TRUE(outcome.refreshSymbols && outcome.partlyDone);
     break;
   }
-}
 
-// Instead of each command's own failure text.
-TEST_F(SymbolCommandsTest, AWriteKeptOutByAnotherProgramSaysSo) {
+  // Instead of each command's own failure text.
   const LockWait shortWait(std::chrono::milliseconds(20));
   const auto before = TakeSnapshot(temp_.path());
   std::vector<SymbolCommandOutcome> outcomes;
