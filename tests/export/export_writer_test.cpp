@@ -167,11 +167,8 @@ TEST(WideFolderExport, WholePortfolioIsEachSeriesOwnExportAndNamesWhatItLeavesOu
   }
 }
 
-// An existing file is replaced only when the user says so; the choices are saved only when
-// it is, under the names earlier versions read. One that cannot be created fails after
-// saving the choices, creates no folder and does not beep (its message is checked through
-// the CLI). The status line after an export, CSV as the CLI writes it, and where a bare
-// name goes.
+// The choices are saved only when the file is written, under the names earlier versions
+// read, or when it cannot be created (whose message is checked through the CLI).
 TEST(ExportCommandTest, AsksBeforeReplacingSavesTheChoicesAndSaysWhatWentWhere) {
   TempDir dir;
   SettingsStore store;

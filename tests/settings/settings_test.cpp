@@ -123,33 +123,26 @@ TEST_F(SettingsStoreTest, FailedWritesAreReportedAndNotShownAsStored) {
   EXPECT_TRUE(store.SetString("S", "k", "newer"));
 }
 
-TEST_F(SettingsStoreTest, SeedingOnFirstStartOnly) {
+// The seed file, or the settings an earlier version kept under another folder name, are
+// taken on the first start only and never over the user's values; the earlier file stays.
+TEST_F(SettingsStoreTest, SeedOrEarlierSettingsAreTakenOnTheFirstStartOnly) {
   const fs::path seed = dir_.path() / "Voltrim.INI";
-  std::ofstream(seed)
-      << "[Search]\r\nLimit=0\r\nName=C:\\DATA\r\n[ Xport Sel ]\nStarter = out.txt\n";
-  for (const int expectedLimit : {0, 1}) {
-    SettingsStore store;
-    if (Open(store).created) store.ImportIni(seed.string());
-    EXPECT_EQ(store.GetInt(settings::kSearch, settings::kLimit, 9), expectedLimit);
-    EXPECT_EQ(store.GetString("Xport Sel", "Starter ", ""), " out.txt");
-    // A changed seed file and a changed value: the second start keeps the user's value.
-    store.SetInt(settings::kSearch, settings::kLimit, 1);
-    std::ofstream(seed) << "[Search]\nLimit=5\n";
-  }
-}
-
-// Settings an earlier version kept under another folder name are carried over once, and
-// never over settings already there.
-TEST_F(SettingsStoreTest, EarlierSettingsAreCarriedOverOnce) {
   const fs::path earlier = dir_.path() / "Earlier" / "Voltrim.conf";
   fs::create_directories(earlier.parent_path());
   std::ofstream(earlier) << "[Search]\nLimit=0\n";
-  for (const int expectedLimit : {0, 3}) {
-    SettingsStore::CarryOver(earlier.string(), ConfPath().string());
-    SettingsStore store;
-    Open(store);
-    EXPECT_EQ(store.GetInt(settings::kSearch, settings::kLimit, 9), expectedLimit);
-    store.SetInt(settings::kSearch, settings::kLimit, 3);
+  for (const bool carried : {false, true}) {
+    fs::remove_all(ConfPath().parent_path());
+    std::ofstream(seed)
+        << "[Search]\r\nLimit=0\r\nName=C:\\DATA\r\n[ Xport Sel ]\nStarter = out.txt\n";
+    for (const int expectedLimit : {0, 1}) {
+      if (carried) SettingsStore::CarryOver(earlier.string(), ConfPath().string());
+      SettingsStore store;
+      if (Open(store).created) store.ImportIni(seed.string());
+      EXPECT_EQ(store.GetInt(settings::kSearch, settings::kLimit, 9), expectedLimit);
+      EXPECT_EQ(store.GetString("Xport Sel", "Starter ", ""), carried ? "" : " out.txt");
+      store.SetInt(settings::kSearch, settings::kLimit, 1);
+      std::ofstream(seed) << "[Search]\nLimit=5\n";
+    }
   }
   std::ifstream kept(earlier);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "[Search]\nLimit=0\n");

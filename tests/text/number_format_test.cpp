@@ -35,12 +35,9 @@ std::string FirstDifference(const std::vector<float>& values, int decimals) {
   return "";
 }
 
-// Fixed texts against printf's: random singles of every magnitude below 2^30, ties between
-// two texts (the odd multiples of 2^-(d+1), as most prices are) and their neighbours, both
-// sides of each place where the writer's short cuts give way to the full conversion.
-// Round-trip texts against std::to_chars's: every kind of value the writer treats
-// differently (whole numbers either side of 10^8 and 2^24, typed prices, halfway cases,
-// powers of two and their neighbours). Both: the edge values.
+// Fixed: random singles below 2^30, ties between two texts (the odd multiples of 2^-(d+1),
+// as most prices are) and both sides of each place where the writer's short cuts give way.
+// Round trip: every kind of value the writer treats differently. Both: the edge values.
 TEST(NumberText, FixedAgreesWithPrintfAndRoundTripWithToChars) {
   const float inf = std::numeric_limits<float>::infinity(), nan = std::nanf(""),
               tiny = std::numeric_limits<float>::denorm_min();
