@@ -162,28 +162,6 @@ TEST(ChartTextTest, CountsAreGroupedTicksRoundAndTheReadoutLeavesOutWhatTheSerie
             std::tuple(5000, 5, 1));
 }
 
-TEST(ChartSplitsTest, TheDemonstrationStocksAreMarkedAsTheSplitSearchListsThem) {
-  testing::TempDir root;
-  std::vector<std::string> written;
-  ASSERT_EQ(WriteSamplePortfolios(root.str() + "/p", written), kOk);
-  const std::string stocks = root.str() + "/p/Stocks";
-  std::vector<std::string> all;
-  for (const std::string symbol : {"ACME", "BOLT", "CRNR", "DYNA", "LONG"}) {
-    const std::vector<Quote> quotes = testing::ReadQuotes(stocks, symbol);
-    for (const ChartSplitMark& mark : FindSplitMarks(quotes, symbol)) {
-      ASSERT_GT(mark.index, 0);
-      EXPECT_NE(mark.text.find(FormatUserDate(quotes[static_cast<std::size_t>(mark.index)].date)),
-                std::string::npos);
-      all.push_back(mark.text);
-    }
-  }
-  testing::RecordingPrompt prompt;
-  SplitSearchResults results;
-  RunSplitSearch(stocks, {"ACME", "BOLT", "CRNR", "DYNA", "LONG"}, results, prompt);
-  EXPECT_EQ(all, results.Lines());
-  EXPECT_GE(all.size(), 2u);  // at least the two splits the samples' own test finds
-}
-
 // Closes of three days of four bars: halved within the first day (a move between bars,
 // not a split) and doubled overnight into the third (the step a split takes).
 std::vector<Bar> MovingBars() {
@@ -225,7 +203,7 @@ std::vector<DayAxisMark> CheckedMarks(const ChartSeries& series, const ChartRang
   return marks;
 }
 
-TEST(IntradaySplits, OnlyTheStepAcrossTheNightIsTestedDaysAreMarkedAndLabelsNeverOverlap) {
+TEST(ChartSplitsTest, MarksAreWhatTheSplitSearchListsOnlyOvernightAndIntradayLabelsNeverOverlap) {
   TempDir dir;
   Write(dir.path(), BarPortfolio());
   const ChartSeries series = ChartSeriesOf(TableOf(dir.str()));
@@ -271,6 +249,26 @@ TEST(IntradaySplits, OnlyTheStepAcrossTheNightIsTestedDaysAreMarkedAndLabelsNeve
   EXPECT_EQ(moved.dayStarts, (std::vector<int>{0, 4, 8}));
   EXPECT_EQ(moved.timeFrameSeconds, 300);
   EXPECT_EQ(QuoteReadout(moved.quotes[5], true).substr(0, 19), "11/14/13 09:05:00  ");
+
+  testing::TempDir demo;
+  std::vector<std::string> written;
+  ASSERT_EQ(WriteSamplePortfolios(demo.str() + "/p", written), kOk);
+  const std::string stocks = demo.str() + "/p/Stocks";
+  std::vector<std::string> all;
+  for (const std::string symbol : {"ACME", "BOLT", "CRNR", "DYNA", "LONG"}) {
+    const std::vector<Quote> quotes = testing::ReadQuotes(stocks, symbol);
+    for (const ChartSplitMark& mark : FindSplitMarks(quotes, symbol)) {
+      ASSERT_GT(mark.index, 0);
+      EXPECT_NE(mark.text.find(FormatUserDate(quotes[static_cast<std::size_t>(mark.index)].date)),
+                std::string::npos);
+      all.push_back(mark.text);
+    }
+  }
+  testing::RecordingPrompt asked;
+  SplitSearchResults listed;
+  RunSplitSearch(stocks, {"ACME", "BOLT", "CRNR", "DYNA", "LONG"}, listed, asked);
+  EXPECT_EQ(all, listed.Lines());
+  EXPECT_GE(all.size(), 2u);  // at least the two splits the samples' own test finds
 }
 
 }  // namespace

@@ -230,6 +230,22 @@ TEST(QuoteRulesTest, ValuesAloneFirstThenHighAgainstLowThenOpenAndCloseWithin) {
             std::tuple(10.00001f, 8.5f, 10.5f));
   EXPECT_EQ(after.held, held);
   EXPECT_EQ(ContradictionQuestion(after), "High is below Low.\n\nSave anyway?");
+
+  // The longest decimal prefix, rounded once to single precision, or nothing.
+  const float infinite = std::numeric_limits<float>::infinity();
+  const std::pair<const char*, std::optional<float>> typed[] = {
+      {"1.5.2", 1.5f},
+      {"  12.25abc", 12.25f},
+      {"1e3x", 1000.0f},
+      {"0x10", 0.0f},
+      {"1e39", infinite},
+      {"0.0000000000000000000000000000000000000000000001", 0.0f},
+      {"", std::nullopt},
+      {"N/A", std::nullopt},
+      {"infinite", std::nullopt},
+      {"nan", std::nullopt},
+  };
+  for (const auto& [text, value] : typed) EXPECT_EQ(ParseNumberText(text), value) << text;
 }
 
 // A number takes digits, the point and control keys only; a date's Tab is handed on (other
@@ -244,19 +260,6 @@ TEST(EntryFields, NumbersTakeDigitsAndThePointAndADateHandsOnTab) {
   EXPECT_EQ(DateFieldTypeChar(state, '\t'), DateKeyOutcome::PassOn);
   EXPECT_EQ(std::tuple(state.text, state.selectionStart, state.selectionEnd),
             std::tuple("03/15/19", 1, 2));
-}
-
-// The longest decimal prefix, rounded once to single precision, or nothing.
-TEST(NumberText, ReadsTheLongestDecimalPrefix) {
-  const float inf = std::numeric_limits<float>::infinity();
-  const std::pair<const char*, std::optional<float>> cases[] = {
-      {"1.5.2", 1.5f},       {"  12.25abc", 12.25f},
-      {"1e3x", 1000.0f},     {"0x10", 0.0f},
-      {"1e39", inf},         {"0.0000000000000000000000000000000000000000000001", 0.0f},
-      {"", std::nullopt},    {"N/A", std::nullopt},
-      {"inf", std::nullopt}, {"nan", std::nullopt},
-  };
-  for (const auto& [text, value] : cases) EXPECT_EQ(ParseNumberText(text), value) << text;
 }
 
 }  // namespace
