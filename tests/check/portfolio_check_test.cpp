@@ -77,7 +77,7 @@ TEST(PortfolioCheck, SoundPortfoliosReportNothingNoMasterFailsAndARealFolderRead
                       "\tF999.MWD\t\tunlisted-file\tno XMASTER record names this data file"}));
 
   const fs::path mininge = SharedDataDir() / "mininge";
-  if (!fs::exists(mininge)) GTEST_SKIP() << "no shared mininge";
+  if (!fs::exists(mininge)) GTEST_SKIP() << "no shared data";
   const Snapshot untouched = TakeSnapshot(mininge);
   CheckReport real;
   ASSERT_EQ(CheckPortfolio(mininge.string(), real), kOk);
