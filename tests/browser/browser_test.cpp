@@ -302,7 +302,7 @@ TEST_F(BrowserTest, SubfolderRowsLoadNoQuotesAndOpenOnlyAPortfolioInside) {
 // The filter matches symbol or name without regard to case (by ASCII, whatever the
 // locale); each header sorts ascending, descending, then back to the files' order, equal
 // keys in the files' order; the symbol pane counts the rows as shown.
-TEST(SymbolOrder, FilterAndThreeClickSortKeepTableRows) {
+TEST(BrowserStateTest, FilterAndThreeClickSortKeepTableRowsAndCommandsAreEnabledAsTheyApply) {
   BrowserState state;
   SymbolTable& table = state.symbols;
   const auto add = [&](const char* symbol, const char* name, DayNumber first, int file) {
@@ -343,6 +343,36 @@ TEST(SymbolOrder, FilterAndThreeClickSortKeepTableRows) {
   order.ClickColumn(0);
   order.Arrange(table);
   EXPECT_EQ(SymbolPaneText(state), "Symbol 2 of 5");  // BETA, second by symbol
+
+  // An empty portfolio or series is enough; editing waits while a split search reads the series.
+  using namespace command;
+  BrowserState enabling;
+  enabling.setUp = enabling.portfoliosFound = true;
+  enabling.portfolios = {"/d/a"};
+  const auto enabled = [&](std::initializer_list<int> ids) {
+    std::string bits;
+    for (const int id : ids) bits += IsCommandEnabled(enabling, id) ? '1' : '0';
+    return bits;
+  };
+  EXPECT_EQ(enabled({kSymbolNew}), "0");
+  enabling.masterPathSet = true;  // a portfolio of no symbols
+  EXPECT_EQ(enabled({kSymbolNew, kQuoteImport}), "10");
+  enabling.symbols.rows.resize(1);
+  enabling.symbols.count = 1;
+  EXPECT_EQ(enabled({kQuoteImport}), "0");  // no series loaded yet
+  enabling.quotes.loadedSymbol = "NEW";
+  EXPECT_EQ(enabled({kQuoteImport, kQuoteEdit, kSymbolEdit}), "101");
+  enabling.splitSearchOpen = true;
+  EXPECT_EQ(enabled({kSymbolEdit}), "0");
+  enabling.scanning = true;
+  EXPECT_EQ(enabled({kQuoteImport, kSymbolNew, kPortfolioNew}), "000");
+  enabling = BrowserState{};
+  enabling.setUp = true;
+  enabling.splitSearchOpen = true;
+  enabling.portfolios = {"/d/a", "/d/b"};
+  enabling.symbols.rows.resize(3);
+  enabling.symbols.count = 3;
+  EXPECT_EQ(EnabledBrowserCommands(enabling), (std::vector<int>{kSymbolMove, kSymbolCopy}));
 }
 
 // Blank symbols and a zero record past the count; the copy takes the repair.
@@ -356,38 +386,6 @@ TEST_F(BrowserTest, RealMiningeShowsItsSymbolsAfterOneQuestion) {
   browser->OnPortfolioSelected(0);
   EXPECT_EQ(prompt.questions.size(), 1u);
   EXPECT_EQ(State().symbols.RowCount(), 25);
-}
-
-// An empty portfolio or series is enough; editing waits while a split search reads the series.
-TEST(CommandEnabling, NewSymbolNeedsAPortfolioAndImportALoadedSeries) {
-  using namespace command;
-  BrowserState state;
-  state.setUp = state.portfoliosFound = true;
-  state.portfolios = {"/d/a"};
-  const auto enabled = [&](std::initializer_list<int> ids) {
-    std::string bits;
-    for (const int id : ids) bits += IsCommandEnabled(state, id) ? '1' : '0';
-    return bits;
-  };
-  EXPECT_EQ(enabled({kSymbolNew}), "0");
-  state.masterPathSet = true;  // a portfolio of no symbols
-  EXPECT_EQ(enabled({kSymbolNew, kQuoteImport}), "10");
-  state.symbols.rows.resize(1);
-  state.symbols.count = 1;
-  EXPECT_EQ(enabled({kQuoteImport}), "0");  // no series loaded yet
-  state.quotes.loadedSymbol = "NEW";
-  EXPECT_EQ(enabled({kQuoteImport, kQuoteEdit, kSymbolEdit}), "101");
-  state.splitSearchOpen = true;
-  EXPECT_EQ(enabled({kSymbolEdit}), "0");
-  state.scanning = true;
-  EXPECT_EQ(enabled({kQuoteImport, kSymbolNew, kPortfolioNew}), "000");
-  state = BrowserState{};
-  state.setUp = true;
-  state.splitSearchOpen = true;
-  state.portfolios = {"/d/a", "/d/b"};
-  state.symbols.rows.resize(3);
-  state.symbols.count = 3;
-  EXPECT_EQ(EnabledBrowserCommands(state), (std::vector<int>{kSymbolMove, kSymbolCopy}));
 }
 
 // Column widths come back only when they fit; pane heights round trip, nonsense reads as none.

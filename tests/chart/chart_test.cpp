@@ -17,7 +17,7 @@ namespace voltrim::testing {
 namespace {
 
 // {quotes, position, quote drawn there}: outside the plot the nearest end is meant.
-TEST(ChartRangeTest, PositionsMapToTheQuoteDrawnThereAndZoomKeepsTheQuoteUnderThePointer) {
+TEST(ChartRangeTest, PositionsZoomPanningFollowingAndResizingStayWithinTheSeries) {
   const std::tuple<int, double, int> cases[] = {
       {1000, 0.0, 0},   {1000, 0.5, 500}, {1000, 0.9995, 999}, {1000, -0.2, 0},
       {1000, 1.3, 999}, {0, 0.5, -1},     {1, 0.0, 0},         {1, 1.0, 0}};
@@ -49,26 +49,24 @@ TEST(ChartRangeTest, PositionsMapToTheQuoteDrawnThereAndZoomKeepsTheQuoteUnderTh
   ChartRange shortRange = ChartRange::Whole(3);
   shortRange.ZoomAround(0.5, 0.1);
   EXPECT_DOUBLE_EQ(shortRange.Span(), 3.0);
-}
 
-TEST(ChartRangeTest, PanningFollowingAndResizingStayWithinTheSeries) {
-  ChartRange range = ChartRange::Whole(1000);
-  range.ZoomAround(0.0, 0.1);  // quotes 0..99
-  range.PanBy(-1.0);
-  EXPECT_DOUBLE_EQ(range.First(), 0.0);
-  range.PanBy(0.5);
-  EXPECT_DOUBLE_EQ(range.First(), 50.0);
-  range.MoveTo(5000.0);
-  EXPECT_DOUBLE_EQ(range.First(), 900.0);
-  EXPECT_EQ(range.FirstShown(), 900);
-  EXPECT_EQ(range.EndShown(), 1000);
+  ChartRange panned = ChartRange::Whole(1000);
+  panned.ZoomAround(0.0, 0.1);  // quotes 0..99
+  panned.PanBy(-1.0);
+  EXPECT_DOUBLE_EQ(panned.First(), 0.0);
+  panned.PanBy(0.5);
+  EXPECT_DOUBLE_EQ(panned.First(), 50.0);
+  panned.MoveTo(5000.0);
+  EXPECT_DOUBLE_EQ(panned.First(), 900.0);
+  EXPECT_EQ(panned.FirstShown(), 900);
+  EXPECT_EQ(panned.EndShown(), 1000);
 
-  range.EnsureShown(950);  // already shown: nothing moves
-  EXPECT_DOUBLE_EQ(range.First(), 900.0);
-  range.EnsureShown(300);
-  EXPECT_EQ(range.IndexAt(0.5), 300);
-  range.EnsureShown(0);
-  EXPECT_DOUBLE_EQ(range.First(), 0.0);
+  panned.EnsureShown(950);  // already shown: nothing moves
+  EXPECT_DOUBLE_EQ(panned.First(), 900.0);
+  panned.EnsureShown(300);
+  EXPECT_EQ(panned.IndexAt(0.5), 300);
+  panned.EnsureShown(0);
+  EXPECT_DOUBLE_EQ(panned.First(), 0.0);
 
   // A new length keeps the view, and the whole series stays whole.
   ChartRange whole = ChartRange::Whole(100);

@@ -165,7 +165,7 @@ TEST(QuoteCommandFaults, AFailedOrKeptOutWriteIsReportedWithItsMessage) {
     break;
   }
 
-  // Instead of each command's own failure text.
+  // A write kept out by another program says so, instead of each command's own failure text.
   const LockWait shortWait(std::chrono::milliseconds(20));
   QuoteFixture h;
   const Bytes kept = h.Dat();

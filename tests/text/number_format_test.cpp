@@ -97,7 +97,7 @@ TEST(NumberText, FixedAgreesWithPrintfAndRoundTripWithToChars) {
 // The writer keeps a month's text while its days run on: every stored value, impossible
 // months and days, leap days, far years and fractions, still reads as its day number's text;
 // so does every day number's.
-TEST(DateText, StoredDatesAndDayNumbersWriteAsTheProgramsDateText) {
+TEST(DateText, StoredDatesDayNumbersAndTimesWriteAsTheProgramsTextsAndTimesReadBack) {
   for (int day = 0; day <= 65535; ++day) {
     char text[kNumberTextMax];
     const std::string fast(text, WriteUserDate(text, static_cast<DayNumber>(day)));
@@ -125,19 +125,17 @@ TEST(DateText, StoredDatesAndDayNumbersWriteAsTheProgramsDateText) {
               std::string(text, WriteIsoDate(text, day)))
         << date;
   }
-}
 
-TEST(TimeText, ParsesHoursMinutesAndSecondsAndShowsThemBack) {
   const std::tuple<const char*, int, int, int> cases[] = {{"09:15", 9, 15, 0},
                                                           {"09:15:00", 9, 15, 0},
                                                           {"23:59:58", 23, 59, 58},
                                                           {"17:05:17", 17, 5, 17},
                                                           {"00:00", 0, 0, 0}};
-  for (const auto& [text, hours, minutes, seconds] : cases) {
-    const PackedTime time = PackTime(hours, minutes, seconds);
-    EXPECT_EQ(ParseTimeText(text), time) << text;
-    if (std::string(text).size() == 8) {
-      EXPECT_EQ(FormatTimeText(time), text);
+  for (const auto& [typed, hours, minutes, seconds] : cases) {
+    const PackedTime packed = PackTime(hours, minutes, seconds);
+    EXPECT_EQ(ParseTimeText(typed), packed) << typed;
+    if (std::string(typed).size() == 8) {
+      EXPECT_EQ(FormatTimeText(packed), typed);
     }
   }
   for (const char* bad : {"24:00", "12:60", "12:00:60", "9:15", "09-15", "09:15:", "0a:15", ""})
