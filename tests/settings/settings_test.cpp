@@ -76,7 +76,7 @@ TEST_F(SettingsStoreTest, AnyTextRoundTripsThroughTheFileAtOnce) {
     EXPECT_EQ(other.GetString("My Section", name, "default"), value) << name;
 }
 
-TEST_F(SettingsStoreTest, NamesMatchWithoutRegardToCaseReadsCreateNothingAndAnyFileTakesWrites) {
+TEST_F(SettingsStoreTest, NamesMatchWithoutCaseReadsCreateNothingAndOnlyFailedWritesAreRefused) {
   SettingsStore store;
   Open(store);
   store.SetString("search", "LIMIT", "0");
@@ -101,26 +101,25 @@ TEST_F(SettingsStoreTest, NamesMatchWithoutRegardToCaseReadsCreateNothingAndAnyF
   Open(again);
   EXPECT_EQ(again.GetInt("Screen", "y", 0), 2);
   EXPECT_EQ(again.GetString("S", "k", ""), "v");
-}
 
-TEST_F(SettingsStoreTest, FailedWritesAreReportedAndNotShownAsStored) {
+  // Failed writes are reported and not shown as stored.
   SettingsStore unopened;
   EXPECT_FALSE(unopened.SetInt("Screen", "x", 5));
 
-  SettingsStore store;
-  Open(store);
-  ASSERT_TRUE(store.SetString("S", "k", "old"));
-  // The folder vanishes under the store and a file takes its place: saving must fail.
+  SettingsStore writer;
+  Open(writer);
+  ASSERT_TRUE(writer.SetString("S", "k", "old"));
+  // The folder vanishes under the writer and a file takes its place: saving must fail.
   const fs::path folder = ConfPath().parent_path();
   fs::rename(folder, dir_.path() / "aside");
   std::ofstream(folder) << "blocker";
-  EXPECT_FALSE(store.SetString("S", "k", "new"));
+  EXPECT_FALSE(writer.SetString("S", "k", "new"));
   EXPECT_FALSE(SettingsStore{}.OpenRoot(folder / "Voltrim.conf").ok);
   fs::remove(folder);
   fs::rename(dir_.path() / "aside", folder);
-  EXPECT_EQ(store.GetString("S", "k", ""), "old");
+  EXPECT_EQ(writer.GetString("S", "k", ""), "old");
   // Once the folder is back, writing works and says so again.
-  EXPECT_TRUE(store.SetString("S", "k", "newer"));
+  EXPECT_TRUE(writer.SetString("S", "k", "newer"));
 }
 
 // The seed file, or the settings an earlier version kept under another folder name, are
