@@ -113,10 +113,9 @@ TEST(SplitAndAdjust, CheckTheirEntriesScaleTheirQuotesOnlyAndRecordTheTexts) {
   EXPECT_EQ(g.Dat(), scaled(1, 3, 2.0f, 0.5f));
 
   // Dates within the series (both ends allowed), typed in full; multipliers nonzero numbers.
-  QuoteFixture c;
   const auto accepted = [&](const auto& check, const auto& texts) {
     RecordingPrompt prompt;
-    const bool ok = check(texts, c.Context(), prompt);
+    const bool ok = check(texts, f.Context(), prompt);
     EXPECT_EQ(prompt.MessageTexts(),
               ok ? std::vector<std::string>{} : std::vector<std::string>{"Invalid Data Entered"});
     return ok;

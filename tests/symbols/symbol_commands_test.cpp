@@ -48,8 +48,8 @@ TEST_F(SymbolCommandsTest, DeleteAsksFirstAndAPartialDeleteOrAWriteKeptOutIsRepo
   ASSERT_EQ(master.records.size(), 2u);
   EXPECT_EQ(master.records[1].FileNumber(), 4);  // GAMMA moved up
 
-  // The data layer's sweeps prove no step loses a symbol; here: what a partial delete says.
-  // A delete that took the record out of MASTER but could not remove every data file.
+  // A delete that took the record out but left a data file says so (the data layer's sweeps
+  // prove no step loses a symbol).
   for (long k = 1;; ++k) {
     TempDir fresh;
     Write(fresh.path(), Portfolio({Symbol(1, "ACME", "ACME CORP"), Symbol(2, "BETA", "BETA INC")}));
