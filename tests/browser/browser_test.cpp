@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cmath>
@@ -73,10 +72,10 @@ class BrowserTest : public ::testing::Test {
 const Texts kSymbolsFailure = {"Failure while filling symbols grid"};
 const Texts kQuotesFailure = {"Error in FillQuotesGrid"};
 
-TEST_F(BrowserTest, StartupFillsTheListsAndLoadsTheFirstPortfolio) {
+TEST_F(BrowserTest, StartupFillsTheListsAndQuotesFollowTheSelectionOnRequest) {
   const std::string drive = Drive("disk");
   Write(drive + "/zeta", PortfolioOf({"ZZ"}));
-  Write(drive + "/Alpha", PortfolioOf({"AA", "AB"}));
+  Write(drive + "/Alpha", PortfolioOf({"AAA", "BBB", "CCC"}));
   Write(drive + "/beta/deep", PortfolioOf({"BB"}));
   const std::string other = Drive("other");
   Start();
@@ -86,59 +85,8 @@ TEST_F(BrowserTest, StartupFillsTheListsAndLoadsTheFirstPortfolio) {
   EXPECT_EQ(prompt.beeps, std::vector<BeepKind>{BeepKind::Information});
   EXPECT_TRUE(prompt.messages.empty());
   EXPECT_EQ(prompt.waitDepth, 0);
-  browser->OnDriveChanged(0);  // the current drive: no new scan
-  EXPECT_EQ(prompt.beeps.size(), 1u);
-  browser->OnDriveChanged(1);
-  EXPECT_EQ(settings.GetString("Settings", "Drive", ""), other);
-}
 
-// A repair kept out by another program says so instead.
-TEST_F(BrowserTest, BlankSymbolIsRepairedOnlyWhenAllowed) {
-  const LockWait shortWait(std::chrono::milliseconds(20));
-  // {MasterFix setting, answer, asked, repaired, folder held by another program}
-  for (const auto& [masterFix, answer, asked, repaired, held] :
-       {std::array{0, 1, 1, 1, 0}, std::array{0, 0, 1, 0, 0}, std::array{1, 0, 0, 1, 0},
-        std::array{1, 0, 0, 0, 1}}) {
-    const std::string drive = Drive("disk" + std::to_string(drives.size()));
-    PortfolioSpec plan = PortfolioOf({"GOOD", ""});
-    plan.entries[1].series.name = "ACME CORP";
-    Write(drive, plan);
-    const auto before = ReadFileBytes(drive + "/MASTER");
-    settings.SetInt("Search", "MasterFix", masterFix);
-    prompt = AskingPrompt{};
-    prompt.AnswerNext(answer == 1);
-    drives = {drive};
-    {
-      std::optional<FolderHolder> other;
-      if (held) other.emplace(drive);
-      Start();
-    }
-    const Texts question = {"The master file\n" + drive +
-                            "/MASTER\nappears corrupted.\n\nShould Voltrim try to repair this "
-                            "file now?\n\n(Hint: There is a control for this in\nthe Portfolio "
-                            "> Search Filter dialog.)"};
-    EXPECT_EQ(prompt.questions, asked ? question : Texts{});
-    EXPECT_EQ(ReadFileBytes(drive + "/MASTER") != before, repaired == 1);
-    if (!repaired) {
-      Texts said = kSymbolsFailure;
-      if (held) said.insert(said.begin(), kBusyText);
-      ASSERT_EQ(prompt.MessageTexts(), said);
-      EXPECT_EQ(prompt.messages.back().icon, MessageIcon::Error);
-      continue;
-    }
-    EXPECT_TRUE(prompt.messages.empty());
-    ASSERT_EQ(State().symbols.RowCount(), 2);
-    EXPECT_EQ(State().symbols.CellText(1, 0), "ACME CORP       ");  // the name stands in
-    browser->FillSymbolsGrid(0);                                    // repaired: nothing more to ask
-    EXPECT_EQ(prompt.questions.size(), asked ? 1u : 0u);
-    EXPECT_EQ(State().symbols.CellText(1, 0), "ACME");
-  }
-}
-
-TEST_F(BrowserTest, QuotesFollowTheSelectionOnRequestButNeverInsideAFill) {
-  const std::string drive = Drive("disk");
-  Write(drive, PortfolioOf({"AAA", "BBB", "CCC"}));
-  Start();
+  // Quotes follow the selection on request, never inside a fill.
   EXPECT_FALSE(browser->QuotesBehindSelection());
   EXPECT_FALSE(browser->LoadSelectedQuotes());
 
@@ -154,7 +102,7 @@ TEST_F(BrowserTest, QuotesFollowTheSelectionOnRequestButNeverInsideAFill) {
 
   // A failed load is not retried for the same row: its message is shown once. A missing or
   // short data file is reported alike by voltrim-cli's damage test.
-  fs::remove(drive + "/F2.DAT");
+  fs::remove(drive + "/Alpha/F2.DAT");
   browser->OnSymbolRowSelected(1);
   EXPECT_TRUE(browser->LoadSelectedQuotes());
   EXPECT_FALSE(browser->LoadSelectedQuotes());
@@ -162,26 +110,73 @@ TEST_F(BrowserTest, QuotesFollowTheSelectionOnRequestButNeverInsideAFill) {
   browser->OnSymbolRowSelected(7);  // no such row
   browser->OnSymbolsGridClicked();
   EXPECT_EQ(prompt.MessageTexts(), Texts(2, kQuotesFailure[0]));
+
+  browser->OnDriveChanged(0);  // the current drive: no new scan
+  EXPECT_EQ(prompt.beeps.size(), 1u);
+  browser->OnDriveChanged(1);
+  EXPECT_EQ(settings.GetString("Settings", "Drive", ""), other);
 }
 
-// Else two fills would write one table.
-TEST_F(BrowserTest, ALoadAskedForDuringAFillDoesNothing) {
-  const std::string drive = Drive("disk");
-  PortfolioSpec plan = PortfolioOf({"GOOD", "", "LAST"});
-  plan.entries[1].series.name = "ACME CORP";
-  Write(drive, plan);
-  prompt.AnswerNext(true);
-  std::vector<bool> loaded;
-  prompt.onQuestion = [&] {
-    EXPECT_TRUE(browser->Filling());
-    loaded.push_back(browser->LoadSelectedQuotes());
-  };
-  Start();
-  EXPECT_EQ(prompt.questions.size(), 1u);
-  EXPECT_EQ(loaded, std::vector<bool>{false});
-  EXPECT_FALSE(browser->Filling());
-  EXPECT_EQ(State().quotes.loadedSymbol, "GOOD");
-  EXPECT_EQ(State().quotes.RowCount(), 5);
+// A repair kept out by another program says so instead; a record in use past the count
+// fails the fill before any question (one of zero bytes is unused space, as mininge has).
+// A load asked for while the question is open does nothing: else two fills would write
+// one table.
+TEST_F(BrowserTest, BlankSymbolIsRepairedOnlyWhenAllowed) {
+  const LockWait shortWait(std::chrono::milliseconds(20));
+  // {MasterFix setting, answer, asked, repaired, folder held by another program, a record
+  // in use past the count}
+  for (const auto& [masterFix, answer, asked, repaired, held, pastCount] :
+       {std::array{0, 1, 1, 1, 0, 0}, std::array{0, 0, 1, 0, 0, 0}, std::array{1, 0, 0, 1, 0, 0},
+        std::array{1, 0, 0, 0, 1, 0}, std::array{0, 1, 0, 0, 0, 1}}) {
+    const std::string drive = Drive("disk" + std::to_string(drives.size()));
+    PortfolioSpec plan = PortfolioOf({"GOOD", "", "LAST"});
+    plan.entries[1].series.name = "ACME CORP";
+    Write(drive, plan);
+    if (pastCount) {
+      Bytes master = ReadFileBytes(drive + "/MASTER");
+      master.resize(master.size() + kMasterRecordSize, 0);
+      master[master.size() - 17] = 'X';
+      WriteFileBytes(drive + "/MASTER", master);
+    }
+    const auto before = ReadFileBytes(drive + "/MASTER");
+    settings.SetInt("Search", "MasterFix", masterFix);
+    prompt = AskingPrompt{};
+    prompt.AnswerNext(answer == 1);
+    std::vector<bool> loadedInside;
+    prompt.onQuestion = [&] {
+      EXPECT_TRUE(browser->Filling());
+      loadedInside.push_back(browser->LoadSelectedQuotes());
+    };
+    drives = {drive};
+    {
+      std::optional<FolderHolder> other;
+      if (held) other.emplace(drive);
+      Start();
+    }
+    const Texts question = {"The master file\n" + drive +
+                            "/MASTER\nappears corrupted.\n\nShould Voltrim try to repair this "
+                            "file now?\n\n(Hint: There is a control for this in\nthe Portfolio "
+                            "> Search Filter dialog.)"};
+    EXPECT_EQ(prompt.questions, asked ? question : Texts{});
+    EXPECT_EQ(loadedInside, std::vector<bool>(prompt.questions.size(), false));
+    EXPECT_FALSE(browser->Filling());
+    EXPECT_EQ(ReadFileBytes(drive + "/MASTER") != before, repaired == 1);
+    if (!repaired) {
+      Texts said = kSymbolsFailure;
+      if (held) said.insert(said.begin(), kBusyText);
+      ASSERT_EQ(prompt.MessageTexts(), said);
+      EXPECT_EQ(prompt.messages.back().icon, MessageIcon::Error);
+      continue;
+    }
+    EXPECT_TRUE(prompt.messages.empty());
+    ASSERT_EQ(State().symbols.RowCount(), 3);
+    EXPECT_EQ(State().symbols.CellText(1, 0), "ACME CORP       ");  // the name stands in
+    EXPECT_EQ(State().quotes.loadedSymbol, "GOOD");
+    EXPECT_EQ(State().quotes.RowCount(), 5);
+    browser->FillSymbolsGrid(0);  // repaired: nothing more to ask
+    EXPECT_EQ(prompt.questions.size(), asked ? 1u : 0u);
+    EXPECT_EQ(State().symbols.CellText(1, 0), "ACME");
+  }
 }
 
 TEST_F(BrowserTest, MoreThan255SymbolsAreCutAndXmastersSeriesFollow) {
@@ -275,12 +270,7 @@ TEST_F(BrowserTest, TheGridHoldsTheQuotesTheViewReadsOneByOne) {
 TEST_F(BrowserTest, SubfolderRowsLoadNoQuotesAndOpenOnlyAPortfolioInside) {
   const std::string drive = Drive("disk");
   PortfolioSpec plan = PortfolioOf({"AAA"});
-  for (const char* name : {"..", "EMPTY"}) {
-    PortfolioSpec::Entry entry;
-    entry.isSubdirectory = true;
-    entry.subdirectory.name = name;
-    plan.entries.push_back(entry);
-  }
+  for (const char* name : {"..", "EMPTY"}) plan.entries.push_back(SubdirectoryEntry(name));
   Write(drive, plan);
   fs::create_directory(drive + "/empty");
   settings.SetInt("Search", "MasterFix", 1);
@@ -312,7 +302,7 @@ TEST_F(BrowserTest, SubfolderRowsLoadNoQuotesAndOpenOnlyAPortfolioInside) {
 // The filter matches symbol or name without regard to case (by ASCII, whatever the
 // locale); each header sorts ascending, descending, then back to the files' order, equal
 // keys in the files' order; the symbol pane counts the rows as shown.
-TEST(SymbolOrder, FilterAndThreeClickSortKeepTableRows) {
+TEST(BrowserStateTest, FilterAndThreeClickSortKeepTableRowsAndCommandsAreEnabledAsTheyApply) {
   BrowserState state;
   SymbolTable& table = state.symbols;
   const auto add = [&](const char* symbol, const char* name, DayNumber first, int file) {
@@ -353,24 +343,36 @@ TEST(SymbolOrder, FilterAndThreeClickSortKeepTableRows) {
   order.ClickColumn(0);
   order.Arrange(table);
   EXPECT_EQ(SymbolPaneText(state), "Symbol 2 of 5");  // BETA, second by symbol
-}
 
-// A record in use past the count fails the fill before any question, and MASTER is left as
-// it was; one of zero bytes is unused space (SymbolRowsFromMaster), as mininge has.
-TEST_F(BrowserTest, RecordsPastTheCount) {
-  const std::string drive = Drive("disk");
-  PortfolioSpec plan = PortfolioOf({"", "BB"});
-  plan.entries[0].series.name = "ACME CORP";
-  Write(drive, plan);
-  Bytes master = ReadFileBytes(drive + "/MASTER");
-  master.resize(master.size() + kMasterRecordSize, 0);
-  master[master.size() - 17] = 'X';
-  WriteFileBytes(drive + "/MASTER", master);
-  prompt.AnswerNext(true);
-  Start();
-  EXPECT_TRUE(prompt.questions.empty());
-  EXPECT_EQ(prompt.MessageTexts(), kSymbolsFailure);
-  EXPECT_EQ(ReadFileBytes(drive + "/MASTER"), master);
+  // An empty portfolio or series is enough; editing waits while a split search reads the series.
+  using namespace command;
+  BrowserState enabling;
+  enabling.setUp = enabling.portfoliosFound = true;
+  enabling.portfolios = {"/d/a"};
+  const auto enabled = [&](std::initializer_list<int> ids) {
+    std::string bits;
+    for (const int id : ids) bits += IsCommandEnabled(enabling, id) ? '1' : '0';
+    return bits;
+  };
+  EXPECT_EQ(enabled({kSymbolNew}), "0");
+  enabling.masterPathSet = true;  // a portfolio of no symbols
+  EXPECT_EQ(enabled({kSymbolNew, kQuoteImport}), "10");
+  enabling.symbols.rows.resize(1);
+  enabling.symbols.count = 1;
+  EXPECT_EQ(enabled({kQuoteImport}), "0");  // no series loaded yet
+  enabling.quotes.loadedSymbol = "NEW";
+  EXPECT_EQ(enabled({kQuoteImport, kQuoteEdit, kSymbolEdit}), "101");
+  enabling.splitSearchOpen = true;
+  EXPECT_EQ(enabled({kSymbolEdit}), "0");
+  enabling.scanning = true;
+  EXPECT_EQ(enabled({kQuoteImport, kSymbolNew, kPortfolioNew}), "000");
+  enabling = BrowserState{};
+  enabling.setUp = true;
+  enabling.splitSearchOpen = true;
+  enabling.portfolios = {"/d/a", "/d/b"};
+  enabling.symbols.rows.resize(3);
+  enabling.symbols.count = 3;
+  EXPECT_EQ(EnabledBrowserCommands(enabling), (std::vector<int>{kSymbolMove, kSymbolCopy}));
 }
 
 // Blank symbols and a zero record past the count; the copy takes the repair.
@@ -386,44 +388,11 @@ TEST_F(BrowserTest, RealMiningeShowsItsSymbolsAfterOneQuestion) {
   EXPECT_EQ(State().symbols.RowCount(), 25);
 }
 
-// An empty portfolio or series is enough; editing waits while a split search reads the series.
-TEST(CommandEnabling, NewSymbolNeedsAPortfolioAndImportALoadedSeries) {
-  using namespace command;
-  BrowserState state;
-  state.setUp = true;
-  state.portfoliosFound = true;
-  state.portfolios = {"/d/a"};
-  EXPECT_FALSE(IsCommandEnabled(state, kSymbolNew));
-  state.masterPathSet = true;  // a portfolio of no symbols
-  EXPECT_TRUE(IsCommandEnabled(state, kSymbolNew));
-  EXPECT_FALSE(IsCommandEnabled(state, kQuoteImport));
-  state.symbols.rows.resize(1);
-  state.symbols.count = 1;
-  EXPECT_FALSE(IsCommandEnabled(state, kQuoteImport));  // no series loaded yet
-  state.quotes.loadedSymbol = "NEW";
-  EXPECT_TRUE(IsCommandEnabled(state, kQuoteImport));
-  EXPECT_FALSE(IsCommandEnabled(state, kQuoteEdit));
-  EXPECT_TRUE(IsCommandEnabled(state, kSymbolEdit));
-  state.splitSearchOpen = true;
-  EXPECT_FALSE(IsCommandEnabled(state, kSymbolEdit));
-  state.scanning = true;
-  EXPECT_FALSE(IsCommandEnabled(state, kQuoteImport));
-  EXPECT_FALSE(IsCommandEnabled(state, kSymbolNew));
-  EXPECT_FALSE(IsCommandEnabled(state, kPortfolioNew));
-  state = BrowserState{};
-  state.setUp = true;
-  state.splitSearchOpen = true;
-  state.portfolios = {"/d/a", "/d/b"};
-  state.symbols.rows.resize(3);
-  state.symbols.count = 3;
-  EXPECT_EQ(EnabledBrowserCommands(state), (std::vector<int>{kSymbolMove, kSymbolCopy}));
-}
+// Column widths come back only when they fit; pane heights round trip, nonsense reads as none.
+// openbox on a 1024 x 768 screen: a one-pixel border and a 20-pixel title bar.
+constexpr FrameMargins kOpenbox{1, 20, 1, 1};
 
-TEST(ColumnWidths, SavedWidthsComeBackOnlyWhenTheyFit) {
-  TempDir dir;
-  SettingsStore settings;
-  settings.OpenRoot((dir.path() / "Voltrim.conf").string());
-
+TEST_F(BrowserTest, ColumnWidthsPaneHeightsAndTheFramesPlacementAreKept) {
   SaveColumnWidths(settings, {60, 200}, {80, 70, 70, 70, 70, 90, 110});
   EXPECT_EQ(LoadSymbolColumnWidths(settings, 300), (SymbolColumnWidths{60, 200}));
   EXPECT_EQ(LoadQuoteColumnWidths(settings, 600), (QuoteColumnWidths{80, 70, 70, 70, 70, 90, 110}));
@@ -434,79 +403,12 @@ TEST(ColumnWidths, SavedWidthsComeBackOnlyWhenTheyFit) {
     settings.SetInt("SymbolGrid", "col1", bad == 2000000000 ? bad : 100);
     EXPECT_EQ(LoadSymbolColumnWidths(settings, 300), (SymbolColumnWidths{135, 135})) << bad;
   }
-}
+  EXPECT_EQ(LoadPaneHeights(settings), PaneHeights{});
+  SavePaneHeights(settings, {240, 380, 200});
+  EXPECT_EQ(LoadPaneHeights(settings), (PaneHeights{240, 380, 200}));
+  settings.SetInt("Screen", "upper", -5);
+  EXPECT_EQ(LoadPaneHeights(settings), (PaneHeights{0, 380, 200}));
 
-using Paths = std::vector<std::string>;
-
-// Walks run in the background, held until the gate opens; each "finds" root/data.
-class BrowserScanTest : public ::testing::Test {
- protected:
-  BrowserScanTest() {
-    EnsureCoreApplication();
-    settings.OpenRoot((config.path() / "Voltrim.conf").string());
-    BrowserPlatform platform{[] { return Paths{"/one", "/two"}; }, [] { return "/one"; }};
-    platform.walk = [this](const std::string& root, const SearchFilter&, Paths& results,
-                           UserPrompt&) {
-      ++walks;
-      gate.Wait();
-      results.push_back(root + "/data");
-    };
-    browser = std::make_unique<Browser>(settings, prompt, platform);
-    browser->RunScansInBackground();
-  }
-  ~BrowserScanTest() override {
-    gate.Open();
-    browser.reset();
-  }
-  const BrowserState& State() const { return browser->State(); }
-
-  TempDir config;
-  SettingsStore settings;
-  RecordingPrompt prompt;
-  Gate gate;
-  std::atomic<int> walks = 0;
-  std::unique_ptr<Browser> browser;
-};
-
-TEST_F(BrowserScanTest, NothingRunsBeforeTheSetUpOrInsideARunningScan) {
-  // ReScan before the deferred set-up would walk drive "?" and say nothing was found.
-  browser->ScanForPortfolios();
-  EXPECT_TRUE(prompt.messages.empty());
-  EXPECT_FALSE(State().scanning);
-  for (const int id : {command::kReScan, command::kSearchFilter, command::kSplitSearch})
-    EXPECT_FALSE(IsCommandEnabled(State(), id)) << id;
-  EXPECT_TRUE(IsCommandEnabled(State(), command::kHelpTopics));
-
-  browser->ChooseInitialDrive();
-  EXPECT_TRUE(State().scanning);
-  EXPECT_FALSE(IsCommandEnabled(State(), command::kReScan));
-  EXPECT_TRUE(IsCommandEnabled(State(), command::kAppExit));
-  browser->ScanForPortfolios();
-  browser->OnDriveChanged(1);
-  browser->ChooseInitialDrive();
-  browser->ApplySearchFilter(false, "/two", false);
-  EXPECT_EQ(State().drive, "/one");  // the running walk keeps its drive
-
-  gate.Open();
-  ASSERT_TRUE(ProcessEventsUntil([&] { return !State().scanning; }));
-  EXPECT_EQ(walks, 1);
-  EXPECT_EQ(State().portfolios, Paths{"/one/data"});
-  EXPECT_EQ(prompt.beeps, std::vector<BeepKind>{BeepKind::Information});
-  EXPECT_EQ(prompt.waitDepth, 0);
-  EXPECT_TRUE(IsCommandEnabled(State(), command::kReScan));
-  EXPECT_EQ(prompt.MessageTexts(),
-            (std::vector<std::string>{"Failure while filling symbols grid"}));
-
-  browser->OnDriveChanged(1);  // now a new scan of the other drive
-  ASSERT_TRUE(ProcessEventsUntil([&] { return !State().scanning; }));
-  EXPECT_EQ(walks, 2);
-  EXPECT_EQ(State().portfolios, Paths{"/two/data"});
-}
-
-// openbox on a 1024 x 768 screen: a one-pixel border and a 20-pixel title bar.
-constexpr FrameMargins kOpenbox{1, 20, 1, 1};
-
-TEST(FramePlacement, TheFrameTakesThePlacementAndTheContentsFitInside) {
   // 95% centred, truncated like the single-precision share (800 x 0.95f is 759.99...).
   EXPECT_EQ(DefaultWindowPlacement(800, 600), (WindowPlacement{20, 15, 759, 569}));
   const WindowPlacement frame = DefaultWindowPlacement(1024, 768);
@@ -521,9 +423,8 @@ TEST(FramePlacement, TheFrameTakesThePlacementAndTheContentsFitInside) {
   EXPECT_TRUE(IsMaximisedPlacement(screen, screen));
   EXPECT_FALSE(IsMaximisedPlacement({0, 0, 1024, 767}, screen));
   EXPECT_FALSE(IsMaximisedPlacement(frame, screen));
-}
 
-TEST(FramePlacement, RecorderStoresOnceASeriesOfChangesHasSettled) {
+  // The recorder stores once a series of changes has settled.
   std::vector<WindowPlacement> stores;
   PlacementRecorder recorder([&](const WindowPlacement& p) { stores.push_back(p); },
                              {26, 19, 972, 729});
@@ -539,10 +440,9 @@ TEST(FramePlacement, RecorderStoresOnceASeriesOfChangesHasSettled) {
   recorder.Changed({0, 40, 600, 500});
   recorder.Settle();
   EXPECT_EQ(stores.size(), 1u);
-}
 
-// A window of 808 x 480 at scale 1.5 took 1212 x 720 pixels, and takes them again at 1.0.
-TEST(FramePlacement, PlacementIsStoredInTheWindowSystemsPixelsWithoutCreeping) {
+  // Stored in the window system's pixels without creeping: a window of 808 x 480 at scale
+  // 1.5 took 1212 x 720 pixels, and takes them again at 1.0.
   const PixelScale half(1.5);
   const WindowPlacement shown{20, 12, 808, 480};
   const WindowPlacement stored = half.ToStored(shown);
@@ -559,15 +459,59 @@ TEST(FramePlacement, PlacementIsStoredInTheWindowSystemsPixelsWithoutCreeping) {
   EXPECT_EQ(PixelScale(0.0).Factor(), 1.0);  // no scale known: pixels as they are
 }
 
-TEST(FramePlacement, PaneHeightsRoundTripAndNonsenseReadsAsNone) {
-  testing::TempDir dir;
+using Paths = std::vector<std::string>;
+
+// Walks run in the background, held until the gate opens; each "finds" root/data.
+TEST(BrowserScanTest, NothingRunsBeforeTheSetUpOrInsideARunningScan) {
+  EnsureCoreApplication();
+  TempDir config;
   SettingsStore settings;
-  settings.OpenRoot((dir.path() / "Voltrim.conf").string());
-  EXPECT_EQ(LoadPaneHeights(settings), PaneHeights{});
-  SavePaneHeights(settings, {240, 380, 200});
-  EXPECT_EQ(LoadPaneHeights(settings), (PaneHeights{240, 380, 200}));
-  settings.SetInt("Screen", "upper", -5);
-  EXPECT_EQ(LoadPaneHeights(settings), (PaneHeights{0, 380, 200}));
+  settings.OpenRoot((config.path() / "Voltrim.conf").string());
+  RecordingPrompt prompt;
+  Gate gate;
+  std::atomic<int> walks = 0;
+  BrowserPlatform platform{[] { return Paths{"/one", "/two"}; }, [] { return "/one"; }};
+  platform.walk = [&](const std::string& root, const SearchFilter&, Paths& results, UserPrompt&) {
+    ++walks;
+    gate.Wait();
+    results.push_back(root + "/data");
+  };
+  Browser browser(settings, prompt, platform);
+  const std::shared_ptr<void> openFirst(nullptr, [&](void*) { gate.Open(); });  // before ~Browser
+  browser.RunScansInBackground();
+  const BrowserState& state = browser.State();
+  // ReScan before the deferred set-up would walk drive "?" and say nothing was found.
+  browser.ScanForPortfolios();
+  EXPECT_TRUE(prompt.messages.empty());
+  EXPECT_FALSE(state.scanning);
+  for (const int id : {command::kReScan, command::kSearchFilter, command::kSplitSearch})
+    EXPECT_FALSE(IsCommandEnabled(state, id)) << id;
+  EXPECT_TRUE(IsCommandEnabled(state, command::kHelpTopics));
+
+  browser.ChooseInitialDrive();
+  EXPECT_TRUE(state.scanning);
+  EXPECT_FALSE(IsCommandEnabled(state, command::kReScan));
+  EXPECT_TRUE(IsCommandEnabled(state, command::kAppExit));
+  browser.ScanForPortfolios();
+  browser.OnDriveChanged(1);
+  browser.ChooseInitialDrive();
+  browser.ApplySearchFilter(false, "/two", false);
+  EXPECT_EQ(state.drive, "/one");  // the running walk keeps its drive
+
+  gate.Open();
+  ASSERT_TRUE(ProcessEventsUntil([&] { return !state.scanning; }));
+  EXPECT_EQ(walks, 1);
+  EXPECT_EQ(state.portfolios, Paths{"/one/data"});
+  EXPECT_EQ(prompt.beeps, std::vector<BeepKind>{BeepKind::Information});
+  EXPECT_EQ(prompt.waitDepth, 0);
+  EXPECT_TRUE(IsCommandEnabled(state, command::kReScan));
+  EXPECT_EQ(prompt.MessageTexts(),
+            (std::vector<std::string>{"Failure while filling symbols grid"}));
+
+  browser.OnDriveChanged(1);  // now a new scan of the other drive
+  ASSERT_TRUE(ProcessEventsUntil([&] { return !state.scanning; }));
+  EXPECT_EQ(walks, 2);
+  EXPECT_EQ(state.portfolios, Paths{"/two/data"});
 }
 
 SymbolRow Row(const char* name16, const char* symbol16) {
@@ -577,7 +521,7 @@ SymbolRow Row(const char* name16, const char* symbol16) {
   return MakeSymbolRow(record);
 }
 
-TEST(SymbolCells, CutSymbolAndNameAsTheGridShowsThem) {
+TEST(GridCells, SymbolAndNameAreCutAndQuoteCellsWrittenAsTheGridShowsThem) {
   const char* name = "ACME CORP       ";
   // An empty symbol, however it starts, shows the name and calls for repair.
   const std::pair<const char*, const char*> symbols[] = {
@@ -592,6 +536,20 @@ TEST(SymbolCells, CutSymbolAndNameAsTheGridShowsThem) {
     EXPECT_EQ(row.name, name);  // trailing blanks kept
   }
   EXPECT_EQ(Row("ACME\0CORP       ", "ACME            ").name, "ACME");
+
+  // voltrim-cli writes the quote grid's cells straight into its lines.
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const Quote quotes[] = {
+      {YmdToDay(1999, 12, 31), 0, 12.625f, 13.0f, 12.5f, 12.75f, 15000.0f, -1.0f},
+      {0, 0, -1.0f, nan, 0.0f, 99999.9921875f, 123456789.0f, 4.5f},
+      {YmdToDay(2059, 2, 28), 0, 1e-6f, 2097151.875f, 3e9f, -0.0f, 0.5f, 1e30f}};
+  for (const Quote& quote : quotes) {
+    const QuoteRowTexts texts = QuoteCellTexts(quote);
+    std::string joined = texts[0];
+    for (std::size_t i = 1; i < texts.size(); ++i) joined += "\t" + texts[i];
+    char line[kQuoteRowTextMax];
+    EXPECT_EQ(std::string(line, WriteQuoteCells(line, quote, '\t')), joined);
+  }
 }
 
 // In file order; a count that disagrees with the records fails and leaves the rows as they
@@ -614,22 +572,6 @@ TEST(SymbolRowsFromMaster, ReadInFileOrderButRefuseACountThatDisagreesWithTheFil
   EXPECT_NE(ReadSymbolRows(master(10, 12), rows), kOk);  // records missing
   EXPECT_NE(ReadSymbolRows((dir.path() / "NOMASTER").string(), rows), kOk);
   EXPECT_EQ(rows.headerCount, -7);
-}
-
-// voltrim-cli writes the grid's cells straight into its lines.
-TEST(QuoteCells, WrittenCellsAreTheGridsTexts) {
-  const float nan = std::numeric_limits<float>::quiet_NaN();
-  const Quote quotes[] = {
-      {YmdToDay(1999, 12, 31), 0, 12.625f, 13.0f, 12.5f, 12.75f, 15000.0f, -1.0f},
-      {0, 0, -1.0f, nan, 0.0f, 99999.9921875f, 123456789.0f, 4.5f},
-      {YmdToDay(2059, 2, 28), 0, 1e-6f, 2097151.875f, 3e9f, -0.0f, 0.5f, 1e30f}};
-  for (const Quote& quote : quotes) {
-    const QuoteRowTexts texts = QuoteCellTexts(quote);
-    std::string joined = texts[0];
-    for (std::size_t i = 1; i < texts.size(); ++i) joined += "\t" + texts[i];
-    char line[kQuoteRowTextMax];
-    EXPECT_EQ(std::string(line, WriteQuoteCells(line, quote, '\t')), joined);
-  }
 }
 
 }  // namespace

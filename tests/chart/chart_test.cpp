@@ -17,19 +17,16 @@ namespace voltrim::testing {
 namespace {
 
 // {quotes, position, quote drawn there}: outside the plot the nearest end is meant.
-TEST(ChartRangeTest, PositionsAcrossTheWholeSeriesMapToTheQuoteDrawnThere) {
+TEST(ChartRangeTest, PositionsZoomPanningFollowingAndResizingStayWithinTheSeries) {
   const std::tuple<int, double, int> cases[] = {
       {1000, 0.0, 0},   {1000, 0.5, 500}, {1000, 0.9995, 999}, {1000, -0.2, 0},
       {1000, 1.3, 999}, {0, 0.5, -1},     {1, 0.0, 0},         {1, 1.0, 0}};
   for (const auto& [quotes, at, index] : cases)
     EXPECT_EQ(ChartRange::Whole(quotes).IndexAt(at), index) << quotes << " " << at;
-  const ChartRange range = ChartRange::Whole(1000);
+  ChartRange range = ChartRange::Whole(1000);
   for (const int index : {0, 1, 499, 998, 999})
     EXPECT_EQ(range.IndexAt(range.FractionOf(index)), index);  // its own drawing position
-}
 
-TEST(ChartRangeTest, ZoomKeepsTheQuoteUnderThePointerAndStopsAtEitherEnd) {
-  ChartRange range = ChartRange::Whole(1000);
   const int under = range.IndexAt(0.25);
   range.ZoomAround(0.25, 0.1);
   EXPECT_DOUBLE_EQ(range.Span(), 100.0);
@@ -52,29 +49,26 @@ TEST(ChartRangeTest, ZoomKeepsTheQuoteUnderThePointerAndStopsAtEitherEnd) {
   ChartRange shortRange = ChartRange::Whole(3);
   shortRange.ZoomAround(0.5, 0.1);
   EXPECT_DOUBLE_EQ(shortRange.Span(), 3.0);
-}
 
-TEST(ChartRangeTest, PanningAndFollowingStayWithinTheSeries) {
-  ChartRange range = ChartRange::Whole(1000);
-  range.ZoomAround(0.0, 0.1);  // quotes 0..99
-  range.PanBy(-1.0);
-  EXPECT_DOUBLE_EQ(range.First(), 0.0);
-  range.PanBy(0.5);
-  EXPECT_DOUBLE_EQ(range.First(), 50.0);
-  range.MoveTo(5000.0);
-  EXPECT_DOUBLE_EQ(range.First(), 900.0);
-  EXPECT_EQ(range.FirstShown(), 900);
-  EXPECT_EQ(range.EndShown(), 1000);
+  ChartRange panned = ChartRange::Whole(1000);
+  panned.ZoomAround(0.0, 0.1);  // quotes 0..99
+  panned.PanBy(-1.0);
+  EXPECT_DOUBLE_EQ(panned.First(), 0.0);
+  panned.PanBy(0.5);
+  EXPECT_DOUBLE_EQ(panned.First(), 50.0);
+  panned.MoveTo(5000.0);
+  EXPECT_DOUBLE_EQ(panned.First(), 900.0);
+  EXPECT_EQ(panned.FirstShown(), 900);
+  EXPECT_EQ(panned.EndShown(), 1000);
 
-  range.EnsureShown(950);  // already shown: nothing moves
-  EXPECT_DOUBLE_EQ(range.First(), 900.0);
-  range.EnsureShown(300);
-  EXPECT_EQ(range.IndexAt(0.5), 300);
-  range.EnsureShown(0);
-  EXPECT_DOUBLE_EQ(range.First(), 0.0);
-}
+  panned.EnsureShown(950);  // already shown: nothing moves
+  EXPECT_DOUBLE_EQ(panned.First(), 900.0);
+  panned.EnsureShown(300);
+  EXPECT_EQ(panned.IndexAt(0.5), 300);
+  panned.EnsureShown(0);
+  EXPECT_DOUBLE_EQ(panned.First(), 0.0);
 
-TEST(ChartRangeTest, ANewLengthKeepsTheViewAndTheWholeSeriesStaysWhole) {
+  // A new length keeps the view, and the whole series stays whole.
   ChartRange whole = ChartRange::Whole(100);
   whole.Resize(101);  // a quote was added
   EXPECT_TRUE(whole.IsWhole());
@@ -100,7 +94,7 @@ ChartSeries SawSeries(int count) {
   return series;
 }
 
-TEST(ChartColumnsTest, ALongSeriesFoldsIntoOneEntryPerPixelColumnLosingNoExtreme) {
+TEST(ChartColumnsTest, ALongSeriesFoldsLosingNoExtremeAndOnlyShownValuesCount) {
   const ChartSeries series = SawSeries(32766);
   const std::vector<ChartColumn> columns =
       ChartColumnsOf(series, ChartRange::Whole(series.Count()), 500);
@@ -118,45 +112,29 @@ TEST(ChartColumnsTest, ALongSeriesFoldsIntoOneEntryPerPixelColumnLosingNoExtreme
 
   const ChartExtent line = ChartExtentOf(columns, false), bars = ChartExtentOf(columns, true);
   EXPECT_EQ(std::tuple(line.low, line.high, bars.low, bars.high), std::tuple(10, 16, 9, 17));
-}
 
-TEST(ChartColumnsTest, OnlyTheShownQuotesCountAndAbsentValuesAreLeftOut) {
-  ChartSeries series = SawSeries(100);
-  series.quotes[50].close = -1;  // N/A: not drawn
-  series.quotes[51].high = -1;   // the bar spans what it has
-  series.quotes[51].low = -1;
-  series.quotes[51].volume = -1;
+  ChartSeries gapped = SawSeries(100);
+  gapped.quotes[50].close = -1;  // N/A: not drawn
+  gapped.quotes[51].high = -1;   // the bar spans what it has
+  gapped.quotes[51].low = -1;
+  gapped.quotes[51].volume = -1;
   ChartRange range = ChartRange::Whole(100);
   range.ZoomAround(0.5, 0.1);  // quotes 45..54, ten pixels each
-  const std::vector<ChartColumn> columns = ChartColumnsOf(series, range, 100);
+  const std::vector<ChartColumn> shown = ChartColumnsOf(gapped, range, 100);
   int drawn = 0;
-  for (const ChartColumn& column : columns) drawn += column.quotes;
+  for (const ChartColumn& column : shown) drawn += column.quotes;
   EXPECT_EQ(drawn, 9);
-  const ChartColumn& at51 = columns[static_cast<std::size_t>(range.FractionOf(51) * 100)];
+  const ChartColumn& at51 = shown[static_cast<std::size_t>(range.FractionOf(51) * 100)];
   ASSERT_EQ(at51.quotes, 1);
-  EXPECT_FLOAT_EQ(at51.barLow, series.quotes[51].close);
-  EXPECT_FLOAT_EQ(at51.barHigh, series.quotes[51].close);
+  EXPECT_FLOAT_EQ(at51.barLow, gapped.quotes[51].close);
+  EXPECT_FLOAT_EQ(at51.barHigh, gapped.quotes[51].close);
   EXPECT_FLOAT_EQ(at51.volume, 0.0f);
 
   EXPECT_TRUE(ChartExtentOf(ChartColumnsOf(ChartSeries{}, ChartRange::Whole(0), 100), false).empty);
-  EXPECT_TRUE(ChartColumnsOf(series, range, 0).empty());
+  EXPECT_TRUE(ChartColumnsOf(gapped, range, 0).empty());
 }
 
-TEST(ChartAxisTest, PriceTicksAreRoundAndDateLabelsDoNotCrowd) {
-  const AxisTicks ticks = NiceTicks(41.3, 88.7, 5);
-  EXPECT_DOUBLE_EQ(ticks.step, 10.0);
-  EXPECT_EQ(ticks.values, (std::vector<double>{50, 60, 70, 80}));
-  EXPECT_EQ(TickText(50, ticks.step) + " " + TickText(0.125, 0.005) + " " + TickText(1200, 200) +
-                " " + TickText(12.5, 0.5),
-            "50 0.125 1200 12.5");
-  EXPECT_TRUE(NiceTicks(5, 5, 4).values.empty());
-
-  // 32,766 quotes on 650 pixels, then wider quotes.
-  EXPECT_EQ(std::tuple(DateLabelStep(0.02, 60), DateLabelStep(12, 60), DateLabelStep(100, 60)),
-            std::tuple(5000, 5, 1));
-}
-
-TEST(ChartTextTest, CountsAreGroupedAndTheReadoutLeavesOutWhatTheSeriesLacks) {
+TEST(ChartTextTest, CountsAreGroupedTicksRoundAndTheReadoutLeavesOutWhatTheSeriesLacks) {
   std::string counts;
   for (const double value : {0.0, 999.0, 1000.0, 315000.0, 1234567.4, -1234.0})
     counts += GroupedCountText(value) + " ";
@@ -168,34 +146,18 @@ TEST(ChartTextTest, CountsAreGroupedAndTheReadoutLeavesOutWhatTheSeriesLacks) {
   quote.open = -1.0f;  // a series without open and open interest
   quote.openInterest = -1.0f;
   EXPECT_EQ(QuoteReadout(quote), "11/27/26  H 67.4300  L 65.0000  C 65.0600  V 209,000");
-}
 
-TEST(ChartSplitsTest, TheDemonstrationStocksAreMarkedAsTheSplitSearchListsThem) {
-  testing::TempDir root;
-  std::vector<std::string> written;
-  ASSERT_EQ(WriteSamplePortfolios(root.str() + "/p", written), kOk);
-  const std::string stocks = root.str() + "/p/Stocks";
-  std::vector<std::string> all;
-  for (const std::string symbol : {"ACME", "BOLT", "CRNR", "DYNA", "LONG"}) {
-    const std::vector<Quote> quotes = testing::ReadQuotes(stocks, symbol);
-    for (const ChartSplitMark& mark : FindSplitMarks(quotes, symbol)) {
-      ASSERT_GT(mark.index, 0);
-      EXPECT_NE(mark.text.find(FormatUserDate(quotes[static_cast<std::size_t>(mark.index)].date)),
-                std::string::npos);
-      all.push_back(mark.text);
-    }
-  }
-  testing::RecordingPrompt prompt;
-  SplitSearchResults results;
-  RunSplitSearch(stocks, {"ACME", "BOLT", "CRNR", "DYNA", "LONG"}, results, prompt);
-  EXPECT_EQ(all, results.Lines());
+  const AxisTicks ticks = NiceTicks(41.3, 88.7, 5);
+  EXPECT_DOUBLE_EQ(ticks.step, 10.0);
+  EXPECT_EQ(ticks.values, (std::vector<double>{50, 60, 70, 80}));
+  EXPECT_EQ(TickText(50, ticks.step) + " " + TickText(0.125, 0.005) + " " + TickText(1200, 200) +
+                " " + TickText(12.5, 0.5),
+            "50 0.125 1200 12.5");
+  EXPECT_TRUE(NiceTicks(5, 5, 4).values.empty());
 
-  int planted = 0;
-  for (const std::string& text : all) {
-    if (text.rfind("BOLT possible 2 for 1 split on ", 0) == 0) ++planted;
-    if (text.rfind("DYNA possible 1 for 4 split on ", 0) == 0) ++planted;
-  }
-  EXPECT_EQ(planted, 2);
+  // 32,766 quotes on 650 pixels, then wider quotes.
+  EXPECT_EQ(std::tuple(DateLabelStep(0.02, 60), DateLabelStep(12, 60), DateLabelStep(100, 60)),
+            std::tuple(5000, 5, 1));
 }
 
 // Closes of three days of four bars: halved within the first day (a move between bars,
@@ -215,25 +177,6 @@ QuoteTable TableOf(const std::string& dir) {
   table.loadedSymbol = "BARS";
   table.hasTime = true;
   return table;
-}
-
-// From one day's last bar to the next day's first, never between the bars of a day.
-TEST(IntradaySplits, OnlyTheStepAcrossTheNightIsTestedByTheSearchAndTheChart) {
-  TempDir dir;
-  Write(dir.path(), BarPortfolio(MovingBars()));
-  RecordingPrompt prompt;
-  SplitSearchResults results;
-  RunSplitSearch(dir.str(), {"BARS"}, results, prompt);
-  ASSERT_EQ(results.Lines().size(), 1u);
-  EXPECT_NE(results.Lines()[0].find("11/15/13"), std::string::npos) << results.Lines()[0];
-
-  const ChartSeries series = ChartSeriesOf(TableOf(dir.str()));
-  ASSERT_EQ(series.splits.size(), 1u);
-  EXPECT_EQ(series.splits[0].index, 8);
-  EXPECT_EQ(series.splits[0].text, results.Lines()[0]);
-  EXPECT_EQ(series.dayStarts, (std::vector<int>{0, 4, 8}));
-  EXPECT_EQ(series.timeFrameSeconds, 300);
-  EXPECT_EQ(QuoteReadout(series.quotes[5], true).substr(0, 19), "11/14/13 09:05:00  ");
 }
 
 // Each day starts with a marked line; dates are labelled where they fit, times only where
@@ -258,7 +201,7 @@ std::vector<DayAxisMark> CheckedMarks(const ChartSeries& series, const ChartRang
   return marks;
 }
 
-TEST(IntradayAxis, DaysAreMarkedAndLabelsNeverOverlap) {
+TEST(ChartSplitsTest, MarksAreWhatTheSplitSearchListsOnlyOvernightAndIntradayLabelsNeverOverlap) {
   TempDir dir;
   Write(dir.path(), BarPortfolio());
   const ChartSeries series = ChartSeriesOf(TableOf(dir.str()));
@@ -287,6 +230,43 @@ TEST(IntradayAxis, DaysAreMarkedAndLabelsNeverOverlap) {
   ASSERT_FALSE(marks.empty());
   EXPECT_TRUE(marks[0].carried);
   EXPECT_EQ(marks[0].index, 2);
+
+  // From one day's last bar to the next day's first, never between the bars of a day.
+  TempDir moving;
+  Write(moving.path(), BarPortfolio(MovingBars()));
+  RecordingPrompt prompt;
+  SplitSearchResults results;
+  RunSplitSearch(moving.str(), {"BARS"}, results, prompt);
+  ASSERT_EQ(results.Lines().size(), 1u);
+  EXPECT_NE(results.Lines()[0].find("11/15/13"), std::string::npos) << results.Lines()[0];
+
+  const ChartSeries moved = ChartSeriesOf(TableOf(moving.str()));
+  ASSERT_EQ(moved.splits.size(), 1u);
+  EXPECT_EQ(moved.splits[0].index, 8);
+  EXPECT_EQ(moved.splits[0].text, results.Lines()[0]);
+  EXPECT_EQ(moved.dayStarts, (std::vector<int>{0, 4, 8}));
+  EXPECT_EQ(moved.timeFrameSeconds, 300);
+  EXPECT_EQ(QuoteReadout(moved.quotes[5], true).substr(0, 19), "11/14/13 09:05:00  ");
+
+  testing::TempDir demo;
+  std::vector<std::string> written;
+  ASSERT_EQ(WriteSamplePortfolios(demo.str() + "/p", written), kOk);
+  const std::string stocks = demo.str() + "/p/Stocks";
+  std::vector<std::string> all;
+  for (const std::string symbol : {"ACME", "BOLT", "CRNR", "DYNA", "LONG"}) {
+    const std::vector<Quote> quotes = testing::ReadQuotes(stocks, symbol);
+    for (const ChartSplitMark& mark : FindSplitMarks(quotes, symbol)) {
+      ASSERT_GT(mark.index, 0);
+      EXPECT_NE(mark.text.find(FormatUserDate(quotes[static_cast<std::size_t>(mark.index)].date)),
+                std::string::npos);
+      all.push_back(mark.text);
+    }
+  }
+  testing::RecordingPrompt asked;
+  SplitSearchResults listed;
+  RunSplitSearch(stocks, {"ACME", "BOLT", "CRNR", "DYNA", "LONG"}, listed, asked);
+  EXPECT_EQ(all, listed.Lines());
+  EXPECT_GE(all.size(), 2u);  // at least the two splits the samples' own test finds
 }
 
 }  // namespace

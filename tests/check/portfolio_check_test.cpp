@@ -16,16 +16,11 @@ constexpr std::size_t kDailyRecord = 24;  // six fields
 
 // Puts four bytes at `at` of a file.
 void Patch(const fs::path& file, std::size_t at, const MbfBytes& mbf) {
-  Bytes bytes = ReadFileBytes(file);
-  std::copy(mbf.begin(), mbf.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
-  WriteFileBytes(file, bytes);
+  WriteFileBytes(file, Put(ReadFileBytes(file), at, mbf));
 }
 // Where field `field` (0-based) of quote q (0 = oldest) of a six-field DAT file lies.
 std::size_t DatAt(int q, int field) {
   return kDailyRecord * static_cast<std::size_t>(q + 1) + 4 * static_cast<std::size_t>(field);
-}
-std::size_t MasterAt(int record, std::size_t offset) {
-  return kMasterRecordSize * static_cast<std::size_t>(record + 1) + offset;
 }
 
 std::map<std::string, int> KindCounts(const CheckReport& report) {
@@ -43,7 +38,7 @@ const Finding& Only(const CheckReport& report, FindingKind kind) {
   return none;
 }
 
-TEST(PortfolioCheck, SoundPortfolioReportsNothingAndNoMasterFails) {
+TEST(PortfolioCheck, SoundPortfoliosReportNothingNoMasterFailsAndARealFolderReadsOnly) {
   TempDir dir;
   Write(dir.path(), Portfolio({Symbol(1, "AAA", "ALPHA", 40), Symbol(2, "BBB", "BETA", 3),
                                SeriesEntry(MakeDailySeries(3, "NONE", "NO QUOTES YET", {})),
@@ -56,49 +51,76 @@ TEST(PortfolioCheck, SoundPortfolioReportsNothingAndNoMasterFails) {
   EXPECT_EQ(CheckSummary(report), "No problems found; 3 series, 43 quotes checked");
   std::filesystem::remove(dir.path() / "MASTER");
   EXPECT_EQ(CheckPortfolio(dir.str(), report), kFileNotFound);
+
+  // XMASTER's series are checked and their files named.
+  const fs::path wide = WriteWideFolder(dir.path() / "wide", 3);
+  report = CheckReport{};
+  ASSERT_EQ(CheckPortfolio(wide.string(), report), kOk);
+  EXPECT_EQ(report.seriesChecked, 258);
+  EXPECT_EQ(report.quotesChecked, 3 * 258);
+  EXPECT_TRUE(report.findings.empty()) << report.findings.front().detail;
+
+  fs::remove(wide / "F257.MWD");
+  WriteFileBytes(wide / "F999.MWD", ReadFileBytes(wide / "F256.MWD"));
+  Bytes xmaster = ReadFileBytes(wide / "XMASTER");
+  xmaster[150 + 116] = 0x64;  // X256's last date 20000105 -> 20000100
+  WriteFileBytes(wide / "XMASTER", xmaster);
+  report = CheckReport{};
+  ASSERT_EQ(CheckPortfolio(wide.string(), report), kOk);
+  EXPECT_EQ(report.seriesChecked, 257);
+  std::vector<std::string> seen;
+  for (const Finding& f : report.findings) seen.push_back(FindingLine(f));
+  EXPECT_EQ(seen, (std::vector<std::string>{
+                      "X256\tF256.MWD\t01/05/00\tmaster-last-date\tXMASTER's last date 1000100, "
+                      "the last quote's 1000105",
+                      "X257\tF257.MWD\t\tmissing-file\tthe data file is not there",
+                      "\tF999.MWD\t\tunlisted-file\tno XMASTER record names this data file"}));
+
+  const fs::path mininge = SharedDataDir() / "mininge";
+  if (!fs::exists(mininge)) GTEST_SKIP() << "no shared data";
+  const Snapshot untouched = TakeSnapshot(mininge);
+  CheckReport real;
+  ASSERT_EQ(CheckPortfolio(mininge.string(), real), kOk);
+  const auto kinds = KindCounts(real);
+  EXPECT_EQ(kinds.at("master-count"), 1);
+  EXPECT_GT(kinds.at("date-order"), 0);
+  EXPECT_EQ(kinds.at("empty-symbol"), 24);  // APX keeps its symbol
+  EXPECT_EQ(real.seriesChecked, 25);
+  EXPECT_EQ(TakeSnapshot(mininge), untouched);  // read only
 }
 
 // One portfolio with every kind of fault planted once: each is reported exactly once, and
 // nothing else is.
-class PlantedFaults : public ::testing::Test {
- protected:
-  void SetUp() override {
-    const auto d = [](int day) { return Day(2001, 3, day); };
-    std::vector<DailyQuote> bad = {
-        {d(1), 10, 11, 9, 10, 100},     {d(5), 10, 11, 9, 10, 100}, {d(2), 10, 11, 9, 10, 100},
-        {d(6), 10, 11, 9, 10, 100},     {d(6), 10, 11, 9, 10, 100}, {d(7), 10, 9, 10, 9.5f, 100},
-        {d(8), 10.5f, 11, 10, 12, 100}, {d(9), 10, 11, 9, 10, -5},  {d(12), 10, 11, 9, 10, 100},
-        {d(13), 10, 11, 9, 10, 100},    {d(14), 10, 11, 9, 10, 100}};
-    SeriesSpec badLayout = MakeDailySeries(8, "LAYOUT", "", Quotes(2));
-    badLayout.recordLengthByte = 20;
-    Write(dir.path(),
-          Portfolio({SeriesEntry(MakeDailySeries(1, "BAD", "", bad)), Symbol(2, "AAA", "", 3),
-                     Symbol(3, "AAA", "", 3), Symbol(4, "SHARED", "", 3), Symbol(4, "TWIN", "", 3),
-                     Symbol(5, "GONE", "", 3), Symbol(6, "FOLDER", "", 3),
-                     Symbol(7, "SHORT", "", 3), SeriesEntry(badLayout), Symbol(9, "", "NO SYMBOL"),
-                     Symbol(10, "DOPLESS", "", 3), Symbol(11, "DATES", "", 3)}));
-    const fs::path p = dir.path();
-    Patch(p / "F1.DAT", DatAt(9, 0), IeeeToMbf(1010231.0f));  // 31 February
-    Patch(p / "F1.DAT", DatAt(8, 5), {0, 0, 0, 1});           // reads as infinite
-    fs::remove(p / "F5.DAT");
-    fs::remove(p / "F6.DAT");
-    fs::create_directory(p / "F6.DAT");
-    fs::resize_file(p / "F7.DAT", fs::file_size(p / "F7.DAT") - kDailyRecord);
-    WriteText(p / "F10.DOP", "\"DATE\"\r\n\"CLOSE\",2,2\r\n");
-    WriteText(p / "f42.dat", "");
-    Patch(p / "MASTER", MasterAt(11, master_offset::kFirstDate), IeeeToMbf(990104.0f));
-    Patch(p / "MASTER", MasterAt(11, master_offset::kLastDate), IeeeToMbf(1000106.0f));
-    Bytes master = ReadFileBytes(p / "MASTER");
-    master.resize(master.size() + kMasterRecordSize);
-    WriteFileBytes(p / "MASTER", master);
-    ASSERT_EQ(CheckPortfolio(dir.str(), report), kOk);
-  }
-
+TEST(PlantedFaults, EachIsReportedOnceNamingTheSymbolFileAndQuote) {
   TempDir dir;
+  const auto d = [](int day) { return Day(2001, 3, day); };
+  std::vector<DailyQuote> bad = {
+      {d(1), 10, 11, 9, 10, 100},     {d(5), 10, 11, 9, 10, 100}, {d(2), 10, 11, 9, 10, 100},
+      {d(6), 10, 11, 9, 10, 100},     {d(6), 10, 11, 9, 10, 100}, {d(7), 10, 9, 10, 9.5f, 100},
+      {d(8), 10.5f, 11, 10, 12, 100}, {d(9), 10, 11, 9, 10, -5},  {d(12), 10, 11, 9, 10, 100},
+      {d(13), 10, 11, 9, 10, 100},    {d(14), 10, 11, 9, 10, 100}};
+  SeriesSpec badLayout = MakeDailySeries(8, "LAYOUT", "", Quotes(2));
+  badLayout.recordLengthByte = 20;
+  Write(dir.path(),
+        Portfolio({SeriesEntry(MakeDailySeries(1, "BAD", "", bad)), Symbol(2, "AAA", "", 3),
+                   Symbol(3, "AAA", "", 3), Symbol(4, "SHARED", "", 3), Symbol(4, "TWIN", "", 3),
+                   Symbol(5, "GONE", "", 3), Symbol(6, "FOLDER", "", 3), Symbol(7, "SHORT", "", 3),
+                   SeriesEntry(badLayout), Symbol(9, "", "NO SYMBOL"), Symbol(10, "DOPLESS", "", 3),
+                   Symbol(11, "DATES", "", 3)}));
+  const fs::path p = dir.path();
+  Patch(p / "F1.DAT", DatAt(9, 0), IeeeToMbf(1010231.0f));  // 31 February
+  Patch(p / "F1.DAT", DatAt(8, 5), {0, 0, 0, 1});           // reads as infinite
+  fs::remove(p / "F5.DAT");
+  fs::remove(p / "F6.DAT");
+  fs::create_directory(p / "F6.DAT");
+  fs::resize_file(p / "F7.DAT", fs::file_size(p / "F7.DAT") - kDailyRecord);
+  WriteText(p / "F10.DOP", "\"DATE\"\r\n\"CLOSE\",2,2\r\n");
+  WriteText(p / "f42.dat", "");
+  Patch(p / "MASTER", M(11, master_offset::kFirstDate), IeeeToMbf(990104.0f));
+  Patch(p / "MASTER", M(11, master_offset::kLastDate), IeeeToMbf(1000106.0f));
+  fs::resize_file(p / "MASTER", fs::file_size(p / "MASTER") + kMasterRecordSize);  // zeros
   CheckReport report;
-};
-
-TEST_F(PlantedFaults, EachIsReportedOnceNamingTheSymbolFileAndQuote) {
+  ASSERT_EQ(CheckPortfolio(dir.str(), report), kOk);
   std::map<std::string, int> expected;
   for (int k = 0; k < kFindingKindCount; ++k) expected[KindName(static_cast<FindingKind>(k))] = 1;
   EXPECT_EQ(KindCounts(report), expected);
@@ -128,46 +150,6 @@ TEST_F(PlantedFaults, EachIsReportedOnceNamingTheSymbolFileAndQuote) {
   EXPECT_EQ(Only(report, FindingKind::MasterFirstDate).detail,
             "MASTER's first date 990104, the first quote's 1000103");
   EXPECT_EQ(CheckSummary(report), "19 problems found; 8 series, 30 quotes checked");
-}
-
-TEST(PortfolioCheck, RealFolderWithDatesOutOfOrderAndATrailingRecord) {
-  const fs::path data = SharedDataDir() / "mininge";
-  if (!fs::exists(data)) GTEST_SKIP() << "no shared data";
-  const Snapshot before = TakeSnapshot(data);
-  CheckReport report;
-  ASSERT_EQ(CheckPortfolio(data.string(), report), kOk);
-  const auto counts = KindCounts(report);
-  EXPECT_EQ(counts.at("master-count"), 1);
-  EXPECT_GT(counts.at("date-order"), 0);
-  EXPECT_EQ(counts.at("empty-symbol"), 24);  // APX keeps its symbol
-  EXPECT_EQ(report.seriesChecked, 25);
-  EXPECT_EQ(TakeSnapshot(data), before);  // read only
-}
-
-TEST(XmasterCheck, SeriesXmasterListsAreCheckedAndTheirFilesNamed) {
-  TempDir temp;
-  const fs::path dir = WriteWideFolder(temp.path() / "wide", 3);
-  CheckReport report;
-  ASSERT_EQ(CheckPortfolio(dir.string(), report), kOk);
-  EXPECT_EQ(report.seriesChecked, 258);
-  EXPECT_EQ(report.quotesChecked, 3 * 258);
-  EXPECT_TRUE(report.findings.empty()) << report.findings.front().detail;
-
-  fs::remove(dir / "F257.MWD");
-  WriteFileBytes(dir / "F999.MWD", ReadFileBytes(dir / "F256.MWD"));
-  Bytes xmaster = ReadFileBytes(dir / "XMASTER");
-  xmaster[150 + 116] = 0x64;  // X256's last date 20000105 -> 20000100
-  WriteFileBytes(dir / "XMASTER", xmaster);
-  report = CheckReport{};
-  ASSERT_EQ(CheckPortfolio(dir.string(), report), kOk);
-  EXPECT_EQ(report.seriesChecked, 257);
-  std::vector<std::string> seen;
-  for (const Finding& f : report.findings) seen.push_back(FindingLine(f));
-  EXPECT_EQ(seen, (std::vector<std::string>{
-                      "X256\tF256.MWD\t01/05/00\tmaster-last-date\tXMASTER's last date 1000100, "
-                      "the last quote's 1000105",
-                      "X257\tF257.MWD\t\tmissing-file\tthe data file is not there",
-                      "\tF999.MWD\t\tunlisted-file\tno XMASTER record names this data file"}));
 }
 
 }  // namespace

@@ -122,52 +122,30 @@ class LoopingTree : public WalkFileSystem {
   mutable int listings = 0;
 };
 
-TEST(WalkLoopTest, AFolderReachedAgainIsNotEnteredTwice) {
+TEST(WalkLoopTest, AFolderReachedAgainOrAnotherMountIsNotEntered) {
   LoopingTree tree;
   testing::RecordingPrompt prompt;
   Paths results;
   WalkDirectoryIn(tree, "/r", MakeSearchFilter(0, 0, ""), results, prompt);
   EXPECT_EQ(results, (Paths{"/r", "/r/leaf"}));
   EXPECT_EQ(tree.listings, 3);  // /r, /r/loop (seen already: not examined), /r/leaf
-}
 
-TEST(WalkRealDataTest, FindsEveryPublishedFolder) {
-  const fs::path data = testing::SharedDataDir();
-  if (data.empty()) GTEST_SKIP() << "no shared data";
-  testing::RecordingPrompt prompt;
-  const Paths found = FindPortfolios(data.string(), MakeSearchFilter(0, 0, ""), prompt);
-  // Folders added to the shared data later must not fail this test: it checks the ones it knows.
-  for (const char* known :
-       {"bbfinance", "equis-small", "lowercase-names", "mininge", "stooq-intraday"}) {
-    if (!fs::exists(data / known)) continue;
-    EXPECT_NE(std::find(found.begin(), found.end(), (data / known).string()), found.end()) << known;
-  }
-}
-
-TEST(WalkOtherFileSystemsTest, NeverEntersAnotherMount) {
   // /proc is a file system of its own on every Linux system; admitted by the filter, it
   // must still not be entered from /.
   struct stat rootInfo, procInfo;
   if (stat("/", &rootInfo) || stat("/proc", &procInfo) || rootInfo.st_dev == procInfo.st_dev) {
     GTEST_SKIP() << "no separate /proc here";
   }
-  testing::RecordingPrompt prompt;
-  Paths results;
-  WalkDirectory("/", MakeSearchFilter(0, 1, "/proc/self/fd"), results, prompt);
+  Paths listed;
+  WalkDirectory("/", MakeSearchFilter(0, 1, "/proc/self/fd"), listed, prompt);
   EXPECT_EQ(std::count(prompt.scanPaths.begin(), prompt.scanPaths.end(), "/proc"), 0);
 }
 
-class ScanWorkerTest : public ::testing::Test {
- protected:
-  ScanWorkerTest() { EnsureCoreApplication(); }
-
-  TempDir tree;
+// What the worker's walk finds and its progress reach the window in the startup tests.
+TEST(ScanWorkerTest, OneWalkAtATimeAndADroppedWorkerWaitsAndCallsNothing) {
+  EnsureCoreApplication();
   RecordingPrompt prompt;
   const SearchFilter noLimit = MakeSearchFilter(0, 0, "");
-};
-
-// What the worker's walk finds and its progress reach the window in the startup tests.
-TEST_F(ScanWorkerTest, OneWalkAtATimeAndADroppedWorkerWaitsAndCallsNothing) {
   Gate gate;
   int walks = 0;
   const ScanWorker::Walk held = [&](const std::string& root, const SearchFilter&, Paths& results,
@@ -193,7 +171,9 @@ TEST_F(ScanWorkerTest, OneWalkAtATimeAndADroppedWorkerWaitsAndCallsNothing) {
 
 using Drives = std::vector<std::string>;
 
-TEST(Drives, MountTableKeepsRealFileSystemsWithEscapesDecoded) {
+// The mount table's real file systems, escapes decoded; a path belongs to the longest mount
+// by whole components; the drive chosen is the current directory's, else the last.
+TEST(Drives, MountTablePathsAndTheChoiceOfDrive) {
   const std::string table =
       "proc /proc proc rw,relatime 0 0\n"
       "/dev/vda / ext4 rw 0 0\n"
@@ -206,19 +186,13 @@ TEST(Drives, MountTableKeepsRealFileSystemsWithEscapesDecoded) {
       "garbage\n";
   EXPECT_EQ(DrivesFromMountTable(table),
             (Drives{"/", "/mnt/archive", "/mnt/Trading", "/run/media/ann/USB STICK", "/tmp"}));
-}
-
-TEST(Drives, PathsBelongToTheLongestMountByWholeComponents) {
-  const Drives drives = {"/", "/mnt/data", "/mnt/data/inner"};
   const std::pair<const char*, const char*> cases[] = {{"/mnt/data/x/y", "/mnt/data"},
                                                        {"/mnt/data/inner/z", "/mnt/data/inner"},
                                                        {"/mnt/data2/x", "/"},
                                                        {"mnt/data", ""}};
-  for (const auto& [path, drive] : cases) EXPECT_EQ(DriveOfPath(path, drives), drive) << path;
+  for (const auto& [path, drive] : cases)
+    EXPECT_EQ(DriveOfPath(path, {"/", "/mnt/data", "/mnt/data/inner"}), drive) << path;
   EXPECT_EQ(JoinPath("/", "data"), "/data");
-}
-
-TEST(Drives, ChoiceIsTheCurrentDirectorysElseTheLast) {
   const Drives drives = {"/", "/home", "/mnt/usb"};
   EXPECT_EQ(ChooseDrive(drives, "", "/home/ann/stocks").index, 1);
   // A saved drive that is gone: the last drive, none shown selected.
@@ -228,7 +202,7 @@ TEST(Drives, ChoiceIsTheCurrentDirectorysElseTheLast) {
   EXPECT_EQ(ChooseDrive({}, "", "/home").drive, kNoDrive);
 }
 
-TEST(SearchFilter, OkCheckRescanRuleAndTheDriveRescanned) {
+TEST(SearchFilter, OkCheckRescanRuleTheDriveRescannedAndTheStartFolder) {
   const SearchFilter on = MakeSearchFilter(0, 1, "/data");
   EXPECT_TRUE(RescanDue(MakeSearchFilter(0, 0, "/data"), on));
   EXPECT_FALSE(RescanDue(MakeSearchFilter(0, 0, "/data"), MakeSearchFilter(0, 0, "/other")));
@@ -250,33 +224,29 @@ TEST(SearchFilter, OkCheckRescanRuleAndTheDriveRescanned) {
   EXPECT_TRUE(change.rescan);
   EXPECT_EQ(change.drive, "/mnt/data");
   EXPECT_EQ(store.GetString(settings::kSearch, "Name", ""), "/mnt/data/x");
-}
 
-// `voltrim FOLDER`, links resolved.
-TEST(StartFolder, LimitsTheSearchToTheFolderOnItsDriveOrChangesNothing) {
-  testing::TempDir root;
-  std::filesystem::create_directories(root.path() / "data" / "stocks");
-  std::filesystem::create_symlink(root.path() / "data", root.path() / "link");
-  const std::string file = (root.path() / "data" / "notes.txt").string();
+  // `voltrim FOLDER`, links resolved, limits the search to the folder on its drive or changes
+  // nothing.
+  std::filesystem::create_directories(dir.path() / "data" / "stocks");
+  std::filesystem::create_symlink(dir.path() / "data", dir.path() / "link");
+  const std::string file = (dir.path() / "data" / "notes.txt").string();
   testing::WriteFileBytes(file, {'x'});
-  SettingsStore store;
-  store.OpenRoot((root.path() / "Voltrim.conf").string());
   store.SetInt(settings::kSearch, settings::kMasterFix, 1);
   store.SetInt(settings::kSearch, settings::kLimit, 0);
-  const Drives drives = {root.str()};
+  const Drives own = {dir.str()};
 
-  for (const std::string& refused : {file, root.str() + "/missing"})
-    EXPECT_EQ(UseStartFolder(store, refused, drives), refused + " is not a folder");
-  EXPECT_EQ(UseStartFolder(store, root.str() + "/data", {"/elsewhere"}),
+  for (const std::string& refused : {file, dir.str() + "/missing"})
+    EXPECT_EQ(UseStartFolder(store, refused, own), refused + " is not a folder");
+  EXPECT_EQ(UseStartFolder(store, dir.str() + "/data", {"/elsewhere"}),
             std::string(kUnknownDriveMessage));
   EXPECT_EQ(store.GetInt(settings::kSearch, settings::kLimit, -1), 0);  // untouched
 
-  EXPECT_EQ(UseStartFolder(store, root.str() + "/link/./stocks/", drives), std::nullopt);
-  const std::string real = std::filesystem::canonical(root.path() / "data" / "stocks").string();
+  EXPECT_EQ(UseStartFolder(store, dir.str() + "/link/./stocks/", own), std::nullopt);
+  const std::string real = std::filesystem::canonical(dir.path() / "data" / "stocks").string();
   EXPECT_EQ(store.GetString(settings::kSearch, settings::kName, ""), real);
   EXPECT_EQ(store.GetInt(settings::kSearch, settings::kLimit, 0), 1);
   EXPECT_EQ(store.GetInt(settings::kSearch, settings::kMasterFix, 0), 1);
-  EXPECT_EQ(store.GetString(settings::kSettings, settings::kDrive, ""), root.str());
+  EXPECT_EQ(store.GetString(settings::kSettings, settings::kDrive, ""), dir.str());
 }
 
 }  // namespace

@@ -62,19 +62,6 @@ std::string Line(int index) {
   return FormatUserDate(static_cast<DayNumber>(kFirst + index)) + close;
 }
 
-// Columns keep their order; one the series lacks shows N/A; omitted ones (any nonzero flag)
-// leave no delimiter behind; a delimiter other than comma or tab is a space.
-TEST(ExportWriter, ColumnsDelimitersAndTitle) {
-  TempDir dir;
-  WriteSeries(dir, 1, {Field::Date, Field::High, Field::Low, Field::Close, Field::Vol, Field::Oi});
-  ExportSettings settings;
-  settings.title = 1;
-  settings.delimiter = 5;
-  settings.omit = {0, 7, 0, -1, 0, 0};
-  EXPECT_EQ(ExportText(dir.str(), "XYZ", 1, settings),
-            "DATE OPEN LOW VOL OI\r\n01/04/99 N/A 12.2500 0.00 250.50\r\n");
-}
-
 // Series longer than a read window come out whole both ways; newest first walks down from
 // the grid's count (fewer starts lower, more finds nothing), oldest first reads to the end.
 TEST(ExportWriter, LongSeriesAcrossReadWindowsAndTheGridCount) {
@@ -94,6 +81,17 @@ TEST(ExportWriter, LongSeriesAcrossReadWindowsAndTheGridCount) {
   oldest.resize(oldest.size() - 4);
   EXPECT_EQ(CloseLines(dir, 0, quotes), oldest);
   EXPECT_TRUE(CloseLines(dir, 1, quotes).empty());  // starts at a quote that is not there
+
+  // Columns keep their order; one the series lacks shows N/A; omitted ones (any nonzero flag)
+  // leave no delimiter behind; a delimiter other than comma or tab is a space.
+  TempDir one;
+  WriteSeries(one, 1, {Field::Date, Field::High, Field::Low, Field::Close, Field::Vol, Field::Oi});
+  ExportSettings chosen;
+  chosen.title = 1;
+  chosen.delimiter = 5;
+  chosen.omit = {0, 7, 0, -1, 0, 0};
+  EXPECT_EQ(ExportText(one.str(), "XYZ", 1, chosen),
+            "DATE OPEN LOW VOL OI\r\n01/04/99 N/A 12.2500 0.00 250.50\r\n");
 }
 
 // Read from one listing of the folder, the whole-portfolio export is still each readable
@@ -146,7 +144,9 @@ TEST(WideFolderExport, WholePortfolioIsEachSeriesOwnExportAndNamesWhatItLeavesOu
     }
     StringSink all;
     std::vector<SkippedSeries> skipped;
-    const auto openFiles = [] { return std::distance(fs::directory_iterator("/proc/self/fd"), {}); };
+    const auto openFiles = [] {
+      return std::distance(fs::directory_iterator("/proc/self/fd"), {});
+    };
     const auto openBefore = openFiles();
     ASSERT_EQ(WritePortfolioExport(all, dir, settings, ExportFormat::Text, skipped), kOk);
     EXPECT_EQ(openFiles(), openBefore);  // every file read is closed again
@@ -167,78 +167,57 @@ TEST(WideFolderExport, WholePortfolioIsEachSeriesOwnExportAndNamesWhatItLeavesOu
   }
 }
 
-class ExportCommandTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(store_.OpenRoot((dir_.path() / "settings.conf").string()).ok);
-    const DayNumber day = DateFloatToDay(990104.0f);
-    const DailyQuote quote = {day, 12.5f, 12.75f, 12.25f, 12.625f, 15000};
-    Write(portfolio_, Portfolio({SeriesEntry(MakeDailySeries(1, "XYZ", "XYZ CORP", {quote}))}));
-  }
-
-  ExportSettings Chosen(const std::filesystem::path& file) {
+// The choices are saved only when the file is written, under the names earlier versions
+// read, or when it cannot be created (whose message is checked through the CLI).
+TEST(ExportCommandTest, AsksBeforeReplacingSavesTheChoicesAndSaysWhatWentWhere) {
+  TempDir dir;
+  SettingsStore store;
+  RecordingPrompt prompt;
+  ASSERT_TRUE(store.OpenRoot((dir.path() / "settings.conf").string()).ok);
+  const DailyQuote quote = {DateFloatToDay(990104.0f), 12.5f, 12.75f, 12.25f, 12.625f, 15000};
+  const std::string portfolio =
+      Write(dir.path() / "data", Portfolio({SeriesEntry(MakeDailySeries(1, "XYZ", "", {quote}))}));
+  const auto run = [&](const std::filesystem::path& file, int format = 0) {
     ExportSettings chosen;
     chosen.fileName = file.string();
     chosen.delimiter = 1;
+    chosen.format = format;
     chosen.omit[static_cast<std::size_t>(ExportColumn::OpenInterest)] = 1;
-    return chosen;
-  }
-
-  ExportOutcome Run(const ExportSettings& chosen) {
-    return RunExport(portfolio_.string(), "XYZ", 1, chosen, store_, prompt_);
-  }
-
-  TempDir dir_;
-  std::filesystem::path portfolio_ = dir_.path() / "data";
-  SettingsStore store_;
-  RecordingPrompt prompt_;
-};
-
-// The choices are saved only when it is, under the names earlier versions read.
-TEST_F(ExportCommandTest, AnExistingFileIsReplacedOnlyWhenTheUserSaysSo) {
-  const auto file = dir_.path() / "out.txt";
+    return RunExport(portfolio, "XYZ", 1, chosen, store, prompt);
+  };
+  const auto file = dir.path() / "out.txt";
   WriteFileBytes(file, std::vector<unsigned char>(500, 'k'));  // longer than the export
-  prompt_.AnswerNext(false);
-  EXPECT_EQ(Run(Chosen(file)), ExportOutcome::Declined);
-  EXPECT_EQ(prompt_.questions,
+  prompt.AnswerNext(false);
+  EXPECT_EQ(run(file), ExportOutcome::Declined);
+  EXPECT_EQ(prompt.questions,
             std::vector<std::string>{file.string() +
                                      "\nThis file already exists\n\nReplace existing file?"});
   EXPECT_EQ(ReadText(file), std::string(500, 'k'));
-  EXPECT_EQ(LoadExportSettings(store_).fileName, "output.txt");
-  EXPECT_TRUE(prompt_.beeps.empty());
+  EXPECT_EQ(LoadExportSettings(store).fileName, "output.txt");
+  EXPECT_TRUE(prompt.beeps.empty());
 
-  prompt_.AnswerNext(true);
-  EXPECT_EQ(Run(Chosen(file)), ExportOutcome::Written);
+  prompt.AnswerNext(true);
+  EXPECT_EQ(run(file), ExportOutcome::Written);
   EXPECT_EQ(ReadText(file), "01/04/99,12.5000,12.7500,12.2500,12.6250,15000.00\r\n");
-  EXPECT_EQ(LoadExportSettings(store_).fileName, file.string());
-  EXPECT_EQ(store_.GetInt("XportSel", "OmitOI", -7), 1);
-  EXPECT_EQ(prompt_.beeps, std::vector<BeepKind>{BeepKind::Information});
-  EXPECT_TRUE(prompt_.messages.empty());
-  EXPECT_EQ(Run(Chosen(dir_.path() / "new.txt")), ExportOutcome::Written);
-  EXPECT_EQ(prompt_.questions.size(), 2u);  // none for a new file
-}
-
-// The message itself is checked through the CLI.
-TEST_F(ExportCommandTest, UncreatableFileFailsAfterSavingChoicesAndCreatesNoFolder) {
-  const auto missing = dir_.path() / "no such folder" / "out.txt";
-  EXPECT_EQ(Run(Chosen(missing)), ExportOutcome::Failed);
-  EXPECT_EQ(prompt_.MessageTexts().size(), 1u);
-  EXPECT_EQ(LoadExportSettings(store_).fileName, missing.string());
-  EXPECT_FALSE(std::filesystem::exists(missing.parent_path()));
-  EXPECT_TRUE(prompt_.beeps.empty());
-}
-
-// The status line after an export, CSV as the CLI writes it, and where a bare name goes.
-TEST_F(ExportCommandTest, SaysHowManyQuotesWentWhereAndWritesCsvWhenChosen) {
-  const auto file = dir_.path() / "out.csv";
-  ExportSettings chosen = Chosen(file);
-  chosen.format = 1;
-  EXPECT_EQ(Run(chosen), ExportOutcome::Written);
-  EXPECT_EQ(ReadText(file),
+  EXPECT_EQ(LoadExportSettings(store).fileName, file.string());
+  EXPECT_EQ(store.GetInt("XportSel", "OmitOI", -7), 1);
+  EXPECT_EQ(prompt.beeps, std::vector<BeepKind>{BeepKind::Information});
+  EXPECT_TRUE(prompt.messages.empty());
+  const auto csv = dir.path() / "new.csv";
+  EXPECT_EQ(run(csv, 1), ExportOutcome::Written);
+  EXPECT_EQ(prompt.questions.size(), 2u);  // none for a new file
+  EXPECT_EQ(ReadText(csv),
             "date,time,open,high,low,close,volume\n1999-01-04,,12.5,12.75,12.25,12.625,15000\n");
-  EXPECT_EQ(prompt_.statusTexts, std::vector<std::string>{"Exported 1 quote to " + file.string()});
-  EXPECT_EQ(LoadExportSettings(store_).format, 1);
+  EXPECT_EQ(prompt.statusTexts.back(), "Exported 1 quote to " + csv.string());
+  EXPECT_EQ(LoadExportSettings(store).format, 1);
   EXPECT_EQ(ExportedText(250, "/x/y.txt"), "Exported 250 quotes to /x/y.txt");
+
+  const auto missing = dir.path() / "no such folder" / "out.txt";
+  EXPECT_EQ(run(missing), ExportOutcome::Failed);
+  EXPECT_EQ(prompt.MessageTexts().size(), 1u);
+  EXPECT_EQ(LoadExportSettings(store).fileName, missing.string());
+  EXPECT_FALSE(std::filesystem::exists(missing.parent_path()));
+  EXPECT_EQ(prompt.beeps.size(), 2u);
 
   EXPECT_EQ(ExportPathIn("out.txt", "/home/ann/Documents"), "/home/ann/Documents/out.txt");
   EXPECT_EQ(ExportPathIn("sub/out.txt", "/home/ann"), "/home/ann/sub/out.txt");

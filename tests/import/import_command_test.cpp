@@ -4,7 +4,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <random>
+#include <tuple>
 
 #include "datafiles/fixtures.h"
 #include "datafiles/write/update_portfolio.h"
@@ -43,7 +45,7 @@ std::string Summary(const ImportText& text) {
   return summary;
 }
 
-TEST(ImportTextTest, ReadsTheFilesUsersHave) {
+TEST(ImportTextTest, ReadsTheFilesUsersHaveAndNamesTheFirstLineThatCannotBeRead) {
   const std::string daily =
       "Date Open High Low Close Volume ||1000102 0 1.5 2 1 1.75 1000 0 |1000103 0 1.75 2.5 1.5 2 "
       "1200 0 ";
@@ -91,15 +93,13 @@ TEST(ImportTextTest, ReadsTheFilesUsersHave) {
     ASSERT_TRUE(ParseImportText(text, read, error)) << text << error.line << " " << error.reason;
     EXPECT_EQ(Summary(read), summary) << text;
   }
-}
 
-TEST(ImportTextTest, NamesTheFirstLineThatCannotBeRead) {
   const std::string head = "Date,Close,Volume\n2000-01-03,1,2\n";
   const struct {
-    std::string text;
+    std::string file;
     int line;
     std::string reason;
-  } cases[] = {
+  } refused[] = {
       {head + "2000-02-30,1,2\n", 3, "\"2000-02-30\" is not a date"},
       {head + "13/01/2000,1,2\n", 3, "\"13/01/2000\" is not a date"},
       {head + "2000-1-3,1,2\n", 3, "\"2000-1-3\" is not a date"},
@@ -128,29 +128,54 @@ TEST(ImportTextTest, NamesTheFirstLineThatCannotBeRead) {
       {"Date,Close\n\n", 0, "the file holds no quotes"},
       {"", 0, "the file holds no quotes"},
   };
-  for (const auto& c : cases) {
-    ImportText text;
-    ImportTextError error;
-    EXPECT_FALSE(ParseImportText(c.text, text, error)) << c.text;
-    EXPECT_EQ(error.line, c.line) << c.text;
-    EXPECT_EQ(error.reason, c.reason) << c.text;
+  for (const auto& c : refused) {
+    ImportText file;
+    ImportTextError failure;
+    EXPECT_FALSE(ParseImportText(c.file, file, failure)) << c.file;
+    EXPECT_EQ(failure.line, c.line) << c.file;
+    EXPECT_EQ(failure.reason, c.reason) << c.file;
   }
 }
 
-// As the CSV export prints it: the shortest round-trip decimal, read correctly rounded.
-TEST(ImportTextTest, EveryStoredSingleReadsBackFromItsDecimal) {
-  std::mt19937 random(20240601);
+// Every stored single reads back from the shortest round-trip decimal the CSV export prints;
+// any decimal reads as the general conversion reads it: whole numbers and fractions of up to
+// 17 digits, and those lying exactly halfway between two singles (odd numbers above 2^24,
+// multiples of 1/16 above 2^20), where rounding twice would go astray.
+TEST(ImportTextTest, DecimalsReadAsTheGeneralConversionReadsThem) {
   std::string csv = "date,close\n";
   std::vector<float> expected;
+  const auto add = [&](const char* text, const char* end, float value) {
+    csv.append("2000-01-03,").append(text, end) += '\n';
+    expected.push_back(value);
+  };
+  std::mt19937 random(20240601);
   for (int i = 0; i < 200000; ++i) {
-    const auto bits = static_cast<std::uint32_t>(random());
-    const float value = std::bit_cast<float>(bits);
+    const float value = std::bit_cast<float>(static_cast<std::uint32_t>(random()));
     if (!HasMbfForm(value) || std::fpclassify(value) == FP_SUBNORMAL) continue;
     char text[kNumberTextMax];
-    csv += "2000-01-03,";
-    csv.append(text, WriteRoundTrip(text, value));
-    csv += '\n';
-    expected.push_back(value);
+    add(text, WriteRoundTrip(text, value), value);
+  }
+  std::mt19937_64 random64(34);
+  for (int i = 0; i < 100000; ++i) {
+    char text[40];
+    const auto digits = static_cast<int>(random64() % 17) + 1;
+    const auto whole = random64() % 100000000000000000u;
+    const auto odd = static_cast<double>((1u << 24) + 2 * (random64() % (1u << 23)) + 1);
+    if (i % 4 == 0) {
+      std::snprintf(text, sizeof text, "%.0f", odd);
+    } else if (i % 4 == 1) {
+      std::snprintf(text, sizeof text, "%.7f",
+                    std::ldexp(odd, -4 - static_cast<int>(random64() % 4)));
+    } else {
+      std::snprintf(text, sizeof text, "%s%.*f", i % 3 == 0 ? "-" : "",
+                    static_cast<int>(random64() % static_cast<unsigned>(digits + 1)),
+                    static_cast<double>(whole % 1000000000000000u) /
+                        std::pow(10.0, static_cast<double>(random64() % 16)));
+    }
+    float value = 0.0f;
+    const char* end = text + std::strlen(text);
+    std::from_chars(text, end, value);
+    add(text, end, value);
   }
   ImportText text;
   ImportTextError error;
@@ -163,49 +188,6 @@ TEST(ImportTextTest, EveryStoredSingleReadsBackFromItsDecimal) {
   }
 }
 
-// Any decimal reads as the general conversion reads it: whole numbers and fractions of up to
-// 17 digits, and those lying exactly halfway between two singles (odd numbers above 2^24,
-// multiples of 1/16 above 2^20), where rounding twice would go astray.
-TEST(ImportTextTest, DecimalsReadAsTheGeneralConversionReadsThem) {
-  std::mt19937_64 random(34);
-  std::string csv = "date,close\n";
-  std::vector<std::string> decimals;
-  for (int i = 0; i < 100000; ++i) {
-    char text[40];
-    const auto digits = static_cast<int>(random() % 17) + 1;
-    const auto whole = random() % 100000000000000000u;
-    if (i % 4 == 0) {
-      std::snprintf(text, sizeof text, "%llu",
-                    static_cast<unsigned long long>((1u << 24) + 2 * (random() % (1u << 23)) + 1));
-    } else if (i % 4 == 1) {
-      std::snprintf(text, sizeof text, "%.7f",
-                    std::ldexp(static_cast<double>((1u << 24) + 2 * (random() % (1u << 23)) + 1),
-                               -4 - static_cast<int>(random() % 4)));
-    } else {
-      std::snprintf(text, sizeof text, "%s%.*f", i % 3 == 0 ? "-" : "",
-                    static_cast<int>(random() % static_cast<unsigned>(digits + 1)),
-                    static_cast<double>(whole % 1000000000000000u) /
-                        std::pow(10.0, static_cast<double>(random() % 16)));
-    }
-    decimals.push_back(text);
-    csv += "2000-01-03,";
-    csv += text;
-    csv += '\n';
-  }
-  ImportText text;
-  ImportTextError error;
-  ASSERT_TRUE(ParseImportText(csv, text, error)) << error.line << " " << error.reason;
-  ASSERT_EQ(text.quotes.size(), decimals.size());
-  for (std::size_t i = 0; i < decimals.size(); ++i) {
-    float expected = 0.0f;
-    const std::string& d = decimals[i];
-    std::from_chars(d.data(), d.data() + d.size(), expected);
-    ASSERT_EQ(std::bit_cast<std::uint32_t>(text.quotes[i].values[F(Field::Close) - F(Field::Open)]),
-              std::bit_cast<std::uint32_t>(expected))
-        << d;
-  }
-}
-
 UpdateRequest RequestFrom(const fs::path& source, bool create) {
   UpdateSources sources;
   std::string message;
@@ -215,7 +197,7 @@ UpdateRequest RequestFrom(const fs::path& source, bool create) {
 
 // The crash safety of an update and its undo are checked over the table of write commands,
 // whose fixture this is: ACME, OTHER and X256 (XMASTER) in p.
-TEST(UpdatePortfolio, CancelChangesNothingAndTheTotalsCountEveryKind) {
+TEST(UpdatePortfolio, CancelChangesNothingTheTotalsCountEveryKindAndNewSeriesFindRoom) {
   TempDir temp;
   WriteCommand fixture{};
   fixture.xmaster = true;
@@ -233,30 +215,25 @@ TEST(UpdatePortfolio, CancelChangesNothingAndTheTotalsCountEveryKind) {
   EXPECT_EQ(UpdateTotalsLine(result),
             "4 series: 2 updated, 1 unchanged, 1 created; 3 quotes added");
   EXPECT_EQ(ReadQuotes(dir, "NEW").size(), 1u);
-}
 
-TEST(UpdatePortfolio, CreatesInMasterThenXmasterThenRefuses) {
-  TempDir temp;
+  // New series go to MASTER while it has room, then to XMASTER; a full portfolio refuses.
   WriteText(temp.path() / "new.csv",
             "<TICKER>,<PER>,<DATE>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>,<OPENINT>\n"
             "NEWA,D,20000103,000000,1,2,0.5,1.5,100,0\n"
             "NEWB,D,20000103,000000,1,2,0.5,1.5,100,0\n");
-  const UpdateRequest request = RequestFrom(temp.path() / "new.csv", true);
+  const UpdateRequest creating = RequestFrom(temp.path() / "new.csv", true);
   const std::string wide = WriteWideFolder(temp.path() / "wide", 1);
   // Room for one in MASTER: remove its last record and its files.
   fs::remove(wide + "/F255.DAT");
   fs::remove(wide + "/F255.DOP");
   std::vector<unsigned char> master = ReadFileBytes(wide + "/MASTER");
   master.resize(master.size() - kMasterRecordSize);
-  master[0] = 254;
-  master[2] = 254;
+  master[0] = master[2] = 254;
   WriteFileBytes(wide + "/MASTER", master);
-  UpdateResult result;
-  ASSERT_EQ(UpdatePortfolio(wide, request, result), kOk);
-  EXPECT_EQ(result.series[0].index, IndexFile::kMaster);
-  EXPECT_EQ(result.series[0].fileNumber, 255);
-  EXPECT_EQ(result.series[1].index, IndexFile::kXmaster);
-  EXPECT_EQ(result.series[1].fileNumber, 257);
+  ASSERT_EQ(UpdatePortfolio(wide, creating, result), kOk);
+  EXPECT_EQ(std::tuple(result.series[0].index, result.series[0].fileNumber, result.series[1].index,
+                       result.series[1].fileNumber),
+            std::tuple(IndexFile::kMaster, 255, IndexFile::kXmaster, 257));
   EXPECT_EQ(ReadQuotes(wide, "NEWB").size(), 1u);
   EXPECT_EQ(ReadQuotes(wide, "NEWA").size(), 1u);
 
@@ -264,10 +241,10 @@ TEST(UpdatePortfolio, CreatesInMasterThenXmasterThenRefuses) {
   std::vector<unsigned char> bytes = ReadFileBytes(full + "/MASTER");
   bytes[0] = 255;  // counted full, and no XMASTER
   WriteFileBytes(full + "/MASTER", bytes);
-  const Snapshot before = TakeSnapshot(full);
-  EXPECT_EQ(UpdatePortfolio(full, request, result), kUpdateRefused);
+  const Snapshot unchanged = TakeSnapshot(full);
+  EXPECT_EQ(UpdatePortfolio(full, creating, result), kUpdateRefused);
   EXPECT_EQ(result.series[static_cast<std::size_t>(result.refusedAt)].status, kPortfolioFull);
-  EXPECT_EQ(TakeSnapshot(full), before);
+  EXPECT_EQ(TakeSnapshot(full), unchanged);
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
 """Shared helpers of the module's tests: the CLI beside the module, portfolios to change,
 snapshots of folders, and another writer holding a portfolio."""
+import contextlib
+import fcntl
 import os
-import shutil
 import subprocess
-import sys
 from pathlib import Path
 
 import pytest
@@ -35,11 +35,10 @@ def snapshot(folder, journal=True):
     return files
 
 
-@pytest.fixture
-def samples(tmp_path):
-    """The demonstration portfolios (Stocks, Futures, Legacy), made by the CLI."""
-    cli("sample", tmp_path / "samples")
-    return tmp_path / "samples"
+def samples_folder(tmp_path, name):
+    """One of the demonstration portfolios (Stocks, Futures, Legacy), made by the CLI."""
+    cli("sample", tmp_path / "made")
+    return tmp_path / "made" / name
 
 
 def shared_folder(name):
@@ -48,26 +47,13 @@ def shared_folder(name):
     return SHARED_DATA / name
 
 
-def copy_of(folder, to):
-    shutil.copytree(folder, to)
-    return to
-
-
-class HeldPortfolio:
-    """Another program holding the portfolio's lock (flock on the folder itself), as the
-    desktop program does during a write."""
-
-    def __init__(self, folder):
-        self.folder = folder
-
-    def __enter__(self):
-        code = ("import fcntl, os, sys; fd = os.open(sys.argv[1], os.O_RDONLY); "
-                "fcntl.flock(fd, fcntl.LOCK_EX); print('held', flush=True); sys.stdin.read()")
-        self.holder = subprocess.Popen([sys.executable, "-c", code, str(self.folder)],
-                                       stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
-        assert self.holder.stdout.readline().strip() == "held"
-        return self
-
-    def __exit__(self, *exc):
-        self.holder.stdin.close()
-        self.holder.wait()
+@contextlib.contextmanager
+def held_portfolio(folder):
+    """Another writer holding the portfolio's lock, as the desktop program does during a
+    write: flock on the folder itself through a descriptor of its own."""
+    fd = os.open(folder, os.O_RDONLY)
+    try:
+        fcntl.flock(fd, fcntl.LOCK_EX)
+        yield
+    finally:
+        os.close(fd)

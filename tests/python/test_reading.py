@@ -7,7 +7,7 @@ import numpy as np
 import pandas as pd
 import pytest
 
-from conftest import SHARED_DATA, cli, shared_folder, voltrim
+from conftest import SHARED_DATA, cli, samples_folder, shared_folder, voltrim
 
 REAL_FOLDERS = ["mininge", "stooq-intraday", "bbfinance", "lowercase-names", "equis-small"]
 VALUES = ["open", "high", "low", "close", "volume", "openint"]
@@ -27,7 +27,7 @@ def exported(folder):
 
 
 @pytest.mark.parametrize("name", REAL_FOLDERS)
-def test_every_series_reads_as_the_cli_exports_it(name):
+def test_series_symbols_and_check_read_as_the_cli_reads_them(name):
     folder = shared_folder(name)
     portfolio = voltrim.Portfolio(folder)
     expected = exported(folder)
@@ -40,7 +40,8 @@ def test_every_series_reads_as_the_cli_exports_it(name):
         assert everything[column].dtype == np.float32
         np.testing.assert_array_equal(everything[column].values, expected[column].values)
 
-    listed = portfolio.symbols()["symbol"]
+    symbols = portfolio.symbols()
+    listed = symbols["symbol"]
     for symbol in listed[~listed.duplicated(keep=False)]:
         rows = expected[expected["symbol"] == symbol]
         if rows.empty:
@@ -52,12 +53,6 @@ def test_every_series_reads_as_the_cli_exports_it(name):
         for column in held:
             np.testing.assert_array_equal(quotes[column].values, rows[column].values)
 
-
-@pytest.mark.parametrize("name", REAL_FOLDERS)
-def test_symbols_and_check_say_what_the_cli_says(name):
-    folder = shared_folder(name)
-    portfolio = voltrim.Portfolio(folder)
-    symbols = portfolio.symbols()
     _, out, _ = cli("symbols", folder, "--all", check=False)
     # The CLI prints MASTER's rows with their fields as stored (padded with blanks), then
     # XMASTER's with their data file.
@@ -82,10 +77,11 @@ def test_find_portfolios_finds_what_the_scan_finds():
     assert len(below) == len(REAL_FOLDERS)
 
 
-def test_missing_things_raise_not_found(samples):
+def test_missing_things_raise_not_found(tmp_path):
+    stocks = samples_folder(tmp_path, "Stocks")
     with pytest.raises(voltrim.NotFoundError, match="is not a folder"):
-        voltrim.Portfolio(samples / "nothing")
+        voltrim.Portfolio(tmp_path / "nothing")
     with pytest.raises(voltrim.NotFoundError, match='Symbol "NOPE" not found in'):
-        voltrim.Portfolio(samples / "Stocks").quotes("NOPE")
+        voltrim.Portfolio(stocks).quotes("NOPE")
     with pytest.raises(voltrim.NotFoundError, match="No MASTER file in"):
-        voltrim.Portfolio(samples).symbols()
+        voltrim.Portfolio(tmp_path).symbols()

@@ -1,12 +1,12 @@
 """Writes from frames leave the bytes the CLI leaves given the same rows as CSV, refusals
 write nothing, undo puts the bytes back, and another writer's lock is waited for."""
-import shutil
+from shutil import copytree
 
 import numpy as np
 import pandas as pd
 import pytest
 
-from conftest import HeldPortfolio, cli, copy_of, shared_folder, snapshot, voltrim
+from conftest import cli, held_portfolio, samples_folder, shared_folder, snapshot, voltrim
 
 
 def next_rows(portfolio, symbol, count=2, step=pd.Timedelta(days=1)):
@@ -18,15 +18,6 @@ def next_rows(portfolio, symbol, count=2, step=pd.Timedelta(days=1)):
         row.index = stored.index + k * step
         rows.append(row)
     return pd.concat(rows)
-
-
-def samples_folder(tmp_path, name):
-    cli("sample", tmp_path / "made")
-    return tmp_path / "made" / name
-
-
-def equis(tmp_path, _):
-    return copy_of(shared_folder("equis-small"), tmp_path / "equis")
 
 
 def fresh(tmp_path, _):
@@ -43,61 +34,53 @@ def fresh_rows(portfolio, symbol):
                          "Adj Close": [1.9, 2.4, 2.9]}, index=dates)
 
 
-# (folder, symbol, rows): an import of each kind of series.
-IMPORTS = [
-    (lambda t, _: samples_folder(t, "Stocks"), "ACME", next_rows),
-    (lambda t, _: samples_folder(t, "Futures"), "ESH7",
-     lambda p, s: next_rows(p, s, 3, pd.Timedelta(minutes=5))),
-    (equis, ".N225", next_rows),  # a series only XMASTER lists
-    (fresh, "NEW1", fresh_rows),
-]
-
-
-@pytest.mark.parametrize("make, symbol, rows", IMPORTS)
-def test_import_leaves_the_cli_bytes_and_undo_takes_it_back(tmp_path, make, symbol, rows):
-    folder = make(tmp_path / "module", None)
-    twin = copy_of(folder, tmp_path / "cli")
-    portfolio = voltrim.Portfolio(folder)
-    frame = rows(portfolio, symbol)
-    frame.to_csv(tmp_path / "rows.csv", index_label="date")
-    before = snapshot(folder)
-
-    summary = portfolio.import_quotes(symbol, frame)
-    _, out, _ = cli("import", twin, symbol, tmp_path / "rows.csv")
-
-    assert summary["lines"] == out.splitlines()
-    assert summary["added"] > 0
-    assert snapshot(folder, journal=False) == snapshot(twin, journal=False) != before
-    assert portfolio.undo().startswith("Import")
-    assert snapshot(folder, journal=False) == snapshot(make(tmp_path / "again", None),
-                                                       journal=False)
-
-
-def update_rows(portfolio):
+def update_rows(portfolio, _=None):
     acme = next_rows(portfolio, "ACME").assign(symbol="ACME")
     bolt = next_rows(portfolio, "BOLT", 1).assign(symbol="BOLT")
     new = acme.assign(symbol="ZED").drop(columns=["open"])
     return pd.concat([acme, bolt, new])
 
 
-def test_update_leaves_the_cli_bytes_and_undo_takes_it_back(tmp_path):
-    folder = samples_folder(tmp_path / "module", "Stocks")
-    twin = copy_of(folder, tmp_path / "cli")
+# (folder, symbol, rows): an import of each kind of series; no symbol: an update of two
+# series that creates a third.
+WRITES = [
+    (lambda t, _: samples_folder(t, "Stocks"), "ACME", next_rows),
+    (lambda t, _: samples_folder(t, "Futures"), "ESH7",
+     lambda p, s: next_rows(p, s, 3, pd.Timedelta(minutes=5))),
+    (lambda t, _: copytree(shared_folder("equis-small"), t / "equis"), ".N225",
+     next_rows),  # a series only XMASTER lists
+    (fresh, "NEW1", fresh_rows),
+    (lambda t, _: samples_folder(t, "Stocks"), None, update_rows),
+]
+
+
+@pytest.mark.parametrize("make, symbol, rows", WRITES)
+def test_a_write_leaves_the_cli_bytes_and_undo_takes_it_back(tmp_path, make, symbol, rows):
+    folder = make(tmp_path / "module", None)
+    twin = copytree(folder, tmp_path / "cli")
     portfolio = voltrim.Portfolio(folder)
-    frame = update_rows(portfolio)
+    frame = rows(portfolio, symbol)
     frame.to_csv(tmp_path / "rows.csv", index_label="date")
     before = snapshot(folder)
 
-    assert portfolio.update(frame, create=True, dry_run=True)["created"] == 1
-    assert snapshot(folder) == before
-    summary = portfolio.update(frame, create=True)
-    _, out, _ = cli("update", twin, tmp_path / "rows.csv", "--create", "--verbose")
-
-    assert summary["lines"] + [summary["totals"]] == out.splitlines()
-    assert (summary["updated"], summary["created"]) == (2, 1)
+    if symbol:
+        summary = portfolio.import_quotes(symbol, frame)
+        _, out, _ = cli("import", twin, symbol, tmp_path / "rows.csv")
+        assert summary["lines"] == out.splitlines()
+        assert summary["added"] > 0
+    else:
+        assert portfolio.update(frame, create=True, dry_run=True)["created"] == 1
+        assert snapshot(folder) == before
+        summary = portfolio.update(frame, create=True)
+        _, out, _ = cli("update", twin, tmp_path / "rows.csv", "--create", "--verbose")
+        assert summary["lines"] + [summary["totals"]] == out.splitlines()
+        assert (summary["updated"], summary["created"]) == (2, 1)
     assert snapshot(folder, journal=False) == snapshot(twin, journal=False) != before
-    portfolio.undo()
-    assert snapshot(folder) == before
+    assert portfolio.undo().startswith("Import" if symbol else "Update")
+    assert snapshot(folder, journal=False) == snapshot(make(tmp_path / "again", None),
+                                                       journal=False)
+    if not symbol:
+        assert snapshot(folder) == before
 
 
 def with_close(frame, change, row=0):
@@ -149,7 +132,7 @@ def test_a_date_stored_with_other_values_is_replaced_or_kept_as_asked(tmp_path, 
     assert portfolio.quotes("ACME").close.loc[day] == (frame.close.iloc[0] if replaced else stored)
 
 
-def test_refusals_of_update_undo_and_new_files_write_nothing(tmp_path):
+def test_refusals_and_writes_kept_out_by_another_writer_change_nothing(tmp_path):
     folder = samples_folder(tmp_path, "Stocks")
     portfolio = voltrim.Portfolio(folder)
     before = snapshot(folder)
@@ -168,15 +151,12 @@ def test_refusals_of_update_undo_and_new_files_write_nothing(tmp_path):
         portfolio.update(frame[frame.symbol == "ZED"])
     assert snapshot(folder) == before
 
-
-def test_writes_wait_for_another_writer_and_give_up_unchanged(tmp_path):
-    folder = samples_folder(tmp_path, "Stocks")
-    portfolio = voltrim.Portfolio(folder)
+    # Another writer's lock is waited for, then given up on with nothing changed.
     frame = next_rows(portfolio, "ACME")
     portfolio.import_quotes("ACME", frame.head(2))
     before = snapshot(folder)
     busy = "The portfolio is being changed by another program"
-    with HeldPortfolio(folder):
+    with held_portfolio(folder):
         for write in (lambda: portfolio.import_quotes("ACME", frame),
                       lambda: portfolio.update(frame.assign(symbol="ACME")),
                       lambda: portfolio.new_symbol("NEW"),

@@ -3,6 +3,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "datafiles/fixtures.h"
@@ -42,17 +43,6 @@ class QuoteFixture {
   SettingsStore settings;
 };
 
-// The refusals and their messages are checked through the CLI, which runs these functions;
-// the question before a delete through the window.
-TEST(DeleteQuote, RemovesTheFirstOfTheDay) {
-  QuoteFixture f;
-  const QuoteCommandOutcome outcome = RunDeleteQuote(f.Context(), "01/04/00", f.Io());
-  EXPECT_TRUE(outcome.succeeded && outcome.reloadGrid);
-  EXPECT_EQ(f.Dat(), DatWith(AcmeSeries(), [](auto& r) { r.erase(r.begin() + 1); }));
-  EXPECT_EQ(f.Setting(settings::kDelete, "Date"), "01/04/00");
-}
-
-// The new date is the weekday before the row's; its quote is copied from the weekday after.
 TEST(AddQuote, TheNewDateIsTheWeekdayBeforeAndItsQuoteThatOfTheWeekdayAfter) {
   EXPECT_EQ(AddQuoteNewDateText("01/10/00"), "01/07/00");           // Monday -> Friday
   EXPECT_EQ(AddQuoteNewDateText("01/08/00"), "01/07/00");           // Saturday -> Friday
@@ -60,8 +50,9 @@ TEST(AddQuote, TheNewDateIsTheWeekdayBeforeAndItsQuoteThatOfTheWeekdayAfter) {
 }
 
 // A field left as the grid rounds it, or holding no number, keeps its stored value; every
-// quote of the day gets the new values.
-TEST(QuoteEdit, OnlyChangedNumbersAreWrittenToEveryQuoteOfTheDay) {
+// quote of the day gets the new values. The refusals and their messages are checked through
+// the CLI, which runs these functions; the question before a delete through the window.
+TEST(QuoteEdit, OnlyChangedNumbersAreWrittenToEveryQuoteOfTheDayAndADeleteTakesTheFirst) {
   QuoteFixture f;
   QuoteEditInput input;
   input.loaded = {"01/04/00", {"13.0000", "14.0000", "12.5000", "13.5000", "2000", "N/A"}};
@@ -86,34 +77,16 @@ TEST(QuoteEdit, OnlyChangedNumbersAreWrittenToEveryQuoteOfTheDay) {
   EXPECT_EQ(g.prompt.MessageTexts(), std::vector<std::string>{"Single Date Edit Failed"});
   EXPECT_EQ(g.Dat(), BuildDatBytes(AcmeSeries()));
   EXPECT_EQ(g.Setting(settings::kEdit, "Date"), "<none>");
-}
 
-// Dates within the series (both ends allowed), typed in full; multipliers nonzero numbers.
-TEST(SplitAndAdjustChecks, RefuseDatesOutsideTheSeriesZeroAndNonNumbers) {
-  QuoteFixture f;
-  const auto accepted = [&](const auto& check, const auto& texts) {
-    RecordingPrompt prompt;
-    const bool ok = check(texts, f.Context(), prompt);
-    EXPECT_EQ(prompt.MessageTexts(),
-              ok ? std::vector<std::string>{} : std::vector<std::string>{"Invalid Data Entered"});
-    return ok;
-  };
-  const SplitTexts splits[] = {{"01/11/00", "2", "1"}, {"01/12/00", "2", "1"},
-                               {"1/6/00", "2", "1"},   {"01/06/00", "0", "1"},
-                               {"01/06/00", ".", "1"}, {"01/06/00", "2", ""}};
-  // A reversed range and a negative open-interest multiplier pass.
-  const AdjustTexts adjusts[] = {
-      {"01/11/00", "01/03/00", "1", "1", "1"}, {"01/04/00", "01/04/00", "2", "1", "-1"},
-      {"01/02/00", "01/11/00", "1", "1", "1"}, {"01/03/00", "01/11/00", "0", "1", "1"},
-      {"01/03/00", "01/11/00", "1", "1", "x"}, {"01/03/0", "01/11/00", "0", "1", "1"}};
-  std::string passed;
-  for (const SplitTexts& t : splits) passed += accepted(CheckSplitEntries, t) ? "1" : "0";
-  for (const AdjustTexts& t : adjusts) passed += accepted(CheckAdjustEntries, t) ? "1" : "0";
-  EXPECT_EQ(passed, "100000110000");
+  // A delete removes the first quote of the day.
+  const QuoteCommandOutcome deleted = RunDeleteQuote(g.Context(), "01/04/00", g.Io());
+  EXPECT_TRUE(deleted.succeeded && deleted.reloadGrid);
+  EXPECT_EQ(g.Dat(), DatWith(AcmeSeries(), [](auto& r) { r.erase(r.begin() + 1); }));
+  EXPECT_EQ(g.Setting(settings::kDelete, "Date"), "01/04/00");
 }
 
 // A split restates every quote before its date, an adjust every quote of its range.
-TEST(SplitAndAdjust, ScaleTheirQuotesOnlyAndRecordTheTexts) {
+TEST(SplitAndAdjust, CheckTheirEntriesScaleTheirQuotesOnlyAndRecordTheTexts) {
   const auto scaled = [](std::size_t first, std::size_t last, float price, float volume) {
     return DatWith(AcmeSeries(), [=](auto& r) {
       for (std::size_t i = first; i <= last; ++i) {
@@ -138,11 +111,32 @@ TEST(SplitAndAdjust, ScaleTheirQuotesOnlyAndRecordTheTexts) {
       RunAdjust(g.Context(), {"01/03/00", "01/11/00", "1", "1e36", "1"}, g.Io()).succeeded);
   EXPECT_EQ(g.prompt.MessageTexts(), std::vector<std::string>{"Adjust Edit Failed"});
   EXPECT_EQ(g.Dat(), scaled(1, 3, 2.0f, 0.5f));
+
+  // Dates within the series (both ends allowed), typed in full; multipliers nonzero numbers.
+  const auto accepted = [&](const auto& check, const auto& texts) {
+    RecordingPrompt prompt;
+    const bool ok = check(texts, f.Context(), prompt);
+    EXPECT_EQ(prompt.MessageTexts(),
+              ok ? std::vector<std::string>{} : std::vector<std::string>{"Invalid Data Entered"});
+    return ok;
+  };
+  const SplitTexts splits[] = {{"01/11/00", "2", "1"}, {"01/12/00", "2", "1"},
+                               {"1/6/00", "2", "1"},   {"01/06/00", "0", "1"},
+                               {"01/06/00", ".", "1"}, {"01/06/00", "2", ""}};
+  // A reversed range and a negative open-interest multiplier pass.
+  const AdjustTexts adjusts[] = {
+      {"01/11/00", "01/03/00", "1", "1", "1"}, {"01/04/00", "01/04/00", "2", "1", "-1"},
+      {"01/02/00", "01/11/00", "1", "1", "1"}, {"01/03/00", "01/11/00", "0", "1", "1"},
+      {"01/03/00", "01/11/00", "1", "1", "x"}, {"01/03/0", "01/11/00", "0", "1", "1"}};
+  std::string passed;
+  for (const SplitTexts& t : splits) passed += accepted(CheckSplitEntries, t) ? "1" : "0";
+  for (const AdjustTexts& t : adjusts) passed += accepted(CheckAdjustEntries, t) ? "1" : "0";
+  EXPECT_EQ(passed, "100000110000");
 }
 
 // The data layer's sweeps prove the files stay whole at every failing step; here: what a
 // command then says.
-TEST(QuoteCommandFaults, AFailedWriteIsReportedWithTheCommandsMessage) {
+TEST(QuoteCommandFaults, AFailedOrKeptOutWriteIsReportedWithItsMessage) {
   QuoteFixture f;
   const Bytes before = f.Dat();
   file_ops::ArmFault(1, file_ops::FaultKind::kFail);
@@ -169,27 +163,25 @@ TEST(QuoteCommandFaults, AFailedWriteIsReportedWithTheCommandsMessage) {
     EXPECT_TRUE(outcome.partlyDone);  // the quote is gone: deleting again would take another
     break;
   }
-}
 
-// Instead of each command's own failure text.
-TEST(QuoteCommandFaults, AWriteKeptOutByAnotherProgramSaysSo) {
+  // A write kept out by another program says so, instead of each command's own failure text.
   const LockWait shortWait(std::chrono::milliseconds(20));
-  QuoteFixture f;
-  const Bytes before = f.Dat();
+  QuoteFixture h;
+  const Bytes kept = h.Dat();
   {
-    const FolderHolder other(f.Dir());
+    const FolderHolder other(h.Dir());
     QuoteEditInput input;
     input.entered.date = "01/06/00";
     input.entered.values[3] = "99";
-    EXPECT_FALSE(RunQuoteEdit(f.Context(), input, f.Io()).succeeded);
-    EXPECT_FALSE(RunSplit(f.Context(), {"01/06/00", "2", "1"}, f.Io()).succeeded);
-    EXPECT_FALSE(RunAddQuote(f.Context(), "01/05/00", 2, f.Io()).succeeded);
-    const QuoteCommandOutcome deleted = RunDeleteQuote(f.Context(), "01/11/00", f.Io());
+    EXPECT_FALSE(RunQuoteEdit(h.Context(), input, h.Io()).succeeded);
+    EXPECT_FALSE(RunSplit(h.Context(), {"01/06/00", "2", "1"}, h.Io()).succeeded);
+    EXPECT_FALSE(RunAddQuote(h.Context(), "01/05/00", 2, h.Io()).succeeded);
+    const QuoteCommandOutcome deleted = RunDeleteQuote(h.Context(), "01/11/00", h.Io());
     EXPECT_FALSE(deleted.succeeded || deleted.partlyDone);
   }
-  EXPECT_EQ(f.prompt.MessageTexts(), std::vector<std::string>(4, kBusyText));
-  EXPECT_EQ(f.Dat(), before);
-  EXPECT_EQ(f.Setting("Edit", "Date"), "<none>");  // no record of an edit that did not happen
+  EXPECT_EQ(h.prompt.MessageTexts(), std::vector<std::string>(4, kBusyText));
+  EXPECT_EQ(h.Dat(), kept);
+  EXPECT_EQ(h.Setting("Edit", "Date"), "<none>");  // no record of an edit that did not happen
 }
 
 constexpr std::array<bool, 6> kAllHeld = {true, true, true, true, true, true};
@@ -221,9 +213,8 @@ TEST(QuoteRulesTest, ValuesAloneFirstThenHighAgainstLowThenOpenAndCloseWithin) {
   ASSERT_EQ(broken.size(), 2u);
   EXPECT_EQ(broken[0].rule, QuoteRule::OutsideRange);
   EXPECT_EQ(broken[1].field, kCloseValue);
-}
 
-TEST(QuoteRulesTest, TheValuesAfterAnEditAreTheChangedOnesOverTheStored) {
+  // The values after an edit are the changed ones over the stored.
   QuoteEditInput input;
   input.loaded.values = {"10.0000", "11.0000", "9.0000", "10.5000", "1000", "N/A"};
   input.entered = input.loaded;
@@ -233,41 +224,36 @@ TEST(QuoteRulesTest, TheValuesAfterAnEditAreTheChangedOnesOverTheStored) {
   std::array<bool, 6> held = kAllHeld;
   held[kOiValue] = false;
   const QuoteValues after = ValuesAfterEdit(input, stored, held);
-  EXPECT_EQ(after.value[kOpenValue], 10.00001f);  // untouched: as stored, not as shown
-  EXPECT_EQ(after.value[kHighValue], 8.5f);
-  EXPECT_EQ(after.value[kCloseValue], 10.5f);
+  // The open untouched: as stored, not as shown.
+  EXPECT_EQ(std::tuple(after.value[kOpenValue], after.value[kHighValue], after.value[kCloseValue]),
+            std::tuple(10.00001f, 8.5f, 10.5f));
   EXPECT_EQ(after.held, held);
   EXPECT_EQ(ContradictionQuestion(after), "High is below Low.\n\nSave anyway?");
+
+  // The longest decimal prefix, rounded once to single precision, or nothing.
+  const float infinite = std::numeric_limits<float>::infinity();
+  const std::pair<const char*, std::optional<float>> typed[] = {
+      {"1.5.2", 1.5f},       {"  12.25abc", 12.25f},
+      {"1e3x", 1000.0f},     {"0x10", 0.0f},
+      {"1e39", infinite},    {"0.0000000000000000000000000000000000000000000001", 0.0f},
+      {"", std::nullopt},    {"N/A", std::nullopt},
+      {"inf", std::nullopt}, {"nan", std::nullopt},
+  };
+  for (const auto& [text, value] : typed) EXPECT_EQ(ParseNumberText(text), value) << text;
 }
 
-TEST(NumericEntryField, TakesDigitsPointAndControlKeysOnly) {
+// A number takes digits, the point and control keys only; a date's Tab is handed on (other
+// keys are typed into the field itself in the window tests) and a longer text is cut.
+TEST(EntryFields, NumbersTakeDigitsAndThePointAndADateHandsOnTab) {
   for (char c : std::string("0123456789.\b\x16")) EXPECT_TRUE(NumericFieldAcceptsChar(c)) << c;
   for (char c : std::string("-+eEa ,/\xE9")) EXPECT_FALSE(NumericFieldAcceptsChar(c)) << c;
-}
-
-// Other keys are typed into the field itself in the window tests; Tab is handed on.
-TEST(DateEntryField, TabPassesOnAndALongerTextIsCut) {
   DateFieldState state = MakeDateFieldState("03/15/1999");
   EXPECT_EQ(state.text, "03/15/19");
   state.selectionStart = 1;
   state.selectionEnd = 2;
   EXPECT_EQ(DateFieldTypeChar(state, '\t'), DateKeyOutcome::PassOn);
-  EXPECT_EQ(state.text, "03/15/19");
-  EXPECT_EQ(state.selectionStart, 1);
-  EXPECT_EQ(state.selectionEnd, 2);
-}
-
-// The longest decimal prefix, rounded once to single precision, or nothing.
-TEST(NumberText, ReadsTheLongestDecimalPrefix) {
-  const float inf = std::numeric_limits<float>::infinity();
-  const std::pair<const char*, std::optional<float>> cases[] = {
-      {"1.5.2", 1.5f},       {"  12.25abc", 12.25f},
-      {"1e3x", 1000.0f},     {"0x10", 0.0f},
-      {"1e39", inf},         {"0.0000000000000000000000000000000000000000000001", 0.0f},
-      {"", std::nullopt},    {"N/A", std::nullopt},
-      {"inf", std::nullopt}, {"nan", std::nullopt},
-  };
-  for (const auto& [text, value] : cases) EXPECT_EQ(ParseNumberText(text), value) << text;
+  EXPECT_EQ(std::tuple(state.text, state.selectionStart, state.selectionEnd),
+            std::tuple("03/15/19", 1, 2));
 }
 
 }  // namespace

@@ -20,16 +20,7 @@ SeedLine Value(std::string name, std::string value) {
   return {SeedLine::Kind::Value, std::move(name), std::move(value)};
 }
 
-TEST(SettingsText, LeadingIntReadsLikePercentD) {
-  const std::optional<int> no;
-  const std::pair<const char*, std::optional<int>> cases[] = {
-      {"12abc", 12}, {"\t\n +7 x", 7},         {"abc", no},       {"- 5", no},
-      {"0x10", 0},   {"-2147483648", INT_MIN}, {"2147483648", no}};
-  for (const auto& [text, expected] : cases)
-    EXPECT_EQ(settings_text::ParseLeadingInt(text), expected) << text;
-}
-
-TEST(SeedFile, SectionsValuesIgnoredLinesAndLongLinesInPiecesOf519) {
+TEST(SeedFile, SectionsValuesIgnoredLinesLongLinesInPiecesOf519AndNumbersLikePercentD) {
   const std::string text =
       "Orphan=dropped before any section\r\n; a comment\r\n\r\n  [Search]  \r\n"
       "Limit=0\r\nName=C:\\DATA\r\n[ Screen Pos ]\nx = 10\na=b=c\n=empty name\n"
@@ -47,6 +38,13 @@ TEST(SeedFile, SectionsValuesIgnoredLinesAndLongLinesInPiecesOf519) {
   EXPECT_EQ(lines[10].value.size(), kSeedReadChars - 5);
   EXPECT_EQ(lines[11], Value("b", "c"));
   EXPECT_EQ(lines[12], Value("last", "1"));
+
+  const std::optional<int> no;
+  const std::pair<const char*, std::optional<int>> cases[] = {
+      {"12abc", 12}, {"\t\n +7 x", 7},         {"abc", no},       {"- 5", no},
+      {"0x10", 0},   {"-2147483648", INT_MIN}, {"2147483648", no}};
+  for (const auto& [text, expected] : cases)
+    EXPECT_EQ(settings_text::ParseLeadingInt(text), expected) << text;
 }
 
 class SettingsStoreTest : public ::testing::Test {
@@ -57,26 +55,20 @@ class SettingsStoreTest : public ::testing::Test {
   testing::TempDir dir_;
 };
 
-TEST_F(SettingsStoreTest, ReadsStopAt259Characters) {
-  SettingsStore store;
-  Open(store);
-  store.SetString("S", "fits", std::string(259, 'a'));
-  store.SetString("S", "long", std::string(260, 'b'));
-  store.SetString("S", "num", "5" + std::string(259, ' '));
-  EXPECT_EQ(store.GetString("S", "fits", "default"), std::string(259, 'a'));
-  EXPECT_EQ(store.GetString("S", "long", "default"), "default");
-  EXPECT_EQ(store.GetInt("S", "num", 9), 9);
-}
-
+// Any text round trips at once; reads stop at 259 characters.
 TEST_F(SettingsStoreTest, AnyTextRoundTripsThroughTheFileAtOnce) {
   const std::vector<std::pair<std::string, std::string>> values = {
-      {"commas", "a,b,c"},      {"quotes", "say \"hi\"; x"}, {"equals", "a=b=c"},
-      {"at", "@Variant(oops)"}, {"latin1", "caf\xe9 \xff"},  {"control", "t\tn\nx"},
-      {"spaces", "  padded  "}, {"a/b", "slash in name"},    {"back\\slash", "x"},
-      {"", "empty name"}};
+      {"commas", "a,b,c"},      {"quotes", "say \"hi\"; x"},    {"equals", "a=b=c"},
+      {"at", "@Variant(oops)"}, {"latin1", "caf\xe9 \xff"},     {"control", "t\tn\nx"},
+      {"spaces", "  padded  "}, {"a/b", "slash in name"},       {"back\\slash", "x"},
+      {"", "empty name"},       {"fits", std::string(259, 'a')}};
   SettingsStore store;
   Open(store);
   for (const auto& [name, value] : values) EXPECT_TRUE(store.SetString("My Section", name, value));
+  store.SetString("S", "long", std::string(260, 'b'));
+  store.SetString("S", "num", "5" + std::string(259, ' '));
+  EXPECT_EQ(store.GetString("S", "long", "default"), "default");
+  EXPECT_EQ(store.GetInt("S", "num", 9), 9);
   // A second reader sees every value while the first store is still open.
   SettingsStore other;
   Open(other);
@@ -84,7 +76,7 @@ TEST_F(SettingsStoreTest, AnyTextRoundTripsThroughTheFileAtOnce) {
     EXPECT_EQ(other.GetString("My Section", name, "default"), value) << name;
 }
 
-TEST_F(SettingsStoreTest, NamesMatchWithoutRegardToCaseAndReadsCreateNothing) {
+TEST_F(SettingsStoreTest, NamesMatchWithoutCaseReadsCreateNothingAndOnlyFailedWritesAreRefused) {
   SettingsStore store;
   Open(store);
   store.SetString("search", "LIMIT", "0");
@@ -99,67 +91,57 @@ TEST_F(SettingsStoreTest, NamesMatchWithoutRegardToCaseAndReadsCreateNothing) {
   SettingsStore reopened;
   Open(reopened);
   EXPECT_EQ(testing::ReadText(ConfPath()), stored);
-}
 
-TEST_F(SettingsStoreTest, FailedWritesAreReportedAndNotShownAsStored) {
+  // A malformed file still takes writes.
+  std::ofstream(ConfPath()) << "[Screen\nx=4\n[S]\nk=v\n";
+  SettingsStore malformed;
+  EXPECT_TRUE(Open(malformed).ok);
+  EXPECT_TRUE(malformed.SetInt("Screen", "y", 2));
+  SettingsStore again;
+  Open(again);
+  EXPECT_EQ(again.GetInt("Screen", "y", 0), 2);
+  EXPECT_EQ(again.GetString("S", "k", ""), "v");
+
+  // Failed writes are reported and not shown as stored.
   SettingsStore unopened;
   EXPECT_FALSE(unopened.SetInt("Screen", "x", 5));
 
-  SettingsStore store;
-  Open(store);
-  ASSERT_TRUE(store.SetString("S", "k", "old"));
-  // The folder vanishes under the store and a file takes its place: saving must fail.
+  SettingsStore writer;
+  Open(writer);
+  ASSERT_TRUE(writer.SetString("S", "k", "old"));
+  // The folder vanishes under the writer and a file takes its place: saving must fail.
   const fs::path folder = ConfPath().parent_path();
   fs::rename(folder, dir_.path() / "aside");
   std::ofstream(folder) << "blocker";
-  EXPECT_FALSE(store.SetString("S", "k", "new"));
+  EXPECT_FALSE(writer.SetString("S", "k", "new"));
   EXPECT_FALSE(SettingsStore{}.OpenRoot(folder / "Voltrim.conf").ok);
   fs::remove(folder);
   fs::rename(dir_.path() / "aside", folder);
-  EXPECT_EQ(store.GetString("S", "k", ""), "old");
+  EXPECT_EQ(writer.GetString("S", "k", ""), "old");
   // Once the folder is back, writing works and says so again.
-  EXPECT_TRUE(store.SetString("S", "k", "newer"));
+  EXPECT_TRUE(writer.SetString("S", "k", "newer"));
 }
 
-TEST_F(SettingsStoreTest, MalformedFileStillTakesWrites) {
-  fs::create_directories(ConfPath().parent_path());
-  std::ofstream(ConfPath()) << "[Screen\nx=4\n[S]\nk=v\n";
-  SettingsStore store;
-  EXPECT_TRUE(Open(store).ok);
-  EXPECT_TRUE(store.SetInt("Screen", "y", 2));
-  SettingsStore reopened;
-  Open(reopened);
-  EXPECT_EQ(reopened.GetInt("Screen", "y", 0), 2);
-  EXPECT_EQ(reopened.GetString("S", "k", ""), "v");
-}
-
-TEST_F(SettingsStoreTest, SeedingOnFirstStartOnly) {
+// The seed file, or the settings an earlier version kept under another folder name, are
+// taken on the first start only and never over the user's values; the earlier file stays.
+TEST_F(SettingsStoreTest, SeedOrEarlierSettingsAreTakenOnTheFirstStartOnly) {
   const fs::path seed = dir_.path() / "Voltrim.INI";
-  std::ofstream(seed)
-      << "[Search]\r\nLimit=0\r\nName=C:\\DATA\r\n[ Xport Sel ]\nStarter = out.txt\n";
-  for (const int expectedLimit : {0, 1}) {
-    SettingsStore store;
-    if (Open(store).created) store.ImportIni(seed.string());
-    EXPECT_EQ(store.GetInt(settings::kSearch, settings::kLimit, 9), expectedLimit);
-    EXPECT_EQ(store.GetString("Xport Sel", "Starter ", ""), " out.txt");
-    // A changed seed file and a changed value: the second start keeps the user's value.
-    store.SetInt(settings::kSearch, settings::kLimit, 1);
-    std::ofstream(seed) << "[Search]\nLimit=5\n";
-  }
-}
-
-// Settings an earlier version kept under another folder name are carried over once, and
-// never over settings already there.
-TEST_F(SettingsStoreTest, EarlierSettingsAreCarriedOverOnce) {
   const fs::path earlier = dir_.path() / "Earlier" / "Voltrim.conf";
   fs::create_directories(earlier.parent_path());
   std::ofstream(earlier) << "[Search]\nLimit=0\n";
-  for (const int expectedLimit : {0, 3}) {
-    SettingsStore::CarryOver(earlier.string(), ConfPath().string());
-    SettingsStore store;
-    Open(store);
-    EXPECT_EQ(store.GetInt(settings::kSearch, settings::kLimit, 9), expectedLimit);
-    store.SetInt(settings::kSearch, settings::kLimit, 3);
+  for (const bool carried : {false, true}) {
+    fs::remove_all(ConfPath().parent_path());
+    std::ofstream(seed)
+        << "[Search]\r\nLimit=0\r\nName=C:\\DATA\r\n[ Xport Sel ]\nStarter = out.txt\n";
+    for (const int expectedLimit : {0, 1}) {
+      if (carried) SettingsStore::CarryOver(earlier.string(), ConfPath().string());
+      SettingsStore store;
+      if (Open(store).created) store.ImportIni(seed.string());
+      EXPECT_EQ(store.GetInt(settings::kSearch, settings::kLimit, 9), expectedLimit);
+      EXPECT_EQ(store.GetString("Xport Sel", "Starter ", ""), carried ? "" : " out.txt");
+      store.SetInt(settings::kSearch, settings::kLimit, 1);
+      std::ofstream(seed) << "[Search]\nLimit=5\n";
+    }
   }
   std::ifstream kept(earlier);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "[Search]\nLimit=0\n");

@@ -31,16 +31,7 @@ class SymbolCommandsTest : public ::testing::Test {
   RecordingPrompt prompt;
 };
 
-// The empty symbol's message and blanks taken as a symbol are checked through the window.
-TEST_F(SymbolCommandsTest, EditTrimsTheNameOfferedAndWritesAnEmptyNameAsBlanks) {
-  EXPECT_EQ(NameForEditing("GAMMA LTD   \t"), "GAMMA LTD");
-  EXPECT_TRUE(RunSymbolEdit(Source(), 1, "beta2", "", prompt).succeeded);
-  const MasterFile master = ReadMaster(Src());
-  EXPECT_EQ(master.records[1].SymbolField(), "beta2           ");
-  EXPECT_EQ(master.records[1].NameField(), std::string(16, ' '));
-}
-
-TEST_F(SymbolCommandsTest, DeleteAsksFirstAndOnYesRemovesRecordAndFiles) {
+TEST_F(SymbolCommandsTest, DeleteAsksFirstAndAPartialDeleteOrAWriteKeptOutIsReported) {
   const auto before = TakeSnapshot(temp_.path());
   EXPECT_FALSE(RunSymbolDelete(Source(), "BETA", prompt).succeeded);
   EXPECT_EQ(prompt.beeps, std::vector<BeepKind>{BeepKind::Question});
@@ -56,58 +47,62 @@ TEST_F(SymbolCommandsTest, DeleteAsksFirstAndOnYesRemovesRecordAndFiles) {
   const MasterFile master = ReadMaster(Src());  // the files: the table of write commands
   ASSERT_EQ(master.records.size(), 2u);
   EXPECT_EQ(master.records[1].FileNumber(), 4);  // GAMMA moved up
+
+  // A delete that took the record out but left a data file says so (the data layer's sweeps
+  // prove no step loses a symbol).
+  for (long k = 1;; ++k) {
+    TempDir fresh;
+    Write(fresh.path(), Portfolio({Symbol(1, "ACME", "ACME CORP"), Symbol(2, "BETA", "BETA INC")}));
+    RecordingPrompt told;
+    file_ops::ArmFault(k, file_ops::FaultKind::kFail);
+    const SymbolCommandOutcome partial =
+        RunSymbolDelete({fresh.str(), fresh.str() + "/MASTER"}, "BETA", told, false);
+    const bool hit = file_ops::FaultHit();
+    file_ops::DisarmFault();
+    ASSERT_TRUE(hit) << "no partial delete found";
+    if (partial.succeeded || ReadMaster(fresh.str()).records.size() == 2u) continue;
+    EXPECT_EQ(told.MessageTexts(), std::vector<std::string>{"The Symbol was deleted, but some "
+                                                            "of its data files\ncould not be "
+                                                            "removed."});
+    EXPECT_TRUE(partial.refreshSymbols && partial.partlyDone);
+    break;
+  }
+
+  // A write kept out by another program says so, instead of each command's own failure text.
+  const LockWait shortWait(std::chrono::milliseconds(20));
+  const auto kept = TakeSnapshot(temp_.path());
+  std::vector<SymbolCommandOutcome> outcomes;
+  {
+    const FolderHolder other(temp_.path() / "src");
+    outcomes.push_back(RunSymbolDelete(Source(), "GAMMA", prompt, false));
+  }
+  {
+    const FolderHolder other(temp_.path() / "dst");
+    outcomes.push_back(RunMoveOrCopySymbol(Source(), "ACME", Dst(), true, prompt));
+  }
+  for (const SymbolCommandOutcome& refused : outcomes)
+    EXPECT_FALSE(refused.succeeded || refused.partlyDone);
+  EXPECT_EQ(prompt.MessageTexts(), std::vector<std::string>(2, kBusyText));
+  EXPECT_EQ(TakeSnapshot(temp_.path()), kept);
 }
 
 // What copy and move write is compared with the CLI's in the table of write commands; here:
 // the destinations offered and whether the symbols grid must be filled again.
-TEST_F(SymbolCommandsTest, CopyKeepsAndMoveEmptiesTheSource) {
+TEST_F(SymbolCommandsTest, CopyKeepsMoveEmptiesTheSourceAndEditTrimsTheName) {
   EXPECT_EQ(DestinationChoices({"/b", "/A", "/c", "/a2"}, 2),
             (std::vector<std::string>{"/A", "/a2", "/b"}));
   SymbolCommandOutcome outcome = RunMoveOrCopySymbol(Source(), "gamma", Dst(), false, prompt);
   EXPECT_TRUE(outcome.succeeded && !outcome.refreshSymbols);
   outcome = RunMoveOrCopySymbol(Source(), "ACME", Dst(), true, prompt);
   EXPECT_TRUE(outcome.succeeded && outcome.refreshSymbols && prompt.messages.empty());
-}
 
-// The data layer's sweeps prove no step loses a symbol; here: what a partial delete says.
-TEST_F(SymbolCommandsTest, APartialDeleteIsReported) {
-  // A delete that took the record out of MASTER but could not remove every data file.
-  for (long k = 1;; ++k) {
-    TempDir fresh;
-    Write(fresh.path(), Portfolio({Symbol(1, "ACME", "ACME CORP"), Symbol(2, "BETA", "BETA INC")}));
-    RecordingPrompt told;
-    file_ops::ArmFault(k, file_ops::FaultKind::kFail);
-    const SymbolCommandOutcome outcome =
-        RunSymbolDelete({fresh.str(), fresh.str() + "/MASTER"}, "BETA", told, false);
-    const bool hit = file_ops::FaultHit();
-    file_ops::DisarmFault();
-    ASSERT_TRUE(hit) << "no partial delete found";
-    if (outcome.succeeded || ReadMaster(fresh.str()).records.size() == 2u) continue;
-    EXPECT_EQ(told.MessageTexts(), std::vector<std::string>{"The Symbol was deleted, but some "
-                                                            "of its data files\ncould not be "
-                                                            "removed."});
-    EXPECT_TRUE(outcome.refreshSymbols && outcome.partlyDone);
-    break;
-  }
-}
-
-// Instead of each command's own failure text.
-TEST_F(SymbolCommandsTest, AWriteKeptOutByAnotherProgramSaysSo) {
-  const LockWait shortWait(std::chrono::milliseconds(20));
-  const auto before = TakeSnapshot(temp_.path());
-  std::vector<SymbolCommandOutcome> outcomes;
-  {
-    const FolderHolder other(temp_.path() / "src");
-    outcomes.push_back(RunSymbolDelete(Source(), "BETA", prompt, false));
-  }
-  {
-    const FolderHolder other(temp_.path() / "dst");
-    outcomes.push_back(RunMoveOrCopySymbol(Source(), "ACME", Dst(), true, prompt));
-  }
-  for (const SymbolCommandOutcome& outcome : outcomes)
-    EXPECT_FALSE(outcome.succeeded || outcome.partlyDone);
-  EXPECT_EQ(prompt.MessageTexts(), std::vector<std::string>(2, kBusyText));
-  EXPECT_EQ(TakeSnapshot(temp_.path()), before);
+  // An edit trims the name offered and writes an empty name as blanks (the empty symbol's
+  // message and blanks taken as a symbol are checked through the window).
+  EXPECT_EQ(NameForEditing("GAMMA LTD   \t"), "GAMMA LTD");
+  EXPECT_TRUE(RunSymbolEdit(Source(), 1, "beta2", "", prompt).succeeded);
+  const MasterFile master = ReadMaster(Src());
+  EXPECT_EQ(master.records[1].SymbolField(), "beta2           ");
+  EXPECT_EQ(master.records[1].NameField(), std::string(16, ' '));
 }
 
 }  // namespace

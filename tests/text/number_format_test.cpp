@@ -8,6 +8,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "text/number_format.h"
@@ -34,29 +35,30 @@ std::string FirstDifference(const std::vector<float>& values, int decimals) {
   return "";
 }
 
-// Random singles of every magnitude below 2^30, ties between two texts (the odd multiples of
-// 2^-(d+1), as most prices are) and their neighbours, both sides of each place where the
-// writer's short cuts give way to the full conversion, and the edge values.
-TEST(FixedNumberText, AgreesWithPrintf) {
+// Fixed: random singles below 2^30, ties between two texts (the odd multiples of 2^-(d+1),
+// as most prices are) and both sides of each place where the writer's short cuts give way.
+// Round trip: every kind of value the writer treats differently. Both: the edge values.
+TEST(NumberText, FixedAgreesWithPrintfAndRoundTripWithToChars) {
+  const float inf = std::numeric_limits<float>::infinity(), nan = std::nanf(""),
+              tiny = std::numeric_limits<float>::denorm_min();
+  const std::vector<float> edges = {
+      0.0f,        -0.0f,       0.00005f, -0.00004f,  15000.0f,    12.625f,     0.99995f,
+      9.99995f,    1e-45f,      tiny,     1048576.0f, 2097151.9f,  1e9f,        4294967296.0f,
+      1.5e11f,     3.4e38f,     -3.4e38f, inf,        -inf,        nan,         0.1f,
+      1e-10f,      1e-5f,       1e-38f,   0.5f,       1048576.25f, 1048576.75f, 2097152.5f,
+      16777218.0f, 99999992.0f, 1.5e10f};
   std::mt19937 random(20261207);
   std::uniform_int_distribution<std::uint32_t> bits(0, 0x4E800000u);  // below 2^30
-  std::vector<float> values;
+  std::vector<float> fixed = edges, roundTrip = edges;
   for (int i = 0; i < 600'000; ++i)
-    values.push_back((i % 8 == 0 ? -1.0f : 1.0f) * std::bit_cast<float>(bits(random)));
-  for (const double edge :
-       {1e4, 1e5, 1e6, 1e7, 8388608.0, 1e8, 1e9, 16777216.0, 4294967296.0, 1.7e13, 17592186044416.0, 1e15}) {
+    fixed.push_back((i % 8 == 0 ? -1.0f : 1.0f) * std::bit_cast<float>(bits(random)));
+  for (const double edge : {1e4, 1e5, 1e6, 1e7, 8388608.0, 1e8, 1e9, 16777216.0, 4294967296.0,
+                            1.7e13, 17592186044416.0, 1e15}) {
     float value = static_cast<float>(edge);
     for (int step = 0; step < 300; ++step) value = std::nextafter(value, 0.0f);
     for (int step = 0; step < 600; ++step, value = std::nextafter(value, 1e30f))
-      values.insert(values.end(), {value, -value});
+      fixed.insert(fixed.end(), {value, -value});
   }
-  const float inf = std::numeric_limits<float>::infinity();
-  values.insert(
-      values.end(),
-      {0.0f,       -0.0f,      0.00005f, -0.00004f,     15000.0f,
-       12.625f,    0.99995f,   9.99995f, 1e-45f,        std::numeric_limits<float>::denorm_min(),
-       1048576.0f, 2097151.9f, 1e9f,     4294967296.0f, 1.5e11f,
-       3.4e38f,    -3.4e38f,   inf,      -inf,          std::numeric_limits<float>::quiet_NaN()});
   for (int decimals = 0; decimals <= 4; ++decimals) {
     std::vector<float> ties;
     const float step = std::ldexp(1.0f, -(decimals + 1));
@@ -65,36 +67,11 @@ TEST(FixedNumberText, AgreesWithPrintf) {
       ties.insert(ties.end(), {tie, std::nextafter(tie, 0.0f), std::nextafter(tie, 1e30f)});
     }
     EXPECT_EQ(FirstDifference(ties, decimals), "");
-    EXPECT_EQ(FirstDifference(values, decimals), "");
+    EXPECT_EQ(FirstDifference(fixed, decimals), "");
   }
-}
 
-TEST(DateText, UserDatesMatchTheProgramsDateTextForEveryDay) {
-  for (int day = 0; day <= 65535; ++day) {
-    char text[kNumberTextMax];
-    const std::string fast(text, WriteUserDate(text, static_cast<DayNumber>(day)));
-    ASSERT_EQ(fast, FormatUserDate(static_cast<DayNumber>(day))) << day;
-  }
-  char text[kNumberTextMax];
-  EXPECT_EQ(std::string(text, WriteIsoDate(text, YmdToDay(2000, 2, 29))), "2000-02-29");
-  EXPECT_EQ(std::string(text, WriteIsoDate(text, YmdToDay(1961, 1, 1))), "1961-01-01");
-  EXPECT_EQ(std::string(text, WriteIsoTime(text, PackTime(9, 35, 58))), "09:35:58");
-}
-
-// The kinds of value the writer treats differently: whole numbers either side of 10^8 and
-// 2^24, typed prices, halfway cases, powers of two and their neighbours, the extremes.
-TEST(RoundTripText, MatchesToCharsForEveryKindOfValue) {
-  std::vector<float> values = {0.0f,        -0.0f,       1048576.25f, 1048576.75f, 2097152.5f,
-                               0.5f,        0.25f,       0.125f,      1e-10f,      1e-5f,
-                               16777216.0f, 16777218.0f, 1e8f,        99999992.0f, 1.5e10f,
-                               3.4e38f,     1e-38f,      12.625f,     15000.0f,    0.1f};
-  for (const float odd :
-       {std::numeric_limits<float>::denorm_min(), std::numeric_limits<float>::infinity(),
-        std::numeric_limits<float>::quiet_NaN()})
-    values.push_back(odd);
-  std::mt19937 random(26);
-  std::uniform_int_distribution<std::uint32_t> bits;
-  for (int i = 0; i < 300'000; ++i) values.push_back(std::bit_cast<float>(bits(random)));
+  for (int i = 0; i < 300'000; ++i)
+    roundTrip.push_back(std::bit_cast<float>(static_cast<std::uint32_t>(random())));
   // Prices as typed: 2 to 4 decimals read into a single.
   for (int i = 0; i < 100'000; ++i) {
     const int decimals = 2 + i % 3;
@@ -104,22 +81,32 @@ TEST(RoundTripText, MatchesToCharsForEveryKindOfValue) {
                   static_cast<unsigned>(random() % scale));
     float price = 0;
     std::from_chars(text, text + std::strlen(text), price);
-    values.push_back(price);
+    roundTrip.push_back(price);
   }
   for (int exponent = -149; exponent <= 127; ++exponent) {
     const float power = std::ldexp(1.0f, exponent);
-    values.insert(values.end(), {power, std::nextafter(power, 0.0f),
-                                 std::nextafter(power, std::numeric_limits<float>::infinity())});
+    roundTrip.insert(roundTrip.end(),
+                     {power, std::nextafter(power, 0.0f), std::nextafter(power, inf)});
   }
   for (float value = 99'999'000.0f; value < 100'001'000.0f; value = std::nextafter(value, 1e9f))
-    values.push_back(value);
-  for (std::size_t i = 0, n = values.size(); i < n; ++i) values.push_back(-values[i]);
-  EXPECT_EQ(FirstDifference(values, -1), "");
+    roundTrip.push_back(value);
+  for (std::size_t i = 0, n = roundTrip.size(); i < n; ++i) roundTrip.push_back(-roundTrip[i]);
+  EXPECT_EQ(FirstDifference(roundTrip, -1), "");
 }
 
 // The writer keeps a month's text while its days run on: every stored value, impossible
-// months and days, leap days, far years and fractions, still reads as its day number's text.
-TEST(DateText, StoredDatesWriteAsTheirDayNumbers) {
+// months and days, leap days, far years and fractions, still reads as its day number's text;
+// so does every day number's.
+TEST(DateText, StoredDatesDayNumbersAndTimesWriteAsTheProgramsTextsAndTimesReadBack) {
+  for (int day = 0; day <= 65535; ++day) {
+    char text[kNumberTextMax];
+    const std::string fast(text, WriteUserDate(text, static_cast<DayNumber>(day)));
+    ASSERT_EQ(fast, FormatUserDate(static_cast<DayNumber>(day))) << day;
+  }
+  char text[kNumberTextMax];
+  EXPECT_EQ(std::string(text, WriteIsoDate(text, YmdToDay(2000, 2, 29))), "2000-02-29");
+  EXPECT_EQ(std::string(text, WriteIsoDate(text, YmdToDay(1961, 1, 1))), "1961-01-01");
+  EXPECT_EQ(std::string(text, WriteIsoTime(text, PackTime(9, 35, 58))), "09:35:58");
   DateTextWriter writer;
   std::vector<float> dates;
   for (int year = 0; year < 260; year += (year > 55 && year < 245) ? 1 : 4) {
@@ -133,25 +120,22 @@ TEST(DateText, StoredDatesWriteAsTheirDayNumbers) {
     dates.insert(dates.begin() + 5000, odd);
   for (const float date : dates) {
     const DayNumber day = DateFloatToDay(date);
-    char text[kNumberTextMax];
     ASSERT_EQ(std::string(text, writer.UserDateOf(text, date)), FormatUserDate(day)) << date;
     ASSERT_EQ(std::string(text, writer.IsoDateOf(text, date)),
               std::string(text, WriteIsoDate(text, day)))
         << date;
   }
-}
 
-TEST(TimeText, ParsesHoursMinutesAndSecondsAndShowsThemBack) {
-  const std::pair<const char*, std::optional<PackedTime>> cases[] = {
-      {"09:15", PackTime(9, 15, 0)},
-      {"09:15:00", PackTime(9, 15, 0)},
-      {"23:59:58", PackTime(23, 59, 58)},
-      {"17:05:17", PackTime(17, 5, 17)},
-      {"00:00", PackTime(0, 0, 0)}};
-  for (const auto& [text, time] : cases) {
-    EXPECT_EQ(ParseTimeText(text), time) << text;
-    if (time && std::string(text).size() == 8) {
-      EXPECT_EQ(FormatTimeText(*time), text);
+  const std::tuple<const char*, int, int, int> cases[] = {{"09:15", 9, 15, 0},
+                                                          {"09:15:00", 9, 15, 0},
+                                                          {"23:59:58", 23, 59, 58},
+                                                          {"17:05:17", 17, 5, 17},
+                                                          {"00:00", 0, 0, 0}};
+  for (const auto& [typed, hours, minutes, seconds] : cases) {
+    const PackedTime packed = PackTime(hours, minutes, seconds);
+    EXPECT_EQ(ParseTimeText(typed), packed) << typed;
+    if (std::string(typed).size() == 8) {
+      EXPECT_EQ(FormatTimeText(packed), typed);
     }
   }
   for (const char* bad : {"24:00", "12:60", "12:00:60", "9:15", "09-15", "09:15:", "0a:15", ""})
