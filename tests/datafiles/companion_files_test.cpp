@@ -108,63 +108,59 @@ TEST(XmasterWrite, ABrokenXmasterListsNothing) {
   EXPECT_EQ(MoveOrCopySymbol(temp.str() + "/p", "X256", temp.str() + "/q", false), kSymbolAdded);
 }
 
-// XMASTER is decoded here from its bytes, not through the code under test, as the real
-// folders lay it out: a 150-byte header (record count at 10 and again at 14, the next file
-// number at 18, 16 bits each) and 150-byte records: symbol at 1 (15 bytes), name at 16 (46),
-// file number at 65 (16 bits), first date at 108 and last date at 116 (32-bit YYYYMMDD).
-Bytes RecordOf(const Bytes& b, int record) {
-  return Bytes(b.begin() + static_cast<std::ptrdiff_t>(X(record, 0)),
-               b.begin() + static_cast<std::ptrdiff_t>(X(record + 1, 0)));
-}
-
-TEST(XmasterDates, QuoteDeletesAtEitherEndMoveTheRealFolderDates) {
+// Writes to the real folder's XMASTER, decoded here from its bytes, not through the code
+// under test: a 150-byte header (record count at 10 and again at 14, the next file number at
+// 18, 16 bits each) and 150-byte records: symbol at 1 (15 bytes), name at 16 (46), file
+// number at 65 (16 bits), first date at 108 and last date at 116 (32-bit YYYYMMDD). .N225
+// is F2853.MWD with quotes of 01/04/82 and 01/05/82; AZM.L is F256.MWD with one quote.
+TEST(XmasterWrites, ChangeTheRealFolderFieldByFieldAndKeepTheOldOne) {
   TempDir temp;
   if (CopyRealFolder("equis-small", temp.path()).empty()) GTEST_SKIP() << "no data";
-  struct Case {
-    const char* symbol;
-    DayNumber day;
-    std::size_t offset;  // the date field that must change (0: none)
-    std::uint32_t newDate;
+  using Change = std::function<Bytes(const Bytes&)>;
+  const auto date = [](int record, std::size_t at, std::uint32_t value) -> Change {
+    return [=](const Bytes& b) { return PutNumber(b, X(record, at), value, 4); };
+  };
+  const auto deleteQuote = [](const char* symbol, DayNumber day) {
+    return [=](const std::string& dir) {
+      return RewriteSeries(Edit(edit_kind::kDelete, day, day), dir, symbol);
+    };
+  };
+  // As long as the fields hold before their NUL (one more is refused: the refusals' table).
+  const std::string symbol(14, 'S'), name(45, 'N');
+  const struct {
+    const char* what;
+    std::function<Status(const std::string&)> write;
+    Change xmaster;
+    const char* shorter;  // the MWD that lost one 28-byte record (its bytes: the DAT tests')
   } cases[] = {
-      // .N225 is F2853.MWD with quotes of 01/04/82 and 01/05/82.
-      {".N225", Day(1982, 1, 4), 108, 19820105},
-      {".N225", Day(1982, 1, 5), 116, 19820104},
-      // AZM.L (F256.MWD) holds one quote: both dates name it, as MASTER's do.
-      {"AZM.L", Day(1996, 12, 31), 116, 19961231},
+      {".N225's first quote", deleteQuote(".N225", Day(1982, 1, 4)), date(1, 108, 19820105),
+       "F2853.MWD"},
+      {".N225's last quote", deleteQuote(".N225", Day(1982, 1, 5)), date(1, 116, 19820104),
+       "F2853.MWD"},
+      // Both dates name the one quote left, as MASTER's do.
+      {"AZM.L's only quote", deleteQuote("AZM.L", Day(1996, 12, 31)),
+       [=](const Bytes& b) { return date(0, 108, 19961231)(date(0, 116, 19961231)(b)); },
+       "F256.MWD"},
+      {"rename", [=](auto dir) { return RenameXmasterRecord(dir, 1, symbol, name); },
+       [=](const Bytes& b) { return Put(Put(b, X(1, 1), symbol + '\0'), X(1, 16), name + '\0'); },
+       nullptr},
   };
   int n = 0;
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.symbol) + " " + std::to_string(c.newDate));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
     const fs::path into = temp.path() / std::to_string(n++);
     fs::create_directories(into);
     const fs::path dir = CopyRealFolder("equis-small", into);
     const Snapshot before = TakeSnapshot(dir);
-    const std::string mwd = c.symbol[0] == '.' ? "F2853.MWD" : "F256.MWD";
-    ASSERT_EQ(RewriteSeries(Edit(edit_kind::kDelete, c.day, c.day), dir.string(), c.symbol), kOk);
-    const Bytes old = before.at("XMASTER");
-    Bytes expected = PutNumber(old, X(c.symbol[0] == '.' ? 1 : 0, c.offset), c.newDate, 4);
-    if (c.symbol[0] != '.') expected = PutNumber(expected, X(0, 108), 19961231, 4);
-    EXPECT_EQ(ReadFileBytes(dir / "XMASTER"), expected);
-    EXPECT_EQ(ReadFileBytes(dir / "XMASTER.BAK"), old);
-    // The MWD lost one 28-byte record (the rewrite's bytes are the DAT tests').
-    EXPECT_EQ(ReadFileBytes(dir / mwd).size(), before.at(mwd).size() - 28);
+    ASSERT_EQ(c.write(dir.string()), kOk);
+    EXPECT_EQ(ReadFileBytes(dir / "XMASTER"), c.xmaster(before.at("XMASTER")));
+    EXPECT_EQ(ReadFileBytes(dir / "XMASTER.BAK"), before.at("XMASTER"));
+    if (c.shorter) {
+      EXPECT_EQ(ReadFileBytes(dir / c.shorter).size(), before.at(c.shorter).size() - 28);
+    }
   }
-}
-
-TEST(XmasterSymbols, RenameWritesBothFieldsWhole) {
-  TempDir temp;
-  const fs::path dir = CopyRealFolder("equis-small", temp.path());
-  if (dir.empty()) GTEST_SKIP() << "no data";
-  const Bytes old = ReadFileBytes(dir / "XMASTER");
-  // As long as the fields hold before their NUL (one more is refused, see the write
-  // commands' refusals).
-  const std::string symbol(14, 'S'), name(45, 'N');
-  ASSERT_EQ(RenameXmasterRecord(dir.string(), 1, symbol, name), kOk);
-  const Bytes now = ReadFileBytes(dir / "XMASTER");
-  ASSERT_EQ(now.size(), old.size());
-  EXPECT_EQ(now, Put(Put(old, X(1, 1), symbol + '\0'), X(1, 16), name + '\0'));
-  EXPECT_EQ(ReadFileBytes(dir / "XMASTER.BAK"), old);
-  EXPECT_EQ(ReadQuotes(dir.string(), symbol).size(), 2u);
+  EXPECT_EQ(ReadQuotes((temp.path() / "3" / "equis-small").string(), symbol).size(),
+            2u);  // renamed
 }
 
 // The record after the one deleted moves up, and the data file goes with its DOP file and
@@ -177,9 +173,9 @@ TEST(XmasterSymbols, DeleteRemovesTheRecordAndItsFilesAndKeepsTheHeaderRight) {
   WriteFileBytes(dir / "F256.DOP", {1});
   WriteFileBytes(dir / "F256.BAK", {2});
   ASSERT_EQ(DeleteXmasterSymbol(dir.string(), "AZM.L"), kOk);
-  Bytes expected = PutNumber(PutNumber(RecordOf(old, -1), 10, 1, 2), 14, 1, 2);
-  const Bytes last = RecordOf(old, 1);
-  expected.insert(expected.end(), last.begin(), last.end());
+  // The header counting one record, then the second record.
+  Bytes expected = PutNumber(PutNumber(Bytes(old.begin(), old.begin() + 150), 10, 1, 2), 14, 1, 2);
+  expected.insert(expected.end(), old.begin() + 300, old.begin() + 450);
   EXPECT_EQ(ReadFileBytes(dir / "XMASTER"), expected);  // the next number is never handed back
   for (const char* gone : {"F256.MWD", "F256.DOP", "F256.BAK"})
     EXPECT_FALSE(fs::exists(dir / gone)) << gone;

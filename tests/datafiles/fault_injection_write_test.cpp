@@ -105,8 +105,11 @@ void ExpectUndoGivesBackOrNothing(const fs::path& root, const Snapshot& original
 // Runs s with file operation k failing (or the process "dying" there) for every k until it
 // finishes untouched by the fault; returns how many k were tried.
 int Sweep(const WriteCommand& s, FaultKind kind) {
-  TempDir reference;
-  MakeFixture(reference.path(), s);
+  // Built once and copied for each step: an undo row's fixture is a whole write.
+  TempDir fixture, reference;
+  MakeFixture(fixture.path(), s);
+  const Snapshot old = TakeSnapshot(fixture.path());
+  fs::copy(fixture.path(), reference.path(), fs::copy_options::recursive);
   const int expected = s.run((reference.path() / "p").string(), (reference.path() / "q").string());
   const Snapshot fresh = TakeSnapshot(reference.path());
   if (s.prepare) {  // an undo gives the fixture back, backups included
@@ -120,8 +123,7 @@ int Sweep(const WriteCommand& s, FaultKind kind) {
     SCOPED_TRACE(::testing::Message() << "operation " << k);
     TempDir temp;
     const fs::path& root = temp.path();
-    MakeFixture(root, s);
-    const Snapshot old = TakeSnapshot(root);
+    fs::copy(fixture.path(), root, fs::copy_options::recursive);
     file_ops::ArmFault(k, kind);
     const int result = s.run((root / "p").string(), (root / "q").string());
     const bool hit = file_ops::FaultHit();
@@ -309,8 +311,7 @@ bool CheckPowerLoss(const WriteCommand& s, const fs::path& root, long failAt,
     if (added) {
       const fs::path index(path);
       if (index.filename() == "EMASTER") return at->second;
-      for (const std::string& file :
-           FilesNamedBy(index.filename() == "XMASTER", model.Content(id)))
+      for (const std::string& file : FilesNamedBy(index.filename() == "XMASTER", model.Content(id)))
         at->second.push_back((index.parent_path() / file).string());
     }
     return at->second;
@@ -327,7 +328,8 @@ bool CheckPowerLoss(const WriteCommand& s, const fs::path& root, long failAt,
       if (!index->second) continue;
       seen.emplace_back(path, id);
       for (const std::string& file : named(path, id)) {
-        if (const int* content = PowerLossModel::Find(state, file)) seen.emplace_back(file, *content);
+        if (const int* content = PowerLossModel::Find(state, file))
+          seen.emplace_back(file, *content);
       }
     }
     std::sort(seen.begin(), seen.end());
@@ -407,8 +409,8 @@ bool CheckPowerLoss(const WriteCommand& s, const fs::path& root, long failAt,
 // does: the same operations, the same files, and the disk left alone.
 void PowerLossSweep(const WriteCommand& s, bool withRefusals) {
   TempDir reference, fixture;
-  MakeFixture(reference.path(), s);
   MakeFixture(fixture.path(), s);
+  fs::copy(fixture.path(), reference.path(), fs::copy_options::recursive);
   const Snapshot untouched = TakeSnapshot(fixture.path());
   file_ops::StartRecording();
   const int expected = s.run((reference.path() / "p").string(), (reference.path() / "q").string());
@@ -485,28 +487,24 @@ TEST_P(WriteRow, NoticesAnyOneMissingSync) {
   SetChangeRecording(true);
 }
 
-// The largest series a DAT header can count, and a split over all of it.
-struct LargestSeries {
-  TempDir temp;
-  std::string dir =
-      Write(temp.path() / "p", Portfolio({SeriesEntry(MakeDailySeries(
-                                   1, "BIG", "BIG CORP", Quotes(32766, Day(1970, 1, 5))))}));
-  Snapshot before = TakeSnapshot(temp.path());
-  SeriesEdit split = Edit(edit_kind::kScaleRange, 0, 65535, {0.5f, 0.5f, 0.5f, 0.5f, 2, 2});
-};
-
-// A rewrite the system refuses part way (the file size limit standing in for a full disk,
-// writes past it failing with EFBIG) or at once (a read-only folder; root runs it as an
-// ordinary user who may only read) reports a write failure and leaves the series as it was.
+// A split of the largest series a DAT header can count, which the system refuses part way
+// (the file size limit standing in for a full disk, writes past it failing with EFBIG) or at
+// once (a read-only folder; root runs it as an ordinary user who may only read): it reports
+// a write failure and leaves the series as it was.
 TEST(FullDisk, ARewriteTheSystemRefusesLeavesTheSeriesAsItWas) {
+  const SeriesEdit split = Edit(edit_kind::kScaleRange, 0, 65535, {0.5f, 0.5f, 0.5f, 0.5f, 2, 2});
   for (const bool readOnly : {false, true}) {
     SCOPED_TRACE(readOnly ? "read-only folder" : "full disk");
-    LargestSeries series;
+    TempDir temp;
+    const std::string dir =
+        Write(temp.path() / "p", Portfolio({SeriesEntry(MakeDailySeries(
+                                     1, "BIG", "BIG CORP", Quotes(32766, Day(1970, 1, 5))))}));
+    const Snapshot before = TakeSnapshot(temp.path());
     if (readOnly) {
-      ASSERT_EQ(chmod(series.temp.str().c_str(), 0755), 0);
-      for (const auto& entry : std::filesystem::directory_iterator(series.dir))
+      ASSERT_EQ(chmod(temp.str().c_str(), 0755), 0);
+      for (const auto& entry : std::filesystem::directory_iterator(dir))
         ASSERT_EQ(chmod(entry.path().c_str(), 0444), 0);
-      ASSERT_EQ(chmod(series.dir.c_str(), 0555), 0);
+      ASSERT_EQ(chmod(dir.c_str(), 0555), 0);
     }
     const pid_t child = fork();
     ASSERT_GE(child, 0);
@@ -515,16 +513,16 @@ TEST(FullDisk, ARewriteTheSystemRefusesLeavesTheSeriesAsItWas) {
       const rlimit limit{100 * 1024, 100 * 1024};
       if (!readOnly) setrlimit(RLIMIT_FSIZE, &limit);
       if (readOnly && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
-      _exit(RewriteSeries(series.split, series.dir, "BIG") == kFileWrite ? 0 : 1);
+      _exit(RewriteSeries(split, dir, "BIG") == kFileWrite ? 0 : 1);
     }
     int wstatus = 0;
     ASSERT_EQ(waitpid(child, &wstatus, 0), child);
     ASSERT_TRUE(WIFEXITED(wstatus));
     EXPECT_EQ(WEXITSTATUS(wstatus), 0) << "not reported as a write failure";
-    chmod(series.dir.c_str(), 0755);
-    Snapshot now = TakeSnapshot(series.temp.path());
+    chmod(dir.c_str(), 0755);
+    Snapshot now = TakeSnapshot(temp.path());
     if (!readOnly) now.erase("p/F1.BAK");  // the backup may stand already (a link costs no space)
-    EXPECT_EQ(now, series.before);
+    EXPECT_EQ(now, before);
   }
 }
 

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -210,14 +211,16 @@ inline SeriesEdit Edit(std::int16_t kind, DayNumber first, DayNumber last,
   return edit;
 }
 
-// One bar by its date and time; with `to`, its time moved there alone.
-inline SeriesEdit AtTime(std::int16_t kind, DayNumber day, PackedTime time, PackedTime to = 0) {
-  SeriesEdit edit = Edit(kind, day, day);
+// One bar by its date and time; with `to`, its time moved there (alone, unless values are
+// given too).
+inline SeriesEdit AtTime(std::int16_t kind, DayNumber day, PackedTime time, PackedTime to = 0,
+                         std::optional<std::array<float, 6>> values = {}) {
+  SeriesEdit edit = Edit(kind, day, day, values.value_or(std::array<float, 6>{}));
   edit.atTime = true;
   edit.time = time;
   edit.setTime = to != 0;
   edit.newTime = to;
-  if (to != 0) edit.fieldsToSet = 0;
+  if (to != 0 && !values) edit.fieldsToSet = 0;
   return edit;
 }
 

@@ -27,12 +27,8 @@ class ImportWriteTest : public ::testing::Test {
   }
   // Date and close of every quote, oldest first.
   std::vector<std::pair<DayNumber, float>> Stored(const std::string& symbol = "PLAIN") const {
-    SeriesBuffer buffer;
-    EXPECT_EQ(AllocSeriesBuffer(buffer, 1000), kOk);
-    EXPECT_EQ(ReadSeries(buffer, dir_, symbol, 0, 1000), kOk);
     std::vector<std::pair<DayNumber, float>> quotes;
-    for (int i = 0; i < buffer.Count(); ++i)
-      quotes.emplace_back(buffer.DateAt(i), buffer.ValueAt(Field::Close, i));
+    for (const Quote& q : ReadQuotes(dir_, symbol)) quotes.emplace_back(q.date, q.close);
     return quotes;
   }
 
@@ -83,13 +79,12 @@ TEST_F(ImportWriteTest, FieldsTheFileOrTheSeriesLack) {
   ASSERT_EQ(
       Import(Request({Q(Jan(5), 50, 1, 7), Q(Jan(10), 60, 2, 7)}, ImportOverlap::kReplace, given)),
       kOk);
-  SeriesBuffer buffer;
-  ASSERT_EQ(AllocSeriesBuffer(buffer, 10), kOk);
-  ASSERT_EQ(ReadSeries(buffer, dir_, "PLAIN", 0, 10), kOk);
-  EXPECT_EQ(buffer.ValueAt(Field::Close, 2), 50.0f);
-  EXPECT_EQ(buffer.ValueAt(Field::Vol, 2), 1002.0f);  // as stored
-  EXPECT_EQ(buffer.ValueAt(Field::Vol, 5), 0.0f);
-  EXPECT_EQ(buffer.ValueAt(Field::Oi, 5), -1.0f);  // the series has none
+  const std::vector<Quote> quotes = ReadQuotes(dir_, "PLAIN");
+  ASSERT_EQ(quotes.size(), 6u);
+  EXPECT_EQ(quotes[2].close, 50.0f);
+  EXPECT_EQ(quotes[2].Value(Field::Vol), 1002.0f);  // as stored
+  EXPECT_EQ(quotes[5].Value(Field::Vol), 0.0f);
+  EXPECT_EQ(quotes[5].Value(Field::Oi), -1.0f);  // the series has none
 }
 
 // A series stored out of order keeps its order; the new quotes go before the first stored
@@ -117,12 +112,10 @@ TEST_F(ImportWriteTest, IntradayQuotesAreToldApartByTheirTimes) {
                            ImportOverlap::kRefuse, given),
                    "TICKS"),
             kOk);
-  SeriesBuffer buffer;
-  ASSERT_EQ(AllocSeriesBuffer(buffer, 10), kOk);
-  ASSERT_EQ(ReadSeries(buffer, dir_, "TICKS", 0, 10), kOk);
-  ASSERT_EQ(buffer.Count(), 3);
-  EXPECT_EQ(buffer.TimeAt(0), PackTime(9, 30, 0));
-  EXPECT_EQ(buffer.TimeAt(2), PackTime(10, 0, 0));
+  const std::vector<Quote> ticks = ReadQuotes(dir_, "TICKS");
+  ASSERT_EQ(ticks.size(), 3u);
+  EXPECT_EQ(ticks[0].time, PackTime(9, 30, 0));
+  EXPECT_EQ(ticks[2].time, PackTime(10, 0, 0));
   EXPECT_EQ(
       Import(Request({at(93500, 2, 7), at(93500, 5, 9)}, ImportOverlap::kRefuse, given), "TICKS"),
       kImportDuplicate);

@@ -142,11 +142,6 @@ TEST(NewFiles, ANewSeriesHasItsColumnsAndNoQuote) {
 
 // The lowest number no record uses, passing over a data file that holds quotes.
 TEST(NewFiles, TheNewSeriesTakesTheLowestFreeNumber) {
-  const auto numbers = [](std::vector<int> used) {
-    PortfolioSpec plan;
-    for (const int n : used) plan.entries.push_back(Symbol(n, "S" + std::to_string(n)));
-    return plan;
-  };
   const struct {
     const char* what;
     std::vector<int> used;
@@ -169,7 +164,7 @@ TEST(NewFiles, TheNewSeriesTakesTheLowestFreeNumber) {
   TempDir temp;
   int i = 0;
   for (const auto& c : cases) {
-    const std::string dir = Write(temp.path() / std::to_string(i++), numbers(c.used));
+    const std::string dir = Write(temp.path() / std::to_string(i++), WithNumbers(c.used));
     if (c.extra) c.extra(dir);
     int number = 0;
     EXPECT_EQ(CreateSeries(dir, NewSeries{"NEW", "", 6, false}, &number), kSymbolAdded);
@@ -192,10 +187,7 @@ TEST(IntradayRewrite, ATimeMovesAloneAndADayByDateIsWrittenWhole) {
     std::function<void(std::vector<Bar>&)> expect;
     int changed;
   };
-  SeriesEdit moved = AtTime(edit_kind::kSet, Nov(14), PackTime(9, 5, 0));
-  moved.setTime = true;
-  moved.newTime = PackTime(9, 7, 30);
-  moved.fieldsToSet = 0;
+  const SeriesEdit moved = AtTime(edit_kind::kSet, Nov(14), PackTime(9, 5, 0), PackTime(9, 7, 30));
   SeriesEdit day = Edit(edit_kind::kSet, Nov(14), Nov(14));
   const RawRecord r = BarRecord({0, 0, 99});
   day.values = {r[2], r[3], r[4], r[5], r[6], 0};

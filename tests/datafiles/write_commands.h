@@ -147,13 +147,11 @@ inline const std::string kUpdateText =
     "X256,2000-01-10,30,30.5,29.5,30.25,2010\n"
     "NEW,2000-01-11,5,5.5,4.5,5.25,100\n";
 
-inline std::string InputText(const std::string& p) {
-  return ReadText(fs::path(p).parent_path() / "input.csv");
-}
 inline int ImportFromInput(const std::string& p) {
   ImportText parsed;
   ImportTextError error;
-  if (!ParseImportText(InputText(p), parsed, error)) return kBadRequest;
+  if (!ParseImportText(ReadText(fs::path(p).parent_path() / "input.csv"), parsed, error))
+    return kBadRequest;
   ImportResult result;
   return ImportQuotes(p, "ACME", ImportRequestOf(parsed, ImportOverlap::kReplace), result);
 }
@@ -176,11 +174,8 @@ inline std::vector<WriteCommand> WriteCommands() {
   };
   // One bar of BARS named by its date and time.
   const auto bar = [](std::int16_t kind, PackedTime time, PackedTime newTime = 0) {
-    SeriesEdit edit = Edit(kind, Day(2013, 11, 14), Day(2013, 11, 14), {11, 12, 10, 11.5f, 500});
-    edit.atTime = true;
-    edit.time = time;
-    edit.setTime = newTime != 0;
-    edit.newTime = newTime;
+    const SeriesEdit edit =
+        AtTime(kind, Day(2013, 11, 14), time, newTime, {{11, 12, 10, 11.5f, 500}});
     return [edit](auto p, auto) { return RewriteSeries(edit, p, "BARS"); };
   };
   const auto move = [](const char* symbol, bool remove) {

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "datafiles/format/series_facts.h"
+#include "datafiles/io/portfolio_lock.h"
 #include "write_commands.h"
 
 namespace voltrim::testing {
@@ -126,23 +127,20 @@ std::vector<Refusal> Refusals() {
       return status;
     };
   };
-  const auto headerByte = [](const char* file, std::size_t at, unsigned char value) {
+  // A file below root changed in place as `change` says.
+  const auto changed = [](const char* file, std::function<void(Bytes&)> change) {
     return [=](const fs::path& root) {
       Bytes bytes = ReadFileBytes(root / file);
-      bytes[at] = value;
+      change(bytes);
       WriteFileBytes(root / file, bytes);
     };
+  };
+  const auto fullMaster = [=](const char* master) {
+    return changed(master, [](Bytes& b) { b[2] = 255; });  // file 255 taken
   };
   const auto xmasterListing = [](const char* symbol) {
     return [=](const fs::path& root) {
       WriteFileBytes(root / "q" / "XMASTER", BuildXmasterBytes({{256, symbol, "LISTED"}}));
-    };
-  };
-  const auto datOfAcme = [](std::function<void(Bytes&)> change) {
-    return [=](const fs::path& root) {
-      Bytes dat = ReadFileBytes(root / "p" / "F1.DAT");
-      change(dat);
-      WriteFileBytes(root / "p" / "F1.DAT", dat);
     };
   };
   const float noMbf = std::ldexp(1.0f, 127);  // the first value without MBF form
@@ -189,9 +187,9 @@ std::vector<Refusal> Refusals() {
            kBadRequest},
           {"a time past the day", rewrite("BARS", AtTime(kSet, nov(14), 24 * 3600)), kBadRequest},
           {"a time in a series without one", rewrite("ACME", AtTime(kDelete, tue, 0)), kBadRequest},
-          {"move to a full MASTER", move("ACME"), kPortfolioFull, headerByte("q/MASTER", 2, 255)},
+          {"move to a full MASTER", move("ACME"), kPortfolioFull, fullMaster("q/MASTER")},
           {"move from XMASTER to a full MASTER", move("X256"), kPortfolioFull,
-           headerByte("q/MASTER", 2, 255)},
+           fullMaster("q/MASTER")},
           {"move a symbol that is another's name there", move("other"), kSymbolExists,
            [](auto& root) { Write(root / "q", Portfolio({Symbol(1, "D1", "OTHER")})); }},
           {"move a symbol the destination's XMASTER lists", move("ACME"), kSymbolExists,
@@ -224,7 +222,7 @@ std::vector<Refusal> Refusals() {
           {"new symbol past file 255", create({"NEW", "", 7, false}), kPortfolioFull,
            [=](auto& root) {
              fs::remove(root / "p" / "XMASTER");
-             headerByte("p/MASTER", 2, 255)(root);
+             fullMaster("p/MASTER")(root);
            }},
           {"new symbol without one", create({"", "", 7, false}), kBadRequest},
           {"new symbol too long", create({"SEVENTEEN-CHARSXX", "", 7, false}), kBadRequest},
@@ -241,9 +239,9 @@ std::vector<Refusal> Refusals() {
                   {3, 4}),
            kImportDuplicate},
           {"import into a data file cut short", import({Q(jan10, 1, 1)}), kDamagedFile,
-           datOfAcme([](Bytes& dat) { dat.pop_back(); })},
+           changed("p/F1.DAT", [](Bytes& dat) { dat.pop_back(); })},
           {"import into a data file a record longer than counted", import({Q(jan10, 1, 1)}),
-           kDamagedFile, datOfAcme([](Bytes& dat) { dat.resize(dat.size() + 24, 0); })},
+           kDamagedFile, changed("p/F1.DAT", [](Bytes& dat) { dat.resize(dat.size() + 24, 0); })},
       };
   refusals.push_back(newPortfolio(kPortfolioThere, [](auto& r) {
     WriteFileBytes(r / "master", Bytes(53, 0));  // in lower case
@@ -272,13 +270,11 @@ std::vector<Refusal> Refusals() {
       };
   for (const auto& [damage, apply] : damages) {
     for (const auto& [write, run] : xmasterWrites) {
-      refusals.push_back({std::string(write) + " with XMASTER " + damage, run, kAnyFailure,
-                          [apply, headerByte](auto& root) {
-                            headerByte("p/MASTER", 2, 255)(root);
-                            Bytes xmaster = ReadFileBytes(root / "p" / "XMASTER");
-                            apply(xmaster);
-                            WriteFileBytes(root / "p" / "XMASTER", xmaster);
-                          }});
+      refusals.push_back(
+          {std::string(write) + " with XMASTER " + damage, run, kAnyFailure, [=](auto& root) {
+             fullMaster("p/MASTER")(root);
+             changed("p/XMASTER", apply)(root);
+           }});
     }
   }
   return refusals;
@@ -300,6 +296,75 @@ TEST(WriteCommandsTest, EveryRefusalLeavesEveryFileAsItWas) {
     }
     EXPECT_TRUE(TakeSnapshot(temp.path()) == before);
   }
+}
+
+using namespace std::chrono_literals;
+
+// p: ACME (5 quotes), OTHER and the subdirectory SUB holding ZED; q: D1.
+class PortfolioLockTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    p_ = Write(temp_.path() / "p",
+               Portfolio({Symbol(1, "ACME", "ACME CORP", 5), Symbol(2, "OTHER", "OTHER INC"),
+                          SubdirectoryEntry("SUB")}));
+    Write(temp_.path() / "p" / "SUB", Portfolio({Symbol(1, "ZED", "ZED CO", 3)}));
+    q_ = Write(temp_.path() / "q", Portfolio({Symbol(1, "D1", "DEST ONE")}));
+  }
+  TempDir temp_;
+  std::string p_, q_;
+};
+
+// Every write and every undo, with its folders held by another program past the wait, fails
+// and changes nothing (a move and its undo wait for either folder); once they are free, it
+// goes through (the sweeps run each free). So does a series in a subdirectory.
+TEST_F(PortfolioLockTest, AWriterThatWaitsInVainFailsAndChangesNothing) {
+  const LockWait shortWait(5ms);
+  for (const WriteCommand& row : WriteAndUndoCommands()) {
+    if (row.undoIn) continue;  // a new portfolio holds no folder that was there
+    int busy = 0;
+    for (const std::string held : {"p", "q"}) {
+      SCOPED_TRACE(std::string(row.name) + ", holding " + held);
+      TempDir temp;
+      MakeFixture(temp.path(), row);
+      const Snapshot before = TakeSnapshot(temp.path());
+      const FolderHolder other(temp.path() / held);
+      const int result = row.run((temp.path() / "p").string(), (temp.path() / "q").string());
+      EXPECT_TRUE(result == kPortfolioBusy || result >= 0) << result;  // untouched: it runs
+      if (result == kPortfolioBusy) {
+        EXPECT_EQ(TakeSnapshot(temp.path()), before);
+        ++busy;
+      }
+    }
+    EXPECT_GT(busy, 0) << row.name;
+    const bool both = std::string(row.name).find("move") != std::string::npos;
+    EXPECT_EQ(busy, both ? 2 : busy) << row.name;
+  }
+  const DayNumber mon = Day(2000, 1, 3);
+  const SeriesEdit set = Edit(edit_kind::kSet, mon, mon, {99, 99, 99, 99, 99, 99});
+  {
+    const FolderHolder other(temp_.path() / "p" / "SUB");
+    EXPECT_EQ(RewriteSeries(set, p_, "ZED"), kPortfolioBusy);
+    EXPECT_EQ(MoveOrCopySymbol(p_, "ZED", q_, true), kPortfolioBusy);
+  }
+  EXPECT_EQ(RewriteSeries(set, p_, "ZED"), kOk);
+  EXPECT_EQ(ReadQuotes(p_, "ZED")[0].close, 99.0f);
+}
+
+TEST_F(PortfolioLockTest, TheNextWriterClearsWhatACrashedWriterLeft) {
+  const std::vector<std::string> leftovers = {
+      "F7.NEW",         "MASTER.~NU",  "MASTER.NEW",  "f2.4711-3.new",  "MASTER.12-1.~NU",
+      "MASTER.9-9.bak", "F1.77-2.NEW", "EMASTER.NEW", "EMASTER.5-1.NEW"};
+  const std::vector<std::string> kept = {"MASTER.BAK",    "F1.BAK",    "NOTES.NEW",  "F1.X-2.NEW",
+                                         "MASTER.12.~NU", "F.1-1.NEW", "EMASTER.BAK"};
+  for (const auto& names : {leftovers, kept}) {
+    for (const std::string& name : names) WriteFileBytes(temp_.path() / "p" / name, {7});
+  }
+  ASSERT_EQ(RenameMasterRecord(MasterPathIn(p_), 1, "OTHER", "RENAMED"), kOk);
+  for (const std::string& name : leftovers)
+    EXPECT_FALSE(fs::exists(temp_.path() / "p" / name)) << name;
+  for (const std::string& name : kept) EXPECT_TRUE(fs::exists(temp_.path() / "p" / name)) << name;
+  EXPECT_EQ(ReadFileBytes(temp_.path() / "p" / "F1.BAK"), Bytes{7});  // not this write's backup
+  EXPECT_TRUE(TemporariesBelow(temp_.path()).empty());
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -29,19 +30,23 @@ TempDir::~TempDir() {
 }
 
 std::vector<unsigned char> ReadFileBytes(const std::filesystem::path& file) {
-  // Through the system's calls, in blocks: the write sweeps read hundreds of thousands of
-  // files, and a stream costs more to set up than the read itself.
+  // Through the system's calls, sized first: the write sweeps read hundreds of thousands of
+  // small files, and a stream (or a large block on the stack) costs more than the read.
   std::vector<unsigned char> bytes;
   const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return bytes;
-  unsigned char block[1 << 16];
+  struct stat status {};
+  if (::fstat(fd, &status) == 0) bytes.resize(static_cast<std::size_t>(status.st_size) + 1);
+  std::size_t done = 0;
   for (;;) {
-    const ssize_t n = ::read(fd, block, sizeof block);
+    if (done == bytes.size()) bytes.resize(2 * done + 4096);  // grown since, or no size
+    const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
-    bytes.insert(bytes.end(), block, block + n);
+    done += static_cast<std::size_t>(n);
   }
   ::close(fd);
+  bytes.resize(done);
   return bytes;
 }
 
