@@ -30,60 +30,50 @@ struct QuoteDialogsTest : GuiTest {
 
 constexpr int kMidDay = 6;  // 11/14/13 09:05:00 in the bars
 
-enum class Ends { kStaysOpen, kCloses, kNoDialog };
-
-// A request a dialog or its command refuses: the box, and nothing written.
+// A request a dialog or its command refuses: the boxes, what the dialogs did, nothing written.
 struct Refusal {
   const char* name;
   Data data;
-  int symbolRow, quoteRow;  // clicked first unless -1
-  int commandId;
-  Typed shown;                     // as the dialog opens
-  Typed typed;                     // then typed before OK
+  Request request;
   std::vector<std::string> texts;  // "@" stands for the drive's folder
-  Ends ends = Ends::kStaysOpen;
-  std::deque<QMessageBox::StandardButton> answers = {};
-  const char* selected = nullptr;  // the field whose text is selected after the refusal
+  const char* made = "kept";       // what OK did to the dialog, as Make says it
 };
 
 void PrintTo(const Refusal& c, std::ostream* os) { *os << c.name; }
 
 // clang-format off
 const Refusal kRefusals[] = {
-    {"EditTooLong", Data::kHuge, -1, 0, command::kQuoteEdit, {{"open", "999999986991104.0000"}},
-     {}, {"Please enter no more than 16 characters."}, Ends::kStaysOpen, {}, "open"},
+    {"EditTooLong", Data::kHuge, {-1, 0, command::kQuoteEdit, {}, {}, {{"open", "999999986991104.0000"}}},
+     {"Please enter no more than 16 characters."}, "kept open"},
     // No to the question returns to the dialog with what was typed.
-    {"EditContradictory", Data::kAcme, -1, 0, command::kQuoteEdit, {}, {{"high", "5"}},
-     {"High is below Low.\n\nSave anyway?"}, Ends::kStaysOpen, {QMessageBox::No}},
-    {"SplitZero", Data::kAcme, -1, 2, command::kQuoteSplit,
-     {{"date", "01/06/00"}, {"oldShares", "1"}}, {{"newShares", "0"}}, {"Invalid Data Entered"}},
+    {"EditContradictory", Data::kAcme, {-1, 0, command::kQuoteEdit, {{"high", "5"}}, {QMessageBox::No}},
+     {"High is below Low.\n\nSave anyway?"}},
+    {"SplitZero", Data::kAcme, {-1, 2, command::kQuoteSplit, {{"newShares", "0"}}, {},
+     {{"date", "01/06/00"}, {"oldShares", "1"}}}, {"Invalid Data Entered"}},
     // The whole series is offered.
-    {"AdjustZero", Data::kAcme, -1, -1, command::kQuoteAdjust,
-     {{"from", "01/03/00"}, {"to", "01/11/00"}}, {{"price", "0"}}, {"Invalid Data Entered"}},
+    {"AdjustZero", Data::kAcme, {-1, -1, command::kQuoteAdjust, {{"price", "0"}}, {},
+     {{"from", "01/03/00"}, {"to", "01/11/00"}}}, {"Invalid Data Entered"}},
     // Tue 01/04/00 has Monday before it already.
-    {"AddExisting", Data::kAcme, -1, 3, command::kQuoteAdd, {}, {},
-     {"Date 01/03/00 already exists."}, Ends::kNoDialog},
-    {"DeleteNo", Data::kAcme, -1, 1, command::kQuoteDelete, {}, {},
-     {"You are about to delete the data for date\n01/08/00\nAre you sure?"}, Ends::kStaysOpen,
-     {QMessageBox::No}},
-    {"SymbolEditEmpty", Data::kTwoPortfolios, 1, -1, command::kSymbolEdit,
-     {{"name", "BBB INC"}}, {{"symbol", ""}}, {"You must enter a symbol"}},
-    {"NewSymbolEmpty", Data::kTwoPortfolios, -1, -1, command::kSymbolNew, {}, {},
-     {"You must enter a symbol"}},
-    {"NewSymbolExisting", Data::kTwoPortfolios, -1, -1, command::kSymbolNew, {},
-     {{"symbol", "aaa"}},
-     {"The Symbol addition failed.\n\nReason: Symbol aaa already exists in\n@a"}, Ends::kCloses},
-    {"ExportNoName", Data::kAcme, -1, -1, command::kQuoteExport, {}, {{"fileName", ""}},
-     {"file export error"}, Ends::kCloses},
+    {"AddExisting", Data::kAcme, {-1, 3, command::kQuoteAdd}, {"Date 01/03/00 already exists."},
+     "no dialog"},
+    {"DeleteNo", Data::kAcme, {-1, 1, command::kQuoteDelete, {}, {QMessageBox::No}},
+     {"You are about to delete the data for date\n01/08/00\nAre you sure?"}},
+    {"SymbolEditEmpty", Data::kTwoPortfolios, {1, -1, command::kSymbolEdit, {{"symbol", ""}}, {},
+     {{"name", "BBB INC"}}}, {"You must enter a symbol"}, "kept symbol"},
+    {"NewSymbolEmpty", Data::kTwoPortfolios, {-1, -1, command::kSymbolNew},
+     {"You must enter a symbol"}, "kept symbol"},
+    {"NewSymbolExisting", Data::kTwoPortfolios, {-1, -1, command::kSymbolNew, {{"symbol", "aaa"}}},
+     {"The Symbol addition failed.\n\nReason: Symbol aaa already exists in\n@a"}, "closed"},
+    {"ExportNoName", Data::kAcme, {-1, -1, command::kQuoteExport, {{"fileName", ""}}},
+     {"file export error"}, "closed"},
     // Past the bar after it the file would be out of order.
-    {"BarTimeOutOfOrder", Data::kBars, -1, kMidDay, command::kQuoteEdit,
-     {{"time", "09:05:00"}}, {{"time", "091200"}},
+    {"BarTimeOutOfOrder", Data::kBars, {-1, kMidDay, command::kQuoteEdit, {{"time", "091200"}}, {},
+     {{"time", "09:05:00"}}},
      {"Choose a time between 09:00:00 and 09:10:00, the times of the bars before and after "
       "this one."}},
     // Offered halfway between the bar and the one before.
-    {"BarAddExisting", Data::kBars, -1, kMidDay, command::kQuoteAdd,
-     {{"date", "11/14/13"}, {"time", "09:02:30"}}, {{"time", "090000"}},
-     {"Date 11/14/13 09:00:00 already exists."}},
+    {"BarAddExisting", Data::kBars, {-1, kMidDay, command::kQuoteAdd, {{"time", "090000"}}, {},
+     {{"date", "11/14/13"}, {"time", "09:02:30"}}}, {"Date 11/14/13 09:00:00 already exists."}},
 };
 // clang-format on
 
@@ -93,32 +83,8 @@ TEST_P(DialogRefusalTest, SaysWhyKeepsWhatWasTypedAndWritesNothing) {
   const Refusal& c = GetParam();
   Plant(c.data);
   Start();
-  if (c.symbolRow >= 0) ClickRow(Symbols(), c.symbolRow);
-  if (c.quoteRow >= 0) ClickRow(Quotes(), c.quoteRow);
   const Snapshot before = TakeSnapshot(drive.path());
-  answers = c.answers;
-  int dialogs = 0;
-  onDialog = [&](QDialog& dialog) {
-    ++dialogs;
-    dialog.show();
-    for (const auto& [field, text] : c.shown) EXPECT_EQ(FieldOf(dialog, field)->text(), text);
-    std::vector<QString> typed;
-    for (const auto& [field, keys] : c.typed) {
-      TypeInto(FieldOf(dialog, field), keys);
-      typed.push_back(FieldOf(dialog, field)->text());
-    }
-    Press(dialog, QDialogButtonBox::Ok);
-    if (c.ends == Ends::kCloses) return dialog.result();
-    EXPECT_TRUE(dialog.isVisible());
-    if (QLineEdit* selected = c.selected ? FieldOf(dialog, c.selected) : nullptr) {
-      EXPECT_EQ(selected->selectedText(), selected->text());
-    }
-    for (std::size_t i = 0; i < typed.size(); ++i)
-      EXPECT_EQ(FieldOf(dialog, c.typed[i].first)->text(), typed[i]);
-    return int{QDialog::Rejected};
-  };
-  Trigger(c.commandId);
-  EXPECT_EQ(dialogs, c.ends == Ends::kNoDialog ? 0 : 1);
+  EXPECT_EQ(Make(c.request), c.made);
   std::vector<std::string> texts = c.texts;
   for (std::string& text : texts)
     if (const auto at = text.find('@'); at != std::string::npos)

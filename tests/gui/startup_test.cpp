@@ -31,7 +31,7 @@ TEST_F(StartupTest, WindowIsShownEmptyThenTheFirstScanFillsTheListsAndPanes) {
            window->QuotePane()->text();
   };
   EXPECT_EQ(panes(), "For Help, press F1 | No Symbols Read | No Quotes Read");
-  ASSERT_TRUE(WaitUntil([this] { return View().IsSetUp(); }));
+  ASSERT_TRUE(QTest::qWaitFor([this] { return View().IsSetUp(); }));
   WaitForScan();
 
   // Sorted without regard to case, the first one selected and loaded, newest quote first.
@@ -44,11 +44,12 @@ TEST_F(StartupTest, WindowIsShownEmptyThenTheFirstScanFillsTheListsAndPanes) {
   // Columns sized in a wide window keep their shares in a narrow one (1280x800 at a scale
   // of 1.5): no sideways scrolling.
   window->resize(1800, 1000);
-  ASSERT_TRUE(WaitUntil([this] { return Quotes().viewport()->width() > 1500; }));
+  ASSERT_TRUE(QTest::qWaitFor([this] { return Quotes().viewport()->width() > 1500; }));
   for (int column = 0; column < 6; ++column) Quotes().setColumnWidth(column, 230);
   window->resize(853, 533);
-  ASSERT_TRUE(WaitUntil([this] { return Quotes().viewport()->width() < 853; }));
-  EXPECT_TRUE(WaitUntil([this] { return Quotes().horizontalScrollBar()->maximum() == 0; }, 500));
+  ASSERT_TRUE(QTest::qWaitFor([this] { return Quotes().viewport()->width() < 853; }));
+  EXPECT_TRUE(
+      QTest::qWaitFor([this] { return Quotes().horizontalScrollBar()->maximum() == 0; }, 500));
 }
 
 // The box shows the held walk's progress; only the scan closes it; F5 starts no second walk
@@ -65,8 +66,8 @@ TEST_F(StartupTest, TheScanBoxShowsTheWalkAndF5DuringAScanStartsNoSecondWalk) {
     WalkDirectory(root, filter, found, progress);
   };
   Open();
-  ASSERT_TRUE(
-      WaitUntil([&] { return View().ProgressBox() && View().ProgressBox()->CountText() == "1"; }));
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return View().ProgressBox() && View().ProgressBox()->CountText() == "1"; }));
   ScanProgressBox& box = *View().ProgressBox();
   EXPECT_EQ(box.PathText().toStdString(), dir);
   EXPECT_EQ(box.windowTitle(), "Searching for Master Files");
@@ -222,7 +223,7 @@ TEST_F(StartupTest, SubfolderRowsOpenTheirPortfolio) {
   Start();
   Activate();
   Key(Symbols(), Qt::Key_End);
-  ASSERT_TRUE(WaitUntil([this] { return State().quotes.loadedSymbol.empty(); }));
+  ASSERT_TRUE(QTest::qWaitFor([this] { return State().quotes.loadedSymbol.empty(); }));
   QTest::qWait(300);  // nothing else comes once the keys rest
   EXPECT_TRUE(boxes.empty());
   EXPECT_EQ(Quotes().model()->rowCount(), 0);
@@ -253,7 +254,7 @@ TEST_F(StartupTest, StoredPlacementIsUsedOnlyWhenItLiesOnTheScreen) {
     if (stored != whole) {
       for (std::size_t i = 0; i < 4; ++i)
         EXPECT_EQ(settings.GetInt("Screen", keys[i], -1), values(shown)[i]) << keys[i];
-      EXPECT_TRUE(WaitUntil(
+      EXPECT_TRUE(QTest::qWaitFor(
           [&] { return window->frameGeometry() == QRect(shown.x, shown.y, shown.cx, shown.cy); }));
     }
     window.reset();

@@ -151,7 +151,7 @@ TEST_F(SymbolCommandsTest, AFileDroppedOnAGridOpensItsPreviewAndTheGridsShowTheR
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &drop);
-    ASSERT_TRUE(WaitUntil([&] { return boxes.size() == 1; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return boxes.size() == 1; }));
     boxes.clear();
     EXPECT_EQ(previews, std::vector<std::string>{c.preview});
     EXPECT_EQ(Symbols().model()->rowCount(), c.symbols);
