@@ -7,23 +7,16 @@
 namespace voltrim::testing {
 namespace {
 
-// Bars: BARS (three days of four 5-minute bars, newest first) beside the daily ACME.
-enum class Data { kAcme, kTwoPortfolios, kHuge, kBars };
-
+// p holds BARS (three days of four 5-minute bars, newest first), ACME, and BIG, whose open is
+// too long for its field.
 struct QuoteDialogsTest : GuiTest {
-  void Plant(Data data) {
-    if (data == Data::kAcme) Portfolio("p", AcmePortfolio());
-    if (data == Data::kTwoPortfolios) Portfolio("a", PortfolioOf({"AAA", "BBB"}));
-    if (data == Data::kTwoPortfolios) Portfolio("b", PortfolioOf({"BBB"}));
-    if (data == Data::kHuge) {
-      Portfolio("p", testing::Portfolio({SeriesEntry(MakeDailySeries(
-                         1, "BIG", "BIG", {{Day(2000, 1, 3), 1e15f, 2, 1, 2, 5}}))}));
-    }
-    if (data != Data::kBars) return;
+  void Plant() {
     PortfolioSpec plan = BarPortfolio();
     SeriesSpec acme = AcmeSeries();
     acme.fileNumber = 2;
     plan.entries.push_back(SeriesEntry(acme));
+    plan.entries.push_back(
+        SeriesEntry(MakeDailySeries(3, "BIG", "BIG", {{Day(2000, 1, 3), 1e15f, 2, 1, 2, 5}})));
     Portfolio("p", plan);
   }
 };
@@ -33,7 +26,6 @@ constexpr int kMidDay = 6;  // 11/14/13 09:05:00 in the bars
 // A request a dialog or its command refuses: the boxes, what the dialogs did, nothing written.
 struct Refusal {
   const char* name;
-  Data data;
   Request request;
   std::vector<std::string> texts;  // "@" stands for the drive's folder
   const char* made = "kept";       // what OK did to the dialog, as Make says it
@@ -43,36 +35,36 @@ void PrintTo(const Refusal& c, std::ostream* os) { *os << c.name; }
 
 // clang-format off
 const Refusal kRefusals[] = {
-    {"EditTooLong", Data::kHuge, {-1, 0, command::kQuoteEdit, {}, {}, {{"open", "999999986991104.0000"}}},
+    {"EditTooLong", {2, 0, command::kQuoteEdit, {}, {}, {{"open", "999999986991104.0000"}}},
      {"Please enter no more than 16 characters."}, "kept open"},
     // No to the question returns to the dialog with what was typed.
-    {"EditContradictory", Data::kAcme, {-1, 0, command::kQuoteEdit, {{"high", "5"}}, {QMessageBox::No}},
+    {"EditContradictory", {1, 0, command::kQuoteEdit, {{"high", "5"}}, {QMessageBox::No}},
      {"High is below Low.\n\nSave anyway?"}},
-    {"SplitZero", Data::kAcme, {-1, 2, command::kQuoteSplit, {{"newShares", "0"}}, {},
+    {"SplitZero", {1, 2, command::kQuoteSplit, {{"newShares", "0"}}, {},
      {{"date", "01/06/00"}, {"oldShares", "1"}}}, {"Invalid Data Entered"}},
     // The whole series is offered.
-    {"AdjustZero", Data::kAcme, {-1, -1, command::kQuoteAdjust, {{"price", "0"}}, {},
+    {"AdjustZero", {1, -1, command::kQuoteAdjust, {{"price", "0"}}, {},
      {{"from", "01/03/00"}, {"to", "01/11/00"}}}, {"Invalid Data Entered"}},
     // Tue 01/04/00 has Monday before it already.
-    {"AddExisting", Data::kAcme, {-1, 3, command::kQuoteAdd}, {"Date 01/03/00 already exists."},
+    {"AddExisting", {1, 3, command::kQuoteAdd}, {"Date 01/03/00 already exists."},
      "no dialog"},
-    {"DeleteNo", Data::kAcme, {-1, 1, command::kQuoteDelete, {}, {QMessageBox::No}},
+    {"DeleteNo", {1, 1, command::kQuoteDelete, {}, {QMessageBox::No}},
      {"You are about to delete the data for date\n01/08/00\nAre you sure?"}},
-    {"SymbolEditEmpty", Data::kTwoPortfolios, {1, -1, command::kSymbolEdit, {{"symbol", ""}}, {},
-     {{"name", "BBB INC"}}}, {"You must enter a symbol"}, "kept symbol"},
-    {"NewSymbolEmpty", Data::kTwoPortfolios, {-1, -1, command::kSymbolNew},
+    {"SymbolEditEmpty", {1, -1, command::kSymbolEdit, {{"symbol", ""}}, {},
+     {{"name", "ACME CORP"}}}, {"You must enter a symbol"}, "kept symbol"},
+    {"NewSymbolEmpty", {-1, -1, command::kSymbolNew},
      {"You must enter a symbol"}, "kept symbol"},
-    {"NewSymbolExisting", Data::kTwoPortfolios, {-1, -1, command::kSymbolNew, {{"symbol", "aaa"}}},
-     {"The Symbol addition failed.\n\nReason: Symbol aaa already exists in\n@a"}, "closed"},
-    {"ExportNoName", Data::kAcme, {-1, -1, command::kQuoteExport, {{"fileName", ""}}},
+    {"NewSymbolExisting", {-1, -1, command::kSymbolNew, {{"symbol", "acme"}}},
+     {"The Symbol addition failed.\n\nReason: Symbol acme already exists in\n@p"}, "closed"},
+    {"ExportNoName", {1, -1, command::kQuoteExport, {{"fileName", ""}}},
      {"file export error"}, "closed"},
     // Past the bar after it the file would be out of order.
-    {"BarTimeOutOfOrder", Data::kBars, {-1, kMidDay, command::kQuoteEdit, {{"time", "091200"}}, {},
+    {"BarTimeOutOfOrder", {-1, kMidDay, command::kQuoteEdit, {{"time", "091200"}}, {},
      {{"time", "09:05:00"}}},
      {"Choose a time between 09:00:00 and 09:10:00, the times of the bars before and after "
       "this one."}},
     // Offered halfway between the bar and the one before.
-    {"BarAddExisting", Data::kBars, {-1, kMidDay, command::kQuoteAdd, {{"time", "090000"}}, {},
+    {"BarAddExisting", {-1, kMidDay, command::kQuoteAdd, {{"time", "090000"}}, {},
      {{"date", "11/14/13"}, {"time", "09:02:30"}}}, {"Date 11/14/13 09:00:00 already exists."}},
 };
 // clang-format on
@@ -81,7 +73,7 @@ class DialogRefusalTest : public QuoteDialogsTest, public ::testing::WithParamIn
 
 TEST_P(DialogRefusalTest, SaysWhyKeepsWhatWasTypedAndWritesNothing) {
   const Refusal& c = GetParam();
-  Plant(c.data);
+  Plant();
   Start();
   const Snapshot before = TakeSnapshot(drive.path());
   EXPECT_EQ(Make(c.request), c.made);
@@ -149,7 +141,7 @@ TEST_F(QuoteDialogsTest, EditorStepsTheRowOkWritesOnlyTheFieldsChangedAndCancelN
 // to the bar before, then opens the editor on the new bar (the writes: the window-against-CLI
 // table).
 TEST_F(QuoteDialogsTest, BarsShowTheirTimesAndTheEditorStepsBarByBar) {
-  Plant(Data::kBars);
+  Plant();
   Start();
   const auto titles = [this] {
     QStringList titles;
