@@ -93,53 +93,18 @@ TEST_F(StartupTest, TheScanBoxShowsTheWalkAndF5DuringAScanStartsNoSecondWalk) {
   EXPECT_EQ(View().ProgressBox(), nullptr);
 }
 
-TEST_F(StartupTest, ShortcutsReachTheirCommands) {
-  Portfolio("p", PortfolioOf({"AAA", "BBB"}, 5));
-  Start();
-  EXPECT_EQ(window->Action(c::kHelpTopics)->shortcut().toString(), "F1");
-  EXPECT_EQ(window->Action(c::kQuoteDelete)->shortcut().toString(), "Del");
-  std::vector<std::string> opened;
-  onDialog = [&](QDialog& dialog) {
-    opened.push_back(dialog.objectName().toStdString() + " " +
-                     LabelOf(dialog, "date").toStdString());
-    return int(QDialog::Rejected);
-  };
-  Activate();
-  // Enter and Del act on the quote row; Del elsewhere deletes nothing; Ctrl+E anywhere;
-  // Ctrl+F finds a symbol, Ctrl+Shift+F searches for splits.
-  Key(Quotes(), Qt::Key_Down);
-  QTest::keyClick(&Quotes(), Qt::Key_Return);
-  QTest::keyClick(&Quotes(), Qt::Key_Delete);
-  Key(Symbols(), Qt::Key_Delete);
-  Key(Symbols(), Qt::Key_E, Qt::ControlModifier);
-  Key(Quotes(), Qt::Key_F, Qt::ControlModifier);
-  EXPECT_TRUE(View().SymbolFilter()->hasFocus());
-  Key(Symbols(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
-  EXPECT_TRUE(State().splitSearchOpen);
-  const std::string date = Cell(Quotes(), 1, 0).toStdString();
-  EXPECT_EQ(opened,
-            (std::vector<std::string>{"quoteEditDialog " + date, "deleteQuoteDialog " + date,
-                                      "quoteEditDialog " + date}));
-  EXPECT_TRUE(boxes.empty());
-  QString keys;  // each menu of the bar has a key of its own
-  for (QAction* menu : window->menuBar()->actions())
-    keys += menu->text().at(menu->text().indexOf(QLatin1Char('&')) + 1).toUpper();
-  EXPECT_EQ(keys, "OEVPSQH");
-  Key(Symbols(), Qt::Key_Q, Qt::ControlModifier);
-  EXPECT_FALSE(window->isVisible());
-}
-
 // The grids, the chart and the commands agree on one series (the n-th has 20 + n - 1
 // quotes): the title follows keys at once, the quotes once they rest, and a command or a
 // click in the quotes grid before that loads the series the title names first.
-TEST_F(StartupTest, EndAndUpThenEditChangesTheSeriesTheTitleNamesAndNoOther) {
-  const std::string dir = Portfolio("p", PortfolioOf({"AAA", "BBB", "CCC", "DDD"}, 20));
+TEST_F(StartupTest, KeysFilterAndSortKeepTheCommandsOnTheSeriesTheTitleNames) {
+  const std::string dir =
+      Portfolio("p", PortfolioOf({"ZETA", "MINE", "ALPHA", "MINT", "BETA"}, 20));
   Start();
   Activate();
   ClickRow(Symbols(), 0);
   Key(Symbols(), Qt::Key_End);
   QTest::keyClick(&Symbols(), Qt::Key_Up);
-  ASSERT_EQ(Title(), "Voltrim - " + dir + " - CCC");
+  ASSERT_EQ(Title(), "Voltrim - " + dir + " - MINT");
   const Snapshot before = TakeSnapshot(dir);
   onDialog = [](QDialog& dialog) {
     dialog.show();
@@ -149,26 +114,20 @@ TEST_F(StartupTest, EndAndUpThenEditChangesTheSeriesTheTitleNamesAndNoOther) {
   };
   QTest::keyClick(&Symbols(), Qt::Key_E, Qt::ControlModifier);
   const Snapshot after = TakeSnapshot(dir);
-  EXPECT_NE(after.at("F3.DAT"), before.at("F3.DAT"));
-  for (const char* file : {"F1.DAT", "F2.DAT", "F4.DAT", "MASTER"})
+  EXPECT_NE(after.at("F4.DAT"), before.at("F4.DAT"));
+  for (const char* file : {"F1.DAT", "F2.DAT", "F3.DAT", "F5.DAT", "MASTER"})
     EXPECT_EQ(after.at(file), before.at(file)) << file;
-  EXPECT_EQ(Quotes().model()->rowCount(), 22);
-  EXPECT_EQ(window->Chart()->Series().Count(), 22);
+  EXPECT_EQ(Quotes().model()->rowCount(), 23);
+  EXPECT_EQ(window->Chart()->Series().Count(), 23);
   EXPECT_EQ(Cell(Quotes(), 0, 4), "11.0000");
   QTest::keyClick(&Symbols(), Qt::Key_Up);
   ClickRow(Quotes(), 3);
-  EXPECT_EQ(State().quotes.loadedSymbol, "BBB");
+  EXPECT_EQ(State().quotes.loadedSymbol, "ALPHA");
   EXPECT_EQ(State().quotes.currentRow, 3);
   EXPECT_EQ(window->Chart()->CurrentRow(), 3);
-}
 
-// Typing narrows the symbols to those whose symbol or name holds the text, a header sorts
-// them; neither moves the title or the command's target off the series the user chose.
-TEST_F(StartupTest, FilterAndSortNeverChangeTheSeriesTheTitleNames) {
-  const std::string dir =
-      Portfolio("p", PortfolioOf({"ZETA", "MINE", "ALPHA", "MINT", "BETA"}, 20));
-  Start();
-  Activate();
+  // Typing narrows the symbols to those whose symbol or name holds the text, a header sorts
+  // them; neither moves the title or the command's target off the series the user chose.
   const auto shown = [this] {
     std::string symbols;
     for (int row = 0; row < Symbols().model()->rowCount(); ++row)
@@ -206,6 +165,38 @@ TEST_F(StartupTest, FilterAndSortNeverChangeTheSeriesTheTitleNames) {
   EXPECT_EQ(shown(), "ZETA MINE ALPHA MINT BETA ");
   EXPECT_EQ(Symbols().SelectedRow(), 1);
   EXPECT_EQ(target(), "MINE MINE Symbol 2 of 5");
+
+  // Enter and Del act on the quote row; Del elsewhere deletes nothing; Ctrl+E anywhere;
+  // Ctrl+F finds a symbol, Ctrl+Shift+F searches for splits; Ctrl+Q quits.
+  EXPECT_EQ(window->Action(c::kHelpTopics)->shortcut().toString(), "F1");
+  EXPECT_EQ(window->Action(c::kQuoteDelete)->shortcut().toString(), "Del");
+  std::vector<std::string> opened;
+  onDialog = [&](QDialog& dialog) {
+    opened.push_back(dialog.objectName().toStdString() + " " +
+                     LabelOf(dialog, "date").toStdString());
+    return int(QDialog::Rejected);
+  };
+  boxes.clear();
+  Key(Quotes(), Qt::Key_Down);
+  QTest::keyClick(&Quotes(), Qt::Key_Return);
+  QTest::keyClick(&Quotes(), Qt::Key_Delete);
+  Key(Symbols(), Qt::Key_Delete);
+  Key(Symbols(), Qt::Key_E, Qt::ControlModifier);
+  Key(Quotes(), Qt::Key_F, Qt::ControlModifier);
+  EXPECT_TRUE(View().SymbolFilter()->hasFocus());
+  Key(Symbols(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_TRUE(State().splitSearchOpen);
+  const std::string date = Cell(Quotes(), 1, 0).toStdString();
+  EXPECT_EQ(opened,
+            (std::vector<std::string>{"quoteEditDialog " + date, "deleteQuoteDialog " + date,
+                                      "quoteEditDialog " + date}));
+  EXPECT_TRUE(boxes.empty());
+  QString keys;  // each menu of the bar has a key of its own
+  for (QAction* menu : window->menuBar()->actions())
+    keys += menu->text().at(menu->text().indexOf(QLatin1Char('&')) + 1).toUpper();
+  EXPECT_EQ(keys, "OEVPSQH");
+  Key(Symbols(), Qt::Key_Q, Qt::ControlModifier);
+  EXPECT_FALSE(window->isVisible());
 }
 
 // A sub-folder's row is the way into its portfolio: once the keys rest it has loaded
