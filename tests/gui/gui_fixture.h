@@ -47,9 +47,6 @@ Widget* ChildOf(QDialog& dialog, const char* name) {
 inline QLineEdit* FieldOf(QDialog& dialog, const char* name) {
   return ChildOf<QLineEdit>(dialog, name);
 }
-inline QPushButton* ButtonOf(QDialog& dialog, const char* name) {
-  return ChildOf<QPushButton>(dialog, name);
-}
 inline QString LabelOf(QDialog& dialog, const char* name) {
   auto* label = dialog.findChild<QLabel*>(QLatin1String(name));
   return label ? label->text() : QStringLiteral("<none>");

@@ -92,7 +92,9 @@ INSTANTIATE_TEST_SUITE_P(Requests, DialogRefusalTest, ::testing::ValuesIn(kRefus
 std::string NavigationOf(QDialog& dialog) {
   std::string shown;
   for (const char* name : {"previous", "next", "first", "last"})
-    shown += ButtonOf(dialog, name)->isEnabled() ? static_cast<char>(std::toupper(*name)) : '-';
+    shown += ChildOf<QAbstractButton>(dialog, name)->isEnabled()
+                 ? static_cast<char>(std::toupper(*name))
+                 : '-';
   return shown;
 }
 
@@ -113,9 +115,9 @@ TEST_F(QuoteDialogsTest, TheEditorStepsBarByBarOrDayByDayAndWritesOnlyTheFieldsC
   ClickRow(Quotes(), kMidDay);
   onDialog = [&](QDialog& dialog) {
     dialog.show();
-    Click(ButtonOf(dialog, "previous"));
+    Click(ChildOf<QAbstractButton>(dialog, "previous"));
     EXPECT_EQ(FieldOf(dialog, "time")->text(), "09:00:00");  // the bar before, same day
-    Click(ButtonOf(dialog, "next"));
+    Click(ChildOf<QAbstractButton>(dialog, "next"));
     EXPECT_EQ(LabelOf(dialog, "date"), "11/14/13");
     EXPECT_EQ(FieldOf(dialog, "time")->text(), "09:05:00");
     return int{QDialog::Rejected};
@@ -138,7 +140,7 @@ TEST_F(QuoteDialogsTest, TheEditorStepsBarByBarOrDayByDayAndWritesOnlyTheFieldsC
 
   onDialog = [&](QDialog& dialog) {
     dialog.show();
-    Click(ButtonOf(dialog, "first"));
+    Click(ChildOf<QAbstractButton>(dialog, "first"));
     EXPECT_EQ(FieldOf(dialog, "open")->text(), "12.3457");
     TypeInto(FieldOf(dialog, "close"), "20.5");
     QTest::keyClick(FieldOf(dialog, "close"), Qt::Key_Return);
@@ -158,11 +160,11 @@ TEST_F(QuoteDialogsTest, TheEditorStepsBarByBarOrDayByDayAndWritesOnlyTheFieldsC
   onDialog = [&](QDialog& dialog) {
     EXPECT_EQ(NavigationOf(dialog), "P-F-");  // the newest
     TypeInto(FieldOf(dialog, "close"), "99");
-    Click(ButtonOf(dialog, "previous"));
+    Click(ChildOf<QAbstractButton>(dialog, "previous"));
     EXPECT_EQ(LabelOf(dialog, "date"), "01/08/00");
     EXPECT_EQ(FieldOf(dialog, "close")->text(), "15.5000");  // loaded afresh
     EXPECT_EQ(FieldOf(dialog, "openInterest")->text(), "N/A");
-    Click(ButtonOf(dialog, "first"));
+    Click(ChildOf<QAbstractButton>(dialog, "first"));
     EXPECT_EQ(NavigationOf(dialog), "-N-L");
     return 0;
   };
