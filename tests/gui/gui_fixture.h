@@ -64,6 +64,7 @@ inline void TypeInto(QLineEdit* field, const char* keys) {
 inline void Click(QAbstractButton* button) {
   QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(6, button->height() / 2));
 }
+
 using Typed = std::vector<std::pair<const char*, const char*>>;
 
 // A request made as a user makes it: the rows clicked (-1: none), then the command. The
@@ -184,6 +185,7 @@ class GuiTest : public ::testing::Test {
       return int{QDialog::Rejected};
     };
     Trigger(request.commandId);
+    onDialog = {};  // it refers to this call's locals
     return made;
   }
   bool Enabled(int commandId) { return window->Action(commandId)->isEnabled(); }
