@@ -8,7 +8,7 @@
 #include <fstream>
 
 #include "browser/grid_text.h"
-#include "datafiles/write/rewrite_series.h"
+#include "cli/cli_run.h"
 #include "gui_fixture.h"
 #include "symbols/ui/delete_symbol_dialog.h"
 #include "symbols/ui/edit_symbol_dialog.h"
@@ -183,11 +183,7 @@ TEST_F(SymbolCommandsTest, UndoTakesBackAChangeAndTheGridsShowTheDataAsItWas) {
   EXPECT_EQ(undo.text(), "&Undo");
 
   const QString close = Cell(Quotes(), 0, 4);
-  SeriesEdit edit;
-  edit.kind = edit_kind::kScaleRange;
-  edit.values = {2, 2, 2, 2, 1, 1};
-  edit.lastDay = 65535;
-  ASSERT_EQ(RewriteSeries(edit, dir, "AAA"), kOk);
+  ASSERT_EQ(RunCli({"adjust", dir, "AAA", "01/03/00", "01/07/00", "--price", "2"}).exitCode, 0);
   QMenu* menu = window->menuBar()->actions()[1]->menu();
   menu->popup(window->mapToGlobal(QPoint(40, 0)));
   EXPECT_TRUE(undo.isEnabled());
