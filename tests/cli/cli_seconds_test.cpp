@@ -47,10 +47,6 @@ TEST_F(CliTest, AnOddSecondIsShownAndWrittenAsStored) {
     std::copy(mbf.begin(), mbf.end(), bytes.begin() + 28 * (record + 1) + 4 * (position - 1));
     return bytes;
   };
-  const auto fresh = [&](std::vector<Bar> after) {
-    TempDir scratch;
-    return BarDatBytes(scratch.path(), after);
-  };
   std::vector<Bar> deleted = bars, added = bars;
   deleted.erase(deleted.begin() + 2);
   added.insert(added.begin() + 3, {1131114, 170519, 13});
@@ -64,9 +60,9 @@ TEST_F(CliTest, AnOddSecondIsShownAndWrittenAsStored) {
        "Changed 1 bar: 11/14/13 17:05:20.\n", field(3, 2, 170521.0f)},
       {"edit {sec} BARS 11/14/13 --time 17:05:17 --new-time 17:05:16", "", stored},
       {"delete-quote {sec} BARS 11/14/13 --time 17:05:17", "Deleted 1 bar: 11/14/13 17:05:17.\n",
-       fresh(deleted)},
+       BarDatBytes(TempDir().path(), deleted)},
       {"add-quote {sec} BARS 11/14/13 --time 17:05:19", "Added 1 bar: 11/14/13 17:05:19.\n",
-       fresh(added)},
+       BarDatBytes(TempDir().path(), added)},
   };
   for (const auto& write : writes) {
     SCOPED_TRACE(write.line);

@@ -15,11 +15,6 @@ class ChartLinkTest : public GuiTest {
     const ChartGeometry geometry = Chart().Geometry();
     return {static_cast<int>(geometry.XOf(Chart().Range(), index)), geometry.Price().center().y()};
   }
-  void Wheel(const QPoint& at, int notches) {
-    QWheelEvent wheel(at, Chart().mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(&Chart(), &wheel);
-  }
   void ClickAt(const QPoint& at) {
     QTest::mouseClick(&Chart(), Qt::LeftButton, Qt::NoModifier, at);
   }
@@ -42,7 +37,9 @@ TEST_F(ChartLinkTest, TheMarkerFollowsTheGridAndTheMouseChoosesZoomsAndEdits) {
 
   // Zoomed in around a quote, the same quote stays under the pointer and clicks still land.
   const QPoint at = PointOf(100);
-  Wheel(at, 6);
+  QWheelEvent wheel(at, Chart().mapToGlobal(at), QPoint(), QPoint(0, 120 * 6), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(&Chart(), &wheel);
   EXPECT_LT(Chart().Range().Span(), 100.0);
   EXPECT_EQ(Chart().RowAt(at), 199);
   ClickAt(PointOf(103));

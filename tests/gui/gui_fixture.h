@@ -47,9 +47,6 @@ Widget* ChildOf(QDialog& dialog, const char* name) {
 inline QLineEdit* FieldOf(QDialog& dialog, const char* name) {
   return ChildOf<QLineEdit>(dialog, name);
 }
-inline QPushButton* ButtonOf(QDialog& dialog, const char* name) {
-  return ChildOf<QPushButton>(dialog, name);
-}
 inline QString LabelOf(QDialog& dialog, const char* name) {
   auto* label = dialog.findChild<QLabel*>(QLatin1String(name));
   return label ? label->text() : QStringLiteral("<none>");
@@ -67,12 +64,24 @@ inline void TypeInto(QLineEdit* field, const char* keys) {
 inline void Click(QAbstractButton* button) {
   QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(6, button->height() / 2));
 }
-// Waits, running the event loop, until the condition holds or the time is up.
-inline bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 5000) {
-  return QTest::qWaitFor(condition, timeoutMs);
-}
 
 using Typed = std::vector<std::pair<const char*, const char*>>;
+
+// A request made as a user makes it: the rows clicked (-1: none), then the command. The
+// boxes get `answers`; a file dialog takes `chosen` below the drive (a folder chooser makes it
+// first); the next dialog gets `answer`, or is shown, checked to show `shown`, given `typed`
+// and `clicked`, then OK. A dialog OK leaves open must still hold what was typed, and is then
+// cancelled, as is any later one (the editor after Add).
+struct Request {
+  int symbolRow = -1, quoteRow = -1;
+  int commandId = 0;
+  Typed typed = {};
+  std::deque<QMessageBox::StandardButton> answers = {};
+  Typed shown = {};
+  std::vector<const char*> clicked = {};
+  std::function<int(QDialog&, const std::string& drive)> answer = {};
+  const char* chosen = nullptr;
+};
 
 // The desktop program over a temporary folder standing in for the one drive.
 class GuiTest : public ::testing::Test {
@@ -112,13 +121,13 @@ class GuiTest : public ::testing::Test {
   }
   // Scans walk on a worker thread: waits for the one running to fill the lists.
   void WaitForScan() {
-    ASSERT_TRUE(WaitUntil([this] { return !State().scanning; }));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !State().scanning; }));
     QTest::qWait(1);  // let the scan's closing box go away
   }
   // Opens the main window and waits for the first scan to finish.
   void Start() {
     Open();
-    ASSERT_TRUE(WaitUntil([this] { return View().IsSetUp(); }));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return View().IsSetUp(); }));
     WaitForScan();
   }
   // Shortcuts reach the active window only.
@@ -132,6 +141,52 @@ class GuiTest : public ::testing::Test {
     QAction* action = window->Action(commandId);
     ASSERT_TRUE(action->isEnabled()) << commandId;
     action->trigger();
+  }
+  // Makes the request; says what OK did to its first dialog: "closed" it, or a refusal "kept"
+  // it open, then naming the field that has the focus and all its text selected.
+  std::string Make(const Request& request) {
+    for (const auto& [grid, row] :
+         {std::pair{&Symbols(), request.symbolRow}, {&Quotes(), request.quoteRow}}) {
+      if (row < 0) continue;
+      ClickRow(*grid, row);
+      window->RefreshFromState();
+    }
+    boxes.clear();
+    answers = request.answers;
+    std::string made = "no dialog";
+    int dialogs = 0;
+    onDialog = [&](QDialog& dialog) {
+      if (auto* files = qobject_cast<QFileDialog*>(&dialog)) {
+        const fs::path chosen = drive.path() / request.chosen;
+        if (files->fileMode() == QFileDialog::Directory) fs::create_directories(chosen);
+        files->selectFile(QString::fromStdString(chosen.string()));
+        return int{QDialog::Accepted};
+      }
+      if (dialogs++ > 0) return int{QDialog::Rejected};
+      made = "closed";
+      if (request.answer) return request.answer(dialog, drive.str());
+      dialog.show();
+      for (const auto& [field, text] : request.shown)
+        EXPECT_EQ(FieldOf(dialog, field)->text(), text);
+      std::vector<QString> typed;
+      for (const auto& [field, keys] : request.typed) {
+        TypeInto(FieldOf(dialog, field), keys);
+        typed.push_back(FieldOf(dialog, field)->text());
+      }
+      for (const char* button : request.clicked) Click(ChildOf<QAbstractButton>(dialog, button));
+      Press(dialog, QDialogButtonBox::Ok);
+      if (!dialog.isVisible()) return dialog.result();
+      made = "kept";
+      for (std::size_t i = 0; i < typed.size(); ++i)
+        EXPECT_EQ(FieldOf(dialog, request.typed[i].first)->text(), typed[i]);
+      const auto* focus = qobject_cast<QLineEdit*>(dialog.focusWidget());
+      if (focus && focus->selectedText() == focus->text())
+        made += " " + focus->objectName().toStdString();
+      return int{QDialog::Rejected};
+    };
+    Trigger(request.commandId);
+    onDialog = {};  // it refers to this call's locals
+    return made;
   }
   bool Enabled(int commandId) { return window->Action(commandId)->isEnabled(); }
   std::vector<std::string> Texts() const {

@@ -7,83 +7,65 @@
 namespace voltrim::testing {
 namespace {
 
-// Bars: BARS (three days of four 5-minute bars, newest first) beside the daily ACME.
-enum class Data { kAcme, kTwoPortfolios, kHuge, kBars };
-
+// p holds BARS (three days of four 5-minute bars, newest first), ACME, and BIG, whose open is
+// too long for its field.
 struct QuoteDialogsTest : GuiTest {
-  void Plant(Data data) {
-    if (data == Data::kAcme) Portfolio("p", AcmePortfolio());
-    if (data == Data::kTwoPortfolios) Portfolio("a", PortfolioOf({"AAA", "BBB"}));
-    if (data == Data::kTwoPortfolios) Portfolio("b", PortfolioOf({"BBB"}));
-    if (data == Data::kHuge) {
-      Portfolio("p", testing::Portfolio({SeriesEntry(MakeDailySeries(
-                         1, "BIG", "BIG", {{Day(2000, 1, 3), 1e15f, 2, 1, 2, 5}}))}));
-    }
-    if (data != Data::kBars) return;
+  void Plant() {
     PortfolioSpec plan = BarPortfolio();
     SeriesSpec acme = AcmeSeries();
     acme.fileNumber = 2;
     plan.entries.push_back(SeriesEntry(acme));
+    plan.entries.push_back(
+        SeriesEntry(MakeDailySeries(3, "BIG", "BIG", {{Day(2000, 1, 3), 1e15f, 2, 1, 2, 5}})));
     Portfolio("p", plan);
   }
 };
 
 constexpr int kMidDay = 6;  // 11/14/13 09:05:00 in the bars
 
-enum class Ends { kStaysOpen, kCloses, kNoDialog };
-
-// A request a dialog or its command refuses: the box, and nothing written.
+// A request a dialog or its command refuses: the boxes, what the dialogs did, nothing written.
 struct Refusal {
   const char* name;
-  Data data;
-  int symbolRow, quoteRow;  // clicked first unless -1
-  int commandId;
-  Typed shown;                     // as the dialog opens
-  Typed typed;                     // then typed before OK
+  Request request;
   std::vector<std::string> texts;  // "@" stands for the drive's folder
-  Ends ends = Ends::kStaysOpen;
-  std::deque<QMessageBox::StandardButton> answers = {};
-  const char* selected = nullptr;  // the field whose text is selected after the refusal
+  const char* made = "kept";       // what OK did to the dialog, as Make says it
 };
 
 void PrintTo(const Refusal& c, std::ostream* os) { *os << c.name; }
 
 // clang-format off
 const Refusal kRefusals[] = {
-    {"EditTooLong", Data::kHuge, -1, 0, command::kQuoteEdit, {{"open", "999999986991104.0000"}},
-     {}, {"Please enter no more than 16 characters."}, Ends::kStaysOpen, {}, "open"},
+    {"EditTooLong", {2, 0, command::kQuoteEdit, {}, {}, {{"open", "999999986991104.0000"}}},
+     {"Please enter no more than 16 characters."}, "kept open"},
     // No to the question returns to the dialog with what was typed.
-    {"EditContradictory", Data::kAcme, -1, 0, command::kQuoteEdit, {}, {{"high", "5"}},
-     {"High is below Low.\n\nSave anyway?"}, Ends::kStaysOpen, {QMessageBox::No}},
-    {"SplitZero", Data::kAcme, -1, 2, command::kQuoteSplit,
-     {{"date", "01/06/00"}, {"oldShares", "1"}}, {{"newShares", "0"}}, {"Invalid Data Entered"}},
+    {"EditContradictory", {1, 0, command::kQuoteEdit, {{"high", "5"}}, {QMessageBox::No}},
+     {"High is below Low.\n\nSave anyway?"}},
+    {"SplitZero", {1, 2, command::kQuoteSplit, {{"newShares", "0"}}, {},
+     {{"date", "01/06/00"}, {"oldShares", "1"}}}, {"Invalid Data Entered"}},
     // The whole series is offered.
-    {"AdjustZero", Data::kAcme, -1, -1, command::kQuoteAdjust,
-     {{"from", "01/03/00"}, {"to", "01/11/00"}}, {{"price", "0"}}, {"Invalid Data Entered"}},
+    {"AdjustZero", {1, -1, command::kQuoteAdjust, {{"price", "0"}}, {},
+     {{"from", "01/03/00"}, {"to", "01/11/00"}}}, {"Invalid Data Entered"}},
     // Tue 01/04/00 has Monday before it already.
-    {"AddExisting", Data::kAcme, -1, 3, command::kQuoteAdd, {}, {},
-     {"Date 01/03/00 already exists."}, Ends::kNoDialog},
-    {"DeleteNo", Data::kAcme, -1, 1, command::kQuoteDelete, {}, {},
-     {"You are about to delete the data for date\n01/08/00\nAre you sure?"}, Ends::kStaysOpen,
-     {QMessageBox::No}},
-    {"SymbolEditEmpty", Data::kTwoPortfolios, 1, -1, command::kSymbolEdit,
-     {{"name", "BBB INC"}}, {{"symbol", ""}}, {"You must enter a symbol"}},
-    {"NewSymbolEmpty", Data::kTwoPortfolios, -1, -1, command::kSymbolNew, {}, {},
-     {"You must enter a symbol"}},
-    {"NewSymbolExisting", Data::kTwoPortfolios, -1, -1, command::kSymbolNew, {},
-     {{"symbol", "aaa"}},
-     {"The Symbol addition failed.\n\nReason: Symbol aaa already exists in\n@a"}, Ends::kCloses},
-    {"ExportNoName", Data::kAcme, -1, -1, command::kQuoteExport, {}, {{"fileName", ""}},
-     {"file export error"}, Ends::kCloses},
+    {"AddExisting", {1, 3, command::kQuoteAdd}, {"Date 01/03/00 already exists."},
+     "no dialog"},
+    {"DeleteNo", {1, 1, command::kQuoteDelete, {}, {QMessageBox::No}},
+     {"You are about to delete the data for date\n01/08/00\nAre you sure?"}},
+    {"SymbolEditEmpty", {1, -1, command::kSymbolEdit, {{"symbol", ""}}, {},
+     {{"name", "ACME CORP"}}}, {"You must enter a symbol"}, "kept symbol"},
+    {"NewSymbolEmpty", {-1, -1, command::kSymbolNew},
+     {"You must enter a symbol"}, "kept symbol"},
+    {"NewSymbolExisting", {-1, -1, command::kSymbolNew, {{"symbol", "acme"}}},
+     {"The Symbol addition failed.\n\nReason: Symbol acme already exists in\n@p"}, "closed"},
+    {"ExportNoName", {1, -1, command::kQuoteExport, {{"fileName", ""}}},
+     {"file export error"}, "closed"},
     // Past the bar after it the file would be out of order.
-    {"BarTimeOutOfOrder", Data::kBars, -1, kMidDay, command::kQuoteEdit,
-     {{"time", "09:05:00"}}, {{"time", "091200"}},
+    {"BarTimeOutOfOrder", {-1, kMidDay, command::kQuoteEdit, {{"time", "091200"}}, {},
+     {{"time", "09:05:00"}}},
      {"Choose a time between 09:00:00 and 09:10:00, the times of the bars before and after "
       "this one."}},
     // Offered halfway between the bar and the one before.
-    {"BarAddExisting", Data::kBars, -1, kMidDay, command::kQuoteAdd,
-     {{"date", "11/14/13"}, {"time", "09:02:30"}}, {{"time", "090000"}},
-     {"Date 11/14/13 09:00:00 already exists."}},
+    {"BarAddExisting", {-1, kMidDay, command::kQuoteAdd, {{"time", "090000"}}, {},
+     {{"date", "11/14/13"}, {"time", "09:02:30"}}}, {"Date 11/14/13 09:00:00 already exists."}},
 };
 // clang-format on
 
@@ -91,34 +73,10 @@ class DialogRefusalTest : public QuoteDialogsTest, public ::testing::WithParamIn
 
 TEST_P(DialogRefusalTest, SaysWhyKeepsWhatWasTypedAndWritesNothing) {
   const Refusal& c = GetParam();
-  Plant(c.data);
+  Plant();
   Start();
-  if (c.symbolRow >= 0) ClickRow(Symbols(), c.symbolRow);
-  if (c.quoteRow >= 0) ClickRow(Quotes(), c.quoteRow);
   const Snapshot before = TakeSnapshot(drive.path());
-  answers = c.answers;
-  int dialogs = 0;
-  onDialog = [&](QDialog& dialog) {
-    ++dialogs;
-    dialog.show();
-    for (const auto& [field, text] : c.shown) EXPECT_EQ(FieldOf(dialog, field)->text(), text);
-    std::vector<QString> typed;
-    for (const auto& [field, keys] : c.typed) {
-      TypeInto(FieldOf(dialog, field), keys);
-      typed.push_back(FieldOf(dialog, field)->text());
-    }
-    Press(dialog, QDialogButtonBox::Ok);
-    if (c.ends == Ends::kCloses) return dialog.result();
-    EXPECT_TRUE(dialog.isVisible());
-    if (QLineEdit* selected = c.selected ? FieldOf(dialog, c.selected) : nullptr) {
-      EXPECT_EQ(selected->selectedText(), selected->text());
-    }
-    for (std::size_t i = 0; i < typed.size(); ++i)
-      EXPECT_EQ(FieldOf(dialog, c.typed[i].first)->text(), typed[i]);
-    return int{QDialog::Rejected};
-  };
-  Trigger(c.commandId);
-  EXPECT_EQ(dialogs, c.ends == Ends::kNoDialog ? 0 : 1);
+  EXPECT_EQ(Make(c.request), c.made);
   std::vector<std::string> texts = c.texts;
   for (std::string& text : texts)
     if (const auto at = text.find('@'); at != std::string::npos)
@@ -134,56 +92,18 @@ INSTANTIATE_TEST_SUITE_P(Requests, DialogRefusalTest, ::testing::ValuesIn(kRefus
 std::string NavigationOf(QDialog& dialog) {
   std::string shown;
   for (const char* name : {"previous", "next", "first", "last"})
-    shown += ButtonOf(dialog, name)->isEnabled() ? static_cast<char>(std::toupper(*name)) : '-';
+    shown += ChildOf<QAbstractButton>(dialog, name)->isEnabled()
+                 ? static_cast<char>(std::toupper(*name))
+                 : '-';
   return shown;
-}
-
-// Yes writes only the fields changed; a step drops what was typed; Cancel writes nothing.
-TEST_F(QuoteDialogsTest, EditorStepsTheRowOkWritesOnlyTheFieldsChangedAndCancelNothing) {
-  Portfolio("p", AcmePortfolio());
-  Start();
-  onDialog = [&](QDialog& dialog) {
-    dialog.show();
-    Click(ButtonOf(dialog, "first"));
-    EXPECT_EQ(FieldOf(dialog, "open")->text(), "12.3457");
-    TypeInto(FieldOf(dialog, "close"), "20.5");
-    QTest::keyClick(FieldOf(dialog, "close"), Qt::Key_Return);
-    return dialog.result();
-  };
-  answers.push_back(QMessageBox::Yes);
-  Trigger(command::kQuoteEdit);
-  EXPECT_EQ(Texts(), std::vector<std::string>{"Close is above High.\n\nSave anyway?"});
-  const QuoteTable& quotes = State().quotes;
-  EXPECT_EQ(quotes.currentRow, 0);
-  EXPECT_FLOAT_EQ(quotes.rows[5].close, 20.5f);
-  // Untouched fields keep their stored values, not the grid's rounding.
-  EXPECT_EQ(quotes.rows[5].open, 12.34567f);
-  EXPECT_EQ(settings.GetString("Edit", "Date", ""), "01/03/00");
-
-  const Snapshot before = TakeSnapshot(drive.path());
-  onDialog = [&](QDialog& dialog) {
-    EXPECT_EQ(NavigationOf(dialog), "P-F-");  // the newest
-    TypeInto(FieldOf(dialog, "close"), "99");
-    Click(ButtonOf(dialog, "previous"));
-    EXPECT_EQ(LabelOf(dialog, "date"), "01/08/00");
-    EXPECT_EQ(FieldOf(dialog, "close")->text(), "15.5000");  // loaded afresh
-    EXPECT_EQ(FieldOf(dialog, "openInterest")->text(), "N/A");
-    Click(ButtonOf(dialog, "first"));
-    EXPECT_EQ(NavigationOf(dialog), "-N-L");
-    return 0;
-  };
-  Trigger(command::kQuoteEdit);
-  EXPECT_EQ(TakeSnapshot(drive.path()), before);
-  EXPECT_EQ(quotes.currentRow, 5);       // where the user left it
-  EXPECT_EQ(Quotes().SelectedRow(), 0);  // the grid itself untouched
-  EXPECT_EQ(window->QuotePane()->text(), "Quote 1 of 6");
 }
 
 // The time column is for bars only; the editor steps bar by bar; Add offers the time halfway
 // to the bar before, then opens the editor on the new bar (the writes: the window-against-CLI
-// table).
-TEST_F(QuoteDialogsTest, BarsShowTheirTimesAndTheEditorStepsBarByBar) {
-  Plant(Data::kBars);
+// table). On the daily ACME, Yes writes only the fields changed; a step drops what was typed;
+// Cancel writes nothing.
+TEST_F(QuoteDialogsTest, TheEditorStepsBarByBarOrDayByDayAndWritesOnlyTheFieldsChanged) {
+  Plant();
   Start();
   const auto titles = [this] {
     QStringList titles;
@@ -195,9 +115,9 @@ TEST_F(QuoteDialogsTest, BarsShowTheirTimesAndTheEditorStepsBarByBar) {
   ClickRow(Quotes(), kMidDay);
   onDialog = [&](QDialog& dialog) {
     dialog.show();
-    Click(ButtonOf(dialog, "previous"));
+    Click(ChildOf<QAbstractButton>(dialog, "previous"));
     EXPECT_EQ(FieldOf(dialog, "time")->text(), "09:00:00");  // the bar before, same day
-    Click(ButtonOf(dialog, "next"));
+    Click(ChildOf<QAbstractButton>(dialog, "next"));
     EXPECT_EQ(LabelOf(dialog, "date"), "11/14/13");
     EXPECT_EQ(FieldOf(dialog, "time")->text(), "09:05:00");
     return int{QDialog::Rejected};
@@ -217,6 +137,42 @@ TEST_F(QuoteDialogsTest, BarsShowTheirTimesAndTheEditorStepsBarByBar) {
   EXPECT_EQ(State().quotes.currentRow, kMidDay + 1);
   ClickRow(Symbols(), 1);  // ACME: daily, as it always looked
   EXPECT_EQ(titles(), "Date Open High Low Close Volume Open Interest");
+
+  onDialog = [&](QDialog& dialog) {
+    dialog.show();
+    Click(ChildOf<QAbstractButton>(dialog, "first"));
+    EXPECT_EQ(FieldOf(dialog, "open")->text(), "12.3457");
+    TypeInto(FieldOf(dialog, "close"), "20.5");
+    QTest::keyClick(FieldOf(dialog, "close"), Qt::Key_Return);
+    return dialog.result();
+  };
+  answers.push_back(QMessageBox::Yes);
+  Trigger(command::kQuoteEdit);
+  EXPECT_EQ(Texts(), std::vector<std::string>{"Close is above High.\n\nSave anyway?"});
+  const QuoteTable& quotes = State().quotes;
+  EXPECT_EQ(quotes.currentRow, 0);
+  EXPECT_FLOAT_EQ(quotes.rows[5].close, 20.5f);
+  // Untouched fields keep their stored values, not the grid's rounding.
+  EXPECT_EQ(quotes.rows[5].open, 12.34567f);
+  EXPECT_EQ(settings.GetString("Edit", "Date", ""), "01/03/00");
+
+  const Snapshot before = TakeSnapshot(drive.path());
+  onDialog = [&](QDialog& dialog) {
+    EXPECT_EQ(NavigationOf(dialog), "P-F-");  // the newest
+    TypeInto(FieldOf(dialog, "close"), "99");
+    Click(ChildOf<QAbstractButton>(dialog, "previous"));
+    EXPECT_EQ(LabelOf(dialog, "date"), "01/08/00");
+    EXPECT_EQ(FieldOf(dialog, "close")->text(), "15.5000");  // loaded afresh
+    EXPECT_EQ(FieldOf(dialog, "openInterest")->text(), "N/A");
+    Click(ChildOf<QAbstractButton>(dialog, "first"));
+    EXPECT_EQ(NavigationOf(dialog), "-N-L");
+    return 0;
+  };
+  Trigger(command::kQuoteEdit);
+  EXPECT_EQ(TakeSnapshot(drive.path()), before);
+  EXPECT_EQ(quotes.currentRow, 5);       // where the user left it
+  EXPECT_EQ(Quotes().SelectedRow(), 0);  // the grid itself untouched
+  EXPECT_EQ(window->QuotePane()->text(), "Quote 1 of 6");
 }
 
 // Quotes > Export on ACME: the choices come back as stored (the text

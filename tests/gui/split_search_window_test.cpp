@@ -10,12 +10,6 @@ namespace {
 // The Split Search window beside the main one.
 class SplitSearchWindowTest : public GuiTest {
  protected:
-  SplitSearchWindow& OpenSearch() {
-    window->Action(command::kSplitSearch)->trigger();
-    auto* search = window->findChild<SplitSearchWindow*>();
-    EXPECT_NE(search, nullptr);
-    return *search;
-  }
   QStringList Lines(SplitSearchWindow& search) {
     QStringList lines;
     for (int i = 0; i < search.Results()->count(); ++i) lines << search.Results()->item(i)->text();
@@ -44,7 +38,9 @@ TEST_F(SplitSearchWindowTest, FindsThePlantedSplitsSelectsThemAndSavesWhatTheCli
     ASSERT_EQ(State().portfolioDir, dir);
   };
   select(stocks);
-  SplitSearchWindow& search = OpenSearch();
+  Trigger(command::kSplitSearch);
+  ASSERT_NE(window->findChild<SplitSearchWindow*>(), nullptr);
+  SplitSearchWindow& search = *window->findChild<SplitSearchWindow*>();
   search.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&search));
   EXPECT_EQ(search.windowTitle(), "Split Search");

@@ -19,11 +19,22 @@ namespace {
 using StartupTest = GuiTest;
 namespace c = command;
 
+// Until the first scan has filled the lists the window stands, empty, under the program's
+// name; the scan's box shows the held walk's progress and only the scan closes it; F5 starts
+// no second walk during it, and a new one after it.
 TEST_F(StartupTest, WindowIsShownEmptyThenTheFirstScanFillsTheListsAndPanes) {
   const std::string second = Portfolio("b_port", PortfolioOf({"XYZ"}, 3));
   const std::string first = Portfolio("A_port", PortfolioOf({"AAA", "BBB", "CCC"}, 12));
+  Gate gate;
+  std::atomic<int> walks = 0;
+  walk = [&](const std::string& root, const SearchFilter& filter, std::vector<std::string>& found,
+             UserPrompt& progress) {
+    ++walks;
+    progress.ScanProgress(first, 1);
+    gate.Wait();
+    WalkDirectory(root, filter, found, progress);
+  };
   Open();
-  // Before the set-up timer fires the window stands, empty, under the program's name.
   EXPECT_EQ(Title(), "Voltrim");
   EXPECT_EQ(View().PortfolioList()->count(), 0);
   const auto panes = [this] {
@@ -31,44 +42,10 @@ TEST_F(StartupTest, WindowIsShownEmptyThenTheFirstScanFillsTheListsAndPanes) {
            window->QuotePane()->text();
   };
   EXPECT_EQ(panes(), "For Help, press F1 | No Symbols Read | No Quotes Read");
-  ASSERT_TRUE(WaitUntil([this] { return View().IsSetUp(); }));
-  WaitForScan();
-
-  // Sorted without regard to case, the first one selected and loaded, newest quote first.
-  ASSERT_EQ(View().PortfolioList()->count(), 2);
-  EXPECT_EQ(View().PortfolioList()->item(0)->text().toStdString(), first);
-  EXPECT_EQ(View().PortfolioList()->item(1)->text().toStdString(), second);
-  EXPECT_EQ(Cell(Quotes(), 0, 4), "10.6100");
-  EXPECT_EQ(Title(), "Voltrim - " + first + " - AAA");
-  EXPECT_EQ(panes(), "For Help, press F1 | Symbol 1 of 3 | Quote 12 of 12");
-  // Columns sized in a wide window keep their shares in a narrow one (1280x800 at a scale
-  // of 1.5): no sideways scrolling.
-  window->resize(1800, 1000);
-  ASSERT_TRUE(WaitUntil([this] { return Quotes().viewport()->width() > 1500; }));
-  for (int column = 0; column < 6; ++column) Quotes().setColumnWidth(column, 230);
-  window->resize(853, 533);
-  ASSERT_TRUE(WaitUntil([this] { return Quotes().viewport()->width() < 853; }));
-  EXPECT_TRUE(WaitUntil([this] { return Quotes().horizontalScrollBar()->maximum() == 0; }, 500));
-}
-
-// The box shows the held walk's progress; only the scan closes it; F5 starts no second walk
-// during it, and a new one after it.
-TEST_F(StartupTest, TheScanBoxShowsTheWalkAndF5DuringAScanStartsNoSecondWalk) {
-  const std::string dir = Portfolio("p", PortfolioOf({"AAA"}, 5));
-  Gate gate;
-  std::atomic<int> walks = 0;
-  walk = [&](const std::string& root, const SearchFilter& filter, std::vector<std::string>& found,
-             UserPrompt& progress) {
-    ++walks;
-    progress.ScanProgress(dir, 1);
-    gate.Wait();
-    WalkDirectory(root, filter, found, progress);
-  };
-  Open();
-  ASSERT_TRUE(
-      WaitUntil([&] { return View().ProgressBox() && View().ProgressBox()->CountText() == "1"; }));
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return View().ProgressBox() && View().ProgressBox()->CountText() == "1"; }));
   ScanProgressBox& box = *View().ProgressBox();
-  EXPECT_EQ(box.PathText().toStdString(), dir);
+  EXPECT_EQ(box.PathText().toStdString(), first);
   EXPECT_EQ(box.windowTitle(), "Searching for Master Files");
   box.close();
   QTest::keyClick(&box, Qt::Key_Escape);
@@ -84,61 +61,44 @@ TEST_F(StartupTest, TheScanBoxShowsTheWalkAndF5DuringAScanStartsNoSecondWalk) {
   EXPECT_EQ(walks, 1);
   EXPECT_TRUE(boxes.empty());
   EXPECT_TRUE(View().DriveList()->isEnabled());
+
+  // Sorted without regard to case, the first one selected and loaded, newest quote first.
+  ASSERT_EQ(View().PortfolioList()->count(), 2);
+  EXPECT_EQ(View().PortfolioList()->item(0)->text().toStdString(), first);
+  EXPECT_EQ(View().PortfolioList()->item(1)->text().toStdString(), second);
+  EXPECT_EQ(Cell(Quotes(), 0, 4), "10.6100");
+  EXPECT_EQ(Title(), "Voltrim - " + first + " - AAA");
+  EXPECT_EQ(panes(), "For Help, press F1 | Symbol 1 of 3 | Quote 12 of 12");
   Portfolio("q", PortfolioOf({"QQQ"}, 2));  // F5 after the scan scans again
   QTest::keyClick(window.get(), Qt::Key_F5);
   WaitForScan();
   EXPECT_EQ(walks, 2);
-  EXPECT_EQ(View().PortfolioList()->count(), 2);
+  EXPECT_EQ(View().PortfolioList()->count(), 3);
   EXPECT_EQ(View().ProgressBox(), nullptr);
-}
 
-TEST_F(StartupTest, ShortcutsReachTheirCommands) {
-  Portfolio("p", PortfolioOf({"AAA", "BBB"}, 5));
-  Start();
-  EXPECT_EQ(window->Action(c::kHelpTopics)->shortcut().toString(), "F1");
-  EXPECT_EQ(window->Action(c::kQuoteDelete)->shortcut().toString(), "Del");
-  std::vector<std::string> opened;
-  onDialog = [&](QDialog& dialog) {
-    opened.push_back(dialog.objectName().toStdString() + " " +
-                     LabelOf(dialog, "date").toStdString());
-    return int(QDialog::Rejected);
-  };
-  Activate();
-  // Enter and Del act on the quote row; Del elsewhere deletes nothing; Ctrl+E anywhere;
-  // Ctrl+F finds a symbol, Ctrl+Shift+F searches for splits.
-  Key(Quotes(), Qt::Key_Down);
-  QTest::keyClick(&Quotes(), Qt::Key_Return);
-  QTest::keyClick(&Quotes(), Qt::Key_Delete);
-  Key(Symbols(), Qt::Key_Delete);
-  Key(Symbols(), Qt::Key_E, Qt::ControlModifier);
-  Key(Quotes(), Qt::Key_F, Qt::ControlModifier);
-  EXPECT_TRUE(View().SymbolFilter()->hasFocus());
-  Key(Symbols(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
-  EXPECT_TRUE(State().splitSearchOpen);
-  const std::string date = Cell(Quotes(), 1, 0).toStdString();
-  EXPECT_EQ(opened,
-            (std::vector<std::string>{"quoteEditDialog " + date, "deleteQuoteDialog " + date,
-                                      "quoteEditDialog " + date}));
-  EXPECT_TRUE(boxes.empty());
-  QString keys;  // each menu of the bar has a key of its own
-  for (QAction* menu : window->menuBar()->actions())
-    keys += menu->text().at(menu->text().indexOf(QLatin1Char('&')) + 1).toUpper();
-  EXPECT_EQ(keys, "OEVPSQH");
-  Key(Symbols(), Qt::Key_Q, Qt::ControlModifier);
-  EXPECT_FALSE(window->isVisible());
+  // Columns sized in a wide window keep their shares in a narrow one (1280x800 at a scale
+  // of 1.5): no sideways scrolling.
+  window->resize(1800, 1000);
+  ASSERT_TRUE(QTest::qWaitFor([this] { return Quotes().viewport()->width() > 1500; }));
+  for (int column = 0; column < 6; ++column) Quotes().setColumnWidth(column, 230);
+  window->resize(853, 533);
+  ASSERT_TRUE(QTest::qWaitFor([this] { return Quotes().viewport()->width() < 853; }));
+  EXPECT_TRUE(
+      QTest::qWaitFor([this] { return Quotes().horizontalScrollBar()->maximum() == 0; }, 500));
 }
 
 // The grids, the chart and the commands agree on one series (the n-th has 20 + n - 1
 // quotes): the title follows keys at once, the quotes once they rest, and a command or a
 // click in the quotes grid before that loads the series the title names first.
-TEST_F(StartupTest, EndAndUpThenEditChangesTheSeriesTheTitleNamesAndNoOther) {
-  const std::string dir = Portfolio("p", PortfolioOf({"AAA", "BBB", "CCC", "DDD"}, 20));
+TEST_F(StartupTest, KeysFilterAndSortKeepTheCommandsOnTheSeriesTheTitleNames) {
+  const std::string dir =
+      Portfolio("p", PortfolioOf({"ZETA", "MINE", "ALPHA", "MINT", "BETA"}, 20));
   Start();
   Activate();
   ClickRow(Symbols(), 0);
   Key(Symbols(), Qt::Key_End);
   QTest::keyClick(&Symbols(), Qt::Key_Up);
-  ASSERT_EQ(Title(), "Voltrim - " + dir + " - CCC");
+  ASSERT_EQ(Title(), "Voltrim - " + dir + " - MINT");
   const Snapshot before = TakeSnapshot(dir);
   onDialog = [](QDialog& dialog) {
     dialog.show();
@@ -148,26 +108,20 @@ TEST_F(StartupTest, EndAndUpThenEditChangesTheSeriesTheTitleNamesAndNoOther) {
   };
   QTest::keyClick(&Symbols(), Qt::Key_E, Qt::ControlModifier);
   const Snapshot after = TakeSnapshot(dir);
-  EXPECT_NE(after.at("F3.DAT"), before.at("F3.DAT"));
-  for (const char* file : {"F1.DAT", "F2.DAT", "F4.DAT", "MASTER"})
+  EXPECT_NE(after.at("F4.DAT"), before.at("F4.DAT"));
+  for (const char* file : {"F1.DAT", "F2.DAT", "F3.DAT", "F5.DAT", "MASTER"})
     EXPECT_EQ(after.at(file), before.at(file)) << file;
-  EXPECT_EQ(Quotes().model()->rowCount(), 22);
-  EXPECT_EQ(window->Chart()->Series().Count(), 22);
+  EXPECT_EQ(Quotes().model()->rowCount(), 23);
+  EXPECT_EQ(window->Chart()->Series().Count(), 23);
   EXPECT_EQ(Cell(Quotes(), 0, 4), "11.0000");
   QTest::keyClick(&Symbols(), Qt::Key_Up);
   ClickRow(Quotes(), 3);
-  EXPECT_EQ(State().quotes.loadedSymbol, "BBB");
+  EXPECT_EQ(State().quotes.loadedSymbol, "ALPHA");
   EXPECT_EQ(State().quotes.currentRow, 3);
   EXPECT_EQ(window->Chart()->CurrentRow(), 3);
-}
 
-// Typing narrows the symbols to those whose symbol or name holds the text, a header sorts
-// them; neither moves the title or the command's target off the series the user chose.
-TEST_F(StartupTest, FilterAndSortNeverChangeTheSeriesTheTitleNames) {
-  const std::string dir =
-      Portfolio("p", PortfolioOf({"ZETA", "MINE", "ALPHA", "MINT", "BETA"}, 20));
-  Start();
-  Activate();
+  // Typing narrows the symbols to those whose symbol or name holds the text, a header sorts
+  // them; neither moves the title or the command's target off the series the user chose.
   const auto shown = [this] {
     std::string symbols;
     for (int row = 0; row < Symbols().model()->rowCount(); ++row)
@@ -205,6 +159,38 @@ TEST_F(StartupTest, FilterAndSortNeverChangeTheSeriesTheTitleNames) {
   EXPECT_EQ(shown(), "ZETA MINE ALPHA MINT BETA ");
   EXPECT_EQ(Symbols().SelectedRow(), 1);
   EXPECT_EQ(target(), "MINE MINE Symbol 2 of 5");
+
+  // Enter and Del act on the quote row; Del elsewhere deletes nothing; Ctrl+E anywhere;
+  // Ctrl+F finds a symbol, Ctrl+Shift+F searches for splits; Ctrl+Q quits.
+  EXPECT_EQ(window->Action(c::kHelpTopics)->shortcut().toString(), "F1");
+  EXPECT_EQ(window->Action(c::kQuoteDelete)->shortcut().toString(), "Del");
+  std::vector<std::string> opened;
+  onDialog = [&](QDialog& dialog) {
+    opened.push_back(dialog.objectName().toStdString() + " " +
+                     LabelOf(dialog, "date").toStdString());
+    return int(QDialog::Rejected);
+  };
+  boxes.clear();
+  Key(Quotes(), Qt::Key_Down);
+  QTest::keyClick(&Quotes(), Qt::Key_Return);
+  QTest::keyClick(&Quotes(), Qt::Key_Delete);
+  Key(Symbols(), Qt::Key_Delete);
+  Key(Symbols(), Qt::Key_E, Qt::ControlModifier);
+  Key(Quotes(), Qt::Key_F, Qt::ControlModifier);
+  EXPECT_TRUE(View().SymbolFilter()->hasFocus());
+  Key(Symbols(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_TRUE(State().splitSearchOpen);
+  const std::string date = Cell(Quotes(), 1, 0).toStdString();
+  EXPECT_EQ(opened,
+            (std::vector<std::string>{"quoteEditDialog " + date, "deleteQuoteDialog " + date,
+                                      "quoteEditDialog " + date}));
+  EXPECT_TRUE(boxes.empty());
+  QString keys;  // each menu of the bar has a key of its own
+  for (QAction* menu : window->menuBar()->actions())
+    keys += menu->text().at(menu->text().indexOf(QLatin1Char('&')) + 1).toUpper();
+  EXPECT_EQ(keys, "OEVPSQH");
+  Key(Symbols(), Qt::Key_Q, Qt::ControlModifier);
+  EXPECT_FALSE(window->isVisible());
 }
 
 // A sub-folder's row is the way into its portfolio: once the keys rest it has loaded
@@ -222,7 +208,7 @@ TEST_F(StartupTest, SubfolderRowsOpenTheirPortfolio) {
   Start();
   Activate();
   Key(Symbols(), Qt::Key_End);
-  ASSERT_TRUE(WaitUntil([this] { return State().quotes.loadedSymbol.empty(); }));
+  ASSERT_TRUE(QTest::qWaitFor([this] { return State().quotes.loadedSymbol.empty(); }));
   QTest::qWait(300);  // nothing else comes once the keys rest
   EXPECT_TRUE(boxes.empty());
   EXPECT_EQ(Quotes().model()->rowCount(), 0);
@@ -253,7 +239,7 @@ TEST_F(StartupTest, StoredPlacementIsUsedOnlyWhenItLiesOnTheScreen) {
     if (stored != whole) {
       for (std::size_t i = 0; i < 4; ++i)
         EXPECT_EQ(settings.GetInt("Screen", keys[i], -1), values(shown)[i]) << keys[i];
-      EXPECT_TRUE(WaitUntil(
+      EXPECT_TRUE(QTest::qWaitFor(
           [&] { return window->frameGeometry() == QRect(shown.x, shown.y, shown.cx, shown.cy); }));
     }
     window.reset();

@@ -8,7 +8,7 @@
 #include <fstream>
 
 #include "browser/grid_text.h"
-#include "datafiles/write/rewrite_series.h"
+#include "cli/cli_run.h"
 #include "gui_fixture.h"
 #include "symbols/ui/delete_symbol_dialog.h"
 #include "symbols/ui/edit_symbol_dialog.h"
@@ -41,25 +41,18 @@ class SymbolCommandsTest : public GuiTest {
 TEST_F(SymbolCommandsTest, EditCutsTheSymbolAtSixteenAndRenamesTheRowWithoutARefill) {
   const std::string dir = Portfolio("a", PortfolioOf({"AAA", "BBB"}));
   Start();
-  ClickRow(Symbols(), 1);
-  onDialog = [&](QDialog& dialog) {
-    auto& edit = dynamic_cast<EditSymbolDialog&>(dialog);
-    dialog.show();
-    TypeInto(edit.SymbolEdit(), "bolt_and_nut_company");
-    EXPECT_EQ(edit.SymbolEdit()->text(), "bolt_and_nut_com");
-    TypeInto(edit.SymbolEdit(), "bolt");
-    TypeInto(edit.NameEdit(), "Bolt Corp");
-    QTest::keyClick(&dialog, Qt::Key_Return);
-    return dialog.result();
-  };
-  window->Action(command::kSymbolEdit)->trigger();
-  EXPECT_EQ(MasterSymbols(dir),
-            (std::vector<std::string>{"AAA|AAA INC         ", "bolt|Bolt Corp       "}));
+  EXPECT_EQ(Make({1,
+                  -1,
+                  command::kSymbolEdit,
+                  {{"symbol", "bolt_and_nut_company"}, {"name", "Bolt Corp"}}}),
+            "closed");
+  EXPECT_EQ(MasterSymbols(dir), (std::vector<std::string>{"AAA|AAA INC         ",
+                                                          "bolt_and_nut_com|Bolt Corp       "}));
   // The row and the loaded symbol take the texts as typed; the quotes stay loaded.
   EXPECT_EQ(Cell(Symbols(), 1, 1), "Bolt Corp");
   EXPECT_EQ(State().quotes.loadedName, "Bolt Corp");
   EXPECT_EQ(State().quotes.RowCount(), 6);
-  EXPECT_EQ(Title(), "Voltrim - " + dir + " - bolt");
+  EXPECT_EQ(Title(), "Voltrim - " + dir + " - bolt_and_nut_com");
 
   // An XMASTER name of 45 characters shows whole: going to its end scrolls nothing.
   EditSymbolDialog wide("IBM", "INTERNATIONAL BUSINESS MACHINES CORP COMMON S", *prompt,
@@ -73,31 +66,28 @@ TEST_F(SymbolCommandsTest, EditCutsTheSymbolAtSixteenAndRenamesTheRowWithoutARef
             name->fontMetrics().horizontalAdvance(name->text()));
 }
 
-// The destination chosen by mouse or keys; OK with none chosen does nothing.
+// The destination chosen (the first offered: the window-against-CLI table); OK with none
+// chosen does nothing.
 TEST_F(SymbolCommandsTest, CopyAndMoveGoToTheChosenPortfolio) {
   const std::string a = Portfolio("a", PortfolioOf({"AAA", "BBB"}));
   Portfolio("b", PortfolioOf({"BBB"}));
   const std::string c = Portfolio("c", PortfolioOf({"CCC"}));
   Start();
   const Snapshot sourceBefore = TakeSnapshot(a);
-  Transfer(command::kSymbolCopy, [](QListWidget& list) {
-    EXPECT_TRUE(list.item(0)->isSelected());
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier,
-                      list.visualItemRect(list.item(1)).center());
-  });
-  EXPECT_EQ(MasterSymbols(c).size(), 2u);
-  EXPECT_EQ(TakeSnapshot(a), sourceBefore);
-
   ClickRow(Symbols(), 1);
   Transfer(command::kSymbolMove, [](QListWidget& list) { list.clearSelection(); });
   EXPECT_TRUE(boxes.empty());
   EXPECT_EQ(TakeSnapshot(a), sourceBefore);
-
   // BBB into c: it leaves a, whose grid is read again.
   Transfer(command::kSymbolMove, [this](QListWidget& list) { Key(list, Qt::Key_Down); });
-  EXPECT_EQ(MasterSymbols(c).size(), 3u);
+  EXPECT_EQ(MasterSymbols(c).size(), 2u);
   EXPECT_EQ(MasterSymbols(a).size(), 1u);
   EXPECT_EQ(Symbols().model()->rowCount(), 1);
+  Transfer(command::kSymbolCopy, [](QListWidget& list) {
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier,
+                      list.visualItemRect(list.item(1)).center());
+  });
+  EXPECT_EQ(MasterSymbols(c).size(), 3u);
 }
 
 // AAA and BBB hold 01/03/00 to 01/07/00 (and 01/10/00 for BBB). The update file brings
@@ -151,7 +141,7 @@ TEST_F(SymbolCommandsTest, AFileDroppedOnAGridOpensItsPreviewAndTheGridsShowTheR
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &drop);
-    ASSERT_TRUE(WaitUntil([&] { return boxes.size() == 1; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return boxes.size() == 1; }));
     boxes.clear();
     EXPECT_EQ(previews, std::vector<std::string>{c.preview});
     EXPECT_EQ(Symbols().model()->rowCount(), c.symbols);
@@ -193,11 +183,7 @@ TEST_F(SymbolCommandsTest, UndoTakesBackAChangeAndTheGridsShowTheDataAsItWas) {
   EXPECT_EQ(undo.text(), "&Undo");
 
   const QString close = Cell(Quotes(), 0, 4);
-  SeriesEdit edit;
-  edit.kind = edit_kind::kScaleRange;
-  edit.values = {2, 2, 2, 2, 1, 1};
-  edit.lastDay = 65535;
-  ASSERT_EQ(RewriteSeries(edit, dir, "AAA"), kOk);
+  ASSERT_EQ(RunCli({"adjust", dir, "AAA", "01/03/00", "01/07/00", "--price", "2"}).exitCode, 0);
   QMenu* menu = window->menuBar()->actions()[1]->menu();
   menu->popup(window->mapToGlobal(QPoint(40, 0)));
   EXPECT_TRUE(undo.isEnabled());

@@ -8,21 +8,13 @@
 namespace voltrim::testing {
 namespace {
 
-// How the window makes a write: the rows clicked (of p: ACME, OTHER, X256 or BARS; quotes
-// newest first; -1: none), the command; a file dialog takes `chosen`, the next dialog gets
-// `typed` and `clicked` then OK (or `answer`), a later one (the editor after Add) Cancel.
-// The boxes shown are `texts` ("cli": what voltrim-cli said).
+// How the window makes a write (rows of p: ACME, OTHER, X256 or BARS; quotes newest first),
+// the boxes it shows ("cli": what voltrim-cli said) and what the title names after it, after
+// "Voltrim - " and the drive.
 struct Form {
-  int symbolRow;
-  int quoteRow;
-  int commandId;
-  Typed typed = {};
-  std::vector<const char*> clicked = {};
-  std::function<int(QDialog&, const std::string& drive)> answer = {};
-  std::deque<QMessageBox::StandardButton> answers = {};
+  Request request;
   std::vector<std::string> texts = {};
-  const char* chosen = nullptr;
-  const char* title = nullptr;  // what the title names after it, after "Voltrim - " and the drive
+  const char* title = nullptr;
 };
 
 int Accept(QDialog&, const std::string&) { return QDialog::Accepted; }
@@ -48,57 +40,57 @@ const Typed kSetFields = {
 std::vector<std::string> Deleting(const std::string& when) {
   return {"You are about to delete the data for date\n" + when + "\nAre you sure?"};
 }
-const Form kImport = {0, -1, command::kQuoteImport, {}, {"replace"}, {}, {}, {"cli"}, "input.csv"};
+const Form kImport = {{0, -1, command::kQuoteImport, {}, {}, {}, {"replace"}, {}, "input.csv"},
+                      {"cli"}};
 constexpr auto kYes = QMessageBox::Yes;
 constexpr int kMidDay = 6;  // BARS' 11/14/13 09:05:00
 
 // The window's form of each row of WriteCommands() that has one, by the row's name.
 // clang-format off
 const std::map<std::string, Form> kForms = {
-    {"set one bar and its time", {2, kMidDay, command::kQuoteEdit, {{"time", "090630"},
-     {"open", "11"}, {"high", "12"}, {"low", "10"}, {"close", "11.5"}, {"volume", "500"}}}},
-    {"insert one bar", {2, kMidDay, command::kQuoteAdd}},  // offered halfway: 09:02:30
-    {"delete one bar", {2, kMidDay - 1, command::kQuoteDelete, {}, {}, {}, {kYes},
+    {"set one bar and its time", {{2, kMidDay, command::kQuoteEdit, {{"time", "090630"},
+     {"open", "11"}, {"high", "12"}, {"low", "10"}, {"close", "11.5"}, {"volume", "500"}}}}},
+    {"insert one bar", {{2, kMidDay, command::kQuoteAdd}}},  // offered halfway: 09:02:30
+    {"delete one bar", {{2, kMidDay - 1, command::kQuoteDelete, {}, {kYes}},
                         Deleting("11/14/13 09:10:00")}},
-    {"set", {0, 2, command::kQuoteEdit, kSetFields}},
+    {"set", {{0, 2, command::kQuoteEdit, kSetFields}}},
     // The volume factor's field takes no minus.
-    {"scale", {0, 4, command::kQuoteAdjust, {{"to", "010500"}, {"price", "2"}, {"volume", "-3"}}}},
-    {"delete first quote", {0, 4, command::kQuoteDelete, {}, {}, {}, {kYes}, Deleting("01/03/00")}},
-    {"insert", {0, 2, command::kQuoteAdd}},
-    {"rename", {1, -1, command::kSymbolEdit, {{"symbol", "OTHER"}, {"name", "NEW NAME"}}}},
-    {"delete symbol", {1, -1, command::kSymbolDelete, {}, {}, Accept}},
-    {"copy symbol", {0, -1, command::kSymbolCopy}},  // the first destination offered is q
-    {"move symbol", {0, -1, command::kSymbolMove}},
+    {"scale", {{0, 4, command::kQuoteAdjust, {{"to", "010500"}, {"price", "2"}, {"volume", "-3"}}}}},
+    {"delete first quote", {{0, 4, command::kQuoteDelete, {}, {kYes}}, Deleting("01/03/00")}},
+    {"insert", {{0, 2, command::kQuoteAdd}}},
+    {"rename", {{1, -1, command::kSymbolEdit, {{"symbol", "OTHER"}, {"name", "NEW NAME"}}}}},
+    {"delete symbol", {{1, -1, command::kSymbolDelete, {}, {}, {}, {}, Accept}}},
+    {"copy symbol", {{0, -1, command::kSymbolCopy}}},  // the first destination offered is q
+    {"move symbol", {{0, -1, command::kSymbolMove}}},
     {"import", kImport},
     {"import between", kImport},
-    {"new symbol", {0, -1, command::kSymbolNew, {{"symbol", "NEW"}, {"name", "NEW SERIES"}}, {},
-                    {}, {}, {}, nullptr, "p - NEW"}},
+    {"new symbol", {{0, -1, command::kSymbolNew, {{"symbol", "NEW"}, {"name", "NEW SERIES"}}}, {},
+                    "p - NEW"}},
     // The chooser takes a folder made with its New Folder button.
-    {"new portfolio", {0, -1, command::kPortfolioNew, {}, {}, {}, {}, {}, "r/s",
+    {"new portfolio", {{0, -1, command::kPortfolioNew, {}, {}, {}, {}, {}, "r/s"}, {},
                        "r/s - (no symbols)"}},
-    {"set MWD quote", {2, 0, command::kQuoteEdit, kSetFields}},
-    {"delete last MWD quote", {2, 0, command::kQuoteDelete, {}, {}, {}, {kYes},
-                               Deleting("01/05/00")}},
-    {"rename in XMASTER", {2, -1, command::kSymbolEdit, {{"symbol", "X256"}, {"name", "NEW NAME"}}}},
-    {"delete XMASTER symbol", {2, -1, command::kSymbolDelete, {}, {}, Accept}},
-    {"move MWD to DAT", {2, -1, command::kSymbolMove}},
-    {"move DAT to XMASTER", {0, -1, command::kSymbolMove}},
-    {"update", {0, -1, command::kPortfolioUpdate, {}, {"create", "replace"}, {}, {},
-                {"3 series: 2 updated, 0 unchanged, 1 created; 3 quotes added."}, "input.csv"}},
-    {"copy MWD to XMASTER", {2, -1, command::kSymbolCopy}},
+    {"set MWD quote", {{2, 0, command::kQuoteEdit, kSetFields}}},
+    {"delete last MWD quote", {{2, 0, command::kQuoteDelete, {}, {kYes}}, Deleting("01/05/00")}},
+    {"rename in XMASTER", {{2, -1, command::kSymbolEdit, {{"symbol", "X256"}, {"name", "NEW NAME"}}}}},
+    {"delete XMASTER symbol", {{2, -1, command::kSymbolDelete, {}, {}, {}, {}, Accept}}},
+    {"move MWD to DAT", {{2, -1, command::kSymbolMove}}},
+    {"move DAT to XMASTER", {{0, -1, command::kSymbolMove}}},
+    {"update", {{0, -1, command::kPortfolioUpdate, {}, {}, {}, {"create", "replace"}, {}, "input.csv"},
+                {"3 series: 2 updated, 0 unchanged, 1 created; 3 quotes added."}}},
+    {"copy MWD to XMASTER", {{2, -1, command::kSymbolCopy}}},
 };
 
 // Requests of the window that no row holds, on the plain fixture.
 const std::vector<std::tuple<const char*, std::vector<std::string>, Form>> kOtherRequests = {
     {"split", {"split", "@p", "ACME", "01/06/00", "3", "2"},
-     {0, 1, command::kQuoteSplit, {{"newShares", "3"}, {"oldShares", "2"}}}},
+     {{0, 1, command::kQuoteSplit, {{"newShares", "3"}, {"oldShares", "2"}}}}},
     {"export csv", {"export", "@p", "ACME", "-o", "@out.csv", "--format", "csv", "--omit", "oi",
                     "--newest-first"},
-     {0, 0, command::kQuoteExport, {}, {}, ExportCsvWithoutOpenInterest}},
+     {{0, 0, command::kQuoteExport, {}, {}, {}, {}, ExportCsvWithoutOpenInterest}}},
     {"new intraday symbol", {"new-symbol", "@p", "NEWCO", "--name", "New Co", "--columns", "6",
                              "--intraday"},
-     {0, -1, command::kSymbolNew, {{"symbol", "NEWCO"}, {"name", "New Co"}},
-      {"columns6", "intraday"}}},
+     {{0, -1, command::kSymbolNew, {{"symbol", "NEWCO"}, {"name", "New Co"}}, {}, {},
+      {"columns6", "intraday"}}}},
 };
 // clang-format on
 
@@ -123,32 +115,7 @@ class WindowLikeCli : public GuiTest {
   // The form made through the window on the drive leaves what the CLI's words leave.
   void ExpectWindowLikeCli(const Form& form, const fs::path& cli, const std::string& cliSaid) {
     Start();
-    const std::pair<GridView*, int> clicks[] = {{&Symbols(), form.symbolRow},
-                                                {&Quotes(), form.quoteRow}};
-    for (const auto& [grid, row] : clicks) {
-      if (row < 0) continue;
-      ClickRow(*grid, row);
-      window->RefreshFromState();
-    }
-    boxes.clear();
-    answers = form.answers;
-    int answered = 0;
-    onDialog = [&](QDialog& dialog) {
-      if (auto* files = qobject_cast<QFileDialog*>(&dialog)) {
-        const fs::path chosen = drive.path() / form.chosen;
-        if (files->fileMode() == QFileDialog::Directory) fs::create_directories(chosen);
-        files->selectFile(QString::fromStdString(chosen.string()));
-        return int{QDialog::Accepted};
-      }
-      if (form.answer) return form.answer(dialog, drive.str());
-      if (answered++ > 0) return int{QDialog::Rejected};
-      dialog.show();
-      for (const auto& [field, keys] : form.typed) TypeInto(FieldOf(dialog, field), keys);
-      for (const char* button : form.clicked) Click(ChildOf<QAbstractButton>(dialog, button));
-      Press(dialog, QDialogButtonBox::Ok);
-      return dialog.result();
-    };
-    window->Action(form.commandId)->trigger();
+    Make(form.request);
     std::vector<std::string> texts = form.texts;
     if (texts == std::vector<std::string>{"cli"}) texts = {cliSaid.substr(0, cliSaid.size() - 1)};
     EXPECT_EQ(Texts(), texts);
