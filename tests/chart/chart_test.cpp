@@ -9,7 +9,6 @@
 #include "chart/chart_range.h"
 #include "chart/chart_series.h"
 #include "datafiles/fixtures.h"
-#include "samples/sample_portfolios.h"
 #include "splitsearch/split_search.h"
 #include "support/recording_prompt.h"
 
@@ -247,26 +246,6 @@ TEST(ChartSplitsTest, MarksAreWhatTheSplitSearchListsOnlyOvernightAndIntradayLab
   EXPECT_EQ(moved.dayStarts, (std::vector<int>{0, 4, 8}));
   EXPECT_EQ(moved.timeFrameSeconds, 300);
   EXPECT_EQ(QuoteReadout(moved.quotes[5], true).substr(0, 19), "11/14/13 09:05:00  ");
-
-  testing::TempDir demo;
-  std::vector<std::string> written;
-  ASSERT_EQ(WriteSamplePortfolios(demo.str() + "/p", written), kOk);
-  const std::string stocks = demo.str() + "/p/Stocks";
-  std::vector<std::string> all;
-  for (const std::string symbol : {"ACME", "BOLT", "CRNR", "DYNA", "LONG"}) {
-    const std::vector<Quote> quotes = testing::ReadQuotes(stocks, symbol);
-    for (const ChartSplitMark& mark : FindSplitMarks(quotes, symbol)) {
-      ASSERT_GT(mark.index, 0);
-      EXPECT_NE(mark.text.find(FormatUserDate(quotes[static_cast<std::size_t>(mark.index)].date)),
-                std::string::npos);
-      all.push_back(mark.text);
-    }
-  }
-  testing::RecordingPrompt asked;
-  SplitSearchResults listed;
-  RunSplitSearch(stocks, {"ACME", "BOLT", "CRNR", "DYNA", "LONG"}, listed, asked);
-  EXPECT_EQ(all, listed.Lines());
-  EXPECT_GE(all.size(), 2u);  // at least the two splits the samples' own test finds
 }
 
 }  // namespace

@@ -46,8 +46,6 @@ TEST(PortfolioCheck, SoundPortfoliosReportNothingNoMasterFailsAndARealFolderRead
   CheckReport report;
   ASSERT_EQ(CheckPortfolio(dir.str(), report), kOk);
   EXPECT_TRUE(report.findings.empty()) << FindingLine(report.findings.front());
-  EXPECT_EQ(report.seriesChecked, 3);
-  EXPECT_EQ(report.quotesChecked, 43);
   EXPECT_EQ(CheckSummary(report), "No problems found; 3 series, 43 quotes checked");
   std::filesystem::remove(dir.path() / "MASTER");
   EXPECT_EQ(CheckPortfolio(dir.str(), report), kFileNotFound);
@@ -56,9 +54,8 @@ TEST(PortfolioCheck, SoundPortfoliosReportNothingNoMasterFailsAndARealFolderRead
   const fs::path wide = WriteWideFolder(dir.path() / "wide", 3);
   report = CheckReport{};
   ASSERT_EQ(CheckPortfolio(wide.string(), report), kOk);
-  EXPECT_EQ(report.seriesChecked, 258);
-  EXPECT_EQ(report.quotesChecked, 3 * 258);
   EXPECT_TRUE(report.findings.empty()) << report.findings.front().detail;
+  EXPECT_EQ(CheckSummary(report), "No problems found; 258 series, 774 quotes checked");
 
   fs::remove(wide / "F257.MWD");
   WriteFileBytes(wide / "F999.MWD", ReadFileBytes(wide / "F256.MWD"));

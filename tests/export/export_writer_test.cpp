@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -23,25 +22,13 @@ namespace {
 
 const DayNumber kFirst = DateFloatToDay(990104.0f);
 
-// Quote i closes at 100 + i (quote 0 at 12.625), so every line names its own index; a
-// volume of zero is a value, not N/A.
-void WriteSeries(const TempDir& dir, int quotes, const std::vector<Field>& fields) {
-  std::map<Field, float> values = {{Field::Open, 12.5f},
-                                   {Field::High, 12.75f},
-                                   {Field::Low, 12.25f},
-                                   {Field::Vol, 0.0f},
-                                   {Field::Oi, 250.5f}};
-  SeriesSpec series;
-  series.symbol = "XYZ";
-  series.fields = fields;
-  for (int i = 0; i < quotes; ++i) {
-    values[Field::Date] = DayToDateValue(static_cast<DayNumber>(kFirst + i));
-    values[Field::Close] = i == 0 ? 12.625f : 100.0f + static_cast<float>(i);
-    RawRecord record;
-    for (Field f : fields) record.push_back(values.at(f));
-    series.records.push_back(record);
-  }
-  Write(dir.path(), Portfolio({SeriesEntry(series)}));
+// Quote i of XYZ closes at 100 + i, so every line names its own index.
+void WriteSeries(const TempDir& dir, int quotes) {
+  std::vector<DailyQuote> series;
+  for (int i = 0; i < quotes; ++i)
+    series.push_back(
+        {static_cast<DayNumber>(kFirst + i), 1, 2, 0.5f, 100.0f + static_cast<float>(i), 0});
+  Write(dir.path(), Portfolio({SeriesEntry(MakeDailySeries(1, "XYZ", "", series))}));
 }
 
 // The lines of the date and close alone.
@@ -58,7 +45,7 @@ std::vector<std::string> CloseLines(const TempDir& dir, int newest, int quoteCou
 
 std::string Line(int index) {
   char close[32];
-  std::snprintf(close, sizeof close, " %.4f", index == 0 ? 12.625 : 100.0 + index);
+  std::snprintf(close, sizeof close, " %.4f", 100.0 + index);
   return FormatUserDate(static_cast<DayNumber>(kFirst + index)) + close;
 }
 
@@ -67,7 +54,7 @@ std::string Line(int index) {
 TEST(ExportWriter, LongSeriesAcrossReadWindowsAndTheGridCount) {
   TempDir dir;
   const int quotes = 2 * kExportWindow + 3;
-  WriteSeries(dir, quotes, {Field::Date, Field::Open, Field::High, Field::Low, Field::Close});
+  WriteSeries(dir, quotes);
   std::vector<std::string> oldest;
   for (int index = 0; index < quotes; ++index) oldest.push_back(Line(index));
   EXPECT_EQ(CloseLines(dir, 0, 1), oldest);
@@ -77,15 +64,19 @@ TEST(ExportWriter, LongSeriesAcrossReadWindowsAndTheGridCount) {
 
   // Quotes the header counts but the file does not hold end the text without a message.
   const auto dat = dir.path() / "F1.DAT";
-  std::filesystem::resize_file(dat, std::filesystem::file_size(dat) - 4 * 20);
+  std::filesystem::resize_file(dat, std::filesystem::file_size(dat) - 4 * 24);
   oldest.resize(oldest.size() - 4);
   EXPECT_EQ(CloseLines(dir, 0, quotes), oldest);
   EXPECT_TRUE(CloseLines(dir, 1, quotes).empty());  // starts at a quote that is not there
 
-  // Columns keep their order; one the series lacks shows N/A; omitted ones (any nonzero flag)
-  // leave no delimiter behind; a delimiter other than comma or tab is a space.
+  // Columns keep their order; one the series lacks shows N/A (a volume of zero is a value);
+  // omitted ones (any nonzero flag) leave no delimiter behind; a delimiter other than comma
+  // or tab is a space.
   TempDir one;
-  WriteSeries(one, 1, {Field::Date, Field::High, Field::Low, Field::Close, Field::Vol, Field::Oi});
+  SeriesSpec lacking = MakeDailySeries(1, "XYZ", "", {});
+  lacking.fields = {Field::Date, Field::High, Field::Low, Field::Close, Field::Vol, Field::Oi};
+  lacking.records = {{DayToDateValue(kFirst), 12.75f, 12.25f, 12.625f, 0.0f, 250.5f}};
+  Write(one.path(), Portfolio({SeriesEntry(lacking)}));
   ExportSettings chosen;
   chosen.title = 1;
   chosen.delimiter = 5;

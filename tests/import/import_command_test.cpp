@@ -237,10 +237,9 @@ TEST(UpdatePortfolio, CancelChangesNothingTheTotalsCountEveryKindAndNewSeriesFin
   EXPECT_EQ(ReadQuotes(wide, "NEWB").size(), 1u);
   EXPECT_EQ(ReadQuotes(wide, "NEWA").size(), 1u);
 
-  const std::string full = Write(temp.path() / "full", PortfolioOf({"A"}));
-  std::vector<unsigned char> bytes = ReadFileBytes(full + "/MASTER");
-  bytes[0] = 255;  // counted full, and no XMASTER
-  WriteFileBytes(full + "/MASTER", bytes);
+  PortfolioSpec counted = PortfolioOf({"A"});
+  counted.headerRecordCount = 255;  // counted full, and no XMASTER
+  const std::string full = Write(temp.path() / "full", counted);
   const Snapshot unchanged = TakeSnapshot(full);
   EXPECT_EQ(UpdatePortfolio(full, creating, result), kUpdateRefused);
   EXPECT_EQ(result.series[static_cast<std::size_t>(result.refusedAt)].status, kPortfolioFull);

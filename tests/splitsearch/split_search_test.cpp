@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "chart/chart_series.h"
+#include "datafiles/fixtures.h"
 #include "samples/portfolio_builder.h"
 #include "splitsearch/search_feed.h"
 #include "splitsearch/split_pair_test.h"
@@ -67,7 +69,8 @@ class SplitSearchTest : public ::testing::Test {
 // Windows of 400 quotes share their end quotes.
 TEST_F(SplitSearchTest, EveryPairIsTestedOnceAcrossWindowBoundaries) {
   Write({{"EDGE", 401, {400}}, {"NEAR", 401, {399}}, {"LONG", 1000, {1, 399, 400, 798, 799, 999}}});
-  const SplitSearchRun run = Search({"EDGE", "NEAR", "LONG"});
+  const std::vector<std::string> symbols = {"EDGE", "NEAR", "LONG"};
+  const SplitSearchRun run = Search(symbols);
   const std::vector<std::string> expected = {Line("EDGE", "2:1", 400), Line("NEAR", "2:1", 399),
                                              Line("LONG", "2:1", 1),   Line("LONG", "1:2", 399),
                                              Line("LONG", "2:1", 400), Line("LONG", "1:2", 798),
@@ -78,6 +81,16 @@ TEST_F(SplitSearchTest, EveryPairIsTestedOnceAcrossWindowBoundaries) {
   const std::vector<std::pair<int, int>> places = {{0, 400}, {1, 399}, {2, 1},   {2, 399},
                                                    {2, 400}, {2, 798}, {2, 799}, {2, 999}};
   EXPECT_EQ(places_, places);
+  // The chart marks the same pairs, at their later quotes.
+  std::vector<std::string> marked;
+  for (const std::string& symbol : symbols) {
+    for (const ChartSplitMark& m :
+         FindSplitMarks(testing::ReadQuotes(dir_.str(), symbol), symbol)) {
+      marked.push_back(m.text);
+      EXPECT_TRUE(m.text.ends_with(FormatUserDate(static_cast<DayNumber>(kFirstDay + m.index))));
+    }
+  }
+  EXPECT_EQ(marked, expected);
   EXPECT_EQ(run.outcome, SplitSearchOutcome::Finished);
   EXPECT_TRUE(prompt_.messages.empty());
   EXPECT_EQ(prompt_.statusTexts, (std::vector<std::string>{"EDGE", "NEAR", "LONG", "Done search"}));

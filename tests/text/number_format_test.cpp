@@ -8,7 +8,6 @@
 #include <limits>
 #include <random>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "text/number_format.h"
@@ -126,18 +125,12 @@ TEST(DateText, StoredDatesDayNumbersAndTimesWriteAsTheProgramsTextsAndTimesReadB
         << date;
   }
 
-  const std::tuple<const char*, int, int, int> cases[] = {{"09:15", 9, 15, 0},
-                                                          {"09:15:00", 9, 15, 0},
-                                                          {"23:59:58", 23, 59, 58},
-                                                          {"17:05:17", 17, 5, 17},
-                                                          {"00:00", 0, 0, 0}};
-  for (const auto& [typed, hours, minutes, seconds] : cases) {
-    const PackedTime packed = PackTime(hours, minutes, seconds);
-    EXPECT_EQ(ParseTimeText(typed), packed) << typed;
-    if (std::string(typed).size() == 8) {
-      EXPECT_EQ(FormatTimeText(packed), typed);
-    }
-  }
+  // Typed, then shown again (a text not read would show as 01:02:03); PackTime's own texts
+  // below anchor the packing.
+  std::string shown;
+  for (const char* typed : {"09:15", "09:15:00", "23:59:58", "17:05:17", "00:00"})
+    shown += FormatTimeText(ParseTimeText(typed).value_or(PackTime(1, 2, 3))) + " ";
+  EXPECT_EQ(shown, "09:15:00 09:15:00 23:59:58 17:05:17 00:00:00 ");
   for (const char* bad : {"24:00", "12:60", "12:00:60", "9:15", "09-15", "09:15:", "0a:15", ""})
     EXPECT_EQ(ParseTimeText(bad), std::nullopt) << bad;
   EXPECT_EQ(FormatTimeText(PackTime(9, 5, 0)), "09:05:00");
