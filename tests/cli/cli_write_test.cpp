@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 // write commands; here: what only voltrim-cli shows, its words, exits and refusals. src holds
 // ACME (1) and BETA (2), dst OTHER (1), bars BARS (three days of four bars), twins ACME (1)
 // and acme (2), multi AAA (1) and B,B (2), cut the same with F2.DAT cut short, and small AAA
-// (1, with format codes of its own in F1.DOP) and BB (2, no quotes).
+// (1, with format codes of its own in F1.DOP) and BB (2, no quotes), ab A and B (1, 2).
 class CliWriteTest : public CliTest {
  protected:
   void SetUp() override {
