@@ -182,12 +182,6 @@ inline std::vector<WriteCommand> WriteCommands() {
     return [=](auto p, auto q) { return MoveOrCopySymbol(p, symbol, q, remove); };
   };
   const std::array<float, 6> set = {11, 12, 10, 11.5f, 5000};
-  const std::vector<std::string> setWords = {"--open", "11",      "--high", "12",       "--low",
-                                             "10",     "--close", "11.5",   "--volume", "5000"};
-  const auto words = [](std::vector<std::string> head, const std::vector<std::string>& tail) {
-    head.insert(head.end(), tail.begin(), tail.end());
-    return head;
-  };
   const std::vector<std::pair<std::string, std::vector<std::string>>> withX256 = {
       {"ACME", {"p"}}, {"X256", {"p", "q"}}, {"D1", {"q"}}};
   const std::set<int> moved = {kSourceNotRemoved, kSymbolFilesLeft};
@@ -210,16 +204,13 @@ inline std::vector<WriteCommand> WriteCommands() {
   const Leaves masterKept = [](const WriteResult& r) {
     EXPECT_EQ(r.now("p/MASTER"), r.was("p/MASTER"));
   };
-  const auto numbered = [](Bytes record, int number) {
-    record[0] = static_cast<unsigned char>(number);
-    return record;
-  };
   // ACME copied or moved to q as F2, the next number there.
   const auto acmeTo = [=](bool move, bool dop) {
     return [=](const WriteResult& r) {
       const Bytes q = r.was("q/MASTER"), p = r.was("p/MASTER");
-      EXPECT_EQ(r.now("q/MASTER"),
-                MasterOf(q, {MasterRecordBytes(q, 0), numbered(MasterRecordBytes(p, 0), 2)}, 2));
+      EXPECT_EQ(
+          r.now("q/MASTER"),
+          MasterOf(q, {MasterRecordBytes(q, 0), PutNumber(MasterRecordBytes(p, 0), 0, 2, 1)}, 2));
       EXPECT_EQ(r.now("q/F2.DAT"), r.was("p/F1.DAT"));
       EXPECT_EQ(r.now("q/F2.DOP"), dop ? r.was("p/F1.DOP") : Bytes{});
       EXPECT_EQ(r.now("p/MASTER"), move ? MasterOf(p, {MasterRecordBytes(p, 1)}, 1) : p);
@@ -271,7 +262,8 @@ inline std::vector<WriteCommand> WriteCommands() {
        .leaves = dat("F3.DAT", BarsSpec(), [](auto& b) { b.erase(b.begin() + 6); })},
       {.name = "set",
        .run = rewrite("ACME", Edit(kSet, wed, wed, set)),
-       .cli = words({"edit", "@p", "ACME", "01/05/00"}, setWords),
+       .cli = {"edit", "@p", "ACME", "01/05/00", "--open", "11", "--high", "12", "--low", "10",
+               "--close", "11.5", "--volume", "5000"},
        .rerunnable = true,
        .leaves = dat(
            "F1.DAT", AcmeSpec(false), [=](auto& q) { q[2] = {jan(5), 11, 12, 10, 11.5f, 5000}; },
@@ -310,7 +302,6 @@ inline std::vector<WriteCommand> WriteCommands() {
            [=](auto p, auto) {
              return SetMasterDate(MasterPathIn(p), DayToDateFloat(wed), 2, MasterDate::kLast);
            },
-       .noWindowForm = true,
        .leaves = masterAs([=](const Bytes& m) { return Put(m, M(1, 29), mbf(2000, 1, 5)); })},
       {.name = "rename",
        .run = [](auto p,
@@ -422,7 +413,8 @@ inline std::vector<WriteCommand> WriteCommands() {
       // Series XMASTER lists, and XMASTER itself.
       {.name = "set MWD quote",
        .run = rewrite("X256", Edit(kSet, wed, wed, set)),
-       .cli = words({"edit", "@p", "X256", "01/05/00"}, setWords),
+       .cli = {"edit", "@p", "X256", "01/05/00", "--open", "11", "--high", "12", "--low", "10",
+               "--close", "11.5", "--volume", "5000"},
        .rerunnable = true,
        .xmaster = true,
        .mustKeep = withX256,
