@@ -237,7 +237,7 @@ bool IsBackupName(const std::string& name) {
 // Once the change is on the disk: the journal, in every folder it touched; the folders where
 // it stands in journaled. Files the change left as they were (a step that failed cleanly)
 // are not listed, and a write that failed having renewed only a backup leaves nothing to
-// undo: it changed no data. Until a new journal stands, a folder keeps its previous one.
+// undo: it changed no data.
 void WriteJournals(Recording& recording, std::vector<std::string>& journaled) {
   if (recording.files.empty()) return;
   if (recording.broken) return DropCopies(recording);
@@ -282,8 +282,15 @@ void Finish(Recording& recording) {
   });
   PayOwedSyncs(recording);
   for (std::size_t i = 0; i < recording.folders.size(); ++i) {
-    if (std::find(journaled.begin(), journaled.end(), recording.folders[i]) != journaled.end())
-      DropEarlierCopies(recording, i);
+    const std::string& folder = recording.folders[i];
+    if (std::find(journaled.begin(), journaled.end(), folder) == journaled.end()) {
+      // No journal of this change here: nor may the previous one stay, as an undo would take
+      // that change back under this one (a write that failed part way undoes itself so).
+      const Status removed = file_ops::Remove(Join(folder, kJournalName));
+      if (removed != kOk && removed != kFileNotFound) continue;
+      if (removed == kOk && file_ops::SyncDirectory(folder) != kOk) continue;
+    }
+    DropEarlierCopies(recording, i);
   }
 }
 
