@@ -11,8 +11,8 @@ Snapshot Lasting(const fs::path& root) {
   std::erase_if(all, [](const auto& entry) {
     const std::string name = fs::path(entry.first).filename().string();
     const std::string ext = fs::path(name).extension().string();
-    return IsWriterTemporaryName(name) || IsUndoFileName(name) || ext == ".BAK" ||
-           ext == ".NEW" || name == "input.csv";
+    return IsWriterTemporaryName(name) || IsUndoFileName(name) || ext == ".BAK" || ext == ".NEW" ||
+           name == "input.csv";
   });
   return all;
 }

@@ -541,8 +541,8 @@ void NoteFileChange(const std::string& path) {
   }
   Touched touched{canonical, name, file_ops::NameExists(path), {}};
   if (touched.existed) {
-    const int generation = recording->generations[static_cast<std::size_t>(
-        known - recording->folders.begin())];
+    const int generation =
+        recording->generations[static_cast<std::size_t>(known - recording->folders.begin())];
     const std::string prefix = kUndoCopyPrefix + std::to_string(generation) + ".";
     do {
       touched.copy = prefix + std::to_string(++recording->copies);
