@@ -4,6 +4,7 @@
 #include <atomic>
 #include <bit>
 #include <cctype>
+#include <chrono>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
@@ -39,7 +40,9 @@ struct Recording {
   int depth = 0;
   std::string what;
   std::vector<std::string> folders;  // canonical, in the order first touched
+  std::vector<int> generations;      // per folder: in the names of the contents kept there
   std::vector<Touched> files;
+  std::vector<std::string> owedSyncs;  // canonical folders whose last step is not yet durable
   int copies = 0;
   bool broken = false;  // a previous content could not be kept: nothing will be undoable
   bool noting = false;  // the recording's own file steps are not part of the change
@@ -109,27 +112,49 @@ Status StateOf(const std::string& path, FileState& state) {
   return status;
 }
 
-// The first time a change touches a folder, the folder's previous journal goes (with the
-// contents it kept), durably, before anything of the new change reaches the disk.
-void StartFolder(Recording& recording, const std::string& folder) {
-  const Status removed = file_ops::Remove(Join(folder, kJournalName));
-  if (removed != kOk && removed != kFileNotFound) {
-    recording.broken = true;
-    return;
+// The number after kUndoCopyPrefix in name, when it has one: the generation of a kept
+// content named "<prefix><generation>.<n>" (0 for the single-number names of old).
+int GenerationOf(std::string_view name) {
+  if (name.substr(0, std::string_view(kUndoCopyPrefix).size()) != kUndoCopyPrefix) return -1;
+  name.remove_prefix(std::string_view(kUndoCopyPrefix).size());
+  const std::size_t dot = name.find('.');
+  if (dot == std::string_view::npos) return 0;
+  int generation = 0;
+  for (const char c : name.substr(0, dot)) {
+    if (c < '0' || c > '9' || generation > 100000000) return -1;
+    generation = generation * 10 + (c - '0');
   }
-  std::vector<std::string> stale;
+  return generation;
+}
+
+// A generation of kept contents no name in folder and none its journal mentions has, so
+// that the previous journal stays whole until the new one replaces it, even where one of
+// the contents it names has gone.
+int FreshGeneration(const std::string& folder) {
+  int highest = 0;
   file_ops::ForEachName(folder, [&](std::string_view name) {
-    if (name.substr(0, std::string_view(kUndoCopyPrefix).size()) == kUndoCopyPrefix)
-      stale.push_back(Join(folder, name));
+    highest = std::max(highest, GenerationOf(name));
     return true;
   });
-  {
-    // Left over, they only take room; the journal naming them is gone.
-    const FileFailureKept removalsIgnored;
-    for (const std::string& path : stale) (void)file_ops::Remove(path);
+  std::vector<std::uint8_t> journal;
+  const std::string path = Join(folder, kJournalName);
+  if (file_ops::NameExists(path) && ReadWholeFile(path, journal, kMaxJournalBytes) == kOk) {
+    const std::string_view text(reinterpret_cast<const char*>(journal.data()), journal.size());
+    for (std::size_t at = text.find(kUndoCopyPrefix); at != std::string_view::npos;
+         at = text.find(kUndoCopyPrefix, at + 1)) {
+      const std::size_t end = text.find_first_of(" \n", at);
+      highest = std::max(highest, GenerationOf(text.substr(at, end - at)));
+    }
   }
-  if (removed == kOk && file_ops::SyncDirectory(folder) != kOk) recording.broken = true;
-  recording.folders.push_back(folder);
+  return highest + 1;
+}
+
+// The syncs of the folders a step left to the recording (see TakeOverFolderSync), made before
+// the next step touches anything, so that the steps still reach the disk in their order.
+void PayOwedSyncs(Recording& recording) {
+  const FileFailureKept failureKept;
+  for (const std::string& folder : recording.owedSyncs) (void)file_ops::SyncDirectory(folder);
+  recording.owedSyncs.clear();
 }
 
 // The previous content under our name: a second name of the file (which every write
@@ -187,17 +212,34 @@ void DropCopies(const Recording& recording) {
     if (!file.copy.empty()) (void)file_ops::Remove(Join(file.folder, file.copy));
 }
 
+// Once the change's journal stands in folder, the contents kept for earlier changes (the
+// journal it replaced named them, or a crash left them) only take room. Their removal needs
+// no sync: no journal names them, so whether they outlive a power cut changes nothing but
+// the room they take, and the next change removes them again.
+void DropEarlierCopies(const Recording& recording, std::size_t folder) {
+  const std::string& path = recording.folders[folder];
+  std::vector<std::string> earlier;
+  file_ops::ForEachName(path, [&](std::string_view name) {
+    const int generation = GenerationOf(name);
+    if (generation >= 0 && generation != recording.generations[folder] &&
+        !IsWriterTemporaryName(name))
+      earlier.push_back(Join(path, name));
+    return true;
+  });
+  for (const std::string& name : earlier) (void)file_ops::Remove(name);
+}
+
 bool IsBackupName(const std::string& name) {
   const std::string upper = UpperAscii(name);
   return upper.size() > 4 && upper.compare(upper.size() - 4, 4, ".BAK") == 0;
 }
 
-// Once the change is on the disk: the journal, in every folder it touched. Files the
-// change left as they were (a step that failed cleanly) are not listed, and a write that
-// failed having renewed only a backup leaves nothing to undo: it changed no data.
-void Finish(Recording& recording) {
+// Once the change is on the disk: the journal, in every folder it touched; the folders where
+// it stands in journaled. Files the change left as they were (a step that failed cleanly)
+// are not listed, and a write that failed having renewed only a backup leaves nothing to
+// undo: it changed no data.
+void WriteJournals(Recording& recording, std::vector<std::string>& journaled) {
   if (recording.files.empty()) return;
-  const FileFailureKept failureKept;
   if (recording.broken) return DropCopies(recording);
   std::vector<const Touched*> changed;
   std::vector<FileState> after;
@@ -223,7 +265,32 @@ void Finish(Recording& recording) {
     names.target = kJournalName;
     names.temporary = std::string(kUndoCopyPrefix) + "NEW";
     // A journal that cannot be written leaves nothing to undo there, never a wrong one.
-    (void)ReplaceFileContent(names, std::vector<std::uint8_t>(text.begin(), text.end()));
+    if (ReplaceFileContent(names, std::vector<std::uint8_t>(text.begin(), text.end())) == kOk)
+      journaled.push_back(folder);
+  }
+}
+
+// The journal may stand before the change's last step does: its undo finds that step's file
+// still as it was, which counts as done, and puts the rest back. So the last step's folder
+// sync is the journal's own, and it is made alone only where no journal was written.
+void Finish(Recording& recording) {
+  const FileFailureKept failureKept;
+  std::vector<std::string> journaled;
+  WriteJournals(recording, journaled);
+  std::erase_if(recording.owedSyncs, [&](const std::string& folder) {
+    return std::find(journaled.begin(), journaled.end(), folder) != journaled.end();
+  });
+  PayOwedSyncs(recording);
+  for (std::size_t i = 0; i < recording.folders.size(); ++i) {
+    const std::string& folder = recording.folders[i];
+    if (std::find(journaled.begin(), journaled.end(), folder) == journaled.end()) {
+      // No journal of this change here: nor may the previous one stay, as an undo would take
+      // that change back under this one (a write that failed part way undoes itself so).
+      const Status removed = file_ops::Remove(Join(folder, kJournalName));
+      if (removed != kOk && removed != kFileNotFound) continue;
+      if (removed == kOk && file_ops::SyncDirectory(folder) != kOk) continue;
+    }
+    DropEarlierCopies(recording, i);
   }
 }
 
@@ -452,7 +519,9 @@ NameNextChange::~NameNextChange() { nextName.clear(); }
 
 void NoteFileChange(const std::string& path) {
   Recording* recording = active;
-  if (recording == nullptr || recording->broken || recording->noting) return;
+  if (recording == nullptr || recording->noting) return;
+  PayOwedSyncs(*recording);
+  if (recording->broken) return;
   std::string folder, name;
   SplitPath(path, folder, name);
   const std::string canonical = file_ops::CanonicalFolder(folder);
@@ -464,16 +533,35 @@ void NoteFileChange(const std::string& path) {
     if (file.folder == canonical && file.name == name) return;
   recording->noting = true;
   const FileFailureKept failureKept;
-  if (std::find(recording->folders.begin(), recording->folders.end(), canonical) ==
-      recording->folders.end())
-    StartFolder(*recording, canonical);
+  auto known = std::find(recording->folders.begin(), recording->folders.end(), canonical);
+  if (known == recording->folders.end()) {
+    recording->folders.push_back(canonical);
+    recording->generations.push_back(FreshGeneration(canonical));
+    known = recording->folders.end() - 1;
+  }
   Touched touched{canonical, name, file_ops::NameExists(path), {}};
-  if (touched.existed && !recording->broken) {
-    touched.copy = kUndoCopyPrefix + std::to_string(++recording->copies);
+  if (touched.existed) {
+    const int generation =
+        recording->generations[static_cast<std::size_t>(known - recording->folders.begin())];
+    const std::string prefix = kUndoCopyPrefix + std::to_string(generation) + ".";
+    do {
+      touched.copy = prefix + std::to_string(++recording->copies);
+    } while (file_ops::NameExists(Join(canonical, touched.copy)));
     if (KeepPrevious(path, Join(canonical, touched.copy)) != kOk) recording->broken = true;
   }
   recording->noting = false;
   recording->files.push_back(std::move(touched));
+}
+
+bool TakeOverFolderSync(const std::string& folder) {
+  Recording* recording = active;
+  if (recording == nullptr || recording->noting) return false;
+  const std::string canonical = file_ops::CanonicalFolder(folder);
+  if (canonical.empty()) return false;
+  if (std::find(recording->owedSyncs.begin(), recording->owedSyncs.end(), canonical) ==
+      recording->owedSyncs.end())
+    recording->owedSyncs.push_back(canonical);
+  return true;
 }
 
 Status RemovePortfolioFile(const std::string& path) {

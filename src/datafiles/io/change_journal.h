@@ -13,12 +13,17 @@ namespace voltrim {
 //
 // A write opens a ChangeRecording under its portfolio lock; each step that replaces,
 // creates or removes a file reports the file first (NoteFileChange; ReplaceFileContent,
-// PlaceFileCopy and RemovePortfolioFile do this themselves). The first report in a folder
-// drops that folder's previous journal; the previous content of each file is kept under a
-// name of ours (a hard link where the file system has them, else a copy). When the
-// outermost recording ends, after every step of the change is on the disk, the journal is
-// written into every folder the change touched, by the same replace protocol: a crash
-// before that leaves no journal, so there is nothing to undo rather than a wrong undo.
+// PlaceFileCopy and RemovePortfolioFile do this themselves). The previous content of each
+// file is kept under a name of ours that no earlier change used (a hard link where the file
+// system has them, else a copy), so the previous journal stays whole, naming only its own,
+// until the new one replaces it. When the outermost recording ends, every step of the
+// change is on the disk but perhaps the last one's folder sync, which the journal's own
+// makes: the journal is written into every folder the change touched, by the same replace
+// protocol, and then the contents earlier changes kept there are removed. A crash before
+// that leaves the previous journal, whose undo refuses files this change has touched since;
+// a journal standing before the last step does finds that step's file as it was, done. A
+// change that ends without a journal (nothing changed, or it could not be kept) removes the
+// previous one: there is nothing to undo then.
 
 // Nothing is recorded to undo in the folder.
 inline constexpr Status kNothingToUndo = -130;
@@ -59,6 +64,11 @@ void SetChangeRecording(bool on);
 // Reports that path is about to be replaced, created or removed by the change being
 // recorded on this thread (nothing when none is).
 void NoteFileChange(const std::string& path);
+
+// Called by a replace in place of the folder sync that ends it: true when a change is being
+// recorded, which then syncs the folder before its next step touches anything, or with its
+// journal at its end. False: the caller syncs the folder itself.
+bool TakeOverFolderSync(const std::string& folder);
 
 // Removes a portfolio file as a step of the change: reported first, then removed.
 // kFileNotFound when it was not there.

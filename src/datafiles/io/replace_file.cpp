@@ -166,7 +166,8 @@ Status ReplaceResolved(const ReplaceNames& names, const std::vector<std::uint8_t
   if (CommitStaged(temporary, target) != kOk) return kFileWrite;
   // The new content already stands in the target's place; a failed folder sync cannot be
   // undone and does not make the replace untrue, so it is not reported as a failure.
-  if (syncFolder) (void)file_ops::SyncDirectory(names.directory);
+  if (syncFolder && !TakeOverFolderSync(names.directory))
+    (void)file_ops::SyncDirectory(names.directory);
   return kOk;
 }
 

@@ -27,7 +27,8 @@ struct ReplaceNames {
 //     when the file system cannot link, staged under the temporary name and renamed over
 //     the old backup in one step;
 //  2. the new content is written completely under the temporary name and synced;
-//  3. the temporary file is renamed over the target in one step and the folder is synced.
+//  3. the temporary file is renamed over the target in one step and the folder is synced
+//     (in a recorded change, before its next step or with its journal: TakeOverFolderSync).
 // Any failure before step 3 leaves the target byte for byte as it was, removes the
 // temporary file and returns a failure status. kOk means the new content stands in the
 // target's place. The target need not exist (a new file is created then, no backup).
