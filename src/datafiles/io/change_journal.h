@@ -21,7 +21,8 @@ namespace voltrim {
 // makes: the journal is written into every folder the change touched, by the same replace
 // protocol, and then the contents earlier changes kept there are removed. A crash before
 // that leaves the previous journal, whose undo refuses files this change has touched since;
-// a journal standing before the last step does finds that step's file as it was, done. A
+// a journal that reaches the disk before the last step's rename finds that file as it was
+// before the change, and counts it as taken back. A
 // change that ends without a journal (nothing changed, or it could not be kept) removes the
 // previous one: there is nothing to undo then.
 
