@@ -75,7 +75,7 @@ int Named(const Entries& entries, int name) {
   if (inode == nullptr) throw std::out_of_range("no such file in the run");
   return *inode;
 }
-void Put(Entries& entries, int name, int inode) {
+void PutEntry(Entries& entries, int name, int inode) {
   const auto at = std::lower_bound(entries.begin(), entries.end(), std::pair<int, int>{name, INT_MIN});
   if (at != entries.end() && at->first == name) {
     at->second = inode;
@@ -154,7 +154,7 @@ void Advance(Replay& r, const PowerLossModel::Op& op) {
     case Kind::kCreate: {
       const int inode = static_cast<int>(r.inodes.size());
       r.inodes.push_back({});
-      Put(r.view, op.path, inode);
+      PutEntry(r.view, op.path, inode);
       r.folderOps.push_back({op.kind, op.path, -1, inode, {op.pathFolder}});
       break;
     }
@@ -174,13 +174,13 @@ void Advance(Replay& r, const PowerLossModel::Op& op) {
     case Kind::kRename: {
       const int inode = Named(r.view, op.path);
       Erase(r.view, op.path);
-      Put(r.view, op.to, inode);
+      PutEntry(r.view, op.to, inode);
       r.folderOps.push_back({op.kind, op.path, op.to, inode, {op.pathFolder, op.toFolder}});
       break;
     }
     case Kind::kLink: {
       const int inode = Named(r.view, op.path);
-      Put(r.view, op.to, inode);
+      PutEntry(r.view, op.to, inode);
       r.folderOps.push_back({op.kind, op.path, op.to, inode, {op.toFolder}});
       break;
     }
@@ -216,16 +216,16 @@ bool Apply(const Replay& r, const std::vector<bool>& chosen, const PowerLossMode
     switch (op.kind) {
       case Kind::kCreate:
         if (at != nullptr) return false;
-        Put(entries, op.path, op.inode);
+        PutEntry(entries, op.path, op.inode);
         break;
       case Kind::kRename:
         if (at == nullptr || *at != op.inode) return false;
         Erase(entries, op.path);
-        Put(entries, op.to, op.inode);
+        PutEntry(entries, op.to, op.inode);
         break;
       case Kind::kLink:
         if (Find(entries, op.to) != nullptr) return false;
-        Put(entries, op.to, op.inode);
+        PutEntry(entries, op.to, op.inode);
         break;
       case Kind::kRemove:
         if (at == nullptr || *at != op.inode) return false;
