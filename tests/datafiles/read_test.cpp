@@ -172,18 +172,6 @@ TEST(NonRegularFiles, AreRefusedWithoutWaiting) {
   EXPECT_EQ(FindSymbol(tmp.str(), "FIFO", found), kFileNotFound);
 }
 
-TEST(FindQuote, AWeekendDayFindsTheNextQuote) {
-  TempDir tmp;
-  const auto quotes = Quotes(30);
-  const std::string dir = Write(tmp.path(), Portfolio({Symbol(1, "S", "", 30)}));
-  DayNumber day = 0;
-  EXPECT_EQ(FindQuote(dir, "S", static_cast<DayNumber>(quotes[4].day + 1), 0, &day), 5);
-  EXPECT_EQ(day, quotes[5].day);
-  EXPECT_EQ(FindQuote(dir, "S", static_cast<DayNumber>(quotes[29].day + 3), 0, &day),
-            kRecordNotFound);
-  EXPECT_EQ(day, quotes[29].day);
-}
-
 // One way a series' files can be damaged, and the status every reader must give for it.
 struct Damage {
   const char* what;
@@ -247,6 +235,14 @@ TEST(DamagedFiles, EveryReaderRefusesWithAStatus) {
 TEST(SeriesReader, PagingMatchesSingleReadsBothWays) {
   TempDir tmp;
   Write(tmp.path(), Portfolio({Symbol(1, "S", "Series", 20000)}));
+  // Before the cut, a quote is found from a weekend day (the next one), past the last not.
+  const auto quotes = Quotes(20000);
+  DayNumber day = 0;
+  EXPECT_EQ(FindQuote(tmp.str(), "S", static_cast<DayNumber>(quotes[4].day + 1), 0, &day), 5);
+  EXPECT_EQ(day, quotes[5].day);
+  EXPECT_EQ(FindQuote(tmp.str(), "S", static_cast<DayNumber>(quotes.back().day + 3), 0, &day),
+            kRecordNotFound);
+  EXPECT_EQ(day, quotes.back().day);
   SeriesLocation location;
   ASSERT_EQ(LocateSeries(tmp.str(), "S", location), kOk);
   auto bytes = ReadFileBytes(tmp.path() / "F1.DAT");
@@ -284,7 +280,7 @@ TEST(SeriesReader, PagingMatchesSingleReadsBothWays) {
   ASSERT_EQ(ReadSeries(buffer, tmp.str(), "S", 17400, 400), kOk);
   EXPECT_EQ(buffer.Total(), 20000);
   EXPECT_EQ(buffer.Count(), 99);
-  EXPECT_EQ(FindQuote(tmp.str(), "S", Quotes(20000)[18000].day, 0), kFileRead);
+  EXPECT_EQ(FindQuote(tmp.str(), "S", quotes[18000].day, 0), kFileRead);
 }
 
 // "file number @ folder below root" of what FindSymbol found, or the status when it failed.
@@ -389,13 +385,7 @@ TEST(ReadMasterFile, ZeroRecordsPastTheCountAreUnusedSpace) {
       {"nothing past the count", {}, 2, true, 0},
       {"one zero record", Bytes(53, 0), 2, true, 1},
       {"two zero records and a piece", Bytes(53 * 2 + 20, 0), 2, true, 2},
-      {"a record with one byte set",
-       [] {
-         Bytes b(53, 0);
-         b[40] = 'X';
-         return b;
-       }(),
-       2, false, 1},
+      {"a record with one byte set", Put(Bytes(53, 0), 40, "X"), 2, false, 1},
       {"a trailing piece with a byte set", Bytes(52, 1), 2, true, 0},
       {"fewer records than counted", {}, 3, false, 0},
       {"a count far past the file", {}, 32767, false, 0},
