@@ -33,37 +33,13 @@ struct Acme {
   Snapshot before;
 };
 
-// Values are found through the DOP file, whose order need not be the stored one; quotes
-// outside the range, and fields no keyword names, are copied as stored (a scale in that
-// order: ScaleOfManyQuotesIsTheFieldByFieldProduct).
-TEST(RewriteSeries, SetRewritesFieldsInTheirStoredPositions) {
-  // Stored order DATE, CLOSE, OPEN, VOL, then a field no keyword names.
-  SeriesSpec acme = MakeDailySeries(1, "ACME", "ACME CORP", {});
-  acme.fields = {Field::Date, Field::Close, Field::Open, Field::Vol, Field::Oi};
-  acme.records = {{1000103, 10, 9, 100, 1}, {1000104, 11, 10, 200, 1}, {1000105, 0, 11, 300, 1}};
-  Acme a(acme);
-  WriteText(a.temp.path() / "p" / "F1.DOP",
-            "\"DATE\",0,0\n\"CLOSE\",2,2\n\"OPEN\",2,2\n\"VOL\",0,0\n\"XTRA\",0,0\n");
-  // A zero with a nonzero mantissa in the third quote's close must survive as stored.
-  const std::size_t oddZero = 20 * 3 + 4;
-  Bytes dat = a.before.at("p/F1.DAT");
-  dat[oddZero] = 0x12;
-  WriteFileBytes(a.temp.path() / "p" / "F1.DAT", dat);
-  a.before["p/F1.DAT"] = dat;
-  const DayNumber jan4 = Day(2000, 1, 4);
-  ASSERT_EQ(a.Run(Edit(edit_kind::kSet, jan4, jan4, {7, 1, 1, 8, 9, 9})), kOk);
-  Bytes expected = DatWith(a.series, [&](auto& r) {
-    r = {{1000103, 10, 9, 100, 1}, {1000104, 8, 7, 9, 1}, {1000105, 0, 11, 300, 1}};
-  });
-  expected[oddZero] = 0x12;
-  a.ExpectDatAndBackup(expected);
-}
-
 // A scale of a long series goes four records at a time where four in a row are in range,
 // one by one elsewhere; both must give every field exactly MbfToIeee, the product and
 // IeeeToMbf, odd stored values included (a zero with a nonzero mantissa, the tiniest MBF
 // exponent, negative values), and refuse the whole file when one product has no MBF form.
-TEST(RewriteSeries, ScaleOfManyQuotesIsTheFieldByFieldProduct) {
+// A set stores its values. Values are found through the DOP file, whose order need not be
+// the stored one; quotes outside the range, and fields no keyword names, are copied as stored.
+TEST(RewriteSeries, SetOrScaleOfManyQuotesChangesEachFieldInItsStoredPosition) {
   const std::vector<DailyQuote> quotes = Quotes(23);
   const DayNumber first = quotes[2].day, last = quotes[17].day;  // quotes 2 to 17
   struct Odd {
@@ -78,6 +54,7 @@ TEST(RewriteSeries, ScaleOfManyQuotesIsTheFieldByFieldProduct) {
     std::array<float, 6> factors;
     std::vector<Odd> odd;
     Status expected;
+    std::int16_t kind = edit_kind::kScaleRange;
   } cases[] = {
       {"seven fields",
        {Field::Date, Field::Open, Field::High, Field::Low, Field::Close, Field::Vol, Field::Oi},
@@ -95,6 +72,13 @@ TEST(RewriteSeries, ScaleOfManyQuotesIsTheFieldByFieldProduct) {
        {1.5f, 1, 1, 0.25f, 7, 7},
        {{8, 2, {0x12, 0x34, 0x56, 0}}, {19, 1, IeeeToMbf(-0.0f)}},
        kOk},
+      {"set, DOP order, one no keyword names",
+       {Field::Date, Field::Close, Field::Open, Field::Vol, Field::Oi},
+       "\"DATE\",0,0\n\"CLOSE\",2,2\n\"OPEN\",2,2\n\"VOL\",0,0\n\"XTRA\",0,0\n",
+       {7, 1, 1, 8, 9, 9},
+       {{8, 2, {0x12, 0x34, 0x56, 0}}, {19, 1, {0x12, 0x34, 0x56, 0}}},
+       kOk,
+       edit_kind::kSet},
       {"a product past MBF in a run of four",
        {Field::Date, Field::Open, Field::High, Field::Low, Field::Close, Field::Vol},
        "",
@@ -131,7 +115,7 @@ TEST(RewriteSeries, ScaleOfManyQuotesIsTheFieldByFieldProduct) {
     WriteFileBytes(a.temp.path() / "p" / "F1.DAT", dat);
     a.before = TakeSnapshot(a.temp.path());
 
-    ASSERT_EQ(a.Run(Edit(edit_kind::kScaleRange, first, last, c.factors)), c.expected);
+    ASSERT_EQ(a.Run(Edit(c.kind, first, last, c.factors)), c.expected);
     if (c.expected != kOk) {
       EXPECT_EQ(TakeSnapshot(a.temp.path()), a.before);
       continue;
@@ -144,7 +128,8 @@ TEST(RewriteSeries, ScaleOfManyQuotesIsTheFieldByFieldProduct) {
         if (c.fields[position] == Field::Date || (!c.dop.empty() && position == 4)) continue;
         std::uint8_t* field =
             expected.data() + length * static_cast<std::size_t>(q + 1) + 4 * position;
-        IeeeToMbf(MbfToIeee(field) * c.factors[k], field);
+        IeeeToMbf(c.kind == edit_kind::kSet ? c.factors[k] : MbfToIeee(field) * c.factors[k],
+                  field);
       }
     }
     a.ExpectDatAndBackup(expected);
