@@ -47,18 +47,11 @@ TEST(RepairMaster, FillsEmptySymbolsFromNamesAndCopiesEverythingElse) {
       temp.path() / "p",
       Portfolio({Symbol(1, "AAA", "ALPHA"), Symbol(7, "BBB", "BETA"), SubdirectoryEntry("SUB")}));
   const std::string master = dir + "/MASTER";
-  Bytes damaged = ReadFileBytes(master);
   const std::string acme = "ACME CORP       ";
-  const auto put = [&](int record, std::size_t offset, const std::string& text) {
-    std::copy(text.begin(), text.end(),
-              damaged.begin() + 53 * (record + 1) + static_cast<long>(offset));
-  };
-  put(0, 7, acme);
-  put(0, 36, std::string(16, ' '));
-  put(1, 7, std::string("NUL\0NAME        ", 16));
-  put(1, 36,
-      "\xC4"
-      "BBB           x");
+  Bytes damaged = Put(Put(ReadFileBytes(master), M(0, 7), acme), M(0, 36), std::string(16, ' '));
+  damaged = Put(Put(damaged, M(1, 7), std::string_view("NUL\0NAME        ", 16)), M(1, 36),
+                "\xC4"
+                "BBB           x");
   // A record beyond the header's count is no record and is not repaired.
   damaged.insert(damaged.end(), 53, 0);
   damaged[53 * 4 + 36] = ' ';
@@ -69,13 +62,11 @@ TEST(RepairMaster, FillsEmptySymbolsFromNamesAndCopiesEverythingElse) {
   ASSERT_EQ(MasterNeedsRepair(master, needs), kOk);
   EXPECT_TRUE(needs);
   ASSERT_EQ(RepairMaster(master), kOk);
-  Bytes expected = damaged;
-  std::copy(acme.begin(), acme.end(), expected.begin() + 53 + 36);
-  const std::string nulName("NUL\0\0\0\0\0\0\0\0\0\0\0\0\0", 16);
-  std::copy(nulName.begin(), nulName.end(), expected.begin() + 2 * 53 + 36);
   // A subdirectory entry with a blank symbol counts as empty like any other record.
-  std::copy(expected.begin() + 3 * 53 + 7, expected.begin() + 3 * 53 + 23,
-            expected.begin() + 3 * 53 + 36);
+  const Bytes expected =
+      Put(Put(Put(damaged, M(0, 36), acme), M(1, 36),
+              std::string_view("NUL\0\0\0\0\0\0\0\0\0\0\0\0\0", 16)),
+          M(2, 36), std::string(damaged.begin() + M(2, 7), damaged.begin() + M(2, 23)));
   EXPECT_EQ(ReadFileBytes(master), expected);  // header and the tail beyond the count byte for byte
   // The temporary took MASTER's place: no MASTER.bak of any case remains.
   EXPECT_FALSE(std::filesystem::exists(dir + "/MASTER.BAK"));
@@ -85,10 +76,11 @@ TEST(RepairMaster, FillsEmptySymbolsFromNamesAndCopiesEverythingElse) {
 }
 
 // Beside a new folder, an empty one and one holding only the EMASTER an interrupted creation
-// left become portfolios (the refusals are the write commands' table).
-TEST(NewFiles, AnEmptyFolderOrAnInterruptedCreationBecomesAPortfolio) {
+// left become portfolios (the refusals are the write commands' table). The columns of each
+// kind of new series (the write commands' row makes seven daily ones).
+TEST(NewFiles, APortfolioInAnEmptyFolderAndANewSeriesOfEachKind) {
   TempDir temp;
-  for (const bool interrupted : {false, true}) {
+  for (const bool interrupted : {true, false}) {
     const fs::path dir = temp.path() / (interrupted ? "interrupted" : "empty");
     fs::create_directory(dir);
     if (interrupted) WriteFileBytes(dir / "EMASTER", Bytes(192, 0));
@@ -96,10 +88,6 @@ TEST(NewFiles, AnEmptyFolderOrAnInterruptedCreationBecomesAPortfolio) {
     EXPECT_EQ(ReadFileBytes(dir / "MASTER"), Bytes(53, 0));
     EXPECT_EQ(ReadFileBytes(dir / "EMASTER"), Bytes(192, 0));
   }
-}
-
-// The columns of each kind of new series (the write commands' row makes seven daily ones).
-TEST(NewFiles, ANewSeriesHasItsColumnsAndNoQuote) {
   const struct {
     int columns;
     bool intraday;
@@ -113,9 +101,8 @@ TEST(NewFiles, ANewSeriesHasItsColumnsAndNoQuote) {
        "\"DATE\",0,0\r\n\"TIME\",0,0\r\n\"OPEN\",2,2\r\n\"HIGH\",2,2\r\n\"LOW\",2,2\r\n"
        "\"CLOSE\",2,2\r\n\"VOL\",0,0\r\n\"OI\",0,0\r\n"},
   };
-  TempDir temp;
-  const std::string dir = temp.str();
-  ASSERT_EQ(CreatePortfolio(dir), kOk);
+  const fs::path empty = temp.path() / "empty";  // a portfolio now
+  const std::string dir = empty.string();
   int n = 0;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.columns);
@@ -124,12 +111,12 @@ TEST(NewFiles, ANewSeriesHasItsColumnsAndNoQuote) {
         CreateSeries(dir, NewSeries{"S" + std::to_string(++n), "", c.columns, c.intraday}, &number),
         kSymbolAdded);
     EXPECT_EQ(number, n);
-    EXPECT_EQ(ReadText(temp.path() / ("F" + std::to_string(n) + ".DOP")), c.dop);
+    EXPECT_EQ(ReadText(empty / ("F" + std::to_string(n) + ".DOP")), c.dop);
     const std::size_t fields = static_cast<std::size_t>(c.columns + (c.intraday ? 1 : 0));
     Bytes header(4 * fields, 0);
     header[2] = 1;
-    EXPECT_EQ(ReadFileBytes(temp.path() / ("F" + std::to_string(n) + ".DAT")), header);
-    const Bytes record = MasterRecordBytes(ReadFileBytes(temp.path() / "MASTER"), n - 1);
+    EXPECT_EQ(ReadFileBytes(empty / ("F" + std::to_string(n) + ".DAT")), header);
+    const Bytes record = MasterRecordBytes(ReadFileBytes(empty / "MASTER"), n - 1);
     EXPECT_EQ((std::array<std::size_t, 3>{record[3], record[4], record[33]}),
               (std::array<std::size_t, 3>{4 * fields, fields,
                                           c.intraday ? std::size_t{'I'} : std::size_t{'D'}}));
@@ -226,11 +213,12 @@ TEST(IntradayProfile, CountsBarsPerDayAndTheMostCommonStep) {
   EXPECT_EQ(profile.LastDayBars(), 1);
   EXPECT_EQ(profile.MostDayBars(), 4);
   EXPECT_EQ(profile.TimeFrameSeconds(), 300);
-  EXPECT_EQ(TimeFrameText(300), "5 minutes");
-  EXPECT_EQ(TimeFrameText(60), "1 minute");
-  EXPECT_EQ(TimeFrameText(7200), "2 hours");
-  EXPECT_EQ(TimeFrameText(90), "90 seconds");
-  EXPECT_EQ(TimeFrameText(0), "none");
+  for (const auto& [seconds, text] : {std::pair{300, "5 minutes"},
+                                      {60, "1 minute"},
+                                      {7200, "2 hours"},
+                                      {90, "90 seconds"},
+                                      {0, "none"}})
+    EXPECT_EQ(TimeFrameText(seconds), text);
 }
 
 }  // namespace
