@@ -7,7 +7,14 @@
 namespace voltrim::testing {
 namespace {
 
-TEST(Emaster, RealFilesDecideTheLayout) {
+std::vector<DayNumber> DatesOf(const std::string& dir, const std::string& symbol) {
+  std::vector<DayNumber> dates;
+  for (const Quote& quote : ReadQuotes(dir, symbol)) dates.push_back(quote.date);
+  return dates;
+}
+
+// EMASTER beside MASTER, and XMASTER listing the series numbered from 256.
+TEST(CompanionFiles, RealFilesDecideTheLayouts) {
   TempDir temp;
   const fs::path equis = CopyRealFolder("equis-small", temp.path());
   if (equis.empty()) GTEST_SKIP() << "no shared data";
@@ -24,6 +31,26 @@ TEST(Emaster, RealFilesDecideTheLayout) {
   EXPECT_EQ(EmasterStateIn(equis.string()), EmasterState::kMirrors);
   EXPECT_EQ(EmasterStateIn(CopyRealFolder("bbfinance", temp.path()).string()),
             EmasterState::kOutOfStep);
+  XmasterFile xmaster;
+  ASSERT_EQ(ReadXmasterFile(equis.string(), xmaster), kOk);
+  ASSERT_EQ(xmaster.records.size(), 2u);
+  const XmasterRecord& n225 = xmaster.records[1];
+  EXPECT_EQ(n225.symbol, ".N225");
+  EXPECT_EQ(n225.name, "NIKKEI 225 INDEX");
+  EXPECT_EQ(n225.fileNumber, 2853);
+  EXPECT_EQ(n225.fieldCount, 7);
+  EXPECT_EQ(n225.periodicity, 'D');
+  // The first date in each record is that of the MWD file's first quote.
+  EXPECT_EQ(n225.firstDate, 19820104);
+  EXPECT_EQ(xmaster.records[0].firstDate, 19961231);
+  EXPECT_EQ(DatesOf(equis.string(), "AZM.L"), std::vector<DayNumber>{Day(1996, 12, 31)});
+  EXPECT_EQ(DatesOf(equis.string(), ".n225"),
+            (std::vector<DayNumber>{Day(1982, 1, 4), Day(1982, 1, 5)}));
+  // MASTER's series are found first and read as before.
+  EXPECT_EQ(DatesOf(equis.string(), ".DJX"), std::vector<DayNumber>{Day(1997, 9, 23)});
+  // The MASTER-only lookup the writes use does not see them.
+  SeriesLocation location;
+  EXPECT_EQ(LocateSeries(equis.string(), "AZM.L", location), kFileNotFound);
 }
 
 TEST(Emaster, DamagedFilesAreRefusedAndLeftAlone) {
@@ -43,44 +70,15 @@ TEST(Emaster, DamagedFilesAreRefusedAndLeftAlone) {
   EXPECT_EQ(ReadFileBytes(temp.path() / "EMASTER"), overCount);
 }
 
-std::vector<DayNumber> DatesOf(const std::string& dir, const std::string& symbol) {
-  std::vector<DayNumber> dates;
-  for (const Quote& quote : ReadQuotes(dir, symbol)) dates.push_back(quote.date);
-  return dates;
-}
-
-TEST(XmasterRead, RealFileListsTheSeriesNumberedFrom256) {
-  TempDir temp;
-  const fs::path dir = CopyRealFolder("equis-small", temp.path());
-  if (dir.empty()) GTEST_SKIP() << "no shared data";
-  XmasterFile xmaster;
-  ASSERT_EQ(ReadXmasterFile(dir.string(), xmaster), kOk);
-  ASSERT_EQ(xmaster.records.size(), 2u);
-  const XmasterRecord& n225 = xmaster.records[1];
-  EXPECT_EQ(n225.symbol, ".N225");
-  EXPECT_EQ(n225.name, "NIKKEI 225 INDEX");
-  EXPECT_EQ(n225.fileNumber, 2853);
-  EXPECT_EQ(n225.fieldCount, 7);
-  EXPECT_EQ(n225.periodicity, 'D');
-  // The first date in each record is that of the MWD file's first quote.
-  EXPECT_EQ(n225.firstDate, 19820104);
-  EXPECT_EQ(xmaster.records[0].firstDate, 19961231);
-  EXPECT_EQ(DatesOf(dir.string(), "AZM.L"), std::vector<DayNumber>{Day(1996, 12, 31)});
-  EXPECT_EQ(DatesOf(dir.string(), ".n225"),
-            (std::vector<DayNumber>{Day(1982, 1, 4), Day(1982, 1, 5)}));
-  // MASTER's series are found first and read as before.
-  EXPECT_EQ(DatesOf(dir.string(), ".DJX"), std::vector<DayNumber>{Day(1997, 9, 23)});
-  // The MASTER-only lookup the writes use does not see them.
-  SeriesLocation location;
-  EXPECT_EQ(LocateSeries(dir.string(), "AZM.L", location), kFileNotFound);
-}
-
 TEST(XmasterRead, HostileFilesAreRefusedOrReadAsFarAsTheyGo) {
+  // A broken XMASTER lists nothing and does not stand in the way of a copy.
+  TempDir temp;
+  Write(temp.path() / "p", Portfolio({Symbol(1, "X256")}));
+  Write(temp.path() / "q", Portfolio({Symbol(1, "D1")}));
+  WriteText(temp.path() / "q" / "XMASTER", "broken file\n");
   XmasterFile xmaster;
-  const std::string text = "broken file\n";
-  EXPECT_EQ(
-      ParseXmasterBytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), xmaster),
-      kDamagedFile);
+  EXPECT_EQ(ReadXmasterFile(temp.str() + "/q", xmaster), kDamagedFile);
+  EXPECT_EQ(MoveOrCopySymbol(temp.str() + "/p", "X256", temp.str() + "/q", false), kSymbolAdded);
   // A count far above the file: the records that are there.
   Bytes bytes = BuildXmasterBytes({{300, "ONE", "ONE"}, {301, "TWO", "TWO"}}, 65535);
   bytes.resize(bytes.size() - 10);
@@ -89,23 +87,12 @@ TEST(XmasterRead, HostileFilesAreRefusedOrReadAsFarAsTheyGo) {
   ASSERT_EQ(xmaster.records.size(), 1u);
   EXPECT_EQ(xmaster.records[0].symbol, "ONE");
   // A series whose field mask names no field, or more than a record holds, is refused.
-  TempDir temp;
-  Write(temp.path(), Portfolio({Symbol(1, "ACME")}));
   Bytes none = BuildXmasterBytes({{256, "NONE", "NONE"}});
   none[kXmasterRecordSize + xmaster_offset::kFieldMask] = 0;
-  WriteFileBytes(temp.path() / "XMASTER", none);
-  WriteFileBytes(temp.path() / "F256.MWD", Bytes(8, 0));
+  WriteFileBytes(temp.path() / "p" / "XMASTER", none);
+  WriteFileBytes(temp.path() / "p" / "F256.MWD", Bytes(8, 0));
   SeriesLocation location;
-  EXPECT_EQ(LocateAnySeries(temp.str(), "NONE", location), kDamagedFile);
-}
-
-// A broken XMASTER lists nothing and does not stand in the way of a copy.
-TEST(XmasterWrite, ABrokenXmasterListsNothing) {
-  TempDir temp;
-  Write(temp.path() / "p", Portfolio({Symbol(1, "X256")}));
-  Write(temp.path() / "q", Portfolio({Symbol(1, "D1")}));
-  WriteText(temp.path() / "q" / "XMASTER", "broken file\n");
-  EXPECT_EQ(MoveOrCopySymbol(temp.str() + "/p", "X256", temp.str() + "/q", false), kSymbolAdded);
+  EXPECT_EQ(LocateAnySeries(temp.str() + "/p", "NONE", location), kDamagedFile);
 }
 
 // Writes to the real folder's XMASTER, decoded here from its bytes, not through the code
@@ -132,6 +119,7 @@ TEST(XmasterWrites, ChangeTheRealFolderFieldByFieldAndKeepTheOldOne) {
     std::function<Status(const std::string&)> write;
     Change xmaster;
     const char* shorter;  // the MWD that lost one 28-byte record (its bytes: the DAT tests')
+    bool deletesAzm = false;
   } cases[] = {
       {".N225's first quote", deleteQuote(".N225", Day(1982, 1, 4)), date(1, 108, 19820105),
        "F2853.MWD"},
@@ -144,6 +132,14 @@ TEST(XmasterWrites, ChangeTheRealFolderFieldByFieldAndKeepTheOldOne) {
       {"rename", [=](auto dir) { return RenameXmasterRecord(dir, 1, symbol, name); },
        [=](const Bytes& b) { return Put(Put(b, X(1, 1), symbol + '\0'), X(1, 16), name + '\0'); },
        nullptr},
+      // The record after it moves up; the next number is never handed back.
+      {"delete AZM.L", [](auto dir) { return DeleteXmasterSymbol(dir, "AZM.L"); },
+       [](const Bytes& b) {
+         Bytes header = PutNumber(PutNumber(Bytes(b.begin(), b.begin() + 150), 10, 1, 2), 14, 1, 2);
+         header.insert(header.end(), b.begin() + 300, b.begin() + 450);
+         return header;
+       },
+       nullptr, true},
   };
   int n = 0;
   for (const auto& c : cases) {
@@ -151,6 +147,10 @@ TEST(XmasterWrites, ChangeTheRealFolderFieldByFieldAndKeepTheOldOne) {
     const fs::path into = temp.path() / std::to_string(n++);
     fs::create_directories(into);
     const fs::path dir = CopyRealFolder("equis-small", into);
+    if (c.deletesAzm) {  // its data file goes with its DOP file and backup
+      WriteFileBytes(dir / "F256.DOP", {1});
+      WriteFileBytes(dir / "F256.BAK", {2});
+    }
     const Snapshot before = TakeSnapshot(dir);
     ASSERT_EQ(c.write(dir.string()), kOk);
     EXPECT_EQ(ReadFileBytes(dir / "XMASTER"), c.xmaster(before.at("XMASTER")));
@@ -158,28 +158,12 @@ TEST(XmasterWrites, ChangeTheRealFolderFieldByFieldAndKeepTheOldOne) {
     if (c.shorter) {
       EXPECT_EQ(ReadFileBytes(dir / c.shorter).size(), before.at(c.shorter).size() - 28);
     }
+    for (const char* gone : {"F256.MWD", "F256.DOP", "F256.BAK"})
+      EXPECT_FALSE(c.deletesAzm && fs::exists(dir / gone)) << gone;
+    EXPECT_TRUE(fs::exists(dir / "F2853.MWD"));
   }
   EXPECT_EQ(ReadQuotes((temp.path() / "3" / "equis-small").string(), symbol).size(),
             2u);  // renamed
-}
-
-// The record after the one deleted moves up, and the data file goes with its DOP file and
-// backup.
-TEST(XmasterSymbols, DeleteRemovesTheRecordAndItsFilesAndKeepsTheHeaderRight) {
-  TempDir temp;
-  const fs::path dir = CopyRealFolder("equis-small", temp.path());
-  if (dir.empty()) GTEST_SKIP() << "no data";
-  const Bytes old = ReadFileBytes(dir / "XMASTER");
-  WriteFileBytes(dir / "F256.DOP", {1});
-  WriteFileBytes(dir / "F256.BAK", {2});
-  ASSERT_EQ(DeleteXmasterSymbol(dir.string(), "AZM.L"), kOk);
-  // The header counting one record, then the second record.
-  Bytes expected = PutNumber(PutNumber(Bytes(old.begin(), old.begin() + 150), 10, 1, 2), 14, 1, 2);
-  expected.insert(expected.end(), old.begin() + 300, old.begin() + 450);
-  EXPECT_EQ(ReadFileBytes(dir / "XMASTER"), expected);  // the next number is never handed back
-  for (const char* gone : {"F256.MWD", "F256.DOP", "F256.BAK"})
-    EXPECT_FALSE(fs::exists(dir / gone)) << gone;
-  EXPECT_TRUE(fs::exists(dir / "F2853.MWD"));
 }
 
 // The listing read once resolves names as ResolveInDirectory does.
