@@ -55,9 +55,7 @@ TEST(RealData, EveryFolderReadsAndMiningeIsRepairedOnACopy) {
   for (const auto& [name, outcome] : folders) EXPECT_EQ(ReadEverySeries(folder(name)), outcome);
 
   TempDir temp;
-  std::filesystem::copy(folder("mininge"), temp.path() / "m",
-                        std::filesystem::copy_options::recursive);
-  const std::string copy = MasterPathIn((temp.path() / "m").string());
+  const std::string copy = MasterPathIn(CopyRealFolder("mininge", temp.path()).string());
   const std::size_t size = ReadFileBytes(copy).size();
   bool needs = false;
   ASSERT_EQ(MasterNeedsRepair(copy, needs), kOk);
@@ -66,7 +64,8 @@ TEST(RealData, EveryFolderReadsAndMiningeIsRepairedOnACopy) {
   ASSERT_EQ(MasterNeedsRepair(copy, needs), kOk);
   EXPECT_FALSE(needs);
   EXPECT_EQ(ReadFileBytes(copy).size(), size);
-  EXPECT_EQ(ReadEverySeries((temp.path() / "m").string()), (std::map<Status, int>{{kOk, 25}}));
+  EXPECT_EQ(ReadEverySeries((temp.path() / "mininge").string()),
+            (std::map<Status, int>{{kOk, 25}}));
   // The record of zero bytes past the count is kept as it was.
   const Bytes repaired = ReadFileBytes(copy);
   EXPECT_TRUE(std::all_of(repaired.end() - kMasterRecordSize, repaired.end(),
