@@ -175,10 +175,10 @@ TEST(NonRegularFiles, AreRefusedWithoutWaiting) {
 // One way a series' files can be damaged, and the status every reader must give for it.
 struct Damage {
   const char* what;
-  int recordLengthByte = 0, fieldCountByte = 0;  // stored header bytes; 0 = as written
-  Bytes datHead = {};                            // bytes written over the DAT's start
-  bool datIsHeadOnly = false;                    // ...or as the whole DAT
-  const char* dop = nullptr;                     // DOP text written instead
+  int recordLengthByte = 0;    // the stored header byte; 0 = as written
+  Bytes datHead = {};          // bytes written over the DAT's start
+  bool datIsHeadOnly = false;  // ...or as the whole DAT
+  const char* dop = nullptr;   // DOP text written instead
   bool datMissing = false;
   Status expected = kDamagedFile;
 };
@@ -201,7 +201,6 @@ TEST(DamagedFiles, EveryReaderRefusesWithAStatus) {
     TempDir tmp;
     SeriesSpec series = MakeDailySeries(1, "S", "", Quotes(20));
     series.recordLengthByte = d.recordLengthByte;
-    series.fieldCountByte = d.fieldCountByte;
     Write(tmp.path(), Portfolio({SeriesEntry(series)}));
     const auto dat = tmp.path() / "F1.DAT";
     if (d.datMissing) std::filesystem::remove(dat);
