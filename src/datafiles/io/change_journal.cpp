@@ -41,6 +41,7 @@ struct Recording {
   std::string what;
   std::vector<std::string> folders;  // canonical, in the order first touched
   std::vector<int> generations;      // per folder: in the names of the contents kept there
+  std::vector<std::vector<std::string>> earlierCopies;  // per folder: kept by earlier changes
   std::vector<Touched> files;
   std::vector<std::string> owedSyncs;  // canonical folders whose last step is not yet durable
   int copies = 0;
@@ -130,10 +131,14 @@ int GenerationOf(std::string_view name) {
 // A generation of kept contents no name in folder and none its journal mentions has, so
 // that the previous journal stays whole until the new one replaces it, even where one of
 // the contents it names has gone.
-int FreshGeneration(const std::string& folder) {
+// The contents kept by earlier changes are gathered in the same listing, to be removed
+// once this change's journal stands.
+int FreshGeneration(const std::string& folder, std::vector<std::string>& earlier) {
   int highest = 0;
   file_ops::ForEachName(folder, [&](std::string_view name) {
-    highest = std::max(highest, GenerationOf(name));
+    const int generation = GenerationOf(name);
+    highest = std::max(highest, generation);
+    if (generation >= 0 && !IsWriterTemporaryName(name)) earlier.push_back(Join(folder, name));
     return true;
   });
   std::vector<std::uint8_t> journal;
@@ -217,16 +222,7 @@ void DropCopies(const Recording& recording) {
 // no sync: no journal names them, so whether they outlive a power cut changes nothing but
 // the room they take, and the next change removes them again.
 void DropEarlierCopies(const Recording& recording, std::size_t folder) {
-  const std::string& path = recording.folders[folder];
-  std::vector<std::string> earlier;
-  file_ops::ForEachName(path, [&](std::string_view name) {
-    const int generation = GenerationOf(name);
-    if (generation >= 0 && generation != recording.generations[folder] &&
-        !IsWriterTemporaryName(name))
-      earlier.push_back(Join(path, name));
-    return true;
-  });
-  for (const std::string& name : earlier) (void)file_ops::Remove(name);
+  for (const std::string& path : recording.earlierCopies[folder]) (void)file_ops::Remove(path);
 }
 
 bool IsBackupName(const std::string& name) {
@@ -536,7 +532,8 @@ void NoteFileChange(const std::string& path) {
   auto known = std::find(recording->folders.begin(), recording->folders.end(), canonical);
   if (known == recording->folders.end()) {
     recording->folders.push_back(canonical);
-    recording->generations.push_back(FreshGeneration(canonical));
+    recording->earlierCopies.emplace_back();
+    recording->generations.push_back(FreshGeneration(canonical, recording->earlierCopies.back()));
     known = recording->folders.end() - 1;
   }
   Touched touched{canonical, name, file_ops::NameExists(path), {}};
