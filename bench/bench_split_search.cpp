@@ -108,14 +108,15 @@ void BM_WindowSearchPath(benchmark::State& state) {
     std::string status;
     int batches = 0;
     SearchFeed feed([&](const SearchFeedBatch& batch) {
-      for (const SplitCandidate& candidate : batch.candidates) listed.push_back(candidate.Line());
+      listed.insert(listed.end(), batch.lines.begin(), batch.lines.end());
       if (!batch.status.empty()) status = batch.status;
       ++batches;
     });
     FeedPrompt prompt(shown, feed);
-    const SplitSearchRun run =
-        RunSplitSearch(data.dir.str(), data.symbols, results, prompt,
-                       [&feed](const SplitCandidate& candidate) { feed.Candidate(candidate); });
+    const SplitSearchRun run = RunSplitSearch(data.dir.str(), data.symbols, results, prompt,
+                                              [&](const SplitCandidate& candidate) {
+                                                feed.Candidate(candidate, results.Lines().back());
+                                              });
     feed.Flush();
     if (run.outcome != SplitSearchOutcome::Finished || listed.size() != results.Lines().size() ||
         status != "Done search")
@@ -132,9 +133,8 @@ int main(int argc, char** argv) {
   Data();  // write the portfolio before any timing
   return bench::RunWithRatios(
       argc, argv,
-      {{"split search / ReadSeries of whole series", "BM_SplitSearch",
-        "BM_ReadSeriesOnly"},
+      {{"split search / ReadSeries of whole series", "BM_SplitSearch", "BM_ReadSeriesOnly"},
        {"split search / its own windowed reads", "BM_SplitSearch", "BM_WindowedReadsOnly"},
-       {"Split Search window's search path / core search",
-        "BM_WindowSearchPath", "BM_SplitSearch"}});
+       {"Split Search window's search path / core search", "BM_WindowSearchPath",
+        "BM_SplitSearch"}});
 }

@@ -101,7 +101,9 @@ void SplitSearchWindow::Search() {
       [this, &portfolioDir](const SearchFeedBatch& batch) { ShowBatch(portfolioDir, batch); });
   FeedPrompt prompt(*context_.prompt, feed);
   RunSplitSearch(portfolioDir, symbols, found_, prompt,
-                 [&feed](const SplitCandidate& candidate) { feed.Candidate(candidate); });
+                 [this, &feed](const SplitCandidate& candidate) {
+                   feed.Candidate(candidate, found_.Lines().back());
+                 });
   feed.Flush();
   searching_ = false;
 }
@@ -110,8 +112,9 @@ void SplitSearchWindow::ShowBatch(const std::string& portfolioDir, const SearchF
   if (!batch.candidates.empty()) {
     QStringList lines;
     lines.reserve(static_cast<qsizetype>(batch.candidates.size()));
-    for (const SplitCandidate& candidate : batch.candidates) {
-      lines.append(DataText(candidate.Line()));
+    for (std::size_t i = 0; i < batch.candidates.size(); ++i) {
+      const SplitCandidate& candidate = batch.candidates[i];
+      lines.append(DataText(batch.lines[i]));
       places_.push_back(
           {portfolioDir, candidate.symbol, candidate.symbolIndex, candidate.quoteIndex});
     }
