@@ -21,7 +21,7 @@ class ChartLinkTest : public GuiTest {
 };
 
 TEST_F(ChartLinkTest, TheMarkerFollowsTheGridAndTheMouseChoosesZoomsAndEdits) {
-  Portfolio("P", PortfolioOf({"AAA"}, 300));
+  Write(drive.path() / "P", PortfolioOf({"AAA"}, 300));
   Start();
   ASSERT_EQ(Chart().Series().Count(), 300);
   Key(Quotes(), Qt::Key_Down);

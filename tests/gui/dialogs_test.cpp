@@ -36,9 +36,9 @@ void ExpectTheWholeManual(HelpWindow& help) {
 
 // A path on no drive is refused with the dialog kept; OK stores the filter and rescans.
 TEST_F(DialogsTest, SearchFilterBrowsesRefusesAnUnknownDriveThenStoresAndRescans) {
-  Portfolio("a/p", PortfolioOf({"AAA"}, 3));
-  const std::string mine = Portfolio("mine/x", PortfolioOf({"XXX", "YYY"}, 4));
-  Portfolio("mine/y", PortfolioOf({"ZZZ"}, 5));
+  Write(drive.path() / "a/p", PortfolioOf({"AAA"}, 3));
+  const std::string mine = Write(drive.path() / "mine/x", PortfolioOf({"XXX", "YYY"}, 4));
+  Write(drive.path() / "mine/y", PortfolioOf({"ZZZ"}, 5));
   settings.SetInt("Search", "Limit", 0);
   Start();
   ASSERT_EQ(View().PortfolioList()->count(), 3);

@@ -103,12 +103,6 @@ class GuiTest : public ::testing::Test {
   }
   ~GuiTest() override { window.reset(); }
 
-  std::string Portfolio(const std::string& name, const PortfolioSpec& portfolio) {
-    const std::string dir = (drive.path() / name).string();
-    EXPECT_EQ(WritePortfolio(dir, portfolio), kOk) << dir;
-    return dir;
-  }
-
   // Opens the main window without waiting for anything.
   MainWindow& Open() {
     const std::vector<std::string> drives = {drive.str()};

@@ -17,7 +17,7 @@ struct QuoteDialogsTest : GuiTest {
     plan.entries.push_back(SeriesEntry(acme));
     plan.entries.push_back(
         SeriesEntry(MakeDailySeries(3, "BIG", "BIG", {{Day(2000, 1, 3), 1e15f, 2, 1, 2, 5}})));
-    Portfolio("p", plan);
+    Write(drive.path() / "p", plan);
   }
 };
 
@@ -178,7 +178,7 @@ TEST_F(QuoteDialogsTest, TheEditorStepsBarByBarOrDayByDayAndWritesOnlyTheFieldsC
 // Quotes > Export on ACME: the choices come back as stored (the text
 // format itself is the export writer's and the CLI's; CSV: the window-against-CLI table).
 TEST_F(QuoteDialogsTest, ExportOffersTheStoredChoices) {
-  Portfolio("a", AcmePortfolio());
+  Write(drive.path() / "a", AcmePortfolio());
   const std::string out = drive.str() + "/out.txt";
   settings.SetString("XportSel", "Starter", out);
   Start();

@@ -23,8 +23,8 @@ namespace c = command;
 // name; the scan's box shows the held walk's progress and only the scan closes it; F5 starts
 // no second walk during it, and a new one after it.
 TEST_F(StartupTest, WindowIsShownEmptyThenTheFirstScanFillsTheListsAndPanes) {
-  const std::string second = Portfolio("b_port", PortfolioOf({"XYZ"}, 3));
-  const std::string first = Portfolio("A_port", PortfolioOf({"AAA", "BBB", "CCC"}, 12));
+  const std::string second = Write(drive.path() / "b_port", PortfolioOf({"XYZ"}, 3));
+  const std::string first = Write(drive.path() / "A_port", PortfolioOf({"AAA", "BBB", "CCC"}, 12));
   Gate gate;
   std::atomic<int> walks = 0;
   walk = [&](const std::string& root, const SearchFilter& filter, std::vector<std::string>& found,
@@ -69,7 +69,7 @@ TEST_F(StartupTest, WindowIsShownEmptyThenTheFirstScanFillsTheListsAndPanes) {
   EXPECT_EQ(Cell(Quotes(), 0, 4), "10.6100");
   EXPECT_EQ(Title(), "Voltrim - " + first + " - AAA");
   EXPECT_EQ(panes(), "For Help, press F1 | Symbol 1 of 3 | Quote 12 of 12");
-  Portfolio("q", PortfolioOf({"QQQ"}, 2));  // F5 after the scan scans again
+  Write(drive.path() / "q", PortfolioOf({"QQQ"}, 2));  // F5 after the scan scans again
   QTest::keyClick(window.get(), Qt::Key_F5);
   WaitForScan();
   EXPECT_EQ(walks, 2);
@@ -92,7 +92,7 @@ TEST_F(StartupTest, WindowIsShownEmptyThenTheFirstScanFillsTheListsAndPanes) {
 // click in the quotes grid before that loads the series the title names first.
 TEST_F(StartupTest, KeysFilterAndSortKeepTheCommandsOnTheSeriesTheTitleNames) {
   const std::string dir =
-      Portfolio("p", PortfolioOf({"ZETA", "MINE", "ALPHA", "MINT", "BETA"}, 20));
+      Write(drive.path() / "p", PortfolioOf({"ZETA", "MINE", "ALPHA", "MINT", "BETA"}, 20));
   Start();
   Activate();
   ClickRow(Symbols(), 0);
@@ -200,8 +200,8 @@ TEST_F(StartupTest, SubfolderRowsOpenTheirPortfolio) {
   PortfolioSpec top = PortfolioOf({"TOP"}, 5);
   top.entries.emplace_back().isSubdirectory = true;
   top.entries.back().subdirectory.name = "SUB";
-  const std::string dir = Portfolio("top", top);
-  Portfolio("top/SUB", PortfolioOf({"INNER"}, 5));
+  const std::string dir = Write(drive.path() / "top", top);
+  Write(drive.path() / "top/SUB", PortfolioOf({"INNER"}, 5));
   walk = [dir](const std::string&, const SearchFilter&, std::vector<std::string>& found,
                UserPrompt&) { found = {dir}; };
   settings.SetInt("Search", "MasterFix", 1);  // the entries' blank symbols take their names
