@@ -7,7 +7,7 @@ import numpy as np
 import pandas as pd
 import pytest
 
-from conftest import SHARED_DATA, cli, samples_folder, shared_folder, voltrim
+from conftest import SHARED_DATA, cli, shared_folder, voltrim
 
 REAL_FOLDERS = ["mininge", "stooq-intraday", "bbfinance", "lowercase-names", "equis-small"]
 VALUES = ["open", "high", "low", "close", "volume", "openint"]
@@ -76,12 +76,3 @@ def test_find_portfolios_finds_what_the_scan_finds():
     assert voltrim.find_portfolios(SHARED_DATA.resolve()) == below
     assert len(below) == len(REAL_FOLDERS)
 
-
-def test_missing_things_raise_not_found(tmp_path):
-    stocks = samples_folder(tmp_path, "Stocks")
-    with pytest.raises(voltrim.NotFoundError, match="is not a folder"):
-        voltrim.Portfolio(tmp_path / "nothing")
-    with pytest.raises(voltrim.NotFoundError, match='Symbol "NOPE" not found in'):
-        voltrim.Portfolio(stocks).quotes("NOPE")
-    with pytest.raises(voltrim.NotFoundError, match="No MASTER file in"):
-        voltrim.Portfolio(tmp_path).symbols()

@@ -137,16 +137,20 @@ def test_refusals_and_writes_kept_out_by_another_writer_change_nothing(tmp_path)
     portfolio = voltrim.Portfolio(folder)
     before = snapshot(folder)
     frame = update_rows(portfolio)
-    with pytest.raises(voltrim.RefusedError, match="BOLT"):
-        portfolio.update(with_close(frame, 1, list(frame.symbol).index("BOLT")))
-    with pytest.raises(voltrim.RefusedError, match="Nothing to undo|nothing to undo"):
-        portfolio.undo()
-    with pytest.raises(voltrim.RefusedError, match="already"):
-        portfolio.new_symbol("acme")
-    with pytest.raises(voltrim.RefusedError):
-        voltrim.new_portfolio(folder)
-    with pytest.raises(voltrim.NotFoundError, match='Symbol "NOPE" not found'):
-        portfolio.import_quotes("NOPE", frame)
+    bolt = list(frame.symbol).index("BOLT")
+    for error, message, call in [
+            (voltrim.RefusedError, "BOLT", lambda: portfolio.update(with_close(frame, 1, bolt))),
+            (voltrim.RefusedError, "Nothing to undo|nothing to undo", portfolio.undo),
+            (voltrim.RefusedError, "already", lambda: portfolio.new_symbol("acme")),
+            (voltrim.RefusedError, "", lambda: voltrim.new_portfolio(folder)),
+            (voltrim.NotFoundError, 'Symbol "NOPE" not found in',
+             lambda: portfolio.import_quotes("NOPE", frame)),
+            (voltrim.NotFoundError, 'Symbol "NOPE" not found in', lambda: portfolio.quotes("NOPE")),
+            (voltrim.NotFoundError, "is not a folder", lambda: voltrim.Portfolio(tmp_path / "no")),
+            (voltrim.NotFoundError, "No MASTER file in",
+             lambda: voltrim.Portfolio(tmp_path).symbols())]:
+        with pytest.raises(error, match=message):
+            call()
     with pytest.warns(UserWarning, match="Unknown symbols, skipped: ZED"):
         portfolio.update(frame[frame.symbol == "ZED"])
     assert snapshot(folder) == before
