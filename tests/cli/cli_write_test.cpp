@@ -604,13 +604,6 @@ TEST_F(CliWriteTest, RealFoldersCutAndUpdatedComeBackByteForByte) {
                                  (series == 1 ? " quote added\n" : " quotes added\n"));
       EXPECT_EQ(PortfolioFiles(copy), want) << source;
     }
-    // Each series' own file imported into it alone comes back the same.
-    const fs::path imported = copyAs(cut, "imported/" + name);
-    for (const auto& file : fs::directory_iterator(folder)) {
-      const CliResult r = Run({"import", imported, file.path().stem(), file.path().string()});
-      ASSERT_EQ(r.exitCode, 0) << file.path() << r.err;
-    }
-    EXPECT_EQ(PortfolioFiles(imported), want);
   }
 }
 

@@ -68,8 +68,6 @@ TEST_F(DialogsTest, SearchFilterBrowsesRefusesAnUnknownDriveThenStoresAndRescans
   };
   window->Action(command::kSearchFilter)->trigger();
   EXPECT_EQ(Texts(), std::vector<std::string>{"The Search Filter path refers to an unknown drive"});
-  EXPECT_EQ(settings.GetString("Search", "Name", ""), drive.str() + "/mine");
-  EXPECT_EQ(settings.GetInt("Search", "Limit", 0), 1);
   EXPECT_EQ(settings.GetInt("Search", "MasterFix", 0), 1);
   WaitForScan();
   ASSERT_EQ(View().PortfolioList()->count(), 2);

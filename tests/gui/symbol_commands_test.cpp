@@ -34,11 +34,8 @@ class SymbolCommandsTest : public GuiTest {
 TEST_F(SymbolCommandsTest, EditCutsTheSymbolAtSixteenAndRenamesTheRowWithoutARefill) {
   const std::string dir = Write(drive.path() / "a", PortfolioOf({"AAA", "BBB"}));
   Start();
-  EXPECT_EQ(Make({1,
-                  -1,
-                  command::kSymbolEdit,
-                  {{"symbol", "bolt_and_nut_company"}, {"name", "Bolt Corp"}}}),
-            "closed");
+  const Typed typed = {{"symbol", "bolt_and_nut_company"}, {"name", "Bolt Corp"}};
+  EXPECT_EQ(Make({1, -1, command::kSymbolEdit, typed}), "closed");
   EXPECT_TRUE(Holds(dir, "bolt_and_nut_com"));  // the bytes: the window-against-CLI table
   // The row and the loaded symbol take the texts as typed; the quotes stay loaded.
   EXPECT_EQ(Cell(Symbols(), 1, 1), "Bolt Corp");
