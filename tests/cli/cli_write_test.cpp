@@ -628,13 +628,8 @@ TEST(CliCompanionFiles, XmasterSeriesAreListedOnlyWhenAskedAndFactsNameTheirFile
 // portfolios. Whatever the interleaving, exit 0 means the change stands and exit 1 (the folder
 // busy) means nothing of it happened.
 TEST_F(CliTest, ParallelWritersKeepEachChangeWholeOrNotAtAll) {
-  PortfolioSpec first, second;
-  for (int i = 1; i <= 4; ++i) {
-    first.entries.push_back(Symbol(i, "A" + std::to_string(i), "", 3 + i));
-    second.entries.push_back(Symbol(i, "B" + std::to_string(i), "", 4 + i));
-  }
-  const std::string a = Write(temp_.path() / "a", first);
-  const std::string b = Write(temp_.path() / "b", second);
+  const std::string a = Write(temp_.path() / "a", PortfolioOf({"A1", "A2", "A3", "A4"}, 4));
+  const std::string b = Write(temp_.path() / "b", PortfolioOf({"B1", "B2", "B3", "B4"}, 5));
   const std::string c = Write(temp_.path() / "c", Portfolio({Symbol(1, "C1")}));
   // A1, A2 and B1, B2 are copied into c; A3, A4 move to b while B3, B4 move to a.
   std::vector<std::vector<std::string>> commands = {
