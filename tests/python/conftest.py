@@ -1,7 +1,5 @@
-"""Shared helpers of the module's tests: the CLI beside the module, portfolios to change,
-snapshots of folders, and another writer holding a portfolio."""
-import contextlib
-import fcntl
+"""Shared helpers of the module's tests: the CLI beside the module, portfolios to change
+and snapshots of folders."""
 import os
 import subprocess
 from pathlib import Path
@@ -45,15 +43,3 @@ def shared_folder(name):
     if not (SHARED_DATA / name).is_dir():
         pytest.skip(f"no shared data folder {SHARED_DATA / name}")
     return SHARED_DATA / name
-
-
-@contextlib.contextmanager
-def held_portfolio(folder):
-    """Another writer holding the portfolio's lock, as the desktop program does during a
-    write: flock on the folder itself through a descriptor of its own."""
-    fd = os.open(folder, os.O_RDONLY)
-    try:
-        fcntl.flock(fd, fcntl.LOCK_EX)
-        yield
-    finally:
-        os.close(fd)

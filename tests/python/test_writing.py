@@ -1,12 +1,14 @@
 """Writes from frames leave the bytes the CLI leaves given the same rows as CSV, refusals
 write nothing, undo puts the bytes back, and another writer's lock is waited for."""
+import fcntl
+import os
 from shutil import copytree
 
 import numpy as np
 import pandas as pd
 import pytest
 
-from conftest import cli, held_portfolio, samples_folder, shared_folder, snapshot, voltrim
+from conftest import cli, samples_folder, shared_folder, snapshot, voltrim
 
 
 def next_rows(portfolio, symbol, count=2, step=pd.Timedelta(days=1)):
@@ -160,14 +162,16 @@ def test_refusals_and_writes_kept_out_by_another_writer_change_nothing(tmp_path)
     portfolio.import_quotes("ACME", frame.head(2))
     before = snapshot(folder)
     busy = "The portfolio is being changed by another program"
-    with held_portfolio(folder):
-        for write in (lambda: portfolio.import_quotes("ACME", frame),
-                      lambda: portfolio.update(frame.assign(symbol="ACME")),
-                      lambda: portfolio.new_symbol("NEW"),
-                      portfolio.undo):
-            with pytest.raises(voltrim.BusyError, match=busy):
-                write()
-        assert portfolio.quotes("ACME").index[-1] == frame.index[1]  # readers take no lock
+    held = os.open(folder, os.O_RDONLY)  # flock on the folder, as the desktop program holds it
+    fcntl.flock(held, fcntl.LOCK_EX)
+    for write in (lambda: portfolio.import_quotes("ACME", frame),
+                  lambda: portfolio.update(frame.assign(symbol="ACME")),
+                  lambda: portfolio.new_symbol("NEW"),
+                  portfolio.undo):
+        with pytest.raises(voltrim.BusyError, match=busy):
+            write()
+    assert portfolio.quotes("ACME").index[-1] == frame.index[1]  # readers take no lock
+    os.close(held)
     assert snapshot(folder) == before
     portfolio.import_quotes("ACME", frame)
     assert portfolio.quotes("ACME").index[-1] == frame.index[-1]
