@@ -20,8 +20,8 @@ using StartupTest = GuiTest;
 namespace c = command;
 
 // Until the first scan has filled the lists the window stands, empty, under the program's
-// name; the scan's box shows the held walk's progress and only the scan closes it; F5 starts
-// no second walk during it, and a new one after it.
+// name; the scan's box shows the held walk's progress and only the scan closes it; F5 after
+// it starts a new walk (none during it: the browser's test).
 TEST_F(StartupTest, WindowIsShownEmptyThenTheFirstScanFillsTheListsAndPanes) {
   const std::string second = Write(drive.path() / "b_port", PortfolioOf({"XYZ"}, 3));
   const std::string first = Write(drive.path() / "A_port", PortfolioOf({"AAA", "BBB", "CCC"}, 12));
@@ -53,8 +53,6 @@ TEST_F(StartupTest, WindowIsShownEmptyThenTheFirstScanFillsTheListsAndPanes) {
   EXPECT_FALSE(Enabled(c::kReScan));
   EXPECT_FALSE(View().DriveList()->isEnabled());
   Activate();
-  QTest::keyClick(window.get(), Qt::Key_F5);
-  window->Action(c::kReScan)->trigger();
   gate.Open();
   WaitForScan();
   EXPECT_EQ(walks, 1);
@@ -191,8 +189,7 @@ TEST_F(StartupTest, KeysFilterAndSortKeepTheCommandsOnTheSeriesTheTitleNames) {
 // row says and enables, and the folders Enter refuses: the browser's test).
 TEST_F(StartupTest, SubfolderRowsOpenTheirPortfolio) {
   PortfolioSpec top = PortfolioOf({"TOP"}, 5);
-  top.entries.emplace_back().isSubdirectory = true;
-  top.entries.back().subdirectory.name = "SUB";
+  top.entries.push_back(SubdirectoryEntry("SUB"));
   const std::string dir = Write(drive.path() / "top", top);
   Write(drive.path() / "top/SUB", PortfolioOf({"INNER"}, 5));
   walk = [dir](const std::string&, const SearchFilter&, std::vector<std::string>& found,
