@@ -2,7 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <fstream>
 #include <functional>
 #include <map>
 #include <regex>
