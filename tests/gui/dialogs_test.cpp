@@ -55,7 +55,6 @@ TEST_F(DialogsTest, SearchFilterBrowsesRefusesAnUnknownDriveThenStoresAndRescans
     EXPECT_FALSE(filter.PathEdit()->isEnabled());
     QTest::mouseClick(filter.BrowseButton(), Qt::LeftButton);
     EXPECT_EQ(filter.PathEdit()->text().toStdString(), drive.str() + "/mine");
-    EXPECT_TRUE(filter.LimitBox()->isChecked());
     EXPECT_TRUE(filter.PathEdit()->isEnabled());
     filter.PathEdit()->setText("relative/data");
     Press(dialog, QDialogButtonBox::Ok);

@@ -201,10 +201,7 @@ TEST_F(QuoteDialogsTest, ExportOffersTheStoredChoices) {
   EXPECT_EQ(ReadText(out).substr(0, 6), "DATE\r\n");
   EXPECT_EQ(window->statusBar()->currentMessage().toStdString(), "Exported 6 quotes to " + out);
   answers.push_back(QMessageBox::Yes);  // replace out.txt
-  run([](ExportDialog& dialog) {
-    EXPECT_TRUE(dialog.OmitBox(ExportColumn::Open)->isChecked());
-    EXPECT_TRUE(dialog.TitleBox()->isChecked());
-    EXPECT_TRUE(dialog.DelimiterButton(2)->isChecked());
+  run([](ExportDialog& dialog) {        // the title and tabs as stored; each column back
     for (int c = 0; c < kExportValueColumns; ++c) Click(dialog.OmitBox(ExportColumn(c)));
   });
   EXPECT_EQ(ReadText(out).substr(0, 33), "DATE\tOPEN\tHIGH\tLOW\tCLOSE\tVOL\tOI\r\n");

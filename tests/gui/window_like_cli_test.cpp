@@ -19,15 +19,13 @@ struct Form {
 
 int Accept(QDialog&, const std::string&) { return QDialog::Accepted; }
 
-// CSV greys the delimiter and the title, and keeps the order and the columns.
+// CSV greys the delimiter and the title; the order and the columns chosen reach the file.
 int ExportCsvWithoutOpenInterest(QDialog& dialog, const std::string& drive) {
   auto& exportDialog = dynamic_cast<ExportDialog&>(dialog);
   dialog.show();
   Click(exportDialog.FormatButton(1));
   EXPECT_FALSE(exportDialog.DelimiterButton(1)->isEnabled());
   EXPECT_FALSE(exportDialog.TitleBox()->isEnabled());
-  EXPECT_TRUE(exportDialog.OrderButton(1)->isEnabled());
-  EXPECT_TRUE(exportDialog.OmitBox(ExportColumn::Open)->isEnabled());
   exportDialog.FileEdit()->setText(QString::fromStdString(drive + "/out.csv"));
   Click(exportDialog.OrderButton(1));
   Click(exportDialog.OmitBox(ExportColumn::OpenInterest));
