@@ -144,7 +144,8 @@ def test_refusals_and_writes_kept_out_by_another_writer_change_nothing(tmp_path)
             (voltrim.RefusedError, "", lambda: voltrim.new_portfolio(folder)),
             (voltrim.NotFoundError, 'Symbol "NOPE" not found in',
              lambda: portfolio.import_quotes("NOPE", frame)),
-            (voltrim.NotFoundError, 'Symbol "NOPE" not', lambda: portfolio.quotes("NOPE")),
+            (voltrim.NotFoundError, 'Symbol "NOPE" not found in',
+             lambda: portfolio.quotes("NOPE")),
             (voltrim.NotFoundError, "is not a folder", lambda: voltrim.Portfolio(tmp_path / "no")),
             (voltrim.NotFoundError, "No MASTER file in",
              lambda: voltrim.Portfolio(tmp_path).symbols())]:
