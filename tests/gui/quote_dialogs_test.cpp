@@ -1,6 +1,3 @@
-
-#include "datafiles/fixtures.h"
-#include "export/export_command.h"
 #include "export/ui/export_dialog.h"
 #include "gui_fixture.h"
 

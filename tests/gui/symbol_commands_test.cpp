@@ -5,9 +5,6 @@
 #include <QTableWidget>
 #include <QUrl>
 
-#include <fstream>
-
-#include "browser/grid_text.h"
 #include "cli/cli_run.h"
 #include "gui_fixture.h"
 #include "symbols/ui/delete_symbol_dialog.h"
@@ -100,7 +97,7 @@ TEST_F(SymbolCommandsTest, AFileDroppedOnAGridOpensItsPreviewAndTheGridsShowTheR
   for (const auto& c : drops) {
     SCOPED_TRACE(c.grid);
     const std::string file = files.str() + "/" + c.grid + ".csv";
-    std::ofstream(file, std::ios::binary) << c.text;
+    WriteText(file, c.text);
     std::vector<std::string> previews;
     onDialog = [&](QDialog& dialog) {
       dialog.show();
