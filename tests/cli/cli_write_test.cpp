@@ -25,8 +25,8 @@ namespace fs = std::filesystem;
 class CliWriteTest : public CliTest {
  protected:
   void SetUp() override {
-    src_ = Write(temp_.path() / "src",
-                 Portfolio({SeriesEntry(AcmeSeries()), Symbol(2, "BETA", "BETA INC", 1)}));
+    Write(temp_.path() / "src",
+          Portfolio({SeriesEntry(AcmeSeries()), Symbol(2, "BETA", "BETA INC", 1)}));
     Write(temp_.path() / "dst", Portfolio({Symbol(1, "OTHER", "OTHER CO", 1)}));
     Write(temp_.path() / "bars", BarPortfolio());
     Write(temp_.path() / "twins", Portfolio({Symbol(1, "ACME", "UPPER"), Symbol(2, "acme")}));
@@ -82,8 +82,6 @@ class CliWriteTest : public CliTest {
       }
     }
   }
-
-  std::string src_;
 };
 
 // Every refusal exits with its code (2: the command line; 1: the request) and message and
@@ -370,9 +368,8 @@ TEST_F(CliWriteTest, CommandsSayWhatTheyDid) {
   EXPECT_FALSE(fs::exists(lower / "F1.DAT"));
   EXPECT_FALSE(fs::exists(temp_.path() / "config"));
   // The file is replaced once complete, and a series that fails is left out and named.
-  const CliResult partly = RunLine("export {cut} --all -o {tmp}/all.txt");
-  EXPECT_EQ(partly.exitCode, 1);
-  EXPECT_EQ(partly.err, "B,B (F2.DAT) skipped: a file cannot be read\n");
+  ExpectRun("export {cut} --all -o {tmp}/all.txt", 1, "",
+            "B,B (F2.DAT) skipped: a file cannot be read\n");
   EXPECT_EQ(ReadText(temp_.path() / "all.txt"),
             "AAA 01/03/00 10.0000 10.5000 9.5000 10.2500 1000.00 N/A\r\n"
             "AAA 01/04/00 11.0000 11.5000 10.5000 11.2500 1001.00 N/A\r\n");
@@ -401,21 +398,19 @@ TEST_F(CliWriteTest, CommandsSayWhatTheyDid) {
 // changed since makes the undo refuse and change nothing; once it is as the change left it,
 // the undo goes on.
 TEST_F(CliWriteTest, AFileChangedSinceMakesUndoRefuseAndOnlyTheLastChangeIsKept) {
-  const std::string nothing = "There is nothing to undo in\n" + src_ + "\n";
-  EXPECT_EQ(RunLine("undo {src} --show").err, nothing);
+  const std::string nothing = "There is nothing to undo in\n{src}\n";
+  ExpectRun("undo {src} --show", 1, "", nothing);
   ASSERT_EQ(RunLine("edit {src} ACME 01/04/00 --open 3").exitCode, 0);
   Snapshot edited = TakeSnapshot(temp_.path());
   ASSERT_EQ(RunLine("rename-symbol {src} BETA BX").exitCode, 0);
-  EXPECT_EQ(RunLine("undo {src} --show").out,
-            "Edit Symbol BX\n" + src_ + "/MASTER\trestore\n" + src_ + "/MASTER.BAK\tremove\n");
+  ExpectRun("undo {src} --show", 0,
+            "Edit Symbol BX\n{src}/MASTER\trestore\n{src}/MASTER.BAK\tremove\n", "");
   int kept = 0;
-  for (const auto& entry : fs::directory_iterator(src_))
+  for (const auto& entry : fs::directory_iterator(temp_.path() / "src"))
     kept += entry.path().filename().string().rfind(".voltrim-undo.", 0) == 0;
   EXPECT_EQ(kept, 1);  // MASTER.BAK did not exist before the rename
   EXPECT_EQ(RunLine("undo {src}").out, "Undone: Edit Symbol BX\n");
-  const CliResult again = RunLine("undo {src}");  // one level: nothing more to undo
-  EXPECT_EQ(again.exitCode, 1);
-  EXPECT_EQ(again.err, nothing);
+  ExpectRun("undo {src}", 1, "", nothing);  // one level: nothing more to undo
   // The edit's journal went with the rename; the rest is as the edit left it.
   std::erase_if(edited, [](const auto& entry) {
     return fs::path(entry.first).filename().string().rfind(".voltrim-undo", 0) == 0;
@@ -437,12 +432,10 @@ TEST_F(CliWriteTest, AFileChangedSinceMakesUndoRefuseAndOnlyTheLastChangeIsKept)
   for (const auto& meddle : meddling) {
     meddle();
     const Snapshot meddled = TakeSnapshot(temp_.path());
-    const CliResult refused = RunLine("undo {src}");
-    EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_EQ(refused.out, "");
     const std::string file = fs::exists(dat) && ReadFileBytes(dat) == left ? "MASTER" : "F1.DAT";
-    EXPECT_EQ(refused.err, "\"Delete Quote of ACME\" cannot be undone:\n" + src_ + "/" + file +
-                               "\nhas been changed since.\n\nNothing was changed.\n");
+    ExpectRun("undo {src}", 1, "",
+              "\"Delete Quote of ACME\" cannot be undone:\n{src}/" + file +
+                  "\nhas been changed since.\n\nNothing was changed.\n");
     EXPECT_TRUE(TakeSnapshot(temp_.path()) == meddled);
     WriteFileBytes(dat, left);
     WriteFileBytes(master, leftMaster);

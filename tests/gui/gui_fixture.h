@@ -101,7 +101,6 @@ class GuiTest : public ::testing::Test {
       return answer;
     });
   }
-  ~GuiTest() override { window.reset(); }
 
   // Opens the main window without waiting for anything.
   MainWindow& Open() {
@@ -218,7 +217,7 @@ class GuiTest : public ::testing::Test {
   TempDir config;
   SettingsStore settings;
   std::unique_ptr<QtPrompt> prompt;
-  std::unique_ptr<MainWindow> window;
+  std::unique_ptr<MainWindow> window;  // last: it goes before what it uses
 };
 
 }  // namespace voltrim::testing
