@@ -10,6 +10,7 @@ voltrim = pytest.importorskip("voltrim")
 
 CLI = os.environ.get("VOLTRIM_CLI", "voltrim-cli")
 SHARED_DATA = Path(os.environ.get("VOLTRIM_SHARED_DATA_DIR", "/nonexistent"))
+VALUES = ["open", "high", "low", "close", "volume", "openint"]  # a frame's value columns
 
 # A blocked write gives up after this long in the tests, not after seconds.
 voltrim._voltrim._set_lock_wait(200)

@@ -7,10 +7,9 @@ import numpy as np
 import pandas as pd
 import pytest
 
-from conftest import SHARED_DATA, cli, shared_folder, voltrim
+from conftest import SHARED_DATA, VALUES, cli, shared_folder, voltrim
 
 REAL_FOLDERS = ["mininge", "stooq-intraday", "bbfinance", "lowercase-names", "equis-small"]
-VALUES = ["open", "high", "low", "close", "volume", "openint"]
 
 
 def exported(folder):

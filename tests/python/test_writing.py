@@ -8,7 +8,7 @@ import numpy as np
 import pandas as pd
 import pytest
 
-from conftest import cli, samples_folder, shared_folder, snapshot, voltrim
+from conftest import VALUES, cli, samples_folder, shared_folder, snapshot, voltrim
 
 
 def next_rows(portfolio, symbol, count=2, step=pd.Timedelta(days=1)):
@@ -184,8 +184,7 @@ def test_a_whole_folder_read_all_goes_back_as_new_series(tmp_path, name):
     assert summary["created"] == source["symbol"].nunique()
     copied = copy.read_all()
     # A new series has five to seven columns: a volume its source lacks is stored as 0.
-    values = ["open", "high", "low", "close", "volume", "openint"]
-    lacking = source[values].isna()
-    assert (copied[values][lacking].fillna(0) == 0).all().all()
-    copied[values] = copied[values].mask(lacking)
+    lacking = source[VALUES].isna()
+    assert (copied[VALUES][lacking].fillna(0) == 0).all().all()
+    copied[VALUES] = copied[VALUES].mask(lacking)
     pd.testing.assert_frame_equal(copied, source)
