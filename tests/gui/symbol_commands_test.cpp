@@ -14,19 +14,7 @@
 namespace voltrim::testing {
 namespace {
 
-class SymbolCommandsTest : public GuiTest {
- protected:
-  // Answers the transfer dialog by `choose` on its list of destinations, then OK.
-  void Transfer(int commandId, const std::function<void(QListWidget&)>& choose) {
-    onDialog = [choose](QDialog& dialog) {
-      dialog.show();
-      choose(*dynamic_cast<TransferSymbolDialog&>(dialog).Destinations());
-      QTest::keyClick(&dialog, Qt::Key_Return);
-      return dialog.result();
-    };
-    window->Action(commandId)->trigger();
-  }
-};
+using SymbolCommandsTest = GuiTest;
 
 TEST_F(SymbolCommandsTest, EditCutsTheSymbolAtSixteenAndRenamesTheRowWithoutARefill) {
   const std::string dir = Write(drive.path() / "a", PortfolioOf({"AAA", "BBB"}));
@@ -61,11 +49,21 @@ TEST_F(SymbolCommandsTest, ATransferGoesToTheChosenPortfolio) {
   Start();
   const Snapshot sourceBefore = TakeSnapshot(a);
   ClickRow(Symbols(), 1);
-  Transfer(command::kSymbolMove, [](QListWidget& list) { list.clearSelection(); });
+  // Moves BBB by `choose` on the dialog's list of destinations, then OK.
+  const auto move = [this](const std::function<void(QListWidget&)>& choose) {
+    onDialog = [choose](QDialog& dialog) {
+      dialog.show();
+      choose(*dynamic_cast<TransferSymbolDialog&>(dialog).Destinations());
+      QTest::keyClick(&dialog, Qt::Key_Return);
+      return dialog.result();
+    };
+    window->Action(command::kSymbolMove)->trigger();
+  };
+  move([](QListWidget& list) { list.clearSelection(); });
   EXPECT_TRUE(boxes.empty());
   EXPECT_EQ(TakeSnapshot(a), sourceBefore);
   // BBB into c: it leaves a, whose grid is read again.
-  Transfer(command::kSymbolMove, [this](QListWidget& list) { Key(list, Qt::Key_Down); });
+  move([this](QListWidget& list) { Key(list, Qt::Key_Down); });
   EXPECT_TRUE(Holds(c, "BBB"));
   EXPECT_FALSE(Holds(a, "BBB"));
   EXPECT_EQ(Symbols().model()->rowCount(), 1);
