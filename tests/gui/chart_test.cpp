@@ -7,57 +7,55 @@
 namespace voltrim::testing {
 namespace {
 
-// The chart under the quotes grid; the range arithmetic itself is the chart folder's.
-class ChartLinkTest : public GuiTest {
- protected:
-  PriceChart& Chart() { return *window->Chart(); }
-  QPoint PointOf(double index) {
-    const ChartGeometry geometry = Chart().Geometry();
-    return {static_cast<int>(geometry.XOf(Chart().Range(), index)), geometry.Price().center().y()};
-  }
-  void ClickAt(const QPoint& at) {
-    QTest::mouseClick(&Chart(), Qt::LeftButton, Qt::NoModifier, at);
-  }
-};
+using ChartLinkTest = GuiTest;  // the range arithmetic itself is the chart folder's
 
 TEST_F(ChartLinkTest, TheMarkerFollowsTheGridAndTheMouseChoosesZoomsAndEdits) {
   Write(drive.path() / "P", PortfolioOf({"AAA"}, 300));
   Start();
-  ASSERT_EQ(Chart().Series().Count(), 300);
+  PriceChart& chart = *window->Chart();  // under the quotes grid
+  const auto pointOf = [&chart](double index) {
+    const ChartGeometry geometry = chart.Geometry();
+    return QPoint(static_cast<int>(geometry.XOf(chart.Range(), index)),
+                  geometry.Price().center().y());
+  };
+  const auto clickAt = [&chart](const QPoint& at) {
+    QTest::mouseClick(&chart, Qt::LeftButton, Qt::NoModifier, at);
+  };
+  ASSERT_EQ(chart.Series().Count(), 300);
   Key(Quotes(), Qt::Key_Down);
-  EXPECT_EQ(Chart().CurrentRow(), 1);
+  EXPECT_EQ(chart.CurrentRow(), 1);
 
   // Oldest quote at the left, newest at the right, the grid newest first.
-  ClickAt(PointOf(0));
+  clickAt(pointOf(0));
   EXPECT_EQ(Quotes().SelectedRow(), 299);
   EXPECT_EQ(State().quotes.currentRow, 299);
-  EXPECT_EQ(Chart().CurrentRow(), 299);
-  ClickAt(QPoint(Chart().Geometry().Plot().right(), 40));
+  EXPECT_EQ(chart.CurrentRow(), 299);
+  clickAt(QPoint(chart.Geometry().Plot().right(), 40));
   EXPECT_EQ(State().quotes.currentRow, 0);
 
   // Zoomed in around a quote, the same quote stays under the pointer and clicks still land.
-  const QPoint at = PointOf(100);
-  QWheelEvent wheel(at, Chart().mapToGlobal(at), QPoint(), QPoint(0, 120 * 6), Qt::NoButton,
+  const QPoint at = pointOf(100);
+  QWheelEvent wheel(at, chart.mapToGlobal(at), QPoint(), QPoint(0, 120 * 6), Qt::NoButton,
                     Qt::NoModifier, Qt::NoScrollPhase, false);
-  QApplication::sendEvent(&Chart(), &wheel);
-  EXPECT_LT(Chart().Range().Span(), 100.0);
-  EXPECT_EQ(Chart().RowAt(at), 199);
-  ClickAt(PointOf(103));
+  QApplication::sendEvent(&chart, &wheel);
+  EXPECT_LT(chart.Range().Span(), 100.0);
+  EXPECT_EQ(chart.RowAt(at), 199);
+  clickAt(pointOf(103));
   EXPECT_EQ(State().quotes.currentRow, 196);
 
   // A double click runs Quotes > Edit on the quote under it.
   std::vector<int> editedRows;
   window->SetCommandHandler(command::kQuoteEdit,
                             [&] { editedRows.push_back(State().quotes.currentRow); });
-  const QPoint edited = PointOf(Chart().Range().First() + 40);
-  QTest::mouseDClick(&Chart(), Qt::LeftButton, Qt::NoModifier, edited);
-  EXPECT_EQ(editedRows, std::vector<int>{Chart().RowAt(edited)});
+  const QPoint edited = pointOf(chart.Range().First() + 40);
+  QTest::mouseDClick(&chart, Qt::LeftButton, Qt::NoModifier, edited);
+  EXPECT_EQ(editedRows, std::vector<int>{chart.RowAt(edited)});
 
   // Moving far in the grid brings the marked quote into the chart's view; Home shows all.
   Key(Quotes(), Qt::Key_Home);
-  EXPECT_EQ(Chart().Range().EndShown(), 300);
-  Key(Chart(), Qt::Key_Home);
-  EXPECT_TRUE(Chart().Range().IsWhole());
+  EXPECT_EQ(chart.Range().EndShown(), 300);
+  Key(chart, Qt::Key_Home);
+  EXPECT_TRUE(chart.Range().IsWhole());
 }
 
 }  // namespace

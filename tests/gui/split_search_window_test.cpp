@@ -1,4 +1,3 @@
-
 #include "splitsearch/ui/split_search_window.h"
 #include "cli/cli_run.h"
 #include "gui_fixture.h"
@@ -7,20 +6,7 @@
 namespace voltrim::testing {
 namespace {
 
-// The Split Search window beside the main one.
-class SplitSearchWindowTest : public GuiTest {
- protected:
-  QStringList Lines(SplitSearchWindow& search) {
-    QStringList lines;
-    for (int i = 0; i < search.Results()->count(); ++i) lines << search.Results()->item(i)->text();
-    return lines;
-  }
-  // A press, a release and then the double-click press, as a mouse sends.
-  void DoubleClick(QAbstractItemView& view, const QRect& cell) {
-    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
-    QTest::mouseDClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
-  }
-};
+using SplitSearchWindowTest = GuiTest;  // the Split Search window beside the main one
 
 // A double-click on a line selects its symbol and date unless another portfolio is shown;
 // each search takes the portfolio shown; saving over a file asks first.
@@ -48,15 +34,26 @@ TEST_F(SplitSearchWindowTest, FindsThePlantedSplitsSelectsThemAndSavesWhatTheCli
   EXPECT_FALSE(Enabled(command::kSymbolEdit));
   EXPECT_TRUE(Enabled(command::kSymbolDelete));
   EXPECT_FALSE(search.SaveAsButton()->isEnabled());
+  QListWidget& list = *search.Results();
+  const auto lines = [&list] {
+    QStringList lines;
+    for (int i = 0; i < list.count(); ++i) lines << list.item(i)->text();
+    return lines;
+  };
+  // A press, a release and then the double-click press, as a mouse sends.
+  const auto doubleClick = [&list](int row) {
+    const QPoint at = list.visualItemRect(list.item(row)).center();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, at);
+  };
   QTest::mouseClick(search.SearchButton(), Qt::LeftButton);
-  const QStringList first = Lines(search);
+  const QStringList first = lines();
   ASSERT_EQ(first.size(), 2);
   EXPECT_TRUE(first[0].startsWith("BOLT possible 2 for 1 split on ")) << first[0].toStdString();
   EXPECT_TRUE(first[1].startsWith("DYNA possible 1 for 4 split on ")) << first[1].toStdString();
   EXPECT_EQ(search.StatusLabel()->text() + "; " + search.CountLabel()->text(),
             "Done search; 2 candidates found");
-  QListWidget& list = *search.Results();
-  DoubleClick(list, list.visualItemRect(list.item(1)));
+  doubleClick(1);
   EXPECT_EQ(Title(), "Voltrim - " + stocks + " - DYNA");
   EXPECT_EQ(Cell(Quotes(), State().quotes.currentRow, 0), first[1].section(' ', -1));
   EXPECT_EQ(Quotes().SelectedRow(), State().quotes.currentRow);
@@ -81,7 +78,7 @@ TEST_F(SplitSearchWindowTest, FindsThePlantedSplitsSelectsThemAndSavesWhatTheCli
   EXPECT_FALSE(ReadText(cli).empty());
   EXPECT_EQ(ReadText(saved), ReadText(cli));
   QTest::mouseClick(search.SearchButton(), Qt::LeftButton);
-  EXPECT_EQ(Lines(search), first + first);
+  EXPECT_EQ(lines(), first + first);
   answers.push_back(QMessageBox::No);  // No goes back to the file dialog, here cancelled
   saveAs(1);
   EXPECT_EQ(offers, 3);
@@ -89,7 +86,7 @@ TEST_F(SplitSearchWindowTest, FindsThePlantedSplitsSelectsThemAndSavesWhatTheCli
 
   select(drive.str() + "/Futures");
   const std::string shown = State().quotes.loadedSymbol;
-  DoubleClick(list, list.visualItemRect(list.item(1)));
+  doubleClick(1);
   EXPECT_EQ(State().quotes.loadedSymbol, shown);
   EXPECT_EQ(State().portfolioDir, drive.str() + "/Futures");
   QTest::mouseClick(search.SearchButton(), Qt::LeftButton);
