@@ -453,8 +453,7 @@ TEST_F(CliTest, AnOddSecondIsShownAndWrittenAsStored) {
                                  {1131115, 90001, 14},  {1131115, 90003, 15}};
   const fs::path dat = temp_.path() / "sec" / "F1.DAT";
   Write(dat.parent_path(), BarPortfolio(bars));
-  // Six bars, six distinct seconds: each bar shows its own (the window reads them as
-  // quotes does, and its texts format them as the text tests do).
+  // Six bars, six seconds: each bar shows its own (the window reads and shows them alike).
   for (const std::string& out : {Run({"quotes", "{sec}", "BARS"}).out,
                                  Run({"export", "{sec}", "BARS", "--format", "csv"}).out})
     for (const char* second :

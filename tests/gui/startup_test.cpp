@@ -17,7 +17,6 @@ namespace voltrim::testing {
 namespace {
 
 using StartupTest = GuiTest;
-namespace c = command;
 
 // Until the first scan has filled the lists the window stands, empty, under the program's
 // name; the scan's box shows the held walk's progress and only the scan closes it; F5 after
@@ -50,7 +49,7 @@ TEST_F(StartupTest, WindowIsShownEmptyThenTheFirstScanFillsTheListsAndPanes) {
   box.close();
   QTest::keyClick(&box, Qt::Key_Escape);
   EXPECT_TRUE(box.isVisible());
-  EXPECT_FALSE(Enabled(c::kReScan));
+  EXPECT_FALSE(Enabled(command::kReScan));
   EXPECT_FALSE(View().DriveList()->isEnabled());
   Activate();
   gate.Open();

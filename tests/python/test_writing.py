@@ -24,8 +24,7 @@ def next_rows(portfolio, symbol, count=2, step=pd.Timedelta(days=1)):
 
 def fresh(tmp_path, _):
     """A new portfolio with an empty five-column series, made through the module."""
-    portfolio = voltrim.new_portfolio(tmp_path / "fresh")
-    portfolio.new_symbol("NEW1", name="NEW ONE", columns=5)
+    voltrim.new_portfolio(tmp_path / "fresh").new_symbol("NEW1", name="NEW ONE", columns=5)
     return tmp_path / "fresh"
 
 
