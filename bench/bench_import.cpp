@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bench_common.h"
@@ -117,7 +118,8 @@ void BM_ImportIntoEmptySeries(benchmark::State& state) {
     if (!voltrim::ReadImportFile(data.csv, text, prompt)) state.SkipWithError("cannot read");
     voltrim::ImportResult result;
     const voltrim::Status status = voltrim::ImportQuotes(
-        data.dir, "NEW", voltrim::ImportRequestOf(text, voltrim::ImportOverlap::kRefuse), result);
+        data.dir, "NEW", voltrim::ImportRequestOf(std::move(text), voltrim::ImportOverlap::kRefuse),
+        result);
     if (status != voltrim::kOk || result.added != kImported) state.SkipWithError("import failed");
   }
 }

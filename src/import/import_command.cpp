@@ -1,6 +1,7 @@
 #include "import/import_command.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "datafiles/io/portfolio_lock.h"
 #include "datafiles/io/replace_file.h"
@@ -68,11 +69,11 @@ bool ParseImportFile(const std::string& name, std::string_view text, ImportText&
 }
 
 ImportRequest ImportRequestOf(const ImportText& text, ImportOverlap overlap) {
-  ImportRequest request;
-  request.quotes = text.quotes;
-  request.given = text.given;
-  request.overlap = overlap;
-  return request;
+  return {text.quotes, text.given, overlap};
+}
+
+ImportRequest ImportRequestOf(ImportText&& text, ImportOverlap overlap) {
+  return {std::move(text.quotes), text.given, overlap};
 }
 
 ImportColumnNotes ColumnNotesOf(const ImportText& text, const ColumnLayout& layout) {
@@ -192,13 +193,14 @@ std::string ImportFailureText(Status status, const std::string& fileName, const 
 }
 
 ImportOutcome RunImport(const std::string& portfolioDir, const std::string& symbol,
-                        const std::string& fileName, const ImportText& text, ImportOverlap overlap,
+                        const std::string& fileName, ImportText&& text, ImportOverlap overlap,
                         UserPrompt& prompt, const std::string& advice) {
   ImportOutcome outcome;
   Status status = kOk;
   {
     WaitCursor wait(prompt);
-    status = ImportQuotes(portfolioDir, symbol, ImportRequestOf(text, overlap), outcome.result);
+    status = ImportQuotes(portfolioDir, symbol, ImportRequestOf(std::move(text), overlap),
+                          outcome.result);
   }
   const bool datesBehind = status == kMasterDatesNotUpdated || status == kXmasterDatesNotUpdated;
   const bool written = status == kOk || datesBehind;

@@ -26,8 +26,10 @@ bool ReadImportFile(const std::string& path, ImportText& out, UserPrompt& prompt
 bool ParseImportFile(const std::string& name, std::string_view text, ImportText& out,
                      std::string& message);
 
-// The request for a parsed file.
+// The request for a parsed file. The second takes the quotes out of text (a series may take
+// 32,766 of them), leaving the rest of it as it was.
 ImportRequest ImportRequestOf(const ImportText& text, ImportOverlap overlap);
+ImportRequest ImportRequestOf(ImportText&& text, ImportOverlap overlap);
 
 // What becomes of the file's columns in a series: ignored (read as nothing), dropped (a
 // field the series lacks, by the file's name) and missing (a value field of the series
@@ -81,9 +83,10 @@ struct ImportOutcome {
   std::vector<std::string> summary;  // after success, for the caller to show
 };
 
-// Imports the parsed file into the series; every failure is told through the prompt.
+// Imports the parsed file into the series, taking its quotes (see ImportRequestOf); every
+// failure is told through the prompt.
 ImportOutcome RunImport(const std::string& portfolioDir, const std::string& symbol,
-                        const std::string& fileName, const ImportText& text, ImportOverlap overlap,
+                        const std::string& fileName, ImportText&& text, ImportOverlap overlap,
                         UserPrompt& prompt, const std::string& advice);
 
 }  // namespace voltrim

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <limits>
 #include <system_error>
 #include <utility>
 
@@ -185,20 +186,34 @@ Status ReadAll(File& file, std::vector<std::uint8_t>& out, std::size_t limit) {
     return kOk;
   }
   const int fd = FileAccess::Fd(file);
+  // Read straight into out, sized from fstat with a byte to spare, so the read that finds
+  // the end needs no room of its own; a file that grows meanwhile doubles the room.
+  std::size_t room = std::size_t{1} << 16;
   struct stat info {};
   if (::fstat(fd, &info) == 0 && info.st_size > 0) {
     const auto size = static_cast<std::size_t>(info.st_size);
     if (size > limit) return kDamagedFile;
-    out.reserve(size);
+    room = size + 1;
   }
-  std::uint8_t chunk[1 << 16];
+  // One byte past the limit tells a file over it.
+  const std::size_t most = limit < std::numeric_limits<std::size_t>::max() ? limit + 1 : limit;
+  std::size_t have = 0;
   for (;;) {
-    const ssize_t got = ::read(fd, chunk, sizeof chunk);
+    if (have == out.size()) {
+      if (have > limit) return kDamagedFile;
+      out.resize(std::min(std::max(room, 2 * have), most));
+    }
+    const ssize_t got = ::read(fd, out.data() + have, out.size() - have);
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return Failed(FileAccess::Path(file), kFileRead);
-    if (got == 0) return kOk;
-    if (out.size() + static_cast<std::size_t>(got) > limit) return kDamagedFile;
-    out.insert(out.end(), chunk, chunk + got);
+    if (got < 0) {
+      out.resize(have);
+      return Failed(FileAccess::Path(file), kFileRead);
+    }
+    if (got == 0) {
+      out.resize(have);
+      return kOk;
+    }
+    have += static_cast<std::size_t>(got);
   }
 }
 

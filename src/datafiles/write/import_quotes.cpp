@@ -73,7 +73,7 @@ class Planner {
     if (status == kOk) status = CheckStored();
     if (status != kOk) return status;
     SortRequest();
-    if (FindDuplicate()) return kImportDuplicate;
+    if (!ascending_ && FindDuplicate()) return kImportDuplicate;
     MatchStored();
     result_.quotesAfter = stored_ + static_cast<int>(added_.size());
     if (result_.quotesAfter > kMaxImportQuotes) return kImportTooMany;
@@ -83,14 +83,22 @@ class Planner {
   }
 
  private:
-  Status CheckRequest() const {
+  // Also notes whether the keys ascend strictly, as in nearly every file: the quotes are then
+  // in order and no two share a key, and neither needs a pass of its own.
+  Status CheckRequest() {
     if (!request_.given[static_cast<std::size_t>(Field::Date)]) return kBadRequest;
     const bool timeGiven = request_.given[static_cast<std::size_t>(Field::Time)];
+    std::array<bool, kValueFields.size()> checked{};
+    for (std::size_t k = 0; k < kValueFields.size(); ++k) checked[k] = Given(kValueFields[k]);
+    ascending_ = true;
+    const ImportQuote* previous = nullptr;
     for (const ImportQuote& q : request_.quotes) {
       if (!IsImportDate(q.date) || (timeGiven && !IsImportTime(q.time))) return kBadRequest;
       for (std::size_t k = 0; k < q.values.size(); ++k) {
-        if (Given(kValueFields[k]) && !HasMbfForm(q.values[k])) return kBadRequest;
+        if (checked[k] && !HasMbfForm(q.values[k])) return kBadRequest;
       }
+      if (previous != nullptr && !Less(KeyOf(*previous), KeyOf(q))) ascending_ = false;
+      previous = &q;
     }
     return kOk;
   }
@@ -131,8 +139,7 @@ class Planner {
       if (Less(kb, ka)) return false;
       return request_.quotes[a].line < request_.quotes[b].line;
     };
-    // Files are nearly always in date order already: one look then spares the sort.
-    if (!std::is_sorted(order_.begin(), order_.end(), before))
+    if (!ascending_ && !std::is_sorted(order_.begin(), order_.end(), before))
       std::sort(order_.begin(), order_.end(), before);
   }
 
@@ -260,6 +267,7 @@ class Planner {
   bool withTime_;
   std::array<int, kFieldKindCount> offsets_{};
   int stored_ = 0;
+  bool ascending_ = false;                       // the request's keys ascend strictly
   std::vector<std::size_t> order_;               // request quotes in date order
   std::vector<const ImportQuote*> added_;        // new quotes, in date order
   std::vector<const ImportQuote*> replacement_;  // per stored quote: the file's values, or null
