@@ -96,9 +96,9 @@ void BM_SplitSearch(benchmark::State& state) {
 }
 BENCHMARK(BM_SplitSearch)->Unit(benchmark::kMillisecond);
 
-// The window's search: the same core call through the window's feed and prompt, with every
-// batch's lines taken from the results as the window lists them. What is left of the window's cost is the
-// painting of each batch, at most once per 40 ms.
+// The window's search: the same core call through the window's feed and prompt, each batch's
+// lines copied from the results as the window lists them. What is left of the window's cost
+// is the painting of each batch, at most once per 40 ms.
 void BM_WindowSearchPath(benchmark::State& state) {
   Portfolio& data = Data();
   bench::BenchPrompt shown;
