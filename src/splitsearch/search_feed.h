@@ -13,7 +13,8 @@ namespace voltrim {
 
 // What a window shows of a running search, handed on in batches: the candidates listed
 // since the last batch, the status text last reported and how many this run has found.
-// Their lines are not copied here: they are the last ones the search's results hold.
+// Their lines are not copied here (a copy of each cost the window's path a percent or two
+// of the search): they are the last ones the search's results hold when the batch is shown.
 struct SearchFeedBatch {
   std::vector<SplitCandidate> candidates;
   std::string status;  // empty when no status came since the last batch
