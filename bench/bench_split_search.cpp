@@ -96,9 +96,9 @@ void BM_SplitSearch(benchmark::State& state) {
 }
 BENCHMARK(BM_SplitSearch)->Unit(benchmark::kMillisecond);
 
-// The window's search: the same core call through the window's feed and prompt, with every
-// batch's lines formatted as the window lists them. What is left of the window's cost is the
-// painting of each batch, at most once per 40 ms.
+// The window's search: the same core call through the window's feed and prompt, each batch's
+// lines copied from the results as the window lists them. What is left of the window's cost
+// is the painting of each batch, at most once per 40 ms.
 void BM_WindowSearchPath(benchmark::State& state) {
   Portfolio& data = Data();
   bench::BenchPrompt shown;
@@ -108,15 +108,16 @@ void BM_WindowSearchPath(benchmark::State& state) {
     std::string status;
     int batches = 0;
     SearchFeed feed([&](const SearchFeedBatch& batch) {
-      listed.insert(listed.end(), batch.lines.begin(), batch.lines.end());
+      const auto first = results.Lines().begin() + static_cast<std::ptrdiff_t>(listed.size());
+      listed.insert(listed.end(), first,
+                    first + static_cast<std::ptrdiff_t>(batch.candidates.size()));
       if (!batch.status.empty()) status = batch.status;
       ++batches;
     });
     FeedPrompt prompt(shown, feed);
-    const SplitSearchRun run = RunSplitSearch(data.dir.str(), data.symbols, results, prompt,
-                                              [&](const SplitCandidate& candidate) {
-                                                feed.Candidate(candidate, results.Lines().back());
-                                              });
+    const SplitSearchRun run =
+        RunSplitSearch(data.dir.str(), data.symbols, results, prompt,
+                       [&](const SplitCandidate& candidate) { feed.Candidate(candidate); });
     feed.Flush();
     if (run.outcome != SplitSearchOutcome::Finished || listed.size() != results.Lines().size() ||
         status != "Done search")

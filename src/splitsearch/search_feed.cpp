@@ -7,9 +7,8 @@ namespace voltrim {
 SearchFeed::SearchFeed(Show show, Clock::duration interval)
     : show_(std::move(show)), interval_(interval) {}
 
-void SearchFeed::Candidate(const SplitCandidate& candidate, const std::string& line) {
+void SearchFeed::Candidate(const SplitCandidate& candidate) {
   pending_.candidates.push_back(candidate);
-  pending_.lines.push_back(line.empty() ? candidate.Line() : line);
   ++found_;
   anythingPending_ = true;
   ShowIfDue();

@@ -13,11 +13,12 @@ namespace voltrim {
 
 // What a window shows of a running search, handed on in batches: the candidates listed
 // since the last batch, the status text last reported and how many this run has found.
+// Their lines are not copied here (a copy of each cost the window's path a percent or two
+// of the search): they are the last ones the search's results hold when the batch is shown.
 struct SearchFeedBatch {
   std::vector<SplitCandidate> candidates;
-  std::vector<std::string> lines;  // each candidate's line, as the results list it
-  std::string status;              // empty when no status came since the last batch
-  int found = 0;                   // in this run so far
+  std::string status;  // empty when no status came since the last batch
+  int found = 0;       // in this run so far
 };
 
 // Gathers what a split search reports and shows it at most once an interval (the first
@@ -30,9 +31,8 @@ class SearchFeed {
 
   explicit SearchFeed(Show show, Clock::duration interval = std::chrono::milliseconds(40));
 
-  // The search's listener: one candidate listed, with its line when the results already
-  // hold it (formatting it again was a tenth of a search); empty: formatted here.
-  void Candidate(const SplitCandidate& candidate, const std::string& line = {});
+  // The search's listener: one candidate listed.
+  void Candidate(const SplitCandidate& candidate);
   // The search's status text: the symbol just searched, or the end of the search.
   void Status(const std::string& text);
   // Shows what is gathered now: at the end of a search, and before anything that waits

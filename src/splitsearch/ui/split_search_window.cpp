@@ -101,20 +101,20 @@ void SplitSearchWindow::Search() {
       [this, &portfolioDir](const SearchFeedBatch& batch) { ShowBatch(portfolioDir, batch); });
   FeedPrompt prompt(*context_.prompt, feed);
   RunSplitSearch(portfolioDir, symbols, found_, prompt,
-                 [this, &feed](const SplitCandidate& candidate) {
-                   feed.Candidate(candidate, found_.Lines().back());
-                 });
+                 [&feed](const SplitCandidate& candidate) { feed.Candidate(candidate); });
   feed.Flush();
   searching_ = false;
 }
 
 void SplitSearchWindow::ShowBatch(const std::string& portfolioDir, const SearchFeedBatch& batch) {
   if (!batch.candidates.empty()) {
+    // The list has a line (and a place) for every result before this batch; the batch's
+    // lines are the results after those, already formatted.
     QStringList lines;
     lines.reserve(static_cast<qsizetype>(batch.candidates.size()));
-    for (std::size_t i = 0; i < batch.candidates.size(); ++i) {
-      const SplitCandidate& candidate = batch.candidates[i];
-      lines.append(DataText(batch.lines[i]));
+    auto line = found_.Lines().begin() + static_cast<std::ptrdiff_t>(places_.size());
+    for (const SplitCandidate& candidate : batch.candidates) {
+      lines.append(DataText(*line++));
       places_.push_back(
           {portfolioDir, candidate.symbol, candidate.symbolIndex, candidate.quoteIndex});
     }
