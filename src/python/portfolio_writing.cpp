@@ -4,6 +4,7 @@
 #include <pybind11/stl.h>
 
 #include <filesystem>
+#include <utility>
 
 #include "cli/cli_common.h"
 #include "cli/cli_emaster_warning.h"
@@ -142,7 +143,8 @@ py::dict ImportFrame(const std::string& dir, const std::string& symbol,
   Status status = kOk;
   {
     py::gil_scoped_release unlocked;
-    status = ImportQuotes(dir, symbol, ImportRequestOf(text, OverlapOf(onConflict)), result);
+    status =
+        ImportQuotes(dir, symbol, ImportRequestOf(std::move(text), OverlapOf(onConflict)), result);
   }
   const std::string failure = ImportFailureText(status, kFrameName, symbol, result, kImportAdvice);
   switch (status) {
