@@ -48,7 +48,9 @@ fi
 # quarter of lintian's time), and the report and its outcome stay as they were.
 quiet_tags() {
   find /usr/share/lintian/tags -name '*.tag' -exec awk -F': ' '
-    function flush() { if (level ~ /^(info|pedantic|classification)$/) print (spaced == "yes" ? check "/" tag : tag) }
+    function flush() {
+      if (level ~ /^(info|pedantic|classification)$/) print (spaced == "yes" ? check "/" tag : tag)
+    }
     FNR == 1 { if (NR > 1) flush(); tag = check = spaced = level = "" }
     $1 == "Tag" { tag = $2 } $1 == "Check" { check = $2 }
     $1 == "Name-Spaced" { spaced = $2 } $1 == "Severity" { level = $2 }
