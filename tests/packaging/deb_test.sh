@@ -43,8 +43,28 @@ if [[ -n $(find "$build/python" -name '_voltrim*.so' 2>/dev/null) ]]; then
 fi
 
 # Errors fail the test; warnings are shown. (Run as root, lintian says it would rather not.)
-report=$(lintian --fail-on error "$deb" 2>&1)
+# Tags below a warning are neither shown nor failed on: suppressing them spares the checks
+# that can raise nothing else (the spelling of every string in the sanitized programs, a
+# quarter of lintian's time), and the report and its outcome stay as they were.
+quiet_tags() {
+  find /usr/share/lintian/tags -name '*.tag' -exec awk -F': ' '
+    function flush() {
+      if (level ~ /^(info|pedantic|classification)$/) print (spaced == "yes" ? check "/" tag : tag)
+    }
+    FNR == 1 { if (NR > 1) flush(); tag = check = spaced = level = "" }
+    $1 == "Tag" { tag = $2 } $1 == "Check" { check = $2 }
+    $1 == "Name-Spaced" { spaced = $2 } $1 == "Severity" { level = $2 }
+    END { flush() }' {} + 2>/dev/null
+}
+quiet_tags >"$work/quiet-tags"
+report=$(lintian --fail-on error --suppress-tags-from-file "$work/quiet-tags" "$deb" 2>&1)
 status=$?
+# A lintian that knows the tags by other names refuses the list (neither 0 nor 2, its
+# "policy violated"): then every check runs.
+if ((status != 0 && status != 2)); then
+  report=$(lintian --fail-on error "$deb" 2>&1)
+  status=$?
+fi
 report=$(grep -v 'running with root privileges' <<<"$report")
 [[ -n $report ]] && echo "$report"
 ((status == 0)) || fail "lintian reports errors"
