@@ -252,6 +252,11 @@ Status Sync(File& file) {
   return kOk;
 }
 
+void StartWriteback(File& file) {
+  if (FileAccess::Node(file) || FileAccess::Fd(file) < 0) return;
+  (void)::sync_file_range(FileAccess::Fd(file), 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
 Status Close(File& file) {
   int& fd = FileAccess::Fd(file);
   const bool memory = FileAccess::Node(file) != nullptr;
