@@ -149,15 +149,8 @@ Status ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, st
 
 namespace {
 
-// A replace with its names resolved, up to where its new content is written.
-struct ResolvedReplace {
-  std::string target;
-  std::string temporary;  // the writer's own name
-  unsigned mode = 0;
-};
-
-// The protocol's first step, with the names resolved by resolve: the change noted, a stale
-// plain temporary cleared and (with a backup) the current target kept as the backup.
+// The protocol's start, with the names resolved by resolve: the change noted and a stale
+// plain temporary cleared.
 template <typename Resolve>
 Status BeginReplace(const ReplaceNames& names, Resolve resolve, ResolvedReplace& out) {
   const std::string target = resolve(names.target);
@@ -168,27 +161,31 @@ Status BeginReplace(const ReplaceNames& names, Resolve resolve, ResolvedReplace&
   if (keepBackup && (backup == target || backup == plainTemporary)) return kBadRequest;
   out.target = target;
   out.temporary = WithTrailingSeparator(names.directory) + WriterTemporaryName(names.temporary);
+  out.backup = backup;
   out.mode = file_ops::PermissionsOf(target);
   NoteFileChange(target);
   if (keepBackup) NoteFileChange(backup);
   // A temporary may share its name with a file of the portfolio (the repair's MASTER.bak).
   if (file_ops::NameExists(plainTemporary)) NoteFileChange(plainTemporary);
-  if (ClearTemporary(plainTemporary) != kOk) return kFileWrite;
-  if (keepBackup) {
-    Status status = StageCopy(target, out.temporary, true);
-    if (status == kOk) status = CommitStaged(out.temporary, backup);
-    if (status != kOk) return kFileWrite;
-  }
-  return kOk;
+  return ClearTemporary(plainTemporary) == kOk ? kOk : kFileWrite;
+}
+
+// Keeps the target's current content as its backup (when one is kept), staged under staging.
+Status RenewBackup(const ResolvedReplace& replace, const std::string& staging) {
+  if (replace.backup.empty()) return kOk;
+  Status status = StageCopy(replace.target, staging, true);
+  if (status == kOk) status = CommitStaged(staging, replace.backup);
+  return status == kOk ? kOk : kFileWrite;
 }
 
 }  // namespace
 
 Status ReplaceFileContent(const ReplaceNames& names, const std::vector<std::uint8_t>& content) {
   ResolvedReplace replace;
-  const Status status = BeginReplace(
+  Status status = BeginReplace(
       names, [&](const std::string& name) { return ResolveInDirectory(names.directory, name); },
       replace);
+  if (status == kOk) status = RenewBackup(replace, replace.temporary);
   if (status != kOk) return status;
   if (WriteNewFile(replace.temporary, content.data(), content.size(), replace.mode) != kOk)
     return kFileWrite;
@@ -207,9 +204,9 @@ FolderReplaceBatch::~FolderReplaceBatch() {
   const FileFailureKept removalsIgnored;
   for (Staged& staged : open_) {
     (void)file_ops::Close(staged.file);
-    (void)file_ops::Remove(staged.temporary);
+    (void)file_ops::Remove(staged.replace.temporary);
   }
-  for (const Staged& staged : synced_) (void)file_ops::Remove(staged.temporary);
+  for (const Staged& staged : synced_) (void)file_ops::Remove(staged.replace.temporary);
 }
 
 Status FolderReplaceBatch::Stage(const ReplaceNames& names,
@@ -224,8 +221,8 @@ Status FolderReplaceBatch::Stage(const ReplaceNames& names,
       },
       replace);
   if (status != kOk) return status;
-  Staged staged{replace.target, replace.temporary, {}};
-  status = WriteUnsynced(staged.temporary, content.data(), content.size(), replace.mode,
+  Staged staged{replace, names.temporary, {}};
+  status = WriteUnsynced(replace.temporary, content.data(), content.size(), replace.mode,
                          staged.file);
   if (status != kOk) return kFileWrite;
   file_ops::StartWriteback(staged.file);
@@ -235,14 +232,22 @@ Status FolderReplaceBatch::Stage(const ReplaceNames& names,
 }
 
 Status FolderReplaceBatch::SyncOpen() {
-  while (!open_.empty()) {
+  std::vector<file_ops::File*> files;
+  for (Staged& staged : open_) files.push_back(&staged.file);
+  std::vector<Status> synced;
+  file_ops::SyncEach(files, synced);
+  for (const Status status : synced) {
     Staged staged = std::move(open_.front());
     open_.pop_front();
-    if (SyncAndClose(staged.temporary, staged.file) != kOk) return kFileWrite;
+    const Status closed = file_ops::Close(staged.file);
+    if (status != kOk || closed != kOk) {
+      (void)file_ops::Remove(staged.replace.temporary);
+      return kFileWrite;
+    }
     synced_.push_back(std::move(staged));
     if (afterSync_) {
-      const Status status = afterSync_();
-      if (status != kOk) return status;
+      const Status step = afterSync_();
+      if (step != kOk) return step;
     }
   }
   return kOk;
@@ -251,10 +256,16 @@ Status FolderReplaceBatch::SyncOpen() {
 Status FolderReplaceBatch::Commit() {
   const Status status = SyncOpen();
   if (status != kOk) return status;
-  // Every new content is durable before any of them takes its target's place.
+  // Every new content is durable before any of them takes its target's place, and the
+  // backups are renewed only now, so that a batch stopped before here changes nothing.
   while (!synced_.empty()) {
     const Staged& staged = synced_.front();
-    if (file_ops::Rename(staged.temporary, staged.target) != kOk) return kFileWrite;
+    const std::string staging =
+        WithTrailingSeparator(directory_) + WriterTemporaryName(staged.stagingName);
+    if (RenewBackup(staged.replace, staging) != kOk ||
+        file_ops::Rename(staged.replace.temporary, staged.replace.target) != kOk)
+      return kFileWrite;
+    replaced_ = true;
     synced_.pop_front();
   }
   return kOk;

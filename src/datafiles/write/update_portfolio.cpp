@@ -383,9 +383,9 @@ Status WriteDataFiles(const std::string& dir, const UpdateRequest& request,
     names.target = target;
     names.temporary = NewFileName(number);
     if (backup) names.backup = BakFileName(number);
-    attempted = true;
     if (names.directory == dir) return batch.Stage(names, content);
     const Status status = ReplaceFileContent(names, content);
+    attempted = attempted || status == kOk;
     return status == kOk ? step() : status;
   };
   for (std::size_t i = 0; i < plans.size(); ++i) {
@@ -423,6 +423,7 @@ Status WriteDataFiles(const std::string& dir, const UpdateRequest& request,
     if (status != kOk) return status;
   }
   const Status status = batch.Commit();
+  attempted = attempted || batch.Replaced();
   if (status != kOk) return status;
   // Every data file stands for good before an index file may name its dates.
   return batch.Finish() == kOk ? kOk : kUpdateIndexBehind;
@@ -580,7 +581,8 @@ Status UpdatePortfolio(std::string_view portfolioDir, const UpdateRequest& reque
   }
   if ((status == kUpdateCancelled || status == kFileWrite) && attempted) {
     // Data files already replaced are put back through the journal just written, while
-    // the folders are still held; the index files were not touched yet. Should that fail,
+    // the folders are still held; the index files were not touched yet. (Stopped before
+    // any was replaced, the update has changed nothing, and left nothing to undo.) Should that fail,
     // the files written stand and the same update run again finishes the job.
     std::string what;
     std::string differing;
