@@ -1,19 +1,15 @@
 // One new day for each of 2,846 series (255 in MASTER, 2,591 in XMASTER, the shape of a real
 // modern folder) in one UpdatePortfolio, against a plain durable write of the same data
-// files (each written whole to a new name, synced and renamed over, the folder synced once),
-// against the same plain write batched as the update batches it (every file written, then
-// all synced side by side, then all renamed) and against importing the day series by series
-// (measured on a sample of 100 imports in the same MASTER-to-XMASTER proportion and scaled
-// to 2,846).
+// files (each written whole to a new name, synced and renamed over, the folder synced once)
+// and against importing the day series by series (measured on a sample of 100 imports in
+// the same MASTER-to-XMASTER proportion and scaled to 2,846).
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cstring>
 #include <filesystem>
 #include <map>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "bench_common.h"
@@ -134,43 +130,6 @@ void BM_PlainDurableWrite(benchmark::State& state) {
   }
 }
 
-void BM_PlainBatchedWrite(benchmark::State& state) {
-  const std::string& dir = Data().dir;
-  std::vector<std::string> files;
-  for (int n = 1; n <= kSeries; ++n)
-    files.push_back(dir + "/" +
-                    (n <= kMasterSeries ? voltrim::DatFileName(n) : voltrim::MwdFileName(n)));
-  std::vector<char> bytes;
-  std::vector<int> written;
-  for (auto _ : state) {
-    written.clear();
-    for (const std::string& file : files) {
-      const int in = open(file.c_str(), O_RDONLY);
-      bytes.resize(static_cast<std::size_t>(lseek(in, 0, SEEK_END)));
-      benchmark::DoNotOptimize(pread(in, bytes.data(), bytes.size(), 0));
-      close(in);
-      const int out = open((file + ".TMP").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      benchmark::DoNotOptimize(write(out, bytes.data(), bytes.size()));
-      sync_file_range(out, 0, 0, SYNC_FILE_RANGE_WRITE);
-      written.push_back(out);
-    }
-    std::atomic<std::size_t> next{0};
-    const auto work = [&] {
-      for (std::size_t at = next++; at < written.size(); at = next++) fsync(written[at]);
-    };
-    std::vector<std::thread> workers(8);
-    for (std::thread& worker : workers) worker = std::thread(work);
-    for (std::thread& worker : workers) worker.join();
-    for (std::size_t i = 0; i < files.size(); ++i) {
-      close(written[i]);
-      std::rename((files[i] + ".TMP").c_str(), files[i].c_str());
-    }
-    const int folder = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
-    fsync(folder);
-    close(folder);
-  }
-}
-
 void BM_UpdatePortfolio(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
@@ -206,7 +165,6 @@ void BM_ImportSample(benchmark::State& state) {
 }
 
 BENCHMARK(BM_PlainDurableWrite)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_PlainBatchedWrite)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_UpdatePortfolio)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ImportSample)->Unit(benchmark::kMillisecond)->Iterations(2);
 
@@ -219,8 +177,6 @@ int main(int argc, char** argv) {
       argc, argv,
       {{"update / plain durable write of the same files", "BM_UpdatePortfolio/iterations:3",
         "BM_PlainDurableWrite/iterations:3"},
-       {"update / plain batched durable write of the same files", "BM_UpdatePortfolio/iterations:3",
-        "BM_PlainBatchedWrite/iterations:3"},
        {"imports of every series one by one / update", "BM_ImportSample/iterations:2",
         "BM_UpdatePortfolio/iterations:3", wholeFolder}});
 }
