@@ -276,8 +276,14 @@ void SyncEach(const std::vector<File*>& files, std::vector<Status>& statuses) {
     }
   };
   // A few syncs in flight are enough for the system to make their flushes together.
-  std::vector<std::thread> workers(std::min<std::size_t>(descriptors / 2, 8));
-  for (std::thread& worker : workers) worker = std::thread(work);
+  std::vector<std::thread> workers;
+  while (workers.size() < std::min<std::size_t>(descriptors / 2, 8)) {
+    try {
+      workers.emplace_back(work);
+    } catch (const std::system_error&) {
+      break;  // fewer side by side: the same syncs, only slower
+    }
+  }
   work();
   for (std::thread& worker : workers) worker.join();
   for (const std::size_t i : onDisk) {

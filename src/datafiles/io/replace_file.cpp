@@ -36,22 +36,17 @@ Status WriteUnsynced(const std::string& path, const std::uint8_t* data, std::siz
   return kFileWrite;
 }
 
-// Makes a written file durable and closes it; on failure the file is removed.
-Status SyncAndClose(const std::string& path, file_ops::File& file) {
-  Status status = file_ops::Sync(file);
-  const Status closed = file_ops::Close(file);
-  if (status == kOk) status = closed;
-  if (status == kOk) return kOk;
-  (void)file_ops::Remove(path);
-  return kFileWrite;
-}
-
 // Writes a complete, synced new file; on failure nothing of it remains.
 Status WriteNewFile(const std::string& path, const std::uint8_t* data, std::size_t size,
                     unsigned mode) {
   file_ops::File file;
-  const Status status = WriteUnsynced(path, data, size, mode, file);
-  return status == kOk ? SyncAndClose(path, file) : status;
+  Status status = WriteUnsynced(path, data, size, mode, file);
+  if (status != kOk) return status;
+  status = file_ops::Sync(file);
+  const Status closed = file_ops::Close(file);
+  if (status == kOk && closed == kOk) return kOk;
+  (void)file_ops::Remove(path);
+  return kFileWrite;
 }
 
 // Stages `source` under `temporary` as a hard link (when allowed and possible) or a copy.
@@ -222,8 +217,8 @@ Status FolderReplaceBatch::Stage(const ReplaceNames& names,
       replace);
   if (status != kOk) return status;
   Staged staged{replace, names.temporary, {}};
-  status = WriteUnsynced(replace.temporary, content.data(), content.size(), replace.mode,
-                         staged.file);
+  status =
+      WriteUnsynced(replace.temporary, content.data(), content.size(), replace.mode, staged.file);
   if (status != kOk) return kFileWrite;
   file_ops::StartWriteback(staged.file);
   open_.push_back(std::move(staged));

@@ -406,8 +406,8 @@ Status WriteDataFiles(const std::string& dir, const UpdateRequest& request,
     if (status != kOk) return status;
     const int n = series.fileNumber;
     const bool x = series.index == IndexFile::kXmaster;
-    status = put(plan.location.found.directory, x ? MwdFileName(n) : DatFileName(n), n, content,
-                 true);
+    status =
+        put(plan.location.found.directory, x ? MwdFileName(n) : DatFileName(n), n, content, true);
     if (status != kOk) return status;
   }
   for (std::size_t i = 0; i < plans.size(); ++i) {
@@ -419,7 +419,8 @@ Status WriteDataFiles(const std::string& dir, const UpdateRequest& request,
     Status status = put(dir, x ? MwdFileName(n) : DatFileName(n), n, plans[i].content, false);
     const std::string dop = NewSeriesDopText(plans[i].fields);
     if (status == kOk)
-      status = put(dir, DopFileName(n), n, std::vector<std::uint8_t>(dop.begin(), dop.end()), false);
+      status =
+          put(dir, DopFileName(n), n, std::vector<std::uint8_t>(dop.begin(), dop.end()), false);
     if (status != kOk) return status;
   }
   const Status status = batch.Commit();
@@ -582,8 +583,8 @@ Status UpdatePortfolio(std::string_view portfolioDir, const UpdateRequest& reque
   if ((status == kUpdateCancelled || status == kFileWrite) && attempted) {
     // Data files already replaced are put back through the journal just written, while
     // the folders are still held; the index files were not touched yet. (Stopped before
-    // any was replaced, the update has changed nothing, and left nothing to undo.) Should that fail,
-    // the files written stand and the same update run again finishes the job.
+    // any was replaced, the update has changed nothing, and left nothing to undo.) Should that
+    // fail, the files written stand and the same update run again finishes the job.
     std::string what;
     std::string differing;
     if (UndoLastChange(dir, what, differing) != kOk) return kUpdateIndexBehind;
