@@ -6,11 +6,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <limits>
 #include <system_error>
+#include <thread>
 #include <utility>
 
 #include "datafiles/io/memory_files.h"
@@ -265,6 +267,53 @@ Status Sync(File& file) {
     return Failed(FileAccess::Path(file), kFileWrite);
   Note(Operation::Kind::kSync, FileAccess::Path(file));
   return kOk;
+}
+
+void SyncEach(const std::vector<File*>& files, std::vector<Status>& statuses) {
+  statuses.assign(files.size(), kOk);
+  std::vector<std::size_t> onDisk;  // counted and allowed in order, synced side by side below
+  std::size_t descriptors = 0;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    File& file = *files[i];
+    if (!Proceed(Operation::Kind::kSync, FileAccess::Path(file))) {
+      statuses[i] = kFileWrite;
+    } else if (!Omitted(SyncKind::kFile)) {
+      onDisk.push_back(i);
+      if (!FileAccess::Node(file)) ++descriptors;
+    }
+  }
+  std::vector<int> errors(files.size(), 0);
+  std::atomic<std::size_t> next{0};
+  const auto work = [&] {
+    for (std::size_t at = next++; at < onDisk.size(); at = next++) {
+      File& file = *files[onDisk[at]];
+      if (!FileAccess::Node(file) && ::fsync(FileAccess::Fd(file)) != 0) errors[onDisk[at]] = errno;
+    }
+  };
+  // A few syncs in flight are enough for the system to make their flushes together.
+  std::vector<std::thread> workers;
+  while (workers.size() < std::min<std::size_t>(descriptors / 2, 8)) {
+    try {
+      workers.emplace_back(work);
+    } catch (const std::system_error&) {
+      break;  // fewer side by side: the same syncs, only slower
+    }
+  }
+  work();
+  for (std::thread& worker : workers) worker.join();
+  for (const std::size_t i : onDisk) {
+    if (errors[i] != 0) {
+      NoteFileFailure(FileAccess::Path(*files[i]), errors[i]);
+      statuses[i] = kFileWrite;
+    } else {
+      Note(Operation::Kind::kSync, FileAccess::Path(*files[i]));
+    }
+  }
+}
+
+void StartWriteback(File& file) {
+  if (FileAccess::Node(file) || FileAccess::Fd(file) < 0) return;
+  (void)::sync_file_range(FileAccess::Fd(file), 0, 0, SYNC_FILE_RANGE_WRITE);
 }
 
 Status Close(File& file) {

@@ -54,6 +54,14 @@ inline Status WriteAll(File& file, const std::vector<std::uint8_t>& data) {
 }
 // Flushes the file's data to the device (fsync).
 Status Sync(File& file);
+// Asks the system to start writing the file's data to the device now, without waiting, so
+// that the syncs of many files written one after another share the device's work. Only a
+// hint: it makes nothing durable, so it is not an operation and cannot fail.
+void StartWriteback(File& file);
+// Syncs each file as Sync does, one operation a file in the order given, but the system's
+// work shared: the syncs run side by side, so the device's cache flushes they ask for are
+// made together. statuses[i] is the outcome for files[i].
+void SyncEach(const std::vector<File*>& files, std::vector<Status>& statuses);
 Status Close(File& file);
 // Replaces `to` in one step when it exists.
 Status Rename(const std::string& from, const std::string& to);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <utility>
 
 #include "datafiles/format/ascii_case.h"
 #include "datafiles/io/change_journal.h"
@@ -22,23 +23,30 @@ Status ClearTemporary(const std::string& path) {
   return removed == kFileNotFound ? kOk : removed;
 }
 
+// Writes a new file's whole content, left open and not yet synced; on failure nothing of it
+// remains.
+Status WriteUnsynced(const std::string& path, const std::uint8_t* data, std::size_t size,
+                     unsigned mode, file_ops::File& file) {
+  const Status status = ClearTemporary(path);
+  if (status != kOk) return status;
+  if (file_ops::CreateForWrite(path, file, mode) != kOk) return kFileWrite;
+  if (file_ops::WriteAll(file, data, size) == kOk) return kOk;
+  (void)file_ops::Close(file);
+  (void)file_ops::Remove(path);
+  return kFileWrite;
+}
+
 // Writes a complete, synced new file; on failure nothing of it remains.
 Status WriteNewFile(const std::string& path, const std::uint8_t* data, std::size_t size,
                     unsigned mode) {
-  Status status = ClearTemporary(path);
-  if (status != kOk) return status;
   file_ops::File file;
-  status = file_ops::CreateForWrite(path, file, mode);
-  if (status != kOk) return kFileWrite;
-  status = file_ops::WriteAll(file, data, size);
-  if (status == kOk) status = file_ops::Sync(file);
+  Status status = WriteUnsynced(path, data, size, mode, file);
+  if (status != kOk) return status;
+  status = file_ops::Sync(file);
   const Status closed = file_ops::Close(file);
-  if (status == kOk) status = closed;
-  if (status != kOk) {
-    (void)file_ops::Remove(path);
-    return kFileWrite;
-  }
-  return kOk;
+  if (status == kOk && closed == kOk) return kOk;
+  (void)file_ops::Remove(path);
+  return kFileWrite;
 }
 
 // Stages `source` under `temporary` as a hard link (when allowed and possible) or a copy.
@@ -136,62 +144,126 @@ Status ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, st
 
 namespace {
 
-// The replace protocol, with the names resolved by resolve; the folder is synced at the end
-// when syncFolder is set.
+// The protocol's start, with the names resolved by resolve: the change noted and a stale
+// plain temporary cleared.
 template <typename Resolve>
-Status ReplaceResolved(const ReplaceNames& names, const std::vector<std::uint8_t>& content,
-                       Resolve resolve, bool syncFolder) {
+Status BeginReplace(const ReplaceNames& names, Resolve resolve, ResolvedReplace& out) {
   const std::string target = resolve(names.target);
   const std::string plainTemporary = resolve(names.temporary);
   if (target == plainTemporary) return kBadRequest;
   const bool keepBackup = !names.backup.empty() && file_ops::NameExists(target);
   const std::string backup = keepBackup ? resolve(names.backup) : std::string();
   if (keepBackup && (backup == target || backup == plainTemporary)) return kBadRequest;
-  const std::string temporary =
-      WithTrailingSeparator(names.directory) + WriterTemporaryName(names.temporary);
-  const unsigned mode = file_ops::PermissionsOf(target);
+  out.target = target;
+  out.temporary = WithTrailingSeparator(names.directory) + WriterTemporaryName(names.temporary);
+  out.backup = backup;
+  out.mode = file_ops::PermissionsOf(target);
   NoteFileChange(target);
   if (keepBackup) NoteFileChange(backup);
   // A temporary may share its name with a file of the portfolio (the repair's MASTER.bak).
   if (file_ops::NameExists(plainTemporary)) NoteFileChange(plainTemporary);
-  if (ClearTemporary(plainTemporary) != kOk) return kFileWrite;
+  return ClearTemporary(plainTemporary) == kOk ? kOk : kFileWrite;
+}
 
-  if (keepBackup) {
-    Status status = StageCopy(target, temporary, true);
-    if (status == kOk) status = CommitStaged(temporary, backup);
-    if (status != kOk) return kFileWrite;
-  }
-
-  if (WriteNewFile(temporary, content.data(), content.size(), mode) != kOk) return kFileWrite;
-  if (CommitStaged(temporary, target) != kOk) return kFileWrite;
-  // The new content already stands in the target's place; a failed folder sync cannot be
-  // undone and does not make the replace untrue, so it is not reported as a failure.
-  if (syncFolder && !TakeOverFolderSync(names.directory))
-    (void)file_ops::SyncDirectory(names.directory);
-  return kOk;
+// Keeps the target's current content as its backup (when one is kept), staged under staging.
+Status RenewBackup(const ResolvedReplace& replace, const std::string& staging) {
+  if (replace.backup.empty()) return kOk;
+  Status status = StageCopy(replace.target, staging, true);
+  if (status == kOk) status = CommitStaged(staging, replace.backup);
+  return status == kOk ? kOk : kFileWrite;
 }
 
 }  // namespace
 
 Status ReplaceFileContent(const ReplaceNames& names, const std::vector<std::uint8_t>& content) {
-  return ReplaceResolved(
-      names, content,
-      [&](const std::string& name) { return ResolveInDirectory(names.directory, name); }, true);
+  ResolvedReplace replace;
+  Status status = BeginReplace(
+      names, [&](const std::string& name) { return ResolveInDirectory(names.directory, name); },
+      replace);
+  if (status == kOk) status = RenewBackup(replace, replace.temporary);
+  if (status != kOk) return status;
+  if (WriteNewFile(replace.temporary, content.data(), content.size(), replace.mode) != kOk)
+    return kFileWrite;
+  if (CommitStaged(replace.temporary, replace.target) != kOk) return kFileWrite;
+  // The new content already stands in the target's place; a failed folder sync cannot be
+  // undone and does not make the replace untrue, so it is not reported as a failure.
+  if (!TakeOverFolderSync(names.directory)) (void)file_ops::SyncDirectory(names.directory);
+  return kOk;
 }
 
-FolderReplaceBatch::FolderReplaceBatch(const std::string& directory)
-    : directory_(directory), names_(directory) {}
+FolderReplaceBatch::FolderReplaceBatch(const std::string& directory, AfterSync afterSync)
+    : directory_(directory), names_(directory), afterSync_(std::move(afterSync)) {}
 
-Status FolderReplaceBatch::Replace(const ReplaceNames& names,
-                                   const std::vector<std::uint8_t>& content) {
+FolderReplaceBatch::~FolderReplaceBatch() {
+  // Whatever was not renamed into place is only a temporary now.
+  const FileFailureKept removalsIgnored;
+  for (Staged& staged : open_) {
+    (void)file_ops::Close(staged.file);
+    (void)file_ops::Remove(staged.replace.temporary);
+  }
+  for (const Staged& staged : synced_) (void)file_ops::Remove(staged.replace.temporary);
+}
+
+Status FolderReplaceBatch::Stage(const ReplaceNames& names,
+                                 const std::vector<std::uint8_t>& content) {
   if (names.directory != directory_) return kBadRequest;
-  return ReplaceResolved(
-      names, content,
+  ResolvedReplace replace;
+  Status status = BeginReplace(
+      names,
       [&](const std::string& name) {
         const std::string given = WithTrailingSeparator(directory_) + name;
         return file_ops::NameExists(given) ? given : names_.Resolve(name);
       },
-      false);
+      replace);
+  if (status != kOk) return status;
+  Staged staged{replace, names.temporary, {}};
+  status =
+      WriteUnsynced(replace.temporary, content.data(), content.size(), replace.mode, staged.file);
+  if (status != kOk) return kFileWrite;
+  file_ops::StartWriteback(staged.file);
+  open_.push_back(std::move(staged));
+  // Each staged file holds a descriptor until its sync; a process may have few.
+  return open_.size() < kOpenAtMost ? kOk : SyncOpen();
+}
+
+Status FolderReplaceBatch::SyncOpen() {
+  std::vector<file_ops::File*> files;
+  for (Staged& staged : open_) files.push_back(&staged.file);
+  std::vector<Status> synced;
+  file_ops::SyncEach(files, synced);
+  for (const Status status : synced) {
+    Staged staged = std::move(open_.front());
+    open_.pop_front();
+    const Status closed = file_ops::Close(staged.file);
+    if (status != kOk || closed != kOk) {
+      (void)file_ops::Remove(staged.replace.temporary);
+      return kFileWrite;
+    }
+    synced_.push_back(std::move(staged));
+    if (afterSync_) {
+      const Status step = afterSync_();
+      if (step != kOk) return step;
+    }
+  }
+  return kOk;
+}
+
+Status FolderReplaceBatch::Commit() {
+  const Status status = SyncOpen();
+  if (status != kOk) return status;
+  // Every new content is durable before any of them takes its target's place, and the
+  // backups are renewed only now, so that a batch stopped before here changes nothing.
+  while (!synced_.empty()) {
+    const Staged& staged = synced_.front();
+    const std::string staging =
+        WithTrailingSeparator(directory_) + WriterTemporaryName(staged.stagingName);
+    if (RenewBackup(staged.replace, staging) != kOk ||
+        file_ops::Rename(staged.replace.temporary, staged.replace.target) != kOk)
+      return kFileWrite;
+    replaced_ = true;
+    synced_.pop_front();
+  }
+  return kOk;
 }
 
 Status FolderReplaceBatch::Finish() {

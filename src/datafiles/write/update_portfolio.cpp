@@ -362,29 +362,32 @@ class Planner {
   std::vector<SeriesPlan> plans_;
 };
 
-// The portfolio's own folder takes its thousands of data files in one batch; a folder a
-// subdirectory entry names, file by file.
-Status PutFile(FolderReplaceBatch& batch, const std::string& top, const std::string& dir,
-               const std::string& target, int number, const std::vector<std::uint8_t>& content,
-               bool backup) {
-  ReplaceNames names;
-  names.directory = WithTrailingSeparator(dir) == WithTrailingSeparator(top) ? top : dir;
-  names.target = target;
-  names.temporary = NewFileName(number);
-  if (backup) names.backup = BakFileName(number);
-  return names.directory == top ? batch.Replace(names, content)
-                                : ReplaceFileContent(names, content);
-}
-
 // Replaces the data files: the changed series' first, then the new series' with their DOP.
+// The portfolio's own folder takes its thousands of files in one batch, every one made
+// durable before any takes its place; a folder a subdirectory entry names, file by file.
+// Progress counts the files as they become durable.
 Status WriteDataFiles(const std::string& dir, const UpdateRequest& request,
                       const UpdateResult& result, std::vector<SeriesPlan>& plans, bool& attempted) {
   int total = 0;
   for (const UpdateSeriesResult& series : result.series)
-    total += series.fate == UpdateFate::kUpdated || series.fate == UpdateFate::kCreated;
+    total += series.fate == UpdateFate::kUpdated ? 1 : series.fate == UpdateFate::kCreated ? 2 : 0;
   int done = 0;
-  FolderReplaceBatch batch(dir);
-  const auto step = [&]() { return !request.progress || request.progress(++done, total); };
+  const auto step = [&]() -> Status {
+    return !request.progress || request.progress(++done, total) ? kOk : kUpdateCancelled;
+  };
+  FolderReplaceBatch batch(dir, step);
+  const auto put = [&](const std::string& folder, const std::string& target, int number,
+                       const std::vector<std::uint8_t>& content, bool backup) {
+    ReplaceNames names;
+    names.directory = WithTrailingSeparator(folder) == WithTrailingSeparator(dir) ? dir : folder;
+    names.target = target;
+    names.temporary = NewFileName(number);
+    if (backup) names.backup = BakFileName(number);
+    if (names.directory == dir) return batch.Stage(names, content);
+    const Status status = ReplaceFileContent(names, content);
+    attempted = attempted || status == kOk;
+    return status == kOk ? step() : status;
+  };
   for (std::size_t i = 0; i < plans.size(); ++i) {
     const UpdateSeriesResult& series = result.series[i];
     if (series.fate != UpdateFate::kUpdated) continue;
@@ -403,11 +406,9 @@ Status WriteDataFiles(const std::string& dir, const UpdateRequest& request,
     if (status != kOk) return status;
     const int n = series.fileNumber;
     const bool x = series.index == IndexFile::kXmaster;
-    attempted = true;
-    status = PutFile(batch, dir, plan.location.found.directory, x ? MwdFileName(n) : DatFileName(n),
-                     n, content, true);
+    status =
+        put(plan.location.found.directory, x ? MwdFileName(n) : DatFileName(n), n, content, true);
     if (status != kOk) return status;
-    if (!step()) return kUpdateCancelled;
   }
   for (std::size_t i = 0; i < plans.size(); ++i) {
     const UpdateSeriesResult& series = result.series[i];
@@ -415,16 +416,16 @@ Status WriteDataFiles(const std::string& dir, const UpdateRequest& request,
     const int n = series.fileNumber;
     const bool x = series.index == IndexFile::kXmaster;
     // The files stand before an index file names them.
-    attempted = true;
-    Status status =
-        PutFile(batch, dir, dir, x ? MwdFileName(n) : DatFileName(n), n, plans[i].content, false);
+    Status status = put(dir, x ? MwdFileName(n) : DatFileName(n), n, plans[i].content, false);
     const std::string dop = NewSeriesDopText(plans[i].fields);
     if (status == kOk)
-      status = PutFile(batch, dir, dir, DopFileName(n), n,
-                       std::vector<std::uint8_t>(dop.begin(), dop.end()), false);
+      status =
+          put(dir, DopFileName(n), n, std::vector<std::uint8_t>(dop.begin(), dop.end()), false);
     if (status != kOk) return status;
-    if (!step()) return kUpdateCancelled;
   }
+  const Status status = batch.Commit();
+  attempted = attempted || batch.Replaced();
+  if (status != kOk) return status;
   // Every data file stands for good before an index file may name its dates.
   return batch.Finish() == kOk ? kOk : kUpdateIndexBehind;
 }
@@ -581,8 +582,9 @@ Status UpdatePortfolio(std::string_view portfolioDir, const UpdateRequest& reque
   }
   if ((status == kUpdateCancelled || status == kFileWrite) && attempted) {
     // Data files already replaced are put back through the journal just written, while
-    // the folders are still held; the index files were not touched yet. Should that fail,
-    // the files written stand and the same update run again finishes the job.
+    // the folders are still held; the index files were not touched yet. (Stopped before
+    // any was replaced, the update has changed nothing, and left nothing to undo.) Should that
+    // fail, the files written stand and the same update run again finishes the job.
     std::string what;
     std::string differing;
     if (UndoLastChange(dir, what, differing) != kOk) return kUpdateIndexBehind;

@@ -33,9 +33,9 @@ struct UpdateRequest {
   // in XMASTER when the folder has one) with the columns its quotes carry; otherwise it
   // is left out as unknown.
   bool create = false;
-  // Called after each data file is written: (files written, files to write). Returning
-  // false cancels the update before the index files are replaced; what was written is
-  // put back.
+  // Called as each data or DOP file is made durable: (files written, files to write).
+  // Returning false cancels the update before the index files are replaced; what was
+  // written is put back.
   std::function<bool(int, int)> progress;
 };
 

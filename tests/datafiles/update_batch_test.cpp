@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "datafiles/fixtures.h"
+#include "datafiles/format/encodings.h"
+#include "datafiles/write/update_portfolio.h"
+
+namespace voltrim::testing {
+namespace {
+
+constexpr int kWideSeries = kMaxSymbols + 45;  // more files than the update keeps open at once
+
+// An update stopped before its data files take their places: by the system while they are
+// written (the file size limit standing in for a full disk, met by one series grown past it
+// once the first files were synced), or cancelled as the last file became durable. It says why,
+// leaves every file as it was and no temporary behind.
+TEST(UpdateBatch, StoppedBeforeItsFilesTakeTheirPlacesItChangesNothing) {
+  const struct {
+    const char* what;
+    int grown, cancelAt;  // the series grown past the limit, the file that cancels; 0: none
+    Status expected;
+  } cases[] = {{"disk full after the first files were synced", 290, 0, kFileWrite},
+               {"cancelled at the last file", 0, kWideSeries, kUpdateCancelled}};
+  UpdateRequest request;  // one more day for every series
+  for (int n = 1; n <= kWideSeries; ++n)
+    request.series.push_back({(n <= kMaxSymbols ? "M" : "X") + std::to_string(n),
+                              {{DayToDateValue(Day(2030, 1, 2)), 0, {5, 6, 4, 5.5f, 100, 0}, n}},
+                              {true, false, true, true, true, true, true, false}});
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir temp;
+    const std::string dir = WriteWideFolder(temp.path() / "wide", kWideSeries - kMaxSymbols);
+    if (c.grown > 0) WriteFileBytes(fs::path(dir) / MwdFileName(c.grown), MwdBytes(c.grown, 3000));
+    const Snapshot before = TakeSnapshot(dir);
+    request.progress = [&](int done, int) { return done != c.cancelAt; };
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      signal(SIGXFSZ, SIG_IGN);
+      const rlimit limit{64 * 1024, 64 * 1024};
+      if (c.grown > 0) setrlimit(RLIMIT_FSIZE, &limit);
+      UpdateResult result;
+      _exit(-UpdatePortfolio(dir, request, result));
+    }
+    int wstatus = 0;
+    ASSERT_EQ(waitpid(child, &wstatus, 0), child);
+    EXPECT_EQ(-WEXITSTATUS(wstatus), c.expected);
+    EXPECT_TRUE(TakeSnapshot(dir) == before) << "files changed, or temporaries left";
+  }
+}
+
+}  // namespace
+}  // namespace voltrim::testing
