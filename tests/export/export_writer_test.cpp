@@ -8,27 +8,28 @@
 #include <vector>
 
 #include "datafiles/fixtures.h"
-#include "datafiles/io/portfolio_files.h"
 #include "export/export_command.h"
 #include "export/portfolio_export.h"
 #include "export/portfolio_series.h"
 #include "samples/sample_portfolios.h"
 #include "settings/settings_store.h"
-#include "support/export_text.h"
 #include "support/recording_prompt.h"
 
 namespace voltrim::testing {
 namespace {
 
-const DayNumber kFirst = DateFloatToDay(990104.0f);
+// Keeps everything an export writes.
+class StringSink : public TextSink {
+ public:
+  void Write(std::string_view piece) override { text.append(piece); }
+  std::string text;
+};
 
-// Quote i of XYZ closes at 100 + i, so every line names its own index.
-void WriteSeries(const TempDir& dir, int quotes) {
-  std::vector<DailyQuote> series;
-  for (int i = 0; i < quotes; ++i)
-    series.push_back(
-        {static_cast<DayNumber>(kFirst + i), 1, 2, 0.5f, 100.0f + static_cast<float>(i), 0});
-  Write(dir.path(), Portfolio({SeriesEntry(MakeDailySeries(1, "XYZ", "", series))}));
+std::string ExportText(const std::string& dir, const std::string& symbol, int quoteCount,
+                       const ExportSettings& settings) {
+  StringSink sink;
+  WriteExportText(sink, dir, symbol, quoteCount, settings);
+  return sink.text;
 }
 
 // The lines of the date and close alone.
@@ -43,18 +44,20 @@ std::vector<std::string> CloseLines(const TempDir& dir, int newest, int quoteCou
   return lines;
 }
 
+// XYZ's quotes: quote i closes at 10.25 + i, so every line names its own index.
+const std::vector<DailyQuote> kXyz = Quotes(2 * kExportWindow + 3);
 std::string Line(int index) {
   char close[32];
-  std::snprintf(close, sizeof close, " %.4f", 100.0 + index);
-  return FormatUserDate(static_cast<DayNumber>(kFirst + index)) + close;
+  std::snprintf(close, sizeof close, " %.4f", 10.25 + index);
+  return FormatUserDate(kXyz[static_cast<std::size_t>(index)].day) + close;
 }
 
 // Series longer than a read window come out whole both ways; newest first walks down from
 // the grid's count (fewer starts lower, more finds nothing), oldest first reads to the end.
 TEST(ExportWriter, LongSeriesAcrossReadWindowsAndTheGridCount) {
   TempDir dir;
-  const int quotes = 2 * kExportWindow + 3;
-  WriteSeries(dir, quotes);
+  const int quotes = static_cast<int>(kXyz.size());
+  Write(dir.path(), Portfolio({SeriesEntry(MakeDailySeries(1, "XYZ", "", kXyz))}));
   std::vector<std::string> oldest;
   for (int index = 0; index < quotes; ++index) oldest.push_back(Line(index));
   EXPECT_EQ(CloseLines(dir, 0, 1), oldest);
@@ -75,7 +78,7 @@ TEST(ExportWriter, LongSeriesAcrossReadWindowsAndTheGridCount) {
   TempDir one;
   SeriesSpec lacking = MakeDailySeries(1, "XYZ", "", {});
   lacking.fields = {Field::Date, Field::High, Field::Low, Field::Close, Field::Vol, Field::Oi};
-  lacking.records = {{DayToDateValue(kFirst), 12.75f, 12.25f, 12.625f, 0.0f, 250.5f}};
+  lacking.records = {{990104, 12.75f, 12.25f, 12.625f, 0.0f, 250.5f}};
   Write(one.path(), Portfolio({SeriesEntry(lacking)}));
   ExportSettings chosen;
   chosen.title = 1;
