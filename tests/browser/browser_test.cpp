@@ -22,11 +22,9 @@
 #include "browser/series_view.h"
 #include "browser/window_placement.h"
 #include "datafiles/fixtures.h"
-#include "samples/portfolio_builder.h"
 #include "settings/settings_store.h"
 #include "support/event_loop.h"
 #include "support/recording_prompt.h"
-#include "support/temp_dir.h"
 
 namespace voltrim::testing {
 namespace {
@@ -453,12 +451,8 @@ TEST_F(BrowserTest, ColumnWidthsPaneHeightsAndTheFramesPlacementAreKept) {
 using Paths = std::vector<std::string>;
 
 // Walks run in the background, held until the gate opens; each "finds" root/data.
-TEST(BrowserScanTest, NothingRunsBeforeTheSetUpOrInsideARunningScan) {
+TEST_F(BrowserTest, NothingRunsBeforeTheSetUpOrInsideARunningScan) {
   EnsureCoreApplication();
-  TempDir config;
-  SettingsStore settings;
-  settings.OpenRoot((config.path() / "Voltrim.conf").string());
-  RecordingPrompt prompt;
   Gate gate;
   std::atomic<int> walks = 0;
   BrowserPlatform platform{[] { return Paths{"/one", "/two"}; }, [] { return "/one"; }};
@@ -467,26 +461,27 @@ TEST(BrowserScanTest, NothingRunsBeforeTheSetUpOrInsideARunningScan) {
     gate.Wait();
     results.push_back(root + "/data");
   };
-  Browser browser(settings, prompt, platform);
-  const std::shared_ptr<void> openFirst(nullptr, [&](void*) { gate.Open(); });  // before ~Browser
-  browser.RunScansInBackground();
-  const BrowserState& state = browser.State();
+  browser = std::make_unique<Browser>(settings, prompt, platform);
+  // However the test ends, the walk is let go and the browser gone before what they use.
+  const std::shared_ptr<void> last(nullptr, [&](void*) { gate.Open(), browser.reset(); });
+  browser->RunScansInBackground();
+  const BrowserState& state = State();
   // ReScan before the deferred set-up would walk drive "?" and say nothing was found.
-  browser.ScanForPortfolios();
+  browser->ScanForPortfolios();
   EXPECT_TRUE(prompt.messages.empty());
   EXPECT_FALSE(state.scanning);
   for (const int id : {command::kReScan, command::kSearchFilter, command::kSplitSearch})
     EXPECT_FALSE(IsCommandEnabled(state, id)) << id;
   EXPECT_TRUE(IsCommandEnabled(state, command::kHelpTopics));
 
-  browser.ChooseInitialDrive();
+  browser->ChooseInitialDrive();
   EXPECT_TRUE(state.scanning);
   EXPECT_FALSE(IsCommandEnabled(state, command::kReScan));
   EXPECT_TRUE(IsCommandEnabled(state, command::kAppExit));
-  browser.ScanForPortfolios();
-  browser.OnDriveChanged(1);
-  browser.ChooseInitialDrive();
-  browser.ApplySearchFilter(false, "/two", false);
+  browser->ScanForPortfolios();
+  browser->OnDriveChanged(1);
+  browser->ChooseInitialDrive();
+  browser->ApplySearchFilter(false, "/two", false);
   EXPECT_EQ(state.drive, "/one");  // the running walk keeps its drive
 
   gate.Open();
@@ -496,10 +491,9 @@ TEST(BrowserScanTest, NothingRunsBeforeTheSetUpOrInsideARunningScan) {
   EXPECT_EQ(prompt.beeps, std::vector<BeepKind>{BeepKind::Information});
   EXPECT_EQ(prompt.waitDepth, 0);
   EXPECT_TRUE(IsCommandEnabled(state, command::kReScan));
-  EXPECT_EQ(prompt.MessageTexts(),
-            (std::vector<std::string>{"Failure while filling symbols grid"}));
+  EXPECT_EQ(prompt.MessageTexts(), kSymbolsFailure);
 
-  browser.OnDriveChanged(1);  // now a new scan of the other drive
+  browser->OnDriveChanged(1);  // now a new scan of the other drive
   ASSERT_TRUE(ProcessEventsUntil([&] { return !state.scanning; }));
   EXPECT_EQ(walks, 2);
   EXPECT_EQ(state.portfolios, Paths{"/two/data"});
