@@ -197,8 +197,7 @@ TEST(Drives, MountTablePathsAndTheChoiceOfDrive) {
   EXPECT_EQ(ChooseDrive(drives, "", "/home/ann/stocks").index, 1);
   // A saved drive that is gone: the last drive, none shown selected.
   const DriveChoice gone = ChooseDrive(drives, "/media/old", "/home/ann");
-  EXPECT_EQ(gone.drive, "/mnt/usb");
-  EXPECT_EQ(gone.index, -1);
+  EXPECT_EQ(std::tuple(gone.drive, gone.index), std::tuple("/mnt/usb", -1));
   EXPECT_EQ(ChooseDrive({}, "", "/home").drive, kNoDrive);
 }
 
@@ -221,8 +220,7 @@ TEST(SearchFilter, OkCheckRescanRuleTheDriveRescannedAndTheStartFolder) {
   store.OpenRoot((dir.path() / "Voltrim.conf").string());
   const auto change = SaveSearchFilterChange(store, MakeSearchFilter(0, 0, "/data"), true,
                                              "/mnt/data/x", true, drives, "/");
-  EXPECT_TRUE(change.rescan);
-  EXPECT_EQ(change.drive, "/mnt/data");
+  EXPECT_EQ(std::tuple(change.rescan, change.drive), std::tuple(true, "/mnt/data"));
   EXPECT_EQ(store.GetString(settings::kSearch, "Name", ""), "/mnt/data/x");
 
   // `voltrim FOLDER`, links resolved, limits the search to the folder on its drive or changes
@@ -243,10 +241,11 @@ TEST(SearchFilter, OkCheckRescanRuleTheDriveRescannedAndTheStartFolder) {
 
   EXPECT_EQ(UseStartFolder(store, dir.str() + "/link/./stocks/", own), std::nullopt);
   const std::string real = std::filesystem::canonical(dir.path() / "data" / "stocks").string();
-  EXPECT_EQ(store.GetString(settings::kSearch, settings::kName, ""), real);
-  EXPECT_EQ(store.GetInt(settings::kSearch, settings::kLimit, 0), 1);
-  EXPECT_EQ(store.GetInt(settings::kSearch, settings::kMasterFix, 0), 1);
-  EXPECT_EQ(store.GetString(settings::kSettings, settings::kDrive, ""), dir.str());
+  EXPECT_EQ(std::tuple(store.GetString(settings::kSearch, settings::kName, ""),
+                       store.GetInt(settings::kSearch, settings::kLimit, 0),
+                       store.GetInt(settings::kSearch, settings::kMasterFix, 0),
+                       store.GetString(settings::kSettings, settings::kDrive, "")),
+            std::tuple(real, 1, 1, dir.str()));
 }
 
 }  // namespace

@@ -205,8 +205,8 @@ TEST(QuoteRulesTest, ValuesAloneFirstThenHighAgainstLowThenOpenAndCloseWithin) {
     EXPECT_EQ(ContradictionQuestion(values).value_or(""), question);
   const std::vector<QuoteRuleBreach> broken = BrokenQuoteRules(Values(12, 11, 9, 8));
   ASSERT_EQ(broken.size(), 2u);
-  EXPECT_EQ(broken[0].rule, QuoteRule::OutsideRange);
-  EXPECT_EQ(broken[1].field, kCloseValue);
+  EXPECT_EQ(std::tuple(broken[0].rule, broken[1].field),
+            std::tuple(QuoteRule::OutsideRange, kCloseValue));
 
   // The values after an edit are the changed ones over the stored.
   QuoteEditInput input;

@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <functional>
 
 #include "datafiles/fixtures.h"
-#include "datafiles/format/master.h"
 #include "datafiles/io/file_ops.h"
 #include "datafiles/write/symbol_files.h"
 #include "support/recording_prompt.h"
