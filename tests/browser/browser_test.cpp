@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <functional>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -29,18 +28,7 @@
 namespace voltrim::testing {
 namespace {
 
-namespace fs = std::filesystem;
 using Texts = std::vector<std::string>;
-
-// A question can run a step of the test first, as the event loop would while it is open.
-class AskingPrompt : public RecordingPrompt {
- public:
-  std::function<void()> onQuestion;
-  bool AskYesNo(const std::string& text) override {
-    if (onQuestion) onQuestion();
-    return RecordingPrompt::AskYesNo(text);
-  }
-};
 
 // Drives are folders of a temporary tree; the search filter is off unless a test sets it.
 class BrowserTest : public ::testing::Test {
@@ -62,7 +50,7 @@ class BrowserTest : public ::testing::Test {
 
   TempDir root;
   SettingsStore settings;
-  AskingPrompt prompt;
+  RecordingPrompt prompt;
   std::vector<std::string> drives;
   std::unique_ptr<Browser> browser;
 };
@@ -138,7 +126,7 @@ TEST_F(BrowserTest, BlankSymbolIsRepairedOnlyWhenAllowed) {
     }
     const auto before = ReadFileBytes(drive + "/MASTER");
     settings.SetInt("Search", "MasterFix", masterFix);
-    prompt = AskingPrompt{};
+    prompt = RecordingPrompt{};
     prompt.AnswerNext(answer == 1);
     std::vector<bool> loadedInside;
     prompt.onQuestion = [&] {
@@ -185,8 +173,7 @@ TEST_F(BrowserTest, MoreThan255SymbolsAreCutAndXmastersSeriesFollow) {
   std::vector<XmasterSpec> listed;
   for (int n = 256; n < 259; ++n) {
     listed.push_back({n, "X" + std::to_string(n), "EXTENDED " + std::to_string(n)});
-    WriteFileBytes(drive / MwdFileName(n),
-                   BuildDatBytes(MakeDailySeries(n, "X", "", Quotes(n - 253), false)));
+    WriteFileBytes(drive / MwdFileName(n), BuildDatBytes(MwdSeries(n, n - 253)));
   }
   WriteFileBytes(drive / "XMASTER", BuildXmasterBytes(listed));
   Start();
@@ -284,8 +271,8 @@ TEST_F(BrowserTest, SubfolderRowsLoadNoQuotesAndOpenOnlyAPortfolioInside) {
   for (int row : {1, 2}) {
     browser->OnSymbolRowSelected(row);
     EXPECT_TRUE(browser->LoadSelectedQuotes());
-    EXPECT_EQ(State().quotes.RowCount(), 0);
-    EXPECT_TRUE(State().quotes.loadedSymbol.empty());
+    EXPECT_EQ(std::tuple(State().quotes.RowCount(), State().quotes.loadedSymbol),
+              std::tuple(0, ""));
     EXPECT_TRUE(browser->OpenCurrentSubfolder());
   }
   EXPECT_EQ(prompt.MessageTexts(),
@@ -448,15 +435,13 @@ TEST_F(BrowserTest, ColumnWidthsPaneHeightsAndTheFramesPlacementAreKept) {
   EXPECT_EQ(PixelScale(0.0).Factor(), 1.0);  // no scale known: pixels as they are
 }
 
-using Paths = std::vector<std::string>;
-
 // Walks run in the background, held until the gate opens; each "finds" root/data.
 TEST_F(BrowserTest, NothingRunsBeforeTheSetUpOrInsideARunningScan) {
   EnsureCoreApplication();
   Gate gate;
   std::atomic<int> walks = 0;
-  BrowserPlatform platform{[] { return Paths{"/one", "/two"}; }, [] { return "/one"; }};
-  platform.walk = [&](const std::string& root, const SearchFilter&, Paths& results, UserPrompt&) {
+  BrowserPlatform platform{[] { return Texts{"/one", "/two"}; }, [] { return "/one"; }};
+  platform.walk = [&](const std::string& root, const SearchFilter&, Texts& results, UserPrompt&) {
     ++walks;
     gate.Wait();
     results.push_back(root + "/data");
@@ -487,7 +472,7 @@ TEST_F(BrowserTest, NothingRunsBeforeTheSetUpOrInsideARunningScan) {
   gate.Open();
   ASSERT_TRUE(ProcessEventsUntil([&] { return !state.scanning; }));
   EXPECT_EQ(walks, 1);
-  EXPECT_EQ(state.portfolios, Paths{"/one/data"});
+  EXPECT_EQ(state.portfolios, Texts{"/one/data"});
   EXPECT_EQ(prompt.beeps, std::vector<BeepKind>{BeepKind::Information});
   EXPECT_EQ(prompt.waitDepth, 0);
   EXPECT_TRUE(IsCommandEnabled(state, command::kReScan));
@@ -496,7 +481,7 @@ TEST_F(BrowserTest, NothingRunsBeforeTheSetUpOrInsideARunningScan) {
   browser->OnDriveChanged(1);  // now a new scan of the other drive
   ASSERT_TRUE(ProcessEventsUntil([&] { return !state.scanning; }));
   EXPECT_EQ(walks, 2);
-  EXPECT_EQ(state.portfolios, Paths{"/two/data"});
+  EXPECT_EQ(state.portfolios, Texts{"/two/data"});
 }
 
 SymbolRow Row(const char* name16, const char* symbol16) {

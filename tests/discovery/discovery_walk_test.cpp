@@ -169,8 +169,6 @@ TEST(ScanWorkerTest, OneWalkAtATimeAndADroppedWorkerWaitsAndCallsNothing) {
   EXPECT_EQ(done, 0);
 }
 
-using Drives = std::vector<std::string>;
-
 // The mount table's real file systems, escapes decoded; a path belongs to the longest mount
 // by whole components; the drive chosen is the current directory's, else the last.
 TEST(Drives, MountTablePathsAndTheChoiceOfDrive) {
@@ -185,7 +183,7 @@ TEST(Drives, MountTablePathsAndTheChoiceOfDrive) {
       "/dev/sdc1 /mnt/archive xfs rw 0 0\n"
       "garbage\n";
   EXPECT_EQ(DrivesFromMountTable(table),
-            (Drives{"/", "/mnt/archive", "/mnt/Trading", "/run/media/ann/USB STICK", "/tmp"}));
+            (Paths{"/", "/mnt/archive", "/mnt/Trading", "/run/media/ann/USB STICK", "/tmp"}));
   const std::pair<const char*, const char*> cases[] = {{"/mnt/data/x/y", "/mnt/data"},
                                                        {"/mnt/data/inner/z", "/mnt/data/inner"},
                                                        {"/mnt/data2/x", "/"},
@@ -193,7 +191,7 @@ TEST(Drives, MountTablePathsAndTheChoiceOfDrive) {
   for (const auto& [path, drive] : cases)
     EXPECT_EQ(DriveOfPath(path, {"/", "/mnt/data", "/mnt/data/inner"}), drive) << path;
   EXPECT_EQ(JoinPath("/", "data"), "/data");
-  const Drives drives = {"/", "/home", "/mnt/usb"};
+  const Paths drives = {"/", "/home", "/mnt/usb"};
   EXPECT_EQ(ChooseDrive(drives, "", "/home/ann/stocks").index, 1);
   // A saved drive that is gone: the last drive, none shown selected.
   const DriveChoice gone = ChooseDrive(drives, "/media/old", "/home/ann");
@@ -208,7 +206,7 @@ TEST(SearchFilter, OkCheckRescanRuleTheDriveRescannedAndTheStartFolder) {
   EXPECT_FALSE(RescanDue(on, MakeSearchFilter(1, 1, "/DATA")));
   EXPECT_TRUE(RescanDue(on, MakeSearchFilter(0, 1, "/data2")));
 
-  const Drives drives = {"/", "/mnt/data"};
+  const Paths drives = {"/", "/mnt/data"};
   EXPECT_TRUE(FilterAdmits(MakeSearchFilter(0, 1, "data"), "/mydata/deeper"));
   EXPECT_TRUE(FilterAdmits(MakeSearchFilter(0, 0, "/metastock/data"), "/windows"));
   // Limit off with a path on no drive: the current drive is scanned again.
@@ -231,7 +229,7 @@ TEST(SearchFilter, OkCheckRescanRuleTheDriveRescannedAndTheStartFolder) {
   testing::WriteFileBytes(file, {'x'});
   store.SetInt(settings::kSearch, settings::kMasterFix, 1);
   store.SetInt(settings::kSearch, settings::kLimit, 0);
-  const Drives own = {dir.str()};
+  const Paths own = {dir.str()};
 
   for (const std::string& refused : {file, dir.str() + "/missing"})
     EXPECT_EQ(UseStartFolder(store, refused, own), refused + " is not a folder");
