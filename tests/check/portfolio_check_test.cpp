@@ -10,8 +10,6 @@
 namespace voltrim::testing {
 namespace {
 
-namespace fs = std::filesystem;
-
 constexpr std::size_t kDailyRecord = 24;  // six fields
 
 // Puts four bytes at `at` of a file.
@@ -21,12 +19,6 @@ void Patch(const fs::path& file, std::size_t at, const MbfBytes& mbf) {
 // Where field `field` (0-based) of quote q (0 = oldest) of a six-field DAT file lies.
 std::size_t DatAt(int q, int field) {
   return kDailyRecord * static_cast<std::size_t>(q + 1) + 4 * static_cast<std::size_t>(field);
-}
-
-std::map<std::string, int> KindCounts(const CheckReport& report) {
-  std::map<std::string, int> counts;
-  for (const Finding& finding : report.findings) ++counts[KindName(finding.kind)];
-  return counts;
 }
 
 // Each finding's line, then its record and quote index (-1: none).
@@ -48,7 +40,7 @@ TEST(PortfolioCheck, SoundPortfoliosReportNothingNoMasterFailsAndARealFolderRead
   ASSERT_EQ(CheckPortfolio(dir.str(), report), kOk);
   EXPECT_TRUE(report.findings.empty()) << FindingLine(report.findings.front());
   EXPECT_EQ(CheckSummary(report), "No problems found; 3 series, 43 quotes checked");
-  std::filesystem::remove(dir.path() / "MASTER");
+  fs::remove(dir.path() / "MASTER");
   EXPECT_EQ(CheckPortfolio(dir.str(), report), kFileNotFound);
 
   // XMASTER's series are checked and their files named.
@@ -78,7 +70,8 @@ TEST(PortfolioCheck, SoundPortfoliosReportNothingNoMasterFailsAndARealFolderRead
   const Snapshot untouched = TakeSnapshot(mininge);
   CheckReport real;
   ASSERT_EQ(CheckPortfolio(mininge.string(), real), kOk);
-  const auto kinds = KindCounts(real);
+  std::map<std::string, int> kinds;
+  for (const Finding& finding : real.findings) ++kinds[KindName(finding.kind)];
   EXPECT_EQ(kinds.at("master-count"), 1);
   EXPECT_GT(kinds.at("date-order"), 0);
   EXPECT_EQ(kinds.at("empty-symbol"), 24);  // APX keeps its symbol

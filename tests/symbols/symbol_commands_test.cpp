@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-
 #include "datafiles/fixtures.h"
 #include "datafiles/io/file_ops.h"
 #include "datafiles/write/symbol_files.h"
@@ -9,8 +8,6 @@
 
 namespace voltrim::testing {
 namespace {
-
-namespace fs = std::filesystem;
 
 // Two portfolios: src holds ACME (1), BETA (2), GAMMA (4); dst holds OTHER (1) and a
 // record named "beta".
