@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <functional>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -22,27 +21,14 @@
 #include "browser/series_view.h"
 #include "browser/window_placement.h"
 #include "datafiles/fixtures.h"
-#include "samples/portfolio_builder.h"
 #include "settings/settings_store.h"
 #include "support/event_loop.h"
 #include "support/recording_prompt.h"
-#include "support/temp_dir.h"
 
 namespace voltrim::testing {
 namespace {
 
-namespace fs = std::filesystem;
 using Texts = std::vector<std::string>;
-
-// A question can run a step of the test first, as the event loop would while it is open.
-class AskingPrompt : public RecordingPrompt {
- public:
-  std::function<void()> onQuestion;
-  bool AskYesNo(const std::string& text) override {
-    if (onQuestion) onQuestion();
-    return RecordingPrompt::AskYesNo(text);
-  }
-};
 
 // Drives are folders of a temporary tree; the search filter is off unless a test sets it.
 class BrowserTest : public ::testing::Test {
@@ -64,7 +50,7 @@ class BrowserTest : public ::testing::Test {
 
   TempDir root;
   SettingsStore settings;
-  AskingPrompt prompt;
+  RecordingPrompt prompt;
   std::vector<std::string> drives;
   std::unique_ptr<Browser> browser;
 };
@@ -140,7 +126,7 @@ TEST_F(BrowserTest, BlankSymbolIsRepairedOnlyWhenAllowed) {
     }
     const auto before = ReadFileBytes(drive + "/MASTER");
     settings.SetInt("Search", "MasterFix", masterFix);
-    prompt = AskingPrompt{};
+    prompt = RecordingPrompt{};
     prompt.AnswerNext(answer == 1);
     std::vector<bool> loadedInside;
     prompt.onQuestion = [&] {
@@ -187,8 +173,7 @@ TEST_F(BrowserTest, MoreThan255SymbolsAreCutAndXmastersSeriesFollow) {
   std::vector<XmasterSpec> listed;
   for (int n = 256; n < 259; ++n) {
     listed.push_back({n, "X" + std::to_string(n), "EXTENDED " + std::to_string(n)});
-    WriteFileBytes(drive / MwdFileName(n),
-                   BuildDatBytes(MakeDailySeries(n, "X", "", Quotes(n - 253), false)));
+    WriteFileBytes(drive / MwdFileName(n), BuildDatBytes(MwdSeries(n, n - 253)));
   }
   WriteFileBytes(drive / "XMASTER", BuildXmasterBytes(listed));
   Start();
@@ -286,8 +271,8 @@ TEST_F(BrowserTest, SubfolderRowsLoadNoQuotesAndOpenOnlyAPortfolioInside) {
   for (int row : {1, 2}) {
     browser->OnSymbolRowSelected(row);
     EXPECT_TRUE(browser->LoadSelectedQuotes());
-    EXPECT_EQ(State().quotes.RowCount(), 0);
-    EXPECT_TRUE(State().quotes.loadedSymbol.empty());
+    EXPECT_EQ(std::tuple(State().quotes.RowCount(), State().quotes.loadedSymbol),
+              std::tuple(0, ""));
     EXPECT_TRUE(browser->OpenCurrentSubfolder());
   }
   EXPECT_EQ(prompt.MessageTexts(),
@@ -450,59 +435,53 @@ TEST_F(BrowserTest, ColumnWidthsPaneHeightsAndTheFramesPlacementAreKept) {
   EXPECT_EQ(PixelScale(0.0).Factor(), 1.0);  // no scale known: pixels as they are
 }
 
-using Paths = std::vector<std::string>;
-
 // Walks run in the background, held until the gate opens; each "finds" root/data.
-TEST(BrowserScanTest, NothingRunsBeforeTheSetUpOrInsideARunningScan) {
+TEST_F(BrowserTest, NothingRunsBeforeTheSetUpOrInsideARunningScan) {
   EnsureCoreApplication();
-  TempDir config;
-  SettingsStore settings;
-  settings.OpenRoot((config.path() / "Voltrim.conf").string());
-  RecordingPrompt prompt;
   Gate gate;
   std::atomic<int> walks = 0;
-  BrowserPlatform platform{[] { return Paths{"/one", "/two"}; }, [] { return "/one"; }};
-  platform.walk = [&](const std::string& root, const SearchFilter&, Paths& results, UserPrompt&) {
+  BrowserPlatform platform{[] { return Texts{"/one", "/two"}; }, [] { return "/one"; }};
+  platform.walk = [&](const std::string& root, const SearchFilter&, Texts& results, UserPrompt&) {
     ++walks;
     gate.Wait();
     results.push_back(root + "/data");
   };
-  Browser browser(settings, prompt, platform);
-  const std::shared_ptr<void> openFirst(nullptr, [&](void*) { gate.Open(); });  // before ~Browser
-  browser.RunScansInBackground();
-  const BrowserState& state = browser.State();
+  browser = std::make_unique<Browser>(settings, prompt, platform);
+  // However the test ends, the walk is let go and the browser gone before what they use.
+  const std::shared_ptr<void> last(nullptr, [&](void*) { gate.Open(), browser.reset(); });
+  browser->RunScansInBackground();
+  const BrowserState& state = State();
   // ReScan before the deferred set-up would walk drive "?" and say nothing was found.
-  browser.ScanForPortfolios();
+  browser->ScanForPortfolios();
   EXPECT_TRUE(prompt.messages.empty());
   EXPECT_FALSE(state.scanning);
   for (const int id : {command::kReScan, command::kSearchFilter, command::kSplitSearch})
     EXPECT_FALSE(IsCommandEnabled(state, id)) << id;
   EXPECT_TRUE(IsCommandEnabled(state, command::kHelpTopics));
 
-  browser.ChooseInitialDrive();
+  browser->ChooseInitialDrive();
   EXPECT_TRUE(state.scanning);
   EXPECT_FALSE(IsCommandEnabled(state, command::kReScan));
   EXPECT_TRUE(IsCommandEnabled(state, command::kAppExit));
-  browser.ScanForPortfolios();
-  browser.OnDriveChanged(1);
-  browser.ChooseInitialDrive();
-  browser.ApplySearchFilter(false, "/two", false);
+  browser->ScanForPortfolios();
+  browser->OnDriveChanged(1);
+  browser->ChooseInitialDrive();
+  browser->ApplySearchFilter(false, "/two", false);
   EXPECT_EQ(state.drive, "/one");  // the running walk keeps its drive
 
   gate.Open();
   ASSERT_TRUE(ProcessEventsUntil([&] { return !state.scanning; }));
   EXPECT_EQ(walks, 1);
-  EXPECT_EQ(state.portfolios, Paths{"/one/data"});
+  EXPECT_EQ(state.portfolios, Texts{"/one/data"});
   EXPECT_EQ(prompt.beeps, std::vector<BeepKind>{BeepKind::Information});
   EXPECT_EQ(prompt.waitDepth, 0);
   EXPECT_TRUE(IsCommandEnabled(state, command::kReScan));
-  EXPECT_EQ(prompt.MessageTexts(),
-            (std::vector<std::string>{"Failure while filling symbols grid"}));
+  EXPECT_EQ(prompt.MessageTexts(), kSymbolsFailure);
 
-  browser.OnDriveChanged(1);  // now a new scan of the other drive
+  browser->OnDriveChanged(1);  // now a new scan of the other drive
   ASSERT_TRUE(ProcessEventsUntil([&] { return !state.scanning; }));
   EXPECT_EQ(walks, 2);
-  EXPECT_EQ(state.portfolios, Paths{"/two/data"});
+  EXPECT_EQ(state.portfolios, Texts{"/two/data"});
 }
 
 SymbolRow Row(const char* name16, const char* symbol16) {

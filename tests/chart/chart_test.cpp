@@ -57,8 +57,7 @@ TEST(ChartRangeTest, PositionsZoomPanningFollowingAndResizingStayWithinTheSeries
   EXPECT_DOUBLE_EQ(panned.First(), 50.0);
   panned.MoveTo(5000.0);
   EXPECT_DOUBLE_EQ(panned.First(), 900.0);
-  EXPECT_EQ(panned.FirstShown(), 900);
-  EXPECT_EQ(panned.EndShown(), 1000);
+  EXPECT_EQ(std::tuple(panned.FirstShown(), panned.EndShown()), std::tuple(900, 1000));
 
   panned.EnsureShown(950);  // already shown: nothing moves
   EXPECT_DOUBLE_EQ(panned.First(), 900.0);
@@ -124,10 +123,9 @@ TEST(ChartColumnsTest, ALongSeriesFoldsLosingNoExtremeAndOnlyShownValuesCount) {
   for (const ChartColumn& column : shown) drawn += column.quotes;
   EXPECT_EQ(drawn, 9);
   const ChartColumn& at51 = shown[static_cast<std::size_t>(range.FractionOf(51) * 100)];
-  ASSERT_EQ(at51.quotes, 1);
-  EXPECT_FLOAT_EQ(at51.barLow, gapped.quotes[51].close);
-  EXPECT_FLOAT_EQ(at51.barHigh, gapped.quotes[51].close);
-  EXPECT_FLOAT_EQ(at51.volume, 0.0f);
+  const float close51 = gapped.quotes[51].close;
+  EXPECT_EQ(std::tuple(at51.quotes, at51.barLow, at51.barHigh, at51.volume),
+            std::tuple(1, close51, close51, 0.0f));
 
   EXPECT_TRUE(ChartExtentOf(ChartColumnsOf(ChartSeries{}, ChartRange::Whole(0), 100), false).empty);
   EXPECT_TRUE(ChartColumnsOf(gapped, range, 0).empty());
@@ -241,10 +239,9 @@ TEST(ChartSplitsTest, MarksAreWhatTheSplitSearchListsOnlyOvernightAndIntradayLab
 
   const ChartSeries moved = ChartSeriesOf(TableOf(moving.str()));
   ASSERT_EQ(moved.splits.size(), 1u);
-  EXPECT_EQ(moved.splits[0].index, 8);
-  EXPECT_EQ(moved.splits[0].text, results.Lines()[0]);
+  EXPECT_EQ(std::tuple(moved.splits[0].index, moved.splits[0].text, moved.timeFrameSeconds),
+            std::tuple(8, results.Lines()[0], 300));
   EXPECT_EQ(moved.dayStarts, (std::vector<int>{0, 4, 8}));
-  EXPECT_EQ(moved.timeFrameSeconds, 300);
   EXPECT_EQ(QuoteReadout(moved.quotes[5], true).substr(0, 19), "11/14/13 09:05:00  ");
 }
 

@@ -10,8 +10,6 @@
 namespace voltrim::testing {
 namespace {
 
-namespace fs = std::filesystem;
-
 constexpr std::size_t kDailyRecord = 24;  // six fields
 
 // Puts four bytes at `at` of a file.
@@ -23,19 +21,14 @@ std::size_t DatAt(int q, int field) {
   return kDailyRecord * static_cast<std::size_t>(q + 1) + 4 * static_cast<std::size_t>(field);
 }
 
-std::map<std::string, int> KindCounts(const CheckReport& report) {
-  std::map<std::string, int> counts;
-  for (const Finding& finding : report.findings) ++counts[KindName(finding.kind)];
-  return counts;
-}
-
-const Finding& Only(const CheckReport& report, FindingKind kind) {
-  for (const Finding& finding : report.findings) {
-    if (finding.kind == kind) return finding;
+// Each finding's line, then its record and quote index (-1: none).
+std::vector<std::string> Lines(const CheckReport& report) {
+  std::vector<std::string> lines;
+  for (const Finding& f : report.findings) {
+    lines.push_back(FindingLine(f) + " @" + std::to_string(f.recordIndex) + "," +
+                    std::to_string(f.quoteIndex));
   }
-  static const Finding none;
-  ADD_FAILURE() << "no " << KindName(kind);
-  return none;
+  return lines;
 }
 
 TEST(PortfolioCheck, SoundPortfoliosReportNothingNoMasterFailsAndARealFolderReadsOnly) {
@@ -47,7 +40,7 @@ TEST(PortfolioCheck, SoundPortfoliosReportNothingNoMasterFailsAndARealFolderRead
   ASSERT_EQ(CheckPortfolio(dir.str(), report), kOk);
   EXPECT_TRUE(report.findings.empty()) << FindingLine(report.findings.front());
   EXPECT_EQ(CheckSummary(report), "No problems found; 3 series, 43 quotes checked");
-  std::filesystem::remove(dir.path() / "MASTER");
+  fs::remove(dir.path() / "MASTER");
   EXPECT_EQ(CheckPortfolio(dir.str(), report), kFileNotFound);
 
   // XMASTER's series are checked and their files named.
@@ -65,20 +58,20 @@ TEST(PortfolioCheck, SoundPortfoliosReportNothingNoMasterFailsAndARealFolderRead
   report = CheckReport{};
   ASSERT_EQ(CheckPortfolio(wide.string(), report), kOk);
   EXPECT_EQ(report.seriesChecked, 257);
-  std::vector<std::string> seen;
-  for (const Finding& f : report.findings) seen.push_back(FindingLine(f));
-  EXPECT_EQ(seen, (std::vector<std::string>{
-                      "X256\tF256.MWD\t01/05/00\tmaster-last-date\tXMASTER's last date 1000100, "
-                      "the last quote's 1000105",
-                      "X257\tF257.MWD\t\tmissing-file\tthe data file is not there",
-                      "\tF999.MWD\t\tunlisted-file\tno XMASTER record names this data file"}));
+  EXPECT_EQ(Lines(report),
+            (std::vector<std::string>{
+                "X256\tF256.MWD\t01/05/00\tmaster-last-date\tXMASTER's last date 1000100, "
+                "the last quote's 1000105 @255,2",
+                "X257\tF257.MWD\t\tmissing-file\tthe data file is not there @256,-1",
+                "\tF999.MWD\t\tunlisted-file\tno XMASTER record names this data file @-1,-1"}));
 
   const fs::path mininge = SharedDataDir() / "mininge";
   if (!fs::exists(mininge)) GTEST_SKIP() << "no shared data";
   const Snapshot untouched = TakeSnapshot(mininge);
   CheckReport real;
   ASSERT_EQ(CheckPortfolio(mininge.string(), real), kOk);
-  const auto kinds = KindCounts(real);
+  std::map<std::string, int> kinds;
+  for (const Finding& finding : real.findings) ++kinds[KindName(finding.kind)];
   EXPECT_EQ(kinds.at("master-count"), 1);
   EXPECT_GT(kinds.at("date-order"), 0);
   EXPECT_EQ(kinds.at("empty-symbol"), 24);  // APX keeps its symbol
@@ -118,34 +111,33 @@ TEST(PlantedFaults, EachIsReportedOnceNamingTheSymbolFileAndQuote) {
   fs::resize_file(p / "MASTER", fs::file_size(p / "MASTER") + kMasterRecordSize);  // zeros
   CheckReport report;
   ASSERT_EQ(CheckPortfolio(dir.str(), report), kOk);
-  std::map<std::string, int> expected;
-  for (int k = 0; k < kFindingKindCount; ++k) expected[KindName(static_cast<FindingKind>(k))] = 1;
-  EXPECT_EQ(KindCounts(report), expected);
-  EXPECT_EQ(FindingLine(Only(report, FindingKind::MasterCount)),
-            "\tMASTER\t\tmaster-count\tthe header counts 12 records, the file holds 13");
-  EXPECT_EQ(FindingLine(Only(report, FindingKind::DateOrder)),
-            "BAD\tF1.DAT\t03/02/01\tdate-order\tdated before the quote ahead of it (03/05/01)");
-  const Finding& order = Only(report, FindingKind::DateOrder);
-  EXPECT_EQ(order.recordIndex, 0);
-  EXPECT_EQ(order.quoteIndex, 2);
-  EXPECT_EQ(FindingLine(Only(report, FindingKind::InvalidDate)),
-            "BAD\tF1.DAT\tquote 10\tinvalid-date\tstored date 1010231 is not a day");
-  EXPECT_EQ(Only(report, FindingKind::DuplicateDate).quoteIndex, 4);
-  EXPECT_EQ(Only(report, FindingKind::HighBelowLow).detail, "high 9 is below low 10");
-  EXPECT_EQ(Only(report, FindingKind::OutsideRange).detail, "close 12 is outside 10 - 11");
-  EXPECT_EQ(Only(report, FindingKind::NegativeValue).detail, "volume is -5");
-  EXPECT_EQ(Only(report, FindingKind::NotFinite).quoteIndex, 8);
-  EXPECT_EQ(FindingLine(Only(report, FindingKind::DuplicateSymbol)),
-            "AAA\tMASTER\t\tduplicate-symbol\trecord 2 shows the same symbol");
-  EXPECT_EQ(FindingLine(Only(report, FindingKind::DuplicateFileNumber)),
-            "TWIN\tF4.DAT\t\tduplicate-file\tF4.DAT is also the data file of SHARED");
-  EXPECT_EQ(FindingLine(Only(report, FindingKind::ShortFile)),
-            "SHORT\tF7.DAT\t\tshort-file\tthe header counts 3 quotes, the file holds 2");
-  EXPECT_EQ(Only(report, FindingKind::EmptySymbol).symbol, "NO SYMBOL");
-  EXPECT_EQ(FindingLine(Only(report, FindingKind::UnlistedFile)),
-            "\tf42.dat\t\tunlisted-file\tno MASTER record names this data file");
-  EXPECT_EQ(Only(report, FindingKind::MasterFirstDate).detail,
-            "MASTER's first date 990104, the first quote's 1000103");
+  EXPECT_EQ(report.findings.size(), static_cast<std::size_t>(kFindingKindCount));
+  EXPECT_EQ(
+      Lines(report),
+      (std::vector<std::string>{
+          "\tMASTER\t\tmaster-count\tthe header counts 12 records, the file holds 13 @-1,-1",
+          "BAD\tF1.DAT\t03/02/01\tdate-order\tdated before the quote ahead of it (03/05/01) @0,2",
+          "BAD\tF1.DAT\t03/06/01\tduplicate-date\tsame date as the quote ahead of it @0,4",
+          "BAD\tF1.DAT\t03/07/01\thigh-below-low\thigh 9 is below low 10 @0,5",
+          "BAD\tF1.DAT\t03/08/01\toutside-range\tclose 12 is outside 10 - 11 @0,6",
+          "BAD\tF1.DAT\t03/09/01\tnegative-value\tvolume is -5 @0,7",
+          "BAD\tF1.DAT\t03/12/01\tnot-finite\tvolume is inf @0,8",
+          "BAD\tF1.DAT\tquote 10\tinvalid-date\tstored date 1010231 is not a day @0,9",
+          "AAA\tMASTER\t\tduplicate-symbol\trecord 2 shows the same symbol @2,-1",
+          "TWIN\tF4.DAT\t\tduplicate-file\tF4.DAT is also the data file of SHARED @4,-1",
+          "GONE\tF5.DAT\t\tmissing-file\tthe data file is not there @5,-1",
+          "FOLDER\tF6.DAT\t\tnot-regular-file\tthe data file is not a regular file @6,-1",
+          "SHORT\tF7.DAT\t\tshort-file\tthe header counts 3 quotes, the file holds 2 @7,-1",
+          "LAYOUT\tF8.DAT\t\tbad-record\tfile number 8, record length 20, 6 fields @8,-1",
+          "NO SYMBOL\tMASTER\t\tempty-symbol\tthe symbol is empty; the name stands in until the "
+          "MASTER is repaired @9,-1",
+          "DOPLESS\tF10.DOP\t\tunreadable-dop\tthe column file cannot be read or does not fit the "
+          "record @10,-1",
+          "DATES\tF11.DAT\t01/03/00\tmaster-first-date\tMASTER's first date 990104, the first "
+          "quote's 1000103 @11,0",
+          "DATES\tF11.DAT\t01/05/00\tmaster-last-date\tMASTER's last date 1000106, the last "
+          "quote's 1000105 @11,2",
+          "\tf42.dat\t\tunlisted-file\tno MASTER record names this data file @-1,-1"}));
   EXPECT_EQ(CheckSummary(report), "19 problems found; 8 series, 30 quotes checked");
 }
 

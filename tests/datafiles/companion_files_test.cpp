@@ -7,27 +7,19 @@
 namespace voltrim::testing {
 namespace {
 
-std::vector<DayNumber> DatesOf(const std::string& dir, const std::string& symbol) {
-  std::vector<DayNumber> dates;
-  for (const Quote& quote : ReadQuotes(dir, symbol)) dates.push_back(quote.date);
-  return dates;
-}
-
 // EMASTER beside MASTER, and XMASTER listing the series numbered from 256.
 TEST(CompanionFiles, RealFilesDecideTheLayouts) {
   TempDir temp;
   const fs::path equis = CopyRealFolder("equis-small", temp.path());
   if (equis.empty()) GTEST_SKIP() << "no shared data";
   const EmasterEntry djx = EmasterEntryAt(equis, 0);
-  EXPECT_EQ(djx.fileNumber, 1);
-  EXPECT_EQ(djx.fieldCount, 7);
-  EXPECT_EQ(djx.symbol, ".DJX");
-  EXPECT_EQ(djx.name, "1/100 Dow Jones");
-  EXPECT_EQ(djx.longName, "1/100 Dow Jones INDU");
   FoundSymbol found;
   ASSERT_EQ(FindSymbol(equis.string(), ".DJX", found), kOk);
-  EXPECT_EQ(djx.firstDate, found.record.FirstDate());  // IEEE there, MBF in MASTER
-  EXPECT_EQ(djx.lastDate, found.record.LastDate());
+  // The dates IEEE there, MBF in MASTER.
+  EXPECT_EQ(std::tuple(djx.fileNumber, djx.fieldCount, djx.symbol, djx.name, djx.longName,
+                       djx.firstDate, djx.lastDate),
+            std::tuple(1, 7, ".DJX", "1/100 Dow Jones", "1/100 Dow Jones INDU",
+                       found.record.FirstDate(), found.record.LastDate()));
   EXPECT_EQ(EmasterStateIn(equis.string()), EmasterState::kMirrors);
   EXPECT_EQ(EmasterStateIn(CopyRealFolder("bbfinance", temp.path()).string()),
             EmasterState::kOutOfStep);
@@ -35,50 +27,47 @@ TEST(CompanionFiles, RealFilesDecideTheLayouts) {
   ASSERT_EQ(ReadXmasterFile(equis.string(), xmaster), kOk);
   ASSERT_EQ(xmaster.records.size(), 2u);
   const XmasterRecord& n225 = xmaster.records[1];
-  EXPECT_EQ(n225.symbol, ".N225");
-  EXPECT_EQ(n225.name, "NIKKEI 225 INDEX");
-  EXPECT_EQ(n225.fileNumber, 2853);
-  EXPECT_EQ(n225.fieldCount, 7);
-  EXPECT_EQ(n225.periodicity, 'D');
   // The first date in each record is that of the MWD file's first quote.
-  EXPECT_EQ(n225.firstDate, 19820104);
-  EXPECT_EQ(xmaster.records[0].firstDate, 19961231);
-  EXPECT_EQ(DatesOf(equis.string(), "AZM.L"), std::vector<DayNumber>{Day(1996, 12, 31)});
-  EXPECT_EQ(DatesOf(equis.string(), ".n225"),
-            (std::vector<DayNumber>{Day(1982, 1, 4), Day(1982, 1, 5)}));
-  // MASTER's series are found first and read as before.
-  EXPECT_EQ(DatesOf(equis.string(), ".DJX"), std::vector<DayNumber>{Day(1997, 9, 23)});
+  EXPECT_EQ(std::tuple(n225.symbol, n225.name, n225.fileNumber, n225.fieldCount, n225.periodicity,
+                       n225.firstDate, xmaster.records[0].firstDate),
+            std::tuple(".N225", "NIKKEI 225 INDEX", 2853, 7, 'D', 19820104, 19961231));
+  // The quotes' dates of both, and of a MASTER series (found first, read as before).
+  std::vector<std::vector<DayNumber>> dates;
+  for (const char* symbol : {"AZM.L", ".n225", ".DJX"}) {
+    dates.emplace_back();
+    for (const Quote& quote : ReadQuotes(equis.string(), symbol))
+      dates.back().push_back(quote.date);
+  }
+  EXPECT_EQ(dates,
+            (std::vector<std::vector<DayNumber>>{
+                {Day(1996, 12, 31)}, {Day(1982, 1, 4), Day(1982, 1, 5)}, {Day(1997, 9, 23)}}));
   // The MASTER-only lookup the writes use does not see them.
   SeriesLocation location;
   EXPECT_EQ(LocateSeries(equis.string(), "AZM.L", location), kFileNotFound);
 }
 
-TEST(Emaster, DamagedFilesAreRefusedAndLeftAlone) {
+// Damaged companion files are refused, or read as far as they go, and left alone by writes.
+TEST(CompanionFiles, DamagedOnesAreRefusedOrReadAsFarAsTheyGo) {
   EmasterImage image;
   Bytes negative(kEmasterRecordSize, 0);
   negative[1] = 0x80;
   EXPECT_EQ(ParseEmasterBytes(negative.data(), 100, image), kDamagedFile);
   EXPECT_EQ(ParseEmasterBytes(negative.data(), negative.size(), image), kDamagedFile);
-  TempDir temp;
-  Write(temp.path(), Portfolio({Symbol(1, "ACME"), Symbol(2, "BETA")}));
-  // A count above the records held mirrors nothing; the write leaves it as it was.
-  Bytes overCount = BuildEmasterBytes(ReadFileBytes(temp.path() / "MASTER"));
-  overCount.resize(EmasterImage::Offset(1));
-  WriteFileBytes(temp.path() / "EMASTER", overCount);
-  EXPECT_EQ(EmasterStateIn(temp.str()), EmasterState::kOutOfStep);
-  EXPECT_EQ(DeleteSymbol(temp.str(), "ACME"), kOk);
-  EXPECT_EQ(ReadFileBytes(temp.path() / "EMASTER"), overCount);
-}
-
-TEST(XmasterRead, HostileFilesAreRefusedOrReadAsFarAsTheyGo) {
   // A broken XMASTER lists nothing and does not stand in the way of a copy.
   TempDir temp;
-  Write(temp.path() / "p", Portfolio({Symbol(1, "X256")}));
+  const std::string p = Write(temp.path() / "p", Portfolio({Symbol(1, "X256"), Symbol(2, "B")}));
   Write(temp.path() / "q", Portfolio({Symbol(1, "D1")}));
   WriteText(temp.path() / "q" / "XMASTER", "broken file\n");
   XmasterFile xmaster;
   EXPECT_EQ(ReadXmasterFile(temp.str() + "/q", xmaster), kDamagedFile);
-  EXPECT_EQ(MoveOrCopySymbol(temp.str() + "/p", "X256", temp.str() + "/q", false), kSymbolAdded);
+  EXPECT_EQ(MoveOrCopySymbol(p, "X256", temp.str() + "/q", false), kSymbolAdded);
+  // An EMASTER counting more records than it holds mirrors nothing: a write leaves it as it was.
+  Bytes overCount = BuildEmasterBytes(ReadFileBytes(p + "/MASTER"));
+  overCount.resize(EmasterImage::Offset(1));
+  WriteFileBytes(p + "/EMASTER", overCount);
+  EXPECT_EQ(EmasterStateIn(p), EmasterState::kOutOfStep);
+  EXPECT_EQ(DeleteSymbol(p, "X256"), kOk);
+  EXPECT_EQ(ReadFileBytes(p + "/EMASTER"), overCount);
   // A count far above the file: the records that are there.
   Bytes bytes = BuildXmasterBytes({{300, "ONE", "ONE"}, {301, "TWO", "TWO"}}, 65535);
   bytes.resize(bytes.size() - 10);
@@ -89,10 +78,10 @@ TEST(XmasterRead, HostileFilesAreRefusedOrReadAsFarAsTheyGo) {
   // A series whose field mask names no field, or more than a record holds, is refused.
   Bytes none = BuildXmasterBytes({{256, "NONE", "NONE"}});
   none[kXmasterRecordSize + xmaster_offset::kFieldMask] = 0;
-  WriteFileBytes(temp.path() / "p" / "XMASTER", none);
-  WriteFileBytes(temp.path() / "p" / "F256.MWD", Bytes(8, 0));
+  WriteFileBytes(p + "/XMASTER", none);
+  WriteFileBytes(p + "/F256.MWD", Bytes(8, 0));
   SeriesLocation location;
-  EXPECT_EQ(LocateAnySeries(temp.str() + "/p", "NONE", location), kDamagedFile);
+  EXPECT_EQ(LocateAnySeries(p, "NONE", location), kDamagedFile);
 }
 
 // Writes to the real folder's XMASTER, decoded here from its bytes, not through the code

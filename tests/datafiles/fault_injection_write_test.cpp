@@ -103,11 +103,14 @@ void ExpectUndoGivesBackOrNothing(const fs::path& root, const Snapshot& original
 }
 
 // Runs s with file operation k failing (or the process "dying" there) for every k until it
-// finishes untouched by the fault; returns how many k were tried.
-int Sweep(const WriteCommand& s, FaultKind kind) {
+// finishes untouched by the fault; returns how many k were tried. `before` changes the
+// fixture first, as a change of its own whose journal the write must leave alone.
+int Sweep(const WriteCommand& s, FaultKind kind,
+          const std::function<void(const fs::path&)>& before = {}) {
   // Built once and copied for each step: an undo row's fixture is a whole write.
   TempDir fixture, reference;
   MakeFixture(fixture.path(), s);
+  if (before) before(fixture.path());
   const Snapshot old = TakeSnapshot(fixture.path());
   fs::copy(fixture.path(), reference.path(), fs::copy_options::recursive);
   const int expected = s.run((reference.path() / "p").string(), (reference.path() / "q").string());
@@ -138,7 +141,7 @@ int Sweep(const WriteCommand& s, FaultKind kind) {
     ExpectEmasterInStepOrAhead(root, reference.path(), kind, old);
     // Stopped part way (dying, or failing with a partial result), a write's journal matters;
     // a clean failure leaves nothing changed.
-    if (!s.prepare && (kind == FaultKind::kCrash || !s.partialResults.empty()))
+    if (!s.prepare && !before && (kind == FaultKind::kCrash || !s.partialResults.empty()))
       ExpectUndoGivesBackOrNothing(root, old);
     if (kind == FaultKind::kFail && result == expected) {
       EXPECT_EQ(Without(now, false), Without(fresh, false)) << "reported done but is not";
@@ -161,6 +164,22 @@ TEST_P(WriteOrUndoRow, FailingAtAnyStepLeavesEveryFileOldOrNew) {
 }
 TEST_P(WriteOrUndoRow, DyingAtAnyStepLeavesEveryFileOldOrNew) {
   EXPECT_GT(Sweep(GetParam(), FaultKind::kCrash), 3);
+}
+
+// The update, failing part way, takes back what it did through its own journal: never the
+// change before it (an edit of a series it leaves alone), whose journal stays until the
+// next change's replaces it.
+TEST(PreviousJournal, AFailedUpdateNeverTakesBackTheChangeBeforeIt) {
+  const std::vector<WriteCommand> rows = WriteCommands();
+  const auto update = std::find_if(
+      rows.begin(), rows.end(), [](const auto& row) { return std::string(row.name) == "update"; });
+  EXPECT_GT(Sweep(*update, FaultKind::kFail,
+                  [](const fs::path& root) {
+                    const DayNumber day = Day(2000, 1, 3);
+                    const SeriesEdit edit = Edit(edit_kind::kSet, day, day, {7, 8, 6, 7.5f, 70});
+                    ASSERT_EQ(RewriteSeries(edit, (root / "p").string(), "OTHER"), kOk);
+                  }),
+            3);
 }
 
 // Power loss: a killed process leaves what it wrote in the page cache; a power cut loses
@@ -502,7 +521,7 @@ TEST(FullDisk, ARewriteTheSystemRefusesLeavesTheSeriesAsItWas) {
     const Snapshot before = TakeSnapshot(temp.path());
     if (readOnly) {
       ASSERT_EQ(chmod(temp.str().c_str(), 0755), 0);
-      for (const auto& entry : std::filesystem::directory_iterator(dir))
+      for (const auto& entry : fs::directory_iterator(dir))
         ASSERT_EQ(chmod(entry.path().c_str(), 0444), 0);
       ASSERT_EQ(chmod(dir.c_str(), 0555), 0);
     }

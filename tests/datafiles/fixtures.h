@@ -308,9 +308,6 @@ inline SeriesSpec MwdSeries(int number, int quotes = 3) {
                          Quotes(quotes, Day(2000, 1, 3), static_cast<float>(number)),
                          /*writeDop=*/false);
 }
-inline Bytes MwdBytes(int number, int quotes = 3) {
-  return BuildDatBytes(MwdSeries(number, quotes));
-}
 
 // A NUL-ended text field of an index file.
 inline std::string XText(const Bytes& b, std::size_t at, std::size_t width) {
@@ -318,11 +315,11 @@ inline std::string XText(const Bytes& b, std::size_t at, std::size_t width) {
   return text.substr(0, text.find('\0'));
 }
 
-// 255 series in MASTER (M1..M255, F1..F255) and `extra` more in XMASTER (X256..., in
+// `master` series in MASTER (M1.., F1..) and `extra` more in XMASTER (X256..., in
 // F256.MWD...), each of 3 quotes whose closes tell the series apart.
-inline std::string WriteWideFolder(const fs::path& dir, int extra) {
+inline std::string WriteWideFolder(const fs::path& dir, int extra, int master = kMaxSymbols) {
   std::vector<PortfolioSpec::Entry> entries;
-  for (int n = 1; n <= kMaxSymbols; ++n)
+  for (int n = 1; n <= master; ++n)
     entries.push_back(
         SeriesEntry(MakeDailySeries(n, "M" + std::to_string(n), "MASTER " + std::to_string(n),
                                     Quotes(3, Day(2000, 1, 3), static_cast<float>(n)))));
@@ -331,7 +328,7 @@ inline std::string WriteWideFolder(const fs::path& dir, int extra) {
   for (int n = 256; n < 256 + extra; ++n) {
     const std::string symbol = "X" + std::to_string(n);
     listed.push_back({n, symbol, "EXTENDED SERIES NUMBER " + std::to_string(n)});
-    WriteFileBytes(dir / MwdFileName(n), MwdBytes(n));
+    WriteFileBytes(dir / MwdFileName(n), BuildDatBytes(MwdSeries(n)));
   }
   WriteFileBytes(dir / "XMASTER", BuildXmasterBytes(listed));
   return dir.string();

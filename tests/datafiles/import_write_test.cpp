@@ -46,10 +46,9 @@ TEST_F(ImportWriteTest, DatesAlreadyStoredAreSkippedRefusedReplacedOrKept) {
   const Snapshot before = TakeSnapshot(temp_.path());
   EXPECT_EQ(Import(Request(quotes, ImportOverlap::kRefuse)), kImportDiffers);
   EXPECT_EQ(TakeSnapshot(temp_.path()), before);
-  EXPECT_EQ(result_.differing, 1);
   ASSERT_EQ(result_.firstDiffering.size(), 1u);
-  EXPECT_EQ(result_.firstDiffering[0].line, 2);
-  EXPECT_EQ(result_.skipped, 1);
+  EXPECT_EQ(std::tuple(result_.differing, result_.firstDiffering[0].line, result_.skipped),
+            std::tuple(1, 2, 1));
 
   ASSERT_EQ(Import(Request(quotes, ImportOverlap::kKeep)), kOk);
   EXPECT_EQ((std::array{result_.added, result_.replaced, result_.kept, result_.skipped}),
@@ -81,10 +80,10 @@ TEST_F(ImportWriteTest, FieldsTheFileOrTheSeriesLack) {
       kOk);
   const std::vector<Quote> quotes = ReadQuotes(dir_, "PLAIN");
   ASSERT_EQ(quotes.size(), 6u);
-  EXPECT_EQ(quotes[2].close, 50.0f);
-  EXPECT_EQ(quotes[2].Value(Field::Vol), 1002.0f);  // as stored
-  EXPECT_EQ(quotes[5].Value(Field::Vol), 0.0f);
-  EXPECT_EQ(quotes[5].Value(Field::Oi), -1.0f);  // the series has none
+  // The replaced quote's volume as stored; no open interest: the series has none.
+  EXPECT_EQ(std::tuple(quotes[2].close, quotes[2].Value(Field::Vol), quotes[5].Value(Field::Vol),
+                       quotes[5].Value(Field::Oi)),
+            std::tuple(50.0f, 1002.0f, 0.0f, -1.0f));
 }
 
 // A series stored out of order keeps its order; the new quotes go before the first stored
@@ -114,13 +113,12 @@ TEST_F(ImportWriteTest, IntradayQuotesAreToldApartByTheirTimes) {
             kOk);
   const std::vector<Quote> ticks = ReadQuotes(dir_, "TICKS");
   ASSERT_EQ(ticks.size(), 3u);
-  EXPECT_EQ(ticks[0].time, PackTime(9, 30, 0));
-  EXPECT_EQ(ticks[2].time, PackTime(10, 0, 0));
+  EXPECT_EQ(std::tuple(ticks[0].time, ticks[2].time),
+            std::tuple(PackTime(9, 30, 0), PackTime(10, 0, 0)));
   EXPECT_EQ(
       Import(Request({at(93500, 2, 7), at(93500, 5, 9)}, ImportOverlap::kRefuse, given), "TICKS"),
       kImportDuplicate);
-  EXPECT_EQ(result_.duplicateLines[0], 7);
-  EXPECT_EQ(result_.duplicateLines[1], 9);
+  EXPECT_EQ(std::tuple(result_.duplicateLines[0], result_.duplicateLines[1]), std::tuple(7, 9));
 }
 
 // The header counts records in 16 bits: 32,766 quotes at most.

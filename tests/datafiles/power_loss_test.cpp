@@ -84,16 +84,14 @@ TEST(PowerLossModelTest, StatesAPowerCutLeaves) {
 
 using file_ops::MemoryFiles;
 
-TEST(MemoryFilesTest, PathsNameOneFileHoweverTheyAreWritten) {
+// Paths name one file however they are written; each operation answers as the system would,
+// and hard links share their bytes.
+TEST(MemoryFilesTest, PathsAndOperationsAnswerAsTheSystemDoes) {
   const std::pair<const char*, const char*> cases[] = {
       {"/p/", "p"}, {"p//q/./r", "p/q/r"},  {"/p/../q", "q"},    {"../..", ""}, {"", ""},
       {"/", ""},    {"./F1.DAT", "F1.DAT"}, {"p/SUB/", "p/SUB"},
   };
   for (const auto& [path, normal] : cases) EXPECT_EQ(MemoryFiles::Normal(path), normal) << path;
-}
-
-// Each operation answers as the system would, and hard links share their bytes.
-TEST(MemoryFilesTest, OperationsAnswerAsTheSystemDoes) {
   MemoryFiles files;
   files.MakeFolder("/p/SUB");
   const Bytes one = {1};

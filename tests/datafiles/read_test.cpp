@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <map>
 
-#include "datafiles/format/master.h"
-#include "datafiles/format/series.h"
 #include "fixtures.h"
 
 namespace voltrim::testing {
@@ -87,12 +85,9 @@ TEST(ReadSeries, WindowsOfTheSeries) {
     ASSERT_EQ(AllocSeriesBuffer(buffer, c.capacity), kOk);
     ASSERT_EQ(ReadSeries(buffer, tmp.str(), "s", c.start, c.count), c.status);
     if (c.status != kOk) continue;
-    EXPECT_EQ(buffer.Total(), c.quotes);
-    EXPECT_EQ(buffer.Count(), c.read);
-    if (c.read > 0) {
-      EXPECT_EQ(QuoteIn(buffer, 0), c.first);
-      EXPECT_EQ(QuoteIn(buffer, c.read - 1), c.first + c.read - 1);
-    }
+    ASSERT_EQ(buffer.Count(), c.read);
+    EXPECT_EQ(std::tuple(buffer.Total(), QuoteIn(buffer, 0), QuoteIn(buffer, c.read - 1)),
+              std::tuple(c.quotes, c.first, c.first + c.read - 1));
     EXPECT_EQ(SetSeriesCount(buffer, c.capacity + 1), kMalloc);
   }
 }
@@ -142,11 +137,9 @@ TEST(NonRegularFiles, AreRefusedWithoutWaiting) {
   TempDir tmp;
   Write(tmp.path(), Portfolio({Symbol(1, "FIFO"), Symbol(2, "DEVICE"), Symbol(3, "DOPFIFO")}));
   const auto p = [&](const char* name) { return (tmp.path() / name).string(); };
-  std::filesystem::remove(p("F1.DAT"));
+  for (const char* file : {"F1.DAT", "F2.DAT", "F3.DOP"}) fs::remove(p(file));
   ASSERT_EQ(mkfifo(p("F1.DAT").c_str(), 0600), 0);
-  std::filesystem::remove(p("F2.DAT"));
-  std::filesystem::create_symlink("/dev/urandom", p("F2.DAT"));
-  std::filesystem::remove(p("F3.DOP"));
+  fs::create_symlink("/dev/urandom", p("F2.DAT"));
   ASSERT_EQ(mkfifo(p("F3.DOP").c_str(), 0600), 0);
 
   SeriesBuffer buffer(10);
@@ -160,11 +153,11 @@ TEST(NonRegularFiles, AreRefusedWithoutWaiting) {
         kOk)
         << symbol;
   }
-  EXPECT_TRUE(std::filesystem::is_fifo(p("F1.DAT")));
-  EXPECT_TRUE(std::filesystem::is_symlink(p("F2.DAT")));
+  EXPECT_TRUE(fs::is_fifo(p("F1.DAT")));
+  EXPECT_TRUE(fs::is_symlink(p("F2.DAT")));
 
   // A FIFO named MASTER beside a regular master: MASTER is the one the lookups open.
-  std::filesystem::rename(p("MASTER"), p("master"));
+  fs::rename(p("MASTER"), p("master"));
   ASSERT_EQ(mkfifo(p("MASTER").c_str(), 0600), 0);
   MasterFile master;
   EXPECT_EQ(ReadMasterFile(p("MASTER"), master), kFileOpen);
@@ -203,7 +196,7 @@ TEST(DamagedFiles, EveryReaderRefusesWithAStatus) {
     series.recordLengthByte = d.recordLengthByte;
     Write(tmp.path(), Portfolio({SeriesEntry(series)}));
     const auto dat = tmp.path() / "F1.DAT";
-    if (d.datMissing) std::filesystem::remove(dat);
+    if (d.datMissing) fs::remove(dat);
     if (d.dop != nullptr) WriteText(tmp.path() / "F1.DOP", d.dop);
     if (!d.datHead.empty()) {
       Bytes bytes = d.datIsHeadOnly ? Bytes{} : ReadFileBytes(dat);
@@ -277,13 +270,12 @@ TEST(SeriesReader, PagingMatchesSingleReadsBothWays) {
   }
   // A plain read ends with the file; a quote past it is a failure, not a guess.
   ASSERT_EQ(ReadSeries(buffer, tmp.str(), "S", 17400, 400), kOk);
-  EXPECT_EQ(buffer.Total(), 20000);
-  EXPECT_EQ(buffer.Count(), 99);
+  EXPECT_EQ(std::tuple(buffer.Total(), buffer.Count()), std::tuple(20000, 99));
   EXPECT_EQ(FindQuote(tmp.str(), "S", quotes[18000].day, 0), kFileRead);
 }
 
 // "file number @ folder below root" of what FindSymbol found, or the status when it failed.
-std::string Lookup(const std::filesystem::path& root, std::string_view text) {
+std::string Lookup(const fs::path& root, std::string_view text) {
   FoundSymbol found;
   const Status status = FindSymbol(root.string(), text, found);
   if (status != kOk) return "status " + std::to_string(status);
@@ -300,35 +292,37 @@ TEST(FindSymbol, NameOrSymbolTopLevelFirstThenSubdirectoriesDepthFirst) {
                       Symbol(5, "IBM", "Intl Business")}));
   Write(d / "SUB1", Portfolio({SubdirectoryEntry("DEEP"), Symbol(2, "Y")}));
   Write(d / "SUB1" / "DEEP", Portfolio({Symbol(3, "Z"), Symbol(4, "X")}));
-  std::filesystem::create_directory(d / "EMPTY");  // no MASTER: contributes nothing
+  fs::create_directory(d / "EMPTY");  // no MASTER: contributes nothing
   // Folder and file names match without regard to case.
   Write(d / "sub2", Portfolio({Symbol(5, "Z"), Symbol(6, "Y"), Symbol(7, "W")}));
-  std::filesystem::rename(d / "sub2" / "MASTER", d / "sub2" / "master");
+  fs::rename(d / "sub2" / "MASTER", d / "sub2" / "master");
   const std::pair<const char*, std::string> cases[] = {
       {"x", "1 @ /"},           {"alpha", "1 @ /"},         {"ibm", "2 @ /"},
       {"IB", kNotFound},        {"intl business", "5 @ /"}, {"Y", "2 @ /SUB1/"},
       {"Z", "3 @ /SUB1/DEEP/"}, {"w", "7 @ /sub2/"},        {"V", kNotFound}};
   for (const auto& [text, expected] : cases) EXPECT_EQ(Lookup(d, text), expected) << text;
-}
 
-TEST(FindSymbol, RecordMatchingRules) {
+  // A search of a symbol stops after as many blanks as it has, a symbol ends at a NUL, and
+  // names are compared without their blanks: {symbol field, search, matches}, named Berkshire.
+  const std::string nul("AB\0CD", 5);
+  const std::tuple<std::string, std::string, bool> records[] = {
+      {"BRK A", "BRK", true},
+      {"BRK A", "BRK B", false},
+      {"BRK A", "brk a", true},
+      {"BRK A", "BERKSHIRE", true},
+      {"BRK A", "Berkshire ", false},
+      {"BRK A", "Berk", false},
+      {nul, "AB", true},
+      {nul, nul, false},
+      {"ABCDEFGHIJKLMNOP", "abcdefghijklmnop", true},
+      {"ABCDEFGHIJKLMNOP", "ABCDEFGHIJKLMNO", false}};
   MasterRecord record;
   record.SetNameField("Berkshire");
-  record.SetSymbolField("BRK A");
-  EXPECT_TRUE(RecordMatches(record, "BRK"));  // stops after as many blanks as the search has
-  EXPECT_FALSE(RecordMatches(record, "BRK B"));
-  EXPECT_TRUE(RecordMatches(record, "brk a"));
-  EXPECT_TRUE(RecordMatches(record, "BERKSHIRE"));
-  EXPECT_FALSE(RecordMatches(record, "Berkshire "));  // names are compared without their blanks
-  EXPECT_FALSE(RecordMatches(record, "Berk"));
-  record.SetSymbolField(std::string("AB\0CD", 5));  // the symbol ends at a NUL
-  EXPECT_TRUE(RecordMatches(record, "AB"));
-  EXPECT_FALSE(RecordMatches(record, std::string("AB\0CD", 5)));
-  record.SetSymbolField("ABCDEFGHIJKLMNOP");  // the whole field
-  EXPECT_TRUE(RecordMatches(record, "abcdefghijklmnop"));
-  EXPECT_FALSE(RecordMatches(record, "ABCDEFGHIJKLMNO"));
-  // A <DIR> marker after a blank first character is an ordinary record.
-  record.SetNameField("           <DIR>");
+  for (const auto& [symbol, text, matches] : records) {
+    record.SetSymbolField(symbol);
+    EXPECT_EQ(RecordMatches(record, text), matches) << symbol << " / " << text;
+  }
+  record.SetNameField("           <DIR>");  // after a blank first character: an ordinary record
   EXPECT_FALSE(record.IsSubdirectory());
 }
 
@@ -339,12 +333,12 @@ TEST(FindSymbol, HostileTreesAreWalkedSafely) {
   const auto inner = tmp.path() / "p";
   Write(inner, Portfolio({SubdirectoryEntry(".."), SubdirectoryEntry("."),
                           SubdirectoryEntry("../p"), SubdirectoryEntry("LOOP")}));
-  std::filesystem::create_directory_symlink(".", inner / "LOOP");
+  fs::create_directory_symlink(".", inner / "LOOP");
   EXPECT_EQ(Lookup(inner, "OUTSIDE"), kNotFound);
 
   // Nesting is bounded only by the system's path length: 60 levels of long names are
   // searched to the bottom.
-  std::filesystem::path dir = tmp.path() / "deep";
+  fs::path dir = tmp.path() / "deep";
   for (int level = 0; level < 60; ++level, dir /= "LEVEL_NN")
     Write(dir, Portfolio({SubdirectoryEntry("LEVEL_NN"),
                           Symbol(level + 1, "L" + std::to_string(level))}));
@@ -402,9 +396,8 @@ TEST(ReadMasterFile, ZeroRecordsPastTheCountAreUnusedSpace) {
     WriteFileBytes(tmp.path() / "MASTER", bytes);
     MasterFile master;
     ASSERT_EQ(ReadMasterFile(tmp.str() + "/MASTER", master), kOk);
-    EXPECT_EQ(master.RecordsMatchCount(), c.matches);
-    EXPECT_EQ(master.trailingRecords, c.trailing);
-    EXPECT_EQ(master.records.size(), c.records);
+    EXPECT_EQ(std::tuple(master.RecordsMatchCount(), master.trailingRecords, master.records.size()),
+              std::tuple(c.matches, c.trailing, c.records));
   }
 }
 

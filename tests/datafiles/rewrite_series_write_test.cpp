@@ -24,7 +24,7 @@ struct Acme {
   void ExpectDatAndBackup(const Bytes& dat) const {
     EXPECT_EQ(File("F1.DAT"), dat);
     EXPECT_EQ(File("F1.BAK"), before.at("p/F1.DAT"));
-    EXPECT_FALSE(std::filesystem::exists(temp.path() / "p" / "F1.NEW"));
+    EXPECT_FALSE(fs::exists(temp.path() / "p" / "F1.NEW"));
   }
 
   TempDir temp;

@@ -26,16 +26,16 @@ TEST(SymbolFiles, DeleteKeepsSharedFilesAndACopyFillsAGap) {
       Write(temp.path() / "p",
             Portfolio({Symbol(2, "DUP", "", 5), Symbol(3, "DUP", "", 6), Symbol(2, "OTHER")}));
   ASSERT_EQ(DeleteSymbol(dir, "DUP"), kOk);
-  EXPECT_EQ(Number(ReadFileBytes(temp.path() / "p" / "MASTER"), 0, 2), 1);
-  EXPECT_TRUE(fs::exists(temp.path() / "p" / "F2.DAT"));
-  EXPECT_FALSE(fs::exists(temp.path() / "p" / "F3.DAT"));
+  EXPECT_EQ(std::tuple(Number(ReadFileBytes(temp.path() / "p" / "MASTER"), 0, 2),
+                       fs::exists(temp.path() / "p" / "F2.DAT"),
+                       fs::exists(temp.path() / "p" / "F3.DAT")),
+            std::tuple(1, true, false));
 
   const std::string dst = Write(temp.path() / "q", WithNumbers({5, 1, 2, 4}, "D"));
   ASSERT_EQ(MoveOrCopySymbol(dir, " other ", dst, false), kSymbolAdded);
-  Bytes record = MasterRecordBytes(ReadFileBytes(temp.path() / "p" / "MASTER"), 0);
-  record[0] = 3;
   const Bytes master = ReadFileBytes(temp.path() / "q" / "MASTER");
-  EXPECT_EQ(MasterRecordBytes(master, 4), record);
+  EXPECT_EQ(MasterRecordBytes(master, 4),
+            PutNumber(MasterRecordBytes(ReadFileBytes(temp.path() / "p" / "MASTER"), 0), 0, 3, 1));
   EXPECT_EQ(Number(master, 2, 2), 6);
   EXPECT_EQ(ReadFileBytes(temp.path() / "q" / "F3.DAT"),
             ReadFileBytes(temp.path() / "p" / "F2.DAT"));
@@ -69,8 +69,7 @@ TEST(RepairMaster, FillsEmptySymbolsFromNamesAndCopiesEverythingElse) {
           M(2, 36), std::string(damaged.begin() + M(2, 7), damaged.begin() + M(2, 23)));
   EXPECT_EQ(ReadFileBytes(master), expected);  // header and the tail beyond the count byte for byte
   // The temporary took MASTER's place: no MASTER.bak of any case remains.
-  EXPECT_FALSE(std::filesystem::exists(dir + "/MASTER.BAK"));
-  EXPECT_FALSE(std::filesystem::exists(dir + "/MASTER.bak"));
+  EXPECT_FALSE(fs::exists(dir + "/MASTER.BAK") || fs::exists(dir + "/MASTER.bak"));
   ASSERT_EQ(MasterNeedsRepair(master, needs), kOk);
   EXPECT_FALSE(needs);
 }
@@ -85,8 +84,8 @@ TEST(NewFiles, APortfolioInAnEmptyFolderAndANewSeriesOfEachKind) {
     fs::create_directory(dir);
     if (interrupted) WriteFileBytes(dir / "EMASTER", Bytes(192, 0));
     ASSERT_EQ(CreatePortfolio(dir.string()), kOk) << dir;
-    EXPECT_EQ(ReadFileBytes(dir / "MASTER"), Bytes(53, 0));
-    EXPECT_EQ(ReadFileBytes(dir / "EMASTER"), Bytes(192, 0));
+    EXPECT_EQ(std::tuple(ReadFileBytes(dir / "MASTER"), ReadFileBytes(dir / "EMASTER")),
+              std::tuple(Bytes(53, 0), Bytes(192, 0)));
   }
   const struct {
     int columns;
@@ -121,10 +120,8 @@ TEST(NewFiles, APortfolioInAnEmptyFolderAndANewSeriesOfEachKind) {
               (std::array<std::size_t, 3>{4 * fields, fields,
                                           c.intraday ? std::size_t{'I'} : std::size_t{'D'}}));
   }
-  EmasterImage emaster;
-  ASSERT_EQ(ReadEmasterImage(dir + "/EMASTER", emaster), kOk);
-  EXPECT_EQ(DecodeEmasterRecord(emaster.Record(2)).periodicity, 'I');
-  EXPECT_EQ(DecodeEmasterRecord(emaster.Record(2)).fieldCount, 8);
+  const EmasterEntry third = EmasterEntryAt(empty, 2);
+  EXPECT_EQ(std::tuple(third.periodicity, third.fieldCount), std::tuple('I', 8));
 }
 
 // The lowest number no record uses, passing over a data file that holds quotes.
@@ -167,7 +164,7 @@ DayNumber Nov(int day) { return Day(2013, 11, day); }
 // write commands' rows set, add and delete one bar by its time). Each row: the request, the
 // bars the file must then hold (byte for byte as a fresh portfolio of them), and how many
 // quotes the rewrite reports.
-TEST(IntradayRewrite, ATimeMovesAloneAndADayByDateIsWrittenWhole) {
+TEST(Intraday, ATimeMovesAloneADayByDateIsWrittenWholeAndTheProfileCountsBars) {
   struct Case {
     const char* name;
     SeriesEdit edit;
@@ -200,19 +197,17 @@ TEST(IntradayRewrite, ATimeMovesAloneAndADayByDateIsWrittenWhole) {
     EXPECT_EQ(changed, c.changed);
     EXPECT_EQ(ReadFileBytes(dir.path() / "F1.DAT"), BarDatBytes(scratch.path(), bars));
   }
-}
 
-TEST(IntradayProfile, CountsBarsPerDayAndTheMostCommonStep) {
+  // The profile counts bars per day and finds the most common step.
   IntradayProfile profile;
   EXPECT_EQ(profile.TimeFrameSeconds(), 0);
   const std::pair<int, int> bars[] = {{1, 1800}, {1, 2100}, {2, 1800}, {2, 2100},
                                       {2, 2400}, {2, 3000}, {3, 1800}};
   for (const auto& [day, second] : bars)
     profile.Add({static_cast<DayNumber>(day), static_cast<PackedTime>(second)});
-  EXPECT_EQ(profile.FirstDayBars(), 2);
-  EXPECT_EQ(profile.LastDayBars(), 1);
-  EXPECT_EQ(profile.MostDayBars(), 4);
-  EXPECT_EQ(profile.TimeFrameSeconds(), 300);
+  EXPECT_EQ(std::tuple(profile.FirstDayBars(), profile.LastDayBars(), profile.MostDayBars(),
+                       profile.TimeFrameSeconds()),
+            std::tuple(2, 1, 4, 300));
   for (const auto& [seconds, text] : {std::pair{300, "5 minutes"},
                                       {60, "1 minute"},
                                       {7200, "2 hours"},

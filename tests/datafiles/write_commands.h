@@ -105,18 +105,16 @@ inline void MakeFixture(const fs::path& root, const WriteCommand& s) {
   Write(root / "q", Portfolio({Symbol(s.fullDest ? 255 : 1, "D1", "DEST ONE")}));
   WriteFileBytes(root / "p" / "F1.BAK", {1, 2, 3});
   WriteFileBytes(root / "p" / "MASTER.BAK", {4, 5, 6});
-  if (s.damagedSymbol) {
-    Bytes master = ReadFileBytes(root / "p" / "MASTER");
-    std::fill_n(master.begin() + 2 * 53 + 36, 16, ' ');
-    WriteFileBytes(root / "p" / "MASTER", master);
-  }
+  const fs::path master = root / "p" / "MASTER";
+  if (s.damagedSymbol)
+    WriteFileBytes(master, Put(ReadFileBytes(master), M(1, 36), "                "));
   if (s.xmaster) {
     WriteFileBytes(root / "p" / "XMASTER", BuildXmasterBytes({{256, "X256", "EXTENDED"}}));
-    WriteFileBytes(root / "p" / "F256.MWD", MwdBytes(256));
+    WriteFileBytes(root / "p" / "F256.MWD", BuildDatBytes(MwdSeries(256)));
   }
   if (s.fullDest) {
     WriteFileBytes(root / "q" / "XMASTER", BuildXmasterBytes({{256, "Q256", "DEST XMASTER"}}));
-    WriteFileBytes(root / "q" / "F256.MWD", MwdBytes(256, 2));
+    WriteFileBytes(root / "q" / "F256.MWD", BuildDatBytes(MwdSeries(256, 2)));
   }
   if (!s.cliInput.empty()) WriteText(root / "input.csv", s.cliInput);
   if (s.bare) {

@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "datafiles/format/series_facts.h"
-#include "datafiles/io/portfolio_lock.h"
 #include "write_commands.h"
 
 namespace voltrim::testing {
@@ -20,11 +19,10 @@ void ExpectEmasterMirrorsFully(const fs::path& dir) {
   for (int i = 0; i < records; ++i) {
     const Bytes m = MasterRecordBytes(master, i);
     const auto e = emaster.begin() + 192 * (i + 1);
-    EXPECT_EQ(e[2], m[0]) << "record " << i;
     std::string symbol(m.begin() + 36, m.begin() + 52);
     symbol = symbol.substr(0, symbol.find(' ')).substr(0, 14);
     symbol.resize(14, '\0');
-    EXPECT_EQ(std::string(e + 11, e + 25), symbol) << "record " << i;
+    EXPECT_EQ(std::tuple(e[2], std::string(e + 11, e + 25)), std::tuple(m[0], symbol)) << i;
   }
 }
 
@@ -51,9 +49,8 @@ TEST(WriteCommandsTest, EmasterLongNamesAndTheFourteenthCharacter) {
   const fs::path p = temp.path() / "p", q = temp.path() / "q", r = temp.path() / "r";
   Write(p, Portfolio({Symbol(1, "ABCDEFGHIJKLMN", "FOURTEEN"), Symbol(2, "BETA", "BETA INC", 3),
                       Symbol(3, "DELTA", "DELTA CO")}));
-  Bytes master = ReadFileBytes(p / "MASTER");
-  std::fill_n(master.begin() + 3 * 53 + 36, 16, ' ');  // DELTA needs repair
-  WriteFileBytes(p / "MASTER", master);
+  // DELTA needs repair.
+  WriteFileBytes(p / "MASTER", Put(ReadFileBytes(p / "MASTER"), M(2, 36), std::string(16, ' ')));
   WriteMirroringEmaster(p);
   Write(q, Portfolio({Symbol(1, "D1")}));
   WriteMirroringEmaster(q);
@@ -296,13 +293,11 @@ TEST(WriteCommandsTest, EveryRefusalLeavesEveryFileAsItWas) {
   }
 }
 
-using namespace std::chrono_literals;
-
 // Every write and every undo, with its folders held by another program past the wait, fails
 // and changes nothing (a move and its undo wait for either folder); once they are free, it
 // goes through (the sweeps run each free). So does a series in a subdirectory.
 TEST(PortfolioLockTest, AWriterThatWaitsInVainFailsAndChangesNothing) {
-  const LockWait shortWait(5ms);
+  const LockWait shortWait(std::chrono::milliseconds(5));
   for (const WriteCommand& row : WriteAndUndoCommands()) {
     if (row.undoIn) continue;  // a new portfolio holds no folder that was there
     int busy = 0;

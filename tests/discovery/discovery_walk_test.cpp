@@ -169,8 +169,6 @@ TEST(ScanWorkerTest, OneWalkAtATimeAndADroppedWorkerWaitsAndCallsNothing) {
   EXPECT_EQ(done, 0);
 }
 
-using Drives = std::vector<std::string>;
-
 // The mount table's real file systems, escapes decoded; a path belongs to the longest mount
 // by whole components; the drive chosen is the current directory's, else the last.
 TEST(Drives, MountTablePathsAndTheChoiceOfDrive) {
@@ -185,7 +183,7 @@ TEST(Drives, MountTablePathsAndTheChoiceOfDrive) {
       "/dev/sdc1 /mnt/archive xfs rw 0 0\n"
       "garbage\n";
   EXPECT_EQ(DrivesFromMountTable(table),
-            (Drives{"/", "/mnt/archive", "/mnt/Trading", "/run/media/ann/USB STICK", "/tmp"}));
+            (Paths{"/", "/mnt/archive", "/mnt/Trading", "/run/media/ann/USB STICK", "/tmp"}));
   const std::pair<const char*, const char*> cases[] = {{"/mnt/data/x/y", "/mnt/data"},
                                                        {"/mnt/data/inner/z", "/mnt/data/inner"},
                                                        {"/mnt/data2/x", "/"},
@@ -193,12 +191,11 @@ TEST(Drives, MountTablePathsAndTheChoiceOfDrive) {
   for (const auto& [path, drive] : cases)
     EXPECT_EQ(DriveOfPath(path, {"/", "/mnt/data", "/mnt/data/inner"}), drive) << path;
   EXPECT_EQ(JoinPath("/", "data"), "/data");
-  const Drives drives = {"/", "/home", "/mnt/usb"};
+  const Paths drives = {"/", "/home", "/mnt/usb"};
   EXPECT_EQ(ChooseDrive(drives, "", "/home/ann/stocks").index, 1);
   // A saved drive that is gone: the last drive, none shown selected.
   const DriveChoice gone = ChooseDrive(drives, "/media/old", "/home/ann");
-  EXPECT_EQ(gone.drive, "/mnt/usb");
-  EXPECT_EQ(gone.index, -1);
+  EXPECT_EQ(std::tuple(gone.drive, gone.index), std::tuple("/mnt/usb", -1));
   EXPECT_EQ(ChooseDrive({}, "", "/home").drive, kNoDrive);
 }
 
@@ -209,7 +206,7 @@ TEST(SearchFilter, OkCheckRescanRuleTheDriveRescannedAndTheStartFolder) {
   EXPECT_FALSE(RescanDue(on, MakeSearchFilter(1, 1, "/DATA")));
   EXPECT_TRUE(RescanDue(on, MakeSearchFilter(0, 1, "/data2")));
 
-  const Drives drives = {"/", "/mnt/data"};
+  const Paths drives = {"/", "/mnt/data"};
   EXPECT_TRUE(FilterAdmits(MakeSearchFilter(0, 1, "data"), "/mydata/deeper"));
   EXPECT_TRUE(FilterAdmits(MakeSearchFilter(0, 0, "/metastock/data"), "/windows"));
   // Limit off with a path on no drive: the current drive is scanned again.
@@ -221,8 +218,7 @@ TEST(SearchFilter, OkCheckRescanRuleTheDriveRescannedAndTheStartFolder) {
   store.OpenRoot((dir.path() / "Voltrim.conf").string());
   const auto change = SaveSearchFilterChange(store, MakeSearchFilter(0, 0, "/data"), true,
                                              "/mnt/data/x", true, drives, "/");
-  EXPECT_TRUE(change.rescan);
-  EXPECT_EQ(change.drive, "/mnt/data");
+  EXPECT_EQ(std::tuple(change.rescan, change.drive), std::tuple(true, "/mnt/data"));
   EXPECT_EQ(store.GetString(settings::kSearch, "Name", ""), "/mnt/data/x");
 
   // `voltrim FOLDER`, links resolved, limits the search to the folder on its drive or changes
@@ -233,7 +229,7 @@ TEST(SearchFilter, OkCheckRescanRuleTheDriveRescannedAndTheStartFolder) {
   testing::WriteFileBytes(file, {'x'});
   store.SetInt(settings::kSearch, settings::kMasterFix, 1);
   store.SetInt(settings::kSearch, settings::kLimit, 0);
-  const Drives own = {dir.str()};
+  const Paths own = {dir.str()};
 
   for (const std::string& refused : {file, dir.str() + "/missing"})
     EXPECT_EQ(UseStartFolder(store, refused, own), refused + " is not a folder");
@@ -243,10 +239,11 @@ TEST(SearchFilter, OkCheckRescanRuleTheDriveRescannedAndTheStartFolder) {
 
   EXPECT_EQ(UseStartFolder(store, dir.str() + "/link/./stocks/", own), std::nullopt);
   const std::string real = std::filesystem::canonical(dir.path() / "data" / "stocks").string();
-  EXPECT_EQ(store.GetString(settings::kSearch, settings::kName, ""), real);
-  EXPECT_EQ(store.GetInt(settings::kSearch, settings::kLimit, 0), 1);
-  EXPECT_EQ(store.GetInt(settings::kSearch, settings::kMasterFix, 0), 1);
-  EXPECT_EQ(store.GetString(settings::kSettings, settings::kDrive, ""), dir.str());
+  EXPECT_EQ(std::tuple(store.GetString(settings::kSearch, settings::kName, ""),
+                       store.GetInt(settings::kSearch, settings::kLimit, 0),
+                       store.GetInt(settings::kSearch, settings::kMasterFix, 0),
+                       store.GetString(settings::kSettings, settings::kDrive, "")),
+            std::tuple(real, 1, 1, dir.str()));
 }
 
 }  // namespace

@@ -8,27 +8,28 @@
 #include <vector>
 
 #include "datafiles/fixtures.h"
-#include "datafiles/io/portfolio_files.h"
 #include "export/export_command.h"
 #include "export/portfolio_export.h"
 #include "export/portfolio_series.h"
 #include "samples/sample_portfolios.h"
 #include "settings/settings_store.h"
-#include "support/export_text.h"
 #include "support/recording_prompt.h"
 
 namespace voltrim::testing {
 namespace {
 
-const DayNumber kFirst = DateFloatToDay(990104.0f);
+// Keeps everything an export writes.
+class StringSink : public TextSink {
+ public:
+  void Write(std::string_view piece) override { text.append(piece); }
+  std::string text;
+};
 
-// Quote i of XYZ closes at 100 + i, so every line names its own index.
-void WriteSeries(const TempDir& dir, int quotes) {
-  std::vector<DailyQuote> series;
-  for (int i = 0; i < quotes; ++i)
-    series.push_back(
-        {static_cast<DayNumber>(kFirst + i), 1, 2, 0.5f, 100.0f + static_cast<float>(i), 0});
-  Write(dir.path(), Portfolio({SeriesEntry(MakeDailySeries(1, "XYZ", "", series))}));
+std::string ExportText(const std::string& dir, const std::string& symbol, int quoteCount,
+                       const ExportSettings& settings) {
+  StringSink sink;
+  WriteExportText(sink, dir, symbol, quoteCount, settings);
+  return sink.text;
 }
 
 // The lines of the date and close alone.
@@ -43,18 +44,20 @@ std::vector<std::string> CloseLines(const TempDir& dir, int newest, int quoteCou
   return lines;
 }
 
+// XYZ's quotes: quote i closes at 10.25 + i, so every line names its own index.
+const std::vector<DailyQuote> kXyz = Quotes(2 * kExportWindow + 3);
 std::string Line(int index) {
   char close[32];
-  std::snprintf(close, sizeof close, " %.4f", 100.0 + index);
-  return FormatUserDate(static_cast<DayNumber>(kFirst + index)) + close;
+  std::snprintf(close, sizeof close, " %.4f", 10.25 + index);
+  return FormatUserDate(kXyz[static_cast<std::size_t>(index)].day) + close;
 }
 
 // Series longer than a read window come out whole both ways; newest first walks down from
 // the grid's count (fewer starts lower, more finds nothing), oldest first reads to the end.
 TEST(ExportWriter, LongSeriesAcrossReadWindowsAndTheGridCount) {
   TempDir dir;
-  const int quotes = 2 * kExportWindow + 3;
-  WriteSeries(dir, quotes);
+  const int quotes = static_cast<int>(kXyz.size());
+  Write(dir.path(), Portfolio({SeriesEntry(MakeDailySeries(1, "XYZ", "", kXyz))}));
   std::vector<std::string> oldest;
   for (int index = 0; index < quotes; ++index) oldest.push_back(Line(index));
   EXPECT_EQ(CloseLines(dir, 0, 1), oldest);
@@ -64,7 +67,7 @@ TEST(ExportWriter, LongSeriesAcrossReadWindowsAndTheGridCount) {
 
   // Quotes the header counts but the file does not hold end the text without a message.
   const auto dat = dir.path() / "F1.DAT";
-  std::filesystem::resize_file(dat, std::filesystem::file_size(dat) - 4 * 24);
+  fs::resize_file(dat, fs::file_size(dat) - 4 * 24);
   oldest.resize(oldest.size() - 4);
   EXPECT_EQ(CloseLines(dir, 0, quotes), oldest);
   EXPECT_TRUE(CloseLines(dir, 1, quotes).empty());  // starts at a quote that is not there
@@ -75,7 +78,7 @@ TEST(ExportWriter, LongSeriesAcrossReadWindowsAndTheGridCount) {
   TempDir one;
   SeriesSpec lacking = MakeDailySeries(1, "XYZ", "", {});
   lacking.fields = {Field::Date, Field::High, Field::Low, Field::Close, Field::Vol, Field::Oi};
-  lacking.records = {{DayToDateValue(kFirst), 12.75f, 12.25f, 12.625f, 0.0f, 250.5f}};
+  lacking.records = {{990104, 12.75f, 12.25f, 12.625f, 0.0f, 250.5f}};
   Write(one.path(), Portfolio({SeriesEntry(lacking)}));
   ExportSettings chosen;
   chosen.title = 1;
@@ -91,13 +94,11 @@ TEST(ExportWriter, LongSeriesAcrossReadWindowsAndTheGridCount) {
 // loop where data files should be (refused without waiting), a FIFO for a DOP file, names
 // in lower case and layouts without a DOP file; the demonstration and every real folder.
 TEST(WideFolderExport, WholePortfolioIsEachSeriesOwnExportAndNamesWhatItLeavesOut) {
-  namespace fs = std::filesystem;
   TempDir temp;
   const std::string wide = WriteWideFolder(temp.path() / "wide", 45);
   const fs::path at(wide);
-  for (int n : {1, 9, 10, 100, 255}) fs::remove(at / DatFileName(n));
+  for (int n : {1, 2, 3, 4, 9, 10, 100, 255}) fs::remove(at / DatFileName(n));
   fs::remove(at / MwdFileName(300));
-  for (int n : {2, 3, 4}) fs::remove(at / DatFileName(n));
   ASSERT_EQ(mkfifo((at / DatFileName(2)).c_str(), 0600), 0);
   fs::create_symlink("/dev/urandom", at / DatFileName(3));
   fs::create_symlink(DatFileName(4), at / DatFileName(4));
@@ -168,7 +169,7 @@ TEST(ExportCommandTest, AsksBeforeReplacingSavesTheChoicesAndSaysWhatWentWhere) 
   const DailyQuote quote = {DateFloatToDay(990104.0f), 12.5f, 12.75f, 12.25f, 12.625f, 15000};
   const std::string portfolio =
       Write(dir.path() / "data", Portfolio({SeriesEntry(MakeDailySeries(1, "XYZ", "", {quote}))}));
-  const auto run = [&](const std::filesystem::path& file, int format = 0) {
+  const auto run = [&](const fs::path& file, int format = 0) {
     ExportSettings chosen;
     chosen.fileName = file.string();
     chosen.delimiter = 1;
@@ -207,14 +208,14 @@ TEST(ExportCommandTest, AsksBeforeReplacingSavesTheChoicesAndSaysWhatWentWhere) 
   EXPECT_EQ(run(missing), ExportOutcome::Failed);
   EXPECT_EQ(prompt.MessageTexts().size(), 1u);
   EXPECT_EQ(LoadExportSettings(store).fileName, missing.string());
-  EXPECT_FALSE(std::filesystem::exists(missing.parent_path()));
+  EXPECT_FALSE(fs::exists(missing.parent_path()));
   EXPECT_EQ(prompt.beeps.size(), 2u);
 
   EXPECT_EQ(ExportPathIn("out.txt", "/home/ann/Documents"), "/home/ann/Documents/out.txt");
   EXPECT_EQ(ExportPathIn("sub/out.txt", "/home/ann"), "/home/ann/sub/out.txt");
   EXPECT_EQ(ExportPathIn("/tmp/out.txt", "/home/ann"), "/tmp/out.txt");
   EXPECT_EQ(ExportPathIn("", "/home/ann"), "");
-  EXPECT_NE(ExportFolder(), std::filesystem::current_path().string());
+  EXPECT_NE(ExportFolder(), fs::current_path().string());
 }
 
 }  // namespace

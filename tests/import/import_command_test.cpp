@@ -8,7 +8,6 @@
 #include <random>
 #include <tuple>
 
-#include "datafiles/fixtures.h"
 #include "datafiles/write/update_portfolio.h"
 #include "datafiles/write_commands.h"
 #include "import/import_command.h"
@@ -19,8 +18,6 @@
 
 namespace voltrim::testing {
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr std::size_t F(Field field) { return static_cast<std::size_t>(field); }
 
@@ -199,9 +196,7 @@ UpdateRequest RequestFrom(const fs::path& source, bool create) {
 // whose fixture this is: ACME, OTHER and X256 (XMASTER) in p.
 TEST(UpdatePortfolio, CancelChangesNothingTheTotalsCountEveryKindAndNewSeriesFindRoom) {
   TempDir temp;
-  WriteCommand fixture{};
-  fixture.xmaster = true;
-  MakeFixture(temp.path(), fixture);
+  MakeFixture(temp.path(), {.name = "update", .run = {}, .xmaster = true});
   WriteText(temp.path() / "day.csv", kUpdateText + "OTHER,2000-01-03,10,10.5,9.5,10.25,1000\n");
   UpdateRequest request = RequestFrom(temp.path() / "day.csv", true);
   const std::string dir = (temp.path() / "p").string();
@@ -222,14 +217,7 @@ TEST(UpdatePortfolio, CancelChangesNothingTheTotalsCountEveryKindAndNewSeriesFin
             "NEWA,D,20000103,000000,1,2,0.5,1.5,100,0\n"
             "NEWB,D,20000103,000000,1,2,0.5,1.5,100,0\n");
   const UpdateRequest creating = RequestFrom(temp.path() / "new.csv", true);
-  const std::string wide = WriteWideFolder(temp.path() / "wide", 1);
-  // Room for one in MASTER: remove its last record and its files.
-  fs::remove(wide + "/F255.DAT");
-  fs::remove(wide + "/F255.DOP");
-  std::vector<unsigned char> master = ReadFileBytes(wide + "/MASTER");
-  master.resize(master.size() - kMasterRecordSize);
-  master[0] = master[2] = 254;
-  WriteFileBytes(wide + "/MASTER", master);
+  const std::string wide = WriteWideFolder(temp.path() / "wide", 1, 254);  // room for one
   ASSERT_EQ(UpdatePortfolio(wide, creating, result), kOk);
   EXPECT_EQ(std::tuple(result.series[0].index, result.series[0].fileNumber, result.series[1].index,
                        result.series[1].fileNumber),

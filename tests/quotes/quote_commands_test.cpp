@@ -153,8 +153,7 @@ TEST(QuoteCommandFaults, APartlyDoneOrKeptOutWriteIsReportedWithItsMessage) {
     EXPECT_EQ(g.prompt.MessageTexts().back(),
               "The quote was deleted, but the first and last dates\nof the symbol in "
               "MASTER could not be updated.");
-    EXPECT_TRUE(outcome.reloadGrid);
-    EXPECT_TRUE(outcome.partlyDone);  // the quote is gone: deleting again would take another
+    EXPECT_TRUE(outcome.reloadGrid && outcome.partlyDone);  // deleting again takes another
     break;
   }
 
@@ -205,8 +204,8 @@ TEST(QuoteRulesTest, ValuesAloneFirstThenHighAgainstLowThenOpenAndCloseWithin) {
     EXPECT_EQ(ContradictionQuestion(values).value_or(""), question);
   const std::vector<QuoteRuleBreach> broken = BrokenQuoteRules(Values(12, 11, 9, 8));
   ASSERT_EQ(broken.size(), 2u);
-  EXPECT_EQ(broken[0].rule, QuoteRule::OutsideRange);
-  EXPECT_EQ(broken[1].field, kCloseValue);
+  EXPECT_EQ(std::tuple(broken[0].rule, broken[1].field),
+            std::tuple(QuoteRule::OutsideRange, kCloseValue));
 
   // The values after an edit are the changed ones over the stored.
   QuoteEditInput input;

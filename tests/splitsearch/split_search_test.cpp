@@ -7,13 +7,11 @@
 
 #include "chart/chart_series.h"
 #include "datafiles/fixtures.h"
-#include "samples/portfolio_builder.h"
 #include "splitsearch/search_feed.h"
 #include "splitsearch/split_pair_test.h"
 #include "splitsearch/split_results_file.h"
 #include "splitsearch/split_search.h"
 #include "support/recording_prompt.h"
-#include "support/temp_dir.h"
 
 namespace voltrim {
 namespace {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,7 @@ class RecordingPrompt : public UserPrompt {
     messages.push_back({text, icon});
   }
   bool AskYesNo(const std::string& text) override {
+    if (onQuestion) onQuestion();
     questions.push_back(text);
     const bool yes = !answers_.empty() && answers_.front();
     if (!answers_.empty()) answers_.pop_front();
@@ -32,19 +34,16 @@ class RecordingPrompt : public UserPrompt {
   void Beep(BeepKind kind) override { beeps.push_back(kind); }
   void BeginWait() override { maxWaitDepth = std::max(maxWaitDepth, ++waitDepth); }
   void EndWait() override { --waitDepth; }
-  void ScanProgress(const std::string& path, int found) override {
-    scanPaths.push_back(path);
-    scanCounts.push_back(found);
-  }
-  void FillProgress(int done, int total) override { fillProgress.emplace_back(done, total); }
+  void ScanProgress(const std::string& path, int) override { scanPaths.push_back(path); }
+  void FillProgress(int, int) override {}
   void StatusText(const std::string& text) override { statusTexts.push_back(text); }
 
+  // A step of the test run first, as the event loop would while a question is open.
+  std::function<void()> onQuestion;
   std::vector<Message> messages;
   std::vector<std::string> questions;
   std::vector<BeepKind> beeps;
   std::vector<std::string> scanPaths;
-  std::vector<int> scanCounts;
-  std::vector<std::pair<int, int>> fillProgress;
   std::vector<std::string> statusTexts;
   int waitDepth = 0;  // open BeginWait calls
   int maxWaitDepth = 0;

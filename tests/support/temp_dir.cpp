@@ -56,15 +56,4 @@ void WriteFileBytes(const std::filesystem::path& file, const std::vector<unsigne
             static_cast<std::streamsize>(bytes.size()));
 }
 
-std::string ReadText(const std::filesystem::path& file) {
-  const std::vector<unsigned char> bytes = ReadFileBytes(file);
-  return {bytes.begin(), bytes.end()};
-}
-
-std::filesystem::path SharedDataDir() {
-  std::filesystem::path dir = VOLTRIM_SHARED_DATA_DIR;
-  std::error_code ec;
-  return std::filesystem::is_directory(dir, ec) ? dir : std::filesystem::path();
-}
-
 }  // namespace voltrim::testing

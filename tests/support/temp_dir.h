@@ -23,9 +23,16 @@ class TempDir {
 
 std::vector<unsigned char> ReadFileBytes(const std::filesystem::path& file);
 void WriteFileBytes(const std::filesystem::path& file, const std::vector<unsigned char>& bytes);
-std::string ReadText(const std::filesystem::path& file);
+inline std::string ReadText(const std::filesystem::path& file) {
+  const std::vector<unsigned char> bytes = ReadFileBytes(file);
+  return {bytes.begin(), bytes.end()};
+}
 
 // The real data folders shipped beside the project, or an empty path when missing.
-std::filesystem::path SharedDataDir();
+inline std::filesystem::path SharedDataDir() {
+  std::error_code ec;
+  const std::filesystem::path dir = VOLTRIM_SHARED_DATA_DIR;
+  return std::filesystem::is_directory(dir, ec) ? dir : std::filesystem::path();
+}
 
 }  // namespace voltrim::testing

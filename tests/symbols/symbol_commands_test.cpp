@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "datafiles/fixtures.h"
-#include "datafiles/format/master.h"
 #include "datafiles/io/file_ops.h"
 #include "datafiles/write/symbol_files.h"
 #include "support/recording_prompt.h"
@@ -11,8 +8,6 @@
 
 namespace voltrim::testing {
 namespace {
-
-namespace fs = std::filesystem;
 
 // Two portfolios: src holds ACME (1), BETA (2), GAMMA (4); dst holds OTHER (1) and a
 // record named "beta".
