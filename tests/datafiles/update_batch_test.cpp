@@ -34,7 +34,8 @@ TEST(UpdateBatch, StoppedBeforeItsFilesTakeTheirPlacesItChangesNothing) {
     SCOPED_TRACE(c.what);
     TempDir temp;
     const std::string dir = WriteWideFolder(temp.path() / "wide", kWideSeries - kMaxSymbols);
-    if (c.grown > 0) WriteFileBytes(fs::path(dir) / MwdFileName(c.grown), MwdBytes(c.grown, 3000));
+    if (c.grown > 0)
+      WriteFileBytes(fs::path(dir) / MwdFileName(c.grown), BuildDatBytes(MwdSeries(c.grown, 3000)));
     const Snapshot before = TakeSnapshot(dir);
     request.progress = [&](int done, int) { return done != c.cancelAt; };
     const pid_t child = fork();
