@@ -67,7 +67,8 @@ int RunImportCommand(const QStringList& arguments) {
   ImportText text;
   if (!ReadImportFile(file, text, prompt)) return kExitFailed;
   WarnIfEmasterOutOfStepFor(*dir, symbol);
-  const ImportOutcome outcome = RunImport(*dir, symbol, file, std::move(text), overlap, prompt, kAdvice);
+  const ImportOutcome outcome =
+      RunImport(*dir, symbol, file, std::move(text), overlap, prompt, kAdvice);
   for (const std::string& line : outcome.summary) PrintLine(line);
   return ExitStatus(outcome.succeeded, outcome.partlyDone);
 }

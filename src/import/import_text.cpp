@@ -271,9 +271,8 @@ Read ReadDate(std::string_view s, float& date, float& time, bool& withTime) {
 // to either side. False for that case and outside the normal singles: from_chars decides
 // those.
 bool DecimalValue(std::uint64_t whole, int scale, bool negative, float& out) {
-  static constexpr double kInversePowers[] = {1e0,  1e-1,  1e-2,  1e-3,  1e-4,  1e-5,
-                                              1e-6, 1e-7,  1e-8,  1e-9,  1e-10, 1e-11,
-                                              1e-12, 1e-13, 1e-14, 1e-15};
+  static constexpr double kInversePowers[] = {1e0,  1e-1, 1e-2,  1e-3,  1e-4,  1e-5,  1e-6,  1e-7,
+                                              1e-8, 1e-9, 1e-10, 1e-11, 1e-12, 1e-13, 1e-14, 1e-15};
   const double value = static_cast<double>(whole) * kInversePowers[scale];
   if (value != 0.0 &&
       (value < std::numeric_limits<float>::min() || value > std::numeric_limits<float>::max()))

@@ -137,8 +137,8 @@ void ImportQuoteFile(const CommandContext& context, const std::string& path) {
   }
   ImportPreviewDialog dialog({path, symbol, portfolioDir}, text, preview, context.window);
   if (context.runDialog(dialog) != QDialog::Accepted) return;
-  const ImportOutcome outcome =
-      RunImport(portfolioDir, symbol, path, std::move(text), dialog.Overlap(), prompt, kChooseInPreview);
+  const ImportOutcome outcome = RunImport(portfolioDir, symbol, path, std::move(text),
+                                          dialog.Overlap(), prompt, kChooseInPreview);
   if (outcome.reloadGrid) browser.FillQuotesGrid(0);
   context.refresh();
   if (outcome.succeeded) prompt.ShowMessage(JoinedLines(outcome.summary), MessageIcon::Information);
