@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <limits>
 #include <system_error>
 
 #include "datafiles/format/encodings.h"
@@ -268,15 +267,12 @@ Read ReadDate(std::string_view s, float& date, float& time, bool& withTime) {
 // double nearest 10^-scale lands within two units of the double's last place of the
 // decimal, so rounding it to a single gives the single nearest the decimal unless it lies
 // within those few units of a point halfway between two singles, where the decimal may lie
-// to either side. False for that case and outside the normal singles: from_chars decides
-// those.
+// to either side. False for that case: from_chars decides it. The value is 0 or lies
+// between 10^-15 and 10^15, well inside the normal singles.
 bool DecimalValue(std::uint64_t whole, int scale, bool negative, float& out) {
   static constexpr double kInversePowers[] = {1e0,  1e-1, 1e-2,  1e-3,  1e-4,  1e-5,  1e-6,  1e-7,
                                               1e-8, 1e-9, 1e-10, 1e-11, 1e-12, 1e-13, 1e-14, 1e-15};
   const double value = static_cast<double>(whole) * kInversePowers[scale];
-  if (value != 0.0 &&
-      (value < std::numeric_limits<float>::min() || value > std::numeric_limits<float>::max()))
-    return false;
   std::uint64_t bits = 0;
   std::memcpy(&bits, &value, sizeof bits);
   // A double's 52 stored bits hold a single's 23 and 29 below them: halfway is the first of
