@@ -5,7 +5,10 @@
 // aim from bench/aims.txt; the program exits 1 when a figure is past its aim.
 #include <benchmark/benchmark.h>
 
+#include <time.h>
+
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -61,6 +64,39 @@ inline std::vector<Aim> AimsOf(const std::string& program) {
   return aims;
 }
 
+// The real and CPU time of one of two paths a benchmark times in turn, so that both meet
+// the same moments of a shared machine. The reporter reads them as "<benchmark>#<path>".
+class PathTimes {
+ public:
+  template <typename Work>
+  void Time(Work work) {
+    const auto realFrom = std::chrono::steady_clock::now();
+    const double cpuFrom = ThreadCpuSeconds();
+    work();
+    real_ += std::chrono::duration<double>(std::chrono::steady_clock::now() - realFrom).count();
+    cpu_ += ThreadCpuSeconds() - cpuFrom;
+    ++runs_;
+  }
+  void Report(benchmark::State& state, const std::string& path) const {
+    if (runs_ == 0) return;
+    state.counters[path + kReal] = real_ / static_cast<double>(runs_);
+    state.counters[path + kCpu] = cpu_ / static_cast<double>(runs_);
+  }
+
+  static constexpr const char* kReal = "_real_s";
+  static constexpr const char* kCpu = "_cpu_s";
+
+ private:
+  static double ThreadCpuSeconds() {
+    timespec now{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+  }
+  double real_ = 0.0;
+  double cpu_ = 0.0;
+  long runs_ = 0;
+};
+
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
   explicit RatioReporter(std::string program)
@@ -74,6 +110,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
         benchmark::BenchmarkName name = run.run_name;
         name.repetitions.clear();
         samples_[name.str()].push_back({run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()});
+        AddPathTimes(name.str(), run);
       }
     ConsoleReporter::ReportRuns(runs);
   }
@@ -105,6 +142,19 @@ class RatioReporter : public benchmark::ConsoleReporter {
     double real;
     double cpu;
   };
+
+  // The times of PathTimes, in seconds as the counters hold them.
+  void AddPathTimes(const std::string& name, const Run& run) {
+    const std::string real = PathTimes::kReal;
+    for (const auto& [key, counter] : run.counters) {
+      if (key.size() <= real.size() || key.compare(key.size() - real.size(), real.size(), real))
+        continue;
+      const std::string path = key.substr(0, key.size() - real.size());
+      const auto cpu = run.counters.find(path + PathTimes::kCpu);
+      if (cpu != run.counters.end())
+        samples_[name + "#" + path].push_back({counter.value, cpu->second.value});
+    }
+  }
 
   // Real and CPU time each the median of the benchmark's repetitions (the middle one, or the
   // mean of the two middle ones).

@@ -84,49 +84,62 @@ void BM_WindowedReadsOnly(benchmark::State& state) {
 }
 BENCHMARK(BM_WindowedReadsOnly)->Unit(benchmark::kMillisecond);
 
-void BM_SplitSearch(benchmark::State& state) {
-  Portfolio& data = Data();
+void CoreSearch(const Portfolio& data) {
   bench::BenchPrompt prompt;
-  for (auto _ : state) {
-    SplitSearchResults results;
-    const SplitSearchRun run = RunSplitSearch(data.dir.str(), data.symbols, results, prompt);
-    if (run.outcome != SplitSearchOutcome::Finished || run.candidatesFound == 0) std::abort();
-    benchmark::DoNotOptimize(results.Lines().size());
-  }
+  SplitSearchResults results;
+  const SplitSearchRun run = RunSplitSearch(data.dir.str(), data.symbols, results, prompt);
+  if (run.outcome != SplitSearchOutcome::Finished || run.candidatesFound == 0) std::abort();
+  benchmark::DoNotOptimize(results.Lines().size());
+}
+
+void BM_SplitSearch(benchmark::State& state) {
+  const Portfolio& data = Data();
+  for (auto _ : state) CoreSearch(data);
 }
 BENCHMARK(BM_SplitSearch)->Unit(benchmark::kMillisecond);
 
 // The window's search: the same core call through the window's feed and prompt, each batch's
 // lines copied from the results as the window lists them. What is left of the window's cost
 // is the painting of each batch, at most once per 40 ms.
-void BM_WindowSearchPath(benchmark::State& state) {
-  Portfolio& data = Data();
+void WindowSearch(const Portfolio& data) {
   bench::BenchPrompt shown;
-  for (auto _ : state) {
-    SplitSearchResults results;
-    std::vector<std::string> listed;
-    std::string status;
-    int batches = 0;
-    SearchFeed feed([&](const SearchFeedBatch& batch) {
-      const auto first = results.Lines().begin() + static_cast<std::ptrdiff_t>(listed.size());
-      listed.insert(listed.end(), first,
-                    first + static_cast<std::ptrdiff_t>(batch.candidates.size()));
-      if (!batch.status.empty()) status = batch.status;
-      ++batches;
-    });
-    FeedPrompt prompt(shown, feed);
-    const SplitSearchRun run =
-        RunSplitSearch(data.dir.str(), data.symbols, results, prompt,
-                       [&](const SplitCandidate& candidate) { feed.Candidate(candidate); });
-    feed.Flush();
-    if (run.outcome != SplitSearchOutcome::Finished || listed.size() != results.Lines().size() ||
-        status != "Done search")
-      std::abort();
-    state.counters["batches"] = batches;
-    benchmark::DoNotOptimize(listed.size());
-  }
+  SplitSearchResults results;
+  std::vector<std::string> listed;
+  std::string status;
+  SearchFeed feed([&](const SearchFeedBatch& batch) {
+    const auto first = results.Lines().begin() + static_cast<std::ptrdiff_t>(listed.size());
+    listed.insert(listed.end(), first,
+                  first + static_cast<std::ptrdiff_t>(batch.candidates.size()));
+    if (!batch.status.empty()) status = batch.status;
+  });
+  FeedPrompt prompt(shown, feed);
+  const SplitSearchRun run =
+      RunSplitSearch(data.dir.str(), data.symbols, results, prompt,
+                     [&](const SplitCandidate& candidate) { feed.Candidate(candidate); });
+  feed.Flush();
+  if (run.outcome != SplitSearchOutcome::Finished || listed.size() != results.Lines().size() ||
+      status != "Done search")
+    std::abort();
+  benchmark::DoNotOptimize(listed.size());
 }
-BENCHMARK(BM_WindowSearchPath)->Unit(benchmark::kMillisecond);
+
+// The window's path against the core search, the two taking turns within each iteration
+// (in either order) and timed apart: a few per cent are all the window may add, less than
+// the machine's drift between two benchmarks timed one after the other.
+void BM_WindowAndCoreInTurn(benchmark::State& state) {
+  const Portfolio& data = Data();
+  bench::PathTimes window, core;
+  bool windowFirst = false;
+  for (auto _ : state) {
+    windowFirst = !windowFirst;
+    if (windowFirst) window.Time([&] { WindowSearch(data); });
+    core.Time([&] { CoreSearch(data); });
+    if (!windowFirst) window.Time([&] { WindowSearch(data); });
+  }
+  window.Report(state, "window");
+  core.Report(state, "core");
+}
+BENCHMARK(BM_WindowAndCoreInTurn)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
@@ -136,6 +149,6 @@ int main(int argc, char** argv) {
       argc, argv,
       {{"split search / ReadSeries of whole series", "BM_SplitSearch", "BM_ReadSeriesOnly"},
        {"split search / its own windowed reads", "BM_SplitSearch", "BM_WindowedReadsOnly"},
-       {"Split Search window's search path / core search", "BM_WindowSearchPath",
-        "BM_SplitSearch"}});
+       {"Split Search window's search path / core search", "BM_WindowAndCoreInTurn#window",
+        "BM_WindowAndCoreInTurn#core"}});
 }
