@@ -290,12 +290,9 @@ void SyncEach(const std::vector<File*>& files, std::vector<Status>& statuses) {
       if (!FileAccess::Node(file) && ::fsync(FileAccess::Fd(file)) != 0) errors[onDisk[at]] = errno;
     }
   };
-  // A few syncs in flight are enough for the system to make their flushes together; a few
-  // files (an import's three) are all synced at once.
-  const std::size_t helpers = descriptors <= 4 ? std::max<std::size_t>(descriptors, 1) - 1
-                                               : std::min<std::size_t>(descriptors / 2, 8);
+  // A few syncs in flight are enough for the system to make their flushes together.
   std::vector<std::thread> workers;
-  while (workers.size() < helpers) {
+  while (workers.size() < std::min<std::size_t>(descriptors / 2, 8)) {
     try {
       workers.emplace_back(work);
     } catch (const std::system_error&) {

@@ -47,23 +47,15 @@ class FolderReplaceBatch {
   // target nor its backup is changed yet. Syncs the staged files when they hold as many
   // descriptors as a batch keeps open.
   Status Stage(const ReplaceNames& names, const std::vector<std::uint8_t>& content);
-  // In what order a power cut may find the renamed files new.
-  enum class Order {
-    kAny,     // any mix: one folder sync (Finish) makes them all durable
-    kInTurn,  // the folder is synced after each rename but the last, so that a file is never
-              // found new while one staged before it is still old
-  };
   // Syncs the files not yet synced, then, file by file, renews the backup and renames the
   // new content over its target: kOk, a status of afterSync, or kFileWrite (a sync failed
   // and nothing was replaced, or a later step failed and the files before it stand).
-  Status Commit(Order order = Order::kAny);
-  // How many targets stand replaced.
-  std::size_t ReplacedCount() const { return replacedCount_; }
+  Status Commit();
   // Syncs the folder: kFileWrite when the system refuses.
   Status Finish();
   // Whether a target has been replaced (until then a stop leaves every file as it was, but
   // for the temporaries the destructor removes).
-  bool Replaced() const { return replacedCount_ > 0; }
+  bool Replaced() const { return replaced_; }
 
  private:
   struct Staged {
@@ -81,7 +73,7 @@ class FolderReplaceBatch {
   AfterSync afterSync_;
   std::deque<Staged> open_;
   std::deque<Staged> synced_;  // not yet renamed
-  std::size_t replacedCount_ = 0;
+  bool replaced_ = false;
 };
 
 }  // namespace voltrim

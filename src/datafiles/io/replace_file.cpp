@@ -248,21 +248,19 @@ Status FolderReplaceBatch::SyncOpen() {
   return kOk;
 }
 
-Status FolderReplaceBatch::Commit(Order order) {
+Status FolderReplaceBatch::Commit() {
   const Status status = SyncOpen();
   if (status != kOk) return status;
   // Every new content is durable before any of them takes its target's place, and the
   // backups are renewed only now, so that a batch stopped before here changes nothing.
   while (!synced_.empty()) {
-    if (order == Order::kInTurn && replacedCount_ > 0 && file_ops::SyncDirectory(directory_) != kOk)
-      return kFileWrite;
     const Staged& staged = synced_.front();
     const std::string staging =
         WithTrailingSeparator(directory_) + WriterTemporaryName(staged.stagingName);
     if (RenewBackup(staged.replace, staging) != kOk ||
         file_ops::Rename(staged.replace.temporary, staged.replace.target) != kOk)
       return kFileWrite;
-    ++replacedCount_;
+    replaced_ = true;
     synced_.pop_front();
   }
   return kOk;

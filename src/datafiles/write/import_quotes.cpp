@@ -12,7 +12,6 @@
 #include "datafiles/io/change_journal.h"
 #include "datafiles/io/portfolio_files.h"
 #include "datafiles/io/portfolio_lock.h"
-#include "datafiles/io/replace_batch.h"
 #include "datafiles/io/replace_file.h"
 #include "datafiles/write/held_series.h"
 #include "datafiles/write/master_replace.h"
@@ -282,13 +281,12 @@ class Planner {
   std::vector<NewValue> newValues_;
 };
 
-// MASTER's bytes with both dates of the records of fileNumber set to those of result.
-Status MasterWithDates(const std::string& masterPath, int fileNumber, const ImportResult& result,
-                       std::vector<std::uint8_t>& before, std::vector<std::uint8_t>& after) {
+// Sets both dates of the records of fileNumber; nothing is written when they hold them.
+Status FollowDates(const std::string& masterPath, int fileNumber, const ImportResult& result) {
   MasterImage master;
   const Status status = ReadMasterImage(masterPath, master);
   if (status != kOk) return status;
-  before = master.bytes;
+  const std::vector<std::uint8_t> before = master.bytes;
   bool matched = false;
   for (int i = 0; i < master.RecordCount(); ++i) {
     std::uint8_t* record = master.Record(i);
@@ -297,93 +295,10 @@ Status MasterWithDates(const std::string& masterPath, int fileNumber, const Impo
     std::memcpy(record + master_offset::kLastDate, result.lastDate.data(), 4);
     matched = true;
   }
-  after = std::move(master.bytes);
-  return matched ? kOk : kRecordNotFound;
+  if (!matched) return kRecordNotFound;
+  if (master.bytes == before) return kOk;
+  return ReplaceMasterKeepingEmaster(masterPath, before, master.bytes, ".NEW", true);
 }
-
-// The new data file (when the import changes it) and, when the dates move, MASTER and the
-// EMASTER that mirrors it, written and synced side by side, then put in place in that order,
-// each durable before the next: MASTER never names dates of quotes that do not yet stand.
-// Failing before the data file stands changes nothing.
-class MasterImport {
- public:
-  MasterImport(const SeriesLocation& series, int number, const ImportResult& result)
-      : series_(series), number_(number), result_(result), batch_(series.found.directory) {}
-
-  Status Run(const std::vector<std::uint8_t>* content) {
-    if (content != nullptr) {
-      ReplaceNames names;
-      names.directory = series_.found.directory;
-      names.target = DatFileName(number_);
-      names.temporary = NewFileName(number_);
-      names.backup = BakFileName(number_);
-      const Status status = Stage(names, *content);
-      if (status != kOk) return status;
-    }
-    // Dates that cannot follow leave the quotes to stand alone, as the caller is told.
-    std::vector<std::uint8_t> master;  // empty when MASTER stays as it is
-    const Status planned = DatesMove() ? PlanDates(master) : kOk;
-    if (!master.empty()) {
-      Status status = kOk;
-      if (emaster_.write) status = Stage(EmasterReplaceNames(emaster_.path, true), emaster_.after);
-      if (status == kOk) status = Stage(MasterReplaceNames(MasterPath(), ".NEW", true), master);
-      if (status != kOk) return status;  // nothing stands yet
-    }
-    const Status status = Commit(content != nullptr);
-    if (status != kOk || planned == kOk) return status;
-    return content != nullptr ? kMasterDatesNotUpdated : planned;
-  }
-
- private:
-  std::string MasterPath() const { return MasterPathIn(series_.found.directory); }
-
-  // MASTER was read under the lock at the lookup: when the record already holds the dates,
-  // there is nothing to follow.
-  bool DatesMove() const {
-    if (result_.quotesAfter == 0) return false;
-    const MasterBytes& record = series_.found.record.bytes;
-    return std::memcmp(record.data() + master_offset::kFirstDate, result_.firstDate.data(), 4) !=
-               0 ||
-           std::memcmp(record.data() + master_offset::kLastDate, result_.lastDate.data(), 4) != 0;
-  }
-
-  // MASTER's new bytes, and EMASTER's where it follows; master is left empty on failure.
-  Status PlanDates(std::vector<std::uint8_t>& master) {
-    std::vector<std::uint8_t> before, after;
-    Status status = MasterWithDates(MasterPath(), number_, result_, before, after);
-    if (status == kOk && after != before)
-      status = PlanEmasterFollowing(MasterPath(), before, after, {}, emaster_);
-    if (status == kOk && after != before) master = std::move(after);
-    return status;
-  }
-
-  // MASTER's and EMASTER's names are of the series' folder, however their paths spell it.
-  Status Stage(ReplaceNames names, const std::vector<std::uint8_t>& content) {
-    names.directory = series_.found.directory;
-    const Status status = batch_.Stage(names, content);
-    if (status == kOk) ++staged_;
-    return status;
-  }
-
-  // kOk when every staged file stands; with the data file standing but MASTER not,
-  // kMasterDatesNotUpdated (an EMASTER that stood without MASTER is put back).
-  Status Commit(bool withData) {
-    const Status status = batch_.Commit(FolderReplaceBatch::Order::kInTurn);
-    const std::size_t replaced = batch_.ReplacedCount();
-    if (replaced > 0 && !TakeOverFolderSync(series_.found.directory)) (void)batch_.Finish();
-    if (status == kOk) return kOk;
-    if (emaster_.write && replaced + 1 == staged_)
-      (void)ReplaceFileContent(EmasterReplaceNames(emaster_.path, false), emaster_.before);
-    return withData && replaced > 0 ? kMasterDatesNotUpdated : status;
-  }
-
-  const SeriesLocation& series_;
-  int number_;
-  const ImportResult& result_;
-  FolderReplaceBatch batch_;
-  EmasterFollowing emaster_;
-  std::size_t staged_ = 0;
-};
 
 }  // namespace
 
@@ -454,31 +369,40 @@ Status ImportQuotes(std::string_view portfolioDir, std::string_view symbol,
   status = PlanImport(series, dat, request, result, &content);
   if (status != kOk) return status;
 
+  const int number = inXmaster ? extended.record.fileNumber : series.found.record.FileNumber();
   const bool changes = result.added + result.replaced > 0;
-  if (!inXmaster)
-    return MasterImport(series, series.found.record.FileNumber(), result)
-        .Run(changes ? &content : nullptr);
-  const int number = extended.record.fileNumber;
   if (changes) {
     ReplaceNames names;
     names.directory = series.found.directory;
-    names.target = MwdFileName(number);
+    names.target = inXmaster ? MwdFileName(number) : DatFileName(number);
     names.temporary = NewFileName(number);
     names.backup = BakFileName(number);
     status = ReplaceFileContent(names, content);
     if (status != kOk) return status;
   }
   if (result.quotesAfter == 0) return kOk;
-  const XmasterRecord& record = extended.record;
-  if (record.firstDate == XmasterDateOfMbf(result.firstDate) &&
-      record.lastDate == XmasterDateOfMbf(result.lastDate))
+  if (inXmaster) {
+    const XmasterRecord& record = extended.record;
+    if (record.firstDate == XmasterDateOfMbf(result.firstDate) &&
+        record.lastDate == XmasterDateOfMbf(result.lastDate))
+      return kOk;
+    // Only once the quotes stand may XMASTER name their dates.
+    status =
+        SetXmasterDates(portfolioDir, number,
+                        {{MasterDate::kFirst, DateFloatToDay(MbfToIeee(result.firstDate.data()))},
+                         {MasterDate::kLast, DateFloatToDay(MbfToIeee(result.lastDate.data()))}});
+    if (status != kOk && changes) return kXmasterDatesNotUpdated;
+    return status;
+  }
+  // MASTER was read under the lock at the lookup: when the record already holds the dates,
+  // there is nothing to follow.
+  const MasterBytes& record = series.found.record.bytes;
+  if (std::memcmp(record.data() + master_offset::kFirstDate, result.firstDate.data(), 4) == 0 &&
+      std::memcmp(record.data() + master_offset::kLastDate, result.lastDate.data(), 4) == 0)
     return kOk;
-  // Only once the quotes stand may XMASTER name their dates.
-  status =
-      SetXmasterDates(portfolioDir, number,
-                      {{MasterDate::kFirst, DateFloatToDay(MbfToIeee(result.firstDate.data()))},
-                       {MasterDate::kLast, DateFloatToDay(MbfToIeee(result.lastDate.data()))}});
-  if (status != kOk && changes) return kXmasterDatesNotUpdated;
+  // Only once the quotes stand may MASTER name their dates.
+  status = FollowDates(MasterPathIn(series.found.directory), number, result);
+  if (status != kOk && changes) return kMasterDatesNotUpdated;
   return status;
 }
 

@@ -97,19 +97,16 @@ Status PreviewImport(std::string_view portfolioDir, std::string_view symbol,
 
 // Imports request into the series of symbol (found through FindSymbol from portfolioDir),
 // with the portfolio held: the DAT file is replaced through F<n>.NEW, keeping F<n>.BAK,
-// when quotes were added or replaced, and MASTER's first and last dates (of the records
+// when quotes were added or replaced; then MASTER's first and last dates (of the records
 // of its file number, and EMASTER's where it mirrors MASTER) are made those of the first
-// and last quotes when they differ, through MASTER.NEW with MASTER.BAK. All are written and
-// synced before any is put in place, then the DAT file, EMASTER and MASTER take their places
-// in that order, each durable before the next. A symbol MASTER's
+// and last quotes when they differ, through MASTER.NEW with MASTER.BAK. A symbol MASTER's
 // tree lacks but the folder's XMASTER lists has its F<n>.MWD replaced the same way, and
 // XMASTER's dates follow. The quote limit and every other check come before anything is
 // written.
 // Returns PlanImport's statuses, the lookup's, kFileOpen, kPortfolioBusy, kFileWrite (with
-// every file unchanged, also when MASTER's or EMASTER's new content could not be written),
-// or kMasterDatesNotUpdated / kXmasterDatesNotUpdated: the quotes stand in the data file,
-// but the index file's dates could not follow (running the import again brings them in
-// step).
+// every file unchanged), or kMasterDatesNotUpdated / kXmasterDatesNotUpdated: the quotes
+// stand in the data file, but the index file's dates could not follow (running the import
+// again brings them in step).
 Status ImportQuotes(std::string_view portfolioDir, std::string_view symbol,
                     const ImportRequest& request, ImportResult& result);
 

@@ -52,8 +52,7 @@ bool MirroredRecords(const EmasterImage& emaster, const MasterImage& before,
     // Records appended, the others edited in place (an update's new series and dates):
     // the records of the same file number stay at their places.
     for (int i = 0; i < n; ++i) {
-      if (before.Record(i)[master_offset::kFileNumber] !=
-          after.Record(i)[master_offset::kFileNumber])
+      if (before.Record(i)[master_offset::kFileNumber] != after.Record(i)[master_offset::kFileNumber])
         return false;
       out.push_back(RecordAt(emaster, i));
       CarryMasterRecordChange(before.Record(i), after.Record(i), out.back().data());
@@ -73,13 +72,19 @@ bool MirroredRecords(const EmasterImage& emaster, const MasterImage& before,
 
 Status ReplaceEmaster(const std::string& emasterPath, const std::vector<std::uint8_t>& content,
                       bool backup) {
-  return ReplaceFileContent(EmasterReplaceNames(emasterPath, backup), content);
+  const std::filesystem::path path(emasterPath);
+  ReplaceNames names;
+  names.directory = path.parent_path().string();
+  names.target = path.filename().string();
+  names.temporary = "EMASTER.NEW";
+  if (backup) names.backup = "EMASTER.BAK";
+  return ReplaceFileContent(names, content);
 }
 
 }  // namespace
 
-ReplaceNames MasterReplaceNames(const std::string& masterPath, std::string_view temporarySuffix,
-                                bool backup) {
+Status ReplaceMaster(const std::string& masterPath, const std::vector<std::uint8_t>& content,
+                     std::string_view temporarySuffix, bool backup) {
   const std::filesystem::path path(masterPath);
   const std::string name = path.filename().string();
   // Companions of a MASTER spelled in another case still take the canonical spelling.
@@ -91,22 +96,7 @@ ReplaceNames MasterReplaceNames(const std::string& masterPath, std::string_view 
   names.target = name;
   names.temporary = stem + std::string(temporarySuffix);
   if (backup) names.backup = stem + ".BAK";
-  return names;
-}
-
-ReplaceNames EmasterReplaceNames(const std::string& emasterPath, bool backup) {
-  const std::filesystem::path path(emasterPath);
-  ReplaceNames names;
-  names.directory = path.parent_path().string();
-  names.target = path.filename().string();
-  names.temporary = "EMASTER.NEW";
-  if (backup) names.backup = "EMASTER.BAK";
-  return names;
-}
-
-Status ReplaceMaster(const std::string& masterPath, const std::vector<std::uint8_t>& content,
-                     std::string_view temporarySuffix, bool backup) {
-  return ReplaceFileContent(MasterReplaceNames(masterPath, temporarySuffix, backup), content);
+  return ReplaceFileContent(names, content);
 }
 
 Status MirrorMasterChange(const EmasterImage& emaster, const std::vector<std::uint8_t>& oldMaster,
@@ -139,43 +129,34 @@ Status MirrorMasterChange(const EmasterImage& emaster, const std::vector<std::ui
   return kOk;
 }
 
-Status PlanEmasterFollowing(const std::string& masterPath,
-                            const std::vector<std::uint8_t>& oldMaster,
-                            const std::vector<std::uint8_t>& newMaster,
-                            const std::vector<std::uint8_t>& appendedRecord,
-                            EmasterFollowing& out) {
-  out = EmasterFollowing{};
-  out.path = EmasterPathIn(std::filesystem::path(masterPath).parent_path().string());
-  EmasterImage emaster;
-  const Status read = ReadEmasterImage(out.path, emaster);
-  // An EMASTER that cannot be read now may mirror MASTER; writing MASTER alone could
-  // part them, so nothing is written.
-  if (read != kOk && read != kFileNotFound && read != kDamagedFile) return read;
-  if (read != kOk || !EmasterMirrors(emaster, oldMaster)) return kOk;
-  const Status status =
-      MirrorMasterChange(emaster, oldMaster, newMaster, out.after, appendedRecord);
-  if (status != kOk) return status;
-  out.write = out.after != emaster.bytes;
-  out.before = std::move(emaster.bytes);
-  return kOk;
-}
-
 Status ReplaceMasterKeepingEmaster(const std::string& masterPath,
                                    const std::vector<std::uint8_t>& oldMaster,
                                    const std::vector<std::uint8_t>& newMaster,
                                    std::string_view temporarySuffix, bool backup,
                                    const std::vector<std::uint8_t>& appendedRecord) {
-  EmasterFollowing emaster;
-  Status status = PlanEmasterFollowing(masterPath, oldMaster, newMaster, appendedRecord, emaster);
-  if (status != kOk) return status;
-  // EMASTER first: a crash before MASTER follows leaves an EMASTER that mirrors the new
-  // MASTER, which the next run of the same write recognises and leaves as it is.
-  if (emaster.write) {
-    status = ReplaceEmaster(emaster.path, emaster.after, true);
+  const std::string directory = std::filesystem::path(masterPath).parent_path().string();
+  const std::string emasterPath = EmasterPathIn(directory);
+  EmasterImage emaster;
+  const Status read = ReadEmasterImage(emasterPath, emaster);
+  // An EMASTER that cannot be read now may mirror MASTER; writing MASTER alone could
+  // part them, so nothing is written.
+  if (read != kOk && read != kFileNotFound && read != kDamagedFile) return read;
+  std::vector<std::uint8_t> mirrored;
+  const bool keepInStep = read == kOk && EmasterMirrors(emaster, oldMaster);
+  if (keepInStep) {
+    const Status status =
+        MirrorMasterChange(emaster, oldMaster, newMaster, mirrored, appendedRecord);
     if (status != kOk) return status;
   }
-  status = ReplaceMaster(masterPath, newMaster, temporarySuffix, backup);
-  if (status != kOk && emaster.write) (void)ReplaceEmaster(emaster.path, emaster.before, false);
+  const bool writeEmaster = keepInStep && mirrored != emaster.bytes;
+  // EMASTER first: a crash before MASTER follows leaves an EMASTER that mirrors the new
+  // MASTER, which the next run of the same write recognises and leaves as it is.
+  if (writeEmaster) {
+    const Status status = ReplaceEmaster(emasterPath, mirrored, true);
+    if (status != kOk) return status;
+  }
+  const Status status = ReplaceMaster(masterPath, newMaster, temporarySuffix, backup);
+  if (status != kOk && writeEmaster) (void)ReplaceEmaster(emasterPath, emaster.bytes, false);
   return status;
 }
 

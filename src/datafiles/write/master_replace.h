@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "datafiles/format/emaster.h"
-#include "datafiles/io/replace_file.h"
 #include "datafiles/status.h"
 
 namespace voltrim {
@@ -27,25 +26,6 @@ Status MirrorMasterChange(const EmasterImage& emaster, const std::vector<std::ui
                           const std::vector<std::uint8_t>& newMaster,
                           std::vector<std::uint8_t>& out,
                           const std::vector<std::uint8_t>& appendedRecord = {});
-
-// The names ReplaceMaster and ReplaceMasterKeepingEmaster replace MASTER and EMASTER through.
-ReplaceNames MasterReplaceNames(const std::string& masterPath, std::string_view temporarySuffix,
-                                bool backup);
-ReplaceNames EmasterReplaceNames(const std::string& emasterPath, bool backup);
-
-// What becomes of the EMASTER beside masterPath when MASTER changes from oldMaster to
-// newMaster: replaced by after where it mirrored oldMaster and changes (write), else left.
-struct EmasterFollowing {
-  std::string path;
-  bool write = false;
-  std::vector<std::uint8_t> before, after;
-};
-// kOk with out filled; an EMASTER that cannot be read (but is there and whole) or a change
-// MirrorMasterChange refuses returns their status: MASTER must not be written alone then.
-Status PlanEmasterFollowing(const std::string& masterPath,
-                            const std::vector<std::uint8_t>& oldMaster,
-                            const std::vector<std::uint8_t>& newMaster,
-                            const std::vector<std::uint8_t>& appendedRecord, EmasterFollowing& out);
 
 // Replaces masterPath's content by newMaster as ReplaceMaster does, and keeps the EMASTER
 // beside it in step when it mirrored oldMaster: EMASTER is replaced first (through
