@@ -200,11 +200,18 @@ TEST(UpdatePortfolio, CancelChangesNothingTheTotalsCountEveryKindAndNewSeriesFin
   WriteText(temp.path() / "day.csv", kUpdateText + "OTHER,2000-01-03,10,10.5,9.5,10.25,1000\n");
   UpdateRequest request = RequestFrom(temp.path() / "day.csv", true);
   const std::string dir = (temp.path() / "p").string();
+  // The change before a cancel stays undoable: its journal is as true as before.
+  const DayNumber day = Day(2000, 1, 3);
+  ASSERT_EQ(RewriteSeries(Edit(edit_kind::kSet, day, day, {7, 8, 6, 7.5f, 70}), dir, "ACME"), kOk);
+  UndoPlan edited, cancelled;
+  ASSERT_EQ(ReadUndoPlan(dir, edited), kOk);
   const Snapshot before = TakeSnapshot(dir);
   UpdateResult result;
   request.progress = [](int done, int) { return done < 2; };
   EXPECT_EQ(UpdatePortfolio(dir, request, result), kUpdateCancelled);
   EXPECT_EQ(TakeSnapshot(dir), before);
+  ASSERT_EQ(ReadUndoPlan(dir, cancelled), kOk);
+  EXPECT_EQ(cancelled.what, edited.what);
   request.progress = nullptr;
   ASSERT_EQ(UpdatePortfolio(dir, request, result), kOk);
   EXPECT_EQ(UpdateTotalsLine(result),

@@ -45,8 +45,9 @@ struct Recording {
   std::vector<Touched> files;
   std::vector<std::string> owedSyncs;  // canonical folders whose last step is not yet durable
   int copies = 0;
-  bool broken = false;  // a previous content could not be kept: nothing will be undoable
-  bool noting = false;  // the recording's own file steps are not part of the change
+  bool broken = false;     // a previous content could not be kept: nothing will be undoable
+  bool unchanged = false;  // every file touched is as it was: the previous journal holds
+  bool noting = false;     // the recording's own file steps are not part of the change
 };
 
 thread_local Recording* active = nullptr;
@@ -251,6 +252,7 @@ void WriteJournals(Recording& recording, std::vector<std::string>& journaled) {
     changed.push_back(&file);
     after.push_back(StateOfContent(nowExists, now));
   }
+  recording.unchanged = changed.empty();
   if (std::all_of(changed.begin(), changed.end(),
                   [](const Touched* file) { return IsBackupName(file->name); }))
     return DropCopies(recording);
@@ -277,6 +279,9 @@ void Finish(Recording& recording) {
     return std::find(journaled.begin(), journaled.end(), folder) != journaled.end();
   });
   PayOwedSyncs(recording);
+  // A change stopped before it changed anything (a cancel, a clean failure) leaves the
+  // previous change's journal and the contents it names: their undo is as true as before.
+  if (recording.unchanged) return;
   for (std::size_t i = 0; i < recording.folders.size(); ++i) {
     const std::string& folder = recording.folders[i];
     if (std::find(journaled.begin(), journaled.end(), folder) == journaled.end()) {
