@@ -62,10 +62,12 @@ class CachedMasterSource : public MasterSource {
 // What the update does with one series, beside what the caller is told.
 struct SeriesPlan {
   SeriesLocation location;
-  int xmasterIndex = -1;              // the record's place in XMASTER
-  bool indexBehind = false;           // its index record's dates differ from the quotes'
-  std::vector<Field> fields;          // a new series' fields
-  std::vector<std::uint8_t> content;  // a new series' data file
+  int xmasterIndex = -1;      // the record's place in XMASTER
+  bool indexBehind = false;   // its index record's dates differ from the quotes'
+  std::vector<Field> fields;  // a new series' fields
+  // A new series' data file; an updated one's new content while the request's
+  // keptContentBytes allow (else the write reads and plans it again).
+  std::vector<std::uint8_t> content;
 };
 
 // A field-less refusal of the whole update is the portfolio's; a series' is its own.
@@ -189,6 +191,10 @@ class Planner {
     out.fate =
         out.result.added + out.result.replaced > 0 ? UpdateFate::kUpdated : UpdateFate::kUnchanged;
     plan.indexBehind = out.result.quotesAfter > 0 && IndexDatesDiffer(out, plan);
+    if (out.fate == UpdateFate::kUpdated && kept_ + scratch.size() <= request_.keptContentBytes) {
+      kept_ += scratch.size();
+      plan.content = std::move(scratch);
+    }
     return kOk;
   }
 
@@ -360,7 +366,22 @@ class Planner {
   std::set<std::string> seen_;
   std::set<std::string> createdNames_;
   std::vector<SeriesPlan> plans_;
+  std::size_t kept_ = 0;  // the bytes of the new contents the plans keep
 };
+
+// The new content of request's series i, read and planned again.
+Status PlanAgain(const SeriesPlan& plan, const UpdateRequest& request, std::size_t i,
+                 std::vector<std::uint8_t>& content) {
+  std::vector<std::uint8_t> dat;
+  const Status status = ReadWholeFile(plan.location.datPath, dat, kMaxPortfolioFileBytes);
+  if (status != kOk) return status;
+  ImportRequest again;
+  again.quotes = request.series[i].quotes;
+  again.given = request.series[i].given;
+  again.overlap = request.overlap;
+  ImportResult check;
+  return PlanImport(plan.location, dat, again, check, &content);
+}
 
 // Replaces the data files: the changed series' first, then the new series' with their DOP.
 // The portfolio's own folder takes its thousands of files in one batch, every one made
@@ -392,22 +413,14 @@ Status WriteDataFiles(const std::string& dir, const UpdateRequest& request,
     const UpdateSeriesResult& series = result.series[i];
     if (series.fate != UpdateFate::kUpdated) continue;
     const SeriesPlan& plan = plans[i];
-    // Read again and planned with the content: keeping every file's new content from the
-    // check on would hold the whole portfolio in memory.
-    std::vector<std::uint8_t> dat;
-    Status status = ReadWholeFile(plan.location.datPath, dat, kMaxPortfolioFileBytes);
-    ImportRequest again;
-    again.quotes = request.series[i].quotes;
-    again.given = request.series[i].given;
-    again.overlap = request.overlap;
-    ImportResult check;
+    // A content the check did not keep is read and planned again.
     std::vector<std::uint8_t> content;
-    if (status == kOk) status = PlanImport(plan.location, dat, again, check, &content);
+    Status status = plan.content.empty() ? PlanAgain(plan, request, i, content) : kOk;
     if (status != kOk) return status;
     const int n = series.fileNumber;
     const bool x = series.index == IndexFile::kXmaster;
-    status =
-        put(plan.location.found.directory, x ? MwdFileName(n) : DatFileName(n), n, content, true);
+    status = put(plan.location.found.directory, x ? MwdFileName(n) : DatFileName(n), n,
+                 plan.content.empty() ? content : plan.content, true);
     if (status != kOk) return status;
   }
   for (std::size_t i = 0; i < plans.size(); ++i) {

@@ -37,6 +37,9 @@ struct UpdateRequest {
   // Returning false cancels the update before the index files are replaced; what was
   // written is put back.
   std::function<bool(int, int)> progress;
+  // How many bytes of new data file contents the check may keep for the write; the rest are
+  // read and planned again there, so that a large portfolio is never all in memory.
+  std::size_t keptContentBytes = std::size_t{64} << 20;
 };
 
 enum class UpdateFate { kUpdated, kUnchanged, kCreated, kUnknown };
