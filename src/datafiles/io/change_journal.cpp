@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <utility>
 
@@ -47,10 +48,22 @@ struct Recording {
   int copies = 0;
   bool broken = false;     // a previous content could not be kept: nothing will be undoable
   bool unchanged = false;  // every file touched is as it was: the previous journal holds
-  bool noting = false;     // the recording's own file steps are not part of the change
+  // Folders as the change's steps name them, each with its canonical form: the folders a
+  // change touches are held by its lock and stay where they are while it runs.
+  std::vector<std::pair<std::string, std::string>> canonicalOf;
+  bool noting = false;  // the recording's own file steps are not part of the change
 };
 
 thread_local Recording* active = nullptr;
+
+// The canonical form of folder, found once per change; empty when it cannot be found.
+std::string CanonicalOf(Recording& recording, const std::string& folder) {
+  for (const auto& [named, canonical] : recording.canonicalOf)
+    if (named == folder) return canonical;
+  std::string canonical = file_ops::CanonicalFolder(folder);
+  if (!canonical.empty()) recording.canonicalOf.emplace_back(folder, canonical);
+  return canonical;
+}
 std::atomic<bool> recordingOn{true};
 thread_local std::string nextName;
 
@@ -246,9 +259,15 @@ void WriteJournals(Recording& recording, std::vector<std::string>& journaled) {
     std::vector<std::uint8_t> now, before;
     if (ContentOf(Join(file.folder, file.name), nowExists, now) != kOk)
       return DropCopies(recording);
-    if (file.existed && ContentOf(Join(file.folder, file.copy), beforeExists, before) != kOk)
-      return DropCopies(recording);
-    if (nowExists == beforeExists && now == before) continue;
+    // A content of another size differs without being read (an update's files grow).
+    const std::string copy = file.existed ? Join(file.folder, file.copy) : std::string();
+    const std::optional<std::uint64_t> size =
+        nowExists && file.existed ? file_ops::RegularFileSize(copy) : std::nullopt;
+    if (!size || *size == now.size()) {
+      if (file.existed && ContentOf(copy, beforeExists, before) != kOk)
+        return DropCopies(recording);
+      if (nowExists == beforeExists && now == before) continue;
+    }
     changed.push_back(&file);
     after.push_back(StateOfContent(nowExists, now));
   }
@@ -525,7 +544,7 @@ void NoteFileChange(const std::string& path) {
   if (recording->broken) return;
   std::string folder, name;
   SplitPath(path, folder, name);
-  const std::string canonical = file_ops::CanonicalFolder(folder);
+  const std::string canonical = CanonicalOf(*recording, folder);
   if (canonical.empty()) {
     recording->broken = true;
     return;
@@ -558,7 +577,7 @@ void NoteFileChange(const std::string& path) {
 bool TakeOverFolderSync(const std::string& folder) {
   Recording* recording = active;
   if (recording == nullptr || recording->noting) return false;
-  const std::string canonical = file_ops::CanonicalFolder(folder);
+  const std::string canonical = CanonicalOf(*recording, folder);
   if (canonical.empty()) return false;
   if (std::find(recording->owedSyncs.begin(), recording->owedSyncs.end(), canonical) ==
       recording->owedSyncs.end())

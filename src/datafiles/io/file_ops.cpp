@@ -412,6 +412,17 @@ bool NameExists(const std::string& path) {
   return ::lstat(path.c_str(), &info) == 0;
 }
 
+std::optional<std::uint64_t> RegularFileSize(const std::string& path) {
+  if (const MemoryFiles* memory = MemoryFilesInUse()) {
+    const std::shared_ptr<MemoryNode> node = memory->Find(path);
+    if (node == nullptr || node->folder) return std::nullopt;
+    return node->bytes.size();
+  }
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  return static_cast<std::uint64_t>(info.st_size);
+}
+
 bool Exists(const std::string& path) {
   if (const MemoryFiles* memory = MemoryFilesInUse()) return memory->Find(path) != nullptr;
   struct stat info {};

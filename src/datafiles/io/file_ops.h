@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -81,6 +82,8 @@ unsigned PermissionsOf(const std::string& path);
 bool NameExists(const std::string& path);
 // Whether the path leads to something (links followed).
 bool Exists(const std::string& path);
+// The size of the regular file under the name (a link is not followed), or nothing.
+std::optional<std::uint64_t> RegularFileSize(const std::string& path);
 // Whether the path leads to a folder (links followed).
 bool IsFolder(const std::string& path);
 // Calls visit with each name in the folder ("." and ".." left out), in no set order, until
