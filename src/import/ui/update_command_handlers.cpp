@@ -5,6 +5,7 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QTimer>
@@ -135,6 +136,10 @@ void UpdateFromSources(const CommandContext& context, const std::vector<std::str
                            0, 1, context.window);
   progress.setObjectName(QStringLiteral("updateProgress"));
   progress.setWindowTitle(QStringLiteral("Update Portfolio"));
+  // Wide enough for the title beside the frame's buttons, which the text alone is not.
+  const QFontMetrics metrics = progress.fontMetrics();
+  progress.setMinimumWidth(metrics.horizontalAdvance(progress.windowTitle()) +
+                           10 * metrics.height());
   progress.setWindowModality(Qt::WindowModal);
   progress.setMinimumDuration(500);
   request.progress = [&progress](int done, int total) {
