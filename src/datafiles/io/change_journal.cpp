@@ -55,6 +55,8 @@ struct Recording {
 };
 
 thread_local Recording* active = nullptr;
+std::atomic<bool> recordingOn{true};
+thread_local std::string nextName;
 
 // The canonical form of folder, found once per change; empty when it cannot be found.
 std::string CanonicalOf(Recording& recording, const std::string& folder) {
@@ -64,8 +66,6 @@ std::string CanonicalOf(Recording& recording, const std::string& folder) {
   if (!canonical.empty()) recording.canonicalOf.emplace_back(folder, canonical);
   return canonical;
 }
-std::atomic<bool> recordingOn{true};
-thread_local std::string nextName;
 
 // A fingerprint of a file's bytes, to tell whether another program changed the file since:
 // eight bytes a step (a byte at a time cost more than the rest of a quote write). Each step
