@@ -1,10 +1,7 @@
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "power_loss.h"
@@ -525,19 +522,13 @@ TEST(FullDisk, ARewriteTheSystemRefusesLeavesTheSeriesAsItWas) {
         ASSERT_EQ(chmod(entry.path().c_str(), 0444), 0);
       ASSERT_EQ(chmod(dir.c_str(), 0555), 0);
     }
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      signal(SIGXFSZ, SIG_IGN);
-      const rlimit limit{100 * 1024, 100 * 1024};
-      if (!readOnly) setrlimit(RLIMIT_FSIZE, &limit);
-      if (readOnly && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
-      _exit(RewriteSeries(split, dir, "BIG") == kFileWrite ? 0 : 1);
-    }
-    int wstatus = 0;
-    ASSERT_EQ(waitpid(child, &wstatus, 0), child);
-    ASSERT_TRUE(WIFEXITED(wstatus));
-    EXPECT_EQ(WEXITSTATUS(wstatus), 0) << "not reported as a write failure";
+    const int code = ExitOfChild(
+        [&] {
+          if (readOnly && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) return 2;
+          return RewriteSeries(split, dir, "BIG") == kFileWrite ? 0 : 1;
+        },
+        readOnly ? 0 : 100 * 1024);
+    EXPECT_EQ(code, 0) << "not reported as a write failure";
     chmod(dir.c_str(), 0755);
     Snapshot now = TakeSnapshot(temp.path());
     if (!readOnly) now.erase("p/F1.BAK");  // the backup may stand already (a link costs no space)

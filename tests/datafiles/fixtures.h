@@ -4,7 +4,10 @@
 // checks of what a write leaves.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -379,6 +382,21 @@ inline PortfolioSpec BarPortfolio(const std::vector<Bar>& bars = ThreeDaysOfBars
 inline Bytes BarDatBytes(const fs::path& scratch, const std::vector<Bar>& bars) {
   Write(scratch, BarPortfolio(bars));
   return ReadFileBytes(scratch / "F1.DAT");
+}
+
+// The exit code of run in a child process whose files may grow to fileBytes at most (0: no
+// limit), as a full disk would stop them; -1 when the child did not exit.
+inline int ExitOfChild(const std::function<int()>& run, rlim_t fileBytes = 0) {
+  const pid_t child = fork();
+  if (child == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{fileBytes, fileBytes};
+    if (fileBytes > 0) setrlimit(RLIMIT_FSIZE, &limit);
+    _exit(run());
+  }
+  int wstatus = 0;
+  if (child < 0 || waitpid(child, &wstatus, 0) != child || !WIFEXITED(wstatus)) return -1;
+  return WEXITSTATUS(wstatus);
 }
 
 // Temporary files of a write anywhere below root.

@@ -1,10 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include "datafiles/fixtures.h"
 #include "datafiles/format/encodings.h"
 #include "datafiles/write/update_portfolio.h"
@@ -38,18 +33,13 @@ TEST(UpdateBatch, StoppedBeforeItsFilesTakeTheirPlacesItChangesNothing) {
       WriteFileBytes(fs::path(dir) / MwdFileName(c.grown), BuildDatBytes(MwdSeries(c.grown, 3000)));
     const Snapshot before = TakeSnapshot(dir);
     request.progress = [&](int done, int) { return done != c.cancelAt; };
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      signal(SIGXFSZ, SIG_IGN);
-      const rlimit limit{64 * 1024, 64 * 1024};
-      if (c.grown > 0) setrlimit(RLIMIT_FSIZE, &limit);
-      UpdateResult result;
-      _exit(-UpdatePortfolio(dir, request, result));
-    }
-    int wstatus = 0;
-    ASSERT_EQ(waitpid(child, &wstatus, 0), child);
-    EXPECT_EQ(-WEXITSTATUS(wstatus), c.expected);
+    const int code = ExitOfChild(
+        [&] {
+          UpdateResult result;
+          return -UpdatePortfolio(dir, request, result);
+        },
+        c.grown > 0 ? 64 * 1024 : 0);
+    EXPECT_EQ(-code, c.expected);
     EXPECT_TRUE(TakeSnapshot(dir) == before) << "files changed, or temporaries left";
   }
 }
