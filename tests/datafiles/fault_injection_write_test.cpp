@@ -534,6 +534,17 @@ TEST(FullDisk, ARewriteTheSystemRefusesLeavesTheSeriesAsItWas) {
     if (!readOnly) now.erase("p/F1.BAK");  // the backup may stand already (a link costs no space)
     EXPECT_EQ(now, before);
   }
+  // Done, the split is undone: the journal read the series in many pieces, and its undo
+  // finds the fingerprints it checks by reading each file whole.
+  TempDir temp;
+  const std::string dir = Write(
+      temp.path() / "p",
+      Portfolio({SeriesEntry(MakeDailySeries(1, "BIG", "", Quotes(32766, Day(1970, 1, 5))))}));
+  const Snapshot before = TakeSnapshot(temp.path());
+  ASSERT_EQ(RewriteSeries(split, dir, "BIG"), kOk);
+  std::string what, differing;
+  EXPECT_EQ(UndoLastChange(dir, what, differing), kOk) << differing;
+  EXPECT_EQ(TakeSnapshot(temp.path()), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, WriteRow, ::testing::ValuesIn(WriteCommands()), RowName);

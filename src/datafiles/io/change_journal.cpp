@@ -69,23 +69,37 @@ std::string CanonicalOf(Recording& recording, const std::string& folder) {
 
 // A fingerprint of a file's bytes, to tell whether another program changed the file since:
 // eight bytes a step (a byte at a time cost more than the rest of a quote write). Each step
-// is a bijection of the running value, so one changed word always changes the result.
-std::uint64_t ContentHash(const std::vector<std::uint8_t>& bytes) {
-  constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
-  const auto step = [](std::uint64_t hash, std::uint64_t word) {
-    return std::rotl(hash ^ word, 29) * kMultiplier;
-  };
-  std::uint64_t hash = 14695981039346656037ull ^ bytes.size();
-  std::size_t i = 0;
-  for (; i + 8 <= bytes.size(); i += 8) {
-    std::uint64_t word = 0;
-    std::memcpy(&word, bytes.data() + i, 8);
-    hash = step(hash, word);
+// is a bijection of the running value, so one changed word always changes the result. The
+// bytes may come in pieces, each a whole number of words but the last.
+class Fingerprint {
+ public:
+  explicit Fingerprint(std::uint64_t size) : hash_(14695981039346656037ull ^ size) {}
+  void Add(const std::uint8_t* bytes, std::size_t size) {
+    std::size_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+      std::uint64_t word = 0;
+      std::memcpy(&word, bytes + i, 8);
+      Step(word);
+    }
+    if (i == size) return;
+    std::uint64_t tail = 0;
+    std::memcpy(&tail, bytes + i, size - i);
+    Step(tail);
   }
-  if (i == bytes.size()) return hash;
-  std::uint64_t tail = 0;
-  std::memcpy(&tail, bytes.data() + i, bytes.size() - i);
-  return step(hash, tail);
+  std::uint64_t Value() const { return hash_; }
+
+ private:
+  void Step(std::uint64_t word) {
+    constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
+    hash_ = std::rotl(hash_ ^ word, 29) * kMultiplier;
+  }
+  std::uint64_t hash_;
+};
+
+std::uint64_t ContentHash(const std::vector<std::uint8_t>& bytes) {
+  Fingerprint fingerprint(bytes.size());
+  fingerprint.Add(bytes.data(), bytes.size());
+  return fingerprint.Value();
 }
 
 std::string Join(const std::string& folder, std::string_view name) {
@@ -116,6 +130,56 @@ Status ContentOf(const std::string& path, bool& exists, std::vector<std::uint8_t
 
 FileState StateOfContent(bool exists, const std::vector<std::uint8_t>& bytes) {
   return exists ? FileState{true, bytes.size(), ContentHash(bytes)} : FileState{};
+}
+
+// The two pieces a file and its kept previous content are read in, side by side: a few
+// pages for any file, where reading each whole into new memory faulted in every page of it.
+struct ReadPieces {
+  static constexpr std::size_t kSize = std::size_t{1} << 16;  // a whole number of words
+  std::vector<std::uint8_t> now = std::vector<std::uint8_t>(kSize);
+  std::vector<std::uint8_t> before = std::vector<std::uint8_t>(kSize);
+};
+
+// The state of the regular file at path and whether copy (empty: none) holds the same bytes,
+// read a piece at a time. A file that is no regular file, or that cannot be read whole, is a
+// failure.
+Status CompareWithCopy(const std::string& path, const std::string& copy, ReadPieces& pieces,
+                       FileState& state, bool& same) {
+  state = {};
+  const bool copyExists = !copy.empty() && file_ops::NameExists(copy);
+  same = !copyExists;
+  if (!file_ops::NameExists(path)) return kOk;
+  const std::optional<std::uint64_t> size = file_ops::RegularFileSize(path);
+  const std::optional<std::uint64_t> copySize =
+      copyExists ? file_ops::RegularFileSize(copy) : std::nullopt;
+  if (!size || *size > kMaxPortfolioFileBytes || (copyExists && !copySize)) return kFileRead;
+  same = copyExists && *copySize == *size;
+  file_ops::File file, previous;
+  if (file_ops::OpenForRead(path, file) != kOk) return kFileRead;
+  if (same && file_ops::OpenForRead(copy, previous) != kOk) return kFileRead;
+  Fingerprint fingerprint(*size);
+  std::uint64_t total = 0;
+  for (std::size_t got = ReadPieces::kSize; got == ReadPieces::kSize;) {
+    if (file_ops::ReadSome(file, pieces.now.data(), ReadPieces::kSize, got) != kOk)
+      return kFileRead;
+    fingerprint.Add(pieces.now.data(), got);
+    total += got;
+    std::size_t gotBefore = 0;
+    if (same && file_ops::ReadSome(previous, pieces.before.data(), got, gotBefore) != kOk)
+      return kFileRead;
+    same =
+        same && gotBefore == got && std::memcmp(pieces.now.data(), pieces.before.data(), got) == 0;
+  }
+  // Both read to their ends (a file whose size moved meanwhile is a failure).
+  if (total != *size) return kFileRead;
+  std::size_t more = 0;
+  if (same && file_ops::ReadSome(previous, pieces.before.data(), 1, more) != kOk) return kFileRead;
+  same = same && more == 0;
+  state = FileState{true, *size, fingerprint.Value()};
+  // A failed close of a file only read changes nothing on disk.
+  (void)file_ops::Close(file);
+  if (previous.IsOpen()) (void)file_ops::Close(previous);
+  return kOk;
 }
 
 Status StateOf(const std::string& path, FileState& state) {
@@ -253,23 +317,19 @@ void WriteJournals(Recording& recording, std::vector<std::string>& journaled) {
   if (recording.broken) return DropCopies(recording);
   std::vector<const Touched*> changed;
   std::vector<FileState> after;
+  ReadPieces pieces;
   for (const Touched& file : recording.files) {
     // The contents compared as they are; only what the change left needs its fingerprint.
-    bool nowExists = false, beforeExists = false;
-    std::vector<std::uint8_t> now, before;
-    if (ContentOf(Join(file.folder, file.name), nowExists, now) != kOk)
+    // A content of another size differs without its copy being read (an update's files grow).
+    FileState now;
+    bool same = false;
+    if (CompareWithCopy(Join(file.folder, file.name),
+                        file.existed ? Join(file.folder, file.copy) : std::string(), pieces, now,
+                        same) != kOk)
       return DropCopies(recording);
-    // A content of another size differs without being read (an update's files grow).
-    const std::string copy = file.existed ? Join(file.folder, file.copy) : std::string();
-    const std::optional<std::uint64_t> size =
-        nowExists && file.existed ? file_ops::RegularFileSize(copy) : std::nullopt;
-    if (!size || *size == now.size()) {
-      if (file.existed && ContentOf(copy, beforeExists, before) != kOk)
-        return DropCopies(recording);
-      if (nowExists == beforeExists && now == before) continue;
-    }
+    if (same) continue;
     changed.push_back(&file);
-    after.push_back(StateOfContent(nowExists, now));
+    after.push_back(now);
   }
   recording.unchanged = changed.empty();
   if (std::all_of(changed.begin(), changed.end(),

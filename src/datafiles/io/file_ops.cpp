@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <system_error>
@@ -217,6 +218,27 @@ Status ReadAll(File& file, std::vector<std::uint8_t>& out, std::size_t limit) {
     }
     have += static_cast<std::size_t>(got);
   }
+}
+
+Status ReadSome(File& file, std::uint8_t* data, std::size_t size, std::size_t& got) {
+  got = 0;
+  if (!Proceed()) return kFileRead;
+  if (const std::shared_ptr<MemoryNode>& node = FileAccess::Node(file)) {
+    std::size_t& at = FileAccess::ReadAt(file);
+    const std::size_t from = std::min(at, node->bytes.size());
+    got = std::min(size, node->bytes.size() - from);
+    std::memcpy(data, node->bytes.data() + from, got);
+    at = from + got;
+    return kOk;
+  }
+  while (got < size) {
+    const ssize_t n = ::read(FileAccess::Fd(file), data + got, size - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return Failed(FileAccess::Path(file), kFileRead);
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  return kOk;
 }
 
 Status WriteAll(File& file, const std::uint8_t* data, std::size_t size) {

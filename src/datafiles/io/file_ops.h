@@ -49,6 +49,9 @@ Status OpenForRead(const std::string& path, File& out);
 Status CreateForWrite(const std::string& path, File& out, unsigned mode = 0666);
 // Reads from the current position to the end; kDamagedFile when more than limit bytes.
 Status ReadAll(File& file, std::vector<std::uint8_t>& out, std::size_t limit);
+// Reads from where the last read ended until data's size bytes are read or the file ends:
+// got is less than size only at the end.
+Status ReadSome(File& file, std::uint8_t* data, std::size_t size, std::size_t& got);
 Status WriteAll(File& file, const std::uint8_t* data, std::size_t size);
 inline Status WriteAll(File& file, const std::vector<std::uint8_t>& data) {
   return WriteAll(file, data.data(), data.size());
