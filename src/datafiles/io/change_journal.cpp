@@ -132,17 +132,72 @@ FileState StateOfContent(bool exists, const std::vector<std::uint8_t>& bytes) {
   return exists ? FileState{true, bytes.size(), ContentHash(bytes)} : FileState{};
 }
 
-// The two pieces a file and its kept previous content are read in, side by side: a few
-// pages for any file, where reading each whole into new memory faulted in every page of it.
-struct ReadPieces {
-  static constexpr std::size_t kSize = std::size_t{1} << 16;  // a whole number of words
-  std::vector<std::uint8_t> now = std::vector<std::uint8_t>(kSize);
-  std::vector<std::uint8_t> before = std::vector<std::uint8_t>(kSize);
+// The pieces a file and its kept previous content are read in, side by side, kept from file
+// to file: reading each file whole into new memory faulted in every page of it.
+class ReadPieces {
+ public:
+  // The piece for a file of size bytes: the whole file and a word more, or kMost bytes (a
+  // whole number of words, as Fingerprint takes them), with room for it in now (and before).
+  std::size_t PieceFor(std::uint64_t size, bool withBefore) {
+    const auto piece =
+        static_cast<std::size_t>(std::min<std::uint64_t>(kMost, (size + 8) & ~std::uint64_t{7}));
+    if (now.size() < piece) now.resize(piece);
+    if (withBefore && before.size() < piece) before.resize(piece);
+    return piece;
+  }
+  std::vector<std::uint8_t> now, before;
+
+ private:
+  static constexpr std::uint64_t kMost = std::uint64_t{1} << 18;
 };
 
-// The state of the regular file at path and whether copy (empty: none) holds the same bytes,
-// read a piece at a time. A file that is no regular file, or that cannot be read whole, is a
-// failure.
+// Whether the files at path and copy, both of size bytes, hold the same bytes.
+Status SameBytes(const std::string& path, const std::string& copy, std::uint64_t size,
+                 ReadPieces& pieces, bool& same) {
+  file_ops::File file, previous;
+  if (file_ops::OpenForRead(path, file) != kOk || file_ops::OpenForRead(copy, previous) != kOk)
+    return kFileRead;
+  same = true;
+  const std::size_t piece = pieces.PieceFor(size, true);
+  std::uint64_t total = 0;
+  for (std::size_t got = piece; same && got == piece;) {
+    std::size_t gotBefore = 0;
+    if (file_ops::ReadSome(file, pieces.now.data(), piece, got) != kOk ||
+        file_ops::ReadSome(previous, pieces.before.data(), piece, gotBefore) != kOk)
+      return kFileRead;
+    same = gotBefore == got && std::memcmp(pieces.now.data(), pieces.before.data(), got) == 0;
+    total += got;
+  }
+  // A file whose size moved meanwhile is a failure.
+  if (same && total != size) return kFileRead;
+  // A failed close of a file only read changes nothing on disk.
+  (void)file_ops::Close(file);
+  (void)file_ops::Close(previous);
+  return kOk;
+}
+
+// The state of the regular file at path, of size bytes, read a piece at a time.
+Status FingerprintOf(const std::string& path, std::uint64_t size, ReadPieces& pieces,
+                     FileState& state) {
+  file_ops::File file;
+  if (file_ops::OpenForRead(path, file) != kOk) return kFileRead;
+  Fingerprint fingerprint(size);
+  const std::size_t piece = pieces.PieceFor(size, false);
+  std::uint64_t total = 0;
+  for (std::size_t got = piece; got == piece;) {
+    if (file_ops::ReadSome(file, pieces.now.data(), piece, got) != kOk) return kFileRead;
+    fingerprint.Add(pieces.now.data(), got);
+    total += got;
+  }
+  if (total != size) return kFileRead;
+  (void)file_ops::Close(file);
+  state = FileState{true, size, fingerprint.Value()};
+  return kOk;
+}
+
+// Whether the file at path holds the same bytes as copy (empty: none) and, when it does not,
+// the state path is in. Either that is no regular file, or that cannot be read whole, is a
+// failure. A content of another size differs without its copy being read.
 Status CompareWithCopy(const std::string& path, const std::string& copy, ReadPieces& pieces,
                        FileState& state, bool& same) {
   state = {};
@@ -153,33 +208,12 @@ Status CompareWithCopy(const std::string& path, const std::string& copy, ReadPie
   const std::optional<std::uint64_t> copySize =
       copyExists ? file_ops::RegularFileSize(copy) : std::nullopt;
   if (!size || *size > kMaxPortfolioFileBytes || (copyExists && !copySize)) return kFileRead;
-  same = copyExists && *copySize == *size;
-  file_ops::File file, previous;
-  if (file_ops::OpenForRead(path, file) != kOk) return kFileRead;
-  if (same && file_ops::OpenForRead(copy, previous) != kOk) return kFileRead;
-  Fingerprint fingerprint(*size);
-  std::uint64_t total = 0;
-  for (std::size_t got = ReadPieces::kSize; got == ReadPieces::kSize;) {
-    if (file_ops::ReadSome(file, pieces.now.data(), ReadPieces::kSize, got) != kOk)
-      return kFileRead;
-    fingerprint.Add(pieces.now.data(), got);
-    total += got;
-    std::size_t gotBefore = 0;
-    if (same && file_ops::ReadSome(previous, pieces.before.data(), got, gotBefore) != kOk)
-      return kFileRead;
-    same =
-        same && gotBefore == got && std::memcmp(pieces.now.data(), pieces.before.data(), got) == 0;
+  same = false;
+  if (copyExists && *copySize == *size) {
+    const Status status = SameBytes(path, copy, *size, pieces, same);
+    if (status != kOk || same) return status;
   }
-  // Both read to their ends (a file whose size moved meanwhile is a failure).
-  if (total != *size) return kFileRead;
-  std::size_t more = 0;
-  if (same && file_ops::ReadSome(previous, pieces.before.data(), 1, more) != kOk) return kFileRead;
-  same = same && more == 0;
-  state = FileState{true, *size, fingerprint.Value()};
-  // A failed close of a file only read changes nothing on disk.
-  (void)file_ops::Close(file);
-  if (previous.IsOpen()) (void)file_ops::Close(previous);
-  return kOk;
+  return FingerprintOf(path, *size, pieces, state);
 }
 
 Status StateOf(const std::string& path, FileState& state) {
@@ -320,7 +354,6 @@ void WriteJournals(Recording& recording, std::vector<std::string>& journaled) {
   ReadPieces pieces;
   for (const Touched& file : recording.files) {
     // The contents compared as they are; only what the change left needs its fingerprint.
-    // A content of another size differs without its copy being read (an update's files grow).
     FileState now;
     bool same = false;
     if (CompareWithCopy(Join(file.folder, file.name),
