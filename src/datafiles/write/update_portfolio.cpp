@@ -70,6 +70,15 @@ struct SeriesPlan {
   std::vector<std::uint8_t> content;
 };
 
+// The import one series of the update makes.
+ImportRequest SeriesImportRequest(const UpdateSeriesRequest& source, ImportOverlap overlap) {
+  ImportRequest request;
+  request.quotes = source.quotes;
+  request.given = source.given;
+  request.overlap = overlap;
+  return request;
+}
+
 // A field-less refusal of the whole update is the portfolio's; a series' is its own.
 class Planner {
  public:
@@ -186,7 +195,8 @@ class Planner {
     out.status = ReadWholeFile(plan.location.datPath, dat, kMaxPortfolioFileBytes);
     if (out.status != kOk) return kOk;
     std::vector<std::uint8_t> scratch;
-    out.status = PlanImport(plan.location, dat, RequestOf(source), out.result, &scratch);
+    out.status = PlanImport(plan.location, dat, SeriesImportRequest(source, request_.overlap),
+                            out.result, &scratch);
     if (out.status != kOk) return kOk;
     out.fate =
         out.result.added + out.result.replaced > 0 ? UpdateFate::kUpdated : UpdateFate::kUnchanged;
@@ -223,14 +233,6 @@ class Planner {
                0;
   }
 
-  ImportRequest RequestOf(const UpdateSeriesRequest& source) const {
-    ImportRequest request;
-    request.quotes = source.quotes;
-    request.given = source.given;
-    request.overlap = request_.overlap;
-    return request;
-  }
-
   Status PlanUnknown(std::size_t i) {
     const UpdateSeriesRequest& source = request_.series[i];
     UpdateSeriesResult& out = result_.series[i];
@@ -262,7 +264,8 @@ class Planner {
     plan.location.recordLength = 4 * plan.location.fieldCount;
     std::vector<std::uint8_t> header(static_cast<std::size_t>(plan.location.recordLength), 0);
     header[2] = 1;
-    out.status = PlanImport(plan.location, header, RequestOf(source), out.result, &plan.content);
+    out.status = PlanImport(plan.location, header, SeriesImportRequest(source, request_.overlap),
+                            out.result, &plan.content);
     return kOk;
   }
 
@@ -375,12 +378,9 @@ Status PlanAgain(const SeriesPlan& plan, const UpdateRequest& request, std::size
   std::vector<std::uint8_t> dat;
   const Status status = ReadWholeFile(plan.location.datPath, dat, kMaxPortfolioFileBytes);
   if (status != kOk) return status;
-  ImportRequest again;
-  again.quotes = request.series[i].quotes;
-  again.given = request.series[i].given;
-  again.overlap = request.overlap;
   ImportResult check;
-  return PlanImport(plan.location, dat, again, check, &content);
+  return PlanImport(plan.location, dat, SeriesImportRequest(request.series[i], request.overlap),
+                    check, &content);
 }
 
 // Replaces the data files: the changed series' first, then the new series' with their DOP.
