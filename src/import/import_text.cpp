@@ -58,6 +58,8 @@ std::size_t LinesAbout(std::string_view text) {
 enum CharKind : std::uint8_t { kOrdinary, kDelimiter, kLineEnd, kQuoteOrBlank };
 using CharKinds = std::array<std::uint8_t, 256>;
 
+bool IsFieldEnd(std::uint8_t kind) { return kind == kDelimiter || kind == kLineEnd; }
+
 CharKinds KindsFor(char delimiter) {
   CharKinds kinds{};
   for (const char c : {'"', ' ', '\t'}) kinds[static_cast<unsigned char>(c)] = kQuoteOrBlank;
@@ -292,22 +294,38 @@ struct DecimalDigits {
   bool negative = false;
 };
 
-const char* ScanDecimal(const char* at, const char* end, DecimalDigits& d) {
-  d.negative = at < end && *at == '-';
-  if (d.negative) ++at;
+// The digits from at on, taken into whole; where they end.
+const char* TakeDigits(const char* at, const char* end, std::uint64_t& whole) {
+  std::uint64_t value = whole;
   for (; at < end; ++at) {
     const unsigned digit = static_cast<unsigned>(static_cast<unsigned char>(*at)) - '0';
-    if (digit < 10) {
-      // Past 15 digits the whole number is not used (and may wrap).
-      d.whole = d.whole * 10 + digit;
-      ++d.digits;
-      if (d.decimals >= 0) ++d.decimals;
-    } else if (*at == '.' && d.decimals < 0) {
-      d.decimals = 0;
-    } else {
-      break;
-    }
+    if (digit >= 10) break;
+    // Past 15 digits the whole number is not used (and may wrap).
+    value = value * 10 + digit;
   }
+  whole = value;
+  return at;
+}
+
+// Counted in locals and stored in d once: d's members, kept in memory, would have to be
+// stored and loaded again around every character read, which may alias them. Inlined into
+// the quick reading of a line, where d then stays in registers too.
+[[gnu::always_inline]] inline const char* ScanDecimal(const char* at, const char* end,
+                                                      DecimalDigits& d) {
+  const bool negative = at < end && *at == '-';
+  if (negative) ++at;
+  std::uint64_t whole = 0;
+  const char* const wholeFrom = at;
+  at = TakeDigits(at, end, whole);
+  int digits = static_cast<int>(at - wholeFrom);
+  int decimals = -1;
+  if (at < end && *at == '.') {
+    const char* const decimalsFrom = ++at;
+    at = TakeDigits(at, end, whole);
+    decimals = static_cast<int>(at - decimalsFrom);
+    digits += decimals;
+  }
+  d = {whole, digits, decimals, negative};
   return at;
 }
 
@@ -341,6 +359,42 @@ bool QuickIsoDate(std::string_view s, float& date) {
   date = static_cast<float>(ymd - 19000000L);
   return true;
 }
+
+// The month of the last YYYY-MM-DD date read: the lines of a file come day by day, so a
+// date whose first eight characters ("YYYY-MM-") are the last one's needs only its day read.
+class LastIsoMonth {
+ public:
+  // The YYYY-MM-DD at at (whose field ends at at[10]) as QuickIsoDate reads it.
+  bool Read(const char* at, float& date) {
+    std::uint64_t head = 0;
+    std::memcpy(&head, at, sizeof head);
+    if (head != head_) return ReadMonth(at, head, date);
+    const unsigned tens = static_cast<unsigned>(static_cast<unsigned char>(at[8])) - '0';
+    const unsigned ones = static_cast<unsigned>(static_cast<unsigned char>(at[9])) - '0';
+    const unsigned day = tens * 10 + ones;
+    if (tens > 9 || ones > 9 || day < 1 || day > lastDay_) return false;
+    date = static_cast<float>(monthBase_ + static_cast<int>(day));
+    return true;
+  }
+
+ private:
+  bool ReadMonth(const char* at, std::uint64_t head, float& date) {
+    if (!QuickIsoDate(std::string_view(at, 10), date)) return false;
+    const auto value = static_cast<int>(date);  // (year - 1900) x 10000 + month x 100 + day
+    monthBase_ = value - value % 100;
+    const int month = value / 100 % 100;
+    // Day numbers end on 4 June 2140, within its month.
+    lastDay_ = monthBase_ == 2400600
+                   ? 4u
+                   : static_cast<unsigned>(DaysInMonth(value / 10000 + 1900, month));
+    head_ = head;
+    return true;
+  }
+
+  std::uint64_t head_ = 0;
+  int monthBase_ = 0;
+  unsigned lastDay_ = 0;  // no day before a month is read
+};
 
 // A decimal read to the nearest single; kBeyond for what a data file cannot hold.
 Read ReadValue(std::string_view s, float& out) {
@@ -611,8 +665,7 @@ class Parser {
       if (column >= ImportColumn::kOpen && column <= ImportColumn::kOpenInterest) {
         DecimalDigits digits;
         at = ScanDecimal(at, end, digits);
-        const std::uint8_t kind = kindAt(at);
-        if (kind != kDelimiter && kind != kLineEnd) return false;
+        if (!IsFieldEnd(kindAt(at))) return false;
         if (at != field) {
           const Field f = FieldOf(column);
           float& value = quote.values[FieldSlot(f) - FieldSlot(Field::Open)];
@@ -621,6 +674,10 @@ class Parser {
             return false;
           present |= static_cast<std::uint8_t>(1u << FieldSlot(f));
         }
+      } else if (column == ImportColumn::kDate && end - at > 10 &&
+                 IsFieldEnd(kinds[static_cast<unsigned char>(at[10])]) &&
+                 isoMonth_.Read(at, quote.date)) {
+        at += 10;
       } else {
         while (kindAt(at) == kOrdinary) ++at;
         const std::string_view cell(field, static_cast<std::size_t>(at - field));
@@ -684,6 +741,7 @@ class Parser {
   std::vector<std::uint8_t> present_;     // per quote: bit f set when field f had a value
   bool symbols_;
   std::array<int, 2> special_{-1, -1};  // the symbol and periodicity columns
+  LastIsoMonth isoMonth_;
 };
 
 }  // namespace

@@ -98,6 +98,11 @@ TEST(ImportTextTest, ReadsTheFilesUsersHaveAndNamesTheFirstLineThatCannotBeRead)
     std::string reason;
   } refused[] = {
       {head + "2000-02-30,1,2\n", 3, "\"2000-02-30\" is not a date"},
+      // Days of a month already read are read by the day alone.
+      {head + "2000-02-28,1,2\n2000-02-30,1,2\n", 4, "\"2000-02-30\" is not a date"},
+      {head + "2000-01-31,1,2\n2000-01-32,1,2\n", 4, "\"2000-01-32\" is not a date"},
+      {head + "2140-06-04,1,2\n2140-06-05,1,2\n", 4,
+       "\"2140-06-05\" lies outside the dates a data file holds (1 January 1961 to 4 June 2140)"},
       {head + "13/01/2000,1,2\n", 3, "\"13/01/2000\" is not a date"},
       {head + "2000-1-3,1,2\n", 3, "\"2000-1-3\" is not a date"},
       {head + "1960-12-31,1,2\n", 3,
