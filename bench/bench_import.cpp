@@ -225,10 +225,32 @@ void BM_ParseImportText(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytes.size()));
 }
 
+// The planning alone: the parsed quotes checked, merged into the empty series and laid out
+// as its new DAT content.
+void BM_PlanImport(benchmark::State& state) {
+  const ImportData& data = Imports();
+  voltrim::bench::BenchPrompt prompt;
+  voltrim::ImportText text;
+  if (!voltrim::ReadImportFile(data.csv, text, prompt)) state.SkipWithError("cannot read");
+  const voltrim::ImportRequest request =
+      voltrim::ImportRequestOf(text, voltrim::ImportOverlap::kRefuse);
+  voltrim::SeriesLocation series;
+  if (voltrim::LocateSeries(data.dir, "NEW", series) != voltrim::kOk)
+    state.SkipWithError("no series");
+  for (auto _ : state) {
+    voltrim::ImportResult result;
+    std::vector<std::uint8_t> content;
+    if (voltrim::PlanImport(series, data.emptyDat, request, result, &content) != voltrim::kOk ||
+        result.added != kImported)
+      state.SkipWithError("cannot plan");
+  }
+}
+
 // The CPU time of the whole process, so that work on any helper thread counts too.
 BENCHMARK(BM_RewriteSeries)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_RewriteSeriesUnchanged)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_ParseImportText)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlanImport)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportIntoEmptySeries)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_ImportParsedQuotes)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_ImportAndRewriteInTurn)->Unit(benchmark::kMillisecond);

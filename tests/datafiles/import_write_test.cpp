@@ -89,13 +89,26 @@ TEST_F(ImportWriteTest, FieldsTheFileOrTheSeriesLack) {
 // A series stored out of order keeps its order; the new quotes go before the first stored
 // quote that comes later.
 TEST_F(ImportWriteTest, StoredOrderIsKept) {
-  SeriesSpec series = MakeDailySeries(2, "MIXED", "", {});
-  for (const int d : {5, 3, 7}) series.records.push_back({DayToDateValue(Jan(d)), 1, 1, 1, 1, 1});
-  dir_ = Write(temp_.path() / "m", Portfolio({SeriesEntry(series)}));
-  ASSERT_EQ(Import(Request({Q(Jan(4), 4, 1), Q(Jan(10), 10, 2)}), "MIXED"), kOk);
-  std::vector<DayNumber> days;
-  for (const auto& [day, close] : Stored("MIXED")) days.push_back(day);
-  EXPECT_EQ(days, (std::vector<DayNumber>{Jan(4), Jan(5), Jan(3), Jan(7), Jan(10)}));
+  const struct {
+    std::vector<int> stored, imported, after;
+  } cases[] = {
+      {{5, 3, 7}, {4, 10}, {4, 5, 3, 7, 10}},
+      // Days after the last stored one, not after every one: 6 goes before 7, and 7 is found
+      // though stored before the last (and kept).
+      {{5, 7, 3}, {6, 7, 8}, {5, 6, 7, 3, 8}},
+  };
+  for (const auto& c : cases) {
+    SeriesSpec series = MakeDailySeries(2, "MIXED", "", {});
+    for (const int d : c.stored) series.records.push_back({DayToDateValue(Jan(d)), 1, 1, 1, 1, 1});
+    dir_ =
+        Write(temp_.path() / ("m" + std::to_string(c.stored[1])), Portfolio({SeriesEntry(series)}));
+    std::vector<ImportQuote> quotes;
+    for (const int d : c.imported) quotes.push_back(Q(Jan(d), static_cast<float>(d), d));
+    ASSERT_EQ(Import(Request(quotes, ImportOverlap::kKeep), "MIXED"), kOk);
+    std::vector<int> days;
+    for (const auto& [day, close] : Stored("MIXED")) days.push_back(day - Jan(1) + 1);
+    EXPECT_EQ(days, c.after);
+  }
 }
 
 TEST_F(ImportWriteTest, IntradayQuotesAreToldApartByTheirTimes) {
@@ -138,12 +151,24 @@ TEST_F(ImportWriteTest, TheQuoteLimitIsCheckedFirst) {
   EXPECT_EQ(result_.quotesAfter, kMaxImportQuotes);
 }
 
-TEST(ImportDateTest, OnlyCalendarDaysWithADayNumber) {
+// Each refused day is refused as well after a good day of its own month, whose days the
+// import then checks by their day alone.
+TEST_F(ImportWriteTest, OnlyCalendarDaysWithADayNumber) {
   for (const float ok : {610101.0f, 1000229.0f, 2400604.0f, 991231.0f})
     EXPECT_TRUE(IsImportDate(ok)) << ok;
   for (const float bad :
        {601231.0f, 2400605.0f, 1000230.0f, 2000229.0f, 1000100.0f, 1000101.5f, -1000101.0f, 0.0f})
     EXPECT_FALSE(IsImportDate(bad)) << bad;
+  const std::pair<float, float> afterTheirMonth[] = {{2400604.0f, 2400605.0f},
+                                                     {1000229.0f, 1000230.0f},
+                                                     {2000228.0f, 2000229.0f},
+                                                     {1000131.0f, 1000100.0f},
+                                                     {1000101.0f, 1000101.5f}};
+  for (const auto& [good, bad] : afterTheirMonth) {
+    const ImportQuote first{good, 0, {1, 1, 1, 1, 1, 0}, 1};
+    const ImportQuote second{bad, 0, {1, 1, 1, 1, 1, 0}, 2};
+    EXPECT_EQ(Import(Request({first, second})), kBadRequest) << bad;
+  }
   EXPECT_TRUE(IsImportTime(235959.0f));
   EXPECT_FALSE(IsImportTime(236000.0f));
   EXPECT_FALSE(IsImportTime(240000.0f));

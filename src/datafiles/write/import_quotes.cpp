@@ -33,14 +33,66 @@ bool Less(const Key& a, const Key& b) {
 }
 bool Same(const Key& a, const Key& b) { return a.date == b.date && a.time == b.time; }
 
-// IeeeToMbf, as one word: a new quote's every field goes through it.
-void StoreMbf(float value, std::uint8_t* out) {
-  if constexpr (std::endian::native != std::endian::little) return IeeeToMbf(value, out);
+// IeeeToMbf's four bytes as one little-endian word, without a branch: a new quote's every
+// field goes through it.
+std::uint32_t MbfWord(float value) {
   const auto bits = std::bit_cast<std::uint32_t>(value);
   const std::uint32_t exponent = ((bits >> 23) + 2u) & 0xFFu;
-  std::uint32_t mbf = (bits & 0x7FFFFFu) | ((bits >> 31) << 23) | (exponent << 24);
-  mbf &= (bits & 0x7FFFFFFFu) != 0 ? 0xFFFFFFFFu : 0u;  // both zeros: four zero bytes
+  const std::uint32_t mbf = (bits & 0x7FFFFFu) | ((bits >> 31) << 23) | (exponent << 24);
+  return mbf & ((bits & 0x7FFFFFFFu) != 0 ? 0xFFFFFFFFu : 0u);  // both zeros: four zero bytes
+}
+
+void StoreMbf(float value, std::uint8_t* out) {
+  if constexpr (std::endian::native != std::endian::little) return IeeeToMbf(value, out);
+  const std::uint32_t mbf = MbfWord(value);
   std::memcpy(out, &mbf, 4);
+}
+
+// IsImportDate, keeping the last month it found: a file's dates come month by month, and a
+// day of a known month needs only its day number checked.
+class DateCheck {
+ public:
+  bool Holds(float value) {
+    if (!(value >= 10101.0f) || value >= 16777216.0f) return false;
+    const auto whole = static_cast<int>(value);
+    if (static_cast<float>(whole) != value) return false;
+    const int month = whole / 100;
+    const int day = whole - month * 100;
+    if (month == month_) return day >= 1 && day <= lastDay_;
+    if (!IsImportDate(value)) return false;
+    month_ = month;
+    // Day numbers end on 4 June 2140, within its month.
+    lastDay_ = month == 24006 ? 4 : DaysInMonth(month / 100 + 1900, month % 100);
+    return true;
+  }
+
+ private:
+  int month_ = -1;  // (year - 1900) x 100 + month
+  int lastDay_ = 0;
+};
+
+// Where a new quote's numbers (date, time and the six values, in ImportQuote's order) go in
+// its record: byte offsets, -1 for one not written (a field the series lacks or the file
+// does not give, which stays 0).
+using NewFields = std::array<int, 2 + kValueFields.size()>;
+
+// Writes q into record, all zeros before. fields comes by value: a copy of its own, which
+// the record's bytes cannot alias, stays in registers from one record to the next. The eight
+// numbers are converted side by side, then placed.
+void PutNewRecord(std::uint8_t* record, const ImportQuote& q, const NewFields fields) {
+  const std::array<float, 8> numbers = {q.date,      q.time,      q.values[0], q.values[1],
+                                        q.values[2], q.values[3], q.values[4], q.values[5]};
+  std::array<std::uint32_t, 8> words{};
+  for (std::size_t k = 0; k < words.size(); ++k) words[k] = MbfWord(numbers[k]);
+#pragma GCC unroll 8
+  for (std::size_t k = 0; k < words.size(); ++k) {
+    if (fields[k] < 0) continue;
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(record + fields[k], &words[k], 4);
+    } else {
+      IeeeToMbf(numbers[k], record + fields[k]);
+    }
+  }
 }
 
 // Byte offset of a field in a record, or -1 when the series lacks it.
@@ -60,10 +112,10 @@ class Planner {
         withTime_(series.layout.Has(Field::Time)) {
     for (int f = 0; f < kFieldKindCount; ++f)
       offsets_[static_cast<std::size_t>(f)] = OffsetOf(layout_, static_cast<Field>(f));
-    for (std::size_t k = 0; k < kValueFields.size(); ++k) {
-      const int offset = Offset(kValueFields[k]);
-      if (offset >= 0) newValues_.push_back({offset, k, Given(kValueFields[k])});
-    }
+    newFields_[0] = Offset(Field::Date);
+    newFields_[1] = withTime_ && Given(Field::Time) ? Offset(Field::Time) : -1;
+    for (std::size_t k = 0; k < kValueFields.size(); ++k)
+      newFields_[2 + k] = Given(kValueFields[k]) ? Offset(kValueFields[k]) : -1;
   }
 
   Status Run(std::vector<std::uint8_t>* content) {
@@ -92,11 +144,15 @@ class Planner {
     for (std::size_t k = 0; k < kValueFields.size(); ++k) checked[k] = Given(kValueFields[k]);
     ascending_ = true;
     const ImportQuote* previous = nullptr;
+    DateCheck dates;
     for (const ImportQuote& q : request_.quotes) {
-      if (!IsImportDate(q.date) || (timeGiven && !IsImportTime(q.time))) return kBadRequest;
-      for (std::size_t k = 0; k < q.values.size(); ++k) {
-        if (checked[k] && !HasMbfForm(q.values[k])) return kBadRequest;
-      }
+      if (!dates.Holds(q.date) || (timeGiven && !IsImportTime(q.time))) return kBadRequest;
+      // Summed without a branch per value.
+      unsigned unstorable = 0;
+#pragma GCC unroll 6
+      for (std::size_t k = 0; k < q.values.size(); ++k)
+        unstorable |= static_cast<unsigned>(checked[k]) & (HasMbfForm(q.values[k]) ? 0u : 1u);
+      if (unstorable != 0) return kBadRequest;
       if (previous != nullptr && !Less(KeyOf(*previous), KeyOf(q))) ascending_ = false;
       previous = &q;
     }
@@ -173,7 +229,24 @@ class Planner {
     return true;
   }
 
+  // Whether the request's keys all lie above every stored key, as when the days after the
+  // last stored one are added: nothing then needs looking up.
+  bool AboveEveryStored() const {
+    if (!ascending_ || order_.empty()) return false;
+    const Key lowest = KeyOf(request_.quotes[order_.front()]);
+    for (int i = 0; i < stored_; ++i)
+      if (!Less(StoredKey(i), lowest)) return false;
+    return true;
+  }
+
   void MatchStored() {
+    replacement_.assign(static_cast<std::size_t>(stored_), nullptr);
+    added_.reserve(order_.size());
+    if (AboveEveryStored()) {
+      for (const std::size_t at : order_) added_.push_back(&request_.quotes[at]);
+      result_.added = static_cast<int>(added_.size());
+      return;
+    }
     // Stored quotes by key, the first stored of each key first; a key that is no number
     // matches nothing.
     std::vector<std::pair<Key, int>> index;
@@ -187,8 +260,6 @@ class Planner {
       if (Less(b.first, a.first)) return false;
       return a.second < b.second;
     });
-    replacement_.assign(static_cast<std::size_t>(stored_), nullptr);
-    added_.reserve(order_.size());
     for (const std::size_t at : order_) {
       const ImportQuote& q = request_.quotes[at];
       const Key key = KeyOf(q);
@@ -215,23 +286,12 @@ class Planner {
     result_.added = static_cast<int>(added_.size());
   }
 
-  void PutField(std::uint8_t* record, Field f, float value) const {
-    if (Offset(f) >= 0) IeeeToMbf(value, record + Offset(f));
-  }
-
-  void PutNew(std::uint8_t* record, const ImportQuote& q) const {
-    PutField(record, Field::Date, q.date);
-    if (withTime_) PutField(record, Field::Time, Given(Field::Time) ? q.time : 0.0f);
-    for (const NewValue& value : newValues_)
-      StoreMbf(value.given ? q.values[value.index] : 0.0f, record + value.offset);
-  }
-
   void PutStored(std::uint8_t* record, int i) const {
     std::memcpy(record, Record(i), length_);
     const ImportQuote* q = replacement_[static_cast<std::size_t>(i)];
     if (q == nullptr) return;
-    for (const NewValue& value : newValues_)
-      if (value.given) StoreMbf(q->values[value.index], record + value.offset);
+    for (std::size_t k = 0; k < kValueFields.size(); ++k)
+      if (newFields_[2 + k] >= 0) StoreMbf(q->values[k], record + newFields_[2 + k]);
   }
 
   void Build(std::vector<std::uint8_t>& out) {
@@ -242,16 +302,21 @@ class Planner {
     out[2] = static_cast<std::uint8_t>(raw & 0xFFu);
     out[3] = static_cast<std::uint8_t>(raw >> 8);
     std::uint8_t* record = out.data() + length_;
+    // Locals, as the stores into the records may alias any member.
+    const NewFields fields = newFields_;
+    const std::size_t length = length_;
+    const ImportQuote* const* const added = added_.data();
+    const std::size_t addedCount = added_.size();
     std::size_t next = 0;
     for (int i = 0; i < stored_; ++i) {
       // A stored key that is no number compares with nothing; the new quotes wait past it.
       const Key key = StoredKey(i);
-      for (; next < added_.size() && Less(KeyOf(*added_[next]), key); record += length_)
-        PutNew(record, *added_[next++]);
+      for (; next < addedCount && Less(KeyOf(*added[next]), key); record += length)
+        PutNewRecord(record, *added[next++], fields);
       PutStored(record, i);
-      record += length_;
+      record += length;
     }
-    for (; next < added_.size(); record += length_) PutNew(record, *added_[next++]);
+    for (; next < addedCount; record += length) PutNewRecord(record, *added[next++], fields);
     if (result_.quotesAfter > 0) {
       const std::size_t date = static_cast<std::size_t>(Offset(Field::Date));
       std::memcpy(result_.firstDate.data(), out.data() + length_ + date, 4);
@@ -271,14 +336,7 @@ class Planner {
   std::vector<std::size_t> order_;               // request quotes in date order
   std::vector<const ImportQuote*> added_;        // new quotes, in date order
   std::vector<const ImportQuote*> replacement_;  // per stored quote: the file's values, or null
-  // The value fields the series has: where each goes in a record, and whether the file
-  // gives it (a new quote holds 0 where it does not).
-  struct NewValue {
-    int offset;
-    std::size_t index;  // into ImportQuote::values
-    bool given;
-  };
-  std::vector<NewValue> newValues_;
+  NewFields newFields_;
 };
 
 // Sets both dates of the records of fileNumber; nothing is written when they hold them.
