@@ -151,9 +151,10 @@ class ReadPieces {
   static constexpr std::uint64_t kMost = std::uint64_t{1} << 18;
 };
 
-// Whether the files at path and copy, both of size bytes, hold the same bytes.
+// Whether the files at path and copy, both of size bytes, hold the same bytes; whole when
+// the file's every byte is in pieces.now (read in a single piece).
 Status SameBytes(const std::string& path, const std::string& copy, std::uint64_t size,
-                 ReadPieces& pieces, bool& same) {
+                 ReadPieces& pieces, bool& same, bool& whole) {
   file_ops::File file, previous;
   if (file_ops::OpenForRead(path, file) != kOk || file_ops::OpenForRead(copy, previous) != kOk)
     return kFileRead;
@@ -170,6 +171,7 @@ Status SameBytes(const std::string& path, const std::string& copy, std::uint64_t
   }
   // A file whose size moved meanwhile is a failure.
   if (same && total != size) return kFileRead;
+  whole = total == size && total < piece;
   // A failed close of a file only read changes nothing on disk.
   (void)file_ops::Close(file);
   (void)file_ops::Close(previous);
@@ -201,17 +203,26 @@ Status FingerprintOf(const std::string& path, std::uint64_t size, ReadPieces& pi
 Status CompareWithCopy(const std::string& path, const std::string& copy, ReadPieces& pieces,
                        FileState& state, bool& same) {
   state = {};
-  const bool copyExists = !copy.empty() && file_ops::NameExists(copy);
-  same = !copyExists;
-  if (!file_ops::NameExists(path)) return kOk;
-  const std::optional<std::uint64_t> size = file_ops::RegularFileSize(path);
+  // A name is asked whether it exists only when it holds no regular file.
   const std::optional<std::uint64_t> copySize =
-      copyExists ? file_ops::RegularFileSize(copy) : std::nullopt;
+      copy.empty() ? std::nullopt : file_ops::RegularFileSize(copy);
+  const bool copyExists = copySize || (!copy.empty() && file_ops::NameExists(copy));
+  same = !copyExists;
+  const std::optional<std::uint64_t> size = file_ops::RegularFileSize(path);
+  if (!size && !file_ops::NameExists(path)) return kOk;
   if (!size || *size > kMaxPortfolioFileBytes || (copyExists && !copySize)) return kFileRead;
   same = false;
   if (copyExists && *copySize == *size) {
-    const Status status = SameBytes(path, copy, *size, pieces, same);
+    bool whole = false;
+    const Status status = SameBytes(path, copy, *size, pieces, same, whole);
     if (status != kOk || same) return status;
+    // A file compared in a single piece is fingerprinted from it, not read again.
+    if (whole) {
+      Fingerprint fingerprint(*size);
+      fingerprint.Add(pieces.now.data(), static_cast<std::size_t>(*size));
+      state = FileState{true, *size, fingerprint.Value()};
+      return kOk;
+    }
   }
   return FingerprintOf(path, *size, pieces, state);
 }
