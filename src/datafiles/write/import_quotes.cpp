@@ -82,7 +82,7 @@ using NewFields = std::array<int, 2 + kValueFields.size()>;
 void PutNewRecord(std::uint8_t* record, const ImportQuote& q, const NewFields fields) {
   const std::array<float, 8> numbers = {q.date,      q.time,      q.values[0], q.values[1],
                                         q.values[2], q.values[3], q.values[4], q.values[5]};
-  std::array<std::uint32_t, 8> words{};
+  std::array<std::uint32_t, 8> words;  // each set below
   for (std::size_t k = 0; k < words.size(); ++k) words[k] = MbfWord(numbers[k]);
 #pragma GCC unroll 8
   for (std::size_t k = 0; k < words.size(); ++k) {
