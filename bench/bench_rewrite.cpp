@@ -108,7 +108,6 @@ BENCHMARK(BM_RewriteAndCopyInTurn)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv) {
   return voltrim::bench::RunWithRatios(
       argc, argv,
-      {{"RewriteSeries / plain copy of a " + std::to_string(kQuotes) +
-            "-quote series",
+      {{"RewriteSeries / plain copy of a " + std::to_string(kQuotes) + "-quote series",
         "BM_RewriteAndCopyInTurn#rewrite", "BM_RewriteAndCopyInTurn#copy"}});
 }
