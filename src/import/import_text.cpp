@@ -474,10 +474,10 @@ class Parser {
 
   bool Run(std::string_view text) {
     out_ = ImportText{};
-    // Room for a quote a line (of LF or CR LF ends) spares the copies of growth.
+    // A quote a line (of LF or CR LF ends), ready to be written: see NextQuote.
     const std::size_t lineCount = LinesAbout(text);
-    out_.quotes.reserve(lineCount);
-    present_.reserve(lineCount);
+    out_.quotes.resize(lineCount);
+    present_.resize(lineCount);
     LineReader lines(text);
     std::string_view line;
     int number = 0;
@@ -505,6 +505,8 @@ class Parser {
       }
       if (!Quote(number)) return false;
     }
+    out_.quotes.resize(kept_);
+    present_.resize(kept_);
     if (out_.quotes.empty()) return Fail(0, "the file holds no quotes");
     if (symbols_) {
       out_.present = std::move(present_);
@@ -638,10 +640,23 @@ class Parser {
       }
       present |= static_cast<std::uint8_t>(1u << FieldSlot(field));
     }
-    out_.quotes.push_back(quote);
-    present_.push_back(present);
+    NextQuote() = quote;
+    KeepQuote(present);
     return true;
   }
+
+  // The quote of the line at hand, in its place among the quotes, all zeros: the quotes are
+  // sized ahead (and grown where the lines outnumber the guess), so that a line's fields go
+  // straight to their place. A copy of a quote just written field by field would wait on
+  // each field's store.
+  ImportQuote& NextQuote() {
+    if (kept_ == out_.quotes.size()) {
+      out_.quotes.resize(std::max<std::size_t>(64, 2 * kept_));
+      present_.resize(out_.quotes.size());
+    }
+    return out_.quotes[kept_];
+  }
+  void KeepQuote(std::uint8_t present) { present_[kept_++] = present; }
 
   // The common line, read in the one pass over it: each field read where it stands. False,
   // with the line left unread, for any line that needs a closer look (quotes, blanks, a
@@ -655,7 +670,12 @@ class Parser {
       return at == end ? std::uint8_t{kLineEnd} : kinds[static_cast<unsigned char>(*at)];
     };
     const char* at = begin;
-    ImportQuote quote;
+    ImportQuote& quote = NextQuote();
+    // A line left unread leaves its place all zeros again.
+    const auto unread = [&quote] {
+      quote = ImportQuote{};
+      return false;
+    };
     std::uint8_t present = 0;
     std::string_view symbol, period;
     const std::size_t count = out_.columns.size();
@@ -665,13 +685,13 @@ class Parser {
       if (column >= ImportColumn::kOpen && column <= ImportColumn::kOpenInterest) {
         DecimalDigits digits;
         at = ScanDecimal(at, end, digits);
-        if (!IsFieldEnd(kindAt(at))) return false;
+        if (!IsFieldEnd(kindAt(at))) return unread();
         if (at != field) {
           const Field f = FieldOf(column);
           float& value = quote.values[FieldSlot(f) - FieldSlot(Field::Open)];
           // Up to 2^24 a value has an MBF form: the check need not wait for the division.
           if (!DigitsValue(digits, value) || (digits.whole > (1u << 24) && !HasMbfForm(value)))
-            return false;
+            return unread();
           present |= static_cast<std::uint8_t>(1u << FieldSlot(f));
         }
       } else if (column == ImportColumn::kDate && end - at > 10 &&
@@ -686,31 +706,30 @@ class Parser {
           float time = 0.0f;
           if (!QuickIsoDate(cell, quote.date) &&
               (ReadDate(cell, quote.date, time, withTime) != Read::kValue || withTime))
-            return false;
+            return unread();
         } else if (column == ImportColumn::kTime && !cell.empty()) {
-          if (ReadTime(cell, quote.time) != Read::kValue) return false;
+          if (ReadTime(cell, quote.time) != Read::kValue) return unread();
           present |= static_cast<std::uint8_t>(1u << FieldSlot(Field::Time));
         } else if (column == ImportColumn::kSymbol) {
-          if (cell.empty()) return false;
+          if (cell.empty()) return unread();
           symbol = cell;
         } else if (column == ImportColumn::kPeriod) {
           period = cell;
         }
       }
       if (c + 1 < count) {
-        if (kindAt(at) != kDelimiter) return false;
+        if (kindAt(at) != kDelimiter) return unread();
         ++at;
       }
     }
     // Empty fields past the columns are no fault; anything else is for Quote to name.
     while (at != end && kinds[static_cast<unsigned char>(*at)] == kDelimiter) ++at;
-    if (kindAt(at) != kLineEnd) return false;
+    if (kindAt(at) != kLineEnd) return unread();
     std::string_view line;
     lines.TakeLine(static_cast<std::size_t>(at - begin), line, quote.line);
     if (special_[0] >= 0) out_.symbols.emplace_back(symbol);
     if (special_[1] >= 0) out_.periods.emplace_back(period);
-    out_.quotes.push_back(quote);
-    present_.push_back(present);
+    KeepQuote(present);
     return true;
   }
 
@@ -739,6 +758,7 @@ class Parser {
   std::vector<std::string_view> fields_;  // of the line at hand
   std::string scratch_;                   // the text of its quoted fields
   std::vector<std::uint8_t> present_;     // per quote: bit f set when field f had a value
+  std::size_t kept_ = 0;                  // the quotes read so far
   bool symbols_;
   std::array<int, 2> special_{-1, -1};  // the symbol and periodicity columns
   LastIsoMonth isoMonth_;
