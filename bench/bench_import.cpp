@@ -193,14 +193,18 @@ void BM_RewriteSeriesUnchanged(benchmark::State& state) {
   }
 }
 
-// The writing alone: quotes already read, merged and written with MASTER and EMASTER.
-void BM_ImportParsedQuotes(benchmark::State& state) {
-  const ImportData& data = Imports();
+// The request of the CSV file's quotes, read before the timing.
+voltrim::ImportRequest ParsedRequest(benchmark::State& state, const ImportData& data) {
   voltrim::bench::BenchPrompt prompt;
   voltrim::ImportText text;
   if (!voltrim::ReadImportFile(data.csv, text, prompt)) state.SkipWithError("cannot read");
-  const voltrim::ImportRequest request =
-      voltrim::ImportRequestOf(text, voltrim::ImportOverlap::kRefuse);
+  return voltrim::ImportRequestOf(std::move(text), voltrim::ImportOverlap::kRefuse);
+}
+
+// The writing alone: quotes already read, merged and written with MASTER and EMASTER.
+void BM_ImportParsedQuotes(benchmark::State& state) {
+  const ImportData& data = Imports();
+  const voltrim::ImportRequest request = ParsedRequest(state, data);
   for (auto _ : state) {
     state.PauseTiming();
     data.Reset();
@@ -229,11 +233,7 @@ void BM_ParseImportText(benchmark::State& state) {
 // as its new DAT content.
 void BM_PlanImport(benchmark::State& state) {
   const ImportData& data = Imports();
-  voltrim::bench::BenchPrompt prompt;
-  voltrim::ImportText text;
-  if (!voltrim::ReadImportFile(data.csv, text, prompt)) state.SkipWithError("cannot read");
-  const voltrim::ImportRequest request =
-      voltrim::ImportRequestOf(text, voltrim::ImportOverlap::kRefuse);
+  const voltrim::ImportRequest request = ParsedRequest(state, data);
   voltrim::SeriesLocation series;
   if (voltrim::LocateSeries(data.dir, "NEW", series) != voltrim::kOk)
     state.SkipWithError("no series");
