@@ -35,15 +35,22 @@ Fixture& TheFixture() {
   return fixture;
 }
 
+// One read of the whole series; false when it fails.
+bool ReadOnce(const Fixture& f, SeriesBuffer& buffer) {
+  if (ReadSeries(buffer, f.drive, "LONG", 0, kQuotes) != kOk || buffer.Count() != kQuotes)
+    return false;
+  benchmark::DoNotOptimize(buffer.DateAt(kQuotes - 1));
+  return true;
+}
+
 void BM_ReadSeries(benchmark::State& state) {
   Fixture& f = TheFixture();
   SeriesBuffer buffer(kQuotes);
   for (auto _ : state) {
-    if (ReadSeries(buffer, f.drive, "LONG", 0, kQuotes) != kOk || buffer.Count() != kQuotes) {
+    if (!ReadOnce(f, buffer)) {
       state.SkipWithError("read failed");
       break;
     }
-    benchmark::DoNotOptimize(buffer.DateAt(kQuotes - 1));
   }
 }
 
@@ -54,33 +61,71 @@ class FirstRowsClock : public BrowserObserver {
   std::chrono::steady_clock::time_point ready;
 };
 
-// The whole fill, then the cell texts of the first screenful, as a view would show them.
-void BM_FillQuotesGrid(benchmark::State& state) {
-  Fixture& f = TheFixture();
-  Browser browser(
-      f.settings, f.prompt,
-      BrowserPlatform{[&] { return std::vector<std::string>{f.drive}; }, [&] { return f.drive; }});
-  browser.ChooseInitialDrive();
-  FirstRowsClock clock;
-  browser.SetObserver(&clock);
-  double firstRowsMs = 0;
-  for (auto _ : state) {
+// The browser of the fixture's drive, its quotes grid filled by FillOnce.
+struct FilledBrowser {
+  explicit FilledBrowser(Fixture& f)
+      : browser(f.settings, f.prompt,
+                BrowserPlatform{[&f] { return std::vector<std::string>{f.drive}; },
+                                [&f] { return f.drive; }}) {
+    browser.ChooseInitialDrive();
+    browser.SetObserver(&clock);
+  }
+  // The whole fill, then the cell texts of the first screenful, as a view would show them;
+  // false when the fill is incomplete.
+  bool FillOnce() {
     const auto start = std::chrono::steady_clock::now();
     browser.FillQuotesGrid(0);
     firstRowsMs += std::chrono::duration<double, std::milli>(clock.ready - start).count();
     const QuoteTable& quotes = browser.State().quotes;
-    if (quotes.RowCount() != kQuotes) {
-      state.SkipWithError("fill incomplete");
-      break;
-    }
+    if (quotes.RowCount() != kQuotes) return false;
     for (int row = 0; row < 40; ++row) {
       for (int column = 0; column < kQuoteColumnCount; ++column) {
         benchmark::DoNotOptimize(quotes.CellText(row, column));
       }
     }
+    return true;
+  }
+  Browser browser;
+  FirstRowsClock clock;
+  double firstRowsMs = 0;
+};
+
+void BM_FillQuotesGrid(benchmark::State& state) {
+  FilledBrowser filled(TheFixture());
+  for (auto _ : state) {
+    if (!filled.FillOnce()) {
+      state.SkipWithError("fill incomplete");
+      break;
+    }
   }
   state.counters["first_30_rows_ms"] =
-      firstRowsMs / static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1));
+      filled.firstRowsMs /
+      static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1));
+}
+
+// The fill and the read taking turns within each iteration (in either order), each timed
+// apart, so that both meet the same moments of a shared machine.
+void BM_FillAndReadInTurn(benchmark::State& state) {
+  Fixture& f = TheFixture();
+  FilledBrowser filled(f);
+  SeriesBuffer buffer(kQuotes);
+  bench::PathTimes fill, read;
+  bool fillFirst = false;
+  const auto fillOnce = [&] {
+    fill.Time([&] {
+      if (!filled.FillOnce()) state.SkipWithError("fill incomplete");
+    });
+  };
+  for (auto _ : state) {
+    fillFirst = !fillFirst;
+    if (fillFirst) fillOnce();
+    read.Time([&] {
+      if (!ReadOnce(f, buffer)) state.SkipWithError("read failed");
+    });
+    if (!fillFirst) fillOnce();
+  }
+  fill.Report(state, "fill");
+  read.Report(state, "read");
 }
 
 // What formatting every cell up front would cost, for comparison.
@@ -103,12 +148,13 @@ void BM_FormatAllCells(benchmark::State& state) {
 BENCHMARK(BM_ReadSeries)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FillQuotesGrid)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FormatAllCells)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FillAndReadInTurn)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
 int main(int argc, char** argv) {
   return bench::RunWithRatios(
       argc, argv,
-      {{"quotes fill / ReadSeries", "BM_FillQuotesGrid", "BM_ReadSeries"},
+      {{"quotes fill / ReadSeries", "BM_FillAndReadInTurn#fill", "BM_FillAndReadInTurn#read"},
        {"formatting every cell up front / ReadSeries", "BM_FormatAllCells", "BM_ReadSeries"}});
 }
