@@ -93,15 +93,17 @@ TEST_F(ImportWriteTest, StoredOrderIsKept) {
     std::vector<int> stored, imported, after;
   } cases[] = {
       {{5, 3, 7}, {4, 10}, {4, 5, 3, 7, 10}},
+      // Days after every stored one follow them all.
+      {{5, 3, 7}, {8, 9}, {5, 3, 7, 8, 9}},
       // Days after the last stored one, not after every one: 6 goes before 7, and 7 is found
       // though stored before the last (and kept).
       {{5, 7, 3}, {6, 7, 8}, {5, 6, 7, 3, 8}},
   };
+  int folder = 0;
   for (const auto& c : cases) {
     SeriesSpec series = MakeDailySeries(2, "MIXED", "", {});
     for (const int d : c.stored) series.records.push_back({DayToDateValue(Jan(d)), 1, 1, 1, 1, 1});
-    dir_ =
-        Write(temp_.path() / ("m" + std::to_string(c.stored[1])), Portfolio({SeriesEntry(series)}));
+    dir_ = Write(temp_.path() / ("m" + std::to_string(++folder)), Portfolio({SeriesEntry(series)}));
     std::vector<ImportQuote> quotes;
     for (const int d : c.imported) quotes.push_back(Q(Jan(d), static_cast<float>(d), d));
     ASSERT_EQ(Import(Request(quotes, ImportOverlap::kKeep), "MIXED"), kOk);

@@ -124,10 +124,10 @@ class Planner {
     Status status = CheckRequest();
     if (status == kOk) status = CheckStored();
     if (status != kOk) return status;
-    SortRequest();
+    if (!ascending_) Order();
     if (!ascending_ && FindDuplicate()) return kImportDuplicate;
     MatchStored();
-    result_.quotesAfter = stored_ + static_cast<int>(added_.size());
+    result_.quotesAfter = stored_ + result_.added;
     if (result_.quotesAfter > kMaxImportQuotes) return kImportTooMany;
     if (result_.differing > 0 && request_.overlap == ImportOverlap::kRefuse) return kImportDiffers;
     if (content != nullptr) Build(*content);
@@ -185,7 +185,9 @@ class Planner {
     return dat_.data() + length_ * (static_cast<std::size_t>(i) + 1);
   }
 
-  void SortRequest() {
+  // The request's quotes in date order: a request whose keys ascend is in order already.
+  void Order() {
+    if (order_.size() == request_.quotes.size()) return;
     order_.resize(request_.quotes.size());
     std::iota(order_.begin(), order_.end(), std::size_t{0});
     const auto before = [&](std::size_t a, std::size_t b) {
@@ -232,8 +234,8 @@ class Planner {
   // Whether the request's keys all lie above every stored key, as when the days after the
   // last stored one are added: nothing then needs looking up.
   bool AboveEveryStored() const {
-    if (!ascending_ || order_.empty()) return false;
-    const Key lowest = KeyOf(request_.quotes[order_.front()]);
+    if (!ascending_ || request_.quotes.empty()) return false;
+    const Key lowest = KeyOf(request_.quotes.front());
     for (int i = 0; i < stored_; ++i)
       if (!Less(StoredKey(i), lowest)) return false;
     return true;
@@ -241,12 +243,14 @@ class Planner {
 
   void MatchStored() {
     replacement_.assign(static_cast<std::size_t>(stored_), nullptr);
-    added_.reserve(order_.size());
-    if (AboveEveryStored()) {
-      for (const std::size_t at : order_) added_.push_back(&request_.quotes[at]);
-      result_.added = static_cast<int>(added_.size());
+    // Every quote is new and goes after the stored ones, in the request's order.
+    appendAll_ = AboveEveryStored();
+    if (appendAll_) {
+      result_.added = static_cast<int>(request_.quotes.size());
       return;
     }
+    Order();
+    added_.reserve(order_.size());
     // Stored quotes by key, the first stored of each key first; a key that is no number
     // matches nothing.
     std::vector<std::pair<Key, int>> index;
@@ -305,6 +309,15 @@ class Planner {
     // Locals, as the stores into the records may alias any member.
     const NewFields fields = newFields_;
     const std::size_t length = length_;
+    if (appendAll_) {
+      std::memcpy(record, Record(0), length * static_cast<std::size_t>(stored_));
+      record += length * static_cast<std::size_t>(stored_);
+      const ImportQuote* const quotes = request_.quotes.data();
+      const std::size_t count = request_.quotes.size();
+      for (std::size_t i = 0; i < count; ++i, record += length)
+        PutNewRecord(record, quotes[i], fields);
+      return NoteFirstAndLastDates(out);
+    }
     const ImportQuote* const* const added = added_.data();
     const std::size_t addedCount = added_.size();
     std::size_t next = 0;
@@ -317,6 +330,10 @@ class Planner {
       record += length;
     }
     for (; next < addedCount; record += length) PutNewRecord(record, *added[next++], fields);
+    NoteFirstAndLastDates(out);
+  }
+
+  void NoteFirstAndLastDates(const std::vector<std::uint8_t>& out) {
     if (result_.quotesAfter > 0) {
       const std::size_t date = static_cast<std::size_t>(Offset(Field::Date));
       std::memcpy(result_.firstDate.data(), out.data() + length_ + date, 4);
@@ -333,6 +350,7 @@ class Planner {
   std::array<int, kFieldKindCount> offsets_{};
   int stored_ = 0;
   bool ascending_ = false;                       // the request's keys ascend strictly
+  bool appendAll_ = false;                       // all of them after every stored key
   std::vector<std::size_t> order_;               // request quotes in date order
   std::vector<const ImportQuote*> added_;        // new quotes, in date order
   std::vector<const ImportQuote*> replacement_;  // per stored quote: the file's values, or null
