@@ -139,6 +139,26 @@ TEST(ImportTextTest, ReadsTheFilesUsersHaveAndNamesTheFirstLineThatCannotBeRead)
   }
 }
 
+// Room for the quotes is guessed from the first 64 KB of lines: a file whose later lines are
+// shorter holds many more quotes than the guess, and every one is read.
+TEST(ImportTextTest, MoreLinesThanTheFirstOnesSuggest) {
+  std::string text = "date,close,note\n";
+  std::size_t lines = 0;
+  for (; text.size() < 70000; ++lines) text += "2000-01-03,1," + std::string(200, 'x') + "\n";
+  const std::size_t longLines = lines;
+  for (; lines < longLines + 20000; ++lines) text += "2000-01-04,2,\n";
+  ImportText read;
+  ImportTextError error;
+  ASSERT_TRUE(ParseImportText(text, read, error)) << error.line << " " << error.reason;
+  ASSERT_EQ(read.quotes.size(), lines);
+  const auto close = [&](std::size_t i) {
+    return read.quotes[i].values[F(Field::Close) - F(Field::Open)];
+  };
+  EXPECT_EQ(std::tuple(close(longLines - 1), close(longLines), close(lines - 1)),
+            std::tuple(1.0f, 2.0f, 2.0f));
+  EXPECT_EQ(read.quotes.back().line, static_cast<int>(lines) + 1);
+}
+
 // Every stored single reads back from the shortest round-trip decimal the CSV export prints;
 // any decimal reads as the general conversion reads it: whole numbers and fractions of up to
 // 17 digits, and those lying exactly halfway between two singles (odd numbers above 2^24,
