@@ -382,11 +382,7 @@ class LastIsoMonth {
     if (!QuickIsoDate(std::string_view(at, 10), date)) return false;
     const auto value = static_cast<int>(date);  // (year - 1900) x 10000 + month x 100 + day
     monthBase_ = value - value % 100;
-    const int month = value / 100 % 100;
-    // Day numbers end on 4 June 2140, within its month.
-    lastDay_ = monthBase_ == 2400600
-                   ? 4u
-                   : static_cast<unsigned>(DaysInMonth(value / 10000 + 1900, month));
+    lastDay_ = static_cast<unsigned>(LastImportDay(value / 10000 + 1900, value / 100 % 100));
     head_ = head;
     return true;
   }

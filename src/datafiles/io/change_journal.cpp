@@ -96,10 +96,14 @@ class Fingerprint {
   std::uint64_t hash_;
 };
 
-std::uint64_t ContentHash(const std::vector<std::uint8_t>& bytes) {
-  Fingerprint fingerprint(bytes.size());
-  fingerprint.Add(bytes.data(), bytes.size());
+std::uint64_t ContentHash(const std::uint8_t* bytes, std::size_t size) {
+  Fingerprint fingerprint(size);
+  fingerprint.Add(bytes, size);
   return fingerprint.Value();
+}
+
+std::uint64_t ContentHash(const std::vector<std::uint8_t>& bytes) {
+  return ContentHash(bytes.data(), bytes.size());
 }
 
 std::string Join(const std::string& folder, std::string_view name) {
@@ -218,9 +222,8 @@ Status CompareWithCopy(const std::string& path, const std::string& copy, ReadPie
     if (status != kOk || same) return status;
     // A file compared in a single piece is fingerprinted from it, not read again.
     if (whole) {
-      Fingerprint fingerprint(*size);
-      fingerprint.Add(pieces.now.data(), static_cast<std::size_t>(*size));
-      state = FileState{true, *size, fingerprint.Value()};
+      state =
+          FileState{true, *size, ContentHash(pieces.now.data(), static_cast<std::size_t>(*size))};
       return kOk;
     }
   }

@@ -61,8 +61,7 @@ class DateCheck {
     if (month == month_) return day >= 1 && day <= lastDay_;
     if (!IsImportDate(value)) return false;
     month_ = month;
-    // Day numbers end on 4 June 2140, within its month.
-    lastDay_ = month == 24006 ? 4 : DaysInMonth(month / 100 + 1900, month % 100);
+    lastDay_ = LastImportDay(month / 100 + 1900, month % 100);
     return true;
   }
 
@@ -124,8 +123,10 @@ class Planner {
     Status status = CheckRequest();
     if (status == kOk) status = CheckStored();
     if (status != kOk) return status;
-    if (!ascending_) Order();
-    if (!ascending_ && FindDuplicate()) return kImportDuplicate;
+    if (!ascending_) {
+      Order();
+      if (FindDuplicate()) return kImportDuplicate;
+    }
     MatchStored();
     result_.quotesAfter = stored_ + result_.added;
     if (result_.quotesAfter > kMaxImportQuotes) return kImportTooMany;
@@ -388,6 +389,11 @@ bool IsImportDate(float value) {
   if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year + 1900, month)) return false;
   // Day numbers begin on 1 January 1961 and end on 4 June 2140; beyond, they wrap.
   return whole >= 610101 && whole <= 2400604;
+}
+
+int LastImportDay(int year, int month) {
+  // Day numbers end on 4 June 2140, within its month.
+  return year == 2140 && month == 6 ? 4 : DaysInMonth(year, month);
 }
 
 bool IsImportTime(float value) {

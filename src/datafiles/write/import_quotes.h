@@ -73,6 +73,9 @@ inline constexpr int kMaxImportQuotes = 32766;
 // 4 June 2140), and a TimeFloat of a time of day.
 bool IsImportDate(float value);
 bool IsImportTime(float value);
+// The last day of a month (year written in full) with day numbers that IsImportDate takes:
+// the month's last, or the 4th in June 2140.
+int LastImportDay(int year, int month);
 
 // Works out the import of request into a series whose DAT file holds dat, without
 // writing: the result, and the file's new content when content is given. A date (and time)
