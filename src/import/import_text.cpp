@@ -274,7 +274,10 @@ Read ReadDate(std::string_view s, float& date, float& time, bool& withTime) {
 bool DecimalValue(std::uint64_t whole, int scale, bool negative, float& out) {
   static constexpr double kInversePowers[] = {1e0,  1e-1, 1e-2,  1e-3,  1e-4,  1e-5,  1e-6,  1e-7,
                                               1e-8, 1e-9, 1e-10, 1e-11, 1e-12, 1e-13, 1e-14, 1e-15};
-  const double value = static_cast<double>(whole) * kInversePowers[scale];
+  // Converted as a signed number, which takes one instruction where an unsigned one takes a
+  // test and two paths; under 10^15 it is the same number.
+  const double value =
+      static_cast<double>(static_cast<std::int64_t>(whole)) * kInversePowers[scale];
   std::uint64_t bits = 0;
   std::memcpy(&bits, &value, sizeof bits);
   // A double's 52 stored bits hold a single's 23 and 29 below them: halfway is the first of
@@ -294,10 +297,12 @@ struct DecimalDigits {
   bool negative = false;
 };
 
-// The digits from at on, taken into whole; where they end.
+// The digits from at on, taken into whole; where they end. Unbounded (kBounded false) only
+// where a character that is no digit is known to come before end.
+template <bool kBounded>
 const char* TakeDigits(const char* at, const char* end, std::uint64_t& whole) {
   std::uint64_t value = whole;
-  for (; at < end; ++at) {
+  for (; !kBounded || at < end; ++at) {
     const unsigned digit = static_cast<unsigned>(static_cast<unsigned char>(*at)) - '0';
     if (digit >= 10) break;
     // Past 15 digits the whole number is not used (and may wrap).
@@ -310,18 +315,19 @@ const char* TakeDigits(const char* at, const char* end, std::uint64_t& whole) {
 // Counted in locals and stored in d once: d's members, kept in memory, would have to be
 // stored and loaded again around every character read, which may alias them. Inlined into
 // the quick reading of a line, where d then stays in registers too.
+template <bool kBounded = true>
 [[gnu::always_inline]] inline const char* ScanDecimal(const char* at, const char* end,
                                                       DecimalDigits& d) {
-  const bool negative = at < end && *at == '-';
+  const bool negative = (!kBounded || at < end) && *at == '-';
   if (negative) ++at;
   std::uint64_t whole = 0;
   const char* const wholeFrom = at;
-  at = TakeDigits(at, end, whole);
+  at = TakeDigits<kBounded>(at, end, whole);
   int digits = static_cast<int>(at - wholeFrom);
   int decimals = -1;
-  if (at < end && *at == '.') {
+  if ((!kBounded || at < end) && *at == '.') {
     const char* const decimalsFrom = ++at;
-    at = TakeDigits(at, end, whole);
+    at = TakeDigits<kBounded>(at, end, whole);
     decimals = static_cast<int>(at - decimalsFrom);
     digits += decimals;
   }
@@ -475,6 +481,8 @@ class Parser {
     out_.quotes.resize(lineCount);
     present_.resize(lineCount);
     LineReader lines(text);
+    const std::size_t lastEnd = text.find_last_of("\r\n");
+    lastEnd_ = lastEnd == std::string_view::npos ? text.data() : text.data() + lastEnd;
     std::string_view line;
     int number = 0;
     bool first = true;
@@ -661,9 +669,12 @@ class Parser {
   bool QuickQuote(LineReader& lines, const CharKinds& kinds) {
     const std::string_view rest = lines.Rest();
     const char* const begin = rest.data();
-    const char* const end = begin + rest.size();
+    // Every scan of the line stops at a line end, and the text has one at lastEnd_: no scan
+    // tests for the text's end. A line after the last line end goes the slow way.
+    if (rest.empty() || begin >= lastEnd_) return false;
+    const char* const end = lastEnd_;
     const auto kindAt = [&](const char* at) -> std::uint8_t {
-      return at == end ? std::uint8_t{kLineEnd} : kinds[static_cast<unsigned char>(*at)];
+      return kinds[static_cast<unsigned char>(*at)];
     };
     const char* at = begin;
     ImportQuote& quote = NextQuote();
@@ -680,7 +691,7 @@ class Parser {
       const char* const field = at;
       if (column >= ImportColumn::kOpen && column <= ImportColumn::kOpenInterest) {
         DecimalDigits digits;
-        at = ScanDecimal(at, end, digits);
+        at = ScanDecimal<false>(at, end, digits);
         if (!IsFieldEnd(kindAt(at))) return unread();
         if (at != field) {
           const Field f = FieldOf(column);
@@ -719,7 +730,7 @@ class Parser {
       }
     }
     // Empty fields past the columns are no fault; anything else is for Quote to name.
-    while (at != end && kinds[static_cast<unsigned char>(*at)] == kDelimiter) ++at;
+    while (kinds[static_cast<unsigned char>(*at)] == kDelimiter) ++at;
     if (kindAt(at) != kLineEnd) return unread();
     std::string_view line;
     lines.TakeLine(static_cast<std::size_t>(at - begin), line, quote.line);
@@ -758,6 +769,7 @@ class Parser {
   bool symbols_;
   std::array<int, 2> special_{-1, -1};  // the symbol and periodicity columns
   LastIsoMonth isoMonth_;
+  const char* lastEnd_ = nullptr;  // the text's last line end
 };
 
 }  // namespace
