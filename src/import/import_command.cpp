@@ -38,7 +38,7 @@ std::string TimeText(float timeValue) {
 }  // namespace
 
 bool ReadImportFile(const std::string& path, ImportText& out, UserPrompt& prompt) {
-  std::vector<std::uint8_t> bytes;
+  file_ops::FileBytes bytes;
   const Status read = ReadWholeFile(path, bytes, kMaxImportFileBytes);
   if (read == kDamagedFile) {
     prompt.ShowMessage(path + " cannot be imported: it is larger than 64 MB." + kNothingChanged);

@@ -3,8 +3,11 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstring>
 #include <map>
+#include <string_view>
 
+#include "datafiles/io/file_ops.h"
 #include "fixtures.h"
 
 namespace voltrim::testing {
@@ -163,6 +166,19 @@ TEST(NonRegularFiles, AreRefusedWithoutWaiting) {
   EXPECT_EQ(ReadMasterFile(p("MASTER"), master), kFileOpen);
   FoundSymbol found;
   EXPECT_EQ(FindSymbol(tmp.str(), "FIFO", found), kFileNotFound);
+}
+
+// A file read whole grows its room when the file grows while it is read: the bytes read so
+// far stay.
+TEST(FileBytes, GrowingKeepsTheBytesReadSoFar) {
+  file_ops::FileBytes bytes;
+  bytes.resize(3);
+  std::memcpy(bytes.data(), "abc", 3);
+  bytes.resize(std::size_t{1} << 20);
+  ASSERT_EQ(bytes.size(), std::size_t{1} << 20);
+  EXPECT_EQ(std::string_view(reinterpret_cast<const char*>(bytes.data()), 3), "abc");
+  bytes.resize(2);
+  EXPECT_EQ(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), "ab");
 }
 
 // One way a series' files can be damaged, and the status every reader must give for it.

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <bit>
 #include <charconv>
@@ -15,6 +16,7 @@
 #include "import/import_text.h"
 #include "import/update_command.h"
 #include "import/update_sources.h"
+#include "support/recording_prompt.h"
 #include "text/number_format.h"
 
 namespace voltrim::testing {
@@ -223,6 +225,36 @@ TEST(ImportTextTest, DecimalsReadAsTheGeneralConversionReadsThem) {
               std::bit_cast<std::uint32_t>(expected[i]))
         << "line " << i + 2;
   }
+}
+
+// A file read from the disk gives what its text gives; one that cannot be read, is no
+// regular file or is too large is refused with its message, without waiting on a FIFO.
+TEST(ImportFile, ReadAsItsTextOrRefusedWithItsMessage) {
+  TempDir temp;
+  const std::string text = "date,close\n2000-01-02,1.75\n2000-01-03,12.5\n";
+  WriteText(temp.path() / "q.csv", text);
+  RecordingPrompt prompt;
+  ImportText fromFile, fromText;
+  ImportTextError error;
+  ASSERT_TRUE(ReadImportFile((temp.path() / "q.csv").string(), fromFile, prompt));
+  ASSERT_TRUE(ParseAsRead(text, fromText, error));
+  EXPECT_EQ(Summary(fromFile), Summary(fromText));
+
+  const std::string fifo = (temp.path() / "fifo.csv").string();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string large = (temp.path() / "large.csv").string();
+  WriteText(large, text);
+  fs::resize_file(large, kMaxImportFileBytes + 1);  // sparse: no 64 MB written
+  const std::string missing = (temp.path() / "missing.csv").string();
+  for (const std::string& path : {fifo, large, missing}) {
+    ImportText read;
+    EXPECT_FALSE(ReadImportFile(path, read, prompt)) << path;
+  }
+  EXPECT_EQ(prompt.MessageTexts(),
+            (std::vector<std::string>{
+                fifo + " cannot be read.",
+                large + " cannot be imported: it is larger than 64 MB.\n\nNothing was changed.",
+                missing + " cannot be read."}));
 }
 
 UpdateRequest RequestFrom(const fs::path& source, bool create) {

@@ -177,14 +177,30 @@ Status CreateForWrite(const std::string& path, File& out, unsigned mode) {
   return kOk;
 }
 
-Status ReadAll(File& file, std::vector<std::uint8_t>& out, std::size_t limit) {
-  out.clear();
+void FileBytes::resize(std::size_t size) {
+  if (size > room_) {
+    // Default-initialised: no zeros written.
+    std::unique_ptr<std::uint8_t[]> bigger(new std::uint8_t[size]);
+    if (size_ > 0) std::memcpy(bigger.get(), bytes_.get(), size_);
+    bytes_ = std::move(bigger);
+    room_ = size;
+  }
+  size_ = size;
+}
+
+namespace {
+
+// The whole of ReadAll, for a std::vector or FileBytes as out.
+template <typename Bytes>
+Status ReadAllInto(File& file, Bytes& out, std::size_t limit) {
+  out.resize(0);
   if (!Proceed()) return kFileRead;
   if (const std::shared_ptr<MemoryNode>& node = FileAccess::Node(file)) {
     std::size_t& at = FileAccess::ReadAt(file);
     const std::size_t from = std::min(at, node->bytes.size());
     if (node->bytes.size() - from > limit) return kDamagedFile;
-    out.assign(node->bytes.begin() + static_cast<std::ptrdiff_t>(from), node->bytes.end());
+    out.resize(node->bytes.size() - from);
+    if (out.size() > 0) std::memcpy(out.data(), node->bytes.data() + from, out.size());
     at = node->bytes.size();
     return kOk;
   }
@@ -218,6 +234,16 @@ Status ReadAll(File& file, std::vector<std::uint8_t>& out, std::size_t limit) {
     }
     have += static_cast<std::size_t>(got);
   }
+}
+
+}  // namespace
+
+Status ReadAll(File& file, std::vector<std::uint8_t>& out, std::size_t limit) {
+  return ReadAllInto(file, out, limit);
+}
+
+Status ReadAll(File& file, FileBytes& out, std::size_t limit) {
+  return ReadAllInto(file, out, limit);
 }
 
 Status ReadSome(File& file, std::uint8_t* data, std::size_t size, std::size_t& got) {

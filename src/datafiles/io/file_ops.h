@@ -43,12 +43,29 @@ class File {
   std::size_t readAt_ = 0;
 };
 
+// A file's bytes in room that is not filled with zeros before they are read into it, for
+// large files read whole once (a text to import), where the filling costs a pass of its own.
+class FileBytes {
+ public:
+  const std::uint8_t* data() const { return bytes_.get(); }
+  std::uint8_t* data() { return bytes_.get(); }
+  std::size_t size() const { return size_; }
+  // Keeps the bytes below size; bytes beyond the old size hold nothing yet.
+  void resize(std::size_t size);
+
+ private:
+  std::unique_ptr<std::uint8_t[]> bytes_;
+  std::size_t size_ = 0;
+  std::size_t room_ = 0;
+};
+
 Status OpenForRead(const std::string& path, File& out);
 // Creates a new file for writing, with the given permission bits (before umask). Fails
 // when the name exists, so a stale name that is a link to a live file is never written into.
 Status CreateForWrite(const std::string& path, File& out, unsigned mode = 0666);
 // Reads from the current position to the end; kDamagedFile when more than limit bytes.
 Status ReadAll(File& file, std::vector<std::uint8_t>& out, std::size_t limit);
+Status ReadAll(File& file, FileBytes& out, std::size_t limit);
 // Reads from where the last read ended until data's size bytes are read or the file ends:
 // got is less than size only at the end.
 Status ReadSome(File& file, std::uint8_t* data, std::size_t size, std::size_t& got);

@@ -133,13 +133,26 @@ void ClearLeftoverTemporaries(const std::string& directory) {
   for (const std::string& path : leftovers) (void)file_ops::Remove(path);
 }
 
-Status ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::size_t limit) {
+namespace {
+
+template <typename Bytes>
+Status ReadWholeFileInto(const std::string& path, Bytes& out, std::size_t limit) {
   file_ops::File file;
   if (file_ops::OpenForRead(path, file) != kOk) return kFileOpen;
   const Status status = file_ops::ReadAll(file, out, limit);
   // A failed close of a file only read changes nothing on disk.
   (void)file_ops::Close(file);
   return status;
+}
+
+}  // namespace
+
+Status ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::size_t limit) {
+  return ReadWholeFileInto(path, out, limit);
+}
+
+Status ReadWholeFile(const std::string& path, file_ops::FileBytes& out, std::size_t limit) {
+  return ReadWholeFileInto(path, out, limit);
 }
 
 namespace {

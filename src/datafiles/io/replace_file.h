@@ -60,5 +60,6 @@ inline constexpr std::size_t kMaxPortfolioFileBytes = std::size_t{64} << 20;
 
 // Reads a whole file through the file-operation seam, refusing files above limit bytes.
 Status ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::size_t limit);
+Status ReadWholeFile(const std::string& path, file_ops::FileBytes& out, std::size_t limit);
 
 }  // namespace voltrim
