@@ -110,20 +110,18 @@ void BM_FillAndReadInTurn(benchmark::State& state) {
   FilledBrowser filled(f);
   SeriesBuffer buffer(kQuotes);
   bench::PathTimes fill, read;
-  bool fillFirst = false;
+  bench::TakeTurns turns;
   const auto fillOnce = [&] {
     fill.Time([&] {
       if (!filled.FillOnce()) state.SkipWithError("fill incomplete");
     });
   };
-  for (auto _ : state) {
-    fillFirst = !fillFirst;
-    if (fillFirst) fillOnce();
+  const auto readOnce = [&] {
     read.Time([&] {
       if (!ReadOnce(f, buffer)) state.SkipWithError("read failed");
     });
-    if (!fillFirst) fillOnce();
-  }
+  };
+  for (auto _ : state) turns(fillOnce, readOnce);
   fill.Report(state, "fill");
   read.Report(state, "read");
 }

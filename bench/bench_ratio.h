@@ -98,6 +98,22 @@ class PathTimes {
   long runs_ = 0;
 };
 
+// Runs a and b once each, a before b on every other call: taking turns so, neither path
+// always meets the machine just after the other.
+class TakeTurns {
+ public:
+  template <typename A, typename B>
+  void operator()(A a, B b) {
+    aFirst_ = !aFirst_;
+    if (aFirst_) a();
+    b();
+    if (!aFirst_) a();
+  }
+
+ private:
+  bool aFirst_ = false;
+};
+
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
   explicit RatioReporter(std::string program)

@@ -83,18 +83,13 @@ void BM_RewriteSeriesScale(benchmark::State& state) {
 void BM_RewriteAndCopyInTurn(benchmark::State& state) {
   std::vector<char> bytes(fs::file_size(Data().dir + "/F1.DAT"));
   voltrim::bench::PathTimes rewrite, copy;
-  bool rewriteFirst = false;
+  voltrim::bench::TakeTurns turns;
   const auto rewriteOnce = [&] {
     rewrite.Time([&] {
       if (!RewriteEveryQuote()) state.SkipWithError("rewrite failed");
     });
   };
-  for (auto _ : state) {
-    rewriteFirst = !rewriteFirst;
-    if (rewriteFirst) rewriteOnce();
-    copy.Time([&] { PlainDurableCopy(bytes); });
-    if (!rewriteFirst) rewriteOnce();
-  }
+  for (auto _ : state) turns(rewriteOnce, [&] { copy.Time([&] { PlainDurableCopy(bytes); }); });
   rewrite.Report(state, "rewrite");
   copy.Report(state, "copy");
 }

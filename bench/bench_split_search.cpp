@@ -129,12 +129,10 @@ void WindowSearch(const Portfolio& data) {
 void BM_WindowAndCoreInTurn(benchmark::State& state) {
   const Portfolio& data = Data();
   bench::PathTimes window, core;
-  bool windowFirst = false;
+  bench::TakeTurns turns;
   for (auto _ : state) {
-    windowFirst = !windowFirst;
-    if (windowFirst) window.Time([&] { WindowSearch(data); });
-    core.Time([&] { CoreSearch(data); });
-    if (!windowFirst) window.Time([&] { WindowSearch(data); });
+    turns([&] { window.Time([&] { WindowSearch(data); }); },
+          [&] { core.Time([&] { CoreSearch(data); }); });
   }
   window.Report(state, "window");
   core.Report(state, "core");

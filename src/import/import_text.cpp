@@ -701,8 +701,7 @@ class Parser {
             return unread();
           present |= static_cast<std::uint8_t>(1u << FieldSlot(f));
         }
-      } else if (column == ImportColumn::kDate && end - at > 10 &&
-                 IsFieldEnd(kinds[static_cast<unsigned char>(at[10])]) &&
+      } else if (column == ImportColumn::kDate && end - at > 10 && IsFieldEnd(kindAt(at + 10)) &&
                  isoMonth_.Read(at, quote.date)) {
         at += 10;
       } else {
@@ -730,7 +729,7 @@ class Parser {
       }
     }
     // Empty fields past the columns are no fault; anything else is for Quote to name.
-    while (kinds[static_cast<unsigned char>(*at)] == kDelimiter) ++at;
+    while (kindAt(at) == kDelimiter) ++at;
     if (kindAt(at) != kLineEnd) return unread();
     std::string_view line;
     lines.TakeLine(static_cast<std::size_t>(at - begin), line, quote.line);
