@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <sstream>
+#include <unordered_set>
 #include <utility>
 
 #include "datafiles/format/ascii_case.h"
@@ -44,6 +45,9 @@ struct Recording {
   std::vector<int> generations;      // per folder: in the names of the contents kept there
   std::vector<std::vector<std::string>> earlierCopies;  // per folder: kept by earlier changes
   std::vector<Touched> files;
+  // The paths of files, canonical folder and name: an update notes thousands of files, and a
+  // search of files for each would grow with the square of their number.
+  std::unordered_set<std::string> noted;
   std::vector<std::string> owedSyncs;  // canonical folders whose last step is not yet durable
   int copies = 0;
   bool broken = false;     // a previous content could not be kept: nothing will be undoable
@@ -656,8 +660,7 @@ void NoteFileChange(const std::string& path) {
     recording->broken = true;
     return;
   }
-  for (const Touched& file : recording->files)
-    if (file.folder == canonical && file.name == name) return;
+  if (!recording->noted.insert(Join(canonical, name)).second) return;
   recording->noting = true;
   const FileFailureKept failureKept;
   auto known = std::find(recording->folders.begin(), recording->folders.end(), canonical);
