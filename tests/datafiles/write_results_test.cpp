@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <thread>
 
 #include "datafiles/format/series_facts.h"
+#include "datafiles/io/portfolio_lock.h"
+#include "datafiles/io/replace_file.h"
 #include "write_commands.h"
 
 namespace voltrim::testing {
@@ -337,8 +340,8 @@ TEST(PortfolioLockTest, TheNextWriterClearsWhatACrashedWriterLeft) {
   TempDir temp;
   MakeFixture(temp.path(), {.name = "leftovers", .run = {}});
   const std::vector<std::string> leftovers = {
-      "F7.NEW",         "MASTER.~NU",  "MASTER.NEW",  "f2.4711-3.new",  "MASTER.12-1.~NU",
-      "MASTER.9-9.bak", "F1.77-2.NEW", "EMASTER.NEW", "EMASTER.5-1.NEW"};
+      "F7.NEW",         "MASTER.~NU",  "MASTER.NEW",  "f2.4711-3.new",   "MASTER.12-1.~NU",
+      "MASTER.9-9.bak", "F1.77-2.NEW", "EMASTER.NEW", "EMASTER.5-1.NEW", "f3.new"};
   const std::vector<std::string> kept = {"MASTER.BAK",    "F1.BAK",    "NOTES.NEW",  "F1.X-2.NEW",
                                          "MASTER.12.~NU", "F.1-1.NEW", "EMASTER.BAK"};
   for (const auto& names : {leftovers, kept}) {
@@ -351,6 +354,31 @@ TEST(PortfolioLockTest, TheNextWriterClearsWhatACrashedWriterLeft) {
   for (const std::string& name : kept) EXPECT_TRUE(fs::exists(temp.path() / "p" / name)) << name;
   EXPECT_EQ(ReadFileBytes(temp.path() / "p" / "F1.BAK"), Bytes{7});  // not this write's backup
   EXPECT_TRUE(TemporariesBelow(temp.path()).empty());
+}
+
+// A write under this thread's lock takes a plain temporary's name as it is (the lock cleared
+// its leftovers in any case); anywhere else the folder is searched for one in another case.
+TEST(PortfolioLockTest, OnlyAFolderThisThreadHoldsCountsAsClearedOfLeftovers) {
+  TempDir temp;
+  const std::string p = Write(temp.path() / "p", Portfolio({Symbol(1, "A")}));
+  const std::string q = Write(temp.path() / "q", Portfolio({Symbol(1, "B")}));
+  EXPECT_FALSE(LeftoversClearedByThisThread(p));
+  {
+    const PortfolioLock lock({p});
+    ASSERT_EQ(lock.status(), kOk);
+    EXPECT_TRUE(LeftoversClearedByThisThread(p));
+    EXPECT_TRUE(LeftoversClearedByThisThread(p + "/"));  // the folder, however named
+    EXPECT_FALSE(LeftoversClearedByThisThread(q));
+    bool elsewhere = true;
+    std::thread([&] { elsewhere = LeftoversClearedByThisThread(p); }).join();
+    EXPECT_FALSE(elsewhere);
+  }
+  EXPECT_FALSE(LeftoversClearedByThisThread(p));
+  // Unlocked, the replace itself still finds and removes a leftover in another case.
+  WriteFileBytes(temp.path() / "p" / "f1.new", {7});
+  ASSERT_EQ(ReplaceFileContent({p, "F1.DAT", "F1.NEW", ""}, Bytes{1, 2}), kOk);
+  EXPECT_FALSE(fs::exists(temp.path() / "p" / "f1.new"));
+  EXPECT_EQ(ReadFileBytes(temp.path() / "p" / "F1.DAT"), (Bytes{1, 2}));
 }
 
 }  // namespace

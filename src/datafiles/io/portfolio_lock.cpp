@@ -31,6 +31,7 @@ std::atomic<long long> lockWaitMs{5000};
 struct HeldFolder {
   int fd = -1;
   int depth = 0;
+  bool leftoversCleared = false;
 };
 thread_local std::map<Key, HeldFolder> heldByThread;
 
@@ -158,11 +159,19 @@ Status PortfolioLock::Take(const std::string& folder, Key key) {
   }
   int fd = -1;
   if (LockFolder(folder, fd) == LockOutcome::kBusy) return kPortfolioBusy;
-  heldByThread[key] = HeldFolder{fd, 1};
-  held_.push_back(key);
   // Only a writer that truly holds the folder may take away what another writer left.
-  if (fd >= 0 || file_ops::MemoryFilesInUse() != nullptr) ClearLeftoverTemporaries(folder);
+  const bool clear = fd >= 0 || file_ops::MemoryFilesInUse() != nullptr;
+  heldByThread[key] = HeldFolder{fd, 1, clear};
+  held_.push_back(key);
+  if (clear) ClearLeftoverTemporaries(folder);
   return kOk;
+}
+
+bool LeftoversClearedByThisThread(std::string_view folder) {
+  Key key;
+  if (heldByThread.empty() || !KeyOf(FolderPath(folder), key)) return false;
+  const auto held = heldByThread.find(key);
+  return held != heldByThread.end() && held->second.leftoversCleared;
 }
 
 }  // namespace voltrim

@@ -64,6 +64,11 @@ class PortfolioLock {
   Status status_ = kOk;
 };
 
+// Whether this thread holds folder and removed, when it took it, the temporaries crashed
+// writers had left there: a writer's temporary name then has no variant in another case to
+// look for, which in a folder of thousands of files costs a listing of them all.
+bool LeftoversClearedByThisThread(std::string_view folder);
+
 // How long a writer waits for a folder another writer holds (a few seconds by default).
 // Tests shorten it.
 void SetPortfolioLockWait(std::chrono::milliseconds wait);

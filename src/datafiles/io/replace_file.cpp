@@ -10,6 +10,7 @@
 #include "datafiles/format/ascii_case.h"
 #include "datafiles/io/change_journal.h"
 #include "datafiles/io/portfolio_files.h"
+#include "datafiles/io/portfolio_lock.h"
 #include "datafiles/io/regular_file.h"
 #include "datafiles/io/replace_batch.h"
 
@@ -189,9 +190,18 @@ Status RenewBackup(const ResolvedReplace& replace, const std::string& staging) {
 }  // namespace
 
 Status ReplaceFileContent(const ReplaceNames& names, const std::vector<std::uint8_t>& content) {
+  // Under this thread's lock the plain temporary, a writer's leftover in any case, was
+  // removed when the folder was taken.
+  const bool temporaryCleared =
+      IsWriterTemporaryName(names.temporary) && LeftoversClearedByThisThread(names.directory);
   ResolvedReplace replace;
   Status status = BeginReplace(
-      names, [&](const std::string& name) { return ResolveInDirectory(names.directory, name); },
+      names,
+      [&](const std::string& name) {
+        return temporaryCleared && name == names.temporary
+                   ? WithTrailingSeparator(names.directory) + name
+                   : ResolveInDirectory(names.directory, name);
+      },
       replace);
   if (status == kOk) status = RenewBackup(replace, replace.temporary);
   if (status != kOk) return status;
