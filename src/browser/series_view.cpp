@@ -30,10 +30,13 @@ void AppendNewestFirst(const SeriesBuffer& window, std::vector<Quote>& out) {
   const SeriesBuffer::Column close = window.ValueColumn(Field::Close);
   const SeriesBuffer::Column volume = window.ValueColumn(Field::Vol);
   const SeriesBuffer::Column openInterest = window.ValueColumn(Field::Oi);
+  const SeriesBuffer::Column date = window.ValueColumn(Field::Date);
+  const bool dated = window.HasField(Field::Date);
+  DateFloatDays days;
   out.reserve(out.size() + static_cast<std::size_t>(window.Count()));
   for (int i = window.Count() - 1; i >= 0; --i) {
-    out.push_back({window.DateAt(i), window.TimeAt(i), open[i], high[i], low[i], close[i],
-                   volume[i], openInterest[i]});
+    out.push_back({dated ? days(date[i]) : DayNumber{0}, window.TimeAt(i), open[i], high[i], low[i],
+                   close[i], volume[i], openInterest[i]});
   }
 }
 

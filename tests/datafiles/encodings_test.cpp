@@ -109,6 +109,16 @@ TEST(DateAndTimeFloats, ConvertBothWaysAndRefuseNonDates) {
   for (int v = 0; v < (1 << 24); v += 7)
     ASSERT_EQ(DateFloatToDay(static_cast<float>(v)), YmdToDay(v / 10000, v / 100 % 100, v % 100))
         << v;
+  // Converted one after another, remembering the month: the same days, within a month, into
+  // non-dates and out of the table's years and back.
+  DateFloatDays days;
+  for (int v = 0; v < (1 << 24); v += 7)
+    for (const float f : {static_cast<float>(v), static_cast<float>(v) + 0.25f,
+                          static_cast<float>(v - v % 100 + 99)})
+      ASSERT_EQ(days(f), DateFloatToDay(f)) << f;
+  for (const float f : {1000101.0f, kNaN, 1000102.0f, 1001301.0f, 1000100.0f, 1000199.0f,
+                        -1000103.0f, 2560101.0f, 2560102.0f, 1000131.0f, 3.0e30f, 1000103.0f})
+    EXPECT_EQ(days(f), DateFloatToDay(f)) << f;
   // Times to the second, an odd one too, and back to the stored value.
   EXPECT_EQ(PackTime(14, 30, 59), 52259u);
   const Hms hms = UnpackTime(52259);

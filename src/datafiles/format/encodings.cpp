@@ -139,23 +139,56 @@ struct MonthBases {
 };
 constexpr MonthBases kMonthBases;
 
-DayNumber DateFloatToDay(float dateFloat) {
-  if (dateFloat >= 0.0f && dateFloat < 16777216.0f) {
-    const auto whole = static_cast<int>(dateFloat);
-    if (static_cast<float>(whole) == dateFloat) {
-      const int yearMonth = whole / 100;
-      const int year = yearMonth / 100;
-      const int month = yearMonth - year * 100;
-      if (year < kTableYears) {
-        if (month < 1 || month > 12) return 0;
-        const std::uint16_t day0 =
-            kMonthBases.day0[static_cast<std::size_t>(year * 12 + month - 1)];
-        return static_cast<DayNumber>(day0 + (whole - yearMonth * 100));
-      }
-    }
-  }
+namespace {
+
+// A whole date of the table's years: its month's YYYMM00 and the day number of its day 0.
+struct TableMonth {
+  bool found = false;  // false outside the table: the general conversion decides
+  bool valid = false;  // false for a month outside 1..12
+  int base = 0;
+  unsigned day0 = 0;
+};
+
+TableMonth MonthOf(float dateFloat) {
+  TableMonth result;
+  if (!(dateFloat >= 0.0f && dateFloat < 16777216.0f)) return result;
+  const auto whole = static_cast<int>(dateFloat);
+  if (static_cast<float>(whole) != dateFloat) return result;
+  const int yearMonth = whole / 100;
+  const int year = yearMonth / 100;
+  const int month = yearMonth - year * 100;
+  if (year >= kTableYears) return result;
+  result.found = true;
+  if (month < 1 || month > 12) return result;
+  result.valid = true;
+  result.base = yearMonth * 100;
+  result.day0 = kMonthBases.day0[static_cast<std::size_t>(year * 12 + month - 1)];
+  return result;
+}
+
+DayNumber GeneralDateFloatToDay(float dateFloat) {
   const SplitNumber g = SplitGroups(dateFloat);
   return YmdToDay(g.high, g.middle, g.low);
+}
+
+}  // namespace
+
+DayNumber DateFloatToDay(float dateFloat) {
+  const TableMonth month = MonthOf(dateFloat);
+  if (!month.found) return GeneralDateFloatToDay(dateFloat);
+  if (!month.valid) return 0;
+  return static_cast<DayNumber>(month.day0 +
+                                static_cast<unsigned>(static_cast<int>(dateFloat) - month.base));
+}
+
+DayNumber DateFloatDays::OfAnotherMonth(float dateFloat) {
+  const TableMonth month = MonthOf(dateFloat);
+  if (!month.found) return GeneralDateFloatToDay(dateFloat);
+  if (!month.valid) return 0;
+  monthBase_ = month.base;
+  day0_ = month.day0;
+  return static_cast<DayNumber>(day0_ +
+                                static_cast<unsigned>(static_cast<int>(dateFloat) - monthBase_));
 }
 
 float DayToDateValue(DayNumber day) {

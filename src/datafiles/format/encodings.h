@@ -102,6 +102,29 @@ inline int DaysInMonth(int year, int month) {
 DayNumber YmdToDay(int year, int month, int day);
 Ymd DayToYmd(DayNumber day);
 DayNumber DateFloatToDay(float dateFloat);
+
+// Stored dates converted one after another, each as DateFloatToDay converts it. A series'
+// dates come month by month, so a date of the month last converted costs a subtraction
+// where the general conversion divides twice and looks its month up.
+class DateFloatDays {
+ public:
+  DayNumber operator()(float dateFloat) {
+    if (dateFloat >= 0.0f && dateFloat < 16777216.0f) {
+      const auto whole = static_cast<int>(dateFloat);
+      const auto dayInMonth = static_cast<unsigned>(whole - monthBase_);
+      if (dayInMonth < 100u && static_cast<float>(whole) == dateFloat)
+        return static_cast<DayNumber>(day0_ + dayInMonth);
+    }
+    return OfAnotherMonth(dateFloat);
+  }
+
+ private:
+  DayNumber OfAnotherMonth(float dateFloat);
+
+  int monthBase_ = -100;  // YYYMM00 of the month last converted; none yet
+  unsigned day0_ = 0;     // the day number of its day 0
+};
+
 // The IEEE DateFloat value (YYYMMDD form) of a day.
 float DayToDateValue(DayNumber day);
 MbfBytes DayToDateFloat(DayNumber day);

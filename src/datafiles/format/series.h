@@ -127,6 +127,7 @@ class SeriesBuffer {
     const float* values_;
     std::ptrdiff_t stride_;
   };
+  bool HasField(Field f) const { return offsets_[static_cast<std::size_t>(f)] >= 0; }
   Column ValueColumn(Field f) const {
     static constexpr float kAbsent = -1.0f;
     const int offset = offsets_[static_cast<std::size_t>(f)];
