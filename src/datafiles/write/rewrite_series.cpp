@@ -50,10 +50,15 @@ class DatImage {
     return 4 * (static_cast<std::size_t>(layout_[f].position) - 1);
   }
   DayNumber DayOf(int i) const {
+    DateFloatDays days;
+    return DayOf(i, days);
+  }
+  // The same, for the dates of a run of records read one after another.
+  DayNumber DayOf(int i, DateFloatDays& days) const {
     const float value = MbfToIeee(Record(i) + FieldOffset(Field::Date));
     // A damaged date far outside YYYMMDD is no day; keep it out of the integer conversion.
     if (!(std::fabs(value) < 1.0e8f)) return 0;
-    return DateFloatToDay(value);
+    return days(value);
   }
   // The quote's time of day (0 when the layout has none), as the readers decode it.
   PackedTime TimeOf(int i) const {
@@ -77,8 +82,9 @@ class DatImage {
 bool InRange(const SeriesEdit& q, DayNumber day) { return q.firstDay <= day && day <= q.lastDay; }
 
 std::optional<int> FirstInRange(const DatImage& dat, const SeriesEdit& q) {
+  DateFloatDays days;
   for (int i = 0; i < dat.Records(); ++i) {
-    if (InRange(q, dat.DayOf(i))) return i;
+    if (InRange(q, dat.DayOf(i, days))) return i;
   }
   return std::nullopt;
 }
@@ -267,9 +273,10 @@ Status BuildNewContent(const SeriesEdit& q, DatImage& dat, std::optional<int> hi
     changed = 1;
   } else {
     const RecordEdit edit(q, dat);
+    DateFloatDays days;
     const auto inRange = [&](std::size_t i) {
       const bool in =
-          q.atTime ? hit == static_cast<int>(i) : InRange(q, dat.DayOf(static_cast<int>(i)));
+          q.atTime ? hit == static_cast<int>(i) : InRange(q, dat.DayOf(static_cast<int>(i), days));
       changed += in ? 1 : 0;
       return in;
     };
