@@ -171,24 +171,25 @@ DayNumber GeneralDateFloatToDay(float dateFloat) {
   return YmdToDay(g.high, g.middle, g.low);
 }
 
-}  // namespace
-
-DayNumber DateFloatToDay(float dateFloat) {
-  const TableMonth month = MonthOf(dateFloat);
+// The day of dateFloat, its month looked up.
+DayNumber DayInMonth(const TableMonth& month, float dateFloat) {
   if (!month.found) return GeneralDateFloatToDay(dateFloat);
   if (!month.valid) return 0;
   return static_cast<DayNumber>(month.day0 +
                                 static_cast<unsigned>(static_cast<int>(dateFloat) - month.base));
 }
 
+}  // namespace
+
+DayNumber DateFloatToDay(float dateFloat) { return DayInMonth(MonthOf(dateFloat), dateFloat); }
+
 DayNumber DateFloatDays::OfAnotherMonth(float dateFloat) {
   const TableMonth month = MonthOf(dateFloat);
-  if (!month.found) return GeneralDateFloatToDay(dateFloat);
-  if (!month.valid) return 0;
-  monthBase_ = month.base;
-  day0_ = month.day0;
-  return static_cast<DayNumber>(day0_ +
-                                static_cast<unsigned>(static_cast<int>(dateFloat) - monthBase_));
+  if (month.valid) {
+    monthBase_ = month.base;
+    day0_ = month.day0;
+  }
+  return DayInMonth(month, dateFloat);
 }
 
 float DayToDateValue(DayNumber day) {
