@@ -21,10 +21,16 @@ const std::array kMenuCommands = {
     kSeparator(M::Voltrim),
     CommandInfo{M::Voltrim, c::kAppExit, "E&xit", "Ctrl+Q", "Quit the application", "Quit",
                 "application-exit", "exit"},
-    // Undo names the change it takes back ("Undo \"Delete Symbol ACME\""); the main window
-    // sets the text from the portfolio's journal.
-    CommandInfo{M::Edit, c::kEditUndo, "&Undo", "Ctrl+Z", "Undo the last change to this portfolio",
-                "Undo", "edit-undo"},
+    // Undo and Redo name the change they take back or put back ("Undo Delete Symbol ACME");
+    // the main window sets the texts from the portfolio's history.
+    CommandInfo{M::Edit, c::kEditUndo, "&Undo", "Ctrl+Z",
+                "Undo the newest change to this portfolio not yet undone", "Undo", "edit-undo"},
+    CommandInfo{M::Edit, c::kEditRedo, "&Redo", "Ctrl+Shift+Z;Ctrl+Y",
+                "Redo the change undone last", "Redo", "edit-redo"},
+    kSeparator(M::Edit),
+    CommandInfo{M::Edit, c::kEditHistory, "&History...", nullptr,
+                "List the changes to this portfolio, to undo or redo several at once", "History",
+                nullptr},
     CommandInfo{M::View, c::kViewToolbar, "&Toolbar", nullptr, "Show or hide the toolbar"},
     CommandInfo{M::View, c::kViewStatusBar, "&Status Bar", nullptr, "Show or hide the status bar"},
     CommandInfo{M::View, c::kViewChart, "&Chart", nullptr, "Show or hide the price chart"},

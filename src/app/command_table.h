@@ -12,7 +12,7 @@ struct CommandInfo {
   MenuName menu;
   int id = 0;
   const char* text = nullptr;       // with its mnemonic
-  const char* shortcut = nullptr;   // key sequence in portable form, or null
+  const char* shortcut = nullptr;   // key sequences in portable form (';' between), or null
   const char* prompt = nullptr;     // status-bar prompt, or null
   const char* toolTip = nullptr;    // or null
   const char* themeIcon = nullptr;  // freedesktop icon name, or null

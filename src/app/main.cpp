@@ -13,6 +13,7 @@
 #include "discovery/discovery_drives.h"
 #include "discovery/discovery_filter.h"
 #include "settings/settings_store.h"
+#include "settings/undo_settings.h"
 #include "text/c_locale.h"
 #include "text/version_text.h"
 #include "widgets/qt_prompt.h"
@@ -87,6 +88,7 @@ int main(int argc, char* argv[]) {
                                     voltrim::SettingsStore::DefaultPath());
   voltrim::OpenSettings(settings, voltrim::SettingsStore::DefaultPath(),
                         voltrim::SettingsStore::DefaultSeedPath());
+  voltrim::SetUndoHistoryLimits(voltrim::UndoLimitsFrom(settings));
   if (!folders.isEmpty()) {
     const std::optional<std::string> refused = voltrim::UseStartFolder(
         settings, folders.front().toLocal8Bit().toStdString(), voltrim::ListDrives());

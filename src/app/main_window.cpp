@@ -118,7 +118,12 @@ void MainWindow::BuildMenusAndToolbar() {
     QAction* action = menu->addAction(CommandIcon(info), QString::fromLatin1(info.text));
     action->setData(info.id);
     action->setIconVisibleInMenu(false);
-    if (info.shortcut) action->setShortcut(QKeySequence(QString::fromLatin1(info.shortcut)));
+    if (info.shortcut) {
+      QList<QKeySequence> shortcuts;
+      for (const QString& keys : QString::fromLatin1(info.shortcut).split(QLatin1Char(';')))
+        shortcuts.push_back(QKeySequence(keys));
+      action->setShortcuts(shortcuts);
+    }
     if (info.prompt) action->setStatusTip(QString::fromLatin1(info.prompt));
     if (info.toolTip) action->setToolTip(QString::fromLatin1(info.toolTip));
     action->setEnabled(false);
@@ -180,7 +185,7 @@ void MainWindow::RefreshFromState() {
     const bool handled = handler != handlers_.end() && handler->second;
     action->setEnabled(handled && IsCommandEnabled(state, id));
   }
-  RefreshUndo();
+  RefreshHistoryCommands();
   if (symbolPane_) symbolPane_->setText(DataText(SymbolPaneText(state)));
   if (messagePane_) messagePane_->setText(DataText(MessagePaneText(state)));
   if (quotePane_) quotePane_->setText(DataText(QuotePaneText(state)));

@@ -74,8 +74,7 @@ class MainWindow : public QMainWindow, public ProgressDisplay {
   void TriggerIfEnabled(int commandId);
   CommandContext CommandContextOf();
   void OnSearchFilter();
-  void OnUndo();
-  void RefreshUndo();
+  void RefreshHistoryCommands();
   void OnSymbolAbout();
   void ShowHelpTopics();
   void ShowAbout();

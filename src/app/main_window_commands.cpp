@@ -24,6 +24,7 @@
 #include "datafiles/io/portfolio_lock.h"
 #include "discovery/ui/search_filter_dialog.h"
 #include "export/ui/export_command_handler.h"
+#include "history/ui/history_command_handlers.h"
 #include "import/ui/import_command_handlers.h"
 #include "import/ui/update_command_handlers.h"
 #include "quotes/ui/quote_command_handlers.h"
@@ -53,7 +54,6 @@ void MainWindow::InstallHandlers() {
     if (edit && edit->isEnabled()) edit->trigger();
   });
   SetCommandHandler(command::kSearchFilter, [this] { OnSearchFilter(); });
-  SetCommandHandler(command::kEditUndo, [this] { OnUndo(); });
   SetCommandHandler(command::kSymbolAbout, [this] { OnSymbolAbout(); });
   SetCommandHandler(command::kReScan, [this] { view_->browser().ScanForPortfolios(); });
   SetCommandHandler(command::kHelpTopics, [this] { ShowHelpTopics(); });
@@ -70,6 +70,7 @@ void MainWindow::InstallHandlers() {
   InstallCheckCommand(context, registerCommand);
   InstallImportCommands(context, registerCommand);
   InstallUpdateCommands(context, registerCommand);
+  InstallHistoryCommands(context, registerCommand);
 }
 
 void MainWindow::ConnectQuoteKeysAndChart() {
@@ -114,46 +115,24 @@ void MainWindow::OnSearchFilter() {
   browser.ApplySearchFilter(result.limit, result.filterName, result.masterFix);
 }
 
-// Undo is there when the current portfolio's journal names a change, and says which.
-void MainWindow::RefreshUndo() {
-  QAction* undo = Action(command::kEditUndo);
-  if (!undo) return;
+// Undo and Redo are there when the current portfolio's history has a change for them, and
+// say which; History when a portfolio is open.
+void MainWindow::RefreshHistoryCommands() {
   const std::string& dir = view_->State().portfolioDir;
-  UndoPlan plan;
-  const bool can = undo->isEnabled() && !dir.empty() && ReadUndoPlan(dir, plan) == kOk;
-  undo->setEnabled(can);
-  undo->setText(can ? QStringLiteral("&Undo \"%1\"").arg(DataText(plan.what))
-                    : QStringLiteral("&Undo"));
-}
-
-void MainWindow::OnUndo() {
-  Browser& browser = view_->browser();
-  const std::string dir = browser.State().portfolioDir;
-  std::string what, differing;
-  const Status status = UndoLastChange(dir, what, differing);
-  switch (status) {
-    case kOk:
-      break;
-    case kNothingToUndo:
-      prompt_.ShowMessage(NothingToUndoMessage(dir), MessageIcon::Default);
-      return;
-    case kPortfolioBusy:
-      prompt_.ShowMessage(kPortfolioBusyMessage, MessageIcon::Default);
-      return;
-    case kChangedSince:
-      prompt_.ShowMessage(ChangedSinceMessage(what, differing), MessageIcon::Default);
-      return;
-    default:
-      // Some files may be back already: the grids show what the portfolio now holds.
-      prompt_.ShowMessage(UndoFailedMessage(what, differing), MessageIcon::Default);
-      break;
-  }
-  const int row = std::max(static_cast<int>(browser.State().symbols.currentRow), 0);
-  browser.FillSymbolsGrid(row);
-  // Undoing an added symbol may take the row away.
-  const SymbolTable& symbols = browser.State().symbols;
-  if (!symbols.HasRow(row) && symbols.RowCount() > 0)
-    browser.FillSymbolsGrid(symbols.RowCount() - 1);
+  const auto name = [&](int id, const char* label, bool has, const std::string& what) {
+    QAction* action = Action(id);
+    if (!action) return;
+    const bool can = action->isEnabled() && has;
+    action->setEnabled(can);
+    action->setText(can ? QStringLiteral("%1 %2").arg(QString::fromLatin1(label), DataText(what))
+                        : QString::fromLatin1(label));
+  };
+  UndoPlan undo, redo;
+  const bool open = !dir.empty();
+  name(command::kEditUndo, "&Undo", open && ReadUndoPlan(dir, undo) == kOk, undo.what);
+  name(command::kEditRedo, "&Redo", open && ReadRedoPlan(dir, redo) == kOk, redo.what);
+  if (QAction* history = Action(command::kEditHistory))
+    history->setEnabled(history->isEnabled() && open);
 }
 
 void MainWindow::OnSymbolAbout() {

@@ -7,6 +7,8 @@ namespace voltrim {
 namespace command {
 inline constexpr int kAppExit = 57665;
 inline constexpr int kEditUndo = 57643;
+inline constexpr int kEditRedo = 57644;
+inline constexpr int kEditHistory = 32846;  // ours
 inline constexpr int kViewToolbar = 59392;
 inline constexpr int kViewStatusBar = 59393;
 inline constexpr int kViewChart = 32850;

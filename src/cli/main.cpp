@@ -9,6 +9,7 @@
 #include "cli/cli_command.h"
 #include "datafiles/io/portfolio_lock.h"
 #include "datafiles/io/regular_file.h"
+#include "settings/undo_settings.h"
 #include "text/c_locale.h"
 #include "text/version_text.h"
 
@@ -48,6 +49,7 @@ int main(int argc, char** argv) {
   bool waitGiven = false;
   const int wait = qEnvironmentVariableIntValue("VOLTRIM_LOCK_WAIT_MS", &waitGiven);
   if (waitGiven && wait >= 0) voltrim::SetPortfolioLockWait(std::chrono::milliseconds(wait));
+  voltrim::ApplyUserUndoLimits();
   QStringList arguments = QCoreApplication::arguments();
   if (arguments.size() < 2) {
     PrintUsage(stderr);

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "datafiles/io/regular_file.h"
+
 namespace py = pybind11;
 
 namespace voltrim::python {
@@ -64,6 +66,13 @@ py::str Latin1(const std::string& text) {
 py::str MessageText(const std::string& text) {
   return py::reinterpret_steal<py::str>(
       PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "replace"));
+}
+
+std::string WithFileFailure(const std::string& text) {
+  const FileFailure& failure = LastFileFailure();
+  if (failure.path.empty()) return text;
+  const bool sentence = !text.empty() && text.back() == '.';
+  return text + (sentence ? "\n" : ": ") + failure.path + ": " + failure.reason;
 }
 
 }  // namespace voltrim::python

@@ -20,6 +20,8 @@ void AddErrorTypes(pybind11::module_& module);
 [[noreturn]] void Raise(ErrorKind kind, const std::string& message);
 // PartlyDoneError with the summary of what was done as its attribute "summary".
 [[noreturn]] void RaisePartlyDone(const std::string& message, pybind11::dict summary);
+// A failure's text with the file that failed and why, as the CLI prints it.
+std::string WithFileFailure(const std::string& text);
 
 // Texts of the data files (symbols, names: Latin-1) and of messages (paths in the file
 // system's encoding, mostly UTF-8) for Python.

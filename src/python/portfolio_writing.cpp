@@ -49,14 +49,6 @@ class KeptMessagePrompt : public QuietPrompt {
   std::string message;
 };
 
-// A failure's text with the file that failed and why, as the CLI prints it.
-std::string WithFileFailure(const std::string& text) {
-  const FileFailure& failure = LastFileFailure();
-  if (failure.path.empty()) return text;
-  const bool sentence = !text.empty() && text.back() == '.';
-  return text + (sentence ? "\n" : ": ") + failure.path + ": " + failure.reason;
-}
-
 ImportOverlap OverlapOf(const std::string& onConflict) {
   if (onConflict == "replace") return ImportOverlap::kReplace;
   if (onConflict == "keep") return ImportOverlap::kKeep;
@@ -240,30 +232,6 @@ py::dict UpdateFrame(const std::string& dir, const py::list& frameColumns, std::
   }
 }
 
-std::string Undo(const std::string& dir) {
-  RequireFolder(dir);
-  ClearFileFailure();
-  std::string what, differing;
-  Status status = kOk;
-  {
-    py::gil_scoped_release unlocked;
-    status = UndoLastChange(dir, what, differing);
-  }
-  switch (status) {
-    case kOk:
-      return what;
-    case kNothingToUndo:
-      Raise(ErrorKind::kRefused, NothingToUndoMessage(dir));
-    case kPortfolioBusy:
-      Raise(ErrorKind::kBusy, kPortfolioBusyMessage);
-    case kChangedSince:
-      Raise(ErrorKind::kRefused, ChangedSinceMessage(what, differing));
-    default:
-      Raise(ErrorKind::kError, WithFileFailure(UndoFailedMessage(what, differing) + " (" +
-                                               cli::DescribeStatus(status) + ")"));
-  }
-}
-
 void NewPortfolio(const std::string& dir) {
   if (dir.empty()) throw py::value_error("the folder is empty");
   ClearFileFailure();
@@ -318,7 +286,6 @@ void AddWritingFunctions(py::module_& m) {
         py::arg("rows"), py::arg("on_conflict"));
   m.def("update", &UpdateFrame, py::arg("dir"), py::arg("columns"), py::arg("rows"),
         py::arg("symbol_column"), py::arg("on_conflict"), py::arg("create"), py::arg("dry_run"));
-  m.def("undo", &Undo, py::arg("dir"));
   m.def("new_portfolio", &NewPortfolio, py::arg("dir"));
   m.def("new_symbol", &NewSymbol, py::arg("dir"), py::arg("symbol"), py::arg("name"),
         py::arg("columns"), py::arg("intraday"));

@@ -62,6 +62,15 @@ inline constexpr char kAdjust[] = "Adjust";  // Date1, Date2, PriceMult, VolMult
 inline constexpr char kDelete[] = "Delete";  // Date
 inline constexpr char kAdd[] = "Add";        // Date
 
+// How much undo history each portfolio keeps: changes at most, and megabytes their kept
+// files may take (the newest change is kept whatever its size). Read by every front end.
+inline constexpr char kUndo[] = "Undo";
+inline constexpr char kUndoMaxChanges[] = "MaxChanges";
+inline constexpr char kUndoBudgetMB[] = "BudgetMB";
+inline constexpr int kUndoMaxChangesDefault = 100;
+inline constexpr int kUndoBudgetMBDefault = 256;
+inline constexpr int kUndoMaxChangesLeast = 20;
+
 inline constexpr char kDate[] = "Date";
 inline constexpr char kTime[] = "Time";  // Edit, Add and Delete of a bar of a series with times
 inline constexpr char kOpen[] = "Open";

@@ -112,6 +112,15 @@ SettingsStore::OpenResult SettingsStore::OpenRoot(const std::string& path) {
   return result;
 }
 
+void SettingsStore::OpenForReading(const std::string& path) {
+  path_ = path;
+  writable_ = false;
+  settings_.reset();
+  const QString qpath = QString::fromStdString(path);
+  if (QFileInfo(qpath).isFile())
+    settings_ = std::make_unique<QSettings>(qpath, QSettings::IniFormat);
+}
+
 void SettingsStore::ImportIni(const std::string& seedPath) {
   std::ifstream in(seedPath, std::ios::binary);
   if (!in) return;

@@ -40,6 +40,9 @@ class SettingsStore {
   // Binds the store to its file, creating the file (and its folder) when missing so that
   // the next start knows the root exists. The path is kept also when this fails.
   OpenResult OpenRoot(const std::string& path);
+  // Binds the store to its file for reading only: nothing is created, and a missing file
+  // reads as defaults.
+  void OpenForReading(const std::string& path);
 
   // Seeds the root from an initialisation file (only called on the first start). A missing
   // file seeds nothing; a section that cannot be created stops the seeding.

@@ -394,54 +394,81 @@ TEST_F(CliWriteTest, CommandsSayWhatTheyDid) {
   }
 }
 
-// What is kept is the previous content of the files the last change touched, no more. A file
-// changed since makes the undo refuse and change nothing; once it is as the change left it,
-// the undo goes on.
-TEST_F(CliWriteTest, AFileChangedSinceMakesUndoRefuseAndOnlyTheLastChangeIsKept) {
+// Undo steps back through the history and redo forward again, each naming its change; a
+// new change ends what could be redone; a file changed since makes either refuse and change
+// nothing, and once the file is back, the step goes on.
+TEST_F(CliWriteTest, UndoAndRedoStepThroughTheHistoryAndRefuseFilesChangedSince) {
   const std::string nothing = "There is nothing to undo in\n{src}\n";
+  const std::string nothingToRedo = "There is nothing to redo in\n{src}\n";
   ExpectRun("undo {src} --show", 1, "", nothing);
+  ExpectRun("history {src}", 1, "", "There are no changes in the history of\n{src}\n");
+  const Snapshot start = TakeSnapshot(temp_.path());
   ASSERT_EQ(RunLine("edit {src} ACME 01/04/00 --open 3").exitCode, 0);
-  Snapshot edited = TakeSnapshot(temp_.path());
+  const Snapshot edited = TakeSnapshot(temp_.path());
   ASSERT_EQ(RunLine("rename-symbol {src} BETA BX").exitCode, 0);
+  const Snapshot renamed = TakeSnapshot(temp_.path());
   ExpectRun("undo {src} --show", 0,
             "Edit Symbol BX\n{src}/MASTER\trestore\n{src}/MASTER.BAK\tremove\n", "");
-  int kept = 0;
-  for (const auto& entry : fs::directory_iterator(temp_.path() / "src"))
-    kept += entry.path().filename().string().rfind(".voltrim-undo.", 0) == 0;
-  EXPECT_EQ(kept, 1);  // MASTER.BAK did not exist before the rename
+  // Number, when (as the local clock gave it), what; newest first.
+  const auto history = [&] {
+    std::string lines = RunLine("history {src}").out;
+    for (std::size_t at = lines.find('\t'); at != std::string::npos;
+         at = lines.find('\t', lines.find('\n', at))) {
+      const std::size_t end = lines.find('\t', at + 1);
+      EXPECT_EQ(end - at - 1, 17u) << lines;  // MM/DD/YY HH:MM:SS
+      lines.replace(at + 1, end - at - 1, "T");
+    }
+    return lines;
+  };
+  EXPECT_EQ(history(), "2\tT\tEdit Symbol BX\n1\tT\tEdit Quotes of ACME\n");
   EXPECT_EQ(RunLine("undo {src}").out, "Undone: Edit Symbol BX\n");
-  ExpectRun("undo {src}", 1, "", nothing);  // one level: nothing more to undo
-  // The edit's journal went with the rename; the rest is as the edit left it.
-  std::erase_if(edited, [](const auto& entry) {
-    return fs::path(entry.first).filename().string().rfind(".voltrim-undo", 0) == 0;
-  });
   EXPECT_TRUE(TakeSnapshot(temp_.path()) == edited);
-
+  ExpectRun("redo {src} --show", 0,
+            "Edit Symbol BX\n{src}/MASTER\trestore\n{src}/MASTER.BAK\trestore\n", "");
+  EXPECT_EQ(history(), "2\tT\tEdit Symbol BX\tcan be redone\n1\tT\tEdit Quotes of ACME\n");
+  EXPECT_EQ(RunLine("undo {src}").out, "Undone: Edit Quotes of ACME\n");
+  EXPECT_TRUE(TakeSnapshot(temp_.path()) == start);
+  ExpectRun("undo {src}", 1, "", nothing);
+  EXPECT_EQ(RunLine("redo {src}").out, "Redone: Edit Quotes of ACME\n");
+  EXPECT_EQ(RunLine("redo {src}").out, "Redone: Edit Symbol BX\n");
+  EXPECT_TRUE(TakeSnapshot(temp_.path()) == renamed);
+  ExpectRun("redo {src}", 1, "", nothingToRedo);
+  EXPECT_EQ(RunLine("undo {src}").exitCode, 0);
+  // A new change ends what could be redone.
   ASSERT_EQ(RunLine("delete-quote {src} ACME 01/03/00").exitCode, 0);
+  ExpectRun("redo {src}", 1, "", nothingToRedo);
+  EXPECT_EQ(history(), "3\tT\tDelete Quote of ACME\n1\tT\tEdit Quotes of ACME\n");
+
   const fs::path dat = temp_.path() / "src" / "F1.DAT";
   const fs::path master = temp_.path() / "src" / "MASTER";
-  const Bytes left = ReadFileBytes(dat), leftMaster = ReadFileBytes(master);
-  const std::function<void()> meddling[] = {
-      [&] {  // the same size: only its content tells
-        Bytes other = left;
-        other.back() ^= 1;
-        WriteFileBytes(dat, other);
-      },
-      [&] { fs::remove(dat); },
-      [&] { WriteFileBytes(master, Bytes(leftMaster.begin(), leftMaster.end() - 1)); }};
-  for (const auto& meddle : meddling) {
-    meddle();
-    const Snapshot meddled = TakeSnapshot(temp_.path());
-    const std::string file = fs::exists(dat) && ReadFileBytes(dat) == left ? "MASTER" : "F1.DAT";
-    ExpectRun("undo {src}", 1, "",
-              "\"Delete Quote of ACME\" cannot be undone:\n{src}/" + file +
-                  "\nhas been changed since.\n\nNothing was changed.\n");
-    EXPECT_TRUE(TakeSnapshot(temp_.path()) == meddled);
-    WriteFileBytes(dat, left);
-    WriteFileBytes(master, leftMaster);
-  }
+  const auto meddleWith = [&](const char* step, const char* message) {
+    const Bytes left = ReadFileBytes(dat), leftMaster = ReadFileBytes(master);
+    const std::function<void()> meddling[] = {
+        [&] {  // the same size: only its content tells
+          Bytes other = left;
+          other.back() ^= 1;
+          WriteFileBytes(dat, other);
+        },
+        [&] { fs::remove(dat); },
+        [&] { WriteFileBytes(master, Bytes(leftMaster.begin(), leftMaster.end() - 1)); }};
+    for (const auto& meddle : meddling) {
+      meddle();
+      const Snapshot meddled = TakeFullSnapshot(temp_.path());
+      const std::string file = fs::exists(dat) && ReadFileBytes(dat) == left ? "MASTER" : "F1.DAT";
+      ExpectRun(std::string(step) + " {src}", 1, "",
+                "\"Delete Quote of ACME\" cannot be " + std::string(message) + ":\n{src}/" + file +
+                    "\nhas been changed since" + (step[0] == 'r' ? " it was undone" : "") +
+                    ".\n\nNothing was changed.\n");
+      EXPECT_TRUE(TakeFullSnapshot(temp_.path()) == meddled);
+      WriteFileBytes(dat, left);
+      WriteFileBytes(master, leftMaster);
+    }
+  };
+  meddleWith("undo", "undone");
   EXPECT_EQ(RunLine("undo {src}").exitCode, 0);
   EXPECT_TRUE(TakeSnapshot(temp_.path()) == edited);
+  meddleWith("redo", "redone");
+  EXPECT_EQ(RunLine("redo {src}").exitCode, 0);
 }
 
 // Bars stored with odd seconds (TIME 170517, as real folders hold them) beside even ones a

@@ -21,7 +21,7 @@ bool IsTemporary(const fs::path& path) {
   // The undo journal and the contents it keeps are the undo's own; the undo rows and the
   // tests below judge them.
   return ext == ".NEW" || ext == ".~NU" || name == "MASTER.BAK" || IsWriterTemporaryName(name) ||
-         IsUndoFileName(path.filename().string());
+         IsUndoPath(path.string());
 }
 Snapshot Without(Snapshot all, bool backups) {
   std::erase_if(all, [&](const auto& entry) {
@@ -78,13 +78,13 @@ void ExpectUndoGivesBackOrNothing(const fs::path& root, const Snapshot& original
   const auto lasting = [](Snapshot state) {
     std::erase_if(state, [](const auto& entry) {
       const std::string name = fs::path(entry.first).filename().string();
-      return IsWriterTemporaryName(name) || IsUndoFileName(name);
+      return IsWriterTemporaryName(name) || IsUndoPath(entry.first);
     });
     return state;
   };
   TempDir copy;
   fs::copy(root, copy.path(), fs::copy_options::recursive);
-  const Snapshot cut = TakeSnapshot(copy.path());
+  const Snapshot cut = TakeFullSnapshot(copy.path());
   std::string what, differing;
   Status undone = kNothingToUndo;
   for (const char* folder : {"p", "q"}) {
@@ -92,10 +92,22 @@ void ExpectUndoGivesBackOrNothing(const fs::path& root, const Snapshot& original
       undone = UndoLastChange((copy.path() / folder).string(), what, differing);
   }
   if (undone == kNothingToUndo) {
-    EXPECT_EQ(TakeSnapshot(copy.path()), cut) << "nothing to undo, but files changed";
+    EXPECT_EQ(TakeFullSnapshot(copy.path()), cut) << "nothing to undo, but files changed";
   } else {
     EXPECT_EQ(undone, kOk) << differing;
     EXPECT_EQ(lasting(TakeSnapshot(copy.path())), lasting(original)) << "undone wrongly";
+  }
+}
+
+// A step through the history, finished: the change it undid can be redone, the change it
+// redid can be undone, each naming it.
+void ExpectHistoryAfterStep(const WriteCommand& s, const fs::path& root) {
+  const std::string folder = (root / s.cli.at(1).substr(1)).string();
+  UndoPlan undone, redone;
+  if (s.redoes) {
+    EXPECT_EQ(ReadUndoPlan(folder, redone), kOk) << "the history lost the change redone";
+  } else {
+    EXPECT_EQ(ReadRedoPlan(folder, undone), kOk) << "the history lost the change undone";
   }
 }
 
@@ -112,11 +124,17 @@ int Sweep(const WriteCommand& s, FaultKind kind,
   fs::copy(fixture.path(), reference.path(), fs::copy_options::recursive);
   const int expected = s.run((reference.path() / "p").string(), (reference.path() / "q").string());
   const Snapshot fresh = TakeSnapshot(reference.path());
-  if (s.prepare) {  // an undo gives the fixture back, backups included
+  if (s.prepare) {  // an undo gives the fixture back, backups included; a redo the change
     WriteCommand unchanged = s;
     unchanged.prepare = {};
     TempDir original;
     MakeFixture(original.path(), unchanged);
+    if (s.redoes) {
+      const fs::path root = original.path();
+      EXPECT_EQ(WriteNamed(s.name + std::string("redo ").size())
+                    .run((root / "p").string(), (root / "q").string()),
+                kOk);
+    }
     EXPECT_EQ(Without(fresh, false), Without(TakeSnapshot(original.path()), false));
   }
   for (long k = 1; k < 500; ++k) {
@@ -149,6 +167,7 @@ int Sweep(const WriteCommand& s, FaultKind kind,
     } else if (kind == FaultKind::kCrash && s.rerunnable) {
       EXPECT_EQ(s.run((root / "p").string(), (root / "q").string()), expected);
       EXPECT_EQ(Without(TakeSnapshot(root), true), Without(fresh, true)) << "rerun after crash";
+      if (s.prepare) ExpectHistoryAfterStep(s, root);
     }
     if (::testing::Test::HasFailure()) return -1;
   }
@@ -309,7 +328,7 @@ bool CheckPowerLoss(const WriteCommand& s, const fs::path& root, long failAt,
   if (failAt == 0) {
     clean = comparable;
     EXPECT_EQ(result, expected);
-    EXPECT_TRUE(MemorySnapshot(files, root) == TakeSnapshot(reference)) << "not as on the disk";
+    EXPECT_TRUE(MemorySnapshot(files, root) == TakeFullSnapshot(reference)) << "not as on the disk";
   } else {
     while (same < comparable.size() && same < clean.size() && comparable[same] == clean[same])
       ++same;
@@ -424,10 +443,13 @@ bool CheckPowerLoss(const WriteCommand& s, const fs::path& root, long failAt,
 // files; the reference run goes to the disk. The memory files behind the seam do as the disk
 // does: the same operations, the same files, and the disk left alone.
 void PowerLossSweep(const WriteCommand& s, bool withRefusals) {
+  // The runs on memory and on the disk write the same journals.
+  SetChangeTime(946684800);
+  const std::shared_ptr<void> clockBack(nullptr, [](void*) { SetChangeTime(0); });
   TempDir reference, fixture;
   MakeFixture(fixture.path(), s);
   fs::copy(fixture.path(), reference.path(), fs::copy_options::recursive);
-  const Snapshot untouched = TakeSnapshot(fixture.path());
+  const Snapshot untouched = TakeFullSnapshot(fixture.path());
   file_ops::StartRecording();
   const int expected = s.run((reference.path() / "p").string(), (reference.path() / "q").string());
   const std::vector<std::string> onDisk = Comparable(file_ops::StopRecording(), reference.path());
@@ -438,7 +460,7 @@ void PowerLossSweep(const WriteCommand& s, bool withRefusals) {
       break;
   }
   EXPECT_EQ(clean, onDisk);
-  EXPECT_TRUE(TakeSnapshot(fixture.path()) == untouched) << "the disk was written";
+  EXPECT_TRUE(TakeFullSnapshot(fixture.path()) == untouched) << "the disk was written";
 }
 
 TEST_P(WriteOrUndoRow, EveryStateAPowerCutCanLeaveIsOneTheRulesAllow) {

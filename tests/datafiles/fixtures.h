@@ -25,6 +25,7 @@
 #include "datafiles/format/master_image.h"
 #include "datafiles/format/series.h"
 #include "datafiles/format/xmaster.h"
+#include "datafiles/io/change_journal.h"
 #include "datafiles/io/memory_files.h"
 #include "datafiles/io/portfolio_files.h"
 #include "datafiles/io/portfolio_lock.h"
@@ -141,11 +142,19 @@ inline fs::path CopyRealFolder(const std::string& name, const fs::path& into) {
   return copy;
 }
 
-inline Snapshot TakeSnapshot(const fs::path& root) {
+inline Snapshot TakeFullSnapshot(const fs::path& root) {
   Snapshot snapshot;
   for (const auto& entry : fs::recursive_directory_iterator(root))
     if (entry.is_regular_file())
       snapshot[entry.path().lexically_relative(root).string()] = ReadFileBytes(entry.path());
+  return snapshot;
+}
+
+// The files below root without the undo history, which an undo or a redo keeps growing:
+// what the portfolios hold.
+inline Snapshot TakeSnapshot(const fs::path& root) {
+  Snapshot snapshot = TakeFullSnapshot(root);
+  std::erase_if(snapshot, [](const auto& entry) { return IsUndoPath(entry.first); });
   return snapshot;
 }
 

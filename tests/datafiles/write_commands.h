@@ -67,6 +67,7 @@ struct WriteCommand {
   // Run on the fixture first (the change an undo row takes back).
   std::function<int(const std::string& p, const std::string& q)> prepare = {};
   const char* undoIn = nullptr;  // where an undo of it runs, below root; default p (a copy: q)
+  bool redoes = false;           // a redo: it gives back what prepare's first write left
   std::string cliInput = {};     // written to root/input.csv, which the row reads
   // What it must leave, byte for byte where it matters.
   std::function<void(const WriteResult&)> leaves = {};
@@ -406,7 +407,7 @@ inline std::vector<WriteCommand> WriteCommands() {
            [](const WriteResult& r) {
              EXPECT_EQ(r.now("r/s/MASTER"), Bytes(53, 0));
              EXPECT_EQ(r.now("r/s/EMASTER"), Bytes(192, 0));
-             EXPECT_EQ(r.after.size(), r.before.size() + 3);  // and the change's undo journal
+             EXPECT_EQ(r.after.size(), r.before.size() + 2);
            }},
       // Series XMASTER lists, and XMASTER itself.
       {.name = "set MWD quote",
@@ -536,31 +537,80 @@ inline std::string RowName(const ::testing::TestParamInfo<WriteCommand>& info) {
   return name;
 }
 
+// The row of that name.
+inline WriteCommand WriteNamed(const std::string& name) {
+  for (const WriteCommand& row : WriteCommands())
+    if (row.name == name) return row;
+  ADD_FAILURE() << "no row " << name;
+  return {};
+}
+
+// A step through the history of the folder named below root: run again after a crash past
+// the journal's marking, it has nothing left to do.
+inline std::function<int(const std::string&, const std::string&)> HistoryStepIn(
+    const std::string& in, bool redo) {
+  return [in, redo](const std::string& p, const std::string&) {
+    std::string what, differing;
+    const std::string folder = (fs::path(p).parent_path() / in).string();
+    const Status status =
+        redo ? RedoLastUndone(folder, what, differing) : UndoLastChange(folder, what, differing);
+    return status == kNothingToUndo || status == kNothingToRedo ? kOk : status;
+  };
+}
+
+// A row stepping through the history of the folder in, below root, after write; the window
+// steps through the history of the portfolio it shows, p.
+inline WriteCommand HistoryRow(const WriteCommand& write, const char* prefix, const std::string& in,
+                               bool redo) {
+  static std::deque<std::string> names;  // kept for the rows' lifetime
+  WriteCommand step = write;
+  step.run = HistoryStepIn(in, redo);
+  step.cli = {redo ? "redo" : "undo", "@" + in};
+  // A MASTER a repair's undo damages again makes the window offer the repair anew.
+  step.noWindowForm = in != "p" || write.damagedSymbol;
+  // Cut short, a step leaves some files put back and others not, each whole.
+  step.partialResults = {kFileWrite, kFileRead};
+  step.rerunnable = true;
+  names.push_back(prefix + std::string(write.name));
+  step.name = names.back().c_str();
+  return step;
+}
+
 // Every write, then each once more taken back by an undo in the folder named (a copy
-// changes only its destination); an undo cut short finishes when run again.
+// changes only its destination), and the history's deeper steps once: an undo three
+// changes deep, and a redo of a move (both folders; files replaced, made and removed; its
+// undo and redo from the other folder: the history tests).
 inline std::vector<WriteCommand> WriteAndUndoCommands() {
-  static std::deque<std::string> undoNames;  // kept for the rows' lifetime
   std::vector<WriteCommand> all = WriteCommands();
   for (const WriteCommand& write : WriteCommands()) {
-    WriteCommand undo = write;
     const bool inDestination = std::string(write.name).rfind("copy", 0) == 0;
     const std::string undoIn = write.undoIn ? write.undoIn : inDestination ? "q" : "p";
+    WriteCommand undo = HistoryRow(write, "undo ", undoIn, false);
     undo.prepare = write.run;
-    undo.run = [undoIn](const std::string& p, const std::string&) {
-      std::string what, differing;
-      const Status status =
-          UndoLastChange((fs::path(p).parent_path() / undoIn).string(), what, differing);
-      // Run again after a crash past the journal's removal, the undo has nothing left to do.
-      return status == kNothingToUndo ? kOk : status;
-    };
-    undo.cli = {"undo", "@" + undoIn};
-    undo.noWindowForm = true;  // the window's undo has tests of its own
-    // Cut short, an undo leaves some files put back and others not, each whole.
-    undo.partialResults = {kFileWrite, kFileRead};
-    undo.rerunnable = true;
-    undoNames.push_back(std::string("undo ") + write.name);
-    undo.name = undoNames.back().c_str();
     all.push_back(undo);
+    if (std::string(write.name) == "import") {
+      // The import's undo under two newer changes, both undone first.
+      WriteCommand deep = HistoryRow(write, "undo three deep: ", "p", false);
+      deep.prepare = [write](const std::string& p, const std::string& q) {
+        const auto undo = HistoryStepIn("p", false);
+        for (const auto& step : {write.run, WriteNamed("set one bar and its time").run,
+                                 WriteNamed("rename").run, undo, undo}) {
+          if (const int status = step(p, q); status != kOk) return status;
+        }
+        return 0;
+      };
+      deep.bars = true;
+      all.push_back(deep);
+    }
+    if (std::string(write.name) == "move symbol") {
+      WriteCommand redo = HistoryRow(write, "redo ", "p", true);
+      redo.prepare = [write](const std::string& p, const std::string& q) {
+        const int status = write.run(p, q);
+        return status != kOk ? status : HistoryStepIn("p", false)(p, q);
+      };
+      redo.redoes = true;
+      all.push_back(redo);
+    }
   }
   return all;
 }

@@ -3,10 +3,12 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QTableWidget>
+#include <QTreeWidget>
 #include <QUrl>
 
 #include "cli/cli_run.h"
 #include "gui_fixture.h"
+#include "history/ui/history_dialog.h"
 #include "symbols/ui/delete_symbol_dialog.h"
 #include "symbols/ui/edit_symbol_dialog.h"
 #include "symbols/ui/transfer_symbol_dialog.h"
@@ -153,7 +155,7 @@ TEST_F(SymbolCommandsTest, UndoTakesBackAChangeAndTheGridsShowTheDataAsItWas) {
   window->Action(command::kSymbolDelete)->trigger();
   ASSERT_EQ(Symbols().model()->rowCount(), 2);
   EXPECT_EQ(State().quotes.loadedSymbol, "AAA");  // the first row current
-  EXPECT_EQ(undo.text(), "&Undo \"Delete Symbol BBB\"");
+  EXPECT_EQ(undo.text(), "&Undo Delete Symbol BBB");
   Activate();
   Key(Symbols(), Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(TakeSnapshot(dir), before);
@@ -170,11 +172,52 @@ TEST_F(SymbolCommandsTest, UndoTakesBackAChangeAndTheGridsShowTheDataAsItWas) {
   window->Action(command::kReScan)->trigger();
   WaitForScan();
   ASSERT_NE(Cell(Quotes(), 0, 4), close);
-  EXPECT_EQ(undo.text(), "&Undo \"Adjust AAA\"");
+  EXPECT_EQ(undo.text(), "&Undo Adjust AAA");
   undo.trigger();
   EXPECT_TRUE(boxes.empty());
   EXPECT_EQ(TakeSnapshot(dir), before);
   EXPECT_EQ(Cell(Quotes(), 0, 4), close);
+
+  // Redo (Ctrl+Shift+Z or Ctrl+Y) puts the adjustment back.
+  QAction& redo = *window->Action(command::kEditRedo);
+  EXPECT_EQ(redo.text(), "&Redo Adjust AAA");
+  Activate();
+  Key(Symbols(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_NE(Cell(Quotes(), 0, 4), close);
+  EXPECT_FALSE(redo.isEnabled());
+  const Snapshot adjusted = TakeSnapshot(dir);
+  Key(Symbols(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Cell(Quotes(), 0, 4), close);
+  Key(Symbols(), Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(TakeSnapshot(dir), adjusted);
+
+  // The History window undoes down to the change chosen and redoes up to another; a change
+  // made outside is in it.
+  ASSERT_EQ(RunCli({"delete-symbol", dir, "BBB"}).exitCode, 0);
+  onDialog = [&](QDialog& dialog) {
+    auto& history = dynamic_cast<HistoryDialog&>(dialog);
+    QTreeWidget& list = *history.List();
+    EXPECT_EQ(list.topLevelItemCount(), 2);
+    if (list.topLevelItemCount() != 2) return 0;
+    EXPECT_EQ(list.topLevelItem(0)->text(2), "Delete Symbol BBB");
+    EXPECT_EQ(list.topLevelItem(1)->text(2), "Adjust AAA");
+    EXPECT_FALSE(history.RedoButton()->isEnabled());
+    list.setCurrentItem(list.topLevelItem(1));
+    Click(history.UndoButton());
+    EXPECT_EQ(list.topLevelItem(0)->text(3), "Undone");
+    EXPECT_EQ(list.topLevelItem(1)->text(3), "Undone");
+    EXPECT_EQ(TakeSnapshot(dir), before);
+    EXPECT_TRUE(history.RedoButton()->isEnabled());
+    Click(history.RedoButton());
+    EXPECT_EQ(list.topLevelItem(0)->text(3), "Undone");
+    EXPECT_EQ(list.topLevelItem(1)->text(3), "");
+    EXPECT_EQ(TakeSnapshot(dir), adjusted);
+    return 0;
+  };
+  window->Action(command::kEditHistory)->trigger();
+  EXPECT_EQ(Symbols().model()->rowCount(), 3);
+  EXPECT_EQ(undo.text(), "&Undo Adjust AAA");
+  EXPECT_EQ(redo.text(), "&Redo Delete Symbol BBB");
 }
 
 }  // namespace

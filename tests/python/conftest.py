@@ -25,11 +25,12 @@ def cli(*args, check=True):
 
 
 def snapshot(folder, journal=True):
-    """Every file below folder and its bytes. Without journal, the undo journal (whose text
-    holds the change's words) and the contents it keeps are left out."""
+    """Every file below folder and its bytes. Without journal, the undo history (whose
+    journals hold the changes' words) is left out."""
     files = {}
     for path in sorted(Path(folder).rglob("*")):
-        if path.is_file() and (journal or not path.name.startswith(".voltrim-undo")):
+        undo = any(part.startswith((".voltrim-undo", ".voltrim-history")) for part in path.parts)
+        if path.is_file() and (journal or not undo):
             files[str(path.relative_to(folder))] = path.read_bytes()
     return files
 

@@ -75,12 +75,22 @@ def test_a_write_leaves_the_cli_bytes_and_undo_takes_it_back(tmp_path, make, sym
         _, out, _ = cli("update", twin, tmp_path / "rows.csv", "--create", "--verbose")
         assert summary["lines"] + [summary["totals"]] == out.splitlines()
         assert (summary["updated"], summary["created"]) == (2, 1)
-    assert snapshot(folder, journal=False) == snapshot(twin, journal=False) != before
-    assert portfolio.undo().startswith("Import" if symbol else "Update")
+    after = snapshot(folder, journal=False)
+    assert after == snapshot(twin, journal=False) != before
+    words = portfolio.undo()
+    assert words.startswith("Import" if symbol else "Update")
     assert snapshot(folder, journal=False) == snapshot(make(tmp_path / "again", None),
                                                        journal=False)
     if not symbol:
-        assert snapshot(folder) == before
+        assert snapshot(folder, journal=False) == before
+    # The history lists the change undone, newest first, and redo puts it back.
+    history = portfolio.history()
+    assert list(history.columns) == ["number", "when", "what", "redoable"]
+    assert (history["what"][0], bool(history["redoable"][0])) == (words, True)
+    assert history["when"].notna().all()
+    assert portfolio.redo() == words
+    assert snapshot(folder, journal=False) == after
+    assert not portfolio.history()["redoable"].any()
 
 
 def with_close(frame, change, row=0):
@@ -139,6 +149,7 @@ def test_refusals_and_writes_kept_out_by_another_writer_change_nothing(tmp_path)
     for error, message, call in [
             (voltrim.RefusedError, "BOLT", lambda: portfolio.update(with_close(frame, 1, bolt))),
             (voltrim.RefusedError, "Nothing to undo|nothing to undo", portfolio.undo),
+            (voltrim.RefusedError, "nothing to redo", portfolio.redo),
             (voltrim.RefusedError, "already", lambda: portfolio.new_symbol("acme")),
             (voltrim.RefusedError, "", lambda: voltrim.new_portfolio(folder)),
             (voltrim.NotFoundError, 'Symbol "NOPE" not found in',

@@ -600,7 +600,7 @@ Status UpdatePortfolio(std::string_view portfolioDir, const UpdateRequest& reque
     // fail, the files written stand and the same update run again finishes the job.
     std::string what;
     std::string differing;
-    if (UndoLastChange(dir, what, differing) != kOk) return kUpdateIndexBehind;
+    if (TakeBackLastChange(dir, what, differing) != kOk) return kUpdateIndexBehind;
   }
   return status;
 }

@@ -2,7 +2,8 @@
 
 Reads every shape of folder Voltrim reads (MASTER, EMASTER, XMASTER, intraday series)
 into DataFrames, and writes quotes back through the same code as ``voltrim-cli``: the
-portfolio lock, files replaced in one step, and one level of undo.
+portfolio lock, files replaced in one step, and undo and redo through the portfolio's
+history of changes.
 
     >>> import voltrim
     >>> p = voltrim.Portfolio("/data/Stocks")
@@ -15,6 +16,7 @@ Failures raise ``voltrim.Error`` (``BusyError``, ``RefusedError``, ``NotFoundErr
 ``PartlyDoneError``) with the message voltrim-cli prints. A refused write writes nothing.
 """
 
+import datetime
 import functools
 import os
 import warnings
@@ -204,10 +206,28 @@ class Portfolio:
         return summary
 
     def undo(self):
-        """Takes back the last change to the portfolio (of this module, voltrim-cli or the
-        desktop program) and returns its words. RefusedError when there is nothing to
-        undo or a file was changed since."""
+        """Takes back the newest change to the portfolio not yet undone (of this module,
+        voltrim-cli or the desktop program) and returns its words; called again, it steps
+        further back. RefusedError when there is nothing to undo or a file was changed
+        since."""
         return _voltrim.undo(self._dir)
+
+    def redo(self):
+        """Puts back the change undone last and returns its words. RefusedError when there
+        is nothing to redo (a new change ends what can be redone) or a file was changed
+        since the undo."""
+        return _voltrim.redo(self._dir)
+
+    def history(self):
+        """The changes the portfolio's history keeps, newest first, as 'voltrim-cli
+        history' lists them: a DataFrame of number, when (local time; NaT when not known),
+        what, and redoable (undone, and can be redone)."""
+        rows = [(number, datetime.datetime.fromtimestamp(when) if when else pd.NaT,
+                 what.decode("latin-1"), undone)
+                for number, when, what, undone in _voltrim.history(self._dir)]
+        frame = pd.DataFrame(rows, columns=["number", "when", "what", "redoable"])
+        frame["when"] = pd.to_datetime(frame["when"])
+        return frame.astype({"number": "int64", "redoable": "bool"})
 
     def check(self):
         """What is wrong with the portfolio, as 'voltrim-cli check' finds it: a DataFrame
