@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "bench_ratio.h"
+#include "datafiles/write/rewrite_series.h"
 #include "prompt/user_prompt.h"
 #include "samples/portfolio_builder.h"
 
@@ -65,6 +66,17 @@ inline std::vector<DailyQuote> LongDailyQuotes(int count) {
     day = NextWeekday(day);
   }
   return quotes;
+}
+
+// Every field of every quote scaled by factor (by 2 and back by 0.5 in turn is exact in
+// MBF): a rewrite that changes the whole file.
+inline SeriesEdit ScaleEveryQuote(float factor) {
+  SeriesEdit scale;
+  scale.kind = edit_kind::kScaleRange;
+  scale.firstDay = 0;
+  scale.lastDay = 65535;
+  scale.values = {factor, factor, factor, factor, factor, factor};
+  return scale;
 }
 
 // Writes a portfolio of one daily series (file F1) into dir; stops the program when it cannot.

@@ -129,23 +129,13 @@ void BM_ImportIntoEmptySeries(benchmark::State& state) {
   }
 }
 
-// Every field of every quote scaled by factor.
-voltrim::SeriesEdit ScaleEveryQuote(float factor) {
-  voltrim::SeriesEdit scale;
-  scale.kind = voltrim::edit_kind::kScaleRange;
-  scale.firstDay = 0;
-  scale.lastDay = 65535;
-  scale.values = {factor, factor, factor, factor, factor, factor};
-  return scale;
-}
-
 // A rewrite of every quote: scaled by 2 and back by 0.5 in turn, exact in MBF, so each run
 // changes the file and keeps the undo journal, as an import does.
 void BM_RewriteSeries(benchmark::State& state) {
   static RewriteData data;
   float factor = 2;
   for (auto _ : state) {
-    const voltrim::SeriesEdit scale = ScaleEveryQuote(factor);
+    const voltrim::SeriesEdit scale = voltrim::bench::ScaleEveryQuote(factor);
     factor = factor == 2 ? 0.5f : 2;
     if (voltrim::RewriteSeries(scale, data.dir, "BIG") != voltrim::kOk)
       state.SkipWithError("rewrite failed");
@@ -163,7 +153,8 @@ void BM_ImportAndRewriteInTurn(benchmark::State& state) {
   voltrim::bench::TakeTurns turns;
   float factor = 2;
   const auto rewriteOnce = [&] {
-    if (voltrim::RewriteSeries(ScaleEveryQuote(factor), rewritten.dir, "BIG") != voltrim::kOk)
+    if (voltrim::RewriteSeries(voltrim::bench::ScaleEveryQuote(factor), rewritten.dir, "BIG") !=
+        voltrim::kOk)
       state.SkipWithError("rewrite failed");
     factor = factor == 2 ? 0.5f : 2;
   };
@@ -182,7 +173,7 @@ void BM_ImportAndRewriteInTurn(benchmark::State& state) {
 // and no journal is kept.
 void BM_RewriteSeriesUnchanged(benchmark::State& state) {
   static RewriteData data;
-  const voltrim::SeriesEdit scale = ScaleEveryQuote(1);
+  const voltrim::SeriesEdit scale = voltrim::bench::ScaleEveryQuote(1);
   for (auto _ : state) {
     if (voltrim::RewriteSeries(scale, data.dir, "BIG") != voltrim::kOk)
       state.SkipWithError("rewrite failed");
