@@ -4,17 +4,29 @@
 
 namespace voltrim {
 
-void WriteSplitResults(TextSink& sink, const SplitSearchResults& results) {
-  for (const std::string& line : results.Lines()) {
+namespace {
+
+void WriteLines(TextSink& sink, const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) {
     sink.Write(line);
     sink.Write(kLineEnd);
   }
 }
 
+}  // namespace
+
+void WriteSplitResults(TextSink& sink, const SplitSearchResults& results) {
+  WriteLines(sink, results.Lines());
+}
+
 bool SaveSplitResults(const std::string& path, const SplitSearchResults& results) {
+  return SaveSplitLines(path, results.Lines());
+}
+
+bool SaveSplitLines(const std::string& path, const std::vector<std::string>& lines) {
   ReplacingTextFile file(path);
   if (!file.Open()) return false;
-  WriteSplitResults(file, results);
+  WriteLines(file, lines);
   return file.Commit();
 }
 
