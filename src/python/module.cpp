@@ -9,4 +9,5 @@ PYBIND11_MODULE(_voltrim, m) {
   voltrim::python::AddErrorTypes(m);
   voltrim::python::AddReadingFunctions(m);
   voltrim::python::AddWritingFunctions(m);
+  voltrim::python::AddSplitSearchFunctions(m);
 }

@@ -9,6 +9,7 @@ namespace voltrim::python {
 // The module's functions, by what they do; the Python package wraps them for pandas.
 void AddReadingFunctions(pybind11::module_& module);
 void AddWritingFunctions(pybind11::module_& module);
+void AddSplitSearchFunctions(pybind11::module_& module);
 
 // NotFoundError with the CLI's message unless dir is a folder.
 void RequireFolder(const std::string& dir);
