@@ -161,6 +161,8 @@ TEST_F(SplitSearchWindowTest, RankedViewIsTheCliOrderAndEnterSplitWritesWhatTheD
       ranked.visualItemRect(ranked.topLevelItem(static_cast<int>(bolt - shown.begin())));
   QTest::mouseClick(ranked.viewport(), Qt::LeftButton, Qt::NoModifier, line.center());
   ASSERT_TRUE(search.EnterSplitButton()->isEnabled());
+  // The reason in full below the list, as its column may cut it.
+  EXPECT_EQ(LabelOf(search, "reason").toStdString(), "Why: " + bolt->substr(bolt->rfind('\t') + 1));
   std::vector<std::string> filled;
   onDialog = [&](QDialog& dialog) {
     dialog.show();

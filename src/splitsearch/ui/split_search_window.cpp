@@ -89,8 +89,18 @@ SplitSearchWindow::SplitSearchWindow(const CommandContext& context, EnterSplitRe
   views_->addWidget(ranked_);
   mostLikelyFirst_ = new QCheckBox(QStringLiteral("&Most likely first"), group);
   mostLikelyFirst_->setObjectName(QStringLiteral("mostLikelyFirst"));
+  // The selected ranked line's reason in full, which its column may cut.
+  reason_ = new QLabel(group);
+  reason_->setObjectName(QStringLiteral("reason"));
+  reason_->setWordWrap(true);
+  reason_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  reason_->hide();
+  connect(ranked_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
+    reason_->setText(item ? QStringLiteral("Why: ") + item->text(2) : QString());
+  });
   connect(mostLikelyFirst_, &QCheckBox::toggled, this, [this](bool ranked) {
     views_->setCurrentIndex(ranked ? 1 : 0);
+    reason_->setVisible(ranked);
     UpdateButtons();
   });
   auto* statusLine = new QHBoxLayout;
@@ -100,6 +110,7 @@ SplitSearchWindow::SplitSearchWindow(const CommandContext& context, EnterSplitRe
   groupLayout->addLayout(statusLine);
   groupLayout->addWidget(mostLikelyFirst_);
   groupLayout->addWidget(views_, 1);
+  groupLayout->addWidget(reason_);
   auto* caution =
       new QLabel(QStringLiteral("Search results should be confirmed before editing data."), this);
   caution->setWordWrap(true);
@@ -140,8 +151,8 @@ SplitSearchWindow::SplitSearchWindow(const CommandContext& context, EnterSplitRe
   layout->addWidget(group, 1);
   layout->addWidget(caution);
   layout->addLayout(buttons);
-  // Room for a dozen lines of the longest symbols, and a reason, without scrolling sideways.
-  resize(DialogUnits(*this, 400, 230));
+  // Room for a dozen lines of the longest symbols, with their scores and most of a reason.
+  resize(DialogUnits(*this, 520, 250));
 }
 
 void SplitSearchWindow::Search() {
@@ -315,6 +326,9 @@ void SplitSearchWindow::CentreOnScreen() {
   const QScreen* shown = screen();
   if (!shown) return;
   const QRect area = shown->availableGeometry();
+  // No wider or taller than the screen, whatever the fonts and scale make of its size.
+  const QSize frame = frameGeometry().size() - size();
+  resize(size().boundedTo(area.size() - frame));
   move(area.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
 }
 

@@ -96,6 +96,7 @@ class SplitSearchWindow : public QDialog {
   QLabel* status_;
   QLabel* count_;
   QCheckBox* mostLikelyFirst_;
+  QLabel* reason_;
   QStackedWidget* views_;
   QListWidget* results_;
   QTreeWidget* ranked_;
