@@ -65,19 +65,6 @@ std::string ReasonOf(const SplitEvidence& e, const RatioPair& ratio) {
 }
 
 RankedSplit Ranked(const SplitCandidate& candidate, const SplitEvidence& evidence, bool listed,
-                   int foundPlace);
-
-// A found candidate with nothing to weigh it by: last of all.
-RankedSplit Unread(const SplitCandidate& candidate, int foundPlace) {
-  SplitEvidence evidence;
-  evidence.weight = -1e9;
-  RankedSplit ranked = Ranked(candidate, evidence, true, foundPlace);
-  ranked.score = 0;
-  ranked.reason = "its quotes could not be read";
-  return ranked;
-}
-
-RankedSplit Ranked(const SplitCandidate& candidate, const SplitEvidence& evidence, bool listed,
                    int foundPlace) {
   RankedSplit ranked;
   ranked.candidate = candidate;
@@ -86,6 +73,16 @@ RankedSplit Ranked(const SplitCandidate& candidate, const SplitEvidence& evidenc
   ranked.reason = ReasonOf(evidence, candidate.ratio);
   ranked.listed = listed;
   ranked.foundPlace = foundPlace;
+  return ranked;
+}
+
+// A found candidate with nothing to weigh it by: last of all.
+RankedSplit Unread(const SplitCandidate& candidate, int foundPlace) {
+  SplitEvidence evidence;
+  evidence.weight = -1e9;
+  RankedSplit ranked = Ranked(candidate, evidence, true, foundPlace);
+  ranked.score = 0;
+  ranked.reason = "its quotes could not be read";
   return ranked;
 }
 
@@ -115,8 +112,8 @@ bool ReadRankingQuotes(std::string_view portfolioDir, const std::string& symbol,
   return count == total;
 }
 
-}  // namespace
-
+// Weighs the candidates the search found in one series (found, their places in the found
+// list in foundPlaces) and adds the large moves it missed that score kAddedSplitScore or more.
 std::vector<RankedSplit> RankSeriesSplits(const RankingQuotes& quotes,
                                           const std::vector<SplitCandidate>& found,
                                           const std::vector<int>& foundPlaces,
@@ -133,11 +130,10 @@ std::vector<RankedSplit> RankSeriesSplits(const RankingQuotes& quotes,
   std::vector<RankedSplit> ranked;
   for (std::size_t k = 0; k < found.size(); ++k) {
     const SplitCandidate& c = found[k];
-    const int place = k < foundPlaces.size() ? foundPlaces[k] : -1;
     if (c.quoteIndex < 1 || c.quoteIndex >= count)
-      ranked.push_back(Unread(c, place));  // not among the quotes read
+      ranked.push_back(Unread(c, foundPlaces[k]));  // not among the quotes read
     else
-      ranked.push_back(Ranked(c, series.Weigh(c.quoteIndex, c.ratio, true), true, place));
+      ranked.push_back(Ranked(c, series.Weigh(c.quoteIndex, c.ratio, true), true, foundPlaces[k]));
   }
   for (int i : series.LargeMoves()) {
     if (listed[static_cast<std::size_t>(i)]) continue;
@@ -152,6 +148,8 @@ std::vector<RankedSplit> RankSeriesSplits(const RankingQuotes& quotes,
   return ranked;
 }
 
+// Reads the series of the symbols searched and ranks what the search found there with the
+// large moves it missed; equal weights keep the found order, the added lines after them.
 std::vector<RankedSplit> RankSplitCandidates(std::string_view portfolioDir,
                                              const std::vector<std::string>& symbols,
                                              const std::vector<SplitCandidate>& found) {
@@ -191,6 +189,8 @@ std::vector<RankedSplit> RankSplitCandidates(std::string_view portfolioDir,
   });
   return ranked;
 }
+
+}  // namespace
 
 std::vector<RankedSplit> RankSearchRun(std::string_view portfolioDir,
                                        const std::vector<std::string>& symbols,

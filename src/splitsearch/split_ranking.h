@@ -31,24 +31,11 @@ struct RankedSplit {
   std::string Line() const { return candidate.Line(); }
 };
 
-// Weighs the candidates the search found in one series (each with its quote index) and
-// adds the steps it missed that score kAddedSplitScore or more. found holds the series'
-// candidates in found order, their places in the found list in foundPlaces.
-std::vector<RankedSplit> RankSeriesSplits(const RankingQuotes& quotes,
-                                          const std::vector<SplitCandidate>& found,
-                                          const std::vector<int>& foundPlaces,
-                                          const std::string& symbol, int symbolIndex);
-
-// Reads the series of a searched portfolio and ranks what the search found there (found,
-// in the order found) with the steps it missed, most likely first; equal weights keep the
-// found order, the added steps after the found ones. symbols are those searched, in the
-// search's order (its candidates' symbolIndex is a place in it). A series that cannot be
-// read keeps its found candidates with score 0 and says so.
-std::vector<RankedSplit> RankSplitCandidates(std::string_view portfolioDir,
-                                             const std::vector<std::string>& symbols,
-                                             const std::vector<SplitCandidate>& found);
-
-// The candidates of a search run ranked: RankSplitCandidates over the symbols it searched.
+// The candidates a search run found (in the order found) ranked, most likely first, with the
+// large moves it missed that score kAddedSplitScore or more: each series the run searched
+// (symbols are those it was given, its candidates' symbolIndex a place there) is read again
+// and weighed. Equal weights keep the found order, the added lines after them by symbol and
+// day. A series that cannot be read keeps its found lines, last, with score 0, saying so.
 std::vector<RankedSplit> RankSearchRun(std::string_view portfolioDir,
                                        const std::vector<std::string>& symbols,
                                        const SplitSearchRun& run,

@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <optional>
 
 #include "browser/browser.h"
 #include "splitsearch/split_results_file.h"
@@ -81,8 +82,10 @@ SplitSearchWindow::SplitSearchWindow(const CommandContext& context, EnterSplitRe
   ranked_->setToolTip(QStringLiteral("Double-click a line to show its quote"));
   connect(ranked_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
     const int line = ranked_->indexOfTopLevelItem(item);
-    if (!searching_ && line >= 0 && line < static_cast<int>(ranking_.size()))
-      ShowPlace(ranking_[static_cast<std::size_t>(line)].place);
+    if (!searching_ && line >= 0 && line < static_cast<int>(ranking_.size())) {
+      const RankedLine& ranked = ranking_[static_cast<std::size_t>(line)];
+      ShowPlace({ranked.portfolioDir, ranked.ranked.candidate});
+    }
   });
   views_ = new QStackedWidget(group);
   views_->addWidget(results_);
@@ -191,18 +194,14 @@ void SplitSearchWindow::Rank(const std::string& portfolioDir,
   }
   count_->setText(FoundAndLikelyText(run.candidatesFound, CountLikelySplits(ranked)));
   // Merged into the earlier searches' lines by weight; equal weights keep the earlier first.
-  std::vector<RankedPlace> merged;
-  merged.reserve(ranking_.size() + ranked.size());
-  for (RankedSplit& line : ranked)
-    merged.push_back({{portfolioDir, line.candidate}, std::move(line)});
-  const auto heavier = [](const RankedPlace& a, const RankedPlace& b) {
-    return a.ranked.evidence.weight > b.ranked.evidence.weight;
-  };
-  std::vector<RankedPlace> all;
-  all.reserve(ranking_.size() + merged.size());
+  std::vector<RankedLine> lines, all;
+  for (RankedSplit& line : ranked) lines.push_back({portfolioDir, std::move(line)});
+  all.reserve(ranking_.size() + lines.size());
   std::merge(std::make_move_iterator(ranking_.begin()), std::make_move_iterator(ranking_.end()),
-             std::make_move_iterator(merged.begin()), std::make_move_iterator(merged.end()),
-             std::back_inserter(all), heavier);
+             std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()),
+             std::back_inserter(all), [](const RankedLine& a, const RankedLine& b) {
+               return a.ranked.evidence.weight > b.ranked.evidence.weight;
+             });
   ranking_ = std::move(all);
   FillRanked();
 }
@@ -211,7 +210,7 @@ void SplitSearchWindow::FillRanked() {
   ranked_->clear();
   QList<QTreeWidgetItem*> items;
   items.reserve(static_cast<qsizetype>(ranking_.size()));
-  for (const RankedPlace& line : ranking_) {
+  for (const RankedLine& line : ranking_) {
     auto* item =
         new QTreeWidgetItem({DataText(line.ranked.Line()), QString::number(line.ranked.score),
                              DataText(line.ranked.reason)});
@@ -266,34 +265,33 @@ bool SplitSearchWindow::ShowPlace(const Place& place) {
   return true;
 }
 
-const SplitSearchWindow::Place* SplitSearchWindow::SelectedPlace() const {
+std::optional<SplitSearchWindow::Place> SplitSearchWindow::SelectedPlace() const {
   if (mostLikelyFirst_->isChecked()) {
-    const int line = ranked_->indexOfTopLevelItem(ranked_->currentItem());
-    const bool selected = ranked_->currentItem() && ranked_->currentItem()->isSelected();
-    return selected && line >= 0 && line < static_cast<int>(ranking_.size())
-               ? &ranking_[static_cast<std::size_t>(line)].place
-               : nullptr;
+    QTreeWidgetItem* item = ranked_->currentItem();
+    const int line = ranked_->indexOfTopLevelItem(item);
+    if (!item || !item->isSelected() || line < 0 || line >= static_cast<int>(ranking_.size()))
+      return std::nullopt;
+    const RankedLine& ranked = ranking_[static_cast<std::size_t>(line)];
+    return Place{ranked.portfolioDir, ranked.ranked.candidate};
   }
+  const QListWidgetItem* item = results_->currentItem();
   const int line = results_->currentRow();
-  const bool selected = results_->currentItem() && results_->currentItem()->isSelected();
-  return selected && line >= 0 && line < static_cast<int>(places_.size())
-             ? &places_[static_cast<std::size_t>(line)]
-             : nullptr;
+  if (!item || !item->isSelected() || line < 0 || line >= static_cast<int>(places_.size()))
+    return std::nullopt;
+  return places_[static_cast<std::size_t>(line)];
 }
 
 void SplitSearchWindow::EnterSplit() {
-  if (searching_) return;
-  const Place* selected = SelectedPlace();
-  if (selected == nullptr || !enterSplitRequest_) return;
-  const Place place = *selected;  // the lists may change while the split is entered
-  if (!ShowPlace(place)) return;
-  const SplitCandidate& candidate = place.candidate;
+  if (searching_ || !enterSplitRequest_) return;
+  const std::optional<Place> place = SelectedPlace();
+  if (!place || !ShowPlace(*place)) return;
+  const SplitCandidate& candidate = place->candidate;
   enterSplitRequest_(FormatUserDate(candidate.day), std::to_string(candidate.ratio.p),
                      std::to_string(candidate.ratio.q));
 }
 
 void SplitSearchWindow::UpdateButtons() {
-  enterSplit_->setEnabled(!searching_ && SelectedPlace() != nullptr);
+  enterSplit_->setEnabled(!searching_ && SelectedPlace().has_value());
 }
 
 void SplitSearchWindow::SaveAs() {

@@ -3,6 +3,7 @@
 #include <QDialog>
 
 #include <functional>
+#include <optional>
 
 #include "splitsearch/search_feed.h"
 #include "splitsearch/split_ranking.h"
@@ -66,9 +67,9 @@ class SplitSearchWindow : public QDialog {
     std::string portfolioDir;
     SplitCandidate candidate;
   };
-  // A line of the ranked view: where it was found, and its weight for the order.
-  struct RankedPlace {
-    Place place;
+  // A line of the ranked view and the portfolio it was found in.
+  struct RankedLine {
+    std::string portfolioDir;
     RankedSplit ranked;
   };
 
@@ -77,8 +78,8 @@ class SplitSearchWindow : public QDialog {
   void Rank(const std::string& portfolioDir, const std::vector<std::string>& symbols,
             const SplitSearchRun& run, const std::vector<SplitCandidate>& found);
   void FillRanked();
-  // The place of the line selected in the view shown, or null.
-  const Place* SelectedPlace() const;
+  // The place of the line selected in the view shown, if one is.
+  std::optional<Place> SelectedPlace() const;
   // Its symbol and quote become current in the main window; false (with a beep) when the
   // main window shows another portfolio, or its row another symbol, by now.
   bool ShowPlace(const Place& place);
@@ -88,8 +89,8 @@ class SplitSearchWindow : public QDialog {
   CommandContext context_;
   EnterSplitRequest enterSplitRequest_;
   SplitSearchResults found_;
-  std::vector<Place> places_;         // one per line of the list
-  std::vector<RankedPlace> ranking_;  // every search's lines, most likely first
+  std::vector<Place> places_;        // one per line of the list
+  std::vector<RankedLine> ranking_;  // every search's lines, most likely first
   bool searching_ = false;
   bool listFull_ = false;  // the list shows as many lines as it can hold
   bool centred_ = false;
