@@ -7,10 +7,6 @@
 // rewrite; the ratios are the search's eight. The folders: mininge (25 daily series of small
 // mining stocks) as it is, and a folder of 215 series made of its series over again, as wide
 // as the folders the ranking is meant for. The table goes to docs/benchmarks.md.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -270,21 +266,9 @@ BENCHMARK(BM_RankedSearch)->Unit(benchmark::kMillisecond);
 // voltrim-cli split-search DIR --ranked, its output to /dev/null.
 void BM_RankedSearchCli(benchmark::State& state) {
   const WideFolder& data = Wide();
-  std::string cli = VOLTRIM_CLI, command = "split-search", dir = data.dir.str(),
-              option = "--ranked";
-  char* const argv[] = {cli.data(), command.data(), dir.data(), option.data(), nullptr};
-  for (auto _ : state) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t child = 0;
-    const int spawned = posix_spawn(&child, cli.c_str(), &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    if (spawned != 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0)
+  for (auto _ : state)
+    if (!bench::RunSilenced({VOLTRIM_CLI, "split-search", data.dir.str(), "--ranked"}))
       state.SkipWithError("split-search --ranked failed");
-  }
 }
 BENCHMARK(BM_RankedSearchCli)->Unit(benchmark::kMillisecond);
 
