@@ -4,21 +4,6 @@
 
 namespace voltrim {
 
-namespace {
-
-void WriteLines(TextSink& sink, const std::vector<std::string>& lines) {
-  for (const std::string& line : lines) {
-    sink.Write(line);
-    sink.Write(kLineEnd);
-  }
-}
-
-}  // namespace
-
-void WriteSplitResults(TextSink& sink, const SplitSearchResults& results) {
-  WriteLines(sink, results.Lines());
-}
-
 bool SaveSplitResults(const std::string& path, const SplitSearchResults& results) {
   return SaveSplitLines(path, results.Lines());
 }
@@ -26,7 +11,10 @@ bool SaveSplitResults(const std::string& path, const SplitSearchResults& results
 bool SaveSplitLines(const std::string& path, const std::vector<std::string>& lines) {
   ReplacingTextFile file(path);
   if (!file.Open()) return false;
-  WriteLines(file, lines);
+  for (const std::string& line : lines) {
+    file.Write(line);
+    file.Write(kLineEnd);
+  }
   return file.Commit();
 }
 
