@@ -63,9 +63,9 @@ void MainWindow::InstallHandlers() {
   const RegisterCommand registerCommand = [this](int id, CommandHandler handler) {
     SetCommandHandler(id, std::move(handler));
   };
-  InstallQuoteCommands(context, registerCommand);
+  const FilledSplit filledSplit = InstallQuoteCommands(context, registerCommand);
   InstallSymbolCommands(context, registerCommand);
-  InstallSplitSearchCommand(context, registerCommand);
+  InstallSplitSearchCommand(context, registerCommand, filledSplit);
   InstallExportCommand(context, registerCommand);
   InstallCheckCommand(context, registerCommand);
   InstallImportCommands(context, registerCommand);

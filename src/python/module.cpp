@@ -10,4 +10,5 @@ PYBIND11_MODULE(_voltrim, m) {
   voltrim::python::AddReadingFunctions(m);
   voltrim::python::AddWritingFunctions(m);
   voltrim::python::AddHistoryFunctions(m);
+  voltrim::python::AddSplitSearchFunctions(m);
 }

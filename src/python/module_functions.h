@@ -10,6 +10,7 @@ namespace voltrim::python {
 void AddReadingFunctions(pybind11::module_& module);
 void AddWritingFunctions(pybind11::module_& module);
 void AddHistoryFunctions(pybind11::module_& module);
+void AddSplitSearchFunctions(pybind11::module_& module);
 
 // NotFoundError with the CLI's message unless dir is a folder.
 void RequireFolder(const std::string& dir);

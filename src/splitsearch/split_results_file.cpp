@@ -4,17 +4,17 @@
 
 namespace voltrim {
 
-void WriteSplitResults(TextSink& sink, const SplitSearchResults& results) {
-  for (const std::string& line : results.Lines()) {
-    sink.Write(line);
-    sink.Write(kLineEnd);
-  }
+bool SaveSplitResults(const std::string& path, const SplitSearchResults& results) {
+  return SaveSplitLines(path, results.Lines());
 }
 
-bool SaveSplitResults(const std::string& path, const SplitSearchResults& results) {
+bool SaveSplitLines(const std::string& path, const std::vector<std::string>& lines) {
   ReplacingTextFile file(path);
   if (!file.Open()) return false;
-  WriteSplitResults(file, results);
+  for (const std::string& line : lines) {
+    file.Write(line);
+    file.Write(kLineEnd);
+  }
   return file.Commit();
 }
 

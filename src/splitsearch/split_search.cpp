@@ -157,18 +157,18 @@ SplitSearchRun RunSplitSearch(std::string_view portfolioDir,
   SeriesReader reader;
   if (!reader.ReserveReadAhead()) {
     prompt.ShowMessage(kTooManyBars);
-    return {SplitSearchOutcome::NoWindow, 0};
+    return {SplitSearchOutcome::NoWindow, 0, 0};
   }
   Searcher searcher(portfolioDir, results, prompt, onCandidate, reader);
   for (std::size_t i = 0; i < symbols.size(); ++i) {
     if (!searcher.SearchSymbol(static_cast<int>(i), symbols[i])) {
-      return {SplitSearchOutcome::ReadFailed, searcher.found()};
+      return {SplitSearchOutcome::ReadFailed, searcher.found(), static_cast<int>(i) + 1};
     }
   }
   prompt.StatusText(kDoneSearch);
   prompt.Beep(BeepKind::Information);
   if (searcher.found() == 0) prompt.ShowMessage(kNoCandidates);
-  return {SplitSearchOutcome::Finished, searcher.found()};
+  return {SplitSearchOutcome::Finished, searcher.found(), static_cast<int>(symbols.size())};
 }
 
 }  // namespace voltrim

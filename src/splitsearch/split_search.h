@@ -35,6 +35,7 @@ enum class SplitSearchOutcome {
 struct SplitSearchRun {
   SplitSearchOutcome outcome = SplitSearchOutcome::Finished;
   int candidatesFound = 0;  // in this run alone
+  int symbolsSearched = 0;  // from the first, the one whose read failed included
 };
 
 // Called after each candidate is listed, so a window can refresh as it goes.

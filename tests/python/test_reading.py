@@ -7,7 +7,7 @@ import numpy as np
 import pandas as pd
 import pytest
 
-from conftest import SHARED_DATA, VALUES, cli, shared_folder, voltrim
+from conftest import SHARED_DATA, VALUES, cli, samples_folder, shared_folder, voltrim
 
 REAL_FOLDERS = ["mininge", "stooq-intraday", "bbfinance", "lowercase-names", "equis-small"]
 
@@ -75,3 +75,29 @@ def test_find_portfolios_finds_what_the_scan_finds():
     assert voltrim.find_portfolios(SHARED_DATA.resolve()) == below
     assert len(below) == len(REAL_FOLDERS)
 
+
+
+def test_split_candidates_are_what_the_ranked_search_prints(tmp_path):
+    """The frame's rows are split-search --ranked's lines in its order; listed says which
+    of them the plain search lists."""
+    folders = [samples_folder(tmp_path, "Stocks")]
+    if (SHARED_DATA / "mininge").is_dir():
+        folders.append(SHARED_DATA / "mininge")
+    for folder in folders:
+        frame = voltrim.Portfolio(folder).split_candidates()
+        assert list(frame.columns) == ["symbol", "date", "p", "q", "score", "reason", "listed",
+                                       "line"]
+        _, ranked, _ = cli("split-search", folder, "--ranked")
+        assert [f"{line}\t{score}\t{reason}" for line, score, reason in
+                frame[["line", "score", "reason"]].itertuples(index=False)] \
+            == ranked.splitlines()
+        _, plain, _ = cli("split-search", folder)
+        assert sorted(frame["line"][frame["listed"]]) == sorted(plain.splitlines())
+        assert (frame["line"] == [f"{s} possible {p} for {q} split on {d:%m/%d/%y}" for s, p, q, d
+                                  in frame[["symbol", "p", "q", "date"]].itertuples(index=False)]
+                ).all()
+    stocks = voltrim.Portfolio(folders[0]).split_candidates()  # the two planted splits
+    assert sorted(stocks[["symbol", "p", "q"]].values.tolist()) == [["BOLT", 2, 1],
+                                                                    ["DYNA", 1, 4]]
+    assert (stocks["score"] >= 50).all() and stocks["listed"].all()
+    assert stocks["date"].dtype == "datetime64[ns]"

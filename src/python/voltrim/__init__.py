@@ -238,6 +238,21 @@ class Portfolio:
         frame["quote"] = frame["quote"].astype("Int64")
         return frame
 
+    def split_candidates(self):
+        """The possible unrecorded splits, most likely first, as 'voltrim-cli split-search
+        --ranked' lists them: a DataFrame of symbol, date, p and q (a possible p for q
+        split: earlier closes about p/q times the later ones), score (0 to 100; 50 and up
+        is likely), reason (the evidence in words), listed (whether the plain search, as
+        'voltrim-cli split-search' and the window's found order, lists it) and line (the
+        line as listed). A series too short to search is named in a warning."""
+        columns = _voltrim.split_candidates(self._dir)
+        _warn(columns.pop("warnings"))
+        frame = pd.DataFrame({name: columns[name] for name in ("symbol", "date", "p", "q",
+                                                               "score", "reason", "listed",
+                                                               "line")})
+        frame["date"] = _stamps(columns["date"])
+        return frame
+
     def new_symbol(self, symbol, name="", columns=7, intraday=False):
         """Adds an empty series, as 'voltrim-cli new-symbol' does: columns 5 (date, high,
         low, close, volume), 6 (with open) or 7 (with open interest)."""

@@ -60,7 +60,12 @@ class QuoteCommands {
 
   void Split() {
     if (!HasCurrentQuote(State())) return;
-    SplitDialog dialog(CurrentDateText(State()), SeriesOf(State()), Prompt(), context_.window);
+    Split({CurrentDateText(State()), "1", "1"});
+  }
+
+  void Split(const SplitTexts& shown) {
+    if (!HasCurrentQuote(State())) return;
+    SplitDialog dialog(shown, SeriesOf(State()), Prompt(), context_.window);
     if (context_.runDialog(dialog) != QDialog::Accepted) return;
     Finish(RunSplit(SeriesOf(State()), dialog.Texts(), Io()));
   }
@@ -136,13 +141,18 @@ class QuoteCommands {
 
 }  // namespace
 
-void InstallQuoteCommands(const CommandContext& context, const RegisterCommand& registerCommand) {
+FilledSplit InstallQuoteCommands(const CommandContext& context,
+                                 const RegisterCommand& registerCommand) {
   const auto commands = std::make_shared<QuoteCommands>(context);
   registerCommand(command::kQuoteEdit, [commands] { commands->Edit(); });
   registerCommand(command::kQuoteSplit, [commands] { commands->Split(); });
   registerCommand(command::kQuoteAdjust, [commands] { commands->Adjust(); });
   registerCommand(command::kQuoteAdd, [commands] { commands->Add(); });
   registerCommand(command::kQuoteDelete, [commands] { commands->Delete(); });
+  return [commands](const std::string& date, const std::string& newShares,
+                    const std::string& oldShares) {
+    commands->Split({date, newShares, oldShares});
+  };
 }
 
 }  // namespace voltrim

@@ -14,14 +14,14 @@
 
 namespace voltrim {
 
-SplitDialog::SplitDialog(const std::string& dateText, QuoteSeriesContext series, UserPrompt& prompt,
+SplitDialog::SplitDialog(const SplitTexts& shown, QuoteSeriesContext series, UserPrompt& prompt,
                          QWidget* parent)
     : QDialog(parent), series_(std::move(series)), prompt_(prompt) {
   setWindowTitle(QStringLiteral("Split Data"));
   setObjectName(QStringLiteral("splitDialog"));
 
   auto* dateBox = new QGroupBox(QStringLiteral("Split Date"), this);
-  date_ = new DateEntryField(DataText(dateText), EntryBeep(prompt), dateBox);
+  date_ = new DateEntryField(DataText(shown.date), EntryBeep(prompt), dateBox);
   date_->setObjectName(QStringLiteral("date"));
   auto* dateLayout = new QVBoxLayout(dateBox);
   dateLayout->addWidget(date_);
@@ -32,10 +32,10 @@ SplitDialog::SplitDialog(const std::string& dateText, QuoteSeriesContext series,
   oldShares_ = new NumericEntryField(kSplitSharesMaxChars, EntryBeep(prompt), ratioBox);
   oldShares_->setObjectName(QStringLiteral("oldShares"));
   auto* ratios = new QGridLayout(ratioBox);
-  for (NumericEntryField* field : {newShares_, oldShares_}) {
-    field->setText(QStringLiteral("1"));
+  newShares_->setText(DataText(shown.newShares));
+  oldShares_->setText(DataText(shown.oldShares));
+  for (NumericEntryField* field : {newShares_, oldShares_})
     field->setMinimumWidth(FieldWidthFor(*field, kAdjustMultiplierMaxChars));
-  }
   AddLabelledRow(*ratios, 0, QStringLiteral("New Shares"), newShares_);
   AddLabelledRow(*ratios, 1, QStringLiteral("Old Shares"), oldShares_);
 

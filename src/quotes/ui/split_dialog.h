@@ -11,11 +11,12 @@ class DateEntryField;
 class NumericEntryField;
 class UserPrompt;
 
-// "Split Data": the split date and the ratio of new to old shares. OK closes only when the
-// entries pass the checks; the command then writes from Texts().
+// "Split Data": the split date and the ratio of new to old shares, shown filled in as given
+// (the current quote's date and 1 for 1, or a split search's finding). OK closes only when
+// the entries pass the checks; the command then writes from Texts().
 class SplitDialog : public QDialog {
  public:
-  SplitDialog(const std::string& dateText, QuoteSeriesContext series, UserPrompt& prompt,
+  SplitDialog(const SplitTexts& shown, QuoteSeriesContext series, UserPrompt& prompt,
               QWidget* parent = nullptr);
 
   SplitTexts Texts() const;

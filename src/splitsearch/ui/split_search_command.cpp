@@ -9,11 +9,12 @@
 namespace voltrim {
 
 void InstallSplitSearchCommand(const CommandContext& context,
-                               const RegisterCommand& registerCommand) {
-  registerCommand(command::kSplitSearch, [context] {
+                               const RegisterCommand& registerCommand,
+                               EnterSplitRequest enterSplit) {
+  registerCommand(command::kSplitSearch, [context, enterSplit] {
     // The command is disabled while the window is open; one window at a time all the same.
     if (context.browser->State().splitSearchOpen) return;
-    auto* window = new SplitSearchWindow(context);
+    auto* window = new SplitSearchWindow(context, enterSplit);
     context.browser->SetSplitSearchOpen(true);
     window->show();
     window->raise();
