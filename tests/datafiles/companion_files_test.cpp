@@ -155,21 +155,32 @@ TEST(XmasterWrites, ChangeTheRealFolderFieldByFieldAndKeepTheOldOne) {
             2u);  // renamed
 }
 
-// The listing read once resolves names as ResolveInDirectory does.
+// The listing read once resolves names as ResolveInDirectory does, also names whose
+// characters sort between the upper- and lower-case letters or above ASCII, and a read
+// gives the path Resolve gives, found or not.
 TEST(FolderNamesTest, ResolvesAsTheLookupOfEachName) {
   TempDir temp;
-  for (const char* name : {"F1.DAT", "f1.dat", "f2.dop", "Master"})
+  for (const char* name : {"F1.DAT", "f1.dat", "f2.dop", "Master", "x_y", "X[Y", "xz", "\xE9t\xE9"})
     WriteText(temp.path() / name, "x");
   const FolderNames names(temp.str());
-  for (const char* name : {"F1.DAT", "f1.dat", "F1.dat", "F2.DOP", "f2.dop", "MASTER", "F3.DOP"}) {
+  for (const char* name : {"F1.DAT", "f1.dat", "F1.dat", "F2.DOP", "f2.dop", "MASTER", "F3.DOP",
+                           "X_Y", "x[y", "XZ", "x`y", "\xE9T\xE9", "\xC9T\xC9"}) {
     SCOPED_TRACE(name);
     const std::string resolved = names.Resolve(name);
     EXPECT_EQ(resolved, ResolveInDirectory(temp.str(), name));
     EXPECT_EQ(fs::path(resolved).parent_path(), temp.path());
+    std::vector<std::uint8_t> bytes;
+    bool cut = false;
+    std::string path;
+    const Status read = names.ReadFile(name, 16, bytes, cut, true, nullptr, &path);
+    EXPECT_EQ(path, resolved);
+    EXPECT_EQ(read == kOk, fs::exists(resolved));
   }
   EXPECT_EQ(fs::path(names.Resolve("F2.DOP")).filename(), "f2.dop");
   EXPECT_EQ(fs::path(names.Resolve("F3.DOP")).filename(), "F3.DOP");
   EXPECT_EQ(fs::path(names.Resolve("f1.dat")).filename(), "f1.dat");
+  EXPECT_EQ(fs::path(names.Resolve("X_y")).filename(), "x_y");
+  EXPECT_EQ(fs::path(names.Resolve("x[Y")).filename(), "X[Y");
 }
 
 }  // namespace

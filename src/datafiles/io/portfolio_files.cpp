@@ -21,15 +21,29 @@ namespace voltrim {
 
 namespace {
 
-// "F" + number + extension ("F%i.DAT"), without a formatted print: a read names two files.
-std::string NumberedName(const char* extension, int fileNumber) {
-  char text[32] = "F";
-  char* end = std::to_chars(text + 1, text + sizeof text - 5, fileNumber).ptr;
-  std::memcpy(end, extension, 5);  // the extension with its dot and terminating NUL
-  return text;
+// The order of two names by their upper-case spelling, as std::string orders the listing's
+// upper-case names, without making an upper-case copy of name: the lookup of every file of
+// a folder of thousands of series would otherwise allocate that copy each time.
+int CompareUpper(std::string_view upper, std::string_view name) {
+  const std::size_t common = std::min(upper.size(), name.size());
+  for (std::size_t i = 0; i < common; ++i) {
+    const auto a = static_cast<unsigned char>(upper[i]);
+    const auto b = static_cast<unsigned char>(UpperAscii(name[i]));
+    if (a != b) return a < b ? -1 : 1;
+  }
+  return upper.size() < name.size() ? -1 : upper.size() > name.size() ? 1 : 0;
 }
 
 }  // namespace
+
+std::string NumberedFileName(std::string_view extension, int fileNumber) {
+  // Formatted in place, without a formatted print: a read names two files.
+  char text[32] = "F";
+  char* end = std::to_chars(text + 1, text + 16, fileNumber).ptr;
+  const std::size_t length = std::min<std::size_t>(extension.size(), 8);
+  std::memcpy(end, extension.data(), length);
+  return std::string(text, static_cast<std::size_t>(end - text) + length);
+}
 
 std::string WithTrailingSeparator(std::string_view directory) {
   std::string result(directory);
@@ -76,11 +90,11 @@ FolderNames::~FolderNames() {
 }
 
 const std::string* FolderNames::Stored(std::string_view name) const {
-  const std::string upper = UpperAscii(name);
-  auto variant = std::lower_bound(entries_.begin(), entries_.end(), upper,
-                                  [](const Entry& e, const std::string& u) { return e.upper < u; });
-  if (variant == entries_.end() || variant->upper != upper) return nullptr;
-  for (auto same = variant; same != entries_.end() && same->upper == upper; ++same)
+  auto variant = std::lower_bound(
+      entries_.begin(), entries_.end(), name,
+      [](const Entry& e, std::string_view n) { return CompareUpper(e.upper, n) < 0; });
+  if (variant == entries_.end() || CompareUpper(variant->upper, name) != 0) return nullptr;
+  for (auto same = variant; same != entries_.end() && same->upper == variant->upper; ++same)
     if (same->name == name) return &same->name;
   return &variant->name;
 }
@@ -92,10 +106,13 @@ std::string FolderNames::Resolve(std::string_view name) const {
 
 Status FolderNames::ReadFile(std::string_view name, std::size_t maxBytes,
                              std::vector<std::uint8_t>& out, bool& cut, bool optional,
-                             DeferredCloses* closes) const {
+                             DeferredCloses* closes, std::string* resolved) const {
   cut = false;
   const std::string* stored = Stored(name);
-  const std::string path = dir_ + (stored != nullptr ? *stored : std::string(name));
+  std::string local;
+  std::string& path = resolved != nullptr ? *resolved : local;
+  path = dir_;
+  path += stored != nullptr ? std::string_view(*stored) : name;
   if (stored == nullptr) {
     out.clear();
     if (!optional) NoteFileFailure(path, ENOENT);
@@ -157,10 +174,10 @@ Status FolderNames::ReadFile(std::string_view name, std::size_t maxBytes,
   return kOk;
 }
 
-std::string DatFileName(int fileNumber) { return NumberedName(".DAT", fileNumber); }
-std::string DopFileName(int fileNumber) { return NumberedName(".DOP", fileNumber); }
-std::string BakFileName(int fileNumber) { return NumberedName(".BAK", fileNumber); }
-std::string NewFileName(int fileNumber) { return NumberedName(".NEW", fileNumber); }
+std::string DatFileName(int fileNumber) { return NumberedFileName(".DAT", fileNumber); }
+std::string DopFileName(int fileNumber) { return NumberedFileName(".DOP", fileNumber); }
+std::string BakFileName(int fileNumber) { return NumberedFileName(".BAK", fileNumber); }
+std::string NewFileName(int fileNumber) { return NumberedFileName(".NEW", fileNumber); }
 
 bool IsSafeSubdirectoryName(std::string_view name) {
   return !name.empty() && name != "." && name != ".." &&
