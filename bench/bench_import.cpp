@@ -50,6 +50,21 @@ void Put(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   std::fclose(file);
 }
 
+// The bytes of a one-series portfolio's three files, taken once and put back before each run.
+struct SavedFiles {
+  std::vector<std::uint8_t> dat, master, emaster;
+  void Take(const std::string& dir) {
+    dat = FileBytes(dir + "/F1.DAT");
+    master = FileBytes(dir + "/MASTER");
+    emaster = FileBytes(dir + "/EMASTER");
+  }
+  void PutBack(const std::string& dir) const {
+    Put(dir + "/F1.DAT", dat);
+    Put(dir + "/MASTER", master);
+    Put(dir + "/EMASTER", emaster);
+  }
+};
+
 // The long series of the other benchmarks, moved back to 1961: from 2000 its 32,000
 // weekdays run past 28 February 2100, the last day the data files' calendar shares with
 // the real one, and the import refuses the day after it as no date.
@@ -69,7 +84,7 @@ struct ImportData {
   voltrim::bench::ScratchFolder folder;
   std::string dir = folder.str() + "/p";
   std::string csv = folder.str() + "/quotes.csv";
-  std::vector<std::uint8_t> emptyDat, master, emaster;
+  SavedFiles empty;
   ImportData() {
     const std::string source = folder.str() + "/source";
     voltrim::bench::WriteOneDailySeries(source, "SRC", QuotesFrom1961());
@@ -85,16 +100,10 @@ struct ImportData {
     if (voltrim::CreatePortfolio(dir) != voltrim::kOk ||
         voltrim::CreateSeries(dir, {"NEW", "NEW SERIES", 6, false}) != voltrim::kSymbolAdded)
       std::abort();
-    emptyDat = FileBytes(dir + "/F1.DAT");
-    master = FileBytes(dir + "/MASTER");
-    emaster = FileBytes(dir + "/EMASTER");
+    empty.Take(dir);
   }
   // The series empty again, MASTER and EMASTER as they were.
-  void Reset() const {
-    Put(dir + "/F1.DAT", emptyDat);
-    Put(dir + "/MASTER", master);
-    Put(dir + "/EMASTER", emaster);
-  }
+  void Reset() const { empty.PutBack(dir); }
 };
 
 ImportData& Imports() {
@@ -108,7 +117,7 @@ ImportData& Imports() {
 struct DeleteData {
   voltrim::bench::ScratchFolder folder;
   std::string dir = folder.str();
-  std::vector<std::uint8_t> dat, master, emaster;
+  SavedFiles before;
   voltrim::DayNumber newest = 0;
   explicit DeleteData(const ImportData& imports) {
     voltrim::bench::BenchPrompt prompt;
@@ -126,15 +135,9 @@ struct DeleteData {
             result) != voltrim::kOk ||
         result.added != kImported + 1)
       std::abort();
-    dat = FileBytes(dir + "/F1.DAT");
-    master = FileBytes(dir + "/MASTER");
-    emaster = FileBytes(dir + "/EMASTER");
+    before.Take(dir);
   }
-  void Reset() const {
-    Put(dir + "/F1.DAT", dat);
-    Put(dir + "/MASTER", master);
-    Put(dir + "/EMASTER", emaster);
-  }
+  void Reset() const { before.PutBack(dir); }
   bool DeleteNewest() const {
     voltrim::SeriesEdit erase;
     erase.kind = voltrim::edit_kind::kDelete;
@@ -295,7 +298,7 @@ void BM_PlanImport(benchmark::State& state) {
   for (auto _ : state) {
     voltrim::ImportResult result;
     std::vector<std::uint8_t> content;
-    if (voltrim::PlanImport(series, data.emptyDat, request, result, &content) != voltrim::kOk ||
+    if (voltrim::PlanImport(series, data.empty.dat, request, result, &content) != voltrim::kOk ||
         result.added != kImported)
       state.SkipWithError("cannot plan");
   }
