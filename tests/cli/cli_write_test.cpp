@@ -373,6 +373,30 @@ TEST_F(CliWriteTest, CommandsSayWhatTheyDid) {
   EXPECT_EQ(ReadText(temp_.path() / "all.txt"),
             "AAA 01/03/00 10.0000 10.5000 9.5000 10.2500 1000.00 N/A\r\n"
             "AAA 01/04/00 11.0000 11.5000 10.5000 11.2500 1001.00 N/A\r\n");
+  // Without -o or other choices, voltrim-cli exports a whole portfolio itself, without its
+  // commands' module (and Qt): the same bytes, messages and status as the commands' export,
+  // which a copy of the program alone cannot reach.
+  const fs::path alone = temp_.path() / "alone";
+  fs::create_directory(alone);
+  fs::copy_file(VOLTRIM_CLI_PATH, alone / "voltrim-cli");
+  for (const char* portfolio : {"{cut}", "{multi}", "{small}"}) {
+    for (const char* format : {"--format=text", "--format=CSV"}) {
+      SCOPED_TRACE(std::string(portfolio) + " " + format);
+      std::vector<std::string> words = {"export", Expand(portfolio), "--all", format};
+      const CliResult quick = RunCli(words, temp_.str(), {}, (alone / "voltrim-cli").string());
+      words.insert(words.end(), {"-o", Expand("{tmp}/full.txt")});
+      const CliResult full = Run(words);
+      EXPECT_EQ(quick.out, ReadText(temp_.path() / "full.txt"));
+      EXPECT_EQ(quick.err, full.err);
+      EXPECT_EQ(quick.exitCode, full.exitCode);
+    }
+  }
+  const CliResult symbols =
+      RunCli({"symbols", Expand("{small}")}, temp_.str(), {}, (alone / "voltrim-cli").string());
+  EXPECT_EQ(symbols.exitCode, 1);
+  EXPECT_EQ(symbols.err.rfind("voltrim-cli: cannot load its commands: ", 0), 0u) << symbols.err;
+  fs::remove_all(alone);
+  fs::remove(temp_.path() / "full.txt");
   // Each write command, then undo in the folder named: it names the change it takes back.
   const std::pair<std::string, std::string> undos[] = {
       {"edit {src} ACME 01/04/00 --open 3 --close 4", "{src} Edit Quotes of ACME"},
