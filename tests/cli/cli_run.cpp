@@ -30,11 +30,11 @@ std::string SystemReason(int error) {
 }
 
 CliResult RunCli(const std::vector<std::string>& arguments, const std::string& cwd,
-                 const std::vector<std::string>& extraEnv, const std::string& program) {
+                 const std::vector<std::string>& extraEnv) {
   TempDir captures;
   std::string command = "cd " + Quoted(cwd.empty() ? "." : cwd) + " && env";
   for (const std::string& variable : extraEnv) command += " " + Quoted(variable);
-  command += " " + Quoted(program);
+  command += " " + Quoted(VOLTRIM_CLI_PATH);
   for (const std::string& word : arguments) command += " " + Quoted(word);
   command += " >" + Quoted(captures.str() + "/out") + " 2>" + Quoted(captures.str() + "/err");
   const int status = std::system(command.c_str());

@@ -15,11 +15,10 @@ struct CliResult {
   std::string err;
 };
 
-// Runs the built voltrim-cli (or the program given) with the arguments and collects what it
-// printed; `cwd` and `extraEnv` ("NAME=value") change the child only.
+// Runs the built voltrim-cli with the arguments and collects what it printed; `cwd` and
+// `extraEnv` ("NAME=value") change the child only.
 CliResult RunCli(const std::vector<std::string>& arguments, const std::string& cwd = {},
-                 const std::vector<std::string>& extraEnv = {},
-                 const std::string& program = VOLTRIM_CLI_PATH);
+                 const std::vector<std::string>& extraEnv = {});
 
 // The system's reason for an error as voltrim-cli words it: in the language of the
 // environment's locale, which Qt sets for the program.
