@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/status_text.h"
+#include "cli/stdout_sink.h"
 #include "export/portfolio_export.h"
 
 namespace voltrim::cli {
@@ -46,19 +47,6 @@ std::optional<ExportFormat> FormatNamed(std::string_view name) {
   if (lower == "csv") return ExportFormat::Csv;
   return std::nullopt;
 }
-
-class StdoutSink : public TextSink {
- public:
-  // Large blocks, each in one write, as the whole program's export writes them.
-  StdoutSink() { std::setvbuf(stdout, nullptr, _IONBF, 0); }
-  void Write(std::string_view text) override {
-    failed_ = failed_ || std::fwrite(text.data(), 1, text.size(), stdout) != text.size();
-  }
-  bool Finish() { return std::fflush(stdout) == 0 && !failed_; }
-
- private:
-  bool failed_ = false;
-};
 
 }  // namespace
 
