@@ -2,7 +2,11 @@
 
 // What the benchmark programs share besides the ratio reporter: a scratch folder of their
 // own, a prompt that never waits, and writing a one-series portfolio.
+#include <fcntl.h>
+#include <spawn.h>
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -65,6 +69,23 @@ inline std::vector<DailyQuote> LongDailyQuotes(int count) {
     day = NextWeekday(day);
   }
   return quotes;
+}
+
+// Runs a program (words[0], a path) with the rest of words as its arguments and its standard
+// output discarded, as a script runs a command; whether it exited with 0.
+inline bool RunQuietly(std::vector<std::string> words) {
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  pid_t child = 0;
+  const int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  int status = 0;
+  return spawned == 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+         WEXITSTATUS(status) == 0;
 }
 
 // Writes a portfolio of one daily series (file F1) into dir; stops the program when it cannot.

@@ -6,8 +6,6 @@
 // measured on a sample of 100 imports in the same MASTER-to-XMASTER proportion and scaled to
 // 2,846.
 #include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -212,18 +210,7 @@ std::string WriteDayFile(const voltrim::UpdateRequest& request, int n) {
 
 // `voltrim-cli import DIR SYMBOL FILE`, its summary left unread; whether it succeeded.
 bool ImportCommand(const std::string& symbol, const std::string& file) {
-  std::string cli = VOLTRIM_CLI, command = "import";
-  std::string dir = Data().dir, name = symbol, text = file;
-  char* const argv[] = {cli.data(), command.data(), dir.data(), name.data(), text.data(), nullptr};
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  pid_t child = 0;
-  const int spawned = posix_spawn(&child, cli.c_str(), &actions, nullptr, argv, environ);
-  posix_spawn_file_actions_destroy(&actions);
-  int status = 0;
-  return spawned == 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
-         WEXITSTATUS(status) == 0;
+  return voltrim::bench::RunQuietly({VOLTRIM_CLI, "import", Data().dir, symbol, file});
 }
 
 // Each command's time and CPU (its own, as the parent's waits take none) with its start.
