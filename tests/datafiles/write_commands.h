@@ -259,6 +259,12 @@ inline std::vector<WriteCommand> WriteCommands() {
              {"q/F2.DAT", "p/F1.DAT"}, {"q/F2.DOP", "p/F1.DOP"}, {"q/F3.DAT", "p/F256.MWD"}})
       EXPECT_EQ(r.now(to), r.was(from)) << to;
     EXPECT_FALSE(r.has("q/F3.DOP") || r.has("p/F1.DAT") || r.has("p/F1.DOP") || r.has("p/F1.BAK"));
+    // Each keeps its long name in q's EMASTER: ACME's from p's EMASTER, X256's from XMASTER.
+    const Bytes e = r.now("q/EMASTER"), was = r.was("p/EMASTER");
+    ASSERT_EQ(e.size(), 4 * kEmasterRecordSize);
+    EXPECT_EQ(DecodeEmasterRecord(e.data() + 2 * kEmasterRecordSize).longName,
+              DecodeEmasterRecord(was.data() + kEmasterRecordSize).longName);
+    EXPECT_EQ(DecodeEmasterRecord(e.data() + 3 * kEmasterRecordSize).longName, "EXTENDED");
     EXPECT_EQ(r.now("p/MASTER"), MasterOf(p, {MasterRecordBytes(p, 1)}, 1));
     xmasterEmptied(r);
   };

@@ -4,7 +4,6 @@
 #include <set>
 
 #include "datafiles/format/master_image.h"
-#include "datafiles/io/change_journal.h"
 #include "datafiles/io/file_ops.h"
 #include "datafiles/io/portfolio_lock.h"
 #include "datafiles/write/batch_recording.h"

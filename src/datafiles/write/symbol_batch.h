@@ -53,7 +53,6 @@ std::string SymbolsNotFoundMessage(const char* verb, std::size_t total,
 struct ListedSymbol {
   std::string symbol;
   IndexFile index = IndexFile::kMaster;
-  bool operator==(const ListedSymbol&) const = default;
 };
 
 // Deletes the series as Symbol > Delete does each: every record of the portfolio's own

@@ -5,7 +5,6 @@
 #include <memory>
 #include <set>
 
-#include "datafiles/format/emaster.h"
 #include "datafiles/format/master_image.h"
 #include "datafiles/io/change_journal.h"
 #include "datafiles/io/file_ops.h"
