@@ -200,7 +200,7 @@ int RunExportCommand(const QStringList& arguments) {
       "written.\n"
       "\n"
       "--format csv writes the header row symbol,date,time,open,high,low,close,volume,\n"
-      "openint (symbol only with --all; omitted columns left out), dates as YYYY-MM-DD,\n"
+      "openint (symbol only for many series; omitted columns left out), dates as YYYY-MM-DD,\n"
       "times as HH:MM:SS for intraday series, every value with the digits that give back\n"
       "the stored number, an empty field for a column the series does not hold, LF line\n"
       "ends, UTF-8."};

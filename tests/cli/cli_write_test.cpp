@@ -236,7 +236,7 @@ TEST_F(CliWriteTest, RefusalsSayWhyAndChangeNothing) {
       {"delete-symbol {src} ACME BETA", 1,
        "Deleting the Symbols failed.\n\nNothing was changed.\n{src}/MASTER.~NU: {EISDIR}\n"},
       {"delete-symbol {src} ACME --from-file {tmp}/none.txt", 1,
-       "Cannot read the symbol list {tmp}/none.txt: {ENOENT}\n"},
+       "{tmp}/none.txt cannot be read.\n{tmp}/none.txt: {ENOENT}\n"},
       {"sample {src}", 1, "nothing"},
       {"copy-symbol {src} ACME {multi}", 1, std::string(kPortfolioBusyMessage) + "\n"},
       // The newest quote is gone but the header still counts it: not shown twice.
