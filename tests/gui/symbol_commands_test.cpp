@@ -280,7 +280,7 @@ TEST_F(SymbolCommandsTest, SeveralRowsAreSelectedAndDeletedInOneStepThatOneUndoT
                        "Export Symbols: 2 Symbols, in one file with a symbol column AAA ABC",
                        "Delete Symbols: Selected Symbols to Delete (2): AAA ABC"}));
   EXPECT_EQ(ReadMaster(dir).records.size(), 2u);
-  EXPECT_EQ(window->Action(command::kEditUndo)->text(), "&Undo \"Delete 2 Symbols\"");
+  EXPECT_EQ(window->Action(command::kEditUndo)->text(), "&Undo Delete 2 Symbols");
   Activate();
   Key(Symbols(), Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(TakeSnapshot(dir), before);
