@@ -168,6 +168,12 @@ void Browser::OnSymbolRowSelected(int row) {
   }
 }
 
+void Browser::OnSymbolRowsSelected(std::vector<int> rows) {
+  std::erase_if(rows, [this](int row) { return !state_.symbols.HasRow(row); });
+  std::sort(rows.begin(), rows.end());
+  state_.symbols.selected = std::move(rows);
+}
+
 void Browser::OnSymbolsGridClicked() {
   WaitCursor wait(prompt_);
   FillQuotesGrid(0);
@@ -252,6 +258,7 @@ void Browser::ResetBrowser(int level) {
     WaitCursor wait(prompt_);
     loadedRow_ = -1;
     state_.symbols.rows.clear();
+    state_.symbols.selected.clear();
     state_.symbols.count = 0;
     NotifySymbols();
   }

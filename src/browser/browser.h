@@ -81,6 +81,8 @@ class Browser {
   // names the window. Its quotes follow through LoadSelectedQuotes, which the view calls
   // once a keyboard selection has rested, and every command calls before it runs.
   void OnSymbolRowSelected(int row);
+  // The rows shown selected in the symbols grid (table rows), after any change of them.
+  void OnSymbolRowsSelected(std::vector<int> rows);
   // A click anywhere in the symbols grid, after its selection change: reloads the quotes.
   void OnSymbolsGridClicked();
   // The quotes shown are not those of the current symbols row: the selection moved on and

@@ -1,6 +1,7 @@
 #include "browser/browser_enabling.h"
 
 #include <cstdio>
+#include <optional>
 
 #include "browser/command_ids.h"
 
@@ -43,24 +44,46 @@ bool NeedsBrowser(int commandId) {
   }
 }
 
-// The commands that act on the series of the current row.
-bool NeedsSeries(int commandId) {
+// The commands of one series: off while several rows are selected.
+bool NeedsOneSeries(int commandId) {
   switch (commandId) {
     case command::kQuoteEdit:
     case command::kQuoteSplit:
     case command::kQuoteAdjust:
     case command::kQuoteDelete:
     case command::kQuoteAdd:
-    case command::kQuoteExport:
     case command::kQuoteImport:
     case command::kSymbolAbout:
-    case command::kSymbolDelete:
     case command::kSymbolEdit:
-    case command::kSymbolMove:
-    case command::kSymbolCopy:
       return true;
     default:
       return false;
+  }
+}
+
+// The commands that act on many series while several rows are selected.
+bool TakesManySeries(int commandId) {
+  return commandId == command::kSymbolDelete || commandId == command::kSymbolMove ||
+         commandId == command::kSymbolCopy || commandId == command::kQuoteExport;
+}
+
+// The commands that act on the series of the current row.
+bool NeedsSeries(int commandId) { return NeedsOneSeries(commandId) || TakesManySeries(commandId); }
+
+// With several rows selected: Delete, Move, Copy and Export take their series, whatever the
+// current row holds; the commands of one series are off.
+std::optional<bool> EnabledForMany(const BrowserState& state, int commandId) {
+  const bool series = !state.symbols.SelectedSeries().empty();
+  switch (commandId) {
+    case command::kSymbolDelete:
+    case command::kQuoteExport:
+      return state.portfoliosFound && series;
+    case command::kSymbolMove:
+    case command::kSymbolCopy:
+      return state.portfolios.size() >= 2 && series;
+    default:
+      if (NeedsOneSeries(commandId)) return false;
+      return std::nullopt;
   }
 }
 
@@ -89,6 +112,9 @@ Facts FactsOf(const BrowserState& state) {
 
 bool IsCommandEnabled(const BrowserState& state, int commandId) {
   if (NeedsBrowser(commandId) && (!state.setUp || state.scanning)) return false;
+  if (state.symbols.ManySelected()) {
+    if (const std::optional<bool> many = EnabledForMany(state, commandId)) return *many;
+  }
   const Facts f = FactsOf(state);
   if (f.onSubfolder && NeedsSeries(commandId)) return false;
   switch (commandId) {
@@ -143,7 +169,10 @@ std::string SymbolPaneText(const BrowserState& state) {
   const SymbolOrder& order = state.symbolOrder;
   const int place = order.PlaceOf(symbols.currentRow);
   char text[80];
-  if (order.filter.empty()) {
+  if (symbols.ManySelected()) {
+    std::snprintf(text, sizeof text, "%d of %d symbols selected",
+                  static_cast<int>(symbols.selected.size()), symbols.count);
+  } else if (order.filter.empty()) {
     // Counted as the grid shows the rows, sorted or not.
     std::snprintf(text, sizeof text, "Symbol %d of %d",
                   (place < 0 ? symbols.currentRow : place) + 1, symbols.count);

@@ -18,7 +18,7 @@ std::vector<int> EnabledBrowserCommands(const BrowserState& state);
 // Status-bar panes: "Symbol %d of %d" / "No Symbols Read", "Quote %d of %d" / "No Quotes Read".
 // The symbol is counted where the grid shows it; with a filter set, "Symbol %d of %d (%d in
 // all)" counts the rows shown, and "%d of %d symbols shown" stands while it hides the
-// current row.
+// current row. Several rows selected: "%d of %d symbols selected".
 std::string SymbolPaneText(const BrowserState& state);
 std::string QuotePaneText(const BrowserState& state);
 // The message pane when idle: "For Help, press F1", or what Enter does on a sub-folder's row.

@@ -34,6 +34,21 @@ bool SymbolTable::CurrentIsSubfolder() const {
   return row != nullptr && row->isSubfolder;
 }
 
+std::vector<const SymbolRow*> SymbolTable::SelectedSeries() const {
+  std::vector<const SymbolRow*> series;
+  for (const int row : selected) {
+    if (HasRow(row) && !rows[static_cast<std::size_t>(row)].isSubfolder)
+      series.push_back(&rows[static_cast<std::size_t>(row)]);
+  }
+  return series;
+}
+
+std::vector<ListedSymbol> SymbolTable::SelectedSymbols() const {
+  std::vector<ListedSymbol> symbols;
+  for (const SymbolRow* row : SelectedSeries()) symbols.push_back({row->symbol, row->index});
+  return symbols;
+}
+
 std::string QuoteTable::CellText(int row, int column) const {
   if (!HasRow(row)) return {};
   const QuoteRow& q = rows[static_cast<std::size_t>(row)];

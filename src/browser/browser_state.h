@@ -8,6 +8,7 @@
 #include "browser/symbol_order.h"
 #include "datafiles/format/encodings.h"
 #include "datafiles/format/series.h"
+#include "datafiles/write/symbol_batch.h"
 #include "discovery/discovery_drives.h"
 #include "discovery/discovery_filter.h"
 
@@ -30,6 +31,9 @@ struct SymbolTable {
   // fill. Not 16 bits: XMASTER may list tens of thousands.
   int count = 0;
   int currentRow = 0;  // may point past the rows; see CurrentRow()
+  // The rows selected (ascending): none or one, or several, on which Delete, Move, Copy and
+  // Export act at once while the commands of one series are off.
+  std::vector<int> selected;
 
   int RowCount() const { return static_cast<int>(rows.size()); }
   bool HasRow(int row) const { return row >= 0 && row < RowCount(); }
@@ -37,6 +41,11 @@ struct SymbolTable {
   const SymbolRow* CurrentRow() const;
   // The current row is a sub-folder's entry (no series).
   bool CurrentIsSubfolder() const;
+  bool ManySelected() const { return selected.size() > 1; }
+  // The series of the selected rows, sub-folder entries left out.
+  std::vector<const SymbolRow*> SelectedSeries() const;
+  // The same as the writes of many symbols name them.
+  std::vector<ListedSymbol> SelectedSymbols() const;
   // Column 0 the symbol, 1 the name, 2 and 3 the first and last dates (MM/DD/YY, empty
   // when the record holds none), 4 the data file ("<DIR>" for a sub-folder); empty
   // outside the table.

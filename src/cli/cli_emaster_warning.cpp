@@ -1,5 +1,7 @@
 #include "cli/cli_emaster_warning.h"
 
+#include <set>
+
 #include "cli/cli_common.h"
 #include "datafiles/format/emaster.h"
 #include "datafiles/format/master.h"
@@ -17,11 +19,19 @@ void WarnIfEmasterOutOfStep(const std::string& directory) {
 }
 
 void WarnIfEmasterOutOfStepFor(const std::string& portfolioDir, const std::string& symbol) {
-  FoundSymbol found;
-  if (FindSymbol(portfolioDir, symbol, found) != kOk) return;
-  std::string directory = found.directory;
-  if (directory.size() > 1 && directory.back() == '/') directory.pop_back();
-  WarnIfEmasterOutOfStep(directory);
+  WarnIfEmasterOutOfStepFor(portfolioDir, std::vector<std::string>{symbol});
+}
+
+void WarnIfEmasterOutOfStepFor(const std::string& portfolioDir,
+                               const std::vector<std::string>& symbols) {
+  std::set<std::string> folders;
+  for (const std::string& symbol : symbols) {
+    FoundSymbol found;
+    if (FindSymbol(portfolioDir, symbol, found) != kOk) continue;
+    std::string directory = found.directory;
+    if (directory.size() > 1 && directory.back() == '/') directory.pop_back();
+    if (folders.insert(directory).second) WarnIfEmasterOutOfStep(directory);
+  }
 }
 
 }  // namespace voltrim::cli

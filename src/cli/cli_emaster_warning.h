@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace voltrim::cli {
 
@@ -13,5 +14,8 @@ void WarnIfEmasterOutOfStep(const std::string& directory);
 
 // The same for the folder whose MASTER lists symbol (the portfolio's own or a subfolder).
 void WarnIfEmasterOutOfStepFor(const std::string& portfolioDir, const std::string& symbol);
+// The same for every folder whose MASTER lists one of the symbols, once each.
+void WarnIfEmasterOutOfStepFor(const std::string& portfolioDir,
+                               const std::vector<std::string>& symbols);
 
 }  // namespace voltrim::cli

@@ -13,19 +13,10 @@
 #include "datafiles/format/master_image.h"
 #include "datafiles/format/series.h"
 #include "quotes/entry_fields.h"
+#include "symbols/symbol_batch_commands.h"
 #include "text/time_text.h"
 
 namespace voltrim::cli {
-
-namespace {
-
-// As the symbols grid shows a record.
-SymbolRow GridTexts(const MasterRecord& record, int row) {
-  voltrim::SymbolRow texts = MakeSymbolRow(record);
-  return SymbolRow{row, std::move(texts.symbol), std::move(texts.name)};
-}
-
-}  // namespace
 
 bool LoadSeries(const std::string& portfolioDir, const std::string& symbol, LoadedSeries& out) {
   out = LoadedSeries{};
@@ -98,35 +89,18 @@ void PrintBarsChanged(const char* verb, int bars, const std::string& dateText,
 }
 
 bool FindSymbolRow(const std::string& portfolioDir, const std::string& symbol, SymbolRow& out) {
-  MasterFile master;
-  const std::string masterPath = MasterPathIn(portfolioDir);
-  if (const Status status = ReadMasterFile(masterPath, master); status != kOk) {
+  std::vector<voltrim::SymbolRow> rows;
+  if (const Status status = ReadGridSymbols(portfolioDir, rows); status != kOk) {
     PrintFailure("The MASTER file of " + portfolioDir +
                  " cannot be read: " + DescribeStatus(status));
     return false;
   }
-  std::vector<SymbolRow> rows;
-  for (std::size_t i = 0; i < master.records.size(); ++i)
-    rows.push_back(GridTexts(master.records[i], static_cast<int>(i)));
-  // Then the series only XMASTER lists, as the grid shows them.
-  std::vector<voltrim::SymbolRow> extended;
-  if (ReadXmasterSymbolRows(portfolioDir, extended) == kOk) {
-    for (voltrim::SymbolRow& row : extended)
-      rows.push_back(
-          SymbolRow{row.record, std::move(row.symbol), std::move(row.name), IndexFile::kXmaster});
-  }
-  const auto exact = std::find_if(rows.begin(), rows.end(),
-                                  [&](const SymbolRow& row) { return row.symbol == symbol; });
-  const auto variant = exact != rows.end()
-                           ? exact
-                           : std::find_if(rows.begin(), rows.end(), [&](const SymbolRow& row) {
-                               return EqualIgnoringAsciiCase(row.symbol, symbol);
-                             });
-  if (variant == rows.end()) {
+  const voltrim::SymbolRow* row = FindGridSymbol(rows, symbol);
+  if (row == nullptr) {
     PrintError(SymbolNotFoundText(symbol, portfolioDir));
     return false;
   }
-  out = *variant;
+  out = SymbolRow{row->record, row->symbol, row->name, row->index};
   return true;
 }
 

@@ -1,4 +1,4 @@
-// copy-symbol DIR SYMBOL DESTDIR: Symbol > Copy.
+// copy-symbol DIR SYMBOL... DESTDIR: Symbol > Copy.
 #include "cli/cli_transfer.h"
 
 namespace voltrim::cli {
@@ -7,8 +7,8 @@ namespace {
 
 int RunCopySymbolCommand(const QStringList& arguments);
 
-const Command kCopySymbol{"copy-symbol", "copy-symbol DIR SYMBOL DESTDIR",
-                          "copies a symbol to another portfolio", RunCopySymbolCommand};
+const Command kCopySymbol{"copy-symbol", "copy-symbol DIR SYMBOL... DESTDIR [--from-file FILE]",
+                          "copies symbols to another portfolio", RunCopySymbolCommand};
 
 int RunCopySymbolCommand(const QStringList& arguments) {
   return RunTransferCommand(kCopySymbol, arguments, /*move=*/false);

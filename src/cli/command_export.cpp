@@ -1,6 +1,7 @@
 // voltrim-cli export: writes a series, or every series of a portfolio, as delimited text
 // as Quotes > Export does, or as CSV.
 #include <cstdio>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -9,11 +10,13 @@
 #include "browser/series_view.h"
 #include "cli/cli_common.h"
 #include "cli/cli_prompt.h"
+#include "cli/cli_symbol_list.h"
 #include "cli/stdout_sink.h"
 #include "export/export_settings.h"
 #include "export/export_writer.h"
 #include "export/portfolio_export.h"
 #include "export/replacing_text_file.h"
+#include "symbols/symbol_batch_commands.h"
 
 namespace voltrim::cli {
 
@@ -100,15 +103,8 @@ int ExportOne(Output& output, const std::string& dir, const std::string& symbol,
   return output.Finish() ? kExitOk : ExportError(output);
 }
 
-int ExportAll(Output& output, const std::string& dir, const ExportSettings& settings,
-              ExportFormat format) {
-  if (!output.Open()) return ExportError(output);
-  std::vector<SkippedSeries> skipped;
-  const Status status = WritePortfolioExport(output.sink(), dir, settings, format, skipped);
-  if (status != kOk) {
-    PrintError(status == kFileNotFound ? NoMasterText(dir) : "MASTER: " + DescribeStatus(status));
-    return kExitFailed;
-  }
+// The end of an export of many series: each one left out named, the output closed.
+int FinishExport(Output& output, const std::vector<SkippedSeries>& skipped) {
   for (const SkippedSeries& series : skipped) {
     PrintError(series.symbol + " (" + series.file + ") skipped: " + DescribeStatus(series.status));
   }
@@ -116,11 +112,44 @@ int ExportAll(Output& output, const std::string& dir, const ExportSettings& sett
   return skipped.empty() ? kExitOk : kExitFailed;
 }
 
+int MasterFailure(const std::string& dir, Status status) {
+  PrintError(status == kFileNotFound ? NoMasterText(dir) : "MASTER: " + DescribeStatus(status));
+  return kExitFailed;
+}
+
+int ExportAll(Output& output, const std::string& dir, const ExportSettings& settings,
+              ExportFormat format) {
+  if (!output.Open()) return ExportError(output);
+  std::vector<SkippedSeries> skipped;
+  const Status status = WritePortfolioExport(output.sink(), dir, settings, format, skipped);
+  if (status != kOk) return MasterFailure(dir, status);
+  return FinishExport(output, skipped);
+}
+
+// Every symbol is looked up before anything is written; one that names no series refuses
+// the export, naming each.
+int ExportList(Output& output, const std::string& dir, const std::vector<std::string>& symbols,
+               const ExportSettings& settings, ExportFormat format) {
+  const auto names = std::make_shared<const FolderNames>(dir);
+  std::vector<ListedSeries> found;
+  std::vector<std::string> missing;
+  const Status status = FindSeriesNamed(dir, symbols, names, found, missing);
+  if (status != kOk) return MasterFailure(dir, status);
+  if (!missing.empty()) {
+    PrintError(SymbolsNotFoundMessage("exported", symbols.size(), missing, dir));
+    return kExitFailed;
+  }
+  if (!output.Open()) return ExportError(output);
+  std::vector<SkippedSeries> skipped;
+  WriteSeriesExport(output.sink(), *names, dir, found, settings, format, skipped);
+  return FinishExport(output, skipped);
+}
+
 const Command kExport{"export",
-                      "export DIR (SYMBOL | --all) [-o FILE] [--format text|csv] "
-                      "[--delimiter space|comma|tab] [--omit COLUMNS] [--newest-first] [--title]",
-                      "writes a series, or all of them, as delimited text or CSV",
-                      RunExportCommand};
+                      "export DIR (SYMBOL... | --all) [--from-file FILE] [-o FILE] "
+                      "[--format text|csv] [--delimiter space|comma|tab] [--omit COLUMNS] "
+                      "[--newest-first] [--title]",
+                      "writes series, or all of them, as delimited text or CSV", RunExportCommand};
 
 int RunExportCommand(const QStringList& arguments) {
   QCommandLineParser parser;
@@ -139,10 +168,11 @@ int RunExportCommand(const QStringList& arguments) {
       "COLUMNS");
   const QCommandLineOption newest("newest-first", "Newest quote first (default: oldest first).");
   const QCommandLineOption title("title", "Begin text with the title row (DATE, OPEN, ...).");
-  parser.addOptions({output, all, format, delimiter, omit, newest, title});
+  const QCommandLineOption fromFile = FromFileOption();
+  parser.addOptions({output, all, fromFile, format, delimiter, omit, newest, title});
   QStringList positional;
   const ArgumentSpec plan{
-      kExport, 1, 2,
+      kExport, 1, std::numeric_limits<int>::max(),
       "Writes the quotes of SYMBOL (symbol or name) in the portfolio DIR as text, one line\n"
       "per quote: DATE (MM/DD/YY), then OPEN, HIGH, LOW, CLOSE with four decimals and VOL,\n"
       "OI with two, or N/A for a column the series does not hold. Lines end in CR LF. The\n"
@@ -152,19 +182,27 @@ int RunExportCommand(const QStringList& arguments) {
       "--all writes every series the MASTER lists, in its order, each line beginning with\n"
       "the symbol and the delimiter (the title row, SYMBOL first, at most once). A series\n"
       "that cannot be read is named on stderr and left out, and the exit status is 1.\n"
+      "Several SYMBOLs write the rows of each series in the order given, as --all writes\n"
+      "them; a SYMBOL that names no series refuses the export, naming each, with nothing\n"
+      "written.\n"
       "\n"
       "--format csv writes the header row symbol,date,time,open,high,low,close,volume,\n"
-      "openint (symbol only with --all; omitted columns left out), dates as YYYY-MM-DD,\n"
+      "openint (symbol only for many series; omitted columns left out), dates as YYYY-MM-DD,\n"
       "times as HH:MM:SS for intraday series, every value with the digits that give back\n"
       "the stored number, an empty field for a column the series does not hold, LF line\n"
       "ends, UTF-8."};
   if (const auto done = ParseArguments(parser, arguments, plan, positional)) return *done;
   const bool wholePortfolio = parser.isSet(all);
-  if (positional.size() != (wholePortfolio ? 1 : 2)) {
-    return UsageError(kExport, wholePortfolio ? "--all takes no SYMBOL" : "missing SYMBOL");
+  if (wholePortfolio && (positional.size() != 1 || parser.isSet(fromFile)))
+    return UsageError(kExport, "--all takes no SYMBOL");
+  std::vector<std::string> symbols;
+  if (!wholePortfolio) {
+    int exitStatus = kExitOk;
+    const auto listed = SymbolList(kExport, parser, fromFile, positional.mid(1), exitStatus);
+    if (!listed) return exitStatus;
+    symbols = *listed;
   }
   ExportStyle style;
-  style.symbolColumn = wholePortfolio;
   const QString formatName = parser.value(format).toLower();
   if (formatName == "csv") {
     style.format = ExportFormat::Csv;
@@ -185,7 +223,8 @@ int RunExportCommand(const QStringList& arguments) {
   Output out(parser.isSet(output) ? std::optional(PathArgument(parser.value(output)))
                                   : std::nullopt);
   if (wholePortfolio) return ExportAll(out, dir, settings, style.format);
-  return ExportOne(out, dir, TextArgument(positional[1]), settings, style);
+  if (symbols.size() > 1) return ExportList(out, dir, symbols, settings, style.format);
+  return ExportOne(out, dir, symbols.front(), settings, style);
 }
 
 const CommandRegistration kExportRegistration(kExport);

@@ -1,4 +1,4 @@
-// move-symbol DIR SYMBOL DESTDIR: Symbol > Move.
+// move-symbol DIR SYMBOL... DESTDIR: Symbol > Move.
 #include "cli/cli_transfer.h"
 
 namespace voltrim::cli {
@@ -7,8 +7,8 @@ namespace {
 
 int RunMoveSymbolCommand(const QStringList& arguments);
 
-const Command kMoveSymbol{"move-symbol", "move-symbol DIR SYMBOL DESTDIR",
-                          "moves a symbol to another portfolio", RunMoveSymbolCommand};
+const Command kMoveSymbol{"move-symbol", "move-symbol DIR SYMBOL... DESTDIR [--from-file FILE]",
+                          "moves symbols to another portfolio", RunMoveSymbolCommand};
 
 int RunMoveSymbolCommand(const QStringList& arguments) {
   return RunTransferCommand(kMoveSymbol, arguments, /*move=*/true);

@@ -8,8 +8,11 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <string>
 
+#include "datafiles/io/portfolio_files.h"
 #include "export/export_writer.h"
 #include "export/replacing_text_file.h"
 
@@ -54,8 +57,13 @@ bool ExportFileExists(const std::string& fileName) {
   return ::stat(fileName.c_str(), &info) == 0;
 }
 
-ExportOutcome RunExport(std::string_view portfolioDir, std::string_view symbol, int quoteCount,
-                        const ExportSettings& chosen, SettingsStore& store, UserPrompt& prompt) {
+namespace {
+
+// The steps of an export around its writing: asks before replacing an existing file, saves
+// the choices, writes through write (which gives the status text) into a file replaced only
+// once it is complete.
+ExportOutcome ExportTo(const ExportSettings& chosen, SettingsStore& store, UserPrompt& prompt,
+                       const std::function<std::string(TextSink&)>& write) {
   if (ExportFileExists(chosen.fileName) && !prompt.AskYesNo(ReplaceQuestion(chosen.fileName))) {
     return ExportOutcome::Declined;
   }
@@ -66,15 +74,65 @@ ExportOutcome RunExport(std::string_view portfolioDir, std::string_view symbol, 
     return ExportOutcome::Failed;
   }
   WaitCursor wait(prompt);
-  const int quotes = WriteExportText(file, portfolioDir, symbol, quoteCount, chosen);
+  const std::string done = write(file);
   // A write that did not reach the disk is reported, never passed off as an export.
   if (!file.Commit()) {
     prompt.ShowMessage(kExportError);
     return ExportOutcome::Failed;
   }
   prompt.Beep(BeepKind::Information);
-  prompt.StatusText(ExportedText(quotes, chosen.fileName));
+  prompt.StatusText(done);
   return ExportOutcome::Written;
+}
+
+}  // namespace
+
+ExportOutcome RunExport(std::string_view portfolioDir, std::string_view symbol, int quoteCount,
+                        const ExportSettings& chosen, SettingsStore& store, UserPrompt& prompt) {
+  return ExportTo(chosen, store, prompt, [&](TextSink& file) {
+    return ExportedText(WriteExportText(file, portfolioDir, symbol, quoteCount, chosen),
+                        chosen.fileName);
+  });
+}
+
+ExportOutcome RunSeriesExport(std::string_view portfolioDir, const std::vector<ListedSymbol>& rows,
+                              const ExportSettings& chosen, SettingsStore& store,
+                              UserPrompt& prompt) {
+  // Every series is found before a file is touched.
+  const auto names = std::make_shared<const FolderNames>(portfolioDir);
+  std::vector<ListedSeries> found;
+  std::vector<std::string> missing;
+  const Status status = FindSeriesOfRows(portfolioDir, rows, names, found, missing);
+  if (status != kOk) {
+    prompt.ShowMessage(kExportError);
+    return ExportOutcome::Failed;
+  }
+  // Rows whose series went from the files since the grid was filled.
+  if (!missing.empty()) {
+    prompt.ShowMessage(
+        SymbolsNotFoundMessage("exported", rows.size(), missing, std::string(portfolioDir)));
+    return ExportOutcome::Failed;
+  }
+  std::vector<SkippedSeries> skipped;
+  const ExportOutcome outcome = ExportTo(chosen, store, prompt, [&](TextSink& file) {
+    WriteSeriesExport(file, *names, portfolioDir, found, chosen,
+                      chosen.Csv() ? ExportFormat::Csv : ExportFormat::Text, skipped);
+    return ExportedSeriesText(found.size() - skipped.size(), chosen.fileName);
+  });
+  if (outcome == ExportOutcome::Written && !skipped.empty())
+    prompt.ShowMessage(SeriesLeftOutText(skipped));
+  return outcome;
+}
+
+std::string ExportedSeriesText(std::size_t series, const std::string& fileName) {
+  return "Exported " + std::to_string(series) + " series to " + fileName;
+}
+
+std::string SeriesLeftOutText(const std::vector<SkippedSeries>& skipped) {
+  std::string text = "These series could not be read and were left out of the file:";
+  for (const SkippedSeries& series : skipped)
+    text += "\n" + series.symbol + " (" + series.file + ")";
+  return text;
 }
 
 }  // namespace voltrim

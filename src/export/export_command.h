@@ -2,8 +2,11 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "datafiles/write/symbol_batch.h"
 #include "export/export_settings.h"
+#include "export/portfolio_export.h"
 #include "prompt/user_prompt.h"
 
 namespace voltrim {
@@ -23,11 +26,22 @@ enum class ExportOutcome {
 ExportOutcome RunExport(std::string_view portfolioDir, std::string_view symbol, int quoteCount,
                         const ExportSettings& chosen, SettingsStore& store, UserPrompt& prompt);
 
+// The same for several series, rows of the symbols grid, in one file: each line led by the
+// symbol, as voltrim-cli's export of many symbols writes them. A series that cannot be read
+// whole is left out and named afterwards; the status text counts the series written.
+ExportOutcome RunSeriesExport(std::string_view portfolioDir, const std::vector<ListedSymbol>& rows,
+                              const ExportSettings& chosen, SettingsStore& store,
+                              UserPrompt& prompt);
+
 // True when a file of that name can be opened for reading.
 bool ExportFileExists(const std::string& fileName);
 
 // "Exported 250 quotes to /home/ann/Documents/output.txt"
 std::string ExportedText(int quotes, const std::string& fileName);
+// "Exported 3 series to /home/ann/Documents/output.txt"
+std::string ExportedSeriesText(std::size_t series, const std::string& fileName);
+// What a series export says of the series it left out, one line each with its data file.
+std::string SeriesLeftOutText(const std::vector<SkippedSeries>& skipped);
 
 // Where an export goes when its name holds no folder: the user's documents folder, or the
 // home folder when there is none; never the folder the program was started in.

@@ -62,6 +62,13 @@ Status WritePortfolioExport(TextSink& sink, std::string_view portfolioDir,
   std::vector<ListedSeries> listed;
   const Status status = ListPortfolioSeries(portfolioDir, listed, names);
   if (status != kOk) return status;
+  WriteSeriesExport(sink, *names, portfolioDir, listed, settings, format, skipped);
+  return kOk;
+}
+
+void WriteSeriesExport(TextSink& sink, const FolderNames& names, std::string_view portfolioDir,
+                       const std::vector<ListedSeries>& series, const ExportSettings& settings,
+                       ExportFormat format, std::vector<SkippedSeries>& skipped) {
   ExportStyle style;
   style.format = format;
   style.symbolColumn = true;
@@ -74,11 +81,11 @@ Status WritePortfolioExport(TextSink& sink, std::string_view portfolioDir,
   DeferredCloses closes;  // the files are closed a few dozen at a time
   PendingRows rows;
   SeriesLocation location;
-  for (const ListedSeries& entry : listed) {
+  for (const ListedSeries& entry : series) {
     // A series that fails part way is taken back out of the rows, so that it is left out
     // entirely rather than cut short.
     const std::size_t before = rows.Size();
-    Status read = ReadListedSeries(*names, portfolioDir, entry, location, bytes, &closes);
+    Status read = ReadListedSeries(names, portfolioDir, entry, location, bytes, &closes);
     if (read == kOk)
       read = WriteExportRowsOf(rows, location, bytes, entry.symbolText, settings, style);
     if (read != kOk) {
@@ -92,7 +99,55 @@ Status WritePortfolioExport(TextSink& sink, std::string_view portfolioDir,
     }
   }
   if (rows.Size() != 0) sink.Write(rows.Text());
+}
+
+namespace {
+
+const std::string& KeyText(const std::string& text) { return text; }
+const std::string& KeyText(const ListedSymbol& row) { return row.symbol; }
+
+// The series of the portfolio that match picks, one for each key, in the keys' order.
+template <typename Key, typename Match>
+Status FindSeries(std::string_view portfolioDir, const std::vector<Key>& keys,
+                  const std::shared_ptr<const FolderNames>& names, Match match,
+                  std::vector<ListedSeries>& found, std::vector<std::string>& missing) {
+  std::vector<ListedSeries> listed;
+  const Status status = ListPortfolioSeries(portfolioDir, listed, names);
+  if (status != kOk) return status;
+  for (const Key& key : keys) {
+    const auto hit = std::find_if(listed.begin(), listed.end(),
+                                  [&](const ListedSeries& series) { return match(series, key); });
+    if (hit != listed.end()) {
+      found.push_back(*hit);
+    } else {
+      missing.push_back(KeyText(key));
+    }
+  }
   return kOk;
+}
+
+}  // namespace
+
+Status FindSeriesNamed(std::string_view portfolioDir, const std::vector<std::string>& texts,
+                       const std::shared_ptr<const FolderNames>& names,
+                       std::vector<ListedSeries>& found, std::vector<std::string>& missing) {
+  const auto named = [](const ListedSeries& series, const std::string& text) {
+    return series.index == IndexFile::kXmaster ? XmasterRecordMatches(series.xmaster, text)
+                                               : RecordMatches(series.record, text);
+  };
+  return FindSeries(portfolioDir, texts, names, named, found, missing);
+}
+
+Status FindSeriesOfRows(std::string_view portfolioDir, const std::vector<ListedSymbol>& rows,
+                        const std::shared_ptr<const FolderNames>& names,
+                        std::vector<ListedSeries>& found, std::vector<std::string>& missing) {
+  const auto shown = [](const ListedSeries& series, const ListedSymbol& row) {
+    // The export's symbol column drops the blanks a name standing in for a symbol ends in.
+    const std::string_view symbol(row.symbol);
+    return series.index == row.index &&
+           series.symbolText == symbol.substr(0, symbol.find_last_not_of(' ') + 1);
+  };
+  return FindSeries(portfolioDir, rows, names, shown, found, missing);
 }
 
 }  // namespace voltrim

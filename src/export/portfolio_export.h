@@ -1,11 +1,14 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "datafiles/status.h"
+#include "datafiles/write/symbol_batch.h"
 #include "export/export_writer.h"
+#include "export/portfolio_series.h"
 
 namespace voltrim {
 
@@ -24,5 +27,22 @@ struct SkippedSeries {
 Status WritePortfolioExport(TextSink& sink, std::string_view portfolioDir,
                             const ExportSettings& settings, ExportFormat format,
                             std::vector<SkippedSeries>& skipped);
+
+// The same for the series given (as ListPortfolioSeries lists them, from the listing
+// names), in their order.
+void WriteSeriesExport(TextSink& sink, const FolderNames& names, std::string_view portfolioDir,
+                       const std::vector<ListedSeries>& series, const ExportSettings& settings,
+                       ExportFormat format, std::vector<SkippedSeries>& skipped);
+
+// The series of the portfolio's own MASTER, then XMASTER, that each text names by the
+// lookup's rule (symbol or name, any case), in the order of the texts; texts none answers to
+// go to missing. Fails as ListPortfolioSeries does.
+Status FindSeriesNamed(std::string_view portfolioDir, const std::vector<std::string>& texts,
+                       const std::shared_ptr<const FolderNames>& names,
+                       std::vector<ListedSeries>& found, std::vector<std::string>& missing);
+// The same for rows of the symbols grid: the series of that index file showing that symbol.
+Status FindSeriesOfRows(std::string_view portfolioDir, const std::vector<ListedSymbol>& rows,
+                        const std::shared_ptr<const FolderNames>& names,
+                        std::vector<ListedSeries>& found, std::vector<std::string>& missing);
 
 }  // namespace voltrim

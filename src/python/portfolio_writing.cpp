@@ -3,6 +3,7 @@
 #include <pybind11/numpy.h>
 #include <pybind11/stl.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <utility>
 
@@ -23,6 +24,7 @@
 #include "module_errors.h"
 #include "module_functions.h"
 #include "symbols/new_symbol.h"
+#include "symbols/symbol_batch_commands.h"
 
 namespace py = pybind11;
 
@@ -273,6 +275,66 @@ py::list NewSymbol(const std::string& dir, const std::string& symbol, const std:
   return Lines(warnings);
 }
 
+// What a write of many symbols did, as the module says it: the warnings when it was done,
+// else the exception of its kind with the CLI's message.
+py::list SymbolsOutcome(const SymbolCommandOutcome& outcome, const KeptMessagePrompt& prompt,
+                        std::size_t count, const std::vector<std::string>& warnings) {
+  if (outcome.succeeded) return Lines(warnings);
+  if (outcome.partlyDone) {
+    py::dict summary;
+    summary["symbols"] = count;
+    summary["warnings"] = Lines(warnings);
+    RaisePartlyDone(WithFileFailure(prompt.message), summary);
+  }
+  if (prompt.message == kPortfolioBusyMessage) Raise(ErrorKind::kBusy, prompt.message);
+  if (outcome.refused) Raise(ErrorKind::kRefused, prompt.message);
+  Raise(ErrorKind::kError, WithFileFailure(prompt.message));
+}
+
+py::list DeleteSymbolList(const std::string& dir, const std::vector<std::string>& symbols) {
+  if (symbols.empty()) throw py::value_error("no symbols given");
+  RequireFolder(dir);
+  ClearFileFailure();
+  std::vector<ListedSymbol> found;
+  std::vector<std::string> missing;
+  const Status status = FindListedSymbols(dir, symbols, found, missing);
+  if (status != kOk)
+    Raise(ErrorKind::kError, WithFileFailure("The MASTER file of " + dir +
+                                             " cannot be read: " + cli::DescribeStatus(status)));
+  if (!missing.empty())
+    Raise(ErrorKind::kRefused, SymbolsNotFoundMessage("deleted", symbols.size(), missing, dir));
+  std::vector<std::string> warnings;
+  if (std::any_of(found.begin(), found.end(),
+                  [](const ListedSymbol& s) { return s.index == IndexFile::kMaster; }))
+    WarnOfEmaster(dir, warnings);
+  KeptMessagePrompt prompt;
+  SymbolCommandOutcome outcome;
+  {
+    py::gil_scoped_release unlocked;
+    outcome = RunSymbolsDelete(SymbolPortfolio{dir, MasterPathIn(dir)}, found, prompt);
+  }
+  return SymbolsOutcome(outcome, prompt, found.size(), warnings);
+}
+
+py::list TransferSymbolList(const std::string& dir, const std::vector<std::string>& symbols,
+                            const std::string& destination, bool move) {
+  if (symbols.empty()) throw py::value_error("no symbols given");
+  RequireFolder(dir);
+  RequireFolder(destination);
+  ClearFileFailure();
+  std::vector<std::string> warnings;
+  if (move) WarnOfEmaster(dir, warnings);
+  WarnOfEmaster(destination, warnings);
+  KeptMessagePrompt prompt;
+  SymbolCommandOutcome outcome;
+  {
+    py::gil_scoped_release unlocked;
+    outcome = RunMoveOrCopySymbols(SymbolPortfolio{dir, MasterPathIn(dir)}, symbols, destination,
+                                   move, prompt);
+  }
+  return SymbolsOutcome(outcome, prompt, symbols.size(), warnings);
+}
+
 }  // namespace
 
 void RequireFolder(const std::string& dir) {
@@ -289,6 +351,9 @@ void AddWritingFunctions(py::module_& m) {
   m.def("new_portfolio", &NewPortfolio, py::arg("dir"));
   m.def("new_symbol", &NewSymbol, py::arg("dir"), py::arg("symbol"), py::arg("name"),
         py::arg("columns"), py::arg("intraday"));
+  m.def("delete_symbols", &DeleteSymbolList, py::arg("dir"), py::arg("symbols"));
+  m.def("transfer_symbols", &TransferSymbolList, py::arg("dir"), py::arg("symbols"),
+        py::arg("destination"), py::arg("move"));
   m.def("_set_lock_wait",
         [](int milliseconds) { SetPortfolioLockWait(std::chrono::milliseconds(milliseconds)); });
 }

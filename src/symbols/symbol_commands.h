@@ -22,6 +22,8 @@ struct SymbolCommandOutcome {
   // Not all was done, but the symbol was deleted, moved or copied (the message said what
   // is left): repeating the command would do it twice.
   bool partlyDone = false;
+  // The request was refused before anything was written (what it asked for cannot be done).
+  bool refused = false;
   bool refreshSymbols = false;
   int rowToShow = 0;
 };

@@ -22,6 +22,26 @@ inline constexpr char kMoveSourceKeptFormat[] =
 inline constexpr char kMoveFilesLeft[] =
     "The Symbol was moved, but some of its data files\ncould not be removed from this "
     "portfolio.";
+// Many symbols at once.
+inline constexpr char kDeleteManyGroupFormat[] = "Selected Symbols to Delete (%d):";
+inline constexpr char kDeleteManyQuestionFormat[] =
+    "Are you sure you want to delete the %d Symbols shown above? ";
+inline constexpr char kChosenManyFormat[] = "You have chosen %d Symbols:";
+inline constexpr char kDeleteManyFailed[] = "Deleting the Symbols failed.\n\nNothing was changed.";
+inline constexpr char kMoveManyFailed[] = "Moving the Symbols failed.\n\nNothing was changed.";
+inline constexpr char kCopyManyFailed[] = "Copying the Symbols failed.\n\nNothing was changed.";
+inline constexpr char kDeleteManyFilesLeft[] =
+    "The Symbols were deleted, but some of their data files\ncould not be removed.";
+inline constexpr char kMoveManyFilesLeft[] =
+    "The Symbols were moved, but some of their data files\ncould not be removed from this "
+    "portfolio.";
+inline constexpr char kMoveManySourceKeptFormat[] =
+    "The Symbols were copied to\n%s\nbut not all could be removed from this portfolio.";
+// %s: "Deleting", "Moving" or "Copying".
+inline constexpr char kManyPartlyDoneFormat[] =
+    "%s the Symbols failed part way, and what was done could not be taken back.\n\nEvery file "
+    "is whole; Edit > Undo takes the change back.";
+
 // Another writer held a portfolio past the wait; shown instead of the command's failure.
 inline constexpr const char* kPortfolioBusy = kPortfolioBusyMessage;
 

@@ -30,13 +30,15 @@ std::string SystemReason(int error) {
 }
 
 CliResult RunCli(const std::vector<std::string>& arguments, const std::string& cwd,
-                 const std::vector<std::string>& extraEnv) {
+                 const std::vector<std::string>& extraEnv, const std::string& input) {
   TempDir captures;
+  WriteFileBytes(captures.path() / "in", std::vector<unsigned char>(input.begin(), input.end()));
   std::string command = "cd " + Quoted(cwd.empty() ? "." : cwd) + " && env";
   for (const std::string& variable : extraEnv) command += " " + Quoted(variable);
   command += " " + Quoted(VOLTRIM_CLI_PATH);
   for (const std::string& word : arguments) command += " " + Quoted(word);
-  command += " >" + Quoted(captures.str() + "/out") + " 2>" + Quoted(captures.str() + "/err");
+  command += " <" + Quoted(captures.str() + "/in") + " >" + Quoted(captures.str() + "/out") +
+             " 2>" + Quoted(captures.str() + "/err");
   const int status = std::system(command.c_str());
   CliResult result;
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

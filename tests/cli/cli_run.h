@@ -16,9 +16,9 @@ struct CliResult {
 };
 
 // Runs the built voltrim-cli with the arguments and collects what it printed; `cwd` and
-// `extraEnv` ("NAME=value") change the child only.
+// `extraEnv` ("NAME=value") change the child only; `input` is its standard input.
 CliResult RunCli(const std::vector<std::string>& arguments, const std::string& cwd = {},
-                 const std::vector<std::string>& extraEnv = {});
+                 const std::vector<std::string>& extraEnv = {}, const std::string& input = {});
 
 // The system's reason for an error as voltrim-cli words it: in the language of the
 // environment's locale, which Qt sets for the program.
@@ -42,19 +42,21 @@ class CliTest : public ::testing::Test {
     }
     return text;
   }
-  CliResult Run(std::vector<std::string> arguments) const {
+  CliResult Run(std::vector<std::string> arguments, const std::string& input = {}) const {
     for (std::string& word : arguments) word = Expand(word);
-    return RunCli(arguments, temp_.str(),
-                  {"XDG_CONFIG_HOME=" + temp_.str() + "/config", "VOLTRIM_LOCK_WAIT_MS=" + lockWaitMs_});
+    return RunCli(
+        arguments, temp_.str(),
+        {"XDG_CONFIG_HOME=" + temp_.str() + "/config", "VOLTRIM_LOCK_WAIT_MS=" + lockWaitMs_},
+        input);
   }
   // The words of a line split at each blank.
-  CliResult RunLine(const std::string& line) const {
+  CliResult RunLine(const std::string& line, const std::string& input = {}) const {
     std::vector<std::string> words;
     for (std::size_t at = 0, end = 0; end != std::string::npos; at = end + 1) {
       end = line.find(' ', at);
       words.push_back(line.substr(at, end - at));
     }
-    return Run(line.empty() ? std::vector<std::string>{} : words);
+    return Run(line.empty() ? std::vector<std::string>{} : words, input);
   }
 
   TempDir temp_;

@@ -105,15 +105,27 @@ TEST_F(CliWriteTest, RefusalsSayWhyAndChangeNothing) {
     ASSERT_EQ(mkfifo((temp_.path() / file).c_str(), 0600), 0);
   const Snapshot before = TakeSnapshot(temp_.path());
   // Mistakes of the command line: no field named, a number not typeable, one too long, ...
-  for (const char* line :
-       {"", "no-such-command", "export {src} ACME --delimiter semi", "scan --filter stocks",
-        "edit {src} ACME 01/04/00", "edit {src} ACME 01/04/00 --open -3",
-        "split {src} ACME 01/06/00 2", "rename-symbol {src} BETA SEVENTEEN-CHARSXX",
-        "import {src} ACME", "import {src} ACME bad.csv --keep --replace",
-        "new-symbol {src} X --columns 8", "new-symbol {src} SEVENTEEN-CHARSXX",
-        "new-symbol {src} X --name SEVENTEEN-CHARSXX", "new-portfolio", "export {multi} AAA --all",
-        "export {multi}", "export {multi} --all --format xml",
-        "export {multi} --all --format csv --delimiter tab"}) {
+  for (const char* line : {"",
+                           "no-such-command",
+                           "export {src} ACME --delimiter semi",
+                           "scan --filter stocks",
+                           "edit {src} ACME 01/04/00",
+                           "edit {src} ACME 01/04/00 --open -3",
+                           "split {src} ACME 01/06/00 2",
+                           "rename-symbol {src} BETA SEVENTEEN-CHARSXX",
+                           "import {src} ACME",
+                           "import {src} ACME bad.csv --keep --replace",
+                           "new-symbol {src} X --columns 8",
+                           "new-symbol {src} SEVENTEEN-CHARSXX",
+                           "new-symbol {src} X --name SEVENTEEN-CHARSXX",
+                           "new-portfolio",
+                           "export {multi} AAA --all",
+                           "export {multi}",
+                           "export {multi} --all --format xml",
+                           "delete-symbol {src}",
+                           "move-symbol {src} {dst}",
+                           "copy-symbol {src} {dst} --from-file",
+                           "export {multi} --all --format csv --delimiter tab"}) {
     const CliResult r = RunLine(line);
     EXPECT_EQ(r.exitCode, 2) << line;
     EXPECT_EQ(r.out, "") << line;
@@ -213,6 +225,20 @@ TEST_F(CliWriteTest, RefusalsSayWhyAndChangeNothing) {
        "The Symbol addition failed.\n\nReason: Symbol ACME already exists in\n{twins}\n"},
       {"delete-symbol {src} BETA", 1,
        "The Symbol deletion failed.\n\nNothing was changed.\n{src}/MASTER.~NU: {EISDIR}\n"},
+      // Several symbols: every one is checked first, and every reason named.
+      {"move-symbol {src} ACME NOSUCH BETA {twins}", 1,
+       "Nothing was moved: 2 of the 3 Symbols cannot be.\n\nNot found in {src}: NOSUCH\n"
+       "Already in {twins}: ACME\n"},
+      {"copy-symbol {src} ACME BETA {full}", 1,
+       "Nothing was copied: 2 of the 2 Symbols cannot be.\n\nNo room in {full}: ACME, BETA\n"},
+      {"delete-symbol {src} ACME nosuch NOPE", 1,
+       "Nothing was deleted: 2 of the 3 Symbols cannot be.\n\nNot found in {src}: nosuch, NOPE\n"},
+      {"export {src} ACME NOPE -o {tmp}/two.txt", 1,
+       "Nothing was exported: 1 of the 2 Symbols cannot be.\n\nNot found in {src}: NOPE\n"},
+      {"delete-symbol {src} ACME BETA", 1,
+       "Deleting the Symbols failed.\n\nNothing was changed.\n{src}/MASTER.~NU: {EISDIR}\n"},
+      {"delete-symbol {src} ACME --from-file {tmp}/none.txt", 1,
+       "{tmp}/none.txt cannot be read.\n{tmp}/none.txt: {ENOENT}\n"},
       {"sample {src}", 1, "nothing"},
       {"copy-symbol {src} ACME {multi}", 1, std::string(kPortfolioBusyMessage) + "\n"},
       // The newest quote is gone but the header still counts it: not shown twice.
@@ -244,6 +270,7 @@ TEST_F(CliWriteTest, CommandsSayWhatTheyDid) {
             "Date,Open,High,Low,Close,Adj Close,Volume\n2000-01-07,5,6,4,5.5,5.4,500\n"
             "2000-01-06,4,5,3,4.5,4.4,400\n2000-01-05,3,4,2,3.5,3.4,300\n");
   WriteText(temp_.path() / "next.csv", "Date,Close\n2000-01-07,5.5\n2000-01-06,9\n2000-01-10,6\n");
+  WriteText(temp_.path() / "list.txt", " B,B \r\n\naaa\n");  // a blank line, blanks and CR
   // An EMASTER that does not mirror MASTER is left as it is, with a warning when MASTER changes
   // (a mirroring one is kept so by every write: the table of write commands).
   const fs::path own = Write(temp_.path() / "own", Portfolio({Symbol(1, "ACME", "ACME CORP", 5)}));
@@ -282,6 +309,13 @@ TEST_F(CliWriteTest, CommandsSayWhatTheyDid) {
        0,
        "SYMBOL,DATE,CLOSE\r\nAAA,01/04/00,11.2500\r\nAAA,01/03/00,10.2500\r\nB,B,01/03/"
        "00,10.2500\r\n"},
+      // Several symbols: the rows of each in the order given, the symbol first as --all.
+      {"export {multi} B,B AAA --omit open,high,low,vol,oi --delimiter comma --title", 0,
+       "SYMBOL,DATE,CLOSE\r\nB,B,01/03/00,10.2500\r\nAAA,01/03/00,10.2500\r\n"
+       "AAA,01/04/00,11.2500\r\n"},
+      {"export {multi} --from-file list.txt --format csv --omit open,high,low", 0,
+       "symbol,date,time,close,volume,openint\n\"B,B\",2000-01-03,,10.25,1000,\n"
+       "AAA,2000-01-03,,10.25,1000,\nAAA,2000-01-04,,11.25,1001,\n"},
       {"export {multi} --all --format csv --omit open,high,low", 0,
        "symbol,date,time,close,volume,openint\nAAA,2000-01-03,,10.25,1000,\n"
        "AAA,2000-01-04,,11.25,1001,\n\"B,B\",2000-01-03,,10.25,1000,\n"},
@@ -416,12 +450,20 @@ TEST_F(CliWriteTest, CommandsSayWhatTheyDid) {
       {"move-symbol {src} ACME {dst}", "{src} Move Symbol ACME"},
       {"move-symbol {src} BETA {dst}", "{dst} Move Symbol BETA"},
       {"repair {demo/Legacy}", "{demo/Legacy} Repair MASTER"},
+      // Several symbols: one step.
+      {"copy-symbol {src} ACME BETA {dst}", "{dst} Copy 2 Symbols"},
+      {"move-symbol {src} ACME BETA {dst}", "{src} Move 2 Symbols"},
+      {"delete-symbol {src} ACME BETA", "{src} Delete 2 Symbols"},
   };
   for (const auto& [command, undone] : undos) {
     const std::string where = undone.substr(0, undone.find(' '));
     ASSERT_EQ(RunLine(command).exitCode, 0) << command;
     EXPECT_EQ(RunLine("undo " + where).out, "Undone: " + undone.substr(where.size() + 1) + "\n");
   }
+  // A list on standard input, one symbol a line.
+  const CliResult listed = RunLine("delete-symbol {src} --from-file -", "ACME\r\n\n  BETA \n");
+  EXPECT_EQ(listed.exitCode, 0) << listed.err;
+  EXPECT_TRUE(ReadMaster(Expand("{src}")).records.empty());
 }
 
 // Undo steps back through the history and redo forward again, each naming its change; a

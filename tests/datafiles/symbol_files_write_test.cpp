@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
+
 #include "datafiles/format/intraday.h"
 #include "datafiles/write/new_files.h"
 #include "datafiles/write/repair_master.h"
@@ -39,6 +41,16 @@ TEST(SymbolFiles, DeleteKeepsSharedFilesAndACopyFillsAGap) {
   EXPECT_EQ(Number(master, 2, 2), 6);
   EXPECT_EQ(ReadFileBytes(temp.path() / "q" / "F3.DAT"),
             ReadFileBytes(temp.path() / "p" / "F2.DAT"));
+}
+
+// A move looks its symbol up upper-cased by ASCII, whatever the locale: under tr_TR the C
+// library leaves 'i' as it is, and the refusal would name another text than the one stored.
+TEST(SymbolFiles, TheSearchTextIsUpperCasedAlikeInEveryLocale) {
+  const std::string before = std::setlocale(LC_ALL, nullptr);
+  if (std::setlocale(LC_ALL, "tr_TR.UTF-8") == nullptr) GTEST_SKIP() << "no tr_TR locale";
+  const std::string text = SymbolSearchText(" ibm\t");
+  std::setlocale(LC_ALL, before.c_str());
+  EXPECT_EQ(text, "IBM");
 }
 
 TEST(RepairMaster, FillsEmptySymbolsFromNamesAndCopiesEverythingElse) {

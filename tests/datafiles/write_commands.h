@@ -15,6 +15,7 @@
 #include "datafiles/write/import_quotes.h"
 #include "datafiles/write/new_files.h"
 #include "datafiles/write/repair_master.h"
+#include "datafiles/write/symbol_batch.h"
 #include "datafiles/write/symbol_files.h"
 #include "datafiles/write/update_portfolio.h"
 #include "datafiles/write/xmaster_write.h"
@@ -55,6 +56,7 @@ struct WriteCommand {
   bool bare = false;                  // no EMASTER, and ACME without its DOP file
   bool xmaster = false;               // p's XMASTER lists X256 (F256.MWD)
   bool fullDest = false;              // q's MASTER is full and its XMASTER lists Q256
+  bool lastSlotDest = false;          // the same, but D1 is F254: MASTER takes one more
   bool gap = false;                   // ACME has no quote on 01/04/00
   // A batch of data files replaced before the index files: after a power cut they may
   // stand in any mix of old and new (each whole), which no moment of the run showed; the
@@ -103,7 +105,10 @@ inline void MakeFixture(const fs::path& root, const WriteCommand& s) {
   PortfolioSpec p = Portfolio({SeriesEntry(AcmeSpec(s.gap)), Symbol(2, "OTHER", "OTHER INC")});
   if (s.bars) p.entries.push_back(SeriesEntry(BarsSpec()));
   Write(root / "p", p);
-  Write(root / "q", Portfolio({Symbol(s.fullDest ? 255 : 1, "D1", "DEST ONE")}));
+  Write(root / "q", Portfolio({Symbol(s.fullDest       ? 255
+                                      : s.lastSlotDest ? 254
+                                                       : 1,
+                                      "D1", "DEST ONE")}));
   WriteFileBytes(root / "p" / "F1.BAK", {1, 2, 3});
   WriteFileBytes(root / "p" / "MASTER.BAK", {4, 5, 6});
   const fs::path master = root / "p" / "MASTER";
@@ -113,7 +118,7 @@ inline void MakeFixture(const fs::path& root, const WriteCommand& s) {
     WriteFileBytes(root / "p" / "XMASTER", BuildXmasterBytes({{256, "X256", "EXTENDED"}}));
     WriteFileBytes(root / "p" / "F256.MWD", BuildDatBytes(MwdSeries(256)));
   }
-  if (s.fullDest) {
+  if (s.fullDest || s.lastSlotDest) {
     WriteFileBytes(root / "q" / "XMASTER", BuildXmasterBytes({{256, "Q256", "DEST XMASTER"}}));
     WriteFileBytes(root / "q" / "F256.MWD", BuildDatBytes(MwdSeries(256, 2)));
   }
@@ -180,6 +185,13 @@ inline std::vector<WriteCommand> WriteCommands() {
   const auto move = [](const char* symbol, bool remove) {
     return [=](auto p, auto q) { return MoveOrCopySymbol(p, symbol, q, remove); };
   };
+  // ACME (MASTER) and X256 (XMASTER) in one write.
+  const auto moveBoth = [](bool remove) {
+    return [=](auto p, auto q) {
+      std::vector<RefusedSymbol> refused;
+      return MoveOrCopySymbols(p, {"ACME", "X256"}, q, remove, refused);
+    };
+  };
   const std::array<float, 6> set = {11, 12, 10, 11.5f, 5000};
   const std::vector<std::pair<std::string, std::vector<std::string>>> withX256 = {
       {"ACME", {"p"}}, {"X256", {"p", "q"}}, {"D1", {"q"}}};
@@ -237,6 +249,50 @@ inline std::vector<WriteCommand> WriteCommands() {
     EXPECT_EQ(r.now("p/XMASTER"), PutNumber(PutNumber(header, 10, 0, 2), 14, 0, 2));
     EXPECT_FALSE(r.has("p/F256.MWD"));
   };
+  // ACME and X256 moved into q's MASTER as F2 and F3, after D1.
+  const auto bothMoved = [=](const WriteResult& r) {
+    const Bytes q = r.now("q/MASTER"), p = r.was("p/MASTER");
+    ASSERT_EQ(q.size(), 4 * 53u);
+    EXPECT_EQ((std::array<int, 3>{q[0], q[2], q[M(2, 0)]}), (std::array<int, 3>{3, 3, 3}));
+    EXPECT_EQ(MasterRecordBytes(q, 1), PutNumber(MasterRecordBytes(p, 0), 0, 2, 1));
+    EXPECT_EQ(std::string(q.begin() + M(2, 36), q.begin() + M(2, 52)), "X256            ");
+    for (const auto& [to, from] : std::map<std::string, std::string>{
+             {"q/F2.DAT", "p/F1.DAT"}, {"q/F2.DOP", "p/F1.DOP"}, {"q/F3.DAT", "p/F256.MWD"}})
+      EXPECT_EQ(r.now(to), r.was(from)) << to;
+    EXPECT_FALSE(r.has("q/F3.DOP") || r.has("p/F1.DAT") || r.has("p/F1.DOP") || r.has("p/F1.BAK"));
+    // Each keeps its long name in q's EMASTER: ACME's from p's EMASTER, X256's from XMASTER.
+    const Bytes e = r.now("q/EMASTER"), was = r.was("p/EMASTER");
+    ASSERT_EQ(e.size(), 4 * kEmasterRecordSize);
+    EXPECT_EQ(DecodeEmasterRecord(e.data() + 2 * kEmasterRecordSize).longName,
+              DecodeEmasterRecord(was.data() + kEmasterRecordSize).longName);
+    EXPECT_EQ(DecodeEmasterRecord(e.data() + 3 * kEmasterRecordSize).longName, "EXTENDED");
+    EXPECT_EQ(r.now("p/MASTER"), MasterOf(p, {MasterRecordBytes(p, 1)}, 1));
+    xmasterEmptied(r);
+  };
+  // ACME copied into the last place of q's MASTER (F1), then X256 into q's XMASTER as F257,
+  // after Q256.
+  const auto bothCopied = [](const WriteResult& r) {
+    const Bytes q = r.was("q/MASTER"), p = r.was("p/MASTER");
+    EXPECT_EQ(
+        r.now("q/MASTER"),
+        MasterOf(q, {MasterRecordBytes(q, 0), PutNumber(MasterRecordBytes(p, 0), 0, 1, 1)}, 255));
+    const Bytes x = r.now("q/XMASTER"), from = r.was("p/XMASTER");
+    ASSERT_EQ(x.size(), 450u);
+    EXPECT_EQ((std::array{Number(x, 10, 2), Number(x, 14, 2), Number(x, 18, 2)}),
+              (std::array{2, 2, 258}));
+    EXPECT_EQ(Bytes(x.begin() + X(1, 0), x.end()),
+              PutNumber(Bytes(from.begin() + X(0, 0), from.end()), 65, 257, 2));
+    for (const auto& [to, was] : std::map<std::string, std::string>{
+             {"q/F1.DAT", "p/F1.DAT"}, {"q/F1.DOP", "p/F1.DOP"}, {"q/F257.MWD", "p/F256.MWD"}})
+      EXPECT_EQ(r.now(to), r.was(was)) << to;
+    for (const auto& [path, bytes] : r.before) {
+      if (path.rfind("p/", 0) == 0) {
+        EXPECT_EQ(r.now(path), bytes) << path;
+      }
+    }
+  };
+  const std::vector<std::pair<std::string, std::vector<std::string>>> bothInEither = {
+      {"ACME", {"p", "q"}}, {"X256", {"p", "q"}}, {"OTHER", {"p"}}, {"D1", {"q"}}};
   return {
       {.name = "set one bar and its time",
        .run = bar(kSet, PackTime(9, 5, 0), PackTime(9, 6, 30)),
@@ -506,6 +562,40 @@ inline std::vector<WriteCommand> WriteCommands() {
                        (std::vector<float>{256.25f, 257.25f, 258.25f, 30.25f}));
              EXPECT_EQ(r.closes("p", "NEW"), std::vector<float>{5.25f});
            }},
+      // Many series at once, of MASTER and of XMASTER: one lock, one journal, each index file
+      // replaced once.
+      {.name = "delete symbols",
+       .run =
+           [](auto p, auto) {
+             std::vector<RefusedSymbol> refused;
+             return DeleteSymbols(p, {{"OTHER", IndexFile::kMaster}, {"X256", IndexFile::kXmaster}},
+                                  refused);
+           },
+       .cli = {"delete-symbol", "@p", "OTHER", "X256"},
+       .partialResults = {kSymbolFilesLeft},
+       .xmaster = true,
+       .mustKeep = {{"ACME", {"p"}}},
+       .leaves =
+           [=](const WriteResult& r) {
+             const Bytes p = r.was("p/MASTER");
+             EXPECT_EQ(r.now("p/MASTER"), MasterOf(p, {MasterRecordBytes(p, 0)}, 1));
+             EXPECT_FALSE(r.has("p/F2.DAT") || r.has("p/F2.DOP"));
+             xmasterEmptied(r);
+           }},
+      {.name = "move symbols",
+       .run = moveBoth(true),
+       .cli = {"move-symbol", "@p", "ACME", "X256", "@q"},
+       .partialResults = moved,
+       .xmaster = true,
+       .mustKeep = bothInEither,
+       .leaves = bothMoved},
+      {.name = "copy symbols",
+       .run = moveBoth(false),
+       .cli = {"copy-symbol", "@p", "ACME", "X256", "@q"},
+       .xmaster = true,
+       .lastSlotDest = true,
+       .mustKeep = bothInEither,
+       .leaves = bothCopied},
       {.name = "copy MWD to XMASTER",
        .run = move("X256", false),
        .cli = {"copy-symbol", "@p", "X256", "@q"},

@@ -67,7 +67,8 @@ inline void Click(QAbstractButton* button) {
 
 using Typed = std::vector<std::pair<const char*, const char*>>;
 
-// A request made as a user makes it: the rows clicked (-1: none), then the command. The
+// A request made as a user makes it: the rows clicked (-1: none; more symbol rows added with
+// Ctrl), then the command. The
 // boxes get `answers`; a file dialog takes `chosen` below the drive (a folder chooser makes it
 // first); the next dialog gets `answer`, or is shown, checked to show `shown`, given `typed`
 // and `clicked`, then OK. A dialog OK leaves open must still hold what was typed, and is then
@@ -81,6 +82,7 @@ struct Request {
   std::vector<const char*> clicked = {};
   std::function<int(QDialog&, const std::string& drive)> answer = {};
   const char* chosen = nullptr;
+  std::vector<int> moreSymbolRows = {};
 };
 
 // The desktop program over a temporary folder standing in for the one drive.
@@ -144,6 +146,7 @@ class GuiTest : public ::testing::Test {
       ClickRow(*grid, row);
       window->RefreshFromState();
     }
+    for (const int row : request.moreSymbolRows) ClickRow(Symbols(), row, Qt::ControlModifier);
     boxes.clear();
     answers = request.answers;
     std::string made = "no dialog";
@@ -195,9 +198,9 @@ class GuiTest : public ::testing::Test {
   QString Cell(GridView& grid, int row, int column) {
     return grid.model()->index(row, column).data().toString();
   }
-  void ClickRow(GridView& grid, int row) {
+  void ClickRow(GridView& grid, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     const QRect cell = grid.visualRect(grid.model()->index(row, 0));
-    QTest::mouseClick(grid.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, modifiers, cell.center());
   }
   void Key(QWidget& widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     widget.setFocus();

@@ -1,4 +1,5 @@
 #include <QDropEvent>
+#include <QGroupBox>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -218,6 +219,72 @@ TEST_F(SymbolCommandsTest, UndoTakesBackAChangeAndTheGridsShowTheDataAsItWas) {
   EXPECT_EQ(Symbols().model()->rowCount(), 3);
   EXPECT_EQ(undo.text(), "&Undo Adjust AAA");
   EXPECT_EQ(redo.text(), "&Redo Delete Symbol BBB");
+}
+
+// Rows are selected as in a file manager, the pane counting them; while several are, the
+// commands of one series are off and the title and the quotes follow the current row. The
+// dialogs count and list the symbols; Delete asks once, and one Ctrl+Z brings all back.
+TEST_F(SymbolCommandsTest, SeveralRowsAreSelectedAndDeletedInOneStepThatOneUndoTakesBack) {
+  const std::string dir = Write(drive.path() / "a", PortfolioOf({"AAA", "BBB", "CCC", "ABC"}));
+  Write(drive.path() / "b", PortfolioOf({"ZZZ"}));
+  Start();
+  const Snapshot before = TakeSnapshot(dir);
+  const auto selected = [this] {
+    window->RefreshFromState();
+    return std::pair(State().symbols.selected, window->SymbolPane()->text().toStdString());
+  };
+  ClickRow(Symbols(), 1);
+  ClickRow(Symbols(), 3, Qt::ShiftModifier);
+  EXPECT_EQ(selected(),
+            std::pair(std::vector<int>{1, 2, 3}, std::string("3 of 4 symbols selected")));
+  EXPECT_EQ(Title(), "Voltrim - " + dir + " - ABC");
+  EXPECT_EQ(State().quotes.loadedSymbol, "ABC");
+  for (const int id :
+       {command::kSymbolEdit, command::kSymbolAbout, command::kQuoteEdit, command::kQuoteSplit,
+        command::kQuoteAdjust, command::kQuoteAdd, command::kQuoteDelete, command::kQuoteImport})
+    EXPECT_FALSE(Enabled(id)) << id;
+  for (const int id :
+       {command::kSymbolDelete, command::kSymbolMove, command::kSymbolCopy, command::kQuoteExport})
+    EXPECT_TRUE(Enabled(id)) << id;
+  ClickRow(Symbols(), 2, Qt::ControlModifier);
+  EXPECT_EQ(selected().first, (std::vector<int>{1, 3}));
+  EXPECT_EQ(Title(), "Voltrim - " + dir + " - CCC");
+  ClickRow(Symbols(), 2);
+  Key(Symbols(), Qt::Key_Up, Qt::ShiftModifier);
+  EXPECT_EQ(selected().first, (std::vector<int>{1, 2}));
+  EXPECT_EQ(Title(), "Voltrim - " + dir + " - BBB");
+  // The filter shows AAA and ABC; Ctrl+A takes those two.
+  QTest::keyClicks(View().SymbolFilter(), "a");
+  Key(Symbols(), Qt::Key_A, Qt::ControlModifier);
+  EXPECT_EQ(selected(), std::pair(std::vector<int>{0, 3}, std::string("2 of 4 symbols selected")));
+
+  std::vector<std::string> shown;
+  onDialog = [&](QDialog& dialog) {
+    dialog.show();
+    std::string text = dialog.windowTitle().toStdString() + ":";
+    for (const auto* group : dialog.findChildren<QGroupBox*>())
+      if (group->findChild<QListWidget*>("symbols")) text += " " + group->title().toStdString();
+    for (const auto* label : dialog.findChildren<QLabel*>())
+      if (label->text().startsWith("You have")) text += " " + label->text().toStdString();
+    const auto* list = dialog.findChild<QListWidget*>("symbols");
+    for (int i = 0; list && i < list->count(); ++i)
+      text += " " + list->item(i)->text().toStdString();
+    shown.push_back(text);
+    if (auto* remove = dynamic_cast<DeleteSymbolDialog*>(&dialog)) Click(remove->YesButton());
+    return dialog.result();
+  };
+  for (const int id : {command::kSymbolMove, command::kQuoteExport, command::kSymbolDelete})
+    window->Action(id)->trigger();
+  EXPECT_EQ(shown, (std::vector<std::string>{
+                       "Move Symbols: You have chosen 2 Symbols: AAA ABC",
+                       "Export Symbols: 2 Symbols, in one file with a symbol column AAA ABC",
+                       "Delete Symbols: Selected Symbols to Delete (2): AAA ABC"}));
+  EXPECT_EQ(ReadMaster(dir).records.size(), 2u);
+  EXPECT_EQ(window->Action(command::kEditUndo)->text(), "&Undo Delete 2 Symbols");
+  Activate();
+  Key(Symbols(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(TakeSnapshot(dir), before);
+  EXPECT_EQ(Symbols().model()->rowCount(), 4);
 }
 
 }  // namespace

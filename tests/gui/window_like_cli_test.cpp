@@ -33,6 +33,15 @@ int ExportCsvWithoutOpenInterest(QDialog& dialog, const std::string& drive) {
   return dialog.result();
 }
 
+// The choices stored, the file named.
+int ExportToOutTxt(QDialog& dialog, const std::string& drive) {
+  auto& exportDialog = dynamic_cast<ExportDialog&>(dialog);
+  dialog.show();
+  exportDialog.FileEdit()->setText(QString::fromStdString(drive + "/out.txt"));
+  QTest::keyClick(exportDialog.FileEdit(), Qt::Key_Return);
+  return dialog.result();
+}
+
 const Typed kSetFields = {
     {"open", "11"}, {"high", "12"}, {"low", "10"}, {"close", "11.5"}, {"volume", "5000"}};
 std::vector<std::string> Deleting(const std::string& when) {
@@ -76,6 +85,9 @@ const std::map<std::string, Form> kForms = {
     {"update", {{0, -1, command::kPortfolioUpdate, {}, {}, {}, {"create", "replace"}, {}, "input.csv"},
                 {"3 series: 2 updated, 0 unchanged, 1 created; 3 quotes added."}}},
     {"copy MWD to XMASTER", {{2, -1, command::kSymbolCopy}}},
+    {"delete symbols", {{1, -1, command::kSymbolDelete, {}, {}, {}, {}, Accept, {}, {2}}}},
+    {"move symbols", {{0, -1, command::kSymbolMove, {}, {}, {}, {}, {}, {}, {2}}}},
+    {"copy symbols", {{0, -1, command::kSymbolCopy, {}, {}, {}, {}, {}, {}, {2}}}},
 };
 
 // Requests of the window that no row holds, on the plain fixture.
@@ -85,6 +97,8 @@ const std::vector<std::tuple<const char*, std::vector<std::string>, Form>> kOthe
     {"export csv", {"export", "@p", "ACME", "-o", "@out.csv", "--format", "csv", "--omit", "oi",
                     "--newest-first"},
      {{0, 0, command::kQuoteExport, {}, {}, {}, {}, ExportCsvWithoutOpenInterest}}},
+    {"export symbols", {"export", "@p", "ACME", "OTHER", "-o", "@out.txt"},
+     {{0, -1, command::kQuoteExport, {}, {}, {}, {}, ExportToOutTxt, {}, {1}}}},
     {"new intraday symbol", {"new-symbol", "@p", "NEWCO", "--name", "New Co", "--columns", "6",
                              "--intraday"},
      {{0, -1, command::kSymbolNew, {{"symbol", "NEWCO"}, {"name", "New Co"}}, {}, {},

@@ -198,3 +198,36 @@ def test_a_whole_folder_read_all_goes_back_as_new_series(tmp_path, name):
     assert (copied[VALUES][lacking].fillna(0) == 0).all().all()
     copied[VALUES] = copied[VALUES].mask(lacking)
     pd.testing.assert_frame_equal(copied, source)
+
+
+def test_many_symbols_copy_move_and_delete_in_one_step_as_the_cli_does(tmp_path):
+    """Two series of MASTER and XMASTER at once: each write leaves the bytes voltrim-cli
+    leaves with the same list, and one undo takes all of it back; a list with a refused
+    symbol raises RefusedError naming every reason, with nothing written."""
+    roots = [tmp_path / "module", tmp_path / "cli"]
+    for root in roots:
+        copytree(shared_folder("equis-small"), root / "src")
+    dest = voltrim.new_portfolio(roots[0] / "dest")
+    cli("new-portfolio", roots[1] / "dest")
+    portfolio = voltrim.Portfolio(roots[0] / "src")
+    untouched, before = snapshot(roots[0]), snapshot(roots[0], journal=False)
+
+    with pytest.raises(voltrim.RefusedError) as refused:
+        portfolio.move_symbols([".djx", "NOSUCH", "AZM.L", "WHAT"], dest)
+    assert str(refused.value) == ("Nothing was moved: 2 of the 4 Symbols cannot be.\n\n"
+                                  f"Not found in {roots[0] / 'src'}: NOSUCH, WHAT")
+    assert snapshot(roots[0]) == untouched
+
+    writes = [(lambda: portfolio.copy_symbols([".djx", "AZM.L"], roots[0] / "dest"), dest,
+               ("copy-symbol", roots[1] / "src", ".djx", "AZM.L", roots[1] / "dest")),
+              (lambda: portfolio.move_symbols([".djx", "AZM.L"], dest), portfolio,
+               ("move-symbol", roots[1] / "src", ".djx", "AZM.L", roots[1] / "dest")),
+              (lambda: portfolio.delete_symbols([".djx", "azm.l"]), portfolio,
+               ("delete-symbol", roots[1] / "src", ".djx", "azm.l"))]
+    for write, undo_in, words in writes:
+        write()
+        cli(*words)
+        assert snapshot(roots[0], journal=False) == snapshot(roots[1], journal=False) != before
+        assert undo_in.undo().endswith("2 Symbols")
+        cli("undo", roots[1] / ("dest" if undo_in is dest else "src"))
+        assert snapshot(roots[0], journal=False) == before

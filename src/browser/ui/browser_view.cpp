@@ -104,6 +104,7 @@ void BrowserView::BuildForm() {
   symbolFilter_ = new SymbolFilterField(symbolsGroup);
   symbolsGrid_ = new GridView(symbolsGroup);
   symbolsGrid_->setObjectName(QStringLiteral("symbolsGrid"));
+  symbolsGrid_->AllowManyRows();
   symbolsModel_ = new SymbolsModel(browser_->State(), this);
   symbolsGrid_->setModel(symbolsModel_);
   // A click on a column's header sorts by it; the third click brings the files' order back.
@@ -181,6 +182,10 @@ void BrowserView::ConnectEvents() {
     }
     Q_EMIT stateChanged();
   });
+  connect(symbolsGrid_, &GridView::selectedRowsChanged, this, [this] {
+    ReportSymbolSelection();
+    Q_EMIT stateChanged();
+  });
   // Enter loads the current symbol's quotes, as a click does.
   const auto loadQuotes = [this] {
     symbolRest_->stop();
@@ -250,11 +255,20 @@ bool BrowserView::CatchUpQuotes() {
   return true;
 }
 
+void BrowserView::ReportSymbolSelection() {
+  std::vector<int> rows;
+  for (const int place : symbolsGrid_->SelectedRows())
+    rows.push_back(State().symbolOrder.TableRow(place));
+  browser_->OnSymbolRowsSelected(std::move(rows));
+}
+
 void BrowserView::ShowSymbolOrder() {
   symbolsModel_->Reload();
   const BrowserState& state = State();
   const int place = state.symbolOrder.PlaceOf(state.symbols.currentRow);
   if (place >= 0) symbolsGrid_->SelectRow(place, true);
+  // Another filter or order starts the selection again from the current row.
+  ReportSymbolSelection();
   QHeaderView* header = symbolsGrid_->horizontalHeader();
   header->setSortIndicatorShown(state.symbolOrder.sortColumn >= 0);
   header->setSortIndicator(state.symbolOrder.sortColumn,
@@ -443,6 +457,7 @@ void BrowserView::SymbolsChanged() {
     symbolsGrid_->SelectRow(place, true);
     symbolsGrid_->setFocus();
   }
+  ReportSymbolSelection();
   symbolsGrid_->repaint();
   Q_EMIT stateChanged();
 }

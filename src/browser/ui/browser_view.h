@@ -84,6 +84,8 @@ class BrowserView : public QScrollArea, private BrowserObserver {
   // Redraws the symbols grid after its filter or sort changed; the current row stays the
   // current one, selected and in view when it is shown.
   void ShowSymbolOrder();
+  // Tells the browser which rows the symbols grid shows selected.
+  void ReportSymbolSelection();
   void GoToFirstSymbolShown();
   void ApplyFirstHeights();
   // Window-system pixels per pixel of the form, for what is stored in the settings.

@@ -129,6 +129,19 @@ void GridView::SelectRow(int row, bool scrollIntoView) {
   setAutoScroll(scrolls);
 }
 
+void GridView::AllowManyRows() {
+  manyRows_ = true;
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
+}
+
+std::vector<int> GridView::SelectedRows() const {
+  std::vector<int> rows;
+  if (!selectionModel()) return rows;
+  for (const QModelIndex& index : selectionModel()->selectedRows()) rows.push_back(index.row());
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
 int GridView::SelectedRow() const {
   if (!selectionModel()) return -1;
   const QModelIndexList rows = selectionModel()->selectedRows();
@@ -169,9 +182,17 @@ void GridView::mouseReleaseEvent(QMouseEvent* event) {
 
 void GridView::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {
   QTableView::selectionChanged(selected, deselected);
-  if (!selected.isEmpty() && !selected.indexes().isEmpty()) {
+  if (manyRows_) {
+    Q_EMIT selectedRowsChanged();
+  } else if (!selected.isEmpty() && !selected.indexes().isEmpty()) {
     Q_EMIT rowSelected(selected.indexes().first().row());
   }
+}
+
+void GridView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+  QTableView::currentChanged(current, previous);
+  if (manyRows_ && current.isValid() && current.row() != previous.row())
+    Q_EMIT rowSelected(current.row());
 }
 
 SymbolFilterField::SymbolFilterField(QWidget* parent) : QLineEdit(parent) {

@@ -21,7 +21,8 @@ class GridDelegate : public QStyledItemDelegate {
              const QModelIndex& index) const override;
 };
 
-// A report list: whole rows selected one at a time, fixed row height, resizable columns.
+// A report list: whole rows selected one at a time (or, made so, several with Shift and
+// Ctrl, and Ctrl+A), fixed row height, resizable columns.
 // The columns keep their shares of the width when the grid grows or shrinks, so that a
 // window made smaller does not hide the last ones behind a sideways scroll bar.
 class GridView : public QTableView {
@@ -29,16 +30,24 @@ class GridView : public QTableView {
  public:
   explicit GridView(QWidget* parent = nullptr);
 
-  // Selects a row and makes it current; the view scrolls to it only when asked.
+  // Rows are selected as in a file manager: Shift and Ctrl with clicks, Shift with the
+  // arrow keys, Ctrl+A for all. rowSelected then follows the current row.
+  void AllowManyRows();
+  // Selects a row alone and makes it current; the view scrolls to it only when asked.
   void SelectRow(int row, bool scrollIntoView);
   // The row shown selected, or -1.
   int SelectedRow() const;
+  // Every row shown selected, ascending.
+  std::vector<int> SelectedRows() const;
 
  Q_SIGNALS:
   // A left click anywhere in the grid, after the click's selection change.
   void gridClicked();
-  // A row came to be shown selected, by mouse, keyboard or program.
+  // A row came to be shown selected, by mouse, keyboard or program (with many rows allowed:
+  // became the current row).
   void rowSelected(int row);
+  // The rows shown selected changed (with many rows allowed).
+  void selectedRowsChanged();
   // Enter or Return pressed in the grid.
   void enterPressed();
 
@@ -49,6 +58,7 @@ class GridView : public QTableView {
   void focusOutEvent(QFocusEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
+  void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
   bool viewportEvent(QEvent* event) override;
 
  private:
@@ -57,6 +67,7 @@ class GridView : public QTableView {
 
   std::vector<double> shares_;  // each column's width over the grid's, as last set
   bool following_ = false;
+  bool manyRows_ = false;
 };
 
 // The field above the symbols grid that narrows its rows as the user types. Ctrl+F (the

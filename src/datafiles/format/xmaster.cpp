@@ -249,6 +249,24 @@ bool XmasterRecordMatches(const XmasterRecord& record, std::string_view text) {
          (EqualIgnoringAsciiCase(record.symbol, text) || EqualIgnoringAsciiCase(record.name, text));
 }
 
+XmasterNames::XmasterNames(const XmasterImage& image) {
+  // From the last record to the first, so that the first of equal names is kept.
+  for (int i = image.RecordCount() - 1; i >= 0; --i) {
+    const XmasterRecord record = DecodeXmasterRecord(image.Record(i));
+    if (!record.symbol.empty()) bySymbol_[UpperAscii(record.symbol)] = i;
+    if (!record.name.empty()) byName_[UpperAscii(record.name)] = i;
+  }
+}
+
+int XmasterNames::Find(std::string_view text) const {
+  const std::string key = UpperAscii(text);
+  int at = -1;
+  if (const auto hit = bySymbol_.find(key); hit != bySymbol_.end()) at = hit->second;
+  if (const auto hit = byName_.find(key); hit != byName_.end())
+    at = at < 0 ? hit->second : std::min(at, hit->second);
+  return at;
+}
+
 Status XmasterListsSymbol(std::string_view portfolioDir, std::string_view text, bool& listed) {
   listed = false;
   XmasterFile xmaster;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "datafiles/format/series.h"
@@ -124,6 +125,18 @@ std::string MwdFileName(int fileNumber);
 
 // Whether an XMASTER record is named by text: its symbol or its name, ignoring case.
 bool XmasterRecordMatches(const XmasterRecord& record, std::string_view text);
+// The records of an XMASTER by symbol and by name, for many lookups by XmasterRecordMatches'
+// rule: Find gives the first record named by text, or -1.
+class XmasterNames {
+ public:
+  explicit XmasterNames(const XmasterImage& image);
+  int Find(std::string_view text) const;
+
+ private:
+  std::unordered_map<std::string, int> bySymbol_;
+  std::unordered_map<std::string, int> byName_;
+};
+
 // Whether the folder's XMASTER lists a series named by text; a failure status when an
 // XMASTER is there but cannot be read.
 Status XmasterListsSymbol(std::string_view portfolioDir, std::string_view text, bool& listed);

@@ -47,6 +47,11 @@ class FolderReplaceBatch {
   // target nor its backup is changed yet. Syncs the staged files when they hold as many
   // descriptors as a batch keeps open.
   Status Stage(const ReplaceNames& names, const std::vector<std::uint8_t>& content);
+  // As Stage, the content being that of the file at source: a second name of it where the
+  // file system has hard links (a move, whose source goes afterwards: its content is on the
+  // disk already and needs no sync), else a copy of its bytes. kFileOpen when source cannot
+  // be read.
+  Status StageLink(const ReplaceNames& names, const std::string& source);
   // Syncs the files not yet synced, then, file by file, renews the backup and renames the
   // new content over its target: kOk, a status of afterSync, or kFileWrite (a sync failed
   // and nothing was replaced, or a later step failed and the files before it stand).
@@ -66,6 +71,9 @@ class FolderReplaceBatch {
   // Enough to share the device's work, few enough not to crowd a process's open files.
   static constexpr std::size_t kOpenAtMost = 256;
 
+  Status Begin(const ReplaceNames& names, ResolvedReplace& replace);
+  Status StageBytes(const ResolvedReplace& replace, const ReplaceNames& names,
+                    const std::uint8_t* data, std::size_t size);
   Status SyncOpen();
 
   std::string directory_;

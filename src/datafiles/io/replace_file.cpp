@@ -227,26 +227,51 @@ FolderReplaceBatch::~FolderReplaceBatch() {
   for (const Staged& staged : synced_) (void)file_ops::Remove(staged.replace.temporary);
 }
 
-Status FolderReplaceBatch::Stage(const ReplaceNames& names,
-                                 const std::vector<std::uint8_t>& content) {
+Status FolderReplaceBatch::Begin(const ReplaceNames& names, ResolvedReplace& replace) {
   if (names.directory != directory_) return kBadRequest;
-  ResolvedReplace replace;
-  Status status = BeginReplace(
+  return BeginReplace(
       names,
       [&](const std::string& name) {
         const std::string given = WithTrailingSeparator(directory_) + name;
         return file_ops::NameExists(given) ? given : names_.Resolve(name);
       },
       replace);
-  if (status != kOk) return status;
+}
+
+Status FolderReplaceBatch::StageBytes(const ResolvedReplace& replace, const ReplaceNames& names,
+                                      const std::uint8_t* data, std::size_t size) {
   Staged staged{replace, names.temporary, {}};
-  status =
-      WriteUnsynced(replace.temporary, content.data(), content.size(), replace.mode, staged.file);
-  if (status != kOk) return kFileWrite;
+  if (WriteUnsynced(replace.temporary, data, size, replace.mode, staged.file) != kOk)
+    return kFileWrite;
   file_ops::StartWriteback(staged.file);
   open_.push_back(std::move(staged));
   // Each staged file holds a descriptor until its sync; a process may have few.
   return open_.size() < kOpenAtMost ? kOk : SyncOpen();
+}
+
+Status FolderReplaceBatch::Stage(const ReplaceNames& names,
+                                 const std::vector<std::uint8_t>& content) {
+  ResolvedReplace replace;
+  const Status status = Begin(names, replace);
+  if (status != kOk) return status;
+  return StageBytes(replace, names, content.data(), content.size());
+}
+
+Status FolderReplaceBatch::StageLink(const ReplaceNames& names, const std::string& source) {
+  ResolvedReplace replace;
+  const Status status = Begin(names, replace);
+  if (status != kOk) return status;
+  {
+    // A drive without hard links gets the copy below instead: no failure to report.
+    const FileFailureKept linkFailureIgnored;
+    if (file_ops::Link(source, replace.temporary) == kOk) {
+      synced_.push_back(Staged{replace, names.temporary, {}});
+      return kOk;
+    }
+  }
+  std::vector<std::uint8_t> bytes;
+  if (ReadWholeFile(source, bytes, kMaxPortfolioFileBytes) != kOk) return kFileOpen;
+  return StageBytes(replace, names, bytes.data(), bytes.size());
 }
 
 Status FolderReplaceBatch::SyncOpen() {

@@ -264,22 +264,22 @@ Status TakeStep(std::string_view folderView, Step step, std::string& what, std::
   return LockedStep(journal, step, differing);
 }
 
-}  // namespace
-
-Status ReadUndoPlan(std::string_view folder, UndoPlan& plan) {
+// The change a step would take, as its journal lists it.
+Status ReadPlan(std::string_view folder, Step step, UndoPlan& plan) {
   ParsedJournal journal;
-  const Status status =
-      FindChange(std::string(folder.empty() ? "." : folder), Step::kUndo, journal);
+  const Status status = FindChange(std::string(folder.empty() ? "." : folder), step, journal);
   plan = std::move(journal.plan);
   return status;
 }
 
+}  // namespace
+
+Status ReadUndoPlan(std::string_view folder, UndoPlan& plan) {
+  return ReadPlan(folder, Step::kUndo, plan);
+}
+
 Status ReadRedoPlan(std::string_view folder, UndoPlan& plan) {
-  ParsedJournal journal;
-  const Status status =
-      FindChange(std::string(folder.empty() ? "." : folder), Step::kRedo, journal);
-  plan = std::move(journal.plan);
-  return status;
+  return ReadPlan(folder, Step::kRedo, plan);
 }
 
 std::vector<UndoPlan> ReadHistory(std::string_view folderView) {

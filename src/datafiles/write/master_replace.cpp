@@ -28,36 +28,30 @@ bool SameMasterRecord(const MasterImage& a, int i, const MasterImage& b, int j) 
 // The EMASTER records for newMaster, each taken from the record describing the same MASTER
 // record before the change. False when the change is not one the writes make.
 bool MirroredRecords(const EmasterImage& emaster, const MasterImage& before,
-                     const MasterImage& after, const Record& appended, std::vector<Record>& out) {
+                     const MasterImage& after, const AppendedEmasterRecords& appended,
+                     std::vector<Record>& out) {
   const int n = before.RecordCount();
   const int m = after.RecordCount();
-  if (m == n) {
+  if (m >= n) {
+    // Records edited in place (the records of the same file number stay at their places),
+    // then those appended.
     for (int i = 0; i < n; ++i) {
-      out.push_back(RecordAt(emaster, i));
-      CarryMasterRecordChange(before.Record(i), after.Record(i), out.back().data());
-    }
-    return true;
-  }
-  if (m == n + 1 && appended.size() == kEmasterRecordSize) {
-    for (int i = 0; i < n; ++i) {
-      if (!SameMasterRecord(before, i, after, i)) return false;
-      out.push_back(RecordAt(emaster, i));
-    }
-    // The record the series had where it came from, under its new file number.
-    out.push_back(appended);
-    out.back()[emaster_offset::kFileNumber] = after.Record(n)[master_offset::kFileNumber];
-    return true;
-  }
-  if (m > n) {
-    // Records appended, the others edited in place (an update's new series and dates):
-    // the records of the same file number stay at their places.
-    for (int i = 0; i < n; ++i) {
-      if (before.Record(i)[master_offset::kFileNumber] != after.Record(i)[master_offset::kFileNumber])
+      if (before.Record(i)[master_offset::kFileNumber] !=
+          after.Record(i)[master_offset::kFileNumber])
         return false;
       out.push_back(RecordAt(emaster, i));
       CarryMasterRecordChange(before.Record(i), after.Record(i), out.back().data());
     }
-    for (int i = n; i < m; ++i) out.push_back(EmasterRecordFor(after.Record(i)));
+    for (int i = n; i < m; ++i) {
+      const auto given = static_cast<std::size_t>(i - n);
+      if (given < appended.size() && appended[given].size() == kEmasterRecordSize) {
+        // The record the series had where it came from, under its new file number.
+        out.push_back(appended[given]);
+        out.back()[emaster_offset::kFileNumber] = after.Record(i)[master_offset::kFileNumber];
+      } else {
+        out.push_back(EmasterRecordFor(after.Record(i)));
+      }
+    }
     return true;
   }
   // Records removed: the rest keep their bytes and their order.
@@ -102,13 +96,13 @@ Status ReplaceMaster(const std::string& masterPath, const std::vector<std::uint8
 Status MirrorMasterChange(const EmasterImage& emaster, const std::vector<std::uint8_t>& oldMaster,
                           const std::vector<std::uint8_t>& newMaster,
                           std::vector<std::uint8_t>& out,
-                          const std::vector<std::uint8_t>& appendedRecord) {
+                          const AppendedEmasterRecords& appendedRecords) {
   if (!EmasterMirrors(emaster, oldMaster) || newMaster.size() < kMasterRecordSize)
     return kBadRequest;
   const MasterImage before{oldMaster};
   const MasterImage after{newMaster};
   std::vector<Record> records;
-  if (!MirroredRecords(emaster, before, after, appendedRecord, records)) return kBadRequest;
+  if (!MirroredRecords(emaster, before, after, appendedRecords, records)) return kBadRequest;
 
   EmasterImage result;
   result.bytes.assign(emaster.bytes.begin(), emaster.bytes.begin() + kEmasterRecordSize);
@@ -133,7 +127,7 @@ Status ReplaceMasterKeepingEmaster(const std::string& masterPath,
                                    const std::vector<std::uint8_t>& oldMaster,
                                    const std::vector<std::uint8_t>& newMaster,
                                    std::string_view temporarySuffix, bool backup,
-                                   const std::vector<std::uint8_t>& appendedRecord) {
+                                   const AppendedEmasterRecords& appendedRecords) {
   const std::string directory = std::filesystem::path(masterPath).parent_path().string();
   const std::string emasterPath = EmasterPathIn(directory);
   EmasterImage emaster;
@@ -145,7 +139,7 @@ Status ReplaceMasterKeepingEmaster(const std::string& masterPath,
   const bool keepInStep = read == kOk && EmasterMirrors(emaster, oldMaster);
   if (keepInStep) {
     const Status status =
-        MirrorMasterChange(emaster, oldMaster, newMaster, mirrored, appendedRecord);
+        MirrorMasterChange(emaster, oldMaster, newMaster, mirrored, appendedRecords);
     if (status != kOk) return status;
   }
   const bool writeEmaster = keepInStep && mirrored != emaster.bytes;

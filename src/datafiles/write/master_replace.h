@@ -17,15 +17,18 @@ namespace voltrim {
 Status ReplaceMaster(const std::string& masterPath, const std::vector<std::uint8_t>& content,
                      std::string_view temporarySuffix, bool backup);
 
+// The EMASTER records of the records a write appends to MASTER, in their order: each is
+// given its new file number; an empty one (or one missing at the end) is made from MASTER's.
+using AppendedEmasterRecords = std::vector<std::vector<std::uint8_t>>;
+
 // EMASTER changed as MASTER changed from oldMaster to newMaster: records removed, appended
-// or edited in place (symbol, name, dates, file number). An appended record is
-// appendedRecord (an EMASTER record, given its new file number) when there is one, else
-// made from MASTER's. kBadRequest when the change is none of these, so the caller can
-// refuse rather than let the two disagree.
+// or edited in place (symbol, name, dates, file number). An appended record is taken from
+// appendedRecords when given there, else made from MASTER's. kBadRequest when the change is
+// none of these, so the caller can refuse rather than let the two disagree.
 Status MirrorMasterChange(const EmasterImage& emaster, const std::vector<std::uint8_t>& oldMaster,
                           const std::vector<std::uint8_t>& newMaster,
                           std::vector<std::uint8_t>& out,
-                          const std::vector<std::uint8_t>& appendedRecord = {});
+                          const AppendedEmasterRecords& appendedRecords = {});
 
 // Replaces masterPath's content by newMaster as ReplaceMaster does, and keeps the EMASTER
 // beside it in step when it mirrored oldMaster: EMASTER is replaced first (through
@@ -37,6 +40,6 @@ Status ReplaceMasterKeepingEmaster(const std::string& masterPath,
                                    const std::vector<std::uint8_t>& oldMaster,
                                    const std::vector<std::uint8_t>& newMaster,
                                    std::string_view temporarySuffix, bool backup,
-                                   const std::vector<std::uint8_t>& appendedRecord = {});
+                                   const AppendedEmasterRecords& appendedRecords = {});
 
 }  // namespace voltrim

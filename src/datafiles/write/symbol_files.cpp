@@ -7,6 +7,7 @@
 #include <set>
 #include <vector>
 
+#include "datafiles/format/ascii_case.h"
 #include "datafiles/format/emaster.h"
 #include "datafiles/format/master_image.h"
 #include "datafiles/format/xmaster.h"
@@ -17,93 +18,21 @@
 #include "datafiles/io/replace_file.h"
 #include "datafiles/write/held_series.h"
 #include "datafiles/write/master_replace.h"
+#include "datafiles/write/series_transfer.h"
 #include "datafiles/write/xmaster_write.h"
 
 namespace voltrim {
 
 namespace {
 
-std::vector<std::uint8_t> TrailingBytes(const MasterImage& master) {
-  const std::size_t end = MasterImage::Offset(master.RecordCount());
-  return {master.bytes.begin() + static_cast<std::ptrdiff_t>(end), master.bytes.end()};
-}
-
-void Append(std::vector<std::uint8_t>& out, const std::uint8_t* data, std::size_t size) {
-  out.insert(out.end(), data, data + size);
-}
-
-std::int16_t Lowered(std::int16_t value, std::size_t by) {
-  const int lowered = value - static_cast<int>(by);
-  return static_cast<std::int16_t>(std::max(lowered, 0));
-}
-
-// MASTER without the records `drop` selects; the header counts the records written and
-// its highest file number drops by the number removed, as the two are kept in step.
-template <typename Drop>
-std::vector<int> WithoutRecords(const MasterImage& master, Drop drop,
-                                std::vector<std::uint8_t>& out, std::set<int>& kept) {
-  std::vector<int> removed;
-  out.assign(master.bytes.begin(), master.bytes.begin() + kMasterRecordSize);
-  for (int i = 0; i < master.RecordCount(); ++i) {
-    const std::uint8_t* record = master.Record(i);
-    if (drop(record)) {
-      removed.push_back(record[master_offset::kFileNumber]);
-    } else {
-      kept.insert(record[master_offset::kFileNumber]);
-      Append(out, record, kMasterRecordSize);
-    }
-  }
-  const std::vector<std::uint8_t> tail = TrailingBytes(master);
-  Append(out, tail.data(), tail.size());
-  MasterImage result{out};
-  result.SetHeaderField(
-      kHeaderRecordCount,
-      static_cast<std::int16_t>(master.RecordCount() - static_cast<int>(removed.size())));
-  result.SetHeaderField(kHeaderHighestFileNumber,
-                        Lowered(master.HeaderField(kHeaderHighestFileNumber), removed.size()));
-  out = std::move(result.bytes);
-  return removed;
-}
-
-// Removes F<n>.DAT, .DOP and .BAK of file numbers no remaining record uses. False when a
-// file is still there afterwards.
+// Removes the data files of the numbers no remaining record uses, then syncs the folder.
+// False when a file is still there afterwards.
 bool RemoveDataFiles(const std::string& directory, const std::vector<int>& numbers,
                      const std::set<int>& kept) {
-  bool allGone = true;
-  for (const int n : std::set<int>(numbers.begin(), numbers.end())) {
-    if (kept.count(n) != 0) continue;
-    for (const std::string& name : {DatFileName(n), DopFileName(n), BakFileName(n)}) {
-      const Status removed = RemovePortfolioFile(ResolveInDirectory(directory, name));
-      if (removed != kOk && removed != kFileNotFound) allGone = false;
-    }
-  }
+  const bool allGone = RemoveSeriesFiles(directory, numbers, kept, false);
   (void)file_ops::SyncDirectory(directory);
   return allGone;
 }
-
-// Lowest file number no record of the destination uses (records beyond the count too,
-// since their files may be on disk); 0 when none is free.
-int LowestFreeFileNumber(const MasterImage& master) {
-  std::array<bool, 256> used{};
-  used[0] = true;
-  const std::size_t whole = master.bytes.size() / kMasterRecordSize;
-  for (std::size_t i = 1; i < whole; ++i) used[master.bytes[i * kMasterRecordSize]] = true;
-  for (int n = 1; n <= kMaxSymbols; ++n) {
-    if (!used[static_cast<std::size_t>(n)]) return n;
-  }
-  return 0;
-}
-
-// The series a move or copy takes, whichever index file lists it: what the destination's
-// MASTER, EMASTER or XMASTER gets for it, and where its files are.
-struct TransferredSeries {
-  MasterRecord master;                // every byte but the file number goes to MASTER
-  std::vector<std::uint8_t> emaster;  // EMASTER's record of it; empty: made from MASTER's
-  std::vector<std::uint8_t> xmaster;  // XMASTER's record of it; empty: it cannot go there
-  std::string directory;              // the folder of its files
-  std::string dataFile;               // F<old>.DAT or F<old>.MWD
-  int oldNumber = 0;
-};
 
 // Places the source's data file and DOP at the destination under newNumber (the data file
 // as destData). On failure nothing placed remains.
@@ -176,7 +105,7 @@ int AddTransferred(const TransferredSeries& source, std::string_view searchText,
   if (status != kOk) return status;
   const std::int16_t count = master.HeaderField(kHeaderRecordCount);
   const std::int16_t highest = master.HeaderField(kHeaderHighestFileNumber);
-  const int number = LowestFreeFileNumber(master);
+  const int number = LowestFreeFileNumber(UsedMasterNumbers(master));
   if (count >= kMaxSymbols || highest >= kMaxSymbols || number == 0)
     return AddToXmaster(source, destDir, move, newFileNumber);
 
@@ -185,20 +114,11 @@ int AddTransferred(const TransferredSeries& source, std::string_view searchText,
   status = PlaceDataFiles(source, destDir, DatFileName(number), number, move);
   if (status != kOk) return status;
 
-  std::vector<std::uint8_t> content(
-      master.bytes.begin(), master.bytes.begin() + static_cast<std::ptrdiff_t>(
-                                                       MasterImage::Offset(master.RecordCount())));
-  MasterRecord added = source.master;
-  added.bytes[master_offset::kFileNumber] = static_cast<std::uint8_t>(number);
-  Append(content, added.bytes.data(), added.bytes.size());
-  const std::vector<std::uint8_t> tail = TrailingBytes(master);
-  Append(content, tail.data(), tail.size());
-  MasterImage updated{std::move(content)};
-  updated.SetHeaderField(kHeaderRecordCount, static_cast<std::int16_t>(master.RecordCount() + 1));
-  updated.SetHeaderField(kHeaderHighestFileNumber, static_cast<std::int16_t>(highest + 1));
-
+  MasterBytes added = source.master.bytes;
+  added[master_offset::kFileNumber] = static_cast<std::uint8_t>(number);
+  const MasterImage updated{MasterWithRecordsAppended(master, {added})};
   status = ReplaceMasterKeepingEmaster(masterPath, master.bytes, updated.bytes, ".~NU", false,
-                                       source.emaster);
+                                       {source.emaster});
   if (status != kOk) {
     // No record names the placed files; take them away again.
     (void)RemovePortfolioFile(ResolveInDirectory(destDir, DatFileName(number)));
@@ -207,60 +127,6 @@ int AddTransferred(const TransferredSeries& source, std::string_view searchText,
   }
   if (newFileNumber != nullptr) *newFileNumber = number;
   return kSymbolAdded;
-}
-
-// A MASTER series as a move or copy takes it: its EMASTER record (keeping its long name at
-// the destination) and the XMASTER record a full destination would give it.
-Status MasterSeriesToTransfer(const MasterRecord& record, std::string_view sourceDir,
-                              TransferredSeries& out) {
-  out.master = record;
-  out.directory = std::string(sourceDir);
-  out.oldNumber = record.FileNumber();
-  out.dataFile = DatFileName(out.oldNumber);
-  const Status status = EmasterRecordOf(sourceDir, record, out.emaster);
-  if (status != kOk) return status;
-  if (SymbolText(record.bytes.data()).size() > kXmasterSymbolChars) return kOk;
-  SeriesLocation location;
-  location.found.record = record;
-  location.found.directory = WithTrailingSeparator(sourceDir);
-  // Without a layout the field count still gives XMASTER's mask its bits.
-  if (CompleteSeriesLocation(location) != kOk) location.layout = ColumnLayout{};
-  const std::string longName =
-      out.emaster.empty() ? std::string() : DecodeEmasterRecord(out.emaster.data()).longName;
-  out.xmaster = XmasterRecordFor(record, location.layout,
-                                 std::string_view(longName).substr(0, kXmasterNameChars));
-  return kOk;
-}
-
-// An XMASTER series as a move or copy takes it: its own XMASTER record, and the MASTER and
-// EMASTER records a destination with room gives it (the long name kept in EMASTER's).
-TransferredSeries XmasterSeriesToTransfer(const XmasterImage& image, const XmasterSeries& series,
-                                          std::string_view sourceDir) {
-  TransferredSeries out;
-  out.master = MasterRecordFor(series.record);
-  out.emaster = EmasterRecordFor(out.master.bytes.data());
-  const std::string& name = series.record.name;
-  std::fill_n(out.emaster.begin() + emaster_offset::kLongName, kEmasterLongNameSize, 0);
-  std::copy_n(name.begin(), std::min(name.size(), kEmasterLongNameSize - 1),
-              out.emaster.begin() + emaster_offset::kLongName);
-  const std::uint8_t* record = image.Record(series.index);
-  out.xmaster.assign(record, record + kXmasterRecordSize);
-  out.directory = WithTrailingSeparator(sourceDir);
-  out.oldNumber = series.record.fileNumber;
-  out.dataFile = MwdFileName(out.oldNumber);
-  return out;
-}
-
-// Looks the symbol up with its folder held (one reached through a subdirectory entry is
-// taken after the first ones, and looked up again once held).
-Status FindSymbolHeld(PortfolioLock& lock, std::string_view sourceDir, std::string_view search,
-                      FoundSymbol& found) {
-  Status status = FindSymbol(sourceDir, search, found);
-  if (status != kOk || lock.Covers(found.directory)) return status;
-  status = lock.Add(found.directory);
-  if (status == kOk) status = FindSymbol(sourceDir, search, found);
-  if (status == kOk && !lock.Covers(found.directory)) status = kPortfolioBusy;
-  return status;
 }
 
 }  // namespace
@@ -276,7 +142,7 @@ Status DeleteSymbol(std::string_view portfolioDir, std::string_view symbol) {
   if (status != kOk) return status;
   std::vector<std::uint8_t> content;
   std::set<int> kept;
-  const std::vector<int> removed = WithoutRecords(
+  const std::vector<int> removed = MasterWithoutRecords(
       master, [&](const std::uint8_t* record) { return SymbolText(record) == symbol; }, content,
       kept);
   if (removed.empty()) return kRecordNotFound;
@@ -309,9 +175,8 @@ std::string SymbolSearchText(std::string_view symbol) {
   const auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
   while (begin < end && blank(symbol[begin])) ++begin;
   while (end > begin && blank(symbol[end - 1])) --end;
-  std::string text(symbol.substr(begin, end - begin));
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
+  // Letters as ASCII has them, whatever the locale (under tr_TR toupper('i') is no 'I').
+  return UpperAscii(symbol.substr(begin, end - begin));
 }
 
 namespace {
@@ -325,7 +190,7 @@ int MoveOrCopyXmasterSeries(std::string_view sourceDir, std::string_view search,
   XmasterImage image;
   status = ReadXmasterImage(sourceDir, image);
   if (status != kOk) return status;
-  const TransferredSeries source = XmasterSeriesToTransfer(image, series, sourceDir);
+  const TransferredSeries source = XmasterSeriesToTransfer(image, series.index, sourceDir);
   const int result = AddTransferred(source, search, destinationDir, move, nullptr);
   if (result != kSymbolAdded || !move) return result;
 
@@ -335,7 +200,10 @@ int MoveOrCopyXmasterSeries(std::string_view sourceDir, std::string_view search,
   if (ReadXmasterImage(sourceDir, image) != kOk) return kSourceNotRemoved;
   XmasterImage without;
   std::set<int> kept;
-  if (XmasterWithoutFileNumber(image, source.oldNumber, without, kept) == 0 ||
+  const auto ofSeries = [&](const std::uint8_t* record) {
+    return DecodeXmasterRecord(record).fileNumber == source.oldNumber;
+  };
+  if (XmasterWithout(image, ofSeries, without, kept).empty() ||
       ReplaceXmaster(sourceDir, without.bytes) != kOk)
     return kSourceNotRemoved;
   return RemoveMwdFiles(std::string(sourceDir), {source.oldNumber}, kept) ? kSymbolAdded
@@ -352,7 +220,8 @@ int MoveOrCopySymbol(std::string_view sourceDir, std::string_view symbol,
   if (lock.status() != kOk) return lock.status();
   const ChangeRecording recording((move ? "Move Symbol " : "Copy Symbol ") + search);
   FoundSymbol found;
-  Status status = FindSymbolHeld(lock, sourceDir, search, found);
+  CachedMasterSource masters;
+  Status status = FindSymbolHeld(lock, masters, sourceDir, search, found);
   if (status == kFileNotFound)
     return MoveOrCopyXmasterSeries(sourceDir, search, destinationDir, move);
   if (status != kOk) return status;
@@ -373,7 +242,7 @@ int MoveOrCopySymbol(std::string_view sourceDir, std::string_view symbol,
   if (ReadMasterImage(masterPath, master) != kOk) return kSourceNotRemoved;
   std::vector<std::uint8_t> content;
   std::set<int> kept;
-  const std::vector<int> removed = WithoutRecords(
+  const std::vector<int> removed = MasterWithoutRecords(
       master,
       [&](const std::uint8_t* record) { return record[master_offset::kFileNumber] == oldNumber; },
       content, kept);

@@ -7,7 +7,6 @@
 #include <memory>
 #include <optional>
 #include <set>
-#include <unordered_map>
 
 #include "datafiles/format/ascii_case.h"
 #include "datafiles/format/master_image.h"
@@ -26,38 +25,6 @@
 namespace voltrim {
 
 namespace {
-
-// Each folder's MASTER read once for thousands of lookups (the update holds the folders,
-// so they do not change underneath).
-class CachedMasterSource : public MasterSource {
- public:
-  Status Load(const std::string& directory, MasterFile& out) const override {
-    auto hit = cache_.find(directory);
-    if (hit == cache_.end()) {
-      Entry entry;
-      entry.status = ReadMasterIn(directory, entry.file);
-      hit = cache_.emplace(directory, std::move(entry)).first;
-    }
-    out = hit->second.file;
-    return hit->second.status;
-  }
-  std::string Identity(const std::string& directory) const override {
-    const std::string canonical = file_ops::CanonicalFolder(directory);
-    return canonical.empty() ? directory : canonical;
-  }
-  std::string SubdirectoryPath(const std::string& directory,
-                               const std::string& name) const override {
-    return ResolveInDirectory(directory, name);
-  }
-  void Forget() { cache_.clear(); }
-
- private:
-  struct Entry {
-    Status status = kOk;
-    MasterFile file;
-  };
-  mutable std::map<std::string, Entry> cache_;
-};
 
 // What the update does with one series, beside what the caller is told.
 struct SeriesPlan {
@@ -93,7 +60,7 @@ class Planner {
     Status status = ReadMasterImage(MasterPathIn(dir_), master_);
     if (status != kOk) return status;
     xmasterStatus_ = ReadXmasterImage(dir_, xmaster_);
-    if (xmasterStatus_ == kOk) IndexXmaster();
+    if (xmasterStatus_ == kOk) xmasterNames_ = std::make_unique<XmasterNames>(xmaster_);
     for (std::size_t i = 0; i < request_.series.size(); ++i) {
       status = PlanSeries(i);
       if (status != kOk) return status;
@@ -116,34 +83,10 @@ class Planner {
   Status xmasterStatus() const { return xmasterStatus_; }
 
  private:
-  void IndexXmaster() {
-    for (int i = xmaster_.RecordCount() - 1; i >= 0; --i) {
-      const XmasterRecord record = DecodeXmasterRecord(xmaster_.Record(i));
-      if (!record.symbol.empty()) xmasterBySymbol_[UpperAscii(record.symbol)] = i;
-      if (!record.name.empty()) xmasterByName_[UpperAscii(record.name)] = i;
-    }
-  }
-
-  // The first XMASTER record naming text by symbol or name; -1 when none does.
-  int FindInXmaster(std::string_view text) const {
-    const std::string key = UpperAscii(text);
-    int at = -1;
-    if (const auto hit = xmasterBySymbol_.find(key); hit != xmasterBySymbol_.end())
-      at = hit->second;
-    if (const auto hit = xmasterByName_.find(key); hit != xmasterByName_.end())
-      at = at < 0 ? hit->second : std::min(at, hit->second);
-    return at;
-  }
-
   // Looks the symbol up in MASTER's tree with its folder held.
   Status FindInMaster(std::string_view symbol, FoundSymbol& found) {
-    Status status = FindSymbolIn(masters_, dir_, symbol, found);
-    if (status != kOk || lock_ == nullptr || lock_->Covers(found.directory)) return status;
-    status = lock_->Add(found.directory);
-    masters_.Forget();
-    if (status == kOk) status = FindSymbolIn(masters_, dir_, symbol, found);
-    if (status == kOk && !lock_->Covers(found.directory)) status = kPortfolioBusy;
-    return status;
+    if (lock_ == nullptr) return FindSymbolIn(masters_, dir_, symbol, found);
+    return FindSymbolHeld(*lock_, masters_, dir_, symbol, found);
   }
 
   Status PlanSeries(std::size_t i) {
@@ -166,7 +109,7 @@ class Planner {
     } else if (status != kFileNotFound) {
       out.status = status;
       return kOk;
-    } else if (const int at = xmasterStatus_ == kOk ? FindInXmaster(source.symbol) : -1; at >= 0) {
+    } else if (const int at = xmasterNames_ ? xmasterNames_->Find(source.symbol) : -1; at >= 0) {
       const XmasterRecord record = DecodeXmasterRecord(xmaster_.Record(at));
       out.index = IndexFile::kXmaster;
       out.fileNumber = record.fileNumber;
@@ -364,8 +307,7 @@ class Planner {
   MasterImage master_;
   XmasterImage xmaster_;
   Status xmasterStatus_ = kFileNotFound;
-  std::unordered_map<std::string, int> xmasterBySymbol_;
-  std::unordered_map<std::string, int> xmasterByName_;
+  std::unique_ptr<XmasterNames> xmasterNames_;  // while XMASTER can be read
   std::set<std::string> seen_;
   std::set<std::string> createdNames_;
   std::vector<SeriesPlan> plans_;

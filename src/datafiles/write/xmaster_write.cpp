@@ -8,6 +8,7 @@
 #include "datafiles/io/portfolio_files.h"
 #include "datafiles/io/portfolio_lock.h"
 #include "datafiles/io/replace_file.h"
+#include "datafiles/write/series_transfer.h"
 #include "datafiles/write/symbol_files.h"
 
 namespace voltrim {
@@ -19,27 +20,6 @@ int FileNumberOf(const std::uint8_t* record) {
 }
 
 std::string SymbolOf(const std::uint8_t* record) { return DecodeXmasterRecord(record).symbol; }
-
-// The image with the records `keep` selects, the counts set to what is left.
-template <typename Keep>
-std::vector<int> Filtered(const XmasterImage& image, Keep keep, XmasterImage& out,
-                          std::set<int>& kept) {
-  std::vector<int> removed;
-  out.bytes.assign(image.bytes.begin(), image.bytes.begin() + kXmasterRecordSize);
-  for (int i = 0; i < image.RecordCount(); ++i) {
-    const std::uint8_t* record = image.Record(i);
-    if (keep(record)) {
-      kept.insert(FileNumberOf(record));
-      out.bytes.insert(out.bytes.end(), record, record + kXmasterRecordSize);
-    } else {
-      removed.push_back(FileNumberOf(record));
-    }
-  }
-  const int left = image.RecordCount() - static_cast<int>(removed.size());
-  out.SetHeaderField(xmaster_offset::kRecordCount, left);
-  out.SetHeaderField(xmaster_offset::kRecordCountAgain, left);
-  return removed;
-}
 
 }  // namespace
 
@@ -104,8 +84,8 @@ Status DeleteXmasterSymbol(std::string_view portfolioDir, std::string_view symbo
   if (status != kOk) return status;
   XmasterImage result;
   std::set<int> kept;
-  const std::vector<int> removed = Filtered(
-      image, [&](const std::uint8_t* record) { return SymbolOf(record) != symbol; }, result, kept);
+  const std::vector<int> removed = XmasterWithout(
+      image, [&](const std::uint8_t* record) { return SymbolOf(record) == symbol; }, result, kept);
   if (removed.empty()) return kRecordNotFound;
   status = ReplaceXmaster(portfolioDir, result.bytes);
   if (status != kOk) return status;
@@ -136,25 +116,29 @@ Status XmasterWithRecordAppended(const XmasterImage& image, std::string_view por
   return kOk;
 }
 
-int XmasterWithoutFileNumber(const XmasterImage& image, int fileNumber, XmasterImage& out,
-                             std::set<int>& kept) {
-  return static_cast<int>(
-      Filtered(
-          image, [&](const std::uint8_t* record) { return FileNumberOf(record) != fileNumber; },
-          out, kept)
-          .size());
+std::vector<int> XmasterWithout(const XmasterImage& image,
+                                const std::function<bool(const std::uint8_t*)>& drop,
+                                XmasterImage& out, std::set<int>& kept) {
+  std::vector<int> removed;
+  out.bytes.assign(image.bytes.begin(), image.bytes.begin() + kXmasterRecordSize);
+  for (int i = 0; i < image.RecordCount(); ++i) {
+    const std::uint8_t* record = image.Record(i);
+    if (drop(record)) {
+      removed.push_back(FileNumberOf(record));
+    } else {
+      kept.insert(FileNumberOf(record));
+      out.bytes.insert(out.bytes.end(), record, record + kXmasterRecordSize);
+    }
+  }
+  const int left = image.RecordCount() - static_cast<int>(removed.size());
+  out.SetHeaderField(xmaster_offset::kRecordCount, left);
+  out.SetHeaderField(xmaster_offset::kRecordCountAgain, left);
+  return removed;
 }
 
 bool RemoveMwdFiles(const std::string& directory, const std::vector<int>& numbers,
                     const std::set<int>& kept) {
-  bool allGone = true;
-  for (const int n : std::set<int>(numbers.begin(), numbers.end())) {
-    if (kept.count(n) != 0) continue;
-    for (const std::string& name : {MwdFileName(n), DopFileName(n), BakFileName(n)}) {
-      const Status removed = RemovePortfolioFile(ResolveInDirectory(directory, name));
-      if (removed != kOk && removed != kFileNotFound) allGone = false;
-    }
-  }
+  const bool allGone = RemoveSeriesFiles(directory, numbers, kept, true);
   (void)file_ops::SyncDirectory(directory);
   return allGone;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -50,10 +51,11 @@ Status DeleteXmasterSymbol(std::string_view portfolioDir, std::string_view symbo
 Status XmasterWithRecordAppended(const XmasterImage& image, std::string_view portfolioDir,
                                  std::vector<std::uint8_t> record, XmasterImage& out,
                                  int& fileNumber);
-// The image without the records of fileNumber; numbers still used by a record go to kept.
-// The number of records removed.
-int XmasterWithoutFileNumber(const XmasterImage& image, int fileNumber, XmasterImage& out,
-                             std::set<int>& kept);
+// The image without the records drop selects (the counts set to what is left); the numbers
+// of the records kept go to kept. Returns the removed records' numbers.
+std::vector<int> XmasterWithout(const XmasterImage& image,
+                                const std::function<bool(const std::uint8_t*)>& drop,
+                                XmasterImage& out, std::set<int>& kept);
 // Removes F<n>.MWD, F<n>.DOP and F<n>.BAK of every number not in kept; false when one of
 // them is still there afterwards.
 bool RemoveMwdFiles(const std::string& directory, const std::vector<int>& numbers,

@@ -15,6 +15,7 @@
 #include "widgets/dialog_units.h"
 #include "widgets/qt_text.h"
 #include "widgets/save_text_file_dialog.h"
+#include "widgets/symbol_list_box.h"
 
 namespace voltrim {
 namespace {
@@ -43,9 +44,11 @@ int ChosenId(const QButtonGroup& group, int stored) {
 
 }  // namespace
 
-ExportDialog::ExportDialog(const ExportSettings& stored, const CommandContext& context)
+ExportDialog::ExportDialog(const ExportSettings& stored, const CommandContext& context,
+                           const std::vector<std::string>& symbols)
     : QDialog(context.window), stored_(stored), context_(context), folder_(ExportFolder()) {
-  setWindowTitle(QStringLiteral("Export"));
+  const bool many = symbols.size() > 1;
+  setWindowTitle(many ? QStringLiteral("Export Symbols") : QStringLiteral("Export"));
   setObjectName(QStringLiteral("exportDialog"));
 
   auto* choices = new QGridLayout;
@@ -60,6 +63,12 @@ ExportDialog::ExportDialog(const ExportSettings& stored, const CommandContext& c
   connect(buttons, &QDialogButtonBox::rejected, this, &ExportDialog::reject);
 
   auto* layout = new QVBoxLayout(this);
+  if (many) {
+    auto* chosen = new QGroupBox(
+        QStringLiteral("%1 Symbols, in one file with a symbol column").arg(symbols.size()), this);
+    (new QVBoxLayout(chosen))->addWidget(SymbolListBox(symbols, chosen));
+    layout->addWidget(chosen);
+  }
   layout->addWidget(BuildFileRow());
   layout->addWidget(BuildFormatGroup());
   layout->addLayout(choices);

@@ -3,6 +3,8 @@
 #include <QDialog>
 
 #include <array>
+#include <string>
+#include <vector>
 
 #include "export/export_settings.h"
 #include "widgets/command_context.h"
@@ -18,10 +20,12 @@ namespace voltrim {
 // stored delimiter, order or format outside the choices shows no button checked and is
 // kept unless the user picks one. A name without a folder means the user's documents
 // folder. CSV has its own delimiter and header row: those choices are greyed for it.
+// Several symbols ("Export Symbols") are counted and listed above: they go to one file.
 class ExportDialog : public QDialog {
   Q_OBJECT
  public:
-  ExportDialog(const ExportSettings& stored, const CommandContext& context);
+  ExportDialog(const ExportSettings& stored, const CommandContext& context,
+               const std::vector<std::string>& symbols = {});
 
   ExportSettings Chosen() const;
 

@@ -71,10 +71,12 @@ void HistoryDialog::Reload() {
     if (row.redoable)
       for (int column = 0; column < kColumns; ++column)
         item->setForeground(column, palette().brush(QPalette::Disabled, QPalette::Text));
-    if (row.number == selected || (!select && selected == 0)) select = item;
+    // At first the newest change not undone: the one Undo to Here takes back first.
+    if (row.number == selected || (!select && selected == 0 && !row.redoable)) select = item;
   }
   for (int column = kNumber; column < kColumns; ++column)
     if (column != kWhat) list_->resizeColumnToContents(column);
+  if (!select) select = list_->topLevelItem(0);
   if (select) list_->setCurrentItem(select);
   UpdateButtons();
 }

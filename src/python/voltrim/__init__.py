@@ -10,6 +10,7 @@ history of changes.
     >>> p.symbols()
     >>> acme = p.quotes("ACME")        # DatetimeIndex, float32 columns as stored
     >>> p.import_quotes("ACME", day)   # a frame of new quotes, as 'voltrim-cli import'
+    >>> p.move_symbols(["ACME", "BETA"], "/data/Archive")   # one write, one undo step
     >>> p.undo()
 
 Failures raise ``voltrim.Error`` (``BusyError``, ``RefusedError``, ``NotFoundError``,
@@ -258,6 +259,37 @@ class Portfolio:
         low, close, volume), 6 (with open) or 7 (with open interest)."""
         _warn(_voltrim.new_symbol(self._dir, _text(symbol), _text(name), int(columns),
                                   bool(intraday)))
+
+    def delete_symbols(self, symbols):
+        """Deletes the series of symbols in one write, one undo step, as 'voltrim-cli
+        delete-symbol' does with several: each symbol as the symbols grid shows it (any
+        case), its records and then its data files. RefusedError naming every symbol that
+        is not found, with nothing deleted."""
+        _warn(_voltrim.delete_symbols(self._dir, _texts(symbols)))
+
+    def copy_symbols(self, symbols, dest):
+        """Copies the series of symbols (symbol or name, any case) into the portfolio dest
+        (a Portfolio or a folder) in one write, one undo step, as 'voltrim-cli copy-symbol'
+        does with several: MASTER's free numbers first, then XMASTER's. RefusedError with
+        every reason (a symbol not found, one dest holds already, no room), with nothing
+        written."""
+        _warn(_voltrim.transfer_symbols(self._dir, _texts(symbols), _dest(dest), False))
+
+    def move_symbols(self, symbols, dest):
+        """Moves the series of symbols into the portfolio dest as copy_symbols copies them,
+        then takes them out of this portfolio, all in one undo step."""
+        _warn(_voltrim.transfer_symbols(self._dir, _texts(symbols), _dest(dest), True))
+
+
+def _texts(symbols):
+    """A list of symbols; one symbol alone is a list of one, not of its letters."""
+    if isinstance(symbols, str):
+        symbols = [symbols]
+    return [_text(s) for s in symbols]
+
+
+def _dest(dest):
+    return _path(dest.path if isinstance(dest, Portfolio) else dest)
 
 
 def _symbol_index(frame, symbol_column):

@@ -9,21 +9,35 @@
 #include "symbols/symbol_messages.h"
 #include "widgets/dialog_units.h"
 #include "widgets/qt_text.h"
+#include "widgets/symbol_list_box.h"
 
 namespace voltrim {
 
-DeleteSymbolDialog::DeleteSymbolDialog(const std::string& symbol, QWidget* parent)
+DeleteSymbolDialog::DeleteSymbolDialog(const std::vector<std::string>& symbols, QWidget* parent)
     : QDialog(parent) {
-  setWindowTitle(QStringLiteral("Delete Symbol"));
+  const bool many = symbols.size() > 1;
+  setWindowTitle(many ? QStringLiteral("Delete Symbols") : QStringLiteral("Delete Symbol"));
   setObjectName(QStringLiteral("deleteSymbolDialog"));
 
-  auto* group = new QGroupBox(QString::fromLatin1(symbol_messages::kDeleteGroupTitle), this);
-  auto* symbolText = new QLabel(DataText(symbol), group);
-  symbolText->setObjectName(QStringLiteral("symbol"));
-  symbolText->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  const int count = static_cast<int>(symbols.size());
+  auto* group =
+      new QGroupBox(many ? QString::asprintf(symbol_messages::kDeleteManyGroupFormat, count)
+                         : QString::fromLatin1(symbol_messages::kDeleteGroupTitle),
+                    this);
   auto* groupLayout = new QVBoxLayout(group);
-  groupLayout->addWidget(symbolText);
-  auto* question = new QLabel(QString::fromLatin1(symbol_messages::kDeleteQuestion), this);
+  if (many) {
+    groupLayout->addWidget(SymbolListBox(symbols, group));
+  } else {
+    auto* symbolText =
+        new QLabel(DataText(symbols.empty() ? std::string() : symbols.front()), group);
+    symbolText->setObjectName(QStringLiteral("symbol"));
+    symbolText->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    groupLayout->addWidget(symbolText);
+  }
+  auto* question =
+      new QLabel(many ? QString::asprintf(symbol_messages::kDeleteManyQuestionFormat, count)
+                      : QString::fromLatin1(symbol_messages::kDeleteQuestion),
+                 this);
   question->setObjectName(QStringLiteral("question"));
   question->setWordWrap(true);
 

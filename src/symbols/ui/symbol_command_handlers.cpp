@@ -3,6 +3,7 @@
 #include "browser/browser.h"
 #include "browser/command_ids.h"
 #include "symbols/new_symbol.h"
+#include "symbols/symbol_batch_commands.h"
 #include "symbols/symbol_commands.h"
 #include "symbols/ui/delete_symbol_dialog.h"
 #include "symbols/ui/edit_symbol_dialog.h"
@@ -47,8 +48,40 @@ void EditSymbol(const CommandContext& context) {
   }
 }
 
+std::vector<std::string> SymbolsOf(const std::vector<ListedSymbol>& listed) {
+  std::vector<std::string> symbols;
+  for (const ListedSymbol& symbol : listed) symbols.push_back(symbol.symbol);
+  return symbols;
+}
+
+// Several rows selected: one question for all, one write, one undo step.
+void DeleteSelectedSymbols(const CommandContext& context) {
+  Browser& browser = *context.browser;
+  const std::vector<ListedSymbol> listed = browser.State().symbols.SelectedSymbols();
+  DeleteSymbolDialog dialog(SymbolsOf(listed), context.window);
+  context.prompt->Beep(BeepKind::Question);
+  if (context.runDialog(dialog) != QDialog::Accepted) return;
+  const SymbolCommandOutcome outcome =
+      RunSymbolsDelete(PortfolioOf(browser.State()), listed, *context.prompt);
+  if (outcome.refreshSymbols) browser.FillSymbolsGrid(outcome.rowToShow);
+}
+
+void TransferSelectedSymbols(const CommandContext& context, bool move) {
+  Browser& browser = *context.browser;
+  const BrowserState& state = browser.State();
+  const std::vector<std::string> symbols = SymbolsOf(state.symbols.SelectedSymbols());
+  TransferSymbolDialog dialog(move, symbols, state.portfolioDir,
+                              DestinationChoices(state.portfolios, state.portfolioSelection),
+                              context.window);
+  if (context.runDialog(dialog) != QDialog::Accepted) return;
+  const SymbolCommandOutcome outcome = RunMoveOrCopySymbols(
+      PortfolioOf(state), symbols, dialog.Destination(), move, *context.prompt);
+  if (outcome.refreshSymbols) browser.FillSymbolsGrid(outcome.rowToShow);
+}
+
 void DeleteSelectedSymbol(const CommandContext& context) {
   Browser& browser = *context.browser;
+  if (browser.State().symbols.ManySelected()) return DeleteSelectedSymbols(context);
   const std::string symbol = SelectedCell(browser.State(), 0);
   DeleteSymbolDialog dialog(symbol, context.window);
   context.prompt->Beep(BeepKind::Question);
@@ -63,6 +96,7 @@ void DeleteSelectedSymbol(const CommandContext& context) {
 void TransferSymbol(const CommandContext& context, bool move) {
   Browser& browser = *context.browser;
   const BrowserState& state = browser.State();
+  if (state.symbols.ManySelected()) return TransferSelectedSymbols(context, move);
   const TransferSymbolDialog::Source source{state.quotes.loadedSymbol, state.quotes.loadedName,
                                             state.portfolioDir};
   TransferSymbolDialog dialog(

@@ -8,8 +8,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "symbols/symbol_messages.h"
 #include "widgets/dialog_units.h"
 #include "widgets/qt_text.h"
+#include "widgets/symbol_list_box.h"
 
 namespace voltrim {
 namespace {
@@ -38,7 +40,29 @@ TransferSymbolDialog::TransferSymbolDialog(bool move, const Source& source,
   facts->addWidget(Static(QStringLiteral("presently in Portfolio:"), nullptr, this), 2, 0);
   facts->addWidget(Static(PathText(source.portfolioDir), "portfolio", this), 2, 1);
   facts->setColumnStretch(1, 1);
+  Build(facts, destinations);
+}
 
+TransferSymbolDialog::TransferSymbolDialog(bool move, const std::vector<std::string>& symbols,
+                                           const std::string& portfolioDir,
+                                           const std::vector<std::string>& destinations,
+                                           QWidget* parent)
+    : QDialog(parent) {
+  setWindowTitle(move ? QStringLiteral("Move Symbols") : QStringLiteral("Copy Symbols"));
+  setObjectName(move ? QStringLiteral("moveSymbolDialog") : QStringLiteral("copySymbolDialog"));
+  auto* facts = new QGridLayout;
+  const int count = static_cast<int>(symbols.size());
+  facts->addWidget(
+      Static(QString::asprintf(symbol_messages::kChosenManyFormat, count), nullptr, this), 0, 0, 1,
+      2);
+  facts->addWidget(SymbolListBox(symbols, this), 1, 0, 1, 2);
+  facts->addWidget(Static(QStringLiteral("presently in Portfolio:"), nullptr, this), 2, 0);
+  facts->addWidget(Static(PathText(portfolioDir), "portfolio", this), 2, 1);
+  facts->setColumnStretch(1, 1);
+  Build(facts, destinations);
+}
+
+void TransferSymbolDialog::Build(QLayout* facts, const std::vector<std::string>& destinations) {
   list_ = new QListWidget(this);
   list_->setObjectName(QStringLiteral("destinations"));
   // Paths are shown whole: a long one scrolls sideways instead of being shortened.
