@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "datafiles/write/symbol_files.h"
 #include "datafiles/write/xmaster_write.h"
@@ -181,6 +182,36 @@ TEST(FolderNamesTest, ResolvesAsTheLookupOfEachName) {
   EXPECT_EQ(fs::path(names.Resolve("f1.dat")).filename(), "f1.dat");
   EXPECT_EQ(fs::path(names.Resolve("X_y")).filename(), "x_y");
   EXPECT_EQ(fs::path(names.Resolve("x[Y")).filename(), "X[Y");
+}
+
+// A read gives a file whole, or its first maxBytes bytes and cut, at every size around the
+// first read's buffer, through a link too; a FIFO is refused without waiting for a writer.
+TEST(FolderNamesTest, ReadsEverySizeWholeOrCut) {
+  TempDir temp;
+  const std::vector<std::size_t> sizes = {0, 1, 8191, 8192, 8193, 100000};
+  const auto content = [](std::size_t size) {
+    std::string text(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) text[i] = static_cast<char>(i * 7 % 251);
+    return text;
+  };
+  for (const std::size_t size : sizes) WriteText(temp.path() / std::to_string(size), content(size));
+  fs::create_symlink(temp.path() / "100000", temp.path() / "link");
+  ASSERT_EQ(::mkfifo((temp.path() / "fifo").c_str(), 0600), 0);
+  const FolderNames names(temp.str());
+  std::vector<std::uint8_t> bytes;
+  bool cut = false;
+  for (const std::size_t size : sizes) {
+    for (const std::size_t maxBytes : {size + 1, size, size - 1}) {
+      if (maxBytes > size + 1) continue;  // size 0 has no byte less
+      SCOPED_TRACE(std::to_string(size) + " at most " + std::to_string(maxBytes));
+      ASSERT_EQ(names.ReadFile(std::to_string(size), maxBytes, bytes, cut), kOk);
+      EXPECT_EQ(std::string(bytes.begin(), bytes.end()), content(std::min(size, maxBytes)));
+      EXPECT_EQ(cut, size > maxBytes);
+    }
+  }
+  ASSERT_EQ(names.ReadFile("link", 1 << 20, bytes, cut), kOk);
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), content(100000));
+  EXPECT_EQ(names.ReadFile("fifo", 1 << 20, bytes, cut), kFileOpen);
 }
 
 }  // namespace

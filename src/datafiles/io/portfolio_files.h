@@ -53,15 +53,16 @@ class FolderNames {
                   std::string* path = nullptr) const;
 
  private:
-  // The name as the folder spells it, or null when it has none in any case.
-  const std::string* Stored(std::string_view name) const;
-
-  std::string dir_;
-  int fd_ = -1;  // the folder, open while it is read; -1 with memory files or when unlistable
   struct Entry {
     std::string upper;
     std::string name;
+    bool regular = false;  // the listing says a regular file (not a link, not unknown)
   };
+  // The name as the folder spells it, or null when it has none in any case.
+  const Entry* Stored(std::string_view name) const;
+
+  std::string dir_;
+  int fd_ = -1;  // the folder, open while it is read; -1 with memory files or when unlistable
   // By upper-case spelling, then in the listing's order: one search finds a name and the
   // first of its case variants, in an array read from front to back rather than scattered.
   std::vector<Entry> entries_;
