@@ -198,17 +198,24 @@ TEST(FolderNamesTest, ReadsEverySizeWholeOrCut) {
   fs::create_symlink(temp.path() / "100000", temp.path() / "link");
   ASSERT_EQ(::mkfifo((temp.path() / "fifo").c_str(), 0600), 0);
   const FolderNames names(temp.str());
-  std::vector<std::uint8_t> bytes;
-  bool cut = false;
-  for (const std::size_t size : sizes) {
-    for (const std::size_t maxBytes : {size + 1, size, size - 1}) {
-      if (maxBytes > size + 1) continue;  // size 0 has no byte less
-      SCOPED_TRACE(std::to_string(size) + " at most " + std::to_string(maxBytes));
-      ASSERT_EQ(names.ReadFile(std::to_string(size), maxBytes, bytes, cut), kOk);
-      EXPECT_EQ(std::string(bytes.begin(), bytes.end()), content(std::min(size, maxBytes)));
-      EXPECT_EQ(cut, size > maxBytes);
+  // A fresh buffer reads unmeasured; one that held a large file measures the file first.
+  for (const std::size_t reserved : {std::size_t{0}, std::size_t{1} << 20}) {
+    for (const std::size_t size : sizes) {
+      for (const std::size_t maxBytes : {size + 1, size, size - 1}) {
+        if (maxBytes > size + 1) continue;  // size 0 has no byte less
+        SCOPED_TRACE(std::to_string(size) + " at most " + std::to_string(maxBytes) + ", room " +
+                     std::to_string(reserved));
+        std::vector<std::uint8_t> bytes;
+        bytes.reserve(reserved);
+        bool cut = false;
+        ASSERT_EQ(names.ReadFile(std::to_string(size), maxBytes, bytes, cut), kOk);
+        EXPECT_EQ(std::string(bytes.begin(), bytes.end()), content(std::min(size, maxBytes)));
+        EXPECT_EQ(cut, size > maxBytes);
+      }
     }
   }
+  std::vector<std::uint8_t> bytes;
+  bool cut = false;
   ASSERT_EQ(names.ReadFile("link", 1 << 20, bytes, cut), kOk);
   EXPECT_EQ(std::string(bytes.begin(), bytes.end()), content(100000));
   EXPECT_EQ(names.ReadFile("fifo", 1 << 20, bytes, cut), kFileOpen);

@@ -35,6 +35,9 @@ int CompareUpper(std::string_view upper, std::string_view name) {
   return upper.size() < name.size() ? -1 : upper.size() > name.size() ? 1 : 0;
 }
 
+// The first read of a file of unknown size: a short series' data file whole.
+constexpr std::size_t kFirstRead = 8192;
+
 // read() again when a signal cut it short; the count, or -1 with errno set.
 ssize_t ReadSome(int fd, void* data, std::size_t count) {
   ssize_t part = 0;
@@ -76,7 +79,7 @@ bool ReadMeasured(int fd, std::size_t size, std::size_t maxBytes, std::vector<st
 // file's size.
 bool ReadUnmeasured(int fd, std::size_t maxBytes, std::vector<std::uint8_t>& out,
                     std::size_t& size) {
-  std::uint8_t first[8192];
+  std::uint8_t first[kFirstRead];
   const std::size_t asked = std::min(sizeof first, maxBytes + 1);
   const ssize_t part = ReadSome(fd, first, asked);
   if (part < 0) return false;
@@ -191,11 +194,14 @@ Status FolderNames::ReadFile(std::string_view name, std::size_t maxBytes,
                                                               maxBytes, node->bytes.size())));
     return kOk;
   }
-  // A file the listing showed regular is opened without making sure of its type again.
+  // A file the listing showed regular is opened without making sure of its type again, and
+  // read unmeasured unless the files read before into out were larger than a first read:
+  // then this one likely is too, and measuring it first saves a read.
+  const bool unmeasured = stored->regular && out.capacity() <= kFirstRead;
   std::size_t size = 0;
   const auto open = [&] {
-    return stored->regular ? OpenFileIn(fd_, stored->name.c_str(), path, optional)
-                           : OpenRegularFileIn(fd_, stored->name.c_str(), path, optional, &size);
+    return unmeasured ? OpenFileIn(fd_, stored->name.c_str(), path, optional)
+                      : OpenRegularFileIn(fd_, stored->name.c_str(), path, optional, &size);
   };
   const FileFailure before = closes != nullptr ? LastFileFailure() : FileFailure{};
   int fd = open();
@@ -210,8 +216,8 @@ Status FolderNames::ReadFile(std::string_view name, std::size_t maxBytes,
     out.clear();
     return errno == ENOENT ? kFileNotFound : kFileOpen;  // gone since the listing
   }
-  const bool readOk = stored->regular ? ReadUnmeasured(fd, maxBytes, out, size)
-                                      : ReadMeasured(fd, size, maxBytes, out);
+  const bool readOk =
+      unmeasured ? ReadUnmeasured(fd, maxBytes, out, size) : ReadMeasured(fd, size, maxBytes, out);
   const int error = errno;
   if (closes != nullptr)
     closes->Add(fd);
