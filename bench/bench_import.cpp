@@ -1,7 +1,10 @@
 // Importing 32,000 quotes from their CSV file into an empty series (reading and parsing the
 // file, merging, replacing the DAT file, and MASTER and EMASTER taking the new dates), against
-// RewriteSeries of a 32,766-quote series: both write the whole series durably and keep the
-// undo journal.
+// a change of the same shape: the newest quote of a 32,001-quote series deleted, which
+// replaces the same three files (a 32,000-quote DAT file, EMASTER and MASTER, whose last date
+// moves). Both keep the undo journal, so the difference is the import's own reading and
+// planning. The import against RewriteSeries of a 32,766-quote series (one file replaced) is
+// printed beside it.
 #include <unistd.h>
 
 #include <cstdio>
@@ -47,6 +50,21 @@ void Put(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   std::fclose(file);
 }
 
+// The bytes of a one-series portfolio's three files, taken once and put back before each run.
+struct SavedFiles {
+  std::vector<std::uint8_t> dat, master, emaster;
+  void Take(const std::string& dir) {
+    dat = FileBytes(dir + "/F1.DAT");
+    master = FileBytes(dir + "/MASTER");
+    emaster = FileBytes(dir + "/EMASTER");
+  }
+  void PutBack(const std::string& dir) const {
+    Put(dir + "/F1.DAT", dat);
+    Put(dir + "/MASTER", master);
+    Put(dir + "/EMASTER", emaster);
+  }
+};
+
 // The long series of the other benchmarks, moved back to 1961: from 2000 its 32,000
 // weekdays run past 28 February 2100, the last day the data files' calendar shares with
 // the real one, and the import refuses the day after it as no date.
@@ -66,7 +84,7 @@ struct ImportData {
   voltrim::bench::ScratchFolder folder;
   std::string dir = folder.str() + "/p";
   std::string csv = folder.str() + "/quotes.csv";
-  std::vector<std::uint8_t> emptyDat, master, emaster;
+  SavedFiles empty;
   ImportData() {
     const std::string source = folder.str() + "/source";
     voltrim::bench::WriteOneDailySeries(source, "SRC", QuotesFrom1961());
@@ -82,22 +100,51 @@ struct ImportData {
     if (voltrim::CreatePortfolio(dir) != voltrim::kOk ||
         voltrim::CreateSeries(dir, {"NEW", "NEW SERIES", 6, false}) != voltrim::kSymbolAdded)
       std::abort();
-    emptyDat = FileBytes(dir + "/F1.DAT");
-    master = FileBytes(dir + "/MASTER");
-    emaster = FileBytes(dir + "/EMASTER");
+    empty.Take(dir);
   }
   // The series empty again, MASTER and EMASTER as they were.
-  void Reset() const {
-    Put(dir + "/F1.DAT", emptyDat);
-    Put(dir + "/MASTER", master);
-    Put(dir + "/EMASTER", emaster);
-  }
+  void Reset() const { empty.PutBack(dir); }
 };
 
 ImportData& Imports() {
   static ImportData data;
   return data;
 }
+
+// A portfolio made as the import's is, holding the CSV file's 32,000 quotes and one more on
+// the next weekday, and the bytes of its three files, put back before each delete of that
+// newest quote.
+struct DeleteData {
+  voltrim::bench::ScratchFolder folder;
+  std::string dir = folder.str();
+  SavedFiles before;
+  voltrim::DayNumber newest = 0;
+  explicit DeleteData(const ImportData& imports) {
+    voltrim::bench::BenchPrompt prompt;
+    voltrim::ImportText text;
+    if (!voltrim::ReadImportFile(imports.csv, text, prompt)) std::abort();
+    voltrim::ImportQuote next = text.quotes.back();
+    newest = voltrim::NextWeekday(voltrim::DateFloatToDay(next.date));
+    next.date = voltrim::DayToDateValue(newest);
+    text.quotes.push_back(next);
+    voltrim::ImportResult result;
+    if (voltrim::CreatePortfolio(dir) != voltrim::kOk ||
+        voltrim::CreateSeries(dir, {"OLD", "OLD SERIES", 6, false}) != voltrim::kSymbolAdded ||
+        voltrim::ImportQuotes(
+            dir, "OLD", voltrim::ImportRequestOf(std::move(text), voltrim::ImportOverlap::kRefuse),
+            result) != voltrim::kOk ||
+        result.added != kImported + 1)
+      std::abort();
+    before.Take(dir);
+  }
+  void Reset() const { before.PutBack(dir); }
+  bool DeleteNewest() const {
+    voltrim::SeriesEdit erase;
+    erase.kind = voltrim::edit_kind::kDelete;
+    erase.firstDay = erase.lastDay = newest;
+    return voltrim::RewriteSeries(erase, dir, "OLD") == voltrim::kOk;
+  }
+};
 
 struct RewriteData {
   voltrim::bench::ScratchFolder folder;
@@ -169,6 +216,30 @@ void BM_ImportAndRewriteInTurn(benchmark::State& state) {
   rewrite.Report(state, "rewrite");
 }
 
+// The import and the delete of a newest quote taking turns, as the import and the rewrite
+// above; each starts from its files as they were, put back outside the timing.
+void BM_ImportAndDeleteInTurn(benchmark::State& state) {
+  const ImportData& data = Imports();
+  static DeleteData deleted(data);
+  voltrim::bench::PathTimes importing, deleting;
+  voltrim::bench::TakeTurns turns;
+  const auto importOnce = [&] {
+    data.Reset();
+    importing.Time([&] {
+      if (!ImportFile(data)) state.SkipWithError("import failed");
+    });
+  };
+  const auto deleteOnce = [&] {
+    deleted.Reset();
+    deleting.Time([&] {
+      if (!deleted.DeleteNewest()) state.SkipWithError("delete failed");
+    });
+  };
+  for (auto _ : state) turns(importOnce, deleteOnce);
+  importing.Report(state, "import");
+  deleting.Report(state, "delete");
+}
+
 // The earlier baseline: every quote rewritten with factors of 1, so the file stays the same
 // and no journal is kept.
 void BM_RewriteSeriesUnchanged(benchmark::State& state) {
@@ -227,7 +298,7 @@ void BM_PlanImport(benchmark::State& state) {
   for (auto _ : state) {
     voltrim::ImportResult result;
     std::vector<std::uint8_t> content;
-    if (voltrim::PlanImport(series, data.emptyDat, request, result, &content) != voltrim::kOk ||
+    if (voltrim::PlanImport(series, data.empty.dat, request, result, &content) != voltrim::kOk ||
         result.added != kImported)
       state.SkipWithError("cannot plan");
   }
@@ -241,13 +312,17 @@ BENCHMARK(BM_PlanImport)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportIntoEmptySeries)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_ImportParsedQuotes)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_ImportAndRewriteInTurn)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportAndDeleteInTurn)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
 int main(int argc, char** argv) {
   return voltrim::bench::RunWithRatios(
       argc, argv,
-      {{"import of " + std::to_string(kImported) + " quotes from CSV / RewriteSeries of " +
+      {{"import of " + std::to_string(kImported) + " quotes from CSV / delete of the newest of " +
+            std::to_string(kImported + 1) + " quotes",
+        "BM_ImportAndDeleteInTurn#import", "BM_ImportAndDeleteInTurn#delete"},
+       {"import of " + std::to_string(kImported) + " quotes from CSV / RewriteSeries of " +
             std::to_string(kRewritten) + " quotes",
         "BM_ImportAndRewriteInTurn#import", "BM_ImportAndRewriteInTurn#rewrite"},
        {"the same against a RewriteSeries that leaves the file as it was",

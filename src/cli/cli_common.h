@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cli/cli_command.h"
+#include "cli/status_text.h"
 #include "datafiles/format/encodings.h"
 #include "datafiles/status.h"
 
@@ -52,9 +53,6 @@ std::optional<std::string> PortfolioArgument(const QString& argument);
 // A date typed as MM/DD/YY (two-digit years 00-59 are 2000-2059), checked against the
 // calendar; nullopt for anything else.
 std::optional<DayNumber> ParseDateArgument(const QString& argument);
-
-// What a data-layer status means, in words for a message ("the data file cannot be opened").
-std::string DescribeStatus(Status status);
 
 // What went wrong reading a symbol's series, naming the data file where that helps.
 std::string SeriesProblemText(const std::string& portfolio, const std::string& symbol,

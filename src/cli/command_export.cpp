@@ -11,6 +11,7 @@
 #include "cli/cli_common.h"
 #include "cli/cli_prompt.h"
 #include "cli/cli_symbol_list.h"
+#include "cli/stdout_sink.h"
 #include "export/export_settings.h"
 #include "export/export_writer.h"
 #include "export/portfolio_export.h"
@@ -22,20 +23,6 @@ namespace voltrim::cli {
 namespace {
 
 constexpr char kExportError[] = "file export error";
-
-class StdoutSink : public TextSink {
- public:
-  // Text comes in large blocks, which go out in one write each rather than through the
-  // stream's small buffer (a write of its size and another of the rest, for every block).
-  StdoutSink() { std::setvbuf(stdout, nullptr, _IONBF, 0); }
-  void Write(std::string_view text) override {
-    failed_ = failed_ || std::fwrite(text.data(), 1, text.size(), stdout) != text.size();
-  }
-  bool Finish() { return std::fflush(stdout) == 0 && !failed_; }
-
- private:
-  bool failed_ = false;
-};
 
 bool ParseDelimiter(const QString& name, int& delimiter) {
   const QString lower = name.toLower();

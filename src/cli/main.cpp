@@ -1,4 +1,5 @@
-// voltrim-cli: the command-line twin of Voltrim, one subcommand per operation.
+// voltrim-cli: the command-line twin of Voltrim, one subcommand per operation; loaded as a
+// module by the program's start.
 #include <QCoreApplication>
 #include <QStringList>
 
@@ -39,7 +40,9 @@ void PrintUsage(std::FILE* out) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+// The whole program, which voltrim-cli's start (src/cli_start) loads for every command it does
+// not run itself.
+extern "C" __attribute__((visibility("default"))) int VoltrimCliMain(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   voltrim::KeepNumbersAndCaseLocaleFree();
   QCoreApplication::setApplicationName("voltrim-cli");

@@ -13,17 +13,6 @@ constexpr std::array<const char*, kExportValueColumns> kOmitKeys = {
 
 }  // namespace
 
-char ExportSettings::DelimiterChar() const {
-  switch (delimiter) {
-    case 1:
-      return ',';
-    case 2:
-      return '\t';
-    default:
-      return ' ';
-  }
-}
-
 ExportSettings LoadExportSettings(const SettingsStore& store) {
   const ExportSettings defaults;
   ExportSettings loaded;

@@ -25,7 +25,8 @@ struct ExportSettings {
   bool NewestFirst() const { return newest != 0; }
   bool WithTitle() const { return title != 0; }
   bool Csv() const { return format == 1; }
-  char DelimiterChar() const;
+  // Inline, so that the export's writer needs nothing of the settings' storage.
+  char DelimiterChar() const { return delimiter == 1 ? ',' : delimiter == 2 ? '\t' : ' '; }
 };
 
 ExportSettings LoadExportSettings(const SettingsStore& store);

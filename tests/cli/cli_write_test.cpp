@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <regex>
@@ -407,6 +409,34 @@ TEST_F(CliWriteTest, CommandsSayWhatTheyDid) {
   EXPECT_EQ(ReadText(temp_.path() / "all.txt"),
             "AAA 01/03/00 10.0000 10.5000 9.5000 10.2500 1000.00 N/A\r\n"
             "AAA 01/04/00 11.0000 11.5000 10.5000 11.2500 1001.00 N/A\r\n");
+  // Without -o or other choices, voltrim-cli exports a whole portfolio itself, without its
+  // commands' module (and Qt): the same bytes, messages and status as the commands' export,
+  // which a copy of the program alone cannot reach.
+  const fs::path alone = temp_.path() / "alone";
+  fs::create_directory(alone);
+  fs::copy_file(VOLTRIM_CLI_PATH, alone / "voltrim-cli");
+  const auto runAlone = [&](const std::string& line) {
+    const std::string out = Expand("{alone}/out"), err = Expand("{alone}/err");
+    const int status =
+        std::system(((alone / "voltrim-cli").string() + " " + line + " >" + out + " 2>" + err).c_str());
+    return CliResult{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(out), ReadText(err)};
+  };
+  for (const char* portfolio : {"{cut}", "{multi}", "{small}"}) {
+    for (const char* format : {"--format=text", "--format=CSV"}) {
+      SCOPED_TRACE(std::string(portfolio) + " " + format);
+      const std::string line = "export " + Expand(portfolio) + " --all " + format;
+      const CliResult quick = runAlone(line);
+      const CliResult full = RunLine(line + " -o {tmp}/full.txt");
+      EXPECT_EQ(quick.out, ReadText(temp_.path() / "full.txt"));
+      EXPECT_EQ(quick.err, full.err);
+      EXPECT_EQ(quick.exitCode, full.exitCode);
+    }
+  }
+  const CliResult symbols = runAlone("symbols " + Expand("{small}"));
+  EXPECT_EQ(symbols.exitCode, 1);
+  EXPECT_EQ(symbols.err.rfind("voltrim-cli: cannot load its commands: ", 0), 0u) << symbols.err;
+  fs::remove_all(alone);
+  fs::remove(temp_.path() / "full.txt");
   // Each write command, then undo in the folder named: it names the change it takes back.
   const std::pair<std::string, std::string> undos[] = {
       {"edit {src} ACME 01/04/00 --open 3 --close 4", "{src} Edit Quotes of ACME"},

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "datafiles/write/symbol_files.h"
 #include "datafiles/write/xmaster_write.h"
@@ -155,21 +156,69 @@ TEST(XmasterWrites, ChangeTheRealFolderFieldByFieldAndKeepTheOldOne) {
             2u);  // renamed
 }
 
-// The listing read once resolves names as ResolveInDirectory does.
+// The listing read once resolves names as ResolveInDirectory does, also names whose
+// characters sort between the upper- and lower-case letters or above ASCII, and a read
+// gives the path Resolve gives, found or not.
 TEST(FolderNamesTest, ResolvesAsTheLookupOfEachName) {
   TempDir temp;
-  for (const char* name : {"F1.DAT", "f1.dat", "f2.dop", "Master"})
+  for (const char* name : {"F1.DAT", "f1.dat", "f2.dop", "Master", "x_y", "X[Y", "xz", "\xE9t\xE9"})
     WriteText(temp.path() / name, "x");
   const FolderNames names(temp.str());
-  for (const char* name : {"F1.DAT", "f1.dat", "F1.dat", "F2.DOP", "f2.dop", "MASTER", "F3.DOP"}) {
+  for (const char* name : {"F1.DAT", "f1.dat", "F1.dat", "F2.DOP", "f2.dop", "MASTER", "F3.DOP",
+                           "X_Y", "x[y", "XZ", "x`y", "\xE9T\xE9", "\xC9T\xC9"}) {
     SCOPED_TRACE(name);
     const std::string resolved = names.Resolve(name);
     EXPECT_EQ(resolved, ResolveInDirectory(temp.str(), name));
     EXPECT_EQ(fs::path(resolved).parent_path(), temp.path());
+    std::vector<std::uint8_t> bytes;
+    bool cut = false;
+    std::string path;
+    const Status read = names.ReadFile(name, 16, bytes, cut, true, nullptr, &path);
+    EXPECT_EQ(path, resolved);
+    EXPECT_EQ(read == kOk, fs::exists(resolved));
   }
   EXPECT_EQ(fs::path(names.Resolve("F2.DOP")).filename(), "f2.dop");
   EXPECT_EQ(fs::path(names.Resolve("F3.DOP")).filename(), "F3.DOP");
   EXPECT_EQ(fs::path(names.Resolve("f1.dat")).filename(), "f1.dat");
+  EXPECT_EQ(fs::path(names.Resolve("X_y")).filename(), "x_y");
+  EXPECT_EQ(fs::path(names.Resolve("x[Y")).filename(), "X[Y");
+}
+
+// A read gives a file whole, or its first maxBytes bytes and cut, at every size around the
+// first read's buffer, through a link too; a FIFO is refused without waiting for a writer.
+TEST(FolderNamesTest, ReadsEverySizeWholeOrCut) {
+  TempDir temp;
+  const std::vector<std::size_t> sizes = {0, 1, 8191, 8192, 8193, 100000};
+  const auto content = [](std::size_t size) {
+    std::string text(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) text[i] = static_cast<char>(i * 7 % 251);
+    return text;
+  };
+  for (const std::size_t size : sizes) WriteText(temp.path() / std::to_string(size), content(size));
+  fs::create_symlink(temp.path() / "100000", temp.path() / "link");
+  ASSERT_EQ(::mkfifo((temp.path() / "fifo").c_str(), 0600), 0);
+  const FolderNames names(temp.str());
+  // A fresh buffer reads unmeasured; one that held a large file measures the file first.
+  for (const std::size_t reserved : {std::size_t{0}, std::size_t{1} << 20}) {
+    for (const std::size_t size : sizes) {
+      for (const std::size_t maxBytes : {size + 1, size, size - 1}) {
+        if (maxBytes > size + 1) continue;  // size 0 has no byte less
+        SCOPED_TRACE(std::to_string(size) + " at most " + std::to_string(maxBytes) + ", room " +
+                     std::to_string(reserved));
+        std::vector<std::uint8_t> bytes;
+        bytes.reserve(reserved);
+        bool cut = false;
+        ASSERT_EQ(names.ReadFile(std::to_string(size), maxBytes, bytes, cut), kOk);
+        EXPECT_EQ(std::string(bytes.begin(), bytes.end()), content(std::min(size, maxBytes)));
+        EXPECT_EQ(cut, size > maxBytes);
+      }
+    }
+  }
+  std::vector<std::uint8_t> bytes;
+  bool cut = false;
+  ASSERT_EQ(names.ReadFile("link", 1 << 20, bytes, cut), kOk);
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), content(100000));
+  EXPECT_EQ(names.ReadFile("fifo", 1 << 20, bytes, cut), kFileOpen);
 }
 
 }  // namespace

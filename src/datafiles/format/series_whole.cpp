@@ -17,10 +17,11 @@ std::size_t CountableBytes(int recordLength) {
 // first quote, read as part of the data file's bytes).
 Status WholeSeriesLayout(const FolderNames& folder, const WholeSeriesFiles& files,
                          const std::vector<std::uint8_t>* dataBytes, ColumnLayout& out,
-                         DeferredCloses* closes) {
+                         std::string& dopPath, DeferredCloses* closes) {
   std::vector<std::uint8_t> dop;
   bool cut = false;
-  const Status read = folder.ReadFile(files.dopName, kMaxDopFileBytes, dop, cut, true, closes);
+  const Status read =
+      folder.ReadFile(files.dopName, kMaxDopFileBytes, dop, cut, true, closes, &dopPath);
   if (read == kOk) {
     if (cut) return kDamagedFile;
     return ParseDopText(std::string_view(reinterpret_cast<const char*>(dop.data()), dop.size()),
@@ -42,17 +43,18 @@ Status ReadWholeSeries(const FolderNames& folder, const WholeSeriesFiles& files,
                        DeferredCloses* closes) {
   out.recordLength = files.recordLength;
   out.fieldCount = files.fieldCount;
-  out.datPath = folder.Resolve(files.dataName);
-  out.dopPath = folder.Resolve(files.dopName);
   if (files.fieldCount < 1 || files.fieldCount > kMaxFieldCount ||
-      files.recordLength != 4 * files.fieldCount)
+      files.recordLength != 4 * files.fieldCount) {
+    out.datPath = folder.Resolve(files.dataName);
+    out.dopPath = folder.Resolve(files.dopName);
     return kDamagedFile;
+  }
+  // Each read resolves its file's path as it finds the file: one look-up a file.
   bool cut = false;
-  const bool dataRead =
-      folder.ReadFile(files.dataName, CountableBytes(files.recordLength), bytes, cut, false,
-                      closes) == kOk;
-  const Status layout =
-      WholeSeriesLayout(folder, files, dataRead ? &bytes : nullptr, out.layout, closes);
+  const bool dataRead = folder.ReadFile(files.dataName, CountableBytes(files.recordLength), bytes,
+                                        cut, false, closes, &out.datPath) == kOk;
+  const Status layout = WholeSeriesLayout(folder, files, dataRead ? &bytes : nullptr, out.layout,
+                                          out.dopPath, closes);
   if (layout != kOk) return layout;
   if (const Status check = CheckColumnLayout(out.layout, out.fieldCount); check != kOk)
     return check;

@@ -242,13 +242,7 @@ Status ReadXmasterFile(std::string_view portfolioDir, XmasterFile& out) {
   return ParseXmasterBytes(bytes.data(), bytes.size(), out);
 }
 
-std::string MwdFileName(int fileNumber) {
-  // Formatted in place: g++ 12 warns of an impossible overlap when "F" + std::to_string is
-  // inlined in the optimised build.
-  char name[24];
-  std::snprintf(name, sizeof name, "F%d.MWD", fileNumber);
-  return name;
-}
+std::string MwdFileName(int fileNumber) { return NumberedFileName(".MWD", fileNumber); }
 
 bool XmasterRecordMatches(const XmasterRecord& record, std::string_view text) {
   return !text.empty() &&

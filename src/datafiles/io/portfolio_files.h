@@ -46,20 +46,23 @@ class FolderNames {
   // first maxBytes bytes at most, with cut set when it holds more. kFileNotFound when the
   // listing has no such name (noted as a failure unless optional), kFileOpen when it cannot
   // be opened or is no regular file, kFileRead when reading fails. With closes given, the
-  // file's descriptor is left to it to close.
+  // file's descriptor is left to it to close. With path given, it receives what Resolve
+  // gives for the name, whatever the outcome.
   Status ReadFile(std::string_view name, std::size_t maxBytes, std::vector<std::uint8_t>& out,
-                  bool& cut, bool optional = false, DeferredCloses* closes = nullptr) const;
+                  bool& cut, bool optional = false, DeferredCloses* closes = nullptr,
+                  std::string* path = nullptr) const;
 
  private:
-  // The name as the folder spells it, or null when it has none in any case.
-  const std::string* Stored(std::string_view name) const;
-
-  std::string dir_;
-  int fd_ = -1;  // the folder, open while it is read; -1 with memory files or when unlistable
   struct Entry {
     std::string upper;
     std::string name;
+    bool regular = false;  // the listing says a regular file (not a link, not unknown)
   };
+  // The name as the folder spells it, or null when it has none in any case.
+  const Entry* Stored(std::string_view name) const;
+
+  std::string dir_;
+  int fd_ = -1;  // the folder, open while it is read; -1 with memory files or when unlistable
   // By upper-case spelling, then in the listing's order: one search finds a name and the
   // first of its case variants, in an array read from front to back rather than scattered.
   std::vector<Entry> entries_;
@@ -68,6 +71,8 @@ class FolderNames {
 // directory + '/' unless it already ends in one (the portfolio of "/" is "/").
 std::string WithTrailingSeparator(std::string_view directory);
 
+// "F" + fileNumber + extension (with its dot, at most four characters).
+std::string NumberedFileName(std::string_view extension, int fileNumber);
 std::string DatFileName(int fileNumber);  // "F%i.DAT"
 std::string DopFileName(int fileNumber);  // "F%i.DOP"
 std::string BakFileName(int fileNumber);  // "F%i.BAK"

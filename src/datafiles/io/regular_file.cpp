@@ -89,8 +89,7 @@ long ReadUpTo(int fd, char* data, std::size_t count) {
 
 }  // namespace
 
-int OpenRegularFileIn(int folderFd, const char* name, const std::string& path, bool optional,
-                      std::size_t* size) {
+int OpenFileIn(int folderFd, const char* name, const std::string& path, bool optional) {
   // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer. It changes
   // nothing for a regular file, whose reads never wait that way, so it stays set.
   const int fd = ::openat(folderFd, name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -98,8 +97,14 @@ int OpenRegularFileIn(int folderFd, const char* name, const std::string& path, b
     const int error = errno;
     if (!(optional && error == ENOENT)) NoteFileFailure(path, error);
     errno = error;
-    return -1;
   }
+  return fd;
+}
+
+int OpenRegularFileIn(int folderFd, const char* name, const std::string& path, bool optional,
+                      std::size_t* size) {
+  const int fd = OpenFileIn(folderFd, name, path, optional);
+  if (fd < 0) return -1;
   struct stat info {};
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     ::close(fd);

@@ -25,25 +25,36 @@ enum class Step { kUndo, kTakeBack, kRedo };
 
 std::string FolderOf(const std::string& path) { return fs::path(path).parent_path().string(); }
 
+// How often a step lists a history that other programs' steps keep changing under it.
+constexpr int kListingsOfAMovingHistory = 8;
+
 bool IsMasterName(const std::string& path, const char* which) {
   return UpperAscii(fs::path(path).filename().string()) == which;
 }
 
 // The change a step takes in folder: the newest one not undone (a one-level journal is
 // newer than the history), or the next to redo.
+// Read before the lock is taken (to learn the folders to lock), a journal listed may be
+// marked or removed by another program's step before it is read: that one is gone, not
+// unreadable, and the history is listed again.
 Status FindChange(const std::string& folder, Step step, ParsedJournal& out) {
   const std::string oneLevel = Join(folder, kJournalName);
   if (step != Step::kRedo && file_ops::NameExists(oneLevel)) {
     const Status status = undo::ReadJournal(oneLevel, folder, 0, out);
-    if (status != kNothingToUndo) return status;
+    const bool gone = status == kFileRead && !file_ops::NameExists(oneLevel);
+    if (status != kNothingToUndo && !gone) return status;
   }
   const std::string history = HistoryOf(folder);
-  const undo::HistoryListing listing = undo::ListHistory(history);
-  const int number = step == Step::kRedo ? listing.NextRedo() : listing.NewestDone();
-  if (number == 0) return step == Step::kRedo ? kNothingToRedo : kNothingToUndo;
-  const Status status =
-      undo::ReadJournal(listing.JournalPath(history, number), folder, number, out);
-  return status == kNothingToUndo && step == Step::kRedo ? kNothingToRedo : status;
+  for (int listed = 1;; ++listed) {
+    const undo::HistoryListing listing = undo::ListHistory(history);
+    const int number = step == Step::kRedo ? listing.NextRedo() : listing.NewestDone();
+    if (number == 0) return step == Step::kRedo ? kNothingToRedo : kNothingToUndo;
+    const std::string path = listing.JournalPath(history, number);
+    const Status status = undo::ReadJournal(path, folder, number, out);
+    if (status == kFileRead && listed < kListingsOfAMovingHistory && !file_ops::NameExists(path))
+      continue;
+    return status == kNothingToUndo && step == Step::kRedo ? kNothingToRedo : status;
+  }
 }
 
 // The temporary a file is put back through: one the next writer knows to clear.
