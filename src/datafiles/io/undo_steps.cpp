@@ -83,6 +83,19 @@ Status PutContent(const std::string& path, const std::string& source) {
                                                                                       : kFileWrite;
 }
 
+// What the change left, moved back into place by a redo rather than written again: it lasted
+// once it was kept, and the next undo keeps the file again (a link) before it puts the earlier
+// content back. Where the move fails the content is written as any other.
+Status MoveContentBack(const std::string& path, const std::string& after) {
+  if (file_ops::Rename(after, path) != kOk) return PutContent(path, after);
+  // Both folders synced before the next file, so that the move lasts before anything after
+  // it. As in a replace, the content stands in place: a failed sync does not make that untrue.
+  (void)file_ops::SyncDirectory(FolderOf(after));
+  const std::string folder = FolderOf(path);
+  if (!TakeOverFolderSync(folder)) (void)file_ops::SyncDirectory(folder);
+  return kOk;
+}
+
 // An undo goes back through the change's steps in reverse, so each moment of it is a moment
 // the change itself passed through, and a redo forward; only EMASTER goes just before its
 // MASTER, as the writes keep the two in step.
@@ -175,8 +188,11 @@ Status PutFiles(const UndoPlan& plan, bool undoing, const std::vector<bool>& don
     const bool isEmaster = IsMasterName(file->path, "EMASTER") && file_ops::NameExists(file->path);
     if (isEmaster && ReadWholeFile(file->path, emasterWas, kMaxPortfolioFileBytes) != kOk)
       return kFileRead;
-    const std::string source = undoing ? file->copy : file->existsAfter ? file->after : "";
-    if (const Status status = PutContent(file->path, source); status != kOk) {
+    const bool redoing = !undoing && file->existsAfter;
+    const std::string source = undoing ? file->copy : redoing ? file->after : "";
+    const Status status =
+        redoing ? MoveContentBack(file->path, source) : PutContent(file->path, source);
+    if (status != kOk) {
       differing = file->path;
       if (!emasterPath.empty() && IsMasterName(file->path, "MASTER") &&
           FolderOf(emasterPath) == FolderOf(file->path)) {
@@ -234,7 +250,6 @@ Status LockedStep(const ParsedJournal& journal, Step step, std::string& differin
     status = KeepWhatTheChangeLeft(journal.plan, done, differing);
   if (status == kOk) status = PutFiles(journal.plan, undoing, done, differing);
   if (status != kOk) return status;
-  // What a redo put back stays kept beside the change: the next undo of it needs it again.
   MarkJournals(journal, step);
   return kOk;
 }
