@@ -5,6 +5,7 @@
 #include "datafiles/format/ascii_case.h"
 #include "datafiles/io/change_journal.h"
 #include "datafiles/io/file_ops.h"
+#include "datafiles/io/portfolio_files.h"
 #include "datafiles/io/portfolio_lock.h"
 #include "datafiles/io/regular_file.h"
 #include "datafiles/io/replace_file.h"
@@ -87,11 +88,13 @@ Status PutContent(const std::string& path, const std::string& source) {
 // once it was kept, and the next undo keeps the file again (a link) before it puts the earlier
 // content back. Where the move fails the content is written as any other.
 Status MoveContentBack(const std::string& path, const std::string& after) {
-  if (file_ops::Rename(after, path) != kOk) return PutContent(path, after);
+  // Over the name as the folder spells it now, as a replace does.
+  const std::string folder = FolderOf(path);
+  const std::string target = ResolveInDirectory(folder, fs::path(path).filename().string());
+  if (file_ops::Rename(after, target) != kOk) return PutContent(path, after);
   // Both folders synced before the next file, so that the move lasts before anything after
   // it. As in a replace, the content stands in place: a failed sync does not make that untrue.
   (void)file_ops::SyncDirectory(FolderOf(after));
-  const std::string folder = FolderOf(path);
   if (!TakeOverFolderSync(folder)) (void)file_ops::SyncDirectory(folder);
   return kOk;
 }
