@@ -57,13 +57,9 @@ void MakeRoom(std::vector<std::uint8_t>& out, std::size_t wanted) {
 // Fills out from its byte got on, and cuts it to what was read: a file that shrank since it
 // was measured gives what it still holds. False with errno set when a read fails.
 bool ReadRest(int fd, std::vector<std::uint8_t>& out, std::size_t got) {
-  ssize_t part = 1;
-  while (got < out.size() && part > 0) {
-    part = ReadSome(fd, out.data() + got, out.size() - got);
-    if (part > 0) got += static_cast<std::size_t>(part);
-  }
-  if (part < 0) return false;
-  out.resize(got);
+  const long read = ReadUpTo(fd, out.data() + got, out.size() - got);
+  if (read < 0) return false;
+  out.resize(got + static_cast<std::size_t>(read));
   return true;
 }
 

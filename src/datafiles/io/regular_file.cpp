@@ -73,12 +73,12 @@ RegularStream OpenMemoryStream(const file_ops::MemoryFiles& files, const std::st
   return RegularStream(file);
 }
 
-// Reads up to count bytes from fd into data, in as few reads as the system allows; the
-// number read (fewer at the file's end), or -1 with errno set when a read failed.
-long ReadUpTo(int fd, char* data, std::size_t count) {
+}  // namespace
+
+long ReadUpTo(int fd, void* data, std::size_t count) {
   std::size_t got = 0;
   while (got < count) {
-    const ssize_t read = ::read(fd, data + got, count - got);
+    const ssize_t read = ::read(fd, static_cast<char*>(data) + got, count - got);
     if (read == 0) break;
     if (read < 0 && errno == EINTR) continue;
     if (read < 0) return -1;
@@ -86,8 +86,6 @@ long ReadUpTo(int fd, char* data, std::size_t count) {
   }
   return static_cast<long>(got);
 }
-
-}  // namespace
 
 int OpenFileIn(int folderFd, const char* name, const std::string& path, bool optional) {
   // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer. It changes

@@ -32,6 +32,10 @@ using RegularStream = std::unique_ptr<std::FILE, StreamCloser>;
 // a file, a third of a small file's read).
 int OpenFileIn(int folderFd, const char* name, const std::string& path, bool optional);
 
+// Reads up to count bytes from fd into data, in as few reads as the system allows; the
+// number read (fewer at the file's end), or -1 with errno set when a read failed.
+long ReadUpTo(int fd, void* data, std::size_t count);
+
 // The same as a binary read stream; null with errno set on failure.
 RegularStream OpenRegularStream(const std::string& path, bool optional = false);
 
